@@ -1,0 +1,34 @@
+#include <cstring>
+#include <iostream>
+#include <string>
+
+#include "app/Commands.h"
+
+namespace {
+
+void usage(std::ostream& out) {
+    out << "usage:\n"
+           "  feeoffice init-demo FILE [--students N] [--seed S] [--today yyyy-mm-dd]\n"
+           "  feeoffice sql --db FILE [--dialect 1|0] STATEMENT\n";
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2 || !std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h")) {
+        usage(argc < 2 ? std::cerr : std::cout);
+        return argc < 2 ? 2 : 0;
+    }
+    const std::string verb = argv[1];
+    const fo::app::Args args(argv + 2, argv + argc);
+    try {
+        if (verb == "sql") return fo::app::runSql(args);
+        if (verb == "init-demo") return fo::app::runInitDemo(args);
+    } catch (const std::exception& e) {
+        std::cerr << "feeoffice: " << e.what() << '\n';
+        return 1;
+    }
+    std::cerr << "feeoffice: unknown verb '" << verb << "'\n";
+    usage(std::cerr);
+    return 2;
+}

@@ -1,0 +1,78 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <optional>
+#include <variant>
+
+#include "db/Currency.h"
+#include "db/DateTime.h"
+
+namespace fo {
+
+// The type of a field, as a set built field by field declares it.
+enum class DataType {
+    Empty,     // no declared type (a computed column)
+    Integer,   // adInteger
+    Currency,  // adCurrency
+    Double,    // adDouble
+    VarChar,   // adVarChar
+    Date,      // adDate
+};
+
+// A field value or an argument: null, integer, currency, double, text or date.
+// Conversions between them follow the rules the module relies on and live
+// here only.
+class Value {
+public:
+    enum class Kind { Null, Integer, Currency, Double, Text, Date };
+
+    Value() = default;  // null
+    Value(std::int64_t v) : v_(v) {}
+    Value(int v) : v_(static_cast<std::int64_t>(v)) {}
+    Value(Currency v) : v_(v) {}
+    Value(double v) : v_(v) {}
+    Value(std::string v) : v_(std::move(v)) {}
+    Value(const char* v) : v_(std::string(v)) {}
+    Value(std::string_view v) : v_(std::string(v)) {}
+    Value(DateTime v) : v_(v) {}
+    static Value null() { return Value(); }
+
+    Kind kind() const { return static_cast<Kind>(v_.index()); }
+    bool isNull() const { return kind() == Kind::Null; }
+    bool isText() const { return kind() == Kind::Text; }
+    bool isNumber() const;  // integer, currency or double
+
+    // Text form: null -> "", integer "42", currency in its plain form ("12.5"),
+    // double in shortest round-trip form, date in its default text form.
+    std::string toText() const;
+    // Numbers convert exactly; text through its leading numeric part (see
+    // leadingNumber); dates are not numbers (0); null is 0.
+    Currency toCurrency() const;
+    std::int64_t toInt() const;  // currency and double round half to even
+    double toDouble() const;
+    // Dates as they are, text parsed as a date; nothing otherwise.
+    std::optional<DateTime> toDate() const;
+
+    const std::string* textPtr() const { return std::get_if<std::string>(&v_); }
+
+    // Equality as values: numbers compare by value across kinds, text by
+    // bytes, null equals only null.
+    bool operator==(const Value& o) const;
+
+private:
+    std::variant<std::monostate, std::int64_t, Currency, double, std::string, DateTime> v_;
+};
+
+// The leading numeric part of a text, as a clerk's typing is read: leading
+// blanks skipped, an optional sign, digits and one decimal point; the rest is
+// ignored. "12.5元" -> 12.5, "abc" -> 0, "" -> 0, "-.5" -> -0.5. More than four
+// decimals round half away from zero.
+Currency leadingNumber(std::string_view text);
+
+// "0.00" formatting of any value (its currency value).
+std::string format00(const Value& v);
+// The plain text form of an amount (50 -> "50", 12.5 -> "12.5").
+std::string plainAmount(const Value& v);
+
+}  // namespace fo

@@ -1,0 +1,25 @@
+#pragma once
+#include <string>
+
+#include "db/Connection.h"
+#include "db/Value.h"
+
+namespace fo {
+
+// The database-information object of the sibling library: the current
+// database and user, and the counters. The module creates a new one wherever
+// it needs one (see ModuleGlobals::newDbInfo).
+class DbInfo {
+public:
+    virtual ~DbInfo() = default;
+    virtual Value SqlKind() = 0;            // dialect code, 1 = SQL Server
+    virtual std::string UserName() = 0;
+    virtual std::string LinkString() = 0;
+    virtual std::string UserId() = 0;       // numeric text
+    virtual ConnectionPtr Connection() = 0;       // open, for reads
+    virtual ConnectionPtr TransConnection() = 0;  // open, for one transaction
+    virtual std::string NextId(const std::string& table, int count = 1) = 0;
+    virtual std::string NextBillNo(const std::string& prefix) = 0;
+};
+
+}  // namespace fo

@@ -1,0 +1,26 @@
+#include "host/api/ModuleGlobals.h"
+
+#include <stdexcept>
+
+namespace fo {
+
+ModuleGlobals& globals() {
+    static ModuleGlobals g;
+    return g;
+}
+
+std::unique_ptr<DbInfo> newDbInfo() {
+    if (!globals().newDbInfo) throw std::logic_error("no database-information object registered by the host");
+    return globals().newDbInfo();
+}
+
+HostSystem& gRun() {
+    if (!globals().host) throw std::logic_error("the host system object (gRun) has not been set");
+    return *globals().host;
+}
+
+bool settingOn(const std::string& key) {
+    return globals().settings && globals().settings->isOn(key);
+}
+
+}  // namespace fo

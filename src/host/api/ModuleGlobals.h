@@ -1,0 +1,37 @@
+#pragma once
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "host/api/DbInfo.h"
+#include "host/api/HostSystem.h"
+#include "host/api/PeriodObject.h"
+#include "host/api/SettingsCollection.h"
+#include "host/api/SettingsStore.h"
+
+namespace fo {
+
+// The module-wide state every window and class reads. The bill header object
+// fills it when the host hands its objects over (gRun, SetgColSysCS,
+// objYfAndTerm); the host registers how a database-information object and
+// the per-user settings store are made.
+struct ModuleGlobals {
+    std::shared_ptr<HostSystem> host;              // gRun
+    std::string transLinkString;                   // for createTrcn and separate read sets
+    std::shared_ptr<SettingsCollection> settings;  // SetgColSysCS
+    std::shared_ptr<PeriodObject> feePeriod;       // objYfAndTerm
+    std::function<std::unique_ptr<DbInfo>()> newDbInfo;
+    std::shared_ptr<SettingsStore> settingsStore;
+};
+
+ModuleGlobals& globals();
+
+// A new database-information object; throws std::logic_error when the host
+// registered no factory.
+std::unique_ptr<DbInfo> newDbInfo();
+// The host system object; throws std::logic_error when none was handed in.
+HostSystem& gRun();
+// On when the setting's value is "1"; off when unknown or no collection.
+bool settingOn(const std::string& key);
+
+}  // namespace fo
