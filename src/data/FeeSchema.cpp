@@ -1,0 +1,331 @@
+#include "data/FeeSchema.h"
+
+#include <filesystem>
+#include <stdexcept>
+
+#include "data/SqlScript.h"
+
+namespace fo {
+namespace {
+
+// Column types are those of the SQL Server fee database. Amount columns that
+// some insert of the module leaves out default to 0, so that sums and the
+// "0-je" mirrors of a cancellation stay exact; `ysfjlid` is never null,
+// since one null in "not in(select ysfjlid from kdw_sfjl)" would hide every
+// record. Dates are declared datetime so that they read back as dates.
+const char* const kFeeSchema = R"SQL(
+-- Receipts: header and items.
+create table PJML (
+  id int not null primary key,
+  djbh varchar(50) not null default '',
+  pjState varchar(20) default '',
+  bjmc varchar(100),
+  xsid int not null default 0,
+  xh varchar(50),
+  xm varchar(50),
+  kprq datetime,
+  bz varchar(255),
+  hjje money not null default 0,
+  jeDx varchar(100),
+  kpr varchar(50),
+  skr varchar(50),
+  zfrq datetime,
+  zfr varchar(50),
+  useridZfr int,
+  zfyy varchar(255),
+  rptbz varchar(20)
+);
+create table PJMLmx (
+  pjmlmxid integer primary key autoincrement,
+  PjMLid int not null,
+  xmmc varchar(100),
+  term varchar(200),
+  je money not null default 0,
+  cqts int default 0,
+  bz varchar(255)
+);
+
+-- Fee records (charges, refunds, reductions, prepayments, their mirrors).
+create table kdw_sfjl (
+  id int not null primary key,
+  djbh varchar(50) not null default '',
+  sfrq datetime,
+  sflxid int default 0,
+  xsid int not null default 0,
+  bjmc varchar(100),
+  je money not null default 0,
+  tzje money not null default 0,
+  zhekou money not null default 0,
+  scjy money not null default 0,
+  hkje money not null default 0,
+  ssje money not null default 0,
+  ysk money not null default 0,
+  jmje money not null default 0,
+  jmyy varchar(255),
+  InOrOut int not null default 0,
+  skzhid int default 0,
+  skr varchar(50),
+  bz varchar(255),
+  rq datetime,
+  operid int default 0,
+  sfyf varchar(20),
+  ysfjlid int not null default 0,
+  qfkid int default 0,
+  hkid int default 0
+);
+create table kdw_sfjlmx (
+  sfjlid int not null,
+  sfxmid int not null default 0,
+  je money not null default 0,
+  ysje money not null default 0,
+  ye money not null default 0,
+  jmje money not null default 0,
+  ysk money not null default 0,
+  feetermname varchar(200),
+  cqts int default 0,
+  termfrom datetime,
+  termto datetime
+);
+
+-- Arrears: one row per student and period owed, items below it. A row is
+-- open while fkrq is null.
+create table qfhzb (
+  qfkid int not null primary key,
+  qfyf varchar(20),
+  xsid int not null default 0,
+  qfrq datetime,
+  qfje money not null default 0,
+  sjqfje money not null default 0,
+  fkje money not null default 0,
+  fkrq datetime,
+  jmje money not null default 0,
+  jmjlid int not null default 0,
+  sfjlid int not null default 0,
+  yqfkid int not null default 0,
+  userid int default 0,
+  cqts int default 0,
+  qjts int default 0
+);
+create table qfmxb (
+  listid integer primary key autoincrement,
+  qfkid int not null,
+  xsid int not null default 0,
+  sflxid int default 0,
+  sfxmid int not null default 0,
+  qfje money not null default 0,
+  fkje money not null default 0,
+  jmje money not null default 0
+);
+
+-- Students, classes and the student-category tree.
+create table kdw_xs (
+  id int not null primary key,
+  xh varchar(50) not null default '',
+  xm varchar(50) not null default '',
+  jm varchar(50),
+  sex varchar(10),
+  csrq datetime,
+  bjid int default 0,
+  sflxid int default 0,
+  lb int default 0,
+  lb1 int default 0,
+  lb2 int default 0,
+  rxsj datetime,
+  djsj datetime,
+  jtdh varchar(50),
+  jtzz varchar(200),
+  fqxm varchar(50),
+  mqxm varchar(50),
+  fqgzdw varchar(100),
+  mqgzdw varchar(100),
+  fqgzdw_dh varchar(50),
+  mqgzdw_dh varchar(50),
+  fqsj varchar(50),
+  mqsj varchar(50),
+  jsr1 varchar(50),
+  jsr2 varchar(50),
+  jsr3 varchar(50),
+  jsdz varchar(200),
+  jsr varchar(50),
+  jsr_sex varchar(10),
+  jsr_tel varchar(50),
+  jsr_dz varchar(200),
+  scsfrq datetime,
+  bcsfrq datetime,
+  ysk money not null default 0,
+  sfzh varchar(30),
+  del int not null default 0,
+  intTx int not null default 0
+);
+create table kdw_bj (
+  id int not null primary key,
+  mc varchar(100) not null default ''
+);
+create table kdw_xslx (
+  id int not null primary key,
+  parentid int not null default 0,
+  mc varchar(100) not null default ''
+);
+
+-- Fee items, charge types (one row per type and item), discounts and
+-- per-item prepayments.
+create table kdw_sfxm (
+  id int not null primary key,
+  bh varchar(20),
+  mc varchar(100) not null default '',
+  jflx int not null default 0,
+  projectID_DF int default 0,
+  cqts varchar(1),
+  qftj varchar(1)
+);
+create table kdw_sflx (
+  id int not null,
+  mc varchar(100),
+  sfxmid int not null,
+  je money not null default 0,
+  mrcqts int default 0
+);
+create table xszhekou (
+  xsid int not null,
+  xmid int not null,
+  zhekou money not null default 100
+);
+create table XS_SFXM_YSK (
+  xsid int not null,
+  sfxmid int not null,
+  ysk money not null default 0
+);
+
+-- Calendar: accounting months, terms, school years and month-end history.
+create table ajzrq (
+  yf varchar(20) not null primary key,
+  fromdate datetime,
+  todate datetime,
+  jfmc varchar(50)
+);
+create table termdate (
+  yearname varchar(50),
+  termName varchar(50),
+  yffromDate datetime,
+  yftoDate datetime,
+  termTag varchar(20) not null primary key
+);
+create table kdw_year (
+  yearMc varchar(50),
+  dateFrom datetime,
+  dateTo datetime,
+  yearTag varchar(20) not null primary key
+);
+create table hisxsinfo (
+  xsid int not null default 0,
+  jzyf varchar(20) not null
+);
+
+-- Cash journal: header per fee record (same id), lines below it.
+create table INandOutML (
+  djbh varchar(50),
+  id int not null,
+  cw_date datetime,
+  je money not null default 0,
+  userID int default 0,
+  jzyf varchar(20),
+  czrq datetime,
+  jbr varchar(50),
+  zy varchar(200),
+  checked int not null default 0,
+  yjlid int not null default 0
+);
+create table INandOut (
+  num int not null,
+  subid int default 0,
+  addje money not null default 0,
+  subje money not null default 0,
+  jd int default 0,
+  rootid int default 0
+);
+
+-- The posting work table of the Access dialect; SQL Server postings create
+-- their own under a fresh name.
+create table tmpYSMxb ( xsid int,sfyf varchar(20),sfxmid int,ysje money,termfrom datetime,termto datetime,ye money,jmje money,qfkid int,feetermname varchar(200));
+
+-- Students with Chinese column names. Every student is his own payer, so the
+-- payer code is the student number. 性别 follows the listed columns for the
+-- windows that read the whole row.
+create view vxsxx as
+select a.id as id,
+       a.xh as 学号,
+       a.xh as 付款人代码,
+       a.xm as 姓名,
+       b.mc as 班级,
+       a.fqxm as 父亲姓名,
+       a.mqxm as 母亲姓名,
+       (select max(t.mc) from kdw_sflx as t where t.id = a.sflxid) as 收费类型,
+       a.ysk as 预收款,
+       a.jm as 简码,
+       a.rxsj as 入学时间,
+       a.sflxid as sflxid,
+       a.bjid as bjid,
+       a.lb1 as lb1,
+       a.del as del,
+       a.intTx as inttx,
+       a.sex as 性别
+from kdw_xs as a left join kdw_bj as b on b.id = a.bjid;
+
+-- The reference host's operators, rights, settings, locked months and
+-- receipt paper formats.
+create table sys_user(id int primary key, name varchar(50) not null, password varchar(50) default '', admin int not null default 0);
+create table sys_user_right(userid int not null, rightcode varchar(50) not null, level int not null default 0, primary key(userid,rightcode));
+create table sys_user_xslb(userid int not null, xslbid int not null, primary key(userid,xslbid));
+create table sys_setting(name varchar(50) primary key, value varchar(255));
+create table sys_yflock(yf varchar(20) primary key);
+create table sys_billtype(kind int not null, number int not null, name varchar(100) not null, primary key(kind,number));
+
+-- Lookups the module makes.
+create index ix_qfhzb_xsid_fkrq on qfhzb(xsid, fkrq);
+create index ix_qfhzb_jmjlid on qfhzb(jmjlid);
+create index ix_qfhzb_sfjlid on qfhzb(sfjlid);
+create index ix_qfhzb_yqfkid on qfhzb(yqfkid);
+create index ix_qfmxb_qfkid on qfmxb(qfkid);
+create index ix_kdw_sfjl_djbh on kdw_sfjl(djbh);
+create index ix_kdw_sfjl_ysfjlid on kdw_sfjl(ysfjlid);
+create index ix_kdw_sfjl_xsid_sfyf on kdw_sfjl(xsid, sfyf);
+create index ix_kdw_sfjlmx_sfjlid on kdw_sfjlmx(sfjlid);
+create index ix_PJML_djbh on PJML(djbh);
+create index ix_PJML_kprq on PJML(kprq);
+create index ix_PJMLmx_PjMLid on PJMLmx(PjMLid);
+create index ix_INandOut_num on INandOut(num);
+create index ix_INandOutML_id on INandOutML(id);
+create index ix_kdw_xs_xh on kdw_xs(xh);
+create index ix_kdw_xs_bjid on kdw_xs(bjid);
+create index ix_XS_SFXM_YSK_xsid_sfxmid on XS_SFXM_YSK(xsid, sfxmid);
+create index ix_xszhekou_xsid on xszhekou(xsid);
+)SQL";
+
+}  // namespace
+
+const std::string& feeSchemaScript() {
+    static const std::string script(kFeeSchema);
+    return script;
+}
+
+void createFeeSchema(Connection& cn) {
+    if (cn.inTransaction()) {
+        runSqlScript(cn, feeSchemaScript());
+        return;
+    }
+    Transaction tx(cn);
+    runSqlScript(cn, feeSchemaScript());
+    tx.commit();
+}
+
+void createFeeDatabase(const std::string& path) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    if (fs::exists(path, ec) && fs::file_size(path, ec) > 0)
+        throw std::runtime_error("refusing to create a fee database over the existing file " + path);
+    auto cn = openConnection(sqliteConnectionString(path));
+    createFeeSchema(*cn);
+    cn->close();
+}
+
+}  // namespace fo
