@@ -10,7 +10,7 @@ namespace fo {
 // A check-box setting is on when its value is "1".
 class SettingsCollection {
 public:
-    struct Item { Value Value; };
+    struct Item { fo::Value Value; };  // qualified: the member name hides the type
 
     void set(const std::string& key, const Value& value) { items_[key] = Item{value}; }
     bool contains(const std::string& key) const { return items_.count(key) != 0; }
