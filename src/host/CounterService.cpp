@@ -1,0 +1,134 @@
+#include "host/CounterService.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <stdexcept>
+
+#include "db/DbError.h"
+#include "host/SqlText.h"
+
+namespace fo {
+namespace {
+
+std::string lower(std::string s) {
+    for (char& c : s)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return s;
+}
+
+bool plainIdentifier(const std::string& name) {
+    return !name.empty() && !std::isdigit(static_cast<unsigned char>(name[0])) &&
+           std::all_of(name.begin(), name.end(),
+                       [](unsigned char c) { return std::isalnum(c) || c == '_'; });
+}
+
+std::int64_t singleInt(Connection& cn, const std::string& sql) {
+    auto rs = cn.execute(sql);
+    if (!rs || rs->eof() || rs->field(0).isNull()) return 0;
+    return rs->field(0).toInt();
+}
+
+// True when `table` exists and has `column`; both are plain identifiers.
+bool hasColumn(Connection& cn, const std::string& table, const std::string& column) {
+    return singleInt(cn, "select count(*) from pragma_table_info(" + sqlLiteral(table) +
+                             ") where lower(name)=" + sqlLiteral(lower(column))) > 0;
+}
+
+std::int64_t maxOf(Connection& cn, const std::string& table, const std::string& column) {
+    if (!hasColumn(cn, table, column)) return 0;
+    return singleInt(cn, "select max(" + column + ") from " + table);
+}
+
+ConnectionPtr openWithTimeout(const std::string& path, int seconds) {
+    auto cn = std::make_shared<Connection>();
+    cn->setConnectionString(sqliteConnectionString(path));
+    cn->setCommandTimeout(seconds);
+    cn->open();
+    return cn;
+}
+
+}  // namespace
+
+CounterService::CounterService(std::string feeDatabasePath)
+    : CounterService(std::move(feeDatabasePath), Options{}) {}
+
+CounterService::CounterService(std::string feeDatabasePath, Options options)
+    : feePath_(std::move(feeDatabasePath)), sidePath_(feePath_ + ".counters"), options_(options) {}
+
+Connection& CounterService::side() {
+    if (!side_ || side_->state() != Connection::Open) {
+        side_ = openWithTimeout(sidePath_, options_.busyTimeoutSeconds);
+        // The fee database's own rows guard against a lost tail of the side
+        // file, so the side file need not be synced on every commit.
+        side_->execute("PRAGMA synchronous=NORMAL");
+        side_->execute("create table if not exists counters(name varchar(100) primary key, last integer not null)");
+    }
+    return *side_;
+}
+
+Connection& CounterService::fee() {
+    if (!fee_ || fee_->state() != Connection::Open)
+        fee_ = openWithTimeout(feePath_, options_.busyTimeoutSeconds);
+    return *fee_;
+}
+
+CounterService::MaxReader CounterService::idReader(const std::string& counter) const {
+    const std::string key = lower(counter);
+    if (key == "inandoutml")
+        return [](Connection& cn) { return std::max(maxOf(cn, "kdw_sfjl", "id"), maxOf(cn, "INandOutML", "id")); };
+    if (key == "qfhzb") return [](Connection& cn) { return maxOf(cn, "qfhzb", "qfkid"); };
+    if (plainIdentifier(counter)) return [counter](Connection& cn) { return maxOf(cn, counter, "id"); };
+    return [](Connection&) { return std::int64_t{0}; };
+}
+
+std::int64_t CounterService::draw(const std::string& key, int count, const MaxReader& maxExisting) {
+    if (count < 1) throw std::invalid_argument("a counter draw needs a count of at least 1");
+    std::lock_guard lock(mutex_);
+    Connection& cn = side();
+    Transaction guard(cn);  // BEGIN IMMEDIATE: one draw at a time across processes
+    // Read the fee database only once the side lock is held, so a row another
+    // process committed with its last draw is seen here.
+    const std::int64_t existing = maxExisting(fee());
+    const std::int64_t last = singleInt(cn, "select last from counters where name=" + sqlLiteral(key));
+    const std::int64_t first = std::max(last, existing) + 1;
+    const std::int64_t newLast = first + count - 1;
+    cn.execute("insert or replace into counters(name,last) values(" + sqlLiteral(key) + "," +
+               std::to_string(newLast) + ")");
+    guard.commit();
+    return first;
+}
+
+std::int64_t CounterService::nextId(const std::string& counter, int count) {
+    return draw(lower(counter), count, idReader(counter));
+}
+
+std::string CounterService::nextBillNo(const std::string& prefix) {
+    return nextBillNo(prefix, DateTime::today());
+}
+
+std::string CounterService::nextBillNo(const std::string& prefix, const DateTime& date) {
+    char day[16];
+    std::snprintf(day, sizeof day, "%04d%02d%02d", date.year, date.month, date.day);
+    const std::string stem = prefix + day;
+    // Numbers of that day already stored by whatever wrote them.
+    auto readExisting = [stem](Connection& cn) {
+        std::int64_t highest = 0;
+        for (const char* table : {"kdw_sfjl", "PJML", "INandOutML"}) {
+            if (!hasColumn(cn, table, "djbh")) continue;
+            auto rs = cn.execute(std::string("select max(djbh) from ") + table + " where djbh like " +
+                                 sqlLiteral(stem + "____"));
+            if (!rs || rs->eof() || rs->field(0).isNull()) continue;
+            const std::string tail = rs->field(0).toText().substr(stem.size());
+            if (std::all_of(tail.begin(), tail.end(), [](unsigned char c) { return std::isdigit(c); }))
+                highest = std::max<std::int64_t>(highest, std::stoll(tail));
+        }
+        return highest;
+    };
+    const std::int64_t seq = draw("bill:" + lower(prefix) + ":" + day, 1, readExisting);
+    char number[24];
+    std::snprintf(number, sizeof number, "%04lld", static_cast<long long>(seq));
+    return stem + number;
+}
+
+}  // namespace fo

@@ -1,0 +1,64 @@
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <string>
+
+#include "db/Connection.h"
+#include "db/DateTime.h"
+
+namespace fo {
+
+// Ids and document numbers of one fee database.
+//
+// Each draw is committed at once in a side database beside the fee database
+// (its path + ".counters"), on a connection of its own. A posting keeps a
+// write transaction open on the fee database while it draws numbers; since
+// the side database is a different file, that transaction never blocks a
+// draw, and the draw never joins it: a rolled-back posting leaves a gap,
+// which is accepted. The side database keeps, per counter, the last value
+// handed out; a draw takes the larger of that + 1 and the largest value
+// already stored in the fee database + 1, so rows written without the
+// counters (imports, a restored backup) are never given a duplicate id.
+// BEGIN IMMEDIATE on the side database serialises draws of all processes.
+class CounterService {
+public:
+    struct Options {
+        // How long a draw waits for another process's draw (seconds).
+        int busyTimeoutSeconds = Connection::DefaultTimeoutSeconds;
+    };
+
+    explicit CounterService(std::string feeDatabasePath);
+    CounterService(std::string feeDatabasePath, Options options);
+    CounterService(const CounterService&) = delete;
+    CounterService& operator=(const CounterService&) = delete;
+
+    // The first of `count` consecutive fresh ids. Counter "INandOutML" numbers
+    // fee records and their cash-journal rows together (above kdw_sfjl.id and
+    // INandOutML.id); "qfhzb" numbers arrears rows (above qfhzb.qfkid); any
+    // other name numbers the table of that name when it has an id column,
+    // otherwise it is a plain sequence from 1.
+    std::int64_t nextId(const std::string& counter, int count = 1);
+    // prefix + "yyyymmdd" + daily sequence of at least four digits, e.g.
+    // "JM202612060001"; unique per prefix and day.
+    std::string nextBillNo(const std::string& prefix);
+    std::string nextBillNo(const std::string& prefix, const DateTime& date);
+
+    const std::string& sideDatabasePath() const { return sidePath_; }
+
+private:
+    using MaxReader = std::function<std::int64_t(Connection&)>;
+    std::int64_t draw(const std::string& key, int count, const MaxReader& maxExisting);
+    Connection& side();
+    Connection& fee();
+    MaxReader idReader(const std::string& counter) const;
+
+    std::string feePath_;
+    std::string sidePath_;
+    Options options_;
+    std::mutex mutex_;
+    ConnectionPtr side_;
+    ConnectionPtr fee_;
+};
+
+}  // namespace fo

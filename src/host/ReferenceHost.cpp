@@ -1,0 +1,209 @@
+#include "host/ReferenceHost.h"
+
+#include <atomic>
+#include <cctype>
+#include <charconv>
+#include <filesystem>
+#include <stdexcept>
+#include <unistd.h>
+
+#include "host/Dues.h"
+#include "host/HostSettings.h"
+#include "host/SqlText.h"
+#include "host/UserSettingsStore.h"
+#include "host/api/ModuleGlobals.h"
+
+namespace fo {
+namespace {
+
+ConnectionPtr openForReads(const std::string& link) {
+    auto cn = std::make_shared<Connection>();
+    cn->setCursorLocation(CursorLocation::Client);
+    cn->open(link);
+    return cn;
+}
+
+// Blanks a clerk may leave around typed text: ASCII white space and the
+// ideographic space of Chinese input methods.
+std::string trimBlanks(const std::string& text) {
+    static const std::string ideographicSpace = "\xE3\x80\x80";
+    std::size_t begin = 0, end = text.size();
+    for (;;) {
+        if (begin < end && std::string(" \t\r\n").find(text[begin]) != std::string::npos) ++begin;
+        else if (begin + 3 <= end && text.compare(begin, 3, ideographicSpace) == 0) begin += 3;
+        else break;
+    }
+    for (;;) {
+        if (end > begin && std::string(" \t\r\n").find(text[end - 1]) != std::string::npos) --end;
+        else if (end >= begin + 3 && text.compare(end - 3, 3, ideographicSpace) == 0) end -= 3;
+        else break;
+    }
+    return text.substr(begin, end - begin);
+}
+
+std::atomic<unsigned> tmpTableSequence{0};
+
+}  // namespace
+
+ReferenceHost::ReferenceHost(const std::string& databasePath, int dialect, int operatorId)
+    : identity_(std::make_shared<HostIdentity>()) {
+    if (!std::filesystem::is_regular_file(databasePath))
+        throw std::runtime_error("fee database not found: " + databasePath);
+    identity_->databasePath = databasePath;
+    identity_->linkString = sqliteConnectionString(databasePath);
+    identity_->dialect = dialect;
+    identity_->userId = operatorId;
+
+    Operators operators(*readConnection());
+    operators.ensureBuiltIns();
+    auto op = operators.find(operatorId);
+    if (!op) throw std::runtime_error("unknown operator " + std::to_string(operatorId));
+    identity_->userName = op->name;
+
+    counters_ = std::make_shared<CounterService>(databasePath);
+    // The period object outlives no connection of ours: it opens its own.
+    period_ = std::make_shared<FeePeriod>([link = identity_->linkString] { return openForReads(link); });
+}
+
+const ConnectionPtr& ReferenceHost::readConnection() {
+    if (!read_ || read_->state() != Connection::Open) read_ = openForReads(identity_->linkString);
+    return read_;
+}
+
+ConnectionPtr ReferenceHost::pGetCN() { return openForReads(identity_->linkString); }
+
+ConnectionPtr ReferenceHost::pgettrcn() { return openConnection(identity_->linkString); }
+
+std::string ReferenceHost::userXSLBLIST() { return Operators(*readConnection()).categoryIds(identity_->userId); }
+
+std::string ReferenceHost::userXSLBListInSQL() {
+    std::string ids = userXSLBLIST();
+    return ids.empty() ? std::string("-1") : ids;
+}
+
+std::string ReferenceHost::getXSLBlistInSQL(const std::string& column) {
+    return Operators(*readConnection()).categoryCondition(identity_->userId, column);
+}
+
+int ReferenceHost::GetQx(const std::string& rightCode, const Value&, bool) {
+    return Operators(*readConnection()).rightLevel(identity_->userId, rightCode);
+}
+
+std::string ReferenceHost::CurrentYf() { return calendar().currentYf(); }
+
+std::string ReferenceHost::currentYfFromDate() {
+    Calendar cal = calendar();
+    auto month = cal.month(cal.currentYf());
+    return month ? month->fromDate : std::string();
+}
+
+bool ReferenceHost::IfYfDate(const std::string& yf, bool) {
+    auto rs = readConnection()->execute("select count(*) from sys_yflock where yf=" + sqlLiteral(yf));
+    return rs && !rs->eof() && rs->field(0).toInt() > 0;
+}
+
+void ReferenceHost::setMonthLocked(const std::string& yf, bool locked) {
+    readConnection()->execute(locked ? "insert or ignore into sys_yflock(yf) values(" + sqlLiteral(yf) + ")"
+                                     : "delete from sys_yflock where yf=" + sqlLiteral(yf));
+}
+
+std::string ReferenceHost::pGetMaxId(const std::string& counter) {
+    return std::to_string(counters_->nextId(counter));
+}
+
+std::string ReferenceHost::pGetBillNum(const std::string& prefix) { return counters_->nextBillNo(prefix); }
+
+std::string ReferenceHost::ptrim(const std::string& text) {
+    std::string out;
+    for (char c : trimBlanks(text)) {
+        if (c == '\'') out += '\'';
+        out += c;
+    }
+    return out;
+}
+
+std::string ReferenceHost::getTmpTableName(const std::string& prefix) {
+    std::string stem = "tmp";
+    for (unsigned char c : prefix)
+        if (std::isalnum(c) || c == '_') stem += static_cast<char>(c);
+    stem += std::to_string(::getpid()) + "_";
+    // A work table outlives the query that made it (the module does not drop
+    // it in every dialect), so skip names an earlier run left behind.
+    for (;;) {
+        std::string name = stem + std::to_string(++tmpTableSequence);
+        auto rs = readConnection()->execute("select count(*) from sqlite_master where lower(name)=lower(" +
+                                            sqlLiteral(name) + ")");
+        if (!rs || rs->eof() || rs->field(0).toInt() == 0) return name;
+    }
+}
+
+void ReferenceHost::getQFmxbNew(std::string& tableName, const ConnectionPtr& cn, const std::string& months,
+                                const std::string& itemIds, const std::string& student,
+                                const std::string& classIds, const std::string& where) {
+    tableName = getTmpTableName("QF");
+    fillArrearsWorkTable(*cn, tableName, months, itemIds, student, classIds, where, getXSLBlistInSQL(" lb1 "));
+}
+
+RecordsetPtr ReferenceHost::getRptJFdata(const ConnectionPtr& cn, const std::string& xsid,
+                                         const std::string& sfxmid, const std::string& period,
+                                         const std::string& dateFrom, const std::string& dateTo) {
+    return paidAndReduced(*cn, xsid, sfxmid, period, dateFrom, dateTo);
+}
+
+namespace {
+std::string widthSection(const std::string& section, const std::string& name) {
+    return section.empty() ? name : section + "/" + name;
+}
+}  // namespace
+
+void ReferenceHost::LvwGetColumnWidth(ColumnWidthTarget& lvw, const std::string& section, const std::string& name) {
+    auto store = settingsStore();
+    const std::string storeSection = widthSection(section, name);
+    for (int i = 0; i < lvw.columnCount(); ++i) {
+        const std::string saved = store->getSetting("tavro", storeSection, lvw.columnKey(i), "");
+        int twips = 0;
+        auto [end, ec] = std::from_chars(saved.data(), saved.data() + saved.size(), twips);
+        // A width of 0 or an unreadable value would hide the column for good.
+        if (ec == std::errc() && end == saved.data() + saved.size() && twips > 0) lvw.setColumnWidth(i, twips);
+    }
+}
+
+void ReferenceHost::LvwSaveColumnWidth(ColumnWidthTarget& lvw, const std::string& section, const std::string& name) {
+    auto store = settingsStore();
+    const std::string storeSection = widthSection(section, name);
+    for (int i = 0; i < lvw.columnCount(); ++i)
+        store->saveSetting("tavro", storeSection, lvw.columnKey(i), std::to_string(lvw.columnWidth(i)));
+}
+
+std::vector<BillType> ReferenceHost::billTypeName(int kind) {
+    std::vector<BillType> types;
+    auto rs = readConnection()->execute("select number,name from sys_billtype where kind=" + std::to_string(kind) +
+                                        " order by number");
+    for (; rs && !rs->eof(); rs->moveNext())
+        types.push_back(BillType{static_cast<int>(rs->field(0).toInt()), rs->field(1).toText()});
+    return types;
+}
+
+std::shared_ptr<SettingsCollection> ReferenceHost::loadSettings() { return fo::loadSettings(*readConnection()); }
+
+void ReferenceHost::setSetting(const std::string& name, const std::string& value) {
+    fo::setSetting(*readConnection(), name, value);
+}
+
+std::shared_ptr<SettingsStore> ReferenceHost::settingsStore() {
+    if (!settingsStore_) settingsStore_ = std::make_shared<UserSettingsStore>();
+    return settingsStore_;
+}
+
+std::unique_ptr<ReferenceDbInfo> ReferenceHost::newDbInfo() const {
+    return std::make_unique<ReferenceDbInfo>(identity_, counters_);
+}
+
+void ReferenceHost::installInModuleGlobals() {
+    globals().newDbInfo = [identity = std::shared_ptr<const HostIdentity>(identity_), counters = counters_] {
+        return std::unique_ptr<DbInfo>(std::make_unique<ReferenceDbInfo>(identity, counters));
+    };
+    globals().settingsStore = settingsStore();
+}
+
+}  // namespace fo

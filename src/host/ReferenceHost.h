@@ -1,0 +1,108 @@
+#pragma once
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "host/Calendar.h"
+#include "host/CounterService.h"
+#include "host/FeePeriod.h"
+#include "host/Operators.h"
+#include "host/ReferenceDbInfo.h"
+#include "host/api/HostSystem.h"
+#include "host/api/SettingsCollection.h"
+
+namespace fo {
+
+// The host system object of the reference fee office: one fee database file
+// (SQLite; it runs the statements of both dialects), one operator, the
+// calendar, the counters and the per-user settings store. The dialect code
+// it reports is configurable, so the module can be run in either dialect.
+class ReferenceHost final : public HostSystem {
+public:
+    // Opens the fee database at `databasePath` (which must exist) for the
+    // operator `operatorId`; creates the built-in operator when missing.
+    // Throws std::runtime_error for a missing file or an unknown operator.
+    explicit ReferenceHost(const std::string& databasePath, int dialect = 1,
+                           int operatorId = Operators::BuiltInId);
+
+    // --- database and dialect ---
+    std::string gLinkString() override { return identity_->linkString; }
+    Value SQL_access() override { return Value(identity_->dialect); }
+    void setDialect(int dialect) { identity_->dialect = dialect; }
+    ConnectionPtr pGetCN() override;
+    ConnectionPtr pgettrcn() override;
+    const std::string& databasePath() const { return identity_->databasePath; }
+
+    // --- user and rights ---
+    std::string gUserid() override { return std::to_string(identity_->userId); }
+    std::string gusername() override { return identity_->userName; }
+    std::string userXSLBLIST() override;
+    // As userXSLBLIST, but "-1" when the operator has no category, so that
+    // "in(...)" stays valid and matches nothing.
+    std::string userXSLBListInSQL() override;
+    std::string getXSLBlistInSQL(const std::string& column) override;
+    int GetQx(const std::string& rightCode, const Value& reserved = Value(), bool flag = true) override;
+
+    // --- calendar ---
+    std::string CurrentYf() override;
+    std::string currentYfFromDate() override;
+    int jflxMonth() override { return 3; }
+    int jflxTerm() override { return 0; }
+    int jflxYear() override { return 2; }
+    int jflxOne() override { return 1; }
+    std::shared_ptr<PeriodObject> pFindJzDate() override { return period_; }
+    // True when an administrator locked the month (sys_yflock); carried-over
+    // months stay open for reductions unless locked.
+    bool IfYfDate(const std::string& yf, bool flag = true) override;
+    void setMonthLocked(const std::string& yf, bool locked);
+    Calendar calendar() { return Calendar(readConnection()); }
+
+    // --- counters ---
+    std::string pGetMaxId(const std::string& counter) override;
+    std::string pGetBillNum(const std::string& prefix) override;
+    const std::shared_ptr<CounterService>& counters() const { return counters_; }
+
+    // --- text and work tables ---
+    std::string ptrim(const std::string& text) override;
+    // "tmp" + prefix + process id + "_" + sequence, not yet a table of the database.
+    std::string getTmpTableName(const std::string& prefix) override;
+    void getQFmxbNew(std::string& tableName, const ConnectionPtr& cn, const std::string& months,
+                     const std::string& itemIds, const std::string& student, const std::string& classIds,
+                     const std::string& where = {}) override;
+    RecordsetPtr getRptJFdata(const ConnectionPtr& cn, const std::string& xsid, const std::string& sfxmid,
+                              const std::string& period, const std::string& dateFrom,
+                              const std::string& dateTo) override;
+
+    // --- layout and printing ---
+    // Column widths live in the settings store under "tavro", section `name`
+    // (prefixed by `section` when one is given), key = the column's key.
+    void LvwGetColumnWidth(ColumnWidthTarget& lvw, const std::string& section, const std::string& name) override;
+    void LvwSaveColumnWidth(ColumnWidthTarget& lvw, const std::string& section, const std::string& name) override;
+    std::vector<BillType> billTypeName(int kind) override;
+
+    // --- settings ---
+    std::shared_ptr<SettingsCollection> loadSettings();
+    void setSetting(const std::string& name, const std::string& value);
+    // The per-user store; the user's own one unless another was set.
+    std::shared_ptr<SettingsStore> settingsStore();
+    void setSettingsStore(std::shared_ptr<SettingsStore> store) { settingsStore_ = std::move(store); }
+
+    // A database-information object for this database, user and counters.
+    std::unique_ptr<ReferenceDbInfo> newDbInfo() const;
+    // Registers in the module globals how database-information objects are
+    // made and which settings store is in force. The bill header object sets
+    // the host itself when it is handed this object as gRun.
+    void installInModuleGlobals();
+
+private:
+    // A connection kept for the host's own short reads.
+    const ConnectionPtr& readConnection();
+
+    std::shared_ptr<HostIdentity> identity_;
+    std::shared_ptr<CounterService> counters_;
+    std::shared_ptr<FeePeriod> period_;
+    std::shared_ptr<SettingsStore> settingsStore_;
+    ConnectionPtr read_;
+};
+
+}  // namespace fo
