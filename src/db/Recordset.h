@@ -9,6 +9,8 @@
 
 namespace fo {
 
+class RecordsetFilter;
+
 struct FieldInfo {
     std::string name;
     DataType type = DataType::Empty;
@@ -82,6 +84,7 @@ private:
     std::vector<std::size_t> view_;  // visible row indexes in order
     std::size_t pos_ = 0;            // index into view_
     std::string filterText_;
+    std::shared_ptr<const RecordsetFilter> compiledFilter_;  // null when no filter
     int state_ = Closed;
 };
 

@@ -1,0 +1,153 @@
+#include "db/SqlRewrite.h"
+
+#include <cctype>
+
+namespace fo {
+namespace {
+
+enum class Lex { Blank, Comment, Literal, QuotedName, Word, Number, Punct };
+
+struct Piece {
+    Lex kind;
+    std::size_t begin, end;
+};
+
+bool wordStart(unsigned char c) { return std::isalpha(c) || c == '_' || c >= 0x80; }
+bool wordChar(unsigned char c) { return std::isalnum(c) || c == '_' || c == '$' || c >= 0x80; }
+
+// Splits SQL text into pieces; an unterminated literal or comment runs to the end.
+std::vector<Piece> lex(std::string_view s) {
+    std::vector<Piece> out;
+    std::size_t i = 0;
+    while (i < s.size()) {
+        const std::size_t b = i;
+        const unsigned char c = static_cast<unsigned char>(s[i]);
+        Lex kind;
+        if (std::isspace(c)) {
+            while (i < s.size() && std::isspace(static_cast<unsigned char>(s[i]))) ++i;
+            kind = Lex::Blank;
+        } else if (c == '-' && i + 1 < s.size() && s[i + 1] == '-') {
+            while (i < s.size() && s[i] != '\n') ++i;
+            kind = Lex::Comment;
+        } else if (c == '/' && i + 1 < s.size() && s[i + 1] == '*') {
+            const std::size_t close = s.find("*/", i + 2);
+            i = close == std::string_view::npos ? s.size() : close + 2;
+            kind = Lex::Comment;
+        } else if (c == '\'' || c == '"' || c == '`') {
+            ++i;
+            while (i < s.size()) {
+                if (s[i] == static_cast<char>(c)) {
+                    if (i + 1 < s.size() && s[i + 1] == static_cast<char>(c)) { i += 2; continue; }
+                    ++i;
+                    break;
+                }
+                ++i;
+            }
+            kind = c == '\'' ? Lex::Literal : Lex::QuotedName;
+        } else if (c == '[') {
+            const std::size_t close = s.find(']', i + 1);
+            i = close == std::string_view::npos ? s.size() : close + 1;
+            kind = Lex::QuotedName;
+        } else if (wordStart(c)) {
+            while (i < s.size() && wordChar(static_cast<unsigned char>(s[i]))) ++i;
+            kind = Lex::Word;
+        } else if (std::isdigit(c)) {
+            while (i < s.size() && (std::isalnum(static_cast<unsigned char>(s[i])) || s[i] == '.')) ++i;
+            kind = Lex::Number;
+        } else {
+            ++i;
+            kind = Lex::Punct;
+        }
+        out.push_back({kind, b, i});
+    }
+    return out;
+}
+
+bool isWord(std::string_view s, const Piece& p, std::string_view lowerWord) {
+    if (p.kind != Lex::Word || p.end - p.begin != lowerWord.size()) return false;
+    for (std::size_t i = 0; i < lowerWord.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(s[p.begin + i])) != lowerWord[i]) return false;
+    return true;
+}
+
+bool significant(const Piece& p) { return p.kind != Lex::Blank && p.kind != Lex::Comment; }
+
+// Index of the next significant piece after `i`, or pieces.size().
+std::size_t nextSignificant(const std::vector<Piece>& pieces, std::size_t i) {
+    ++i;
+    while (i < pieces.size() && !significant(pieces[i])) ++i;
+    return i;
+}
+
+bool isPunct(std::string_view s, const Piece& p, char c) {
+    return p.kind == Lex::Punct && s[p.begin] == c;
+}
+
+}  // namespace
+
+std::string rewriteSql(std::string_view s) {
+    const std::vector<Piece> pieces = lex(s);
+
+    // "select top N": remember the pieces to drop and the limit to append.
+    std::size_t dropFrom = 0, dropTo = 0;
+    std::string limit;
+    const std::size_t first = pieces.empty() || significant(pieces[0]) ? 0 : nextSignificant(pieces, 0);
+    if (first < pieces.size() && isWord(s, pieces[first], "select")) {
+        const std::size_t top = nextSignificant(pieces, first);
+        const std::size_t count = top < pieces.size() ? nextSignificant(pieces, top) : pieces.size();
+        if (count < pieces.size() && isWord(s, pieces[top], "top") && pieces[count].kind == Lex::Number) {
+            dropFrom = first + 1;  // the blank after select stays with the following text
+            dropTo = count + 1;
+            limit = " limit " + std::string(s.substr(pieces[count].begin, pieces[count].end - pieces[count].begin));
+        }
+    }
+    // The limit goes after the last piece that is neither blank, comment nor ';'.
+    std::size_t lastBody = pieces.size();
+    for (std::size_t i = pieces.size(); i-- > 0;) {
+        if (significant(pieces[i]) && !isPunct(s, pieces[i], ';')) { lastBody = i; break; }
+    }
+
+    std::string out;
+    out.reserve(s.size() + 16);
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+        const Piece& p = pieces[i];
+        if (i >= dropFrom && i < dropTo) continue;
+        const std::string_view text = s.substr(p.begin, p.end - p.begin);
+        const bool call = (isWord(s, p, "isnull") || isWord(s, p, "left")) &&
+                          nextSignificant(pieces, i) < pieces.size() &&
+                          isPunct(s, pieces[nextSignificant(pieces, i)], '(');
+        if (call) out += "\"" + std::string(text) + "\"";
+        else out += text;
+        if (i == lastBody && !limit.empty()) out += limit;
+    }
+    return out;
+}
+
+std::vector<std::string_view> splitStatements(std::string_view s) {
+    const std::vector<Piece> pieces = lex(s);
+    std::vector<std::string_view> out;
+    std::size_t start = 0;
+    std::size_t words = 0;      // significant pieces so far in this statement
+    bool creating = false;      // the statement begins with CREATE
+    bool trigger = false;       // CREATE [TEMP] TRIGGER: its body holds ';' of its own
+    const Piece* previous = nullptr;
+    for (const Piece& p : pieces) {
+        if (!significant(p)) continue;
+        if (isPunct(s, p, ';') && (!trigger || (previous && isWord(s, *previous, "end")))) {
+            if (words > 0) out.push_back(s.substr(start, p.begin - start));
+            start = p.end;
+            words = 0;
+            creating = trigger = false;
+            previous = nullptr;
+            continue;
+        }
+        if (words == 0) creating = isWord(s, p, "create");
+        else if (creating && words <= 2 && isWord(s, p, "trigger")) trigger = true;
+        ++words;
+        previous = &p;
+    }
+    if (words > 0) out.push_back(s.substr(start));
+    return out;
+}
+
+}  // namespace fo

@@ -1,0 +1,199 @@
+#include "db/SqliteEngine.h"
+
+#include <sqlite3.h>
+
+#include <cmath>
+
+#include "db/Connection.h"
+#include "db/DbError.h"
+#include "db/SqlRewrite.h"
+#include "db/SqliteFunctions.h"
+
+namespace fo {
+namespace {
+
+// How a column's declared type asks its stored values to be read.
+enum class ReadAs { Plain, Money, Float, Date };
+
+std::string upper(const char* s) {
+    std::string out = s ? s : "";
+    for (char& c : out)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return out;
+}
+
+bool has(const std::string& s, const char* part) { return s.find(part) != std::string::npos; }
+
+ReadAs readAsFor(const std::string& decl) {
+    if (has(decl, "MONEY") || has(decl, "CURRENCY") || has(decl, "DECIMAL") || has(decl, "NUMERIC"))
+        return ReadAs::Money;
+    if (has(decl, "FLOAT") || has(decl, "DOUBLE") || has(decl, "REAL")) return ReadAs::Float;
+    if (has(decl, "DATE") || has(decl, "TIME")) return ReadAs::Date;
+    return ReadAs::Plain;
+}
+
+DataType dataTypeFor(const std::string& decl, ReadAs readAs) {
+    switch (readAs) {
+    case ReadAs::Money: return DataType::Currency;
+    case ReadAs::Float: return DataType::Double;
+    case ReadAs::Date: return DataType::Date;
+    case ReadAs::Plain: break;
+    }
+    if (has(decl, "INT")) return DataType::Integer;
+    if (has(decl, "CHAR") || has(decl, "TEXT") || has(decl, "CLOB")) return DataType::VarChar;
+    return DataType::Empty;
+}
+
+Value readColumn(sqlite3_stmt* stmt, int i, ReadAs readAs) {
+    switch (sqlite3_column_type(stmt, i)) {
+    case SQLITE_NULL: return Value();
+    case SQLITE_INTEGER: {
+        const sqlite3_int64 v = sqlite3_column_int64(stmt, i);
+        if (readAs == ReadAs::Money && v < 922337203685477LL && v > -922337203685477LL)
+            return Value(Currency::fromInt(v));
+        return Value(static_cast<std::int64_t>(v));
+    }
+    case SQLITE_FLOAT: {
+        const double d = sqlite3_column_double(stmt, i);
+        // Money kept as binary floating point carries residues such as 1e-15;
+        // read as currency they vanish.
+        if (readAs != ReadAs::Float && std::isfinite(d) && std::fabs(d) < 9.0e14)
+            return Value(Currency::fromDouble(d));
+        return Value(d);
+    }
+    case SQLITE_TEXT: {
+        const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(stmt, i));
+        std::string text(p ? p : "", static_cast<std::size_t>(sqlite3_column_bytes(stmt, i)));
+        if (readAs == ReadAs::Date)
+            if (auto d = DateTime::parse(text)) return Value(*d);
+        return Value(std::move(text));
+    }
+    default: {
+        const auto* p = static_cast<const char*>(sqlite3_column_blob(stmt, i));
+        return Value(std::string(p ? p : "", static_cast<std::size_t>(sqlite3_column_bytes(stmt, i))));
+    }
+    }
+}
+
+// Finalises a prepared statement on every path out of a scope.
+struct StatementGuard {
+    sqlite3_stmt* stmt = nullptr;
+    ~StatementGuard() { sqlite3_finalize(stmt); }
+};
+
+std::string trimmed(std::string_view s) {
+    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front()))) s.remove_prefix(1);
+    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back()))) s.remove_suffix(1);
+    return std::string(s);
+}
+
+}  // namespace
+
+SqliteEngine::SqliteEngine(const std::string& path, int timeoutSeconds) {
+    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX;
+    const int rc = sqlite3_open_v2(path.c_str(), &db_, flags, nullptr);
+    if (rc != SQLITE_OK) {
+        const std::string message = db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(rc);
+        const int code = db_ ? sqlite3_extended_errcode(db_) : rc;
+        sqlite3_close(db_);
+        db_ = nullptr;
+        throw DbError(code, message + ": " + path);
+    }
+    try {
+        sqlite3_extended_result_codes(db_, 1);
+        setTimeoutSeconds(timeoutSeconds);
+        if (registerSqliteFunctions(db_) != SQLITE_OK) fail("register functions");
+        run("PRAGMA journal_mode=WAL");
+        run("PRAGMA foreign_keys=OFF");
+    } catch (...) {
+        sqlite3_close(db_);
+        db_ = nullptr;
+        throw;
+    }
+}
+
+SqliteEngine::~SqliteEngine() {
+    // Result sets are materialised, so no statement can still be open here.
+    sqlite3_close(db_);
+}
+
+void SqliteEngine::setTimeoutSeconds(int seconds) {
+    const int s = seconds > 0 ? seconds : Connection::DefaultTimeoutSeconds;
+    sqlite3_busy_timeout(db_, s * 1000);
+}
+
+RecordsetPtr SqliteEngine::execute(const std::string& sql, long* affected) {
+    RecordsetPtr result;
+    long changed = 0;
+    for (std::string_view piece : splitStatements(sql)) {
+        const std::string statement = trimmed(piece);
+        const std::string text = rewriteSql(statement);
+        const char* tail = text.c_str();
+        while (tail && *tail) {
+            StatementGuard guard;
+            if (sqlite3_prepare_v2(db_, tail, -1, &guard.stmt, &tail) != SQLITE_OK) fail(statement);
+            if (!guard.stmt) continue;  // only blanks or comments remained
+            const sqlite3_int64 before = sqlite3_total_changes64(db_);
+            if (sqlite3_column_count(guard.stmt) > 0) {
+                result = materialise(guard.stmt, statement);
+                changed = -1;
+            } else {
+                int rc;
+                while ((rc = sqlite3_step(guard.stmt)) == SQLITE_ROW) {
+                }
+                if (rc != SQLITE_DONE) fail(statement);
+                changed = static_cast<long>(sqlite3_total_changes64(db_) - before);
+            }
+        }
+    }
+    if (affected) *affected = changed;
+    return result;
+}
+
+RecordsetPtr SqliteEngine::materialise(sqlite3_stmt* stmt, const std::string& statement) {
+    auto rs = std::make_shared<Recordset>();
+    const int columns = sqlite3_column_count(stmt);
+    std::vector<ReadAs> readAs(static_cast<std::size_t>(columns));
+    for (int i = 0; i < columns; ++i) {
+        const std::string decl = upper(sqlite3_column_decltype(stmt, i));
+        readAs[static_cast<std::size_t>(i)] = readAsFor(decl);
+        const char* name = sqlite3_column_name(stmt, i);
+        rs->appendField(name ? name : "", dataTypeFor(decl, readAs[static_cast<std::size_t>(i)]));
+    }
+    int rc;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+        std::vector<Value> row;
+        row.reserve(static_cast<std::size_t>(columns));
+        for (int i = 0; i < columns; ++i) row.push_back(readColumn(stmt, i, readAs[static_cast<std::size_t>(i)]));
+        rs->appendRow(std::move(row));
+    }
+    if (rc != SQLITE_DONE) fail(statement);
+    rs->open();
+    return rs;
+}
+
+void SqliteEngine::run(const std::string& sql) {
+    StatementGuard guard;
+    if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &guard.stmt, nullptr) != SQLITE_OK) fail(sql);
+    int rc;
+    while ((rc = sqlite3_step(guard.stmt)) == SQLITE_ROW) {
+    }
+    if (rc != SQLITE_DONE) fail(sql);
+}
+
+void SqliteEngine::begin() { run("BEGIN IMMEDIATE"); }
+
+void SqliteEngine::commit() { run("COMMIT"); }
+
+void SqliteEngine::rollback() {
+    // Some errors (a full disk, an interrupted statement) end the transaction
+    // inside the engine already; then there is nothing left to roll back.
+    if (sqlite3_get_autocommit(db_)) return;
+    run("ROLLBACK");
+}
+
+void SqliteEngine::fail(const std::string& statement) const {
+    throw DbError(sqlite3_extended_errcode(db_), sqlite3_errmsg(db_), statement);
+}
+
+}  // namespace fo

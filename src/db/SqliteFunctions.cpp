@@ -1,0 +1,235 @@
+#include "db/SqliteFunctions.h"
+
+#include <sqlite3.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <string>
+
+#include "db/Currency.h"
+#include "db/WideInt.h"
+#include "db/DateTime.h"
+
+namespace fo {
+namespace {
+
+const int kDeterministic = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
+
+std::string textOf(sqlite3_value* v) {
+    const auto* p = reinterpret_cast<const char*>(sqlite3_value_text(v));
+    return std::string(p ? p : "", static_cast<std::size_t>(sqlite3_value_bytes(v)));
+}
+
+std::string lower(std::string s) {
+    for (char& c : s)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return s;
+}
+
+// A text that is a number in full (blanks around allowed), as strtod reads it.
+bool numericText(const std::string& text, double& out) {
+    const char* begin = text.c_str();
+    char* end = nullptr;
+    out = std::strtod(begin, &end);
+    if (end == begin) return false;
+    while (*end == ' ' || *end == '\t') ++end;
+    return *end == '\0';
+}
+
+void resultText(sqlite3_context* ctx, const std::string& s) {
+    sqlite3_result_text(ctx, s.c_str(), static_cast<int>(s.size()), SQLITE_TRANSIENT);
+}
+
+// isnull(x): 1 when x is null. isnull(x, y): x, or y when x is null.
+void isnullFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+    if (argc == 1) {
+        sqlite3_result_int(ctx, sqlite3_value_type(argv[0]) == SQLITE_NULL ? 1 : 0);
+        return;
+    }
+    sqlite3_result_value(ctx, sqlite3_value_type(argv[0]) == SQLITE_NULL ? argv[1] : argv[0]);
+}
+
+bool truthy(sqlite3_value* v) {
+    switch (sqlite3_value_type(v)) {
+    case SQLITE_INTEGER: return sqlite3_value_int64(v) != 0;
+    case SQLITE_FLOAT: return sqlite3_value_double(v) != 0.0;
+    case SQLITE_TEXT: {
+        double d = 0;
+        return numericText(textOf(v), d) && d != 0.0;
+    }
+    default: return false;
+    }
+}
+
+// iif(condition, whenTrue, whenFalse)
+void iifFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
+    sqlite3_result_value(ctx, truthy(argv[0]) ? argv[1] : argv[2]);
+}
+
+// format(value, 'yyyy-mm-dd' | 'yyyy-mm-dd hh:mm:ss' | '0.00'); a value the
+// format does not apply to comes back unchanged.
+void formatFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
+    const int type = sqlite3_value_type(argv[0]);
+    if (type == SQLITE_NULL) {
+        sqlite3_result_null(ctx);
+        return;
+    }
+    const std::string fmt = lower(textOf(argv[1]));
+    if (fmt == "yyyy-mm-dd" || fmt == "yyyy-mm-dd hh:mm:ss") {
+        if (type == SQLITE_TEXT) {
+            if (auto d = DateTime::parse(textOf(argv[0]))) {
+                resultText(ctx, fmt.size() == 10 ? d->dateText() : d->dateTimeText());
+                return;
+            }
+        }
+    } else if (fmt == "0.00") {
+        std::optional<Currency> amount;
+        if (type == SQLITE_INTEGER) {
+            amount = Currency::fromInt(sqlite3_value_int64(argv[0]));
+        } else if (type == SQLITE_FLOAT) {
+            const double d = sqlite3_value_double(argv[0]);
+            if (std::isfinite(d) && std::fabs(d) < 9.0e14) amount = Currency::fromDouble(d);
+        } else if (type == SQLITE_TEXT) {
+            const std::string text = textOf(argv[0]);
+            amount = Currency::parse(text);
+            double d = 0;
+            if (!amount && numericText(text, d) && std::isfinite(d) && std::fabs(d) < 9.0e14)
+                amount = Currency::fromDouble(d);
+        }
+        if (amount) {
+            resultText(ctx, amount->format00());
+            return;
+        }
+    }
+    sqlite3_result_value(ctx, argv[0]);
+}
+
+// getdate(): the local date and time as "yyyy-mm-dd hh:mm:ss".
+void getdateFunction(sqlite3_context* ctx, int, sqlite3_value**) {
+    resultText(ctx, DateTime::now().dateTimeText());
+}
+
+// left(s, n): the first n characters (not bytes) of s.
+void leftFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL || sqlite3_value_type(argv[1]) == SQLITE_NULL) {
+        sqlite3_result_null(ctx);
+        return;
+    }
+    const std::string s = textOf(argv[0]);
+    sqlite3_int64 n = sqlite3_value_int64(argv[1]);
+    std::size_t end = 0;
+    while (end < s.size() && n > 0) {
+        ++end;
+        while (end < s.size() && (static_cast<unsigned char>(s[end]) & 0xC0) == 0x80) ++end;
+        --n;
+    }
+    resultText(ctx, s.substr(0, end));
+}
+
+// ---- exact sum ----
+
+using Wide = WideInt;
+
+struct SumState {
+    Wide total;          // in ten-thousandths
+    sqlite3_int64 count; // non-null values
+    sqlite3_int64 inexact; // values that were not integers
+};
+
+// A value on the four-decimal scale; false for null. `integer` tells whether
+// the value was an integer.
+bool scaled(sqlite3_value* v, Wide& out, bool& integer) {
+    integer = false;
+    switch (sqlite3_value_type(v)) {
+    case SQLITE_NULL: return false;
+    case SQLITE_INTEGER:
+        integer = true;
+        out = Wide(sqlite3_value_int64(v)) * Currency::Scale;
+        return true;
+    case SQLITE_FLOAT: {
+        const long double d = sqlite3_value_double(v);
+        out = std::isfinite(d) ? static_cast<Wide>(std::roundl(d * Currency::Scale)) : 0;
+        return true;
+    }
+    case SQLITE_TEXT: {
+        const std::string text = textOf(v);
+        if (auto c = Currency::parse(text)) {
+            out = c->raw();
+            return true;
+        }
+        double d = 0;
+        out = numericText(text, d) && std::isfinite(d) ? static_cast<Wide>(std::roundl(static_cast<long double>(d) * Currency::Scale)) : 0;
+        return true;
+    }
+    default:
+        out = 0;
+        return true;
+    }
+}
+
+void sumStep(sqlite3_context* ctx, int, sqlite3_value** argv) {
+    auto* s = static_cast<SumState*>(sqlite3_aggregate_context(ctx, sizeof(SumState)));
+    if (!s) { sqlite3_result_error_nomem(ctx); return; }
+    Wide v = 0;
+    bool integer = false;
+    if (!scaled(argv[0], v, integer)) return;
+    s->total += v;
+    ++s->count;
+    if (!integer) ++s->inexact;
+}
+
+void sumInverse(sqlite3_context* ctx, int, sqlite3_value** argv) {
+    auto* s = static_cast<SumState*>(sqlite3_aggregate_context(ctx, sizeof(SumState)));
+    if (!s) { sqlite3_result_error_nomem(ctx); return; }
+    Wide v = 0;
+    bool integer = false;
+    if (!scaled(argv[0], v, integer)) return;
+    s->total -= v;
+    --s->count;
+    if (!integer) --s->inexact;
+}
+
+void sumValue(sqlite3_context* ctx) {
+    auto* s = static_cast<SumState*>(sqlite3_aggregate_context(ctx, 0));
+    if (!s || s->count == 0) {
+        sqlite3_result_null(ctx);
+        return;
+    }
+    if (s->inexact == 0) {
+        const Wide units = s->total / Currency::Scale;
+        if (units > INT64_MAX || units < INT64_MIN) {
+            sqlite3_result_error(ctx, "integer overflow", -1);
+            return;
+        }
+        sqlite3_result_int64(ctx, static_cast<sqlite3_int64>(units));
+        return;
+    }
+    sqlite3_result_double(ctx, static_cast<double>(s->total) / static_cast<double>(Currency::Scale));
+}
+
+}  // namespace
+
+int registerSqliteFunctions(sqlite3* db) {
+    struct Scalar {
+        const char* name;
+        int args;
+        int flags;
+        void (*fn)(sqlite3_context*, int, sqlite3_value**);
+    };
+    const Scalar scalars[] = {
+        {"isnull", 1, kDeterministic, isnullFunction},
+        {"isnull", 2, kDeterministic, isnullFunction},
+        {"iif", 3, kDeterministic, iifFunction},
+        {"format", 2, kDeterministic, formatFunction},
+        {"getdate", 0, SQLITE_UTF8, getdateFunction},
+        {"left", 2, kDeterministic, leftFunction},
+    };
+    for (const Scalar& f : scalars) {
+        const int rc = sqlite3_create_function_v2(db, f.name, f.args, f.flags, nullptr, f.fn, nullptr, nullptr, nullptr);
+        if (rc != SQLITE_OK) return rc;
+    }
+    return sqlite3_create_window_function(db, "sum", 1, kDeterministic, nullptr, sumStep, sumValue, sumValue,
+                                          sumInverse, nullptr);
+}
+
+}  // namespace fo
