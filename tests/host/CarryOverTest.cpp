@@ -1,0 +1,117 @@
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+#include "host/CarryOver.h"
+#include "host/Dues.h"
+#include "host/ReferenceHost.h"
+#include "host/DuesTestOffice.h"
+
+namespace fo::test {
+namespace {
+
+class CarryOver : public DuesOfficeTest {
+protected:
+    std::string count(const std::string& table, const std::string& where = "1=1") {
+        return scalar("select count(*) from " + table + " where " + where);
+    }
+};
+
+TEST_P(CarryOver, TurnsUnpaidDuesIntoOpenArrearsAndOpensTheNextMonth) {
+    ReferenceHost host(dbPath, dialect());
+    exec("insert into xszhekou(xsid,xmid,zhekou) values(2,2,50)");
+    addRecord(10, "SF", 1, "202609", 1, "800");   // tuition paid in full
+    addRecord(11, "SF", 1, "202609", 2, "41");    // board partly paid
+    addRecord(12, "JM", 1, "202609", 5, "0", "200");  // registration reduced away
+    ASSERT_EQ(host.CurrentYf(), "202609");
+
+    carryOverMonth(*cn, host, "202609");
+
+    EXPECT_EQ(host.CurrentYf(), "202610");
+    EXPECT_EQ(count("hisxsinfo", "xsid=0 and jzyf='202609'"), "1");
+    // Student 1: 300 board; 300 books; 100 insurance. Student 2: 800 + 170.5
+    // board at half; 300; 100; 200. Student 3 as 2 without the discount.
+    auto rs = cn->execute("select xsid,qfyf,qfje,sjqfje,fkje,jmje,jmjlid,sfjlid,yqfkid,userid,qfrq from qfhzb"
+                          " where fkrq is null order by xsid,qfyf");
+    std::map<std::pair<int, std::string>, std::string> headers;
+    for (; rs && !rs->eof(); rs->moveNext()) {
+        EXPECT_EQ(rs->field("qfje").toCurrency(), rs->field("sjqfje").toCurrency());
+        for (const char* zero : {"fkje", "jmje", "jmjlid", "sfjlid", "yqfkid"})
+            EXPECT_EQ(rs->field(zero).toCurrency(), Currency()) << zero;
+        EXPECT_EQ(rs->field("userid").toText(), host.gUserid());
+        EXPECT_EQ(rs->field("qfrq").toDate()->dateText(), "2026-09-30");
+        headers[{static_cast<int>(rs->field("xsid").toInt()), rs->field("qfyf").toText()}] =
+            rs->field("qfje").toCurrency().format00();
+    }
+    const std::map<std::pair<int, std::string>, std::string> expected = {
+        {{1, "202609"}, "300.00"}, {{1, "2026上"}, "300.00"}, {{1, "2026年"}, "100.00"},
+        {{2, "202609"}, "970.50"}, {{2, "2026上"}, "300.00"}, {{2, "2026年"}, "100.00"}, {{2, "一次性"}, "200.00"},
+        {{3, "202609"}, "1141.00"}, {{3, "2026上"}, "300.00"}, {{3, "2026年"}, "100.00"}, {{3, "一次性"}, "200.00"},
+    };
+    EXPECT_EQ(headers, expected);
+    // Every header's items add up to it, carry the student's charge type and
+    // leave out the item not counted in arrears (兴趣班).
+    EXPECT_EQ(count("qfhzb as h", "h.qfje<>(select sum(q.qfje) from qfmxb as q where q.qfkid=h.qfkid)"), "0");
+    EXPECT_EQ(count("qfmxb", "sflxid<>1 or fkje<>0 or jmje<>0 or sfxmid=6"), "0");
+    EXPECT_EQ(count("qfmxb"), "13");
+    EXPECT_EQ(scalar("select qfje from qfmxb where xsid=2 and sfxmid=2"), "170.5");
+}
+
+TEST_P(CarryOver, NextMonthOwesOnlyItsMonthlyDuesAndListsTheStoredRows) {
+    ReferenceHost host(dbPath, dialect());
+    carryOverMonth(*cn, host, "202609");
+    fillArrearsWorkTable(*cn, "tmpNext", "202610", "", "S003", "", "", "");
+    auto rows = workRows("tmpNext");
+    EXPECT_EQ(rows.size(), 3u);  // board, tuition and the hobby class of October only
+    EXPECT_EQ(rows.count({3, "202610", 6}), 1u);
+    fillArrearsWorkTable(*cn, "tmpBoth", "202609,202610", "3,4,5", "S003", "", "", "");
+    const std::map<Key, Amounts> expected = {
+        {{3, "2026上", 3}, {"300.00", "0.00", "0.00"}},
+        {{3, "2026年", 4}, {"100.00", "0.00", "0.00"}},
+        {{3, "一次性", 5}, {"200.00", "0.00", "0.00"}},
+    };
+    EXPECT_EQ(workRows("tmpBoth"), expected);
+}
+
+TEST_P(CarryOver, ArrearsIdsComeFromTheHostCounter) {
+    ReferenceHost host(dbPath, dialect());
+    addArrears(500, 1, "202508", {{1, "10"}});  // an old row: ids continue above it
+    carryOverMonth(*cn, host, "202609");
+    EXPECT_EQ(scalar("select min(qfkid) from qfhzb where qfkid<>500"), "501");
+    EXPECT_EQ(scalar("select max(qfkid) from qfhzb"), "512");  // 3 students x 4 periods
+    EXPECT_EQ(host.pGetMaxId("qfhzb"), "513");
+}
+
+TEST_P(CarryOver, RefusesAMonthThatIsNotTheOpenOne) {
+    ReferenceHost host(dbPath, dialect());
+    try {
+        carryOverMonth(*cn, host, "202610");
+        FAIL() << "October carried over while September is open";
+    } catch (const std::runtime_error& e) {
+        EXPECT_NE(std::string(e.what()).find("不是当前未结转的月份"), std::string::npos) << e.what();
+    }
+    carryOverMonth(*cn, host, "202609");
+    EXPECT_THROW(carryOverMonth(*cn, host, "202609"), std::runtime_error);  // twice
+    EXPECT_EQ(count("hisxsinfo"), "1");
+    EXPECT_EQ(host.CurrentYf(), "202610");
+}
+
+TEST_P(CarryOver, RefusesAMonthWithoutDatesAndWritesNothing) {
+    ReferenceHost host(dbPath, dialect());
+    for (const char* yf : {"202609", "202610", "202611", "202612"}) carryOverMonth(*cn, host, yf);
+    const std::string before = count("qfhzb");
+    try {
+        carryOverMonth(*cn, host, "202701");
+        FAIL() << "a month without dates was carried over";
+    } catch (const std::runtime_error& e) {
+        EXPECT_NE(std::string(e.what()).find("没有设置起止日期"), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(count("qfhzb"), before);
+    EXPECT_EQ(count("hisxsinfo"), "4");
+    EXPECT_FALSE(cn->inTransaction());
+}
+
+FO_BOTH_DIALECTS(CarryOver);
+
+}  // namespace
+}  // namespace fo::test

@@ -1,0 +1,224 @@
+#include <gtest/gtest.h>
+
+#include "host/Dues.h"
+#include "host/ReferenceHost.h"
+#include "host/DuesTestOffice.h"
+
+namespace fo::test {
+namespace {
+
+using Rows = std::map<DuesOfficeTest::Key, DuesOfficeTest::Amounts>;
+
+class OpenMonthDues : public DuesOfficeTest {};
+
+TEST_P(OpenMonthDues, ComputedFromChargeTypeLessLiveChargesAndReductions) {
+    exec("insert into xszhekou(xsid,xmid,zhekou) values(1,2,95)");
+    addRecord(10, "SF", 1, "202609", 1, "500");             // paid part of the tuition
+    addRecord(11, "JM", 1, "202609", 1, "0", "100");        // and a reduction on it
+    addRecord(12, "SF", 1, "202609", 3, "300");             // books paid ...
+    addRecord(13, "QXSF", 1, "202609", 3, "-300", "0", 12); // ... and the charge cancelled
+    addRecord(14, "YSK", 1, "202609", 4, "100");            // a prepayment pays nothing
+    addRecord(15, "SF", 1, "202610", 2, "50");              // another month's board
+
+    fillArrearsWorkTable(*cn, "tmpQF1", "202609", ",1,2,3,4,5", "S001", "", "", "");
+    const Rows expected = {
+        {{1, "202609", 1}, {"800.00", "500.00", "100.00"}},
+        // 15.5 x 22 = 341, at 95% = 323.95
+        {{1, "202609", 2}, {"323.95", "0.00", "0.00"}},
+        {{1, "2026上", 3}, {"300.00", "0.00", "0.00"}},
+        {{1, "2026年", 4}, {"100.00", "0.00", "0.00"}},
+        {{1, "一次性", 5}, {"200.00", "0.00", "0.00"}},
+    };
+    EXPECT_EQ(workRows("tmpQF1"), expected);
+}
+
+TEST_P(OpenMonthDues, DiscountProductRoundsHalfAwayFromZeroToCents) {
+    // 15.5 x 22 = 341 at 33.33% = 113.6553 -> 113.66; 800 at 12.5% = 100
+    exec("insert into xszhekou(xsid,xmid,zhekou) values(2,2,33.33),(2,1,12.5)");
+    fillArrearsWorkTable(*cn, "tmpQF", "202609", "1,2", "S002", "", "", "");
+    auto rows = workRows("tmpQF");
+    EXPECT_EQ(std::get<0>(rows[{2, "202609", 2}]), "113.66");
+    EXPECT_EQ(std::get<0>(rows[{2, "202609", 1}]), "100.00");
+}
+
+TEST_P(OpenMonthDues, FullyPaidItemsAreLeftOutAndOverpaidOnesKept) {
+    addRecord(10, "SF", 1, "202609", 1, "800");
+    addRecord(11, "SF", 1, "202609", 5, "250");
+    fillArrearsWorkTable(*cn, "tmpQF", "202609", "1,5", "S001", "", "", "");
+    const Rows expected = {{{1, "一次性", 5}, {"200.00", "250.00", "0.00"}}};
+    EXPECT_EQ(workRows("tmpQF"), expected);
+}
+
+TEST_P(OpenMonthDues, TermChargesOfAnyMonthOfTheTermCount) {
+    addRecord(10, "SF", 1, "202610", 3, "120");  // books paid in October
+    addRecord(11, "SF", 1, "202610", 1, "800");  // October tuition: not September's
+    fillArrearsWorkTable(*cn, "tmpQF", "202609", "1,3", "S001", "", "", "");
+    const Rows expected = {{{1, "202609", 1}, {"800.00", "0.00", "0.00"}},
+                           {{1, "2026上", 3}, {"300.00", "120.00", "0.00"}}};
+    EXPECT_EQ(workRows("tmpQF"), expected);
+}
+
+TEST_P(OpenMonthDues, RecordThatSettledStoredArrearsDoesNotPayTheOpenMonth) {
+    carriedOver("202609");
+    addArrears(1, 1, "202609", {{1, "800"}}, "2026-10-05");
+    addRecord(10, "SF", 1, "202610", 1, "800");
+    exec("update qfhzb set sfjlid=10,fkje=800 where qfkid=1");
+    fillArrearsWorkTable(*cn, "tmpQF", "202610", "1", "S001", "", "", "");
+    const Rows expected = {{{1, "202610", 1}, {"800.00", "0.00", "0.00"}}};
+    EXPECT_EQ(workRows("tmpQF"), expected);
+}
+
+TEST_P(OpenMonthDues, StoredArrearsOwnTheirTermYearAndOneOffPeriods) {
+    carriedOver("202609");
+    addArrears(1, 1, "2026上", {{3, "300"}}, "2026-10-02");  // settled: still owns the term item
+    addArrears(2, 1, "一次性", {{5, "200"}});                 // open
+    fillArrearsWorkTable(*cn, "tmpQF", "202610", "1,3,4,5", "S001", "", "", "");
+    const Rows expected = {
+        {{1, "202610", 1}, {"800.00", "0.00", "0.00"}},
+        {{1, "2026年", 4}, {"100.00", "0.00", "0.00"}},
+    };
+    EXPECT_EQ(workRows("tmpQF"), expected);
+}
+
+TEST_P(OpenMonthDues, TermYearAndOneOffDuesAreListedOnceForSeveralOpenMonths) {
+    fillArrearsWorkTable(*cn, "tmpQF", "202609,202610", "1,3,4,5", "S001", "", "", "");
+    auto rows = workRows("tmpQF");  // fails on a duplicate row
+    EXPECT_EQ(rows.size(), 5u);
+    EXPECT_EQ(rows.count({1, "202610", 1}), 1u);
+}
+
+FO_BOTH_DIALECTS(OpenMonthDues);
+
+class CarriedOverMonthRows : public DuesOfficeTest {};
+
+TEST_P(CarriedOverMonthRows, ListOnlyOpenStoredArrearsOfTheChosenItems) {
+    carriedOver("202609");
+    carriedOver("202610");
+    addArrears(1, 1, "202609", {{1, "800"}, {2, "341"}});
+    addArrears(2, 1, "202609", {{1, "800"}}, "2026-10-01");  // settled
+    addArrears(3, 1, "2026上", {{3, "300"}});                // named by both months, listed once
+    addArrears(4, 2, "202610", {{1, "350.5"}});
+    exec("update qfmxb set fkje=100 where qfkid=4");
+    addArrears(5, 4, "202610", {{1, "800"}});                // suspended student
+
+    fillArrearsWorkTable(*cn, "tmpQF", "202609,202610", ",1,3", "", "", "", "");
+    const Rows expected = {
+        {{1, "202609", 1}, {"800.00", "0.00", "0.00"}},
+        {{1, "2026上", 3}, {"300.00", "0.00", "0.00"}},
+        {{2, "202610", 1}, {"350.50", "100.00", "0.00"}},
+    };
+    EXPECT_EQ(workRows("tmpQF"), expected);
+}
+
+TEST_P(CarriedOverMonthRows, ExistingWorkTableIsEmptiedAndRefilled) {
+    carriedOver("202609");
+    addArrears(1, 1, "202609", {{1, "800"}});
+    fillArrearsWorkTable(*cn, "tmpYSQF", "202609", "1", "", "", "", "");
+    fillArrearsWorkTable(*cn, "tmpYSQF", "202609", "1", "", "", "", "");
+    EXPECT_EQ(workRows("tmpYSQF").size(), 1u);
+}
+
+FO_BOTH_DIALECTS(CarriedOverMonthRows);
+
+class StudentSelection : public DuesOfficeTest {
+protected:
+    std::set<int> students(const std::string& student, const std::string& classId, const std::string& where,
+                           const std::string& category) {
+        fillArrearsWorkTable(*cn, "tmpSel", "202609", "1", student, classId, where, category);
+        std::set<int> out;
+        for (auto& [key, amounts] : workRows("tmpSel")) out.insert(std::get<0>(key));
+        return out;
+    }
+};
+
+TEST_P(StudentSelection, OnlyAttendingStudentsMatchingEveryFilter) {
+    exec("insert into kdw_xs(id,xh,xm,bjid,sflxid,lb1,del,intTx) values(5,'S005','赵六',1,1,1,1,0)");  // deleted
+    EXPECT_EQ(students("", "", "", ""), (std::set<int>{1, 2, 3}));
+    EXPECT_EQ(students("S002", "", "", ""), (std::set<int>{2}));
+    EXPECT_EQ(students("张子涵", "", "", ""), (std::set<int>{3}));
+    EXPECT_EQ(students("", "1", "", ""), (std::set<int>{1, 2}));
+    EXPECT_EQ(students("", "", "", " and lb1 in(1)"), (std::set<int>{1, 3}));
+    EXPECT_EQ(students("", "2", "", " and lb1 in(2)"), (std::set<int>{}));
+}
+
+TEST_P(StudentSelection, FilterDialogStatementSelectsTheStudents) {
+    EXPECT_EQ(students("", "", "select id from kdw_xs where 1=1", ""), (std::set<int>{1, 2, 3}));
+    EXPECT_EQ(students("", "", "select id from kdw_xs where 1=1 and lb1 in(1) and bjid=2", ""), (std::set<int>{3}));
+    EXPECT_EQ(students("", "", "select id from kdw_xs where 1=1and xm like '%佳%'", ""), (std::set<int>{2}));
+    // The suspended student stays out even when the filter names him.
+    EXPECT_EQ(students("", "", "select id from kdw_xs where 1=1and xh ='S004'", ""), (std::set<int>{}));
+    EXPECT_EQ(students("", "", "bjid=1", " and lb1 in(1,2)"), (std::set<int>{1, 2}));
+}
+
+TEST_P(StudentSelection, QuotesInTheStudentTextAreDoubled) {
+    exec("update kdw_xs set xm='O''Neil' where id=2");
+    EXPECT_EQ(students("O'Neil", "", "", ""), (std::set<int>{2}));
+}
+
+FO_BOTH_DIALECTS(StudentSelection);
+
+class SingleStudentArrears : public DuesOfficeTest {};
+
+TEST_P(SingleStudentArrears, HavingQueryOverTheHostWorkTable) {
+    carriedOver("202609");
+    addArrears(1, 1, "202609", {{1, "800"}});
+    addRecord(10, "SF", 1, "202610", 1, "800");
+    addRecord(11, "SF", 1, "202610", 2, "341");
+    addRecord(12, "SF", 1, "202610", 5, "400");  // one-off overpaid by 200
+
+    ReferenceHost host(dbPath, dialect());
+    std::string table;
+    host.getQFmxbNew(table, cn, host.CurrentYf(), ",1,2,3,4,5", "S001", "");
+    ASSERT_EQ(host.CurrentYf(), "202610");
+    auto rs = cn->execute("select sfyf,sum(ysje-jfje-jmje) from " + table +
+                          " group by sfyf Having Sum(ysje - jfje - jmje) > 0");
+    std::map<std::string, std::string> owed;
+    for (; rs && !rs->eof(); rs->moveNext()) owed[rs->field(0).toText()] = rs->field(1).toCurrency().format00();
+    // The month is fully paid, the one-off item overpaid; carried-over
+    // September is not a month listed here.
+    const std::map<std::string, std::string> expected = {{"2026上", "300.00"}, {"2026年", "100.00"}};
+    EXPECT_EQ(owed, expected);
+}
+
+FO_BOTH_DIALECTS(SingleStudentArrears);
+
+class PaidAndReduced : public DuesOfficeTest {
+protected:
+    std::string read(const std::string& xsid, const std::string& item, const std::string& period,
+                     const std::string& from = {}, const std::string& to = {}) {
+        auto rs = paidAndReduced(*cn, xsid, item, period, from, to);
+        if (!rs || rs->eof()) return "none";
+        return rs->field("je").toCurrency().format00() + "/" + rs->field("jmje").toCurrency().format00() + "/" +
+               rs->field("ye").toCurrency().format00();
+    }
+};
+
+TEST_P(PaidAndReduced, SumsTheCountingRecordsOfThePeriod) {
+    addRecord(10, "SF", 1, "202609", 1, "300.25");
+    addRecord(11, "JM", 1, "202609", 1, "0", "99.75");
+    addRecord(12, "SF", 1, "202610", 1, "800");
+    addRecord(13, "SF", 1, "202609", 3, "100");
+    addRecord(14, "SF", 1, "202610", 3, "50");
+    addRecord(15, "QXSF", 1, "202610", 3, "-50", "0", 14);
+    addRecord(16, "SF", 1, "202611", 5, "200");
+    exec("update kdw_sfjlmx set ye=20 where sfjlid=16");
+    EXPECT_EQ(read("1", "1", "202609"), "300.25/99.75/0.00");
+    EXPECT_EQ(read("1", "3", "2026上"), "100.00/0.00/0.00");
+    EXPECT_EQ(read("1", "5", "一次性"), "200.00/0.00/20.00");
+    EXPECT_EQ(read("1", "1", "202611"), "none");
+    EXPECT_EQ(read("2", "1", "202609"), "none");
+    EXPECT_EQ(read("1", "1", "?", "2026-10-01", "2026-11-30"), "800.00/0.00/0.00");
+}
+
+TEST_P(PaidAndReduced, AnswersThroughTheHost) {
+    addRecord(10, "SF", 2, "202609", 2, "341");
+    ReferenceHost host(dbPath, dialect());
+    auto rs = host.getRptJFdata(cn, "2", "2", "202609", "2026-09-01", "2026-09-30");
+    ASSERT_TRUE(rs && !rs->eof());
+    EXPECT_EQ(rs->field("je").toCurrency(), Currency::fromInt(341));
+}
+
+FO_BOTH_DIALECTS(PaidAndReduced);
+
+}  // namespace
+}  // namespace fo::test
