@@ -1,0 +1,252 @@
+#include <memory>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "data/Dialect.h"
+#include "db/Currency.h"
+#include "db/DateTime.h"
+#include "support/Dialects.h"
+#include "support/FakeHostSystem.h"
+#include "support/Query.h"
+#include "support/TempFeeDb.h"
+
+namespace fo {
+namespace {
+
+using test::TempFeeDb;
+using Texts = std::vector<std::string>;
+
+const DateTime kNow{2024, 3, 5, 14, 2, 9};
+
+TEST(DialectTexts, SqlServerForms) {
+    EXPECT_EQ(dateRange(true, "a.kprq", "2024-03-01", "2024-03-31"),
+              " a.kprq between '2024-03-01' and '2024-03-31'");
+    EXPECT_EQ(dateValue(true, "2024-03-01"), "'2024-03-01'");
+    EXPECT_EQ(dateBound(true, "csrq", "2020-01-02"), " and csrq>= '2020-01-02'");
+    EXPECT_EQ(nullToZero(true, "qfje") + ">0", "isnull(qfje,0)>0");
+    EXPECT_EQ(nullToZeroIsNullForm(true, "a.ysfjlid") + "=0", "isnull(a.ysfjlid,0)=0");
+    EXPECT_EQ(sumOrZero(true, "ysk"), "isnull(sum(ysk),0)");
+    EXPECT_EQ(smallerOf(true, "jmje", "qfje"), "case when jmje>qfje then qfje else jmje end");
+    EXPECT_EQ(storedNow(true, kNow), "getdate()");
+    EXPECT_EQ(storedNowFormatted(true, kNow), "getdate()");
+    EXPECT_EQ(roundedBalance(true, "ysk", "12.5"), "ysk=ysk+(12.5)");
+    EXPECT_EQ(roundedBalance(true, "ysk", "7", '-'), "ysk=ysk-(7)");
+    EXPECT_EQ(disposeWorkTable(true, "JM_T1"), "drop table JM_T1");
+    EXPECT_EQ(liveRecordCondition(true),
+              "isnull(a.ysfjlid,0)=0 and a.id not in(select ysfjlid from kdw_sfjl)");
+}
+
+TEST(DialectTexts, AccessForms) {
+    EXPECT_EQ(dateRange(false, "a.kprq", "2024-03-01", "2024-03-31"),
+              " a.kprq between  format('2024-03-01','yyyy-mm-dd') and format('2024-03-31','yyyy-mm-dd') ");
+    EXPECT_EQ(dateValue(false, "2024-03-01"), "format('2024-03-01','yyyy-mm-dd')");
+    EXPECT_EQ(dateBound(false, "csrq", "2020-01-02"), " and csrq>= format('2020-01-02','yyyy-mm-dd')");
+    EXPECT_EQ(nullToZero(false, "qfje") + ">0", "iif(isnull(qfje),0,qfje)>0");
+    EXPECT_EQ(nullToZeroIsNullForm(false, "a.ysfjlid") + "=0", "iif(a.ysfjlid is null,0,a.ysfjlid)=0");
+    EXPECT_EQ(sumOrZero(false, "ysk"), "iif(sum(ysk) is null,0,sum(ysk))");
+    EXPECT_EQ(smallerOf(false, "jmje", "qfje"), "iif(jmje>qfje,qfje,jmje)");
+    EXPECT_EQ(storedNow(false, kNow), "'2024-03-05 14:02:09'");
+    EXPECT_EQ(storedNow(false, DateTime{2024, 3, 5}), "'2024-03-05'");
+    EXPECT_EQ(storedNowFormatted(false, kNow), "format('2024-03-05 14:02:09','yyyy-mm-dd HH:mm:ss')");
+    EXPECT_EQ(storedNowFormatted(false, kNow, "yyyy-mm-dd"), "format('2024-03-05 14:02:09','yyyy-mm-dd')");
+    EXPECT_EQ(roundedBalance(false, "ysk", "12.5"), "ysk=format(ysk+(12.5),'0.00')");
+    EXPECT_EQ(roundedBalance(false, "ysk", "7", '-'), "ysk=format(ysk-(7),'0.00')");
+    EXPECT_EQ(disposeWorkTable(false, "tmpYSMxb"), "delete from tmpYSMxb");
+    EXPECT_EQ(liveRecordCondition(false),
+              "iif(a.ysfjlid is null,0,a.ysfjlid)=0 and a.id not in(select ysfjlid from kdw_sfjl)");
+}
+
+TEST(DialectTexts, OtherRecordAliasesAreHonoured) {
+    EXPECT_EQ(liveRecordCondition(true, "c"),
+              "isnull(c.ysfjlid,0)=0 and c.id not in(select ysfjlid from kdw_sfjl)");
+    EXPECT_EQ(dateRange(true, "a.sfrq", "2024-01-01", "2024-01-01"),
+              " a.sfrq between '2024-01-01' and '2024-01-01'");
+}
+
+// Every text one dialect composes, to look for the other dialect's forms.
+Texts everyText(bool sqlServer) {
+    return {dateRange(sqlServer, "a.kprq", "2024-03-01", "2024-03-31"),
+            dateValue(sqlServer, "2024-03-01"),
+            dateBound(sqlServer, "rxsj", "2024-03-01"),
+            nullToZero(sqlServer, "qfje"),
+            nullToZeroIsNullForm(sqlServer, "a.ysfjlid"),
+            sumOrZero(sqlServer, "ysk"),
+            smallerOf(sqlServer, "jmje", "qfje"),
+            storedNow(sqlServer, kNow),
+            storedNowFormatted(sqlServer, kNow),
+            roundedBalance(sqlServer, "ysk", "3"),
+            disposeWorkTable(sqlServer, "T"),
+            liveRecordCondition(sqlServer)};
+}
+
+TEST(DialectTexts, SqlServerTextsCarryNoAccessForms) {
+    for (const auto& text : everyText(true)) {
+        EXPECT_EQ(text.find("format("), std::string::npos) << text;
+        EXPECT_EQ(text.find("iif("), std::string::npos) << text;
+    }
+}
+
+TEST(DialectTexts, AccessTextsCarryNoSqlServerForms) {
+    const std::regex twoArgumentIsnull(R"(isnull\([^()]*,)");
+    for (const auto& text : everyText(false)) {
+        EXPECT_FALSE(std::regex_search(text, twoArgumentIsnull)) << text;
+        EXPECT_EQ(text.find("case when"), std::string::npos) << text;
+        EXPECT_EQ(text.find("getdate"), std::string::npos) << text;
+    }
+}
+
+TEST(SqlQuote, DoublesEverySingleQuoteAndNothingElse) {
+    EXPECT_EQ(sqlQuote(""), "");
+    EXPECT_EQ(sqlQuote("张三"), "张三");
+    EXPECT_EQ(sqlQuote("O'Brien"), "O''Brien");
+    EXPECT_EQ(sqlQuote("''"), "''''");
+    EXPECT_EQ(sqlQuote("a\"b;--c"), "a\"b;--c");
+}
+
+TEST(SqlServerNow, ReadsTheHostsCodeAfreshEachTime) {
+    auto host = std::make_shared<test::FakeHostSystem>("", Value(1));
+    test::ScopedHost scoped(host, "");
+    EXPECT_TRUE(sqlServerNow());
+    host->setDialectCode(Value(0));
+    EXPECT_FALSE(sqlServerNow());
+    host->setDialectCode(Value());  // empty
+    EXPECT_FALSE(sqlServerNow());
+    host->setDialectCode(Value("1"));
+    EXPECT_TRUE(sqlServerNow());
+    host->setDialectCode(Value(2));
+    EXPECT_FALSE(sqlServerNow());
+}
+
+// Both forms of each pair, run on the same data, select the same rows.
+class DialectOnData : public test::DialectTest {
+protected:
+    void SetUp() override { cn = db.open(); }
+    Texts ids(const std::string& sql) { return test::firstColumn(*cn, sql); }
+
+    TempFeeDb db;
+    ConnectionPtr cn;
+};
+
+TEST_P(DialectOnData, LiveRecordsAreThoseNeitherCancellingNorCancelled) {
+    cn->execute("insert into kdw_sfjl(id,djbh,ysfjlid) values(1,'SF1',0)");     // live
+    cn->execute("insert into kdw_sfjl(id,djbh,ysfjlid) values(2,'SF2',0)");     // cancelled by 3
+    cn->execute("insert into kdw_sfjl(id,djbh,ysfjlid) values(3,'QXSF3',2)");   // the mirror
+    cn->execute("insert into kdw_sfjl(id,djbh) values(4,'JM4')");               // link omitted
+    cn->execute("create table legacy_sfjl(id int, ysfjlid int)");
+    cn->execute("insert into legacy_sfjl values(7,null),(8,0),(9,8)");
+    EXPECT_EQ(ids("select a.id from kdw_sfjl as a where " + liveRecordCondition(sqlServer()) +
+                  " order by a.id"),
+              (Texts{"1", "4"}));
+    // A null link counts as an ordinary record in either form.
+    EXPECT_EQ(ids("select a.id from legacy_sfjl as a where " +
+                  nullToZeroIsNullForm(sqlServer(), "a.ysfjlid") + "=0 order by a.id"),
+              (Texts{"7", "8"}));
+}
+
+TEST_P(DialectOnData, DateRangeIncludesBothEndsAlsoOnASingleDay) {
+    cn->execute("insert into PJML(id,djbh,kprq) values(1,'SF1','2024-02-29')");
+    cn->execute("insert into PJML(id,djbh,kprq) values(2,'SF2','2024-03-01')");
+    cn->execute("insert into PJML(id,djbh,kprq) values(3,'SF3','2024-03-15')");
+    cn->execute("insert into PJML(id,djbh,kprq) values(4,'SF4','2024-03-31')");
+    cn->execute("insert into PJML(id,djbh,kprq) values(5,'SF5','2024-04-01')");
+    const std::string head = "select a.id from PJML as a where";
+    EXPECT_EQ(ids(head + dateRange(sqlServer(), "a.kprq", "2024-03-01", "2024-03-31") + " order by a.id"),
+              (Texts{"2", "3", "4"}));
+    EXPECT_EQ(ids(head + dateRange(sqlServer(), "a.kprq", "2024-03-15", "2024-03-15") + " order by a.id"),
+              (Texts{"3"}));
+}
+
+TEST_P(DialectOnData, DateBoundKeepsTheDayItself) {
+    cn->execute("insert into kdw_xs(id,xh,xm,csrq) values(1,'1','甲','2020-05-31')");
+    cn->execute("insert into kdw_xs(id,xh,xm,csrq) values(2,'2','乙','2020-06-01')");
+    cn->execute("insert into kdw_xs(id,xh,xm,csrq) values(3,'3','丙','2020-06-02')");
+    EXPECT_EQ(ids("select id from kdw_xs where 1=1" + dateBound(sqlServer(), "csrq", "2020-06-01") +
+                  " order by id"),
+              (Texts{"2", "3"}));
+}
+
+TEST_P(DialectOnData, NullToZeroTreatsNullAsNothingOwed) {
+    cn->execute("create table owed(qfkid int, qfje money)");
+    cn->execute("insert into owed values(1,null),(2,0),(3,25.5),(4,-3)");
+    EXPECT_EQ(ids("select qfkid from owed where " + nullToZero(sqlServer(), "qfje") + ">0"), Texts{"3"});
+    EXPECT_EQ(ids("select qfkid from owed where " + nullToZero(sqlServer(), "qfje") +
+                  "=0 order by qfkid"),
+              (Texts{"1", "2"}));
+}
+
+TEST_P(DialectOnData, SumOrZeroGivesZeroOnNoRowsAndTheExactSumOtherwise) {
+    Value none = test::scalar(*cn, "select " + sumOrZero(sqlServer(), "ysk") +
+                                       " as yskJe from kdw_sfjlmx where sfjlid=99");
+    EXPECT_FALSE(none.isNull());
+    EXPECT_TRUE(none.toCurrency().isZero());
+
+    cn->execute("insert into kdw_sfjlmx(sfjlid,sfxmid,ysk) values(1,1,0.1),(1,1,0.2),(1,2,5)");
+    auto rs = cn->execute("select sfxmid," + sumOrZero(sqlServer(), "ysk") +
+                          " as yskJe from kdw_sfjlmx where sfjlid=1 group by sfxmid order by sfxmid");
+    ASSERT_TRUE(rs && !rs->eof());
+    EXPECT_EQ(rs->field("yskJe").toCurrency(), Currency::fromRaw(3000));  // 0.3 exactly
+    rs->moveNext();
+    EXPECT_EQ(rs->field("yskJe").toCurrency(), Currency::fromInt(5));
+}
+
+TEST_P(DialectOnData, SmallerOfTwoCapsAReductionAtTheAmountOwed) {
+    cn->execute("insert into qfmxb(qfkid,xsid,sfxmid,qfje,jmje) values(1,1,1,100,30)");
+    cn->execute("insert into qfmxb(qfkid,xsid,sfxmid,qfje,jmje) values(1,1,2,50,80)");
+    cn->execute("insert into qfmxb(qfkid,xsid,sfxmid,qfje,jmje) values(1,1,3,20,20)");
+    auto rs = cn->execute("select sum(" + smallerOf(sqlServer(), "jmje", "qfje") +
+                          "),sum(qfje) from qfmxb  where qfkid=1 and xsid=1");
+    ASSERT_TRUE(rs && !rs->eof());
+    EXPECT_EQ(rs->field(std::size_t{0}).toCurrency(), Currency::fromInt(100));  // 30 + 50 + 20
+    EXPECT_EQ(rs->field(std::size_t{1}).toCurrency(), Currency::fromInt(170));
+}
+
+TEST_P(DialectOnData, StoredNowLandsOnTodayAndSettlesTheRow) {
+    cn->execute("insert into qfhzb(qfkid,qfyf,xsid,qfje) values(1,'202403',1,10)");
+    const DateTime now = DateTime::now();
+    cn->execute("update qfhzb set jmje=10,jmjlid=5,fkrq=" + storedNowFormatted(sqlServer(), now) +
+                " where qfkid=1 and xsid=1");
+    Value fkrq = test::scalar(*cn, "select fkrq from qfhzb where qfkid=1");
+    ASSERT_TRUE(fkrq.toDate()) << fkrq.toText();
+    EXPECT_EQ(fkrq.toDate()->dateText(), now.dateText());
+    EXPECT_TRUE(ids("select qfkid from qfhzb where fkrq is null").empty());
+
+    cn->execute("insert into PJML(id,djbh) values(1,'SF1')");
+    cn->execute("update PJML set zfrq=" + storedNow(sqlServer(), now) + " where id=1");
+    Value zfrq = test::scalar(*cn, "select zfrq from PJML where id=1");
+    ASSERT_TRUE(zfrq.toDate()) << zfrq.toText();
+    EXPECT_EQ(zfrq.toDate()->dateText(), now.dateText());
+}
+
+TEST_P(DialectOnData, RoundedBalanceAddsAndSubtractsExactly) {
+    cn->execute("insert into kdw_xs(id,xh,xm,ysk) values(1,'1','甲',100.1)");
+    cn->execute("update kdw_xs set " + roundedBalance(sqlServer(), "ysk", "0.2") + " where id=1");
+    cn->execute("update kdw_xs set " + roundedBalance(sqlServer(), "ysk", "50.05", '-') + " where id=1");
+    EXPECT_EQ(test::scalar(*cn, "select ysk from kdw_xs where id=1").toCurrency(),
+              Currency::fromRaw(502500));  // 100.1 + 0.2 - 50.05
+}
+
+TEST_P(DialectOnData, DisposingOfAWorkTableLeavesNoRowsBehind) {
+    cn->execute("create table JM_work( xsid int,sfyf varchar(20),sfxmid int,ysje money,jfje money,jmje money)");
+    cn->execute("insert into JM_work values(1,'202403',1,100,0,0)");
+    cn->execute(disposeWorkTable(sqlServer(), "JM_work"));
+    if (sqlServer()) {
+        EXPECT_ANY_THROW(cn->execute("select xsid from JM_work"));
+    } else {
+        EXPECT_TRUE(ids("select xsid from JM_work").empty());
+    }
+}
+
+TEST_P(DialectOnData, QuotedUserTextIsStoredAsTyped) {
+    const std::string typed = "O'Neil's 'special' 减免";
+    cn->execute("insert into kdw_sfjl(id,djbh,jmyy) values(1,'JM1','" + sqlQuote(typed) + "')");
+    EXPECT_EQ(test::scalar(*cn, "select jmyy from kdw_sfjl where jmyy='" + sqlQuote(typed) + "'").toText(),
+              typed);
+}
+
+FO_INSTANTIATE_DIALECTS(DialectOnData);
+
+}  // namespace
+}  // namespace fo

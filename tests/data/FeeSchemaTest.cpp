@@ -1,0 +1,305 @@
+#include <fstream>
+#include <map>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "data/Dialect.h"
+#include "data/FeeSchema.h"
+#include "data/SqlScript.h"
+#include "db/Currency.h"
+#include "support/Dialects.h"
+#include "support/Query.h"
+#include "support/TempDir.h"
+#include "support/TempFeeDb.h"
+
+namespace fo {
+namespace {
+
+using test::TempFeeDb;
+
+// Every table with the columns the module's statements name.
+const std::map<std::string, std::vector<std::string>>& columnsInUse() {
+    static const std::map<std::string, std::vector<std::string>> tables = {
+        {"PJML", {"id", "djbh", "pjState", "bjmc", "xsid", "xh", "xm", "kprq", "bz", "hjje", "jeDx",
+                  "kpr", "skr", "zfrq", "zfr", "useridZfr", "zfyy", "rptbz"}},
+        {"PJMLmx", {"pjmlmxid", "PjMLid", "xmmc", "term", "je", "cqts", "bz"}},
+        {"kdw_sfjl", {"id", "djbh", "sfrq", "sflxid", "xsid", "bjmc", "je", "tzje", "zhekou", "scjy",
+                      "hkje", "ssje", "ysk", "jmje", "jmyy", "InOrOut", "skzhid", "skr", "bz", "rq",
+                      "operid", "sfyf", "ysfjlid", "qfkid", "hkid"}},
+        {"kdw_sfjlmx", {"sfjlid", "sfxmid", "je", "ysje", "ye", "jmje", "ysk", "feetermname", "cqts",
+                        "termfrom", "termto"}},
+        {"qfhzb", {"qfkid", "qfyf", "xsid", "qfrq", "qfje", "sjqfje", "fkje", "fkrq", "jmje", "jmjlid",
+                   "sfjlid", "yqfkid", "userid", "cqts", "qjts"}},
+        {"qfmxb", {"qfkid", "listid", "xsid", "sflxid", "sfxmid", "qfje", "fkje", "jmje"}},
+        {"kdw_xs", {"id", "xh", "xm", "jm", "sex", "csrq", "bjid", "sflxid", "lb", "lb1", "lb2", "rxsj",
+                    "djsj", "jtdh", "jtzz", "fqxm", "mqxm", "fqgzdw", "mqgzdw", "fqgzdw_dh",
+                    "mqgzdw_dh", "fqsj", "mqsj", "jsr1", "jsr2", "jsr3", "jsdz", "jsr", "jsr_sex",
+                    "jsr_tel", "jsr_dz", "scsfrq", "bcsfrq", "ysk", "sfzh", "del", "intTx"}},
+        {"kdw_bj", {"id", "mc"}},
+        {"kdw_xslx", {"parentid", "id", "mc"}},
+        {"kdw_sfxm", {"id", "bh", "mc", "jflx", "projectID_DF", "cqts", "qftj"}},
+        {"kdw_sflx", {"id", "mc", "sfxmid", "je", "mrcqts"}},
+        {"xszhekou", {"xsid", "xmid", "zhekou"}},
+        {"XS_SFXM_YSK", {"xsid", "sfxmid", "ysk"}},
+        {"ajzrq", {"yf", "fromdate", "todate", "jfmc"}},
+        {"termdate", {"yearname", "termName", "yffromDate", "yftoDate", "termTag"}},
+        {"kdw_year", {"yearMc", "dateFrom", "dateTo", "yearTag"}},
+        {"hisxsinfo", {"xsid", "jzyf"}},
+        {"INandOutML", {"djbh", "id", "cw_date", "je", "userID", "jzyf", "czrq", "jbr", "zy", "checked",
+                        "yjlid"}},
+        {"INandOut", {"num", "subid", "addje", "subje", "jd", "rootid"}},
+        {"tmpYSMxb", {"xsid", "sfyf", "sfxmid", "ysje", "termfrom", "termto", "ye", "jmje", "qfkid",
+                      "feetermname"}},
+        {"vxsxx", {"id", "学号", "付款人代码", "姓名", "班级", "父亲姓名", "母亲姓名", "收费类型",
+                   "预收款", "简码", "入学时间", "sflxid", "bjid", "lb1", "del", "inttx"}},
+        {"sys_user", {"id", "name", "password", "admin"}},
+        {"sys_user_right", {"userid", "rightcode", "level"}},
+        {"sys_user_xslb", {"userid", "xslbid"}},
+        {"sys_setting", {"name", "value"}},
+        {"sys_yflock", {"yf"}},
+        {"sys_billtype", {"kind", "number", "name"}},
+    };
+    return tables;
+}
+
+TEST(FeeSchema, EveryTableAndTheViewHaveTheColumnsTheStatementsName) {
+    TempFeeDb db;
+    auto cn = db.open();
+    for (const auto& [table, columns] : columnsInUse()) {
+        std::string list;
+        for (const auto& c : columns) list += (list.empty() ? "" : ",") + c;
+        RecordsetPtr rs;
+        ASSERT_NO_THROW(rs = cn->execute("select " + list + " from " + table)) << table;
+        ASSERT_TRUE(rs) << table;
+        EXPECT_EQ(rs->fieldCount(), columns.size()) << table;
+        EXPECT_TRUE(rs->eof()) << table << " should start empty";
+    }
+}
+
+TEST(FeeSchema, TableNamesAreCaseInsensitiveAsTheStatementsMixThem) {
+    TempFeeDb db;
+    auto cn = db.open();
+    EXPECT_NO_THROW(cn->execute("select pjmlmxid from pJmlmx where pjmlid=1"));
+    EXPECT_NO_THROW(cn->execute("select id from KDW_sfjl"));
+    EXPECT_NO_THROW(cn->execute("select id,mc from Kdw_bj"));
+}
+
+TEST(FeeSchema, ViewGivesEveryStudentAsHisOwnPayerWithClassAndChargeTypeNames) {
+    TempFeeDb db;
+    auto cn = db.open();
+    cn->execute("insert into kdw_bj(id,mc) values(3,'大一班')");
+    cn->execute("insert into kdw_sflx(id,mc,sfxmid,je) values(7,'全托',1,300)");
+    cn->execute("insert into kdw_sflx(id,mc,sfxmid,je) values(7,'全托',2,50)");
+    cn->execute(
+        "insert into kdw_xs(id,xh,xm,jm,sex,bjid,sflxid,lb1,fqxm,mqxm,ysk,rxsj) values"
+        "(11,'2024001','王小明','wxm','男',3,7,4,'王大','李红',12.5,'2024-09-01')");
+
+    auto rs = cn->execute(
+        "select id,学号,付款人代码,姓名,班级,父亲姓名,母亲姓名,收费类型,预收款,简码,入学时间,"
+        "sflxid,bjid,lb1,del,inttx,性别 from vxsxx where 付款人代码=学号");
+    ASSERT_TRUE(rs && !rs->eof());
+    EXPECT_EQ(rs->field("id").toInt(), 11);
+    EXPECT_EQ(rs->field("学号").toText(), "2024001");
+    EXPECT_EQ(rs->field("付款人代码").toText(), "2024001");
+    EXPECT_EQ(rs->field("姓名").toText(), "王小明");
+    EXPECT_EQ(rs->field("班级").toText(), "大一班");
+    EXPECT_EQ(rs->field("父亲姓名").toText(), "王大");
+    EXPECT_EQ(rs->field("母亲姓名").toText(), "李红");
+    EXPECT_EQ(rs->field("收费类型").toText(), "全托");  // one row although the type has two items
+    EXPECT_EQ(rs->field("预收款").toCurrency(), Currency::fromRaw(125000));
+    EXPECT_EQ(rs->field("简码").toText(), "wxm");
+    ASSERT_TRUE(rs->field("入学时间").toDate());
+    EXPECT_EQ(rs->field("入学时间").toDate()->dateText(), "2024-09-01");
+    EXPECT_EQ(rs->field("sflxid").toInt(), 7);
+    EXPECT_EQ(rs->field("bjid").toInt(), 3);
+    EXPECT_EQ(rs->field("lb1").toInt(), 4);
+    EXPECT_EQ(rs->field("del").toInt(), 0);
+    EXPECT_EQ(rs->field("inttx").toInt(), 0);
+    EXPECT_EQ(rs->field("性别").toText(), "男");
+    rs->moveNext();
+    EXPECT_TRUE(rs->eof());
+}
+
+TEST(FeeSchema, HostTablesTakeTheirDefaults) {
+    TempFeeDb db;
+    auto cn = db.open();
+    cn->execute("insert into sys_user(id,name) values(1,'管理员')");
+    cn->execute("insert into sys_user_right(userid,rightcode) values(1,'PJZF')");
+    EXPECT_EQ(test::scalar(*cn, "select admin from sys_user where id=1").toInt(), 0);
+    EXPECT_EQ(test::scalar(*cn, "select password from sys_user where id=1").toText(), "");
+    EXPECT_EQ(test::scalar(*cn, "select level from sys_user_right where userid=1").toInt(), 0);
+    // Composite keys refuse duplicates.
+    EXPECT_ANY_THROW(cn->execute("insert into sys_user_right(userid,rightcode) values(1,'PJZF')"));
+    EXPECT_ANY_THROW(cn->execute("insert into sys_billtype(kind,number,name) values(1,1,'A'),(1,1,'B')"));
+}
+
+TEST(FeeSchema, GeneratedItemIdsFollowInsertOrder) {
+    TempFeeDb db;
+    auto cn = db.open();
+    cn->execute("insert into PjMLmx(PjMLid,xmmc,term,je,cqts,bz)values(5,'保育费','2024-03',300,0,'')");
+    cn->execute("insert into PjMLmx(PjMLid,xmmc,term,je,cqts,bz)values(5,'伙食费','2024-03',120,22,'')");
+    EXPECT_EQ(test::firstColumn(*cn, "select xmmc from pJmlmx  where pjmlid=5 order by pjmlmxid "),
+              (std::vector<std::string>{"保育费", "伙食费"}));
+
+    cn->execute("insert into qfmxb(qfkid,xsid,sflxid,sfxmid,qfje) values(1,1,1,1,100)");
+    cn->execute("insert into qfmxb(qfkid,xsid,sflxid,sfxmid,qfje) values(1,1,1,2,50)");
+    auto ids = test::firstColumn(*cn, "select listid from qfmxb order by sfxmid");
+    ASSERT_EQ(ids.size(), 2u);
+    EXPECT_LT(std::stoi(ids[0]), std::stoi(ids[1]));
+}
+
+TEST(FeeSchema, DateColumnsReadBackAsDates) {
+    TempFeeDb db;
+    auto cn = db.open();
+    cn->execute("insert into PJML(id,djbh,kprq) values(1,'SF001','2024-03-05')");
+    cn->execute("insert into kdw_sfjl(id,djbh,sfrq,rq) values(1,'SF001','2024-03-05 08:30:00','2024-03-05 08:31:02')");
+    Value kprq = test::scalar(*cn, "select kprq from PJML where id=1");
+    EXPECT_EQ(kprq.kind(), Value::Kind::Date);
+    EXPECT_EQ(kprq.toText(), "2024-03-05");
+    Value rq = test::scalar(*cn, "select rq from kdw_sfjl where id=1");
+    EXPECT_EQ(rq.kind(), Value::Kind::Date);
+    EXPECT_EQ(rq.toText(), "2024-03-05 08:31:02");
+}
+
+TEST(FeeDatabase, RefusesAnExistingNonEmptyFileAndLeavesItAlone) {
+    test::TempDir dir;
+    const std::string path = dir.file("office.db");
+    { std::ofstream(path) << "precious"; }
+    EXPECT_THROW(createFeeDatabase(path), std::runtime_error);
+    std::ifstream in(path);
+    std::string content;
+    in >> content;
+    EXPECT_EQ(content, "precious");
+}
+
+TEST(FeeDatabase, AcceptsAnEmptyFileAndRefusesToRunTwice) {
+    test::TempDir dir;
+    const std::string path = dir.file("office.db");
+    { std::ofstream touch(path); }
+    ASSERT_NO_THROW(createFeeDatabase(path));
+    auto cn = openConnection(sqliteConnectionString(path));
+    EXPECT_NO_THROW(cn->execute("select count(*) from kdw_sfjl"));
+    cn->close();
+    EXPECT_THROW(createFeeDatabase(path), std::runtime_error);
+}
+
+TEST(FeeDatabase, SchemaOnAnOpenTransactionJoinsItAndRollsBackWithIt) {
+    test::TempDir dir;
+    auto cn = openConnection(sqliteConnectionString(dir.file("fee.db")));
+    cn->beginTrans();
+    createFeeSchema(*cn);
+    EXPECT_TRUE(cn->inTransaction());
+    cn->rollbackTrans();
+    EXPECT_ANY_THROW(cn->execute("select id from kdw_sfjl"));
+}
+
+// Inserts the module leaves amounts out of, and the mirrors built from them.
+class FeeSchemaDefaults : public test::DialectTest {};
+
+TEST_P(FeeSchemaDefaults, OmittedCancellationLinkIsZeroSoTheRecordStaysVisible) {
+    TempFeeDb db;
+    auto cn = db.open();
+    // The reduction insert names ysfjlid; a host's charge insert may not.
+    cn->execute("insert into kdw_sfjl(id,djbh,xsid,je) values(1,'SF0001',1,100)");
+    cn->execute("insert into kdw_sfjl(id,djbh,xsid,je) values(2,'SF0002',1,200)");
+    EXPECT_EQ(test::scalar(*cn, "select ysfjlid from kdw_sfjl where id=1").toInt(), 0);
+    const std::string live =
+        "select a.id from kdw_sfjl as a where " + liveRecordCondition(sqlServer()) + " order by a.id";
+    EXPECT_EQ(test::firstColumn(*cn, live), (std::vector<std::string>{"1", "2"}));
+    EXPECT_ANY_THROW(cn->execute("insert into kdw_sfjl(id,djbh,ysfjlid) values(3,'X',null)"));
+}
+
+TEST_P(FeeSchemaDefaults, ReductionInsertLeavesAmountsAtZeroAndItsMirrorNegatesExactly) {
+    TempFeeDb db;
+    auto cn = db.open();
+    cn->execute(
+        "insert into KDW_sfjl(id,sfrq,sflxid,xsid,bjmc,jmje,jmyy,\r\nysfjlid,qfkid,hkid\r\n"
+        ",rq,operid,sfyf,skr,djbh)\r\nvalues(10,'2024-03-05',1,\r\n1,'大一班',35.55,'困难',\r\n"
+        "0,0,0,\r\n'2024-03-05 10:00:00',1,'202403','张会计','JM0001')");
+    cn->execute(
+        "insert into KDW_sfjlmx(sfjlid, sfxmid, jmje,feeTermName,cqts,ysje,ye)values(10,1,35.55,'2024-03',0,300,0)");
+    cn->execute(
+        "insert into KDW_sfjl(djbh,id, sfrq, sflxid, \r\nxsid, bjmc,je,tzje,zhekou,scjy,hkje,ssje,ysk, InOrOut,\r\n"
+        " skzhid, skr, bz,rq,operid,sfyf,ysfjlid,jmje)\r\nselect 'QXJM0001',11,'2024-03-06 09:00:00',sflxid,\r\n"
+        "xsid,bjmc,0-je,0-tzje,0-zhekou,0-scjy,0-hkje,0-ssje,0-ysk,InOrOut,\r\nskzhid,'张会计',bz,'2024-03-06 09:00:00',1,sfyf,10,0-jmje\r\n"
+        " from kdw_sfjl where id=10");
+    cn->execute(
+        "insert into KDW_sfjlmx(sfjlid, sfxmid, je,ysje,ye,jmje,feetermname,cqts,termfrom,termto)"
+        "select 11,sfxmid,0-je,0-ysje,0-ye,0-jmje,feetermname,cqts,termfrom,termto  from kdw_sfjlmx where sfjlid=10");
+
+    auto rs = cn->execute("select je,tzje,zhekou,scjy,hkje,ssje,ysk,jmje from kdw_sfjl where id=11");
+    ASSERT_TRUE(rs && !rs->eof());
+    for (const char* col : {"je", "tzje", "zhekou", "scjy", "hkje", "ssje", "ysk"}) {
+        EXPECT_FALSE(rs->field(col).isNull()) << col;
+        EXPECT_TRUE(rs->field(col).toCurrency().isZero()) << col;
+    }
+    EXPECT_EQ(rs->field("jmje").toCurrency(), -Currency::fromRaw(355500));
+    Value total = test::scalar(*cn, "select " + sumOrZero(sqlServer(), "jmje") + " from kdw_sfjl");
+    EXPECT_FALSE(total.isNull());
+    EXPECT_TRUE(total.toCurrency().isZero());
+    EXPECT_TRUE(test::scalar(*cn, "select sum(jmje)+sum(je)+sum(ysk) from kdw_sfjlmx").toCurrency().isZero());
+}
+
+TEST_P(FeeSchemaDefaults, ArrearsRowsOmittingSettlementColumnsStayOpenAndUnlinked) {
+    TempFeeDb db;
+    auto cn = db.open();
+    cn->execute(
+        "insert into qfhzb(qfkid,qfyf,xsid,qfrq,qfje,sjqfje,fkje,yqfkid,userid,cqts,qjts,jmje)"
+        "values(5,'202403',1,'2024-03-01',150.5,0,0,0,1,0,0,0)");
+    cn->execute("insert into qfmxb(qfkid,xsid,sflxid,sfxmid,qfje) values(5,1,1,1,150.5)");
+    auto rs = cn->execute("select fkrq,jmjlid,sfjlid from qfhzb where qfkid=5 and " +
+                          nullToZero(sqlServer(), "jmjlid") + "=0 and fkrq is null");
+    ASSERT_TRUE(rs && !rs->eof());
+    EXPECT_TRUE(rs->field("fkrq").isNull());
+    EXPECT_EQ(rs->field("jmjlid").toInt(), 0);
+    EXPECT_EQ(rs->field("sfjlid").toInt(), 0);
+    // The remainder copy selects items "where fkje<qfje": an omitted fkje must count as 0.
+    EXPECT_EQ(test::firstColumn(*cn, "select qfkid from qfmxb where qfkid=5 and fkje<qfje"),
+              std::vector<std::string>{"5"});
+    EXPECT_TRUE(test::scalar(*cn, "select jmje from qfmxb where qfkid=5").toCurrency().isZero());
+}
+
+TEST_P(FeeSchemaDefaults, PostingWorkTableTakesTheColumnsAPostingWrites) {
+    TempFeeDb db;
+    auto cn = db.open();
+    cn->execute("delete from tmpYSMxb");
+    cn->execute("insert into tmpYSMxb(xsid,sfyf,sfxmid,ysje,ye,jmje,qfkid) Values(4,'202403',2,300,0,20.5,0)");
+    cn->execute("update tmpYSMxb set termfrom='2024-03-01',termto='2024-03-31',feetermname='2024-03-01至2024-03-31'  where sfyf='202403'");
+    auto rs = cn->execute("select sum(a.jmje) as jmhj, a.termfrom from tmpYSMxb as a where xsid=4 and sfyf='202403' and termfrom=" +
+                          dateValue(sqlServer(), "2024-03-01") + " group by a.termfrom");
+    ASSERT_TRUE(rs && !rs->eof());
+    EXPECT_EQ(rs->field("jmhj").toCurrency(), Currency::fromRaw(205000));
+    ASSERT_TRUE(rs->field("termfrom").toDate());
+    EXPECT_EQ(rs->field("termfrom").toDate()->dateText(), "2024-03-01");
+}
+
+FO_INSTANTIATE_DIALECTS(FeeSchemaDefaults);
+
+TEST(SqlScript, SplitsAtSemicolonsOutsideQuotesAndDropsComments) {
+    const auto parts = splitSqlScript(
+        "-- leading comment; not a statement\n"
+        "create table t(a varchar(10));\n"
+        "insert into t values('x;y -- kept');  -- trailing\n"
+        "insert into t values('it''s;fine');\n"
+        "  ;  \n"
+        "select a from t");
+    ASSERT_EQ(parts.size(), 4u);
+    EXPECT_EQ(parts[0], "create table t(a varchar(10))");
+    EXPECT_EQ(parts[1], "insert into t values('x;y -- kept')");
+    EXPECT_EQ(parts[2], "insert into t values('it''s;fine')");
+    EXPECT_EQ(parts[3], "select a from t");
+}
+
+TEST(SqlScript, RunStopsAtTheFirstFailingStatement) {
+    test::TempDir dir;
+    auto cn = openConnection(sqliteConnectionString(dir.file("s.db")));
+    EXPECT_ANY_THROW(runSqlScript(*cn, "create table t(a int); insert into nowhere values(1); create table u(b int);"));
+    EXPECT_NO_THROW(cn->execute("select a from t"));
+    EXPECT_ANY_THROW(cn->execute("select b from u"));
+}
+
+}  // namespace
+}  // namespace fo

@@ -1,0 +1,208 @@
+#include <memory>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "data/myDB.h"
+#include "db/DbError.h"
+#include "host/api/ModuleGlobals.h"
+#include "support/Dialects.h"
+#include "support/FakeHostSystem.h"
+#include "support/Query.h"
+#include "support/RecordingMessages.h"
+#include "support/TempFeeDb.h"
+
+namespace fo {
+namespace {
+
+using test::FakeHostSystem;
+using test::RecordingMessages;
+using test::ScopedHost;
+using test::TempFeeDb;
+
+// A fee database handed to the module through a host that reports `code`.
+struct Session {
+    explicit Session(Value code)
+        : host(std::make_shared<FakeHostSystem>(db.connectionString(), std::move(code))),
+          scoped(host, db.connectionString()) {}
+
+    TempFeeDb db;
+    std::shared_ptr<FakeHostSystem> host;
+    ScopedHost scoped;
+    RecordingMessages messages;
+};
+
+TEST(myDBTimeout, SixtySecondsOnSqlServer) {
+    Session s{Value(1)};
+    myDB db;
+    EXPECT_EQ(db.cn()->commandTimeout(), 60);
+    EXPECT_EQ(db.cn()->cursorLocation(), CursorLocation::Client);
+    EXPECT_EQ(db.cn()->state(), Connection::Open);
+}
+
+TEST(myDBTimeout, ProviderDefaultForAnyOtherCode) {
+    for (const Value& code : {Value(0), Value(), Value(2), Value("")}) {
+        Session s{code};
+        myDB db;
+        EXPECT_EQ(db.cn()->commandTimeout(), 0) << code.toText();
+        EXPECT_EQ(db.cn()->cursorLocation(), CursorLocation::Client);
+    }
+}
+
+TEST(myDBConstruction, AFailureToConnectReachesTheCreator) {
+    Session s{Value(0)};
+    s.host->setLinkString("Provider=Nowhere;Data Source=x");
+    EXPECT_THROW(myDB{}, DbError);
+    EXPECT_EQ(s.messages.count(), 0u);
+}
+
+class myDBSession : public test::DialectTest {
+protected:
+    Session s{Value(dialectCode())};
+};
+
+TEST_P(myDBSession, ExeSqlWritesAndGetRecReadsBackAClientSideSet) {
+    myDB db;
+    db.exeSql("insert into kdw_bj(id,mc) values(1,'大一班')");
+    db.exeSql("insert into kdw_bj(id,mc) values(2,'中二班')");
+    RecordsetPtr rs = db.getRec("select id,mc from kdw_bj order by id");
+    ASSERT_TRUE(rs);
+    EXPECT_EQ(rs->recordCount(), 2);
+    EXPECT_EQ(test::columnTexts(*rs, "mc"), (std::vector<std::string>{"大一班", "中二班"}));
+    // A second walk works on the same set.
+    EXPECT_EQ(test::columnTexts(*rs, "id"), (std::vector<std::string>{"1", "2"}));
+    EXPECT_EQ(s.messages.count(), 0u);
+}
+
+TEST_P(myDBSession, ExeSqlLeavesErrorsToTheCaller) {
+    myDB db;
+    EXPECT_THROW(db.exeSql("insert into no_such_table values(1)"), DbError);
+    EXPECT_EQ(s.messages.count(), 0u);
+}
+
+TEST_P(myDBSession, GetRecFailureShowsOneMessageAndKeepsThePreviousResult) {
+    myDB db;
+    db.exeSql("insert into kdw_bj(id,mc) values(1,'大一班')");
+    RecordsetPtr first = db.getRec("select mc from kdw_bj");
+    ASSERT_TRUE(first);
+
+    RecordsetPtr failed = db.getRec("select mc from kdw_bj_missing");
+    EXPECT_EQ(failed, nullptr);
+    ASSERT_EQ(s.messages.count(), 1u);
+    EXPECT_EQ(s.messages.last().title, "提示");
+    EXPECT_EQ(s.messages.last().icon, MsgIcon::Information);
+    EXPECT_EQ(s.messages.last().buttons, MsgButtons::OK);
+    EXPECT_NE(s.messages.last().text.find("kdw_bj_missing"), std::string::npos)
+        << "the box shows the engine's description: " << s.messages.last().text;
+
+    // The earlier set is untouched and still readable.
+    ASSERT_EQ(first->state(), Recordset::Open);
+    first->moveFirst();
+    EXPECT_EQ(first->field("mc").toText(), "大一班");
+}
+
+TEST_P(myDBSession, GetRecOnAStatementWithoutRowsIsNotAFailure) {
+    myDB db;
+    RecordsetPtr rs = db.getRec("update kdw_xs set del=0 where id=-1");
+    EXPECT_NE(rs, nullptr);
+    EXPECT_EQ(s.messages.count(), 0u);
+}
+
+TEST_P(myDBSession, TrCnIsAClosedConnectionUntilCreated) {
+    myDB db;
+    ConnectionPtr tr = db.trCn();
+    ASSERT_NE(tr, nullptr);
+    EXPECT_EQ(tr->state(), Connection::Closed);
+    EXPECT_EQ(db.trCn(), tr) << "the same connection object is handed out each time";
+    EXPECT_THROW(tr->beginTrans(), DbError);
+
+    db.createTrcn();
+    EXPECT_EQ(s.messages.count(), 0u);
+    EXPECT_EQ(tr->state(), Connection::Open);
+    EXPECT_EQ(tr->commandTimeout(), sqlServer() ? 60 : 0);
+    EXPECT_EQ(tr->connectionString(), s.db.connectionString());
+}
+
+TEST_P(myDBSession, CreateTrcnTwiceShowsTheMessageAndKeepsTheOpenConnection) {
+    myDB db;
+    db.createTrcn();
+    ASSERT_EQ(db.trCn()->state(), Connection::Open);
+    db.createTrcn();
+    ASSERT_EQ(s.messages.count(), 1u);
+    EXPECT_EQ(s.messages.last().title, "提示");
+    EXPECT_EQ(s.messages.last().icon, MsgIcon::Information);
+    EXPECT_EQ(db.trCn()->state(), Connection::Open);
+}
+
+TEST_P(myDBSession, CreateTrcnFailureLeavesTrCnClosed) {
+    globals().transLinkString = "Provider=Nowhere;Data Source=x";  // ScopedHost restores it
+    myDB db;
+    db.createTrcn();
+    ASSERT_EQ(s.messages.count(), 1u);
+    EXPECT_EQ(s.messages.last().title, "提示");
+    EXPECT_EQ(db.trCn()->state(), Connection::Closed);
+}
+
+TEST_P(myDBSession, TransactionOnTrCnIsInvisibleToCnUntilCommitted) {
+    myDB db;
+    db.createTrcn();
+    ConnectionPtr tr = db.trCn();
+    tr->beginTrans();
+    tr->execute("insert into kdw_bj(id,mc) values(9,'小班')");
+    RecordsetPtr seen = db.getRec("select id from kdw_bj");
+    // The session either does not see the row or is told to wait; it never
+    // reads an uncommitted write.
+    if (seen) {
+        EXPECT_TRUE(seen->eof());
+    }
+    tr->commitTrans();
+    s.messages.clear();
+    RecordsetPtr after = db.getRec("select id from kdw_bj");
+    ASSERT_TRUE(after);
+    EXPECT_EQ(test::columnTexts(*after, "id"), std::vector<std::string>{"9"});
+}
+
+TEST_P(myDBSession, ReleasingClosesOnlyWhatIsOpenAndRollsBackAnOpenTransaction) {
+    ConnectionPtr cn, tr;
+    {
+        myDB db;
+        cn = db.cn();
+        db.createTrcn();
+        tr = db.trCn();
+        tr->beginTrans();
+        tr->execute("insert into kdw_bj(id,mc) values(5,'未提交')");
+    }
+    EXPECT_EQ(cn->state(), Connection::Closed);
+    EXPECT_EQ(tr->state(), Connection::Closed);
+    auto check = s.db.open();
+    EXPECT_TRUE(test::firstColumn(*check, "select id from kdw_bj").empty());
+}
+
+TEST_P(myDBSession, ReleasingAfterTheCallerClosedCnIsQuiet) {
+    ConnectionPtr cn, tr;
+    {
+        myDB db;
+        cn = db.cn();
+        tr = db.trCn();
+        cn->close();
+    }
+    EXPECT_EQ(cn->state(), Connection::Closed);
+    EXPECT_EQ(tr->state(), Connection::Closed);
+    EXPECT_EQ(s.messages.count(), 0u);
+}
+
+TEST_P(myDBSession, TwoSessionsNeverShareAConnection) {
+    myDB a, b;
+    EXPECT_NE(a.cn(), b.cn());
+    a.createTrcn();
+    b.createTrcn();
+    EXPECT_NE(a.trCn(), b.trCn());
+    a.trCn()->beginTrans();
+    EXPECT_FALSE(b.trCn()->inTransaction());
+    a.trCn()->rollbackTrans();
+}
+
+FO_INSTANTIATE_DIALECTS(myDBSession);
+
+}  // namespace
+}  // namespace fo
