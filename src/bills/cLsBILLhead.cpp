@@ -1,0 +1,86 @@
+#include "bills/cLsBILLhead.h"
+
+#include <exception>
+
+#include "bills/ReceiptStatements.h"
+#include "host/api/MessageService.h"
+#include "host/api/ModuleGlobals.h"
+
+namespace fo {
+namespace {
+
+const char* const CRLF = "\r\n";
+
+// The register query up to its condition; `select` is "select" or
+// "select top 100".
+std::string registerQueryHead(const std::string& select, const std::string& categoryCondition) {
+    return select +
+           " a.id ,a.djbh as 编号,a.pjState as 单据状态,a.bjmc as 班级名称 ,a.xh as 学号,a.xm as 姓名,"
+           "a.kprq as 开票日期 ," +
+           CRLF +
+           " a.hjje As 金额,b.ysk as 预收款,b.hkje as 划扣金额, a.jeDx As 大写,a.bz As 备注, "
+           "a.kpr As 开票人, a.skr As 收款人, a.zfrq As 作废日期, a.zfr As 作废人, a.zfyy As 作废原因" +
+           CRLF +
+           "FROM PJML as a,kdw_sfjl as b,kdw_xs as c where  a.djbh=b.djbh and a.xsid=c.id " +
+           categoryCondition;
+}
+
+}  // namespace
+
+void cLsBILLhead::set_objYfAndTerm(std::shared_ptr<PeriodObject> value) {
+    objYfAndTerm_ = std::move(value);
+    globals().feePeriod = objYfAndTerm_;
+}
+
+void cLsBILLhead::set_SetgColSysCS(std::shared_ptr<SettingsCollection> value) {
+    globals().settings = std::move(value);
+}
+
+void cLsBILLhead::set_gRun(std::shared_ptr<HostSystem> value) {
+    gRun_ = std::move(value);
+    globals().host = gRun_;
+    globals().transLinkString = newDbInfo()->LinkString();
+}
+
+HostSystem& cLsBILLhead::host() const {
+    // The object's own host when it has one; otherwise the module's.
+    return gRun_ ? *gRun_ : fo::gRun();
+}
+
+bool cLsBILLhead::insertPjML(Connection& mycn, Recordset& rec, const cLsBILLhead& clsHead) {
+    try {
+        mycn.execute(receipt::headerInsert(clsHead, receipt::issueDateExpression(clsHead.pSql())));
+        rec.moveFirst();
+        while (!rec.eof()) {
+            mycn.execute(receipt::itemInsert(clsHead.ID(), rec));
+            rec.moveNext();
+        }
+        return true;
+    } catch (const std::exception& e) {
+        // What already ran stays on the caller's connection; the caller's
+        // transaction decides its fate.
+        msgBox(e.what(), MsgButtons::OK, MsgIcon::Information, "警告");
+        return false;
+    }
+}
+
+std::string cLsBILLhead::getPJMLsqL(const std::string& strWhere) const {
+    return registerQueryHead("select", host().getXSLBlistInSQL(" c.lb1 ")) + " and " + strWhere +
+           " order by a.id desc";
+}
+
+std::string cLsBILLhead::getPJMLsqLTop100(const std::string& strWhere) const {
+    std::string sql = registerQueryHead("select top 100", host().getXSLBlistInSQL(" c.lb1 "));
+    if (!strWhere.empty()) sql += " and " + strWhere;
+    return sql + " order by a.id desc";
+}
+
+std::string cLsBILLhead::getPJMLkpr() const {
+    return std::string("select kpr") + CRLF + "FROM PJML  " + "group by kpr";
+}
+
+std::string cLsBILLhead::getPJMLstate() const {
+    return std::string("select pjState") + CRLF + "FROM PJML  " + "group by pjState";
+}
+
+}  // namespace fo
