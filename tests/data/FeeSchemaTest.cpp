@@ -79,14 +79,6 @@ TEST(FeeSchema, EveryTableAndTheViewHaveTheColumnsTheStatementsName) {
     }
 }
 
-TEST(FeeSchema, TableNamesAreCaseInsensitiveAsTheStatementsMixThem) {
-    TempFeeDb db;
-    auto cn = db.open();
-    EXPECT_NO_THROW(cn->execute("select pjmlmxid from pJmlmx where pjmlid=1"));
-    EXPECT_NO_THROW(cn->execute("select id from KDW_sfjl"));
-    EXPECT_NO_THROW(cn->execute("select id,mc from Kdw_bj"));
-}
-
 TEST(FeeSchema, ViewGivesEveryStudentAsHisOwnPayerWithClassAndChargeTypeNames) {
     TempFeeDb db;
     auto cn = db.open();

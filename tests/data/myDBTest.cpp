@@ -191,17 +191,6 @@ TEST_P(myDBSession, ReleasingAfterTheCallerClosedCnIsQuiet) {
     EXPECT_EQ(s.messages.count(), 0u);
 }
 
-TEST_P(myDBSession, TwoSessionsNeverShareAConnection) {
-    myDB a, b;
-    EXPECT_NE(a.cn(), b.cn());
-    a.createTrcn();
-    b.createTrcn();
-    EXPECT_NE(a.trCn(), b.trCn());
-    a.trCn()->beginTrans();
-    EXPECT_FALSE(b.trCn()->inTransaction());
-    a.trCn()->rollbackTrans();
-}
-
 FO_INSTANTIATE_DIALECTS(myDBSession);
 
 }  // namespace
