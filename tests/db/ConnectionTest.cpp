@@ -1,0 +1,197 @@
+#include <gtest/gtest.h>
+
+#include <sqlite3.h>
+
+#include <fstream>
+
+#include "TempDatabase.h"
+#include "db/Connection.h"
+#include "db/DbError.h"
+
+using fo::Connection;
+using fo::ConnectionStringParts;
+using fo::DbError;
+using fo::dbtest::TempDatabase;
+namespace dberr = fo::dberr;
+
+namespace {
+
+int errorCode(auto&& action) {
+    try {
+        action();
+    } catch (const DbError& e) {
+        return e.code();
+    }
+    return 0;
+}
+
+long countRows(Connection& cn, const std::string& table) {
+    return static_cast<long>(cn.execute("select count(*) from " + table)->field(0).toInt());
+}
+
+TEST(ConnectionString, KeysAreCaseInsensitiveAndValuesMayHoldEquals) {
+    const auto parts = ConnectionStringParts::parse("provider=SQLite; DATA SOURCE=/x/a=b.db ;Extra=1");
+    EXPECT_EQ(parts.provider, "SQLite");
+    EXPECT_EQ(parts.dataSource, "/x/a=b.db");
+    EXPECT_EQ(parts.get("extra"), "1");
+    EXPECT_EQ(parts.get("missing"), "");
+}
+
+TEST(ConnectionString, PathsWithSemicolonsSurviveTheRoundTrip) {
+    EXPECT_EQ(fo::sqliteConnectionString("/x/y.db"), "Provider=SQLite;Data Source=/x/y.db");
+    for (const std::string path : {"/tmp/a;b.db", "/tmp/q\"uote.db", "/tmp/收费 1.db"})
+        EXPECT_EQ(ConnectionStringParts::parse(fo::sqliteConnectionString(path)).dataSource, path);
+}
+
+TEST(ConnectionString, UnknownProviderIsRefused) {
+    Connection cn;
+    cn.setConnectionString("Provider=SQLOLEDB.1;Data Source=server");
+    EXPECT_EQ(errorCode([&] { cn.open(); }), dberr::BadProvider);
+    EXPECT_EQ(cn.state(), Connection::Closed);
+    EXPECT_EQ(errorCode([] { fo::openEngine("Data Source=/tmp/x.db", 1); }), dberr::BadProvider);
+    EXPECT_NE(fo::openEngine("Provider=sqlite;Data Source=:memory:", 1), nullptr);
+}
+
+TEST(Connection, OpensOnceAndKeepsItsStringWhileOpen) {
+    TempDatabase db;
+    Connection cn;
+    EXPECT_EQ(cn.state(), Connection::Closed);
+    EXPECT_EQ(errorCode([&] { cn.execute("select 1"); }), dberr::NotOpen);
+    cn.open(db.connectionString());
+    EXPECT_EQ(cn.state(), Connection::Open);
+    EXPECT_EQ(errorCode([&] { cn.open(); }), dberr::AlreadyOpen);
+    EXPECT_EQ(errorCode([&] { cn.setConnectionString("Provider=SQLite;Data Source=/tmp/other.db"); }),
+              dberr::AlreadyOpen);
+    EXPECT_EQ(cn.connectionString(), db.connectionString());
+    cn.execute("create table t(a int)");
+    cn.close();
+    cn.close();  // closing a closed connection is harmless
+    EXPECT_EQ(cn.state(), Connection::Closed);
+    cn.open();  // and it can be opened again on the same string
+    EXPECT_EQ(countRows(cn, "t"), 0);
+}
+
+TEST(Connection, ExecuteReturnsASetOnlyForStatementsWithColumns) {
+    TempDatabase db;
+    auto cn = db.connect();
+    long affected = 99;
+    EXPECT_EQ(cn->execute("create table t(id int, mc varchar(20))", &affected), nullptr);
+    EXPECT_EQ(affected, 0);
+    cn->execute("insert into t values(1,'a')");
+    cn->execute("insert into t values(2,'b')");
+    EXPECT_EQ(cn->execute("update t set mc='c'", &affected), nullptr);
+    EXPECT_EQ(affected, 2);
+    cn->execute("delete from t where id=1", &affected);
+    EXPECT_EQ(affected, 1);
+    auto empty = cn->execute("select id, mc from t where id<0");
+    ASSERT_NE(empty, nullptr);
+    EXPECT_EQ(empty->fieldCount(), 2u);
+    EXPECT_TRUE(empty->eof());
+}
+
+TEST(Connection, ErrorsCarryTheEngineDescriptionAndStatement) {
+    TempDatabase db;
+    auto cn = db.connect();
+    try {
+        cn->execute("select * from x");
+        FAIL() << "no error";
+    } catch (const DbError& e) {
+        EXPECT_EQ(e.description(), "no such table: x");
+        EXPECT_EQ(e.statement(), "select * from x");
+        EXPECT_EQ(e.code() & 0xff, SQLITE_ERROR);
+    }
+    EXPECT_THROW(cn->execute("selec 1"), DbError);
+    EXPECT_EQ(cn->state(), Connection::Open);  // a failed statement leaves the session usable
+}
+
+TEST(Connection, OpeningSomethingThatIsNotADatabaseFails) {
+    TempDatabase db;
+    {
+        std::ofstream garbage(db.path());
+        garbage << "this is a text file, not a database, and it is long enough to have a header\n";
+    }
+    Connection cn;
+    cn.setConnectionString(db.connectionString());
+    EXPECT_EQ(errorCode([&] { cn.open(); }) & 0xff, SQLITE_NOTADB);
+    EXPECT_EQ(cn.state(), Connection::Closed);
+    cn.setConnectionString("Provider=SQLite;Data Source=/nonexistent-dir/fee.db");
+    EXPECT_EQ(errorCode([&] { cn.open(); }) & 0xff, SQLITE_CANTOPEN);
+}
+
+class ConnectionTransactions : public ::testing::Test {
+protected:
+    void SetUp() override { cn_->execute("create table t(a int)"); }
+    TempDatabase db_;
+    fo::ConnectionPtr cn_ = db_.connect();
+    fo::ConnectionPtr other_ = db_.connect();
+};
+
+TEST_F(ConnectionTransactions, CommitKeepsAndRollbackDiscards) {
+    cn_->beginTrans();
+    EXPECT_TRUE(cn_->inTransaction());
+    cn_->execute("insert into t values(1)");
+    cn_->commitTrans();
+    EXPECT_FALSE(cn_->inTransaction());
+    EXPECT_EQ(countRows(*other_, "t"), 1);
+    cn_->beginTrans();
+    cn_->execute("insert into t values(2)");
+    EXPECT_EQ(countRows(*cn_, "t"), 2);
+    cn_->rollbackTrans();
+    EXPECT_EQ(countRows(*cn_, "t"), 1);
+}
+
+TEST_F(ConnectionTransactions, MisuseIsReported) {
+    EXPECT_EQ(errorCode([&] { cn_->commitTrans(); }), dberr::BadTransaction);
+    EXPECT_EQ(errorCode([&] { cn_->rollbackTrans(); }), dberr::BadTransaction);
+    cn_->beginTrans();
+    EXPECT_EQ(errorCode([&] { cn_->beginTrans(); }), dberr::BadTransaction);
+    EXPECT_TRUE(cn_->inTransaction());
+    cn_->rollbackTrans();
+}
+
+TEST_F(ConnectionTransactions, CloseRollsBackAnOpenTransaction) {
+    cn_->beginTrans();
+    cn_->execute("insert into t values(1)");
+    cn_->close();
+    EXPECT_EQ(countRows(*other_, "t"), 0);
+    cn_->open();
+    EXPECT_FALSE(cn_->inTransaction());
+    EXPECT_EQ(countRows(*cn_, "t"), 0);
+}
+
+TEST_F(ConnectionTransactions, GuardRollsBackUnlessCommitted) {
+    try {
+        fo::Transaction tx(*cn_);
+        cn_->execute("insert into t values(1)");
+        cn_->execute("insert into nowhere values(1)");
+        tx.commit();
+    } catch (const DbError&) {
+    }
+    EXPECT_FALSE(cn_->inTransaction());
+    EXPECT_EQ(countRows(*cn_, "t"), 0);
+    {
+        fo::Transaction tx(*cn_);
+        cn_->execute("insert into t values(2)");
+        tx.commit();
+    }
+    EXPECT_EQ(countRows(*other_, "t"), 1);
+    {
+        fo::Transaction tx(*cn_);
+        cn_->execute("insert into t values(3)");
+        cn_->close();  // the guard must not throw from its destructor
+    }
+    EXPECT_EQ(countRows(*other_, "t"), 1);
+}
+
+TEST_F(ConnectionTransactions, DestroyingAConnectionRollsBack) {
+    {
+        auto temporary = db_.connect();
+        temporary->beginTrans();
+        temporary->execute("insert into t values(1)");
+    }
+    EXPECT_EQ(countRows(*cn_, "t"), 0);
+    cn_->beginTrans();  // and the write lock was released
+    cn_->rollbackTrans();
+}
+
+}  // namespace

@@ -1,0 +1,125 @@
+#include <gtest/gtest.h>
+
+#include "db/DbError.h"
+#include "db/Recordset.h"
+
+using fo::DataType;
+using fo::DbError;
+using fo::Recordset;
+using fo::Value;
+namespace dberr = fo::dberr;
+
+namespace {
+
+// 学号 / 姓名 / 金额, three rows.
+Recordset students() {
+    Recordset rs;
+    rs.appendField("学号", DataType::VarChar, 20);
+    rs.appendField("姓名", DataType::VarChar, 20);
+    rs.appendField("Amount", DataType::Currency);
+    rs.appendRow({Value("001"), Value("张三"), Value(*fo::Currency::parse("12.5"))});
+    rs.appendRow({Value("002"), Value("李四"), Value()});
+    rs.appendRow({Value("003"), Value("王五"), Value(*fo::Currency::parse("-1"))});
+    rs.open();
+    return rs;
+}
+
+int errorCode(auto&& action) {
+    try {
+        action();
+    } catch (const DbError& e) {
+        return e.code();
+    }
+    return 0;
+}
+
+TEST(Recordset, OpenedSetStandsOnItsFirstRowAndWalksToEof) {
+    Recordset rs = students();
+    EXPECT_FALSE(rs.eof());
+    EXPECT_FALSE(rs.bof());
+    EXPECT_EQ(rs.recordCount(), 3);
+    std::string seen;
+    for (; !rs.eof(); rs.moveNext()) seen += rs.field("学号").toText() + ",";
+    EXPECT_EQ(seen, "001,002,003,");
+    EXPECT_EQ(rs.absolutePosition(), -1);
+    EXPECT_EQ(errorCode([&] { rs.field(0); }), dberr::NoCurrentRow);
+    EXPECT_EQ(errorCode([&] { rs.moveNext(); }), dberr::NoCurrentRow);
+    rs.moveFirst();
+    EXPECT_EQ(rs.field(1).toText(), "张三");
+    rs.moveLast();
+    EXPECT_EQ(rs.field(1).toText(), "王五");
+    EXPECT_EQ(rs.absolutePosition(), 2);
+}
+
+TEST(Recordset, EmptySetIsAtEofAndBof) {
+    Recordset rs;
+    rs.appendField("id", DataType::Integer);
+    rs.open();
+    EXPECT_TRUE(rs.eof());
+    EXPECT_TRUE(rs.bof());
+    EXPECT_EQ(rs.recordCount(), 0);
+    rs.moveFirst();
+    EXPECT_TRUE(rs.eof());
+    EXPECT_EQ(errorCode([&] { rs.field("id"); }), dberr::NoCurrentRow);
+}
+
+TEST(Recordset, FieldsByCaseInsensitiveNameOrIndex) {
+    Recordset rs = students();
+    EXPECT_EQ(rs.fieldIndex("amount"), 2);
+    EXPECT_EQ(rs.fieldIndex("AMOUNT"), 2);
+    EXPECT_EQ(rs.fieldIndex("姓名"), 1);
+    EXPECT_EQ(rs.fieldIndex("班级"), -1);
+    EXPECT_EQ(rs.fieldInfo(0).name, "学号");
+    EXPECT_EQ(rs.fieldInfo(2).type, DataType::Currency);
+    EXPECT_EQ(rs.field("aMoUnT").toText(), "12.5");
+    try {
+        rs.field("班级");
+        FAIL() << "unknown field was read";
+    } catch (const DbError& e) {
+        EXPECT_EQ(e.code(), dberr::NoSuchField);
+        EXPECT_NE(e.description().find("班级"), std::string::npos) << e.description();
+    }
+    EXPECT_EQ(errorCode([&] { rs.field(3); }), dberr::NoSuchField);
+}
+
+TEST(Recordset, BuiltInMemoryWithAddNew) {
+    Recordset rs;
+    rs.appendField("id", DataType::Integer);
+    rs.appendField("mc", DataType::VarChar, 50);
+    rs.open();
+    rs.addNew();
+    EXPECT_TRUE(rs.field("mc").isNull());
+    rs.field("id") = Value(7);
+    rs.field("mc") = Value("一次性");
+    rs.addNew();
+    rs.field(0) = Value(8);
+    EXPECT_EQ(rs.recordCount(), 2);
+    EXPECT_EQ(rs.field("id").toInt(), 8);  // AddNew makes the new row current
+    rs.moveFirst();
+    EXPECT_EQ(rs.field("mc").toText(), "一次性");
+    EXPECT_THROW(rs.appendField("late"), std::logic_error);
+    EXPECT_THROW(rs.appendRow({Value(1)}), std::logic_error);
+}
+
+TEST(Recordset, AppendRowDoesNotMoveTheCursor) {
+    Recordset rs;
+    rs.appendField("n");
+    rs.open();
+    rs.appendRow({Value(1)});
+    EXPECT_TRUE(rs.eof());  // was at EOF, stays there
+    rs.moveFirst();
+    rs.appendRow({Value(2)});
+    EXPECT_EQ(rs.field(0).toInt(), 1);
+    EXPECT_EQ(rs.recordCount(), 2);
+}
+
+TEST(Recordset, ClosedSetRefusesReads) {
+    Recordset rs = students();
+    rs.close();
+    EXPECT_EQ(rs.state(), Recordset::Closed);
+    EXPECT_EQ(errorCode([&] { rs.eof(); }), dberr::NotOpen);
+    EXPECT_EQ(errorCode([&] { rs.recordCount(); }), dberr::NotOpen);
+    EXPECT_EQ(errorCode([&] { rs.field(0); }), dberr::NotOpen);
+}
+
+}  // namespace

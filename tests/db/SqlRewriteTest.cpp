@@ -1,0 +1,57 @@
+#include <gtest/gtest.h>
+
+#include "db/SqlRewrite.h"
+
+using fo::rewriteSql;
+
+namespace {
+
+TEST(SqlRewrite, QuotesIsnullAndLeftWhenCalled) {
+    EXPECT_EQ(rewriteSql("select isnull(qfje,0) from qfhzb"), "select \"isnull\"(qfje,0) from qfhzb");
+    EXPECT_EQ(rewriteSql("where iif(isnull(qfje),0,qfje)>0"), "where iif(\"isnull\"(qfje),0,qfje)>0");
+    EXPECT_EQ(rewriteSql("where left(a.djbh,2)='JM'"), "where \"left\"(a.djbh,2)='JM'");
+    EXPECT_EQ(rewriteSql("select LEFT (djbh, 2), IsNull\r\n(x)"), "select \"LEFT\" (djbh, 2), \"IsNull\"\r\n(x)");
+}
+
+TEST(SqlRewrite, LeavesJoinsNamesLiteralsAndCommentsAlone) {
+    for (const char* same : {
+             "select * from a left join b on a.id=b.id",
+             "select * from a LEFT OUTER JOIN b on a.id=b.id",
+             "select x from t where x isnull",
+             "select 'isnull(x)', 'left(''a'',1)' from t",
+             "select \"left\"(a,1) from t",
+             "select [isnull] from t",
+             "select a -- isnull(a) and select top 5\nfrom t",
+             "select myleft(a,1), isnull_flag from t",
+             "update t set bz='select top 1'",
+             "select /* left(x,1) */ a from t",
+         })
+        EXPECT_EQ(rewriteSql(same), same) << same;
+}
+
+TEST(SqlRewrite, LeadingSelectTopBecomesLimit) {
+    EXPECT_EQ(rewriteSql("select top 100 * from PJML order by id"), "select * from PJML order by id limit 100");
+    EXPECT_EQ(rewriteSql("SELECT TOP 5 a,b FROM t;"), "SELECT a,b FROM t limit 5;");
+    EXPECT_EQ(rewriteSql("\r\n  select top 1 id from t  \r\n"), "\r\n  select id from t limit 1  \r\n");
+    EXPECT_EQ(rewriteSql("select top 3 a from t -- newest first\n"), "select a from t limit 3 -- newest first\n");
+    EXPECT_EQ(rewriteSql("select top 2 left(mc,1) from t where mc='top 9'"),
+              "select \"left\"(mc,1) from t where mc='top 9' limit 2");
+    // Only a leading top is a row limit.
+    EXPECT_EQ(rewriteSql("insert into t select top 1 a from s"), "insert into t select top 1 a from s");
+    EXPECT_EQ(rewriteSql("select top from t"), "select top from t");
+}
+
+TEST(SqlRewrite, SplitsScriptsOnlyAtStatementEnds) {
+    const auto parts = fo::splitStatements(
+        "create table a(x varchar(9) default ';');\r\n insert into a values('a;b'); -- c;d\n ;  ;"
+        "create trigger tr after insert on a begin update a set x='1;'; delete from a where 0; end;"
+        "select 1");
+    ASSERT_EQ(parts.size(), 4u);
+    EXPECT_EQ(parts[0], "create table a(x varchar(9) default ';')");
+    EXPECT_EQ(parts[1], "\r\n insert into a values('a;b')");
+    EXPECT_EQ(parts[2], "create trigger tr after insert on a begin update a set x='1;'; delete from a where 0; end");
+    EXPECT_EQ(parts[3], "select 1");
+    EXPECT_TRUE(fo::splitStatements("  ; -- nothing\n").empty());
+}
+
+}  // namespace

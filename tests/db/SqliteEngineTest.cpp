@@ -1,0 +1,109 @@
+#include <gtest/gtest.h>
+
+#include "TempDatabase.h"
+#include "db/DbError.h"
+
+using fo::DataType;
+using fo::Value;
+using fo::dbtest::DialectDbTest;
+using Kind = fo::Value::Kind;
+
+namespace {
+
+class SqliteEngine : public DialectDbTest {
+protected:
+    void SetUp() override {
+        cn_->execute(
+            "create table r(id int, je money, rate float, kprq datetime, mc varchar(20), n numeric(10,2), raw blob,"
+            " x)");
+    }
+};
+
+TEST_P(SqliteEngine, ReadsValuesByTheDeclaredColumnType) {
+    cn_->execute("insert into r values(1, 12.5, 0.1, '2026-03-07 08:00:00', 'O''Neil', 3, x'414243', 0.1+0.2)");
+    cn_->execute("insert into r values(2, 7, 2, '2026-03-08', '2026-03-08', 1.005, null, 4)");
+    cn_->execute("insert into r values(3, null, null, 'someday', null, null, null, 'txt')");
+    auto rs = cn_->execute("select id, je, rate, kprq, mc, n, raw, x from r order by id");
+    EXPECT_EQ(rs->fieldInfo(0).type, DataType::Integer);
+    EXPECT_EQ(rs->fieldInfo(1).type, DataType::Currency);
+    EXPECT_EQ(rs->fieldInfo(2).type, DataType::Double);
+    EXPECT_EQ(rs->fieldInfo(3).type, DataType::Date);
+    EXPECT_EQ(rs->fieldInfo(4).type, DataType::VarChar);
+    EXPECT_EQ(rs->fieldInfo(7).type, DataType::Empty);
+
+    EXPECT_EQ(rs->field("id").kind(), Kind::Integer);
+    EXPECT_EQ(rs->field("je").kind(), Kind::Currency);
+    EXPECT_EQ(rs->field("je").toText(), "12.5");
+    EXPECT_EQ(rs->field("rate").kind(), Kind::Double);
+    EXPECT_EQ(rs->field("kprq").kind(), Kind::Date);
+    EXPECT_EQ(rs->field("kprq").toText(), "2026-03-07 08:00:00");
+    EXPECT_EQ(rs->field("mc").toText(), "O'Neil");  // doubled quote stored as typed
+    EXPECT_EQ(rs->field("n").kind(), Kind::Currency);
+    EXPECT_EQ(rs->field("raw").toText(), "ABC");
+    EXPECT_EQ(rs->field("x").kind(), Kind::Currency);  // an untyped real is money on four decimals
+    EXPECT_EQ(rs->field("x").toText(), "0.3");
+    rs->moveNext();
+    EXPECT_EQ(rs->field("je").kind(), Kind::Currency);  // an integer in a money column
+    EXPECT_EQ(rs->field("je").toCurrency(), fo::Currency::fromInt(7));
+    EXPECT_EQ(rs->field("rate").kind(), Kind::Double);
+    EXPECT_EQ(rs->field("kprq").toText(), "2026-03-08");
+    EXPECT_EQ(rs->field("mc").kind(), Kind::Text);  // a date-like text in a text column stays text
+    EXPECT_EQ(rs->field("n").toText(), "1.005");
+    EXPECT_TRUE(rs->field("raw").isNull());
+    EXPECT_EQ(rs->field("x").kind(), Kind::Integer);
+    rs->moveNext();
+    EXPECT_EQ(rs->field("kprq").kind(), Kind::Text);  // not a date: read as it is
+    EXPECT_EQ(rs->field("kprq").toText(), "someday");
+    EXPECT_TRUE(rs->field("je").isNull());
+    EXPECT_EQ(rs->field("x").toText(), "txt");
+}
+
+TEST_P(SqliteEngine, ChineseAliasesAndIdentifiers) {
+    cn_->execute("create table 学生(编号 int, 姓名 varchar(20), 预收款 money)");
+    cn_->execute("insert into 学生(编号, 姓名, 预收款) values(1, '张三', 10.5)");
+    auto rs = cn_->execute(
+        "select a.编号 as 学号, a.姓名, a.预收款 as [预收款], left(a.姓名,1) 姓 from 学生 a where a.姓名 like '张%'");
+    ASSERT_EQ(rs->fieldCount(), 4u);
+    EXPECT_EQ(rs->fieldInfo(0).name, "学号");
+    EXPECT_EQ(rs->fieldInfo(1).name, "姓名");
+    EXPECT_EQ(rs->fieldInfo(2).name, "预收款");
+    EXPECT_EQ(rs->field("学号").toInt(), 1);
+    EXPECT_EQ(rs->field("预收款").toText(), "10.5");
+    EXPECT_EQ(rs->field("姓").toText(), "张");
+}
+
+TEST_P(SqliteEngine, ScriptsRunEveryStatementAndReturnTheLastSet) {
+    auto rs = cn_->execute(
+        "insert into r(id, mc) values(1, 'a;b');\r\n"
+        "select id from r;\r\n"
+        "insert into r(id, mc) values(2, '-- not a comment');\r\n"
+        "select mc from r order by id;\r\n");
+    ASSERT_NE(rs, nullptr);
+    ASSERT_EQ(rs->fieldCount(), 1u);
+    EXPECT_EQ(rs->fieldInfo(0).name, "mc");
+    EXPECT_EQ(rs->recordCount(), 2);
+    EXPECT_EQ(rs->field(0).toText(), "a;b");
+    rs->moveNext();
+    EXPECT_EQ(rs->field(0).toText(), "-- not a comment");
+    // A failing statement stops the script; the statement is named in the error.
+    try {
+        cn_->execute("insert into r(id) values(3); insert into nowhere values(1); insert into r(id) values(4)");
+        FAIL() << "no error";
+    } catch (const fo::DbError& e) {
+        EXPECT_EQ(e.statement(), "insert into nowhere values(1)");
+    }
+    EXPECT_EQ(cn_->execute("select count(*) from r")->field(0).toInt(), 3);
+}
+
+TEST_P(SqliteEngine, SelectTopLimitsRows) {
+    cn_->execute("insert into r(id) values(3); insert into r(id) values(1); insert into r(id) values(2)");
+    auto rs = cn_->execute("select top 2 id from r order by id desc");
+    ASSERT_EQ(rs->recordCount(), 2);
+    EXPECT_EQ(rs->field(0).toInt(), 3);
+    rs = cn_->execute("\r\nSELECT TOP 100 * from r");
+    EXPECT_EQ(rs->recordCount(), 3);
+}
+
+FO_DB_BOTH_DIALECTS(SqliteEngine);
+
+}  // namespace

@@ -1,0 +1,149 @@
+#include <gtest/gtest.h>
+
+#include "TempDatabase.h"
+#include "db/DbError.h"
+
+using fo::Value;
+using fo::dbtest::DialectDbTest;
+
+namespace {
+
+class SqliteFunctions : public DialectDbTest {
+protected:
+    void SetUp() override {
+        cn_->execute(
+            "create table qf(xsid int, ysje money, jfje money, jmje money, qfje money, d datetime, mc varchar(20));"
+            "insert into qf values(1, 0.1, 0, 0, 5, '2026-03-07 08:09:10', '张小明');"
+            "insert into qf values(1, 0.2, 0, 0, null, '2026-03-08', 'abc');"
+            "insert into qf values(1, -0.3, 0, 0, 0, null, null);"
+            "insert into qf values(2, 0.3, 0.1, 0.2, 2.5, '2026-04-01', 'x')");
+    }
+    // The single value of a one-row, one-column query.
+    Value scalar(const std::string& sql) {
+        auto rs = cn_->execute(sql);
+        EXPECT_EQ(rs->recordCount(), 1) << sql;
+        return rs->eof() ? Value() : rs->field(0);
+    }
+    std::string text(const std::string& sql) { return scalar(sql).toText(); }
+};
+
+TEST_P(SqliteFunctions, IsnullWithOneAndTwoArguments) {
+    EXPECT_EQ(text("select isnull(null)"), "1");
+    EXPECT_EQ(text("select isnull(0)"), "0");
+    EXPECT_EQ(text("select isnull(null, 7)"), "7");
+    EXPECT_EQ(text("select isnull('a', 7)"), "a");
+    EXPECT_EQ(text("select count(*) from qf where " + std::string(pick("isnull(qfje,0)>0", "iif(isnull(qfje),0,qfje)>0"))),
+              "2");
+}
+
+TEST_P(SqliteFunctions, IifPicksByTruth) {
+    EXPECT_EQ(text("select iif(1,'y','n')"), "y");
+    EXPECT_EQ(text("select iif(0,'y','n')"), "n");
+    EXPECT_EQ(text("select iif(null,'y','n')"), "n");
+    EXPECT_EQ(text("select iif(0.5,'y','n')"), "y");
+    EXPECT_EQ(text("select iif('2','y','n')"), "y");
+    EXPECT_EQ(text("select iif('0.0','y','n')"), "n");
+    EXPECT_EQ(text("select iif('abc','y','n')"), "n");
+    EXPECT_EQ(text("select iif(qfje>3, qfje, 0) from qf where mc='张小明'"), "5");
+}
+
+TEST_P(SqliteFunctions, FormatDatesAndMoney) {
+    EXPECT_EQ(text("select format('2026-03-07 08:09:10','yyyy-mm-dd')"), "2026-03-07");
+    EXPECT_EQ(text("select format('2026-03-07','yyyy-mm-dd')"), "2026-03-07");
+    EXPECT_EQ(text("select format('2026/3/7','yyyy-mm-dd')"), "2026-03-07");
+    EXPECT_EQ(text("select format('2026-03-07','yyyy-mm-dd HH:mm:ss')"), "2026-03-07 00:00:00");
+    EXPECT_EQ(text("select format('2026-03-07 8:09:10','yyyy-mm-dd hh:mm:ss')"), "2026-03-07 08:09:10");
+    EXPECT_EQ(text("select format('not a date','yyyy-mm-dd')"), "not a date");
+    EXPECT_TRUE(scalar("select format(null,'yyyy-mm-dd')").isNull());
+    EXPECT_EQ(text("select format(2.345,'0.00')"), "2.35");
+    EXPECT_EQ(text("select format(-0.005,'0.00')"), "-0.01");
+    EXPECT_EQ(text("select format(0.1+0.2,'0.00')"), "0.30");
+    EXPECT_EQ(text("select format(12,'0.00')"), "12.00");
+    EXPECT_EQ(text("select format('3.1','0.00')"), "3.10");
+    EXPECT_EQ(scalar("select typeof(format(12,'0.00'))"), Value("text"));
+    EXPECT_TRUE(scalar("select format(null,'0.00')").isNull());
+}
+
+TEST_P(SqliteFunctions, GetdateIsTheLocalDateAndTime) {
+    const fo::DateTime before = fo::DateTime::now();
+    const std::string now = text("select getdate()");
+    const fo::DateTime after = fo::DateTime::now();
+    const auto parsed = fo::DateTime::parse(now);
+    ASSERT_TRUE(parsed.has_value()) << now;
+    EXPECT_EQ(now.size(), 19u);
+    EXPECT_LE(before, *parsed);
+    EXPECT_LE(*parsed, after);
+}
+
+TEST_P(SqliteFunctions, LeftCountsCharactersNotBytes) {
+    EXPECT_EQ(text("select left(mc,2) from qf where xsid=1 and ysje>0.15"), "ab");
+    EXPECT_EQ(text("select left(mc,2) from qf where xsid=1 and ysje<0.15 and ysje>0"), "张小");
+    EXPECT_EQ(text("select left('JM00012',2)"), "JM");
+    EXPECT_EQ(text("select left('ab',5)"), "ab");
+    EXPECT_EQ(text("select left('ab',0)"), "");
+    EXPECT_TRUE(scalar("select left(null,2)").isNull());
+    EXPECT_EQ(text("select count(*) from qf a left join qf b on a.xsid=b.xsid where left(a.mc,1)='张'"), "3");
+}
+
+TEST_P(SqliteFunctions, ExactSumDropsBinaryResidues) {
+    // ysje-(jfje+jmje) over xsid 1 is 0.1 + 0.2 - 0.3: zero on a money scale.
+    const std::string owing =
+        "select xsid,sum(ysje-(jfje+jmje)) from qf group by xsid having Sum(ysje - (jfje + jmje)) > 0";
+    EXPECT_EQ(cn_->execute(owing)->recordCount(), 0);
+    // Plain binary addition, as the engine's own total() does, would keep the row.
+    const std::string binary =
+        "select xsid from qf where xsid=1 group by xsid having total(ysje - (jfje + jmje)) > 0";
+    EXPECT_EQ(cn_->execute(binary)->recordCount(), 1);
+    EXPECT_EQ(cn_->execute("select count(*) from qf where xsid=1 having sum(ysje)=0")->recordCount(), 1);
+    EXPECT_EQ(cn_->execute("select count(*) from qf where xsid=1 having total(ysje)=0")->recordCount(), 0);
+}
+
+TEST_P(SqliteFunctions, ExactSumKindsAndNulls) {
+    EXPECT_EQ(scalar("select typeof(sum(xsid)) from qf"), Value("integer"));
+    EXPECT_EQ(scalar("select sum(xsid) from qf"), Value(5));
+    EXPECT_EQ(scalar("select typeof(sum(ysje)) from qf"), Value("real"));
+    EXPECT_TRUE(scalar("select sum(qfje) from qf where qfje is null").isNull());
+    EXPECT_TRUE(scalar("select sum(ysje) from qf where 0").isNull());
+    EXPECT_EQ(text("select sum(qfje) from qf"), "7.5");  // the null is skipped
+    EXPECT_EQ(text("select sum(v) from (select '1.25' v union all select 'x' union all select 2)"), "3.25");
+    EXPECT_EQ(text(pick("select isnull(sum(qfje),0) from qf where 0", "select iif(sum(qfje) is null,0,sum(qfje)) from qf where 0")),
+              "0");
+    EXPECT_THROW(cn_->execute("select sum(v) from (select 9223372036854775807 v union all select 1)"), fo::DbError);
+}
+
+TEST_P(SqliteFunctions, ExactSumAsAWindowFunction) {
+    auto rs = cn_->execute("select sum(ysje) over (order by rowid) from qf where xsid=1");
+    std::string running;
+    for (; !rs->eof(); rs->moveNext()) running += rs->field(0).toText() + " ";
+    EXPECT_EQ(running, "0.1 0.3 0 ");
+    rs = cn_->execute("select sum(ysje) over (order by rowid rows between 1 preceding and current row) from qf");
+    running.clear();
+    for (; !rs->eof(); rs->moveNext()) running += rs->field(0).toText() + " ";
+    EXPECT_EQ(running, "0.1 0.3 -0.1 0 ");
+}
+
+// Each pair of forms that differs between the dialects gives the same answer.
+TEST_P(SqliteFunctions, DialectFormsAgree) {
+    EXPECT_EQ(text(std::string("select count(*) from qf a where a.d between ") +
+                   pick("'2026-03-07' and '2026-03-08'",
+                        " format('2026-03-07','yyyy-mm-dd') and format('2026-03-08','yyyy-mm-dd') ")),
+              "2");
+    EXPECT_EQ(text(std::string("select count(*) from qf where d>= ") +
+                   pick("'2026-03-08'", "format('2026-03-08','yyyy-mm-dd')")),
+              "2");
+    EXPECT_EQ(text(std::string("select ") + pick("case when jmje>qfje then qfje else jmje end", "iif(jmje>qfje,qfje,jmje)") +
+                   " from qf where xsid=2"),
+              "0.2");
+    cn_->execute(std::string("update qf set qfje=") + pick("qfje+(0.125)", "format(qfje+(0.125),'0.00')") +
+                 " where xsid=2");
+    EXPECT_EQ(text("select qfje from qf where xsid=2"), sqlServer() ? "2.625" : "2.63");
+    cn_->execute(std::string("update qf set d=") + pick("getdate()", "format('2026-05-06 07:08:09','yyyy-mm-dd HH:mm:ss')") +
+                 " where xsid=2");
+    EXPECT_TRUE(scalar("select d from qf where xsid=2").toDate().has_value());
+    cn_->execute(pick("drop table qf", "delete from qf"));
+    EXPECT_EQ(cn_->execute("select name from sqlite_master where name='qf'")->recordCount(), sqlServer() ? 0 : 1);
+}
+
+FO_DB_BOTH_DIALECTS(SqliteFunctions);
+
+}  // namespace
