@@ -1,0 +1,143 @@
+#include <gtest/gtest.h>
+
+#include "HostTestSupport.h"
+#include "host/Calendar.h"
+#include "host/FeePeriod.h"
+#include "host/ReferenceHost.h"
+
+namespace fo {
+namespace {
+
+// A school year 2026 (September to August) with two terms; September is
+// carried over, October was never given dates, November is the first open
+// month. One month's dates are stored with a time of day, as some tools
+// write them.
+class CalendarTest : public test::FeeDbTest {
+protected:
+    void SetUp() override {
+        exec("insert into kdw_year(yearMc,dateFrom,dateTo,yearTag) values('2026-2027学年','2026-09-01','2027-08-31','2026年')");
+        exec("insert into termdate(yearname,termName,yffromDate,yftoDate,termTag) values('2026年','上学期','2026-09-01','2027-01-31','2026上')");
+        exec("insert into termdate(yearname,termName,yffromDate,yftoDate,termTag) values('2026年','下学期','2027-02-01','2027-08-31','2026下')");
+        exec("insert into ajzrq(yf,fromdate,todate,jfmc) values('202609','2026-09-01','2026-09-30','2026年9月')");
+        exec("insert into ajzrq(yf,fromdate,todate,jfmc) values('202610',null,null,'2026年10月')");
+        exec("insert into ajzrq(yf,fromdate,todate,jfmc) values('202611','2026-11-01 00:00:00','2026-11-30 00:00:00','2026年11月')");
+        exec("insert into ajzrq(yf,fromdate,todate,jfmc) values('202612','2026-12-01','2026-12-31','2026年12月')");
+        exec("insert into ajzrq(yf,fromdate,todate,jfmc) values('202702','2027-02-01','2027-02-28','2027年2月')");
+        exec("insert into hisxsinfo(xsid,jzyf) values(0,'202609')");
+        // A student's own history row is not a carry-over of the month.
+        exec("insert into hisxsinfo(xsid,jzyf) values(17,'202611')");
+        host = std::make_shared<ReferenceHost>(dbPath, dialect());
+    }
+
+    std::shared_ptr<ReferenceHost> host;
+};
+
+TEST_P(CalendarTest, CurrentMonthSkipsCarriedOverAndDatelessMonths) {
+    EXPECT_EQ(host->CurrentYf(), "202611");
+    EXPECT_EQ(host->currentYfFromDate(), "2026-11-01");
+
+    exec("insert into hisxsinfo(xsid,jzyf) values(0,'202611')");
+    EXPECT_EQ(host->CurrentYf(), "202612");
+    EXPECT_EQ(host->currentYfFromDate(), "2026-12-01");
+
+    // Setting up October's dates later makes it the open month again.
+    exec("update ajzrq set fromdate='2026-10-01',todate='2026-10-31' where yf='202610'");
+    EXPECT_EQ(host->CurrentYf(), "202610");
+}
+
+TEST_P(CalendarTest, NoOpenMonthWhenEveryMonthIsCarriedOver) {
+    for (const char* yf : {"202611", "202612", "202702"})
+        exec(std::string("insert into hisxsinfo(xsid,jzyf) values(0,'") + yf + "')");
+    EXPECT_EQ(host->CurrentYf(), "");
+    EXPECT_EQ(host->currentYfFromDate(), "");
+}
+
+TEST_P(CalendarTest, CalendarReadsMonthsTermsAndYears) {
+    Calendar cal = host->calendar();
+    auto months = cal.months();
+    ASSERT_EQ(months.size(), 5u);
+    EXPECT_EQ(months[1].yf, "202610");
+    EXPECT_FALSE(months[1].usable());
+    EXPECT_EQ(months[2].fromDate, "2026-11-01");  // the time of day is dropped
+    EXPECT_EQ(months[2].jfmc, "2026年11月");
+
+    EXPECT_TRUE(cal.isCarriedOver("202609"));
+    EXPECT_FALSE(cal.isCarriedOver("202611"));
+    EXPECT_FALSE(cal.month("203001").has_value());
+
+    auto term = cal.term("2026下");
+    ASSERT_TRUE(term);
+    EXPECT_EQ(term->name, "下学期");
+    EXPECT_EQ(term->fromDate, "2027-02-01");
+    auto year = cal.yearOfDate("2027-08-31");
+    ASSERT_TRUE(year);
+    EXPECT_EQ(year->tag, "2026年");
+    EXPECT_FALSE(cal.yearOfDate("2027-09-01"));
+}
+
+TEST_P(CalendarTest, PeriodObjectFindsTheMonthOfADate) {
+    auto period = host->pFindJzDate();
+    EXPECT_EQ(period->getYfFromDate("2026-11-15"), "202611");
+    EXPECT_EQ(period->getYfFromDate("2026-11-30"), "202611");  // last day, stored with a time
+    EXPECT_EQ(period->getYfFromDate("2026-12-01 09:30:00"), "202612");
+    EXPECT_EQ(period->getYfFromDate("2026-10-12"), "");  // October has no dates
+    EXPECT_EQ(period->getYfFromDate("2027-01-10"), "");  // no January row
+    EXPECT_EQ(host->pFindJzDate(), period);  // one period object per host
+}
+
+TEST_P(CalendarTest, PeriodObjectResolvesMonthTermAndYear) {
+    auto period = host->pFindJzDate();
+    period->setDdateFromYF("202612");
+    EXPECT_EQ(period->monthQf(), "202612");
+    EXPECT_EQ(period->monthQFdateF(), "2026-12-01");
+    EXPECT_EQ(period->monthQFdateT(), "2026-12-31");
+    EXPECT_EQ(period->termTag(), "2026上");
+    EXPECT_EQ(period->termQFdateF(), "2026-09-01");
+    EXPECT_EQ(period->termQFdateT(), "2027-01-31");
+    EXPECT_EQ(period->yearTag(), "2026年");
+
+    period->setDdateFromYF("202702");
+    EXPECT_EQ(period->termTag(), "2026下");
+    EXPECT_EQ(period->termQFdateF(), "2027-02-01");
+    EXPECT_EQ(period->termQFdateT(), "2027-08-31");
+    EXPECT_EQ(period->yearTag(), "2026年");
+}
+
+TEST_P(CalendarTest, PeriodObjectClearsWhatItCannotResolve) {
+    auto period = host->pFindJzDate();
+    period->setDdateFromYF("202612");
+
+    period->setDdateFromYF("202610");  // a month without dates keeps only its key
+    EXPECT_EQ(period->monthQf(), "202610");
+    EXPECT_EQ(period->monthQFdateF(), "");
+    EXPECT_EQ(period->termTag(), "");
+    EXPECT_EQ(period->yearTag(), "");
+
+    period->setDdateFromYF("209912");  // unknown
+    EXPECT_EQ(period->monthQf(), "");
+    EXPECT_EQ(period->monthQFdateT(), "");
+    EXPECT_EQ(period->termQFdateT(), "");
+
+    // A month outside every term and year gets its own dates only.
+    exec("insert into ajzrq(yf,fromdate,todate,jfmc) values('202509','2025-09-01','2025-09-30','2025年9月')");
+    period->setDdateFromYF("202509");
+    EXPECT_EQ(period->monthQFdateF(), "2025-09-01");
+    EXPECT_EQ(period->termTag(), "");
+    EXPECT_EQ(period->yearTag(), "");
+}
+
+TEST_P(CalendarTest, MonthsAreUnlockedUntilAnAdministratorLocksThem) {
+    EXPECT_FALSE(host->IfYfDate("202611", true));
+    EXPECT_FALSE(host->IfYfDate("202609", true));  // carried over, still open for reductions
+    host->setMonthLocked("202609", true);
+    EXPECT_TRUE(host->IfYfDate("202609", true));
+    EXPECT_FALSE(host->IfYfDate("202611", true));
+    host->setMonthLocked("202609", false);
+    EXPECT_FALSE(host->IfYfDate("202609", true));
+    EXPECT_FALSE(host->IfYfDate("2026'09", true));  // a quote in the key is only text
+}
+
+FO_BOTH_DIALECTS(CalendarTest);
+
+}  // namespace
+}  // namespace fo

@@ -1,0 +1,168 @@
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <regex>
+#include <set>
+#include <vector>
+
+#include "HostTestSupport.h"
+#include "db/DbError.h"
+#include "host/CounterService.h"
+
+namespace fo {
+namespace {
+
+class CounterServiceTest : public ::testing::Test, public test::FeeDb {};
+
+TEST_F(CounterServiceTest, FeeRecordIdsStartAboveRecordsAndJournalRows) {
+    exec("insert into kdw_sfjl(id,djbh) values(40,'SF202609010001')");
+    exec("insert into INandOutML(id,djbh) values(57,'SF202609010002')");
+    CounterService counters(dbPath);
+    EXPECT_EQ(counters.nextId("INandOutML"), 58);
+    EXPECT_EQ(counters.nextId("INandOutML"), 59);
+    EXPECT_EQ(counters.nextId("inandoutml"), 60);  // counter names ignore case
+}
+
+TEST_F(CounterServiceTest, RowsWrittenWithoutTheCounterAreNeverReissued) {
+    CounterService counters(dbPath);
+    EXPECT_EQ(counters.nextId("qfhzb"), 1);
+    // Someone imports arrears rows with ids of his own.
+    exec("insert into qfhzb(qfkid,qfyf,xsid) values(250,'202609',1)");
+    EXPECT_EQ(counters.nextId("qfhzb"), 251);
+    // Deleting rows does not give their ids out again.
+    exec("delete from qfhzb");
+    EXPECT_EQ(counters.nextId("qfhzb"), 252);
+}
+
+TEST_F(CounterServiceTest, BlocksAndOtherTables) {
+    exec("insert into PJML(id,djbh) values(12,'SF1')");
+    CounterService counters(dbPath);
+    EXPECT_EQ(counters.nextId("INandOutML", 5), 1);  // 1..5
+    EXPECT_EQ(counters.nextId("INandOutML"), 6);
+    EXPECT_EQ(counters.nextId("PJML"), 13);          // a table with an id column
+    EXPECT_EQ(counters.nextId("no such table"), 1);  // a plain sequence
+    EXPECT_EQ(counters.nextId("no such table"), 2);
+    EXPECT_EQ(counters.nextId("kdw_year"), 1);       // a table without an id column
+    EXPECT_THROW(counters.nextId("qfhzb", 0), std::invalid_argument);
+}
+
+TEST_F(CounterServiceTest, TheLastValueSurvivesTheService) {
+    {
+        CounterService counters(dbPath);
+        EXPECT_EQ(counters.nextId("qfhzb", 10), 1);
+    }
+    CounterService again(dbPath);
+    EXPECT_EQ(again.nextId("qfhzb"), 11);
+    EXPECT_EQ(again.sideDatabasePath(), dbPath + ".counters");
+}
+
+TEST_F(CounterServiceTest, DocumentNumbersArePerPrefixAndDay) {
+    CounterService counters(dbPath);
+    const DateTime day{2026, 12, 6};
+    EXPECT_EQ(counters.nextBillNo("JM", day), "JM202612060001");
+    EXPECT_EQ(counters.nextBillNo("JM", day), "JM202612060002");
+    EXPECT_EQ(counters.nextBillNo("QXJM", day), "QXJM202612060001");
+    EXPECT_EQ(counters.nextBillNo("JM", DateTime{2026, 12, 7}), "JM202612070001");
+    EXPECT_EQ(counters.nextBillNo("JM", day), "JM202612060003");
+
+    // Numbers stored by someone else that day are passed over.
+    exec("insert into kdw_sfjl(id,djbh) values(1,'JM202612060041')");
+    exec("insert into PJML(id,djbh) values(1,'SF202612060007')");
+    EXPECT_EQ(counters.nextBillNo("JM", day), "JM202612060042");
+    EXPECT_EQ(counters.nextBillNo("SF", day), "SF202612060008");
+    // A longer prefix sharing the first letters is another series.
+    EXPECT_EQ(counters.nextBillNo("QXJM", day), "QXJM202612060002");
+}
+
+TEST_F(CounterServiceTest, TodaysDocumentNumbersAreReadable) {
+    CounterService counters(dbPath);
+    const std::string first = counters.nextBillNo("JM");
+    const std::string second = counters.nextBillNo("JM");
+    EXPECT_NE(first, second);
+    std::smatch m;
+    ASSERT_TRUE(std::regex_match(first, m, std::regex("JM(\\d{4})(\\d{2})(\\d{2})(\\d{4})"))) << first;
+    EXPECT_TRUE(DateTime::parse(m[1].str() + "-" + m[2].str() + "-" + m[3].str())) << first;
+}
+
+TEST_F(CounterServiceTest, DrawDuringAnOpenPostingNeitherWaitsNorJoinsIt) {
+    exec("insert into kdw_sfjl(id,djbh) values(7,'SF1')");
+    CounterService counters(dbPath, CounterService::Options{1});
+    cn->beginTrans();  // BEGIN IMMEDIATE: the fee database is write-locked
+    exec("insert into qfhzb(qfkid,qfyf,xsid) values(1,'202609',1)");
+    std::int64_t id = 0;
+    ASSERT_NO_THROW(id = counters.nextId("INandOutML"));
+    EXPECT_EQ(id, 8);
+    std::string number;
+    ASSERT_NO_THROW(number = counters.nextBillNo("JM", DateTime{2026, 12, 6}));
+    EXPECT_EQ(number, "JM202612060001");
+    cn->rollbackTrans();
+    // The rolled-back posting leaves a gap: its numbers are not reused.
+    EXPECT_EQ(counters.nextId("INandOutML"), 9);
+    EXPECT_EQ(counters.nextBillNo("JM", DateTime{2026, 12, 6}), "JM202612060002");
+}
+
+TEST_F(CounterServiceTest, DrawsOfSeveralSessionsAreSerialised) {
+    CounterService counters(dbPath, CounterService::Options{1});
+    EXPECT_EQ(counters.nextId("qfhzb"), 1);
+    // Another session holding the side database shuts every draw out until
+    // it is done: a draw gives up after its busy timeout rather than hand out
+    // a number the other session may be handing out too.
+    auto other = openConnection(sqliteConnectionString(counters.sideDatabasePath()));
+    other->beginTrans();
+    EXPECT_THROW(counters.nextId("qfhzb"), DbError);
+    other->commitTrans();
+    EXPECT_EQ(counters.nextId("qfhzb"), 2);
+}
+
+std::vector<std::int64_t> readIds(const std::string& path) {
+    std::vector<std::int64_t> ids;
+    std::ifstream in(path);
+    for (std::int64_t id; in >> id;) ids.push_back(id);
+    return ids;
+}
+
+TEST_F(CounterServiceTest, TwoProcessesNeverGetTheSameId) {
+    constexpr int perProcess = 1000;
+    std::vector<pid_t> children;
+    for (int child = 0; child < 2; ++child) {
+        const std::string out = dir.file("ids" + std::to_string(child));
+        pid_t pid = ::fork();
+        ASSERT_NE(pid, -1);
+        if (pid == 0) {
+            int status = 0;
+            try {
+                CounterService counters(dbPath);
+                std::ofstream file(out);
+                for (int i = 0; i < perProcess; ++i) file << counters.nextId("INandOutML") << '\n';
+                file.close();
+                status = file ? 0 : 3;
+            } catch (...) {
+                status = 4;
+            }
+            ::_exit(status);  // no test-framework teardown in the child
+        }
+        children.push_back(pid);
+    }
+    for (pid_t pid : children) {
+        int status = 0;
+        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+        ASSERT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status), 0);
+    }
+    auto first = readIds(dir.file("ids0"));
+    auto second = readIds(dir.file("ids1"));
+    ASSERT_EQ(first.size(), static_cast<std::size_t>(perProcess));
+    ASSERT_EQ(second.size(), static_cast<std::size_t>(perProcess));
+    std::set<std::int64_t> all(first.begin(), first.end());
+    all.insert(second.begin(), second.end());
+    EXPECT_EQ(all.size(), 2u * perProcess);
+    // Each process sees its own ids rising.
+    EXPECT_TRUE(std::is_sorted(first.begin(), first.end()));
+    EXPECT_TRUE(std::is_sorted(second.begin(), second.end()));
+}
+
+}  // namespace
+}  // namespace fo

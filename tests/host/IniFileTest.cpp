@@ -1,0 +1,124 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+
+#include "support/TempDir.h"
+#include "host/IniFile.h"
+#include "host/UserSettingsStore.h"
+
+namespace fo {
+namespace {
+
+TEST(IniFileTest, SectionsKeysAndComments) {
+    auto ini = IniFile::parse(
+        "\xEF\xBB\xBF; 默认操作员设置\r\n"
+        "top=before any section\r\n"
+        "[Morkel]\r\n"
+        "jmyy = 家庭困难减免 \r\n"
+        "# a comment\r\n"
+        "  ;indented comment\r\n"
+        "not a setting line\r\n"
+        "url=a=b;c\r\n"
+        "[other]\n"
+        "JMYY=\"  spaced  \"\n"
+        "empty=\n");
+    EXPECT_EQ(ini.get("morkel", "JMYY"), "家庭困难减免");  // names ignore case, value trimmed
+    EXPECT_EQ(ini.get("MORKEL", "url"), "a=b;c");         // only the first '=' splits, ';' inside a value stays
+    EXPECT_EQ(ini.get("other", "jmyy"), "  spaced  ");    // quotes keep blanks
+    EXPECT_EQ(ini.get("other", "empty", "x"), "");
+    EXPECT_TRUE(ini.contains("other", "empty"));
+    EXPECT_EQ(ini.get("", "top"), "before any section");
+    EXPECT_EQ(ini.get("morkel", "missing", "默认"), "默认");
+    EXPECT_EQ(ini.get("nowhere", "jmyy", "d"), "d");
+    EXPECT_FALSE(ini.contains("morkel", "# a comment"));
+
+    // A section written twice is one section; the later key wins.
+    auto twice = IniFile::parse("[a]\nx=1\n[b]\ny=2\n[A]\nx=3\nz=4\n");
+    EXPECT_EQ(twice.get("a", "x"), "3");
+    EXPECT_EQ(twice.get("a", "z"), "4");
+    EXPECT_EQ(twice.sections().size(), 2u);
+}
+
+TEST(IniFileTest, WrittenTextReadsBackTheSame) {
+    IniFile ini;
+    ini.set("tavro/frmJmBachList", "k姓名", "1500");
+    ini.set("tavro/frmJmBachList", "k学号", " 2 ");
+    ini.set("morkel", "jmyy", "困难补助");
+    ini.set("tavro/frmJmBachList", "K姓名", "1800");  // same key, other case
+    auto back = IniFile::parse(ini.text());
+    EXPECT_EQ(back.get("tavro/frmjmbachlist", "k姓名"), "1800");
+    EXPECT_EQ(back.get("tavro/frmJmBachList", "k学号"), " 2 ");
+    EXPECT_EQ(back.get("morkel", "jmyy"), "困难补助");
+    EXPECT_EQ(back.text(), ini.text());
+
+    test::TempDir dir;
+    EXPECT_FALSE(IniFile::load(dir.file("none.ini")));
+    ini.save(dir.file("sub/dir/x.ini"));  // folders are created
+    auto loaded = IniFile::load(dir.file("sub/dir/x.ini"));
+    ASSERT_TRUE(loaded);
+    EXPECT_EQ(loaded->get("morkel", "jmyy"), "困难补助");
+}
+
+// Points $XDG_CONFIG_HOME somewhere else for one test.
+class ConfigHome {
+public:
+    explicit ConfigHome(const std::string& path) {
+        if (const char* old = std::getenv("XDG_CONFIG_HOME")) old_ = old;
+        ::setenv("XDG_CONFIG_HOME", path.c_str(), 1);
+    }
+    ~ConfigHome() {
+        if (old_) ::setenv("XDG_CONFIG_HOME", old_->c_str(), 1);
+        else ::unsetenv("XDG_CONFIG_HOME");
+    }
+
+private:
+    std::optional<std::string> old_;
+};
+
+TEST(IniFileTest, DefaultUserFileFromTheConfigurationFolder) {
+    test::TempDir dir;
+    ConfigHome home(dir.path().string());
+    EXPECT_EQ(userConfigDir(), dir.path().string());
+    // (The test executable's folder holds no DefaultUser.ini.)
+    EXPECT_FALSE(IniFile::findDefaultUser());
+    std::filesystem::create_directories(dir.file("feeoffice"));
+    std::ofstream(dir.file("feeoffice/DefaultUser.ini")) << "[morkel]\njmyy=贫困生减免\n";
+    auto ini = IniFile::findDefaultUser();
+    ASSERT_TRUE(ini);
+    EXPECT_EQ(ini->get("morkel", "jmyy"), "贫困生减免");
+}
+
+TEST(UserSettingsStoreTest, SavedAtOnceAndReadByTheNextSession) {
+    test::TempDir dir;
+    {
+        UserSettingsStore store(dir.path().string());
+        EXPECT_EQ(store.getSetting("tavro", "frmJmBachList", "k姓名", "1000"), "1000");
+        store.saveSetting("tavro", "frmJmBachList", "k姓名", "1500");
+        store.saveSetting("shTavro", "frmJmBachList", "k姓名", "900");
+        store.saveSetting("tavro", "frmJmBachList", "k姓名", "1600");
+        EXPECT_EQ(store.getSetting("tavro", "frmJmBachList", "k姓名"), "1600");
+        // On disk before the store is gone.
+        auto onDisk = IniFile::load(dir.file("settings.ini"));
+        ASSERT_TRUE(onDisk);
+        EXPECT_EQ(onDisk->get("tavro/frmJmBachList", "k姓名"), "1600");
+    }
+    UserSettingsStore next(dir.path().string());
+    EXPECT_EQ(next.getSetting("tavro", "frmJmBachList", "k姓名"), "1600");
+    EXPECT_EQ(next.getSetting("shTavro", "frmJmBachList", "k姓名"), "900");  // applications kept apart
+    EXPECT_EQ(next.getSetting("tavro", "frmOther", "k姓名", "d"), "d");
+}
+
+TEST(UserSettingsStoreTest, DefaultStoreLivesInTheUsersConfigurationFolder) {
+    test::TempDir dir;
+    ConfigHome home(dir.path().string());
+    UserSettingsStore store;
+    EXPECT_EQ(store.filePath(), dir.file("feeoffice/settings.ini"));
+    store.saveSetting("tavro", "frmPJinfo", "kx", "1");
+    EXPECT_TRUE(std::filesystem::exists(dir.file("feeoffice/settings.ini")));
+}
+
+}  // namespace
+}  // namespace fo

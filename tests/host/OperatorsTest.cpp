@@ -1,0 +1,113 @@
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "HostTestSupport.h"
+#include "host/Operators.h"
+#include "host/ReferenceHost.h"
+
+namespace fo {
+namespace {
+
+// Three first-level categories (3, 5, 8) with a sub-category under 3;
+// clerk 2 may see categories 3 and 5, clerk 4 none at all.
+class OperatorsTest : public test::FeeDbTest {
+protected:
+    void SetUp() override {
+        exec("insert into kdw_xslx(id,parentid,mc) values(3,0,'全日制')");
+        exec("insert into kdw_xslx(id,parentid,mc) values(5,0,'半日制')");
+        exec("insert into kdw_xslx(id,parentid,mc) values(8,0,'托管')");
+        exec("insert into kdw_xslx(id,parentid,mc) values(31,3,'全日制A')");
+        exec("insert into kdw_xs(id,xh,xm,lb,lb1,lb2) values(1,'001','张三',3,3,31)");
+        exec("insert into kdw_xs(id,xh,xm,lb,lb1,lb2) values(2,'002','李四',5,5,0)");
+        exec("insert into kdw_xs(id,xh,xm,lb,lb1,lb2) values(3,'003','王五',8,8,0)");
+        exec("insert into kdw_xs(id,xh,xm,lb,lb1,lb2) values(4,'004','赵六',3,3,0)");
+        Operators ops(*cn);
+        ops.ensureBuiltIns();
+        ops.add(Operator{2, "收费员甲", false});
+        ops.add(Operator{4, "收费员乙", false});
+        ops.add(Operator{6, "主管", true});
+        ops.allowCategory(2, 5);
+        ops.allowCategory(2, 3);
+        ops.allowCategory(2, 3);  // granted twice, listed once
+        ops.setRight(2, "JM", 2);
+        ops.setRight(2, "PJZF", 0);
+    }
+
+    std::set<std::int64_t> visibleStudents(ReferenceHost& host) {
+        std::set<std::int64_t> ids;
+        auto rs = cn->execute("select c.id from kdw_xs c where c.del=0" + host.getXSLBlistInSQL(" c.lb1 "));
+        for (; !rs->eof(); rs->moveNext()) ids.insert(rs->field(0).toInt());
+        return ids;
+    }
+};
+
+TEST_P(OperatorsTest, BuiltInOperatorSeesEveryCategory) {
+    ReferenceHost host(dbPath, dialect());
+    EXPECT_EQ(host.gUserid(), std::to_string(Operators::BuiltInId));
+    EXPECT_EQ(host.gusername(), "系统管理员");
+    EXPECT_EQ(host.getXSLBlistInSQL(" c.lb1 "), "");
+    EXPECT_EQ(host.userXSLBLIST(), "3,5,8");  // first-level categories only
+    EXPECT_EQ(host.userXSLBListInSQL(), "3,5,8");
+    EXPECT_EQ(visibleStudents(host), (std::set<std::int64_t>{1, 2, 3, 4}));
+}
+
+TEST_P(OperatorsTest, RestrictedOperatorSeesOnlyHisCategories) {
+    ReferenceHost host(dbPath, dialect(), 2);
+    EXPECT_EQ(host.gusername(), "收费员甲");
+    EXPECT_EQ(host.getXSLBlistInSQL(" c.lb1 "), " and  c.lb1  in(3,5)");
+    EXPECT_EQ(host.getXSLBlistInSQL("b.lb1"), " and b.lb1 in(3,5)");
+    EXPECT_EQ(host.userXSLBLIST(), "3,5");
+    EXPECT_EQ(visibleStudents(host), (std::set<std::int64_t>{1, 2, 4}));
+}
+
+TEST_P(OperatorsTest, OperatorWithoutCategoriesSeesNoStudent) {
+    ReferenceHost host(dbPath, dialect(), 4);
+    EXPECT_EQ(host.getXSLBlistInSQL(" c.lb1 "), " and  c.lb1  in(-1)");
+    EXPECT_EQ(host.userXSLBLIST(), "");
+    EXPECT_EQ(host.userXSLBListInSQL(), "-1");
+    EXPECT_TRUE(visibleStudents(host).empty());
+}
+
+TEST_P(OperatorsTest, RightLevels) {
+    ReferenceHost clerk(dbPath, dialect(), 2);
+    EXPECT_EQ(clerk.GetQx("JM", Value(), true), 2);
+    EXPECT_EQ(clerk.GetQx("PJZF", Value(), true), 0);
+    EXPECT_EQ(clerk.GetQx("never-granted", Value(), true), 0);
+    // A later grant replaces the earlier one.
+    Operators(*cn).setRight(2, "JM", 1);
+    EXPECT_EQ(clerk.GetQx("JM", Value(), true), 1);
+
+    ReferenceHost chief(dbPath, dialect(), 6);  // an administrator, with no rows of his own
+    EXPECT_EQ(chief.GetQx("JM", Value(), true), 3);
+    EXPECT_EQ(chief.GetQx("PJZF", Value(), true), 3);
+    // Administrator rights do not widen his categories: only the built-in
+    // operator sees all of them.
+    EXPECT_EQ(chief.getXSLBlistInSQL("lb1"), " and lb1 in(-1)");
+
+    ReferenceHost builtIn(dbPath, dialect());
+    EXPECT_EQ(builtIn.GetQx("anything", Value(), true), 3);
+}
+
+TEST_P(OperatorsTest, BuiltInOperatorIsCreatedOnceAndUnknownOperatorsAreRefused) {
+    exec("delete from sys_user where id=1");
+    ReferenceHost first(dbPath, dialect());
+    ReferenceHost second(dbPath, dialect());
+    EXPECT_EQ(scalar("select count(*) from sys_user where id=1"), "1");
+    EXPECT_EQ(scalar("select admin from sys_user where id=1"), "1");
+    EXPECT_THROW(ReferenceHost(dbPath, dialect(), 99), std::runtime_error);
+    EXPECT_THROW(ReferenceHost(dir.file("missing.db"), dialect()), std::runtime_error);
+}
+
+TEST_P(OperatorsTest, NamesWithQuotesAreStoredAsTyped) {
+    Operators ops(*cn);
+    ops.add(Operator{9, "O'Brien", false});
+    ops.setRight(9, "it's", 2);
+    EXPECT_EQ(ops.find(9)->name, "O'Brien");
+    EXPECT_EQ(ops.rightLevel(9, "it's"), 2);
+}
+
+FO_BOTH_DIALECTS(OperatorsTest);
+
+}  // namespace
+}  // namespace fo

@@ -1,0 +1,177 @@
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <set>
+#include <vector>
+
+#include "HostTestSupport.h"
+#include "host/ReferenceHost.h"
+#include "host/UserSettingsStore.h"
+#include "host/api/ModuleGlobals.h"
+
+namespace fo {
+namespace {
+
+class ReferenceHostTest : public test::FeeDbTest {
+protected:
+    void SetUp() override { host = std::make_shared<ReferenceHost>(dbPath, dialect()); }
+    std::shared_ptr<ReferenceHost> host;
+};
+
+TEST_P(ReferenceHostTest, ReportsItsDatabaseAndDialect) {
+    EXPECT_EQ(host->gLinkString(), sqliteConnectionString(dbPath));
+    EXPECT_EQ(isSqlServer(host->SQL_access()), dialect() == 1);
+    host->setDialect(1 - dialect());
+    EXPECT_EQ(isSqlServer(host->SQL_access()), dialect() == 0);
+}
+
+TEST_P(ReferenceHostTest, EveryConnectionIsNewAndOpen) {
+    auto read = host->pGetCN();
+    auto tr1 = host->pgettrcn();
+    auto tr2 = host->pgettrcn();
+    ASSERT_EQ(read->state(), Connection::Open);
+    EXPECT_EQ(read->cursorLocation(), CursorLocation::Client);
+    EXPECT_NE(tr1, tr2);
+    // Two transactions of their own: the first commits, the second rolls back.
+    tr1->beginTrans();
+    tr1->execute("insert into kdw_bj(id,mc) values(1,'小班一班')");
+    tr1->commitTrans();
+    tr2->beginTrans();
+    tr2->execute("insert into kdw_bj(id,mc) values(2,'小班二班')");
+    tr2->rollbackTrans();
+    EXPECT_EQ(scalar("select count(*) from kdw_bj"), "1");
+    read->close();  // the caller may close what it was given
+    EXPECT_EQ(host->pGetCN()->state(), Connection::Open);
+}
+
+TEST_P(ReferenceHostTest, PtrimTrimsBlanksAndDoublesQuotes) {
+    EXPECT_EQ(host->ptrim("  学费减免  "), "学费减免");
+    EXPECT_EQ(host->ptrim("O'Brien's"), "O''Brien''s");
+    EXPECT_EQ(host->ptrim("\t'x' \r\n"), "''x''");
+    EXPECT_EQ(host->ptrim("\xE3\x80\x80困难补助\xE3\x80\x80"), "困难补助");  // ideographic spaces
+    EXPECT_EQ(host->ptrim("   "), "");
+    EXPECT_EQ(host->ptrim("a  b"), "a  b");  // inner blanks stay
+    // What ptrim returns, placed between quotes, stores the trimmed text.
+    exec("insert into sys_setting(name,value) values('reason','" + host->ptrim(" it's ") + "')");
+    EXPECT_EQ(scalar("select value from sys_setting where name='reason'"), "it's");
+}
+
+TEST_P(ReferenceHostTest, WorkTableNamesAreFreshIdentifiers) {
+    std::set<std::string> names;
+    for (int i = 0; i < 5; ++i) {
+        std::string name = host->getTmpTableName("JM");
+        EXPECT_TRUE(std::regex_match(name, std::regex("tmpJM[0-9]+_[0-9]+"))) << name;
+        names.insert(name);
+        exec("create table " + name + "( xsid int,sfyf varchar(20))");
+    }
+    EXPECT_EQ(names.size(), 5u);
+    EXPECT_EQ(host->getTmpTableName("a-b c").rfind("tmpabc", 0), 0u);  // only identifier characters kept
+
+    // Another host in this process continues the sequence and never hands
+    // out the name of a table that is still there.
+    ReferenceHost other(dbPath, dialect());
+    std::string next = other.getTmpTableName("JM");
+    EXPECT_EQ(names.count(next), 0u);
+    EXPECT_NO_THROW(exec("create table " + next + "(x int)"));
+}
+
+TEST_P(ReferenceHostTest, BillTypesOfAKindInNumberOrder) {
+    exec("insert into sys_billtype(kind,number,name) values(1,2,'收费收据(二联)')");
+    exec("insert into sys_billtype(kind,number,name) values(1,1,'收费收据(三联)')");
+    exec("insert into sys_billtype(kind,number,name) values(2,1,'退费单')");
+    auto types = host->billTypeName(1);
+    ASSERT_EQ(types.size(), 2u);
+    EXPECT_EQ(types[0].number, 1);
+    EXPECT_EQ(types[0].name, "收费收据(三联)");
+    EXPECT_EQ(types[1].number, 2);
+    EXPECT_TRUE(host->billTypeName(9).empty());
+}
+
+TEST_P(ReferenceHostTest, SettingsCollectionFromTheDatabase) {
+    host->setSetting("chkMrcqts", "1");
+    host->setSetting("chkNotLimitJZ", "0");
+    host->setSetting("chkMrcqts", "0");  // replaced, not duplicated
+    host->setSetting("txtColorContent", "作废");
+    auto settings = host->loadSettings();
+    EXPECT_FALSE(settings->isOn("chkMrcqts"));
+    EXPECT_EQ(settings->value("txtColorContent").toText(), "作废");
+    EXPECT_TRUE(settings->contains("chkNotLimitJZ"));
+    EXPECT_TRUE(settings->value("unknown").isNull());
+    EXPECT_EQ(settings->items().size(), 3u);
+}
+
+// A list view's columns, as the host's width routines see them.
+class FakeColumns : public ColumnWidthTarget {
+public:
+    FakeColumns(std::vector<std::string> keys, std::vector<int> widths) : keys_(std::move(keys)), widths_(std::move(widths)) {}
+    int columnCount() const override { return static_cast<int>(keys_.size()); }
+    std::string columnKey(int i) const override { return keys_.at(i); }
+    int columnWidth(int i) const override { return widths_.at(i); }
+    void setColumnWidth(int i, int twips) override { widths_.at(i) = twips; }
+    std::vector<int> widths() const { return widths_; }
+
+private:
+    std::vector<std::string> keys_;
+    std::vector<int> widths_;
+};
+
+TEST_P(ReferenceHostTest, ColumnWidthsRoundTripThroughTheUserStore) {
+    auto store = std::make_shared<UserSettingsStore>(dir.file("settings"));
+    host->setSettingsStore(store);
+    FakeColumns saved({"k学号", "k姓名", "k金额"}, {1200, 0, 2400});
+    host->LvwSaveColumnWidth(saved, "", "frmJmList");
+    EXPECT_EQ(store->getSetting("tavro", "frmJmList", "k姓名"), "0");
+
+    FakeColumns shown({"k学号", "k姓名", "k金额", "k备注"}, {1000, 1000, 1000, 1000});
+    host->LvwGetColumnWidth(shown, "", "frmJmList");
+    // A saved 0 is not restored, nor is a column never saved.
+    EXPECT_EQ(shown.widths(), (std::vector<int>{1200, 1000, 2400, 1000}));
+
+    FakeColumns otherList({"k学号"}, {1000});
+    host->LvwGetColumnWidth(otherList, "", "frmOther");
+    EXPECT_EQ(otherList.widths(), std::vector<int>{1000});
+
+    // A fresh store over the same folder sees what was saved.
+    ReferenceHost later(dbPath, dialect());
+    later.setSettingsStore(std::make_shared<UserSettingsStore>(dir.file("settings")));
+    FakeColumns again({"k金额"}, {1});
+    later.LvwGetColumnWidth(again, "", "frmJmList");
+    EXPECT_EQ(again.widths(), std::vector<int>{2400});
+}
+
+TEST_P(ReferenceHostTest, DatabaseInformationObjectAgreesWithTheHost) {
+    auto store = std::make_shared<UserSettingsStore>(dir.file("settings"));
+    host->setSettingsStore(store);
+    host->installInModuleGlobals();
+    auto info = newDbInfo();
+    EXPECT_EQ(info->LinkString(), host->gLinkString());
+    EXPECT_EQ(info->UserId(), host->gUserid());
+    EXPECT_EQ(info->UserName(), host->gusername());
+    EXPECT_EQ(isSqlServer(info->SqlKind()), dialect() == 1);
+    EXPECT_EQ(globals().settingsStore, store);
+
+    // Both hand out ids and numbers from the same counters.
+    const auto a = std::stoll(host->pGetMaxId("INandOutML"));
+    const auto b = std::stoll(info->NextId("INandOutML", 3));
+    const auto c = std::stoll(host->pGetMaxId("INandOutML"));
+    EXPECT_EQ(b, a + 1);
+    EXPECT_EQ(c, a + 4);
+    EXPECT_NE(host->pGetBillNum("QXJM"), info->NextBillNo("QXJM"));
+
+    auto read = info->Connection();
+    auto trans = info->TransConnection();
+    EXPECT_EQ(read->state(), Connection::Open);
+    EXPECT_EQ(trans->state(), Connection::Open);
+    EXPECT_NE(read, trans);
+
+    // The factory keeps working after the host object is gone.
+    host.reset();
+    EXPECT_EQ(newDbInfo()->LinkString(), sqliteConnectionString(dbPath));
+    globals().newDbInfo = nullptr;
+    globals().settingsStore = nullptr;
+}
+
+FO_BOTH_DIALECTS(ReferenceHostTest);
+
+}  // namespace
+}  // namespace fo
