@@ -3,6 +3,7 @@
 #include <string>
 #include <string_view>
 #include <optional>
+#include <type_traits>
 #include <variant>
 
 #include "db/Currency.h"
@@ -30,6 +31,12 @@ public:
     Value() = default;  // null
     Value(std::int64_t v) : v_(v) {}
     Value(int v) : v_(static_cast<std::int64_t>(v)) {}
+    // Any other integer type (long long, size_t...), which would otherwise be
+    // ambiguous between the integer and double constructors.
+    template <class T>
+        requires(std::is_integral_v<T> && !std::is_same_v<T, bool> && !std::is_same_v<T, int> &&
+                 !std::is_same_v<T, std::int64_t>)
+    Value(T v) : v_(static_cast<std::int64_t>(v)) {}
     Value(Currency v) : v_(v) {}
     Value(double v) : v_(v) {}
     Value(std::string v) : v_(std::move(v)) {}

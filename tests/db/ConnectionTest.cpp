@@ -183,15 +183,4 @@ TEST_F(ConnectionTransactions, GuardRollsBackUnlessCommitted) {
     EXPECT_EQ(countRows(*other_, "t"), 1);
 }
 
-TEST_F(ConnectionTransactions, DestroyingAConnectionRollsBack) {
-    {
-        auto temporary = db_.connect();
-        temporary->beginTrans();
-        temporary->execute("insert into t values(1)");
-    }
-    EXPECT_EQ(countRows(*cn_, "t"), 0);
-    cn_->beginTrans();  // and the write lock was released
-    cn_->rollbackTrans();
-}
-
 }  // namespace

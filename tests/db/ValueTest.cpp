@@ -67,6 +67,8 @@ TEST(Value, EqualityComparesNumbersByValueAcrossKinds) {
     EXPECT_EQ(Value(3), Value(money("3")));
     EXPECT_EQ(Value(money("0.1")), Value(0.1));
     EXPECT_EQ(Value(2), Value(2.0));
+    EXPECT_EQ(Value(std::size_t{2}).kind(), Value::Kind::Integer);
+    EXPECT_EQ(Value(2LL), Value(2));
     EXPECT_NE(Value(money("3.0001")), Value(3));
     EXPECT_NE(Value("3"), Value(3));  // text is not a number
     EXPECT_EQ(Value("张三"), Value(std::string("张三")));
