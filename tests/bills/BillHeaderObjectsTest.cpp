@@ -26,19 +26,6 @@ private:
     std::string link_;
 };
 
-class PeriodStub final : public PeriodObject {
-public:
-    std::string getYfFromDate(const std::string&) override { return "202609"; }
-    void setDdateFromYF(const std::string&) override {}
-    std::string monthQf() const override { return "202609"; }
-    std::string monthQFdateF() const override { return "2026-09-01"; }
-    std::string monthQFdateT() const override { return "2026-09-30"; }
-    std::string termTag() const override { return "2026上"; }
-    std::string termQFdateF() const override { return "2026-09-01"; }
-    std::string termQFdateT() const override { return "2027-01-31"; }
-    std::string yearTag() const override { return "2026年"; }
-};
-
 TEST(BillHeaderObjects, SettingGRunMakesItTheModulesHostBeforeReadingTheLinkString) {
     ScopedGlobals restore;
     auto host = std::make_shared<FakeHostSystem>("Provider=SQLite;Data Source=/srv/fee.db", Value(1));
@@ -73,26 +60,6 @@ TEST(BillHeaderObjects, WithoutADbInfoFactoryTheHostIsStillStoredFirst) {
     EXPECT_EQ(globals().transLinkString, "old");
 }
 
-TEST(BillHeaderObjects, FeePeriodAndSettingsBecomeModuleGlobals) {
-    ScopedGlobals restore;
-    cLsBILLhead head;
-    auto period = std::make_shared<PeriodStub>();
-    head.set_objYfAndTerm(period);
-    EXPECT_EQ(head.objYfAndTerm(), period);
-    EXPECT_EQ(globals().feePeriod, period);
-
-    auto settings = std::make_shared<SettingsCollection>();
-    settings->set("chkPrintSKR", Value("1"));
-    head.set_SetgColSysCS(settings);
-    EXPECT_EQ(globals().settings, settings);
-    EXPECT_TRUE(settingOn("chkPrintSKR"));
-    EXPECT_FALSE(settingOn("chkMrcqts"));
-
-    // Replacing the objects replaces the globals.
-    head.set_objYfAndTerm(nullptr);
-    EXPECT_EQ(globals().feePeriod, nullptr);
-}
-
 // A host whose user may see category 4 only.
 class CategoryFourHost final : public FakeHostSystem {
 public:
@@ -119,6 +86,20 @@ TEST_P(ReferenceHostHandover, TheTransactionLinkStringOpensTheHostsDatabase) {
     db_.exec("insert into PJML(id,djbh) values(9,'SF9')");
     ConnectionPtr cn = openConnection(globals().transLinkString);
     EXPECT_EQ(scalar(*cn, "select djbh from PJML where id=9").toText(), "SF9");
+}
+
+TEST_P(ReferenceHostHandover, FeePeriodAndSettingsBecomeModuleGlobals) {
+    std::shared_ptr<PeriodObject> period = host_->pFindJzDate();
+    head_.set_objYfAndTerm(period);
+    EXPECT_EQ(head_.objYfAndTerm(), period);
+    EXPECT_EQ(globals().feePeriod, period);
+    head_.set_objYfAndTerm(nullptr);
+    EXPECT_EQ(globals().feePeriod, nullptr);
+
+    host_->setSetting("chkPrintSKR", "1");
+    head_.set_SetgColSysCS(host_->loadSettings());
+    EXPECT_TRUE(settingOn("chkPrintSKR"));
+    EXPECT_FALSE(settingOn("chkMrcqts"));
 }
 
 FO_INSTANTIATE_DIALECTS(ReferenceHostHandover);

