@@ -1,0 +1,35 @@
+#pragma once
+#include <string>
+
+namespace fo {
+
+// What the demo fee office is made of.
+struct DemoOptions {
+    int students = 120;
+    unsigned seed = 1;
+    std::string today;  // "yyyy-mm-dd"; empty = the real date
+};
+
+// What was written, for the summary the clerk sees.
+struct DemoSummary {
+    int students = 0;
+    int monthsCarriedOver = 0;
+    std::string openMonth;
+    int arrearsRows = 0;      // qfhzb rows, open and settled
+    int openArrearsRows = 0;  // of them still open
+    int receipts = 0;         // PJML rows
+    int feeRecords = 0;       // kdw_sfjl rows
+};
+
+// Writes a new fee database at `path` holding a kindergarten in the middle
+// of its school year: classes, a three-level category tree, charge types
+// with items of every kind, discounts, operators with category rights,
+// settings, receipt paper formats, and a fee history from September up to
+// `today`: charges with receipts and cash-journal rows, reductions,
+// prepayments and charges that used them, cancellations with their mirrors,
+// and the earlier months carried over with arrears partly settled. The open
+// month is the month of `today`. The same options write the same data.
+// Refuses (std::runtime_error) a path that already holds a file.
+DemoSummary writeDemoSchool(const std::string& path, const DemoOptions& options = {});
+
+}  // namespace fo
