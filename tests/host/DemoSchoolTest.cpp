@@ -4,7 +4,6 @@
 
 #include "host/DemoSchool.h"
 #include "host/DemoSchoolBooks.h"
-#include "host/HostSettings.h"
 #include "host/ReferenceHost.h"
 #include "host/HostTestSupport.h"
 
@@ -147,22 +146,6 @@ TEST_P(DemoSchoolData, PrepaymentsBalanceAndWereUsed) {
                      " XS_SFXM_YSK where xsid=x.id),0)"), "0");
     EXPECT_EQ(scalar("select sum(ysk) from kdw_xs"),
               scalar("select sum(ysk)-(select sum(hkje) from kdw_sfjl) from kdw_sfjl where left(djbh,3)='YSK'"));
-}
-
-TEST_P(DemoSchoolData, OfficeSetupOperatorsSettingsAndItems) {
-    ReferenceHost clerk(path_, GetParam(), 2);
-    EXPECT_EQ(clerk.getXSLBlistInSQL(" lb1 "), " and  lb1  in(1)");
-    EXPECT_EQ(scalar("select count(*) from sys_user_right where userid in(2,3)"), "6");
-    auto settings = loadSettings(*cn);
-    EXPECT_EQ(settings->value("chkAutoInputTerm").toText(), "1");
-    EXPECT_EQ(settings->value("chkNotLimitJZ").toText(), "0");
-    EXPECT_EQ(settings->value("txtColorContent").toText(), "作废");
-    EXPECT_EQ(clerk.billTypeName(1).size(), 2u);
-    EXPECT_EQ(scalar("select group_concat(jflx,',') from (select jflx from kdw_sfxm order by id)"), "3,3,0,2,1");
-    EXPECT_EQ(scalar("select count(*) from kdw_sfxm where qftj<>'Y' or projectID_DF is null"), "0");
-    EXPECT_EQ(scalar("select count(*) from kdw_xslx where parentid in(select id from kdw_xslx where parentid<>0)"), "6");
-    EXPECT_EQ(scalar("select count(*) from kdw_xs where lb2 not in(select id from kdw_xslx where parentid=lb1)"
-                     " or lb not in(select id from kdw_xslx where parentid=lb2)"), "0");
 }
 
 TEST_P(DemoSchoolData, HostCountersContinueAboveTheDemoRows) {
