@@ -1,0 +1,185 @@
+#include "ui/Form.h"
+
+#include <algorithm>
+
+#include "ui/CommandButton.h"
+#include "ui/KeyCodes.h"
+#include "ui/UiServices.h"
+#include "ui/Utf8Text.h"
+
+namespace fo {
+
+Form::Form(std::string name) : name_(std::move(name)), caption_(name_) {}
+
+Form::~Form() = default;
+
+void Form::setCaption(const std::string& c) {
+    if (caption_ != c) { caption_ = c; changed(); }
+}
+
+void Form::resize(int width, int height) {
+    width_ = width;
+    height_ = height;
+    changed();
+    if (loaded_) Form_Resize();
+}
+
+void Form::addControl(Control& c) {
+    c.setTabIndex(static_cast<int>(controls_.size()));
+    controls_.push_back(&c);
+}
+
+void Form::removeControl(Control& c) {
+    controls_.erase(std::remove(controls_.begin(), controls_.end(), &c), controls_.end());
+    if (active_ == &c) active_ = nullptr;
+}
+
+Control* Form::findControl(std::string_view name) const {
+    const std::string wanted = utf8::lowerAscii(name);
+    for (Control* c : controls_)
+        if (utf8::lowerAscii(c->qualifiedName()) == wanted) return c;
+    return nullptr;
+}
+
+void Form::load() {
+    if (loaded_) return;
+    loaded_ = true;
+    spent_ = false;
+    changed();
+    Form_Load();
+}
+
+void Form::show() {
+    load();
+    if (!loaded_) return;  // Form_Load unloaded the window again
+    if (!shown_) {
+        shown_ = true;
+        changed();
+        Form_Resize();
+    }
+    ui().showForm(*this, false);
+}
+
+void Form::showModal() {
+    load();
+    if (!loaded_) return;
+    shown_ = true;
+    changed();
+    Form_Resize();
+    ui().showForm(*this, true);
+}
+
+void Form::hide() {
+    if (!shown_) return;
+    shown_ = false;
+    changed();
+    ui().formClosed(*this);
+}
+
+bool Form::unload() {
+    if (!loaded_) return true;
+    int cancel = 0;
+    Form_Unload(cancel);
+    if (cancel) return false;
+    const bool wasShown = shown_;
+    loaded_ = false;
+    shown_ = false;
+    spent_ = true;
+    active_ = nullptr;
+    changed();
+    if (wasShown) ui().formClosed(*this);
+    return true;
+}
+
+void Form::setFocusTo(Control& c) {
+    if (active_ == &c) return;
+    Control* old = active_;
+    active_ = &c;
+    if (old && old->LostFocus) old->LostFocus();
+    if (active_ == &c && c.GotFocus) c.GotFocus();
+}
+
+void Form::tabForward(bool backwards) {
+    std::vector<Control*> order;
+    for (Control* c : controls_)
+        if (c->canTakeFocus() && c->tabStop() && c->isUsable()) order.push_back(c);
+    if (order.empty()) return;
+    std::stable_sort(order.begin(), order.end(),
+                     [](const Control* a, const Control* b) { return a->tabIndex() < b->tabIndex(); });
+    auto it = std::find(order.begin(), order.end(), active_);
+    std::size_t next;
+    if (it == order.end()) {
+        // Focus on a control outside the order: the one after it by tab index.
+        const int from = active_ ? active_->tabIndex() : -1;
+        auto after = std::find_if(order.begin(), order.end(),
+                                  [from](const Control* c) { return c->tabIndex() > from; });
+        next = after == order.end() ? 0 : static_cast<std::size_t>(after - order.begin());
+        if (backwards) next = (next + order.size() - 1) % order.size();
+    } else {
+        const auto pos = static_cast<std::size_t>(it - order.begin());
+        next = backwards ? (pos + order.size() - 1) % order.size() : (pos + 1) % order.size();
+    }
+    setFocusTo(*order[next]);
+}
+
+Control* Form::buttonWith(bool isDefault) const {
+    for (Control* c : controls_)
+        if (auto* b = dynamic_cast<CommandButton*>(c))
+            if ((isDefault ? b->isDefault() : b->isCancel()) && b->isUsable()) return b;
+    return nullptr;
+}
+
+void Form::deliverKeyPress(Control& c, int keyAscii) {
+    if (keyPreview_) {
+        Form_KeyPress(keyAscii);
+        if (keyAscii == 0) return;
+    }
+    if (c.KeyPress) c.KeyPress(keyAscii);
+    if (keyAscii != 0) c.applyKeyPress(keyAscii);
+}
+
+void Form::userKey(Control& c, int keyCode) {
+    setFocusTo(c);
+    if (keyCode == key::Tab) {
+        tabForward();
+        return;
+    }
+    // Enter belongs to the default button and Escape to the cancel button,
+    // unless the focus is on a button already.
+    if (keyCode == key::Enter || keyCode == key::Escape) {
+        if (!dynamic_cast<CommandButton*>(&c))
+            if (Control* b = buttonWith(keyCode == key::Enter)) {
+                b->userClick();
+                return;
+            }
+    }
+    int code = keyCode;
+    if (c.KeyDown) c.KeyDown(code, 0);
+    if (code == 0 || !active_) return;
+    if (keyCode == key::Enter || keyCode == key::Escape || keyCode == key::Backspace)
+        deliverKeyPress(c, keyCode);
+}
+
+void Form::userType(Control& c, std::string_view text) {
+    setFocusTo(c);
+    utf8::forEachCodePoint(text, [&](int cp) {
+        if (cp == '\n') cp = key::Enter;
+        deliverKeyPress(c, cp);
+    });
+}
+
+void Form::PopupMenu(Menu& menu, int x, int y) { ui().popupMenu(*this, menu, x, y); }
+
+int Form::subscribe(Observer o) {
+    observers_[nextObserver_] = std::move(o);
+    return nextObserver_++;
+}
+
+void Form::unsubscribe(int id) { observers_.erase(id); }
+
+void Form::changed() const {
+    const auto copy = observers_;
+    for (const auto& [id, o] : copy) o(*this);
+}
+
+}  // namespace fo

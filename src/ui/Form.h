@@ -1,0 +1,116 @@
+#pragma once
+#include <functional>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "ui/Control.h"
+#include "ui/Layout.h"
+
+namespace fo {
+
+class Menu;
+
+// A window of the module. The window class derives from Form, owns its
+// controls as named members (each registers itself here on construction),
+// binds their events to its `<control>_<event>` handlers and overrides
+// Form_Load / Form_Unload / Form_Resize as it needs.
+//
+// Life cycle: load() runs Form_Load once; showModal() loads, shows and
+// returns when the window is unloaded or hidden; unload() runs Form_Unload
+// (which may cancel) and marks the instance spent, so the module-wide
+// instance (formInstance<T>) is created afresh on next use.
+class Form {
+public:
+    using Observer = std::function<void(const Form&)>;
+
+    explicit Form(std::string name);
+    virtual ~Form();
+    Form(const Form&) = delete;
+    Form& operator=(const Form&) = delete;
+
+    const std::string& name() const { return name_; }
+    const std::string& caption() const { return caption_; }
+    void setCaption(const std::string& c);
+
+    // --- geometry, twips ---
+    int width() const { return width_; }
+    int height() const { return height_; }
+    // The inner size (without borders and title bar).
+    int scaleWidth() const { return width_ - 240; }
+    int scaleHeight() const { return height_ - 700; }
+    // Sets the outer size and fires Form_Resize when loaded.
+    void resize(int width, int height);
+
+    // --- controls ---
+    // By name, without regard to case; a control-array member as "name(index)".
+    Control* findControl(std::string_view name) const;
+    template <class T> T* find(std::string_view name) const { return dynamic_cast<T*>(findControl(name)); }
+    // Every control in the order the window declared them.
+    const std::vector<Control*>& controls() const { return controls_; }
+
+    // --- life cycle ---
+    bool isLoaded() const { return loaded_; }
+    bool isShown() const { return shown_; }
+    // True once the window was unloaded: the instance is spent.
+    bool isSpent() const { return spent_; }
+    void load();
+    void show();       // modeless
+    void showModal();  // returns when the window is unloaded or hidden
+    void hide();
+    // Unloads unless Form_Unload cancels; returns whether it unloaded.
+    bool unload();
+
+    // --- focus and keys ---
+    Control* activeControl() const { return active_; }
+    void setFocusTo(Control& c);
+    // Moves the focus to the next (or previous) control in tab order.
+    void tabForward(bool backwards = false);
+    // The window sees key presses before its controls (Form_KeyPress).
+    bool keyPreview() const { return keyPreview_; }
+    void setKeyPreview(bool v) { keyPreview_ = v; }
+    // A key as the clerk presses it on control `c`: Tab moves the focus,
+    // Enter clicks the default button when there is one, Escape the cancel
+    // button; otherwise KeyDown then (for Enter, Escape, Backspace) KeyPress.
+    void userKey(Control& c, int keyCode);
+    // Characters typed one by one on `c`: KeyPress, then the control's own edit.
+    void userType(Control& c, std::string_view text);
+    // The close box of the title bar.
+    void userClose() { unload(); }
+
+    void PopupMenu(Menu& menu, int x, int y);
+
+    // --- layout for a drawing binding ---
+    const LayoutItem& layout() const { return layout_; }
+
+    // --- change notification (caption, shown, loaded, size) ---
+    int subscribe(Observer o);
+    void unsubscribe(int id);
+
+protected:
+    virtual void Form_Load() {}
+    virtual void Form_Unload(int& cancel) {}
+    virtual void Form_Resize() {}
+    virtual void Form_KeyPress(int& keyAscii) {}
+    void setLayout(LayoutItem l) { layout_ = std::move(l); }
+    void changed() const;
+
+private:
+    friend class Control;
+    void addControl(Control& c);
+    void removeControl(Control& c);
+    void deliverKeyPress(Control& c, int keyAscii);
+    Control* buttonWith(bool isDefault) const;
+
+    std::string name_, caption_;
+    int width_ = 9000, height_ = 6000;
+    std::vector<Control*> controls_;
+    Control* active_ = nullptr;
+    bool loaded_ = false, shown_ = false, spent_ = false, keyPreview_ = false;
+    LayoutItem layout_;
+    std::map<int, Observer> observers_;
+    int nextObserver_ = 1;
+};
+
+}  // namespace fo

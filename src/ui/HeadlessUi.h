@@ -1,0 +1,106 @@
+#pragma once
+#include <deque>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ui/UiServices.h"
+
+namespace fo {
+
+// Raised by the headless binding when nobody can play the clerk's part: a
+// question without a queued answer, or a modal window without a runner. It
+// is deliberately not a std::exception, so the error traps of window code
+// (which catch std::exception) let it through to the driver or test.
+class HeadlessAbort {
+public:
+    explicit HeadlessAbort(std::string message) : message_(std::move(message)) {}
+    const std::string& message() const { return message_; }
+
+private:
+    std::string message_;
+};
+
+// One message box as it was shown, with the answer it got.
+struct MessageRecord {
+    std::string title, text;
+    MsgIcon icon = MsgIcon::None;
+    MsgButtons buttons = MsgButtons::OK;
+    MsgAnswer answer = MsgAnswer::OK;
+};
+
+// The headless binding: control state lives in the controls, message boxes
+// are recorded and answered from a queue, modal windows are worked by a
+// runner the driver or a test installs (so nested modal windows run
+// synchronously inside the handler that opened them), the clipboard is a
+// string and exports go to a folder.
+class HeadlessUi : public UiServices {
+public:
+    using ModalRunner = std::function<void(Form&)>;
+
+    // What the binding reports as it happens (the driver prints these).
+    struct Events {
+        std::function<void(const MessageRecord&)> message;
+        std::function<void(const Form&)> opened, closed;
+        std::function<void(const std::string&)> exported, printed;
+    };
+
+    HeadlessUi() = default;
+    ~HeadlessUi() override;
+    // Makes this the binding in force (and the message service).
+    void install();
+
+    // --- message boxes ---
+    MsgAnswer msgBox(const std::string& text, MsgButtons buttons, MsgIcon icon,
+                     const std::string& title) override;
+    void queueAnswer(MsgAnswer a) { answers_.push_back(a); }
+    std::size_t pendingAnswers() const { return answers_.size(); }
+    const std::vector<MessageRecord>& messages() const { return messages_; }
+    const MessageRecord* lastMessage() const { return messages_.empty() ? nullptr : &messages_.back(); }
+
+    // --- windows ---
+    void setModalRunner(ModalRunner r) { runner_ = std::move(r); }
+    void showForm(Form& form, bool modal) override;
+    void formClosed(Form& form) override;
+    // The innermost shown window; nullptr when none.
+    Form* activeForm() const { return open_.empty() ? nullptr : open_.back(); }
+    const std::vector<Form*>& openForms() const { return open_; }
+    void popupMenu(Form& form, Menu& menu, int x, int y) override { lastPopup_ = &menu; }
+    Menu* lastPopup() const { return lastPopup_; }
+    void sendTab() override;
+
+    // --- clipboard ---
+    void clipboardClear() override { clipboard_.clear(); }
+    void clipboardSetText(const std::string& t) override { clipboard_ = t; }
+    std::string clipboardText() override { return clipboard_; }
+
+    // --- export and printing ---
+    void setExportFolder(std::string folder) { exportFolder_ = std::move(folder); }
+    std::string exportFolder() override;
+    void exported(const std::string& path) override;
+    const std::vector<std::string>& exports() const { return exports_; }
+    void printed(const std::string& path) override;
+
+    using PrinterFactory = std::function<std::unique_ptr<ReceiptPrinter>()>;
+    using QueryFactory = std::function<std::unique_ptr<CombinedQuery>()>;
+    void setReceiptPrinterFactory(PrinterFactory f) { printerFactory_ = std::move(f); }
+    void setCombinedQueryFactory(QueryFactory f) { queryFactory_ = std::move(f); }
+    std::unique_ptr<ReceiptPrinter> newReceiptPrinter() override;
+    std::unique_ptr<CombinedQuery> newCombinedQuery() override;
+
+    Events events;
+
+private:
+    std::deque<MsgAnswer> answers_;
+    std::vector<MessageRecord> messages_;
+    std::vector<Form*> open_;
+    ModalRunner runner_;
+    Menu* lastPopup_ = nullptr;
+    std::string clipboard_, exportFolder_;
+    std::vector<std::string> exports_;
+    PrinterFactory printerFactory_;
+    QueryFactory queryFactory_;
+};
+
+}  // namespace fo

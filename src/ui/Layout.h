@@ -1,0 +1,54 @@
+#pragma once
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace fo {
+
+class Control;
+
+// How a window arranges its controls, declared once by the window for a
+// binding that draws it. Positions in twips stay on the controls; the layout
+// only says what sits beside, below or inside what. The headless binding
+// ignores it.
+struct LayoutItem {
+    enum class Kind {
+        Control,   // one control
+        Row,       // children side by side
+        Column,    // children one below the other
+        Group,     // a captioned frame around a column of children
+        Splitter,  // children separated by a bar the user drags
+        Tabs,      // one page per child; a child's caption names its page
+        Stretch,   // free space
+    };
+    Kind kind = Kind::Column;
+    std::string caption;
+    Control* control = nullptr;
+    std::vector<LayoutItem> children;
+    bool vertical = false;  // for Splitter: children stacked top to bottom
+};
+
+namespace layout {
+inline LayoutItem ctl(Control& c) { LayoutItem i; i.kind = LayoutItem::Kind::Control; i.control = &c; return i; }
+inline LayoutItem row(std::vector<LayoutItem> children) {
+    LayoutItem i; i.kind = LayoutItem::Kind::Row; i.children = std::move(children); return i;
+}
+inline LayoutItem column(std::vector<LayoutItem> children, std::string caption = {}) {
+    LayoutItem i; i.kind = LayoutItem::Kind::Column; i.children = std::move(children);
+    i.caption = std::move(caption); return i;
+}
+inline LayoutItem group(std::string caption, std::vector<LayoutItem> children) {
+    LayoutItem i; i.kind = LayoutItem::Kind::Group; i.caption = std::move(caption);
+    i.children = std::move(children); return i;
+}
+inline LayoutItem splitter(std::vector<LayoutItem> children, bool vertical = false) {
+    LayoutItem i; i.kind = LayoutItem::Kind::Splitter; i.children = std::move(children);
+    i.vertical = vertical; return i;
+}
+inline LayoutItem tabs(std::vector<LayoutItem> pages) {
+    LayoutItem i; i.kind = LayoutItem::Kind::Tabs; i.children = std::move(pages); return i;
+}
+inline LayoutItem stretch() { LayoutItem i; i.kind = LayoutItem::Kind::Stretch; return i; }
+}  // namespace layout
+
+}  // namespace fo

@@ -1,0 +1,48 @@
+#pragma once
+#include <memory>
+#include <string>
+
+#include "db/Connection.h"
+#include "db/Recordset.h"
+
+namespace fo {
+
+// What a reprinted receipt carries besides its items, in the order the
+// receipt register hands the values to the printing library.
+struct ReceiptHeader {
+    std::string remark;           // bz
+    std::string picPath, picPath2, kdwContent;
+    std::string remark2;          // bz again
+    std::string className;        // bjmc
+    std::string studentName;      // xm
+    std::string studentNumber;    // xh
+    std::string billNumber;       // djbh
+    std::string total;            // hjje
+    std::string totalInWords;     // jeDx
+    std::string issuer;           // kpr
+    std::string colorContent;     // setting "txtColorContent"
+    std::string payee;            // skr
+    std::string billNameForSF, billNameForSFSub;
+    std::string pcs;
+    std::string paperFormat;
+    std::string itemsCaption;     // " 收 费 项 目" / " 退 费 项 目"
+};
+
+// The receipt printer of the sibling printing library: prints one receipt
+// from its header and its item set (xmmc, dj, sl, je, term, cqts, bz).
+class ReceiptPrinter {
+public:
+    virtual ~ReceiptPrinter() = default;
+    virtual bool printBill(const ReceiptHeader& header, Recordset& items) = 0;
+};
+
+// The combined-query dialog of the sibling query library: lets the clerk
+// narrow `sql` and hands back the result; false when cancelled.
+class CombinedQuery {
+public:
+    virtual ~CombinedQuery() = default;
+    virtual bool query(const ConnectionPtr& cn, const std::string& sql, bool accessDialect,
+                       int mode, RecordsetPtr& result) = 0;
+};
+
+}  // namespace fo

@@ -1,0 +1,85 @@
+#pragma once
+#include <memory>
+#include <string>
+
+#include "host/api/MessageService.h"
+#include "host/api/SettingsStore.h"
+#include "ui/SiblingServices.h"
+
+namespace fo {
+
+class Control;
+class Form;
+class Menu;
+
+// Everything a window asks of the user-interface platform, behind one
+// interface. A binding (headless, Qt) implements it and installs itself with
+// setUiServices, which also routes the data layer's messages through it.
+class UiServices : public MessageService {
+public:
+    // msgBox (from MessageService): text, buttons, icon, title -> answer.
+
+    // Shows `form`; when modal, returns only once the form is unloaded or
+    // hidden (nested modal windows run inside the handler that showed them).
+    virtual void showForm(Form& form, bool modal) = 0;
+    // The form was hidden or unloaded.
+    virtual void formClosed(Form& form) = 0;
+    virtual void popupMenu(Form& form, Menu& menu, int x, int y) = 0;
+
+    // Wait cursor: on while at least one wait is open. Closing more often
+    // than opening does no harm.
+    void waitCursorOn() { ++waitDepth_; waitCursorChanged(true); }
+    void waitCursorOff() {
+        if (waitDepth_ > 0) --waitDepth_;
+        if (waitDepth_ == 0) waitCursorChanged(false);
+    }
+    bool waitCursorShown() const { return waitDepth_ > 0; }
+
+    // Moves the focus as a Tab key in the active window would.
+    virtual void sendTab() = 0;
+    // Lets the platform process pending events (a no-op headless).
+    virtual void doEvents() {}
+
+    // Clipboard (text).
+    virtual void clipboardClear() = 0;
+    virtual void clipboardSetText(const std::string& text) = 0;
+    virtual std::string clipboardText() = 0;
+
+    // The per-user settings store: the host's when it registered one.
+    virtual SettingsStore& settingsStore();
+
+    // Spreadsheet export: the folder files go to, the report that one was
+    // written, and opening it for the clerk when a desktop is present.
+    virtual std::string exportFolder() = 0;
+    virtual void exported(const std::string& path) = 0;
+    // Opens a written file for the clerk; bindings without a desktop do nothing.
+    virtual void openDocument(const std::string& path) {}
+    // A receipt went to the printer (or its file).
+    virtual void printed(const std::string& path) {}
+
+    // The sibling libraries' objects; nullptr when none is available.
+    virtual std::unique_ptr<ReceiptPrinter> newReceiptPrinter() { return nullptr; }
+    virtual std::unique_ptr<CombinedQuery> newCombinedQuery() { return nullptr; }
+
+protected:
+    virtual void waitCursorChanged(bool busy) {}
+
+private:
+    int waitDepth_ = 0;
+};
+
+// The binding in force; throws std::logic_error when none was installed.
+UiServices& ui();
+bool hasUiServices();
+// Installs `services` (not owned) as the binding and as the message service;
+// nullptr removes it.
+void setUiServices(UiServices* services);
+
+// The export folder when no other is set: $XDG_DOCUMENTS_DIR, ~/Documents
+// when it exists, else the home folder.
+std::string defaultExportFolder();
+// Opens a file with the desktop's default application (xdg-open) when a
+// display is present; returns whether it tried.
+bool openWithDesktop(const std::string& path);
+
+}  // namespace fo
