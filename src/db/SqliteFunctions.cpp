@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include <cmath>
+#include <cstring>
 #include <cstdlib>
 #include <string>
 
@@ -136,6 +137,27 @@ struct SumState {
     sqlite3_int64 inexact; // values that were not integers
 };
 
+// SQLite's aggregate memory is only 8-byte aligned, less than a 128-bit
+// integer needs, so the state is copied in and out rather than used in place.
+class SumSlot {
+public:
+    SumSlot(sqlite3_context* ctx, int bytes)
+        : raw_(sqlite3_aggregate_context(ctx, bytes)) {
+        if (raw_) std::memcpy(&state, raw_, sizeof state);
+    }
+    ~SumSlot() { if (raw_ && dirty_) std::memcpy(raw_, &state, sizeof state); }
+    SumSlot(const SumSlot&) = delete;
+    SumSlot& operator=(const SumSlot&) = delete;
+    explicit operator bool() const { return raw_ != nullptr; }
+    SumState* operator->() { dirty_ = true; return &state; }
+    const SumState& get() const { return state; }
+
+private:
+    void* raw_;
+    bool dirty_ = false;
+    SumState state{};
+};
+
 // A value on the four-decimal scale; false for null. `integer` tells whether
 // the value was an integer.
 bool scaled(sqlite3_value* v, Wide& out, bool& integer) {
@@ -168,7 +190,7 @@ bool scaled(sqlite3_value* v, Wide& out, bool& integer) {
 }
 
 void sumStep(sqlite3_context* ctx, int, sqlite3_value** argv) {
-    auto* s = static_cast<SumState*>(sqlite3_aggregate_context(ctx, sizeof(SumState)));
+    SumSlot s(ctx, sizeof(SumState));
     if (!s) { sqlite3_result_error_nomem(ctx); return; }
     Wide v = 0;
     bool integer = false;
@@ -179,7 +201,7 @@ void sumStep(sqlite3_context* ctx, int, sqlite3_value** argv) {
 }
 
 void sumInverse(sqlite3_context* ctx, int, sqlite3_value** argv) {
-    auto* s = static_cast<SumState*>(sqlite3_aggregate_context(ctx, sizeof(SumState)));
+    SumSlot s(ctx, sizeof(SumState));
     if (!s) { sqlite3_result_error_nomem(ctx); return; }
     Wide v = 0;
     bool integer = false;
@@ -190,7 +212,8 @@ void sumInverse(sqlite3_context* ctx, int, sqlite3_value** argv) {
 }
 
 void sumValue(sqlite3_context* ctx) {
-    auto* s = static_cast<SumState*>(sqlite3_aggregate_context(ctx, 0));
+    SumSlot slot(ctx, 0);
+    const SumState* s = slot ? &slot.get() : nullptr;
     if (!s || s->count == 0) {
         sqlite3_result_null(ctx);
         return;
