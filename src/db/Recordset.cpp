@@ -1,4 +1,5 @@
 #include "db/Recordset.h"
+#include "db/TextCase.h"
 
 #include <stdexcept>
 
@@ -14,17 +15,6 @@ const char* const kNoCurrentRow =
 const char* const kNoSuchField =
     "Item cannot be found in the collection corresponding to the requested name or ordinal: ";
 const char* const kClosed = "Operation is not allowed when the object is closed.";
-
-bool sameNameIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-        if (x != y) return false;
-    }
-    return true;
-}
 
 }  // namespace
 
@@ -73,7 +63,7 @@ const FieldInfo& Recordset::fieldInfo(std::size_t index) const {
 
 int Recordset::fieldIndex(std::string_view name) const {
     for (std::size_t i = 0; i < fields_.size(); ++i)
-        if (sameNameIgnoringCase(fields_[i].name, name)) return static_cast<int>(i);
+        if (equalsIgnoreCase(fields_[i].name, name)) return static_cast<int>(i);
     return -1;
 }
 

@@ -1,4 +1,5 @@
 #include "host/IniFile.h"
+#include "db/TextCase.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -10,17 +11,6 @@
 
 namespace fo {
 namespace {
-
-bool sameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-        if (x != y) return false;
-    }
-    return true;
-}
 
 std::string_view trimmed(std::string_view s) {
     const char* blanks = " \t\r\n";
@@ -106,27 +96,27 @@ std::optional<IniFile> IniFile::findDefaultUser() {
 
 IniFile::Section* IniFile::findSection(std::string_view name) {
     for (auto& s : sections_)
-        if (sameName(s.name, name)) return &s;
+        if (equalsIgnoreCase(s.name, name)) return &s;
     return nullptr;
 }
 
 const IniFile::Section* IniFile::findSection(std::string_view name) const {
     for (const auto& s : sections_)
-        if (sameName(s.name, name)) return &s;
+        if (equalsIgnoreCase(s.name, name)) return &s;
     return nullptr;
 }
 
 std::string IniFile::get(std::string_view section, std::string_view key, const std::string& deflt) const {
     if (const Section* s = findSection(section))
         for (const auto& [k, v] : s->entries)
-            if (sameName(k, key)) return v;
+            if (equalsIgnoreCase(k, key)) return v;
     return deflt;
 }
 
 bool IniFile::contains(std::string_view section, std::string_view key) const {
     if (const Section* s = findSection(section))
         for (const auto& entry : s->entries)
-            if (sameName(entry.first, key)) return true;
+            if (equalsIgnoreCase(entry.first, key)) return true;
     return false;
 }
 
@@ -137,7 +127,7 @@ void IniFile::set(std::string_view section, std::string_view key, std::string_vi
         s = &sections_.back();
     }
     for (auto& [k, v] : s->entries)
-        if (sameName(k, key)) {
+        if (equalsIgnoreCase(k, key)) {
             v = std::string(value);
             return;
         }
