@@ -1,0 +1,93 @@
+#include <gtest/gtest.h>
+
+#include "ui/Form.h"
+#include "ui/ListView.h"
+#include "ui/UiFixture.h"
+#include "ui/clsLvw2012.h"
+#include "ui/mdl1.h"
+
+namespace fo::test {
+namespace {
+
+class ColumnWidthTest : public UiTest {
+protected:
+    void SetUp() override {
+        UiTest::SetUp();
+        for (const char* c : {"单据编号", "金额", "备注"}) lvw.addColumn(std::string("k") + c, c, 777);
+    }
+    std::string stored(const std::string& app, const std::string& section, const std::string& key) {
+        return store->getSetting(app, section, key, "(missing)");
+    }
+    Form form{"frmBILLML"};
+    ListView lvw{form, "ListView1"};
+};
+
+TEST_F(ColumnWidthTest, ModuleRoutineRestoresNeverSavedAndZeroWidthsAs1000) {
+    store->saveSetting("tavro", "frmBILLMLListView1", "k2", "0");
+    store->saveSetting("tavro", "frmBILLMLListView1", "k3", "2500");
+    getGridWidth("frmBILLML", lvw);
+    EXPECT_EQ(lvw.column(1).width, 1000);
+    EXPECT_EQ(lvw.column(2).width, 1000);
+    EXPECT_EQ(lvw.column(3).width, 2500);
+}
+
+TEST_F(ColumnWidthTest, ModuleRoutineSavesEachWidthAndANegativeOneAs1000) {
+    lvw.setColumnWidth(0, 1800);
+    lvw.setColumnWidth(1, -5);
+    lvw.setColumnWidth(2, 0);
+    setGridWidth("frmBILLML", lvw);
+    EXPECT_EQ(stored("tavro", "frmBILLMLListView1", "k1"), "1800");
+    EXPECT_EQ(stored("tavro", "frmBILLMLListView1", "k2"), "1000");
+    EXPECT_EQ(stored("tavro", "frmBILLMLListView1", "k3"), "0");
+    getGridWidth("frmBILLML", lvw);
+    EXPECT_EQ(lvw.column(3).width, 1000) << "a column saved at 0 comes back at 1000";
+}
+
+TEST_F(ColumnWidthTest, ListHelperRestoresNeverSavedAndZeroWidthsAs1500) {
+    clsLvw2012 helper;
+    store->saveSetting("tavro", "sec", "k1", "0");
+    store->saveSetting("tavro", "sec", "k2", "abc");
+    store->saveSetting("tavro", "sec", "k3", "2222");
+    helper.gGetLvwColumnWidth(lvw, "sec");
+    EXPECT_EQ(lvw.column(1).width, 1500);
+    EXPECT_EQ(lvw.column(2).width, 1500);
+    EXPECT_EQ(lvw.column(3).width, 2222);
+}
+
+TEST_F(ColumnWidthTest, ListHelperSavesNegativeWidthsAsZeroSoAHiddenColumnReappears) {
+    clsLvw2012 helper;
+    lvw.setColumnWidth(0, -1);
+    lvw.setColumnWidth(1, 0);
+    helper.gSetLvwColumnWidth(lvw, "sec");
+    EXPECT_EQ(stored("tavro", "sec", "k1"), "0");
+    EXPECT_EQ(stored("tavro", "sec", "k2"), "0");
+    helper.gGetLvwColumnWidth(lvw, "sec");
+    EXPECT_EQ(lvw.column(2).width, 1500);
+}
+
+TEST_F(ColumnWidthTest, BoundListWidthsLiveUnderTheWindowAndListNameAndAreSavedOnRelease) {
+    {
+        clsLvw2012 helper;
+        helper.strFormName = "frmJmBachList";
+        helper.setLvw(lvw);
+        lvw.setColumnWidth(2, 3210);
+    }
+    EXPECT_EQ(stored("tavro", "frmJmBachListListView1", "k3"), "3210");
+    lvw.setColumnWidth(2, 1);
+    clsLvw2012 again;
+    again.strFormName = "frmJmBachList";
+    again.setLvw(lvw);
+    again.getColWidth();
+    EXPECT_EQ(lvw.column(3).width, 3210);
+}
+
+TEST_F(ColumnWidthTest, TemporaryValuesLiveUnderTheirOwnApplication) {
+    clsLvw2012 helper;
+    EXPECT_EQ(helper.getTmpData("frmJm", "left"), "");
+    helper.setTmpData("frmJm", "left", "4200");
+    EXPECT_EQ(helper.getTmpData("frmJm", "left"), "4200");
+    EXPECT_EQ(stored("shTavro", "frmJm", "left"), "4200");
+}
+
+}  // namespace
+}  // namespace fo::test

@@ -1,0 +1,158 @@
+#include <gtest/gtest.h>
+
+#include "ui/CommandButton.h"
+#include "ui/ControlArray.h"
+#include "ui/Form.h"
+#include "ui/FormInstance.h"
+#include "ui/KeyCodes.h"
+#include "ui/OptionButton.h"
+#include "ui/TextBox.h"
+#include "ui/mdl1.h"
+#include "ui/UiFixture.h"
+
+namespace fo::test {
+namespace {
+
+// A window with two text boxes that turn Enter into Tab, a button and an
+// option-button array; it counts its loads and unloads.
+class frmProbe : public Form {
+public:
+    frmProbe() : Form("frmProbe") {
+        txtA.KeyPress = [](int& k) { EnterToTab(k); };
+        txtB.KeyPress = [](int& k) { EnterToTab(k); };
+        cmdOK.Click = [this] { ++clicks; };
+        for (auto& [i, o] : optRQ) o->Click = [this, i = i] { lastOption = i; };
+    }
+    TextBox txtA{*this, "txtA"};
+    TextBox txtB{*this, "txtB"};
+    CommandButton cmdOK{*this, "cmdOK", "确定"};
+    ControlArray<OptionButton> optRQ{*this, "optRQ", {0, 1, 2}};
+
+    static inline int loads = 0;
+    int clicks = 0, lastOption = -1;
+    bool refuseUnload = false;
+
+protected:
+    void Form_Load() override { ++loads; txtA.setText("loaded"); }
+    void Form_Unload(int& cancel) override { cancel = refuseUnload ? 1 : 0; }
+};
+
+class FormTest : public UiTest {
+protected:
+    void SetUp() override {
+        UiTest::SetUp();
+        frmProbe::loads = 0;
+    }
+};
+
+TEST_F(FormTest, OneInstanceUntilUnloadedThenAFreshOneThatLoadsAgain) {
+    auto first = formInstance<frmProbe>();
+    first->show();
+    EXPECT_EQ(first.get(), formInstance<frmProbe>().get());
+    first->txtA.setText("typed");
+    ASSERT_TRUE(first->unload());
+    EXPECT_FALSE(first->isLoaded());
+
+    auto second = formInstance<frmProbe>();
+    EXPECT_NE(first.get(), second.get());
+    second->show();
+    EXPECT_EQ(frmProbe::loads, 2);
+    EXPECT_EQ(second->txtA.text(), "loaded");
+    // The spent instance stays readable for whoever still holds it.
+    EXPECT_EQ(first->txtA.text(), "typed");
+}
+
+TEST_F(FormTest, AnUnloadRefusedByTheWindowKeepsTheInstance) {
+    auto f = formInstance<frmProbe>();
+    f->show();
+    f->refuseUnload = true;
+    EXPECT_FALSE(f->unload());
+    EXPECT_TRUE(f->isLoaded());
+    EXPECT_EQ(f.get(), formInstance<frmProbe>().get());
+    f->refuseUnload = false;
+}
+
+TEST_F(FormTest, ControlsAreFoundWithoutRegardToCaseAndArraysByIndex) {
+    frmProbe f;
+    EXPECT_EQ(f.findControl("CMDok"), &f.cmdOK);
+    EXPECT_EQ(f.findControl("optrq(2)"), &f.optRQ[2]);
+    EXPECT_EQ(f.findControl("optRQ(5)"), nullptr);
+    EXPECT_EQ(f.findControl("optRQ"), nullptr);
+    EXPECT_EQ(f.find<TextBox>("cmdOK"), nullptr);
+}
+
+TEST_F(FormTest, EnterAsTabMovesTheFocusToTheNextUsableControl) {
+    frmProbe f;
+    f.show();
+    f.txtA.SetFocus();
+    f.userKey(f.txtA, key::Enter);
+    EXPECT_EQ(f.activeControl(), &f.txtB);
+    f.txtB.setEnabled(false);
+    f.txtA.SetFocus();
+    f.userKey(f.txtA, key::Enter);
+    EXPECT_EQ(f.activeControl(), &f.cmdOK) << "a disabled box is passed over";
+}
+
+TEST_F(FormTest, EnterToTabSwallowsTheSingleQuote) {
+    frmProbe f;
+    f.show();
+    f.txtB.userType("O'Neil");
+    EXPECT_EQ(f.txtB.text(), "ONeil");
+    int k = '\'';
+    EnterToTab(k);
+    EXPECT_EQ(k, 0);
+    k = 'a';
+    EnterToTab(k);
+    EXPECT_EQ(k, 'a');
+}
+
+TEST_F(FormTest, EnterClicksTheDefaultButtonUnlessTheFocusIsOnAButton) {
+    frmProbe f;
+    f.show();
+    f.txtA.KeyPress = nullptr;
+    f.cmdOK.setDefault(true);
+    f.userKey(f.txtA, key::Enter);
+    EXPECT_EQ(f.clicks, 1);
+    EXPECT_EQ(f.activeControl(), &f.cmdOK);
+}
+
+TEST_F(FormTest, OptionButtonsOfOneContainerExcludeEachOther) {
+    frmProbe f;
+    f.optRQ[0].setValue(true);
+    f.optRQ[2].userClick();
+    EXPECT_FALSE(f.optRQ[0].value());
+    EXPECT_TRUE(f.optRQ[2].value());
+    EXPECT_EQ(f.lastOption, 2);
+}
+
+TEST_F(FormTest, ModalShowNeedsSomeoneToWorkTheWindow) {
+    frmProbe f;
+    EXPECT_THROW(f.showModal(), HeadlessAbort);
+}
+
+TEST_F(FormTest, AModalWindowLeftOpenByItsRunnerIsClosedWhenTheRunnerReturns) {
+    std::vector<std::string> events;
+    ui.events.opened = [&](const Form& f) { events.push_back("open " + f.name()); };
+    ui.events.closed = [&](const Form& f) { events.push_back("close " + f.name()); };
+    ui.setModalRunner([&](Form& f) { events.push_back("runner sees " + f.caption()); });
+    frmProbe f;
+    f.setCaption("probe");
+    f.showModal();
+    EXPECT_FALSE(f.isLoaded());
+    EXPECT_EQ(events, (std::vector<std::string>{"open frmProbe", "runner sees probe", "close frmProbe"}));
+}
+
+TEST_F(FormTest, ControlObserversHearEveryChange) {
+    frmProbe f;
+    int heard = 0;
+    const int id = f.txtA.subscribe([&](const Control& c) { ++heard; EXPECT_EQ(&c, &f.txtA); });
+    f.txtA.setText("a");
+    f.txtA.setEnabled(false);
+    EXPECT_EQ(heard, 2);
+    f.txtA.unsubscribe(id);
+    f.txtA.setText("b");
+    EXPECT_EQ(heard, 2);
+}
+
+}  // namespace
+}  // namespace fo::test

@@ -1,0 +1,223 @@
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "ui/CheckBox.h"
+#include "ui/ComboBox.h"
+#include "ui/CommandButton.h"
+#include "ui/DatePicker.h"
+#include "ui/FlexGrid.h"
+#include "ui/Form.h"
+#include "ui/FormRegistry.h"
+#include "ui/Label.h"
+#include "ui/ListBox.h"
+#include "ui/ListView.h"
+#include "ui/ScriptDriver.h"
+#include "ui/TextBox.h"
+#include "ui/UiFixture.h"
+#include "ui/UiWindows.h"
+#include "ui/frmMsg.h"
+#include "ui/mdl1.h"
+
+namespace fo::test {
+namespace {
+
+// A window whose handlers ask the yes/no box and message boxes, so scripts
+// can drive nested modal windows and answer questions.
+class frmOpener : public Form {
+public:
+    frmOpener() : Form("frmOpener") {
+        cmdAsk.Click = [this] {
+            const int a = frmMsg::ask("请确认！", "学号:001\r\n        确定减免吗？");
+            lblAnswer.setCaption(std::to_string(a));
+            if (a == 1) msgBox("操作成功！", MsgButtons::OK, MsgIcon::Information, "警告！");
+        };
+        cmdVoid.Click = [this] {
+            const bool yes = msgBox("确定作废吗？", MsgButtons::YesNo, MsgIcon::Question, "警告") == MsgAnswer::Yes;
+            lblAnswer.setCaption(yes ? "yes" : "no");
+        };
+        cmdExport.Click = [this] {
+            Recordset rs;
+            rs.appendField("金额");
+            rs.open();
+            rs.addNew();
+            rs.field(std::size_t{0}) = Value(5);
+            ExporToExcel_rec("导出", rs);
+        };
+        txtJe.KeyPress = [this](int& k) { NumContral(k, txtJe.text(), 8, 2, txtJe.selStart(), txtJe.selLength()); };
+        txtJe.Change = [this] { lblAnswer.setCaption("je " + txtJe.text()); };
+        cmbType.Click = [this] { lblAnswer.setCaption("type " + std::to_string(cmbType.ItemData(cmbType.ListIndex()))); };
+        chkAll.Click = [this] { lblAnswer.setCaption("all " + std::to_string(chkAll.value())); };
+        dtp.CloseUp = [this] { lblAnswer.setCaption("date " + dtp.dateText()); };
+        lvw.ItemClick = [this](ListItem& i) { lblAnswer.setCaption("item " + i.key()); };
+        grid.Click = [this] { lblAnswer.setCaption("cell " + grid.text()); };
+        cmdClose.Click = [this] { unload(); };
+        cmdOff.setEnabled(false);
+    }
+    TextBox txtJe{*this, "txtJe"};
+    Label lblAnswer{*this, "lblAnswer"};
+    CommandButton cmdAsk{*this, "cmdAsk", "减免"};
+    CommandButton cmdVoid{*this, "cmdVoid", "作废"};
+    CommandButton cmdExport{*this, "cmdExport", "导出"};
+    CommandButton cmdOff{*this, "cmdOff", "不可用"};
+    CommandButton cmdClose{*this, "cmdClose", "关闭"};
+    ComboBox cmbType{*this, "cmbType"};
+    CheckBox chkAll{*this, "chkAll"};
+    DatePicker dtp{*this, "DTPfrom"};
+    ListView lvw{*this, "lvwMx"};
+    FlexGrid grid{*this, "MSFlexGrid1"};
+    ListBox lst{*this, "LSTsfxm"};
+
+protected:
+    void Form_Load() override {
+        cmbType.AddItem("全部");
+        cmbType.AddItem("收费单据");
+        cmbType.setItemData(1, 42);
+        lvw.addColumn("k0", "收费项目");
+        lvw.addColumn("k1", "金额");
+        lvw.addItem("k8", "伙食费").setSubItem(1, "30.00");
+        lvw.addItem("k9", "保育费").setSubItem(1, "400.00");
+        grid.setCols(3);
+        grid.setRows(2);
+        grid.setTextMatrix(0, 1, "金额");
+        grid.setTextMatrix(1, 1, "12.50");
+        lst.AddItem("伙食费");
+        lst.AddItem("保育费");
+    }
+};
+
+class ScriptDriverTest : public UiTest {
+protected:
+    void SetUp() override {
+        UiTest::SetUp();
+        registry.addWindow<frmOpener>("frmOpener");
+        registerUiWindows(registry);
+        registry.addEntry("ShowProbe", [] { formInstance<frmOpener>()->showModal(); });
+    }
+    int run(const std::string& script) {
+        out.str({});
+        err.str({});
+        ScriptDriver driver(registry, ui, out, err);
+        driver.setSqlProbe([](const std::string& sql) {
+            if (sql == "select 1+1") return std::string("2");
+            throw std::runtime_error("no such table");
+        });
+        std::istringstream in(script);
+        return driver.run(in);
+    }
+    FormRegistry registry;
+    std::ostringstream out, err;
+};
+
+TEST_F(ScriptDriverTest, ANestedYesNoBoxIsAnsweredAndTheOpenerResumesWithTheAnswer) {
+    const int status = run(
+        "open frmOpener\n"
+        "click cmdAsk\n"
+        "# these lines act on the yes/no box until it closes\n"
+        "expect Label1 \"学号:001\\n        确定减免吗？\"\n"
+        "click cmdOK\n"
+        "expect lblAnswer 1\n"
+        "expect message 操作成功\n"
+        "close\n");
+    EXPECT_EQ(status, 0) << err.str() << out.str();
+    EXPECT_EQ(out.str(),
+              "open frmOpener\n"
+              "open frmMsg\n"
+              "close frmMsg\n"
+              "message 警告！|操作成功！\n"
+              "close frmOpener\n");
+}
+
+TEST_F(ScriptDriverTest, ClosingTheBoxOtherwiseGivesZeroAndNoIsAnAnswer) {
+    const int status = run(
+        "open ShowProbe\n"
+        "click cmdAsk\n"
+        "close\n"
+        "expect lblAnswer 0\n"
+        "answer no\n"
+        "click cmdVoid\n"
+        "expect lblAnswer no\n"
+        "expect message 作废\n");
+    EXPECT_EQ(status, 0) << err.str() << out.str();
+    EXPECT_NE(out.str().find("message 警告|确定作废吗？\n"), std::string::npos);
+    EXPECT_NE(out.str().find("close frmOpener"), std::string::npos) << "windows left open are closed at the end";
+}
+
+TEST_F(ScriptDriverTest, UserActionsFireTheHandlersTheirControlsHave) {
+    const int status = run(
+        "open frmOpener\n"
+        "type txtJe 1234567.891\n"
+        "expect txtJe 123456.8\n"
+        "set txtJe 5\n"
+        "expect lblAnswer \"je 5\"\n"
+        "set cmbType 收费单据\n"
+        "expect lblAnswer \"type 42\"\n"
+        "set chkAll 1\n"
+        "expect lblAnswer \"all 1\"\n"
+        "set DTPfrom 2026-09-01\n"
+        "expect lblAnswer \"date 2026-09-01\"\n"
+        "item lvwMx k9 click\n"
+        "expect lblAnswer \"item k9\"\n"
+        "cell MSFlexGrid1 1 1\n"
+        "expect lblAnswer \"cell 12.50\"\n"
+        "select LSTsfxm 保育费 on\n"
+        "expect count LSTsfxm 2\n"
+        "expect count lvwMx 2\n"
+        "expect cell lvwMx 2 2 400.00\n"
+        "expect cell lvwMx 1 金额 30.00\n"
+        "expect cell MSFlexGrid1 0 1 金额\n"
+        "expect enabled cmdOff 0\n"
+        "expect sql \"select 1+1\" 2\n");
+    EXPECT_EQ(status, 0) << err.str() << out.str();
+}
+
+TEST_F(ScriptDriverTest, DumpPrintsListsAsTabSeparatedLines) {
+    run("open frmOpener\ndump lvwMx\ndump cmbType\nset cmbType 全部\ndump cmbType\n");
+    EXPECT_NE(out.str().find("key\t收费项目\t金额\nk8\t伙食费\t30.00\nk9\t保育费\t400.00\n"), std::string::npos) << out.str();
+    EXPECT_NE(out.str().find("全部\t0\n收费单据\t42\n全部\t0\t*\n"), std::string::npos) << out.str();
+}
+
+TEST_F(ScriptDriverTest, ExportsAreReported) {
+    EXPECT_EQ(run("open frmOpener\nclick cmdExport\n"), 0) << err.str();
+    ASSERT_EQ(ui.exports().size(), 1u);
+    EXPECT_NE(out.str().find("export " + ui.exports()[0] + "\n"), std::string::npos);
+}
+
+TEST_F(ScriptDriverTest, AFailedExpectGivesStatusOneWithLineExpectedAndSeen) {
+    const int status = run(
+        "open frmOpener\n"
+        "\n"
+        "expect lblAnswer something\n"
+        "expect count lvwMx 2\n");
+    EXPECT_EQ(status, 1);
+    EXPECT_NE(out.str().find("FAIL line 3: expect lblAnswer: expected \"something\", saw \"\""), std::string::npos)
+        << out.str();
+}
+
+TEST_F(ScriptDriverTest, ScriptErrorsGiveStatusTwoWithTheLine) {
+    EXPECT_EQ(run("open frmOpener\nfrobnicate cmdAsk\n"), 2);
+    EXPECT_NE(err.str().find("line 2: unknown verb 'frobnicate'"), std::string::npos) << err.str();
+    EXPECT_EQ(run("open frmOpener\nclick cmdNothing\n"), 2);
+    EXPECT_NE(err.str().find("line 2: unknown control 'cmdNothing'"), std::string::npos) << err.str();
+    EXPECT_EQ(run("open frmNowhere\n"), 2);
+    EXPECT_EQ(run("open frmOpener\nitem lvwMx k77 click\n"), 2);
+    EXPECT_EQ(run("open frmOpener\nset cmbType 没有这项\n"), 2);
+    EXPECT_EQ(run("open frmOpener\nclick cmdOff\n"), 2) << "a disabled button cannot be clicked";
+    EXPECT_EQ(run("click cmdAsk\n"), 2) << "no window open";
+    EXPECT_EQ(run("open frmOpener\nexpect lblAnswer \"unterminated\n"), 2);
+}
+
+TEST_F(ScriptDriverTest, AQuestionWithoutAnAnswerIsAScriptError) {
+    EXPECT_EQ(run("open frmOpener\nclick cmdVoid\nexpect lblAnswer yes\n"), 2);
+    EXPECT_NE(out.str().find("message 警告|确定作废吗？"), std::string::npos) << "the question is still shown";
+    EXPECT_NE(err.str().find("line 2:"), std::string::npos) << err.str();
+}
+
+TEST_F(ScriptDriverTest, LineBreaksInMessagesArePrintedEscaped) {
+    registry.addEntry("Warn", [] { msgBox("第一行\r\n第二行", MsgButtons::OK, MsgIcon::None, "提示"); });
+    EXPECT_EQ(run("open Warn\nexpect message \"一行\\n第二\"\n"), 0) << out.str();
+    EXPECT_EQ(out.str(), "message 提示|第一行\\n第二行\n");
+}
+
+}  // namespace
+}  // namespace fo::test
