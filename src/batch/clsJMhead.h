@@ -1,0 +1,79 @@
+#pragma once
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "batch/clsJMmx.h"
+#include "db/Connection.h"
+#include "db/Currency.h"
+#include "host/api/HostSystem.h"
+
+namespace fo {
+
+using JMmxCollection = std::vector<clsJMmx>;
+
+// The batch reduction poster. A caller fills in the student, the date, the
+// fee type, the reason, the total and the items once, then for each student
+// of a batch sets STR_xsid and str_bjmc and calls toJm, all inside one
+// transaction it began itself. Every property X is read with `X()` and
+// written with `set_X(value)`, in the order of the class interface.
+class clsJMhead {
+public:
+    // Student id (kdw_xs.id), numeric text.
+    const std::string& STR_xsid() const { return STR_xsid_; }
+    void set_STR_xsid(std::string value) { STR_xsid_ = std::move(value); }
+    // The student's class name (bjmc).
+    const std::string& str_bjmc() const { return str_bjmc_; }
+    void set_str_bjmc(std::string value) { str_bjmc_ = std::move(value); }
+    // Reduction date as the caller's text (sfrq).
+    const std::string& str_Jmrq() const { return str_Jmrq_; }
+    void set_str_Jmrq(std::string value) { str_Jmrq_ = std::move(value); }
+    // Fee type id (sflxid), numeric text.
+    const std::string& str_Sflxid() const { return str_Sflxid_; }
+    void set_str_Sflxid(std::string value) { str_Sflxid_ = std::move(value); }
+    // The record's total reduction; the callers make it the sum of the items.
+    Currency c_Jmhj() const { return c_Jmhj_; }
+    void set_c_Jmhj(Currency value) { c_Jmhj_ = value; }
+    // Reduction reason (减免原因).
+    const std::string& str_JMYY() const { return str_JMYY_; }
+    void set_str_JMYY(std::string value) { str_JMYY_ = std::move(value); }
+    // A receipt id the caller may keep here; posting does not read it.
+    const std::string& str_PjMLid() const { return str_PjMLid_; }
+    void set_str_PjMLid(std::string value) { str_PjMLid_ = std::move(value); }
+    // The items, in the order added.
+    const JMmxCollection& colMX() const { return colMX_; }
+    JMmxCollection& colMX() { return colMX_; }
+    void set_colMX(JMmxCollection value) { colMX_ = std::move(value); }
+    // The host system object every host service is asked of; the module's
+    // host (gRun) when none was set.
+    const std::shared_ptr<HostSystem>& myGrun() const { return myGrun_; }
+    void set_myGrun(std::shared_ptr<HostSystem> value) { myGrun_ = std::move(value); }
+
+    // Posts one reduction for the current student on `trCnn`, inside the
+    // caller's transaction: the KDW_sfjl record with a new "JM" number and
+    // id, one KDW_sfjlmx row per item, then the settlement of the student's
+    // open arrears in the items' months. It never begins, commits or rolls
+    // back. Every failure is thrown to the caller, who must roll back; an
+    // item reduced beyond its receivable is first shown as a warning, then
+    // thrown as DbError(1, "操作失败！").
+    void toJm(Connection& trCnn);
+
+private:
+    HostSystem& host() const;
+    // Settles student xsId's open arrears for the entries of strYfXmidJe
+    // ("month:itemid|amount,..."): sets the items' reductions, closes each
+    // covered row as settled by VsfJlid and opens a successor row for what
+    // is left. The rows are read outside the transaction, through the
+    // module's link string; every write goes to varCn.
+    void toUpdateHis(const std::string& xsId, const std::string& strYfXmidJe, Connection& varCn,
+                     const std::string& VsfJlid);
+
+    std::string STR_xsid_, str_bjmc_, str_Jmrq_, str_Sflxid_;
+    Currency c_Jmhj_;
+    std::string str_JMYY_, str_PjMLid_;
+    JMmxCollection colMX_;
+    std::shared_ptr<HostSystem> myGrun_;
+};
+
+}  // namespace fo

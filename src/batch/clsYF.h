@@ -1,0 +1,75 @@
+#pragma once
+#include <string>
+#include <utility>
+
+#include "ui/ComboBox.h"
+
+namespace fo {
+
+// The fee periods: fee months (ajzrq), terms (termdate) and school years
+// (kdw_year), each keyed by a short tag with a first and a last day. It fills
+// the caller's period combo box with the tags of one kind and resolves one
+// tag to its dates. Each operation opens a database session of its own for
+// its one query; database errors reach the caller.
+//
+// Every text property X is read with `X()` and written with `set_X(value)`.
+// The dates are the stored values in their default text form ("yyyy-mm-dd");
+// an empty date means the period is not set up.
+class clsYF {
+public:
+    const std::string& strYfTag() const { return strYfTag_; }
+    void set_strYfTag(std::string value) { strYfTag_ = std::move(value); }
+    const std::string& strTermTag() const { return strTermTag_; }
+    void set_strTermTag(std::string value) { strTermTag_ = std::move(value); }
+    const std::string& strYearTag() const { return strYearTag_; }
+    void set_strYearTag(std::string value) { strYearTag_ = std::move(value); }
+    const std::string& strYfFromDate() const { return strYfFromDate_; }
+    void set_strYfFromDate(std::string value) { strYfFromDate_ = std::move(value); }
+    const std::string& strYfTodate() const { return strYfTodate_; }
+    void set_strYfTodate(std::string value) { strYfTodate_ = std::move(value); }
+    const std::string& strTermFromDate() const { return strTermFromDate_; }
+    void set_strTermFromDate(std::string value) { strTermFromDate_ = std::move(value); }
+    const std::string& strTermToDate() const { return strTermToDate_; }
+    void set_strTermToDate(std::string value) { strTermToDate_ = std::move(value); }
+    const std::string& strYearFromDate() const { return strYearFromDate_; }
+    void set_strYearFromDate(std::string value) { strYearFromDate_ = std::move(value); }
+    const std::string& strYearToDate() const { return strYearToDate_; }
+    void set_strYearToDate(std::string value) { strYearToDate_ = std::move(value); }
+
+    // The caller's combo box the list operations fill; not owned.
+    ComboBox* comboYfList() const { return comboYfList_; }
+    void set_comboYfList(ComboBox* value) { comboYfList_ = value; }
+
+    // Resolve one tag. Each first empties all nine text fields, so afterwards
+    // only the fields of that kind can be filled. A month whose date segment
+    // is not set up is reported unless blnMymsg is false; an unknown month is
+    // silent. A term or year without a first day is reported whatever
+    // blnMymsg says; an unknown one only when blnMymsg is true.
+    void initdateYF(const std::string& findYf, bool blnMymsg = true);
+    void initDateTerm(const std::string& findTermTag, bool blnMymsg = true);
+    void initDateYear(const std::string& findYearTag, bool blnMymsg = true);
+
+    // Refill comboYfList with every tag of one kind, in tag order, periods
+    // without dates included. Throws std::logic_error when no combo box is set.
+    void initCombYfList();
+    void initCombTermList();
+    void initCombYearList();
+
+private:
+    void clsDate();
+    // Resolution shared by terms and years.
+    struct Resolved {
+        bool found = false;
+        std::string fromDate, toDate;
+    };
+    static Resolved resolve(const std::string& sql, const char* fromField, const char* toField);
+    void fillList(const std::string& sql, const char* tagField);
+
+    std::string strYfTag_, strTermTag_, strYearTag_;
+    std::string strYfFromDate_, strYfTodate_;
+    std::string strTermFromDate_, strTermToDate_;
+    std::string strYearFromDate_, strYearToDate_;
+    ComboBox* comboYfList_ = nullptr;
+};
+
+}  // namespace fo
