@@ -9,7 +9,9 @@ namespace {
 void usage(std::ostream& out) {
     out << "usage:\n"
            "  feeoffice init-demo FILE [--students N] [--seed S] [--today yyyy-mm-dd]\n"
-           "  feeoffice sql --db FILE [--dialect 1|0] STATEMENT\n";
+           "  feeoffice sql --db FILE [--dialect 1|0] STATEMENT\n"
+           "  feeoffice drive --db FILE [--dialect 1|0] [--user ID] [--settings DIR]\n"
+           "                  [--export-dir DIR] [--set NAME=VALUE]... SCRIPT\n";
 }
 
 }  // namespace
@@ -24,6 +26,7 @@ int main(int argc, char** argv) {
     try {
         if (verb == "sql") return fo::app::runSql(args);
         if (verb == "init-demo") return fo::app::runInitDemo(args);
+        if (verb == "drive") return fo::app::runDrive(args);
     } catch (const std::exception& e) {
         std::cerr << "feeoffice: " << e.what() << '\n';
         return 1;

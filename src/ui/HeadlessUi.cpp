@@ -93,7 +93,7 @@ void HeadlessUi::printed(const std::string& path) {
     if (events.printed) events.printed(path);
 }
 
-std::unique_ptr<ReceiptPrinter> HeadlessUi::newReceiptPrinter() {
+std::unique_ptr<BillPrinter> HeadlessUi::newBillPrinter() {
     return printerFactory_ ? printerFactory_() : nullptr;
 }
 

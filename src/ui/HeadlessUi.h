@@ -82,11 +82,11 @@ public:
     const std::vector<std::string>& exports() const { return exports_; }
     void printed(const std::string& path) override;
 
-    using PrinterFactory = std::function<std::unique_ptr<ReceiptPrinter>()>;
+    using PrinterFactory = std::function<std::unique_ptr<BillPrinter>()>;
     using QueryFactory = std::function<std::unique_ptr<CombinedQuery>()>;
-    void setReceiptPrinterFactory(PrinterFactory f) { printerFactory_ = std::move(f); }
+    void setBillPrinterFactory(PrinterFactory f) { printerFactory_ = std::move(f); }
     void setCombinedQueryFactory(QueryFactory f) { queryFactory_ = std::move(f); }
-    std::unique_ptr<ReceiptPrinter> newReceiptPrinter() override;
+    std::unique_ptr<BillPrinter> newBillPrinter() override;
     std::unique_ptr<CombinedQuery> newCombinedQuery() override;
 
     Events events;

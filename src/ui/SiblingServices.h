@@ -28,11 +28,12 @@ struct ReceiptHeader {
     std::string itemsCaption;     // " 收 费 项 目" / " 退 费 项 目"
 };
 
-// The receipt printer of the sibling printing library: prints one receipt
+// A bill-printing object of the sibling printing library, made afresh for
+// each reprint (unlike the host's printing object it is handed): prints one receipt
 // from its header and its item set (xmmc, dj, sl, je, term, cqts, bz).
-class ReceiptPrinter {
+class BillPrinter {
 public:
-    virtual ~ReceiptPrinter() = default;
+    virtual ~BillPrinter() = default;
     virtual bool printBill(const ReceiptHeader& header, Recordset& items) = 0;
 };
 

@@ -58,7 +58,7 @@ public:
     virtual void printed(const std::string& path) {}
 
     // The sibling libraries' objects; nullptr when none is available.
-    virtual std::unique_ptr<ReceiptPrinter> newReceiptPrinter() { return nullptr; }
+    virtual std::unique_ptr<BillPrinter> newBillPrinter() { return nullptr; }
     virtual std::unique_ptr<CombinedQuery> newCombinedQuery() { return nullptr; }
 
 protected:
