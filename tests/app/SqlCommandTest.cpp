@@ -1,82 +1,25 @@
 // The sql verb, run as the built executable would be run by a script.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
-#include <vector>
 
-extern char** environ;
+#include "app/ExeRunner.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-
-struct RunResult {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-class SqlVerb : public ::testing::Test {
+class SqlVerb : public fo::test::ExeTest {
 protected:
     void SetUp() override {
-        const char* base = std::getenv("FEEOFFICE_TEST_TMP");
-        fs::path root = base ? fs::path(base) : fs::temp_directory_path();
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        dir_ = root / ("sqlverb-" + std::to_string(::getpid()) + "-" + info->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-        db_ = (dir_ / "fee.db").string();
+        ExeTest::SetUp();
+        db_ = path("fee.db");
         // An empty file is an empty database to the engine.
         std::ofstream(db_).close();
     }
-    void TearDown() override { fs::remove_all(dir_); }
 
-    // Runs the executable with `args` (no shell, so statements need no quoting).
-    RunResult run(std::vector<std::string> args) {
-        args.insert(args.begin(), FEEOFFICE_EXE);
-        std::vector<char*> argv;
-        for (auto& a : args) argv.push_back(a.data());
-        argv.push_back(nullptr);
+    fo::test::ExeRun sql(const std::string& statement) { return run({"sql", "--db", db_, statement}); }
 
-        const std::string outPath = (dir_ / "stdout").string(), errPath = (dir_ / "stderr").string();
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        pid_t pid = 0;
-        RunResult result;
-        const int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-        posix_spawn_file_actions_destroy(&actions);
-        if (rc != 0) {
-            ADD_FAILURE() << "cannot start " << argv[0];
-            return result;
-        }
-        int status = 0;
-        waitpid(pid, &status, 0);
-        result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        result.out = readFile(outPath);
-        result.err = readFile(errPath);
-        return result;
-    }
-
-    RunResult sql(const std::string& statement) { return run({"sql", "--db", db_, statement}); }
-
-    fs::path dir_;
     std::string db_;
 };
 
@@ -117,11 +60,11 @@ TEST_F(SqlVerb, AnEngineErrorGoesToStandardErrorWithExitStatusOne) {
 }
 
 TEST_F(SqlVerb, AMissingDatabaseFileIsAnErrorAndIsNotCreated) {
-    const std::string missing = (dir_ / "missing.db").string();
+    const std::string missing = path("missing.db");
     auto result = run({"sql", "--db", missing, "select 1"});
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_NE(result.err.find(missing), std::string::npos) << result.err;
-    EXPECT_FALSE(fs::exists(missing));
+    EXPECT_FALSE(std::filesystem::exists(missing));
 }
 
 TEST_F(SqlVerb, BadArgumentsPrintUsageWithExitStatusTwo) {

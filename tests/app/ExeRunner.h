@@ -1,0 +1,82 @@
+// Runs the built feeoffice executable as a child process, without a shell,
+// capturing its exit status and both output streams.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+namespace fo::test {
+
+struct ExeRun {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+inline std::string readWholeFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// A fresh directory per test, removed afterwards, and the runner.
+class ExeTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        namespace fs = std::filesystem;
+        const char* base = std::getenv("FEEOFFICE_TEST_TMP");
+        const fs::path root = base ? fs::path(base) : fs::temp_directory_path();
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        dir_ = root / (std::string(info->test_suite_name()) + "-" + std::to_string(::getpid()) + "-" + info->name());
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { std::filesystem::remove_all(dir_); }
+
+    std::string path(const std::string& name) const { return (dir_ / name).string(); }
+
+    ExeRun run(std::vector<std::string> args) {
+        args.insert(args.begin(), FEEOFFICE_EXE);
+        std::vector<char*> argv;
+        for (auto& a : args) argv.push_back(a.data());
+        argv.push_back(nullptr);
+
+        const std::string outPath = path("stdout"), errPath = path("stderr");
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        pid_t pid = 0;
+        ExeRun result;
+        const int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+        posix_spawn_file_actions_destroy(&actions);
+        if (rc != 0) {
+            ADD_FAILURE() << "cannot start " << argv[0];
+            return result;
+        }
+        int status = 0;
+        waitpid(pid, &status, 0);
+        result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        result.out = readWholeFile(outPath);
+        result.err = readWholeFile(errPath);
+        return result;
+    }
+
+    std::filesystem::path dir_;
+};
+
+}  // namespace fo::test
