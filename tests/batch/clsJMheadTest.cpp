@@ -1,0 +1,167 @@
+#include <initializer_list>
+#include <memory>
+
+#include <gtest/gtest.h>
+
+#include "batch/ReductionStatements.h"
+#include "batch/clsJMhead.h"
+#include "db/DbError.h"
+#include "host/ReferenceHost.h"
+#include "support/Dialects.h"
+#include "support/FakeHostSystem.h"
+#include "support/RecordingMessages.h"
+#include "support/TempFeeDb.h"
+
+namespace fo {
+namespace {
+
+using Rows = std::vector<std::string>;
+
+clsJMmx item(const std::string& month, const std::string& id, const char* jm, const char* ys) {
+    clsJMmx m;
+    m.set_strQFYF(month);
+    m.set_strXmid(id);
+    m.set_strXmmc("项目" + id);
+    m.set_sngJMje(*Currency::parse(jm));
+    m.set_sngYsje(*Currency::parse(ys));
+    m.set_str_FeeTermName(month);
+    return m;
+}
+
+// Student 7 owes 202403 (item 5: 60) and 202404 (item 6: 40, item 7: 20);
+// student 9 owes 202403 too. The reduction takes all of item 5 in 202403
+// and 15 of item 6 in 202404.
+class clsJMheadTest : public test::DialectTest {
+protected:
+    void SetUp() override {
+        db_.exec("insert into ajzrq(yf,fromdate,todate) values('202403','2024-03-01','2024-03-31')");
+        db_.exec("insert into qfhzb(qfkid,qfyf,xsid,qfje) values(101,'202403',7,60),(102,'202404',7,60),"
+                 "(103,'202403',9,60)");
+        db_.exec("insert into qfmxb(qfkid,xsid,sfxmid,qfje) values(101,7,5,60),(102,7,6,40),(102,7,7,20),(103,9,5,60)");
+        head_.set_myGrun(host_);
+        head_.set_str_Jmrq("2024-03-01");
+        head_.set_str_Sflxid("2");
+        head_.set_str_JMYY("困难补助");
+        head_.set_str_bjmc("O'Neil班");
+        head_.set_c_Jmhj(Currency::fromInt(75));
+        head_.set_colMX({item("202403", "5", "60", "60"), item("202404", "6", "15", "40")});
+    }
+    void postFor(Connection& trCn, std::initializer_list<const char*> students) {
+        for (const char* xsid : students) {
+            head_.set_STR_xsid(xsid);
+            head_.toJm(trCn);
+        }
+    }
+    void post(std::initializer_list<const char*> students) {
+        ConnectionPtr trCn = host_->pgettrcn();
+        Transaction tx(*trCn);
+        postFor(*trCn, students);
+        tx.commit();
+    }
+    // Every row of a query, its fields joined by "|".
+    Rows rows(const std::string& sql) {
+        Rows out;
+        for (RecordsetPtr rs = db_.open()->execute(sql); !rs->eof(); rs->moveNext()) {
+            std::string line;
+            for (std::size_t i = 0; i < rs->fieldCount(); ++i) line += (i ? "|" : "") + rs->field(i).toText();
+            out.push_back(line);
+        }
+        return out;
+    }
+
+    test::TempFeeDb db_;
+    test::RecordingMessages messages_;
+    std::shared_ptr<ReferenceHost> host_ = std::make_shared<ReferenceHost>(db_.path(), GetParam());
+    test::ScopedHost scoped_{host_, db_.connectionString()};
+    clsJMhead head_;
+};
+
+// The statements are composed once; only the settlement takes dialect forms.
+TEST_P(clsJMheadTest, StatementsHaveTheirExactTexts) {
+    using namespace reduction;
+    const bool ss = sqlServer();
+    const DateTime now{2024, 3, 5, 14, 2, 9};
+    RecordValues v{"31", "2024-03-01", "2", "7", "O''Neil班", *Currency::parse("12.5"), "困难补助",
+                   now, "1", "202403", "管理员", "JM202403050001"};
+    EXPECT_EQ(recordInsert(v),
+              "insert into KDW_sfjl(id,sfrq,sflxid,xsid,bjmc,jmje,jmyy,\r\nysfjlid,qfkid,hkid\r\n"
+              ",rq,operid,sfyf,skr,djbh)\r\nvalues(31,'2024-03-01',2,\r\n7,'O''Neil班',12.5,'困难补助',\r\n"
+              "0,0,0,\r\n'2024-03-05 14:02:09',1,'202403','管理员','JM202403050001')");
+    EXPECT_EQ(itemInsert("31", item("202403", "5", "50", "50")),
+              "insert into KDW_sfjlmx(sfjlid, sfxmid, jmje,feeTermName,cqts,ysje,ye)values(31,5,50.00,'202403',0,50,0)");
+    EXPECT_EQ(openArrearsQuery("7", parseSettlementList("202403:5|60,202404:6|15,202403:7|1").months),
+              "select * from qfhzb where fkrq is null and xsid=7 and qfyf in('202403','202404','202403') ");
+    EXPECT_EQ(cappedSumQuery(ss, "101", "7"),
+              std::string("select sum(") + (ss ? "case when jmje>qfje then qfje else jmje end" : "iif(jmje>qfje,qfje,jmje)") +
+                  "),sum(qfje) from qfmxb  where qfkid=101 and xsid=7");
+    EXPECT_EQ(closeArrearsRow(ss, Currency::fromInt(15), "31", now, "101", "7"),
+              std::string("update qfhzb set jmje=15,jmjlid=31,fkrq=") +
+                  (ss ? " getdate()" : "format('2024-03-05 14:02:09','yyyy-mm-dd HH:mm:ss')") + " where qfkid=101 and xsid=7");
+    EXPECT_EQ(remainderInsert(ss, "205", "202404", "7", *Currency::parse("45.5"), "102", "1", now),
+              std::string("insert into qfhzb(qfkid,qfyf,xsid,qfrq,qfje,sjqfje,fkje,yqfkid,userid,cqts,qjts,jmje)"
+                          "values(205,'202404',7,") +
+                  (ss ? "getdate()" : "format('2024-03-05 14:02:09','yyyy-mm-dd')") + ",45.5,0,0,102,1,0,0,0)");
+    v.xsid = "7 or 1=1";  // never written into a statement
+    EXPECT_THROW(recordInsert(v), DbError);
+}
+
+TEST_P(clsJMheadTest, PostsTheRecordAndSettlesOneRowFullyAndAnotherPartly) {
+    post({"7"});
+    const std::string id = rows("select id from kdw_sfjl").at(0);
+    EXPECT_EQ(rows("select sfrq,sflxid,xsid,bjmc,jmje,jmyy,ysfjlid,operid,sfyf,skr,left(djbh,2) from kdw_sfjl"),
+              Rows{"2024-03-01|2|7|O'Neil班|75|困难补助|0|" + host_->gUserid() + "|202403|" + host_->gusername() + "|JM"});
+    EXPECT_EQ(rows("select sfxmid,jmje,ysje,ye,feetermname from kdw_sfjlmx where sfjlid=" + id + " order by sfxmid"),
+              (Rows{"5|60|60|0|202403", "6|15|40|0|202404"}));
+    const Rows arrears = rows("select qfkid,qfyf,xsid,qfje,jmje,jmjlid,yqfkid,fkrq is null from qfhzb order by qfkid");
+    ASSERT_EQ(arrears.size(), 4u);
+    const std::string next = arrears[3].substr(0, arrears[3].find('|'));
+    EXPECT_EQ(arrears, (Rows{"101|202403|7|60|60|" + id + "|0|0", "102|202404|7|60|15|" + id + "|0|0",
+                             "103|202403|9|60|0|0|0|1", next + "|202404|7|45|0|0|102|1"}));
+    EXPECT_EQ(rows("select qfkid,sfxmid,qfje,fkje,jmje from qfmxb order by qfkid,sfxmid"),
+              (Rows{"101|5|60|0|60", "102|6|40|0|15", "102|7|20|0|0", "103|5|60|0|0", next + "|6|25|0|0",
+                    next + "|7|20|0|0"}));
+}
+
+TEST_P(clsJMheadTest, EveryCallOfABatchGetsItsOwnRecordAndSeesOnlyArrearsCommittedBefore) {
+    post({"7", "8", "7"});
+    EXPECT_EQ(rows("select count(distinct id),count(distinct djbh),count(distinct sfrq),count(distinct jmyy) from kdw_sfjl"),
+              Rows{"3|3|1|1"});
+    EXPECT_EQ(rows("select count(*),sum(jmje) from kdw_sfjlmx group by sfjlid"), (Rows{"2|75", "2|75", "2|75"}));
+    // The second call for student 7 settled the rows as they were before the batch.
+    EXPECT_EQ(rows("select count(*) from qfhzb where yqfkid=102"), Rows{"2"});
+
+    head_.colMX().clear();  // no items: the record alone, nothing settled
+    head_.set_c_Jmhj(Currency::fromInt(5));
+    post({"9"});
+    EXPECT_EQ(rows("select a.jmje,(select count(*) from kdw_sfjlmx where sfjlid=a.id) from kdw_sfjl a where xsid=9"),
+              Rows{"5|0"});
+    EXPECT_EQ(rows("select jmjlid,fkrq is null from qfhzb where xsid=9"), Rows{"0|1"});
+}
+
+TEST_P(clsJMheadTest, OneCentOverTheReceivableStopsTheBatchAndLeavesNothing) {
+    {
+        ConnectionPtr trCn = host_->pgettrcn();
+        Transaction tx(*trCn);  // rolled back as the caller's error path does
+        postFor(*trCn, {"8"});
+        head_.colMX()[1].set_sngJMje(*Currency::parse("40.01"));
+        try {
+            postFor(*trCn, {"7"});
+            ADD_FAILURE() << "an over-reduction was posted";
+        } catch (const DbError& e) {
+            EXPECT_EQ(e.code(), 1);
+            EXPECT_EQ(e.description(), "操作失败！");
+        }
+    }
+    ASSERT_EQ(messages_.count(), 1u);
+    EXPECT_EQ(messages_.last().text, "收费项目[项目6]\r\n应收金额：40\r\n\r\n减免金额不能大于应收金额");
+    EXPECT_EQ(messages_.last().icon, MsgIcon::Information);
+    EXPECT_EQ(messages_.last().title, "警告！");
+    EXPECT_EQ(rows("select (select count(*) from kdw_sfjl),(select count(*) from kdw_sfjlmx),"
+                   "(select count(*) from qfhzb where fkrq is not null or jmjlid<>0),(select sum(jmje) from qfmxb)"),
+              Rows{"0|0|0|0"});
+}
+
+FO_INSTANTIATE_DIALECTS(clsJMheadTest);
+
+}  // namespace
+}  // namespace fo
