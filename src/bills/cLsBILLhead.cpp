@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "bills/FeeCancellation.h"
 #include "bills/ReceiptStatements.h"
 #include "host/api/MessageService.h"
 #include "host/api/ModuleGlobals.h"
@@ -62,6 +63,20 @@ bool cLsBILLhead::insertPjML(Connection& mycn, Recordset& rec, const cLsBILLhead
         msgBox(e.what(), MsgButtons::OK, MsgIcon::Information, "警告");
         return false;
     }
+}
+
+bool cLsBILLhead::PJZF(Connection& mycn) {
+    mycn.execute(feecancel::voidUpdate(receipt::issueDateExpression(pSql()), zfr(), pUseridZfr(), zfyy(), djbh(),
+                                       ID()));
+    if (globals().transLinkString.empty()) globals().transLinkString = mycn.connectionString();
+    return CancelMonthFee(mycn, djbh(), "");
+}
+
+bool cLsBILLhead::CancelMonthFee(Connection& trCnn, std::string varDjbh, std::string sfJLid) {
+    if (varDjbh == "合计" && sfJLid.empty()) return false;
+    FeeCancellation cancellation(trCnn, host());
+    pUserid_ = cancellation.userId();
+    return cancellation.run(varDjbh, sfJLid);
 }
 
 std::string cLsBILLhead::getPJMLsqL(const std::string& strWhere) const {

@@ -116,6 +116,20 @@ public:
     // what already ran for the caller to roll back.
     bool insertPjML(Connection& mycn, Recordset& rec, const cLsBILLhead& clsHead);
 
+    // Voids this bill (every PjML row of its number, or the row of its id
+    // when it has no number) and cancels the fee record of its number, on
+    // `mycn` inside the caller's transaction. Errors are not caught: they
+    // reach the caller, which rolls back, as it does on a false result.
+    bool PJZF(Connection& mycn);
+
+    // Cancels one charge record by booking its mirror (see FeeCancellation):
+    // the record `sfJLid` when that is not blank, else the record numbered
+    // `varDjbh`. Runs on `trCnn` inside the caller's transaction and never
+    // begins, commits or rolls back. Sets pUserid to the current user.
+    // True when every statement ran; on false or an exception the caller
+    // must roll back. "合计" (a list's sum row) without an id is ignored.
+    bool CancelMonthFee(Connection& trCnn, std::string varDjbh, std::string sfJLid = {});
+
     // Statements of the receipt register. The category restriction of the
     // current user comes from the host (getXSLBlistInSQL(" c.lb1 ")).
     // `strWhere` is a condition and must not be empty.

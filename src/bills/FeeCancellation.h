@@ -1,0 +1,113 @@
+#pragma once
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "db/Connection.h"
+#include "db/DateTime.h"
+#include "host/api/DbInfo.h"
+#include "host/api/HostSystem.h"
+
+namespace fo {
+
+// Cancelling a charge record. A cancellation never edits or deletes the
+// source record: it books a mirror under a new "QXSF" number with every
+// amount negated (so source and mirror sum to zero), mirrors the cash
+// journal, gives the prepayments back, removes the transfer records the
+// charge produced and reopens the arrears rows it settled.
+//
+// Everything runs on the caller's connection inside the caller's
+// transaction; nothing here begins, commits or rolls back. A false result or
+// an exception leaves statements already run for the caller to roll back.
+namespace feecancel {
+
+// What a statement needs to know of the source record and of this run.
+// Ids and amounts are the texts placed into SQL unquoted; texts that go
+// between quotes (number, user name) are quoted by the builders.
+struct Mirror {
+    std::string sourceId;   // O: the record being cancelled
+    std::string mirrorId;   // N: the new record, journal row and journal lines
+    std::string number;     // D: the new "QXSF" document number
+    std::string userId;     // U
+    std::string userName;
+    DateTime now;           // the client's moment of the cancellation
+};
+
+// The source record, live only (neither a mirror nor already cancelled),
+// chosen by `sfJLid` when it is not blank, else by document number.
+// `sqlServer` is the database-information object's dialect.
+std::string sourceRecordQuery(bool sqlServer, const std::string& varDjbh, const std::string& sfJLid);
+
+std::string journalHeaderMirror(const Mirror& m);
+std::string journalLinesMirror(const Mirror& m);
+std::string feeRecordMirror(const Mirror& m);
+std::string itemRowsMirror(const Mirror& m);
+
+// Per-item prepayment shares of the source record; `sqlServer` is the host's
+// dialect. Read outside the transaction.
+std::string prepaidSharesQuery(bool sqlServer, const std::string& sourceId);
+std::string prepaidShareGiveBack(const std::string& share, const std::string& sfxmid,
+                                 const std::string& studentId);
+
+// Clears the student's last-charge date.
+std::string lastChargeDateClear(const std::string& studentId);
+
+// The two balance updates of kdw_xs.ysk: the transferred amount comes back,
+// the prepayment the charge added goes again.
+std::vector<std::string> balanceRestore(bool sqlServer, const std::string& hkje, const std::string& ysk,
+                                        const std::string& studentId);
+
+// Transfer records produced by the charge: items first, then the records.
+std::vector<std::string> transferRemoval(bool sqlServer, const std::string& sourceId);
+
+// Arrears rows split off the rows this charge settled. Read outside the
+// transaction; a row settled since blocks the cancellation.
+std::string laterOperationsQuery(const std::string& sourceId);
+
+// Remainder rows go with their items; settled rows become open again.
+std::vector<std::string> arrearsReopening(const std::string& sourceId);
+
+// Marks the receipts of a bill void: by number when `djbh` is not empty,
+// else by id. `voidDate` is placed as it stands ("getdate()" or a quoted
+// date-time); `useridZfr` and `id` must be numbers.
+std::string voidUpdate(const std::string& voidDate, const std::string& zfr, const std::string& useridZfr,
+                       const std::string& zfyy, const std::string& djbh, const std::string& id);
+
+// Messages shown to the clerk.
+inline constexpr const char* kCarriedOverText = "不能取消结转前的收费记录";
+inline constexpr const char* kLaterOperationText =
+    "继本次收费操作后又发生与之相关的减免或收费操作！不能直接取消本次收费！\r\n\r\n"
+    "请按照“后操作先取消”的顺序完成取消操作。";
+inline constexpr const char* kWarningTitle = "警告！";
+
+}  // namespace feecancel
+
+// One cancellation run. Made per call: it takes a fresh database-information
+// object, which supplies the user, the dialect of the source query, the new
+// number and id, and the link string of the separate prepayment read.
+class FeeCancellation {
+public:
+    // `trCnn` is the caller's connection in its open transaction; `ownHost`
+    // is the host of the bill header object (for the open fee month).
+    FeeCancellation(Connection& trCnn, HostSystem& ownHost);
+
+    // The current user's id, as the mirror records are written with it.
+    const std::string& userId() const { return userId_; }
+
+    // Cancels the live record `sfJLid` (when not blank) or the live record
+    // numbered `varDjbh`. False after a refusal, with the reason shown;
+    // throws DbError when there is no such record or a statement fails.
+    bool run(const std::string& varDjbh, const std::string& sfJLid);
+
+private:
+    void givePrepaidSharesBack(const std::string& sourceId, const std::string& studentId);
+    bool laterOperationExists(const std::string& sourceId);
+
+    Connection& trCnn_;
+    HostSystem& ownHost_;
+    std::unique_ptr<DbInfo> dbInfo_;
+    std::string userName_;
+    std::string userId_;
+};
+
+}  // namespace fo
