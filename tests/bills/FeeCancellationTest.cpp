@@ -1,0 +1,223 @@
+// Voiding a bill and cancelling its charge record, in both dialects, on a
+// hand-built fee office: a charge that used prepaid balance, left a new
+// prepayment, produced a transfer record and settled one arrears row fully
+// and one partly (with an open remainder row split off).
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "bills/BillsFixture.h"
+#include "bills/FeeCancellation.h"
+#include "db/DbError.h"
+
+namespace fo::test {
+namespace {
+
+using Rows = std::vector<std::string>;
+
+class FeeCancellationTest : public BillsTest {
+protected:
+    void SetUp() override {
+        BillsTest::SetUp();
+        for (const char* sql : {
+                 // October is open, September carried over.
+                 "insert into ajzrq(yf,fromdate,todate,jfmc) values('202609','2026-09-01','2026-09-30','2026年9月'),"
+                 "('202610','2026-10-01','2026-10-31','2026年10月')",
+                 "insert into hisxsinfo(xsid,jzyf) values(0,'202609')",
+                 "insert into kdw_xs(id,xh,xm,lb1,ysk,scsfrq,bcsfrq) values(11,'2026011','李小红',3,30,'2026-09-05',"
+                 "'2026-10-08'),(12,'2026012','王小明',3,80,'2026-09-03','2026-10-02')",
+                 "insert into XS_SFXM_YSK(xsid,sfxmid,ysk) values(11,1,45),(11,2,10),(12,1,80)",
+                 // The charge: 300 less 30 discount, 50 taken from prepaid balance, 20 new prepayment.
+                 "insert into kdw_sfjl(id,djbh,sfrq,sflxid,xsid,bjmc,je,tzje,zhekou,scjy,hkje,ssje,ysk,InOrOut,skzhid,"
+                 "skr,bz,rq,operid,sfyf,ysfjlid,qfkid,hkid) values(101,'SF202610080001','2026-10-08 09:30:00',1,11,"
+                 "'中班一班',300,0,30,0,50,240,20,1,2,'王会计','十月费用','2026-10-08 09:30:00',2,'202610',0,0,0)",
+                 "insert into kdw_sfjlmx(sfjlid,sfxmid,je,ysje,ye,ysk,feetermname,cqts,termfrom,termto) values"
+                 "(101,1,200,220,0,15,'2026-10-01至2026-10-31',22,'2026-10-01','2026-10-31'),"
+                 "(101,1,0,0,0,5,'一次性',0,null,null),(101,2,100,110,10,0,'2026上',0,'2026-09-01','2027-01-31')",
+                 "insert into PJML(id,djbh,pjState,xsid,xm,hjje) values(7,'SF202610080001','',11,'李小红',240),"
+                 "(8,'SF202610020001','',12,'王小明',80)",
+                 "insert into INandOutML(djbh,id,cw_date,je,userID,jzyf,czrq,jbr,zy,checked,yjlid) values"
+                 "('SF202610080001',101,'2026-10-08',240,2,'202610','2026-10-08 09:30:00','王会计','收费',1,0),"
+                 "('SF202610020001',103,'2026-10-02',80,2,'202610','2026-10-02 10:00:00','王会计','收费',0,0)",
+                 "insert into INandOut(num,subid,addje,subje,jd,rootid) values(101,1,240,0,1,1),(101,6,0,50,2,6),"
+                 "(103,1,80,0,1,1)",
+                 // The transfer record the charge produced, and another student's charge (hkid null).
+                 "insert into kdw_sfjl(id,djbh,xsid,je,sfyf,ysfjlid,hkid) values(102,'HK202610080001',11,50,'202610',0,101)",
+                 "insert into kdw_sfjl(id,djbh,xsid,je,ssje,sfyf,ysfjlid,hkid) values(103,'SF202610020001',12,80,80,"
+                 "'202610',0,null)",
+                 "insert into kdw_sfjlmx(sfjlid,sfxmid,je) values(102,1,50),(103,1,80)",
+                 // Arrears: 201 settled fully, 202 partly with remainder 203, 204 another student's.
+                 "insert into qfhzb(qfkid,qfyf,xsid,qfje,fkje,fkrq,sfjlid,yqfkid) values"
+                 "(201,'202609',11,120,120,'2026-10-08',101,0),(202,'202610',11,150,100,'2026-10-08',101,0),"
+                 "(203,'202610',11,50,0,null,0,202),(204,'202610',12,80,80,'2026-10-02',103,0)",
+                 "insert into qfmxb(qfkid,xsid,sfxmid,qfje,fkje) values(201,11,1,120,120),(202,11,1,100,100),"
+                 "(202,11,2,50,0),(203,11,2,50,0),(204,12,1,80,80)"})
+            db_.exec(sql);
+        cn_ = db_.open();
+        head_.set_djbh("SF202610080001");
+        head_.set_ID("7");
+        head_.set_zfr("O'Neil 张");
+        head_.set_zfyy("家长'要求'退费");
+        head_.set_pUseridZfr(host_->gUserid());
+    }
+
+    // What the caller does: one transaction, committed only on success.
+    bool voidInTransaction() {
+        Transaction tx(*cn_);
+        const bool ok = head_.PJZF(*cn_);
+        if (ok) tx.commit();
+        return ok;
+    }
+    bool cancelInTransaction(const std::string& djbh, const std::string& id = {}) {
+        Transaction tx(*cn_);
+        const bool ok = head_.CancelMonthFee(*cn_, djbh, id);
+        if (ok) tx.commit();
+        return ok;
+    }
+
+    // Rows of a query as "a|b|c" texts, in the query's order.
+    Rows rows(const std::string& sql) {
+        Rows out;
+        RecordsetPtr rs = cn_->execute(sql);
+        for (; !rs->eof(); rs->moveNext()) {
+            std::string line;
+            for (std::size_t i = 0; i < rs->fieldCount(); ++i) line += (i ? "|" : "") + rs->field(i).toText();
+            out.push_back(line);
+        }
+        return out;
+    }
+    // Everything a cancellation may touch, for before/after comparisons.
+    Rows everything() {
+        Rows all;
+        for (const char* table : {"PJML", "kdw_sfjl", "kdw_sfjlmx", "INandOutML", "INandOut", "XS_SFXM_YSK", "kdw_xs",
+                                  "qfhzb", "qfmxb"}) {
+            Rows part = rows(std::string("select * from ") + table);
+            std::sort(part.begin(), part.end());
+            for (auto& r : part) all.push_back(std::string(table) + ":" + r);
+        }
+        return all;
+    }
+
+    ConnectionPtr cn_;
+};
+
+TEST_P(FeeCancellationTest, VoidBooksNegatedMirrorsAndRestoresPrepaymentsTransfersAndArrears) {
+    ASSERT_TRUE(voidInTransaction());
+    EXPECT_EQ(messages_.count(), 0u);
+    EXPECT_EQ(head_.pUserid(), host_->gUserid());
+    const std::string user = host_->gUserid(), name = host_->gusername();
+
+    EXPECT_EQ(rows("select pjState,zfr,useridZfr,zfyy from PJML order by id"),
+              (Rows{"作废|O'Neil 张|" + user + "|家长'要求'退费", "|||"}));
+    EXPECT_TRUE(rows("select zfrq from PJML where id=7 and zfrq is not null").size() == 1);
+
+    // The mirror record: new number and id, every amount negated, linked to 101.
+    Rows mirror = rows("select id,djbh from kdw_sfjl where ysfjlid=101");
+    ASSERT_EQ(mirror.size(), 1u);
+    const std::string n = mirror[0].substr(0, mirror[0].find('|'));
+    EXPECT_EQ(mirror[0].substr(n.size() + 1, 4), "QXSF");
+    EXPECT_GT(std::stoi(n), 103);
+    EXPECT_EQ(rows("select je,tzje,zhekou,scjy,hkje,ssje,ysk,sflxid,xsid,bjmc,InOrOut,skzhid,skr,bz,operid,sfyf from "
+                   "kdw_sfjl where id=" + n),
+              (Rows{"-300|0|-30|0|-50|-240|-20|1|11|中班一班|1|2|" + name + "|十月费用|" + user + "|202610"}));
+    EXPECT_EQ(rows("select count(*) from kdw_sfjl where id=" + n + " and sfrq is not null and rq is not null"),
+              (Rows{"1"}));
+    EXPECT_EQ(rows("select sfxmid,je,ysje,ye,ysk,feetermname,cqts,termfrom,termto from kdw_sfjlmx where sfjlid=" + n +
+                   " order by sfxmid,je"),
+              (Rows{"1|-200|-220|0|-15|2026-10-01至2026-10-31|22|2026-10-01|2026-10-31", "1|0|0|0|-5|一次性|0||",
+                    "2|-100|-110|-10|0|2026上|0|2026-09-01|2027-01-31"}));
+    // The journal row and lines under the same id, reversing the source.
+    EXPECT_EQ(rows("select djbh,je,userID,jzyf,jbr,zy,checked,yjlid,cw_date from INandOutML where id=" + n),
+              (Rows{mirror[0].substr(n.size() + 1) + "|-240|" + user + "|202610|王会计|取消收费|1|101|2026-10-08"}));
+    EXPECT_EQ(rows("select subid,addje,subje,jd,rootid from INandOut where num=" + n + " order by subid"),
+              (Rows{"1|-240|0|1|1", "6|0|-50|2|6"}));
+    // Source and mirror cancel out everywhere.
+    const std::string pair = "(101," + n + ")";
+    EXPECT_EQ(rows("select sum(je),sum(tzje),sum(zhekou),sum(scjy),sum(hkje),sum(ssje),sum(ysk) from kdw_sfjl where id in" +
+                   pair),
+              (Rows{"0|0|0|0|0|0|0"}));
+    EXPECT_EQ(rows("select sfxmid,sum(je),sum(ysje),sum(ye),sum(ysk) from kdw_sfjlmx where sfjlid in" + pair +
+                   " group by sfxmid order by sfxmid"),
+              (Rows{"1|0|0|0|0", "2|0|0|0|0"}));
+    EXPECT_EQ(rows("select sum(je) from INandOutML where id in" + pair), (Rows{"0"}));
+    EXPECT_EQ(rows("select sum(addje),sum(subje) from INandOut where num in" + pair), (Rows{"0|0"}));
+
+    // Prepayments given back per item and on the student: 30 + 50 - 20.
+    EXPECT_EQ(rows("select xsid,sfxmid,ysk from XS_SFXM_YSK order by xsid,sfxmid"),
+              (Rows{"11|1|25", "11|2|10", "12|1|80"}));
+    EXPECT_EQ(rows("select id,ysk,scsfrq,bcsfrq from kdw_xs order by id"),
+              (Rows{"11|60|2026-09-05|", "12|80|2026-09-03|2026-10-02"}));
+
+    // The transfer record is gone with its items; the other record stays.
+    EXPECT_EQ(rows("select id from kdw_sfjl where id in(101,102,103) order by id"), (Rows{"101", "103"}));
+    EXPECT_EQ(rows("select sfjlid,je from kdw_sfjlmx where sfjlid in(102,103)"), (Rows{"103|80"}));
+
+    // Settled rows reopened, the remainder row gone with its items.
+    EXPECT_EQ(rows("select qfkid,qfje,fkje,fkrq,sfjlid,yqfkid from qfhzb order by qfkid"),
+              (Rows{"201|120|0||0|0", "202|150|0||0|0", "204|80|80|2026-10-02|103|0"}));
+    EXPECT_EQ(rows("select qfkid,sfxmid,qfje,fkje from qfmxb order by qfkid,sfxmid"),
+              (Rows{"201|1|120|0", "202|1|100|0", "202|2|50|0", "204|1|80|80"}));
+
+    // Cancelled once is cancelled for good; the mirror itself is not a charge to cancel.
+    EXPECT_THROW(cancelInTransaction("SF202610080001"), DbError);
+    EXPECT_THROW(cancelInTransaction("", n), DbError);
+}
+
+TEST_P(FeeCancellationTest, SumRowLabelIsIgnoredUnlessAnIdChoosesTheRecord) {
+    const Rows before = everything();
+    EXPECT_FALSE(cancelInTransaction("合计"));
+    EXPECT_EQ(messages_.count(), 0u);
+    EXPECT_EQ(everything(), before);
+
+    ASSERT_TRUE(cancelInTransaction("合计", "101"));
+    EXPECT_EQ(rows("select count(*) from kdw_sfjl where ysfjlid=101"), (Rows{"1"}));
+    EXPECT_EQ(rows("select pjState from PJML where id=7"), (Rows{""}));  // no void without PJZF
+}
+
+TEST_P(FeeCancellationTest, ChargeOfACarriedOverMonthIsRefusedBeforeAnyWrite) {
+    db_.exec("update kdw_sfjl set sfyf='202609' where id=101");
+    const Rows before = everything();
+    EXPECT_FALSE(voidInTransaction());
+    ASSERT_EQ(messages_.count(), 1u);
+    EXPECT_EQ(messages_.last().text, "不能取消结转前的收费记录");
+    EXPECT_EQ(messages_.last().title, "警告！");
+    EXPECT_EQ(messages_.last().icon, MsgIcon::Information);
+    EXPECT_EQ(everything(), before);
+}
+
+TEST_P(FeeCancellationTest, RemainderSettledLaterBlocksUntilThatReductionIsCancelled) {
+    // A reduction (105) settled the remainder row after the charge.
+    db_.exec("insert into kdw_sfjl(id,djbh,xsid,jmje,sfyf,ysfjlid,hkid) values(105,'JM202610090001',11,50,'202610',0,0)");
+    db_.exec("update qfhzb set jmje=50,jmjlid=105,fkrq='2026-10-09' where qfkid=203");
+    Rows before = everything();
+    EXPECT_FALSE(voidInTransaction());
+    ASSERT_EQ(messages_.count(), 1u);
+    EXPECT_EQ(messages_.last().text,
+              "继本次收费操作后又发生与之相关的减免或收费操作！不能直接取消本次收费！\r\n\r\n"
+              "请按照“后操作先取消”的顺序完成取消操作。");
+    EXPECT_EQ(messages_.last().title, "警告！");
+    EXPECT_EQ(messages_.last().icon, MsgIcon::Exclamation);
+    EXPECT_EQ(everything(), before);
+
+    // The reduction is cancelled first: its mirror booked, the remainder reopened.
+    db_.exec("insert into kdw_sfjl(id,djbh,xsid,jmje,sfyf,ysfjlid,hkid) values(106,'QXJM202610090001',11,-50,'202610',"
+             "105,0)");
+    db_.exec("update qfhzb set jmje=0,jmjlid=0,fkrq=null where qfkid=203");
+    ASSERT_TRUE(voidInTransaction());
+    EXPECT_EQ(messages_.count(), 1u);
+    EXPECT_EQ(rows("select qfkid,fkje,fkrq,sfjlid from qfhzb where xsid=11 order by qfkid"),
+              (Rows{"201|0||0", "202|0||0"}));
+}
+
+TEST_P(FeeCancellationTest, FailureOnTheLastStatementLeavesEverythingAsItWasAfterRollback) {
+    // Reopening the settled arrears is the last write; make it fail there.
+    db_.exec("create trigger stop_reopening before update on qfhzb begin select raise(abort,'磁盘已满'); end");
+    const Rows before = everything();
+    EXPECT_THROW(voidInTransaction(), DbError);
+    EXPECT_EQ(everything(), before);
+}
+
+FO_INSTANTIATE_DIALECTS(FeeCancellationTest);
+
+}  // namespace
+}  // namespace fo::test
