@@ -95,6 +95,7 @@ void Form::setFocusTo(Control& c) {
     if (active_ == &c) return;
     Control* old = active_;
     active_ = &c;
+    changed();  // a drawing binding moves its focus along
     if (old && old->LostFocus) old->LostFocus();
     if (active_ == &c && c.GotFocus) c.GotFocus();
 }

@@ -84,7 +84,7 @@ public:
     // --- layout for a drawing binding ---
     const LayoutItem& layout() const { return layout_; }
 
-    // --- change notification (caption, shown, loaded, size) ---
+    // --- change notification (caption, shown, loaded, size, focus) ---
     int subscribe(Observer o);
     void unsubscribe(int id);
 

@@ -1,0 +1,115 @@
+#include "qt/ControlBinding.h"
+
+#include <QEvent>
+#include <QKeyEvent>
+
+#include "qt/Twips.h"
+#include "ui/Control.h"
+#include "ui/Form.h"
+#include "ui/KeyCodes.h"
+
+namespace fo::qt {
+
+ControlBinding::ControlBinding(Control& control, QWidget* widget) : control_(&control), widget_(widget) {
+    widget_->setObjectName(qs(control.qualifiedName()));
+    subscription_ = control_->subscribe([this](const Control&) {
+        refresh();
+        if (afterChange) afterChange();
+    });
+}
+
+ControlBinding::~ControlBinding() { control_->unsubscribe(subscription_); }
+
+void ControlBinding::refresh() {
+    if (!widget_ || quiet_) return;
+    SyncGuard guard(*this);
+    bool enabled = true;
+    for (const Control* c = control_; c; c = c->container()) enabled = enabled && c->enabled();
+    widget_->setEnabled(enabled);
+    widget_->setVisible(control_->isShown());
+    sync();
+}
+
+QRect ControlBinding::editorRect(int dx, int dy, int width, int height) const {
+    return toPixels(dx, dy, width, height);
+}
+
+int keyCodeOf(int k) {
+    if (k >= Qt::Key_A && k <= Qt::Key_Z) return k;  // the same codes
+    if (k >= Qt::Key_0 && k <= Qt::Key_9) return k;
+    if (k >= Qt::Key_F1 && k <= Qt::Key_F12) return 112 + (k - Qt::Key_F1);
+    switch (k) {
+    case Qt::Key_Backspace: return key::Backspace;
+    case Qt::Key_Tab: case Qt::Key_Backtab: return key::Tab;
+    case Qt::Key_Return: case Qt::Key_Enter: return key::Enter;
+    case Qt::Key_Escape: return key::Escape;
+    case Qt::Key_Left: return key::Left;
+    case Qt::Key_Up: return key::Up;
+    case Qt::Key_Right: return key::Right;
+    case Qt::Key_Down: return key::Down;
+    case Qt::Key_Space: return 32;
+    case Qt::Key_PageUp: return 33;
+    case Qt::Key_PageDown: return 34;
+    case Qt::Key_End: return 35;
+    case Qt::Key_Home: return 36;
+    case Qt::Key_Insert: return 45;
+    case Qt::Key_Delete: return 46;
+    default: return 0;
+    }
+}
+
+namespace {
+
+int shiftOf(Qt::KeyboardModifiers m) {
+    return (m & Qt::ShiftModifier ? 1 : 0) | (m & Qt::ControlModifier ? 2 : 0) | (m & Qt::AltModifier ? 4 : 0);
+}
+
+class KeyRouter final : public QObject {
+public:
+    KeyRouter(Control& c, QObject* parent) : QObject(parent), control_(c) {}
+
+    bool eventFilter(QObject* watched, QEvent* e) override {
+        if (e->type() == QEvent::FocusIn) {
+            const auto reason = static_cast<QFocusEvent*>(e)->reason();
+            if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason && !control_.hasFocus())
+                control_.SetFocus();
+            return false;
+        }
+        if (e->type() != QEvent::KeyPress || !control_.isUsable()) return false;
+        auto* ke = static_cast<QKeyEvent*>(e);
+        Form& form = control_.form();
+        switch (ke->key()) {
+        case Qt::Key_Tab:
+            form.userKey(control_, key::Tab);
+            return true;
+        case Qt::Key_Backtab:
+            form.setFocusTo(control_);
+            form.tabForward(true);
+            return true;
+        case Qt::Key_Return: case Qt::Key_Enter:
+            form.userKey(control_, key::Enter);
+            return true;
+        case Qt::Key_Escape:
+            form.userKey(control_, key::Escape);
+            return true;
+        default:
+            break;
+        }
+        int code = keyCodeOf(ke->key());
+        if (code == 0 || (ke->key() == Qt::Key_Space)) return false;
+        // Other keys: KeyDown may swallow them; otherwise the widget acts.
+        if (control_.KeyDown) control_.KeyDown(code, shiftOf(ke->modifiers()));
+        return code == 0;
+    }
+
+private:
+    Control& control_;
+};
+
+}  // namespace
+
+void routeKeys(ControlBinding& binding, QWidget* widget) {
+    widget->installEventFilter(new KeyRouter(binding.control(), widget));
+}
+
+}  // namespace fo::qt

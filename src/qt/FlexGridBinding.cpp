@@ -1,0 +1,139 @@
+#include <QAbstractTableModel>
+#include <QHeaderView>
+#include <QScrollBar>
+#include <QTableView>
+
+#include "qt/GridBindings.h"
+#include "qt/Twips.h"
+#include "ui/FlexGrid.h"
+
+namespace fo::qt {
+
+class FlexGridModel final : public QAbstractTableModel {
+public:
+    explicit FlexGridModel(FlexGrid& g) : g_(g) {}
+    int headerRows() const { return g_.fixedRows() > 0 ? 1 : 0; }
+    int rowCount(const QModelIndex& p) const override { return p.isValid() ? 0 : rows_; }
+    int columnCount(const QModelIndex& p) const override { return p.isValid() ? 0 : cols_; }
+
+    QVariant data(const QModelIndex& i, int role) const override {
+        const int r = i.row() + headerRows(), c = i.column();
+        if (r >= g_.rows() || c >= g_.cols()) return {};
+        if (role == Qt::DisplayRole) return qs(g_.textMatrix(r, c));
+        if (role == Qt::TextAlignmentRole) {
+            const Alignment a = g_.colAlignment(c);
+            return static_cast<int>((a == Alignment::Right ? Qt::AlignRight : a == Alignment::Center ? Qt::AlignHCenter
+                                                                                                  : Qt::AlignLeft) |
+                                    Qt::AlignVCenter);
+        }
+        // Fixed rows and columns look like headers.
+        if (role == Qt::BackgroundRole && (r < g_.fixedRows() || c < g_.fixedCols()))
+            return QVariant(QColor(0xE0, 0xE0, 0xE0));
+        return {};
+    }
+
+    QVariant headerData(int section, Qt::Orientation o, int role) const override {
+        if (o != Qt::Horizontal || role != Qt::DisplayRole || !headerRows() || section >= g_.cols()) return {};
+        return qs(g_.textMatrix(0, section));
+    }
+
+    void notice() {
+        const int rows = std::max(0, g_.rows() - headerRows()), cols = g_.cols();
+        if (rows != rows_ || cols != cols_) {
+            beginResetModel();
+            rows_ = rows;
+            cols_ = cols;
+            endResetModel();
+            return;
+        }
+        if (rows_ > 0 && cols_ > 0) emit dataChanged(index(0, 0), index(rows_ - 1, cols_ - 1));
+        if (cols_ > 0) emit headerDataChanged(Qt::Horizontal, 0, cols_ - 1);
+    }
+
+private:
+    FlexGrid& g_;
+    int rows_ = 0, cols_ = 0;
+};
+
+FlexGridBinding::FlexGridBinding(FlexGrid& grid, QWidget* parent)
+    : ControlBinding(grid, new QTableView(parent)), grid_(grid), model_(new FlexGridModel(grid)) {
+    QTableView* v = view();
+    model_->setParent(v);
+    v->setModel(model_);
+    v->verticalHeader()->hide();
+    v->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    v->verticalHeader()->setMinimumSectionSize(1);
+    v->horizontalHeader()->setMinimumSectionSize(1);
+    v->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+    v->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    v->setSelectionMode(QAbstractItemView::SingleSelection);
+    routeKeys(*this, v);
+    QObject::connect(v, &QTableView::clicked, v, [this](const QModelIndex& i) {
+        grid_.userCellClick(gridRow(i.row()), i.column());
+    });
+    QObject::connect(v, &QTableView::doubleClicked, v, [this](const QModelIndex&) {
+        if (grid_.DblClick) grid_.DblClick();
+    });
+    QObject::connect(v->verticalScrollBar(), &QScrollBar::valueChanged, v, [this](int value) {
+        if (!syncing()) grid_.userScroll(gridRow(value));
+        if (scrolled) scrolled();
+    });
+    QObject::connect(v->horizontalHeader(), &QHeaderView::sectionResized, v, [this](int c, int, int size) {
+        if (syncing() || c >= grid_.cols()) return;
+        QuietGuard quiet(*this);
+        grid_.setColWidth(c, toTwips(size));
+    });
+    refresh();
+}
+
+QTableView* FlexGridBinding::view() const { return static_cast<QTableView*>(widget()); }
+int FlexGridBinding::gridRow(int r) const { return r + model_->headerRows(); }
+int FlexGridBinding::viewRow(int r) const { return r - model_->headerRows(); }
+
+void FlexGridBinding::sync() {
+    model_->notice();
+    QTableView* v = view();
+    const int headerRows = model_->headerRows();
+    v->horizontalHeader()->setVisible(headerRows > 0);
+    if (headerRows > 0 && grid_.rows() > 0) v->horizontalHeader()->setFixedHeight(toPixels(grid_.rowHeight(0)));
+    for (int c = 0; c < grid_.cols(); ++c) {
+        const int w = grid_.colWidth(c);
+        v->setColumnHidden(c, w < 1);
+        if (w >= 1 && v->columnWidth(c) != toPixels(w)) v->setColumnWidth(c, toPixels(w));
+    }
+    for (int r = headerRows; r < grid_.rows(); ++r) {
+        const int h = toPixels(grid_.rowHeight(r));
+        if (v->rowHeight(viewRow(r)) != h) v->setRowHeight(viewRow(r), h);
+    }
+    if (grid_.rows() > headerRows && grid_.cols() > 0 && grid_.row() >= headerRows) {
+        const QModelIndex current = model_->index(viewRow(grid_.row()), grid_.col());
+        if (v->currentIndex() != current) v->setCurrentIndex(current);
+    }
+    const int top = viewRow(grid_.topRow());
+    if (top >= 0 && v->verticalScrollBar()->value() != top) v->verticalScrollBar()->setValue(top);
+}
+
+QRect FlexGridBinding::editorRect(int dx, int dy, int width, int height) const {
+    // The cell under (dx, dy) by the grid's own geometry, which skips the
+    // rows scrolled out of view as the grid reports its cell positions.
+    int row = -1, y = 0;
+    for (int r = 0; r < grid_.rows(); ++r) {
+        if (r >= grid_.fixedRows() && r < grid_.topRow()) continue;
+        const int h = grid_.rowHeight(r);
+        if (dy + 15 >= y && dy < y + h) { row = r; break; }
+        y += h;
+    }
+    int col = -1, x = 0;
+    for (int c = 0; c < grid_.cols(); ++c) {
+        const int w = std::max(0, grid_.colWidth(c));
+        if (dx + 15 >= x && dx < x + w) { col = c; break; }
+        x += w;
+    }
+    const QTableView* v = view();
+    if (row < model_->headerRows() || col < 0) return ControlBinding::editorRect(dx, dy, width, height);
+    QRect cell = v->visualRect(model_->index(viewRow(row), col));
+    cell.moveTopLeft(v->viewport()->mapTo(v, cell.topLeft()));
+    return cell;
+}
+
+}  // namespace fo::qt

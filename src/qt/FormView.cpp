@@ -1,0 +1,301 @@
+#include "qt/FormView.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QBoxLayout>
+#include <QCloseEvent>
+#include <QCursor>
+#include <QGroupBox>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QTimer>
+#include <cstdlib>
+
+#include "qt/Twips.h"
+#include "ui/Form.h"
+#include "ui/Layout.h"
+#include "ui/Menu.h"
+#include "ui/Panel.h"
+
+namespace fo::qt {
+namespace {
+
+bool isHolder(const Control& c) { return dynamic_cast<const Frame*>(&c) || dynamic_cast<const PictureBox*>(&c); }
+
+bool isArea(const Control& c) {
+    const std::string k = c.kind();
+    return k == "ListView" || k == "FlexGrid" || k == "DataGrid" || k == "TreeView" || k == "ListBox";
+}
+
+bool contains(const Control& area, const Control& c) {
+    return c.left() >= area.left() && c.top() >= area.top() && c.left() < area.left() + area.width() &&
+           c.top() < area.top() + area.height();
+}
+
+}  // namespace
+
+FormView::FormView(Form& form, QWidget* parent) : QDialog(parent), form_(&form) {
+    setObjectName(qs(form.name()));
+    setSizeGripEnabled(true);
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    content_ = new QWidget(this);
+    outer->addWidget(content_, 1);
+
+    for (Control* c : form.controls()) {
+        auto b = bindControl(*c, content_);
+        if (!b) continue;
+        byControl_[c] = b.get();
+        bindings_.push_back(std::move(b));
+    }
+    buildMenus();
+    outer->setMenuBar(menuActions_.empty() ? nullptr : findChild<QMenuBar*>());
+
+    const LayoutItem& root = form.layout();
+    if (!root.children.empty()) {
+        auto* top = new QVBoxLayout(content_);
+        if (root.kind == LayoutItem::Kind::Column && root.caption.empty())
+            for (const LayoutItem& child : root.children) addItem(top, child);
+        else
+            addItem(top, root);
+    } else {
+        content_->setMinimumSize(toPixels(form.scaleWidth()), toPixels(form.scaleHeight()));
+    }
+    // Controls the layout left out stand where the window puts them.
+    for (auto& b : bindings_) {
+        if (laidOut_.count(&b->control())) continue;
+        Control* holder = b->control().container();
+        if (holder && byControl_.count(holder) && isHolder(*holder)) b->widget()->setParent(widgetOf(*holder));
+        b->afterChange = [this, raw = b.get()] { place(*raw); };
+    }
+    for (auto& b : bindings_) {
+        if (!laidOut_.count(&b->control())) continue;
+        // An editor over this list or grid follows its rows as they scroll.
+        b->scrolled = [this] { placeFloating(); };
+        b->afterChange = [this] { if (!placing_) placeFloating(); };
+    }
+    placeFloating();
+    for (auto& b : bindings_) b->refresh();
+
+    formSubscription_ = form.subscribe([this](const Form&) { syncForm(); });
+    resize(std::max(sizeHint().width(), toPixels(form.scaleWidth())),
+           std::max(sizeHint().height(), toPixels(form.scaleHeight())));
+    syncForm();
+}
+
+FormView::~FormView() {
+    form_->unsubscribe(formSubscription_);
+    std::size_t i = 0;
+    for (auto& [menu, action] : menuActions_) menu->unsubscribe(menuSubscriptions_.at(i++));
+    bindings_.clear();
+}
+
+ControlBinding* FormView::bindingOf(const Control& c) const {
+    auto it = byControl_.find(&c);
+    return it == byControl_.end() ? nullptr : it->second;
+}
+
+QWidget* FormView::widgetOf(const Control& c) const {
+    ControlBinding* b = bindingOf(c);
+    return b ? b->widget() : nullptr;
+}
+
+bool FormView::grows(const LayoutItem& item) const {
+    if (item.kind == LayoutItem::Kind::Control) return item.control && isArea(*item.control);
+    if (item.kind == LayoutItem::Kind::Splitter || item.kind == LayoutItem::Kind::Tabs) return true;
+    for (const LayoutItem& child : item.children)
+        if (grows(child)) return true;
+    return false;
+}
+
+void FormView::addItem(QBoxLayout* into, const LayoutItem& item) {
+    const int stretch = grows(item) ? 1 : 0;
+    switch (item.kind) {
+    case LayoutItem::Kind::Control:
+        if (QWidget* w = item.control ? widgetOf(*item.control) : nullptr) {
+            into->addWidget(w, stretch);
+            laidOut_.insert(item.control);
+        }
+        return;
+    case LayoutItem::Kind::Row:
+    case LayoutItem::Kind::Column: {
+        QBoxLayout* l = item.kind == LayoutItem::Kind::Row ? static_cast<QBoxLayout*>(new QHBoxLayout)
+                                                           : static_cast<QBoxLayout*>(new QVBoxLayout);
+        l->setContentsMargins(0, 0, 0, 0);
+        into->addLayout(l, stretch);
+        for (const LayoutItem& child : item.children) addItem(l, child);
+        return;
+    }
+    case LayoutItem::Kind::Stretch:
+        into->addStretch(1);
+        return;
+    default:
+        into->addWidget(widgetFor(item), stretch);
+        return;
+    }
+}
+
+QWidget* FormView::widgetFor(const LayoutItem& item) {
+    switch (item.kind) {
+    case LayoutItem::Kind::Control:
+        if (QWidget* w = item.control ? widgetOf(*item.control) : nullptr) {
+            laidOut_.insert(item.control);
+            return w;
+        }
+        return new QWidget(content_);
+    case LayoutItem::Kind::Group: {
+        auto* box = new QGroupBox(qs(item.caption), content_);
+        auto* l = new QVBoxLayout(box);
+        for (const LayoutItem& child : item.children) addItem(l, child);
+        return box;
+    }
+    case LayoutItem::Kind::Splitter: {
+        auto* split = new QSplitter(item.vertical ? Qt::Vertical : Qt::Horizontal, content_);
+        split->setChildrenCollapsible(false);
+        for (const LayoutItem& child : item.children) split->addWidget(widgetFor(child));
+        return split;
+    }
+    case LayoutItem::Kind::Tabs: {
+        auto* tabs = new QTabWidget(content_);
+        for (const LayoutItem& child : item.children) tabs->addTab(widgetFor(child), qs(child.caption));
+        return tabs;
+    }
+    default: {
+        auto* w = new QWidget(content_);
+        auto* l = new QVBoxLayout(w);
+        l->setContentsMargins(0, 0, 0, 0);
+        addItem(l, item);
+        return w;
+    }
+    }
+}
+
+void FormView::buildMenus() {
+    std::vector<Menu*> menus;
+    for (Control* c : form_->controls())
+        if (auto* m = dynamic_cast<Menu*>(c)) menus.push_back(m);
+    if (menus.empty()) return;
+    auto* bar = new QMenuBar(this);
+    for (Menu* m : menus) {
+        const bool hasEntries = std::any_of(menus.begin(), menus.end(), [m](Menu* x) { return x->parentMenu() == m; });
+        QMenu* parentMenu = m->parentMenu() ? menus_[m->parentMenu()] : nullptr;
+        QAction* action;
+        if (hasEntries) {
+            QMenu* sub = parentMenu ? parentMenu->addMenu(qs(m->caption())) : bar->addMenu(qs(m->caption()));
+            menus_[m] = sub;
+            action = sub->menuAction();
+        } else if (m->caption() == "-") {
+            action = parentMenu ? parentMenu->addSeparator() : bar->addSeparator();
+        } else {
+            action = parentMenu ? parentMenu->addAction(qs(m->caption())) : bar->addAction(qs(m->caption()));
+            QObject::connect(action, &QAction::triggered, this, [m] { m->userClick(); });
+        }
+        menuActions_[m] = action;
+        menuSubscriptions_.push_back(m->subscribe([this, m](const Control&) { syncMenu(*m); }));
+        syncMenu(*m);
+    }
+}
+
+void FormView::syncMenu(Menu& m) {
+    QAction* a = menuActions_.at(&m);
+    if (m.caption() != "-") a->setText(qs(m.caption()));
+    a->setEnabled(m.enabled());
+    // A top menu kept invisible is a pop-up menu: it stays out of the bar.
+    a->setVisible(m.visible());
+    a->setCheckable(m.checked());
+    a->setChecked(m.checked());
+}
+
+void FormView::popup(Menu& menu) {
+    auto it = menus_.find(&menu);
+    if (it == menus_.end()) return;
+    it->second->exec(QCursor::pos());
+}
+
+void FormView::placeFloating() {
+    for (auto& b : bindings_)
+        if (!laidOut_.count(&b->control())) place(*b);
+}
+
+void FormView::place(ControlBinding& b) {
+    if (placing_) return;
+    placing_ = true;
+    const Control& c = b.control();
+    QWidget* w = b.widget();
+    QRect r = toPixels(c.left(), c.top(), c.width(), c.height());
+    if (w->parentWidget() == content_) {
+        // The laid-out list, grid or control it lies on, the smallest first.
+        const Control* anchor = nullptr;
+        for (const Control* a : laidOut_)
+            if (a != &c && contains(*a, c) && (!anchor || a->width() * a->height() < anchor->width() * anchor->height()))
+                anchor = a;
+        if (anchor) {
+            ControlBinding* ab = bindingOf(*anchor);
+            QRect cell = ab->editorRect(c.left() - anchor->left(), c.top() - anchor->top(), c.width(), c.height());
+            if (!isArea(*anchor)) cell.setSize(r.size());
+            r = QRect(ab->widget()->mapTo(content_, cell.topLeft()), cell.size());
+        }
+    }
+    w->setGeometry(r);
+    w->raise();
+    placing_ = false;
+}
+
+void FormView::syncForm() {
+    setWindowTitle(qs(form_->caption()));
+    if (!resizing_ && isVisible()) {
+        const QSize wanted(toPixels(form_->scaleWidth()), toPixels(form_->scaleHeight()));
+        const QSize now = content_->size();
+        if (std::abs(wanted.width() - now.width()) > 2 || std::abs(wanted.height() - now.height()) > 2) {
+            resizing_ = true;
+            resize(size() + (wanted - now));
+            resizing_ = false;
+        }
+    }
+    if (Control* active = form_->activeControl())
+        if (QWidget* w = widgetOf(*active); w && !w->hasFocus() && w->isVisible()) w->setFocus(Qt::OtherFocusReason);
+}
+
+void FormView::finish() {
+    if (finished_) return;
+    finished_ = true;
+    if (isModal()) done(0);
+    else hide();
+}
+
+void FormView::closeEvent(QCloseEvent* e) {
+    // The close box: the form decides (its unload handler may refuse).
+    if (!finished_) form_->userClose();
+    if (!finished_) e->ignore();
+    else e->accept();
+}
+
+void FormView::reject() {
+    // Escape belongs to the window's cancel button, which the key routing
+    // already offered it to; the dialog itself does not close on it.
+}
+
+void FormView::resizeEvent(QResizeEvent* e) {
+    QDialog::resizeEvent(e);
+    // The clerk resized the window: the form learns its new size (and its
+    // resize handler runs), unless the form asked for this size itself.
+    if (!resizing_ && isVisible()) {
+        resizing_ = true;
+        form_->resize(toTwips(content_->width()) + (form_->width() - form_->scaleWidth()),
+                      toTwips(content_->height()) + (form_->height() - form_->scaleHeight()));
+        resizing_ = false;
+    }
+    placeFloating();
+}
+
+void FormView::showEvent(QShowEvent* e) {
+    QDialog::showEvent(e);
+    // Row heights and cell positions are known only now.
+    for (auto& b : bindings_) b->refresh();
+    placeFloating();
+    syncForm();
+}
+
+}  // namespace fo::qt

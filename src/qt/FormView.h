@@ -1,0 +1,71 @@
+#pragma once
+#include <QDialog>
+#include <map>
+#include <memory>
+#include <set>
+#include <vector>
+
+#include "qt/ControlBinding.h"
+
+class QAction;
+class QBoxLayout;
+class QMenu;
+
+namespace fo {
+class Form;
+class Menu;
+struct LayoutItem;
+}  // namespace fo
+
+namespace fo::qt {
+
+// The window of one Form: a dialog whose widgets are made from the form's
+// controls and arranged by the layout the form declares. Controls the
+// layout leaves out stand where the window puts them in twips: inside their
+// frame, or over the list or grid they lie on (an in-place editor stands
+// over the cell it edits, as the view shows that cell now), or at their
+// place in the window. A form without a layout is drawn entirely that way.
+// The menu bar holds the form's visible top menus; invisible ones are its
+// pop-up menus.
+class FormView final : public QDialog {
+public:
+    FormView(Form& form, QWidget* parent);
+    ~FormView() override;
+
+    Form& form() const { return *form_; }
+    ControlBinding* bindingOf(const Control& c) const;
+    QWidget* widgetOf(const Control& c) const;
+    // Shows the pop-up menu `menu` at the mouse; its handlers run before this returns.
+    void popup(Menu& menu);
+    // Ends the window's event loop or hides it; called once the form closed.
+    void finish();
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+    void reject() override;
+    void resizeEvent(QResizeEvent* e) override;
+    void showEvent(QShowEvent* e) override;
+
+private:
+    void addItem(QBoxLayout* into, const LayoutItem& item);
+    QWidget* widgetFor(const LayoutItem& item);
+    bool grows(const LayoutItem& item) const;
+    void buildMenus();
+    void syncMenu(Menu& m);
+    void placeFloating();
+    void place(ControlBinding& b);
+    void syncForm();
+
+    Form* form_;
+    QWidget* content_ = nullptr;
+    std::vector<std::unique_ptr<ControlBinding>> bindings_;
+    std::map<const Control*, ControlBinding*> byControl_;
+    std::set<const Control*> laidOut_;
+    std::map<Menu*, QAction*> menuActions_;
+    std::map<Menu*, QMenu*> menus_;
+    std::vector<int> menuSubscriptions_;
+    int formSubscription_ = 0;
+    bool finished_ = false, placing_ = false, resizing_ = false;
+};
+
+}  // namespace fo::qt

@@ -1,0 +1,183 @@
+#include "qt/ListViewBinding.h"
+
+#include <QAbstractTableModel>
+#include <QHeaderView>
+#include <QScrollBar>
+#include <QTreeView>
+
+#include "qt/Twips.h"
+#include "ui/ListView.h"
+
+namespace fo::qt {
+
+// The rows and columns the view knows of; it learns of changes from
+// notice(), which tells it about appended rows one by one (how lists are
+// filled) and resets it for anything else.
+class ListViewModel final : public QAbstractTableModel {
+public:
+    explicit ListViewModel(ListView& list) : list_(list) {}
+
+    int rowCount(const QModelIndex& parent) const override { return parent.isValid() ? 0 : rows_; }
+    int columnCount(const QModelIndex& parent) const override { return parent.isValid() ? 0 : cols_; }
+
+    QVariant data(const QModelIndex& index, int role) const override {
+        const int r = index.row() + 1, c = index.column() + 1;
+        if (r > list_.itemCount() || c > list_.columnCountOf()) return {};
+        const ListItem& item = list_.item(r);
+        switch (role) {
+        case Qt::DisplayRole: return qs(item.cell(c));
+        case Qt::ForegroundRole: {
+            const int color = item.cellForeColor(c - 1);
+            return color == 0 ? QVariant() : QVariant(toQColor(color));
+        }
+        case Qt::TextAlignmentRole: {
+            const Alignment a = list_.column(c).alignment;
+            return static_cast<int>((a == Alignment::Right ? Qt::AlignRight : a == Alignment::Center ? Qt::AlignHCenter
+                                                                                                  : Qt::AlignLeft) |
+                                    Qt::AlignVCenter);
+        }
+        case Qt::CheckStateRole:
+            if (c == 1 && list_.checkboxes()) return item.checked() ? Qt::Checked : Qt::Unchecked;
+            return {};
+        default: return {};
+        }
+    }
+
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override {
+        if (role != Qt::CheckStateRole || index.column() != 0 || index.row() >= list_.itemCount()) return false;
+        const std::string key = list_.item(index.row() + 1).key();
+        list_.userItemCheck(key, value.toInt() == Qt::Checked);
+        return true;
+    }
+
+    Qt::ItemFlags flags(const QModelIndex& index) const override {
+        Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+        if (index.column() == 0 && list_.checkboxes()) f |= Qt::ItemIsUserCheckable;
+        return f;
+    }
+
+    QVariant headerData(int section, Qt::Orientation o, int role) const override {
+        if (o != Qt::Horizontal || role != Qt::DisplayRole || section >= list_.columnCountOf()) return {};
+        return qs(list_.column(section + 1).text);
+    }
+
+    // Brings the view up to the list's present state.
+    void notice() {
+        const int rows = list_.itemCount(), cols = list_.columnCountOf();
+        if (cols != cols_ || rows < rows_ || rows > rows_ + 1) {
+            beginResetModel();
+            rows_ = rows;
+            cols_ = cols;
+            endResetModel();
+            return;
+        }
+        if (rows == rows_ + 1) {
+            beginInsertRows({}, rows_, rows_);
+            rows_ = rows;
+            endInsertRows();
+        }
+        if (rows_ > 0 && cols_ > 0) emit dataChanged(index(0, 0), index(rows_ - 1, cols_ - 1));
+        if (cols_ > 0) emit headerDataChanged(Qt::Horizontal, 0, cols_ - 1);
+    }
+
+private:
+    ListView& list_;
+    int rows_ = 0, cols_ = 0;
+};
+
+ListViewBinding::ListViewBinding(ListView& list, QWidget* parent)
+    : ControlBinding(list, new QTreeView(parent)), list_(list), model_(new ListViewModel(list)) {
+    QTreeView* v = view();
+    model_->setParent(v);
+    v->setModel(model_);
+    v->setRootIsDecorated(false);
+    v->setUniformRowHeights(true);
+    v->setAllColumnsShowFocus(true);
+    v->setSelectionBehavior(QAbstractItemView::SelectRows);
+    v->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    v->header()->setStretchLastSection(false);
+    v->header()->setSectionsMovable(false);
+    routeKeys(*this, v);
+
+    QObject::connect(v->selectionModel(), &QItemSelectionModel::currentRowChanged, v,
+                     [this](const QModelIndex& current, const QModelIndex&) {
+                         if (syncing() || !current.isValid() || current.row() >= list_.itemCount()) return;
+                         lastFiredRow_ = current.row();
+                         list_.userItemClick(list_.item(current.row() + 1).key());
+                     });
+    // A click on the row that is already current selects nothing new, but
+    // is an item click all the same.
+    QObject::connect(v, &QTreeView::clicked, v, [this](const QModelIndex& index) {
+        const int fired = lastFiredRow_;
+        lastFiredRow_ = -1;
+        if (index.row() == fired || index.row() >= list_.itemCount()) return;
+        list_.userItemClick(list_.item(index.row() + 1).key());
+    });
+    QObject::connect(v, &QTreeView::doubleClicked, v, [this](const QModelIndex& index) {
+        if (index.row() < list_.itemCount()) list_.userItemDblClick(list_.item(index.row() + 1).key());
+    });
+    QObject::connect(v->header(), &QHeaderView::sectionClicked, v, [this](int section) {
+        if (section < list_.columnCountOf() && list_.ColumnClick) list_.ColumnClick(list_.column(section + 1));
+    });
+    QObject::connect(v->header(), &QHeaderView::sectionResized, v, [this](int section, int, int size) {
+        if (syncing() || section >= list_.columnCountOf()) return;
+        QuietGuard quiet(*this);
+        list_.setColumnWidth(section, toTwips(size));
+    });
+    QObject::connect(v->verticalScrollBar(), &QScrollBar::valueChanged, v, [this](int) {
+        if (scrolled) scrolled();
+    });
+    refresh();
+}
+
+ListViewBinding::~ListViewBinding() = default;
+
+QTreeView* ListViewBinding::view() const { return static_cast<QTreeView*>(widget()); }
+
+void ListViewBinding::measureRows() {
+    QTreeView* v = view();
+    const int header = v->header()->isHidden() ? 0 : v->header()->sizeHint().height();
+    int row = list_.itemCount() > 0 ? v->sizeHintForRow(0) : 0;
+    if (row <= 0) row = v->fontMetrics().height() + 4;
+    list_.setRowMetrics(toTwips(header), toTwips(row));
+}
+
+void ListViewBinding::sync() {
+    model_->notice();
+    QTreeView* v = view();
+    for (int i = 1; i <= list_.columnCountOf(); ++i) {
+        const int w = list_.column(i).width;
+        v->setColumnHidden(i - 1, w <= 0);
+        if (w > 0 && v->header()->sectionSize(i - 1) != toPixels(w)) v->header()->resizeSection(i - 1, toPixels(w));
+    }
+    v->setSelectionMode(list_.multiSelect() ? QAbstractItemView::MultiSelection : QAbstractItemView::SingleSelection);
+    ListItem* selected = list_.selectedItem();
+    if (selected) {
+        const QModelIndex index = model_->index(selected->index() - 1, 0);
+        if (v->selectionModel()->currentIndex().row() != index.row())
+            v->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    } else if (v->selectionModel()->hasSelection()) {
+        v->selectionModel()->clear();
+    }
+    measureRows();
+}
+
+QRect ListViewBinding::editorRect(int dx, int dy, int width, int height) const {
+    QTreeView* v = view();
+    // The row the window aimed at from the list's own geometry (item tops
+    // count from the first row), the column from the header widths.
+    const int rowTwips = std::max(1, list_.rowHeight());
+    const int row = (dy - list_.headerHeight() + rowTwips / 4) / rowTwips;
+    int column = -1, x = 0;
+    for (int i = 1; i <= list_.columnCountOf(); ++i) {
+        const int w = std::max(0, list_.column(i).width);
+        if (dx + 15 >= x && dx < x + w) { column = i - 1; break; }
+        x += w;
+    }
+    if (row < 0 || row >= list_.itemCount() || column < 0) return ControlBinding::editorRect(dx, dy, width, height);
+    QRect cell = v->visualRect(model_->index(row, column));
+    cell.moveTopLeft(v->viewport()->mapTo(v, cell.topLeft()));
+    return cell;
+}
+
+}  // namespace fo::qt

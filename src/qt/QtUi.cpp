@@ -1,0 +1,161 @@
+#include "qt/QtUi.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDesktopServices>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QUrl>
+#include <filesystem>
+
+#include "qt/FormView.h"
+#include "qt/PdfBillPrinter.h"
+#include "ui/Form.h"
+
+namespace fo::qt {
+
+bool hasDesktop() {
+    const QString p = QGuiApplication::platformName();
+    return p != QLatin1String("offscreen") && p != QLatin1String("minimal");
+}
+
+std::string defaultPrintFolder() {
+    return (std::filesystem::path(defaultExportFolder()) / "feeoffice-receipts").string();
+}
+
+QtUi::QtUi() = default;
+
+QtUi::~QtUi() {
+    for (auto& [form, view] : views_) delete view;
+    if (hasUiServices() && &ui() == this) setUiServices(nullptr);
+    if (cursorOverridden_) QApplication::restoreOverrideCursor();
+}
+
+void QtUi::install() { setUiServices(this); }
+
+QWidget* QtUi::ownerWindow() const {
+    if (QWidget* modal = QApplication::activeModalWidget()) return modal;
+    if (QWidget* active = QApplication::activeWindow()) return active;
+    return mainWindow_;
+}
+
+MsgAnswer QtUi::msgBox(const std::string& text, MsgButtons buttons, MsgIcon icon, const std::string& title) {
+    QMessageBox::Icon qicon = QMessageBox::NoIcon;
+    switch (icon) {
+    case MsgIcon::Critical: qicon = QMessageBox::Critical; break;
+    case MsgIcon::Question: qicon = QMessageBox::Question; break;
+    case MsgIcon::Exclamation: qicon = QMessageBox::Warning; break;
+    case MsgIcon::Information: qicon = QMessageBox::Information; break;
+    case MsgIcon::None: break;
+    }
+    QMessageBox::StandardButtons qbuttons = QMessageBox::Ok;
+    switch (buttons) {
+    case MsgButtons::OK: qbuttons = QMessageBox::Ok; break;
+    case MsgButtons::OKCancel: qbuttons = QMessageBox::Ok | QMessageBox::Cancel; break;
+    case MsgButtons::YesNo: qbuttons = QMessageBox::Yes | QMessageBox::No; break;
+    case MsgButtons::YesNoCancel: qbuttons = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel; break;
+    }
+    // A message box always shows the normal pointer, whatever wait is open.
+    const bool busy = cursorOverridden_;
+    if (busy) QApplication::setOverrideCursor(Qt::ArrowCursor);
+    QMessageBox box(qicon, title.empty() ? QApplication::applicationDisplayName() : qs(title), qs(text), qbuttons,
+                    ownerWindow());
+    box.setObjectName(QStringLiteral("msgBox"));
+    const int answer = box.exec();
+    if (busy) QApplication::restoreOverrideCursor();
+    switch (answer) {
+    case QMessageBox::Yes: return MsgAnswer::Yes;
+    case QMessageBox::No: return MsgAnswer::No;
+    case QMessageBox::Cancel: return MsgAnswer::Cancel;
+    case QMessageBox::Ok: return MsgAnswer::OK;
+    default:
+        // Closed with the title bar: the box's escape button's answer.
+        return buttons == MsgButtons::YesNo ? MsgAnswer::No : buttons == MsgButtons::OK ? MsgAnswer::OK : MsgAnswer::Cancel;
+    }
+}
+
+void QtUi::showForm(Form& form, bool modal) {
+    FormView*& view = views_[&form];
+    if (!view) view = new FormView(form, ownerWindow());
+    if (!modal) {
+        view->show();
+        view->raise();
+        return;
+    }
+    view->setWindowModality(Qt::ApplicationModal);
+    view->exec();
+    // The window's loop ended some other way: close the form as the close box would.
+    if (form.isLoaded() && form.isShown() && !form.unload()) form.hide();
+    auto it = views_.find(&form);
+    if (it != views_.end() && it->second == view) {
+        FormView* done = it->second;
+        views_.erase(it);
+        delete done;
+    }
+}
+
+void QtUi::formClosed(Form& form) {
+    auto it = views_.find(&form);
+    if (it == views_.end()) return;
+    FormView* view = it->second;
+    if (view->isModal()) {
+        // showForm deletes it once its loop has returned.
+        view->finish();
+        return;
+    }
+    views_.erase(it);
+    view->finish();
+    view->deleteLater();
+}
+
+void QtUi::popupMenu(Form& form, Menu& menu, int, int) {
+    if (FormView* v = viewOf(form)) v->popup(menu);
+}
+
+void QtUi::sendTab() {
+    for (auto& [form, view] : views_)
+        if (view->isActiveWindow()) const_cast<Form*>(form)->tabForward();
+}
+
+void QtUi::doEvents() { QCoreApplication::processEvents(); }
+
+void QtUi::clipboardClear() { QGuiApplication::clipboard()->clear(); }
+void QtUi::clipboardSetText(const std::string& text) { QGuiApplication::clipboard()->setText(qs(text)); }
+std::string QtUi::clipboardText() { return ss(QGuiApplication::clipboard()->text()); }
+
+std::string QtUi::exportFolder() { return defaultExportFolder(); }
+
+void QtUi::exported(const std::string& path) {
+    if (notify) notify("已导出：" + path);
+}
+
+void QtUi::openDocument(const std::string& path) {
+    if (hasDesktop()) QDesktopServices::openUrl(QUrl::fromLocalFile(qs(path)));
+}
+
+void QtUi::printed(const std::string& path) {
+    if (notify) notify("已打印：" + path);
+}
+
+std::string QtUi::printFolder() const { return printFolder_.empty() ? defaultPrintFolder() : printFolder_; }
+
+std::unique_ptr<BillPrinter> QtUi::newBillPrinter() {
+    return std::make_unique<PdfBillPrinter>(printFolder(), askForPrinter_ && hasDesktop());
+}
+
+FormView* QtUi::viewOf(const Form& form) const {
+    auto it = views_.find(&form);
+    return it == views_.end() ? nullptr : it->second;
+}
+
+void QtUi::waitCursorChanged(bool busy) {
+    if (busy && !cursorOverridden_) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        cursorOverridden_ = true;
+    } else if (!busy && cursorOverridden_) {
+        QApplication::restoreOverrideCursor();
+        cursorOverridden_ = false;
+    }
+}
+
+}  // namespace fo::qt

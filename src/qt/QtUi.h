@@ -1,0 +1,73 @@
+#pragma once
+#include <functional>
+#include <map>
+#include <string>
+
+#include "ui/UiServices.h"
+
+class QWidget;
+
+namespace fo::qt {
+
+class FormView;
+
+// The Qt binding of the user-interface services: forms become dialogs
+// (modal ones run their own event loop and return when the form closes),
+// message boxes are QMessageBoxes with the caller's title, text and icon,
+// the wait cursor is the application's override cursor, the clipboard is
+// the desktop's, and receipts print to PDF (and, when asked, to a printer).
+class QtUi final : public UiServices {
+public:
+    QtUi();
+    ~QtUi() override;
+    // Makes this the binding in force (and the message service).
+    void install();
+
+    MsgAnswer msgBox(const std::string& text, MsgButtons buttons, MsgIcon icon, const std::string& title) override;
+    void showForm(Form& form, bool modal) override;
+    void formClosed(Form& form) override;
+    void popupMenu(Form& form, Menu& menu, int x, int y) override;
+    void sendTab() override;
+    void doEvents() override;
+
+    void clipboardClear() override;
+    void clipboardSetText(const std::string& text) override;
+    std::string clipboardText() override;
+
+    std::string exportFolder() override;
+    void exported(const std::string& path) override;
+    void openDocument(const std::string& path) override;
+    void printed(const std::string& path) override;
+    std::unique_ptr<BillPrinter> newBillPrinter() override;
+
+    // The dialog showing `form`; nullptr when it is not shown.
+    FormView* viewOf(const Form& form) const;
+    // The window new dialogs and message boxes belong to.
+    void setMainWindow(QWidget* w) { mainWindow_ = w; }
+    // Where receipts are saved; the user's print folder unless set.
+    void setPrintFolder(std::string folder) { printFolder_ = std::move(folder); }
+    std::string printFolder() const;
+    // Offer each receipt to a printer as well (a print dialog).
+    void setAskForPrinter(bool v) { askForPrinter_ = v; }
+    // Told of exports and printed receipts (the status bar shows them).
+    std::function<void(const std::string&)> notify;
+
+protected:
+    void waitCursorChanged(bool busy) override;
+
+private:
+    QWidget* ownerWindow() const;
+
+    std::map<const Form*, FormView*> views_;
+    QWidget* mainWindow_ = nullptr;
+    std::string printFolder_;
+    bool askForPrinter_ = false, cursorOverridden_ = false;
+};
+
+// The user's print folder: $XDG_DOCUMENTS_DIR (or ~/Documents, else home),
+// then "feeoffice-receipts".
+std::string defaultPrintFolder();
+// True when the platform draws on a real screen (not offscreen or minimal).
+bool hasDesktop();
+
+}  // namespace fo::qt
