@@ -9,6 +9,7 @@
 
 #include "host/Dues.h"
 #include "host/HostSettings.h"
+#include "host/IniFile.h"
 #include "host/SqlText.h"
 #include "host/UserSettingsStore.h"
 #include "host/api/ModuleGlobals.h"
@@ -204,6 +205,14 @@ void ReferenceHost::installInModuleGlobals() {
         return std::unique_ptr<DbInfo>(std::make_unique<ReferenceDbInfo>(identity, counters));
     };
     globals().settingsStore = settingsStore();
+    globals().settingsFileReader = [](const std::string& file, const std::string& section, const std::string& key) {
+        // The module names the file relative to the application folder ("\DefaultUser.ini").
+        std::string name = file;
+        while (!name.empty() && (name.front() == '\\' || name.front() == '/')) name.erase(0, 1);
+        std::optional<IniFile> ini = name == "DefaultUser.ini" ? IniFile::findDefaultUser()
+                                                               : IniFile::load(userConfigDir() + "/feeoffice/" + name);
+        return ini ? ini->get(section, key) : std::string();
+    };
 }
 
 }  // namespace fo

@@ -23,4 +23,10 @@ bool settingOn(const std::string& key) {
     return globals().settings && globals().settings->isOn(key);
 }
 
+std::string readSettingsFile(const std::string& file, const std::string& section,
+                             const std::string& key) {
+    const auto& reader = globals().settingsFileReader;
+    return reader ? reader(file, section, key) : std::string();
+}
+
 }  // namespace fo

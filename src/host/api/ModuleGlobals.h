@@ -22,6 +22,11 @@ struct ModuleGlobals {
     std::shared_ptr<PeriodObject> feePeriod;       // objYfAndTerm
     std::function<std::unique_ptr<DbInfo>()> newDbInfo;
     std::shared_ptr<SettingsStore> settingsStore;
+    // The settings-file reader of the sibling library: the value of `key` in
+    // `section` of the settings file `file` (as "\DefaultUser.ini", relative
+    // to the application folder); "" when the file or key is missing.
+    std::function<std::string(const std::string& file, const std::string& section,
+                              const std::string& key)> settingsFileReader;
 };
 
 ModuleGlobals& globals();
@@ -33,5 +38,8 @@ std::unique_ptr<DbInfo> newDbInfo();
 HostSystem& gRun();
 // On when the setting's value is "1"; off when unknown or no collection.
 bool settingOn(const std::string& key);
+// Reads the settings file through the host's reader; "" when none is registered.
+std::string readSettingsFile(const std::string& file, const std::string& section,
+                             const std::string& key);
 
 }  // namespace fo
