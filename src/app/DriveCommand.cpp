@@ -18,6 +18,9 @@
 #include "host/ReferenceHost.h"
 #include "host/UserSettingsStore.h"
 #include "host/api/ModuleGlobals.h"
+#include "reduction/frmjmjlML.h"
+#include "reduction/frmjmjlNew.h"
+#include "students/frmXSsel.h"
 #include "ui/FormInstance.h"
 #include "ui/FormRegistry.h"
 #include "ui/HeadlessUi.h"
@@ -86,6 +89,11 @@ std::optional<DriveOptions> parse(const Args& args) {
 void registerModuleWindows(FormRegistry& registry, cLsBILLhead& bill) {
     registerUiWindows(registry);
     (void)bill;
+    registry.addWindow<frmjmjlNew>("frmjmjlNew");
+    registry.addWindow<frmjmjlML>("frmjmjlML");
+    registry.addWindow<frmXSsel>("frmXSsel");
+    // The single-student reduction window, as the entry object opens it.
+    registry.addEntry("ShowJMJL", [] { formInstance<frmjmjlNew>()->showModal(); });
 }
 
 int drive(const DriveOptions& o, std::istream& script) {

@@ -1,0 +1,205 @@
+#include "reduction/frmjmjlML.h"
+
+#include "db/DbError.h"
+#include "host/api/MessageService.h"
+#include "host/api/ModuleGlobals.h"
+#include "reduction/JmjlStatements.h"
+#include "ui/mdl1.h"
+
+namespace fo {
+namespace {
+
+std::string trim(const std::string& s) {
+    const auto b = s.find_first_not_of(' ');
+    if (b == std::string::npos) return {};
+    return s.substr(b, s.find_last_not_of(' ') - b + 1);
+}
+
+// Releases a transaction connection after a posting went wrong or was refused.
+void dropTransaction(ConnectionPtr& trCn) {
+    if (!trCn) return;
+    try {
+        if (trCn->inTransaction()) trCn->rollbackTrans();
+        trCn->close();
+    } catch (const std::exception&) {
+        // Closing the connection rolls back whatever is left.
+    }
+    trCn.reset();
+}
+
+}  // namespace
+
+frmjmjlML::frmjmjlML() : Form("frmjmjlML") {
+    setCaption("减免管理");
+    resize(12000, 7200);
+    Label1.move(120, 150, 900, 300);
+    DTPfrom.move(1020, 120, 1500, 300);
+    DTPto.move(2600, 120, 1500, 300);
+    Label3.move(4300, 150, 500, 300);
+    cmbBJ.move(4800, 120, 1600, 300);
+    cmbBJ.setStyle(ComboBox::Style::DropDownList);
+    Label4.move(6600, 150, 1000, 300);
+    txtXh.move(7600, 120, 1600, 300);
+    CMDfind.move(9400, 90, 1000, 375);
+    lvwML.move(120, 600, 8200, 5800);
+    lvwMx.move(8400, 600, 3400, 5800);
+    cmdCancel.move(8400, 6500, 1500, 375);
+    cmdExit.move(10300, 6500, 1500, 375);
+
+    CMDfind.Click = [this] { initData(nullptr); };
+    lvwML.ItemClick = [this](ListItem& i) { lvwML_ItemClick(i); };
+    cmdCancel.Click = [this] { cmdCancel_Click(); };
+    cmdExit.Click = [this] {
+        if (cn_) cn_->close();
+        unload();
+    };
+
+    using namespace layout;
+    setLayout(column({row({ctl(Label1), ctl(DTPfrom), ctl(DTPto), ctl(Label3), ctl(cmbBJ), ctl(Label4), ctl(txtXh),
+                           ctl(CMDfind), stretch()}),
+                      splitter({ctl(lvwML), ctl(lvwMx)}),
+                      row({stretch(), ctl(cmdCancel), ctl(cmdExit)})}));
+}
+
+void frmjmjlML::Form_Load() {
+    HostSystem& run = gRun();
+    const DateTime today = DateTime::today();
+    DTPfrom.setValue(DateTime{today.year, today.month, 1});
+    DTPto.setValue(today);
+    cn_ = run.pGetCN();
+    cmbBJ.Clear();
+    cmbBJ.AddItem("");
+    for (RecordsetPtr rs = cn_->execute("select id,mc from kdw_bj order by mc"); rs && !rs->eof(); rs->moveNext()) {
+        cmbBJ.AddItem(rs->field("mc").toText());
+        cmbBJ.setItemData(cmbBJ.NewIndex(), static_cast<long>(rs->field("id").toInt()));
+    }
+
+    jmjl::ListFilter f;
+    f.categoryCondition = run.getXSLBlistInSQL("b.lb1");
+    f.dateFrom = DTPfrom.value();
+    f.dateTo = DTPto.value();
+    f.onLoad = true;
+    lastQuery_ = jmjl::recordsQuery(isSqlServer(run.SQL_access()), f);
+    RecordsetPtr rs = cn_->execute(lastQuery_);
+    lvwML.clearColumns();
+    for (std::size_t i = 1; rs && i < rs->fieldCount(); ++i) {
+        const std::string& name = rs->fieldInfo(i).name;
+        lvwML.addColumn("k" + name, name, 1200);
+    }
+    if (rs) fill(*rs);
+    run.LvwGetColumnWidth(lvwML, "", name());
+    lvwMx.addColumn("k项目", "项目", 1800);
+    lvwMx.addColumn("k减免金额", "减免金额", 1200, Alignment::Right);
+}
+
+void frmjmjlML::Form_Unload(int&) {
+    gRun().LvwSaveColumnWidth(lvwML, "", name());
+    if (cn_) cn_->close();
+    cn_.reset();
+}
+
+void frmjmjlML::initData(RecordsetPtr rs) {
+    if (!rs) {
+        HostSystem& run = gRun();
+        jmjl::ListFilter f;
+        f.categoryCondition = run.getXSLBlistInSQL("b.lb1");
+        f.dateFrom = DTPfrom.value();
+        f.dateTo = DTPto.value();
+        if (!trim(cmbBJ.text()).empty() && cmbBJ.ListIndex() >= 0)
+            f.classId = std::to_string(cmbBJ.ItemData(cmbBJ.ListIndex()));
+        f.student = trim(txtXh.text());
+        lastQuery_ = jmjl::recordsQuery(isSqlServer(run.SQL_access()), f);
+        rs = cn_->execute(lastQuery_);
+    }
+    if (rs) fill(*rs);
+}
+
+void frmjmjlML::fill(Recordset& rs) {
+    lvwML.clearItems();
+    lvwMx.clearItems();
+    for (; !rs.eof(); rs.moveNext()) {
+        ListItem& line = lvwML.addItem("k" + rs.field(std::size_t{0}).toText(), rs.field(std::size_t{1}).toText());
+        for (std::size_t i = 2; i < rs.fieldCount(); ++i) {
+            const Value v = rs.field(i);
+            line.setSubItem(static_cast<int>(i - 1), v.isNull() ? std::string() : v.toText());
+        }
+    }
+}
+
+void frmjmjlML::lvwML_ItemClick(ListItem& item) {
+    lvwMx.clearItems();
+    RecordsetPtr rs = cn_->execute(jmjl::recordItemsQuery(item.key().substr(1)));
+    for (int n = 1; rs && !rs->eof(); rs->moveNext(), ++n) {
+        ListItem& line = lvwMx.addItem("k" + std::to_string(n), rs->field("mc").toText());
+        line.setSubItem(1, rs->field("jmje").toText());
+    }
+}
+
+void frmjmjlML::cmdCancel_Click() {
+    ListItem* selected = lvwML.selectedItem();
+    if (!selected) return;
+    if (msgBox(jmjl::cancelConfirmation(), MsgButtons::YesNo, MsgIcon::Critical, "警告！") != MsgAnswer::Yes) return;
+    bool ok = false;
+    CancelMonthJM(selected->key().substr(1), ok);
+}
+
+void frmjmjlML::CancelMonthJM(const std::string& id, bool& ok) {
+    ok = false;
+    HostSystem& run = gRun();
+    gMOpen();
+    ConnectionPtr trCn;
+    try {
+        auto dbInfo = newDbInfo();
+        const std::string operatorName = dbInfo->UserName();
+        trCn = run.pgettrcn();
+        gMOpen();
+        const std::string billNo = dbInfo->NextBillNo("QXJM");
+        const std::string newId = dbInfo->NextId("INandOutML", 1);
+        trCn->beginTrans();
+        const DateTime now = DateTime::now();
+        trCn->execute(jmjl::mirrorRecordInsert(billNo, newId, now, operatorName, run.gUserid(), id));
+        trCn->execute(jmjl::mirrorItemsInsert(newId, id));
+
+        // What the reduction split off, as last committed, read beside the
+        // open transaction (which has written only the mirror so far).
+        RecordsetPtr later;
+        {
+            const std::string& link = globals().transLinkString;
+            ConnectionPtr reader = openConnection(link.empty() ? run.gLinkString() : link);
+            later = reader->execute(jmjl::laterOperationCheck(id));
+            reader->close();
+        }
+        if (later && !later->eof() &&
+            (later->field("sfjlid").toInt() != 0 || later->field("jmjlid").toInt() != 0)) {
+            later->close();
+            msgBox(jmjl::reverseOrderRefusal(), MsgButtons::OK, MsgIcon::Exclamation, "警告！");
+            dropTransaction(trCn);
+            gMclose();
+            gMclose();
+            return;
+        }
+        if (later) later->close();
+        for (const std::string& sql : jmjl::arrearsRestore(id)) trCn->execute(sql);
+        trCn->commitTrans();
+        trCn->close();
+        trCn.reset();
+    } catch (const std::exception& e) {
+        // Any failing statement takes the whole cancellation back.
+        dropTransaction(trCn);
+        gMclose();
+        gMclose();
+        const DbError* db = dynamic_cast<const DbError*>(&e);
+        msgBox(std::string("操作失败！") + jmjl::CRLF + (db ? db->description() : std::string(e.what())),
+               MsgButtons::OK, MsgIcon::Exclamation, "警告！");
+        return;
+    }
+    lvwMx.clearItems();
+    gMclose();
+    gMclose();
+    ok = true;
+    msgBox("操作成功！");
+    if (ListItem* selected = lvwML.selectedItem(); selected && selected->key() == "k" + id)
+        lvwML.removeItem(selected->index());
+}
+
+}  // namespace fo

@@ -1,0 +1,55 @@
+#pragma once
+#include <string>
+
+#include "db/Connection.h"
+#include "ui/CommandButton.h"
+#include "ui/ComboBox.h"
+#include "ui/DatePicker.h"
+#include "ui/Form.h"
+#include "ui/Label.h"
+#include "ui/ListView.h"
+#include "ui/TextBox.h"
+
+namespace fo {
+
+// The reductions still in force ("减免管理"), the items of the selected one,
+// and its cancellation. A cancellation never touches the reduction record:
+// it books a mirror record ("QXJM", ysfjlid = the reduction) and reopens the
+// arrears the reduction settled, but only while no later payment or
+// reduction rests on its remainder rows.
+class frmjmjlML : public Form {
+public:
+    frmjmjlML();
+
+    Label Label1{*this, "Label1", "减免日期"};
+    DatePicker DTPfrom{*this, "DTPfrom"};
+    DatePicker DTPto{*this, "DTPto"};
+    Label Label3{*this, "Label3", "班级"};
+    ComboBox cmbBJ{*this, "cmbBJ"};
+    Label Label4{*this, "Label4", "学号、姓名"};
+    TextBox txtXh{*this, "txtXh"};
+    CommandButton CMDfind{*this, "CMDfind", "查询"};
+    ListView lvwML{*this, "lvwML"};
+    ListView lvwMx{*this, "lvwMx"};
+    CommandButton cmdCancel{*this, "cmdCancel", "取消减免"};
+    CommandButton cmdExit{*this, "cmdExit", "关闭"};
+
+    // Cancels the reduction record `id`; `ok` tells whether it was cancelled.
+    void CancelMonthJM(const std::string& id, bool& ok);
+    // Fills lvwML from `rs`, or from the list query of the filters when null.
+    void initData(RecordsetPtr rs);
+
+protected:
+    void Form_Load() override;
+    void Form_Unload(int& cancel) override;
+
+private:
+    void fill(Recordset& rs);
+    void lvwML_ItemClick(ListItem& item);
+    void cmdCancel_Click();
+
+    ConnectionPtr cn_;
+    std::string lastQuery_;
+};
+
+}  // namespace fo

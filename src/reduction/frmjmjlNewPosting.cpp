@@ -1,0 +1,183 @@
+// Posting a reduction from the window: validation, confirmation, the record
+// with its items and the settlement of the arrears it covers, in one
+// transaction.
+#include "db/DbError.h"
+#include "host/api/MessageService.h"
+#include "host/api/ModuleGlobals.h"
+#include "reduction/JmjlStatements.h"
+#include "reduction/frmjmjlNew.h"
+#include "ui/frmMsg.h"
+#include "ui/mdl1.h"
+
+namespace fo {
+namespace {
+
+std::string trim(const std::string& s) {
+    const auto b = s.find_first_not_of(' ');
+    if (b == std::string::npos) return {};
+    return s.substr(b, s.find_last_not_of(' ') - b + 1);
+}
+
+// An item reduced by more than it owes: the warning was shown, the posting
+// goes back with an empty description.
+struct OverReduction {};
+
+// Everything after the confirmation goes back whole: normal pointer, the
+// transaction rolled back and its connection dropped, then the message.
+void postingFailed(ConnectionPtr& trCn, const std::string& description) {
+    gMclose();
+    if (trCn) {
+        try {
+            if (trCn->inTransaction()) trCn->rollbackTrans();
+            trCn->close();
+        } catch (const std::exception&) {
+            // The connection is going away; closing it rolls back whatever is left.
+        }
+        trCn.reset();
+    }
+    msgBox(jmjl::postingFailure(description), MsgButtons::OK, MsgIcon::Exclamation, "提示");
+}
+
+}  // namespace
+
+bool frmjmjlNew::CanAdd() {
+    if (trim(txtXh.text()).empty()) {
+        msgBox("请选择学生！", MsgButtons::OK, MsgIcon::Information, "警告");
+        return false;
+    }
+    if (!cmd_ok.enabled()) return false;
+    if (trim(CMB_sflx.text()).empty()) {
+        msgBox("请您选择收费类型！", MsgButtons::OK, MsgIcon::Exclamation, "警告");
+        return false;
+    }
+    if (trim(Lbl_mc.caption()).empty()) {
+        msgBox("请您选择学生", MsgButtons::OK, MsgIcon::Exclamation, "警告");
+        return false;
+    }
+    if (trim(txtJmyy.text()).empty()) {
+        txtJmyy.SetFocus();
+        msgBox("请输入减免原因！", MsgButtons::OK, MsgIcon::Information, "警告！");
+        return false;
+    }
+    if (leadingNumber(lblSumProject.caption()).isZero()) {
+        msgBox("本次减免无效。原因：减免合计为０", MsgButtons::OK, MsgIcon::Exclamation, "警告");
+        return false;
+    }
+    return true;
+}
+
+void frmjmjlNew::ToAdd() {
+    HostSystem& run = gRun();
+    auto period = run.pFindJzDate();
+    strYf_ = period->getYfFromDate(DTP_jmrq.dateText());
+    period->setDdateFromYF(strYf_);
+    const std::string sfyf = settingOn("chkNotLimitJZ") ? period->monthQf() : run.CurrentYf();
+
+    gMOpen();
+    if (frmMsg::ask("请确认！", jmjl::confirmationText(txtXh.text(), Lbl_mc.caption(), Lbl_jmhj.caption())) != 1) {
+        gMclose();
+        return;
+    }
+
+    gMOpen();
+    ConnectionPtr trCn;
+    try {
+        trCn = run.pgettrcn();
+        jmjl::RecordValues record;
+        record.djbh = run.pGetBillNum("JM");
+        std::string settlement;
+        trCn->beginTrans();
+        record.id = run.pGetMaxId("INandOutML");
+        record.sfrq = DTP_jmrq.dateText();
+        record.sflxid = std::to_string(CMB_sflx.ItemData(CMB_sflx.ListIndex()));
+        record.xsid = Lbl_mc.tag();
+        record.bjmc = lblBj.caption();
+        record.jmje = Lbl_jmhj.caption();
+        record.jmyy = trim(txtJmyy.text());
+        record.rq = DateTime::now();
+        record.operid = run.gUserid();
+        record.sfyf = sfyf;
+        record.skr = run.gusername();
+        trCn->execute(jmjl::recordInsert(record));
+
+        for (int r = 1; r < MSFlexGrid1.rows(); ++r) {
+            const Currency amount = leadingNumber(MSFlexGrid1.textMatrix(r, ColJm));
+            if (amount.isZero()) continue;
+            jmjl::ItemValues item;
+            item.sfxmid = MSFlexGrid1.textMatrix(r, ColItemId);
+            item.jmje = amount;
+            item.ysje = leadingNumber(MSFlexGrid1.textMatrix(r, ColYs));
+            item.feeTermName = trim(MSFlexGrid1.textMatrix(r, ColTerm));
+            item.cqts = leadingNumber(MSFlexGrid1.textMatrix(r, ColDays));
+            settlement += "," + jmjl::settlementEntry(MSFlexGrid1.textMatrix(r, ColQfyf), item.sfxmid, amount);
+            if (amount > item.ysje) {
+                msgBox(jmjl::overReductionWarning(MSFlexGrid1.textMatrix(r, ColName), item.ysje), MsgButtons::OK,
+                       MsgIcon::Information, "警告！");
+                throw OverReduction{};
+            }
+            trCn->execute(jmjl::itemInsert(record.id, item));
+        }
+        if (!settlement.empty()) settlement.erase(0, 1);
+        toUpdateHis(record.xsid, settlement, *trCn, record.id);
+        trCn->commitTrans();
+        trCn->close();
+        trCn.reset();
+    } catch (const OverReduction&) {
+        postingFailed(trCn, {});
+        return;
+    } catch (const DbError& e) {
+        postingFailed(trCn, e.description());
+        return;
+    } catch (const std::exception& e) {
+        postingFailed(trCn, e.what());
+        return;
+    }
+
+    LBLdjbh.setCaption("");
+    gMclose();
+    msgBox(jmjl::postingSuccess(Lbl_mc.caption(), lblSumProject.caption()), MsgButtons::OK, MsgIcon::Information,
+           "提示");
+    Sclear();
+    txtFind.SetFocus();
+}
+
+void frmjmjlNew::toUpdateHis(const std::string& xsId, const std::string& strYfXmidJe, Connection& varCn,
+                             const std::string& recordId) {
+    const jmjl::SettlementList list = jmjl::parseSettlementList(strYfXmidJe);
+    if (list.months.empty()) return;
+    HostSystem& run = gRun();
+
+    // The open rows as last committed, read on a connection of their own: the
+    // posting transaction holds the write lock, and this read must neither
+    // join it nor wait for it.
+    RecordsetPtr open;
+    {
+        const std::string& link = globals().transLinkString;
+        ConnectionPtr reader = openConnection(link.empty() ? run.gLinkString() : link);
+        open = reader->execute(jmjl::openArrearsQuery(xsId, list.months));
+        reader->close();
+    }
+    for (; open && !open->eof(); open->moveNext()) {
+        const std::string qfkid = open->field("qfkid").toText();
+        const std::string qfyf = open->field("qfyf").toText();
+        const std::string rowXsid = open->field("xsid").toText();
+        // Every entry goes to every row; an item the row lacks updates nothing.
+        for (const auto& item : list.items) varCn.execute(jmjl::itemReductionUpdate(item, qfkid, xsId));
+
+        // The sums see the updates above only on the transaction's connection.
+        const bool sqlServer = isSqlServer(run.SQL_access());
+        RecordsetPtr sums = varCn.execute(jmjl::cappedSumQuery(sqlServer, qfkid, xsId));
+        const Currency capped = sums && !sums->eof() ? sums->field(std::size_t{0}).toCurrency() : Currency();
+        const Currency owed = sums && !sums->eof() ? sums->field(std::size_t{1}).toCurrency() : Currency();
+        varCn.execute(jmjl::closeArrearsRow(sqlServer, capped, recordId, DateTime::now(), qfkid, xsId));
+        if (capped < owed) {
+            const std::string successor = run.pGetMaxId("qfhzb");
+            varCn.execute(jmjl::remainderInsert(isSqlServer(run.SQL_access()), successor, qfyf, rowXsid,
+                                                owed - capped, qfkid, run.gUserid(), DateTime::now()));
+            varCn.execute(jmjl::remainderItemsCopy(successor, qfkid, rowXsid));
+        }
+    }
+    if (open) open->close();
+}
+
+}  // namespace fo
