@@ -1,0 +1,64 @@
+#pragma once
+#include <memory>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "host/DemoSchool.h"
+#include "host/Operators.h"
+#include "host/ReferenceHost.h"
+#include "host/api/ModuleGlobals.h"
+#include "support/Dialects.h"
+#include "support/Query.h"
+#include "support/TempDir.h"
+#include "ui/FormInstance.h"
+#include "ui/HeadlessUi.h"
+#include "ui/UiFixture.h"
+
+namespace fo::test {
+
+// A demo fee office of its own per test, in the dialect of the parameter,
+// worked through the headless binding: the reference host is handed to the
+// module as at start-up, layout settings go to a map and files to a scratch
+// folder. The open month is 2026-10; earlier months are carried over.
+class DemoOfficeTest : public DialectTest {
+protected:
+    void SetUp() override {
+        saved_ = globals();
+        dbPath = dir.file("demo.db");
+        writeDemoSchool(dbPath, DemoOptions{24, 1, "2026-10-15"});
+        ui.install();
+        ui.setExportFolder(dir.file("out"));
+        store = std::make_shared<MapSettingsStore>();
+        actAs(Operators::BuiltInId);
+        cn = openConnection(sqliteConnectionString(dbPath));
+    }
+    void TearDown() override {
+        ui.setModalRunner([](Form& f) { f.unload(); });
+        FormInstances::releaseAll();
+        globals() = saved_;
+    }
+
+    // The module works for operator `userId` from now on.
+    void actAs(int userId) {
+        host = std::make_shared<ReferenceHost>(dbPath, dialectCode(), userId);
+        host->installInModuleGlobals();
+        globals().settingsStore = store;
+        globals().host = host;
+        globals().transLinkString = host->newDbInfo()->LinkString();
+        globals().settings = host->loadSettings();
+        globals().feePeriod = host->pFindJzDate();
+    }
+
+    std::string text(const std::string& sql) { return scalar(*cn, sql).toText(); }
+
+    ModuleGlobals saved_;
+    TempDir dir;
+    std::string dbPath;
+    HeadlessUi ui;
+    std::shared_ptr<MapSettingsStore> store;
+    std::shared_ptr<ReferenceHost> host;
+    ConnectionPtr cn;
+};
+
+}  // namespace fo::test

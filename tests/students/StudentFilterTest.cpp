@@ -1,0 +1,156 @@
+// The student-category tree, the width routines of the student lists and the
+// statement the student filter composes, on a demo fee office in both dialects.
+#include <gtest/gtest.h>
+
+#include "students/DemoOfficeTest.h"
+#include "students/frmCommFind.h"
+#include "students/kdwForm.h"
+#include "ui/ListView.h"
+
+namespace fo::test {
+namespace {
+
+class StudentFilter : public DemoOfficeTest {
+protected:
+    std::shared_ptr<frmCommFind> loaded() {
+        auto f = formInstance<frmCommFind>();
+        f->load();
+        return f;
+    }
+    std::string accepted(frmCommFind& f) {
+        f.cmdSure.userClick();
+        EXPECT_FALSE(f.isLoaded());
+        return f.result();
+    }
+    std::vector<std::string> treeKeys(frmCommFind& f) {
+        std::vector<std::string> keys;
+        for (TreeNode* n : f.TreeView1.treeOrder()) keys.push_back(n->key() + ":" + std::to_string(n->image()));
+        return keys;
+    }
+    long matches(const std::string& statement) {
+        return scalar(*cn, "select count(*) from kdw_xs where id in(" + statement + ")").toInt();
+    }
+};
+
+TEST_P(StudentFilter, TheCategoryTreeShowsAClerkOnlyHisFirstLevelCategoriesAndAllBelowThem) {
+    cn->execute("insert into kdw_xslx(id,parentid,mc) values(900,999,'无上级')");
+    auto f = loaded();
+    EXPECT_EQ(treeKeys(*f), (std::vector<std::string>{"k0:1", "k1:2", "k11:3", "k111:4", "k112:4", "k12:3", "k121:4",
+                                                      "k122:4", "k2:2", "k21:3", "k211:4", "k212:4"}));
+    EXPECT_EQ(f->TreeView1.findNode("k0")->text(), "学生类别");
+    EXPECT_TRUE(f->TreeView1.findNode("k0")->expanded());
+    EXPECT_FALSE(f->TreeView1.findNode("k1")->expanded());
+    f->cmdExit.userClick();
+
+    actAs(3);  // 李出纳 may see 托管幼儿 only
+    f = loaded();
+    EXPECT_EQ(treeKeys(*f), (std::vector<std::string>{"k0:1", "k2:2", "k21:3", "k211:4", "k212:4"}));
+}
+
+TEST_P(StudentFilter, AcceptingNothingGivesTheBareStatementAndCancellingGivesNothing) {
+    auto f = loaded();
+    EXPECT_EQ(accepted(*f), "select id from kdw_xs where 1=1");
+    EXPECT_EQ(matches(f->result()), 24);
+
+    f = loaded();
+    f->txtXh.userSetText("2026");
+    f->cmdExit.userClick();
+    EXPECT_EQ(f->result(), "");
+}
+
+TEST_P(StudentFilter, CheckingACategoryTakesItsDirectSubCategoriesIntoTheSecondList) {
+    auto f = loaded();
+    ASSERT_TRUE(f->TreeView1.userNodeCheck("k1", true));
+    EXPECT_FALSE(f->TreeView1.findNode("k111")->checked());
+    ASSERT_TRUE(f->TreeView1.userNodeCheck("k211", true));
+    const std::string s = accepted(*f);
+    EXPECT_EQ(s, "select id from kdw_xs where 1=1 and lb1 in(1) and lb2 in(11,12) and lb in(211)");
+    EXPECT_EQ(matches(s), scalar(*cn, "select count(*) from kdw_xs where lb1=1 and lb=211").toInt());
+}
+
+TEST_P(StudentFilter, ClassFeeTypeNumberAndNameConditionsRunAsComposed) {
+    auto f = loaded();
+    ASSERT_TRUE(f->Cmb_bjmc.userSelect("中班一班"));
+    ASSERT_TRUE(f->CMB_sflx.userSelect("全日制"));
+    f->txtXh.userSetText("2025");
+    f->OptPart.userClick();
+    std::string s = accepted(*f);
+    EXPECT_EQ(s, "select id from kdw_xs where 1=1 and bjid=3 and sflxid=1and xh like '%2025%'");
+    EXPECT_EQ(matches(s),
+              scalar(*cn, "select count(*) from kdw_xs where bjid=3 and sflxid=1 and xh like '%2025%'").toInt());
+
+    const std::string xm = text("select xm from kdw_xs where id=5"), jm = text("select jm from kdw_xs where id=5");
+    f = loaded();
+    f->txtXSxm.userSetText(xm);
+    s = accepted(*f);
+    EXPECT_EQ(s, "select id from kdw_xs where 1=1and xm ='" + xm + "'");
+    EXPECT_GE(matches(s), 1);
+
+    f = loaded();
+    f->txtXSxm.userSetText(jm.substr(0, 2));
+    f->chkXMJM.userClick();
+    f->OptPart.userClick();
+    EXPECT_EQ(accepted(*f), "select id from kdw_xs where 1=1and jm like'%" + jm.substr(0, 2) + "%'");
+
+    f = loaded();
+    f->txtXh.userSetText("20260005");
+    f->txtXSxm.userSetText(jm);
+    f->chkXMJM.userClick();
+    EXPECT_EQ(accepted(*f), "select id from kdw_xs where 1=1and xh ='20260005'and jm ='" + jm + "'");
+}
+
+TEST_P(StudentFilter, DateRangesIncludeTheirLastDayAndTheAddressMatchesInPart) {
+    const std::string born = text("select csrq from kdw_xs where id=7").substr(0, 10);
+    auto f = loaded();
+    f->chkCSRQ.userClick();
+    f->DTPcsrqFrom.userPick(*DateTime::parse(born));
+    f->DTPcsrqTO.userPick(*DateTime::parse(born));
+    f->chkRxrq.userClick();
+    f->dtpRxrqFrom.userPick(*DateTime::parse("2024-09-01"));
+    f->dtpRxrqTo.userPick(*DateTime::parse("2026-09-01"));
+    f->txtJtzz.userSetText("江城市");
+    const std::string s = accepted(*f);
+    const std::string next = DateTime::parse(born)->addDays(1).dateText();
+    if (sqlServer())
+        EXPECT_EQ(s, "select id from kdw_xs where 1=1 and csrq>= '" + born + "' and csrq<'" + next +
+                         "' and rxsj>= '2024-09-01' and rxsj<'2026-09-02' and jtzz like '%江城市%'");
+    else
+        EXPECT_EQ(s, "select id from kdw_xs where 1=1 and csrq>= format('" + born + "','yyyy-mm-dd') and csrq<format('" +
+                         next + "','yyyy-mm-dd') and rxsj>= format('2024-09-01','yyyy-mm-dd') and "
+                         "rxsj<format('2026-09-02','yyyy-mm-dd') and jtzz like '%江城市%'");
+    EXPECT_EQ(matches(s), scalar(*cn, "select count(*) from kdw_xs where substr(csrq,1,10)='" + born + "'").toInt());
+}
+
+TEST_P(StudentFilter, ATypedQuoteIsKeptAsTyped) {
+    auto f = loaded();
+    f->txtJtzz.userSetText("O'Neil");
+    const std::string s = accepted(*f);
+    EXPECT_EQ(s, "select id from kdw_xs where 1=1 and jtzz like '%O''Neil%'");
+    EXPECT_EQ(matches(s), 0);
+}
+
+FO_INSTANTIATE_DIALECTS(StudentFilter);
+
+class ListWidths : public UiTest {};
+
+TEST_F(ListWidths, UnsavedColumnsRestoreAt1500ExceptTheFirstAndSavedWidthsComeBack) {
+    Form form("frmX");
+    ListView lvw(form, "lvwXS");
+    for (const char* c : {"学号", "姓名", "班级"}) lvw.addColumn(std::string("k") + c, c, 900);
+    kdwForm k;
+    k.getGridWidth("frmX", lvw);
+    EXPECT_EQ(lvw.column(1).width, 0);
+    EXPECT_EQ(lvw.column(2).width, 1500);
+    EXPECT_EQ(lvw.column(3).width, 1500);
+
+    lvw.setColumnWidth(0, 700);
+    lvw.setColumnWidth(1, -5);
+    k.setGridWidth("frmX", lvw);
+    EXPECT_EQ(store->values["tavro|frmXlvwXS|k2"], "0");
+    k.getGridWidth("frmX", lvw);
+    EXPECT_EQ(lvw.column(1).width, 700);
+    EXPECT_EQ(lvw.column(2).width, 1500);
+}
+
+}  // namespace
+}  // namespace fo::test
