@@ -83,6 +83,18 @@ bool isPunct(std::string_view s, const Piece& p, char c) {
     return p.kind == Lex::Punct && s[p.begin] == c;
 }
 
+// A number written against a following "and" / "or" ("1=1and xh='1'"), which
+// SQL Server reads as two tokens and the engine rejects: a blank goes between.
+std::string separatedConjunction(std::string_view number) {
+    std::size_t digits = 0;
+    while (digits < number.size() && (std::isdigit(static_cast<unsigned char>(number[digits])) || number[digits] == '.'))
+        ++digits;
+    std::string tail(number.substr(digits));
+    for (char& ch : tail) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    if (digits == 0 || (tail != "and" && tail != "or")) return std::string(number);
+    return std::string(number.substr(0, digits)) + " " + std::string(number.substr(digits));
+}
+
 }  // namespace
 
 std::string rewriteSql(std::string_view s) {
@@ -117,6 +129,7 @@ std::string rewriteSql(std::string_view s) {
                           nextSignificant(pieces, i) < pieces.size() &&
                           isPunct(s, pieces[nextSignificant(pieces, i)], '(');
         if (call) out += "\"" + std::string(text) + "\"";
+        else if (p.kind == Lex::Number) out += separatedConjunction(text);
         else out += text;
         if (i == lastBody && !limit.empty()) out += limit;
     }

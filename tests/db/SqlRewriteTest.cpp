@@ -29,6 +29,13 @@ TEST(SqlRewrite, LeavesJoinsNamesLiteralsAndCommentsAlone) {
         EXPECT_EQ(rewriteSql(same), same) << same;
 }
 
+TEST(SqlRewrite, SeparatesAConjunctionWrittenAgainstANumber) {
+    EXPECT_EQ(rewriteSql("select id from kdw_xs where 1=1and xh ='1'"), "select id from kdw_xs where 1=1 and xh ='1'");
+    EXPECT_EQ(rewriteSql("where sflxid=2OR jm like'%a%'"), "where sflxid=2 OR jm like'%a%'");
+    for (const char* same : {"select 1e5, 0x1F from t", "where bz='1=1and'", "where a=1 and b=2"})
+        EXPECT_EQ(rewriteSql(same), same) << same;
+}
+
 TEST(SqlRewrite, LeadingSelectTopBecomesLimit) {
     EXPECT_EQ(rewriteSql("select top 100 * from PJML order by id"), "select * from PJML order by id limit 100");
     EXPECT_EQ(rewriteSql("SELECT TOP 5 a,b FROM t;"), "SELECT a,b FROM t limit 5;");
