@@ -1,0 +1,182 @@
+#include "reduction/JmjlStatements.h"
+#include "reduction/frmjmjlML.h"
+#include "reduction/ReductionFixture.h"
+
+namespace fo::test {
+namespace {
+
+// Two students who owe September in two untouched items (保育费 640, 伙食费 341).
+struct Owing {
+    std::string qfkid, xsid, xh, name;
+};
+
+class ReductionPostingTest : public ReductionTest {
+protected:
+    std::vector<Owing> owing() {
+        std::vector<Owing> out;
+        for (const std::string& r :
+             rows("select q.qfkid,q.xsid,x.xh,x.xm from qfhzb q,kdw_xs x where x.id=q.xsid and q.fkrq is null"
+                  " and q.qfyf='202609' and q.qfje=981 and q.qfkid in(select qfkid from qfmxb group by qfkid"
+                  " having count(*)=2 and sum(fkje)=0) order by q.qfkid")) {
+            Owing o;
+            std::size_t a = r.find('|'), b = r.find('|', a + 1), c = r.find('|', b + 1);
+            o.qfkid = r.substr(0, a), o.xsid = r.substr(a + 1, b - a - 1), o.xh = r.substr(b + 1, c - b - 1);
+            o.name = r.substr(c + 1);
+            out.push_back(o);
+        }
+        return out;
+    }
+    // The grid row of fee item `sfxmid`.
+    static int rowOf(frmjmjlNew& w, const std::string& sfxmid) {
+        for (int r = 1; r < w.MSFlexGrid1.rows(); ++r)
+            if (w.MSFlexGrid1.textMatrix(r, frmjmjlNew::ColItemId) == sfxmid) return r;
+        return -1;
+    }
+    // Finds the student, chooses his September line and types the reductions.
+    std::shared_ptr<frmjmjlNew> enter(const std::string& xh, const std::string& line,
+                                      const std::vector<std::pair<std::string, std::string>>& amounts,
+                                      const std::string& reason) {
+        auto w = windowFor(xh);
+        EXPECT_TRUE(w->LvwQFLIST.userItemClick("k" + line));
+        for (const auto& [item, amount] : amounts) typeReduction(*w, rowOf(*w, item), amount);
+        w->txtJmyy.userSetText(reason);
+        return w;
+    }
+    std::string post(const std::string& xh, const std::string& line,
+                     const std::vector<std::pair<std::string, std::string>>& amounts,
+                     const std::string& reason = "困难补助") {
+        auto w = enter(xh, line, amounts, reason);
+        w->cmd_ok.userClick();
+        return one("select max(id) from kdw_sfjl where left(djbh,2)='JM'");
+    }
+    std::string counts() {
+        return one("select (select count(*) from kdw_sfjl),(select count(*) from kdw_sfjlmx),"
+                   "(select count(*) from qfhzb),(select count(*) from qfhzb where fkrq is null),"
+                   "(select sum(jmje) from qfmxb)");
+    }
+};
+
+TEST_P(ReductionPostingTest, FullAndPartialReductionsWriteTheRecordItemsSettlementAndRemainder) {
+    const auto students = owing();
+    ASSERT_GE(students.size(), 2u);
+    const Owing& a = students[0];
+    const Owing& b = students[1];
+    const std::string bjmcA = one("select b.mc from kdw_xs x,kdw_bj b where b.id=x.bjid and x.id=" + a.xsid);
+    const std::string sflxA = one("select sflxid from kdw_xs where id=" + a.xsid);
+
+    const std::string full = post(a.xh, a.qfkid, {{"1", "640"}, {"2", "341"}});
+    EXPECT_EQ(lastMessage().text, "操作成功！\r\n\r\n学生:" + a.name + "\r\n减免金额：981.00");
+    EXPECT_EQ(lastMessage().title, "提示");
+    EXPECT_EQ(one("select sfrq,sflxid,xsid,bjmc,jmje,jmyy,ysfjlid,qfkid,hkid,operid,sfyf,skr,left(djbh,2)"
+                  " from kdw_sfjl where id=" + full),
+              "2026-09-01|" + sflxA + "|" + a.xsid + "|" + bjmcA + "|981|困难补助|0|0|0|1|202612|" +
+                  host->gusername() + "|JM");
+    EXPECT_EQ(rows("select sfxmid,jmje,feetermname,cqts,ysje,ye from kdw_sfjlmx where sfjlid=" + full +
+                   " order by sfxmid"),
+              (Rows{"1|640|2026-09-01至2026-09-30|0|640|0", "2|341|2026-09-01至2026-09-30|22|341|0"}));
+    EXPECT_EQ(one("select jmje,jmjlid,fkrq is not null from qfhzb where qfkid=" + a.qfkid), "981|" + full + "|1");
+    EXPECT_EQ(rows("select jmje from qfmxb where qfkid=" + a.qfkid + " order by sfxmid"), (Rows{"640", "341"}));
+    EXPECT_EQ(one("select count(*) from qfhzb where yqfkid=" + a.qfkid), "0");
+
+    // A partial one, with a reason that carries quotes.
+    const std::string part = post(b.xh, b.qfkid, {{"1", "40"}}, "O'Brien's 'bad' year");
+    EXPECT_EQ(one("select jmje,jmyy from kdw_sfjl where id=" + part), "40|O'Brien's 'bad' year");
+    EXPECT_EQ(rows("select sfxmid,jmje,ysje from kdw_sfjlmx where sfjlid=" + part), (Rows{"1|40|640"}));
+    EXPECT_EQ(one("select jmje,jmjlid,fkrq is not null from qfhzb where qfkid=" + b.qfkid), "40|" + part + "|1");
+    const std::string next = one("select qfkid from qfhzb where yqfkid=" + b.qfkid);
+    EXPECT_EQ(one("select qfyf,xsid,qfje,sjqfje,fkje,jmje,jmjlid,sfjlid,fkrq is null,userid from qfhzb where qfkid=" + next),
+              "202609|" + b.xsid + "|941|0|0|0|0|0|1|1");
+    EXPECT_EQ(rows("select sfxmid,qfje,fkje,jmje,xsid from qfmxb where qfkid=" + next + " order by sfxmid"),
+              (Rows{"1|600|0|0|" + b.xsid, "2|341|0|0|" + b.xsid}));
+}
+
+TEST_P(ReductionPostingTest, OverReductionByOneCentOrDeclinedConfirmationStoresNothing) {
+    const Owing a = owing().at(0);
+    const std::string before = counts();
+
+    auto w = enter(a.xh, a.qfkid, {{"1", "640.01"}}, "多减一分");
+    const std::size_t shown = ui.messages().size();
+    confirm = false;
+    w->cmd_ok.userClick();
+    EXPECT_EQ(ui.messages().size(), shown);
+    EXPECT_EQ(counts(), before);
+
+    confirm = true;
+    w->cmd_ok.userClick();
+    ASSERT_EQ(ui.messages().size(), shown + 2);
+    EXPECT_EQ(ui.messages()[shown].text, "收费项目[保育费]\r\n应收金额：640\r\n\r\n减免金额不能大于应收金额");
+    EXPECT_EQ(ui.messages()[shown].title, "警告！");
+    EXPECT_EQ(lastMessage().text, "收费失败！\r\n");
+    EXPECT_EQ(lastMessage().title, "提示");
+    EXPECT_EQ(counts(), before);
+    // The window keeps what was entered, so the clerk can correct it.
+    EXPECT_EQ(w->lblSumProject.caption(), "640.01");
+    EXPECT_EQ(w->txtJmyy.text(), "多减一分");
+    EXPECT_FALSE(ui.waitCursorShown());
+}
+
+TEST_P(ReductionPostingTest, CancellationGoesInReverseOrderOnly) {
+    const Owing b = owing().at(1);
+    const std::string first = post(b.xh, b.qfkid, {{"1", "40"}});
+    const std::string remainder = one("select qfkid from qfhzb where yqfkid=" + b.qfkid);
+    const std::string second = post(b.xh, remainder, {{"1", "41"}});
+    ASSERT_NE(first, second);
+
+    auto list = formInstance<frmjmjlML>();
+    list->load();
+    ASSERT_NE(list->lvwML.findItem("k" + first), nullptr);
+    const std::string before = counts();
+    list->lvwML.userItemClick("k" + first);
+    ui.queueAnswer(MsgAnswer::Yes);
+    list->cmdCancel.userClick();
+    EXPECT_EQ(lastMessage().text, jmjl::reverseOrderRefusal());
+    EXPECT_EQ(lastMessage().title, "警告！");
+    EXPECT_EQ(counts(), before);
+    EXPECT_NE(list->lvwML.findItem("k" + first), nullptr);
+
+    bool ok = false;
+    list->CancelMonthJM(second, ok);
+    ASSERT_TRUE(ok);
+    list->lvwML.userItemClick("k" + first);
+    list->CancelMonthJM(first, ok);
+    ASSERT_TRUE(ok);
+    EXPECT_EQ(lastMessage().text, "操作成功！");
+    EXPECT_EQ(list->lvwML.findItem("k" + first), nullptr);
+
+    const std::string mirror = one("select id from kdw_sfjl where ysfjlid=" + first);
+    EXPECT_EQ(one("select left(djbh,4),xsid,jmje,sfyf,skr,sflxid=(select sflxid from kdw_sfjl where id=" + first +
+                  ") from kdw_sfjl where id=" + mirror),
+              "QXJM|" + b.xsid + "|-40|202612|" + host->gusername() + "|1");
+    EXPECT_EQ(rows("select sfxmid,jmje,ysje,feetermname from kdw_sfjlmx where sfjlid=" + mirror),
+              (Rows{"1|-40|-640|2026-09-01至2026-09-30"}));
+    EXPECT_EQ(one("select count(*) from qfhzb where yqfkid in(" + b.qfkid + "," + remainder + ")"), "0");
+    EXPECT_EQ(one("select jmje,jmjlid,fkrq is null from qfhzb where qfkid=" + b.qfkid), "0|0|1");
+    EXPECT_EQ(rows("select jmje from qfmxb where qfkid=" + b.qfkid), (Rows{"0", "0"}));
+
+    // Neither the cancelled reductions nor their mirrors are listed again.
+    list->initData(nullptr);
+    for (const std::string& id : {first, second, mirror})
+        EXPECT_EQ(list->lvwML.findItem("k" + id), nullptr) << id;
+}
+
+TEST_P(ReductionPostingTest, AFailingStatementTakesTheCancellationBackWhole) {
+    const Owing b = owing().at(1);
+    const std::string first = post(b.xh, b.qfkid, {{"1", "40"}});
+    const std::string before = counts();
+    // A trigger makes the last restoring statement fail.
+    cn->execute("create trigger jam before update of fkrq on qfhzb begin select raise(abort,'jammed'); end");
+    auto list = formInstance<frmjmjlML>();
+    list->load();
+    bool ok = true;
+    list->CancelMonthJM(first, ok);
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(lastMessage().text.rfind("操作失败！\r\n", 0), 0u) << lastMessage().text;
+    EXPECT_NE(lastMessage().text.find("jammed"), std::string::npos);
+    EXPECT_EQ(counts(), before);
+    EXPECT_EQ(one("select count(*) from kdw_sfjl where ysfjlid=" + first), "0");
+}
+
+FO_INSTANTIATE_DIALECTS(ReductionPostingTest);
+
+}  // namespace
+}  // namespace fo::test
