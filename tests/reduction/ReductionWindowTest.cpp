@@ -1,0 +1,146 @@
+#include "db/DbError.h"
+#include "reduction/JmjlStatements.h"
+#include "reduction/ReductionFixture.h"
+#include "students/frmXSsel.h"
+
+namespace fo::test {
+namespace {
+
+class ReductionWindowTest : public ReductionTest {};
+
+TEST_P(ReductionWindowTest, ArrearsListGridAndEditingRules) {
+    globals().settings->set("chkMrcqts", Value("1"));
+    const std::string xsid = one("select min(q.xsid) from qfhzb q where q.fkrq is null and q.qfyf='202609' and q.qfje=981");
+    const std::string xh = one("select xh from kdw_xs where id=" + xsid);
+    auto w = windowFor(xh);
+    // Every open stored row is a line keyed by its qfkid; computed periods follow.
+    const Rows stored = rows("select 'k'||qfkid from qfhzb where fkrq is null and qfje>0 and xsid=" + xsid);
+    ASSERT_GE(w->LvwQFLIST.itemCount(), static_cast<int>(stored.size()));
+    for (int i = 1; i <= static_cast<int>(stored.size()); ++i) EXPECT_EQ(w->LvwQFLIST.item(i).key(), stored[i - 1]);
+    // The current period fills the grid with whole receivables as reductions.
+    ASSERT_GT(w->MSFlexGrid1.rows(), 1);
+    EXPECT_EQ(w->MSFlexGrid1.textMatrix(1, frmjmjlNew::ColJm), w->MSFlexGrid1.textMatrix(1, frmjmjlNew::ColYs));
+
+    const std::string line = one("select qfkid from qfhzb where fkrq is null and qfyf='202609' and xsid=" + xsid);
+    ASSERT_TRUE(w->LvwQFLIST.userItemClick("k" + line));
+    EXPECT_TRUE(w->LvwQFLIST.findItem("k" + line)->checked());
+    EXPECT_EQ(w->lblYFcaption.caption(), "202612");
+    EXPECT_EQ(w->strYf(), "202609");
+    ASSERT_EQ(w->MSFlexGrid1.rows(), 3);
+    int perDay = w->MSFlexGrid1.textMatrix(1, frmjmjlNew::ColPerDay) == "Y" ? 1 : 2;
+    int plain = 3 - perDay;
+    EXPECT_EQ(w->MSFlexGrid1.textMatrix(plain, frmjmjlNew::ColJm), "");
+    EXPECT_EQ(w->MSFlexGrid1.textMatrix(plain, frmjmjlNew::ColYs), "640");
+    EXPECT_EQ(w->MSFlexGrid1.textMatrix(plain, frmjmjlNew::ColQfyf), "202609");
+
+    // Days of a per-day item set its reduction to days x rate, and the totals follow.
+    w->MSFlexGrid1.userCellClick(perDay, frmjmjlNew::ColDays);
+    EXPECT_TRUE(w->Txt_write.visible());
+    w->Txt_write.userSetText("3");
+    EXPECT_EQ(w->MSFlexGrid1.textMatrix(perDay, frmjmjlNew::ColJm), "46.50");
+    EXPECT_EQ(w->lblSumProject.caption(), "46.50");
+    EXPECT_EQ(w->Lbl_jmhj.caption(), "46.5");
+
+    // The amount column takes at most 10 characters with 2 decimals.
+    w->MSFlexGrid1.userCellClick(plain, frmjmjlNew::ColJm);
+    w->Txt_write.userSetText("");
+    w->Txt_write.userType("12.345");
+    EXPECT_EQ(w->MSFlexGrid1.textMatrix(plain, frmjmjlNew::ColJm), "12.34");
+    w->Txt_write.userSetText("");
+    w->Txt_write.userType("1234567890");
+    EXPECT_EQ(w->Txt_write.text(), "12345678");
+    // Enter moves the editor down a row, taking that row's text.
+    w->MSFlexGrid1.userCellClick(1, frmjmjlNew::ColJm);
+    w->userKey(w->Txt_write, key::Enter);
+    EXPECT_EQ(w->MSFlexGrid1.row(), 2);
+    EXPECT_EQ(w->Txt_write.text(), w->MSFlexGrid1.textMatrix(2, frmjmjlNew::ColJm));
+
+    // The header and hidden columns take no editor.
+    w->Txt_write.setVisible(false);
+    w->MSFlexGrid1.userCellClick(0, frmjmjlNew::ColJm);
+    EXPECT_FALSE(w->Txt_write.visible());
+    w->MSFlexGrid1.userCellClick(1, frmjmjlNew::ColItemId);
+    EXPECT_FALSE(w->Txt_write.visible());
+
+    w->cmdReset.userClick();
+    EXPECT_EQ(w->MSFlexGrid1.textMatrix(perDay, frmjmjlNew::ColJm), "");
+    EXPECT_EQ(w->lblSumProject.caption(), "");
+
+    // A month the host locked takes no posting; unlocked it does again.
+    host->setMonthLocked("202612", true);
+    w->LvwQFLIST.userItemClick("k" + line);
+    EXPECT_FALSE(w->cmd_ok.enabled());
+    host->setMonthLocked("202612", false);
+    w->LvwQFLIST.userItemClick("k" + line);
+    EXPECT_TRUE(w->cmd_ok.enabled());
+}
+
+TEST_P(ReductionWindowTest, LookupMessagesAndValidation) {
+    auto w = formInstance<frmjmjlNew>();
+    w->load();
+    w->txtFind.userSetText("无此人'x");
+    w->userKey(w->txtFind, key::Enter);
+    EXPECT_EQ(lastMessage().text, "您输入的学号不存在！");
+    EXPECT_EQ(lastMessage().title, "警告！");
+
+    // Several matches go through the picker, which offers the same candidates.
+    const std::string surname = "郭";
+    const std::string matches = one("select count(*) from vxsxx where 姓名 like '%郭%' and del=0 and intTX=0");
+    ASSERT_GT(std::stoi(matches), 1);
+    int offered = 0;
+    onModal = [&](Form& f) {
+        auto& picker = dynamic_cast<frmXSsel&>(f);
+        offered = picker.DataGrid1.rowCount();
+        picker.DataGrid1.userRowClick(0);
+        picker.CmdSel.userClick();
+    };
+    w->txtFind.userSetText(surname);
+    w->userKey(w->txtFind, key::Enter);
+    EXPECT_EQ(std::to_string(offered), matches);
+    EXPECT_NE(w->Lbl_mc.caption().find(surname), std::string::npos);
+    EXPECT_FALSE(w->txtXh.text().empty());
+
+    // Validation, in order: no reason, then a zero total.
+    w->txtJmyy.userSetText("");
+    w->cmd_ok.userClick();
+    EXPECT_EQ(lastMessage().text, "请输入减免原因！");
+    EXPECT_EQ(w->activeControl(), &w->txtJmyy);
+    w->txtJmyy.userSetText("x");
+    w->cmdReset.userClick();
+    w->cmd_ok.userClick();
+    EXPECT_EQ(lastMessage().text, "本次减免无效。原因：减免合计为０");
+}
+
+TEST_P(ReductionWindowTest, StatementsTakeTheirDialectForms) {
+    const bool ss = sqlServer();
+    jmjl::ListFilter f;
+    f.categoryCondition = " and b.lb1 in(3)";
+    f.dateFrom = DateTime{2026, 12, 1};
+    f.dateTo = DateTime{2026, 12, 31};
+    f.classId = "4";
+    f.student = "O'Neil";
+    EXPECT_EQ(jmjl::recordsQuery(ss, f),
+              std::string("select a.id,a.djbh as 单据编号,b.班级,b.学号,b.姓名,a.sfrq as 减免日期,a.sfyf as 减免月份,"
+                          "jmje as 减免金额,a.jmyy as 减免原因,a.rq as 操作日期,skr as 操作人\r\nfrom kdw_sfjl  as a,"
+                          "vxsxx as b \r\nwhere a.xsid=b.id and left(a.djbh,2)='JM' and a.ysfjlid=0  and a.id not "
+                          "in(select ysfjlid from kdw_sfjl ) and b.lb1 in(3)\r\n and rq between ") +
+                  (ss ? "'2026-12-01' and '2027-01-01'"
+                      : "format('2026-12-01','yyyy-mm-dd') and format('2027-01-01','yyyy-mm-dd')") +
+                  " and b.bjid=4 and (b.学号='O''Neil' or b.简码='O''Neil' or b.姓名='O''Neil')");
+    const DateTime now{2026, 12, 6, 9, 5, 7};
+    EXPECT_EQ(jmjl::closeArrearsRow(ss, Currency::fromInt(40), "12", now, "5", "7"),
+              std::string("update qfhzb set jmje=40,jmjlid=12,fkrq=") +
+                  (ss ? " getdate()" : "format('2026-12-06 09:05:07','yyyy-mm-dd HH:mm:ss')") +
+                  " where qfkid=5 and xsid=7");
+    EXPECT_EQ(jmjl::mirrorRecordInsert("QXJM1", "13", now, "张三", "1", "12"),
+              "insert into KDW_sfjl(djbh,id, sfrq, sflxid, \r\nxsid, bjmc,je,tzje,zhekou,scjy,hkje,ssje,ysk, InOrOut,"
+              "\r\n skzhid, skr, bz,rq,operid,sfyf,ysfjlid,jmje)\r\nselect 'QXJM1',13,'2026-12-06 09:05:07',sflxid,"
+              "\r\nxsid,bjmc,0-je,0-tzje,0-zhekou,0-scjy,0-hkje,0-ssje,0-ysk,InOrOut,\r\nskzhid,'张三',bz,"
+              "'2026-12-06 09:05:07',1,sfyf,12,0-jmje\r\n from kdw_sfjl where id=12");
+    EXPECT_THROW(jmjl::laterOperationCheck("12 or 1=1"), DbError);
+}
+
+FO_INSTANTIATE_DIALECTS(ReductionWindowTest);
+
+}  // namespace
+}  // namespace fo::test
