@@ -12,16 +12,16 @@ namespace fo::qt {
 
 ControlBinding::ControlBinding(Control& control, QWidget* widget) : control_(&control), widget_(widget) {
     widget_->setObjectName(qs(control.qualifiedName()));
-    subscription_ = control_->subscribe([this](const Control&) {
+    subscription_ = Subscription<Control>(control, [this] {
         refresh();
         if (afterChange) afterChange();
     });
 }
 
-ControlBinding::~ControlBinding() { control_->unsubscribe(subscription_); }
+ControlBinding::~ControlBinding() = default;
 
 void ControlBinding::refresh() {
-    if (!widget_ || quiet_) return;
+    if (!widget_ || quiet_ || !subscription_.alive()) return;
     SyncGuard guard(*this);
     bool enabled = true;
     for (const Control* c = control_; c; c = c->container()) enabled = enabled && c->enabled();

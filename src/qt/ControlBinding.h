@@ -7,6 +7,8 @@
 #include <memory>
 #include <string>
 
+#include "qt/Subscription.h"
+
 namespace fo {
 class Control;
 }
@@ -66,7 +68,7 @@ private:
     int quiet_ = 0;
     Control* control_;
     QPointer<QWidget> widget_;
-    int subscription_ = 0;
+    Subscription<Control> subscription_;
     int syncing_ = 0;
 };
 

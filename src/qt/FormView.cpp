@@ -14,7 +14,9 @@
 #include <cstdlib>
 
 #include "qt/Twips.h"
+#include "ui/FlexGrid.h"
 #include "ui/Form.h"
+#include "ui/ListView.h"
 #include "ui/Layout.h"
 #include "ui/Menu.h"
 #include "ui/Panel.h"
@@ -29,9 +31,28 @@ bool isArea(const Control& c) {
     return k == "ListView" || k == "FlexGrid" || k == "DataGrid" || k == "TreeView" || k == "ListBox";
 }
 
-bool contains(const Control& area, const Control& c) {
-    return c.left() >= area.left() && c.top() >= area.top() && c.left() < area.left() + area.width() &&
-           c.top() < area.top() + area.height();
+// How far down the rows of a list or grid reach, in twips from its top: an
+// editor aimed at a row counts from the first row, scrolled into view or not.
+int rowsExtent(const Control& area) {
+    if (auto* l = dynamic_cast<const ListView*>(&area)) return l->headerHeight() + l->itemCount() * l->rowHeight();
+    if (auto* g = dynamic_cast<const FlexGrid*>(&area)) {
+        int h = 0;
+        for (int r = 0; r < g->rows(); ++r) h += g->rowHeight(r);
+        return h;
+    }
+    return 0;
+}
+
+// Whether `c` stands on `area`: inside the rectangle the window gave it, or
+// (loosely) inside the room its widget has or its rows reach.
+bool contains(const Control& area, const QWidget* shown, const Control& c, bool loosely) {
+    int width = area.width(), height = area.height();
+    if (loosely) {
+        width = std::max(width, toTwips(shown->width()));
+        height = std::max({height, toTwips(shown->height()), rowsExtent(area)});
+    }
+    return c.left() >= area.left() && c.top() >= area.top() && c.left() < area.left() + width &&
+           c.top() < area.top() + height;
 }
 
 }  // namespace
@@ -79,16 +100,13 @@ FormView::FormView(Form& form, QWidget* parent) : QDialog(parent), form_(&form) 
     placeFloating();
     for (auto& b : bindings_) b->refresh();
 
-    formSubscription_ = form.subscribe([this](const Form&) { syncForm(); });
+    formSubscription_ = Subscription<Form>(form, [this] { syncForm(); });
     resize(std::max(sizeHint().width(), toPixels(form.scaleWidth())),
            std::max(sizeHint().height(), toPixels(form.scaleHeight())));
     syncForm();
 }
 
 FormView::~FormView() {
-    form_->unsubscribe(formSubscription_);
-    std::size_t i = 0;
-    for (auto& [menu, action] : menuActions_) menu->unsubscribe(menuSubscriptions_.at(i++));
     bindings_.clear();
 }
 
@@ -193,7 +211,7 @@ void FormView::buildMenus() {
             QObject::connect(action, &QAction::triggered, this, [m] { m->userClick(); });
         }
         menuActions_[m] = action;
-        menuSubscriptions_.push_back(m->subscribe([this, m](const Control&) { syncMenu(*m); }));
+        menuSubscriptions_.emplace_back(*m, [this, m] { syncMenu(*m); });
         syncMenu(*m);
     }
 }
@@ -226,11 +244,17 @@ void FormView::place(ControlBinding& b) {
     QWidget* w = b.widget();
     QRect r = toPixels(c.left(), c.top(), c.width(), c.height());
     if (w->parentWidget() == content_) {
-        // The laid-out list, grid or control it lies on, the smallest first.
+        // The laid-out list, grid or control it lies on: of several, the one
+        // whose corner is nearest above and left of it; the rectangles the
+        // window gave first, then the room the widgets and rows take.
         const Control* anchor = nullptr;
-        for (const Control* a : laidOut_)
-            if (a != &c && contains(*a, c) && (!anchor || a->width() * a->height() < anchor->width() * anchor->height()))
-                anchor = a;
+        for (bool loosely : {false, true}) {
+            for (const Control* a : laidOut_)
+                if (a != &c && contains(*a, widgetOf(*a), c, loosely) &&
+                    (!anchor || std::pair(a->top(), a->left()) > std::pair(anchor->top(), anchor->left())))
+                    anchor = a;
+            if (anchor) break;
+        }
         if (anchor) {
             ControlBinding* ab = bindingOf(*anchor);
             QRect cell = ab->editorRect(c.left() - anchor->left(), c.top() - anchor->top(), c.width(), c.height());

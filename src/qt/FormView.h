@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "qt/ControlBinding.h"
+#include "qt/Subscription.h"
 
 class QAction;
 class QBoxLayout;
@@ -63,8 +64,8 @@ private:
     std::set<const Control*> laidOut_;
     std::map<Menu*, QAction*> menuActions_;
     std::map<Menu*, QMenu*> menus_;
-    std::vector<int> menuSubscriptions_;
-    int formSubscription_ = 0;
+    std::vector<Subscription<Control>> menuSubscriptions_;
+    Subscription<Form> formSubscription_;
     bool finished_ = false, placing_ = false, resizing_ = false;
 };
 

@@ -1,0 +1,114 @@
+// Real widgets fire the window's handlers; modal windows return their
+// answer; in-place editors stay over their cell when the view scrolls.
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QHeaderView>
+#include <QTableView>
+#include <QTest>
+#include <QTimer>
+#include <QTreeView>
+
+#include "QtTestApp.h"
+#include "TestWindow.h"
+#include "qt/Twips.h"
+#include "ui/frmMsg.h"
+
+namespace fo::test {
+namespace {
+
+class BindingAction : public QtTest {
+protected:
+    // Where the editor widget stands, in the coordinates of the view's viewport.
+    static QRect inViewport(QWidget* editor, QAbstractItemView* view) {
+        return QRect(view->viewport()->mapFromGlobal(editor->mapToGlobal(QPoint(0, 0))), editor->size());
+    }
+};
+
+TEST_F(BindingAction, ClickOnTheRealButtonFiresItsHandler) {
+    TestWindow w;
+    show(w);
+    auto* button = widget<QPushButton>(w, w.cmdGo);
+    ASSERT_NE(button, nullptr);
+    EXPECT_EQ(button->text(), QStringLiteral("查询"));
+    QTest::mouseClick(button, Qt::LeftButton);
+    EXPECT_EQ(w.heard, std::vector<std::string>{"cmdGo_Click"});
+    EXPECT_TRUE(w.cmdGo.hasFocus());
+    w.cmdGo.setEnabled(false);
+    EXPECT_FALSE(button->isEnabled());
+}
+
+TEST_F(BindingAction, ModalWindowAndMessageBoxReturnTheirAnswers) {
+    // The yes/no box runs its own loop; a click on its "是" ends it.
+    QTimer::singleShot(0, [] {
+        auto* dialog = dynamic_cast<qt::FormView*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->windowTitle(), QStringLiteral("警告"));
+        auto* yes = dialog->findChild<QPushButton*>(QStringLiteral("cmdOk"));
+        ASSERT_NE(yes, nullptr);
+        yes->click();
+    });
+    EXPECT_EQ(frmMsg::ask("警告", "确定要作废吗？"), 1);
+
+    QTimer::singleShot(0, [] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(box->windowTitle(), QStringLiteral("提示"));
+        EXPECT_EQ(box->text(), QStringLiteral("继续吗？"));
+        EXPECT_EQ(box->icon(), QMessageBox::Question);
+        box->button(QMessageBox::No)->click();
+    });
+    EXPECT_EQ(msgBox("继续吗？", MsgButtons::YesNo, MsgIcon::Question, "提示"), MsgAnswer::No);
+}
+
+TEST_F(BindingAction, GridEditorStaysOverItsCellWhenTheGridScrolls) {
+    TestWindow w;
+    w.grid.setRows(101);
+    w.grid.setCols(4);
+    for (int r = 1; r < 101; ++r) w.grid.setTextMatrix(r, 1, std::to_string(r));
+    show(w);
+    auto* view = widget<QTableView>(w, w.grid);
+    auto* editor = widget<QWidget>(w, w.Txt_write);
+    w.editCell(45, 2);
+    // The clerk scrolls: the grid's TopRow follows, its Scroll handler moves the editor.
+    view->verticalScrollBar()->setValue(40);
+    EXPECT_EQ(w.grid.topRow(), 41);
+    EXPECT_EQ(inViewport(editor, view), view->visualRect(view->model()->index(44, 2)));
+    EXPECT_TRUE(editor->isVisible());
+    view->verticalScrollBar()->setValue(38);
+    EXPECT_EQ(inViewport(editor, view), view->visualRect(view->model()->index(44, 2)));
+    // Code scrolls the grid: the view follows.
+    w.grid.setTopRow(44);
+    EXPECT_EQ(view->verticalScrollBar()->value(), 43);
+    EXPECT_EQ(inViewport(editor, view), view->visualRect(view->model()->index(44, 2)));
+}
+
+TEST_F(BindingAction, ListEditorStaysOverItsCellWhenTheListScrolls) {
+    TestWindow w;
+    w.lvw.addColumn("k项目", "项目", 2000);
+    w.lvw.addColumn("k金额", "金额", 1500);
+    for (int i = 1; i <= 300; ++i) w.lvw.addItem("k" + std::to_string(i), "项目" + std::to_string(i));
+    show(w);
+    auto* view = widget<QTreeView>(w, w.lvw);
+    auto* editor = widget<QWidget>(w, w.txtWrite);
+    view->scrollTo(view->model()->index(150, 0), QAbstractItemView::PositionAtTop);
+    QCoreApplication::processEvents();
+    w.editListCell(152, 2);
+    EXPECT_EQ(inViewport(editor, view), view->visualRect(view->model()->index(151, 1)));
+    view->verticalScrollBar()->setValue(view->verticalScrollBar()->value() - 1);
+    EXPECT_EQ(inViewport(editor, view), view->visualRect(view->model()->index(151, 1)));
+}
+
+TEST_F(BindingAction, WaitCursorIsTheApplicationsOverrideCursor) {
+    gMOpen();
+    gMOpen();
+    ASSERT_NE(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    gMclose();
+    EXPECT_NE(QApplication::overrideCursor(), nullptr);
+    gMclose();
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+}  // namespace
+}  // namespace fo::test

@@ -1,0 +1,130 @@
+// Control state set through the abstraction shows in the widget, and what
+// the clerk does to the widget shows in the control.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QTableView>
+#include <QTest>
+#include <QTreeView>
+
+#include "QtTestApp.h"
+#include "TestWindow.h"
+#include "qt/Twips.h"
+
+namespace fo::test {
+namespace {
+
+class BindingState : public QtTest {};
+
+TEST_F(BindingState, TextBoxMirrorsBothWaysThroughTheKeyFilters) {
+    TestWindow w;
+    show(w);
+    auto* edit = widget<QLineEdit>(w, w.txtName);
+    ASSERT_NE(edit, nullptr);
+    w.txtName.setText("张三");
+    EXPECT_EQ(edit->text(), QStringLiteral("张三"));
+    w.txtName.setLocked(true);
+    EXPECT_TRUE(edit->isReadOnly());
+    w.txtName.setLocked(false);
+
+    // Typed keys pass the window's filter: the quote is swallowed.
+    edit->setFocus();
+    edit->end(false);
+    QTest::keyClicks(edit, "a'b");
+    EXPECT_EQ(w.txtName.text(), "张三ab");
+    EXPECT_EQ(edit->text(), QStringLiteral("张三ab"));
+    EXPECT_EQ(w.txtName.selStart(), 4);
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    EXPECT_EQ(w.txtName.text(), "张三a");
+    // An edit the widget makes itself comes back as the clerk's text.
+    edit->setCursorPosition(0);
+    QTest::keyClick(edit, Qt::Key_Delete);
+    EXPECT_EQ(w.txtName.text(), "三a");
+}
+
+TEST_F(BindingState, CheckBoxAndComboMirrorBothWays) {
+    TestWindow w;
+    show(w);
+    auto* chk = widget<QCheckBox>(w, w.chkAll);
+    w.chkAll.setValue(1);
+    EXPECT_TRUE(chk->isChecked());
+    w.heard.clear();
+    QTest::mouseClick(chk, Qt::LeftButton);
+    EXPECT_EQ(w.chkAll.value(), 0);
+    EXPECT_FALSE(chk->isChecked());
+    EXPECT_EQ(w.heard, std::vector<std::string>{"chkAll_Click"});
+
+    auto* cmb = widget<QComboBox>(w, w.cmbMonth);
+    for (const char* m : {"2026年9月", "2026年10月", "2026年11月"}) w.cmbMonth.AddItem(m);
+    w.cmbMonth.setListIndex(1);
+    ASSERT_EQ(cmb->count(), 3);
+    EXPECT_EQ(cmb->currentIndex(), 1);
+    EXPECT_EQ(cmb->currentText(), QStringLiteral("2026年10月"));
+    w.heard.clear();
+    cmb->setFocus();
+    QTest::keyClick(cmb, Qt::Key_Down);
+    EXPECT_EQ(w.cmbMonth.ListIndex(), 2);
+    EXPECT_EQ(w.heard, std::vector<std::string>{"cmbMonth_Click 2026年11月"});
+    w.cmbMonth.RemoveItem(0);
+    EXPECT_EQ(cmb->count(), 2);
+    EXPECT_EQ(cmb->currentIndex(), 1);
+}
+
+TEST_F(BindingState, ListViewRowsAndClicks) {
+    TestWindow w;
+    w.lvw.addColumn("k学号", "学号", 1200);
+    w.lvw.addColumn("k姓名", "姓名", 1500);
+    show(w);
+    for (int i = 1; i <= 2000; ++i) {
+        ListItem& it = w.lvw.addItem("k" + std::to_string(i), std::to_string(1000 + i));
+        it.setSubItem(1, "学生" + std::to_string(i));
+    }
+    auto* view = widget<QTreeView>(w, w.lvw);
+    ASSERT_NE(view, nullptr);
+    QAbstractItemModel* model = view->model();
+    ASSERT_EQ(model->rowCount(), 2000);
+    EXPECT_EQ(model->headerData(1, Qt::Horizontal).toString(), QStringLiteral("姓名"));
+    EXPECT_EQ(model->index(1499, 1).data().toString(), QStringLiteral("学生1500"));
+    w.lvw.item(3).setSubItem(1, "李四");
+    EXPECT_EQ(model->index(2, 1).data().toString(), QStringLiteral("李四"));
+    EXPECT_EQ(view->header()->sectionSize(1), qt::toPixels(1500));
+
+    w.lvw.setSelectedItem(&w.lvw.item(5));
+    EXPECT_EQ(view->currentIndex().row(), 4);
+    w.heard.clear();
+    const QRect cell = view->visualRect(model->index(1, 1));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, cell.center());
+    EXPECT_EQ(w.lvw.selectedItem()->key(), "k2");
+    EXPECT_EQ(w.heard, std::vector<std::string>{"lvw_ItemClick k2"});
+
+    w.lvw.clearItems();
+    EXPECT_EQ(model->rowCount(), 0);
+}
+
+TEST_F(BindingState, GridCellsAndColumnWidths) {
+    TestWindow w;
+    w.grid.setRows(4);
+    w.grid.setCols(3);
+    w.grid.setTextMatrix(0, 1, "项目");
+    w.grid.setTextMatrix(2, 1, "保育费");
+    w.grid.setColWidth(2, 0);
+    show(w);
+    auto* view = widget<QTableView>(w, w.grid);
+    ASSERT_NE(view, nullptr);
+    // The fixed row is the header; grid row 2 is the view's second row.
+    EXPECT_EQ(view->model()->rowCount(), 3);
+    EXPECT_EQ(view->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("项目"));
+    EXPECT_EQ(view->model()->index(1, 1).data().toString(), QStringLiteral("保育费"));
+    EXPECT_TRUE(view->isColumnHidden(2));
+    w.grid.setTextMatrix(3, 0, "合计");
+    EXPECT_EQ(view->model()->index(2, 0).data().toString(), QStringLiteral("合计"));
+
+    const QRect cell = view->visualRect(view->model()->index(2, 1));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, cell.center());
+    EXPECT_EQ(w.grid.row(), 3);
+    EXPECT_EQ(w.grid.col(), 1);
+}
+
+}  // namespace
+}  // namespace fo::test

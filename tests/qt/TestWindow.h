@@ -1,0 +1,70 @@
+#pragma once
+#include <string>
+#include <vector>
+
+#include "ui/CheckBox.h"
+#include "ui/ComboBox.h"
+#include "ui/CommandButton.h"
+#include "ui/FlexGrid.h"
+#include "ui/Form.h"
+#include "ui/ListView.h"
+#include "ui/TextBox.h"
+#include "ui/mdl1.h"
+
+namespace fo::test {
+
+// A window with one control of each kind the tests drive, laid out as the
+// module's windows are, and an in-place editor for the grid and one for the
+// list that the layout leaves out (they stand over a cell).
+class TestWindow : public Form {
+public:
+    TestWindow() : Form("frmTest") {
+        setCaption("测试窗口");
+        resize(9000, 7000);
+        txtName.KeyPress = [](int& k) { EnterToTab(k); };
+        chkAll.Click = [this] { heard.push_back("chkAll_Click"); };
+        cmbMonth.setStyle(ComboBox::Style::DropDownList);
+        cmbMonth.Click = [this] { heard.push_back("cmbMonth_Click " + cmbMonth.text()); };
+        cmdGo.Click = [this] { heard.push_back("cmdGo_Click"); };
+        lvw.ItemClick = [this](ListItem& i) { heard.push_back("lvw_ItemClick " + i.key()); };
+        grid.Scroll = [this] { grid_Scroll(); };
+        lvw.move(120, 600, 8000, 2400);
+        grid.move(120, 3100, 8000, 2400);
+        Txt_write.setVisible(false);
+        txtWrite.setVisible(false);
+        setLayout(layout::column({layout::row({layout::ctl(txtName), layout::ctl(chkAll), layout::ctl(cmbMonth),
+                                               layout::ctl(cmdGo)}),
+                                  layout::ctl(lvw), layout::ctl(grid)}));
+    }
+
+    // The grid's editor follows the current cell, as the reduction grid's does.
+    void editCell(int r, int c) {
+        grid.setRow(r);
+        grid.setCol(c);
+        Txt_write.move(grid.left() + grid.cellLeft(), grid.top() + grid.cellTop(), grid.cellWidth(), grid.cellHeight());
+        Txt_write.setVisible(true);
+    }
+    void grid_Scroll() {
+        if (Txt_write.visible()) editCell(grid.row(), grid.col());
+    }
+    // The list's editor over column `column` (1-based) of item `index`.
+    void editListCell(int index, int column) {
+        int x = 0;
+        for (int i = 1; i < column; ++i) x += lvw.column(i).width;
+        const ListItem& item = lvw.item(index);
+        txtWrite.move(lvw.left() + x, lvw.top() + item.top(), lvw.column(column).width, item.height());
+        txtWrite.setVisible(true);
+    }
+
+    TextBox txtName{*this, "txtName"};
+    CheckBox chkAll{*this, "chkAll", "全选"};
+    ComboBox cmbMonth{*this, "cmbMonth"};
+    CommandButton cmdGo{*this, "cmdGo", "查询"};
+    ListView lvw{*this, "lvw"};
+    FlexGrid grid{*this, "grid"};
+    TextBox Txt_write{*this, "Txt_write"};
+    TextBox txtWrite{*this, "txtWrite"};
+    std::vector<std::string> heard;
+};
+
+}  // namespace fo::test
