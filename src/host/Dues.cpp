@@ -71,12 +71,7 @@ std::string studentSet(const std::string& student, const std::string& classId, c
     if (!who.empty()) sql += " and (xh=" + sqlLiteral(who) + " or xm=" + sqlLiteral(who) + ")";
     const std::string cls = trim(classId);
     if (!cls.empty()) sql += " and bjid=" + (allDigits(cls) ? cls : sqlLiteral(cls));
-    std::string cond = trim(where);
-    // The filter dialog writes its number and name conditions right after
-    // "1=1" without a blank ("1=1and xh ='...'"), which this engine reads as
-    // one bad token.
-    for (std::size_t at = cond.find("1=1and"); at != std::string::npos; at = cond.find("1=1and", at))
-        cond.insert(at + 3, " ");
+    const std::string cond = trim(where);
     if (!cond.empty()) {
         if (startsWithWord(cond, "select"))
             sql += " and id in(" + cond + ")";
