@@ -15,12 +15,15 @@
 
 #include "app/Commands.h"
 #include "bills/cLsBILLhead.h"
+#include "bills/frmBILLML.h"
 #include "host/ReferenceHost.h"
 #include "host/UserSettingsStore.h"
 #include "host/api/ModuleGlobals.h"
 #include "reduction/frmjmjlML.h"
 #include "reduction/frmjmjlNew.h"
+#include "students/frmCommFind.h"
 #include "students/frmXSsel.h"
+#include "ui/CombinedQueryForm.h"
 #include "ui/FormInstance.h"
 #include "ui/FormRegistry.h"
 #include "ui/HeadlessUi.h"
@@ -84,17 +87,26 @@ std::optional<DriveOptions> parse(const Args& args) {
     return o;
 }
 
-// The windows and entry operations a script can open. Each layer adds its
-// own here as it arrives.
+}  // namespace
+
+// The windows and entry operations a script can open (the GUI and the tour
+// open the same). Each layer adds its own here as it arrives.
 void registerModuleWindows(FormRegistry& registry, cLsBILLhead& bill) {
     registerUiWindows(registry);
-    (void)bill;
     registry.addWindow<frmjmjlNew>("frmjmjlNew");
     registry.addWindow<frmjmjlML>("frmjmjlML");
     registry.addWindow<frmXSsel>("frmXSsel");
-    // The single-student reduction window, as the entry object opens it.
-    registry.addEntry("ShowJMJL", [] { formInstance<frmjmjlNew>()->showModal(); });
+    registry.addWindow<frmBILLML>("frmBILLML");
+    registry.addWindow<frmCommFind>("frmCommFind");
+    registry.addWindow<CombinedQueryForm>("CombinedQueryForm");
+    // The entry operations of the bill header object; ShowJMJL and
+    // ShowBachJm open the windows registered above under their class names.
+    registry.addEntry("ShowPJinfo", [&bill] { bill.ShowPJinfo(); });
+    registry.addEntry("ShowJMJL", [&bill] { bill.ShowJMJL(); });
+    registry.addEntry("ShowBachJm", [&bill] { bill.ShowBachJm(); });
 }
+
+namespace {
 
 int drive(const DriveOptions& o, std::istream& script) {
     auto host = std::make_shared<ReferenceHost>(o.database, o.dialect,

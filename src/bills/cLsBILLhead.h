@@ -130,6 +130,18 @@ public:
     // must roll back. "合计" (a list's sum row) without an id is ignored.
     bool CancelMonthFee(Connection& trCnn, std::string varDjbh, std::string sfJLid = {});
 
+    // The entry operations: each opens one window of the module modally and
+    // returns when it is closed. ShowPJinfo first hands the register this
+    // object's printing values and its gRun and gBillPrint objects.
+    // ShowJMJL (the single-student reduction window "frmjmjlNew") and
+    // ShowBachJm (the arrears-based batch window "frmJmBachList") find their
+    // window in the form registry: those windows belong to layers built on
+    // top of this one, which register them; an unregistered window throws
+    // std::logic_error.
+    void ShowPJinfo();
+    void ShowJMJL();
+    void ShowBachJm();
+
     // Statements of the receipt register. The category restriction of the
     // current user comes from the host (getXSLBlistInSQL(" c.lb1 ")).
     // `strWhere` is a condition and must not be empty.

@@ -1,0 +1,109 @@
+#pragma once
+#include <memory>
+#include <string>
+
+#include "bills/ReceiptPrinter.h"
+#include "bills/cLsBILLhead.h"
+#include "db/Connection.h"
+#include "db/Recordset.h"
+#include "host/api/DbInfo.h"
+#include "host/api/HostSystem.h"
+#include "ui/ComboBox.h"
+#include "ui/CommandButton.h"
+#include "ui/DatePicker.h"
+#include "ui/Form.h"
+#include "ui/Label.h"
+#include "ui/ListView.h"
+#include "ui/Menu.h"
+#include "ui/Panel.h"
+#include "ui/TextBox.h"
+
+namespace fo {
+
+// The receipt register ("票据管理"): the bills issued in a date range, with
+// filters by state, class, bill type, issuer and students; the items of the
+// selected bill; reprinting, voiding (which also cancels the fee record
+// behind the bill) and export of the list.
+//
+// The window reads through the database-information object's connection,
+// reopened before every list query, and voids on its transaction
+// connection: one transaction, committed only when the whole cancellation
+// ran, rolled back otherwise.
+class frmBILLML : public Form {
+public:
+    frmBILLML();
+    ~frmBILLML() override;
+
+    Frame Frame1{*this, "Frame1", "开票日期"};
+    Label lblFrom{*this, "lblFrom", "从"};
+    DatePicker DTPfrom{*this, "DTPfrom"};
+    Label lblTo{*this, "lblTo", " 至"};
+    DatePicker DTPto{*this, "DTPto"};
+    Label lblState{*this, "lblState", "单据状态"};
+    ComboBox cmbDJstate{*this, "cmbDJstate"};
+    Label lblBJ{*this, "lblBJ", "班级"};
+    ComboBox cmbBJ{*this, "cmbBJ"};
+    ComboBox cmbBILLtype{*this, "cmbBILLtype"};
+    Label lblKpr{*this, "lblKpr", "开票人:"};
+    ComboBox cmbKpr{*this, "cmbKpr"};
+    Label lblPage{*this, "lblPage", "纸张格式"};
+    ComboBox cmbPageType{*this, "cmbPageType"};
+    ListView ListView1{*this, "ListView1"};
+    ListView lvwMx{*this, "lvwMx"};
+    Label lblZfyy{*this, "lblZfyy", "作废原因:"};
+    TextBox txtZfyy{*this, "txtZfyy"};
+    CommandButton CMDfind{*this, "CMDfind", "查询"};
+    CommandButton cmdPrintRe{*this, "cmdPrintRe", "重打收据"};
+    CommandButton cmdZF{*this, "cmdZF", "作废"};
+    CommandButton Command2{*this, "Command2", "导出"};
+    CommandButton Command3{*this, "Command3", "关闭"};
+    Menu mGroup{*this, "mGroup", "查询"};
+    Menu mFindWhere{*this, "mFindWhere", "查询条件", &mGroup};
+    Menu mGroupFind{*this, "mGroupFind", "组合查询", &mGroup};
+
+    // Printing values, handed over by the bill header object before showing.
+    std::string picPath2, picPath, kdwContent, pPcs, strSFTFprojectName, cmbPage;
+    std::string pBillNameForsfSub, pBillNameForSF;
+    std::shared_ptr<ReceiptPrinter> gBillPrint;
+    std::shared_ptr<HostSystem> gRun;
+
+    // The reprint button's right code; below full rights it is disabled.
+    static constexpr const char* kReprintRight = "DD1pJCX_cdsj";
+
+    // Lists the bills of the chosen range and filters; with `BlnHead` the
+    // list's columns are rebuilt. `studentIds` ("" for all) is a list of
+    // student ids or a statement selecting them.
+    void initData(bool BlnHead, const std::string& studentIds);
+    // The last list or detail statement run.
+    const std::string& lastStatement() const { return lastSql_; }
+
+protected:
+    void Form_Load() override;
+    void Form_Unload(int& cancel) override;
+
+private:
+    void CMDfind_Click() { initData(false, ""); }
+    void mFindWhere_Click();
+    void mGroupFindData();
+    void ListView1_ItemClick(ListItem& item);
+    void cmdPrintRe_Click();
+    void cmdZF_Click();
+    void Command2_Click();
+    void Command3_Click() { unload(); }
+
+    DbInfo& dbInfo();
+    HostSystem& host();
+    void reopenConnection();
+    // The selected bill's "单据状态" cell; "" when nothing is selected.
+    std::string selectedState() const;
+    RecordsetPtr reprintItems(const std::string& id);
+    std::string paperFormat() const;
+
+    RecordsetPtr list_;
+    ConnectionPtr cn_;
+    std::unique_ptr<DbInfo> dbInfo_;
+    cLsBILLhead bill_;
+    std::string lastSql_;
+};
+
+}  // namespace fo

@@ -1,0 +1,252 @@
+// The receipt register window on a demo fee office, in both dialects: its
+// filters and the student filter dialog, the combined query, the item
+// detail, export, reprint and the void with its refusals.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "bills/cLsBILLhead.h"
+#include "bills/frmBILLML.h"
+#include "students/DemoOfficeTest.h"
+#include "students/frmCommFind.h"
+#include "ui/CombinedQueryForm.h"
+#include "ui/FormRegistry.h"
+
+namespace fo::test {
+namespace {
+
+std::string readWhole(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+class ReceiptRegister : public DemoOfficeTest {
+protected:
+    void SetUp() override {
+        DemoOfficeTest::SetUp();
+        ui.events.printed = [this](const std::string& p) { printed.push_back(p); };
+    }
+
+    // The register over October, every state, as a clerk sets it up.
+    std::shared_ptr<frmBILLML> october() {
+        auto w = formInstance<frmBILLML>();
+        w->load();
+        w->DTPfrom.userPick(*DateTime::parse("2026-10-01"));
+        w->DTPto.userPick(*DateTime::parse("2026-10-31"));
+        w->cmbDJstate.userSelect("全部");
+        w->CMDfind.userClick();
+        return w;
+    }
+    // Bills listed, without the sum row.
+    int bills(const frmBILLML& w) { return w.ListView1.itemCount() - 1; }
+    long count(const std::string& where) {
+        return scalar(*cn, "select count(*) from pjml as a, kdw_sfjl as b where a.djbh=b.djbh and " + where).toInt();
+    }
+    std::string lastText() { return ui.lastMessage() ? ui.lastMessage()->text : std::string(); }
+    // Rows a void touches, to see that a refused one touched none.
+    std::string footprint() {
+        return text("select count(*) from kdw_sfjl") + "|" + text("select count(*) from INandOutML") + "|" +
+               text("select count(*) from qfhzb where sfjlid<>0") + "|" + text("select sum(ysk) from kdw_xs") + "|" +
+               text("select count(*) from pjml where pjState='作废'");
+    }
+
+    std::vector<std::string> printed;
+};
+
+TEST_P(ReceiptRegister, OpensOnTheMonthsBillsWithAnEmptyStateAndFiltersByEachChoice) {
+    auto w = formInstance<frmBILLML>();
+    w->load();
+    EXPECT_EQ(w->cmbDJstate.text(), "");
+    EXPECT_EQ(w->cmbBILLtype.text(), "全部单据");
+    EXPECT_EQ(w->cmbBJ.text(), "全部");
+    EXPECT_EQ(w->ListView1.item(w->ListView1.itemCount()).key(), "k0");
+
+    w = october();
+    EXPECT_EQ(bills(*w), count("a.kprq>='2026-10-01'"));
+    // The upper bound is the next midnight: the whole of the 13th counts
+    // (the demo stamps bills at midnight, so those of the 14th come along).
+    w->DTPto.userPick(*DateTime::parse("2026-10-13"));
+    w->CMDfind.userClick();
+    EXPECT_EQ(bills(*w), count("a.kprq>='2026-10-01' and a.kprq<='2026-10-14'"));
+    EXPECT_LT(bills(*w), count("a.kprq>='2026-10-01'"));
+
+    w->cmbDJstate.userSelect("作废");
+    w->CMDfind.userClick();
+    EXPECT_EQ(bills(*w), 1);
+    EXPECT_EQ(w->ListView1.item(1).text(), "SF202610070003");
+    w->cmbDJstate.userSelect("全部");
+    w->cmbBJ.userSelect("中班一班");
+    w->cmbKpr.userSelect("张会计");
+    w->CMDfind.userClick();
+    EXPECT_EQ(bills(*w), count("a.kprq>='2026-10-01' and a.kprq<='2026-10-14' and a.bjmc='中班一班' and a.kpr='张会计'"));
+    EXPECT_GT(bills(*w), 0);
+    EXPECT_NE(w->lastStatement().find("\r\n and a.bjmc='中班一班' and a.kpr='张会计' order by a.id desc"), std::string::npos)
+        << w->lastStatement();
+
+    w->cmbBILLtype.userSelect("退费单据");
+    w->CMDfind.userClick();
+    EXPECT_EQ(bills(*w), 0);
+    EXPECT_EQ(w->ListView1.item(1).subItem(6), "0.00");  // the sum row stays
+    w->cmbBILLtype.userSelect("收费单据");
+    w->CMDfind.userClick();
+    EXPECT_GT(bills(*w), 0);
+    const std::string from = sqlServer() ? " a.kprq between '2026-10-01' and '2026-10-14' "
+                                         : " a.kprq between  format('2026-10-01','yyyy-mm-dd') and "
+                                           "format('2026-10-14','yyyy-mm-dd') ";
+    EXPECT_NE(w->lastStatement().find(from + "\r\n and a.bjmc='中班一班'\r\n and left(a.djbh,2)='SF' and a.kpr='张会计'"),
+              std::string::npos)
+        << w->lastStatement();
+}
+
+TEST_P(ReceiptRegister, TheStudentFilterDialogAndTheCombinedQueryNarrowTheList) {
+    auto w = october();
+    ui.setModalRunner([](Form& f) {
+        auto& filter = dynamic_cast<frmCommFind&>(f);
+        filter.Cmb_bjmc.userSelect("大班一班");
+        filter.cmdSure.userClick();
+    });
+    w->mFindWhere.userClick();
+    EXPECT_EQ(bills(*w), count("a.kprq>='2026-10-01' and a.bjmc='大班一班'"));
+    EXPECT_GT(bills(*w), 0);
+
+    ui.setModalRunner([](Form& f) { dynamic_cast<frmCommFind&>(f).cmdExit.userClick(); });
+    const int before = bills(*w);
+    w->mFindWhere.userClick();
+    EXPECT_EQ(bills(*w), before);  // cancelled: the list stays
+
+    ui.setModalRunner([](Form& f) {
+        auto& q = dynamic_cast<CombinedQueryForm&>(f);
+        q.cmbField.userSelect("开票人");
+        q.txtValue.userSetText("李出纳");
+        q.cmdAdd.userClick();
+        q.cmbField.userSelect("金额");
+        q.cmbOp.userSelect(">=");
+        q.txtValue.userSetText("300");
+        q.cmdAdd.userClick();
+        q.cmdOK.userClick();
+    });
+    w->mGroupFind.userClick();
+    EXPECT_EQ(bills(*w), count("a.kpr='李出纳' and a.hjje>=300"));
+    EXPECT_GT(bills(*w), 0);
+}
+
+TEST_P(ReceiptRegister, ShowsTheItemsOfTheChosenBillAndExportsTheList) {
+    auto w = october();
+    ASSERT_TRUE(w->ListView1.userItemClick("k46"));
+    ASSERT_EQ(w->lvwMx.itemCount(), scalar(*cn, "select count(*) from pjmlmx where pjmlid=46").toInt());
+    EXPECT_EQ(w->lvwMx.item(1).text(), text("select xmmc from pjmlmx where pjmlid=46 order by pjmlmxid"));
+    EXPECT_EQ(w->lvwMx.item(1).subItem(2), text("select term from pjmlmx where pjmlid=46 order by pjmlmxid"));
+    EXPECT_EQ(w->lvwMx.column(2).text, "收费金额");
+
+    w->Command2.userClick();
+    ASSERT_EQ(ui.exports().size(), 1u);
+    EXPECT_EQ(std::filesystem::path(ui.exports()[0]).extension(), ".xlsx");
+    EXPECT_GT(std::filesystem::file_size(ui.exports()[0]), 0u);
+
+    w->cmbBILLtype.userSelect("退费单据");
+    w->CMDfind.userClick();
+    w->ListView1.clearItems();
+    w->Command2.userClick();  // an empty list is not exported
+    EXPECT_EQ(ui.exports().size(), 1u);
+}
+
+TEST_P(ReceiptRegister, ReprintsTheChosenBillButNotAVoidedOneOrTheSumRow) {
+    auto w = october();
+    w->ListView1.userItemClick("k25");  // voided in the demo
+    w->cmdPrintRe.userClick();
+    EXPECT_EQ(lastText(), "所选单据已经作废！不能重打！");
+    w->ListView1.userItemClick("k0");
+    w->cmdPrintRe.userClick();
+    EXPECT_EQ(lastText(), "请选择需要重新打印的收据！");
+    w->ListView1.userItemClick("k46");
+    ui.queueAnswer(MsgAnswer::No);
+    w->cmdPrintRe.userClick();
+    EXPECT_TRUE(printed.empty());
+
+    ui.queueAnswer(MsgAnswer::Yes);
+    w->cmdPrintRe.userClick();
+    EXPECT_EQ(lastText(), "打印成功！");
+    ASSERT_EQ(printed.size(), 1u);
+    ASSERT_TRUE(std::filesystem::exists(printed[0]));
+    const std::string receipt = readWhole(printed[0]);
+    EXPECT_NE(receipt.find(text("select djbh from pjml where id=46")), std::string::npos);
+    EXPECT_NE(receipt.find(" 收 费 项 目"), std::string::npos);
+}
+
+TEST_P(ReceiptRegister, VoidsABillAndCancelsItsChargeInOneTransaction) {
+    auto w = october();
+    w->cmdZF.userClick();
+    EXPECT_EQ(lastText(), "请选择需要作废的单据！");
+    w->ListView1.userItemClick("k25");
+    w->cmdZF.userClick();
+    EXPECT_EQ(lastText(), "所选单据已经作废！");
+
+    const std::string before = footprint();
+    w->ListView1.userItemClick("k46");
+    ui.queueAnswer(MsgAnswer::No);
+    w->cmdZF.userClick();
+    EXPECT_EQ(footprint(), before);
+
+    w->txtZfyy.userSetText("开错了");
+    ui.queueAnswer(MsgAnswer::Yes);
+    w->cmdZF.userClick();
+    EXPECT_EQ(lastText(), "操作成功！");
+    EXPECT_EQ(text("select pjState||'|'||zfyy||'|'||zfr from pjml where id=46"), "作废|开错了|系统管理员");
+    const std::string source = text("select b.id from pjml a, kdw_sfjl b where a.djbh=b.djbh and a.id=46");
+    EXPECT_EQ(text("select count(*) from kdw_sfjl where ysfjlid=" + source), "1");
+    EXPECT_EQ(text("select count(*) from qfhzb where sfjlid=" + source), "0");
+    // The list is read afresh: the bill now shows as void.
+    EXPECT_EQ(w->ListView1.findItem("k46")->subItem(1), "作废");
+}
+
+TEST_P(ReceiptRegister, RefusesToVoidABillOfACarriedOverMonthAndChangesNothing) {
+    auto w = october();
+    w->DTPfrom.userPick(*DateTime::parse("2026-09-01"));
+    w->CMDfind.userClick();
+    const std::string before = footprint();
+    ASSERT_TRUE(w->ListView1.userItemClick("k15"));
+    ui.queueAnswer(MsgAnswer::Yes);
+    w->cmdZF.userClick();
+    const auto& shown = ui.messages();
+    ASSERT_GE(shown.size(), 2u);
+    EXPECT_EQ(shown[shown.size() - 2].text, "不能取消结转前的收费记录");
+    EXPECT_EQ(shown.back().text, "操作失败！");
+    EXPECT_EQ(footprint(), before);
+    EXPECT_EQ(text("select pjState from pjml where id=15"), "");
+}
+
+TEST_P(ReceiptRegister, EntryOperationsOpenTheirWindows) {
+    cLsBILLhead bill;
+    bill.set_gRun(host);
+    bill.set_cmbPage("收费收据（三联）");
+    ui.setModalRunner([](Form& f) {
+        auto& w = dynamic_cast<frmBILLML&>(f);
+        EXPECT_EQ(w.cmbPageType.text(), w.cmbPage);
+        w.Command3.userClick();
+    });
+    bill.ShowPJinfo();
+    bill.set_cmbPage("收费收据（二联）");
+    bill.ShowPJinfo();  // handed over again
+}
+
+FO_INSTANTIATE_DIALECTS(ReceiptRegister);
+
+class EntryWindows : public UiTest {};
+
+TEST_F(EntryWindows, WindowsOfTheLayersAboveAreOpenedByTheirRegisteredNames) {
+    cLsBILLhead bill;
+    EXPECT_THROW(bill.ShowJMJL(), std::logic_error);
+    formRegistry().addWindow<CombinedQueryForm>("frmJmBachList");  // any window stands in
+    std::string shown;
+    ui.setModalRunner([&](Form& f) {
+        shown = f.name();
+        f.unload();
+    });
+    bill.ShowBachJm();
+    EXPECT_EQ(shown, "CombinedQueryForm");
+}
+
+}  // namespace
+}  // namespace fo::test
