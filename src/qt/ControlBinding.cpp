@@ -26,7 +26,7 @@ void ControlBinding::refresh() {
     bool enabled = true;
     for (const Control* c = control_; c; c = c->container()) enabled = enabled && c->enabled();
     widget_->setEnabled(enabled);
-    widget_->setVisible(control_->isShown());
+    widget_->setVisible(control_->isShown() && !represented_);
     sync();
 }
 

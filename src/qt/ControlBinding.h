@@ -40,6 +40,10 @@ public:
     // with the cell under that point as it is shown now, whatever the scroll.
     virtual QRect editorRect(int dx, int dy, int width, int height) const;
 
+    // Keeps the widget hidden whatever the control says: the layout draws
+    // the frame this control stands for.
+    void setRepresentedByLayout(bool v) { represented_ = v; refresh(); }
+
     // Told after the control changed (the form view re-places editors).
     std::function<void()> afterChange;
     // Told when the user scrolled the widget (editors over it move along).
@@ -66,6 +70,7 @@ protected:
 
 private:
     int quiet_ = 0;
+    bool represented_ = false;
     Control* control_;
     QPointer<QWidget> widget_;
     Subscription<Control> subscription_;

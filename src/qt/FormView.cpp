@@ -84,6 +84,16 @@ FormView::FormView(Form& form, QWidget* parent) : QDialog(parent), form_(&form) 
     } else {
         content_->setMinimumSize(toPixels(form.scaleWidth()), toPixels(form.scaleHeight()));
     }
+    // A frame the layout left out while laying out what it holds is drawn
+    // by the layout's group; its own widget stays hidden.
+    for (auto& b : bindings_) {
+        if (laidOut_.count(&b->control()) || !isHolder(b->control())) continue;
+        for (const Control* c : form.controls())
+            if (c->container() == &b->control() && laidOut_.count(c)) {
+                b->setRepresentedByLayout(true);
+                break;
+            }
+    }
     // Controls the layout left out stand where the window puts them.
     for (auto& b : bindings_) {
         if (laidOut_.count(&b->control())) continue;

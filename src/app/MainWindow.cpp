@@ -1,0 +1,250 @@
+#include "app/MainWindow.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QLabel>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QVBoxLayout>
+#include <filesystem>
+
+#include "app/HostSettingsDialog.h"
+#include "app/OfficeSession.h"
+#include "data/FeeSchema.h"
+#include "host/CarryOver.h"
+#include "host/DemoSchool.h"
+#include "host/UserSettingsStore.h"
+#include "host/api/MessageService.h"
+#include "ui/FormRegistry.h"
+
+namespace fo::app {
+namespace {
+
+QString qs(const std::string& s) { return QString::fromStdString(s); }
+const char* const NotYet = "尚未提供";
+
+long countOf(Connection& cn, const std::string& sql) {
+    RecordsetPtr rs = cn.execute(sql);
+    return rs && !rs->eof() ? static_cast<long>(rs->field(std::size_t{0}).toInt()) : 0;
+}
+
+}  // namespace
+
+void rememberDatabase(const std::string& path) {
+    UserSettingsStore().saveSetting("feeoffice", "gui", "lastDatabase", path);
+}
+
+std::string lastDatabase() { return UserSettingsStore().getSetting("feeoffice", "gui", "lastDatabase", ""); }
+
+MainWindow::MainWindow(const std::string& databasePath, int dialect) : dialect_(dialect) {
+    setObjectName(QStringLiteral("MainWindow"));
+    session_ = std::make_unique<OfficeSession>(databasePath, dialect, Operators::BuiltInId);
+    rememberDatabase(databasePath);
+
+    auto* centre = new QLabel(QStringLiteral("收费管理 —— 票据与减免\n\n请从菜单或工具栏选择要进行的工作。"), this);
+    centre->setAlignment(Qt::AlignCenter);
+    QFont big = centre->font();
+    big.setPointSizeF(big.pointSizeF() * 1.6);
+    centre->setFont(big);
+    setCentralWidget(centre);
+
+    dbLabel_ = new QLabel(this);
+    dialectLabel_ = new QLabel(this);
+    userLabel_ = new QLabel(this);
+    monthLabel_ = new QLabel(this);
+    for (QLabel* l : {dbLabel_, dialectLabel_, userLabel_, monthLabel_}) statusBar()->addPermanentWidget(l);
+    buildActions();
+    resize(900, 560);
+    refreshState();
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::buildActions() {
+    QMenu* file = menuBar()->addMenu(QStringLiteral("文件(&F)"));
+    file->addAction(QStringLiteral("打开数据库…"), this, [this] { openDatabaseDialog(); });
+    file->addAction(QStringLiteral("新建数据库…"), this, [this] { createDatabaseDialog(false); });
+    file->addAction(QStringLiteral("新建演示数据库…"), this, [this] { createDatabaseDialog(true); });
+    file->addSeparator();
+    file->addAction(QStringLiteral("退出"), this, [this] { close(); });
+
+    QMenu* work = menuBar()->addMenu(QStringLiteral("业务(&B)"));
+    QToolBar* bar = addToolBar(QStringLiteral("业务"));
+    bar->setObjectName(QStringLiteral("entryToolBar"));
+    bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    const struct {
+        const char* caption;
+        const char* name;
+        bool window;
+    } entries[] = {{"票据管理", "ShowPJinfo", false},
+                   {"减免管理", "ShowJMJL", false},
+                   {"应收明细表-减免", "ShowBachJm", false},
+                   {"批量减免", "frmBachJM", true}};
+    for (const auto& e : entries) {
+        QAction* a = work->addAction(QString::fromUtf8(e.caption));
+        a->setObjectName(QString::fromUtf8(e.name));
+        const std::string name = e.name;
+        connect(a, &QAction::triggered, this, [this, name] { runEntry(name); });
+        bar->addAction(a);
+        entries_.push_back({e.name, e.window, a});
+    }
+    connect(work, &QMenu::aboutToShow, this, [this] { refreshState(); });
+
+    QMenu* host = menuBar()->addMenu(QStringLiteral("系统(&S)"));
+    QAction* carry = host->addAction(QStringLiteral("月末结转…"), this, [this] { carryOver(); });
+    host->addAction(QStringLiteral("系统设置…"), this, [this] { editSettings(); });
+    host->addAction(QStringLiteral("切换操作员…"), this, [this] { chooseOperator(); });
+    bar->addSeparator();
+    bar->addAction(carry);
+}
+
+void MainWindow::refreshState() {
+    FormRegistry& registry = formRegistry();
+    for (Entry& e : entries_) {
+        const bool present = e.window ? registry.window(e.name) != nullptr : registry.entry(e.name) != nullptr;
+        e.action->setEnabled(present);
+        const QString caption = e.action->text().section(QStringLiteral("（"), 0, 0);
+        e.action->setText(present ? caption : caption + QStringLiteral("（") + QString::fromUtf8(NotYet) + QStringLiteral("）"));
+    }
+    ReferenceHost& host = session_->host();
+    const std::string month = host.CurrentYf();
+    dbLabel_->setText(QStringLiteral("数据库：") + qs(session_->databasePath()));
+    dialectLabel_->setText(QStringLiteral("方言：") + (session_->dialect() == 1 ? QStringLiteral("SQL Server")
+                                                                             : QStringLiteral("Access")));
+    userLabel_->setText(QStringLiteral("操作员：") + qs(host.gusername()));
+    monthLabel_->setText(QStringLiteral("当前月份：") + (month.empty() ? QStringLiteral("无") : qs(month)));
+    setWindowTitle(QStringLiteral("收费管理 - ") +
+                   qs(std::filesystem::path(session_->databasePath()).filename().string()));
+}
+
+void MainWindow::runEntry(const std::string& name) {
+    FormRegistry& registry = formRegistry();
+    try {
+        if (const auto* op = registry.entry(name)) (*op)();
+        else if (auto form = registry.window(name)) form->showModal();
+        else msgBox(name + " " + NotYet, MsgButtons::OK, MsgIcon::Information, "提示");
+    } catch (const std::exception& e) {
+        msgBox(e.what(), MsgButtons::OK, MsgIcon::Critical, "警告！");
+    }
+    refreshState();
+}
+
+bool MainWindow::openDatabase(const std::string& path, int operatorId) {
+    try {
+        session_.reset();  // the module lets go of the old database first
+        session_ = std::make_unique<OfficeSession>(path, dialect_, operatorId);
+        rememberDatabase(path);
+    } catch (const std::exception& e) {
+        msgBox(std::string("不能打开数据库：") + e.what(), MsgButtons::OK, MsgIcon::Critical, "警告！");
+        if (!session_) {
+            const std::string last = lastDatabase();
+            session_ = std::make_unique<OfficeSession>(last, dialect_, Operators::BuiltInId);
+        }
+        refreshState();
+        return false;
+    }
+    refreshState();
+    statusBar()->showMessage(QStringLiteral("已打开 ") + qs(path), 5000);
+    return true;
+}
+
+void MainWindow::openDatabaseDialog() {
+    const QString file = QFileDialog::getOpenFileName(this, QStringLiteral("打开数据库"), QString(),
+                                                      QStringLiteral("收费数据库 (*.db *.sqlite);;所有文件 (*)"));
+    if (!file.isEmpty()) openDatabase(file.toStdString(), Operators::BuiltInId);
+}
+
+void MainWindow::createDatabaseDialog(bool demo) {
+    const QString file = QFileDialog::getSaveFileName(this, demo ? QStringLiteral("新建演示数据库") : QStringLiteral("新建数据库"),
+                                                      QString(), QStringLiteral("收费数据库 (*.db)"));
+    if (file.isEmpty()) return;
+    const std::string path = file.toStdString();
+    try {
+        if (std::filesystem::exists(path)) throw std::runtime_error("文件已存在：" + path);
+        if (demo) writeDemoSchool(path);
+        else createFeeDatabase(path);
+    } catch (const std::exception& e) {
+        msgBox(std::string("不能创建数据库：") + e.what(), MsgButtons::OK, MsgIcon::Critical, "警告！");
+        return;
+    }
+    openDatabase(path, Operators::BuiltInId);
+}
+
+void MainWindow::carryOver() {
+    ReferenceHost& host = session_->host();
+    const std::string month = host.CurrentYf();
+    if (month.empty()) {
+        msgBox("没有可以结转的月份。", MsgButtons::OK, MsgIcon::Exclamation, "提示");
+        return;
+    }
+    const std::string question = "确定要结转 " + month +
+                                 " 月吗？\r\n结转后，本月在校学生尚未缴纳的应收款将转为欠费，结转不能撤销。";
+    if (msgBox(question, MsgButtons::YesNo, MsgIcon::Question, "警告") != MsgAnswer::Yes) return;
+    try {
+        ConnectionPtr cn = host.pgettrcn();
+        const long before = countOf(*cn, "select count(*) from qfhzb");
+        const long openBefore = countOf(*cn, "select count(*) from qfhzb where fkrq is null");
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        try {
+            carryOverMonth(*cn, host, month);
+        } catch (...) {
+            QApplication::restoreOverrideCursor();
+            throw;
+        }
+        QApplication::restoreOverrideCursor();
+        const long written = countOf(*cn, "select count(*) from qfhzb") - before;
+        const long open = countOf(*cn, "select count(*) from qfhzb where fkrq is null");
+        const std::string next = host.CurrentYf();
+        msgBox("月末结转完成。\r\n结转月份：" + month + "\r\n新增欠费记录：" + std::to_string(written) +
+                   " 条\r\n未结清欠费记录：" + std::to_string(openBefore) + " → " + std::to_string(open) +
+                   " 条\r\n当前月份：" + (next.empty() ? std::string("无") : next),
+               MsgButtons::OK, MsgIcon::Information, "提示");
+    } catch (const std::exception& e) {
+        msgBox(std::string("月末结转失败！\r\n") + e.what(), MsgButtons::OK, MsgIcon::Critical, "警告！");
+    }
+    refreshState();
+}
+
+void MainWindow::editSettings() {
+    std::map<std::string, std::string> stored;
+    for (const auto& [key, caption] : HostSettingsDialog::checkSettings()) stored[key] = session_->setting(key);
+    stored["txtColorContent"] = session_->setting("txtColorContent");
+    HostSettingsDialog dialog(stored, this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    try {
+        for (const auto& [key, value] : dialog.values())
+            if (value != stored[key]) session_->host().setSetting(key, value);
+        session_->reloadSettings();
+        statusBar()->showMessage(QStringLiteral("系统设置已保存"), 5000);
+    } catch (const std::exception& e) {
+        msgBox(std::string("保存设置失败！\r\n") + e.what(), MsgButtons::OK, MsgIcon::Critical, "警告！");
+    }
+}
+
+void MainWindow::chooseOperator() {
+    QStringList names;
+    std::vector<int> ids;
+    try {
+        ConnectionPtr cn = session_->host().pGetCN();
+        RecordsetPtr rs = cn->execute("select id,name from sys_user order by id");
+        for (; rs && !rs->eof(); rs->moveNext()) {
+            ids.push_back(static_cast<int>(rs->field(std::size_t{0}).toInt()));
+            names << qs(rs->field(std::size_t{1}).toText());
+        }
+    } catch (const std::exception& e) {
+        msgBox(e.what(), MsgButtons::OK, MsgIcon::Critical, "警告！");
+        return;
+    }
+    const int current = names.indexOf(qs(session_->host().gusername()));
+    bool ok = false;
+    const QString chosen = QInputDialog::getItem(this, QStringLiteral("操作员"), QStringLiteral("选择操作员："), names,
+                                                 std::max(0, current), false, &ok);
+    if (!ok) return;
+    const int index = static_cast<int>(names.indexOf(chosen));
+    if (index >= 0) openDatabase(session_->databasePath(), ids[static_cast<std::size_t>(index)]);
+}
+
+}  // namespace fo::app

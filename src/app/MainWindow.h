@@ -1,0 +1,58 @@
+#pragma once
+#include <QMainWindow>
+#include <memory>
+#include <string>
+#include <vector>
+
+class QAction;
+class QLabel;
+
+namespace fo::app {
+
+class OfficeSession;
+
+// The main window of the fee office: the module's entry operations and the
+// batch wizard in a menu and a toolbar, and the host's own duties: opening
+// or creating a database, the month-end carry-over, the host settings and
+// the operator. The status bar shows the database, the dialect, the
+// operator and the open month. Entry operations not registered yet are
+// shown disabled ("尚未提供") and come alive once registered.
+class MainWindow final : public QMainWindow {
+public:
+    MainWindow(const std::string& databasePath, int dialect);
+    ~MainWindow() override;
+
+    OfficeSession& session() const { return *session_; }
+    // Opens `path` for `operatorId`; reports failures in a message box and
+    // keeps the current database then.
+    bool openDatabase(const std::string& path, int operatorId);
+
+    // The host's duties, also reached by the tour.
+    void carryOver();
+    void editSettings();
+    void chooseOperator();
+    void runEntry(const std::string& name);
+    void refreshState();
+
+private:
+    void buildActions();
+    void openDatabaseDialog();
+    void createDatabaseDialog(bool demo);
+
+    std::unique_ptr<OfficeSession> session_;
+    int dialect_;
+    struct Entry {
+        std::string name;  // entry operation or window
+        bool window;
+        QAction* action;
+    };
+    std::vector<Entry> entries_;
+    QLabel *dbLabel_, *dialectLabel_, *userLabel_, *monthLabel_;
+};
+
+// Remembers `path` as the database to open next time.
+void rememberDatabase(const std::string& path);
+// The database opened last time; "" when none.
+std::string lastDatabase();
+
+}  // namespace fo::app
