@@ -1,5 +1,6 @@
 #include "qt/QtUi.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
 #include <QDesktopServices>
@@ -61,6 +62,11 @@ MsgAnswer QtUi::msgBox(const std::string& text, MsgButtons buttons, MsgIcon icon
     QMessageBox box(qicon, title.empty() ? QApplication::applicationDisplayName() : qs(title), qs(text), qbuttons,
                     ownerWindow());
     box.setObjectName(QStringLiteral("msgBox"));
+    // The buttons speak the clerk's language, as the window texts do.
+    const std::pair<QMessageBox::StandardButton, const char*> captions[] = {
+        {QMessageBox::Ok, "确定"}, {QMessageBox::Cancel, "取消"}, {QMessageBox::Yes, "是"}, {QMessageBox::No, "否"}};
+    for (const auto& [button, caption] : captions)
+        if (QAbstractButton* b = box.button(button)) b->setText(QString::fromUtf8(caption));
     const int answer = box.exec();
     if (busy) QApplication::restoreOverrideCursor();
     switch (answer) {
