@@ -217,6 +217,23 @@ TEST_P(ReceiptRegister, RefusesToVoidABillOfACarriedOverMonthAndChangesNothing) 
     EXPECT_EQ(text("select pjState from pjml where id=15"), "");
 }
 
+TEST_P(ReceiptRegister, AVoidRefusedAfterItsFirstWritesIsRolledBackWhole) {
+    // A later reduction settled the remainder split off an arrears row that
+    // bill 37's charge settled: the cancellation stops after writing.
+    cn->execute("insert into qfhzb(qfkid,xsid,qfje,jmjlid,yqfkid) values(9001,7,10,33,16)");
+    auto w = october();
+    const std::string before = footprint();
+    ASSERT_TRUE(w->ListView1.userItemClick("k37"));
+    ui.queueAnswer(MsgAnswer::Yes);
+    w->cmdZF.userClick();
+    const auto& shown = ui.messages();
+    ASSERT_GE(shown.size(), 2u);
+    EXPECT_EQ(shown[shown.size() - 2].text.rfind("继本次收费操作后又发生", 0), 0u);
+    EXPECT_EQ(shown.back().text, "操作失败！");
+    EXPECT_EQ(footprint(), before);
+    EXPECT_EQ(text("select count(*) from qfhzb where sfjlid=43"), "1");
+}
+
 TEST_P(ReceiptRegister, EntryOperationsOpenTheirWindows) {
     cLsBILLhead bill;
     bill.set_gRun(host);
