@@ -14,6 +14,9 @@
 #include <vector>
 
 #include "app/Commands.h"
+#include "batch/frmBachJM.h"
+#include "batch/frmBachJM_next.h"
+#include "batch/frmJmBachList.h"
 #include "bills/cLsBILLhead.h"
 #include "bills/frmBILLML.h"
 #include "host/ReferenceHost.h"
@@ -99,6 +102,9 @@ void registerModuleWindows(FormRegistry& registry, cLsBILLhead& bill) {
     registry.addWindow<frmBILLML>("frmBILLML");
     registry.addWindow<frmCommFind>("frmCommFind");
     registry.addWindow<CombinedQueryForm>("CombinedQueryForm");
+    registry.addWindow<frmBachJM>("frmBachJM");
+    registry.addWindow<frmBachJM_next>("frmBachJM_next");
+    registry.addWindow<frmJmBachList>("frmJmBachList");
     // The entry operations of the bill header object; ShowJMJL and
     // ShowBachJm open the windows registered above under their class names.
     registry.addEntry("ShowPJinfo", [&bill] { bill.ShowPJinfo(); });

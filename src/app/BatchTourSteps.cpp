@@ -1,0 +1,70 @@
+// Tour steps of the batch reductions: the wizard's first step with a class's
+// students ticked, its second step with a fee type and reductions typed, and
+// the receivables list filled by an arrears query for one class.
+#include <memory>
+
+#include "batch/frmBachJM.h"
+#include "batch/frmBachJM_next.h"
+#include "batch/frmJmBachList.h"
+#include "qt/FormView.h"
+#include "qt/Tour.h"
+#include "ui/FormInstance.h"
+#include "ui/FormRegistry.h"
+
+namespace fo::app {
+namespace {
+
+template <class T>
+T* formIn(QWidget& window) {
+    auto* view = dynamic_cast<qt::FormView*>(&window);
+    return view ? dynamic_cast<T*>(&view->form()) : nullptr;
+}
+
+void showStudents(frmBachJM& w) {
+    w.initData(false, "-1", false, "select id from kdw_xs where 1=1 and bjid in(select min(id) from kdw_bj)");
+    w.cmdFullSelect.userClick();
+}
+
+void showItems(frmBachJM_next& w) {
+    if (w.CMB_sflx.ListCount() > 0) w.CMB_sflx.userSelect(w.CMB_sflx.List(0));
+    if (w.cmbYF.ListCount() > 0) w.cmbYF.userSelect(w.cmbYF.List(w.cmbYF.ListCount() - 1));
+    if (w.MSFlexGrid1.rows() > 1) {
+        w.MSFlexGrid1.userCellClick(1, frmBachJM_next::ColJm);
+        w.Txt_write.userSetText("50");
+    }
+}
+
+void showArrears(frmJmBachList& w) {
+    for (int i = 0; i < w.LSTsfxm.ListCount(); ++i) w.LSTsfxm.setSelected(i, true);
+    if (w.cmbYf.ListCount() > 0) {
+        w.cmbYf.setListIndex(0);
+        w.cmbYFto.setListIndex(w.cmbYFto.ListCount() - 1);
+    }
+    if (w.cmbBJ.ListCount() > 1) w.cmbBJ.setListIndex(1);
+    w.CMDfind.userClick();
+    if (w.lvw1.itemCount() > 0) w.lvw1.userItemClick(w.lvw1.item(1).key());
+}
+
+const bool registered = [] {
+    qt::registerTourStep("ShowBachJm", [](qt::TourContext& t) {
+        const auto* entry = formRegistry().entry("ShowBachJm");
+        if (!entry) return t.fail("ShowBachJm: not registered");
+        t.whileModal("frmJmBachList", [entry] { (*entry)(); }, [](QWidget& window) {
+            if (auto* w = formIn<frmJmBachList>(window)) showArrears(*w);
+        });
+    });
+    qt::registerTourStep("frmBachJM", [](qt::TourContext& t) {
+        t.whileModal("frmBachJM", [] { formInstance<frmBachJM>()->showModal(); }, [](QWidget& window) {
+            if (auto* w = formIn<frmBachJM>(window)) showStudents(*w);
+        });
+    });
+    qt::registerTourStep("frmBachJM_next", [](qt::TourContext& t) {
+        t.whileModal("frmBachJM_next", [] { formInstance<frmBachJM_next>()->showModal(); }, [](QWidget& window) {
+            if (auto* w = formIn<frmBachJM_next>(window)) showItems(*w);
+        });
+    });
+    return true;
+}();
+
+}  // namespace
+}  // namespace fo::app

@@ -1,0 +1,86 @@
+#include "batch/frmBachJM.h"
+
+#include "batch/BatchStatements.h"
+#include "batch/frmBachJM_next.h"
+#include "data/myDB.h"
+#include "host/api/ModuleGlobals.h"
+#include "students/frmCommFind.h"
+#include "ui/FormInstance.h"
+#include "ui/mdl1.h"
+
+namespace fo {
+
+frmBachJM::frmBachJM() : Form("frmBachJM") {
+    setCaption("批量减免");
+    resize(9600, 6600);
+    lvwXS.move(120, 120, 9120, 5200);
+    lvwXS.setCheckboxes(true);
+    Command1.move(120, 5500, 1100, 375);
+    cmdFullSelect.move(1320, 5500, 1100, 375);
+    cmdSelectNo.move(2520, 5500, 1100, 375);
+    cmdNext.move(6900, 5500, 1100, 375);
+    cmdClose.move(8100, 5500, 1100, 375);
+
+    Command1.Click = [this] { Command1_Click(); };
+    cmdFullSelect.Click = [this] { tickAll(true); };
+    cmdSelectNo.Click = [this] { tickAll(false); };
+    cmdNext.Click = [] { formInstance<frmBachJM_next>()->showModal(); };
+    cmdClose.Click = [this] { unload(); };
+
+    using namespace layout;
+    setLayout(column({ctl(lvwXS), row({ctl(Command1), ctl(cmdFullSelect), ctl(cmdSelectNo), stretch(), ctl(cmdNext),
+                                       ctl(cmdClose)})}));
+}
+
+void frmBachJM::Form_Load() {
+    lvw_.setLvw(lvwXS);
+    lvw_.strFormName = name();
+    lvw_.blnFieldKey = true;
+    initData(true, "-1", false, "");
+}
+
+void frmBachJM::Form_Unload(int&) { lvw_.setColWidth(); }
+
+void frmBachJM::Command1_Click() {
+    gMOpen();
+    const std::string restriction = frmCommFind::ask();
+    if (!restriction.empty()) initData(false, "-1", false, restriction);
+    gMclose();
+}
+
+void frmBachJM::initData(bool onlyColumns, const std::string& selectId, bool firstTime, const std::string& restriction) {
+    lvwXS.setVisible(false);
+    gMOpen();
+    listSql_ = batch::studentList(gRun().getXSLBlistInSQL("a.lb1"), restriction);
+    {
+        myDB db;
+        RecordsetPtr rs = db.cn()->execute(listSql_);
+        if (onlyColumns) {
+            lvw_.initColumns(*rs, 0, "");
+        } else {
+            if (firstTime) lvw_.initColumns(*rs, 0, "");
+            lvw_.initListKeyIDNoProgress(*rs, lvwXS, selectId);
+        }
+        rs->close();
+    }
+    gMclose();
+    lvwXS.setVisible(true);
+}
+
+void frmBachJM::tickAll(bool on) {
+    for (int i = 1; i <= lvwXS.itemCount(); ++i) lvwXS.item(i).setChecked(on);
+}
+
+std::vector<frmBachJM::Student> frmBachJM::tickedStudents() {
+    const int classColumn = lvwXS.columnIndexByText("班级名称"), numberColumn = lvwXS.columnIndexByText("学号"),
+              nameColumn = lvwXS.columnIndexByText("姓名");
+    std::vector<Student> out;
+    for (int i = 1; i <= lvwXS.itemCount(); ++i) {
+        const ListItem& item = lvwXS.item(i);
+        if (!item.checked()) continue;
+        out.push_back({item.key().substr(1), item.cell(classColumn), item.cell(numberColumn), item.cell(nameColumn)});
+    }
+    return out;
+}
+
+}  // namespace fo

@@ -1,0 +1,308 @@
+#include "batch/frmBachJM_next.h"
+
+#include "batch/BatchStatements.h"
+#include "batch/clsJMhead.h"
+#include "batch/frmBachJM.h"
+#include "batch/frmJmBachList.h"
+#include "db/DbError.h"
+#include "db/Connection.h"
+#include "host/api/MessageService.h"
+#include "host/api/ModuleGlobals.h"
+#include "ui/FormInstance.h"
+#include "ui/frmMsg.h"
+#include "ui/mdl1.h"
+
+namespace fo {
+namespace {
+
+std::string trim(const std::string& s) {
+    const auto b = s.find_first_not_of(' ');
+    if (b == std::string::npos) return {};
+    return s.substr(b, s.find_last_not_of(' ') - b + 1);
+}
+
+// A connection of its own on the module's link string, as the grid's read
+// must not wait on a posting.
+ConnectionPtr moduleConnection() {
+    const std::string& link = globals().transLinkString;
+    return openConnection(link.empty() ? gRun().gLinkString() : link);
+}
+
+}  // namespace
+
+frmBachJM_next::frmBachJM_next() : Form("frmBachJM_next") {
+    setCaption("批量减免");
+    resize(10200, 7200);
+    static const char* const captions[] = {"学期", "一次性", "年度", "月份"};
+    for (int i = 0; i < 4; ++i) {
+        optRQ[i].setCaption(captions[i]);
+        optRQ[i].move(120 + i * 1100, 120, 1000, 300);
+        optRQ[i].Click = [this, i] { optRQ_Click(i); };
+    }
+    LBLyf.move(120, 540, 1500, 300);
+    cmbYF.move(1620, 510, 1800, 300);
+    cmbYF.setStyle(ComboBox::Style::DropDownList);
+    lblSflx.move(3600, 540, 900, 300);
+    CMB_sflx.move(4500, 510, 1800, 300);
+    CMB_sflx.setStyle(ComboBox::Style::DropDownList);
+    lblJmrq.move(6500, 540, 900, 300);
+    DTP_jmrq.move(7400, 510, 1500, 300);
+    MSFlexGrid1.move(120, 960, 9840, 4200);
+    Txt_write.setVisible(false);
+    lblJmhjCaption.move(6500, 5280, 1000, 300);
+    Lbl_jmhj.move(7500, 5280, 1000, 300);
+    Lbl_jmhj.setVisible(false);
+    lblSumProject.move(8500, 5280, 1400, 300);
+    lblSumProject.setAlignment(Alignment::Right);
+    lblJmyy.move(120, 5700, 1000, 300);
+    txtJMYY.move(1120, 5670, 8840, 300);
+    cmd_ok.move(5400, 6200, 1100, 375);
+    Cmd_exit.move(6600, 6200, 1100, 375);
+    cmdReset.move(120, 6200, 2300, 375);
+    Command1.move(2520, 6200, 1800, 375);
+
+    cmbYF.Click = [this] { ShowSFLX(); };
+    CMB_sflx.Click = [this] { ShowSFLX(); };
+    txtJMYY.KeyPress = [](int& k) { EnterToTab(k); };
+    MSFlexGrid1.Click = [this] { MSFlexGrid1_Click(); };
+    MSFlexGrid1.Scroll = [this] { Txt_write.setVisible(false); };
+    Txt_write.GotFocus = [this] {
+        Txt_write.setSelStart(0);
+        Txt_write.setSelLength(static_cast<int>(Txt_write.text().size()));
+    };
+    Txt_write.KeyPress = [this](int& k) { Txt_write_KeyPress(k); };
+    Txt_write.KeyDown = [this](int& k, int shift) { Txt_write_KeyDown(k, shift); };
+    Txt_write.Change = [this] { Txt_write_Change(); };
+    cmd_ok.Click = [this] { cmd_ok_Click(); };
+    Cmd_exit.Click = [this] { unload(); };
+    cmdReset.Click = [this] { cmdReset_Click(); };
+    Command1.Click = [] { formInstance<frmJmBachList>()->showModal(); };
+
+    using namespace layout;
+    setLayout(column({
+        row({ctl(optRQ[0]), ctl(optRQ[1]), ctl(optRQ[2]), ctl(optRQ[3]), stretch()}),
+        row({ctl(LBLyf), ctl(cmbYF), ctl(lblSflx), ctl(CMB_sflx), ctl(lblJmrq), ctl(DTP_jmrq), stretch()}),
+        ctl(MSFlexGrid1),
+        ctl(Txt_write),
+        row({stretch(), ctl(lblJmhjCaption), ctl(Lbl_jmhj), ctl(lblSumProject)}),
+        row({ctl(lblJmyy), ctl(txtJMYY)}),
+        row({ctl(cmdReset), ctl(Command1), stretch(), ctl(cmd_ok), ctl(Cmd_exit)}),
+    }));
+}
+
+int frmBachJM_next::kind() const { return static_cast<int>(Value(leadingNumber(cmbYF.tag())).toInt()); }
+
+void frmBachJM_next::Form_Load() {
+    yf_.set_comboYfList(&cmbYF);
+    optRQ[KindMonth].setValue(true);  // lists the months and names the kind "月份"
+    frmInit();
+}
+
+void frmBachJM_next::Form_Unload(int&) { yf_.set_comboYfList(nullptr); }
+
+void frmBachJM_next::frmInit() {
+    Txt_write.setVisible(false);
+    txtJMYY.setText(readSettingsFile("\\DefaultUser.ini", "morkel", "jmyy"));
+    setupGrid();
+    DTP_jmrq.setValue(DateTime::today());
+    CMB_sflx.Clear();
+    ConnectionPtr cn = moduleConnection();
+    for (RecordsetPtr rs = cn->execute(batch::feeTypes()); rs && !rs->eof(); rs->moveNext()) {
+        CMB_sflx.AddItem(rs->field("mc1").toText());
+        CMB_sflx.setItemData(CMB_sflx.NewIndex(), static_cast<long>(rs->field("ID").toInt()));
+    }
+}
+
+void frmBachJM_next::optRQ_Click(int index) {
+    cmbYF.setTag(std::to_string(index));
+    LBLyf.setCaption(optRQ[index].caption());
+    cmbYF.setEnabled(true);
+    switch (index) {
+        case KindTerm: yf_.initCombTermList(); break;
+        case KindYear: yf_.initCombYearList(); break;
+        case KindMonth: yf_.initCombYfList(); break;
+        default:
+            yf_.initCombYfList();
+            cmbYF.setEnabled(false);
+            cmbYF.Clear();
+            break;
+    }
+    ShowSFLX();
+}
+
+void frmBachJM_next::ShowSFLX() {
+    MSFlexGrid1.setRows(1);
+    Txt_write.setVisible(false);
+    if (CMB_sflx.ListIndex() < 0) return;
+    if (cmbYF.enabled() && trim(cmbYF.text()).empty()) return;
+    HostSystem& run = gRun();
+    switch (kind()) {
+        case KindTerm: yf_.initDateTerm(cmbYF.text()); break;
+        case KindYear: yf_.initDateYear(cmbYF.text()); break;
+        case KindMonth: yf_.initdateYF(cmbYF.text()); break;
+        default:
+            yf_.initdateYF(run.CurrentYf());
+            cmbYF.setEnabled(false);
+            cmbYF.Clear();
+            break;
+    }
+    const std::string sflxid = std::to_string(CMB_sflx.ItemData(CMB_sflx.ListIndex()));
+    ConnectionPtr cn = moduleConnection();
+    RecordsetPtr items = cn->execute(batch::feeTypeItems(sflxid, std::to_string(kind())));
+    const bool plainAmounts = settingOn("chkMrcqts");
+    for (; items && !items->eof(); items->moveNext()) {
+        std::string cells[ColCount];
+        const Currency amount = items->field("金额").toCurrency();
+        const Currency days = items->field("mrcqts").toCurrency();
+        cells[ColName] = items->field("收费项目").toText();
+        cells[ColPerDay] = items->field("cqts").toText();
+        if (cells[ColPerDay] == "Y") {
+            cells[ColJm] = (amount * days).format00();
+            cells[ColRate] = amount.plainText();
+        } else {
+            cells[ColJm] = plainAmounts ? amount.plainText() : amount.format00();
+        }
+        cells[ColYs] = cells[ColJm];
+        cells[ColItemId] = items->field("id").toText();
+        cells[ColProjectId] = items->field("projectID_DF").toText();
+        cells[ColDays] = days == Currency() ? std::string() : days.plainText();
+        if (leadingNumber(cells[ColJm]) <= Currency()) continue;
+        const int r = MSFlexGrid1.rows();
+        MSFlexGrid1.setRows(r + 1);
+        for (int c = 0; c <= ColYs; ++c) MSFlexGrid1.setTextMatrix(r, c, cells[c]);
+        MSFlexGrid1.setTextMatrix(r, ColJm, "");  // the clerk starts with no reduction
+    }
+    items->close();
+
+    const std::string firstDay = periodFirstDay();
+    if (auto period = globals().feePeriod) period->setDdateFromYF(period->getYfFromDate(firstDay));
+    std::string term;
+    switch (kind()) {
+        case KindTerm: term = yf_.strTermFromDate() + "  -  " + yf_.strTermToDate(); break;
+        case KindYear: term = yf_.strYearFromDate() + "-" + yf_.strYearToDate(); break;
+        case KindMonth: term = yf_.strYfFromDate() + "-" + yf_.strYfTodate(); break;
+        default: term = "一次性收费"; break;
+    }
+    const std::string tag = periodTag();
+    for (int r = 1; r < MSFlexGrid1.rows(); ++r) {
+        MSFlexGrid1.setTextMatrix(r, ColTerm, term);
+        MSFlexGrid1.setTextMatrix(r, ColQfyf, tag);
+    }
+    Sum_js();
+}
+
+std::string frmBachJM_next::periodFirstDay() const {
+    switch (kind()) {
+        case KindTerm: return yf_.strTermFromDate();
+        case KindYear: return yf_.strYearFromDate();
+        default: return yf_.strYfFromDate();
+    }
+}
+
+// The key the arrears of the period are owed under: the month key, the term
+// or year tag, or "一次性" for one-off items.
+std::string frmBachJM_next::periodTag() const {
+    switch (kind()) {
+        case KindTerm: return yf_.strTermTag();
+        case KindYear: return yf_.strYearTag();
+        case KindMonth: return yf_.strYfTag();
+        default: return "一次性";
+    }
+}
+
+bool frmBachJM_next::CanAdd() {
+    if (CMB_sflx.ListIndex() < 0) {
+        msgBox("请您选择收费类型！", MsgButtons::OK, MsgIcon::Exclamation, "警告");
+        return false;
+    }
+    if (trim(txtJMYY.text()).empty()) {
+        txtJMYY.SetFocus();
+        msgBox("请输入减免原因！", MsgButtons::OK, MsgIcon::Information, "警告！");
+        return false;
+    }
+    if (leadingNumber(lblSumProject.caption()) == Currency()) {
+        msgBox("本次减免无效。原因：减免合计为０", MsgButtons::OK, MsgIcon::Exclamation, "警告");
+        return false;
+    }
+    return true;
+}
+
+void frmBachJM_next::cmd_ok_Click() {
+    if (cmbYF.enabled() && trim(cmbYF.text()).empty()) {
+        msgBox("请选择【月份/学期/年度:】", MsgButtons::OK, MsgIcon::Information, "警告！");
+        return;
+    }
+    if (!CanAdd()) return;
+    const std::string jmrq = periodFirstDay();
+    if (auto d = DateTime::parse(jmrq)) DTP_jmrq.setValue(*d);
+    const std::string question = "减免费用所属期: " + LBLyf.caption() + "-" + cmbYF.text() + "减免金额:" +
+                                 Lbl_jmhj.caption() + batch::CRLF + batch::CRLF + "        确定减免吗？";
+    if (frmMsg::ask("请确认！", question) != 1) return;
+    post(jmrq);
+}
+
+void frmBachJM_next::post(const std::string& jmrq) {
+    HostSystem& run = gRun();
+    gMOpen();
+    ConnectionPtr trCn = run.pgettrcn();
+    JMmxCollection items;
+    for (int r = 1; r < MSFlexGrid1.rows(); ++r) {
+        const Currency jm = leadingNumber(MSFlexGrid1.textMatrix(r, ColJm));
+        if (jm == Currency()) continue;
+        clsJMmx m;
+        m.set_sngYsje(leadingNumber(MSFlexGrid1.textMatrix(r, ColYs)));
+        m.set_sngJMje(jm);
+        if (m.sngJMje() > m.sngYsje()) {
+            m.set_strXmmc(MSFlexGrid1.textMatrix(r, ColName));
+            msgBox(std::string("收费项目[") + MSFlexGrid1.textMatrix(r, ColName) + "]" + batch::CRLF + "应收金额：" +
+                       m.sngYsje().plainText() + batch::CRLF + batch::CRLF + "减免金额不能大于应收金额",
+                   MsgButtons::OK, MsgIcon::Information, "警告！");
+            gMclose();
+            trCn->close();
+            return;
+        }
+        m.set_strXmid(MSFlexGrid1.textMatrix(r, ColItemId));
+        m.set_sngJMje(jm.roundHalfEven(2));
+        m.set_str_FeeTermName(trim(MSFlexGrid1.textMatrix(r, ColTerm)));
+        m.set_lngCqts(static_cast<std::int32_t>(Value(leadingNumber(MSFlexGrid1.textMatrix(r, ColDays))).toInt()));
+        m.set_strXmmc(trim(MSFlexGrid1.textMatrix(r, ColName)));
+        m.set_strQFYF(trim(MSFlexGrid1.textMatrix(r, ColQfyf)));
+        items.push_back(std::move(m));
+    }
+
+    clsJMhead head;
+    head.set_c_Jmhj(leadingNumber(Lbl_jmhj.caption()));
+    head.set_myGrun(globals().host);
+    head.set_str_Jmrq(jmrq);
+    head.set_str_JMYY(run.ptrim(txtJMYY.text()));
+    head.set_str_Sflxid(std::to_string(CMB_sflx.ItemData(CMB_sflx.ListIndex())));
+    head.set_colMX(std::move(items));
+
+    std::string current;  // the student being posted, for the failure message
+    try {
+        Transaction tx(*trCn);
+        for (const frmBachJM::Student& s : formInstance<frmBachJM>()->tickedStudents()) {
+            current = s.number + " " + s.name;
+            head.set_str_bjmc(s.className);
+            head.set_STR_xsid(s.id);
+            head.toJm(*trCn);
+        }
+        tx.commit();
+    } catch (const std::exception& e) {
+        // The transaction rolled back on the way out: no student keeps a row.
+        gMclose();
+        trCn->close();
+        std::string item;
+        for (const clsJMmx& m : head.colMX())
+            if (m.sngJMje() > m.sngYsje()) item = m.strXmmc();
+        msgBox(e.what() + (current.empty() ? std::string() : batch::stoppedAt(current, item)), MsgButtons::OK,
+               MsgIcon::Exclamation, "提示");
+        return;
+    }
+    trCn->close();
+    gMclose();
+    msgBox(std::string("操作成功！") + batch::CRLF + "减免金额：" + lblSumProject.caption(), MsgButtons::OK,
+           MsgIcon::Information, "提示");
+}
+
+}  // namespace fo

@@ -1,0 +1,83 @@
+#pragma once
+#include <string>
+
+#include "batch/clsYF.h"
+#include "ui/ComboBox.h"
+#include "ui/CommandButton.h"
+#include "ui/ControlArray.h"
+#include "ui/DatePicker.h"
+#include "ui/FlexGrid.h"
+#include "ui/Form.h"
+#include "ui/Label.h"
+#include "ui/OptionButton.h"
+#include "ui/TextBox.h"
+
+namespace fo {
+
+// Step 2 of the batch reduction wizard ("批量减免"): the fee type, the kind
+// and the period, one reduction amount per fee item and a reason; 确定 posts
+// one reduction per student ticked in step 1, all in one transaction.
+// Grid editing follows the single-student window (frmBachJM_nextGrid.cpp).
+class frmBachJM_next : public Form {
+public:
+    frmBachJM_next();
+
+    // Grid columns; 11 holds the period the arrears are owed under, so a
+    // reduction of a carried-over period settles its arrears.
+    enum Col {
+        ColName = 0, ColJm = 1, ColItemId = 2, ColProjectId = 3, ColTerm = 4, ColDays = 5, ColPerDay = 6,
+        ColRate = 7, ColYs = 8, ColDiscount = 9, ColListId = 10, ColQfyf = 11, ColCount = 12
+    };
+    // Period kinds: the option index, which is also the items' charge kind.
+    enum Kind { KindTerm = 0, KindOneOff = 1, KindYear = 2, KindMonth = 3 };
+
+    ControlArray<OptionButton> optRQ{*this, "optRQ", {0, 1, 2, 3}};
+    Label LBLyf{*this, "LBLyf", "月份/学期/年度:"};
+    ComboBox cmbYF{*this, "cmbYF"};
+    Label lblSflx{*this, "lblSflx", "收费类型"};
+    ComboBox CMB_sflx{*this, "CMB_sflx"};
+    Label lblJmrq{*this, "lblJmrq", "减免日期"};
+    DatePicker DTP_jmrq{*this, "DTP_jmrq"};
+    FlexGrid MSFlexGrid1{*this, "MSFlexGrid1"};
+    TextBox Txt_write{*this, "Txt_write"};
+    Label lblJmhjCaption{*this, "lblJmhjCaption", "减免合计:"};
+    Label Lbl_jmhj{*this, "Lbl_jmhj"};
+    Label lblSumProject{*this, "lblSumProject"};
+    Label lblJmyy{*this, "lblJmyy", "减免原因："};
+    TextBox txtJMYY{*this, "txtJMYY"};
+    CommandButton cmd_ok{*this, "cmd_ok", "确定"};
+    CommandButton Cmd_exit{*this, "Cmd_exit", "关闭"};
+    CommandButton cmdReset{*this, "cmdReset", "清空【减免金额】列"};
+    CommandButton Command1{*this, "Command1", "按欠费明细减免"};
+
+    void ShowSFLX();
+    void Sum_js();
+
+protected:
+    void Form_Load() override;
+    void Form_Unload(int& cancel) override;
+
+private:
+    void frmInit();
+    void setupGrid();
+    void optRQ_Click(int index);
+    void cmd_ok_Click();
+    bool CanAdd();
+    // The period's first day and tag by the chosen kind.
+    std::string periodFirstDay() const;
+    std::string periodTag() const;
+    void post(const std::string& jmrq);
+
+    void MSFlexGrid1_Click();
+    void placeEditor();
+    void Txt_write_KeyPress(int& keyAscii);
+    void Txt_write_KeyDown(int& keyCode, int shift);
+    void Txt_write_Change();
+    void cmdReset_Click();
+    int kind() const;
+
+    clsYF yf_;
+    bool editing_ = false;
+};
+
+}  // namespace fo

@@ -1,0 +1,134 @@
+#pragma once
+#include <memory>
+#include <string>
+
+#include "data/myDB.h"
+#include "db/Recordset.h"
+#include "ui/CheckBox.h"
+#include "ui/ComboBox.h"
+#include "ui/CommandButton.h"
+#include "ui/DatePicker.h"
+#include "ui/Form.h"
+#include "ui/Label.h"
+#include "ui/ListBox.h"
+#include "ui/ListView.h"
+#include "ui/Menu.h"
+#include "ui/OptionButton.h"
+#include "ui/Panel.h"
+#include "ui/ProgressBar.h"
+#include "ui/TextBox.h"
+#include "ui/clsLvw2012.h"
+
+namespace fo {
+
+// The receivables list for reductions ("应收明细表-减免"): lists what many
+// students owe per period and item (arrears mode, from which reductions are
+// posted) or their uncollected fee records as a cross-tab, takes an amount
+// to reduce per row and posts one reduction per student and period, the
+// whole batch in one transaction. Queries in frmJmBachListQuery.cpp, the
+// amounts and the posting in frmJmBachListPosting.cpp.
+class frmJmBachList : public Form {
+public:
+    frmJmBachList();
+    ~frmJmBachList() override;
+
+    // List columns (1-based) of the arrears mode.
+    enum Column { ColOwed = 7, ColReduce = 8 };
+
+    Label lblYf{*this, "lblYf", "月份"};
+    ComboBox cmbYf{*this, "cmbYf"};
+    Label LBLprompt{*this, "LBLprompt", "至"};
+    ComboBox cmbYFto{*this, "cmbYFto"};
+    OptionButton OptMonth{*this, "OptMonth", "应收月份"};
+    OptionButton OptRQ{*this, "OptRQ", "日期段"};
+    DatePicker DTPfrom{*this, "DTPfrom"};
+    DatePicker DTPto{*this, "DTPto"};
+    Label lblBJ{*this, "lblBJ", "班级"};
+    ComboBox cmbBJ{*this, "cmbBJ"};
+    Label lblBh{*this, "lblBh", "学号/姓名"};
+    TextBox txtBh{*this, "txtBh"};
+    CheckBox chkpreClass{*this, "chkpreClass", "按收费时的所在班级统计"};
+    CommandButton cmdTJ{*this, "cmdTJ", "收费项目"};
+    CommandButton CMDfind{*this, "CMDfind", "查询"};
+    CommandButton cmdFind2{*this, "cmdFind2", "条件"};
+    PictureBox Picsfxm{*this, "Picsfxm"};
+    ListBox LSTsfxm{*this, "LSTsfxm"};
+    CommandButton cmdSelectALL{*this, "cmdSelectALL", "全选"};
+    CommandButton cmdNoSelect{*this, "cmdNoSelect", "全不选"};
+    CheckBox chkALL{*this, "chkALL", "显示金额为零的学生与项目"};
+    CommandButton cmdOK{*this, "cmdOK", "确定"};
+    ListView lvw1{*this, "lvw1"};
+    ImageBox imgSplitter{*this, "imgSplitter"};
+    PictureBox picSplitter{*this, "picSplitter"};
+    ListView lvwMx{*this, "lvwMx"};
+    TextBox txtWrite{*this, "txtWrite"};
+    ProgressBar ProgressBar1{*this, "ProgressBar1"};
+    Label lblJmje{*this, "lblJmje", "减免金额:"};
+    TextBox txtJmje{*this, "txtJmje"};
+    CommandButton cmdALL{*this, "cmdALL", "设置全部"};
+    CommandButton cmdCancelSelect{*this, "cmdCancelSelect", "本次减免等于欠费"};
+    CommandButton cmdAllSelect{*this, "cmdAllSelect", "清空本次减免"};
+    Label lblJmyy{*this, "lblJmyy", "减免原因:"};
+    TextBox txtJmyy{*this, "txtJmyy"};
+    CommandButton cmdJMok{*this, "cmdJMok", "批量减免"};
+    CommandButton CMDexcel{*this, "CMDexcel", "导出EXCEL"};
+    CommandButton cmdClose{*this, "cmdClose", "关闭"};
+    Menu menucpy{*this, "menucpy", "操作"};
+    Menu FZXH{*this, "FZXH", "复制学号", &menucpy};
+    Menu mFindWhere{*this, "mFindWhere", "查询条件", &menucpy};
+    Menu m_JM{*this, "m_JM", "减免"};
+    Menu m_sm{*this, "m_sm", "说明", &m_JM};
+
+    // Lays the two lists out for a splitter at x (twips), clamped in place
+    // to 1500 from either side.
+    void SizeControls(int& x);
+
+    // The list as the last query built it (exported by 导出EXCEL).
+    const RecordsetPtr& listRecordset() const { return list_; }
+
+    void CMDfindDataNew(const std::string& strWhere);
+    void CMDfindNew();
+    void cmdJMok_Click();
+
+protected:
+    void Form_Load() override;
+    void Form_Unload(int& cancel) override;
+    void Form_Resize() override;
+
+private:
+    // --- events ---
+    void findWithFilter();
+    void cmdOK_Click();
+    void selectAllItems(bool on);
+    void lvw1_ItemClick(ListItem& item);
+    void lvw1_MouseDown(int button, int shift, int x, int y);
+    void FZXH_Click();
+    void m_sm_Click();
+    void CMDexcel_Click();
+    void imgSplitter_MouseDown(int button, int shift, int x, int y);
+    void imgSplitter_MouseMove(int button, int shift, int x, int y);
+    void imgSplitter_MouseUp(int button, int shift, int x, int y);
+
+    // --- amounts ---
+    void cmdALL_Click();
+    void cmdCancelSelect_Click();
+    void cmdAllSelect_Click();
+    void txtWrite_Change();
+
+    // --- queries ---
+    std::string selectedItemIds() const;
+    void arrearsColumns();
+    void restoreLayout();
+    void saveLayout();
+
+    myDB& db();
+    void declareLayout();
+
+    std::unique_ptr<myDB> db_;
+    clsLvw2012 lvw_;
+    std::string itemIds_, workTable_;
+    RecordsetPtr list_;
+    bool dragging_ = false;
+};
+
+}  // namespace fo

@@ -1,0 +1,185 @@
+// Amounts to reduce on the receivables list and the posting: the chosen rows
+// go to a work table, get their period's dates and name, and are posted as
+// one reduction per student, period and period start, the whole batch in
+// one transaction.
+#include <map>
+#include <vector>
+
+#include "batch/BatchStatements.h"
+#include "batch/clsJMhead.h"
+#include "batch/clsYF.h"
+#include "batch/frmJmBachList.h"
+#include "data/Dialect.h"
+#include "host/api/MessageService.h"
+#include "host/api/ModuleGlobals.h"
+#include "ui/mdl1.h"
+
+namespace fo {
+namespace {
+
+std::string trim(const std::string& s) {
+    const auto b = s.find_first_not_of(' ');
+    if (b == std::string::npos) return {};
+    return s.substr(b, s.find_last_not_of(' ') - b + 1);
+}
+
+std::vector<std::string> splitKey(const std::string& key) {
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t bar = key.find('_', start);
+        parts.push_back(key.substr(start, bar == std::string::npos ? std::string::npos : bar - start));
+        if (bar == std::string::npos) return parts;
+        start = bar + 1;
+    }
+}
+
+bool isSubtotal(const ListItem& item) { return trim(item.subItem(5)) == "合计"; }
+
+// Raised when a period of the batch has no dates: the posting ends quietly.
+struct UnresolvedPeriod {};
+
+// Who a failed group belonged to, for the clerk.
+std::string studentText(Connection& cn, const std::string& xsid) {
+    RecordsetPtr rs = cn.execute("select xh,xm from kdw_xs where id=" + std::to_string(Value(leadingNumber(xsid)).toInt()));
+    return rs && !rs->eof() ? rs->field("xh").toText() + " " + rs->field("xm").toText() : xsid;
+}
+
+}  // namespace
+
+void frmJmBachList::cmdALL_Click() {
+    txtWrite.setVisible(false);
+    const std::string amount = leadingNumber(txtJmje.text()).format00();
+    for (int i = 1; i <= lvw1.itemCount(); ++i)
+        if (!isSubtotal(lvw1.item(i))) lvw1.item(i).setSubItem(7, amount);
+}
+
+void frmJmBachList::cmdCancelSelect_Click() {
+    txtWrite.setVisible(false);
+    for (int i = 1; i <= lvw1.itemCount(); ++i)
+        if (!isSubtotal(lvw1.item(i))) lvw1.item(i).setSubItem(7, lvw1.item(i).subItem(6));
+}
+
+void frmJmBachList::cmdAllSelect_Click() {
+    txtWrite.setVisible(false);
+    for (int i = 1; i <= lvw1.itemCount(); ++i) lvw1.item(i).setSubItem(7, "");
+}
+
+void frmJmBachList::txtWrite_Change() {
+    if (ListItem* item = lvw1.selectedItem()) item->setSubItem(7, leadingNumber(txtWrite.text()).format00());
+}
+
+void frmJmBachList::cmdJMok_Click() {
+    if (lvw1.itemCount() == 0) {
+        msgBox("无记录！", MsgButtons::OK, MsgIcon::Information, "警告！");
+        return;
+    }
+    txtWrite.setVisible(false);
+    HostSystem& run = gRun();
+    if (run.ptrim(txtJmyy.text()).empty()) {
+        msgBox("请输入减免原因！", MsgButtons::OK, MsgIcon::None, "警告！");
+        return;
+    }
+    if (msgBox("确定减免吗？", MsgButtons::YesNo, MsgIcon::Question, "警告！") == MsgAnswer::No) return;
+    gMOpen();
+
+    const bool sqlServer = isSqlServer(run.SQL_access());
+    myDB session;
+    Connection& cn = *session.cn();
+    std::string T;
+    // Steps before the transaction only fill the work table.
+    try {
+        if (sqlServer) {
+            T = run.getTmpTableName("JM");
+            cn.execute(batch::postingTableCreate(T));
+        } else {
+            T = "tmpYSMxb";
+            cn.execute(batch::postingTableEmpty(T));
+        }
+        for (int i = 1; i <= lvw1.itemCount(); ++i) {
+            const ListItem& row = lvw1.item(i);
+            if (leadingNumber(row.subItem(7)) <= Currency()) continue;
+            const std::vector<std::string> key = splitKey(row.key());
+            if (key.size() < 4 || key[1].empty()) continue;
+            cn.execute(batch::postingRowInsert(T, key[0].substr(1), key[1], key[3], leadingNumber(row.subItem(6)),
+                                               leadingNumber(row.subItem(7))));
+        }
+        cn.execute(batch::oneOffDates(T, run.currentYfFromDate()));
+        clsYF yf;
+        for (int jflx : {3, 0, 2}) {
+            for (RecordsetPtr rs = cn.execute(batch::periodsOfKind(T, jflx)); rs && !rs->eof(); rs->moveNext()) {
+                const std::string P = rs->field("sfyf").toText();
+                std::string from, to;
+                if (jflx == 3) yf.initdateYF(P), from = yf.strYfFromDate(), to = yf.strYfTodate();
+                else if (jflx == 0) yf.initDateTerm(P), from = yf.strTermFromDate(), to = yf.strTermToDate();
+                else yf.initDateYear(P), from = yf.strYearFromDate(), to = yf.strYearToDate();
+                if (from.empty()) throw UnresolvedPeriod{};
+                cn.execute(batch::periodDates(jflx, T, from, to, P));
+            }
+        }
+    } catch (const UnresolvedPeriod&) {
+        if (sqlServer && !T.empty()) cn.execute("drop table " + T);
+        gMclose();
+        return;
+    } catch (const std::exception&) {
+        gMclose();
+        msgBox("操作失败！", MsgButtons::OK, MsgIcon::Information, "警告");
+        return;
+    }
+
+    std::map<std::string, std::string> itemNames;
+    for (RecordsetPtr rs = cn.execute("select id,mc from kdw_sfxm"); rs && !rs->eof(); rs->moveNext())
+        itemNames[rs->field("id").toText()] = rs->field("mc").toText();
+
+    clsJMhead head;
+    std::string failedStudent;
+    try {
+        session.createTrcn();
+        Connection& trCn = *session.trCn();
+        Transaction tx(trCn);
+        for (RecordsetPtr groups = cn.execute(batch::postingGroups(T)); groups && !groups->eof(); groups->moveNext()) {
+            const std::string xsid = groups->field("xsid").toText(), sfyf = groups->field("sfyf").toText();
+            const std::string termfrom = groups->field("termfrom").toText();
+            failedStudent = xsid;
+            head.set_c_Jmhj(groups->field("jmhj").toCurrency());
+            head.set_myGrun(globals().host);
+            head.set_str_bjmc(groups->field("bjmc").toText());
+            head.set_str_Jmrq(termfrom);
+            head.set_str_JMYY(run.ptrim(txtJmyy.text()));
+            head.set_str_Sflxid(groups->field("sflxid").toText());
+            head.set_STR_xsid(xsid);
+            JMmxCollection items;
+            for (RecordsetPtr rs = cn.execute(batch::groupItems(sqlServer, T, xsid, sfyf, termfrom)); rs && !rs->eof();
+                 rs->moveNext()) {
+                clsJMmx m;
+                m.set_sngJMje(rs->field("jmje").toCurrency());
+                m.set_sngYsje(rs->field("ysje").toCurrency());
+                m.set_str_FeeTermName(rs->field("feetermname").toText());
+                m.set_strQFYF(rs->field("sfyf").toText());
+                m.set_strXmid(rs->field("sfxmid").toText());
+                m.set_strXmmc(itemNames[m.strXmid()]);
+                items.push_back(std::move(m));
+            }
+            head.set_colMX(std::move(items));
+            head.toJm(trCn);
+        }
+        tx.commit();
+    } catch (const std::exception& e) {
+        // Leaving the block rolled the whole batch back.
+        gMclose();
+        std::string item;
+        for (const clsJMmx& m : head.colMX())
+            if (m.sngJMje() > m.sngYsje()) item = m.strXmmc();
+        const std::string who = failedStudent.empty() ? std::string() : batch::stoppedAt(studentText(cn, failedStudent), item);
+        if (sqlServer) cn.execute("drop table " + T);
+        msgBox(std::string("操作失败！") + batch::CRLF + e.what() + who, MsgButtons::OK, MsgIcon::None, "警告！");
+        return;
+    }
+    // The work table has served its posting.
+    if (sqlServer) cn.execute("drop table " + T);
+    lvw1.clearItems();
+    gMclose();
+    msgBox("操作成功！", MsgButtons::OK, MsgIcon::None, "警告！");
+}
+
+}  // namespace fo
