@@ -1,0 +1,171 @@
+// The receivables list in both dialects on the demo school: the arrears
+// query with its subtotals and grand total, posting one reduction per
+// student and period, the whole batch rolled back when one row exceeds what
+// is owed, the splitter's limits and the statement texts that differ.
+#include "BatchFixture.h"
+#include "batch/BatchStatements.h"
+#include "batch/frmJmBachList.h"
+#include "db/DbError.h"
+
+namespace fo::test {
+namespace {
+
+class BatchListTest : public BatchTest {
+protected:
+    // The list of September to December for the fee items named, for one
+    // student (by number) or one class.
+    std::shared_ptr<frmJmBachList> query(const std::string& student, const std::string& className = {}) {
+        auto w = formInstance<frmJmBachList>();
+        w->load();
+        w->cmbYf.userSelect("2026年09月");
+        w->cmbYFto.userSelect("2026年12月");
+        w->txtBh.userSetText(student);
+        if (!className.empty()) w->cmbBJ.userSelect(className);
+        for (const char* item : {"保育费", "伙食费", "书本费"}) w->LSTsfxm.setSelected(w->LSTsfxm.findEntry(item), true);
+        w->CMDfind.userClick();
+        return w;
+    }
+    void post(frmJmBachList& w, const std::string& reason) {
+        w.txtJmyy.userSetText(reason);
+        ui.queueAnswer(MsgAnswer::Yes);
+        w.cmdJMok.userClick();
+    }
+    std::string maxRecordId() { return one("select max(id) from kdw_sfjl"); }
+};
+
+TEST_P(BatchListTest, SubtotalsFollowEachStudentAndTheGrandTotalEndsTheList) {
+    auto w = query("", "小班一班");
+    ListView& l = w->lvw1;
+    ASSERT_GT(l.itemCount(), 3);
+    Currency student, subtotals;
+    for (int i = 1; i < l.itemCount(); ++i) {
+        ListItem& row = l.item(i);
+        EXPECT_EQ(row.text(), std::to_string(i));
+        if (row.subItem(5) == "合计") {
+            EXPECT_EQ(row.subItem(6), student.format00()) << row.key();
+            EXPECT_EQ(row.key().find("__"), row.key().find('_')) << "a subtotal has no period";
+            subtotals += student;
+            student = Currency();
+        } else {
+            student += leadingNumber(row.subItem(6));
+        }
+    }
+    const ListItem& total = l.item(l.itemCount());
+    EXPECT_EQ(total.key().rfind("k0__", 0), 0u);
+    EXPECT_EQ(total.subItem(4), "总计");
+    EXPECT_EQ(total.subItem(6), subtotals.format00());
+    // A student's first row of a period names him; the next rows do not.
+    EXPECT_EQ(l.item(1).subItem(1) + "|" + l.item(1).subItem(4) + "|" + l.item(1).subItem(6), "20260007|202609|640.00");
+    EXPECT_EQ(l.item(2).subItem(1) + "|" + l.item(2).subItem(5) + "|" + l.item(2).subItem(6), "|伙食费|341.00");
+    EXPECT_EQ(l.item(3).subItem(5) + "|" + l.item(3).subItem(6), "合计|981.00");
+    EXPECT_EQ(one("select count(*) from sqlite_master where name like 'tmpQF%'"), sqlServer() ? "0" : "1");
+
+    // Without a class, number or filter the clerk is asked first; no keeps the list.
+    const int before = l.itemCount();
+    w->cmbBJ.userSelect(" ");
+    w->txtBh.userSetText("");
+    ui.queueAnswer(MsgAnswer::No);
+    w->CMDfind.userClick();
+    EXPECT_EQ(lastMessage().title, "警告！");
+    EXPECT_EQ(l.itemCount(), before);
+}
+
+TEST_P(BatchListTest, OneReductionPerStudentAndPeriodInPeriodOrder) {
+    // Student 19 owes two items in September (carried over) and two in December.
+    auto w = query("20260019");
+    ASSERT_EQ(w->lvw1.itemCount(), 6);
+    w->cmdCancelSelect.userClick();  // every row reduced by what it owes
+    EXPECT_EQ(w->lvw1.item(5).subItem(7), "") << "the subtotal takes no amount";
+    post(*w, "困难补助");
+    EXPECT_EQ(lastMessage().text, "操作成功！");
+    EXPECT_EQ(w->lvw1.itemCount(), 0);
+
+    const Rows records = rows("select id,sfrq,xsid,bjmc,jmje from kdw_sfjl where jmyy='困难补助' order by id");
+    ASSERT_EQ(records.size(), 2u);
+    const std::string first = records[0].substr(0, records[0].find('|')), second = records[1].substr(0, records[1].find('|'));
+    EXPECT_EQ(records[0].substr(first.size()), "|2026-09-01|19|小班一班|1141");
+    EXPECT_EQ(records[1].substr(second.size()), "|2026-12-01|19|小班一班|1141");
+    EXPECT_EQ(rows("select sfjlid,sfxmid,jmje,ysje,feetermname from kdw_sfjlmx where sfjlid in(" + first + "," + second +
+                   ") order by sfjlid,sfxmid"),
+              (Rows{first + "|1|800|800|2026-09-01至2026-09-30", first + "|2|341|341|2026-09-01至2026-09-30",
+                    second + "|1|800|800|2026-12-01至2026-12-31", second + "|2|341|341|2026-12-01至2026-12-31"}));
+    // The September reduction settled the carried-over row in full.
+    EXPECT_EQ(one("select jmje,jmjlid,fkrq is not null from qfhzb where xsid=19 and qfyf='202609' and jmjlid>0"),
+              "1141|" + first + "|1");
+}
+
+TEST_P(BatchListTest, OneRowAboveWhatIsOwedRollsTheWholeBatchBack) {
+    auto w = query("", "小班一班");
+    w->cmdCancelSelect.userClick();
+    const std::string lastRecord = maxRecordId(), lastArrears = one("select max(qfkid) from qfhzb");
+    const Rows settled = rows("select qfkid from qfhzb where fkrq is null order by qfkid");
+    // Student 43's December 保育费 (250 owed) is typed one cent higher.
+    ListItem* row = nullptr;
+    for (int i = 1; i <= w->lvw1.itemCount(); ++i)
+        if (w->lvw1.item(i).key().rfind("k43_202612_", 0) == 0 && w->lvw1.item(i).subItem(5) == "保育费") row = &w->lvw1.item(i);
+    ASSERT_NE(row, nullptr);
+    ASSERT_EQ(row->subItem(6), "250.00");
+    w->lvw1.userItemClick(row->key());
+    ASSERT_TRUE(w->txtWrite.visible());
+    w->txtWrite.userSetText("250.01");
+    EXPECT_EQ(row->subItem(7), "250.01");
+
+    post(*w, "超额");
+    EXPECT_TRUE(shown("收费项目[保育费]\r\n应收金额：250\r\n\r\n减免金额不能大于应收金额"));
+    EXPECT_EQ(lastMessage().title, "警告！");
+    EXPECT_EQ(lastMessage().text.rfind("操作失败！\r\n", 0), 0u);
+    EXPECT_NE(lastMessage().text.find("20260043"), std::string::npos) << lastMessage().text;
+    EXPECT_NE(lastMessage().text.find("收费项目：保育费"), std::string::npos) << lastMessage().text;
+    // Students posted before 43 in the same batch keep nothing either.
+    EXPECT_EQ(maxRecordId(), lastRecord);
+    EXPECT_EQ(one("select max(qfkid) from qfhzb"), lastArrears);
+    EXPECT_EQ(rows("select qfkid from qfhzb where fkrq is null order by qfkid"), settled);
+    EXPECT_EQ(one("select count(*) from sqlite_master where name like 'tmpJM%'"), "0");
+    EXPECT_GT(w->lvw1.itemCount(), 0) << "the list stays for a correction";
+}
+
+TEST_P(BatchListTest, AmountControlsSkipSubtotalsAndTheSplitterKeepsItsMargins) {
+    auto w = query("20260109");
+    w->txtJmje.userSetText("12.5");
+    w->cmdALL.userClick();
+    for (int i = 1; i <= w->lvw1.itemCount(); ++i)
+        EXPECT_EQ(w->lvw1.item(i).subItem(7), w->lvw1.item(i).subItem(5) == "合计" ? "" : "12.50") << i;
+    w->cmdAllSelect.userClick();
+    EXPECT_EQ(w->lvw1.item(1).subItem(7), "");
+
+    int x = 100;
+    w->SizeControls(x);
+    EXPECT_EQ(x, 1500);
+    EXPECT_EQ(w->lvwMx.left(), 1560);
+    EXPECT_EQ(w->lvwMx.width(), w->scaleWidth() - 1640);
+    w->imgSplitter.userMouseDown(1, 0, 0, 0);
+    ASSERT_TRUE(w->picSplitter.visible());
+    w->imgSplitter.MouseMove(1, 0, w->width(), 0);
+    EXPECT_EQ(w->picSplitter.left(), w->width() - 500);
+    w->imgSplitter.MouseUp(1, 0, 0, 0);
+    EXPECT_FALSE(w->picSplitter.visible());
+    EXPECT_EQ(w->lvw1.width(), w->scaleWidth() - 1500);
+}
+
+TEST_P(BatchListTest, StatementsTakeTheirDialectForms) {
+    const bool ss = sqlServer();
+    EXPECT_EQ(batch::grandTotal(ss, "T", " and t.lb1 in(1)"),
+              std::string("select   '' as xsid,'' AS SFYF,'' as bjmc,'' as xh,'总计' as xm, '',sum(a.ysje-jfje-") +
+                  (ss ? "isnull(jmje,0)" : "iif(isnull(jmje),0,jmje)") +
+                  ") as 金额\r\nfrom T  as a,kdw_bj as c,kdw_xs as t,kdw_sfxm as xm\r\n"
+                  "Where  a.xsId = T.ID And T.bjid = C.ID And a.sfxmid = xm.ID\r\n and t.lb1 in(1)\r\n"
+                  "Having Sum(a.ysje - (jfje + jmje)) > 0");
+    EXPECT_EQ(batch::groupItems(ss, "T", "7", "2026上", "2026-09-01"),
+              std::string("select xsid,sfyf,sfxmid,ysje,termfrom,termto,ye,jmje,qfkid,feetermname from  T where xsid=7 "
+                          "and sfyf='2026上") + (ss ? "' and termfrom='2026-09-01'" : "' and termfrom=format('2026-09-01','yyyy-mm-dd')"));
+    EXPECT_EQ(batch::periodDates(0, "T", "2026-09-01", "2027-01-31", "2026上"),
+              "update  T set termfrom='2026-09-01' ,feetermname='2026-09-01至2027-01-31'   where sfyf='2026上'");
+    EXPECT_EQ(batch::postingRowInsert("T", "7", "202609", "1", Currency::fromInt(50), *Currency::parse("12.5")),
+              "insert into T(xsid,sfyf,sfxmid,ysje,ye,jmje,qfkid) Values(7,'202609',1,50,0,12.5,0)");
+    EXPECT_THROW(batch::crossTabItems("1,2 or 1=1"), DbError);
+}
+
+FO_INSTANTIATE_DIALECTS(BatchListTest);
+
+}  // namespace
+}  // namespace fo::test
