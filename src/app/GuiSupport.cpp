@@ -1,16 +1,35 @@
 #include "app/GuiSupport.h"
 
+#include <cstdio>
 #include <cstdlib>
+
+#include <QString>
+#include <QtGlobal>
 
 #include "qt/CjkFont.h"
 
 namespace fo::app {
+namespace {
+
+// The offscreen platform warns on every window it cannot resize to its hints
+// and when no runtime folder is set; neither matters to a picture.
+void quietOffscreenWarnings(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (type == QtWarningMsg && (text.contains(QLatin1String("propagateSizeHints")) ||
+                                 text.contains(QLatin1String("XDG_RUNTIME_DIR"))))
+        return;
+    std::fputs(qPrintable(qFormatLogMessage(type, context, text) + QLatin1Char('\n')), stderr);
+}
+
+}  // namespace
 
 GuiApplication::GuiApplication(const char* name, bool offscreen) : argv_{const_cast<char*>(name), nullptr} {
     const char* display = std::getenv("DISPLAY");
     const char* wayland = std::getenv("WAYLAND_DISPLAY");
     const bool noDisplay = (!display || !*display) && (!wayland || !*wayland);
-    if (offscreen || (noDisplay && !std::getenv("QT_QPA_PLATFORM"))) qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (offscreen || (noDisplay && !std::getenv("QT_QPA_PLATFORM"))) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        qInstallMessageHandler(quietOffscreenWarnings);
+    }
     app_ = std::make_unique<QApplication>(argc_, argv_);
     QApplication::setApplicationName(QStringLiteral("feeoffice"));
     QApplication::setApplicationDisplayName(QStringLiteral("收费管理"));
