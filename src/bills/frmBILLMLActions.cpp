@@ -56,7 +56,7 @@ void frmBILLML::cmdPrintRe_Click() {
     }
     ListItem* sel = ListView1.selectedItem();
     if (!sel || sel->key() == "k0") {
-        msgBox("请选择需要重新打印的收据！", MsgButtons::OK, MsgIcon::Exclamation, "警告！");
+        msgBox("请选择需要重新打印的收据！", MsgButtons::OK, MsgIcon::None, "警告！");
         return;
     }
     if (msgBox("已选定的收据将被重新打印！\r\n\r\n是否继续？", MsgButtons::YesNo, MsgIcon::Question, "提示") !=
@@ -110,11 +110,11 @@ void frmBILLML::cmdPrintRe_Click() {
 void frmBILLML::cmdZF_Click() {
     ListItem* sel = ListView1.selectedItem();
     if (!sel) {
-        msgBox("请选择需要作废的单据！", MsgButtons::OK, MsgIcon::Exclamation, "警告！");
+        msgBox("请选择需要作废的单据！", MsgButtons::OK, MsgIcon::None, "警告！");
         return;
     }
     if (selectedState() == "作废") {
-        msgBox("所选单据已经作废！", MsgButtons::OK, MsgIcon::Exclamation, "警告！");
+        msgBox("所选单据已经作废！", MsgButtons::OK, MsgIcon::None, "警告！");
         return;
     }
     if (msgBox("确定作废吗？", MsgButtons::YesNo, MsgIcon::Question, "警告") != MsgAnswer::Yes) return;
@@ -157,7 +157,7 @@ void frmBILLML::cmdZF_Click() {
         tr->close();
     }
     gMclose();
-    msgBox(error.empty() ? "操作失败！" : "操作失败！\r\n" + error, MsgButtons::OK, MsgIcon::Exclamation, "警告！");
+    msgBox(error.empty() ? "操作失败！" : "操作失败！\r\n" + error, MsgButtons::OK, MsgIcon::None, "警告！");
 }
 
 void frmBILLML::Command2_Click() {

@@ -160,6 +160,7 @@ TEST_P(ReceiptRegister, ReprintsTheChosenBillButNotAVoidedOneOrTheSumRow) {
     w->ListView1.userItemClick("k0");
     w->cmdPrintRe.userClick();
     EXPECT_EQ(lastText(), "请选择需要重新打印的收据！");
+    EXPECT_EQ(ui.lastMessage()->icon, MsgIcon::None);
     w->ListView1.userItemClick("k46");
     ui.queueAnswer(MsgAnswer::No);
     w->cmdPrintRe.userClick();
@@ -179,6 +180,7 @@ TEST_P(ReceiptRegister, VoidsABillAndCancelsItsChargeInOneTransaction) {
     auto w = october();
     w->cmdZF.userClick();
     EXPECT_EQ(lastText(), "请选择需要作废的单据！");
+    EXPECT_EQ(ui.lastMessage()->icon, MsgIcon::None);
     w->ListView1.userItemClick("k25");
     w->cmdZF.userClick();
     EXPECT_EQ(lastText(), "所选单据已经作废！");
@@ -230,6 +232,8 @@ TEST_P(ReceiptRegister, AVoidRefusedAfterItsFirstWritesIsRolledBackWhole) {
     ASSERT_GE(shown.size(), 2u);
     EXPECT_EQ(shown[shown.size() - 2].text.rfind("继本次收费操作后又发生", 0), 0u);
     EXPECT_EQ(shown.back().text, "操作失败！");
+    EXPECT_EQ(shown.back().title, "警告！");
+    EXPECT_EQ(shown.back().icon, MsgIcon::None);
     EXPECT_EQ(footprint(), before);
     EXPECT_EQ(text("select count(*) from qfhzb where sfjlid=43"), "1");
 }
