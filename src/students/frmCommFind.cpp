@@ -109,7 +109,10 @@ void frmCommFind::Form_Load() {
 }
 
 void frmCommFind::Cmb_init() {
-    ConnectionPtr cn = openConnection(globals().transLinkString);
+    // The module's connection string; a host that never handed one over
+    // through the bill header object still has its own.
+    const std::string& link = globals().transLinkString;
+    ConnectionPtr cn = openConnection(link.empty() ? gRun().gLinkString() : link);
     fillCombo(CMB_sflx, *cn, "select id,max(mc) as mc1 from KDW_sflx group by  id", "mc1");
     fillCombo(Cmb_bjmc, *cn, "select id,mc from KDW_bj ", "mc");
     cn->close();

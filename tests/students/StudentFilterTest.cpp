@@ -69,6 +69,7 @@ TEST_P(StudentFilter, CheckingACategoryTakesItsDirectSubCategoriesIntoTheSecondL
 }
 
 TEST_P(StudentFilter, ClassFeeTypeNumberAndNameConditionsRunAsComposed) {
+    globals().transLinkString.clear();  // the combos then read through the host's connection string
     auto f = loaded();
     ASSERT_TRUE(f->Cmb_bjmc.userSelect("中班一班"));
     ASSERT_TRUE(f->CMB_sflx.userSelect("全日制"));
