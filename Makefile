@@ -1,10 +1,11 @@
 # make run   install what is missing, build, and run the program
 # make test  install what is missing, build, and run every test
+# make bench build and run the timing programs (never part of make test)
 BUILD ?= build
 JOBS  ?= 2
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build run test clean
+.PHONY: all deps configure build run test bench clean
 
 all: build
 
@@ -22,6 +23,9 @@ run: build
 
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
+
+bench: build
+	@cmake --build $(BUILD) --target bench
 
 clean:
 	rm -rf $(BUILD)

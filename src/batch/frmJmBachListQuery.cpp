@@ -111,6 +111,13 @@ void frmJmBachList::CMDfindDataNew(const std::string& strWhere) {
     ConnectionPtr cn = db().cn();
     run.getQFmxbNew(workTable_, cn, periodIds, itemIds_, trim(txtBh.text()), classId, strWhere);
     const std::string& T = workTable_;
+    // Each subtotal reads one student's rows: an index keeps that from
+    // reading the whole table once per student. Only a help, so a work
+    // table that cannot take one is read without.
+    try {
+        cn->execute("create index ix_" + T + "_xsid on " + T + "(xsid)");
+    } catch (const std::exception&) {
+    }
 
     RecordsetPtr rs = cn->execute(batch::arrearsQuery(T, category));
     long n = 0;
