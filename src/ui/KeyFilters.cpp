@@ -7,12 +7,16 @@
 
 namespace fo {
 
+// The pointer is a single switch, not a count: an open while the hourglass
+// shows changes nothing, and one close restores the default pointer however
+// many opens came before (the yes/no box relies on that when it loads).
 void gMOpen() {
-    if (hasUiServices()) ui().waitCursorOn();
+    if (hasUiServices() && !ui().waitCursorShown()) ui().waitCursorOn();
 }
 
 void gMclose() {
-    if (hasUiServices()) ui().waitCursorOff();
+    if (!hasUiServices()) return;
+    while (ui().waitCursorShown()) ui().waitCursorOff();
 }
 
 void EnterToTab(int& KeyAscii) {

@@ -28,8 +28,8 @@ void setGridWidth(const std::string& frmName, ListView& lvw);
 // Returns the file written, or "" when none was.
 std::string ExporToExcel_rec(const std::string& title, Recordset& rs);
 
-// Hourglass on / off (nesting-safe: the pointer returns once every open is closed,
-// and an extra close does no harm).
+// Hourglass on / off. The pointer is set, not counted: one gMclose restores
+// the default pointer after any number of gMOpen, and an extra close does no harm.
 void gMOpen();
 void gMclose();
 

@@ -10,6 +10,7 @@
 #include "ui/TextBox.h"
 #include "ui/TreeView.h"
 #include "ui/UiFixture.h"
+#include "ui/frmMsg.h"
 #include "ui/mdl1.h"
 
 namespace fo::test {
@@ -185,17 +186,36 @@ TEST_F(ControlsTest, HeadlessMessagesAreRecordedAndQuestionsAnsweredFromTheQueue
     EXPECT_EQ(ui.messages()[2].answer, MsgAnswer::No);
 }
 
-TEST_F(ControlsTest, WaitCursorNestsAndExtraClosesDoNoHarm) {
+TEST_F(ControlsTest, OneCloseRestoresThePointerAfterAnyNumberOfOpens) {
     gMOpen();
     gMOpen();
-    gMclose();
     EXPECT_TRUE(ui.waitCursorShown());
     gMclose();
+    EXPECT_FALSE(ui.waitCursorShown());
     gMclose();
     EXPECT_FALSE(ui.waitCursorShown());
     gMOpen();
     EXPECT_TRUE(ui.waitCursorShown());
     gMclose();
+}
+
+TEST_F(ControlsTest, YesNoBoxClearsTheHourglassAndAnswersByItsButton) {
+    gMOpen();
+    gMOpen();
+    bool busyWhileShown = true;
+    for (auto [press, expected] : {std::pair{"cmdOk", 1}, {"cmdNo", 2}, {"", 0}}) {
+        ui.setModalRunner([&, press = std::string(press)](Form& f) {
+            auto& box = static_cast<frmMsg&>(f);
+            busyWhileShown = ui.waitCursorShown();
+            EXPECT_EQ(box.caption(), "请确认！");
+            EXPECT_EQ(box.Label1.caption(), "确定减免吗？");
+            if (press == "cmdOk") box.cmdOk.userClick();
+            else if (press == "cmdNo") box.cmdNo.userClick();
+            else box.unload();
+        });
+        EXPECT_EQ(frmMsg::ask("请确认！", "确定减免吗？"), expected) << press;
+        EXPECT_FALSE(busyWhileShown);
+    }
 }
 
 }  // namespace
