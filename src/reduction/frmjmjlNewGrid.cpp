@@ -373,8 +373,12 @@ void frmjmjlNew::Txt_write_Change() {
 
 void frmjmjlNew::cmdReset_Click() {
     for (int r = 1; r < MSFlexGrid1.rows(); ++r) MSFlexGrid1.setTextMatrix(r, ColJm, "");
+    // Emptying the editor is no edit of its cell; what the clerk types into
+    // it afterwards still is.
+    const bool wasEditing = editing_;
     editing_ = false;
     Txt_write.setText("");
+    editing_ = wasEditing;
     Lbl_jmhj.setCaption("");
     lblSumProject.setCaption("");
 }

@@ -10,9 +10,8 @@ class ReductionWindowTest : public ReductionTest {};
 
 TEST_P(ReductionWindowTest, ArrearsListGridAndEditingRules) {
     globals().settings->set("chkMrcqts", Value("1"));
-    const std::string xsid = one("select min(q.xsid) from qfhzb q where q.fkrq is null and q.qfyf='202609' and q.qfje=981");
-    const std::string xh = one("select xh from kdw_xs where id=" + xsid);
-    auto w = windowFor(xh);
+    const std::string xsid = one("select min(xsid) from qfhzb where fkrq is null and qfyf='202609' and qfje=981");
+    auto w = windowFor(one("select xh from kdw_xs where id=" + xsid));
     // Every open stored row is a line keyed by its qfkid; computed periods follow.
     const Rows stored = rows("select 'k'||qfkid from qfhzb where fkrq is null and qfje>0 and xsid=" + xsid);
     ASSERT_GE(w->LvwQFLIST.itemCount(), static_cast<int>(stored.size()));
@@ -54,6 +53,13 @@ TEST_P(ReductionWindowTest, ArrearsListGridAndEditingRules) {
     w->userKey(w->Txt_write, key::Enter);
     EXPECT_EQ(w->MSFlexGrid1.row(), 2);
     EXPECT_EQ(w->Txt_write.text(), w->MSFlexGrid1.textMatrix(2, frmjmjlNew::ColJm));
+    // Clearing the column empties the editor too; typing there afterwards still counts.
+    w->cmdReset.userClick();
+    EXPECT_EQ(w->MSFlexGrid1.textMatrix(perDay, frmjmjlNew::ColJm), "");
+    EXPECT_EQ(w->lblSumProject.caption(), "");
+    w->Txt_write.userSetText("7");
+    EXPECT_EQ(w->MSFlexGrid1.textMatrix(2, frmjmjlNew::ColJm), "7");
+    EXPECT_EQ(w->lblSumProject.caption(), "7.00");
 
     // The header and hidden columns take no editor.
     w->Txt_write.setVisible(false);
@@ -61,10 +67,6 @@ TEST_P(ReductionWindowTest, ArrearsListGridAndEditingRules) {
     EXPECT_FALSE(w->Txt_write.visible());
     w->MSFlexGrid1.userCellClick(1, frmjmjlNew::ColItemId);
     EXPECT_FALSE(w->Txt_write.visible());
-
-    w->cmdReset.userClick();
-    EXPECT_EQ(w->MSFlexGrid1.textMatrix(perDay, frmjmjlNew::ColJm), "");
-    EXPECT_EQ(w->lblSumProject.caption(), "");
 
     // A month the host locked takes no posting; unlocked it does again.
     host->setMonthLocked("202612", true);
