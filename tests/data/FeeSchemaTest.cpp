@@ -89,43 +89,15 @@ TEST(FeeSchema, ViewGivesEveryStudentAsHisOwnPayerWithClassAndChargeTypeNames) {
         "insert into kdw_xs(id,xh,xm,jm,sex,bjid,sflxid,lb1,fqxm,mqxm,ysk,rxsj) values"
         "(11,'2024001','王小明','wxm','男',3,7,4,'王大','李红',12.5,'2024-09-01')");
 
+    // One row although the charge type has two items.
     auto rs = cn->execute(
         "select id,学号,付款人代码,姓名,班级,父亲姓名,母亲姓名,收费类型,预收款,简码,入学时间,"
         "sflxid,bjid,lb1,del,inttx,性别 from vxsxx where 付款人代码=学号");
-    ASSERT_TRUE(rs && !rs->eof());
-    EXPECT_EQ(rs->field("id").toInt(), 11);
-    EXPECT_EQ(rs->field("学号").toText(), "2024001");
-    EXPECT_EQ(rs->field("付款人代码").toText(), "2024001");
-    EXPECT_EQ(rs->field("姓名").toText(), "王小明");
-    EXPECT_EQ(rs->field("班级").toText(), "大一班");
-    EXPECT_EQ(rs->field("父亲姓名").toText(), "王大");
-    EXPECT_EQ(rs->field("母亲姓名").toText(), "李红");
-    EXPECT_EQ(rs->field("收费类型").toText(), "全托");  // one row although the type has two items
-    EXPECT_EQ(rs->field("预收款").toCurrency(), Currency::fromRaw(125000));
-    EXPECT_EQ(rs->field("简码").toText(), "wxm");
-    ASSERT_TRUE(rs->field("入学时间").toDate());
-    EXPECT_EQ(rs->field("入学时间").toDate()->dateText(), "2024-09-01");
-    EXPECT_EQ(rs->field("sflxid").toInt(), 7);
-    EXPECT_EQ(rs->field("bjid").toInt(), 3);
-    EXPECT_EQ(rs->field("lb1").toInt(), 4);
-    EXPECT_EQ(rs->field("del").toInt(), 0);
-    EXPECT_EQ(rs->field("inttx").toInt(), 0);
-    EXPECT_EQ(rs->field("性别").toText(), "男");
-    rs->moveNext();
-    EXPECT_TRUE(rs->eof());
-}
-
-TEST(FeeSchema, HostTablesTakeTheirDefaults) {
-    TempFeeDb db;
-    auto cn = db.open();
-    cn->execute("insert into sys_user(id,name) values(1,'管理员')");
-    cn->execute("insert into sys_user_right(userid,rightcode) values(1,'PJZF')");
-    EXPECT_EQ(test::scalar(*cn, "select admin from sys_user where id=1").toInt(), 0);
-    EXPECT_EQ(test::scalar(*cn, "select password from sys_user where id=1").toText(), "");
-    EXPECT_EQ(test::scalar(*cn, "select level from sys_user_right where userid=1").toInt(), 0);
-    // Composite keys refuse duplicates.
-    EXPECT_ANY_THROW(cn->execute("insert into sys_user_right(userid,rightcode) values(1,'PJZF')"));
-    EXPECT_ANY_THROW(cn->execute("insert into sys_billtype(kind,number,name) values(1,1,'A'),(1,1,'B')"));
+    ASSERT_EQ(rs->recordCount(), 1);
+    std::vector<std::string> row;
+    for (std::size_t i = 0; i < rs->fieldCount(); ++i) row.push_back(rs->field(i).toText());
+    EXPECT_EQ(row, (std::vector<std::string>{"11", "2024001", "2024001", "王小明", "大一班", "王大", "李红", "全托",
+                                             "12.5", "wxm", "2024-09-01", "7", "3", "4", "0", "0", "男"}));
 }
 
 TEST(FeeSchema, GeneratedItemIdsFollowInsertOrder) {
@@ -135,12 +107,6 @@ TEST(FeeSchema, GeneratedItemIdsFollowInsertOrder) {
     cn->execute("insert into PjMLmx(PjMLid,xmmc,term,je,cqts,bz)values(5,'伙食费','2024-03',120,22,'')");
     EXPECT_EQ(test::firstColumn(*cn, "select xmmc from pJmlmx  where pjmlid=5 order by pjmlmxid "),
               (std::vector<std::string>{"保育费", "伙食费"}));
-
-    cn->execute("insert into qfmxb(qfkid,xsid,sflxid,sfxmid,qfje) values(1,1,1,1,100)");
-    cn->execute("insert into qfmxb(qfkid,xsid,sflxid,sfxmid,qfje) values(1,1,1,2,50)");
-    auto ids = test::firstColumn(*cn, "select listid from qfmxb order by sfxmid");
-    ASSERT_EQ(ids.size(), 2u);
-    EXPECT_LT(std::stoi(ids[0]), std::stoi(ids[1]));
 }
 
 TEST(FeeSchema, DateColumnsReadBackAsDates) {
@@ -156,25 +122,18 @@ TEST(FeeSchema, DateColumnsReadBackAsDates) {
     EXPECT_EQ(rq.toText(), "2024-03-05 08:31:02");
 }
 
-TEST(FeeDatabase, RefusesAnExistingNonEmptyFileAndLeavesItAlone) {
+TEST(FeeDatabase, RefusesANonEmptyFileAndAcceptsAnEmptyOne) {
     test::TempDir dir;
     const std::string path = dir.file("office.db");
     { std::ofstream(path) << "precious"; }
     EXPECT_THROW(createFeeDatabase(path), std::runtime_error);
-    std::ifstream in(path);
     std::string content;
-    in >> content;
+    std::ifstream(path) >> content;
     EXPECT_EQ(content, "precious");
-}
 
-TEST(FeeDatabase, AcceptsAnEmptyFileAndRefusesToRunTwice) {
-    test::TempDir dir;
-    const std::string path = dir.file("office.db");
-    { std::ofstream touch(path); }
+    { std::ofstream truncate(path); }
     ASSERT_NO_THROW(createFeeDatabase(path));
-    auto cn = openConnection(sqliteConnectionString(path));
-    EXPECT_NO_THROW(cn->execute("select count(*) from kdw_sfjl"));
-    cn->close();
+    EXPECT_NO_THROW(openConnection(sqliteConnectionString(path))->execute("select count(*) from kdw_sfjl"));
     EXPECT_THROW(createFeeDatabase(path), std::runtime_error);
 }
 
@@ -252,20 +211,6 @@ TEST_P(FeeSchemaDefaults, ArrearsRowsOmittingSettlementColumnsStayOpenAndUnlinke
     EXPECT_EQ(test::firstColumn(*cn, "select qfkid from qfmxb where qfkid=5 and fkje<qfje"),
               std::vector<std::string>{"5"});
     EXPECT_TRUE(test::scalar(*cn, "select jmje from qfmxb where qfkid=5").toCurrency().isZero());
-}
-
-TEST_P(FeeSchemaDefaults, PostingWorkTableTakesTheColumnsAPostingWrites) {
-    TempFeeDb db;
-    auto cn = db.open();
-    cn->execute("delete from tmpYSMxb");
-    cn->execute("insert into tmpYSMxb(xsid,sfyf,sfxmid,ysje,ye,jmje,qfkid) Values(4,'202403',2,300,0,20.5,0)");
-    cn->execute("update tmpYSMxb set termfrom='2024-03-01',termto='2024-03-31',feetermname='2024-03-01至2024-03-31'  where sfyf='202403'");
-    auto rs = cn->execute("select sum(a.jmje) as jmhj, a.termfrom from tmpYSMxb as a where xsid=4 and sfyf='202403' and termfrom=" +
-                          dateValue(sqlServer(), "2024-03-01") + " group by a.termfrom");
-    ASSERT_TRUE(rs && !rs->eof());
-    EXPECT_EQ(rs->field("jmhj").toCurrency(), Currency::fromRaw(205000));
-    ASSERT_TRUE(rs->field("termfrom").toDate());
-    EXPECT_EQ(rs->field("termfrom").toDate()->dateText(), "2024-03-01");
 }
 
 FO_INSTANTIATE_DIALECTS(FeeSchemaDefaults);

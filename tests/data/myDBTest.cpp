@@ -32,20 +32,14 @@ struct Session {
     RecordingMessages messages;
 };
 
-TEST(myDBTimeout, SixtySecondsOnSqlServer) {
-    Session s{Value(1)};
-    myDB db;
-    EXPECT_EQ(db.cn()->commandTimeout(), 60);
-    EXPECT_EQ(db.cn()->cursorLocation(), CursorLocation::Client);
-    EXPECT_EQ(db.cn()->state(), Connection::Open);
-}
-
-TEST(myDBTimeout, ProviderDefaultForAnyOtherCode) {
-    for (const Value& code : {Value(0), Value(), Value(2), Value("")}) {
+TEST(myDBConstruction, ClientCursorAndSixtySecondsOnlyOnSqlServer) {
+    for (const auto& [code, timeout] : {std::pair{Value(1), 60}, {Value("1"), 60}, {Value(0), 0}, {Value(), 0},
+                                        {Value(2), 0}, {Value(""), 0}}) {
         Session s{code};
         myDB db;
-        EXPECT_EQ(db.cn()->commandTimeout(), 0) << code.toText();
+        EXPECT_EQ(db.cn()->commandTimeout(), timeout) << code.toText();
         EXPECT_EQ(db.cn()->cursorLocation(), CursorLocation::Client);
+        EXPECT_EQ(db.cn()->state(), Connection::Open);
     }
 }
 
@@ -123,22 +117,21 @@ TEST_P(myDBSession, TrCnIsAClosedConnectionUntilCreated) {
     EXPECT_EQ(tr->connectionString(), s.db.connectionString());
 }
 
-TEST_P(myDBSession, CreateTrcnTwiceShowsTheMessageAndKeepsTheOpenConnection) {
-    myDB db;
-    db.createTrcn();
-    ASSERT_EQ(db.trCn()->state(), Connection::Open);
-    db.createTrcn();
-    ASSERT_EQ(s.messages.count(), 1u);
-    EXPECT_EQ(s.messages.last().title, "提示");
-    EXPECT_EQ(s.messages.last().icon, MsgIcon::Information);
-    EXPECT_EQ(db.trCn()->state(), Connection::Open);
-}
-
-TEST_P(myDBSession, CreateTrcnFailureLeavesTrCnClosed) {
+TEST_P(myDBSession, CreateTrcnFailuresShowTheMessageAndLeaveTrCnAsItWas) {
+    {
+        myDB db;
+        db.createTrcn();
+        ASSERT_EQ(db.trCn()->state(), Connection::Open);
+        db.createTrcn();  // a second time on the open connection
+        ASSERT_EQ(s.messages.count(), 1u);
+        EXPECT_EQ(s.messages.last().title, "提示");
+        EXPECT_EQ(s.messages.last().icon, MsgIcon::Information);
+        EXPECT_EQ(db.trCn()->state(), Connection::Open);
+    }
     globals().transLinkString = "Provider=Nowhere;Data Source=x";  // ScopedHost restores it
     myDB db;
     db.createTrcn();
-    ASSERT_EQ(s.messages.count(), 1u);
+    ASSERT_EQ(s.messages.count(), 2u);
     EXPECT_EQ(s.messages.last().title, "提示");
     EXPECT_EQ(db.trCn()->state(), Connection::Closed);
 }
