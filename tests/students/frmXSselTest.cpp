@@ -1,62 +1,37 @@
-#include <memory>
+#include <functional>
 
-#include <gtest/gtest.h>
-
-#include "host/DemoSchool.h"
-#include "host/ReferenceHost.h"
-#include "host/api/ModuleGlobals.h"
+#include "DemoOfficeTest.h"
 #include "students/frmXSsel.h"
-#include "support/Dialects.h"
-#include "support/Query.h"
-#include "support/TempDir.h"
-#include "ui/FormInstance.h"
-#include "ui/HeadlessUi.h"
 
 namespace fo::test {
 namespace {
 
-// The picker on a demo school, with one student of each status besides the
-// attending ones.
-class frmXSselTest : public DialectTest {
+// The picker on a demo school with one graduated (1) and one suspended (2)
+// student besides the attending ones.
+class frmXSselTest : public DemoOfficeTest {
 protected:
     void SetUp() override {
-        writeDemoSchool(db, DemoOptions{40, 1, "2026-12-06"});
-        host = std::make_shared<ReferenceHost>(db, dialectCode());
-        globals().host = host;
-        globals().transLinkString = host->gLinkString();
-        cn = openConnection(host->gLinkString());
+        DemoOfficeTest::SetUp();
         cn->execute("update kdw_xs set intTx=3 where id=1");
         cn->execute("update kdw_xs set intTx=1 where id=2");
-        ui.install();
-        ui.setModalRunner([this](Form& f) { if (work) work(static_cast<frmXSsel&>(f)); });
+        ui.setModalRunner([this](Form& f) { work(static_cast<frmXSsel&>(f)); });
     }
-    void TearDown() override {
-        FormInstances::releaseAll();
-        globals() = ModuleGlobals{};
+    int students(const std::string& where) {
+        return static_cast<int>(scalar(*cn, "select count(*) from kdw_xs where del=0 and " + where).toInt());
     }
-    int attending() { return static_cast<int>(scalar(*cn, "select count(*) from kdw_xs where del=0 and intTx=0").toInt()); }
-
-    TempDir dir;
-    std::string db = dir.file("fee.db");
-    std::shared_ptr<ReferenceHost> host;
-    ConnectionPtr cn;
-    HeadlessUi ui;
     std::function<void(frmXSsel&)> work;
 };
 
-TEST_P(frmXSselTest, StatusBoxesAddTheirStudentsAndTheFilterNarrowsWithoutAQuery) {
+TEST_P(frmXSselTest, StatusBoxesCategoriesAndAFilterThatNarrowsWithoutAQuery) {
     auto picker = formInstance<frmXSsel>();
     picker->load();
-    EXPECT_EQ(picker->DataGrid1.rowCount(), attending());
+    EXPECT_EQ(picker->DataGrid1.rowCount(), students("intTx=0"));
     picker->Check1[0].userClick();  // 毕业
-    EXPECT_EQ(picker->DataGrid1.rowCount(), attending() + 1);
     picker->Check1[2].userClick();  // 休学
-    EXPECT_EQ(picker->DataGrid1.rowCount(), attending() + 2);
-    EXPECT_FALSE(picker->DataGrid1.column(0).visible);
-    EXPECT_FALSE(picker->DataGrid1.column(2).visible);
-    EXPECT_FALSE(picker->DataGrid1.column(11).visible);
+    EXPECT_EQ(picker->DataGrid1.rowCount(), students("intTx in(0,3,1)"));
+    for (int hidden : {0, 2, 11}) EXPECT_FALSE(picker->DataGrid1.column(hidden).visible) << hidden;
 
-    const std::string name = scalar(*cn, "select xm from kdw_xs where id=3").toText();
+    const std::string name = text("select xm from kdw_xs where id=3");
     cn->execute("update kdw_xs set xm='改了' where id=3");  // a new query would see this
     picker->txtFilter.userSetText(name);
     ASSERT_GE(picker->DataGrid1.rowCount(), 1);
@@ -66,12 +41,26 @@ TEST_P(frmXSselTest, StatusBoxesAddTheirStudentsAndTheFilterNarrowsWithoutAQuery
         EXPECT_NE(shown.find(name), std::string::npos) << shown;
     }
     picker->txtFilter.userSetText("");
-    EXPECT_EQ(picker->DataGrid1.rowCount(), attending() + 2);
+    EXPECT_EQ(picker->DataGrid1.rowCount(), students("intTx in(0,3,1)"));
+    picker->cmdExit.userClick();
+
+    actAs(3);  // 李出纳 may see 托管幼儿 only
+    picker = formInstance<frmXSsel>();
+    picker->load();
+    EXPECT_EQ(picker->DataGrid1.rowCount(), students("intTx=0 and lb1=2"));
 }
 
-TEST_P(frmXSselTest, APickReturnsTheRowAndAnEmptyResultNone) {
-    const std::string xh = scalar(*cn, "select xh from kdw_xs where id=3").toText();
-    work = [](frmXSsel& p) { p.CmdSel.userClick(); };
+TEST_P(frmXSselTest, APickReturnsTheRowAndKeepsItsWidthsAndAnEmptyResultNone) {
+    const std::string xh = text("select xh from kdw_xs where id=3");
+    // Students without a payer code or a prepayment.
+    cn->execute("drop view vxsxx");
+    cn->execute("create view vxsxx as select id,xh as 学号,null as 付款人代码,xm as 姓名,'' as 班级,fqxm as 父亲姓名,"
+                "mqxm as 母亲姓名,'' as 收费类型,null as 预收款,jm as 简码,rxsj as 入学时间,sflxid,lb1,del,intTx as inttx "
+                "from kdw_xs");
+    work = [](frmXSsel& p) {
+        p.DataGrid1.setColumnWidth(3, 1500);
+        p.CmdSel.userClick();
+    };
     auto picker = formInstance<frmXSsel>();
     picker->strFind = xh;
     picker->strWhere = " and del=0 and intTx=0 ";
@@ -79,18 +68,25 @@ TEST_P(frmXSselTest, APickReturnsTheRowAndAnEmptyResultNone) {
     ASSERT_TRUE(picker->blnSelected);
     EXPECT_EQ(picker->xsId, "3");
     EXPECT_EQ(picker->xsXh, xh);
-    EXPECT_EQ(picker->ysk, scalar(*cn, "select ysk from kdw_xs where id=3").toText());
+    EXPECT_EQ(picker->ysk, "0");
     EXPECT_EQ(picker->fkrdm, xh);
     EXPECT_EQ(picker->strFind, "");  // cleared on unload
+    EXPECT_EQ(store->values.at("frmXSsel|DataGrid1|colwidth3"), "1500");
+    EXPECT_EQ(store->values.count("frmXSsel|DataGrid1|colwidth0"), 0u);
 
     // Enter on an empty result closes without a pick; a quote in the search
     // text neither breaks the statement nor matches anything.
-    work = [](frmXSsel& p) { p.userKey(p.DataGrid1, key::Enter); };
+    int restored = 0;
+    work = [&](frmXSsel& p) {
+        restored = p.DataGrid1.column(3).width;
+        p.userKey(p.DataGrid1, key::Enter);
+    };
     auto again = formInstance<frmXSsel>();
     again->strFind = "无'人";
     again->showModal();
     EXPECT_FALSE(again->blnSelected);
     EXPECT_EQ(again->DataGrid1.rowCount(), 0);
+    EXPECT_EQ(restored, 1500);
 }
 
 FO_INSTANTIATE_DIALECTS(frmXSselTest);
