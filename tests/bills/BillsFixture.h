@@ -1,6 +1,7 @@
 #pragma once
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -14,6 +15,19 @@
 #include "support/TempFeeDb.h"
 
 namespace fo::test {
+
+using Rows = std::vector<std::string>;
+
+// The rows of a query as "a|b|c" texts, in the query's order.
+inline Rows rows(Connection& cn, const std::string& sql) {
+    Rows out;
+    for (RecordsetPtr rs = cn.execute(sql); !rs->eof(); rs->moveNext()) {
+        std::string line;
+        for (std::size_t i = 0; i < rs->fieldCount(); ++i) line += (i ? "|" : "") + rs->field(i).toText();
+        out.push_back(line);
+    }
+    return out;
+}
 
 // Puts the module globals back as they were when the test began, so one
 // test's host never leaks into the next.

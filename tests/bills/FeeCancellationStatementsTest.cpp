@@ -14,14 +14,7 @@ namespace {
 using Texts = std::vector<std::string>;
 
 Mirror sampleMirror() {
-    Mirror m;
-    m.sourceId = "101";
-    m.mirrorId = "345";
-    m.number = "QXSF202610090001";
-    m.userId = "2";
-    m.userName = "王'会计";
-    m.now = DateTime{2026, 10, 9, 14, 5, 7};
-    return m;
+    return Mirror{"101", "345", "QXSF202610090001", "2", "王'会计", DateTime{2026, 10, 9, 14, 5, 7}};
 }
 
 TEST(FeeCancellationStatements, SourceRecordQueryPerDialectByNumberOrById) {

@@ -59,12 +59,9 @@ TEST_P(ReceiptRegister, OpensOnTheMonthsBillsWithAnEmptyStateAndFiltersByEachCho
     auto w = formInstance<frmBILLML>();
     w->load();
     EXPECT_EQ(w->cmbDJstate.text(), "");
-    EXPECT_EQ(w->cmbBILLtype.text(), "全部单据");
-    EXPECT_EQ(w->cmbBJ.text(), "全部");
     EXPECT_EQ(w->ListView1.item(w->ListView1.itemCount()).key(), "k0");
 
     w = october();
-    EXPECT_EQ(bills(*w), count("a.kprq>='2026-10-01'"));
     // The upper bound is the next midnight: the whole of the 13th counts
     // (the demo stamps bills at midnight, so those of the 14th come along).
     w->DTPto.userPick(*DateTime::parse("2026-10-13"));
@@ -76,21 +73,13 @@ TEST_P(ReceiptRegister, OpensOnTheMonthsBillsWithAnEmptyStateAndFiltersByEachCho
     w->CMDfind.userClick();
     EXPECT_EQ(bills(*w), 1);
     EXPECT_EQ(w->ListView1.item(1).text(), "SF202610070003");
+
     w->cmbDJstate.userSelect("全部");
     w->cmbBJ.userSelect("中班一班");
     w->cmbKpr.userSelect("张会计");
-    w->CMDfind.userClick();
-    EXPECT_EQ(bills(*w), count("a.kprq>='2026-10-01' and a.kprq<='2026-10-14' and a.bjmc='中班一班' and a.kpr='张会计'"));
-    EXPECT_GT(bills(*w), 0);
-    EXPECT_NE(w->lastStatement().find("\r\n and a.bjmc='中班一班' and a.kpr='张会计' order by a.id desc"), std::string::npos)
-        << w->lastStatement();
-
-    w->cmbBILLtype.userSelect("退费单据");
-    w->CMDfind.userClick();
-    EXPECT_EQ(bills(*w), 0);
-    EXPECT_EQ(w->ListView1.item(1).subItem(6), "0.00");  // the sum row stays
     w->cmbBILLtype.userSelect("收费单据");
     w->CMDfind.userClick();
+    EXPECT_EQ(bills(*w), count("a.kprq>='2026-10-01' and a.kprq<='2026-10-14' and a.bjmc='中班一班' and a.kpr='张会计'"));
     EXPECT_GT(bills(*w), 0);
     const std::string from = sqlServer() ? " a.kprq between '2026-10-01' and '2026-10-14' "
                                          : " a.kprq between  format('2026-10-01','yyyy-mm-dd') and "
@@ -98,6 +87,9 @@ TEST_P(ReceiptRegister, OpensOnTheMonthsBillsWithAnEmptyStateAndFiltersByEachCho
     EXPECT_NE(w->lastStatement().find(from + "\r\n and a.bjmc='中班一班'\r\n and left(a.djbh,2)='SF' and a.kpr='张会计'"),
               std::string::npos)
         << w->lastStatement();
+    w->cmbBILLtype.userSelect("退费单据");
+    w->CMDfind.userClick();
+    EXPECT_EQ(bills(*w), 0);
 }
 
 TEST_P(ReceiptRegister, TheStudentFilterDialogAndTheCombinedQueryNarrowTheList) {
@@ -201,22 +193,6 @@ TEST_P(ReceiptRegister, VoidsABillAndCancelsItsChargeInOneTransaction) {
     EXPECT_EQ(text("select count(*) from qfhzb where sfjlid=" + source), "0");
     // The list is read afresh: the bill now shows as void.
     EXPECT_EQ(w->ListView1.findItem("k46")->subItem(1), "作废");
-}
-
-TEST_P(ReceiptRegister, RefusesToVoidABillOfACarriedOverMonthAndChangesNothing) {
-    auto w = october();
-    w->DTPfrom.userPick(*DateTime::parse("2026-09-01"));
-    w->CMDfind.userClick();
-    const std::string before = footprint();
-    ASSERT_TRUE(w->ListView1.userItemClick("k15"));
-    ui.queueAnswer(MsgAnswer::Yes);
-    w->cmdZF.userClick();
-    const auto& shown = ui.messages();
-    ASSERT_GE(shown.size(), 2u);
-    EXPECT_EQ(shown[shown.size() - 2].text, "不能取消结转前的收费记录");
-    EXPECT_EQ(shown.back().text, "操作失败！");
-    EXPECT_EQ(footprint(), before);
-    EXPECT_EQ(text("select pjState from pjml where id=15"), "");
 }
 
 TEST_P(ReceiptRegister, AVoidRefusedAfterItsFirstWritesIsRolledBackWhole) {
