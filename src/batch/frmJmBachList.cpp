@@ -133,9 +133,11 @@ void frmJmBachList::Form_Load() {
     try {
         HostSystem& run = gRun();
         ConnectionPtr cn = run.pGetCN();
-        const std::string periods = isSqlServer(run.SQL_access())
-            ? "select * from ajzrq where fromdate is not null  and todate  is not null order by yf"
-            : "select jfmc,yf from ajzrq where fromdate not in(null) and todate  not in(null) order by yf";
+        // Only the dialect code 2 takes the "not in(null)" form; 0 and 1 both
+        // list the months whose dates are set with "is not null".
+        const std::string periods = run.SQL_access() == Value(2)
+            ? "select jfmc,yf from ajzrq where fromdate not in(null) and todate  not in(null) order by yf"
+            : "select * from ajzrq where fromdate is not null  and todate  is not null order by yf";
         const std::string current = run.CurrentYf();
         for (RecordsetPtr rs = cn->execute(periods); rs && !rs->eof(); rs->moveNext()) {
             const std::string jfmc = rs->field("jfmc").toText(), yf = rs->field("yf").toText();

@@ -125,24 +125,6 @@ std::string rewriteSql(std::string_view s) {
         const Piece& p = pieces[i];
         if (i >= dropFrom && i < dropTo) continue;
         const std::string_view text = s.substr(p.begin, p.end - p.begin);
-        // "not in(null)", which Access reads as "is not null" and the
-        // engine as never true.
-        if (isWord(s, p, "not")) {
-            std::size_t j = i, k = 0;
-            static const char* const words[] = {"in", "(", "null", ")"};
-            for (; k < 4; ++k) {
-                j = nextSignificant(pieces, j);
-                if (j >= pieces.size()) break;
-                const bool match = k % 2 ? isPunct(s, pieces[j], words[k][0]) : isWord(s, pieces[j], words[k]);
-                if (!match) break;
-            }
-            if (k == 4) {
-                out += "is not null";
-                if (j == lastBody && !limit.empty()) out += limit;
-                i = j;
-                continue;
-            }
-        }
         const bool call = (isWord(s, p, "isnull") || isWord(s, p, "left")) &&
                           nextSignificant(pieces, i) < pieces.size() &&
                           isPunct(s, pieces[nextSignificant(pieces, i)], '(');

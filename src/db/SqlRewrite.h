@@ -10,7 +10,9 @@ namespace fo {
 // inside string literals, quoted or bracketed names, or comments:
 //  - isnull(...) and left(...) become "isnull"(...) and "left"(...), since the
 //    engine reads those words as keywords ("left join" stays as it is);
-//  - "not in(null)" becomes "is not null", as Access reads it;
+//  - a number directly followed by "and" or "or" ("1=1and") gets a blank
+//    before the word, since the engine would read "1and" as one bad token
+//    where the other engines read a number and a conjunction;
 //  - a leading "select top N" becomes "select" with " limit N" at the end.
 // Nothing else is translated: the statements keep their own dialect.
 std::string rewriteSql(std::string_view statement);
