@@ -113,6 +113,17 @@ TEST_P(ReductionPostingTest, OverReductionByOneCentOrDeclinedConfirmationStoresN
     EXPECT_FALSE(ui.waitCursorShown());
 }
 
+TEST_P(ReductionPostingTest, AnItemReducedBeyondItsArrearsCountsOnlyUpToThem) {
+    // As when one item is reduced in two months of one posting.
+    const Owing a = owing().at(0);
+    ConnectionPtr tr = host->pgettrcn();
+    tr->beginTrans();
+    formInstance<frmjmjlNew>()->toUpdateHis(a.xsid, "202609:1|700,202609:2|300", *tr, "77");
+    tr->commitTrans();
+    EXPECT_EQ(one("select jmje,jmjlid from qfhzb where qfkid=" + a.qfkid), "940|77");
+    EXPECT_EQ(one("select qfje from qfhzb where yqfkid=" + a.qfkid), "41");
+}
+
 TEST_P(ReductionPostingTest, CancellationGoesInReverseOrderOnly) {
     const Owing b = owing().at(1);
     const std::string first = post(b.xh, b.qfkid, {{"1", "40"}});
