@@ -47,7 +47,7 @@ TEST_P(StudentFilter, TheCategoryTreeShowsAClerkOnlyHisFirstLevelCategoriesAndAl
     EXPECT_EQ(treeKeys(*f), (std::vector<std::string>{"k0:1", "k2:2", "k21:3", "k211:4", "k212:4"}));
 }
 
-TEST_P(StudentFilter, AcceptingNothingGivesTheBareStatementAndCancellingGivesNothing) {
+TEST_P(StudentFilter, AcceptingNothingGivesTheBareStatementCancellingNothingAndQuotesStayAsTyped) {
     auto f = loaded();
     EXPECT_EQ(accepted(*f), "select id from kdw_xs where 1=1");
     EXPECT_EQ(matches(f->result()), 24);
@@ -56,6 +56,12 @@ TEST_P(StudentFilter, AcceptingNothingGivesTheBareStatementAndCancellingGivesNot
     f->txtXh.userSetText("2026");
     f->cmdExit.userClick();
     EXPECT_EQ(f->result(), "");
+
+    // A typed quote is kept as typed.
+    f = loaded();
+    f->txtJtzz.userSetText("O'Neil");
+    EXPECT_EQ(accepted(*f), "select id from kdw_xs where 1=1 and jtzz like '%O''Neil%'");
+    EXPECT_EQ(matches(f->result()), 0);
 }
 
 TEST_P(StudentFilter, CheckingACategoryTakesItsDirectSubCategoriesIntoTheSecondList) {
@@ -120,14 +126,6 @@ TEST_P(StudentFilter, DateRangesIncludeTheirLastDayAndTheAddressMatchesInPart) {
                          next + "','yyyy-mm-dd') and rxsj>= format('2024-09-01','yyyy-mm-dd') and "
                          "rxsj<format('2026-09-02','yyyy-mm-dd') and jtzz like '%江城市%'");
     EXPECT_EQ(matches(s), scalar(*cn, "select count(*) from kdw_xs where substr(csrq,1,10)='" + born + "'").toInt());
-}
-
-TEST_P(StudentFilter, ATypedQuoteIsKeptAsTyped) {
-    auto f = loaded();
-    f->txtJtzz.userSetText("O'Neil");
-    const std::string s = accepted(*f);
-    EXPECT_EQ(s, "select id from kdw_xs where 1=1 and jtzz like '%O''Neil%'");
-    EXPECT_EQ(matches(s), 0);
 }
 
 FO_INSTANTIATE_DIALECTS(StudentFilter);
