@@ -76,9 +76,11 @@ TEST_P(ReductionPostingTest, FullAndPartialReductionsWriteTheRecordItemsSettleme
     EXPECT_EQ(rows("select jmje from qfmxb where qfkid=" + a.qfkid + " order by sfxmid"), (Rows{"640", "341"}));
     EXPECT_EQ(one("select count(*) from qfhzb where yqfkid=" + a.qfkid), "0");
 
-    // A partial one, with a reason that carries quotes.
+    // A partial one, with a reason that carries quotes, booked in the month
+    // of its date when reductions are not limited to the open month.
+    globals().settings->set("chkNotLimitJZ", Value("1"));
     const std::string part = post(b.xh, b.qfkid, {{"1", "40"}}, "O'Brien's 'bad' year");
-    EXPECT_EQ(one("select jmje,jmyy from kdw_sfjl where id=" + part), "40|O'Brien's 'bad' year");
+    EXPECT_EQ(one("select jmje,jmyy,sfyf from kdw_sfjl where id=" + part), "40|O'Brien's 'bad' year|202609");
     EXPECT_EQ(rows("select sfxmid,jmje,ysje from kdw_sfjlmx where sfjlid=" + part), (Rows{"1|40|640"}));
     EXPECT_EQ(one("select jmje,jmjlid,fkrq is not null from qfhzb where qfkid=" + b.qfkid), "40|" + part + "|1");
     const std::string next = one("select qfkid from qfhzb where yqfkid=" + b.qfkid);
