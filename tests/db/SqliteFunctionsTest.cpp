@@ -122,28 +122,6 @@ TEST_P(SqliteFunctions, ExactSumAsAWindowFunction) {
     EXPECT_EQ(running, "0.1 0.3 -0.1 0 ");
 }
 
-// Each pair of forms that differs between the dialects gives the same answer.
-TEST_P(SqliteFunctions, DialectFormsAgree) {
-    EXPECT_EQ(text(std::string("select count(*) from qf a where a.d between ") +
-                   pick("'2026-03-07' and '2026-03-08'",
-                        " format('2026-03-07','yyyy-mm-dd') and format('2026-03-08','yyyy-mm-dd') ")),
-              "2");
-    EXPECT_EQ(text(std::string("select count(*) from qf where d>= ") +
-                   pick("'2026-03-08'", "format('2026-03-08','yyyy-mm-dd')")),
-              "2");
-    EXPECT_EQ(text(std::string("select ") + pick("case when jmje>qfje then qfje else jmje end", "iif(jmje>qfje,qfje,jmje)") +
-                   " from qf where xsid=2"),
-              "0.2");
-    cn_->execute(std::string("update qf set qfje=") + pick("qfje+(0.125)", "format(qfje+(0.125),'0.00')") +
-                 " where xsid=2");
-    EXPECT_EQ(text("select qfje from qf where xsid=2"), sqlServer() ? "2.625" : "2.63");
-    cn_->execute(std::string("update qf set d=") + pick("getdate()", "format('2026-05-06 07:08:09','yyyy-mm-dd HH:mm:ss')") +
-                 " where xsid=2");
-    EXPECT_TRUE(scalar("select d from qf where xsid=2").toDate().has_value());
-    cn_->execute(pick("drop table qf", "delete from qf"));
-    EXPECT_EQ(cn_->execute("select name from sqlite_master where name='qf'")->recordCount(), sqlServer() ? 0 : 1);
-}
-
 FO_DB_BOTH_DIALECTS(SqliteFunctions);
 
 }  // namespace
