@@ -22,16 +22,11 @@ protected:
     ListView lvw{form, "ListView1"};
 };
 
-TEST_F(ColumnWidthTest, ModuleRoutineRestoresNeverSavedAndZeroWidthsAs1000) {
-    store->saveSetting("tavro", "frmBILLMLListView1", "k2", "0");
+TEST_F(ColumnWidthTest, ModuleRoutineStoresNegativeAsAndRestoresZeroOrMissingAs1000) {
     store->saveSetting("tavro", "frmBILLMLListView1", "k3", "2500");
     getGridWidth("frmBILLML", lvw);
-    EXPECT_EQ(lvw.column(1).width, 1000);
-    EXPECT_EQ(lvw.column(2).width, 1000);
+    EXPECT_EQ(lvw.column(1).width, 1000) << "never saved";
     EXPECT_EQ(lvw.column(3).width, 2500);
-}
-
-TEST_F(ColumnWidthTest, ModuleRoutineSavesEachWidthAndANegativeOneAs1000) {
     lvw.setColumnWidth(0, 1800);
     lvw.setColumnWidth(1, -5);
     lvw.setColumnWidth(2, 0);
@@ -43,26 +38,17 @@ TEST_F(ColumnWidthTest, ModuleRoutineSavesEachWidthAndANegativeOneAs1000) {
     EXPECT_EQ(lvw.column(3).width, 1000) << "a column saved at 0 comes back at 1000";
 }
 
-TEST_F(ColumnWidthTest, ListHelperRestoresNeverSavedAndZeroWidthsAs1500) {
+TEST_F(ColumnWidthTest, ListHelperStoresNegativeAsZeroAndRestoresZeroOrUnreadableAs1500) {
     clsLvw2012 helper;
-    store->saveSetting("tavro", "sec", "k1", "0");
+    lvw.setColumnWidth(0, -1);
+    helper.gSetLvwColumnWidth(lvw, "sec");
+    EXPECT_EQ(stored("tavro", "sec", "k1"), "0");
     store->saveSetting("tavro", "sec", "k2", "abc");
     store->saveSetting("tavro", "sec", "k3", "2222");
     helper.gGetLvwColumnWidth(lvw, "sec");
     EXPECT_EQ(lvw.column(1).width, 1500);
     EXPECT_EQ(lvw.column(2).width, 1500);
     EXPECT_EQ(lvw.column(3).width, 2222);
-}
-
-TEST_F(ColumnWidthTest, ListHelperSavesNegativeWidthsAsZeroSoAHiddenColumnReappears) {
-    clsLvw2012 helper;
-    lvw.setColumnWidth(0, -1);
-    lvw.setColumnWidth(1, 0);
-    helper.gSetLvwColumnWidth(lvw, "sec");
-    EXPECT_EQ(stored("tavro", "sec", "k1"), "0");
-    EXPECT_EQ(stored("tavro", "sec", "k2"), "0");
-    helper.gGetLvwColumnWidth(lvw, "sec");
-    EXPECT_EQ(lvw.column(2).width, 1500);
 }
 
 TEST_F(ColumnWidthTest, BoundListWidthsLiveUnderTheWindowAndListNameAndAreSavedOnRelease) {
