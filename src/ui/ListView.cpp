@@ -95,14 +95,16 @@ void ListView::setColumnAlignment(int i, Alignment a) { column(i).alignment = a;
 void ListView::setColumnText(int i, const std::string& text) { column(i).text = text; changed(); }
 
 ListItem& ListView::addItem(const std::string& key, const std::string& text) {
-    if (!key.empty() && findItem(key)) throw std::invalid_argument("Key is not unique in collection");
+    if (!key.empty() && byKey_.count(key)) throw std::invalid_argument("Key is not unique in collection");
     items_.push_back(std::make_unique<ListItem>(*this, key, text));
+    if (!key.empty()) byKey_.emplace(key, items_.back().get());
     changed();
     return *items_.back();
 }
 
 void ListView::clearItems() {
     items_.clear();
+    byKey_.clear();
     selected_ = nullptr;
     changed();
 }
@@ -110,6 +112,7 @@ void ListView::clearItems() {
 void ListView::removeItem(int i) {
     ListItem& it = item(i);
     if (selected_ == &it) selected_ = nullptr;
+    byKey_.erase(it.key());
     items_.erase(items_.begin() + (i - 1));
     changed();
 }
@@ -122,6 +125,10 @@ ListItem& ListView::item(int i) {
 const ListItem& ListView::item(int i) const { return const_cast<ListView*>(this)->item(i); }
 
 ListItem* ListView::findItem(const std::string& key) {
+    if (!key.empty()) {
+        const auto found = byKey_.find(key);
+        return found == byKey_.end() ? nullptr : found->second;
+    }
     for (auto& i : items_)
         if (i->key() == key) return i.get();
     return nullptr;

@@ -2,6 +2,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "host/api/SettingsStore.h"
@@ -129,6 +130,9 @@ private:
     friend class ListItem;
     std::vector<std::unique_ptr<ColumnHeader>> columns_;
     std::vector<std::unique_ptr<ListItem>> items_;
+    // Items by their non-empty key: a fill adds tens of thousands of rows,
+    // each checked for a unique key.
+    std::unordered_map<std::string, ListItem*> byKey_;
     ListItem* selected_ = nullptr;
     bool checkboxes_ = false, multiSelect_ = false;
     int headerHeight_ = 300, rowHeight_ = 255;
