@@ -103,7 +103,7 @@ SqliteEngine::SqliteEngine(const std::string& path, int timeoutSeconds) {
         sqlite3_extended_result_codes(db_, 1);
         setTimeoutSeconds(timeoutSeconds);
         if (registerSqliteFunctions(db_) != SQLITE_OK) fail("register functions");
-        run("PRAGMA journal_mode=WAL");
+        enterWal(timeoutSeconds);
         run("PRAGMA foreign_keys=OFF");
     } catch (...) {
         sqlite3_close(db_);
@@ -179,6 +179,22 @@ void SqliteEngine::run(const std::string& sql) {
     while ((rc = sqlite3_step(guard.stmt)) == SQLITE_ROW) {
     }
     if (rc != SQLITE_DONE) fail(sql);
+}
+
+void SqliteEngine::enterWal(int timeoutSeconds) {
+    // Sessions opening a new file together all try to switch it to WAL; the
+    // switch needs the file to itself and reports "busy" at once instead of
+    // waiting, so wait here, as long as any statement would.
+    const int limitMs = (timeoutSeconds > 0 ? timeoutSeconds : Connection::DefaultTimeoutSeconds) * 1000;
+    for (int waitedMs = 0;; waitedMs += 5) {
+        try {
+            run("PRAGMA journal_mode=WAL");
+            return;
+        } catch (const DbError& e) {
+            if ((e.code() & 0xff) != SQLITE_BUSY || waitedMs >= limitMs) throw;
+        }
+        sqlite3_sleep(5);
+    }
 }
 
 void SqliteEngine::begin() { run("BEGIN IMMEDIATE"); }

@@ -32,6 +32,7 @@ public:
 
 private:
     void run(const std::string& sql);
+    void enterWal(int timeoutSeconds);
     RecordsetPtr materialise(sqlite3_stmt* stmt, const std::string& statement);
     [[noreturn]] void fail(const std::string& statement) const;
 
