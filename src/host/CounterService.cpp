@@ -68,8 +68,10 @@ Connection& CounterService::side() {
 }
 
 Connection& CounterService::fee() {
-    if (!fee_ || fee_->state() != Connection::Open)
+    if (!fee_ || fee_->state() != Connection::Open) {
         fee_ = openWithTimeout(feePath_, options_.busyTimeoutSeconds);
+        stored_.clear();  // data versions are only comparable on one connection
+    }
     return *fee_;
 }
 
@@ -82,21 +84,31 @@ CounterService::MaxReader CounterService::idReader(const std::string& counter) c
     return [](Connection&) { return std::int64_t{0}; };
 }
 
+std::int64_t CounterService::storedMax(const std::string& key, const MaxReader& maxExisting) {
+    Connection& cn = fee();
+    // The data version changes whenever another session commits to the fee
+    // database (this connection never writes). It is read before the rows,
+    // so a commit landing in between only costs one more read next time.
+    const std::int64_t version = singleInt(cn, "PRAGMA data_version");
+    auto found = stored_.find(key);
+    if (found != stored_.end() && found->second.version == version) return found->second.value;
+    const std::int64_t value = maxExisting(cn);
+    stored_[key] = StoredMax{version, value};
+    return value;
+}
+
 std::int64_t CounterService::draw(const std::string& key, int count, const MaxReader& maxExisting) {
     if (count < 1) throw std::invalid_argument("a counter draw needs a count of at least 1");
     std::lock_guard lock(mutex_);
     Connection& cn = side();
-    Transaction guard(cn);  // BEGIN IMMEDIATE: one draw at a time across processes
-    // Read the fee database only once the side lock is held, so a row another
-    // process committed with its last draw is seen here.
-    const std::int64_t existing = maxExisting(fee());
-    const std::int64_t last = singleInt(cn, "select last from counters where name=" + sqlLiteral(key));
-    const std::int64_t first = std::max(last, existing) + 1;
-    const std::int64_t newLast = first + count - 1;
-    cn.execute("insert or replace into counters(name,last) values(" + sqlLiteral(key) + "," +
-               std::to_string(newLast) + ")");
-    guard.commit();
-    return first;
+    const std::int64_t existing = storedMax(key, maxExisting);
+    // One statement: the side database's write lock makes it atomic across
+    // processes, and a value another process drew is in `last` already.
+    const std::string n = std::to_string(count), e = std::to_string(existing);
+    RecordsetPtr rs = cn.execute("insert into counters(name,last) values(" + sqlLiteral(key) + "," + e + "+" + n +
+                                 ") on conflict(name) do update set last=max(last," + e + ")+" + n + " returning last");
+    if (!rs || rs->eof()) throw std::logic_error("the counter draw returned no value");
+    return rs->field(std::size_t{0}).toInt() - count + 1;
 }
 
 std::int64_t CounterService::nextId(const std::string& counter, int count) {

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <mutex>
 #include <string>
 
@@ -20,7 +21,14 @@ namespace fo {
 // handed out; a draw takes the larger of that + 1 and the largest value
 // already stored in the fee database + 1, so rows written without the
 // counters (imports, a restored backup) are never given a duplicate id.
-// BEGIN IMMEDIATE on the side database serialises draws of all processes.
+// A draw is one statement on the side database, so its write lock
+// serialises the draws of all processes.
+//
+// The side database is what tells processes using the counters apart; the
+// fee database is only read to pass over rows written without them. That
+// read is kept per counter and used again for as long as no other session
+// has committed anything to the fee database, so a batch drawing a number
+// per student inside one open posting reads the fee tables once.
 class CounterService {
 public:
     struct Options {
@@ -56,9 +64,18 @@ private:
     std::string feePath_;
     std::string sidePath_;
     Options options_;
+    // The largest value stored in the fee database for one counter, as read
+    // at the fee database's data version `version`.
+    struct StoredMax {
+        std::int64_t version = 0;
+        std::int64_t value = 0;
+    };
+    std::int64_t storedMax(const std::string& key, const MaxReader& maxExisting);
+
     std::mutex mutex_;
     ConnectionPtr side_;
     ConnectionPtr fee_;
+    std::map<std::string, StoredMax> stored_;  // by counter key; valid for fee_ only
 };
 
 }  // namespace fo
