@@ -42,6 +42,18 @@ void clsJMhead::toJm(Connection& trCnn) {
     toUpdateHis(STR_xsid_, settlement, trCnn, record.id);
 }
 
+Connection& clsJMhead::openRowsReader() {
+    const std::string& transLink = globals().transLinkString;
+    const std::string link = transLink.empty() ? host().gLinkString() : transLink;
+    // It only ever reads, outside any transaction, so keeping it open between
+    // the students of a batch changes nothing but the cost of opening it.
+    if (!reader_ || reader_->state() != Connection::Open || readerLink_ != link) {
+        reader_ = openConnection(link);
+        readerLink_ = link;
+    }
+    return *reader_;
+}
+
 void clsJMhead::toUpdateHis(const std::string& xsId, const std::string& strYfXmidJe,
                             Connection& varCn, const std::string& VsfJlid) {
     const reduction::SettlementList list = reduction::parseSettlementList(strYfXmidJe);
@@ -49,13 +61,7 @@ void clsJMhead::toUpdateHis(const std::string& xsId, const std::string& strYfXmi
 
     // The open rows as committed before this posting: read on a connection
     // of their own, so the read neither joins nor waits on the transaction.
-    RecordsetPtr open;
-    {
-        const std::string& link = globals().transLinkString;
-        ConnectionPtr reader = openConnection(link.empty() ? host().gLinkString() : link);
-        open = reader->execute(reduction::openArrearsQuery(xsId, list.months));
-        reader->close();
-    }
+    RecordsetPtr open = openRowsReader().execute(reduction::openArrearsQuery(xsId, list.months));
     if (!open) return;
 
     HostSystem& run = host();

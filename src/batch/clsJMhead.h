@@ -69,11 +69,17 @@ private:
     void toUpdateHis(const std::string& xsId, const std::string& strYfXmidJe, Connection& varCn,
                      const std::string& VsfJlid);
 
+    // The connection toUpdateHis reads the open rows on, opened on the first
+    // call and kept for the rest of the batch.
+    Connection& openRowsReader();
+
     std::string STR_xsid_, str_bjmc_, str_Jmrq_, str_Sflxid_;
     Currency c_Jmhj_;
     std::string str_JMYY_, str_PjMLid_;
     JMmxCollection colMX_;
     std::shared_ptr<HostSystem> myGrun_;
+    ConnectionPtr reader_;
+    std::string readerLink_;
 };
 
 }  // namespace fo
