@@ -81,6 +81,22 @@ struct StatementGuard {
     ~StatementGuard() { sqlite3_finalize(stmt); }
 };
 
+// A statement for one run, taken from the cache or freshly prepared: on
+// every path out of the run it goes back to `cache` when one is set, and is
+// finalised otherwise.
+struct LentStatement {
+    sqlite3_stmt* stmt = nullptr;
+    StatementCache* cache = nullptr;
+    const std::string* text = nullptr;
+    LentStatement() = default;
+    LentStatement(const LentStatement&) = delete;
+    LentStatement& operator=(const LentStatement&) = delete;
+    ~LentStatement() {
+        if (stmt && cache) cache->give(*text, stmt);
+        else sqlite3_finalize(stmt);
+    }
+};
+
 std::string trimmed(std::string_view s) {
     while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front()))) s.remove_prefix(1);
     while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back()))) s.remove_suffix(1);
@@ -113,7 +129,10 @@ SqliteEngine::SqliteEngine(const std::string& path, int timeoutSeconds) {
 }
 
 SqliteEngine::~SqliteEngine() {
-    // Result sets are materialised, so no statement can still be open here.
+    // Result sets are materialised, so no statement can still be running
+    // here; the kept ones go before the session, which refuses to close
+    // while any is left.
+    cache_.clear();
     sqlite3_close(db_);
 }
 
@@ -130,16 +149,26 @@ RecordsetPtr SqliteEngine::execute(const std::string& sql, long* affected) {
         const std::string text = rewriteSql(statement);
         const char* tail = text.c_str();
         while (tail && *tail) {
-            StatementGuard guard;
-            if (sqlite3_prepare_v2(db_, tail, -1, &guard.stmt, &tail) != SQLITE_OK) fail(statement);
-            if (!guard.stmt) continue;  // only blanks or comments remained
+            LentStatement lent;
+            const bool whole = tail == text.c_str();
+            if (whole && (lent.stmt = cache_.take(text))) {
+                tail = nullptr;
+            } else {
+                if (sqlite3_prepare_v2(db_, tail, -1, &lent.stmt, &tail) != SQLITE_OK) fail(statement);
+                if (!lent.stmt) continue;  // only blanks or comments remained
+            }
+            // A text that was one whole statement goes back to the cache.
+            if (whole && (!tail || !*tail) && StatementCache::worthKeeping(text)) {
+                lent.cache = &cache_;
+                lent.text = &text;
+            }
             const sqlite3_int64 before = sqlite3_total_changes64(db_);
-            if (sqlite3_column_count(guard.stmt) > 0) {
-                result = materialise(guard.stmt, statement);
+            if (sqlite3_column_count(lent.stmt) > 0) {
+                result = materialise(lent.stmt, statement);
                 changed = -1;
             } else {
                 int rc;
-                while ((rc = sqlite3_step(guard.stmt)) == SQLITE_ROW) {
+                while ((rc = sqlite3_step(lent.stmt)) == SQLITE_ROW) {
                 }
                 if (rc != SQLITE_DONE) fail(statement);
                 changed = static_cast<long>(sqlite3_total_changes64(db_) - before);
@@ -151,6 +180,10 @@ RecordsetPtr SqliteEngine::execute(const std::string& sql, long* affected) {
 }
 
 RecordsetPtr SqliteEngine::materialise(sqlite3_stmt* stmt, const std::string& statement) {
+    // The first step comes before the columns are read: a kept statement
+    // whose tables changed is prepared again inside it, columns and all.
+    int rc = sqlite3_step(stmt);
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE) fail(statement);
     auto rs = std::make_shared<Recordset>();
     const int columns = sqlite3_column_count(stmt);
     std::vector<ReadAs> readAs(static_cast<std::size_t>(columns));
@@ -160,8 +193,7 @@ RecordsetPtr SqliteEngine::materialise(sqlite3_stmt* stmt, const std::string& st
         const char* name = sqlite3_column_name(stmt, i);
         rs->appendField(name ? name : "", dataTypeFor(decl, readAs[static_cast<std::size_t>(i)]));
     }
-    int rc;
-    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+    for (; rc == SQLITE_ROW; rc = sqlite3_step(stmt)) {
         std::vector<Value> row;
         row.reserve(static_cast<std::size_t>(columns));
         for (int i = 0; i < columns; ++i) row.push_back(readColumn(stmt, i, readAs[static_cast<std::size_t>(i)]));

@@ -2,6 +2,7 @@
 #include <string>
 
 #include "db/Engine.h"
+#include "db/StatementCache.h"
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -37,6 +38,7 @@ private:
     [[noreturn]] void fail(const std::string& statement) const;
 
     sqlite3* db_ = nullptr;
+    StatementCache cache_;
 };
 
 }  // namespace fo

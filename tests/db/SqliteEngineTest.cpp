@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "TempDatabase.h"
 #include "db/DbError.h"
 
@@ -102,6 +104,30 @@ TEST_P(SqliteEngine, SelectTopLimitsRows) {
     EXPECT_EQ(rs->field(0).toInt(), 3);
     rs = cn_->execute("\r\nSELECT TOP 100 * from r");
     EXPECT_EQ(rs->recordCount(), 3);
+}
+
+TEST_P(SqliteEngine, AStatementRunAgainFollowsTheSchemaAndHoldsNothing) {
+    const std::string read = "select * from r where id=1";
+    cn_->execute("insert into r(id, mc) values(1, 'a')");
+    EXPECT_EQ(cn_->execute(read)->fieldCount(), 8u);
+    // Its table can go and come back with other columns.
+    cn_->execute("drop table r");
+    EXPECT_THROW(cn_->execute(read), fo::DbError);
+    cn_->execute("create table r(id int, other varchar(5))");
+    cn_->execute("insert into r values(1, 'b')");
+    auto rs = cn_->execute(read);
+    ASSERT_EQ(rs->fieldCount(), 2u);
+    EXPECT_EQ(rs->field("other").toText(), "b");
+    // One that failed runs again once the cause is gone.
+    cn_->execute("create unique index ux on r(id)");
+    const std::string add = "insert into r values(2, 'c')";
+    cn_->execute(add);
+    EXPECT_THROW(cn_->execute(add), fo::DbError);
+    cn_->execute("delete from r where id=2");
+    EXPECT_NO_THROW(cn_->execute(add));
+    // The session really closes: the last one out removes the WAL file.
+    cn_->close();
+    EXPECT_FALSE(std::filesystem::exists(db_.path() + "-wal"));
 }
 
 FO_DB_BOTH_DIALECTS(SqliteEngine);
