@@ -136,6 +136,58 @@ std::string rewriteSql(std::string_view s) {
     return out;
 }
 
+std::optional<LiteralParameters> literalsAsParameters(std::string_view s) {
+    constexpr std::size_t kMostValues = 999;
+    const std::vector<Piece> pieces = lex(s);
+    const std::size_t first = pieces.empty() || significant(pieces[0]) ? 0 : nextSignificant(pieces, 0);
+    if (first >= pieces.size() || !(isWord(s, pieces[first], "insert") || isWord(s, pieces[first], "update") ||
+                                    isWord(s, pieces[first], "delete") || isWord(s, pieces[first], "replace")))
+        return std::nullopt;
+    const auto glued = [&](std::size_t at) {  // a character that would join a "?" put next to it
+        const unsigned char c = static_cast<unsigned char>(s[at]);
+        return wordChar(c) || c == '.' || c == '?' || c == ':' || c == '@' || c == '\'' || c == '"';
+    };
+    LiteralParameters out;
+    std::size_t copied = 0;
+    for (const Piece& p : pieces) {
+        if (p.kind == Lex::Word &&
+            (isWord(s, p, "by") || isWord(s, p, "returning") || isWord(s, p, "conflict")))
+            return std::nullopt;
+        if (p.kind == Lex::Punct && std::string_view("?:@$#").find(s[p.begin]) != std::string_view::npos)
+            return std::nullopt;
+        const std::string_view token = s.substr(p.begin, p.end - p.begin);
+        const bool number = p.kind == Lex::Number && token.size() <= 18 &&
+                            token.find_first_not_of("0123456789") == std::string_view::npos;
+        std::string value;
+        bool text = false;  // a '...' literal that is closed where it ends
+        if (p.kind == Lex::Literal) {
+            for (std::size_t i = 1; i < token.size(); ++i) {
+                if (token[i] != '\'') {
+                    value += token[i];
+                } else if (i + 1 < token.size() && token[i + 1] == '\'') {
+                    value += '\'';  // '' stands for one quote
+                    ++i;
+                } else {
+                    text = i + 1 == token.size();
+                    break;
+                }
+            }
+        }
+        if (!number && !text) continue;
+        // x'41' (a blob) and the like keep their literal, as does one that a
+        // "?" would run into.
+        if ((p.begin > 0 && glued(p.begin - 1)) || (p.end < s.size() && glued(p.end))) continue;
+        if (out.values.size() == kMostValues) return std::nullopt;
+        out.text.append(s.substr(copied, p.begin - copied)).append("?");
+        copied = p.end;
+        if (number) out.values.emplace_back(static_cast<std::int64_t>(std::stoll(std::string(token))));
+        else out.values.emplace_back(std::move(value));
+    }
+    if (out.values.empty()) return std::nullopt;
+    out.text.append(s.substr(copied));
+    return out;
+}
+
 std::vector<std::string_view> splitStatements(std::string_view s) {
     const std::vector<Piece> pieces = lex(s);
     std::vector<std::string_view> out;

@@ -1,6 +1,9 @@
 #pragma once
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <variant>
 #include <vector>
 
 namespace fo {
@@ -16,6 +19,21 @@ namespace fo {
 //  - a leading "select top N" becomes "select" with " limit N" at the end.
 // Nothing else is translated: the statements keep their own dialect.
 std::string rewriteSql(std::string_view statement);
+
+// A row change with its plain literals taken out, so that changes of the
+// same shape share one prepared statement: whole numbers of up to 18 digits
+// and '...' texts become "?", and `values` holds them, in order, to bind.
+struct LiteralParameters {
+    std::string text;
+    std::vector<std::variant<std::int64_t, std::string>> values;
+};
+// Only INSERT, UPDATE, DELETE and REPLACE statements are taken apart, and
+// none where a literal may mean something other than its value (a column
+// position after BY, a result column after RETURNING, an ON CONFLICT target)
+// or that has parameters of its own; nullopt when nothing is taken out. A
+// literal in a place that only takes a name makes the text fail to prepare,
+// and the caller then runs the statement as written.
+std::optional<LiteralParameters> literalsAsParameters(std::string_view statement);
 
 // Splits a script at the ';' that end its statements (not those inside
 // literals, names, comments or a trigger body). Blank pieces are dropped.

@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include <cctype>
 #include <cmath>
 
 #include "db/Connection.h"
@@ -81,6 +82,22 @@ struct StatementGuard {
     ~StatementGuard() { sqlite3_finalize(stmt); }
 };
 
+// Binds the literals taken out of a statement; false when the statement
+// does not take exactly that many.
+bool bindValues(sqlite3_stmt* stmt, const std::vector<std::variant<std::int64_t, std::string>>& values) {
+    if (sqlite3_bind_parameter_count(stmt) != static_cast<int>(values.size())) return false;
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        const int at = static_cast<int>(i) + 1;
+        const int rc = std::holds_alternative<std::int64_t>(values[i])
+                           ? sqlite3_bind_int64(stmt, at, std::get<std::int64_t>(values[i]))
+                           : sqlite3_bind_text(stmt, at, std::get<std::string>(values[i]).data(),
+                                               static_cast<int>(std::get<std::string>(values[i]).size()),
+                                               SQLITE_STATIC);
+        if (rc != SQLITE_OK) return false;
+    }
+    return true;
+}
+
 // A statement for one run, taken from the cache or freshly prepared: on
 // every path out of the run it goes back to `cache` when one is set, and is
 // finalised otherwise.
@@ -151,36 +168,56 @@ RecordsetPtr SqliteEngine::execute(const std::string& sql, long* affected) {
     for (std::string_view piece : splitStatements(sql)) {
         const std::string statement = trimmed(piece);
         const std::string text = rewriteSql(statement);
+        if (runKept(text, statement, result, changed)) continue;
         const char* tail = text.c_str();
         while (tail && *tail) {
-            LentStatement lent;
-            const bool whole = tail == text.c_str();
-            if (whole && (lent.stmt = cache_.take(text))) {
-                tail = nullptr;
-            } else {
-                if (sqlite3_prepare_v2(db_, tail, -1, &lent.stmt, &tail) != SQLITE_OK) fail(statement);
-                if (!lent.stmt) continue;  // only blanks or comments remained
-            }
-            // A text that was one whole statement goes back to the cache.
-            if (whole && (!tail || !*tail) && StatementCache::worthKeeping(text)) {
-                lent.cache = &cache_;
-                lent.text = &text;
-            }
-            const sqlite3_int64 before = sqlite3_total_changes64(db_);
-            if (sqlite3_column_count(lent.stmt) > 0) {
-                result = materialise(lent.stmt, statement);
-                changed = -1;
-            } else {
-                int rc;
-                while ((rc = sqlite3_step(lent.stmt)) == SQLITE_ROW) {
-                }
-                if (rc != SQLITE_DONE) fail(statement);
-                changed = static_cast<long>(sqlite3_total_changes64(db_) - before);
-            }
+            StatementGuard guard;
+            if (sqlite3_prepare_v2(db_, tail, -1, &guard.stmt, &tail) != SQLITE_OK) fail(statement);
+            if (!guard.stmt) continue;  // only blanks or comments remained
+            runPrepared(guard.stmt, statement, result, changed);
         }
     }
     if (affected) *affected = changed;
     return result;
+}
+
+bool SqliteEngine::runKept(const std::string& text, const std::string& statement, RecordsetPtr& result,
+                           long& changed) {
+    if (!StatementCache::worthKeeping(text)) return false;
+    // Declared before the statement, which reads the bound texts until it
+    // has gone back to the cache.
+    const std::optional<LiteralParameters> literals = literalsAsParameters(text);
+    const std::string& key = literals ? literals->text : text;
+    LentStatement lent;
+    lent.stmt = cache_.take(key);
+    if (!lent.stmt) {
+        const char* tail = nullptr;
+        // Not one statement, or not one that prepares: the caller runs the
+        // text as written and reports its own error.
+        if (sqlite3_prepare_v2(db_, key.c_str(), -1, &lent.stmt, &tail) != SQLITE_OK || !lent.stmt) return false;
+        while (*tail && std::isspace(static_cast<unsigned char>(*tail))) ++tail;
+        if (*tail) return false;
+    }
+    if (literals && !bindValues(lent.stmt, literals->values)) return false;
+    lent.cache = &cache_;
+    lent.text = &key;
+    runPrepared(lent.stmt, statement, result, changed);
+    return true;
+}
+
+void SqliteEngine::runPrepared(sqlite3_stmt* stmt, const std::string& statement, RecordsetPtr& result,
+                               long& changed) {
+    const sqlite3_int64 before = sqlite3_total_changes64(db_);
+    if (sqlite3_column_count(stmt) > 0) {
+        result = materialise(stmt, statement);
+        changed = -1;
+        return;
+    }
+    int rc;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+    }
+    if (rc != SQLITE_DONE) fail(statement);
+    changed = static_cast<long>(sqlite3_total_changes64(db_) - before);
 }
 
 RecordsetPtr SqliteEngine::materialise(sqlite3_stmt* stmt, const std::string& statement) {

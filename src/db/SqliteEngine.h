@@ -32,6 +32,10 @@ public:
     sqlite3* handle() const { return db_; }
 
 private:
+    // A whole statement worth keeping, run through the cache with its
+    // literals bound; false when it must run as written instead.
+    bool runKept(const std::string& text, const std::string& statement, RecordsetPtr& result, long& changed);
+    void runPrepared(sqlite3_stmt* stmt, const std::string& statement, RecordsetPtr& result, long& changed);
     void run(const std::string& sql);
     void enterWal(int timeoutSeconds);
     RecordsetPtr materialise(sqlite3_stmt* stmt, const std::string& statement);

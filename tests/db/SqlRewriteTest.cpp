@@ -61,4 +61,29 @@ TEST(SqlRewrite, SplitsScriptsOnlyAtStatementEnds) {
     EXPECT_TRUE(fo::splitStatements("  ; -- nothing\n").empty());
 }
 
+TEST(SqlRewrite, RowChangesBindTheirWholeNumbersAndTexts) {
+    using Values = std::vector<std::variant<std::int64_t, std::string>>;
+    auto p = fo::literalsAsParameters("insert into t(id,mc,je) values(12,'O''Neil',-3.50)");
+    ASSERT_TRUE(p);
+    EXPECT_EQ(p->text, "insert into t(id,mc,je) values(?,?,-3.50)");
+    EXPECT_EQ(p->values, (Values{std::int64_t{12}, std::string("O'Neil")}));
+    p = fo::literalsAsParameters("UPDATE t set bz='' where id=007 and raw=x'41' and n=1e3 and big=1234567890123456789");
+    ASSERT_TRUE(p);
+    EXPECT_EQ(p->text, "UPDATE t set bz=? where id=? and raw=x'41' and n=1e3 and big=1234567890123456789");
+    EXPECT_EQ(p->values, (Values{std::string(), std::int64_t{7}}));
+}
+
+TEST(SqlRewrite, KeepsLiteralsWhereTheyMeanMoreThanTheirValue) {
+    for (const char* kept : {
+             "select id from t where id=1",
+             "insert into u select id from t order by 1",
+             "insert into t values(1) returning 2",
+             "insert into t values(1) on conflict(id) do nothing",
+             "delete from t where id=?",
+             "delete from t where id=:id or id=2",
+             "update t set a=b",
+         })
+        EXPECT_FALSE(fo::literalsAsParameters(kept)) << kept;
+}
+
 }  // namespace

@@ -130,6 +130,30 @@ TEST_P(SqliteEngine, AStatementRunAgainFollowsTheSchemaAndHoldsNothing) {
     EXPECT_FALSE(std::filesystem::exists(db_.path() + "-wal"));
 }
 
+TEST_P(SqliteEngine, RowChangesOfOneShapeKeepEachTheirOwnValues) {
+    for (int id = 1; id <= 3; ++id)
+        cn_->execute("insert into r(id, mc, je) values(" + std::to_string(id) + ", 'n''" + std::to_string(id) +
+                     "', " + std::to_string(id) + ".25)");
+    long changed = 0;
+    cn_->execute("update r set mc='x' where id=2", &changed);
+    EXPECT_EQ(changed, 1);
+    // A quoted name where only a name may stand runs as written.
+    cn_->execute("insert into r('id', 'mc') values(4, 'y')");
+    auto rs = cn_->execute("select id, mc, je from r order by id");
+    std::vector<std::string> rows;
+    for (; !rs->eof(); rs->moveNext())
+        rows.push_back(rs->field("id").toText() + "|" + rs->field("mc").toText() + "|" + rs->field("je").toText());
+    EXPECT_EQ(rows, (std::vector<std::string>{"1|n'1|1.25", "2|x|2.25", "3|n'3|3.25", "4|y|"}));
+    // Errors name the statement as it was written.
+    try {
+        cn_->execute("insert into nowhere values(5, 'z')");
+        FAIL() << "no error";
+    } catch (const fo::DbError& e) {
+        EXPECT_EQ(e.statement(), "insert into nowhere values(5, 'z')");
+        EXPECT_NE(e.description().find("nowhere"), std::string::npos) << e.description();
+    }
+}
+
 FO_DB_BOTH_DIALECTS(SqliteEngine);
 
 }  // namespace
