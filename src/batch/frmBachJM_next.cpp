@@ -64,15 +64,7 @@ frmBachJM_next::frmBachJM_next() : Form("frmBachJM_next") {
     cmbYF.Click = [this] { ShowSFLX(); };
     CMB_sflx.Click = [this] { ShowSFLX(); };
     txtJMYY.KeyPress = [](int& k) { EnterToTab(k); };
-    MSFlexGrid1.Click = [this] { MSFlexGrid1_Click(); };
-    MSFlexGrid1.Scroll = [this] { Txt_write.setVisible(false); };
-    Txt_write.GotFocus = [this] {
-        Txt_write.setSelStart(0);
-        Txt_write.setSelLength(static_cast<int>(Txt_write.text().size()));
-    };
-    Txt_write.KeyPress = [this](int& k) { Txt_write_KeyPress(k); };
-    Txt_write.KeyDown = [this](int& k, int shift) { Txt_write_KeyDown(k, shift); };
-    Txt_write.Change = [this] { Txt_write_Change(); };
+    itemGrid_.connect();
     cmd_ok.Click = [this] { cmd_ok_Click(); };
     Cmd_exit.Click = [this] { unload(); };
     cmdReset.Click = [this] { cmdReset_Click(); };

@@ -2,6 +2,7 @@
 #include <string>
 
 #include "batch/clsYF.h"
+#include "reduction/FeeItemGrid.h"
 #include "ui/ComboBox.h"
 #include "ui/CommandButton.h"
 #include "ui/ControlArray.h"
@@ -17,17 +18,14 @@ namespace fo {
 // Step 2 of the batch reduction wizard ("批量减免"): the fee type, the kind
 // and the period, one reduction amount per fee item and a reason; 确定 posts
 // one reduction per student ticked in step 1, all in one transaction.
-// Grid editing follows the single-student window (frmBachJM_nextGrid.cpp).
+// The grid is edited as in the single-student window (FeeItemGrid).
 class frmBachJM_next : public Form {
 public:
     frmBachJM_next();
 
-    // Grid columns; 11 holds the period the arrears are owed under, so a
-    // reduction of a carried-over period settles its arrears.
-    enum Col {
-        ColName = 0, ColJm = 1, ColItemId = 2, ColProjectId = 3, ColTerm = 4, ColDays = 5, ColPerDay = 6,
-        ColRate = 7, ColYs = 8, ColDiscount = 9, ColListId = 10, ColQfyf = 11, ColCount = 12
-    };
+    // Grid columns, as in the single-student window.
+    using Col = FeeItemGrid::Col;
+    using enum FeeItemGrid::Col;
     // Period kinds: the option index, which is also the items' charge kind.
     enum Kind { KindTerm = 0, KindOneOff = 1, KindYear = 2, KindMonth = 3 };
 
@@ -51,7 +49,7 @@ public:
     CommandButton Command1{*this, "Command1", "按欠费明细减免"};
 
     void ShowSFLX();
-    void Sum_js();
+    void Sum_js() { itemGrid_.Sum_js(); }
 
 protected:
     void Form_Load() override;
@@ -68,16 +66,11 @@ private:
     std::string periodTag() const;
     void post(const std::string& jmrq);
 
-    void MSFlexGrid1_Click();
-    void placeEditor();
-    void Txt_write_KeyPress(int& keyAscii);
-    void Txt_write_KeyDown(int& keyCode, int shift);
-    void Txt_write_Change();
     void cmdReset_Click();
     int kind() const;
 
     clsYF yf_;
-    bool editing_ = false;
+    FeeItemGrid itemGrid_{MSFlexGrid1, Txt_write, lblSumProject, Lbl_jmhj};
 };
 
 }  // namespace fo

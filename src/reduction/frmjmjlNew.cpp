@@ -96,15 +96,7 @@ frmjmjlNew::frmjmjlNew() : Form("frmjmjlNew") {
     DTP_jmrq.CloseUp = [this] { initJmrq(); };
     LvwQFLIST.ItemCheck = [this](ListItem& i) { LvwQFLIST_ItemCheck(i); };
     LvwQFLIST.ItemClick = [this](ListItem& i) { LvwQFLIST_ItemClick(i); };
-    MSFlexGrid1.Click = [this] { MSFlexGrid1_Click(); };
-    MSFlexGrid1.Scroll = [this] { Txt_write.setVisible(false); };
-    Txt_write.GotFocus = [this] {
-        Txt_write.setSelStart(0);
-        Txt_write.setSelLength(static_cast<int>(Txt_write.text().size()));
-    };
-    Txt_write.KeyPress = [this](int& k) { Txt_write_KeyPress(k); };
-    Txt_write.KeyDown = [this](int& k, int shift) { Txt_write_KeyDown(k, shift); };
-    Txt_write.Change = [this] { Txt_write_Change(); };
+    itemGrid_.connect();
     Txt_ts.KeyPress = [](int& k) { EnterToTab(k); };
     Txt_ts.Change = [this] { Txt_ts_Change(); };
     Txt_bz.Change = [this] { Txt_ts_Change(); };
@@ -256,7 +248,7 @@ void frmjmjlNew::fillStudent(Recordset& rs) {
 }
 
 void frmjmjlNew::Sclear() {
-    editing_ = false;
+    itemGrid_.setEditing(false);
     LvwQFLIST.clearItems();
     for (TextBox* box : {&txtFind, &txtXh, &txtJmyy, &Txt_write, &Txt_ts, &Txt_bz}) box->setText("");
     for (Label* l : {&lblSex, &lblFqxm, &lblMqxm, &lblBj, &Lbl_mc, &Lbl_jmhj, &lblSumProject}) l->setCaption("");
@@ -323,7 +315,7 @@ void frmjmjlNew::Txt_bz_KeyPress(int& keyAscii) {
     if (MSFlexGrid1.rows() < 2) return;
     MSFlexGrid1.setRow(1);
     MSFlexGrid1.setCol(ColJm);
-    MSFlexGrid1_Click();
+    itemGrid_.MSFlexGrid1_Click();
 }
 
 }  // namespace fo

@@ -4,6 +4,7 @@
 
 #include "db/Connection.h"
 #include "host/api/DbInfo.h"
+#include "reduction/FeeItemGrid.h"
 #include "ui/CommandButton.h"
 #include "ui/ComboBox.h"
 #include "ui/DatePicker.h"
@@ -28,10 +29,8 @@ public:
     ~frmjmjlNew() override;
 
     // Grid columns.
-    enum Col {
-        ColName = 0, ColJm = 1, ColItemId = 2, ColProjectId = 3, ColTerm = 4, ColDays = 5, ColPerDay = 6,
-        ColRate = 7, ColYs = 8, ColDiscount = 9, ColListId = 10, ColQfyf = 11, ColCount = 12
-    };
+    using Col = FeeItemGrid::Col;
+    using enum FeeItemGrid::Col;
 
     // --- student ---
     Label Label14{*this, "Label14", "学号/姓名/简码:"};
@@ -101,7 +100,7 @@ public:
     void LvwQFLIST_ItemClick(ListItem& item);
     void ShowSFLX(const std::string& month);
     void AddXFLX();
-    void Sum_js();
+    void Sum_js() { itemGrid_.Sum_js(); }
 
     // --- posting ---
     bool CanAdd();
@@ -142,15 +141,10 @@ private:
     void m_hisjm_Click();
     void Txt_ts_Change();
     void Txt_bz_KeyPress(int& keyAscii);
-    void MSFlexGrid1_Click();
-    void Txt_write_KeyPress(int& keyAscii);
-    void Txt_write_KeyDown(int& keyCode, int shift);
-    void Txt_write_Change();
-    void placeEditor();
     void declareLayout();
 
     std::string strYf_;
-    bool editing_ = false;
+    FeeItemGrid itemGrid_{MSFlexGrid1, Txt_write, lblSumProject, Lbl_jmhj};
     ConnectionPtr cn_;
     std::unique_ptr<DbInfo> dbInfo_;
 };

@@ -8,7 +8,6 @@
 #include "host/api/ModuleGlobals.h"
 #include "reduction/JmjlStatements.h"
 #include "reduction/frmjmjlNew.h"
-#include "ui/KeyCodes.h"
 #include "ui/Utf8Text.h"
 #include "ui/mdl1.h"
 
@@ -40,17 +39,7 @@ std::map<std::string, std::string> discounts(Connection& cn, const std::string& 
 }  // namespace
 
 void frmjmjlNew::setupGrid() {
-    static const struct { const char* header; int width; } columns[ColCount] = {
-        {"收费项目", 2500}, {"减免金额", 1500}, {"", 0}, {"", 0}, {"费用所属期", 3200}, {"出勤天数", 1000},
-        {"", 0}, {"", 0}, {"应收金额", 1400}, {"折扣(%)", 900}, {"", 0}, {"", 0}};
-    MSFlexGrid1.setRows(1);
-    MSFlexGrid1.setCols(ColCount);
-    MSFlexGrid1.setFixedRows(1);
-    MSFlexGrid1.setFixedCols(0);
-    for (int c = 0; c < ColCount; ++c) {
-        MSFlexGrid1.setTextMatrix(0, c, columns[c].header);
-        MSFlexGrid1.setColWidth(c, columns[c].width);
-    }
+    itemGrid_.setupColumns();
     if (!settingOn("chkMrcqts")) MSFlexGrid1.setColWidth(ColDays, 0);
     if (!settingOn("chkXMzhekou")) MSFlexGrid1.setColWidth(ColDiscount, 0);
 }
@@ -305,80 +294,14 @@ void frmjmjlNew::AddXFLX() {
     }
 }
 
-void frmjmjlNew::Sum_js() {
-    Currency total;
-    for (int r = 1; r < MSFlexGrid1.rows(); ++r) total += leadingNumber(MSFlexGrid1.textMatrix(r, ColJm)).roundHalfEven(2);
-    lblSumProject.setCaption(total.format00());
-    Lbl_jmhj.setCaption(total.plainText());
-}
-
-// --- in-place editing ---
-
-void frmjmjlNew::MSFlexGrid1_Click() {
-    const int r = MSFlexGrid1.row(), c = MSFlexGrid1.col();
-    if (MSFlexGrid1.colWidth(c) < 1) {
-        Txt_write.setVisible(false);
-        return;
-    }
-    if (r > 0 && (c == ColJm || c == ColTerm || c == ColDays || c == ColDiscount)) {
-        placeEditor();
-        Txt_write.setVisible(true);
-        Txt_write.SetFocus();
-        editing_ = true;
-    }
-}
-
-void frmjmjlNew::placeEditor() {
-    editing_ = false;  // loading the cell's text is no edit
-    Txt_write.move(MSFlexGrid1.left() + MSFlexGrid1.cellLeft(), MSFlexGrid1.top() + MSFlexGrid1.cellTop(),
-                   MSFlexGrid1.cellWidth(), MSFlexGrid1.cellHeight());
-    Txt_write.setText(MSFlexGrid1.text());
-    Txt_write.setSelStart(0);
-    Txt_write.setSelLength(static_cast<int>(utf8::length(Txt_write.text())));
-    editing_ = true;
-}
-
-void frmjmjlNew::Txt_write_KeyPress(int& keyAscii) {
-    if (keyAscii == key::Enter) return;
-    if (MSFlexGrid1.col() == ColJm)
-        NumContral(keyAscii, Txt_write.text(), 10, 2, Txt_write.selStart(), Txt_write.selLength());
-}
-
-void frmjmjlNew::Txt_write_KeyDown(int& keyCode, int) {
-    if (keyCode == key::Enter) keyCode = key::Down;
-    int r = MSFlexGrid1.row();
-    if (keyCode == key::Up && r > 1) --r;
-    else if (keyCode == key::Down && r < MSFlexGrid1.rows() - 1) ++r;
-    else return;
-    MSFlexGrid1.setRow(r);
-    placeEditor();
-}
-
-void frmjmjlNew::Txt_write_Change() {
-    if (!editing_) return;
-    const int r = MSFlexGrid1.row(), c = MSFlexGrid1.col();
-    if (r < 1 || r >= MSFlexGrid1.rows()) return;
-    if (c == ColJm || c == ColTerm) {
-        MSFlexGrid1.setTextMatrix(r, c, Txt_write.text());
-    } else if (c == ColDays) {
-        MSFlexGrid1.setTextMatrix(r, c, Txt_write.text());
-        if (MSFlexGrid1.textMatrix(r, ColPerDay) == "Y")
-            MSFlexGrid1.setTextMatrix(
-                r, ColJm, (leadingNumber(MSFlexGrid1.textMatrix(r, ColRate)) * leadingNumber(Txt_write.text())).format00());
-    }
-    // The discount column can be typed in but is not written back: the
-    // receivable already carries the discount.
-    Sum_js();
-}
-
 void frmjmjlNew::cmdReset_Click() {
-    for (int r = 1; r < MSFlexGrid1.rows(); ++r) MSFlexGrid1.setTextMatrix(r, ColJm, "");
+    itemGrid_.clearReductions();
     // Emptying the editor is no edit of its cell; what the clerk types into
     // it afterwards still is.
-    const bool wasEditing = editing_;
-    editing_ = false;
+    const bool wasEditing = itemGrid_.editing();
+    itemGrid_.setEditing(false);
     Txt_write.setText("");
-    editing_ = wasEditing;
+    itemGrid_.setEditing(wasEditing);
     Lbl_jmhj.setCaption("");
     lblSumProject.setCaption("");
 }
