@@ -140,9 +140,16 @@ std::optional<LiteralParameters> literalsAsParameters(std::string_view s) {
     constexpr std::size_t kMostValues = 999;
     const std::vector<Piece> pieces = lex(s);
     const std::size_t first = pieces.empty() || significant(pieces[0]) ? 0 : nextSignificant(pieces, 0);
-    if (first >= pieces.size() || !(isWord(s, pieces[first], "insert") || isWord(s, pieces[first], "update") ||
-                                    isWord(s, pieces[first], "delete") || isWord(s, pieces[first], "replace")))
+    if (first >= pieces.size()) return std::nullopt;
+    const bool query = isWord(s, pieces[first], "select");
+    if (!query && !(isWord(s, pieces[first], "insert") || isWord(s, pieces[first], "update") ||
+                    isWord(s, pieces[first], "delete") || isWord(s, pieces[first], "replace")))
         return std::nullopt;
+    // Result columns are named after their text, and a query reading a
+    // subquery sees those names: literals between SELECT and its FROM stay,
+    // save in the outermost select of a row change, whose names nobody sees.
+    std::vector<int> lists;  // parenthesis depths of the select lists being read
+    int depth = 0;
     const auto glued = [&](std::size_t at) {  // a character that would join a "?" put next to it
         const unsigned char c = static_cast<unsigned char>(s[at]);
         return wordChar(c) || c == '.' || c == '?' || c == ':' || c == '@' || c == '\'' || c == '"';
@@ -155,6 +162,14 @@ std::optional<LiteralParameters> literalsAsParameters(std::string_view s) {
             return std::nullopt;
         if (p.kind == Lex::Punct && std::string_view("?:@$#").find(s[p.begin]) != std::string_view::npos)
             return std::nullopt;
+        if (isPunct(s, p, '(')) ++depth;
+        if (isPunct(s, p, ')')) {
+            while (!lists.empty() && lists.back() >= depth) lists.pop_back();
+            --depth;
+        }
+        if (isWord(s, p, "select") && (query || depth > 0)) lists.push_back(depth);
+        if (isWord(s, p, "from") && !lists.empty() && lists.back() == depth) lists.pop_back();
+        if (!lists.empty()) continue;
         const std::string_view token = s.substr(p.begin, p.end - p.begin);
         const bool number = p.kind == Lex::Number && token.size() <= 18 &&
                             token.find_first_not_of("0123456789") == std::string_view::npos;

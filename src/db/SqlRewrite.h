@@ -27,10 +27,12 @@ struct LiteralParameters {
     std::string text;
     std::vector<std::variant<std::int64_t, std::string>> values;
 };
-// Only INSERT, UPDATE, DELETE and REPLACE statements are taken apart, and
-// none where a literal may mean something other than its value (a column
-// position after BY, a result column after RETURNING, an ON CONFLICT target)
-// or that has parameters of its own; nullopt when nothing is taken out. A
+// Only INSERT, UPDATE, DELETE, REPLACE and SELECT statements are taken
+// apart; literals in a select list stay (result columns are named after their
+// text), save in the outermost one of a row change. None is taken apart where
+// a literal may mean something other than its value (a column position after
+// BY, a result column after RETURNING, an ON CONFLICT target) or that has
+// parameters of its own; nullopt when nothing is taken out. A
 // literal in a place that only takes a name makes the text fail to prepare,
 // and the caller then runs the statement as written.
 std::optional<LiteralParameters> literalsAsParameters(std::string_view statement);

@@ -71,11 +71,22 @@ TEST(SqlRewrite, RowChangesBindTheirWholeNumbersAndTexts) {
     ASSERT_TRUE(p);
     EXPECT_EQ(p->text, "UPDATE t set bz=? where id=? and raw=x'41' and n=1e3 and big=1234567890123456789");
     EXPECT_EQ(p->values, (Values{std::string(), std::int64_t{7}}));
+    // Select lists keep theirs, but for the one a row change inserts.
+    p = fo::literalsAsParameters("select 1, (select mc from u where id=2) from (select 3) where id in(select 4 from v)"
+                                 " and mc='a' union select 5 from w where id=6");
+    ASSERT_TRUE(p);
+    EXPECT_EQ(p->text, "select 1, (select mc from u where id=2) from (select 3) where id in(select 4 from v)"
+                       " and mc=? union select 5 from w where id=?");
+    EXPECT_EQ(p->values, (Values{std::string("a"), std::int64_t{6}}));
+    p = fo::literalsAsParameters("insert into t(a,b) select 7,b from u where c=8 and d in(select 9 from v)");
+    ASSERT_TRUE(p);
+    EXPECT_EQ(p->text, "insert into t(a,b) select ?,b from u where c=? and d in(select 9 from v)");
 }
 
 TEST(SqlRewrite, KeepsLiteralsWhereTheyMeanMoreThanTheirValue) {
     for (const char* kept : {
-             "select id from t where id=1",
+             "select 1, 'a' from t",
+             "select id from t where id=1 order by 2",
              "insert into u select id from t order by 1",
              "insert into t values(1) returning 2",
              "insert into t values(1) on conflict(id) do nothing",

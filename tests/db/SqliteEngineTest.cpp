@@ -144,6 +144,10 @@ TEST_P(SqliteEngine, RowChangesOfOneShapeKeepEachTheirOwnValues) {
     for (; !rs->eof(); rs->moveNext())
         rows.push_back(rs->field("id").toText() + "|" + rs->field("mc").toText() + "|" + rs->field("je").toText());
     EXPECT_EQ(rows, (std::vector<std::string>{"1|n'1|1.25", "2|x|2.25", "3|n'3|3.25", "4|y|"}));
+    // So do queries, and their columns keep the names they are written with.
+    EXPECT_EQ(cn_->execute("select mc from r where id=1")->field(0).toText(), "n'1");
+    EXPECT_EQ(cn_->execute("select mc from r where id=3")->field(0).toText(), "n'3");
+    EXPECT_EQ(cn_->execute("select 5, 'a' from r where id=3")->fieldInfo(1).name, "'a'");
     // Errors name the statement as it was written.
     try {
         cn_->execute("insert into nowhere values(5, 'z')");
