@@ -9,17 +9,12 @@
 #include "host/api/MessageService.h"
 #include "host/api/ModuleGlobals.h"
 #include "ui/FormInstance.h"
+#include "ui/TrimSpaces.h"
 #include "ui/frmMsg.h"
 #include "ui/mdl1.h"
 
 namespace fo {
 namespace {
-
-std::string trim(const std::string& s) {
-    const auto b = s.find_first_not_of(' ');
-    if (b == std::string::npos) return {};
-    return s.substr(b, s.find_last_not_of(' ') - b + 1);
-}
 
 // A connection of its own on the module's link string, as the grid's read
 // must not wait on a posting.
@@ -126,7 +121,7 @@ void frmBachJM_next::ShowSFLX() {
     MSFlexGrid1.setRows(1);
     Txt_write.setVisible(false);
     if (CMB_sflx.ListIndex() < 0) return;
-    if (cmbYF.enabled() && trim(cmbYF.text()).empty()) return;
+    if (cmbYF.enabled() && trimSpaces(cmbYF.text()).empty()) return;
     HostSystem& run = gRun();
     switch (kind()) {
         case KindTerm: yf_.initDateTerm(cmbYF.text()); break;
@@ -207,7 +202,7 @@ bool frmBachJM_next::CanAdd() {
         msgBox("请您选择收费类型！", MsgButtons::OK, MsgIcon::Exclamation, "警告");
         return false;
     }
-    if (trim(txtJMYY.text()).empty()) {
+    if (trimSpaces(txtJMYY.text()).empty()) {
         txtJMYY.SetFocus();
         msgBox("请输入减免原因！", MsgButtons::OK, MsgIcon::Information, "警告！");
         return false;
@@ -220,7 +215,7 @@ bool frmBachJM_next::CanAdd() {
 }
 
 void frmBachJM_next::cmd_ok_Click() {
-    if (cmbYF.enabled() && trim(cmbYF.text()).empty()) {
+    if (cmbYF.enabled() && trimSpaces(cmbYF.text()).empty()) {
         msgBox("请选择【月份/学期/年度:】", MsgButtons::OK, MsgIcon::Information, "警告！");
         return;
     }
@@ -255,10 +250,10 @@ void frmBachJM_next::post(const std::string& jmrq) {
         }
         m.set_strXmid(MSFlexGrid1.textMatrix(r, ColItemId));
         m.set_sngJMje(jm.roundHalfEven(2));
-        m.set_str_FeeTermName(trim(MSFlexGrid1.textMatrix(r, ColTerm)));
+        m.set_str_FeeTermName(trimSpaces(MSFlexGrid1.textMatrix(r, ColTerm)));
         m.set_lngCqts(static_cast<std::int32_t>(Value(leadingNumber(MSFlexGrid1.textMatrix(r, ColDays))).toInt()));
-        m.set_strXmmc(trim(MSFlexGrid1.textMatrix(r, ColName)));
-        m.set_strQFYF(trim(MSFlexGrid1.textMatrix(r, ColQfyf)));
+        m.set_strXmmc(trimSpaces(MSFlexGrid1.textMatrix(r, ColName)));
+        m.set_strQFYF(trimSpaces(MSFlexGrid1.textMatrix(r, ColQfyf)));
         items.push_back(std::move(m));
     }
 

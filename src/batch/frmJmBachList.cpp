@@ -7,17 +7,12 @@
 #include "host/api/ModuleGlobals.h"
 #include "students/frmCommFind.h"
 #include "ui/KeyCodes.h"
+#include "ui/TrimSpaces.h"
 #include "ui/UiServices.h"
 #include "ui/mdl1.h"
 
 namespace fo {
 namespace {
-
-std::string trim(const std::string& s) {
-    const auto b = s.find_first_not_of(' ');
-    if (b == std::string::npos) return {};
-    return s.substr(b, s.find_last_not_of(' ') - b + 1);
-}
 
 constexpr int kMinWidth = 3000, kMinHeight = 2000;
 constexpr int kListMargin = 1500, kDragMargin = 500;
@@ -269,7 +264,7 @@ void frmJmBachList::cmdOK_Click() {
         CMDfindDataNew("");
         return;
     }
-    if (trim(cmbYf.text()).empty()) {
+    if (trimSpaces(cmbYf.text()).empty()) {
         chkALL.setValue(0);
         msgBox("请选择学期！", MsgButtons::OK, MsgIcon::None, "警告！");
         return;
@@ -292,7 +287,7 @@ void frmJmBachList::lvw1_ItemClick(ListItem& item) {
         if (i + 1 == ColReduce) editorLeft = widthBefore;
         widthBefore += lvw1.column(i + 1).width;
     }
-    if (trim(item.subItem(5)) == "合计" || columns < ColReduce) return;
+    if (trimSpaces(item.subItem(5)) == "合计" || columns < ColReduce) return;
     txtWrite.move(lvw1.left() + editorLeft + 2, lvw1.top() + item.top() + 2, lvw1.column(ColReduce).width - 5,
                   item.height());
     txtWrite.setText(item.subItem(7));
@@ -306,7 +301,7 @@ void frmJmBachList::lvw1_MouseDown(int button, int, int x, int y) {
 void frmJmBachList::FZXH_Click() {
     if (lvw1.itemCount() == 0 || !lvw1.selectedItem()) return;
     ui().clipboardClear();
-    ui().clipboardSetText(trim(lvw1.selectedItem()->subItem(3)));
+    ui().clipboardSetText(trimSpaces(lvw1.selectedItem()->subItem(3)));
 }
 
 void frmJmBachList::m_sm_Click() {

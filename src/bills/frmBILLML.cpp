@@ -4,6 +4,7 @@
 #include "host/api/ModuleGlobals.h"
 #include "students/frmCommFind.h"
 #include "ui/CombinedQueryForm.h"
+#include "ui/TrimSpaces.h"
 #include "ui/UiServices.h"
 #include "ui/mdl1.h"
 
@@ -11,12 +12,6 @@ namespace fo {
 namespace {
 
 const char* const CRLF = "\r\n";
-
-std::string trimmed(const std::string& s) {
-    const auto first = s.find_first_not_of(' ');
-    if (first == std::string::npos) return {};
-    return s.substr(first, s.find_last_not_of(' ') - first + 1);
-}
 
 }  // namespace
 
@@ -122,7 +117,7 @@ void frmBILLML::Form_Load() {
         cmbPageType.setItemData(cmbPageType.NewIndex(), t.number);
     }
     for (int i = 0; i < cmbPageType.ListCount(); ++i)
-        if (trimmed(cmbPageType.List(i)) == cmbPage) {
+        if (trimSpaces(cmbPageType.List(i)) == cmbPage) {
             cmbPageType.setListIndex(i);
             break;
         }
@@ -140,8 +135,8 @@ void frmBILLML::initData(bool BlnHead, const std::string& studentIds) {
     std::string where = sqlServer ? " a.kprq between '" + d1 + "' and '" + d2 + "' "
                                   : " a.kprq between  format('" + d1 + "','yyyy-mm-dd') and format('" + d2 +
                                         "','yyyy-mm-dd') ";
-    if (cmbDJstate.text() != "全部") where += std::string(CRLF) + " and a.pjState='" + sqlQuote(trimmed(cmbDJstate.text())) + "'";
-    if (cmbBJ.text() != "全部") where += std::string(CRLF) + " and a.bjmc='" + sqlQuote(trimmed(cmbBJ.text())) + "'";
+    if (cmbDJstate.text() != "全部") where += std::string(CRLF) + " and a.pjState='" + sqlQuote(trimSpaces(cmbDJstate.text())) + "'";
+    if (cmbBJ.text() != "全部") where += std::string(CRLF) + " and a.bjmc='" + sqlQuote(trimSpaces(cmbBJ.text())) + "'";
     if (cmbBILLtype.text() == "收费单据") where += std::string(CRLF) + " and left(a.djbh,2)='SF'";
     else if (cmbBILLtype.text() == "退费单据") where += std::string(CRLF) + " and left(a.djbh,2)='TF'";
     if (!cmbKpr.text().empty()) where += " and a.kpr='" + sqlQuote(cmbKpr.text()) + "'";

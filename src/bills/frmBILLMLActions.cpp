@@ -7,17 +7,12 @@
 #include "data/Dialect.h"
 #include "host/api/MessageService.h"
 #include "host/api/ModuleGlobals.h"
+#include "ui/TrimSpaces.h"
 #include "ui/UiServices.h"
 #include "ui/mdl1.h"
 
 namespace fo {
 namespace {
-
-std::string trimmed(const std::string& s) {
-    const auto first = s.find_first_not_of(' ');
-    if (first == std::string::npos) return {};
-    return s.substr(first, s.find_last_not_of(' ') - first + 1);
-}
 
 std::string textOrEmpty(const Value& v) { return v.isNull() ? std::string() : v.toText(); }
 
@@ -45,7 +40,7 @@ RecordsetPtr frmBILLML::reprintItems(const std::string& id) {
 
 std::string frmBILLML::paperFormat() const {
     const int i = cmbPageType.ListIndex();
-    if (i >= 0 && !trimmed(cmbPageType.text()).empty()) return std::to_string(cmbPageType.ItemData(i));
+    if (i >= 0 && !trimSpaces(cmbPageType.text()).empty()) return std::to_string(cmbPageType.ItemData(i));
     return cmbPage;
 }
 
@@ -123,8 +118,8 @@ void frmBILLML::cmdZF_Click() {
     bill_.set_pSql(static_cast<int>(dbInfo().SqlKind().toInt()));
     bill_.set_zfr(dbInfo().UserName());
     bill_.set_pUseridZfr(dbInfo().UserId());
-    bill_.set_zfyy(trimmed(txtZfyy.text()));
-    bill_.set_djbh(trimmed(sel->text()));
+    bill_.set_zfyy(trimSpaces(txtZfyy.text()));
+    bill_.set_djbh(trimSpaces(sel->text()));
 
     // One transaction: the bill, its fee record, the journal, the balances
     // and the arrears change together or not at all.

@@ -4,16 +4,11 @@
 #include "host/api/MessageService.h"
 #include "host/api/ModuleGlobals.h"
 #include "reduction/JmjlStatements.h"
+#include "ui/TrimSpaces.h"
 #include "ui/mdl1.h"
 
 namespace fo {
 namespace {
-
-std::string trim(const std::string& s) {
-    const auto b = s.find_first_not_of(' ');
-    if (b == std::string::npos) return {};
-    return s.substr(b, s.find_last_not_of(' ') - b + 1);
-}
 
 // Releases a transaction connection after a posting went wrong or was refused.
 void dropTransaction(ConnectionPtr& trCn) {
@@ -105,9 +100,9 @@ void frmjmjlML::initData(RecordsetPtr rs) {
         f.categoryCondition = run.getXSLBlistInSQL("b.lb1");
         f.dateFrom = DTPfrom.value();
         f.dateTo = DTPto.value();
-        if (!trim(cmbBJ.text()).empty() && cmbBJ.ListIndex() >= 0)
+        if (!trimSpaces(cmbBJ.text()).empty() && cmbBJ.ListIndex() >= 0)
             f.classId = std::to_string(cmbBJ.ItemData(cmbBJ.ListIndex()));
-        f.student = trim(txtXh.text());
+        f.student = trimSpaces(txtXh.text());
         lastQuery_ = jmjl::recordsQuery(isSqlServer(run.SQL_access()), f);
         rs = cn_->execute(lastQuery_);
     }

@@ -8,19 +8,10 @@
 #include "students/frmXSsel.h"
 #include "ui/FormInstance.h"
 #include "ui/KeyCodes.h"
+#include "ui/TrimSpaces.h"
 #include "ui/mdl1.h"
 
 namespace fo {
-namespace {
-
-std::string trim(const std::string& s) {
-    const auto b = s.find_first_not_of(' ');
-    if (b == std::string::npos) return {};
-    return s.substr(b, s.find_last_not_of(' ') - b + 1);
-}
-
-}  // namespace
-
 frmjmjlNew::frmjmjlNew() : Form("frmjmjlNew") {
     setCaption("减免管理");
     resize(13200, 8400);
@@ -197,7 +188,7 @@ void frmjmjlNew::AddXs() {
 }
 
 void frmjmjlNew::findXs(const std::string& xsId) {
-    const std::string text = trim(txtFind.text());
+    const std::string text = trimSpaces(txtFind.text());
     if (text.empty() && (xsId.empty() || xsId == "0")) {
         Sclear();
         return;
@@ -273,7 +264,7 @@ void frmjmjlNew::txtFind_KeyPress(int& keyAscii) {
         keyAscii = 0;
     } else if (keyAscii == key::Enter) {
         keyAscii = 0;
-        if (trim(txtFind.text()).empty()) cmdSel_Click();
+        if (trimSpaces(txtFind.text()).empty()) cmdSel_Click();
         else findXs("0");
     }
 }

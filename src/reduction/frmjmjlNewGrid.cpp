@@ -8,6 +8,7 @@
 #include "host/api/ModuleGlobals.h"
 #include "reduction/JmjlStatements.h"
 #include "reduction/frmjmjlNew.h"
+#include "ui/TrimSpaces.h"
 #include "ui/Utf8Text.h"
 #include "ui/mdl1.h"
 
@@ -15,12 +16,6 @@ namespace fo {
 namespace {
 
 bool contains(const std::string& text, const char* part) { return text.find(part) != std::string::npos; }
-
-std::string trim(const std::string& s) {
-    const auto b = s.find_first_not_of(' ');
-    if (b == std::string::npos) return {};
-    return s.substr(b, s.find_last_not_of(' ') - b + 1);
-}
 
 // The first field of the first row, "" when there is none or it is null.
 std::string firstValue(Connection& cn, const std::string& sql) {
@@ -66,7 +61,7 @@ void frmjmjlNew::setQFlist(const std::string& xsid) {
         itemIds += "," + items->field("id").toText();
     ConnectionPtr hostCn = run.pGetCN();
     std::string table;
-    run.getQFmxbNew(table, hostCn, run.CurrentYf(), itemIds, trim(txtXh.text()), "");
+    run.getQFmxbNew(table, hostCn, run.CurrentYf(), itemIds, trimSpaces(txtXh.text()), "");
     RecordsetPtr due = hostCn->execute("select sfyf,sum(ysje-jfje-jmje) from " + table +
                                        " group by sfyf Having Sum(ysje - jfje - jmje) > 0");
     for (; due && !due->eof(); due->moveNext()) {
@@ -289,7 +284,7 @@ void frmjmjlNew::AddXFLX() {
     CMB_sflx.Clear();
     for (RecordsetPtr rs = cn().execute("select id,max( mc) as mc1 from KDW_sflx group by id"); rs && !rs->eof();
          rs->moveNext()) {
-        CMB_sflx.AddItem(trim(rs->field("mc1").toText()));
+        CMB_sflx.AddItem(trimSpaces(rs->field("mc1").toText()));
         CMB_sflx.setItemData(CMB_sflx.NewIndex(), static_cast<long>(rs->field("id").toInt()));
     }
 }

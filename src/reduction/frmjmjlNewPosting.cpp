@@ -6,17 +6,12 @@
 #include "host/api/ModuleGlobals.h"
 #include "reduction/JmjlStatements.h"
 #include "reduction/frmjmjlNew.h"
+#include "ui/TrimSpaces.h"
 #include "ui/frmMsg.h"
 #include "ui/mdl1.h"
 
 namespace fo {
 namespace {
-
-std::string trim(const std::string& s) {
-    const auto b = s.find_first_not_of(' ');
-    if (b == std::string::npos) return {};
-    return s.substr(b, s.find_last_not_of(' ') - b + 1);
-}
 
 // An item reduced by more than it owes: the warning was shown, the posting
 // goes back with an empty description.
@@ -41,20 +36,20 @@ void postingFailed(ConnectionPtr& trCn, const std::string& description) {
 }  // namespace
 
 bool frmjmjlNew::CanAdd() {
-    if (trim(txtXh.text()).empty()) {
+    if (trimSpaces(txtXh.text()).empty()) {
         msgBox("请选择学生！", MsgButtons::OK, MsgIcon::Information, "警告");
         return false;
     }
     if (!cmd_ok.enabled()) return false;
-    if (trim(CMB_sflx.text()).empty()) {
+    if (trimSpaces(CMB_sflx.text()).empty()) {
         msgBox("请您选择收费类型！", MsgButtons::OK, MsgIcon::Exclamation, "警告");
         return false;
     }
-    if (trim(Lbl_mc.caption()).empty()) {
+    if (trimSpaces(Lbl_mc.caption()).empty()) {
         msgBox("请您选择学生", MsgButtons::OK, MsgIcon::Exclamation, "警告");
         return false;
     }
-    if (trim(txtJmyy.text()).empty()) {
+    if (trimSpaces(txtJmyy.text()).empty()) {
         txtJmyy.SetFocus();
         msgBox("请输入减免原因！", MsgButtons::OK, MsgIcon::Information, "警告！");
         return false;
@@ -93,7 +88,7 @@ void frmjmjlNew::ToAdd() {
         record.xsid = Lbl_mc.tag();
         record.bjmc = lblBj.caption();
         record.jmje = Lbl_jmhj.caption();
-        record.jmyy = trim(txtJmyy.text());
+        record.jmyy = trimSpaces(txtJmyy.text());
         record.rq = DateTime::now();
         record.operid = run.gUserid();
         record.sfyf = sfyf;
@@ -107,7 +102,7 @@ void frmjmjlNew::ToAdd() {
             item.sfxmid = MSFlexGrid1.textMatrix(r, ColItemId);
             item.jmje = amount;
             item.ysje = leadingNumber(MSFlexGrid1.textMatrix(r, ColYs));
-            item.feeTermName = trim(MSFlexGrid1.textMatrix(r, ColTerm));
+            item.feeTermName = trimSpaces(MSFlexGrid1.textMatrix(r, ColTerm));
             item.cqts = leadingNumber(MSFlexGrid1.textMatrix(r, ColDays));
             settlement += "," + jmjl::settlementEntry(MSFlexGrid1.textMatrix(r, ColQfyf), item.sfxmid, amount);
             if (amount > item.ysje) {

@@ -6,16 +6,11 @@
 #include "host/api/ModuleGlobals.h"
 #include "students/kdwForm.h"
 #include "ui/FormInstance.h"
+#include "ui/TrimSpaces.h"
 #include "ui/mdl1.h"
 
 namespace fo {
 namespace {
-
-std::string trimmed(const std::string& s) {
-    const auto first = s.find_first_not_of(' ');
-    if (first == std::string::npos) return {};
-    return s.substr(first, s.find_last_not_of(' ') - first + 1);
-}
 
 // Entries of a combo from a two-column query: an empty first entry, then
 // one entry per row (text from `textField`, item data from "id").
@@ -147,17 +142,17 @@ void frmCommFind::cmdSure_Click() {
     for (int i = 0; i < 3; ++i)
         if (!levels[i].empty()) s += columns[i] + levels[i].substr(1) + ")";
 
-    if (!trimmed(Cmb_bjmc.text()).empty() && Cmb_bjmc.ListIndex() >= 0)
+    if (!trimSpaces(Cmb_bjmc.text()).empty() && Cmb_bjmc.ListIndex() >= 0)
         s += " and bjid=" + std::to_string(Cmb_bjmc.ItemData(Cmb_bjmc.ListIndex()));
-    if (!trimmed(CMB_sflx.text()).empty() && CMB_sflx.ListIndex() >= 0)
+    if (!trimSpaces(CMB_sflx.text()).empty() && CMB_sflx.ListIndex() >= 0)
         s += " and sflxid=" + std::to_string(CMB_sflx.ItemData(CMB_sflx.ListIndex()));
 
     // These two conditions start with "and" and no blank before it.
     const bool exact = OptALL.value();
-    const std::string xh = trimmed(txtXh.text());
+    const std::string xh = trimSpaces(txtXh.text());
     if (!xh.empty())
         s += exact ? "and xh ='" + sqlQuote(xh) + "'" : "and xh like '%" + sqlQuote(xh) + "%'";
-    const std::string name = trimmed(txtXSxm.text());
+    const std::string name = trimSpaces(txtXSxm.text());
     if (!name.empty()) {
         const bool shortCode = chkXMJM.value() == 1;
         if (exact) s += (shortCode ? "and jm ='" : "and xm ='") + sqlQuote(name) + "'";
@@ -166,7 +161,7 @@ void frmCommFind::cmdSure_Click() {
 
     if (chkCSRQ.value() == 1) s += dateCondition("csrq", DTPcsrqFrom, DTPcsrqTO);
     if (chkRxrq.value() == 1) s += dateCondition("rxsj", dtpRxrqFrom, dtpRxrqTo);
-    const std::string address = trimmed(txtJtzz.text());
+    const std::string address = trimSpaces(txtJtzz.text());
     if (!address.empty()) s += " and jtzz like '%" + sqlQuote(address) + "%'";
 
     gMclose();

@@ -3,16 +3,11 @@
 #include "data/Dialect.h"
 #include "host/api/ModuleGlobals.h"
 #include "ui/KeyCodes.h"
+#include "ui/TrimSpaces.h"
 #include "ui/UiServices.h"
 
 namespace fo {
 namespace {
-
-std::string trim(const std::string& s) {
-    const auto b = s.find_first_not_of(' ');
-    if (b == std::string::npos) return {};
-    return s.substr(b, s.find_last_not_of(' ') - b + 1);
-}
 
 // The columns the clerk never sees: id, 付款人代码, sflxid.
 constexpr int kHidden[] = {0, 2, 11};
@@ -93,7 +88,7 @@ void frmXSsel::initData() {
 void frmXSsel::txtFilter_Change() {
     if (!rs_) return;
     rs_->setFilter("");
-    const std::string t = trim(txtFilter.text());
+    const std::string t = trimSpaces(txtFilter.text());
     if (!t.empty()) {
         // The filter text is the clerk's; a quote would end the pattern early.
         const std::string s = sqlQuote(t);

@@ -5,6 +5,7 @@
 #include "host/api/ModuleGlobals.h"
 #include "ui/ListView.h"
 #include "ui/TreeView.h"
+#include "ui/TrimSpaces.h"
 #include "ui/UiServices.h"
 #include "ui/mdl1.h"
 
@@ -14,12 +15,6 @@ namespace {
 constexpr int kRootImage = 1, kSelectedImage = 5;
 constexpr int kLevelImage[] = {2, 3, 4};
 constexpr int kUnsavedWidth = 1500;
-
-std::string trimmed(std::string s) {
-    const auto first = s.find_first_not_of(' ');
-    if (first == std::string::npos) return {};
-    return s.substr(first, s.find_last_not_of(' ') - first + 1);
-}
 
 }  // namespace
 
@@ -37,16 +32,16 @@ void kdwForm::Init_tree(TreeView& tree, ImageList& images, bool expandLevels) {
     RecordsetPtr level1 = c->execute(firstLevel);
     for (; !level1->eof(); level1->moveNext()) {
         const std::string id1 = level1->field("id").toText();
-        tree.addNode("k0", "k" + id1, trimmed(level1->field("mc").toText()), kLevelImage[0], kSelectedImage)
+        tree.addNode("k0", "k" + id1, trimSpaces(level1->field("mc").toText()), kLevelImage[0], kSelectedImage)
             .setExpanded(expandLevels);
         RecordsetPtr level2 = c->execute("select parentid,id,mc from KDW_xslx where parentid=" + id1);
         for (; !level2->eof(); level2->moveNext()) {
             const std::string id2 = level2->field("id").toText();
-            tree.addNode("k" + id1, "k" + id2, trimmed(level2->field("mc").toText()), kLevelImage[1], kSelectedImage)
+            tree.addNode("k" + id1, "k" + id2, trimSpaces(level2->field("mc").toText()), kLevelImage[1], kSelectedImage)
                 .setExpanded(expandLevels);
             RecordsetPtr level3 = c->execute("select  parentid,id,mc  from KDW_xslx where parentid=" + id2);
             for (; !level3->eof(); level3->moveNext())
-                tree.addNode("k" + id2, "k" + level3->field("id").toText(), trimmed(level3->field("mc").toText()),
+                tree.addNode("k" + id2, "k" + level3->field("id").toText(), trimSpaces(level3->field("mc").toText()),
                              kLevelImage[2], kSelectedImage);
         }
     }
