@@ -18,10 +18,7 @@ namespace {
 
 // A connection of its own on the module's link string, as the grid's read
 // must not wait on a posting.
-ConnectionPtr moduleConnection() {
-    const std::string& link = globals().transLinkString;
-    return openConnection(link.empty() ? gRun().gLinkString() : link);
-}
+ConnectionPtr moduleConnection() { return openConnection(moduleLinkString()); }
 
 }  // namespace
 

@@ -159,8 +159,7 @@ void frmjmjlML::CancelMonthJM(const std::string& id, bool& ok) {
         // open transaction (which has written only the mirror so far).
         RecordsetPtr later;
         {
-            const std::string& link = globals().transLinkString;
-            ConnectionPtr reader = openConnection(link.empty() ? run.gLinkString() : link);
+            ConnectionPtr reader = openConnection(moduleLinkString());
             later = reader->execute(jmjl::laterOperationCheck(id));
             reader->close();
         }

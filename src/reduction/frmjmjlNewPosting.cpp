@@ -147,8 +147,7 @@ void frmjmjlNew::toUpdateHis(const std::string& xsId, const std::string& strYfXm
     // join it nor wait for it.
     RecordsetPtr open;
     {
-        const std::string& link = globals().transLinkString;
-        ConnectionPtr reader = openConnection(link.empty() ? run.gLinkString() : link);
+        ConnectionPtr reader = openConnection(moduleLinkString());
         open = reader->execute(jmjl::openArrearsQuery(xsId, list.months));
         reader->close();
     }

@@ -104,10 +104,7 @@ void frmCommFind::Form_Load() {
 }
 
 void frmCommFind::Cmb_init() {
-    // The module's connection string; a host that never handed one over
-    // through the bill header object still has its own.
-    const std::string& link = globals().transLinkString;
-    ConnectionPtr cn = openConnection(link.empty() ? gRun().gLinkString() : link);
+    ConnectionPtr cn = openConnection(moduleLinkString());
     fillCombo(CMB_sflx, *cn, "select id,max(mc) as mc1 from KDW_sflx group by  id", "mc1");
     fillCombo(Cmb_bjmc, *cn, "select id,mc from KDW_bj ", "mc");
     cn->close();

@@ -76,8 +76,7 @@ void frmXSsel::initData() {
                        categories + ") order by 付款人代码"
                  : fields + " inttx in(" + states + ") and del=0 " + strWhere + f + "   and id in(" + categories +
                        ") order by 付款人代码,学号";
-    const std::string& link = globals().transLinkString;
-    ConnectionPtr cn = openConnection(link.empty() ? gRun().gLinkString() : link);
+    ConnectionPtr cn = openConnection(moduleLinkString());
     rs_ = cn->execute(sql);
     cn->close();
     DataGrid1.setDataSource(rs_);

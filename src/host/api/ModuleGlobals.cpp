@@ -19,6 +19,11 @@ HostSystem& gRun() {
     return *globals().host;
 }
 
+std::string moduleLinkString() {
+    const std::string& link = globals().transLinkString;
+    return link.empty() ? gRun().gLinkString() : link;
+}
+
 bool settingOn(const std::string& key) {
     return globals().settings && globals().settings->isOn(key);
 }

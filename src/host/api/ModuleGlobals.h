@@ -36,6 +36,10 @@ ModuleGlobals& globals();
 std::unique_ptr<DbInfo> newDbInfo();
 // The host system object; throws std::logic_error when none was handed in.
 HostSystem& gRun();
+// The module's transaction link string, for reads on a connection of their
+// own; a host that never handed one over through the bill header object
+// still has its own (gRun's).
+std::string moduleLinkString();
 // On when the setting's value is "1"; off when unknown or no collection.
 bool settingOn(const std::string& key);
 // Reads the settings file through the host's reader; "" when none is registered.
