@@ -13,10 +13,6 @@
 namespace fo {
 namespace {
 
-bool allDigits(const std::string& s) {
-    return !s.empty() && std::all_of(s.begin(), s.end(), [](unsigned char c) { return std::isdigit(c); });
-}
-
 // One owed item of a student in one period.
 struct OwedItem {
     std::string xsid, period, sfxmid, sflxid;
@@ -64,7 +60,7 @@ int bookCarryOver(Connection& cn, const std::string& yf, const std::function<std
     const Calendar cal(ConnectionPtr(ConnectionPtr(), &cn));
     requireOpenMonth(cal, yf);
     const std::string lastDay = cal.month(yf)->toDate;
-    const std::string user = allDigits(userId) ? userId : "0";
+    const std::string user = digitsOnly(userId) ? userId : "0";
 
     std::vector<OwedItem> owed;
     const std::string items = itemsCountedInArrears(cn);

@@ -19,10 +19,6 @@ std::string trim(const std::string& s) {
     return s.substr(first, s.find_last_not_of(" \t\r\n") - first + 1);
 }
 
-bool allDigits(const std::string& s) {
-    return !s.empty() && std::all_of(s.begin(), s.end(), [](unsigned char c) { return std::isdigit(c); });
-}
-
 bool startsWithWord(const std::string& text, const std::string& word) {
     if (text.size() < word.size()) return false;
     for (std::size_t i = 0; i < word.size(); ++i)
@@ -57,7 +53,7 @@ std::string joinQuoted(const std::vector<std::string>& keys) {
 std::string itemSet(const std::string& itemIds) {
     std::string ids;
     for (const auto& id : splitList(itemIds))
-        if (allDigits(id) || (id.size() > 1 && id[0] == '-' && allDigits(id.substr(1))))
+        if (digitsOnly(id) || (id.size() > 1 && id[0] == '-' && digitsOnly(id.substr(1))))
             ids += (ids.empty() ? "" : ",") + id;
     return ids.empty() ? "select id from kdw_sfxm where id>0" : ids;
 }
@@ -70,7 +66,7 @@ std::string studentSet(const std::string& student, const std::string& classId, c
     const std::string who = trim(student);
     if (!who.empty()) sql += " and (xh=" + sqlLiteral(who) + " or xm=" + sqlLiteral(who) + ")";
     const std::string cls = trim(classId);
-    if (!cls.empty()) sql += " and bjid=" + (allDigits(cls) ? cls : sqlLiteral(cls));
+    if (!cls.empty()) sql += " and bjid=" + (digitsOnly(cls) ? cls : sqlLiteral(cls));
     const std::string cond = trim(where);
     if (!cond.empty()) {
         if (startsWithWord(cond, "select"))
@@ -242,8 +238,8 @@ RecordsetPtr paidAndReduced(Connection& cn, const std::string& xsid, const std::
         "select count(*) as n,coalesce(sum(b.je),0) as je,coalesce(sum(b.jmje),0) as jmje,"
         "coalesce(sum(b.ye),0) as ye"
         " from kdw_sfjl as a inner join kdw_sfjlmx as b on b.sfjlid=a.id"
-        " where " + kCountingRecord + " and a.xsid=" + (allDigits(xsid) ? xsid : sqlLiteral(xsid)) +
-        " and b.sfxmid=" + (allDigits(sfxmid) ? sfxmid : sqlLiteral(sfxmid)) + " and " + periodCondition);
+        " where " + kCountingRecord + " and a.xsid=" + (digitsOnly(xsid) ? xsid : sqlLiteral(xsid)) +
+        " and b.sfxmid=" + (digitsOnly(sfxmid) ? sfxmid : sqlLiteral(sfxmid)) + " and " + periodCondition);
 
     auto out = std::make_shared<Recordset>();
     out->appendField("je", DataType::Currency);

@@ -1,4 +1,6 @@
 #pragma once
+#include <algorithm>
+#include <cctype>
 #include <string>
 #include <string_view>
 
@@ -16,6 +18,12 @@ inline std::string sqlLiteral(std::string_view text) {
     }
     out += '\'';
     return out;
+}
+
+// True for a non-empty text of ASCII digits alone: an id that can stand in a
+// statement as it is, where any other text goes in as a literal.
+inline bool digitsOnly(std::string_view text) {
+    return !text.empty() && std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c); });
 }
 
 }  // namespace fo
