@@ -1,5 +1,6 @@
 #include "reduction/frmjmjlML.h"
 
+#include "data/DropTransaction.h"
 #include "db/DbError.h"
 #include "host/api/MessageService.h"
 #include "host/api/ModuleGlobals.h"
@@ -8,21 +9,6 @@
 #include "ui/mdl1.h"
 
 namespace fo {
-namespace {
-
-// Releases a transaction connection after a posting went wrong or was refused.
-void dropTransaction(ConnectionPtr& trCn) {
-    if (!trCn) return;
-    try {
-        if (trCn->inTransaction()) trCn->rollbackTrans();
-        trCn->close();
-    } catch (const std::exception&) {
-        // Closing the connection rolls back whatever is left.
-    }
-    trCn.reset();
-}
-
-}  // namespace
 
 frmjmjlML::frmjmjlML() : Form("frmjmjlML") {
     setCaption("减免管理");

@@ -1,6 +1,7 @@
 // Posting a reduction from the window: validation, confirmation, the record
 // with its items and the settlement of the arrears it covers, in one
 // transaction.
+#include "data/DropTransaction.h"
 #include "db/DbError.h"
 #include "host/api/MessageService.h"
 #include "host/api/ModuleGlobals.h"
@@ -21,15 +22,7 @@ struct OverReduction {};
 // transaction rolled back and its connection dropped, then the message.
 void postingFailed(ConnectionPtr& trCn, const std::string& description) {
     gMclose();
-    if (trCn) {
-        try {
-            if (trCn->inTransaction()) trCn->rollbackTrans();
-            trCn->close();
-        } catch (const std::exception&) {
-            // The connection is going away; closing it rolls back whatever is left.
-        }
-        trCn.reset();
-    }
+    dropTransaction(trCn);
     msgBox(jmjl::postingFailure(description), MsgButtons::OK, MsgIcon::Exclamation, "提示");
 }
 
