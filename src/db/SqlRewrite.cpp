@@ -136,6 +136,14 @@ std::string rewriteSql(std::string_view s) {
     return out;
 }
 
+// A word that ends an ORDER BY, GROUP BY or PARTITION BY list.
+bool endsByList(std::string_view s, const Piece& p) {
+    for (std::string_view word : {"having", "limit", "offset", "window", "union", "except", "intersect", "select",
+                                  "from", "where", "on", "rows", "range", "groups"})
+        if (isWord(s, p, word)) return true;
+    return false;
+}
+
 std::optional<LiteralParameters> literalsAsParameters(std::string_view s) {
     constexpr std::size_t kMostValues = 999;
     const std::vector<Piece> pieces = lex(s);
@@ -149,6 +157,9 @@ std::optional<LiteralParameters> literalsAsParameters(std::string_view s) {
     // subquery sees those names: literals between SELECT and its FROM stay,
     // save in the outermost select of a row change, whose names nobody sees.
     std::vector<int> lists;  // parenthesis depths of the select lists being read
+    // A whole number in an ORDER BY or GROUP BY list is a column position,
+    // so those lists keep their literals too.
+    std::vector<int> byLists;
     int depth = 0;
     const auto glued = [&](std::size_t at) {  // a character that would join a "?" put next to it
         const unsigned char c = static_cast<unsigned char>(s[at]);
@@ -157,19 +168,20 @@ std::optional<LiteralParameters> literalsAsParameters(std::string_view s) {
     LiteralParameters out;
     std::size_t copied = 0;
     for (const Piece& p : pieces) {
-        if (p.kind == Lex::Word &&
-            (isWord(s, p, "by") || isWord(s, p, "returning") || isWord(s, p, "conflict")))
-            return std::nullopt;
+        if (p.kind == Lex::Word && (isWord(s, p, "returning") || isWord(s, p, "conflict"))) return std::nullopt;
         if (p.kind == Lex::Punct && std::string_view("?:@$#").find(s[p.begin]) != std::string_view::npos)
             return std::nullopt;
         if (isPunct(s, p, '(')) ++depth;
         if (isPunct(s, p, ')')) {
             while (!lists.empty() && lists.back() >= depth) lists.pop_back();
+            while (!byLists.empty() && byLists.back() >= depth) byLists.pop_back();
             --depth;
         }
         if (isWord(s, p, "select") && (query || depth > 0)) lists.push_back(depth);
         if (isWord(s, p, "from") && !lists.empty() && lists.back() == depth) lists.pop_back();
-        if (!lists.empty()) continue;
+        if (isWord(s, p, "by")) byLists.push_back(depth);
+        if (!byLists.empty() && byLists.back() == depth && endsByList(s, p)) byLists.pop_back();
+        if (!lists.empty() || !byLists.empty()) continue;
         const std::string_view token = s.substr(p.begin, p.end - p.begin);
         const bool number = p.kind == Lex::Number && token.size() <= 18 &&
                             token.find_first_not_of("0123456789") == std::string_view::npos;

@@ -29,10 +29,11 @@ struct LiteralParameters {
 };
 // Only INSERT, UPDATE, DELETE, REPLACE and SELECT statements are taken
 // apart; literals in a select list stay (result columns are named after their
-// text), save in the outermost one of a row change. None is taken apart where
-// a literal may mean something other than its value (a column position after
-// BY, a result column after RETURNING, an ON CONFLICT target) or that has
-// parameters of its own; nullopt when nothing is taken out. A
+// text), save in the outermost one of a row change, and so do those of ORDER
+// BY and GROUP BY lists (a number there is a column position). None is taken
+// apart where a literal may mean something other than its value (a result
+// column after RETURNING, an ON CONFLICT target) or that has parameters of
+// its own; nullopt when nothing is taken out. A
 // literal in a place that only takes a name makes the text fail to prepare,
 // and the caller then runs the statement as written.
 std::optional<LiteralParameters> literalsAsParameters(std::string_view statement);

@@ -81,12 +81,17 @@ TEST(SqlRewrite, RowChangesBindTheirWholeNumbersAndTexts) {
     p = fo::literalsAsParameters("insert into t(a,b) select 7,b from u where c=8 and d in(select 9 from v)");
     ASSERT_TRUE(p);
     EXPECT_EQ(p->text, "insert into t(a,b) select ?,b from u where c=? and d in(select 9 from v)");
+    // ORDER BY and GROUP BY lists keep theirs, up to the clause after them.
+    p = fo::literalsAsParameters("select a, sum(b) from t where c=1 group by a, 2 having sum(b) > 3 order by 1 limit 4");
+    ASSERT_TRUE(p);
+    EXPECT_EQ(p->text, "select a, sum(b) from t where c=? group by a, 2 having sum(b) > ? order by 1 limit ?");
+    EXPECT_EQ(p->values, (Values{std::int64_t{1}, std::int64_t{3}, std::int64_t{4}}));
 }
 
 TEST(SqlRewrite, KeepsLiteralsWhereTheyMeanMoreThanTheirValue) {
     for (const char* kept : {
              "select 1, 'a' from t",
-             "select id from t where id=1 order by 2",
+             "select id from t order by 2",
              "insert into u select id from t order by 1",
              "insert into t values(1) returning 2",
              "insert into t values(1) on conflict(id) do nothing",
