@@ -6,19 +6,10 @@
 #include "batch/frmBachJM.h"
 #include "batch/frmBachJM_next.h"
 #include "batch/frmJmBachList.h"
-#include "qt/FormView.h"
 #include "qt/Tour.h"
-#include "ui/FormInstance.h"
-#include "ui/FormRegistry.h"
 
 namespace fo::app {
 namespace {
-
-template <class T>
-T* formIn(QWidget& window) {
-    auto* view = dynamic_cast<qt::FormView*>(&window);
-    return view ? dynamic_cast<T*>(&view->form()) : nullptr;
-}
 
 void showStudents(frmBachJM& w) {
     w.initData(false, "-1", false, "select id from kdw_xs where 1=1 and bjid in(select min(id) from kdw_bj)");
@@ -46,23 +37,9 @@ void showArrears(frmJmBachList& w) {
 }
 
 const bool registered = [] {
-    qt::registerTourStep("ShowBachJm", [](qt::TourContext& t) {
-        const auto* entry = formRegistry().entry("ShowBachJm");
-        if (!entry) return t.fail("ShowBachJm: not registered");
-        t.whileModal("frmJmBachList", [entry] { (*entry)(); }, [](QWidget& window) {
-            if (auto* w = formIn<frmJmBachList>(window)) showArrears(*w);
-        });
-    });
-    qt::registerTourStep("frmBachJM", [](qt::TourContext& t) {
-        t.whileModal("frmBachJM", [] { formInstance<frmBachJM>()->showModal(); }, [](QWidget& window) {
-            if (auto* w = formIn<frmBachJM>(window)) showStudents(*w);
-        });
-    });
-    qt::registerTourStep("frmBachJM_next", [](qt::TourContext& t) {
-        t.whileModal("frmBachJM_next", [] { formInstance<frmBachJM_next>()->showModal(); }, [](QWidget& window) {
-            if (auto* w = formIn<frmBachJM_next>(window)) showItems(*w);
-        });
-    });
+    qt::modalEntryStep<frmJmBachList>("ShowBachJm", "frmJmBachList", showArrears);
+    qt::modalFormStep<frmBachJM>("frmBachJM", showStudents);
+    qt::modalFormStep<frmBachJM_next>("frmBachJM_next", showItems);
     return true;
 }();
 

@@ -4,20 +4,11 @@
 #include <memory>
 
 #include "bills/frmBILLML.h"
-#include "qt/FormView.h"
 #include "qt/Tour.h"
 #include "students/frmCommFind.h"
-#include "ui/FormInstance.h"
-#include "ui/FormRegistry.h"
 
 namespace fo::app {
 namespace {
-
-template <class T>
-T* formIn(QWidget& window) {
-    auto* view = dynamic_cast<qt::FormView*>(&window);
-    return view ? dynamic_cast<T*>(&view->form()) : nullptr;
-}
 
 void showRegister(frmBILLML& w) {
     const DateTime today = DateTime::today();
@@ -35,18 +26,8 @@ void showFilter(frmCommFind& f) {
 }
 
 const bool registered = [] {
-    qt::registerTourStep("ShowPJinfo", [](qt::TourContext& t) {
-        const auto* entry = formRegistry().entry("ShowPJinfo");
-        if (!entry) return t.fail("ShowPJinfo: not registered");
-        t.whileModal("frmBILLML", [entry] { (*entry)(); }, [](QWidget& window) {
-            if (auto* w = formIn<frmBILLML>(window)) showRegister(*w);
-        });
-    });
-    qt::registerTourStep("frmCommFind", [](qt::TourContext& t) {
-        t.whileModal("frmCommFind", [] { formInstance<frmCommFind>()->showModal(); }, [](QWidget& window) {
-            if (auto* f = formIn<frmCommFind>(window)) showFilter(*f);
-        });
-    });
+    qt::modalEntryStep<frmBILLML>("ShowPJinfo", "frmBILLML", showRegister);
+    qt::modalFormStep<frmCommFind>("frmCommFind", showFilter);
     return true;
 }();
 

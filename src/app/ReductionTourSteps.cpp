@@ -4,22 +4,13 @@
 #include <string>
 
 #include "host/api/ModuleGlobals.h"
-#include "qt/FormView.h"
 #include "qt/Tour.h"
 #include "reduction/frmjmjlML.h"
 #include "reduction/frmjmjlNew.h"
-#include "ui/FormInstance.h"
-#include "ui/FormRegistry.h"
 #include "ui/KeyCodes.h"
 
 namespace fo::app {
 namespace {
-
-template <class T>
-T* formIn(QWidget& window) {
-    auto* view = dynamic_cast<qt::FormView*>(&window);
-    return view ? dynamic_cast<T*>(&view->form()) : nullptr;
-}
 
 // A student with an open arrears row of an earlier month, and that row.
 struct OpenArrears {
@@ -54,18 +45,8 @@ void showRecords(frmjmjlML& w) {
 }
 
 const bool registered = [] {
-    qt::registerTourStep("ShowJMJL", [](qt::TourContext& t) {
-        const auto* entry = formRegistry().entry("ShowJMJL");
-        if (!entry) return t.fail("ShowJMJL: not registered");
-        t.whileModal("frmjmjlNew", [entry] { (*entry)(); }, [](QWidget& window) {
-            if (auto* w = formIn<frmjmjlNew>(window)) showReduction(*w);
-        });
-    });
-    qt::registerTourStep("frmjmjlML", [](qt::TourContext& t) {
-        t.whileModal("frmjmjlML", [] { formInstance<frmjmjlML>()->showModal(); }, [](QWidget& window) {
-            if (auto* w = formIn<frmjmjlML>(window)) showRecords(*w);
-        });
-    });
+    qt::modalEntryStep<frmjmjlNew>("ShowJMJL", "frmjmjlNew", showReduction);
+    qt::modalFormStep<frmjmjlML>("frmjmjlML", showRecords);
     return true;
 }();
 

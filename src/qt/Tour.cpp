@@ -51,6 +51,11 @@ void registerTourStep(const std::string& name, TourStep step) {
 
 const std::vector<std::pair<std::string, TourStep>>& tourSteps() { return steps(); }
 
+Form* formOf(QWidget& window) {
+    auto* view = dynamic_cast<FormView*>(&window);
+    return view ? &view->form() : nullptr;
+}
+
 void TourContext::snap(QWidget& widget, const std::string& name) {
     QDir().mkpath(qs(outDir_));
     QCoreApplication::processEvents();

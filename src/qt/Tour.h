@@ -5,11 +5,11 @@
 #include <utility>
 #include <vector>
 
-class QWidget;
+#include "ui/Form.h"
+#include "ui/FormInstance.h"
+#include "ui/FormRegistry.h"
 
-namespace fo {
-class Form;
-}
+class QWidget;
 
 namespace fo::qt {
 
@@ -48,5 +48,47 @@ using TourStep = std::function<void(TourContext&)>;
 // the same name replaces the step in place.
 void registerTourStep(const std::string& name, TourStep step);
 const std::vector<std::pair<std::string, TourStep>>& tourSteps();
+
+// The form a window shows; nullptr when the window is no form window.
+Form* formOf(QWidget& window);
+// The form a window shows as class T; nullptr when it shows none or another.
+template <class T>
+T* formOf(QWidget& window) {
+    return dynamic_cast<T*>(formOf(window));
+}
+
+// Registers step `name`: `open` brings up a modal window; once it is up,
+// `fill` works on its form of class T as a clerk would, and the window is
+// pictured as `picture` and closed.
+template <class T>
+void modalFormStep(const std::string& name, const std::string& picture, std::function<void()> open,
+                   std::function<void(T&)> fill) {
+    registerTourStep(name, [picture, open = std::move(open), fill = std::move(fill)](TourContext& t) {
+        t.whileModal(picture, open, [&fill](QWidget& window) {
+            if (T* form = formOf<T>(window)) fill(*form);
+        });
+    });
+}
+
+// The step named after window class T: its module-wide instance shown
+// modally, pictured under the same name.
+template <class T>
+void modalFormStep(const std::string& name, std::function<void(T&)> fill) {
+    modalFormStep<T>(name, name, [] { formInstance<T>()->showModal(); }, std::move(fill));
+}
+
+// The step of the registry's entry operation `entry`, which shows a window
+// of class T pictured as `picture`. An entry missing from the registry when
+// the tour runs is reported as the step's failure.
+template <class T>
+void modalEntryStep(const std::string& entry, const std::string& picture, std::function<void(T&)> fill) {
+    registerTourStep(entry, [entry, picture, fill = std::move(fill)](TourContext& t) {
+        const auto* operation = formRegistry().entry(entry);
+        if (!operation) return t.fail(entry + ": not registered");
+        t.whileModal(picture, [operation] { (*operation)(); }, [&fill](QWidget& window) {
+            if (T* form = formOf<T>(window)) fill(*form);
+        });
+    });
+}
 
 }  // namespace fo::qt
