@@ -1,5 +1,6 @@
 #include "db/SqlRewrite.h"
 
+#include <algorithm>
 #include <cctype>
 
 namespace fo {
@@ -95,9 +96,29 @@ std::string separatedConjunction(std::string_view number) {
     return std::string(number.substr(0, digits)) + " " + std::string(number.substr(digits));
 }
 
+// False when no rewrite can apply: no "isnull", "left" or "top" anywhere
+// and no digit run into a letter a or o. Most statements are passed through
+// after this one look instead of being taken into pieces.
+bool mayNeedRewrite(std::string_view s) {
+    const auto lowerAt = [&](std::size_t i) { return static_cast<char>(std::tolower(static_cast<unsigned char>(s[i]))); };
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        const char c = lowerAt(i);
+        if (std::isdigit(static_cast<unsigned char>(c)) && i + 1 < s.size() && (lowerAt(i + 1) == 'a' || lowerAt(i + 1) == 'o'))
+            return true;
+        for (std::string_view word : {"isnull", "left", "top"}) {
+            if (c != word[0] || i + word.size() > s.size()) continue;
+            std::size_t k = 1;
+            while (k < word.size() && lowerAt(i + k) == word[k]) ++k;
+            if (k == word.size()) return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 std::string rewriteSql(std::string_view s) {
+    if (!mayNeedRewrite(s)) return std::string(s);
     const std::vector<Piece> pieces = lex(s);
 
     // "select top N": remember the pieces to drop and the limit to append.
@@ -216,6 +237,13 @@ std::optional<LiteralParameters> literalsAsParameters(std::string_view s) {
 }
 
 std::vector<std::string_view> splitStatements(std::string_view s) {
+    // One statement with nothing that could hide a ';' or be left blank: no
+    // need to take it into pieces.
+    if (s.find(';') == std::string_view::npos && s.find("--") == std::string_view::npos &&
+        s.find("/*") == std::string_view::npos) {
+        const bool blank = std::all_of(s.begin(), s.end(), [](char c) { return std::isspace(static_cast<unsigned char>(c)); });
+        return blank ? std::vector<std::string_view>{} : std::vector<std::string_view>{s};
+    }
     const std::vector<Piece> pieces = lex(s);
     std::vector<std::string_view> out;
     std::size_t start = 0;
