@@ -91,10 +91,7 @@ void frmBachJM_next::frmInit() {
     DTP_jmrq.setValue(DateTime::today());
     CMB_sflx.Clear();
     ConnectionPtr cn = moduleConnection();
-    for (RecordsetPtr rs = cn->execute(batch::feeTypes()); rs && !rs->eof(); rs->moveNext()) {
-        CMB_sflx.AddItem(rs->field("mc1").toText());
-        CMB_sflx.setItemData(CMB_sflx.NewIndex(), static_cast<long>(rs->field("ID").toInt()));
-    }
+    addComboRows(CMB_sflx, cn->execute(batch::feeTypes()), "mc1", "ID");
 }
 
 void frmBachJM_next::optRQ_Click(int index) {

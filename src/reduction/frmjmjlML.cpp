@@ -50,10 +50,7 @@ void frmjmjlML::Form_Load() {
     cn_ = run.pGetCN();
     cmbBJ.Clear();
     cmbBJ.AddItem("");
-    for (RecordsetPtr rs = cn_->execute("select id,mc from kdw_bj order by mc"); rs && !rs->eof(); rs->moveNext()) {
-        cmbBJ.AddItem(rs->field("mc").toText());
-        cmbBJ.setItemData(cmbBJ.NewIndex(), static_cast<long>(rs->field("id").toInt()));
-    }
+    addComboRows(cmbBJ, cn_->execute("select id,mc from kdw_bj order by mc"), "mc", "id");
 
     jmjl::ListFilter f;
     f.categoryCondition = run.getXSLBlistInSQL("b.lb1");

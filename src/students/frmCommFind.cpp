@@ -17,11 +17,7 @@ namespace {
 void fillCombo(ComboBox& cmb, Connection& cn, const std::string& sql, const std::string& textField) {
     cmb.Clear();
     cmb.AddItem("");
-    RecordsetPtr rs = cn.execute(sql);
-    for (; !rs->eof(); rs->moveNext()) {
-        cmb.AddItem(rs->field(textField).toText());
-        cmb.setItemData(cmb.NewIndex(), static_cast<long>(rs->field("ID").toInt()));
-    }
+    addComboRows(cmb, cn.execute(sql), textField, "ID");
 }
 
 }  // namespace

@@ -13,12 +13,16 @@ void setCmb(ComboBox& Cmb1, const std::string& FielDid, const std::string& Field
         Cmb1.AddItem(" ");
         Cmb1.setItemData(Cmb1.NewIndex(), 0);
     }
-    for (; rs && !rs->eof(); rs->moveNext()) {
-        Cmb1.AddItem(rs->field(FieldMc).toText());
-        Cmb1.setItemData(Cmb1.NewIndex(), static_cast<long>(rs->field(FielDid).toInt()));
-    }
+    addComboRows(Cmb1, rs, FieldMc, FielDid);
     if (rs) rs->close();
     cn->close();
+}
+
+void addComboRows(ComboBox& cmb, const RecordsetPtr& rs, const std::string& textField, const std::string& dataField) {
+    for (; rs && !rs->eof(); rs->moveNext()) {
+        cmb.AddItem(rs->field(textField).toText());
+        cmb.setItemData(cmb.NewIndex(), static_cast<long>(rs->field(dataField).toInt()));
+    }
 }
 
 }  // namespace fo

@@ -49,6 +49,9 @@ void NumContral(int& KeyAscii, const std::string& NUM_text, int NUM_length, int 
 // connection on the module's transaction link string.
 void setCmb(ComboBox& Cmb1, const std::string& FielDid, const std::string& FieldMc,
             const std::string& TableN, bool blnSapce);
+// Appends one entry per row of `rs` from its current row on: text from
+// `textField`, item data the whole number in `dataField`. A null set adds none.
+void addComboRows(ComboBox& cmb, const RecordsetPtr& rs, const std::string& textField, const std::string& dataField);
 
 // Whole-number reading of a stored setting, as the width routines need it.
 int wholeNumber(const std::string& text);
