@@ -18,7 +18,26 @@ ControlBinding::ControlBinding(Control& control, QWidget* widget) : control_(&co
     });
 }
 
-ControlBinding::~ControlBinding() = default;
+ControlBinding::~ControlBinding() { detach(); }
+
+void ControlBinding::detach() {
+    // The widget may outlive this binding by a little (a closed window is
+    // deleted later, and its dialog still sends focus and layout events):
+    // nothing it emits or filters may reach the binding or its control then.
+    // Every filter comes off before any goes, and goes later, since one of
+    // them may be the caller (a key that closed the window).
+    if (widget_) widget_->blockSignals(true);
+    for (auto& [target, filter] : filters_)
+        if (target && filter) target->removeEventFilter(filter);
+    for (auto& [target, filter] : filters_)
+        if (filter) filter->deleteLater();
+    filters_.clear();
+}
+
+void ControlBinding::filterEvents(QWidget* target, QObject* filter) {
+    target->installEventFilter(filter);
+    filters_.emplace_back(target, filter);
+}
 
 void ControlBinding::refresh() {
     if (!widget_ || quiet_ || !subscription_.alive()) return;
@@ -109,7 +128,7 @@ private:
 }  // namespace
 
 void routeKeys(ControlBinding& binding, QWidget* widget) {
-    widget->installEventFilter(new KeyRouter(binding.control(), widget));
+    binding.filterEvents(widget, new KeyRouter(binding.control(), widget));
 }
 
 }  // namespace fo::qt

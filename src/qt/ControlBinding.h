@@ -6,6 +6,8 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "qt/Subscription.h"
 
@@ -44,6 +46,13 @@ public:
     // the frame this control stands for.
     void setRepresentedByLayout(bool v) { represented_ = v; refresh(); }
 
+    // Installs `filter` on `target` for as long as this binding lives: the
+    // filter reads the binding and its control, so it must not outlive them
+    // (a dialog being torn down still sends focus events to its widgets).
+    void filterEvents(QWidget* target, QObject* filter);
+    // Cuts the widget off from the control for good: the window closed.
+    void detach();
+
     // Told after the control changed (the form view re-places editors).
     std::function<void()> afterChange;
     // Told when the user scrolled the widget (editors over it move along).
@@ -73,6 +82,7 @@ private:
     bool represented_ = false;
     Control* control_;
     QPointer<QWidget> widget_;
+    std::vector<std::pair<QPointer<QWidget>, QPointer<QObject>>> filters_;
     Subscription<Control> subscription_;
     int syncing_ = 0;
 };

@@ -295,8 +295,14 @@ void FormView::syncForm() {
 void FormView::finish() {
     if (finished_) return;
     finished_ = true;
-    if (isModal()) done(0);
-    else hide();
+    if (isModal()) {
+        done(0);
+        return;
+    }
+    hide();
+    // A modeless window is deleted later; until then its widgets must not
+    // reach a form that may be gone.
+    for (auto& b : bindings_) b->detach();
 }
 
 void FormView::closeEvent(QCloseEvent* e) {

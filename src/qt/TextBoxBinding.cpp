@@ -62,7 +62,7 @@ TextBoxBinding::TextBoxBinding(TextBox& box, QWidget* parent)
     line_ = qobject_cast<QLineEdit*>(widget());
     plain_ = qobject_cast<QPlainTextEdit*>(widget());
     routeKeys(*this, widget());
-    widget()->installEventFilter(new TypingFilter(*this, widget()));
+    filterEvents(widget(), new TypingFilter(*this, widget()));
     if (line_) {
         QObject::connect(line_, &QLineEdit::textEdited, line_, [this](const QString&) { takeText(); });
         QObject::connect(line_, &QLineEdit::selectionChanged, line_, [this] { if (!syncing()) takeSelection(); });

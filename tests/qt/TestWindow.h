@@ -18,6 +18,10 @@ namespace fo::test {
 // list that the layout leaves out (they stand over a cell).
 class TestWindow : public Form {
 public:
+    // A window the test shows is closed before its controls go, as the
+    // module's own windows are unloaded before they are made afresh.
+    ~TestWindow() override { unload(); }
+
     TestWindow() : Form("frmTest") {
         setCaption("测试窗口");
         resize(9000, 7000);
