@@ -6,6 +6,7 @@
 #include "batch/frmBachJM.h"
 #include "batch/frmBachJM_next.h"
 #include "batch/frmJmBachList.h"
+#include "host/api/ModuleGlobals.h"
 #include "qt/Tour.h"
 
 namespace fo::app {
@@ -18,7 +19,10 @@ void showStudents(frmBachJM& w) {
 
 void showItems(frmBachJM_next& w) {
     if (w.CMB_sflx.ListCount() > 0) w.CMB_sflx.userSelect(w.CMB_sflx.List(0));
-    if (w.cmbYF.ListCount() > 0) w.cmbYF.userSelect(w.cmbYF.List(w.cmbYF.ListCount() - 1));
+    // The open month, as a clerk reducing this month's fees would choose it.
+    const std::string open = gRun().CurrentYf();
+    for (int i = 0; i < w.cmbYF.ListCount(); ++i)
+        if (w.cmbYF.List(i) == open) w.cmbYF.userSelect(open);
     if (w.MSFlexGrid1.rows() > 1) {
         w.MSFlexGrid1.userCellClick(1, frmBachJM_next::ColJm);
         w.Txt_write.userSetText("50");
@@ -27,10 +31,9 @@ void showItems(frmBachJM_next& w) {
 
 void showArrears(frmJmBachList& w) {
     for (int i = 0; i < w.LSTsfxm.ListCount(); ++i) w.LSTsfxm.setSelected(i, true);
-    if (w.cmbYf.ListCount() > 0) {
-        w.cmbYf.setListIndex(0);
-        w.cmbYFto.setListIndex(w.cmbYFto.ListCount() - 1);
-    }
+    // From the first month of the school year to the open month, which the
+    // window chose on loading.
+    if (w.cmbYf.ListCount() > 0) w.cmbYf.setListIndex(0);
     if (w.cmbBJ.ListCount() > 1) w.cmbBJ.setListIndex(1);
     w.CMDfind.userClick();
     if (w.lvw1.itemCount() > 0) w.lvw1.userItemClick(w.lvw1.item(1).key());

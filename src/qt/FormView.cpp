@@ -11,6 +11,7 @@
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTimer>
+#include <algorithm>
 #include <cstdlib>
 
 #include "qt/Twips.h"
@@ -23,6 +24,16 @@
 
 namespace fo::qt {
 namespace {
+
+// The extent a layout item's controls are given in the window's own
+// coordinates: the largest width (or height) among them.
+int declaredExtent(const LayoutItem& item, bool vertical) {
+    if (item.kind == LayoutItem::Kind::Control && item.control)
+        return vertical ? item.control->height() : item.control->width();
+    int extent = 0;
+    for (const LayoutItem& child : item.children) extent = std::max(extent, declaredExtent(child, vertical));
+    return extent;
+}
 
 bool isHolder(const Control& c) { return dynamic_cast<const Frame*>(&c) || dynamic_cast<const PictureBox*>(&c); }
 
@@ -182,7 +193,15 @@ QWidget* FormView::widgetFor(const LayoutItem& item) {
     case LayoutItem::Kind::Splitter: {
         auto* split = new QSplitter(item.vertical ? Qt::Vertical : Qt::Horizontal, content_);
         split->setChildrenCollapsible(false);
-        for (const LayoutItem& child : item.children) split->addWidget(widgetFor(child));
+        // The panes start with the sizes the window gives its controls, and
+        // share a resize in the same proportion.
+        QList<int> sizes;
+        for (const LayoutItem& child : item.children) {
+            split->addWidget(widgetFor(child));
+            sizes << std::max(toPixels(declaredExtent(child, item.vertical)), 1);
+        }
+        split->setSizes(sizes);
+        for (int i = 0; i < sizes.size(); ++i) split->setStretchFactor(i, sizes[i]);
         return split;
     }
     case LayoutItem::Kind::Tabs: {
