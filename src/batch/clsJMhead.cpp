@@ -4,6 +4,7 @@
 #include "db/DbError.h"
 #include "host/api/MessageService.h"
 #include "host/api/ModuleGlobals.h"
+#include "reduction/ArrearsSettlement.h"
 
 namespace fo {
 
@@ -13,7 +14,7 @@ void clsJMhead::toJm(Connection& trCnn) {
     HostSystem& run = host();
     // Drawn anew on every call, so every student of a batch has his own
     // record and number; a rolled-back batch leaves a gap in both counters.
-    reduction::RecordValues record;
+    batch::ReductionRecord record;
     record.djbh = run.pGetBillNum("JM");
     record.id = run.pGetMaxId("INandOutML");
     record.sfrq = str_Jmrq_;
@@ -26,17 +27,17 @@ void clsJMhead::toJm(Connection& trCnn) {
     record.operid = run.gUserid();
     record.sfyf = run.CurrentYf();
     record.skr = run.gusername();
-    trCnn.execute(reduction::recordInsert(record));
+    trCnn.execute(batch::recordInsert(record));
 
     std::string settlement;
     for (const clsJMmx& item : colMX_) {
-        settlement += "," + reduction::settlementEntry(item);
+        settlement += "," + batch::settlementEntry(item);
         if (item.sngJMje() > item.sngYsje()) {
-            msgBox(reduction::overReductionWarning(item), MsgButtons::OK, MsgIcon::Information, "警告！");
+            msgBox(batch::overReductionWarning(item), MsgButtons::OK, MsgIcon::Information, "警告！");
             // What this call already wrote stays for the caller's rollback.
             throw DbError(1, "操作失败！");
         }
-        trCnn.execute(reduction::itemInsert(record.id, item));
+        trCnn.execute(batch::itemInsert(record.id, item));
     }
     if (!settlement.empty()) settlement.erase(0, 1);
     toUpdateHis(STR_xsid_, settlement, trCnn, record.id);
@@ -56,38 +57,15 @@ Connection& clsJMhead::openRowsReader() {
 
 void clsJMhead::toUpdateHis(const std::string& xsId, const std::string& strYfXmidJe,
                             Connection& varCn, const std::string& VsfJlid) {
-    const reduction::SettlementList list = reduction::parseSettlementList(strYfXmidJe);
+    const jmjl::SettlementList list = jmjl::parseSettlementList(strYfXmidJe);
     if (list.months.empty()) return;  // nothing reduced, nothing to settle
 
     // The open rows as committed before this posting: read on a connection
     // of their own, so the read neither joins nor waits on the transaction.
-    RecordsetPtr open = openRowsReader().execute(reduction::openArrearsQuery(xsId, list.months));
+    RecordsetPtr open = openRowsReader().execute(jmjl::openArrearsQuery(xsId, list.months));
     if (!open) return;
 
-    HostSystem& run = host();
-    for (; !open->eof(); open->moveNext()) {
-        const std::string qfkid = open->field("qfkid").toText();
-        const std::string qfyf = open->field("qfyf").toText();
-        const std::string rowXsid = open->field("xsid").toText();
-
-        // Every entry goes to every row; an item the row lacks updates nothing.
-        for (const auto& item : list.items) varCn.execute(reduction::itemReductionUpdate(item, qfkid, xsId));
-
-        // Summed on the transaction so the updates above count.
-        RecordsetPtr sums = varCn.execute(reduction::cappedSumQuery(isSqlServer(run.SQL_access()), qfkid, xsId));
-        const Currency capped = sums && !sums->eof() ? sums->field(std::size_t{0}).toCurrency() : Currency();
-        const Currency owed = sums && !sums->eof() ? sums->field(std::size_t{1}).toCurrency() : Currency();
-
-        varCn.execute(reduction::closeArrearsRow(isSqlServer(run.SQL_access()), capped, VsfJlid,
-                                                 DateTime::now(), qfkid, xsId));
-        if (capped < owed) {
-            const std::string successor = run.pGetMaxId("qfhzb");
-            const bool sqlServer = isSqlServer(run.SQL_access());
-            varCn.execute(reduction::remainderInsert(sqlServer, successor, qfyf, rowXsid, owed - capped, qfkid,
-                                                     run.gUserid(), DateTime::now()));
-            varCn.execute(reduction::remainderItemsCopy(successor, qfkid, rowXsid));
-        }
-    }
+    jmjl::settleOpenArrears(*open, list, xsId, VsfJlid, varCn, host());
     open->close();
 }
 

@@ -5,6 +5,7 @@
 #include "db/DbError.h"
 #include "host/api/MessageService.h"
 #include "host/api/ModuleGlobals.h"
+#include "reduction/ArrearsSettlement.h"
 #include "reduction/JmjlStatements.h"
 #include "reduction/frmjmjlNew.h"
 #include "ui/TrimSpaces.h"
@@ -144,27 +145,9 @@ void frmjmjlNew::toUpdateHis(const std::string& xsId, const std::string& strYfXm
         open = reader->execute(jmjl::openArrearsQuery(xsId, list.months));
         reader->close();
     }
-    for (; open && !open->eof(); open->moveNext()) {
-        const std::string qfkid = open->field("qfkid").toText();
-        const std::string qfyf = open->field("qfyf").toText();
-        const std::string rowXsid = open->field("xsid").toText();
-        // Every entry goes to every row; an item the row lacks updates nothing.
-        for (const auto& item : list.items) varCn.execute(jmjl::itemReductionUpdate(item, qfkid, xsId));
-
-        // The sums see the updates above only on the transaction's connection.
-        const bool sqlServer = isSqlServer(run.SQL_access());
-        RecordsetPtr sums = varCn.execute(jmjl::cappedSumQuery(sqlServer, qfkid, xsId));
-        const Currency capped = sums && !sums->eof() ? sums->field(std::size_t{0}).toCurrency() : Currency();
-        const Currency owed = sums && !sums->eof() ? sums->field(std::size_t{1}).toCurrency() : Currency();
-        varCn.execute(jmjl::closeArrearsRow(sqlServer, capped, recordId, DateTime::now(), qfkid, xsId));
-        if (capped < owed) {
-            const std::string successor = run.pGetMaxId("qfhzb");
-            varCn.execute(jmjl::remainderInsert(isSqlServer(run.SQL_access()), successor, qfyf, rowXsid,
-                                                owed - capped, qfkid, run.gUserid(), DateTime::now()));
-            varCn.execute(jmjl::remainderItemsCopy(successor, qfkid, rowXsid));
-        }
-    }
-    if (open) open->close();
+    if (!open) return;
+    jmjl::settleOpenArrears(*open, list, xsId, recordId, varCn, run);
+    open->close();
 }
 
 }  // namespace fo

@@ -7,6 +7,7 @@
 #include "batch/clsJMhead.h"
 #include "db/DbError.h"
 #include "host/ReferenceHost.h"
+#include "reduction/JmjlStatements.h"
 #include "support/Dialects.h"
 #include "support/FakeHostSystem.h"
 #include "support/RecordingMessages.h"
@@ -78,11 +79,13 @@ protected:
 
 // The statements are composed once; only the settlement takes dialect forms.
 TEST_P(clsJMheadTest, StatementsHaveTheirExactTexts) {
-    using namespace reduction;
+    using batch::itemInsert;
+    using batch::recordInsert;
+    using namespace jmjl;
     const bool ss = sqlServer();
     const DateTime now{2024, 3, 5, 14, 2, 9};
-    RecordValues v{"31", "2024-03-01", "2", "7", "O''Neil班", *Currency::parse("12.5"), "困难补助",
-                   now, "1", "202403", "管理员", "JM202403050001"};
+    batch::ReductionRecord v{"31", "2024-03-01", "2", "7", "O''Neil班", *Currency::parse("12.5"), "困难补助",
+                                 now, "1", "202403", "管理员", "JM202403050001"};
     EXPECT_EQ(recordInsert(v),
               "insert into KDW_sfjl(id,sfrq,sflxid,xsid,bjmc,jmje,jmyy,\r\nysfjlid,qfkid,hkid\r\n"
               ",rq,operid,sfyf,skr,djbh)\r\nvalues(31,'2024-03-01',2,\r\n7,'O''Neil班',12.5,'困难补助',\r\n"
