@@ -12,16 +12,11 @@
 #include "data/Dialect.h"
 #include "host/api/MessageService.h"
 #include "host/api/ModuleGlobals.h"
+#include "ui/TrimSpaces.h"
 #include "ui/mdl1.h"
 
 namespace fo {
 namespace {
-
-std::string trim(const std::string& s) {
-    const auto b = s.find_first_not_of(' ');
-    if (b == std::string::npos) return {};
-    return s.substr(b, s.find_last_not_of(' ') - b + 1);
-}
 
 std::vector<std::string> splitKey(const std::string& key) {
     std::vector<std::string> parts;
@@ -34,7 +29,7 @@ std::vector<std::string> splitKey(const std::string& key) {
     }
 }
 
-bool isSubtotal(const ListItem& item) { return trim(item.subItem(5)) == "合计"; }
+bool isSubtotal(const ListItem& item) { return trimSpaces(item.subItem(5)) == "合计"; }
 
 // Raised when a period of the batch has no dates: the posting ends quietly.
 struct UnresolvedPeriod {};

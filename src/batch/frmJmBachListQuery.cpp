@@ -10,17 +10,12 @@
 #include "host/api/MessageService.h"
 #include "host/api/ModuleGlobals.h"
 #include "ui/KeyCodes.h"
+#include "ui/TrimSpaces.h"
 #include "ui/UiServices.h"
 #include "ui/mdl1.h"
 
 namespace fo {
 namespace {
-
-std::string trim(const std::string& s) {
-    const auto b = s.find_first_not_of(' ');
-    if (b == std::string::npos) return {};
-    return s.substr(b, s.find_last_not_of(' ') - b + 1);
-}
 
 // A read that neither joins nor waits on a posting: a connection of its own
 // on the module's transaction link string.
@@ -58,11 +53,11 @@ std::string frmJmBachList::selectedItemIds() const {
 void frmJmBachList::CMDfindDataNew(const std::string& strWhere) {
     txtWrite.setVisible(false);
     itemIds_.clear();
-    if (trim(cmbYFto.text()) < trim(cmbYf.text())) {
+    if (trimSpaces(cmbYFto.text()) < trimSpaces(cmbYf.text())) {
         msgBox("结束月份不能小于开始月份!", MsgButtons::OK, MsgIcon::Information, "警告！");
         return;
     }
-    if (strWhere.empty() && trim(cmbBJ.text()).empty() && trim(txtBh.text()).empty()) {
+    if (strWhere.empty() && trimSpaces(cmbBJ.text()).empty() && trimSpaces(txtBh.text()).empty()) {
         const std::string question = std::string("未选择[班级]、[学号]、[学生类别]等条件！查询速度可能会比较慢 ") +
                                      batch::CRLF + batch::CRLF + "是否继续？";
         if (msgBox(question, MsgButtons::YesNo, MsgIcon::Question, "警告！") == MsgAnswer::No) return;
@@ -106,10 +101,11 @@ void frmJmBachList::CMDfindDataNew(const std::string& strWhere) {
     std::string periodIds;
     for (int i = std::max(first, 0); first >= 0 && i <= last; ++i)
         periodIds += (periodIds.empty() ? "" : ",") + std::to_string(cmbYf.ItemData(i));
-    const std::string classId =
-        cmbBJ.ListIndex() >= 0 && !trim(cmbBJ.text()).empty() ? std::to_string(cmbBJ.ItemData(cmbBJ.ListIndex())) : "";
+    const std::string classId = cmbBJ.ListIndex() >= 0 && !trimSpaces(cmbBJ.text()).empty()
+                                    ? std::to_string(cmbBJ.ItemData(cmbBJ.ListIndex()))
+                                    : "";
     ConnectionPtr cn = db().cn();
-    run.getQFmxbNew(workTable_, cn, periodIds, itemIds_, trim(txtBh.text()), classId, strWhere);
+    run.getQFmxbNew(workTable_, cn, periodIds, itemIds_, trimSpaces(txtBh.text()), classId, strWhere);
     const std::string& T = workTable_;
     // Each subtotal reads one student's rows: an index keeps that from
     // reading the whole table once per student. Only a help, so a work
@@ -204,9 +200,11 @@ void frmJmBachList::CMDfindNew() {
     list_->open();
 
     batch::CrossTabFilter filter;
-    filter.period = trim(cmbYf.text()).empty() || cmbYf.ListIndex() < 0 ? "" : std::to_string(cmbYf.ItemData(cmbYf.ListIndex()));
-    filter.student = trim(txtBh.text());
-    filter.className = trim(cmbBJ.text());
+    filter.period = trimSpaces(cmbYf.text()).empty() || cmbYf.ListIndex() < 0
+                        ? ""
+                        : std::to_string(cmbYf.ItemData(cmbYf.ListIndex()));
+    filter.student = trimSpaces(txtBh.text());
+    filter.className = trimSpaces(cmbBJ.text());
     const std::string category = run.getXSLBlistInSQL(" t.lb1 ");
 
     // Every amount goes to its item's column; 合计 is the row's total.
