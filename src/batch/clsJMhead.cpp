@@ -44,8 +44,7 @@ void clsJMhead::toJm(Connection& trCnn) {
 }
 
 Connection& clsJMhead::openRowsReader() {
-    const std::string& transLink = globals().transLinkString;
-    const std::string link = transLink.empty() ? host().gLinkString() : transLink;
+    const std::string link = moduleLinkString(myGrun_);
     // It only ever reads, outside any transaction, so keeping it open between
     // the students of a batch changes nothing but the cost of opening it.
     if (!reader_ || reader_->state() != Connection::Open || readerLink_ != link) {

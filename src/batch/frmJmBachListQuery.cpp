@@ -20,8 +20,7 @@ namespace {
 // A read that neither joins nor waits on a posting: a connection of its own
 // on the module's transaction link string.
 RecordsetPtr readApart(const std::string& sql) {
-    const std::string& link = globals().transLinkString;
-    ConnectionPtr cn = openConnection(link.empty() ? gRun().gLinkString() : link);
+    ConnectionPtr cn = openConnection(moduleLinkString());
     RecordsetPtr rs = cn->execute(sql);
     cn->close();
     return rs;

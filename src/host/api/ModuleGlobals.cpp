@@ -19,9 +19,12 @@ HostSystem& gRun() {
     return *globals().host;
 }
 
-std::string moduleLinkString() {
+std::string moduleLinkString() { return moduleLinkString(nullptr); }
+
+std::string moduleLinkString(const std::shared_ptr<HostSystem>& run) {
     const std::string& link = globals().transLinkString;
-    return link.empty() ? gRun().gLinkString() : link;
+    if (!link.empty()) return link;
+    return run ? run->gLinkString() : gRun().gLinkString();
 }
 
 bool settingOn(const std::string& key) {

@@ -40,6 +40,9 @@ HostSystem& gRun();
 // own; a host that never handed one over through the bill header object
 // still has its own (gRun's).
 std::string moduleLinkString();
+// The same, with `run` (when set) in gRun's place, for an object that was
+// handed a host system object of its own.
+std::string moduleLinkString(const std::shared_ptr<HostSystem>& run);
 // On when the setting's value is "1"; off when unknown or no collection.
 bool settingOn(const std::string& key);
 // Reads the settings file through the host's reader; "" when none is registered.
