@@ -132,8 +132,7 @@ std::string CounterService::nextBillNo(const std::string& prefix, const DateTime
                                  sqlLiteral(stem + "____"));
             if (!rs || rs->eof() || rs->field(0).isNull()) continue;
             const std::string tail = rs->field(0).toText().substr(stem.size());
-            if (std::all_of(tail.begin(), tail.end(), [](unsigned char c) { return std::isdigit(c); }))
-                highest = std::max<std::int64_t>(highest, std::stoll(tail));
+            if (digitsOnly(tail)) highest = std::max<std::int64_t>(highest, std::stoll(tail));
         }
         return highest;
     };
