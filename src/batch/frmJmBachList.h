@@ -116,7 +116,9 @@ private:
     void txtWrite_Change();
 
     // --- queries ---
-    std::string selectedItemIds() const;
+    // Keeps the ids of the chosen fee items in itemIds_ ("1,5,..."); false,
+    // after telling the clerk, when none is chosen.
+    bool takeSelectedItems();
     void arrearsColumns();
     void restoreLayout();
     void saveLayout();

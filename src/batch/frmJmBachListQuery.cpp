@@ -42,11 +42,13 @@ void appendRow(Recordset& list, const std::string& key, const std::string (&cell
 
 }  // namespace
 
-std::string frmJmBachList::selectedItemIds() const {
-    std::string ids;
+bool frmJmBachList::takeSelectedItems() {
+    itemIds_.clear();
     for (int i = 0; i < LSTsfxm.ListCount(); ++i)
-        if (LSTsfxm.Selected(i)) ids += (ids.empty() ? "" : ",") + std::to_string(LSTsfxm.ItemData(i));
-    return ids;
+        if (LSTsfxm.Selected(i)) itemIds_ += (itemIds_.empty() ? "" : ",") + std::to_string(LSTsfxm.ItemData(i));
+    if (!itemIds_.empty()) return true;
+    msgBox("请选择收费项目！", MsgButtons::OK, MsgIcon::None, "警告！");
+    return false;
 }
 
 void frmJmBachList::CMDfindDataNew(const std::string& strWhere) {
@@ -61,11 +63,7 @@ void frmJmBachList::CMDfindDataNew(const std::string& strWhere) {
                                      batch::CRLF + batch::CRLF + "是否继续？";
         if (msgBox(question, MsgButtons::YesNo, MsgIcon::Question, "警告！") == MsgAnswer::No) return;
     }
-    itemIds_ = selectedItemIds();
-    if (itemIds_.empty()) {
-        msgBox("请选择收费项目！", MsgButtons::OK, MsgIcon::None, "警告！");
-        return;
-    }
+    if (!takeSelectedItems()) return;
     gMOpen();
     lvw1.setVisible(false);
     lvwMx.clearItems();
@@ -172,11 +170,7 @@ void frmJmBachList::CMDfindDataNew(const std::string& strWhere) {
 }
 
 void frmJmBachList::CMDfindNew() {
-    itemIds_ = selectedItemIds();
-    if (itemIds_.empty()) {
-        msgBox("请选择收费项目！", MsgButtons::OK, MsgIcon::None, "警告！");
-        return;
-    }
+    if (!takeSelectedItems()) return;
     gMOpen();
     lvw1.setVisible(false);
     lvw1.clearColumns();
