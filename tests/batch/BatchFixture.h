@@ -1,83 +1,8 @@
 #pragma once
-#include <functional>
-#include <memory>
-#include <string>
-#include <vector>
-
-#include <gtest/gtest.h>
-
-#include "host/DemoSchool.h"
-#include "host/ReferenceHost.h"
-#include "host/UserSettingsStore.h"
-#include "host/api/ModuleGlobals.h"
-#include "support/Dialects.h"
-#include "support/TempDir.h"
-#include "ui/CommandButton.h"
-#include "ui/FormInstance.h"
-#include "ui/HeadlessUi.h"
+#include "support/DemoOfficeWindowTest.h"
 
 namespace fo::test {
 
-using Rows = std::vector<std::string>;
-
-// A demo fee office (open month 202612, September to November carried over)
-// run by the reference host in the dialect of the test, with the headless
-// binding. The yes/no box is answered with `confirm`; other modal windows
-// are worked by `onModal`.
-class BatchTest : public DialectTest {
-protected:
-    void SetUp() override {
-        DemoOptions options;
-        options.today = "2026-12-06";
-        writeDemoSchool(dbPath, options);
-        host = std::make_shared<ReferenceHost>(dbPath, dialectCode());
-        host->setSettingsStore(std::make_shared<UserSettingsStore>(dir.file("settings")));
-        host->installInModuleGlobals();
-        globals().host = host;
-        globals().settings = host->loadSettings();
-        globals().feePeriod = host->pFindJzDate();
-        globals().transLinkString = host->gLinkString();
-        ui.install();
-        ui.setModalRunner([this](Form& f) {
-            if (f.name() == "frmMsg") f.find<CommandButton>(confirm ? "cmdOk" : "cmdNo")->userClick();
-            else if (onModal) onModal(f);
-        });
-        cn = openConnection(host->gLinkString());
-    }
-    void TearDown() override {
-        ui.setModalRunner([](Form& f) { f.unload(); });
-        FormInstances::releaseAll();
-        globals() = ModuleGlobals{};
-    }
-
-    // Every row of a query, its fields joined by "|".
-    Rows rows(const std::string& sql) {
-        Rows out;
-        for (RecordsetPtr rs = cn->execute(sql); rs && !rs->eof(); rs->moveNext()) {
-            std::string line;
-            for (std::size_t i = 0; i < rs->fieldCount(); ++i) line += (i ? "|" : "") + rs->field(i).toText();
-            out.push_back(line);
-        }
-        return out;
-    }
-    std::string one(const std::string& sql) {
-        Rows r = rows(sql);
-        return r.empty() ? std::string("<no row>") : r.front();
-    }
-    const MessageRecord& lastMessage() const { return *ui.lastMessage(); }
-    bool shown(const std::string& part) const {
-        for (const MessageRecord& m : ui.messages())
-            if (m.text.find(part) != std::string::npos) return true;
-        return false;
-    }
-
-    TempDir dir;
-    std::string dbPath = dir.file("fee.db");
-    std::shared_ptr<ReferenceHost> host;
-    HeadlessUi ui;
-    bool confirm = true;
-    std::function<void(Form&)> onModal;
-    ConnectionPtr cn;
-};
+using BatchTest = DemoOfficeWindowTest;
 
 }  // namespace fo::test
