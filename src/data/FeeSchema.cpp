@@ -3,7 +3,6 @@
 #include <filesystem>
 #include <stdexcept>
 
-#include "data/SqlScript.h"
 
 namespace fo {
 namespace {
@@ -308,13 +307,15 @@ const std::string& feeSchemaScript() {
     return script;
 }
 
+// The connection runs a script statement by statement and stops at the
+// first failure.
 void createFeeSchema(Connection& cn) {
     if (cn.inTransaction()) {
-        runSqlScript(cn, feeSchemaScript());
+        cn.execute(feeSchemaScript());
         return;
     }
     Transaction tx(cn);
-    runSqlScript(cn, feeSchemaScript());
+    cn.execute(feeSchemaScript());
     tx.commit();
 }
 

@@ -8,7 +8,6 @@
 
 #include "data/Dialect.h"
 #include "data/FeeSchema.h"
-#include "data/SqlScript.h"
 #include "db/Currency.h"
 #include "support/Dialects.h"
 #include "support/Query.h"
@@ -215,25 +214,10 @@ TEST_P(FeeSchemaDefaults, ArrearsRowsOmittingSettlementColumnsStayOpenAndUnlinke
 
 FO_INSTANTIATE_DIALECTS(FeeSchemaDefaults);
 
-TEST(SqlScript, SplitsAtSemicolonsOutsideQuotesAndDropsComments) {
-    const auto parts = splitSqlScript(
-        "-- leading comment; not a statement\n"
-        "create table t(a varchar(10));\n"
-        "insert into t values('x;y -- kept');  -- trailing\n"
-        "insert into t values('it''s;fine');\n"
-        "  ;  \n"
-        "select a from t");
-    ASSERT_EQ(parts.size(), 4u);
-    EXPECT_EQ(parts[0], "create table t(a varchar(10))");
-    EXPECT_EQ(parts[1], "insert into t values('x;y -- kept')");
-    EXPECT_EQ(parts[2], "insert into t values('it''s;fine')");
-    EXPECT_EQ(parts[3], "select a from t");
-}
-
-TEST(SqlScript, RunStopsAtTheFirstFailingStatement) {
+TEST(FeeSchemaScript, AScriptStopsAtItsFirstFailingStatement) {
     test::TempDir dir;
     auto cn = openConnection(sqliteConnectionString(dir.file("s.db")));
-    EXPECT_ANY_THROW(runSqlScript(*cn, "create table t(a int); insert into nowhere values(1); create table u(b int);"));
+    EXPECT_ANY_THROW(cn->execute("create table t(a int); insert into nowhere values(1); create table u(b int);"));
     EXPECT_NO_THROW(cn->execute("select a from t"));
     EXPECT_ANY_THROW(cn->execute("select b from u"));
 }
