@@ -1,4 +1,5 @@
 #include "bills/FeeCancellation.h"
+#include "db/TextCase.h"
 
 #include <stdexcept>
 
@@ -27,12 +28,6 @@ std::string quoted(const std::string& text) { return "'" + sqlQuote(text) + "'";
 // "hh:mm:ss"
 std::string timeOfDay(const DateTime& t) { return t.dateTimeText().substr(11); }
 
-std::string trimmed(const std::string& text) {
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string::npos) return {};
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
 }  // namespace
 
 std::string sourceRecordQuery(bool sqlServer, const std::string& varDjbh, const std::string& sfJLid) {
@@ -41,7 +36,7 @@ std::string sourceRecordQuery(bool sqlServer, const std::string& varDjbh, const 
                           "from kdw_sfjl as a") +
                       CRLF + ",pjml as b where  a.djbh=b.djbh" + CRLF + " and " +
                       liveRecordCondition(sqlServer, "a");
-    const std::string id = trimmed(sfJLid);
+    const std::string id = trimWhitespace(sfJLid);
     if (id.empty()) sql += std::string(CRLF) + "and a.djbh=" + quoted(varDjbh);
     else sql += std::string(CRLF) + "and a.ID=" + number(id, "sfJLid");
     return sql;

@@ -1,4 +1,5 @@
 #include "db/Engine.h"
+#include "db/TextCase.h"
 
 #include <vector>
 
@@ -7,18 +8,6 @@
 
 namespace fo {
 namespace {
-
-std::string trim(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-    return std::string(s);
-}
-
-std::string lower(std::string s) {
-    for (char& c : s)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return s;
-}
 
 // "Key=Value" pairs in order. A value may be quoted with " or ' (the quote
 // doubled inside) to hold ';'; an unquoted value runs to the next ';' and may
@@ -33,7 +22,7 @@ std::vector<std::pair<std::string, std::string>> pairsOf(const std::string& text
             i = semi == std::string::npos ? text.size() : semi + 1;  // a piece without '='
             continue;
         }
-        std::string key = lower(trim(std::string_view(text).substr(i, eq - i)));
+        std::string key = lowerAscii(trimWhitespace(std::string_view(text).substr(i, eq - i)));
         std::size_t v = eq + 1;
         while (v < text.size() && (text[v] == ' ' || text[v] == '\t')) ++v;
         std::string value;
@@ -51,7 +40,7 @@ std::vector<std::pair<std::string, std::string>> pairsOf(const std::string& text
             i = end == std::string::npos ? text.size() : end + 1;
         } else {
             const std::size_t end = text.find(';', v);
-            value = trim(std::string_view(text).substr(v, (end == std::string::npos ? text.size() : end) - v));
+            value = trimWhitespace(std::string_view(text).substr(v, (end == std::string::npos ? text.size() : end) - v));
             i = end == std::string::npos ? text.size() : end + 1;
         }
         if (!key.empty()) out.emplace_back(std::move(key), std::move(value));
@@ -62,7 +51,7 @@ std::vector<std::pair<std::string, std::string>> pairsOf(const std::string& text
 }  // namespace
 
 std::string ConnectionStringParts::get(const std::string& key) const {
-    const std::string wanted = lower(trim(key));
+    const std::string wanted = lowerAscii(trimWhitespace(key));
     std::string found;
     for (auto& [k, v] : pairsOf(raw))
         if (k == wanted) found = v;  // the last one wins
@@ -79,7 +68,7 @@ ConnectionStringParts ConnectionStringParts::parse(const std::string& text) {
 
 std::unique_ptr<Engine> openEngine(const std::string& connectionString, int timeoutSeconds) {
     const ConnectionStringParts parts = ConnectionStringParts::parse(connectionString);
-    if (lower(parts.provider) != "sqlite")
+    if (!equalsIgnoreCase(parts.provider, "sqlite"))
         throw DbError(dberr::BadProvider, "Provider cannot be found. It may not be properly installed: '" +
                                               parts.provider + "'");
     if (parts.dataSource.empty())

@@ -1,4 +1,5 @@
 #include "db/SqliteEngine.h"
+#include "db/TextCase.h"
 
 #include <sqlite3.h>
 
@@ -114,12 +115,6 @@ struct LentStatement {
     }
 };
 
-std::string trimmed(std::string_view s) {
-    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front()))) s.remove_prefix(1);
-    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back()))) s.remove_suffix(1);
-    return std::string(s);
-}
-
 }  // namespace
 
 SqliteEngine::SqliteEngine(const std::string& path, int timeoutSeconds) {
@@ -166,7 +161,7 @@ RecordsetPtr SqliteEngine::execute(const std::string& sql, long* affected) {
     RecordsetPtr result;
     long changed = 0;
     for (std::string_view piece : splitStatements(sql)) {
-        const std::string statement = trimmed(piece);
+        const std::string statement = trimWhitespace(piece);
         const std::string text = rewriteSql(statement);
         if (runKept(text, statement, result, changed)) continue;
         const char* tail = text.c_str();

@@ -21,4 +21,12 @@ inline bool equalsIgnoreCase(std::string_view a, std::string_view b) {
     return true;
 }
 
+// The text without the blanks, tabs and line ends around it.
+inline std::string trimWhitespace(std::string_view s) {
+    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v'; };
+    while (!s.empty() && blank(s.front())) s.remove_prefix(1);
+    while (!s.empty() && blank(s.back())) s.remove_suffix(1);
+    return std::string(s);
+}
+
 }  // namespace fo

@@ -1,4 +1,5 @@
 #include "host/Dues.h"
+#include "db/TextCase.h"
 
 #include <algorithm>
 #include <cctype>
@@ -12,12 +13,6 @@ namespace fo {
 namespace {
 
 const std::string kOneOff = "一次性";
-
-std::string trim(const std::string& s) {
-    const auto first = s.find_first_not_of(" \t\r\n");
-    if (first == std::string::npos) return {};
-    return s.substr(first, s.find_last_not_of(" \t\r\n") - first + 1);
-}
 
 bool startsWithWord(const std::string& text, const std::string& word) {
     if (text.size() < word.size()) return false;
@@ -34,7 +29,7 @@ std::vector<std::string> splitList(const std::string& text) {
     while (start <= text.size()) {
         std::size_t comma = text.find(',', start);
         if (comma == std::string::npos) comma = text.size();
-        std::string entry = trim(text.substr(start, comma - start));
+        std::string entry = trimWhitespace(text.substr(start, comma - start));
         entry.erase(std::remove(entry.begin(), entry.end(), '\''), entry.end());
         if (!entry.empty()) out.push_back(entry);
         start = comma + 1;
@@ -63,11 +58,11 @@ std::string itemSet(const std::string& itemIds) {
 std::string studentSet(const std::string& student, const std::string& classId, const std::string& where,
                        const std::string& categoryCondition) {
     std::string sql = "select id from kdw_xs where del=0 and intTx=0";
-    const std::string who = trim(student);
+    const std::string who = trimWhitespace(student);
     if (!who.empty()) sql += " and (xh=" + sqlLiteral(who) + " or xm=" + sqlLiteral(who) + ")";
-    const std::string cls = trim(classId);
+    const std::string cls = trimWhitespace(classId);
     if (!cls.empty()) sql += " and bjid=" + (digitsOnly(cls) ? cls : sqlLiteral(cls));
-    const std::string cond = trim(where);
+    const std::string cond = trimWhitespace(where);
     if (!cond.empty()) {
         if (startsWithWord(cond, "select"))
             sql += " and id in(" + cond + ")";
@@ -221,7 +216,7 @@ RecordsetPtr paidAndReduced(Connection& cn, const std::string& xsid, const std::
                             const std::string& period, const std::string& dateFrom,
                             const std::string& dateTo) {
     const Calendar cal(borrow(cn));
-    const std::string key = trim(period);
+    const std::string key = trimWhitespace(period);
     std::string periodCondition;
     if (key == kOneOff) {
         periodCondition = "1=1";
