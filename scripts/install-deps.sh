@@ -3,7 +3,7 @@
 # Does nothing when they are all present; otherwise needs root (or sudo).
 set -euo pipefail
 packages=(g++ cmake make pkg-config googletest libgtest-dev libgmock-dev libsqlite3-dev
-          qt6-base-dev libxlsxwriter-dev fonts-noto-cjk xvfb)
+          qt6-base-dev libxlsxwriter-dev libcli11-dev fonts-noto-cjk xvfb)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -1,6 +1,10 @@
 #pragma once
+#include <functional>
 #include <string>
-#include <vector>
+
+namespace CLI {
+class App;
+}  // namespace CLI
 
 namespace fo {
 class FormRegistry;
@@ -9,14 +13,27 @@ class cLsBILLhead;
 
 namespace fo::app {
 
-using Args = std::vector<std::string>;  // the words after the verb
+// A verb of the command line: its subcommand, and what runs it once the line
+// is parsed (returning the process exit status). Each verb lives in its own
+// file, which declares its options on the subcommand it adds; CommandLine.cpp
+// lists the verbs.
+struct Verb {
+    CLI::App* command = nullptr;
+    std::function<int()> run;
+};
 
-// Each verb lives in its own file and returns the process exit status.
-int runSql(const Args& args);       // feeoffice sql --db FILE [--dialect 1|0] STATEMENT
-int runInitDemo(const Args& args);  // feeoffice init-demo FILE [--students N] [--seed S] [--today yyyy-mm-dd]
-int runDrive(const Args& args);     // feeoffice drive --db FILE [options] SCRIPT
-int runGui(const Args& args);       // feeoffice [--db FILE] [--dialect 1|0]
-int runTour(const Args& args);      // feeoffice tour --db FILE --out DIR [--dialect 1|0]
+Verb addSqlVerb(CLI::App& program);       // feeoffice sql (SqlCommand.cpp)
+Verb addInitDemoVerb(CLI::App& program);  // feeoffice init-demo (InitDemoCommand.cpp)
+Verb addDriveVerb(CLI::App& program);     // feeoffice drive (DriveCommand.cpp)
+Verb addTourVerb(CLI::App& program);      // feeoffice tour (TourCommand.cpp)
+
+// Without a verb: the desktop program on a fee database (GuiCommand.cpp).
+struct GuiOptions {
+    std::string database;  // empty: the database of last time, or the demo
+    int dialect = 1;
+};
+void addGuiOptions(CLI::App& program, GuiOptions& options);
+int runGui(const GuiOptions& options);
 
 // The module's windows and entry operations, as the drive verb, the main
 // window and the tour open them (DriveCommand.cpp).

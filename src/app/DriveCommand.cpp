@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Commands.h"
+#include "app/CommandLine.h"
 #include "batch/frmBachJM.h"
 #include "batch/frmBachJM_next.h"
 #include "batch/frmJmBachList.h"
@@ -42,53 +42,9 @@ struct DriveOptions {
     std::optional<int> user;
     std::string settingsDir;
     std::string exportDir;
-    std::vector<std::pair<std::string, std::string>> settings;
+    std::vector<std::string> settings;  // NAME=VALUE
     std::string script;
 };
-
-int usage() {
-    std::cerr << "usage: feeoffice drive --db FILE [--dialect 1|0] [--user ID] [--settings DIR]\n"
-                 "                       [--export-dir DIR] [--set NAME=VALUE]... SCRIPT\n";
-    return 2;
-}
-
-std::optional<DriveOptions> parse(const Args& args) {
-    DriveOptions o;
-    bool haveScript = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& word = args[i];
-        const bool option = word.size() > 1 && word.rfind("--", 0) == 0;
-        if (!option) {
-            if (haveScript) return std::nullopt;
-            o.script = word;
-            haveScript = true;
-            continue;
-        }
-        if (i + 1 >= args.size()) return std::nullopt;
-        const std::string& value = args[++i];
-        if (word == "--db") o.database = value;
-        else if (word == "--dialect") {
-            if (value != "1" && value != "0") return std::nullopt;
-            o.dialect = value == "1" ? 1 : 0;
-        } else if (word == "--user") {
-            try {
-                std::size_t used = 0;
-                o.user = std::stoi(value, &used);
-                if (used != value.size()) return std::nullopt;
-            } catch (const std::exception&) {
-                return std::nullopt;
-            }
-        } else if (word == "--settings") o.settingsDir = value;
-        else if (word == "--export-dir") o.exportDir = value;
-        else if (word == "--set") {
-            const auto eq = value.find('=');
-            if (eq == std::string::npos || eq == 0) return std::nullopt;
-            o.settings.emplace_back(value.substr(0, eq), value.substr(eq + 1));
-        } else return std::nullopt;
-    }
-    if (o.database.empty() || !haveScript) return std::nullopt;
-    return o;
-}
 
 }  // namespace
 
@@ -121,7 +77,10 @@ int drive(const DriveOptions& o, std::istream& script) {
     host->installInModuleGlobals();
     auto settings = host->loadSettings();
     // Overrides hold for this run only; the stored settings stay as they are.
-    for (const auto& [name, value] : o.settings) settings->set(name, Value(value));
+    for (const std::string& setting : o.settings) {
+        const auto eq = setting.find('=');
+        settings->set(setting.substr(0, eq), Value(setting.substr(eq + 1)));
+    }
 
     cLsBILLhead bill;
     bill.set_gRun(host);
@@ -151,23 +110,50 @@ int drive(const DriveOptions& o, std::istream& script) {
     return status;
 }
 
-}  // namespace
-
-int runDrive(const Args& args) {
-    const auto options = parse(args);
-    if (!options) return usage();
+int runDrive(const DriveOptions& options) {
     try {
-        if (options->script == "-") return drive(*options, std::cin);
-        std::ifstream file(options->script);
+        if (options.script == "-") return drive(options, std::cin);
+        std::ifstream file(options.script);
         if (!file) {
-            std::cerr << "feeoffice drive: cannot read " << options->script << '\n';
+            std::cerr << "feeoffice drive: cannot read " << options.script << '\n';
             return 2;
         }
-        return drive(*options, file);
+        return drive(options, file);
     } catch (const std::exception& e) {
         std::cerr << "feeoffice drive: " << e.what() << '\n';
         return 2;
     }
+}
+
+}  // namespace
+
+Verb addDriveVerb(CLI::App& program) {
+    auto options = std::make_shared<DriveOptions>();
+    CLI::App* verb = program.add_subcommand(
+        "drive", "run the windows from a script without a display, one line per event (docs/driver.md)");
+    addDatabaseOption(*verb, options->database)->required();
+    addDialectOption(*verb, options->dialect);
+    verb->add_option("--user", options->user, "the operator's id (default 1, the administrator)")
+        ->type_name("ID")
+        ->check(wholeNumber(0, 999999999));
+    verb->add_option("--settings", options->settingsDir, "keep the remembered column widths and splitters in DIR, not ~/.config/feeoffice")
+        ->type_name("DIR");
+    verb->add_option("--export-dir", options->exportDir, "where exports and printed receipts go (default: the documents folder)")
+        ->type_name("DIR");
+    verb->add_option("--set", options->settings, "override a host setting for this run only (--set chkMrcqts=1); repeatable")
+        ->type_name("NAME=VALUE")
+        ->expected(1)
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+        ->check(CLI::Validator(
+            [](std::string& value) {
+                const auto eq = value.find('=');
+                return eq != std::string::npos && eq > 0 ? std::string() : value + " is not NAME=VALUE";
+            },
+            ""));
+    verb->add_option("SCRIPT", options->script, "the script file; - reads standard input")->required();
+    verb->footer("exit status: 0 the script ran and every expect held; 1 an expect failed; "
+                 "2 a script error or a bad command line");
+    return {verb, [options] { return runDrive(*options); }};
 }
 
 }  // namespace fo::app

@@ -1,13 +1,13 @@
-// feeoffice [--db FILE] [--dialect 1|0]
+// feeoffice [--db FILE] [FILE] [--dialect 1|0]
 //
 // The fee office on the desktop: the main window over a fee database.
-// Without --db it opens the database of last time, or on the first run
+// Without a database named it opens the database of last time, or on the first run
 // creates the demo fee office in the user's data folder and says so.
 #include <QApplication>
 #include <filesystem>
 #include <iostream>
 
-#include "app/Commands.h"
+#include "app/CommandLine.h"
 #include "app/GuiSupport.h"
 #include "app/MainWindow.h"
 #include "app/OfficeSession.h"
@@ -17,18 +17,38 @@
 
 namespace fo::app {
 
-int runGui(const Args& args) {
-    std::string database;
-    int dialect = 1;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        if (i + 1 < args.size() && args[i] == "--db") database = args[++i];
-        else if (i + 1 < args.size() && args[i] == "--dialect" && (args[i + 1] == "1" || args[i + 1] == "0"))
-            dialect = args[++i] == "1" ? 1 : 0;
-        else {
-            std::cerr << "usage: feeoffice [--db FILE] [--dialect 1|0]\n";
-            return 2;
-        }
-    }
+namespace {
+
+// FILE is taken as a database when it is a file or looks like one (a path or
+// a name with an extension); any other word is a mistyped verb.
+CLI::Validator databaseOrVerb(const CLI::App& program) {
+    return CLI::Validator(
+        [&program](std::string& word) {
+            std::error_code ec;
+            if (std::filesystem::exists(word, ec) || word.find_first_of("./") != std::string::npos)
+                return std::string();
+            std::string verbs;
+            for (const CLI::App* verb : program.get_subcommands({}))
+                verbs += (verbs.empty() ? "" : ", ") + verb->get_name();
+            return word + " is neither a verb (" + verbs + ") nor a database file";
+        },
+        "");
+}
+
+}  // namespace
+
+void addGuiOptions(CLI::App& program, GuiOptions& options) {
+    CLI::Option* named = addDatabaseOption(program, options.database)
+                             ->description("the fee database to open (default: the one of last time)");
+    program.add_option("FILE", options.database, "the fee database to open, as a file manager passes it")
+        ->excludes(named)
+        ->check(databaseOrVerb(program));
+    addDialectOption(program, options.dialect);
+}
+
+int runGui(const GuiOptions& options) {
+    std::string database = options.database;
+    const int dialect = options.dialect;
     std::string firstRun;
     if (database.empty()) {
         database = lastDatabase();

@@ -1,82 +1,31 @@
 // feeoffice init-demo FILE [--students N] [--seed S] [--today yyyy-mm-dd]
 //
 // Writes the demo fee office to a new database file and prints what it holds.
-// An existing file is never touched (exit 1); bad arguments print the usage
-// (exit 2).
-#include <cctype>
+// An existing file is never touched (exit 1).
 #include <filesystem>
 #include <iostream>
-#include <optional>
+#include <memory>
 #include <string>
 
-#include "app/Commands.h"
-#include "db/DateTime.h"
+#include "app/CommandLine.h"
 #include "host/DemoSchool.h"
 
 namespace fo::app {
 namespace {
 
-int usage() {
-    std::cerr << "usage: feeoffice init-demo FILE [--students N] [--seed S] [--today yyyy-mm-dd]\n";
-    return 2;
-}
-
-std::optional<long> wholeNumber(const std::string& text, long min, long max) {
-    if (text.empty() || text.size() > 9) return std::nullopt;
-    for (unsigned char c : text)
-        if (!std::isdigit(c)) return std::nullopt;
-    const long v = std::stol(text);
-    if (v < min || v > max) return std::nullopt;
-    return v;
-}
-
-struct InitDemoArgs {
+struct InitDemoOptions {
     std::string file;
-    DemoOptions options;
+    DemoOptions demo;
 };
 
-std::optional<InitDemoArgs> parse(const Args& args) {
-    InitDemoArgs out;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& word = args[i];
-        if (word == "--students" || word == "--seed" || word == "--today") {
-            if (i + 1 >= args.size()) return std::nullopt;
-            const std::string& value = args[++i];
-            if (word == "--students") {
-                auto n = wholeNumber(value, 1, 100000);
-                if (!n) return std::nullopt;
-                out.options.students = static_cast<int>(*n);
-            } else if (word == "--seed") {
-                auto n = wholeNumber(value, 0, 999999999);
-                if (!n) return std::nullopt;
-                out.options.seed = static_cast<unsigned>(*n);
-            } else {
-                auto d = DateTime::parse(value);
-                if (!d || value.size() != 10 || d->dateText() != value) return std::nullopt;
-                out.options.today = value;
-            }
-        } else if (out.file.empty() && word.rfind("--", 0) != 0) {
-            out.file = word;
-        } else {
-            return std::nullopt;
-        }
-    }
-    if (out.file.empty()) return std::nullopt;
-    return out;
-}
-
-}  // namespace
-
-int runInitDemo(const Args& args) {
-    const auto parsed = parse(args);
-    if (!parsed) return usage();
+int runInitDemo(const InitDemoOptions& options) {
     std::error_code ec;
-    if (std::filesystem::exists(parsed->file, ec)) {
-        std::cerr << "feeoffice: " << parsed->file << " already exists; init-demo writes a new file only\n";
+    if (std::filesystem::exists(options.file, ec)) {
+        std::cerr << "feeoffice: " << options.file << " already exists; init-demo writes a new file only\n";
         return 1;
     }
-    const DemoSummary s = writeDemoSchool(parsed->file, parsed->options);
-    std::cout << "Demo fee office written to " << parsed->file << "\n"
+    const DemoSummary s = writeDemoSchool(options.file, options.demo);
+    std::cout << "Demo fee office written to " << options.file << "\n"
               << "  students:              " << s.students << "\n"
               << "  months carried over:   " << s.monthsCarriedOver << "\n"
               << "  open month:            " << s.openMonth << "\n"
@@ -84,6 +33,27 @@ int runInitDemo(const Args& args) {
               << "  receipts:              " << s.receipts << "\n"
               << "  fee records:           " << s.feeRecords << "\n";
     return 0;
+}
+
+}  // namespace
+
+Verb addInitDemoVerb(CLI::App& program) {
+    auto options = std::make_shared<InitDemoOptions>();
+    CLI::App* verb = program.add_subcommand(
+        "init-demo", "write a deterministic demo school to a new fee database file");
+    verb->add_option("FILE", options->file, "the new database file")->required();
+    verb->add_option("--students", options->demo.students, "how many students (default 120)")
+        ->type_name("N")
+        ->check(wholeNumber(1, 100000));
+    verb->add_option("--seed", options->demo.seed, "the seed of the generated school; one seed, one school (default 1)")
+        ->type_name("S")
+        ->check(wholeNumber(0, 999999999));
+    verb->add_option("--today", options->demo.today,
+                     "the day the school is dated around; its month is the open month (default today)")
+        ->type_name("yyyy-mm-dd")
+        ->check(calendarDate());
+    verb->footer("exit status: 0 written; 1 FILE exists (it is never overwritten); 2 a bad command line");
+    return {verb, [options] { return runInitDemo(*options); }};
 }
 
 }  // namespace fo::app

@@ -6,10 +6,10 @@
 // "N rows affected" for a statement without a result set.
 #include <filesystem>
 #include <iostream>
-#include <optional>
+#include <memory>
 #include <string>
 
-#include "app/Commands.h"
+#include "app/CommandLine.h"
 #include "db/Connection.h"
 #include "db/DbError.h"
 
@@ -24,37 +24,6 @@ struct SqlOptions {
     std::string statement;
 };
 
-int usage() {
-    std::cerr << "usage: feeoffice sql --db FILE [--dialect 1|0] STATEMENT\n";
-    return 2;
-}
-
-std::optional<SqlOptions> parse(const Args& args) {
-    SqlOptions options;
-    bool haveStatement = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& word = args[i];
-        if (word == "--db" || word == "--dialect") {
-            if (i + 1 >= args.size()) return std::nullopt;
-            const std::string& value = args[++i];
-            if (word == "--db") {
-                options.database = value;
-            } else if (value == "1" || value == "0") {
-                options.dialect = value == "1" ? 1 : 0;
-            } else {
-                return std::nullopt;
-            }
-        } else if (!haveStatement && !(word.size() > 1 && word.rfind("--", 0) == 0)) {
-            options.statement = word;
-            haveStatement = true;
-        } else {
-            return std::nullopt;
-        }
-    }
-    if (options.database.empty() || !haveStatement || options.statement.empty()) return std::nullopt;
-    return options;
-}
-
 void printRows(const Recordset& rs) {
     for (std::size_t i = 0; i < rs.fieldCount(); ++i)
         std::cout << (i ? "\t" : "") << rs.fieldInfo(i).name;
@@ -65,23 +34,18 @@ void printRows(const Recordset& rs) {
     }
 }
 
-}  // namespace
-
-int runSql(const Args& args) {
-    const auto options = parse(args);
-    if (!options) return usage();
-
+int runSql(const SqlOptions& options) {
     // Opening a missing file would create an empty database; refuse instead.
     std::error_code ec;
-    if (!std::filesystem::is_regular_file(options->database, ec)) {
-        std::cerr << "feeoffice: no such database file: " << options->database << '\n';
+    if (!std::filesystem::is_regular_file(options.database, ec)) {
+        std::cerr << "feeoffice: no such database file: " << options.database << '\n';
         return 1;
     }
     try {
         Connection cn;
-        cn.open(sqliteConnectionString(options->database));
+        cn.open(sqliteConnectionString(options.database));
         long affected = 0;
-        if (RecordsetPtr rs = cn.execute(options->statement, &affected)) {
+        if (RecordsetPtr rs = cn.execute(options.statement, &affected)) {
             printRows(*rs);
         } else {
             std::cout << affected << " rows affected\n";
@@ -92,6 +56,20 @@ int runSql(const Args& args) {
         return 1;
     }
     return 0;
+}
+
+}  // namespace
+
+Verb addSqlVerb(CLI::App& program) {
+    auto options = std::make_shared<SqlOptions>();
+    CLI::App* verb = program.add_subcommand(
+        "sql", "run one statement; print its rows tab-separated under a header line, or the rows affected");
+    addDatabaseOption(*verb, options->database)->required();
+    addDialectOption(*verb, options->dialect);
+    verb->add_option("STATEMENT", options->statement, "the SQL statement, as one word")->required();
+    verb->footer("exit status: 0 done; 1 no such database file, or the engine refused the statement; "
+                 "2 a bad command line");
+    return {verb, [options] { return runSql(*options); }};
 }
 
 }  // namespace fo::app

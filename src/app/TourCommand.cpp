@@ -10,8 +10,9 @@
 #include <QMessageBox>
 #include <filesystem>
 #include <iostream>
+#include <memory>
 
-#include "app/Commands.h"
+#include "app/CommandLine.h"
 #include "app/GuiSupport.h"
 #include "app/MainWindow.h"
 #include "qt/QtUi.h"
@@ -48,21 +49,15 @@ void registerBuiltInSteps() {
     }
 }
 
-}  // namespace
-
-int runTour(const Args& args) {
-    std::string database, out;
+struct TourOptions {
+    std::string database;
+    std::string out;
     int dialect = 1;
-    for (std::size_t i = 0; i + 1 < args.size(); i += 2) {
-        if (args[i] == "--db") database = args[i + 1];
-        else if (args[i] == "--out") out = args[i + 1];
-        else if (args[i] == "--dialect" && (args[i + 1] == "1" || args[i + 1] == "0")) dialect = args[i + 1] == "1";
-        else database.clear(), out.clear(), i = args.size();
-    }
-    if (database.empty() || out.empty() || args.size() % 2) {
-        std::cerr << "usage: feeoffice tour --db FILE --out DIR [--dialect 1|0]\n";
-        return 2;
-    }
+};
+
+int runTour(const TourOptions& options) {
+    const std::string& database = options.database;
+    const std::string& out = options.out;
     if (!std::filesystem::exists(database)) {
         std::cerr << "feeoffice tour: no database at " << database << '\n';
         return 2;
@@ -70,7 +65,7 @@ int runTour(const Args& args) {
     GuiApplication app("feeoffice", true);
     qt::QtUi ui;
     ui.install();
-    MainWindow window(database, dialect);
+    MainWindow window(database, options.dialect);
     ui.setMainWindow(&window);
     window.show();
     registerBuiltInSteps();
@@ -85,6 +80,20 @@ int runTour(const Args& args) {
     }
     std::cout << tour.pictures() << " pictures in " << out << '\n';
     return tour.failures() ? 1 : 0;
+}
+
+}  // namespace
+
+Verb addTourVerb(CLI::App& program) {
+    auto options = std::make_shared<TourOptions>();
+    CLI::App* verb = program.add_subcommand(
+        "tour", "open every window offscreen, fill it as a clerk would and save a picture of each in DIR");
+    addDatabaseOption(*verb, options->database)->required();
+    verb->add_option("--out", options->out, "the folder the pictures are written to")->type_name("DIR")->required();
+    addDialectOption(*verb, options->dialect);
+    verb->footer("exit status: 0 every window pictured; 1 some window was not; 2 no database at FILE, "
+                 "or a bad command line");
+    return {verb, [options] { return runTour(*options); }};
 }
 
 }  // namespace fo::app

@@ -1,0 +1,49 @@
+#pragma once
+#include <CLI/CLI.hpp>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "app/Commands.h"
+
+namespace fo::app {
+
+// The command line of feeoffice: the desktop program's own options and every
+// verb, each explained by --help, and --version. A bad value is refused
+// where it is parsed, so the message names its option and says why.
+class CommandLine {
+public:
+    CommandLine();
+
+    // Parses the words after the program's name. When they ask for the help
+    // or the version, or are wrong, prints that (the help and the version on
+    // `out`, what is wrong and the verb's usage on `err`) and returns the
+    // exit status: 0, 0, 2. Returns nothing when the line names something to run.
+    std::optional<int> parse(std::vector<std::string> words, std::ostream& out, std::ostream& err);
+
+    // Runs what the parsed line names: its verb, or the desktop program.
+    int run() const;
+
+    // The verb the line named; empty for the desktop program.
+    std::string verbName() const;
+    // What the desktop program opens when no verb is named.
+    const GuiOptions& guiOptions() const { return gui_; }
+
+private:
+    CLI::App program_;
+    GuiOptions gui_;
+    std::vector<Verb> verbs_;
+};
+
+// Options several verbs share, described once.
+// --db FILE: the fee database.
+CLI::Option* addDatabaseOption(CLI::App& verb, std::string& database);
+// --dialect 1|0: the SQL dialect, 1 SQL Server (the default) or 0 Access.
+CLI::Option* addDialectOption(CLI::App& verb, int& dialect);
+
+// Checks for option values; what they refuse is said with the option's name.
+CLI::Validator wholeNumber(long min, long max);  // digits only, min..max
+CLI::Validator calendarDate();                   // yyyy-mm-dd, a day that exists
+
+}  // namespace fo::app

@@ -1,0 +1,141 @@
+// The command line, parsed in-process: what the desktop program would open,
+// each verb's help, and bad values refused with their option named.
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/CommandLine.h"
+
+namespace {
+
+struct Parsed {
+    std::optional<int> status;  // nothing: the line names something to run
+    std::string out;
+    std::string err;
+};
+
+Parsed parse(fo::app::CommandLine& line, const std::vector<std::string>& words) {
+    std::ostringstream out, err;
+    Parsed p;
+    p.status = line.parse(words, out, err);
+    p.out = out.str();
+    p.err = err.str();
+    return p;
+}
+
+TEST(CommandLine, AFileGivenAloneOrByDbIsWhatTheDesktopProgramOpens) {
+    {
+        fo::app::CommandLine line;  // as a file manager's "Open with" calls it
+        const auto p = parse(line, {"/home/clerk/账本 2026.db"});
+        ASSERT_FALSE(p.status) << p.err;
+        EXPECT_EQ(line.verbName(), "");
+        EXPECT_EQ(line.guiOptions().database, "/home/clerk/账本 2026.db");
+        EXPECT_EQ(line.guiOptions().dialect, 1);
+    }
+    {
+        fo::app::CommandLine line;  // a file in the working folder whose name is close to a verb's
+        const auto p = parse(line, {"--dialect", "0", "sql.db"});
+        ASSERT_FALSE(p.status) << p.err;
+        EXPECT_EQ(line.verbName(), "");
+        EXPECT_EQ(line.guiOptions().database, "sql.db");
+        EXPECT_EQ(line.guiOptions().dialect, 0);
+    }
+    {
+        fo::app::CommandLine line;
+        const auto p = parse(line, {"--db", "school.db"});
+        ASSERT_FALSE(p.status) << p.err;
+        EXPECT_EQ(line.guiOptions().database, "school.db");
+    }
+    {
+        fo::app::CommandLine line;  // a verb is a verb, and leaves the desktop options alone
+        const auto p = parse(line, {"sql", "--db", "school.db", "select 1"});
+        ASSERT_FALSE(p.status) << p.err;
+        EXPECT_EQ(line.verbName(), "sql");
+        EXPECT_EQ(line.guiOptions().database, "");
+    }
+}
+
+TEST(CommandLine, AmbiguousOrMistypedLinesAreUsageErrors) {
+    const std::vector<std::vector<std::string>> bad = {
+        {"--db", "a.db", "b.db"},         // two databases
+        {"chek", "--db", "a.db"},         // no verb, and no file either
+        {"--dialect", "0", "sql", "--db", "a.db", "select 1"},  // a desktop option before a verb
+    };
+    for (const auto& words : bad) {
+        fo::app::CommandLine line;
+        const auto p = parse(line, words);
+        EXPECT_EQ(p.status, 2) << words.front();
+        EXPECT_EQ(p.out, "");
+        EXPECT_NE(p.err.find("usage: feeoffice"), std::string::npos) << p.err;
+    }
+    fo::app::CommandLine line;
+    EXPECT_NE(parse(line, {"chek"}).err.find("chek is neither a verb (tour, init-demo, sql, drive"), std::string::npos);
+}
+
+TEST(CommandLine, BadValuesNameTheirOptionAndWhy) {
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{"init-demo", "x.db", "--today", "2026-13-45"}, "feeoffice init-demo: --today: 2026-13-45 is not a date"},
+        {{"init-demo", "x.db", "--today", "2026-02-29"}, "--today: 2026-02-29 is not a date"},
+        {{"init-demo", "x.db", "--students", "-3"}, "--students: -3 is not a whole number from 1 to 100000"},
+        {{"init-demo", "x.db", "--students", "0"}, "--students: 0 is not a whole number"},
+        {{"init-demo", "x.db", "--seed", "1e3"}, "--seed: 1e3 is not a whole number"},
+        {{"sql", "--db", "x.db", "--dialect", "7", "select 1"}, "feeoffice sql: --dialect: 7 is not a dialect"},
+        {{"drive", "--db", "x.db", "--user", "admin", "s.txt"}, "--user: admin is not a whole number"},
+        {{"drive", "--db", "x.db", "--set", "=1", "s.txt"}, "--set: =1 is not NAME=VALUE"},
+        {{"tour", "--db", "x.db", "--out", "pics", "--dialect", "SQL"}, "--dialect: SQL is not a dialect"},
+        {{"--dialect", "2"}, "feeoffice: --dialect: 2 is not a dialect"},
+    };
+    for (const auto& [words, message] : cases) {
+        fo::app::CommandLine line;
+        const auto p = parse(line, words);
+        EXPECT_EQ(p.status, 2) << message;
+        EXPECT_NE(p.err.find(message), std::string::npos) << p.err;
+        const std::string usage = "usage: feeoffice " + (words.front()[0] == '-' ? "" : words.front());
+        EXPECT_NE(p.err.find(usage), std::string::npos) << p.err;
+    }
+    // The values at the edges of what is allowed pass.
+    fo::app::CommandLine line;
+    EXPECT_FALSE(parse(line, {"init-demo", "x.db", "--students", "100000", "--today", "2028-02-29"}).status);
+}
+
+TEST(CommandLine, EveryVerbExplainsEachOfItsOptionsAndItsExitStatus) {
+    const std::vector<std::pair<std::string, std::vector<std::string>>> verbs = {
+        {"tour", {"--db FILE", "--out DIR", "--dialect 1|0"}},
+        {"init-demo", {"FILE ", "--students N", "--seed S", "--today yyyy-mm-dd"}},
+        {"sql", {"--db FILE", "--dialect 1|0", "STATEMENT "}},
+        {"drive", {"--db FILE", "--dialect 1|0", "--user ID", "--settings DIR", "--export-dir DIR",
+                   "--set NAME=VALUE", "SCRIPT "}},
+    };
+    for (const auto& [verb, options] : verbs) {
+        fo::app::CommandLine line;
+        const auto p = parse(line, {verb, "--help"});
+        EXPECT_EQ(p.status, 0) << verb;
+        EXPECT_EQ(p.err, "");
+        EXPECT_NE(p.out.find("usage: feeoffice " + verb + " "), std::string::npos) << p.out;
+        EXPECT_NE(p.out.find("exit status: 0 "), std::string::npos) << p.out;
+        for (const std::string& option : options) {
+            // Listed with a word of explanation after it, not only in the synopsis.
+            const auto at = p.out.find("\n  " + option);
+            ASSERT_NE(at, std::string::npos) << verb << ": " << option << '\n' << p.out;
+            const auto end = p.out.find('\n', at + 1);
+            EXPECT_GT(end - at, 30u) << p.out.substr(at, end - at);
+        }
+    }
+    // The program's own help lists every verb by its synopsis.
+    fo::app::CommandLine line;
+    const auto p = parse(line, {"--help"});
+    EXPECT_EQ(p.status, 0);
+    for (const auto& [verb, options] : verbs)
+        EXPECT_NE(p.out.find("  feeoffice " + verb + " " + options.front()), std::string::npos) << p.out;
+}
+
+TEST(CommandLine, VersionIsTheProjectVersion) {
+    fo::app::CommandLine line;
+    const auto p = parse(line, {"--version"});
+    EXPECT_EQ(p.status, 0);
+    EXPECT_EQ(p.out, "feeoffice " FEEOFFICE_VERSION "\n");
+}
+
+}  // namespace
