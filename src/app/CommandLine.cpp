@@ -104,7 +104,7 @@ std::string CommandLine::verbName() const {
 }
 
 CLI::Option* addDatabaseOption(CLI::App& verb, std::string& database) {
-    return verb.add_option("--db", database, "the fee database file")->type_name("FILE");
+    return verb.add_option("--db", database, "the fee database file")->type_name("FILE")->check(notBlank());
 }
 
 CLI::Option* addDialectOption(CLI::App& verb, int& dialect) {
@@ -127,6 +127,15 @@ CLI::Validator wholeNumber(long min, long max) {
                                 std::all_of(value.begin(), value.end(), [](unsigned char c) { return std::isdigit(c); });
             if (digits && std::stol(value) >= min && std::stol(value) <= max) return std::string();
             return value + " is not a whole number from " + std::to_string(min) + " to " + std::to_string(max);
+        },
+        "");
+}
+
+CLI::Validator notBlank() {
+    return CLI::Validator(
+        [](std::string& value) {
+            return value.find_first_not_of(" \t\r\n") == std::string::npos ? std::string("nothing given")
+                                                                            : std::string();
         },
         "");
 }

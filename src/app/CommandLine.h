@@ -45,5 +45,6 @@ CLI::Option* addDialectOption(CLI::App& verb, int& dialect);
 // Checks for option values; what they refuse is said with the option's name.
 CLI::Validator wholeNumber(long min, long max);  // digits only, min..max
 CLI::Validator calendarDate();                   // yyyy-mm-dd, a day that exists
+CLI::Validator notBlank();                       // some text besides blanks
 
 }  // namespace fo::app

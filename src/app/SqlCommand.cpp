@@ -66,7 +66,9 @@ Verb addSqlVerb(CLI::App& program) {
         "sql", "run one statement; print its rows tab-separated under a header line, or the rows affected");
     addDatabaseOption(*verb, options->database)->required();
     addDialectOption(*verb, options->dialect);
-    verb->add_option("STATEMENT", options->statement, "the SQL statement, as one word")->required();
+    verb->add_option("STATEMENT", options->statement, "the SQL statement, as one word")
+        ->required()
+        ->check(notBlank());
     verb->footer("exit status: 0 done; 1 no such database file, or the engine refused the statement; "
                  "2 a bad command line");
     return {verb, [options] { return runSql(*options); }};

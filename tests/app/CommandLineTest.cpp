@@ -84,6 +84,8 @@ TEST(CommandLine, BadValuesNameTheirOptionAndWhy) {
         {{"sql", "--db", "x.db", "--dialect", "7", "select 1"}, "feeoffice sql: --dialect: 7 is not a dialect"},
         {{"drive", "--db", "x.db", "--user", "admin", "s.txt"}, "--user: admin is not a whole number"},
         {{"drive", "--db", "x.db", "--set", "=1", "s.txt"}, "--set: =1 is not NAME=VALUE"},
+        {{"sql", "--db", "x.db", " "}, "STATEMENT: nothing given"},
+        {{"sql", "--db", "", "select 1"}, "--db: nothing given"},
         {{"tour", "--db", "x.db", "--out", "pics", "--dialect", "SQL"}, "--dialect: SQL is not a dialect"},
         {{"--dialect", "2"}, "feeoffice: --dialect: 2 is not a dialect"},
     };
