@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <optional>
 #include <set>
 #include <vector>
 
@@ -13,6 +14,9 @@ namespace fo {
 namespace {
 
 const std::string kOneOff = "一次性";
+
+// The host's charge kinds (kdw_sfxm.jflx).
+constexpr int kMonthly = 3, kTermly = 0, kYearly = 2, kOneOffKind = 1;
 
 bool startsWithWord(const std::string& text, const std::string& word) {
     if (text.size() < word.size()) return false;
@@ -44,6 +48,12 @@ std::string joinQuoted(const std::vector<std::string>& keys) {
     return out;
 }
 
+// An id as it stands in a statement: digits as they are, anything else quoted.
+std::string idText(const std::string& id) {
+    const std::string t = trimWhitespace(id);
+    return digitsOnly(t) ? t : sqlLiteral(t);
+}
+
 // The fee items to list: "in(...)" contents.
 std::string itemSet(const std::string& itemIds) {
     std::string ids;
@@ -61,7 +71,7 @@ std::string studentSet(const std::string& student, const std::string& classId, c
     const std::string who = trimWhitespace(student);
     if (!who.empty()) sql += " and (xh=" + sqlLiteral(who) + " or xm=" + sqlLiteral(who) + ")";
     const std::string cls = trimWhitespace(classId);
-    if (!cls.empty()) sql += " and bjid=" + (digitsOnly(cls) ? cls : sqlLiteral(cls));
+    if (!cls.empty()) sql += " and bjid=" + idText(cls);
     const std::string cond = trimWhitespace(where);
     if (!cond.empty()) {
         if (startsWithWord(cond, "select"))
@@ -88,90 +98,188 @@ std::vector<std::string> monthsWithin(const std::vector<AccountingMonth>& months
     return out;
 }
 
-// The period keys of one month and the months that make up its term and year.
-struct MonthPeriods {
-    std::string month, term, year;
-    std::vector<std::string> termMonths, yearMonths;
+// A period dues are owed under: its key, the months whose records are for it
+// and its date range (which holds the reduction date of a reduction for it).
+// The one-off period has neither: every record is for it.
+struct Period {
+    std::string key;
+    std::vector<std::string> months;
+    std::string from, to;
+    bool oneOff() const { return key == kOneOff; }
 };
 
-MonthPeriods periodsOf(const Calendar& cal, const std::vector<AccountingMonth>& months,
-                       const AccountingMonth& m) {
-    MonthPeriods p;
-    p.month = m.yf;
-    if (auto t = cal.termOfDate(m.fromDate)) {
-        p.term = t->tag;
-        p.termMonths = monthsWithin(months, t->fromDate, t->toDate);
-    }
-    if (auto y = cal.yearOfDate(m.fromDate)) {
-        p.year = y->tag;
-        p.yearMonths = monthsWithin(months, y->fromDate, y->toDate);
-    }
-    return p;
+Period monthPeriod(const AccountingMonth& m) { return Period{m.yf, {m.yf}, m.fromDate, m.toDate}; }
+
+Period rangePeriod(const std::vector<AccountingMonth>& months, const PeriodRange& r) {
+    return Period{r.tag, monthsWithin(months, r.fromDate, r.toDate), r.fromDate, r.toDate};
 }
 
-// A record counts for dues while it is live, no prepayment, and did not
-// settle stored arrears.
+Period oneOffPeriod() { return Period{kOneOff, {}, {}, {}}; }
+
+// The period an item of charge kind `kind` is owed under in month `m`:
+// the month, the term or the year that holds its first day, or the one-off
+// period. Nothing when the calendar has no such term or year.
+std::optional<Period> periodOfKind(const Calendar& cal, const std::vector<AccountingMonth>& months,
+                                   const AccountingMonth& m, int kind) {
+    if (kind == kMonthly) return monthPeriod(m);
+    if (kind == kOneOffKind) return oneOffPeriod();
+    if (kind == kTermly) {
+        if (auto t = cal.termOfDate(m.fromDate)) return rangePeriod(months, *t);
+    } else if (kind == kYearly) {
+        if (auto y = cal.yearOfDate(m.fromDate)) return rangePeriod(months, *y);
+    }
+    return std::nullopt;
+}
+
+// Records that count for a period's dues: live, no prepayment, and not one
+// that settled stored arrears (it paid those arrears, whatever its month).
 const std::string kCountingRecord =
     "coalesce(a.ysfjlid,0)=0 and a.id not in(select ysfjlid from kdw_sfjl where ysfjlid is not null)"
     " and left(a.djbh,3)<>'YSK'"
     " and a.id not in(select sfjlid from qfhzb where sfjlid<>0)"
     " and a.id not in(select jmjlid from qfhzb where jmjlid<>0)";
 
-std::string nonZero(const std::string& balance) { return "abs(" + balance + ")>=0.00005"; }
-
-// The period key an item of kind m.jflx is owed under in month `p`.
-std::string periodKey(const MonthPeriods& p) {
-    return "case m.jflx when 3 then " + sqlLiteral(p.month) + " when 0 then " + sqlLiteral(p.term) +
-           " when 2 then " + sqlLiteral(p.year) + " else " + sqlLiteral(kOneOff) + " end";
+// A counting record `a` is for period `p`: a reduction for the period that
+// holds its reduction date (every window dates a reduction on the first day
+// of the period it reduces), never for the month it was made in; any other
+// record, and an undated reduction, for its fee month.
+std::string recordIsFor(const Period& p) {
+    if (p.oneOff()) return "1=1";
+    const std::string byMonth = "a.sfyf in(" + joinQuoted(p.months) + ")";
+    if (p.from.empty() || p.to.empty()) return byMonth;
+    return "(((left(a.djbh,2)<>'JM' or a.sfrq is null) and " + byMonth + ") or (left(a.djbh,2)='JM' and left(a.sfrq,10)>=" +
+           sqlLiteral(p.from) + " and left(a.sfrq,10)<=" + sqlLiteral(p.to) + "))";
 }
 
-// Stored open arrears of carried-over periods.
+std::string nonZero(const std::string& balance) { return "abs(" + balance + ")>=0.00005"; }
+
+// The periods of computed dues, by charge kind.
+using KindPeriods = std::vector<std::pair<int, Period>>;
+
+// One row per selected student and item of the kinds listed, with the dues
+// computed from his charge type (ysje) and what counting records for the
+// item's period paid (jfje), reduced (jmje) and put to prepayment (ye).
+// Written without a conditional expression, so the text is the same in
+// both dialects.
+std::string computedDues(const KindPeriods& kinds, const std::string& students, const std::string& items) {
+    std::string keys, kindList, isFor;
+    for (const auto& [kind, p] : kinds) {
+        const std::string k = std::to_string(kind);
+        keys += (keys.empty() ? "select " : " union all select ") + k + " as jflx," + sqlLiteral(p.key) + " as sfyf";
+        kindList += (kindList.empty() ? "" : ",") + k;
+        isFor += (isFor.empty() ? "" : " or ") + std::string("(m.jflx=") + k + " and " + recordIsFor(p) + ")";
+    }
+    // Amounts in integer cents x 100 (days) x 100 (percent x 100), so the
+    // product is exact; round() of the cents rounds half away from zero.
+    const std::string product =
+        "cast(round(coalesce(l.je,0)*100) as integer)"
+        "*(100+coalesce(pd.perDay,0)*(cast(round(coalesce(l.mrcqts,0)*100) as integer)-100))"
+        "*coalesce(cast(round(z.zhekou*100) as integer),10000)";
+    const std::string dues =
+        "select s.id as xsid,k.sfyf as sfyf,m.id as sfxmid,m.jflx as jflx," + product + " as p"
+        " from kdw_xs as s inner join kdw_sflx as l on l.id=s.sflxid"
+        " inner join kdw_sfxm as m on m.id=l.sfxmid"
+        " inner join (" + keys + ") as k on k.jflx=m.jflx"
+        " left join (select 'Y' as cqts,1 as perDay) as pd on pd.cqts=m.cqts"
+        " left join xszhekou as z on z.xsid=s.id and z.xmid=m.id"
+        " where s.id in(" + students + ") and m.id>0 and m.id in(" + items + ")";
+    const std::string paid =
+        "select a.xsid as xsid,b.sfxmid as sfxmid,coalesce(sum(b.je),0) as jfje,coalesce(sum(b.jmje),0) as jmje,"
+        "coalesce(sum(b.ye),0) as ye"
+        " from kdw_sfjl as a inner join kdw_sfjlmx as b on b.sfjlid=a.id"
+        " inner join kdw_sfxm as m on m.id=b.sfxmid"
+        " where " + kCountingRecord +
+        " and a.xsid in(" + students + ") and b.sfxmid in(" + items + ") and m.jflx in(" + kindList + ")"
+        " and (" + isFor + ")"
+        " group by a.xsid,b.sfxmid";
+    return "select d.xsid as xsid,d.sfyf as sfyf,d.sfxmid as sfxmid,d.jflx as jflx,"
+           "round(d.p/1000000.0)/100.0 as ysje,coalesce(r.jfje,0) as jfje,coalesce(r.jmje,0) as jmje,"
+           "coalesce(r.ye,0) as ye"
+           " from (" + dues + ") as d left join (" + paid + ") as r on r.xsid=d.xsid and r.sfxmid=d.sfxmid";
+}
+
+// True when stored arrears rows (open or settled) of student `c.xsid` hold
+// item `c.sfxmid` under period `c.sfyf`: they own that period's dues.
+const std::string kStoredHoldsPeriod =
+    "exists(select 1 from qfhzb as h inner join qfmxb as q on q.qfkid=h.qfkid"
+    " where h.xsid=c.xsid and h.qfyf=c.sfyf and q.sfxmid=c.sfxmid)";
+
+// Dues computed for a month not carried over, for the kinds listed: monthly
+// dues always, the others while no stored row holds the period.
+void insertComputedDues(Connection& cn, const std::string& table, const KindPeriods& kinds,
+                        const std::string& students, const std::string& items) {
+    cn.execute("insert into " + table + "(xsid,sfyf,sfxmid,ysje,jfje,jmje)"
+               " select c.xsid,c.sfyf,c.sfxmid,c.ysje,c.jfje,c.jmje from (" + computedDues(kinds, students, items) +
+               ") as c where (c.jflx=" + std::to_string(kMonthly) + " or not " + kStoredHoldsPeriod + ")"
+               " and " + nonZero("c.ysje-(c.jfje+c.jmje)"));
+}
+
+// Open stored arrears of carried-over periods, one row per item.
+std::string openStoredArrears(const std::vector<std::string>& keys, const std::string& students,
+                              const std::string& items) {
+    return "select h.xsid as xsid,h.qfyf as sfyf,q.sfxmid as sfxmid,coalesce(q.qfje,0) as ysje,"
+           "coalesce(q.fkje,0) as jfje,coalesce(q.jmje,0) as jmje"
+           " from qfhzb as h inner join qfmxb as q on q.qfkid=h.qfkid"
+           " where h.fkrq is null and h.qfyf in(" + joinQuoted(keys) + ")"
+           " and h.xsid in(" + students + ") and q.sfxmid in(" + items + ")";
+}
+
 void insertStoredArrears(Connection& cn, const std::string& table, const std::vector<std::string>& keys,
                          const std::string& students, const std::string& items) {
     if (keys.empty()) return;
     cn.execute("insert into " + table + "(xsid,sfyf,sfxmid,ysje,jfje,jmje)"
-               " select h.xsid,h.qfyf,q.sfxmid,coalesce(q.qfje,0),coalesce(q.fkje,0),coalesce(q.jmje,0)"
-               " from qfhzb as h inner join qfmxb as q on q.qfkid=h.qfkid"
-               " where h.fkrq is null and h.qfyf in(" + joinQuoted(keys) + ")"
-               " and h.xsid in(" + students + ") and q.sfxmid in(" + items + ")"
-               " and " + nonZero("coalesce(q.qfje,0)-(coalesce(q.fkje,0)+coalesce(q.jmje,0))"));
+               " select s.xsid,s.sfyf,s.sfxmid,s.ysje,s.jfje,s.jmje from (" + openStoredArrears(keys, students, items) +
+               ") as s where " + nonZero("s.ysje-(s.jfje+s.jmje)"));
 }
 
-// Dues computed for a month not carried over, for the item kinds listed.
-void insertComputedDues(Connection& cn, const std::string& table, const MonthPeriods& p,
-                        const std::string& kinds, const std::string& students, const std::string& items) {
-    // Amounts in integer cents x 100 (days) x 100 (percent x 100), so the
-    // product is exact; dividing by 10^6 rounds half away from zero.
-    const std::string product =
-        "cast(round(coalesce(l.je,0)*100) as integer)"
-        "*(case when m.cqts='Y' then cast(round(coalesce(l.mrcqts,0)*100) as integer) else 100 end)"
-        "*(case when z.zhekou is null then 10000 else cast(round(z.zhekou*100) as integer) end)";
-    const std::string dues =
-        "select s.id as xsid," + periodKey(p) + " as sfyf,m.id as sfxmid,m.jflx as jflx," + product + " as p"
-        " from kdw_xs as s inner join kdw_sflx as l on l.id=s.sflxid"
-        " inner join kdw_sfxm as m on m.id=l.sfxmid"
-        " left join xszhekou as z on z.xsid=s.id and z.xmid=m.id"
-        " where s.id in(" + students + ") and m.id>0 and m.id in(" + items + ") and m.jflx in(" + kinds + ")";
-    const std::string paid =
-        "select a.xsid as xsid,b.sfxmid as sfxmid,coalesce(sum(b.je),0) as jfje,coalesce(sum(b.jmje),0) as jmje"
-        " from kdw_sfjl as a inner join kdw_sfjlmx as b on b.sfjlid=a.id"
-        " inner join kdw_sfxm as m on m.id=b.sfxmid"
-        " where " + kCountingRecord +
-        " and a.xsid in(" + students + ") and b.sfxmid in(" + items + ") and m.jflx in(" + kinds + ")"
-        " and ((m.jflx=3 and a.sfyf=" + sqlLiteral(p.month) + ")"
-        " or (m.jflx=0 and a.sfyf in(" + joinQuoted(p.termMonths) + "))"
-        " or (m.jflx=2 and a.sfyf in(" + joinQuoted(p.yearMonths) + "))"
-        " or m.jflx=1)"
-        " group by a.xsid,b.sfxmid";
-    const std::string ysje =
-        "(case when d.p>=0 then (d.p+500000)/1000000 else 0-((500000-d.p)/1000000) end)/100.0";
-    cn.execute("insert into " + table + "(xsid,sfyf,sfxmid,ysje,jfje,jmje)"
-               " select d.xsid,d.sfyf,d.sfxmid," + ysje + ",coalesce(r.jfje,0),coalesce(r.jmje,0)"
-               " from (" + dues + ") as d left join (" + paid + ") as r"
-               " on r.xsid=d.xsid and r.sfxmid=d.sfxmid"
-               " where (d.jflx=3 or not exists(select 1 from qfhzb as h inner join qfmxb as q"
-               " on q.qfkid=h.qfkid where h.xsid=d.xsid and h.qfyf=d.sfyf and q.sfxmid=d.sfxmid))"
-               " and " + nonZero(ysje + "-(coalesce(r.jfje,0)+coalesce(r.jmje,0))"));
+// The charge kind of a fee item, nothing for an unknown item.
+std::optional<int> itemKind(Connection& cn, const std::string& sfxmid) {
+    auto rs = cn.execute("select jflx from kdw_sfxm where id=" + idText(sfxmid));
+    if (!rs || rs->eof() || rs->field(0).isNull()) return std::nullopt;
+    return static_cast<int>(rs->field(0).toInt());
+}
+
+// The period `key` names for an item of kind `kind`: a month key names the
+// item's own period that holds the month; a term tag, a year tag and
+// "一次性" name themselves.
+std::optional<Period> resolvePeriod(const Calendar& cal, const std::string& key, int kind) {
+    if (key == kOneOff) return oneOffPeriod();
+    const auto months = cal.months();
+    auto m = std::find_if(months.begin(), months.end(), [&](const auto& x) { return x.yf == key; });
+    if (m != months.end()) {
+        if (!m->usable()) return Period{key, {key}, {}, {}};
+        if (auto p = periodOfKind(cal, months, *m, kind)) return p;
+        return monthPeriod(*m);
+    }
+    if (auto t = cal.term(key)) return rangePeriod(months, *t);
+    if (auto y = cal.year(key)) return rangePeriod(months, *y);
+    return std::nullopt;
+}
+
+// True when the student's dues for the item in `p` are stored arrears: the
+// month is carried over, or stored rows hold the item under the period.
+bool storedHolds(Connection& cn, const Calendar& cal, const std::string& xsid, const std::string& sfxmid,
+                 const Period& p, int kind) {
+    if (kind == kMonthly && cal.month(p.key)) return cal.isCarriedOver(p.key);
+    auto rs = cn.execute("select count(*) from qfhzb as h inner join qfmxb as q on q.qfkid=h.qfkid where h.xsid=" +
+                         idText(xsid) + " and h.qfyf=" + sqlLiteral(p.key) + " and q.sfxmid=" + idText(sfxmid));
+    return rs && !rs->eof() && rs->field(0).toInt() > 0;
+}
+
+Currency sumOf(Recordset& rs, const char* field) { return rs.field(field).toCurrency(); }
+
+RecordsetPtr paidRow(const std::optional<ItemDues>& amounts) {
+    auto out = std::make_shared<Recordset>();
+    for (const char* f : {"je", "jmje", "ye"}) out->appendField(f, DataType::Currency);
+    out->open();
+    if (amounts) {
+        out->addNew();
+        out->field("je") = Value(amounts->paid);
+        out->field("jmje") = Value(amounts->reduced);
+        out->field("ye") = Value(amounts->prepaid);
+        out->moveFirst();
+    }
+    return out;
 }
 
 }  // namespace
@@ -196,20 +304,43 @@ void fillArrearsWorkTable(Connection& cn, const std::string& tableName, const st
         if (!seenMonths.insert(yf).second) continue;
         auto m = std::find_if(allMonths.begin(), allMonths.end(), [&](const auto& x) { return x.yf == yf; });
         if (m == allMonths.end() || !m->usable()) continue;
-        const MonthPeriods p = periodsOf(cal, allMonths, *m);
+        KindPeriods kinds;
+        for (int kind : {kMonthly, kTermly, kYearly, kOneOffKind})
+            if (auto p = periodOfKind(cal, allMonths, *m, kind)) kinds.emplace_back(kind, *p);
         if (cal.isCarriedOver(yf)) {
-            for (const std::string& key : {p.month, p.term, p.year, kOneOff})
-                if (!key.empty() && std::find(storedKeys.begin(), storedKeys.end(), key) == storedKeys.end())
-                    storedKeys.push_back(key);
+            for (const auto& [kind, p] : kinds)
+                if (std::find(storedKeys.begin(), storedKeys.end(), p.key) == storedKeys.end())
+                    storedKeys.push_back(p.key);
             continue;
         }
-        std::string kinds = "3";
-        if (!p.term.empty() && computedKeys.insert(p.term).second) kinds += ",0";
-        if (!p.year.empty() && computedKeys.insert(p.year).second) kinds += ",2";
-        if (computedKeys.insert(kOneOff).second) kinds += ",1";
-        insertComputedDues(cn, tableName, p, kinds, students, items);
+        KindPeriods owed;
+        for (auto& [kind, p] : kinds)
+            if (kind == kMonthly || computedKeys.insert(p.key).second) owed.emplace_back(kind, std::move(p));
+        insertComputedDues(cn, tableName, owed, students, items);
     }
     insertStoredArrears(cn, tableName, storedKeys, students, items);
+}
+
+ItemDues itemDues(Connection& cn, const std::string& xsid, const std::string& sfxmid, const std::string& period) {
+    ItemDues out;
+    const auto kind = itemKind(cn, sfxmid);
+    if (!kind) return out;
+    const Calendar cal(borrow(cn));
+    const auto p = resolvePeriod(cal, trimWhitespace(period), *kind);
+    if (!p) return out;
+    out.period = p->key;
+    const std::string students = idText(xsid), items = idText(sfxmid);
+    out.stored = storedHolds(cn, cal, xsid, sfxmid, *p, *kind);
+    const std::string rows = out.stored ? openStoredArrears({p->key}, students, items)
+                                        : computedDues({{*kind, *p}}, students, items);
+    auto rs = cn.execute("select coalesce(sum(x.ysje),0) as ysje,coalesce(sum(x.jfje),0) as jfje,"
+                         "coalesce(sum(x.jmje),0) as jmje from (" + rows + ") as x");
+    if (rs && !rs->eof()) {
+        out.due = sumOf(*rs, "ysje");
+        out.paid = sumOf(*rs, "jfje");
+        out.reduced = sumOf(*rs, "jmje");
+    }
+    return out;
 }
 
 RecordsetPtr paidAndReduced(Connection& cn, const std::string& xsid, const std::string& sfxmid,
@@ -217,38 +348,36 @@ RecordsetPtr paidAndReduced(Connection& cn, const std::string& xsid, const std::
                             const std::string& dateTo) {
     const Calendar cal(borrow(cn));
     const std::string key = trimWhitespace(period);
-    std::string periodCondition;
-    if (key == kOneOff) {
-        periodCondition = "1=1";
-    } else if (auto t = cal.term(key)) {
-        periodCondition = "a.sfyf in(" + joinQuoted(monthsWithin(cal.months(), t->fromDate, t->toDate)) + ")";
-    } else if (auto y = cal.year(key)) {
-        periodCondition = "a.sfyf in(" + joinQuoted(monthsWithin(cal.months(), y->fromDate, y->toDate)) + ")";
-    } else if (cal.month(key) || dateFrom.empty() || dateTo.empty()) {
-        periodCondition = "a.sfyf=" + sqlLiteral(key);
-    } else {
-        periodCondition = "a.sfyf in(" + joinQuoted(monthsWithin(cal.months(), dateFrom, dateTo)) + ")";
+    const auto kind = itemKind(cn, sfxmid);
+    std::optional<Period> p = resolvePeriod(cal, key, kind.value_or(kMonthly));
+    if (!p && !dateFrom.empty() && !dateTo.empty())
+        p = Period{key, monthsWithin(cal.months(), dateFrom, dateTo), dateFrom, dateTo};
+    if (!p) p = Period{key, {key}, {}, {}};
+
+    std::optional<ItemDues> amounts;
+    if (kind && storedHolds(cn, cal, xsid, sfxmid, *p, *kind)) {
+        // The stored rows took the period's dues at the carry-over and are
+        // reduced through their own arrears lines: the dues count as
+        // settled here, so they are never offered twice.
+        auto rs = cn.execute("select c.ysje from (" + computedDues({{*kind, *p}}, idText(xsid), idText(sfxmid)) +
+                             ") as c");
+        amounts.emplace();
+        if (rs && !rs->eof()) amounts->paid = rs->field(0).toCurrency();
+        return paidRow(amounts);
     }
     auto sums = cn.execute(
         "select count(*) as n,coalesce(sum(b.je),0) as je,coalesce(sum(b.jmje),0) as jmje,"
         "coalesce(sum(b.ye),0) as ye"
         " from kdw_sfjl as a inner join kdw_sfjlmx as b on b.sfjlid=a.id"
-        " where " + kCountingRecord + " and a.xsid=" + (digitsOnly(xsid) ? xsid : sqlLiteral(xsid)) +
-        " and b.sfxmid=" + (digitsOnly(sfxmid) ? sfxmid : sqlLiteral(sfxmid)) + " and " + periodCondition);
-
-    auto out = std::make_shared<Recordset>();
-    out->appendField("je", DataType::Currency);
-    out->appendField("jmje", DataType::Currency);
-    out->appendField("ye", DataType::Currency);
-    out->open();
+        " where " + kCountingRecord + " and a.xsid=" + idText(xsid) + " and b.sfxmid=" + idText(sfxmid) +
+        " and " + recordIsFor(*p));
     if (sums && !sums->eof() && sums->field("n").toInt() > 0) {
-        out->addNew();
-        out->field("je") = Value(sums->field("je").toCurrency());
-        out->field("jmje") = Value(sums->field("jmje").toCurrency());
-        out->field("ye") = Value(sums->field("ye").toCurrency());
-        out->moveFirst();
+        amounts.emplace();
+        amounts->paid = sumOf(*sums, "je");
+        amounts->reduced = sumOf(*sums, "jmje");
+        amounts->prepaid = sumOf(*sums, "ye");
     }
-    return out;
+    return paidRow(amounts);
 }
 
 }  // namespace fo

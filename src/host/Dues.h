@@ -2,6 +2,7 @@
 #include <string>
 
 #include "db/Connection.h"
+#include "db/Currency.h"
 #include "db/Recordset.h"
 
 namespace fo {
@@ -33,11 +34,19 @@ namespace fo {
 // (jmje = sum of kdw_sfjlmx.jmje) in the period.
 //
 // Records that count for a period. A record counts while it is live (neither
-// a cancellation nor cancelled), is no prepayment (djbh not "YSK..."), did not
-// settle stored arrears (a record named by qfhzb.sfjlid or qfhzb.jmjlid paid
-// those arrears, not the dues of its own month), and its sfyf is the month
-// for a monthly item, any month of the term or year for a termly or yearly
-// item, any month at all for a one-off item.
+// a cancellation nor cancelled), is no prepayment (djbh not "YSK..."), and did
+// not settle stored arrears (a record named by qfhzb.sfjlid or qfhzb.jmjlid
+// paid those arrears, not the dues of its own month). It counts for the
+// period it is for, and only there:
+// - a reduction (djbh "JM...") is for the period that holds its reduction
+//   date (sfrq), never for the month it was made in (sfyf): every window
+//   dates a reduction on the first day of the period it reduces. One for a
+//   period whose dues are stored (a carried-over month) and that settled
+//   nothing there reaches no other period. An undated one is for its sfyf.
+// - any other record is for its fee month (sfyf).
+// A monthly item counts the records for its month, a termly or yearly item
+// those for its term or year (its months, or for a reduction its date
+// range), a one-off item every record.
 //
 // Students. Only attending students (del = 0, intTx = 0) are ever listed.
 
@@ -63,11 +72,37 @@ void fillArrearsWorkTable(Connection& cn, const std::string& tableName, const st
                           const std::string& classId, const std::string& where,
                           const std::string& categoryCondition);
 
-// What the student was already paid and reduced on one item in a period
-// (month key, term tag, year tag or "一次性"), from the records that count
-// for that period: one row with "je" (paid), "jmje" (reduced) and "ye" (the
-// part that went to prepayment), or no row when nothing was recorded. When
-// the period is none of those, the months lying within dateFrom..dateTo
+// What a student owes on one item for one period. `period` is the period
+// key the item is owed under; `stored` says its arrears are stored (a
+// carried-over month, or stored rows that hold the item under its term, year
+// or "一次性"), and then due/paid/reduced are those of the open stored rows;
+// otherwise they are the computed dues and what counting records for the
+// period paid and reduced.
+struct ItemDues {
+    std::string period;
+    bool stored = false;
+    Currency due, paid, reduced;
+    Currency prepaid;  // the part of `paid` that went to prepayment (ye)
+    // What is still owed; negative when overpaid.
+    Currency owed() const { return due - (paid + reduced); }
+};
+
+// What student `xsid` still owes on item `sfxmid` for `period`: a month key
+// (naming the item's own period that holds the month: the month itself, its
+// term, its year or "一次性"), a term tag, a year tag or "一次性". Unknown
+// items and periods owe nothing. Reads only; runs inside the caller's
+// transaction when one is open on `cn`, so it sees that transaction's rows.
+ItemDues itemDues(Connection& cn, const std::string& xsid, const std::string& sfxmid, const std::string& period);
+
+// What the student was already paid and reduced on one item, as the
+// reduction window asks when it offers the open month's dues: one row with
+// "je" (paid), "jmje" (reduced) and "ye" (the part that went to prepayment),
+// or no row when nothing was recorded. `period` is read as in itemDues: a
+// month key answers for the item's own period that holds the month. When the
+// stored arrears hold that period, its dues were carried into them and are
+// reduced through their own arrears lines, so the answer gives the whole
+// dues as paid and the month offers nothing more of the item. When the
+// period is none of those, the months lying within dateFrom..dateTo
 // ("yyyy-mm-dd") are the period.
 RecordsetPtr paidAndReduced(Connection& cn, const std::string& xsid, const std::string& sfxmid,
                             const std::string& period, const std::string& dateFrom,

@@ -73,6 +73,20 @@ TEST_P(CarryOver, NextMonthOwesOnlyItsMonthlyDuesAndListsTheStoredRows) {
     EXPECT_EQ(workRows("tmpBoth"), expected);
 }
 
+TEST_P(CarryOver, AReductionForAnEarlierPeriodLeavesTheOpenMonthsDuesWhole) {
+    ReferenceHost host(dbPath, dialect());
+    for (const char* yf : {"202609", "202610", "202611"}) carryOverMonth(*cn, host, yf);
+    exec("update qfhzb set fkrq='2026-11-30' where xsid=1 and qfyf='202609'");  // September paid up
+    // Made in December for September, where nothing of S001 is open to settle.
+    addRecord(20, "JM", 1, "202612", 1, "0", "30");
+    exec("update kdw_sfjl set sfrq='2026-09-01' where id=20");
+
+    carryOverMonth(*cn, host, "202612");
+    EXPECT_EQ(scalar("select q.qfje from qfmxb as q inner join qfhzb as h on h.qfkid=q.qfkid"
+                     " where h.xsid=1 and h.qfyf='202612' and q.sfxmid=1"),
+              "800");
+}
+
 TEST_P(CarryOver, ArrearsIdsComeFromTheHostCounter) {
     ReferenceHost host(dbPath, dialect());
     addArrears(500, 1, "202508", {{1, "10"}});  // an old row: ids continue above it

@@ -89,6 +89,39 @@ TEST_P(OpenMonthDues, TermYearAndOneOffDuesAreListedOnceForSeveralOpenMonths) {
 
 FO_BOTH_DIALECTS(OpenMonthDues);
 
+// December is open; September to November are carried over without stored rows.
+class ReductionPeriods : public DuesOfficeTest {
+protected:
+    void SetUp() override {
+        DuesOfficeTest::SetUp();
+        for (const char* yf : {"202609", "202610", "202611"}) carriedOver(yf);
+    }
+    // A reduction of `amount` on `item` for S001, made in December and dated
+    // `sfrq` (the first day of the period it is for), settling nothing.
+    void reductionMadeInDecember(int id, int item, const std::string& sfrq, const std::string& amount) {
+        addRecord(id, "JM", 1, "202612", item, "0", amount);
+        exec("update kdw_sfjl set sfrq=" + (sfrq.empty() ? std::string("null") : "'" + sfrq + "'") +
+             " where id=" + std::to_string(id));
+    }
+};
+
+TEST_P(ReductionPeriods, CountOnlyAgainstTheDuesOfThePeriodTheyAreFor) {
+    reductionMadeInDecember(10, 1, "2026-09-01", "30");  // for September: reaches no other month
+    reductionMadeInDecember(11, 2, "2026-12-01", "41");  // for December's board
+    reductionMadeInDecember(12, 3, "2026-09-01", "50");  // for the term that holds September
+    reductionMadeInDecember(13, 6, "", "20");            // undated: the month it names
+    fillArrearsWorkTable(*cn, "tmpQF", "202612", "1,2,3,6", "S001", "", "", "");
+    const Rows expected = {
+        {{1, "202612", 1}, {"800.00", "0.00", "0.00"}},
+        {{1, "202612", 2}, {"341.00", "0.00", "41.00"}},
+        {{1, "2026上", 3}, {"300.00", "0.00", "50.00"}},
+        {{1, "202612", 6}, {"50.00", "0.00", "20.00"}},
+    };
+    EXPECT_EQ(workRows("tmpQF"), expected);
+}
+
+FO_BOTH_DIALECTS(ReductionPeriods);
+
 class CarriedOverMonthRows : public DuesOfficeTest {};
 
 TEST_P(CarriedOverMonthRows, ListOnlyOpenStoredArrearsOfTheChosenItems) {
@@ -216,6 +249,47 @@ TEST_P(PaidAndReduced, AnswersThroughTheHost) {
     auto rs = host.getRptJFdata(cn, "2", "2", "202609", "2026-09-01", "2026-09-30");
     ASSERT_TRUE(rs && !rs->eof());
     EXPECT_EQ(rs->field("je").toCurrency(), Currency::fromInt(341));
+}
+
+// Asked as the reduction window asks: with the open month's key and dates.
+TEST_P(PaidAndReduced, AnswersForTheTermYearOrOneOffPeriodThatHoldsTheMonth) {
+    for (const char* yf : {"202609", "202610", "202611"}) carriedOver(yf);
+    addRecord(10, "SF", 1, "202610", 3, "300");      // the term's books, paid in October
+    addRecord(11, "SF", 1, "202609", 4, "60");       // the year's insurance, partly
+    addRecord(12, "JM", 1, "202609", 5, "0", "200"); // the registration, reduced away
+    addRecord(13, "SF", 1, "202611", 1, "800");      // November's tuition is not December's
+    ReferenceHost host(dbPath, dialect());
+    auto period = host.pFindJzDate();
+    const std::string month = host.CurrentYf();
+    ASSERT_EQ(month, "202612");
+    period->setDdateFromYF(month);
+    auto ask = [&](const std::string& item) {
+        auto rs = host.getRptJFdata(cn, "1", item, month, period->monthQFdateF(), period->monthQFdateT());
+        if (!rs || rs->eof()) return std::string("none");
+        return rs->field("je").toCurrency().format00() + "/" + rs->field("jmje").toCurrency().format00();
+    };
+    EXPECT_EQ(ask("3"), "300.00/0.00");
+    EXPECT_EQ(ask("4"), "60.00/0.00");
+    EXPECT_EQ(ask("5"), "0.00/200.00");
+    EXPECT_EQ(ask("1"), "none");
+}
+
+// Once stored arrears hold a period's item, its dues left the open month:
+// the month's grid offers nothing for it beside the stored arrears line.
+TEST_P(PaidAndReduced, APeriodHeldByStoredArrearsIsNotOwedInTheOpenMonth) {
+    carriedOver("202609");
+    addArrears(1, 1, "2026上", {{3, "300"}}, "2026-10-05");  // paid by the charge below
+    addRecord(10, "SF", 1, "202610", 3, "300");
+    exec("update qfhzb set sfjlid=10,fkje=300 where qfkid=1");
+    addArrears(2, 1, "2026年", {{4, "100"}});                // still open
+    ReferenceHost host(dbPath, dialect());
+    for (const char* item : {"3", "4"}) {
+        auto rs = host.getRptJFdata(cn, "1", item, "202610", "2026-10-01", "2026-10-31");
+        ASSERT_TRUE(rs && !rs->eof()) << item;
+        const Currency dues = Currency::fromInt(item == std::string("3") ? 300 : 100);
+        EXPECT_GE(rs->field("je").toCurrency() - rs->field("ye").toCurrency() + rs->field("jmje").toCurrency(), dues)
+            << item;
+    }
 }
 
 FO_BOTH_DIALECTS(PaidAndReduced);

@@ -77,6 +77,28 @@ TEST_P(ReductionWindowTest, ArrearsListGridAndEditingRules) {
     EXPECT_TRUE(w->cmd_ok.enabled());
 }
 
+// With "chkYsjyj" on, the open month's grid offers what the arrears list
+// owes for the month: items of a term, year or one-off period already paid
+// there, or held by stored arrears with lines of their own, are not offered.
+TEST_P(ReductionWindowTest, OpenMonthGridOffersOnlyWhatTheArrearsListOwes) {
+    globals().settings->set("chkYsjyj", Value("1"));
+    const Rows students = rows("select x.xh from kdw_xs as x where x.del=0 and x.intTx=0 and"
+                               " (select count(*) from qfhzb as h where h.xsid=x.id and h.fkrq is not null"
+                               " and h.qfyf in('2026上','2026年','一次性'))=3 order by x.id limit 6");
+    ASSERT_EQ(students.size(), 6u);
+    for (const std::string& xh : students) {
+        auto w = windowFor(xh);
+        const ListItem* month = w->LvwQFLIST.findItem("c202612");
+        if (!month) {
+            EXPECT_EQ(w->MSFlexGrid1.rows(), 1) << xh;
+            continue;
+        }
+        EXPECT_EQ(w->lblSumProject.caption(), month->subItem(2)) << xh;
+        for (int r = 1; r < w->MSFlexGrid1.rows(); ++r)
+            EXPECT_NE(w->MSFlexGrid1.textMatrix(r, frmjmjlNew::ColName), "书本费") << xh;
+    }
+}
+
 TEST_P(ReductionWindowTest, LookupMessagesAndValidation) {
     auto w = formInstance<frmjmjlNew>();
     w->load();
