@@ -120,6 +120,22 @@ TEST_P(ReductionPeriods, CountOnlyAgainstTheDuesOfThePeriodTheyAreFor) {
     EXPECT_EQ(workRows("tmpQF"), expected);
 }
 
+TEST_P(ReductionPeriods, ItemDuesOfAComputedAndOfAStoredPeriod) {
+    addArrears(1, 1, "202609", {{1, "800"}});  // September's tuition, stored, partly paid
+    exec("update qfmxb set fkje=300 where qfkid=1");
+    addRecord(10, "SF", 1, "202610", 3, "120");
+    reductionMadeInDecember(11, 3, "2026-10-01", "30");
+    auto show = [](const ItemDues& d) {
+        return d.period + (d.stored ? " stored " : " ") + d.due.format00() + "/" + d.paid.format00() + "/" +
+               d.reduced.format00() + "=" + d.owed().format00();
+    };
+    // A month key names the term that holds it for a termly item.
+    EXPECT_EQ(show(itemDues(*cn, "1", "3", "202612")), "2026上 300.00/120.00/30.00=150.00");
+    EXPECT_EQ(show(itemDues(*cn, "1", "1", "202609")), "202609 stored 800.00/300.00/0.00=500.00");
+    EXPECT_EQ(show(itemDues(*cn, "1", "1", "202612")), "202612 800.00/0.00/0.00=800.00");
+    EXPECT_EQ(itemDues(*cn, "1", "99", "202612").owed(), Currency());
+}
+
 FO_BOTH_DIALECTS(ReductionPeriods);
 
 class CarriedOverMonthRows : public DuesOfficeTest {};
