@@ -1,6 +1,7 @@
 #include "db/Connection.h"
 
 #include "db/DbError.h"
+#include "db/StatementObserver.h"
 
 namespace fo {
 namespace {
@@ -38,6 +39,7 @@ void Connection::open() {
 
 RecordsetPtr Connection::execute(const std::string& sql, long* recordsAffected) {
     if (!engine_) throw DbError(dberr::NotOpen, kClosed, sql);
+    if (StatementObserver* observer = statementObserver()) observer->statementSent(sql);
     long affected = 0;
     RecordsetPtr rs = engine_->execute(sql, &affected);
     if (recordsAffected) *recordsAffected = affected;

@@ -1,0 +1,120 @@
+#pragma once
+#include <memory>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "batch/frmBachJM.h"
+#include "batch/frmBachJM_next.h"
+#include "batch/frmJmBachList.h"
+#include "bills/cLsBILLhead.h"
+#include "bills/frmBILLML.h"
+#include "host/DemoSchool.h"
+#include "host/Operators.h"
+#include "host/ReferenceHost.h"
+#include "host/UserSettingsStore.h"
+#include "host/api/ModuleGlobals.h"
+#include "reduction/frmjmjlML.h"
+#include "reduction/frmjmjlNew.h"
+#include "students/frmCommFind.h"
+#include "students/frmXSsel.h"
+#include "support/Dialects.h"
+#include "support/Query.h"
+#include "support/TempDir.h"
+#include "ui/CombinedQueryForm.h"
+#include "ui/FormInstance.h"
+#include "ui/FormRegistry.h"
+#include "ui/HeadlessUi.h"
+#include "ui/ScriptDriver.h"
+#include "ui/UiWindows.h"
+
+namespace fo::test {
+
+// The demo fee office (open month 202612, September to November carried
+// over) with every window of the module, worked from driver scripts in this
+// process, as `feeoffice drive` works them: the reference host hands the
+// bill header object its system object, settings and fee period, and the
+// windows and entry operations are registered by name.
+class ModuleScriptTest : public DialectTest {
+protected:
+    struct Run {
+        int status = -1;
+        std::string out, err;
+    };
+
+    void SetUp() override {
+        saved_ = globals();
+        DemoOptions options;
+        options.today = "2026-12-06";
+        writeDemoSchool(dbPath, options);
+        cn = openConnection(sqliteConnectionString(dbPath));
+    }
+    void TearDown() override {
+        FormInstances::releaseAll();
+        globals() = saved_;
+    }
+
+    // Runs `script` for operator `userId`, with host settings overridden by
+    // `settings` for this run.
+    Run drive(const std::string& script, int userId = Operators::BuiltInId,
+              const std::vector<std::pair<std::string, std::string>>& settings = {}) {
+        auto host = std::make_shared<ReferenceHost>(dbPath, dialectCode(), userId);
+        host->setSettingsStore(std::make_shared<UserSettingsStore>(dir.file("settings")));
+        host->installInModuleGlobals();
+        auto collection = host->loadSettings();
+        for (const auto& [name, value] : settings) collection->set(name, Value(value));
+        bill_ = std::make_unique<cLsBILLhead>();
+        bill_->set_gRun(host);
+        bill_->set_SetgColSysCS(collection);
+        bill_->set_objYfAndTerm(host->pFindJzDate());
+
+        HeadlessUi ui;
+        ui.install();
+        ui.setExportFolder(dir.file("out"));
+        FormRegistry& registry = formRegistry();
+        registerUiWindows(registry);
+        registry.addWindow<frmjmjlNew>("frmjmjlNew");
+        registry.addWindow<frmjmjlML>("frmjmjlML");
+        registry.addWindow<frmXSsel>("frmXSsel");
+        registry.addWindow<frmBILLML>("frmBILLML");
+        registry.addWindow<frmCommFind>("frmCommFind");
+        registry.addWindow<CombinedQueryForm>("CombinedQueryForm");
+        registry.addWindow<frmBachJM>("frmBachJM");
+        registry.addWindow<frmBachJM_next>("frmBachJM_next");
+        registry.addWindow<frmJmBachList>("frmJmBachList");
+        cLsBILLhead& bill = *bill_;
+        registry.addEntry("ShowPJinfo", [&bill] { bill.ShowPJinfo(); });
+        registry.addEntry("ShowJMJL", [&bill] { bill.ShowJMJL(); });
+        registry.addEntry("ShowBachJm", [&bill] { bill.ShowBachJm(); });
+
+        std::ostringstream out, err;
+        ScriptDriver driver(registry, ui, out, err);
+        driver.setSqlProbe([this](const std::string& sql) { return text(sql); });
+        std::istringstream in(script);
+        Run run;
+        run.status = driver.run(in);
+        FormInstances::releaseAll();
+        run.out = out.str();
+        run.err = err.str();
+        return run;
+    }
+
+    // The first field of the first row of a query as text ("" when none).
+    std::string text(const std::string& sql) {
+        const Value v = scalar(*cn, sql);
+        return v.isNull() ? std::string() : v.toText();
+    }
+
+    TempDir dir;
+    std::string dbPath = dir.file("fee.db");
+    ConnectionPtr cn;
+
+private:
+    ModuleGlobals saved_;
+    std::unique_ptr<cLsBILLhead> bill_;
+};
+
+}  // namespace fo::test
