@@ -78,8 +78,7 @@ ConnectionPtr ReferenceHost::pgettrcn() { return openConnection(identity_->linkS
 std::string ReferenceHost::userXSLBLIST() { return Operators(*readConnection()).categoryIds(identity_->userId); }
 
 std::string ReferenceHost::userXSLBListInSQL() {
-    std::string ids = userXSLBLIST();
-    return ids.empty() ? std::string("-1") : ids;
+    return "select id from kdw_xs where 1=1" + getXSLBlistInSQL("lb1");
 }
 
 std::string ReferenceHost::getXSLBlistInSQL(const std::string& column) {

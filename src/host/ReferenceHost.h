@@ -37,8 +37,9 @@ public:
     std::string gUserid() override { return std::to_string(identity_->userId); }
     std::string gusername() override { return identity_->userName; }
     std::string userXSLBLIST() override;
-    // As userXSLBLIST, but "-1" when the operator has no category, so that
-    // "in(...)" stays valid and matches nothing.
+    // The students the operator may see, as a statement of their ids for
+    // "id in(...)": every student for the built-in operator (whatever his
+    // category, also none), those of his categories for any other.
     std::string userXSLBListInSQL() override;
     std::string getXSLBlistInSQL(const std::string& column) override;
     int GetQx(const std::string& rightCode, const Value& reserved = Value(), bool flag = true) override;

@@ -68,9 +68,8 @@ void frmXSsel::initData() {
         f = " and (学号 like '%" + s + "%' or 姓名 like '%" + s + "%' or 简码 like '%" + s + "%' )";
     }
     const std::string fields = "select id,学号,付款人代码,姓名,班级,父亲姓名,母亲姓名,收费类型,预收款,简码,入学时间,sflxid from vxsxx where ";
-    // The host hands over the ids of the user's student categories; the
-    // students of those categories are what "id in(...)" has to match.
-    const std::string categories = "select id from kdw_xs where lb1 in(" + gRun().userXSLBListInSQL() + ")";
+    // The host hands over the students the user may see, for "id in(...)".
+    const std::string categories = gRun().userXSLBListInSQL();
     const std::string sql =
         blnPayer ? fields + "付款人代码=学号 and inttx in(" + states + ") and del=0 " + strWhere + f + "  and id in(" +
                        categories + ") order by 付款人代码"

@@ -36,8 +36,9 @@ public:
     // --- user and rights ---
     virtual std::string gUserid() = 0;    // numeric text
     virtual std::string gusername() = 0;
-    virtual std::string userXSLBLIST() = 0;       // "3,5,8"
-    virtual std::string userXSLBListInSQL() = 0;  // same, for "in(...)"
+    virtual std::string userXSLBLIST() = 0;  // his first-level categories, "3,5,8"
+    // The students he may see, as a statement of their ids for "id in(...)".
+    virtual std::string userXSLBListInSQL() = 0;
     // A condition limiting `column` to the user's categories: empty, or
     // beginning with its own " and ".
     virtual std::string getXSLBlistInSQL(const std::string& column) = 0;
