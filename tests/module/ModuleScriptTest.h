@@ -7,29 +7,20 @@
 
 #include <gtest/gtest.h>
 
-#include "batch/frmBachJM.h"
-#include "batch/frmBachJM_next.h"
-#include "batch/frmJmBachList.h"
+#include "app/Commands.h"
 #include "bills/cLsBILLhead.h"
-#include "bills/frmBILLML.h"
 #include "host/DemoSchool.h"
 #include "host/Operators.h"
 #include "host/ReferenceHost.h"
 #include "host/UserSettingsStore.h"
 #include "host/api/ModuleGlobals.h"
-#include "reduction/frmjmjlML.h"
-#include "reduction/frmjmjlNew.h"
-#include "students/frmCommFind.h"
-#include "students/frmXSsel.h"
 #include "support/Dialects.h"
 #include "support/Query.h"
 #include "support/TempDir.h"
-#include "ui/CombinedQueryForm.h"
 #include "ui/FormInstance.h"
 #include "ui/FormRegistry.h"
 #include "ui/HeadlessUi.h"
 #include "ui/ScriptDriver.h"
-#include "ui/UiWindows.h"
 
 namespace fo::test {
 
@@ -75,20 +66,7 @@ protected:
         ui.install();
         ui.setExportFolder(dir.file("out"));
         FormRegistry& registry = formRegistry();
-        registerUiWindows(registry);
-        registry.addWindow<frmjmjlNew>("frmjmjlNew");
-        registry.addWindow<frmjmjlML>("frmjmjlML");
-        registry.addWindow<frmXSsel>("frmXSsel");
-        registry.addWindow<frmBILLML>("frmBILLML");
-        registry.addWindow<frmCommFind>("frmCommFind");
-        registry.addWindow<CombinedQueryForm>("CombinedQueryForm");
-        registry.addWindow<frmBachJM>("frmBachJM");
-        registry.addWindow<frmBachJM_next>("frmBachJM_next");
-        registry.addWindow<frmJmBachList>("frmJmBachList");
-        cLsBILLhead& bill = *bill_;
-        registry.addEntry("ShowPJinfo", [&bill] { bill.ShowPJinfo(); });
-        registry.addEntry("ShowJMJL", [&bill] { bill.ShowJMJL(); });
-        registry.addEntry("ShowBachJm", [&bill] { bill.ShowBachJm(); });
+        app::registerModuleWindows(registry, *bill_);
 
         std::ostringstream out, err;
         ScriptDriver driver(registry, ui, out, err);
