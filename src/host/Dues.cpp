@@ -266,8 +266,6 @@ bool storedHolds(Connection& cn, const Calendar& cal, const std::string& xsid, c
     return rs && !rs->eof() && rs->field(0).toInt() > 0;
 }
 
-Currency sumOf(Recordset& rs, const char* field) { return rs.field(field).toCurrency(); }
-
 RecordsetPtr paidRow(const std::optional<ItemDues>& amounts) {
     auto out = std::make_shared<Recordset>();
     for (const char* f : {"je", "jmje", "ye"}) out->appendField(f, DataType::Currency);
@@ -336,9 +334,9 @@ ItemDues itemDues(Connection& cn, const std::string& xsid, const std::string& sf
     auto rs = cn.execute("select coalesce(sum(x.ysje),0) as ysje,coalesce(sum(x.jfje),0) as jfje,"
                          "coalesce(sum(x.jmje),0) as jmje from (" + rows + ") as x");
     if (rs && !rs->eof()) {
-        out.due = sumOf(*rs, "ysje");
-        out.paid = sumOf(*rs, "jfje");
-        out.reduced = sumOf(*rs, "jmje");
+        out.due = rs->field("ysje").toCurrency();
+        out.paid = rs->field("jfje").toCurrency();
+        out.reduced = rs->field("jmje").toCurrency();
     }
     return out;
 }
@@ -373,9 +371,9 @@ RecordsetPtr paidAndReduced(Connection& cn, const std::string& xsid, const std::
         " and " + recordIsFor(*p));
     if (sums && !sums->eof() && sums->field("n").toInt() > 0) {
         amounts.emplace();
-        amounts->paid = sumOf(*sums, "je");
-        amounts->reduced = sumOf(*sums, "jmje");
-        amounts->prepaid = sumOf(*sums, "ye");
+        amounts->paid = sums->field("je").toCurrency();
+        amounts->reduced = sums->field("jmje").toCurrency();
+        amounts->prepaid = sums->field("ye").toCurrency();
     }
     return paidRow(amounts);
 }
