@@ -187,9 +187,9 @@ void frmJmBachList::CMDfindNew() {
     ConnectionPtr cn = db().cn();
     for (RecordsetPtr rs = cn->execute(batch::crossTabItems(itemIds_)); rs && !rs->eof(); rs->moveNext()) {
         itemFields.push_back(rs->field("mc").toText());
-        list_->appendField(itemFields.back(), DataType::VarChar, 20);
+        list_->appendField(itemFields.back(), DataType::Currency);
     }
-    list_->appendField("合计", DataType::VarChar, 30);
+    list_->appendField("合计", DataType::Currency);
     list_->open();
 
     batch::CrossTabFilter filter;

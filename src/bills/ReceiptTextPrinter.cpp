@@ -6,34 +6,15 @@
 #include "ui/UiServices.h"
 
 namespace fo {
-namespace {
-
-namespace fs = std::filesystem;
-
-// Characters a file name cannot carry become "_".
-std::string fileSafe(std::string s) {
-    for (char& c : s)
-        if (c == '/' || c == '\\' || c == ':' || c == '*' || c == '?' || c == '"' || c == '<' || c == '>' || c == '|')
-            c = '_';
-    return s.empty() ? "receipt" : s;
-}
-
-fs::path freePath(const fs::path& folder, const std::string& stem) {
-    fs::path p = folder / ("receipt-" + stem + ".txt");
-    for (int n = 2; fs::exists(p); ++n) p = folder / ("receipt-" + stem + "-" + std::to_string(n) + ".txt");
-    return p;
-}
-
-}  // namespace
 
 bool ReceiptTextPrinter::printBill(const ReceiptHeader& h, Recordset& items) {
     std::error_code ec;
-    fs::create_directories(folder_, ec);
-    const fs::path path = freePath(folder_, fileSafe(h.billNumber));
+    std::filesystem::create_directories(folder_, ec);
+    const std::string path = freeFilePath(folder_, "receipt-" + h.billNumber, ".txt");
     std::ofstream out(path, std::ios::binary);
     if (!out) return false;
     out << (h.billNameForSF.empty() ? "收据" : h.billNameForSF) << "\n"
-        << "编号: " << h.billNumber << "    纸张格式: " << h.paperFormat << "\n"
+        << "编号: " << h.billNumber << "    纸张格式: " << (h.paperName.empty() ? h.paperFormat : h.paperName) << "\n"
         << "班级: " << h.className << "    学号: " << h.studentNumber << "    姓名: " << h.studentName << "\n"
         << h.itemsCaption << "\n";
     if (!(items.eof() && items.bof()))
@@ -45,7 +26,7 @@ bool ReceiptTextPrinter::printBill(const ReceiptHeader& h, Recordset& items) {
         << "开票人: " << h.issuer << "    收款人: " << h.payee << "\n";
     out.close();
     if (!out) return false;
-    lastFile_ = path.string();
+    lastFile_ = path;
     ui().printed(lastFile_);
     return true;
 }

@@ -13,6 +13,18 @@ namespace {
 
 const char* const CRLF = "\r\n";
 
+// The list's widths before the clerk ever set one, in twips: a whole bill
+// number ("SF202612060001"), date and time, and amount in words show.
+int designWidth(const std::string& caption) {
+    const std::pair<const char*, int> widths[] = {
+        {"编号", 2200},   {"单据状态", 1000}, {"班级名称", 1400}, {"学号", 1300},     {"姓名", 1100},
+        {"开票日期", 2800}, {"金额", 1200},     {"预收款", 1200},   {"划扣金额", 1200}, {"大写", 2600},
+        {"备注", 1600},   {"开票人", 1100},   {"收款人", 1100},   {"作废日期", 2800}, {"作废原因", 1800}};
+    for (const auto& [name, width] : widths)
+        if (caption == name) return width;
+    return 0;
+}
+
 }  // namespace
 
 frmBILLML::frmBILLML() : Form("frmBILLML") {
@@ -146,7 +158,7 @@ void frmBILLML::initData(bool BlnHead, const std::string& studentIds) {
     lastSql_ = bill_.getPJMLsqL(where);
     list_ = cn_->execute(lastSql_);
     setLvwHead(*list_, ListView1, BlnHead, "金额");
-    getGridWidth(name(), ListView1);
+    getGridWidth(name(), ListView1, designWidth);
     gMclose();
 }
 
@@ -173,7 +185,7 @@ void frmBILLML::mGroupFindData() {
     const bool accessDialect = !isSqlServer(host().SQL_access());
     if (query->query(cn_, lastSql_, accessDialect, 1, result) && result) {
         setLvwHead(*result, ListView1, true, "金额");
-        getGridWidth(name(), ListView1);
+        getGridWidth(name(), ListView1, designWidth);
         list_ = result;
     }
     top100->close();

@@ -98,6 +98,10 @@ private:
     std::string selectedState() const;
     RecordsetPtr reprintItems(const std::string& id);
     std::string paperFormat() const;
+    // The chosen format's name (the paper), else the host's `cmbPage`.
+    std::string paperName() const;
+    // The bill's state as stored now ("作废" once voided).
+    std::string storedState(const std::string& id);
 
     RecordsetPtr list_;
     ConnectionPtr cn_;

@@ -18,6 +18,11 @@ std::string textOrEmpty(const Value& v) { return v.isNull() ? std::string() : v.
 
 }  // namespace
 
+std::string frmBILLML::storedState(const std::string& id) {
+    RecordsetPtr rs = cn_->execute("select pjState from pjml where id=" + id);
+    return rs->eof() ? std::string() : trimSpaces(textOrEmpty(rs->field(std::size_t{0})));
+}
+
 RecordsetPtr frmBILLML::reprintItems(const std::string& id) {
     auto items = std::make_shared<Recordset>();
     for (const auto& [field, size] : {std::pair{"xmmc", 50}, {"dj", 20}, {"sl", 20}, {"je", 20}, {"term", 50},
@@ -44,6 +49,11 @@ std::string frmBILLML::paperFormat() const {
     return cmbPage;
 }
 
+std::string frmBILLML::paperName() const {
+    const std::string chosen = trimSpaces(cmbPageType.text());
+    return cmbPageType.ListIndex() >= 0 && !chosen.empty() ? chosen : cmbPage;
+}
+
 void frmBILLML::cmdPrintRe_Click() {
     if (selectedState() == "作废") {
         msgBox("所选单据已经作废！不能重打！", MsgButtons::OK, MsgIcon::Information, "警告！");
@@ -66,6 +76,13 @@ void frmBILLML::cmdPrintRe_Click() {
         gMclose();
         return;
     }
+    // The list may be older than the bill: one voided since is not reprinted
+    // as a valid receipt either.
+    if (storedState(id) == "作废") {
+        gMclose();
+        msgBox("所选单据已经作废！不能重打！", MsgButtons::OK, MsgIcon::Information, "警告！");
+        return;
+    }
     ReceiptHeader h;
     h.remark = h.remark2 = textOrEmpty(head->field("bz"));
     h.picPath = picPath;
@@ -75,7 +92,7 @@ void frmBILLML::cmdPrintRe_Click() {
     h.studentName = textOrEmpty(head->field("xm"));
     h.studentNumber = textOrEmpty(head->field("xh"));
     h.billNumber = textOrEmpty(head->field("djbh"));
-    h.total = textOrEmpty(head->field("hjje"));
+    h.total = format00(head->field("hjje"));  // as the items show their amounts
     h.totalInWords = textOrEmpty(head->field("jedx"));
     h.issuer = textOrEmpty(head->field("kpr"));
     h.colorContent = globals().settings ? globals().settings->value("txtColorContent").toText() : std::string();
@@ -86,11 +103,12 @@ void frmBILLML::cmdPrintRe_Click() {
     h.billNameForSFSub = pBillNameForsfSub;
     h.pcs = pPcs;
     h.paperFormat = paperFormat();
+    h.paperName = paperName();
     h.itemsCaption = sel->text().rfind("SF", 0) == 0 ? " 收 费 项 目" : " 退 费 项 目";
     head->close();
 
-    // The binding's receipt printer; a text receipt in the export folder
-    // where the binding has none (headless runs).
+    // The binding's receipt printer (on a desktop the print dialog); a text
+    // receipt in the export folder where the binding has none (headless runs).
     std::unique_ptr<BillPrinter> printer = ui().newBillPrinter();
     if (!printer) printer = std::make_unique<ReceiptTextPrinter>(ui().exportFolder());
     items->moveFirst();
@@ -157,7 +175,9 @@ void frmBILLML::cmdZF_Click() {
 
 void frmBILLML::Command2_Click() {
     if (ListView1.itemCount() < 1 || !list_) return;
-    ExporToExcel_rec("开票日期:  " + DTPfrom.dateText() + "至" + DTPto.dateText(), *list_);
+    const std::string range = DTPfrom.dateText() + "至" + DTPto.dateText();
+    // The first field is the bill's id, the list's key: not the clerk's.
+    exportSheet(SheetExport{"开票日期:  " + range, caption() + " " + range, 1}, *list_);
 }
 
 }  // namespace fo

@@ -145,11 +145,12 @@ void writeOfficeSetup(Connection& cn) {
     // Defaults under which a reduction settles the arrears it reduces.
     const std::pair<const char*, const char*> settings[] = {
         {"chkAutoInputTerm", "1"}, {"chkMrcqts", "0"},   {"chkXMzhekou", "1"},    {"chkNotLimitJZ", "0"},
-        {"chkYsjyj", "0"},         {"chkPrintSKR", "1"}, {"txtColorContent", "作废"}};
+        {"chkYsjyj", "0"},         {"chkPrintSKR", "1"}, {"txtColorContent", "本收据加盖财务专用章后有效"}};
     for (const auto& [name, value] : settings) setSetting(cn, name, value);
 
-    cn.execute("insert into sys_billtype(kind,number,name) values(1,1,'收费收据（二联）'),(1,2,'收费收据（三联）'),"
-               "(2,1,'退费单')");
+    // Each receipt form names its paper, which is what a receipt prints on.
+    cn.execute("insert into sys_billtype(kind,number,name) values(1,1,'收费收据（二联）241×140毫米'),"
+               "(1,2,'收费收据（三联）A4'),(2,1,'退费单 A5横向')");
 }
 
 }  // namespace fo::demo

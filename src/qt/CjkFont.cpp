@@ -13,6 +13,11 @@ QString cjkFamily() {
     return families.isEmpty() ? QString() : families.first();
 }
 
+QString receiptFamily() {
+    const QString wenQuanYi = QStringLiteral("WenQuanYi Micro Hei");
+    return QFontDatabase::families(QFontDatabase::SimplifiedChinese).contains(wenQuanYi) ? wenQuanYi : cjkFamily();
+}
+
 void applyCjkFont(QApplication& app) {
     const QString family = cjkFamily();
     if (family.isEmpty()) return;

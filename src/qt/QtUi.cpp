@@ -4,13 +4,16 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDesktopServices>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QMessageBox>
+#include <QStandardPaths>
 #include <QUrl>
 #include <filesystem>
 
 #include "qt/FormView.h"
-#include "qt/PdfBillPrinter.h"
+#include "qt/QtBillPrinter.h"
 #include "ui/Form.h"
 
 namespace fo::qt {
@@ -129,14 +132,42 @@ void QtUi::clipboardClear() { QGuiApplication::clipboard()->clear(); }
 void QtUi::clipboardSetText(const std::string& text) { QGuiApplication::clipboard()->setText(qs(text)); }
 std::string QtUi::clipboardText() { return ss(QGuiApplication::clipboard()->text()); }
 
+bool QtUi::askUser() const { return askUser_ < 0 ? hasDesktop() : askUser_ == 1; }
+
 std::string QtUi::exportFolder() { return defaultExportFolder(); }
+
+std::string QtUi::exportPath(const std::string& fileName) {
+    if (!askUser()) return UiServices::exportPath(fileName);
+    // The documents folder as the desktop names it, then where the clerk
+    // saved last in this run.
+    QString folder = qs(lastSaveFolder_);
+    if (folder.isEmpty()) folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (folder.isEmpty() || !QFileInfo(folder).isDir()) folder = qs(exportFolder());
+    QFileDialog dialog(ownerWindow(), QStringLiteral("导出到 Excel 文件"), folder,
+                       QStringLiteral("Excel 工作簿 (*.xlsx)"));
+    dialog.setObjectName(QStringLiteral("saveDialog"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(QStringLiteral("xlsx"));
+    dialog.selectFile(QFileInfo(qs(freeFilePath(ss(folder), fileName, ".xlsx"))).fileName());
+    const bool busy = cursorOverridden_;
+    if (busy) QApplication::setOverrideCursor(Qt::ArrowCursor);
+    const bool accepted = dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty();
+    if (busy) QApplication::restoreOverrideCursor();
+    if (!accepted) return {};
+    const QString file = dialog.selectedFiles().first();
+    lastSaveFolder_ = ss(QFileInfo(file).absolutePath());
+    return ss(file);
+}
 
 void QtUi::exported(const std::string& path) {
     if (notify) notify("已导出：" + path);
 }
 
-void QtUi::openDocument(const std::string& path) {
-    if (hasDesktop()) QDesktopServices::openUrl(QUrl::fromLocalFile(qs(path)));
+void QtUi::offerToOpen(const std::string& path) {
+    if (!askUser()) return;
+    if (msgBox("已导出到：\r\n" + path + "\r\n\r\n是否现在打开？", MsgButtons::YesNo, MsgIcon::Question, "提示") ==
+        MsgAnswer::Yes)
+        QDesktopServices::openUrl(QUrl::fromLocalFile(qs(path)));
 }
 
 void QtUi::printed(const std::string& path) {
@@ -146,7 +177,7 @@ void QtUi::printed(const std::string& path) {
 std::string QtUi::printFolder() const { return printFolder_.empty() ? defaultPrintFolder() : printFolder_; }
 
 std::unique_ptr<BillPrinter> QtUi::newBillPrinter() {
-    return std::make_unique<PdfBillPrinter>(printFolder(), askForPrinter_ && hasDesktop());
+    return std::make_unique<QtBillPrinter>(printFolder(), askUser(), ownerWindow());
 }
 
 FormView* QtUi::viewOf(const Form& form) const {

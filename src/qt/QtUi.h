@@ -15,7 +15,11 @@ class FormView;
 // (modal ones run their own event loop and return when the form closes),
 // message boxes are QMessageBoxes with the caller's title, text and icon,
 // the wait cursor is the application's override cursor, the clipboard is
-// the desktop's, and receipts print to PDF (and, when asked, to a printer).
+// the desktop's. Where a clerk works at a desktop, receipts go through the
+// system print dialog and exports through a save dialog that starts in the
+// documents folder, after which the binding offers to open the file; on the
+// offscreen platform receipts print to a PDF in the print folder and exports
+// go to the export folder, both without asking.
 class QtUi final : public UiServices {
 public:
     QtUi();
@@ -35,8 +39,9 @@ public:
     std::string clipboardText() override;
 
     std::string exportFolder() override;
+    std::string exportPath(const std::string& fileName) override;
     void exported(const std::string& path) override;
-    void openDocument(const std::string& path) override;
+    void offerToOpen(const std::string& path) override;
     void printed(const std::string& path) override;
     std::unique_ptr<BillPrinter> newBillPrinter() override;
 
@@ -47,8 +52,11 @@ public:
     // Where receipts are saved; the user's print folder unless set.
     void setPrintFolder(std::string folder) { printFolder_ = std::move(folder); }
     std::string printFolder() const;
-    // Offer each receipt to a printer as well (a print dialog).
-    void setAskForPrinter(bool v) { askForPrinter_ = v; }
+    // Whether the clerk is asked (print and save dialogs, the offer to open
+    // an export): on a desktop unless set otherwise, never on the offscreen
+    // platform unless set (the tour pictures the dialogs).
+    void setAskUser(bool v) { askUser_ = v ? 1 : 0; }
+    bool askUser() const;
     // Told of exports and printed receipts (the status bar shows them).
     std::function<void(const std::string&)> notify;
 
@@ -60,12 +68,12 @@ private:
 
     std::map<const Form*, FormView*> views_;
     QWidget* mainWindow_ = nullptr;
-    std::string printFolder_;
-    bool askForPrinter_ = false, cursorOverridden_ = false;
+    std::string printFolder_, lastSaveFolder_;
+    int askUser_ = -1;  // -1: as the platform says
+    bool cursorOverridden_ = false;
 };
 
-// The user's print folder: $XDG_DOCUMENTS_DIR (or ~/Documents, else home),
-// then "feeoffice-receipts".
+// The user's print folder: the export folder, then "feeoffice-receipts".
 std::string defaultPrintFolder();
 // True when the platform draws on a real screen (not offscreen or minimal).
 bool hasDesktop();

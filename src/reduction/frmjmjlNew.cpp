@@ -55,6 +55,7 @@ frmjmjlNew::frmjmjlNew() : Form("frmjmjlNew") {
     lblcaptionYshj.move(7100, 5200, 1000, 300);
     Lbl_jmhj.move(8100, 5200, 1200, 300);
     Lbl_jmhj.setVisible(false);
+    lblcaptionYshj.setVisible(false);  // its total is hidden; lblSumProject shows the same sum under Label6
     Label6.move(9400, 5200, 1000, 300);
     lblSumProject.move(10400, 5200, 1400, 300);
     lblSumProject.setAlignment(Alignment::Right);

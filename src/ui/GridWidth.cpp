@@ -15,11 +15,15 @@ int wholeNumber(const std::string& text) {
     return static_cast<int>(c.raw() / Currency::Scale);
 }
 
-void getGridWidth(const std::string& frmName, ListView& lvw) {
+void getGridWidth(const std::string& frmName, ListView& lvw) { getGridWidth(frmName, lvw, nullptr); }
+
+void getGridWidth(const std::string& frmName, ListView& lvw, int (*designWidth)(const std::string& caption)) {
     SettingsStore& store = ui().settingsStore();
     const std::string section = frmName + lvw.name();
     for (int i = 1; i <= lvw.columnCountOf(); ++i) {
-        const int w = wholeNumber(store.getSetting("tavro", section, "k" + std::to_string(i)));
+        const std::string saved = store.getSetting("tavro", section, "k" + std::to_string(i));
+        const int design = saved.empty() && designWidth ? designWidth(lvw.column(i).text) : 0;
+        const int w = design > 0 ? design : wholeNumber(saved);
         lvw.setColumnWidth(i - 1, w < 1 ? ModuleDefaultWidth : w);
     }
 }

@@ -24,7 +24,8 @@ struct ReceiptHeader {
     std::string payee;            // skr
     std::string billNameForSF, billNameForSFSub;
     std::string pcs;
-    std::string paperFormat;
+    std::string paperFormat;      // the format's number, or its name when none is chosen
+    std::string paperName;        // the format's name: the paper it is printed on
     std::string itemsCaption;     // " 收 费 项 目" / " 退 费 项 目"
 };
 

@@ -2,12 +2,12 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <stdexcept>
+#include <fstream>
 #include <map>
-#include <sys/wait.h>
-#include <unistd.h>
+#include <stdexcept>
 
 #include "host/api/ModuleGlobals.h"
+#include "ui/Utf8Text.h"
 
 namespace fo {
 namespace {
@@ -51,33 +51,60 @@ void setUiServices(UiServices* services) {
     setMessageService(services);
 }
 
-std::string defaultExportFolder() {
-    if (const char* docs = std::getenv("XDG_DOCUMENTS_DIR"); docs && *docs) return docs;
-    const char* home = std::getenv("HOME");
-    if (!home || !*home) return std::filesystem::current_path().string();
-    std::filesystem::path documents = std::filesystem::path(home) / "Documents";
-    std::error_code ec;
-    return std::filesystem::is_directory(documents, ec) ? documents.string() : std::string(home);
+namespace {
+
+std::string environment(const char* name) {
+    const char* v = std::getenv(name);
+    return v ? std::string(v) : std::string();
 }
 
-bool openWithDesktop(const std::string& path) {
-    const char* display = std::getenv("DISPLAY");
-    const char* wayland = std::getenv("WAYLAND_DISPLAY");
-    if ((!display || !*display) && (!wayland || !*wayland)) return false;
-    const pid_t pid = fork();
-    if (pid == 0) {
-        // A second fork detaches the viewer, so no zombie is left behind.
-        if (fork() == 0) {
-            execlp("xdg-open", "xdg-open", path.c_str(), static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        _exit(0);
+// XDG_DOCUMENTS_DIR as user-dirs.dirs sets it ("$HOME/文档"); "" when unset.
+std::string documentsDirFromUserDirs(const std::string& home) {
+    std::string config = environment("XDG_CONFIG_HOME");
+    if (config.empty()) config = home + "/.config";
+    std::ifstream in(config + "/user-dirs.dirs");
+    const std::string key = "XDG_DOCUMENTS_DIR=";
+    for (std::string line; std::getline(in, line);) {
+        if (line.rfind(key, 0) != 0) continue;
+        std::string value = line.substr(key.size());
+        if (value.size() >= 2 && value.front() == '"' && value.back() == '"') value = value.substr(1, value.size() - 2);
+        if (value.rfind("$HOME", 0) == 0) value = home + value.substr(5);
+        return value;
     }
-    if (pid > 0) {
-        int status = 0;
-        waitpid(pid, &status, 0);
-    }
-    return pid > 0;
+    return {};
+}
+
+}  // namespace
+
+std::string defaultExportFolder() {
+    namespace fs = std::filesystem;
+    const std::string home = environment("HOME");
+    std::error_code ec;
+    if (const std::string docs = environment("XDG_DOCUMENTS_DIR"); !docs.empty()) return docs;
+    if (home.empty()) return fs::current_path().string();
+    if (const std::string docs = documentsDirFromUserDirs(home); !docs.empty() && fs::is_directory(docs, ec))
+        return docs;
+    const fs::path documents = fs::path(home) / "Documents";
+    return fs::is_directory(documents, ec) ? documents.string() : home;
+}
+
+std::string freeFilePath(const std::string& folder, const std::string& name, const std::string& extension) {
+    std::string stem;
+    for (char c : name) stem += std::string("/\\:*?\"<>| ").find(c) != std::string::npos ? '_' : c;
+    while (!stem.empty() && (stem.back() == '_' || stem.back() == '.')) stem.pop_back();
+    if (stem.empty()) stem = "export";
+    stem = utf8::mid(stem, 0, 80);
+    const std::filesystem::path dir(folder);
+    std::filesystem::path p = dir / (stem + extension);
+    for (int n = 2; std::filesystem::exists(p); ++n) p = dir / (stem + " (" + std::to_string(n) + ")" + extension);
+    return p.string();
+}
+
+std::string UiServices::exportPath(const std::string& fileName) {
+    const std::string folder = exportFolder();
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
+    return freeFilePath(folder, fileName, ".xlsx");
 }
 
 }  // namespace fo

@@ -48,12 +48,15 @@ public:
     // The per-user settings store: the host's when it registered one.
     virtual SettingsStore& settingsStore();
 
-    // Spreadsheet export: the folder files go to, the report that one was
-    // written, and opening it for the clerk when a desktop is present.
+    // Spreadsheet export: the folder files go to; the file an export named
+    // `fileName` (without ".xlsx") is written to, "" when the clerk cancelled
+    // (this one: a name not yet taken in the export folder; a desktop
+    // binding asks in a save dialog); the report that one was written; and
+    // the offer to open it (bindings without a desktop make none).
     virtual std::string exportFolder() = 0;
+    virtual std::string exportPath(const std::string& fileName);
     virtual void exported(const std::string& path) = 0;
-    // Opens a written file for the clerk; bindings without a desktop do nothing.
-    virtual void openDocument(const std::string& path) {}
+    virtual void offerToOpen(const std::string& path) {}
     // A receipt went to the printer (or its file).
     virtual void printed(const std::string& path) {}
 
@@ -75,11 +78,13 @@ bool hasUiServices();
 // nullptr removes it.
 void setUiServices(UiServices* services);
 
-// The export folder when no other is set: $XDG_DOCUMENTS_DIR, ~/Documents
-// when it exists, else the home folder.
+// The export folder when no other is set: the documents folder as the
+// desktop names it (XDG_DOCUMENTS_DIR in the environment or in
+// user-dirs.dirs), ~/Documents when it exists, else the home folder.
 std::string defaultExportFolder();
-// Opens a file with the desktop's default application (xdg-open) when a
-// display is present; returns whether it tried.
-bool openWithDesktop(const std::string& path);
+// A file in `folder` named after `name` (characters a file name cannot
+// carry and spaces become "_") with `extension`, numbered " (2)", " (3)"...
+// when that name is taken.
+std::string freeFilePath(const std::string& folder, const std::string& name, const std::string& extension);
 
 }  // namespace fo

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "db/Currency.h"
+#include "db/DateTime.h"
 #include "db/Value.h"
 #include "ui/Form.h"
 #include "ui/ListView.h"
@@ -33,6 +34,23 @@ struct HiddenWhileBuilding {
     ~HiddenWhileBuilding() { lvw.setVisible(true); }
     ListView& lvw;
 };
+
+// The type a list column's texts have in a spreadsheet: amounts where every
+// filled cell is a number written with two decimals (the "0.00" the list
+// shows), dates where every one is a date, text otherwise. Digits alone stay
+// text: student numbers and row numbers are names, not quantities.
+DataType columnType(ListView& lvw, int column) {
+    bool amounts = true, dates = true, any = false;
+    for (int r = 1; r <= lvw.itemCount() && (amounts || dates); ++r) {
+        const std::string& text = lvw.item(r).cell(column);
+        if (text.empty()) continue;
+        any = true;
+        const auto point = text.find('.');
+        amounts = amounts && point != std::string::npos && point + 3 == text.size() && Currency::parse(text);
+        dates = dates && DateTime::parse(text).has_value();
+    }
+    return !any ? DataType::VarChar : amounts ? DataType::Currency : dates ? DataType::Date : DataType::VarChar;
+}
 
 }  // namespace
 
@@ -215,7 +233,7 @@ std::string clsLvw2012::toExcel() {
     std::vector<int> shown;
     for (int c = 1; c <= lvw.columnCountOf(); ++c)
         if (lvw.column(c).width >= 10) {
-            rs.appendField(lvw.column(c).text, DataType::VarChar, 500);
+            rs.appendField(lvw.column(c).text, columnType(lvw, c), 500);
             shown.push_back(c);
         }
     rs.open();

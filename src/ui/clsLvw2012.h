@@ -64,7 +64,8 @@ public:
 
     // Rewrites the listed columns "0.00" and appends their totals as row "合计".
     void addSumRow(const std::string& captions);
-    // Exports the columns at least 10 twips wide; returns the file or "".
+    // Exports the columns at least 10 twips wide, amounts ("0.00") as numbers
+    // and dates as dates; returns the file or "".
     std::string toExcel();
 
 private:

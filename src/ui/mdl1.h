@@ -19,13 +19,30 @@ bool setLvwHead(Recordset& rs, ListView& lvw, bool BlnHead, const std::string& s
 // Column widths of a list under ("tavro", window name & list name, "k" & i);
 // a missing or non-positive width restores as 1000, a negative one saves as 1000.
 void getGridWidth(const std::string& frmName, ListView& lvw);
+// The same, with the window's own widths (by column caption; 0 for none)
+// for columns that never had one saved, so a first look shows whole values.
+void getGridWidth(const std::string& frmName, ListView& lvw, int (*designWidth)(const std::string& caption));
 void setGridWidth(const std::string& frmName, ListView& lvw);
 
-// Writes `rs` as a spreadsheet (.xlsx) into the export folder: field names in
-// row 1 in bold "黑体", borders on every row, the title in the page header and
-// the page footers. Reports the file to the binding, which opens it where a
-// desktop is present. An empty set shows "没有记录!" and writes nothing.
-// Returns the file written, or "" when none was.
+// What a spreadsheet export is besides its rows.
+struct SheetExport {
+    std::string title;           // the page header
+    std::string fileName;        // the file's name as offered, without ".xlsx"
+    std::size_t firstField = 0;  // the fields before it are row keys and stay out
+};
+
+// Writes `rs` as a spreadsheet (.xlsx) where the binding says (the export
+// folder, or where the clerk chose in the save dialog): field names in row 1
+// in bold "黑体", borders on every row, amounts as numbers shown "0.00",
+// whole numbers as numbers, dates as dates, the rest text. Printed on A4
+// fitted to the page's width, across the page when wide, with the field
+// names atop every page, the title in the page header and 制表人 (the
+// operator), 制表日期 (today) and the page numbers in the footer. Reports
+// the file to the binding, which offers to open it where a desktop is
+// present. An empty set shows "没有记录!" and writes nothing. Returns the
+// file written, or "" when none was.
+std::string exportSheet(const SheetExport& sheet, Recordset& rs);
+// The same with every field exported and the file named after the title.
 std::string ExporToExcel_rec(const std::string& title, Recordset& rs);
 
 // Hourglass on / off. The pointer is set, not counted: one gMclose restores

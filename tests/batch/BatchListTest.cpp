@@ -6,6 +6,9 @@
 #include "batch/BatchStatements.h"
 #include "batch/frmJmBachList.h"
 #include "db/DbError.h"
+#include "support/XlsxSheet.h"
+
+#include <filesystem>
 
 namespace fo::test {
 namespace {
@@ -145,6 +148,53 @@ TEST_P(BatchListTest, AmountControlsSkipSubtotalsAndTheSplitterKeepsItsMargins) 
     w->imgSplitter.MouseUp(1, 0, 0, 0);
     EXPECT_FALSE(w->picSplitter.visible());
     EXPECT_EQ(w->lvw1.width(), w->scaleWidth() - 1500);
+}
+
+TEST_P(BatchListTest, BothListsExportAmountsThatAddUpAndNoRowKeys) {
+    ui.setExportFolder(dir.file("out"));
+    auto w = query("", "小班一班");
+    w->CMDexcel.userClick();
+    ASSERT_EQ(ui.exports().size(), 1u);
+    EXPECT_EQ(std::filesystem::path(ui.exports()[0]).filename().string(), "应收明细表-减免_2026年09月至2026年12月.xlsx");
+    const XlsxSheet arrears(ui.exports()[0]);
+    EXPECT_EQ(arrears.header(), (std::vector<std::string>{"学号", "姓名", "班级", "月份(学期)", "收费项目", "欠费金额"}));
+    ASSERT_EQ(arrears.rows(), w->lvw1.itemCount() + 1);
+    for (int r = 2; r <= arrears.rows(); ++r) {
+        EXPECT_EQ(arrears.cell("F" + std::to_string(r)).type, "") << r;
+        EXPECT_EQ(arrears.cell("F" + std::to_string(r)).format, "0.00");
+    }
+    const std::string last = std::to_string(arrears.rows());
+    EXPECT_EQ(Currency::parse(arrears.cell("F" + last).value)->format00(), w->lvw1.item(w->lvw1.itemCount()).subItem(6));
+
+    // The cross-tab of December: a column per item, summed in the row 合计.
+    w->chkALL.userSetValue(1);
+    w->cmbYf.userSelect("2026年12月");
+    w->cmdOK.userClick();
+    ASSERT_GT(w->lvw1.itemCount(), 2);
+    w->CMDexcel.userClick();
+    ASSERT_EQ(ui.exports().size(), 2u);
+    const XlsxSheet crossTab(ui.exports()[1]);
+    const std::vector<std::string> header = crossTab.header();
+    ASSERT_GE(header.size(), 6u);
+    EXPECT_EQ(header[0], "月份(学期)");
+    const int rows = crossTab.rows();
+    EXPECT_EQ(crossTab.cell("A" + std::to_string(rows)).value, "合计");
+    int numbers = 0;
+    for (std::size_t c = 4; c < header.size(); ++c) {
+        const std::string col(1, static_cast<char>('A' + c));
+        Currency sum;
+        for (int r = 2; r < rows; ++r) {
+            const auto cell = crossTab.cell(col + std::to_string(r));
+            if (cell.value.empty()) continue;
+            EXPECT_EQ(cell.type, "") << col << r;
+            EXPECT_EQ(cell.format, "0.00");
+            sum += *Currency::parse(cell.value);
+            ++numbers;
+        }
+        const auto total = crossTab.cell(col + std::to_string(rows));
+        EXPECT_EQ(sum, total.value.empty() ? Currency() : *Currency::parse(total.value)) << header[c];
+    }
+    EXPECT_GT(numbers, 0);
 }
 
 TEST_P(BatchListTest, StatementsTakeTheirDialectForms) {

@@ -11,6 +11,7 @@
 #include "bills/frmBILLML.h"
 #include "students/DemoOfficeTest.h"
 #include "students/frmCommFind.h"
+#include "support/XlsxSheet.h"
 #include "ui/CombinedQueryForm.h"
 #include "ui/FormRegistry.h"
 
@@ -134,8 +135,24 @@ TEST_P(ReceiptRegister, ShowsTheItemsOfTheChosenBillAndExportsTheList) {
 
     w->Command2.userClick();
     ASSERT_EQ(ui.exports().size(), 1u);
-    EXPECT_EQ(std::filesystem::path(ui.exports()[0]).extension(), ".xlsx");
-    EXPECT_GT(std::filesystem::file_size(ui.exports()[0]), 0u);
+    EXPECT_EQ(std::filesystem::path(ui.exports()[0]).filename().string(), "票据管理_2026-10-01至2026-10-31.xlsx");
+    // Read back: the bill's id stays out, amounts add up, dates are dates.
+    const XlsxSheet sheet(ui.exports()[0]);
+    ASSERT_EQ(sheet.header().size(), 16u);
+    EXPECT_EQ(sheet.header()[0], "编号");
+    EXPECT_EQ(sheet.rows(), w->ListView1.itemCount());  // the header instead of the sum row
+    const std::string amount = sheet.column("金额"), issued = sheet.column("开票日期");
+    Currency sum;
+    for (int r = 2; r <= sheet.rows(); ++r) {
+        const auto cell = sheet.cell(amount + std::to_string(r));
+        EXPECT_EQ(cell.type, "") << r;
+        EXPECT_EQ(cell.format, "0.00");
+        sum += *Currency::parse(cell.value);
+        EXPECT_EQ(sheet.cell(issued + std::to_string(r)).type, "");
+        EXPECT_EQ(sheet.cell(issued + std::to_string(r)).format.substr(0, 10), "yyyy-mm-dd");
+    }
+    EXPECT_EQ(sum.format00(), w->ListView1.findItem("k0")->subItem(6));
+    EXPECT_NE(sheet.elementText("oddFooter").find("制表人：系统管理员"), std::string::npos);
 
     w->cmbBILLtype.userSelect("退费单据");
     w->CMDfind.userClick();
@@ -158,6 +175,7 @@ TEST_P(ReceiptRegister, ReprintsTheChosenBillButNotAVoidedOneOrTheSumRow) {
     w->cmdPrintRe.userClick();
     EXPECT_TRUE(printed.empty());
 
+    w->cmbPageType.userSelect("收费收据（二联）241×140毫米");
     ui.queueAnswer(MsgAnswer::Yes);
     w->cmdPrintRe.userClick();
     EXPECT_EQ(lastText(), "打印成功！");
@@ -166,6 +184,17 @@ TEST_P(ReceiptRegister, ReprintsTheChosenBillButNotAVoidedOneOrTheSumRow) {
     const std::string receipt = readWhole(printed[0]);
     EXPECT_NE(receipt.find(text("select djbh from pjml where id=46")), std::string::npos);
     EXPECT_NE(receipt.find(" 收 费 项 目"), std::string::npos);
+    EXPECT_NE(receipt.find("合计: " + format00(scalar(*cn, "select hjje from pjml where id=46"))), std::string::npos)
+        << receipt;
+    EXPECT_NE(receipt.find("纸张格式: 收费收据（二联）241×140毫米"), std::string::npos) << receipt;
+    EXPECT_EQ(receipt.find("作废"), std::string::npos) << "a valid receipt carries no void stamp";
+
+    // Voided by another clerk after the list was read: not reprinted.
+    cn->execute("update pjml set pjState='作废' where id=46");
+    ui.queueAnswer(MsgAnswer::Yes);
+    w->cmdPrintRe.userClick();
+    EXPECT_EQ(lastText(), "所选单据已经作废！不能重打！");
+    EXPECT_EQ(printed.size(), 1u);
 }
 
 TEST_P(ReceiptRegister, VoidsABillAndCancelsItsChargeInOneTransaction) {
@@ -216,14 +245,14 @@ TEST_P(ReceiptRegister, AVoidRefusedAfterItsFirstWritesIsRolledBackWhole) {
 TEST_P(ReceiptRegister, EntryOperationsOpenTheirWindows) {
     cLsBILLhead bill;
     bill.set_gRun(host);
-    bill.set_cmbPage("收费收据（三联）");
+    bill.set_cmbPage("收费收据（三联）A4");
     ui.setModalRunner([](Form& f) {
         auto& w = dynamic_cast<frmBILLML&>(f);
         EXPECT_EQ(w.cmbPageType.text(), w.cmbPage);
         w.Command3.userClick();
     });
     bill.ShowPJinfo();
-    bill.set_cmbPage("收费收据（二联）");
+    bill.set_cmbPage("收费收据（二联）241×140毫米");
     bill.ShowPJinfo();  // handed over again
 }
 

@@ -19,6 +19,13 @@ TEST_P(ReductionWindowTest, ArrearsListGridAndEditingRules) {
     // The current period fills the grid with whole receivables as reductions.
     ASSERT_GT(w->MSFlexGrid1.rows(), 1);
     EXPECT_EQ(w->MSFlexGrid1.textMatrix(1, frmjmjlNew::ColJm), w->MSFlexGrid1.textMatrix(1, frmjmjlNew::ColYs));
+    // The total is shown once, under one caption.
+    int totalCaptions = 0;
+    for (const Control* c : w->controls())
+        if (auto* label = dynamic_cast<const Label*>(c); label && label->visible() && label->caption() == "减免合计:")
+            ++totalCaptions;
+    EXPECT_EQ(totalCaptions, 1);
+    EXPECT_FALSE(w->lblSumProject.caption().empty());
 
     const std::string line = one("select qfkid from qfhzb where fkrq is null and qfyf='202609' and xsid=" + xsid);
     ASSERT_TRUE(w->LvwQFLIST.userItemClick("k" + line));

@@ -1,8 +1,12 @@
+// Exports read back from the .xlsx package itself: what a spreadsheet
+// program sees (cell types and number formats, the print set-up, the page
+// header and footer), not what the writer was asked to do.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
 
+#include "support/FakeHostSystem.h"
+#include "support/XlsxSheet.h"
 #include "ui/Form.h"
 #include "ui/ListView.h"
 #include "ui/RecordsetBuilder.h"
@@ -13,19 +17,6 @@
 namespace fo::test {
 namespace {
 
-// One member of the .xlsx package, as text.
-std::string zipEntry(const std::string& file, const std::string& entry) {
-    const std::string cmd = "unzip -p '" + file + "' '" + entry + "' 2>/dev/null";
-    std::string out;
-    if (FILE* p = popen(cmd.c_str(), "r")) {
-        char buf[4096];
-        std::size_t n;
-        while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-        pclose(p);
-    }
-    return out;
-}
-
 int filesIn(const std::string& folder) {
     if (!std::filesystem::exists(folder)) return 0;
     int n = 0;
@@ -33,13 +24,41 @@ int filesIn(const std::string& folder) {
     return n;
 }
 
+// The operator the footer names.
+class Clerk final : public FakeHostSystem {
+public:
+    Clerk() : FakeHostSystem("", Value(1)) {}
+    std::string gusername() override { return "张会计&李"; }
+};
+
 class SpreadsheetExportTest : public UiTest {
 protected:
-    RecordsetPtr bills() {
-        return makeSet({"单据编号", "金额", "开票日期"},
-                       {{Value("SF0001"), money("12.5"), Value(*DateTime::parse("2026-09-03"))},
-                        {Value("SF0002"), Value(), Value("未开")}});
+    void SetUp() override {
+        UiTest::SetUp();
+        saved_ = globals().host;
+        globals().host = std::make_shared<Clerk>();
     }
+    void TearDown() override {
+        globals().host = saved_;
+        UiTest::TearDown();
+    }
+    // Typed as the engine gives them: an id key, text, amounts, a count and
+    // dates; and the amounts of a list built in memory, kept as their text.
+    RecordsetPtr bills() {
+        auto rs = std::make_shared<Recordset>();
+        rs->appendField("id", DataType::Integer);
+        rs->appendField("编号", DataType::VarChar, 50);
+        rs->appendField("金额", DataType::Currency);
+        rs->appendField("出勤", DataType::Integer);
+        rs->appendField("开票日期", DataType::Date);
+        rs->appendField("欠费", DataType::Currency);
+        rs->open();
+        rs->appendRow({Value(7), Value("SF0001"), money("12.5"), Value(22), Value(*DateTime::parse("2026-09-03 10:22:33")),
+                       Value("800.00")});
+        rs->appendRow({Value(8), Value("SF0002"), Value(), Value(), Value(*DateTime::parse("2026-09-04")), Value("合计")});
+        return rs;
+    }
+    std::shared_ptr<HostSystem> saved_;
 };
 
 TEST_F(SpreadsheetExportTest, AnEmptySetSaysSoAndWritesNothing) {
@@ -51,62 +70,98 @@ TEST_F(SpreadsheetExportTest, AnEmptySetSaysSoAndWritesNothing) {
     EXPECT_TRUE(ui.exports().empty());
 }
 
-TEST_F(SpreadsheetExportTest, PageHeaderCarriesTheTitleAndFootersTheFixedTextsInTheKaitiFont) {
+TEST_F(SpreadsheetExportTest, AmountsAreNumbersShown00DatesAreDatesCountsAreNumbersAndKeysStayOut) {
     auto rs = bills();
-    const std::string path = ExporToExcel_rec("开票日期:  2026-09-01至2026-09-30 & more", *rs);
+    rs->moveLast();
+    const std::string path = exportSheet(SheetExport{"票据", "票据管理 2026-09", 1}, *rs);
     ASSERT_FALSE(path.empty());
-    EXPECT_EQ(ui.exports(), std::vector<std::string>{path});
-    EXPECT_EQ(std::filesystem::path(path).parent_path(), std::filesystem::path(ui.exportFolder()));
-    const std::string sheet = zipEntry(path, "xl/worksheets/sheet1.xml");
-    const std::string font = "&amp;\"楷体_GB2312,常规\"";
-    EXPECT_NE(sheet.find("<oddHeader>&amp;C" + font + "开票日期:  2026-09-01至2026-09-30 &amp;&amp; more</oddHeader>"),
-              std::string::npos)
-        << sheet;
-    EXPECT_NE(sheet.find("<oddFooter>&amp;L" + font + "&amp;10制表人：&amp;C" + font + "&amp;10制表日期：&amp;R" + font +
-                         "&amp;10第&amp;P页 共&amp;N页</oddFooter>"),
-              std::string::npos)
-        << sheet;
+    EXPECT_EQ(rs->absolutePosition(), 1) << "the caller's set keeps its row";
+    const XlsxSheet sheet(path);
+    EXPECT_EQ(sheet.header(), (std::vector<std::string>{"编号", "金额", "出勤", "开票日期", "欠费"}));
+    EXPECT_EQ(sheet.rows(), 3);
+
+    const auto amount = sheet.cell("B2");
+    EXPECT_EQ(amount.type, "");
+    EXPECT_EQ(amount.value, "12.5");
+    EXPECT_EQ(amount.format, "0.00");
+    const auto typedAsText = sheet.cell("E2");  // an amount column holding "800.00"
+    EXPECT_EQ(typedAsText.type, "");
+    EXPECT_EQ(typedAsText.value, "800");
+    EXPECT_EQ(typedAsText.format, "0.00");
+    EXPECT_EQ(sheet.cell("E3").type, "s") << "a caption in an amount column stays text";
+    EXPECT_EQ(sheet.cell("E3").value, "合计");
+    EXPECT_EQ(sheet.cell("B3").value, "") << "a null amount is a blank cell, not 0";
+
+    EXPECT_EQ(sheet.cell("C2").type, "");
+    EXPECT_EQ(sheet.cell("C2").value, "22");
+    const auto withTime = sheet.cell("D2"), dateOnly = sheet.cell("D3");
+    EXPECT_EQ(withTime.type, "");
+    EXPECT_EQ(withTime.value.substr(0, 5), "46268") << "2026-09-03 as a serial day";
+    EXPECT_NE(withTime.format.find("hh"), std::string::npos) << withTime.format;
+    EXPECT_EQ(dateOnly.value, "46269");
+    EXPECT_NE(dateOnly.format.find("yyyy"), std::string::npos);
+    EXPECT_EQ(dateOnly.format.find("hh"), std::string::npos);
+    EXPECT_EQ(sheet.cell("A2").type, "s");
+    EXPECT_EQ(sheet.cell("A2").value, "SF0001");
 }
 
-TEST_F(SpreadsheetExportTest, FieldNamesFillRowOneInBoldHeitiAndEveryRowHasBorders) {
+TEST_F(SpreadsheetExportTest, PrintsFittedToTheWidthWithTheHeaderRowOnEveryPageAndAFilledFooter) {
+    auto narrow = bills();
+    const XlsxSheet sheet(exportSheet(SheetExport{"开票日期:  2026-09-01至2026-09-30 & more", "票据", 1}, *narrow));
+    EXPECT_EQ(sheet.attribute("pageSetup", "orientation"), "portrait");
+    EXPECT_EQ(sheet.attribute("pageSetup", "paperSize"), "9");
+    EXPECT_EQ(sheet.attribute("pageSetup", "fitToWidth"), "");  // 1 is the default and left out
+    EXPECT_EQ(sheet.attribute("pageSetup", "fitToHeight"), "0");
+    EXPECT_EQ(sheet.attribute("pageSetUpPr", "fitToPage"), "1");
+    EXPECT_NE(sheet.workbookXml().find("<definedName name=\"_xlnm.Print_Titles\" localSheetId=\"0\">sheet1!$1:$1<"),
+              std::string::npos)
+        << sheet.workbookXml();
+    const std::string font = "&\"楷体_GB2312,常规\"";
+    EXPECT_EQ(sheet.elementText("oddHeader"), "&C" + font + "开票日期:  2026-09-01至2026-09-30 && more");
+    EXPECT_EQ(sheet.elementText("oddFooter"), "&L" + font + "&10制表人：张会计&&李&C" + font + "&10制表日期：" +
+                                                   DateTime::today().dateText() + "&R" + font + "&10第&P页 共&N页");
+
+    std::vector<std::string> fields;
+    std::vector<Value> row;
+    for (int i = 0; i < 12; ++i) {
+        fields.push_back("第" + std::to_string(i) + "列的标题");
+        row.push_back(Value("内容内容"));
+    }
+    auto wide = makeSet(fields, {row});
+    EXPECT_EQ(XlsxSheet(ExporToExcel_rec("宽", *wide)).attribute("pageSetup", "orientation"), "landscape");
+}
+
+TEST_F(SpreadsheetExportTest, FilesAreNamedAfterTheExportAndNeverOverwritten) {
+    auto rs = bills();
+    const std::string a = ExporToExcel_rec("票据/九月", *rs);
+    const std::string b = ExporToExcel_rec("票据/九月", *rs);
+    EXPECT_EQ(ui.exports(), (std::vector<std::string>{a, b}));
+    EXPECT_EQ(std::filesystem::path(a).parent_path(), std::filesystem::path(ui.exportFolder()));
+    EXPECT_EQ(std::filesystem::path(a).filename().string(), "票据_九月.xlsx");
+    EXPECT_EQ(std::filesystem::path(b).filename().string(), "票据_九月 (2).xlsx");
+}
+
+TEST_F(SpreadsheetExportTest, HeaderRowIsBoldHeitiAndEveryCellBordered) {
     auto rs = bills();
     const std::string path = ExporToExcel_rec("票据", *rs);
-    ASSERT_FALSE(path.empty());
-    const std::string styles = zipEntry(path, "xl/styles.xml");
+    const std::string styles = commandOutput("unzip -p '" + path + "' xl/styles.xml");
     const auto heiti = styles.find("<name val=\"黑体\"/>");
     ASSERT_NE(heiti, std::string::npos) << styles;
     const auto fontStart = styles.rfind("<font>", heiti);
     ASSERT_NE(fontStart, std::string::npos);
     EXPECT_NE(styles.substr(fontStart, heiti - fontStart).find("<b/>"), std::string::npos) << "the header font is bold";
-    EXPECT_NE(styles.find("<left style=\"thin\">"), std::string::npos);
-
-    const std::string strings = zipEntry(path, "xl/sharedStrings.xml");
-    for (const char* s : {"单据编号", "金额", "开票日期", "SF0002", "未开"})
-        EXPECT_NE(strings.find(s), std::string::npos) << s;
-    const std::string sheet = zipEntry(path, "xl/worksheets/sheet1.xml");
-    EXPECT_NE(sheet.find("<row r=\"3\""), std::string::npos) << "one row per record after the header";
-    EXPECT_NE(sheet.find("<v>12.5</v>"), std::string::npos) << "amounts stay numbers";
-    // Every cell of the three rows carries a style (header or bordered body).
+    const std::string sheet = XlsxSheet(path).sheetXml();
     std::size_t cells = 0, styled = 0;
     for (auto p = sheet.find("<c r="); p != std::string::npos; p = sheet.find("<c r=", p + 1)) {
         ++cells;
-        const auto end = sheet.find('>', p);
-        if (sheet.substr(p, end - p).find(" s=\"") != std::string::npos) ++styled;
+        styled += sheet.substr(p, sheet.find('>', p) - p).find(" s=\"") != std::string::npos;
     }
-    EXPECT_EQ(cells, 9u);
+    EXPECT_EQ(cells, 18u);
     EXPECT_EQ(styled, cells);
+    EXPECT_NE(styles.find("<left style=\"thin\">"), std::string::npos);
 }
 
-TEST_F(SpreadsheetExportTest, ASecondExportWithTheSameTitleGetsItsOwnFile) {
-    auto rs = bills();
-    const std::string a = ExporToExcel_rec("票据/九月", *rs);
-    const std::string b = ExporToExcel_rec("票据/九月", *rs);
-    EXPECT_NE(a, b);
-    EXPECT_EQ(std::filesystem::path(a).filename().string(), "票据_九月.xlsx");
-    EXPECT_EQ(std::filesystem::path(b).filename().string(), "票据_九月 (2).xlsx");
-}
-
-TEST_F(SpreadsheetExportTest, ListHelperExportLeavesHiddenColumnsOutAndNamesTheWindowAndDates) {
+TEST_F(SpreadsheetExportTest, ListHelperExportsVisibleColumnsWithAmountsAndDatesTyped) {
     Form form("frmJmBachList");
     ListView lvw(form, "lvw1");
     clsLvw2012 helper;
@@ -115,19 +170,24 @@ TEST_F(SpreadsheetExportTest, ListHelperExportLeavesHiddenColumnsOutAndNamesTheW
     helper.strDateTo = "2026-09-30";
     helper.blnFieldKey = true;
     helper.setLvw(lvw);
-    auto rs = makeSet({"qfkid", "学号隐藏", "姓名", "欠费金额"},
-                      {{Value(1), Value("S001"), Value("张三"), money("30")}});
+    auto rs = makeSet({"qfkid", "学号隐藏", "学号", "姓名", "欠费金额", "日期"},
+                      {{Value(1), Value("S001"), Value("2026001"), Value("张三"), money("30"), Value("2026-09-03")},
+                       {Value(2), Value("S002"), Value("2026002"), Value("李四"), money("12.5"), Value("")}});
     helper.initColumns(*rs, 0, "学号隐藏");
     helper.initList(*rs, lvw);
+    helper.addSumRow("欠费金额");
     const std::string path = helper.toExcel();
     ASSERT_FALSE(path.empty());
     EXPECT_FALSE(ui.waitCursorShown());
-    const std::string strings = zipEntry(path, "xl/sharedStrings.xml");
-    EXPECT_EQ(strings.find("学号隐藏"), std::string::npos);
-    EXPECT_EQ(strings.find("S001"), std::string::npos);
-    EXPECT_NE(strings.find("姓名"), std::string::npos);
-    EXPECT_NE(strings.find("张三"), std::string::npos);
-    EXPECT_NE(zipEntry(path, "xl/worksheets/sheet1.xml").find("应收明细表: 日期 2026-09-01-2026-09-30"), std::string::npos);
+    const XlsxSheet sheet(path);
+    EXPECT_EQ(sheet.header(), (std::vector<std::string>{"qfkid", "学号", "姓名", "欠费金额", "日期"}));
+    EXPECT_EQ(sheet.cell("B2").type, "s") << "a student number is a name, not a quantity";
+    EXPECT_EQ(sheet.cell("D2").type, "");
+    EXPECT_EQ(sheet.cell("D2").format, "0.00");
+    EXPECT_EQ(sheet.cell("D4").value, "42.5") << "the sum row is a number too";
+    EXPECT_EQ(sheet.cell("E2").type, "");
+    EXPECT_EQ(sheet.cell("E2").value, "46268");
+    EXPECT_EQ(sheet.elementText("oddHeader").find("应收明细表: 日期 2026-09-01-2026-09-30") != std::string::npos, true);
 }
 
 }  // namespace

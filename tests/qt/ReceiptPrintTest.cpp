@@ -1,0 +1,118 @@
+// Receipts as a reader of the printed file finds them: the text a PDF reader
+// extracts (pdftotext), the page size (pdfinfo), and the print dialog.
+#include <QApplication>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QTimer>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+
+#include "QtTestApp.h"
+#include "qt/QtBillPrinter.h"
+#include "qt/ReceiptPaper.h"
+#include "support/TempDir.h"
+#include "support/XlsxSheet.h"
+
+namespace fo::test {
+namespace {
+
+class ReceiptPrint : public QtTest {
+protected:
+    void SetUp() override {
+        QtTest::SetUp();
+        ui.notify = [this](const std::string& s) { reported = s; };
+        ui.setPrintFolder(dir.file("prints"));
+        for (const char* f : {"xmmc", "dj", "sl", "je", "term", "cqts", "bz"}) items.appendField(f);
+        items.open();
+        items.appendRow({Value("保育费"), Value("800"), Value("1"), Value("800.00"), Value("2026年9月至2026年12月"),
+                         Value("0"), Value("")});
+        items.appendRow({Value("伙食费"), Value("12.5"), Value("1"), Value("12.50"), Value("一次性"), Value("0"),
+                         Value("大班目录")});
+        header.billNumber = "SF202612060001";
+        header.studentName = "王小明";
+        header.studentNumber = "2026001";
+        header.className = "大一班";
+        header.total = "812.50";
+        header.totalInWords = "捌佰壹拾贰元伍角";
+        header.issuer = "张会计";
+        header.payee = "李出纳";
+        header.itemsCaption = " 收 费 项 目";
+        header.colorContent = "本收据加盖财务专用章后有效";
+    }
+    // Prints through the binding's printer and returns where it went.
+    std::string print() {
+        auto printer = ui.newBillPrinter();
+        EXPECT_TRUE(printer->printBill(header, items));
+        return static_cast<qt::QtBillPrinter&>(*printer).lastTarget();
+    }
+
+    TempDir dir;
+    Recordset items;
+    ReceiptHeader header;
+    std::string reported;
+};
+
+TEST_F(ReceiptPrint, OffscreenAReceiptPrintsToAPdfInThePrintFolderWhoseTextReadsBackAsWritten) {
+    const std::string file = print();
+    EXPECT_EQ(file.rfind(dir.file("prints") + "/SF202612060001-", 0), 0u) << file;
+    EXPECT_EQ(reported, "已打印：" + file);
+    const std::string text = commandOutput("pdftotext -layout '" + file + "' -");
+    for (const char* written : {"票据号：SF202612060001", "姓名：王小明", "学号：2026001", "班级：大一班", "保育费",
+                                "伙食费", "2026年9月至2026年12月", "一次性", "大班目录", "800.00", "12.50",
+                                "合计：812.50", "合计（大写）：捌佰壹拾贰元伍角", "金额", "项目", "开票人：张会计",
+                                "收款人：李出纳", "本收据加盖财务专用章后有效"})
+        EXPECT_NE(text.find(written), std::string::npos) << written << "\n" << text;
+    // The unit price prints "0.00" like the amount.
+    EXPECT_NE(text.find("800.00"), text.rfind("800.00")) << text;
+    EXPECT_EQ(text.find("作废"), std::string::npos);
+    // No character comes back as a Kangxi or CJK radical (U+2E80..U+2FDF:
+    // UTF-8 E2 BA 80 .. E2 BF 9F).
+    for (std::size_t p = text.find('\xE2'); p != std::string::npos; p = text.find('\xE2', p + 1)) {
+        const auto second = static_cast<unsigned char>(text[p + 1]);
+        EXPECT_FALSE(second >= 0xBA && second <= 0xBF) << "a radical at " << p << ": " << text.substr(p, 3);
+    }
+}
+
+TEST_F(ReceiptPrint, ThePaperFormatChosenInTheWindowIsThePage) {
+    // pdfinfo's "Page size: W x H pts", in millimetres.
+    auto pageSize = [&](const std::string& paper) {
+        header.paperName = paper;
+        const std::string info = commandOutput("pdfinfo '" + print() + "'");
+        double w = 0, h = 0;
+        const auto at = info.find("Page size:");
+        if (at != std::string::npos) std::sscanf(info.c_str() + at, "Page size: %lf x %lf", &w, &h);
+        return QSizeF(std::round(w / 72 * 25.4), std::round(h / 72 * 25.4));
+    };
+    // 241 x 140 mm, printed across; A4 upright; a name without a paper: A5 across.
+    EXPECT_EQ(pageSize("收费收据（二联）241×140毫米"), QSizeF(241, 140));
+    EXPECT_EQ(pageSize("收费收据（三联）A4"), QSizeF(210, 297));
+    EXPECT_EQ(pageSize("收费收据"), QSizeF(210, 148));
+    EXPECT_EQ(qt::receiptPageLayout("退费单 A5 纵向").orientation(), QPageLayout::Portrait);
+    EXPECT_EQ(qt::receiptPageLayout("退费单 A5横向").orientation(), QPageLayout::Landscape);
+    EXPECT_EQ(qt::receiptPageLayout("收据 93x241mm").orientation(), QPageLayout::Portrait);
+    EXPECT_EQ(qt::receiptPageLayout("收据 A45").pageSize().id(), QPageSize::A5) << "A45 names no sheet";
+}
+
+TEST_F(ReceiptPrint, AskingTheClerkOpensThePrintDialogOnTheChosenPaperAndACancelPrintsNothing) {
+    ui.setAskUser(true);
+    header.paperName = "收费收据 A4";
+    QString title;
+    QSizeF paper;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        title = dialog->windowTitle();
+        paper = dialog->printer()->pageLayout().pageSize().size(QPageSize::Millimeter);
+        dialog->reject();
+    });
+    auto printer = ui.newBillPrinter();
+    EXPECT_FALSE(printer->printBill(header, items));
+    EXPECT_EQ(title, QStringLiteral("打印收据"));
+    EXPECT_EQ(paper, QSizeF(210, 297));
+    EXPECT_EQ(reported, "");
+    EXPECT_FALSE(std::filesystem::exists(dir.file("prints")));
+}
+
+}  // namespace
+}  // namespace fo::test
