@@ -2,18 +2,12 @@
 //
 // The fee office on the desktop: the main window over a fee database.
 // Without a database named it opens the database of last time, or on the first run
-// creates the demo fee office in the user's data folder and says so.
-#include <QApplication>
+// creates the demo fee office in the user's data folder and says so; a
+// database that cannot be opened is named in a dialog (DesktopStart.h).
 #include <filesystem>
-#include <iostream>
 
 #include "app/CommandLine.h"
-#include "app/GuiSupport.h"
-#include "app/MainWindow.h"
-#include "app/OfficeSession.h"
-#include "host/DemoSchool.h"
-#include "host/api/MessageService.h"
-#include "qt/QtUi.h"
+#include "app/DesktopStart.h"
 
 namespace fo::app {
 
@@ -46,34 +40,6 @@ void addGuiOptions(CLI::App& program, GuiOptions& options) {
     addDialectOption(program, options.dialect);
 }
 
-int runGui(const GuiOptions& options) {
-    std::string database = options.database;
-    const int dialect = options.dialect;
-    std::string firstRun;
-    if (database.empty()) {
-        database = lastDatabase();
-        if (database.empty() || !std::filesystem::exists(database)) {
-            database = demoDatabasePath();
-            if (!std::filesystem::exists(database)) {
-                std::filesystem::create_directories(std::filesystem::path(database).parent_path());
-                writeDemoSchool(database);
-                firstRun = "首次运行：已在 " + database + " 创建演示数据库。";
-                std::cout << "First run: created the demo fee office in " << database << '\n';
-            }
-        }
-    }
-    if (!std::filesystem::exists(database)) {
-        std::cerr << "feeoffice: no database at " << database << '\n';
-        return 1;
-    }
-    GuiApplication app("feeoffice");
-    qt::QtUi ui;
-    ui.install();
-    MainWindow window(database, dialect);
-    ui.setMainWindow(&window);
-    window.show();
-    if (!firstRun.empty()) msgBox(firstRun, MsgButtons::OK, MsgIcon::Information, "提示");
-    return app.exec();
-}
+int runGui(const GuiOptions& options) { return runDesktop(options.database, options.dialect); }
 
 }  // namespace fo::app

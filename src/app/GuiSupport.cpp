@@ -3,7 +3,11 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include <QIcon>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QString>
+#include <QTranslator>
 #include <QtGlobal>
 
 #include "qt/CjkFont.h"
@@ -33,6 +37,17 @@ GuiApplication::GuiApplication(const char* name, bool offscreen) : argv_{const_c
     app_ = std::make_unique<QApplication>(argc_, argv_);
     QApplication::setApplicationName(QStringLiteral("feeoffice"));
     QApplication::setApplicationDisplayName(QStringLiteral("收费管理"));
+    // The desktop entry the windows belong to, and their icon: the
+    // installed theme's when there is one, else the program's own.
+    QGuiApplication::setDesktopFileName(QStringLiteral("feeoffice"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("feeoffice"), QIcon(QStringLiteral(":/feeoffice.svg"))));
+    // Qt's own dialogs (print, save, open) speak Chinese too.
+    const QLocale chinese(QLocale::Chinese, QLocale::China);
+    QLocale::setDefault(chinese);
+    auto* translator = new QTranslator(app_.get());
+    if (translator->load(chinese, QStringLiteral("qtbase"), QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(translator);
     qt::applyCjkFont(*app_);
 }
 

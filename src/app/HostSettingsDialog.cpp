@@ -37,7 +37,8 @@ HostSettingsDialog::HostSettingsDialog(const std::map<std::string, std::string>&
         return it == stored.end() ? std::string() : it->second;
     };
     for (const auto& [key, caption] : checkSettings()) {
-        auto* box = new QCheckBox(qs(caption) + QStringLiteral("  (") + qs(key) + QStringLiteral(")"), group);
+        auto* box = new QCheckBox(qs(caption), group);
+        box->setObjectName(QString::fromUtf8(key.data(), static_cast<qsizetype>(key.size())));
         box->setChecked(valueOf(key) == "1");
         boxes_[key] = box;
         form->addWidget(box);
@@ -45,7 +46,8 @@ HostSettingsDialog::HostSettingsDialog(const std::map<std::string, std::string>&
     layout->addWidget(group);
     auto* receipt = new QFormLayout;
     colorContent_ = new QLineEdit(qs(valueOf("txtColorContent")), this);
-    receipt->addRow(QStringLiteral("收据附注（txtColorContent）："), colorContent_);
+    colorContent_->setObjectName(QStringLiteral("txtColorContent"));
+    receipt->addRow(QStringLiteral("收据附注："), colorContent_);
     layout->addLayout(receipt);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("确定"));

@@ -3,14 +3,17 @@
 #include <QAction>
 #include <QApplication>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QInputDialog>
 #include <QLabel>
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QVBoxLayout>
+#include <cstdlib>
 #include <filesystem>
 
+#include "app/DesktopStart.h"
 #include "app/HostSettingsDialog.h"
 #include "app/OfficeSession.h"
 #include "data/FeeSchema.h"
@@ -26,6 +29,12 @@ namespace {
 QString qs(const std::string& s) { return QString::fromStdString(s); }
 const char* const NotYet = "尚未提供";
 
+// "202612" as a clerk reads it: "2026年12月".
+std::string monthCaption(const std::string& key) {
+    if (key.size() != 6 || key.find_first_not_of("0123456789") != std::string::npos) return key;
+    return key.substr(0, 4) + "年" + key.substr(4) + "月";
+}
+
 long countOf(Connection& cn, const std::string& sql) {
     RecordsetPtr rs = cn.execute(sql);
     return rs && !rs->eof() ? static_cast<long>(rs->field(std::size_t{0}).toInt()) : 0;
@@ -34,15 +43,24 @@ long countOf(Connection& cn, const std::string& sql) {
 }  // namespace
 
 void rememberDatabase(const std::string& path) {
-    UserSettingsStore().saveSetting("feeoffice", "gui", "lastDatabase", path);
+    // A connection string ("postgresql://…") is kept as written.
+    std::error_code ec;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, ec);
+    const bool file = path.find("://") == std::string::npos && !ec;
+    UserSettingsStore().saveSetting("feeoffice", "gui", "lastDatabase",
+                                    file ? absolute.lexically_normal().string() : path);
 }
 
 std::string lastDatabase() { return UserSettingsStore().getSetting("feeoffice", "gui", "lastDatabase", ""); }
 
-MainWindow::MainWindow(const std::string& databasePath, int dialect) : dialect_(dialect) {
-    setObjectName(QStringLiteral("MainWindow"));
-    session_ = std::make_unique<OfficeSession>(databasePath, dialect, Operators::BuiltInId);
+MainWindow::MainWindow(const std::string& databasePath, int dialect)
+    : MainWindow(std::make_unique<OfficeSession>(databasePath, dialect, Operators::BuiltInId)) {
     rememberDatabase(databasePath);
+}
+
+MainWindow::MainWindow(std::unique_ptr<OfficeSession> session)
+    : session_(std::move(session)), dialect_(session_->dialect()) {
+    setObjectName(QStringLiteral("MainWindow"));
 
     auto* centre = new QLabel(QStringLiteral("收费管理 —— 票据与减免\n\n请从菜单或工具栏选择要进行的工作。"), this);
     centre->setAlignment(Qt::AlignCenter);
@@ -55,6 +73,10 @@ MainWindow::MainWindow(const std::string& databasePath, int dialect) : dialect_(
     dialectLabel_ = new QLabel(this);
     userLabel_ = new QLabel(this);
     monthLabel_ = new QLabel(this);
+    dbLabel_->setObjectName(QStringLiteral("databaseLabel"));
+    dialectLabel_->setObjectName(QStringLiteral("dialectLabel"));
+    userLabel_->setObjectName(QStringLiteral("operatorLabel"));
+    monthLabel_->setObjectName(QStringLiteral("monthLabel"));
     for (QLabel* l : {dbLabel_, dialectLabel_, userLabel_, monthLabel_}) statusBar()->addPermanentWidget(l);
     buildActions();
     resize(900, 560);
@@ -112,10 +134,11 @@ void MainWindow::refreshState() {
     ReferenceHost& host = session_->host();
     const std::string month = host.CurrentYf();
     dbLabel_->setText(QStringLiteral("数据库：") + qs(session_->databasePath()));
-    dialectLabel_->setText(QStringLiteral("方言：") + (session_->dialect() == 1 ? QStringLiteral("SQL Server")
-                                                                             : QStringLiteral("Access")));
+    const QString engine = session_->dialect() == 1 ? QStringLiteral("SQL Server") : QStringLiteral("Access");
+    dialectLabel_->setText(engine + QStringLiteral(" 兼容模式"));
+    dialectLabel_->setToolTip(QStringLiteral("查询语句按 %1 数据库的写法生成").arg(engine));
     userLabel_->setText(QStringLiteral("操作员：") + qs(host.gusername()));
-    monthLabel_->setText(QStringLiteral("当前月份：") + (month.empty() ? QStringLiteral("无") : qs(month)));
+    monthLabel_->setText(QStringLiteral("当前月份：") + (month.empty() ? QStringLiteral("无") : qs(monthCaption(month))));
     setWindowTitle(QStringLiteral("收费管理 - ") +
                    qs(std::filesystem::path(session_->databasePath()).filename().string()));
 }
@@ -133,15 +156,23 @@ void MainWindow::runEntry(const std::string& name) {
 }
 
 bool MainWindow::openDatabase(const std::string& path, int operatorId) {
+    const std::string previous = session_->databasePath();
+    const int previousOperator = std::atoi(session_->host().gUserid().c_str());
     try {
         session_.reset();  // the module lets go of the old database first
         session_ = std::make_unique<OfficeSession>(path, dialect_, operatorId);
         rememberDatabase(path);
     } catch (const std::exception& e) {
-        msgBox(std::string("不能打开数据库：") + e.what(), MsgButtons::OK, MsgIcon::Critical, "警告！");
-        if (!session_) {
-            const std::string last = lastDatabase();
-            session_ = std::make_unique<OfficeSession>(last, dialect_, Operators::BuiltInId);
+        const std::string why = clerkText(e);
+        msgBox("不能打开数据库：" + path + "\r\n" + why, MsgButtons::OK, MsgIcon::Critical, "警告！");
+        try {
+            session_ = std::make_unique<OfficeSession>(previous, dialect_, previousOperator);
+        } catch (const std::exception& again) {
+            session_ = openInstead(previous, clerkText(again), dialect_);
+            if (!session_) {
+                close();
+                return false;
+            }
         }
         refreshState();
         return false;
@@ -151,15 +182,19 @@ bool MainWindow::openDatabase(const std::string& path, int operatorId) {
     return true;
 }
 
+QString MainWindow::currentFolder() const {
+    return QFileInfo(qs(session_->databasePath())).absolutePath();
+}
+
 void MainWindow::openDatabaseDialog() {
-    const QString file = QFileDialog::getOpenFileName(this, QStringLiteral("打开数据库"), QString(),
+    const QString file = QFileDialog::getOpenFileName(this, QStringLiteral("打开数据库"), currentFolder(),
                                                       QStringLiteral("收费数据库 (*.db *.sqlite);;所有文件 (*)"));
     if (!file.isEmpty()) openDatabase(file.toStdString(), Operators::BuiltInId);
 }
 
 void MainWindow::createDatabaseDialog(bool demo) {
     const QString file = QFileDialog::getSaveFileName(this, demo ? QStringLiteral("新建演示数据库") : QStringLiteral("新建数据库"),
-                                                      QString(), QStringLiteral("收费数据库 (*.db)"));
+                                                      currentFolder(), QStringLiteral("收费数据库 (*.db)"));
     if (file.isEmpty()) return;
     const std::string path = file.toStdString();
     try {

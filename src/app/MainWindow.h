@@ -14,17 +14,23 @@ class OfficeSession;
 // The main window of the fee office: the module's entry operations and the
 // batch wizard in a menu and a toolbar, and the host's own duties: opening
 // or creating a database, the month-end carry-over, the host settings and
-// the operator. The status bar shows the database, the dialect, the
-// operator and the open month. Entry operations not registered yet are
+// the operator. The status bar shows the database, the dialect (as the
+// database it is compatible with), the operator and the open month
+// ("2026年12月"). Entry operations not registered yet are
 // shown disabled ("尚未提供") and come alive once registered.
 class MainWindow final : public QMainWindow {
 public:
+    // The main window over an opened fee office.
+    explicit MainWindow(std::unique_ptr<OfficeSession> session);
+    // The same over `databasePath` for the built-in operator; throws when it
+    // cannot be opened.
     MainWindow(const std::string& databasePath, int dialect);
     ~MainWindow() override;
 
     OfficeSession& session() const { return *session_; }
     // Opens `path` for `operatorId`; reports failures in a message box and
-    // keeps the current database then.
+    // keeps the current database then (or, when that cannot be opened again
+    // either, asks for another one as at start-up).
     bool openDatabase(const std::string& path, int operatorId);
 
     // The host's duties, also reached by the tour.
@@ -37,6 +43,8 @@ public:
 private:
     void buildActions();
     void openDatabaseDialog();
+    // The folder of the open database, where the file dialogs start.
+    QString currentFolder() const;
     void createDatabaseDialog(bool demo);
 
     std::unique_ptr<OfficeSession> session_;
@@ -50,7 +58,8 @@ private:
     QLabel *dbLabel_, *dialectLabel_, *userLabel_, *monthLabel_;
 };
 
-// Remembers `path` as the database to open next time.
+// Remembers `path` as the database to open next time, as an absolute path,
+// so a start from another folder (a file manager, the desktop menu) finds it.
 void rememberDatabase(const std::string& path);
 // The database opened last time; "" when none.
 std::string lastDatabase();

@@ -70,7 +70,7 @@ void TourContext::snap(QWidget& widget, const std::string& name) {
 }
 
 bool TourContext::whileModal(const std::string& name, const std::function<void()>& open,
-                             const std::function<void(QWidget&)>& work) {
+                             const std::function<void(QWidget&)>& work, const std::function<bool(QWidget&)>& wanted) {
     QPointer<QWidget> before = QApplication::activeModalWidget();
     bool seen = false;
     QElapsedTimer clock;
@@ -79,14 +79,14 @@ bool TourContext::whileModal(const std::string& name, const std::function<void()
     poll->setInterval(20);
     QObject::connect(poll, &QTimer::timeout, poll, [&, poll] {
         QWidget* modal = QApplication::activeModalWidget();
-        if (modal && modal != before && modal->isVisible()) {
+        if (modal && modal != before && modal->isVisible() && (!wanted || wanted(*modal))) {
             poll->stop();
             seen = true;
             if (work) work(*modal);
             QCoreApplication::processEvents();
             // The step may have closed the window or opened another over it.
             if (QWidget* top = QApplication::activeModalWidget()) {
-                snap(*top, name);
+                if (!name.empty()) snap(*top, name);
                 while (QWidget* w = QApplication::activeModalWidget()) {
                     if (w == before) break;
                     closeWindow(w);
@@ -108,6 +108,29 @@ bool TourContext::whileModal(const std::string& name, const std::function<void()
     poll->deleteLater();
     if (!seen) fail(name + ": no window came up");
     return seen;
+}
+
+void TourContext::answerNextMessage(const std::string& caption) {
+    QElapsedTimer clock;
+    clock.start();
+    auto* poll = new QTimer;
+    poll->setInterval(10);
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, clock, text = qs(caption)] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()); box && box->isVisible()) {
+            for (QAbstractButton* b : box->buttons())
+                if (b->text() == text) {
+                    poll->stop();
+                    poll->deleteLater();
+                    b->click();
+                    return;
+                }
+        }
+        if (clock.elapsed() > 10000) {
+            poll->stop();
+            poll->deleteLater();
+        }
+    });
+    poll->start();
 }
 
 void TourContext::fail(const std::string& what) {

@@ -24,10 +24,16 @@ public:
     void snap(QWidget& widget, const std::string& name);
     // Runs `open`, which shows a modal window or message box; once it is up
     // `work` fills it as a clerk would (a FormView's form can be reached
-    // through dynamic_cast), then it is pictured and closed as with the
-    // close box. Returns whether a window came up.
+    // through dynamic_cast), then it is pictured (unless `name` is empty)
+    // and closed as with the close box. Returns whether a window came up.
+    // With `wanted`, only a window it accepts is the one (a message box the
+    // step answers on the way is not).
     bool whileModal(const std::string& name, const std::function<void()>& open,
-                    const std::function<void(QWidget& window)>& work = {});
+                    const std::function<void(QWidget& window)>& work = {},
+                    const std::function<bool(QWidget& window)>& wanted = {});
+    // Answers the next message box that comes up with its button captioned
+    // `caption`, as a clerk would ("是").
+    void answerNextMessage(const std::string& caption);
     int pictures() const { return pictures_; }
     int failures() const { return failures_; }
     // A step reports what went wrong; the tour goes on with the next step.

@@ -1,0 +1,159 @@
+// The desktop program on the offscreen platform: what it opens at start-up
+// and what it says when it cannot, the database it remembers, its status bar,
+// its settings dialog and the register's first column widths.
+#include <QApplication>
+#include <QCheckBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <QTreeView>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "../qt/QtTestApp.h"
+#include "app/DesktopStart.h"
+#include "app/HostSettingsDialog.h"
+#include "app/MainWindow.h"
+#include "app/OfficeSession.h"
+#include "bills/frmBILLML.h"
+#include "host/DemoSchool.h"
+#include "support/TempDir.h"
+#include "ui/FormInstance.h"
+
+namespace fo::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A user of our own: home, configuration and data folders in a scratch
+// folder, and the working folder there too.
+class Desktop : public QtTest {
+protected:
+    void SetUp() override {
+        QtTest::SetUp();
+        saved_ = fs::current_path();
+        for (const char* v : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME"}) {
+            const char* old = std::getenv(v);
+            env_.emplace_back(v, old ? std::optional<std::string>(old) : std::nullopt);
+        }
+        setenv("HOME", dir.path().c_str(), 1);
+        setenv("XDG_CONFIG_HOME", dir.file("config").c_str(), 1);
+        setenv("XDG_DATA_HOME", dir.file("data").c_str(), 1);
+        fs::current_path(dir.path());
+    }
+    void TearDown() override {
+        fs::current_path(saved_);
+        for (const auto& [name, value] : env_)
+            if (value) setenv(name.c_str(), value->c_str(), 1);
+            else unsetenv(name.c_str());
+        FormInstances::releaseAll();
+    }
+
+    // Answers the next start-up question with the button `button`, noting its text.
+    void answerOpenFailure(const char* button) {
+        QTimer::singleShot(0, [this, button] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            ASSERT_EQ(box->objectName(), QStringLiteral("openFailure"));
+            asked = box->text().toStdString();
+            box->findChild<QPushButton*>(QString::fromUtf8(button))->click();
+        });
+    }
+    static void smallDemo(const std::string& path) { writeDemoSchool(path, DemoOptions{24, 1, "2026-12-06"}); }
+
+    TempDir dir;
+    std::string asked;
+
+private:
+    fs::path saved_;
+    std::vector<std::pair<std::string, std::optional<std::string>>> env_;
+};
+
+TEST_F(Desktop, OpensTheFileNamedRemembersItAbsolutelyAndShowsTheMonthAndDialectInWords) {
+    smallDemo("school.db");
+    std::string notice;
+    auto session = app::openStartSession("school.db", 1, notice);
+    ASSERT_NE(session, nullptr);
+    EXPECT_EQ(notice, "");
+    EXPECT_EQ(app::lastDatabase(), dir.file("school.db"));
+
+    app::MainWindow window(std::move(session));
+    auto label = [&](const char* name) { return window.findChild<QLabel*>(QString::fromUtf8(name))->text().toStdString(); };
+    EXPECT_EQ(label("monthLabel"), "当前月份：2026年12月");
+    EXPECT_EQ(label("dialectLabel"), "SQL Server 兼容模式");
+    EXPECT_EQ(label("operatorLabel"), "操作员：系统管理员");
+
+    // Started from elsewhere, the remembered path still finds it.
+    fs::create_directory("elsewhere");
+    fs::current_path("elsewhere");
+    window.openDatabase(app::lastDatabase(), 1);
+    EXPECT_EQ(window.session().databasePath(), dir.file("school.db"));
+}
+
+TEST_F(Desktop, AStartThatCannotOpenSaysWhyAndOffersTheDemoOrToQuit) {
+    // The first run creates the demo office and says so.
+    std::string notice;
+    auto first = app::openStartSession("", 1, notice);
+    ASSERT_NE(first, nullptr);
+    const std::string demo = dir.file("data") + "/feeoffice/demo.db";
+    EXPECT_EQ(first->databasePath(), demo);
+    EXPECT_EQ(notice, "首次运行：已在 " + demo + " 创建演示数据库。");
+    first.reset();
+
+    answerOpenFailure("demo");
+    auto instead = app::openStartSession("missing.db", 1, notice);
+    ASSERT_NE(instead, nullptr);
+    EXPECT_NE(asked.find("missing.db"), std::string::npos) << asked;
+    EXPECT_NE(asked.find("文件不存在"), std::string::npos) << asked;
+    EXPECT_EQ(instead->databasePath(), demo);
+    instead.reset();
+
+    { std::ofstream("notes.db") << "not a database, only notes\n"; }
+    answerOpenFailure("quit");
+    EXPECT_EQ(app::openStartSession("notes.db", 1, notice), nullptr);
+    EXPECT_NE(asked.find("notes.db"), std::string::npos) << asked;
+    const auto reason = asked.find("原因：");
+    ASSERT_NE(reason, std::string::npos);
+    EXPECT_GT(asked.find('\n', reason), reason + std::string("原因：").size()) << "the reason is not empty: " << asked;
+    EXPECT_EQ(app::lastDatabase(), demo) << "a database that did not open is not remembered";
+}
+
+TEST_F(Desktop, TheSettingsDialogShowsLabelsNotTheSettingsNames) {
+    const std::map<std::string, std::string> stored = {{"chkPrintSKR", "1"}, {"txtColorContent", "本收据加盖财务专用章后有效"}};
+    app::HostSettingsDialog dialog(stored, nullptr);
+    const auto boxes = dialog.findChildren<QCheckBox*>();
+    ASSERT_EQ(boxes.size(), static_cast<qsizetype>(app::HostSettingsDialog::checkSettings().size()));
+    for (const QCheckBox* box : boxes) EXPECT_FALSE(box->text().contains(QStringLiteral("chk"))) << box->text().toStdString();
+    for (const QLabel* label : dialog.findChildren<QLabel*>())
+        EXPECT_FALSE(label->text().contains(QStringLiteral("txt"))) << label->text().toStdString();
+    EXPECT_TRUE(dialog.findChild<QCheckBox*>(QStringLiteral("chkPrintSKR"))->isChecked());
+}
+
+TEST_F(Desktop, TheRegistersFirstWidthsShowAWholeBillNumberAndDate) {
+    smallDemo("school.db");
+    app::OfficeSession session("school.db", 1, 1);
+    auto w = formInstance<frmBILLML>();
+    w->load();
+    w->DTPfrom.userPick(*DateTime::parse("2026-09-01"));
+    w->cmbDJstate.userSelect("全部");
+    w->CMDfind.userClick();
+    ASSERT_GT(w->ListView1.itemCount(), 1);
+    qt::FormView& view = show(*w);
+    auto* list = dynamic_cast<QTreeView*>(view.widgetOf(w->ListView1));
+    ASSERT_NE(list, nullptr);
+    const QFontMetrics metrics(list->font());
+    for (const char* caption : {"编号", "开票日期", "大写"}) {
+        const int column = w->ListView1.columnIndexByText(caption) - 1;
+        ASSERT_GE(column, 0) << caption;
+        const QString text = QString::fromStdString(w->ListView1.item(1).cell(column + 1));
+        EXPECT_GT(list->header()->sectionSize(column), metrics.horizontalAdvance(text) + 8)
+            << caption << ": " << text.toStdString();
+    }
+}
+
+}  // namespace
+}  // namespace fo::test
