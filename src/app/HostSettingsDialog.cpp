@@ -38,7 +38,7 @@ HostSettingsDialog::HostSettingsDialog(const std::map<std::string, std::string>&
     };
     for (const auto& [key, caption] : checkSettings()) {
         auto* box = new QCheckBox(qs(caption), group);
-        box->setObjectName(QString::fromUtf8(key.data(), static_cast<qsizetype>(key.size())));
+        box->setObjectName(qs(key));
         box->setChecked(valueOf(key) == "1");
         boxes_[key] = box;
         form->addWidget(box);
@@ -59,7 +59,7 @@ HostSettingsDialog::HostSettingsDialog(const std::map<std::string, std::string>&
 
 std::map<std::string, std::string> HostSettingsDialog::values() const {
     std::map<std::string, std::string> v;
-    for (const auto& [key, box] : boxes_) v[key] = box->isChecked() ? "1" : "0";
+    for (const auto& [key, box] : boxes_) v[key] = std::string(1, box->isChecked() ? '1' : '0');
     v["txtColorContent"] = colorContent_->text().toStdString();
     return v;
 }
