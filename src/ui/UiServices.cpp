@@ -2,7 +2,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <stdexcept>
 
@@ -51,41 +50,13 @@ void setUiServices(UiServices* services) {
     setMessageService(services);
 }
 
-namespace {
-
-std::string environment(const char* name) {
-    const char* v = std::getenv(name);
-    return v ? std::string(v) : std::string();
-}
-
-// XDG_DOCUMENTS_DIR as user-dirs.dirs sets it ("$HOME/文档"); "" when unset.
-std::string documentsDirFromUserDirs(const std::string& home) {
-    std::string config = environment("XDG_CONFIG_HOME");
-    if (config.empty()) config = home + "/.config";
-    std::ifstream in(config + "/user-dirs.dirs");
-    const std::string key = "XDG_DOCUMENTS_DIR=";
-    for (std::string line; std::getline(in, line);) {
-        if (line.rfind(key, 0) != 0) continue;
-        std::string value = line.substr(key.size());
-        if (value.size() >= 2 && value.front() == '"' && value.back() == '"') value = value.substr(1, value.size() - 2);
-        if (value.rfind("$HOME", 0) == 0) value = home + value.substr(5);
-        return value;
-    }
-    return {};
-}
-
-}  // namespace
-
 std::string defaultExportFolder() {
-    namespace fs = std::filesystem;
-    const std::string home = environment("HOME");
+    if (const char* docs = std::getenv("XDG_DOCUMENTS_DIR"); docs && *docs) return docs;
+    const char* home = std::getenv("HOME");
+    if (!home || !*home) return std::filesystem::current_path().string();
+    std::filesystem::path documents = std::filesystem::path(home) / "Documents";
     std::error_code ec;
-    if (const std::string docs = environment("XDG_DOCUMENTS_DIR"); !docs.empty()) return docs;
-    if (home.empty()) return fs::current_path().string();
-    if (const std::string docs = documentsDirFromUserDirs(home); !docs.empty() && fs::is_directory(docs, ec))
-        return docs;
-    const fs::path documents = fs::path(home) / "Documents";
-    return fs::is_directory(documents, ec) ? documents.string() : home;
+    return std::filesystem::is_directory(documents, ec) ? documents.string() : std::string(home);
 }
 
 std::string freeFilePath(const std::string& folder, const std::string& name, const std::string& extension) {

@@ -78,9 +78,9 @@ bool hasUiServices();
 // nullptr removes it.
 void setUiServices(UiServices* services);
 
-// The export folder when no other is set: the documents folder as the
-// desktop names it (XDG_DOCUMENTS_DIR in the environment or in
-// user-dirs.dirs), ~/Documents when it exists, else the home folder.
+// The export folder when no other is set: $XDG_DOCUMENTS_DIR, ~/Documents
+// when it exists, else the home folder. (At a desktop the save dialog starts
+// in the documents folder as the desktop names it.)
 std::string defaultExportFolder();
 // A file in `folder` named after `name` (characters a file name cannot
 // carry and spaces become "_") with `extension`, numbered " (2)", " (3)"...
