@@ -5,6 +5,7 @@
 
 #include "bills/SqlNumber.h"
 #include "data/Dialect.h"
+#include "data/PostingChecks.h"
 #include "db/DbError.h"
 #include "host/api/MessageService.h"
 #include "host/api/ModuleGlobals.h"
@@ -16,12 +17,14 @@ namespace {
 
 const char* const CRLF = "\r\n";
 
-// A value written unquoted; anything but a number would change the
-// statement, so it is refused before it reaches the database.
+}  // namespace
+
 std::string number(const std::string& text, const char* name) {
     if (auto literal = sqlNumberLiteral(text, false)) return *literal;
     throw std::invalid_argument(std::string(name) + " 的值不是数字：" + text);
 }
+
+namespace {
 
 std::string quoted(const std::string& text) { return "'" + sqlQuote(text) + "'"; }
 
@@ -102,11 +105,6 @@ std::vector<std::string> transferRemoval(bool sqlServer, const std::string& sour
             "delete from kdw_sfjl where " + transfer};
 }
 
-std::string laterOperationsQuery(const std::string& sourceId) {
-    return "select * from  qfhzb where yqfkid<>0 and yqfkid in(select qfkid from qfhzb where sfjlid<>0 and sfjlid=" +
-           sourceId + ")";
-}
-
 std::vector<std::string> arrearsReopening(const std::string& sourceId) {
     return {"delete from qfmxb where qfkid in(select qfkid from qfhzb where yqfkid in(select qfkid from qfhzb where "
             "sfjlid<>0 and  sfjlid=" + sourceId + "))",
@@ -123,6 +121,11 @@ std::string voidUpdate(const std::string& voidDate, const std::string& zfr, cons
                       ",pjState='作废'";
     if (djbh.empty()) return sql + CRLF + "Where id = " + number(id, "ID");
     return sql + CRLF + "Where djbh = " + quoted(djbh);
+}
+
+std::string receiptStatesQuery(const std::string& djbh, const std::string& id) {
+    if (djbh.empty()) return "select pjState from pjml where id=" + number(id, "ID");
+    return "select pjState from pjml where djbh=" + quoted(djbh);
 }
 
 }  // namespace feecancel
@@ -157,9 +160,10 @@ FeeCancellation::FeeCancellation(Connection& trCnn, HostSystem& ownHost)
 bool FeeCancellation::run(const std::string& varDjbh, const std::string& sfJLid) {
     const bool sqlServerA = isSqlServer(dbInfo_->SqlKind());
 
+    // Read on the caller's transaction, under the books' write lock: what
+    // the window showed may have been cancelled by another clerk since.
     RecordsetPtr source = trCnn_.execute(feecancel::sourceRecordQuery(sqlServerA, varDjbh, sfJLid));
-    if (!source || source->eof())
-        throw DbError(dberr::NoCurrentRow, "找不到可以取消的收费记录：" + (sfJLid.empty() ? varDjbh : sfJLid));
+    if (!source || source->eof()) throw DbError(dberr::NoCurrentRow, notCancellable(varDjbh, sfJLid));
     const std::string sourceId = idText(source->field("id"));
     const std::string studentId = idText(source->field("xsid"));
     const std::string hkje = plainAmount(source->field("hkje"));
@@ -215,19 +219,23 @@ void FeeCancellation::givePrepaidSharesBack(const std::string& sourceId, const s
     reader->close();
 }
 
+std::string FeeCancellation::notCancellable(const std::string& varDjbh, const std::string& sfJLid) {
+    const std::string id = trimWhitespace(sfJLid);
+    const RecordStanding record = recordStanding(
+        trCnn_, id.empty() ? "djbh='" + sqlQuote(varDjbh) + "'" : "id=" + feecancel::number(id, "sfJLid"));
+    switch (record.state) {
+        case RecordState::Missing: return "找不到收费记录[" + (id.empty() ? varDjbh : id) + "]，请刷新。";
+        case RecordState::Cancelled: return "收费记录[" + record.djbh + "]已被取消，不能再次取消，请刷新。";
+        case RecordState::Mirror: return "[" + record.djbh + "]是取消收费时记下的冲销记录，不能取消。";
+        case RecordState::Live: break;
+    }
+    return "收费记录[" + record.djbh + "]没有对应的收据，不能取消。";
+}
+
 bool FeeCancellation::laterOperationExists(const std::string& sourceId) {
-    // Read on the module's transaction link string; when the host never set
-    // one, the current database's link string reaches the same data.
-    std::string link = globals().transLinkString;
-    if (link.empty()) link = dbInfo_->LinkString();
-    ConnectionPtr reader = separateReader(link);
-    RecordsetPtr split = reader->execute(feecancel::laterOperationsQuery(sourceId));
-    // Only the first remainder row decides; a null link counts as none.
-    const bool blocked = split && !split->eof() &&
-                         (split->field("sfjlid").toInt() != 0 || split->field("jmjlid").toInt() != 0);
-    if (split) split->close();
-    reader->close();
-    return blocked;
+    // Every remainder row split off the rows this charge settled, as it
+    // stands in the caller's transaction.
+    return laterOperationOnRemainders(trCnn_, isSqlServer(fo::gRun().SQL_access()), "sfjlid", sourceId);
 }
 
 }  // namespace fo

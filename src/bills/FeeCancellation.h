@@ -60,9 +60,9 @@ std::vector<std::string> balanceRestore(bool sqlServer, const std::string& hkje,
 // Transfer records produced by the charge: items first, then the records.
 std::vector<std::string> transferRemoval(bool sqlServer, const std::string& sourceId);
 
-// Arrears rows split off the rows this charge settled. Read outside the
-// transaction; a row settled since blocks the cancellation.
-std::string laterOperationsQuery(const std::string& sourceId);
+// A value written unquoted; anything but a number is refused
+// (std::invalid_argument naming it) before it reaches a statement.
+std::string number(const std::string& text, const char* name);
 
 // Remainder rows go with their items; settled rows become open again.
 std::vector<std::string> arrearsReopening(const std::string& sourceId);
@@ -73,12 +73,17 @@ std::vector<std::string> arrearsReopening(const std::string& sourceId);
 std::string voidUpdate(const std::string& voidDate, const std::string& zfr, const std::string& useridZfr,
                        const std::string& zfyy, const std::string& djbh, const std::string& id);
 
+// The states of the receipts a void would mark, chosen as voidUpdate
+// chooses them.
+std::string receiptStatesQuery(const std::string& djbh, const std::string& id);
+
 // Messages shown to the clerk.
 inline constexpr const char* kCarriedOverText = "不能取消结转前的收费记录";
 inline constexpr const char* kLaterOperationText =
     "继本次收费操作后又发生与之相关的减免或收费操作！不能直接取消本次收费！\r\n\r\n"
     "请按照“后操作先取消”的顺序完成取消操作。";
 inline constexpr const char* kWarningTitle = "警告！";
+inline constexpr const char* kAlreadyVoidText = "所选单据已经作废！";
 
 }  // namespace feecancel
 
@@ -102,6 +107,8 @@ public:
 private:
     void givePrepaidSharesBack(const std::string& sourceId, const std::string& studentId);
     bool laterOperationExists(const std::string& sourceId);
+    // Why no live charge record with a receipt was found, for the clerk.
+    std::string notCancellable(const std::string& varDjbh, const std::string& sfJLid);
 
     Connection& trCnn_;
     HostSystem& ownHost_;

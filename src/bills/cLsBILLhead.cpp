@@ -4,6 +4,7 @@
 
 #include "bills/FeeCancellation.h"
 #include "bills/ReceiptStatements.h"
+#include "db/DbError.h"
 #include "host/api/MessageService.h"
 #include "host/api/ModuleGlobals.h"
 
@@ -66,6 +67,18 @@ bool cLsBILLhead::insertPjML(Connection& mycn, Recordset& rec, const cLsBILLhead
 }
 
 bool cLsBILLhead::PJZF(Connection& mycn) {
+    // The register may be older than the books: another clerk may have
+    // voided this receipt since it was listed. Read it as it stands now, on
+    // the caller's transaction, before anything is written.
+    RecordsetPtr receipts = mycn.execute(feecancel::receiptStatesQuery(djbh(), ID()));
+    if (!receipts || receipts->eof())
+        throw DbError(dberr::NoCurrentRow, "找不到收据[" + (djbh().empty() ? ID() : djbh()) + "]，请刷新。");
+    bool open = false;
+    for (; !receipts->eof(); receipts->moveNext()) open = open || receipts->field("pjState").toText() != "作废";
+    if (!open) {
+        msgBox(feecancel::kAlreadyVoidText, MsgButtons::OK, MsgIcon::None, feecancel::kWarningTitle);
+        return false;
+    }
     mycn.execute(feecancel::voidUpdate(receipt::issueDateExpression(pSql()), zfr(), pUseridZfr(), zfyy(), djbh(),
                                        ID()));
     if (globals().transLinkString.empty()) globals().transLinkString = mycn.connectionString();

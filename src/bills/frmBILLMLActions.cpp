@@ -2,6 +2,7 @@
 // export of the list.
 #include <exception>
 
+#include "bills/FeeCancellation.h"
 #include "bills/ReceiptTextPrinter.h"
 #include "bills/frmBILLML.h"
 #include "data/Dialect.h"
@@ -127,7 +128,7 @@ void frmBILLML::cmdZF_Click() {
         return;
     }
     if (selectedState() == "作废") {
-        msgBox("所选单据已经作废！", MsgButtons::OK, MsgIcon::None, "警告！");
+        msgBox(feecancel::kAlreadyVoidText, MsgButtons::OK, MsgIcon::None, feecancel::kWarningTitle);
         return;
     }
     if (msgBox("确定作废吗？", MsgButtons::YesNo, MsgIcon::Question, "警告") != MsgAnswer::Yes) return;

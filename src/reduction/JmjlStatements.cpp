@@ -160,9 +160,15 @@ std::string mirrorItemsInsert(const std::string& newId, const std::string& recor
            number(recordId, "id");
 }
 
-std::string laterOperationCheck(const std::string& recordId) {
-    return "select * from  qfhzb where yqfkid<>0 and yqfkid in(select qfkid from qfhzb where jmjlid<>0 and jmjlid=" +
-           number(recordId, "id") + ")";
+std::string cancellationRefusal(const RecordStanding& record) {
+    switch (record.state) {
+        case RecordState::Missing: return "找不到该减免记录，可能已被删除，请刷新。";
+        case RecordState::Cancelled: return "减免记录[" + record.djbh + "]已被取消，不能再次取消，请刷新。";
+        case RecordState::Mirror: return "[" + record.djbh + "]是取消减免时记下的冲销记录，不能取消。";
+        case RecordState::Live: break;
+    }
+    if (record.djbh.rfind("JM", 0) != 0) return "[" + record.djbh + "]不是减免记录，不能在这里取消。";
+    return {};
 }
 
 std::vector<std::string> arrearsRestore(const std::string& recordId) {

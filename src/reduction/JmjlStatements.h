@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "db/Currency.h"
+#include "data/PostingChecks.h"
 #include "db/DateTime.h"
 
 // The statements and texts of the single-student reduction: posting a
@@ -92,8 +93,9 @@ std::string mirrorRecordInsert(const std::string& billNo, const std::string& new
                                const std::string& operatorName, const std::string& userId,
                                const std::string& recordId);
 std::string mirrorItemsInsert(const std::string& newId, const std::string& recordId);
-// The remainder rows the reduction created.
-std::string laterOperationCheck(const std::string& recordId);
+// Why a reduction record cannot be cancelled as it stands now (already
+// cancelled, itself a cancellation, no reduction, not found); "" when it can.
+std::string cancellationRefusal(const RecordStanding& record);
 // Deletes the remainders, then reopens the settled rows, in this order.
 std::vector<std::string> arrearsRestore(const std::string& recordId);
 std::string cancelConfirmation();

@@ -1,6 +1,7 @@
 #include "reduction/frmjmjlML.h"
 
 #include "data/DropTransaction.h"
+#include "data/PostingChecks.h"
 #include "db/DbError.h"
 #include "host/api/MessageService.h"
 #include "host/api/ModuleGlobals.h"
@@ -121,6 +122,13 @@ void frmjmjlML::cmdCancel_Click() {
     CancelMonthJM(selected->key().substr(1), ok);
 }
 
+// A refused cancellation: the message, then nothing of it stays.
+void frmjmjlML::refuse(ConnectionPtr& trCn, const std::string& message) {
+    msgBox(message, MsgButtons::OK, MsgIcon::Exclamation, "警告！");
+    dropTransaction(trCn);
+    gMclose();
+}
+
 void frmjmjlML::CancelMonthJM(const std::string& id, bool& ok) {
     ok = false;
     HostSystem& run = gRun();
@@ -134,28 +142,24 @@ void frmjmjlML::CancelMonthJM(const std::string& id, bool& ok) {
         const std::string billNo = dbInfo->NextBillNo("QXJM");
         const std::string newId = dbInfo->NextId("INandOutML", 1);
         trCn->beginTrans();
+        // The list may be older than the books: another clerk may have
+        // cancelled this reduction since. Read as it stands now, under the
+        // books' write lock, before anything is written.
+        const std::string notLive = jmjl::cancellationRefusal(recordStanding(*trCn, "id=" + jmjl::number(id, "id")));
+        if (!notLive.empty()) {
+            refuse(trCn, notLive);
+            return;
+        }
         const DateTime now = DateTime::now();
         trCn->execute(jmjl::mirrorRecordInsert(billNo, newId, now, operatorName, run.gUserid(), id));
         trCn->execute(jmjl::mirrorItemsInsert(newId, id));
 
-        // What the reduction split off, as last committed, read beside the
-        // open transaction (which has written only the mirror so far).
-        RecordsetPtr later;
-        {
-            ConnectionPtr reader = openConnection(moduleLinkString());
-            later = reader->execute(jmjl::laterOperationCheck(id));
-            reader->close();
-        }
-        if (later && !later->eof() &&
-            (later->field("sfjlid").toInt() != 0 || later->field("jmjlid").toInt() != 0)) {
-            later->close();
-            msgBox(jmjl::reverseOrderRefusal(), MsgButtons::OK, MsgIcon::Exclamation, "警告！");
-            dropTransaction(trCn);
-            gMclose();
-            gMclose();
+        // Every remainder row the reduction split off must still be open and
+        // untouched, or a later operation depends on it and goes first.
+        if (laterOperationOnRemainders(*trCn, isSqlServer(run.SQL_access()), "jmjlid", id)) {
+            refuse(trCn, jmjl::reverseOrderRefusal());
             return;
         }
-        if (later) later->close();
         for (const std::string& sql : jmjl::arrearsRestore(id)) trCn->execute(sql);
         trCn->commitTrans();
         trCn->close();

@@ -47,6 +47,7 @@ private:
     void fill(Recordset& rs);
     void lvwML_ItemClick(ListItem& item);
     void cmdCancel_Click();
+    void refuse(ConnectionPtr& trCn, const std::string& message);
 
     ConnectionPtr cn_;
     std::string lastQuery_;

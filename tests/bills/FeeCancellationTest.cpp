@@ -134,10 +134,39 @@ TEST_P(FeeCancellationTest, VoidBooksNegatedMirrorsAndRestoresPrepaymentsTransfe
               (Rows{"201|120|0||0|0", "202|150|0||0|0", "204|80|80|2026-10-02|103|0"}));
     EXPECT_EQ(rows("select qfkid,sfxmid,qfje,fkje from qfmxb order by qfkid,sfxmid"),
               (Rows{"201|1|120|0", "202|1|100|0", "202|2|50|0", "204|1|80|80"}));
+}
 
-    // Cancelled once is cancelled for good; the mirror itself is not a charge to cancel.
-    EXPECT_THROW(cancelInTransaction("SF202610080001"), DbError);
-    EXPECT_THROW(cancelInTransaction("", n), DbError);
+TEST_P(FeeCancellationTest, WhatIsNoLongerLiveIsRefusedBeforeAnyWrite) {
+    // Two registers listed the receipt; the first voids it.
+    cLsBILLhead other = head_;
+    ASSERT_TRUE(voidInTransaction());
+    const std::string mirror = rows("select id from kdw_sfjl where ysfjlid=101").at(0);
+    const std::string mirrorNumber = rows("select djbh from kdw_sfjl where id=" + mirror).at(0);
+    const Rows before = everything();
+    {
+        Transaction tx(*cn_);
+        EXPECT_FALSE(other.PJZF(*cn_));
+    }
+    EXPECT_EQ(messages_.last().text, "所选单据已经作废！");
+    EXPECT_EQ(messages_.last().title, "警告！");
+    EXPECT_EQ(everything(), before);
+
+    // Cancelled once is cancelled for good; a mirror is no charge to
+    // cancel; a record that is not there says so.
+    auto refusal = [&](const std::string& djbh, const std::string& id) {
+        try {
+            cancelInTransaction(djbh, id);
+        } catch (const DbError& e) {
+            return e.description();
+        }
+        return std::string("cancelled");
+    };
+    EXPECT_EQ(refusal("SF202610080001", ""), "收费记录[SF202610080001]已被取消，不能再次取消，请刷新。");
+    EXPECT_EQ(refusal("", mirror), "[" + mirrorNumber + "]是取消收费时记下的冲销记录，不能取消。");
+    EXPECT_EQ(refusal("", "999"), "找不到收费记录[999]，请刷新。");
+    EXPECT_EQ(everything(), before);
+    db_.exec("insert into kdw_sfjl(id,djbh,xsid,je,sfyf,ysfjlid,hkid) values(107,'SF202610100001',12,10,'202610',0,0)");
+    EXPECT_EQ(refusal("", "107"), "收费记录[SF202610100001]没有对应的收据，不能取消。");
 }
 
 TEST_P(FeeCancellationTest, SumRowLabelIsIgnoredUnlessAnIdChoosesTheRecord) {
@@ -184,6 +213,32 @@ TEST_P(FeeCancellationTest, RemainderSettledLaterBlocksUntilThatReductionIsCance
     EXPECT_EQ(messages_.count(), 1u);
     EXPECT_EQ(rows("select qfkid,fkje,fkrq,sfjlid from qfhzb where xsid=11 order by qfkid"),
               (Rows{"201|0||0", "202|0||0"}));
+}
+
+TEST_P(FeeCancellationTest, EveryRemainderRowTheChargeSplitOffBlocksWhileItIsNotUntouched) {
+    // The charge settled a second row in part (205, remainder 206); the
+    // first remainder (203) is untouched.
+    db_.exec("insert into qfhzb(qfkid,qfyf,xsid,qfje,fkje,fkrq,sfjlid,yqfkid) values"
+             "(205,'202610',11,90,60,'2026-10-08',101,0),(206,'202610',11,30,0,null,0,205)");
+    db_.exec("insert into qfmxb(qfkid,xsid,sfxmid,qfje,fkje) values(205,11,2,90,60),(206,11,2,30,0)");
+    for (const char* later : {
+             // settled by a later reduction
+             "update qfhzb set jmje=30,jmjlid=105,fkrq='2026-10-09' where qfkid=206",
+             // paid on its item by a later charge, the row still open
+             "update qfmxb set fkje=10 where qfkid=206",
+         }) {
+        db_.exec(later);
+        const Rows before = everything();
+        EXPECT_FALSE(voidInTransaction()) << later;
+        EXPECT_EQ(messages_.last().text, feecancel::kLaterOperationText);
+        EXPECT_EQ(everything(), before);
+        db_.exec("update qfhzb set jmje=0,jmjlid=0,fkrq=null where qfkid=206");
+        db_.exec("update qfmxb set fkje=0 where qfkid=206");
+    }
+    // Untouched again: the charge can go, with both remainders.
+    ASSERT_TRUE(voidInTransaction());
+    EXPECT_EQ(rows("select qfkid,fkje,fkrq,sfjlid from qfhzb where xsid=11 order by qfkid"),
+              (Rows{"201|0||0", "202|0||0", "205|0||0"}));
 }
 
 TEST_P(FeeCancellationTest, FailureOnTheLastStatementLeavesEverythingAsItWasAfterRollback) {

@@ -163,7 +163,7 @@ TEST_P(ReductionWindowTest, StatementsTakeTheirDialectForms) {
               std::string("update qfhzb set jmje=40,jmjlid=12,fkrq=") +
                   (ss ? " getdate()" : "format('2026-12-06 09:05:07','yyyy-mm-dd HH:mm:ss')") +
                   " where qfkid=5 and xsid=7");
-    EXPECT_THROW(jmjl::laterOperationCheck("12 or 1=1"), DbError);
+    EXPECT_THROW(blockingRemaindersQuery(ss, "jmjlid", "12 or 1=1"), DbError);
 }
 
 FO_INSTANTIATE_DIALECTS(ReductionWindowTest);
