@@ -7,6 +7,7 @@
 #include "host/api/ModuleGlobals.h"
 #include "reduction/ArrearsSettlement.h"
 #include "reduction/JmjlStatements.h"
+#include "reduction/ReductionChecks.h"
 #include "reduction/frmjmjlNew.h"
 #include "ui/TrimSpaces.h"
 #include "ui/frmMsg.h"
@@ -18,6 +19,11 @@ namespace {
 // An item reduced by more than it owes: the warning was shown, the posting
 // goes back with an empty description.
 struct OverReduction {};
+// The stored books no longer owe what the window showed: the posting goes
+// back with this reason.
+struct Refused {
+    std::string reason;
+};
 
 // Everything after the confirmation goes back whole: normal pointer, the
 // transaction rolled back and its connection dropped, then the message.
@@ -46,6 +52,15 @@ bool frmjmjlNew::CanAdd() {
     if (trimSpaces(txtJmyy.text()).empty()) {
         txtJmyy.SetFocus();
         msgBox("请输入减免原因！", MsgButtons::OK, MsgIcon::Information, "警告！");
+        return false;
+    }
+    // A pasted amount is not filtered by the keys: below zero or with a
+    // third decimal it is refused here, naming its item.
+    for (int r = 1; r < MSFlexGrid1.rows(); ++r) {
+        const std::string refusal =
+            jmjl::amountRefusal(trimSpaces(MSFlexGrid1.textMatrix(r, ColName)), MSFlexGrid1.textMatrix(r, ColJm));
+        if (refusal.empty()) continue;
+        msgBox(refusal, MsgButtons::OK, MsgIcon::Exclamation, "警告");
         return false;
     }
     if (leadingNumber(lblSumProject.caption()).isZero()) {
@@ -87,8 +102,9 @@ void frmjmjlNew::ToAdd() {
         record.operid = run.gUserid();
         record.sfyf = sfyf;
         record.skr = run.gusername();
-        trCn->execute(jmjl::recordInsert(record));
 
+        std::vector<jmjl::ItemValues> items;
+        std::vector<jmjl::ReducedItem> reduced;
         for (int r = 1; r < MSFlexGrid1.rows(); ++r) {
             const Currency amount = leadingNumber(MSFlexGrid1.textMatrix(r, ColJm));
             if (amount.isZero()) continue;
@@ -104,8 +120,18 @@ void frmjmjlNew::ToAdd() {
                        MsgIcon::Information, "警告！");
                 throw OverReduction{};
             }
-            trCn->execute(jmjl::itemInsert(record.id, item));
+            items.push_back(item);
+            reduced.push_back({trimSpaces(MSFlexGrid1.textMatrix(r, ColQfyf)), item.sfxmid,
+                               trimSpaces(MSFlexGrid1.textMatrix(r, ColName)), amount,
+                               MSFlexGrid1.textMatrix(r, ColListId)});
         }
+        // The grid shows the books as they were when it was filled; what
+        // they hold now decides, read under the write lock before any write.
+        const std::string refusal = jmjl::stillOwedRefusal(*trCn, run, record.xsid, sfyf, reduced);
+        if (!refusal.empty()) throw Refused{refusal};
+
+        trCn->execute(jmjl::recordInsert(record));
+        for (const jmjl::ItemValues& item : items) trCn->execute(jmjl::itemInsert(record.id, item));
         if (!settlement.empty()) settlement.erase(0, 1);
         toUpdateHis(record.xsid, settlement, *trCn, record.id);
         trCn->commitTrans();
@@ -113,6 +139,9 @@ void frmjmjlNew::ToAdd() {
         trCn.reset();
     } catch (const OverReduction&) {
         postingFailed(trCn, {});
+        return;
+    } catch (const Refused& r) {
+        postingFailed(trCn, r.reason);
         return;
     } catch (const DbError& e) {
         postingFailed(trCn, e.description());
@@ -136,15 +165,9 @@ void frmjmjlNew::toUpdateHis(const std::string& xsId, const std::string& strYfXm
     if (list.months.empty()) return;
     HostSystem& run = gRun();
 
-    // The open rows as last committed, read on a connection of their own: the
-    // posting transaction holds the write lock, and this read must neither
-    // join it nor wait for it.
-    RecordsetPtr open;
-    {
-        ConnectionPtr reader = openConnection(moduleLinkString());
-        open = reader->execute(jmjl::openArrearsQuery(xsId, list.months));
-        reader->close();
-    }
+    // The open rows as they stand in this transaction, which holds the
+    // books' write lock: what it checked is what it settles.
+    RecordsetPtr open = varCn.execute(jmjl::openArrearsQuery(xsId, list.months));
     if (!open) return;
     jmjl::settleOpenArrears(*open, list, xsId, recordId, varCn, run);
     open->close();

@@ -1,6 +1,8 @@
 #pragma once
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "reduction/frmjmjlNew.h"
 #include "support/DemoOfficeWindowTest.h"
@@ -8,12 +10,20 @@
 
 namespace fo::test {
 
+// A student who owes a period in two untouched items, and his stored line.
+struct Owing {
+    std::string qfkid, xsid, xh, name;
+};
+
 // The demo fee office with helpers for the reduction window.
 class ReductionTest : public DemoOfficeWindowTest {
 protected:
-    // The reduction window, loaded, with the student `xh` found.
-    std::shared_ptr<frmjmjlNew> windowFor(const std::string& xh) {
-        auto w = formInstance<frmjmjlNew>();
+    using Amounts = std::vector<std::pair<std::string, std::string>>;
+
+    // The reduction window, loaded, with the student `xh` found. A second
+    // window (`another`) is a window of its own, as another workstation's.
+    std::shared_ptr<frmjmjlNew> windowFor(const std::string& xh, bool another = false) {
+        auto w = another ? std::make_shared<frmjmjlNew>() : formInstance<frmjmjlNew>();
         w->load();
         w->txtFind.userSetText(xh);
         w->userKey(w->txtFind, key::Enter);
@@ -23,6 +33,45 @@ protected:
     static void typeReduction(frmjmjlNew& w, int row, const std::string& amount) {
         w.MSFlexGrid1.userCellClick(row, frmjmjlNew::ColJm);
         w.Txt_write.userSetText(amount);
+    }
+    // The grid row of fee item `sfxmid`.
+    static int rowOf(frmjmjlNew& w, const std::string& sfxmid) {
+        for (int r = 1; r < w.MSFlexGrid1.rows(); ++r)
+            if (w.MSFlexGrid1.textMatrix(r, frmjmjlNew::ColItemId) == sfxmid) return r;
+        return -1;
+    }
+
+    // Students who owe September in two untouched items (保育费 640, 伙食费 341).
+    std::vector<Owing> owing() {
+        std::vector<Owing> out;
+        for (const std::string& q : rows("select qfkid from qfhzb where fkrq is null and qfyf='202609' and qfje=981"
+                                         " and qfkid in(select qfkid from qfmxb group by qfkid"
+                                         " having count(*)=2 and sum(fkje)=0) order by qfkid")) {
+            const std::string xsid = one("select xsid from qfhzb where qfkid=" + q);
+            out.push_back({q, xsid, one("select xh from kdw_xs where id=" + xsid),
+                           one("select xm from kdw_xs where id=" + xsid)});
+        }
+        return out;
+    }
+    // Finds the student, chooses his stored line and types the reductions.
+    std::shared_ptr<frmjmjlNew> enter(const std::string& xh, const std::string& line, const Amounts& amounts,
+                                      const std::string& reason, bool another = false) {
+        auto w = windowFor(xh, another);
+        EXPECT_TRUE(w->LvwQFLIST.userItemClick("k" + line));
+        for (const auto& [item, amount] : amounts) typeReduction(*w, rowOf(*w, item), amount);
+        w->txtJmyy.userSetText(reason);
+        return w;
+    }
+    std::string post(const std::string& xh, const std::string& line, const Amounts& amounts,
+                     const std::string& reason = "困难补助") {
+        auto w = enter(xh, line, amounts, reason);
+        w->cmd_ok.userClick();
+        return one("select max(id) from kdw_sfjl where left(djbh,2)='JM'");
+    }
+    std::string counts() {
+        return one("select (select count(*) from kdw_sfjl),(select count(*) from kdw_sfjlmx),"
+                   "(select count(*) from qfhzb),(select count(*) from qfhzb where fkrq is null),"
+                   "(select sum(jmje) from qfmxb)");
     }
 };
 

@@ -5,53 +5,7 @@
 namespace fo::test {
 namespace {
 
-// Two students who owe September in two untouched items (保育费 640, 伙食费 341).
-struct Owing {
-    std::string qfkid, xsid, xh, name;
-};
-
-class ReductionPostingTest : public ReductionTest {
-protected:
-    std::vector<Owing> owing() {
-        std::vector<Owing> out;
-        for (const std::string& q : rows("select qfkid from qfhzb where fkrq is null and qfyf='202609' and qfje=981"
-                                         " and qfkid in(select qfkid from qfmxb group by qfkid"
-                                         " having count(*)=2 and sum(fkje)=0) order by qfkid")) {
-            const std::string xsid = one("select xsid from qfhzb where qfkid=" + q);
-            out.push_back({q, xsid, one("select xh from kdw_xs where id=" + xsid),
-                           one("select xm from kdw_xs where id=" + xsid)});
-        }
-        return out;
-    }
-    // The grid row of fee item `sfxmid`.
-    static int rowOf(frmjmjlNew& w, const std::string& sfxmid) {
-        for (int r = 1; r < w.MSFlexGrid1.rows(); ++r)
-            if (w.MSFlexGrid1.textMatrix(r, frmjmjlNew::ColItemId) == sfxmid) return r;
-        return -1;
-    }
-    // Finds the student, chooses his September line and types the reductions.
-    std::shared_ptr<frmjmjlNew> enter(const std::string& xh, const std::string& line,
-                                      const std::vector<std::pair<std::string, std::string>>& amounts,
-                                      const std::string& reason) {
-        auto w = windowFor(xh);
-        EXPECT_TRUE(w->LvwQFLIST.userItemClick("k" + line));
-        for (const auto& [item, amount] : amounts) typeReduction(*w, rowOf(*w, item), amount);
-        w->txtJmyy.userSetText(reason);
-        return w;
-    }
-    std::string post(const std::string& xh, const std::string& line,
-                     const std::vector<std::pair<std::string, std::string>>& amounts,
-                     const std::string& reason = "困难补助") {
-        auto w = enter(xh, line, amounts, reason);
-        w->cmd_ok.userClick();
-        return one("select max(id) from kdw_sfjl where left(djbh,2)='JM'");
-    }
-    std::string counts() {
-        return one("select (select count(*) from kdw_sfjl),(select count(*) from kdw_sfjlmx),"
-                   "(select count(*) from qfhzb),(select count(*) from qfhzb where fkrq is null),"
-                   "(select sum(jmje) from qfmxb)");
-    }
-};
+class ReductionPostingTest : public ReductionTest {};
 
 TEST_P(ReductionPostingTest, FullAndPartialReductionsWriteTheRecordItemsSettlementAndRemainder) {
     const auto students = owing();

@@ -1,0 +1,189 @@
+#include "reduction/ReductionChecks.h"
+
+#include <map>
+#include <set>
+
+#include "data/Dialect.h"
+#include "db/Value.h"
+#include "reduction/JmjlStatements.h"
+
+namespace fo::jmjl {
+namespace {
+
+const char* const kAmountRule = "减免金额不能小于零，最多两位小数。";
+
+// Digits after the decimal point of the number `text` begins with.
+std::size_t decimalsTyped(std::string_view text) {
+    std::size_t i = text.find_first_not_of(" \t");
+    if (i == std::string_view::npos) return 0;
+    if (text[i] == '+' || text[i] == '-') ++i;
+    while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i;
+    if (i >= text.size() || text[i] != '.') return 0;
+    std::size_t digits = 0;
+    for (++i; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) ++digits;
+    return digits;
+}
+
+// An id as the database gives it back ("05" and "5" are one item).
+std::string idKey(const std::string& text) { return std::to_string(Value(leadingNumber(text)).toInt()); }
+
+std::string amountText(std::string_view typed) {
+    const std::size_t from = typed.find_first_not_of(" \t"), to = typed.find_last_not_of(" \t");
+    return from == std::string_view::npos ? std::string() : std::string(typed.substr(from, to - from + 1));
+}
+
+std::string shownPeriod(const ReducedItem& item, const std::string& recordMonth) {
+    return item.period.empty() ? recordMonth : item.period;
+}
+
+std::string staleRow(const ReducedItem& item, const std::string& period) {
+    return std::string("该欠费已被其他操作处理，请刷新。") + CRLF + "收费项目：" + item.itemName + "，所属期：" + period;
+}
+
+std::string owedLess(const ReducedItem& item, const std::string& period, Currency owed) {
+    if (owed <= Currency())
+        return "收费项目[" + item.itemName + "]在所属期[" + period +
+               "]已没有欠费（已缴清、已减免或已被其他操作处理），不能再减免，请刷新。";
+    return "收费项目[" + item.itemName + "]在所属期[" + period + "]尚欠 " + owed.format00() + "，少于减免金额 " +
+           item.amount.format00() + "，请刷新后按实际欠费录入。";
+}
+
+// One stored arrears item row of the student, with its row's state.
+struct StoredItem {
+    std::string qfyf, sfxmid;
+    bool open = false;
+    Currency owed;  // qfje - fkje - jmje
+};
+
+std::string idList(const std::vector<std::string>& ids) {
+    std::string out;
+    for (const auto& id : ids) out += (out.empty() ? "" : ",") + number(id, "id");
+    return out;
+}
+
+std::string quotedList(const std::set<std::string>& keys) {
+    std::string out;
+    for (const auto& k : keys) out += (out.empty() ? "'" : ",'") + sqlQuote(k) + "'";
+    return out;
+}
+
+// The arrears item rows the window showed that are no longer on an open row
+// of the student: the first such item, or null.
+const ReducedItem* firstClosedListedRow(Connection& trCn, const std::string& xsid,
+                                        const std::vector<ReducedItem>& items) {
+    std::vector<std::string> listIds;
+    for (const auto& item : items)
+        if (!item.listId.empty()) listIds.push_back(item.listId);
+    if (listIds.empty()) return nullptr;
+    std::set<std::string> open;
+    RecordsetPtr rs = trCn.execute("select q.listid from qfmxb as q inner join qfhzb as h on h.qfkid=q.qfkid"
+                                   " where q.listid in(" + idList(listIds) + ") and h.fkrq is null and h.xsid=" +
+                                   xsid);
+    for (; rs && !rs->eof(); rs->moveNext()) open.insert(std::to_string(rs->field("listid").toInt()));
+    for (const auto& item : items)
+        if (!item.listId.empty() && !open.count(idKey(item.listId)))
+            return &item;
+    return nullptr;
+}
+
+std::vector<StoredItem> storedItems(Connection& trCn, const std::string& xsid, const std::set<std::string>& periods,
+                                    const std::vector<std::string>& itemIds) {
+    std::vector<StoredItem> out;
+    if (periods.empty()) return out;
+    RecordsetPtr rs = trCn.execute(
+        "select h.qfyf,h.fkrq,q.sfxmid,q.qfje,q.fkje,q.jmje from qfhzb as h inner join qfmxb as q on q.qfkid=h.qfkid"
+        " where h.xsid=" + xsid + " and h.qfyf in(" + quotedList(periods) + ") and q.sfxmid in(" + idList(itemIds) +
+        ")");
+    for (; rs && !rs->eof(); rs->moveNext()) {
+        StoredItem s;
+        s.qfyf = rs->field("qfyf").toText();
+        s.sfxmid = std::to_string(rs->field("sfxmid").toInt());
+        s.open = rs->field("fkrq").isNull();
+        s.owed = rs->field("qfje").toCurrency() - rs->field("fkje").toCurrency() - rs->field("jmje").toCurrency();
+        out.push_back(s);
+    }
+    return out;
+}
+
+// What the host's dues rules leave owing of the coming charges of `month`,
+// per period key and item, read into a work table on the transaction's
+// connection (so the posting's own writes count) and dropped again.
+std::map<std::pair<std::string, std::string>, Currency> comingDues(Connection& trCn, HostSystem& run,
+                                                                    const std::string& xsid, const std::string& month,
+                                                                    const std::vector<std::string>& itemIds) {
+    std::map<std::pair<std::string, std::string>, Currency> out;
+    std::string table;
+    const ConnectionPtr borrowed(ConnectionPtr(), &trCn);
+    run.getQFmxbNew(table, borrowed, month, "," + idList(itemIds), "", "",
+                    "select id from kdw_xs where 1=1 and id=" + xsid);
+    RecordsetPtr rs = trCn.execute("select sfyf,sfxmid,sum(ysje-jfje-jmje) as owed from " + table + " where xsid=" +
+                                   xsid + " group by sfyf,sfxmid");
+    for (; rs && !rs->eof(); rs->moveNext())
+        out[{rs->field("sfyf").toText(), std::to_string(rs->field("sfxmid").toInt())}] = rs->field("owed").toCurrency();
+    trCn.execute("drop table " + table);
+    return out;
+}
+
+}  // namespace
+
+std::string amountRefusal(const std::string& itemName, std::string_view typed) {
+    if (leadingNumber(typed) >= Currency() && decimalsTyped(typed) <= 2) return {};
+    return "收费项目[" + itemName + "]的减免金额[" + amountText(typed) + "]不正确：" + kAmountRule;
+}
+
+std::string amountRefusal(const std::string& itemName, Currency amount) {
+    if (amount >= Currency() && amount.raw() % (Currency::Scale / 100) == 0) return {};
+    return "收费项目[" + itemName + "]的减免金额[" + amount.plainText() + "]不正确：" + kAmountRule;
+}
+
+std::string stillOwedRefusal(Connection& trCn, HostSystem& run, const std::string& studentId,
+                             const std::string& recordMonth, const std::vector<ReducedItem>& items) {
+    if (items.empty()) return {};
+    const std::string& xsid = number(studentId, "xsid");
+    std::set<std::string> seen, periods;
+    std::vector<std::string> itemIds;
+    for (const auto& item : items) {
+        if (!seen.insert(idKey(item.itemId)).second)
+            return "收费项目[" + item.itemName + "]在本次减免中出现了不止一次，请合并为一行。";
+        itemIds.push_back(item.itemId);
+        if (!item.period.empty()) periods.insert(item.period);
+    }
+    if (const ReducedItem* closed = firstClosedListedRow(trCn, xsid, items))
+        return staleRow(*closed, shownPeriod(*closed, recordMonth));
+
+    // The settlement writes every item's reduction onto every open row of
+    // the listed periods that holds the item, so each of those must owe it.
+    const std::vector<StoredItem> stored = storedItems(trCn, xsid, periods, itemIds);
+    const ReducedItem* settling = nullptr;
+    std::vector<const ReducedItem*> coming;
+    for (const auto& item : items) {
+        bool own = false, ownOpen = false;
+        for (const auto& s : stored) {
+            if (s.sfxmid != idKey(item.itemId)) continue;
+            if (s.open && s.owed < item.amount) return owedLess(item, s.qfyf, s.owed);
+            if (s.open) settling = &item;
+            if (s.qfyf == item.period) own = true, ownOpen = ownOpen || s.open;
+        }
+        if (own && !ownOpen) return owedLess(item, item.period, Currency());
+        if (!own) coming.push_back(&item);
+    }
+    if (settling && !coming.empty())
+        return "收费项目[" + settling->itemName + "]（所属期 " + shownPeriod(*settling, recordMonth) +
+               "）是已结转的欠费，收费项目[" + coming.front()->itemName + "]（所属期 " +
+               shownPeriod(*coming.front(), recordMonth) + "）是本期应收，不能记在同一张减免单上，请分两次减免。";
+    if (coming.empty()) return {};
+
+    std::vector<std::string> comingIds;
+    for (const ReducedItem* item : coming) comingIds.push_back(item->itemId);
+    const auto dues = comingDues(trCn, run, xsid, recordMonth, comingIds);
+    for (const ReducedItem* item : coming) {
+        const std::string id = idKey(item->itemId);
+        Currency owed;
+        for (const auto& [key, amount] : dues)
+            if (key.second == id && (item->period.empty() || key.first == item->period)) owed += amount;
+        if (owed < item->amount) return owedLess(*item, shownPeriod(*item, recordMonth), owed);
+    }
+    return {};
+}
+
+}  // namespace fo::jmjl

@@ -1,0 +1,45 @@
+#pragma once
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "db/Connection.h"
+#include "db/Currency.h"
+#include "host/api/HostSystem.h"
+
+// What every reduction posting checks before it writes: the single-student
+// window, the batch wizard and the arrears-based batch list all post
+// through these, so a reduction is held to the same rules whichever window
+// entered it.
+namespace fo::jmjl {
+
+// Why an amount cannot be a reduction of `itemName`: below zero, or more
+// than two decimals; "" when it can. `typed` is the text as entered (its
+// leading number counts, as the grid reads it).
+std::string amountRefusal(const std::string& itemName, std::string_view typed);
+std::string amountRefusal(const std::string& itemName, Currency amount);
+
+// One item of a reduction as the stored books are asked about it.
+struct ReducedItem {
+    std::string period;    // the arrears key it settles (month key, term or year tag, "一次性"); may be ""
+    std::string itemId;    // kdw_sfxm.id
+    std::string itemName;  // for the clerk
+    Currency amount;
+    std::string listId;    // the arrears item row (qfmxb.listid) the window showed it from, or ""
+};
+
+// Whether student `xsid` still owes what the items reduce, read on the
+// posting's transaction connection after it began and before it writes
+// (under the books' write lock nobody else can change the answer before the
+// commit). An item of a period with stored arrears rows owes what their open
+// rows still owe on it (nothing once they are closed); an item of a period
+// not stored yet owes what the host's dues rules leave of the coming charges
+// of `recordMonth`, the month the reduction record is booked in. A row the
+// window showed (listId) must still be open. One record either settles
+// stored arrears or reduces coming charges, never both (the dues rules do
+// not count a record that settled stored rows), and names each item once.
+// Returns the refusal for the clerk, or "" when the reduction may be posted.
+std::string stillOwedRefusal(Connection& trCn, HostSystem& run, const std::string& xsid,
+                             const std::string& recordMonth, const std::vector<ReducedItem>& items);
+
+}  // namespace fo::jmjl

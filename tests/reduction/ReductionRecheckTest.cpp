@@ -1,0 +1,176 @@
+// What a reduction and its cancellation re-read inside their own
+// transaction: windows filled before another posted, cancellations of what
+// is no longer live, the reverse-order rule over every remainder row, the
+// period an item is owed in, and amounts pasted past the key filter.
+#include "reduction/JmjlStatements.h"
+#include "reduction/ReductionFixture.h"
+#include "reduction/frmjmjlML.h"
+
+namespace fo::test {
+namespace {
+
+const std::string kFailed = "收费失败！原因如下:\r\n";
+
+class ReductionRecheckTest : public ReductionTest {
+protected:
+    std::string nothingOwed(const std::string& item, const std::string& period) {
+        return "收费项目[" + item + "]在所属期[" + period +
+               "]已没有欠费（已缴清、已减免或已被其他操作处理），不能再减免，请刷新。";
+    }
+    // Posts `amounts` on the current period's grid of the student, all other rows cleared.
+    void postCurrent(const std::string& xsid, const Amounts& amounts) {
+        auto w = windowFor(one("select xh from kdw_xs where id=" + xsid));
+        w->cmdReset.userClick();
+        for (const auto& [item, amount] : amounts) typeReduction(*w, rowOf(*w, item), amount);
+        w->txtJmyy.userSetText("本期");
+        w->cmd_ok.userClick();
+    }
+};
+
+TEST_P(ReductionRecheckTest, AWindowFilledBeforeAnotherPostedIsRefusedAndKeepsItsContents) {
+    const auto students = owing();
+    ASSERT_GE(students.size(), 2u);
+    for (const auto& [student, first, second] :
+         {std::tuple{students[0], "640", "640"}, std::tuple{students[1], "40", "41"}}) {
+        auto mine = enter(student.xh, student.qfkid, {{"1", first}}, "先到");
+        auto other = enter(student.xh, student.qfkid, {{"1", second}}, "后到", true);
+        mine->cmd_ok.userClick();
+        ASSERT_EQ(lastMessage().text.rfind("操作成功！", 0), 0u) << lastMessage().text;
+        const std::string after = counts();
+
+        other->cmd_ok.userClick();
+        EXPECT_EQ(lastMessage().text, kFailed + "该欠费已被其他操作处理，请刷新。\r\n收费项目：保育费，所属期：202609");
+        EXPECT_EQ(counts(), after);
+        EXPECT_EQ(other->lblSumProject.caption(), std::string(second) + ".00");
+        EXPECT_EQ(other->txtJmyy.text(), "后到");
+        EXPECT_EQ(one("select sum(jmje) from qfmxb where sfxmid=1 and qfkid=" + student.qfkid), first);
+    }
+}
+
+TEST_P(ReductionRecheckTest, ACancellationOfWhatIsNoLongerALiveReductionIsRefused) {
+    const Owing a = owing().at(0);
+    const std::string id = post(a.xh, a.qfkid, {{"1", "640"}});
+    const std::string djbh = one("select djbh from kdw_sfjl where id=" + id);
+    auto mine = formInstance<frmjmjlML>();
+    mine->load();
+    auto other = std::make_shared<frmjmjlML>();
+    other->load();
+    bool ok = false;
+    mine->CancelMonthJM(id, ok);
+    ASSERT_TRUE(ok);
+    const std::string after = counts();
+
+    // The other window still lists it.
+    ASSERT_TRUE(other->lvwML.userItemClick("k" + id));
+    ui.queueAnswer(MsgAnswer::Yes);
+    other->cmdCancel.userClick();
+    EXPECT_EQ(lastMessage().text, "减免记录[" + djbh + "]已被取消，不能再次取消，请刷新。");
+    EXPECT_EQ(lastMessage().title, "警告！");
+    EXPECT_NE(other->lvwML.findItem("k" + id), nullptr);
+    EXPECT_FALSE(ui.waitCursorShown());
+
+    const std::string mirror = one("select id from kdw_sfjl where ysfjlid=" + id);
+    other->CancelMonthJM(mirror, ok);
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(lastMessage().text, "[" + one("select djbh from kdw_sfjl where id=" + mirror) +
+                                      "]是取消减免时记下的冲销记录，不能取消。");
+    const std::string charge = one("select min(id) from kdw_sfjl where left(djbh,2)='SF'");
+    other->CancelMonthJM(charge, ok);
+    EXPECT_EQ(lastMessage().text, "[" + one("select djbh from kdw_sfjl where id=" + charge) +
+                                      "]不是减免记录，不能在这里取消。");
+    other->CancelMonthJM("999999", ok);
+    EXPECT_EQ(lastMessage().text, "找不到该减免记录，可能已被删除，请刷新。");
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(counts(), after);
+    EXPECT_EQ(one("select count(*) from kdw_sfjl where ysfjlid in(" + id + "," + mirror + "," + charge + ")"), "1");
+}
+
+TEST_P(ReductionRecheckTest, TheReverseOrderRuleCoversEveryRemainderRowTheReductionCreated) {
+    // A student who owes September and the autumn term, in stored rows.
+    const std::string xsid = one("select min(m.xsid) from qfhzb m,qfhzb t where m.xsid=t.xsid and m.qfyf='202609' and"
+                                 " t.qfyf='2026上' and m.fkrq is null and t.fkrq is null");
+    const std::string month = one("select qfkid from qfhzb where fkrq is null and qfyf='202609' and xsid=" + xsid);
+    const std::string term = one("select qfkid from qfhzb where fkrq is null and qfyf='2026上' and xsid=" + xsid);
+    const std::string xh = one("select xh from kdw_xs where id=" + xsid);
+
+    // One reduction settles both rows in part; a later one settles the
+    // term's remainder, which is the second remainder the first created.
+    const std::string first = post(xh, month, {{"1", "40"}, {"3", "100"}});
+    ASSERT_EQ(one("select count(*) from qfhzb where jmjlid=" + first), "2");
+    const std::string rest = one("select qfkid from qfhzb where yqfkid=" + term);
+    const std::string second = post(xh, rest, {{"3", "50"}});
+    ASSERT_EQ(one("select jmjlid from qfhzb where qfkid=" + rest), second);
+
+    auto list = formInstance<frmjmjlML>();
+    list->load();
+    const std::string before = counts();
+    bool ok = true;
+    list->CancelMonthJM(first, ok);
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(lastMessage().text, jmjl::reverseOrderRefusal());
+    EXPECT_EQ(counts(), before);
+
+    list->CancelMonthJM(second, ok);
+    ASSERT_TRUE(ok);
+    list->CancelMonthJM(first, ok);
+    ASSERT_TRUE(ok);
+    EXPECT_EQ(rows("select qfkid,jmje,jmjlid,fkrq is null from qfhzb where qfkid in(" + month + "," + term +
+                   ") order by qfkid"),
+              (Rows{month + "|0|0|1", term + "|0|0|1"}));
+    EXPECT_EQ(one("select count(*) from qfhzb where yqfkid in(" + month + "," + term + "," + rest + ")"), "0");
+}
+
+TEST_P(ReductionRecheckTest, AnItemOfThePeriodIsReducedOnlyWhileThePeriodStillOwesIt) {
+    // A student without a discount and without December's charge, whose
+    // autumn term was paid by a charge before any month was carried over.
+    const std::string fresh = one(
+        "select min(x.id) from kdw_xs x where x.sflxid=1 and x.del=0 and x.inttx=0 and not exists(select 1 from "
+        "kdw_sfjl a where a.xsid=x.id and a.sfyf='202612') and not exists(select 1 from xszhekou z where "
+        "z.xsid=x.id) and not exists(select 1 from qfhzb h where h.xsid=x.id and h.qfyf='2026上')");
+    ASSERT_NE(fresh, "");
+    const std::string before = counts();
+    postCurrent(fresh, {{"3", "100"}});
+    EXPECT_EQ(lastMessage().text, kFailed + nothingOwed("书本费", "2026上"));
+    EXPECT_EQ(counts(), before);
+
+    // December's coming charge may be reduced, by what the dues rules
+    // leave; it settles no stored row.
+    const std::string arrears = one("select count(*)||'|'||sum(jmje) from qfhzb");
+    postCurrent(fresh, {{"1", "800"}});
+    ASSERT_EQ(lastMessage().text.rfind("操作成功！", 0), 0u) << lastMessage().text;
+    EXPECT_EQ(one("select count(*)||'|'||sum(jmje) from qfhzb"), arrears);
+    postCurrent(fresh, {{"1", "0.01"}});
+    EXPECT_EQ(lastMessage().text, kFailed + nothingOwed("保育费", "202612"));
+
+    // A term whose stored row a charge settled owes nothing either.
+    const std::string settled =
+        one("select min(xsid) from qfhzb where qfyf='2026上' and fkrq is not null and sfjlid<>0");
+    const std::string count = counts();
+    postCurrent(settled, {{"3", "100"}});
+    EXPECT_EQ(lastMessage().text, kFailed + nothingOwed("书本费", "2026上"));
+
+    // Stored arrears and coming charges never share one record.
+    const std::string open = one("select min(xsid) from qfhzb where qfyf='2026上' and fkrq is null");
+    postCurrent(open, {{"1", "10"}, {"3", "10"}});
+    EXPECT_EQ(lastMessage().text, kFailed + "收费项目[书本费]（所属期 2026上）是已结转的欠费，收费项目[保育费]（所属期 "
+                                            "202612）是本期应收，不能记在同一张减免单上，请分两次减免。");
+    EXPECT_EQ(counts(), count);
+}
+
+TEST_P(ReductionRecheckTest, APastedAmountBelowZeroOrWithAThirdDecimalIsRefusedNamingItsItem) {
+    const Owing a = owing().at(0);
+    const std::string before = counts();
+    for (const char* pasted : {"-5", "-0.01", "12.345"}) {
+        auto w = enter(a.xh, a.qfkid, {{"2", "1"}, {"1", pasted}}, "粘贴");
+        w->cmd_ok.userClick();
+        EXPECT_EQ(lastMessage().text, std::string("收费项目[保育费]的减免金额[") + pasted +
+                                          "]不正确：减免金额不能小于零，最多两位小数。");
+        EXPECT_EQ(lastMessage().title, "警告");
+    }
+    EXPECT_EQ(counts(), before);
+}
+
+FO_INSTANTIATE_DIALECTS(ReductionRecheckTest);
+
+}  // namespace
+}  // namespace fo::test
