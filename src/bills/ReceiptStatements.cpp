@@ -17,6 +17,8 @@ std::string quoted(const std::string& text) { return sqlQuote(text); }
 // A number to write unquoted; `name` names it in the error.
 std::string number(const Value& value, const std::string& name, bool emptyIsZero) {
     if (auto literal = valueNumberLiteral(value, emptyIsZero)) return *literal;
+    if (value.isNull() || value.toText().find_first_not_of(" \t") == std::string::npos)
+        throw std::invalid_argument(name + " 为空");
     throw std::invalid_argument(name + " 的值不是数字：" + value.toText());
 }
 
@@ -45,7 +47,9 @@ std::string headerInsert(const cLsBILLhead& head, const std::string& issueDate) 
 
 std::string itemInsert(const std::string& receiptId, const Recordset& rec) {
     const std::string id = number(receiptId, "ID", false);
-    const std::string je = number(rec.field("je"), "je", true);
+    // An item without an amount is no item of a receipt: storing it as 0
+    // would make the receipt disagree with its charge.
+    const std::string je = number(rec.field("je"), "收据项目[" + rec.field("xmmc").toText() + "]的金额", false);
     const std::string cqts = number(rec.field("cqts"), "cqts", true);
     return "insert into PjMLmx(PjMLid,xmmc,term,je,cqts,bz)values(" + id + ",'" +
            quoted(rec.field("xmmc").toText()) + "','" + quoted(rec.field("term").toText()) + "'," + je +

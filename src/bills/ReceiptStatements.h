@@ -23,7 +23,8 @@ std::string issueDateExpression(int dialectCode);
 std::string headerInsert(const cLsBILLhead& head, const std::string& issueDate);
 
 // The PjMLmx insert for the current row of `rec` (fields xmmc, term, je,
-// cqts, bz; empty je and cqts count as 0), belonging to receipt `receiptId`.
+// cqts, bz; an empty cqts counts as 0, an empty or missing je is refused),
+// belonging to receipt `receiptId`.
 std::string itemInsert(const std::string& receiptId, const Recordset& rec);
 
 }  // namespace receipt

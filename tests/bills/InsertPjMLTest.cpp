@@ -122,6 +122,17 @@ TEST_P(InsertPjML, NumbersThatAreNotNumbersStopBeforeAnyStatementRuns) {
     EXPECT_EQ(count("PjML") + count("PjMLmx"), 0);
 }
 
+TEST_P(InsertPjML, AnItemWithoutAnAmountFailsTheInsertInsteadOfStoringZero) {
+    for (const Value& missing : {Value(), Value(""), Value("  ")}) {
+        Recordset rec = itemRows({{"保育费", "2026年9月", 800, 22, ""}, {"伙食费", "2026年9月", missing, 22, ""}});
+        cn_->beginTrans();
+        EXPECT_FALSE(head_.insertPjML(*cn_, rec, bill_));
+        cn_->rollbackTrans();
+        EXPECT_EQ(messages_.last().text, "收据项目[伙食费]的金额 为空");
+    }
+    EXPECT_EQ(count("PjML") + count("PjMLmx"), 0);
+}
+
 FO_INSTANTIATE_DIALECTS(InsertPjML);
 
 TEST(ReceiptStatements, HeaderAndItemTextsAreComposedPieceByPiece) {
@@ -133,7 +144,7 @@ TEST(ReceiptStatements, HeaderAndItemTextsAreComposedPieceByPiece) {
               "jeDx ,kpr ,skr ,\r\nzfrq , zfr)values(7,'SF''01','','中班一班',11,'2026001'\r\n"
               ",'O''Brien 小''明',getdate(),'九月费用',10.50,'壹仟贰佰伍拾元伍角','it''''s'\r\n,'王会计',null,'')");
 
-    Recordset rec = itemRows({{"保育费", "9月", "", Value(), "a'b"}});
+    Recordset rec = itemRows({{"保育费", "9月", "0", Value(), "a'b"}});
     EXPECT_EQ(receipt::itemInsert("7", rec),
               "insert into PjMLmx(PjMLid,xmmc,term,je,cqts,bz)values(7,'保育费','9月',0,0,'a''b')");
 
