@@ -17,8 +17,8 @@ std::string recordInsert(const ReductionRecord& v) {
     return std::string("insert into KDW_sfjl(id,sfrq,sflxid,xsid,bjmc,jmje,jmyy,") + CRLF +
            "ysfjlid,qfkid,hkid" + CRLF + ",rq,operid,sfyf,skr,djbh)" + CRLF + "values(" + v.id +
            "," + quoted(v.sfrq) + "," + number(v.sflxid, "sflxid") + "," + CRLF +
-           number(v.xsid, "xsid") + ",'" + v.bjmc + "'," + v.jmje.plainText() + ",'" + v.jmyy +
-           "'," + CRLF + "0,0,0," + CRLF + "'" + v.rq.defaultText() + "'," + v.operid + "," +
+           number(v.xsid, "xsid") + "," + quoted(v.bjmc) + "," + v.jmje.plainText() + "," + quoted(v.jmyy) +
+           "," + CRLF + "0,0,0," + CRLF + "'" + v.rq.defaultText() + "'," + v.operid + "," +
            quoted(v.sfyf) + "," + quoted(v.skr) + "," + quoted(v.djbh) + ")";
 }
 

@@ -18,9 +18,9 @@ struct ReductionRecord {
     std::string sfrq;     // reduction date as the caller's text
     std::string sflxid;   // fee type id
     std::string xsid;     // student id
-    std::string bjmc;     // class name, already cleaned by the host's ptrim
+    std::string bjmc;     // class name, as stored
     Currency jmje;        // total reduction, positive
-    std::string jmyy;     // reason, already cleaned by the host's ptrim
+    std::string jmyy;     // reason, as typed
     DateTime rq;          // moment of posting
     std::string operid;   // operator id
     std::string sfyf;     // fee month of the record
@@ -29,8 +29,8 @@ struct ReductionRecord {
 };
 
 // The KDW_sfjl insert of a reduction, broken over lines with CR LF. Class
-// name and reason go in as the host's ptrim left them; sflxid and xsid are
-// refused (DbError) when they are not numbers.
+// name and reason are quoted here, once, so what is stored is what was
+// typed; sflxid and xsid are refused (DbError) when they are not numbers.
 std::string recordInsert(const ReductionRecord& v);
 // The KDW_sfjlmx row of one item: jmje with two decimals, ysje plain, ye 0.
 std::string itemInsert(const std::string& recordId, const clsJMmx& item);

@@ -5,6 +5,8 @@
 #include "host/api/MessageService.h"
 #include "host/api/ModuleGlobals.h"
 #include "reduction/ArrearsSettlement.h"
+#include "reduction/ReductionChecks.h"
+#include "ui/TrimSpaces.h"
 
 namespace fo {
 
@@ -20,38 +22,42 @@ void clsJMhead::toJm(Connection& trCnn) {
     record.sfrq = str_Jmrq_;
     record.sflxid = str_Sflxid_;
     record.xsid = STR_xsid_;
-    record.bjmc = run.ptrim(str_bjmc_);
+    // Class name and reason as typed: the insert quotes them, once.
+    record.bjmc = trimSpaces(str_bjmc_);
     record.jmje = c_Jmhj_;
-    record.jmyy = run.ptrim(str_JMYY_);
+    record.jmyy = trimSpaces(str_JMYY_);
     record.rq = DateTime::now();
     record.operid = run.gUserid();
     record.sfyf = run.CurrentYf();
     record.skr = run.gusername();
-    trCnn.execute(batch::recordInsert(record));
 
     std::string settlement;
+    std::vector<jmjl::ReducedItem> reduced;
+    Currency sum;
     for (const clsJMmx& item : colMX_) {
         settlement += "," + batch::settlementEntry(item);
         if (item.sngJMje() > item.sngYsje()) {
             msgBox(batch::overReductionWarning(item), MsgButtons::OK, MsgIcon::Information, "警告！");
-            // What this call already wrote stays for the caller's rollback.
             throw DbError(1, "操作失败！");
         }
-        trCnn.execute(batch::itemInsert(record.id, item));
+        if (const std::string bad = jmjl::amountRefusal(item.strXmmc(), item.sngJMje()); !bad.empty())
+            throw DbError(1, bad);
+        reduced.push_back({item.strQFYF(), item.strXmid(), item.strXmmc(), item.sngJMje(), {}});
+        sum += item.sngJMje();
     }
+    // A record is the sum of its items; a caller's total that is not would
+    // leave the books disagreeing with themselves.
+    if (!colMX_.empty() && sum != c_Jmhj_)
+        throw DbError(1, "减免合计 " + c_Jmhj_.format00() + " 与各项目减免金额之和 " + sum.format00() + " 不符。");
+    // What the student owes now, in this transaction, before it writes.
+    if (const std::string refusal = jmjl::stillOwedRefusal(trCnn, run, STR_xsid_, record.sfyf, reduced);
+        !refusal.empty())
+        throw DbError(1, refusal);
+
+    trCnn.execute(batch::recordInsert(record));
+    for (const clsJMmx& item : colMX_) trCnn.execute(batch::itemInsert(record.id, item));
     if (!settlement.empty()) settlement.erase(0, 1);
     toUpdateHis(STR_xsid_, settlement, trCnn, record.id);
-}
-
-Connection& clsJMhead::openRowsReader() {
-    const std::string link = moduleLinkString(myGrun_);
-    // It only ever reads, outside any transaction, so keeping it open between
-    // the students of a batch changes nothing but the cost of opening it.
-    if (!reader_ || reader_->state() != Connection::Open || readerLink_ != link) {
-        reader_ = openConnection(link);
-        readerLink_ = link;
-    }
-    return *reader_;
 }
 
 void clsJMhead::toUpdateHis(const std::string& xsId, const std::string& strYfXmidJe,
@@ -59,9 +65,10 @@ void clsJMhead::toUpdateHis(const std::string& xsId, const std::string& strYfXmi
     const jmjl::SettlementList list = jmjl::parseSettlementList(strYfXmidJe);
     if (list.months.empty()) return;  // nothing reduced, nothing to settle
 
-    // The open rows as committed before this posting: read on a connection
-    // of their own, so the read neither joins nor waits on the transaction.
-    RecordsetPtr open = openRowsReader().execute(jmjl::openArrearsQuery(xsId, list.months));
+    // The open rows as they stand in the caller's transaction, which holds
+    // the books' write lock: what toJm checked is what it settles, and a
+    // student posted twice in one batch sees his first posting.
+    RecordsetPtr open = varCn.execute(jmjl::openArrearsQuery(xsId, list.months));
     if (!open) return;
 
     jmjl::settleOpenArrears(*open, list, xsId, VsfJlid, varCn, host());

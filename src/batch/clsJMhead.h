@@ -35,7 +35,7 @@ public:
     // The record's total reduction; the callers make it the sum of the items.
     Currency c_Jmhj() const { return c_Jmhj_; }
     void set_c_Jmhj(Currency value) { c_Jmhj_ = value; }
-    // Reduction reason (减免原因).
+    // Reduction reason (减免原因), as typed: toJm quotes it.
     const std::string& str_JMYY() const { return str_JMYY_; }
     void set_str_JMYY(std::string value) { str_JMYY_ = std::move(value); }
     // A receipt id the caller may keep here; posting does not read it.
@@ -56,7 +56,10 @@ public:
     // open arrears in the items' months. It never begins, commits or rolls
     // back. Every failure is thrown to the caller, who must roll back; an
     // item reduced beyond its receivable is first shown as a warning, then
-    // thrown as DbError(1, "操作失败！").
+    // thrown as DbError(1, "操作失败！"). Before it writes, it refuses
+    // (DbError(1, reason)) an amount below zero or with a third decimal, a
+    // total that is not the sum of the items, and items the student no
+    // longer owes as the books stand in the transaction.
     void toJm(Connection& trCnn);
 
 private:
@@ -64,22 +67,15 @@ private:
     // Settles student xsId's open arrears for the entries of strYfXmidJe
     // ("month:itemid|amount,..."): sets the items' reductions, closes each
     // covered row as settled by VsfJlid and opens a successor row for what
-    // is left. The rows are read outside the transaction, through the
-    // module's link string; every write goes to varCn.
+    // is left. Reads and writes on varCn, the caller's transaction.
     void toUpdateHis(const std::string& xsId, const std::string& strYfXmidJe, Connection& varCn,
                      const std::string& VsfJlid);
-
-    // The connection toUpdateHis reads the open rows on, opened on the first
-    // call and kept for the rest of the batch.
-    Connection& openRowsReader();
 
     std::string STR_xsid_, str_bjmc_, str_Jmrq_, str_Sflxid_;
     Currency c_Jmhj_;
     std::string str_JMYY_, str_PjMLid_;
     JMmxCollection colMX_;
     std::shared_ptr<HostSystem> myGrun_;
-    ConnectionPtr reader_;
-    std::string readerLink_;
 };
 
 }  // namespace fo

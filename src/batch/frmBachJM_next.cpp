@@ -8,6 +8,7 @@
 #include "db/Connection.h"
 #include "host/api/MessageService.h"
 #include "host/api/ModuleGlobals.h"
+#include "reduction/ReductionChecks.h"
 #include "ui/FormInstance.h"
 #include "ui/TrimSpaces.h"
 #include "ui/frmMsg.h"
@@ -201,6 +202,15 @@ bool frmBachJM_next::CanAdd() {
         msgBox("请输入减免原因！", MsgButtons::OK, MsgIcon::Information, "警告！");
         return false;
     }
+    // A pasted amount is not filtered by the keys: below zero or with a
+    // third decimal it is refused here, naming its item.
+    for (int r = 1; r < MSFlexGrid1.rows(); ++r) {
+        const std::string refusal =
+            jmjl::amountRefusal(trimSpaces(MSFlexGrid1.textMatrix(r, ColName)), MSFlexGrid1.textMatrix(r, ColJm));
+        if (refusal.empty()) continue;
+        msgBox(refusal, MsgButtons::OK, MsgIcon::Exclamation, "警告");
+        return false;
+    }
     if (leadingNumber(lblSumProject.caption()) == Currency()) {
         msgBox("本次减免无效。原因：减免合计为０", MsgButtons::OK, MsgIcon::Exclamation, "警告");
         return false;
@@ -255,7 +265,7 @@ void frmBachJM_next::post(const std::string& jmrq) {
     head.set_c_Jmhj(leadingNumber(Lbl_jmhj.caption()));
     head.set_myGrun(globals().host);
     head.set_str_Jmrq(jmrq);
-    head.set_str_JMYY(run.ptrim(txtJMYY.text()));
+    head.set_str_JMYY(trimSpaces(txtJMYY.text()));  // as typed: the poster quotes it once
     head.set_str_Sflxid(std::to_string(CMB_sflx.ItemData(CMB_sflx.ListIndex())));
     head.set_colMX(std::move(items));
 

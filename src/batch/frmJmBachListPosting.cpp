@@ -70,6 +70,14 @@ void frmJmBachList::cmdJMok_Click() {
         return;
     }
     txtWrite.setVisible(false);
+    // The cross-tab lists fee records, not what is owed: it has no column
+    // for the amounts to reduce, so there is nothing it could post.
+    if (lvw1.columnIndexByText("本次减免金额") != ColReduce) {
+        msgBox(std::string("交叉表只用于查看，不能在这里减免。") + batch::CRLF +
+                   "请取消勾选“显示金额为零的学生与项目”后查询应收明细，在【本次减免金额】列中录入减免金额，再点【批量减免】。",
+               MsgButtons::OK, MsgIcon::Information, "警告！");
+        return;
+    }
     HostSystem& run = gRun();
     if (run.ptrim(txtJmyy.text()).empty()) {
         msgBox("请输入减免原因！", MsgButtons::OK, MsgIcon::None, "警告！");
@@ -140,7 +148,7 @@ void frmJmBachList::cmdJMok_Click() {
             head.set_myGrun(globals().host);
             head.set_str_bjmc(groups->field("bjmc").toText());
             head.set_str_Jmrq(termfrom);
-            head.set_str_JMYY(run.ptrim(txtJmyy.text()));
+            head.set_str_JMYY(trimSpaces(txtJmyy.text()));  // as typed: the poster quotes it once
             head.set_str_Sflxid(groups->field("sflxid").toText());
             head.set_STR_xsid(xsid);
             JMmxCollection items;

@@ -17,8 +17,10 @@ class BatchListTest : public BatchTest {
 protected:
     // The list of September to December for the fee items named, for one
     // student (by number) or one class.
-    std::shared_ptr<frmJmBachList> query(const std::string& student, const std::string& className = {}) {
-        auto w = formInstance<frmJmBachList>();
+    // `another` opens a window of its own, as on another workstation.
+    std::shared_ptr<frmJmBachList> query(const std::string& student, const std::string& className = {},
+                                         bool another = false) {
+        auto w = another ? std::make_shared<frmJmBachList>() : formInstance<frmJmBachList>();
         w->load();
         w->cmbYf.userSelect("2026年09月");
         w->cmbYFto.userSelect("2026年12月");
@@ -125,6 +127,40 @@ TEST_P(BatchListTest, OneRowAboveWhatIsOwedRollsTheWholeBatchBack) {
     EXPECT_EQ(rows("select qfkid from qfhzb where fkrq is null order by qfkid"), settled);
     EXPECT_EQ(one("select count(*) from sqlite_master where name like 'tmpJM%'"), "0");
     EXPECT_GT(w->lvw1.itemCount(), 0) << "the list stays for a correction";
+}
+
+TEST_P(BatchListTest, AListFilledBeforeAnotherPostingIsRefusedWhole) {
+    auto mine = query("20260019");
+    mine->cmdCancelSelect.userClick();
+    // Another clerk reduces the same arrears first; his reason keeps its quote.
+    auto other = query("20260019", {}, true);
+    other->cmdCancelSelect.userClick();
+    post(*other, " O'Brien ");
+    ASSERT_EQ(lastMessage().text, "操作成功！");
+    EXPECT_EQ(rows("select jmyy from kdw_sfjl where xsid=19 and left(djbh,2)='JM' and jmje=1141"),
+              (Rows{"O'Brien", "O'Brien"}));
+    const std::string records = one("select count(*)||'|'||max(id) from kdw_sfjl");
+    const std::string arrears = one("select count(*)||'|'||sum(jmje) from qfhzb");
+
+    post(*mine, "困难补助");
+    EXPECT_EQ(lastMessage().text, "操作失败！\r\n收费项目[保育费]在所属期[202609]已没有欠费（已缴清、已减免或已被其他操作"
+                                  "处理），不能再减免，请刷新。\r\n学生：20260019 吴泽涵");
+    EXPECT_EQ(one("select count(*)||'|'||max(id) from kdw_sfjl"), records);
+    EXPECT_EQ(one("select count(*)||'|'||sum(jmje) from qfhzb"), arrears);
+    EXPECT_EQ(mine->lvw1.itemCount(), 6) << "the list stays for a refresh";
+}
+
+TEST_P(BatchListTest, TheCrossTabPostsNothingAndSaysWhereReductionsAreEntered) {
+    auto w = query("", "小班一班");
+    w->chkALL.setValue(1);
+    w->cmdOK.userClick();
+    ASSERT_GT(w->lvw1.itemCount(), 1);
+    ASSERT_EQ(w->lvw1.columnIndexByText("本次减免金额"), 0);
+    const std::string records = one("select count(*) from kdw_sfjl");
+    post(*w, "交叉表");
+    EXPECT_EQ(lastMessage().text, "交叉表只用于查看，不能在这里减免。\r\n请取消勾选“显示金额为零的学生与项目”后查询应收明细，"
+                                  "在【本次减免金额】列中录入减免金额，再点【批量减免】。");
+    EXPECT_EQ(one("select count(*) from kdw_sfjl"), records);
 }
 
 TEST_P(BatchListTest, AmountControlsSkipSubtotalsAndTheSplitterKeepsItsMargins) {

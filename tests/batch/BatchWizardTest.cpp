@@ -11,12 +11,14 @@ namespace {
 
 class BatchWizardTest : public BatchTest {
 protected:
-    // Step 1 with students 7, 19 and 31 listed and ticked, step 2 with the
-    // fee type 全日制 and September chosen.
-    std::shared_ptr<frmBachJM_next> stepTwo() {
+    // Step 1 with the students `ids` listed and ticked, step 2 with the fee
+    // type 全日制 and September chosen. Student 7 has a discount of 80% on
+    // 保育费 and owes 640 of it for September, 19 owes the whole 800, 31
+    // owes nothing for September.
+    std::shared_ptr<frmBachJM_next> stepTwo(const std::string& ids = "7,19") {
         auto first = formInstance<frmBachJM>();
         first->load();
-        first->initData(false, "-1", false, "select id from kdw_xs where 1=1 and id in(7,19,31)");
+        first->initData(false, "-1", false, "select id from kdw_xs where 1=1 and id in(" + ids + ")");
         first->cmdFullSelect.userClick();
         auto next = formInstance<frmBachJM_next>();
         next->load();
@@ -27,6 +29,10 @@ protected:
     static void type(frmBachJM_next& w, int row, const std::string& amount) {
         w.MSFlexGrid1.userCellClick(row, frmBachJM_next::ColJm);
         w.Txt_write.userSetText(amount);
+    }
+    std::string books() {
+        return one("select (select count(*) from kdw_sfjl),(select count(*) from kdw_sfjlmx),(select count(*) from "
+                   "qfhzb),(select count(*) from qfhzb where fkrq is null),(select sum(jmje) from qfmxb)");
     }
 };
 
@@ -39,33 +45,70 @@ TEST_P(BatchWizardTest, PostsTheSameItemsForEveryTickedStudentAndSettlesThePerio
     type(*w, 1, "30");
     type(*w, 2, "20.5");
     EXPECT_EQ(w->lblSumProject.caption(), "50.50");
-    w->txtJMYY.userSetText("批量补助");
+    // A remembered reason with a quote is stored as it was typed.
+    w->txtJMYY.userSetText(" O'Brien 批量补助 ");
     w->cmd_ok.userClick();
     EXPECT_EQ(lastMessage().text, "操作成功！\r\n减免金额：50.50");
     EXPECT_EQ(lastMessage().title, "提示");
 
-    EXPECT_EQ(rows("select xsid,sfrq,jmje,count(distinct djbh) from kdw_sfjl where jmyy='批量补助' group by xsid,sfrq,jmje"),
-              (Rows{"7|2026-09-01|50.5|1", "19|2026-09-01|50.5|1", "31|2026-09-01|50.5|1"}));
-    EXPECT_EQ(one("select count(distinct djbh) from kdw_sfjl where jmyy='批量补助'"), "3");
+    EXPECT_EQ(rows("select xsid,sfrq,jmje,count(distinct djbh) from kdw_sfjl where jmyy='O''Brien 批量补助'"
+                   " group by xsid,sfrq,jmje"),
+              (Rows{"7|2026-09-01|50.5|1", "19|2026-09-01|50.5|1"}));
     EXPECT_EQ(rows("select b.sfxmid,b.jmje,b.ysje,count(*) from kdw_sfjl a,kdw_sfjlmx b where b.sfjlid=a.id and "
-                   "a.jmyy='批量补助' group by b.sfxmid,b.jmje,b.ysje"),
-              (Rows{"1|30|800|3", "2|20.5|341|3"}));
-    // Student 7 owed 981 for September: settled, with 930.5 left open; 31
-    // owed nothing for September and keeps his rows as they were.
+                   "a.jmyy='O''Brien 批量补助' group by b.sfxmid,b.jmje,b.ysje"),
+              (Rows{"1|30|800|2", "2|20.5|341|2"}));
+    // Student 7 owed 981 for September: settled, with 930.5 left open.
     EXPECT_EQ(one("select q.jmje||'|'||(select qfje from qfhzb where yqfkid=q.qfkid) from qfhzb q,kdw_sfjl a "
-                  "where a.jmyy='批量补助' and a.xsid=7 and q.jmjlid=a.id"),
+                  "where a.jmyy='O''Brien 批量补助' and a.xsid=7 and q.jmjlid=a.id"),
               "50.5|930.5");
-    EXPECT_EQ(one("select count(*) from qfhzb q,kdw_sfjl a where a.jmyy='批量补助' and a.xsid=31 and q.jmjlid=a.id"), "0");
 }
 
-TEST_P(BatchWizardTest, ARowAboveItsReceivableStopsTheBatchBeforeAnyWrite) {
+TEST_P(BatchWizardTest, EachStudentIsHeldToWhatHeOwesNotToTheStandardAmount) {
     auto w = stepTwo();
-    const std::string records = one("select count(*) from kdw_sfjl");
+    const std::string before = books();
+    w->txtJMYY.userSetText("按欠费");
+    // 700 is within the standard 800 but beyond the 640 student 7 owes.
+    type(*w, 1, "700");
+    w->cmd_ok.userClick();
+    EXPECT_EQ(lastMessage().text, "收费项目[保育费]在所属期[202609]尚欠 640.00，少于减免金额 700.00，请刷新后按实际欠费录入。"
+                                  "\r\n学生：20260007 陈文琪");
+    EXPECT_EQ(books(), before);
+
+    // What he owes is posted, and the row's remainder is exactly the rest.
+    type(*w, 1, "640");
+    w->cmd_ok.userClick();
+    ASSERT_EQ(lastMessage().text, "操作成功！\r\n减免金额：640.00");
+    const std::string rest = one("select r.qfkid from qfhzb r,qfhzb q where r.yqfkid=q.qfkid and q.xsid=7 and "
+                                 "q.qfyf='202609'");
+    EXPECT_EQ(one("select qfje from qfhzb where qfkid=" + rest), "341");
+    EXPECT_EQ(rows("select sfxmid,qfje from qfmxb where qfkid=" + rest + " order by sfxmid"), (Rows{"1|0", "2|341"}));
+
+    // A student who owes nothing for the period stops the batch, named.
+    auto again = stepTwo("19,31");
+    type(*again, 1, "10");
+    again->txtJMYY.userSetText("按欠费");
+    const std::string beforeAgain = books();
+    again->cmd_ok.userClick();
+    EXPECT_EQ(lastMessage().text, "收费项目[保育费]在所属期[202609]已没有欠费（已缴清、已减免或已被其他操作处理），"
+                                  "不能再减免，请刷新。\r\n学生：20260031 朱安晨");
+    EXPECT_EQ(books(), beforeAgain);
+}
+
+TEST_P(BatchWizardTest, ARowAboveItsReceivableOrAPastedBadAmountStopsTheBatchBeforeAnyWrite) {
+    auto w = stepTwo();
+    const std::string before = books();
     type(*w, 1, "800.01");
     w->txtJMYY.userSetText("超额");
     w->cmd_ok.userClick();
     EXPECT_EQ(lastMessage().text, "收费项目[保育费]\r\n应收金额：800\r\n\r\n减免金额不能大于应收金额");
-    EXPECT_EQ(one("select count(*) from kdw_sfjl"), records);
+    // Pasted past the key filter: below zero, or a third decimal.
+    for (const char* pasted : {"-5", "12.345"}) {
+        type(*w, 1, pasted);
+        w->cmd_ok.userClick();
+        EXPECT_EQ(lastMessage().text, std::string("收费项目[保育费]的减免金额[") + pasted +
+                                          "]不正确：减免金额不能小于零，最多两位小数。");
+    }
+    EXPECT_EQ(books(), before);
 
     // A term reduction: the term tag is the arrears key and its first day the date.
     w->optRQ[frmBachJM_next::KindTerm].userClick();
@@ -73,14 +116,20 @@ TEST_P(BatchWizardTest, ARowAboveItsReceivableStopsTheBatchBeforeAnyWrite) {
     ASSERT_EQ(w->MSFlexGrid1.rows(), 2);
     EXPECT_EQ(w->MSFlexGrid1.textMatrix(1, frmBachJM_next::ColQfyf), "2026上");
     EXPECT_EQ(w->MSFlexGrid1.textMatrix(1, frmBachJM_next::ColTerm), "2026-09-01  -  2027-01-31");
-    // One-off: no period to choose, the current month's first day.
+    // One-off: no period to choose, the current month's first day. Student
+    // 19 has paid his, so the batch is refused until he is left out.
     w->optRQ[frmBachJM_next::KindOneOff].userClick();
     EXPECT_FALSE(w->cmbYF.enabled());
     ASSERT_EQ(w->MSFlexGrid1.rows(), 2);
     EXPECT_EQ(w->MSFlexGrid1.textMatrix(1, frmBachJM_next::ColQfyf), "一次性");
     type(*w, 1, "10");
     w->cmd_ok.userClick();
-    EXPECT_EQ(one("select count(*)||'|'||min(sfrq) from kdw_sfjl where jmyy='超额'"), "3|2026-12-01");
+    EXPECT_EQ(lastMessage().text, "收费项目[报名费]在所属期[一次性]已没有欠费（已缴清、已减免或已被其他操作处理），"
+                                  "不能再减免，请刷新。\r\n学生：20260019 吴泽涵");
+    EXPECT_EQ(books(), before);
+    formInstance<frmBachJM>()->lvwXS.findItem("k19")->setChecked(false);
+    w->cmd_ok.userClick();
+    EXPECT_EQ(one("select count(*)||'|'||min(sfrq)||'|'||min(xsid) from kdw_sfjl where jmyy='超额'"), "1|2026-12-01|7");
 }
 
 FO_INSTANTIATE_DIALECTS(BatchWizardTest);

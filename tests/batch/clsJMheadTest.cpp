@@ -1,3 +1,4 @@
+#include <functional>
 #include <initializer_list>
 #include <memory>
 
@@ -84,11 +85,11 @@ TEST_P(clsJMheadTest, StatementsHaveTheirExactTexts) {
     using namespace jmjl;
     const bool ss = sqlServer();
     const DateTime now{2024, 3, 5, 14, 2, 9};
-    batch::ReductionRecord v{"31", "2024-03-01", "2", "7", "O''Neil班", *Currency::parse("12.5"), "困难补助",
+    batch::ReductionRecord v{"31", "2024-03-01", "2", "7", "O'Neil班", *Currency::parse("12.5"), "O'Brien's",
                                  now, "1", "202403", "管理员", "JM202403050001"};
     EXPECT_EQ(recordInsert(v),
               "insert into KDW_sfjl(id,sfrq,sflxid,xsid,bjmc,jmje,jmyy,\r\nysfjlid,qfkid,hkid\r\n"
-              ",rq,operid,sfyf,skr,djbh)\r\nvalues(31,'2024-03-01',2,\r\n7,'O''Neil班',12.5,'困难补助',\r\n"
+              ",rq,operid,sfyf,skr,djbh)\r\nvalues(31,'2024-03-01',2,\r\n7,'O''Neil班',12.5,'O''Brien''s',\r\n"
               "0,0,0,\r\n'2024-03-05 14:02:09',1,'202403','管理员','JM202403050001')");
     EXPECT_EQ(itemInsert("31", item("202403", "5", "50", "50")),
               "insert into KDW_sfjlmx(sfjlid, sfxmid, jmje,feeTermName,cqts,ysje,ye)values(31,5,50.00,'202403',0,50,0)");
@@ -125,13 +126,27 @@ TEST_P(clsJMheadTest, PostsTheRecordAndSettlesOneRowFullyAndAnotherPartly) {
                     next + "|7|20|0|0"}));
 }
 
-TEST_P(clsJMheadTest, EveryCallOfABatchGetsItsOwnRecordAndSeesOnlyArrearsCommittedBefore) {
-    post({"7", "8", "7"});
+TEST_P(clsJMheadTest, EveryCallGetsItsOwnRecordAndSeesWhatTheBatchAlreadyPosted) {
+    head_.set_colMX({item("202403", "5", "60", "60")});
+    head_.set_c_Jmhj(Currency::fromInt(60));
+    post({"7", "9"});
     EXPECT_EQ(rows("select count(distinct id),count(distinct djbh),count(distinct sfrq),count(distinct jmyy) from kdw_sfjl"),
-              Rows{"3|3|1|1"});
-    EXPECT_EQ(rows("select count(*),sum(jmje) from kdw_sfjlmx group by sfjlid"), (Rows{"2|75", "2|75", "2|75"}));
-    // The second call for student 7 settled the rows as they were before the batch.
-    EXPECT_EQ(rows("select count(*) from qfhzb where yqfkid=102"), Rows{"2"});
+              Rows{"2|2|1|1"});
+    EXPECT_EQ(rows("select count(*) from qfhzb where jmjlid<>0 and qfkid in(101,103)"), Rows{"2"});
+
+    // The same student a second time in one batch: his first posting
+    // already settled the row, so the second is refused and the batch goes.
+    db_.exec("update qfhzb set jmje=0,jmjlid=0,fkrq=null where qfkid in(101,103)");
+    db_.exec("delete from kdw_sfjlmx");
+    db_.exec("delete from kdw_sfjl");
+    try {
+        post({"7", "7"});
+        ADD_FAILURE() << "one row settled twice";
+    } catch (const DbError& e) {
+        EXPECT_EQ(e.description(), "收费项目[项目5]在所属期[202403]已没有欠费（已缴清、已减免或已被其他操作处理），"
+                                   "不能再减免，请刷新。");
+    }
+    EXPECT_EQ(rows("select (select count(*) from kdw_sfjl),(select count(*) from qfhzb where jmjlid<>0)"), Rows{"0|0"});
 
     head_.colMX().clear();  // no items: the record alone, nothing settled
     head_.set_c_Jmhj(Currency::fromInt(5));
@@ -145,8 +160,13 @@ TEST_P(clsJMheadTest, OneCentOverTheReceivableStopsTheBatchAndLeavesNothing) {
     {
         ConnectionPtr trCn = host_->pgettrcn();
         Transaction tx(*trCn);  // rolled back as the caller's error path does
-        postFor(*trCn, {"8"});
+        const JMmxCollection both = head_.colMX();
+        head_.set_colMX({both[0]});
+        head_.set_c_Jmhj(Currency::fromInt(60));
+        postFor(*trCn, {"9"});
+        head_.set_colMX(both);
         head_.colMX()[1].set_sngJMje(*Currency::parse("40.01"));
+        head_.set_c_Jmhj(*Currency::parse("100.01"));
         try {
             postFor(*trCn, {"7"});
             ADD_FAILURE() << "an over-reduction was posted";
@@ -162,6 +182,40 @@ TEST_P(clsJMheadTest, OneCentOverTheReceivableStopsTheBatchAndLeavesNothing) {
     EXPECT_EQ(rows("select (select count(*) from kdw_sfjl),(select count(*) from kdw_sfjlmx),"
                    "(select count(*) from qfhzb where fkrq is not null or jmjlid<>0),(select sum(jmje) from qfmxb)"),
               Rows{"0|0|0|0"});
+}
+
+// What the window did not see or could not stop is refused by the poster
+// itself, before it writes: the caller rolls the batch back.
+TEST_P(clsJMheadTest, RefusesAmountsTotalsAndArrearsTheBooksNoLongerOwe) {
+    const std::string nothing = rows("select (select count(*) from kdw_sfjl),(select count(*) from qfhzb)").at(0);
+    auto refusal = [&](const std::function<void()>& arrange) {
+        head_.set_c_Jmhj(Currency::fromInt(75));
+        head_.set_colMX({item("202403", "5", "60", "60"), item("202404", "6", "15", "40")});
+        arrange();
+        try {
+            post({"7"});
+        } catch (const DbError& e) {
+            EXPECT_EQ(rows("select (select count(*) from kdw_sfjl),(select count(*) from qfhzb)").at(0), nothing);
+            return e.description();
+        }
+        return std::string("posted");
+    };
+    EXPECT_EQ(refusal([&] { head_.colMX()[0].set_sngJMje(*Currency::parse("-5")); }),
+              "收费项目[项目5]的减免金额[-5]不正确：减免金额不能小于零，最多两位小数。");
+    EXPECT_EQ(refusal([&] { head_.colMX()[0].set_sngJMje(*Currency::parse("12.345")); }),
+              "收费项目[项目5]的减免金额[12.345]不正确：减免金额不能小于零，最多两位小数。");
+    EXPECT_EQ(refusal([&] { head_.set_c_Jmhj(Currency::fromInt(70)); }), "减免合计 70.00 与各项目减免金额之和 75.00 不符。");
+    // The standard amount allows 45, but the student owes 40 on the item.
+    EXPECT_EQ(refusal([&] {
+                  head_.colMX()[1].set_sngJMje(Currency::fromInt(45));
+                  head_.colMX()[1].set_sngYsje(Currency::fromInt(50));
+                  head_.set_c_Jmhj(Currency::fromInt(105));
+              }),
+              "收费项目[项目6]在所属期[202404]尚欠 40.00，少于减免金额 45.00，请刷新后按实际欠费录入。");
+    // Another clerk settled 202403 after the caller read it.
+    EXPECT_EQ(refusal([&] { db_.exec("update qfhzb set fkrq='2024-03-09',sfjlid=88 where qfkid=101"); }),
+              "收费项目[项目5]在所属期[202403]已没有欠费（已缴清、已减免或已被其他操作处理），不能再减免，请刷新。");
+    EXPECT_EQ(messages_.count(), 0u);
 }
 
 FO_INSTANTIATE_DIALECTS(clsJMheadTest);
