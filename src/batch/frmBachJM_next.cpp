@@ -8,7 +8,6 @@
 #include "db/Connection.h"
 #include "host/api/MessageService.h"
 #include "host/api/ModuleGlobals.h"
-#include "reduction/ReductionChecks.h"
 #include "ui/FormInstance.h"
 #include "ui/TrimSpaces.h"
 #include "ui/frmMsg.h"
@@ -202,12 +201,8 @@ bool frmBachJM_next::CanAdd() {
         msgBox("请输入减免原因！", MsgButtons::OK, MsgIcon::Information, "警告！");
         return false;
     }
-    // A pasted amount is not filtered by the keys: below zero or with a
-    // third decimal it is refused here, naming its item.
-    for (int r = 1; r < MSFlexGrid1.rows(); ++r) {
-        const std::string refusal =
-            jmjl::amountRefusal(trimSpaces(MSFlexGrid1.textMatrix(r, ColName)), MSFlexGrid1.textMatrix(r, ColJm));
-        if (refusal.empty()) continue;
+    // A pasted amount is not filtered by the keys.
+    if (const std::string refusal = itemGrid_.amountRefusal(); !refusal.empty()) {
         msgBox(refusal, MsgButtons::OK, MsgIcon::Exclamation, "警告");
         return false;
     }

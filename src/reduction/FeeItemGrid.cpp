@@ -1,10 +1,12 @@
 #include "reduction/FeeItemGrid.h"
 
 #include "db/Value.h"
+#include "reduction/ReductionChecks.h"
 #include "ui/FlexGrid.h"
 #include "ui/KeyCodes.h"
 #include "ui/Label.h"
 #include "ui/TextBox.h"
+#include "ui/TrimSpaces.h"
 #include "ui/Utf8Text.h"
 #include "ui/mdl1.h"
 
@@ -100,6 +102,14 @@ void FeeItemGrid::Txt_write_Change() {
     // The discount column can be typed in but is not written back: the
     // receivable already carries the discount.
     Sum_js();
+}
+
+std::string FeeItemGrid::amountRefusal() const {
+    for (int r = 1; r < grid_.rows(); ++r) {
+        std::string refusal = jmjl::amountRefusal(trimSpaces(grid_.textMatrix(r, ColName)), grid_.textMatrix(r, ColJm));
+        if (!refusal.empty()) return refusal;
+    }
+    return {};
 }
 
 void FeeItemGrid::clearReductions() {

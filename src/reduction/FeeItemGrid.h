@@ -1,4 +1,5 @@
 #pragma once
+#include <string>
 
 namespace fo {
 
@@ -38,6 +39,10 @@ public:
     void Txt_write_Change();
     // Empties column 1 of every data row.
     void clearReductions();
+    // Why the reduction typed on some row cannot be posted (below zero, or
+    // a third decimal pasted past the key filter), naming its item; "" when
+    // every row can.
+    std::string amountRefusal() const;
 
     // True while the editor edits a cell; text put into the editor while it
     // is false is no edit and is not written back.
