@@ -58,8 +58,9 @@ public:
     // item reduced beyond its receivable is first shown as a warning, then
     // thrown as DbError(1, "操作失败！"). Before it writes, it refuses
     // (DbError(1, reason)) an amount below zero or with a third decimal, a
-    // total that is not the sum of the items, and items the student no
-    // longer owes as the books stand in the transaction.
+    // total that is not the sum of the items (none: a total of 0), and
+    // items the student no longer owes as the books stand in the
+    // transaction.
     void toJm(Connection& trCnn);
 
 private:

@@ -149,10 +149,10 @@ TEST_P(clsJMheadTest, EveryCallGetsItsOwnRecordAndSeesWhatTheBatchAlreadyPosted)
     EXPECT_EQ(rows("select (select count(*) from kdw_sfjl),(select count(*) from qfhzb where jmjlid<>0)"), Rows{"0|0"});
 
     head_.colMX().clear();  // no items: the record alone, nothing settled
-    head_.set_c_Jmhj(Currency::fromInt(5));
+    head_.set_c_Jmhj(Currency());
     post({"9"});
     EXPECT_EQ(rows("select a.jmje,(select count(*) from kdw_sfjlmx where sfjlid=a.id) from kdw_sfjl a where xsid=9"),
-              Rows{"5|0"});
+              Rows{"0|0"});
     EXPECT_EQ(rows("select jmjlid,fkrq is null from qfhzb where xsid=9"), Rows{"0|1"});
 }
 
@@ -205,6 +205,7 @@ TEST_P(clsJMheadTest, RefusesAmountsTotalsAndArrearsTheBooksNoLongerOwe) {
     EXPECT_EQ(refusal([&] { head_.colMX()[0].set_sngJMje(*Currency::parse("12.345")); }),
               "收费项目[项目5]的减免金额[12.345]不正确：减免金额不能小于零，最多两位小数。");
     EXPECT_EQ(refusal([&] { head_.set_c_Jmhj(Currency::fromInt(70)); }), "减免合计 70.00 与各项目减免金额之和 75.00 不符。");
+    EXPECT_EQ(refusal([&] { head_.colMX().clear(); }), "减免合计 75.00 与各项目减免金额之和 0.00 不符。");
     // The standard amount allows 45, but the student owes 40 on the item.
     EXPECT_EQ(refusal([&] {
                   head_.colMX()[1].set_sngJMje(Currency::fromInt(45));
