@@ -175,4 +175,12 @@ std::string stoppedAt(const std::string& student, const std::string& item) {
     return line;
 }
 
+std::string refusedPostings(const std::vector<std::string>& lines) {
+    constexpr std::size_t kShown = 10;
+    std::string text = "以下 " + std::to_string(lines.size()) + " 项减免被拒绝，本批减免没有记账：";
+    for (std::size_t i = 0; i < lines.size() && i < kShown; ++i) text += CRLF + lines[i];
+    if (lines.size() > kShown) text += std::string(CRLF) + "……";
+    return text;
+}
+
 }  // namespace fo::batch

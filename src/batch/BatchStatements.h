@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <vector>
 
 #include "db/Currency.h"
 
@@ -65,5 +66,8 @@ std::string groupItems(bool sqlServer, const std::string& table, const std::stri
 
 // The line added to a failed batch's message: who and what stopped it.
 std::string stoppedAt(const std::string& student, const std::string& item);
+// The message of a batch some of whose reductions were refused: each one's
+// line ("学号 姓名：reason"), the first ten of them.
+std::string refusedPostings(const std::vector<std::string>& lines);
 
 }  // namespace fo::batch

@@ -41,18 +41,19 @@ void clsJMhead::toJm(Connection& trCnn) {
             throw DbError(1, "操作失败！");
         }
         if (const std::string bad = jmjl::amountRefusal(item.strXmmc(), item.sngJMje()); !bad.empty())
-            throw DbError(1, bad);
+            throw jmjl::ReductionRefused(bad);
         reduced.push_back({item.strQFYF(), item.strXmid(), item.strXmmc(), item.sngJMje(), {}});
         sum += item.sngJMje();
     }
     // A record is the sum of its items; a caller's total that is not (also
     // a total without items) would leave the books disagreeing with themselves.
     if (sum != c_Jmhj_)
-        throw DbError(1, "减免合计 " + c_Jmhj_.format00() + " 与各项目减免金额之和 " + sum.format00() + " 不符。");
+        throw jmjl::ReductionRefused("减免合计 " + c_Jmhj_.format00() + " 与各项目减免金额之和 " + sum.format00() +
+                                     " 不符。");
     // What the student owes now, in this transaction, before it writes.
     if (const std::string refusal = jmjl::stillOwedRefusal(trCnn, run, STR_xsid_, record.sfyf, reduced);
         !refusal.empty())
-        throw DbError(1, refusal);
+        throw jmjl::ReductionRefused(refusal);
 
     trCnn.execute(batch::recordInsert(record));
     for (const clsJMmx& item : colMX_) trCnn.execute(batch::itemInsert(record.id, item));

@@ -57,10 +57,10 @@ public:
     // back. Every failure is thrown to the caller, who must roll back; an
     // item reduced beyond its receivable is first shown as a warning, then
     // thrown as DbError(1, "操作失败！"). Before it writes, it refuses
-    // (DbError(1, reason)) an amount below zero or with a third decimal, a
-    // total that is not the sum of the items (none: a total of 0), and
-    // items the student no longer owes as the books stand in the
-    // transaction.
+    // (jmjl::ReductionRefused, a DbError) an amount below zero or with a
+    // third decimal, a total that is not the sum of the items (none: a
+    // total of 0), and items the student no longer owes as the books stand
+    // in the transaction.
     void toJm(Connection& trCnn);
 
 private:

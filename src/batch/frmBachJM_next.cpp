@@ -8,6 +8,7 @@
 #include "db/Connection.h"
 #include "host/api/MessageService.h"
 #include "host/api/ModuleGlobals.h"
+#include "reduction/ReductionChecks.h"
 #include "ui/FormInstance.h"
 #include "ui/TrimSpaces.h"
 #include "ui/frmMsg.h"
@@ -265,15 +266,22 @@ void frmBachJM_next::post(const std::string& jmrq) {
     head.set_colMX(std::move(items));
 
     std::string current;  // the student being posted, for the failure message
+    std::vector<std::string> refused;
     try {
         Transaction tx(*trCn);
         for (const frmBachJM::Student& s : formInstance<frmBachJM>()->tickedStudents()) {
             current = s.number + " " + s.name;
             head.set_str_bjmc(s.className);
             head.set_STR_xsid(s.id);
-            head.toJm(*trCn);
+            // A refused student wrote nothing: the others are still checked,
+            // so the clerk learns of all of them at once.
+            try {
+                head.toJm(*trCn);
+            } catch (const jmjl::ReductionRefused& r) {
+                refused.push_back(current + "：" + r.description());
+            }
         }
-        tx.commit();
+        if (refused.empty()) tx.commit();
     } catch (const std::exception& e) {
         // The transaction rolled back on the way out: no student keeps a row.
         gMclose();
@@ -287,6 +295,10 @@ void frmBachJM_next::post(const std::string& jmrq) {
     }
     trCn->close();
     gMclose();
+    if (!refused.empty()) {
+        msgBox(batch::refusedPostings(refused), MsgButtons::OK, MsgIcon::Exclamation, "提示");
+        return;
+    }
     msgBox(std::string("操作成功！") + batch::CRLF + "减免金额：" + lblSumProject.caption(), MsgButtons::OK,
            MsgIcon::Information, "提示");
 }

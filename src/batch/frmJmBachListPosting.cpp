@@ -12,6 +12,7 @@
 #include "data/Dialect.h"
 #include "host/api/MessageService.h"
 #include "host/api/ModuleGlobals.h"
+#include "reduction/ReductionChecks.h"
 #include "ui/TrimSpaces.h"
 #include "ui/mdl1.h"
 
@@ -136,6 +137,7 @@ void frmJmBachList::cmdJMok_Click() {
 
     clsJMhead head;
     std::string failedStudent;
+    std::vector<std::string> refused;
     try {
         session.createTrcn();
         Connection& trCn = *session.trCn();
@@ -164,9 +166,15 @@ void frmJmBachList::cmdJMok_Click() {
                 items.push_back(std::move(m));
             }
             head.set_colMX(std::move(items));
-            head.toJm(trCn);
+            // A refused group wrote nothing: the rest are still checked, so
+            // the clerk learns of all of them at once.
+            try {
+                head.toJm(trCn);
+            } catch (const jmjl::ReductionRefused& r) {
+                refused.push_back(studentText(cn, xsid) + "：" + r.description());
+            }
         }
-        tx.commit();
+        if (refused.empty()) tx.commit();
     } catch (const std::exception& e) {
         // Leaving the block rolled the whole batch back.
         gMclose();
@@ -180,6 +188,12 @@ void frmJmBachList::cmdJMok_Click() {
     }
     // The work table has served its posting.
     if (sqlServer) cn.execute("drop table " + T);
+    if (!refused.empty()) {
+        gMclose();
+        msgBox(std::string("操作失败！") + batch::CRLF + batch::refusedPostings(refused), MsgButtons::OK, MsgIcon::None,
+               "警告！");
+        return;
+    }
     lvw1.clearItems();
     gMclose();
     msgBox("操作成功！", MsgButtons::OK, MsgIcon::None, "警告！");

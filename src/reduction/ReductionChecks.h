@@ -5,6 +5,7 @@
 
 #include "db/Connection.h"
 #include "db/Currency.h"
+#include "db/DbError.h"
 #include "host/api/HostSystem.h"
 
 // What every reduction posting checks before it writes: the single-student
@@ -12,6 +13,14 @@
 // through these, so a reduction is held to the same rules whichever window
 // entered it.
 namespace fo::jmjl {
+
+// A reduction refused by these checks, before anything of it was written:
+// a batch may go on checking its other students and name them all before
+// it rolls back. `description()` is the reason for the clerk.
+class ReductionRefused : public DbError {
+public:
+    explicit ReductionRefused(const std::string& reason) : DbError(1, reason) {}
+};
 
 // Why an amount cannot be a reduction of `itemName`: below zero, or more
 // than two decimals; "" when it can. `typed` is the text as entered (its

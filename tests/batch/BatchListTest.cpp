@@ -143,8 +143,9 @@ TEST_P(BatchListTest, AListFilledBeforeAnotherPostingIsRefusedWhole) {
     const std::string arrears = one("select count(*)||'|'||sum(jmje) from qfhzb");
 
     post(*mine, "困难补助");
-    EXPECT_EQ(lastMessage().text, "操作失败！\r\n收费项目[保育费]在所属期[202609]已没有欠费（已缴清、已减免或已被其他操作"
-                                  "处理），不能再减免，请刷新。\r\n学生：20260019 吴泽涵");
+    const std::string nothing = "已没有欠费（已缴清、已减免或已被其他操作处理），不能再减免，请刷新。";
+    EXPECT_EQ(lastMessage().text, "操作失败！\r\n以下 2 项减免被拒绝，本批减免没有记账：\r\n20260019 吴泽涵：收费项目[保育费]"
+                                  "在所属期[202609]" + nothing + "\r\n20260019 吴泽涵：收费项目[保育费]在所属期[202612]" + nothing);
     EXPECT_EQ(one("select count(*)||'|'||max(id) from kdw_sfjl"), records);
     EXPECT_EQ(one("select count(*)||'|'||sum(jmje) from qfhzb"), arrears);
     EXPECT_EQ(mine->lvw1.itemCount(), 6) << "the list stays for a refresh";

@@ -70,8 +70,8 @@ TEST_P(BatchWizardTest, EachStudentIsHeldToWhatHeOwesNotToTheStandardAmount) {
     // 700 is within the standard 800 but beyond the 640 student 7 owes.
     type(*w, 1, "700");
     w->cmd_ok.userClick();
-    EXPECT_EQ(lastMessage().text, "收费项目[保育费]在所属期[202609]尚欠 640.00，少于减免金额 700.00，请刷新后按实际欠费录入。"
-                                  "\r\n学生：20260007 陈文琪");
+    EXPECT_EQ(lastMessage().text, "以下 1 项减免被拒绝，本批减免没有记账：\r\n20260007 陈文琪：收费项目[保育费]在所属期"
+                                  "[202609]尚欠 640.00，少于减免金额 700.00，请刷新后按实际欠费录入。");
     EXPECT_EQ(books(), before);
 
     // What he owes is posted, and the row's remainder is exactly the rest.
@@ -83,14 +83,16 @@ TEST_P(BatchWizardTest, EachStudentIsHeldToWhatHeOwesNotToTheStandardAmount) {
     EXPECT_EQ(one("select qfje from qfhzb where qfkid=" + rest), "341");
     EXPECT_EQ(rows("select sfxmid,qfje from qfmxb where qfkid=" + rest + " order by sfxmid"), (Rows{"1|0", "2|341"}));
 
-    // A student who owes nothing for the period stops the batch, named.
-    auto again = stepTwo("19,31");
+    // Students who owe nothing for the period stop the batch, all named.
+    auto again = stepTwo("7,19,31");
     type(*again, 1, "10");
     again->txtJMYY.userSetText("按欠费");
     const std::string beforeAgain = books();
     again->cmd_ok.userClick();
-    EXPECT_EQ(lastMessage().text, "收费项目[保育费]在所属期[202609]已没有欠费（已缴清、已减免或已被其他操作处理），"
-                                  "不能再减免，请刷新。\r\n学生：20260031 朱安晨");
+    const std::string nothing =
+        "收费项目[保育费]在所属期[202609]已没有欠费（已缴清、已减免或已被其他操作处理），不能再减免，请刷新。";
+    EXPECT_EQ(lastMessage().text, "以下 2 项减免被拒绝，本批减免没有记账：\r\n20260007 陈文琪：" + nothing +
+                                      "\r\n20260031 朱安晨：" + nothing);
     EXPECT_EQ(books(), beforeAgain);
 }
 
@@ -124,8 +126,8 @@ TEST_P(BatchWizardTest, ARowAboveItsReceivableOrAPastedBadAmountStopsTheBatchBef
     EXPECT_EQ(w->MSFlexGrid1.textMatrix(1, frmBachJM_next::ColQfyf), "一次性");
     type(*w, 1, "10");
     w->cmd_ok.userClick();
-    EXPECT_EQ(lastMessage().text, "收费项目[报名费]在所属期[一次性]已没有欠费（已缴清、已减免或已被其他操作处理），"
-                                  "不能再减免，请刷新。\r\n学生：20260019 吴泽涵");
+    EXPECT_EQ(lastMessage().text, "以下 1 项减免被拒绝，本批减免没有记账：\r\n20260019 吴泽涵：收费项目[报名费]在所属期"
+                                  "[一次性]已没有欠费（已缴清、已减免或已被其他操作处理），不能再减免，请刷新。");
     EXPECT_EQ(books(), before);
     formInstance<frmBachJM>()->lvwXS.findItem("k19")->setChecked(false);
     w->cmd_ok.userClick();
