@@ -51,7 +51,7 @@ void clsJMhead::toJm(Connection& trCnn) {
         throw jmjl::ReductionRefused("减免合计 " + c_Jmhj_.format00() + " 与各项目减免金额之和 " + sum.format00() +
                                      " 不符。");
     // What the student owes now, in this transaction, before it writes.
-    if (const std::string refusal = jmjl::stillOwedRefusal(trCnn, run, STR_xsid_, record.sfyf, reduced);
+    if (const std::string refusal = jmjl::stillOwedRefusal(trCnn, run, STR_xsid_, str_Jmrq_, reduced);
         !refusal.empty())
         throw jmjl::ReductionRefused(refusal);
 

@@ -4,6 +4,7 @@
 #include <set>
 
 #include "data/Dialect.h"
+#include "db/DateTime.h"
 #include "db/Value.h"
 #include "reduction/JmjlStatements.h"
 
@@ -30,10 +31,6 @@ std::string idKey(const std::string& text) { return std::to_string(Value(leading
 std::string amountText(std::string_view typed) {
     const std::size_t from = typed.find_first_not_of(" \t"), to = typed.find_last_not_of(" \t");
     return from == std::string_view::npos ? std::string() : std::string(typed.substr(from, to - from + 1));
-}
-
-std::string shownPeriod(const ReducedItem& item, const std::string& recordMonth) {
-    return item.period.empty() ? recordMonth : item.period;
 }
 
 std::string staleRow(const ReducedItem& item, const std::string& period) {
@@ -105,16 +102,41 @@ std::vector<StoredItem> storedItems(Connection& trCn, const std::string& xsid, c
     return out;
 }
 
-// What the host's dues rules leave owing of the coming charges of `month`,
-// per period key and item, read into a work table on the transaction's
-// connection (so the posting's own writes count) and dropped again.
+// The periods that hold a reduction date: a reduction counts against the
+// dues of the period of its item's kind that holds its date (its month, the
+// term and the year of that month, or the one-off period). Read through the
+// host's period object, which is left on the month it was on.
+struct DatedPeriods {
+    std::string month;
+    std::set<std::string> keys;
+};
+DatedPeriods periodsHolding(HostSystem& run, const std::string& reductionDate) {
+    DatedPeriods out;
+    out.keys.insert("一次性");
+    const auto date = DateTime::parse(reductionDate);
+    auto period = run.pFindJzDate();
+    if (!date || !period) return out;
+    out.month = period->getYfFromDate(date->dateText());
+    if (out.month.empty()) return out;
+    const std::string was = period->monthQf();
+    period->setDdateFromYF(out.month);
+    for (const std::string& key : {out.month, period->termTag(), period->yearTag()})
+        if (!key.empty()) out.keys.insert(key);
+    if (!was.empty() && was != out.month) period->setDdateFromYF(was);
+    return out;
+}
+
+// What the host's dues rules leave owing of the coming charges of the
+// months listed, per period key and item, read into a work table on the
+// transaction's connection (so the posting's own writes count) and dropped
+// again.
 std::map<std::pair<std::string, std::string>, Currency> comingDues(Connection& trCn, HostSystem& run,
-                                                                    const std::string& xsid, const std::string& month,
+                                                                    const std::string& xsid, const std::string& months,
                                                                     const std::vector<std::string>& itemIds) {
     std::map<std::pair<std::string, std::string>, Currency> out;
     std::string table;
     const ConnectionPtr borrowed(ConnectionPtr(), &trCn);
-    run.getQFmxbNew(table, borrowed, month, "," + idList(itemIds), "", "",
+    run.getQFmxbNew(table, borrowed, months, "," + idList(itemIds), "", "",
                     "select id from kdw_xs where 1=1 and id=" + xsid);
     RecordsetPtr rs = trCn.execute("select sfyf,sfxmid,sum(ysje-jfje-jmje) as owed from " + table + " where xsid=" +
                                    xsid + " group by sfyf,sfxmid");
@@ -137,8 +159,11 @@ std::string amountRefusal(const std::string& itemName, Currency amount) {
 }
 
 std::string stillOwedRefusal(Connection& trCn, HostSystem& run, const std::string& studentId,
-                             const std::string& recordMonth, const std::vector<ReducedItem>& items) {
+                             const std::string& reductionDate, const std::vector<ReducedItem>& items) {
     if (items.empty()) return {};
+    const std::string shownDate = DateTime::parse(reductionDate) ? DateTime::parse(reductionDate)->dateText()
+                                                                  : reductionDate;
+    auto shownPeriod = [&](const ReducedItem& item) { return item.period.empty() ? shownDate : item.period; };
     const std::string& xsid = number(studentId, "xsid");
     std::set<std::string> seen, periods;
     std::vector<std::string> itemIds;
@@ -149,7 +174,7 @@ std::string stillOwedRefusal(Connection& trCn, HostSystem& run, const std::strin
         if (!item.period.empty()) periods.insert(item.period);
     }
     if (const ReducedItem* closed = firstClosedListedRow(trCn, xsid, items))
-        return staleRow(*closed, shownPeriod(*closed, recordMonth));
+        return staleRow(*closed, shownPeriod(*closed));
 
     // The settlement writes every item's reduction onto every open row of
     // the listed periods that holds the item, so each of those must owe it.
@@ -168,20 +193,27 @@ std::string stillOwedRefusal(Connection& trCn, HostSystem& run, const std::strin
         if (!own) coming.push_back(&item);
     }
     if (settling && !coming.empty())
-        return "收费项目[" + settling->itemName + "]（所属期 " + shownPeriod(*settling, recordMonth) +
+        return "收费项目[" + settling->itemName + "]（所属期 " + shownPeriod(*settling) +
                "）是已结转的欠费，收费项目[" + coming.front()->itemName + "]（所属期 " +
-               shownPeriod(*coming.front(), recordMonth) + "）是本期应收，不能记在同一张减免单上，请分两次减免。";
+               shownPeriod(*coming.front()) + "）是本期应收，不能记在同一张减免单上，请分两次减免。";
     if (coming.empty()) return {};
 
     std::vector<std::string> comingIds;
     for (const ReducedItem* item : coming) comingIds.push_back(item->itemId);
-    const auto dues = comingDues(trCn, run, xsid, recordMonth, comingIds);
+    // The open month computes the dues of the term and year it lies in even
+    // when the reduction's own month is carried over, so both are asked;
+    // only the periods that hold the reduction date count.
+    const DatedPeriods dated = periodsHolding(run, reductionDate);
+    const std::string open = run.CurrentYf();
+    const std::string months = dated.month.empty() || dated.month == open ? open : dated.month + "," + open;
+    const auto dues = comingDues(trCn, run, xsid, months, comingIds);
     for (const ReducedItem* item : coming) {
         const std::string id = idKey(item->itemId);
         Currency owed;
         for (const auto& [key, amount] : dues)
-            if (key.second == id && (item->period.empty() || key.first == item->period)) owed += amount;
-        if (owed < item->amount) return owedLess(*item, shownPeriod(*item, recordMonth), owed);
+            if (key.second == id && dated.keys.count(key.first) && (item->period.empty() || key.first == item->period))
+                owed += amount;
+        if (owed < item->amount) return owedLess(*item, shownPeriod(*item), owed);
     }
     return {};
 }

@@ -43,12 +43,15 @@ struct ReducedItem {
 // commit). An item of a period with stored arrears rows owes what their open
 // rows still owe on it (nothing once they are closed); an item of a period
 // not stored yet owes what the host's dues rules leave of the coming charges
-// of `recordMonth`, the month the reduction record is booked in. A row the
+// of that period, which must be the period of its kind that holds
+// `reductionDate` ("yyyy-mm-dd"): the dues rules count a reduction for the
+// period that holds its date. The host's period object is consulted and
+// left on the month it was on. A row the
 // window showed (listId) must still be open. One record either settles
 // stored arrears or reduces coming charges, never both (the dues rules do
 // not count a record that settled stored rows), and names each item once.
 // Returns the refusal for the clerk, or "" when the reduction may be posted.
 std::string stillOwedRefusal(Connection& trCn, HostSystem& run, const std::string& xsid,
-                             const std::string& recordMonth, const std::vector<ReducedItem>& items);
+                             const std::string& reductionDate, const std::vector<ReducedItem>& items);
 
 }  // namespace fo::jmjl

@@ -123,7 +123,7 @@ void frmjmjlNew::ToAdd() {
         }
         // The grid shows the books as they were when it was filled; what
         // they hold now decides, read under the write lock before any write.
-        const std::string refusal = jmjl::stillOwedRefusal(*trCn, run, record.xsid, sfyf, reduced);
+        const std::string refusal = jmjl::stillOwedRefusal(*trCn, run, record.xsid, record.sfrq, reduced);
         if (!refusal.empty()) throw Refused{refusal};
 
         trCn->execute(jmjl::recordInsert(record));

@@ -94,6 +94,20 @@ TEST_P(BatchWizardTest, EachStudentIsHeldToWhatHeOwesNotToTheStandardAmount) {
     EXPECT_EQ(lastMessage().text, "以下 2 项减免被拒绝，本批减免没有记账：\r\n20260007 陈文琪：" + nothing +
                                       "\r\n20260031 朱安晨：" + nothing);
     EXPECT_EQ(books(), beforeAgain);
+
+    // A month not charged yet owes what the dues rules leave of it: 640 for
+    // student 7, and nothing more once that is reduced.
+    auto coming = stepTwo("7");
+    coming->cmbYF.userSelect("202701");
+    coming->txtJMYY.userSetText("一月");
+    for (const char* amount : {"700", "640", "0.01"}) {
+        type(*coming, 1, amount);
+        coming->cmd_ok.userClick();
+    }
+    EXPECT_TRUE(shown("20260007 陈文琪：收费项目[保育费]在所属期[202701]尚欠 640.00，少于减免金额 700.00"));
+    EXPECT_TRUE(shown("操作成功！\r\n减免金额：640.00"));
+    EXPECT_NE(lastMessage().text.find("在所属期[202701]已没有欠费"), std::string::npos) << lastMessage().text;
+    EXPECT_EQ(one("select count(*)||'|'||sum(jmje)||'|'||min(sfrq) from kdw_sfjl where jmyy='一月'"), "1|640|2027-01-01");
 }
 
 TEST_P(BatchWizardTest, ARowAboveItsReceivableOrAPastedBadAmountStopsTheBatchBeforeAnyWrite) {
