@@ -19,11 +19,6 @@ namespace {
 // An item reduced by more than it owes: the warning was shown, the posting
 // goes back with an empty description.
 struct OverReduction {};
-// The stored books no longer owe what the window showed: the posting goes
-// back with this reason.
-struct Refused {
-    std::string reason;
-};
 
 // Everything after the confirmation goes back whole: normal pointer, the
 // transaction rolled back and its connection dropped, then the message.
@@ -124,7 +119,7 @@ void frmjmjlNew::ToAdd() {
         // The grid shows the books as they were when it was filled; what
         // they hold now decides, read under the write lock before any write.
         const std::string refusal = jmjl::stillOwedRefusal(*trCn, run, record.xsid, record.sfrq, reduced);
-        if (!refusal.empty()) throw Refused{refusal};
+        if (!refusal.empty()) throw jmjl::ReductionRefused(refusal);
 
         trCn->execute(jmjl::recordInsert(record));
         for (const jmjl::ItemValues& item : items) trCn->execute(jmjl::itemInsert(record.id, item));
@@ -135,9 +130,6 @@ void frmjmjlNew::ToAdd() {
         trCn.reset();
     } catch (const OverReduction&) {
         postingFailed(trCn, {});
-        return;
-    } catch (const Refused& r) {
-        postingFailed(trCn, r.reason);
         return;
     } catch (const DbError& e) {
         postingFailed(trCn, e.description());
