@@ -9,6 +9,19 @@ namespace {
 const char* const kClosed = "Operation is not allowed when the object is closed.";
 const char* const kOpen = "Operation is not allowed when the object is open.";
 
+// Misuse of a connection by the program itself: the clerk is told that it
+// failed, the engine text keeps what went wrong.
+DbError misuse(int code, const char* engineText, const std::string& statement = {}) {
+    return DbError(DbErrorKind::Other, code, "程序内部错误：数据库连接的使用顺序不对，本次操作没有保存。", engineText,
+                   statement);
+}
+
+bool blank(const std::string& sql) {
+    for (char c : sql)
+        if (c != ' ' && c != '\t' && c != '\r' && c != '\n') return false;
+    return true;
+}
+
 int effectiveTimeout(int seconds) { return seconds > 0 ? seconds : Connection::DefaultTimeoutSeconds; }
 
 }  // namespace
@@ -22,7 +35,7 @@ Connection::~Connection() {
 }
 
 void Connection::setConnectionString(const std::string& text) {
-    if (engine_) throw DbError(dberr::AlreadyOpen, kOpen);
+    if (engine_) throw misuse(dberr::AlreadyOpen, kOpen);
     connectionString_ = text;
 }
 
@@ -31,14 +44,17 @@ void Connection::setCommandTimeout(int seconds) {
     if (engine_) engine_->setTimeoutSeconds(effectiveTimeout(commandTimeout_));
 }
 
-void Connection::open() {
-    if (engine_) throw DbError(dberr::AlreadyOpen, kOpen);
-    engine_ = openEngine(connectionString_, effectiveTimeout(commandTimeout_));
+void Connection::open(OpenMode mode) {
+    if (engine_) throw misuse(dberr::AlreadyOpen, kOpen);
+    engine_ = openEngine(connectionString_, effectiveTimeout(commandTimeout_), mode);
     transactionLevel_ = 0;
 }
 
 RecordsetPtr Connection::execute(const std::string& sql, long* recordsAffected) {
-    if (!engine_) throw DbError(dberr::NotOpen, kClosed, sql);
+    if (!engine_) throw misuse(dberr::NotOpen, kClosed, sql);
+    if (blank(sql))
+        throw DbError(DbErrorKind::Other, dberr::EmptyStatement, "程序内部错误：要执行的数据库语句是空的，本次操作没有保存。",
+                      "Command text was not set for the command object.", sql);
     if (StatementObserver* observer = statementObserver()) observer->statementSent(sql);
     long affected = 0;
     RecordsetPtr rs = engine_->execute(sql, &affected);
@@ -47,23 +63,23 @@ RecordsetPtr Connection::execute(const std::string& sql, long* recordsAffected) 
 }
 
 void Connection::beginTrans() {
-    if (!engine_) throw DbError(dberr::NotOpen, kClosed);
+    if (!engine_) throw misuse(dberr::NotOpen, kClosed);
     if (transactionLevel_ > 0)
-        throw DbError(dberr::BadTransaction, "A transaction is already open on this connection.");
+        throw misuse(dberr::BadTransaction, "A transaction is already open on this connection.");
     engine_->begin();
     transactionLevel_ = 1;
 }
 
 void Connection::commitTrans() {
-    if (!engine_) throw DbError(dberr::NotOpen, kClosed);
-    if (transactionLevel_ == 0) throw DbError(dberr::BadTransaction, "No transaction is active.");
+    if (!engine_) throw misuse(dberr::NotOpen, kClosed);
+    if (transactionLevel_ == 0) throw misuse(dberr::BadTransaction, "No transaction is active.");
     engine_->commit();  // a failed commit leaves the transaction open for a rollback
     transactionLevel_ = 0;
 }
 
 void Connection::rollbackTrans() {
-    if (!engine_) throw DbError(dberr::NotOpen, kClosed);
-    if (transactionLevel_ == 0) throw DbError(dberr::BadTransaction, "No transaction is active.");
+    if (!engine_) throw misuse(dberr::NotOpen, kClosed);
+    if (transactionLevel_ == 0) throw misuse(dberr::BadTransaction, "No transaction is active.");
     transactionLevel_ = 0;
     engine_->rollback();
 }
@@ -81,9 +97,25 @@ void Connection::close() {
     engine_.reset();
 }
 
+EngineStamp Connection::readEngineStamp() {
+    if (!engine_) throw misuse(dberr::NotOpen, kClosed);
+    return engine_->readStamp();
+}
+
+void Connection::writeEngineStamp(std::int32_t applicationId, int version) {
+    if (!engine_) throw misuse(dberr::NotOpen, kClosed);
+    engine_->writeStamp(applicationId, version);
+}
+
 ConnectionPtr openConnection(const std::string& connectionString) {
     auto cn = std::make_shared<Connection>();
     cn->open(connectionString);
+    return cn;
+}
+
+ConnectionPtr createDatabase(const std::string& connectionString) {
+    auto cn = std::make_shared<Connection>();
+    cn->open(connectionString, OpenMode::CreateNew);
     return cn;
 }
 

@@ -14,7 +14,9 @@ enum class CursorLocation { Server = 2, Client = 3 };
 // is client-side and materialised, so no read outlives its statement.
 //
 // The connection string is "Provider=SQLite;Data Source=PATH" for the embedded
-// engine; the statements of both dialects run on it unchanged.
+// engine; the statements of both dialects run on it unchanged. Adding
+// ";Synchronous=Normal" gives up syncing every commit to disk (for a file
+// whose lost tail can be repaired, or to measure what syncing costs).
 class Connection {
 public:
     enum State { Closed = 0, Open = 1 };
@@ -36,16 +38,26 @@ public:
     int state() const { return engine_ ? Open : Closed; }
     bool inTransaction() const { return transactionLevel_ > 0; }
 
-    void open();
-    void open(const std::string& connectionString) { setConnectionString(connectionString); open(); }
+    // Opens the database the connection string names; never creates one
+    // unless `mode` says so (a DbError of kind Missing when it is not there).
+    void open(OpenMode mode = OpenMode::Existing);
+    void open(const std::string& connectionString, OpenMode mode = OpenMode::Existing) {
+        setConnectionString(connectionString);
+        open(mode);
+    }
     // Runs one statement; returns its result set when it yields columns,
-    // nullptr otherwise. Errors throw DbError with the engine's description.
+    // nullptr otherwise. Errors throw DbError; a text without any statement
+    // is an error too, as for any engine.
     RecordsetPtr execute(const std::string& sql, long* recordsAffected = nullptr);
     void beginTrans();
     void commitTrans();
     void rollbackTrans();
     // Closing with an open transaction rolls it back.
     void close();
+
+    // The stamp the engine keeps in the database (see Engine::readStamp).
+    EngineStamp readEngineStamp();
+    void writeEngineStamp(std::int32_t applicationId, int version);
 
     static constexpr int DefaultTimeoutSeconds = 30;
 
@@ -59,8 +71,11 @@ private:
 
 using ConnectionPtr = std::shared_ptr<Connection>;
 
-// A new connection, opened on `connectionString`.
+// A new connection, opened on `connectionString`; the database must exist.
 ConnectionPtr openConnection(const std::string& connectionString);
+// A new connection on a new, empty database that this call creates; throws
+// DbError(AlreadyExists) when the database is there and holds anything.
+ConnectionPtr createDatabase(const std::string& connectionString);
 
 // Rolls back on destruction unless committed. Begins on construction.
 class Transaction {

@@ -66,14 +66,18 @@ ConnectionStringParts ConnectionStringParts::parse(const std::string& text) {
     return parts;
 }
 
-std::unique_ptr<Engine> openEngine(const std::string& connectionString, int timeoutSeconds) {
+std::unique_ptr<Engine> openEngine(const std::string& connectionString, int timeoutSeconds, OpenMode mode) {
     const ConnectionStringParts parts = ConnectionStringParts::parse(connectionString);
     if (!equalsIgnoreCase(parts.provider, "sqlite"))
-        throw DbError(dberr::BadProvider, "Provider cannot be found. It may not be properly installed: '" +
-                                              parts.provider + "'");
+        throw DbError(DbErrorKind::Connection, dberr::BadProvider,
+                      "连接字符串指定了本程序不认识的数据库引擎“" + parts.provider + "”，请检查数据库设置。",
+                      "Provider cannot be found. It may not be properly installed: '" + parts.provider + "'");
     if (parts.dataSource.empty())
-        throw DbError(dberr::BadProvider, "The connection string names no Data Source");
-    return std::make_unique<SqliteEngine>(parts.dataSource, timeoutSeconds);
+        throw DbError(DbErrorKind::Connection, dberr::BadProvider, "连接字符串没有指定数据库文件，请检查数据库设置。",
+                      "The connection string names no Data Source");
+    // Commits are synced to disk unless the string asks otherwise.
+    const bool syncEveryCommit = !equalsIgnoreCase(parts.get("Synchronous"), "normal");
+    return std::make_unique<SqliteEngine>(parts.dataSource, timeoutSeconds, mode, syncEveryCommit);
 }
 
 }  // namespace fo

@@ -1,10 +1,28 @@
 #pragma once
+#include <cstdint>
 #include <memory>
 #include <string>
 
 #include "db/Recordset.h"
 
 namespace fo {
+
+// How a connection reaches its database. Opening never creates one: only a
+// creation does, so a mistyped or moved path is reported, not replaced by an
+// empty database.
+enum class OpenMode {
+    Existing,       // the database must be there
+    CreateNew,      // makes a new, empty database; refuses one that holds anything
+    ExistingOrNew,  // a side database a program keeps for itself
+};
+
+// What an engine can tell of a database before a statement reads its tables.
+struct EngineStamp {
+    bool hasStamp = false;         // the engine keeps a stamp in the database
+    bool empty = false;            // the database holds no table at all
+    std::int32_t applicationId = 0;  // the program the database belongs to; 0 none
+    int version = 0;               // that program's schema version; 0 none
+};
 
 // What a database engine provides to a Connection. One Engine is one open
 // session with the database.
@@ -19,6 +37,12 @@ public:
     virtual void commit() = 0;
     virtual void rollback() = 0;
     virtual void setTimeoutSeconds(int seconds) = 0;
+    // The stamp the engine keeps in the database itself, read without
+    // writing anything; an engine without one answers hasStamp = false.
+    virtual EngineStamp readStamp() = 0;
+    // Writes the stamp, inside the caller's transaction where the engine
+    // allows it; an engine without one does nothing.
+    virtual void writeStamp(std::int32_t applicationId, int version) = 0;
 };
 
 // Parsed "Key=Value;Key=Value" connection string. Keys are case-insensitive.
@@ -31,7 +55,9 @@ struct ConnectionStringParts {
 };
 
 // Opens an engine for a connection string; throws DbError(BadProvider) when
-// the provider is unknown, or the engine's error when it cannot open.
-std::unique_ptr<Engine> openEngine(const std::string& connectionString, int timeoutSeconds);
+// the provider is unknown, or the engine's error when it cannot open (kind
+// Missing when the database is not there and `mode` does not create it).
+std::unique_ptr<Engine> openEngine(const std::string& connectionString, int timeoutSeconds,
+                                   OpenMode mode = OpenMode::Existing);
 
 }  // namespace fo

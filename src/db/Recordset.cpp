@@ -16,6 +16,17 @@ const char* const kNoSuchField =
     "Item cannot be found in the collection corresponding to the requested name or ordinal: ";
 const char* const kClosed = "Operation is not allowed when the object is closed.";
 
+// A program reading a result set wrongly: the clerk is told that it failed,
+// the engine text keeps how.
+DbError misread(int code, const std::string& engineText) {
+    return DbError(DbErrorKind::Other, code, "程序内部错误：读取查询结果的方式不对。", engineText);
+}
+
+DbError noSuchField(const std::string& which) {
+    return DbError(DbErrorKind::Other, dberr::NoSuchField, "程序内部错误：查询结果中没有字段“" + which + "”。",
+                   kNoSuchField + which);
+}
+
 }  // namespace
 
 void Recordset::appendField(std::string name, DataType type, int size) {
@@ -57,7 +68,7 @@ void Recordset::appendRow(std::vector<Value> row) {
 }
 
 const FieldInfo& Recordset::fieldInfo(std::size_t index) const {
-    if (index >= fields_.size()) throw DbError(dberr::NoSuchField, kNoSuchField + std::to_string(index));
+    if (index >= fields_.size()) throw noSuchField(std::to_string(index));
     return fields_[index];
 }
 
@@ -77,14 +88,14 @@ Value& Recordset::field(std::string_view name) {
 
 const Value& Recordset::field(std::size_t index) const {
     requireOpen();
-    if (index >= fields_.size()) throw DbError(dberr::NoSuchField, kNoSuchField + std::to_string(index));
+    if (index >= fields_.size()) throw noSuchField(std::to_string(index));
     return rows_[currentRow()][index];
 }
 
 const Value& Recordset::field(std::string_view name) const {
     requireOpen();
     const int index = fieldIndex(name);
-    if (index < 0) throw DbError(dberr::NoSuchField, kNoSuchField + std::string(name));
+    if (index < 0) throw noSuchField(std::string(name));
     return rows_[currentRow()][static_cast<std::size_t>(index)];
 }
 
@@ -106,7 +117,7 @@ void Recordset::moveFirst() {
 
 void Recordset::moveNext() {
     requireOpen();
-    if (pos_ >= view_.size()) throw DbError(dberr::NoCurrentRow, kNoCurrentRow);
+    if (pos_ >= view_.size()) throw misread(dberr::NoCurrentRow, kNoCurrentRow);
     ++pos_;
 }
 
@@ -135,7 +146,7 @@ void Recordset::setFilter(const std::string& expression) {
 }
 
 void Recordset::requireOpen() const {
-    if (state_ != Open) throw DbError(dberr::NotOpen, kClosed);
+    if (state_ != Open) throw misread(dberr::NotOpen, kClosed);
 }
 
 void Recordset::rebuildView() {
@@ -146,7 +157,7 @@ void Recordset::rebuildView() {
 }
 
 std::size_t Recordset::currentRow() const {
-    if (pos_ >= view_.size()) throw DbError(dberr::NoCurrentRow, kNoCurrentRow);
+    if (pos_ >= view_.size()) throw misread(dberr::NoCurrentRow, kNoCurrentRow);
     return view_[pos_];
 }
 

@@ -30,7 +30,8 @@ std::string lowerAscii(std::string_view s) {
 }
 
 [[noreturn]] void bad(const std::string& expression, const std::string& why) {
-    throw DbError(dberr::BadFilter, "Filter not understood (" + why + "): " + expression, expression);
+    throw DbError(DbErrorKind::Other, dberr::BadFilter, "程序内部错误：筛选条件无法识别：" + expression,
+                  "Filter not understood (" + why + "): " + expression, expression);
 }
 
 std::vector<Token> tokenize(const std::string& e) {

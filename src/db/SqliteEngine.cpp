@@ -3,12 +3,17 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <filesystem>
+#include <iterator>
 
 #include "db/Connection.h"
 #include "db/DbError.h"
+#include "db/LockWait.h"
 #include "db/SqlRewrite.h"
+#include "db/SqliteError.h"
 #include "db/SqliteFunctions.h"
 
 namespace fo {
@@ -117,25 +122,30 @@ struct LentStatement {
 
 }  // namespace
 
-SqliteEngine::SqliteEngine(const std::string& path, int timeoutSeconds) {
-    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX;
+SqliteEngine::SqliteEngine(const std::string& path, int timeoutSeconds, OpenMode mode, bool syncEveryCommit)
+    : path_(path) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const bool reuse = mode == OpenMode::CreateNew && fs::exists(path, ec) && fs::file_size(path, ec) > 0;
+    int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX;
+    if (mode != OpenMode::Existing) flags |= SQLITE_OPEN_CREATE;
     const int rc = sqlite3_open_v2(path.c_str(), &db_, flags, nullptr);
     if (rc != SQLITE_OK) {
         const std::string message = db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(rc);
         const int code = db_ ? sqlite3_extended_errcode(db_) : rc;
         sqlite3_close(db_);
         db_ = nullptr;
-        throw DbError(code, message + ": " + path);
+        throw sqliteError(code, message + ": " + path, {}, path);
     }
     try {
         sqlite3_extended_result_codes(db_, 1);
         setTimeoutSeconds(timeoutSeconds);
         if (registerSqliteFunctions(db_) != SQLITE_OK) fail("register functions");
-        enterWal(timeoutSeconds);
-        // In WAL mode this never corrupts the file; a commit is synced with
-        // the next checkpoint instead of on its own, so a power cut can lose
-        // the last commits but no commit waits for the disk.
-        run("PRAGMA synchronous=NORMAL");
+        if (reuse) refuseAnyContent();
+        if (mode != OpenMode::Existing) enterWal();
+        // A commit returns only once it is on disk: a posting the clerk was
+        // told succeeded survives a power cut.
+        run(syncEveryCommit ? "PRAGMA synchronous=FULL" : "PRAGMA synchronous=NORMAL");
         run("PRAGMA foreign_keys=OFF");
     } catch (...) {
         sqlite3_close(db_);
@@ -153,11 +163,76 @@ SqliteEngine::~SqliteEngine() {
 }
 
 void SqliteEngine::setTimeoutSeconds(int seconds) {
-    const int s = seconds > 0 ? seconds : Connection::DefaultTimeoutSeconds;
-    sqlite3_busy_timeout(db_, s * 1000);
+    timeoutMs_ = (seconds > 0 ? seconds : Connection::DefaultTimeoutSeconds) * 1000;
+    sqlite3_busy_handler(db_, &SqliteEngine::onBusy, this);
+}
+
+int SqliteEngine::onBusy(void* p, int count) {
+    auto& self = *static_cast<SqliteEngine*>(p);
+    const auto now = std::chrono::steady_clock::now();
+    if (count == 0) {
+        self.waitStart_ = now;
+        if (!self.waiting_) {
+            self.waiting_ = true;
+            noticeLockWait(true);
+        }
+    }
+    const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(now - self.waitStart_).count();
+    if (waited >= self.timeoutMs_) return 0;
+    // Short steps first, so a lock held for a moment costs a moment.
+    static constexpr int kSteps[] = {1, 2, 5, 10, 15, 20, 25, 25, 25, 50, 50};
+    const int step = count < static_cast<int>(std::size(kSteps)) ? kSteps[count] : 100;
+    sqlite3_sleep(static_cast<int>(std::min<long long>(step, self.timeoutMs_ - waited)));
+    return 1;
+}
+
+void SqliteEngine::endWait() {
+    if (!waiting_) return;
+    waiting_ = false;
+    noticeLockWait(false);
+}
+
+EngineStamp SqliteEngine::readStamp() {
+    WaitScope scope{*this};
+    EngineStamp stamp;
+    stamp.hasStamp = true;
+    stamp.applicationId = static_cast<std::int32_t>(pragmaInt("PRAGMA application_id"));
+    stamp.version = static_cast<int>(pragmaInt("PRAGMA user_version"));
+    stamp.empty = pragmaInt("select count(*) from sqlite_master") == 0;
+    return stamp;
+}
+
+void SqliteEngine::writeStamp(std::int32_t applicationId, int version) {
+    WaitScope scope{*this};
+    run("PRAGMA application_id=" + std::to_string(applicationId));
+    run("PRAGMA user_version=" + std::to_string(version));
+}
+
+std::int64_t SqliteEngine::pragmaInt(const char* sql) {
+    StatementGuard guard;
+    if (sqlite3_prepare_v2(db_, sql, -1, &guard.stmt, nullptr) != SQLITE_OK) fail(sql);
+    const int rc = sqlite3_step(guard.stmt);
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE) fail(sql);
+    return rc == SQLITE_ROW ? sqlite3_column_int64(guard.stmt, 0) : 0;
+}
+
+void SqliteEngine::refuseAnyContent() {
+    // A file that is not a database, or a database with anything in it, is
+    // somebody's data: a creation never touches it.
+    bool empty = false;
+    try {
+        empty = pragmaInt("select count(*) from sqlite_master") == 0;
+    } catch (const DbError&) {
+    }
+    if (!empty)
+        throw DbError(DbErrorKind::Other, dberr::AlreadyExists,
+                      "文件“" + path_ + "”已经存在且不是空的，新建数据库不会覆盖它。请另选一个文件名。",
+                      "refusing to create a database over the existing file " + path_);
 }
 
 RecordsetPtr SqliteEngine::execute(const std::string& sql, long* affected) {
+    refuseMovedFile(sql);
+    WaitScope scope{*this};
     RecordsetPtr result;
     long changed = 0;
     for (std::string_view piece : splitStatements(sql)) {
@@ -249,25 +324,39 @@ void SqliteEngine::run(const std::string& sql) {
     if (rc != SQLITE_DONE) fail(sql);
 }
 
-void SqliteEngine::enterWal(int timeoutSeconds) {
+void SqliteEngine::enterWal() {
     // Sessions opening a new file together all try to switch it to WAL; the
     // switch needs the file to itself and reports "busy" at once instead of
     // waiting, so wait here, as long as any statement would.
-    const int limitMs = (timeoutSeconds > 0 ? timeoutSeconds : Connection::DefaultTimeoutSeconds) * 1000;
     for (int waitedMs = 0;; waitedMs += 5) {
         try {
             run("PRAGMA journal_mode=WAL");
             return;
         } catch (const DbError& e) {
-            if ((e.code() & 0xff) != SQLITE_BUSY || waitedMs >= limitMs) throw;
+            if ((e.code() & 0xff) != SQLITE_BUSY || waitedMs >= timeoutMs_) throw;
         }
         sqlite3_sleep(5);
     }
 }
 
-void SqliteEngine::begin() { run("BEGIN IMMEDIATE"); }
+void SqliteEngine::refuseMovedFile(const std::string& statement) const {
+    // In WAL mode SQLite would go on writing into the old name's log, which
+    // never reaches the moved file: the session must stop instead.
+    int moved = 0;
+    if (sqlite3_file_control(db_, "main", SQLITE_FCNTL_HAS_MOVED, &moved) == SQLITE_OK && moved)
+        throw sqliteError(SQLITE_READONLY_DBMOVED, "database file has moved: " + path_, statement, path_);
+}
 
-void SqliteEngine::commit() { run("COMMIT"); }
+void SqliteEngine::begin() {
+    refuseMovedFile("BEGIN IMMEDIATE");
+    WaitScope scope{*this};
+    run("BEGIN IMMEDIATE");
+}
+
+void SqliteEngine::commit() {
+    WaitScope scope{*this};
+    run("COMMIT");
+}
 
 void SqliteEngine::rollback() {
     // Some errors (a full disk, an interrupted statement) end the transaction
@@ -277,7 +366,7 @@ void SqliteEngine::rollback() {
 }
 
 void SqliteEngine::fail(const std::string& statement) const {
-    throw DbError(sqlite3_extended_errcode(db_), sqlite3_errmsg(db_), statement);
+    throw sqliteError(sqlite3_extended_errcode(db_), sqlite3_errmsg(db_), statement, path_);
 }
 
 }  // namespace fo

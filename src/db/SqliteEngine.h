@@ -1,4 +1,5 @@
 #pragma once
+#include <chrono>
 #include <string>
 
 #include "db/Engine.h"
@@ -14,9 +15,16 @@ namespace fo {
 // a writer. Statements of both dialects run on it through the functions it
 // registers (isnull, iif, format, getdate, left, an exact sum) and the small
 // token rewrite of SqlRewrite.
+//
+// Opening an existing file writes nothing to it: WAL mode is set when a
+// database is created and stays with the file. Every commit is synced to
+// disk before it returns (synchronous=FULL) unless `syncEveryCommit` is
+// false ("Synchronous=Normal" in the connection string): then commits reach
+// the disk with the next checkpoint, and a power cut may take the last ones.
 class SqliteEngine : public Engine {
 public:
-    SqliteEngine(const std::string& path, int timeoutSeconds);
+    SqliteEngine(const std::string& path, int timeoutSeconds, OpenMode mode = OpenMode::Existing,
+                 bool syncEveryCommit = true);
     ~SqliteEngine() override;
     SqliteEngine(const SqliteEngine&) = delete;
     SqliteEngine& operator=(const SqliteEngine&) = delete;
@@ -28,6 +36,9 @@ public:
     void commit() override;
     void rollback() override;  // nothing to do when the engine already ended it
     void setTimeoutSeconds(int seconds) override;
+    // application_id and user_version of the file's header.
+    EngineStamp readStamp() override;
+    void writeStamp(std::int32_t applicationId, int version) override;
 
     sqlite3* handle() const { return db_; }
 
@@ -37,12 +48,31 @@ private:
     bool runKept(const std::string& text, const std::string& statement, RecordsetPtr& result, long& changed);
     void runPrepared(sqlite3_stmt* stmt, const std::string& statement, RecordsetPtr& result, long& changed);
     void run(const std::string& sql);
-    void enterWal(int timeoutSeconds);
+    void enterWal();
+    // Throws DbError(Missing) when the file was moved or deleted since the
+    // session opened it.
+    void refuseMovedFile(const std::string& statement) const;
+    // A creation may reuse a file only when it holds no database content.
+    void refuseAnyContent();
+    std::int64_t pragmaInt(const char* pragma);
     RecordsetPtr materialise(sqlite3_stmt* stmt, const std::string& statement);
     [[noreturn]] void fail(const std::string& statement) const;
 
+    // The busy handler: waits in small steps up to the time-out, telling
+    // the lock-wait observer when a wait starts; endWait tells it the end.
+    static int onBusy(void* engine, int count);
+    void endWait();
+    struct WaitScope {
+        SqliteEngine& engine;
+        ~WaitScope() { engine.endWait(); }
+    };
+
     sqlite3* db_ = nullptr;
+    std::string path_;
     StatementCache cache_;
+    int timeoutMs_ = 0;
+    bool waiting_ = false;
+    std::chrono::steady_clock::time_point waitStart_;
 };
 
 }  // namespace fo

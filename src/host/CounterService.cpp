@@ -40,11 +40,11 @@ std::int64_t maxOf(Connection& cn, const std::string& table, const std::string& 
     return singleInt(cn, "select max(" + column + ") from " + table);
 }
 
-ConnectionPtr openWithTimeout(const std::string& path, int seconds) {
+ConnectionPtr openWithTimeout(const std::string& link, int seconds, OpenMode mode) {
     auto cn = std::make_shared<Connection>();
-    cn->setConnectionString(sqliteConnectionString(path));
+    cn->setConnectionString(link);
     cn->setCommandTimeout(seconds);
-    cn->open();
+    cn->open(mode);
     return cn;
 }
 
@@ -58,10 +58,12 @@ CounterService::CounterService(std::string feeDatabasePath, Options options)
 
 Connection& CounterService::side() {
     if (!side_ || side_->state() != Connection::Open) {
-        side_ = openWithTimeout(sidePath_, options_.busyTimeoutSeconds);
-        // The fee database's own rows guard against a lost tail of the side
-        // file, so the side file need not be synced on every commit.
-        side_->execute("PRAGMA synchronous=NORMAL");
+        // The side file is the counters' own: made when it is missing. The
+        // fee database's own rows guard against a lost tail of it (a draw
+        // never goes below what the fee database stored, which is synced at
+        // every commit), so it need not be synced at every draw.
+        side_ = openWithTimeout(sqliteConnectionString(sidePath_) + ";Synchronous=Normal", options_.busyTimeoutSeconds,
+                                OpenMode::ExistingOrNew);
         side_->execute("create table if not exists counters(name varchar(100) primary key, last integer not null)");
     }
     return *side_;
@@ -69,7 +71,7 @@ Connection& CounterService::side() {
 
 Connection& CounterService::fee() {
     if (!fee_ || fee_->state() != Connection::Open) {
-        fee_ = openWithTimeout(feePath_, options_.busyTimeoutSeconds);
+        fee_ = openWithTimeout(sqliteConnectionString(feePath_), options_.busyTimeoutSeconds, OpenMode::Existing);
         stored_.clear();  // data versions are only comparable on one connection
     }
     return *fee_;

@@ -4,7 +4,9 @@
 #include <filesystem>
 #include <map>
 #include <stdexcept>
+#include <thread>
 
+#include "db/LockWait.h"
 #include "host/api/ModuleGlobals.h"
 #include "ui/Utf8Text.h"
 
@@ -48,6 +50,22 @@ bool hasUiServices() { return current != nullptr; }
 void setUiServices(UiServices* services) {
     current = services;
     setMessageService(services);
+    if (!services) {
+        setLockWaitObserver({});
+        return;
+    }
+    // A wait for another program's lock shows the wait pointer, as any long
+    // operation does; only waits of the window thread reach the binding.
+    setLockWaitObserver([thread = std::this_thread::get_id(), ours = false](bool waiting) mutable {
+        if (std::this_thread::get_id() != thread || !hasUiServices()) return;
+        if (waiting && !ui().waitCursorShown()) {
+            ui().waitCursorOn();
+            ours = true;
+        } else if (!waiting && ours) {
+            ours = false;
+            ui().waitCursorOff();
+        }
+    });
 }
 
 std::string defaultExportFolder() {

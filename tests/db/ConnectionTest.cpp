@@ -89,19 +89,26 @@ TEST(Connection, ExecuteReturnsASetOnlyForStatementsWithColumns) {
     EXPECT_TRUE(empty->eof());
 }
 
-TEST(Connection, ErrorsCarryTheEngineDescriptionAndStatement) {
+TEST(Connection, ErrorsTellTheClerkInChineseAndKeepTheEngineWordsAndStatement) {
     TempDatabase db;
     auto cn = db.connect();
     try {
         cn->execute("select * from x");
         FAIL() << "no error";
     } catch (const DbError& e) {
-        EXPECT_EQ(e.description(), "no such table: x");
+        EXPECT_EQ(e.description(), "数据库操作失败，本次操作没有保存。");
+        EXPECT_EQ(std::string(e.what()), e.description());
+        EXPECT_EQ(e.engineText(), "no such table: x");
+        EXPECT_EQ(e.kind(), fo::DbErrorKind::Other);
         EXPECT_EQ(e.statement(), "select * from x");
         EXPECT_EQ(e.code() & 0xff, SQLITE_ERROR);
     }
     EXPECT_THROW(cn->execute("selec 1"), DbError);
     EXPECT_EQ(cn->state(), Connection::Open);  // a failed statement leaves the session usable
+    // A text without any statement is as wrong as a misspelt one.
+    for (const std::string blank : {"", " ", "\r\n\t"}) {
+        EXPECT_EQ(errorCode([&] { cn->execute(blank); }), dberr::EmptyStatement) << "[" << blank << "]";
+    }
 }
 
 TEST(Connection, OpeningSomethingThatIsNotADatabaseFails) {

@@ -154,7 +154,7 @@ TEST_P(SqliteEngine, RowChangesOfOneShapeKeepEachTheirOwnValues) {
         FAIL() << "no error";
     } catch (const fo::DbError& e) {
         EXPECT_EQ(e.statement(), "insert into nowhere values(5, 'z')");
-        EXPECT_NE(e.description().find("nowhere"), std::string::npos) << e.description();
+        EXPECT_NE(e.engineText().find("nowhere"), std::string::npos) << e.engineText();
     }
 }
 

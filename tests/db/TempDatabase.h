@@ -12,9 +12,9 @@
 
 namespace fo::dbtest {
 
-// A database file of its own for one test, under $FEEOFFICE_TEST_TMP (set by
-// ctest) or the system's temporary directory. The file and its WAL companions
-// are removed when the object goes.
+// A new, empty database file of its own for one test, under
+// $FEEOFFICE_TEST_TMP (set by ctest) or the system's temporary directory. The
+// file and its WAL companions are removed when the object goes.
 class TempDatabase {
 public:
     TempDatabase() {
@@ -30,6 +30,7 @@ public:
         path_ = (dir / ("db-" + name + "-" + std::to_string(::getpid()) + "-" + std::to_string(++counter) + ".db"))
                     .string();
         removeFiles();
+        createDatabase(connectionString())->close();
     }
     ~TempDatabase() { removeFiles(); }
     TempDatabase(const TempDatabase&) = delete;

@@ -1,0 +1,178 @@
+// What the engine does to the files it is pointed at, and what it says when
+// the file, the disk or another program stands in the way.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "TempDatabase.h"
+#include "db/Connection.h"
+#include "db/DbError.h"
+#include "db/LockWait.h"
+
+namespace fo {
+namespace {
+
+using dbtest::TempDatabase;
+namespace fs = std::filesystem;
+
+std::string bytesOf(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+DbError errorOf(auto&& action) {
+    try {
+        action();
+    } catch (const DbError& e) {
+        return e;
+    }
+    ADD_FAILURE() << "no error";
+    return DbError(0, "");
+}
+
+// A path in the test's folder that nothing has made yet.
+std::string freshPath(const TempDatabase& db, const std::string& name) {
+    const std::string path = (fs::path(db.path()).parent_path() / (fs::path(db.path()).stem().string() + name)).string();
+    std::error_code ignored;
+    for (const char* suffix : {"", "-wal", "-shm"}) fs::remove(path + suffix, ignored);
+    return path;
+}
+
+TEST(DatabaseFile, OpeningNeverCreatesAFileNorReplacesOneMovedAway) {
+    TempDatabase db;
+    const std::string missing = freshPath(db, "-missing.db");
+    DbError e = errorOf([&] { openConnection(sqliteConnectionString(missing)); });
+    EXPECT_EQ(e.kind(), DbErrorKind::Missing);
+    EXPECT_NE(e.description().find(missing), std::string::npos) << e.description();
+    EXPECT_FALSE(fs::exists(missing));
+
+    // Moved away during a session: the session's writes are refused and
+    // a new session on the old name finds nothing; nothing appears there.
+    auto first = db.connect();
+    first->execute("create table t(a int)");
+    const std::string moved = freshPath(db, "-moved.db");
+    fs::rename(db.path(), moved);
+    DbError gone = errorOf([&] { first->execute("insert into t values(1)"); });
+    EXPECT_EQ(gone.kind(), DbErrorKind::Missing);
+    EXPECT_NE(gone.description().find("移动"), std::string::npos) << gone.description();
+    EXPECT_EQ(errorOf([&] { db.connect(); }).kind(), DbErrorKind::Missing);
+    first->close();
+    EXPECT_FALSE(fs::exists(db.path()));
+}
+
+TEST(DatabaseFile, CreationTakesOnlyAnEmptyPlaceAndLeavesContentAlone) {
+    TempDatabase db;
+    const std::string notes = freshPath(db, "-notes.txt");
+    std::ofstream(notes) << "somebody's notes";
+    DbError e = errorOf([&] { createDatabase(sqliteConnectionString(notes)); });
+    EXPECT_EQ(e.code(), dberr::AlreadyExists);
+    EXPECT_NE(e.description().find(notes), std::string::npos);
+    EXPECT_EQ(bytesOf(notes), "somebody's notes");
+
+    db.connect()->execute("create table t(a int)");
+    const std::string before = bytesOf(db.path());
+    EXPECT_EQ(errorOf([&] { createDatabase(db.connectionString()); }).code(), dberr::AlreadyExists);
+    EXPECT_EQ(bytesOf(db.path()), before);
+
+    // An empty file is an empty place: it becomes a database in WAL mode.
+    const std::string empty = freshPath(db, "-empty.db");
+    std::ofstream(empty).close();
+    auto cn = createDatabase(sqliteConnectionString(empty));
+    EXPECT_EQ(cn->execute("PRAGMA journal_mode")->field(std::size_t{0}).toText(), "wal");
+}
+
+TEST(DatabaseFile, ReadingTheStampWritesNothingAndTheStampIsKept) {
+    TempDatabase db;
+    const std::string empty = freshPath(db, "-zero.db");
+    std::ofstream(empty).close();
+    auto zero = openConnection(sqliteConnectionString(empty));
+    const EngineStamp none = zero->readEngineStamp();
+    EXPECT_TRUE(none.hasStamp);
+    EXPECT_TRUE(none.empty);
+    EXPECT_EQ(none.applicationId, 0);
+    zero->close();
+    EXPECT_EQ(fs::file_size(empty), 0u);
+
+    auto cn = db.connect();
+    cn->beginTrans();
+    cn->execute("create table t(a int)");
+    cn->writeEngineStamp(0x12345678, 7);
+    cn->rollbackTrans();
+    EXPECT_EQ(cn->readEngineStamp().applicationId, 0);  // part of the transaction
+    cn->writeEngineStamp(0x12345678, 7);
+    cn->execute("create table t(a int)");
+    const EngineStamp stamp = db.connect()->readEngineStamp();
+    EXPECT_FALSE(stamp.empty);
+    EXPECT_EQ(stamp.applicationId, 0x12345678);
+    EXPECT_EQ(stamp.version, 7);
+}
+
+TEST(DatabaseFile, ACommitIsOnDiskBeforeItReturnsUnlessTheStringSaysOtherwise) {
+    TempDatabase db;
+    // 2 = FULL: the WAL is synced at every commit, not only at checkpoints.
+    EXPECT_EQ(db.connect()->execute("PRAGMA synchronous")->field(std::size_t{0}).toInt(), 2);
+    auto relaxed = openConnection(db.connectionString() + ";Synchronous=Normal");
+    EXPECT_EQ(relaxed->execute("PRAGMA synchronous")->field(std::size_t{0}).toInt(), 1);
+}
+
+class LockWaitRecorder {
+public:
+    LockWaitRecorder() {
+        setLockWaitObserver([this](bool waiting) { heard.push_back(waiting); });
+    }
+    ~LockWaitRecorder() { setLockWaitObserver({}); }
+    std::vector<bool> heard;
+};
+
+TEST(DatabaseFile, EachObstacleHasItsKindAndAChineseMessageThatSaysWhatToDo) {
+    TempDatabase db;
+    auto holder = db.connect();
+    holder->execute("create table t(id int primary key, text varchar(2000))");
+    holder->execute("insert into t values(1,'a')");
+
+    // Another program holds the write lock longer than this session waits.
+    auto clerk = db.connect();
+    clerk->setCommandTimeout(1);
+    holder->beginTrans();
+    {
+        LockWaitRecorder waits;
+        DbError busy = errorOf([&] { clerk->beginTrans(); });
+        EXPECT_EQ(busy.kind(), DbErrorKind::Busy);
+        EXPECT_EQ(busy.description(), dbtext::Busy);
+        EXPECT_EQ(busy.engineText(), "database is locked");
+        // The front end was told of the wait and of its end.
+        EXPECT_EQ(waits.heard, (std::vector<bool>{true, false}));
+    }
+    holder->rollbackTrans();
+    EXPECT_FALSE(clerk->inTransaction());
+
+    DbError duplicate = errorOf([&] { clerk->execute("insert into t values(1,'b')"); });
+    EXPECT_EQ(duplicate.kind(), DbErrorKind::Constraint);
+    EXPECT_EQ(duplicate.description(), dbtext::Constraint);
+
+    clerk->execute("PRAGMA query_only=1");
+    DbError readOnly = errorOf([&] { clerk->execute("insert into t values(2,'b')"); });
+    EXPECT_EQ(readOnly.kind(), DbErrorKind::ReadOnly);
+    EXPECT_EQ(readOnly.description(), dbtext::ReadOnly);
+    clerk->execute("PRAGMA query_only=0");
+
+    // No room left: the file may not grow past its present pages.
+    const auto pages = clerk->execute("PRAGMA page_count")->field(std::size_t{0}).toInt();
+    clerk->execute("PRAGMA max_page_count=" + std::to_string(pages));
+    clerk->beginTrans();
+    DbError full = errorOf([&] {
+        for (int i = 10; i < 200; ++i)
+            clerk->execute("insert into t values(" + std::to_string(i) + ",'" + std::string(1500, 'x') + "')");
+    });
+    EXPECT_EQ(full.kind(), DbErrorKind::DiskFull);
+    EXPECT_EQ(full.description(), dbtext::DiskFull);
+    clerk->rollbackTrans();
+    EXPECT_EQ(holder->execute("select count(*) from t")->field(std::size_t{0}).toInt(), 1);
+}
+
+}  // namespace
+}  // namespace fo
