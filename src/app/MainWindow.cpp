@@ -16,7 +16,7 @@
 #include "app/DesktopStart.h"
 #include "app/HostSettingsDialog.h"
 #include "app/OfficeSession.h"
-#include "data/FeeSchema.h"
+#include "data/FeeDatabase.h"
 #include "host/CarryOver.h"
 #include "host/DemoSchool.h"
 #include "host/UserSettingsStore.h"
@@ -200,7 +200,7 @@ void MainWindow::createDatabaseDialog(bool demo) {
     try {
         if (std::filesystem::exists(path)) throw std::runtime_error("文件已存在：" + path);
         if (demo) writeDemoSchool(path);
-        else createFeeDatabase(path);
+        else createFeeDatabase(sqliteConnectionString(path))->close();
     } catch (const std::exception& e) {
         msgBox(std::string("不能创建数据库：") + e.what(), MsgButtons::OK, MsgIcon::Critical, "警告！");
         return;

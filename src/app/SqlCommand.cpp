@@ -4,12 +4,12 @@
 // prints what it gives: a header line of field names and one line per row,
 // tab-separated (values in their text form, null as empty), or
 // "N rows affected" for a statement without a result set.
-#include <filesystem>
 #include <iostream>
 #include <memory>
 #include <string>
 
 #include "app/CommandLine.h"
+#include "data/FeeDatabase.h"
 #include "db/Connection.h"
 #include "db/DbError.h"
 
@@ -35,24 +35,20 @@ void printRows(const Recordset& rs) {
 }
 
 int runSql(const SqlOptions& options) {
-    // Opening a missing file would create an empty database; refuse instead.
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(options.database, ec)) {
-        std::cerr << "feeoffice: no such database file: " << options.database << '\n';
-        return 1;
-    }
     try {
-        Connection cn;
-        cn.open(sqliteConnectionString(options.database));
+        // Only a fee database is opened (never created, never another file).
+        ConnectionPtr cn = openFeeDatabase(sqliteConnectionString(options.database));
         long affected = 0;
-        if (RecordsetPtr rs = cn.execute(options.statement, &affected)) {
+        if (RecordsetPtr rs = cn->execute(options.statement, &affected)) {
             printRows(*rs);
         } else {
             std::cout << affected << " rows affected\n";
         }
-        cn.close();
+        cn->close();
     } catch (const DbError& e) {
+        // The administrator reads the engine's own words after the clerk's.
         std::cerr << "feeoffice: " << e.description() << '\n';
+        if (e.engineText() != e.description()) std::cerr << "feeoffice: " << e.engineText() << '\n';
         return 1;
     }
     return 0;
@@ -69,7 +65,7 @@ Verb addSqlVerb(CLI::App& program) {
     verb->add_option("STATEMENT", options->statement, "the SQL statement, as one word")
         ->required()
         ->check(notBlank());
-    verb->footer("exit status: 0 done; 1 no such database file, or the engine refused the statement; "
+    verb->footer("exit status: 0 done; 1 no such fee database, or the engine refused the statement; "
                  "2 a bad command line");
     return {verb, [options] { return runSql(*options); }};
 }

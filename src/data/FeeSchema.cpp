@@ -1,9 +1,5 @@
 #include "data/FeeSchema.h"
 
-#include <filesystem>
-#include <stdexcept>
-
-
 namespace fo {
 namespace {
 
@@ -11,47 +7,49 @@ namespace {
 // some insert of the module leaves out default to 0, so that sums and the
 // "0-je" mirrors of a cancellation stay exact; `ysfjlid` is never null,
 // since one null in "not in(select ysfjlid from kdw_sfjl)" would hide every
-// record. Dates are declared datetime so that they read back as dates.
+// record. Dates are declared datetime so that they read back as dates. Text
+// compares case-insensitively ("collate nocase", for = and in() as for LIKE),
+// as the servers of both dialects do: jm='xz' finds "XZ".
 const char* const kFeeSchema = R"SQL(
 -- Receipts: header and items.
 create table PJML (
   id int not null primary key,
-  djbh varchar(50) not null default '',
-  pjState varchar(20) default '',
-  bjmc varchar(100),
+  djbh varchar(50) collate nocase not null default '',
+  pjState varchar(20) collate nocase default '',
+  bjmc varchar(100) collate nocase,
   xsid int not null default 0,
-  xh varchar(50),
-  xm varchar(50),
+  xh varchar(50) collate nocase,
+  xm varchar(50) collate nocase,
   kprq datetime,
-  bz varchar(255),
+  bz varchar(255) collate nocase,
   hjje money not null default 0,
-  jeDx varchar(100),
-  kpr varchar(50),
-  skr varchar(50),
+  jeDx varchar(100) collate nocase,
+  kpr varchar(50) collate nocase,
+  skr varchar(50) collate nocase,
   zfrq datetime,
-  zfr varchar(50),
+  zfr varchar(50) collate nocase,
   useridZfr int,
-  zfyy varchar(255),
-  rptbz varchar(20)
+  zfyy varchar(255) collate nocase,
+  rptbz varchar(20) collate nocase
 );
 create table PJMLmx (
   pjmlmxid integer primary key autoincrement,
   PjMLid int not null,
-  xmmc varchar(100),
-  term varchar(200),
+  xmmc varchar(100) collate nocase,
+  term varchar(200) collate nocase,
   je money not null default 0,
   cqts int default 0,
-  bz varchar(255)
+  bz varchar(255) collate nocase
 );
 
 -- Fee records (charges, refunds, reductions, prepayments, their mirrors).
 create table kdw_sfjl (
   id int not null primary key,
-  djbh varchar(50) not null default '',
+  djbh varchar(50) collate nocase not null default '',
   sfrq datetime,
   sflxid int default 0,
   xsid int not null default 0,
-  bjmc varchar(100),
+  bjmc varchar(100) collate nocase,
   je money not null default 0,
   tzje money not null default 0,
   zhekou money not null default 0,
@@ -60,14 +58,14 @@ create table kdw_sfjl (
   ssje money not null default 0,
   ysk money not null default 0,
   jmje money not null default 0,
-  jmyy varchar(255),
+  jmyy varchar(255) collate nocase,
   InOrOut int not null default 0,
   skzhid int default 0,
-  skr varchar(50),
-  bz varchar(255),
+  skr varchar(50) collate nocase,
+  bz varchar(255) collate nocase,
   rq datetime,
   operid int default 0,
-  sfyf varchar(20),
+  sfyf varchar(20) collate nocase,
   ysfjlid int not null default 0,
   qfkid int default 0,
   hkid int default 0
@@ -80,7 +78,7 @@ create table kdw_sfjlmx (
   ye money not null default 0,
   jmje money not null default 0,
   ysk money not null default 0,
-  feetermname varchar(200),
+  feetermname varchar(200) collate nocase,
   cqts int default 0,
   termfrom datetime,
   termto datetime
@@ -90,7 +88,7 @@ create table kdw_sfjlmx (
 -- open while fkrq is null.
 create table qfhzb (
   qfkid int not null primary key,
-  qfyf varchar(20),
+  qfyf varchar(20) collate nocase,
   xsid int not null default 0,
   qfrq datetime,
   qfje money not null default 0,
@@ -119,10 +117,10 @@ create table qfmxb (
 -- Students, classes and the student-category tree.
 create table kdw_xs (
   id int not null primary key,
-  xh varchar(50) not null default '',
-  xm varchar(50) not null default '',
-  jm varchar(50),
-  sex varchar(10),
+  xh varchar(50) collate nocase not null default '',
+  xm varchar(50) collate nocase not null default '',
+  jm varchar(50) collate nocase,
+  sex varchar(10) collate nocase,
   csrq datetime,
   bjid int default 0,
   sflxid int default 0,
@@ -131,55 +129,55 @@ create table kdw_xs (
   lb2 int default 0,
   rxsj datetime,
   djsj datetime,
-  jtdh varchar(50),
-  jtzz varchar(200),
-  fqxm varchar(50),
-  mqxm varchar(50),
-  fqgzdw varchar(100),
-  mqgzdw varchar(100),
-  fqgzdw_dh varchar(50),
-  mqgzdw_dh varchar(50),
-  fqsj varchar(50),
-  mqsj varchar(50),
-  jsr1 varchar(50),
-  jsr2 varchar(50),
-  jsr3 varchar(50),
-  jsdz varchar(200),
-  jsr varchar(50),
-  jsr_sex varchar(10),
-  jsr_tel varchar(50),
-  jsr_dz varchar(200),
+  jtdh varchar(50) collate nocase,
+  jtzz varchar(200) collate nocase,
+  fqxm varchar(50) collate nocase,
+  mqxm varchar(50) collate nocase,
+  fqgzdw varchar(100) collate nocase,
+  mqgzdw varchar(100) collate nocase,
+  fqgzdw_dh varchar(50) collate nocase,
+  mqgzdw_dh varchar(50) collate nocase,
+  fqsj varchar(50) collate nocase,
+  mqsj varchar(50) collate nocase,
+  jsr1 varchar(50) collate nocase,
+  jsr2 varchar(50) collate nocase,
+  jsr3 varchar(50) collate nocase,
+  jsdz varchar(200) collate nocase,
+  jsr varchar(50) collate nocase,
+  jsr_sex varchar(10) collate nocase,
+  jsr_tel varchar(50) collate nocase,
+  jsr_dz varchar(200) collate nocase,
   scsfrq datetime,
   bcsfrq datetime,
   ysk money not null default 0,
-  sfzh varchar(30),
+  sfzh varchar(30) collate nocase,
   del int not null default 0,
   intTx int not null default 0
 );
 create table kdw_bj (
   id int not null primary key,
-  mc varchar(100) not null default ''
+  mc varchar(100) collate nocase not null default ''
 );
 create table kdw_xslx (
   id int not null primary key,
   parentid int not null default 0,
-  mc varchar(100) not null default ''
+  mc varchar(100) collate nocase not null default ''
 );
 
 -- Fee items, charge types (one row per type and item), discounts and
 -- per-item prepayments.
 create table kdw_sfxm (
   id int not null primary key,
-  bh varchar(20),
-  mc varchar(100) not null default '',
+  bh varchar(20) collate nocase,
+  mc varchar(100) collate nocase not null default '',
   jflx int not null default 0,
   projectID_DF int default 0,
-  cqts varchar(1),
-  qftj varchar(1)
+  cqts varchar(1) collate nocase,
+  qftj varchar(1) collate nocase
 );
 create table kdw_sflx (
   id int not null,
-  mc varchar(100),
+  mc varchar(100) collate nocase,
   sfxmid int not null,
   je money not null default 0,
   mrcqts int default 0
@@ -197,40 +195,40 @@ create table XS_SFXM_YSK (
 
 -- Calendar: accounting months, terms, school years and month-end history.
 create table ajzrq (
-  yf varchar(20) not null primary key,
+  yf varchar(20) collate nocase not null primary key,
   fromdate datetime,
   todate datetime,
-  jfmc varchar(50)
+  jfmc varchar(50) collate nocase
 );
 create table termdate (
-  yearname varchar(50),
-  termName varchar(50),
+  yearname varchar(50) collate nocase,
+  termName varchar(50) collate nocase,
   yffromDate datetime,
   yftoDate datetime,
-  termTag varchar(20) not null primary key
+  termTag varchar(20) collate nocase not null primary key
 );
 create table kdw_year (
-  yearMc varchar(50),
+  yearMc varchar(50) collate nocase,
   dateFrom datetime,
   dateTo datetime,
-  yearTag varchar(20) not null primary key
+  yearTag varchar(20) collate nocase not null primary key
 );
 create table hisxsinfo (
   xsid int not null default 0,
-  jzyf varchar(20) not null
+  jzyf varchar(20) collate nocase not null
 );
 
 -- Cash journal: header per fee record (same id), lines below it.
 create table INandOutML (
-  djbh varchar(50),
+  djbh varchar(50) collate nocase,
   id int not null,
   cw_date datetime,
   je money not null default 0,
   userID int default 0,
-  jzyf varchar(20),
+  jzyf varchar(20) collate nocase,
   czrq datetime,
-  jbr varchar(50),
-  zy varchar(200),
+  jbr varchar(50) collate nocase,
+  zy varchar(200) collate nocase,
   checked int not null default 0,
   yjlid int not null default 0
 );
@@ -242,10 +240,6 @@ create table INandOut (
   jd int default 0,
   rootid int default 0
 );
-
--- The posting work table of the Access dialect; SQL Server postings create
--- their own under a fresh name.
-create table tmpYSMxb ( xsid int,sfyf varchar(20),sfxmid int,ysje money,termfrom datetime,termto datetime,ye money,jmje money,qfkid int,feetermname varchar(200));
 
 -- Students with Chinese column names. Every student is his own payer, so the
 -- payer code is the student number. 性别 follows the listed columns for the
@@ -272,12 +266,12 @@ from kdw_xs as a left join kdw_bj as b on b.id = a.bjid;
 
 -- The reference host's operators, rights, settings, locked months and
 -- receipt paper formats.
-create table sys_user(id int primary key, name varchar(50) not null, password varchar(50) default '', admin int not null default 0);
-create table sys_user_right(userid int not null, rightcode varchar(50) not null, level int not null default 0, primary key(userid,rightcode));
+create table sys_user(id int primary key, name varchar(50) collate nocase not null, password varchar(50) collate nocase default '', admin int not null default 0);
+create table sys_user_right(userid int not null, rightcode varchar(50) collate nocase not null, level int not null default 0, primary key(userid,rightcode));
 create table sys_user_xslb(userid int not null, xslbid int not null, primary key(userid,xslbid));
-create table sys_setting(name varchar(50) primary key, value varchar(255));
-create table sys_yflock(yf varchar(20) primary key);
-create table sys_billtype(kind int not null, number int not null, name varchar(100) not null, primary key(kind,number));
+create table sys_setting(name varchar(50) collate nocase primary key, value varchar(255) collate nocase);
+create table sys_yflock(yf varchar(20) collate nocase primary key);
+create table sys_billtype(kind int not null, number int not null, name varchar(100) collate nocase not null, primary key(kind,number));
 
 -- Lookups the module makes.
 create index ix_qfhzb_xsid_fkrq on qfhzb(xsid, fkrq);
@@ -298,35 +292,41 @@ create index ix_kdw_xs_xh on kdw_xs(xh);
 create index ix_kdw_xs_bjid on kdw_xs(bjid);
 create index ix_XS_SFXM_YSK_xsid_sfxmid on XS_SFXM_YSK(xsid, sfxmid);
 create index ix_xszhekou_xsid on xszhekou(xsid);
+
+-- What this database is: one row naming the program and its schema version.
+create table fo_schema(app varchar(20) not null, version int not null);
 )SQL";
 
 }  // namespace
 
 const std::string& feeSchemaScript() {
-    static const std::string script(kFeeSchema);
+    static const std::string script = std::string(kFeeSchema) + "insert into fo_schema(app,version) values('" +
+                                      kFeeApp + "'," + std::to_string(kFeeSchemaVersion) + ");\n";
+    return script;
+}
+
+const std::string& feeSessionScript() {
+    // Each session has its own: two clerks posting at once never share rows.
+    static const std::string script =
+        "create temp table if not exists tmpYSMxb ( xsid int,sfyf varchar(20),sfxmid int,ysje money,"
+        "termfrom datetime,termto datetime,ye money,jmje money,qfkid int,feetermname varchar(200))";
     return script;
 }
 
 // The connection runs a script statement by statement and stops at the
 // first failure.
 void createFeeSchema(Connection& cn) {
-    if (cn.inTransaction()) {
+    auto run = [&cn] {
         cn.execute(feeSchemaScript());
+        cn.writeEngineStamp(kFeeApplicationId, kFeeSchemaVersion);
+    };
+    if (cn.inTransaction()) {
+        run();
         return;
     }
     Transaction tx(cn);
-    cn.execute(feeSchemaScript());
+    run();
     tx.commit();
-}
-
-void createFeeDatabase(const std::string& path) {
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    if (fs::exists(path, ec) && fs::file_size(path, ec) > 0)
-        throw std::runtime_error("refusing to create a fee database over the existing file " + path);
-    auto cn = openConnection(sqliteConnectionString(path));
-    createFeeSchema(*cn);
-    cn->close();
 }
 
 }  // namespace fo

@@ -1,27 +1,36 @@
 #pragma once
+#include <cstdint>
 #include <string>
 
 #include "db/Connection.h"
 
 namespace fo {
 
+// What marks a fee database: the one row of its table fo_schema(app,
+// version) holds kFeeApp and the schema version; engines that keep a stamp
+// in the database itself also carry kFeeApplicationId and the version there.
+inline constexpr const char* kFeeApp = "feeoffice";
+inline constexpr int kFeeSchemaVersion = 1;
+inline constexpr std::int32_t kFeeApplicationId = 0x4665654F;  // "FeeO"
+
 // The fee database as the module reads and writes it: the host's tables
 // (students, classes, fee items, fee records, receipts, arrears, calendar,
-// cash journal), the student view `vxsxx`, the Access posting work table
-// `tmpYSMxb`, and the reference host's own operator, right and setting tables.
+// cash journal), the student view `vxsxx`, the reference host's own
+// operator, right and setting tables, and the stamp.
 //
-// Runs the whole script on `cn`; inside a transaction of its own unless the
-// connection already has one open. Throws DbError on the first failing
-// statement (the caller's or our own transaction is then rolled back).
+// Runs the whole script and writes the stamp on `cn`; inside a transaction
+// of its own unless the connection already has one open. Throws DbError on
+// the first failing statement (the caller's or our own transaction is then
+// rolled back).
 void createFeeSchema(Connection& cn);
-
-// Creates a new database file at `path` holding the fee schema. Refuses with
-// std::runtime_error when a non-empty file already exists there, so a real
-// fee office is never overwritten by a demo or a test.
-void createFeeDatabase(const std::string& path);
 
 // The statements createFeeSchema runs, in order (for tools that print or
 // inspect the schema).
 const std::string& feeSchemaScript();
+
+// What every session of the module has of its own: the Access posting work
+// table `tmpYSMxb`, a temporary table (a session's own, found before any
+// table of that name in the database). Runs again without harm.
+const std::string& feeSessionScript();
 
 }  // namespace fo

@@ -3,6 +3,7 @@
 #include <exception>
 #include <memory>
 
+#include "data/FeeSchema.h"
 #include "db/DbError.h"
 #include "host/api/MessageService.h"
 #include "host/api/ModuleGlobals.h"
@@ -34,6 +35,7 @@ myDB::myDB() : cn_(std::make_shared<Connection>()) {
     cn_->setCursorLocation(CursorLocation::Client);
     if (isSqlServer(host.SQL_access())) cn_->setCommandTimeout(kSqlServerTimeoutSeconds);
     cn_->open();
+    cn_->execute(feeSessionScript());
 }
 
 myDB::~myDB() {

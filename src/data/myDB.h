@@ -17,8 +17,9 @@ namespace fo {
 class myDB {
 public:
     // Opens `cn`: link string from gRun().gLinkString(), client-side cursor,
-    // a 60-second command time-out on SQL Server. A failure to connect is not
-    // trapped: it reaches the code that made the object.
+    // a 60-second command time-out on SQL Server, and the session's own work
+    // tables (feeSessionScript). A failure to connect is not trapped: it
+    // reaches the code that made the object.
     myDB();
     ~myDB();
     myDB(const myDB&) = delete;
@@ -26,7 +27,8 @@ public:
 
     // The session connection, open from construction to destruction.
     ConnectionPtr cn() const;
-    // Runs `Sql` on cn; errors reach the caller.
+    // Runs `Sql` on cn; errors reach the caller. A text without any
+    // statement fails as an invalid statement does.
     void exeSql(const std::string& Sql = {});
     // Runs `strSql` on cn and returns its result (a closed set for a statement
     // that yields no rows). On error shows the error's description

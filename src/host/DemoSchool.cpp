@@ -5,7 +5,7 @@
 #include <map>
 #include <stdexcept>
 
-#include "data/FeeSchema.h"
+#include "data/FeeDatabase.h"
 #include "host/CarryOver.h"
 #include "host/Dues.h"
 #include "host/DemoSchoolSetup.h"
@@ -231,8 +231,7 @@ DemoSummary writeDemoSchool(const std::string& path, const DemoOptions& options)
     }
     today.hour = today.minute = today.second = 0;
 
-    createFeeDatabase(path);
-    auto cn = openConnection(sqliteConnectionString(path));
+    ConnectionPtr cn = createFeeDatabase(sqliteConnectionString(path));
     DemoSummary summary;
     {
         Transaction tx(*cn);

@@ -3,9 +3,11 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 
 #include "app/ExeRunner.h"
+#include "data/FeeDatabase.h"
 
 namespace {
 
@@ -14,8 +16,7 @@ protected:
     void SetUp() override {
         ExeTest::SetUp();
         db_ = path("fee.db");
-        // An empty file is an empty database to the engine.
-        std::ofstream(db_).close();
+        fo::createFeeDatabase(fo::sqliteConnectionString(db_))->close();
     }
 
     fo::test::ExeRun sql(const std::string& statement) { return run({"sql", "--db", db_, statement}); }
@@ -56,7 +57,19 @@ TEST_F(SqlVerb, AnEngineErrorGoesToStandardErrorWithExitStatusOne) {
     auto failed = sql("select * from no_such_table");
     EXPECT_EQ(failed.exitCode, 1);
     EXPECT_EQ(failed.out, "");
-    EXPECT_NE(failed.err.find("no_such_table"), std::string::npos) << failed.err;
+    // The clerk's words first, then the engine's own for the administrator.
+    EXPECT_NE(failed.err.find("数据库操作失败"), std::string::npos) << failed.err;
+    EXPECT_NE(failed.err.find("no such table: no_such_table"), std::string::npos) << failed.err;
+}
+
+TEST_F(SqlVerb, AFileThatIsNoFeeDatabaseIsRefusedUntouched) {
+    const std::string other = path("notes.db");
+    std::ofstream(other) << "not a database";
+    auto result = run({"sql", "--db", other, "create table t(a int)"});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_NE(result.err.find("不是费用数据库"), std::string::npos) << result.err;
+    std::ifstream in(other);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "not a database");
 }
 
 TEST_F(SqlVerb, AMissingDatabaseFileIsAnErrorAndIsNotCreated) {

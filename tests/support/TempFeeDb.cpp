@@ -1,12 +1,12 @@
 #include "support/TempFeeDb.h"
 
-#include "data/FeeSchema.h"
+#include "data/FeeDatabase.h"
 
 namespace fo::test {
 
 TempFeeDb::TempFeeDb()
     : path_(dir_.file("fee.db")), connectionString_(sqliteConnectionString(path_)) {
-    createFeeDatabase(path_);
+    createFeeDatabase(connectionString_)->close();
 }
 
 ConnectionPtr TempFeeDb::open() const { return openConnection(connectionString_); }

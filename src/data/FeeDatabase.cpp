@@ -1,0 +1,202 @@
+#include "data/FeeDatabase.h"
+
+#include <cstdio>
+#include <functional>
+#include <regex>
+#include <vector>
+
+#include "data/FeeSchema.h"
+#include "db/DbError.h"
+#include "db/TextCase.h"
+
+namespace fo {
+namespace {
+
+// A step that brings a stamped schema from version `from` to from + 1, run
+// inside the upgrade's transaction. A new schema version appends its step
+// here and raises kFeeSchemaVersion; the stamp is written after the last.
+struct UpgradeStep {
+    int from;
+    std::function<void(Connection&)> apply;
+};
+
+const std::vector<UpgradeStep>& upgradeSteps() {
+    static const std::vector<UpgradeStep> steps = {};
+    return steps;
+}
+
+const char* const kNotADatabase = "它不是数据库文件。";
+
+DbError notFee(const std::string& name, const std::string& whatItIs) {
+    return DbError(DbErrorKind::NotFeeDatabase, dberr::NotFeeDatabase,
+                   "“" + name + "”不是费用数据库：" + whatItIs + "本程序没有改动它。请打开正确的费用数据库文件。",
+                   "not a fee database: " + name + " (" + whatItIs + ")");
+}
+
+// One row of fo_schema, or nothing when the table is not there.
+struct SchemaRow {
+    bool present = false;
+    std::string app;
+    int version = 0;
+};
+
+SchemaRow readSchemaRow(Connection& cn) {
+    SchemaRow row;
+    RecordsetPtr rs;
+    try {
+        rs = cn.execute("select app,version from fo_schema");
+    } catch (const DbError& e) {
+        if (e.kind() != DbErrorKind::Other) throw;  // busy, unreadable: not an answer
+        return row;
+    }
+    row.present = true;
+    if (rs && !rs->eof()) {
+        row.app = rs->field(std::size_t{0}).toText();
+        row.version = static_cast<int>(rs->field(std::size_t{1}).toInt());
+    }
+    return row;
+}
+
+// True when the tables a fee database of the first releases always had are
+// all there.
+bool hasFeeTables(Connection& cn) {
+    try {
+        cn.execute("select 1 from kdw_sfjl,kdw_sfjlmx,qfhzb,qfmxb,kdw_xs,PJML,ajzrq where 1=0");
+        return true;
+    } catch (const DbError& e) {
+        if (e.kind() != DbErrorKind::Other) throw;
+        return false;
+    }
+}
+
+int versionOf(Connection& cn, const std::string& name) {
+    EngineStamp stamp;
+    try {
+        stamp = cn.readEngineStamp();
+    } catch (const DbError& e) {
+        if (e.kind() == DbErrorKind::NotFeeDatabase) throw notFee(name, kNotADatabase);
+        throw;
+    }
+    if (stamp.hasStamp && stamp.empty) throw notFee(name, "它是一个空文件，里面没有任何数据。");
+    if (stamp.hasStamp && stamp.applicationId != 0 && stamp.applicationId != kFeeApplicationId) {
+        char id[16];
+        std::snprintf(id, sizeof id, "%08X", static_cast<unsigned>(stamp.applicationId));
+        throw notFee(name, std::string("它是另一个程序的数据库（应用标识 0x") + id + "）。");
+    }
+    const SchemaRow row = readSchemaRow(cn);
+    if (row.present) {
+        if (!equalsIgnoreCase(row.app, kFeeApp) || row.version <= 0)
+            throw notFee(name, "它是一个数据库，但不是本程序建立的费用数据库。");
+        return row.version;
+    }
+    // The first releases wrote no stamp: their fee tables are what tells.
+    if (stamp.applicationId == 0 && stamp.version == 0 && hasFeeTables(cn)) return 0;
+    throw notFee(name, "它是一个数据库，但其中没有费用数据表。");
+}
+
+// The names `kind` ("table", "view", "index") the schema script creates.
+std::vector<std::string> createdNames(const std::string& kind) {
+    std::vector<std::string> names;
+    const std::regex create("create\\s+" + kind + "\\s+(\\w+)", std::regex::icase);
+    const std::string& script = feeSchemaScript();
+    for (std::sregex_iterator it(script.begin(), script.end(), create), end; it != end; ++it)
+        names.push_back((*it)[1].str());
+    return names;
+}
+
+std::vector<std::string> columnsOf(Connection& cn, const std::string& table) {
+    std::vector<std::string> columns;
+    RecordsetPtr rs = cn.execute("select * from " + table + " where 1=0");
+    for (std::size_t i = 0; rs && i < rs->fieldCount(); ++i) columns.push_back(rs->fieldInfo(i).name);
+    return columns;
+}
+
+bool hasTable(Connection& cn, const std::string& table) {
+    try {
+        cn.execute("select 1 from " + table + " where 1=0");
+        return true;
+    } catch (const DbError& e) {
+        if (e.kind() != DbErrorKind::Other) throw;
+        return false;
+    }
+}
+
+// A fee database of the first releases: the tables are rebuilt from the
+// current script, which compares text case-insensitively, and every row is
+// copied over column by column; the shared posting work table, now each
+// session's own, goes.
+void rebuildUnstamped(Connection& cn) {
+    for (const std::string& view : createdNames("view")) cn.execute("drop view if exists " + view);
+    for (const std::string& index : createdNames("index")) cn.execute("drop index if exists " + index);
+    cn.execute("drop table if exists tmpYSMxb");
+    std::vector<std::pair<std::string, std::vector<std::string>>> kept;
+    for (const std::string& table : createdNames("table")) {
+        if (!hasTable(cn, table)) continue;
+        kept.emplace_back(table, columnsOf(cn, table));
+        cn.execute("alter table " + table + " rename to fo_old_" + table);
+    }
+    cn.execute(feeSchemaScript());
+    for (const auto& [table, oldColumns] : kept) {
+        std::string list;
+        for (const std::string& column : columnsOf(cn, table))
+            for (const std::string& old : oldColumns)
+                if (equalsIgnoreCase(old, column)) list += (list.empty() ? "" : ",") + column;
+        if (!list.empty())
+            cn.execute("insert into " + table + "(" + list + ") select " + list + " from fo_old_" + table);
+        cn.execute("drop table fo_old_" + table);
+    }
+}
+
+void upgrade(Connection& cn, const std::string& name) {
+    Transaction tx(cn);
+    // Read again under the write lock: another session may have done it.
+    int version = versionOf(cn, name);
+    if (version >= kFeeSchemaVersion) return;
+    if (version == 0) {
+        rebuildUnstamped(cn);
+    } else {
+        for (const UpgradeStep& step : upgradeSteps())
+            if (step.from >= version && step.from < kFeeSchemaVersion) step.apply(cn);
+        cn.execute("update fo_schema set version=" + std::to_string(kFeeSchemaVersion));
+    }
+    cn.writeEngineStamp(kFeeApplicationId, kFeeSchemaVersion);
+    tx.commit();
+}
+
+}  // namespace
+
+std::string feeDatabaseName(const std::string& connectionString) {
+    const ConnectionStringParts parts = ConnectionStringParts::parse(connectionString);
+    return parts.dataSource.empty() ? connectionString : parts.dataSource;
+}
+
+int feeSchemaVersionOf(Connection& cn) { return versionOf(cn, feeDatabaseName(cn.connectionString())); }
+
+ConnectionPtr createFeeDatabase(const std::string& connectionString) {
+    ConnectionPtr cn = createDatabase(connectionString);
+    createFeeSchema(*cn);
+    return cn;
+}
+
+ConnectionPtr openFeeDatabase(const std::string& connectionString) {
+    const std::string name = feeDatabaseName(connectionString);
+    auto cn = std::make_shared<Connection>();
+    try {
+        cn->open(connectionString);
+    } catch (const DbError& e) {
+        if (e.kind() == DbErrorKind::NotFeeDatabase) throw notFee(name, kNotADatabase);
+        throw;
+    }
+    const int version = versionOf(*cn, name);
+    if (version > kFeeSchemaVersion)
+        throw DbError(DbErrorKind::NewerSchema, dberr::NewerSchema,
+                      "“" + name + "”是较新版本的程序建立的费用数据库（结构版本 " + std::to_string(version) +
+                          "，本程序只认识到版本 " + std::to_string(kFeeSchemaVersion) +
+                          "）。本程序没有改动它；请用新版本的程序打开。",
+                      "fee schema version " + std::to_string(version) + " is newer than " +
+                          std::to_string(kFeeSchemaVersion) + ": " + name);
+    if (version < kFeeSchemaVersion) upgrade(*cn, name);
+    return cn;
+}
+
+}  // namespace fo

@@ -1,0 +1,158 @@
+// Creating, recognising and upgrading fee databases: only a creation makes
+// one, a new one carries the stamp, and anything else is refused untouched.
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <regex>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "data/FeeDatabase.h"
+#include "data/FeeSchema.h"
+#include "db/DbError.h"
+#include "support/Query.h"
+#include "support/TempDir.h"
+
+namespace fo {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string bytesOf(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+DbError refusal(const std::string& path) {
+    try {
+        openFeeDatabase(sqliteConnectionString(path));
+    } catch (const DbError& e) {
+        return e;
+    }
+    ADD_FAILURE() << path << " was opened";
+    return DbError(0, "");
+}
+
+TEST(FeeDatabase, ANewOneCarriesTheStampAndOpensAsItIs) {
+    test::TempDir dir;
+    const std::string path = dir.file("office.db");
+    auto cn = createFeeDatabase(sqliteConnectionString(path));
+    const EngineStamp stamp = cn->readEngineStamp();
+    EXPECT_EQ(stamp.applicationId, kFeeApplicationId);
+    EXPECT_EQ(stamp.version, kFeeSchemaVersion);
+    EXPECT_EQ(test::scalar(*cn, "select app||'/'||version from fo_schema").toText(),
+              std::string(kFeeApp) + "/" + std::to_string(kFeeSchemaVersion));
+    EXPECT_EQ(test::scalar(*cn, "select count(*) from fo_schema").toInt(), 1);
+    cn->close();
+
+    auto opened = openFeeDatabase(sqliteConnectionString(path));
+    EXPECT_EQ(feeSchemaVersionOf(*opened), kFeeSchemaVersion);
+    // Creating again over it, or over somebody's file, is refused.
+    EXPECT_THROW(createFeeDatabase(sqliteConnectionString(path)), DbError);
+    const std::string notes = dir.file("notes.db");
+    std::ofstream(notes) << "precious";
+    EXPECT_THROW(createFeeDatabase(sqliteConnectionString(notes)), DbError);
+    EXPECT_EQ(bytesOf(notes), "precious");
+}
+
+TEST(FeeDatabase, AnythingElseIsRefusedUntouchedNamingTheFileAndWhatItIs) {
+    test::TempDir dir;
+    const std::string text = dir.file("notes.txt"), zero = dir.file("zero.db"), other = dir.file("other.db"),
+                      plain = dir.file("plain.db"), missing = dir.file("missing.db");
+    std::ofstream(text) << "this is a text file, not a database, and long enough to have a header\n";
+    std::ofstream(zero).close();
+    {
+        auto cn = createDatabase(sqliteConnectionString(other));
+        cn->execute("create table kdw_sfjl(id int)");
+        cn->writeEngineStamp(0x0F0F0F0F, 3);
+        createDatabase(sqliteConnectionString(plain))->execute("create table notes(a int)");
+    }
+    const std::pair<std::string, std::string> cases[] = {
+        {text, "不是数据库文件"}, {zero, "空文件"}, {other, "另一个程序"}, {plain, "没有费用数据表"}};
+    for (const auto& [path, whatItIs] : cases) {
+        const std::string before = bytesOf(path);
+        const DbError e = refusal(path);
+        EXPECT_EQ(e.kind(), DbErrorKind::NotFeeDatabase) << path;
+        EXPECT_NE(e.description().find(path), std::string::npos) << e.description();
+        EXPECT_NE(e.description().find(whatItIs), std::string::npos) << e.description();
+        EXPECT_EQ(bytesOf(path), before) << path;
+    }
+    EXPECT_EQ(fs::file_size(zero), 0u);
+    EXPECT_EQ(refusal(missing).kind(), DbErrorKind::Missing);
+    EXPECT_FALSE(fs::exists(missing));
+}
+
+TEST(FeeDatabase, ANewerSchemaIsRefusedUntouched) {
+    test::TempDir dir;
+    const std::string path = dir.file("newer.db");
+    {
+        auto cn = createFeeDatabase(sqliteConnectionString(path));
+        cn->execute("update fo_schema set version=" + std::to_string(kFeeSchemaVersion + 1));
+        cn->writeEngineStamp(kFeeApplicationId, kFeeSchemaVersion + 1);
+    }
+    const std::string before = bytesOf(path);
+    const DbError e = refusal(path);
+    EXPECT_EQ(e.kind(), DbErrorKind::NewerSchema);
+    EXPECT_NE(e.description().find(path), std::string::npos) << e.description();
+    EXPECT_NE(e.description().find("较新版本"), std::string::npos) << e.description();
+    EXPECT_EQ(bytesOf(path), before);
+}
+
+// The fee database as the first releases wrote it: no stamp, text compared
+// case-sensitively, and one posting work table shared by every session.
+void writeUnstampedFeeDatabase(const std::string& path) {
+    std::string script = std::regex_replace(feeSchemaScript(), std::regex(" collate nocase"), "");
+    script = std::regex_replace(script, std::regex("create table fo_schema[^;]*;|insert into fo_schema[^;]*;"), "");
+    script += "create table tmpYSMxb ( xsid int,sfyf varchar(20),sfxmid int,ysje money,termfrom datetime,"
+              "termto datetime,ye money,jmje money,qfkid int,feetermname varchar(200));";
+    auto cn = createDatabase(sqliteConnectionString(path));
+    cn->execute(script);
+    cn->execute("insert into kdw_bj(id,mc) values(3,'大一班')");
+    cn->execute("insert into kdw_xs(id,xh,xm,jm,bjid,ysk) values(11,'A001','王小展','WXZ',3,12.5)");
+    cn->execute("insert into kdw_sfjl(id,djbh,xsid,je,jmje,sfyf) values(5,'JM202612060001',11,0,30,'202612')");
+    cn->execute("insert into sys_setting(name,value) values('chkYsjyj','1')");
+    cn->execute("insert into tmpYSMxb(xsid,sfyf) values(11,'202612')");
+}
+
+TEST(FeeDatabase, AFeeDatabaseOfTheFirstReleasesIsBroughtUpToDateKeepingEveryRow) {
+    test::TempDir dir;
+    const std::string path = dir.file("old.db");
+    writeUnstampedFeeDatabase(path);
+    ASSERT_EQ(test::scalar(*openConnection(sqliteConnectionString(path)),
+                           "select count(*) from kdw_xs where jm='wxz'").toInt(), 0);
+
+    auto cn = openFeeDatabase(sqliteConnectionString(path));
+    EXPECT_EQ(feeSchemaVersionOf(*cn), kFeeSchemaVersion);
+    EXPECT_EQ(cn->readEngineStamp().applicationId, kFeeApplicationId);
+    EXPECT_EQ(test::scalar(*cn, "select 姓名||'|'||班级||'|'||预收款 from vxsxx where 简码='wxz'").toText(),
+              "王小展|大一班|12.5");
+    EXPECT_EQ(test::scalar(*cn, "select djbh||'|'||jmje from kdw_sfjl where id=5").toText(), "JM202612060001|30");
+    EXPECT_EQ(test::scalar(*cn, "select value from sys_setting where name='CHKYSJYJ'").toText(), "1");
+    // The shared work table is gone from the file; the indexes are back.
+    EXPECT_EQ(test::scalar(*cn, "select count(*) from sqlite_master where name like 'tmp%' or name like 'fo_old%'")
+                  .toInt(), 0);
+    const std::regex createIndex("create index");
+    const auto indexes = std::distance(
+        std::sregex_iterator(feeSchemaScript().begin(), feeSchemaScript().end(), createIndex), std::sregex_iterator());
+    EXPECT_EQ(test::scalar(*cn, "select count(*) from sqlite_master where type='index' and name like 'ix_%'").toInt(),
+              static_cast<std::int64_t>(indexes));
+}
+
+TEST(FeeDatabase, AnUpgradeThatCannotFinishLeavesTheDatabaseAsItWas) {
+    test::TempDir dir;
+    const std::string path = dir.file("old.db");
+    writeUnstampedFeeDatabase(path);
+    // Two settings that differ only in case cannot both stay once names
+    // compare case-insensitively.
+    openConnection(sqliteConnectionString(path))->execute("insert into sys_setting(name,value) values('CHKYSJYJ','0')");
+    EXPECT_EQ(refusal(path).kind(), DbErrorKind::Constraint);
+    auto cn = openConnection(sqliteConnectionString(path));
+    EXPECT_EQ(feeSchemaVersionOf(*cn), 0);
+    EXPECT_EQ(test::scalar(*cn, "select count(*) from sys_setting").toInt(), 2);
+    EXPECT_EQ(test::scalar(*cn, "select count(*) from tmpYSMxb").toInt(), 1);
+    EXPECT_EQ(test::scalar(*cn, "select count(*) from sqlite_master where name like 'fo_%'").toInt(), 0);
+}
+
+}  // namespace
+}  // namespace fo
