@@ -3,10 +3,13 @@
 #include <atomic>
 #include <cctype>
 #include <charconv>
-#include <filesystem>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <random>
 #include <stdexcept>
-#include <unistd.h>
 
+#include "data/FeeDatabase.h"
 #include "host/Dues.h"
 #include "host/HostSettings.h"
 #include "host/IniFile.h"
@@ -44,16 +47,30 @@ std::string trimBlanks(const std::string& text) {
 
 std::atomic<unsigned> tmpTableSequence{0};
 
+// A token no other session has: two workstations can share a process id,
+// so the id alone would not do.
+std::string sessionToken() {
+    std::random_device random;
+    const std::uint64_t bits = (static_cast<std::uint64_t>(random()) << 32) ^ random() ^
+                               static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+    char text[17];
+    std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(bits));
+    return text;
+}
+
 }  // namespace
 
 ReferenceHost::ReferenceHost(const std::string& databasePath, int dialect, int operatorId)
     : identity_(std::make_shared<HostIdentity>()) {
-    if (!std::filesystem::is_regular_file(databasePath))
-        throw std::runtime_error("fee database not found: " + databasePath);
     identity_->databasePath = databasePath;
     identity_->linkString = sqliteConnectionString(databasePath);
     identity_->dialect = dialect;
     identity_->userId = operatorId;
+    sessionToken_ = sessionToken();
+    // Checks that the file is a fee database (and brings an older one up to
+    // date) before anything writes to it.
+    read_ = openFeeDatabase(identity_->linkString);
+    read_->setCursorLocation(CursorLocation::Client);
 
     Operators operators(*readConnection());
     operators.ensureBuiltIns();
@@ -64,6 +81,10 @@ ReferenceHost::ReferenceHost(const std::string& databasePath, int dialect, int o
     counters_ = std::make_shared<CounterService>(databasePath);
     // The period object outlives no connection of ours: it opens its own.
     period_ = std::make_shared<FeePeriod>([link = identity_->linkString] { return openForReads(link); });
+}
+
+void ReferenceHost::setConnectionOptions(const std::string& options) {
+    identity_->linkString = sqliteConnectionString(identity_->databasePath) + ";" + options;
 }
 
 const ConnectionPtr& ReferenceHost::readConnection() {
@@ -126,22 +147,36 @@ std::string ReferenceHost::getTmpTableName(const std::string& prefix) {
     std::string stem = "tmp";
     for (unsigned char c : prefix)
         if (std::isalnum(c) || c == '_') stem += static_cast<char>(c);
-    stem += std::to_string(::getpid()) + "_";
-    // A work table outlives the query that made it (the module does not drop
-    // it in every dialect), so skip names an earlier run left behind.
-    for (;;) {
-        std::string name = stem + std::to_string(++tmpTableSequence);
-        auto rs = readConnection()->execute("select count(*) from sqlite_master where lower(name)=lower(" +
-                                            sqlLiteral(name) + ")");
-        if (!rs || rs->eof() || rs->field(0).toInt() == 0) return name;
-    }
+    return stem + sessionToken_ + "_" + std::to_string(++tmpTableSequence);
 }
 
 void ReferenceHost::getQFmxbNew(std::string& tableName, const ConnectionPtr& cn, const std::string& months,
                                 const std::string& itemIds, const std::string& student,
                                 const std::string& classIds, const std::string& where) {
-    tableName = getTmpTableName("QF");
+    // The module reads the table on more than one connection (the batch
+    // list's grand total), so it is a table of the database, named for this
+    // session. The SQL Server text drops it after use: each look-up gets a
+    // name of its own. The Access text only empties it: the session keeps
+    // one and fills it again, and drops it when the session ends.
+    if (isSqlServer(SQL_access())) {
+        tableName = getTmpTableName("QF");
+    } else {
+        tableName = accessArrearsTable();
+        keptArrearsTable_ = true;
+    }
     fillArrearsWorkTable(*cn, tableName, months, itemIds, student, classIds, where, getXSLBlistInSQL(" lb1 "));
+}
+
+std::string ReferenceHost::accessArrearsTable() const { return "tmpQF" + sessionToken_; }
+
+ReferenceHost::~ReferenceHost() {
+    if (!keptArrearsTable_) return;
+    try {
+        readConnection()->execute("drop table if exists " + accessArrearsTable());
+    } catch (...) {
+        // The file may be gone or locked; the table then stays, under a
+        // name no other session uses.
+    }
 }
 
 RecordsetPtr ReferenceHost::getRptJFdata(const ConnectionPtr& cn, const std::string& xsid,

@@ -19,11 +19,14 @@ namespace fo {
 // it reports is configurable, so the module can be run in either dialect.
 class ReferenceHost final : public HostSystem {
 public:
-    // Opens the fee database at `databasePath` (which must exist) for the
-    // operator `operatorId`; creates the built-in operator when missing.
-    // Throws std::runtime_error for a missing file or an unknown operator.
+    // Opens the fee database at `databasePath` for the operator
+    // `operatorId`; creates the built-in operator when missing. Throws
+    // DbError for a missing file or one that is not a fee database (see
+    // openFeeDatabase), std::runtime_error for an unknown operator.
     explicit ReferenceHost(const std::string& databasePath, int dialect = 1,
                            int operatorId = Operators::BuiltInId);
+    // Drops the Access arrears work table this session kept.
+    ~ReferenceHost() override;
 
     // --- database and dialect ---
     std::string gLinkString() override { return identity_->linkString; }
@@ -32,6 +35,9 @@ public:
     ConnectionPtr pGetCN() override;
     ConnectionPtr pgettrcn() override;
     const std::string& databasePath() const { return identity_->databasePath; }
+    // Connection-string options for every session opened after this call
+    // (";Synchronous=Normal" measures what syncing each commit costs).
+    void setConnectionOptions(const std::string& options);
 
     // --- user and rights ---
     std::string gUserid() override { return std::to_string(identity_->userId); }
@@ -65,8 +71,12 @@ public:
 
     // --- text and work tables ---
     std::string ptrim(const std::string& text) override;
-    // "tmp" + prefix + process id + "_" + sequence, not yet a table of the database.
+    // "tmp" + prefix + this session's token + "_" + sequence: a name no other
+    // session, here or on another workstation, ever gives.
     std::string getTmpTableName(const std::string& prefix) override;
+    // Fills the arrears work table, named for this session: a fresh name on
+    // SQL Server (the module drops it), one name reused on Access (the
+    // module empties it; this host drops it when it goes).
     void getQFmxbNew(std::string& tableName, const ConnectionPtr& cn, const std::string& months,
                      const std::string& itemIds, const std::string& student, const std::string& classIds,
                      const std::string& where = {}) override;
@@ -99,7 +109,11 @@ private:
     // A connection kept for the host's own short reads.
     const ConnectionPtr& readConnection();
 
+    std::string accessArrearsTable() const;
+
     std::shared_ptr<HostIdentity> identity_;
+    std::string sessionToken_;
+    bool keptArrearsTable_ = false;
     std::shared_ptr<CounterService> counters_;
     std::shared_ptr<FeePeriod> period_;
     std::shared_ptr<SettingsStore> settingsStore_;
