@@ -2,10 +2,13 @@
 
 #include <sqlite3.h>
 
+#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <cstdlib>
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "db/Currency.h"
 #include "db/WideInt.h"
@@ -35,6 +38,53 @@ bool numericText(const std::string& text, double& out) {
     if (end == begin) return false;
     while (*end == ' ' || *end == '\t') ++end;
     return *end == '\0';
+}
+
+// A plain decimal text ("-12.3456789", blanks around allowed) rounded once to
+// two decimals, half away from zero, from all of its digits: "0.00499" gives
+// "0.00", "0.005" gives "0.01". Nothing when the text is not such a number.
+std::optional<std::string> rounded00(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+    bool negative = false;
+    if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
+        negative = text.front() == '-';
+        text.remove_prefix(1);
+    }
+    std::string whole, fraction;
+    bool point = false;
+    for (char c : text) {
+        if (c == '.' && !point) point = true;
+        else if (c >= '0' && c <= '9') (point ? fraction : whole) += c;
+        else return std::nullopt;
+    }
+    if (whole.empty() && fraction.empty()) return std::nullopt;
+    const bool up = fraction.size() > 2 && fraction[2] >= '5';
+    fraction.resize(2, '0');
+    // Every digit of whole and fraction, then one more in the last place.
+    std::string digits = (whole.empty() ? "0" : whole) + fraction;
+    if (up) {
+        std::size_t i = digits.size();
+        while (i > 0 && digits[i - 1] == '9') digits[--i] = '0';
+        if (i == 0) digits.insert(digits.begin(), '1');
+        else ++digits[i - 1];
+    }
+    std::size_t lead = 0;
+    while (lead + 3 < digits.size() && digits[lead] == '0') ++lead;
+    digits.erase(0, lead);
+    const bool zero = digits.find_first_not_of('0') == std::string::npos;
+    return std::string(negative && !zero ? "-" : "") + digits.substr(0, digits.size() - 2) + "." +
+           digits.substr(digits.size() - 2);
+}
+
+// A stored floating value stands for the shortest decimal that reads back
+// as it (1.005 is "1.005", not 1.00499999999999989...): that is what rounds.
+std::optional<std::string> rounded00(double d) {
+    if (!std::isfinite(d)) return std::nullopt;
+    char buffer[400];
+    const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, d, std::chars_format::fixed);
+    if (ec != std::errc()) return std::nullopt;
+    return rounded00(std::string_view(buffer, static_cast<std::size_t>(end - buffer)));
 }
 
 void resultText(sqlite3_context* ctx, const std::string& s) {
@@ -84,21 +134,19 @@ void formatFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
             }
         }
     } else if (fmt == "0.00") {
-        std::optional<Currency> amount;
+        std::optional<std::string> text;
         if (type == SQLITE_INTEGER) {
-            amount = Currency::fromInt(sqlite3_value_int64(argv[0]));
+            text = std::to_string(sqlite3_value_int64(argv[0])) + ".00";
         } else if (type == SQLITE_FLOAT) {
-            const double d = sqlite3_value_double(argv[0]);
-            if (std::isfinite(d) && std::fabs(d) < 9.0e14) amount = Currency::fromDouble(d);
+            text = rounded00(sqlite3_value_double(argv[0]));
         } else if (type == SQLITE_TEXT) {
-            const std::string text = textOf(argv[0]);
-            amount = Currency::parse(text);
+            const std::string value = textOf(argv[0]);
+            text = rounded00(value);
             double d = 0;
-            if (!amount && numericText(text, d) && std::isfinite(d) && std::fabs(d) < 9.0e14)
-                amount = Currency::fromDouble(d);
+            if (!text && numericText(value, d)) text = rounded00(d);
         }
-        if (amount) {
-            resultText(ctx, amount->format00());
+        if (text) {
+            resultText(ctx, *text);
             return;
         }
     }

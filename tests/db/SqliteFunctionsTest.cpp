@@ -60,6 +60,16 @@ TEST_P(SqliteFunctions, FormatDatesAndMoney) {
     EXPECT_EQ(text("select format(0.1+0.2,'0.00')"), "0.30");
     EXPECT_EQ(text("select format(12,'0.00')"), "12.00");
     EXPECT_EQ(text("select format('3.1','0.00')"), "3.10");
+    // Rounded once, half away from zero, from every digit of the value.
+    EXPECT_EQ(text("select format(0.00499,'0.00')"), "0.00");
+    EXPECT_EQ(text("select format('0.00499','0.00')"), "0.00");
+    EXPECT_EQ(text("select format(0.0049999,'0.00')"), "0.00");
+    EXPECT_EQ(text("select format(0.005,'0.00')"), "0.01");
+    EXPECT_EQ(text("select format(1.005,'0.00')"), "1.01");
+    EXPECT_EQ(text("select format(9.995,'0.00')"), "10.00");
+    EXPECT_EQ(text("select format(-0.004,'0.00')"), "0.00");
+    EXPECT_EQ(text("select format('-12.34567','0.00')"), "-12.35");
+    EXPECT_EQ(text("select format(-7,'0.00')"), "-7.00");
     EXPECT_EQ(scalar("select typeof(format(12,'0.00'))"), Value("text"));
     EXPECT_TRUE(scalar("select format(null,'0.00')").isNull());
 }
