@@ -7,6 +7,7 @@
 #include <QTabBar>
 
 #include "qt/ControlBinding.h"
+#include "qt/EventBoundary.h"
 #include "ui/ComboBox.h"
 #include "ui/DatePicker.h"
 #include "ui/ListBox.h"
@@ -21,14 +22,14 @@ public:
         auto* w = static_cast<QComboBox*>(widget());
         w->setInsertPolicy(QComboBox::NoInsert);
         routeKeys(*this, w);
-        QObject::connect(w, &QComboBox::activated, w, [this](int i) {
+        QObject::connect(w, &QComboBox::activated, w, guarded([this](int i) {
             if (i >= 0 && i < c_.ListCount()) {
                 c_.SetFocus();
                 if (i == c_.ListIndex()) c_.userSelect(c_.List(i));
                 else c_.setListIndex(i);
             }
             refresh();
-        });
+        }));
         refresh();
     }
 
@@ -39,9 +40,9 @@ protected:
         if (w->isEditable() != editable) {
             w->setEditable(editable);
             if (editable)
-                QObject::connect(w->lineEdit(), &QLineEdit::textEdited, w, [this](const QString& t) {
+                QObject::connect(w->lineEdit(), &QLineEdit::textEdited, w, guarded([this](const QString& t) {
                     c_.setText(ss(t));
-                });
+                }));
         }
         bool same = w->count() == c_.ListCount();
         for (int i = 0; same && i < w->count(); ++i) same = w->itemText(i) == qs(c_.List(i));
@@ -62,10 +63,10 @@ public:
     ListBoxBinding(ListBox& l, QWidget* parent) : ControlBinding(l, new QListWidget(parent)), l_(l) {
         auto* w = static_cast<QListWidget*>(widget());
         routeKeys(*this, w);
-        QObject::connect(w, &QListWidget::itemClicked, w, [this](QListWidgetItem* item) {
+        QObject::connect(w, &QListWidget::itemClicked, w, guarded([this](QListWidgetItem* item) {
             l_.userSelect(ss(item->text()), item->isSelected());
             refresh();
-        });
+        }));
         refresh();
     }
 
@@ -95,14 +96,14 @@ public:
         w->setCalendarPopup(true);
         w->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
         routeKeys(*this, w);
-        QObject::connect(w, &QDateEdit::dateChanged, w, [this](const QDate& q) {
+        QObject::connect(w, &QDateEdit::dateChanged, w, guarded([this](const QDate& q) {
             if (syncing() || !q.isValid()) return;
             DateTime picked;
             picked.year = q.year();
             picked.month = q.month();
             picked.day = q.day();
             d_.userPick(picked);
-        });
+        }));
         refresh();
     }
 
@@ -117,9 +118,9 @@ class TabBinding final : public ControlBinding {
 public:
     TabBinding(TabPanel& t, QWidget* parent) : ControlBinding(t, new QTabBar(parent)), t_(t) {
         auto* w = static_cast<QTabBar*>(widget());
-        QObject::connect(w, &QTabBar::currentChanged, w, [this](int i) {
+        QObject::connect(w, &QTabBar::currentChanged, w, guarded([this](int i) {
             if (!syncing() && i >= 0) t_.setTab(i);
-        });
+        }));
         refresh();
     }
 

@@ -3,6 +3,7 @@
 #include <QEvent>
 #include <QKeyEvent>
 
+#include "qt/EventBoundary.h"
 #include "qt/Twips.h"
 #include "ui/Control.h"
 #include "ui/Form.h"
@@ -87,7 +88,15 @@ class KeyRouter final : public QObject {
 public:
     KeyRouter(Control& c, QObject* parent) : QObject(parent), control_(c) {}
 
-    bool eventFilter(QObject* watched, QEvent* e) override {
+    bool eventFilter(QObject*, QEvent* e) override {
+        // A key whose handler failed is used up.
+        bool used = true;
+        atEventBoundary([&] { used = route(e); });
+        return used;
+    }
+
+private:
+    bool route(QEvent* e) {
         if (e->type() == QEvent::FocusIn) {
             const auto reason = static_cast<QFocusEvent*>(e)->reason();
             if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason && !control_.hasFocus())
@@ -121,7 +130,6 @@ public:
         return code == 0;
     }
 
-private:
     Control& control_;
 };
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "qt/GridBindings.h"
+#include "qt/EventBoundary.h"
 #include "qt/Twips.h"
 #include "ui/DataGrid.h"
 #include "ui/FlexGrid.h"
@@ -64,8 +65,8 @@ public:
         v->setSelectionMode(QAbstractItemView::SingleSelection);
         v->setEditTriggers(QAbstractItemView::NoEditTriggers);
         routeKeys(*this, v);
-        QObject::connect(v, &QTableView::clicked, v, [this](const QModelIndex& i) { g_.userRowClick(i.row()); });
-        QObject::connect(v, &QTableView::doubleClicked, v, [this](const QModelIndex& i) { g_.userRowDblClick(i.row()); });
+        QObject::connect(v, &QTableView::clicked, v, guarded([this](const QModelIndex& i) { g_.userRowClick(i.row()); }));
+        QObject::connect(v, &QTableView::doubleClicked, v, guarded([this](const QModelIndex& i) { g_.userRowDblClick(i.row()); }));
         refresh();
     }
 
@@ -101,16 +102,16 @@ public:
         auto* w = static_cast<QTreeWidget*>(widget());
         w->setHeaderHidden(true);
         routeKeys(*this, w);
-        QObject::connect(w, &QTreeWidget::itemClicked, w, [this](QTreeWidgetItem* item, int) {
+        QObject::connect(w, &QTreeWidget::itemClicked, w, guarded([this](QTreeWidgetItem* item, int) {
             t_.userNodeClick(keyOf(item));
-        });
-        QObject::connect(w, &QTreeWidget::itemDoubleClicked, w, [this](QTreeWidgetItem* item, int) {
+        }));
+        QObject::connect(w, &QTreeWidget::itemDoubleClicked, w, guarded([this](QTreeWidgetItem* item, int) {
             t_.userNodeDblClick(keyOf(item));
-        });
-        QObject::connect(w, &QTreeWidget::itemChanged, w, [this](QTreeWidgetItem* item, int) {
+        }));
+        QObject::connect(w, &QTreeWidget::itemChanged, w, guarded([this](QTreeWidgetItem* item, int) {
             if (syncing()) return;
             t_.userNodeCheck(keyOf(item), item->checkState(0) == Qt::Checked);
-        });
+        }));
         auto expand = [this](QTreeWidgetItem* item, bool on) {
             if (syncing()) return;
             if (TreeNode* n = t_.findNode(keyOf(item))) {
@@ -118,8 +119,8 @@ public:
                 n->setExpanded(on);
             }
         };
-        QObject::connect(w, &QTreeWidget::itemExpanded, w, [expand](QTreeWidgetItem* i) { expand(i, true); });
-        QObject::connect(w, &QTreeWidget::itemCollapsed, w, [expand](QTreeWidgetItem* i) { expand(i, false); });
+        QObject::connect(w, &QTreeWidget::itemExpanded, w, guarded([expand](QTreeWidgetItem* i) { expand(i, true); }));
+        QObject::connect(w, &QTreeWidget::itemCollapsed, w, guarded([expand](QTreeWidgetItem* i) { expand(i, false); }));
         refresh();
     }
 

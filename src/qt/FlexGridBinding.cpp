@@ -4,6 +4,7 @@
 #include <QTableView>
 
 #include "qt/GridBindings.h"
+#include "qt/EventBoundary.h"
 #include "qt/Twips.h"
 #include "ui/FlexGrid.h"
 
@@ -68,21 +69,21 @@ FlexGridBinding::FlexGridBinding(FlexGrid& grid, QWidget* parent)
     v->setEditTriggers(QAbstractItemView::NoEditTriggers);
     v->setSelectionMode(QAbstractItemView::SingleSelection);
     routeKeys(*this, v);
-    QObject::connect(v, &QTableView::clicked, v, [this](const QModelIndex& i) {
+    QObject::connect(v, &QTableView::clicked, v, guarded([this](const QModelIndex& i) {
         grid_.userCellClick(gridRow(i.row()), i.column());
-    });
-    QObject::connect(v, &QTableView::doubleClicked, v, [this](const QModelIndex&) {
+    }));
+    QObject::connect(v, &QTableView::doubleClicked, v, guarded([this](const QModelIndex&) {
         if (grid_.DblClick) grid_.DblClick();
-    });
-    QObject::connect(v->verticalScrollBar(), &QScrollBar::valueChanged, v, [this](int value) {
+    }));
+    QObject::connect(v->verticalScrollBar(), &QScrollBar::valueChanged, v, guarded([this](int value) {
         if (!syncing()) grid_.userScroll(gridRow(value));
         if (scrolled) scrolled();
-    });
-    QObject::connect(v->horizontalHeader(), &QHeaderView::sectionResized, v, [this](int c, int, int size) {
+    }));
+    QObject::connect(v->horizontalHeader(), &QHeaderView::sectionResized, v, guarded([this](int c, int, int size) {
         if (syncing() || c >= grid_.cols()) return;
         QuietGuard quiet(*this);
         grid_.setColWidth(c, toTwips(size));
-    });
+    }));
     refresh();
 }
 

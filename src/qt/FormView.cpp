@@ -1,4 +1,5 @@
 #include "qt/FormView.h"
+#include "qt/EventBoundary.h"
 
 #include <QAction>
 #include <QApplication>
@@ -237,7 +238,7 @@ void FormView::buildMenus() {
             action = parentMenu ? parentMenu->addSeparator() : bar->addSeparator();
         } else {
             action = parentMenu ? parentMenu->addAction(qs(m->caption())) : bar->addAction(qs(m->caption()));
-            QObject::connect(action, &QAction::triggered, this, [m] { m->userClick(); });
+            QObject::connect(action, &QAction::triggered, this, guarded([m] { m->userClick(); }));
         }
         menuActions_[m] = action;
         menuSubscriptions_.emplace_back(*m, [this, m] { syncMenu(*m); });
@@ -326,7 +327,7 @@ void FormView::finish() {
 
 void FormView::closeEvent(QCloseEvent* e) {
     // The close box: the form decides (its unload handler may refuse).
-    if (!finished_) form_->userClose();
+    if (!finished_) atEventBoundary([this] { form_->userClose(); });
     if (!finished_) e->ignore();
     else e->accept();
 }
@@ -342,8 +343,10 @@ void FormView::resizeEvent(QResizeEvent* e) {
     // resize handler runs), unless the form asked for this size itself.
     if (!resizing_ && isVisible()) {
         resizing_ = true;
-        form_->resize(toTwips(content_->width()) + (form_->width() - form_->scaleWidth()),
-                      toTwips(content_->height()) + (form_->height() - form_->scaleHeight()));
+        atEventBoundary([this] {
+            form_->resize(toTwips(content_->width()) + (form_->width() - form_->scaleWidth()),
+                          toTwips(content_->height()) + (form_->height() - form_->scaleHeight()));
+        });
         resizing_ = false;
     }
     placeFloating();

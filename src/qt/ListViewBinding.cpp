@@ -1,4 +1,5 @@
 #include "qt/ListViewBinding.h"
+#include "qt/EventBoundary.h"
 
 #include <QAbstractTableModel>
 #include <QHeaderView>
@@ -100,33 +101,33 @@ ListViewBinding::ListViewBinding(ListView& list, QWidget* parent)
     routeKeys(*this, v);
 
     QObject::connect(v->selectionModel(), &QItemSelectionModel::currentRowChanged, v,
-                     [this](const QModelIndex& current, const QModelIndex&) {
+                     guarded([this](const QModelIndex& current, const QModelIndex&) {
                          if (syncing() || !current.isValid() || current.row() >= list_.itemCount()) return;
                          lastFiredRow_ = current.row();
                          list_.userItemClick(list_.item(current.row() + 1).key());
-                     });
+                     }));
     // A click on the row that is already current selects nothing new, but
     // is an item click all the same.
-    QObject::connect(v, &QTreeView::clicked, v, [this](const QModelIndex& index) {
+    QObject::connect(v, &QTreeView::clicked, v, guarded([this](const QModelIndex& index) {
         const int fired = lastFiredRow_;
         lastFiredRow_ = -1;
         if (index.row() == fired || index.row() >= list_.itemCount()) return;
         list_.userItemClick(list_.item(index.row() + 1).key());
-    });
-    QObject::connect(v, &QTreeView::doubleClicked, v, [this](const QModelIndex& index) {
+    }));
+    QObject::connect(v, &QTreeView::doubleClicked, v, guarded([this](const QModelIndex& index) {
         if (index.row() < list_.itemCount()) list_.userItemDblClick(list_.item(index.row() + 1).key());
-    });
-    QObject::connect(v->header(), &QHeaderView::sectionClicked, v, [this](int section) {
+    }));
+    QObject::connect(v->header(), &QHeaderView::sectionClicked, v, guarded([this](int section) {
         if (section < list_.columnCountOf() && list_.ColumnClick) list_.ColumnClick(list_.column(section + 1));
-    });
-    QObject::connect(v->header(), &QHeaderView::sectionResized, v, [this](int section, int, int size) {
+    }));
+    QObject::connect(v->header(), &QHeaderView::sectionResized, v, guarded([this](int section, int, int size) {
         if (syncing() || section >= list_.columnCountOf()) return;
         QuietGuard quiet(*this);
         list_.setColumnWidth(section, toTwips(size));
-    });
-    QObject::connect(v->verticalScrollBar(), &QScrollBar::valueChanged, v, [this](int) {
+    }));
+    QObject::connect(v->verticalScrollBar(), &QScrollBar::valueChanged, v, guarded([this](int) {
         if (scrolled) scrolled();
-    });
+    }));
     refresh();
 }
 

@@ -1,4 +1,5 @@
 #include "qt/SimpleBindings.h"
+#include "qt/EventBoundary.h"
 
 #include <QCheckBox>
 #include <QFrame>
@@ -38,7 +39,7 @@ public:
         auto* w = static_cast<QPushButton*>(widget());
         w->setAutoDefault(false);
         routeKeys(*this, w);
-        QObject::connect(w, &QPushButton::clicked, w, [this] { b_.userClick(); });
+        QObject::connect(w, &QPushButton::clicked, w, guarded([this] { b_.userClick(); }));
         refresh();
     }
 
@@ -59,10 +60,10 @@ public:
         auto* w = static_cast<QCheckBox*>(widget());
         routeKeys(*this, w);
         // The box toggles its own value; the widget then shows the result.
-        QObject::connect(w, &QCheckBox::clicked, w, [this] {
+        QObject::connect(w, &QCheckBox::clicked, w, guarded([this] {
             c_.userClick();
             refresh();
-        });
+        }));
         refresh();
     }
 
@@ -85,10 +86,10 @@ public:
         // The group is the window's business: choosing clears the others there.
         w->setAutoExclusive(false);
         routeKeys(*this, w);
-        QObject::connect(w, &QRadioButton::clicked, w, [this] {
+        QObject::connect(w, &QRadioButton::clicked, w, guarded([this] {
             o_.userClick();
             refresh();
-        });
+        }));
         refresh();
     }
 

@@ -5,6 +5,7 @@
 // Edits the widget makes by itself (delete, paste, an input method's
 // pre-edit) are handed back as the clerk's new text.
 #include "qt/TextBoxBinding.h"
+#include "qt/EventBoundary.h"
 
 #include <QInputMethodEvent>
 #include <QKeyEvent>
@@ -23,6 +24,14 @@ class TypingFilter final : public QObject {
 public:
     TypingFilter(TextBoxBinding& b, QObject* parent) : QObject(parent), b_(b) {}
     bool eventFilter(QObject*, QEvent* e) override {
+        // A key whose handler failed is used up.
+        bool used = true;
+        atEventBoundary([&] { used = filter(e); });
+        return used;
+    }
+
+private:
+    bool filter(QEvent* e) {
         TextBox& box = b_.box();
         if (!box.isUsable()) return false;
         if (e->type() == QEvent::KeyPress) {
@@ -49,7 +58,6 @@ public:
         return false;
     }
 
-private:
     TextBoxBinding& b_;
 };
 
@@ -64,16 +72,16 @@ TextBoxBinding::TextBoxBinding(TextBox& box, QWidget* parent)
     routeKeys(*this, widget());
     filterEvents(widget(), new TypingFilter(*this, widget()));
     if (line_) {
-        QObject::connect(line_, &QLineEdit::textEdited, line_, [this](const QString&) { takeText(); });
-        QObject::connect(line_, &QLineEdit::selectionChanged, line_, [this] { if (!syncing()) takeSelection(); });
-        QObject::connect(line_, &QLineEdit::cursorPositionChanged, line_, [this](int, int) {
+        QObject::connect(line_, &QLineEdit::textEdited, line_, guarded([this](const QString&) { takeText(); }));
+        QObject::connect(line_, &QLineEdit::selectionChanged, line_, guarded([this] { if (!syncing()) takeSelection(); }));
+        QObject::connect(line_, &QLineEdit::cursorPositionChanged, line_, guarded([this](int, int) {
             if (!syncing()) takeSelection();
-        });
+        }));
     } else {
-        QObject::connect(plain_, &QPlainTextEdit::textChanged, plain_, [this] { if (!syncing()) takeText(); });
-        QObject::connect(plain_, &QPlainTextEdit::cursorPositionChanged, plain_, [this] {
+        QObject::connect(plain_, &QPlainTextEdit::textChanged, plain_, guarded([this] { if (!syncing()) takeText(); }));
+        QObject::connect(plain_, &QPlainTextEdit::cursorPositionChanged, plain_, guarded([this] {
             if (!syncing()) takeSelection();
-        });
+        }));
     }
     refresh();
 }

@@ -4,6 +4,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
@@ -11,7 +12,9 @@
 
 #include "QtTestApp.h"
 #include "TestWindow.h"
+#include "db/DbError.h"
 #include "qt/Twips.h"
+#include "ui/KeyCodes.h"
 #include "ui/frmMsg.h"
 
 namespace fo::test {
@@ -97,6 +100,52 @@ TEST_F(BindingAction, ListEditorStaysOverItsCellWhenTheListScrolls) {
     EXPECT_EQ(inViewport(editor, view), view->visualRect(view->model()->index(151, 1)));
     view->verticalScrollBar()->setValue(view->verticalScrollBar()->value() - 1);
     EXPECT_EQ(inViewport(editor, view), view->visualRect(view->model()->index(151, 1)));
+}
+
+// The lookup of a student while another program holds the write lock: the
+// handler fails after its wait. The clerk reads why, the window stays, and
+// closing it afterwards closes it.
+TEST_F(BindingAction, AFailingHandlerStopsAtTheWindowWhichStaysAndClosesCleanly) {
+    TestWindow w;
+    const DbError busy(DbErrorKind::Busy, 5, dbtext::Busy, "database is locked");
+    w.cmdGo.Click = [&] {
+        gMOpen();
+        throw busy;
+    };
+    w.txtName.KeyPress = [&](int& k) {
+        if (k == key::Enter) throw std::logic_error("internal");
+    };
+    std::vector<QString> messages;
+    bool pointerRestored = false, stayed = false;
+    auto answerTheBox = [&] {
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            messages.push_back(box->text());
+            pointerRestored = QApplication::overrideCursor() == nullptr ||
+                              QApplication::overrideCursor()->shape() != Qt::WaitCursor;
+            box->button(QMessageBox::Ok)->click();
+        });
+    };
+    QTimer::singleShot(0, [&] {
+        auto* dialog = dynamic_cast<qt::FormView*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        answerTheBox();
+        dialog->findChild<QPushButton*>(QStringLiteral("cmdGo"))->click();
+        answerTheBox();
+        QTest::keyClick(dialog->findChild<QLineEdit*>(QStringLiteral("txtName")), Qt::Key_Return);
+        stayed = dialog->isVisible() && w.isLoaded();
+        dialog->close();
+    });
+    w.showModal();
+    EXPECT_TRUE(stayed);
+    EXPECT_FALSE(w.isLoaded());
+    EXPECT_TRUE(pointerRestored);
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_TRUE(messages[0].contains(QString::fromUtf8(dbtext::Busy))) << messages[0].toStdString();
+    // An internal fault is not shown in the program's own English.
+    EXPECT_FALSE(messages[1].contains(QStringLiteral("internal"))) << messages[1].toStdString();
+    EXPECT_TRUE(messages[1].contains(QStringLiteral("操作没有完成"))) << messages[1].toStdString();
 }
 
 TEST_F(BindingAction, WaitCursorIsTheApplicationsOverrideCursor) {

@@ -1,0 +1,35 @@
+#pragma once
+#include <exception>
+#include <functional>
+#include <string>
+#include <utility>
+
+namespace fo::qt {
+
+// Where the clerk's actions enter the windows: every signal handler, event
+// filter and event override that runs window code goes through here. An
+// exception never travels on into Qt (which cannot unwind: a modal window's
+// event loop left that way is freed while its dialog still points at it,
+// and closing the window then crashes). It stops here instead: the wait
+// pointer is restored, the clerk reads the message (Chinese; the engine's
+// own words go to the error output), and the window stays open.
+void atEventBoundary(const std::function<void()>& handler) noexcept;
+
+// The message atEventBoundary shows for `e`.
+std::string boundaryMessage(const std::exception_ptr& e);
+
+namespace detail {
+template <class F, class R, class... A>
+auto guardedCall(F f, R (F::*)(A...) const) {
+    return [f = std::move(f)](A... args) { atEventBoundary([&] { f(std::forward<A>(args)...); }); };
+}
+}  // namespace detail
+
+// `handler` (a lambda) wrapped so that it runs at the event boundary, with
+// the same parameters, for QObject::connect.
+template <class F>
+auto guarded(F handler) {
+    return detail::guardedCall(std::move(handler), &F::operator());
+}
+
+}  // namespace fo::qt
