@@ -84,9 +84,11 @@ public:
         if (rc != SQLITE_OK) throw std::runtime_error(message + ": " + sql);
     }
 
-    // Hands the school to the module as the host application does.
-    void startHost(int dialect) {
-        host_ = std::make_shared<ReferenceHost>(path(), dialect);
+    // Hands the school (or a copy of it at `file`) to the module as the host
+    // application does, its sessions opened with `options`.
+    void startHost(int dialect, const std::string& file = {}, const std::string& options = {}) {
+        host_ = std::make_shared<ReferenceHost>(file.empty() ? path() : file, dialect);
+        if (!options.empty()) host_->setConnectionOptions(options);
         host_->installInModuleGlobals();
         globals().host = host_;
         globals().settings = host_->loadSettings();
@@ -96,6 +98,12 @@ public:
         ui_.setModalRunner([](Form& f) {
             if (f.name() == "frmMsg") f.find<CommandButton>("cmdOk")->userClick();
         });
+    }
+    // Lets go of the module's windows and the host, as closing the program does.
+    void stopHost() {
+        FormInstances::releaseAll();
+        globals() = ModuleGlobals{};
+        host_.reset();
     }
     ReferenceHost& host() { return *host_; }
     HeadlessUi& ui() { return ui_; }
