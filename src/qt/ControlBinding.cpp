@@ -89,10 +89,7 @@ public:
     KeyRouter(Control& c, QObject* parent) : QObject(parent), control_(c) {}
 
     bool eventFilter(QObject*, QEvent* e) override {
-        // A key whose handler failed is used up.
-        bool used = true;
-        atEventBoundary([&] { used = route(e); });
-        return used;
+        return usedAtEventBoundary([&] { return route(e); });
     }
 
 private:

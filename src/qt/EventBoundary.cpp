@@ -50,4 +50,10 @@ void atEventBoundary(const std::function<void()>& handler) noexcept {
     }
 }
 
+bool usedAtEventBoundary(const std::function<bool()>& filter) noexcept {
+    bool used = true;
+    atEventBoundary([&] { used = filter(); });
+    return used;
+}
+
 }  // namespace fo::qt

@@ -15,6 +15,10 @@ namespace fo::qt {
 // own words go to the error output), and the window stays open.
 void atEventBoundary(const std::function<void()>& handler) noexcept;
 
+// An event filter run at the event boundary: whether it used the event up.
+// An event whose handler failed is used up.
+bool usedAtEventBoundary(const std::function<bool()>& filter) noexcept;
+
 // The message atEventBoundary shows for `e`.
 std::string boundaryMessage(const std::exception_ptr& e);
 

@@ -24,10 +24,7 @@ class TypingFilter final : public QObject {
 public:
     TypingFilter(TextBoxBinding& b, QObject* parent) : QObject(parent), b_(b) {}
     bool eventFilter(QObject*, QEvent* e) override {
-        // A key whose handler failed is used up.
-        bool used = true;
-        atEventBoundary([&] { used = filter(e); });
-        return used;
+        return usedAtEventBoundary([&] { return filter(e); });
     }
 
 private:
