@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <filesystem>
 #include <stdexcept>
 
 #include "db/DbError.h"
@@ -38,6 +39,27 @@ bool hasColumn(Connection& cn, const std::string& table, const std::string& colu
 std::int64_t maxOf(Connection& cn, const std::string& table, const std::string& column) {
     if (!hasColumn(cn, table, column)) return 0;
     return singleInt(cn, "select max(" + column + ") from " + table);
+}
+
+// The largest daily sequence stored under `stem` (prefix + "yyyymmdd"), by
+// whatever wrote it.
+std::int64_t storedSequence(Connection& cn, const std::string& stem) {
+    std::int64_t highest = 0;
+    for (const char* table : {"kdw_sfjl", "PJML", "INandOutML"}) {
+        if (!hasColumn(cn, table, "djbh")) continue;
+        auto rs = cn.execute(std::string("select max(djbh) from ") + table + " where djbh like " +
+                             sqlLiteral(stem + "____"));
+        if (!rs || rs->eof() || rs->field(0).isNull()) continue;
+        const std::string tail = rs->field(0).toText().substr(stem.size());
+        if (digitsOnly(tail)) highest = std::max<std::int64_t>(highest, std::stoll(tail));
+    }
+    return highest;
+}
+
+std::string upper(std::string s) {
+    for (char& c : s)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return s;
 }
 
 ConnectionPtr openWithTimeout(const std::string& link, int seconds, OpenMode mode) {
@@ -86,6 +108,32 @@ CounterService::MaxReader CounterService::idReader(const std::string& counter) c
     return [](Connection&) { return std::int64_t{0}; };
 }
 
+CounterService::MaxReader CounterService::readerOfKey(const std::string& key) const {
+    // "bill:<prefix>:<yyyymmdd>" for document numbers, the counter's name otherwise.
+    if (key.rfind("bill:", 0) == 0) {
+        const std::size_t colon = key.rfind(':');
+        const std::string stem = upper(key.substr(5, colon - 5)) + key.substr(colon + 1);
+        return [stem](Connection& cn) { return storedSequence(cn, stem); };
+    }
+    return idReader(key);
+}
+
+std::vector<CounterReading> CounterService::readings() {
+    std::vector<CounterReading> out;
+    std::error_code ec;
+    if (!std::filesystem::exists(sidePath_, ec)) return out;
+    std::lock_guard lock(mutex_);
+    for (RecordsetPtr rs = side().execute("select name,last from counters order by name"); rs && !rs->eof();
+         rs->moveNext()) {
+        CounterReading r;
+        r.counter = rs->field(std::size_t{0}).toText();
+        r.lastIssued = rs->field(std::size_t{1}).toInt();
+        r.stored = readerOfKey(r.counter)(fee());
+        out.push_back(std::move(r));
+    }
+    return out;
+}
+
 std::int64_t CounterService::storedMax(const std::string& key, const MaxReader& maxExisting) {
     Connection& cn = fee();
     // The data version changes whenever another session commits to the fee
@@ -125,19 +173,7 @@ std::string CounterService::nextBillNo(const std::string& prefix, const DateTime
     char day[16];
     std::snprintf(day, sizeof day, "%04d%02d%02d", date.year, date.month, date.day);
     const std::string stem = prefix + day;
-    // Numbers of that day already stored by whatever wrote them.
-    auto readExisting = [stem](Connection& cn) {
-        std::int64_t highest = 0;
-        for (const char* table : {"kdw_sfjl", "PJML", "INandOutML"}) {
-            if (!hasColumn(cn, table, "djbh")) continue;
-            auto rs = cn.execute(std::string("select max(djbh) from ") + table + " where djbh like " +
-                                 sqlLiteral(stem + "____"));
-            if (!rs || rs->eof() || rs->field(0).isNull()) continue;
-            const std::string tail = rs->field(0).toText().substr(stem.size());
-            if (digitsOnly(tail)) highest = std::max<std::int64_t>(highest, std::stoll(tail));
-        }
-        return highest;
-    };
+    auto readExisting = [stem](Connection& cn) { return storedSequence(cn, stem); };
     const std::int64_t seq = draw("bill:" + lower(prefix) + ":" + day, 1, readExisting);
     char number[24];
     std::snprintf(number, sizeof number, "%04lld", static_cast<long long>(seq));

@@ -4,7 +4,9 @@
 #include <map>
 #include <mutex>
 #include <string>
+#include <vector>
 
+#include "data/BooksCheck.h"
 #include "db/Connection.h"
 #include "db/DateTime.h"
 
@@ -54,12 +56,19 @@ public:
 
     const std::string& sideDatabasePath() const { return sidePath_; }
 
+    // Every counter drawn so far, with the last value it handed out and the
+    // largest value of it the fee database holds (for the books check).
+    // Nothing when no draw was ever made: the side database is not created.
+    std::vector<CounterReading> readings();
+
 private:
     using MaxReader = std::function<std::int64_t(Connection&)>;
     std::int64_t draw(const std::string& key, int count, const MaxReader& maxExisting);
     Connection& side();
     Connection& fee();
     MaxReader idReader(const std::string& counter) const;
+    // The reader of a counter by its key in the side database.
+    MaxReader readerOfKey(const std::string& key) const;
 
     std::string feePath_;
     std::string sidePath_;

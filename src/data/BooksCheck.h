@@ -1,0 +1,51 @@
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "db/Connection.h"
+
+namespace fo {
+
+// One thing wrong with the books: a line a clerk or the office's
+// administrator reads (Chinese, naming the rows by id and number), and a
+// short code that tools and tests match on ("mirror-amount").
+struct BooksFault {
+    std::string code;
+    std::string text;
+};
+
+// What one of the host's counters last handed out, beside the largest value
+// of that counter already stored in the fee tables. The counters belong to
+// the host, so the host reads them and the check only compares.
+struct CounterReading {
+    std::string counter;       // "inandoutml", "qfhzb", "bill:jm:20261206"
+    std::int64_t lastIssued = 0;
+    std::int64_t stored = 0;
+};
+using CounterProbe = std::function<std::vector<CounterReading>()>;
+
+struct BooksCheckOptions {
+    // Reads the host's counters; when empty, counters are not checked.
+    CounterProbe counters;
+};
+
+// Checks the invariants the postings keep, on any engine, and returns every
+// fault found (none: the books are sound):
+// - a cancellation's mirror negates its source column by column, items and
+//   cash journal included; a record has at most one mirror, a mirror none;
+// - a reduction record's amount is the sum of its items', a charge's too;
+// - a closed arrears row is closed by exactly one live record, its
+//   reduction and payment stay within what it owed, header and items agree,
+//   and what it left open is owed by exactly one remainder row; no
+//   remainder hangs under an open row;
+// - a voided receipt's charge is cancelled; no document number or journal
+//   id is used twice; no item row lost its record;
+// - the counters are not behind the stored ids and numbers;
+// - on SQLite, the file itself passes the engine's integrity check.
+// The statements are plain SQL of no dialect. A failing statement (a
+// database that holds no fee books) throws DbError.
+std::vector<BooksFault> checkBooks(Connection& cn, const BooksCheckOptions& options = {});
+
+}  // namespace fo
