@@ -1,11 +1,14 @@
 # make run   install what is missing, build, and run the program
 # make test  install what is missing, build, and run every test
 # make bench build and run the timing programs (never part of make test)
+# make stress the reliability suite with larger counts; FEEOFFICE_RELIABILITY_KILLS,
+#            _CLERKS, _OPS, _STEPS, _LIST and FEEOFFICE_SEED set them
+#            (the defaults below, or the small ones of make test when unset there)
 BUILD ?= build
 JOBS  ?= 2
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build run test bench clean
+.PHONY: all deps configure build run test bench stress clean
 
 all: build
 
@@ -23,6 +26,15 @@ run: build
 
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
+
+stress: build
+	@cd $(BUILD) && \
+	  FEEOFFICE_RELIABILITY_KILLS=$${FEEOFFICE_RELIABILITY_KILLS:-40} \
+	  FEEOFFICE_RELIABILITY_CLERKS=$${FEEOFFICE_RELIABILITY_CLERKS:-4} \
+	  FEEOFFICE_RELIABILITY_OPS=$${FEEOFFICE_RELIABILITY_OPS:-60} \
+	  FEEOFFICE_RELIABILITY_STEPS=$${FEEOFFICE_RELIABILITY_STEPS:-300} \
+	  FEEOFFICE_RELIABILITY_LIST=$${FEEOFFICE_RELIABILITY_LIST:-20} \
+	  ctest -L reliability --output-on-failure -j$(JOBS)
 
 bench: build
 	@cmake --build $(BUILD) --target bench

@@ -1,0 +1,89 @@
+#include "reliability/Books.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <set>
+
+#include "host/DemoSchool.h"
+#include "db/TextCase.h"
+#include "host/ReferenceHost.h"
+
+namespace fo::test {
+namespace {
+
+// The demo school is written once per test program and copied for each test.
+std::string sqliteDemoOffice(const TempDir& dir) {
+    static std::once_flag once;
+    static std::unique_ptr<TempDir> templateDir;
+    std::call_once(once, [] {
+        templateDir = std::make_unique<TempDir>();
+        DemoOptions options;
+        options.today = "2026-12-06";
+        writeDemoSchool(templateDir->file("demo.db"), options);
+    });
+    const std::string path = dir.file("fee.db");
+    std::filesystem::copy_file(templateDir->file("demo.db"), path);
+    return path;
+}
+
+}  // namespace
+
+const std::vector<BooksEngine>& booksEngines() {
+    static const std::vector<BooksEngine> engines = {{"SQLite", sqliteDemoOffice}};
+    return engines;
+}
+
+std::vector<BooksFault> checkBooksAt(const std::string& locator) {
+    ReferenceHost host(locator);
+    ConnectionPtr cn = host.pGetCN();
+    BooksCheckOptions options;
+    options.counters = [&host] { return host.counters()->readings(); };
+    auto faults = checkBooks(*cn, options);
+    cn->close();
+    return faults;
+}
+
+std::string describe(const std::vector<BooksFault>& faults) {
+    std::string out;
+    for (const BooksFault& f : faults) out += f.code + ": " + f.text + "\n";
+    return out;
+}
+
+bool looksEnglish(std::string text, const std::string& typed) {
+    if (!typed.empty())
+        for (std::size_t at; (at = text.find(typed)) != std::string::npos;) text.erase(at, typed.size());
+    // Names of the books a message may show: columns, counters, the engine.
+    static const std::set<std::string> names = {"tzje", "zhekou", "scjy", "hkje", "ssje", "jmje", "xsid",
+                                                "inandoutml", "qfhzb", "bill", "sqlite"};
+    std::string word;
+    auto english = [&] {
+        const bool upperOnly = std::none_of(word.begin(), word.end(), [](char c) { return c >= 'a' && c <= 'z'; });
+        return word.size() >= 4 && !upperOnly && !names.count(lowerAscii(word));
+    };
+    for (char c : text + " ") {
+        if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')) {
+            word += c;
+            continue;
+        }
+        if (english()) return true;
+        word.clear();
+    }
+    return false;
+}
+
+long fromEnvironment(const char* name, long fallback) {
+    const char* v = std::getenv(name);
+    if (!v || !*v) return fallback;
+    char* end = nullptr;
+    const long n = std::strtol(v, &end, 10);
+    return end && *end == '\0' ? n : fallback;
+}
+
+std::string engineDialectName(const ::testing::TestParamInfo<EngineDialect>& info) {
+    return booksEngines()[std::get<0>(info.param)].name + (std::get<1>(info.param) == 1 ? "_SqlServer" : "_Access");
+}
+
+}  // namespace fo::test

@@ -1,0 +1,342 @@
+#include "reliability/Clerk.h"
+
+#include <algorithm>
+#include <set>
+
+#include "batch/frmBachJM.h"
+#include "batch/frmBachJM_next.h"
+#include "batch/frmJmBachList.h"
+#include "bills/frmBILLML.h"
+#include "host/CarryOver.h"
+#include "reduction/frmjmjlML.h"
+#include "reduction/frmjmjlNew.h"
+#include "ui/FormInstance.h"
+#include "ui/KeyCodes.h"
+
+namespace fo::test {
+namespace {
+
+const DateTime kLongAgo{2000, 1, 1};
+const DateTime kFarAhead{2100, 12, 31};
+
+std::string joined(const std::vector<std::string>& parts) {
+    std::string out;
+    for (const std::string& p : parts) out += (out.empty() ? "" : ",") + p;
+    return out;
+}
+
+std::vector<std::string> keyParts(const std::string& key) {
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    for (std::size_t bar; (bar = key.find('_', start)) != std::string::npos; start = bar + 1)
+        parts.push_back(key.substr(start, bar - start));
+    parts.push_back(key.substr(start));
+    return parts;
+}
+
+void typeInto(FlexGrid& grid, TextBox& editor, int row, int column, const std::string& amount) {
+    grid.userCellClick(row, column);
+    editor.userSetText(amount);
+}
+
+}  // namespace
+
+std::vector<std::vector<std::string>> Clerk::rows(const std::string& sql) {
+    std::vector<std::vector<std::string>> out;
+    for (RecordsetPtr rs = office_.cn().execute(sql); rs && !rs->eof(); rs->moveNext()) {
+        std::vector<std::string> row;
+        for (std::size_t i = 0; i < rs->fieldCount(); ++i) row.push_back(rs->field(i).toText());
+        out.push_back(std::move(row));
+    }
+    return out;
+}
+
+// Everything it owed, or a part of it in whole cents; now and then what a
+// clerk pastes by mistake: a negative amount, or one with three decimals.
+std::string Clerk::pickAmount(const std::string& owed, bool full) {
+    const Currency all = leadingNumber(owed);
+    if (!full && below(25) == 0) {
+        const int mistake = below(3);
+        if (mistake == 0) return "-5";
+        if (mistake == 1) return "-0.01";
+        return Currency::fromRaw(all.raw() / 200 * 100).format00() + "5";
+    }
+    if (full) return all.format00();
+    const std::int64_t cents = all.raw() / 100;
+    if (cents <= 1) return all.format00();
+    return Currency::fromRaw((1 + static_cast<std::int64_t>(rnd_() % static_cast<std::uint64_t>(cents))) * 100).format00();
+}
+
+Posting Clerk::finish(Posting p, const char* success) {
+    FormInstances::releaseAll();
+    return read(std::move(p), success);
+}
+
+Posting Clerk::read(Posting p, const char* success) {
+    const auto& shown = office_.ui().messages();
+    for (std::size_t i = seen_; i < shown.size(); ++i) p.messages.push_back(shown[i].text);
+    const bool any = shown.size() > seen_;
+    seen_ = shown.size();
+    p.lastMessage = any ? shown.back().text : std::string();
+    p.committed = p.attempted && any && p.lastMessage.rfind(success, 0) == 0;
+    return p;
+}
+
+Posting Clerk::reduceOne(const std::string& reason) {
+    Posting p("reduce", reason);
+    std::string xh, line;
+    if (below(10) < 7) {
+        const auto open = rows("select q.qfkid,x.xh from qfhzb q inner join kdw_xs x on x.id=q.xsid where q.fkrq is null"
+                               " and q.qfje>0 and x.del=0 order by q.qfkid");
+        if (open.empty()) return p;
+        const auto& row = pick(open);
+        line = "k" + row[0], xh = row[1];
+    } else {
+        const auto students = rows("select xh from kdw_xs where del=0 and intTx=0 order by id");
+        if (students.empty()) return p;
+        xh = pick(students)[0];
+        line = "c" + office_.host().CurrentYf();
+    }
+    return reduceLine(xh, line, reason);
+}
+
+std::vector<Posting> Clerk::reduceRowsTogether(const std::vector<std::string>& qfkids, const std::string& reason,
+                                              const std::function<void()>& beforePost) {
+    // A window of its own per row, every one filled in before any is posted,
+    // as clerks at several desks would have them.
+    std::vector<std::shared_ptr<frmjmjlNew>> windows;
+    std::vector<Posting> out;
+    for (const std::string& qfkid : qfkids) {
+        const auto student = rows("select x.xh from qfhzb q inner join kdw_xs x on x.id=q.xsid where q.qfkid=" + qfkid);
+        auto w = std::make_shared<frmjmjlNew>();
+        Posting p("reduce", reason);
+        if (!student.empty() && enterReduction(*w, student[0][0], "k" + qfkid, reason, true, p)) {
+            windows.push_back(w);
+            out.push_back(std::move(p));
+        }
+    }
+    if (beforePost) beforePost();
+    for (std::size_t i = 0; i < windows.size(); ++i) {
+        windows[i]->cmd_ok.userClick();
+        out[i] = read(std::move(out[i]), "操作成功！");
+        windows[i]->unload();
+    }
+    FormInstances::releaseAll();
+    return out;
+}
+
+bool Clerk::enterReduction(frmjmjlNew& w, const std::string& xh, const std::string& line, const std::string& reason,
+                           bool full, Posting& p) {
+    w.load();
+    w.txtFind.userSetText(xh);
+    w.userKey(w.txtFind, key::Enter);
+    if (!w.LvwQFLIST.userItemClick(line)) return false;
+    std::vector<int> owing;
+    for (int r = 1; r < w.MSFlexGrid1.rows(); ++r)
+        if (leadingNumber(w.MSFlexGrid1.textMatrix(r, frmjmjlNew::ColYs)) > Currency()) owing.push_back(r);
+    if (owing.empty()) return false;
+    std::vector<int> chosen;
+    for (int r : owing)
+        if (full || below(10) < 6) chosen.push_back(r);
+    if (chosen.empty()) chosen.push_back(pick(owing));
+    for (int r : chosen)
+        typeInto(w.MSFlexGrid1, w.Txt_write, r, frmjmjlNew::ColJm,
+                 pickAmount(w.MSFlexGrid1.textMatrix(r, frmjmjlNew::ColYs), full || below(10) < 4));
+    w.txtJmyy.userSetText(reason);
+    p.students = {w.Lbl_mc.tag()};
+    p.records = 1;
+    p.attempted = true;
+    return true;
+}
+
+Posting Clerk::reduceLine(const std::string& xh, const std::string& line, const std::string& reason) {
+    Posting p("reduce", reason);
+    auto w = formInstance<frmjmjlNew>();
+    if (!enterReduction(*w, xh, line, reason, false, p)) return finish(p, "");
+    w->cmd_ok.userClick();
+    return finish(p, "操作成功！");
+}
+
+Posting Clerk::wizard(const std::string& reason) {
+    Posting p("wizard", reason);
+    const auto types = rows("select distinct x.sflxid,t.mc from kdw_xs x inner join kdw_sflx t on t.id=x.sflxid"
+                            " where x.del=0 order by x.sflxid");
+    if (types.empty()) return p;
+    const auto& type = pick(types);
+    auto students = rows("select id from kdw_xs where del=0 and sflxid=" + type[0] + " order by id");
+    std::shuffle(students.begin(), students.end(), rnd_);
+    students.resize(std::min<std::size_t>(students.size(), 2 + static_cast<std::size_t>(below(5))));
+    std::vector<std::string> ids;
+    for (const auto& s : students) ids.push_back(s[0]);
+
+    auto first = formInstance<frmBachJM>();
+    first->load();
+    first->initData(false, "-1", false, "select id from kdw_xs where 1=1 and id in(" + joined(ids) + ")");
+    first->cmdFullSelect.userClick();
+    // The students the window lists and ticks (those still at school).
+    for (const auto& s : first->tickedStudents()) p.students.push_back(s.id);
+    if (p.students.empty()) return finish(p, "");
+    auto next = formInstance<frmBachJM_next>();
+    next->load();
+    next->CMB_sflx.userSelect(type[1]);
+    if (next->cmbYF.ListCount() == 0) return finish(p, "");
+    next->cmbYF.userSelect(next->cmbYF.List(below(next->cmbYF.ListCount())));
+    const int items = next->MSFlexGrid1.rows() - 1;
+    if (items < 1) return finish(p, "");
+    for (int n = 0, count = 1 + below(std::min(items, 2)); n < count; ++n) {
+        const int r = 1 + below(items);
+        const Currency standard = leadingNumber(next->MSFlexGrid1.textMatrix(r, frmBachJM_next::ColYs));
+        const Currency cap = std::min(standard, Currency::fromInt(60));
+        typeInto(next->MSFlexGrid1, next->Txt_write, r, frmBachJM_next::ColJm, pickAmount(cap.plainText(), false));
+    }
+    next->txtJMYY.userSetText(reason);
+    p.records = static_cast<int>(p.students.size());
+    p.attempted = true;
+    next->cmd_ok.userClick();
+    return finish(p, "操作成功！");
+}
+
+Posting Clerk::receivablesList(const std::string& reason) {
+    if (below(2) == 0) {
+        const auto classes = rows("select mc from kdw_bj order by id");
+        if (!classes.empty())
+            return receivablesListQuery("", pick(classes)[0], reason, false, {});
+    }
+    const auto owing = rows("select distinct x.xh from qfhzb q inner join kdw_xs x on x.id=q.xsid where q.fkrq is null"
+                            " and x.del=0 order by x.xh");
+    if (owing.empty()) return Posting("list", reason);
+    return receivablesListQuery(pick(owing)[0], "", reason, false, {});
+}
+
+Posting Clerk::receivablesListFor(const std::string& xh, const std::string& reason,
+                                  const std::function<void()>& beforePost) {
+    return receivablesListQuery(xh, "", reason, true, beforePost);
+}
+
+Posting Clerk::receivablesListQuery(const std::string& xh, const std::string& className, const std::string& reason,
+                                    bool full, const std::function<void()>& beforePost) {
+    Posting p("list", reason);
+    auto w = formInstance<frmJmBachList>();
+    w->load();
+    if (w->cmbYf.ListCount() > 0) w->cmbYf.userSelect(w->cmbYf.List(0));
+    w->txtBh.userSetText(xh);
+    if (!className.empty()) w->cmbBJ.userSelect(className);
+    for (int i = 0; i < w->LSTsfxm.ListCount(); ++i) w->LSTsfxm.setSelected(i, true);
+    w->CMDfind.userClick();
+    std::set<std::pair<std::string, std::string>> groups;
+    std::set<std::string> students;
+    if (full) w->cmdCancelSelect.userClick();
+    for (int i = 1; i <= w->lvw1.itemCount(); ++i) {
+        ListItem& row = w->lvw1.item(i);
+        const auto key = keyParts(row.key());
+        if (key.size() < 4 || key[1].empty() || row.subItem(5) == "合计") continue;
+        if (!full) {
+            if (below(10) >= 4) continue;
+            w->lvw1.userItemClick(row.key());
+            w->txtWrite.userSetText(pickAmount(row.subItem(6), below(2) == 0));
+        }
+        if (leadingNumber(row.subItem(7)) <= Currency()) continue;
+        groups.insert({key[0], key[1]});
+        students.insert(key[0].substr(1));
+    }
+    if (groups.empty()) return finish(p, "");
+    p.students.assign(students.begin(), students.end());
+    p.records = static_cast<int>(groups.size());
+    w->txtJmyy.userSetText(reason);
+    p.attempted = true;
+    if (beforePost) beforePost();
+    office_.ui().queueAnswer(MsgAnswer::Yes);
+    w->cmdJMok.userClick();
+    return finish(p, "操作成功！");
+}
+
+std::shared_ptr<frmjmjlML> Clerk::recordsWindow() {
+    auto w = formInstance<frmjmjlML>();
+    w->load();
+    w->DTPfrom.userPick(kLongAgo);
+    w->DTPto.userPick(kFarAhead);
+    w->CMDfind.userClick();
+    return w;
+}
+
+Posting Clerk::cancelReduction(bool latest) {
+    auto w = recordsWindow();
+    const int n = w->lvwML.itemCount();
+    if (n == 0) return finish(Posting("cancel"), "");
+    std::string key = w->lvwML.item(1 + below(n)).key();
+    if (latest)
+        for (int i = 1; i <= n; ++i)
+            if (std::stoll(w->lvwML.item(i).key().substr(1)) > std::stoll(key.substr(1))) key = w->lvwML.item(i).key();
+    return finish(cancelFrom(*w, key.substr(1)), "操作成功！");
+}
+
+std::vector<Posting> Clerk::cancelFromOneList(const std::vector<std::string>& ids,
+                                             const std::function<void()>& beforeFirst) {
+    auto w = recordsWindow();
+    if (beforeFirst) beforeFirst();
+    std::vector<Posting> out;
+    for (const std::string& id : ids) out.push_back(read(cancelFrom(*w, id), "操作成功！"));
+    FormInstances::releaseAll();
+    return out;
+}
+
+Posting Clerk::cancelFrom(frmjmjlML& w, const std::string& id) {
+    Posting p("cancel", id);
+    if (!w.lvwML.userItemClick("k" + id)) return p;
+    p.attempted = true;
+    office_.ui().queueAnswer(MsgAnswer::Yes);
+    w.cmdCancel.userClick();
+    return p;
+}
+
+Posting Clerk::voidReceipt(const std::string& reason) {
+    Posting p("void");
+    // Mostly receipts of the open month, which can be voided; now and then
+    // an older one, which is refused.
+    const std::string open = office_.host().CurrentYf();
+    const auto bills = rows("select p.id from PJML p inner join kdw_sfjl a on a.djbh=p.djbh where"
+                            " coalesce(p.pjState,'')<>'作废' and a.ysfjlid=0 and a.id not in(select ysfjlid from kdw_sfjl)" +
+                            std::string(below(5) == 0 ? "" : " and a.sfyf>='" + open + "'") + " order by p.id");
+    if (bills.empty()) return p;
+    p.tag = pick(bills)[0];
+    auto w = formInstance<frmBILLML>();
+    w->load();
+    w->DTPfrom.userPick(kLongAgo);
+    w->DTPto.userPick(kFarAhead);
+    w->cmbDJstate.userSelect("全部");
+    w->CMDfind.userClick();
+    if (!w->ListView1.userItemClick("k" + p.tag)) return finish(p, "");
+    w->txtZfyy.userSetText(reason);
+    p.attempted = true;
+    office_.ui().queueAnswer(MsgAnswer::Yes);
+    w->cmdZF.userClick();
+    return finish(p, "操作成功！");
+}
+
+Posting Clerk::carryOver() {
+    Posting p("carry");
+    ReferenceHost& host = office_.host();
+    p.tag = host.CurrentYf();
+    if (p.tag.empty()) return p;
+    p.attempted = true;
+    try {
+        ConnectionPtr cn = host.pgettrcn();
+        carryOverMonth(*cn, host, p.tag);
+        p.committed = true;
+    } catch (const std::exception& e) {
+        p.lastMessage = e.what();
+    }
+    return p;
+}
+
+Posting Clerk::anyPosting(const std::string& reason) {
+    const int r = below(100);
+    if (r < 30) return reduceOne(reason);
+    if (r < 45) return wizard(reason);
+    if (r < 60) return receivablesList(reason);
+    if (r < 75) return cancelReduction(true);
+    if (r < 85) return cancelReduction(false);
+    return voidReceipt(reason);
+}
+
+}  // namespace fo::test

@@ -1,0 +1,36 @@
+#include "reliability/ClerkOffice.h"
+
+#include "host/UserSettingsStore.h"
+#include "host/api/ModuleGlobals.h"
+#include "ui/CommandButton.h"
+#include "ui/FormInstance.h"
+
+namespace fo::test {
+
+ClerkOffice::ClerkOffice(const std::string& locator, int dialect, const std::string& settingsDir)
+    : host_(std::make_shared<ReferenceHost>(locator, dialect)), dialect_(dialect) {
+    host_->setSettingsStore(std::make_shared<UserSettingsStore>(settingsDir));
+    host_->installInModuleGlobals();
+    globals().host = host_;
+    globals().settings = host_->loadSettings();
+    globals().feePeriod = host_->pFindJzDate();
+    globals().transLinkString = host_->gLinkString();
+    ui_.install();
+    ui_.setModalRunner([](Form& f) {
+        if (f.name() == "frmMsg") f.find<CommandButton>("cmdOk")->userClick();
+        else f.unload();
+    });
+    cn_ = host_->pGetCN();
+}
+
+ClerkOffice::~ClerkOffice() {
+    ui_.setModalRunner([](Form& f) { f.unload(); });
+    try {
+        FormInstances::releaseAll();
+    } catch (...) {
+        // The windows are going with the process or the test anyway.
+    }
+    globals() = ModuleGlobals{};
+}
+
+}  // namespace fo::test

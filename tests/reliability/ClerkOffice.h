@@ -1,0 +1,35 @@
+#pragma once
+#include <memory>
+#include <string>
+
+#include "host/ReferenceHost.h"
+#include "ui/HeadlessUi.h"
+
+namespace fo::test {
+
+// A fee office as one clerk's program holds it: the reference host on the
+// books `locator` (a database file today) in dialect `dialect`, handed to the
+// module as at start-up, with the headless binding answering the module's
+// own yes/no window with 是. Layout settings go to `settingsDir`. One per
+// process: it takes over the module globals and the window instances.
+class ClerkOffice {
+public:
+    ClerkOffice(const std::string& locator, int dialect, const std::string& settingsDir);
+    ~ClerkOffice();
+    ClerkOffice(const ClerkOffice&) = delete;
+    ClerkOffice& operator=(const ClerkOffice&) = delete;
+
+    ReferenceHost& host() { return *host_; }
+    HeadlessUi& ui() { return ui_; }
+    // A connection of the office's own for reading what the books hold.
+    Connection& cn() { return *cn_; }
+    int dialect() const { return dialect_; }
+
+private:
+    std::shared_ptr<ReferenceHost> host_;
+    HeadlessUi ui_;
+    ConnectionPtr cn_;
+    int dialect_;
+};
+
+}  // namespace fo::test

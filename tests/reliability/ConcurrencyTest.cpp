@@ -1,0 +1,164 @@
+// Several clerk programs on one fee database at once, on every engine and in
+// both dialects: what each was told it committed is in the books exactly
+// once, what it was told failed is not, no number is handed out twice, and
+// the books check clean. The stale windows: two records windows cancelling
+// the same reductions, two reduction windows reducing the same arrears, two
+// receivables-list postings at once.
+#include <map>
+#include <set>
+
+#include "reliability/ReliabilityFixture.h"
+
+namespace fo::test {
+namespace {
+
+class ConcurrencyTest : public ReliabilityTest {
+protected:
+    // Starts `names` clerks with their own arguments, opens the barrier when
+    // all are at it, and waits for them to end.
+    std::vector<std::unique_ptr<ClerkProcess>> runTogether(
+        const std::vector<std::pair<std::string, std::vector<std::string>>>& clerks) {
+        std::vector<std::unique_ptr<ClerkProcess>> running;
+        for (const auto& [name, args] : clerks) {
+            auto all = args;
+            all.insert(all.end(), {"--barrier", barrier()});
+            running.push_back(startClerk(name, all));
+        }
+        for (auto& c : running) EXPECT_TRUE(c->waitReady(60)) << describeLines(*c);
+        openBarrier();
+        for (auto& c : running) EXPECT_EQ(c->wait(300), 0) << describeLines(*c);
+        for (auto& c : running) EXPECT_TRUE(c->troubles().empty()) << describeLines(*c);
+        return running;
+    }
+    static std::string describeLines(const ClerkProcess& c) {
+        std::string out;
+        for (const std::string& l : c.lines()) out += l + "\n";
+        return out;
+    }
+    void expectBooksClean() {
+        const auto faults = checkBooksAt(locator);
+        EXPECT_TRUE(faults.empty()) << describe(faults);
+        EXPECT_EQ(one("select count(*) from (select djbh from kdw_sfjl group by djbh having count(*)>1) d"), "0");
+    }
+    // Reductions in force that nothing later depends on, and open arrears
+    // rows with something owed, `n` of each at most.
+    std::vector<std::string> cancellableReductions(int n) {
+        return column("select a.id from kdw_sfjl a where a.djbh like 'JM%' and a.ysfjlid=0 and a.id not in(select"
+                      " ysfjlid from kdw_sfjl) and not exists(select 1 from qfhzb r inner join qfhzb p on"
+                      " p.qfkid=r.yqfkid where p.jmjlid=a.id) order by a.id limit " + std::to_string(n));
+    }
+};
+
+TEST_P(ConcurrencyTest, EveryPostingAClerkWasToldOfIsInTheBooksOnceAndNoOtherIs) {
+    const long clerks = fromEnvironment("FEEOFFICE_RELIABILITY_CLERKS", 3);
+    const long ops = fromEnvironment("FEEOFFICE_RELIABILITY_OPS", 10);
+    const long seed = fromEnvironment("FEEOFFICE_SEED", 20261206);
+    SCOPED_TRACE("FEEOFFICE_SEED=" + std::to_string(seed));
+    const std::string mirrorsBefore = one("select count(*) from kdw_sfjl where ysfjlid<>0");
+    std::vector<std::pair<std::string, std::vector<std::string>>> plan;
+    for (long i = 0; i < clerks; ++i)
+        plan.push_back({"c" + std::to_string(i), {"--mode", "mix", "--ops", std::to_string(ops), "--seed",
+                                                  std::to_string(seed + i)}});
+    const auto running = runTogether(plan);
+
+    int cancels = 0, voids = 0, attempts = 0;
+    std::map<std::string, int> cancelled;
+    for (const auto& c : running) {
+        for (const ReportedPosting& p : c->postings()) {
+            attempts += p.attempted;
+            if (p.kind == "cancel" || p.kind == "void") {
+                if (!p.committed) continue;
+                (p.kind == "cancel" ? cancels : voids)++;
+                const std::string record = p.kind == "cancel"
+                                               ? p.tag
+                                               : one("select a.id from PJML p inner join kdw_sfjl a on a.djbh=p.djbh"
+                                                     " where a.ysfjlid=0 and p.id=" + p.tag);
+                EXPECT_EQ(++cancelled[record], 1) << p.kind << " " << p.tag << " reported twice";
+                EXPECT_EQ(one("select count(*) from kdw_sfjl where ysfjlid=" + record), "1") << p.kind << " " << p.tag;
+                continue;
+            }
+            // A reduction: its records carry its reason, for its students only.
+            const std::string records = one("select count(*) from kdw_sfjl where djbh like 'JM%' and jmyy='" + p.tag + "'");
+            EXPECT_EQ(records, std::to_string(p.committed ? p.records : 0)) << p.kind << " " << p.tag;
+            const std::set<std::string> mine(p.students.begin(), p.students.end());
+            for (const std::string& xsid : column("select xsid from kdw_sfjl where jmyy='" + p.tag + "'"))
+                EXPECT_TRUE(mine.count(xsid)) << p.kind << " " << p.tag << " reduced student " << xsid;
+        }
+    }
+    EXPECT_GT(attempts, 0);
+    EXPECT_EQ(one("select count(*) from kdw_sfjl where ysfjlid<>0"), std::to_string(std::stol(mirrorsBefore) + cancels + voids));
+    expectBooksClean();
+}
+
+TEST_P(ConcurrencyTest, TwoWindowsCancellingTheSameReductionsCancelEachOnce) {
+    const auto targets = cancellableReductions(6);
+    ASSERT_GE(targets.size(), 3u);
+    std::string list;
+    for (const auto& t : targets) list += (list.empty() ? "" : ",") + t;
+    const auto running = runTogether({{"a", {"--mode", "cancel", "--targets", list}},
+                                      {"b", {"--mode", "cancel", "--targets", list}}});
+    std::map<std::string, int> committed;
+    for (const auto& c : running)
+        for (const ReportedPosting& p : c->postings()) committed[p.tag] += p.committed;
+    for (const std::string& id : targets) {
+        EXPECT_EQ(committed[id], 1) << "reduction " << id;
+        EXPECT_EQ(one("select count(*) from kdw_sfjl where ysfjlid=" + id), "1") << "reduction " << id;
+    }
+    expectBooksClean();
+}
+
+TEST_P(ConcurrencyTest, TwoWindowsReducingTheSameArrearsPostOnce) {
+    // One carried-over row each of four students.
+    const auto targets = column("select min(q.qfkid) from qfhzb q where q.fkrq is null and q.qfje>0 and"
+                                " q.qfyf<'202612' group by q.xsid order by 1 limit 4");
+    ASSERT_GE(targets.size(), 2u);
+    std::string list;
+    for (const auto& t : targets) list += (list.empty() ? "" : ",") + t;
+    const auto running = runTogether({{"a", {"--mode", "reduce", "--targets", list}},
+                                      {"b", {"--mode", "reduce", "--targets", list}}});
+    int posted = 0;
+    for (const auto& c : running)
+        for (const ReportedPosting& p : c->postings()) posted += p.committed;
+    EXPECT_EQ(posted, static_cast<int>(targets.size()));
+    EXPECT_EQ(one("select count(*) from kdw_sfjl where jmyy in('a','b')"), std::to_string(targets.size()));
+    // What was recorded as reduced is what the arrears were reduced by.
+    for (const auto& t : targets) {
+        const std::string xsid = one("select xsid from qfhzb where qfkid=" + t);
+        EXPECT_EQ(one("select sum(i.jmje) from kdw_sfjl a inner join kdw_sfjlmx i on i.sfjlid=a.id where"
+                      " a.jmyy in('a','b') and a.xsid=" + xsid),
+                  one("select sum(q.jmje) from qfhzb q inner join kdw_sfjl a on a.id=q.jmjlid where"
+                      " a.jmyy in('a','b') and a.xsid=" + xsid))
+            << "arrears " << t;
+    }
+    expectBooksClean();
+}
+
+TEST_P(ConcurrencyTest, TwoReceivablesListPostingsAtOnceEachPostTheirOwnStudents) {
+    const auto owing = column("select x.xh from kdw_xs x where x.del=0 and exists(select 1 from qfhzb q where"
+                              " q.xsid=x.id and q.fkrq is null and q.qfje>0) order by x.id");
+    const std::size_t each = static_cast<std::size_t>(fromEnvironment("FEEOFFICE_RELIABILITY_LIST", 6));
+    ASSERT_GE(owing.size(), 2 * each);
+    std::string first, second;
+    for (std::size_t i = 0; i < 2 * each; ++i) (i % 2 ? second : first) += (i < 2 ? "" : ",") + owing[i];
+    const auto running = runTogether({{"a", {"--mode", "list", "--targets", first}},
+                                      {"b", {"--mode", "list", "--targets", second}}});
+    int posted = 0;
+    for (const auto& c : running)
+        for (const ReportedPosting& p : c->postings()) {
+            posted += p.committed;
+            EXPECT_TRUE(p.committed) << p.tag;
+            EXPECT_EQ(one("select count(*) from kdw_sfjl where jmyy='" + p.tag + "'"),
+                      std::to_string(p.committed ? p.records : 0))
+                << p.tag;
+            const std::set<std::string> mine(p.students.begin(), p.students.end());
+            for (const std::string& xsid : column("select xsid from kdw_sfjl where jmyy='" + p.tag + "'"))
+                EXPECT_TRUE(mine.count(xsid)) << p.tag << " reduced student " << xsid;
+        }
+    EXPECT_EQ(posted, static_cast<int>(2 * each));
+    expectBooksClean();
+}
+
+FO_INSTANTIATE_ENGINES_AND_DIALECTS(ConcurrencyTest);
+
+}  // namespace
+}  // namespace fo::test

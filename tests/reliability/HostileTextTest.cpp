@@ -1,0 +1,206 @@
+// Hostile text pasted into every text input of every window, on every engine
+// and in both dialects: quotes, wildcards, brackets, a thousand characters,
+// emoji, control characters, full-width digits. No engine's English reaches
+// the clerk, no exception leaves a window, and a reason or remark that is
+// stored reads back exactly as it was typed.
+#include "batch/frmBachJM.h"
+#include "batch/frmBachJM_next.h"
+#include "batch/frmJmBachList.h"
+#include "bills/frmBILLML.h"
+#include "reduction/frmjmjlML.h"
+#include "reduction/frmjmjlNew.h"
+#include "reliability/ClerkOffice.h"
+#include "reliability/ReliabilityFixture.h"
+#include "students/frmCommFind.h"
+#include "students/frmXSsel.h"
+#include "support/Query.h"
+#include "ui/CombinedQueryForm.h"
+#include "ui/CommandButton.h"
+#include "ui/FormInstance.h"
+#include "ui/KeyCodes.h"
+
+namespace fo::test {
+namespace {
+
+// No Latin word of their own, so that any in a message came from elsewhere.
+std::vector<std::string> hostileTexts() {
+    std::string longText;
+    for (int i = 0; i < 1000; ++i) longText += "长";
+    return {"王'小'明''", "100%_折扣_[特]^", "--;删除 表/*", "😀👍🏽表情", "控制\x01\x02\x1b字符\t制表",
+            "１２３．４５全角", longText, "引号\"反斜杠\\`"};
+}
+
+class HostileTextTest : public ReliabilityTest {
+protected:
+    void SetUp() override {
+        ReliabilityTest::SetUp();
+        office = std::make_unique<ClerkOffice>(locator, dialect(), dir.file("settings"));
+    }
+    void TearDown() override { office.reset(); }
+
+    HeadlessUi& ui() { return office->ui(); }
+    // What the clerk was shown since the last look: nothing in English.
+    void expectNoEnglishSince(std::size_t& seen, const std::string& typed, const std::string& where) {
+        const auto& shown = ui().messages();
+        for (; seen < shown.size(); ++seen)
+            EXPECT_FALSE(looksEnglish(shown[seen].text, typed)) << where << ": " << shown[seen].text;
+    }
+    std::string lastReason() {
+        return scalar(office->cn(), "select jmyy from kdw_sfjl where id=(select max(id) from kdw_sfjl where djbh like 'JM%')")
+            .toText();
+    }
+    std::string owingStudent(int n) {
+        return scalar(office->cn(), "select x.xh from kdw_xs x where x.del=0 and (select count(*) from qfhzb q where"
+                                    " q.xsid=x.id and q.fkrq is null and q.qfje>0)>0 order by x.id limit 1 offset " +
+                                        std::to_string(n))
+            .toText();
+    }
+    static void type(FlexGrid& grid, TextBox& editor, int row, int column, const std::string& text) {
+        grid.userCellClick(row, column);
+        editor.userSetText(text);
+    }
+
+    std::unique_ptr<ClerkOffice> office;
+};
+
+TEST_P(HostileTextTest, SingleStudentWindowsFindNothingOddAndStoreTheReasonAsTyped) {
+    std::size_t seen = 0;
+    int n = 0;
+    for (const std::string& h : hostileTexts()) {
+        SCOPED_TRACE(h.substr(0, 40));
+        auto w = formInstance<frmjmjlNew>();
+        w->load();
+        w->txtFind.userSetText(h);
+        w->userKey(w->txtFind, key::Enter);
+        w->txtFind.userSetText(owingStudent(n++));
+        w->userKey(w->txtFind, key::Enter);
+        ASSERT_GT(w->LvwQFLIST.itemCount(), 0);
+        w->LvwQFLIST.userItemClick(w->LvwQFLIST.item(1).key());
+        ASSERT_GT(w->MSFlexGrid1.rows(), 1);
+        w->Txt_ts.userSetText(h);
+        w->Txt_bz.userSetText(h);
+        type(w->MSFlexGrid1, w->Txt_write, 1, frmjmjlNew::ColJm, h);
+        type(w->MSFlexGrid1, w->Txt_write, 1, frmjmjlNew::ColJm, "1");
+        w->txtJmyy.userSetText(h);
+        w->cmd_ok.userClick();
+        EXPECT_EQ(ui().lastMessage()->text.rfind("操作成功！", 0), 0u) << ui().lastMessage()->text;
+        EXPECT_EQ(lastReason(), h);
+        expectNoEnglishSince(seen, h, "reduction window");
+        FormInstances::releaseAll();
+
+        auto list = formInstance<frmjmjlML>();
+        list->load();
+        list->txtXh.userSetText(h);
+        list->CMDfind.userClick();
+        expectNoEnglishSince(seen, h, "records window");
+        FormInstances::releaseAll();
+
+        auto picker = formInstance<frmXSsel>();
+        picker->load();
+        picker->txtFilter.userSetText(h);
+        expectNoEnglishSince(seen, h, "student picker");
+        FormInstances::releaseAll();
+    }
+}
+
+TEST_P(HostileTextTest, BatchWindowsFindNothingOddAndStoreTheReasonAsTyped) {
+    std::size_t seen = 0;
+    int n = 0;
+    for (const std::string& h : hostileTexts()) {
+        SCOPED_TRACE(h.substr(0, 40));
+        auto list = formInstance<frmJmBachList>();
+        list->load();
+        list->cmbYf.userSelect(list->cmbYf.List(0));
+        for (int i = 0; i < list->LSTsfxm.ListCount(); ++i) list->LSTsfxm.setSelected(i, true);
+        list->txtBh.userSetText(h);
+        list->CMDfind.userClick();
+        list->txtBh.userSetText(owingStudent(n++));
+        list->CMDfind.userClick();
+        ASSERT_GT(list->lvw1.itemCount(), 0);
+        list->txtJmje.userSetText(h);
+        list->cmdALL.userClick();
+        list->lvw1.userItemClick(list->lvw1.item(1).key());
+        list->txtWrite.userSetText(h);
+        list->cmdCancelSelect.userClick();
+        list->txtJmyy.userSetText(h);
+        ui().queueAnswer(MsgAnswer::Yes);
+        list->cmdJMok.userClick();
+        EXPECT_EQ(ui().lastMessage()->text, "操作成功！");
+        EXPECT_EQ(lastReason(), h);
+        expectNoEnglishSince(seen, h, "receivables list");
+        FormInstances::releaseAll();
+
+        auto first = formInstance<frmBachJM>();
+        first->load();
+        first->initData(false, "-1", false, "select id from kdw_xs where 1=1 and id in(7,19)");
+        first->cmdFullSelect.userClick();
+        auto next = formInstance<frmBachJM_next>();
+        next->load();
+        next->CMB_sflx.userSelect("全日制");
+        next->cmbYF.userSelect("202612");
+        ASSERT_GT(next->MSFlexGrid1.rows(), 1);
+        type(next->MSFlexGrid1, next->Txt_write, 1, frmBachJM_next::ColJm, h);
+        type(next->MSFlexGrid1, next->Txt_write, 1, frmBachJM_next::ColJm, "1");
+        next->txtJMYY.userSetText(h);
+        next->cmd_ok.userClick();
+        EXPECT_EQ(ui().lastMessage()->text.rfind("操作成功！", 0), 0u) << ui().lastMessage()->text;
+        EXPECT_EQ(lastReason(), h);
+        expectNoEnglishSince(seen, h, "wizard");
+        FormInstances::releaseAll();
+    }
+}
+
+TEST_P(HostileTextTest, ReceiptRegisterFiltersQueriesAndStoresTheVoidReasonAsTyped) {
+    std::size_t seen = 0;
+    std::string typed;
+    ui().setModalRunner([&](Form& f) {
+        if (f.name() == "frmMsg") {
+            f.find<CommandButton>("cmdOk")->userClick();
+        } else if (auto* find = dynamic_cast<frmCommFind*>(&f)) {
+            find->txtXh.userSetText(typed);
+            find->txtXSxm.userSetText(typed);
+            find->txtJtzz.userSetText(typed);
+            find->OptPart.userClick();
+            find->cmdSure.userClick();
+        } else if (auto* query = dynamic_cast<CombinedQueryForm*>(&f)) {
+            for (const std::string& op : CombinedQueryForm::operators()) {
+                query->cmbField.setListIndex(query->cmbField.ListCount() > 1 ? 1 : 0);
+                query->cmbOp.userSelect(op);
+                query->txtValue.userSetText(typed);
+                query->cmdAdd.userClick();
+            }
+            query->cmdOK.userClick();
+        } else {
+            f.unload();
+        }
+    });
+    for (const std::string& h : hostileTexts()) {
+        SCOPED_TRACE(h.substr(0, 40));
+        typed = h;
+        auto w = formInstance<frmBILLML>();
+        w->load();
+        w->DTPfrom.userPick(DateTime{2000, 1, 1});
+        w->DTPto.userPick(DateTime{2100, 12, 31});
+        w->cmbDJstate.userSelect("全部");
+        w->mFindWhere.userClick();
+        w->mGroupFind.userClick();
+        expectNoEnglishSince(seen, h, "receipt filters");
+        w->CMDfind.userClick();
+        const std::string bill =
+            scalar(office->cn(), "select min(p.id) from PJML p inner join kdw_sfjl a on a.djbh=p.djbh where"
+                                 " coalesce(p.pjState,'')<>'作废' and a.sfyf>='" + office->host().CurrentYf() + "'")
+                .toText();
+        ASSERT_TRUE(w->ListView1.userItemClick("k" + bill));
+        w->txtZfyy.userSetText(h);
+        ui().queueAnswer(MsgAnswer::Yes);
+        w->cmdZF.userClick();
+        EXPECT_EQ(scalar(office->cn(), "select zfyy from PJML where id=" + bill).toText(), h);
+        expectNoEnglishSince(seen, h, "receipt void");
+        FormInstances::releaseAll();
+    }
+}
+
+FO_INSTANTIATE_ENGINES_AND_DIALECTS(HostileTextTest);
+
+}  // namespace
+}  // namespace fo::test

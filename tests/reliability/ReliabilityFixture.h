@@ -1,0 +1,63 @@
+#pragma once
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "host/ReferenceHost.h"
+#include "reliability/Books.h"
+#include "reliability/ClerkProcess.h"
+#include "support/TempDir.h"
+
+namespace fo::test {
+
+// A demo fee office of its own on the engine and in the dialect of the
+// parameter, with clerk programs started on it.
+class ReliabilityTest : public ::testing::TestWithParam<EngineDialect> {
+protected:
+    void SetUp() override { locator = booksEngines()[std::get<0>(GetParam())].demoOffice(dir); }
+    int dialect() const { return std::get<1>(GetParam()); }
+
+    // A clerk program named `name` on these books.
+    std::unique_ptr<ClerkProcess> startClerk(const std::string& name, std::vector<std::string> args) {
+        std::vector<std::string> all{"--db", locator, "--dialect", std::to_string(dialect()), "--name", name,
+                                     "--settings", dir.file("settings-" + name)};
+        all.insert(all.end(), args.begin(), args.end());
+        return std::make_unique<ClerkProcess>(all, dir.file(name + ".out"));
+    }
+    // The barrier the clerks wait at, and its opening.
+    std::string barrier() const { return dir.file("go"); }
+    void openBarrier() const { std::ofstream(barrier()) << "go\n"; }
+
+    // Every row of a query on the books, field by field.
+    std::vector<std::vector<std::string>> query(const std::string& sql) {
+        if (!cn_) cn_ = ReferenceHost(locator).pGetCN();
+        std::vector<std::vector<std::string>> out;
+        for (RecordsetPtr rs = cn_->execute(sql); rs && !rs->eof(); rs->moveNext()) {
+            std::vector<std::string> row;
+            for (std::size_t i = 0; i < rs->fieldCount(); ++i) row.push_back(rs->field(i).toText());
+            out.push_back(std::move(row));
+        }
+        return out;
+    }
+    // The first field of the first row; "" when there is none.
+    std::string one(const std::string& sql) {
+        const auto r = query(sql);
+        return r.empty() || r[0].empty() ? std::string() : r[0][0];
+    }
+    std::vector<std::string> column(const std::string& sql) {
+        std::vector<std::string> out;
+        for (const auto& r : query(sql)) out.push_back(r.at(0));
+        return out;
+    }
+
+    TempDir dir;
+    std::string locator;
+
+private:
+    ConnectionPtr cn_;
+};
+
+}  // namespace fo::test
