@@ -153,16 +153,19 @@ TEST_P(HostileTextTest, BatchWindowsFindNothingOddAndStoreTheReasonAsTyped) {
 TEST_P(HostileTextTest, ReceiptRegisterFiltersQueriesAndStoresTheVoidReasonAsTyped) {
     std::size_t seen = 0;
     std::string typed;
+    int dialogs = 0;
     ui().setModalRunner([&](Form& f) {
         if (f.name() == "frmMsg") {
             f.find<CommandButton>("cmdOk")->userClick();
         } else if (auto* find = dynamic_cast<frmCommFind*>(&f)) {
+            ++dialogs;
             find->txtXh.userSetText(typed);
             find->txtXSxm.userSetText(typed);
             find->txtJtzz.userSetText(typed);
             find->OptPart.userClick();
             find->cmdSure.userClick();
         } else if (auto* query = dynamic_cast<CombinedQueryForm*>(&f)) {
+            ++dialogs;
             for (const std::string& op : CombinedQueryForm::operators()) {
                 query->cmbField.setListIndex(query->cmbField.ListCount() > 1 ? 1 : 0);
                 query->cmbOp.userSelect(op);
@@ -182,8 +185,10 @@ TEST_P(HostileTextTest, ReceiptRegisterFiltersQueriesAndStoresTheVoidReasonAsTyp
         w->DTPfrom.userPick(DateTime{2000, 1, 1});
         w->DTPto.userPick(DateTime{2100, 12, 31});
         w->cmbDJstate.userSelect("全部");
+        dialogs = 0;
         w->mFindWhere.userClick();
         w->mGroupFind.userClick();
+        EXPECT_EQ(dialogs, 2) << "the filter and the combined query both asked";
         expectNoEnglishSince(seen, h, "receipt filters");
         w->CMDfind.userClick();
         const std::string bill =
