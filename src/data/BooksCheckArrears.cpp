@@ -57,8 +57,9 @@ void openRows(Connection& cn, Faults& faults) {
 
 // Nothing owed below zero; reduction and payment together within what was owed.
 void caps(Connection& cn, Faults& faults) {
-    const std::string over = "q.qfje<-" + std::string(kTolerance) + " or q.jmje<-" + kTolerance + " or q.fkje<-" +
-                             kTolerance + " or q.jmje+q.fkje>q.qfje+" + kTolerance;
+    const std::string below = std::string(" < -") + kTolerance;
+    const std::string over = "q.qfje" + below + " or q.jmje" + below + " or q.fkje" + below +
+                             " or q.jmje+q.fkje>q.qfje+" + kTolerance;
     forEachRow(cn, "select " + kRow + ",q.qfje,q.jmje,q.fkje" + kRowFrom + " where " + over + " order by q.qfkid",
                [&](Recordset& rs) {
                    faults.add("arrears-over", arrearsName(rs) + " 欠费 " + amount(rs, "qfje") + "，减免 " +
