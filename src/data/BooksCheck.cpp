@@ -37,6 +37,17 @@ std::string amount(const Recordset& rs, const char* field) { return rs.field(fie
 
 bool isNonZero(const Recordset& rs, const char* field) { return !rs.field(field).toCurrency().isZero(); }
 
+void orphanItems(Connection& cn, Faults& faults, const ItemTable& t) {
+    const std::string link = std::string("i.") + t.link;
+    forEachRow(cn,
+               "select " + link + " as owner,count(*) as n from " + t.items + " i where not exists(select 1 from " +
+                   t.owners + " o where o." + t.key + "=" + link + ") group by " + link + " order by " + link,
+               [&](Recordset& rs) {
+                   faults.add("items-orphan", "有 " + text(rs, "n") + " 条" + t.itemsName + "属于不存在的" +
+                                                  t.ownerName + text(rs, "owner") + "。");
+               });
+}
+
 }  // namespace bookscheck
 
 namespace {

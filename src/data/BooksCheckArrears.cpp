@@ -98,13 +98,7 @@ void headerAgainstItems(Connection& cn, Faults& faults) {
                                                    " 与其明细合计 " + amount(rs, "iqfje") + "/" + amount(rs, "ijmje") +
                                                    "/" + amount(rs, "ifkje") + " 不符。");
                });
-    forEachRow(cn,
-               "select i.qfkid,count(*) as n from qfmxb i where not exists(select 1 from qfhzb q where q.qfkid=i.qfkid)"
-               " group by i.qfkid order by i.qfkid",
-               [&](Recordset& rs) {
-                   faults.add("items-orphan", "有 " + text(rs, "n") + " 条欠费明细属于不存在的欠费 " +
-                                                  text(rs, "qfkid") + "。");
-               });
+    orphanItems(cn, faults, {"qfmxb", "qfkid", "qfhzb", "qfkid", "欠费明细", "欠费 "});
 }
 
 }  // namespace

@@ -46,6 +46,17 @@ std::string amount(const Recordset& rs, const char* field);
 // Whether a field holds an amount other than zero (to four decimals).
 bool isNonZero(const Recordset& rs, const char* field);
 
+// Item rows whose owner is gone: `items`.`link` names no `owners`.`key`.
+struct ItemTable {
+    const char* items;
+    const char* link;
+    const char* owners;
+    const char* key;
+    const char* itemsName;  // "收费明细"
+    const char* ownerName;  // "记录 id "
+};
+void orphanItems(Connection& cn, Faults& faults, const ItemTable& t);
+
 // Mirrors, records against their items, receipts, journal, duplicates.
 void checkRecords(Connection& cn, Faults& faults);
 // Arrears rows: who closed them, caps, header against items.

@@ -160,13 +160,7 @@ void recordsAgainstItems(Connection& cn, Faults& faults) {
                                                       "。");
                    });
     }
-    forEachRow(cn,
-               "select i.sfjlid,count(*) as n from kdw_sfjlmx i where not exists(select 1 from kdw_sfjl a where"
-               " a.id=i.sfjlid) group by i.sfjlid order by i.sfjlid",
-               [&](Recordset& rs) {
-                   faults.add("items-orphan", "有 " + text(rs, "n") + " 条收费明细属于不存在的记录 id " +
-                                                  text(rs, "sfjlid") + "。");
-               });
+    orphanItems(cn, faults, {"kdw_sfjlmx", "sfjlid", "kdw_sfjl", "id", "收费明细", "记录 id "});
 }
 
 void voidedReceipts(Connection& cn, Faults& faults) {

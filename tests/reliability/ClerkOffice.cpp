@@ -2,6 +2,7 @@
 
 #include "host/UserSettingsStore.h"
 #include "host/api/ModuleGlobals.h"
+#include "support/ModuleHost.h"
 #include "ui/CommandButton.h"
 #include "ui/FormInstance.h"
 
@@ -10,11 +11,7 @@ namespace fo::test {
 ClerkOffice::ClerkOffice(const std::string& locator, int dialect, const std::string& settingsDir)
     : host_(std::make_shared<ReferenceHost>(locator, dialect)), dialect_(dialect) {
     host_->setSettingsStore(std::make_shared<UserSettingsStore>(settingsDir));
-    host_->installInModuleGlobals();
-    globals().host = host_;
-    globals().settings = host_->loadSettings();
-    globals().feePeriod = host_->pFindJzDate();
-    globals().transLinkString = host_->gLinkString();
+    handHostToModule(host_);
     ui_.install();
     ui_.setModalRunner([](Form& f) {
         if (f.name() == "frmMsg") f.find<CommandButton>("cmdOk")->userClick();

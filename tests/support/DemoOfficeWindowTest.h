@@ -11,6 +11,7 @@
 #include "host/UserSettingsStore.h"
 #include "host/api/ModuleGlobals.h"
 #include "support/Dialects.h"
+#include "support/ModuleHost.h"
 #include "support/TempDir.h"
 #include "ui/CommandButton.h"
 #include "ui/FormInstance.h"
@@ -32,11 +33,7 @@ protected:
         writeDemoSchool(dbPath, options);
         host = std::make_shared<ReferenceHost>(dbPath, dialectCode());
         host->setSettingsStore(std::make_shared<UserSettingsStore>(dir.file("settings")));
-        host->installInModuleGlobals();
-        globals().host = host;
-        globals().settings = host->loadSettings();
-        globals().feePeriod = host->pFindJzDate();
-        globals().transLinkString = host->gLinkString();
+        handHostToModule(host);
         ui.install();
         ui.setModalRunner([this](Form& f) {
             if (f.name() == "frmMsg") f.find<CommandButton>(confirm ? "cmdOk" : "cmdNo")->userClick();

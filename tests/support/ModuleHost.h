@@ -1,0 +1,20 @@
+#pragma once
+#include <memory>
+
+#include "host/ReferenceHost.h"
+#include "host/api/ModuleGlobals.h"
+
+namespace fo::test {
+
+// Hands the reference host to the module as the host application does at
+// start-up: database-information objects and the settings store, the host
+// system object, its settings, its period object and the link string.
+inline void handHostToModule(const std::shared_ptr<ReferenceHost>& host) {
+    host->installInModuleGlobals();
+    globals().host = host;
+    globals().settings = host->loadSettings();
+    globals().feePeriod = host->pFindJzDate();
+    globals().transLinkString = host->gLinkString();
+}
+
+}  // namespace fo::test
