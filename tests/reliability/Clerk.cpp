@@ -55,7 +55,7 @@ std::vector<std::vector<std::string>> Clerk::rows(const std::string& sql) {
 // clerk pastes by mistake: a negative amount, or one with three decimals.
 std::string Clerk::pickAmount(const std::string& owed, bool full) {
     const Currency all = leadingNumber(owed);
-    if (!full && below(25) == 0) {
+    if (mistakes_ && !full && below(25) == 0) {
         const int mistake = below(3);
         if (mistake == 0) return "-5";
         if (mistake == 1) return "-0.01";

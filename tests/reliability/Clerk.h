@@ -63,6 +63,9 @@ public:
     // carry-over); `reason` goes to a reduction or a void.
     Posting anyPosting(const std::string& reason);
 
+    // Whether the clerk now and then pastes a wrong amount (on by default).
+    void setMistakes(bool on) { mistakes_ = on; }
+
     std::mt19937_64& random() { return rnd_; }
     int below(int n) { return n <= 1 ? 0 : static_cast<int>(rnd_() % static_cast<std::uint64_t>(n)); }
     template <class T>
@@ -89,6 +92,7 @@ private:
     ClerkOffice& office_;
     std::mt19937_64 rnd_;
     std::size_t seen_ = 0;  // messages already read by finish
+    bool mistakes_ = true;
 };
 
 }  // namespace fo::test

@@ -5,9 +5,10 @@
 //
 //   reliability_clerk --db BOOKS --dialect 1|0 --settings DIR --name NAME
 //                     [--seed S] [--ops N] [--mode mix|reduce|cancel|list]
-//                     [--targets A,B,...] [--barrier FILE]
+//                     [--targets A,B,...] [--barrier FILE] [--mistakes 1|0]
 //
-// mix: N postings chosen at random (N=0: until killed), reasons NAME-i.
+// mix: N postings chosen at random (N=0: until killed), reasons NAME-i;
+//   with --mistakes 0 the clerk never pastes a wrong amount.
 // reduce: each target arrears row reduced in full, from windows all filled
 //   in before the barrier opens. cancel: each target reduction cancelled
 //   from one records window listed before the barrier. list: each target
@@ -79,7 +80,7 @@ void guarded(Step&& step) {
 
 int main(int argc, char** argv) {
     std::map<std::string, std::string> arg{{"--dialect", "1"}, {"--seed", "1"}, {"--ops", "10"}, {"--mode", "mix"},
-                                           {"--name", "clerk"}};
+                                           {"--name", "clerk"}, {"--mistakes", "1"}};
     for (int i = 1; i + 1 < argc; i += 2) arg[argv[i]] = argv[i + 1];
     if (arg["--db"].empty() || arg["--settings"].empty()) {
         std::cerr << "usage: reliability_clerk --db BOOKS --settings DIR [--dialect 1|0] [--name NAME] [--seed S]"
@@ -95,6 +96,7 @@ int main(int argc, char** argv) {
 
     ClerkOffice office(arg["--db"], std::atoi(arg["--dialect"].c_str()), arg["--settings"]);
     Clerk clerk(office, std::strtoull(arg["--seed"].c_str(), nullptr, 10));
+    clerk.setMistakes(arg["--mistakes"] != "0");
     if (mode == "mix") {
         atBarrier();
         const long ops = std::atol(arg["--ops"].c_str());
