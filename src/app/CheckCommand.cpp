@@ -1,9 +1,10 @@
 // feeoffice check --db FILE
 //
 // Checks the books of a fee database: prints every fault found, one line
-// each (what is wrong, naming the rows, then its code in brackets), and
-// exits 1; or prints "ok" and exits 0. Exit 2 for bad arguments or a file
-// that is not a fee database. Nothing is written to the fee database.
+// each (what is wrong in Chinese, naming the rows, then its code in
+// brackets), and exits 1; or prints "ok" and exits 0. Exit 2 for bad
+// arguments or a file that is not a fee database. Nothing is written to the
+// fee database.
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -30,11 +31,11 @@ bool looksLikeDatabaseFile(const std::string& path) {
 int runCheck(const std::string& path) {
     std::error_code ec;
     if (!std::filesystem::is_regular_file(path, ec)) {
-        std::cerr << "feeoffice: 没有这个数据库文件：" << path << '\n';
+        std::cerr << "feeoffice: no such database file: " << path << '\n';
         return 2;
     }
     if (!looksLikeDatabaseFile(path)) {
-        std::cerr << "feeoffice: " << path << " 不是收费数据库。\n";
+        std::cerr << "feeoffice: " << path << " is not a fee database\n";
         return 2;
     }
     std::vector<BooksFault> faults;
@@ -48,7 +49,7 @@ int runCheck(const std::string& path) {
         faults = checkBooks(*cn, options);
         cn->close();
     } catch (const DbError& e) {
-        std::cerr << "feeoffice: " << path << " 不是收费数据库，或无法读取：" << e.description() << '\n';
+        std::cerr << "feeoffice: " << path << " is not a fee database, or cannot be read: " << e.description() << '\n';
         return 2;
     }
     if (faults.empty()) {
