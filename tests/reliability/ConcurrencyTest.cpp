@@ -136,7 +136,7 @@ TEST_P(ConcurrencyTest, TwoWindowsReducingTheSameArrearsPostOnce) {
 TEST_P(ConcurrencyTest, TwoReceivablesListPostingsAtOnceEachPostTheirOwnStudents) {
     const auto owing = column("select x.xh from kdw_xs x where x.del=0 and exists(select 1 from qfhzb q where"
                               " q.xsid=x.id and q.fkrq is null and q.qfje>0) order by x.id");
-    const std::size_t each = static_cast<std::size_t>(fromEnvironment("FEEOFFICE_RELIABILITY_LIST", 6));
+    const std::size_t each = static_cast<std::size_t>(fromEnvironment("FEEOFFICE_RELIABILITY_LIST", 10));
     ASSERT_GE(owing.size(), 2 * each);
     std::string first, second;
     for (std::size_t i = 0; i < 2 * each; ++i) (i % 2 ? second : first) += (i < 2 ? "" : ",") + owing[i];
