@@ -2,6 +2,7 @@
 // gets one line per fault and exit 1, anything that is not a fee database
 // exit 2 and stays as it was.
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <fstream>
 #include <string>
@@ -50,9 +51,13 @@ TEST_F(CheckVerb, AnythingButAFeeDatabaseIsRefusedUntouched) {
 
     // An SQLite file of another program.
     const std::string other = path("other.db");
-    std::ofstream(other).close();
-    ASSERT_EQ(run({"sql", "--db", other, "create table t(a int)"}).exitCode, 0);
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(other.c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db, "create table t(a int); insert into t values(1)", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
+    const std::string before = fo::test::readWholeFile(other);
     EXPECT_EQ(run({"check", "--db", other}).exitCode, 2);
+    EXPECT_TRUE(fo::test::readWholeFile(other) == before) << "the other program's file was changed";
     EXPECT_EQ(run({"check", "--db"}).exitCode, 2);
     EXPECT_EQ(run({"check", "--db", text, "extra"}).exitCode, 2);
 }
