@@ -75,13 +75,20 @@ void Connection::commitTrans() {
     if (transactionLevel_ == 0) throw misuse(dberr::BadTransaction, "No transaction is active.");
     engine_->commit();  // a failed commit leaves the transaction open for a rollback
     transactionLevel_ = 0;
+    transactionEnded(true);
 }
 
 void Connection::rollbackTrans() {
     if (!engine_) throw misuse(dberr::NotOpen, kClosed);
     if (transactionLevel_ == 0) throw misuse(dberr::BadTransaction, "No transaction is active.");
     transactionLevel_ = 0;
-    engine_->rollback();
+    try {
+        engine_->rollback();
+    } catch (...) {
+        transactionEnded(false);
+        throw;
+    }
+    transactionEnded(false);
 }
 
 void Connection::close() {
@@ -93,6 +100,7 @@ void Connection::close() {
         } catch (...) {
             // Closing the session discards the transaction in any case.
         }
+        transactionEnded(false);
     }
     engine_.reset();
 }
@@ -105,6 +113,31 @@ EngineStamp Connection::readEngineStamp() {
 void Connection::writeEngineStamp(std::int32_t applicationId, int version) {
     if (!engine_) throw misuse(dberr::NotOpen, kClosed);
     engine_->writeStamp(applicationId, version);
+}
+
+void Connection::whenTransactionEnds(std::function<void(bool committed)> done) {
+    if (!done) return;
+    if (transactionLevel_ > 0) {
+        whenEnds_.push_back(std::move(done));
+        return;
+    }
+    // Outside a transaction every statement has committed as it ran.
+    try {
+        done(true);
+    } catch (...) {
+    }
+}
+
+void Connection::transactionEnded(bool committed) {
+    // Taken first: what runs may begin and end a transaction of its own.
+    std::vector<std::function<void(bool)>> waiting;
+    waiting.swap(whenEnds_);
+    for (auto& done : waiting) {
+        try {
+            done(committed);
+        } catch (...) {
+        }
+    }
 }
 
 ConnectionPtr openConnection(const std::string& connectionString) {

@@ -1,6 +1,8 @@
 #pragma once
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "db/Engine.h"
 #include "db/Recordset.h"
@@ -54,6 +56,12 @@ public:
     void rollbackTrans();
     // Closing with an open transaction rolls it back.
     void close();
+    // Runs `done` once when the open transaction ends: after its commit
+    // (true) or after its rollback, a close included (false). The connection
+    // is still open and outside any transaction when it runs; what it throws
+    // is swallowed, since the transaction's fate is already sealed. Outside
+    // a transaction, where every statement commits as it runs, it runs at once.
+    void whenTransactionEnds(std::function<void(bool committed)> done);
 
     // The stamp the engine keeps in the database (see Engine::readStamp).
     EngineStamp readEngineStamp();
@@ -67,6 +75,9 @@ private:
     int commandTimeout_ = 0;
     int transactionLevel_ = 0;
     std::unique_ptr<Engine> engine_;
+    std::vector<std::function<void(bool)>> whenEnds_;
+
+    void transactionEnded(bool committed);
 };
 
 using ConnectionPtr = std::shared_ptr<Connection>;
