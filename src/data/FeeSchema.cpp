@@ -265,8 +265,13 @@ select a.id as id,
 from kdw_xs as a left join kdw_bj as b on b.id = a.bjid;
 
 -- The reference host's operators, rights, settings, locked months and
--- receipt paper formats.
-create table sys_user(id int primary key, name varchar(50) collate nocase not null, password varchar(50) collate nocase default '', admin int not null default 0);
+-- receipt paper formats. An operator's password is kept only as a hash
+-- (pwhash, empty until his first sign-in sets one); mustsetpw asks him for
+-- a new one at his next sign-in; failures and lastfailure count his wrong
+-- passwords in a row, which make the next attempt wait.
+create table sys_user(id int primary key, name varchar(50) collate nocase not null, pwhash varchar(255) not null default '',
+  admin int not null default 0, disabled int not null default 0, mustsetpw int not null default 1,
+  failures int not null default 0, lastfailure datetime);
 create table sys_user_right(userid int not null, rightcode varchar(50) collate nocase not null, level int not null default 0, primary key(userid,rightcode));
 create table sys_user_xslb(userid int not null, xslbid int not null, primary key(userid,xslbid));
 create table sys_setting(name varchar(50) collate nocase primary key, value varchar(255) collate nocase);
@@ -297,11 +302,26 @@ create index ix_xszhekou_xsid on xszhekou(xsid);
 create table fo_schema(app varchar(20) not null, version int not null);
 )SQL";
 
+// The office's audit log: every posting, void, cancellation, carry-over,
+// failed posting and sign-in, one row each, never changed afterwards.
+const char* const kAuditLogSchema = R"SQL(
+create table sys_log(id integer primary key autoincrement, logtime datetime not null, userid int not null default 0,
+  username varchar(50) collate nocase, workstation varchar(100) collate nocase, operation varchar(50) collate nocase not null,
+  djbh varchar(50) collate nocase, amount money, outcome varchar(255) collate nocase);
+create index ix_sys_log_logtime on sys_log(logtime);
+)SQL";
+
 }  // namespace
 
 const std::string& feeSchemaScript() {
-    static const std::string script = std::string(kFeeSchema) + "insert into fo_schema(app,version) values('" +
-                                      kFeeApp + "'," + std::to_string(kFeeSchemaVersion) + ");\n";
+    static const std::string script = std::string(kFeeSchema) + kAuditLogSchema +
+                                      "insert into fo_schema(app,version) values('" + kFeeApp + "'," +
+                                      std::to_string(kFeeSchemaVersion) + ");\n";
+    return script;
+}
+
+const std::string& auditLogSchemaScript() {
+    static const std::string script(kAuditLogSchema);
     return script;
 }
 

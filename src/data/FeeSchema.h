@@ -27,6 +27,8 @@ void createFeeSchema(Connection& cn);
 // The statements createFeeSchema runs, in order (for tools that print or
 // inspect the schema).
 const std::string& feeSchemaScript();
+// The part of it that makes the audit log table, for databases that lack it.
+const std::string& auditLogSchemaScript();
 
 // What every session of the module has of its own: the Access posting work
 // table `tmpYSMxb`, a temporary table (a session's own, found before any

@@ -50,12 +50,14 @@ const std::map<std::string, std::vector<std::string>>& columnsInUse() {
         {"INandOut", {"num", "subid", "addje", "subje", "jd", "rootid"}},
         {"vxsxx", {"id", "学号", "付款人代码", "姓名", "班级", "父亲姓名", "母亲姓名", "收费类型",
                    "预收款", "简码", "入学时间", "sflxid", "bjid", "lb1", "del", "inttx"}},
-        {"sys_user", {"id", "name", "password", "admin"}},
+        {"sys_user", {"id", "name", "pwhash", "admin", "disabled", "mustsetpw", "failures", "lastfailure"}},
         {"sys_user_right", {"userid", "rightcode", "level"}},
         {"sys_user_xslb", {"userid", "xslbid"}},
         {"sys_setting", {"name", "value"}},
         {"sys_yflock", {"yf"}},
         {"sys_billtype", {"kind", "number", "name"}},
+        {"sys_log", {"id", "logtime", "userid", "username", "workstation", "operation", "djbh", "amount",
+                     "outcome"}},
     };
     return tables;
 }
