@@ -18,6 +18,7 @@ void clsJMhead::toJm(Connection& trCnn) {
     // record and number; a rolled-back batch leaves a gap in both counters.
     batch::ReductionRecord record;
     record.djbh = run.pGetBillNum("JM");
+    auditPosting(trCnn, "批量减免", record.djbh, c_Jmhj_);
     record.id = run.pGetMaxId("INandOutML");
     record.sfrq = str_Jmrq_;
     record.sflxid = str_Sflxid_;

@@ -148,6 +148,7 @@ void frmBILLML::cmdZF_Click() {
     try {
         tr = dbInfo().TransConnection();
         tr->beginTrans();
+        auditPosting(*tr, "作废票据", bill_.djbh(), listedAmount(ListView1, sel->key(), "金额"));
         if (gRun) bill_.set_gRun(gRun);
         if (bill_.PJZF(*tr)) {
             msgBox("操作成功！", MsgButtons::OK, MsgIcon::Information, "警告！");

@@ -9,6 +9,7 @@
 #include "host/Calendar.h"
 #include "host/Dues.h"
 #include "host/SqlText.h"
+#include "host/api/AuditTrail.h"
 
 namespace fo {
 namespace {
@@ -99,6 +100,7 @@ int bookCarryOver(Connection& cn, const std::string& yf, const std::function<std
 void carryOverMonth(Connection& cn, HostSystem& host, const std::string& yf) {
     const std::string user = host.gUserid();
     Transaction tx(cn);
+    auditPosting(cn, "月末结转", yf);
     bookCarryOver(cn, yf, [&host] { return host.pGetMaxId("qfhzb"); }, user);
     tx.commit();
 }

@@ -142,6 +142,7 @@ void frmjmjlML::CancelMonthJM(const std::string& id, bool& ok) {
         const std::string billNo = dbInfo->NextBillNo("QXJM");
         const std::string newId = dbInfo->NextId("INandOutML", 1);
         trCn->beginTrans();
+        auditPosting(*trCn, "取消减免", billNo, listedAmount(lvwML, "k" + id, "减免金额"));
         // The list may be older than the books: another clerk may have
         // cancelled this reduction since. Read as it stands now, under the
         // books' write lock, before anything is written.

@@ -82,6 +82,7 @@ void frmjmjlNew::ToAdd() {
         record.djbh = run.pGetBillNum("JM");
         std::string settlement;
         trCn->beginTrans();
+        auditPosting(*trCn, "减免", record.djbh, leadingNumber(Lbl_jmhj.caption()));
         record.id = run.pGetMaxId("INandOutML");
         record.sfrq = DTP_jmrq.dateText();
         record.sflxid = std::to_string(CMB_sflx.ItemData(CMB_sflx.ListIndex()));

@@ -176,4 +176,11 @@ void ListView::setColumnWidth(int index, int twips) {
     changed();
 }
 
+std::optional<Currency> listedAmount(ListView& lvw, const std::string& key, const std::string& caption) {
+    const ListItem* item = lvw.findItem(key);
+    const int column = lvw.columnIndexByText(caption);
+    if (!item || column == 0) return std::nullopt;
+    return Currency::parse(item->cell(column));
+}
+
 }  // namespace fo

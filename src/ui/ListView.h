@@ -1,10 +1,12 @@
 #pragma once
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
+#include "db/Currency.h"
 #include "host/api/SettingsStore.h"
 #include "ui/Control.h"
 #include "ui/KeyCodes.h"
@@ -137,5 +139,9 @@ private:
     bool checkboxes_ = false, multiSelect_ = false;
     int headerHeight_ = 300, rowHeight_ = 255;
 };
+
+// The amount the row keyed `key` shows in the column captioned `caption`;
+// nothing when there is no such row or column, or the cell holds no amount.
+std::optional<Currency> listedAmount(ListView& lvw, const std::string& key, const std::string& caption);
 
 }  // namespace fo

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <optional>
 
+#include "support/ScopedVariable.h"
 #include "support/TempDir.h"
 #include "host/IniFile.h"
 #include "host/UserSettingsStore.h"
@@ -62,25 +63,10 @@ TEST(IniFileTest, WrittenTextReadsBackTheSame) {
     EXPECT_EQ(loaded->get("morkel", "jmyy"), "困难补助");
 }
 
-// Points $XDG_CONFIG_HOME somewhere else for one test.
-class ConfigHome {
-public:
-    explicit ConfigHome(const std::string& path) {
-        if (const char* old = std::getenv("XDG_CONFIG_HOME")) old_ = old;
-        ::setenv("XDG_CONFIG_HOME", path.c_str(), 1);
-    }
-    ~ConfigHome() {
-        if (old_) ::setenv("XDG_CONFIG_HOME", old_->c_str(), 1);
-        else ::unsetenv("XDG_CONFIG_HOME");
-    }
-
-private:
-    std::optional<std::string> old_;
-};
 
 TEST(IniFileTest, DefaultUserFileFromTheConfigurationFolder) {
     test::TempDir dir;
-    ConfigHome home(dir.path().string());
+    test::ScopedVariable home("XDG_CONFIG_HOME", dir.path().string());
     EXPECT_EQ(userConfigDir(), dir.path().string());
     // (The test executable's folder holds no DefaultUser.ini.)
     EXPECT_FALSE(IniFile::findDefaultUser());
@@ -113,7 +99,7 @@ TEST(UserSettingsStoreTest, SavedAtOnceAndReadByTheNextSession) {
 
 TEST(UserSettingsStoreTest, DefaultStoreLivesInTheUsersConfigurationFolder) {
     test::TempDir dir;
-    ConfigHome home(dir.path().string());
+    test::ScopedVariable home("XDG_CONFIG_HOME", dir.path().string());
     UserSettingsStore store;
     EXPECT_EQ(store.filePath(), dir.file("feeoffice/settings.ini"));
     store.saveSetting("tavro", "frmPJinfo", "kx", "1");

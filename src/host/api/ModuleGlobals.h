@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 
+#include "host/api/AuditTrail.h"
 #include "host/api/DbInfo.h"
 #include "host/api/HostSystem.h"
 #include "host/api/PeriodObject.h"
@@ -27,6 +28,8 @@ struct ModuleGlobals {
     // to the application folder); "" when the file or key is missing.
     std::function<std::string(const std::string& file, const std::string& section,
                               const std::string& key)> settingsFileReader;
+    // The office's audit log; none when the host keeps no log.
+    std::shared_ptr<AuditTrail> auditTrail;
 };
 
 ModuleGlobals& globals();

@@ -1,0 +1,102 @@
+// The audit log of the reference host: a posting's row commits or rolls back
+// with the posting, a rolled-back posting is recorded once as failed, and
+// the file line is written only once the outcome is known.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "HostTestSupport.h"
+#include "db/DbError.h"
+#include "host/AuditLog.h"
+#include "support/ScopedVariable.h"
+
+namespace fo {
+namespace {
+
+class AuditLogTest : public ::testing::Test, public test::FeeDb {
+protected:
+    std::string fileText() const {
+        std::ifstream in(AuditLog::filePath());
+        std::ostringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+    std::vector<AuditRecord> logged() { return readAuditLog(*cn); }
+
+    test::ScopedVariable state{"XDG_STATE_HOME", dir.file("state")};
+    std::shared_ptr<AuditLog> log = std::make_shared<AuditLog>(db.connectionString(), dbPath, 2, "张会计");
+};
+
+TEST_F(AuditLogTest, APostingsRowCommitsWithItAndItsLineFollowsTheCommit) {
+    ConnectionPtr tr = db.open();
+    tr->beginTrans();
+    log->posting(*tr, AuditEntry{"减免", "JM202612060001", Currency::parse("30.5")});
+    tr->execute("insert into kdw_bj(id,mc) values(9,'大班')");
+    // Nobody else sees the row before the posting commits, and the file
+    // does not claim what has not happened yet.
+    EXPECT_TRUE(logged().empty());
+    EXPECT_EQ(fileText(), "");
+    tr->commitTrans();
+
+    const auto rows = logged();
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].userId, 2);
+    EXPECT_EQ(rows[0].userName, "张会计");
+    EXPECT_EQ(rows[0].workstation, AuditLog::workstation());
+    EXPECT_EQ(rows[0].operation, "减免");
+    EXPECT_EQ(rows[0].document, "JM202612060001");
+    EXPECT_EQ(rows[0].amount, Currency::parse("30.5"));
+    EXPECT_EQ(rows[0].outcome, "完成");
+    EXPECT_EQ(fileText(), rows[0].time + "\t2 张会计\t" + AuditLog::workstation() + "\t减免\tJM202612060001\t30.50\t完成\t" +
+                              std::filesystem::absolute(dbPath).string() + "\n");
+}
+
+TEST_F(AuditLogTest, ARolledBackPostingIsRecordedOnceAsFailedWithItsReason) {
+    ConnectionPtr tr = db.open();
+    tr->beginTrans();
+    try {
+        log->posting(*tr, AuditEntry{"批量减免", "JM1", Currency::fromInt(10)});
+        log->posting(*tr, AuditEntry{"批量减免", "JM2", Currency::parse("20.5")});
+        throw DbError(1, "减免金额不能大于应收金额");
+    } catch (const DbError&) {
+        tr->rollbackTrans();
+    }
+    auto rows = logged();
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].document, "JM1 等 2 笔");
+    EXPECT_EQ(rows[0].amount, Currency::parse("30.5"));
+    EXPECT_EQ(rows[0].outcome, "失败：减免金额不能大于应收金额");
+
+    // The connection's next posting starts afresh; one whose connection is
+    // closed in the middle failed as well.
+    tr->beginTrans();
+    log->posting(*tr, AuditEntry{"减免", "JM3", Currency::fromInt(1)});
+    tr->commitTrans();
+    tr->beginTrans();
+    log->posting(*tr, AuditEntry{"取消减免", "QXJM1", std::nullopt});
+    tr->close();
+    rows = logged();
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[1].document + "|" + rows[1].outcome, "JM3|完成");
+    EXPECT_EQ(rows[2].document + "|" + rows[2].outcome, "QXJM1|失败");
+    EXPECT_FALSE(rows[2].amount);
+    const std::string file = fileText();
+    EXPECT_EQ(std::count(file.begin(), file.end(), '\n'), 3);
+    EXPECT_NE(file.find("\t批量减免\tJM1 等 2 笔\t30.50\t失败：减免金额不能大于应收金额\t"), std::string::npos) << file;
+}
+
+TEST_F(AuditLogTest, TheLogIsReadByDaysBothIncluded) {
+    for (const char* time : {"2026-12-04 23:59:59", "2026-12-05 00:00:00", "2026-12-06 18:30:00", "2026-12-07 00:00:00"})
+        writeAuditRow(*cn, AuditRecord{time, 1, "系统管理员", "ws", "登录", "", std::nullopt, "成功"});
+    std::vector<std::string> times;
+    for (const AuditRecord& r : readAuditLog(*cn, "2026-12-05", "2026-12-06")) times.push_back(r.time);
+    EXPECT_EQ(times, (std::vector<std::string>{"2026-12-05 00:00:00", "2026-12-06 18:30:00"}));
+    EXPECT_EQ(readAuditLog(*cn, {}, "2026-12-04").size(), 1u);
+    EXPECT_EQ(readAuditLog(*cn, "2026-12-07").size(), 1u);
+}
+
+}  // namespace
+}  // namespace fo
