@@ -9,6 +9,7 @@
 #include "host/CarryOver.h"
 #include "host/Dues.h"
 #include "host/DemoSchoolSetup.h"
+#include "host/Operators.h"
 #include "host/SqlText.h"
 
 namespace fo {
@@ -253,6 +254,18 @@ DemoSummary writeDemoSchool(const std::string& path, const DemoOptions& options)
     summary.feeRecords = countOf(*cn, "select count(*) from kdw_sfjl");
     cn->close();
     return summary;
+}
+
+const std::vector<DemoOperator>& demoOperators() {
+    static const std::vector<DemoOperator> operators = {
+        {Operators::BuiltInId, "admin123",
+         "$argon2id$v=19$m=65536,t=2,p=1$hMUvW1eFbCpgIpRA45SSww$mVVbVCDWuf2vsIB+yte2ulOG8a1Q684zrc3hiMhcQ5s"},
+        {2, "zhang123",
+         "$argon2id$v=19$m=65536,t=2,p=1$fHXFsLbcbWkU2HEkUyLBwQ$1YMs5ov7krfXOvWYBw5QK4vlGLOyMoaK0c+yJCL0g4Y"},
+        {3, "li123456",
+         "$argon2id$v=19$m=65536,t=2,p=1$cGTnSTic3cmylozEa7x24w$HdUTDHhc35c/GIsjlE+34EAOarSuqe9Hb90w2MSN6pM"},
+    };
+    return operators;
 }
 
 }  // namespace fo

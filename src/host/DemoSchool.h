@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <vector>
 
 namespace fo {
 
@@ -31,5 +32,14 @@ struct DemoSummary {
 // month is the month of `today`. The same options write the same data.
 // Refuses (std::runtime_error) a path that already holds a file.
 DemoSummary writeDemoSchool(const std::string& path, const DemoOptions& options = {});
+
+// An operator of the demo fee office and his documented demo password.
+struct DemoOperator {
+    int id;
+    const char* password;
+    const char* passwordHash;  // what the demo stores: a hash of `password`
+};
+// 系统管理员 (1), 张会计 (2) and 李出纳 (3).
+const std::vector<DemoOperator>& demoOperators();
 
 }  // namespace fo

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "host/HostSettings.h"
+#include "host/DemoSchool.h"
 #include "host/Operators.h"
 #include "host/SqlText.h"
 
@@ -136,8 +137,14 @@ void writeOfficeSetup(Connection& cn) {
     ops.ensureBuiltIns();
     ops.add(Operator{2, "张会计", false});
     ops.add(Operator{3, "李出纳", false});
-    for (const char* code : {"PJCX", "PJZF", "JMJL", "QXJM"}) ops.setRight(2, code, Operators::FullRight);
-    ops.setRight(3, "PJCX", 1);
+    // The documented demo passwords, hashed once here rather than on every
+    // demo written. The administrator is asked for a password of his own at
+    // his first sign-in in the desktop program.
+    for (const DemoOperator& op : demoOperators())
+        ops.setPasswordHash(op.id, op.passwordHash, op.id == Operators::BuiltInId);
+    for (const char* code : {"PJCX", Operators::ReprintRight, "JMJL", "PLJM"})
+        ops.setRight(2, code, Operators::FullRight);
+    ops.setRight(3, "PJCX", 1);  // may look, not reprint
     ops.setRight(3, "JMJL", 2);
     ops.allowCategory(2, 1);  // 在园幼儿
     ops.allowCategory(3, 2);  // 托管幼儿

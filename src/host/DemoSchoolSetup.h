@@ -22,7 +22,8 @@ SchoolYear writeCalendar(Connection& cn, const DateTime& today);
 // Student categories, classes, fee items and charge types.
 void writeCatalogue(Connection& cn);
 std::vector<DemoStudent> writeStudents(Connection& cn, DemoRandom& rnd, int count, int startYear);
-// Operators with their rights and categories, host settings, receipt formats.
+// Operators with their rights, categories and demo passwords, host
+// settings, receipt formats.
 void writeOfficeSetup(Connection& cn);
 
 }  // namespace fo::demo

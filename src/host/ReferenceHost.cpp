@@ -10,6 +10,7 @@
 #include <stdexcept>
 
 #include "data/FeeDatabase.h"
+#include "host/AuditLog.h"
 #include "host/Dues.h"
 #include "host/HostSettings.h"
 #include "host/IniFile.h"
@@ -76,6 +77,7 @@ ReferenceHost::ReferenceHost(const std::string& databasePath, int dialect, int o
     operators.ensureBuiltIns();
     auto op = operators.find(operatorId);
     if (!op) throw std::runtime_error("unknown operator " + std::to_string(operatorId));
+    if (op->disabled) throw std::runtime_error("operator " + std::to_string(operatorId) + " is disabled");
     identity_->userName = op->name;
 
     counters_ = std::make_shared<CounterService>(databasePath);
@@ -239,6 +241,8 @@ void ReferenceHost::installInModuleGlobals() {
         return std::unique_ptr<DbInfo>(std::make_unique<ReferenceDbInfo>(identity, counters));
     };
     globals().settingsStore = settingsStore();
+    globals().auditTrail = std::make_shared<AuditLog>(identity_->linkString, identity_->databasePath,
+                                                      identity_->userId, identity_->userName);
     globals().settingsFileReader = [](const std::string& file, const std::string& section, const std::string& key) {
         // The module names the file relative to the application folder ("\DefaultUser.ini").
         std::string name = file;

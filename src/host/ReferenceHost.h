@@ -20,9 +20,10 @@ namespace fo {
 class ReferenceHost final : public HostSystem {
 public:
     // Opens the fee database at `databasePath` for the operator
-    // `operatorId`; creates the built-in operator when missing. Throws
-    // DbError for a missing file or one that is not a fee database (see
-    // openFeeDatabase), std::runtime_error for an unknown operator.
+    // `operatorId`, who has signed in (SignIn); creates the built-in
+    // operator when missing. Throws DbError for a missing file or one that is
+    // not a fee database (see openFeeDatabase), std::runtime_error for an
+    // unknown or disabled operator.
     explicit ReferenceHost(const std::string& databasePath, int dialect = 1,
                            int operatorId = Operators::BuiltInId);
     // Drops the Access arrears work table this session kept.
@@ -101,8 +102,9 @@ public:
     // A database-information object for this database, user and counters.
     std::unique_ptr<ReferenceDbInfo> newDbInfo() const;
     // Registers in the module globals how database-information objects are
-    // made and which settings store is in force. The bill header object sets
-    // the host itself when it is handed this object as gRun.
+    // made, which settings store is in force and the audit log of this
+    // operator. The bill header object sets the host itself when it is
+    // handed this object as gRun.
     void installInModuleGlobals();
 
 private:

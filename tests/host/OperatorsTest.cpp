@@ -109,6 +109,39 @@ TEST_P(OperatorsTest, BuiltInOperatorIsCreatedOnceAndUnknownOperatorsAreRefused)
     EXPECT_THROW(ReferenceHost(dir.file("missing.db"), dialect()), std::runtime_error);
 }
 
+TEST_P(OperatorsTest, AnAdministratorIsAlwaysLeftAndWhoeverPostedIsOnlyDisabled) {
+    Operators ops(*cn);
+    EXPECT_THROW(ops.addNew(" 收费员甲 ", false), OperatorRefusal);  // the name is taken
+    EXPECT_THROW(ops.addNew("  ", false), OperatorRefusal);
+    const int added = ops.addNew(" 收费员丙 ", false);
+    EXPECT_EQ(added, 7);
+    EXPECT_EQ(ops.find(added)->name, "收费员丙");
+    EXPECT_FALSE(ops.find(added)->hasPassword);
+    EXPECT_TRUE(ops.find(added)->mustSetPassword);
+    EXPECT_THROW(ops.rename(added, "主管"), OperatorRefusal);
+
+    // Two administrators can sign in (1 and 6): one may go, the last may not.
+    ops.setDisabled(6, true);
+    EXPECT_THROW(ops.setDisabled(1, true), OperatorRefusal);
+    EXPECT_THROW(ops.setAdmin(1, false), OperatorRefusal);
+    ops.setAdmin(2, true);
+    ops.setDisabled(1, true);
+    EXPECT_TRUE(ops.find(1)->disabled);
+
+    // Whoever wrote a record stays; one who never posted goes with his rights.
+    exec("insert into kdw_sfjl(id,djbh,xsid,operid) values(1,'JM202612060001',1,4)");
+    EXPECT_TRUE(ops.hasPostings(4));
+    EXPECT_THROW(ops.remove(4), OperatorRefusal);
+    EXPECT_THROW(ops.remove(1), OperatorRefusal);
+    ops.setRight(added, Operators::ReprintRight, 3);
+    ops.setCategories(added, {5, 8});
+    EXPECT_EQ(ops.categoryIds(added), "5,8");
+    ops.remove(added);
+    EXPECT_FALSE(ops.find(added));
+    EXPECT_EQ(scalar("select count(*) from sys_user_right where userid=" + std::to_string(added)), "0");
+    EXPECT_EQ(scalar("select count(*) from sys_user_xslb where userid=" + std::to_string(added)), "0");
+}
+
 FO_BOTH_DIALECTS(OperatorsTest);
 
 }  // namespace

@@ -1,0 +1,153 @@
+#include "host/SignIn.h"
+
+#include <chrono>
+
+#include "data/PasswordHash.h"
+#include "host/AuditLog.h"
+#include "host/SqlText.h"
+
+namespace fo {
+namespace {
+
+const char* const kSignIn = "登录";
+const char* const kSignInFailed = "登录失败";
+
+long long secondsOf(const DateTime& t) {
+    using namespace std::chrono;
+    const sys_days day = year{t.year} / month{static_cast<unsigned>(t.month)} / std::chrono::day{static_cast<unsigned>(t.day)};
+    return day.time_since_epoch().count() * 86400LL + t.hour * 3600LL + t.minute * 60LL + t.second;
+}
+
+std::size_t characters(const std::string& utf8) {
+    std::size_t n = 0;
+    for (unsigned char c : utf8)
+        if ((c & 0xC0) != 0x80) ++n;
+    return n;
+}
+
+}  // namespace
+
+SignIn::SignIn(std::string linkString, std::string databaseName)
+    : linkString_(std::move(linkString)), databaseName_(std::move(databaseName)) {}
+
+std::vector<Operator> SignIn::operatorsToChoose() const {
+    ConnectionPtr cn = openConnection(linkString_);
+    Operators operators(*cn);
+    operators.ensureBuiltIns();
+    std::vector<Operator> all = operators.list();
+    std::erase_if(all, [](const Operator& op) { return op.disabled; });
+    return all;
+}
+
+SignInResult SignIn::attempt(int userId, const std::string& password, const DateTime& now) {
+    ConnectionPtr cn = openConnection(linkString_);
+    Operators operators(*cn);
+    operators.ensureBuiltIns();  // a new database's administrator
+    SignInResult result;
+    const auto op = operators.find(userId);
+    if (!op) {
+        log(userId, {}, kSignInFailed, "没有该操作员");
+        result.message = "没有编号为 " + std::to_string(userId) + " 的操作员。";
+        return result;
+    }
+    result.op = *op;
+    const std::string user = std::to_string(userId);
+    if (op->disabled) {
+        log(userId, op->name, kSignInFailed, "已停用");
+        result.status = SignInStatus::Disabled;
+        result.message = "操作员“" + op->name + "”已停用，不能登录。";
+        return result;
+    }
+
+    int failures = 0;
+    std::optional<DateTime> lastFailure;
+    if (auto rs = cn->execute("select failures,lastfailure from sys_user where id=" + user); rs && !rs->eof()) {
+        failures = static_cast<int>(rs->field(std::size_t{0}).toInt());
+        lastFailure = rs->field(1).toDate();
+    }
+    if (const int wait = waitAfter(failures); wait > 0 && lastFailure) {
+        const long long left = secondsOf(*lastFailure) + wait - secondsOf(now);
+        if (left > 0) {
+            log(userId, op->name, kSignInFailed, "等待中，未校验密码");
+            result.status = SignInStatus::MustWait;
+            result.waitSeconds = static_cast<int>(left);
+            result.message = "密码错误次数过多，请 " + std::to_string(left) + " 秒后再试。";
+            return result;
+        }
+    }
+
+    const std::string hash = operators.passwordHash(userId);
+    if (hash.empty()) {
+        result.status = SignInStatus::NeedsNewPassword;
+        result.message = "“" + op->name + "”还没有密码：请设置登录密码。";
+        return result;
+    }
+    if (!password::matches(hash, password)) {
+        ++failures;
+        cn->execute("update sys_user set failures=" + std::to_string(failures) +
+                    ",lastfailure=" + sqlLiteral(now.dateTimeText()) + " where id=" + user);
+        log(userId, op->name, kSignInFailed, "密码错误");
+        result.status = SignInStatus::WrongPassword;
+        result.waitSeconds = waitAfter(failures);
+        result.message = "密码错误！";
+        if (result.waitSeconds > 0) result.message += "请 " + std::to_string(result.waitSeconds) + " 秒后再试。";
+        return result;
+    }
+    if (failures > 0) cn->execute("update sys_user set failures=0,lastfailure=null where id=" + user);
+    if (op->mustSetPassword) {
+        log(userId, op->name, kSignIn, "成功，须设置新密码");
+        result.status = SignInStatus::NeedsNewPassword;
+        result.message = "请为“" + op->name + "”设置新的登录密码。";
+        return result;
+    }
+    log(userId, op->name, kSignIn, "成功");
+    result.status = SignInStatus::SignedIn;
+    return result;
+}
+
+std::string SignIn::setNewPassword(int userId, const std::string& current, const std::string& next,
+                                   const std::string& repeated) {
+    ConnectionPtr cn = openConnection(linkString_);
+    Operators operators(*cn);
+    const auto op = operators.find(userId);
+    if (!op || op->disabled) return "该操作员不能登录。";
+    const std::string hash = operators.passwordHash(userId);
+    if (!hash.empty() && !password::matches(hash, current)) return "原密码不对。";
+    if (next != repeated) return "两次输入的新密码不一致。";
+    if (std::string why = passwordRule(next); !why.empty()) return why;
+    if (!hash.empty() && next == current) return "新密码不能与原密码相同。";
+    operators.setPassword(userId, next, false);
+    log(userId, op->name, "设置密码", audit::Done);
+    if (hash.empty()) log(userId, op->name, kSignIn, "成功");
+    return {};
+}
+
+void SignIn::signedOut(int userId) {
+    std::string name;
+    try {
+        ConnectionPtr cn = openConnection(linkString_);
+        if (auto op = Operators(*cn).find(userId)) name = op->name;
+    } catch (...) {
+    }
+    log(userId, name, "退出登录", audit::Done);
+}
+
+std::string SignIn::passwordRule(const std::string& password) {
+    if (characters(password) < MinPasswordLength)
+        return "密码至少要有 " + std::to_string(MinPasswordLength) + " 个字符。";
+    if (password.find_first_not_of(" \t") == std::string::npos) return "密码不能全是空格。";
+    return {};
+}
+
+int SignIn::waitAfter(int failures) {
+    if (failures < 3) return 0;
+    const int doublings = std::min(failures - 3, 6);
+    return std::min(300, 5 << doublings);
+}
+
+void SignIn::log(int userId, const std::string& userName, const std::string& operation,
+                 const std::string& outcome) const {
+    AuditLog(linkString_, databaseName_, userId, userName).event(operation, {}, outcome);
+}
+
+}  // namespace fo

@@ -1,0 +1,106 @@
+// Signing in: passwords checked against their hashes only, refusals that
+// are logged, waits that grow after wrong passwords, disabled operators
+// kept out, and a first password or a requested change set at sign-in.
+#include <gtest/gtest.h>
+
+#include "HostTestSupport.h"
+#include "host/AuditLog.h"
+#include "host/ReferenceHost.h"
+#include "host/SignIn.h"
+#include "support/ScopedVariable.h"
+
+namespace fo {
+namespace {
+
+class SignInTest : public ::testing::Test, public test::FeeDb {
+protected:
+    void SetUp() override {
+        Operators operators(*cn);
+        operators.ensureBuiltIns();
+        operators.add(Operator{2, "收费员甲", false});
+        operators.setPassword(2, "secret-2", false);
+    }
+    // The log's rows of one operator as "operation|outcome".
+    std::vector<std::string> logOf(int user) {
+        std::vector<std::string> out;
+        for (const AuditRecord& r : readAuditLog(*cn))
+            if (r.userId == user) out.push_back(r.operation + "|" + r.outcome);
+        return out;
+    }
+    // `second` seconds after nine o'clock.
+    static DateTime at(int second) { return DateTime{2026, 12, 6, 9, second / 60, second % 60}; }
+
+    test::ScopedVariable state{"XDG_STATE_HOME", dir.file("state")};
+    SignIn signIn{db.connectionString(), dbPath};
+};
+
+TEST_F(SignInTest, AWrongPasswordIsRefusedAndLoggedAndTheRightOneSignsIn) {
+    SignInResult r = signIn.attempt(2, "secret-3");
+    EXPECT_EQ(r.status, SignInStatus::WrongPassword);
+    EXPECT_EQ(r.message, "密码错误！");
+    EXPECT_EQ(scalar("select failures from sys_user where id=2"), "1");
+    r = signIn.attempt(2, "secret-2");
+    EXPECT_EQ(r.status, SignInStatus::SignedIn);
+    EXPECT_EQ(r.op.name, "收费员甲");
+    EXPECT_EQ(scalar("select failures from sys_user where id=2"), "0");
+    EXPECT_EQ(signIn.attempt(2, "").status, SignInStatus::WrongPassword);
+    EXPECT_EQ(signIn.attempt(9, "secret-2").status, SignInStatus::Unknown);
+    EXPECT_EQ(logOf(2), (std::vector<std::string>{"登录失败|密码错误", "登录|成功", "登录失败|密码错误"}));
+    EXPECT_EQ(logOf(9), (std::vector<std::string>{"登录失败|没有该操作员"}));
+}
+
+TEST_F(SignInTest, EachWrongPasswordAfterTheThirdMakesTheNextAttemptWaitLonger) {
+    for (int second : {0, 1, 2}) EXPECT_EQ(signIn.attempt(2, "guess", at(second)).status, SignInStatus::WrongPassword);
+    // The right password is not even tried while he must wait.
+    SignInResult r = signIn.attempt(2, "secret-2", at(4));
+    EXPECT_EQ(r.status, SignInStatus::MustWait);
+    EXPECT_EQ(r.waitSeconds, 3);
+    EXPECT_EQ(r.message, "密码错误次数过多，请 3 秒后再试。");
+    r = signIn.attempt(2, "guess", at(7));
+    EXPECT_EQ(r.status, SignInStatus::WrongPassword);
+    EXPECT_EQ(r.waitSeconds, 10);
+    EXPECT_EQ(signIn.attempt(2, "secret-2", at(16)).status, SignInStatus::MustWait);
+    EXPECT_EQ(signIn.attempt(2, "secret-2", at(17)).status, SignInStatus::SignedIn);
+    // Signed in, the count starts again; a long run of guesses waits at most five minutes.
+    EXPECT_EQ(signIn.attempt(2, "guess", at(18)).waitSeconds, 0);
+    EXPECT_EQ(SignIn::waitAfter(40), 300);
+}
+
+TEST_F(SignInTest, ADisabledOperatorCannotSignInEvenWithHisPassword) {
+    Operators(*cn).setDisabled(2, true);
+    const SignInResult r = signIn.attempt(2, "secret-2");
+    EXPECT_EQ(r.status, SignInStatus::Disabled);
+    EXPECT_EQ(r.message, "操作员“收费员甲”已停用，不能登录。");
+    EXPECT_EQ(logOf(2), (std::vector<std::string>{"登录失败|已停用"}));
+    for (const Operator& op : signIn.operatorsToChoose()) EXPECT_NE(op.id, 2);
+    EXPECT_THROW(ReferenceHost(dbPath, 1, 2), std::runtime_error);
+}
+
+TEST_F(SignInTest, TheFirstSignInSetsThePasswordAndARequestedChangeIsMadeAtSignIn) {
+    // A new database's administrator has no password: whatever is typed,
+    // he is asked for one, and the rules hold.
+    SignInResult r = signIn.attempt(1, "");
+    EXPECT_EQ(r.status, SignInStatus::NeedsNewPassword);
+    EXPECT_FALSE(r.op.hasPassword);
+    EXPECT_EQ(signIn.setNewPassword(1, "", "admin-1", "admin-2"), "两次输入的新密码不一致。");
+    EXPECT_EQ(signIn.setNewPassword(1, "", "short", "short"), "密码至少要有 6 个字符。");
+    EXPECT_EQ(signIn.setNewPassword(1, "", "      ", "      "), "密码不能全是空格。");
+    EXPECT_EQ(signIn.setNewPassword(1, "", "管理员的密码", "管理员的密码"), "");
+    EXPECT_EQ(signIn.attempt(1, "").status, SignInStatus::WrongPassword);
+    EXPECT_EQ(signIn.attempt(1, "管理员的密码").status, SignInStatus::SignedIn);
+
+    // A password an administrator gave him works once, for choosing his own.
+    Operators(*cn).setPassword(2, "given-by-admin", true);
+    r = signIn.attempt(2, "given-by-admin");
+    EXPECT_EQ(r.status, SignInStatus::NeedsNewPassword);
+    EXPECT_TRUE(r.op.hasPassword);
+    EXPECT_EQ(signIn.setNewPassword(2, "not-the-given", "mine-now", "mine-now"), "原密码不对。");
+    EXPECT_EQ(signIn.setNewPassword(2, "given-by-admin", "given-by-admin", "given-by-admin"), "新密码不能与原密码相同。");
+    EXPECT_EQ(signIn.setNewPassword(2, "given-by-admin", "mine-now", "mine-now"), "");
+    EXPECT_EQ(signIn.attempt(2, "mine-now").status, SignInStatus::SignedIn);
+    EXPECT_EQ(signIn.attempt(2, "given-by-admin").status, SignInStatus::WrongPassword);
+    EXPECT_EQ(logOf(1), (std::vector<std::string>{"设置密码|完成", "登录|成功", "登录失败|密码错误", "登录|成功"}));
+}
+
+}  // namespace
+}  // namespace fo
