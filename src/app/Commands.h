@@ -27,6 +27,7 @@ Verb addCheckVerb(CLI::App& program);     // feeoffice check (CheckCommand.cpp)
 Verb addInitDemoVerb(CLI::App& program);  // feeoffice init-demo (InitDemoCommand.cpp)
 Verb addDriveVerb(CLI::App& program);     // feeoffice drive (DriveCommand.cpp)
 Verb addTourVerb(CLI::App& program);      // feeoffice tour (TourCommand.cpp)
+Verb addLogVerb(CLI::App& program);       // feeoffice log (LogCommand.cpp)
 
 // Without a verb: the desktop program on a fee database (GuiCommand.cpp).
 struct GuiOptions {
@@ -36,8 +37,9 @@ struct GuiOptions {
 void addGuiOptions(CLI::App& program, GuiOptions& options);
 int runGui(const GuiOptions& options);
 
-// The module's windows and entry operations, as the drive verb, the main
-// window and the tour open them (DriveCommand.cpp).
+// The module's windows and entry operations, and the host's operator
+// windows, as the drive verb, the main window and the tour open them
+// (DriveCommand.cpp).
 void registerModuleWindows(FormRegistry& registry, cLsBILLhead& bill);
 
 }  // namespace fo::app

@@ -1,0 +1,60 @@
+// feeoffice log --db FILE [--from yyyy-mm-dd] [--to yyyy-mm-dd]
+//
+// Prints the office's audit log kept in the fee database: every posting,
+// void, cancellation, carry-over, failed posting, sign-in and change to the
+// operators, oldest first, one tab-separated line each under a header line.
+#include <filesystem>
+#include <iostream>
+#include <memory>
+#include <string>
+
+#include "app/CommandLine.h"
+#include "db/DbError.h"
+#include "host/AuditLog.h"
+
+namespace fo::app {
+namespace {
+
+struct LogOptions {
+    std::string database;
+    std::string from, to;
+};
+
+int runLog(const LogOptions& options) {
+    if (!std::filesystem::is_regular_file(options.database)) {
+        std::cerr << "feeoffice log: no database at " << options.database << '\n';
+        return 1;
+    }
+    try {
+        ConnectionPtr cn = openConnection(sqliteConnectionString(options.database));
+        std::cout << "time\toperator\tworkstation\toperation\tdocument\tamount\toutcome\n";
+        for (const AuditRecord& r : readAuditLog(*cn, options.from, options.to))
+            std::cout << r.time << '\t' << r.userId << ' ' << r.userName << '\t' << r.workstation << '\t'
+                      << r.operation << '\t' << r.document << '\t' << (r.amount ? r.amount->format00() : "") << '\t'
+                      << r.outcome << '\n';
+        return 0;
+    } catch (const DbError& e) {
+        std::cerr << "feeoffice log: " << e.what() << '\n';
+        return 1;
+    }
+}
+
+}  // namespace
+
+Verb addLogVerb(CLI::App& program) {
+    auto options = std::make_shared<LogOptions>();
+    CLI::App* verb = program.add_subcommand(
+        "log", "print the audit log of a fee database: postings, failed postings, sign-ins, oldest first");
+    addDatabaseOption(*verb, options->database)->required();
+    verb->add_option("--from", options->from, "the first day to print (default: from the beginning)")
+        ->type_name("yyyy-mm-dd")
+        ->check(calendarDate());
+    verb->add_option("--to", options->to, "the last day to print (default: up to now)")
+        ->type_name("yyyy-mm-dd")
+        ->check(calendarDate());
+    verb->footer("An administrator's tool, like sql: it reads the database file without signing in.\n"
+                 "exit status: 0 printed; 1 no such database file, or it cannot be read; 2 a bad command line");
+    return {verb, [options] { return runLog(*options); }};
+}
+
+}  // namespace fo::app
