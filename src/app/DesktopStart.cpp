@@ -12,8 +12,10 @@
 #include "db/DbError.h"
 #include "host/DemoSchool.h"
 #include "host/Operators.h"
+#include "host/SignIn.h"
 #include "host/api/MessageService.h"
 #include "qt/QtUi.h"
+#include "signin/frmSignIn.h"
 
 namespace fo::app {
 namespace {
@@ -53,13 +55,24 @@ std::string plainProblem(const std::string& path) {
     return {};
 }
 
-// The fee office at `path`, remembered for next time; nullptr with `why`
-// set when it cannot be opened.
-std::unique_ptr<OfficeSession> tryOpen(const std::string& path, int dialect, std::string& why) {
+// The fee office at `path` for the operator who signed in there, remembered
+// for next time; nullptr with `why` set when it cannot be opened, and with
+// `why` empty when nobody signed in.
+std::unique_ptr<OfficeSession> tryOpen(const std::string& path, int dialect, std::string& why,
+                                       const SignInStep& signIn) {
     why = plainProblem(path);
     if (!why.empty()) return nullptr;
     try {
-        auto session = std::make_unique<OfficeSession>(path, dialect, Operators::BuiltInId);
+        // Whether it is a fee office at all, before anyone is asked to sign in.
+        SignIn(sqliteConnectionString(path), path).operatorsToChoose();
+    } catch (const std::exception& e) {
+        why = clerkText(e);
+        return nullptr;
+    }
+    const std::optional<int> user = signIn(path);
+    if (!user) return nullptr;
+    try {
+        auto session = std::make_unique<OfficeSession>(path, dialect, *user);
         rememberDatabase(path);
         return session;
     } catch (const std::exception& e) {
@@ -74,7 +87,7 @@ std::string demoOffice(std::string& notice) {
     if (!fs::exists(demo)) {
         fs::create_directories(fs::path(demo).parent_path());
         writeDemoSchool(demo);
-        notice = "已在 " + demo + " 创建演示数据库。";
+        notice = "已在 " + demo + " 创建演示数据库。" + demoPasswordsText();
     }
     return demo;
 }
@@ -86,7 +99,12 @@ std::string clerkText(const std::exception& e) {
     return e.what();
 }
 
-std::unique_ptr<OfficeSession> openInstead(const std::string& failed, const std::string& reason, int dialect) {
+std::optional<int> askSignIn(const std::string& path, const std::string& caption) {
+    return frmSignIn::ask(sqliteConnectionString(path), path, 0, caption);
+}
+
+std::unique_ptr<OfficeSession> openInstead(const std::string& failed, const std::string& reason, int dialect,
+                                           const SignInStep& signIn) {
     std::string path = failed, why = reason, ignored;
     for (;;) {
         switch (askInstead(path, why)) {
@@ -109,11 +127,13 @@ std::unique_ptr<OfficeSession> openInstead(const std::string& failed, const std:
             }
             break;
         }
-        if (auto session = tryOpen(path, dialect, why)) return session;
+        if (auto session = tryOpen(path, dialect, why, signIn)) return session;
+        if (why.empty()) return nullptr;  // nobody signed in
     }
 }
 
-std::unique_ptr<OfficeSession> openStartSession(const std::string& requested, int dialect, std::string& notice) {
+std::unique_ptr<OfficeSession> openStartSession(const std::string& requested, int dialect, std::string& notice,
+                                                const SignInStep& signIn) {
     std::string path = requested.empty() ? lastDatabase() : requested;
     if (path.empty()) {
         // The first run: the demo office.
@@ -121,13 +141,14 @@ std::unique_ptr<OfficeSession> openStartSession(const std::string& requested, in
             path = demoOffice(notice);
             if (!notice.empty()) notice = "首次运行：" + notice;
         } catch (const std::exception& e) {
-            return openInstead(demoDatabasePath(), "不能创建演示数据库：" + clerkText(e), dialect);
+            return openInstead(demoDatabasePath(), "不能创建演示数据库：" + clerkText(e), dialect, signIn);
         }
     }
     // A database that is gone is said so, never quietly replaced by the demo.
     std::string why;
-    if (auto session = tryOpen(path, dialect, why)) return session;
-    return openInstead(path, why, dialect);
+    if (auto session = tryOpen(path, dialect, why, signIn)) return session;
+    if (why.empty()) return nullptr;  // nobody signed in
+    return openInstead(path, why, dialect, signIn);
 }
 
 int runDesktop(const std::string& database, int dialect) {
@@ -135,12 +156,21 @@ int runDesktop(const std::string& database, int dialect) {
     qt::QtUi ui;
     ui.install();
     std::string notice;
-    std::unique_ptr<OfficeSession> session = openStartSession(database, dialect, notice);
+    // A new demo office is announced before its sign-in, which needs its passwords.
+    bool told = false;
+    const auto tell = [&] {
+        if (!notice.empty() && !told) msgBox(notice, MsgButtons::OK, MsgIcon::Information, "提示");
+        told = true;
+    };
+    std::unique_ptr<OfficeSession> session = openStartSession(database, dialect, notice, [&](const std::string& path) {
+        tell();
+        return askSignIn(path);
+    });
     if (!session) return 1;
     MainWindow window(std::move(session));
     ui.setMainWindow(&window);
     window.show();
-    if (!notice.empty()) msgBox(notice, MsgButtons::OK, MsgIcon::Information, "提示");
+    tell();
     return app.exec();
 }
 

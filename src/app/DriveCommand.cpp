@@ -1,11 +1,13 @@
-// feeoffice drive --db FILE [--dialect 1|0] [--user ID] [--settings DIR]
-//                 [--export-dir DIR] [--set NAME=VALUE]... SCRIPT
+// feeoffice drive --db FILE [--dialect 1|0] [--user ID] [--password-file FILE]
+//                 [--settings DIR] [--export-dir DIR] [--set NAME=VALUE]... SCRIPT
 //
 // Runs the module's windows headlessly on a fee database, as a clerk would
-// use them, from a script (SCRIPT "-" reads standard input). The reference
-// host plays the host application: it hands the bill header object its
-// system object, settings and fee period, exactly as at start-up.
-// Exit status: 0 all ran and held, 1 an expect failed, 2 a script or usage error.
+// use them, from a script (SCRIPT "-" reads standard input), signed in as an
+// operator. The reference host plays the host application: it hands the
+// bill header object its system object, settings and fee period, exactly
+// as at start-up.
+// Exit status: 0 all ran and held, 1 an expect failed, 2 a script or usage
+// error, 3 the sign-in was refused.
 #include <fstream>
 #include <iostream>
 #include <memory>
@@ -14,6 +16,7 @@
 #include <vector>
 
 #include "app/CommandLine.h"
+#include "app/SignInOptions.h"
 #include "batch/frmBachJM.h"
 #include "batch/frmBachJM_next.h"
 #include "batch/frmJmBachList.h"
@@ -24,6 +27,7 @@
 #include "host/api/ModuleGlobals.h"
 #include "reduction/frmjmjlML.h"
 #include "reduction/frmjmjlNew.h"
+#include "signin/SignInWindows.h"
 #include "students/frmCommFind.h"
 #include "students/frmXSsel.h"
 #include "ui/CombinedQueryForm.h"
@@ -39,7 +43,7 @@ namespace {
 struct DriveOptions {
     std::string database;
     int dialect = 1;
-    std::optional<int> user;
+    SignInOptions signIn;
     std::string settingsDir;
     std::string exportDir;
     std::vector<std::string> settings;  // NAME=VALUE
@@ -61,6 +65,7 @@ void registerModuleWindows(FormRegistry& registry, cLsBILLhead& bill) {
     registry.addWindow<frmBachJM>("frmBachJM");
     registry.addWindow<frmBachJM_next>("frmBachJM_next");
     registry.addWindow<frmJmBachList>("frmJmBachList");
+    registerSignInWindows(registry);
     // The entry operations of the bill header object; ShowJMJL and
     // ShowBachJm open the windows registered above under their class names.
     registry.addEntry("ShowPJinfo", [&bill] { bill.ShowPJinfo(); });
@@ -70,9 +75,8 @@ void registerModuleWindows(FormRegistry& registry, cLsBILLhead& bill) {
 
 namespace {
 
-int drive(const DriveOptions& o, std::istream& script) {
-    auto host = std::make_shared<ReferenceHost>(o.database, o.dialect,
-                                                o.user.value_or(Operators::BuiltInId));
+int drive(const DriveOptions& o, int user, std::istream& script) {
+    auto host = std::make_shared<ReferenceHost>(o.database, o.dialect, user);
     if (!o.settingsDir.empty()) host->setSettingsStore(std::make_shared<UserSettingsStore>(o.settingsDir));
     host->installInModuleGlobals();
     auto settings = host->loadSettings();
@@ -112,13 +116,20 @@ int drive(const DriveOptions& o, std::istream& script) {
 
 int runDrive(const DriveOptions& options) {
     try {
-        if (options.script == "-") return drive(options, std::cin);
-        std::ifstream file(options.script);
-        if (!file) {
-            std::cerr << "feeoffice drive: cannot read " << options.script << '\n';
-            return 2;
+        std::ifstream file;
+        if (options.script != "-") {
+            file.open(options.script);
+            if (!file) {
+                std::cerr << "feeoffice drive: cannot read " << options.script << '\n';
+                return 2;
+            }
         }
-        return drive(options, file);
+        const std::optional<int> user = signInHeadless(options.signIn, options.database, "drive", std::cerr);
+        if (!user) return SignInRefused;
+        std::istream& script = options.script == "-" ? static_cast<std::istream&>(std::cin) : file;
+        const int status = drive(options, *user, script);
+        signOutHeadless(*user, options.database);
+        return status;
     } catch (const std::exception& e) {
         std::cerr << "feeoffice drive: " << e.what() << '\n';
         return 2;
@@ -133,9 +144,7 @@ Verb addDriveVerb(CLI::App& program) {
         "drive", "run the windows from a script without a display, one line per event (docs/driver.md)");
     addDatabaseOption(*verb, options->database)->required();
     addDialectOption(*verb, options->dialect);
-    verb->add_option("--user", options->user, "the operator's id (default 1, the administrator)")
-        ->type_name("ID")
-        ->check(wholeNumber(0, 999999999));
+    addSignInOptions(*verb, options->signIn);
     verb->add_option("--settings", options->settingsDir, "keep the remembered column widths and splitters in DIR, not ~/.config/feeoffice")
         ->type_name("DIR");
     verb->add_option("--export-dir", options->exportDir, "where exports and printed receipts go (default: the documents folder)")
@@ -151,8 +160,10 @@ Verb addDriveVerb(CLI::App& program) {
             },
             ""));
     verb->add_option("SCRIPT", options->script, "the script file; - reads standard input")->required();
-    verb->footer("exit status: 0 the script ran and every expect held; 1 an expect failed; "
-                 "2 a script error or a bad command line");
+    verb->footer("The script runs signed in as the operator, with his rights and student categories; his password "
+                 "comes from --password-file or FEEOFFICE_PASSWORD, never from the command line.\n"
+                 "exit status: 0 the script ran and every expect held; 1 an expect failed; "
+                 "2 a script error or a bad command line; 3 the sign-in was refused");
     return {verb, [options] { return runDrive(*options); }};
 }
 

@@ -4,7 +4,6 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QInputDialog>
 #include <QLabel>
 #include <QMenuBar>
 #include <QStatusBar>
@@ -21,6 +20,7 @@
 #include "host/DemoSchool.h"
 #include "host/UserSettingsStore.h"
 #include "host/api/MessageService.h"
+#include "signin/frmSignIn.h"
 #include "ui/FormRegistry.h"
 
 namespace fo::app {
@@ -53,8 +53,8 @@ void rememberDatabase(const std::string& path) {
 
 std::string lastDatabase() { return UserSettingsStore().getSetting("feeoffice", "gui", "lastDatabase", ""); }
 
-MainWindow::MainWindow(const std::string& databasePath, int dialect)
-    : MainWindow(std::make_unique<OfficeSession>(databasePath, dialect, Operators::BuiltInId)) {
+MainWindow::MainWindow(const std::string& databasePath, int dialect, int operatorId)
+    : MainWindow(std::make_unique<OfficeSession>(databasePath, dialect, operatorId)) {
     rememberDatabase(databasePath);
 }
 
@@ -119,6 +119,8 @@ void MainWindow::buildActions() {
     QAction* carry = host->addAction(QStringLiteral("月末结转…"), this, [this] { carryOver(); });
     host->addAction(QStringLiteral("系统设置…"), this, [this] { editSettings(); });
     host->addAction(QStringLiteral("切换操作员…"), this, [this] { chooseOperator(); });
+    host->addAction(QStringLiteral("修改密码…"), this, [this] { changePassword(); });
+    operatorsAction_ = host->addAction(QStringLiteral("操作员管理…"), this, [this] { runEntry("frmOperators"); });
     bar->addSeparator();
     bar->addAction(carry);
 }
@@ -132,6 +134,7 @@ void MainWindow::refreshState() {
         e.action->setText(present ? caption : caption + QStringLiteral("（") + QString::fromUtf8(NotYet) + QStringLiteral("）"));
     }
     ReferenceHost& host = session_->host();
+    if (operatorsAction_) operatorsAction_->setEnabled(session_->isAdministrator());
     const std::string month = host.CurrentYf();
     dbLabel_->setText(QStringLiteral("数据库：") + qs(session_->databasePath()));
     const QString engine = session_->dialect() == 1 ? QStringLiteral("SQL Server") : QStringLiteral("Access");
@@ -146,6 +149,10 @@ void MainWindow::refreshState() {
 void MainWindow::runEntry(const std::string& name) {
     FormRegistry& registry = formRegistry();
     try {
+        if (const std::string why = session_->refusal(name); !why.empty()) {
+            msgBox(why, MsgButtons::OK, MsgIcon::Exclamation, "提示");
+            return;
+        }
         if (const auto* op = registry.entry(name)) (*op)();
         else if (auto form = registry.window(name)) form->showModal();
         else msgBox(name + " " + NotYet, MsgButtons::OK, MsgIcon::Information, "提示");
@@ -189,7 +196,17 @@ QString MainWindow::currentFolder() const {
 void MainWindow::openDatabaseDialog() {
     const QString file = QFileDialog::getOpenFileName(this, QStringLiteral("打开数据库"), currentFolder(),
                                                       QStringLiteral("收费数据库 (*.db *.sqlite);;所有文件 (*)"));
-    if (!file.isEmpty()) openDatabase(file.toStdString(), Operators::BuiltInId);
+    if (file.isEmpty()) return;
+    if (const auto user = signInTo(file.toStdString(), "操作员登录")) openDatabase(file.toStdString(), *user);
+}
+
+std::optional<int> MainWindow::signInTo(const std::string& path, const std::string& caption) {
+    try {
+        return askSignIn(path, caption);
+    } catch (const std::exception& e) {
+        msgBox("不能登录：" + clerkText(e), MsgButtons::OK, MsgIcon::Critical, "警告！");
+        return std::nullopt;
+    }
 }
 
 void MainWindow::createDatabaseDialog(bool demo) {
@@ -205,10 +222,14 @@ void MainWindow::createDatabaseDialog(bool demo) {
         msgBox(std::string("不能创建数据库：") + e.what(), MsgButtons::OK, MsgIcon::Critical, "警告！");
         return;
     }
-    openDatabase(path, Operators::BuiltInId);
+    if (const auto user = signInTo(path, "操作员登录")) openDatabase(path, *user);
 }
 
 void MainWindow::carryOver() {
+    if (const std::string why = session_->refusal("YMJZ"); !why.empty()) {
+        msgBox(why, MsgButtons::OK, MsgIcon::Exclamation, "提示");
+        return;
+    }
     ReferenceHost& host = session_->host();
     const std::string month = host.CurrentYf();
     if (month.empty()) {
@@ -260,26 +281,19 @@ void MainWindow::editSettings() {
 }
 
 void MainWindow::chooseOperator() {
-    QStringList names;
-    std::vector<int> ids;
+    const std::string path = session_->databasePath();
+    if (const auto user = signInTo(path, "切换操作员")) openDatabase(path, *user);
+}
+
+void MainWindow::changePassword() {
     try {
-        ConnectionPtr cn = session_->host().pGetCN();
-        RecordsetPtr rs = cn->execute("select id,name from sys_user order by id");
-        for (; rs && !rs->eof(); rs->moveNext()) {
-            ids.push_back(static_cast<int>(rs->field(std::size_t{0}).toInt()));
-            names << qs(rs->field(std::size_t{1}).toText());
-        }
+        auto window = formInstance<frmSignIn>();
+        window->prepareChange(session_->host().gLinkString(), session_->databasePath(), session_->operatorId());
+        window->showModal();
+        if (window->signedIn()) msgBox("密码已修改。", MsgButtons::OK, MsgIcon::Information, "提示");
     } catch (const std::exception& e) {
-        msgBox(e.what(), MsgButtons::OK, MsgIcon::Critical, "警告！");
-        return;
+        msgBox("不能修改密码：" + clerkText(e), MsgButtons::OK, MsgIcon::Critical, "警告！");
     }
-    const int current = names.indexOf(qs(session_->host().gusername()));
-    bool ok = false;
-    const QString chosen = QInputDialog::getItem(this, QStringLiteral("操作员"), QStringLiteral("选择操作员："), names,
-                                                 std::max(0, current), false, &ok);
-    if (!ok) return;
-    const int index = static_cast<int>(names.indexOf(chosen));
-    if (index >= 0) openDatabase(session_->databasePath(), ids[static_cast<std::size_t>(index)]);
 }
 
 }  // namespace fo::app

@@ -1,6 +1,7 @@
 #pragma once
 #include <QMainWindow>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,17 +15,19 @@ class OfficeSession;
 // The main window of the fee office: the module's entry operations and the
 // batch wizard in a menu and a toolbar, and the host's own duties: opening
 // or creating a database, the month-end carry-over, the host settings and
-// the operator. The status bar shows the database, the dialect (as the
+// the operators. The status bar shows the database, the dialect (as the
 // database it is compatible with), the operator and the open month
 // ("2026年12月"). Entry operations not registered yet are
-// shown disabled ("尚未提供") and come alive once registered.
+// shown disabled ("尚未提供") and come alive once registered. Whoever works
+// in it has signed in; opening another database or switching operator asks
+// for a sign-in again.
 class MainWindow final : public QMainWindow {
 public:
     // The main window over an opened fee office.
     explicit MainWindow(std::unique_ptr<OfficeSession> session);
-    // The same over `databasePath` for the built-in operator; throws when it
-    // cannot be opened.
-    MainWindow(const std::string& databasePath, int dialect);
+    // The same over `databasePath` for `operatorId`, who has signed in;
+    // throws when it cannot be opened.
+    MainWindow(const std::string& databasePath, int dialect, int operatorId);
     ~MainWindow() override;
 
     OfficeSession& session() const { return *session_; }
@@ -37,6 +40,7 @@ public:
     void carryOver();
     void editSettings();
     void chooseOperator();
+    void changePassword();
     void runEntry(const std::string& name);
     void refreshState();
 
@@ -46,6 +50,8 @@ private:
     // The folder of the open database, where the file dialogs start.
     QString currentFolder() const;
     void createDatabaseDialog(bool demo);
+    // The sign-in window on the database at `path`; who signed in.
+    std::optional<int> signInTo(const std::string& path, const std::string& caption);
 
     std::unique_ptr<OfficeSession> session_;
     int dialect_;
@@ -56,6 +62,7 @@ private:
     };
     std::vector<Entry> entries_;
     QLabel *dbLabel_, *dialectLabel_, *userLabel_, *monthLabel_;
+    QAction* operatorsAction_ = nullptr;
 };
 
 // Remembers `path` as the database to open next time, as an absolute path,

@@ -2,15 +2,19 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 
 #include "app/Commands.h"
+#include "host/SignIn.h"
 #include "ui/FormInstance.h"
 #include "ui/FormRegistry.h"
 
 namespace fo::app {
 
 OfficeSession::OfficeSession(const std::string& databasePath, int dialect, int operatorId)
-    : host_(std::make_shared<ReferenceHost>(databasePath, dialect, operatorId)), dialect_(dialect) {
+    : host_(std::make_shared<ReferenceHost>(databasePath, dialect, operatorId)),
+      dialect_(dialect),
+      operatorId_(operatorId) {
     host_->installInModuleGlobals();
     settings_ = host_->loadSettings();
     bill_.set_gRun(host_);
@@ -25,6 +29,32 @@ OfficeSession::~OfficeSession() {
         FormInstances::releaseAll();
     } catch (...) {
     }
+    try {
+        SignIn(host_->gLinkString(), host_->databasePath()).signedOut(operatorId_);
+    } catch (...) {
+    }
+}
+
+bool OfficeSession::isAdministrator() const {
+    ConnectionPtr cn = host_->pGetCN();
+    const auto op = Operators(*cn).find(operatorId_);
+    return op && op->admin;
+}
+
+std::string OfficeSession::refusal(const std::string& name) const {
+    if (name == "frmOperators") return isAdministrator() ? std::string() : "只有管理员可以管理操作员。";
+    // The right each of the main window's duties asks for, and its least level.
+    static const std::map<std::string, std::pair<std::string, int>> rights = {
+        {"ShowPJinfo", {"PJCX", 1}}, {"ShowJMJL", {"JMJL", 1}},          {"ShowBachJm", {"PLJM", 1}},
+        {"frmBachJM", {"PLJM", 1}},  {"YMJZ", {"YMJZ", Operators::FullRight}},
+    };
+    const auto found = rights.find(name);
+    if (found == rights.end()) return {};
+    const auto& [code, least] = found->second;
+    if (host_->GetQx(code, Value(), true) >= least) return {};
+    for (const RightCode& right : Operators::rightCatalogue())
+        if (code == right.code) return std::string("您没有“") + right.caption + "”的权限，请与管理员联系。";
+    return "您没有这项权限，请与管理员联系。";
 }
 
 void OfficeSession::reloadSettings() {

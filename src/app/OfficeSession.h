@@ -13,6 +13,8 @@ namespace fo::app {
 // entry operations are registered on it.
 class OfficeSession {
 public:
+    // For `operatorId`, who has signed in; his sign-out is logged when the
+    // session ends.
     OfficeSession(const std::string& databasePath, int dialect, int operatorId);
     ~OfficeSession();
 
@@ -24,12 +26,18 @@ public:
     // Reads the host settings again after they were changed.
     void reloadSettings();
     std::string setting(const std::string& name) const;
+    int operatorId() const { return operatorId_; }
+    bool isAdministrator() const;
+    // Why the operator may not run the entry operation, window or host duty
+    // `name` ("YMJZ" is the carry-over); "" when he may.
+    std::string refusal(const std::string& name) const;
 
 private:
     std::shared_ptr<ReferenceHost> host_;
     std::shared_ptr<SettingsCollection> settings_;
     cLsBILLhead bill_;
     int dialect_;
+    int operatorId_;
 };
 
 // The demo fee office of this user: $XDG_DATA_HOME (or ~/.local/share),

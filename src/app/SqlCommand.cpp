@@ -3,7 +3,8 @@
 // Runs one statement on a fee database through the module's data layer and
 // prints what it gives: a header line of field names and one line per row,
 // tab-separated (values in their text form, null as empty), or
-// "N rows affected" for a statement without a result set.
+// "N rows affected" for a statement without a result set. It is the
+// administrator's tool: no operator signs in, and nothing is audited.
 #include <iostream>
 #include <memory>
 #include <string>
@@ -65,7 +66,9 @@ Verb addSqlVerb(CLI::App& program) {
     verb->add_option("STATEMENT", options->statement, "the SQL statement, as one word")
         ->required()
         ->check(notBlank());
-    verb->footer("exit status: 0 done; 1 no such fee database, or the engine refused the statement; "
+    verb->footer("An administrator's tool: it signs in as no operator, keeps no audit log and can change "
+                 "anything, as anyone who can write the database file can.\n"
+                 "exit status: 0 done; 1 no such fee database, or the engine refused the statement; "
                  "2 a bad command line");
     return {verb, [options] { return runSql(*options); }};
 }

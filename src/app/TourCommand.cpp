@@ -1,4 +1,4 @@
-// feeoffice tour --db FILE --out DIR [--dialect 1|0]
+// feeoffice tour --db FILE --out DIR [--dialect 1|0] [--user ID] [--password-file FILE]
 //
 // Opens every window that exists on the offscreen platform, fills it as a
 // clerk would on the demo data and saves a picture of each under DIR, one
@@ -15,6 +15,7 @@
 #include "app/CommandLine.h"
 #include "app/GuiSupport.h"
 #include "app/MainWindow.h"
+#include "app/SignInOptions.h"
 #include "qt/QtUi.h"
 #include "qt/Tour.h"
 #include "ui/FormRegistry.h"
@@ -53,6 +54,7 @@ struct TourOptions {
     std::string database;
     std::string out;
     int dialect = 1;
+    SignInOptions signIn;
 };
 
 int runTour(const TourOptions& options) {
@@ -62,10 +64,12 @@ int runTour(const TourOptions& options) {
         std::cerr << "feeoffice tour: no database at " << database << '\n';
         return 2;
     }
+    const std::optional<int> user = signInHeadless(options.signIn, database, "tour", std::cerr);
+    if (!user) return SignInRefused;
     GuiApplication app("feeoffice", true);
     qt::QtUi ui;
     ui.install();
-    MainWindow window(database, options.dialect);
+    MainWindow window(database, options.dialect, *user);
     ui.setMainWindow(&window);
     window.show();
     registerBuiltInSteps();
@@ -91,8 +95,11 @@ Verb addTourVerb(CLI::App& program) {
     addDatabaseOption(*verb, options->database)->required();
     verb->add_option("--out", options->out, "the folder the pictures are written to")->type_name("DIR")->required();
     addDialectOption(*verb, options->dialect);
-    verb->footer("exit status: 0 every window pictured; 1 some window was not; 2 no database at FILE, "
-                 "or a bad command line");
+    addSignInOptions(*verb, options->signIn);
+    verb->footer("The tour signs in as the operator (an administrator, to picture the operator window too); his "
+                 "password comes from --password-file or FEEOFFICE_PASSWORD.\n"
+                 "exit status: 0 every window pictured; 1 some window was not; 2 no database at FILE, "
+                 "or a bad command line; 3 the sign-in was refused");
     return {verb, [options] { return runTour(*options); }};
 }
 

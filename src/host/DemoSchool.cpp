@@ -258,14 +258,21 @@ DemoSummary writeDemoSchool(const std::string& path, const DemoOptions& options)
 
 const std::vector<DemoOperator>& demoOperators() {
     static const std::vector<DemoOperator> operators = {
-        {Operators::BuiltInId, "admin123",
+        {Operators::BuiltInId, "系统管理员", "admin123",
          "$argon2id$v=19$m=65536,t=2,p=1$hMUvW1eFbCpgIpRA45SSww$mVVbVCDWuf2vsIB+yte2ulOG8a1Q684zrc3hiMhcQ5s"},
-        {2, "zhang123",
+        {2, "张会计", "zhang123",
          "$argon2id$v=19$m=65536,t=2,p=1$fHXFsLbcbWkU2HEkUyLBwQ$1YMs5ov7krfXOvWYBw5QK4vlGLOyMoaK0c+yJCL0g4Y"},
-        {3, "li123456",
+        {3, "李出纳", "li123456",
          "$argon2id$v=19$m=65536,t=2,p=1$cGTnSTic3cmylozEa7x24w$HdUTDHhc35c/GIsjlE+34EAOarSuqe9Hb90w2MSN6pM"},
     };
     return operators;
+}
+
+std::string demoPasswordsText() {
+    std::string text = "演示操作员及密码：";
+    for (const DemoOperator& op : demoOperators())
+        text += std::string(op.id == demoOperators().front().id ? "" : "，") + op.name + " " + op.password;
+    return text + "。";
 }
 
 }  // namespace fo

@@ -36,10 +36,13 @@ DemoSummary writeDemoSchool(const std::string& path, const DemoOptions& options 
 // An operator of the demo fee office and his documented demo password.
 struct DemoOperator {
     int id;
+    const char* name;
     const char* password;
     const char* passwordHash;  // what the demo stores: a hash of `password`
 };
 // 系统管理员 (1), 张会计 (2) and 李出纳 (3).
 const std::vector<DemoOperator>& demoOperators();
+// What a clerk is told of them: "演示操作员及密码：系统管理员 admin123，…。"
+std::string demoPasswordsText();
 
 }  // namespace fo

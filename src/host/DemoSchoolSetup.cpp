@@ -135,13 +135,13 @@ std::vector<DemoStudent> writeStudents(Connection& cn, DemoRandom& rnd, int coun
 void writeOfficeSetup(Connection& cn) {
     Operators ops(cn);
     ops.ensureBuiltIns();
-    ops.add(Operator{2, "张会计", false});
-    ops.add(Operator{3, "李出纳", false});
-    // The documented demo passwords, hashed once here rather than on every
-    // demo written. The administrator is asked for a password of his own at
-    // his first sign-in in the desktop program.
-    for (const DemoOperator& op : demoOperators())
+    // The clerks, with the documented demo passwords, hashed once rather than
+    // on every demo written. The administrator is asked for a password of his
+    // own at his first sign-in in the desktop program.
+    for (const DemoOperator& op : demoOperators()) {
+        if (op.id != Operators::BuiltInId) ops.add(Operator{op.id, op.name, false});
         ops.setPasswordHash(op.id, op.passwordHash, op.id == Operators::BuiltInId);
+    }
     for (const char* code : {"PJCX", Operators::ReprintRight, "JMJL", "PLJM"})
         ops.setRight(2, code, Operators::FullRight);
     ops.setRight(3, "PJCX", 1);  // may look, not reprint

@@ -130,6 +130,7 @@ void TextBoxBinding::sync() {
     if (line_) {
         if (line_->text() != text) line_->setText(text);
         line_->setReadOnly(box_.locked());
+        line_->setEchoMode(box_.passwordChar().empty() ? QLineEdit::Normal : QLineEdit::Password);
         line_->setMaxLength(box_.maxLength() > 0 ? box_.maxLength() : 32767);
         int start = 0, length = 0;
         widgetSelection(start, length);

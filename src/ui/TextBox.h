@@ -24,6 +24,9 @@ public:
     void setLocked(bool v) { locked_ = v; changed(); }
     bool multiLine() const { return multiLine_; }
     void setMultiLine(bool v) { multiLine_ = v; }
+    // A password box shows this character for each one typed; "" shows the text.
+    const std::string& passwordChar() const { return passwordChar_; }
+    void setPasswordChar(std::string c) { passwordChar_ = std::move(c); changed(); }
 
     std::function<void()> Change;
 
@@ -42,6 +45,7 @@ private:
     std::string text_;
     int selStart_ = 0, selLength_ = 0, maxLength_ = 0;
     bool locked_ = false, multiLine_ = false;
+    std::string passwordChar_;
 };
 
 }  // namespace fo

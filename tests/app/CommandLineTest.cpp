@@ -87,6 +87,7 @@ TEST(CommandLine, BadValuesNameTheirOptionAndWhy) {
         {{"sql", "--db", "x.db", " "}, "STATEMENT: nothing given"},
         {{"sql", "--db", "", "select 1"}, "--db: nothing given"},
         {{"tour", "--db", "x.db", "--out", "pics", "--dialect", "SQL"}, "--dialect: SQL is not a dialect"},
+        {{"log", "--db", "x.db", "--from", "2026-12-32"}, "--from: 2026-12-32 is not a date"},
         {{"--dialect", "2"}, "feeoffice: --dialect: 2 is not a dialect"},
     };
     for (const auto& [words, message] : cases) {
@@ -104,11 +105,12 @@ TEST(CommandLine, BadValuesNameTheirOptionAndWhy) {
 
 TEST(CommandLine, EveryVerbExplainsEachOfItsOptionsAndItsExitStatus) {
     const std::vector<std::pair<std::string, std::vector<std::string>>> verbs = {
-        {"tour", {"--db FILE", "--out DIR", "--dialect 1|0"}},
+        {"tour", {"--db FILE", "--out DIR", "--dialect 1|0", "--user ID", "--password-file FILE"}},
         {"init-demo", {"FILE ", "--students N", "--seed S", "--today yyyy-mm-dd"}},
         {"sql", {"--db FILE", "--dialect 1|0", "STATEMENT "}},
-        {"drive", {"--db FILE", "--dialect 1|0", "--user ID", "--settings DIR", "--export-dir DIR",
-                   "--set NAME=VALUE", "SCRIPT "}},
+        {"drive", {"--db FILE", "--dialect 1|0", "--user ID", "--password-file FILE", "--settings DIR",
+                   "--export-dir DIR", "--set NAME=VALUE", "SCRIPT "}},
+        {"log", {"--db FILE", "--from yyyy-mm-dd", "--to yyyy-mm-dd"}},
     };
     for (const auto& [verb, options] : verbs) {
         fo::app::CommandLine line;

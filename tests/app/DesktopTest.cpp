@@ -64,9 +64,19 @@ protected:
         });
     }
     static void smallDemo(const std::string& path) { writeDemoSchool(path, DemoOptions{24, 1, "2026-12-06"}); }
+    // The sign-in of the start-up: the administrator signs in (or, with
+    // `giveUp`, nobody), noting where he was asked to.
+    app::SignInStep signIn(bool giveUp = false) {
+        return [this, giveUp](const std::string& path) -> std::optional<int> {
+            signedInAt.push_back(fs::absolute(path).string());
+            if (giveUp) return std::nullopt;
+            return 1;
+        };
+    }
 
     TempDir dir;
     std::string asked;
+    std::vector<std::string> signedInAt;
 
 private:
     fs::path saved_;
@@ -76,9 +86,10 @@ private:
 TEST_F(Desktop, OpensTheFileNamedRemembersItAbsolutelyAndShowsTheMonthAndDialectInWords) {
     smallDemo("school.db");
     std::string notice;
-    auto session = app::openStartSession("school.db", 1, notice);
+    auto session = app::openStartSession("school.db", 1, notice, signIn());
     ASSERT_NE(session, nullptr);
     EXPECT_EQ(notice, "");
+    EXPECT_EQ(signedInAt, std::vector<std::string>{dir.file("school.db")});
     EXPECT_EQ(app::lastDatabase(), dir.file("school.db"));
 
     app::MainWindow window(std::move(session));
@@ -97,15 +108,15 @@ TEST_F(Desktop, OpensTheFileNamedRemembersItAbsolutelyAndShowsTheMonthAndDialect
 TEST_F(Desktop, AStartThatCannotOpenSaysWhyAndOffersTheDemoOrToQuit) {
     // The first run creates the demo office and says so.
     std::string notice;
-    auto first = app::openStartSession("", 1, notice);
+    auto first = app::openStartSession("", 1, notice, signIn());
     ASSERT_NE(first, nullptr);
     const std::string demo = dir.file("data") + "/feeoffice/demo.db";
     EXPECT_EQ(first->databasePath(), demo);
-    EXPECT_EQ(notice, "首次运行：已在 " + demo + " 创建演示数据库。");
+    EXPECT_EQ(notice, "首次运行：已在 " + demo + " 创建演示数据库。" + demoPasswordsText());
     first.reset();
 
     answerOpenFailure("demo");
-    auto instead = app::openStartSession("missing.db", 1, notice);
+    auto instead = app::openStartSession("missing.db", 1, notice, signIn());
     ASSERT_NE(instead, nullptr);
     EXPECT_NE(asked.find("missing.db"), std::string::npos) << asked;
     EXPECT_NE(asked.find("文件不存在"), std::string::npos) << asked;
@@ -114,12 +125,22 @@ TEST_F(Desktop, AStartThatCannotOpenSaysWhyAndOffersTheDemoOrToQuit) {
 
     { std::ofstream("notes.db") << "not a database, only notes\n"; }
     answerOpenFailure("quit");
-    EXPECT_EQ(app::openStartSession("notes.db", 1, notice), nullptr);
+    EXPECT_EQ(app::openStartSession("notes.db", 1, notice, signIn()), nullptr);
     EXPECT_NE(asked.find("notes.db"), std::string::npos) << asked;
     const auto reason = asked.find("原因：");
     ASSERT_NE(reason, std::string::npos);
     EXPECT_GT(asked.find('\n', reason), reason + std::string("原因：").size()) << "the reason is not empty: " << asked;
     EXPECT_EQ(app::lastDatabase(), demo) << "a database that did not open is not remembered";
+    // Nobody is asked to sign in to what is no fee office.
+    EXPECT_EQ(signedInAt, (std::vector<std::string>{demo, demo}));
+}
+
+TEST_F(Desktop, NothingOpensWhenNobodySignsIn) {
+    smallDemo("school.db");
+    std::string notice;
+    EXPECT_EQ(app::openStartSession("school.db", 1, notice, signIn(true)), nullptr);
+    EXPECT_EQ(signedInAt.size(), 1u) << "no second question after the clerk gave up";
+    EXPECT_EQ(app::lastDatabase(), "");
 }
 
 TEST_F(Desktop, TheSettingsDialogShowsLabelsNotTheSettingsNames) {

@@ -32,7 +32,12 @@ inline std::string readWholeFile(const std::filesystem::path& path) {
     return text.str();
 }
 
-// A fresh directory per test, removed afterwards, and the runner.
+// The documented password of the demo fee office's administrator.
+inline constexpr const char* kDemoAdminPassword = "admin123";
+
+// A fresh directory per test, removed afterwards, and the runner. Verbs
+// that sign in do so as the demo's administrator (FEEOFFICE_PASSWORD), and
+// their audit log goes to the test's directory.
 class ExeTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -43,6 +48,8 @@ protected:
         dir_ = root / (std::string(info->test_suite_name()) + "-" + std::to_string(::getpid()) + "-" + info->name());
         fs::remove_all(dir_);
         fs::create_directories(dir_);
+        ::setenv("FEEOFFICE_PASSWORD", kDemoAdminPassword, 1);
+        ::setenv("XDG_STATE_HOME", path("state").c_str(), 1);
     }
     void TearDown() override { std::filesystem::remove_all(dir_); }
 

@@ -1,0 +1,67 @@
+#pragma once
+#include <memory>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "host/AuditLog.h"
+#include "host/DemoSchool.h"
+#include "host/ReferenceHost.h"
+#include "host/UserSettingsStore.h"
+#include "host/api/ModuleGlobals.h"
+#include "support/ScopedVariable.h"
+#include "support/TempDir.h"
+#include "ui/FormInstance.h"
+#include "ui/HeadlessUi.h"
+
+namespace fo::test {
+
+// A small demo fee office on the headless binding, its settings and audit
+// log in folders of the test's own, worked by the operator signed in last.
+class OfficeTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        DemoOptions options;
+        options.students = 12;
+        options.today = "2026-12-06";
+        writeDemoSchool(dbPath, options);
+        ui.install();
+        ui.setModalRunner([](Form& f) { f.unload(); });
+        actAs(Operators::BuiltInId);
+    }
+    void TearDown() override {
+        ui.setModalRunner([](Form& f) { f.unload(); });
+        FormInstances::releaseAll();
+        globals() = ModuleGlobals{};
+    }
+    // The host works for `user` from now on.
+    void actAs(int user) {
+        host = std::make_shared<ReferenceHost>(dbPath, 1, user);
+        host->setSettingsStore(std::make_shared<UserSettingsStore>(dir.file("config/feeoffice")));
+        host->installInModuleGlobals();
+        globals().host = host;
+    }
+    std::string link() const { return sqliteConnectionString(dbPath); }
+    std::string scalar(const std::string& sql) {
+        ConnectionPtr cn = openConnection(link());
+        RecordsetPtr rs = cn->execute(sql);
+        return rs && !rs->eof() ? rs->field(std::size_t{0}).toText() : std::string("<no row>");
+    }
+    // The audit log's rows as "operator|operation|subject|outcome".
+    std::vector<std::string> logged() {
+        ConnectionPtr cn = openConnection(link());
+        std::vector<std::string> out;
+        for (const AuditRecord& r : readAuditLog(*cn))
+            out.push_back(r.userName + "|" + r.operation + "|" + r.document + "|" + r.outcome);
+        return out;
+    }
+
+    TempDir dir;
+    ScopedVariable config{"XDG_CONFIG_HOME", dir.file("config")};
+    ScopedVariable state{"XDG_STATE_HOME", dir.file("state")};
+    std::string dbPath = dir.file("office.db");
+    HeadlessUi ui;
+    std::shared_ptr<ReferenceHost> host;
+};
+
+}  // namespace fo::test
