@@ -48,7 +48,7 @@ frmOperators::frmOperators() : Form("frmOperators") {
     lvwCategories.move(5700, 1650, 2400, 2400);
     lvwCategories.setCheckboxes(true);
     lblRights.move(8250, 1320, 2400, 300);
-    lvwRights.move(8250, 1650, 3000, 2400);
+    lvwRights.move(8250, 1650, 3100, 2400);
     lblLevel.move(8250, 4150, 1700, 300);
     cmbLevel.move(9950, 4120, 1300, 300);
     cmbLevel.setStyle(ComboBox::Style::DropDownList);
@@ -68,8 +68,8 @@ frmOperators::frmOperators() : Form("frmOperators") {
     lvwUsers.addColumn("k状态", "状态", 800);
     lvwUsers.addColumn("k密码", "密码", 1000);
     lvwCategories.addColumn("k类别", "学生类别", 2200);
-    lvwRights.addColumn("k功能", "功能", 2100);
-    lvwRights.addColumn("k权限", "权限", 800);
+    lvwRights.addColumn("k功能", "功能", 2300);
+    lvwRights.addColumn("k权限", "权限", 600);
     for (const std::string& caption : levelCaptions()) cmbLevel.AddItem(caption);
 
     lvwUsers.ItemClick = [this](ListItem& item) { lvwUsers_ItemClick(item); };
