@@ -12,6 +12,7 @@
 #include "ui/FormInstance.h"
 #include "ui/TrimSpaces.h"
 #include "ui/frmMsg.h"
+#include "ui/PostingProgress.h"
 #include "ui/mdl1.h"
 
 namespace fo {
@@ -215,6 +216,7 @@ bool frmBachJM_next::CanAdd() {
 }
 
 void frmBachJM_next::cmd_ok_Click() {
+    if (!PostingProgress::mayStart()) return;
     if (cmbYF.enabled() && trimSpaces(cmbYF.text()).empty()) {
         msgBox("请选择【月份/学期/年度:】", MsgButtons::OK, MsgIcon::Information, "警告！");
         return;
@@ -269,7 +271,10 @@ void frmBachJM_next::post(const std::string& jmrq) {
     std::vector<std::string> refused;
     try {
         Transaction tx(*trCn);
-        for (const frmBachJM::Student& s : formInstance<frmBachJM>()->tickedStudents()) {
+        const std::vector<frmBachJM::Student> students = formInstance<frmBachJM>()->tickedStudents();
+        PostingProgress progress("正在为 " + std::to_string(students.size()) + " 名学生记账减免…",
+                                 static_cast<long>(students.size()), &cmd_ok);
+        for (const frmBachJM::Student& s : students) {
             current = s.number + " " + s.name;
             head.set_str_bjmc(s.className);
             head.set_STR_xsid(s.id);
@@ -280,6 +285,7 @@ void frmBachJM_next::post(const std::string& jmrq) {
             } catch (const jmjl::ReductionRefused& r) {
                 refused.push_back(current + "：" + r.description());
             }
+            progress.step();
         }
         if (refused.empty()) tx.commit();
     } catch (const std::exception& e) {

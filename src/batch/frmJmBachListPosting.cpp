@@ -14,6 +14,7 @@
 #include "host/api/ModuleGlobals.h"
 #include "reduction/ReductionChecks.h"
 #include "ui/TrimSpaces.h"
+#include "ui/PostingProgress.h"
 #include "ui/mdl1.h"
 
 namespace fo {
@@ -66,6 +67,7 @@ void frmJmBachList::txtWrite_Change() {
 }
 
 void frmJmBachList::cmdJMok_Click() {
+    if (!PostingProgress::mayStart()) return;
     if (lvw1.itemCount() == 0) {
         msgBox("无记录！", MsgButtons::OK, MsgIcon::Information, "警告！");
         return;
@@ -142,7 +144,9 @@ void frmJmBachList::cmdJMok_Click() {
         session.createTrcn();
         Connection& trCn = *session.trCn();
         Transaction tx(trCn);
-        for (RecordsetPtr groups = cn.execute(batch::postingGroups(T)); groups && !groups->eof(); groups->moveNext()) {
+        RecordsetPtr groups = cn.execute(batch::postingGroups(T));
+        PostingProgress progress("正在记账减免…", groups ? groups->recordCount() : 0, &cmdJMok);
+        for (; groups && !groups->eof(); groups->moveNext()) {
             const std::string xsid = groups->field("xsid").toText(), sfyf = groups->field("sfyf").toText();
             const std::string termfrom = groups->field("termfrom").toText();
             failedStudent = xsid;
@@ -173,6 +177,7 @@ void frmJmBachList::cmdJMok_Click() {
             } catch (const jmjl::ReductionRefused& r) {
                 refused.push_back(studentText(cn, xsid) + "：" + r.description());
             }
+            progress.step();
         }
         if (refused.empty()) tx.commit();
     } catch (const std::exception& e) {

@@ -33,6 +33,8 @@ public:
     void popupMenu(Form& form, Menu& menu, int x, int y) override;
     void sendTab() override;
     void doEvents() override;
+    // A modal progress dialog without a cancel button (QtProgress.cpp).
+    std::unique_ptr<ProgressWindow> beginProgress(const std::string& caption, long steps) override;
 
     void clipboardClear() override;
     void clipboardSetText(const std::string& text) override;

@@ -93,6 +93,28 @@ void HeadlessUi::printed(const std::string& path) {
     if (events.printed) events.printed(path);
 }
 
+namespace {
+
+class HeadlessProgress final : public ProgressWindow {
+public:
+    HeadlessProgress(HeadlessUi& ui, std::string caption, long steps)
+        : ui_(ui), caption_(std::move(caption)), steps_(steps) {}
+    void setValue(long done) override {
+        if (ui_.events.progress) ui_.events.progress(caption_, done, steps_);
+    }
+
+private:
+    HeadlessUi& ui_;
+    std::string caption_;
+    long steps_;
+};
+
+}  // namespace
+
+std::unique_ptr<ProgressWindow> HeadlessUi::beginProgress(const std::string& caption, long steps) {
+    return std::make_unique<HeadlessProgress>(*this, caption, steps);
+}
+
 std::unique_ptr<BillPrinter> HeadlessUi::newBillPrinter() {
     return printerFactory_ ? printerFactory_() : nullptr;
 }

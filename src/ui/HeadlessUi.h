@@ -44,6 +44,8 @@ public:
         std::function<void(const MessageRecord&)> message;
         std::function<void(const Form&)> opened, closed;
         std::function<void(const std::string&)> exported, printed;
+        // A long operation's progress: its caption, the steps done and all of them.
+        std::function<void(const std::string& caption, long done, long steps)> progress;
     };
 
     HeadlessUi() = default;
@@ -81,6 +83,8 @@ public:
     void exported(const std::string& path) override;
     const std::vector<std::string>& exports() const { return exports_; }
     void printed(const std::string& path) override;
+    // A progress window that tells events.progress of every step.
+    std::unique_ptr<ProgressWindow> beginProgress(const std::string& caption, long steps) override;
 
     using PrinterFactory = std::function<std::unique_ptr<BillPrinter>()>;
     using QueryFactory = std::function<std::unique_ptr<CombinedQuery>()>;

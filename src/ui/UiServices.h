@@ -12,6 +12,14 @@ class Control;
 class Form;
 class Menu;
 
+// The progress window of a long operation, open while the object lives.
+class ProgressWindow {
+public:
+    virtual ~ProgressWindow() = default;
+    // `done` of the steps are done; the window is drawn anew.
+    virtual void setValue(long done) = 0;
+};
+
 // Everything a window asks of the user-interface platform, behind one
 // interface. A binding (headless, Qt) implements it and installs itself with
 // setUiServices, which also routes the data layer's messages through it.
@@ -39,6 +47,10 @@ public:
     virtual void sendTab() = 0;
     // Lets the platform process pending events (a no-op headless).
     virtual void doEvents() {}
+    // Opens the progress window of a long operation of `steps` steps; while
+    // it is open the clerk can work in no other window. Nothing on a
+    // platform without one.
+    virtual std::unique_ptr<ProgressWindow> beginProgress(const std::string& caption, long steps) { return nullptr; }
 
     // Clipboard (text).
     virtual void clipboardClear() = 0;
