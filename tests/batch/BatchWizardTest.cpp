@@ -61,6 +61,30 @@ TEST_P(BatchWizardTest, PostsTheSameItemsForEveryTickedStudentAndSettlesThePerio
     EXPECT_EQ(one("select q.jmje||'|'||(select qfje from qfhzb where yqfkid=q.qfkid) from qfhzb q,kdw_sfjl a "
                   "where a.jmyy='O''Brien 批量补助' and a.xsid=7 and q.jmjlid=a.id"),
               "50.5|930.5");
+    // The audit log has each student's reduction, by its number, in the
+    // transaction that wrote it.
+    EXPECT_EQ(rows("select l.operation,l.amount,l.outcome,l.username from sys_log l,kdw_sfjl a where l.djbh=a.djbh "
+                   "and a.jmyy='O''Brien 批量补助' order by a.xsid"),
+              (Rows{"批量减免|50.5|完成|系统管理员", "批量减免|50.5|完成|系统管理员"}));
+}
+
+TEST_P(BatchWizardTest, ALongPostingShowsItsProgressWithItsButtonDisabledAndCannotStartTwice) {
+    auto w = stepTwo();
+    type(*w, 1, "30");
+    w->txtJMYY.userSetText("进度");
+    std::vector<std::string> seen;
+    ui.events.progress = [&](const std::string& caption, long done, long steps) {
+        seen.push_back(caption + "|" + std::to_string(done) + "/" + std::to_string(steps) + "|" +
+                       (w->cmd_ok.enabled() ? "enabled" : "disabled"));
+        if (done == 1) w->cmd_ok.userClick();  // started again while it runs
+    };
+    w->cmd_ok.userClick();
+    EXPECT_EQ(seen, (std::vector<std::string>{"正在为 2 名学生记账减免…|1/2|disabled",
+                                              "正在为 2 名学生记账减免…|2/2|disabled"}));
+    EXPECT_TRUE(shown("上一批减免还在记账，请等它完成后再开始。"));
+    EXPECT_EQ(lastMessage().text, "操作成功！\r\n减免金额：30.00");
+    EXPECT_TRUE(w->cmd_ok.enabled());
+    EXPECT_EQ(one("select count(*) from kdw_sfjl where jmyy='进度'"), "2");  // one batch, not two
 }
 
 TEST_P(BatchWizardTest, EachStudentIsHeldToWhatHeOwesNotToTheStandardAmount) {
@@ -82,6 +106,9 @@ TEST_P(BatchWizardTest, EachStudentIsHeldToWhatHeOwesNotToTheStandardAmount) {
                                  "q.qfyf='202609'");
     EXPECT_EQ(one("select qfje from qfhzb where qfkid=" + rest), "341");
     EXPECT_EQ(rows("select sfxmid,qfje from qfmxb where qfkid=" + rest + " order by sfxmid"), (Rows{"1|0", "2|341"}));
+    // The refused batch of two left one row in the audit log, after its rollback.
+    EXPECT_EQ(rows("select operation,amount,outcome,djbh like '% 等 2 笔' from sys_log order by id"),
+              (Rows{"批量减免|1400|失败|1", "批量减免|640|完成|0", "批量减免|640|完成|0"}));
 
     // Students who owe nothing for the period stop the batch, all named.
     auto again = stepTwo("7,19,31");

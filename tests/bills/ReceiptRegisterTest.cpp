@@ -221,6 +221,9 @@ TEST_P(ReceiptRegister, VoidsABillAndCancelsItsChargeInOneTransaction) {
     EXPECT_EQ(text("select count(*) from kdw_sfjl where ysfjlid=" + source), "1");
     // The list is read afresh: the bill now shows as void.
     EXPECT_EQ(w->ListView1.findItem("k46")->subItem(1), "作废");
+    EXPECT_EQ(text("select operation||'|'||amount||'|'||outcome from sys_log where djbh=(select djbh from pjml "
+                   "where id=46)"),
+              "作废票据|" + text("select hjje from pjml where id=46") + "|完成");
 }
 
 TEST_P(ReceiptRegister, AVoidRefusedAfterItsFirstWritesIsRolledBackWhole) {
@@ -240,6 +243,8 @@ TEST_P(ReceiptRegister, AVoidRefusedAfterItsFirstWritesIsRolledBackWhole) {
     EXPECT_EQ(shown.back().icon, MsgIcon::None);
     EXPECT_EQ(footprint(), before);
     EXPECT_EQ(text("select count(*) from qfhzb where sfjlid=43"), "1");
+    // What the log says of it was written after the rollback.
+    EXPECT_EQ(text("select count(*)||'|'||min(operation)||'|'||min(outcome) from sys_log"), "1|作废票据|失败");
 }
 
 TEST_P(ReceiptRegister, EntryOperationsOpenTheirWindows) {

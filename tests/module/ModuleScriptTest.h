@@ -1,4 +1,5 @@
 #pragma once
+#include <fstream>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -8,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "app/Commands.h"
+#include "app/SignInOptions.h"
 #include "bills/cLsBILLhead.h"
 #include "host/DemoSchool.h"
 #include "host/Operators.h"
@@ -26,9 +28,10 @@ namespace fo::test {
 
 // The demo fee office (open month 202612, September to November carried
 // over) with every window of the module, worked from driver scripts in this
-// process, as `feeoffice drive` works them: the reference host hands the
-// bill header object its system object, settings and fee period, and the
-// windows and entry operations are registered by name.
+// process, as `feeoffice drive` works them: the operator signs in with his
+// demo password, the reference host hands the bill header object its system
+// object, settings and fee period, and the windows and entry operations are
+// registered by name.
 class ModuleScriptTest : public DialectTest {
 protected:
     struct Run {
@@ -52,7 +55,18 @@ protected:
     // `settings` for this run.
     Run drive(const std::string& script, int userId = Operators::BuiltInId,
               const std::vector<std::pair<std::string, std::string>>& settings = {}) {
-        auto host = std::make_shared<ReferenceHost>(dbPath, dialectCode(), userId);
+        Run run;
+        app::SignInOptions signIn{userId, dir.file("password")};
+        for (const DemoOperator& op : demoOperators())
+            if (op.id == userId) std::ofstream(signIn.passwordFile) << op.password << '\n';
+        std::ostringstream refused;
+        const std::optional<int> user = app::signInHeadless(signIn, dbPath, "drive", refused);
+        if (!user) {
+            run.status = app::SignInRefused;
+            run.err = refused.str();
+            return run;
+        }
+        auto host = std::make_shared<ReferenceHost>(dbPath, dialectCode(), *user);
         host->setSettingsStore(std::make_shared<UserSettingsStore>(dir.file("settings")));
         host->installInModuleGlobals();
         auto collection = host->loadSettings();
@@ -72,7 +86,6 @@ protected:
         ScriptDriver driver(registry, ui, out, err);
         driver.setSqlProbe([this](const std::string& sql) { return text(sql); });
         std::istringstream in(script);
-        Run run;
         run.status = driver.run(in);
         FormInstances::releaseAll();
         run.out = out.str();

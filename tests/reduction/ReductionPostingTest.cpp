@@ -131,6 +131,14 @@ TEST_P(ReductionPostingTest, CancellationGoesInReverseOrderOnly) {
     EXPECT_EQ(one("select jmje,jmjlid,fkrq is null from qfhzb where qfkid=" + b.qfkid), "0|0|1");
     EXPECT_EQ(rows("select jmje from qfmxb where qfkid=" + b.qfkid), (Rows{"0", "0"}));
 
+    // The audit log: each posting with its number and amount, and each
+    // cancellation that went back, once, as failed (the jammed one with why).
+    EXPECT_EQ(rows("select operation,amount,substr(outcome,1,2) from sys_log order by id"),
+              (Rows{"减免|40|完成", "减免|41|完成", "取消减免|40|失败", "取消减免|41|失败", "取消减免|41|完成",
+                    "取消减免|40|完成"}));
+    EXPECT_EQ(one("select count(*) from sys_log where outcome like '%jammed%'"), "1");
+    EXPECT_EQ(one("select count(*) from sys_log l,kdw_sfjl a where l.djbh=a.djbh and l.outcome='完成'"), "4");
+
     // Neither the cancelled reductions nor their mirrors are listed again.
     list->initData(nullptr);
     for (const std::string& id : {first, second, mirror})
