@@ -3,12 +3,12 @@
 // Prints the office's audit log kept in the fee database: every posting,
 // void, cancellation, carry-over, failed posting, sign-in and change to the
 // operators, oldest first, one tab-separated line each under a header line.
-#include <filesystem>
 #include <iostream>
 #include <memory>
 #include <string>
 
 #include "app/CommandLine.h"
+#include "data/FeeDatabase.h"
 #include "db/DbError.h"
 #include "host/AuditLog.h"
 
@@ -21,12 +21,9 @@ struct LogOptions {
 };
 
 int runLog(const LogOptions& options) {
-    if (!std::filesystem::is_regular_file(options.database)) {
-        std::cerr << "feeoffice log: no database at " << options.database << '\n';
-        return 1;
-    }
     try {
-        ConnectionPtr cn = openConnection(sqliteConnectionString(options.database));
+        // Only a fee database is opened (never created, never another file).
+        ConnectionPtr cn = openFeeDatabase(sqliteConnectionString(options.database));
         std::cout << "time\toperator\tworkstation\toperation\tdocument\tamount\toutcome\n";
         for (const AuditRecord& r : readAuditLog(*cn, options.from, options.to))
             std::cout << r.time << '\t' << r.userId << ' ' << r.userName << '\t' << r.workstation << '\t'
@@ -34,7 +31,8 @@ int runLog(const LogOptions& options) {
                       << r.outcome << '\n';
         return 0;
     } catch (const DbError& e) {
-        std::cerr << "feeoffice log: " << e.what() << '\n';
+        std::cerr << "feeoffice log: " << e.description() << '\n';
+        if (e.engineText() != e.description()) std::cerr << "feeoffice log: " << e.engineText() << '\n';
         return 1;
     }
 }
@@ -53,7 +51,7 @@ Verb addLogVerb(CLI::App& program) {
         ->type_name("yyyy-mm-dd")
         ->check(calendarDate());
     verb->footer("An administrator's tool, like sql: it reads the database file without signing in.\n"
-                 "exit status: 0 printed; 1 no such database file, or it cannot be read; 2 a bad command line");
+                 "exit status: 0 printed; 1 no such fee database, or it cannot be read; 2 a bad command line");
     return {verb, [options] { return runLog(*options); }};
 }
 

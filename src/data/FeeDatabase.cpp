@@ -5,7 +5,9 @@
 #include <regex>
 #include <vector>
 
+#include "data/Dialect.h"
 #include "data/FeeSchema.h"
+#include "data/PasswordHash.h"
 #include "db/DbError.h"
 #include "db/TextCase.h"
 
@@ -19,11 +21,6 @@ struct UpgradeStep {
     int from;
     std::function<void(Connection&)> apply;
 };
-
-const std::vector<UpgradeStep>& upgradeSteps() {
-    static const std::vector<UpgradeStep> steps = {};
-    return steps;
-}
 
 const char* const kNotADatabase = "它不是数据库文件。";
 
@@ -121,6 +118,41 @@ bool hasTable(Connection& cn, const std::string& table) {
     }
 }
 
+// Version 2: operators' passwords only as hashes, and the audit log. Earlier
+// releases kept passwords in clear (sys_user.password): each one set there
+// is hashed, the clear column goes, and every operator chooses a new
+// password at his next sign-in (one who had none sets his first).
+void hashOperatorPasswords(Connection& cn) {
+    const auto has = [&cn](const std::string& column) {
+        for (const std::string& name : columnsOf(cn, "sys_user"))
+            if (equalsIgnoreCase(name, column)) return true;
+        return false;
+    };
+    if (has("password")) {
+        const std::pair<const char*, const char*> added[] = {
+            {"pwhash", "varchar(255) not null default ''"}, {"disabled", "int not null default 0"},
+            {"mustsetpw", "int not null default 1"},        {"failures", "int not null default 0"},
+            {"lastfailure", "datetime"}};
+        for (const auto& [column, type] : added)
+            if (!has(column)) cn.execute(std::string("alter table sys_user add column ") + column + " " + type);
+        std::vector<std::pair<std::string, std::string>> clear;  // id, password
+        for (RecordsetPtr rs = cn.execute("select id,password from sys_user where password<>''"); rs && !rs->eof();
+             rs->moveNext())
+            clear.emplace_back(rs->field(std::size_t{0}).toText(), rs->field(1).toText());
+        for (const auto& [id, text] : clear)
+            cn.execute("update sys_user set pwhash='" + sqlQuote(password::hash(text)) + "' where id=" + id);
+        cn.execute("update sys_user set mustsetpw=1");
+        cn.execute("alter table sys_user drop column password");
+    }
+    if (!hasTable(cn, "sys_log")) cn.execute(auditLogSchemaScript());
+}
+
+// Every step, oldest first.
+const std::vector<UpgradeStep>& upgradeSteps() {
+    static const std::vector<UpgradeStep> steps = {{1, hashOperatorPasswords}};
+    return steps;
+}
+
 // A fee database of the first releases: the tables are rebuilt from the
 // current script, which compares text case-insensitively, and every row is
 // copied over column by column; the shared posting work table, now each
@@ -153,6 +185,9 @@ void upgrade(Connection& cn, const std::string& name) {
     int version = versionOf(cn, name);
     if (version >= kFeeSchemaVersion) return;
     if (version == 0) {
+        // The rebuild keeps only the columns of today's tables: the clear
+        // passwords are hashed before it.
+        hashOperatorPasswords(cn);
         rebuildUnstamped(cn);
     } else {
         for (const UpgradeStep& step : upgradeSteps())

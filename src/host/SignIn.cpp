@@ -2,6 +2,7 @@
 
 #include <chrono>
 
+#include "data/FeeDatabase.h"
 #include "data/PasswordHash.h"
 #include "host/AuditLog.h"
 #include "host/SqlText.h"
@@ -31,7 +32,7 @@ SignIn::SignIn(std::string linkString, std::string databaseName)
     : linkString_(std::move(linkString)), databaseName_(std::move(databaseName)) {}
 
 std::vector<Operator> SignIn::operatorsToChoose() const {
-    ConnectionPtr cn = openConnection(linkString_);
+    ConnectionPtr cn = openFeeDatabase(linkString_);
     Operators operators(*cn);
     operators.ensureBuiltIns();
     std::vector<Operator> all = operators.list();
@@ -40,7 +41,7 @@ std::vector<Operator> SignIn::operatorsToChoose() const {
 }
 
 SignInResult SignIn::attempt(int userId, const std::string& password, const DateTime& now) {
-    ConnectionPtr cn = openConnection(linkString_);
+    ConnectionPtr cn = openFeeDatabase(linkString_);
     Operators operators(*cn);
     operators.ensureBuiltIns();  // a new database's administrator
     SignInResult result;
@@ -107,7 +108,7 @@ SignInResult SignIn::attempt(int userId, const std::string& password, const Date
 
 std::string SignIn::setNewPassword(int userId, const std::string& current, const std::string& next,
                                    const std::string& repeated) {
-    ConnectionPtr cn = openConnection(linkString_);
+    ConnectionPtr cn = openFeeDatabase(linkString_);
     Operators operators(*cn);
     const auto op = operators.find(userId);
     if (!op || op->disabled) return "该操作员不能登录。";
@@ -125,7 +126,7 @@ std::string SignIn::setNewPassword(int userId, const std::string& current, const
 void SignIn::signedOut(int userId) {
     std::string name;
     try {
-        ConnectionPtr cn = openConnection(linkString_);
+        ConnectionPtr cn = openFeeDatabase(linkString_);
         if (auto op = Operators(*cn).find(userId)) name = op->name;
     } catch (...) {
     }

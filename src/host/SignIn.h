@@ -37,7 +37,9 @@ class SignIn {
 public:
     static constexpr int MinPasswordLength = 6;
 
-    // On the fee database at `linkString`, called `databaseName` in the log.
+    // On the fee database at `linkString`, called `databaseName` in the log;
+    // each call opens it as every program does (an older one is upgraded, one
+    // that is no fee database refused with DbError).
     SignIn(std::string linkString, std::string databaseName);
 
     // The operators who can sign in, by id.

@@ -5,11 +5,13 @@
 #include <iterator>
 #include <regex>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
 #include "data/FeeDatabase.h"
 #include "data/FeeSchema.h"
+#include "data/PasswordHash.h"
 #include "db/DbError.h"
 #include "support/Query.h"
 #include "support/TempDir.h"
@@ -137,6 +139,55 @@ TEST(FeeDatabase, AFeeDatabaseOfTheFirstReleasesIsBroughtUpToDateKeepingEveryRow
         std::sregex_iterator(feeSchemaScript().begin(), feeSchemaScript().end(), createIndex), std::sregex_iterator());
     EXPECT_EQ(test::scalar(*cn, "select count(*) from sqlite_master where type='index' and name like 'ix_%'").toInt(),
               static_cast<std::int64_t>(indexes));
+}
+
+// The operators as earlier releases kept them: passwords in clear, set or
+// not, and no audit log.
+void keepPasswordsInClear(Connection& cn) {
+    cn.execute("drop table sys_user");
+    cn.execute("drop table sys_log");
+    cn.execute("create table sys_user(id int primary key, name varchar(50) not null, password varchar(50) default '',"
+               " admin int not null default 0)");
+    cn.execute("insert into sys_user(id,name,password,admin) values(1,'系统管理员','',1),(2,'张会计','zhang''s',0)");
+}
+
+// "name|hash or none|must choose a new one" of each operator, and no column
+// left that holds a password in clear.
+std::vector<std::string> operatorsAfterUpgrade(Connection& cn) {
+    RecordsetPtr rs = cn.execute("select * from sys_user order by id");
+    for (std::size_t i = 0; i < rs->fieldCount(); ++i) EXPECT_NE(rs->fieldInfo(i).name, "password");
+    std::vector<std::string> rows;
+    for (; !rs->eof(); rs->moveNext()) {
+        const std::string hash = rs->field("pwhash").toText();
+        if (!hash.empty()) EXPECT_TRUE(password::matches(hash, "zhang's"));
+        rows.push_back(rs->field("name").toText() + "|" + (hash.empty() ? "none" : "hash") + "|" +
+                       rs->field("mustsetpw").toText());
+    }
+    EXPECT_EQ(test::scalar(cn, "select count(*) from sys_log").toInt(), 0);
+    return rows;
+}
+
+TEST(FeeDatabase, PasswordsKeptInClearAreUpgradedToHashesAndEveryOperatorChoosesANewOne) {
+    const std::vector<std::string> expected = {"系统管理员|none|1", "张会计|hash|1"};
+    test::TempDir dir;
+    // A stamped database of the version before.
+    const std::string stamped = dir.file("v1.db");
+    {
+        auto cn = createFeeDatabase(sqliteConnectionString(stamped));
+        keepPasswordsInClear(*cn);
+        cn->execute("update fo_schema set version=1");
+        cn->writeEngineStamp(kFeeApplicationId, 1);
+    }
+    auto cn = openFeeDatabase(sqliteConnectionString(stamped));
+    EXPECT_EQ(feeSchemaVersionOf(*cn), kFeeSchemaVersion);
+    EXPECT_EQ(operatorsAfterUpgrade(*cn), expected);
+    // One of the first releases, which carried no stamp.
+    const std::string unstamped = dir.file("v0.db");
+    writeUnstampedFeeDatabase(unstamped);
+    keepPasswordsInClear(*openConnection(sqliteConnectionString(unstamped)));
+    cn = openFeeDatabase(sqliteConnectionString(unstamped));
+    EXPECT_EQ(feeSchemaVersionOf(*cn), kFeeSchemaVersion);
+    EXPECT_EQ(operatorsAfterUpgrade(*cn), expected);
 }
 
 TEST(FeeDatabase, AnUpgradeThatCannotFinishLeavesTheDatabaseAsItWas) {

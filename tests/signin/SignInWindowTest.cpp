@@ -2,7 +2,7 @@
 // the right one signs in, a first sign-in asks for the password twice, and
 // a disabled operator is not offered.
 #include "OfficeFixture.h"
-#include "data/FeeSchema.h"
+#include "data/FeeDatabase.h"
 #include "signin/frmSignIn.h"
 #include "ui/KeyCodes.h"
 
@@ -42,7 +42,7 @@ TEST_F(SignInWindowTest, AWrongPasswordIsRefusedInTheWindowAndTheRightOneSignsIn
 
 TEST_F(SignInWindowTest, TheFirstSignInOnANewDatabaseAsksForThePasswordTwice) {
     const std::string fresh = dir.file("new.db");
-    createFeeDatabase(fresh);
+    createFeeDatabase(sqliteConnectionString(fresh));
     auto w = open(fresh, 0);
     ASSERT_EQ(w->cmbUser.ListCount(), 1);
     EXPECT_EQ(w->cmbUser.text(), "系统管理员");
