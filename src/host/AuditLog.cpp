@@ -22,7 +22,9 @@ std::string reasonBeingHandled() {
     try {
         std::rethrow_exception(current);
     } catch (const DbError& e) {
-        return e.description();
+        // The clerk's words, and the engine's for whoever looks into it.
+        if (e.engineText().empty() || e.engineText() == e.description()) return e.description();
+        return e.description() + "（" + e.engineText() + "）";
     } catch (const std::exception& e) {
         return e.what();
     } catch (...) {
@@ -111,7 +113,12 @@ void AuditLog::transactionEnded(const Connection* cn, bool committed) {
     }
     const std::string reason = reasonBeingHandled();
     failed.outcome = reason.empty() ? std::string(audit::Failed) : std::string(audit::Failed) + "：" + reason;
-    if (failed.outcome.size() > 250) failed.outcome.resize(250);
+    if (failed.outcome.size() > 250) {
+        // Cut on a character's first byte, never inside one.
+        std::size_t cut = 250;
+        while (cut > 0 && (static_cast<unsigned char>(failed.outcome[cut]) & 0xC0) == 0x80) --cut;
+        failed.outcome.resize(cut);
+    }
     try {
         ConnectionPtr own = openConnection(linkString_);
         Transaction tx(*own);

@@ -137,6 +137,9 @@ TEST_P(ReductionPostingTest, CancellationGoesInReverseOrderOnly) {
               (Rows{"减免|40|完成", "减免|41|完成", "取消减免|40|失败", "取消减免|41|失败", "取消减免|41|完成",
                     "取消减免|40|完成"}));
     EXPECT_EQ(one("select count(*) from sys_log where outcome like '%jammed%'"), "1");
+    EXPECT_EQ(one("select outcome from sys_log where outcome like '%jammed%'").rfind(
+                  std::string("失败：") + dbtext::Constraint, 0),
+              0u);
     EXPECT_EQ(one("select count(*) from sys_log l,kdw_sfjl a where l.djbh=a.djbh and l.outcome='完成'"), "4");
 
     // Neither the cancelled reductions nor their mirrors are listed again.
