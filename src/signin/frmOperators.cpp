@@ -1,5 +1,7 @@
 #include "signin/frmOperators.h"
 
+#include <optional>
+
 #include "data/PasswordHash.h"
 #include "db/DbError.h"
 #include "host/SignIn.h"
@@ -27,6 +29,21 @@ std::string passwordState(const Operator& op) {
 }
 
 void refuse(const std::string& text) { msgBox(text, MsgButtons::OK, MsgIcon::Exclamation, "警告！"); }
+
+// The hash of a password the administrator typed for an operator, or
+// nothing when it breaks the rules (said after `ask`) or cannot be made.
+std::optional<std::string> hashOfTyped(const std::string& typed, const std::string& ask) {
+    if (const std::string why = SignIn::passwordRule(typed); !why.empty()) {
+        refuse(ask + why);
+        return std::nullopt;
+    }
+    try {
+        return password::hash(typed);
+    } catch (const std::exception&) {
+        refuse("操作失败！");
+        return std::nullopt;
+    }
+}
 
 }  // namespace
 
@@ -213,23 +230,13 @@ bool frmOperators::apply(const std::function<void(Operators&)>& change) {
 
 void frmOperators::cmdAdd_Click() {
     const std::string name = trimSpaces(txtName.text());
-    const std::string password = txtPassword.text();
-    if (const std::string why = SignIn::passwordRule(password); !why.empty()) {
-        refuse("请为新操作员输入初始密码：" + why);
-        return;
-    }
-    std::string hash;
-    try {
-        hash = password::hash(password);
-    } catch (const std::exception&) {
-        refuse("操作失败！");
-        return;
-    }
+    const std::optional<std::string> hash = hashOfTyped(txtPassword.text(), "请为新操作员输入初始密码：");
+    if (!hash) return;
     int id = 0;
     const bool admin = chkAdmin.value() == 1;
     if (!apply([&](Operators& operators) {
             id = operators.addNew(name, admin);
-            operators.setPasswordHash(id, hash, true);
+            operators.setPasswordHash(id, *hash, true);
         }))
         return;
     auditEvent("新增操作员", name, "完成");
@@ -274,20 +281,10 @@ void frmOperators::cmdResetPassword_Click() {
         refuse("请选择操作员。");
         return;
     }
-    const std::string password = txtPassword.text();
-    if (const std::string why = SignIn::passwordRule(password); !why.empty()) {
-        refuse(why);
-        return;
-    }
-    std::string hash;
-    try {
-        hash = password::hash(password);
-    } catch (const std::exception&) {
-        refuse("操作失败！");
-        return;
-    }
+    const std::optional<std::string> hash = hashOfTyped(txtPassword.text(), "");
+    if (!hash) return;
     // Anyone but himself must choose his own at his next sign-in.
-    if (!apply([&](Operators& operators) { operators.setPasswordHash(id, hash, id != me_); })) return;
+    if (!apply([&](Operators& operators) { operators.setPasswordHash(id, *hash, id != me_); })) return;
     auditEvent("重设密码", selectedName(), "完成");
     fillUsers(id);
     msgBox("密码已重设。" + std::string(id != me_ ? "该操作员下次登录时须设置自己的新密码。" : ""), MsgButtons::OK,
