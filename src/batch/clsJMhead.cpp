@@ -1,10 +1,10 @@
 #include "batch/clsJMhead.h"
 
 #include "batch/ReductionStatements.h"
+#include "data/BookNames.h"
 #include "db/DbError.h"
 #include "host/api/MessageService.h"
 #include "host/api/ModuleGlobals.h"
-#include "reduction/ArrearsSettlement.h"
 #include "reduction/ReductionChecks.h"
 #include "ui/TrimSpaces.h"
 
@@ -12,69 +12,135 @@ namespace fo {
 
 HostSystem& clsJMhead::host() const { return myGrun_ ? *myGrun_ : fo::gRun(); }
 
-void clsJMhead::toJm(Connection& trCnn) {
+std::vector<std::string> clsJMhead::lineCaptions() {
+    return {"学生", "班级", "所属期", "收费项目", "减免金额", "结清的欠费", "该项欠费", "剩余欠费"};
+}
+
+void clsJMhead::toJm(Connection& trCnn) { toJm(trCnn, nullptr); }
+
+void clsJMhead::toJm(Connection& trCnn, const plan::Plan* seen) {
     HostSystem& run = host();
     // Drawn anew on every call, so every student of a batch has his own
     // record and number; a rolled-back batch leaves a gap in both counters.
-    batch::ReductionRecord record;
-    record.djbh = run.pGetBillNum("JM");
-    auditPosting(trCnn, "批量减免", record.djbh, c_Jmhj_);
-    record.id = run.pGetMaxId("INandOutML");
-    record.sfrq = str_Jmrq_;
-    record.sflxid = str_Sflxid_;
-    record.xsid = STR_xsid_;
-    // Class name and reason as typed: the insert quotes them, once.
-    record.bjmc = trimSpaces(str_bjmc_);
-    record.jmje = c_Jmhj_;
-    record.jmyy = trimSpaces(str_JMYY_);
-    record.rq = DateTime::now();
-    record.operid = run.gUserid();
-    record.sfyf = run.CurrentYf();
-    record.skr = run.gusername();
+    const std::string djbh = run.pGetBillNum("JM");
+    auditPosting(trCnn, "批量减免", djbh, c_Jmhj_);
+    // The plan draws one number, the one the log was told.
+    plan::Draws draws([&run](const std::string& counter) { return run.pGetMaxId(counter); },
+                      [&djbh](const std::string&) { return djbh; });
+    // What the student owes now, in this transaction, before it writes.
+    const plan::Plan p = planJm(trCnn, draws);
+    if (const plan::Refusal* over = p.refusal("over-reduction")) {
+        msgBox(over->reason, MsgButtons::OK, MsgIcon::Information, "警告！");
+        throw DbError(1, "操作失败！");
+    }
+    if (p.refused()) throw jmjl::ReductionRefused(p.refusals.front().reason);
+    if (seen)
+        if (const auto changed = plan::differences(*seen, p); !changed.empty())
+            throw jmjl::ReductionRefused(plan::changedSincePreview(changed));
+    plan::execute(trCnn, p);
+}
 
-    std::string settlement;
-    std::vector<jmjl::ReducedItem> reduced;
+void clsJMhead::refusals(Connection& cn, plan::Plan& p, std::vector<jmjl::ReducedItem>& reduced) {
+    HostSystem& run = host();
     Currency sum;
     for (const clsJMmx& item : colMX_) {
-        settlement += "," + batch::settlementEntry(item);
-        if (item.sngJMje() > item.sngYsje()) {
-            msgBox(batch::overReductionWarning(item), MsgButtons::OK, MsgIcon::Information, "警告！");
-            throw DbError(1, "操作失败！");
-        }
+        if (item.sngJMje() > item.sngYsje()) return p.refuse("over-reduction", batch::overReductionWarning(item));
         if (const std::string bad = jmjl::amountRefusal(item.strXmmc(), item.sngJMje()); !bad.empty())
-            throw jmjl::ReductionRefused(bad);
+            return p.refuse("amount", bad);
         reduced.push_back({item.strQFYF(), item.strXmid(), item.strXmmc(), item.sngJMje(), {}});
         sum += item.sngJMje();
     }
     // A record is the sum of its items; a caller's total that is not (also
     // a total without items) would leave the books disagreeing with themselves.
     if (sum != c_Jmhj_)
-        throw jmjl::ReductionRefused("减免合计 " + c_Jmhj_.format00() + " 与各项目减免金额之和 " + sum.format00() +
-                                     " 不符。");
-    // What the student owes now, in this transaction, before it writes.
-    if (const std::string refusal = jmjl::stillOwedRefusal(trCnn, run, STR_xsid_, str_Jmrq_, reduced);
-        !refusal.empty())
-        throw jmjl::ReductionRefused(refusal);
-
-    trCnn.execute(batch::recordInsert(record));
-    for (const clsJMmx& item : colMX_) trCnn.execute(batch::itemInsert(record.id, item));
-    if (!settlement.empty()) settlement.erase(0, 1);
-    toUpdateHis(STR_xsid_, settlement, trCnn, record.id);
+        return p.refuse("total", "减免合计 " + c_Jmhj_.format00() + " 与各项目减免金额之和 " + sum.format00() + " 不符。");
+    // A student the operator may not see is not his to reduce (one the
+    // books do not know is left to the checks below).
+    RecordsetPtr hidden = cn.execute("select count(*) from kdw_xs where id=" + jmjl::number(STR_xsid_, "xsid") +
+                                     " and id not in(" + run.userXSLBListInSQL() + ")");
+    if (hidden && !hidden->eof() && hidden->field(std::size_t{0}).toInt() > 0)
+        return p.refuse("category", "该学生不在您可以查看的学生类别中，不能为他减免。");
+    if (const std::string refusal = jmjl::stillOwedRefusal(cn, run, STR_xsid_, str_Jmrq_, reduced); !refusal.empty())
+        p.refuse("owed", refusal);
 }
 
-void clsJMhead::toUpdateHis(const std::string& xsId, const std::string& strYfXmidJe,
-                            Connection& varCn, const std::string& VsfJlid) {
-    const jmjl::SettlementList list = jmjl::parseSettlementList(strYfXmidJe);
-    if (list.months.empty()) return;  // nothing reduced, nothing to settle
+plan::Plan clsJMhead::planJm(Connection& cn, plan::Draws& draws) {
+    HostSystem& run = host();
+    plan::Plan p(!draws.posting());
+    p.summary.captions = lineCaptions();
+    BookNames names(cn);
+    const std::string student = names.student(Value(STR_xsid_));
+    std::vector<jmjl::ReducedItem> reduced;
+    refusals(cn, p, reduced);
+    if (p.refused()) {
+        lines(p, {}, student);
+        return p;
+    }
 
-    // The open rows as they stand in the caller's transaction, which holds
-    // the books' write lock: what toJm checked is what it settles, and a
-    // student posted twice in one batch sees his first posting.
-    RecordsetPtr open = varCn.execute(jmjl::openArrearsQuery(xsId, list.months));
-    if (!open) return;
+    batch::ReductionRecord record;
+    jmjl::PlannedRecord planned;
+    planned.djbh = draws.number("JM");
+    planned.id = draws.id("INandOutML");
+    record.djbh = planned.djbh.text();
+    record.id = planned.id.text();
+    record.sfrq = planned.sfrq = str_Jmrq_;
+    record.sflxid = planned.sflxid = str_Sflxid_;
+    record.xsid = planned.xsid = STR_xsid_;
+    // Class name and reason as typed: the insert quotes them, once.
+    record.bjmc = planned.bjmc = trimSpaces(str_bjmc_);
+    record.jmje = planned.jmje = c_Jmhj_;
+    record.jmyy = planned.jmyy = trimSpaces(str_JMYY_);
+    record.rq = draws.now();
+    record.operid = planned.operid = run.gUserid();
+    record.sfyf = planned.sfyf = run.CurrentYf();
+    record.skr = planned.skr = run.gusername();
 
-    jmjl::settleOpenArrears(*open, list, xsId, VsfJlid, varCn, host());
-    open->close();
+    jmjl::planRecord(p, planned, draws.moment(), [&] { return batch::recordInsert(record); }, names);
+    std::string settlement;
+    for (const clsJMmx& item : colMX_) {
+        settlement += "," + batch::settlementEntry(item);
+        jmjl::ItemValues values{item.strXmid(), item.sngJMje(), item.str_FeeTermName(),
+                                Currency::fromInt(item.lngCqts()), item.sngYsje()};
+        jmjl::planItem(p, planned.id, values, [&] { return batch::itemInsert(record.id, item); }, names);
+    }
+    if (!settlement.empty()) settlement.erase(0, 1);
+    lines(p, toUpdateHis(STR_xsid_, settlement, cn, planned.id, p, draws, names), student);
+    return p;
+}
+
+std::vector<jmjl::SettledRow> clsJMhead::toUpdateHis(const std::string& xsId, const std::string& strYfXmidJe,
+                                                     Connection& varCn, const plan::Datum& VsfJlid, plan::Plan& p,
+                                                     plan::Draws& draws, BookNames& names) {
+    // The open rows as they stand on varCn (a posting's transaction, which
+    // holds the books' write lock): what toJm checked is what it settles,
+    // and a student posted twice in one batch sees his first posting.
+    return jmjl::planSettlement(varCn, p, jmjl::parseSettlementList(strYfXmidJe), xsId, VsfJlid, host(), draws,
+                                names);
+}
+
+void clsJMhead::lines(plan::Plan& p, const std::vector<jmjl::SettledRow>& settled, const std::string& student) {
+    const std::string refusal = p.refused() ? p.refusals.front().reason : std::string();
+    for (const clsJMmx& item : colMX_) {
+        std::string rows;
+        Currency owed, remainder;
+        bool stored = false;
+        for (const jmjl::SettledRow& row : settled)
+            for (const jmjl::SettledRow::Item& i : row.items) {
+                if (i.sfxmid != std::to_string(Value(item.strXmid()).toInt())) continue;
+                rows += (rows.empty() ? "" : ",") + row.qfyf + "#" + row.qfkid;
+                owed += i.owed;
+                remainder += i.remainder;
+                stored = true;
+            }
+        plan::Line line;
+        line.cells = {Value(student), Value(trimSpaces(str_bjmc_)), Value(item.strQFYF()), Value(item.strXmmc()),
+                      Value(item.sngJMje())};
+        if (!refusal.empty()) line.cells.insert(line.cells.end(), {Value(), Value(), Value()});
+        else if (stored) line.cells.insert(line.cells.end(), {Value(rows), Value(owed), Value(remainder)});
+        else line.cells.insert(line.cells.end(), {Value("本期应收（未结转）"), Value(), Value()});
+        line.refusal = refusal;
+        p.summary.lines.push_back(std::move(line));
+    }
 }
 
 }  // namespace fo

@@ -7,7 +7,11 @@
 #include "batch/clsJMmx.h"
 #include "db/Connection.h"
 #include "db/Currency.h"
+#include "data/BookNames.h"
+#include "data/PostingPlan.h"
 #include "host/api/HostSystem.h"
+#include "reduction/ReductionChecks.h"
+#include "reduction/ReductionPlan.h"
 
 namespace fo {
 
@@ -57,20 +61,36 @@ public:
     // back. Every failure is thrown to the caller, who must roll back; an
     // item reduced beyond its receivable is first shown as a warning, then
     // thrown as DbError(1, "操作失败！"). Before it writes, it refuses
-    // (jmjl::ReductionRefused, a DbError) an amount below zero or with a
-    // third decimal, a total that is not the sum of the items (none: a
-    // total of 0), and items the student no longer owes as the books stand
-    // in the transaction.
+    // (jmjl::ReductionRefused, a DbError) what planJm refuses. With `seen`,
+    // the plan of this student the clerk was shown, it posts exactly that
+    // or refuses, naming the rows another clerk changed since.
     void toJm(Connection& trCnn);
+    void toJm(Connection& trCnn, const plan::Plan* seen);
+
+    // What toJm will write for the current student, read from the rows on
+    // `cn`, with one line per item for the clerk. Refusals, the first one
+    // found: "over-reduction" (an item beyond its receivable), "amount" (below
+    // zero, or a third decimal), "total" (not the sum of the items; none
+    // gives a total of 0), "category" (a student the operator may not see)
+    // and "owed" (items the student no longer owes as the books stand).
+    // Numbers are drawn only for a plan that is not refused.
+    plan::Plan planJm(Connection& cn, plan::Draws& draws);
+    // The captions of planJm's lines.
+    static std::vector<std::string> lineCaptions();
 
 private:
     HostSystem& host() const;
-    // Settles student xsId's open arrears for the entries of strYfXmidJe
-    // ("month:itemid|amount,..."): sets the items' reductions, closes each
-    // covered row as settled by VsfJlid and opens a successor row for what
-    // is left. Reads and writes on varCn, the caller's transaction.
-    void toUpdateHis(const std::string& xsId, const std::string& strYfXmidJe, Connection& varCn,
-                     const std::string& VsfJlid);
+    // The refusal of the current student, or none.
+    void refusals(Connection& cn, plan::Plan& p, std::vector<jmjl::ReducedItem>& reduced);
+    // Plans the settlement of student xsId's open arrears for the entries
+    // of strYfXmidJe ("month:itemid|amount,...") by record VsfJlid: the
+    // items' reductions, each covered row closed, a successor row for what
+    // is left; read on varCn.
+    std::vector<jmjl::SettledRow> toUpdateHis(const std::string& xsId, const std::string& strYfXmidJe,
+                                              Connection& varCn, const plan::Datum& VsfJlid, plan::Plan& p,
+                                              plan::Draws& draws, BookNames& names);
+    // One line per item, with what the settlement did to its arrears.
+    void lines(plan::Plan& p, const std::vector<jmjl::SettledRow>& settled, const std::string& student);
 
     std::string STR_xsid_, str_bjmc_, str_Jmrq_, str_Sflxid_;
     Currency c_Jmhj_;

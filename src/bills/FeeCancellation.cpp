@@ -5,11 +5,6 @@
 
 #include "bills/SqlNumber.h"
 #include "data/Dialect.h"
-#include "data/PostingChecks.h"
-#include "db/DbError.h"
-#include "host/api/MessageService.h"
-#include "host/api/ModuleGlobals.h"
-#include "ui/mdl1.h"
 
 namespace fo {
 namespace feecancel {
@@ -123,119 +118,12 @@ std::string voidUpdate(const std::string& voidDate, const std::string& zfr, cons
     return sql + CRLF + "Where djbh = " + quoted(djbh);
 }
 
-std::string receiptStatesQuery(const std::string& djbh, const std::string& id) {
-    if (djbh.empty()) return "select pjState from pjml where id=" + number(id, "ID");
-    return "select pjState from pjml where djbh=" + quoted(djbh);
+std::string receiptRowsQuery(const std::string& djbh, const std::string& id) {
+    const std::string columns = "select id,pjState,zfrq,zfr,useridZfr,zfyy from pjml where ";
+    if (djbh.empty()) return columns + "id=" + number(id, "ID");
+    return columns + "djbh=" + quoted(djbh) + " order by id";
 }
 
 }  // namespace feecancel
-
-namespace {
-
-// The hourglass for the length of the writes; it comes back on every way
-// out, a refusal or an error included, so the clerk is never left waiting
-// on a pointer.
-class WaitCursor {
-public:
-    WaitCursor() { gMOpen(); }
-    ~WaitCursor() { gMclose(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
-
-std::string idText(const Value& v) { return std::to_string(v.toInt()); }
-
-// A connection of its own for a read that must see the committed state and
-// never wait on the caller's transaction.
-ConnectionPtr separateReader(const std::string& linkString) { return openConnection(linkString); }
-
-}  // namespace
-
-FeeCancellation::FeeCancellation(Connection& trCnn, HostSystem& ownHost)
-    : trCnn_(trCnn), ownHost_(ownHost), dbInfo_(newDbInfo()) {
-    userName_ = dbInfo_->UserName();
-    userId_ = dbInfo_->UserId();
-}
-
-bool FeeCancellation::run(const std::string& varDjbh, const std::string& sfJLid) {
-    const bool sqlServerA = isSqlServer(dbInfo_->SqlKind());
-
-    // Read on the caller's transaction, under the books' write lock: what
-    // the window showed may have been cancelled by another clerk since.
-    RecordsetPtr source = trCnn_.execute(feecancel::sourceRecordQuery(sqlServerA, varDjbh, sfJLid));
-    if (!source || source->eof()) throw DbError(dberr::NoCurrentRow, notCancellable(varDjbh, sfJLid));
-    const std::string sourceId = idText(source->field("id"));
-    const std::string studentId = idText(source->field("xsid"));
-    const std::string hkje = plainAmount(source->field("hkje"));
-    const std::string ysk = plainAmount(source->field("ysk"));
-    const Value sfyf = source->field("sfyf");
-    source->close();
-
-    // Month keys compare as text ("202609" < "202610"). A record without a
-    // fee month is not treated as carried over.
-    if (!sfyf.isNull() && sfyf.toText() < ownHost_.CurrentYf()) {
-        msgBox(feecancel::kCarriedOverText, MsgButtons::OK, MsgIcon::Information, feecancel::kWarningTitle);
-        return false;
-    }
-
-    WaitCursor wait;
-    feecancel::Mirror mirror;
-    mirror.number = dbInfo_->NextBillNo("QXSF");
-    mirror.mirrorId = dbInfo_->NextId("INandOutML", 1);
-    mirror.sourceId = sourceId;
-    mirror.userId = userId_;
-    mirror.userName = userName_;
-    mirror.now = DateTime::now();
-
-    trCnn_.execute(feecancel::journalHeaderMirror(mirror));
-    trCnn_.execute(feecancel::journalLinesMirror(mirror));
-    trCnn_.execute(feecancel::feeRecordMirror(mirror));
-    givePrepaidSharesBack(sourceId, studentId);
-    trCnn_.execute(feecancel::lastChargeDateClear(studentId));
-    trCnn_.execute(feecancel::itemRowsMirror(mirror));
-
-    const bool sqlServerB = isSqlServer(fo::gRun().SQL_access());
-    for (const std::string& sql : feecancel::balanceRestore(sqlServerB, hkje, ysk, studentId)) trCnn_.execute(sql);
-    for (const std::string& sql : feecancel::transferRemoval(sqlServerB, sourceId)) trCnn_.execute(sql);
-
-    if (laterOperationExists(sourceId)) {
-        msgBox(feecancel::kLaterOperationText, MsgButtons::OK, MsgIcon::Exclamation, feecancel::kWarningTitle);
-        return false;
-    }
-    for (const std::string& sql : feecancel::arrearsReopening(sourceId)) trCnn_.execute(sql);
-    return true;
-}
-
-void FeeCancellation::givePrepaidSharesBack(const std::string& sourceId, const std::string& studentId) {
-    // The source's item rows are not touched by this cancellation, so the
-    // committed state is the one to read.
-    const bool sqlServerB = isSqlServer(fo::gRun().SQL_access());
-    ConnectionPtr reader = separateReader(dbInfo_->LinkString());
-    RecordsetPtr shares = reader->execute(feecancel::prepaidSharesQuery(sqlServerB, sourceId));
-    for (; shares && !shares->eof(); shares->moveNext())
-        trCnn_.execute(feecancel::prepaidShareGiveBack(plainAmount(shares->field("yskJe")),
-                                                       idText(shares->field("sfxmid")), studentId));
-    if (shares) shares->close();
-    reader->close();
-}
-
-std::string FeeCancellation::notCancellable(const std::string& varDjbh, const std::string& sfJLid) {
-    const std::string id = trimWhitespace(sfJLid);
-    const RecordStanding record = recordStanding(
-        trCnn_, id.empty() ? "djbh='" + sqlQuote(varDjbh) + "'" : "id=" + feecancel::number(id, "sfJLid"));
-    switch (record.state) {
-        case RecordState::Missing: return "找不到收费记录[" + (id.empty() ? varDjbh : id) + "]，请刷新。";
-        case RecordState::Cancelled: return "收费记录[" + record.djbh + "]已被取消，不能再次取消，请刷新。";
-        case RecordState::Mirror: return "[" + record.djbh + "]是取消收费时记下的冲销记录，不能取消。";
-        case RecordState::Live: break;
-    }
-    return "收费记录[" + record.djbh + "]没有对应的收据，不能取消。";
-}
-
-bool FeeCancellation::laterOperationExists(const std::string& sourceId) {
-    // Every remainder row split off the rows this charge settled, as it
-    // stands in the caller's transaction.
-    return laterOperationOnRemainders(trCnn_, isSqlServer(fo::gRun().SQL_access()), "sfjlid", sourceId);
-}
 
 }  // namespace fo

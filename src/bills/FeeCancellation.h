@@ -7,6 +7,7 @@
 #include "db/DateTime.h"
 #include "host/api/DbInfo.h"
 #include "host/api/HostSystem.h"
+#include "data/PostingPlan.h"
 
 namespace fo {
 
@@ -44,7 +45,7 @@ std::string feeRecordMirror(const Mirror& m);
 std::string itemRowsMirror(const Mirror& m);
 
 // Per-item prepayment shares of the source record; `sqlServer` is the host's
-// dialect. Read outside the transaction.
+// dialect.
 std::string prepaidSharesQuery(bool sqlServer, const std::string& sourceId);
 std::string prepaidShareGiveBack(const std::string& share, const std::string& sfxmid,
                                  const std::string& studentId);
@@ -73,9 +74,9 @@ std::vector<std::string> arrearsReopening(const std::string& sourceId);
 std::string voidUpdate(const std::string& voidDate, const std::string& zfr, const std::string& useridZfr,
                        const std::string& zfyy, const std::string& djbh, const std::string& id);
 
-// The states of the receipts a void would mark, chosen as voidUpdate
-// chooses them.
-std::string receiptStatesQuery(const std::string& djbh, const std::string& id);
+// The receipts a void would mark, chosen as voidUpdate chooses them, with
+// the columns it writes.
+std::string receiptRowsQuery(const std::string& djbh, const std::string& id);
 
 // Messages shown to the clerk.
 inline constexpr const char* kCarriedOverText = "不能取消结转前的收费记录";
@@ -88,29 +89,48 @@ inline constexpr const char* kAlreadyVoidText = "所选单据已经作废！";
 }  // namespace feecancel
 
 // One cancellation run. Made per call: it takes a fresh database-information
-// object, which supplies the user, the dialect of the source query, the new
-// number and id, and the link string of the separate prepayment read.
+// object, which supplies the user, the dialect of the source query, and the
+// new number and id of a posting.
+//
+// A cancellation is planned first (see data/PostingPlan.h): what it will
+// write, computed from the stored rows it reads on the connection, with the
+// refusals it meets. A preview shows the plan; a posting plans again on its
+// transaction and runs the plan's statements.
 class FeeCancellation {
 public:
-    // `trCnn` is the caller's connection in its open transaction; `ownHost`
-    // is the host of the bill header object (for the open fee month).
-    FeeCancellation(Connection& trCnn, HostSystem& ownHost);
+    // `cn` is the connection the rows are read on (and, for a posting, the
+    // caller's connection in its open transaction); `ownHost` is the host of
+    // the bill header object (for the open fee month).
+    FeeCancellation(Connection& cn, HostSystem& ownHost);
 
     // The current user's id, as the mirror records are written with it.
     const std::string& userId() const { return userId_; }
 
-    // Cancels the live record `sfJLid` (when not blank) or the live record
-    // numbered `varDjbh`. False after a refusal, with the reason shown;
-    // throws DbError when there is no such record or a statement fails.
-    bool run(const std::string& varDjbh, const std::string& sfJLid);
+    // Plans the cancellation of the live record `sfJLid` (when not blank) or
+    // the live record numbered `varDjbh` onto `plan`. Refusals: "missing"
+    // (no such live record with a receipt), "carried-over" (a month before
+    // the open one), "later-operation" (a later charge or reduction rests on
+    // the arrears it settled, named). Nothing is drawn when it is refused.
+    void planInto(plan::Plan& plan, const std::string& varDjbh, const std::string& sfJLid, plan::Draws& draws);
+    // What a posting draws: the database-information object's counters.
+    plan::Draws postingDraws();
+
+    // Carries `plan` out on the connection: a refusal is shown (title
+    // "警告！") and gives false, except "missing", which is thrown as
+    // DbError; when the clerk previewed `seen` and the plan now differs, the
+    // rows that changed are named and nothing is written (false). Otherwise
+    // runs the plan's statements under the hourglass and gives true; a
+    // failing statement throws DbError.
+    bool carryOut(const plan::Plan& plan, const plan::Plan* seen);
+
+    // Plans and carries out in one go, as a posting does.
+    bool run(const std::string& varDjbh, const std::string& sfJLid, const plan::Plan* seen = nullptr);
 
 private:
-    void givePrepaidSharesBack(const std::string& sourceId, const std::string& studentId);
-    bool laterOperationExists(const std::string& sourceId);
     // Why no live charge record with a receipt was found, for the clerk.
     std::string notCancellable(const std::string& varDjbh, const std::string& sfJLid);
 
-    Connection& trCnn_;
+    Connection& cn_;
     HostSystem& ownHost_;
     std::unique_ptr<DbInfo> dbInfo_;
     std::string userName_;

@@ -66,23 +66,48 @@ bool cLsBILLhead::insertPjML(Connection& mycn, Recordset& rec, const cLsBILLhead
     }
 }
 
-bool cLsBILLhead::PJZF(Connection& mycn) {
+void cLsBILLhead::planVoidedReceipts(Connection& cn, plan::Plan& p, plan::Draws& draws) {
     // The register may be older than the books: another clerk may have
-    // voided this receipt since it was listed. Read it as it stands now, on
-    // the caller's transaction, before anything is written.
-    RecordsetPtr receipts = mycn.execute(feecancel::receiptStatesQuery(djbh(), ID()));
+    // voided this receipt since it was listed. Read it as it stands now.
+    RecordsetPtr receipts = cn.execute(feecancel::receiptRowsQuery(djbh(), ID()));
     if (!receipts || receipts->eof())
-        throw DbError(dberr::NoCurrentRow, "找不到收据[" + (djbh().empty() ? ID() : djbh()) + "]，请刷新。");
+        return p.refuse("receipt-missing", "找不到收据[" + (djbh().empty() ? ID() : djbh()) + "]，请刷新。");
     bool open = false;
     for (; !receipts->eof(); receipts->moveNext()) open = open || receipts->field("pjState").toText() != "作废";
-    if (!open) {
-        msgBox(feecancel::kAlreadyVoidText, MsgButtons::OK, MsgIcon::None, feecancel::kWarningTitle);
-        return false;
+    if (!open) return p.refuse("already-void", feecancel::kAlreadyVoidText);
+
+    const plan::Datum now = draws.moment();
+    p.run([&] {
+        return feecancel::voidUpdate(receipt::issueDateExpression(pSql()), zfr(), pUseridZfr(), zfyy(), djbh(), ID());
+    }, receipts->recordCount());
+    for (receipts->moveFirst(); !receipts->eof(); receipts->moveNext()) {
+        const Recordset& r = *receipts;
+        const auto key = plan::cells({{"id", r.field("id")}});
+        const std::string reason = "作废收据：" + (djbh().empty() ? ID() : djbh());
+        p.update("PJML", key, "zfrq", r.field("zfrq"), now, reason);
+        p.update("PJML", key, "zfr", r.field("zfr"), Value(zfr()), reason);
+        p.update("PJML", key, "useridZfr", r.field("useridZfr"), Value(pUseridZfr()), reason);
+        p.update("PJML", key, "zfyy", r.field("zfyy"), Value(zfyy()), reason);
+        p.update("PJML", key, "pjState", r.field("pjState"), Value("作废"), reason);
     }
-    mycn.execute(feecancel::voidUpdate(receipt::issueDateExpression(pSql()), zfr(), pUseridZfr(), zfyy(), djbh(),
-                                       ID()));
+}
+
+plan::Plan cLsBILLhead::planZF(Connection& cn, plan::Draws& draws) {
+    plan::Plan p(!draws.posting());
+    planVoidedReceipts(cn, p, draws);
+    if (!p.refused()) FeeCancellation(cn, host()).planInto(p, djbh(), "", draws);
+    return p;
+}
+
+bool cLsBILLhead::PJZF(Connection& mycn, const plan::Plan* seen) {
     if (globals().transLinkString.empty()) globals().transLinkString = mycn.connectionString();
-    return CancelMonthFee(mycn, djbh(), "");
+    FeeCancellation cancellation(mycn, host());
+    pUserid_ = cancellation.userId();
+    plan::Draws draws = cancellation.postingDraws();
+    plan::Plan p(false);
+    planVoidedReceipts(mycn, p, draws);
+    if (!p.refused()) cancellation.planInto(p, djbh(), "", draws);
+    return cancellation.carryOut(p, seen);
 }
 
 bool cLsBILLhead::CancelMonthFee(Connection& trCnn, std::string varDjbh, std::string sfJLid) {
@@ -90,6 +115,14 @@ bool cLsBILLhead::CancelMonthFee(Connection& trCnn, std::string varDjbh, std::st
     FeeCancellation cancellation(trCnn, host());
     pUserid_ = cancellation.userId();
     return cancellation.run(varDjbh, sfJLid);
+}
+
+plan::Plan cLsBILLhead::planCancelMonthFee(Connection& cn, const std::string& varDjbh, const std::string& sfJLid) {
+    plan::Plan p;
+    plan::Draws preview;
+    if (varDjbh == "合计" && sfJLid.empty()) return p;
+    FeeCancellation(cn, host()).planInto(p, varDjbh, sfJLid, preview);
+    return p;
 }
 
 std::string cLsBILLhead::getPJMLsqL(const std::string& strWhere) const {

@@ -8,6 +8,7 @@
 #include "host/api/PeriodObject.h"
 #include "host/api/SettingsCollection.h"
 #include "bills/ReceiptPrinter.h"
+#include "data/PostingPlan.h"
 
 namespace fo {
 
@@ -120,7 +121,15 @@ public:
     // when it has no number) and cancels the fee record of its number, on
     // `mycn` inside the caller's transaction. Errors are not caught: they
     // reach the caller, which rolls back, as it does on a false result.
-    bool PJZF(Connection& mycn);
+    // With `seen`, the plan the clerk was shown (planZF), the void writes
+    // exactly that or, when another clerk changed one of its rows since,
+    // names the rows and writes nothing (false).
+    bool PJZF(Connection& mycn, const plan::Plan* seen = nullptr);
+    // What PJZF will write, read from the stored rows on `cn`, and the
+    // refusals it meets ("receipt-missing", "already-void", and those of
+    // FeeCancellation::planInto). With preview draws nothing is drawn from
+    // the counters and nothing is written.
+    plan::Plan planZF(Connection& cn, plan::Draws& draws);
 
     // Cancels one charge record by booking its mirror (see FeeCancellation):
     // the record `sfJLid` when that is not blank, else the record numbered
@@ -129,6 +138,8 @@ public:
     // True when every statement ran; on false or an exception the caller
     // must roll back. "合计" (a list's sum row) without an id is ignored.
     bool CancelMonthFee(Connection& trCnn, std::string varDjbh, std::string sfJLid = {});
+    // What CancelMonthFee will write, as a preview (see planZF).
+    plan::Plan planCancelMonthFee(Connection& cn, const std::string& varDjbh, const std::string& sfJLid);
 
     // The entry operations: each opens one window of the module modally and
     // returns when it is closed. ShowPJinfo first hands the register this
@@ -153,6 +164,9 @@ public:
 
 private:
     HostSystem& host() const;
+    // The void's own rows (the receipts) planned onto `p`, before the
+    // cancellation of its fee record.
+    void planVoidedReceipts(Connection& cn, plan::Plan& p, plan::Draws& draws);
 
     std::shared_ptr<PeriodObject> objYfAndTerm_;
     bool blnPrintSKr_ = false;

@@ -9,6 +9,7 @@
 #include "host/api/MessageService.h"
 #include "host/api/ModuleGlobals.h"
 #include "ui/TrimSpaces.h"
+#include "ui/frmPlanPreview.h"
 #include "ui/UiServices.h"
 #include "ui/mdl1.h"
 
@@ -131,14 +132,34 @@ void frmBILLML::cmdZF_Click() {
         msgBox(feecancel::kAlreadyVoidText, MsgButtons::OK, MsgIcon::None, feecancel::kWarningTitle);
         return;
     }
-    if (msgBox("确定作废吗？", MsgButtons::YesNo, MsgIcon::Question, "警告") != MsgAnswer::Yes) return;
-
     bill_.set_ID(sel->key().substr(1));
     bill_.set_pSql(static_cast<int>(dbInfo().SqlKind().toInt()));
     bill_.set_zfr(dbInfo().UserName());
     bill_.set_pUseridZfr(dbInfo().UserId());
     bill_.set_zfyy(trimSpaces(txtZfyy.text()));
     bill_.set_djbh(trimSpaces(sel->text()));
+    if (gRun) bill_.set_gRun(gRun);
+
+    // What the void will write, read from the books as they stand; the
+    // clerk sees it before he is asked, and the void writes exactly that.
+    plan::Plan seen;
+    try {
+        gMOpen();
+        plan::Draws preview;
+        seen = bill_.planZF(*cn_, preview);
+        gMclose();
+    } catch (const std::exception& e) {
+        gMclose();
+        msgBox(std::string("操作失败！\r\n") + e.what(), MsgButtons::OK, MsgIcon::None, "警告！");
+        return;
+    }
+    const std::string student = sel->cell(ListView1.columnIndexByText("姓名"));
+    frmPlanPreview::Request request;
+    request.caption = "作废预览";
+    request.heading = "作废收据 " + bill_.djbh() + "（" + student + "）将做以下变动：";
+    request.confirmCaption = "确认作废";
+    if (frmPlanPreview::show(request, seen) != frmPlanPreview::Confirm) return;
+    if (msgBox("确定作废吗？", MsgButtons::YesNo, MsgIcon::Question, "警告") != MsgAnswer::Yes) return;
 
     // One transaction: the bill, its fee record, the journal, the balances
     // and the arrears change together or not at all.
@@ -149,8 +170,7 @@ void frmBILLML::cmdZF_Click() {
         tr = dbInfo().TransConnection();
         tr->beginTrans();
         auditPosting(*tr, "作废票据", bill_.djbh(), listedAmount(ListView1, sel->key(), "金额"));
-        if (gRun) bill_.set_gRun(gRun);
-        if (bill_.PJZF(*tr)) {
+        if (bill_.PJZF(*tr, &seen)) {
             msgBox("操作成功！", MsgButtons::OK, MsgIcon::Information, "警告！");
             tr->commitTrans();
             tr->close();

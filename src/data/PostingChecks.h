@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <vector>
 
 #include "db/Connection.h"
 
@@ -25,13 +26,21 @@ RecordStanding recordStanding(Connection& cn, const std::string& condition);
 
 // The reverse-order rule. `link` names the column that ties a settled
 // arrears row to the operation (jmjlid for a reduction, sfjlid for a
-// charge), `id` is the operation's record id. True when any remainder row
-// split off a row the operation settled is no longer open and untouched:
-// settled since (closed, linked to a charge or reduction, paid or reduced on
-// the row or on one of its items). Every such row counts, however many rows
-// the operation settled and however the later operations followed.
-bool laterOperationOnRemainders(Connection& cn, bool sqlServer, const char* link, const std::string& id);
+// charge), `id` is the operation's record id. Every remainder row split off
+// a row the operation settled that is no longer open and untouched blocks
+// the cancellation: settled since (closed, linked to a charge or reduction,
+// paid or reduced on the row or on one of its items). Every such row
+// counts, however many rows the operation settled and however the later
+// operations followed. Each comes with the later operation that rests on it
+// (the charge or reduction linked to it; none when only its items were paid).
+struct LaterOperation {
+    std::string qfkid, qfyf, xsid;
+    std::string recordId, djbh;  // "" when no record is linked to the row
+};
+std::vector<LaterOperation> laterOperations(Connection& cn, bool sqlServer, const char* link, const std::string& id);
 // Its statement: one row per remainder row that blocks.
 std::string blockingRemaindersQuery(bool sqlServer, const char* link, const std::string& id);
+// What the clerk must cancel first: "须先取消：减免记录[JM…]（所属期 202609）", one line per operation.
+std::string laterOperationsText(const std::vector<LaterOperation>& later);
 
 }  // namespace fo

@@ -121,6 +121,7 @@ std::string recordsQuery(bool sqlServer, const ListFilter& f) {
                       "where a.xsid=b.id and left(a.djbh,2)='JM' and a.ysfjlid=0  and a.id not in(select ysfjlid "
                       "from kdw_sfjl" +
                       (f.onLoad ? ")" : " )") + f.categoryCondition;
+    if (!f.recordId.empty()) return sql + " and a.id=" + number(f.recordId, "id");
     const std::string from = f.dateFrom.dateText(), to = f.dateTo.addDays(1).dateText();
     if (sqlServer)
         sql += std::string(CRLF) + " and rq between '" + from + "' and '" + to + "'";

@@ -85,6 +85,8 @@ struct ListFilter {
     std::string classId;
     std::string student;
     bool onLoad = false;
+    // One record alone, whatever its date: a reduction the clerk is sent to.
+    std::string recordId;
 };
 std::string recordsQuery(bool sqlServer, const ListFilter& f);
 std::string recordItemsQuery(const std::string& recordId);

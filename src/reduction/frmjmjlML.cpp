@@ -1,12 +1,13 @@
 #include "reduction/frmjmjlML.h"
 
 #include "data/DropTransaction.h"
-#include "data/PostingChecks.h"
 #include "db/DbError.h"
 #include "host/api/MessageService.h"
 #include "host/api/ModuleGlobals.h"
 #include "reduction/JmjlStatements.h"
+#include "reduction/ReductionCancellation.h"
 #include "ui/TrimSpaces.h"
+#include "ui/frmPlanPreview.h"
 #include "ui/mdl1.h"
 
 namespace fo {
@@ -117,9 +118,47 @@ void frmjmjlML::lvwML_ItemClick(ListItem& item) {
 void frmjmjlML::cmdCancel_Click() {
     ListItem* selected = lvwML.selectedItem();
     if (!selected) return;
+    const std::string id = selected->key().substr(1);
+    // What the cancellation will write, from the books as they stand: the
+    // clerk sees it first, and the cancellation writes exactly that.
+    plan::Plan seen;
+    try {
+        gMOpen();
+        plan::Draws preview;
+        seen = jmjl::cancellationPlan(*cn_, gRun(), id, newDbInfo()->UserName(), preview);
+        gMclose();
+    } catch (const std::exception& e) {
+        gMclose();
+        const DbError* db = dynamic_cast<const DbError*>(&e);
+        msgBox(std::string("操作失败！") + jmjl::CRLF + (db ? db->description() : std::string(e.what())),
+               MsgButtons::OK, MsgIcon::Exclamation, "警告！");
+        return;
+    }
+    frmPlanPreview::Request request;
+    request.caption = "取消减免预览";
+    request.heading = "取消减免 " + selected->text() + "（" + selected->cell(lvwML.columnIndexByText("姓名")) +
+                      "）将做以下变动：";
+    request.confirmCaption = "确认取消";
+    request.offerLater = true;
+    switch (frmPlanPreview::show(request, seen)) {
+        case frmPlanPreview::Confirm: break;
+        case frmPlanPreview::OpenLater: return showRecord(frmPlanPreview::laterReduction(seen));
+        default: return;
+    }
     if (msgBox(jmjl::cancelConfirmation(), MsgButtons::YesNo, MsgIcon::Critical, "警告！") != MsgAnswer::Yes) return;
     bool ok = false;
-    CancelMonthJM(selected->key().substr(1), ok);
+    CancelMonthJM(id, ok, &seen);
+}
+
+void frmjmjlML::showRecord(const std::string& id) {
+    if (id.empty()) return;
+    HostSystem& run = gRun();
+    jmjl::ListFilter f;
+    f.categoryCondition = run.getXSLBlistInSQL("b.lb1");
+    f.recordId = id;
+    lastQuery_ = jmjl::recordsQuery(isSqlServer(run.SQL_access()), f);
+    initData(cn_->execute(lastQuery_));
+    if (lvwML.findItem("k" + id)) lvwML.userItemClick("k" + id);
 }
 
 // A refused cancellation: the message, then nothing of it stays.
@@ -129,7 +168,7 @@ void frmjmjlML::refuse(ConnectionPtr& trCn, const std::string& message) {
     gMclose();
 }
 
-void frmjmjlML::CancelMonthJM(const std::string& id, bool& ok) {
+void frmjmjlML::CancelMonthJM(const std::string& id, bool& ok, const plan::Plan* seen) {
     ok = false;
     HostSystem& run = gRun();
     gMOpen();
@@ -137,31 +176,22 @@ void frmjmjlML::CancelMonthJM(const std::string& id, bool& ok) {
     try {
         auto dbInfo = newDbInfo();
         const std::string operatorName = dbInfo->UserName();
+        const std::string billNo = dbInfo->NextBillNo("QXJM");
         trCn = run.pgettrcn();
         gMOpen();
-        const std::string billNo = dbInfo->NextBillNo("QXJM");
-        const std::string newId = dbInfo->NextId("INandOutML", 1);
         trCn->beginTrans();
         auditPosting(*trCn, "取消减免", billNo, listedAmount(lvwML, "k" + id, "减免金额"));
-        // The list may be older than the books: another clerk may have
-        // cancelled this reduction since. Read as it stands now, under the
-        // books' write lock, before anything is written.
-        const std::string notLive = jmjl::cancellationRefusal(recordStanding(*trCn, "id=" + jmjl::number(id, "id")));
-        if (!notLive.empty()) {
-            refuse(trCn, notLive);
-            return;
-        }
-        const DateTime now = DateTime::now();
-        trCn->execute(jmjl::mirrorRecordInsert(billNo, newId, now, operatorName, run.gUserid(), id));
-        trCn->execute(jmjl::mirrorItemsInsert(newId, id));
-
-        // Every remainder row the reduction split off must still be open and
-        // untouched, or a later operation depends on it and goes first.
-        if (laterOperationOnRemainders(*trCn, isSqlServer(run.SQL_access()), "jmjlid", id)) {
-            refuse(trCn, jmjl::reverseOrderRefusal());
-            return;
-        }
-        for (const std::string& sql : jmjl::arrearsRestore(id)) trCn->execute(sql);
+        // Planned on the transaction, under the books' write lock: what the
+        // plan reads is what the statements will find. It draws one number,
+        // the one the log was told.
+        plan::Draws draws([&](const std::string& table) { return dbInfo->NextId(table, 1); },
+                          [&](const std::string&) { return billNo; });
+        const plan::Plan p = jmjl::cancellationPlan(*trCn, run, id, operatorName, draws);
+        if (p.refused()) return refuse(trCn, p.refusals.front().reason);
+        if (seen)
+            if (const auto changed = plan::differences(*seen, p); !changed.empty())
+                return refuse(trCn, plan::changedSincePreview(changed));
+        plan::execute(*trCn, p);
         trCn->commitTrans();
         trCn->close();
         trCn.reset();

@@ -1,6 +1,7 @@
 #pragma once
 #include <string>
 
+#include "data/PostingPlan.h"
 #include "db/Connection.h"
 #include "ui/CommandButton.h"
 #include "ui/ComboBox.h"
@@ -35,7 +36,10 @@ public:
     CommandButton cmdExit{*this, "cmdExit", "关闭"};
 
     // Cancels the reduction record `id`; `ok` tells whether it was cancelled.
-    void CancelMonthJM(const std::string& id, bool& ok);
+    // With `seen`, the plan the clerk was shown, the cancellation writes
+    // exactly that or, when another clerk changed one of its rows since,
+    // names the rows and writes nothing.
+    void CancelMonthJM(const std::string& id, bool& ok, const plan::Plan* seen = nullptr);
     // Fills lvwML from `rs`, or from the list query of the filters when null.
     void initData(RecordsetPtr rs);
 
@@ -48,6 +52,9 @@ private:
     void lvwML_ItemClick(ListItem& item);
     void cmdCancel_Click();
     void refuse(ConnectionPtr& trCn, const std::string& message);
+    // Lists reduction `id` alone and shows its items: a later reduction a
+    // refused cancellation named, so the clerk can cancel it first.
+    void showRecord(const std::string& id);
 
     ConnectionPtr cn_;
     std::string lastQuery_;

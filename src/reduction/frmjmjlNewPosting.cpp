@@ -5,9 +5,9 @@
 #include "db/DbError.h"
 #include "host/api/MessageService.h"
 #include "host/api/ModuleGlobals.h"
-#include "reduction/ArrearsSettlement.h"
 #include "reduction/JmjlStatements.h"
 #include "reduction/ReductionChecks.h"
+#include "reduction/ReductionPlan.h"
 #include "reduction/frmjmjlNew.h"
 #include "ui/TrimSpaces.h"
 #include "ui/frmMsg.h"
@@ -78,23 +78,27 @@ void frmjmjlNew::ToAdd() {
     ConnectionPtr trCn;
     try {
         trCn = run.pgettrcn();
+        plan::Draws draws([&run](const std::string& counter) { return run.pGetMaxId(counter); },
+                          [&run](const std::string& prefix) { return run.pGetBillNum(prefix); });
+        jmjl::PlannedRecord planned;
         jmjl::RecordValues record;
-        record.djbh = run.pGetBillNum("JM");
+        planned.djbh = draws.number("JM");
+        record.djbh = planned.djbh.text();
         std::string settlement;
         trCn->beginTrans();
         auditPosting(*trCn, "减免", record.djbh, leadingNumber(Lbl_jmhj.caption()));
-        record.id = run.pGetMaxId("INandOutML");
+        planned.id = draws.id("INandOutML");
+        record.id = planned.id.text();
         record.sfrq = DTP_jmrq.dateText();
         record.sflxid = std::to_string(CMB_sflx.ItemData(CMB_sflx.ListIndex()));
         record.xsid = Lbl_mc.tag();
         record.bjmc = lblBj.caption();
         record.jmje = Lbl_jmhj.caption();
         record.jmyy = trimSpaces(txtJmyy.text());
-        record.rq = DateTime::now();
+        record.rq = draws.now();
         record.operid = run.gUserid();
         record.sfyf = sfyf;
         record.skr = run.gusername();
-
         std::vector<jmjl::ItemValues> items;
         std::vector<jmjl::ReducedItem> reduced;
         for (int r = 1; r < MSFlexGrid1.rows(); ++r) {
@@ -122,10 +126,26 @@ void frmjmjlNew::ToAdd() {
         const std::string refusal = jmjl::stillOwedRefusal(*trCn, run, record.xsid, record.sfrq, reduced);
         if (!refusal.empty()) throw jmjl::ReductionRefused(refusal);
 
-        trCn->execute(jmjl::recordInsert(record));
-        for (const jmjl::ItemValues& item : items) trCn->execute(jmjl::itemInsert(record.id, item));
+        // The record, its items and the settlement, planned on the
+        // transaction from the rows it holds, then written as planned.
+        plan::Plan p(false);
+        BookNames names(*trCn);
+        planned.sfrq = record.sfrq;
+        planned.sflxid = record.sflxid;
+        planned.xsid = record.xsid;
+        planned.bjmc = record.bjmc;
+        planned.jmje = leadingNumber(record.jmje);
+        planned.jmyy = record.jmyy;
+        planned.operid = record.operid;
+        planned.sfyf = record.sfyf;
+        planned.skr = record.skr;
+        jmjl::planRecord(p, planned, draws.moment(), [&] { return jmjl::recordInsert(record); }, names);
+        for (const jmjl::ItemValues& item : items)
+            jmjl::planItem(p, planned.id, item, [&] { return jmjl::itemInsert(record.id, item); }, names);
         if (!settlement.empty()) settlement.erase(0, 1);
-        toUpdateHis(record.xsid, settlement, *trCn, record.id);
+        jmjl::planSettlement(*trCn, p, jmjl::parseSettlementList(settlement), record.xsid, planned.id, run, draws,
+                             names);
+        plan::execute(*trCn, p);
         trCn->commitTrans();
         trCn->close();
         trCn.reset();
@@ -150,16 +170,14 @@ void frmjmjlNew::ToAdd() {
 
 void frmjmjlNew::toUpdateHis(const std::string& xsId, const std::string& strYfXmidJe, Connection& varCn,
                              const std::string& recordId) {
-    const jmjl::SettlementList list = jmjl::parseSettlementList(strYfXmidJe);
-    if (list.months.empty()) return;
     HostSystem& run = gRun();
-
-    // The open rows as they stand in this transaction, which holds the
-    // books' write lock: what it checked is what it settles.
-    RecordsetPtr open = varCn.execute(jmjl::openArrearsQuery(xsId, list.months));
-    if (!open) return;
-    jmjl::settleOpenArrears(*open, list, xsId, recordId, varCn, run);
-    open->close();
+    plan::Draws draws([&run](const std::string& counter) { return run.pGetMaxId(counter); },
+                      [&run](const std::string& prefix) { return run.pGetBillNum(prefix); });
+    plan::Plan p(false);
+    BookNames names(varCn);
+    jmjl::planSettlement(varCn, p, jmjl::parseSettlementList(strYfXmidJe), xsId, plan::Datum(Value(recordId)), run,
+                         draws, names);
+    plan::execute(varCn, p);
 }
 
 }  // namespace fo

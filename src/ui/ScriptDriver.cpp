@@ -22,6 +22,7 @@
 #include "ui/TextBox.h"
 #include "ui/TreeView.h"
 #include "ui/Utf8Text.h"
+#include "ui/frmPlanPreview.h"
 
 namespace fo {
 namespace {
@@ -359,9 +360,55 @@ std::string ScriptDriver::cellText(Control& c, const std::string& row, const std
     throw ScriptError{"'" + c.qualifiedName() + "' has no cells"};
 }
 
+const plan::Plan& ScriptDriver::shownPlan() const {
+    auto* preview = dynamic_cast<frmPlanPreview*>(&target());
+    if (!preview) throw ScriptError{"the window " + target().name() + " shows no plan"};
+    return preview->shownPlan();
+}
+
+void ScriptDriver::expectPlan(const std::vector<std::string>& w) {
+    const plan::Plan& p = shownPlan();
+    const std::string what = utf8::lowerAscii(w[2]);
+    if (what == "rows" && (w.size() == 4 || w.size() == 5)) {
+        std::size_t n = 0;
+        for (const plan::RowChange& c : p.changes) n += w.size() == 4 || utf8::lowerAscii(c.table) == utf8::lowerAscii(w[3]);
+        check("plan rows" + (w.size() == 5 ? " " + w[3] : std::string()), w.back(), std::to_string(n));
+        return;
+    }
+    if (what == "refused" && w.size() == 4) {
+        std::string reasons;
+        for (const plan::Refusal& r : p.refusals) {
+            if (r.code == w[3] || r.reason.find(w[3]) != std::string::npos) return;
+            reasons += (reasons.empty() ? "" : " / ") + r.code + ": " + r.reason;
+        }
+        if (w[3] == "none" && reasons.empty()) return;
+        check("plan refused", w[3], reasons.empty() ? "none" : reasons);
+        return;
+    }
+    if ((what == "insert" || what == "update" || what == "delete") && (w.size() == 5 || w.size() == 7)) {
+        for (const plan::RowChange& c : p.changes) {
+            if (plan::kindWord(c.kind) != what || utf8::lowerAscii(c.table) != utf8::lowerAscii(w[3]) ||
+                plan::keyText(c) != w[4])
+                continue;
+            if (w.size() == 5) return;
+            std::string seen = "(no column " + w[5] + ")";
+            for (const plan::Cell& cell : c.cells)
+                if (utf8::lowerAscii(cell.column) == utf8::lowerAscii(w[5]))
+                    seen = plan::datumText(c.kind == plan::Kind::Delete ? cell.before : cell.after);
+            check("plan " + w[2] + " " + w[3] + " " + w[4] + " " + w[5], w[6], seen);
+            return;
+        }
+        check("plan " + w[2] + " " + w[3] + " " + w[4], "a row", "none");
+        return;
+    }
+    throw ScriptError{"usage: expect plan rows [TABLE] N | refused CODE-OR-TEXT|none | "
+                      "insert|update|delete TABLE KEY [COLUMN VALUE]"};
+}
+
 void ScriptDriver::doExpect(const std::vector<std::string>& w) {
     if (w.size() < 3) throw ScriptError{"usage: expect CONTROL TEXT"};
     const std::string what = utf8::lowerAscii(w[1]);
+    if (what == "plan") return expectPlan(w);
     if (what == "message" && w.size() == 3) {
         const MessageRecord* m = ui_.lastMessage();
         const std::string seen = m ? m->text : std::string();
@@ -410,6 +457,10 @@ void ScriptDriver::doExpect(const std::vector<std::string>& w) {
 
 void ScriptDriver::doDump(const std::vector<std::string>& w) {
     needWords(w, 2, "dump CONTROL");
+    if (utf8::lowerAscii(w[1]) == "plan") {
+        for (const std::string& line : plan::dumpLines(shownPlan())) out_ << oneLine(line) << '\n';
+        return;
+    }
     Control& c = control(w[1]);
     if (auto* l = dynamic_cast<ListView*>(&c)) {
         std::vector<std::string> head{"key"};

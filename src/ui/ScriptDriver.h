@@ -12,6 +12,9 @@ class Control;
 class Form;
 class FormRegistry;
 class HeadlessUi;
+namespace plan {
+class Plan;
+}
 
 // Runs the module's windows from a script, as a clerk would use them, on the
 // headless binding. Lines act on the innermost modal window; a handler that
@@ -49,6 +52,9 @@ private:
     void doAnswer(const std::vector<std::string>& w);
     void doExpect(const std::vector<std::string>& w);
     void doDump(const std::vector<std::string>& w);
+    // "expect plan …" and "dump plan": the plan the innermost window shows.
+    void expectPlan(const std::vector<std::string>& w);
+    const plan::Plan& shownPlan() const;
     void doClose(const std::vector<std::string>& w);
 
     Form& target() const;

@@ -42,14 +42,23 @@ TEST_P(DriveReceipts, FromTheQueryThroughReprintToTheVoidsSuccess) {
         "click cmdPrintRe\n"
         "expect message 打印成功\n"
         "set txtZfyy 重复收费\n"
-        "answer yes\n"
         "click cmdZF\n"
+        // the preview, before the clerk is asked
+        "expect plan refused none\n"
+        "expect plan update pjml id=46 pjState 作废\n"
+        "expect plan update pjml id=46 zfyy 重复收费\n"
+        "expect plan insert INandOutML id=(新2) zy 取消收费\n"
+        "dump plan\n"
+        "answer yes\n"
+        "click cmdOK\n"
         "expect message 操作成功！\n"
         "expect sql \"select pjState from pjml where id=46\" 作废\n"
         "expect sql \"select count(*) from kdw_sfjl where djbh like 'QXSF%'\" 3\n"
         "close\n");
     EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
-    EXPECT_NE(r.out.find("message 警告|确定作废吗？\nmessage 警告！|操作成功！\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("open frmPlanPreview\nupdate\tPJML\tid=46\tzfrq=(空)>(记账时);"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("close frmPlanPreview\nmessage 警告|确定作废吗？\nmessage 警告！|操作成功！\n"), std::string::npos)
+        << r.out;
     const auto print = r.out.find("print " + path("out") + "/receipt-");
     ASSERT_NE(print, std::string::npos) << r.out;
     const std::string file = r.out.substr(print + 6, r.out.find('\n', print) - print - 6);

@@ -14,6 +14,7 @@
 #include "support/XlsxSheet.h"
 #include "ui/CombinedQueryForm.h"
 #include "ui/FormRegistry.h"
+#include "ui/frmPlanPreview.h"
 
 namespace fo::test {
 namespace {
@@ -206,10 +207,13 @@ TEST_P(ReceiptRegister, VoidsABillAndCancelsItsChargeInOneTransaction) {
     w->cmdZF.userClick();
     EXPECT_EQ(lastText(), "所选单据已经作废！");
 
+    // The preview comes first; the question only after it is confirmed.
     const std::string before = footprint();
     w->ListView1.userItemClick("k46");
+    ui.setModalRunner([](Form& f) { dynamic_cast<frmPlanPreview&>(f).cmdOK.userClick(); });
     ui.queueAnswer(MsgAnswer::No);
     w->cmdZF.userClick();
+    EXPECT_EQ(lastText(), "确定作废吗？");
     EXPECT_EQ(footprint(), before);
 
     w->txtZfyy.userSetText("开错了");
@@ -227,12 +231,16 @@ TEST_P(ReceiptRegister, VoidsABillAndCancelsItsChargeInOneTransaction) {
 }
 
 TEST_P(ReceiptRegister, AVoidRefusedAfterItsFirstWritesIsRolledBackWhole) {
-    // A later reduction settled the remainder split off an arrears row that
-    // bill 37's charge settled: the cancellation stops after writing.
-    cn->execute("insert into qfhzb(qfkid,xsid,qfje,jmjlid,yqfkid) values(9001,7,10,33,16)");
+    // The preview showed a void that could go; then a later reduction
+    // settled the remainder split off an arrears row that bill 37's charge
+    // settled: the posting refuses, and nothing of it stays.
     auto w = october();
     const std::string before = footprint();
     ASSERT_TRUE(w->ListView1.userItemClick("k37"));
+    ui.setModalRunner([this](Form& f) {
+        cn->execute("insert into qfhzb(qfkid,xsid,qfje,jmjlid,yqfkid) values(9001,7,10,33,16)");
+        dynamic_cast<frmPlanPreview&>(f).cmdOK.userClick();
+    });
     ui.queueAnswer(MsgAnswer::Yes);
     w->cmdZF.userClick();
     const auto& shown = ui.messages();
@@ -241,6 +249,7 @@ TEST_P(ReceiptRegister, AVoidRefusedAfterItsFirstWritesIsRolledBackWhole) {
     EXPECT_EQ(shown.back().text, "操作失败！");
     EXPECT_EQ(shown.back().title, "警告！");
     EXPECT_EQ(shown.back().icon, MsgIcon::None);
+    cn->execute("delete from qfhzb where qfkid=9001");
     EXPECT_EQ(footprint(), before);
     EXPECT_EQ(text("select count(*) from qfhzb where sfjlid=43"), "1");
     // What the log says of it was written after the rollback.

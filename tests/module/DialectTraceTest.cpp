@@ -54,8 +54,9 @@ TEST_P(DialectTrace, NoStatementOfTheOtherDialectReachesTheEngine) {
                                "answer yes\n"
                                "click cmdPrintRe\n"
                                "set txtZfyy 重复收费\n"
-                               "answer yes\n"
                                "click cmdZF\n"
+                               "answer yes\n"
+                               "click cmdOK\n"
                                "expect message 操作成功！\n"
                                "click Command2\n"
                                "close\n");
@@ -80,8 +81,9 @@ TEST_P(DialectTrace, NoStatementOfTheOtherDialectReachesTheEngine) {
                              "set DTPfrom 2026-09-01\n"
                              "click CMDfind\n"
                              "item lvwML k" + posted + " click\n"
-                             "answer yes\n"
                              "click cmdCancel\n"
+                             "answer yes\n"
+                             "click cmdOK\n"
                              "expect sql \"select count(*) from kdw_sfjl where ysfjlid=" + posted + "\" 1\n"
                              "close\n");
     traced("wizard", "open frmBachJM\n"

@@ -2,6 +2,7 @@
 #include "reduction/JmjlStatements.h"
 #include "reduction/frmjmjlML.h"
 #include "reduction/ReductionFixture.h"
+#include "ui/frmPlanPreview.h"
 
 namespace fo::test {
 namespace {
@@ -93,11 +94,20 @@ TEST_P(ReductionPostingTest, CancellationGoesInReverseOrderOnly) {
     ASSERT_NE(list->lvwML.findItem("k" + first), nullptr);
     const std::string before = counts();
     list->lvwML.userItemClick("k" + first);
-    ui.queueAnswer(MsgAnswer::Yes);
+    // The preview refuses, names the later reduction and opens it.
+    onModal = [&](Form& f) {
+        auto& preview = dynamic_cast<frmPlanPreview&>(f);
+        EXPECT_FALSE(preview.cmdOK.enabled());
+        EXPECT_EQ(preview.lblRefusal.caption(), "不能记账：" + jmjl::reverseOrderRefusal() + "\r\n\r\n须先取消：减免记录[" +
+                                                   one("select djbh from kdw_sfjl where id=" + second) + "]（所属期 202609）");
+        preview.cmdOpenLater.userClick();
+    };
     list->cmdCancel.userClick();
-    EXPECT_EQ(lastMessage().text, jmjl::reverseOrderRefusal());
-    EXPECT_EQ(lastMessage().title, "警告！");
     EXPECT_EQ(counts(), before);
+    ASSERT_EQ(list->lvwML.itemCount(), 1);
+    EXPECT_EQ(list->lvwML.selectedItem()->key(), "k" + second);
+    EXPECT_EQ(list->lvwMx.item(1).subItem(1), "41");
+    list->initData(nullptr);
     EXPECT_NE(list->lvwML.findItem("k" + first), nullptr);
 
     // A statement failing half-way takes the whole cancellation back.

@@ -4,6 +4,7 @@
 // period an item is owed in, and amounts pasted past the key filter.
 #include "reduction/JmjlStatements.h"
 #include "reduction/ReductionFixture.h"
+#include "ui/frmPlanPreview.h"
 #include "reduction/frmjmjlML.h"
 
 namespace fo::test {
@@ -60,12 +61,12 @@ TEST_P(ReductionRecheckTest, ACancellationOfWhatIsNoLongerALiveReductionIsRefuse
     ASSERT_TRUE(ok);
     const std::string after = counts();
 
-    // The other window still lists it.
+    // The other window still lists it; its preview says why it cannot go.
     ASSERT_TRUE(other->lvwML.userItemClick("k" + id));
-    ui.queueAnswer(MsgAnswer::Yes);
+    std::string refusal;
+    onModal = [&](Form& f) { refusal = dynamic_cast<frmPlanPreview&>(f).lblRefusal.caption(); };
     other->cmdCancel.userClick();
-    EXPECT_EQ(lastMessage().text, "减免记录[" + djbh + "]已被取消，不能再次取消，请刷新。");
-    EXPECT_EQ(lastMessage().title, "警告！");
+    EXPECT_EQ(refusal, "不能记账：减免记录[" + djbh + "]已被取消，不能再次取消，请刷新。");
     EXPECT_NE(other->lvwML.findItem("k" + id), nullptr);
     EXPECT_FALSE(ui.waitCursorShown());
 
@@ -107,7 +108,9 @@ TEST_P(ReductionRecheckTest, TheReverseOrderRuleCoversEveryRemainderRowTheReduct
     bool ok = true;
     list->CancelMonthJM(first, ok);
     EXPECT_FALSE(ok);
-    EXPECT_EQ(lastMessage().text, jmjl::reverseOrderRefusal());
+    // The later reduction is named: the one that settled the term's rest.
+    EXPECT_EQ(lastMessage().text, jmjl::reverseOrderRefusal() + "\r\n\r\n须先取消：减免记录[" +
+                                      one("select djbh from kdw_sfjl where id=" + second) + "]（所属期 2026上）");
     EXPECT_EQ(counts(), before);
 
     list->CancelMonthJM(second, ok);

@@ -1,0 +1,28 @@
+#pragma once
+#include <map>
+#include <string>
+
+#include "db/Connection.h"
+#include "db/Value.h"
+
+namespace fo {
+
+// The names a clerk knows the books' ids by, for the reasons of a plan:
+// fee items by name, students by number and name. Read once per id on the
+// connection it was given.
+class BookNames {
+public:
+    explicit BookNames(Connection& cn) : cn_(cn) {}
+    // "伙食费"; the id itself when the item is unknown.
+    std::string item(const Value& sfxmid);
+    // "1001 张三"; the id itself when the student is unknown.
+    std::string student(const Value& xsid);
+
+private:
+    Connection& cn_;
+    std::map<std::string, std::string> items_;
+    bool itemsRead_ = false;
+    std::map<std::string, std::string> students_;
+};
+
+}  // namespace fo

@@ -1,0 +1,190 @@
+#pragma once
+#include <functional>
+#include <initializer_list>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "db/Connection.h"
+#include "db/DateTime.h"
+#include "db/Value.h"
+
+// What a posting will do, worked out before it does it. A posting reads the
+// stored rows and makes its plan: the statements it will run, every row they
+// will insert, change or delete (with the values before and after, and why),
+// and the refusals it will meet. A preview shows the plan and writes
+// nothing; the posting makes the plan again inside its transaction, refuses
+// when it differs from the one the clerk saw, and runs its statements. The
+// preview and the posting come out of the same code, so they cannot differ.
+namespace fo::plan {
+
+// Where a value of a plan comes from: the stored rows (or the clerk's
+// input), a counter the posting draws from as it runs (a new id or document
+// number), or the moment the posting runs.
+enum class Origin { Stored, Fresh, Moment };
+
+struct Datum {
+    Value value;
+    Origin origin = Origin::Stored;
+    // The n-th value the plan draws (from 1), so a preview can say that the
+    // mirror's items belong to the mirror before either has its number.
+    int draw = 0;
+
+    Datum() = default;
+    Datum(Value v) : value(std::move(v)) {}
+    Datum(const char* v) : value(v) {}
+    // As the statements write it.
+    std::string text() const { return value.toText(); }
+};
+
+enum class Kind { Insert, Update, Delete };
+
+struct Cell {
+    std::string column;
+    Datum before, after;
+};
+
+// One row a posting writes. `key` names the row (its values before an
+// update or delete, after an insert; only `after` is set); `cells` are the
+// columns an insert writes (after), the columns an update changes (before
+// and after) or the row a delete removes (before).
+struct RowChange {
+    Kind kind = Kind::Insert;
+    std::string table;
+    std::vector<Cell> key;
+    std::vector<Cell> cells;
+    std::string reason;  // for the clerk
+};
+
+// Why the posting will not run. `code` is short and stable (scripts and
+// windows test it); `reason` is what the clerk reads; `laterId`/`laterDjbh`
+// name the later operation that must be cancelled first, when one is known.
+struct Refusal {
+    std::string code;
+    std::string reason;
+    std::string laterId, laterDjbh;
+};
+
+// One statement the plan runs: a write with the number of rows it must
+// change (-1: not checked), or a read with the first row it must give back.
+struct Step {
+    std::string sql;
+    long rows = -1;
+    std::vector<Value> expect;
+};
+
+// What a clerk reads first in a batch: one line per student and item.
+struct Line {
+    std::vector<Value> cells;
+    std::string refusal;  // "" when the line is posted
+};
+struct Summary {
+    std::vector<std::string> captions;
+    std::vector<Line> lines;
+};
+
+class Plan {
+public:
+    // A preview plan carries placeholders for what only the posting draws
+    // and composes no statement: it is shown, never run.
+    explicit Plan(bool preview = true) : preview_(preview) {}
+    bool preview() const { return preview_; }
+
+    std::vector<RowChange> changes;
+    std::vector<Refusal> refusals;
+    std::vector<Step> steps;
+    Summary summary;
+
+    bool refused() const { return !refusals.empty(); }
+    const Refusal* refusal(const std::string& code) const;
+
+    // --- building ---
+    // Refuses the posting: the rows and statements planned so far go.
+    void refuse(std::string code, std::string reason, std::string laterId = {}, std::string laterDjbh = {});
+    // A statement, composed only when the plan is run (a preview has no
+    // numbers to write into it).
+    void run(const std::function<std::string()>& sql, long rows = -1);
+    void read(const std::function<std::string()>& sql, std::vector<Value> firstRow);
+    void insert(const std::string& table, std::vector<Cell> key, std::vector<Cell> cells, std::string reason);
+    // One changed column of a row; changes of one row gather in one entry
+    // (its first reason stays), and a column set to what it holds is none.
+    void update(const std::string& table, const std::vector<Cell>& key, const std::string& column, const Datum& before,
+                const Datum& after, const std::string& reason);
+    void remove(const std::string& table, std::vector<Cell> key, std::vector<Cell> before, std::string reason);
+    // Another plan's rows, refusals, statements and lines after these.
+    void append(const Plan& other);
+
+private:
+    bool preview_;
+};
+
+// Cells from (column, value) pairs, as a key or an insert's values.
+std::vector<Cell> cells(std::initializer_list<std::pair<const char*, Datum>> values);
+// The same with the values as they were (a delete's row).
+std::vector<Cell> cellsBefore(std::initializer_list<std::pair<const char*, Datum>> values);
+
+// What a plan draws as the posting runs: new ids and document numbers from
+// the counters, and the moment. A preview draws nothing; it numbers the
+// values it would draw and shows "(新1)" where they go.
+class Draws {
+public:
+    using Counter = std::function<std::string(const std::string& name)>;
+    // A preview's placeholders.
+    Draws();
+    // A posting's: `id` draws from a named counter ("INandOutML", "qfhzb"),
+    // `number` a document number for a prefix ("QXSF", "JM").
+    Draws(Counter id, Counter number);
+    bool posting() const { return bool(id_); }
+    Datum id(const std::string& counter);
+    Datum number(const std::string& prefix);
+    // The moment of the posting, one for the whole plan.
+    Datum moment() const;
+    const DateTime& now() const { return now_; }
+
+private:
+    Counter id_, number_;
+    int drawn_ = 0;
+    DateTime now_;
+};
+
+// Values equal as the books hold them: numbers by value (a text that is a
+// number included), a date and a text that reads as that date alike, null
+// only null.
+bool sameValue(const Value& a, const Value& b);
+// Two values of plans alike: drawn values by their draw, moments always,
+// stored values by sameValue.
+bool sameDatum(const Datum& a, const Datum& b);
+
+// Error code of a posting whose statements did not do what its plan said.
+inline constexpr int kPlanMismatch = -20;
+
+// Runs the plan's statements in order on `cn`, the posting's transaction. A
+// statement that changes another number of rows, or a read that gives back
+// another row, than the plan says throws DbError(kPlanMismatch): the caller
+// rolls back. A preview plan is never run (std::logic_error).
+void execute(Connection& cn, const Plan& plan);
+
+// The rows of `seen`, the plan a clerk was shown, that `now`, made again in
+// the transaction, no longer matches (changed, gone or new), one line each
+// for the clerk; empty when both do the same. Drawn values and the moment
+// match whatever they became.
+std::vector<std::string> differences(const Plan& seen, const Plan& now);
+// The refusal of a posting whose plan changed since the preview.
+std::string changedSincePreview(const std::vector<std::string>& rows);
+
+// --- texts ---
+std::string kindText(Kind kind);                     // 新增, 修改, 删除
+std::string tableCaption(const std::string& table);  // 收费记录, 欠费, ...
+std::string columnCaption(const std::string& column);
+std::string datumText(const Datum& d);  // "(新1)", "(记账时)", "(空)", amounts "0.00", the value
+std::string keyText(const RowChange& c);  // "qfkid=12", "sfjlid=(新1),sfxmid=3"
+// "付款日期: 2026-10-01 → (空)；收费记录: 43 → 0" (with `captions`), or
+// "fkrq=2026-10-01>(空);sfjlid=43>0"; an insert's and a delete's values alone.
+std::string cellsText(const RowChange& c, bool captions);
+// The plan one line per row and refusal, tab-separated, as scripts read it:
+// "update<TAB>qfhzb<TAB>qfkid=12<TAB>fkrq=2026-10-01>(空);sfjlid=43>0<TAB>reason",
+// "refused<TAB>code<TAB>reason".
+std::vector<std::string> dumpLines(const Plan& plan);
+std::string kindWord(Kind kind);  // insert, update, delete
+
+}  // namespace fo::plan

@@ -1,0 +1,154 @@
+#include "reduction/ReductionPlan.h"
+
+#include <algorithm>
+
+#include "data/Dialect.h"
+
+namespace fo::jmjl {
+namespace {
+
+using plan::cells;
+using plan::Datum;
+
+struct OpenItem {
+    Value qfkid, xsid, sflxid, sfxmid;
+    Currency qfje, fkje, jmje;
+    Currency owed;  // before the posting
+};
+
+std::vector<OpenItem> itemsOfRows(Connection& cn, const std::vector<std::string>& rows) {
+    std::vector<OpenItem> out;
+    if (rows.empty()) return out;
+    std::string ids;
+    for (const std::string& id : rows) ids += (ids.empty() ? "" : ",") + id;
+    RecordsetPtr rs = cn.execute("select qfkid,xsid,sflxid,sfxmid,qfje,fkje,jmje from qfmxb where qfkid in(" + ids +
+                                 ") order by listid");
+    for (; rs && !rs->eof(); rs->moveNext())
+        out.push_back({rs->field("qfkid"), rs->field("xsid"), rs->field("sflxid"), rs->field("sfxmid"),
+                       rs->field("qfje").toCurrency(), rs->field("fkje").toCurrency(), rs->field("jmje").toCurrency(),
+                       rs->field("qfje").toCurrency() - rs->field("fkje").toCurrency() - rs->field("jmje").toCurrency()});
+    return out;
+}
+
+std::string idOf(const Value& v) { return std::to_string(v.toInt()); }
+
+}  // namespace
+
+void planRecord(plan::Plan& p, const PlannedRecord& r, const Datum& now, const std::function<std::string()>& sql,
+                BookNames& names) {
+    p.run(sql, 1);
+    p.insert("kdw_sfjl", cells({{"id", r.id}}),
+             cells({{"id", r.id}, {"sfrq", Value(r.sfrq)}, {"sflxid", Value(r.sflxid)}, {"xsid", Value(r.xsid)},
+                    {"bjmc", Value(r.bjmc)}, {"jmje", Value(r.jmje)}, {"jmyy", Value(r.jmyy)}, {"ysfjlid", Value(0)},
+                    {"qfkid", Value(0)}, {"hkid", Value(0)}, {"rq", now}, {"operid", Value(r.operid)},
+                    {"sfyf", Value(r.sfyf)}, {"skr", Value(r.skr)}, {"djbh", r.djbh}}),
+             "减免记录：" + names.student(Value(r.xsid)) + "，减免 " + r.jmje.format00());
+}
+
+void planItem(plan::Plan& p, const Datum& recordId, const ItemValues& item, const std::function<std::string()>& sql,
+              BookNames& names) {
+    p.run(sql, 1);
+    p.insert("kdw_sfjlmx", cells({{"sfjlid", recordId}, {"sfxmid", Value(item.sfxmid)}}),
+             cells({{"sfjlid", recordId}, {"sfxmid", Value(item.sfxmid)}, {"jmje", Value(item.jmje.roundHalfAway(2))},
+                    {"feeTermName", Value(item.feeTermName)}, {"cqts", Value(item.cqts)}, {"ysje", Value(item.ysje)},
+                    {"ye", Value(0)}}),
+             "减免明细：" + names.item(Value(item.sfxmid)) + " " + item.jmje.format00());
+}
+
+std::vector<SettledRow> planSettlement(Connection& cn, plan::Plan& p, const SettlementList& list,
+                                       const std::string& xsId, const Datum& recordId, HostSystem& run,
+                                       plan::Draws& draws, BookNames& names) {
+    std::vector<SettledRow> settled;
+    if (list.months.empty()) return settled;
+    const bool sqlServer = isSqlServer(run.SQL_access());
+    const std::string userId = run.gUserid();
+    const Datum now = draws.moment();
+    const Value student(xsId);
+
+    // The open rows and their items as they stand on `cn` (for a posting:
+    // its transaction, under the books' write lock).
+    struct OpenRow {
+        Value qfkid, xsid, jmje, jmjlid, fkrq;
+        std::string qfyf;
+    };
+    std::vector<OpenRow> rows;
+    std::vector<std::string> rowIds;
+    for (RecordsetPtr open = cn.execute(openArrearsQuery(xsId, list.months)); open && !open->eof(); open->moveNext()) {
+        rows.push_back({open->field("qfkid"), open->field("xsid"), open->field("jmje"), open->field("jmjlid"),
+                        open->field("fkrq"), open->field("qfyf").toText()});
+        rowIds.push_back(idOf(rows.back().qfkid));
+    }
+    std::vector<OpenItem> items = itemsOfRows(cn, rowIds);
+
+    for (const OpenRow& R : rows) {
+        const std::string qfkid = idOf(R.qfkid), qfyf = R.qfyf;
+        const Value rowXsid = R.xsid;
+        const auto rowKey = cells({{"qfkid", R.qfkid}});
+        const std::string rowName = names.student(rowXsid) + "，" + qfyf;
+        auto ofRow = [&](const OpenItem& i) { return idOf(i.qfkid) == qfkid; };
+
+        // Every entry goes to every row; an item the row lacks updates nothing.
+        for (const SettledItem& entry : list.items) {
+            const Currency amount = leadingNumber(entry.amount);
+            long matched = 0;
+            for (OpenItem& i : items) {
+                if (!ofRow(i) || idOf(i.sfxmid) != idOf(Value(entry.itemId)) || idOf(i.xsid) != xsId) continue;
+                ++matched;
+                p.update("qfmxb", cells({{"qfkid", i.qfkid}, {"sfxmid", i.sfxmid}}), "jmje", Value(i.jmje),
+                         Value(amount), "减免欠费明细：" + rowName + "，" + names.item(i.sfxmid));
+                i.jmje = amount;
+            }
+            p.run([&] { return itemReductionUpdate(entry, qfkid, xsId); }, matched);
+        }
+
+        SettledRow row{qfkid, qfyf, {}, {}, {}, {}};
+        bool any = false;
+        for (const OpenItem& i : items)
+            if (ofRow(i) && idOf(i.xsid) == xsId) {
+                any = true;
+                row.capped += std::min(i.jmje, i.qfje);
+                row.owed += i.qfje;
+            }
+        p.read([&] { return cappedSumQuery(sqlServer, qfkid, xsId); },
+               {any ? Value(row.capped) : Value(), any ? Value(row.owed) : Value()});
+        p.run([&] { return closeArrearsRow(sqlServer, row.capped, recordId.text(), draws.now(), qfkid, xsId); },
+              idOf(rowXsid) == xsId ? 1 : 0);
+        const std::string closing = "结清欠费：" + rowName + "，减免 " + row.capped.format00();
+        p.update("qfhzb", rowKey, "jmje", R.jmje, Value(row.capped), closing);
+        p.update("qfhzb", rowKey, "jmjlid", R.jmjlid, recordId, closing);
+        p.update("qfhzb", rowKey, "fkrq", R.fkrq, now, closing);
+
+        const bool rest = row.capped < row.owed;
+        if (rest) {
+            row.successor = draws.id("qfhzb");
+            const Currency remainder = row.owed - row.capped;
+            p.run([&] {
+                return remainderInsert(sqlServer, row.successor.text(), qfyf, idOf(rowXsid), remainder, qfkid, userId,
+                                       draws.now());
+            }, 1);
+            p.insert("qfhzb", cells({{"qfkid", row.successor}}),
+                     cells({{"qfkid", row.successor}, {"qfyf", Value(qfyf)}, {"xsid", rowXsid}, {"qfrq", now},
+                            {"qfje", Value(remainder)}, {"sjqfje", Value(0)}, {"fkje", Value(0)},
+                            {"yqfkid", R.qfkid}, {"userid", Value(userId)}, {"cqts", Value(0)},
+                            {"qjts", Value(0)}, {"jmje", Value(0)}}),
+                     "余下欠费：" + rowName + "，尚欠 " + remainder.format00());
+        }
+        long copied = 0;
+        for (const OpenItem& i : items) {
+            if (!ofRow(i)) continue;
+            const bool copy = rest && idOf(i.xsid) == idOf(rowXsid) && i.fkje < i.qfje;
+            if (idOf(i.xsid) == xsId) row.items.push_back({idOf(i.sfxmid), i.qfje, i.owed, i.jmje, copy ? i.qfje - i.jmje : Currency()});
+            if (!copy) continue;
+            ++copied;
+            p.insert("qfmxb", cells({{"qfkid", row.successor}, {"sfxmid", i.sfxmid}}),
+                     cells({{"qfkid", row.successor}, {"xsid", i.xsid}, {"sflxid", i.sflxid}, {"sfxmid", i.sfxmid},
+                            {"qfje", Value(i.qfje - i.jmje)}, {"fkje", Value(0)}, {"jmje", Value(0)}}),
+                     "余下欠费明细：" + rowName + "，" + names.item(i.sfxmid) + " " + (i.qfje - i.jmje).format00());
+        }
+        if (rest) p.run([&] { return remainderItemsCopy(row.successor.text(), qfkid, idOf(rowXsid)); }, copied);
+        settled.push_back(std::move(row));
+    }
+    return settled;
+}
+
+}  // namespace fo::jmjl

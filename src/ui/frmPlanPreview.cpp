@@ -1,0 +1,141 @@
+#include "ui/frmPlanPreview.h"
+
+#include <memory>
+
+#include "db/Recordset.h"
+#include "ui/FormInstance.h"
+#include "ui/KeyCodes.h"
+#include "ui/mdl1.h"
+
+namespace fo {
+namespace {
+
+bool isAmount(const Value& v) { return v.kind() == Value::Kind::Currency || v.kind() == Value::Kind::Double; }
+
+std::string cellText(const Value& v) { return isAmount(v) ? v.toCurrency().format00() : v.toText(); }
+
+}  // namespace
+
+frmPlanPreview::frmPlanPreview() : Form("frmPlanPreview") {
+    setCaption("预览");
+    resize(13200, 8400);
+    lblHeading.move(120, 120, 12800, 300);
+    lvwLines.move(120, 480, 12800, 3000);
+    lvwPlan.move(120, 3600, 12800, 3000);
+    lblRefusal.move(120, 6700, 12800, 600);
+    lblRefusal.setForeColor(color::Red);
+    lblTotals.move(120, 7500, 5000, 300);
+    cmdExport.move(6400, 7440, 1400, 375);
+    cmdOpenLater.move(7900, 7440, 1600, 375);
+    cmdOK.move(9600, 7440, 1600, 375);
+    cmdBack.move(11300, 7440, 1400, 375);
+
+    cmdOK.Click = [this] { close(Confirm); };
+    cmdBack.Click = [this] { close(Back); };
+    cmdOpenLater.Click = [this] { close(OpenLater); };
+    cmdExport.Click = [this] { cmdExport_Click(); };
+
+    using namespace layout;
+    setLayout(column({ctl(lblHeading), splitter({ctl(lvwLines), ctl(lvwPlan)}, true), ctl(lblRefusal),
+                      row({ctl(lblTotals), stretch(), ctl(cmdExport), ctl(cmdOpenLater), ctl(cmdOK), ctl(cmdBack)})}));
+}
+
+int frmPlanPreview::show(const Request& request, const plan::Plan& plan) {
+    auto w = formInstance<frmPlanPreview>();
+    w->request_ = request;
+    w->plan_ = plan;
+    w->showModal();
+    return w->answer;
+}
+
+std::string frmPlanPreview::laterReduction(const plan::Plan& plan) {
+    for (const plan::Refusal& r : plan.refusals)
+        if (!r.laterId.empty() && r.laterDjbh.rfind("JM", 0) == 0) return r.laterId;
+    return {};
+}
+
+void frmPlanPreview::Form_Load() {
+    answer = Back;
+    // The opener may have shown the hourglass while it planned.
+    gMclose();
+    setCaption(request_.caption);
+    lblHeading.setCaption(request_.heading);
+    fillLines();
+    fillChanges();
+
+    std::string refusals;
+    for (const plan::Refusal& r : plan_.refusals) refusals += (refusals.empty() ? "" : "\r\n") + r.reason;
+    lblRefusal.setCaption(refusals.empty() ? std::string() : "不能记账：" + refusals);
+    lblRefusal.setVisible(!refusals.empty());
+    lblTotals.setCaption((request_.totals.empty() ? std::string() : request_.totals + "；") + "变动 " +
+                         std::to_string(plan_.changes.size()) + " 行");
+    cmdOK.setCaption(request_.confirmCaption.empty() ? "确认" : request_.confirmCaption);
+    cmdOK.setEnabled(!plan_.refused());
+    cmdOpenLater.setVisible(request_.offerLater && !laterReduction(plan_).empty());
+}
+
+void frmPlanPreview::fillLines() {
+    lvwLines.clearItems();
+    lvwLines.clearColumns();
+    const plan::Summary& s = plan_.summary;
+    lvwLines.setVisible(!s.captions.empty());
+    if (s.captions.empty()) return;
+    for (std::size_t c = 0; c < s.captions.size(); ++c) {
+        const bool amount = !s.lines.empty() && c < s.lines.front().cells.size() && isAmount(s.lines.front().cells[c]);
+        lvwLines.addColumn("k" + s.captions[c], s.captions[c], amount ? 1100 : 1300,
+                           amount ? Alignment::Right : Alignment::Left);
+    }
+    lvwLines.addColumn("k说明", "说明", 4000);
+    int n = 0;
+    for (const plan::Line& line : s.lines) {
+        ListItem& item = lvwLines.addItem("k" + std::to_string(++n), line.cells.empty() ? "" : cellText(line.cells[0]));
+        for (std::size_t c = 1; c < line.cells.size(); ++c) item.setSubItem(static_cast<int>(c), cellText(line.cells[c]));
+        item.setSubItem(static_cast<int>(s.captions.size()), line.refusal);
+        if (!line.refusal.empty()) item.setForeColor(color::Red);
+    }
+}
+
+void frmPlanPreview::fillChanges() {
+    lvwPlan.clearItems();
+    lvwPlan.clearColumns();
+    lvwPlan.addColumn("k操作", "操作", 700);
+    lvwPlan.addColumn("k内容", "内容", 1200);
+    lvwPlan.addColumn("k说明", "说明", 3600);
+    lvwPlan.addColumn("k变动", "变动", 5200);
+    lvwPlan.addColumn("k记录", "记录", 2000);
+    int n = 0;
+    for (const plan::RowChange& c : plan_.changes) {
+        ListItem& item = lvwPlan.addItem("k" + std::to_string(++n), plan::kindText(c.kind));
+        item.setSubItem(1, plan::tableCaption(c.table));
+        item.setSubItem(2, c.reason);
+        item.setSubItem(3, plan::cellsText(c, true));
+        item.setSubItem(4, plan::keyText(c));
+    }
+}
+
+void frmPlanPreview::cmdExport_Click() {
+    // A batch's lines are what the clerk checks; otherwise the rows.
+    const ListView& list = plan_.summary.captions.empty() ? lvwPlan : lvwLines;
+    Recordset rs;
+    for (int c = 1; c <= list.columnCountOf(); ++c) rs.appendField(list.column(c).text);
+    rs.open();
+    const std::size_t captions = plan_.summary.captions.size();
+    for (const plan::Line& line : plan_.summary.lines) {
+        rs.addNew();
+        for (std::size_t c = 0; c < line.cells.size() && c < captions; ++c) rs.field(c) = line.cells[c];
+        rs.field(captions) = Value(line.refusal);
+    }
+    if (plan_.summary.captions.empty())
+        for (int r = 1; r <= list.itemCount(); ++r) {
+            rs.addNew();
+            for (int c = 1; c <= list.columnCountOf(); ++c) rs.field(static_cast<std::size_t>(c - 1)) = Value(list.item(r).cell(c));
+        }
+    exportSheet(SheetExport{caption() + "：" + request_.heading, caption(), 0}, rs);
+}
+
+void frmPlanPreview::close(int result) {
+    answer = result;
+    unload();
+}
+
+}  // namespace fo
