@@ -13,6 +13,7 @@
 #include "ui/TrimSpaces.h"
 #include "ui/frmMsg.h"
 #include "ui/PostingProgress.h"
+#include "ui/frmPlanPreview.h"
 #include "ui/mdl1.h"
 
 namespace fo {
@@ -54,12 +55,14 @@ frmBachJM_next::frmBachJM_next() : Form("frmBachJM_next") {
     Cmd_exit.move(6600, 6200, 1100, 375);
     cmdReset.move(120, 6200, 2300, 375);
     Command1.move(2520, 6200, 1800, 375);
+    cmdPreview.move(4300, 6200, 1000, 375);
 
     cmbYF.Click = [this] { ShowSFLX(); };
     CMB_sflx.Click = [this] { ShowSFLX(); };
     txtJMYY.KeyPress = [](int& k) { EnterToTab(k); };
     itemGrid_.connect();
     cmd_ok.Click = [this] { cmd_ok_Click(); };
+    cmdPreview.Click = [this] { cmdPreview_Click(); };
     Cmd_exit.Click = [this] { unload(); };
     cmdReset.Click = [this] { cmdReset_Click(); };
     Command1.Click = [] { formInstance<frmJmBachList>()->showModal(); };
@@ -72,7 +75,7 @@ frmBachJM_next::frmBachJM_next() : Form("frmBachJM_next") {
         ctl(Txt_write),
         row({stretch(), ctl(lblJmhjCaption), ctl(Lbl_jmhj), ctl(lblSumProject)}),
         row({ctl(lblJmyy), ctl(txtJMYY)}),
-        row({ctl(cmdReset), ctl(Command1), stretch(), ctl(cmd_ok), ctl(Cmd_exit)}),
+        row({ctl(cmdReset), ctl(Command1), stretch(), ctl(cmdPreview), ctl(cmd_ok), ctl(Cmd_exit)}),
     }));
 }
 
@@ -215,40 +218,85 @@ bool frmBachJM_next::CanAdd() {
     return true;
 }
 
-void frmBachJM_next::cmd_ok_Click() {
-    if (!PostingProgress::mayStart()) return;
+bool frmBachJM_next::ready(std::string& jmrq) {
     if (cmbYF.enabled() && trimSpaces(cmbYF.text()).empty()) {
         msgBox("请选择【月份/学期/年度:】", MsgButtons::OK, MsgIcon::Information, "警告！");
-        return;
+        return false;
     }
-    if (!CanAdd()) return;
-    const std::string jmrq = periodFirstDay();
+    if (!CanAdd()) return false;
+    jmrq = periodFirstDay();
     if (auto d = DateTime::parse(jmrq)) DTP_jmrq.setValue(*d);
-    const std::string question = "减免费用所属期: " + LBLyf.caption() + "-" + cmbYF.text() + "减免金额:" +
-                                 Lbl_jmhj.caption() + batch::CRLF + batch::CRLF + "        确定减免吗？";
-    if (frmMsg::ask("请确认！", question) != 1) return;
-    post(jmrq);
+    return true;
 }
 
-void frmBachJM_next::post(const std::string& jmrq) {
-    HostSystem& run = gRun();
-    gMOpen();
-    ConnectionPtr trCn = run.pgettrcn();
+bool frmBachJM_next::confirmed() {
+    const std::string question = "减免费用所属期: " + LBLyf.caption() + "-" + cmbYF.text() + "减免金额:" +
+                                 Lbl_jmhj.caption() + batch::CRLF + batch::CRLF + "        确定减免吗？";
+    return frmMsg::ask("请确认！", question) == 1;
+}
+
+void frmBachJM_next::cmd_ok_Click() {
+    if (!PostingProgress::mayStart()) return;
+    std::string jmrq;
+    if (!ready(jmrq) || !confirmed()) return;
+    post(jmrq, nullptr);
+}
+
+void frmBachJM_next::cmdPreview_Click() {
+    if (!PostingProgress::mayStart()) return;
+    std::string jmrq;
+    if (!ready(jmrq)) return;
     JMmxCollection items;
+    readItems(items, false);
+    clsJMhead head = poster(jmrq, std::move(items));
+    // What each ticked student's reduction will write, from the books as
+    // they stand; posting from here writes exactly that.
+    std::map<std::string, plan::Plan> seen;
+    plan::Plan whole;
+    int students = 0, refused = 0;
+    Currency total;
+    try {
+        gMOpen();
+        ConnectionPtr cn = moduleConnection();
+        for (const frmBachJM::Student& s : formInstance<frmBachJM>()->tickedStudents()) {
+            head.set_str_bjmc(s.className);
+            head.set_STR_xsid(s.id);
+            plan::Draws preview;
+            const plan::Plan& p = seen[s.id] = head.planJm(*cn, preview);
+            whole.append(p);
+            ++students;
+            if (p.refused()) ++refused;
+            else total += head.c_Jmhj();
+        }
+        gMclose();
+    } catch (const std::exception& e) {
+        gMclose();
+        msgBox(e.what(), MsgButtons::OK, MsgIcon::Exclamation, "提示");
+        return;
+    }
+    if (whole.summary.captions.empty()) whole.summary.captions = clsJMhead::lineCaptions();
+    frmPlanPreview::Request request;
+    request.caption = "批量减免预览";
+    request.heading = "减免费用所属期: " + LBLyf.caption() + "-" + cmbYF.text() + "，收费类型: " + CMB_sflx.text();
+    request.confirmCaption = "确定减免";
+    request.totals = "学生 " + std::to_string(students) + " 人，减免合计 " + total.format00() +
+                     (refused ? "，" + std::to_string(refused) + " 人不能减免，整批不会记账" : std::string());
+    if (frmPlanPreview::show(request, whole) != frmPlanPreview::Confirm || !confirmed()) return;
+    post(jmrq, &seen);
+}
+
+bool frmBachJM_next::readItems(JMmxCollection& items, bool warn) {
     for (int r = 1; r < MSFlexGrid1.rows(); ++r) {
         const Currency jm = leadingNumber(MSFlexGrid1.textMatrix(r, ColJm));
         if (jm == Currency()) continue;
         clsJMmx m;
         m.set_sngYsje(leadingNumber(MSFlexGrid1.textMatrix(r, ColYs)));
         m.set_sngJMje(jm);
-        if (m.sngJMje() > m.sngYsje()) {
-            m.set_strXmmc(MSFlexGrid1.textMatrix(r, ColName));
+        if (warn && m.sngJMje() > m.sngYsje()) {
             msgBox(std::string("收费项目[") + MSFlexGrid1.textMatrix(r, ColName) + "]" + batch::CRLF + "应收金额：" +
                        m.sngYsje().plainText() + batch::CRLF + batch::CRLF + "减免金额不能大于应收金额",
                    MsgButtons::OK, MsgIcon::Information, "警告！");
-            gMclose();
-            trCn->close();
-            return;
+            return false;
         }
         m.set_strXmid(MSFlexGrid1.textMatrix(r, ColItemId));
         m.set_sngJMje(jm.roundHalfEven(2));
@@ -258,7 +306,10 @@ void frmBachJM_next::post(const std::string& jmrq) {
         m.set_strQFYF(trimSpaces(MSFlexGrid1.textMatrix(r, ColQfyf)));
         items.push_back(std::move(m));
     }
+    return true;
+}
 
+clsJMhead frmBachJM_next::poster(const std::string& jmrq, JMmxCollection items) {
     clsJMhead head;
     head.set_c_Jmhj(leadingNumber(Lbl_jmhj.caption()));
     head.set_myGrun(globals().host);
@@ -266,6 +317,19 @@ void frmBachJM_next::post(const std::string& jmrq) {
     head.set_str_JMYY(trimSpaces(txtJMYY.text()));  // as typed: the poster quotes it once
     head.set_str_Sflxid(std::to_string(CMB_sflx.ItemData(CMB_sflx.ListIndex())));
     head.set_colMX(std::move(items));
+    return head;
+}
+
+void frmBachJM_next::post(const std::string& jmrq, const std::map<std::string, plan::Plan>* seen) {
+    HostSystem& run = gRun();
+    gMOpen();
+    JMmxCollection items;
+    if (!readItems(items, true)) {
+        gMclose();
+        return;
+    }
+    clsJMhead head = poster(jmrq, std::move(items));
+    ConnectionPtr trCn = run.pgettrcn();
 
     std::string current;  // the student being posted, for the failure message
     std::vector<std::string> refused;
@@ -278,10 +342,15 @@ void frmBachJM_next::post(const std::string& jmrq) {
             current = s.number + " " + s.name;
             head.set_str_bjmc(s.className);
             head.set_STR_xsid(s.id);
+            // What the clerk was shown for him (none: a student the preview
+            // did not show, whose every row is new to it).
+            static const plan::Plan unseen;
+            const plan::Plan* shown = nullptr;
+            if (seen) shown = seen->count(s.id) ? &seen->at(s.id) : &unseen;
             // A refused student wrote nothing: the others are still checked,
             // so the clerk learns of all of them at once.
             try {
-                head.toJm(*trCn);
+                head.toJm(*trCn, shown);
             } catch (const jmjl::ReductionRefused& r) {
                 refused.push_back(current + "：" + r.description());
             }

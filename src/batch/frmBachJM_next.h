@@ -1,6 +1,8 @@
 #pragma once
+#include <map>
 #include <string>
 
+#include "batch/clsJMhead.h"
 #include "batch/clsYF.h"
 #include "reduction/FeeItemGrid.h"
 #include "ui/ComboBox.h"
@@ -47,6 +49,7 @@ public:
     CommandButton Cmd_exit{*this, "Cmd_exit", "关闭"};
     CommandButton cmdReset{*this, "cmdReset", "清空【减免金额】列"};
     CommandButton Command1{*this, "Command1", "按欠费明细减免"};
+    CommandButton cmdPreview{*this, "cmdPreview", "预览"};
 
     void ShowSFLX();
     void Sum_js() { itemGrid_.Sum_js(); }
@@ -60,11 +63,25 @@ private:
     void setupGrid();
     void optRQ_Click(int index);
     void cmd_ok_Click();
+    void cmdPreview_Click();
     bool CanAdd();
+    // The checks before posting or previewing; the reduction date (the
+    // period's first day, also shown in DTP_jmrq), or false when stopped.
+    bool ready(std::string& jmrq);
+    // The confirmation box; true when the clerk answered 是.
+    bool confirmed();
+    // The grid's reduced items as the poster takes them; with `warn`, false
+    // after the warning when one exceeds its receivable (a preview shows
+    // those as refused instead).
+    bool readItems(JMmxCollection& items, bool warn);
+    // The poster of the chosen fee type, date and reason for `items`.
+    clsJMhead poster(const std::string& jmrq, JMmxCollection items);
     // The period's first day and tag by the chosen kind.
     std::string periodFirstDay() const;
     std::string periodTag() const;
-    void post(const std::string& jmrq);
+    // Posts for every ticked student; with `seen` (the previewed plan of
+    // each student, by id) exactly what the preview showed.
+    void post(const std::string& jmrq, const std::map<std::string, plan::Plan>* seen);
 
     void cmdReset_Click();
     int kind() const;

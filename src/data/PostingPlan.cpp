@@ -236,7 +236,13 @@ std::string columnCaption(const std::string& column) {
         {"zfyy", "作废原因"},   {"useridzfr", "作废人编号"}, {"sfrq", "日期"},    {"rq", "操作时间"},
         {"skr", "操作人"},      {"operid", "操作人编号"}, {"jmyy", "减免原因"},   {"bjmc", "班级"},
         {"qfrq", "欠费日期"},   {"num", "日记账"},        {"addje", "借方"},      {"subje", "贷方"},
-        {"zy", "摘要"},         {"feetermname", "费用所属期"},
+        {"zy", "摘要"},         {"feetermname", "费用所属期"}, {"cw_date", "记账日期"}, {"userid", "操作人编号"},
+        {"jzyf", "记账月份"},   {"czrq", "操作时间"},     {"jbr", "经办人"},      {"checked", "已审核"},
+        {"yjlid", "原记录"},    {"subid", "科目"},        {"jd", "借贷"},         {"rootid", "上级科目"},
+        {"sflxid", "收费类型"}, {"tzje", "调整金额"},     {"zhekou", "折扣"},     {"scjy", "上次结余"},
+        {"inorout", "收支"},    {"skzhid", "收款账户"},   {"bz", "备注"},         {"ye", "余额"},
+        {"cqts", "出勤天数"},   {"termfrom", "起始日期"}, {"termto", "截止日期"}, {"sjqfje", "实际欠费"},
+        {"qjts", "请假天数"},   {"hkid", "划扣来源"},
     };
     const auto it = captions.find(lowerAscii(column));
     return it == captions.end() ? column : it->second;
@@ -244,6 +250,7 @@ std::string columnCaption(const std::string& column) {
 
 std::string datumText(const Datum& d) {
     if (d.value.isNull()) return d.origin == Origin::Moment ? "(记账时)" : "(空)";
+    if (d.value.isText() && d.value.toText().empty()) return "(空)";
     if (d.value.kind() == Value::Kind::Currency || d.value.kind() == Value::Kind::Double)
         return d.value.toCurrency().format00();
     return d.value.toText();
