@@ -63,7 +63,8 @@ frmJmBachList::frmJmBachList() : Form("frmJmBachList") {
     cmdCancelSelect.move(3100, 7500, 1700, 375);
     cmdAllSelect.move(4900, 7500, 1400, 375);
     lblJmyy.move(6400, 7560, 900, 300);
-    txtJmyy.move(7300, 7530, 3000, 300);
+    txtJmyy.move(7300, 7530, 2200, 300);
+    cmdPreview.move(9600, 7500, 800, 375);
     cmdJMok.move(10400, 7500, 1100, 375);
     CMDexcel.move(11600, 7500, 1200, 375);
     cmdClose.move(12900, 7500, 1100, 375);
@@ -101,6 +102,7 @@ frmJmBachList::frmJmBachList() : Form("frmJmBachList") {
     txtJmyy.KeyPress = [](int& k) { EnterToTab(k); };
     txtBh.KeyPress = [](int& k) { EnterToTab(k); };
     cmdJMok.Click = [this] { cmdJMok_Click(); };
+    cmdPreview.Click = [this] { cmdPreview_Click(); };
     declareLayout();
 }
 
@@ -114,7 +116,8 @@ void frmJmBachList::declareLayout() {
     LayoutItem items = group("收费项目", {ctl(LSTsfxm), row({ctl(cmdSelectALL), ctl(cmdNoSelect), ctl(cmdOK)}), ctl(chkALL)});
     LayoutItem lists = splitter({column({ctl(lvw1), ctl(txtWrite)}), ctl(lvwMx)});
     LayoutItem amounts = row({ctl(lblJmje), ctl(txtJmje), ctl(cmdALL), ctl(cmdCancelSelect), ctl(cmdAllSelect),
-                              ctl(lblJmyy), ctl(txtJmyy), stretch(), ctl(cmdJMok), ctl(CMDexcel), ctl(cmdClose)});
+                              ctl(lblJmyy), ctl(txtJmyy), stretch(), ctl(cmdPreview), ctl(cmdJMok), ctl(CMDexcel),
+                              ctl(cmdClose)});
     setLayout(column({filters, row({ctl(chkpreClass), stretch()}), row({lists, items}), ctl(ProgressBar1), amounts}));
 }
 

@@ -1,6 +1,11 @@
 #pragma once
+#include <map>
 #include <memory>
 #include <string>
+#include <vector>
+
+#include "batch/clsJMhead.h"
+#include "data/PostingPlan.h"
 
 #include "data/myDB.h"
 #include "db/Recordset.h"
@@ -70,6 +75,7 @@ public:
     CommandButton cmdAllSelect{*this, "cmdAllSelect", "清空本次减免"};
     Label lblJmyy{*this, "lblJmyy", "减免原因:"};
     TextBox txtJmyy{*this, "txtJmyy"};
+    CommandButton cmdPreview{*this, "cmdPreview", "预览"};
     CommandButton cmdJMok{*this, "cmdJMok", "批量减免"};
     CommandButton CMDexcel{*this, "CMDexcel", "导出EXCEL"};
     CommandButton cmdClose{*this, "cmdClose", "关闭"};
@@ -89,6 +95,9 @@ public:
     void CMDfindDataNew(const std::string& strWhere);
     void CMDfindNew();
     void cmdJMok_Click();
+    // What 批量减免 will write, per student, period and item, shown before
+    // anything is written; confirmed, it posts exactly that.
+    void cmdPreview_Click();
 
 protected:
     void Form_Load() override;
@@ -114,6 +123,27 @@ private:
     void cmdCancelSelect_Click();
     void cmdAllSelect_Click();
     void txtWrite_Change();
+
+    // --- posting ---
+    // One reduction of the batch: a student's rows of one period.
+    struct Group {
+        std::string xsid, sfyf, termfrom, bjmc, sflxid;
+        Currency jmhj;
+        JMmxCollection items;
+    };
+    // The checks before posting or previewing; false after the message.
+    bool readyToPost();
+    // Fills the work table from the list and reads the groups of the batch
+    // from it, on the session's connection; `skipped` gets a line for each
+    // row with an amount below zero, which is not posted. False when it
+    // stopped: after "操作失败！", or quietly for a period without dates.
+    bool gatherGroups(myDB& session, std::string& table, std::vector<Group>& groups,
+                      std::vector<plan::Line>* skipped);
+    void fillPoster(clsJMhead& head, const Group& g);
+    // Posts the batch; with `seen` (the previewed plan of each group, by
+    // groupKey) exactly what the preview showed.
+    void post(const std::map<std::string, plan::Plan>* seen);
+    static std::string groupKey(const Group& g) { return g.xsid + "|" + g.sfyf + "|" + g.termfrom; }
 
     // --- queries ---
     // Keeps the ids of the chosen fee items in itemIds_ ("1,5,..."); false,

@@ -3,6 +3,7 @@
 // one reduction per student, period and period start, the whole batch in
 // one transaction.
 #include <map>
+#include <set>
 #include <vector>
 
 #include "batch/BatchStatements.h"
@@ -15,6 +16,7 @@
 #include "reduction/ReductionChecks.h"
 #include "ui/TrimSpaces.h"
 #include "ui/PostingProgress.h"
+#include "ui/frmPlanPreview.h"
 #include "ui/mdl1.h"
 
 namespace fo {
@@ -66,11 +68,11 @@ void frmJmBachList::txtWrite_Change() {
     if (ListItem* item = lvw1.selectedItem()) item->setSubItem(7, leadingNumber(txtWrite.text()).format00());
 }
 
-void frmJmBachList::cmdJMok_Click() {
-    if (!PostingProgress::mayStart()) return;
+bool frmJmBachList::readyToPost() {
+    if (!PostingProgress::mayStart()) return false;
     if (lvw1.itemCount() == 0) {
         msgBox("无记录！", MsgButtons::OK, MsgIcon::Information, "警告！");
-        return;
+        return false;
     }
     txtWrite.setVisible(false);
     // The cross-tab lists fee records, not what is owed: it has no column
@@ -79,20 +81,26 @@ void frmJmBachList::cmdJMok_Click() {
         msgBox(std::string("交叉表只用于查看，不能在这里减免。") + batch::CRLF +
                    "请取消勾选“显示金额为零的学生与项目”后查询应收明细，在【本次减免金额】列中录入减免金额，再点【批量减免】。",
                MsgButtons::OK, MsgIcon::Information, "警告！");
-        return;
+        return false;
     }
-    HostSystem& run = gRun();
-    if (run.ptrim(txtJmyy.text()).empty()) {
+    if (gRun().ptrim(txtJmyy.text()).empty()) {
         msgBox("请输入减免原因！", MsgButtons::OK, MsgIcon::None, "警告！");
-        return;
+        return false;
     }
-    if (msgBox("确定减免吗？", MsgButtons::YesNo, MsgIcon::Question, "警告！") == MsgAnswer::No) return;
-    gMOpen();
+    return true;
+}
 
+void frmJmBachList::cmdJMok_Click() {
+    if (!readyToPost()) return;
+    if (msgBox("确定减免吗？", MsgButtons::YesNo, MsgIcon::Question, "警告！") == MsgAnswer::No) return;
+    post(nullptr);
+}
+
+bool frmJmBachList::gatherGroups(myDB& session, std::string& T, std::vector<Group>& groups,
+                                 std::vector<plan::Line>* skipped) {
+    HostSystem& run = gRun();
     const bool sqlServer = isSqlServer(run.SQL_access());
-    myDB session;
     Connection& cn = *session.cn();
-    std::string T;
     // Steps before the transaction only fill the work table.
     try {
         if (sqlServer) {
@@ -104,8 +112,16 @@ void frmJmBachList::cmdJMok_Click() {
         }
         for (int i = 1; i <= lvw1.itemCount(); ++i) {
             const ListItem& row = lvw1.item(i);
-            if (leadingNumber(row.subItem(7)) <= Currency()) continue;
             const std::vector<std::string> key = splitKey(row.key());
+            if (leadingNumber(row.subItem(7)) <= Currency()) {
+                // An amount below zero is not posted; the preview says so.
+                if (skipped && leadingNumber(row.subItem(7)) < Currency() && key.size() >= 4 && !key[1].empty())
+                    skipped->push_back({{Value(row.subItem(1) + " " + row.subItem(2)), Value(row.subItem(3)),
+                                         Value(key[1]), Value(row.subItem(5)), Value(leadingNumber(row.subItem(7))),
+                                         Value(), Value(leadingNumber(row.subItem(6))), Value()},
+                                        "减免金额小于零，这一行不记账。"});
+                continue;
+            }
             if (key.size() < 4 || key[1].empty()) continue;
             cn.execute(batch::postingRowInsert(T, key[0].substr(1), key[1], key[3], leadingNumber(row.subItem(6)),
                                                leadingNumber(row.subItem(7))));
@@ -123,19 +139,103 @@ void frmJmBachList::cmdJMok_Click() {
                 cn.execute(batch::periodDates(jflx, T, from, to, P));
             }
         }
+
+        std::map<std::string, std::string> itemNames;
+        for (RecordsetPtr rs = cn.execute("select id,mc from kdw_sfxm"); rs && !rs->eof(); rs->moveNext())
+            itemNames[rs->field("id").toText()] = rs->field("mc").toText();
+        for (RecordsetPtr g = cn.execute(batch::postingGroups(T)); g && !g->eof(); g->moveNext()) {
+            Group group{g->field("xsid").toText(), g->field("sfyf").toText(), g->field("termfrom").toText(),
+                        g->field("bjmc").toText(), g->field("sflxid").toText(), g->field("jmhj").toCurrency(), {}};
+            for (RecordsetPtr rs = cn.execute(batch::groupItems(sqlServer, T, group.xsid, group.sfyf, group.termfrom));
+                 rs && !rs->eof(); rs->moveNext()) {
+                clsJMmx m;
+                m.set_sngJMje(rs->field("jmje").toCurrency());
+                m.set_sngYsje(rs->field("ysje").toCurrency());
+                m.set_str_FeeTermName(rs->field("feetermname").toText());
+                m.set_strQFYF(rs->field("sfyf").toText());
+                m.set_strXmid(rs->field("sfxmid").toText());
+                m.set_strXmmc(itemNames[m.strXmid()]);
+                group.items.push_back(std::move(m));
+            }
+            groups.push_back(std::move(group));
+        }
+        return true;
     } catch (const UnresolvedPeriod&) {
         if (sqlServer && !T.empty()) cn.execute("drop table " + T);
-        gMclose();
-        return;
     } catch (const std::exception&) {
         gMclose();
         msgBox("操作失败！", MsgButtons::OK, MsgIcon::Information, "警告");
+    }
+    gMclose();
+    return false;
+}
+
+void frmJmBachList::fillPoster(clsJMhead& head, const Group& g) {
+    head.set_c_Jmhj(g.jmhj);
+    head.set_myGrun(globals().host);
+    head.set_str_bjmc(g.bjmc);
+    head.set_str_Jmrq(g.termfrom);
+    head.set_str_JMYY(trimSpaces(txtJmyy.text()));  // as typed: the poster quotes it once
+    head.set_str_Sflxid(g.sflxid);
+    head.set_STR_xsid(g.xsid);
+    head.set_colMX(g.items);
+}
+
+void frmJmBachList::cmdPreview_Click() {
+    if (!readyToPost()) return;
+    gMOpen();
+    myDB session;
+    std::string T;
+    std::vector<Group> groups;
+    std::vector<plan::Line> skipped;
+    if (!gatherGroups(session, T, groups, &skipped)) return;
+    // What each group will write, read from the books as they stand.
+    std::map<std::string, plan::Plan> seen;
+    plan::Plan whole;
+    whole.summary.captions = clsJMhead::lineCaptions();
+    std::set<std::string> students, refused;
+    Currency total;
+    try {
+        clsJMhead head;
+        for (const Group& g : groups) {
+            fillPoster(head, g);
+            plan::Draws preview;
+            const plan::Plan& p = seen[groupKey(g)] = head.planJm(*session.cn(), preview);
+            whole.append(p);
+            students.insert(g.xsid);
+            if (p.refused()) refused.insert(g.xsid);
+            else total += g.jmhj;
+        }
+    } catch (const std::exception& e) {
+        if (isSqlServer(gRun().SQL_access())) session.cn()->execute("drop table " + T);
+        gMclose();
+        msgBox(std::string("操作失败！") + batch::CRLF + e.what(), MsgButtons::OK, MsgIcon::None, "警告！");
         return;
     }
+    if (isSqlServer(gRun().SQL_access())) session.cn()->execute("drop table " + T);
+    whole.summary.lines.insert(whole.summary.lines.end(), skipped.begin(), skipped.end());
+    gMclose();
 
-    std::map<std::string, std::string> itemNames;
-    for (RecordsetPtr rs = cn.execute("select id,mc from kdw_sfxm"); rs && !rs->eof(); rs->moveNext())
-        itemNames[rs->field("id").toText()] = rs->field("mc").toText();
+    frmPlanPreview::Request request;
+    request.caption = "批量减免预览";
+    request.heading = "按应收明细批量减免（减免原因：" + trimSpaces(txtJmyy.text()) + "）";
+    request.confirmCaption = "确定减免";
+    request.totals = "学生 " + std::to_string(students.size()) + " 人，减免 " + std::to_string(groups.size()) +
+                     " 笔，合计 " + total.format00() +
+                     (refused.empty() ? std::string() : "，" + std::to_string(refused.size()) + " 人不能减免，整批不会记账");
+    if (frmPlanPreview::show(request, whole) != frmPlanPreview::Confirm) return;
+    if (msgBox("确定减免吗？", MsgButtons::YesNo, MsgIcon::Question, "警告！") == MsgAnswer::No) return;
+    post(&seen);
+}
+
+void frmJmBachList::post(const std::map<std::string, plan::Plan>* seen) {
+    gMOpen();
+    const bool sqlServer = isSqlServer(gRun().SQL_access());
+    myDB session;
+    Connection& cn = *session.cn();
+    std::string T;
+    std::vector<Group> groups;
+    if (!gatherGroups(session, T, groups, nullptr)) return;
 
     clsJMhead head;
     std::string failedStudent;
@@ -144,38 +244,21 @@ void frmJmBachList::cmdJMok_Click() {
         session.createTrcn();
         Connection& trCn = *session.trCn();
         Transaction tx(trCn);
-        RecordsetPtr groups = cn.execute(batch::postingGroups(T));
-        PostingProgress progress("正在记账减免…", groups ? groups->recordCount() : 0, &cmdJMok);
-        for (; groups && !groups->eof(); groups->moveNext()) {
-            const std::string xsid = groups->field("xsid").toText(), sfyf = groups->field("sfyf").toText();
-            const std::string termfrom = groups->field("termfrom").toText();
-            failedStudent = xsid;
-            head.set_c_Jmhj(groups->field("jmhj").toCurrency());
-            head.set_myGrun(globals().host);
-            head.set_str_bjmc(groups->field("bjmc").toText());
-            head.set_str_Jmrq(termfrom);
-            head.set_str_JMYY(trimSpaces(txtJmyy.text()));  // as typed: the poster quotes it once
-            head.set_str_Sflxid(groups->field("sflxid").toText());
-            head.set_STR_xsid(xsid);
-            JMmxCollection items;
-            for (RecordsetPtr rs = cn.execute(batch::groupItems(sqlServer, T, xsid, sfyf, termfrom)); rs && !rs->eof();
-                 rs->moveNext()) {
-                clsJMmx m;
-                m.set_sngJMje(rs->field("jmje").toCurrency());
-                m.set_sngYsje(rs->field("ysje").toCurrency());
-                m.set_str_FeeTermName(rs->field("feetermname").toText());
-                m.set_strQFYF(rs->field("sfyf").toText());
-                m.set_strXmid(rs->field("sfxmid").toText());
-                m.set_strXmmc(itemNames[m.strXmid()]);
-                items.push_back(std::move(m));
-            }
-            head.set_colMX(std::move(items));
+        PostingProgress progress("正在记账减免…", static_cast<long>(groups.size()), &cmdJMok);
+        for (const Group& g : groups) {
+            failedStudent = g.xsid;
+            fillPoster(head, g);
+            // What the clerk was shown for the group (none: a group the
+            // preview did not show, whose every row is new to it).
+            static const plan::Plan unseen;
+            const plan::Plan* shown = nullptr;
+            if (seen) shown = seen->count(groupKey(g)) ? &seen->at(groupKey(g)) : &unseen;
             // A refused group wrote nothing: the rest are still checked, so
             // the clerk learns of all of them at once.
             try {
-                head.toJm(trCn);
+                head.toJm(trCn, shown);
             } catch (const jmjl::ReductionRefused& r) {
-                refused.push_back(studentText(cn, xsid) + "：" + r.description());
+                refused.push_back(studentText(cn, g.xsid) + "：" + r.description());
             }
             progress.step();
         }

@@ -1,5 +1,7 @@
 #include "data/PostingPlan.h"
 
+#include <algorithm>
+#include <iterator>
 #include <map>
 #include <stdexcept>
 
@@ -85,8 +87,29 @@ void Plan::remove(const std::string& table, std::vector<Cell> key, std::vector<C
     changes.push_back({Kind::Delete, table, std::move(key), std::move(before), std::move(reason)});
 }
 
+namespace {
+
+template <class F>
+void eachDatum(std::vector<RowChange>& changes, F f) {
+    for (RowChange& c : changes)
+        for (std::vector<Cell>* list : {&c.key, &c.cells})
+            for (Cell& cell : *list) f(cell.before), f(cell.after);
+}
+
+}  // namespace
+
 void Plan::append(const Plan& other) {
-    changes.insert(changes.end(), other.changes.begin(), other.changes.end());
+    // The other plan drew its values from 1 too: they follow this plan's,
+    // so each drawn value of the whole keeps a number of its own.
+    int drawn = 0;
+    eachDatum(changes, [&](Datum& d) { drawn = std::max(drawn, d.draw); });
+    std::vector<RowChange> added = other.changes;
+    eachDatum(added, [&](Datum& d) {
+        if (d.origin != Origin::Fresh || d.draw == 0) return;
+        d.draw += drawn;
+        if (preview_) d.value = Value("(新" + std::to_string(d.draw) + ")");
+    });
+    changes.insert(changes.end(), std::make_move_iterator(added.begin()), std::make_move_iterator(added.end()));
     refusals.insert(refusals.end(), other.refusals.begin(), other.refusals.end());
     steps.insert(steps.end(), other.steps.begin(), other.steps.end());
     if (summary.captions.empty()) summary.captions = other.summary.captions;

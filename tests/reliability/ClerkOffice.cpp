@@ -5,6 +5,7 @@
 #include "support/ModuleHost.h"
 #include "ui/CommandButton.h"
 #include "ui/FormInstance.h"
+#include "ui/frmPlanPreview.h"
 
 namespace fo::test {
 
@@ -13,8 +14,11 @@ ClerkOffice::ClerkOffice(const std::string& locator, int dialect, const std::str
     host_->setSettingsStore(std::make_shared<UserSettingsStore>(settingsDir));
     handHostToModule(host_);
     ui_.install();
+    // The clerk says yes, and confirms a preview unless it shows a refusal.
     ui_.setModalRunner([](Form& f) {
         if (f.name() == "frmMsg") f.find<CommandButton>("cmdOk")->userClick();
+        else if (auto* preview = dynamic_cast<frmPlanPreview*>(&f))
+            (preview->cmdOK.enabled() ? preview->cmdOK : preview->cmdBack).userClick();
         else f.unload();
     });
     cn_ = host_->pGetCN();

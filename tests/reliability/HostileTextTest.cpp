@@ -17,6 +17,7 @@
 #include "ui/CombinedQueryForm.h"
 #include "ui/CommandButton.h"
 #include "ui/FormInstance.h"
+#include "ui/frmPlanPreview.h"
 #include "ui/KeyCodes.h"
 
 namespace fo::test {
@@ -168,6 +169,8 @@ TEST_P(HostileTextTest, ReceiptRegisterFiltersQueriesAndStoresTheVoidReasonAsTyp
     ui().setModalRunner([&](Form& f) {
         if (f.name() == "frmMsg") {
             f.find<CommandButton>("cmdOk")->userClick();
+        } else if (auto* preview = dynamic_cast<frmPlanPreview*>(&f)) {
+            preview->cmdOK.userClick();
         } else if (auto* find = dynamic_cast<frmCommFind*>(&f)) {
             ++dialogs;
             find->txtXh.userSetText(typed);

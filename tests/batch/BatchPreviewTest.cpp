@@ -1,0 +1,202 @@
+// The 预览 of both batch paths (the wizard's second step and the
+// receivables list) in both dialects on the demo school: confirmed, the
+// books change row for row as the preview showed; a refused row shows its
+// reason and nothing is written; rows another clerk took after the preview
+// are named and nothing is written.
+#include "BatchFixture.h"
+#include "batch/frmBachJM.h"
+#include "batch/frmBachJM_next.h"
+#include "batch/frmJmBachList.h"
+#include "support/BooksDiff.h"
+#include "support/XlsxSheet.h"
+#include "ui/frmPlanPreview.h"
+
+namespace fo::test {
+namespace {
+
+class BatchPreviewTest : public BatchTest {
+protected:
+    void SetUp() override {
+        BatchTest::SetUp();
+        // The preview is looked at, then confirmed or left.
+        onModal = [this](Form& f) {
+            auto& preview = dynamic_cast<frmPlanPreview&>(f);
+            previewed = preview.shownPlan();
+            refusalText = preview.lblRefusal.caption();
+            confirmable = preview.cmdOK.enabled();
+            lines.clear();
+            for (int i = 1; i <= preview.lvwLines.itemCount(); ++i) {
+                std::string line;
+                for (int c = 1; c <= preview.lvwLines.columnCountOf(); ++c)
+                    line += (c > 1 ? "|" : "") + preview.lvwLines.item(i).cell(c);
+                lines.push_back(line);
+            }
+            if (whilePreviewed) whilePreviewed(preview);
+            (confirmPreview && confirmable ? preview.cmdOK : preview.cmdBack).userClick();
+        };
+    }
+
+    // The wizard's second step for students `ids`, 全日制, September.
+    std::shared_ptr<frmBachJM_next> wizard(const std::string& ids) {
+        auto first = formInstance<frmBachJM>();
+        first->load();
+        first->initData(false, "-1", false, "select id from kdw_xs where 1=1 and id in(" + ids + ")");
+        first->cmdFullSelect.userClick();
+        auto next = formInstance<frmBachJM_next>();
+        next->load();
+        next->CMB_sflx.userSelect("全日制");
+        next->cmbYF.userSelect("202609");
+        return next;
+    }
+    static void type(frmBachJM_next& w, int row, const std::string& amount) {
+        w.MSFlexGrid1.userCellClick(row, frmBachJM_next::ColJm);
+        w.Txt_write.userSetText(amount);
+    }
+    // The receivables list of September to December for one student.
+    std::shared_ptr<frmJmBachList> list(const std::string& student) {
+        auto w = formInstance<frmJmBachList>();
+        w->load();
+        w->cmbYf.userSelect("2026年09月");
+        w->cmbYFto.userSelect("2026年12月");
+        w->txtBh.userSetText(student);
+        for (const char* item : {"保育费", "伙食费", "书本费"}) w->LSTsfxm.setSelected(w->LSTsfxm.findEntry(item), true);
+        w->CMDfind.userClick();
+        return w;
+    }
+    static ListItem* row(frmJmBachList& w, const std::string& keyPrefix, const std::string& item) {
+        for (int i = 1; i <= w.lvw1.itemCount(); ++i)
+            if (w.lvw1.item(i).key().rfind(keyPrefix, 0) == 0 && w.lvw1.item(i).subItem(5) == item) return &w.lvw1.item(i);
+        return nullptr;
+    }
+    static void typeOn(frmJmBachList& w, ListItem& r, const std::string& amount) {
+        w.lvw1.userItemClick(r.key());
+        w.txtWrite.userSetText(amount);
+    }
+    std::string madeSince(const BooksSnapshot& before) {
+        return planMismatches(previewed, changesBetween(before, BooksSnapshot(*cn)));
+    }
+
+    plan::Plan previewed;
+    std::string refusalText;
+    std::vector<std::string> lines;
+    bool confirmable = false, confirmPreview = true;
+    std::function<void(frmPlanPreview&)> whilePreviewed;
+};
+
+TEST_P(BatchPreviewTest, TheWizardPostsRowForRowWhatItsPreviewShowed) {
+    auto w = wizard("7,19");
+    type(*w, 1, "30");
+    type(*w, 2, "20.5");
+    w->txtJMYY.userSetText("预览补助");
+    const BooksSnapshot before(*cn);
+    w->cmdPreview.userClick();
+    ASSERT_TRUE(confirmable) << refusalText;
+    EXPECT_EQ(lastMessage().text, "操作成功！\r\n减免金额：50.50");
+    EXPECT_EQ(madeSince(before), "");
+    // Two records, each settling its September row and leaving a remainder:
+    // the placeholders of the second student follow the first's.
+    std::size_t records = 0;
+    for (const plan::RowChange& c : previewed.changes) records += c.kind == plan::Kind::Insert && c.table == "kdw_sfjl";
+    EXPECT_EQ(records, 2u);
+    // Per student and item: the reduction, the row it settles, what it owed, the rest.
+    ASSERT_EQ(lines.size(), 4u);
+    const std::string settled = one("select qfkid from qfhzb where xsid=7 and qfyf='202609' and jmjlid>0");
+    EXPECT_EQ(lines[0], "20260007 陈文琪|小班一班|202609|保育费|30.00|202609#" + settled + "|640.00|610.00|");
+
+    // Going back from a preview writes nothing.
+    confirmPreview = false;
+    const BooksSnapshot kept(*cn);
+    w->cmdPreview.userClick();
+    EXPECT_EQ(BooksSnapshot(*cn), kept);
+}
+
+TEST_P(BatchPreviewTest, TheWizardsRefusedStudentsShowWhyAndNothingIsWritten) {
+    // 31 owes nothing for September; 7 is reduced beyond what he owes.
+    auto w = wizard("7,19,31");
+    type(*w, 1, "700");
+    w->txtJMYY.userSetText("预览拒绝");
+    const BooksSnapshot before(*cn);
+    w->cmdPreview.userClick();
+    EXPECT_FALSE(confirmable);
+    EXPECT_EQ(BooksSnapshot(*cn), before);
+    ASSERT_EQ(previewed.refusals.size(), 2u);
+    EXPECT_EQ(previewed.refusals[0].code, "owed");
+    EXPECT_NE(previewed.refusals[0].reason.find("尚欠 640.00，少于减免金额 700.00"), std::string::npos);
+    EXPECT_NE(refusalText.find("已没有欠费"), std::string::npos) << refusalText;
+    // The refused students' lines say why; 19 would have been posted.
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_NE(lines[0].find("尚欠 640.00"), std::string::npos) << lines[0];
+    EXPECT_EQ(lines[1].substr(lines[1].rfind('|')), "|");
+    // A preview plan draws nothing: the next record still gets the next id.
+    EXPECT_EQ(host->pGetMaxId("INandOutML"), std::to_string(std::stoi(one("select max(id) from kdw_sfjl")) + 1));
+}
+
+TEST_P(BatchPreviewTest, TheListPostsRowForRowWhatItsPreviewShowedAndExportsIt) {
+    ui.setExportFolder(dir.file("out"));
+    // Student 19 owes two items in September (carried over) and two in December.
+    auto w = list("20260019");
+    w->cmdCancelSelect.userClick();
+    // One row typed below zero: not posted, and the preview says so.
+    ListItem* food = row(*w, "k19_202612_", "伙食费");
+    ASSERT_NE(food, nullptr);
+    food->setSubItem(7, "-5");
+    w->txtJmyy.userSetText("预览补助");
+    const BooksSnapshot before(*cn);
+    whilePreviewed = [](frmPlanPreview& p) { p.cmdExport.userClick(); };
+    ui.queueAnswer(MsgAnswer::Yes);  // 确定减免吗？
+    w->cmdPreview.userClick();
+    ASSERT_TRUE(confirmable) << refusalText;
+    EXPECT_EQ(lastMessage().text, "操作成功！");
+    EXPECT_EQ(madeSince(before), "");
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_NE(lines[3].find("减免金额小于零"), std::string::npos) << lines[3];
+    EXPECT_EQ(one("select count(*)||'|'||sum(jmje) from kdw_sfjl where jmyy='预览补助'"), "2|1941");
+
+    // The export holds the lines as the clerk read them, amounts as numbers.
+    ASSERT_EQ(ui.exports().size(), 1u);
+    const XlsxSheet sheet(ui.exports()[0]);
+    EXPECT_EQ(sheet.header().front(), "学生");
+    EXPECT_EQ(sheet.header().back(), "说明");
+    ASSERT_EQ(sheet.rows(), 5);
+    EXPECT_EQ(sheet.cell("E2").type, "");
+    EXPECT_EQ(sheet.cell("E2").format, "0.00");
+    EXPECT_EQ(sheet.cell("D5").value, "伙食费");
+}
+
+TEST_P(BatchPreviewTest, TheListShowsAnOverReductionAndAnotherClerksPostingAndWritesNothing) {
+    auto w = list("20260019");
+    w->cmdCancelSelect.userClick();
+    ListItem* r = row(*w, "k19_202609_", "保育费");
+    ASSERT_NE(r, nullptr);
+    const std::string owed = r->subItem(6);
+    typeOn(*w, *r, (leadingNumber(owed) + *Currency::parse("0.01")).format00());
+    w->txtJmyy.userSetText("预览超额");
+    const BooksSnapshot before(*cn);
+    w->cmdPreview.userClick();
+    EXPECT_FALSE(confirmable);
+    ASSERT_FALSE(previewed.refusals.empty());
+    EXPECT_EQ(previewed.refusals.front().code, "over-reduction");
+    EXPECT_NE(refusalText.find("减免金额不能大于应收金额"), std::string::npos) << refusalText;
+    EXPECT_EQ(BooksSnapshot(*cn), before);
+
+    // Ten less; while the clerk looks at the preview another clerk reduces
+    // the same December row by one: the posting names it and writes nothing.
+    typeOn(*w, *r, (leadingNumber(owed) - Currency::fromInt(10)).format00());
+    BooksSnapshot meanwhile(*cn);
+    whilePreviewed = [&](frmPlanPreview&) {
+        const std::string qfkid = one("select min(qfkid) from qfhzb where xsid=19 and qfyf='202609' and fkrq is null");
+        cn->execute("update qfmxb set jmje=1 where qfkid=" + qfkid + " and sfxmid=1");
+        meanwhile = BooksSnapshot(*cn);
+    };
+    ui.queueAnswer(MsgAnswer::Yes);
+    w->cmdPreview.userClick();
+    ASSERT_TRUE(confirmable) << refusalText;
+    EXPECT_TRUE(shown("预览之后，另一位操作员改动了本次要记账的数据")) << lastMessage().text;
+    EXPECT_EQ(lastMessage().text.rfind("操作失败！", 0), 0u);
+    EXPECT_EQ(BooksSnapshot(*cn), meanwhile);
+}
+
+FO_INSTANTIATE_DIALECTS(BatchPreviewTest);
+
+}  // namespace
+}  // namespace fo::test
