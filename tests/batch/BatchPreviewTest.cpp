@@ -192,6 +192,7 @@ TEST_P(BatchPreviewTest, TheListShowsAnOverReductionAndAnotherClerksPostingAndWr
     w->cmdPreview.userClick();
     ASSERT_TRUE(confirmable) << refusalText;
     EXPECT_TRUE(shown("预览之后，另一位操作员改动了本次要记账的数据")) << lastMessage().text;
+    EXPECT_TRUE(shown("：预览后已被其他操作改动")) << "the changed row is named";
     EXPECT_EQ(lastMessage().text.rfind("操作失败！", 0), 0u);
     EXPECT_EQ(BooksSnapshot(*cn), meanwhile);
 }
