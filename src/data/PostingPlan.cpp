@@ -304,6 +304,11 @@ std::string cellsText(const RowChange& c, bool captions) {
 
 std::vector<std::string> dumpLines(const Plan& plan) {
     std::vector<std::string> out;
+    for (const Line& l : plan.summary.lines) {
+        std::string line = "line";
+        for (const Value& v : l.cells) line += "\t" + datumText(Datum(v));
+        out.push_back(line + "\t" + l.refusal);
+    }
     for (const RowChange& c : plan.changes)
         out.push_back(kindWord(c.kind) + "\t" + c.table + "\t" + keyText(c) + "\t" + cellsText(c, false) + "\t" +
                       c.reason);

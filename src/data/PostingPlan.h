@@ -181,7 +181,8 @@ std::string keyText(const RowChange& c);  // "qfkid=12", "sfjlid=(新1),sfxmid=3
 // "付款日期: 2026-10-01 → (空)；收费记录: 43 → 0" (with `captions`), or
 // "fkrq=2026-10-01>(空);sfjlid=43>0"; an insert's and a delete's values alone.
 std::string cellsText(const RowChange& c, bool captions);
-// The plan one line per row and refusal, tab-separated, as scripts read it:
+// The plan one line per row and refusal, tab-separated, as scripts read it,
+// after a batch's lines ("line<TAB>cell<TAB>…<TAB>refusal"):
 // "update<TAB>qfhzb<TAB>qfkid=12<TAB>fkrq=2026-10-01>(空);sfjlid=43>0<TAB>reason",
 // "refused<TAB>code<TAB>reason".
 std::vector<std::string> dumpLines(const Plan& plan);

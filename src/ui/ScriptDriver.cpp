@@ -375,6 +375,10 @@ void ScriptDriver::expectPlan(const std::vector<std::string>& w) {
         check("plan rows" + (w.size() == 5 ? " " + w[3] : std::string()), w.back(), std::to_string(n));
         return;
     }
+    if (what == "lines" && w.size() == 4) {
+        check("plan lines", w[3], std::to_string(p.summary.lines.size()));
+        return;
+    }
     if (what == "refused" && w.size() == 4) {
         std::string reasons;
         for (const plan::Refusal& r : p.refusals) {
@@ -401,7 +405,7 @@ void ScriptDriver::expectPlan(const std::vector<std::string>& w) {
         check("plan " + w[2] + " " + w[3] + " " + w[4], "a row", "none");
         return;
     }
-    throw ScriptError{"usage: expect plan rows [TABLE] N | refused CODE-OR-TEXT|none | "
+    throw ScriptError{"usage: expect plan rows [TABLE] N | lines N | refused CODE-OR-TEXT|none | "
                       "insert|update|delete TABLE KEY [COLUMN VALUE]"};
 }
 

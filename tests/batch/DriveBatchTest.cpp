@@ -1,7 +1,7 @@
 // Both batch windows end to end through the executable's drive verb, in
 // both dialects: the wizard for two students of a class who owe September,
-// and the receivables list
-// for one student, each to its success message.
+// through its preview, and the receivables list for one student, each to
+// its success message.
 #include <fstream>
 
 #include "app/ExeRunner.h"
@@ -27,7 +27,14 @@ TEST_P(DriveBatchTest, WizardAndReceivablesListToTheSuccessMessage) {
                                          "cell MSFlexGrid1 1 1\n"
                                          "type Txt_write 30\n"
                                          "set txtJMYY 批量\n"
-                                         "click cmd_ok\n"
+                                         "click cmdPreview\n"
+                                         "expect plan refused none\n"
+                                         "expect plan lines 2\n"
+                                         "expect plan rows kdw_sfjl 2\n"
+                                         "expect plan insert kdw_sfjl id=(新2) xsid 7\n"
+                                         "expect plan insert kdw_sfjl id=(新5) xsid 19\n"
+                                         "dump plan\n"
+                                         "click cmdOK\n"
                                          "click cmdOk\n"
                                          "expect message 操作成功！\n"
                                          "close\n"
@@ -54,6 +61,11 @@ TEST_P(DriveBatchTest, WizardAndReceivablesListToTheSuccessMessage) {
     EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
     EXPECT_NE(r.out.find("message 提示|操作成功！\\n减免金额：30.00"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("message 警告！|操作成功！"), std::string::npos) << r.out;
+    // The preview's lines come first, per student and item, then its rows.
+    EXPECT_NE(r.out.find("open frmPlanPreview\nline\t20260007 陈文琪\t小班一班\t202609\t保育费\t30.00\t202609#"),
+              std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("\ninsert\tkdw_sfjl\tid=(新5)\t"), std::string::npos) << r.out;
     const ExeRun count = run({"sql", "--db", db, "select count(*) from kdw_sfjl where jmyy='批量'"});
     EXPECT_NE(count.out.find("\n2\n"), std::string::npos) << count.out;
 }
