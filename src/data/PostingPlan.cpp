@@ -106,8 +106,10 @@ void Plan::append(const Plan& other) {
     std::vector<RowChange> added = other.changes;
     eachDatum(added, [&](Datum& d) {
         if (d.origin != Origin::Fresh || d.draw == 0) return;
+        // A new id shows its number; a new document number its prefix.
+        const bool numbered = d.value.toText() == "(新" + std::to_string(d.draw) + ")";
         d.draw += drawn;
-        if (preview_) d.value = Value("(新" + std::to_string(d.draw) + ")");
+        if (preview_ && numbered) d.value = Value("(新" + std::to_string(d.draw) + ")");
     });
     changes.insert(changes.end(), std::make_move_iterator(added.begin()), std::make_move_iterator(added.end()));
     refusals.insert(refusals.end(), other.refusals.begin(), other.refusals.end());

@@ -11,6 +11,7 @@
 #include "bills/frmBILLML.h"
 #include "students/DemoOfficeTest.h"
 #include "support/BooksDiff.h"
+#include "support/XlsxSheet.h"
 #include "ui/frmPlanPreview.h"
 
 namespace fo::test {
@@ -77,7 +78,14 @@ TEST_P(VoidPreview, TheBooksChangeRowForRowAsThePreviewShowed) {
     voidBill(*w, [](frmPlanPreview& p) {
         EXPECT_TRUE(p.cmdOK.enabled());
         EXPECT_EQ(p.lvwPlan.itemCount(), static_cast<int>(p.shownPlan().changes.size()));
+        p.cmdExport.userClick();
     });
+    // The export holds every row of the preview as the clerk read it.
+    ASSERT_EQ(ui.exports().size(), 1u);
+    const XlsxSheet sheet(ui.exports()[0]);
+    EXPECT_EQ(sheet.header(), (std::vector<std::string>{"操作", "内容", "说明", "变动", "记录"}));
+    EXPECT_EQ(sheet.rows(), static_cast<int>(shown.changes.size()) + 1);
+    EXPECT_EQ(sheet.cell("B2").value, "收据");
     ASSERT_EQ(lastText(), "操作成功！");
     EXPECT_EQ(planMismatches(shown, changesBetween(before, BooksSnapshot(*cn))), "");
     // Every part of a cancellation was in it: the receipt, the mirrored
