@@ -219,6 +219,34 @@ TEST_P(clsJMheadTest, RefusesAmountsTotalsAndArrearsTheBooksNoLongerOwe) {
     EXPECT_EQ(messages_.count(), 0u);
 }
 
+// A student outside the operator's categories (a list older than a change
+// of his rights, a host's own batch) is refused in the plan the preview
+// shows, with its line, and by the posting, which writes nothing.
+TEST_P(clsJMheadTest, AStudentOutsideTheOperatorsCategoriesIsRefusedInThePlanAndThePosting) {
+    db_.exec("insert into kdw_xs(id,xh,xm,lb1) values(7,'0007','甲',2)");
+    db_.exec("insert into sys_user(id,name) values(5,'王会计')");
+    db_.exec("insert into sys_user_xslb(userid,xslbid) values(5,1)");
+    auto limited = std::make_shared<ReferenceHost>(db_.path(), GetParam(), 5);
+    head_.set_myGrun(limited);
+    head_.set_STR_xsid("7");
+    plan::Draws preview;
+    const plan::Plan p = head_.planJm(*db_.open(), preview);
+    ASSERT_EQ(p.refusals.size(), 1u);
+    EXPECT_EQ(p.refusals[0].code, "category");
+    EXPECT_TRUE(p.changes.empty());
+    ASSERT_EQ(p.summary.lines.size(), 2u);
+    EXPECT_EQ(p.summary.lines[0].refusal, "该学生不在您可以查看的学生类别中，不能为他减免。");
+
+    const Rows before = rows("select (select count(*) from kdw_sfjl),(select count(*) from qfhzb),(select sum(jmje) from qfmxb)");
+    EXPECT_THROW(post({"7"}), jmjl::ReductionRefused);
+    EXPECT_EQ(rows("select (select count(*) from kdw_sfjl),(select count(*) from qfhzb),(select sum(jmje) from qfmxb)"),
+              before);
+    // The built-in operator sees him.
+    head_.set_myGrun(host_);
+    plan::Draws again;
+    EXPECT_FALSE(head_.planJm(*db_.open(), again).refused());
+}
+
 FO_INSTANTIATE_DIALECTS(clsJMheadTest);
 
 }  // namespace
