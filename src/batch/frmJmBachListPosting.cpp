@@ -38,6 +38,16 @@ bool isSubtotal(const ListItem& item) { return trimSpaces(item.subItem(5)) == "�
 // Raised when a period of the batch has no dates: the posting ends quietly.
 struct UnresolvedPeriod {};
 
+// The SQL Server dialect's work table has served its batch. A table that
+// cannot be dropped is left to the session's end, which takes it with it.
+void dropWorkTable(Connection& cn, const std::string& table) noexcept {
+    if (table.empty() || !isSqlServer(gRun().SQL_access())) return;
+    try {
+        cn.execute("drop table " + table);
+    } catch (const std::exception&) {
+    }
+}
+
 // Who a failed group belonged to, for the clerk.
 std::string studentText(Connection& cn, const std::string& xsid) {
     RecordsetPtr rs = cn.execute("select xh,xm from kdw_xs where id=" + std::to_string(Value(leadingNumber(xsid)).toInt()));
@@ -161,7 +171,7 @@ bool frmJmBachList::gatherGroups(myDB& session, std::string& T, std::vector<Grou
         }
         return true;
     } catch (const UnresolvedPeriod&) {
-        if (sqlServer && !T.empty()) cn.execute("drop table " + T);
+        dropWorkTable(cn, T);
     } catch (const std::exception&) {
         gMclose();
         msgBox("操作失败！", MsgButtons::OK, MsgIcon::Information, "警告");
@@ -207,12 +217,12 @@ void frmJmBachList::cmdPreview_Click() {
             else total += g.jmhj;
         }
     } catch (const std::exception& e) {
-        if (isSqlServer(gRun().SQL_access())) session.cn()->execute("drop table " + T);
+        dropWorkTable(*session.cn(), T);
         gMclose();
         msgBox(std::string("操作失败！") + batch::CRLF + e.what(), MsgButtons::OK, MsgIcon::None, "警告！");
         return;
     }
-    if (isSqlServer(gRun().SQL_access())) session.cn()->execute("drop table " + T);
+    dropWorkTable(*session.cn(), T);
     whole.summary.lines.insert(whole.summary.lines.end(), skipped.begin(), skipped.end());
     gMclose();
 
@@ -230,7 +240,6 @@ void frmJmBachList::cmdPreview_Click() {
 
 void frmJmBachList::post(const std::map<std::string, plan::Plan>* seen) {
     gMOpen();
-    const bool sqlServer = isSqlServer(gRun().SQL_access());
     myDB session;
     Connection& cn = *session.cn();
     std::string T;
@@ -270,12 +279,12 @@ void frmJmBachList::post(const std::map<std::string, plan::Plan>* seen) {
         for (const clsJMmx& m : head.colMX())
             if (m.sngJMje() > m.sngYsje()) item = m.strXmmc();
         const std::string who = failedStudent.empty() ? std::string() : batch::stoppedAt(studentText(cn, failedStudent), item);
-        if (sqlServer) cn.execute("drop table " + T);
+        dropWorkTable(cn, T);
         msgBox(std::string("操作失败！") + batch::CRLF + e.what() + who, MsgButtons::OK, MsgIcon::None, "警告！");
         return;
     }
     // The work table has served its posting.
-    if (sqlServer) cn.execute("drop table " + T);
+    dropWorkTable(cn, T);
     if (!refused.empty()) {
         gMclose();
         msgBox(std::string("操作失败！") + batch::CRLF + batch::refusedPostings(refused), MsgButtons::OK, MsgIcon::None,

@@ -15,21 +15,6 @@ namespace {
 
 class BatchListTest : public BatchTest {
 protected:
-    // The list of September to December for the fee items named, for one
-    // student (by number) or one class.
-    // `another` opens a window of its own, as on another workstation.
-    std::shared_ptr<frmJmBachList> query(const std::string& student, const std::string& className = {},
-                                         bool another = false) {
-        auto w = another ? std::make_shared<frmJmBachList>() : formInstance<frmJmBachList>();
-        w->load();
-        w->cmbYf.userSelect("2026年09月");
-        w->cmbYFto.userSelect("2026年12月");
-        w->txtBh.userSetText(student);
-        if (!className.empty()) w->cmbBJ.userSelect(className);
-        for (const char* item : {"保育费", "伙食费", "书本费"}) w->LSTsfxm.setSelected(w->LSTsfxm.findEntry(item), true);
-        w->CMDfind.userClick();
-        return w;
-    }
     void post(frmJmBachList& w, const std::string& reason) {
         w.txtJmyy.userSetText(reason);
         ui.queueAnswer(MsgAnswer::Yes);

@@ -4,9 +4,6 @@
 // reason and nothing is written; rows another clerk took after the preview
 // are named and nothing is written.
 #include "BatchFixture.h"
-#include "batch/frmBachJM.h"
-#include "batch/frmBachJM_next.h"
-#include "batch/frmJmBachList.h"
 #include "support/BooksDiff.h"
 #include "support/XlsxSheet.h"
 #include "ui/frmPlanPreview.h"
@@ -36,33 +33,6 @@ protected:
         };
     }
 
-    // The wizard's second step for students `ids`, 全日制, September.
-    std::shared_ptr<frmBachJM_next> wizard(const std::string& ids) {
-        auto first = formInstance<frmBachJM>();
-        first->load();
-        first->initData(false, "-1", false, "select id from kdw_xs where 1=1 and id in(" + ids + ")");
-        first->cmdFullSelect.userClick();
-        auto next = formInstance<frmBachJM_next>();
-        next->load();
-        next->CMB_sflx.userSelect("全日制");
-        next->cmbYF.userSelect("202609");
-        return next;
-    }
-    static void type(frmBachJM_next& w, int row, const std::string& amount) {
-        w.MSFlexGrid1.userCellClick(row, frmBachJM_next::ColJm);
-        w.Txt_write.userSetText(amount);
-    }
-    // The receivables list of September to December for one student.
-    std::shared_ptr<frmJmBachList> list(const std::string& student) {
-        auto w = formInstance<frmJmBachList>();
-        w->load();
-        w->cmbYf.userSelect("2026年09月");
-        w->cmbYFto.userSelect("2026年12月");
-        w->txtBh.userSetText(student);
-        for (const char* item : {"保育费", "伙食费", "书本费"}) w->LSTsfxm.setSelected(w->LSTsfxm.findEntry(item), true);
-        w->CMDfind.userClick();
-        return w;
-    }
     static ListItem* row(frmJmBachList& w, const std::string& keyPrefix, const std::string& item) {
         for (int i = 1; i <= w.lvw1.itemCount(); ++i)
             if (w.lvw1.item(i).key().rfind(keyPrefix, 0) == 0 && w.lvw1.item(i).subItem(5) == item) return &w.lvw1.item(i);
@@ -84,7 +54,7 @@ protected:
 };
 
 TEST_P(BatchPreviewTest, TheWizardPostsRowForRowWhatItsPreviewShowed) {
-    auto w = wizard("7,19");
+    auto w = stepTwo("7,19");
     type(*w, 1, "30");
     type(*w, 2, "20.5");
     w->txtJMYY.userSetText("预览补助");
@@ -112,7 +82,7 @@ TEST_P(BatchPreviewTest, TheWizardPostsRowForRowWhatItsPreviewShowed) {
 
 TEST_P(BatchPreviewTest, TheWizardsRefusedStudentsShowWhyAndNothingIsWritten) {
     // 31 owes nothing for September; 7 is reduced beyond what he owes.
-    auto w = wizard("7,19,31");
+    auto w = stepTwo("7,19,31");
     type(*w, 1, "700");
     w->txtJMYY.userSetText("预览拒绝");
     const BooksSnapshot before(*cn);
@@ -134,7 +104,7 @@ TEST_P(BatchPreviewTest, TheWizardsRefusedStudentsShowWhyAndNothingIsWritten) {
 TEST_P(BatchPreviewTest, TheListPostsRowForRowWhatItsPreviewShowedAndExportsIt) {
     ui.setExportFolder(dir.file("out"));
     // Student 19 owes two items in September (carried over) and two in December.
-    auto w = list("20260019");
+    auto w = query("20260019");
     w->cmdCancelSelect.userClick();
     // One row typed below zero: not posted, and the preview says so.
     ListItem* food = row(*w, "k19_202612_", "伙食费");
@@ -164,7 +134,7 @@ TEST_P(BatchPreviewTest, TheListPostsRowForRowWhatItsPreviewShowedAndExportsIt) 
 }
 
 TEST_P(BatchPreviewTest, TheListShowsAnOverReductionAndAnotherClerksPostingAndWritesNothing) {
-    auto w = list("20260019");
+    auto w = query("20260019");
     w->cmdCancelSelect.userClick();
     ListItem* r = row(*w, "k19_202609_", "保育费");
     ASSERT_NE(r, nullptr);

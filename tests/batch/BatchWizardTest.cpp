@@ -11,25 +11,6 @@ namespace {
 
 class BatchWizardTest : public BatchTest {
 protected:
-    // Step 1 with the students `ids` listed and ticked, step 2 with the fee
-    // type 全日制 and September chosen. Student 7 has a discount of 80% on
-    // 保育费 and owes 640 of it for September, 19 owes the whole 800, 31
-    // owes nothing for September.
-    std::shared_ptr<frmBachJM_next> stepTwo(const std::string& ids = "7,19") {
-        auto first = formInstance<frmBachJM>();
-        first->load();
-        first->initData(false, "-1", false, "select id from kdw_xs where 1=1 and id in(" + ids + ")");
-        first->cmdFullSelect.userClick();
-        auto next = formInstance<frmBachJM_next>();
-        next->load();
-        next->CMB_sflx.userSelect("全日制");
-        next->cmbYF.userSelect("202609");
-        return next;
-    }
-    static void type(frmBachJM_next& w, int row, const std::string& amount) {
-        w.MSFlexGrid1.userCellClick(row, frmBachJM_next::ColJm);
-        w.Txt_write.userSetText(amount);
-    }
     std::string books() {
         return one("select (select count(*) from kdw_sfjl),(select count(*) from kdw_sfjlmx),(select count(*) from "
                    "qfhzb),(select count(*) from qfhzb where fkrq is null),(select sum(jmje) from qfmxb)");
