@@ -1,6 +1,7 @@
 #include "db/Connection.h"
 
 #include "db/DbError.h"
+#include "db/PgLink.h"
 #include "db/StatementObserver.h"
 
 namespace fo {
@@ -162,6 +163,14 @@ std::string sqliteConnectionString(const std::string& path) {
         quoted += c;
     }
     return "Provider=SQLite;Data Source=" + quoted + "\"";
+}
+
+bool isLinkString(const std::string& database) {
+    return isPostgresLink(database) || !ConnectionStringParts::parse(database).provider.empty();
+}
+
+std::string linkStringFor(const std::string& database) {
+    return isLinkString(database) ? database : sqliteConnectionString(database);
 }
 
 }  // namespace fo

@@ -107,4 +107,12 @@ private:
 // Builds a connection string for the embedded engine on a database file.
 std::string sqliteConnectionString(const std::string& path);
 
+// True when `database` is a connection string ("Provider=…") or a
+// "postgresql://…" URI rather than the path of a database file.
+bool isLinkString(const std::string& database);
+// The connection string of a database given the way a clerk or a script
+// names one: a file path (the embedded engine), a connection string, or a
+// PostgreSQL URI (both as they stand).
+std::string linkStringFor(const std::string& database);
+
 }  // namespace fo

@@ -4,6 +4,8 @@
 #include <vector>
 
 #include "db/DbError.h"
+#include "db/PgEngine.h"
+#include "db/PgLink.h"
 #include "db/SqliteEngine.h"
 
 namespace fo {
@@ -67,6 +69,8 @@ ConnectionStringParts ConnectionStringParts::parse(const std::string& text) {
 }
 
 std::unique_ptr<Engine> openEngine(const std::string& connectionString, int timeoutSeconds, OpenMode mode) {
+    if (isPostgresLink(connectionString))
+        return std::make_unique<PgEngine>(pgConninfo(connectionString), timeoutSeconds);
     const ConnectionStringParts parts = ConnectionStringParts::parse(connectionString);
     if (!equalsIgnoreCase(parts.provider, "sqlite"))
         throw DbError(DbErrorKind::Connection, dberr::BadProvider,

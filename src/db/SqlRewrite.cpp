@@ -270,4 +270,11 @@ std::vector<std::string_view> splitStatements(std::string_view s) {
     return out;
 }
 
+std::vector<std::string_view> sqlWords(std::string_view s) {
+    std::vector<std::string_view> out;
+    for (const Piece& p : lex(s))
+        if (p.kind == Lex::Word) out.push_back(s.substr(p.begin, p.end - p.begin));
+    return out;
+}
+
 }  // namespace fo

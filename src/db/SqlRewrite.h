@@ -42,4 +42,8 @@ std::optional<LiteralParameters> literalsAsParameters(std::string_view statement
 // literals, names, comments or a trigger body). Blank pieces are dropped.
 std::vector<std::string_view> splitStatements(std::string_view script);
 
+// The words of a statement (names and keywords as written), in order; never
+// those inside literals, quoted names or comments.
+std::vector<std::string_view> sqlWords(std::string_view statement);
+
 }  // namespace fo
