@@ -38,7 +38,7 @@ void printRows(const Recordset& rs) {
 int runSql(const SqlOptions& options) {
     try {
         // Only a fee database is opened (never created, never another file).
-        ConnectionPtr cn = openFeeDatabase(sqliteConnectionString(options.database));
+        ConnectionPtr cn = openFeeDatabase(linkStringFor(options.database));
         long affected = 0;
         if (RecordsetPtr rs = cn->execute(options.statement, &affected)) {
             printRows(*rs);

@@ -1,5 +1,8 @@
 #include "data/FeeSchema.h"
 
+#include "data/PgFeeSchema.h"
+#include "db/PgLink.h"
+
 namespace fo {
 namespace {
 
@@ -337,7 +340,8 @@ const std::string& feeSessionScript() {
 // first failure.
 void createFeeSchema(Connection& cn) {
     auto run = [&cn] {
-        cn.execute(feeSchemaScript());
+        if (isPostgresLink(cn.connectionString())) createPgFeeSchema(cn, feeSchemaScript());
+        else cn.execute(feeSchemaScript());
         cn.writeEngineStamp(kFeeApplicationId, kFeeSchemaVersion);
     };
     if (cn.inTransaction()) {

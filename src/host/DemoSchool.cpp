@@ -222,7 +222,7 @@ int countOf(Connection& cn, const std::string& sql) {
 
 DemoSummary writeDemoSchool(const std::string& path, const DemoOptions& options) {
     std::error_code ec;
-    if (std::filesystem::exists(path, ec))
+    if (!isLinkString(path) && std::filesystem::exists(path, ec))
         throw std::runtime_error("文件已存在，不能覆盖：" + path);
     DateTime today = DateTime::today();
     if (!options.today.empty()) {
@@ -232,7 +232,7 @@ DemoSummary writeDemoSchool(const std::string& path, const DemoOptions& options)
     }
     today.hour = today.minute = today.second = 0;
 
-    ConnectionPtr cn = createFeeDatabase(sqliteConnectionString(path));
+    ConnectionPtr cn = createFeeDatabase(linkStringFor(path));
     DemoSummary summary;
     {
         Transaction tx(*cn);

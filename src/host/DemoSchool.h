@@ -30,7 +30,9 @@ struct DemoSummary {
 // prepayments and charges that used them, cancellations with their mirrors,
 // and the earlier months carried over with arrears partly settled. The open
 // month is the month of `today`. The same options write the same data.
-// Refuses (std::runtime_error) a path that already holds a file.
+// Refuses (std::runtime_error) a path that already holds a file. `path` may
+// also be a link string or a PostgreSQL URI: the server's database is
+// created when missing and refused when it already holds tables.
 DemoSummary writeDemoSchool(const std::string& path, const DemoOptions& options = {});
 
 // An operator of the demo fee office and his documented demo password.

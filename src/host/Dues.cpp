@@ -172,9 +172,9 @@ std::string computedDues(const KindPeriods& kinds, const std::string& students, 
     // Amounts in integer cents x 100 (days) x 100 (percent x 100), so the
     // product is exact; round() of the cents rounds half away from zero.
     const std::string product =
-        "cast(round(coalesce(l.je,0)*100) as integer)"
-        "*(100+coalesce(pd.perDay,0)*(cast(round(coalesce(l.mrcqts,0)*100) as integer)-100))"
-        "*coalesce(cast(round(z.zhekou*100) as integer),10000)";
+        "cast(round(coalesce(l.je,0)*100) as bigint)"
+        "*(100+coalesce(pd.perDay,0)*(cast(round(coalesce(l.mrcqts,0)*100) as bigint)-100))"
+        "*coalesce(cast(round(z.zhekou*100) as bigint),10000)";
     const std::string dues =
         "select s.id as xsid,k.sfyf as sfyf,m.id as sfxmid,m.jflx as jflx," + product + " as p"
         " from kdw_xs as s inner join kdw_sflx as l on l.id=s.sflxid"

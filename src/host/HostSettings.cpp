@@ -14,7 +14,8 @@ std::shared_ptr<SettingsCollection> loadSettings(Connection& cn) {
 }
 
 void setSetting(Connection& cn, const std::string& name, const std::string& value) {
-    cn.execute("insert or replace into sys_setting(name,value) values(" + sqlLiteral(name) + "," + sqlLiteral(value) + ")");
+    cn.execute("insert into sys_setting(name,value) values(" + sqlLiteral(name) + "," + sqlLiteral(value) +
+               ") on conflict(name) do update set value=excluded.value");
 }
 
 }  // namespace fo

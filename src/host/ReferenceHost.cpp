@@ -10,6 +10,7 @@
 #include <stdexcept>
 
 #include "data/FeeDatabase.h"
+#include "db/PgLink.h"
 #include "host/AuditLog.h"
 #include "host/Dues.h"
 #include "host/HostSettings.h"
@@ -64,7 +65,7 @@ std::string sessionToken() {
 ReferenceHost::ReferenceHost(const std::string& databasePath, int dialect, int operatorId)
     : identity_(std::make_shared<HostIdentity>()) {
     identity_->databasePath = databasePath;
-    identity_->linkString = sqliteConnectionString(databasePath);
+    identity_->linkString = linkStringFor(databasePath);
     identity_->dialect = dialect;
     identity_->userId = operatorId;
     sessionToken_ = sessionToken();
@@ -86,7 +87,10 @@ ReferenceHost::ReferenceHost(const std::string& databasePath, int dialect, int o
 }
 
 void ReferenceHost::setConnectionOptions(const std::string& options) {
-    identity_->linkString = sqliteConnectionString(identity_->databasePath) + ";" + options;
+    // Options of the embedded engine (e.g. Synchronous=Normal); a server
+    // keeps its own settings.
+    if (!isPostgresLink(identity_->linkString))
+        identity_->linkString = sqliteConnectionString(identity_->databasePath) + ";" + options;
 }
 
 const ConnectionPtr& ReferenceHost::readConnection() {
@@ -126,7 +130,7 @@ bool ReferenceHost::IfYfDate(const std::string& yf, bool) {
 }
 
 void ReferenceHost::setMonthLocked(const std::string& yf, bool locked) {
-    readConnection()->execute(locked ? "insert or ignore into sys_yflock(yf) values(" + sqlLiteral(yf) + ")"
+    readConnection()->execute(locked ? "insert into sys_yflock(yf) values(" + sqlLiteral(yf) + ") on conflict(yf) do nothing"
                                      : "delete from sys_yflock where yf=" + sqlLiteral(yf));
 }
 

@@ -1,0 +1,27 @@
+#pragma once
+#include <string>
+
+#include "db/Connection.h"
+
+namespace fo {
+
+// The fee schema on PostgreSQL, on `cn` (inside the caller's transaction):
+// the schema PgEngine::FeeSchema ("feeoffice") first in the database's search
+// path (every session of the engine searches it first anyway), the citext
+// extension, the types the module's own DDL names (money: numeric(19,4),
+// shadowing the server's locale-dependent money; datetime: timestamp(0)),
+// the dialect functions, then the fee tables of the common script with
+// citext for text, so that text compares case-insensitively as on every
+// engine, LIKE included, and the counters' table.
+void createPgFeeSchema(Connection& cn, const std::string& commonScript);
+
+// The common script as PostgreSQL runs it: text columns become citext,
+// SQLite's autoincrement keys identity columns, a "collate nocase" goes.
+std::string pgFeeTablesScript(const std::string& commonScript);
+
+// Creates the database a PostgreSQL link names, when the server has none of
+// that name, and holds the fee schema in it, in one transaction. Refuses
+// (std::runtime_error) a database that already holds tables.
+void createPgFeeDatabase(const std::string& link, const std::string& commonScript);
+
+}  // namespace fo
