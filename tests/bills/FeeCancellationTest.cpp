@@ -9,6 +9,7 @@
 #include "bills/BillsFixture.h"
 #include "bills/FeeCancellation.h"
 #include "db/DbError.h"
+#include "support/FailingWrites.h"
 
 namespace fo::test {
 namespace {
@@ -244,7 +245,7 @@ TEST_P(FeeCancellationTest, EveryRemainderRowTheChargeSplitOffBlocksWhileItIsNot
 
 TEST_P(FeeCancellationTest, FailureOnTheLastStatementLeavesEverythingAsItWasAfterRollback) {
     // Reopening the settled arrears is the last write; make it fail there.
-    db_.exec("create trigger stop_reopening before update on qfhzb begin select raise(abort,'磁盘已满'); end");
+    failUpdates(*db_.open(), "qfhzb", "磁盘已满");
     const Rows before = everything();
     EXPECT_THROW(voidInTransaction(), DbError);
     EXPECT_EQ(everything(), before);

@@ -19,7 +19,7 @@ protected:
 };
 
 TEST_P(ReferenceHostTest, ReportsItsDatabaseAndDialect) {
-    EXPECT_EQ(host->gLinkString(), sqliteConnectionString(dbPath));
+    EXPECT_EQ(host->gLinkString(), db.connectionString());
     EXPECT_EQ(isSqlServer(host->SQL_access()), dialect() == 1);
     host->setDialect(1 - dialect());
     EXPECT_EQ(isSqlServer(host->SQL_access()), dialect() == 0);
@@ -185,7 +185,7 @@ TEST_P(ReferenceHostTest, DatabaseInformationObjectAgreesWithTheHost) {
 
     // The factory keeps working after the host object is gone.
     host.reset();
-    EXPECT_EQ(newDbInfo()->LinkString(), sqliteConnectionString(dbPath));
+    EXPECT_EQ(newDbInfo()->LinkString(), db.connectionString());
     globals().newDbInfo = nullptr;
     globals().settingsStore = nullptr;
 }

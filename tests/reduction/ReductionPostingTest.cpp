@@ -2,6 +2,7 @@
 #include "reduction/JmjlStatements.h"
 #include "reduction/frmjmjlML.h"
 #include "reduction/ReductionFixture.h"
+#include "support/FailingWrites.h"
 #include "ui/frmPlanPreview.h"
 
 namespace fo::test {
@@ -111,7 +112,7 @@ TEST_P(ReductionPostingTest, CancellationGoesInReverseOrderOnly) {
     EXPECT_NE(list->lvwML.findItem("k" + first), nullptr);
 
     // A statement failing half-way takes the whole cancellation back.
-    cn->execute("create trigger jam before update of fkrq on qfhzb begin select raise(abort,'jammed'); end");
+    const std::string unjam = failUpdates(*cn, "qfhzb", "jammed", "fkrq");
     bool ok = true;
     list->CancelMonthJM(second, ok);
     EXPECT_FALSE(ok);
@@ -120,7 +121,7 @@ TEST_P(ReductionPostingTest, CancellationGoesInReverseOrderOnly) {
     EXPECT_NE(lastMessage().text.find(dbtext::Constraint), std::string::npos) << lastMessage().text;
     EXPECT_EQ(lastMessage().text.find("jammed"), std::string::npos);
     EXPECT_EQ(counts(), before);
-    cn->execute("drop trigger jam");
+    cn->execute(unjam);
 
     list->CancelMonthJM(second, ok);
     ASSERT_TRUE(ok);

@@ -8,6 +8,7 @@
 #include "host/Operators.h"
 #include "host/ReferenceHost.h"
 #include "host/api/ModuleGlobals.h"
+#include "support/DemoDatabase.h"
 #include "support/Dialects.h"
 #include "support/Query.h"
 #include "support/TempDir.h"
@@ -25,13 +26,13 @@ class DemoOfficeTest : public DialectTest {
 protected:
     void SetUp() override {
         saved_ = globals();
-        dbPath = dir.file("demo.db");
-        writeDemoSchool(dbPath, DemoOptions{24, 1, "2026-10-15"});
+        demo = std::make_unique<DemoDatabase>(dir, DemoOptions{24, 1, "2026-10-15"}, "demo.db");
+        dbPath = demo->location();
         ui.install();
         ui.setExportFolder(dir.file("out"));
         store = std::make_shared<MapSettingsStore>();
         actAs(Operators::BuiltInId);
-        cn = openConnection(sqliteConnectionString(dbPath));
+        cn = openConnection(linkStringFor(dbPath));
     }
     void TearDown() override {
         ui.setModalRunner([](Form& f) { f.unload(); });
@@ -54,7 +55,8 @@ protected:
 
     ModuleGlobals saved_;
     TempDir dir;
-    std::string dbPath;
+    std::unique_ptr<DemoDatabase> demo;
+    std::string dbPath;  // the file, or the server database's link string
     HeadlessUi ui;
     std::shared_ptr<MapSettingsStore> store;
     std::shared_ptr<ReferenceHost> host;

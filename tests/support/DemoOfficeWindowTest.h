@@ -6,10 +6,13 @@
 
 #include <gtest/gtest.h>
 
+#include "db/Catalog.h"
+#include "db/TextCase.h"
 #include "host/DemoSchool.h"
 #include "host/ReferenceHost.h"
 #include "host/UserSettingsStore.h"
 #include "host/api/ModuleGlobals.h"
+#include "support/DemoDatabase.h"
 #include "support/Dialects.h"
 #include "support/ModuleHost.h"
 #include "support/TempDir.h"
@@ -30,7 +33,8 @@ protected:
     void SetUp() override {
         DemoOptions options;
         options.today = "2026-12-06";
-        writeDemoSchool(dbPath, options);
+        demo = std::make_unique<DemoDatabase>(dir, options);
+        dbPath = demo->location();
         host = std::make_shared<ReferenceHost>(dbPath, dialectCode());
         host->setSettingsStore(std::make_shared<UserSettingsStore>(dir.file("settings")));
         handHostToModule(host);
@@ -61,6 +65,12 @@ protected:
         Rows r = rows(sql);
         return r.empty() ? std::string("<no row>") : r.front();
     }
+    // The tables of the database whose names begin with `prefix`, any case.
+    std::size_t tablesNamed(const std::string& prefix) {
+        std::size_t n = 0;
+        for (const std::string& name : tableNames(*cn)) n += lowerAscii(name).rfind(lowerAscii(prefix), 0) == 0;
+        return n;
+    }
     const MessageRecord& lastMessage() const { return *ui.lastMessage(); }
     bool shown(const std::string& part) const {
         for (const MessageRecord& m : ui.messages())
@@ -69,7 +79,8 @@ protected:
     }
 
     TempDir dir;
-    std::string dbPath = dir.file("fee.db");
+    std::unique_ptr<DemoDatabase> demo;
+    std::string dbPath;  // the file, or the server database's link string
     std::shared_ptr<ReferenceHost> host;
     HeadlessUi ui;
     bool confirm = true;

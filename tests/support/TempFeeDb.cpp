@@ -4,9 +4,15 @@
 
 namespace fo::test {
 
-TempFeeDb::TempFeeDb()
-    : path_(dir_.file("fee.db")), connectionString_(sqliteConnectionString(path_)) {
-    createFeeDatabase(connectionString_)->close();
+TempFeeDb::TempFeeDb() {
+    if (onPostgres()) {
+        server_ = std::make_unique<PgTestDatabase>("fo_tpl_schema", [](const std::string& link) { createFeeDatabase(link)->close(); });
+        path_ = server_->link();
+    } else {
+        path_ = dir_.file("fee.db");
+        createFeeDatabase(linkStringFor(path_))->close();
+    }
+    connectionString_ = linkStringFor(path_);
 }
 
 ConnectionPtr TempFeeDb::open() const { return openConnection(connectionString_); }

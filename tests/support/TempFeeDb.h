@@ -1,19 +1,24 @@
 #pragma once
+#include <memory>
 #include <string>
 
 #include "db/Connection.h"
+#include "support/PgTestServer.h"
 #include "support/TempDir.h"
 
 namespace fo::test {
 
-// A throw-away fee database: a new file with the whole fee schema, in a
-// directory of its own that goes with the object.
+// A throw-away fee database holding the whole fee schema: a new file in a
+// directory of its own, or on a PostgreSQL test run a database of its own on
+// the test cluster; it goes with the object.
 class TempFeeDb {
 public:
     TempFeeDb();
 
+    // The database as the reference host opens it: the file's path, or the
+    // server database's link string.
     const std::string& path() const { return path_; }
-    // "Provider=SQLite;Data Source=PATH" for this database.
+    // The connection string of this database.
     const std::string& connectionString() const { return connectionString_; }
     // A new connection, opened on the database.
     ConnectionPtr open() const;
@@ -22,6 +27,7 @@ public:
 
 private:
     TempDir dir_;
+    std::unique_ptr<PgTestDatabase> server_;
     std::string path_;
     std::string connectionString_;
 };

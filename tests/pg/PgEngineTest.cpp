@@ -1,0 +1,159 @@
+// The PostgreSQL engine on the test cluster, on fee databases of its own:
+// what it reads, how the module's statements of both dialects run on it,
+// its transactions and the books' write lock, and its errors.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "db/DbError.h"
+#include "db/PgErrors.h"
+#include "support/Query.h"
+#include "support/TempFeeDb.h"
+
+namespace fo::test {
+namespace {
+
+using Kind = Value::Kind;
+
+class PgEngine : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(onPostgres()) << "runs on the PostgreSQL test cluster only"; }
+    std::string text(const std::string& sql) { return scalar(*cn, sql).toText(); }
+
+    TempFeeDb db;
+    ConnectionPtr cn = db.open();
+};
+
+TEST_F(PgEngine, ReadsMoneyExactlyAndDatesAsTheEmbeddedEngineDoes) {
+    cn->execute("insert into kdw_sfjl(id,djbh,sfrq,je,jmje,InOrOut) values(1,'SF1','2026-03-07 08:00:00',0.1,12.345,1),"
+                "(2,'SF2','2026-03-08',0.2,0,0)");
+    RecordsetPtr rs = cn->execute("select id,je,sfrq,djbh,jmje,rq,je>0.15 as big from kdw_sfjl order by id");
+    EXPECT_EQ(rs->fieldInfo(0).type, DataType::Integer);
+    EXPECT_EQ(rs->fieldInfo(1).type, DataType::Currency);
+    EXPECT_EQ(rs->fieldInfo(2).type, DataType::Date);
+    EXPECT_EQ(rs->fieldInfo(3).type, DataType::VarChar);
+    EXPECT_EQ(rs->field("je").kind(), Kind::Currency);
+    EXPECT_EQ(rs->field("sfrq").toText(), "2026-03-07 08:00:00");
+    EXPECT_EQ(rs->field("jmje").toText(), "12.345");
+    EXPECT_TRUE(rs->field("rq").isNull());
+    EXPECT_EQ(rs->field("big").toInt(), 0);  // a boolean reads as 0 or 1
+    rs->moveNext();
+    EXPECT_EQ(rs->field("sfrq").kind(), Kind::Date);
+    EXPECT_EQ(rs->field("sfrq").toText(), "2026-03-08");
+    EXPECT_EQ(rs->field("big").toInt(), 1);
+    // Sums are exact: a remainder of 0.00 is no debt.
+    EXPECT_EQ(text("select sum(je) from kdw_sfjl"), "0.3");
+    EXPECT_EQ(firstColumn(*cn, "select xsid from kdw_sfjl group by xsid Having Sum(je - 0.1 - 0.2) > 0").size(), 0u);
+    // The work table's own DDL names money and datetime: exact numbers and
+    // dates, not the server's locale-dependent money.
+    cn->execute("create table tmpJM1 ( xsid int,sfyf varchar(20),sfxmid int,ysje money,termfrom datetime,termto "
+                "datetime,ye money,jmje money,qfkid int,feetermname varchar(200))");
+    cn->execute("insert into tmpJM1(xsid,ysje,termfrom) values(1,'1234567.8912','2026-09-01')");
+    rs = cn->execute("select ysje,termfrom from tmpJM1");
+    EXPECT_EQ(rs->field("ysje").toCurrency(), Currency::fromRaw(12345678912));
+    EXPECT_EQ(rs->field("termfrom").kind(), Kind::Date);
+}
+
+TEST_F(PgEngine, ResultColumnsKeepTheCaseAndNamesTheyAreWrittenWith) {
+    cn->execute("insert into PJMLmx(PjMLid,xmmc,je) values(5,'保育费',300)");
+    RecordsetPtr rs = cn->execute("select PjMLid, xmmc as 收费项目, je as JE, a.pjmlmxid from PjMLmx a");
+    ASSERT_EQ(rs->fieldCount(), 4u);
+    EXPECT_EQ(rs->fieldInfo(0).name, "PjMLid");
+    EXPECT_EQ(rs->fieldInfo(1).name, "收费项目");
+    EXPECT_EQ(rs->fieldInfo(2).name, "JE");
+    EXPECT_EQ(rs->fieldInfo(3).name, "pjmlmxid");
+    EXPECT_EQ(rs->field("收费项目").toText(), "保育费");
+}
+
+TEST_F(PgEngine, BothDialectsRunAsWritten) {
+    cn->execute("insert into qfhzb(qfkid,qfyf,xsid,qfrq,qfje,jmje) values(1,'202612',7,'2026-12-01',100,30),"
+                "(2,'202611',7,'2026-11-01',50,80),(3,'202610',8,'2026-10-31 23:00:00',0,0)");
+    cn->execute("insert into kdw_xs(id,xh,xm) values(7,'A01','Zhang San'),(8,'a02','李四')");
+    // Null to zero, smaller of two, a sum that may be null.
+    EXPECT_EQ(text("select sum(isnull(qfje,0)) from qfhzb where isnull(fkje,0)=0"), "150");
+    EXPECT_EQ(text("select sum(iif(isnull(fkrq),0,qfje)) from qfhzb"), "0");
+    EXPECT_EQ(text("select sum(iif(jmje>qfje,qfje,jmje)) from qfhzb"), "80");
+    EXPECT_EQ(text("select sum(case when jmje>qfje then qfje else jmje end) from qfhzb"), "80");
+    EXPECT_EQ(text("select isnull(sum(qfje),0) from qfhzb where xsid=99"), "0");
+    EXPECT_EQ(text("select iif(sum(qfje) is null,0,sum(qfje)) from qfhzb where xsid=99"), "0");
+    // Dates: SQL Server compares with the quoted text, Access with format().
+    EXPECT_EQ(text("select count(*) from qfhzb where qfrq between '2026-11-01' and '2026-12-01'"), "2");
+    EXPECT_EQ(text("select count(*) from qfhzb where qfrq between  format('2026-11-01','yyyy-mm-dd') and "
+                   "format('2026-12-01','yyyy-mm-dd') "),
+              "2");
+    EXPECT_EQ(text("select count(*) from qfhzb where qfrq>= format('2026-11-01','yyyy-mm-dd')"), "2");
+    // A date-time stored through format, a balance rounded to cents, now.
+    cn->execute("update qfhzb set fkrq=format('2026-12-06 10:11:12','yyyy-mm-dd HH:mm:ss') where qfkid=1");
+    EXPECT_EQ(text("select fkrq from qfhzb where qfkid=1"), "2026-12-06 10:11:12");
+    cn->execute("update kdw_xs set ysk=format(ysk+(10.005),'0.00') where id=7");
+    EXPECT_EQ(text("select ysk from kdw_xs where id=7"), "10.01");
+    cn->execute("update qfhzb set fkrq=getdate() where qfkid=2");
+    EXPECT_EQ(scalar(*cn, "select fkrq from qfhzb where qfkid=2").kind(), Kind::Date);
+    // select top N, left, a number written against "and", mixed-case names.
+    EXPECT_EQ(firstColumn(*cn, "select top 2 qfkid from QFHZB order by qfkid desc"),
+              (std::vector<std::string>{"3", "2"}));
+    EXPECT_EQ(text("select count(*) from Kdw_Xs where 1=1and left(xh,1)='a'"), "2");
+    EXPECT_EQ(text("select count(*) from kdw_xs where id in(select xsid from qfhzb where 0=0or qfkid=1)"), "2");
+}
+
+TEST_F(PgEngine, TextComparesIgnoringCaseLikeIncluded) {
+    cn->execute("insert into kdw_xs(id,xh,xm,jm) values(1,'a01','Zhang','ZS'),(2,'B02','wang','ws')");
+    EXPECT_EQ(text("select id from kdw_xs where xh='A01'"), "1");
+    EXPECT_EQ(firstColumn(*cn, "select id from kdw_xs where jm like 'z%' or xm like '%ANG' order by id"),
+              (std::vector<std::string>{"1", "2"}));
+    EXPECT_EQ(text("select count(*) from kdw_xs where xh in('b02','A01')"), "2");
+}
+
+TEST_F(PgEngine, AFailedStatementEndsThePostingWholeAndCommitSaysSo) {
+    cn->execute("insert into kdw_bj(id,mc) values(1,'大一班')");
+    cn->beginTrans();
+    cn->execute("insert into kdw_bj(id,mc) values(2,'大二班')");
+    try {
+        cn->execute("insert into kdw_bj(id,mc) values(1,'again')");
+        FAIL() << "a duplicate key went in";
+    } catch (const DbError& e) {
+        EXPECT_EQ(pgSqlState(e.code()), "23505");
+    }
+    EXPECT_THROW(cn->commitTrans(), DbError);
+    cn->rollbackTrans();
+    EXPECT_EQ(text("select count(*) from kdw_bj"), "1");
+    // The connection goes on working after the rollback.
+    cn->execute("insert into kdw_bj(id,mc) values(3,'中班')");
+    EXPECT_EQ(text("select count(*) from kdw_bj"), "2");
+}
+
+TEST_F(PgEngine, APostingHoldsTheBooksWriteLockUntilItEnds) {
+    auto other = db.open();
+    other->setCommandTimeout(1);
+    cn->beginTrans();
+    cn->execute("insert into kdw_bj(id,mc) values(1,'大一班')");
+    // A second posting waits for the first, then gives up without a
+    // transaction left open.
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_THROW(other->beginTrans(), DbError);
+    EXPECT_GE(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(900));
+    EXPECT_FALSE(other->inTransaction());
+    // Reads outside a posting never wait, and see only what is committed.
+    EXPECT_EQ(scalar(*other, "select count(*) from kdw_bj").toInt(), 0);
+    cn->commitTrans();
+    other->beginTrans();
+    EXPECT_EQ(scalar(*other, "select count(*) from kdw_bj").toInt(), 1);
+    other->rollbackTrans();
+}
+
+TEST_F(PgEngine, ConnectionStringsNameTheServerNotThePassword) {
+    EXPECT_THROW(openConnection(db.connectionString() + ";Password=secret"), DbError);
+    auto missing = db.connectionString();
+    missing.replace(missing.find("Database=") + 9, 8, "fo_nosuch");
+    try {
+        openConnection(missing);
+        FAIL() << "a missing database opened";
+    } catch (const DbError& e) {
+        EXPECT_EQ(pgSqlState(e.code()).substr(0, 2), "08");
+        EXPECT_NE(e.description().find("fo_nosuch"), std::string::npos) << e.description();
+    }
+}
+
+}  // namespace
+}  // namespace fo::test

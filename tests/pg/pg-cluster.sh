@@ -1,0 +1,85 @@
+#!/usr/bin/env bash
+# The throw-away PostgreSQL cluster of one test run.
+#
+#   pg-cluster.sh start STATE   initdb into a new folder under /tmp, start the
+#                               server on a unix socket in that folder (no TCP),
+#                               and write the folder's path to the file STATE
+#   pg-cluster.sh stop STATE    stop that server and remove its folder
+#
+# The tests read STATE (FEEOFFICE_TEST_PG) and connect as the user "feeoffice"
+# over the socket, trusted. As root, the server runs as the system user
+# "postgres", since PostgreSQL refuses to run as root.
+set -euo pipefail
+action=${1:-}
+state=${2:-}
+[ -n "$action" ] && [ -n "$state" ] || { echo "usage: $0 start|stop STATE" >&2; exit 2; }
+port=5432
+
+bindir=""
+if command -v pg_config >/dev/null 2>&1 && [ -x "$(pg_config --bindir)/initdb" ]; then
+  bindir=$(pg_config --bindir)
+else
+  initdb=$(ls -d /usr/lib/postgresql/*/bin/initdb 2>/dev/null | sort -V | tail -n 1 || true)
+  [ -n "$initdb" ] && bindir=$(dirname "$initdb")
+fi
+if [ -z "$bindir" ] || [ ! -x "$bindir/pg_ctl" ]; then
+  cat >&2 <<'MSG'
+The PostgreSQL runs of the tests need the PostgreSQL server (initdb, pg_ctl),
+which is not installed. Install it with
+
+    sudo apt-get install postgresql postgresql-contrib
+
+or run scripts/install-deps.sh, which installs everything the tests need.
+MSG
+  exit 1
+fi
+
+as_server=()
+if [ "$(id -u)" -eq 0 ]; then
+  id postgres >/dev/null 2>&1 || { echo "running as root needs the system user postgres (package postgresql)" >&2; exit 1; }
+  as_server=(runuser -u postgres --)
+fi
+
+stop_cluster() {
+  local dir=$1
+  if [ -f "$dir/data/postmaster.pid" ]; then
+    "${as_server[@]}" "$bindir/pg_ctl" -D "$dir/data" -m immediate -w stop >/dev/null 2>&1 || true
+  fi
+  rm -rf "$dir"
+}
+
+case "$action" in
+start)
+  # A cluster left behind by an interrupted run goes first.
+  if [ -f "$state" ]; then stop_cluster "$(cat "$state")"; rm -f "$state"; fi
+  dir=$(mktemp -d /tmp/feeoffice-pg.XXXXXX)
+  chmod 755 "$dir"
+  [ "$(id -u)" -eq 0 ] && chown postgres "$dir"
+  if ! "${as_server[@]}" "$bindir/initdb" -D "$dir/data" -U feeoffice --auth=trust -E UTF8 --no-locale \
+       >"$dir/initdb.log" 2>&1; then
+    cat "$dir/initdb.log" >&2
+    rm -rf "$dir"
+    exit 1
+  fi
+  # Throw-away data: nothing is synced to disk.
+  if ! "${as_server[@]}" "$bindir/pg_ctl" -D "$dir/data" -l "$dir/server.log" -w -t 60 \
+       -o "-k $dir -p $port -c listen_addresses= -c fsync=off -c synchronous_commit=off -c full_page_writes=off -c max_connections=300" \
+       start >/dev/null; then
+    cat "$dir/server.log" >&2 || true
+    rm -rf "$dir"
+    exit 1
+  fi
+  mkdir -p "$(dirname "$state")"
+  echo "$dir" >"$state"
+  echo "PostgreSQL $("$bindir/postgres" --version | awk '{print $3}') test cluster on $dir (port $port)"
+  ;;
+stop)
+  [ -f "$state" ] || exit 0
+  stop_cluster "$(cat "$state")"
+  rm -f "$state"
+  ;;
+*)
+  echo "usage: $0 start|stop STATE" >&2
+  exit 2
+  ;;
+esac

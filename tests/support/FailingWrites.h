@@ -1,0 +1,29 @@
+#pragma once
+#include <string>
+
+#include "db/Connection.h"
+#include "db/PgLink.h"
+
+namespace fo::test {
+
+// Makes every update of `table` (of its `column` when one is named) fail
+// with `message` from now on, as a full disk or a broken link would, on the
+// engine `cn` is on; the returned statement takes that back.
+inline std::string failUpdates(Connection& cn, const std::string& table, const std::string& message,
+                               const std::string& column = {}) {
+    const std::string name = "fail_" + table;
+    const std::string event = column.empty() ? " before update on " : " before update of " + column + " on ";
+    if (!isPostgresLink(cn.connectionString())) {
+        cn.execute("create trigger " + name + event + table + " begin select raise(abort,'" + message +
+                   "'); end");
+        return "drop trigger " + name;
+    }
+    // The body is a quoted literal, so its ';' never ends the statement.
+    cn.execute("create function " + name + "() returns trigger language plpgsql as 'begin raise exception ''" +
+               message + "''; end'");
+    cn.execute("create trigger " + name + event + table + " for each row execute function " + name +
+               "()");
+    return "drop trigger " + name + " on " + table;
+}
+
+}  // namespace fo::test
