@@ -4,6 +4,7 @@
 #include <cctype>
 #include <filesystem>
 
+#include "db/Connection.h"
 #include "db/DateTime.h"
 
 namespace fo::app {
@@ -60,7 +61,7 @@ CommandLine::CommandLine()
     addGuiOptions(program_, gui_);
     // The verbs, in the order the help lists them.
     verbs_ = {addTourVerb(program_), addInitDemoVerb(program_), addSqlVerb(program_), addDriveVerb(program_),
-              addCheckVerb(program_), addLogVerb(program_)};
+              addCheckVerb(program_), addLogVerb(program_), addCopyVerb(program_)};
     program_.footer("feeoffice VERB --help explains a verb's options and exit status.");
     for (const Verb& verb : verbs_) {
         verb.command->group("Verbs");
@@ -105,7 +106,14 @@ std::string CommandLine::verbName() const {
 }
 
 CLI::Option* addDatabaseOption(CLI::App& verb, std::string& database) {
-    return verb.add_option("--db", database, "the fee database file")->type_name("FILE")->check(notBlank());
+    return verb.add_option("--db", database, std::string("the fee database: ") + kDatabaseHelp)
+        ->type_name("DB")
+        ->check(notBlank());
+}
+
+bool databaseMissing(const std::string& database) {
+    std::error_code ec;
+    return !isLinkString(database) && !std::filesystem::is_regular_file(database, ec);
 }
 
 CLI::Option* addDialectOption(CLI::App& verb, int& dialect) {

@@ -37,8 +37,16 @@ private:
 };
 
 // Options several verbs share, described once.
-// --db FILE: the fee database.
+// --db DB: the fee database, a file or a server's database.
 CLI::Option* addDatabaseOption(CLI::App& verb, std::string& database);
+// What --db and the database arguments accept, for the help.
+inline constexpr const char* kDatabaseHelp =
+    "a database file, or a PostgreSQL database as a postgresql://USER@HOST:PORT/NAME URI or a "
+    "Provider=PostgreSQL;Host=…;Port=…;Database=…;User ID=… connection string (the password comes from "
+    "~/.pgpass or PGPASSWORD)";
+// True when `database` is the path of a file that is not there. A server's
+// database is never missing here: opening it says whether it is there.
+bool databaseMissing(const std::string& database);
 // --dialect 1|0: the SQL dialect, 1 SQL Server (the default) or 0 Access.
 CLI::Option* addDialectOption(CLI::App& verb, int& dialect);
 

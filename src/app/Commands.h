@@ -28,6 +28,7 @@ Verb addInitDemoVerb(CLI::App& program);  // feeoffice init-demo (InitDemoComman
 Verb addDriveVerb(CLI::App& program);     // feeoffice drive (DriveCommand.cpp)
 Verb addTourVerb(CLI::App& program);      // feeoffice tour (TourCommand.cpp)
 Verb addLogVerb(CLI::App& program);       // feeoffice log (LogCommand.cpp)
+Verb addCopyVerb(CLI::App& program);      // feeoffice copy (CopyCommand.cpp)
 
 // Without a verb: the desktop program on a fee database (GuiCommand.cpp).
 struct GuiOptions {

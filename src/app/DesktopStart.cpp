@@ -9,7 +9,9 @@
 #include "app/GuiSupport.h"
 #include "app/MainWindow.h"
 #include "app/OfficeSession.h"
+#include "db/Connection.h"
 #include "db/DbError.h"
+#include "db/PgLink.h"
 #include "host/DemoSchool.h"
 #include "host/Operators.h"
 #include "host/SignIn.h"
@@ -28,7 +30,7 @@ enum class Instead { OtherFile, Demo, Quit };
 
 Instead askInstead(const std::string& file, const std::string& why) {
     std::error_code ec;
-    const std::string path = file.find("://") == std::string::npos ? fs::absolute(file, ec).string() : file;
+    const std::string path = isLinkString(file) ? shownWithoutPassword(file) : fs::absolute(file, ec).string();
     QMessageBox box(QMessageBox::Warning, QStringLiteral("不能打开数据库"),
                     QStringLiteral("不能打开数据库：\n%1\n\n原因：%2\n\n请选择另一个数据库文件，或者打开演示数据库。")
                         .arg(qs(path), qs(why)),
@@ -49,6 +51,7 @@ Instead askInstead(const std::string& file, const std::string& why) {
 
 // Why `path` cannot be a fee database before anything tries it; "" when it may be.
 std::string plainProblem(const std::string& path) {
+    if (isLinkString(path)) return {};  // a server's database: opening it says
     std::error_code ec;
     if (!fs::exists(path, ec)) return "文件不存在。";
     if (fs::is_directory(path, ec)) return "这是一个文件夹，不是数据库文件。";

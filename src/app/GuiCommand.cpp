@@ -8,6 +8,7 @@
 
 #include "app/CommandLine.h"
 #include "app/DesktopStart.h"
+#include "db/Connection.h"
 
 namespace fo::app {
 
@@ -19,7 +20,7 @@ CLI::Validator databaseOrVerb(const CLI::App& program) {
     return CLI::Validator(
         [&program](std::string& word) {
             std::error_code ec;
-            if (std::filesystem::exists(word, ec) || word.find_first_of("./") != std::string::npos)
+            if (std::filesystem::exists(word, ec) || isLinkString(word) || word.find_first_of("./") != std::string::npos)
                 return std::string();
             std::string verbs;
             for (const CLI::App* verb : program.get_subcommands({}))
@@ -34,7 +35,7 @@ CLI::Validator databaseOrVerb(const CLI::App& program) {
 void addGuiOptions(CLI::App& program, GuiOptions& options) {
     CLI::Option* named = addDatabaseOption(program, options.database)
                              ->description("the fee database to open (default: the one of last time)");
-    program.add_option("FILE", options.database, "the fee database to open, as a file manager passes it")
+    program.add_option("FILE", options.database, "the fee database to open, as a file manager passes it (or as --db)")
         ->excludes(named)
         ->check(databaseOrVerb(program));
     addDialectOption(program, options.dialect);

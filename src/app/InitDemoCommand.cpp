@@ -8,6 +8,8 @@
 #include <string>
 
 #include "app/CommandLine.h"
+#include "db/Connection.h"
+#include "db/PgLink.h"
 #include "host/DemoSchool.h"
 
 namespace fo::app {
@@ -20,12 +22,12 @@ struct InitDemoOptions {
 
 int runInitDemo(const InitDemoOptions& options) {
     std::error_code ec;
-    if (std::filesystem::exists(options.file, ec)) {
+    if (!isLinkString(options.file) && std::filesystem::exists(options.file, ec)) {
         std::cerr << "feeoffice: " << options.file << " already exists; init-demo writes a new file only\n";
         return 1;
     }
     const DemoSummary s = writeDemoSchool(options.file, options.demo);
-    std::cout << "Demo fee office written to " << options.file << "\n"
+    std::cout << "Demo fee office written to " << shownWithoutPassword(options.file) << "\n"
               << "  students:              " << s.students << "\n"
               << "  months carried over:   " << s.monthsCarriedOver << "\n"
               << "  open month:            " << s.openMonth << "\n"
@@ -40,8 +42,11 @@ int runInitDemo(const InitDemoOptions& options) {
 Verb addInitDemoVerb(CLI::App& program) {
     auto options = std::make_shared<InitDemoOptions>();
     CLI::App* verb = program.add_subcommand(
-        "init-demo", "write a deterministic demo school to a new fee database file");
-    verb->add_option("FILE", options->file, "the new database file")->required();
+        "init-demo", "write a deterministic demo school to a new fee database");
+    verb->add_option("DB", options->file,
+                     std::string("the new fee database: ") + kDatabaseHelp +
+                         "; a server's database is created when missing, and must hold no tables")
+        ->required();
     verb->add_option("--students", options->demo.students, "how many students (default 120)")
         ->type_name("N")
         ->check(wholeNumber(1, 100000));
@@ -52,7 +57,7 @@ Verb addInitDemoVerb(CLI::App& program) {
                      "the day the school is dated around; its month is the open month (default today)")
         ->type_name("yyyy-mm-dd")
         ->check(calendarDate());
-    verb->footer("exit status: 0 written; 1 FILE exists (it is never overwritten); 2 a bad command line");
+    verb->footer("exit status: 0 written; 1 DB exists or holds tables (it is never overwritten); 2 a bad command line");
     return {verb, [options] { return runInitDemo(*options); }};
 }
 

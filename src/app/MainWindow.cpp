@@ -15,7 +15,9 @@
 #include "app/DesktopStart.h"
 #include "app/HostSettingsDialog.h"
 #include "app/OfficeSession.h"
+#include "app/ServerDatabaseDialog.h"
 #include "data/FeeDatabase.h"
+#include "db/PgLink.h"
 #include "host/CarryOver.h"
 #include "host/DemoSchool.h"
 #include "host/UserSettingsStore.h"
@@ -43,12 +45,15 @@ long countOf(Connection& cn, const std::string& sql) {
 }  // namespace
 
 void rememberDatabase(const std::string& path) {
-    // A connection string ("postgresql://…") is kept as written.
+    // A server's database is remembered by host, port, name and user only,
+    // never with a password; a file as an absolute path.
+    if (isLinkString(path)) {
+        UserSettingsStore().saveSetting("feeoffice", "gui", "lastDatabase", shownWithoutPassword(path));
+        return;
+    }
     std::error_code ec;
     const std::filesystem::path absolute = std::filesystem::absolute(path, ec);
-    const bool file = path.find("://") == std::string::npos && !ec;
-    UserSettingsStore().saveSetting("feeoffice", "gui", "lastDatabase",
-                                    file ? absolute.lexically_normal().string() : path);
+    UserSettingsStore().saveSetting("feeoffice", "gui", "lastDatabase", ec ? path : absolute.lexically_normal().string());
 }
 
 std::string lastDatabase() { return UserSettingsStore().getSetting("feeoffice", "gui", "lastDatabase", ""); }
@@ -88,6 +93,7 @@ MainWindow::~MainWindow() = default;
 void MainWindow::buildActions() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("文件(&F)"));
     file->addAction(QStringLiteral("打开数据库…"), this, [this] { openDatabaseDialog(); });
+    file->addAction(QStringLiteral("打开服务器数据库…"), this, [this] { openServerDatabaseDialog(); });
     file->addAction(QStringLiteral("新建数据库…"), this, [this] { createDatabaseDialog(false); });
     file->addAction(QStringLiteral("新建演示数据库…"), this, [this] { createDatabaseDialog(true); });
     file->addSeparator();
@@ -136,14 +142,16 @@ void MainWindow::refreshState() {
     ReferenceHost& host = session_->host();
     if (operatorsAction_) operatorsAction_->setEnabled(session_->isAdministrator());
     const std::string month = host.CurrentYf();
-    dbLabel_->setText(QStringLiteral("数据库：") + qs(session_->databasePath()));
+    const std::string database = session_->databasePath();
+    dbLabel_->setText(QStringLiteral("数据库：") + qs(shownWithoutPassword(database)));
     const QString engine = session_->dialect() == 1 ? QStringLiteral("SQL Server") : QStringLiteral("Access");
     dialectLabel_->setText(engine + QStringLiteral(" 兼容模式"));
     dialectLabel_->setToolTip(QStringLiteral("查询语句按 %1 数据库的写法生成").arg(engine));
     userLabel_->setText(QStringLiteral("操作员：") + qs(host.gusername()));
     monthLabel_->setText(QStringLiteral("当前月份：") + (month.empty() ? QStringLiteral("无") : qs(monthCaption(month))));
     setWindowTitle(QStringLiteral("收费管理 - ") +
-                   qs(std::filesystem::path(session_->databasePath()).filename().string()));
+                   qs(isPostgresLink(database) ? pgLinkParts(database).database
+                                               : std::filesystem::path(database).filename().string()));
 }
 
 void MainWindow::runEntry(const std::string& name) {
@@ -185,12 +193,13 @@ bool MainWindow::openDatabase(const std::string& path, int operatorId) {
         return false;
     }
     refreshState();
-    statusBar()->showMessage(QStringLiteral("已打开 ") + qs(path), 5000);
+    statusBar()->showMessage(QStringLiteral("已打开 ") + qs(shownWithoutPassword(path)), 5000);
     return true;
 }
 
 QString MainWindow::currentFolder() const {
-    return QFileInfo(qs(session_->databasePath())).absolutePath();
+    const std::string database = session_->databasePath();
+    return isLinkString(database) ? QString() : QFileInfo(qs(database)).absolutePath();
 }
 
 void MainWindow::openDatabaseDialog() {
@@ -207,6 +216,12 @@ std::optional<int> MainWindow::signInTo(const std::string& path, const std::stri
         msgBox("不能登录：" + clerkText(e), MsgButtons::OK, MsgIcon::Critical, "警告！");
         return std::nullopt;
     }
+}
+
+void MainWindow::openServerDatabaseDialog() {
+    const std::string current = session_->databasePath();
+    ServerDatabaseDialog dialog(isPostgresLink(current) ? pgLinkParts(current) : PgLinkParts{}, this);
+    if (dialog.exec() == QDialog::Accepted) openDatabase(dialog.link(), Operators::BuiltInId);
 }
 
 void MainWindow::createDatabaseDialog(bool demo) {

@@ -49,6 +49,8 @@ private:
     void openDatabaseDialog();
     // The folder of the open database, where the file dialogs start.
     QString currentFolder() const;
+    // A fee database on a PostgreSQL server (host, port, database, user).
+    void openServerDatabaseDialog();
     void createDatabaseDialog(bool demo);
     // The sign-in window on the database at `path`; who signed in.
     std::optional<int> signInTo(const std::string& path, const std::string& caption);
@@ -66,7 +68,8 @@ private:
 };
 
 // Remembers `path` as the database to open next time, as an absolute path,
-// so a start from another folder (a file manager, the desktop menu) finds it.
+// so a start from another folder (a file manager, the desktop menu) finds it;
+// a server's without its password.
 void rememberDatabase(const std::string& path);
 // The database opened last time; "" when none.
 std::string lastDatabase();

@@ -60,7 +60,7 @@ struct TourOptions {
 int runTour(const TourOptions& options) {
     const std::string& database = options.database;
     const std::string& out = options.out;
-    if (!std::filesystem::exists(database)) {
+    if (databaseMissing(database)) {
         std::cerr << "feeoffice tour: no database at " << database << '\n';
         return 2;
     }
@@ -98,7 +98,7 @@ Verb addTourVerb(CLI::App& program) {
     addSignInOptions(*verb, options->signIn);
     verb->footer("The tour signs in as the operator (an administrator, to picture the operator window too); his "
                  "password comes from --password-file or FEEOFFICE_PASSWORD.\n"
-                 "exit status: 0 every window pictured; 1 some window was not; 2 no database at FILE, "
+                 "exit status: 0 every window pictured; 1 some window was not; 2 no database at DB, "
                  "or a bad command line; 3 the sign-in was refused");
     return {verb, [options] { return runTour(*options); }};
 }

@@ -3,6 +3,7 @@
 #include <regex>
 #include <stdexcept>
 
+#include "data/Dialect.h"
 #include "db/PgEngine.h"
 #include "db/PgLink.h"
 
@@ -53,6 +54,8 @@ std::string quotedName(const std::string& name) {
     return out + "\"";
 }
 
+std::string quotedText(const std::string& text) { return "'" + sqlQuote(text) + "'"; }
+
 std::int64_t count(Connection& cn, const std::string& sql) {
     RecordsetPtr rs = cn.execute(sql);
     return rs && !rs->eof() ? rs->field(std::size_t{0}).toInt() : 0;
@@ -84,19 +87,18 @@ void createPgFeeSchema(Connection& cn, const std::string& commonScript) {
     cn.execute(kPgCounters);
 }
 
-void createPgFeeDatabase(const std::string& link, const std::string& commonScript) {
+bool preparePgDatabase(const std::string& link) {
     const PgLinkParts parts = pgLinkParts(link);
     if (parts.database.empty()) throw std::runtime_error("the PostgreSQL address names no database");
+    bool made = false;
     {
         auto server = openConnection(pgLinkToDatabase(link, "postgres"));
-        std::string literal = "'";
-        for (char c : parts.database) literal += c == '\'' ? std::string("''") : std::string(1, c);
-        literal += "'";
-        if (count(*server, "select count(*) from pg_database where datname = " + literal) == 0) {
+        if (count(*server, "select count(*) from pg_database where datname = " + quotedText(parts.database)) == 0) {
             // Byte order for text, as the embedded engine sorts; citext
             // still folds case.
             server->execute("create database " + quotedName(parts.database) +
                             " template template0 encoding 'UTF8' lc_collate 'C' lc_ctype 'C'");
+            made = true;
         }
     }
     auto cn = openConnection(link);
@@ -104,9 +106,31 @@ void createPgFeeDatabase(const std::string& link, const std::string& commonScrip
                    "where table_schema not in ('pg_catalog', 'information_schema')") > 0)
         throw std::runtime_error("refusing to create a fee database in " + parts.database +
                                  ", which already holds tables");
+    return made;
+}
+
+void dropPgDatabase(const std::string& link) {
+    const PgLinkParts parts = pgLinkParts(link);
+    openConnection(pgLinkToDatabase(link, "postgres"))
+        ->execute("drop database if exists " + quotedName(parts.database) + " with (force)");
+}
+
+void createPgFeeDatabase(const std::string& link, const std::string& commonScript) {
+    preparePgDatabase(link);
+    auto cn = openConnection(link);
     Transaction tx(*cn);
     createPgFeeSchema(*cn, commonScript);
     tx.commit();
+}
+
+void resetPgIdentities(Connection& cn) {
+    RecordsetPtr rs = cn.execute("select table_name, column_name from information_schema.columns "
+                                 "where table_schema = current_schema() and is_identity = 'YES'");
+    for (; rs && !rs->eof(); rs->moveNext()) {
+        const std::string table = rs->field(std::size_t{0}).toText(), column = rs->field(std::size_t{1}).toText();
+        cn.execute("select setval(pg_get_serial_sequence(" + quotedText(table) + ", " + quotedText(column) +
+                   "), coalesce(max(" + quotedName(column) + "), 0) + 1, false) from " + quotedName(table));
+    }
 }
 
 }  // namespace fo

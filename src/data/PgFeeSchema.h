@@ -24,4 +24,15 @@ std::string pgFeeTablesScript(const std::string& commonScript);
 // (std::runtime_error) a database that already holds tables.
 void createPgFeeDatabase(const std::string& link, const std::string& commonScript);
 
+// The first half of that: the database the link names, made when missing
+// (in UTF-8, text in byte order), refused when it holds tables. True when
+// it was made here.
+bool preparePgDatabase(const std::string& link);
+// Drops the database the link names (forcing its sessions out).
+void dropPgDatabase(const std::string& link);
+
+// After rows were copied in with their own ids, the identity columns go on
+// numbering above them.
+void resetPgIdentities(Connection& cn);
+
 }  // namespace fo

@@ -121,6 +121,10 @@ std::string pgProviderString(const PgLinkParts& parts) {
     return out;
 }
 
+std::string shownWithoutPassword(const std::string& database) {
+    return isPostgresLink(database) ? pgProviderString(pgLinkParts(database)) : database;
+}
+
 std::string pgLinkToDatabase(const std::string& link, const std::string& database) {
     if (!isUri(link)) {
         PgLinkParts parts = providerParts(link);

@@ -32,6 +32,10 @@ PgLinkParts pgLinkParts(const std::string& link);
 // out): the form the program shows and remembers, never with a password.
 std::string pgProviderString(const PgLinkParts& parts);
 
+// A database as the program shows and remembers it: a PostgreSQL link in the
+// provider form, without any password a URI carried; anything else as it is.
+std::string shownWithoutPassword(const std::string& database);
+
 // The same link aimed at another database on the same server as the same
 // user (the maintenance database "postgres" to create or drop one).
 std::string pgLinkToDatabase(const std::string& link, const std::string& database);

@@ -105,12 +105,13 @@ TEST(CommandLine, BadValuesNameTheirOptionAndWhy) {
 
 TEST(CommandLine, EveryVerbExplainsEachOfItsOptionsAndItsExitStatus) {
     const std::vector<std::pair<std::string, std::vector<std::string>>> verbs = {
-        {"tour", {"--db FILE", "--out DIR", "--dialect 1|0", "--user ID", "--password-file FILE"}},
-        {"init-demo", {"FILE ", "--students N", "--seed S", "--today yyyy-mm-dd"}},
-        {"sql", {"--db FILE", "--dialect 1|0", "STATEMENT "}},
-        {"drive", {"--db FILE", "--dialect 1|0", "--user ID", "--password-file FILE", "--settings DIR",
+        {"tour", {"--db DB", "--out DIR", "--dialect 1|0", "--user ID", "--password-file FILE"}},
+        {"init-demo", {"DB ", "--students N", "--seed S", "--today yyyy-mm-dd"}},
+        {"sql", {"--db DB", "--dialect 1|0", "STATEMENT "}},
+        {"drive", {"--db DB", "--dialect 1|0", "--user ID", "--password-file FILE", "--settings DIR",
                    "--export-dir DIR", "--set NAME=VALUE", "SCRIPT "}},
-        {"log", {"--db FILE", "--from yyyy-mm-dd", "--to yyyy-mm-dd"}},
+        {"log", {"--db DB", "--from yyyy-mm-dd", "--to yyyy-mm-dd"}},
+        {"copy", {"--from DB", "--to DB"}},
     };
     for (const auto& [verb, options] : verbs) {
         fo::app::CommandLine line;

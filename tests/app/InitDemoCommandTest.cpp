@@ -44,7 +44,7 @@ TEST_F(InitDemoVerb, BadArgumentsPrintTheUsage) {
           {a, path("b.db")}}) {
         const auto r = initDemo(args);
         EXPECT_EQ(r.exitCode, 2) << args.size();
-        EXPECT_NE(r.err.find("usage: feeoffice init-demo FILE"), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find("usage: feeoffice init-demo DB"), std::string::npos) << r.err;
     }
     EXPECT_FALSE(std::filesystem::exists(a));
 }

@@ -1,0 +1,72 @@
+// feeoffice copy --from DB --to DB
+//
+// Copies a whole fee database to a new one, between the embedded file and a
+// PostgreSQL server either way: the schema and every row in one transaction
+// on the target, then the counters. It prints each table with its rows at
+// both ends and exits 0 only when every count matches.
+#include <iostream>
+#include <memory>
+#include <string>
+
+#include "app/CommandLine.h"
+#include "db/DbError.h"
+#include "db/PgLink.h"
+#include "host/FeeDatabaseCopy.h"
+
+namespace fo::app {
+namespace {
+
+struct CopyOptions {
+    std::string from;
+    std::string to;
+};
+
+int runCopy(const CopyOptions& options) {
+    if (databaseMissing(options.from)) {
+        std::cerr << "feeoffice copy: no database at " << options.from << '\n';
+        return 1;
+    }
+    CopyReport report;
+    try {
+        report = copyFeeDatabase(options.from, options.to);
+    } catch (const DbError& e) {
+        std::cerr << "feeoffice copy: " << e.description() << " (nothing was copied)\n";
+        return 1;
+    }
+    std::cout << "copied " << shownWithoutPassword(options.from) << " to " << shownWithoutPassword(options.to)
+              << "\n";
+    for (const CopiedTable& t : report.tables)
+        std::cout << "  " << t.name << ": " << t.targetRows << " rows"
+                  << (t.sourceRows == t.targetRows ? "" : " (the source has " + std::to_string(t.sourceRows) + ")")
+                  << '\n';
+    std::cout << "  counters: " << report.counters << '\n';
+    if (!report.rowsMatch()) {
+        std::cerr << "feeoffice copy: the row counts differ\n";
+        return 1;
+    }
+    std::cout << "row counts match\n";
+    return 0;
+}
+
+}  // namespace
+
+Verb addCopyVerb(CLI::App& program) {
+    auto options = std::make_shared<CopyOptions>();
+    CLI::App* verb = program.add_subcommand(
+        "copy", "copy a whole fee database into a new one, e.g. from the embedded file to a PostgreSQL server");
+    verb->add_option("--from", options->from, std::string("the fee database to copy: ") + kDatabaseHelp)
+        ->type_name("DB")
+        ->required()
+        ->check(notBlank());
+    verb->add_option("--to", options->to,
+                     "the new fee database, as --from; a file must not exist, a server's database is created "
+                     "when missing and must hold no tables")
+        ->type_name("DB")
+        ->required()
+        ->check(notBlank());
+    verb->footer("exit status: 0 copied and every row count matches; 1 refused, failed (the target is left as it "
+                 "was) or a count differs; 2 a bad command line");
+    return {verb, [options] { return runCopy(*options); }};
+}
+
+}  // namespace fo::app

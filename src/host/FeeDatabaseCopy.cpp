@@ -1,0 +1,165 @@
+#include "host/FeeDatabaseCopy.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <stdexcept>
+
+#include "data/FeeSchema.h"
+#include "data/PgFeeSchema.h"
+#include "db/Catalog.h"
+#include "db/PgLink.h"
+#include "db/TextCase.h"
+#include "host/CounterStore.h"
+#include "host/SqlText.h"
+
+namespace fo {
+namespace {
+
+// Tables of the schema that each database writes for itself.
+bool ownedByTheTarget(const std::string& table) {
+    const std::string t = lowerAscii(table);
+    return t == "fo_schema" || t == "fo_counters" || t.rfind("sqlite_", 0) == 0;
+}
+
+// A value as it stands in an insert on either engine.
+std::string literal(const Value& v) {
+    switch (v.kind()) {
+    case Value::Kind::Null: return "null";
+    case Value::Kind::Integer:
+    case Value::Kind::Currency: return v.toText();
+    case Value::Kind::Double: {
+        char buf[32];
+        std::snprintf(buf, sizeof buf, "%.17g", v.toDouble());
+        return buf;
+    }
+    case Value::Kind::Text:
+    case Value::Kind::Date: return sqlLiteral(v.toText());
+    }
+    return "null";
+}
+
+std::int64_t rowCount(Connection& cn, const std::string& table) {
+    RecordsetPtr rs = cn.execute("select count(*) from " + table);
+    return rs && !rs->eof() ? rs->field(std::size_t{0}).toInt() : 0;
+}
+
+// The columns both sides have, in the target's order.
+std::vector<std::string> sharedColumns(Connection& source, Connection& target, const std::string& table) {
+    const std::vector<std::string> from = columnNames(source, table);
+    std::vector<std::string> out;
+    for (const std::string& column : columnNames(target, table))
+        if (std::any_of(from.begin(), from.end(), [&](const std::string& c) { return equalsIgnoreCase(c, column); }))
+            out.push_back(column);
+    return out;
+}
+
+// Copies one table's rows, a few hundred to a statement.
+void copyRows(Connection& source, Connection& target, const std::string& table,
+                      const std::vector<std::string>& columns) {
+    std::string list;
+    for (const std::string& c : columns) list += (list.empty() ? "" : ",") + c;
+    RecordsetPtr rs = source.execute("select " + list + " from " + table);
+    constexpr std::size_t kRowsPerInsert = 200;
+    std::string values;
+    std::size_t pending = 0;
+    const auto flush = [&] {
+        if (pending == 0) return;
+        target.execute("insert into " + table + "(" + list + ") values" + values);
+        values.clear();
+        pending = 0;
+    };
+    for (const auto& row : rs ? rs->rows() : std::vector<std::vector<Value>>{}) {
+        std::string tuple;
+        for (const Value& v : row) tuple += (tuple.empty() ? "(" : ",") + literal(v);
+        values += (pending ? "," : "") + tuple + ")";
+        if (++pending == kRowsPerInsert) flush();
+    }
+    flush();
+}
+
+// The new database at `target`, empty and open; `made` says whether it was
+// made here (and so may be removed again when the copy fails).
+ConnectionPtr openEmptyTarget(const std::string& target, bool& made) {
+    if (isPostgresLink(target)) {
+        made = preparePgDatabase(target);
+        return openConnection(target);
+    }
+    const std::string path = isLinkString(target) ? ConnectionStringParts::parse(target).dataSource : target;
+    std::error_code ec;
+    if (std::filesystem::exists(path, ec))
+        throw std::runtime_error("refusing to copy over the existing file " + path);
+    made = true;
+    return openConnection(sqliteConnectionString(path));
+}
+
+void removeTarget(const std::string& target) {
+    try {
+        if (isPostgresLink(target)) {
+            dropPgDatabase(target);
+            return;
+        }
+        const std::string path = isLinkString(target) ? ConnectionStringParts::parse(target).dataSource : target;
+        for (const char* suffix : {"", "-wal", "-shm", "-journal"}) std::filesystem::remove(path + suffix);
+    } catch (...) {
+        // The copy's own error is the one worth reporting.
+    }
+}
+
+}  // namespace
+
+bool CopyReport::rowsMatch() const {
+    return std::all_of(tables.begin(), tables.end(), [](const CopiedTable& t) { return t.sourceRows == t.targetRows; });
+}
+
+CopyReport copyFeeDatabase(const std::string& source, const std::string& target,
+                           const std::function<void(const std::string&, std::int64_t)>& progress) {
+    auto from = openConnection(linkStringFor(source));
+    const std::vector<std::string> sourceTables = tableNames(*from);
+    if (!std::any_of(sourceTables.begin(), sourceTables.end(),
+                     [](const std::string& t) { return equalsIgnoreCase(t, "kdw_sfjl"); }))
+        throw std::runtime_error(source + " holds no fee database");
+
+    // The source's books stay still while they are read: its write lock
+    // holds every posting back until the copy has them all.
+    Transaction still(*from);
+    const std::map<std::string, std::int64_t> counters = openCounterStore(source, CounterOptions{})->lastValues();
+    bool made = false;
+    ConnectionPtr to = openEmptyTarget(target, made);
+    CopyReport report;
+    try {
+        // The target shows nothing until all of it is in.
+        Transaction tx(*to);
+        createFeeSchema(*to);
+        for (const std::string& table : tableNames(*to)) {
+            if (ownedByTheTarget(table)) continue;
+            const bool inSource = std::any_of(sourceTables.begin(), sourceTables.end(),
+                                              [&](const std::string& t) { return equalsIgnoreCase(t, table); });
+            CopiedTable copied{table, 0, 0};
+            if (inSource) {
+                copyRows(*from, *to, table, sharedColumns(*from, *to, table));
+                copied.sourceRows = rowCount(*from, table);
+            }
+            report.tables.push_back(copied);
+            if (progress) progress(table, copied.sourceRows);
+        }
+        if (isPostgresLink(to->connectionString())) resetPgIdentities(*to);
+        tx.commit();
+    } catch (...) {
+        to->close();
+        if (made) removeTarget(target);
+        throw;
+    }
+    still.rollback();
+    // Counters after the books: a draw takes the larger of its last value
+    // and what the tables hold, so they are never behind in between.
+    auto store = openCounterStore(target, CounterOptions{});
+    for (const auto& [name, last] : counters) store->raise(name, last);
+    report.counters = counters.size();
+    for (CopiedTable& t : report.tables) t.targetRows = rowCount(*to, t.name);
+    return report;
+}
+
+}  // namespace fo

@@ -1,0 +1,35 @@
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace fo {
+
+// What a copy moved: every table of the fee schema with its rows in the
+// source and in the target (equal when the copy is whole).
+struct CopiedTable {
+    std::string name;
+    std::int64_t sourceRows = 0;
+    std::int64_t targetRows = 0;
+};
+
+struct CopyReport {
+    std::vector<CopiedTable> tables;
+    std::size_t counters = 0;  // counters carried over
+    bool rowsMatch() const;
+};
+
+// Copies a whole fee database from `source` to a new fee database at
+// `target` (each a file path, a connection string or a PostgreSQL URI), from
+// one engine to the other or to the same: the target gets the fee schema and
+// every row of every table in one transaction, then the counters' last
+// values, so no id or document number handed out at the source is handed out
+// again. Refuses (std::runtime_error) a target that already holds a database;
+// a target made here and left half-way is removed again. The row counts of
+// both sides are read back for the report. `progress` hears each table as it
+// is copied.
+CopyReport copyFeeDatabase(const std::string& source, const std::string& target,
+                           const std::function<void(const std::string& table, std::int64_t rows)>& progress = {});
+
+}  // namespace fo
