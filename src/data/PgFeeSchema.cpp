@@ -38,6 +38,10 @@ const char* const kPgPrelude[] = {
     // left(x, n) of a citext column stays citext, so it compares as its column does.
     "create function left(value citext, n integer) returns citext language sql immutable as $$ "
     "select pg_catalog.left(value::text, n)::citext $$",
+    // left(date-time, n): the first n characters of its "yyyy-mm-dd hh:mm:ss"
+    // text, as the embedded engine stores it ("left(sfrq,10)" is its day).
+    "create function left(value timestamp, n integer) returns text language sql stable as $$ "
+    "select pg_catalog.left(to_char(value, 'YYYY-MM-DD HH24:MI:SS'), n) $$",
 };
 
 // Ids and document numbers handed out, one row per counter; drawn on a

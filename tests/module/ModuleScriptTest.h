@@ -16,6 +16,7 @@
 #include "host/ReferenceHost.h"
 #include "host/UserSettingsStore.h"
 #include "host/api/ModuleGlobals.h"
+#include "support/DemoDatabase.h"
 #include "support/Dialects.h"
 #include "support/Query.h"
 #include "support/TempDir.h"
@@ -43,8 +44,9 @@ protected:
         saved_ = globals();
         DemoOptions options;
         options.today = "2026-12-06";
-        writeDemoSchool(dbPath, options);
-        cn = openConnection(sqliteConnectionString(dbPath));
+        demo = std::make_unique<DemoDatabase>(dir, options);
+        dbPath = demo->location();
+        cn = openConnection(linkStringFor(dbPath));
     }
     void TearDown() override {
         FormInstances::releaseAll();
@@ -100,7 +102,8 @@ protected:
     }
 
     TempDir dir;
-    std::string dbPath = dir.file("fee.db");
+    std::unique_ptr<DemoDatabase> demo;
+    std::string dbPath;  // the file, or the server database's link string
     ConnectionPtr cn;
 
 private:
