@@ -1,9 +1,13 @@
 #!/usr/bin/env bash
 # The throw-away PostgreSQL cluster of one test run.
 #
-#   pg-cluster.sh start STATE   initdb into a new folder under /tmp, start the
+#   pg-cluster.sh start STATE [--durable]
+#                               initdb into a new folder under /tmp, start the
 #                               server on a unix socket in that folder (no TCP),
-#                               and write the folder's path to the file STATE
+#                               and write the folder's path to the file STATE;
+#                               the tests' cluster syncs nothing to disk, a
+#                               --durable one (the benchmarks') syncs each
+#                               commit as a real server does
 #   pg-cluster.sh stop STATE    stop that server and remove its folder
 #
 # The tests read STATE (FEEOFFICE_TEST_PG) and connect as the user "feeoffice"
@@ -12,6 +16,8 @@
 set -euo pipefail
 action=${1:-}
 state=${2:-}
+durability="-c fsync=off -c synchronous_commit=off -c full_page_writes=off"
+[ "${3:-}" = "--durable" ] && durability=""
 [ -n "$action" ] && [ -n "$state" ] || { echo "usage: $0 start|stop STATE" >&2; exit 2; }
 port=5432
 
@@ -61,9 +67,8 @@ start)
     rm -rf "$dir"
     exit 1
   fi
-  # Throw-away data: nothing is synced to disk.
   if ! "${as_server[@]}" "$bindir/pg_ctl" -D "$dir/data" -l "$dir/server.log" -w -t 60 \
-       -o "-k $dir -p $port -c listen_addresses= -c fsync=off -c synchronous_commit=off -c full_page_writes=off -c max_connections=300" \
+       -o "-k $dir -p $port -c listen_addresses= $durability -c max_connections=300" \
        start >/dev/null; then
     cat "$dir/server.log" >&2 || true
     rm -rf "$dir"
