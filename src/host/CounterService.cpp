@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <vector>
 
 #include "db/Catalog.h"
 #include "db/TextCase.h"
@@ -14,12 +15,6 @@ namespace {
 bool plainIdentifier(const std::string& name) {
     return !name.empty() && !std::isdigit(static_cast<unsigned char>(name[0])) &&
            std::all_of(name.begin(), name.end(), [](unsigned char c) { return std::isalnum(c) || c == '_'; });
-}
-
-std::int64_t singleInt(Connection& cn, const std::string& sql) {
-    auto rs = cn.execute(sql);
-    if (!rs || rs->eof() || rs->field(std::size_t{0}).isNull()) return 0;
-    return rs->field(std::size_t{0}).toInt();
 }
 
 }  // namespace
@@ -34,33 +29,32 @@ std::string CounterService::sideDatabasePath() const {
     return side ? side->sidePath() : std::string();
 }
 
-bool CounterService::hasColumn(Connection& cn, const std::string& table, const std::string& column) {
+bool CounterService::hasColumn(const std::string& table, const std::string& column) {
     const std::string key = lowerAscii(table) + "." + lowerAscii(column);
     auto found = columns_.find(key);
     if (found != columns_.end()) return found->second;
-    const auto names = columnNames(cn, table);
+    const auto names = columnNames(*openConnection(linkStringFor(database_)), table);
     const bool present = std::any_of(names.begin(), names.end(),
                                      [&](const std::string& n) { return equalsIgnoreCase(n, column); });
     columns_[key] = present;
     return present;
 }
 
-CounterStore::MaxReader CounterService::idReader(const std::string& counter) {
-    const auto maxOf = [this](Connection& cn, const std::string& table, const std::string& column) -> std::int64_t {
-        if (!hasColumn(cn, table, column)) return 0;
-        return singleInt(cn, "select max(" + column + ") from " + table);
-    };
+CounterSource CounterService::idSource(const std::string& counter) {
+    std::vector<std::pair<std::string, std::string>> columns;  // table, column
     const std::string key = lowerAscii(counter);
-    if (key == "inandoutml")
-        return [maxOf](Connection& cn) { return std::max(maxOf(cn, "kdw_sfjl", "id"), maxOf(cn, "INandOutML", "id")); };
-    if (key == "qfhzb") return [maxOf](Connection& cn) { return maxOf(cn, "qfhzb", "qfkid"); };
-    if (plainIdentifier(counter)) return [maxOf, counter](Connection& cn) { return maxOf(cn, counter, "id"); };
-    return [](Connection&) { return std::int64_t{0}; };
+    if (key == "inandoutml") columns = {{"kdw_sfjl", "id"}, {"INandOutML", "id"}};
+    else if (key == "qfhzb") columns = {{"qfhzb", "qfkid"}};
+    else if (plainIdentifier(counter)) columns = {{counter, "id"}};
+    CounterSource source;
+    for (const auto& [table, column] : columns)
+        if (hasColumn(table, column)) source.idColumns.emplace_back(table, column);
+    return source;
 }
 
 std::int64_t CounterService::nextId(const std::string& counter, int count) {
     std::lock_guard lock(mutex_);
-    return store_->draw(lowerAscii(counter), count, idReader(counter)) - count + 1;
+    return store_->draw(lowerAscii(counter), count, idSource(counter)) - count + 1;
 }
 
 std::string CounterService::nextBillNo(const std::string& prefix) {
@@ -71,22 +65,12 @@ std::string CounterService::nextBillNo(const std::string& prefix, const DateTime
     char day[16];
     std::snprintf(day, sizeof day, "%04d%02d%02d", date.year, date.month, date.day);
     const std::string stem = prefix + day;
-    // Numbers of that day already stored by whatever wrote them; the range
-    // lets the engine find them through the djbh index.
-    auto readExisting = [this, stem](Connection& cn) {
-        std::int64_t highest = 0;
-        for (const char* table : {"kdw_sfjl", "PJML", "INandOutML"}) {
-            if (!hasColumn(cn, table, "djbh")) continue;
-            auto rs = cn.execute(std::string("select max(djbh) from ") + table + " where djbh>=" + sqlLiteral(stem) +
-                                 " and djbh<" + sqlLiteral(stem + "~") + " and djbh like " + sqlLiteral(stem + "____"));
-            if (!rs || rs->eof() || rs->field(std::size_t{0}).isNull()) continue;
-            const std::string tail = rs->field(std::size_t{0}).toText().substr(stem.size());
-            if (digitsOnly(tail)) highest = std::max<std::int64_t>(highest, std::stoll(tail));
-        }
-        return highest;
-    };
     std::lock_guard lock(mutex_);
-    const std::int64_t seq = store_->draw("bill:" + lowerAscii(prefix) + ":" + day, 1, readExisting);
+    CounterSource source;
+    source.stem = stem;
+    for (const char* table : {"kdw_sfjl", "PJML", "INandOutML"})
+        if (hasColumn(table, "djbh")) source.numberTables.push_back(table);
+    const std::int64_t seq = store_->draw("bill:" + lowerAscii(prefix) + ":" + day, 1, source);
     char number[24];
     std::snprintf(number, sizeof number, "%04lld", static_cast<long long>(seq));
     return stem + number;

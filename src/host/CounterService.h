@@ -42,9 +42,10 @@ public:
     CounterStore& store() { return *store_; }
 
 private:
-    CounterStore::MaxReader idReader(const std::string& counter);
+    // Where the fee tables hold the values of an id counter.
+    CounterSource idSource(const std::string& counter);
     // Whether the fee table has the column, asked once per service.
-    bool hasColumn(Connection& cn, const std::string& table, const std::string& column);
+    bool hasColumn(const std::string& table, const std::string& column);
 
     std::string database_;
     std::mutex mutex_;

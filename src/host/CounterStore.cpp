@@ -1,9 +1,12 @@
 #include "host/CounterStore.h"
 
 #include <algorithm>
+#include <functional>
+#include <vector>
 #include <stdexcept>
 
 #include "db/PgLink.h"
+#include "db/TextCase.h"
 #include "host/SqlText.h"
 
 namespace fo {
@@ -32,6 +35,47 @@ std::map<std::string, std::int64_t> allCounters(Connection& cn, const std::strin
 
 void checkCount(int count) {
     if (count < 1) throw std::invalid_argument("a counter draw needs a count of at least 1");
+}
+
+std::size_t characters(const std::string& text) {
+    return static_cast<std::size_t>(
+        std::count_if(text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+}
+
+// Where document numbers are looked for: after `after`, up to `upTo` (both
+// SQL expressions of text).
+struct NumberRange {
+    std::string after, upTo;
+};
+
+NumberRange wholeDay(const CounterSource& source) {
+    return {sqlLiteral(source.stem + "0000"), sqlLiteral(source.stem + "9999")};
+}
+
+// The largest value the fee tables hold at `source`, as a query of one row
+// and column (null when none): ids above `idAbove` (an SQL expression) when
+// one is given, document numbers in `numbers`; a range an index reaches at
+// once.
+std::string largestQuery(const CounterSource& source, const std::string& idAbove, const NumberRange& numbers) {
+    std::vector<std::string> queries;
+    for (const auto& [table, column] : source.idColumns)
+        queries.push_back("select max(" + column + ") as n from " + table +
+                          (idAbove.empty() ? std::string() : " where " + column + ">" + idAbove));
+    if (!source.stem.empty()) {
+        // The stem and four digits; the range lets the engine find them
+        // through the djbh index.
+        const std::size_t at = characters(source.stem) + 1;
+        std::string where = " djbh>" + numbers.after + " and djbh<=" + numbers.upTo +
+                            " and length(djbh)=" + std::to_string(at + 3);
+        for (std::size_t i = 0; i < 4; ++i) where += " and substr(djbh," + std::to_string(at + i) + ",1) between '0' and '9'";
+        for (const std::string& table : source.numberTables)
+            queries.push_back("select cast(substr(djbh," + std::to_string(at) + ") as integer) as n from " + table +
+                              " where" + where);
+    }
+    if (queries.empty()) return "select cast(null as integer)";
+    std::string all;
+    for (const std::string& q : queries) all += (all.empty() ? "" : " union all ") + q;
+    return "select max(n) from (" + all + ") as t";
 }
 
 }  // namespace
@@ -66,7 +110,7 @@ Connection& SqliteCounterStore::fee() {
     return *fee_;
 }
 
-std::int64_t SqliteCounterStore::storedMax(const std::string& key, const MaxReader& maxExisting) {
+std::int64_t SqliteCounterStore::storedMax(const std::string& key, const CounterSource& source) {
     Connection& cn = fee();
     // The data version changes whenever another session commits to the fee
     // database (this connection never writes). It is read before the rows,
@@ -74,15 +118,15 @@ std::int64_t SqliteCounterStore::storedMax(const std::string& key, const MaxRead
     const std::int64_t version = singleInt(cn, "PRAGMA data_version");
     auto found = stored_.find(key);
     if (found != stored_.end() && found->second.version == version) return found->second.value;
-    const std::int64_t value = maxExisting(cn);
+    const std::int64_t value = singleInt(cn, largestQuery(source, {}, wholeDay(source)));
     stored_[key] = StoredMax{version, value};
     return value;
 }
 
-std::int64_t SqliteCounterStore::draw(const std::string& key, int count, const MaxReader& maxExisting) {
+std::int64_t SqliteCounterStore::draw(const std::string& key, int count, const CounterSource& source) {
     checkCount(count);
     Connection& cn = side();
-    const std::int64_t existing = storedMax(key, maxExisting);
+    const std::int64_t existing = storedMax(key, source);
     // One statement: the side database's write lock makes it atomic across
     // processes, and a value another process drew is in `last` already.
     const std::string n = std::to_string(count), e = std::to_string(existing);
@@ -106,33 +150,57 @@ PgCounterStore::PgCounterStore(std::string link, CounterOptions options)
 
 Connection& PgCounterStore::cn() {
     if (!cn_ || cn_->state() != Connection::Open) {
+        prepared_.clear();
         cn_ = openWithTimeout(link_, options_.busyTimeoutSeconds);
         // A draw need not wait for the disk: the server writes its log in
         // order, so a posting that used the number cannot be durable before
         // the draw is, and a draw lost in a crash was used by nothing kept.
         cn_->execute("set synchronous_commit = off");
+        // Each draw adds a row; the rows below each counter's last value
+        // go, once per session.
+        cn_->execute("delete from fo_counters where last<(select max(m.last) from fo_counters m "
+                     "where m.name=fo_counters.name)");
     }
     return *cn_;
 }
 
-std::int64_t PgCounterStore::draw(const std::string& key, int count, const MaxReader& maxExisting) {
+std::int64_t PgCounterStore::draw(const std::string& key, int count, const CounterSource& source) {
     checkCount(count);
+    // The next value is the larger of the counter's last value and what the
+    // fee tables hold above it, + n; the fee tables are read only above the
+    // last value, which an index reaches at once however many rows an open
+    // posting holds below it. Two workstations that reach the same value
+    // meet in the key: the second inserts nothing and draws again. Each
+    // shape of source is planned once per session ($1 name, $2 n, $3 stem).
+    std::string shape = source.stem.empty() ? "i" : "n" + std::to_string(source.stem.size());
+    for (const auto& [table, column] : source.idColumns) shape += "_" + table + "_" + column;
+    for (const std::string& table : source.numberTables) shape += "_" + table;
+    const std::string statement = "fo_draw_" + std::to_string(std::hash<std::string>{}(lowerAscii(shape)));
     Connection& c = cn();
-    const std::string n = std::to_string(count), e = std::to_string(maxExisting(c));
-    // The row lock of the upsert serialises the draws of every workstation
-    // on that counter and ends with the statement.
-    RecordsetPtr rs = c.execute("insert into fo_counters(name,last) values(" + sqlLiteral(key) + "," + e + "+" + n +
-                                ") on conflict(name) do update set last=greatest(fo_counters.last," + e + ")+" + n +
-                                " returning last");
-    if (!rs || rs->eof()) throw std::logic_error("the counter draw returned no value");
-    return rs->field(std::size_t{0}).toInt();
+    if (prepared_.insert(statement).second) {
+        const std::string above = largestQuery(source, "prior.last",
+                                               {"cast($3||lpad(cast(prior.last as text),4,'0') as citext)",
+                                                "cast($3||'9999' as citext)"});
+        c.execute("prepare " + statement + "(citext,bigint,text) as with prior as (select coalesce(max(last),0) as "
+                  "last from fo_counters where name=$1) insert into fo_counters(name,last) select $1,"
+                  "greatest(prior.last,coalesce((" + above + "),0))+$2 from prior on conflict do nothing returning last");
+    }
+    const std::string run = "execute " + statement + "(" + sqlLiteral(key) + "," + std::to_string(count) + "," +
+                            sqlLiteral(source.stem) + ")";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        RecordsetPtr rs = c.execute(run);
+        if (rs && !rs->eof()) return rs->field(std::size_t{0}).toInt();
+    }
+    throw std::runtime_error("the counter " + key + " could not be drawn: other workstations drew it a hundred times over");
 }
 
-std::map<std::string, std::int64_t> PgCounterStore::lastValues() { return allCounters(cn(), "fo_counters"); }
+std::map<std::string, std::int64_t> PgCounterStore::lastValues() {
+    return allCounters(cn(), "(select name,max(last) as last from fo_counters group by name) as c");
+}
 
 void PgCounterStore::raise(const std::string& key, std::int64_t last) {
     cn().execute("insert into fo_counters(name,last) values(" + sqlLiteral(key) + "," + std::to_string(last) +
-                 ") on conflict(name) do update set last=greatest(fo_counters.last,excluded.last)");
+                 ") on conflict do nothing");
 }
 
 }  // namespace fo

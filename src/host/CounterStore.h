@@ -1,13 +1,25 @@
 #pragma once
 #include <cstdint>
-#include <functional>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "db/Connection.h"
 
 namespace fo {
+
+// Where the fee tables keep the values a counter hands out, so that a draw
+// passes over values written without the counters (an import, a restored
+// backup): whole-number id columns, or document numbers of one prefix and
+// day (the stem, "JM20261206", then four digits) in the djbh columns.
+struct CounterSource {
+    std::vector<std::pair<std::string, std::string>> idColumns;  // table, column
+    std::string stem;
+    std::vector<std::string> numberTables;  // tables with a djbh column
+};
 
 // Where the counters of one fee database keep the last value each handed
 // out. A draw commits at once, on a connection of the store's own, and never
@@ -17,13 +29,10 @@ namespace fo {
 // rows written without the counters are never given a duplicate.
 class CounterStore {
 public:
-    // The largest value the fee tables hold for a counter, read on a
-    // connection to the fee database that the store hands in.
-    using MaxReader = std::function<std::int64_t(Connection&)>;
-
     virtual ~CounterStore() = default;
-    // The last of `count` fresh values of the counter `key`.
-    virtual std::int64_t draw(const std::string& key, int count, const MaxReader& maxExisting) = 0;
+    // The last of `count` fresh values of the counter `key`, above both its
+    // last value and what the fee tables hold at `source`.
+    virtual std::int64_t draw(const std::string& key, int count, const CounterSource& source) = 0;
     // Every counter with its last value (a copy of the books carries them).
     virtual std::map<std::string, std::int64_t> lastValues() = 0;
     // Makes the counter's last value at least `last`; never lowers it.
@@ -49,7 +58,7 @@ std::unique_ptr<CounterStore> openCounterStore(const std::string& database, cons
 class SqliteCounterStore final : public CounterStore {
 public:
     SqliteCounterStore(std::string feeDatabasePath, CounterOptions options);
-    std::int64_t draw(const std::string& key, int count, const MaxReader& maxExisting) override;
+    std::int64_t draw(const std::string& key, int count, const CounterSource& source) override;
     std::map<std::string, std::int64_t> lastValues() override;
     void raise(const std::string& key, std::int64_t last) override;
     const std::string& sidePath() const { return sidePath_; }
@@ -57,7 +66,7 @@ public:
 private:
     Connection& side();
     Connection& fee();
-    std::int64_t storedMax(const std::string& key, const MaxReader& maxExisting);
+    std::int64_t storedMax(const std::string& key, const CounterSource& source);
 
     std::string feePath_;
     std::string sidePath_;
@@ -74,14 +83,16 @@ private:
 };
 
 // On a server the counters are a table of the fee database (fo_counters),
-// drawn on an autocommit connection of their own: a draw is one upsert,
-// whose row lock lasts only that statement, and a posting never touches the
-// table, so neither waits for the other. The fee tables' largest values are
-// read on the same connection, which sees only what is committed.
+// drawn on an autocommit connection of their own: a draw inserts the next
+// value of its counter as a row of its own, in one statement that also
+// reads the fee tables (one round trip). A draw never updates a row, so it
+// never waits for another, nor walks the versions an open posting keeps
+// alive; a posting never touches the table. That connection sees only what
+// is committed.
 class PgCounterStore final : public CounterStore {
 public:
     PgCounterStore(std::string link, CounterOptions options);
-    std::int64_t draw(const std::string& key, int count, const MaxReader& maxExisting) override;
+    std::int64_t draw(const std::string& key, int count, const CounterSource& source) override;
     std::map<std::string, std::int64_t> lastValues() override;
     void raise(const std::string& key, std::int64_t last) override;
 
@@ -91,6 +102,7 @@ private:
     std::string link_;
     CounterOptions options_;
     ConnectionPtr cn_;
+    std::set<std::string> prepared_;  // draw statements prepared on cn_
 };
 
 }  // namespace fo
