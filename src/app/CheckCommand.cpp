@@ -23,7 +23,7 @@ int runCheck(const std::string& path) {
     try {
         // Opening reads the stamp before anything writes: a file that is
         // not a fee database is refused as it is.
-        ConnectionPtr cn = openFeeDatabase(sqliteConnectionString(path));
+        ConnectionPtr cn = openFeeDatabase(linkStringFor(path));
         CounterService counters(path);
         BooksCheckOptions options;
         options.counters = [&counters] { return counters.readings(); };

@@ -3,7 +3,8 @@
 // Copies a whole fee database to a new one, between the embedded file and a
 // PostgreSQL server either way: the schema and every row in one transaction
 // on the target, then the counters. It prints each table with its rows at
-// both ends and exits 0 only when every count matches.
+// both ends, then checks the copy's books, and exits 0 only when every
+// count matches and the check finds no fault.
 #include <iostream>
 #include <memory>
 #include <string>
@@ -31,6 +32,10 @@ int runCopy(const CopyOptions& options) {
         report = copyFeeDatabase(options.from, options.to);
     } catch (const DbError& e) {
         std::cerr << "feeoffice copy: " << e.description() << " (nothing was copied)\n";
+        if (e.engineText() != e.description()) std::cerr << "feeoffice copy: " << e.engineText() << '\n';
+        return 1;
+    } catch (const std::runtime_error& e) {
+        std::cerr << "feeoffice copy: " << e.what() << " (nothing was copied)\n";
         return 1;
     }
     std::cout << "copied " << shownWithoutPassword(options.from) << " to " << shownWithoutPassword(options.to)
@@ -45,6 +50,12 @@ int runCopy(const CopyOptions& options) {
         return 1;
     }
     std::cout << "row counts match\n";
+    for (const BooksFault& f : report.faults) std::cout << f.text << " [" << f.code << "]\n";
+    if (!report.faults.empty()) {
+        std::cerr << "feeoffice copy: the copy's books have faults\n";
+        return 1;
+    }
+    std::cout << "books check: ok\n";
     return 0;
 }
 

@@ -9,6 +9,7 @@
 #include "data/FeeSchema.h"
 #include "data/PasswordHash.h"
 #include "db/DbError.h"
+#include "db/PgLink.h"
 #include "db/TextCase.h"
 
 namespace fo {
@@ -87,7 +88,8 @@ int versionOf(Connection& cn, const std::string& name) {
         return row.version;
     }
     // The first releases wrote no stamp: their fee tables are what tells.
-    if (stamp.applicationId == 0 && stamp.version == 0 && hasFeeTables(cn)) return 0;
+    // (Only on the embedded engine: a server database always had the row.)
+    if (stamp.hasStamp && stamp.applicationId == 0 && stamp.version == 0 && hasFeeTables(cn)) return 0;
     throw notFee(name, "它是一个数据库，但其中没有费用数据表。");
 }
 
@@ -201,6 +203,7 @@ void upgrade(Connection& cn, const std::string& name) {
 }  // namespace
 
 std::string feeDatabaseName(const std::string& connectionString) {
+    if (isPostgresLink(connectionString)) return shownWithoutPassword(connectionString);
     const ConnectionStringParts parts = ConnectionStringParts::parse(connectionString);
     return parts.dataSource.empty() ? connectionString : parts.dataSource;
 }

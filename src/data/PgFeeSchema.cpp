@@ -92,40 +92,10 @@ void createPgFeeSchema(Connection& cn, const std::string& commonScript) {
     cn.execute(kPgCounters);
 }
 
-bool preparePgDatabase(const std::string& link) {
-    const PgLinkParts parts = pgLinkParts(link);
-    if (parts.database.empty()) throw std::runtime_error("the PostgreSQL address names no database");
-    bool made = false;
-    {
-        auto server = openConnection(pgLinkToDatabase(link, "postgres"));
-        if (count(*server, "select count(*) from pg_database where datname = " + quotedText(parts.database)) == 0) {
-            // Byte order for text, as the embedded engine sorts; citext
-            // still folds case.
-            server->execute("create database " + quotedName(parts.database) +
-                            " template template0 encoding 'UTF8' lc_collate 'C' lc_ctype 'C'");
-            made = true;
-        }
-    }
-    auto cn = openConnection(link);
-    if (count(*cn, "select count(*) from information_schema.tables "
-                   "where table_schema not in ('pg_catalog', 'information_schema')") > 0)
-        throw std::runtime_error("refusing to create a fee database in " + parts.database +
-                                 ", which already holds tables");
-    return made;
-}
-
 void dropPgDatabase(const std::string& link) {
     const PgLinkParts parts = pgLinkParts(link);
     openConnection(pgLinkToDatabase(link, "postgres"))
         ->execute("drop database if exists " + quotedName(parts.database) + " with (force)");
-}
-
-void createPgFeeDatabase(const std::string& link, const std::string& commonScript) {
-    preparePgDatabase(link);
-    auto cn = openConnection(link);
-    Transaction tx(*cn);
-    createPgFeeSchema(*cn, commonScript);
-    tx.commit();
 }
 
 void resetPgIdentities(Connection& cn) {

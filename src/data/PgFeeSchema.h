@@ -19,15 +19,6 @@ void createPgFeeSchema(Connection& cn, const std::string& commonScript);
 // SQLite's autoincrement keys identity columns, a "collate nocase" goes.
 std::string pgFeeTablesScript(const std::string& commonScript);
 
-// Creates the database a PostgreSQL link names, when the server has none of
-// that name, and holds the fee schema in it, in one transaction. Refuses
-// (std::runtime_error) a database that already holds tables.
-void createPgFeeDatabase(const std::string& link, const std::string& commonScript);
-
-// The first half of that: the database the link names, made when missing
-// (in UTF-8, text in byte order), refused when it holds tables. True when
-// it was made here.
-bool preparePgDatabase(const std::string& link);
 // Drops the database the link names (forcing its sessions out).
 void dropPgDatabase(const std::string& link);
 

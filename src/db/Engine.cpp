@@ -70,7 +70,7 @@ ConnectionStringParts ConnectionStringParts::parse(const std::string& text) {
 
 std::unique_ptr<Engine> openEngine(const std::string& connectionString, int timeoutSeconds, OpenMode mode) {
     if (isPostgresLink(connectionString))
-        return std::make_unique<PgEngine>(pgConninfo(connectionString), timeoutSeconds);
+        return openPgEngine(connectionString, timeoutSeconds, mode);
     const ConnectionStringParts parts = ConnectionStringParts::parse(connectionString);
     if (!equalsIgnoreCase(parts.provider, "sqlite"))
         throw DbError(DbErrorKind::Connection, dberr::BadProvider,

@@ -7,6 +7,7 @@
 
 #include "db/DbError.h"
 #include "db/PgErrors.h"
+#include "db/PgLink.h"
 #include "db/PgResult.h"
 #include "db/SqlRewrite.h"
 #include "db/TextCase.h"
@@ -27,7 +28,7 @@ void ignoreNotice(void*, const char*) {}
 
 }  // namespace
 
-PgEngine::PgEngine(const std::string& conninfo, int timeoutSeconds) {
+PgEngine::PgEngine(const std::string& conninfo, int timeoutSeconds, const std::string& name) : name_(name) {
     const std::string wait = std::to_string(effectiveSeconds(timeoutSeconds));
     // Dates read back as "yyyy-mm-dd hh:mm:ss" whatever the server's default;
     // the fee schema is searched before pg_catalog, so its types and dialect
@@ -43,7 +44,7 @@ PgEngine::PgEngine(const std::string& conninfo, int timeoutSeconds) {
         const std::string message = conn_ ? trimWhitespace(PQerrorMessage(conn_)) : "out of memory";
         PQfinish(conn_);
         conn_ = nullptr;
-        throw pgConnectError(message);
+        throw pgConnectError(message, name_);
     }
     PQsetNoticeProcessor(conn_, ignoreNotice, nullptr);
 }
@@ -83,7 +84,7 @@ void PgEngine::fail(PGresult* r, const std::string& statement) {
     Result owned(r);
     if (!r || PQstatus(conn_) == CONNECTION_BAD) {
         // The server went away or the link broke: the session is gone.
-        throw pgConnectError(trimWhitespace(PQerrorMessage(conn_)), statement);
+        throw pgConnectError(trimWhitespace(PQerrorMessage(conn_)), name_, statement);
     }
     const char* state = PQresultErrorField(r, PG_DIAG_SQLSTATE);
     const char* primary = PQresultErrorField(r, PG_DIAG_MESSAGE_PRIMARY);
@@ -120,6 +121,52 @@ void PgEngine::rollback() {
     const PGTransactionStatusType status = PQtransactionStatus(conn_);
     if (status == PQTRANS_IDLE || status == PQTRANS_UNKNOWN) return;
     Result(run("ROLLBACK", "ROLLBACK"));
+}
+
+namespace {
+
+std::int64_t countOf(Engine& engine, const std::string& sql) {
+    RecordsetPtr rs = engine.execute(sql, nullptr);
+    return rs && !rs->eof() ? rs->field(std::size_t{0}).toInt() : 0;
+}
+
+std::string quotedIdentifier(const std::string& name) {
+    std::string out = "\"";
+    for (char c : name) out += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return out + "\"";
+}
+
+std::string quotedText(const std::string& text) {
+    std::string out = "'";
+    for (char c : text) out += c == '\'' ? std::string("''") : std::string(1, c);
+    return out + "'";
+}
+
+}  // namespace
+
+std::unique_ptr<Engine> openPgEngine(const std::string& link, int timeoutSeconds, OpenMode mode) {
+    const PgLinkParts parts = pgLinkParts(link);
+    const std::string name = shownWithoutPassword(link);
+    bool made = false;
+    if (mode != OpenMode::Existing) {
+        PgEngine server(pgConninfo(pgLinkToDatabase(link, "postgres")), timeoutSeconds, name);
+        if (countOf(server, "select count(*) from pg_database where datname = " + quotedText(parts.database)) == 0) {
+            // Byte order for text, as the embedded engine sorts; the fee
+            // schema's citext still folds case.
+            server.execute("create database " + quotedIdentifier(parts.database) +
+                               " template template0 encoding 'UTF8' lc_collate 'C' lc_ctype 'C'",
+                           nullptr);
+            made = true;
+        }
+    }
+    auto engine = std::make_unique<PgEngine>(pgConninfo(link), timeoutSeconds, name);
+    if (mode == OpenMode::CreateNew && !made &&
+        countOf(*engine, "select count(*) from information_schema.tables "
+                         "where table_schema not in ('pg_catalog', 'information_schema')") > 0)
+        throw DbError(DbErrorKind::Other, dberr::AlreadyExists,
+                      "服务器上的数据库“" + parts.database + "”已经存在且不是空的，新建数据库不会改动它。请另选一个数据库名称。",
+                      "refusing to create a database in " + parts.database + ", which already holds tables");
+    return engine;
 }
 
 }  // namespace fo

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "db/Engine.h"
@@ -27,7 +28,8 @@ class PgEngine : public Engine {
 public:
     // `conninfo` is what libpq reads (see pgConninfo). The timeout is how long
     // a statement waits for a lock, the books' write lock included.
-    PgEngine(const std::string& conninfo, int timeoutSeconds);
+    // `name` is the database as the clerk knows it, for messages.
+    PgEngine(const std::string& conninfo, int timeoutSeconds, const std::string& name = {});
     ~PgEngine() override;
     PgEngine(const PgEngine&) = delete;
     PgEngine& operator=(const PgEngine&) = delete;
@@ -39,6 +41,10 @@ public:
     void commit() override;    // refuses a transaction the server already failed
     void rollback() override;  // nothing to do when none is open
     void setTimeoutSeconds(int seconds) override;
+    // A server database carries no engine stamp: its fee schema's fo_schema
+    // row is what marks it.
+    EngineStamp readStamp() override { return {}; }
+    void writeStamp(std::int32_t, int) override {}
 
     // The schema of a fee database that holds its tables, types and dialect
     // functions; every session searches it first.
@@ -53,6 +59,13 @@ private:
     [[noreturn]] void fail(pg_result* result, const std::string& statement);
 
     pg_conn* conn_ = nullptr;
+    std::string name_;
 };
+
+// The engine for a PostgreSQL link (see PgLink). OpenMode::Existing needs the
+// database there; CreateNew makes it on the server when it is missing and
+// refuses one that holds any table (DbError AlreadyExists); ExistingOrNew
+// makes it when missing.
+std::unique_ptr<Engine> openPgEngine(const std::string& link, int timeoutSeconds, OpenMode mode);
 
 }  // namespace fo

@@ -7,12 +7,14 @@
 #include <map>
 #include <stdexcept>
 
+#include "data/BooksCheck.h"
+#include "data/FeeDatabase.h"
 #include "data/FeeSchema.h"
 #include "data/PgFeeSchema.h"
 #include "db/Catalog.h"
 #include "db/PgLink.h"
 #include "db/TextCase.h"
-#include "host/CounterStore.h"
+#include "host/CounterService.h"
 #include "host/SqlText.h"
 
 namespace fo {
@@ -81,18 +83,22 @@ void copyRows(Connection& source, Connection& target, const std::string& table,
 }
 
 // The new database at `target`, empty and open; `made` says whether it was
-// made here (and so may be removed again when the copy fails).
+// made here (and so may be removed again when the copy fails). A server's
+// database may be there already, empty.
 ConnectionPtr openEmptyTarget(const std::string& target, bool& made) {
     if (isPostgresLink(target)) {
-        made = preparePgDatabase(target);
-        return openConnection(target);
+        RecordsetPtr rs = openConnection(pgLinkToDatabase(target, "postgres"))
+                              ->execute("select count(*) from pg_database where datname=" +
+                                        sqlLiteral(pgLinkParts(target).database));
+        made = rs->field(std::size_t{0}).toInt() == 0;
+        return createDatabase(target);
     }
     const std::string path = isLinkString(target) ? ConnectionStringParts::parse(target).dataSource : target;
     std::error_code ec;
     if (std::filesystem::exists(path, ec))
         throw std::runtime_error("refusing to copy over the existing file " + path);
     made = true;
-    return openConnection(sqliteConnectionString(path));
+    return createDatabase(sqliteConnectionString(path));
 }
 
 void removeTarget(const std::string& target) {
@@ -110,17 +116,17 @@ void removeTarget(const std::string& target) {
 
 }  // namespace
 
+bool CopyReport::sound() const { return rowsMatch() && faults.empty(); }
+
 bool CopyReport::rowsMatch() const {
     return std::all_of(tables.begin(), tables.end(), [](const CopiedTable& t) { return t.sourceRows == t.targetRows; });
 }
 
 CopyReport copyFeeDatabase(const std::string& source, const std::string& target,
                            const std::function<void(const std::string&, std::int64_t)>& progress) {
-    auto from = openConnection(linkStringFor(source));
+    // Only a fee database is copied; an older one is brought up to date first.
+    auto from = openFeeDatabase(linkStringFor(source));
     const std::vector<std::string> sourceTables = tableNames(*from);
-    if (!std::any_of(sourceTables.begin(), sourceTables.end(),
-                     [](const std::string& t) { return equalsIgnoreCase(t, "kdw_sfjl"); }))
-        throw std::runtime_error(source + " holds no fee database");
 
     // The source's books stay still while they are read: its write lock
     // holds every posting back until the copy has them all.
@@ -159,6 +165,12 @@ CopyReport copyFeeDatabase(const std::string& source, const std::string& target,
     for (const auto& [name, last] : counters) store->raise(name, last);
     report.counters = counters.size();
     for (CopiedTable& t : report.tables) t.targetRows = rowCount(*to, t.name);
+    // The copy's proof beside the row counts: the target's books pass the
+    // invariant checker, its counters included.
+    CounterService targetCounters(target);
+    BooksCheckOptions check;
+    check.counters = [&targetCounters] { return targetCounters.readings(); };
+    report.faults = checkBooks(*to, check);
     return report;
 }
 

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "data/BooksCheck.h"
+
 namespace fo {
 
 // What a copy moved: every table of the fee schema with its rows in the
@@ -17,7 +19,9 @@ struct CopiedTable {
 struct CopyReport {
     std::vector<CopiedTable> tables;
     std::size_t counters = 0;  // counters carried over
+    std::vector<BooksFault> faults;  // what the invariant checker found in the target
     bool rowsMatch() const;
+    bool sound() const;  // every count matches and the target's books have no fault
 };
 
 // Copies a whole fee database from `source` to a new fee database at
@@ -27,7 +31,8 @@ struct CopyReport {
 // values, so no id or document number handed out at the source is handed out
 // again. Refuses (std::runtime_error) a target that already holds a database;
 // a target made here and left half-way is removed again. The row counts of
-// both sides are read back for the report. `progress` hears each table as it
+// both sides are read back for the report, and the target's books are
+// checked. `progress` hears each table as it
 // is copied.
 CopyReport copyFeeDatabase(const std::string& source, const std::string& target,
                            const std::function<void(const std::string& table, std::int64_t rows)>& progress = {});
