@@ -52,6 +52,32 @@ CounterSource CounterService::idSource(const std::string& counter) {
     return source;
 }
 
+CounterSource CounterService::billSource(const std::string& stem) {
+    CounterSource source;
+    source.stem = stem;
+    for (const char* table : {"kdw_sfjl", "PJML", "INandOutML"})
+        if (hasColumn(table, "djbh")) source.numberTables.push_back(table);
+    return source;
+}
+
+CounterSource CounterService::sourceOfKey(const std::string& key) {
+    // "bill:<prefix>:<yyyymmdd>" for document numbers, the counter's name
+    // otherwise; document numbers compare without regard to case.
+    if (key.rfind("bill:", 0) == 0) {
+        const std::size_t colon = key.rfind(':');
+        return billSource(key.substr(5, colon - 5) + key.substr(colon + 1));
+    }
+    return idSource(key);
+}
+
+std::vector<CounterReading> CounterService::readings() {
+    std::lock_guard lock(mutex_);
+    std::vector<CounterReading> out;
+    for (const auto& [key, last] : store_->lastValues())
+        out.push_back(CounterReading{key, last, store_->largestStored(sourceOfKey(key))});
+    return out;
+}
+
 std::int64_t CounterService::nextId(const std::string& counter, int count) {
     std::lock_guard lock(mutex_);
     return store_->draw(lowerAscii(counter), count, idSource(counter)) - count + 1;
@@ -66,11 +92,7 @@ std::string CounterService::nextBillNo(const std::string& prefix, const DateTime
     std::snprintf(day, sizeof day, "%04d%02d%02d", date.year, date.month, date.day);
     const std::string stem = prefix + day;
     std::lock_guard lock(mutex_);
-    CounterSource source;
-    source.stem = stem;
-    for (const char* table : {"kdw_sfjl", "PJML", "INandOutML"})
-        if (hasColumn(table, "djbh")) source.numberTables.push_back(table);
-    const std::int64_t seq = store_->draw("bill:" + lowerAscii(prefix) + ":" + day, 1, source);
+    const std::int64_t seq = store_->draw("bill:" + lowerAscii(prefix) + ":" + day, 1, billSource(stem));
     char number[24];
     std::snprintf(number, sizeof number, "%04lld", static_cast<long long>(seq));
     return stem + number;

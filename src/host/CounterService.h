@@ -4,7 +4,9 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
+#include "data/BooksCheck.h"
 #include "db/DateTime.h"
 #include "host/CounterStore.h"
 
@@ -41,9 +43,18 @@ public:
     std::string sideDatabasePath() const;
     CounterStore& store() { return *store_; }
 
+    // Every counter drawn so far, with the last value it handed out and the
+    // largest value of it the fee database holds (for the books check).
+    // Nothing when no draw was ever made.
+    std::vector<CounterReading> readings();
+
 private:
     // Where the fee tables hold the values of an id counter.
     CounterSource idSource(const std::string& counter);
+    // Where they hold the document numbers that begin with `stem`.
+    CounterSource billSource(const std::string& stem);
+    // The source of a counter by its key in the store.
+    CounterSource sourceOfKey(const std::string& key);
     // Whether the fee table has the column, asked once per service.
     bool hasColumn(const std::string& table, const std::string& column);
 

@@ -1,10 +1,12 @@
 #include "host/CounterStore.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <functional>
 #include <vector>
 #include <stdexcept>
 
+#include "db/DbError.h"
 #include "db/PgLink.h"
 #include "db/TextCase.h"
 #include "host/SqlText.h"
@@ -18,11 +20,11 @@ std::int64_t singleInt(Connection& cn, const std::string& sql) {
     return rs->field(std::size_t{0}).toInt();
 }
 
-ConnectionPtr openWithTimeout(const std::string& link, int seconds) {
+ConnectionPtr openWithTimeout(const std::string& link, int seconds, OpenMode mode = OpenMode::Existing) {
     auto cn = std::make_shared<Connection>();
     cn->setConnectionString(link);
     cn->setCommandTimeout(seconds);
-    cn->open();
+    cn->open(mode);
     return cn;
 }
 
@@ -93,10 +95,12 @@ SqliteCounterStore::SqliteCounterStore(std::string feeDatabasePath, CounterOptio
 
 Connection& SqliteCounterStore::side() {
     if (!side_ || side_->state() != Connection::Open) {
-        side_ = openWithTimeout(sqliteConnectionString(sidePath_), options_.busyTimeoutSeconds);
-        // The fee database's own rows guard against a lost tail of the side
-        // file, so the side file need not be synced on every commit.
-        side_->execute("PRAGMA synchronous=NORMAL");
+        // The side file is the counters' own: made when it is missing. The
+        // fee database's own rows guard against a lost tail of it (a draw
+        // never goes below what the fee database stored, which is synced at
+        // every commit), so it need not be synced at every draw.
+        side_ = openWithTimeout(sqliteConnectionString(sidePath_) + ";Synchronous=Normal", options_.busyTimeoutSeconds,
+                                OpenMode::ExistingOrNew);
         side_->execute("create table if not exists counters(name varchar(100) primary key, last integer not null)");
     }
     return *side_;
@@ -136,7 +140,16 @@ std::int64_t SqliteCounterStore::draw(const std::string& key, int count, const C
     return rs->field(std::size_t{0}).toInt();
 }
 
-std::map<std::string, std::int64_t> SqliteCounterStore::lastValues() { return allCounters(side(), "counters"); }
+std::map<std::string, std::int64_t> SqliteCounterStore::lastValues() {
+    // No draw yet: no side file, and reading makes none.
+    std::error_code ec;
+    if (!side_ && !std::filesystem::exists(sidePath_, ec)) return {};
+    return allCounters(side(), "counters");
+}
+
+std::int64_t SqliteCounterStore::largestStored(const CounterSource& source) {
+    return singleInt(fee(), largestQuery(source, {}, wholeDay(source)));
+}
 
 void SqliteCounterStore::raise(const std::string& key, std::int64_t last) {
     side().execute("insert into counters(name,last) values(" + sqlLiteral(key) + "," + std::to_string(last) +
@@ -156,8 +169,8 @@ Connection& PgCounterStore::cn() {
         // order, so a posting that used the number cannot be durable before
         // the draw is, and a draw lost in a crash was used by nothing kept.
         cn_->execute("set synchronous_commit = off");
-        // Each draw adds a row; the rows below each counter's last value
-        // go, once per session.
+        // Each value drawn adds a row; the rows below each counter's last
+        // value go, once per session and every 64 draws of a counter.
         cn_->execute("delete from fo_counters where last<(select max(m.last) from fo_counters m "
                      "where m.name=fo_counters.name)");
     }
@@ -166,12 +179,14 @@ Connection& PgCounterStore::cn() {
 
 std::int64_t PgCounterStore::draw(const std::string& key, int count, const CounterSource& source) {
     checkCount(count);
-    // The next value is the larger of the counter's last value and what the
-    // fee tables hold above it, + n; the fee tables are read only above the
-    // last value, which an index reaches at once however many rows an open
-    // posting holds below it. Two workstations that reach the same value
-    // meet in the key: the second inserts nothing and draws again. Each
-    // shape of source is planned once per session ($1 name, $2 n, $3 stem).
+    // The next values are those above the larger of the counter's last value
+    // and what the fee tables hold above it; the fee tables are read only
+    // above the last value, which an index reaches at once however many rows
+    // an open posting holds below it. Every value drawn is a row, so two
+    // workstations that reach the same value meet in the key: the later one
+    // gets fewer rows than it asked for, keeps none of them (a gap) and
+    // draws again. Each shape of source is planned once per session ($1
+    // name, $2 n, $3 stem).
     std::string shape = source.stem.empty() ? "i" : "n" + std::to_string(source.stem.size());
     for (const auto& [table, column] : source.idColumns) shape += "_" + table + "_" + column;
     for (const std::string& table : source.numberTables) shape += "_" + table;
@@ -182,16 +197,28 @@ std::int64_t PgCounterStore::draw(const std::string& key, int count, const Count
                                                {"cast($3||lpad(cast(prior.last as text),4,'0') as citext)",
                                                 "cast($3||'9999' as citext)"});
         c.execute("prepare " + statement + "(citext,bigint,text) as with prior as (select coalesce(max(last),0) as "
-                  "last from fo_counters where name=$1) insert into fo_counters(name,last) select $1,"
-                  "greatest(prior.last,coalesce((" + above + "),0))+$2 from prior on conflict do nothing returning last");
+                  "last from fo_counters where name=$1), base as (select greatest(prior.last,coalesce((" + above +
+                  "),0)) as b from prior) insert into fo_counters(name,last) select $1,base.b+g from base,"
+                  "generate_series(1,$2) as g on conflict do nothing returning last");
     }
     const std::string run = "execute " + statement + "(" + sqlLiteral(key) + "," + std::to_string(count) + "," +
                             sqlLiteral(source.stem) + ")";
     for (int attempt = 0; attempt < 100; ++attempt) {
         RecordsetPtr rs = c.execute(run);
-        if (rs && !rs->eof()) return rs->field(std::size_t{0}).toInt();
+        if (!rs || rs->rows().size() != static_cast<std::size_t>(count)) continue;
+        std::int64_t last = 0;
+        for (const auto& row : rs->rows()) last = std::max(last, row[0].toInt());
+        if (++draws_ % 64 == 0)
+            c.execute("delete from fo_counters where name=" + sqlLiteral(key) + " and last<" +
+                      std::to_string(last - count + 1));
+        return last;
     }
-    throw std::runtime_error("the counter " + key + " could not be drawn: other workstations drew it a hundred times over");
+    throw DbError(DbErrorKind::Busy, 0, dbtext::Busy,
+                  "the counter " + key + " could not be drawn: other workstations drew it a hundred times over");
+}
+
+std::int64_t PgCounterStore::largestStored(const CounterSource& source) {
+    return singleInt(cn(), largestQuery(source, {}, wholeDay(source)));
 }
 
 std::map<std::string, std::int64_t> PgCounterStore::lastValues() {

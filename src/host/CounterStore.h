@@ -33,6 +33,8 @@ public:
     // The last of `count` fresh values of the counter `key`, above both its
     // last value and what the fee tables hold at `source`.
     virtual std::int64_t draw(const std::string& key, int count, const CounterSource& source) = 0;
+    // The largest value the fee tables hold at `source` (0 when none).
+    virtual std::int64_t largestStored(const CounterSource& source) = 0;
     // Every counter with its last value (a copy of the books carries them).
     virtual std::map<std::string, std::int64_t> lastValues() = 0;
     // Makes the counter's last value at least `last`; never lowers it.
@@ -59,6 +61,7 @@ class SqliteCounterStore final : public CounterStore {
 public:
     SqliteCounterStore(std::string feeDatabasePath, CounterOptions options);
     std::int64_t draw(const std::string& key, int count, const CounterSource& source) override;
+    std::int64_t largestStored(const CounterSource& source) override;
     std::map<std::string, std::int64_t> lastValues() override;
     void raise(const std::string& key, std::int64_t last) override;
     const std::string& sidePath() const { return sidePath_; }
@@ -83,9 +86,10 @@ private:
 };
 
 // On a server the counters are a table of the fee database (fo_counters),
-// drawn on an autocommit connection of their own: a draw inserts the next
-// value of its counter as a row of its own, in one statement that also
-// reads the fee tables (one round trip). A draw never updates a row, so it
+// drawn on an autocommit connection of their own: a draw inserts each value
+// it hands out as a row of its own, in one statement that also reads the
+// fee tables (one round trip); the key (name, value) keeps any value from
+// being handed out twice. A draw never updates a row, so it
 // never waits for another, nor walks the versions an open posting keeps
 // alive; a posting never touches the table. That connection sees only what
 // is committed.
@@ -93,6 +97,7 @@ class PgCounterStore final : public CounterStore {
 public:
     PgCounterStore(std::string link, CounterOptions options);
     std::int64_t draw(const std::string& key, int count, const CounterSource& source) override;
+    std::int64_t largestStored(const CounterSource& source) override;
     std::map<std::string, std::int64_t> lastValues() override;
     void raise(const std::string& key, std::int64_t last) override;
 
@@ -103,6 +108,7 @@ private:
     CounterOptions options_;
     ConnectionPtr cn_;
     std::set<std::string> prepared_;  // draw statements prepared on cn_
+    std::uint64_t draws_ = 0;
 };
 
 }  // namespace fo
