@@ -114,6 +114,9 @@ TEST_F(PgEngine, AFailedStatementEndsThePostingWholeAndCommitSaysSo) {
         FAIL() << "a duplicate key went in";
     } catch (const DbError& e) {
         EXPECT_EQ(pgSqlState(e.code()), "23505");
+        EXPECT_EQ(e.kind(), DbErrorKind::Constraint);
+        EXPECT_EQ(e.description(), dbtext::Constraint);  // the clerk's words; the server's stay beside them
+        EXPECT_NE(e.engineText().find("duplicate"), std::string::npos) << e.engineText();
     }
     EXPECT_THROW(cn->commitTrans(), DbError);
     cn->rollbackTrans();
@@ -131,7 +134,13 @@ TEST_F(PgEngine, APostingHoldsTheBooksWriteLockUntilItEnds) {
     // A second posting waits for the first, then gives up without a
     // transaction left open.
     const auto started = std::chrono::steady_clock::now();
-    EXPECT_THROW(other->beginTrans(), DbError);
+    try {
+        other->beginTrans();
+        ADD_FAILURE() << "a second posting began";
+    } catch (const DbError& e) {
+        EXPECT_EQ(e.kind(), DbErrorKind::Busy) << e.engineText();
+        EXPECT_EQ(e.description(), dbtext::Busy);
+    }
     EXPECT_GE(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(900));
     EXPECT_FALSE(other->inTransaction());
     // Reads outside a posting never wait, and see only what is committed.
@@ -150,8 +159,31 @@ TEST_F(PgEngine, ConnectionStringsNameTheServerNotThePassword) {
         openConnection(missing);
         FAIL() << "a missing database opened";
     } catch (const DbError& e) {
-        EXPECT_EQ(pgSqlState(e.code()).substr(0, 2), "08");
+        EXPECT_EQ(e.kind(), DbErrorKind::Missing) << e.engineText();
+        EXPECT_EQ(pgSqlState(e.code()), "3D000");
         EXPECT_NE(e.description().find("fo_nosuch"), std::string::npos) << e.description();
+    }
+    // A server that is not there: nothing listens on that port.
+    auto nowhere = db.connectionString();
+    nowhere.replace(nowhere.find("Port=") + 5, 4, "1");
+    try {
+        openConnection(nowhere);
+        FAIL() << "a server that is not there answered";
+    } catch (const DbError& e) {
+        EXPECT_EQ(e.kind(), DbErrorKind::Connection) << e.engineText();
+        EXPECT_NE(e.description().find("无法连接数据库服务器"), std::string::npos) << e.description();
+    }
+}
+
+TEST_F(PgEngine, AMissingTableIsAPlainFailureNotALostServer) {
+    // A table that is not there is Other: the fee-database check reads it as
+    // "no such table", not as a lost server.
+    try {
+        cn->execute("select * from fo_nosuch_table");
+        FAIL();
+    } catch (const DbError& e) {
+        EXPECT_EQ(e.kind(), DbErrorKind::Other);
+        EXPECT_EQ(e.description(), dbtext::Other);
     }
 }
 

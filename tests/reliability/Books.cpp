@@ -10,6 +10,7 @@
 #include "host/DemoSchool.h"
 #include "db/TextCase.h"
 #include "host/ReferenceHost.h"
+#include "support/PgTestServer.h"
 
 namespace fo::test {
 namespace {
@@ -29,10 +30,30 @@ std::string sqliteDemoOffice(const TempDir& dir) {
     return path;
 }
 
+// On the run's PostgreSQL test cluster: a database of its own per test, a
+// clone of the demo school written once per run; dropped when the program
+// ends.
+std::string pgDemoOffice(const TempDir&) {
+    // The cluster ctest started for the run (a test run by hand names it
+    // in FEEOFFICE_TEST_PG itself).
+    ::setenv("FEEOFFICE_TEST_PG", RELIABILITY_PG_STATE, 0);
+    static std::mutex mutex;
+    static std::vector<std::unique_ptr<PgTestDatabase>> made;
+    auto db = std::make_unique<PgTestDatabase>("fo_tpl_reliability", [](const std::string& link) {
+        DemoOptions options;
+        options.today = "2026-12-06";
+        writeDemoSchool(link, options);
+    });
+    const std::string link = db->link();
+    std::lock_guard lock(mutex);
+    made.push_back(std::move(db));
+    return link;
+}
+
 }  // namespace
 
 const std::vector<BooksEngine>& booksEngines() {
-    static const std::vector<BooksEngine> engines = {{"SQLite", sqliteDemoOffice}};
+    static const std::vector<BooksEngine> engines = {{"SQLite", sqliteDemoOffice}, {"PostgreSQL", pgDemoOffice}};
     return engines;
 }
 

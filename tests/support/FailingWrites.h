@@ -18,9 +18,10 @@ inline std::string failUpdates(Connection& cn, const std::string& table, const s
                    "'); end");
         return "drop trigger " + name;
     }
-    // The body is a quoted literal, so its ';' never ends the statement.
+    // The body is a quoted literal, so its ';' never ends the statement. A
+    // constraint's failure, as the embedded engine's raise(abort) is.
     cn.execute("create function " + name + "() returns trigger language plpgsql as 'begin raise exception ''" +
-               message + "''; end'");
+               message + "'' using errcode = ''23000''; end'");
     cn.execute("create trigger " + name + event + table + " for each row execute function " + name +
                "()");
     return "drop trigger " + name + " on " + table;
