@@ -12,6 +12,7 @@
 #include <stdexcept>
 #include <thread>
 
+#include "db/DbError.h"
 #include "reliability/Books.h"
 
 extern char** environ;
@@ -117,6 +118,9 @@ std::vector<std::string> ClerkProcess::troubles() const {
     for (const std::string& l : lines()) {
         if (l.rfind("abort ", 0) == 0 || l.rfind("escaped ", 0) == 0) out.push_back(l);
         else if (l.rfind("msg ", 0) == 0 && looksEnglish(l.substr(4))) out.push_back(l);
+        // A posting of another clerk held him out for the whole wait, or the
+        // server chose him as a deadlock's victim: either reads as busy.
+        else if (l.rfind("msg ", 0) == 0 && l.find(dbtext::Busy) != std::string::npos) out.push_back(l);
     }
     return out;
 }

@@ -50,7 +50,7 @@ protected:
 };
 
 TEST_P(ConcurrencyTest, EveryPostingAClerkWasToldOfIsInTheBooksOnceAndNoOtherIs) {
-    const long clerks = fromEnvironment("FEEOFFICE_RELIABILITY_CLERKS", 3);
+    const long clerks = fromEnvironment("FEEOFFICE_RELIABILITY_CLERKS", 4);
     const long ops = fromEnvironment("FEEOFFICE_RELIABILITY_OPS", 10);
     const long seed = fromEnvironment("FEEOFFICE_SEED", 20261206);
     SCOPED_TRACE("FEEOFFICE_SEED=" + std::to_string(seed));
