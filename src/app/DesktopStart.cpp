@@ -67,7 +67,7 @@ std::unique_ptr<OfficeSession> tryOpen(const std::string& path, int dialect, std
     if (!why.empty()) return nullptr;
     try {
         // Whether it is a fee office at all, before anyone is asked to sign in.
-        SignIn(sqliteConnectionString(path), path).operatorsToChoose();
+        SignIn(linkStringFor(path), path).operatorsToChoose();
     } catch (const std::exception& e) {
         why = clerkText(e);
         return nullptr;
@@ -103,7 +103,7 @@ std::string clerkText(const std::exception& e) {
 }
 
 std::optional<int> askSignIn(const std::string& path, const std::string& caption) {
-    return frmSignIn::ask(sqliteConnectionString(path), path, 0, caption);
+    return frmSignIn::ask(linkStringFor(path), path, 0, caption);
 }
 
 std::unique_ptr<OfficeSession> openInstead(const std::string& failed, const std::string& reason, int dialect,

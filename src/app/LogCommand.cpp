@@ -23,7 +23,7 @@ struct LogOptions {
 int runLog(const LogOptions& options) {
     try {
         // Only a fee database is opened (never created, never another file).
-        ConnectionPtr cn = openFeeDatabase(sqliteConnectionString(options.database));
+        ConnectionPtr cn = openFeeDatabase(linkStringFor(options.database));
         std::cout << "time\toperator\tworkstation\toperation\tdocument\tamount\toutcome\n";
         for (const AuditRecord& r : readAuditLog(*cn, options.from, options.to))
             std::cout << r.time << '\t' << r.userId << ' ' << r.userName << '\t' << r.workstation << '\t'

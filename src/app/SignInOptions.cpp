@@ -71,7 +71,7 @@ std::optional<int> signInHeadless(const SignInOptions& options, const std::strin
         err << prefix << problem << '\n';
         return std::nullopt;
     }
-    SignIn signIn(sqliteConnectionString(databasePath), databasePath);
+    SignIn signIn(linkStringFor(databasePath), databasePath);
     const SignInResult result = signIn.attempt(options.user, *password);
     if (result.status == SignInStatus::SignedIn) return result.op.id;
     if (result.status == SignInStatus::NeedsNewPassword) {
@@ -89,7 +89,7 @@ std::optional<int> signInHeadless(const SignInOptions& options, const std::strin
 }
 
 void signOutHeadless(int user, const std::string& databasePath) {
-    SignIn(sqliteConnectionString(databasePath), databasePath).signedOut(user);
+    SignIn(linkStringFor(databasePath), databasePath).signedOut(user);
 }
 
 }  // namespace fo::app

@@ -8,6 +8,8 @@
 #include "data/Dialect.h"
 #include "data/FeeSchema.h"
 #include "data/PasswordHash.h"
+#include "data/PgFeeSchema.h"
+#include "db/Catalog.h"
 #include "db/DbError.h"
 #include "db/PgLink.h"
 #include "db/TextCase.h"
@@ -146,7 +148,11 @@ void hashOperatorPasswords(Connection& cn) {
         cn.execute("update sys_user set mustsetpw=1");
         cn.execute("alter table sys_user drop column password");
     }
-    if (!hasTable(cn, "sys_log")) cn.execute(auditLogSchemaScript());
+    // Asked of the catalogue: a failed statement would end a server's
+    // transaction.
+    if (!tableExists(cn, "sys_log"))
+        cn.execute(isPostgresLink(cn.connectionString()) ? pgFeeTablesScript(auditLogSchemaScript())
+                                                         : auditLogSchemaScript());
 }
 
 // Every step, oldest first.
