@@ -62,8 +62,7 @@ void addSignInOptions(CLI::App& verb, SignInOptions& options) {
 
 std::optional<int> signInHeadless(const SignInOptions& options, const std::string& databasePath,
                                   const std::string& verb, std::ostream& err) {
-    if (!std::filesystem::is_regular_file(databasePath))
-        throw std::runtime_error("no fee database at " + databasePath);
+    if (databaseMissing(databasePath)) throw std::runtime_error("no fee database at " + databasePath);
     const std::string prefix = "feeoffice " + verb + ": ";
     std::string problem;
     const std::optional<std::string> password = givenPassword(options, problem);
