@@ -120,7 +120,8 @@ TEST_P(BatchPreviewTest, TheListPostsRowForRowWhatItsPreviewShowedAndExportsIt) 
     EXPECT_EQ(madeSince(before), "");
     ASSERT_EQ(lines.size(), 4u);
     EXPECT_NE(lines[3].find("减免金额小于零"), std::string::npos) << lines[3];
-    EXPECT_EQ(one("select count(*)||'|'||sum(jmje) from kdw_sfjl where jmyy='预览补助'"), "2|1941");
+    EXPECT_EQ(one("select count(*) from kdw_sfjl where jmyy='预览补助'"), "2");
+    EXPECT_EQ(one("select sum(jmje) from kdw_sfjl where jmyy='预览补助'"), "1941");
 
     // The export holds the lines as the clerk read them, amounts as numbers.
     ASSERT_EQ(ui.exports().size(), 1u);

@@ -55,7 +55,8 @@ TEST_F(ServerVerbs, InitDemoThenAReductionPostedAndCancelledThenTheBooksCopiedTo
     ASSERT_EQ(post.exitCode, 0) << post.out << post.err;
 
     const std::string id = first(uri, "select max(id) from kdw_sfjl where djbh like 'jm%'");
-    std::ofstream(path("cancel.txt")) << "open frmjmjlML\nitem lvwML k" << id << " click\nanswer yes\nclick cmdCancel\n"
+    std::ofstream(path("cancel.txt")) << "open frmjmjlML\nitem lvwML k" << id << " click\nclick cmdCancel\n"
+                                      << "answer yes\nclick cmdOK\n"
                                       << "expect sql \"select count(*) from kdw_sfjl where ysfjlid=" << id << "\" 1\n"
                                       << "expect sql \"select count(*) from qfhzb where qfkid=" << qfkid
                                       << " and fkrq is null\" 1\nclose\n";
