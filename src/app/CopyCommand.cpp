@@ -5,6 +5,8 @@
 // on the target, then the counters. It prints each table with its rows at
 // both ends, then checks the copy's books, and exits 0 only when every
 // count matches and the check finds no fault.
+#include <unistd.h>
+
 #include <iostream>
 #include <memory>
 #include <string>
@@ -27,14 +29,25 @@ int runCopy(const CopyOptions& options) {
         std::cerr << "feeoffice copy: no database at " << options.from << '\n';
         return 1;
     }
+    // A large school takes a while: on a terminal, each table is shown as it
+    // is copied, on one line that the next table (or the outcome) overwrites.
+    const bool onTerminal = isatty(STDERR_FILENO) != 0;
+    const auto clearLine = [onTerminal] {
+        if (onTerminal) std::cerr << "\r\033[K" << std::flush;
+    };
     CopyReport report;
     try {
-        report = copyFeeDatabase(options.from, options.to);
+        report = copyFeeDatabase(options.from, options.to, [onTerminal](const std::string& table, std::int64_t rows) {
+            if (onTerminal) std::cerr << "\r\033[Kcopying " << table << " (" << rows << " rows)" << std::flush;
+        });
+        clearLine();
     } catch (const DbError& e) {
+        clearLine();
         std::cerr << "feeoffice copy: " << e.description() << " (nothing was copied)\n";
         if (e.engineText() != e.description()) std::cerr << "feeoffice copy: " << e.engineText() << '\n';
         return 1;
     } catch (const std::runtime_error& e) {
+        clearLine();
         std::cerr << "feeoffice copy: " << e.what() << " (nothing was copied)\n";
         return 1;
     }
