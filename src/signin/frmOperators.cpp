@@ -55,29 +55,29 @@ const std::vector<std::string>& frmOperators::levelCaptions() {
 frmOperators::frmOperators() : Form("frmOperators") {
     setCaption("操作员管理");
     resize(11400, 7800);
-    lvwUsers.move(120, 120, 5400, 6000);
-    lblName.move(5700, 150, 900, 300);
-    txtName.move(6600, 120, 2400, 300);
+    lvwUsers.move(120, 120, 5200, 6000);
+    lblName.move(5500, 150, 900, 300);
+    txtName.move(6400, 120, 2400, 300);
     txtName.setMaxLength(50);
-    chkAdmin.move(5700, 540, 3600, 300);
-    chkDisabled.move(5700, 900, 3600, 300);
-    lblCategories.move(5700, 1320, 2400, 300);
-    lvwCategories.move(5700, 1650, 2400, 2400);
+    chkAdmin.move(5500, 540, 3600, 300);
+    chkDisabled.move(5500, 900, 3600, 300);
+    lblCategories.move(5500, 1320, 2400, 300);
+    lvwCategories.move(5500, 1650, 2300, 2400);
     lvwCategories.setCheckboxes(true);
-    lblRights.move(8250, 1320, 2400, 300);
-    lvwRights.move(8250, 1650, 3100, 2400);
-    lblLevel.move(8250, 4150, 1700, 300);
-    cmbLevel.move(9950, 4120, 1300, 300);
+    lblRights.move(7950, 1320, 2400, 300);
+    lvwRights.move(7950, 1650, 3000, 2400);
+    lblLevel.move(7950, 4150, 1700, 300);
+    cmbLevel.move(9650, 4120, 1300, 300);
     cmbLevel.setStyle(ComboBox::Style::DropDownList);
-    lblPassword.move(5700, 4700, 1600, 300);
-    txtPassword.move(7300, 4670, 2200, 300);
+    lblPassword.move(5500, 4700, 1600, 300);
+    txtPassword.move(7100, 4670, 2200, 300);
     txtPassword.setPasswordChar("*");
     txtPassword.setMaxLength(128);
-    cmdResetPassword.move(9700, 4620, 1500, 375);
-    cmdAdd.move(5700, 6300, 1200, 375);
-    cmdSave.move(7000, 6300, 1200, 375);
-    cmdDelete.move(8300, 6300, 1200, 375);
-    cmdClose.move(10000, 6300, 1200, 375);
+    cmdResetPassword.move(9400, 4620, 1500, 375);
+    cmdAdd.move(5500, 6300, 1200, 375);
+    cmdSave.move(6800, 6300, 1200, 375);
+    cmdDelete.move(8000, 6300, 1200, 375);
+    cmdClose.move(9700, 6300, 1200, 375);
 
     lvwUsers.addColumn("k编号", "编号", 700);
     lvwUsers.addColumn("k操作员", "操作员", 1800);
@@ -85,8 +85,8 @@ frmOperators::frmOperators() : Form("frmOperators") {
     lvwUsers.addColumn("k状态", "状态", 800);
     lvwUsers.addColumn("k密码", "密码", 1000);
     lvwCategories.addColumn("k类别", "学生类别", 2200);
-    lvwRights.addColumn("k功能", "功能", 2300);
-    lvwRights.addColumn("k权限", "权限", 600);
+    lvwRights.addColumn("k功能", "功能", 2000);
+    lvwRights.addColumn("k权限", "权限", 700);
     for (const std::string& caption : levelCaptions()) cmbLevel.AddItem(caption);
 
     lvwUsers.ItemClick = [this](ListItem& item) { lvwUsers_ItemClick(item); };
