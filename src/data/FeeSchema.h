@@ -10,7 +10,7 @@ namespace fo {
 // version) holds kFeeApp and the schema version; engines that keep a stamp
 // in the database itself also carry kFeeApplicationId and the version there.
 inline constexpr const char* kFeeApp = "feeoffice";
-inline constexpr int kFeeSchemaVersion = 2;
+inline constexpr int kFeeSchemaVersion = 3;
 inline constexpr std::int32_t kFeeApplicationId = 0x4665654F;  // "FeeO"
 
 // The fee database as the module reads and writes it: the host's tables
@@ -29,6 +29,10 @@ void createFeeSchema(Connection& cn);
 const std::string& feeSchemaScript();
 // The part of it that makes the audit log table, for databases that lack it.
 const std::string& auditLogSchemaScript();
+
+// The indexes schema version 3 added (part of feeSchemaScript), which the
+// upgrade from version 2 creates.
+const std::string& largeBooksIndexScript();
 
 // What every session of the module has of its own: the Access posting work
 // table `tmpYSMxb`, a temporary table (a session's own, found before any

@@ -141,6 +141,11 @@ void Connection::transactionEnded(bool committed) {
     }
 }
 
+void Connection::refreshStatistics() {
+    if (!engine_) throw misuse(dberr::NotOpen, kClosed);
+    engine_->refreshStatistics();
+}
+
 ConnectionPtr openConnection(const std::string& connectionString) {
     auto cn = std::make_shared<Connection>();
     cn->open(connectionString);

@@ -66,6 +66,8 @@ public:
     // The stamp the engine keeps in the database (see Engine::readStamp).
     EngineStamp readEngineStamp();
     void writeEngineStamp(std::int32_t applicationId, int version);
+    // Gathers the planner's statistics anew (see Engine::refreshStatistics).
+    void refreshStatistics();
 
     static constexpr int DefaultTimeoutSeconds = 30;
 

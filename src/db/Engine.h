@@ -43,6 +43,9 @@ public:
     // Writes the stamp, inside the caller's transaction where the engine
     // allows it; an engine without one does nothing.
     virtual void writeStamp(std::int32_t applicationId, int version) = 0;
+    // Gathers the statistics the query planner chooses its indexes by, after
+    // the books changed in bulk (a new database, a carry-over, a copy).
+    virtual void refreshStatistics() { execute("ANALYZE", nullptr); }
 };
 
 // Parsed "Key=Value;Key=Value" connection string. Keys are case-insensitive.

@@ -159,7 +159,27 @@ SqliteEngine::~SqliteEngine() {
     // here; the kept ones go before the session, which refuses to close
     // while any is left.
     cache_.clear();
+    optimizeOnClose();
     sqlite3_close(db_);
+}
+
+void SqliteEngine::optimizeOnClose() {
+    // The statistics stay current without anyone asking: SQLite knows which
+    // tables this session's queries would have planned better with fresh
+    // ones and analyses those, a bounded sample of each index, so closing
+    // stays quick. It never waits for another session's lock (then it is
+    // the next close that does it), never runs inside a transaction, and
+    // never touches a file that was moved away or cannot be written.
+    int moved = 0;
+    if (!sqlite3_get_autocommit(db_) || sqlite3_db_readonly(db_, "main") != 0) return;
+    if (sqlite3_file_control(db_, "main", SQLITE_FCNTL_HAS_MOVED, &moved) != SQLITE_OK || moved) return;
+    sqlite3_busy_handler(db_, nullptr, nullptr);
+    sqlite3_exec(db_, "PRAGMA analysis_limit=400; PRAGMA optimize", nullptr, nullptr, nullptr);
+}
+
+void SqliteEngine::refreshStatistics() {
+    run("PRAGMA analysis_limit=1000");
+    run("ANALYZE");
 }
 
 void SqliteEngine::setTimeoutSeconds(int seconds) {

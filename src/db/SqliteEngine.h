@@ -39,6 +39,9 @@ public:
     // application_id and user_version of the file's header.
     EngineStamp readStamp() override;
     void writeStamp(std::int32_t applicationId, int version) override;
+    // ANALYZE over a bounded sample of each index, so that it stays quick on
+    // any size of books.
+    void refreshStatistics() override;
 
     sqlite3* handle() const { return db_; }
 
@@ -49,6 +52,7 @@ private:
     void runPrepared(sqlite3_stmt* stmt, const std::string& statement, RecordsetPtr& result, long& changed);
     void run(const std::string& sql);
     void enterWal();
+    void optimizeOnClose();
     // Throws DbError(Missing) when the file was moved or deleted since the
     // session opened it.
     void refuseMovedFile(const std::string& statement) const;

@@ -103,6 +103,9 @@ void carryOverMonth(Connection& cn, HostSystem& host, const std::string& yf) {
     auditPosting(cn, "月末结转", yf);
     bookCarryOver(cn, yf, [&host] { return host.pGetMaxId("qfhzb"); }, user);
     tx.commit();
+    // A month's arrears went in at once: the planner learns of them now, not
+    // when the clerk next closes the program.
+    cn.refreshStatistics();
 }
 
 }  // namespace fo

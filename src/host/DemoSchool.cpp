@@ -245,6 +245,8 @@ DemoSummary writeDemoSchool(const std::string& path, const DemoOptions& options)
         summary.monthsCarriedOver = history.write();
         tx.commit();
     }
+    // The planner chooses its indexes by these from the first query on.
+    cn->refreshStatistics();
     summary.students = countOf(*cn, "select count(*) from kdw_xs");
     auto open = cn->execute("select min(yf) from ajzrq where yf not in(select jzyf from hisxsinfo where xsid=0)");
     summary.openMonth = open && !open->eof() ? open->field(0).toText() : std::string();

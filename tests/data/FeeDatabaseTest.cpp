@@ -190,6 +190,28 @@ TEST(FeeDatabase, PasswordsKeptInClearAreUpgradedToHashesAndEveryOperatorChooses
     EXPECT_EQ(operatorsAfterUpgrade(*cn), expected);
 }
 
+TEST(FeeDatabase, AVersionTwoDatabaseGetsTheLargeBooksIndexesKeepingEveryRow) {
+    test::TempDir dir;
+    const std::string path = dir.file("v2.db");
+    {
+        auto cn = createFeeDatabase(sqliteConnectionString(path));
+        for (const std::string name : {"ix_kdw_sfjl_hkid", "ix_INandOutML_djbh", "ix_PJML_kpr", "ix_PJML_bjmc"})
+            cn->execute("drop index " + name);
+        cn->execute("update fo_schema set version=2");
+        cn->writeEngineStamp(kFeeApplicationId, 2);
+        cn->execute("insert into kdw_sfjl(id,djbh,xsid,je,hkid,sfyf) values(7,'HK202612060001',11,-50,5,'202612')");
+    }
+    auto cn = openFeeDatabase(sqliteConnectionString(path));
+    EXPECT_EQ(feeSchemaVersionOf(*cn), kFeeSchemaVersion);
+    EXPECT_EQ(cn->readEngineStamp().version, kFeeSchemaVersion);
+    EXPECT_EQ(test::scalar(*cn, "select count(*) from sqlite_master where name in('ix_kdw_sfjl_hkid',"
+                                "'ix_INandOutML_djbh','ix_PJML_kpr','ix_PJML_bjmc')").toInt(), 4);
+    EXPECT_EQ(test::scalar(*cn, "select djbh from kdw_sfjl where hkid=5").toText(), "HK202612060001");
+    // Opened again, there is nothing left to do.
+    cn.reset();
+    EXPECT_EQ(feeSchemaVersionOf(*openFeeDatabase(sqliteConnectionString(path))), kFeeSchemaVersion);
+}
+
 TEST(FeeDatabase, AnUpgradeThatCannotFinishLeavesTheDatabaseAsItWas) {
     test::TempDir dir;
     const std::string path = dir.file("old.db");

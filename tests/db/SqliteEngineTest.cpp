@@ -130,6 +130,26 @@ TEST_P(SqliteEngine, AStatementRunAgainFollowsTheSchemaAndHoldsNothing) {
     EXPECT_FALSE(std::filesystem::exists(db_.path() + "-wal"));
 }
 
+TEST_P(SqliteEngine, ThePlannersStatisticsAreGatheredOnAskingAndAtClose) {
+    auto count = [](fo::Connection& cn, const std::string& where) {
+        auto rs = cn.execute("select count(*) from sqlite_master where name='sqlite_stat1'");
+        if (rs->field(0).toInt() == 0) return std::int64_t{-1};
+        return cn.execute("select count(*) from sqlite_stat1 where " + where)->field(0).toInt();
+    };
+    cn_->execute("create index ix_r_id on r(id)");
+    for (int i = 0; i < 200; ++i) cn_->execute("insert into r(id, mc) values(" + std::to_string(i % 7) + ", 'x')");
+    cn_->refreshStatistics();
+    EXPECT_EQ(count(*cn_, "idx='ix_r_id'"), 1);
+    // A table no one analysed, queried by its index: the session's close
+    // gathers its statistics.
+    cn_->execute("create table s(k int, v varchar(5)); create index ix_s_k on s(k)");
+    for (int i = 0; i < 200; ++i) cn_->execute("insert into s(k) values(" + std::to_string(i % 11) + ")");
+    cn_->execute("select v from s where k=3");
+    cn_->close();
+    auto again = db_.connect();
+    EXPECT_EQ(count(*again, "idx='ix_s_k'"), 1);
+}
+
 TEST_P(SqliteEngine, RowChangesOfOneShapeKeepEachTheirOwnValues) {
     for (int id = 1; id <= 3; ++id)
         cn_->execute("insert into r(id, mc, je) values(" + std::to_string(id) + ", 'n''" + std::to_string(id) +
