@@ -133,11 +133,13 @@ std::optional<Period> periodOfKind(const Calendar& cal, const std::vector<Accoun
 
 // Records that count for a period's dues: live, no prepayment, and not one
 // that settled stored arrears (it paid those arrears, whatever its month).
+// Each test looks up the record's own id in an index ("not exists"), where
+// "not in(select …)" would read the whole column of every record first.
 const std::string kCountingRecord =
-    "coalesce(a.ysfjlid,0)=0 and a.id not in(select ysfjlid from kdw_sfjl where ysfjlid is not null)"
+    "coalesce(a.ysfjlid,0)=0 and not exists(select 1 from kdw_sfjl as m where m.ysfjlid=a.id)"
     " and left(a.djbh,3)<>'YSK'"
-    " and a.id not in(select sfjlid from qfhzb where sfjlid<>0)"
-    " and a.id not in(select jmjlid from qfhzb where jmjlid<>0)";
+    " and not exists(select 1 from qfhzb as s where s.sfjlid=a.id and s.sfjlid<>0)"
+    " and not exists(select 1 from qfhzb as j where j.jmjlid=a.id and j.jmjlid<>0)";
 
 // A counting record `a` is for period `p`: a reduction for the period that
 // holds its reduction date (every window dates a reduction on the first day

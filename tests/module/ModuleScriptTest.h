@@ -11,6 +11,7 @@
 #include "app/Commands.h"
 #include "app/SignInOptions.h"
 #include "bills/cLsBILLhead.h"
+#include "db/StatementObserver.h"
 #include "host/DemoSchool.h"
 #include "host/Operators.h"
 #include "host/ReferenceHost.h"
@@ -42,9 +43,7 @@ protected:
 
     void SetUp() override {
         saved_ = globals();
-        DemoOptions options;
-        options.today = "2026-12-06";
-        demo = std::make_unique<DemoDatabase>(dir, options);
+        demo = std::make_unique<DemoDatabase>(dir, demoOptions);
         dbPath = demo->location();
         cn = openConnection(linkStringFor(dbPath));
     }
@@ -96,11 +95,20 @@ protected:
     }
 
     // The first field of the first row of a query as text ("" when none).
+    // A test's own probes are not the windows' statements: no statement
+    // observer sees them.
     std::string text(const std::string& sql) {
+        struct Unobserved {
+            StatementObserver* kept = statementObserver();
+            Unobserved() { setStatementObserver(nullptr); }
+            ~Unobserved() { setStatementObserver(kept); }
+        } unobserved;
         const Value v = scalar(*cn, sql);
         return v.isNull() ? std::string() : v.toText();
     }
 
+    // The demo school SetUp writes; a test's constructor may change it.
+    DemoOptions demoOptions{120, 1, "2026-12-06"};
     TempDir dir;
     std::unique_ptr<DemoDatabase> demo;
     std::string dbPath;  // the file, or the server database's link string

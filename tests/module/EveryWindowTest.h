@@ -1,0 +1,133 @@
+#pragma once
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "module/ModuleScriptTest.h"
+
+namespace fo::test {
+
+// The demo office worked through every window a clerk posts in: the
+// receipt register (a query, the student filter, a reprint, a void), the
+// reduction window with its student lookups and the picker, the records
+// window's cancellation, the wizard and the batch list in both modes.
+class EveryWindowTest : public ModuleScriptTest {
+protected:
+    // Runs a script and expects it to run to its end.
+    void traced(const std::string& what, const std::string& script,
+                const std::vector<std::pair<std::string, std::string>>& settings = {}) {
+        const Run r = drive(script, Operators::BuiltInId, settings);
+        EXPECT_EQ(r.status, 0) << what << "\n" << r.out << r.err;
+    }
+
+    void workEveryWindow() {
+        // A receipt of the open month, a student who owes in September and one
+        // who owes in December.
+        const std::string receipt = text("select min(p.id) from pjml as p inner join kdw_sfjl as a on a.djbh=p.djbh"
+                                         " where p.pjState='' and a.sfyf='202612' and a.ysfjlid=0");
+        const std::string september =
+            text("select min(qfkid) from qfhzb where fkrq is null and qfyf='202609' and qfje=981");
+        const std::string owing =
+            text("select xh from kdw_xs where id=(select xsid from qfhzb where qfkid=" + september + ")");
+        const std::string december =
+            text("select x.xh from kdw_xs as x where x.del=0 and x.intTx=0 and x.id not in"
+                 "(select a.xsid from kdw_sfjl as a where a.sfyf='202612') order by x.id limit 1");
+        ASSERT_FALSE(receipt.empty() || owing.empty() || december.empty());
+
+        traced("receipt register", "open ShowPJinfo\n"
+                                   "set DTPfrom 2026-12-01\n"
+                                   "set DTPto 2026-12-31\n"
+                                   "set cmbDJstate 全部\n"
+                                   "click CMDfind\n"
+                                   "click mFindWhere\n"
+                                   "item TreeView1 k1 check\n"
+                                   "set txtXSxm 黄\n"
+                                   "click OptPart\n"
+                                   "click cmdSure\n"
+                                   "click CMDfind\n"
+                                   "item ListView1 k" + receipt + " click\n"
+                                   "answer yes\n"
+                                   "click cmdPrintRe\n"
+                                   "set txtZfyy 重复收费\n"
+                                   "click cmdZF\n"
+                                   "answer yes\n"
+                                   "click cmdOK\n"
+                                   "expect message 操作成功！\n"
+                                   "click Command2\n"
+                                   "close\n");
+        traced("reduction window and picker", "open ShowJMJL\n"
+                                              "set txtFind 黄\n"
+                                              "key txtFind Enter\n"
+                                              "cell DataGrid1 1 1\n"
+                                              "click CmdSel\n"
+                                              "set txtFind " + owing + "\n"
+                                              "key txtFind Enter\n"
+                                              "item LvwQFLIST k" + september + " click\n"
+                                              "cell MSFlexGrid1 1 1\n"
+                                              "type Txt_write 30.5\n"
+                                              "set txtJmyy 家庭困难\n"
+                                              "click cmd_ok\n"
+                                              "click cmdOk\n"
+                                              "expect message 减免金额：30.50\n"
+                                              "close\n",
+               {{"chkYsjyj", "1"}, {"chkAutoInputTerm", "1"}, {"chkMrcqts", "1"}, {"chkXMzhekou", "1"}});
+        const std::string posted = text("select max(id) from kdw_sfjl where djbh like 'JM%'");
+        traced("records window", "open frmjmjlML\n"
+                                 "set DTPfrom 2026-09-01\n"
+                                 "click CMDfind\n"
+                                 "item lvwML k" + posted + " click\n"
+                                 "click cmdCancel\n"
+                                 "answer yes\n"
+                                 "click cmdOK\n"
+                                 "expect sql \"select count(*) from kdw_sfjl where ysfjlid=" + posted + "\" 1\n"
+                                 "close\n");
+        traced("wizard", "open frmBachJM\n"
+                         "click Command1\n"
+                         "click chkCSRQ\n"
+                         "set DTPcsrqFrom 2020-01-01\n"
+                         "click chkRxrq\n"
+                         "set dtpRxrqFrom 2020-01-01\n"
+                         "set txtJtzz 路\n"
+                         "click cmdSure\n"
+                         "click Command1\n"
+                         "set txtXh " + december + "\n"
+                         "click cmdSure\n"
+                         "click cmdFullSelect\n"
+                         "click cmdNext\n"
+                         "set CMB_sflx 全日制\n"
+                         "set cmbYF 202612\n"
+                         "cell MSFlexGrid1 1 1\n"
+                         "type Txt_write 10\n"
+                         "set txtJMYY 批量\n"
+                         "click cmd_ok\n"
+                         "click cmdOk\n"
+                         "expect message 操作成功！\n"
+                         "close\n"
+                         "close\n");
+        traced("batch list, both modes", "open ShowBachJm\n"
+                                         "set cmbYf 2026年09月\n"
+                                         "set cmbYFto 2026年12月\n"
+                                         "set txtBh " + owing + "\n"
+                                         "click cmdTJ\n"
+                                         "select LSTsfxm 保育费 on\n"
+                                         "select LSTsfxm 伙食费 on\n"
+                                         "click cmdOK\n"
+                                         "click cmdCancelSelect\n"
+                                         "set txtJmyy 清单\n"
+                                         "answer yes\n"
+                                         "click cmdJMok\n"
+                                         "expect message 操作成功！\n"
+                                         "set txtBh \"\"\n"
+                                         "click cmdFind2\n"
+                                         "set Cmb_bjmc 小班一班\n"
+                                         "click cmdSure\n"
+                                         "click CMDexcel\n"
+                                         "click cmdTJ\n"
+                                         "set chkALL 1\n"
+                                         "click cmdOK\n"
+                                         "click CMDexcel\n"
+                                         "close\n");
+    }
+};
+
+}  // namespace fo::test
