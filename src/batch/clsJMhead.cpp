@@ -91,9 +91,10 @@ plan::Plan clsJMhead::planJm(Connection& cn, plan::Draws& draws) {
     record.jmje = planned.jmje = c_Jmhj_;
     record.jmyy = planned.jmyy = trimSpaces(str_JMYY_);
     record.rq = draws.now();
-    record.operid = planned.operid = run.gUserid();
-    record.sfyf = planned.sfyf = run.CurrentYf();
-    record.skr = planned.skr = run.gusername();
+    if (!constants_) constants_ = PostingConstants{run.CurrentYf(), run.gUserid(), run.gusername()};
+    record.operid = planned.operid = constants_->operid;
+    record.sfyf = planned.sfyf = constants_->sfyf;
+    record.skr = planned.skr = constants_->skr;
 
     jmjl::planRecord(p, planned, draws.moment(), [&] { return batch::recordInsert(record); }, names);
     std::string settlement;

@@ -1,5 +1,6 @@
 #pragma once
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -52,7 +53,10 @@ public:
     // The host system object every host service is asked of; the module's
     // host (gRun) when none was set.
     const std::shared_ptr<HostSystem>& myGrun() const { return myGrun_; }
-    void set_myGrun(std::shared_ptr<HostSystem> value) { myGrun_ = std::move(value); }
+    void set_myGrun(std::shared_ptr<HostSystem> value) {
+        myGrun_ = std::move(value);
+        constants_.reset();
+    }
 
     // Posts one reduction for the current student on `trCnn`, inside the
     // caller's transaction: the KDW_sfjl record with a new "JM" number and
@@ -97,6 +101,12 @@ private:
     std::string str_JMYY_, str_PjMLid_;
     JMmxCollection colMX_;
     std::shared_ptr<HostSystem> myGrun_;
+    // What every record of one posting shares (the open month, the
+    // operator), read from the host at the first student, not at each.
+    struct PostingConstants {
+        std::string sfyf, operid, skr;
+    };
+    std::optional<PostingConstants> constants_;
 };
 
 }  // namespace fo

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "db/TextCase.h"
+
 namespace fo {
 namespace {
 
@@ -67,7 +69,7 @@ std::vector<Piece> lex(std::string_view s) {
 bool isWord(std::string_view s, const Piece& p, std::string_view lowerWord) {
     if (p.kind != Lex::Word || p.end - p.begin != lowerWord.size()) return false;
     for (std::size_t i = 0; i < lowerWord.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(s[p.begin + i])) != lowerWord[i]) return false;
+        if (lowerAscii(s[p.begin + i]) != lowerWord[i]) return false;
     return true;
 }
 
@@ -91,7 +93,7 @@ std::string separatedConjunction(std::string_view number) {
     while (digits < number.size() && (std::isdigit(static_cast<unsigned char>(number[digits])) || number[digits] == '.'))
         ++digits;
     std::string tail(number.substr(digits));
-    for (char& ch : tail) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    for (char& ch : tail) ch = lowerAscii(ch);
     if (digits == 0 || (tail != "and" && tail != "or")) return std::string(number);
     return std::string(number.substr(0, digits)) + " " + std::string(number.substr(digits));
 }
@@ -100,10 +102,11 @@ std::string separatedConjunction(std::string_view number) {
 // and no digit run into a letter a or o. Most statements are passed through
 // after this one look instead of being taken into pieces.
 bool mayNeedRewrite(std::string_view s) {
-    const auto lowerAt = [&](std::size_t i) { return static_cast<char>(std::tolower(static_cast<unsigned char>(s[i]))); };
+    // ASCII lowering inline: this look runs over every statement sent.
+    const auto lowerAt = [&](std::size_t i) { return lowerAscii(s[i]); };
     for (std::size_t i = 0; i < s.size(); ++i) {
         const char c = lowerAt(i);
-        if (std::isdigit(static_cast<unsigned char>(c)) && i + 1 < s.size() && (lowerAt(i + 1) == 'a' || lowerAt(i + 1) == 'o'))
+        if (c >= '0' && c <= '9' && i + 1 < s.size() && (lowerAt(i + 1) == 'a' || lowerAt(i + 1) == 'o'))
             return true;
         for (std::string_view word : {"isnull", "left", "top"}) {
             if (c != word[0] || i + word.size() > s.size()) continue;
