@@ -1,0 +1,274 @@
+// The receipt register and the void on ten years of a large school, each
+// against its floor measured in the same run:
+//  - voiding a receipt in its transaction (the bill header object's PJZF,
+//    as the register's void button runs it) on about 1,000,000 and about
+//    10,000 fee records: the floor is the same row changes by prepared
+//    statements in one transaction;
+//  - the register over one month, and over all dates (about a million
+//    receipts), from the click to a filled list, with the memory it holds:
+//    the floor steps through the same statement without reading a value.
+// The schools are generated once into the build folder and reused.
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "BenchSchool.h"
+#include "BulkSchool.h"
+#include "bills/cLsBILLhead.h"
+#include "bills/frmBILLML.h"
+#include "db/SqlRewrite.h"
+#include "host/api/DbInfo.h"
+
+namespace fo::bench {
+namespace {
+
+// Resident memory of this process now and at its peak, in MB.
+double statusMb(const char* field) {
+    std::ifstream in("/proc/self/status");
+    for (std::string line; std::getline(in, line);)
+        if (line.rfind(field, 0) == 0) return std::stod(line.substr(std::string(field).size())) / 1024.0;
+    return 0;
+}
+
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[v.size() / 2];
+}
+
+// The host and the headless binding on an existing fee database, as the
+// desktop program runs them.
+class Office {
+public:
+    explicit Office(const std::string& path) {
+        host_ = std::make_shared<ReferenceHost>(path, 1);
+        host_->installInModuleGlobals();
+        globals().host = host_;
+        globals().settings = host_->loadSettings();
+        globals().feePeriod = host_->pFindJzDate();
+        globals().transLinkString = host_->gLinkString();
+        ui_.install();
+        ui_.setModalRunner([](Form& f) {
+            if (f.name() == "frmMsg") f.find<CommandButton>("cmdOk")->userClick();
+        });
+    }
+    ~Office() {
+        ui_.setModalRunner([](Form& f) { f.unload(); });
+        FormInstances::releaseAll();
+        globals() = ModuleGlobals{};
+    }
+    ReferenceHost& host() { return *host_; }
+    HeadlessUi& ui() { return ui_; }
+
+private:
+    std::shared_ptr<ReferenceHost> host_;
+    HeadlessUi ui_;
+};
+
+struct Receipt {
+    std::string id, djbh;
+};
+
+// Live receipts of the open month, a spread of them.
+std::vector<Receipt> receiptsToVoid(const std::string& path, int count) {
+    auto cn = openConnection(sqliteConnectionString(path));
+    std::vector<Receipt> all;
+    for (auto rs = cn->execute("select p.id,p.djbh from PJML as p inner join kdw_sfjl as a on a.djbh=p.djbh"
+                               " where p.pjState='' and a.sfyf='202612' and a.ysfjlid=0 and a.id not in"
+                               "(select ysfjlid from kdw_sfjl) order by p.id");
+         !rs->eof(); rs->moveNext())
+        all.push_back({rs->field(std::size_t{0}).toText(), rs->field(std::size_t{1}).toText()});
+    std::vector<Receipt> out;
+    for (int i = 0; i < count && !all.empty(); ++i) out.push_back(all[(all.size() * (2 * i + 1)) / (2 * count)]);
+    return out;
+}
+
+// The void as the register's button runs it: the bill header object filled
+// from the window's state, PJZF on the transaction connection, committed.
+double voidMs(const Receipt& r) {
+    std::unique_ptr<DbInfo> info = newDbInfo();
+    cLsBILLhead bill;
+    bill.set_ID(r.id);
+    bill.set_pSql(static_cast<int>(info->SqlKind().toInt()));
+    bill.set_zfr(info->UserName());
+    bill.set_pUseridZfr(info->UserId());
+    bill.set_zfyy("重复收费");
+    bill.set_djbh(r.djbh);
+    ConnectionPtr tr = info->TransConnection();
+    bool done = false;
+    const double ms = millisecondsOf([&] {
+        tr->beginTrans();
+        done = bill.PJZF(*tr);
+        if (done) tr->commitTrans();
+        else tr->rollbackTrans();
+    });
+    return done ? ms : -1;
+}
+
+// The void's row changes by prepared statements in one transaction, with
+// the indexes the statements would use: the receipt, the mirrors of the
+// journal header and lines, the record and its items, the student's
+// balances, the transfer records, the settled arrears.
+double voidFloorMs(const std::string& path, const Receipt& r, long mirrorId) {
+    sqlite3* db = nullptr;
+    sqlite3_open(path.c_str(), &db);
+    sqlite3_int64 source = 0, student = 0;
+    {
+        sqlite3_stmt* q = nullptr;
+        sqlite3_prepare_v2(db, "select id,xsid from kdw_sfjl where djbh=?", -1, &q, nullptr);
+        sqlite3_bind_text(q, 1, r.djbh.c_str(), -1, SQLITE_TRANSIENT);
+        if (sqlite3_step(q) == SQLITE_ROW) source = sqlite3_column_int64(q, 0), student = sqlite3_column_int64(q, 1);
+        sqlite3_finalize(q);
+    }
+    const char* const statements[] = {
+        "update pjml set zfrq='2026-12-06 10:00:00',zfr='bench',useridZfr=1,zfyy='bench',pjState='作废' where djbh=?3",
+        "insert into INandOutML(djbh,id,cw_date,je,userID,jzyf,czrq,jbr,zy,checked,yjlid) select 'QXSFBENCH',?2,"
+        "cw_date,0-je,1,jzyf,'2026-12-06 10:00:00',jbr,'取消收费',checked,?1 from INandOutML where id=?1",
+        "insert into INandOut(num,subid,addje,subje,jd,rootid) select ?2,subid,0-addje,0-subje,jd,rootid from INandOut "
+        "where num=?1",
+        "insert into kdw_sfjl(djbh,id,sfrq,sflxid,xsid,bjmc,je,tzje,zhekou,scjy,hkje,ssje,ysk,InOrOut,skzhid,skr,bz,rq,"
+        "operid,sfyf,ysfjlid) select 'QXSFBENCH',?2,'2026-12-06 10:00:00',sflxid,xsid,bjmc,0-je,0-tzje,0-zhekou,0-scjy,"
+        "0-hkje,0-ssje,0-ysk,InOrOut,skzhid,'bench',bz,'2026-12-06 10:00:00',1,sfyf,?1 from kdw_sfjl where id=?1",
+        "update kdw_xs set bcsfrq=NULL where id=?4",
+        "insert into kdw_sfjlmx(sfjlid,sfxmid,je,ysje,ye,feetermname,cqts,termfrom,termto,ysk) select ?2,sfxmid,0-je,"
+        "0-ysje,0-ye,feetermname,cqts,termfrom,termto,0-ysk from kdw_sfjlmx where sfjlid=?1",
+        "update kdw_xs set ysk=ysk+0 where id=?4",
+        "update kdw_xs set ysk=ysk-0 where id=?4",
+        "delete from kdw_sfjlmx where sfjlid in(select id from kdw_sfjl where hkid=?1)",
+        "delete from kdw_sfjl where hkid=?1",
+        "delete from qfmxb where qfkid in(select qfkid from qfhzb where yqfkid in(select qfkid from qfhzb where "
+        "sfjlid=?1))",
+        "delete from qfhzb where yqfkid in(select qfkid from qfhzb where sfjlid=?1)",
+        "update qfmxb set fkje=0 where qfkid in(select qfkid from qfhzb where sfjlid=?1)",
+        "update qfhzb set fkje=0,fkrq=null,sfjlid=0 where sfjlid=?1"};
+    const double ms = millisecondsOf([&] {
+        sqlite3_exec(db, "begin immediate", nullptr, nullptr, nullptr);
+        for (const char* sql : statements) {
+            sqlite3_stmt* s = nullptr;
+            if (sqlite3_prepare_v2(db, sql, -1, &s, nullptr) != SQLITE_OK)
+                throw std::runtime_error(std::string(sqlite3_errmsg(db)) + ": " + sql);
+            for (int i = 1; i <= sqlite3_bind_parameter_count(s); ++i) {
+                // A number the statement skips has no name.
+                const char* named = sqlite3_bind_parameter_name(s, i);
+                const std::string name = named ? named : "";
+                if (name == "?1") sqlite3_bind_int64(s, i, source);
+                if (name == "?2") sqlite3_bind_int64(s, i, mirrorId);
+                if (name == "?3") sqlite3_bind_text(s, i, r.djbh.c_str(), -1, SQLITE_TRANSIENT);
+                if (name == "?4") sqlite3_bind_int64(s, i, student);
+            }
+            while (sqlite3_step(s) == SQLITE_ROW) {
+            }
+            sqlite3_finalize(s);
+        }
+        // The floor leaves the books as they were.
+        sqlite3_exec(db, "rollback", nullptr, nullptr, nullptr);
+    });
+    sqlite3_close(db);
+    return ms;
+}
+
+void benchVoids(const char* what, const std::string& path) {
+    const std::vector<Receipt> receipts = receiptsToVoid(path, 7);
+    if (receipts.size() < 2) throw std::runtime_error("no live receipt of the open month in " + path);
+    std::vector<double> floors;
+    for (const Receipt& r : receipts) floors.push_back(voidFloorMs(path, r, 90000000));
+    std::vector<double> times;
+    {
+        Office office(path);
+        for (const Receipt& r : receipts) {
+            const double ms = voidMs(r);
+            if (ms < 0) throw std::runtime_error("the void of " + r.djbh + " was refused");
+            times.push_back(ms);
+        }
+    }
+    long records = 0;
+    {
+        auto cn = openConnection(sqliteConnectionString(path));
+        records = static_cast<long>(cn->execute("select count(*) from kdw_sfjl")->field(std::size_t{0}).toInt());
+    }
+    char name[96];
+    std::snprintf(name, sizeof name, "void of one receipt in its transaction, %s (%ld fee records)", what, records);
+    std::printf("%s: %.1f ms median of %zu (%.1f to %.1f; floor %.1f ms, %.2f x floor; goal under 20 ms)\n", name,
+                median(times), times.size(), *std::min_element(times.begin(), times.end()),
+                *std::max_element(times.begin(), times.end()), median(floors), median(times) / median(floors));
+}
+
+// Steps through the statement on a session of its own without reading a value.
+double bareReadMs(const std::string& path, const std::string& sql, long& rows) {
+    sqlite3* db = nullptr;
+    sqlite3_open(path.c_str(), &db);
+    const std::string text = rewriteSql(sql);
+    const double ms = millisecondsOf([&] {
+        sqlite3_stmt* q = nullptr;
+        if (sqlite3_prepare_v2(db, text.c_str(), -1, &q, nullptr) != SQLITE_OK)
+            throw std::runtime_error(std::string(sqlite3_errmsg(db)) + ": " + text);
+        rows = 0;
+        while (sqlite3_step(q) == SQLITE_ROW) ++rows;
+        sqlite3_finalize(q);
+    });
+    sqlite3_close(db);
+    return ms;
+}
+
+void benchRegister(const std::string& path) {
+    Office office(path);
+    auto w = formInstance<frmBILLML>();
+    const double openMs = millisecondsOf([&] { w->load(); });
+    std::printf("register opened (issuers, classes, this month's list): %.1f ms\n", openMs);
+    w->cmbDJstate.userSelect("全部");
+
+    struct Range {
+        const char* what;
+        DateTime from, to;
+        double goalMs;
+    };
+    const Range ranges[] = {{"register over one month (2026-11)", {2026, 11, 1}, {2026, 11, 30}, 50},
+                            {"register over all dates", {2016, 1, 1}, {2026, 12, 31}, 2000}};
+    for (const Range& r : ranges) {
+        w->DTPfrom.setValue(r.from);
+        w->DTPto.setValue(r.to);
+        const double before = statusMb("VmRSS:");
+        const double ms = millisecondsOf([&] {
+            w->CMDfind.userClick();
+            (void)w->ListView1.itemCount();  // every row read, the sum row there
+        });
+        const double held = statusMb("VmRSS:") - before, peak = statusMb("VmHWM:") - before;
+        long rows = 0;
+        const double floor = bareReadMs(path, w->lastStatement(), rows);
+        std::printf("%s: %.1f ms to a filled list of %d rows (floor %.1f ms for %ld rows, %.2f x floor; goal under "
+                    "%.0f ms); memory held %.0f MB, peak %.0f MB above the window before\n",
+                    r.what, ms, w->ListView1.itemCount(), floor, rows, ms / floor, r.goalMs, held, peak);
+    }
+    w->unload();
+}
+
+int run() {
+    const std::string cache = FO_BENCH_CACHE;
+    const double generate = millisecondsOf([&] {
+        cachedBulkSchool(cache, BulkOptions{8000, 7});
+        cachedBulkSchool(cache, BulkOptions{80, 7});
+    });
+    const std::string large = cachedBulkSchool(cache, BulkOptions{8000, 7});
+    const std::string small = cachedBulkSchool(cache, BulkOptions{80, 7});
+    printMachine();
+    std::printf("schools in %s (%.0f s to generate or find)\n", cache.c_str(), generate / 1000);
+    benchRegister(large);
+    benchVoids("large school", large);
+    benchVoids("small school", small);
+    return 0;
+}
+
+}  // namespace
+}  // namespace fo::bench
+
+int main() {
+    try {
+        return fo::bench::run();
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "RegisterBench: %s\n", e.what());
+        return 1;
+    }
+}
