@@ -215,7 +215,8 @@ TEST_P(QueryPlan, NoWindowReadsAWholeTableThatGrowsWithTheBooks) {
         if (!plan.refusal.empty()) {
             // The counters live in a file of their own, looked up by their
             // key; a posting's work table is made inside its transaction.
-            EXPECT_TRUE(contains(plan.refusal, "no such table: tmp") || contains(plan.refusal, "no such table: counters"))
+            EXPECT_TRUE(contains(plan.refusal, "no such table: tmp") ||
+                        contains(plan.refusal, "no such table: counters"))
                 << plan.refusal << "\n" << sql;
             ++unplanned;
             continue;
