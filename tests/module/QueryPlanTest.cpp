@@ -199,7 +199,7 @@ class QueryPlan : public EveryWindowTest {
 protected:
     // Big enough that the planner, knowing the sizes, weighs an index
     // against a scan as it would on a large school's books.
-    QueryPlan() { demoOptions.students = 600; }
+    QueryPlan() { demoOptions.students = 2000; }
 };
 
 TEST_P(QueryPlan, NoWindowReadsAWholeTableThatGrowsWithTheBooks) {
