@@ -159,6 +159,8 @@ CopyReport copyFeeDatabase(const std::string& source, const std::string& target,
         throw;
     }
     still.rollback();
+    // The target's planner learns the sizes of what it now holds.
+    to->refreshStatistics();
     // Counters after the books: a draw takes the larger of its last value
     // and what the tables hold, so they are never behind in between.
     auto store = openCounterStore(target, CounterOptions{});
