@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "BenchSchool.h"
@@ -253,7 +254,8 @@ int run() {
     });
     const std::string large = cachedBulkSchool(cache, BulkOptions{8000, 7});
     const std::string small = cachedBulkSchool(cache, BulkOptions{80, 7});
-    printMachine();
+    std::printf("machine: %s, %u hardware threads, SQLite %s\n", cpuName().c_str(), std::thread::hardware_concurrency(),
+                sqlite3_libversion());
     std::printf("schools in %s (%.0f s to generate or find)\n", cache.c_str(), generate / 1000);
     benchRegister(large);
     benchVoids("large school", large);
