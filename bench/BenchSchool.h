@@ -19,13 +19,13 @@
 #include <thread>
 
 #include "data/PgFeeSchema.h"
-#include "db/PgLink.h"
+#include "db/pg/PgLink.h"
 #include "host/DemoSchool.h"
 #include "host/ReferenceHost.h"
 #include "host/api/ModuleGlobals.h"
-#include "ui/CommandButton.h"
+#include "ui/controls/CommandButton.h"
 #include "ui/FormInstance.h"
-#include "ui/HeadlessUi.h"
+#include "ui/headless/HeadlessUi.h"
 
 namespace fo::bench {
 

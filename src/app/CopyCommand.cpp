@@ -13,7 +13,7 @@
 
 #include "app/CommandLine.h"
 #include "db/DbError.h"
-#include "db/PgLink.h"
+#include "db/pg/PgLink.h"
 #include "host/FeeDatabaseCopy.h"
 
 namespace fo::app {

@@ -11,7 +11,7 @@
 #include "app/OfficeSession.h"
 #include "db/Connection.h"
 #include "db/DbError.h"
-#include "db/PgLink.h"
+#include "db/pg/PgLink.h"
 #include "host/DemoSchool.h"
 #include "host/Operators.h"
 #include "host/SignIn.h"

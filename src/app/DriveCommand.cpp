@@ -33,8 +33,8 @@
 #include "ui/CombinedQueryForm.h"
 #include "ui/FormInstance.h"
 #include "ui/FormRegistry.h"
-#include "ui/HeadlessUi.h"
-#include "ui/ScriptDriver.h"
+#include "ui/headless/HeadlessUi.h"
+#include "ui/headless/ScriptDriver.h"
 #include "ui/UiWindows.h"
 
 namespace fo::app {

@@ -9,7 +9,7 @@
 
 #include "app/CommandLine.h"
 #include "db/Connection.h"
-#include "db/PgLink.h"
+#include "db/pg/PgLink.h"
 #include "host/DemoSchool.h"
 
 namespace fo::app {

@@ -17,7 +17,7 @@
 #include "app/OfficeSession.h"
 #include "app/ServerDatabaseDialog.h"
 #include "data/FeeDatabase.h"
-#include "db/PgLink.h"
+#include "db/pg/PgLink.h"
 #include "host/CarryOver.h"
 #include "host/DemoSchool.h"
 #include "host/UserSettingsStore.h"

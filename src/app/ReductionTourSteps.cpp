@@ -7,7 +7,7 @@
 #include "qt/Tour.h"
 #include "reduction/frmjmjlML.h"
 #include "reduction/frmjmjlNew.h"
-#include "ui/KeyCodes.h"
+#include "ui/controls/KeyCodes.h"
 
 namespace fo::app {
 namespace {

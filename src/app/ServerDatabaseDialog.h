@@ -2,7 +2,7 @@
 #include <QDialog>
 #include <string>
 
-#include "db/PgLink.h"
+#include "db/pg/PgLink.h"
 
 class QLineEdit;
 

@@ -6,7 +6,7 @@
 #include "host/api/MessageService.h"
 #include "host/api/ModuleGlobals.h"
 #include "reduction/ReductionChecks.h"
-#include "ui/TrimSpaces.h"
+#include "ui/lists/TrimSpaces.h"
 
 namespace fo {
 

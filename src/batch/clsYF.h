@@ -2,7 +2,7 @@
 #include <string>
 #include <utility>
 
-#include "ui/ComboBox.h"
+#include "ui/controls/ComboBox.h"
 
 namespace fo {
 

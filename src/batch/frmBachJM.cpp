@@ -6,7 +6,7 @@
 #include "host/api/ModuleGlobals.h"
 #include "students/frmCommFind.h"
 #include "ui/FormInstance.h"
-#include "ui/mdl1.h"
+#include "ui/lists/mdl1.h"
 
 namespace fo {
 

@@ -2,10 +2,10 @@
 #include <string>
 #include <vector>
 
-#include "ui/CommandButton.h"
+#include "ui/controls/CommandButton.h"
 #include "ui/Form.h"
-#include "ui/ListView.h"
-#include "ui/clsLvw2012.h"
+#include "ui/controls/ListView.h"
+#include "ui/lists/clsLvw2012.h"
 
 namespace fo {
 

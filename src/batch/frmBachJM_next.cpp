@@ -10,11 +10,11 @@
 #include "host/api/ModuleGlobals.h"
 #include "reduction/ReductionChecks.h"
 #include "ui/FormInstance.h"
-#include "ui/TrimSpaces.h"
+#include "ui/lists/TrimSpaces.h"
 #include "ui/frmMsg.h"
 #include "ui/PostingProgress.h"
 #include "ui/frmPlanPreview.h"
-#include "ui/mdl1.h"
+#include "ui/lists/mdl1.h"
 
 namespace fo {
 namespace {

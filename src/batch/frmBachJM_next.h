@@ -5,15 +5,15 @@
 #include "batch/clsJMhead.h"
 #include "batch/clsYF.h"
 #include "reduction/FeeItemGrid.h"
-#include "ui/ComboBox.h"
-#include "ui/CommandButton.h"
-#include "ui/ControlArray.h"
-#include "ui/DatePicker.h"
-#include "ui/FlexGrid.h"
+#include "ui/controls/ComboBox.h"
+#include "ui/controls/CommandButton.h"
+#include "ui/controls/ControlArray.h"
+#include "ui/controls/DatePicker.h"
+#include "ui/controls/FlexGrid.h"
 #include "ui/Form.h"
-#include "ui/Label.h"
-#include "ui/OptionButton.h"
-#include "ui/TextBox.h"
+#include "ui/controls/Label.h"
+#include "ui/controls/OptionButton.h"
+#include "ui/controls/TextBox.h"
 
 namespace fo {
 

@@ -6,10 +6,10 @@
 #include "host/api/MessageService.h"
 #include "host/api/ModuleGlobals.h"
 #include "students/frmCommFind.h"
-#include "ui/KeyCodes.h"
-#include "ui/TrimSpaces.h"
+#include "ui/controls/KeyCodes.h"
+#include "ui/lists/TrimSpaces.h"
 #include "ui/UiServices.h"
-#include "ui/mdl1.h"
+#include "ui/lists/mdl1.h"
 
 namespace fo {
 namespace {

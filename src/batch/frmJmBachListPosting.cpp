@@ -14,10 +14,10 @@
 #include "host/api/MessageService.h"
 #include "host/api/ModuleGlobals.h"
 #include "reduction/ReductionChecks.h"
-#include "ui/TrimSpaces.h"
+#include "ui/lists/TrimSpaces.h"
 #include "ui/PostingProgress.h"
 #include "ui/frmPlanPreview.h"
-#include "ui/mdl1.h"
+#include "ui/lists/mdl1.h"
 
 namespace fo {
 namespace {

@@ -10,7 +10,7 @@
 #include "db/TextCase.h"
 #include "host/api/MessageService.h"
 #include "host/api/ModuleGlobals.h"
-#include "ui/mdl1.h"
+#include "ui/lists/mdl1.h"
 
 namespace fo {
 namespace {

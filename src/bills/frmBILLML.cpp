@@ -4,9 +4,9 @@
 #include "host/api/ModuleGlobals.h"
 #include "students/frmCommFind.h"
 #include "ui/CombinedQueryForm.h"
-#include "ui/TrimSpaces.h"
+#include "ui/lists/TrimSpaces.h"
 #include "ui/UiServices.h"
-#include "ui/mdl1.h"
+#include "ui/lists/mdl1.h"
 
 namespace fo {
 namespace {

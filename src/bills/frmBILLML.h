@@ -8,15 +8,15 @@
 #include "db/Recordset.h"
 #include "host/api/DbInfo.h"
 #include "host/api/HostSystem.h"
-#include "ui/ComboBox.h"
-#include "ui/CommandButton.h"
-#include "ui/DatePicker.h"
+#include "ui/controls/ComboBox.h"
+#include "ui/controls/CommandButton.h"
+#include "ui/controls/DatePicker.h"
 #include "ui/Form.h"
-#include "ui/Label.h"
-#include "ui/ListView.h"
-#include "ui/Menu.h"
-#include "ui/Panel.h"
-#include "ui/TextBox.h"
+#include "ui/controls/Label.h"
+#include "ui/controls/ListView.h"
+#include "ui/controls/Menu.h"
+#include "ui/controls/Panel.h"
+#include "ui/controls/TextBox.h"
 
 namespace fo {
 

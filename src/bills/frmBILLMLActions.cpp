@@ -8,10 +8,10 @@
 #include "data/Dialect.h"
 #include "host/api/MessageService.h"
 #include "host/api/ModuleGlobals.h"
-#include "ui/TrimSpaces.h"
+#include "ui/lists/TrimSpaces.h"
 #include "ui/frmPlanPreview.h"
 #include "ui/UiServices.h"
-#include "ui/mdl1.h"
+#include "ui/lists/mdl1.h"
 
 namespace fo {
 namespace {

@@ -11,7 +11,7 @@
 #include "data/PgFeeSchema.h"
 #include "db/Catalog.h"
 #include "db/DbError.h"
-#include "db/PgLink.h"
+#include "db/pg/PgLink.h"
 #include "db/TextCase.h"
 
 namespace fo {

@@ -1,7 +1,7 @@
 #include "data/FeeSchema.h"
 
 #include "data/PgFeeSchema.h"
-#include "db/PgLink.h"
+#include "db/pg/PgLink.h"
 
 namespace fo {
 namespace {

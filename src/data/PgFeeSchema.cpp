@@ -4,8 +4,8 @@
 #include <stdexcept>
 
 #include "data/Dialect.h"
-#include "db/PgEngine.h"
-#include "db/PgLink.h"
+#include "db/pg/PgEngine.h"
+#include "db/pg/PgLink.h"
 
 namespace fo {
 namespace {

@@ -1,6 +1,6 @@
 #include "db/Catalog.h"
 
-#include "db/PgLink.h"
+#include "db/pg/PgLink.h"
 
 namespace fo {
 namespace {

@@ -1,7 +1,7 @@
 #include "db/Connection.h"
 
 #include "db/DbError.h"
-#include "db/PgLink.h"
+#include "db/pg/PgLink.h"
 #include "db/StatementObserver.h"
 
 namespace fo {

@@ -4,9 +4,9 @@
 #include <vector>
 
 #include "db/DbError.h"
-#include "db/PgEngine.h"
-#include "db/PgLink.h"
-#include "db/SqliteEngine.h"
+#include "db/pg/PgEngine.h"
+#include "db/pg/PgLink.h"
+#include "db/sqlite/SqliteEngine.h"
 
 namespace fo {
 namespace {

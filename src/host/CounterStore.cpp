@@ -7,7 +7,7 @@
 #include <stdexcept>
 
 #include "db/DbError.h"
-#include "db/PgLink.h"
+#include "db/pg/PgLink.h"
 #include "db/TextCase.h"
 #include "host/SqlText.h"
 

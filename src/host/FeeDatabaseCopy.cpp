@@ -12,7 +12,7 @@
 #include "data/FeeSchema.h"
 #include "data/PgFeeSchema.h"
 #include "db/Catalog.h"
-#include "db/PgLink.h"
+#include "db/pg/PgLink.h"
 #include "db/TextCase.h"
 #include "host/CounterService.h"
 #include "host/SqlText.h"

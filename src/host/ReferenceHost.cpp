@@ -10,7 +10,7 @@
 #include <stdexcept>
 
 #include "data/FeeDatabase.h"
-#include "db/PgLink.h"
+#include "db/pg/PgLink.h"
 #include "host/AuditLog.h"
 #include "host/Dues.h"
 #include "host/HostSettings.h"

@@ -3,8 +3,8 @@
 #include "qt/ListViewBinding.h"
 #include "qt/SimpleBindings.h"
 #include "qt/TextBoxBinding.h"
-#include "ui/ListView.h"
-#include "ui/TextBox.h"
+#include "ui/controls/ListView.h"
+#include "ui/controls/TextBox.h"
 
 namespace fo::qt {
 

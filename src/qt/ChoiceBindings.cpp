@@ -8,10 +8,10 @@
 
 #include "qt/ControlBinding.h"
 #include "qt/EventBoundary.h"
-#include "ui/ComboBox.h"
-#include "ui/DatePicker.h"
-#include "ui/ListBox.h"
-#include "ui/Panel.h"
+#include "ui/controls/ComboBox.h"
+#include "ui/controls/DatePicker.h"
+#include "ui/controls/ListBox.h"
+#include "ui/controls/Panel.h"
 
 namespace fo::qt {
 namespace {

@@ -5,9 +5,9 @@
 
 #include "qt/EventBoundary.h"
 #include "qt/Twips.h"
-#include "ui/Control.h"
+#include "ui/controls/Control.h"
 #include "ui/Form.h"
-#include "ui/KeyCodes.h"
+#include "ui/controls/KeyCodes.h"
 
 namespace fo::qt {
 

@@ -9,9 +9,9 @@
 #include "qt/GridBindings.h"
 #include "qt/EventBoundary.h"
 #include "qt/Twips.h"
-#include "ui/DataGrid.h"
-#include "ui/FlexGrid.h"
-#include "ui/TreeView.h"
+#include "ui/controls/DataGrid.h"
+#include "ui/controls/FlexGrid.h"
+#include "ui/controls/TreeView.h"
 
 namespace fo::qt {
 namespace {

@@ -5,7 +5,7 @@
 
 #include "db/DbError.h"
 #include "host/api/MessageService.h"
-#include "ui/mdl1.h"
+#include "ui/lists/mdl1.h"
 
 namespace fo::qt {
 namespace {

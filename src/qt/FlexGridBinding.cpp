@@ -6,7 +6,7 @@
 #include "qt/GridBindings.h"
 #include "qt/EventBoundary.h"
 #include "qt/Twips.h"
-#include "ui/FlexGrid.h"
+#include "ui/controls/FlexGrid.h"
 
 namespace fo::qt {
 

@@ -16,12 +16,12 @@
 #include <cstdlib>
 
 #include "qt/Twips.h"
-#include "ui/FlexGrid.h"
+#include "ui/controls/FlexGrid.h"
 #include "ui/Form.h"
-#include "ui/ListView.h"
-#include "ui/Layout.h"
-#include "ui/Menu.h"
-#include "ui/Panel.h"
+#include "ui/controls/ListView.h"
+#include "ui/controls/Layout.h"
+#include "ui/controls/Menu.h"
+#include "ui/controls/Panel.h"
 
 namespace fo::qt {
 namespace {

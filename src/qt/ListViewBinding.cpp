@@ -7,7 +7,7 @@
 #include <QTreeView>
 
 #include "qt/Twips.h"
-#include "ui/ListView.h"
+#include "ui/controls/ListView.h"
 
 namespace fo::qt {
 

@@ -12,12 +12,12 @@
 #include <climits>
 
 #include "qt/Twips.h"
-#include "ui/CheckBox.h"
-#include "ui/CommandButton.h"
-#include "ui/Label.h"
-#include "ui/OptionButton.h"
-#include "ui/Panel.h"
-#include "ui/ProgressBar.h"
+#include "ui/controls/CheckBox.h"
+#include "ui/controls/CommandButton.h"
+#include "ui/controls/Label.h"
+#include "ui/controls/OptionButton.h"
+#include "ui/controls/Panel.h"
+#include "ui/controls/ProgressBar.h"
 
 namespace fo::qt {
 

@@ -14,8 +14,8 @@
 #include <QTextCursor>
 
 #include "ui/Form.h"
-#include "ui/KeyCodes.h"
-#include "ui/TextBox.h"
+#include "ui/controls/KeyCodes.h"
+#include "ui/controls/TextBox.h"
 
 namespace fo::qt {
 namespace {

@@ -2,13 +2,13 @@
 
 #include "db/Value.h"
 #include "reduction/ReductionChecks.h"
-#include "ui/FlexGrid.h"
-#include "ui/KeyCodes.h"
-#include "ui/Label.h"
-#include "ui/TextBox.h"
-#include "ui/TrimSpaces.h"
-#include "ui/Utf8Text.h"
-#include "ui/mdl1.h"
+#include "ui/controls/FlexGrid.h"
+#include "ui/controls/KeyCodes.h"
+#include "ui/controls/Label.h"
+#include "ui/controls/TextBox.h"
+#include "ui/lists/TrimSpaces.h"
+#include "ui/lists/Utf8Text.h"
+#include "ui/lists/mdl1.h"
 
 namespace fo {
 

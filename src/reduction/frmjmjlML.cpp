@@ -6,9 +6,9 @@
 #include "host/api/ModuleGlobals.h"
 #include "reduction/JmjlStatements.h"
 #include "reduction/ReductionCancellation.h"
-#include "ui/TrimSpaces.h"
+#include "ui/lists/TrimSpaces.h"
 #include "ui/frmPlanPreview.h"
-#include "ui/mdl1.h"
+#include "ui/lists/mdl1.h"
 
 namespace fo {
 

@@ -3,13 +3,13 @@
 
 #include "data/PostingPlan.h"
 #include "db/Connection.h"
-#include "ui/CommandButton.h"
-#include "ui/ComboBox.h"
-#include "ui/DatePicker.h"
+#include "ui/controls/CommandButton.h"
+#include "ui/controls/ComboBox.h"
+#include "ui/controls/DatePicker.h"
 #include "ui/Form.h"
-#include "ui/Label.h"
-#include "ui/ListView.h"
-#include "ui/TextBox.h"
+#include "ui/controls/Label.h"
+#include "ui/controls/ListView.h"
+#include "ui/controls/TextBox.h"
 
 namespace fo {
 

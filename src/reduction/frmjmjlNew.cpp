@@ -7,9 +7,9 @@
 #include "reduction/frmjmjlML.h"
 #include "students/frmXSsel.h"
 #include "ui/FormInstance.h"
-#include "ui/KeyCodes.h"
-#include "ui/TrimSpaces.h"
-#include "ui/mdl1.h"
+#include "ui/controls/KeyCodes.h"
+#include "ui/lists/TrimSpaces.h"
+#include "ui/lists/mdl1.h"
 
 namespace fo {
 frmjmjlNew::frmjmjlNew() : Form("frmjmjlNew") {

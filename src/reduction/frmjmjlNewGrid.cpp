@@ -8,9 +8,9 @@
 #include "host/api/ModuleGlobals.h"
 #include "reduction/JmjlStatements.h"
 #include "reduction/frmjmjlNew.h"
-#include "ui/TrimSpaces.h"
-#include "ui/Utf8Text.h"
-#include "ui/mdl1.h"
+#include "ui/lists/TrimSpaces.h"
+#include "ui/lists/Utf8Text.h"
+#include "ui/lists/mdl1.h"
 
 namespace fo {
 namespace {

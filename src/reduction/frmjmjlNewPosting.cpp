@@ -9,9 +9,9 @@
 #include "reduction/ReductionChecks.h"
 #include "reduction/ReductionPlan.h"
 #include "reduction/frmjmjlNew.h"
-#include "ui/TrimSpaces.h"
+#include "ui/lists/TrimSpaces.h"
 #include "ui/frmMsg.h"
-#include "ui/mdl1.h"
+#include "ui/lists/mdl1.h"
 
 namespace fo {
 namespace {

@@ -8,7 +8,7 @@
 #include "host/api/AuditTrail.h"
 #include "host/api/MessageService.h"
 #include "host/api/ModuleGlobals.h"
-#include "ui/TrimSpaces.h"
+#include "ui/lists/TrimSpaces.h"
 
 namespace fo {
 namespace {

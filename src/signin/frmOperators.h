@@ -4,13 +4,13 @@
 
 #include "db/Connection.h"
 #include "host/Operators.h"
-#include "ui/CheckBox.h"
-#include "ui/CommandButton.h"
-#include "ui/ComboBox.h"
+#include "ui/controls/CheckBox.h"
+#include "ui/controls/CommandButton.h"
+#include "ui/controls/ComboBox.h"
 #include "ui/Form.h"
-#include "ui/Label.h"
-#include "ui/ListView.h"
-#include "ui/TextBox.h"
+#include "ui/controls/Label.h"
+#include "ui/controls/ListView.h"
+#include "ui/controls/TextBox.h"
 
 namespace fo {
 

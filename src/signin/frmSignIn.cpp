@@ -2,7 +2,7 @@
 
 #include "db/DbError.h"
 #include "ui/FormInstance.h"
-#include "ui/KeyCodes.h"
+#include "ui/controls/KeyCodes.h"
 
 namespace fo {
 namespace {

@@ -3,11 +3,11 @@
 #include <string>
 
 #include "host/SignIn.h"
-#include "ui/CommandButton.h"
-#include "ui/ComboBox.h"
+#include "ui/controls/CommandButton.h"
+#include "ui/controls/ComboBox.h"
 #include "ui/Form.h"
-#include "ui/Label.h"
-#include "ui/TextBox.h"
+#include "ui/controls/Label.h"
+#include "ui/controls/TextBox.h"
 
 namespace fo {
 

@@ -6,8 +6,8 @@
 #include "host/api/ModuleGlobals.h"
 #include "students/kdwForm.h"
 #include "ui/FormInstance.h"
-#include "ui/TrimSpaces.h"
-#include "ui/mdl1.h"
+#include "ui/lists/TrimSpaces.h"
+#include "ui/lists/mdl1.h"
 
 namespace fo {
 namespace {

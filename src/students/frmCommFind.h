@@ -1,16 +1,16 @@
 #pragma once
 #include <string>
 
-#include "ui/CheckBox.h"
-#include "ui/ComboBox.h"
-#include "ui/CommandButton.h"
-#include "ui/DatePicker.h"
+#include "ui/controls/CheckBox.h"
+#include "ui/controls/ComboBox.h"
+#include "ui/controls/CommandButton.h"
+#include "ui/controls/DatePicker.h"
 #include "ui/Form.h"
-#include "ui/Label.h"
-#include "ui/OptionButton.h"
-#include "ui/Panel.h"
-#include "ui/TextBox.h"
-#include "ui/TreeView.h"
+#include "ui/controls/Label.h"
+#include "ui/controls/OptionButton.h"
+#include "ui/controls/Panel.h"
+#include "ui/controls/TextBox.h"
+#include "ui/controls/TreeView.h"
 
 namespace fo {
 

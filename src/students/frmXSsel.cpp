@@ -2,8 +2,8 @@
 
 #include "data/Dialect.h"
 #include "host/api/ModuleGlobals.h"
-#include "ui/KeyCodes.h"
-#include "ui/TrimSpaces.h"
+#include "ui/controls/KeyCodes.h"
+#include "ui/lists/TrimSpaces.h"
 #include "ui/UiServices.h"
 
 namespace fo {

@@ -2,14 +2,14 @@
 #include <string>
 
 #include "db/Recordset.h"
-#include "ui/CheckBox.h"
-#include "ui/CommandButton.h"
-#include "ui/ControlArray.h"
-#include "ui/DataGrid.h"
+#include "ui/controls/CheckBox.h"
+#include "ui/controls/CommandButton.h"
+#include "ui/controls/ControlArray.h"
+#include "ui/controls/DataGrid.h"
 #include "ui/Form.h"
-#include "ui/Label.h"
-#include "ui/Panel.h"
-#include "ui/TextBox.h"
+#include "ui/controls/Label.h"
+#include "ui/controls/Panel.h"
+#include "ui/controls/TextBox.h"
 
 namespace fo {
 

@@ -3,11 +3,11 @@
 #include "db/Connection.h"
 #include "db/Recordset.h"
 #include "host/api/ModuleGlobals.h"
-#include "ui/ListView.h"
-#include "ui/TreeView.h"
-#include "ui/TrimSpaces.h"
+#include "ui/controls/ListView.h"
+#include "ui/controls/TreeView.h"
+#include "ui/lists/TrimSpaces.h"
 #include "ui/UiServices.h"
-#include "ui/mdl1.h"
+#include "ui/lists/mdl1.h"
 
 namespace fo {
 namespace {

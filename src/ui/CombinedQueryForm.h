@@ -4,13 +4,13 @@
 #include <vector>
 
 #include "db/Recordset.h"
-#include "ui/ComboBox.h"
-#include "ui/CommandButton.h"
+#include "ui/controls/ComboBox.h"
+#include "ui/controls/CommandButton.h"
 #include "ui/Form.h"
-#include "ui/Label.h"
-#include "ui/ListBox.h"
+#include "ui/controls/Label.h"
+#include "ui/controls/ListBox.h"
 #include "ui/SiblingServices.h"
-#include "ui/TextBox.h"
+#include "ui/controls/TextBox.h"
 
 namespace fo {
 

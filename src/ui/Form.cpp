@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
-#include "ui/CommandButton.h"
-#include "ui/KeyCodes.h"
+#include "ui/controls/CommandButton.h"
+#include "ui/controls/KeyCodes.h"
 #include "ui/UiServices.h"
-#include "ui/Utf8Text.h"
+#include "ui/lists/Utf8Text.h"
 
 namespace fo {
 

@@ -5,8 +5,8 @@
 #include <string_view>
 #include <vector>
 
-#include "ui/Control.h"
-#include "ui/Layout.h"
+#include "ui/controls/Control.h"
+#include "ui/controls/Layout.h"
 
 namespace fo {
 

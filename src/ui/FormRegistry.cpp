@@ -1,6 +1,6 @@
 #include "ui/FormRegistry.h"
 
-#include "ui/Utf8Text.h"
+#include "ui/lists/Utf8Text.h"
 
 namespace fo {
 

@@ -1,7 +1,7 @@
 #include "ui/PostingProgress.h"
 
 #include "host/api/MessageService.h"
-#include "ui/Control.h"
+#include "ui/controls/Control.h"
 
 namespace fo {
 namespace {

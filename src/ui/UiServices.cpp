@@ -8,7 +8,7 @@
 
 #include "db/LockWait.h"
 #include "host/api/ModuleGlobals.h"
-#include "ui/Utf8Text.h"
+#include "ui/lists/Utf8Text.h"
 
 namespace fo {
 namespace {

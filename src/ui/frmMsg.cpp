@@ -1,7 +1,7 @@
 #include "ui/frmMsg.h"
 
 #include "ui/FormInstance.h"
-#include "ui/mdl1.h"
+#include "ui/lists/mdl1.h"
 
 namespace fo {
 

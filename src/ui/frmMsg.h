@@ -1,7 +1,7 @@
 #pragma once
-#include "ui/CommandButton.h"
+#include "ui/controls/CommandButton.h"
 #include "ui/Form.h"
-#include "ui/Label.h"
+#include "ui/controls/Label.h"
 
 namespace fo {
 

@@ -4,8 +4,8 @@
 
 #include "db/Recordset.h"
 #include "ui/FormInstance.h"
-#include "ui/KeyCodes.h"
-#include "ui/mdl1.h"
+#include "ui/controls/KeyCodes.h"
+#include "ui/lists/mdl1.h"
 
 namespace fo {
 namespace {

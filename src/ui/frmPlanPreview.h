@@ -2,10 +2,10 @@
 #include <string>
 
 #include "data/PostingPlan.h"
-#include "ui/CommandButton.h"
+#include "ui/controls/CommandButton.h"
 #include "ui/Form.h"
-#include "ui/Label.h"
-#include "ui/ListView.h"
+#include "ui/controls/Label.h"
+#include "ui/controls/ListView.h"
 
 namespace fo {
 

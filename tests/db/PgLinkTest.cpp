@@ -4,7 +4,7 @@
 
 #include "db/Connection.h"
 #include "db/DbError.h"
-#include "db/PgLink.h"
+#include "db/pg/PgLink.h"
 
 namespace fo {
 namespace {

@@ -23,8 +23,8 @@
 #include "support/TempDir.h"
 #include "ui/FormInstance.h"
 #include "ui/FormRegistry.h"
-#include "ui/HeadlessUi.h"
-#include "ui/ScriptDriver.h"
+#include "ui/headless/HeadlessUi.h"
+#include "ui/headless/ScriptDriver.h"
 
 namespace fo::test {
 

@@ -7,7 +7,7 @@
 #include <thread>
 
 #include "db/DbError.h"
-#include "db/PgErrors.h"
+#include "db/pg/PgErrors.h"
 #include "support/Query.h"
 #include "support/TempFeeDb.h"
 

@@ -6,7 +6,7 @@
 #include "data/FeeSchema.h"
 #include "data/PgFeeSchema.h"
 #include "db/DbError.h"
-#include "db/PgLink.h"
+#include "db/pg/PgLink.h"
 #include "support/PgTestServer.h"
 #include "support/Query.h"
 

@@ -5,7 +5,7 @@
 
 #include "app/ExeRunner.h"
 #include "data/PgFeeSchema.h"
-#include "db/PgLink.h"
+#include "db/pg/PgLink.h"
 #include "support/PgTestServer.h"
 
 namespace fo::test {

@@ -14,7 +14,7 @@
 #include "TestWindow.h"
 #include "db/DbError.h"
 #include "qt/Twips.h"
-#include "ui/KeyCodes.h"
+#include "ui/controls/KeyCodes.h"
 #include "ui/frmMsg.h"
 
 namespace fo::test {

@@ -13,7 +13,7 @@
 
 #include "QtTestApp.h"
 #include "support/TempDir.h"
-#include "ui/mdl1.h"
+#include "ui/lists/mdl1.h"
 
 namespace fo::test {
 namespace {

@@ -2,14 +2,14 @@
 #include <string>
 #include <vector>
 
-#include "ui/CheckBox.h"
-#include "ui/ComboBox.h"
-#include "ui/CommandButton.h"
-#include "ui/FlexGrid.h"
+#include "ui/controls/CheckBox.h"
+#include "ui/controls/ComboBox.h"
+#include "ui/controls/CommandButton.h"
+#include "ui/controls/FlexGrid.h"
 #include "ui/Form.h"
-#include "ui/ListView.h"
-#include "ui/TextBox.h"
-#include "ui/mdl1.h"
+#include "ui/controls/ListView.h"
+#include "ui/controls/TextBox.h"
+#include "ui/lists/mdl1.h"
 
 namespace fo::test {
 

@@ -6,7 +6,7 @@
 
 #include "reduction/frmjmjlNew.h"
 #include "support/DemoOfficeWindowTest.h"
-#include "ui/KeyCodes.h"
+#include "ui/controls/KeyCodes.h"
 
 namespace fo::test {
 

@@ -11,7 +11,7 @@
 #include "reduction/frmjmjlML.h"
 #include "reduction/frmjmjlNew.h"
 #include "ui/FormInstance.h"
-#include "ui/KeyCodes.h"
+#include "ui/controls/KeyCodes.h"
 
 namespace fo::test {
 namespace {

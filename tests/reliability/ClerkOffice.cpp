@@ -3,7 +3,7 @@
 #include "host/UserSettingsStore.h"
 #include "host/api/ModuleGlobals.h"
 #include "support/ModuleHost.h"
-#include "ui/CommandButton.h"
+#include "ui/controls/CommandButton.h"
 #include "ui/FormInstance.h"
 #include "ui/frmPlanPreview.h"
 

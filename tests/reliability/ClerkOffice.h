@@ -3,7 +3,7 @@
 #include <string>
 
 #include "host/ReferenceHost.h"
-#include "ui/HeadlessUi.h"
+#include "ui/headless/HeadlessUi.h"
 
 namespace fo::test {
 

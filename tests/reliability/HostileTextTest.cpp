@@ -15,10 +15,10 @@
 #include "students/frmXSsel.h"
 #include "support/Query.h"
 #include "ui/CombinedQueryForm.h"
-#include "ui/CommandButton.h"
+#include "ui/controls/CommandButton.h"
 #include "ui/FormInstance.h"
 #include "ui/frmPlanPreview.h"
-#include "ui/KeyCodes.h"
+#include "ui/controls/KeyCodes.h"
 
 namespace fo::test {
 namespace {

@@ -12,7 +12,7 @@
 #include "support/ScopedVariable.h"
 #include "support/TempDir.h"
 #include "ui/FormInstance.h"
-#include "ui/HeadlessUi.h"
+#include "ui/headless/HeadlessUi.h"
 
 namespace fo::test {
 

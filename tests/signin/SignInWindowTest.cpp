@@ -4,7 +4,7 @@
 #include "OfficeFixture.h"
 #include "data/FeeDatabase.h"
 #include "signin/frmSignIn.h"
-#include "ui/KeyCodes.h"
+#include "ui/controls/KeyCodes.h"
 
 namespace fo::test {
 namespace {

@@ -13,7 +13,7 @@
 #include "support/Query.h"
 #include "support/TempDir.h"
 #include "ui/FormInstance.h"
-#include "ui/HeadlessUi.h"
+#include "ui/headless/HeadlessUi.h"
 #include "ui/UiFixture.h"
 
 namespace fo::test {

@@ -5,7 +5,7 @@
 #include "students/DemoOfficeTest.h"
 #include "students/frmCommFind.h"
 #include "students/kdwForm.h"
-#include "ui/ListView.h"
+#include "ui/controls/ListView.h"
 
 namespace fo::test {
 namespace {

@@ -16,9 +16,9 @@
 #include "support/Dialects.h"
 #include "support/ModuleHost.h"
 #include "support/TempDir.h"
-#include "ui/CommandButton.h"
+#include "ui/controls/CommandButton.h"
 #include "ui/FormInstance.h"
-#include "ui/HeadlessUi.h"
+#include "ui/headless/HeadlessUi.h"
 
 namespace fo::test {
 

@@ -2,7 +2,7 @@
 #include <string>
 
 #include "db/Connection.h"
-#include "db/PgLink.h"
+#include "db/pg/PgLink.h"
 
 namespace fo::test {
 

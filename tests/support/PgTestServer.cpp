@@ -8,7 +8,7 @@
 #include <stdexcept>
 
 #include "db/Connection.h"
-#include "db/PgLink.h"
+#include "db/pg/PgLink.h"
 
 namespace fo::test {
 namespace {

@@ -3,10 +3,10 @@
 #include "host/api/ModuleGlobals.h"
 #include "support/Dialects.h"
 #include "support/TempFeeDb.h"
-#include "ui/ComboBox.h"
+#include "ui/controls/ComboBox.h"
 #include "ui/Form.h"
 #include "ui/UiFixture.h"
-#include "ui/mdl1.h"
+#include "ui/lists/mdl1.h"
 
 namespace fo::test {
 namespace {

@@ -1,17 +1,17 @@
 #include <gtest/gtest.h>
 
 #include "db/Recordset.h"
-#include "ui/CheckBox.h"
-#include "ui/ComboBox.h"
-#include "ui/DataGrid.h"
-#include "ui/FlexGrid.h"
+#include "ui/controls/CheckBox.h"
+#include "ui/controls/ComboBox.h"
+#include "ui/controls/DataGrid.h"
+#include "ui/controls/FlexGrid.h"
 #include "ui/Form.h"
-#include "ui/ListView.h"
-#include "ui/TextBox.h"
-#include "ui/TreeView.h"
+#include "ui/controls/ListView.h"
+#include "ui/controls/TextBox.h"
+#include "ui/controls/TreeView.h"
 #include "ui/UiFixture.h"
 #include "ui/frmMsg.h"
-#include "ui/mdl1.h"
+#include "ui/lists/mdl1.h"
 
 namespace fo::test {
 namespace {

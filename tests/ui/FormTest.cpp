@@ -1,13 +1,13 @@
 #include <gtest/gtest.h>
 
-#include "ui/CommandButton.h"
-#include "ui/ControlArray.h"
+#include "ui/controls/CommandButton.h"
+#include "ui/controls/ControlArray.h"
 #include "ui/Form.h"
 #include "ui/FormInstance.h"
-#include "ui/KeyCodes.h"
-#include "ui/OptionButton.h"
-#include "ui/TextBox.h"
-#include "ui/mdl1.h"
+#include "ui/controls/KeyCodes.h"
+#include "ui/controls/OptionButton.h"
+#include "ui/controls/TextBox.h"
+#include "ui/lists/mdl1.h"
 #include "ui/UiFixture.h"
 
 namespace fo::test {

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "ui/Form.h"
-#include "ui/TextBox.h"
+#include "ui/controls/TextBox.h"
 #include "ui/UiFixture.h"
-#include "ui/mdl1.h"
+#include "ui/lists/mdl1.h"
 
 namespace fo::test {
 namespace {

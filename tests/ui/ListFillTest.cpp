@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
 #include "ui/Form.h"
-#include "ui/ListView.h"
+#include "ui/controls/ListView.h"
 #include "ui/UiFixture.h"
 #include "ui/RecordsetBuilder.h"
-#include "ui/mdl1.h"
+#include "ui/lists/mdl1.h"
 
 namespace fo::test {
 namespace {

@@ -6,8 +6,8 @@
 
 #include "db/DbError.h"
 #include "support/TempFeeDb.h"
-#include "ui/HeadlessUi.h"
-#include "ui/mdl1.h"
+#include "ui/headless/HeadlessUi.h"
+#include "ui/lists/mdl1.h"
 
 namespace fo::test {
 namespace {

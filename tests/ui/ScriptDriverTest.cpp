@@ -2,22 +2,22 @@
 
 #include <sstream>
 
-#include "ui/CheckBox.h"
-#include "ui/ComboBox.h"
-#include "ui/CommandButton.h"
-#include "ui/DatePicker.h"
-#include "ui/FlexGrid.h"
+#include "ui/controls/CheckBox.h"
+#include "ui/controls/ComboBox.h"
+#include "ui/controls/CommandButton.h"
+#include "ui/controls/DatePicker.h"
+#include "ui/controls/FlexGrid.h"
 #include "ui/Form.h"
 #include "ui/FormRegistry.h"
-#include "ui/Label.h"
-#include "ui/ListBox.h"
-#include "ui/ListView.h"
-#include "ui/ScriptDriver.h"
-#include "ui/TextBox.h"
+#include "ui/controls/Label.h"
+#include "ui/controls/ListBox.h"
+#include "ui/controls/ListView.h"
+#include "ui/headless/ScriptDriver.h"
+#include "ui/controls/TextBox.h"
 #include "ui/UiFixture.h"
 #include "ui/UiWindows.h"
 #include "ui/frmMsg.h"
-#include "ui/mdl1.h"
+#include "ui/lists/mdl1.h"
 
 namespace fo::test {
 namespace {

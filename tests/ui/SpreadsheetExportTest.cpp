@@ -8,11 +8,11 @@
 #include "support/FakeHostSystem.h"
 #include "support/XlsxSheet.h"
 #include "ui/Form.h"
-#include "ui/ListView.h"
+#include "ui/controls/ListView.h"
 #include "ui/RecordsetBuilder.h"
 #include "ui/UiFixture.h"
-#include "ui/clsLvw2012.h"
-#include "ui/mdl1.h"
+#include "ui/lists/clsLvw2012.h"
+#include "ui/lists/mdl1.h"
 
 namespace fo::test {
 namespace {

@@ -9,7 +9,7 @@
 #include "host/api/SettingsStore.h"
 #include "support/TempDir.h"
 #include "ui/FormInstance.h"
-#include "ui/HeadlessUi.h"
+#include "ui/headless/HeadlessUi.h"
 
 namespace fo::test {
 

@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
 #include "ui/Form.h"
-#include "ui/ListView.h"
-#include "ui/ProgressBar.h"
+#include "ui/controls/ListView.h"
+#include "ui/controls/ProgressBar.h"
 #include "ui/RecordsetBuilder.h"
 #include "ui/UiFixture.h"
-#include "ui/clsLvw2012.h"
+#include "ui/lists/clsLvw2012.h"
 
 namespace fo::test {
 namespace {

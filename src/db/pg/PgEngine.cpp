@@ -1,0 +1,172 @@
+#include "db/pg/PgEngine.h"
+
+#include <libpq-fe.h>
+
+#include <cstring>
+#include <memory>
+
+#include "db/DbError.h"
+#include "db/pg/PgErrors.h"
+#include "db/pg/PgLink.h"
+#include "db/pg/PgResult.h"
+#include "db/SqlRewrite.h"
+#include "db/TextCase.h"
+
+namespace fo {
+namespace {
+
+struct ResultFree {
+    void operator()(PGresult* r) const { PQclear(r); }
+};
+using Result = std::unique_ptr<PGresult, ResultFree>;
+
+int effectiveSeconds(int seconds) { return seconds > 0 ? seconds : 30; }
+
+// Notices ("table … does not exist, skipping") are for a console, not for
+// a clerk; errors arrive as results.
+void ignoreNotice(void*, const char*) {}
+
+}  // namespace
+
+PgEngine::PgEngine(const std::string& conninfo, int timeoutSeconds, const std::string& name) : name_(name) {
+    const std::string wait = std::to_string(effectiveSeconds(timeoutSeconds));
+    // Dates read back as "yyyy-mm-dd hh:mm:ss" whatever the server's default;
+    // the fee schema is searched before pg_catalog, so its types and dialect
+    // functions are the ones the statements name (also in a copy of the
+    // database, which does not carry the database's own settings).
+    const std::string options = "-c DateStyle=ISO,YMD -c IntervalStyle=postgres -c lock_timeout=" + wait +
+                                "s -c search_path=" + std::string(FeeSchema) + ",pg_catalog,public";
+    const char* keywords[] = {"dbname", "client_encoding", "options", "fallback_application_name", "connect_timeout",
+                              nullptr};
+    const char* values[] = {conninfo.c_str(), "UTF8", options.c_str(), "feeoffice", wait.c_str(), nullptr};
+    conn_ = PQconnectdbParams(keywords, values, 1);
+    if (!conn_ || PQstatus(conn_) != CONNECTION_OK) {
+        const std::string message = conn_ ? trimWhitespace(PQerrorMessage(conn_)) : "out of memory";
+        PQfinish(conn_);
+        conn_ = nullptr;
+        throw pgConnectError(message, name_);
+    }
+    PQsetNoticeProcessor(conn_, ignoreNotice, nullptr);
+}
+
+PgEngine::~PgEngine() { PQfinish(conn_); }
+
+void PgEngine::setTimeoutSeconds(int seconds) {
+    Result(run("set lock_timeout = '" + std::to_string(effectiveSeconds(seconds)) + "s'", "set lock_timeout"));
+}
+
+RecordsetPtr PgEngine::execute(const std::string& sql, long* affected) {
+    RecordsetPtr result;
+    long changed = 0;
+    for (std::string_view piece : splitStatements(sql)) {
+        const std::string statement = trimWhitespace(piece);
+        Result r(run(rewriteSql(statement), statement));
+        if (PQresultStatus(r.get()) == PGRES_TUPLES_OK) {
+            result = readPgResult(r.get(), statement);
+            changed = -1;
+        } else {
+            const char* rows = PQcmdTuples(r.get());
+            changed = rows && *rows ? std::atol(rows) : 0;
+        }
+    }
+    if (affected) *affected = changed;
+    return result;
+}
+
+PGresult* PgEngine::run(const std::string& text, const std::string& statement) {
+    PGresult* r = PQexec(conn_, text.c_str());
+    const ExecStatusType status = r ? PQresultStatus(r) : PGRES_FATAL_ERROR;
+    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK && status != PGRES_EMPTY_QUERY) fail(r, statement);
+    return r;
+}
+
+void PgEngine::fail(PGresult* r, const std::string& statement) {
+    Result owned(r);
+    if (!r || PQstatus(conn_) == CONNECTION_BAD) {
+        // The server went away or the link broke: the session is gone.
+        throw pgConnectError(trimWhitespace(PQerrorMessage(conn_)), name_, statement);
+    }
+    const char* state = PQresultErrorField(r, PG_DIAG_SQLSTATE);
+    const char* primary = PQresultErrorField(r, PG_DIAG_MESSAGE_PRIMARY);
+    const char* detail = PQresultErrorField(r, PG_DIAG_MESSAGE_DETAIL);
+    std::string message = primary ? primary : trimWhitespace(PQresultErrorMessage(r));
+    if (detail && *detail) message += " (" + std::string(detail) + ")";
+    throw pgStatementError(state ? state : "XX000", message, statement);
+}
+
+void PgEngine::begin() {
+    Result(run("BEGIN", "BEGIN"));
+    try {
+        Result(run("select pg_advisory_xact_lock(" + std::to_string(BooksLockKey) + ")", "BEGIN"));
+    } catch (...) {
+        // Waited too long for another posting: no transaction is left open.
+        try {
+            Result(run("ROLLBACK", "ROLLBACK"));
+        } catch (...) {
+        }
+        throw;
+    }
+}
+
+void PgEngine::commit() {
+    // A statement that failed inside the transaction has aborted it on the
+    // server, where COMMIT would quietly roll it back: say so instead.
+    if (PQtransactionStatus(conn_) == PQTRANS_INERROR)
+        throw pgStatementError("25P02", "current transaction is aborted, commands ignored until end of transaction block",
+                               "COMMIT");
+    Result(run("COMMIT", "COMMIT"));
+}
+
+void PgEngine::rollback() {
+    const PGTransactionStatusType status = PQtransactionStatus(conn_);
+    if (status == PQTRANS_IDLE || status == PQTRANS_UNKNOWN) return;
+    Result(run("ROLLBACK", "ROLLBACK"));
+}
+
+namespace {
+
+std::int64_t countOf(Engine& engine, const std::string& sql) {
+    RecordsetPtr rs = engine.execute(sql, nullptr);
+    return rs && !rs->eof() ? rs->field(std::size_t{0}).toInt() : 0;
+}
+
+std::string quotedIdentifier(const std::string& name) {
+    std::string out = "\"";
+    for (char c : name) out += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return out + "\"";
+}
+
+std::string quotedText(const std::string& text) {
+    std::string out = "'";
+    for (char c : text) out += c == '\'' ? std::string("''") : std::string(1, c);
+    return out + "'";
+}
+
+}  // namespace
+
+std::unique_ptr<Engine> openPgEngine(const std::string& link, int timeoutSeconds, OpenMode mode) {
+    const PgLinkParts parts = pgLinkParts(link);
+    const std::string name = shownWithoutPassword(link);
+    bool made = false;
+    if (mode != OpenMode::Existing) {
+        PgEngine server(pgConninfo(pgLinkToDatabase(link, "postgres")), timeoutSeconds, name);
+        if (countOf(server, "select count(*) from pg_database where datname = " + quotedText(parts.database)) == 0) {
+            // Byte order for text, as the embedded engine sorts; the fee
+            // schema's citext still folds case.
+            server.execute("create database " + quotedIdentifier(parts.database) +
+                               " template template0 encoding 'UTF8' lc_collate 'C' lc_ctype 'C'",
+                           nullptr);
+            made = true;
+        }
+    }
+    auto engine = std::make_unique<PgEngine>(pgConninfo(link), timeoutSeconds, name);
+    if (mode == OpenMode::CreateNew && !made &&
+        countOf(*engine, "select count(*) from information_schema.tables "
+                         "where table_schema not in ('pg_catalog', 'information_schema')") > 0)
+        throw DbError(DbErrorKind::Other, dberr::AlreadyExists,
+                      "服务器上的数据库“" + parts.database + "”已经存在且不是空的，新建数据库不会改动它。请另选一个数据库名称。",
+                      "refusing to create a database in " + parts.database + ", which already holds tables");
+    return engine;
+}
+
+}  // namespace fo

@@ -1,0 +1,32 @@
+#pragma once
+#include "ui/controls/Control.h"
+
+namespace fo {
+
+// A check box: Value 0 (clear), 1 (ticked), 2 (grey). Changing the value,
+// by code or by the clerk, fires Click.
+class CheckBox : public Control {
+public:
+    CheckBox(Form& f, std::string name, std::string caption = {}, int index = -1)
+        : Control(f, std::move(name), index), caption_(std::move(caption)) {}
+    const char* kind() const override { return "CheckBox"; }
+    const std::string& caption() const { return caption_; }
+    void setCaption(const std::string& c) { if (c != caption_) { caption_ = c; changed(); } }
+    int value() const { return value_; }
+    void setValue(int v) {
+        if (v == value_) return;
+        value_ = v;
+        changed();
+        fire(Click);
+    }
+    bool canTakeFocus() const override { return true; }
+    std::string displayText() const override { return std::to_string(value_); }
+    void userClick() override { SetFocus(); setValue(value_ == 1 ? 0 : 1); }
+    void userSetValue(int v) { SetFocus(); setValue(v); }
+
+private:
+    std::string caption_;
+    int value_ = 0;
+};
+
+}  // namespace fo

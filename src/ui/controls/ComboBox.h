@@ -1,0 +1,60 @@
+#pragma once
+#include <string>
+#include <vector>
+
+#include "ui/controls/Control.h"
+
+namespace fo {
+
+// A combo box: entries with item data, the chosen entry (ListIndex, -1 for
+// none) and the text shown. Choosing an entry, by code or by the clerk,
+// fires Click; editing the text fires Change.
+class ComboBox : public Control {
+public:
+    enum class Style { DropDownCombo = 0, DropDownList = 2 };
+    struct Entry {
+        std::string text;
+        long itemData = 0;
+    };
+
+    ComboBox(Form& f, std::string name, int index = -1) : Control(f, std::move(name), index) {}
+    const char* kind() const override { return "ComboBox"; }
+    Style style() const { return style_; }
+    void setStyle(Style s) { style_ = s; }
+
+    // Appends an entry, or inserts it at `position` (0-based).
+    void AddItem(const std::string& text, int position = -1);
+    void RemoveItem(int i);
+    void Clear();
+    int ListCount() const { return static_cast<int>(entries_.size()); }
+    const std::string& List(int i) const { return entries_.at(static_cast<std::size_t>(i)).text; }
+    long ItemData(int i) const { return entries_.at(static_cast<std::size_t>(i)).itemData; }
+    void setItemData(int i, long v) { entries_.at(static_cast<std::size_t>(i)).itemData = v; }
+    // The most recently added entry's index (as NewIndex).
+    int NewIndex() const { return newIndex_; }
+    const std::vector<Entry>& entries() const { return entries_; }
+
+    int ListIndex() const { return listIndex_; }
+    void setListIndex(int i);
+    const std::string& text() const { return text_; }
+    // Sets the shown text; the entry with exactly that text becomes chosen.
+    void setText(const std::string& t);
+    // The index of the first entry whose text equals `t`, -1 when none.
+    int findEntry(const std::string& t) const;
+
+    std::function<void()> Change;
+
+    bool canTakeFocus() const override { return true; }
+    std::string displayText() const override { return text_; }
+
+    // The clerk picks the entry whose text equals `t`; false when none does.
+    bool userSelect(const std::string& t);
+
+private:
+    std::vector<Entry> entries_;
+    int listIndex_ = -1, newIndex_ = -1;
+    std::string text_;
+    Style style_ = Style::DropDownCombo;
+};
+
+}  // namespace fo

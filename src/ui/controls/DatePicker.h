@@ -1,0 +1,38 @@
+#pragma once
+#include "db/DateTime.h"
+#include "ui/controls/Control.h"
+
+namespace fo {
+
+// A date picker. A new value fires Change; the clerk's pick also fires
+// CloseUp, as closing the drop-down calendar does.
+class DatePicker : public Control {
+public:
+    DatePicker(Form& f, std::string name, int index = -1)
+        : Control(f, std::move(name), index), value_(DateTime::today()) {}
+    const char* kind() const override { return "DatePicker"; }
+    const DateTime& value() const { return value_; }
+    void setValue(const DateTime& d) {
+        if (d == value_) return;
+        value_ = d;
+        changed();
+        fire(Change);
+    }
+    // "yyyy-mm-dd"
+    std::string dateText() const { return value_.dateText(); }
+
+    std::function<void()> Change, CloseUp;
+
+    bool canTakeFocus() const override { return true; }
+    std::string displayText() const override { return value_.dateText(); }
+    void userPick(const DateTime& d) {
+        SetFocus();
+        setValue(d);
+        fire(CloseUp);
+    }
+
+private:
+    DateTime value_;
+};
+
+}  // namespace fo

@@ -1,0 +1,27 @@
+#pragma once
+#include "ui/controls/Control.h"
+
+namespace fo {
+
+// A menu or a menu entry. An entry's container is its menu; a pop-up menu
+// is a menu the window keeps invisible in its menu bar.
+class Menu : public Control {
+public:
+    Menu(Form& f, std::string name, std::string caption = {}, Menu* parent = nullptr, int index = -1)
+        : Control(f, std::move(name), index), caption_(std::move(caption)) {
+        setContainer(parent);
+    }
+    const char* kind() const override { return "Menu"; }
+    const std::string& caption() const { return caption_; }
+    void setCaption(const std::string& c) { if (c != caption_) { caption_ = c; changed(); } }
+    bool checked() const { return checked_; }
+    void setChecked(bool v) { checked_ = v; changed(); }
+    Menu* parentMenu() const { return static_cast<Menu*>(container()); }
+    std::string displayText() const override { return caption_; }
+
+private:
+    std::string caption_;
+    bool checked_ = false;
+};
+
+}  // namespace fo

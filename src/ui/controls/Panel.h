@@ -1,0 +1,65 @@
+#pragma once
+#include <string>
+#include <vector>
+
+#include "ui/controls/Control.h"
+
+namespace fo {
+
+// A captioned frame that groups controls.
+class Frame : public Control {
+public:
+    Frame(Form& f, std::string name, std::string caption = {}, int index = -1)
+        : Control(f, std::move(name), index), caption_(std::move(caption)) {}
+    const char* kind() const override { return "Frame"; }
+    const std::string& caption() const { return caption_; }
+    void setCaption(const std::string& c) { if (c != caption_) { caption_ = c; changed(); } }
+    std::string displayText() const override { return caption_; }
+
+private:
+    std::string caption_;
+};
+
+// A plain panel (picture box): holds controls, takes mouse events; also the
+// bar shown while a splitter is dragged.
+class PictureBox : public Control {
+public:
+    PictureBox(Form& f, std::string name, int index = -1) : Control(f, std::move(name), index) {}
+    const char* kind() const override { return "PictureBox"; }
+};
+
+// An image: the grip of a splitter. DragDrop tells where it was dropped.
+class ImageBox : public Control {
+public:
+    ImageBox(Form& f, std::string name, int index = -1) : Control(f, std::move(name), index) {}
+    const char* kind() const override { return "Image"; }
+    std::function<void(Control& source, int x, int y)> DragDrop;
+};
+
+// A tabbed panel: one page per caption; Tab is the page shown (0-based).
+// Changing the page fires Click with the previous page.
+class TabPanel : public Control {
+public:
+    TabPanel(Form& f, std::string name, std::vector<std::string> captions = {}, int index = -1)
+        : Control(f, std::move(name), index), captions_(std::move(captions)) {}
+    const char* kind() const override { return "TabPanel"; }
+    const std::vector<std::string>& captions() const { return captions_; }
+    int tab() const { return tab_; }
+    void setTab(int t) {
+        if (t == tab_) return;
+        const int previous = tab_;
+        tab_ = t;
+        changed();
+        if (TabClick) TabClick(previous);
+    }
+    std::function<void(int previousTab)> TabClick;
+    std::string displayText() const override {
+        return tab_ >= 0 && tab_ < static_cast<int>(captions_.size()) ? captions_[static_cast<std::size_t>(tab_)] : std::string();
+    }
+
+private:
+    std::vector<std::string> captions_;
+    int tab_ = 0;
+};
+
+}  // namespace fo
