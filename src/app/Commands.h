@@ -26,7 +26,7 @@ Verb addSqlVerb(CLI::App& program);       // feeoffice sql (SqlCommand.cpp)
 Verb addCheckVerb(CLI::App& program);     // feeoffice check (CheckCommand.cpp)
 Verb addInitDemoVerb(CLI::App& program);  // feeoffice init-demo (InitDemoCommand.cpp)
 Verb addDriveVerb(CLI::App& program);     // feeoffice drive (DriveCommand.cpp)
-Verb addTourVerb(CLI::App& program);      // feeoffice tour (TourCommand.cpp)
+Verb addTourVerb(CLI::App& program);      // feeoffice tour (tour/TourCommand.cpp)
 Verb addLogVerb(CLI::App& program);       // feeoffice log (LogCommand.cpp)
 Verb addCopyVerb(CLI::App& program);      // feeoffice copy (CopyCommand.cpp)
 

@@ -5,8 +5,8 @@
 #include <set>
 #include <vector>
 
-#include "qt/ControlBinding.h"
-#include "qt/Subscription.h"
+#include "qt/bindings/ControlBinding.h"
+#include "qt/bindings/Subscription.h"
 
 class QAction;
 class QBoxLayout;

@@ -12,7 +12,7 @@
 #include "db/Currency.h"
 #include "host/api/MessageService.h"
 #include "qt/CjkFont.h"
-#include "qt/ControlBinding.h"
+#include "qt/bindings/ControlBinding.h"
 #include "qt/ReceiptPaper.h"
 #include "ui/UiServices.h"
 

@@ -10,7 +10,7 @@
 #include <QPointer>
 #include <QTimer>
 
-#include "qt/ControlBinding.h"
+#include "qt/bindings/ControlBinding.h"
 #include "qt/FormView.h"
 #include "ui/Form.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 #include <memory>
 
-#include "qt/ControlBinding.h"
+#include "qt/bindings/ControlBinding.h"
 
 class QTableView;
 

@@ -1,5 +1,5 @@
 #pragma once
-#include "qt/ControlBinding.h"
+#include "qt/bindings/ControlBinding.h"
 
 class QTreeView;
 

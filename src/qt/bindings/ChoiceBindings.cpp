@@ -6,7 +6,7 @@
 #include <QListWidget>
 #include <QTabBar>
 
-#include "qt/ControlBinding.h"
+#include "qt/bindings/ControlBinding.h"
 #include "qt/EventBoundary.h"
 #include "ui/controls/ComboBox.h"
 #include "ui/controls/DatePicker.h"

@@ -1,8 +1,8 @@
-#include "qt/ControlBinding.h"
-#include "qt/GridBindings.h"
-#include "qt/ListViewBinding.h"
-#include "qt/SimpleBindings.h"
-#include "qt/TextBoxBinding.h"
+#include "qt/bindings/ControlBinding.h"
+#include "qt/bindings/GridBindings.h"
+#include "qt/bindings/ListViewBinding.h"
+#include "qt/bindings/SimpleBindings.h"
+#include "qt/bindings/TextBoxBinding.h"
 #include "ui/controls/ListView.h"
 #include "ui/controls/TextBox.h"
 

@@ -6,7 +6,7 @@
 #include <map>
 #include <vector>
 
-#include "qt/GridBindings.h"
+#include "qt/bindings/GridBindings.h"
 #include "qt/EventBoundary.h"
 #include "qt/Twips.h"
 #include "ui/controls/DataGrid.h"

@@ -3,7 +3,7 @@
 #include <QScrollBar>
 #include <QTableView>
 
-#include "qt/GridBindings.h"
+#include "qt/bindings/GridBindings.h"
 #include "qt/EventBoundary.h"
 #include "qt/Twips.h"
 #include "ui/controls/FlexGrid.h"

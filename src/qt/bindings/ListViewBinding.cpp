@@ -1,4 +1,4 @@
-#include "qt/ListViewBinding.h"
+#include "qt/bindings/ListViewBinding.h"
 #include "qt/EventBoundary.h"
 
 #include <QAbstractTableModel>

@@ -1,4 +1,4 @@
-#include "qt/ControlBinding.h"
+#include "qt/bindings/ControlBinding.h"
 
 #include <QEvent>
 #include <QKeyEvent>

@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "qt/Subscription.h"
+#include "qt/bindings/Subscription.h"
 
 namespace fo {
 class Control;

@@ -4,7 +4,7 @@
 // edit, exactly as typing does headlessly; the widget then shows the result.
 // Edits the widget makes by itself (delete, paste, an input method's
 // pre-edit) are handed back as the clerk's new text.
-#include "qt/TextBoxBinding.h"
+#include "qt/bindings/TextBoxBinding.h"
 #include "qt/EventBoundary.h"
 
 #include <QInputMethodEvent>

@@ -1,4 +1,4 @@
-#include "qt/SimpleBindings.h"
+#include "qt/bindings/SimpleBindings.h"
 #include "qt/EventBoundary.h"
 
 #include <QCheckBox>
