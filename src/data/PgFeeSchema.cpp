@@ -44,11 +44,10 @@ const char* const kPgPrelude[] = {
     "select pg_catalog.left(to_char(value, 'YYYY-MM-DD HH24:MI:SS'), n) $$",
 };
 
-// Ids and document numbers handed out: a row per draw, the largest per
-// counter its last value; drawn on a connection of their own, never inside
-// a posting (see the counters).
-const char* const kPgCounters =
-    "create table fo_counters(name citext not null, last bigint not null, primary key(name, last))";
+// Ids and document numbers handed out: a row per counter with its last
+// value; drawn on a connection of their own, never inside a posting (see the
+// counters).
+const char* const kPgCounters = "create table fo_counters(name citext primary key, last bigint not null)";
 
 std::string quotedName(const std::string& name) {
     std::string out = "\"";

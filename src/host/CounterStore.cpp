@@ -169,52 +169,38 @@ Connection& PgCounterStore::cn() {
         // order, so a posting that used the number cannot be durable before
         // the draw is, and a draw lost in a crash was used by nothing kept.
         cn_->execute("set synchronous_commit = off");
-        // Each value drawn adds a row; the rows below each counter's last
-        // value go, once per session and every 64 draws of a counter.
-        cn_->execute("delete from fo_counters where last<(select max(m.last) from fo_counters m "
-                     "where m.name=fo_counters.name)");
     }
     return *cn_;
 }
 
 std::int64_t PgCounterStore::draw(const std::string& key, int count, const CounterSource& source) {
     checkCount(count);
-    // The next values are those above the larger of the counter's last value
-    // and what the fee tables hold above it; the fee tables are read only
-    // above the last value, which an index reaches at once however many rows
-    // an open posting holds below it. Every value drawn is a row, so two
-    // workstations that reach the same value meet in the key: the later one
-    // gets fewer rows than it asked for, keeps none of them (a gap) and
-    // draws again. Each shape of source is planned once per session ($1
-    // name, $2 n, $3 stem).
+    // One row per counter, raised in one statement on this autocommit
+    // connection to the larger of its last value and what the fee tables
+    // hold above it, plus the count. Two workstations drawing the same
+    // counter at once queue on that row for the statement's moment only; the
+    // second sees the first's value (the row's latest version, not its
+    // snapshot), so no value is handed out twice. No posting ever touches
+    // the row. Each shape of source is planned once per session ($1 name,
+    // $2 n, $3 stem).
     std::string shape = source.stem.empty() ? "i" : "n" + std::to_string(source.stem.size());
     for (const auto& [table, column] : source.idColumns) shape += "_" + table + "_" + column;
     for (const std::string& table : source.numberTables) shape += "_" + table;
     const std::string statement = "fo_draw_" + std::to_string(std::hash<std::string>{}(lowerAscii(shape)));
     Connection& c = cn();
     if (prepared_.insert(statement).second) {
-        const std::string above = largestQuery(source, "prior.last",
-                                               {"cast($3||lpad(cast(prior.last as text),4,'0') as citext)",
+        const std::string first = largestQuery(source, {}, {"cast($3||'0000' as citext)", "cast($3||'9999' as citext)"});
+        const std::string above = largestQuery(source, "fo_counters.last",
+                                               {"cast($3||lpad(cast(fo_counters.last as text),4,'0') as citext)",
                                                 "cast($3||'9999' as citext)"});
-        c.execute("prepare " + statement + "(citext,bigint,text) as with prior as (select coalesce(max(last),0) as "
-                  "last from fo_counters where name=$1), base as (select greatest(prior.last,coalesce((" + above +
-                  "),0)) as b from prior) insert into fo_counters(name,last) select $1,base.b+g from base,"
-                  "generate_series(1,$2) as g on conflict do nothing returning last");
+        c.execute("prepare " + statement + "(citext,bigint,text) as insert into fo_counters(name,last) values($1,"
+                  "coalesce((" + first + "),0)+$2) on conflict(name) do update set last=greatest(fo_counters.last,"
+                  "coalesce((" + above + "),0))+$2 returning last");
     }
-    const std::string run = "execute " + statement + "(" + sqlLiteral(key) + "," + std::to_string(count) + "," +
-                            sqlLiteral(source.stem) + ")";
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        RecordsetPtr rs = c.execute(run);
-        if (!rs || rs->rows().size() != static_cast<std::size_t>(count)) continue;
-        std::int64_t last = 0;
-        for (const auto& row : rs->rows()) last = std::max(last, row[0].toInt());
-        if (++draws_ % 64 == 0)
-            c.execute("delete from fo_counters where name=" + sqlLiteral(key) + " and last<" +
-                      std::to_string(last - count + 1));
-        return last;
-    }
-    throw DbError(DbErrorKind::Busy, 0, dbtext::Busy,
-                  "the counter " + key + " could not be drawn: other workstations drew it a hundred times over");
+    RecordsetPtr rs = c.execute("execute " + statement + "(" + sqlLiteral(key) + "," + std::to_string(count) + "," +
+                                sqlLiteral(source.stem) + ")");
+    if (!rs || rs->eof()) throw std::logic_error("the counter draw returned no value");
+    return rs->field(std::size_t{0}).toInt();
 }
 
 std::int64_t PgCounterStore::largestStored(const CounterSource& source) {
@@ -222,12 +208,12 @@ std::int64_t PgCounterStore::largestStored(const CounterSource& source) {
 }
 
 std::map<std::string, std::int64_t> PgCounterStore::lastValues() {
-    return allCounters(cn(), "(select name,max(last) as last from fo_counters group by name) as c");
+    return allCounters(cn(), "fo_counters");
 }
 
 void PgCounterStore::raise(const std::string& key, std::int64_t last) {
     cn().execute("insert into fo_counters(name,last) values(" + sqlLiteral(key) + "," + std::to_string(last) +
-                 ") on conflict do nothing");
+                 ") on conflict(name) do update set last=greatest(fo_counters.last,excluded.last)");
 }
 
 }  // namespace fo

@@ -85,14 +85,12 @@ private:
     std::map<std::string, StoredMax> stored_;
 };
 
-// On a server the counters are a table of the fee database (fo_counters),
-// drawn on an autocommit connection of their own: a draw inserts each value
-// it hands out as a row of its own, in one statement that also reads the
-// fee tables (one round trip); the key (name, value) keeps any value from
-// being handed out twice. A draw never updates a row, so it
-// never waits for another, nor walks the versions an open posting keeps
-// alive; a posting never touches the table. That connection sees only what
-// is committed.
+// On a server the counters are a table of the fee database (fo_counters, a
+// row per counter), drawn on an autocommit connection of their own: a draw
+// raises the counter's row in one statement that also reads the fee tables
+// (one round trip). Two draws of one counter queue on its row for that
+// statement only; a posting never touches the table, so a draw never waits
+// for one. That connection sees only what is committed.
 class PgCounterStore final : public CounterStore {
 public:
     PgCounterStore(std::string link, CounterOptions options);
@@ -108,7 +106,6 @@ private:
     CounterOptions options_;
     ConnectionPtr cn_;
     std::set<std::string> prepared_;  // draw statements prepared on cn_
-    std::uint64_t draws_ = 0;
 };
 
 }  // namespace fo
