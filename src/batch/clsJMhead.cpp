@@ -18,15 +18,20 @@ std::vector<std::string> clsJMhead::lineCaptions() {
 
 void clsJMhead::toJm(Connection& trCnn) { toJm(trCnn, nullptr); }
 
+void clsJMhead::drawInBlocks(long records) { blocks_ = std::make_shared<batch::CounterBlocks>(host(), records); }
+
 void clsJMhead::toJm(Connection& trCnn, const plan::Plan* seen) {
     HostSystem& run = host();
-    // Drawn anew on every call, so every student of a batch has his own
-    // record and number; a rolled-back batch leaves a gap in both counters.
-    const std::string djbh = run.pGetBillNum("JM");
+    // Every student of a batch has his own record and number; a
+    // rolled-back batch leaves a gap in both counters.
+    if (blocks_) blocks_->startRecord();
+    batch::CounterBlocks* blocks = blocks_.get();
+    const std::string djbh = blocks ? blocks->number("JM") : run.pGetBillNum("JM");
     auditPosting(trCnn, "批量减免", djbh, c_Jmhj_);
     // The plan draws one number, the one the log was told.
-    plan::Draws draws([&run](const std::string& counter) { return run.pGetMaxId(counter); },
-                      [&djbh](const std::string&) { return djbh; });
+    plan::Draws draws(
+        [&run, blocks](const std::string& counter) { return blocks ? blocks->id(counter) : run.pGetMaxId(counter); },
+        [&djbh](const std::string&) { return djbh; });
     // What the student owes now, in this transaction, before it writes.
     const plan::Plan p = planJm(trCnn, draws);
     if (const plan::Refusal* over = p.refusal("over-reduction")) {

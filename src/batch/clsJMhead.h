@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "batch/CounterBlocks.h"
 #include "batch/clsJMmx.h"
 #include "db/Connection.h"
 #include "db/Currency.h"
@@ -54,9 +55,14 @@ public:
     // host (gRun) when none was set.
     const std::shared_ptr<HostSystem>& myGrun() const { return myGrun_; }
     void set_myGrun(std::shared_ptr<HostSystem> value) {
+        if (value == myGrun_) return;
         myGrun_ = std::move(value);
         constants_.reset();
+        blocks_.reset();
     }
+    // The next `records` calls of toJm are one posting: the ids and numbers
+    // they need are drawn from the host in blocks, not one by one.
+    void drawInBlocks(long records);
 
     // Posts one reduction for the current student on `trCnn`, inside the
     // caller's transaction: the KDW_sfjl record with a new "JM" number and
@@ -107,6 +113,7 @@ private:
         std::string sfyf, operid, skr;
     };
     std::optional<PostingConstants> constants_;
+    std::shared_ptr<batch::CounterBlocks> blocks_;
 };
 
 }  // namespace fo

@@ -338,6 +338,7 @@ void frmBachJM_next::post(const std::string& jmrq, const std::map<std::string, p
         const std::vector<frmBachJM::Student> students = formInstance<frmBachJM>()->tickedStudents();
         PostingProgress progress("正在为 " + std::to_string(students.size()) + " 名学生记账减免…",
                                  static_cast<long>(students.size()), &cmd_ok);
+        head.drawInBlocks(static_cast<long>(students.size()));
         for (const frmBachJM::Student& s : students) {
             current = s.number + " " + s.name;
             head.set_str_bjmc(s.className);

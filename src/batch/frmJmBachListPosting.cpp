@@ -254,6 +254,8 @@ void frmJmBachList::post(const std::map<std::string, plan::Plan>* seen) {
         Connection& trCn = *session.trCn();
         Transaction tx(trCn);
         PostingProgress progress("正在记账减免…", static_cast<long>(groups.size()), &cmdJMok);
+        head.set_myGrun(globals().host);
+        head.drawInBlocks(static_cast<long>(groups.size()));
         for (const Group& g : groups) {
             failedStudent = g.xsid;
             fillPoster(head, g);

@@ -88,14 +88,30 @@ std::string CounterService::nextBillNo(const std::string& prefix) {
 }
 
 std::string CounterService::nextBillNo(const std::string& prefix, const DateTime& date) {
+    return nextBillNos(prefix, 1, date).front();
+}
+
+std::vector<std::string> CounterService::nextBillNos(const std::string& prefix, int count) {
+    return nextBillNos(prefix, count, DateTime::today());
+}
+
+std::vector<std::string> CounterService::nextBillNos(const std::string& prefix, int count, const DateTime& date) {
     char day[16];
     std::snprintf(day, sizeof day, "%04d%02d%02d", date.year, date.month, date.day);
     const std::string stem = prefix + day;
-    std::lock_guard lock(mutex_);
-    const std::int64_t seq = store_->draw("bill:" + lowerAscii(prefix) + ":" + day, 1, billSource(stem));
-    char number[24];
-    std::snprintf(number, sizeof number, "%04lld", static_cast<long long>(seq));
-    return stem + number;
+    std::int64_t last = 0;
+    {
+        std::lock_guard lock(mutex_);
+        last = store_->draw("bill:" + lowerAscii(prefix) + ":" + day, count, billSource(stem));
+    }
+    std::vector<std::string> numbers;
+    numbers.reserve(static_cast<std::size_t>(count));
+    for (std::int64_t seq = last - count + 1; seq <= last; ++seq) {
+        char number[24];
+        std::snprintf(number, sizeof number, "%04lld", static_cast<long long>(seq));
+        numbers.push_back(stem + number);
+    }
+    return numbers;
 }
 
 }  // namespace fo

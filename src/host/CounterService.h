@@ -38,6 +38,10 @@ public:
     // "JM202612060001"; unique per prefix and day.
     std::string nextBillNo(const std::string& prefix);
     std::string nextBillNo(const std::string& prefix, const DateTime& date);
+    // `count` consecutive document numbers of one prefix and day, drawn at
+    // once (a batch posting numbers all its records in one draw).
+    std::vector<std::string> nextBillNos(const std::string& prefix, int count);
+    std::vector<std::string> nextBillNos(const std::string& prefix, int count, const DateTime& date);
 
     // The side database of an embedded fee file ("" on a server).
     std::string sideDatabasePath() const;

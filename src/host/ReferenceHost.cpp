@@ -140,6 +140,17 @@ std::string ReferenceHost::pGetMaxId(const std::string& counter) {
 
 std::string ReferenceHost::pGetBillNum(const std::string& prefix) { return counters_->nextBillNo(prefix); }
 
+std::vector<std::string> ReferenceHost::pGetMaxIds(const std::string& counter, int count) {
+    const std::int64_t first = counters_->nextId(counter, count);
+    std::vector<std::string> ids;
+    for (std::int64_t id = first; id < first + count; ++id) ids.push_back(std::to_string(id));
+    return ids;
+}
+
+std::vector<std::string> ReferenceHost::pGetBillNums(const std::string& prefix, int count) {
+    return counters_->nextBillNos(prefix, count);
+}
+
 std::string ReferenceHost::ptrim(const std::string& text) {
     std::string out;
     for (char c : trimBlanks(text)) {

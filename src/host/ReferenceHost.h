@@ -68,6 +68,9 @@ public:
     // --- counters ---
     std::string pGetMaxId(const std::string& counter) override;
     std::string pGetBillNum(const std::string& prefix) override;
+    // One draw of the counter store for the whole block.
+    std::vector<std::string> pGetMaxIds(const std::string& counter, int count) override;
+    std::vector<std::string> pGetBillNums(const std::string& prefix, int count) override;
     const std::shared_ptr<CounterService>& counters() const { return counters_; }
 
     // --- text and work tables ---

@@ -1,3 +1,5 @@
+#include <algorithm>
+#include <cstdio>
 #include <functional>
 #include <initializer_list>
 #include <memory>
@@ -154,6 +156,55 @@ TEST_P(clsJMheadTest, EveryCallGetsItsOwnRecordAndSeesWhatTheBatchAlreadyPosted)
     EXPECT_EQ(rows("select a.jmje,(select count(*) from kdw_sfjlmx where sfjlid=a.id) from kdw_sfjl a where xsid=9"),
               Rows{"0|0"});
     EXPECT_EQ(rows("select jmjlid,fkrq is null from qfhzb where xsid=9"), Rows{"0|1"});
+}
+
+// A posting told its size draws each counter once for all its records;
+// another workstation drawing in the middle of it gets values above the
+// whole block, and a record needing more than its share (two remainder
+// rows) draws again, above what the other workstation took.
+TEST_P(clsJMheadTest, ABatchDrawsItsNumbersInBlocksThatNoOtherDrawShares) {
+    db_.exec("insert into qfhzb(qfkid,qfyf,xsid,qfje) values(104,'202404',9,40)");
+    db_.exec("insert into qfmxb(qfkid,xsid,sfxmid,qfje) values(104,9,6,40)");
+    head_.set_colMX({item("202403", "5", "10", "60"), item("202404", "6", "15", "40")});
+    head_.set_c_Jmhj(Currency::fromInt(25));
+    auto other = std::make_shared<ReferenceHost>(db_.path(), GetParam());
+    std::string otherNumber, otherRecord, otherRow;
+    {
+        ConnectionPtr trCn = host_->pgettrcn();
+        Transaction tx(*trCn);
+        head_.drawInBlocks(2);
+        postFor(*trCn, {"7"});
+        otherNumber = other->pGetBillNum("JM");
+        otherRecord = other->pGetMaxId("INandOutML");
+        otherRow = other->pGetMaxId("qfhzb");
+        postFor(*trCn, {"9"});
+        tx.commit();
+    }
+    const Rows records = rows("select id,djbh from kdw_sfjl order by xsid");
+    ASSERT_EQ(records.size(), 2u);
+    const auto field = [](const std::string& row, int n) {
+        std::size_t at = 0;
+        for (int i = 0; i < n; ++i) at = row.find('|', at) + 1;
+        return row.substr(at, row.find('|', at) - at);
+    };
+    const long long first = std::stoll(field(records[0], 0));
+    const std::string number = field(records[0], 1);
+    // Both records from the one block, the other workstation above it.
+    EXPECT_EQ(std::stoll(field(records[1], 0)), first + 1);
+    EXPECT_EQ(std::stoll(otherRecord), first + 2);
+    ASSERT_EQ(number.size(), 14u);
+    const long long seq = std::stoll(number.substr(10));
+    char expected[8];
+    std::snprintf(expected, sizeof expected, "%04lld", seq + 1);
+    EXPECT_EQ(field(records[1], 1), number.substr(0, 10) + expected);
+    std::snprintf(expected, sizeof expected, "%04lld", seq + 2);
+    EXPECT_EQ(otherNumber, number.substr(0, 10) + expected);
+    // Four remainder rows, none with the id the other workstation drew.
+    const Rows remainders = rows("select qfkid from qfhzb where yqfkid<>0 order by qfkid");
+    ASSERT_EQ(remainders.size(), 4u);
+    EXPECT_EQ(std::count(remainders.begin(), remainders.end(), otherRow), 0);
+    EXPECT_EQ(rows("select count(distinct qfkid) from qfhzb where yqfkid<>0"), Rows{"4"});
+    EXPECT_GT(std::stoll(remainders[2]), std::stoll(otherRow));
 }
 
 TEST_P(clsJMheadTest, OneCentOverTheReceivableStopsTheBatchAndLeavesNothing) {

@@ -108,6 +108,11 @@ TEST_F(CounterServiceTest, DocumentNumbersArePerPrefixAndDay) {
     EXPECT_EQ(counters.nextBillNo("SF", day), "SF202612060008");
     // A longer prefix sharing the first letters is another series.
     EXPECT_EQ(counters.nextBillNo("QXJM", day), "QXJM202612060002");
+    // A block follows what was drawn and stored, and what follows it
+    // follows the block.
+    EXPECT_EQ(counters.nextBillNos("JM", 3, day),
+              (std::vector<std::string>{"JM202612060043", "JM202612060044", "JM202612060045"}));
+    EXPECT_EQ(counters.nextBillNo("JM", day), "JM202612060046");
 }
 
 TEST_F(CounterServiceTest, DrawDuringAnOpenPostingNeitherWaitsNorJoinsIt) {

@@ -60,6 +60,19 @@ public:
     // --- counters ---
     virtual std::string pGetMaxId(const std::string& counter) = 0;   // "INandOutML", "qfhzb"
     virtual std::string pGetBillNum(const std::string& prefix) = 0;  // "JM"
+    // `count` fresh ids of a counter, or document numbers of a prefix, for
+    // one posting that needs many (a batch): a host that keeps its counters
+    // in a store draws them in one go. By default they are drawn one by one.
+    virtual std::vector<std::string> pGetMaxIds(const std::string& counter, int count) {
+        std::vector<std::string> ids;
+        for (int i = 0; i < count; ++i) ids.push_back(pGetMaxId(counter));
+        return ids;
+    }
+    virtual std::vector<std::string> pGetBillNums(const std::string& prefix, int count) {
+        std::vector<std::string> numbers;
+        for (int i = 0; i < count; ++i) numbers.push_back(pGetBillNum(prefix));
+        return numbers;
+    }
 
     // --- text and work tables ---
     // Trims and doubles single quotes, so the result is safe inside '...'.
