@@ -104,6 +104,24 @@ private:
 // carried over, December open) and a sixth fee item, a monthly 午点费 of 100
 // for the first fee type: a file in a throw-away folder, or a database of
 // its own on the server in `serverFolder`, dropped afterwards.
+// Hands a fee database to the module as the host application does, with the
+// headless binding answering every message box with its OK button.
+inline std::shared_ptr<ReferenceHost> startBenchHost(const std::string& database, int dialect, HeadlessUi& ui,
+                                                     const std::string& options = {}) {
+    auto host = std::make_shared<ReferenceHost>(database, dialect);
+    if (!options.empty()) host->setConnectionOptions(options);
+    host->installInModuleGlobals();
+    globals().host = host;
+    globals().settings = host->loadSettings();
+    globals().feePeriod = host->pFindJzDate();
+    globals().transLinkString = host->gLinkString();
+    ui.install();
+    ui.setModalRunner([](Form& f) {
+        if (f.name() == "frmMsg") f.find<CommandButton>("cmdOk")->userClick();
+    });
+    return host;
+}
+
 class School {
 public:
     School(int students, const std::string& serverFolder) {
@@ -155,17 +173,7 @@ public:
     // Hands the school (or a copy of its file at `file`) to the module as the
     // host application does, its sessions opened with `options`.
     void startHost(int dialect, const std::string& file = {}, const std::string& options = {}) {
-        host_ = std::make_shared<ReferenceHost>(file.empty() ? database_ : file, dialect);
-        if (!options.empty()) host_->setConnectionOptions(options);
-        host_->installInModuleGlobals();
-        globals().host = host_;
-        globals().settings = host_->loadSettings();
-        globals().feePeriod = host_->pFindJzDate();
-        globals().transLinkString = host_->gLinkString();
-        ui_.install();
-        ui_.setModalRunner([](Form& f) {
-            if (f.name() == "frmMsg") f.find<CommandButton>("cmdOk")->userClick();
-        });
+        host_ = startBenchHost(file.empty() ? database_ : file, dialect, ui_, options);
     }
     // Lets go of the module's windows and the host, as closing the program does.
     void stopHost() {

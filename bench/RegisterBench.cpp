@@ -45,16 +45,7 @@ double median(std::vector<double> v) {
 class Office {
 public:
     explicit Office(const std::string& path) {
-        host_ = std::make_shared<ReferenceHost>(path, 1);
-        host_->installInModuleGlobals();
-        globals().host = host_;
-        globals().settings = host_->loadSettings();
-        globals().feePeriod = host_->pFindJzDate();
-        globals().transLinkString = host_->gLinkString();
-        ui_.install();
-        ui_.setModalRunner([](Form& f) {
-            if (f.name() == "frmMsg") f.find<CommandButton>("cmdOk")->userClick();
-        });
+        host_ = startBenchHost(path, 1, ui_);
     }
     ~Office() {
         ui_.setModalRunner([](Form& f) { f.unload(); });
