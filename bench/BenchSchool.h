@@ -20,7 +20,7 @@
 
 #include "data/PgFeeSchema.h"
 #include "db/pg/PgLink.h"
-#include "host/DemoSchool.h"
+#include "host/demo/DemoSchool.h"
 #include "host/ReferenceHost.h"
 #include "host/api/ModuleGlobals.h"
 #include "ui/controls/CommandButton.h"

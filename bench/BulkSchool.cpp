@@ -12,10 +12,10 @@
 #include "data/FeeDatabase.h"
 #include "db/Currency.h"
 #include "db/DateTime.h"
-#include "host/DemoSchoolBooks.h"
-#include "host/DemoSchoolRandom.h"
-#include "host/DemoSchoolSetup.h"
-#include "host/SqlText.h"
+#include "host/demo/DemoSchoolBooks.h"
+#include "host/demo/DemoSchoolRandom.h"
+#include "host/demo/DemoSchoolSetup.h"
+#include "host/database/SqlText.h"
 
 namespace fo::bench {
 namespace {

@@ -13,7 +13,7 @@
 #include "data/FeeDatabase.h"
 #include "db/Connection.h"
 #include "db/DbError.h"
-#include "host/CounterService.h"
+#include "host/counters/CounterService.h"
 
 namespace fo::app {
 namespace {

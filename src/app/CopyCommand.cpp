@@ -14,7 +14,7 @@
 #include "app/CommandLine.h"
 #include "db/DbError.h"
 #include "db/pg/PgLink.h"
-#include "host/FeeDatabaseCopy.h"
+#include "host/database/FeeDatabaseCopy.h"
 
 namespace fo::app {
 namespace {

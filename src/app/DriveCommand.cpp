@@ -23,7 +23,7 @@
 #include "bills/cLsBILLhead.h"
 #include "bills/frmBILLML.h"
 #include "host/ReferenceHost.h"
-#include "host/UserSettingsStore.h"
+#include "host/settings/UserSettingsStore.h"
 #include "host/api/ModuleGlobals.h"
 #include "reduction/frmjmjlML.h"
 #include "reduction/frmjmjlNew.h"

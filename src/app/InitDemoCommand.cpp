@@ -10,7 +10,7 @@
 #include "app/CommandLine.h"
 #include "db/Connection.h"
 #include "db/pg/PgLink.h"
-#include "host/DemoSchool.h"
+#include "host/demo/DemoSchool.h"
 
 namespace fo::app {
 namespace {

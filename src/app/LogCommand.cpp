@@ -10,7 +10,7 @@
 #include "app/CommandLine.h"
 #include "data/FeeDatabase.h"
 #include "db/DbError.h"
-#include "host/AuditLog.h"
+#include "host/operators/AuditLog.h"
 
 namespace fo::app {
 namespace {

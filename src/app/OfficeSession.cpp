@@ -5,7 +5,7 @@
 #include <map>
 
 #include "app/Commands.h"
-#include "host/SignIn.h"
+#include "host/operators/SignIn.h"
 #include "ui/FormInstance.h"
 #include "ui/FormRegistry.h"
 

@@ -8,7 +8,7 @@
 #include <stdexcept>
 
 #include "app/CommandLine.h"
-#include "host/SignIn.h"
+#include "host/operators/SignIn.h"
 
 namespace fo::app {
 namespace {

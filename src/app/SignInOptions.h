@@ -3,7 +3,7 @@
 #include <ostream>
 #include <string>
 
-#include "host/Operators.h"
+#include "host/operators/Operators.h"
 
 namespace CLI {
 class App;

@@ -11,12 +11,12 @@
 
 #include "data/FeeDatabase.h"
 #include "db/pg/PgLink.h"
-#include "host/AuditLog.h"
-#include "host/Dues.h"
-#include "host/HostSettings.h"
-#include "host/IniFile.h"
-#include "host/SqlText.h"
-#include "host/UserSettingsStore.h"
+#include "host/operators/AuditLog.h"
+#include "host/fees/Dues.h"
+#include "host/settings/HostSettings.h"
+#include "host/settings/IniFile.h"
+#include "host/database/SqlText.h"
+#include "host/settings/UserSettingsStore.h"
 #include "host/api/ModuleGlobals.h"
 
 namespace fo {

@@ -3,11 +3,11 @@
 #include <string>
 #include <vector>
 
-#include "host/Calendar.h"
-#include "host/CounterService.h"
-#include "host/FeePeriod.h"
-#include "host/Operators.h"
-#include "host/ReferenceDbInfo.h"
+#include "host/fees/Calendar.h"
+#include "host/counters/CounterService.h"
+#include "host/fees/FeePeriod.h"
+#include "host/operators/Operators.h"
+#include "host/database/ReferenceDbInfo.h"
 #include "host/api/HostSystem.h"
 #include "host/api/SettingsCollection.h"
 

@@ -4,7 +4,7 @@
 
 #include "data/PasswordHash.h"
 #include "db/DbError.h"
-#include "host/SignIn.h"
+#include "host/operators/SignIn.h"
 #include "host/api/AuditTrail.h"
 #include "host/api/MessageService.h"
 #include "host/api/ModuleGlobals.h"

@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "db/Connection.h"
-#include "host/Operators.h"
+#include "host/operators/Operators.h"
 #include "ui/controls/CheckBox.h"
 #include "ui/controls/CommandButton.h"
 #include "ui/controls/ComboBox.h"

@@ -2,7 +2,7 @@
 #include <optional>
 #include <string>
 
-#include "host/SignIn.h"
+#include "host/operators/SignIn.h"
 #include "ui/controls/CommandButton.h"
 #include "ui/controls/ComboBox.h"
 #include "ui/Form.h"

@@ -20,7 +20,7 @@
 #include "app/MainWindow.h"
 #include "app/OfficeSession.h"
 #include "bills/frmBILLML.h"
-#include "host/DemoSchool.h"
+#include "host/demo/DemoSchool.h"
 #include "support/TempDir.h"
 #include "ui/FormInstance.h"
 

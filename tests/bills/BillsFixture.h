@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "bills/cLsBILLhead.h"
-#include "host/Operators.h"
+#include "host/operators/Operators.h"
 #include "host/ReferenceHost.h"
 #include "host/api/ModuleGlobals.h"
 #include "support/Dialects.h"

@@ -10,7 +10,7 @@
 
 #include "HostTestSupport.h"
 #include "db/DbError.h"
-#include "host/AuditLog.h"
+#include "host/operators/AuditLog.h"
 #include "support/ScopedVariable.h"
 
 namespace fo {

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "HostTestSupport.h"
-#include "host/Calendar.h"
-#include "host/FeePeriod.h"
+#include "host/fees/Calendar.h"
+#include "host/fees/FeePeriod.h"
 #include "host/ReferenceHost.h"
 
 namespace fo {

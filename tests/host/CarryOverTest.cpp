@@ -2,8 +2,8 @@
 
 #include <stdexcept>
 
-#include "host/CarryOver.h"
-#include "host/Dues.h"
+#include "host/fees/CarryOver.h"
+#include "host/fees/Dues.h"
 #include "host/ReferenceHost.h"
 #include "host/DuesTestOffice.h"
 

@@ -10,7 +10,7 @@
 
 #include "HostTestSupport.h"
 #include "db/DbError.h"
-#include "host/CounterService.h"
+#include "host/counters/CounterService.h"
 
 namespace fo {
 namespace {

@@ -2,8 +2,8 @@
 
 #include <stdexcept>
 
-#include "host/DemoSchool.h"
-#include "host/DemoSchoolBooks.h"
+#include "host/demo/DemoSchool.h"
+#include "host/demo/DemoSchoolBooks.h"
 #include "host/ReferenceHost.h"
 #include "host/HostTestSupport.h"
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "host/Dues.h"
+#include "host/fees/Dues.h"
 #include "host/ReferenceHost.h"
 #include "host/DuesTestOffice.h"
 

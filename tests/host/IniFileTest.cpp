@@ -7,8 +7,8 @@
 
 #include "support/ScopedVariable.h"
 #include "support/TempDir.h"
-#include "host/IniFile.h"
-#include "host/UserSettingsStore.h"
+#include "host/settings/IniFile.h"
+#include "host/settings/UserSettingsStore.h"
 
 namespace fo {
 namespace {

@@ -3,7 +3,7 @@
 #include <set>
 
 #include "HostTestSupport.h"
-#include "host/Operators.h"
+#include "host/operators/Operators.h"
 #include "host/ReferenceHost.h"
 
 namespace fo {

@@ -7,7 +7,7 @@
 #include "HostTestSupport.h"
 #include "db/Catalog.h"
 #include "host/ReferenceHost.h"
-#include "host/UserSettingsStore.h"
+#include "host/settings/UserSettingsStore.h"
 #include "host/api/ModuleGlobals.h"
 
 namespace fo {

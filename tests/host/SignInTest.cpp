@@ -4,9 +4,9 @@
 #include <gtest/gtest.h>
 
 #include "HostTestSupport.h"
-#include "host/AuditLog.h"
+#include "host/operators/AuditLog.h"
 #include "host/ReferenceHost.h"
-#include "host/SignIn.h"
+#include "host/operators/SignIn.h"
 #include "support/ScopedVariable.h"
 
 namespace fo {

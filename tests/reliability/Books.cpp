@@ -7,7 +7,7 @@
 #include <mutex>
 #include <set>
 
-#include "host/DemoSchool.h"
+#include "host/demo/DemoSchool.h"
 #include "db/TextCase.h"
 #include "host/ReferenceHost.h"
 #include "support/PgTestServer.h"

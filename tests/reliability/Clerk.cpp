@@ -7,7 +7,7 @@
 #include "batch/frmBachJM_next.h"
 #include "batch/frmJmBachList.h"
 #include "bills/frmBILLML.h"
-#include "host/CarryOver.h"
+#include "host/fees/CarryOver.h"
 #include "reduction/frmjmjlML.h"
 #include "reduction/frmjmjlNew.h"
 #include "ui/FormInstance.h"

@@ -1,6 +1,6 @@
 #include "reliability/ClerkOffice.h"
 
-#include "host/UserSettingsStore.h"
+#include "host/settings/UserSettingsStore.h"
 #include "host/api/ModuleGlobals.h"
 #include "support/ModuleHost.h"
 #include "ui/controls/CommandButton.h"

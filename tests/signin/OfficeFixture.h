@@ -4,10 +4,10 @@
 
 #include <gtest/gtest.h>
 
-#include "host/AuditLog.h"
-#include "host/DemoSchool.h"
+#include "host/operators/AuditLog.h"
+#include "host/demo/DemoSchool.h"
 #include "host/ReferenceHost.h"
-#include "host/UserSettingsStore.h"
+#include "host/settings/UserSettingsStore.h"
 #include "host/api/ModuleGlobals.h"
 #include "support/ScopedVariable.h"
 #include "support/TempDir.h"

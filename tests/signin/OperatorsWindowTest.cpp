@@ -6,7 +6,7 @@
 #include <sstream>
 
 #include "OfficeFixture.h"
-#include "host/SignIn.h"
+#include "host/operators/SignIn.h"
 #include "signin/frmOperators.h"
 #include "signin/frmSignIn.h"
 

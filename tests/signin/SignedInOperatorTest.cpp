@@ -2,7 +2,7 @@
 // on the demo office: 李出纳 has no right to reprint; 张会计 has it. (What each
 // sees is worked from scripts behind the same sign-in: module/CategoryVisibility.)
 #include "bills/frmBILLML.h"
-#include "host/SignIn.h"
+#include "host/operators/SignIn.h"
 #include "support/DemoOfficeWindowTest.h"
 #include "support/ScopedVariable.h"
 

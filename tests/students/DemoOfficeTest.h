@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "host/DemoSchool.h"
-#include "host/Operators.h"
+#include "host/demo/DemoSchool.h"
+#include "host/operators/Operators.h"
 #include "host/ReferenceHost.h"
 #include "host/api/ModuleGlobals.h"
 #include "support/DemoDatabase.h"

@@ -2,7 +2,7 @@
 #include <memory>
 #include <string>
 
-#include "host/DemoSchool.h"
+#include "host/demo/DemoSchool.h"
 #include "support/PgTestServer.h"
 #include "support/TempDir.h"
 

@@ -8,9 +8,9 @@
 
 #include "db/Catalog.h"
 #include "db/TextCase.h"
-#include "host/DemoSchool.h"
+#include "host/demo/DemoSchool.h"
 #include "host/ReferenceHost.h"
-#include "host/UserSettingsStore.h"
+#include "host/settings/UserSettingsStore.h"
 #include "host/api/ModuleGlobals.h"
 #include "support/DemoDatabase.h"
 #include "support/Dialects.h"

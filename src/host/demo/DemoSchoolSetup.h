@@ -4,9 +4,9 @@
 
 #include "db/Connection.h"
 #include "db/DateTime.h"
-#include "host/Calendar.h"
-#include "host/DemoSchoolBooks.h"
-#include "host/DemoSchoolRandom.h"
+#include "host/fees/Calendar.h"
+#include "host/demo/DemoSchoolBooks.h"
+#include "host/demo/DemoSchoolRandom.h"
 
 namespace fo::demo {
 

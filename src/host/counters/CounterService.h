@@ -8,7 +8,7 @@
 
 #include "data/BooksCheck.h"
 #include "db/DateTime.h"
-#include "host/CounterStore.h"
+#include "host/counters/CounterStore.h"
 
 namespace fo {
 

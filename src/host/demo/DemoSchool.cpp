@@ -1,4 +1,4 @@
-#include "host/DemoSchool.h"
+#include "host/demo/DemoSchool.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -6,11 +6,11 @@
 #include <stdexcept>
 
 #include "data/FeeDatabase.h"
-#include "host/CarryOver.h"
-#include "host/Dues.h"
-#include "host/DemoSchoolSetup.h"
-#include "host/Operators.h"
-#include "host/SqlText.h"
+#include "host/fees/CarryOver.h"
+#include "host/fees/Dues.h"
+#include "host/demo/DemoSchoolSetup.h"
+#include "host/operators/Operators.h"
+#include "host/database/SqlText.h"
 
 namespace fo {
 namespace {

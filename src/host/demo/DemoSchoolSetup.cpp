@@ -1,12 +1,12 @@
-#include "host/DemoSchoolSetup.h"
+#include "host/demo/DemoSchoolSetup.h"
 
 #include <cstdio>
 #include <utility>
 
-#include "host/HostSettings.h"
-#include "host/DemoSchool.h"
-#include "host/Operators.h"
-#include "host/SqlText.h"
+#include "host/settings/HostSettings.h"
+#include "host/demo/DemoSchool.h"
+#include "host/operators/Operators.h"
+#include "host/database/SqlText.h"
 
 namespace fo::demo {
 namespace {

@@ -1,4 +1,4 @@
-#include "host/UserSettingsStore.h"
+#include "host/settings/UserSettingsStore.h"
 
 namespace fo {
 

@@ -1,4 +1,4 @@
-#include "host/CarryOver.h"
+#include "host/fees/CarryOver.h"
 
 #include <algorithm>
 #include <cctype>
@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "db/Currency.h"
-#include "host/Calendar.h"
-#include "host/Dues.h"
-#include "host/SqlText.h"
+#include "host/fees/Calendar.h"
+#include "host/fees/Dues.h"
+#include "host/database/SqlText.h"
 #include "host/api/AuditTrail.h"
 
 namespace fo {

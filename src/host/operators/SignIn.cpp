@@ -1,11 +1,11 @@
-#include "host/SignIn.h"
+#include "host/operators/SignIn.h"
 
 #include <chrono>
 
 #include "data/FeeDatabase.h"
 #include "data/PasswordHash.h"
-#include "host/AuditLog.h"
-#include "host/SqlText.h"
+#include "host/operators/AuditLog.h"
+#include "host/database/SqlText.h"
 
 namespace fo {
 namespace {

@@ -1,4 +1,4 @@
-#include "host/ReferenceDbInfo.h"
+#include "host/database/ReferenceDbInfo.h"
 
 namespace fo {
 

@@ -1,8 +1,8 @@
-#include "host/DemoSchoolBooks.h"
+#include "host/demo/DemoSchoolBooks.h"
 
 #include <cstdio>
 
-#include "host/SqlText.h"
+#include "host/database/SqlText.h"
 
 namespace fo::demo {
 namespace {

@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "db/DateTime.h"
-#include "host/Operators.h"
+#include "host/operators/Operators.h"
 
 namespace fo {
 

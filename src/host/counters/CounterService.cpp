@@ -1,4 +1,4 @@
-#include "host/CounterService.h"
+#include "host/counters/CounterService.h"
 
 #include <algorithm>
 #include <cctype>
@@ -7,7 +7,7 @@
 
 #include "db/Catalog.h"
 #include "db/TextCase.h"
-#include "host/SqlText.h"
+#include "host/database/SqlText.h"
 
 namespace fo {
 namespace {

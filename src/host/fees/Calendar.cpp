@@ -1,8 +1,8 @@
-#include "host/Calendar.h"
+#include "host/fees/Calendar.h"
 
 #include <set>
 
-#include "host/SqlText.h"
+#include "host/database/SqlText.h"
 
 namespace fo {
 namespace {

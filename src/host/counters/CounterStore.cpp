@@ -1,4 +1,4 @@
-#include "host/CounterStore.h"
+#include "host/counters/CounterStore.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -9,7 +9,7 @@
 #include "db/DbError.h"
 #include "db/pg/PgLink.h"
 #include "db/TextCase.h"
-#include "host/SqlText.h"
+#include "host/database/SqlText.h"
 
 namespace fo {
 namespace {

@@ -1,4 +1,4 @@
-#include "host/Dues.h"
+#include "host/fees/Dues.h"
 #include "db/TextCase.h"
 
 #include <algorithm>
@@ -7,8 +7,8 @@
 #include <set>
 #include <vector>
 
-#include "host/Calendar.h"
-#include "host/SqlText.h"
+#include "host/fees/Calendar.h"
+#include "host/database/SqlText.h"
 
 namespace fo {
 namespace {

@@ -2,7 +2,7 @@
 #include <mutex>
 #include <string>
 
-#include "host/IniFile.h"
+#include "host/settings/IniFile.h"
 #include "host/api/SettingsStore.h"
 
 namespace fo {

@@ -1,6 +1,6 @@
-#include "host/HostSettings.h"
+#include "host/settings/HostSettings.h"
 
-#include "host/SqlText.h"
+#include "host/database/SqlText.h"
 
 namespace fo {
 

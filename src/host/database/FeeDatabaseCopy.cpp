@@ -1,4 +1,4 @@
-#include "host/FeeDatabaseCopy.h"
+#include "host/database/FeeDatabaseCopy.h"
 
 #include <algorithm>
 #include <charconv>
@@ -14,8 +14,8 @@
 #include "db/Catalog.h"
 #include "db/pg/PgLink.h"
 #include "db/TextCase.h"
-#include "host/CounterService.h"
-#include "host/SqlText.h"
+#include "host/counters/CounterService.h"
+#include "host/database/SqlText.h"
 
 namespace fo {
 namespace {

@@ -1,4 +1,4 @@
-#include "host/AuditLog.h"
+#include "host/operators/AuditLog.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -9,7 +9,7 @@
 
 #include "db/DateTime.h"
 #include "db/DbError.h"
-#include "host/SqlText.h"
+#include "host/database/SqlText.h"
 
 namespace fo {
 namespace {

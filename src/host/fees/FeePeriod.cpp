@@ -1,6 +1,6 @@
-#include "host/FeePeriod.h"
+#include "host/fees/FeePeriod.h"
 
-#include "host/Calendar.h"
+#include "host/fees/Calendar.h"
 
 namespace fo {
 

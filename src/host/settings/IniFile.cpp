@@ -1,4 +1,4 @@
-#include "host/IniFile.h"
+#include "host/settings/IniFile.h"
 #include "db/TextCase.h"
 
 #include <cstdlib>

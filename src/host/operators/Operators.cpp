@@ -1,9 +1,9 @@
-#include "host/Operators.h"
+#include "host/operators/Operators.h"
 
 #include <algorithm>
 
 #include "data/PasswordHash.h"
-#include "host/SqlText.h"
+#include "host/database/SqlText.h"
 
 namespace fo {
 namespace {

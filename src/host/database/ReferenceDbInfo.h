@@ -2,7 +2,7 @@
 #include <memory>
 #include <string>
 
-#include "host/CounterService.h"
+#include "host/counters/CounterService.h"
 #include "host/api/DbInfo.h"
 
 namespace fo {
