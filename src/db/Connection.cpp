@@ -48,6 +48,7 @@ void Connection::setCommandTimeout(int seconds) {
 void Connection::open(OpenMode mode) {
     if (engine_) throw misuse(dberr::AlreadyOpen, kOpen);
     engine_ = openEngine(connectionString_, effectiveTimeout(commandTimeout_), mode);
+    session_ = std::make_shared<const int>(0);
     transactionLevel_ = 0;
 }
 
@@ -61,6 +62,14 @@ RecordsetPtr Connection::execute(const std::string& sql, long* recordsAffected) 
     RecordsetPtr rs = engine_->execute(sql, &affected);
     if (recordsAffected) *recordsAffected = affected;
     return rs;
+}
+
+Statement Connection::prepare(const std::string& sql) {
+    if (!engine_) throw misuse(dberr::NotOpen, kClosed, sql);
+    if (blank(sql))
+        throw DbError(DbErrorKind::Other, dberr::EmptyStatement, "程序内部错误：要执行的数据库语句是空的，本次操作没有保存。",
+                      "Command text was not set for the command object.", sql);
+    return Statement(sql, engine_->prepare(sql), session_);
 }
 
 void Connection::beginTrans() {
@@ -103,6 +112,7 @@ void Connection::close() {
         }
         transactionEnded(false);
     }
+    session_.reset();
     engine_.reset();
 }
 

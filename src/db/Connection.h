@@ -6,6 +6,7 @@
 
 #include "db/Engine.h"
 #include "db/Recordset.h"
+#include "db/Statement.h"
 
 namespace fo {
 
@@ -51,6 +52,9 @@ public:
     // nullptr otherwise. Errors throw DbError; a text without any statement
     // is an error too, as for any engine.
     RecordsetPtr execute(const std::string& sql, long* recordsAffected = nullptr);
+    // Prepares one statement with "?" parameters, to run many times with
+    // values bound (see Statement); errors throw DbError as execute does.
+    Statement prepare(const std::string& sql);
     void beginTrans();
     void commitTrans();
     void rollbackTrans();
@@ -77,6 +81,8 @@ private:
     int commandTimeout_ = 0;
     int transactionLevel_ = 0;
     std::unique_ptr<Engine> engine_;
+    // Lives while the session is open; the statements prepared on it hold it weakly.
+    std::shared_ptr<const int> session_;
     std::vector<std::function<void(bool)>> whenEnds_;
 
     void transactionEnded(bool committed);

@@ -62,6 +62,7 @@ inline constexpr int AlreadyExists = -8;  // a database to be created is there a
 inline constexpr int NotFeeDatabase = -9; // the database is not a fee database
 inline constexpr int NewerSchema = -10;   // a fee database of a newer schema version
 inline constexpr int EmptyStatement = -11; // a statement text without any statement
+inline constexpr int BadParameter = -12;   // a prepared statement's parameter out of range, or not one statement
 }  // namespace dberr
 
 // The texts a clerk reads for the kinds that need no engine detail; each

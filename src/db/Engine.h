@@ -4,6 +4,7 @@
 #include <string>
 
 #include "db/Recordset.h"
+#include "db/Statement.h"
 
 namespace fo {
 
@@ -33,6 +34,9 @@ public:
     // columns (possibly with no rows), nullptr otherwise; `affected` receives
     // the rows changed by an insert, update or delete.
     virtual RecordsetPtr execute(const std::string& sql, long* affected) = 0;
+    // Prepares one statement with "?" parameters to run many times (see
+    // Statement); a text that is not exactly one statement is refused.
+    virtual std::unique_ptr<EngineStatement> prepare(const std::string& sql) = 0;
     virtual void begin() = 0;
     virtual void commit() = 0;
     virtual void rollback() = 0;

@@ -239,6 +239,19 @@ std::optional<LiteralParameters> literalsAsParameters(std::string_view s) {
     return out;
 }
 
+std::string numberedParameters(std::string_view s, int& count) {
+    count = 0;
+    std::string out;
+    out.reserve(s.size() + 8);
+    std::size_t copied = 0;
+    for (const Piece& p : lex(s)) {
+        if (!isPunct(s, p, '?')) continue;
+        out.append(s.substr(copied, p.begin - copied)).append("$").append(std::to_string(++count));
+        copied = p.end;
+    }
+    return out.append(s.substr(copied));
+}
+
 std::vector<std::string_view> splitStatements(std::string_view s) {
     // One statement with nothing that could hide a ';' or be left blank: no
     // need to take it into pieces.

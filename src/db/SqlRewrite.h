@@ -38,6 +38,11 @@ struct LiteralParameters {
 // and the caller then runs the statement as written.
 std::optional<LiteralParameters> literalsAsParameters(std::string_view statement);
 
+// The "?" parameters of a statement as "$1", "$2", … in the order they
+// stand, as the server numbers them (never one inside a literal, a quoted
+// name or a comment); `count` receives how many there are.
+std::string numberedParameters(std::string_view statement, int& count);
+
 // Splits a script at the ';' that end its statements (not those inside
 // literals, names, comments or a trigger body). Blank pieces are dropped.
 std::vector<std::string_view> splitStatements(std::string_view script);

@@ -62,6 +62,20 @@ TEST(DatabaseFile, OpeningNeverCreatesAFileNorReplacesOneMovedAway) {
     EXPECT_EQ(errorOf([&] { db.connect(); }).kind(), DbErrorKind::Missing);
     first->close();
     EXPECT_FALSE(fs::exists(db.path()));
+
+    // Moved back and away again inside a transaction: its commit is refused
+    // and nothing of it reaches the file.
+    fs::rename(moved, db.path());
+    auto second = db.connect();
+    second->execute("create table u(a int)");
+    second->beginTrans();
+    second->execute("insert into u values(2)");
+    fs::rename(db.path(), moved);
+    EXPECT_EQ(errorOf([&] { second->commitTrans(); }).kind(), DbErrorKind::Missing);
+    second->rollbackTrans();
+    fs::rename(moved, db.path());
+    second->close();
+    EXPECT_EQ(db.connect()->execute("select count(*) from u")->field(std::size_t{0}).toInt(), 0);
 }
 
 TEST(DatabaseFile, CreationTakesOnlyAnEmptyPlaceAndLeavesContentAlone) {

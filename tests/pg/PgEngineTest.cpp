@@ -55,6 +55,51 @@ TEST_F(PgEngine, ReadsMoneyExactlyAndDatesAsTheEmbeddedEngineDoes) {
     EXPECT_EQ(rs->field("termfrom").kind(), Kind::Date);
 }
 
+// Prepared statements store what the same rows written out store: quotes
+// as typed, money exactly, dates; a value bound in the select list of an
+// insert takes the type of what is bound there, and a parameter bound null
+// first and then a number is prepared again for it. Errors are the
+// connection's, and a statement runs again after its transaction rolled back.
+TEST_F(PgEngine, PreparedStatementsStoreWhatTheirTextsStore) {
+    Statement insert = cn->prepare("insert into kdw_sfjl(id,djbh,sfrq,bjmc,jmje,rq) values(?,?,?,?,?,?)");
+    insert.bindAll({Value(1), Value("JM'1"), Value("2026-12-01"), Value("O'Neil班"), Value(*Currency::parse("12.3456")),
+                    Value(DateTime{2026, 12, 6, 10, 5, 9})})
+        .execute();
+    cn->execute("insert into kdw_sfjl(id,djbh,sfrq,bjmc,jmje,rq) values(2,'JM''1','2026-12-01','O''Neil班',12.3456,"
+                "'2026-12-06 10:05:09')");
+    const std::string row = "select djbh||'|'||sfrq||'|'||bjmc||'|'||jmje||'|'||rq from kdw_sfjl where id=";
+    EXPECT_EQ(text(row + "1"), text(row + "2"));
+    EXPECT_EQ(text(row + "1"), "JM'1|2026-12-01 00:00:00|O'Neil班|12.3456|2026-12-06 10:05:09");
+
+    cn->execute("insert into qfmxb(qfkid,xsid,sflxid,sfxmid,qfje,fkje,jmje) values(5,7,1,3,100,0,30)");
+    Statement copy = cn->prepare("insert into qfmxb(qfkid,xsid,sflxid,sfxmid,qfje,fkje,jmje)select ?,xsid,sflxid,"
+                                 "sfxmid,qfje-jmje,0,0 from qfmxb where qfkid=? and xsid=? and fkje<qfje");
+    long changed = 0;
+    copy.bindAll({Value(6), Value(5), Value(7)}).execute(&changed);
+    EXPECT_EQ(changed, 1);
+    Statement kind = cn->prepare("update qfmxb set sflxid=? where qfkid=?");
+    kind.bindAll({Value(), Value(6)}).execute(&changed);
+    EXPECT_EQ(changed, 1);
+    EXPECT_EQ(text("select count(*) from qfmxb where qfkid=6 and sflxid is null"), "1");
+    kind.bindAll({Value(9), Value(6)}).execute();
+    EXPECT_EQ(text("select qfje||'|'||jmje||'|'||sflxid from qfmxb where qfkid=6"), "70.0000|0.0000|9");
+
+    try {
+        insert.bind(1, Value(2)).execute();
+        ADD_FAILURE() << "a second row with one id";
+    } catch (const DbError& e) {
+        EXPECT_EQ(e.kind(), DbErrorKind::Constraint);
+        EXPECT_EQ(e.description(), dbtext::Constraint);
+    }
+    {
+        Transaction tx(*cn);
+        insert.bind(1, Value(3)).execute();
+        EXPECT_THROW(insert.execute(), DbError);  // aborts the transaction on the server
+    }
+    insert.bind(1, Value(4)).execute();
+    EXPECT_EQ(text("select string_agg(id::text, ',' order by id) from kdw_sfjl"), "1,2,4");
+}
+
 TEST_F(PgEngine, ResultColumnsKeepTheCaseAndNamesTheyAreWrittenWith) {
     cn->execute("insert into PJMLmx(PjMLid,xmmc,je) values(5,'保育费',300)");
     RecordsetPtr rs = cn->execute("select PjMLid, xmmc as 收费项目, je as JE, a.pjmlmxid from PjMLmx a");

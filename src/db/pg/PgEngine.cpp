@@ -9,6 +9,7 @@
 #include "db/pg/PgErrors.h"
 #include "db/pg/PgLink.h"
 #include "db/pg/PgResult.h"
+#include "db/pg/PgStatement.h"
 #include "db/SqlRewrite.h"
 #include "db/TextCase.h"
 
@@ -61,16 +62,60 @@ RecordsetPtr PgEngine::execute(const std::string& sql, long* affected) {
     for (std::string_view piece : splitStatements(sql)) {
         const std::string statement = trimWhitespace(piece);
         Result r(run(rewriteSql(statement), statement));
-        if (PQresultStatus(r.get()) == PGRES_TUPLES_OK) {
-            result = readPgResult(r.get(), statement);
-            changed = -1;
-        } else {
-            const char* rows = PQcmdTuples(r.get());
-            changed = rows && *rows ? std::atol(rows) : 0;
-        }
+        if (RecordsetPtr set = resultOf(r.get(), statement, changed)) result = set;
     }
     if (affected) *affected = changed;
     return result;
+}
+
+RecordsetPtr PgEngine::resultOf(PGresult* r, const std::string& statement, long& changed) {
+    if (PQresultStatus(r) == PGRES_TUPLES_OK) {
+        changed = -1;
+        return readPgResult(r, statement);
+    }
+    const char* rows = PQcmdTuples(r);
+    changed = rows && *rows ? std::atol(rows) : 0;
+    return nullptr;
+}
+
+std::unique_ptr<EngineStatement> PgEngine::prepare(const std::string& sql) {
+    const std::vector<std::string_view> pieces = splitStatements(sql);
+    if (pieces.size() != 1)
+        throw DbError(DbErrorKind::Other, dberr::BadParameter, "程序内部错误：数据库语句的参数不对，本次操作没有保存。",
+                      "a prepared statement must be exactly one statement", sql);
+    int parameters = 0;
+    std::string serverText = numberedParameters(rewriteSql(trimWhitespace(pieces.front())), parameters);
+    return std::make_unique<PgStatement>(*this, sql, std::move(serverText), parameters);
+}
+
+std::string PgEngine::prepareOnServer(const std::string& serverText, const std::vector<unsigned>& types,
+                                      const std::string& statement) {
+    deallocateReleased();
+    const std::string name = "fo_" + std::to_string(++prepared_);
+    std::vector<Oid> oids(types.begin(), types.end());
+    PGresult* r = PQprepare(conn_, name.c_str(), serverText.c_str(), static_cast<int>(oids.size()), oids.data());
+    if (!r || PQresultStatus(r) != PGRES_COMMAND_OK) fail(r, statement);
+    PQclear(r);
+    return name;
+}
+
+RecordsetPtr PgEngine::runPrepared(const std::string& name, const std::vector<const char*>& values,
+                                   const std::string& statement, long* affected) {
+    PGresult* r = PQexecPrepared(conn_, name.c_str(), static_cast<int>(values.size()), values.data(), nullptr,
+                                 nullptr, 0);
+    const ExecStatusType status = r ? PQresultStatus(r) : PGRES_FATAL_ERROR;
+    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) fail(r, statement);
+    Result owned(r);
+    long changed = 0;
+    RecordsetPtr set = resultOf(r, statement, changed);
+    if (affected) *affected = changed;
+    return set;
+}
+
+void PgEngine::deallocateReleased() {
+    if (released_.empty() || PQtransactionStatus(conn_) == PQTRANS_INERROR) return;
+    for (const std::string& name : released_) PQclear(PQexec(conn_, ("DEALLOCATE " + name).c_str()));
+    released_.clear();
 }
 
 PGresult* PgEngine::run(const std::string& text, const std::string& statement) {
@@ -115,12 +160,14 @@ void PgEngine::commit() {
         throw pgStatementError("25P02", "current transaction is aborted, commands ignored until end of transaction block",
                                "COMMIT");
     Result(run("COMMIT", "COMMIT"));
+    deallocateReleased();
 }
 
 void PgEngine::rollback() {
     const PGTransactionStatusType status = PQtransactionStatus(conn_);
     if (status == PQTRANS_IDLE || status == PQTRANS_UNKNOWN) return;
     Result(run("ROLLBACK", "ROLLBACK"));
+    deallocateReleased();
 }
 
 namespace {

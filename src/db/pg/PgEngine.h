@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "db/Engine.h"
 
@@ -37,6 +38,9 @@ public:
     // Several ';'-separated statements run in order; the set of the last one
     // that yields columns is returned.
     RecordsetPtr execute(const std::string& sql, long* affected) override;
+    // One statement with "?" parameters, prepared on the server when it
+    // first runs (see PgStatement).
+    std::unique_ptr<EngineStatement> prepare(const std::string& sql) override;
     void begin() override;     // BEGIN, then the books' write lock
     void commit() override;    // refuses a transaction the server already failed
     void rollback() override;  // nothing to do when none is open
@@ -53,13 +57,33 @@ public:
     // The key of the books' write lock (pg_advisory_xact_lock), per database.
     static constexpr std::int64_t BooksLockKey = 0x666565626f6f6bLL;  // "feebook"
 
+    // For PgStatement: prepares `serverText` with parameter `types` under a
+    // new name of this session; runs a prepared statement with its values
+    // (nullptr for null); gives a name up, to be deallocated when the
+    // session can next run a statement; and the token that lives as long
+    // as the session.
+    std::string prepareOnServer(const std::string& serverText, const std::vector<unsigned>& types,
+                                const std::string& statement);
+    RecordsetPtr runPrepared(const std::string& name, const std::vector<const char*>& values,
+                             const std::string& statement, long* affected);
+    void release(const std::string& name) { released_.push_back(name); }
+    std::weak_ptr<const int> alive() const { return alive_; }
+
 private:
+    // The set of a statement that yields columns, or its changed rows.
+    RecordsetPtr resultOf(pg_result* r, const std::string& statement, long& changed);
+    // Deallocates the released statements, unless a failed transaction
+    // refuses every statement until it ends.
+    void deallocateReleased();
     // Runs one statement as written; returns its result, which the caller frees.
     pg_result* run(const std::string& text, const std::string& statement);
     [[noreturn]] void fail(pg_result* result, const std::string& statement);
 
     pg_conn* conn_ = nullptr;
     std::string name_;
+    std::shared_ptr<const int> alive_ = std::make_shared<const int>(0);
+    long prepared_ = 0;  // statements prepared so far, for their names
+    std::vector<std::string> released_;
 };
 
 // The engine for a PostgreSQL link (see PgLink). OpenMode::Existing needs the

@@ -15,6 +15,7 @@
 #include "db/SqlRewrite.h"
 #include "db/sqlite/SqliteError.h"
 #include "db/sqlite/SqliteFunctions.h"
+#include "db/sqlite/SqliteStatement.h"
 
 namespace fo {
 namespace {
@@ -160,7 +161,9 @@ SqliteEngine::~SqliteEngine() {
     // while any is left.
     cache_.clear();
     optimizeOnClose();
-    sqlite3_close(db_);
+    // A prepared Statement the program still holds keeps the session until
+    // it goes (it can no longer run: its connection refuses it).
+    sqlite3_close_v2(db_);
 }
 
 void SqliteEngine::optimizeOnClose() {
@@ -271,6 +274,32 @@ RecordsetPtr SqliteEngine::execute(const std::string& sql, long* affected) {
     return result;
 }
 
+std::unique_ptr<EngineStatement> SqliteEngine::prepare(const std::string& sql) {
+    refuseMovedFile(sql);
+    WaitScope scope{*this};
+    const std::string text = rewriteSql(trimWhitespace(sql));
+    StatementGuard guard;
+    const char* tail = nullptr;
+    if (sqlite3_prepare_v2(db_, text.c_str(), -1, &guard.stmt, &tail) != SQLITE_OK) fail(sql);
+    while (tail && *tail && std::isspace(static_cast<unsigned char>(*tail))) ++tail;
+    if (!guard.stmt || (tail && *tail))
+        throw DbError(DbErrorKind::Other, dberr::BadParameter, "程序内部错误：数据库语句的参数不对，本次操作没有保存。",
+                      "a prepared statement must be exactly one statement", sql);
+    auto prepared = std::make_unique<SqliteStatement>(*this, guard.stmt, sql);
+    guard.stmt = nullptr;
+    return prepared;
+}
+
+RecordsetPtr SqliteEngine::runBound(sqlite3_stmt* stmt, const std::string& statement, long* affected) {
+    refuseMovedFile(statement);
+    WaitScope scope{*this};
+    RecordsetPtr result;
+    long changed = 0;
+    runPrepared(stmt, statement, result, changed);
+    if (affected) *affected = changed;
+    return result;
+}
+
 bool SqliteEngine::runKept(const std::string& text, const std::string& statement, RecordsetPtr& result,
                            long& changed) {
     if (!StatementCache::worthKeeping(text)) return false;
@@ -360,6 +389,10 @@ void SqliteEngine::enterWal() {
 }
 
 void SqliteEngine::refuseMovedFile(const std::string& statement) const {
+    if (sqlite3_get_autocommit(db_)) refuseMoved(statement);
+}
+
+void SqliteEngine::refuseMoved(const std::string& statement) const {
     // In WAL mode SQLite would go on writing into the old name's log, which
     // never reaches the moved file: the session must stop instead.
     int moved = 0;
@@ -374,6 +407,7 @@ void SqliteEngine::begin() {
 }
 
 void SqliteEngine::commit() {
+    refuseMoved("COMMIT");
     WaitScope scope{*this};
     run("COMMIT");
 }

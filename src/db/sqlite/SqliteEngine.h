@@ -32,7 +32,14 @@ public:
     // Several ';'-separated statements (schema scripts) run in order; the set
     // of the last one that yields columns is returned.
     RecordsetPtr execute(const std::string& sql, long* affected) override;
+    std::unique_ptr<EngineStatement> prepare(const std::string& sql) override;
+    // Runs a prepared statement with its values bound, as execute runs one
+    // (the lock wait, a moved file, the error); for SqliteStatement.
+    RecordsetPtr runBound(sqlite3_stmt* stmt, const std::string& statement, long* affected);
+    [[noreturn]] void fail(const std::string& statement) const;
     void begin() override;     // BEGIN IMMEDIATE: takes the write lock now
+    // Refuses (DbError Missing) when the file was moved during the
+    // transaction, which then stays open to be rolled back.
     void commit() override;
     void rollback() override;  // nothing to do when the engine already ended it
     void setTimeoutSeconds(int seconds) override;
@@ -54,13 +61,14 @@ private:
     void enterWal();
     void optimizeOnClose();
     // Throws DbError(Missing) when the file was moved or deleted since the
-    // session opened it.
+    // session opened it. Inside a transaction the commit looks instead: a
+    // statement there writes nothing that the commit would not refuse.
     void refuseMovedFile(const std::string& statement) const;
+    void refuseMoved(const std::string& statement) const;  // in a transaction too
     // A creation may reuse a file only when it holds no database content.
     void refuseAnyContent();
     std::int64_t pragmaInt(const char* pragma);
     RecordsetPtr materialise(sqlite3_stmt* stmt, const std::string& statement);
-    [[noreturn]] void fail(const std::string& statement) const;
 
     // The busy handler: waits in small steps up to the time-out, telling
     // the lock-wait observer when a wait starts; endWait tells it the end.

@@ -1,0 +1,67 @@
+#pragma once
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "db/Recordset.h"
+#include "db/Value.h"
+
+namespace fo {
+
+// What an engine keeps of a statement prepared once and run many times.
+class EngineStatement {
+public:
+    virtual ~EngineStatement() = default;
+    virtual int parameterCount() const = 0;
+    // Runs the statement with one value per parameter, in order (null where
+    // none was bound), to its end; returns its materialised set when it
+    // yields columns, nullptr otherwise, as Engine::execute does. The
+    // statement is ready to run again afterwards, on every path.
+    virtual RecordsetPtr execute(const std::vector<Value>& values, long* affected) = 0;
+};
+
+// A statement prepared once on a connection and run many times with values
+// bound to its parameters: "?" in the text, numbered from 1 in the order
+// they stand. The text is a statement of either dialect and is handled as
+// Connection::execute handles one (the same few token-aware rewrites), once,
+// when it is prepared. A bound value is written as the engine stores that
+// kind of value: a whole number as an integer, money exactly, a date as
+// "yyyy-mm-dd" (with " hh:mm:ss" when it has a time), text as it is (no
+// quoting to do), null as null.
+//
+// A statement belongs to the connection that prepared it and runs on its
+// session, inside the transaction open there; used after the connection
+// closed it throws DbError instead. It holds no lock and no snapshot between
+// runs. Errors are the connection's: DbError with the clerk's description.
+class Statement {
+public:
+    Statement(Statement&&) noexcept;
+    Statement& operator=(Statement&&) noexcept;
+    ~Statement();
+
+    const std::string& text() const { return text_; }
+    int parameterCount() const { return static_cast<int>(values_.size()); }
+    // False once its connection closed.
+    bool usable() const { return !session_.expired(); }
+
+    // Binds parameter `index` (from 1); a DbError names an index out of range.
+    Statement& bind(int index, Value value);
+    // Binds every parameter in order; a DbError when the count differs.
+    Statement& bindAll(std::vector<Value> values);
+    // Every parameter back to null.
+    void clearBindings();
+    // Runs the statement with the values bound now; they stay bound for the
+    // next run.
+    RecordsetPtr execute(long* recordsAffected = nullptr);
+
+private:
+    friend class Connection;
+    Statement(std::string text, std::unique_ptr<EngineStatement> engine, std::weak_ptr<const void> session);
+
+    std::string text_;
+    std::unique_ptr<EngineStatement> engine_;
+    std::weak_ptr<const void> session_;  // expires when the connection closes
+    std::vector<Value> values_;
+};
+
+}  // namespace fo
