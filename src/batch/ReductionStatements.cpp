@@ -9,20 +9,20 @@ namespace {
 using jmjl::CRLF;
 using jmjl::number;
 
-std::string quoted(const std::string& text) { return "'" + sqlQuote(text) + "'"; }
-
 }  // namespace
 
-std::string recordInsert(const ReductionRecord& v) {
-    return std::string("insert into KDW_sfjl(id,sfrq,sflxid,xsid,bjmc,jmje,jmyy,") + CRLF +
-           "ysfjlid,qfkid,hkid" + CRLF + ",rq,operid,sfyf,skr,djbh)" + CRLF + "values(" + v.id +
-           "," + quoted(v.sfrq) + "," + number(v.sflxid, "sflxid") + "," + CRLF +
-           number(v.xsid, "xsid") + "," + quoted(v.bjmc) + "," + v.jmje.plainText() + "," + quoted(v.jmyy) +
-           "," + CRLF + "0,0,0," + CRLF + "'" + v.rq.defaultText() + "'," + v.operid + "," +
-           quoted(v.sfyf) + "," + quoted(v.skr) + "," + quoted(v.djbh) + ")";
+SqlText recordInsert(const ReductionRecord& v) {
+    SqlText sql(std::string("insert into KDW_sfjl(id,sfrq,sflxid,xsid,bjmc,jmje,jmyy,") + CRLF + "ysfjlid,qfkid,hkid" +
+                CRLF + ",rq,operid,sfyf,skr,djbh)" + CRLF + "values(");
+    addQuoted(sql.number(v.id).add(","), v.sfrq).add(",").number(number(v.sflxid, "sflxid")).add(std::string(",") + CRLF);
+    addQuoted(sql.number(number(v.xsid, "xsid")).add(","), v.bjmc).add(",").number(v.jmje.plainText()).add(",");
+    addQuoted(sql, v.jmyy).add(std::string(",") + CRLF + "0,0,0," + CRLF);
+    addQuoted(sql, v.rq.defaultText()).add(",").number(v.operid).add(",");
+    addQuoted(addQuoted(sql, v.sfyf).add(","), v.skr).add(",");
+    return addQuoted(sql, v.djbh).add(")");
 }
 
-std::string itemInsert(const std::string& recordId, const clsJMmx& item) {
+SqlText itemInsert(const std::string& recordId, const clsJMmx& item) {
     jmjl::ItemValues values;
     values.sfxmid = item.strXmid();
     values.jmje = item.sngJMje();

@@ -4,6 +4,7 @@
 #include "batch/clsJMmx.h"
 #include "db/Currency.h"
 #include "db/DateTime.h"
+#include "db/SqlText.h"
 
 // What the batch poster writes differently from the single-student window:
 // its reduction record, and the item texts taken from its clsJMmx items. The
@@ -31,9 +32,9 @@ struct ReductionRecord {
 // The KDW_sfjl insert of a reduction, broken over lines with CR LF. Class
 // name and reason are quoted here, once, so what is stored is what was
 // typed; sflxid and xsid are refused (DbError) when they are not numbers.
-std::string recordInsert(const ReductionRecord& v);
+SqlText recordInsert(const ReductionRecord& v);
 // The KDW_sfjlmx row of one item: jmje with two decimals, ysje plain, ye 0.
-std::string itemInsert(const std::string& recordId, const clsJMmx& item);
+SqlText itemInsert(const std::string& recordId, const clsJMmx& item);
 // The warning shown when an item's reduction exceeds its receivable.
 std::string overReductionWarning(const clsJMmx& item);
 // One entry of the settlement list: month ":" item id "|" amount.

@@ -18,7 +18,11 @@ std::vector<std::string> clsJMhead::lineCaptions() {
 
 void clsJMhead::toJm(Connection& trCnn) { toJm(trCnn, nullptr); }
 
-void clsJMhead::drawInBlocks(long records) { blocks_ = std::make_shared<batch::CounterBlocks>(host(), records); }
+void clsJMhead::drawInBlocks(long records) {
+    blocks_ = std::make_shared<batch::CounterBlocks>(host(), records);
+    prepared_ = std::make_shared<PreparedStatements>();
+    visible_.reset();
+}
 
 void clsJMhead::toJm(Connection& trCnn, const plan::Plan* seen) {
     HostSystem& run = host();
@@ -42,7 +46,17 @@ void clsJMhead::toJm(Connection& trCnn, const plan::Plan* seen) {
     if (seen)
         if (const auto changed = plan::differences(*seen, p); !changed.empty())
             throw jmjl::ReductionRefused(plan::changedSincePreview(changed));
-    plan::execute(trCnn, p);
+    plan::execute(trCnn, p, prepared_.get());
+}
+
+bool clsJMhead::visibleToOperator(Connection& cn) {
+    // Kept only through a posting (drawInBlocks), which reads on one connection.
+    if (!blocks_ || !visible_ || visible_->on != &cn) {
+        visible_ = VisibleStudents{&cn, {}};
+        for (RecordsetPtr rs = cn.execute(host().userXSLBListInSQL()); rs && !rs->eof(); rs->moveNext())
+            visible_->ids.insert(rs->field(std::size_t{0}).toInt());
+    }
+    return visible_->ids.count(Value(STR_xsid_).toInt()) > 0;
 }
 
 void clsJMhead::refusals(Connection& cn, plan::Plan& p, std::vector<jmjl::ReducedItem>& reduced) {
@@ -61,10 +75,14 @@ void clsJMhead::refusals(Connection& cn, plan::Plan& p, std::vector<jmjl::Reduce
         return p.refuse("total", "减免合计 " + c_Jmhj_.format00() + " 与各项目减免金额之和 " + sum.format00() + " 不符。");
     // A student the operator may not see is not his to reduce (one the
     // books do not know is left to the checks below).
-    RecordsetPtr hidden = cn.execute("select count(*) from kdw_xs where id=" + jmjl::number(STR_xsid_, "xsid") +
-                                     " and id not in(" + run.userXSLBListInSQL() + ")");
-    if (hidden && !hidden->eof() && hidden->field(std::size_t{0}).toInt() > 0)
-        return p.refuse("category", "该学生不在您可以查看的学生类别中，不能为他减免。");
+    // The students he may see are read once for the whole posting, inside
+    // its transaction, not once for each student.
+    const std::string& xsid = jmjl::number(STR_xsid_, "xsid");
+    if (!visibleToOperator(cn)) {
+        RecordsetPtr known = cn.execute("select count(*) from kdw_xs where id=" + xsid);
+        if (known && !known->eof() && known->field(std::size_t{0}).toInt() > 0)
+            return p.refuse("category", "该学生不在您可以查看的学生类别中，不能为他减免。");
+    }
     if (const std::string refusal = jmjl::stillOwedRefusal(cn, run, STR_xsid_, str_Jmrq_, reduced); !refusal.empty())
         p.refuse("owed", refusal);
 }

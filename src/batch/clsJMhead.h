@@ -1,6 +1,7 @@
 #pragma once
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -9,6 +10,7 @@
 #include "batch/clsJMmx.h"
 #include "db/Connection.h"
 #include "db/Currency.h"
+#include "db/PreparedStatements.h"
 #include "data/BookNames.h"
 #include "data/PostingPlan.h"
 #include "host/api/HostSystem.h"
@@ -59,9 +61,11 @@ public:
         myGrun_ = std::move(value);
         constants_.reset();
         blocks_.reset();
+        visible_.reset();
     }
     // The next `records` calls of toJm are one posting: the ids and numbers
-    // they need are drawn from the host in blocks, not one by one.
+    // they need are drawn from the host in blocks, not one by one, and the
+    // statements written for every student are prepared once and bound.
     void drawInBlocks(long records);
 
     // Posts one reduction for the current student on `trCnn`, inside the
@@ -114,6 +118,16 @@ private:
     };
     std::optional<PostingConstants> constants_;
     std::shared_ptr<batch::CounterBlocks> blocks_;
+    std::shared_ptr<PreparedStatements> prepared_;
+    // The students the operator may see, read once per posting on the
+    // connection it posts on (inside its transaction); a plan made outside
+    // a posting reads them each time.
+    struct VisibleStudents {
+        const Connection* on = nullptr;
+        std::set<std::int64_t> ids;
+    };
+    std::optional<VisibleStudents> visible_;
+    bool visibleToOperator(Connection& cn);
 };
 
 }  // namespace fo

@@ -67,8 +67,17 @@ std::string storedNow(bool sqlServer, const DateTime& now) {
 }
 
 std::string storedNowFormatted(bool sqlServer, const DateTime& now, std::string_view pattern) {
-    if (sqlServer) return "getdate()";
-    return cat({"format('", now.dateTimeText(), "','", pattern, "')"});
+    SqlText sql;
+    return addStoredNowFormatted(sql, sqlServer, now, pattern).text();
+}
+
+SqlText& addStoredNowFormatted(SqlText& sql, bool sqlServer, const DateTime& now, std::string_view pattern) {
+    if (sqlServer) return sql.add("getdate()");
+    return addQuoted(sql.add("format("), now.dateTimeText()).add(cat({",'", pattern, "')"}));
+}
+
+SqlText& addQuoted(SqlText& sql, std::string_view userText) {
+    return sql.value(cat({"'", sqlQuote(userText), "'"}), Value(std::string(userText)));
 }
 
 std::string roundedBalance(bool sqlServer, std::string_view column, std::string_view amount,

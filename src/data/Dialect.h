@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "db/DateTime.h"
+#include "db/SqlText.h"
 
 namespace fo {
 
@@ -57,6 +58,11 @@ std::string storedNow(bool sqlServer, const DateTime& now);
 // is the format text ("yyyy-mm-dd" stores the day alone).
 std::string storedNowFormatted(bool sqlServer, const DateTime& now,
                                std::string_view pattern = "yyyy-mm-dd HH:mm:ss");
+// The same added to a statement, the Access form's date and time as its value.
+SqlText& addStoredNowFormatted(SqlText& sql, bool sqlServer, const DateTime& now,
+                               std::string_view pattern = "yyyy-mm-dd HH:mm:ss");
+// User text between quotes (sqlQuote) added to a statement as its value.
+SqlText& addQuoted(SqlText& sql, std::string_view userText);
 
 // A balance update that keeps two decimals on Access:
 // "ysk=ysk+(12.5)" or "ysk=format(ysk+(12.5),'0.00')"; `sign` is '+' or '-'.

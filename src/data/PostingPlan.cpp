@@ -51,11 +51,11 @@ void Plan::refuse(std::string code, std::string reason, std::string laterId, std
     refusals.push_back({std::move(code), std::move(reason), std::move(laterId), std::move(laterDjbh)});
 }
 
-void Plan::run(const std::function<std::string()>& sql, long rows) {
+void Plan::run(const std::function<SqlText()>& sql, long rows) {
     if (!preview_) steps.push_back({sql(), rows, {}});
 }
 
-void Plan::read(const std::function<std::string()>& sql, std::vector<Value> firstRow) {
+void Plan::read(const std::function<SqlText()>& sql, std::vector<Value> firstRow) {
     if (!preview_) steps.push_back({sql(), -1, std::move(firstRow)});
 }
 
@@ -178,21 +178,21 @@ bool sameDatum(const Datum& a, const Datum& b) {
     return sameValue(a.value, b.value);
 }
 
-void execute(Connection& cn, const Plan& plan) {
+void execute(Connection& cn, const Plan& plan, PreparedStatements* prepared) {
     if (plan.preview()) throw std::logic_error("a preview plan is never run");
     for (const Step& step : plan.steps) {
         long changed = 0;
-        RecordsetPtr rs = cn.execute(step.sql, &changed);
+        RecordsetPtr rs = prepared ? prepared->run(cn, step.sql, &changed) : cn.execute(step.sql.text(), &changed);
         if (!step.expect.empty()) {
             bool same = rs && !rs->eof() && rs->fieldCount() >= step.expect.size();
             for (std::size_t i = 0; same && i < step.expect.size(); ++i)
                 same = sameValue(rs->field(i), step.expect[i]);
-            if (!same) throw DbError(kPlanMismatch, "记账时读到的数据与记账计划不符，本次操作已全部撤销。", step.sql);
+            if (!same) throw DbError(kPlanMismatch, "记账时读到的数据与记账计划不符，本次操作已全部撤销。", step.sql.text());
         } else if (step.rows >= 0 && changed != step.rows) {
             throw DbError(kPlanMismatch,
                           "记账时改动的行数与记账计划不符（计划 " + std::to_string(step.rows) + " 行，实际 " +
                               std::to_string(changed) + " 行），本次操作已全部撤销。",
-                          step.sql);
+                          step.sql.text());
         }
     }
 }

@@ -7,6 +7,8 @@
 
 #include "db/Connection.h"
 #include "db/DateTime.h"
+#include "db/PreparedStatements.h"
+#include "db/SqlText.h"
 #include "db/Value.h"
 
 // What a posting will do, worked out before it does it. A posting reads the
@@ -68,7 +70,7 @@ struct Refusal {
 // One statement the plan runs: a write with the number of rows it must
 // change (-1: not checked), or a read with the first row it must give back.
 struct Step {
-    std::string sql;
+    SqlText sql;
     long rows = -1;
     std::vector<Value> expect;
 };
@@ -103,8 +105,8 @@ public:
     void refuse(std::string code, std::string reason, std::string laterId = {}, std::string laterDjbh = {});
     // A statement, composed only when the plan is run (a preview has no
     // numbers to write into it).
-    void run(const std::function<std::string()>& sql, long rows = -1);
-    void read(const std::function<std::string()>& sql, std::vector<Value> firstRow);
+    void run(const std::function<SqlText()>& sql, long rows = -1);
+    void read(const std::function<SqlText()>& sql, std::vector<Value> firstRow);
     void insert(const std::string& table, std::vector<Cell> key, std::vector<Cell> cells, std::string reason);
     // One changed column of a row; changes of one row gather in one entry
     // (its first reason stays), and a column set to what it holds is none.
@@ -161,8 +163,10 @@ inline constexpr int kPlanMismatch = -20;
 // Runs the plan's statements in order on `cn`, the posting's transaction. A
 // statement that changes another number of rows, or a read that gives back
 // another row, than the plan says throws DbError(kPlanMismatch): the caller
-// rolls back. A preview plan is never run (std::logic_error).
-void execute(Connection& cn, const Plan& plan);
+// rolls back. A preview plan is never run (std::logic_error). With
+// `prepared`, the statements composed with their values apart run prepared
+// once for all the plans run with it (a batch posting's students).
+void execute(Connection& cn, const Plan& plan, PreparedStatements* prepared = nullptr);
 
 // The rows of `seen`, the plan a clerk was shown, that `now`, made again in
 // the transaction, no longer matches (changed, gone or new), one line each

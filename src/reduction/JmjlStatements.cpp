@@ -27,10 +27,11 @@ std::string recordInsert(const RecordValues& v) {
            "," + quoted(v.djbh) + ")";
 }
 
-std::string itemInsert(const std::string& recordId, const ItemValues& item) {
-    return "insert into KDW_sfjlmx(sfjlid, sfxmid, jmje,feeTermName,cqts,ysje,ye)values(" + number(recordId, "id") +
-           "," + number(item.sfxmid, "sfxmid") + "," + item.jmje.format00() + "," + quoted(item.feeTermName) + "," +
-           item.cqts.plainText() + "," + item.ysje.plainText() + ",0)";
+SqlText itemInsert(const std::string& recordId, const ItemValues& item) {
+    SqlText sql("insert into KDW_sfjlmx(sfjlid, sfxmid, jmje,feeTermName,cqts,ysje,ye)values(");
+    sql.number(number(recordId, "id")).add(",").number(number(item.sfxmid, "sfxmid")).add(",");
+    addQuoted(sql.number(item.jmje.format00()).add(","), item.feeTermName).add(",");
+    return sql.number(item.cqts.plainText()).add(",").number(item.ysje.plainText()).add(",0)");
 }
 
 std::string confirmationText(const std::string& xh, const std::string& name, const std::string& total) {
@@ -81,36 +82,39 @@ std::string openArrearsQuery(const std::string& xsId, const std::vector<std::str
            ") ";
 }
 
-std::string itemReductionUpdate(const SettledItem& item, const std::string& qfkid, const std::string& xsId) {
-    return "update qfmxb set jmje=" + number(item.amount, "jmje") + " where qfkid=" + number(qfkid, "qfkid") +
-           " and sfxmid=" + number(item.itemId, "sfxmid") + " and xsid=" + number(xsId, "xsid");
+SqlText itemReductionUpdate(const SettledItem& item, const std::string& qfkid, const std::string& xsId) {
+    SqlText sql("update qfmxb set jmje=");
+    sql.number(number(item.amount, "jmje")).add(" where qfkid=").number(number(qfkid, "qfkid"));
+    return sql.add(" and sfxmid=").number(number(item.itemId, "sfxmid")).add(" and xsid=").number(number(xsId, "xsid"));
 }
 
-std::string cappedSumQuery(bool sqlServer, const std::string& qfkid, const std::string& xsId) {
-    return "select sum(" + smallerOf(sqlServer, "jmje", "qfje") + "),sum(qfje) from qfmxb  where qfkid=" +
-           number(qfkid, "qfkid") + " and xsid=" + number(xsId, "xsid");
+SqlText cappedSumQuery(bool sqlServer, const std::string& qfkid, const std::string& xsId) {
+    SqlText sql("select sum(" + smallerOf(sqlServer, "jmje", "qfje") + "),sum(qfje) from qfmxb  where qfkid=");
+    return sql.number(number(qfkid, "qfkid")).add(" and xsid=").number(number(xsId, "xsid"));
 }
 
-std::string closeArrearsRow(bool sqlServer, Currency capped, const std::string& recordId, const DateTime& now,
-                            const std::string& qfkid, const std::string& xsId) {
-    const std::string settledAt = sqlServer ? std::string(" getdate()") : storedNowFormatted(false, now);
-    return "update qfhzb set jmje=" + capped.plainText() + ",jmjlid=" + number(recordId, "id") + ",fkrq=" +
-           settledAt + " where qfkid=" + number(qfkid, "qfkid") + " and xsid=" + number(xsId, "xsid");
+SqlText closeArrearsRow(bool sqlServer, Currency capped, const std::string& recordId, const DateTime& now,
+                        const std::string& qfkid, const std::string& xsId) {
+    SqlText sql("update qfhzb set jmje=");
+    sql.number(capped.plainText()).add(",jmjlid=").number(number(recordId, "id")).add(",fkrq=");
+    if (sqlServer) sql.add(" getdate()");
+    else addStoredNowFormatted(sql, false, now);
+    return sql.add(" where qfkid=").number(number(qfkid, "qfkid")).add(" and xsid=").number(number(xsId, "xsid"));
 }
 
-std::string remainderInsert(bool sqlServer, const std::string& newQfkid, const std::string& qfyf,
-                            const std::string& xsid, Currency remainder, const std::string& oldQfkid,
-                            const std::string& userId, const DateTime& now) {
-    return "insert into qfhzb(qfkid,qfyf,xsid,qfrq,qfje,sjqfje,fkje,yqfkid,userid,cqts,qjts,jmje)values(" +
-           number(newQfkid, "qfkid") + "," + quoted(qfyf) + "," + number(xsid, "xsid") + "," +
-           storedNowFormatted(sqlServer, now, "yyyy-mm-dd") + "," + remainder.plainText() + ",0,0," +
-           number(oldQfkid, "yqfkid") + "," + number(userId, "userid") + ",0,0,0)";
+SqlText remainderInsert(bool sqlServer, const std::string& newQfkid, const std::string& qfyf, const std::string& xsid,
+                        Currency remainder, const std::string& oldQfkid, const std::string& userId,
+                        const DateTime& now) {
+    SqlText sql("insert into qfhzb(qfkid,qfyf,xsid,qfrq,qfje,sjqfje,fkje,yqfkid,userid,cqts,qjts,jmje)values(");
+    addQuoted(sql.number(number(newQfkid, "qfkid")).add(","), qfyf).add(",").number(number(xsid, "xsid")).add(",");
+    addStoredNowFormatted(sql, sqlServer, now, "yyyy-mm-dd").add(",").number(remainder.plainText()).add(",0,0,");
+    return sql.number(number(oldQfkid, "yqfkid")).add(",").number(number(userId, "userid")).add(",0,0,0)");
 }
 
-std::string remainderItemsCopy(const std::string& newQfkid, const std::string& oldQfkid, const std::string& xsid) {
-    return "insert into qfmxb(qfkid,xsid,sflxid,sfxmid,qfje,fkje,jmje)select " + number(newQfkid, "qfkid") +
-           ",xsid,sflxid,sfxmid,qfje-jmje,0,0 from qfmxb where qfkid=" + number(oldQfkid, "qfkid") +
-           " and xsid=" + number(xsid, "xsid") + " and fkje<qfje";
+SqlText remainderItemsCopy(const std::string& newQfkid, const std::string& oldQfkid, const std::string& xsid) {
+    SqlText sql("insert into qfmxb(qfkid,xsid,sflxid,sfxmid,qfje,fkje,jmje)select ");
+    sql.number(number(newQfkid, "qfkid")).add(",xsid,sflxid,sfxmid,qfje-jmje,0,0 from qfmxb where qfkid=");
+    return sql.number(number(oldQfkid, "qfkid")).add(" and xsid=").number(number(xsid, "xsid")).add(" and fkje<qfje");
 }
 
 std::string recordsQuery(bool sqlServer, const ListFilter& f) {

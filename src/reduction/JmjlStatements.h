@@ -5,6 +5,7 @@
 #include "db/Currency.h"
 #include "data/PostingChecks.h"
 #include "db/DateTime.h"
+#include "db/SqlText.h"
 
 // The statements and texts of the single-student reduction: posting a
 // reduction with the settlement of the arrears it covers, and the reduction
@@ -42,7 +43,9 @@ struct ItemValues {
     Currency cqts;              // attendance days
     Currency ysje;              // receivable
 };
-std::string itemInsert(const std::string& recordId, const ItemValues& item);
+// Bound, so that a posting runs it prepared once (see SqlText), as it does
+// the settlement's statements below.
+SqlText itemInsert(const std::string& recordId, const ItemValues& item);
 
 // The confirmation before a posting and the messages around it.
 std::string confirmationText(const std::string& xh, const std::string& name, const std::string& total);
@@ -64,14 +67,14 @@ std::string settlementEntry(const std::string& month, const std::string& itemId,
 SettlementList parseSettlementList(const std::string& text);
 
 std::string openArrearsQuery(const std::string& xsId, const std::vector<std::string>& months);
-std::string itemReductionUpdate(const SettledItem& item, const std::string& qfkid, const std::string& xsId);
-std::string cappedSumQuery(bool sqlServer, const std::string& qfkid, const std::string& xsId);
-std::string closeArrearsRow(bool sqlServer, Currency capped, const std::string& recordId, const DateTime& now,
-                            const std::string& qfkid, const std::string& xsId);
-std::string remainderInsert(bool sqlServer, const std::string& newQfkid, const std::string& qfyf,
-                            const std::string& xsid, Currency remainder, const std::string& oldQfkid,
-                            const std::string& userId, const DateTime& now);
-std::string remainderItemsCopy(const std::string& newQfkid, const std::string& oldQfkid, const std::string& xsid);
+SqlText itemReductionUpdate(const SettledItem& item, const std::string& qfkid, const std::string& xsId);
+SqlText cappedSumQuery(bool sqlServer, const std::string& qfkid, const std::string& xsId);
+SqlText closeArrearsRow(bool sqlServer, Currency capped, const std::string& recordId, const DateTime& now,
+                        const std::string& qfkid, const std::string& xsId);
+SqlText remainderInsert(bool sqlServer, const std::string& newQfkid, const std::string& qfyf, const std::string& xsid,
+                        Currency remainder, const std::string& oldQfkid, const std::string& userId,
+                        const DateTime& now);
+SqlText remainderItemsCopy(const std::string& newQfkid, const std::string& oldQfkid, const std::string& xsid);
 
 // --- reduction records and their cancellation ---
 

@@ -34,7 +34,7 @@ std::string idOf(const Value& v) { return std::to_string(v.toInt()); }
 
 }  // namespace
 
-void planRecord(plan::Plan& p, const PlannedRecord& r, const Datum& now, const std::function<std::string()>& sql,
+void planRecord(plan::Plan& p, const PlannedRecord& r, const Datum& now, const std::function<SqlText()>& sql,
                 BookNames& names) {
     p.run(sql, 1);
     p.insert("kdw_sfjl", cells({{"id", r.id}}),
@@ -45,7 +45,7 @@ void planRecord(plan::Plan& p, const PlannedRecord& r, const Datum& now, const s
              "减免记录：" + names.student(Value(r.xsid)) + "，减免 " + r.jmje.format00());
 }
 
-void planItem(plan::Plan& p, const Datum& recordId, const ItemValues& item, const std::function<std::string()>& sql,
+void planItem(plan::Plan& p, const Datum& recordId, const ItemValues& item, const std::function<SqlText()>& sql,
               BookNames& names) {
     p.run(sql, 1);
     p.insert("kdw_sfjlmx", cells({{"sfjlid", recordId}, {"sfxmid", Value(item.sfxmid)}}),

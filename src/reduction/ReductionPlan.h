@@ -26,11 +26,11 @@ struct PlannedRecord {
     std::string jmyy, operid, sfyf, skr;
 };
 // Plans the record's insert, run by `sql`.
-void planRecord(plan::Plan& p, const PlannedRecord& r, const plan::Datum& now, const std::function<std::string()>& sql,
+void planRecord(plan::Plan& p, const PlannedRecord& r, const plan::Datum& now, const std::function<SqlText()>& sql,
                 BookNames& names);
 // Plans one item row's insert, run by `sql`.
 void planItem(plan::Plan& p, const plan::Datum& recordId, const ItemValues& item,
-              const std::function<std::string()>& sql, BookNames& names);
+              const std::function<SqlText()>& sql, BookNames& names);
 
 // One arrears row a reduction settles, as its plan has it.
 struct SettledRow {

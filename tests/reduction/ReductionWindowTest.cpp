@@ -159,7 +159,7 @@ TEST_P(ReductionWindowTest, StatementsTakeTheirDialectForms) {
                       : "format('2026-12-01','yyyy-mm-dd') and format('2027-01-01','yyyy-mm-dd')") +
                   " and b.bjid=4 and (b.学号='O''Neil' or b.简码='O''Neil' or b.姓名='O''Neil')");
     const DateTime now{2026, 12, 6, 9, 5, 7};
-    EXPECT_EQ(jmjl::closeArrearsRow(ss, Currency::fromInt(40), "12", now, "5", "7"),
+    EXPECT_EQ(jmjl::closeArrearsRow(ss, Currency::fromInt(40), "12", now, "5", "7").text(),
               std::string("update qfhzb set jmje=40,jmjlid=12,fkrq=") +
                   (ss ? " getdate()" : "format('2026-12-06 09:05:07','yyyy-mm-dd HH:mm:ss')") +
                   " where qfkid=5 and xsid=7");
