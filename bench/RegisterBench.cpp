@@ -4,9 +4,11 @@
 //    as the register's void button runs it) on about 1,000,000 and about
 //    10,000 fee records: the floor is the same row changes by prepared
 //    statements in one transaction;
-//  - the register over one month, and over all dates (about a million
-//    receipts), from the click to a filled list, with the memory it holds:
-//    the floor steps through the same statement without reading a value.
+//  - the register over one month, from the click to a filled list, and
+//    over all dates (about a million receipts): the time to a usable window
+//    (its first rows shown), the time to the last row read, and the memory
+//    the list holds then; the floor steps through the same statement (its
+//    first rows, or all) without reading a value.
 // The schools are generated once into the build folder and reused.
 #include <sqlite3.h>
 
@@ -188,8 +190,9 @@ void benchVoids(const char* what, const std::string& path) {
                 *std::max_element(times.begin(), times.end()), median(floors), median(times) / median(floors));
 }
 
-// Steps through the statement on a session of its own without reading a value.
-double bareReadMs(const std::string& path, const std::string& sql, long& rows) {
+// Steps through the statement on a session of its own without reading a
+// value: every row, or the first `limit`.
+double bareReadMs(const std::string& path, const std::string& sql, long& rows, long limit = -1) {
     sqlite3* db = nullptr;
     sqlite3_open(path.c_str(), &db);
     const std::string text = rewriteSql(sql);
@@ -198,11 +201,17 @@ double bareReadMs(const std::string& path, const std::string& sql, long& rows) {
         if (sqlite3_prepare_v2(db, text.c_str(), -1, &q, nullptr) != SQLITE_OK)
             throw std::runtime_error(std::string(sqlite3_errmsg(db)) + ": " + text);
         rows = 0;
-        while (sqlite3_step(q) == SQLITE_ROW) ++rows;
+        while ((limit < 0 || rows < limit) && sqlite3_step(q) == SQLITE_ROW) ++rows;
         sqlite3_finalize(q);
     });
     sqlite3_close(db);
     return ms;
+}
+
+// The rest of a list still being read, a chunk at a time as the desktop
+// binding reads it in idle time.
+void readToTheEnd(ListView& list) {
+    while (!list.rowsComplete()) list.readMoreRows();
 }
 
 void benchRegister(const std::string& path) {
@@ -212,28 +221,40 @@ void benchRegister(const std::string& path) {
     std::printf("register opened (issuers, classes, this month's list): %.1f ms\n", openMs);
     w->cmbDJstate.userSelect("全部");
 
-    struct Range {
-        const char* what;
-        DateTime from, to;
-        double goalMs;
-    };
-    const Range ranges[] = {{"register over one month (2026-11)", {2026, 11, 1}, {2026, 11, 30}, 50},
-                            {"register over all dates", {2016, 1, 1}, {2026, 12, 31}, 2000}};
-    for (const Range& r : ranges) {
-        w->DTPfrom.setValue(r.from);
-        w->DTPto.setValue(r.to);
-        const double before = statusMb("VmRSS:");
-        const double ms = millisecondsOf([&] {
+    // One month: from the click to the filled list, its sum row there.
+    w->DTPfrom.setValue({2026, 11, 1});
+    w->DTPto.setValue({2026, 11, 30});
+    std::vector<double> times, floors;
+    long rows = 0;
+    for (int run = 0; run < 5; ++run) {
+        times.push_back(millisecondsOf([&] {
             w->CMDfind.userClick();
-            (void)w->ListView1.itemCount();  // every row read, the sum row there
-        });
-        const double held = statusMb("VmRSS:") - before, peak = statusMb("VmHWM:") - before;
-        long rows = 0;
-        const double floor = bareReadMs(path, w->lastStatement(), rows);
-        std::printf("%s: %.1f ms to a filled list of %d rows (floor %.1f ms for %ld rows, %.2f x floor; goal under "
-                    "%.0f ms); memory held %.0f MB, peak %.0f MB above the window before\n",
-                    r.what, ms, w->ListView1.itemCount(), floor, rows, ms / floor, r.goalMs, held, peak);
+            readToTheEnd(w->ListView1);
+        }));
+        floors.push_back(bareReadMs(path, w->lastStatement(), rows));
     }
+    std::printf("register over one month (2026-11): %.1f ms median of 5 to a filled list of %d rows (%.1f to %.1f; "
+                "floor %.1f ms for %ld rows, %.2f x floor; goal under 50 ms)\n",
+                median(times), w->ListView1.shownCount(), *std::min_element(times.begin(), times.end()),
+                *std::max_element(times.begin(), times.end()), median(floors), rows, median(times) / median(floors));
+
+    // All dates: the window usable with its first rows, then the rest read
+    // as the desktop reads it in idle time, and the memory the list holds.
+    w->DTPfrom.setValue({2016, 1, 1});
+    w->DTPto.setValue({2026, 12, 31});
+    const double before = statusMb("VmRSS:");
+    const double firstMs = millisecondsOf([&] { w->CMDfind.userClick(); });
+    const int shown = w->ListView1.shownCount();
+    const double restMs = millisecondsOf([&] { readToTheEnd(w->ListView1); });
+    const double held = statusMb("VmRSS:") - before;
+    long firstRows = 0, allRows = 0;
+    const double firstFloor = bareReadMs(path, w->lastStatement(), firstRows, shown);
+    const double allFloor = bareReadMs(path, w->lastStatement(), allRows);
+    std::printf("register over all dates: usable after %.1f ms with %d rows shown (floor %.1f ms for %ld rows); last row "
+                "read after %.1f ms, %d rows and the sum row (floor %.1f ms for %ld rows, %.2f x floor; goal under "
+                "2000 ms); memory held %.0f MB (goal under 300 MB)\n",
+                firstMs, shown, firstFloor, firstRows, firstMs + restMs, w->ListView1.shownCount() - 1, allFloor,
+                allRows, (firstMs + restMs) / allFloor, held);
     w->unload();
 }
 

@@ -29,7 +29,8 @@ void printRows(const Recordset& rs) {
     for (std::size_t i = 0; i < rs.fieldCount(); ++i)
         std::cout << (i ? "\t" : "") << rs.fieldInfo(i).name;
     std::cout << '\n';
-    for (const auto& row : rs.rows()) {
+    for (std::size_t r = 0; r < rs.totalRows(); ++r) {
+        const std::vector<Value> row = rs.row(r);
         for (std::size_t i = 0; i < row.size(); ++i) std::cout << (i ? "\t" : "") << row[i].toText();
         std::cout << '\n';
     }

@@ -105,6 +105,7 @@ void frmBILLML::Form_Load() {
     DTPfrom.setValue(DateTime{today.year, today.month, 1});
     DTPto.setValue(today);
     cn_ = dbInfo().Connection();
+    listCn_ = dbInfo().Connection();
 
     cmbKpr.AddItem("");
     for (RecordsetPtr rs = cn_->execute(bill_.getPJMLkpr()); !rs->eof(); rs->moveNext())
@@ -139,7 +140,7 @@ void frmBILLML::Form_Load() {
 void frmBILLML::initData(bool BlnHead, const std::string& studentIds) {
     gMOpen();
     lvwMx.clearItems();
-    list_.reset();
+    dropList();
 
     // The upper bound is the day after DTPto, so the whole last day counts.
     const bool sqlServer = isSqlServer(dbInfo().SqlKind());
@@ -156,8 +157,10 @@ void frmBILLML::initData(bool BlnHead, const std::string& studentIds) {
 
     reopenConnection();
     lastSql_ = bill_.getPJMLsqL(where);
-    list_ = cn_->execute(lastSql_);
-    setLvwHead(*list_, ListView1, BlnHead, "金额");
+    // Newest first, read as the list is drawn: the clerk works with the
+    // first rows while the rest arrive, and the sum row comes with the last.
+    list_ = listCn_->executeStreamed(lastSql_, kFirstRows);
+    setLvwHead(list_, ListView1, BlnHead, "金额");
     getGridWidth(name(), ListView1, designWidth);
     gMclose();
 }
@@ -170,7 +173,7 @@ void frmBILLML::mFindWhere_Click() {
 void frmBILLML::mGroupFindData() {
     gMOpen();
     lvwMx.clearItems();
-    list_.reset();
+    dropList();
     reopenConnection();
     lastSql_ = bill_.getPJMLsqLTop100("");
     RecordsetPtr top100 = cn_->execute(lastSql_);
@@ -184,7 +187,7 @@ void frmBILLML::mGroupFindData() {
     RecordsetPtr result;
     const bool accessDialect = !isSqlServer(host().SQL_access());
     if (query->query(cn_, lastSql_, accessDialect, 1, result) && result) {
-        setLvwHead(*result, ListView1, true, "金额");
+        setLvwHead(result, ListView1, true, "金额");
         getGridWidth(name(), ListView1, designWidth);
         list_ = result;
     }
@@ -219,11 +222,19 @@ std::string frmBILLML::selectedState() const {
     return column ? sel->cell(column) : std::string();
 }
 
+void frmBILLML::dropList() {
+    // The list's rows first: a list still being read lets go of its statement.
+    ListView1.clearItems();
+    list_.reset();
+}
+
 void frmBILLML::Form_Unload(int& cancel) {
     setGridWidth(name(), ListView1);
-    list_.reset();
-    if (cn_) cn_->close();
-    cn_.reset();
+    dropList();
+    for (ConnectionPtr* cn : {&cn_, &listCn_}) {
+        if (*cn) (*cn)->close();
+        cn->reset();
+    }
     dbInfo_.reset();
 }
 

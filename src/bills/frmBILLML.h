@@ -74,6 +74,9 @@ public:
     // list's columns are rebuilt. `studentIds` ("" for all) is a list of
     // student ids or a statement selecting them.
     void initData(bool BlnHead, const std::string& studentIds);
+    // Rows read before the list shows (a screenful and more); the rest are
+    // read as the list is drawn or used, and in idle time.
+    static constexpr std::size_t kFirstRows = 30;
     // The last list or detail statement run.
     const std::string& lastStatement() const { return lastSql_; }
 
@@ -94,6 +97,8 @@ private:
     DbInfo& dbInfo();
     HostSystem& host();
     void reopenConnection();
+    // Clears the list and lets go of its rows (and of a statement still read).
+    void dropList();
     // The selected bill's "单据状态" cell; "" when nothing is selected.
     std::string selectedState() const;
     RecordsetPtr reprintItems(const std::string& id);
@@ -105,6 +110,10 @@ private:
 
     RecordsetPtr list_;
     ConnectionPtr cn_;
+    // The list's own session: its statement may stay open while the window
+    // reads and voids on cn_ and the transaction connection, which see the
+    // books as they are now.
+    ConnectionPtr listCn_;
     std::unique_ptr<DbInfo> dbInfo_;
     cLsBILLhead bill_;
     std::string lastSql_;

@@ -52,12 +52,21 @@ void Connection::open(OpenMode mode) {
     transactionLevel_ = 0;
 }
 
-RecordsetPtr Connection::execute(const std::string& sql, long* recordsAffected) {
+void Connection::beforeStatement(const std::string& sql) const {
     if (!engine_) throw misuse(dberr::NotOpen, kClosed, sql);
     if (blank(sql))
         throw DbError(DbErrorKind::Other, dberr::EmptyStatement, "程序内部错误：要执行的数据库语句是空的，本次操作没有保存。",
                       "Command text was not set for the command object.", sql);
     if (StatementObserver* observer = statementObserver()) observer->statementSent(sql);
+}
+
+RecordsetPtr Connection::executeStreamed(const std::string& sql, std::size_t firstRows) {
+    beforeStatement(sql);
+    return engine_->executeStreamed(sql, firstRows);
+}
+
+RecordsetPtr Connection::execute(const std::string& sql, long* recordsAffected) {
+    beforeStatement(sql);
     long affected = 0;
     RecordsetPtr rs = engine_->execute(sql, &affected);
     if (recordsAffected) *recordsAffected = affected;

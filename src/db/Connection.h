@@ -55,6 +55,11 @@ public:
     // Prepares one statement with "?" parameters, to run many times with
     // values bound (see Statement); errors throw DbError as execute does.
     Statement prepare(const std::string& sql);
+    // Runs a query whose rows are read in chunks as they are asked for (see
+    // Engine::executeStreamed): the register's list over a million receipts
+    // shows its first rows before the last is read. Drop the set (or read it
+    // whole) before closing the connection.
+    RecordsetPtr executeStreamed(const std::string& sql, std::size_t firstRows);
     void beginTrans();
     void commitTrans();
     void rollbackTrans();
@@ -86,6 +91,8 @@ private:
     std::vector<std::function<void(bool)>> whenEnds_;
 
     void transactionEnded(bool committed);
+    // Refuses a closed connection and an empty text; tells the observer.
+    void beforeStatement(const std::string& sql) const;
 };
 
 using ConnectionPtr = std::shared_ptr<Connection>;

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -37,6 +38,17 @@ public:
     // Prepares one statement with "?" parameters to run many times (see
     // Statement); a text that is not exactly one statement is refused.
     virtual std::unique_ptr<EngineStatement> prepare(const std::string& sql) = 0;
+    // Runs one query whose rows are read as they are asked for: the set
+    // holds at least the first `firstRows` rows and reads the rest from a
+    // statement the session keeps open until the last row is read or the
+    // set is dropped (Recordset::complete). An engine that cannot keep a
+    // statement open while its session runs others delivers every row at
+    // once. Closing the session cuts a set still being read off: reading it
+    // further fails.
+    virtual RecordsetPtr executeStreamed(const std::string& sql, std::size_t firstRows) {
+        (void)firstRows;
+        return execute(sql, nullptr);
+    }
     virtual void begin() = 0;
     virtual void commit() = 0;
     virtual void rollback() = 0;

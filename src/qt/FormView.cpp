@@ -46,7 +46,7 @@ bool isArea(const Control& c) {
 // How far down the rows of a list or grid reach, in twips from its top: an
 // editor aimed at a row counts from the first row, scrolled into view or not.
 int rowsExtent(const Control& area) {
-    if (auto* l = dynamic_cast<const ListView*>(&area)) return l->headerHeight() + l->itemCount() * l->rowHeight();
+    if (auto* l = dynamic_cast<const ListView*>(&area)) return l->headerHeight() + l->shownCount() * l->rowHeight();
     if (auto* g = dynamic_cast<const FlexGrid*>(&area)) {
         int h = 0;
         for (int r = 0; r < g->rows(); ++r) h += g->rowHeight(r);

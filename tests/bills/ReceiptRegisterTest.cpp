@@ -11,6 +11,7 @@
 #include "bills/frmBILLML.h"
 #include "students/DemoOfficeTest.h"
 #include "students/frmCommFind.h"
+#include "support/PgTestServer.h"
 #include "support/XlsxSheet.h"
 #include "ui/CombinedQueryForm.h"
 #include "ui/FormRegistry.h"
@@ -254,6 +255,60 @@ TEST_P(ReceiptRegister, AVoidRefusedAfterItsFirstWritesIsRolledBackWhole) {
     EXPECT_EQ(text("select count(*) from qfhzb where sfjlid=43"), "1");
     // What the log says of it was written after the rollback.
     EXPECT_EQ(text("select count(*)||'|'||min(operation)||'|'||min(outcome) from sys_log"), "1|作废票据|失败");
+}
+
+// The list over every date is read in chunks on the embedded engine (a
+// server delivers it whole): the rows equal the statement's own, row for row,
+// a void while it is still being read posts and lists afresh, and a window
+// closed mid-read lets go of its statement.
+TEST_P(ReceiptRegister, TheWholeRegisterReadInChunksMatchesTheStatementAndAVoidMeanwhileRelistsIt) {
+    auto w = october();
+    w->DTPfrom.userPick(*DateTime::parse("2000-01-01"));
+    w->DTPto.userPick(*DateTime::parse("2026-12-31"));
+    w->CMDfind.userClick();
+    ListView& list = w->ListView1;
+    const auto sameRows = [&](int rows) {
+        RecordsetPtr eager = cn->execute(w->lastStatement());
+        ASSERT_GE(eager->recordCount(), rows);
+        for (int r = 1; r <= rows; ++r, eager->moveNext()) {
+            ASSERT_EQ(list.rowKey(r), "k" + eager->field(std::size_t{0}).toText()) << r;
+            for (int c = 1; c < static_cast<int>(eager->fieldCount()); ++c) {
+                const Value& v = eager->field(static_cast<std::size_t>(c));
+                ASSERT_EQ(list.rowCell(r, c), c == 7 ? format00(v) : v.toText()) << r << "," << c;
+            }
+        }
+    };
+    const int receipts = static_cast<int>(count("1=1"));
+    ASSERT_GT(receipts, static_cast<int>(frmBILLML::kFirstRows));
+    EXPECT_EQ(list.rowsComplete(), onPostgres());
+    if (!onPostgres()) EXPECT_EQ(list.shownCount(), static_cast<int>(frmBILLML::kFirstRows));
+    sameRows(static_cast<int>(frmBILLML::kFirstRows));
+
+    // A void of a row shown while the rest is still to come.
+    ASSERT_TRUE(list.userRowClick(3));
+    const std::string id = list.selectedItem()->key().substr(1);
+    ui.setModalRunner([](Form& f) { dynamic_cast<frmPlanPreview&>(f).cmdOK.userClick(); });
+    ui.queueAnswer(MsgAnswer::Yes);
+    w->cmdZF.userClick();
+    ASSERT_EQ(lastText(), "操作成功！");
+    EXPECT_EQ(text("select pjState from pjml where id=" + id), "作废");
+    EXPECT_EQ(list.rowsComplete(), onPostgres()) << "listed afresh, again in chunks";
+    EXPECT_EQ(list.rowCell(3, 2), "作废");
+    // The mirror's receipt is no bill of the register; the count stands.
+    ASSERT_EQ(list.itemCount(), receipts + 1);
+    sameRows(receipts);
+    EXPECT_EQ(list.findItem("k0")->subItem(6), format00(scalar(*cn, std::string("select sum(a.hjje) from pjml as a, ") +
+                                                                        "kdw_sfjl as b where a.djbh=b.djbh")));
+
+    // Closed while reading: the statement goes with the window, and a
+    // posting's log can be taken back whole into the file.
+    w->CMDfind.userClick();
+    w->unload();
+    cn->execute("update pjml set bz=bz where id=" + id);
+    if (!onPostgres()) {
+        RecordsetPtr checkpoint = cn->execute("PRAGMA wal_checkpoint(PASSIVE)");
+        EXPECT_EQ(checkpoint->field(std::size_t{1}).toInt(), checkpoint->field(std::size_t{2}).toInt());
+    }
 }
 
 TEST_P(ReceiptRegister, EntryOperationsOpenTheirWindows) {

@@ -90,7 +90,7 @@ TEST_F(RecordsetFilter, MovesToTheFirstVisibleRow) {
     rs_.setFilter("姓名 = 'nobody'");
     EXPECT_TRUE(rs_.eof());
     EXPECT_EQ(rs_.recordCount(), 0);
-    EXPECT_EQ(rs_.rows().size(), 4u);
+    EXPECT_EQ(rs_.totalRows(), 4u);
 }
 
 }  // namespace

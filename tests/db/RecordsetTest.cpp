@@ -3,6 +3,8 @@
 #include "db/DbError.h"
 #include "db/Recordset.h"
 
+#include <vector>
+
 using fo::DataType;
 using fo::DbError;
 using fo::Recordset;
@@ -110,6 +112,37 @@ TEST(Recordset, AppendRowDoesNotMoveTheCursor) {
     rs.moveFirst();
     rs.appendRow({Value(2)});
     EXPECT_EQ(rs.field(0).toInt(), 1);
+}
+
+TEST(Recordset, RowsKeptPackedGiveBackEveryKindOfValueAndKeepEdits) {
+    Recordset rs;
+    for (const char* f : {"n", "je", "d", "t", "rq", "nul"}) rs.appendField(f);
+    const std::vector<Value> odd{Value(std::int64_t{-9223372036854775807LL - 1}), Value(fo::Currency::fromRaw(-123456789012345LL)),
+                                 Value(-0.1), Value(std::string("a\0b'张三", 8)), Value(fo::DateTime{1899, 12, 30, 23, 59, 58}),
+                                 Value()};
+    rs.appendRow(odd);
+    rs.appendRow({Value(0), Value(fo::Currency{}), Value(1e300), Value(""), Value(fo::DateTime{2026, 12, 6}), Value(7)});
+    rs.open();
+    for (std::size_t f = 0; f < odd.size(); ++f) {
+        EXPECT_EQ(rs.field(f), odd[f]) << f;
+        EXPECT_EQ(rs.field(f).kind(), odd[f].kind()) << f;
+    }
+    EXPECT_EQ(rs.field("t").toText().size(), 8u) << "text keeps its bytes, a NUL included";
+    EXPECT_TRUE(rs.field("nul").isNull());
+    // An edit through field() is kept when the cursor moves on; a copy
+    // made before another edit keeps what it saw.
+    rs.field("t") = Value("改");
+    rs.moveNext();
+    EXPECT_EQ(rs.field("rq").toDate()->day, 6);
+    rs.moveFirst();
+    EXPECT_EQ(rs.field("t").toText(), "改");
+    Recordset copy = rs;
+    rs.field("t") = Value("再改");
+    rs.moveNext();
+    copy.moveFirst();
+    EXPECT_EQ(copy.field("t").toText(), "改");
+    EXPECT_EQ(rs.row(0)[3].toText(), "再改");
+    EXPECT_EQ(rs.valueAt(1, 2), Value(1e300));
 }
 
 TEST(Recordset, ClosedSetRefusesReads) {

@@ -123,6 +123,9 @@ struct LentStatement {
 
 }  // namespace
 
+// Finalises the statement of a set still being read (defined with it below).
+void cutOff(SqliteRowSource& reader);
+
 SqliteEngine::SqliteEngine(const std::string& path, int timeoutSeconds, OpenMode mode, bool syncEveryCommit)
     : path_(path) {
     namespace fs = std::filesystem;
@@ -156,9 +159,10 @@ SqliteEngine::SqliteEngine(const std::string& path, int timeoutSeconds, OpenMode
 }
 
 SqliteEngine::~SqliteEngine() {
-    // Result sets are materialised, so no statement can still be running
-    // here; the kept ones go before the session, which refuses to close
-    // while any is left.
+    // Sets still being read are cut off (reading them further fails); the
+    // kept statements go before the session, which refuses to close while
+    // any is left.
+    while (!readers_.empty()) cutOff(*readers_.back());
     cache_.clear();
     optimizeOnClose();
     // A prepared Statement the program still holds keeps the session until
@@ -339,28 +343,133 @@ void SqliteEngine::runPrepared(sqlite3_stmt* stmt, const std::string& statement,
     changed = static_cast<long>(sqlite3_total_changes64(db_) - before);
 }
 
+RecordsetPtr SqliteEngine::describe(sqlite3_stmt* stmt, int firstStep, const std::string& statement,
+                                   std::vector<int>& readAs) {
+    if (firstStep != SQLITE_ROW && firstStep != SQLITE_DONE) fail(statement);
+    auto rs = std::make_shared<Recordset>();
+    const int columns = sqlite3_column_count(stmt);
+    readAs.assign(static_cast<std::size_t>(columns), 0);
+    for (int i = 0; i < columns; ++i) {
+        const std::string decl = upper(sqlite3_column_decltype(stmt, i));
+        const ReadAs as = readAsFor(decl);
+        readAs[static_cast<std::size_t>(i)] = static_cast<int>(as);
+        const char* name = sqlite3_column_name(stmt, i);
+        rs->appendField(name ? name : "", dataTypeFor(decl, as));
+    }
+    return rs;
+}
+
+namespace {
+
+std::vector<Value> readRow(sqlite3_stmt* stmt, const std::vector<int>& readAs) {
+    std::vector<Value> row;
+    row.reserve(readAs.size());
+    for (std::size_t i = 0; i < readAs.size(); ++i)
+        row.push_back(readColumn(stmt, static_cast<int>(i), static_cast<ReadAs>(readAs[i])));
+    return row;
+}
+
+}  // namespace
+
 RecordsetPtr SqliteEngine::materialise(sqlite3_stmt* stmt, const std::string& statement) {
     // The first step comes before the columns are read: a kept statement
     // whose tables changed is prepared again inside it, columns and all.
     int rc = sqlite3_step(stmt);
-    if (rc != SQLITE_ROW && rc != SQLITE_DONE) fail(statement);
-    auto rs = std::make_shared<Recordset>();
-    const int columns = sqlite3_column_count(stmt);
-    std::vector<ReadAs> readAs(static_cast<std::size_t>(columns));
-    for (int i = 0; i < columns; ++i) {
-        const std::string decl = upper(sqlite3_column_decltype(stmt, i));
-        readAs[static_cast<std::size_t>(i)] = readAsFor(decl);
-        const char* name = sqlite3_column_name(stmt, i);
-        rs->appendField(name ? name : "", dataTypeFor(decl, readAs[static_cast<std::size_t>(i)]));
-    }
-    for (; rc == SQLITE_ROW; rc = sqlite3_step(stmt)) {
-        std::vector<Value> row;
-        row.reserve(static_cast<std::size_t>(columns));
-        for (int i = 0; i < columns; ++i) row.push_back(readColumn(stmt, i, readAs[static_cast<std::size_t>(i)]));
-        rs->appendRow(std::move(row));
-    }
+    std::vector<int> readAs;
+    RecordsetPtr rs = describe(stmt, rc, statement, readAs);
+    for (; rc == SQLITE_ROW; rc = sqlite3_step(stmt)) rs->appendRow(readRow(stmt, readAs));
     if (rc != SQLITE_DONE) fail(statement);
     rs->open();
+    return rs;
+}
+
+// The open statement of a set being read: steps on as the set asks, and is
+// finalised after its last row, when the set drops it, or when the session
+// ends (then the set is cut off).
+class SqliteRowSource final : public RowSource {
+public:
+    SqliteRowSource(SqliteEngine& engine, sqlite3_stmt* stmt, std::vector<int> readAs, std::string statement)
+        : engine_(&engine), stmt_(stmt), readAs_(std::move(readAs)), statement_(std::move(statement)) {
+        engine_->readers_.push_back(this);
+    }
+    ~SqliteRowSource() override { release(); }
+    SqliteRowSource(const SqliteRowSource&) = delete;
+    SqliteRowSource& operator=(const SqliteRowSource&) = delete;
+
+    // The first step was taken by the query; its row is appended first.
+    bool readMore(Recordset& to, std::size_t rows) override {
+        if (!stmt_)
+            throw DbError(DbErrorKind::Other, dberr::NotOpen, "程序内部错误：列表还没有读完，数据库连接就已关闭。请重新查询。",
+                          "the session closed before the set was read to its end", statement_);
+        for (std::size_t n = 0; n < rows; ++n) {
+            if (pending_ == SQLITE_DONE) {
+                release();
+                return false;
+            }
+            if (pending_ != SQLITE_ROW) {
+                const int code = sqlite3_extended_errcode(engine_->db_);
+                const std::string message = sqlite3_errmsg(engine_->db_);
+                const std::string path = engine_->path_;
+                release();
+                throw sqliteError(code, message, statement_, path);
+            }
+            to.appendRow(readRow(stmt_, readAs_));
+            pending_ = sqlite3_step(stmt_);
+        }
+        if (pending_ != SQLITE_DONE) return true;
+        release();
+        return false;
+    }
+
+    void setFirstStep(int rc) { pending_ = rc; }
+
+    void cutOff() { release(); }
+
+private:
+    void release() {
+        if (!stmt_) return;
+        sqlite3_finalize(stmt_);
+        stmt_ = nullptr;
+        auto& readers = engine_->readers_;
+        readers.erase(std::remove(readers.begin(), readers.end(), this), readers.end());
+    }
+
+    SqliteEngine* engine_;
+    sqlite3_stmt* stmt_;
+    std::vector<int> readAs_;
+    std::string statement_;
+    int pending_ = SQLITE_DONE;
+};
+
+void cutOff(SqliteRowSource& reader) { reader.cutOff(); }
+
+RecordsetPtr SqliteEngine::executeStreamed(const std::string& sql, std::size_t firstRows) {
+    refuseMovedFile(sql);
+    const std::string statement = trimWhitespace(sql);
+    const std::string text = rewriteSql(statement);
+    sqlite3_stmt* stmt = nullptr;
+    const char* tail = nullptr;
+    if (sqlite3_prepare_v2(db_, text.c_str(), -1, &stmt, &tail) != SQLITE_OK) {
+        sqlite3_finalize(stmt);
+        fail(statement);
+    }
+    while (tail && *tail && std::isspace(static_cast<unsigned char>(*tail))) ++tail;
+    if (!stmt || sqlite3_column_count(stmt) == 0 || (tail && *tail)) {
+        // Not one query: run as any statement is.
+        sqlite3_finalize(stmt);
+        return execute(sql, nullptr);
+    }
+    StatementGuard guard{stmt};  // until the source owns it
+    const int rc = sqlite3_step(stmt);
+    std::vector<int> readAs;
+    RecordsetPtr rs = describe(stmt, rc, statement, readAs);
+    guard.stmt = nullptr;
+    auto source = std::make_unique<SqliteRowSource>(*this, stmt, std::move(readAs), statement);
+    source->setFirstStep(rc);
+    // The first rows go in before the set opens on them.
+    const bool more = source->readMore(*rs, std::max<std::size_t>(firstRows, 1));
+    rs->open();
+    if (more) rs->readFrom(std::move(source));
     return rs;
 }
 

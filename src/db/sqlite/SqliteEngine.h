@@ -1,6 +1,7 @@
 #pragma once
 #include <chrono>
 #include <string>
+#include <vector>
 
 #include "db/Engine.h"
 #include "db/StatementCache.h"
@@ -9,6 +10,8 @@ struct sqlite3;
 struct sqlite3_stmt;
 
 namespace fo {
+
+class SqliteRowSource;
 
 // The embedded engine: one SQLite session on a database file in WAL mode, so
 // readers on other sessions see the last committed state without waiting for
@@ -37,6 +40,10 @@ public:
     // (the lock wait, a moved file, the error); for SqliteStatement.
     RecordsetPtr runBound(sqlite3_stmt* stmt, const std::string& statement, long* affected);
     [[noreturn]] void fail(const std::string& statement) const;
+    // A query read on as its set asks: the statement stays open on this
+    // session (in WAL mode a reader never blocks a writer on another
+    // session) until the last row is read or the set is dropped.
+    RecordsetPtr executeStreamed(const std::string& sql, std::size_t firstRows) override;
     void begin() override;     // BEGIN IMMEDIATE: takes the write lock now
     // Refuses (DbError Missing) when the file was moved during the
     // transaction, which then stays open to be rolled back.
@@ -53,6 +60,7 @@ public:
     sqlite3* handle() const { return db_; }
 
 private:
+    friend class SqliteRowSource;
     // A whole statement worth keeping, run through the cache with its
     // literals bound; false when it must run as written instead.
     bool runKept(const std::string& text, const std::string& statement, RecordsetPtr& result, long& changed);
@@ -69,6 +77,8 @@ private:
     void refuseAnyContent();
     std::int64_t pragmaInt(const char* pragma);
     RecordsetPtr materialise(sqlite3_stmt* stmt, const std::string& statement);
+    // An empty set with the statement's columns, which has taken its first step.
+    RecordsetPtr describe(sqlite3_stmt* stmt, int firstStep, const std::string& statement, std::vector<int>& readAs);
 
     // The busy handler: waits in small steps up to the time-out, telling
     // the lock-wait observer when a wait starts; endWait tells it the end.
@@ -85,6 +95,8 @@ private:
     int timeoutMs_ = 0;
     bool waiting_ = false;
     std::chrono::steady_clock::time_point waitStart_;
+    // Statements still open for sets being read; cut off when the session ends.
+    std::vector<SqliteRowSource*> readers_;
 };
 
 }  // namespace fo

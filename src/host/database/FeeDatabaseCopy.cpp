@@ -73,8 +73,9 @@ void copyRows(Connection& source, Connection& target, const std::string& table,
         values.clear();
         pending = 0;
     };
-    for (const auto& row : rs ? rs->rows() : std::vector<std::vector<Value>>{}) {
+    for (std::size_t r = 0; rs && r < rs->totalRows(); ++r) {
         std::string tuple;
+        const std::vector<Value> row = rs->row(r);
         for (const Value& v : row) tuple += (tuple.empty() ? "(" : ",") + literal(v);
         values += (pending ? "," : "") + tuple + ")";
         if (++pending == kRowsPerInsert) flush();

@@ -4,6 +4,7 @@
 #include <QAbstractTableModel>
 #include <QHeaderView>
 #include <QScrollBar>
+#include <QTimer>
 #include <QTreeView>
 
 #include "qt/Twips.h"
@@ -11,9 +12,12 @@
 
 namespace fo::qt {
 
-// The rows and columns the view knows of; it learns of changes from
-// notice(), which tells it about appended rows one by one (how lists are
-// filled) and resets it for anything else.
+// The rows and columns the view knows of, read from the list where they
+// live (an added item, or the row a ListRows supplies) as the view draws
+// them. It learns of changes from notice(): rows appended (a fill, or more
+// rows read) are inserted, anything else resets it. While the list's rows
+// are still being read, the view asks for more as it scrolls to the end
+// (canFetchMore/fetchMore).
 class ListViewModel final : public QAbstractTableModel {
 public:
     explicit ListViewModel(ListView& list) : list_(list) {}
@@ -23,12 +27,11 @@ public:
 
     QVariant data(const QModelIndex& index, int role) const override {
         const int r = index.row() + 1, c = index.column() + 1;
-        if (r > list_.itemCount() || c > list_.columnCountOf()) return {};
-        const ListItem& item = list_.item(r);
+        if (r > list_.shownCount() || c > list_.columnCountOf()) return {};
         switch (role) {
-        case Qt::DisplayRole: return qs(item.cell(c));
+        case Qt::DisplayRole: return qs(list_.rowCell(r, c));
         case Qt::ForegroundRole: {
-            const int color = item.cellForeColor(c - 1);
+            const int color = list_.rowCellColor(r, c);
             return color == 0 ? QVariant() : QVariant(toQColor(color));
         }
         case Qt::TextAlignmentRole: {
@@ -38,16 +41,15 @@ public:
                                     Qt::AlignVCenter);
         }
         case Qt::CheckStateRole:
-            if (c == 1 && list_.checkboxes()) return item.checked() ? Qt::Checked : Qt::Unchecked;
+            if (c == 1 && list_.checkboxes()) return list_.rowChecked(r) ? Qt::Checked : Qt::Unchecked;
             return {};
         default: return {};
         }
     }
 
     bool setData(const QModelIndex& index, const QVariant& value, int role) override {
-        if (role != Qt::CheckStateRole || index.column() != 0 || index.row() >= list_.itemCount()) return false;
-        const std::string key = list_.item(index.row() + 1).key();
-        list_.userItemCheck(key, value.toInt() == Qt::Checked);
+        if (role != Qt::CheckStateRole || index.column() != 0 || index.row() >= list_.shownCount()) return false;
+        list_.userRowCheck(index.row() + 1, value.toInt() == Qt::Checked);
         return true;
     }
 
@@ -62,18 +64,24 @@ public:
         return qs(list_.column(section + 1).text);
     }
 
+    bool canFetchMore(const QModelIndex& parent) const override { return !parent.isValid() && !list_.rowsComplete(); }
+    void fetchMore(const QModelIndex& parent) override {
+        // A failed read is shown at the event boundary, not thrown into the view.
+        if (!parent.isValid()) guarded([this] { list_.readMoreRows(); })();
+    }
+
     // Brings the view up to the list's present state.
     void notice() {
-        const int rows = list_.itemCount(), cols = list_.columnCountOf();
-        if (cols != cols_ || rows < rows_ || rows > rows_ + 1) {
+        const int rows = list_.shownCount(), cols = list_.columnCountOf();
+        if (cols != cols_ || rows < rows_) {
             beginResetModel();
             rows_ = rows;
             cols_ = cols;
             endResetModel();
             return;
         }
-        if (rows == rows_ + 1) {
-            beginInsertRows({}, rows_, rows_);
+        if (rows > rows_) {
+            beginInsertRows({}, rows_, rows - 1);
             rows_ = rows;
             endInsertRows();
         }
@@ -102,20 +110,20 @@ ListViewBinding::ListViewBinding(ListView& list, QWidget* parent)
 
     QObject::connect(v->selectionModel(), &QItemSelectionModel::currentRowChanged, v,
                      guarded([this](const QModelIndex& current, const QModelIndex&) {
-                         if (syncing() || !current.isValid() || current.row() >= list_.itemCount()) return;
+                         if (syncing() || !current.isValid() || current.row() >= list_.shownCount()) return;
                          lastFiredRow_ = current.row();
-                         list_.userItemClick(list_.item(current.row() + 1).key());
+                         list_.userRowClick(current.row() + 1);
                      }));
     // A click on the row that is already current selects nothing new, but
     // is an item click all the same.
     QObject::connect(v, &QTreeView::clicked, v, guarded([this](const QModelIndex& index) {
         const int fired = lastFiredRow_;
         lastFiredRow_ = -1;
-        if (index.row() == fired || index.row() >= list_.itemCount()) return;
-        list_.userItemClick(list_.item(index.row() + 1).key());
+        if (index.row() == fired || index.row() >= list_.shownCount()) return;
+        list_.userRowClick(index.row() + 1);
     }));
     QObject::connect(v, &QTreeView::doubleClicked, v, guarded([this](const QModelIndex& index) {
-        if (index.row() < list_.itemCount()) list_.userItemDblClick(list_.item(index.row() + 1).key());
+        if (index.row() < list_.shownCount()) list_.userRowDblClick(index.row() + 1);
     }));
     QObject::connect(v->header(), &QHeaderView::sectionClicked, v, guarded([this](int section) {
         if (section < list_.columnCountOf() && list_.ColumnClick) list_.ColumnClick(list_.column(section + 1));
@@ -124,6 +132,17 @@ ListViewBinding::ListViewBinding(ListView& list, QWidget* parent)
         if (syncing() || section >= list_.columnCountOf()) return;
         QuietGuard quiet(*this);
         list_.setColumnWidth(section, toTwips(size));
+    }));
+    // Idle time reads the rest of a list still being read, a chunk per turn
+    // of the event loop, so the clerk works with it meanwhile. A chunk that
+    // fails stops the reading (the boundary shows why) instead of repeating.
+    idle_ = new QTimer(v);
+    idle_->setInterval(0);
+    QObject::connect(idle_, &QTimer::timeout, v, guarded([this] {
+        idle_->stop();
+        if (list_.rowsComplete()) return;
+        list_.readMoreRows();
+        if (!list_.rowsComplete()) idle_->start();
     }));
     QObject::connect(v->verticalScrollBar(), &QScrollBar::valueChanged, v, guarded([this](int) {
         if (scrolled) scrolled();
@@ -138,7 +157,7 @@ QTreeView* ListViewBinding::view() const { return static_cast<QTreeView*>(widget
 void ListViewBinding::measureRows() {
     QTreeView* v = view();
     const int header = v->header()->isHidden() ? 0 : v->header()->sizeHint().height();
-    int row = list_.itemCount() > 0 ? v->sizeHintForRow(0) : 0;
+    int row = list_.shownCount() > 0 ? v->sizeHintForRow(0) : 0;
     if (row <= 0) row = v->fontMetrics().height() + 4;
     list_.setRowMetrics(toTwips(header), toTwips(row));
 }
@@ -161,6 +180,7 @@ void ListViewBinding::sync() {
         v->selectionModel()->clear();
     }
     measureRows();
+    if (!list_.rowsComplete() && !idle_->isActive()) idle_->start();
 }
 
 QRect ListViewBinding::editorRect(int dx, int dy, int width, int height) const {
@@ -175,7 +195,7 @@ QRect ListViewBinding::editorRect(int dx, int dy, int width, int height) const {
         if (dx + 15 >= x && dx < x + w) { column = i - 1; break; }
         x += w;
     }
-    if (row < 0 || row >= list_.itemCount() || column < 0) return ControlBinding::editorRect(dx, dy, width, height);
+    if (row < 0 || row >= list_.shownCount() || column < 0) return ControlBinding::editorRect(dx, dy, width, height);
     QRect cell = v->visualRect(model_->index(row, column));
     cell.moveTopLeft(v->viewport()->mapTo(v, cell.topLeft()));
     return cell;

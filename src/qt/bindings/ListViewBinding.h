@@ -1,6 +1,7 @@
 #pragma once
 #include "qt/bindings/ControlBinding.h"
 
+class QTimer;
 class QTreeView;
 
 namespace fo {
@@ -15,7 +16,8 @@ class ListViewModel;
 // items where they live: no widget per row, and a list of thousands of rows
 // costs no more than its visible part. Clicks, checks and double clicks go
 // through the list's user-action entry points; widths the clerk drags go
-// back into the column headers.
+// back into the column headers. A list whose rows are still being read is
+// read on in idle time and as the view scrolls to its end.
 class ListViewBinding final : public ControlBinding {
 public:
     ListViewBinding(ListView& list, QWidget* parent);
@@ -30,6 +32,7 @@ private:
     void measureRows();
     ListView& list_;
     ListViewModel* model_;
+    QTimer* idle_ = nullptr;
     int lastFiredRow_ = -1;
 };
 

@@ -1,6 +1,7 @@
 #include "ui/controls/ListView.h"
 
 #include <algorithm>
+#include <functional>
 #include <stdexcept>
 
 namespace fo {
@@ -43,9 +44,10 @@ int ListItem::cellForeColor(int i) const {
 void ListItem::setCellForeColor(int i, int c) { cellColors_[i] = c; owner_->itemChanged(); }
 
 int ListItem::index() const {
+    if (row_ > 0) return row_;
     const auto& items = owner_->items_;
     for (std::size_t i = 0; i < items.size(); ++i)
-        if (items[i].get() == this) return static_cast<int>(i) + 1;
+        if (items[i].get() == this) return owner_->suppliedCount() + static_cast<int>(i) + 1;
     return 0;
 }
 
@@ -95,7 +97,9 @@ void ListView::setColumnAlignment(int i, Alignment a) { column(i).alignment = a;
 void ListView::setColumnText(int i, const std::string& text) { column(i).text = text; changed(); }
 
 ListItem& ListView::addItem(const std::string& key, const std::string& text) {
-    if (!key.empty() && byKey_.count(key)) throw std::invalid_argument("Key is not unique in collection");
+    readAllRows();
+    if (!key.empty() && (byKey_.count(key) || findRow(key) > 0))
+        throw std::invalid_argument("Key is not unique in collection");
     items_.push_back(std::make_unique<ListItem>(*this, key, text));
     if (!key.empty()) byKey_.emplace(key, items_.back().get());
     changed();
@@ -105,65 +109,199 @@ ListItem& ListView::addItem(const std::string& key, const std::string& text) {
 void ListView::clearItems() {
     items_.clear();
     byKey_.clear();
+    rows_.reset();
+    rowItems_.clear();
+    keyIndex_.clear();
+    indexed_ = 0;
     selected_ = nullptr;
     changed();
 }
 
 void ListView::removeItem(int i) {
+    if (i >= 1 && i <= suppliedCount()) throw std::logic_error("a supplied row cannot be removed");
     ListItem& it = item(i);
     if (selected_ == &it) selected_ = nullptr;
     byKey_.erase(it.key());
-    items_.erase(items_.begin() + (i - 1));
+    items_.erase(items_.begin() + (i - suppliedCount() - 1));
     changed();
 }
 
+int ListView::itemCount() const {
+    readAllRows();
+    return shownCount();
+}
+
+int ListView::shownCount() const { return suppliedCount() + static_cast<int>(items_.size()); }
+
 ListItem& ListView::item(int i) {
-    if (i < 1 || i > itemCount()) throw std::out_of_range("Index out of bounds");
-    return *items_[static_cast<std::size_t>(i - 1)];
+    if (i >= 1 && rows_)
+        while (i > suppliedCount() && !rows_->complete() && rows_->readMore()) {
+        }
+    if (i < 1 || i > shownCount()) throw std::out_of_range("Index out of bounds");
+    if (i <= suppliedCount()) return rowItem(i);
+    return *items_[static_cast<std::size_t>(i - suppliedCount() - 1)];
 }
 
 const ListItem& ListView::item(int i) const { return const_cast<ListView*>(this)->item(i); }
 
+ListItem& ListView::rowItem(int i) const {
+    auto& made = rowItems_[i];
+    if (!made) {
+        const int r = i - 1;
+        auto* self = const_cast<ListView*>(this);
+        made = std::make_unique<ListItem>(*self, rows_->key(r), rows_->cell(r, 1));
+        made->row_ = i;
+        for (int c = 2; c <= rows_->cells(); ++c) made->subItems_.push_back(rows_->cell(r, c));
+        made->foreColor_ = rows_->foreColor(r);
+    }
+    return *made;
+}
+
+const ListItem* ListView::madeItem(int i) const {
+    if (i > suppliedCount()) return items_[static_cast<std::size_t>(i - suppliedCount() - 1)].get();
+    const auto found = rowItems_.find(i);
+    return found == rowItems_.end() ? nullptr : found->second.get();
+}
+
 ListItem* ListView::findItem(const std::string& key) {
     if (!key.empty()) {
         const auto found = byKey_.find(key);
-        return found == byKey_.end() ? nullptr : found->second;
+        if (found != byKey_.end()) return found->second;
+        for (auto& [i, made] : rowItems_)
+            if (made->key() == key) return made.get();
+        const int row = findRow(key);
+        return row > 0 ? &rowItem(row) : nullptr;
     }
-    for (auto& i : items_)
-        if (i->key() == key) return i.get();
+    for (int i = 1; i <= itemCount(); ++i)
+        if (rowKey(i).empty()) return &item(i);
     return nullptr;
 }
 
+int ListView::findRow(const std::string& key) const {
+    if (!rows_) return 0;
+    const std::hash<std::string> hash;
+    const std::uint64_t h = hash(key);
+    for (;;) {
+        // Rows read since the last look are added to the index, which stays sorted.
+        const int count = rows_->count();
+        if (indexed_ < count) {
+            const auto middle = static_cast<std::ptrdiff_t>(keyIndex_.size());
+            for (int r = indexed_; r < count; ++r) keyIndex_.emplace_back(hash(rows_->key(r)), r + 1);
+            std::sort(keyIndex_.begin() + middle, keyIndex_.end());
+            std::inplace_merge(keyIndex_.begin(), keyIndex_.begin() + middle, keyIndex_.end());
+            indexed_ = count;
+        }
+        auto at = std::lower_bound(keyIndex_.begin(), keyIndex_.end(), std::pair<std::uint64_t, int>{h, 0});
+        for (; at != keyIndex_.end() && at->first == h; ++at)
+            if (rows_->key(at->second - 1) == key) return at->second;
+        if (rows_->complete()) return 0;
+        readAllRows();
+    }
+}
+
+void ListView::setRows(std::shared_ptr<ListRows> rows) {
+    clearItems();
+    rows_ = std::move(rows);
+    changed();
+}
+
+bool ListView::readMoreRows() {
+    if (!rows_ || rows_->complete()) return false;
+    const bool more = rows_->readMore();
+    changed();
+    return more;
+}
+
+void ListView::readAllRows() const {
+    if (!rows_ || rows_->complete()) return;
+    while (!rows_->complete() && rows_->readMore()) {
+    }
+    changed();
+}
+
+std::string ListView::rowKey(int i) const {
+    if (const ListItem* it = madeItem(i)) return it->key();
+    return rows_->key(i - 1);
+}
+
+std::string ListView::rowCell(int i, int column) const {
+    if (const ListItem* it = madeItem(i)) return it->cell(column);
+    return column <= rows_->cells() ? rows_->cell(i - 1, column) : std::string();
+}
+
+int ListView::rowCells(int i) const {
+    if (const ListItem* it = madeItem(i)) return it->subItemCount() + 1;
+    return rows_->cells();
+}
+
+int ListView::rowCellColor(int i, int column) const {
+    if (const ListItem* it = madeItem(i)) return it->cellForeColor(column - 1);
+    return rows_->foreColor(i - 1);
+}
+
+bool ListView::rowChecked(int i) const {
+    const ListItem* it = madeItem(i);
+    return it && it->checked();
+}
+
 void ListView::setSelectedItem(ListItem* item) {
-    if (!multiSelect_)
+    if (!multiSelect_) {
         for (auto& i : items_) i->selected_ = false;
+        for (auto& [row, made] : rowItems_) made->selected_ = false;
+    }
     selected_ = item;
     if (item) item->selected_ = true;
     changed();
 }
 
+void ListView::clickItem(ListItem& it) {
+    SetFocus();
+    setSelectedItem(&it);
+    if (ItemClick) ItemClick(it);
+    fire(Click);
+}
+
+void ListView::checkItem(ListItem& it, bool on) {
+    SetFocus();
+    if (it.checked() == on) return;
+    it.setChecked(on);
+    if (ItemCheck) ItemCheck(it);
+}
+
 bool ListView::userItemClick(const std::string& key) {
     ListItem* it = findItem(key);
     if (!it) return false;
-    SetFocus();
-    setSelectedItem(it);
-    if (ItemClick) ItemClick(*it);
-    fire(Click);
+    clickItem(*it);
     return true;
 }
 
 bool ListView::userItemCheck(const std::string& key, bool on) {
     ListItem* it = findItem(key);
     if (!it) return false;
-    SetFocus();
-    if (it->checked() == on) return true;
-    it->setChecked(on);
-    if (ItemCheck) ItemCheck(*it);
+    checkItem(*it, on);
     return true;
 }
 
 bool ListView::userItemDblClick(const std::string& key) {
     if (!userItemClick(key)) return false;
+    fire(DblClick);
+    return true;
+}
+
+bool ListView::userRowClick(int i) {
+    if (i < 1 || i > shownCount()) return false;
+    clickItem(item(i));
+    return true;
+}
+
+bool ListView::userRowCheck(int i, bool on) {
+    if (i < 1 || i > shownCount()) return false;
+    checkItem(item(i), on);
+    return true;
+}
+
+bool ListView::userRowDblClick(int i) {
+    if (!userRowClick(i)) return false;
     fire(DblClick);
     return true;
 }

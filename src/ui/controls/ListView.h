@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <optional>
@@ -21,6 +22,24 @@ struct ColumnHeader {
     int width = 1440;
     Alignment alignment = Alignment::Left;
     int index = 0;  // 1-based position
+};
+
+// Rows a list view shows without owning an item per row: the list asks for
+// what it draws, and makes a ListItem only for a row somebody asks for (by
+// index, key, selection or click). Rows may still be arriving: count() is
+// what is there now, readMore() reads on.
+class ListRows {
+public:
+    virtual ~ListRows() = default;
+    virtual int count() const = 0;
+    virtual bool complete() const = 0;
+    // Reads on; false when nothing more came.
+    virtual bool readMore() = 0;
+    // Cells a row has (the row text is cell 1).
+    virtual int cells() const = 0;
+    virtual std::string key(int row) const = 0;                // row 0-based
+    virtual std::string cell(int row, int column) const = 0;   // column 1-based
+    virtual int foreColor(int row) const = 0;
 };
 
 // One row of a list view: its text is the first column, sub-item i the
@@ -57,6 +76,7 @@ public:
 private:
     friend class ListView;
     ListView* owner_;
+    int row_ = 0;  // 1-based row of the list's rows (ListRows); 0 for an item added
     std::string key_, text_, tag_;
     std::vector<std::string> subItems_;  // [0] is sub-item 1
     std::map<int, int> cellColors_;
@@ -67,6 +87,12 @@ private:
 // A list view in report mode: column headers, items with sub-items, check
 // boxes, one selected item. Collections are 1-based as the windows use them.
 // It offers its column widths to the host's width routines.
+//
+// Its rows are items added one by one, or rows a ListRows supplies (a list
+// of a million receipts), followed by any items added after them. Whatever
+// needs every row (itemCount, an index past the rows there, a key not among
+// them, adding an item) reads the rest first; a drawing binding asks only
+// for the rows there (shownCount, row*) and reads on with readMoreRows.
 class ListView : public Control, public ColumnWidthTarget {
 public:
     ListView(Form& f, std::string name, int index = -1) : Control(f, std::move(name), index) {}
@@ -89,11 +115,30 @@ public:
     // Appends an item; a non-empty key must be unique.
     ListItem& addItem(const std::string& key, const std::string& text);
     void clearItems();
+    // Removes an added item; rows a ListRows supplies stay.
     void removeItem(int i);
-    int itemCount() const { return static_cast<int>(items_.size()); }
+    // Every row (the rest read first).
+    int itemCount() const;
     ListItem& item(int i);  // 1-based
     const ListItem& item(int i) const;
     ListItem* findItem(const std::string& key);
+
+    // --- rows supplied ---
+    // Shows `rows` instead of any item (the list is cleared first).
+    void setRows(std::shared_ptr<ListRows> rows);
+    // Rows there now, without reading on.
+    int shownCount() const;
+    bool rowsComplete() const { return !rows_ || rows_->complete(); }
+    // Reads on; false when nothing more came. Observers are told.
+    bool readMoreRows();
+    void readAllRows() const;
+    // What row i (1-based, among those shown) shows, through its item when
+    // it has one; no item is made.
+    std::string rowKey(int i) const;
+    std::string rowCell(int i, int column) const;
+    int rowCells(int i) const;  // the row text and its sub-items
+    int rowCellColor(int i, int column) const;  // column 1-based
+    bool rowChecked(int i) const;
     ListItem* selectedItem() const { return selected_; }
     void setSelectedItem(ListItem* item);
 
@@ -115,6 +160,11 @@ public:
     bool userItemClick(const std::string& key);
     bool userItemCheck(const std::string& key, bool on);
     bool userItemDblClick(const std::string& key);
+    // The same on the row at index i (1-based), as a binding that draws rows
+    // knows them.
+    bool userRowClick(int i);
+    bool userRowCheck(int i, bool on);
+    bool userRowDblClick(int i);
 
     bool canTakeFocus() const override { return true; }
     std::string displayText() const override { return selected_ ? selected_->text() : std::string(); }
@@ -130,8 +180,23 @@ public:
 
 private:
     friend class ListItem;
+    int suppliedCount() const { return rows_ ? rows_->count() : 0; }
+    // The item of supplied row i (1-based), made on first use.
+    ListItem& rowItem(int i) const;
+    // An item made or added for row i, if any.
+    const ListItem* madeItem(int i) const;
+    // The supplied row with `key`, 1-based; 0 when none (among all rows).
+    int findRow(const std::string& key) const;
+    void clickItem(ListItem& it);
+    void checkItem(ListItem& it, bool on);
+
     std::vector<std::unique_ptr<ColumnHeader>> columns_;
-    std::vector<std::unique_ptr<ListItem>> items_;
+    std::shared_ptr<ListRows> rows_;
+    mutable std::unordered_map<int, std::unique_ptr<ListItem>> rowItems_;
+    // Supplied rows' keys by hash, sorted, for the rows indexed so far.
+    mutable std::vector<std::pair<std::uint64_t, int>> keyIndex_;
+    mutable int indexed_ = 0;
+    std::vector<std::unique_ptr<ListItem>> items_;  // added items, after the supplied rows
     // Items by their non-empty key: a fill adds tens of thousands of rows,
     // each checked for a unique key.
     std::unordered_map<std::string, ListItem*> byKey_;

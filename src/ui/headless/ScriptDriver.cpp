@@ -471,12 +471,12 @@ void ScriptDriver::doDump(const std::vector<std::string>& w) {
         if (l->checkboxes()) head.push_back("checked");
         for (int i = 1; i <= l->columnCountOf(); ++i) head.push_back(l->column(i).text);
         out_ << join(head) << '\n';
+        // Rows are read from the list without an item made per row.
         for (int r = 1; r <= l->itemCount(); ++r) {
-            const ListItem& it = l->item(r);
-            std::vector<std::string> row{it.key()};
-            if (l->checkboxes()) row.push_back(it.checked() ? "1" : "0");
-            const int cols = std::max(l->columnCountOf(), it.subItemCount() + 1);
-            for (int k = 1; k <= cols; ++k) row.push_back(it.cell(k));
+            std::vector<std::string> row{l->rowKey(r)};
+            if (l->checkboxes()) row.push_back(l->rowChecked(r) ? "1" : "0");
+            const int cols = std::max(l->columnCountOf(), l->rowCells(r));
+            for (int k = 1; k <= cols; ++k) row.push_back(l->rowCell(r, k));
             out_ << join(row) << '\n';
         }
     } else if (auto* g = dynamic_cast<FlexGrid*>(&c)) {

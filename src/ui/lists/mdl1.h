@@ -13,8 +13,11 @@ class ListView;
 // Fills `lvw` from `rs`: field 0 is the row key ("k" & value), field 1 the
 // row text, the rest sub-items. With `BlnHead` the columns are rebuilt from
 // fields 1.. (key "k" & field name). With a sum caption that column is
-// rewritten "0.00" and a red "合计" row (key "k0") carries its total.
-bool setLvwHead(Recordset& rs, ListView& lvw, bool BlnHead, const std::string& sumCaption);
+// rewritten "0.00" and a red "合计" row (key "k0") carries its total. The
+// list reads the set's rows as it draws them (no item per row); a set still
+// being read goes on being read as the list asks, and the sum row comes
+// after its last row.
+bool setLvwHead(const RecordsetPtr& rs, ListView& lvw, bool BlnHead, const std::string& sumCaption);
 
 // Column widths of a list under ("tavro", window name & list name, "k" & i);
 // a missing or non-positive width restores as 1000, a negative one saves as 1000.

@@ -1,0 +1,172 @@
+#include "db/PackedRows.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace fo {
+namespace {
+
+enum Tag : unsigned char { Null, Integer, Money, Double, Text, Date };
+
+constexpr std::size_t kBlockSize = 256 * 1024;
+
+void putVarint(std::vector<unsigned char>& out, std::uint64_t v) {
+    while (v >= 0x80) {
+        out.push_back(static_cast<unsigned char>(v | 0x80));
+        v >>= 7;
+    }
+    out.push_back(static_cast<unsigned char>(v));
+}
+
+std::uint64_t getVarint(const unsigned char*& p) {
+    std::uint64_t v = 0;
+    for (int shift = 0;; shift += 7) {
+        const unsigned char b = *p++;
+        v |= static_cast<std::uint64_t>(b & 0x7f) << shift;
+        if (!(b & 0x80)) return v;
+    }
+}
+
+// Small negative numbers stay small: 0, -1, 1, -2 ... become 0, 1, 2, 3 ...
+std::uint64_t zigzag(std::int64_t v) {
+    return (static_cast<std::uint64_t>(v) << 1) ^ static_cast<std::uint64_t>(v >> 63);
+}
+std::int64_t unzigzag(std::uint64_t v) { return static_cast<std::int64_t>(v >> 1) ^ -static_cast<std::int64_t>(v & 1); }
+
+void pack(const std::vector<Value>& row, std::vector<unsigned char>& out) {
+    out.clear();
+    putVarint(out, row.size());
+    for (const Value& v : row) {
+        switch (v.kind()) {
+        case Value::Kind::Null: out.push_back(Null); break;
+        case Value::Kind::Integer:
+            out.push_back(Integer);
+            putVarint(out, zigzag(v.toInt()));
+            break;
+        case Value::Kind::Currency:
+            out.push_back(Money);
+            putVarint(out, zigzag(v.toCurrency().raw()));
+            break;
+        case Value::Kind::Double: {
+            out.push_back(Double);
+            const double d = v.toDouble();
+            unsigned char b[sizeof d];
+            std::memcpy(b, &d, sizeof d);
+            out.insert(out.end(), b, b + sizeof d);
+            break;
+        }
+        case Value::Kind::Text: {
+            const std::string& t = *v.textPtr();
+            out.push_back(Text);
+            putVarint(out, t.size());
+            out.insert(out.end(), t.begin(), t.end());
+            break;
+        }
+        case Value::Kind::Date: {
+            const DateTime d = *v.toDate();
+            out.push_back(Date);
+            out.push_back(static_cast<unsigned char>(d.year & 0xff));
+            out.push_back(static_cast<unsigned char>((d.year >> 8) & 0xff));
+            for (int part : {d.month, d.day, d.hour, d.minute, d.second}) out.push_back(static_cast<unsigned char>(part));
+            break;
+        }
+        }
+    }
+}
+
+Value unpackOne(const unsigned char*& p) {
+    switch (*p++) {
+    case Integer: return Value(unzigzag(getVarint(p)));
+    case Money: return Value(Currency::fromRaw(unzigzag(getVarint(p))));
+    case Double: {
+        double d;
+        std::memcpy(&d, p, sizeof d);
+        p += sizeof d;
+        return Value(d);
+    }
+    case Text: {
+        const std::size_t n = getVarint(p);
+        std::string t(reinterpret_cast<const char*>(p), n);
+        p += n;
+        return Value(std::move(t));
+    }
+    case Date: {
+        DateTime d;
+        d.year = static_cast<std::int16_t>(p[0] | (p[1] << 8));
+        d.month = p[2], d.day = p[3], d.hour = p[4], d.minute = p[5], d.second = p[6];
+        p += 7;
+        return Value(d);
+    }
+    default: return Value();
+    }
+}
+
+void skipOne(const unsigned char*& p) {
+    switch (*p++) {
+    case Integer:
+    case Money: getVarint(p); break;
+    case Double: p += sizeof(double); break;
+    case Text: p += getVarint(p); break;
+    case Date: p += 7; break;
+    default: break;
+    }
+}
+
+}  // namespace
+
+void PackedRows::clear() {
+    blocks_.clear();
+    rows_.clear();
+    blockUsed_ = blockSize_ = blockBytes_ = 0;
+}
+
+const unsigned char* PackedRows::store(const std::vector<unsigned char>& packed) {
+    if (blocks_.empty() || blockUsed_ + packed.size() > blockSize_) {
+        blockSize_ = std::max(kBlockSize, packed.size());
+        blocks_.push_back(std::make_unique<unsigned char[]>(blockSize_));
+        blockBytes_ += blockSize_;
+        blockUsed_ = 0;
+    }
+    unsigned char* at = blocks_.back().get() + blockUsed_;
+    std::memcpy(at, packed.data(), packed.size());
+    blockUsed_ += packed.size();
+    return at;
+}
+
+void PackedRows::append(const std::vector<Value>& row) {
+    pack(row, scratch_);
+    rows_.push_back(store(scratch_));
+}
+
+void PackedRows::replace(std::size_t i, const std::vector<Value>& row) {
+    pack(row, scratch_);
+    rows_.at(i) = store(scratch_);
+}
+
+bool PackedRows::holds(std::size_t i, const std::vector<Value>& row) const {
+    std::vector<unsigned char> packed;
+    pack(row, packed);
+    const unsigned char* start = rows_.at(i);
+    const unsigned char* p = start;
+    for (std::size_t n = getVarint(p), f = 0; f < n; ++f) skipOne(p);
+    return static_cast<std::size_t>(p - start) == packed.size() && std::memcmp(start, packed.data(), packed.size()) == 0;
+}
+
+void PackedRows::read(std::size_t i, std::vector<Value>& out) const {
+    const unsigned char* p = rows_.at(i);
+    const std::size_t n = getVarint(p);
+    out.resize(n);
+    for (std::size_t f = 0; f < n; ++f) out[f] = unpackOne(p);
+}
+
+Value PackedRows::value(std::size_t i, std::size_t field) const {
+    const unsigned char* p = rows_.at(i);
+    const std::size_t n = getVarint(p);
+    if (field >= n) return Value();
+    for (std::size_t f = 0; f < field; ++f) skipOne(p);
+    return unpackOne(p);
+}
+
+std::size_t PackedRows::bytes() const { return blockBytes_ + rows_.capacity() * sizeof(rows_[0]); }
+
+}  // namespace fo
