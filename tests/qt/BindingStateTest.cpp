@@ -1,7 +1,9 @@
 // Control state set through the abstraction shows in the widget, and what
 // the clerk does to the widget shows in the control.
 #include <QCheckBox>
+#include <QColor>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QTableView>
@@ -100,6 +102,51 @@ TEST_F(BindingState, ListViewRowsAndClicks) {
 
     w.lvw.clearItems();
     EXPECT_EQ(model->rowCount(), 0);
+}
+
+// Rows that arrive a thousand at a time, the last one red.
+class ArrivingRows final : public ListRows {
+public:
+    int count() const override { return there_; }
+    bool complete() const override { return there_ == kRows; }
+    bool readMore() override {
+        if (complete()) return false;
+        there_ = std::min(kRows, there_ + 1000);
+        return true;
+    }
+    int cells() const override { return 2; }
+    std::string key(int row) const override { return "k" + std::to_string(row + 1); }
+    std::string cell(int row, int column) const override {
+        return column == 1 ? std::to_string(1000 + row + 1) : "学生" + std::to_string(row + 1);
+    }
+    int foreColor(int row) const override { return row == kRows - 1 ? color::Red : color::Black; }
+    static constexpr int kRows = 4500;
+
+private:
+    int there_ = 100;
+};
+
+TEST_F(BindingState, AListStillBeingReadShowsItsFirstRowsAndReadsTheRestInIdleTime) {
+    TestWindow w;
+    w.lvw.addColumn("k学号", "学号", 1200);
+    w.lvw.addColumn("k姓名", "姓名", 1500);
+    show(w);
+    w.lvw.setRows(std::make_shared<ArrivingRows>());
+    auto* view = widget<QTreeView>(w, w.lvw);
+    QAbstractItemModel* model = view->model();
+    ASSERT_EQ(model->rowCount(), 100);
+    EXPECT_EQ(model->index(49, 1).data().toString(), QStringLiteral("学生50"));
+    // A row is clicked before the rest is there.
+    const QRect cell = view->visualRect(model->index(1, 1));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, cell.center());
+    EXPECT_EQ(w.heard, std::vector<std::string>{"lvw_ItemClick k2"});
+    for (int turn = 0; turn < 50 && !w.lvw.rowsComplete(); ++turn) QCoreApplication::processEvents();
+    ASSERT_TRUE(w.lvw.rowsComplete());
+    ASSERT_EQ(model->rowCount(), ArrivingRows::kRows);
+    EXPECT_EQ(model->index(4499, 0).data().toString(), QStringLiteral("5500"));
+    EXPECT_EQ(model->index(4499, 1).data(Qt::ForegroundRole).value<QColor>(), QColor(Qt::red));
+    EXPECT_FALSE(model->index(4498, 1).data(Qt::ForegroundRole).isValid());
+    EXPECT_EQ(view->currentIndex().row(), 1) << "the selection stays where the clerk put it";
 }
 
 TEST_F(BindingState, GridCellsAndColumnWidths) {
