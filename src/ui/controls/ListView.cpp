@@ -134,9 +134,11 @@ int ListView::itemCount() const {
 int ListView::shownCount() const { return suppliedCount() + static_cast<int>(items_.size()); }
 
 ListItem& ListView::item(int i) {
-    if (i >= 1 && rows_)
+    if (i > suppliedCount() && !rowsComplete()) {
         while (i > suppliedCount() && !rows_->complete() && rows_->readMore()) {
         }
+        changed();
+    }
     if (i < 1 || i > shownCount()) throw std::out_of_range("Index out of bounds");
     if (i <= suppliedCount()) return rowItem(i);
     return *items_[static_cast<std::size_t>(i - suppliedCount() - 1)];
