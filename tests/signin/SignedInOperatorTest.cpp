@@ -15,10 +15,7 @@ protected:
     void signIn(int user, const std::string& password) {
         ASSERT_EQ(SignIn(host->gLinkString(), dbPath).attempt(user, password).status, SignInStatus::SignedIn);
         FormInstances::releaseAll();
-        host = std::make_shared<ReferenceHost>(dbPath, dialectCode(), user);
-        host->setSettingsStore(std::make_shared<UserSettingsStore>(dir.file("settings")));
-        host->installInModuleGlobals();
-        globals().host = host;
+        actAs(user);
     }
     ScopedVariable state{"XDG_STATE_HOME", dir.file("state")};
 };

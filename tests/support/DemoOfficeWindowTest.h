@@ -9,62 +9,68 @@
 #include "db/Catalog.h"
 #include "db/TextCase.h"
 #include "host/demo/DemoSchool.h"
+#include "host/operators/Operators.h"
 #include "host/ReferenceHost.h"
-#include "host/settings/UserSettingsStore.h"
 #include "host/api/ModuleGlobals.h"
 #include "support/DemoDatabase.h"
 #include "support/Dialects.h"
 #include "support/ModuleHost.h"
+#include "support/Query.h"
 #include "support/TempDir.h"
 #include "ui/controls/CommandButton.h"
 #include "ui/FormInstance.h"
+#include "ui/UiFixture.h"
 #include "ui/headless/HeadlessUi.h"
 
 namespace fo::test {
 
 using Rows = std::vector<std::string>;
 
-// A demo fee office (open month 202612, September to November carried over)
-// run by the reference host in the dialect of the test, with the headless
-// binding, for tests that work the module's windows. The yes/no box is
-// answered with `confirm`; other modal windows are worked by `onModal`.
+// A demo fee office of its own per test, in the dialect of the parameter,
+// run by the reference host with the headless binding, for tests that work
+// the module's windows: the host is handed to the module as at start-up,
+// layout settings go to a map and exports to a scratch folder. By default
+// the open month is 202612 (September to November carried over). The yes/no
+// box is answered with `confirm`; other modal windows are worked by `onModal`.
 class DemoOfficeWindowTest : public DialectTest {
 protected:
+    explicit DemoOfficeWindowTest(DemoOptions options = DemoOptions{120, 1, "2026-12-06"})
+        : options_(std::move(options)) {}
+
     void SetUp() override {
-        DemoOptions options;
-        options.today = "2026-12-06";
-        demo = std::make_unique<DemoDatabase>(dir, options);
+        saved_ = globals();
+        demo = std::make_unique<DemoDatabase>(dir, options_);
         dbPath = demo->location();
-        host = std::make_shared<ReferenceHost>(dbPath, dialectCode());
-        host->setSettingsStore(std::make_shared<UserSettingsStore>(dir.file("settings")));
-        handHostToModule(host);
         ui.install();
+        ui.setExportFolder(dir.file("out"));
         ui.setModalRunner([this](Form& f) {
             if (f.name() == "frmMsg") f.find<CommandButton>(confirm ? "cmdOk" : "cmdNo")->userClick();
             else if (onModal) onModal(f);
         });
+        actAs(Operators::BuiltInId);
         cn = openConnection(host->gLinkString());
     }
     void TearDown() override {
         ui.setModalRunner([](Form& f) { f.unload(); });
         FormInstances::releaseAll();
-        globals() = ModuleGlobals{};
+        globals() = saved_;
+    }
+
+    // The module works for operator `userId` from now on.
+    void actAs(int userId) {
+        host = std::make_shared<ReferenceHost>(dbPath, dialectCode(), userId);
+        host->setSettingsStore(store);
+        handHostToModule(host);
     }
 
     // Every row of a query, its fields joined by "|".
-    Rows rows(const std::string& sql) {
-        Rows out;
-        for (RecordsetPtr rs = cn->execute(sql); rs && !rs->eof(); rs->moveNext()) {
-            std::string line;
-            for (std::size_t i = 0; i < rs->fieldCount(); ++i) line += (i ? "|" : "") + rs->field(i).toText();
-            out.push_back(line);
-        }
-        return out;
-    }
+    Rows rows(const std::string& sql) { return joinedRows(*cn, sql); }
     std::string one(const std::string& sql) {
         Rows r = rows(sql);
         return r.empty() ? std::string("<no row>") : r.front();
     }
+    // The first field of the first row as text; "" when there is none.
+    std::string text(const std::string& sql) { return scalar(*cn, sql).toText(); }
     // The tables of the database whose names begin with `prefix`, any case.
     std::size_t tablesNamed(const std::string& prefix) {
         std::size_t n = 0;
@@ -81,11 +87,16 @@ protected:
     TempDir dir;
     std::unique_ptr<DemoDatabase> demo;
     std::string dbPath;  // the file, or the server database's link string
-    std::shared_ptr<ReferenceHost> host;
     HeadlessUi ui;
+    std::shared_ptr<MapSettingsStore> store = std::make_shared<MapSettingsStore>();
+    std::shared_ptr<ReferenceHost> host;
     bool confirm = true;
     std::function<void(Form&)> onModal;
     ConnectionPtr cn;
+
+private:
+    DemoOptions options_;
+    ModuleGlobals saved_;
 };
 
 }  // namespace fo::test

@@ -33,4 +33,15 @@ inline std::vector<std::string> firstColumn(Connection& cn, const std::string& s
     return texts;
 }
 
+// Every row of a query, its fields joined by "|", in the query's order.
+inline std::vector<std::string> joinedRows(Connection& cn, const std::string& sql) {
+    std::vector<std::string> out;
+    for (RecordsetPtr rs = cn.execute(sql); rs && !rs->eof(); rs->moveNext()) {
+        std::string line;
+        for (std::size_t i = 0; i < rs->fieldCount(); ++i) line += (i ? "|" : "") + rs->field(i).toText();
+        out.push_back(line);
+    }
+    return out;
+}
+
 }  // namespace fo::test
