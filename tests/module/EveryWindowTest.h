@@ -13,11 +13,12 @@ namespace fo::test {
 // window's cancellation, the wizard and the batch list in both modes.
 class EveryWindowTest : public ModuleScriptTest {
 protected:
-    // Runs a script and expects it to run to its end.
-    void traced(const std::string& what, const std::string& script,
-                const std::vector<std::pair<std::string, std::string>>& settings = {}) {
+    // Runs a script and expects it to run to its end; what it printed.
+    std::string traced(const std::string& what, const std::string& script,
+                       const std::vector<std::pair<std::string, std::string>>& settings = {}) {
         const Run r = drive(script, Operators::BuiltInId, settings);
         EXPECT_EQ(r.status, 0) << what << "\n" << r.out << r.err;
+        return r.out;
     }
 
     void workEveryWindow() {
@@ -34,7 +35,8 @@ protected:
                  "(select a.xsid from kdw_sfjl as a where a.sfyf='202612') order by x.id limit 1");
         ASSERT_FALSE(receipt.empty() || owing.empty() || december.empty());
 
-        traced("receipt register", "open ShowPJinfo\n"
+        // The previews are read by the script's plan verbs before they are confirmed.
+        const std::string registerOut = traced("receipt register", "open ShowPJinfo\n"
                                    "set DTPfrom 2026-12-01\n"
                                    "set DTPto 2026-12-31\n"
                                    "set cmbDJstate 全部\n"
@@ -50,11 +52,17 @@ protected:
                                    "click cmdPrintRe\n"
                                    "set txtZfyy 重复收费\n"
                                    "click cmdZF\n"
+                                   "expect plan refused none\n"
+                                   "expect plan update pjml id=" + receipt + " pjState 作废\n"
+                                   "expect plan update pjml id=" + receipt + " zfyy 重复收费\n"
+                                   "dump plan\n"
                                    "answer yes\n"
                                    "click cmdOK\n"
                                    "expect message 操作成功！\n"
                                    "click Command2\n"
                                    "close\n");
+        EXPECT_NE(registerOut.find("open frmPlanPreview\nupdate\tPJML\tid=" + receipt + "\tzfrq=(空)>(记账时);"),
+                  std::string::npos) << registerOut;
         traced("reduction window and picker", "open ShowJMJL\n"
                                               "set txtFind 黄\n"
                                               "key txtFind Enter\n"
@@ -81,7 +89,7 @@ protected:
                                  "click cmdOK\n"
                                  "expect sql \"select count(*) from kdw_sfjl where ysfjlid=" + posted + "\" 1\n"
                                  "close\n");
-        traced("wizard", "open frmBachJM\n"
+        const std::string wizardOut = traced("wizard", "open frmBachJM\n"
                          "click Command1\n"
                          "click chkCSRQ\n"
                          "set DTPcsrqFrom 2020-01-01\n"
@@ -99,11 +107,20 @@ protected:
                          "cell MSFlexGrid1 1 1\n"
                          "type Txt_write 10\n"
                          "set txtJMYY 批量\n"
+                         "click cmdPreview\n"
+                         "expect plan refused none\n"
+                         "expect plan lines 1\n"
+                         "expect plan rows kdw_sfjl 1\n"
+                         "dump plan\n"
+                         "click cmdBack\n"
                          "click cmd_ok\n"
                          "click cmdOk\n"
                          "expect message 操作成功！\n"
                          "close\n"
                          "close\n");
+        // A batch preview prints its lines, per student and item, before its rows.
+        EXPECT_NE(wizardOut.find("open frmPlanPreview\nline\t" + december + " "), std::string::npos) << wizardOut;
+        EXPECT_NE(wizardOut.find("\ninsert\tkdw_sfjl\tid=(新"), std::string::npos) << wizardOut;
         traced("batch list, both modes", "open ShowBachJm\n"
                                          "set cmbYf 2026年09月\n"
                                          "set cmbYFto 2026年12月\n"
