@@ -1,4 +1,4 @@
-// What the bill header object does with the objects the host hands over.
+// What the bill header object does with the host object handed over.
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -38,21 +38,6 @@ TEST(BillHeaderObjects, SettingGRunMakesItTheModulesHostBeforeReadingTheLinkStri
     // The link string is the database-information object's, not the host's.
     EXPECT_EQ(globals().transLinkString, "Provider=SQLite;Data Source=/srv/trans.db");
 }
-
-using ReferenceHostHandover = BillsTest;
-
-TEST_P(ReferenceHostHandover, FeePeriodAndSettingsBecomeModuleGlobals) {
-    std::shared_ptr<PeriodObject> period = host_->pFindJzDate();
-    head_.set_objYfAndTerm(period);
-    EXPECT_EQ(head_.objYfAndTerm(), period);
-    EXPECT_EQ(globals().feePeriod, period);
-
-    host_->setSetting("chkPrintSKR", "1");
-    head_.set_SetgColSysCS(host_->loadSettings());
-    EXPECT_TRUE(settingOn("chkPrintSKR"));
-}
-
-FO_INSTANTIATE_DIALECTS(ReferenceHostHandover);
 
 }  // namespace
 }  // namespace fo::test

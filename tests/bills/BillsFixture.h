@@ -18,17 +18,6 @@ namespace fo::test {
 
 using Rows = std::vector<std::string>;
 
-// The rows of a query as "a|b|c" texts, in the query's order.
-inline Rows rows(Connection& cn, const std::string& sql) {
-    Rows out;
-    for (RecordsetPtr rs = cn.execute(sql); !rs->eof(); rs->moveNext()) {
-        std::string line;
-        for (std::size_t i = 0; i < rs->fieldCount(); ++i) line += (i ? "|" : "") + rs->field(i).toText();
-        out.push_back(line);
-    }
-    return out;
-}
-
 // Puts the module globals back as they were when the test began, so one
 // test's host never leaks into the next.
 class ScopedGlobals {

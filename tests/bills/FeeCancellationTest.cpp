@@ -74,7 +74,7 @@ protected:
         return ok;
     }
 
-    Rows rows(const std::string& sql) { return test::rows(*cn_, sql); }
+    Rows rows(const std::string& sql) { return joinedRows(*cn_, sql); }
     // Everything a cancellation may touch, for before/after comparisons.
     Rows everything() {
         Rows all;

@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "bills/BillsFixture.h"
-#include "bills/ReceiptStatements.h"
 
 namespace fo::test {
 namespace {
@@ -73,14 +72,14 @@ TEST_P(InsertPjML, StoresOneHeaderAndOneItemRowPerRecordRowWithTextsAsTyped) {
     ASSERT_TRUE(head_.insertPjML(*cn_, rec, bill_));
     EXPECT_EQ(messages_.count(), 0u);
 
-    EXPECT_EQ(rows(*cn_, "select id,djbh,pjState,bjmc,xsid,xh,xm,bz,hjje,jeDx,kpr,skr,zfr,zfrq from PjML"),
+    EXPECT_EQ(joinedRows(*cn_, "select id,djbh,pjState,bjmc,xsid,xh,xm,bz,hjje,jeDx,kpr,skr,zfr,zfrq from PjML"),
               (Rows{"501|SF'01||中班一班|11|2026001|O'Brien 小'明|九月费用|1250.5|壹仟贰佰伍拾元伍角|it''s|王会计||"}));
     // The issue date is the moment of storing, not the kprq property.
     auto issued = scalar(*cn_, "select kprq from PjML").toDate();
     ASSERT_TRUE(issued.has_value());
     EXPECT_GT(issued->year, 2001);
 
-    EXPECT_EQ(rows(*cn_, "select PjMLid,xmmc,term,je,cqts,bz from PjMLmx order by pjmlmxid"),
+    EXPECT_EQ(joinedRows(*cn_, "select PjMLid,xmmc,term,je,cqts,bz from PjMLmx order by pjmlmxid"),
               (Rows{"501|保育费|2026年9月|800|22|", "501|伙食'费|2026年9月|330.5|22|按'天计", "501|书本费|2026上|120|0|"}));
 }
 
@@ -134,27 +133,6 @@ TEST_P(InsertPjML, AnItemWithoutAnAmountFailsTheInsertInsteadOfStoringZero) {
 }
 
 FO_INSTANTIATE_DIALECTS(InsertPjML);
-
-TEST(ReceiptStatements, HeaderAndItemTextsAreComposedPieceByPiece) {
-    cLsBILLhead bill = sampleBill();
-    bill.set_ID(" 7 ");
-    bill.set_hjje("+10.50");
-    EXPECT_EQ(receipt::headerInsert(bill, "getdate()"),
-              "insert into PjML(\r\nid ,djbh,pjState,\r\nbjmc ,xsid ,xh ,xm,\r\nkprq ,bz ,hjje,\r\n"
-              "jeDx ,kpr ,skr ,\r\nzfrq , zfr)values(7,'SF''01','','中班一班',11,'2026001'\r\n"
-              ",'O''Brien 小''明',getdate(),'九月费用',10.50,'壹仟贰佰伍拾元伍角','it''''s'\r\n,'王会计',null,'')");
-
-    Recordset rec = itemRows({{"保育费", "9月", "0", Value(), "a'b"}});
-    EXPECT_EQ(receipt::itemInsert("7", rec),
-              "insert into PjMLmx(PjMLid,xmmc,term,je,cqts,bz)values(7,'保育费','9月',0,0,'a''b')");
-
-    // The issue date follows the bill's own dialect code.
-    EXPECT_EQ(receipt::issueDateExpression(1), "getdate()");
-    const std::string client = receipt::issueDateExpression(0);
-    ASSERT_GE(client.size(), 12u);
-    EXPECT_EQ(client.front(), '\'');
-    EXPECT_TRUE(DateTime::parse(client.substr(1, client.size() - 2)).has_value()) << client;
-}
 
 }  // namespace
 }  // namespace fo::test
