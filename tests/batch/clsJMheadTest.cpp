@@ -13,6 +13,7 @@
 #include "reduction/JmjlStatements.h"
 #include "support/Dialects.h"
 #include "support/FakeHostSystem.h"
+#include "support/Query.h"
 #include "support/RecordingMessages.h"
 #include "support/TempFeeDb.h"
 
@@ -62,16 +63,7 @@ protected:
         postFor(*trCn, students);
         tx.commit();
     }
-    // Every row of a query, its fields joined by "|".
-    Rows rows(const std::string& sql) {
-        Rows out;
-        for (RecordsetPtr rs = db_.open()->execute(sql); !rs->eof(); rs->moveNext()) {
-            std::string line;
-            for (std::size_t i = 0; i < rs->fieldCount(); ++i) line += (i ? "|" : "") + rs->field(i).toText();
-            out.push_back(line);
-        }
-        return out;
-    }
+    Rows rows(const std::string& sql) { return test::joinedRows(*db_.open(), sql); }
 
     test::TempFeeDb db_;
     test::RecordingMessages messages_;
@@ -323,6 +315,9 @@ TEST_P(clsJMheadTest, RefusesAmountsTotalsAndArrearsTheBooksNoLongerOwe) {
     // Another clerk settled 202403 after the caller read it.
     EXPECT_EQ(refusal([&] { db_.exec("update qfhzb set fkrq='2024-03-09',sfjlid=88 where qfkid=101"); }),
               "收费项目[项目5]在所属期[202403]已没有欠费（已缴清、已减免或已被其他操作处理），不能再减免，请刷新。");
+    // A student id that is no number never reaches a statement.
+    EXPECT_THROW(post({"7 or 1=1"}), DbError);
+    EXPECT_EQ(rows("select (select count(*) from kdw_sfjl),(select count(*) from qfhzb)").at(0), nothing);
     EXPECT_EQ(messages_.count(), 0u);
 }
 
