@@ -18,46 +18,6 @@ namespace {
 using test::TempFeeDb;
 using Texts = std::vector<std::string>;
 
-const DateTime kNow{2024, 3, 5, 14, 2, 9};
-
-TEST(DialectTexts, SqlServerForms) {
-    EXPECT_EQ(dateRange(true, "a.kprq", "2024-03-01", "2024-03-31"),
-              " a.kprq between '2024-03-01' and '2024-03-31'");
-    EXPECT_EQ(dateValue(true, "2024-03-01"), "'2024-03-01'");
-    EXPECT_EQ(dateBound(true, "csrq", "2020-01-02"), " and csrq>= '2020-01-02'");
-    EXPECT_EQ(nullToZero(true, "qfje") + ">0", "isnull(qfje,0)>0");
-    EXPECT_EQ(nullToZeroIsNullForm(true, "a.ysfjlid") + "=0", "isnull(a.ysfjlid,0)=0");
-    EXPECT_EQ(sumOrZero(true, "ysk"), "isnull(sum(ysk),0)");
-    EXPECT_EQ(smallerOf(true, "jmje", "qfje"), "case when jmje>qfje then qfje else jmje end");
-    EXPECT_EQ(storedNow(true, kNow), "getdate()");
-    EXPECT_EQ(storedNowFormatted(true, kNow), "getdate()");
-    EXPECT_EQ(roundedBalance(true, "ysk", "12.5"), "ysk=ysk+(12.5)");
-    EXPECT_EQ(roundedBalance(true, "ysk", "7", '-'), "ysk=ysk-(7)");
-    EXPECT_EQ(disposeWorkTable(true, "JM_T1"), "drop table JM_T1");
-    EXPECT_EQ(liveRecordCondition(true, "c"),
-              "isnull(c.ysfjlid,0)=0 and c.id not in(select ysfjlid from kdw_sfjl)");
-}
-
-TEST(DialectTexts, AccessForms) {
-    EXPECT_EQ(dateRange(false, "a.kprq", "2024-03-01", "2024-03-31"),
-              " a.kprq between  format('2024-03-01','yyyy-mm-dd') and format('2024-03-31','yyyy-mm-dd') ");
-    EXPECT_EQ(dateValue(false, "2024-03-01"), "format('2024-03-01','yyyy-mm-dd')");
-    EXPECT_EQ(dateBound(false, "csrq", "2020-01-02"), " and csrq>= format('2020-01-02','yyyy-mm-dd')");
-    EXPECT_EQ(nullToZero(false, "qfje") + ">0", "iif(isnull(qfje),0,qfje)>0");
-    EXPECT_EQ(nullToZeroIsNullForm(false, "a.ysfjlid") + "=0", "iif(a.ysfjlid is null,0,a.ysfjlid)=0");
-    EXPECT_EQ(sumOrZero(false, "ysk"), "iif(sum(ysk) is null,0,sum(ysk))");
-    EXPECT_EQ(smallerOf(false, "jmje", "qfje"), "iif(jmje>qfje,qfje,jmje)");
-    EXPECT_EQ(storedNow(false, kNow), "'2024-03-05 14:02:09'");
-    EXPECT_EQ(storedNow(false, DateTime{2024, 3, 5}), "'2024-03-05'");
-    EXPECT_EQ(storedNowFormatted(false, kNow), "format('2024-03-05 14:02:09','yyyy-mm-dd HH:mm:ss')");
-    EXPECT_EQ(storedNowFormatted(false, kNow, "yyyy-mm-dd"), "format('2024-03-05 14:02:09','yyyy-mm-dd')");
-    EXPECT_EQ(roundedBalance(false, "ysk", "12.5"), "ysk=format(ysk+(12.5),'0.00')");
-    EXPECT_EQ(roundedBalance(false, "ysk", "7", '-'), "ysk=format(ysk-(7),'0.00')");
-    EXPECT_EQ(disposeWorkTable(false, "tmpYSMxb"), "delete from tmpYSMxb");
-    EXPECT_EQ(liveRecordCondition(false),
-              "iif(a.ysfjlid is null,0,a.ysfjlid)=0 and a.id not in(select ysfjlid from kdw_sfjl)");
-}
-
 TEST(SqlQuote, DoublesEverySingleQuoteAndNothingElse) {
     EXPECT_EQ(sqlQuote("O'Brien ''张三\";--"), "O''Brien ''''张三\";--");
 }
