@@ -259,14 +259,6 @@ TEST_P(PaidAndReduced, SumsTheCountingRecordsOfThePeriod) {
     EXPECT_EQ(read("1", "1", "?", "2026-10-01", "2026-11-30"), "800.00/0.00/0.00");
 }
 
-TEST_P(PaidAndReduced, AnswersThroughTheHost) {
-    addRecord(10, "SF", 2, "202609", 2, "341");
-    ReferenceHost host(dbPath, dialect());
-    auto rs = host.getRptJFdata(cn, "2", "2", "202609", "2026-09-01", "2026-09-30");
-    ASSERT_TRUE(rs && !rs->eof());
-    EXPECT_EQ(rs->field("je").toCurrency(), Currency::fromInt(341));
-}
-
 // Asked as the reduction window asks: with the open month's key and dates.
 TEST_P(PaidAndReduced, AnswersForTheTermYearOrOneOffPeriodThatHoldsTheMonth) {
     for (const char* yf : {"202609", "202610", "202611"}) carriedOver(yf);

@@ -19,13 +19,6 @@ protected:
     std::shared_ptr<ReferenceHost> host;
 };
 
-TEST_P(ReferenceHostTest, ReportsItsDatabaseAndDialect) {
-    EXPECT_EQ(host->gLinkString(), db.connectionString());
-    EXPECT_EQ(isSqlServer(host->SQL_access()), dialect() == 1);
-    host->setDialect(1 - dialect());
-    EXPECT_EQ(isSqlServer(host->SQL_access()), dialect() == 0);
-}
-
 TEST_P(ReferenceHostTest, TransactionConnectionsAreSessionsOfTheirOwn) {
     auto tr1 = host->pgettrcn();
     auto tr2 = host->pgettrcn();
