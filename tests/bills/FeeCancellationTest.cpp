@@ -3,6 +3,7 @@
 // prepayment, produced a transfer record and settled one arrears row fully
 // and one partly (with an open remainder row split off).
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -241,6 +242,23 @@ TEST_P(FeeCancellationTest, EveryRemainderRowTheChargeSplitOffBlocksWhileItIsNot
     ASSERT_TRUE(voidInTransaction());
     EXPECT_EQ(rows("select qfkid,fkje,fkrq,sfjlid from qfhzb where xsid=11 order by qfkid"),
               (Rows{"201|0||0", "202|0||0", "205|0||0"}));
+}
+
+// Ids and operators come from the host; one that is no number is refused
+// before it can reach a statement.
+TEST_P(FeeCancellationTest, IdsThatAreNoNumbersAreRefusedBeforeAnyWrite) {
+    const Rows before = everything();
+    const auto refused = [](const std::function<bool()>& attempt) {
+        try {
+            return !attempt();
+        } catch (const std::exception&) {
+            return true;
+        }
+    };
+    EXPECT_TRUE(refused([&] { return cancelInTransaction("", "101 or 1=1"); }));
+    head_.set_pUseridZfr("2 or 1=1");
+    EXPECT_TRUE(refused([&] { return voidInTransaction(); }));
+    EXPECT_EQ(everything(), before);
 }
 
 TEST_P(FeeCancellationTest, FailureOnTheLastStatementLeavesEverythingAsItWasAfterRollback) {

@@ -82,6 +82,8 @@ TEST_P(ReductionRecheckTest, ACancellationOfWhatIsNoLongerALiveReductionIsRefuse
     other->CancelMonthJM("999999", ok);
     EXPECT_EQ(lastMessage().text, "找不到该减免记录，可能已被删除，请刷新。");
     EXPECT_FALSE(ok);
+    other->CancelMonthJM(id + " or 1=1", ok);  // never reaches a statement
+    EXPECT_FALSE(ok);
     EXPECT_EQ(counts(), after);
     EXPECT_EQ(one("select count(*) from kdw_sfjl where ysfjlid in(" + id + "," + mirror + "," + charge + ")"), "1");
 }
