@@ -10,23 +10,16 @@
 #include "host/demo/DemoSchool.h"
 #include "db/TextCase.h"
 #include "host/ReferenceHost.h"
+#include "support/DemoDatabase.h"
 #include "support/PgTestServer.h"
 
 namespace fo::test {
 namespace {
 
-// The demo school is written once per test program and copied for each test.
+// A copy of the demo school of the suite for each test.
 std::string sqliteDemoOffice(const TempDir& dir) {
-    static std::once_flag once;
-    static std::unique_ptr<TempDir> templateDir;
-    std::call_once(once, [] {
-        templateDir = std::make_unique<TempDir>();
-        DemoOptions options;
-        options.today = "2026-12-06";
-        writeDemoSchool(templateDir->file("demo.db"), options);
-    });
     const std::string path = dir.file("fee.db");
-    std::filesystem::copy_file(templateDir->file("demo.db"), path);
+    std::filesystem::copy_file(cachedDemoSchool(DemoOptions{120, 1, "2026-12-06"}), path);
     return path;
 }
 

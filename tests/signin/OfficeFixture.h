@@ -5,10 +5,10 @@
 #include <gtest/gtest.h>
 
 #include "host/operators/AuditLog.h"
-#include "host/demo/DemoSchool.h"
 #include "host/ReferenceHost.h"
 #include "host/settings/UserSettingsStore.h"
 #include "host/api/ModuleGlobals.h"
+#include "support/DemoDatabase.h"
 #include "support/ScopedVariable.h"
 #include "support/TempDir.h"
 #include "ui/FormInstance.h"
@@ -24,7 +24,7 @@ protected:
         DemoOptions options;
         options.students = 12;
         options.today = "2026-12-06";
-        writeDemoSchool(dbPath, options);
+        std::filesystem::copy_file(cachedDemoSchool(options), dbPath);
         ui.install();
         ui.setModalRunner([](Form& f) { f.unload(); });
         actAs(Operators::BuiltInId);
