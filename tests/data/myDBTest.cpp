@@ -55,7 +55,7 @@ protected:
     Session s{Value(dialectCode())};
 };
 
-TEST_P(myDBSession, ExeSqlWritesAndGetRecReadsBackAClientSideSet) {
+TEST_P(myDBSession, ExeSqlWritesAndLeavesErrorsToTheCallerAndGetRecReadsBackAClientSideSet) {
     myDB db;
     db.exeSql("insert into kdw_bj(id,mc) values(1,'大一班')");
     db.exeSql("insert into kdw_bj(id,mc) values(2,'中二班')");
@@ -65,13 +65,11 @@ TEST_P(myDBSession, ExeSqlWritesAndGetRecReadsBackAClientSideSet) {
     EXPECT_EQ(test::columnTexts(*rs, "mc"), (std::vector<std::string>{"大一班", "中二班"}));
     // A second walk works on the same set.
     EXPECT_EQ(test::columnTexts(*rs, "id"), (std::vector<std::string>{"1", "2"}));
-    EXPECT_EQ(s.messages.count(), 0u);
-}
-
-TEST_P(myDBSession, ExeSqlLeavesErrorsToTheCaller) {
-    myDB db;
+    // A statement without rows is no failure of getRec.
+    EXPECT_NE(db.getRec("update kdw_xs set del=0 where id=-1"), nullptr);
+    // exeSql leaves errors to the caller; nothing to run is as wrong as a
+    // misspelt statement.
     EXPECT_THROW(db.exeSql("insert into no_such_table values(1)"), DbError);
-    // Nothing to run is as wrong as a misspelt statement.
     EXPECT_THROW(db.exeSql(), DbError);
     EXPECT_THROW(db.exeSql("  "), DbError);
     EXPECT_EQ(s.messages.count(), 0u);
@@ -108,13 +106,6 @@ TEST_P(myDBSession, GetRecFailureShowsOneMessageAndKeepsThePreviousResult) {
     ASSERT_EQ(first->state(), Recordset::Open);
     first->moveFirst();
     EXPECT_EQ(first->field("mc").toText(), "大一班");
-}
-
-TEST_P(myDBSession, GetRecOnAStatementWithoutRowsIsNotAFailure) {
-    myDB db;
-    RecordsetPtr rs = db.getRec("update kdw_xs set del=0 where id=-1");
-    EXPECT_NE(rs, nullptr);
-    EXPECT_EQ(s.messages.count(), 0u);
 }
 
 TEST_P(myDBSession, TrCnIsAClosedConnectionUntilCreated) {
@@ -184,17 +175,14 @@ TEST_P(myDBSession, ReleasingClosesOnlyWhatIsOpenAndRollsBackAnOpenTransaction) 
     EXPECT_EQ(tr->state(), Connection::Closed);
     auto check = s.db.open();
     EXPECT_TRUE(test::firstColumn(*check, "select id from kdw_bj").empty());
-}
 
-TEST_P(myDBSession, ReleasingAfterTheCallerClosedCnIsQuiet) {
-    ConnectionPtr cn, tr;
+    // Released after the caller closed cn itself: quietly.
     {
         myDB db;
         cn = db.cn();
         tr = db.trCn();
         cn->close();
     }
-    EXPECT_EQ(cn->state(), Connection::Closed);
     EXPECT_EQ(tr->state(), Connection::Closed);
     EXPECT_EQ(s.messages.count(), 0u);
 }
