@@ -63,8 +63,7 @@ TEST(IniFileTest, WrittenTextReadsBackTheSame) {
     EXPECT_EQ(loaded->get("morkel", "jmyy"), "困难补助");
 }
 
-
-TEST(IniFileTest, DefaultUserFileFromTheConfigurationFolder) {
+TEST(IniFileTest, TheUsersFilesLiveInTheConfigurationFolder) {
     test::TempDir dir;
     test::ScopedVariable home("XDG_CONFIG_HOME", dir.path().string());
     EXPECT_EQ(userConfigDir(), dir.path().string());
@@ -75,6 +74,11 @@ TEST(IniFileTest, DefaultUserFileFromTheConfigurationFolder) {
     auto ini = IniFile::findDefaultUser();
     ASSERT_TRUE(ini);
     EXPECT_EQ(ini->get("morkel", "jmyy"), "贫困生减免");
+    // The settings store's file lives beside it.
+    UserSettingsStore store;
+    EXPECT_EQ(store.filePath(), dir.file("feeoffice/settings.ini"));
+    store.saveSetting("tavro", "frmPJinfo", "kx", "1");
+    EXPECT_TRUE(std::filesystem::exists(dir.file("feeoffice/settings.ini")));
 }
 
 TEST(UserSettingsStoreTest, SavedAtOnceAndReadByTheNextSession) {
@@ -95,15 +99,6 @@ TEST(UserSettingsStoreTest, SavedAtOnceAndReadByTheNextSession) {
     EXPECT_EQ(next.getSetting("tavro", "frmJmBachList", "k姓名"), "1600");
     EXPECT_EQ(next.getSetting("shTavro", "frmJmBachList", "k姓名"), "900");  // applications kept apart
     EXPECT_EQ(next.getSetting("tavro", "frmOther", "k姓名", "d"), "d");
-}
-
-TEST(UserSettingsStoreTest, DefaultStoreLivesInTheUsersConfigurationFolder) {
-    test::TempDir dir;
-    test::ScopedVariable home("XDG_CONFIG_HOME", dir.path().string());
-    UserSettingsStore store;
-    EXPECT_EQ(store.filePath(), dir.file("feeoffice/settings.ini"));
-    store.saveSetting("tavro", "frmPJinfo", "kx", "1");
-    EXPECT_TRUE(std::filesystem::exists(dir.file("feeoffice/settings.ini")));
 }
 
 }  // namespace
