@@ -123,6 +123,19 @@ TEST_P(FeeSchemaDefaults, OmittedCancellationLinkIsZeroSoTheRecordStaysVisible) 
     EXPECT_ANY_THROW(cn->execute("insert into kdw_sfjl(id,djbh,ysfjlid) values(3,'X',null)"));
 }
 
+// A reduction names only its own amounts: the others are zero, so a mirror
+// that negates every column negates them too (0-null would be null).
+TEST(FeeSchema, AmountsARecordLeavesOutAreZero) {
+    TempFeeDb db;
+    auto cn = db.open();
+    cn->execute("insert into kdw_sfjl(id,djbh,xsid,jmje) values(10,'JM0001',1,35.55)");
+    cn->execute("insert into kdw_sfjlmx(sfjlid,sfxmid,jmje) values(10,1,35.55)");
+    for (const std::string column : {"je", "tzje", "zhekou", "scjy", "hkje", "ssje", "ysk"})
+        EXPECT_EQ(test::scalar(*cn, "select count(*) from kdw_sfjl where " + column + "=0").toInt(), 1) << column;
+    for (const std::string column : {"je", "ysje", "ye", "ysk"})
+        EXPECT_EQ(test::scalar(*cn, "select count(*) from kdw_sfjlmx where " + column + "=0").toInt(), 1) << column;
+}
+
 TEST_P(FeeSchemaDefaults, ArrearsRowsOmittingSettlementColumnsStayOpenAndUnlinked) {
     TempFeeDb db;
     auto cn = db.open();
