@@ -1,5 +1,6 @@
-// The drive verb, run as the built executable on a demo fee office: what a
-// script prints, and the exit status that tells a caller how it went.
+// The drive verb, run as the built executable on a demo fee office: the
+// script's status is the exit status, and the operator signs in first. (What
+// the script driver does with each line is its own test's, in-process.)
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -30,17 +31,6 @@ protected:
     std::string db_;
 };
 
-TEST_F(DriveVerb, ANestedYesNoBoxAnsweredByTheScriptExitsZero) {
-    const auto r = drive(
-        "# the yes/no box\n"
-        "open frmMsg\n"
-        "expect cmdOk 是\n"
-        "click cmdOK\n"
-        "expect sql \"select count(*) from kdw_xs\" 8\n");
-    EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
-    EXPECT_EQ(r.out, "open frmMsg\nclose frmMsg\n");
-}
-
 TEST_F(DriveVerb, AFailedExpectationExitsOneAndNamesItsLine) {
     const auto r = drive(
         "open frmMsg\n"
@@ -49,15 +39,6 @@ TEST_F(DriveVerb, AFailedExpectationExitsOneAndNamesItsLine) {
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.out.find("line 2"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("9"), std::string::npos) << r.out;
-}
-
-TEST_F(DriveVerb, ScriptErrorsExitTwo) {
-    for (const std::string script : {"frobnicate frmMsg\n", "open frmNoSuchWindow\n",
-                                     "open frmMsg\nclick cmdNoSuchButton\n"}) {
-        const auto r = drive(script);
-        EXPECT_EQ(r.exitCode, 2) << script << r.out << r.err;
-        EXPECT_NE(r.err.find("line"), std::string::npos) << script << r.err;
-    }
 }
 
 TEST_F(DriveVerb, ItSignsInWithThePasswordOfAFileOrTheEnvironmentAndRefusesWithoutOne) {
