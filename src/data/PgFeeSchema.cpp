@@ -60,11 +60,6 @@ std::string quotedName(const std::string& name) {
 
 std::string quotedText(const std::string& text) { return "'" + sqlQuote(text) + "'"; }
 
-std::int64_t count(Connection& cn, const std::string& sql) {
-    RecordsetPtr rs = cn.execute(sql);
-    return rs && !rs->eof() ? rs->field(std::size_t{0}).toInt() : 0;
-}
-
 }  // namespace
 
 std::string pgFeeTablesScript(const std::string& commonScript) {

@@ -281,17 +281,26 @@ RecordsetPtr SqliteEngine::execute(const std::string& sql, long* affected) {
 std::unique_ptr<EngineStatement> SqliteEngine::prepare(const std::string& sql) {
     refuseMovedFile(sql);
     WaitScope scope{*this};
-    const std::string text = rewriteSql(trimWhitespace(sql));
-    StatementGuard guard;
-    const char* tail = nullptr;
-    if (sqlite3_prepare_v2(db_, text.c_str(), -1, &guard.stmt, &tail) != SQLITE_OK) fail(sql);
-    while (tail && *tail && std::isspace(static_cast<unsigned char>(*tail))) ++tail;
-    if (!guard.stmt || (tail && *tail))
+    bool single = false;
+    StatementGuard guard{prepareOne(rewriteSql(trimWhitespace(sql)), sql, single)};
+    if (!guard.stmt || !single)
         throw DbError(DbErrorKind::Other, dberr::BadParameter, "程序内部错误：数据库语句的参数不对，本次操作没有保存。",
                       "a prepared statement must be exactly one statement", sql);
     auto prepared = std::make_unique<SqliteStatement>(*this, guard.stmt, sql);
     guard.stmt = nullptr;
     return prepared;
+}
+
+sqlite3_stmt* SqliteEngine::prepareOne(const std::string& text, const std::string& statement, bool& single) {
+    sqlite3_stmt* stmt = nullptr;
+    const char* tail = nullptr;
+    if (sqlite3_prepare_v2(db_, text.c_str(), -1, &stmt, &tail) != SQLITE_OK) {
+        sqlite3_finalize(stmt);
+        fail(statement);
+    }
+    while (tail && *tail && std::isspace(static_cast<unsigned char>(*tail))) ++tail;
+    single = !(tail && *tail);
+    return stmt;
 }
 
 RecordsetPtr SqliteEngine::runBound(sqlite3_stmt* stmt, const std::string& statement, long* affected) {
@@ -446,20 +455,15 @@ void cutOff(SqliteRowSource& reader) { reader.cutOff(); }
 RecordsetPtr SqliteEngine::executeStreamed(const std::string& sql, std::size_t firstRows) {
     refuseMovedFile(sql);
     const std::string statement = trimWhitespace(sql);
-    const std::string text = rewriteSql(statement);
-    sqlite3_stmt* stmt = nullptr;
-    const char* tail = nullptr;
-    if (sqlite3_prepare_v2(db_, text.c_str(), -1, &stmt, &tail) != SQLITE_OK) {
-        sqlite3_finalize(stmt);
-        fail(statement);
-    }
-    while (tail && *tail && std::isspace(static_cast<unsigned char>(*tail))) ++tail;
-    if (!stmt || sqlite3_column_count(stmt) == 0 || (tail && *tail)) {
+    bool single = false;
+    sqlite3_stmt* stmt = prepareOne(rewriteSql(statement), statement, single);
+    StatementGuard guard{stmt};  // until the source owns it
+    if (!stmt || !single || sqlite3_column_count(stmt) == 0) {
         // Not one query: run as any statement is.
-        sqlite3_finalize(stmt);
+        sqlite3_finalize(guard.stmt);
+        guard.stmt = nullptr;
         return execute(sql, nullptr);
     }
-    StatementGuard guard{stmt};  // until the source owns it
     const int rc = sqlite3_step(stmt);
     std::vector<int> readAs;
     RecordsetPtr rs = describe(stmt, rc, statement, readAs);

@@ -75,6 +75,10 @@ private:
     void refuseMoved(const std::string& statement) const;  // in a transaction too
     // A creation may reuse a file only when it holds no database content.
     void refuseAnyContent();
+    // Prepares the first statement of `text` (null for none); `single` says
+    // whether nothing but blanks follows it. A text that does not prepare
+    // fails as `statement`.
+    sqlite3_stmt* prepareOne(const std::string& text, const std::string& statement, bool& single);
     std::int64_t pragmaInt(const char* pragma);
     RecordsetPtr materialise(sqlite3_stmt* stmt, const std::string& statement);
     // An empty set with the statement's columns, which has taken its first step.
