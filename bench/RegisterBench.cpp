@@ -25,6 +25,7 @@
 #include "bills/cLsBILLhead.h"
 #include "bills/frmBILLML.h"
 #include "db/SqlRewrite.h"
+#include "db/sqlite/SqliteRangeEstimate.h"
 #include "host/api/DbInfo.h"
 
 namespace fo::bench {
@@ -198,12 +199,12 @@ void benchVoids(const char* what, const std::string& path) {
                 *std::max_element(times.begin(), times.end()), median(floors), median(times) / median(floors));
 }
 
-// Steps through the statement on a session of its own without reading a
-// value: every row, or the first `limit`.
+// Steps through the statement, as the engine prepares it, on a session of
+// its own without reading a value: every row, or the first `limit`.
 double bareReadMs(const std::string& path, const std::string& sql, long& rows, long limit = -1) {
     sqlite3* db = nullptr;
     sqlite3_open(path.c_str(), &db);
-    const std::string text = rewriteSql(sql);
+    const std::string text = withRangeEstimates(db, rewriteSql(sql));
     const double ms = millisecondsOf([&] {
         sqlite3_stmt* q = nullptr;
         if (sqlite3_prepare_v2(db, text.c_str(), -1, &q, nullptr) != SQLITE_OK)

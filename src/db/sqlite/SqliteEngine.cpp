@@ -15,6 +15,7 @@
 #include "db/SqlRewrite.h"
 #include "db/sqlite/SqliteError.h"
 #include "db/sqlite/SqliteFunctions.h"
+#include "db/sqlite/SqliteRangeEstimate.h"
 #include "db/sqlite/SqliteStatement.h"
 
 namespace fo {
@@ -264,7 +265,7 @@ RecordsetPtr SqliteEngine::execute(const std::string& sql, long* affected) {
     long changed = 0;
     for (std::string_view piece : splitStatements(sql)) {
         const std::string statement = trimWhitespace(piece);
-        const std::string text = rewriteSql(statement);
+        const std::string text = withRangeEstimates(db_, rewriteSql(statement));
         if (runKept(text, statement, result, changed)) continue;
         const char* tail = text.c_str();
         while (tail && *tail) {
@@ -456,7 +457,7 @@ RecordsetPtr SqliteEngine::executeStreamed(const std::string& sql, std::size_t f
     refuseMovedFile(sql);
     const std::string statement = trimWhitespace(sql);
     bool single = false;
-    sqlite3_stmt* stmt = prepareOne(rewriteSql(statement), statement, single);
+    sqlite3_stmt* stmt = prepareOne(withRangeEstimates(db_, rewriteSql(statement)), statement, single);
     StatementGuard guard{stmt};  // until the source owns it
     if (!stmt || !single || sqlite3_column_count(stmt) == 0) {
         // Not one query: run as any statement is.
