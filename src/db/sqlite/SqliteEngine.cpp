@@ -132,7 +132,10 @@ SqliteEngine::SqliteEngine(const std::string& path, int timeoutSeconds, OpenMode
     namespace fs = std::filesystem;
     std::error_code ec;
     const bool reuse = mode == OpenMode::CreateNew && fs::exists(path, ec) && fs::file_size(path, ec) > 0;
-    int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX;
+    // A session is only ever used by one thread at a time (the program's
+    // windows and postings run on one), so it needs no lock of its own:
+    // without one, each value read no longer takes and frees a mutex.
+    int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX;
     if (mode != OpenMode::Existing) flags |= SQLITE_OPEN_CREATE;
     const int rc = sqlite3_open_v2(path.c_str(), &db_, flags, nullptr);
     if (rc != SQLITE_OK) {
