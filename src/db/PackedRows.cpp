@@ -8,6 +8,10 @@ namespace {
 
 enum Tag : unsigned char { Null, Integer, Money, Double, Text, Date };
 
+// Blocks grow from a small first one to their full size, so the many sets
+// of a row or two (a posting reads dozens per student) cost a small block,
+// not a quarter megabyte; a long list soon fills full-size ones.
+constexpr std::size_t kFirstBlockSize = 1024;
 constexpr std::size_t kBlockSize = 256 * 1024;
 
 void putVarint(std::vector<unsigned char>& out, std::uint64_t v) {
@@ -122,8 +126,9 @@ void PackedRows::clear() {
 
 const unsigned char* PackedRows::store(const std::vector<unsigned char>& packed) {
     if (blocks_.empty() || blockUsed_ + packed.size() > blockSize_) {
-        blockSize_ = std::max(kBlockSize, packed.size());
-        blocks_.push_back(std::make_unique<unsigned char[]>(blockSize_));
+        blockSize_ = std::max(blockSize_ == 0 ? kFirstBlockSize : std::min(kBlockSize, 2 * blockSize_), packed.size());
+        // Every byte is written before it is read: no zeroing.
+        blocks_.push_back(std::make_unique_for_overwrite<unsigned char[]>(blockSize_));
         blockBytes_ += blockSize_;
         blockUsed_ = 0;
     }
