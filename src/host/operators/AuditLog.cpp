@@ -100,7 +100,7 @@ void AuditLog::transactionEnded(const Connection* cn, bool committed) {
     pending_.erase(found);
     if (postings.empty()) return;
     if (committed) {
-        for (const AuditRecord& r : postings) appendToFile(r);
+        appendToFile(postings);
         return;
     }
     // One failed posting, however many documents it was to write.
@@ -127,7 +127,7 @@ void AuditLog::transactionEnded(const Connection* cn, bool committed) {
     } catch (...) {
         // The books are as they were; the file below still tells.
     }
-    appendToFile(failed);
+    appendToFile({failed});
 }
 
 void AuditLog::event(const std::string& operation, const std::string& subject, const std::string& outcome) {
@@ -139,20 +139,23 @@ void AuditLog::event(const std::string& operation, const std::string& subject, c
         tx.commit();
     } catch (...) {
     }
-    appendToFile(r);
+    appendToFile({r});
 }
 
-void AuditLog::appendToFile(const AuditRecord& r) const {
+void AuditLog::appendToFile(const std::vector<AuditRecord>& records) const {
     try {
         const std::string path = filePath();
         std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-        const std::string line = field(r.time) + '\t' + std::to_string(r.userId) + ' ' + field(r.userName) + '\t' +
-                                 field(r.workstation) + '\t' + field(r.operation) + '\t' + field(r.document) + '\t' +
-                                 amountText(r.amount) + '\t' + field(r.outcome) + '\t' + field(databaseName_) + '\n';
-        // One write with O_APPEND: lines of several programs never interleave.
+        std::string lines;
+        for (const AuditRecord& r : records)
+            lines += field(r.time) + '\t' + std::to_string(r.userId) + ' ' + field(r.userName) + '\t' +
+                     field(r.workstation) + '\t' + field(r.operation) + '\t' + field(r.document) + '\t' +
+                     amountText(r.amount) + '\t' + field(r.outcome) + '\t' + field(databaseName_) + '\n';
+        // One write with O_APPEND: lines of several programs never interleave,
+        // and a batch's lines stay together.
         const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
         if (fd < 0) return;
-        [[maybe_unused]] const ssize_t written = ::write(fd, line.data(), line.size());
+        [[maybe_unused]] const ssize_t written = ::write(fd, lines.data(), lines.size());
         ::close(fd);
     } catch (...) {
     }

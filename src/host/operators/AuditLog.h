@@ -54,7 +54,8 @@ private:
     AuditRecord record(const std::string& operation, const std::string& document,
                        std::optional<Currency> amount, const std::string& outcome) const;
     void transactionEnded(const Connection* cn, bool committed);
-    void appendToFile(const AuditRecord& r) const;
+    // The records' lines, in one write.
+    void appendToFile(const std::vector<AuditRecord>& records) const;
 
     std::string linkString_, databaseName_;
     int userId_;
