@@ -22,6 +22,13 @@ void clsJMhead::drawInBlocks(long records) {
     blocks_ = std::make_shared<batch::CounterBlocks>(host(), records);
     prepared_ = std::make_shared<PreparedStatements>();
     visible_.reset();
+    names_.reset();
+}
+
+BookNames& clsJMhead::namesOn(Connection& cn, std::optional<BookNames>& own) {
+    if (!blocks_) return own.emplace(cn);
+    if (!names_ || &names_->connection() != &cn) names_ = std::make_unique<BookNames>(cn, prepared_.get());
+    return *names_;
 }
 
 void clsJMhead::toJm(Connection& trCnn, const plan::Plan* seen) {
@@ -46,7 +53,7 @@ void clsJMhead::toJm(Connection& trCnn, const plan::Plan* seen) {
     if (seen)
         if (const auto changed = plan::differences(*seen, p); !changed.empty())
             throw jmjl::ReductionRefused(plan::changedSincePreview(changed));
-    plan::execute(trCnn, p, prepared_.get());
+    plan::execute(trCnn, p, postingStatements());
 }
 
 bool clsJMhead::visibleToOperator(Connection& cn) {
@@ -83,7 +90,8 @@ void clsJMhead::refusals(Connection& cn, plan::Plan& p, std::vector<jmjl::Reduce
         if (known && !known->eof() && known->field(std::size_t{0}).toInt() > 0)
             return p.refuse("category", "该学生不在您可以查看的学生类别中，不能为他减免。");
     }
-    if (const std::string refusal = jmjl::stillOwedRefusal(cn, run, STR_xsid_, str_Jmrq_, reduced); !refusal.empty())
+    if (const std::string refusal = jmjl::stillOwedRefusal(cn, run, STR_xsid_, str_Jmrq_, reduced, postingStatements());
+        !refusal.empty())
         p.refuse("owed", refusal);
 }
 
@@ -91,7 +99,8 @@ plan::Plan clsJMhead::planJm(Connection& cn, plan::Draws& draws) {
     HostSystem& run = host();
     plan::Plan p(!draws.posting());
     p.summary.captions = lineCaptions();
-    BookNames names(cn);
+    std::optional<BookNames> own;
+    BookNames& names = namesOn(cn, own);
     const std::string student = names.student(Value(STR_xsid_));
     std::vector<jmjl::ReducedItem> reduced;
     refusals(cn, p, reduced);
@@ -139,7 +148,7 @@ std::vector<jmjl::SettledRow> clsJMhead::toUpdateHis(const std::string& xsId, co
     // holds the books' write lock): what toJm checked is what it settles,
     // and a student posted twice in one batch sees his first posting.
     return jmjl::planSettlement(varCn, p, jmjl::parseSettlementList(strYfXmidJe), xsId, VsfJlid, host(), draws,
-                                names);
+                                names, postingStatements());
 }
 
 void clsJMhead::lines(plan::Plan& p, const std::vector<jmjl::SettledRow>& settled, const std::string& student) {

@@ -128,6 +128,13 @@ private:
     };
     std::optional<VisibleStudents> visible_;
     bool visibleToOperator(Connection& cn);
+    // The names of a posting's plans, the items' read once per posting; a
+    // plan made outside a posting reads its own (`own`).
+    std::unique_ptr<BookNames> names_;
+    BookNames& namesOn(Connection& cn, std::optional<BookNames>& own);
+    // The statements a posting prepares once and binds per student; none
+    // outside a posting.
+    PreparedStatements* postingStatements() const { return blocks_ ? prepared_.get() : nullptr; }
 };
 
 }  // namespace fo

@@ -21,7 +21,7 @@ std::string BookNames::student(const Value& xsid) {
     const std::string id = idText(xsid);
     auto it = students_.find(id);
     if (it != students_.end()) return it->second;
-    RecordsetPtr rs = cn_.execute("select xh,xm from kdw_xs where id=" + id);
+    RecordsetPtr rs = PreparedStatements::run(prepared_, cn_, SqlText("select xh,xm from kdw_xs where id=").number(id));
     const std::string name = rs && !rs->eof() ? rs->field("xh").toText() + " " + rs->field("xm").toText() : id;
     return students_.emplace(id, name).first->second;
 }

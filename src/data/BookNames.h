@@ -3,23 +3,27 @@
 #include <string>
 
 #include "db/Connection.h"
+#include "db/PreparedStatements.h"
 #include "db/Value.h"
 
 namespace fo {
 
 // The names a clerk knows the books' ids by, for the reasons of a plan:
 // fee items by name, students by number and name. Read once per id on the
-// connection it was given.
+// connection it was given (a student's through `prepared`, when a run of
+// many students gives one, so only his id is bound).
 class BookNames {
 public:
-    explicit BookNames(Connection& cn) : cn_(cn) {}
+    explicit BookNames(Connection& cn, PreparedStatements* prepared = nullptr) : cn_(cn), prepared_(prepared) {}
     // "伙食费"; the id itself when the item is unknown.
     std::string item(const Value& sfxmid);
     // "1001 张三"; the id itself when the student is unknown.
     std::string student(const Value& xsid);
+    Connection& connection() const { return cn_; }
 
 private:
     Connection& cn_;
+    PreparedStatements* prepared_;
     std::map<std::string, std::string> items_;
     bool itemsRead_ = false;
     std::map<std::string, std::string> students_;

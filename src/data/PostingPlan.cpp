@@ -180,9 +180,20 @@ bool sameDatum(const Datum& a, const Datum& b) {
 
 void execute(Connection& cn, const Plan& plan, PreparedStatements* prepared) {
     if (plan.preview()) throw std::logic_error("a preview plan is never run");
-    for (const Step& step : plan.steps) {
+    // A run of many rows sends each plan's statements as one series (on a
+    // server one round trip) and checks their answers after.
+    std::vector<RecordsetPtr> sets;
+    std::vector<long> counts;
+    if (prepared) {
+        std::vector<const SqlText*> sqls;
+        for (const Step& step : plan.steps) sqls.push_back(&step.sql);
+        sets = prepared->runSeries(cn, sqls, counts);
+    }
+    for (std::size_t s = 0; s < plan.steps.size(); ++s) {
+        const Step& step = plan.steps[s];
         long changed = 0;
-        RecordsetPtr rs = prepared ? prepared->run(cn, step.sql, &changed) : cn.execute(step.sql.text(), &changed);
+        RecordsetPtr rs = prepared ? sets[s] : cn.execute(step.sql.text(), &changed);
+        if (prepared) changed = counts[s];
         if (!step.expect.empty()) {
             bool same = rs && !rs->eof() && rs->fieldCount() >= step.expect.size();
             for (std::size_t i = 0; same && i < step.expect.size(); ++i)

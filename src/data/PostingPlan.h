@@ -165,7 +165,9 @@ inline constexpr int kPlanMismatch = -20;
 // another row, than the plan says throws DbError(kPlanMismatch): the caller
 // rolls back. A preview plan is never run (std::logic_error). With
 // `prepared`, the statements composed with their values apart run prepared
-// once for all the plans run with it (a batch posting's students).
+// once for all the plans run with it (a batch posting's students) and are
+// sent as one series, checked when all have answered: on a server one
+// round trip per plan instead of one per statement.
 void execute(Connection& cn, const Plan& plan, PreparedStatements* prepared = nullptr);
 
 // The rows of `seen`, the plan a clerk was shown, that `now`, made again in

@@ -1,6 +1,7 @@
 #pragma once
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "db/Connection.h"
 #include "db/SqlText.h"
@@ -17,8 +18,21 @@ class PreparedStatements {
 public:
     RecordsetPtr run(Connection& cn, const SqlText& sql, long* affected = nullptr);
     void clear() { statements_.clear(); }
+    // Through `prepared` when there is one, else as written on `cn`: a
+    // statement a run of many rows prepares and a single posting only writes.
+    static RecordsetPtr run(PreparedStatements* prepared, Connection& cn, const SqlText& sql, long* affected = nullptr) {
+        return prepared ? prepared->run(cn, sql, affected) : cn.execute(sql.text(), affected);
+    }
+
+    // Runs `sqls` in order as one series (Statement::executeSeries: on a
+    // server one round trip) when every one has values to bind, else one by
+    // one; each one's set, and its changed rows in `affected`.
+    std::vector<RecordsetPtr> runSeries(Connection& cn, const std::vector<const SqlText*>& sqls,
+                                        std::vector<long>& affected);
 
 private:
+    // The statement of `shape` on `cn`, prepared when it is first asked for.
+    Statement& statementFor(Connection& cn, const std::string& shape);
     const Connection* on_ = nullptr;
     std::unordered_map<std::string, Statement> statements_;
 };

@@ -41,15 +41,43 @@ void Statement::clearBindings() {
     for (Value& v : values_) v = Value();
 }
 
-RecordsetPtr Statement::execute(long* recordsAffected) {
+void Statement::beforeRun() const {
     if (session_.expired())
         throw DbError(DbErrorKind::Other, dberr::NotOpen, "程序内部错误：数据库连接的使用顺序不对，本次操作没有保存。",
                       "Operation is not allowed when the object is closed.", text_);
     if (StatementObserver* observer = statementObserver()) observer->statementSent(text_);
+}
+
+RecordsetPtr Statement::execute(long* recordsAffected) {
+    beforeRun();
     long affected = 0;
     RecordsetPtr rs = engine_->execute(values_, &affected);
     if (recordsAffected) *recordsAffected = affected;
     return rs;
+}
+
+std::vector<RecordsetPtr> Statement::executeSeries(const std::vector<Run>& series, std::vector<long>& affected) {
+    std::vector<SeriesRun> runs;
+    runs.reserve(series.size());
+    for (const auto& [s, values] : series) {
+        const Statement& first = *series.front().first;
+        if (s->session_.owner_before(first.session_) != first.session_.owner_before(s->session_))
+            throw misuse("a series of statements of more than one connection", s->text_);
+        if (values.size() != s->values_.size())
+            throw misuse(std::to_string(values.size()) + " values for " + std::to_string(s->values_.size()) +
+                             " parameters",
+                         s->text_);
+        s->beforeRun();
+        runs.push_back({s->engine_.get(), &values, nullptr, 0});
+    }
+    if (!runs.empty()) runs.front().statement->executeSeries(runs);
+    std::vector<RecordsetPtr> sets;
+    affected.clear();
+    for (SeriesRun& run : runs) {
+        sets.push_back(std::move(run.set));
+        affected.push_back(run.affected);
+    }
+    return sets;
 }
 
 }  // namespace fo

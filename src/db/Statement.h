@@ -1,12 +1,24 @@
 #pragma once
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "db/Recordset.h"
 #include "db/Value.h"
 
 namespace fo {
+
+class EngineStatement;
+
+// One statement of a series (see Statement::executeSeries): what runs, and
+// what it gave back.
+struct SeriesRun {
+    EngineStatement* statement = nullptr;
+    const std::vector<Value>* values = nullptr;
+    RecordsetPtr set;
+    long affected = 0;
+};
 
 // What an engine keeps of a statement prepared once and run many times.
 class EngineStatement {
@@ -18,6 +30,14 @@ public:
     // yields columns, nullptr otherwise, as Engine::execute does. The
     // statement is ready to run again afterwards, on every path.
     virtual RecordsetPtr execute(const std::vector<Value>& values, long* affected) = 0;
+    // Runs `runs` (statements of this one's session, this one first) in
+    // order, filling in each one's set and changed rows. An engine that can
+    // sends them as one exchange (a server: one round trip); the first that
+    // fails is thrown, and nothing after it has changed a row. By default
+    // they run one after another.
+    virtual void executeSeries(std::vector<SeriesRun>& runs) {
+        for (SeriesRun& run : runs) run.set = run.statement->execute(*run.values, &run.affected);
+    }
 };
 
 // A statement prepared once on a connection and run many times with values
@@ -53,9 +73,20 @@ public:
     // Runs the statement with the values bound now; they stay bound for the
     // next run.
     RecordsetPtr execute(long* recordsAffected = nullptr);
+    // Runs statements (of one connection) in order, each with its values (a
+    // statement may stand in a series more than once), as one exchange with
+    // the engine where it can (on a server one round trip for all, where
+    // one by one each waits for its answer): the writes of one posting's
+    // row, sent together. Gives back each one's set and, in `affected`, its
+    // changed rows. The first that fails throws its error; what ran before
+    // it stays in the transaction, which the caller rolls back. The values
+    // bound to the statements stay as they were.
+    using Run = std::pair<Statement*, std::vector<Value>>;
+    static std::vector<RecordsetPtr> executeSeries(const std::vector<Run>& runs, std::vector<long>& affected);
 
 private:
     friend class Connection;
+    void beforeRun() const;
     Statement(std::string text, std::unique_ptr<EngineStatement> engine, std::weak_ptr<const void> session);
 
     std::string text_;

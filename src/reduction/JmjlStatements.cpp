@@ -74,12 +74,11 @@ SettlementList parseSettlementList(const std::string& text) {
     return list;
 }
 
-std::string openArrearsQuery(const std::string& xsId, const std::vector<std::string>& months) {
-    std::string monthList;
-    for (const auto& month : months) monthList += "," + quoted(month);
-    if (!monthList.empty()) monthList.erase(0, 1);
-    return "select * from qfhzb where fkrq is null and xsid=" + number(xsId, "xsid") + " and qfyf in(" + monthList +
-           ") ";
+SqlText openArrearsQuery(const std::string& xsId, const std::vector<std::string>& months) {
+    SqlText sql("select * from qfhzb where fkrq is null and xsid=");
+    sql.number(number(xsId, "xsid")).add(" and qfyf in(");
+    for (std::size_t i = 0; i < months.size(); ++i) addQuoted(sql.add(i ? "," : ""), months[i]);
+    return sql.add(") ");
 }
 
 SqlText itemReductionUpdate(const SettledItem& item, const std::string& qfkid, const std::string& xsId) {

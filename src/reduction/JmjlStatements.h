@@ -66,7 +66,7 @@ struct SettlementList {
 std::string settlementEntry(const std::string& month, const std::string& itemId, Currency amount);
 SettlementList parseSettlementList(const std::string& text);
 
-std::string openArrearsQuery(const std::string& xsId, const std::vector<std::string>& months);
+SqlText openArrearsQuery(const std::string& xsId, const std::vector<std::string>& months);
 SqlText itemReductionUpdate(const SettledItem& item, const std::string& qfkid, const std::string& xsId);
 SqlText cappedSumQuery(bool sqlServer, const std::string& qfkid, const std::string& xsId);
 SqlText closeArrearsRow(bool sqlServer, Currency capped, const std::string& recordId, const DateTime& now,

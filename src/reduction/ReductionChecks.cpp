@@ -58,24 +58,30 @@ std::string idList(const std::vector<std::string>& ids) {
     return out;
 }
 
-std::string quotedList(const std::set<std::string>& keys) {
-    std::string out;
-    for (const auto& k : keys) out += (out.empty() ? "'" : ",'") + sqlQuote(k) + "'";
-    return out;
+// The ids, each a value of the statement, for in(...).
+SqlText& addIdList(SqlText& sql, const std::vector<std::string>& ids) {
+    for (std::size_t i = 0; i < ids.size(); ++i) sql.add(i ? "," : "").number(number(ids[i], "id"));
+    return sql;
+}
+
+SqlText& addQuotedList(SqlText& sql, const std::set<std::string>& keys) {
+    bool first = true;
+    for (const auto& k : keys) addQuoted(sql.add(first ? "" : ","), k), first = false;
+    return sql;
 }
 
 // The arrears item rows the window showed that are no longer on an open row
 // of the student: the first such item, or null.
 const ReducedItem* firstClosedListedRow(Connection& trCn, const std::string& xsid,
-                                        const std::vector<ReducedItem>& items) {
+                                        const std::vector<ReducedItem>& items, PreparedStatements* prepared) {
     std::vector<std::string> listIds;
     for (const auto& item : items)
         if (!item.listId.empty()) listIds.push_back(item.listId);
     if (listIds.empty()) return nullptr;
     std::set<std::string> open;
-    RecordsetPtr rs = trCn.execute("select q.listid from qfmxb as q inner join qfhzb as h on h.qfkid=q.qfkid"
-                                   " where q.listid in(" + idList(listIds) + ") and h.fkrq is null and h.xsid=" +
-                                   xsid);
+    SqlText sql("select q.listid from qfmxb as q inner join qfhzb as h on h.qfkid=q.qfkid where q.listid in(");
+    addIdList(sql, listIds).add(") and h.fkrq is null and h.xsid=").number(xsid);
+    RecordsetPtr rs = PreparedStatements::run(prepared, trCn, sql);
     for (; rs && !rs->eof(); rs->moveNext()) open.insert(std::to_string(rs->field("listid").toInt()));
     for (const auto& item : items)
         if (!item.listId.empty() && !open.count(idKey(item.listId)))
@@ -84,13 +90,13 @@ const ReducedItem* firstClosedListedRow(Connection& trCn, const std::string& xsi
 }
 
 std::vector<StoredItem> storedItems(Connection& trCn, const std::string& xsid, const std::set<std::string>& periods,
-                                    const std::vector<std::string>& itemIds) {
+                                    const std::vector<std::string>& itemIds, PreparedStatements* prepared) {
     std::vector<StoredItem> out;
     if (periods.empty()) return out;
-    RecordsetPtr rs = trCn.execute(
-        "select h.qfyf,h.fkrq,q.sfxmid,q.qfje,q.fkje,q.jmje from qfhzb as h inner join qfmxb as q on q.qfkid=h.qfkid"
-        " where h.xsid=" + xsid + " and h.qfyf in(" + quotedList(periods) + ") and q.sfxmid in(" + idList(itemIds) +
-        ")");
+    SqlText sql("select h.qfyf,h.fkrq,q.sfxmid,q.qfje,q.fkje,q.jmje from qfhzb as h inner join qfmxb as q on "
+                "q.qfkid=h.qfkid where h.xsid=");
+    addQuotedList(sql.number(xsid).add(" and h.qfyf in("), periods).add(") and q.sfxmid in(");
+    RecordsetPtr rs = PreparedStatements::run(prepared, trCn, addIdList(sql, itemIds).add(")"));
     for (; rs && !rs->eof(); rs->moveNext()) {
         StoredItem s;
         s.qfyf = rs->field("qfyf").toText();
@@ -159,7 +165,8 @@ std::string amountRefusal(const std::string& itemName, Currency amount) {
 }
 
 std::string stillOwedRefusal(Connection& trCn, HostSystem& run, const std::string& studentId,
-                             const std::string& reductionDate, const std::vector<ReducedItem>& items) {
+                             const std::string& reductionDate, const std::vector<ReducedItem>& items,
+                             PreparedStatements* prepared) {
     if (items.empty()) return {};
     const std::string shownDate = DateTime::parse(reductionDate) ? DateTime::parse(reductionDate)->dateText()
                                                                   : reductionDate;
@@ -173,12 +180,12 @@ std::string stillOwedRefusal(Connection& trCn, HostSystem& run, const std::strin
         itemIds.push_back(item.itemId);
         if (!item.period.empty()) periods.insert(item.period);
     }
-    if (const ReducedItem* closed = firstClosedListedRow(trCn, xsid, items))
+    if (const ReducedItem* closed = firstClosedListedRow(trCn, xsid, items, prepared))
         return staleRow(*closed, shownPeriod(*closed));
 
     // The settlement writes every item's reduction onto every open row of
     // the listed periods that holds the item, so each of those must owe it.
-    const std::vector<StoredItem> stored = storedItems(trCn, xsid, periods, itemIds);
+    const std::vector<StoredItem> stored = storedItems(trCn, xsid, periods, itemIds, prepared);
     const ReducedItem* settling = nullptr;
     std::vector<const ReducedItem*> coming;
     for (const auto& item : items) {

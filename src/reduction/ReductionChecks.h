@@ -6,6 +6,7 @@
 #include "db/Connection.h"
 #include "db/Currency.h"
 #include "db/DbError.h"
+#include "db/PreparedStatements.h"
 #include "host/api/HostSystem.h"
 
 // What every reduction posting checks before it writes: the single-student
@@ -51,7 +52,10 @@ struct ReducedItem {
 // stored arrears or reduces coming charges, never both (the dues rules do
 // not count a record that settled stored rows), and names each item once.
 // Returns the refusal for the clerk, or "" when the reduction may be posted.
+// A batch passes the statements it prepares (`prepared`): the same reads
+// of the stored rows, with only each student's values bound.
 std::string stillOwedRefusal(Connection& trCn, HostSystem& run, const std::string& xsid,
-                             const std::string& reductionDate, const std::vector<ReducedItem>& items);
+                             const std::string& reductionDate, const std::vector<ReducedItem>& items,
+                             PreparedStatements* prepared = nullptr);
 
 }  // namespace fo::jmjl

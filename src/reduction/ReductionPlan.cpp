@@ -16,13 +16,12 @@ struct OpenItem {
     Currency owed;  // before the posting
 };
 
-std::vector<OpenItem> itemsOfRows(Connection& cn, const std::vector<std::string>& rows) {
+std::vector<OpenItem> itemsOfRows(Connection& cn, const std::vector<std::string>& rows, PreparedStatements* prepared) {
     std::vector<OpenItem> out;
     if (rows.empty()) return out;
-    std::string ids;
-    for (const std::string& id : rows) ids += (ids.empty() ? "" : ",") + id;
-    RecordsetPtr rs = cn.execute("select qfkid,xsid,sflxid,sfxmid,qfje,fkje,jmje from qfmxb where qfkid in(" + ids +
-                                 ") order by listid");
+    SqlText sql("select qfkid,xsid,sflxid,sfxmid,qfje,fkje,jmje from qfmxb where qfkid in(");
+    for (std::size_t i = 0; i < rows.size(); ++i) sql.add(i ? "," : "").number(rows[i]);
+    RecordsetPtr rs = PreparedStatements::run(prepared, cn, sql.add(") order by listid"));
     for (; rs && !rs->eof(); rs->moveNext())
         out.push_back({rs->field("qfkid"), rs->field("xsid"), rs->field("sflxid"), rs->field("sfxmid"),
                        rs->field("qfje").toCurrency(), rs->field("fkje").toCurrency(), rs->field("jmje").toCurrency(),
@@ -57,7 +56,7 @@ void planItem(plan::Plan& p, const Datum& recordId, const ItemValues& item, cons
 
 std::vector<SettledRow> planSettlement(Connection& cn, plan::Plan& p, const SettlementList& list,
                                        const std::string& xsId, const Datum& recordId, HostSystem& run,
-                                       plan::Draws& draws, BookNames& names) {
+                                       plan::Draws& draws, BookNames& names, PreparedStatements* prepared) {
     std::vector<SettledRow> settled;
     if (list.months.empty()) return settled;
     const bool sqlServer = isSqlServer(run.SQL_access());
@@ -73,12 +72,13 @@ std::vector<SettledRow> planSettlement(Connection& cn, plan::Plan& p, const Sett
     };
     std::vector<OpenRow> rows;
     std::vector<std::string> rowIds;
-    for (RecordsetPtr open = cn.execute(openArrearsQuery(xsId, list.months)); open && !open->eof(); open->moveNext()) {
+    for (RecordsetPtr open = PreparedStatements::run(prepared, cn, openArrearsQuery(xsId, list.months)); open && !open->eof();
+         open->moveNext()) {
         rows.push_back({open->field("qfkid"), open->field("xsid"), open->field("jmje"), open->field("jmjlid"),
                         open->field("fkrq"), open->field("qfyf").toText()});
         rowIds.push_back(idOf(rows.back().qfkid));
     }
-    std::vector<OpenItem> items = itemsOfRows(cn, rowIds);
+    std::vector<OpenItem> items = itemsOfRows(cn, rowIds, prepared);
 
     for (const OpenRow& R : rows) {
         const std::string qfkid = idOf(R.qfkid), qfyf = R.qfyf;

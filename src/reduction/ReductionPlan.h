@@ -55,9 +55,10 @@ struct SettledRow {
 // with its reductions capped at its arrears (a read checks the capped sum
 // when the plan runs), and a row not fully covered gets an open successor
 // holding the rest with the unpaid items copied. Successor ids are drawn
-// from the counter "qfhzb".
+// from the counter "qfhzb". A batch reads through the statements it prepares
+// (`prepared`), binding only each student's values.
 std::vector<SettledRow> planSettlement(Connection& cn, plan::Plan& p, const SettlementList& list,
                                        const std::string& xsId, const plan::Datum& recordId, HostSystem& run,
-                                       plan::Draws& draws, BookNames& names);
+                                       plan::Draws& draws, BookNames& names, PreparedStatements* prepared = nullptr);
 
 }  // namespace fo::jmjl

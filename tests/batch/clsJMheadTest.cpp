@@ -87,7 +87,7 @@ TEST_P(clsJMheadTest, StatementsHaveTheirExactTexts) {
               "0,0,0,\r\n'2024-03-05 14:02:09',1,'202403','管理员','JM202403050001')");
     EXPECT_EQ(itemInsert("31", item("202403", "5", "50", "50")).text(),
               "insert into KDW_sfjlmx(sfjlid, sfxmid, jmje,feeTermName,cqts,ysje,ye)values(31,5,50.00,'202403',0,50,0)");
-    EXPECT_EQ(openArrearsQuery("7", parseSettlementList("202403:5|60,202404:6|15,202403:7|1").months),
+    EXPECT_EQ(openArrearsQuery("7", parseSettlementList("202403:5|60,202404:6|15,202403:7|1").months).text(),
               "select * from qfhzb where fkrq is null and xsid=7 and qfyf in('202403','202404','202403') ");
     EXPECT_EQ(cappedSumQuery(ss, "101", "7").text(),
               std::string("select sum(") + (ss ? "case when jmje>qfje then qfje else jmje end" : "iif(jmje>qfje,qfje,jmje)") +
