@@ -171,6 +171,51 @@ TEST_F(PgEngine, AFailedStatementEndsThePostingWholeAndCommitSaysSo) {
     EXPECT_EQ(text("select count(*) from kdw_bj"), "2");
 }
 
+// A series goes to the server in one pipeline: each statement keeps its own
+// values (one statement twice, the second time with money where it had a
+// whole number, so it is prepared again while the series is made), each
+// answers with its rows, and one that fails halfway throws its error after
+// every answer is in: the transaction then ends whole, and the session
+// works on outside the pipeline.
+TEST_F(PgEngine, ASeriesOfStatementsRunsInOneGoAndFailsWhole) {
+    Statement insert = cn->prepare("insert into qfmxb(qfkid,xsid,sflxid,sfxmid,qfje,fkje,jmje) values(?,7,1,?,?,0,0)");
+    Statement reduce = cn->prepare("update qfmxb set jmje=? where qfkid=? and xsid=7");
+    Statement sum = cn->prepare("select sum(qfje-jmje) from qfmxb where qfkid=?");
+    std::vector<long> changed;
+    {
+        Transaction tx(*cn);
+        const std::vector<RecordsetPtr> sets = Statement::executeSeries(
+            {{&insert, {Value(5), Value(1), Value(800)}},
+             {&insert, {Value(5), Value(2), Value(*Currency::parse("341.5"))}},
+             {&reduce, {Value(10), Value(5)}},
+             {&sum, {Value(5)}}},
+            changed);
+        EXPECT_EQ(changed, (std::vector<long>{1, 1, 2, -1}));
+        ASSERT_TRUE(sets[3] && !sets[3]->eof());
+        EXPECT_EQ(sets[3]->field(std::size_t{0}).toCurrency(), *Currency::parse("1121.5"));
+        EXPECT_FALSE(sets[0]);
+        tx.commit();
+    }
+    cn->execute("create unique index ux_test_qfmxb on qfmxb(qfkid,sfxmid)");
+    try {
+        Transaction tx(*cn);
+        Statement::executeSeries({{&reduce, {Value(20), Value(5)}},
+                                  {&insert, {Value(5), Value(1), Value(1)}},
+                                  {&insert, {Value(6), Value(3), Value(1)}}},
+                                 changed);
+        ADD_FAILURE() << "a duplicate key went in";
+    } catch (const DbError& e) {
+        EXPECT_EQ(pgSqlState(e.code()), "23505");
+        EXPECT_EQ(e.description(), dbtext::Constraint);
+    }
+    EXPECT_EQ(text("select string_agg(qfkid||':'||sfxmid||':'||jmje, ',' order by sfxmid) from qfmxb"),
+              "5:1:10.0000,5:2:10.0000");
+    Transaction tx(*cn);
+    Statement::executeSeries({{&insert, {Value(6), Value(3), Value(1)}}}, changed);
+    tx.commit();
+    EXPECT_EQ(text("select count(*) from qfmxb"), "3");
+}
+
 TEST_F(PgEngine, APostingHoldsTheBooksWriteLockUntilItEnds) {
     auto other = db.open();
     other->setCommandTimeout(1);

@@ -112,8 +112,51 @@ RecordsetPtr PgEngine::runPrepared(const std::string& name, const std::vector<co
     return set;
 }
 
+void PgEngine::runSeries(std::vector<SeriesRun>& runs) {
+    if (runs.empty()) return;
+    auto statementOf = [&runs](std::size_t i) -> PgStatement& { return *static_cast<PgStatement*>(runs[i].statement); };
+    // Prepared where needed first, each in its own round trip (once per
+    // kind of statement), since a pipeline's answers only come at its end.
+    std::vector<PgStatement::Bound> bound(runs.size());
+    inSeries_ = true;
+    try {
+        for (std::size_t i = 0; i < runs.size(); ++i) statementOf(i).bind(*runs[i].values, bound[i]);
+    } catch (...) {
+        inSeries_ = false;
+        throw;
+    }
+    inSeries_ = false;
+    if (PQenterPipelineMode(conn_) != 1) fail(nullptr, statementOf(0).text());
+    std::size_t sent = 0;
+    while (sent < runs.size() &&
+           PQsendQueryPrepared(conn_, bound[sent].name.c_str(), static_cast<int>(bound[sent].params.size()),
+                               bound[sent].params.data(), nullptr, nullptr, 0) == 1)
+        ++sent;
+    bool whole = PQpipelineSync(conn_) == 1 && sent == runs.size();
+    // Every answer is read before any is looked at: the session leaves the
+    // pipeline whatever they say.
+    std::vector<Result> answers;
+    for (std::size_t i = 0; i < sent && whole; ++i) {
+        Result answer(PQgetResult(conn_));
+        if (!answer) whole = false;
+        while (PGresult* rest = PQgetResult(conn_)) PQclear(rest);  // to the end of this statement's answer
+        answers.push_back(std::move(answer));
+    }
+    if (whole) {
+        const Result sync(PQgetResult(conn_));
+        whole = sync && PQresultStatus(sync.get()) == PGRES_PIPELINE_SYNC;
+    }
+    if (PQexitPipelineMode(conn_) != 1 || !whole) fail(nullptr, statementOf(0).text());
+    // The first that failed; those after it the server skipped.
+    for (std::size_t i = 0; i < answers.size(); ++i) {
+        const ExecStatusType status = PQresultStatus(answers[i].get());
+        if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) fail(answers[i].release(), statementOf(i).text());
+        runs[i].set = resultOf(answers[i].get(), statementOf(i).text(), runs[i].affected);
+    }
+}
+
 void PgEngine::deallocateReleased() {
-    if (released_.empty() || PQtransactionStatus(conn_) == PQTRANS_INERROR) return;
+    if (inSeries_ || released_.empty() || PQtransactionStatus(conn_) == PQTRANS_INERROR) return;
     for (const std::string& name : released_) PQclear(PQexec(conn_, ("DEALLOCATE " + name).c_str()));
     released_.clear();
 }

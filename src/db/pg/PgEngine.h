@@ -66,6 +66,11 @@ public:
                                 const std::string& statement);
     RecordsetPtr runPrepared(const std::string& name, const std::vector<const char*>& values,
                              const std::string& statement, long* affected);
+    // Runs prepared statements of this session (PgStatements) in order in
+    // one pipeline: all are sent, then every answer is read. The first that
+    // failed is thrown once every answer is in (the server skipped the rest
+    // and the transaction is failed, so only a rollback ends it).
+    void runSeries(std::vector<SeriesRun>& runs);
     void release(const std::string& name) { released_.push_back(name); }
     std::weak_ptr<const int> alive() const { return alive_; }
 
@@ -84,6 +89,7 @@ private:
     std::shared_ptr<const int> alive_ = std::make_shared<const int>(0);
     long prepared_ = 0;  // statements prepared so far, for their names
     std::vector<std::string> released_;
+    bool inSeries_ = false;  // the statements released while a series binds are still to run in it
 };
 
 // The engine for a PostgreSQL link (see PgLink). OpenMode::Existing needs the

@@ -32,7 +32,7 @@ PgStatement::~PgStatement() {
     if (!name_.empty() && !engineAlive_.expired()) engine_.release(name_);
 }
 
-RecordsetPtr PgStatement::execute(const std::vector<Value>& values, long* affected) {
+void PgStatement::bind(const std::vector<Value>& values, Bound& bound) {
     std::vector<unsigned> types(values.size());
     for (std::size_t i = 0; i < values.size(); ++i) types[i] = typeOf(values[i]);
     // A null fits whatever the statement was prepared with; another kind of
@@ -46,13 +46,21 @@ RecordsetPtr PgStatement::execute(const std::vector<Value>& values, long* affect
         name_ = engine_.prepareOnServer(serverText_, types, text_);
         types_ = types;
     }
-    std::vector<std::string> texts(values.size());
-    std::vector<const char*> params(values.size());
+    bound.name = name_;
+    bound.texts.assign(values.size(), std::string());
+    bound.params.assign(values.size(), nullptr);
     for (std::size_t i = 0; i < values.size(); ++i) {
-        texts[i] = values[i].toText();
-        params[i] = values[i].isNull() ? nullptr : texts[i].c_str();
+        bound.texts[i] = values[i].toText();
+        bound.params[i] = values[i].isNull() ? nullptr : bound.texts[i].c_str();
     }
-    return engine_.runPrepared(name_, params, text_, affected);
 }
+
+RecordsetPtr PgStatement::execute(const std::vector<Value>& values, long* affected) {
+    Bound bound;
+    bind(values, bound);
+    return engine_.runPrepared(bound.name, bound.params, text_, affected);
+}
+
+void PgStatement::executeSeries(std::vector<SeriesRun>& runs) { engine_.runSeries(runs); }
 
 }  // namespace fo

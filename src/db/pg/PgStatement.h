@@ -25,6 +25,19 @@ public:
 
     int parameterCount() const override { return parameters_; }
     RecordsetPtr execute(const std::vector<Value>& values, long* affected) override;
+    // In one round trip (see PgEngine::runSeries).
+    void executeSeries(std::vector<SeriesRun>& runs) override;
+
+    // The statement made ready on the server for `values`: its name there
+    // and the values as the server reads them (null for null; `params`
+    // points into `texts`, so a Bound is filled where it stays).
+    struct Bound {
+        std::string name;
+        std::vector<std::string> texts;
+        std::vector<const char*> params;
+    };
+    void bind(const std::vector<Value>& values, Bound& out);
+    const std::string& text() const { return text_; }
 
 private:
     PgEngine& engine_;
