@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "data/FeeDatabase.h"
+#include "data/FeeStatistics.h"
 #include "db/Currency.h"
 #include "db/DateTime.h"
 #include "host/demo/DemoSchoolBooks.h"
@@ -384,7 +385,7 @@ BulkSummary writeBulkSchool(const std::string& path, const BulkOptions& options)
     }
     sqlite3_close(db);
     ConnectionPtr cn = openFeeDatabase(sqliteConnectionString(path));
-    cn->refreshStatistics();
+    gatherFeeStatistics(*cn);
     return summary;
 }
 
@@ -392,7 +393,12 @@ std::string cachedBulkSchool(const std::string& cacheDir, const BulkOptions& opt
     std::filesystem::create_directories(cacheDir);
     const std::string path = cacheDir + "/school-v" + std::to_string(kGeneratorVersion) + "-" +
                              std::to_string(options.attending) + "-" + std::to_string(options.seed) + ".db";
-    if (std::filesystem::exists(path)) return path;
+    // One written by an older build is brought up to date as the program
+    // brings any fee database it opens (once: a new one is already).
+    if (std::filesystem::exists(path)) {
+        openFeeDatabase(sqliteConnectionString(path));
+        return path;
+    }
     const std::string partial = path + ".partial";
     std::filesystem::remove(partial);
     std::filesystem::remove(partial + "-wal");

@@ -33,7 +33,8 @@ BulkSummary writeBulkSchool(const std::string& path, const BulkOptions& options)
 
 // The database for `options`, generated once into `cacheDir` and reused:
 // the cached file carries the generator's version and the options in its
-// name, so a changed generator writes a new one.
+// name, so a changed generator writes a new one; one of an older schema is
+// upgraded when it is found, as the program upgrades a database it opens.
 std::string cachedBulkSchool(const std::string& cacheDir, const BulkOptions& options);
 
 }  // namespace fo::bench

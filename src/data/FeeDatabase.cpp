@@ -7,6 +7,7 @@
 
 #include "data/Dialect.h"
 #include "data/FeeSchema.h"
+#include "data/FeeStatistics.h"
 #include "data/PasswordHash.h"
 #include "data/PgFeeSchema.h"
 #include "db/Catalog.h"
@@ -164,6 +165,10 @@ const std::vector<UpgradeStep>& upgradeSteps() {
              cn.execute(std::regex_replace(largeBooksIndexScript(), std::regex("create index "),
                                            "create index if not exists "));
          }},
+        // Nothing in the tables: a version 3 database's statistics were
+        // gathered without the links stated (see FeeStatistics.h), and the
+        // statistics an upgrade gathers after its last step state them.
+        {3, [](Connection&) {}},
     };
     return steps;
 }
@@ -212,7 +217,7 @@ void upgrade(Connection& cn, const std::string& name) {
     cn.writeEngineStamp(kFeeApplicationId, kFeeSchemaVersion);
     tx.commit();
     // The planner weighs the indexes an upgrade added from the first query on.
-    cn.refreshStatistics();
+    gatherFeeStatistics(cn);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <set>
 
 #include "data/FeeSchema.h"
+#include "data/FeeStatistics.h"
 #include "db/DbError.h"
 #include "module/EveryWindowTest.h"
 #include "db/StatementObserver.h"
@@ -203,6 +204,13 @@ protected:
 };
 
 TEST_P(QueryPlan, NoWindowReadsAWholeTableThatGrowsWithTheBooks) {
+    // The links of the arrears rows as an engine gathers them on books where
+    // nearly every row links nowhere (a school that seldom splits an arrears
+    // row): each lookup seems to find the whole table. The program states
+    // them as its lookups see them.
+    cn->execute("update sqlite_stat1 set stat=(stat+0)||' '||(stat+0) where idx in('ix_qfhzb_yqfkid',"
+                "'ix_qfhzb_sfjlid','ix_qfhzb_jmjlid','ix_kdw_sfjl_hkid')");
+    stateLinkStatistics(*cn);
     auto trace = std::make_unique<PlanningTrace>(dbPath);
     workEveryWindow();
     const auto plans = trace->plans();

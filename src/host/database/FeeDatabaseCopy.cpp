@@ -10,6 +10,7 @@
 #include "data/BooksCheck.h"
 #include "data/FeeDatabase.h"
 #include "data/FeeSchema.h"
+#include "data/FeeStatistics.h"
 #include "data/PgFeeSchema.h"
 #include "db/Catalog.h"
 #include "db/pg/PgLink.h"
@@ -161,7 +162,7 @@ CopyReport copyFeeDatabase(const std::string& source, const std::string& target,
     }
     still.rollback();
     // The target's planner learns the sizes of what it now holds.
-    to->refreshStatistics();
+    gatherFeeStatistics(*to);
     // Counters after the books: a draw takes the larger of its last value
     // and what the tables hold, so they are never behind in between.
     auto store = openCounterStore(target, CounterOptions{});

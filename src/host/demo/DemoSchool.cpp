@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "data/FeeDatabase.h"
+#include "data/FeeStatistics.h"
 #include "host/fees/CarryOver.h"
 #include "host/fees/Dues.h"
 #include "host/demo/DemoSchoolSetup.h"
@@ -246,7 +247,7 @@ DemoSummary writeDemoSchool(const std::string& path, const DemoOptions& options)
         tx.commit();
     }
     // The planner chooses its indexes by these from the first query on.
-    cn->refreshStatistics();
+    gatherFeeStatistics(*cn);
     summary.students = countOf(*cn, "select count(*) from kdw_xs");
     auto open = cn->execute("select min(yf) from ajzrq where yf not in(select jzyf from hisxsinfo where xsid=0)");
     summary.openMonth = open && !open->eof() ? open->field(0).toText() : std::string();

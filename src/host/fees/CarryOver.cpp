@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "data/FeeStatistics.h"
 #include "db/Currency.h"
 #include "host/fees/Calendar.h"
 #include "host/fees/Dues.h"
@@ -105,7 +106,7 @@ void carryOverMonth(Connection& cn, HostSystem& host, const std::string& yf) {
     tx.commit();
     // A month's arrears went in at once: the planner learns of them now, not
     // when the clerk next closes the program.
-    cn.refreshStatistics();
+    gatherFeeStatistics(cn);
 }
 
 }  // namespace fo
