@@ -27,6 +27,7 @@
 #include "bills/frmBILLML.h"
 #include "db/SqlRewrite.h"
 #include "db/sqlite/SqliteRangeEstimate.h"
+#include "host/api/AuditTrail.h"
 #include "host/api/DbInfo.h"
 
 namespace fo::bench {
@@ -96,7 +97,9 @@ struct VoidTime {
 };
 
 // The void as the register's button runs it: the bill header object filled
-// from the window's state, PJZF on the transaction connection, committed.
+// from the window's state and the preview planned before the clock; then the
+// transaction: the audit row, PJZF against the preview on the transaction
+// connection, the commit.
 VoidTime voidMs(const Receipt& r) {
     std::unique_ptr<DbInfo> info = newDbInfo();
     cLsBILLhead bill;
@@ -106,12 +109,15 @@ VoidTime voidMs(const Receipt& r) {
     bill.set_pUseridZfr(info->UserId());
     bill.set_zfyy("重复收费");
     bill.set_djbh(r.djbh);
+    plan::Draws preview;
+    const plan::Plan seen = bill.planZF(*info->TransConnection(), preview);
     ConnectionPtr tr = info->TransConnection();
     bool done = false;
     VoidTime t;
     t.ms = millisecondsOf([&] {
         tr->beginTrans();
-        done = bill.PJZF(*tr);
+        auditPosting(*tr, "作废票据", r.djbh, std::nullopt);
+        done = bill.PJZF(*tr, &seen);
         if (done) t.commitMs = millisecondsOf([&] { tr->commitTrans(); });
         else tr->rollbackTrans();
     });
@@ -314,6 +320,9 @@ void benchRegister(const std::string& path) {
 
 int run() {
     const std::string cache = FO_BENCH_CACHE;
+    // The bench office's audit file goes into the cache folder, not the
+    // user's.
+    setenv("XDG_STATE_HOME", cache.c_str(), 1);
     const double generate = millisecondsOf([&] {
         cachedBulkSchool(cache, BulkOptions{8000, 7});
         cachedBulkSchool(cache, BulkOptions{80, 7});
