@@ -82,7 +82,7 @@ AuditRecord AuditLog::record(const std::string& operation, const std::string& do
 
 void AuditLog::posting(Connection& trCn, const AuditEntry& entry) {
     AuditRecord r = record(entry.operation, entry.document, entry.amount, audit::Done);
-    writeAuditRow(trCn, r);
+    prepared_[&trCn].run(trCn, auditRowInsert(r));
     const bool first = pending_.find(&trCn) == pending_.end();
     pending_[&trCn].push_back(std::move(r));
     if (!first) return;
@@ -94,6 +94,7 @@ void AuditLog::posting(Connection& trCn, const AuditEntry& entry) {
 }
 
 void AuditLog::transactionEnded(const Connection* cn, bool committed) {
+    prepared_.erase(cn);
     auto found = pending_.find(cn);
     if (found == pending_.end()) return;
     std::vector<AuditRecord> postings = std::move(found->second);
@@ -161,12 +162,22 @@ void AuditLog::appendToFile(const std::vector<AuditRecord>& records) const {
     }
 }
 
-void writeAuditRow(Connection& cn, const AuditRecord& r) {
-    cn.execute("insert into sys_log(logtime,userid,username,workstation,operation,djbh,amount,outcome) values(" +
-               sqlLiteral(r.time) + "," + std::to_string(r.userId) + "," + sqlLiteral(r.userName) + "," +
-               sqlLiteral(r.workstation) + "," + sqlLiteral(r.operation) + "," + sqlLiteral(r.document) + "," +
-               (r.amount ? r.amount->plainText() : std::string("null")) + "," + sqlLiteral(r.outcome) + ")");
+SqlText auditRowInsert(const AuditRecord& r) {
+    SqlText sql("insert into sys_log(logtime,userid,username,workstation,operation,djbh,amount,outcome) values(");
+    const auto text = [&sql](const std::string& value) -> SqlText& { return sql.value(sqlLiteral(value), Value(value)); };
+    text(r.time).add(",").number(std::to_string(r.userId)).add(",");
+    text(r.userName).add(",");
+    text(r.workstation).add(",");
+    text(r.operation).add(",");
+    text(r.document).add(",");
+    if (r.amount) sql.number(r.amount->plainText());
+    else sql.add("null");
+    sql.add(",");
+    text(r.outcome);
+    return sql.add(")");
 }
+
+void writeAuditRow(Connection& cn, const AuditRecord& r) { cn.execute(auditRowInsert(r).text()); }
 
 std::vector<AuditRecord> readAuditLog(Connection& cn, const std::string& from, const std::string& to) {
     std::string sql = "select logtime,userid,username,workstation,operation,djbh,amount,outcome from sys_log where 1=1";

@@ -7,6 +7,8 @@
 
 #include "db/Connection.h"
 #include "db/Currency.h"
+#include "db/PreparedStatements.h"
+#include "db/SqlText.h"
 #include "host/api/AuditTrail.h"
 
 namespace fo {
@@ -60,12 +62,16 @@ private:
     std::string linkString_, databaseName_;
     int userId_;
     std::string userName_;
-    // The postings of each open transaction, until it ends.
+    // The postings of each open transaction, until it ends, and the row
+    // insert prepared for it: a batch posting writes one row per document.
     std::map<const Connection*, std::vector<AuditRecord>> pending_;
+    std::map<const Connection*, PreparedStatements> prepared_;
 };
 
 // Writes `r` as a row of sys_log on `cn` (inside whatever transaction is open there).
 void writeAuditRow(Connection& cn, const AuditRecord& r);
+// The insert of `r` into sys_log, its values set apart to be bound.
+SqlText auditRowInsert(const AuditRecord& r);
 
 // The rows of sys_log from `from` to `to` (both "yyyy-mm-dd", inclusive;
 // empty: no bound), oldest first.
