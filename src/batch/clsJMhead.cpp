@@ -23,12 +23,28 @@ void clsJMhead::drawInBlocks(long records) {
     prepared_ = std::make_shared<PreparedStatements>();
     visible_.reset();
     names_.reset();
+    held_ = {};
+}
+
+void clsJMhead::readAhead(std::vector<std::string> students, std::set<std::string> periods) {
+    aheadStudents_ = std::move(students);
+    aheadPeriods_ = std::move(periods);
+    held_ = {};
 }
 
 BookNames& clsJMhead::namesOn(Connection& cn, std::optional<BookNames>& own) {
     if (!blocks_) return own.emplace(cn);
-    if (!names_ || &names_->connection() != &cn) names_ = std::make_unique<BookNames>(cn, prepared_.get());
+    if (!names_ || &names_->connection() != &cn) {
+        names_ = std::make_unique<BookNames>(cn, prepared_.get());
+        if (describeRows_) names_->readStudents(aheadStudents_);
+    }
     return *names_;
+}
+
+const jmjl::ArrearsOfStudents* clsJMhead::heldOn(Connection& cn) {
+    if (!blocks_ || aheadStudents_.empty()) return nullptr;
+    if (held_.connection() != &cn) held_.read(cn, aheadStudents_, aheadPeriods_, prepared_.get());
+    return &held_;
 }
 
 void clsJMhead::toJm(Connection& trCnn, const plan::Plan* seen) {
@@ -43,7 +59,13 @@ void clsJMhead::toJm(Connection& trCnn, const plan::Plan* seen) {
     plan::Draws draws(
         [&run, blocks](const std::string& counter) { return blocks ? blocks->id(counter) : run.pGetMaxId(counter); },
         [&djbh](const std::string&) { return djbh; });
-    // What the student owes now, in this transaction, before it writes.
+    // What the student owes now, in this transaction, before it writes; its
+    // rows described only for a comparison with what the clerk was shown.
+    describeRows_ = seen != nullptr;
+    struct Restore {
+        bool& flag;
+        ~Restore() { flag = true; }
+    } restore{describeRows_};
     const plan::Plan p = planJm(trCnn, draws);
     if (const plan::Refusal* over = p.refusal("over-reduction")) {
         msgBox(over->reason, MsgButtons::OK, MsgIcon::Information, "警告！");
@@ -53,6 +75,8 @@ void clsJMhead::toJm(Connection& trCnn, const plan::Plan* seen) {
     if (seen)
         if (const auto changed = plan::differences(*seen, p); !changed.empty())
             throw jmjl::ReductionRefused(plan::changedSincePreview(changed));
+    // His rows read ahead are his no longer.
+    held_.forget(STR_xsid_);
     plan::execute(trCnn, p, postingStatements());
 }
 
@@ -90,7 +114,7 @@ void clsJMhead::refusals(Connection& cn, plan::Plan& p, std::vector<jmjl::Reduce
         if (known && !known->eof() && known->field(std::size_t{0}).toInt() > 0)
             return p.refuse("category", "该学生不在您可以查看的学生类别中，不能为他减免。");
     }
-    if (const std::string refusal = jmjl::stillOwedRefusal(cn, run, STR_xsid_, str_Jmrq_, reduced, postingStatements());
+    if (const std::string refusal = jmjl::stillOwedRefusal(cn, run, STR_xsid_, str_Jmrq_, reduced, postingStatements(), heldOn(cn));
         !refusal.empty())
         p.refuse("owed", refusal);
 }
@@ -98,10 +122,11 @@ void clsJMhead::refusals(Connection& cn, plan::Plan& p, std::vector<jmjl::Reduce
 plan::Plan clsJMhead::planJm(Connection& cn, plan::Draws& draws) {
     HostSystem& run = host();
     plan::Plan p(!draws.posting());
-    p.summary.captions = lineCaptions();
+    p.describeRows(describeRows_);
+    if (p.describes()) p.summary.captions = lineCaptions();
     std::optional<BookNames> own;
     BookNames& names = namesOn(cn, own);
-    const std::string student = names.student(Value(STR_xsid_));
+    const std::string student = p.describes() ? names.student(Value(STR_xsid_)) : std::string();
     std::vector<jmjl::ReducedItem> reduced;
     refusals(cn, p, reduced);
     if (p.refused()) {
@@ -148,10 +173,11 @@ std::vector<jmjl::SettledRow> clsJMhead::toUpdateHis(const std::string& xsId, co
     // holds the books' write lock): what toJm checked is what it settles,
     // and a student posted twice in one batch sees his first posting.
     return jmjl::planSettlement(varCn, p, jmjl::parseSettlementList(strYfXmidJe), xsId, VsfJlid, host(), draws,
-                                names, postingStatements());
+                                names, postingStatements(), heldOn(varCn));
 }
 
 void clsJMhead::lines(plan::Plan& p, const std::vector<jmjl::SettledRow>& settled, const std::string& student) {
+    if (!p.describes()) return;
     const std::string refusal = p.refused() ? p.refusals.front().reason : std::string();
     for (const clsJMmx& item : colMX_) {
         std::string rows;

@@ -14,6 +14,7 @@
 #include "data/BookNames.h"
 #include "data/PostingPlan.h"
 #include "host/api/HostSystem.h"
+#include "reduction/ArrearsOfStudents.h"
 #include "reduction/ReductionChecks.h"
 #include "reduction/ReductionPlan.h"
 
@@ -67,6 +68,13 @@ public:
     // they need are drawn from the host in blocks, not one by one, and the
     // statements written for every student are prepared once and bound.
     void drawInBlocks(long records);
+    // The students (ids) of the posting and the periods its items reduce:
+    // at its first student, inside the posting's transaction, their arrears
+    // rows and names are read for all of them at once, and each student's
+    // checks and settlement are made on those rows (a student posted for
+    // twice is read afresh the second time). Without it each student's rows
+    // are read for him alone; the checks are the same.
+    void readAhead(std::vector<std::string> students, std::set<std::string> periods);
 
     // Posts one reduction for the current student on `trCnn`, inside the
     // caller's transaction: the KDW_sfjl record with a new "JM" number and
@@ -135,6 +143,16 @@ private:
     // The statements a posting prepares once and binds per student; none
     // outside a posting.
     PreparedStatements* postingStatements() const { return blocks_ ? prepared_.get() : nullptr; }
+    // The posting's students and periods to read ahead, and the rows read.
+    std::vector<std::string> aheadStudents_;
+    std::set<std::string> aheadPeriods_;
+    jmjl::ArrearsOfStudents held_;
+    // Whether planJm describes the rows it plans: always but in a posting
+    // that compares nothing with a preview.
+    bool describeRows_ = true;
+    // The rows read ahead on `cn`, read at the posting's first student; none
+    // outside a posting or without readAhead.
+    const jmjl::ArrearsOfStudents* heldOn(Connection& cn);
 };
 
 }  // namespace fo

@@ -339,6 +339,12 @@ void frmBachJM_next::post(const std::string& jmrq, const std::map<std::string, p
         PostingProgress progress("正在为 " + std::to_string(students.size()) + " 名学生记账减免…",
                                  static_cast<long>(students.size()), &cmd_ok);
         head.drawInBlocks(static_cast<long>(students.size()));
+        std::vector<std::string> ids;
+        ids.reserve(students.size());
+        for (const frmBachJM::Student& s : students) ids.push_back(s.id);
+        std::set<std::string> periods;
+        for (const clsJMmx& m : head.colMX()) periods.insert(m.strQFYF());
+        head.readAhead(std::move(ids), std::move(periods));
         for (const frmBachJM::Student& s : students) {
             current = s.number + " " + s.name;
             head.set_str_bjmc(s.className);

@@ -256,6 +256,13 @@ void frmJmBachList::post(const std::map<std::string, plan::Plan>* seen) {
         PostingProgress progress("正在记账减免…", static_cast<long>(groups.size()), &cmdJMok);
         head.set_myGrun(globals().host);
         head.drawInBlocks(static_cast<long>(groups.size()));
+        std::vector<std::string> ids;
+        std::set<std::string> periods;
+        for (const Group& g : groups) {
+            ids.push_back(g.xsid);
+            for (const clsJMmx& m : g.items) periods.insert(m.strQFYF());
+        }
+        head.readAhead(std::move(ids), std::move(periods));
         for (const Group& g : groups) {
             failedStudent = g.xsid;
             fillPoster(head, g);

@@ -1,6 +1,7 @@
 #pragma once
 #include <map>
 #include <string>
+#include <vector>
 
 #include "db/Connection.h"
 #include "db/PreparedStatements.h"
@@ -19,6 +20,9 @@ public:
     std::string item(const Value& sfxmid);
     // "1001 张三"; the id itself when the student is unknown.
     std::string student(const Value& xsid);
+    // Reads the names of many students at once (a batch posting's), a few
+    // hundred to a statement, so `student` finds them without a read each.
+    void readStudents(const std::vector<std::string>& ids);
     Connection& connection() const { return cn_; }
 
 private:

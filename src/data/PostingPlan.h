@@ -98,6 +98,12 @@ public:
     Summary summary;
 
     bool refused() const { return !refusals.empty(); }
+    // Whether the plan describes the rows it writes (`changes`, the lines
+    // of `summary`) for a clerk or a comparison to read; a posting nobody
+    // compares or shows keeps only its statements, their checks and its
+    // refusals. A preview always describes.
+    bool describes() const { return preview_ || describes_; }
+    void describeRows(bool describe) { describes_ = describe; }
     const Refusal* refusal(const std::string& code) const;
 
     // --- building ---
@@ -118,6 +124,7 @@ public:
 
 private:
     bool preview_;
+    bool describes_ = true;
 };
 
 // Cells from (column, value) pairs, as a key or an insert's values.

@@ -90,9 +90,22 @@ const ReducedItem* firstClosedListedRow(Connection& trCn, const std::string& xsi
 }
 
 std::vector<StoredItem> storedItems(Connection& trCn, const std::string& xsid, const std::set<std::string>& periods,
-                                    const std::vector<std::string>& itemIds, PreparedStatements* prepared) {
+                                    const std::vector<std::string>& itemIds, PreparedStatements* prepared,
+                                    const ArrearsOfStudents* held) {
     std::vector<StoredItem> out;
     if (periods.empty()) return out;
+    if (const auto* rows = held && held->connection() == &trCn ? held->rowsOf(xsid, periods) : nullptr) {
+        std::set<std::string> wanted;
+        for (const auto& id : itemIds) wanted.insert(idKey(id));
+        for (const ArrearsOfStudents::Row& row : *rows) {
+            if (!inPeriods(row.qfyf, periods)) continue;
+            for (const ArrearsOfStudents::Item& i : row.items) {
+                StoredItem s{row.qfyf, std::to_string(i.sfxmid.toInt()), row.fkrq.isNull(), i.qfje - i.fkje - i.jmje};
+                if (wanted.count(s.sfxmid)) out.push_back(std::move(s));
+            }
+        }
+        return out;
+    }
     SqlText sql("select h.qfyf,h.fkrq,q.sfxmid,q.qfje,q.fkje,q.jmje from qfhzb as h inner join qfmxb as q on "
                 "q.qfkid=h.qfkid where h.xsid=");
     addQuotedList(sql.number(xsid).add(" and h.qfyf in("), periods).add(") and q.sfxmid in(");
@@ -166,7 +179,7 @@ std::string amountRefusal(const std::string& itemName, Currency amount) {
 
 std::string stillOwedRefusal(Connection& trCn, HostSystem& run, const std::string& studentId,
                              const std::string& reductionDate, const std::vector<ReducedItem>& items,
-                             PreparedStatements* prepared) {
+                             PreparedStatements* prepared, const ArrearsOfStudents* held) {
     if (items.empty()) return {};
     const std::string shownDate = DateTime::parse(reductionDate) ? DateTime::parse(reductionDate)->dateText()
                                                                   : reductionDate;
@@ -185,7 +198,7 @@ std::string stillOwedRefusal(Connection& trCn, HostSystem& run, const std::strin
 
     // The settlement writes every item's reduction onto every open row of
     // the listed periods that holds the item, so each of those must owe it.
-    const std::vector<StoredItem> stored = storedItems(trCn, xsid, periods, itemIds, prepared);
+    const std::vector<StoredItem> stored = storedItems(trCn, xsid, periods, itemIds, prepared, held);
     const ReducedItem* settling = nullptr;
     std::vector<const ReducedItem*> coming;
     for (const auto& item : items) {

@@ -8,6 +8,7 @@
 #include "db/DbError.h"
 #include "db/PreparedStatements.h"
 #include "host/api/HostSystem.h"
+#include "reduction/ArrearsOfStudents.h"
 
 // What every reduction posting checks before it writes: the single-student
 // window, the batch wizard and the arrears-based batch list all post
@@ -53,9 +54,11 @@ struct ReducedItem {
 // not count a record that settled stored rows), and names each item once.
 // Returns the refusal for the clerk, or "" when the reduction may be posted.
 // A batch passes the statements it prepares (`prepared`): the same reads
-// of the stored rows, with only each student's values bound.
+// of the stored rows, with only each student's values bound; and the rows
+// it read for all its students at once in its transaction (`held`), which
+// answer for the students they hold.
 std::string stillOwedRefusal(Connection& trCn, HostSystem& run, const std::string& xsid,
                              const std::string& reductionDate, const std::vector<ReducedItem>& items,
-                             PreparedStatements* prepared = nullptr);
+                             PreparedStatements* prepared = nullptr, const ArrearsOfStudents* held = nullptr);
 
 }  // namespace fo::jmjl

@@ -1,6 +1,7 @@
 #include "reduction/ReductionPlan.h"
 
 #include <algorithm>
+#include <set>
 
 #include "data/Dialect.h"
 
@@ -36,6 +37,7 @@ std::string idOf(const Value& v) { return std::to_string(v.toInt()); }
 void planRecord(plan::Plan& p, const PlannedRecord& r, const Datum& now, const std::function<SqlText()>& sql,
                 BookNames& names) {
     p.run(sql, 1);
+    if (!p.describes()) return;
     p.insert("kdw_sfjl", cells({{"id", r.id}}),
              cells({{"id", r.id}, {"sfrq", Value(r.sfrq)}, {"sflxid", Value(r.sflxid)}, {"xsid", Value(r.xsid)},
                     {"bjmc", Value(r.bjmc)}, {"jmje", Value(r.jmje)}, {"jmyy", Value(r.jmyy)}, {"ysfjlid", Value(0)},
@@ -47,6 +49,7 @@ void planRecord(plan::Plan& p, const PlannedRecord& r, const Datum& now, const s
 void planItem(plan::Plan& p, const Datum& recordId, const ItemValues& item, const std::function<SqlText()>& sql,
               BookNames& names) {
     p.run(sql, 1);
+    if (!p.describes()) return;
     p.insert("kdw_sfjlmx", cells({{"sfjlid", recordId}, {"sfxmid", Value(item.sfxmid)}}),
              cells({{"sfjlid", recordId}, {"sfxmid", Value(item.sfxmid)}, {"jmje", Value(item.jmje.roundHalfAway(2))},
                     {"feeTermName", Value(item.feeTermName)}, {"cqts", Value(item.cqts)}, {"ysje", Value(item.ysje)},
@@ -56,7 +59,8 @@ void planItem(plan::Plan& p, const Datum& recordId, const ItemValues& item, cons
 
 std::vector<SettledRow> planSettlement(Connection& cn, plan::Plan& p, const SettlementList& list,
                                        const std::string& xsId, const Datum& recordId, HostSystem& run,
-                                       plan::Draws& draws, BookNames& names, PreparedStatements* prepared) {
+                                       plan::Draws& draws, BookNames& names, PreparedStatements* prepared,
+                                       const ArrearsOfStudents* held) {
     std::vector<SettledRow> settled;
     if (list.months.empty()) return settled;
     const bool sqlServer = isSqlServer(run.SQL_access());
@@ -71,31 +75,44 @@ std::vector<SettledRow> planSettlement(Connection& cn, plan::Plan& p, const Sett
         std::string qfyf;
     };
     std::vector<OpenRow> rows;
-    std::vector<std::string> rowIds;
-    for (RecordsetPtr open = PreparedStatements::run(prepared, cn, openArrearsQuery(xsId, list.months)); open && !open->eof();
-         open->moveNext()) {
-        rows.push_back({open->field("qfkid"), open->field("xsid"), open->field("jmje"), open->field("jmjlid"),
-                        open->field("fkrq"), open->field("qfyf").toText()});
-        rowIds.push_back(idOf(rows.back().qfkid));
+    std::vector<OpenItem> items;
+    const std::set<std::string> months(list.months.begin(), list.months.end());
+    if (const auto* stored = held && held->connection() == &cn ? held->rowsOf(xsId, months) : nullptr) {
+        for (const ArrearsOfStudents::Row& r : *stored) {
+            if (!r.fkrq.isNull() || !inPeriods(r.qfyf, months)) continue;
+            rows.push_back({r.qfkid, r.xsid, r.jmje, r.jmjlid, r.fkrq, r.qfyf});
+            for (const ArrearsOfStudents::Item& i : r.items)
+                items.push_back({i.qfkid, i.xsid, i.sflxid, i.sfxmid, i.qfje, i.fkje, i.jmje, i.qfje - i.fkje - i.jmje});
+        }
+    } else {
+        std::vector<std::string> rowIds;
+        for (RecordsetPtr open = PreparedStatements::run(prepared, cn, openArrearsQuery(xsId, list.months));
+             open && !open->eof(); open->moveNext()) {
+            rows.push_back({open->field("qfkid"), open->field("xsid"), open->field("jmje"), open->field("jmjlid"),
+                            open->field("fkrq"), open->field("qfyf").toText()});
+            rowIds.push_back(idOf(rows.back().qfkid));
+        }
+        items = itemsOfRows(cn, rowIds, prepared);
     }
-    std::vector<OpenItem> items = itemsOfRows(cn, rowIds, prepared);
 
     for (const OpenRow& R : rows) {
         const std::string qfkid = idOf(R.qfkid), qfyf = R.qfyf;
         const Value rowXsid = R.xsid;
-        const auto rowKey = cells({{"qfkid", R.qfkid}});
-        const std::string rowName = names.student(rowXsid) + "，" + qfyf;
+        const bool describe = p.describes();
+        const std::string rowName = describe ? names.student(rowXsid) + "，" + qfyf : std::string();
         auto ofRow = [&](const OpenItem& i) { return idOf(i.qfkid) == qfkid; };
 
         // Every entry goes to every row; an item the row lacks updates nothing.
         for (const SettledItem& entry : list.items) {
             const Currency amount = leadingNumber(entry.amount);
+            const std::string itemId = idOf(Value(entry.itemId));
             long matched = 0;
             for (OpenItem& i : items) {
-                if (!ofRow(i) || idOf(i.sfxmid) != idOf(Value(entry.itemId)) || idOf(i.xsid) != xsId) continue;
+                if (!ofRow(i) || idOf(i.sfxmid) != itemId || idOf(i.xsid) != xsId) continue;
                 ++matched;
-                p.update("qfmxb", cells({{"qfkid", i.qfkid}, {"sfxmid", i.sfxmid}}), "jmje", Value(i.jmje),
-                         Value(amount), "减免欠费明细：" + rowName + "，" + names.item(i.sfxmid));
+                if (describe)
+                    p.update("qfmxb", cells({{"qfkid", i.qfkid}, {"sfxmid", i.sfxmid}}), "jmje", Value(i.jmje),
+                             Value(amount), "减免欠费明细：" + rowName + "，" + names.item(i.sfxmid));
                 i.jmje = amount;
             }
             p.run([&] { return itemReductionUpdate(entry, qfkid, xsId); }, matched);
@@ -113,10 +130,13 @@ std::vector<SettledRow> planSettlement(Connection& cn, plan::Plan& p, const Sett
                {any ? Value(row.capped) : Value(), any ? Value(row.owed) : Value()});
         p.run([&] { return closeArrearsRow(sqlServer, row.capped, recordId.text(), draws.now(), qfkid, xsId); },
               idOf(rowXsid) == xsId ? 1 : 0);
-        const std::string closing = "结清欠费：" + rowName + "，减免 " + row.capped.format00();
-        p.update("qfhzb", rowKey, "jmje", R.jmje, Value(row.capped), closing);
-        p.update("qfhzb", rowKey, "jmjlid", R.jmjlid, recordId, closing);
-        p.update("qfhzb", rowKey, "fkrq", R.fkrq, now, closing);
+        if (describe) {
+            const auto rowKey = cells({{"qfkid", R.qfkid}});
+            const std::string closing = "结清欠费：" + rowName + "，减免 " + row.capped.format00();
+            p.update("qfhzb", rowKey, "jmje", R.jmje, Value(row.capped), closing);
+            p.update("qfhzb", rowKey, "jmjlid", R.jmjlid, recordId, closing);
+            p.update("qfhzb", rowKey, "fkrq", R.fkrq, now, closing);
+        }
 
         const bool rest = row.capped < row.owed;
         if (rest) {
@@ -126,12 +146,13 @@ std::vector<SettledRow> planSettlement(Connection& cn, plan::Plan& p, const Sett
                 return remainderInsert(sqlServer, row.successor.text(), qfyf, idOf(rowXsid), remainder, qfkid, userId,
                                        draws.now());
             }, 1);
-            p.insert("qfhzb", cells({{"qfkid", row.successor}}),
-                     cells({{"qfkid", row.successor}, {"qfyf", Value(qfyf)}, {"xsid", rowXsid}, {"qfrq", now},
-                            {"qfje", Value(remainder)}, {"sjqfje", Value(0)}, {"fkje", Value(0)},
-                            {"yqfkid", R.qfkid}, {"userid", Value(userId)}, {"cqts", Value(0)},
-                            {"qjts", Value(0)}, {"jmje", Value(0)}}),
-                     "余下欠费：" + rowName + "，尚欠 " + remainder.format00());
+            if (describe)
+                p.insert("qfhzb", cells({{"qfkid", row.successor}}),
+                         cells({{"qfkid", row.successor}, {"qfyf", Value(qfyf)}, {"xsid", rowXsid}, {"qfrq", now},
+                                {"qfje", Value(remainder)}, {"sjqfje", Value(0)}, {"fkje", Value(0)},
+                                {"yqfkid", R.qfkid}, {"userid", Value(userId)}, {"cqts", Value(0)},
+                                {"qjts", Value(0)}, {"jmje", Value(0)}}),
+                         "余下欠费：" + rowName + "，尚欠 " + remainder.format00());
         }
         long copied = 0;
         for (const OpenItem& i : items) {
@@ -140,10 +161,11 @@ std::vector<SettledRow> planSettlement(Connection& cn, plan::Plan& p, const Sett
             if (idOf(i.xsid) == xsId) row.items.push_back({idOf(i.sfxmid), i.qfje, i.owed, i.jmje, copy ? i.qfje - i.jmje : Currency()});
             if (!copy) continue;
             ++copied;
-            p.insert("qfmxb", cells({{"qfkid", row.successor}, {"sfxmid", i.sfxmid}}),
-                     cells({{"qfkid", row.successor}, {"xsid", i.xsid}, {"sflxid", i.sflxid}, {"sfxmid", i.sfxmid},
-                            {"qfje", Value(i.qfje - i.jmje)}, {"fkje", Value(0)}, {"jmje", Value(0)}}),
-                     "余下欠费明细：" + rowName + "，" + names.item(i.sfxmid) + " " + (i.qfje - i.jmje).format00());
+            if (describe)
+                p.insert("qfmxb", cells({{"qfkid", row.successor}, {"sfxmid", i.sfxmid}}),
+                         cells({{"qfkid", row.successor}, {"xsid", i.xsid}, {"sflxid", i.sflxid}, {"sfxmid", i.sfxmid},
+                                {"qfje", Value(i.qfje - i.jmje)}, {"fkje", Value(0)}, {"jmje", Value(0)}}),
+                         "余下欠费明细：" + rowName + "，" + names.item(i.sfxmid) + " " + (i.qfje - i.jmje).format00());
         }
         if (rest) p.run([&] { return remainderItemsCopy(row.successor.text(), qfkid, idOf(rowXsid)); }, copied);
         settled.push_back(std::move(row));

@@ -8,6 +8,7 @@
 #include "db/Connection.h"
 #include "db/Currency.h"
 #include "host/api/HostSystem.h"
+#include "reduction/ArrearsOfStudents.h"
 #include "reduction/JmjlStatements.h"
 
 // What a reduction writes, planned from the stored rows (see
@@ -56,9 +57,11 @@ struct SettledRow {
 // when the plan runs), and a row not fully covered gets an open successor
 // holding the rest with the unpaid items copied. Successor ids are drawn
 // from the counter "qfhzb". A batch reads through the statements it prepares
-// (`prepared`), binding only each student's values.
+// (`prepared`), binding only each student's values, or takes the rows it
+// read for all its students at once (`held`) where they hold the student.
 std::vector<SettledRow> planSettlement(Connection& cn, plan::Plan& p, const SettlementList& list,
                                        const std::string& xsId, const plan::Datum& recordId, HostSystem& run,
-                                       plan::Draws& draws, BookNames& names, PreparedStatements* prepared = nullptr);
+                                       plan::Draws& draws, BookNames& names, PreparedStatements* prepared = nullptr,
+                                       const ArrearsOfStudents* held = nullptr);
 
 }  // namespace fo::jmjl

@@ -2,7 +2,9 @@
 #include <cstdio>
 #include <functional>
 #include <initializer_list>
+#include <map>
 #include <memory>
+#include <set>
 
 #include <gtest/gtest.h>
 
@@ -57,12 +59,20 @@ protected:
             head_.toJm(trCn);
         }
     }
-    // One transaction; `asBatch`: as the batch windows post, statements
-    // prepared once and bound, counters drawn in blocks.
+    // As the batch windows begin a posting: counters drawn in blocks,
+    // statements prepared once and bound, every student's rows and name
+    // read at once.
+    void beginBatch(std::initializer_list<const char*> students) {
+        head_.drawInBlocks(static_cast<long>(students.size()));
+        std::set<std::string> periods;
+        for (const clsJMmx& m : head_.colMX()) periods.insert(m.strQFYF());
+        head_.readAhead(std::vector<std::string>(students.begin(), students.end()), periods);
+    }
+    // One transaction; `asBatch`: as the batch windows post.
     void post(std::initializer_list<const char*> students, bool asBatch = false) {
         ConnectionPtr trCn = host_->pgettrcn();
         Transaction tx(*trCn);
-        if (asBatch) head_.drawInBlocks(static_cast<long>(students.size()));
+        if (asBatch) beginBatch(students);
         postFor(*trCn, students);
         tx.commit();
     }
@@ -136,14 +146,17 @@ TEST_P(clsJMheadTest, EveryCallGetsItsOwnRecordAndSeesWhatTheBatchAlreadyPosted)
     db_.exec("update qfhzb set jmje=0,jmjlid=0,fkrq=null where qfkid in(101,103)");
     db_.exec("delete from kdw_sfjlmx");
     db_.exec("delete from kdw_sfjl");
-    try {
-        post({"7", "7"});
-        ADD_FAILURE() << "one row settled twice";
-    } catch (const DbError& e) {
-        EXPECT_EQ(e.description(), "收费项目[项目5]在所属期[202403]已没有欠费（已缴清、已减免或已被其他操作处理），"
-                                   "不能再减免，请刷新。");
+    for (const bool asBatch : {false, true}) {
+        try {
+            post({"7", "7"}, asBatch);
+            ADD_FAILURE() << "one row settled twice";
+        } catch (const DbError& e) {
+            EXPECT_EQ(e.description(), "收费项目[项目5]在所属期[202403]已没有欠费（已缴清、已减免或已被其他操作处理），"
+                                       "不能再减免，请刷新。");
+        }
+        EXPECT_EQ(rows("select (select count(*) from kdw_sfjl),(select count(*) from qfhzb where jmjlid<>0)"),
+                  Rows{"0|0"});
     }
-    EXPECT_EQ(rows("select (select count(*) from kdw_sfjl),(select count(*) from qfhzb where jmjlid<>0)"), Rows{"0|0"});
 
     head_.colMX().clear();  // no items: the record alone, nothing settled
     head_.set_c_Jmhj(Currency());
@@ -151,6 +164,43 @@ TEST_P(clsJMheadTest, EveryCallGetsItsOwnRecordAndSeesWhatTheBatchAlreadyPosted)
     EXPECT_EQ(rows("select a.jmje,(select count(*) from kdw_sfjlmx where sfjlid=a.id) from kdw_sfjl a where xsid=9"),
               Rows{"0|0"});
     EXPECT_EQ(rows("select jmjlid,fkrq is null from qfhzb where xsid=9"), Rows{"0|1"});
+}
+
+// A batch reads all its students' rows at once inside its transaction; each
+// is held to his own rows: a student another clerk paid part of since the
+// list was filled is refused, the others are posted from the same read, and
+// a student posted twice is read again, his first posting seen.
+TEST_P(clsJMheadTest, ABatchsStudentsReadAtOnceAreEachHeldToTheirOwnRows) {
+    db_.exec("insert into qfhzb(qfkid,qfyf,xsid,qfje) values(111,'202403',11,60)");
+    db_.exec("insert into qfmxb(qfkid,xsid,sfxmid,qfje) values(111,11,5,60)");
+    head_.set_colMX({item("202403", "5", "60", "60")});
+    head_.set_c_Jmhj(Currency::fromInt(60));
+    db_.exec("update qfmxb set fkje=30 where qfkid=103");  // another clerk, after the list was filled
+    std::map<std::string, std::string> refused;
+    {
+        ConnectionPtr trCn = host_->pgettrcn();
+        Transaction tx(*trCn);
+        beginBatch({"7", "9", "11", "7"});
+        int n = 0;
+        for (const char* xsid : {"7", "9", "11", "7"}) {
+            head_.set_STR_xsid(xsid);
+            try {
+                head_.toJm(*trCn);
+            } catch (const jmjl::ReductionRefused& r) {
+                refused[std::to_string(++n) + ":" + xsid] = r.description();
+                continue;
+            }
+            ++n;
+        }
+        EXPECT_EQ(test::joinedRows(*trCn, "select xsid,jmje from kdw_sfjl order by xsid"), (Rows{"7|60", "11|60"}));
+        EXPECT_EQ(test::joinedRows(*trCn, "select qfkid,jmje,fkrq is null from qfhzb order by qfkid"),
+                  (Rows{"101|60|0", "102|0|1", "103|0|1", "111|60|0"}));
+    }  // refused students roll the batch back, as the windows do
+    EXPECT_EQ(refused, (std::map<std::string, std::string>{
+                           {"2:9", "收费项目[项目5]在所属期[202403]尚欠 30.00，少于减免金额 60.00，请刷新后按实际欠费录入。"},
+                           {"4:7", "收费项目[项目5]在所属期[202403]已没有欠费（已缴清、已减免或已被其他操作处理），"
+                                   "不能再减免，请刷新。"}}));
+    EXPECT_EQ(rows("select (select count(*) from kdw_sfjl),(select count(*) from qfhzb where jmjlid<>0)"), Rows{"0|0"});
 }
 
 // A posting told its size draws each counter once for all its records;
