@@ -9,9 +9,9 @@
 namespace fo::jmjl {
 namespace {
 
-// Students per statement: a few hundred values keep every engine's limit on
-// a statement's parameters far away.
-constexpr std::size_t kStudentsPerRead = 500;
+// Students per statement: a thousand values keep every engine's limit on a
+// statement's parameters far away.
+constexpr std::size_t kStudentsPerRead = 1000;
 
 // "h.xsid in(...) and h.qfyf in(...)" for one share of the students.
 SqlText& addStudentsAndPeriods(SqlText& sql, const std::vector<std::string>& students, std::size_t from,
@@ -25,6 +25,7 @@ SqlText& addStudentsAndPeriods(SqlText& sql, const std::vector<std::string>& stu
 }
 
 std::string idOf(const Value& v) { return std::to_string(v.toInt()); }
+bool sameId(const Value& a, const Value& b) { return a.toInt() == b.toInt(); }
 
 }  // namespace
 
@@ -43,28 +44,30 @@ void ArrearsOfStudents::read(Connection& trCn, const std::vector<std::string>& l
         if (students_.emplace(key(s), std::vector<Row>{}).second) students.push_back(s);
     for (std::size_t from = 0; from < students.size(); from += kStudentsPerRead) {
         const std::size_t to = std::min(students.size(), from + kStudentsPerRead);
-        std::map<std::string, Row*> byId;
-        SqlText rows("select h.qfkid,h.xsid,h.qfyf,h.jmje,h.jmjlid,h.fkrq from qfhzb as h where ");
-        addStudentsAndPeriods(rows, students, from, to, periods).add(" order by h.xsid,h.qfkid");
-        for (RecordsetPtr rs = PreparedStatements::run(prepared, trCn, rows); rs && !rs->eof(); rs->moveNext()) {
-            auto found = students_.find(idOf(rs->field("xsid")));
-            if (found == students_.end()) continue;
-            found->second.push_back({rs->field("qfkid"), rs->field("xsid"), rs->field("jmje"), rs->field("jmjlid"),
-                                     rs->field("fkrq"), rs->field("qfyf").toText(), {}});
-        }
-        for (std::size_t i = from; i < to; ++i)
-            for (Row& r : students_[key(students[i])]) byId[idOf(r.qfkid)] = &r;
-        SqlText items("select q.qfkid,q.xsid,q.sflxid,q.sfxmid,q.qfje,q.fkje,q.jmje from qfhzb as h inner join qfmxb "
-                      "as q on q.qfkid=h.qfkid where ");
-        // In the rows' order: the planner walks the students' rows by their
-        // index and each row's items by theirs.
-        addStudentsAndPeriods(items, students, from, to, periods).add(" order by h.xsid,h.qfkid,q.listid");
-        for (RecordsetPtr rs = PreparedStatements::run(prepared, trCn, items); rs && !rs->eof(); rs->moveNext()) {
-            const auto row = byId.find(idOf(rs->field("qfkid")));
-            if (row == byId.end()) continue;
-            row->second->items.push_back({rs->field("qfkid"), rs->field("xsid"), rs->field("sflxid"),
-                                          rs->field("sfxmid"), rs->field("qfje").toCurrency(),
-                                          rs->field("fkje").toCurrency(), rs->field("jmje").toCurrency()});
+        // Each row with its items (a row without any once, its item columns
+        // null), in the order the planner walks them: the students' rows by
+        // their index, each row's items by theirs.
+        SqlText sql("select h.qfkid,h.xsid,h.qfyf,h.jmje,h.jmjlid,h.fkrq,q.qfkid as itemrow,q.xsid as itemxsid,"
+                    "q.sflxid,q.sfxmid,q.qfje,q.fkje,q.jmje as itemjmje from qfhzb as h left join qfmxb as q on "
+                    "q.qfkid=h.qfkid where ");
+        addStudentsAndPeriods(sql, students, from, to, periods).add(" order by h.xsid,h.qfkid,q.listid");
+        Row* row = nullptr;
+        for (RecordsetPtr rs = PreparedStatements::run(prepared, trCn, sql); rs && !rs->eof(); rs->moveNext()) {
+            const Value qfkid = rs->field("qfkid");
+            if (!row || !sameId(row->qfkid, qfkid)) {
+                auto found = students_.find(idOf(rs->field("xsid")));
+                if (found == students_.end()) {
+                    row = nullptr;
+                    continue;
+                }
+                found->second.push_back({qfkid, rs->field("xsid"), rs->field("jmje"), rs->field("jmjlid"),
+                                         rs->field("fkrq"), rs->field("qfyf").toText(), {}});
+                row = &found->second.back();
+            }
+            if (rs->field("itemrow").isNull()) continue;
+            row->items.push_back({rs->field("itemrow"), rs->field("itemxsid"), rs->field("sflxid"),
+                                  rs->field("sfxmid"), rs->field("qfje").toCurrency(), rs->field("fkje").toCurrency(),
+                                  rs->field("itemjmje").toCurrency()});
         }
     }
 }

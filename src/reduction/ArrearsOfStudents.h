@@ -13,9 +13,8 @@ namespace fo::jmjl {
 
 // The arrears rows (open and closed) of all the students of one batch
 // posting in the periods it reduces, with their items, read inside the
-// posting's transaction in one statement for the rows and one for the items
-// (per few hundred students), where each student's checks and settlement
-// would read them again for him alone. They are the stored rows as the
+// posting's transaction in one statement (per thousand students), where each
+// student's checks and settlement would read them again for him alone. They are the stored rows as the
 // transaction sees them: nobody else writes while it holds the books' write
 // lock, and a student the posting has written for is forgotten, so what he
 // is asked again is read afresh.
