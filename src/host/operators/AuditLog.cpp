@@ -55,7 +55,8 @@ AuditLog::AuditLog(std::string linkString, std::string databaseName, int userId,
     : linkString_(std::move(linkString)),
       databaseName_(absoluteName(std::move(databaseName))),
       userId_(userId),
-      userName_(std::move(userName)) {}
+      userName_(std::move(userName)),
+      workstation_(workstation()) {}
 
 AuditLog::~AuditLog() = default;
 
@@ -76,7 +77,7 @@ std::string AuditLog::filePath() {
 
 AuditRecord AuditLog::record(const std::string& operation, const std::string& document,
                              std::optional<Currency> amount, const std::string& outcome) const {
-    return AuditRecord{DateTime::now().dateTimeText(), userId_, userName_, workstation(), operation, document, amount,
+    return AuditRecord{DateTime::now().dateTimeText(), userId_, userName_, workstation_, operation, document, amount,
                        outcome};
 }
 

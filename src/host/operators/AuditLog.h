@@ -62,6 +62,8 @@ private:
     std::string linkString_, databaseName_;
     int userId_;
     std::string userName_;
+    // This workstation's name, asked once: a batch writes a row per document.
+    std::string workstation_;
     // The postings of each open transaction, until it ends, and the row
     // insert prepared for it: a batch posting writes one row per document.
     std::map<const Connection*, std::vector<AuditRecord>> pending_;
