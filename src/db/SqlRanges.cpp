@@ -1,6 +1,7 @@
 #include "db/SqlRanges.h"
 
 #include <algorithm>
+#include <cctype>
 #include <map>
 #include <optional>
 
@@ -187,10 +188,18 @@ private:
 }  // namespace
 
 std::vector<RangeCondition> constantRanges(std::string_view query) {
-    // Most statements have no range at all: one look before taking them apart.
+    // Most statements are no query or have no range at all: a look at the
+    // first word and for the word "between" before taking them apart (this
+    // runs for every statement a posting sends).
+    std::size_t first = 0;
+    while (first < query.size() && std::isspace(static_cast<unsigned char>(query[first]))) ++first;
+    const auto startsWith = [&](std::string_view word) {
+        return query.size() - first >= word.size() && equalsIgnoreCase(query.substr(first, word.size()), word);
+    };
+    if (!startsWith("select") && !startsWith("explain")) return {};
     bool between = false;
     for (std::size_t i = 0; !between && i + 7 <= query.size(); ++i)
-        between = equalsIgnoreCase(query.substr(i, 7), "between");
+        between = (query[i] | 0x20) == 'b' && equalsIgnoreCase(query.substr(i, 7), "between");
     if (!between) return {};
     return RangeFinder(query).find();
 }
