@@ -59,9 +59,9 @@ RecordsetPtr Statement::execute(long* recordsAffected) {
 std::vector<RecordsetPtr> Statement::executeSeries(const std::vector<Run>& series, std::vector<long>& affected) {
     std::vector<SeriesRun> runs;
     runs.reserve(series.size());
+    const Statement* first = series.empty() ? nullptr : series.front().first;
     for (const auto& [s, values] : series) {
-        const Statement& first = *series.front().first;
-        if (s->session_.owner_before(first.session_) != first.session_.owner_before(s->session_))
+        if (s->session_.owner_before(first->session_) != first->session_.owner_before(s->session_))
             throw misuse("a series of statements of more than one connection", s->text_);
         if (values.size() != s->values_.size())
             throw misuse(std::to_string(values.size()) + " values for " + std::to_string(s->values_.size()) +

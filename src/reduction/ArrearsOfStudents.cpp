@@ -16,12 +16,8 @@ constexpr std::size_t kStudentsPerRead = 1000;
 // "h.xsid in(...) and h.qfyf in(...)" for one share of the students.
 SqlText& addStudentsAndPeriods(SqlText& sql, const std::vector<std::string>& students, std::size_t from,
                                std::size_t to, const std::set<std::string>& periods) {
-    sql.add("h.xsid in(");
-    for (std::size_t i = from; i < to; ++i) sql.add(i > from ? "," : "").number(number(students[i], "xsid"));
-    sql.add(") and h.qfyf in(");
-    bool first = true;
-    for (const std::string& p : periods) addQuoted(sql.add(first ? "" : ","), p), first = false;
-    return sql.add(")");
+    addIdList(sql.add("h.xsid in("), students.data() + from, students.data() + to, "xsid").add(") and h.qfyf in(");
+    return addQuotedList(sql, periods).add(")");
 }
 
 std::string idOf(const Value& v) { return std::to_string(v.toInt()); }

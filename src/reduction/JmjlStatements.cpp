@@ -18,6 +18,17 @@ const std::string& number(const std::string& text, const char* what) {
     return text;
 }
 
+SqlText& addIdList(SqlText& sql, const std::string* first, const std::string* last, const char* what) {
+    for (const std::string* id = first; id != last; ++id) sql.add(id != first ? "," : "").number(number(*id, what));
+    return sql;
+}
+
+SqlText& addQuotedList(SqlText& sql, const std::set<std::string>& keys) {
+    bool first = true;
+    for (const auto& k : keys) addQuoted(sql.add(first ? "" : ","), k), first = false;
+    return sql;
+}
+
 std::string recordInsert(const RecordValues& v) {
     return std::string("insert into KDW_sfjl(id,sfrq,sflxid,xsid,bjmc,jmje,jmyy,") + CRLF + "ysfjlid,qfkid,hkid" +
            CRLF + ",rq,operid,sfyf,skr,djbh)" + CRLF + "values(" + number(v.id, "id") + "," + quoted(v.sfrq) + "," +

@@ -1,4 +1,5 @@
 #pragma once
+#include <set>
 #include <string>
 #include <vector>
 
@@ -108,5 +109,10 @@ std::string reverseOrderRefusal();
 
 // A number that is safe to write unquoted; DbError otherwise.
 const std::string& number(const std::string& text, const char* what);
+// The ids [first, last) for in(...), comma-separated, each a value of the
+// statement and checked as number() checks it (`what` names them).
+SqlText& addIdList(SqlText& sql, const std::string* first, const std::string* last, const char* what);
+// The keys for in(...), each quoted user text (addQuoted), comma-separated.
+SqlText& addQuotedList(SqlText& sql, const std::set<std::string>& keys);
 
 }  // namespace fo::jmjl

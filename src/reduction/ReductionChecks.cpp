@@ -60,14 +60,7 @@ std::string idList(const std::vector<std::string>& ids) {
 
 // The ids, each a value of the statement, for in(...).
 SqlText& addIdList(SqlText& sql, const std::vector<std::string>& ids) {
-    for (std::size_t i = 0; i < ids.size(); ++i) sql.add(i ? "," : "").number(number(ids[i], "id"));
-    return sql;
-}
-
-SqlText& addQuotedList(SqlText& sql, const std::set<std::string>& keys) {
-    bool first = true;
-    for (const auto& k : keys) addQuoted(sql.add(first ? "" : ","), k), first = false;
-    return sql;
+    return jmjl::addIdList(sql, ids.data(), ids.data() + ids.size(), "id");
 }
 
 // The arrears item rows the window showed that are no longer on an open row
