@@ -37,45 +37,9 @@ std::uint64_t zigzag(std::int64_t v) {
 }
 std::int64_t unzigzag(std::uint64_t v) { return static_cast<std::int64_t>(v >> 1) ^ -static_cast<std::int64_t>(v & 1); }
 
-void pack(const std::vector<Value>& row, std::vector<unsigned char>& out) {
-    out.clear();
-    putVarint(out, row.size());
-    for (const Value& v : row) {
-        switch (v.kind()) {
-        case Value::Kind::Null: out.push_back(Null); break;
-        case Value::Kind::Integer:
-            out.push_back(Integer);
-            putVarint(out, zigzag(v.toInt()));
-            break;
-        case Value::Kind::Currency:
-            out.push_back(Money);
-            putVarint(out, zigzag(v.toCurrency().raw()));
-            break;
-        case Value::Kind::Double: {
-            out.push_back(Double);
-            const double d = v.toDouble();
-            unsigned char b[sizeof d];
-            std::memcpy(b, &d, sizeof d);
-            out.insert(out.end(), b, b + sizeof d);
-            break;
-        }
-        case Value::Kind::Text: {
-            const std::string& t = *v.textPtr();
-            out.push_back(Text);
-            putVarint(out, t.size());
-            out.insert(out.end(), t.begin(), t.end());
-            break;
-        }
-        case Value::Kind::Date: {
-            const DateTime d = *v.toDate();
-            out.push_back(Date);
-            out.push_back(static_cast<unsigned char>(d.year & 0xff));
-            out.push_back(static_cast<unsigned char>((d.year >> 8) & 0xff));
-            for (int part : {d.month, d.day, d.hour, d.minute, d.second}) out.push_back(static_cast<unsigned char>(part));
-            break;
-        }
-        }
-    }
+void pack(const std::vector<Value>& row, PackedRow& out) {
+    out.start(row.size());
+    for (const Value& v : row) out.value(v);
 }
 
 Value unpackOne(const unsigned char*& p) {
@@ -118,6 +82,60 @@ void skipOne(const unsigned char*& p) {
 
 }  // namespace
 
+void PackedRow::start(std::size_t width) {
+    bytes_.clear();
+    width_ = width;
+    putVarint(bytes_, width);
+}
+
+void PackedRow::null() { bytes_.push_back(Null); }
+
+void PackedRow::integer(std::int64_t v) {
+    bytes_.push_back(Integer);
+    putVarint(bytes_, zigzag(v));
+}
+
+void PackedRow::money(Currency v) {
+    bytes_.push_back(Money);
+    putVarint(bytes_, zigzag(v.raw()));
+}
+
+void PackedRow::real(double v) {
+    bytes_.push_back(Double);
+    unsigned char b[sizeof v];
+    std::memcpy(b, &v, sizeof v);
+    bytes_.insert(bytes_.end(), b, b + sizeof v);
+}
+
+void PackedRow::text(std::string_view v) {
+    bytes_.push_back(Text);
+    putVarint(bytes_, v.size());
+    bytes_.insert(bytes_.end(), v.begin(), v.end());
+}
+
+void PackedRow::date(const DateTime& d) {
+    const unsigned char b[] = {Date,
+                               static_cast<unsigned char>(d.year & 0xff),
+                               static_cast<unsigned char>((d.year >> 8) & 0xff),
+                               static_cast<unsigned char>(d.month),
+                               static_cast<unsigned char>(d.day),
+                               static_cast<unsigned char>(d.hour),
+                               static_cast<unsigned char>(d.minute),
+                               static_cast<unsigned char>(d.second)};
+    bytes_.insert(bytes_.end(), b, b + sizeof b);
+}
+
+void PackedRow::value(const Value& v) {
+    switch (v.kind()) {
+    case Value::Kind::Null: null(); break;
+    case Value::Kind::Integer: integer(v.toInt()); break;
+    case Value::Kind::Currency: money(v.toCurrency()); break;
+    case Value::Kind::Double: real(v.toDouble()); break;
+    case Value::Kind::Text: text(*v.textPtr()); break;
+    case Value::Kind::Date: date(*v.toDate()); break;
+    }
+}
+
 void PackedRows::clear() {
     blocks_.clear();
     rows_.clear();
@@ -140,17 +158,20 @@ const unsigned char* PackedRows::store(const std::vector<unsigned char>& packed)
 
 void PackedRows::append(const std::vector<Value>& row) {
     pack(row, scratch_);
-    rows_.push_back(store(scratch_));
+    rows_.push_back(store(scratch_.bytes_));
 }
+
+void PackedRows::append(const PackedRow& row) { rows_.push_back(store(row.bytes_)); }
 
 void PackedRows::replace(std::size_t i, const std::vector<Value>& row) {
     pack(row, scratch_);
-    rows_.at(i) = store(scratch_);
+    rows_.at(i) = store(scratch_.bytes_);
 }
 
 bool PackedRows::holds(std::size_t i, const std::vector<Value>& row) const {
-    std::vector<unsigned char> packed;
-    pack(row, packed);
+    PackedRow asPacked;
+    pack(row, asPacked);
+    const std::vector<unsigned char>& packed = asPacked.bytes_;
     const unsigned char* start = rows_.at(i);
     const unsigned char* p = start;
     for (std::size_t n = getVarint(p), f = 0; f < n; ++f) skipOne(p);

@@ -2,11 +2,33 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string_view>
 #include <vector>
 
 #include "db/Value.h"
 
 namespace fo {
+
+// One row packed value by value, for a reader that takes the values
+// straight from an engine: no Value, and no string, is made for each.
+// start() begins a row of `width` values; exactly that many follow.
+class PackedRow {
+public:
+    void start(std::size_t width);
+    void null();
+    void integer(std::int64_t v);
+    void money(Currency v);
+    void real(double v);
+    void text(std::string_view v);
+    void date(const DateTime& v);
+    void value(const Value& v);
+    std::size_t width() const { return width_; }
+
+private:
+    friend class PackedRows;
+    std::vector<unsigned char> bytes_;
+    std::size_t width_ = 0;
+};
 
 // Rows of values kept packed: each row one run of bytes in large blocks (a
 // tag per value, whole numbers and amounts as variable-length integers,
@@ -19,6 +41,7 @@ public:
     bool empty() const { return rows_.empty(); }
     void clear();
     void append(const std::vector<Value>& row);
+    void append(const PackedRow& row);
     // Replaces row `i` with `row` (an edited row; the old bytes stay unused).
     void replace(std::size_t i, const std::vector<Value>& row);
     // Decodes row `i` into `out` (resized to the row's width).
@@ -35,7 +58,7 @@ private:
     std::vector<std::unique_ptr<unsigned char[]>> blocks_;
     std::size_t blockUsed_ = 0, blockSize_ = 0, blockBytes_ = 0;
     std::vector<const unsigned char*> rows_;
-    std::vector<unsigned char> scratch_;
+    PackedRow scratch_;
 };
 
 }  // namespace fo

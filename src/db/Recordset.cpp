@@ -99,13 +99,29 @@ void Recordset::addNew() {
 }
 
 void Recordset::appendRow(std::vector<Value> row) {
-    if (row.size() != fields_.size())
-        throw std::logic_error("Recordset::appendRow: row width differs from the field count");
-    const bool atEof = pos_ >= visibleCount();
+    const bool atEof = beforeAppend(row.size());
     writableRows().append(row);
+    afterAppend(atEof, &row);
+}
+
+void Recordset::appendRow(const PackedRow& row) {
+    const bool atEof = beforeAppend(row.width());
+    writableRows().append(row);
+    afterAppend(atEof, nullptr);
+}
+
+bool Recordset::beforeAppend(std::size_t width) const {
+    if (width != fields_.size())
+        throw std::logic_error("Recordset::appendRow: row width differs from the field count");
+    return pos_ >= visibleCount();
+}
+
+void Recordset::afterAppend(bool atEof, const std::vector<Value>* row) {
     if (state_ != Open) return;
     if (filtered()) {
-        if (compiledFilter_->matches(row)) view_.push_back(rows_->size() - 1);
+        std::vector<Value> stored;
+        if (!row) rows_->read(rows_->size() - 1, stored);
+        if (compiledFilter_->matches(row ? *row : stored)) view_.push_back(rows_->size() - 1);
     }
     // The cursor does not move onto a row appended by hand; rows read on
     // from the statement are where the cursor walks next.

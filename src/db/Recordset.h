@@ -64,6 +64,8 @@ public:
     void addNew();
     // Appends a complete row (engines use this); does not move the cursor.
     void appendRow(std::vector<Value> row);
+    // The same, packed by the engine as it read the row.
+    void appendRow(const PackedRow& row);
 
     // --- reading ---
     int state() const { return state_; }
@@ -119,6 +121,11 @@ public:
 
 private:
     void requireOpen() const;
+    // Checks a row's width; true when the cursor stood at EOF before it.
+    bool beforeAppend(std::size_t width) const;
+    // Files an appended row in the filtered view (`row` decoded, or null to
+    // decode it) and keeps the cursor where appending leaves it.
+    void afterAppend(bool atEof, const std::vector<Value>* row);
     void rebuildView();
     std::size_t currentRow() const;
     std::size_t visibleCount() const { return filtered() ? view_.size() : rows_->size(); }

@@ -53,33 +53,38 @@ DataType dataTypeFor(const std::string& decl, ReadAs readAs) {
     return DataType::Empty;
 }
 
-Value readColumn(sqlite3_stmt* stmt, int i, ReadAs readAs) {
-    switch (sqlite3_column_type(stmt, i)) {
-    case SQLITE_NULL: return Value();
+// Packs column `i` of the current row as its declared type asks: amounts as
+// currency, dates parsed. Read through the column's value, and text through
+// its bytes: no terminator is added to it, so nothing is copied on the way.
+void packColumn(sqlite3_stmt* stmt, int i, ReadAs readAs, PackedRow& out) {
+    sqlite3_value* v = sqlite3_column_value(stmt, i);
+    const int type = sqlite3_value_type(v);
+    switch (type) {
+    case SQLITE_NULL: out.null(); return;
     case SQLITE_INTEGER: {
-        const sqlite3_int64 v = sqlite3_column_int64(stmt, i);
-        if (readAs == ReadAs::Money && v < 922337203685477LL && v > -922337203685477LL)
-            return Value(Currency::fromInt(v));
-        return Value(static_cast<std::int64_t>(v));
+        const sqlite3_int64 n = sqlite3_value_int64(v);
+        if (readAs == ReadAs::Money && n < 922337203685477LL && n > -922337203685477LL)
+            out.money(Currency::fromInt(n));
+        else
+            out.integer(n);
+        return;
     }
     case SQLITE_FLOAT: {
-        const double d = sqlite3_column_double(stmt, i);
+        const double d = sqlite3_value_double(v);
         // Money kept as binary floating point carries residues such as 1e-15;
         // read as currency they vanish.
         if (readAs != ReadAs::Float && std::isfinite(d) && std::fabs(d) < 9.0e14)
-            return Value(Currency::fromDouble(d));
-        return Value(d);
+            out.money(Currency::fromDouble(d));
+        else
+            out.real(d);
+        return;
     }
-    case SQLITE_TEXT: {
-        const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(stmt, i));
-        std::string text(p ? p : "", static_cast<std::size_t>(sqlite3_column_bytes(stmt, i)));
-        if (readAs == ReadAs::Date)
-            if (auto d = DateTime::parse(text)) return Value(*d);
-        return Value(std::move(text));
-    }
-    default: {
-        const auto* p = static_cast<const char*>(sqlite3_column_blob(stmt, i));
-        return Value(std::string(p ? p : "", static_cast<std::size_t>(sqlite3_column_bytes(stmt, i))));
+    default: {  // text, and blobs as the text of their bytes
+        const auto* p = static_cast<const char*>(sqlite3_value_blob(v));
+        const std::string_view text(p ? p : "", static_cast<std::size_t>(sqlite3_value_bytes(v)));
+        if (type == SQLITE_TEXT && readAs == ReadAs::Date)
+            if (auto d = DateTime::parse(text)) return out.date(*d);
+        out.text(text);
     }
     }
 }
@@ -374,12 +379,11 @@ RecordsetPtr SqliteEngine::describe(sqlite3_stmt* stmt, int firstStep, const std
 
 namespace {
 
-std::vector<Value> readRow(sqlite3_stmt* stmt, const std::vector<int>& readAs) {
-    std::vector<Value> row;
-    row.reserve(readAs.size());
+// Packs the current row into `out`.
+void packRow(sqlite3_stmt* stmt, const std::vector<int>& readAs, PackedRow& out) {
+    out.start(readAs.size());
     for (std::size_t i = 0; i < readAs.size(); ++i)
-        row.push_back(readColumn(stmt, static_cast<int>(i), static_cast<ReadAs>(readAs[i])));
-    return row;
+        packColumn(stmt, static_cast<int>(i), static_cast<ReadAs>(readAs[i]), out);
 }
 
 }  // namespace
@@ -390,7 +394,11 @@ RecordsetPtr SqliteEngine::materialise(sqlite3_stmt* stmt, const std::string& st
     int rc = sqlite3_step(stmt);
     std::vector<int> readAs;
     RecordsetPtr rs = describe(stmt, rc, statement, readAs);
-    for (; rc == SQLITE_ROW; rc = sqlite3_step(stmt)) rs->appendRow(readRow(stmt, readAs));
+    PackedRow row;
+    for (; rc == SQLITE_ROW; rc = sqlite3_step(stmt)) {
+        packRow(stmt, readAs, row);
+        rs->appendRow(row);
+    }
     if (rc != SQLITE_DONE) fail(statement);
     rs->open();
     return rs;
@@ -426,7 +434,8 @@ public:
                 release();
                 throw sqliteError(code, message, statement_, path);
             }
-            to.appendRow(readRow(stmt_, readAs_));
+            packRow(stmt_, readAs_, row_);
+            to.appendRow(row_);
             pending_ = sqlite3_step(stmt_);
         }
         if (pending_ != SQLITE_DONE) return true;
@@ -450,6 +459,7 @@ private:
     SqliteEngine* engine_;
     sqlite3_stmt* stmt_;
     std::vector<int> readAs_;
+    PackedRow row_;  // the row being packed, its bytes kept from row to row
     std::string statement_;
     int pending_ = SQLITE_DONE;
 };
