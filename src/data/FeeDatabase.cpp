@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <functional>
 #include <regex>
+#include <stdexcept>
 #include <vector>
 
 #include "data/Dialect.h"
@@ -156,21 +157,14 @@ void hashOperatorPasswords(Connection& cn) {
                                                          : auditLogSchemaScript());
 }
 
-// Every step, oldest first.
-const std::vector<UpgradeStep>& upgradeSteps() {
-    static const std::vector<UpgradeStep> steps = {
-        {1, hashOperatorPasswords},
-        // A database written by a later build and stamped back may hold them.
-        {2, [](Connection& cn) {
-             cn.execute(std::regex_replace(largeBooksIndexScript(), std::regex("create index "),
-                                           "create index if not exists "));
-         }},
-        // Nothing in the tables: a version 3 database's statistics were
-        // gathered without the links stated (see FeeStatistics.h), and the
-        // statistics an upgrade gathers after its last step state them.
-        {3, [](Connection&) {}},
-    };
-    return steps;
+// Fills `table` from `from` with every column the two have in common.
+void copyKeptColumns(Connection& cn, const std::string& table, const std::vector<std::string>& oldColumns,
+                     const std::string& from) {
+    std::string list;
+    for (const std::string& column : columnsOf(cn, table))
+        for (const std::string& old : oldColumns)
+            if (equalsIgnoreCase(old, column)) list += (list.empty() ? "" : ",") + column;
+    if (!list.empty()) cn.execute("insert into " + table + "(" + list + ") select " + list + " from " + from);
 }
 
 // A fee database of the first releases: the tables are rebuilt from the
@@ -189,14 +183,68 @@ void rebuildUnstamped(Connection& cn) {
     }
     cn.execute(feeSchemaScript());
     for (const auto& [table, oldColumns] : kept) {
-        std::string list;
-        for (const std::string& column : columnsOf(cn, table))
-            for (const std::string& old : oldColumns)
-                if (equalsIgnoreCase(old, column)) list += (list.empty() ? "" : ",") + column;
-        if (!list.empty())
-            cn.execute("insert into " + table + "(" + list + ") select " + list + " from fo_old_" + table);
+        copyKeptColumns(cn, table, oldColumns, "fo_old_" + table);
         cn.execute("drop table fo_old_" + table);
     }
+}
+
+// The statement of today's script that creates `table`.
+std::string tableStatement(const std::string& table) {
+    const std::regex create("create\\s+table\\s+" + table + "\\s*\\([^;]*;", std::regex::icase);
+    std::smatch found;
+    if (!std::regex_search(feeSchemaScript(), found, create))
+        throw std::logic_error("the fee schema creates no table " + table);
+    return found.str();
+}
+
+// Version 5: the receipts keyed by their row id, and the fee records' djbh
+// index carrying the two amounts the register reads of them. The receipts'
+// table is made again from today's script and every row copied in key
+// order. Renaming a table rewrites every view and trigger that names it, so
+// all views and triggers (the office's own too) and the receipts' indexes
+// are taken down first and put back afterwards as they stood. A receipt
+// whose id is no whole number cannot be keyed: the upgrade then fails whole
+// and leaves the database as it was.
+void keyReceiptsByRowId(Connection& cn) {
+    cn.execute("drop index if exists ix_kdw_sfjl_djbh");
+    cn.execute("create index if not exists ix_kdw_sfjl_djbh_ysk_hkje on kdw_sfjl(djbh, ysk, hkje)");
+    // On a server the table's key is its own index whatever the type.
+    if (isPostgresLink(cn.connectionString())) return;
+    RecordsetPtr key = cn.execute("select type from pragma_table_info('PJML') where name='id' and pk=1");
+    if (key && !key->eof() && equalsIgnoreCase(key->field(std::size_t{0}).toText(), "integer")) return;
+
+    std::vector<std::string> putBack;
+    for (RecordsetPtr rs = cn.execute("select type,name,sql from sqlite_master where sql is not null and "
+                                      "(type in('view','trigger') or (type='index' and lower(tbl_name)='pjml')) "
+                                      "order by case type when 'index' then 0 when 'view' then 1 else 2 end,rowid");
+         !rs->eof(); rs->moveNext()) {
+        cn.execute("drop " + rs->field(std::size_t{0}).toText() + " \"" + rs->field(std::size_t{1}).toText() + "\"");
+        putBack.push_back(rs->field(std::size_t{2}).toText());
+    }
+    const std::vector<std::string> oldColumns = columnsOf(cn, "PJML");
+    cn.execute("alter table PJML rename to fo_old_PJML");
+    cn.execute(tableStatement("PJML"));
+    copyKeptColumns(cn, "PJML", oldColumns, "fo_old_PJML order by id");
+    cn.execute("drop table fo_old_PJML");
+    for (const std::string& statement : putBack) cn.execute(statement);
+}
+
+// Every step, oldest first.
+const std::vector<UpgradeStep>& upgradeSteps() {
+    static const std::vector<UpgradeStep> steps = {
+        {1, hashOperatorPasswords},
+        // A database written by a later build and stamped back may hold them.
+        {2, [](Connection& cn) {
+             cn.execute(std::regex_replace(largeBooksIndexScript(), std::regex("create index "),
+                                           "create index if not exists "));
+         }},
+        // Nothing in the tables: a version 3 database's statistics were
+        // gathered without the links stated (see FeeStatistics.h), and the
+        // statistics an upgrade gathers after its last step state them.
+        {3, [](Connection&) {}},
+        {4, keyReceiptsByRowId},
+    };
+    return steps;
 }
 
 void upgrade(Connection& cn, const std::string& name) {

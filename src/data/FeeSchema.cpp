@@ -14,9 +14,11 @@ namespace {
 // compares case-insensitively ("collate nocase", for = and in() as for LIKE),
 // as the servers of both dialects do: jm='xz' finds "XZ".
 const char* const kFeeSchema = R"SQL(
--- Receipts: header and items.
+-- Receipts: header and items. The receipt's id is the table's own key
+-- (the row id), so the register, which walks the receipts by id, reads the
+-- table itself rather than an index beside it.
 create table PJML (
-  id int not null primary key,
+  id integer not null primary key,
   djbh varchar(50) collate nocase not null default '',
   pjState varchar(20) collate nocase default '',
   bjmc varchar(100) collate nocase,
@@ -287,7 +289,9 @@ create index ix_qfhzb_jmjlid on qfhzb(jmjlid);
 create index ix_qfhzb_sfjlid on qfhzb(sfjlid);
 create index ix_qfhzb_yqfkid on qfhzb(yqfkid);
 create index ix_qfmxb_qfkid on qfmxb(qfkid);
-create index ix_kdw_sfjl_djbh on kdw_sfjl(djbh);
+-- The register joins every receipt to its fee record by djbh and reads the
+-- record's ysk and hkje: the index holds them, so the join stops there.
+create index ix_kdw_sfjl_djbh_ysk_hkje on kdw_sfjl(djbh, ysk, hkje);
 create index ix_kdw_sfjl_ysfjlid on kdw_sfjl(ysfjlid);
 create index ix_kdw_sfjl_xsid_sfyf on kdw_sfjl(xsid, sfyf);
 create index ix_kdw_sfjlmx_sfjlid on kdw_sfjlmx(sfjlid);
