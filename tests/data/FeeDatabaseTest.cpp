@@ -9,10 +9,12 @@
 
 #include <gtest/gtest.h>
 
+#include "data/Dialect.h"
 #include "data/FeeDatabase.h"
 #include "data/FeeSchema.h"
 #include "data/PasswordHash.h"
 #include "db/DbError.h"
+#include "support/Dialects.h"
 #include "support/Query.h"
 #include "support/TempDir.h"
 
@@ -258,6 +260,123 @@ TEST(FeeDatabase, AVersionThreeDatabaseGetsItsLinksStatisticsAsTheLookupsSeeThem
         EXPECT_NE(plan.find("ix_qfhzb_yqfkid"), std::string::npos) << plan;
     }
 }
+
+// Every row of a query, its fields joined by '|'.
+std::vector<std::string> rowsOf(Connection& cn, const std::string& sql) {
+    std::vector<std::string> rows;
+    for (RecordsetPtr rs = cn.execute(sql); !rs->eof(); rs->moveNext()) {
+        std::string row;
+        for (std::size_t i = 0; i < rs->fieldCount(); ++i) row += (i ? "|" : "") + rs->field(i).toText();
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+// A version 4 database: the receipts keyed by an index beside the table,
+// the fee records' djbh index without the amounts. Receipts were written out
+// of id order, and the office added a report view over them, a view over
+// that one, an index of its own and a trigger on the items that names the
+// receipts.
+void writeVersionFourDatabase(const std::string& path) {
+    std::string script = std::regex_replace(feeSchemaScript(), std::regex("id integer not null primary key"),
+                                            "id int not null primary key");
+    script = std::regex_replace(script, std::regex("ix_kdw_sfjl_djbh_ysk_hkje on kdw_sfjl\\(djbh, ysk, hkje\\)"),
+                                "ix_kdw_sfjl_djbh on kdw_sfjl(djbh)");
+    auto cn = createDatabase(sqliteConnectionString(path));
+    cn->execute(script);
+    cn->execute("update fo_schema set version=4");
+    cn->writeEngineStamp(kFeeApplicationId, 4);
+    cn->execute("insert into kdw_xs(id,xh,xm,lb1) values(11,'A001','王小展',1),(12,'A002','李二',1)");
+    cn->execute("insert into kdw_sfjl(id,djbh,xsid,je,ysk,hkje,sfyf) values(1,'SF1',11,300,20,0,'202611'),"
+                "(2,'SF2',12,120.5,0,35.5,'202611'),(3,'SF3',11,80,0,0,'202612'),(4,'SF4',12,10,5,5,'202612')");
+    cn->execute("insert into PJML(id,djbh,pjState,bjmc,xsid,xh,xm,kprq,hjje,kpr,zfrq,zfr) values"
+                "(30,'SF3','','大一班',11,'A001','王小展','2026-12-01 09:00:00',80,'张三',null,''),"
+                "(10,'SF1','','大一班',11,'A001','王小展','2026-11-02 10:00:00',300,'张三',null,''),"
+                "(40,'SF4','作废','大二班',12,'A002','李二','2026-12-05 11:00:00',10,'李四','2026-12-06 08:00:00','李四'),"
+                "(20,'SF2','','大二班',12,'A002','李二','2026-11-20 14:30:00',120.5,'李四',null,'')");
+    cn->execute("create view v_office_receipts as select a.djbh, a.hjje, c.xm from PJML as a join kdw_xs as c "
+                "on c.id=a.xsid where a.pjState<>'作废'");
+    cn->execute("create view v_office_total as select count(*) as n, sum(hjje) as total from v_office_receipts");
+    cn->execute("create index ix_office_PJML_xm on PJML(xm)");
+    cn->execute("create trigger tr_office_items after insert on PJMLmx begin "
+                "update PJML set rptbz='有明细' where id=new.PjMLid; end");
+}
+
+class ReceiptsKeyedUpgrade : public test::DialectTest {
+protected:
+    // The register's statement over a date range, newest first.
+    std::string registerQuery(const char* from, const char* to) const {
+        return "select a.id,a.djbh,a.pjState,a.bjmc,a.xh,a.xm,a.kprq,a.hjje,b.ysk,b.hkje,a.kpr,a.zfrq,a.zfr "
+               "FROM PJML as a,kdw_sfjl as b,kdw_xs as c where  a.djbh=b.djbh and a.xsid=c.id and " +
+               dateRange(sqlServer(), "a.kprq", from, to) + " order by a.id desc";
+    }
+    std::string plan(Connection& cn, const std::string& sql) {
+        std::string lines;
+        for (const std::string& line : rowsOf(cn, "EXPLAIN QUERY PLAN " + sql)) lines += line + "\n";
+        return lines;
+    }
+};
+
+TEST_P(ReceiptsKeyedUpgrade, TheReceiptsAreKeyedByTheirRowIdKeepingRowsViewsIndexesAndTriggers) {
+    test::TempDir dir;
+    const std::string path = dir.file("v4.db");
+    writeVersionFourDatabase(path);
+    const std::string all = registerQuery("2016-01-01", "2026-12-31"), december = registerQuery("2026-12-01", "2026-12-31");
+    const std::string everyReceipt = "select * from PJML order by id", office = "select * from v_office_total";
+    std::vector<std::string> before[4];
+    {
+        auto old = openConnection(sqliteConnectionString(path));
+        before[0] = rowsOf(*old, everyReceipt);
+        before[1] = rowsOf(*old, all);
+        before[2] = rowsOf(*old, december);
+        before[3] = rowsOf(*old, office);
+        ASSERT_EQ(before[1].size(), 4u);
+        ASSERT_EQ(before[2].size(), 2u);
+    }
+
+    auto cn = openFeeDatabase(sqliteConnectionString(path));
+    EXPECT_EQ(feeSchemaVersionOf(*cn), kFeeSchemaVersion);
+    EXPECT_EQ(rowsOf(*cn, everyReceipt), before[0]);
+    EXPECT_EQ(rowsOf(*cn, all), before[1]);
+    EXPECT_EQ(rowsOf(*cn, december), before[2]);
+    EXPECT_EQ(rowsOf(*cn, office), before[3]);
+    // The receipts are their table's own key: a lookup by id searches the
+    // table, and no index stands beside it.
+    EXPECT_NE(plan(*cn, "select xm from PJML where id=20").find("INTEGER PRIMARY KEY"), std::string::npos)
+        << plan(*cn, "select xm from PJML where id=20");
+    EXPECT_EQ(test::scalar(*cn, "select count(*) from sqlite_master where name='sqlite_autoindex_PJML_1' "
+                                "or name='ix_kdw_sfjl_djbh' or name like 'fo_old%'").toInt(), 0);
+    // The register reads each receipt's amounts from the fee records' index,
+    // which has its statistics.
+    EXPECT_NE(plan(*cn, all).find("COVERING INDEX ix_kdw_sfjl_djbh_ysk_hkje"), std::string::npos) << plan(*cn, all);
+    EXPECT_EQ(test::scalar(*cn, "select count(*) from sqlite_stat1 where idx='ix_kdw_sfjl_djbh_ysk_hkje'").toInt(), 1);
+    // The office's index is back on the new table, and its trigger writes
+    // to it.
+    EXPECT_NE(plan(*cn, "select id from PJML where xm='李二'").find("ix_office_PJML_xm"), std::string::npos);
+    cn->execute("insert into PJMLmx(PjMLid,xmmc,je) values(20,'保育费',120.5)");
+    EXPECT_EQ(test::firstColumn(*cn, "select id from PJML where rptbz='有明细'"), std::vector<std::string>{"20"});
+    // Opened again, there is nothing left to do.
+    cn.reset();
+    EXPECT_EQ(feeSchemaVersionOf(*openFeeDatabase(sqliteConnectionString(path))), kFeeSchemaVersion);
+}
+
+TEST_P(ReceiptsKeyedUpgrade, AReceiptWhoseIdIsNoWholeNumberLeavesTheDatabaseAsItWas) {
+    test::TempDir dir;
+    const std::string path = dir.file("v4.db");
+    writeVersionFourDatabase(path);
+    openConnection(sqliteConnectionString(path))->execute("update PJML set id=20.5 where id=20");
+    EXPECT_ANY_THROW(openFeeDatabase(sqliteConnectionString(path)));
+    auto cn = openConnection(sqliteConnectionString(path));
+    EXPECT_EQ(feeSchemaVersionOf(*cn), 4);
+    EXPECT_EQ(test::scalar(*cn, "select count(*) from PJML").toInt(), 4);
+    EXPECT_EQ(test::firstColumn(*cn, "select name from sqlite_master where name in('sqlite_autoindex_PJML_1',"
+                                     "'ix_kdw_sfjl_djbh','ix_office_PJML_xm','v_office_receipts','tr_office_items') "
+                                     "order by name"),
+              (std::vector<std::string>{"ix_kdw_sfjl_djbh", "ix_office_PJML_xm", "sqlite_autoindex_PJML_1",
+                                        "tr_office_items", "v_office_receipts"}));
+}
+
+FO_INSTANTIATE_DIALECTS(ReceiptsKeyedUpgrade);
 
 TEST(FeeDatabase, AnUpgradeThatCannotFinishLeavesTheDatabaseAsItWas) {
     test::TempDir dir;

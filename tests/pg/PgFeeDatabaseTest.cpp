@@ -77,5 +77,24 @@ TEST_F(PgFeeDatabase, AnythingElseIsRefusedUntouchedAndANewerSchemaToo) {
     EXPECT_EQ(e.kind(), DbErrorKind::Missing) << e.engineText();
 }
 
+TEST_F(PgFeeDatabase, AVersionFourDatabaseGetsTheFeeRecordsIndexThatCarriesTheRegistersAmounts) {
+    const std::string link = fresh("v4");
+    {
+        ConnectionPtr cn = createFeeDatabase(link);
+        cn->execute("drop index ix_kdw_sfjl_djbh_ysk_hkje");
+        cn->execute("create index ix_kdw_sfjl_djbh on kdw_sfjl(djbh)");
+        cn->execute("update fo_schema set version=4");
+        cn->execute("insert into kdw_sfjl(id,djbh,xsid,ysk,hkje) values(1,'SF1',11,20,0)");
+        cn->execute("insert into PJML(id,djbh,xsid,hjje) values(10,'SF1',11,300)");
+    }
+    ConnectionPtr cn = openFeeDatabase(link);
+    EXPECT_EQ(feeSchemaVersionOf(*cn), kFeeSchemaVersion);
+    EXPECT_EQ(scalar(*cn, "select string_agg(indexname, ',' order by indexname) from pg_indexes "
+                          "where tablename='kdw_sfjl' and indexname like 'ix_kdw_sfjl_djbh%'").toText(),
+              "ix_kdw_sfjl_djbh_ysk_hkje");
+    EXPECT_EQ(scalar(*cn, "select a.id||'|'||b.ysk from PJML as a,kdw_sfjl as b where a.djbh=b.djbh").toText(),
+              "10|20.0000");
+}
+
 }  // namespace
 }  // namespace fo::test
