@@ -14,14 +14,6 @@ enum Tag : unsigned char { Null, Integer, Money, Double, Text, Date };
 constexpr std::size_t kFirstBlockSize = 1024;
 constexpr std::size_t kBlockSize = 256 * 1024;
 
-void putVarint(std::vector<unsigned char>& out, std::uint64_t v) {
-    while (v >= 0x80) {
-        out.push_back(static_cast<unsigned char>(v | 0x80));
-        v >>= 7;
-    }
-    out.push_back(static_cast<unsigned char>(v));
-}
-
 std::uint64_t getVarint(const unsigned char*& p) {
     std::uint64_t v = 0;
     for (int shift = 0;; shift += 7) {
@@ -82,47 +74,62 @@ void skipOne(const unsigned char*& p) {
 
 }  // namespace
 
-void PackedRow::start(std::size_t width) {
-    bytes_.clear();
-    width_ = width;
-    putVarint(bytes_, width);
+unsigned char* PackedRow::room(std::size_t n) {
+    if (used_ + n > bytes_.size()) bytes_.resize(std::max(2 * bytes_.size(), used_ + n));
+    return bytes_.data() + used_;
 }
 
-void PackedRow::null() { bytes_.push_back(Null); }
+void PackedRow::putVarint(std::uint64_t v) {
+    unsigned char* p = room(10);
+    unsigned char* const start = p;
+    for (; v >= 0x80; v >>= 7) *p++ = static_cast<unsigned char>(v | 0x80);
+    *p++ = static_cast<unsigned char>(v);
+    used_ += static_cast<std::size_t>(p - start);
+}
+
+void PackedRow::start(std::size_t width) {
+    used_ = 0;
+    width_ = width;
+    putVarint(width);
+}
+
+void PackedRow::null() { *room(1) = Null, ++used_; }
 
 void PackedRow::integer(std::int64_t v) {
-    bytes_.push_back(Integer);
-    putVarint(bytes_, zigzag(v));
+    *room(1) = Integer, ++used_;
+    putVarint(zigzag(v));
 }
 
 void PackedRow::money(Currency v) {
-    bytes_.push_back(Money);
-    putVarint(bytes_, zigzag(v.raw()));
+    *room(1) = Money, ++used_;
+    putVarint(zigzag(v.raw()));
 }
 
 void PackedRow::real(double v) {
-    bytes_.push_back(Double);
-    unsigned char b[sizeof v];
-    std::memcpy(b, &v, sizeof v);
-    bytes_.insert(bytes_.end(), b, b + sizeof v);
+    unsigned char* p = room(1 + sizeof v);
+    *p = Double;
+    std::memcpy(p + 1, &v, sizeof v);
+    used_ += 1 + sizeof v;
 }
 
 void PackedRow::text(std::string_view v) {
-    bytes_.push_back(Text);
-    putVarint(bytes_, v.size());
-    bytes_.insert(bytes_.end(), v.begin(), v.end());
+    *room(1) = Text, ++used_;
+    putVarint(v.size());
+    std::memcpy(room(v.size()), v.data(), v.size());
+    used_ += v.size();
 }
 
 void PackedRow::date(const DateTime& d) {
-    const unsigned char b[] = {Date,
-                               static_cast<unsigned char>(d.year & 0xff),
-                               static_cast<unsigned char>((d.year >> 8) & 0xff),
-                               static_cast<unsigned char>(d.month),
-                               static_cast<unsigned char>(d.day),
-                               static_cast<unsigned char>(d.hour),
-                               static_cast<unsigned char>(d.minute),
-                               static_cast<unsigned char>(d.second)};
-    bytes_.insert(bytes_.end(), b, b + sizeof b);
+    unsigned char* p = room(8);
+    p[0] = Date;
+    p[1] = static_cast<unsigned char>(d.year & 0xff);
+    p[2] = static_cast<unsigned char>((d.year >> 8) & 0xff);
+    p[3] = static_cast<unsigned char>(d.month);
+    p[4] = static_cast<unsigned char>(d.day);
+    p[5] = static_cast<unsigned char>(d.hour);
+    p[6] = static_cast<unsigned char>(d.minute);
+    p[7] = static_cast<unsigned char>(d.second);
+    used_ += 8;
 }
 
 void PackedRow::value(const Value& v) {
@@ -142,40 +149,40 @@ void PackedRows::clear() {
     blockUsed_ = blockSize_ = blockBytes_ = 0;
 }
 
-const unsigned char* PackedRows::store(const std::vector<unsigned char>& packed) {
-    if (blocks_.empty() || blockUsed_ + packed.size() > blockSize_) {
-        blockSize_ = std::max(blockSize_ == 0 ? kFirstBlockSize : std::min(kBlockSize, 2 * blockSize_), packed.size());
+const unsigned char* PackedRows::store(const unsigned char* packed, std::size_t size) {
+    if (blocks_.empty() || blockUsed_ + size > blockSize_) {
+        blockSize_ = std::max(blockSize_ == 0 ? kFirstBlockSize : std::min(kBlockSize, 2 * blockSize_), size);
         // Every byte is written before it is read: no zeroing.
         blocks_.push_back(std::make_unique_for_overwrite<unsigned char[]>(blockSize_));
         blockBytes_ += blockSize_;
         blockUsed_ = 0;
     }
     unsigned char* at = blocks_.back().get() + blockUsed_;
-    std::memcpy(at, packed.data(), packed.size());
-    blockUsed_ += packed.size();
+    std::memcpy(at, packed, size);
+    blockUsed_ += size;
     return at;
 }
 
 void PackedRows::append(const std::vector<Value>& row) {
     pack(row, scratch_);
-    rows_.push_back(store(scratch_.bytes_));
+    rows_.push_back(store(scratch_.bytes_.data(), scratch_.used_));
 }
 
-void PackedRows::append(const PackedRow& row) { rows_.push_back(store(row.bytes_)); }
+void PackedRows::append(const PackedRow& row) { rows_.push_back(store(row.bytes_.data(), row.used_)); }
 
 void PackedRows::replace(std::size_t i, const std::vector<Value>& row) {
     pack(row, scratch_);
-    rows_.at(i) = store(scratch_.bytes_);
+    rows_.at(i) = store(scratch_.bytes_.data(), scratch_.used_);
 }
 
 bool PackedRows::holds(std::size_t i, const std::vector<Value>& row) const {
     PackedRow asPacked;
     pack(row, asPacked);
-    const std::vector<unsigned char>& packed = asPacked.bytes_;
     const unsigned char* start = rows_.at(i);
     const unsigned char* p = start;
     for (std::size_t n = getVarint(p), f = 0; f < n; ++f) skipOne(p);
-    return static_cast<std::size_t>(p - start) == packed.size() && std::memcmp(start, packed.data(), packed.size()) == 0;
+    return static_cast<std::size_t>(p - start) == asPacked.used_ &&
+           std::memcmp(start, asPacked.bytes_.data(), asPacked.used_) == 0;
 }
 
 void PackedRows::read(std::size_t i, std::vector<Value>& out) const {

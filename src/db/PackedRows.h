@@ -26,8 +26,12 @@ public:
 
 private:
     friend class PackedRows;
+    // Room for `n` more bytes at the row's end; the buffer is kept from row
+    // to row, so it grows only while the rows do.
+    unsigned char* room(std::size_t n);
+    void putVarint(std::uint64_t v);
     std::vector<unsigned char> bytes_;
-    std::size_t width_ = 0;
+    std::size_t used_ = 0, width_ = 0;
 };
 
 // Rows of values kept packed: each row one run of bytes in large blocks (a
@@ -54,7 +58,7 @@ public:
     std::size_t bytes() const;
 
 private:
-    const unsigned char* store(const std::vector<unsigned char>& packed);
+    const unsigned char* store(const unsigned char* packed, std::size_t size);
     std::vector<std::unique_ptr<unsigned char[]>> blocks_;
     std::size_t blockUsed_ = 0, blockSize_ = 0, blockBytes_ = 0;
     std::vector<const unsigned char*> rows_;

@@ -161,7 +161,9 @@ std::vector<std::string> operatorsAfterUpgrade(Connection& cn) {
     std::vector<std::string> rows;
     for (; !rs->eof(); rs->moveNext()) {
         const std::string hash = rs->field("pwhash").toText();
-        if (!hash.empty()) EXPECT_TRUE(password::matches(hash, "zhang's"));
+        if (!hash.empty()) {
+            EXPECT_TRUE(password::matches(hash, "zhang's"));
+        }
         rows.push_back(rs->field("name").toText() + "|" + (hash.empty() ? "none" : "hash") + "|" +
                        rs->field("mustsetpw").toText());
     }
