@@ -48,6 +48,9 @@ const char* const kReduce = "update qfmxb set jmje=10 where qfkid=%1 and sfxmid=
 const char* const kClose = "update qfhzb set jmje=30,jmjlid=%1,fkrq='2026-12-06 10:00:00' where qfkid=%2 and xsid=%3";
 const char* const kRemainder = "insert into qfhzb(qfkid,qfyf,xsid,qfrq,qfje,sjqfje,fkje,yqfkid,userid,cqts,qjts,jmje)"
                                " values(%1,'202612',%2,'2026-12-06',1211,0,0,%3,1,0,0,0)";
+// Every record the posting writes is a document of the office's audit log.
+const char* const kAudit = "insert into sys_log(logtime,userid,username,workstation,operation,djbh,amount,outcome)"
+                           " values('2026-12-06 10:00:00',1,'bench','bench','批量减免',%1,30,'完成')";
 const char* const kCopy = "insert into qfmxb(qfkid,xsid,sflxid,sfxmid,qfje,fkje,jmje) select %1,xsid,sflxid,sfxmid,"
                           "qfje-fkje-jmje,0,0 from qfmxb where qfkid=%2 and xsid=%3 and qfje-fkje-jmje>0";
 
@@ -76,8 +79,9 @@ Students studentsOf(const std::string& database) {
     return out;
 }
 
-// Record, three items, three item reductions, the closed row, its open
-// remainder and the remainder's items, per student, in one transaction.
+// Audit row, record, three items, three item reductions, the closed row,
+// its open remainder and the remainder's items, per student, in one
+// transaction.
 double sqliteFloorMs(const std::string& path, const Students& students) {
     sqlite3* db = nullptr;
     sqlite3_open(path.c_str(), &db);
@@ -85,11 +89,13 @@ double sqliteFloorMs(const std::string& path, const Students& students) {
         sqlite3_exec(db, "begin", nullptr, nullptr, nullptr);
         Stmt record(db, withParameters(kRecord, false).c_str()), item(db, withParameters(kItem, false).c_str()),
             reduce(db, withParameters(kReduce, false).c_str()), close(db, withParameters(kClose, false).c_str()),
-            remainder(db, withParameters(kRemainder, false).c_str()), copy(db, withParameters(kCopy, false).c_str());
+            remainder(db, withParameters(kRemainder, false).c_str()), copy(db, withParameters(kCopy, false).c_str()),
+            audit(db, withParameters(kAudit, false).c_str());
         sqlite3_int64 id = 900000, newRow = 900000;
         for (const auto& [xsid, bjmc] : students) {
             ++id;
             const std::string djbh = "JMB" + std::to_string(id);
+            audit.bind(1, djbh.c_str()).run();
             record.bind(1, id).bind(2, xsid).bind(3, bjmc.c_str()).bind(4, djbh.c_str()).run();
             const sqlite3_int64 row = 100000 + xsid;
             for (const auto& [itemId, ys] : {std::pair<sqlite3_int64, double>{1, 800}, {2, 341}, {6, 100}}) {
@@ -111,7 +117,8 @@ double pgFloorMs(const std::string& link, const Students& students) {
     PgSession db(link);
     const std::pair<const char*, const char*> statements[] = {{"record", kRecord}, {"item", kItem},
                                                               {"reduce", kReduce}, {"close", kClose},
-                                                              {"remainder", kRemainder}, {"copy", kCopy}};
+                                                              {"remainder", kRemainder}, {"copy", kCopy},
+                                                              {"audit", kAudit}};
     for (const auto& [name, text] : statements) db.prepare(name, withParameters(text, true));
     return millisecondsOf([&] {
         db.exec("begin");
@@ -119,6 +126,7 @@ double pgFloorMs(const std::string& link, const Students& students) {
         for (const auto& [xsid, bjmc] : students) {
             ++id;
             const std::string x = std::to_string(xsid), i = std::to_string(id), row = std::to_string(100000 + xsid);
+            db.run("audit", {"JMB" + i});
             db.run("record", {i, x, bjmc, "JMB" + i});
             for (const auto& [itemId, ys] : {std::pair<const char*, const char*>{"1", "800"}, {"2", "341"}, {"6", "100"}}) {
                 db.run("item", {i, itemId, ys});

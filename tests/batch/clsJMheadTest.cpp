@@ -239,7 +239,7 @@ TEST_P(clsJMheadTest, ABatchDrawsItsNumbersInBlocksThatNoOtherDrawShares) {
     EXPECT_EQ(std::stoll(otherRecord), first + 2);
     ASSERT_EQ(number.size(), 14u);
     const long long seq = std::stoll(number.substr(10));
-    char expected[8];
+    char expected[24];
     std::snprintf(expected, sizeof expected, "%04lld", seq + 1);
     EXPECT_EQ(field(records[1], 1), number.substr(0, 10) + expected);
     std::snprintf(expected, sizeof expected, "%04lld", seq + 2);

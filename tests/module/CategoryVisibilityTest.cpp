@@ -101,7 +101,7 @@ TEST_P(CategoryVisibility, TheBuiltInOperatorSeesStudentsWithoutACategoryInEvery
     ASSERT_EQ(limited.status, 0) << limited.out << limited.err;
     shown = byWindow(limited.out);
     const std::string other = text("select min(xh) from kdw_xs where del=0 and intTx=0 and lb1=1");
-    for (const std::string& list : {"frmXSsel", "frmBachJM", "frmjmjlNew"}) {
+    for (const char* list : {"frmXSsel", "frmBachJM", "frmjmjlNew"}) {
         EXPECT_NE(shown[list].find(other), std::string::npos) << list << " hides " << other;
     }
     // None of the others, in any list: no student number stands there as a field.

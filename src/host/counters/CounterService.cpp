@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <set>
 #include <vector>
 
 #include "db/Catalog.h"
@@ -30,14 +31,21 @@ std::string CounterService::sideDatabasePath() const {
 }
 
 bool CounterService::hasColumn(const std::string& table, const std::string& column) {
-    const std::string key = lowerAscii(table) + "." + lowerAscii(column);
-    auto found = columns_.find(key);
-    if (found != columns_.end()) return found->second;
-    const auto names = columnNames(*openConnection(linkStringFor(database_)), table);
-    const bool present = std::any_of(names.begin(), names.end(),
-                                     [&](const std::string& n) { return equalsIgnoreCase(n, column); });
-    columns_[key] = present;
-    return present;
+    auto found = columns_.find(lowerAscii(table));
+    if (found == columns_.end()) {
+        // One session for the asked table and every table a counter reads:
+        // opening one costs more than the catalogue reads together.
+        ConnectionPtr cn = openConnection(linkStringFor(database_));
+        for (const std::string& name : {table, std::string("kdw_sfjl"), std::string("PJML"),
+                                        std::string("INandOutML"), std::string("qfhzb")}) {
+            const std::string key = lowerAscii(name);
+            if (columns_.count(key)) continue;
+            std::set<std::string>& known = columns_[key];  // none: no such table
+            for (const std::string& n : columnNames(*cn, name)) known.insert(lowerAscii(n));
+        }
+        found = columns_.find(lowerAscii(table));
+    }
+    return found->second.count(lowerAscii(column)) > 0;
 }
 
 CounterSource CounterService::idSource(const std::string& counter) {

@@ -3,6 +3,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -65,7 +66,7 @@ private:
     std::string database_;
     std::mutex mutex_;
     std::unique_ptr<CounterStore> store_;
-    std::map<std::string, bool> columns_;  // "table.column" -> present
+    std::map<std::string, std::set<std::string>> columns_;  // table -> its columns, all lower case
 };
 
 }  // namespace fo
