@@ -14,7 +14,7 @@ namespace {
 std::string num(int v) { return std::to_string(v); }
 
 std::string day(int y, int m, int d) {
-    char text[16];
+    char text[40];
     std::snprintf(text, sizeof text, "%04d-%02d-%02d", y, m, d);
     return text;
 }
