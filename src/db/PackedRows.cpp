@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <stdexcept>
 
 namespace fo {
 namespace {
@@ -87,49 +88,55 @@ void PackedRow::putVarint(std::uint64_t v) {
     used_ += static_cast<std::size_t>(p - start);
 }
 
+// Each value starts with its tag.
+void PackedRow::put(unsigned char tag) {
+    *room(1) = tag;
+    ++used_;
+    ++values_;
+}
+
 void PackedRow::start(std::size_t width) {
-    used_ = 0;
+    used_ = values_ = 0;
     width_ = width;
     putVarint(width);
 }
 
-void PackedRow::null() { *room(1) = Null, ++used_; }
+void PackedRow::null() { put(Null); }
 
 void PackedRow::integer(std::int64_t v) {
-    *room(1) = Integer, ++used_;
+    put(Integer);
     putVarint(zigzag(v));
 }
 
 void PackedRow::money(Currency v) {
-    *room(1) = Money, ++used_;
+    put(Money);
     putVarint(zigzag(v.raw()));
 }
 
 void PackedRow::real(double v) {
-    unsigned char* p = room(1 + sizeof v);
-    *p = Double;
-    std::memcpy(p + 1, &v, sizeof v);
-    used_ += 1 + sizeof v;
+    put(Double);
+    std::memcpy(room(sizeof v), &v, sizeof v);
+    used_ += sizeof v;
 }
 
 void PackedRow::text(std::string_view v) {
-    *room(1) = Text, ++used_;
+    put(Text);
     putVarint(v.size());
     std::memcpy(room(v.size()), v.data(), v.size());
     used_ += v.size();
 }
 
 void PackedRow::date(const DateTime& d) {
-    unsigned char* p = room(8);
-    p[0] = Date;
-    p[1] = static_cast<unsigned char>(d.year & 0xff);
-    p[2] = static_cast<unsigned char>((d.year >> 8) & 0xff);
-    p[3] = static_cast<unsigned char>(d.month);
-    p[4] = static_cast<unsigned char>(d.day);
-    p[5] = static_cast<unsigned char>(d.hour);
-    p[6] = static_cast<unsigned char>(d.minute);
-    p[7] = static_cast<unsigned char>(d.second);
-    used_ += 8;
+    put(Date);
+    unsigned char* p = room(7);
+    p[0] = static_cast<unsigned char>(d.year & 0xff);
+    p[1] = static_cast<unsigned char>((d.year >> 8) & 0xff);
+    p[2] = static_cast<unsigned char>(d.month);
+    p[3] = static_cast<unsigned char>(d.day);
+    p[4] = static_cast<unsigned char>(d.hour);
+    p[5] = static_cast<unsigned char>(d.minute);
+    p[6] = static_cast<unsigned char>(d.second);
+    used_ += 7;
 }
 
 void PackedRow::value(const Value& v) {
@@ -168,7 +175,11 @@ void PackedRows::append(const std::vector<Value>& row) {
     rows_.push_back(store(scratch_.bytes_.data(), scratch_.used_));
 }
 
-void PackedRows::append(const PackedRow& row) { rows_.push_back(store(row.bytes_.data(), row.used_)); }
+void PackedRows::append(const PackedRow& row) {
+    // A row of another width than it announced would be read back shifted.
+    if (row.values_ != row.width_) throw std::logic_error("PackedRows::append: a row of the wrong width");
+    rows_.push_back(store(row.bytes_.data(), row.used_));
+}
 
 void PackedRows::replace(std::size_t i, const std::vector<Value>& row) {
     pack(row, scratch_);

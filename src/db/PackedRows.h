@@ -11,7 +11,8 @@ namespace fo {
 
 // One row packed value by value, for a reader that takes the values
 // straight from an engine: no Value, and no string, is made for each.
-// start() begins a row of `width` values; exactly that many follow.
+// start() begins a row of `width` values; exactly that many follow (a row
+// with more or fewer is refused when it is stored).
 class PackedRow {
 public:
     void start(std::size_t width);
@@ -29,9 +30,10 @@ private:
     // Room for `n` more bytes at the row's end; the buffer is kept from row
     // to row, so it grows only while the rows do.
     unsigned char* room(std::size_t n);
+    void put(unsigned char tag);
     void putVarint(std::uint64_t v);
     std::vector<unsigned char> bytes_;
-    std::size_t used_ = 0, width_ = 0;
+    std::size_t used_ = 0, width_ = 0, values_ = 0;
 };
 
 // Rows of values kept packed: each row one run of bytes in large blocks (a
