@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <iterator>
 #include <set>
 #include <vector>
 
@@ -17,6 +18,12 @@ bool plainIdentifier(const std::string& name) {
     return !name.empty() && !std::isdigit(static_cast<unsigned char>(name[0])) &&
            std::all_of(name.begin(), name.end(), [](unsigned char c) { return std::isalnum(c) || c == '_'; });
 }
+
+// The tables counters read their largest stored values from, besides a
+// table named after its counter; and those of them that hold document
+// numbers.
+const char* const kCounterTables[] = {"kdw_sfjl", "PJML", "INandOutML", "qfhzb"};
+const char* const kNumberTables[] = {"kdw_sfjl", "PJML", "INandOutML"};
 
 }  // namespace
 
@@ -36,8 +43,9 @@ bool CounterService::hasColumn(const std::string& table, const std::string& colu
         // One session for the asked table and every table a counter reads:
         // opening one costs more than the catalogue reads together.
         ConnectionPtr cn = openConnection(linkStringFor(database_));
-        for (const std::string& name : {table, std::string("kdw_sfjl"), std::string("PJML"),
-                                        std::string("INandOutML"), std::string("qfhzb")}) {
+        std::vector<std::string> tables{table};
+        tables.insert(tables.end(), std::begin(kCounterTables), std::end(kCounterTables));
+        for (const std::string& name : tables) {
             const std::string key = lowerAscii(name);
             if (columns_.count(key)) continue;
             std::set<std::string>& known = columns_[key];  // none: no such table
@@ -63,7 +71,7 @@ CounterSource CounterService::idSource(const std::string& counter) {
 CounterSource CounterService::billSource(const std::string& stem) {
     CounterSource source;
     source.stem = stem;
-    for (const char* table : {"kdw_sfjl", "PJML", "INandOutML"})
+    for (const char* table : kNumberTables)
         if (hasColumn(table, "djbh")) source.numberTables.push_back(table);
     return source;
 }
