@@ -11,6 +11,7 @@
 #include "BenchSchool.h"
 #include "batch/frmBachJM.h"
 #include "batch/frmBachJM_next.h"
+#include "db/sqlite/SqliteFunctions.h"
 
 namespace fo::bench {
 namespace {
@@ -85,6 +86,7 @@ Students studentsOf(const std::string& database) {
 double sqliteFloorMs(const std::string& path, const Students& students) {
     sqlite3* db = nullptr;
     sqlite3_open(path.c_str(), &db);
+    registerSqliteFunctions(db);  // and the collation the engine compares text by
     const double ms = millisecondsOf([&] {
         sqlite3_exec(db, "begin", nullptr, nullptr, nullptr);
         Stmt record(db, withParameters(kRecord, false).c_str()), item(db, withParameters(kItem, false).c_str()),

@@ -26,6 +26,7 @@
 #include "bills/cLsBILLhead.h"
 #include "bills/frmBILLML.h"
 #include "db/SqlRewrite.h"
+#include "db/sqlite/SqliteFunctions.h"
 #include "db/sqlite/SqliteRangeEstimate.h"
 #include "host/api/AuditTrail.h"
 #include "host/api/DbInfo.h"
@@ -132,6 +133,7 @@ VoidTime voidMs(const Receipt& r) {
 VoidTime voidFloorMs(const std::string& path, const Receipt& r, long mirrorId) {
     sqlite3* db = nullptr;
     sqlite3_open(path.c_str(), &db);
+    registerSqliteFunctions(db);
     sqlite3_exec(db, "PRAGMA synchronous=FULL", nullptr, nullptr, nullptr);
     sqlite3_int64 source = 0, student = 0;
     {
@@ -255,6 +257,7 @@ void benchVoids(const char* what, const std::string& school) {
 double bareReadMs(const std::string& path, const std::string& sql, long& rows, long limit = -1) {
     sqlite3* db = nullptr;
     sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    registerSqliteFunctions(db);  // and the collation the engine compares text by
     const std::string text = withRangeEstimates(db, rewriteSql(sql));
     const double ms = millisecondsOf([&] {
         sqlite3_stmt* q = nullptr;

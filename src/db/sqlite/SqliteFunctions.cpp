@@ -13,6 +13,7 @@
 #include "db/Currency.h"
 #include "db/WideInt.h"
 #include "db/DateTime.h"
+#include "db/sqlite/SqliteNocase.h"
 
 namespace fo {
 namespace {
@@ -299,8 +300,9 @@ int registerSqliteFunctions(sqlite3* db) {
         const int rc = sqlite3_create_function_v2(db, f.name, f.args, f.flags, nullptr, f.fn, nullptr, nullptr, nullptr);
         if (rc != SQLITE_OK) return rc;
     }
-    return sqlite3_create_window_function(db, "sum", 1, kDeterministic, nullptr, sumStep, sumValue, sumValue,
-                                          sumInverse, nullptr);
+    const int rc = sqlite3_create_window_function(db, "sum", 1, kDeterministic, nullptr, sumStep, sumValue, sumValue,
+                                                  sumInverse, nullptr);
+    return rc != SQLITE_OK ? rc : registerNocaseCollation(db);
 }
 
 }  // namespace fo

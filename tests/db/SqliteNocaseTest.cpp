@@ -1,0 +1,132 @@
+// The engine's NOCASE collation must order every pair of texts as SQLite's
+// own does: an index written by one is searched and checked by the other.
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "TempDatabase.h"
+#include "db/sqlite/SqliteNocase.h"
+
+namespace {
+
+using Session = std::unique_ptr<sqlite3, decltype(&sqlite3_close)>;
+
+Session open(const std::string& path, bool ours) {
+    sqlite3* db = nullptr;
+    EXPECT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+    if (ours) {
+        EXPECT_EQ(fo::registerNocaseCollation(db), SQLITE_OK);
+    }
+    return Session(db, sqlite3_close);
+}
+
+// -1, 0 or 1: how the session's NOCASE orders `a` against `b`.
+int order(sqlite3* db, const std::string& a, const std::string& b) {
+    sqlite3_stmt* q = nullptr;
+    sqlite3_prepare_v2(db, "select case when ?1=?2 collate nocase then 0 when ?1<?2 collate nocase then -1 else 1 end", -1,
+                       &q, nullptr);
+    sqlite3_bind_text(q, 1, a.data(), static_cast<int>(a.size()), SQLITE_TRANSIENT);
+    sqlite3_bind_text(q, 2, b.data(), static_cast<int>(b.size()), SQLITE_TRANSIENT);
+    EXPECT_EQ(sqlite3_step(q), SQLITE_ROW);
+    const int r = sqlite3_column_int(q, 0);
+    sqlite3_finalize(q);
+    return r;
+}
+
+// Texts that reach every way a comparison can end: letters of both cases
+// and the bytes just outside them, digits, a NUL, UTF-8 bytes, long shared
+// prefixes (bill numbers), and lengths on both sides of an eight-byte word.
+std::vector<std::pair<std::string, std::string>> testPairs() {
+    const std::string alphabet("aAzZ@[`{_09SF\0\x80\xC3\xA9", 18);
+    std::mt19937 random(20261207);
+    auto text = [&](std::size_t length) {
+        std::string s;
+        for (std::size_t i = 0; i < length; ++i) s += alphabet[random() % alphabet.size()];
+        return s;
+    };
+    std::vector<std::pair<std::string, std::string>> pairs;
+    for (int i = 0; i < 4000; ++i) {
+        std::string a = text(random() % 20);
+        if (random() % 2) a = "SF2026120" + a;
+        std::string flipped = a, changed = a;
+        for (char& c : flipped)
+            if (std::isalpha(static_cast<unsigned char>(c)) && random() % 2) c ^= 0x20;
+        if (!changed.empty()) changed[random() % changed.size()] = alphabet[random() % alphabet.size()];
+        pairs.push_back({a, text(random() % 20)});
+        pairs.push_back({a, flipped});
+        pairs.push_back({flipped, a});
+        pairs.push_back({a, changed});
+        pairs.push_back({a, a.substr(0, random() % (a.size() + 1))});
+        pairs.push_back({flipped.substr(0, random() % (a.size() + 1)), a});
+    }
+    return pairs;
+}
+
+TEST(SqliteNocase, OrdersEveryPairAsSqlitesOwn) {
+    Session own = open(":memory:", false), ours = open(":memory:", true);
+    int differing = 0;
+    for (const auto& [a, b] : testPairs()) {
+        const int expected = order(own.get(), a, b);
+        if (order(ours.get(), a, b) != expected && ++differing <= 5)
+            ADD_FAILURE() << "'" << a << "' against '" << b << "': SQLite's own says " << expected;
+    }
+    EXPECT_EQ(differing, 0);
+}
+
+// A file whose index SQLite's own collation wrote is searched and checked
+// through ours, and one written through ours checks under SQLite's own.
+TEST(SqliteNocase, IndexesWrittenByEitherServeTheOther) {
+    const auto pairs = testPairs();
+    for (bool writtenByOurs : {false, true}) {
+        fo::dbtest::TempDatabase file;
+        {
+            Session writer = open(file.path(), writtenByOurs);
+            ASSERT_EQ(sqlite3_exec(writer.get(),
+                                   "create table t(k varchar(50) collate nocase); create index ix_t_k on t(k); begin",
+                                   nullptr, nullptr, nullptr),
+                      SQLITE_OK);
+            sqlite3_stmt* insert = nullptr;
+            sqlite3_prepare_v2(writer.get(), "insert into t values(?)", -1, &insert, nullptr);
+            for (std::size_t i = 0; i < pairs.size(); i += 3) {
+                sqlite3_bind_text(insert, 1, pairs[i].first.data(), static_cast<int>(pairs[i].first.size()),
+                                  SQLITE_TRANSIENT);
+                sqlite3_step(insert);
+                sqlite3_reset(insert);
+            }
+            sqlite3_finalize(insert);
+            ASSERT_EQ(sqlite3_exec(writer.get(), "commit", nullptr, nullptr, nullptr), SQLITE_OK);
+        }
+        Session own = open(file.path(), false), ours = open(file.path(), true);
+        for (sqlite3* reader : {own.get(), ours.get()}) {
+            sqlite3_stmt* check = nullptr;
+            sqlite3_prepare_v2(reader, "pragma integrity_check", -1, &check, nullptr);
+            ASSERT_EQ(sqlite3_step(check), SQLITE_ROW);
+            EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(check, 0)), "ok")
+                << (writtenByOurs ? "written through ours" : "written by SQLite's own");
+            sqlite3_finalize(check);
+        }
+        // Every text found through the index as often by both, in any case.
+        auto found = [](sqlite3* db, const std::string& key) {
+            sqlite3_stmt* q = nullptr;
+            sqlite3_prepare_v2(db, "select count(*) from t indexed by ix_t_k where k=?", -1, &q, nullptr);
+            sqlite3_bind_text(q, 1, key.data(), static_cast<int>(key.size()), SQLITE_TRANSIENT);
+            sqlite3_step(q);
+            const int n = sqlite3_column_int(q, 0);
+            sqlite3_finalize(q);
+            return n;
+        };
+        int differing = 0;
+        for (std::size_t i = 1; i < pairs.size(); i += 3) {
+            const int expected = found(own.get(), pairs[i].second);
+            if (found(ours.get(), pairs[i].second) != expected && ++differing <= 5)
+                ADD_FAILURE() << "'" << pairs[i].second << "' found " << expected << " times by SQLite's own";
+        }
+        EXPECT_EQ(differing, 0);
+    }
+}
+
+}  // namespace
