@@ -87,6 +87,42 @@ TEST_P(OpenMonthDues, TermYearAndOneOffDuesAreListedOnceForSeveralOpenMonths) {
     EXPECT_EQ(rows.count({1, "202610", 1}), 1u);
 }
 
+TEST_P(OpenMonthDues, SeveralOpenMonthsAtOnceListWhatEachMonthListsAlone) {
+    // Every kind of record in every open month: payments, a reduction made in
+    // December for October's board and one for the term, a one-off payment,
+    // a cancelled charge and a prepayment, for two students.
+    addRecord(1, "SF", 1, "202609", 1, "800");
+    addRecord(2, "SF", 1, "202610", 1, "500");
+    addRecord(3, "SF", 1, "202610", 3, "120");
+    addRecord(4, "SF", 1, "202611", 5, "200");
+    addRecord(5, "SF", 3, "202611", 4, "40");
+    addRecord(6, "SF", 3, "202612", 2, "100");
+    addRecord(7, "JM", 1, "202612", 2, "0", "33");
+    exec("update kdw_sfjl set sfrq='2026-10-01' where id=7");
+    addRecord(8, "JM", 3, "202612", 3, "0", "60");
+    exec("update kdw_sfjl set sfrq='2026-09-01' where id=8");
+    addRecord(9, "SF", 3, "202610", 1, "800");
+    addRecord(10, "QXSF", 3, "202610", 1, "-800", "0", 9);
+    addRecord(11, "YSK", 1, "202612", 1, "300");
+    const std::string months[] = {"202609", "202610", "202611", "202612"};
+    std::map<Key, Amounts> alone;
+    for (const std::string& month : months) {
+        fillArrearsWorkTable(*cn, "tmpQF", month, "1,2,3,4,5", "", "", "", "");
+        for (const auto& [key, amounts] : workRows("tmpQF")) alone[key] = amounts;
+    }
+    fillArrearsWorkTable(*cn, "tmpQF", "202609,202610,202611,202612", "1,2,3,4,5", "", "", "", "");
+    const auto together = workRows("tmpQF");
+    EXPECT_EQ(together, alone);
+    // The records reached the periods they are for.
+    EXPECT_EQ(together.at({1, "202610", 1}), (Amounts{"800.00", "500.00", "0.00"}));
+    EXPECT_EQ(together.at({1, "202610", 2}), (Amounts{"341.00", "0.00", "33.00"}));
+    EXPECT_EQ(together.at({1, "2026上", 3}), (Amounts{"300.00", "120.00", "0.00"}));
+    EXPECT_EQ(together.at({3, "2026上", 3}), (Amounts{"300.00", "0.00", "60.00"}));
+    EXPECT_EQ(together.at({3, "202610", 1}), (Amounts{"800.00", "0.00", "0.00"}));
+    EXPECT_EQ(together.count({1, "一次性", 5}), 0u);
+    EXPECT_EQ(together.count({1, "202609", 1}), 0u);
+}
+
 FO_BOTH_DIALECTS(OpenMonthDues);
 
 // December is open; September to November are carried over without stored rows.

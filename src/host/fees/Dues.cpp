@@ -106,6 +106,7 @@ struct Period {
     std::vector<std::string> months;
     std::string from, to;
     bool oneOff() const { return key == kOneOff; }
+    bool dated() const { return !from.empty() && !to.empty(); }
 };
 
 Period monthPeriod(const AccountingMonth& m) { return Period{m.yf, {m.yf}, m.fromDate, m.toDate}; }
@@ -148,7 +149,7 @@ const std::string kCountingRecord =
 std::string recordIsFor(const Period& p) {
     if (p.oneOff()) return "1=1";
     const std::string byMonth = "a.sfyf in(" + joinQuoted(p.months) + ")";
-    if (p.from.empty() || p.to.empty()) return byMonth;
+    if (!p.dated()) return byMonth;
     return "(((left(a.djbh,2)<>'JM' or a.sfrq is null) and " + byMonth + ") or (left(a.djbh,2)='JM' and left(a.sfrq,10)>=" +
            sqlLiteral(p.from) + " and left(a.sfrq,10)<=" + sqlLiteral(p.to) + "))";
 }
@@ -158,19 +159,85 @@ std::string nonZero(const std::string& balance) { return "abs(" + balance + ")>=
 // The periods of computed dues, by charge kind.
 using KindPeriods = std::vector<std::pair<int, Period>>;
 
-// One row per selected student and item of the kinds listed, with the dues
-// computed from his charge type (ysje) and what counting records for the
-// item's period paid (jfje), reduced (jmje) and put to prepayment (ye).
-// Written without a conditional expression, so the text is the same in
-// both dialects.
-std::string computedDues(const KindPeriods& kinds, const std::string& students, const std::string& items) {
-    std::string keys, kindList, isFor;
+// Constant rows ("select … union all select …") a statement joins as a table.
+std::string rowsOf(const std::vector<std::string>& selects) {
+    std::string out;
+    for (const auto& row : selects) out += (out.empty() ? "select " : " union all select ") + row;
+    return out;
+}
+
+// What counting records of the selected students paid (jfje), reduced (jmje)
+// and put to prepayment (ye) on each item, per period of the item's kind:
+// one row per student, item and period key, for every period at once. A
+// record is matched to its periods by the same rules as recordIsFor: by its
+// fee month through the periods' months (a table of kind, period and month,
+// joined after the record so that the student index drives the read), by
+// its reduction date through the dated periods' ranges (only reductions
+// reach those), and to the one-off period of its item's kind, whatever its
+// month. Each rule is a plain join, so a record is read once per rule and
+// never once per period.
+std::string paidPerPeriod(const KindPeriods& kinds, const std::string& students, const std::string& items) {
+    std::vector<std::string> months, ranges, oneOff;
+    std::set<int> monthKinds;
     for (const auto& [kind, p] : kinds) {
-        const std::string k = std::to_string(kind);
-        keys += (keys.empty() ? "select " : " union all select ") + k + " as jflx," + sqlLiteral(p.key) + " as sfyf";
-        kindList += (kindList.empty() ? "" : ",") + k;
-        isFor += (isFor.empty() ? "" : " or ") + std::string("(m.jflx=") + k + " and " + recordIsFor(p) + ")";
+        const std::string k = std::to_string(kind) + " as jflx," + sqlLiteral(p.key) + " as sfyf";
+        if (p.oneOff()) {
+            oneOff.push_back(k);
+            continue;
+        }
+        for (const auto& yf : p.months) {
+            months.push_back(k + "," + sqlLiteral(yf) + " as yf," + (p.dated() ? "1" : "0") + " as dated");
+            monthKinds.insert(kind);
+        }
+        if (p.dated()) ranges.push_back(k + "," + sqlLiteral(p.from) + " as datefrom," + sqlLiteral(p.to) + " as dateto");
     }
+    const std::string records =
+        " from kdw_sfjl as a inner join kdw_sfjlmx as b on b.sfjlid=a.id inner join kdw_sfxm as m on m.id=b.sfxmid";
+    const std::string counting = " where " + kCountingRecord + " and a.xsid in(" + students + ") and b.sfxmid in(" + items + ")";
+    auto item = [](const std::string& key) {
+        return "select a.xsid as xsid,b.sfxmid as sfxmid," + key + " as sfyf,b.je as je,b.jmje as jmje,b.ye as ye";
+    };
+    // The one-off period joins the month rule's read unless a month period
+    // shares its kind: a record's item then meets at most one of the two.
+    bool oneOffApart = !oneOff.empty() && months.empty();
+    for (const auto& [kind, p] : kinds) oneOffApart = oneOffApart || (p.oneOff() && monthKinds.count(kind) > 0);
+    std::vector<std::string> reads;
+    if (!months.empty()) {
+        const std::string byMonth = " left join (" + rowsOf(months) + ") as pm on pm.jflx=m.jflx and a.sfyf=pm.yf" +
+                                    " and (pm.dated=0 or left(a.djbh,2)<>'JM' or a.sfrq is null)";
+        if (oneOff.empty() || oneOffApart)
+            reads.push_back(item("pm.sfyf") + records + byMonth + counting + " and pm.sfyf is not null");
+        else
+            reads.push_back(item("coalesce(pm.sfyf,po.sfyf)") + records + byMonth + " left join (" + rowsOf(oneOff) +
+                            ") as po on po.jflx=m.jflx" + counting + " and (pm.sfyf is not null or po.sfyf is not null)");
+    }
+    if (!ranges.empty())
+        reads.push_back(item("pr.sfyf") + records + " cross join (" + rowsOf(ranges) + ") as pr" + counting +
+                        " and pr.jflx=m.jflx and left(a.djbh,2)='JM' and left(a.sfrq,10)>=pr.datefrom"
+                        " and left(a.sfrq,10)<=pr.dateto");
+    if (oneOffApart)
+        reads.push_back(item("po.sfyf") + records + " cross join (" + rowsOf(oneOff) + ") as po" + counting +
+                        " and po.jflx=m.jflx");
+    if (reads.empty()) reads.push_back(item("''") + records + counting + " and 1=0");  // a period without months or dates
+    std::string all;
+    for (const auto& r : reads) all += (all.empty() ? "" : " union all ") + r;
+    return "select x.xsid as xsid,x.sfxmid as sfxmid,x.sfyf as sfyf,coalesce(sum(x.je),0) as jfje,"
+           "coalesce(sum(x.jmje),0) as jmje,coalesce(sum(x.ye),0) as ye from (" + all + ") as x"
+           " group by x.xsid,x.sfxmid,x.sfyf";
+}
+
+// One row per selected student, item of the kinds listed and period of the
+// item's kind, with the dues computed from his charge type (ysje) and what
+// counting records for that period paid (jfje), reduced (jmje) and put to
+// prepayment (ye). All the periods are computed in one statement: the
+// student's dues are read once, the records once per matching rule. The
+// periods' keys are joined last ("cross join" keeps SQLite from taking the
+// few keys as the outer loop and reading every student's fee type once per
+// key). Written without a conditional expression, so the text is the same
+// in both dialects.
+std::string computedDues(const KindPeriods& kinds, const std::string& students, const std::string& items) {
+    std::vector<std::string> keys;
+    for (const auto& [kind, p] : kinds) keys.push_back(std::to_string(kind) + " as jflx," + sqlLiteral(p.key) + " as sfyf");
     // Amounts in integer cents x 100 (days) x 100 (percent x 100), so the
     // product is exact; round() of the cents rounds half away from zero.
     const std::string product =
@@ -181,23 +248,15 @@ std::string computedDues(const KindPeriods& kinds, const std::string& students, 
         "select s.id as xsid,k.sfyf as sfyf,m.id as sfxmid,m.jflx as jflx," + product + " as p"
         " from kdw_xs as s inner join kdw_sflx as l on l.id=s.sflxid"
         " inner join kdw_sfxm as m on m.id=l.sfxmid"
-        " inner join (" + keys + ") as k on k.jflx=m.jflx"
         " left join (select 'Y' as cqts,1 as perDay) as pd on pd.cqts=m.cqts"
         " left join xszhekou as z on z.xsid=s.id and z.xmid=m.id"
-        " where s.id in(" + students + ") and m.id>0 and m.id in(" + items + ")";
-    const std::string paid =
-        "select a.xsid as xsid,b.sfxmid as sfxmid,coalesce(sum(b.je),0) as jfje,coalesce(sum(b.jmje),0) as jmje,"
-        "coalesce(sum(b.ye),0) as ye"
-        " from kdw_sfjl as a inner join kdw_sfjlmx as b on b.sfjlid=a.id"
-        " inner join kdw_sfxm as m on m.id=b.sfxmid"
-        " where " + kCountingRecord +
-        " and a.xsid in(" + students + ") and b.sfxmid in(" + items + ") and m.jflx in(" + kindList + ")"
-        " and (" + isFor + ")"
-        " group by a.xsid,b.sfxmid";
+        " cross join (" + rowsOf(keys) + ") as k"
+        " where s.id in(" + students + ") and m.id>0 and m.id in(" + items + ") and k.jflx=m.jflx";
     return "select d.xsid as xsid,d.sfyf as sfyf,d.sfxmid as sfxmid,d.jflx as jflx,"
            "round(d.p/1000000.0)/100.0 as ysje,coalesce(r.jfje,0) as jfje,coalesce(r.jmje,0) as jmje,"
            "coalesce(r.ye,0) as ye"
-           " from (" + dues + ") as d left join (" + paid + ") as r on r.xsid=d.xsid and r.sfxmid=d.sfxmid";
+           " from (" + dues + ") as d left join (" + paidPerPeriod(kinds, students, items) +
+           ") as r on r.xsid=d.xsid and r.sfxmid=d.sfxmid and r.sfyf=d.sfyf";
 }
 
 // True when stored arrears rows (open or settled) of student `c.xsid` hold
@@ -300,6 +359,7 @@ void fillArrearsWorkTable(Connection& cn, const std::string& tableName, const st
     std::vector<std::string> storedKeys;  // periods whose stored arrears are listed
     std::set<std::string> computedKeys;   // term, year and one-off periods already computed
     std::set<std::string> seenMonths;
+    KindPeriods owed;                     // the periods of computed dues, each once
     for (const auto& yf : splitList(months)) {
         if (!seenMonths.insert(yf).second) continue;
         auto m = std::find_if(allMonths.begin(), allMonths.end(), [&](const auto& x) { return x.yf == yf; });
@@ -313,11 +373,10 @@ void fillArrearsWorkTable(Connection& cn, const std::string& tableName, const st
                     storedKeys.push_back(p.key);
             continue;
         }
-        KindPeriods owed;
         for (auto& [kind, p] : kinds)
             if (kind == kMonthly || computedKeys.insert(p.key).second) owed.emplace_back(kind, std::move(p));
-        insertComputedDues(cn, tableName, owed, students, items);
     }
+    if (!owed.empty()) insertComputedDues(cn, tableName, owed, students, items);
     insertStoredArrears(cn, tableName, storedKeys, students, items);
 }
 
