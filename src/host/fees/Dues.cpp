@@ -378,6 +378,10 @@ void fillArrearsWorkTable(Connection& cn, const std::string& tableName, const st
     }
     if (!owed.empty()) insertComputedDues(cn, tableName, owed, students, items);
     insertStoredArrears(cn, tableName, storedKeys, students, items);
+    // The planner learns the table's size: PostgreSQL plans a fresh table
+    // without statistics as a few rows and joins the list's many rows one
+    // by one; gathering them costs a few milliseconds.
+    cn.execute("analyze " + tableName);
 }
 
 ItemDues itemDues(Connection& cn, const std::string& xsid, const std::string& sfxmid, const std::string& period) {
