@@ -6,6 +6,7 @@
 #include "BenchSchool.h"
 #include "batch/BatchStatements.h"
 #include "batch/frmJmBachList.h"
+#include "db/sqlite/SqliteFunctions.h"
 
 namespace fo::bench {
 namespace {
@@ -18,6 +19,7 @@ constexpr int kStudents = 2000, kMonths = 10;
 long sqliteRows(const std::string& path, const std::string& sql) {
     sqlite3* db = nullptr;
     sqlite3_open(path.c_str(), &db);
+    registerSqliteFunctions(db);  // the exact sum and the collation the engine compares text by
     sqlite3_stmt* q = nullptr;
     sqlite3_prepare_v2(db, sql.c_str(), -1, &q, nullptr);
     long rows = 0;
