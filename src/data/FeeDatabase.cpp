@@ -197,35 +197,70 @@ std::string tableStatement(const std::string& table) {
     return found.str();
 }
 
-// Version 5: the receipts keyed by their row id, and the fee records' djbh
-// index carrying the two amounts the register reads of them. The receipts'
-// table is made again from today's script and every row copied in key
-// order. Renaming a table rewrites every view and trigger that names it, so
-// all views and triggers (the office's own too) and the receipts' indexes
-// are taken down first and put back afterwards as they stood. A receipt
-// whose id is no whole number cannot be keyed: the upgrade then fails whole
-// and leaves the database as it was.
-void keyReceiptsByRowId(Connection& cn) {
+// Version 5: the fee records' djbh index carries the two amounts the
+// register reads of them. (On the embedded engine the receipts also became
+// keyed by their row id; version 6 rebuilds their table from today's
+// script, which does that too.)
+void indexRecordsWithTheirAmounts(Connection& cn) {
     cn.execute("drop index if exists ix_kdw_sfjl_djbh");
     cn.execute("create index if not exists ix_kdw_sfjl_djbh_ysk_hkje on kdw_sfjl(djbh, ysk, hkje)");
-    // On a server the table's key is its own index whatever the type.
-    if (isPostgresLink(cn.connectionString())) return;
-    RecordsetPtr key = cn.execute("select type from pragma_table_info('PJML') where name='id' and pk=1");
-    if (key && !key->eof() && equalsIgnoreCase(key->field(std::size_t{0}).toText(), "integer")) return;
+}
 
+// The tables whose document numbers compare byte for byte since version 6,
+// each with the order its rows are copied in when it is rebuilt.
+const std::pair<const char*, const char*> kBinaryNumberTables[] = {
+    {"PJML", "id"}, {"kdw_sfjl", "id"}, {"INandOutML", "rowid"}};
+
+// On a server, the column changes type in place. A view that reads it would
+// forbid that: every view of the fee schema (the office's own too) is taken
+// down first and put back afterwards as it stood.
+void alterNumbersOnServer(Connection& cn) {
+    std::vector<std::pair<std::string, std::string>> views;  // name, definition
+    for (RecordsetPtr rs = cn.execute("select c.relname, pg_get_viewdef(c.oid) from pg_class c join pg_namespace n "
+                                      "on n.oid=c.relnamespace where n.nspname=current_schema() and c.relkind='v' "
+                                      "order by c.oid");
+         rs && !rs->eof(); rs->moveNext())
+        views.emplace_back(rs->field(std::size_t{0}).toText(), rs->field(1).toText());
+    for (auto it = views.rbegin(); it != views.rend(); ++it)
+        cn.execute("drop view if exists \"" + it->first + "\" cascade");
+    for (const auto& [table, order] : kBinaryNumberTables)
+        cn.execute(std::string("alter table ") + table + " alter column djbh type character varying(50)");
+    for (const auto& [name, definition] : views) cn.execute("create view \"" + name + "\" as " + definition);
+}
+
+// Version 6: document numbers compare byte for byte in the receipts, the
+// fee records and the cash journal. On the embedded engine a column's
+// collation is part of its table: the three tables are made again from
+// today's script and every row copied in key order. Renaming a table
+// rewrites every view and trigger that names it, so all views and triggers
+// (the office's own too) and the three tables' indexes are taken down first
+// and put back afterwards as they stood. A receipt whose id is no whole
+// number cannot be keyed by it: the upgrade then fails whole and leaves the
+// database as it was.
+void compareNumbersByteForByte(Connection& cn) {
+    if (isPostgresLink(cn.connectionString())) {
+        alterNumbersOnServer(cn);
+        return;
+    }
+    std::string tables;
+    for (const auto& [table, order] : kBinaryNumberTables) tables += std::string(tables.empty() ? "'" : ",'") + table + "'";
     std::vector<std::string> putBack;
     for (RecordsetPtr rs = cn.execute("select type,name,sql from sqlite_master where sql is not null and "
-                                      "(type in('view','trigger') or (type='index' and lower(tbl_name)='pjml')) "
-                                      "order by case type when 'index' then 0 when 'view' then 1 else 2 end,rowid");
+                                      "(type in('view','trigger') or (type='index' and lower(tbl_name) in(" +
+                                      lowerAscii(tables) +
+                                      "))) order by case type when 'index' then 0 when 'view' then 1 else 2 end,rowid");
          !rs->eof(); rs->moveNext()) {
         cn.execute("drop " + rs->field(std::size_t{0}).toText() + " \"" + rs->field(std::size_t{1}).toText() + "\"");
         putBack.push_back(rs->field(std::size_t{2}).toText());
     }
-    const std::vector<std::string> oldColumns = columnsOf(cn, "PJML");
-    cn.execute("alter table PJML rename to fo_old_PJML");
-    cn.execute(tableStatement("PJML"));
-    copyKeptColumns(cn, "PJML", oldColumns, "fo_old_PJML order by id");
-    cn.execute("drop table fo_old_PJML");
+    for (const auto& [table, order] : kBinaryNumberTables) {
+        const std::string name = table, old = "fo_old_" + name;
+        const std::vector<std::string> oldColumns = columnsOf(cn, name);
+        cn.execute("alter table " + name + " rename to " + old);
+        cn.execute(tableStatement(name));
+        copyKeptColumns(cn, name, oldColumns, old + " order by " + order);
+        cn.execute("drop table " + old);
+    }
     for (const std::string& statement : putBack) cn.execute(statement);
 }
 
@@ -242,7 +277,8 @@ const std::vector<UpgradeStep>& upgradeSteps() {
         // gathered without the links stated (see FeeStatistics.h), and the
         // statistics an upgrade gathers after its last step state them.
         {3, [](Connection&) {}},
-        {4, keyReceiptsByRowId},
+        {4, indexRecordsWithTheirAmounts},
+        {5, compareNumbersByteForByte},
     };
     return steps;
 }

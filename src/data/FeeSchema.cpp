@@ -12,14 +12,24 @@ namespace {
 // since one null in "not in(select ysfjlid from kdw_sfjl)" would hide every
 // record. Dates are declared datetime so that they read back as dates. Text
 // compares case-insensitively ("collate nocase", for = and in() as for LIKE),
-// as the servers of both dialects do: jm='xz' finds "XZ".
+// as the servers of both dialects do: jm='xz' finds "XZ". Document numbers
+// (djbh of the receipts, the fee records and the cash journal) are the one
+// exception: they are the system's own codes, written in upper case by the
+// counters and never typed by a clerk, so they compare byte for byte. The
+// register joins receipts to records by them, and SQLite compares keys of
+// no declared collation on its fast path (a column declared "collate binary"
+// compares the same but through the generic one): they are declared
+// "character varying", which SQLite reads as text and the server script
+// leaves a case-sensitive varchar. The three tables agree, since a join takes
+// the collation of its left column and an index of another collation would
+// be of no use to it. LIKE still ignores case on SQLite.
 const char* const kFeeSchema = R"SQL(
 -- Receipts: header and items. The receipt's id is the table's own key
 -- (the row id), so the register, which walks the receipts by id, reads the
 -- table itself rather than an index beside it.
 create table PJML (
   id integer not null primary key,
-  djbh varchar(50) collate nocase not null default '',
+  djbh character varying(50) not null default '',
   pjState varchar(20) collate nocase default '',
   bjmc varchar(100) collate nocase,
   xsid int not null default 0,
@@ -50,7 +60,7 @@ create table PJMLmx (
 -- Fee records (charges, refunds, reductions, prepayments, their mirrors).
 create table kdw_sfjl (
   id int not null primary key,
-  djbh varchar(50) collate nocase not null default '',
+  djbh character varying(50) not null default '',
   sfrq datetime,
   sflxid int default 0,
   xsid int not null default 0,
@@ -225,7 +235,7 @@ create table hisxsinfo (
 
 -- Cash journal: header per fee record (same id), lines below it.
 create table INandOutML (
-  djbh varchar(50) collate nocase,
+  djbh character varying(50),
   id int not null,
   cw_date datetime,
   je money not null default 0,

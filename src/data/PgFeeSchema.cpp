@@ -63,6 +63,9 @@ std::string quotedText(const std::string& text) { return "'" + sqlQuote(text) + 
 }  // namespace
 
 std::string pgFeeTablesScript(const std::string& commonScript) {
+    // Text compares case-insensitively (citext); a column declared
+    // "character varying" (the document numbers) stays a case-sensitive
+    // varchar.
     static const std::regex text(R"(varchar\s*\(\s*\d+\s*\)(\s+collate\s+nocase)?)", std::regex::icase);
     static const std::regex nocase(R"(\s+collate\s+nocase)", std::regex::icase);
     static const std::regex autoincrement(R"(integer\s+primary\s+key\s+autoincrement)", std::regex::icase);

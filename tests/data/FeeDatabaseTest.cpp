@@ -274,37 +274,46 @@ std::vector<std::string> rowsOf(Connection& cn, const std::string& sql) {
     return rows;
 }
 
-// A version 4 database: the receipts keyed by an index beside the table,
-// the fee records' djbh index without the amounts. Receipts were written out
-// of id order, and the office added a report view over them, a view over
-// that one, an index of its own and a trigger on the items that names the
-// receipts.
-void writeVersionFourDatabase(const std::string& path) {
-    std::string script = std::regex_replace(feeSchemaScript(), std::regex("id integer not null primary key"),
-                                            "id int not null primary key");
-    script = std::regex_replace(script, std::regex("ix_kdw_sfjl_djbh_ysk_hkje on kdw_sfjl\\(djbh, ysk, hkje\\)"),
-                                "ix_kdw_sfjl_djbh on kdw_sfjl(djbh)");
+// A database of an older version (4 or 5): document numbers compare
+// case-insensitively; in version 4 the receipts are keyed by an index beside
+// the table and the fee records' djbh index lacks the amounts. Receipts were
+// written out of id order, and the office added a report view over them, a
+// view over that one, indexes of its own and triggers that name the
+// receipts and the cash journal.
+void writeOlderDatabase(const std::string& path, int version) {
+    std::string script = std::regex_replace(feeSchemaScript(), std::regex("djbh character varying\\(50\\)"),
+                                            "djbh varchar(50) collate nocase");
+    if (version == 4) {
+        script = std::regex_replace(script, std::regex("id integer not null primary key"), "id int not null primary key");
+        script = std::regex_replace(script, std::regex("ix_kdw_sfjl_djbh_ysk_hkje on kdw_sfjl\\(djbh, ysk, hkje\\)"),
+                                    "ix_kdw_sfjl_djbh on kdw_sfjl(djbh)");
+    }
     auto cn = createDatabase(sqliteConnectionString(path));
     cn->execute(script);
-    cn->execute("update fo_schema set version=4");
-    cn->writeEngineStamp(kFeeApplicationId, 4);
+    cn->execute("update fo_schema set version=" + std::to_string(version));
+    cn->writeEngineStamp(kFeeApplicationId, version);
     cn->execute("insert into kdw_xs(id,xh,xm,lb1) values(11,'A001','王小展',1),(12,'A002','李二',1)");
-    cn->execute("insert into kdw_sfjl(id,djbh,xsid,je,ysk,hkje,sfyf) values(1,'SF1',11,300,20,0,'202611'),"
-                "(2,'SF2',12,120.5,0,35.5,'202611'),(3,'SF3',11,80,0,0,'202612'),(4,'SF4',12,10,5,5,'202612')");
+    cn->execute("insert into kdw_sfjl(id,djbh,xsid,je,ysk,hkje,sfyf) values(3,'SF3',11,80,0,0,'202612'),"
+                "(1,'SF1',11,300,20,0,'202611'),(2,'SF2',12,120.5,0,35.5,'202611'),(4,'SF4',12,10,5,5,'202612')");
     cn->execute("insert into PJML(id,djbh,pjState,bjmc,xsid,xh,xm,kprq,hjje,kpr,zfrq,zfr) values"
                 "(30,'SF3','','大一班',11,'A001','王小展','2026-12-01 09:00:00',80,'张三',null,''),"
                 "(10,'SF1','','大一班',11,'A001','王小展','2026-11-02 10:00:00',300,'张三',null,''),"
                 "(40,'SF4','作废','大二班',12,'A002','李二','2026-12-05 11:00:00',10,'李四','2026-12-06 08:00:00','李四'),"
                 "(20,'SF2','','大二班',12,'A002','李二','2026-11-20 14:30:00',120.5,'李四',null,'')");
+    cn->execute("insert into INandOutML(djbh,id,je,jzyf) values('SF2',2,120.5,'202611'),('SF1',1,300,'202611'),"
+                "('SF3',3,80,'202612')");
     cn->execute("create view v_office_receipts as select a.djbh, a.hjje, c.xm from PJML as a join kdw_xs as c "
                 "on c.id=a.xsid where a.pjState<>'作废'");
     cn->execute("create view v_office_total as select count(*) as n, sum(hjje) as total from v_office_receipts");
     cn->execute("create index ix_office_PJML_xm on PJML(xm)");
+    cn->execute("create index ix_office_kdw_sfjl_sfyf_je on kdw_sfjl(sfyf, je)");
     cn->execute("create trigger tr_office_items after insert on PJMLmx begin "
                 "update PJML set rptbz='有明细' where id=new.PjMLid; end");
+    cn->execute("create trigger tr_office_journal after insert on INandOutML begin "
+                "update kdw_sfjl set bz='已记账' where djbh=new.djbh; end");
 }
 
-class ReceiptsKeyedUpgrade : public test::DialectTest {
+class OlderSchemaUpgrade : public test::DialectTest {
 protected:
     // The register's statement over a date range, newest first.
     std::string registerQuery(const char* from, const char* to) const {
@@ -317,31 +326,43 @@ protected:
         for (const std::string& line : rowsOf(cn, "EXPLAIN QUERY PLAN " + sql)) lines += line + "\n";
         return lines;
     }
+    // What an upgrade must keep: every row of the three rebuilt tables, the
+    // register over all dates and over one month, the office's view.
+    std::vector<std::vector<std::string>> kept(Connection& cn) {
+        std::vector<std::vector<std::string>> rows;
+        for (const std::string& sql : {std::string("select * from PJML order by id"),
+                                       std::string("select * from kdw_sfjl order by id"),
+                                       std::string("select * from INandOutML order by id"),
+                                       registerQuery("2016-01-01", "2026-12-31"),
+                                       registerQuery("2026-12-01", "2026-12-31"),
+                                       std::string("select * from v_office_total")})
+            rows.push_back(rowsOf(cn, sql));
+        return rows;
+    }
+    // Receipts found in each of the three tables by a lower-case number:
+    // compared, and matched by LIKE.
+    std::string foundInLowerCase(Connection& cn) {
+        std::string found;
+        for (const char* table : {"PJML", "kdw_sfjl", "INandOutML"})
+            found += test::scalar(cn, std::string("select count(*) from ") + table + " where djbh='sf1'").toText() + "/" +
+                     test::scalar(cn, std::string("select count(*) from ") + table + " where djbh like 'sf%'").toText() +
+                     " ";
+        return found;
+    }
 };
 
-TEST_P(ReceiptsKeyedUpgrade, TheReceiptsAreKeyedByTheirRowIdKeepingRowsViewsIndexesAndTriggers) {
+TEST_P(OlderSchemaUpgrade, AVersionFourDatabaseHasItsReceiptsKeyedByTheirRowIdKeepingRowsViewsIndexesAndTriggers) {
     test::TempDir dir;
     const std::string path = dir.file("v4.db");
-    writeVersionFourDatabase(path);
-    const std::string all = registerQuery("2016-01-01", "2026-12-31"), december = registerQuery("2026-12-01", "2026-12-31");
-    const std::string everyReceipt = "select * from PJML order by id", office = "select * from v_office_total";
-    std::vector<std::string> before[4];
-    {
-        auto old = openConnection(sqliteConnectionString(path));
-        before[0] = rowsOf(*old, everyReceipt);
-        before[1] = rowsOf(*old, all);
-        before[2] = rowsOf(*old, december);
-        before[3] = rowsOf(*old, office);
-        ASSERT_EQ(before[1].size(), 4u);
-        ASSERT_EQ(before[2].size(), 2u);
-    }
+    writeOlderDatabase(path, 4);
+    std::vector<std::vector<std::string>> before = kept(*openConnection(sqliteConnectionString(path)));
+    ASSERT_EQ(before[3].size(), 4u);
+    ASSERT_EQ(before[4].size(), 2u);
 
     auto cn = openFeeDatabase(sqliteConnectionString(path));
     EXPECT_EQ(feeSchemaVersionOf(*cn), kFeeSchemaVersion);
-    EXPECT_EQ(rowsOf(*cn, everyReceipt), before[0]);
-    EXPECT_EQ(rowsOf(*cn, all), before[1]);
-    EXPECT_EQ(rowsOf(*cn, december), before[2]);
-    EXPECT_EQ(rowsOf(*cn, office), before[3]);
+    EXPECT_EQ(kept(*cn), before);
+    const std::string all = registerQuery("2016-01-01", "2026-12-31");
     // The receipts are their table's own key: a lookup by id searches the
     // table, and no index stands beside it.
     EXPECT_NE(plan(*cn, "select xm from PJML where id=20").find("INTEGER PRIMARY KEY"), std::string::npos)
@@ -362,10 +383,45 @@ TEST_P(ReceiptsKeyedUpgrade, TheReceiptsAreKeyedByTheirRowIdKeepingRowsViewsInde
     EXPECT_EQ(feeSchemaVersionOf(*openFeeDatabase(sqliteConnectionString(path))), kFeeSchemaVersion);
 }
 
-TEST_P(ReceiptsKeyedUpgrade, AReceiptWhoseIdIsNoWholeNumberLeavesTheDatabaseAsItWas) {
+TEST_P(OlderSchemaUpgrade, AVersionFiveDatabaseComparesDocumentNumbersByteForByteKeepingEverythingElse) {
+    test::TempDir dir;
+    const std::string path = dir.file("v5.db");
+    writeOlderDatabase(path, 5);
+    std::vector<std::vector<std::string>> before;
+    {
+        auto old = openConnection(sqliteConnectionString(path));
+        before = kept(*old);
+        ASSERT_EQ(foundInLowerCase(*old), "1/4 1/4 1/3 ");
+    }
+
+    auto cn = openFeeDatabase(sqliteConnectionString(path));
+    EXPECT_EQ(feeSchemaVersionOf(*cn), kFeeSchemaVersion);
+    EXPECT_EQ(kept(*cn), before);
+    EXPECT_EQ(foundInLowerCase(*cn), "0/4 0/4 0/3 ");
+    EXPECT_EQ(test::scalar(*cn, "select count(*) from sqlite_master where name like 'fo_old%'").toInt(), 0);
+    // The register still joins through the fee records' index, and a
+    // counter's range of numbers still finds them through an index.
+    const std::string all = registerQuery("2016-01-01", "2026-12-31");
+    EXPECT_NE(plan(*cn, all).find("COVERING INDEX ix_kdw_sfjl_djbh_ysk_hkje"), std::string::npos) << plan(*cn, all);
+    for (const char* table : {"PJML", "kdw_sfjl", "INandOutML"}) {
+        const std::string range = std::string("select max(djbh) from ") + table + " where djbh>'SF0' and djbh<='SF3'";
+        EXPECT_NE(plan(*cn, range).find("USING COVERING INDEX ix_" + std::string(table) + "_djbh"), std::string::npos)
+            << plan(*cn, range);
+        EXPECT_EQ(test::scalar(*cn, range).toText(), "SF3");
+    }
+    // The office's index and triggers are back on the new tables.
+    EXPECT_NE(plan(*cn, "select je from kdw_sfjl where sfyf='202612'").find("ix_office_kdw_sfjl_sfyf_je"),
+              std::string::npos);
+    cn->execute("insert into INandOutML(djbh,id,je,jzyf) values('SF4',4,10,'202612')");
+    cn->execute("insert into PJMLmx(PjMLid,xmmc,je) values(40,'保育费',10)");
+    EXPECT_EQ(test::firstColumn(*cn, "select id from kdw_sfjl where bz='已记账'"), std::vector<std::string>{"4"});
+    EXPECT_EQ(test::firstColumn(*cn, "select id from PJML where rptbz='有明细'"), std::vector<std::string>{"40"});
+}
+
+TEST_P(OlderSchemaUpgrade, AReceiptWhoseIdIsNoWholeNumberLeavesTheDatabaseAsItWas) {
     test::TempDir dir;
     const std::string path = dir.file("v4.db");
-    writeVersionFourDatabase(path);
+    writeOlderDatabase(path, 4);
     openConnection(sqliteConnectionString(path))->execute("update PJML set id=20.5 where id=20");
     EXPECT_ANY_THROW(openFeeDatabase(sqliteConnectionString(path)));
     auto cn = openConnection(sqliteConnectionString(path));
@@ -378,7 +434,7 @@ TEST_P(ReceiptsKeyedUpgrade, AReceiptWhoseIdIsNoWholeNumberLeavesTheDatabaseAsIt
                                         "tr_office_items", "v_office_receipts"}));
 }
 
-FO_INSTANTIATE_DIALECTS(ReceiptsKeyedUpgrade);
+FO_INSTANTIATE_DIALECTS(OlderSchemaUpgrade);
 
 TEST(FeeDatabase, AnUpgradeThatCannotFinishLeavesTheDatabaseAsItWas) {
     test::TempDir dir;
