@@ -96,5 +96,51 @@ TEST_F(PgFeeDatabase, AVersionFourDatabaseGetsTheFeeRecordsIndexThatCarriesTheRe
               "10|20.0000");
 }
 
+TEST_F(PgFeeDatabase, AVersionFiveDatabaseComparesDocumentNumbersByteForByteKeepingRowsAndViews) {
+    const std::string link = fresh("v5");
+    const char* const tables[] = {"PJML", "kdw_sfjl", "INandOutML"};
+    const std::string registerRows =
+        "select a.id||'|'||a.djbh||'|'||b.ysk from PJML as a,kdw_sfjl as b,kdw_xs as c "
+        "where a.djbh=b.djbh and a.xsid=c.id order by a.id desc";
+    std::vector<std::string> before;
+    {
+        // Version 5 kept document numbers case-insensitive, and the office
+        // reads them in a view of its own.
+        ConnectionPtr cn = createFeeDatabase(link);
+        for (const char* table : tables) cn->execute(std::string("alter table ") + table + " alter column djbh type citext");
+        cn->execute("update fo_schema set version=5");
+        cn->execute("insert into kdw_xs(id,xh,xm) values(11,'A001','王小展'),(12,'A002','李二')");
+        cn->execute("insert into kdw_sfjl(id,djbh,xsid,ysk,hkje) values(1,'SF1',11,20,0),(2,'SF2',12,0,35.5)");
+        cn->execute("insert into PJML(id,djbh,xsid,hjje) values(10,'SF1',11,300),(20,'SF2',12,120.5)");
+        cn->execute("insert into INandOutML(djbh,id,je) values('SF1',1,300)");
+        cn->execute("create view v_office_numbers as select a.djbh, a.hjje from PJML as a where left(a.djbh,2)='SF'");
+        before = firstColumn(*cn, registerRows);
+        ASSERT_EQ(before.size(), 2u);
+        ASSERT_EQ(scalar(*cn, "select count(*) from PJML where djbh='sf1'").toInt(), 1);
+    }
+    ConnectionPtr cn = openFeeDatabase(link);
+    EXPECT_EQ(feeSchemaVersionOf(*cn), kFeeSchemaVersion);
+    EXPECT_EQ(firstColumn(*cn, registerRows), before);
+    EXPECT_EQ(firstColumn(*cn, "select djbh||'|'||hjje from v_office_numbers order by djbh"),
+              (std::vector<std::string>{"SF1|300.0000", "SF2|120.5000"}));
+    for (const char* table : tables) {
+        const std::string from = std::string(" from ") + table;
+        EXPECT_EQ(scalar(*cn, "select count(*)" + from + " where djbh='sf1'").toInt(), 0) << table;
+        EXPECT_EQ(scalar(*cn, "select count(*)" + from + " where djbh='SF1'").toInt(), 1) << table;
+        EXPECT_GT(scalar(*cn, "select count(*)" + from + " where left(djbh,2)='SF'").toInt(), 0) << table;
+    }
+    // A new database has them so too, and the counters' range of numbers is
+    // read from the index.
+    cn->execute("set enable_seqscan = off");
+    std::string plan;
+    for (const std::string& line :
+         firstColumn(*cn, "explain select max(djbh) from INandOutML where djbh>'SF0000' and djbh<='SF9999'"))
+        plan += line + "\n";
+    EXPECT_NE(plan.find("ix_inandoutml_djbh"), std::string::npos) << plan;
+    const std::string fresher = fresh("v6");
+    EXPECT_EQ(scalar(*createFeeDatabase(fresher), "select count(*) from information_schema.columns where "
+                                                  "column_name='djbh' and data_type='character varying'").toInt(), 3);
+}
+
 }  // namespace
 }  // namespace fo::test
