@@ -155,7 +155,7 @@ TEST_P(FeeSchemaDefaults, ArrearsRowsOmittingSettlementColumnsStayOpenAndUnlinke
     EXPECT_TRUE(test::scalar(*cn, "select jmje from qfmxb where qfkid=5").toCurrency().isZero());
 }
 
-TEST_P(FeeSchemaDefaults, TextComparesCaseInsensitivelyAsOnTheServers) {
+TEST_P(FeeSchemaDefaults, TextComparesCaseInsensitivelyAsOnTheServersDocumentNumbersByteForByte) {
     TempFeeDb db;
     auto cn = db.open();
     cn->execute("insert into kdw_bj(id,mc) values(3,'Class A')");
@@ -170,6 +170,13 @@ TEST_P(FeeSchemaDefaults, TextComparesCaseInsensitivelyAsOnTheServers) {
     EXPECT_EQ(test::firstColumn(*cn, "select a.id from kdw_sfjl as a where a.djbh like 'jm%' and " +
                                          liveRecordCondition(sqlServer())),
               std::vector<std::string>{"1"});
+    // Document numbers are the system's own upper-case codes: they compare
+    // byte for byte, in a join as against a literal, and LIKE still finds them.
+    cn->execute("insert into PJML(id,djbh,xsid) values(7,'jm202612060001',11)");
+    EXPECT_EQ(test::firstColumn(*cn, "select id from kdw_sfjl where djbh in('jm202612060001','JM202612060001')"),
+              std::vector<std::string>{"1"});
+    EXPECT_TRUE(test::firstColumn(*cn, "select a.id from PJML as a,kdw_sfjl as b where a.djbh=b.djbh").empty());
+    EXPECT_EQ(test::firstColumn(*cn, "select id from PJML where djbh like 'JM%'"), std::vector<std::string>{"7"});
 }
 
 FO_INSTANTIATE_DIALECTS(FeeSchemaDefaults);

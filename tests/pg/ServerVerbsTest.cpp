@@ -54,7 +54,7 @@ TEST_F(ServerVerbs, InitDemoThenAReductionPostedAndCancelledThenTheBooksCopiedTo
     const ExeRun post = run({"drive", "--db", uri, "--dialect", "0", "--settings", path("ui"), path("post.txt")});
     ASSERT_EQ(post.exitCode, 0) << post.out << post.err;
 
-    const std::string id = first(uri, "select max(id) from kdw_sfjl where djbh like 'jm%'");
+    const std::string id = first(uri, "select max(id) from kdw_sfjl where djbh like 'JM%'");
     std::ofstream(path("cancel.txt")) << "open frmjmjlML\nitem lvwML k" << id << " click\nclick cmdCancel\n"
                                       << "answer yes\nclick cmdOK\n"
                                       << "expect sql \"select count(*) from kdw_sfjl where ysfjlid=" << id << "\" 1\n"
