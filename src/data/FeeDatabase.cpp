@@ -242,12 +242,12 @@ void compareNumbersByteForByte(Connection& cn) {
         alterNumbersOnServer(cn);
         return;
     }
-    std::string tables;
-    for (const auto& [table, order] : kBinaryNumberTables) tables += std::string(tables.empty() ? "'" : ",'") + table + "'";
+    std::string tables;  // 'pjml','kdw_sfjl',...
+    for (const auto& [table, order] : kBinaryNumberTables)
+        tables += (tables.empty() ? "'" : ",'") + lowerAscii(table) + "'";
     std::vector<std::string> putBack;
     for (RecordsetPtr rs = cn.execute("select type,name,sql from sqlite_master where sql is not null and "
-                                      "(type in('view','trigger') or (type='index' and lower(tbl_name) in(" +
-                                      lowerAscii(tables) +
+                                      "(type in('view','trigger') or (type='index' and lower(tbl_name) in(" + tables +
                                       "))) order by case type when 'index' then 0 when 'view' then 1 else 2 end,rowid");
          !rs->eof(); rs->moveNext()) {
         cn.execute("drop " + rs->field(std::size_t{0}).toText() + " \"" + rs->field(std::size_t{1}).toText() + "\"");
