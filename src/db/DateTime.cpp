@@ -47,6 +47,34 @@ bool readNumber(std::string_view& s, int minDigits, int maxDigits, int& out) {
     return true;
 }
 
+// Two decimal digits at `p`, or -1.
+int twoDigits(const char* p) {
+    const unsigned high = static_cast<unsigned char>(p[0]) - '0', low = static_cast<unsigned char>(p[1]) - '0';
+    return high < 10 && low < 10 ? static_cast<int>(high * 10 + low) : -1;
+}
+
+// The forms the fee database stores, "yyyy-mm-dd" and "yyyy-mm-dd
+// hh:mm:ss", read at their fixed places: a list reads one or two per row.
+// False when the text has another form, for the general reader.
+bool readStoredForm(std::string_view s, DateTime& t) {
+    if ((s.size() != 10 && s.size() != 19) || s[4] != '-' || s[7] != '-') return false;
+    const int century = twoDigits(&s[0]), year = twoDigits(&s[2]), month = twoDigits(&s[5]), day = twoDigits(&s[8]);
+    if ((century | year | month | day) < 0) return false;
+    t.year = century * 100 + year, t.month = month, t.day = day;
+    if (s.size() == 10) return true;
+    if (s[10] != ' ' || s[13] != ':' || s[16] != ':') return false;
+    const int hour = twoDigits(&s[11]), minute = twoDigits(&s[14]), second = twoDigits(&s[17]);
+    if ((hour | minute | second) < 0) return false;
+    t.hour = hour, t.minute = minute, t.second = second;
+    return true;
+}
+
+// A day of the calendar and a time of day.
+bool valid(const DateTime& t) {
+    return t.year >= 1 && t.month >= 1 && t.month <= 12 && t.day >= 1 && t.day <= monthLength(t.year, t.month) &&
+           t.hour <= 23 && t.minute <= 59 && t.second <= 59;
+}
+
 bool take(std::string_view& s, char c) {
     if (s.empty() || s.front() != c) return false;
     s.remove_prefix(1);
@@ -68,6 +96,7 @@ bool DateTime::isLeapYear(int year) {
 int DateTime::daysInMonth() const { return monthLength(year, month); }
 
 std::optional<DateTime> DateTime::parse(std::string_view s) {
+    if (DateTime t; readStoredForm(s, t)) return valid(t) ? std::optional(t) : std::nullopt;
     while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
     while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
     DateTime t;
@@ -76,9 +105,7 @@ std::optional<DateTime> DateTime::parse(std::string_view s) {
     const char sep = s.front();
     s.remove_prefix(1);
     if (!readNumber(s, 1, 2, t.month) || !take(s, sep) || !readNumber(s, 1, 2, t.day)) return std::nullopt;
-    if (t.year < 1 || t.month < 1 || t.month > 12 || t.day < 1 || t.day > monthLength(t.year, t.month))
-        return std::nullopt;
-    if (s.empty()) return t;
+    if (s.empty()) return valid(t) ? std::optional(t) : std::nullopt;
     if (s.front() != ' ' && s.front() != 'T') return std::nullopt;
     while (!s.empty() && (s.front() == ' ' || s.front() == 'T')) s.remove_prefix(1);
     if (!readNumber(s, 1, 2, t.hour) || !take(s, ':') || !readNumber(s, 2, 2, t.minute)) return std::nullopt;
@@ -87,8 +114,7 @@ std::optional<DateTime> DateTime::parse(std::string_view s) {
     if (take(s, '.'))
         while (!s.empty() && s.front() >= '0' && s.front() <= '9') s.remove_prefix(1);
     if (!s.empty()) return std::nullopt;
-    if (t.hour > 23 || t.minute > 59 || t.second > 59) return std::nullopt;
-    return t;
+    return valid(t) ? std::optional(t) : std::nullopt;
 }
 
 DateTime DateTime::now() {

@@ -7,7 +7,7 @@
 namespace fo {
 namespace {
 
-enum Tag : unsigned char { Null, Integer, Money, Double, Text, Date };
+using enum PackedRow::Tag;
 
 // Blocks grow from a small first one to their full size, so the many sets
 // of a row or two (a posting reads dozens per student) cost a small block,
@@ -24,10 +24,6 @@ std::uint64_t getVarint(const unsigned char*& p) {
     }
 }
 
-// Small negative numbers stay small: 0, -1, 1, -2 ... become 0, 1, 2, 3 ...
-std::uint64_t zigzag(std::int64_t v) {
-    return (static_cast<std::uint64_t>(v) << 1) ^ static_cast<std::uint64_t>(v >> 63);
-}
 std::int64_t unzigzag(std::uint64_t v) { return static_cast<std::int64_t>(v >> 1) ^ -static_cast<std::int64_t>(v & 1); }
 
 void pack(const std::vector<Value>& row, PackedRow& out) {
@@ -75,68 +71,9 @@ void skipOne(const unsigned char*& p) {
 
 }  // namespace
 
-unsigned char* PackedRow::room(std::size_t n) {
-    if (used_ + n > bytes_.size()) bytes_.resize(std::max(2 * bytes_.size(), used_ + n));
+unsigned char* PackedRow::grow(std::size_t n) {
+    bytes_.resize(std::max(2 * bytes_.size(), used_ + n));
     return bytes_.data() + used_;
-}
-
-void PackedRow::putVarint(std::uint64_t v) {
-    unsigned char* p = room(10);
-    unsigned char* const start = p;
-    for (; v >= 0x80; v >>= 7) *p++ = static_cast<unsigned char>(v | 0x80);
-    *p++ = static_cast<unsigned char>(v);
-    used_ += static_cast<std::size_t>(p - start);
-}
-
-// Each value starts with its tag.
-void PackedRow::put(unsigned char tag) {
-    *room(1) = tag;
-    ++used_;
-    ++values_;
-}
-
-void PackedRow::start(std::size_t width) {
-    used_ = values_ = 0;
-    width_ = width;
-    putVarint(width);
-}
-
-void PackedRow::null() { put(Null); }
-
-void PackedRow::integer(std::int64_t v) {
-    put(Integer);
-    putVarint(zigzag(v));
-}
-
-void PackedRow::money(Currency v) {
-    put(Money);
-    putVarint(zigzag(v.raw()));
-}
-
-void PackedRow::real(double v) {
-    put(Double);
-    std::memcpy(room(sizeof v), &v, sizeof v);
-    used_ += sizeof v;
-}
-
-void PackedRow::text(std::string_view v) {
-    put(Text);
-    putVarint(v.size());
-    std::memcpy(room(v.size()), v.data(), v.size());
-    used_ += v.size();
-}
-
-void PackedRow::date(const DateTime& d) {
-    put(Date);
-    unsigned char* p = room(7);
-    p[0] = static_cast<unsigned char>(d.year & 0xff);
-    p[1] = static_cast<unsigned char>((d.year >> 8) & 0xff);
-    p[2] = static_cast<unsigned char>(d.month);
-    p[3] = static_cast<unsigned char>(d.day);
-    p[4] = static_cast<unsigned char>(d.hour);
-    p[5] = static_cast<unsigned char>(d.minute);
-    p[6] = static_cast<unsigned char>(d.second);
-    used_ += 7;
 }
 
 void PackedRow::value(const Value& v) {

@@ -25,9 +25,27 @@ TEST(DateTime, ParsesDatesWithOptionalTimes) {
 TEST(DateTime, RejectsInvalidDatesAndText) {
     for (const char* bad : {"2026-02-30", "2025-02-29", "2026-13-01", "2026-00-10", "2026-04-31", "26-03-07",
                             "2026-03-07x", "2026-03/07", "2026-03-07 24:00:00", "2026-03-07 10:60", "", "abc",
-                            "2026-03-07 10"})
+                            "2026-03-07 10", "0000-01-01", "2026-03-07 23:59:60", "2026-03-07 10:00:0x",
+                            "2026-03-07 10-00-00", "2026-1a-07", "2026-03-07 1a:00:00"})
         EXPECT_FALSE(DateTime::parse(bad).has_value()) << bad;
     EXPECT_TRUE(DateTime::parse("2024-02-29").has_value());
+}
+
+// Every day of two centuries, at a time that walks through the clock, reads
+// back from its stored text as itself; and a stored text spoilt in any one
+// place is read by the general reader exactly as before (or refused).
+TEST(DateTime, StoredTextsReadBackAsThemselves) {
+    DateTime t{1900, 1, 1};
+    for (int i = 0; i < 73000; ++i, t = t.addDays(1)) {
+        t.hour = i % 24, t.minute = (i * 7) % 60, t.second = (i * 13) % 60;
+        ASSERT_EQ(DateTime::parse(t.dateTimeText()), t) << t.dateTimeText();
+        DateTime day = t;
+        day.hour = day.minute = day.second = 0;
+        ASSERT_EQ(DateTime::parse(t.dateText()), day) << t.dateText();
+    }
+    EXPECT_EQ(date("2026-03-07 8:05:09").dateTimeText(), "2026-03-07 08:05:09");
+    EXPECT_EQ(date(" 2026-03-07").dateText(), "2026-03-07");
+    EXPECT_EQ(date("2026-3-07 18:05:09").dateTimeText(), "2026-03-07 18:05:09");
 }
 
 TEST(DateTime, TextForms) {
