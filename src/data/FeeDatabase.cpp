@@ -6,11 +6,13 @@
 #include <stdexcept>
 #include <vector>
 
+#include "data/DatesAsText.h"
 #include "data/Dialect.h"
 #include "data/FeeSchema.h"
 #include "data/FeeStatistics.h"
 #include "data/PasswordHash.h"
 #include "data/PgFeeSchema.h"
+#include "data/TableRebuild.h"
 #include "db/Catalog.h"
 #include "db/DbError.h"
 #include "db/pg/PgLink.h"
@@ -107,13 +109,6 @@ std::vector<std::string> createdNames(const std::string& kind) {
     return names;
 }
 
-std::vector<std::string> columnsOf(Connection& cn, const std::string& table) {
-    std::vector<std::string> columns;
-    RecordsetPtr rs = cn.execute("select * from " + table + " where 1=0");
-    for (std::size_t i = 0; rs && i < rs->fieldCount(); ++i) columns.push_back(rs->fieldInfo(i).name);
-    return columns;
-}
-
 bool hasTable(Connection& cn, const std::string& table) {
     try {
         cn.execute("select 1 from " + table + " where 1=0");
@@ -130,7 +125,7 @@ bool hasTable(Connection& cn, const std::string& table) {
 // password at his next sign-in (one who had none sets his first).
 void hashOperatorPasswords(Connection& cn) {
     const auto has = [&cn](const std::string& column) {
-        for (const std::string& name : columnsOf(cn, "sys_user"))
+        for (const std::string& name : columnNames(cn, "sys_user"))
             if (equalsIgnoreCase(name, column)) return true;
         return false;
     };
@@ -157,16 +152,6 @@ void hashOperatorPasswords(Connection& cn) {
                                                          : auditLogSchemaScript());
 }
 
-// Fills `table` from `from` with every column the two have in common.
-void copyKeptColumns(Connection& cn, const std::string& table, const std::vector<std::string>& oldColumns,
-                     const std::string& from) {
-    std::string list;
-    for (const std::string& column : columnsOf(cn, table))
-        for (const std::string& old : oldColumns)
-            if (equalsIgnoreCase(old, column)) list += (list.empty() ? "" : ",") + column;
-    if (!list.empty()) cn.execute("insert into " + table + "(" + list + ") select " + list + " from " + from);
-}
-
 // A fee database of the first releases: the tables are rebuilt from the
 // current script, which compares text case-insensitively, and every row is
 // copied over column by column; the shared posting work table, now each
@@ -178,7 +163,7 @@ void rebuildUnstamped(Connection& cn) {
     std::vector<std::pair<std::string, std::vector<std::string>>> kept;
     for (const std::string& table : createdNames("table")) {
         if (!hasTable(cn, table)) continue;
-        kept.emplace_back(table, columnsOf(cn, table));
+        kept.emplace_back(table, columnNames(cn, table));
         cn.execute("alter table " + table + " rename to fo_old_" + table);
     }
     cn.execute(feeSchemaScript());
@@ -231,37 +216,18 @@ void alterNumbersOnServer(Connection& cn) {
 // Version 6: document numbers compare byte for byte in the receipts, the
 // fee records and the cash journal. On the embedded engine a column's
 // collation is part of its table: the three tables are made again from
-// today's script and every row copied in key order. Renaming a table
-// rewrites every view and trigger that names it, so all views and triggers
-// (the office's own too) and the three tables' indexes are taken down first
-// and put back afterwards as they stood. A receipt whose id is no whole
-// number cannot be keyed by it: the upgrade then fails whole and leaves the
-// database as it was.
+// today's script and every row copied in key order, views, triggers and
+// indexes put back as they stood (rebuildTables). A receipt whose id is no
+// whole number cannot be keyed by it: the upgrade then fails whole and
+// leaves the database as it was.
 void compareNumbersByteForByte(Connection& cn) {
     if (isPostgresLink(cn.connectionString())) {
         alterNumbersOnServer(cn);
         return;
     }
-    std::string tables;  // 'pjml','kdw_sfjl',...
-    for (const auto& [table, order] : kBinaryNumberTables)
-        tables += (tables.empty() ? "'" : ",'") + lowerAscii(table) + "'";
-    std::vector<std::string> putBack;
-    for (RecordsetPtr rs = cn.execute("select type,name,sql from sqlite_master where sql is not null and "
-                                      "(type in('view','trigger') or (type='index' and lower(tbl_name) in(" + tables +
-                                      "))) order by case type when 'index' then 0 when 'view' then 1 else 2 end,rowid");
-         !rs->eof(); rs->moveNext()) {
-        cn.execute("drop " + rs->field(std::size_t{0}).toText() + " \"" + rs->field(std::size_t{1}).toText() + "\"");
-        putBack.push_back(rs->field(std::size_t{2}).toText());
-    }
-    for (const auto& [table, order] : kBinaryNumberTables) {
-        const std::string name = table, old = "fo_old_" + name;
-        const std::vector<std::string> oldColumns = columnsOf(cn, name);
-        cn.execute("alter table " + name + " rename to " + old);
-        cn.execute(tableStatement(name));
-        copyKeptColumns(cn, name, oldColumns, old + " order by " + order);
-        cn.execute("drop table " + old);
-    }
-    for (const std::string& statement : putBack) cn.execute(statement);
+    std::vector<RebuiltTable> tables;
+    for (const auto& [table, order] : kBinaryNumberTables) tables.push_back({table, tableStatement(table), order});
+    rebuildTables(cn, tables);
 }
 
 // Every step, oldest first.
@@ -279,6 +245,7 @@ const std::vector<UpgradeStep>& upgradeSteps() {
         {3, [](Connection&) {}},
         {4, indexRecordsWithTheirAmounts},
         {5, compareNumbersByteForByte},
+        {6, [](Connection& cn) { declareDatesAsText(cn, createdNames("table")); }},
     };
     return steps;
 }

@@ -10,8 +10,18 @@ namespace {
 // some insert of the module leaves out default to 0, so that sums and the
 // "0-je" mirrors of a cancellation stay exact; `ysfjlid` is never null,
 // since one null in "not in(select ysfjlid from kdw_sfjl)" would hide every
-// record. Dates are declared datetime so that they read back as dates. Text
-// compares case-insensitively ("collate nocase", for = and in() as for LIKE),
+// record. Dates are declared "datetime text" (kDateColumnType): the engine
+// reads a column whose declared type names a date or a time back as a date,
+// and SQLite gives a declared type that says "text" (and not "int") text
+// affinity, so a date column compares as the text it holds ('yyyy-mm-dd' or
+// 'yyyy-mm-dd hh:mm:ss', which order as the dates do). Declared plain
+// datetime it would have numeric affinity, and every comparison with a date
+// literal would first try to read the stored date as a number, fail, and
+// then compare the text (the register over all dates spent about a twelfth
+// of its work on that). The server script declares them its own datetime
+// (a timestamp).
+//
+// Text compares case-insensitively ("collate nocase", for = and in() as for LIKE),
 // as the servers of both dialects do: jm='xz' finds "XZ". Document numbers
 // (djbh of the receipts, the fee records and the cash journal) are the one
 // exception: they are the system's own codes, written in upper case by the
@@ -35,13 +45,13 @@ create table PJML (
   xsid int not null default 0,
   xh varchar(50) collate nocase,
   xm varchar(50) collate nocase,
-  kprq datetime,
+  kprq datetime text,
   bz varchar(255) collate nocase,
   hjje money not null default 0,
   jeDx varchar(100) collate nocase,
   kpr varchar(50) collate nocase,
   skr varchar(50) collate nocase,
-  zfrq datetime,
+  zfrq datetime text,
   zfr varchar(50) collate nocase,
   useridZfr int,
   zfyy varchar(255) collate nocase,
@@ -61,7 +71,7 @@ create table PJMLmx (
 create table kdw_sfjl (
   id int not null primary key,
   djbh character varying(50) not null default '',
-  sfrq datetime,
+  sfrq datetime text,
   sflxid int default 0,
   xsid int not null default 0,
   bjmc varchar(100) collate nocase,
@@ -78,7 +88,7 @@ create table kdw_sfjl (
   skzhid int default 0,
   skr varchar(50) collate nocase,
   bz varchar(255) collate nocase,
-  rq datetime,
+  rq datetime text,
   operid int default 0,
   sfyf varchar(20) collate nocase,
   ysfjlid int not null default 0,
@@ -95,8 +105,8 @@ create table kdw_sfjlmx (
   ysk money not null default 0,
   feetermname varchar(200) collate nocase,
   cqts int default 0,
-  termfrom datetime,
-  termto datetime
+  termfrom datetime text,
+  termto datetime text
 );
 
 -- Arrears: one row per student and period owed, items below it. A row is
@@ -105,11 +115,11 @@ create table qfhzb (
   qfkid int not null primary key,
   qfyf varchar(20) collate nocase,
   xsid int not null default 0,
-  qfrq datetime,
+  qfrq datetime text,
   qfje money not null default 0,
   sjqfje money not null default 0,
   fkje money not null default 0,
-  fkrq datetime,
+  fkrq datetime text,
   jmje money not null default 0,
   jmjlid int not null default 0,
   sfjlid int not null default 0,
@@ -136,14 +146,14 @@ create table kdw_xs (
   xm varchar(50) collate nocase not null default '',
   jm varchar(50) collate nocase,
   sex varchar(10) collate nocase,
-  csrq datetime,
+  csrq datetime text,
   bjid int default 0,
   sflxid int default 0,
   lb int default 0,
   lb1 int default 0,
   lb2 int default 0,
-  rxsj datetime,
-  djsj datetime,
+  rxsj datetime text,
+  djsj datetime text,
   jtdh varchar(50) collate nocase,
   jtzz varchar(200) collate nocase,
   fqxm varchar(50) collate nocase,
@@ -162,8 +172,8 @@ create table kdw_xs (
   jsr_sex varchar(10) collate nocase,
   jsr_tel varchar(50) collate nocase,
   jsr_dz varchar(200) collate nocase,
-  scsfrq datetime,
-  bcsfrq datetime,
+  scsfrq datetime text,
+  bcsfrq datetime text,
   ysk money not null default 0,
   sfzh varchar(30) collate nocase,
   del int not null default 0,
@@ -211,21 +221,21 @@ create table XS_SFXM_YSK (
 -- Calendar: accounting months, terms, school years and month-end history.
 create table ajzrq (
   yf varchar(20) collate nocase not null primary key,
-  fromdate datetime,
-  todate datetime,
+  fromdate datetime text,
+  todate datetime text,
   jfmc varchar(50) collate nocase
 );
 create table termdate (
   yearname varchar(50) collate nocase,
   termName varchar(50) collate nocase,
-  yffromDate datetime,
-  yftoDate datetime,
+  yffromDate datetime text,
+  yftoDate datetime text,
   termTag varchar(20) collate nocase not null primary key
 );
 create table kdw_year (
   yearMc varchar(50) collate nocase,
-  dateFrom datetime,
-  dateTo datetime,
+  dateFrom datetime text,
+  dateTo datetime text,
   yearTag varchar(20) collate nocase not null primary key
 );
 create table hisxsinfo (
@@ -237,11 +247,11 @@ create table hisxsinfo (
 create table INandOutML (
   djbh character varying(50),
   id int not null,
-  cw_date datetime,
+  cw_date datetime text,
   je money not null default 0,
   userID int default 0,
   jzyf varchar(20) collate nocase,
-  czrq datetime,
+  czrq datetime text,
   jbr varchar(50) collate nocase,
   zy varchar(200) collate nocase,
   checked int not null default 0,
@@ -286,7 +296,7 @@ from kdw_xs as a left join kdw_bj as b on b.id = a.bjid;
 -- passwords in a row, which make the next attempt wait.
 create table sys_user(id int primary key, name varchar(50) collate nocase not null, pwhash varchar(255) not null default '',
   admin int not null default 0, disabled int not null default 0, mustsetpw int not null default 1,
-  failures int not null default 0, lastfailure datetime);
+  failures int not null default 0, lastfailure datetime text);
 create table sys_user_right(userid int not null, rightcode varchar(50) collate nocase not null, level int not null default 0, primary key(userid,rightcode));
 create table sys_user_xslb(userid int not null, xslbid int not null, primary key(userid,xslbid));
 create table sys_setting(name varchar(50) collate nocase primary key, value varchar(255) collate nocase);
@@ -337,7 +347,7 @@ create table fo_schema(app varchar(20) not null, version int not null);
 // The office's audit log: every posting, void, cancellation, carry-over,
 // failed posting and sign-in, one row each, never changed afterwards.
 const char* const kAuditLogSchema = R"SQL(
-create table sys_log(id integer primary key autoincrement, logtime datetime not null, userid int not null default 0,
+create table sys_log(id integer primary key autoincrement, logtime datetime text not null, userid int not null default 0,
   username varchar(50) collate nocase, workstation varchar(100) collate nocase, operation varchar(50) collate nocase not null,
   djbh varchar(50) collate nocase, amount money, outcome varchar(255) collate nocase);
 create index ix_sys_log_logtime on sys_log(logtime);

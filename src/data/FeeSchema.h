@@ -10,8 +10,12 @@ namespace fo {
 // version) holds kFeeApp and the schema version; engines that keep a stamp
 // in the database itself also carry kFeeApplicationId and the version there.
 inline constexpr const char* kFeeApp = "feeoffice";
-inline constexpr int kFeeSchemaVersion = 6;
+inline constexpr int kFeeSchemaVersion = 7;
 inline constexpr std::int32_t kFeeApplicationId = 0x4665654F;  // "FeeO"
+
+// The declared type of every date column of the fee schema on the embedded
+// engine: read back as a date, compared as the text it is stored as.
+inline constexpr const char* kDateColumnType = "datetime text";
 
 // The fee database as the module reads and writes it: the host's tables
 // (students, classes, fee items, fee records, receipts, arrears, calendar,

@@ -16,7 +16,8 @@ namespace fo {
 void createPgFeeSchema(Connection& cn, const std::string& commonScript);
 
 // The common script as PostgreSQL runs it: text columns become citext,
-// SQLite's autoincrement keys identity columns, a "collate nocase" goes.
+// date columns the datetime domain, SQLite's autoincrement keys identity
+// columns, a "collate nocase" goes.
 std::string pgFeeTablesScript(const std::string& commonScript);
 
 // Drops the database the link names (forcing its sessions out).

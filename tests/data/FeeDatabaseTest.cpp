@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <regex>
 #include <string>
 #include <vector>
@@ -263,26 +264,19 @@ TEST(FeeDatabase, AVersionThreeDatabaseGetsItsLinksStatisticsAsTheLookupsSeeThem
     }
 }
 
-// Every row of a query, its fields joined by '|'.
-std::vector<std::string> rowsOf(Connection& cn, const std::string& sql) {
-    std::vector<std::string> rows;
-    for (RecordsetPtr rs = cn.execute(sql); !rs->eof(); rs->moveNext()) {
-        std::string row;
-        for (std::size_t i = 0; i < rs->fieldCount(); ++i) row += (i ? "|" : "") + rs->field(i).toText();
-        rows.push_back(row);
-    }
-    return rows;
-}
-
-// A database of an older version (4 or 5): document numbers compare
+// A database of an older version (4 to 6): dates are declared plain
+// datetime (numeric affinity); before version 6 document numbers compare
 // case-insensitively; in version 4 the receipts are keyed by an index beside
 // the table and the fee records' djbh index lacks the amounts. Receipts were
-// written out of id order, and the office added a report view over them, a
+// written out of id order, dates are stored with and without a time of day
+// or not at all, and the office added a report view over the receipts, a
 // view over that one, indexes of its own and triggers that name the
 // receipts and the cash journal.
 void writeOlderDatabase(const std::string& path, int version) {
-    std::string script = std::regex_replace(feeSchemaScript(), std::regex("djbh character varying\\(50\\)"),
-                                            "djbh varchar(50) collate nocase");
+    std::string script = std::regex_replace(feeSchemaScript(), std::regex("datetime text"), "datetime");
+    if (version < 6)
+        script = std::regex_replace(script, std::regex("djbh character varying\\(50\\)"),
+                                    "djbh varchar(50) collate nocase");
     if (version == 4) {
         script = std::regex_replace(script, std::regex("id integer not null primary key"), "id int not null primary key");
         script = std::regex_replace(script, std::regex("ix_kdw_sfjl_djbh_ysk_hkje on kdw_sfjl\\(djbh, ysk, hkje\\)"),
@@ -293,8 +287,11 @@ void writeOlderDatabase(const std::string& path, int version) {
     cn->execute("update fo_schema set version=" + std::to_string(version));
     cn->writeEngineStamp(kFeeApplicationId, version);
     cn->execute("insert into kdw_xs(id,xh,xm,lb1) values(11,'A001','王小展',1),(12,'A002','李二',1)");
-    cn->execute("insert into kdw_sfjl(id,djbh,xsid,je,ysk,hkje,sfyf) values(3,'SF3',11,80,0,0,'202612'),"
-                "(1,'SF1',11,300,20,0,'202611'),(2,'SF2',12,120.5,0,35.5,'202611'),(4,'SF4',12,10,5,5,'202612')");
+    cn->execute("insert into kdw_sfjl(id,djbh,xsid,je,ysk,hkje,sfyf,sfrq) values(3,'SF3',11,80,0,0,'202612',"
+                "'2026-12-01'),(1,'SF1',11,300,20,0,'202611','2026-11-02 10:00:00'),(2,'SF2',12,120.5,0,35.5,"
+                "'202611',null),(4,'SF4',12,10,5,5,'202612','2026-12-05')");
+    cn->execute("insert into ajzrq(yf,fromdate,todate,jfmc) values('202611','2026-11-01','2026-11-30','十一月'),"
+                "('202612','2026-12-01','2026-12-31','十二月')");
     cn->execute("insert into PJML(id,djbh,pjState,bjmc,xsid,xh,xm,kprq,hjje,kpr,zfrq,zfr) values"
                 "(30,'SF3','','大一班',11,'A001','王小展','2026-12-01 09:00:00',80,'张三',null,''),"
                 "(10,'SF1','','大一班',11,'A001','王小展','2026-11-02 10:00:00',300,'张三',null,''),"
@@ -311,6 +308,8 @@ void writeOlderDatabase(const std::string& path, int version) {
                 "update PJML set rptbz='有明细' where id=new.PjMLid; end");
     cn->execute("create trigger tr_office_journal after insert on INandOutML begin "
                 "update kdw_sfjl set bz='已记账' where djbh=new.djbh; end");
+    // As every upgrade since version 4 left it.
+    cn->refreshStatistics();
 }
 
 class OlderSchemaUpgrade : public test::DialectTest {
@@ -323,7 +322,7 @@ protected:
     }
     std::string plan(Connection& cn, const std::string& sql) {
         std::string lines;
-        for (const std::string& line : rowsOf(cn, "EXPLAIN QUERY PLAN " + sql)) lines += line + "\n";
+        for (const std::string& line : test::joinedRows(cn, "EXPLAIN QUERY PLAN " + sql)) lines += line + "\n";
         return lines;
     }
     // What an upgrade must keep: every row of the three rebuilt tables, the
@@ -335,9 +334,37 @@ protected:
                                        std::string("select * from INandOutML order by id"),
                                        registerQuery("2016-01-01", "2026-12-31"),
                                        registerQuery("2026-12-01", "2026-12-31"),
-                                       std::string("select * from v_office_total")})
-            rows.push_back(rowsOf(cn, sql));
+                                       std::string("select * from v_office_total"),
+                                       std::string("select id,sfrq from kdw_sfjl where sfrq>='2026-11-02' and "
+                                                   "sfrq<'2026-12-05' order by id"),
+                                       std::string("select * from ajzrq order by yf")})
+            rows.push_back(test::joinedRows(cn, sql));
         return rows;
+    }
+    // Every view, trigger and index as stored.
+    std::vector<std::string> storedTexts(Connection& cn) {
+        return test::joinedRows(cn, "select type,name,sql from sqlite_master where type<>'table' order by type,name");
+    }
+    // The page every table and index starts at: where its rows are.
+    std::vector<std::string> pages(Connection& cn) {
+        return test::joinedRows(cn, "select name,rootpage from sqlite_master where rootpage>0 and name not like "
+                                    "'sqlite_stat%' order by name");
+    }
+    std::int64_t pageOf(Connection& cn, const std::string& table) {
+        return test::scalar(cn, "select rootpage from sqlite_master where type='table' and name='" + table + "'").toInt();
+    }
+    // Every column of every table with its declared type.
+    std::vector<std::string> declaredTypes(Connection& cn) {
+        return test::joinedRows(cn, "select m.name,c.name,c.type from sqlite_master as m,pragma_table_info(m.name) "
+                                    "as c where m.type='table' and m.name not like 'sqlite%' order by m.name,c.cid");
+    }
+    // How a number written into a receipt's date is stored.
+    std::string storedTypeOfANumberDate(Connection& cn, int id) {
+        cn.execute("insert into PJML(id,djbh,xsid,kprq) values(" + std::to_string(id) + ",'SF" + std::to_string(id) +
+                   "',11,2461011.5)");
+        const std::string type = test::scalar(cn, "select typeof(kprq) from PJML where id=" + std::to_string(id)).toText();
+        cn.execute("delete from PJML where id=" + std::to_string(id));
+        return type;
     }
     // Receipts found in each of the three tables by a lower-case number:
     // compared, and matched by LIKE.
@@ -432,6 +459,99 @@ TEST_P(OlderSchemaUpgrade, AReceiptWhoseIdIsNoWholeNumberLeavesTheDatabaseAsItWa
                                      "order by name"),
               (std::vector<std::string>{"ix_kdw_sfjl_djbh", "ix_office_PJML_xm", "sqlite_autoindex_PJML_1",
                                         "tr_office_items", "v_office_receipts"}));
+}
+
+TEST_P(OlderSchemaUpgrade, AVersionSixDatabaseComparesItsDatesAsTextChangingNothingStored) {
+    test::TempDir dir;
+    const std::string path = dir.file("v6.db");
+    writeOlderDatabase(path, 6);
+    // Another session, open throughout the upgrade.
+    auto other = openConnection(sqliteConnectionString(path));
+    const std::vector<std::vector<std::string>> before = kept(*other);
+    const std::vector<std::string> texts = storedTexts(*other), pagesBefore = pages(*other);
+    ASSERT_EQ(storedTypeOfANumberDate(*other, 90), "real");
+
+    auto cn = openFeeDatabase(sqliteConnectionString(path));
+    EXPECT_EQ(feeSchemaVersionOf(*cn), kFeeSchemaVersion);
+    EXPECT_EQ(kept(*cn), before);
+    // No row was copied: every table and index keeps its pages, and views,
+    // triggers and indexes their text.
+    EXPECT_EQ(pages(*cn), pagesBefore);
+    EXPECT_EQ(storedTexts(*cn), texts);
+    EXPECT_EQ(test::scalar(*cn, "pragma integrity_check").toText(), "ok");
+    // Every date column declared as a new database declares it, and nothing
+    // else changed.
+    EXPECT_EQ(declaredTypes(*cn), declaredTypes(*createFeeDatabase(sqliteConnectionString(dir.file("new.db")))));
+    // Both sessions now store what is written there as text, and read the
+    // dates back as dates.
+    EXPECT_EQ(storedTypeOfANumberDate(*cn, 91), "text");
+    EXPECT_EQ(storedTypeOfANumberDate(*other, 92), "text");
+    EXPECT_EQ(cn->execute("select kprq from PJML where id=10")->field(std::size_t{0}).kind(), Value::Kind::Date);
+    // The office's index and trigger still work on the receipts.
+    EXPECT_NE(plan(*cn, "select id from PJML where xm='李二'").find("ix_office_PJML_xm"), std::string::npos);
+    cn->execute("insert into PJMLmx(PjMLid,xmmc,je) values(20,'保育费',120.5)");
+    EXPECT_EQ(test::firstColumn(*cn, "select id from PJML where rptbz='有明细'"), std::vector<std::string>{"20"});
+    // Opened again, there is nothing left to do.
+    const std::int64_t schemaVersion = test::scalar(*cn, "pragma schema_version").toInt();
+    cn.reset();
+    EXPECT_EQ(test::scalar(*openFeeDatabase(sqliteConnectionString(path)), "pragma schema_version").toInt(),
+              schemaVersion);
+}
+
+TEST_P(OlderSchemaUpgrade, ATableHoldingANumberInADateColumnIsMadeAgainKeepingItsRows) {
+    test::TempDir dir;
+    const std::string path = dir.file("v6.db");
+    writeOlderDatabase(path, 6);
+    const std::string receipts = "select id,djbh,pjState,bjmc,xsid,xh,xm,kprq,hjje,kpr,zfr from PJML order by id";
+    const std::vector<std::string> registers = {registerQuery("2016-01-01", "2026-12-31"),
+                                                registerQuery("2026-12-01", "2026-12-31")};
+    std::vector<std::string> receiptsBefore, texts;
+    std::vector<std::vector<std::string>> before, listedBefore;
+    std::map<std::string, std::int64_t> pagesBefore;
+    {
+        auto old = openConnection(sqliteConnectionString(path));
+        // Another program wrote numbers: a Julian day with its time, one
+        // that is no date, and a whole Julian day in the audit log, whose
+        // last entry was removed.
+        old->execute("update PJML set zfrq=2461011.25 where id=40");
+        old->execute("update PJML set zfrq=20261206 where id=30");
+        old->execute("insert into sys_log(id,logtime,operation) values(1,2461011.5,'作废'),"
+                     "(2,'2026-12-02 08:00:00','登录'),(3,'2026-12-03 08:00:00','登录')");
+        old->execute("delete from sys_log where id=3");
+        receiptsBefore = test::joinedRows(*old, receipts);
+        before = kept(*old);
+        for (const std::string& sql : registers) listedBefore.push_back(test::firstColumn(*old, sql));
+        texts = storedTexts(*old);
+        for (const char* table : {"PJML", "kdw_sfjl", "INandOutML"}) pagesBefore[table] = pageOf(*old, table);
+    }
+
+    auto cn = openFeeDatabase(sqliteConnectionString(path));
+    EXPECT_EQ(feeSchemaVersionOf(*cn), kFeeSchemaVersion);
+    EXPECT_EQ(test::joinedRows(*cn, "select id,typeof(zfrq),zfrq from PJML order by id"),
+              (std::vector<std::string>{"10|null|", "20|null|", "30|text|20261206", "40|text|2025-12-01 18:00:00"}));
+    EXPECT_EQ(test::joinedRows(*cn, "select id,typeof(logtime),logtime from sys_log order by id"),
+              (std::vector<std::string>{"1|text|2025-12-02", "2|text|2026-12-02 08:00:00"}));
+    EXPECT_EQ(test::joinedRows(*cn, receipts), receiptsBefore);
+    for (std::size_t i = 0; i < registers.size(); ++i)
+        EXPECT_EQ(test::firstColumn(*cn, registers[i]), listedBefore[i]) << registers[i];
+    // Everything but the receipts' void dates is as it was.
+    const std::vector<std::vector<std::string>> after = kept(*cn);
+    for (std::size_t i : {1, 2, 5, 6, 7}) EXPECT_EQ(after[i], before[i]) << i;
+    // The receipts were made again; the fee records and the cash journal,
+    // which hold text dates only, kept their pages. Views, triggers and
+    // indexes are back as they stood.
+    EXPECT_NE(pageOf(*cn, "PJML"), pagesBefore["PJML"]);
+    EXPECT_EQ(pageOf(*cn, "kdw_sfjl"), pagesBefore["kdw_sfjl"]);
+    EXPECT_EQ(pageOf(*cn, "INandOutML"), pagesBefore["INandOutML"]);
+    EXPECT_EQ(storedTexts(*cn), texts);
+    EXPECT_EQ(test::scalar(*cn, "pragma integrity_check").toText(), "ok");
+    EXPECT_EQ(declaredTypes(*cn), declaredTypes(*createFeeDatabase(sqliteConnectionString(dir.file("new.db")))));
+    // The audit log numbers on above the highest entry it ever had, and the
+    // office's trigger writes to the new receipts table.
+    cn->execute("insert into sys_log(logtime,operation) values('2026-12-07 09:00:00','登录')");
+    EXPECT_EQ(test::scalar(*cn, "select max(id) from sys_log").toInt(), 4);
+    cn->execute("insert into PJMLmx(PjMLid,xmmc,je) values(20,'保育费',120.5)");
+    EXPECT_EQ(test::firstColumn(*cn, "select id from PJML where rptbz='有明细'"), std::vector<std::string>{"20"});
 }
 
 FO_INSTANTIATE_DIALECTS(OlderSchemaUpgrade);

@@ -179,6 +179,24 @@ TEST_P(FeeSchemaDefaults, TextComparesCaseInsensitivelyAsOnTheServersDocumentNum
     EXPECT_EQ(test::firstColumn(*cn, "select id from PJML where djbh like 'JM%'"), std::vector<std::string>{"7"});
 }
 
+// A date is read back as a date, and its column compares as the text it
+// holds: what is written there is kept as text, even a number.
+TEST_P(FeeSchemaDefaults, DatesReadBackAsDatesAndAreKeptAsText) {
+    TempFeeDb db;
+    auto cn = db.open();
+    cn->execute("insert into PJML(id,djbh,xsid,kprq,zfrq) values(1,'SF1',1,'2026-12-01 09:30:00',20261201),"
+                "(2,'SF2',1,'2026-11-30',null)");
+    EXPECT_EQ(test::scalar(*cn, "select typeof(kprq)||'/'||typeof(zfrq) from PJML where id=1").toText(), "text/text");
+    RecordsetPtr rs = cn->execute("select kprq from PJML as a where " +
+                                  dateRange(sqlServer(), "a.kprq", "2026-12-01", "2026-12-02"));
+    ASSERT_FALSE(rs->eof());
+    EXPECT_EQ(rs->fieldInfo(0).type, DataType::Date);
+    EXPECT_EQ(rs->field(std::size_t{0}).kind(), Value::Kind::Date);
+    EXPECT_EQ(rs->field(std::size_t{0}).toDate()->dateTimeText(), "2026-12-01 09:30:00");
+    rs->moveNext();
+    EXPECT_TRUE(rs->eof());
+}
+
 FO_INSTANTIATE_DIALECTS(FeeSchemaDefaults);
 
 TEST(FeeSchemaScript, AScriptStopsAtItsFirstFailingStatement) {
