@@ -105,9 +105,11 @@ TEST(FeeDatabase, ANewerSchemaIsRefusedUntouched) {
 }
 
 // The fee database as the first releases wrote it: no stamp, text compared
-// case-sensitively, and one posting work table shared by every session.
+// case-sensitively, dates declared plain datetime, and one posting work
+// table shared by every session.
 void writeUnstampedFeeDatabase(const std::string& path) {
     std::string script = std::regex_replace(feeSchemaScript(), std::regex(" collate nocase"), "");
+    script = std::regex_replace(script, std::regex("datetime text"), "datetime");
     script = std::regex_replace(script, std::regex("create table fo_schema[^;]*;|insert into fo_schema[^;]*;"), "");
     script += "create table tmpYSMxb ( xsid int,sfyf varchar(20),sfxmid int,ysje money,termfrom datetime,"
               "termto datetime,ye money,jmje money,qfkid int,feetermname varchar(200));";
