@@ -136,11 +136,4 @@ TEST(CommandLine, EveryVerbExplainsEachOfItsOptionsAndItsExitStatus) {
         EXPECT_NE(p.out.find("  feeoffice " + verb + " " + options.front()), std::string::npos) << p.out;
 }
 
-TEST(CommandLine, VersionIsTheProjectVersion) {
-    fo::app::CommandLine line;
-    const auto p = parse(line, {"--version"});
-    EXPECT_EQ(p.status, 0);
-    EXPECT_EQ(p.out, "feeoffice " FEEOFFICE_VERSION "\n");
-}
-
 }  // namespace

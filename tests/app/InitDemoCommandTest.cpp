@@ -37,16 +37,4 @@ TEST_F(InitDemoVerb, RefusesAnExistingFileWithoutTouchingIt) {
     EXPECT_EQ(fo::test::readWholeFile(db), "not a fee office");
 }
 
-TEST_F(InitDemoVerb, BadArgumentsPrintTheUsage) {
-    const std::string a = path("a.db");
-    for (const std::vector<std::string>& args :
-         {std::vector<std::string>{}, {a, "--students", "x"}, {a, "--today", "2026-02-30"}, {a, "--seed"},
-          {a, path("b.db")}}) {
-        const auto r = initDemo(args);
-        EXPECT_EQ(r.exitCode, 2) << args.size();
-        EXPECT_NE(r.err.find("usage: feeoffice init-demo DB"), std::string::npos) << r.err;
-    }
-    EXPECT_FALSE(std::filesystem::exists(a));
-}
-
 }  // namespace

@@ -22,33 +22,22 @@ protected:
     std::string db_;
 };
 
-TEST_F(SqlVerb, StatementsWithoutRowsReportTheRowsAffected) {
+TEST_F(SqlVerb, StatementsReportTheRowsAffectedAndQueriesPrintTabSeparatedRowsWithNullAsEmpty) {
     auto created = sql("create table t(id int, name varchar(20), je money)");
     EXPECT_EQ(created.exitCode, 0) << created.err;
     EXPECT_EQ(created.out, "0 rows affected\n");
-
-    auto inserted = sql("insert into t(id,name,je) values(1,'张三',12.5),(2,'O''Brien',null),(3,'李四',0)");
-    EXPECT_EQ(inserted.exitCode, 0) << inserted.err;
+    auto inserted = sql("insert into t(id,name,je) values(1,'张三',11.5),(2,'O''Brien',null),(3,'李四',0)");
     EXPECT_EQ(inserted.out, "3 rows affected\n");
-
     auto updated = run({"sql", "--db", db_, "--dialect", "0", "update t set je=je+1 where je is not null"});
     EXPECT_EQ(updated.exitCode, 0) << updated.err;
     EXPECT_EQ(updated.out, "2 rows affected\n");
-}
 
-TEST_F(SqlVerb, QueriesPrintAHeaderAndTabSeparatedRowsWithNullAsEmpty) {
-    ASSERT_EQ(sql("create table t(id int, name varchar(20), je money)").exitCode, 0);
-    ASSERT_EQ(sql("insert into t values(1,'张三',12.5),(2,'O''Brien',null)").exitCode, 0);
-
-    auto rows = run({"sql", "--dialect", "1", "--db", db_, "select id, name as 姓名, je from t order by id"});
+    auto rows = run({"sql", "--dialect", "1", "--db", db_, "select id, name as 姓名, je from t where id<3 order by id"});
     EXPECT_EQ(rows.exitCode, 0) << rows.err;
     EXPECT_EQ(rows.out, "id\t姓名\tje\n1\t张三\t12.5\n2\tO'Brien\t\n");
     EXPECT_EQ(rows.err, "");
-
     // A query without rows still names its columns.
-    auto none = sql("select id, name from t where id > 5");
-    EXPECT_EQ(none.exitCode, 0);
-    EXPECT_EQ(none.out, "id\tname\n");
+    EXPECT_EQ(sql("select id, name from t where id > 5").out, "id\tname\n");
 }
 
 TEST_F(SqlVerb, AnEngineErrorGoesToStandardErrorWithExitStatusOne) {
