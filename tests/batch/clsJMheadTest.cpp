@@ -8,7 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include "batch/ReductionStatements.h"
 #include "batch/clsJMhead.h"
 #include "db/DbError.h"
 #include "host/ReferenceHost.h"
@@ -84,37 +83,6 @@ protected:
     test::ScopedHost scoped_{host_, db_.connectionString()};
     clsJMhead head_;
 };
-
-// The statements are composed once; only the settlement takes dialect forms.
-TEST_P(clsJMheadTest, StatementsHaveTheirExactTexts) {
-    using batch::itemInsert;
-    using batch::recordInsert;
-    using namespace jmjl;
-    const bool ss = sqlServer();
-    const DateTime now{2024, 3, 5, 14, 2, 9};
-    batch::ReductionRecord v{"31", "2024-03-01", "2", "7", "O'Neil班", *Currency::parse("12.5"), "O'Brien's",
-                                 now, "1", "202403", "管理员", "JM202403050001"};
-    EXPECT_EQ(recordInsert(v).text(),
-              "insert into KDW_sfjl(id,sfrq,sflxid,xsid,bjmc,jmje,jmyy,\r\nysfjlid,qfkid,hkid\r\n"
-              ",rq,operid,sfyf,skr,djbh)\r\nvalues(31,'2024-03-01',2,\r\n7,'O''Neil班',12.5,'O''Brien''s',\r\n"
-              "0,0,0,\r\n'2024-03-05 14:02:09',1,'202403','管理员','JM202403050001')");
-    EXPECT_EQ(itemInsert("31", item("202403", "5", "50", "50")).text(),
-              "insert into KDW_sfjlmx(sfjlid, sfxmid, jmje,feeTermName,cqts,ysje,ye)values(31,5,50.00,'202403',0,50,0)");
-    EXPECT_EQ(openArrearsQuery("7", parseSettlementList("202403:5|60,202404:6|15,202403:7|1").months).text(),
-              "select * from qfhzb where fkrq is null and xsid=7 and qfyf in('202403','202404','202403') ");
-    EXPECT_EQ(cappedSumQuery(ss, "101", "7").text(),
-              std::string("select sum(") + (ss ? "case when jmje>qfje then qfje else jmje end" : "iif(jmje>qfje,qfje,jmje)") +
-                  "),sum(qfje) from qfmxb  where qfkid=101 and xsid=7");
-    EXPECT_EQ(closeArrearsRow(ss, Currency::fromInt(15), "31", now, "101", "7").text(),
-              std::string("update qfhzb set jmje=15,jmjlid=31,fkrq=") +
-                  (ss ? " getdate()" : "format('2024-03-05 14:02:09','yyyy-mm-dd HH:mm:ss')") + " where qfkid=101 and xsid=7");
-    EXPECT_EQ(remainderInsert(ss, "205", "202404", "7", *Currency::parse("45.5"), "102", "1", now).text(),
-              std::string("insert into qfhzb(qfkid,qfyf,xsid,qfrq,qfje,sjqfje,fkje,yqfkid,userid,cqts,qjts,jmje)"
-                          "values(205,'202404',7,") +
-                  (ss ? "getdate()" : "format('2024-03-05 14:02:09','yyyy-mm-dd')") + ",45.5,0,0,102,1,0,0,0)");
-    v.xsid = "7 or 1=1";  // never written into a statement
-    EXPECT_THROW(recordInsert(v), DbError);
-}
 
 TEST_P(clsJMheadTest, PostsTheRecordAndSettlesOneRowFullyAndAnotherPartly) {
     post({"7"});
