@@ -16,35 +16,32 @@ int filtered(int key, const std::string& text, int length, int dot, int caret, i
     return k;
 }
 
-TEST(NumContral, IntegerPartFullAcceptsThePointButNoFurtherDigit) {
-    EXPECT_EQ(filtered('.', "123456", 8, 2, 6), '.');
-    EXPECT_EQ(filtered('7', "123456", 8, 2, 6), 0);
-}
-
-TEST(NumContral, DecimalsFullRejectAThirdDecimalButNotADigitBeforeThePoint) {
-    EXPECT_EQ(filtered('3', "1234.56", 8, 2, 7), 0);
-    EXPECT_EQ(filtered('9', "1234.56", 8, 2, 4), '9');
-    EXPECT_EQ(filtered('9', "1234.56", 8, 2, 6, 1), '9') << "a selected decimal may be overtyped";
-}
-
-TEST(NumContral, OnlyDigitsPointAndMinusPass) {
-    EXPECT_EQ(filtered('a', "12", 8, 2, 2), 0);
-    EXPECT_EQ(filtered(0x5143, "12", 8, 2, 2), 0);  // 元
-    EXPECT_EQ(filtered('-', "12", 8, 2, 0), '-');
-    EXPECT_EQ(filtered(' ', "", 8, 2, 0), 0);
-}
-
-TEST(NumContral, ThePointNeedsADigitBeforeItNoOtherPointAndRoomForTheDecimals) {
-    EXPECT_EQ(filtered('.', "", 8, 2, 0), 0);
-    EXPECT_EQ(filtered('.', "1.5", 8, 2, 3), 0);
-    EXPECT_EQ(filtered('.', "12345", 8, 2, 2), 0) << "three digits would follow the point";
-    EXPECT_EQ(filtered('.', "12345", 8, 2, 3), '.');
-}
-
-TEST(NumContral, AFullTextTakesNoKeyButEditingKeysAlwaysPass) {
-    EXPECT_EQ(filtered('1', "1234.56", 7, 2, 0), 0);
-    EXPECT_EQ(filtered('-', "1234.56", 7, 2, 0), 0);
-    for (int k : {8, 13, 37, 38, 39, 40}) EXPECT_EQ(filtered(k, "1234.56", 7, 2, 7), k) << k;
+TEST(NumContral, KeysPassOnlyWhereTheNumberStillFitsItsDigitsAndDecimals) {
+    struct Case {
+        int key;
+        const char* text;
+        int length, caret, sel, passes;
+        const char* why;
+    };
+    const Case cases[] = {
+        {'.', "123456", 8, 6, 0, '.', "the integer part is full but the point fits"},
+        {'7', "123456", 8, 6, 0, 0, "no further integer digit"},
+        {'3', "1234.56", 8, 7, 0, 0, "no third decimal"},
+        {'9', "1234.56", 8, 4, 0, '9', "a digit before the point"},
+        {'9', "1234.56", 8, 6, 1, '9', "a selected decimal may be overtyped"},
+        {'a', "12", 8, 2, 0, 0, "letters"},
+        {0x5143, "12", 8, 2, 0, 0, "元"},
+        {'-', "12", 8, 0, 0, '-', "the minus"},
+        {' ', "", 8, 0, 0, 0, "blanks"},
+        {'.', "", 8, 0, 0, 0, "a point needs a digit before it"},
+        {'.', "1.5", 8, 3, 0, 0, "no second point"},
+        {'.', "12345", 8, 2, 0, 0, "three digits would follow the point"},
+        {'.', "12345", 8, 3, 0, '.', "two digits follow the point"},
+        {'1', "1234.56", 7, 0, 0, 0, "a full text takes no digit"},
+        {'-', "1234.56", 7, 0, 0, 0, "nor a minus"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(filtered(c.key, c.text, c.length, 2, c.caret, c.sel), c.passes) << c.why;
+    for (int k : {8, 13, 37, 38, 39, 40}) EXPECT_EQ(filtered(k, "1234.56", 7, 2, 7), k) << "editing key " << k;
 }
 
 TEST(NumContral, IgnoredKeysAreBackspaceAndArrowsOnly) {
