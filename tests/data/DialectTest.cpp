@@ -58,21 +58,6 @@ TEST_P(DialectOnData, LiveRecordsAreThoseNeitherCancellingNorCancelled) {
               (Texts{"7", "8"}));
 }
 
-TEST_P(DialectOnData, DateRangeAndBoundIncludeTheirEndDays) {
-    cn->execute("insert into PJML(id,djbh,kprq) values(1,'SF1','2024-02-29')");
-    cn->execute("insert into PJML(id,djbh,kprq) values(2,'SF2','2024-03-01')");
-    cn->execute("insert into PJML(id,djbh,kprq) values(3,'SF3','2024-03-15')");
-    cn->execute("insert into PJML(id,djbh,kprq) values(4,'SF4','2024-03-31')");
-    cn->execute("insert into PJML(id,djbh,kprq) values(5,'SF5','2024-04-01')");
-    const std::string head = "select a.id from PJML as a where";
-    EXPECT_EQ(ids(head + dateRange(sqlServer(), "a.kprq", "2024-03-01", "2024-03-31") + " order by a.id"),
-              (Texts{"2", "3", "4"}));
-    EXPECT_EQ(ids(head + dateRange(sqlServer(), "a.kprq", "2024-03-15", "2024-03-15") + " order by a.id"),
-              (Texts{"3"}));
-    EXPECT_EQ(ids(head + " 1=1" + dateBound(sqlServer(), "a.kprq", "2024-03-31") + " order by a.id"),
-              (Texts{"4", "5"}));
-}
-
 TEST_P(DialectOnData, NullToZeroTreatsNullAsNothingOwed) {
     cn->execute("create table owed(qfkid int, qfje money)");
     cn->execute("insert into owed values(1,null),(2,0),(3,25.5),(4,-3)");
@@ -131,24 +116,6 @@ TEST_P(DialectOnData, RoundedBalanceAddsAndSubtractsExactly) {
     cn->execute("update kdw_xs set " + roundedBalance(sqlServer(), "ysk", "50.05", '-') + " where id=1");
     EXPECT_EQ(test::scalar(*cn, "select ysk from kdw_xs where id=1").toCurrency(),
               Currency::fromRaw(502500));  // 100.1 + 0.2 - 50.05
-}
-
-TEST_P(DialectOnData, DisposingOfAWorkTableLeavesNoRowsBehind) {
-    cn->execute("create table JM_work( xsid int,sfyf varchar(20),sfxmid int,ysje money,jfje money,jmje money)");
-    cn->execute("insert into JM_work values(1,'202403',1,100,0,0)");
-    cn->execute(disposeWorkTable(sqlServer(), "JM_work"));
-    if (sqlServer()) {
-        EXPECT_ANY_THROW(cn->execute("select xsid from JM_work"));
-    } else {
-        EXPECT_TRUE(ids("select xsid from JM_work").empty());
-    }
-}
-
-TEST_P(DialectOnData, QuotedUserTextIsStoredAsTyped) {
-    const std::string typed = "O'Neil's 'special' 减免";
-    cn->execute("insert into kdw_sfjl(id,djbh,jmyy) values(1,'JM1','" + sqlQuote(typed) + "')");
-    EXPECT_EQ(test::scalar(*cn, "select jmyy from kdw_sfjl where jmyy='" + sqlQuote(typed) + "'").toText(),
-              typed);
 }
 
 FO_INSTANTIATE_DIALECTS(DialectOnData);
