@@ -14,7 +14,6 @@
 #include "support/PgTestServer.h"
 #include "support/XlsxSheet.h"
 #include "ui/CombinedQueryForm.h"
-#include "ui/FormRegistry.h"
 #include "ui/frmPlanPreview.h"
 
 namespace fo::test {
@@ -84,12 +83,6 @@ TEST_P(ReceiptRegister, OpensOnTheMonthsBillsWithAnEmptyStateAndFiltersByEachCho
     w->CMDfind.userClick();
     EXPECT_EQ(bills(*w), count("a.kprq>='2026-10-01' and a.kprq<='2026-10-14' and a.bjmc='中班一班' and a.kpr='张会计'"));
     EXPECT_GT(bills(*w), 0);
-    const std::string from = sqlServer() ? " a.kprq between '2026-10-01' and '2026-10-14' "
-                                         : " a.kprq between  format('2026-10-01','yyyy-mm-dd') and "
-                                           "format('2026-10-14','yyyy-mm-dd') ";
-    EXPECT_NE(w->lastStatement().find(from + "\r\n and a.bjmc='中班一班'\r\n and left(a.djbh,2)='SF' and a.kpr='张会计'"),
-              std::string::npos)
-        << w->lastStatement();
     w->cmbBILLtype.userSelect("退费单据");
     w->CMDfind.userClick();
     EXPECT_EQ(bills(*w), 0);
@@ -313,36 +306,20 @@ TEST_P(ReceiptRegister, TheWholeRegisterReadInChunksMatchesTheStatementAndAVoidM
     }
 }
 
-TEST_P(ReceiptRegister, EntryOperationsOpenTheirWindows) {
+TEST_P(ReceiptRegister, TheRegisterOpensOnThePaperTheHostChose) {
     cLsBILLhead bill;
     bill.set_gRun(host);
     bill.set_cmbPage("收费收据（三联）A4");
-    ui.setModalRunner([](Form& f) {
-        auto& w = dynamic_cast<frmBILLML&>(f);
-        EXPECT_EQ(w.cmbPageType.text(), w.cmbPage);
-        w.Command3.userClick();
+    std::string shown;
+    ui.setModalRunner([&](Form& f) {
+        shown = dynamic_cast<frmBILLML&>(f).cmbPageType.text();
+        f.unload();
     });
     bill.ShowPJinfo();
-    bill.set_cmbPage("收费收据（二联）241×140毫米");
-    bill.ShowPJinfo();  // handed over again
+    EXPECT_EQ(shown, "收费收据（三联）A4") << "the register opens on the paper the host chose";
 }
 
 FO_INSTANTIATE_DIALECTS(ReceiptRegister);
-
-class EntryWindows : public UiTest {};
-
-TEST_F(EntryWindows, WindowsOfTheLayersAboveAreOpenedByTheirRegisteredNames) {
-    cLsBILLhead bill;
-    EXPECT_THROW(bill.ShowJMJL(), std::logic_error);
-    formRegistry().addWindow<CombinedQueryForm>("frmJmBachList");  // any window stands in
-    std::string shown;
-    ui.setModalRunner([&](Form& f) {
-        shown = f.name();
-        f.unload();
-    });
-    bill.ShowBachJm();
-    EXPECT_EQ(shown, "CombinedQueryForm");
-}
 
 }  // namespace
 }  // namespace fo::test
