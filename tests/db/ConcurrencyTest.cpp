@@ -1,11 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <sqlite3.h>
-
 #include "TempDatabase.h"
-#include "db/DbError.h"
 
-using fo::DbError;
 using fo::dbtest::TempDatabase;
 
 namespace {
@@ -39,24 +35,6 @@ TEST_F(Concurrency, ReaderSeesTheCommittedSnapshotDuringAWriteTransaction) {
     EXPECT_EQ(reader_->execute("select a from t")->field(0).toInt(), 1);
     writer_->commitTrans();
     EXPECT_EQ(count(*reader_), 2);
-}
-
-TEST_F(Concurrency, SecondWriterFailsAfterTheBusyTimeout) {
-    writer_->beginTrans();
-    writer_->execute("insert into t values(2)");
-    try {
-        reader_->beginTrans();
-        FAIL() << "a second write transaction began";
-    } catch (const DbError& e) {
-        EXPECT_EQ(e.code() & 0xff, SQLITE_BUSY);
-    }
-    EXPECT_FALSE(reader_->inTransaction());
-    EXPECT_THROW(reader_->execute("insert into t values(3)"), DbError);
-    writer_->commitTrans();
-    reader_->beginTrans();  // free again once the first writer committed
-    reader_->execute("insert into t values(3)");
-    reader_->commitTrans();
-    EXPECT_EQ(count(*writer_), 3);
 }
 
 }  // namespace
