@@ -1,6 +1,6 @@
 // The sign-in window: a wrong password is said in the window and refused,
-// the right one signs in, a first sign-in asks for the password twice, and
-// a disabled operator is not offered.
+// the right one signs in, and a first sign-in asks for the password twice.
+// (Whom it offers is the sign-in's own list: host/SignInTest.)
 #include "OfficeFixture.h"
 #include "data/FeeDatabase.h"
 #include "signin/frmSignIn.h"
@@ -61,17 +61,6 @@ TEST_F(SignInWindowTest, TheFirstSignInOnANewDatabaseAsksForThePasswordTwice) {
     w->cmdOK.userClick();
     EXPECT_EQ(w->signedIn(), 1);
     EXPECT_EQ(SignIn(sqliteConnectionString(fresh), fresh).attempt(1, "新的管理密码").status, SignInStatus::SignedIn);
-}
-
-TEST_F(SignInWindowTest, ADisabledOperatorIsNotOffered) {
-    {
-        ConnectionPtr cn = openConnection(link());
-        Operators(*cn).setDisabled(3, true);
-    }
-    auto w = open(dbPath, 3);
-    std::vector<std::string> offered;
-    for (const auto& entry : w->cmbUser.entries()) offered.push_back(entry.text);
-    EXPECT_EQ(offered, (std::vector<std::string>{"系统管理员", "张会计"}));
 }
 
 }  // namespace
