@@ -9,11 +9,6 @@ RecordingMessages::~RecordingMessages() { setMessageService(previous_); }
 MsgAnswer RecordingMessages::msgBox(const std::string& text, MsgButtons buttons, MsgIcon icon,
                                     const std::string& title) {
     shown_.push_back(Shown{title, text, icon, buttons});
-    if (!answers_.empty()) {
-        MsgAnswer answer = answers_.front();
-        answers_.pop_front();
-        return answer;
-    }
     return (buttons == MsgButtons::YesNo || buttons == MsgButtons::YesNoCancel) ? MsgAnswer::Yes
                                                                                : MsgAnswer::OK;
 }

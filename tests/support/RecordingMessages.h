@@ -1,5 +1,4 @@
 #pragma once
-#include <deque>
 #include <string>
 #include <vector>
 
@@ -7,8 +6,8 @@
 
 namespace fo::test {
 
-// A message service for tests: records every box shown and answers from a
-// queue of prepared answers, then with the box's first button (OK or Yes).
+// A message service for tests: records every box shown and answers it with
+// the box's first button (OK or Yes).
 // Installs itself on construction and puts the previous service back when it
 // goes.
 class RecordingMessages final : public MessageService {
@@ -28,8 +27,6 @@ public:
     MsgAnswer msgBox(const std::string& text, MsgButtons buttons, MsgIcon icon,
                      const std::string& title) override;
 
-    // The next box is answered with `answer` (queued in order).
-    void answerNext(MsgAnswer answer) { answers_.push_back(answer); }
     const std::vector<Shown>& shown() const { return shown_; }
     std::size_t count() const { return shown_.size(); }
     const Shown& last() const { return shown_.back(); }
@@ -37,7 +34,6 @@ public:
 
 private:
     MessageService* previous_;
-    std::deque<MsgAnswer> answers_;
     std::vector<Shown> shown_;
 };
 
