@@ -186,19 +186,6 @@ TEST_F(ControlsTest, HeadlessMessagesAreRecordedAndQuestionsAnsweredFromTheQueue
     EXPECT_EQ(ui.messages()[2].answer, MsgAnswer::No);
 }
 
-TEST_F(ControlsTest, OneCloseRestoresThePointerAfterAnyNumberOfOpens) {
-    gMOpen();
-    gMOpen();
-    EXPECT_TRUE(ui.waitCursorShown());
-    gMclose();
-    EXPECT_FALSE(ui.waitCursorShown());
-    gMclose();
-    EXPECT_FALSE(ui.waitCursorShown());
-    gMOpen();
-    EXPECT_TRUE(ui.waitCursorShown());
-    gMclose();
-}
-
 TEST_F(ControlsTest, YesNoBoxClearsTheHourglassAndAnswersByItsButton) {
     gMOpen();
     gMOpen();
