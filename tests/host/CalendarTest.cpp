@@ -70,45 +70,26 @@ TEST_P(CalendarTest, PeriodObjectFindsTheMonthOfADate) {
     EXPECT_EQ(host->pFindJzDate(), period);  // one period object per host
 }
 
-TEST_P(CalendarTest, PeriodObjectResolvesMonthTermAndYear) {
-    auto period = host->pFindJzDate();
-    period->setDdateFromYF("202612");
-    EXPECT_EQ(period->monthQf(), "202612");
-    EXPECT_EQ(period->monthQFdateF(), "2026-12-01");
-    EXPECT_EQ(period->monthQFdateT(), "2026-12-31");
-    EXPECT_EQ(period->termTag(), "2026上");
-    EXPECT_EQ(period->termQFdateF(), "2026-09-01");
-    EXPECT_EQ(period->termQFdateT(), "2027-01-31");
-    EXPECT_EQ(period->yearTag(), "2026年");
-
-    period->setDdateFromYF("202702");
-    EXPECT_EQ(period->termTag(), "2026下");
-    EXPECT_EQ(period->termQFdateF(), "2027-02-01");
-    EXPECT_EQ(period->termQFdateT(), "2027-08-31");
-    EXPECT_EQ(period->yearTag(), "2026年");
-}
-
-TEST_P(CalendarTest, PeriodObjectClearsWhatItCannotResolve) {
-    auto period = host->pFindJzDate();
-    period->setDdateFromYF("202612");
-
-    period->setDdateFromYF("202610");  // a month without dates keeps only its key
-    EXPECT_EQ(period->monthQf(), "202610");
-    EXPECT_EQ(period->monthQFdateF(), "");
-    EXPECT_EQ(period->termTag(), "");
-    EXPECT_EQ(period->yearTag(), "");
-
-    period->setDdateFromYF("209912");  // unknown
-    EXPECT_EQ(period->monthQf(), "");
-    EXPECT_EQ(period->monthQFdateT(), "");
-    EXPECT_EQ(period->termQFdateT(), "");
-
-    // A month outside every term and year gets its own dates only.
+// A month key resolves to its dates and to the term and year that hold it;
+// what it cannot resolve is cleared, never left from the month before.
+TEST_P(CalendarTest, PeriodObjectResolvesMonthTermAndYearAndClearsTheRest) {
     exec("insert into ajzrq(yf,fromdate,todate,jfmc) values('202509','2025-09-01','2025-09-30','2025年9月')");
-    period->setDdateFromYF("202509");
-    EXPECT_EQ(period->monthQFdateF(), "2025-09-01");
-    EXPECT_EQ(period->termTag(), "");
-    EXPECT_EQ(period->yearTag(), "");
+    auto period = host->pFindJzDate();
+    using Texts = std::vector<std::string>;
+    const std::pair<const char*, Texts> cases[] = {
+        {"202612", {"202612", "2026-12-01", "2026-12-31", "2026上", "2026-09-01", "2027-01-31", "2026年"}},
+        {"202610", {"202610", "", "", "", "", "", ""}},  // no dates: only its key
+        {"202702", {"202702", "2027-02-01", "2027-02-28", "2026下", "2027-02-01", "2027-08-31", "2026年"}},
+        {"209912", {"", "", "", "", "", "", ""}},  // unknown
+        {"202509", {"202509", "2025-09-01", "2025-09-30", "", "", "", ""}},  // outside every term and year
+    };
+    for (const auto& [yf, expected] : cases) {
+        period->setDdateFromYF(yf);
+        EXPECT_EQ((Texts{period->monthQf(), period->monthQFdateF(), period->monthQFdateT(), period->termTag(),
+                         period->termQFdateF(), period->termQFdateT(), period->yearTag()}),
+                  expected)
+            << yf;
+    }
 }
 
 TEST_P(CalendarTest, MonthsAreUnlockedUntilAnAdministratorLocksThem) {
