@@ -93,19 +93,6 @@ TEST_F(FormTest, EnterAsTabMovesTheFocusToTheNextUsableControl) {
     EXPECT_EQ(f.activeControl(), &f.cmdOK) << "a disabled box is passed over";
 }
 
-TEST_F(FormTest, EnterToTabSwallowsTheSingleQuote) {
-    frmProbe f;
-    f.show();
-    f.txtB.userType("O'Neil");
-    EXPECT_EQ(f.txtB.text(), "ONeil");
-    int k = '\'';
-    EnterToTab(k);
-    EXPECT_EQ(k, 0);
-    k = 'a';
-    EnterToTab(k);
-    EXPECT_EQ(k, 'a');
-}
-
 TEST_F(FormTest, EnterClicksTheDefaultButtonUnlessTheFocusIsOnAButton) {
     frmProbe f;
     f.show();
