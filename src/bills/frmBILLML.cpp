@@ -145,9 +145,7 @@ void frmBILLML::initData(bool BlnHead, const std::string& studentIds) {
     // The upper bound is the day after DTPto, so the whole last day counts.
     const bool sqlServer = isSqlServer(dbInfo().SqlKind());
     const std::string d1 = DTPfrom.dateText(), d2 = DTPto.value().addDays(1).dateText();
-    std::string where = sqlServer ? " a.kprq between '" + d1 + "' and '" + d2 + "' "
-                                  : " a.kprq between  format('" + d1 + "','yyyy-mm-dd') and format('" + d2 +
-                                        "','yyyy-mm-dd') ";
+    std::string where = dateRange(sqlServer, "a.kprq", d1, d2);
     if (cmbDJstate.text() != "全部") where += std::string(CRLF) + " and a.pjState='" + sqlQuote(trimSpaces(cmbDJstate.text())) + "'";
     if (cmbBJ.text() != "全部") where += std::string(CRLF) + " and a.bjmc='" + sqlQuote(trimSpaces(cmbBJ.text())) + "'";
     if (cmbBILLtype.text() == "收费单据") where += std::string(CRLF) + " and left(a.djbh,2)='SF'";

@@ -26,7 +26,7 @@ std::string sqlQuote(std::string_view userText) {
 
 std::string dateRange(bool sqlServer, std::string_view column, std::string_view dateFrom,
                       std::string_view dateTo) {
-    if (sqlServer) return cat({" ", column, " between '", dateFrom, "' and '", dateTo, "'"});
+    if (sqlServer) return cat({" ", column, " between '", dateFrom, "' and '", dateTo, "' "});
     return cat({" ", column, " between  format('", dateFrom, "','yyyy-mm-dd') and format('",
                 dateTo, "','yyyy-mm-dd') "});
 }
@@ -34,10 +34,6 @@ std::string dateRange(bool sqlServer, std::string_view column, std::string_view 
 std::string dateValue(bool sqlServer, std::string_view date) {
     if (sqlServer) return cat({"'", date, "'"});
     return cat({"format('", date, "','yyyy-mm-dd')"});
-}
-
-std::string dateBound(bool sqlServer, std::string_view column, std::string_view date) {
-    return cat({" and ", column, ">= ", dateValue(sqlServer, date)});
 }
 
 std::string nullToZero(bool sqlServer, std::string_view expression) {
@@ -85,10 +81,6 @@ std::string roundedBalance(bool sqlServer, std::string_view column, std::string_
     const std::string_view op = sign == '-' ? "-(" : "+(";
     if (sqlServer) return cat({column, "=", column, op, amount, ")"});
     return cat({column, "=format(", column, op, amount, "),'0.00')"});
-}
-
-std::string disposeWorkTable(bool sqlServer, std::string_view tableName) {
-    return cat({sqlServer ? "drop table " : "delete from ", tableName});
 }
 
 std::string liveRecordCondition(bool sqlServer, std::string_view alias) {

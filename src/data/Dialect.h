@@ -23,7 +23,7 @@ bool sqlServerNow();
 // stored value equals what was typed. The one place the module does this.
 std::string sqlQuote(std::string_view userText);
 
-// " a.kprq between '2024-03-01' and '2024-03-31'" on SQL Server;
+// " a.kprq between '2024-03-01' and '2024-03-31' " on SQL Server;
 // " a.kprq between  format('2024-03-01','yyyy-mm-dd') and format('2024-03-31','yyyy-mm-dd') "
 // on Access. Dates are "yyyy-mm-dd" texts made on the client.
 std::string dateRange(bool sqlServer, std::string_view column, std::string_view dateFrom,
@@ -31,9 +31,6 @@ std::string dateRange(bool sqlServer, std::string_view column, std::string_view 
 
 // A date as a comparison operand: "'2024-03-01'" or "format('2024-03-01','yyyy-mm-dd')".
 std::string dateValue(bool sqlServer, std::string_view date);
-
-// " and csrq>= '2024-03-01'" or " and csrq>= format('2024-03-01','yyyy-mm-dd')".
-std::string dateBound(bool sqlServer, std::string_view column, std::string_view date);
 
 // "isnull(qfje,0)" or "iif(isnull(qfje),0,qfje)".
 std::string nullToZero(bool sqlServer, std::string_view expression);
@@ -69,9 +66,6 @@ SqlText& addQuoted(SqlText& sql, std::string_view userText);
 std::string roundedBalance(bool sqlServer, std::string_view column, std::string_view amount,
                            char sign = '+');
 
-// Disposing of a work table: "drop table T" or "delete from T" (the Access
-// work tables are permanent and only emptied).
-std::string disposeWorkTable(bool sqlServer, std::string_view tableName);
 
 // A fee record that is neither a cancellation nor cancelled, on the record
 // alias `alias`: "isnull(a.ysfjlid,0)=0 and a.id not in(select ysfjlid from kdw_sfjl)"
