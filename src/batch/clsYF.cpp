@@ -9,8 +9,6 @@
 namespace fo {
 namespace {
 
-std::string quotedTag(const std::string& tag) { return "'" + sqlQuote(tag) + "'"; }
-
 // "学期[" / "年份[" messages carry neither icon nor title of their own.
 void reportBadPeriod(const char* kind, const std::string& tag) {
     msgBox(std::string(kind) + "[" + tag + "]设置错误！");
@@ -39,7 +37,7 @@ clsYF::Resolved clsYF::resolve(const std::string& sql, const char* fromField, co
 void clsYF::initdateYF(const std::string& findYf, bool blnMymsg) {
     clsDate();
     const Resolved month =
-        resolve("select fromdate,todate,jfmc from ajzrq  where yf=" + quotedTag(findYf), "fromdate", "todate");
+        resolve("select fromdate,todate,jfmc from ajzrq  where yf=" + sqlQuoted(findYf), "fromdate", "todate");
     if (!month.found) return;  // an unknown month is the caller's to notice
     if (month.fromDate.empty()) {
         if (blnMymsg)
@@ -55,7 +53,7 @@ void clsYF::initdateYF(const std::string& findYf, bool blnMymsg) {
 void clsYF::initDateTerm(const std::string& findTermTag, bool blnMymsg) {
     clsDate();
     const Resolved term = resolve(
-        "select yearname,termName,yffromDate,yftoDate,termTag from termdate where termTag=" + quotedTag(findTermTag),
+        "select yearname,termName,yffromDate,yftoDate,termTag from termdate where termTag=" + sqlQuoted(findTermTag),
         "yffromDate", "yftoDate");
     if (!term.found) {
         if (blnMymsg) reportBadPeriod("学期", findTermTag);
@@ -70,7 +68,7 @@ void clsYF::initDateTerm(const std::string& findTermTag, bool blnMymsg) {
 void clsYF::initDateYear(const std::string& findYearTag, bool blnMymsg) {
     clsDate();
     const Resolved year = resolve(
-        "select yearMc,dateFrom,dateTo,yearTag from kdw_year where yearTag=" + quotedTag(findYearTag), "dateFrom",
+        "select yearMc,dateFrom,dateTo,yearTag from kdw_year where yearTag=" + sqlQuoted(findYearTag), "dateFrom",
         "dateTo");
     if (!year.found) {
         if (blnMymsg) reportBadPeriod("年份", findYearTag);

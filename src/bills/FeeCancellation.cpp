@@ -21,8 +21,6 @@ std::string number(const std::string& text, const char* name) {
 
 namespace {
 
-std::string quoted(const std::string& text) { return "'" + sqlQuote(text) + "'"; }
-
 // "hh:mm:ss"
 std::string timeOfDay(const DateTime& t) { return t.dateTimeText().substr(11); }
 
@@ -35,14 +33,14 @@ std::string sourceRecordQuery(bool sqlServer, const std::string& varDjbh, const 
                       CRLF + ",pjml as b where  a.djbh=b.djbh" + CRLF + " and " +
                       liveRecordCondition(sqlServer, "a");
     const std::string id = trimWhitespace(sfJLid);
-    if (id.empty()) sql += std::string(CRLF) + "and a.djbh=" + quoted(varDjbh);
+    if (id.empty()) sql += std::string(CRLF) + "and a.djbh=" + sqlQuoted(varDjbh);
     else sql += std::string(CRLF) + "and a.ID=" + number(id, "sfJLid");
     return sql;
 }
 
 std::string journalHeaderMirror(const Mirror& m) {
     return std::string("insert into INandOutML(djbh,id,cw_date,je,userID,jzyf,czrq,jbr,zy,checked,yjlid)") + CRLF +
-           "select " + quoted(m.number) + "," + m.mirrorId + ",cw_date,0-je" + CRLF + "," +
+           "select " + sqlQuoted(m.number) + "," + m.mirrorId + ",cw_date,0-je" + CRLF + "," +
            number(m.userId, "UserId") + ",jzyf,'" + m.now.dateTimeText() + "',jbr,'取消收费',checked ," +
            m.sourceId + " from" + CRLF + "INandOutML where id=" + m.sourceId;
 }
@@ -57,10 +55,10 @@ std::string feeRecordMirror(const Mirror& m) {
     // the operator are the current user; the fee month stays the source's.
     return std::string("insert into KDW_sfjl(djbh,id, sfrq, sflxid, ") + CRLF +
            "xsid, bjmc,je,tzje,zhekou,scjy,hkje,ssje,ysk, InOrOut," + CRLF +
-           " skzhid, skr, bz,rq,operid,sfyf,ysfjlid)" + CRLF + "select " + quoted(m.number) + "," + m.mirrorId +
+           " skzhid, skr, bz,rq,operid,sfyf,ysfjlid)" + CRLF + "select " + sqlQuoted(m.number) + "," + m.mirrorId +
            ",'" + m.now.dateText() + " " + timeOfDay(m.now) + "',sflxid," + CRLF +
            "xsid,bjmc,0-je,0-tzje,0-zhekou,0-scjy,0-hkje,0-ssje,0-ysk,InOrOut," + CRLF + "skzhid," +
-           quoted(m.userName) + ",bz,'" + m.now.dateTimeText() + "'," + number(m.userId, "UserId") + ",sfyf," +
+           sqlQuoted(m.userName) + ",bz,'" + m.now.dateTimeText() + "'," + number(m.userId, "UserId") + ",sfyf," +
            m.sourceId + CRLF + " from kdw_sfjl where id=" + m.sourceId;
 }
 
@@ -111,17 +109,17 @@ std::vector<std::string> arrearsReopening(const std::string& sourceId) {
 
 std::string voidUpdate(const std::string& voidDate, const std::string& zfr, const std::string& useridZfr,
                        const std::string& zfyy, const std::string& djbh, const std::string& id) {
-    std::string sql = "update pjml set zfrq=" + voidDate + ",zfr=" + quoted(zfr) +
-                      ",useridZfr=" + number(useridZfr, "pUseridZfr") + CRLF + ",zfyy=" + quoted(zfyy) +
+    std::string sql = "update pjml set zfrq=" + voidDate + ",zfr=" + sqlQuoted(zfr) +
+                      ",useridZfr=" + number(useridZfr, "pUseridZfr") + CRLF + ",zfyy=" + sqlQuoted(zfyy) +
                       ",pjState='作废'";
     if (djbh.empty()) return sql + CRLF + "Where id = " + number(id, "ID");
-    return sql + CRLF + "Where djbh = " + quoted(djbh);
+    return sql + CRLF + "Where djbh = " + sqlQuoted(djbh);
 }
 
 std::string receiptRowsQuery(const std::string& djbh, const std::string& id) {
     const std::string columns = "select id,pjState,zfrq,zfr,useridZfr,zfyy from pjml where ";
     if (djbh.empty()) return columns + "id=" + number(id, "ID");
-    return columns + "djbh=" + quoted(djbh) + " order by id";
+    return columns + "djbh=" + sqlQuoted(djbh) + " order by id";
 }
 
 }  // namespace feecancel

@@ -20,11 +20,9 @@ struct DatedTable {
     std::int64_t columnCount = 0;      // all of them
 };
 
-std::string literal(const std::string& text) { return "'" + sqlQuote(text) + "'"; }
-
 std::vector<DatedTable> tablesWithNumericDates(Connection& cn, const std::vector<std::string>& tables) {
     std::string names;
-    for (const std::string& table : tables) names += (names.empty() ? "" : ",") + literal(lowerAscii(table));
+    for (const std::string& table : tables) names += (names.empty() ? "" : ",") + sqlQuoted(lowerAscii(table));
     std::vector<DatedTable> found;
     for (RecordsetPtr rs = cn.execute("select m.name,m.sql,c.name,(select count(*) from pragma_table_info(m.name)) "
                                       "from sqlite_master as m,pragma_table_info(m.name) as c where m.type='table' "
@@ -106,15 +104,15 @@ void declareInPlace(Connection& cn, const std::vector<DatedTable>& tables) {
     {
         SchemaEditing editing(cn);
         for (std::size_t i = 0; i < tables.size(); ++i)
-            cn.execute("update sqlite_master set sql=" + literal(statements[i]) +
-                       " where type='table' and name=" + literal(tables[i].name));
+            cn.execute("update sqlite_master set sql=" + sqlQuoted(statements[i]) +
+                       " where type='table' and name=" + sqlQuoted(tables[i].name));
         cn.execute("pragma schema_version=" + std::to_string(version + 1));
     }
     // Read back as SQLite now reads them: the same columns, none left
     // declared datetime.
     for (const DatedTable& table : tables) {
         RecordsetPtr rs = cn.execute("select count(*),ifnull(sum(lower(type)='datetime'),0) from pragma_table_info(" +
-                                     literal(table.name) + ")");
+                                     sqlQuoted(table.name) + ")");
         if (rs->field(std::size_t{0}).toInt() != table.columnCount || rs->field(1).toInt() != 0)
             throw DbError(DbErrorKind::Other, 0,
                           "费用数据库中表“" + table.name + "”的结构升级失败，数据库没有升级，保持原样。",

@@ -12,6 +12,8 @@ std::string cat(std::initializer_list<std::string_view> parts) {
 }
 }  // namespace
 
+std::string sqlQuoted(std::string_view userText) { return "'" + sqlQuote(userText) + "'"; }
+
 bool sqlServerNow() { return isSqlServer(gRun().SQL_access()); }
 
 std::string sqlQuote(std::string_view userText) {

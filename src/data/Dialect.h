@@ -22,6 +22,8 @@ bool sqlServerNow();
 // User text ready to stand between single quotes: every ' doubled, so the
 // stored value equals what was typed. The one place the module does this.
 std::string sqlQuote(std::string_view userText);
+// The same with its quotes: "'O''Neil'".
+std::string sqlQuoted(std::string_view userText);
 
 // " a.kprq between '2024-03-01' and '2024-03-31' " on SQL Server;
 // " a.kprq between  format('2024-03-01','yyyy-mm-dd') and format('2024-03-31','yyyy-mm-dd') "

@@ -58,8 +58,6 @@ std::string quotedName(const std::string& name) {
     return out + "\"";
 }
 
-std::string quotedText(const std::string& text) { return "'" + sqlQuote(text) + "'"; }
-
 }  // namespace
 
 std::string pgFeeTablesScript(const std::string& commonScript) {
@@ -104,7 +102,7 @@ void resetPgIdentities(Connection& cn) {
                                  "where table_schema = current_schema() and is_identity = 'YES'");
     for (; rs && !rs->eof(); rs->moveNext()) {
         const std::string table = rs->field(std::size_t{0}).toText(), column = rs->field(std::size_t{1}).toText();
-        cn.execute("select setval(pg_get_serial_sequence(" + quotedText(table) + ", " + quotedText(column) +
+        cn.execute("select setval(pg_get_serial_sequence(" + sqlQuoted(table) + ", " + sqlQuoted(column) +
                    "), coalesce(max(" + quotedName(column) + "), 0) + 1, false) from " + quotedName(table));
     }
 }

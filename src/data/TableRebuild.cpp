@@ -16,8 +16,6 @@ std::string quotedName(const std::string& name) {
     return out + "\"";
 }
 
-std::string literal(const std::string& text) { return "'" + sqlQuote(text) + "'"; }
-
 // What a date column of `column` is filled with: its text as it stands, and
 // a number that SQLite's date functions read as a date of years 0000-9999
 // (a Julian day number) as that date's text, a whole day without its time.
@@ -33,10 +31,10 @@ std::string dateText(const std::string& column) {
 void keepCounting(Connection& cn, const std::string& table, const std::string& old) {
     RecordsetPtr rs = cn.execute("select count(*) from sqlite_master where name='sqlite_sequence'");
     if (rs->field(std::size_t{0}).toInt() == 0) return;
-    cn.execute("delete from sqlite_sequence where name=" + literal(table) +
-               " and seq<=(select seq from sqlite_sequence where name=" + literal(old) + ")");
-    cn.execute("update sqlite_sequence set name=" + literal(table) + " where name=" + literal(old) +
-               " and not exists(select 1 from sqlite_sequence where name=" + literal(table) + ")");
+    cn.execute("delete from sqlite_sequence where name=" + sqlQuoted(table) +
+               " and seq<=(select seq from sqlite_sequence where name=" + sqlQuoted(old) + ")");
+    cn.execute("update sqlite_sequence set name=" + sqlQuoted(table) + " where name=" + sqlQuoted(old) +
+               " and not exists(select 1 from sqlite_sequence where name=" + sqlQuoted(table) + ")");
 }
 
 }  // namespace
@@ -44,7 +42,7 @@ void keepCounting(Connection& cn, const std::string& table, const std::string& o
 void copyKeptColumns(Connection& cn, const std::string& table, const std::vector<std::string>& oldColumns,
                      const std::string& from) {
     std::string names, values;
-    for (RecordsetPtr rs = cn.execute("select name,type from pragma_table_info(" + literal(table) + ") order by cid");
+    for (RecordsetPtr rs = cn.execute("select name,type from pragma_table_info(" + sqlQuoted(table) + ") order by cid");
          !rs->eof(); rs->moveNext()) {
         const std::string column = rs->field(std::size_t{0}).toText();
         if (std::none_of(oldColumns.begin(), oldColumns.end(),
@@ -60,7 +58,7 @@ void copyKeptColumns(Connection& cn, const std::string& table, const std::vector
 void rebuildTables(Connection& cn, const std::vector<RebuiltTable>& tables) {
     if (tables.empty()) return;
     std::string names;  // 'pjml','kdw_sfjl',...
-    for (const RebuiltTable& table : tables) names += (names.empty() ? "" : ",") + literal(lowerAscii(table.name));
+    for (const RebuiltTable& table : tables) names += (names.empty() ? "" : ",") + sqlQuoted(lowerAscii(table.name));
     std::vector<std::string> putBack;
     for (RecordsetPtr rs = cn.execute("select type,name,sql from sqlite_master where sql is not null and "
                                       "(type in('view','trigger') or (type='index' and lower(tbl_name) in(" + names +

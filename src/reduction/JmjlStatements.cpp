@@ -9,8 +9,6 @@ namespace {
 // Error number of a value that cannot stand where a number is written.
 constexpr int kTypeMismatch = 13;
 
-std::string quoted(const std::string& text) { return "'" + sqlQuote(text) + "'"; }
-
 }  // namespace
 
 const std::string& number(const std::string& text, const char* what) {
@@ -31,11 +29,11 @@ SqlText& addQuotedList(SqlText& sql, const std::set<std::string>& keys) {
 
 std::string recordInsert(const RecordValues& v) {
     return std::string("insert into KDW_sfjl(id,sfrq,sflxid,xsid,bjmc,jmje,jmyy,") + CRLF + "ysfjlid,qfkid,hkid" +
-           CRLF + ",rq,operid,sfyf,skr,djbh)" + CRLF + "values(" + number(v.id, "id") + "," + quoted(v.sfrq) + "," +
-           number(v.sflxid, "sflxid") + "," + CRLF + number(v.xsid, "xsid") + "," + quoted(v.bjmc) + "," +
-           number(v.jmje, "jmje") + "," + quoted(v.jmyy) + "," + CRLF + "0,0,0," + CRLF + "'" +
-           v.rq.dateTimeText() + "'," + number(v.operid, "operid") + "," + quoted(v.sfyf) + "," + quoted(v.skr) +
-           "," + quoted(v.djbh) + ")";
+           CRLF + ",rq,operid,sfyf,skr,djbh)" + CRLF + "values(" + number(v.id, "id") + "," + sqlQuoted(v.sfrq) + "," +
+           number(v.sflxid, "sflxid") + "," + CRLF + number(v.xsid, "xsid") + "," + sqlQuoted(v.bjmc) + "," +
+           number(v.jmje, "jmje") + "," + sqlQuoted(v.jmyy) + "," + CRLF + "0,0,0," + CRLF + "'" +
+           v.rq.dateTimeText() + "'," + number(v.operid, "operid") + "," + sqlQuoted(v.sfyf) + "," + sqlQuoted(v.skr) +
+           "," + sqlQuoted(v.djbh) + ")";
 }
 
 SqlText itemInsert(const std::string& recordId, const ItemValues& item) {
@@ -161,10 +159,10 @@ std::string mirrorRecordInsert(const std::string& billNo, const std::string& new
     const std::string& id = number(recordId, "id");
     return std::string("insert into KDW_sfjl(djbh,id, sfrq, sflxid, ") + CRLF +
            "xsid, bjmc,je,tzje,zhekou,scjy,hkje,ssje,ysk, InOrOut," + CRLF +
-           " skzhid, skr, bz,rq,operid,sfyf,ysfjlid,jmje)" + CRLF + "select " + quoted(billNo) + "," +
+           " skzhid, skr, bz,rq,operid,sfyf,ysfjlid,jmje)" + CRLF + "select " + sqlQuoted(billNo) + "," +
            number(newId, "id") + ",'" + now.dateText() + " " + now.dateTimeText().substr(11) + "',sflxid," + CRLF +
            "xsid,bjmc,0-je,0-tzje,0-zhekou,0-scjy,0-hkje,0-ssje,0-ysk,InOrOut," + CRLF + "skzhid," +
-           quoted(operatorName) + ",bz,'" + now.dateTimeText() + "'," + number(userId, "operid") + ",sfyf," + id +
+           sqlQuoted(operatorName) + ",bz,'" + now.dateTimeText() + "'," + number(userId, "operid") + ",sfyf," + id +
            ",0-jmje" + CRLF + " from kdw_sfjl where id=" + id;
 }
 
