@@ -58,7 +58,8 @@ std::string studentText(Connection& cn, const std::string& xsid) {
 
 void frmJmBachList::cmdALL_Click() {
     txtWrite.setVisible(false);
-    const std::string amount = leadingNumber(txtJmje.text()).format00();
+    // Rounded as "0.00" rounds, then shown as the amount it is: 12.50 as 12.5.
+    const std::string amount = leadingNumber(txtJmje.text()).roundHalfAway(2).plainText();
     for (int i = 1; i <= lvw1.itemCount(); ++i)
         if (!isSubtotal(lvw1.item(i))) lvw1.item(i).setSubItem(7, amount);
 }

@@ -153,10 +153,14 @@ TEST_P(BatchListTest, TheCrossTabPostsNothingAndSaysWhereReductionsAreEntered) {
 
 TEST_P(BatchListTest, AmountControlsSkipSubtotals) {
     auto w = query("20260109");
-    w->txtJmje.userSetText("12.5");
+    // The amount is rounded to cents and set as the amount it is, without trailing zeros.
+    w->txtJmje.userSetText("12.505");
     w->cmdALL.userClick();
     for (int i = 1; i <= w->lvw1.itemCount(); ++i)
-        EXPECT_EQ(w->lvw1.item(i).subItem(7), w->lvw1.item(i).subItem(5) == "合计" ? "" : "12.50") << i;
+        EXPECT_EQ(w->lvw1.item(i).subItem(7), w->lvw1.item(i).subItem(5) == "合计" ? "" : "12.51") << i;
+    w->txtJmje.userSetText("12.50");
+    w->cmdALL.userClick();
+    EXPECT_EQ(w->lvw1.item(1).subItem(7), "12.5");
     w->cmdAllSelect.userClick();
     EXPECT_EQ(w->lvw1.item(1).subItem(7), "");
 }
