@@ -241,7 +241,8 @@ void frmJmBachList::imgSplitter_MouseDown(int, int, int, int) {
 
 void frmJmBachList::imgSplitter_MouseMove(int, int, int x, int) {
     if (!dragging_) return;
-    picSplitter.setLeft(std::clamp(x, kDragMargin, std::max(width() - kDragMargin, kDragMargin)));
+    // x is the pointer's place on the grip; the bar follows it in the window.
+    picSplitter.setLeft(std::clamp(imgSplitter.left() + x, kDragMargin, std::max(width() - kDragMargin, kDragMargin)));
 }
 
 void frmJmBachList::imgSplitter_MouseUp(int, int, int, int) {

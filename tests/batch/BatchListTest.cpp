@@ -1,12 +1,13 @@
 // The receivables list in both dialects on the demo school: the arrears
 // query with its subtotals and grand total, posting one reduction per
 // student and period, the whole batch rolled back when one row exceeds what
-// is owed, and both lists' exports.
+// is owed, both lists' exports, and the splitter between the lists.
 #include "BatchFixture.h"
 #include "batch/BatchStatements.h"
 #include "batch/frmJmBachList.h"
 #include "db/DbError.h"
 #include "support/XlsxSheet.h"
+#include "ui/controls/KeyCodes.h"
 
 #include <filesystem>
 
@@ -208,6 +209,33 @@ TEST_P(BatchListTest, BothListsExportAmountsThatAddUpAndNoRowKeys) {
 }
 
 FO_INSTANTIATE_DIALECTS(BatchListTest);
+
+// The splitter's bar follows the pointer (its place on the grip, which the
+// mouse events give, plus the grip's place in the window), held 500 twips
+// from the window's edges while dragged; dropped, the lists keep 1500 from
+// the inner edges.
+TEST(BatchListLayoutTest, TheSplitterFollowsThePointerAndStopsShortOfTheEdges) {
+    frmJmBachList w;
+    auto drag = [&w](int x) {
+        w.imgSplitter.userMouseDown(mouse::Left, 0, 30, 100);
+        w.imgSplitter.MouseMove(mouse::Left, 0, x, 100);
+        const int bar = w.picSplitter.left();
+        w.imgSplitter.MouseUp(mouse::Left, 0, x, 100);
+        return bar;
+    };
+    const int grip = w.imgSplitter.left();
+    ASSERT_GT(grip - 1000, 1500);
+    EXPECT_EQ(drag(-1000), grip - 1000);
+    EXPECT_EQ(w.lvw1.width(), grip - 1000);
+    EXPECT_EQ(w.lvwMx.left(), grip - 1000 + 60);
+    EXPECT_FALSE(w.picSplitter.visible());
+
+    EXPECT_EQ(drag(-w.width()), 500);
+    EXPECT_EQ(w.lvw1.width(), 1500);
+    EXPECT_EQ(drag(w.width()), w.width() - 500);
+    EXPECT_EQ(w.imgSplitter.left(), w.scaleWidth() - 1500);
+    EXPECT_EQ(w.lvwMx.width(), w.scaleWidth() - (w.lvw1.width() + 140));
+}
 
 }  // namespace
 }  // namespace fo::test
