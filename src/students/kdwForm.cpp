@@ -25,10 +25,17 @@ void kdwForm::Init_tree(TreeView& tree, ImageList& images, bool expandLevels) {
     tree.clearNodes();
     tree.addNode("", "k0", "学生类别", kRootImage, kSelectedImage).setExpanded(true);
 
+    const bool unrestricted = host.gUserid() == kUnrestrictedUserId;
+    const std::string allowed = unrestricted ? std::string() : host.userXSLBLIST();
+    // A clerk given no category sees the bare root; "in()" is no statement
+    // on a server.
+    if (!unrestricted && trimSpaces(allowed).empty()) {
+        c->close();
+        return;
+    }
     const std::string firstLevel =
-        host.gUserid() == kUnrestrictedUserId
-            ? "select parentid,id,mc from KDW_xslx where parentid=0"
-            : "select parentid,id,mc from KDW_xslx where parentid=0 and id in(" + host.userXSLBLIST() + ")";
+        unrestricted ? "select parentid,id,mc from KDW_xslx where parentid=0"
+                     : "select parentid,id,mc from KDW_xslx where parentid=0 and id in(" + allowed + ")";
     RecordsetPtr level1 = c->execute(firstLevel);
     for (; !level1->eof(); level1->moveNext()) {
         const std::string id1 = level1->field("id").toText();

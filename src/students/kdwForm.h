@@ -22,7 +22,8 @@ public:
 
     // Fills `tree` (after clearing it) from the host's read connection, sets
     // `images` as its image list, and shows levels 1 and 2 expanded when
-    // `expandLevels` is true. The root is always expanded.
+    // `expandLevels` is true. The root is always expanded; a clerk given no
+    // category sees it alone.
     void Init_tree(TreeView& tree, ImageList& images, bool expandLevels);
 
     // Widths of `lvw1` under ("tavro", frmName & list name, "k" & column).

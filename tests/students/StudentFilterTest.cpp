@@ -45,6 +45,13 @@ TEST_P(StudentFilter, TheCategoryTreeShowsAClerkOnlyHisFirstLevelCategoriesAndAl
     actAs(3);  // 李出纳 may see 托管幼儿 only
     f = loaded();
     EXPECT_EQ(treeKeys(*f), (std::vector<std::string>{"k0:1", "k2:2", "k21:3", "k211:4", "k212:4"}));
+    f->cmdExit.userClick();
+
+    // A clerk given no category sees the bare root, on every engine.
+    cn->execute("delete from sys_user_xslb where userid=3");
+    actAs(3);
+    f = loaded();
+    EXPECT_EQ(treeKeys(*f), (std::vector<std::string>{"k0:1"}));
 }
 
 TEST_P(StudentFilter, AcceptingNothingGivesTheBareStatementCancellingNothingAndQuotesStayAsTyped) {
