@@ -159,7 +159,8 @@ void frmBILLML::initData(bool BlnHead, const std::string& studentIds) {
     // first rows while the rest arrive, and the sum row comes with the last.
     list_ = listCn_->executeStreamed(lastSql_, kFirstRows);
     setLvwHead(list_, ListView1, BlnHead, "金额");
-    getGridWidth(name(), ListView1, designWidth);
+    saveFirstGridWidths(name(), ListView1, designWidth);
+    getGridWidth(name(), ListView1);
     gMclose();
 }
 
@@ -186,7 +187,8 @@ void frmBILLML::mGroupFindData() {
     const bool accessDialect = !isSqlServer(host().SQL_access());
     if (query->query(cn_, lastSql_, accessDialect, 1, result) && result) {
         setLvwHead(result, ListView1, true, "金额");
-        getGridWidth(name(), ListView1, designWidth);
+        saveFirstGridWidths(name(), ListView1, designWidth);
+        getGridWidth(name(), ListView1);
         list_ = result;
     }
     top100->close();

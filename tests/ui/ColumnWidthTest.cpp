@@ -38,6 +38,18 @@ TEST_F(ColumnWidthTest, ModuleRoutineStoresNegativeAsAndRestoresZeroOrMissingAs1
     EXPECT_EQ(lvw.column(3).width, 1000) << "a column saved at 0 comes back at 1000";
 }
 
+TEST_F(ColumnWidthTest, FirstWidthsAreSavedOnlyWhereTheClerkNeverSavedOne) {
+    store->saveSetting("tavro", "frmBILLMLListView1", "k2", "900");
+    saveFirstGridWidths("frmBILLML", lvw, [](const std::string& caption) {
+        return caption == "单据编号" ? 2200 : caption == "金额" ? 1200 : 0;
+    });
+    getGridWidth("frmBILLML", lvw);
+    EXPECT_EQ(lvw.column(1).width, 2200) << "a first width";
+    EXPECT_EQ(lvw.column(2).width, 900) << "the clerk's width stays";
+    EXPECT_EQ(lvw.column(3).width, 1000) << "no first width: restored as a missing one";
+    EXPECT_EQ(stored("tavro", "frmBILLMLListView1", "k3"), "(missing)");
+}
+
 TEST_F(ColumnWidthTest, ListHelperStoresNegativeAsZeroAndRestoresZeroOrUnreadableAs1500) {
     clsLvw2012 helper;
     lvw.setColumnWidth(0, -1);

@@ -15,16 +15,23 @@ int wholeNumber(const std::string& text) {
     return static_cast<int>(c.raw() / Currency::Scale);
 }
 
-void getGridWidth(const std::string& frmName, ListView& lvw) { getGridWidth(frmName, lvw, nullptr); }
-
-void getGridWidth(const std::string& frmName, ListView& lvw, int (*designWidth)(const std::string& caption)) {
+void getGridWidth(const std::string& frmName, ListView& lvw) {
     SettingsStore& store = ui().settingsStore();
     const std::string section = frmName + lvw.name();
     for (int i = 1; i <= lvw.columnCountOf(); ++i) {
-        const std::string saved = store.getSetting("tavro", section, "k" + std::to_string(i));
-        const int design = saved.empty() && designWidth ? designWidth(lvw.column(i).text) : 0;
-        const int w = design > 0 ? design : wholeNumber(saved);
+        const int w = wholeNumber(store.getSetting("tavro", section, "k" + std::to_string(i)));
         lvw.setColumnWidth(i - 1, w < 1 ? ModuleDefaultWidth : w);
+    }
+}
+
+void saveFirstGridWidths(const std::string& frmName, ListView& lvw, int (*designWidth)(const std::string& caption)) {
+    SettingsStore& store = ui().settingsStore();
+    const std::string section = frmName + lvw.name();
+    for (int i = 1; i <= lvw.columnCountOf(); ++i) {
+        const std::string key = "k" + std::to_string(i);
+        if (!store.getSetting("tavro", section, key).empty()) continue;
+        if (const int design = designWidth(lvw.column(i).text); design > 0)
+            store.saveSetting("tavro", section, key, std::to_string(design));
     }
 }
 

@@ -22,9 +22,10 @@ bool setLvwHead(const RecordsetPtr& rs, ListView& lvw, bool BlnHead, const std::
 // Column widths of a list under ("tavro", window name & list name, "k" & i);
 // a missing or non-positive width restores as 1000, a negative one saves as 1000.
 void getGridWidth(const std::string& frmName, ListView& lvw);
-// The same, with the window's own widths (by column caption; 0 for none)
-// for columns that never had one saved, so a first look shows whole values.
-void getGridWidth(const std::string& frmName, ListView& lvw, int (*designWidth)(const std::string& caption));
+// Saves the window's own widths (by column caption; 0 for none) for the
+// columns that never had one saved, so that the restore after it shows whole
+// values at a first look; a width the clerk saved stays.
+void saveFirstGridWidths(const std::string& frmName, ListView& lvw, int (*designWidth)(const std::string& caption));
 void setGridWidth(const std::string& frmName, ListView& lvw);
 
 // What a spreadsheet export is besides its rows.
