@@ -1,6 +1,7 @@
 #include "bills/cLsBILLhead.h"
 
 #include <exception>
+#include <stdexcept>
 
 #include "bills/FeeCancellation.h"
 #include "bills/ReceiptStatements.h"
@@ -51,6 +52,9 @@ HostSystem& cLsBILLhead::host() const {
 
 bool cLsBILLhead::insertPjML(Connection& mycn, Recordset& rec, const cLsBILLhead& clsHead) {
     try {
+        // The items are positioned on their first row, so there must be one:
+        // a receipt without items is refused before anything is stored.
+        if (rec.recordCount() == 0) throw std::invalid_argument("收据[" + clsHead.djbh() + "]没有收费项目，不能保存。");
         mycn.execute(receipt::headerInsert(clsHead, receipt::issueDateExpression(clsHead.pSql())));
         rec.moveFirst();
         while (!rec.eof()) {

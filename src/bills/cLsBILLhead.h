@@ -112,9 +112,10 @@ public:
     // Stores the receipt described by `clsHead` as one PjML row and one
     // PjMLmx row per row of `rec` (fields xmmc, term, je, cqts, bz), on
     // `mycn` inside the caller's transaction: it never begins, commits or
-    // rolls back. The issue date is the moment of storing. On the first
-    // failure it shows the error (title "警告") and returns false, leaving
-    // what already ran for the caller to roll back.
+    // rolls back. `rec` must hold at least one row. The issue date is the
+    // moment of storing. On the first failure it shows the error (title
+    // "警告") and returns false, leaving what already ran for the caller to
+    // roll back.
     bool insertPjML(Connection& mycn, Recordset& rec, const cLsBILLhead& clsHead);
 
     // Voids this bill (every PjML row of its number, or the row of its id

@@ -121,7 +121,7 @@ TEST_P(InsertPjML, NumbersThatAreNotNumbersStopBeforeAnyStatementRuns) {
     EXPECT_EQ(count("PjML") + count("PjMLmx"), 0);
 }
 
-TEST_P(InsertPjML, AnItemWithoutAnAmountFailsTheInsertInsteadOfStoringZero) {
+TEST_P(InsertPjML, AReceiptWithoutItemsOrAnItemWithoutAnAmountFailsInsteadOfStoringIt) {
     for (const Value& missing : {Value(), Value(""), Value("  ")}) {
         Recordset rec = itemRows({{"保育费", "2026年9月", 800, 22, ""}, {"伙食费", "2026年9月", missing, 22, ""}});
         cn_->beginTrans();
@@ -129,6 +129,11 @@ TEST_P(InsertPjML, AnItemWithoutAnAmountFailsTheInsertInsteadOfStoringZero) {
         cn_->rollbackTrans();
         EXPECT_EQ(messages_.last().text, "收据项目[伙食费]的金额 为空");
     }
+    // No item rows at all: nothing is stored, not even the header.
+    Recordset none = itemRows({});
+    EXPECT_FALSE(head_.insertPjML(*cn_, none, bill_));
+    EXPECT_EQ(messages_.last().text, "收据[SF'01]没有收费项目，不能保存。");
+    EXPECT_EQ(messages_.last().title, "警告");
     EXPECT_EQ(count("PjML") + count("PjMLmx"), 0);
 }
 
