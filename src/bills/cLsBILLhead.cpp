@@ -105,6 +105,8 @@ plan::Plan cLsBILLhead::planZF(Connection& cn, plan::Draws& draws) {
 
 bool cLsBILLhead::PJZF(Connection& mycn, const plan::Plan* seen) {
     if (globals().transLinkString.empty()) globals().transLinkString = mycn.connectionString();
+    // A list's sum row is no bill: nothing is voided and no record cancelled.
+    if (djbh() == "合计") return false;
     FeeCancellation cancellation(mycn, host());
     pUserid_ = cancellation.userId();
     plan::Draws draws = cancellation.postingDraws();

@@ -124,7 +124,8 @@ public:
     // reach the caller, which rolls back, as it does on a false result.
     // With `seen`, the plan the clerk was shown (planZF), the void writes
     // exactly that or, when another clerk changed one of its rows since,
-    // names the rows and writes nothing (false).
+    // names the rows and writes nothing (false). "合计" (a list's sum row)
+    // voids nothing and gives false.
     bool PJZF(Connection& mycn, const plan::Plan* seen = nullptr);
     // What PJZF will write, read from the stored rows on `cn`, and the
     // refusals it meets ("receipt-missing", "already-void", and those of

@@ -174,8 +174,11 @@ TEST_P(FeeCancellationTest, WhatIsNoLongerLiveIsRefusedBeforeAnyWrite) {
 TEST_P(FeeCancellationTest, SumRowLabelIsIgnoredUnlessAnIdChoosesTheRecord) {
     const Rows before = everything();
     EXPECT_FALSE(cancelInTransaction("合计"));
+    head_.set_djbh("合计");  // the sum row chosen in a list: no bill to void
+    EXPECT_FALSE(voidInTransaction());
     EXPECT_EQ(messages_.count(), 0u);
     EXPECT_EQ(everything(), before);
+    head_.set_djbh("SF202610080001");
 
     ASSERT_TRUE(cancelInTransaction("合计", "101"));
     EXPECT_EQ(rows("select count(*) from kdw_sfjl where ysfjlid=101"), (Rows{"1"}));
