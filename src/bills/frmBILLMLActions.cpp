@@ -171,7 +171,8 @@ void frmBILLML::cmdZF_Click() {
         tr->beginTrans();
         auditPosting(*tr, "作废票据", bill_.djbh(), listedAmount(ListView1, sel->key(), "金额"));
         if (bill_.PJZF(*tr, &seen)) {
-            msgBox("操作成功！", MsgButtons::OK, MsgIcon::Information, "警告！");
+            // Committed before the clerk is told: the void is on disk when he
+            // reads "操作成功！", and the books' lock is not held while he does.
             tr->commitTrans();
             tr->close();
             done = true;
@@ -184,6 +185,7 @@ void frmBILLML::cmdZF_Click() {
         throw;
     }
     if (done) {
+        msgBox("操作成功！", MsgButtons::OK, MsgIcon::Information, "警告！");
         initData(true, "");
         return;
     }

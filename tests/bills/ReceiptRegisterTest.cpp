@@ -212,8 +212,16 @@ TEST_P(ReceiptRegister, VoidsABillAndCancelsItsChargeInOneTransaction) {
 
     w->txtZfyy.userSetText("开错了");
     ui.queueAnswer(MsgAnswer::Yes);
+    // The clerk is told of success only once the void is committed: another
+    // session sees it while the message is up.
+    std::string stateWhenTold;
+    ui.events.message = [&](const MessageRecord& m) {
+        if (m.text == "操作成功！") stateWhenTold = text("select pjState from pjml where id=46");
+    };
     w->cmdZF.userClick();
+    ui.events.message = nullptr;
     EXPECT_EQ(lastText(), "操作成功！");
+    EXPECT_EQ(stateWhenTold, "作废");
     EXPECT_EQ(text("select pjState||'|'||zfyy||'|'||zfr from pjml where id=46"), "作废|开错了|系统管理员");
     const std::string source = text("select b.id from pjml a, kdw_sfjl b where a.djbh=b.djbh and a.id=46");
     EXPECT_EQ(text("select count(*) from kdw_sfjl where ysfjlid=" + source), "1");
