@@ -124,7 +124,7 @@ void frmBILLML::cmdPrintRe_Click() {
 
 void frmBILLML::cmdZF_Click() {
     ListItem* sel = ListView1.selectedItem();
-    if (!sel) {
+    if (!sel || sel->key() == "k0") {  // the sum row is no receipt, as for the reprint
         msgBox("请选择需要作废的单据！", MsgButtons::OK, MsgIcon::None, "警告！");
         return;
     }

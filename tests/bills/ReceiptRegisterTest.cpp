@@ -197,6 +197,11 @@ TEST_P(ReceiptRegister, VoidsABillAndCancelsItsChargeInOneTransaction) {
     w->cmdZF.userClick();
     EXPECT_EQ(lastText(), "请选择需要作废的单据！");
     EXPECT_EQ(ui.lastMessage()->icon, MsgIcon::None);
+    w->ListView1.userItemClick("k0");
+    const std::size_t shown = ui.messages().size();
+    w->cmdZF.userClick();
+    EXPECT_EQ(ui.messages().size(), shown + 1);
+    EXPECT_EQ(lastText(), "请选择需要作废的单据！") << "the sum row is no receipt";
     w->ListView1.userItemClick("k25");
     w->cmdZF.userClick();
     EXPECT_EQ(lastText(), "所选单据已经作废！");
