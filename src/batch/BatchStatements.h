@@ -70,4 +70,10 @@ std::string stoppedAt(const std::string& student, const std::string& item);
 // line ("学号 姓名：reason"), the first ten of them.
 std::string refusedPostings(const std::vector<std::string>& lines);
 
+// Why a batch cannot be dated: a reduction is dated on the first day of its
+// period (a one-off one on that of the open month), and the period has none.
+inline const char* const kUndatedPeriod =
+    "减免费用所属期没有起止日期（一次性收费项目须有未结转的月份），无法确定减免日期！"
+    "请在【基础信息-记账日期设置】菜单中设定好！";
+
 }  // namespace fo::batch

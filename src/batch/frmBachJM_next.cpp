@@ -225,7 +225,14 @@ bool frmBachJM_next::ready(std::string& jmrq) {
     }
     if (!CanAdd()) return false;
     jmrq = periodFirstDay();
-    if (auto d = DateTime::parse(jmrq)) DTP_jmrq.setValue(*d);
+    // No first day (a one-off reduction with every month carried over) is
+    // no reduction date.
+    const auto d = DateTime::parse(jmrq);
+    if (!d) {
+        msgBox(batch::kUndatedPeriod, MsgButtons::OK, MsgIcon::Information, "警告!");
+        return false;
+    }
+    DTP_jmrq.setValue(*d);
     return true;
 }
 

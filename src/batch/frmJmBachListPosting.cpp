@@ -137,7 +137,16 @@ bool frmJmBachList::gatherGroups(myDB& session, std::string& T, std::vector<Grou
             cn.execute(batch::postingRowInsert(T, key[0].substr(1), key[1], key[3], leadingNumber(row.subItem(6)),
                                                leadingNumber(row.subItem(7))));
         }
-        cn.execute(batch::oneOffDates(T, run.currentYfFromDate()));
+        // One-off rows are dated on the first day of the open month; with
+        // every month carried over there is none, and an empty text is no
+        // date on any engine (the server will not even read it).
+        const std::string openMonthStart = run.currentYfFromDate();
+        if (!openMonthStart.empty()) {
+            cn.execute(batch::oneOffDates(T, openMonthStart));
+        } else if (cn.execute("select count(*) from " + T + " where sfyf='一次性'")->field(std::size_t{0}).toInt() > 0) {
+            msgBox(batch::kUndatedPeriod, MsgButtons::OK, MsgIcon::Information, "警告!");
+            throw UnresolvedPeriod{};
+        }
         clsYF yf;
         for (int jflx : {3, 0, 2}) {
             for (RecordsetPtr rs = cn.execute(batch::periodsOfKind(T, jflx)); rs && !rs->eof(); rs->moveNext()) {

@@ -43,6 +43,11 @@ protected:
         w->CMDfind.userClick();
         return w;
     }
+    // Every month of the calendar carried over: no month is open.
+    void carryEveryMonthOver() {
+        cn->execute("insert into hisxsinfo(xsid,jzyf) select 0,yf from ajzrq"
+                    " where yf not in(select jzyf from hisxsinfo where xsid=0)");
+    }
     // Types `amount` into the reduction cell of grid row `row`.
     static void type(frmBachJM_next& w, int row, const std::string& amount) {
         w.MSFlexGrid1.userCellClick(row, frmBachJM_next::ColJm);

@@ -137,6 +137,29 @@ TEST_P(BatchListTest, AListFilledBeforeAnotherPostingIsRefusedWhole) {
     EXPECT_EQ(mine->lvw1.itemCount(), 6) << "the list stays for a refresh";
 }
 
+TEST_P(BatchListTest, WithEveryMonthCarriedOverCarriedArrearsPostAndOneOffOnesWantAnOpenMonth) {
+    carryEveryMonthOver();
+    // Student 19's September arrears went over with their month: they post,
+    // dated on its first day, though no one-off row is listed to date.
+    auto w = query("20260019");
+    w->cmdCancelSelect.userClick();
+    post(*w, "结转后减免");
+    EXPECT_EQ(lastMessage().text, "操作成功！");
+    EXPECT_EQ(rows("select sfrq,jmje from kdw_sfjl where jmyy='结转后减免'"), (Rows{"2026-09-01|1141"}));
+
+    // A one-off row is dated on the open month's first day: with no open
+    // month the clerk is told so, and nothing of the batch is written.
+    w->txtBh.userSetText(one("select xh from kdw_xs where id=(select min(xsid) from qfhzb where qfyf='一次性' and fkrq is null)"));
+    w->LSTsfxm.setSelected(w->LSTsfxm.findEntry("报名费"), true);
+    w->CMDfind.userClick();
+    ASSERT_GT(w->lvw1.itemCount(), 2);
+    w->cmdCancelSelect.userClick();
+    const std::string records = one("select count(*) from kdw_sfjl");
+    post(*w, "无月份");
+    EXPECT_EQ(lastMessage().text, batch::kUndatedPeriod);
+    EXPECT_EQ(one("select count(*) from kdw_sfjl"), records);
+}
+
 TEST_P(BatchListTest, TheCrossTabPostsNothingAndSaysWhereReductionsAreEntered) {
     auto w = query("", "小班一班");
     w->chkALL.setValue(1);

@@ -3,6 +3,7 @@
 // the arrears of the chosen period; a row above its receivable stops the
 // batch before anything is written.
 #include "BatchFixture.h"
+#include "batch/BatchStatements.h"
 #include "batch/frmBachJM.h"
 #include "batch/frmBachJM_next.h"
 
@@ -154,6 +155,21 @@ TEST_P(BatchWizardTest, ARowAboveItsReceivableOrAPastedBadAmountStopsTheBatchBef
     formInstance<frmBachJM>()->lvwXS.findItem("k19")->setChecked(false);
     w->cmd_ok.userClick();
     EXPECT_EQ(one("select count(*),min(sfrq),min(xsid) from kdw_sfjl where jmyy='超额'"), "1|2026-12-01|7");
+}
+
+TEST_P(BatchWizardTest, AOneOffReductionWithEveryMonthCarriedOverHasNoDateAndWritesNothing) {
+    carryEveryMonthOver();
+    const std::string before = books();
+    auto w = stepTwo("7");  // student 7 still owes his 报名费
+    w->optRQ[frmBachJM_next::KindOneOff].userClick();
+    ASSERT_EQ(w->MSFlexGrid1.rows(), 2);
+    type(*w, 1, "10");
+    w->txtJMYY.userSetText("无月份");
+    w->cmd_ok.userClick();
+    EXPECT_EQ(lastMessage().text, batch::kUndatedPeriod);
+    w->cmdPreview.userClick();
+    EXPECT_EQ(lastMessage().text, batch::kUndatedPeriod);
+    EXPECT_EQ(books(), before);
 }
 
 FO_INSTANTIATE_DIALECTS(BatchWizardTest);
