@@ -112,9 +112,13 @@ void frmjmjlNew::LvwQFLIST_ItemClick(ListItem& item) {
             const auto from = term->field(std::size_t{0}).toDate(), to = term->field(std::size_t{1}).toDate();
             const std::string f = from ? from->dateText() : term->field(std::size_t{0}).toText();
             const std::string e = to ? to->dateText() : term->field(std::size_t{1}).toText();
-            month = firstValue(cn(), "select max(yf) from ajzrq where  yf in(select  jzyf from hisxsinfo where xsid =0)"
-                                     " and fromdate>=" + dateValue(sqlServer, f) + " and todate<=" +
-                                     dateValue(sqlServer, e));
+            // A term whose dates are not set holds no month (the open month
+            // is taken below); an empty text is no date to the server.
+            if (!f.empty() && !e.empty())
+                month = firstValue(cn(),
+                                   "select max(yf) from ajzrq where  yf in(select  jzyf from hisxsinfo where xsid =0)"
+                                   " and fromdate>=" + dateValue(sqlServer, f) + " and todate<=" +
+                                       dateValue(sqlServer, e));
         }
     } else if (!contains(t, "一次性")) {
         month = t;

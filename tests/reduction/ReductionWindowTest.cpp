@@ -104,6 +104,19 @@ TEST_P(ReductionWindowTest, OpenMonthGridOffersOnlyWhatTheArrearsListOwes) {
     }
 }
 
+// A term whose dates are not set holds no month: its line is taken as the
+// open month's, on every engine.
+TEST_P(ReductionWindowTest, ATermLineWithoutDatesIsTakenAsTheOpenMonth) {
+    cn->execute("update termdate set yffromdate=null,yftodate=null where termTag='2026上'");
+    const std::string xsid = one("select min(xsid) from qfhzb where fkrq is null and qfyf='2026上'");
+    const std::string line = one("select qfkid from qfhzb where fkrq is null and qfyf='2026上' and xsid=" + xsid);
+    auto w = windowFor(one("select xh from kdw_xs where id=" + xsid));
+    ASSERT_TRUE(w->LvwQFLIST.userItemClick("k" + line));
+    EXPECT_EQ(w->strYf(), "202612");
+    EXPECT_EQ(w->LBLlvwYf.caption(), "202612");
+    EXPECT_GT(w->MSFlexGrid1.rows(), 1);
+}
+
 TEST_P(ReductionWindowTest, LookupMessagesAndValidation) {
     auto w = formInstance<frmjmjlNew>();
     w->load();
