@@ -229,7 +229,7 @@ bool frmBachJM_next::ready(std::string& jmrq) {
     // no reduction date.
     const auto d = DateTime::parse(jmrq);
     if (!d) {
-        msgBox(batch::kUndatedPeriod, MsgButtons::OK, MsgIcon::Information, "警告!");
+        msgBox(batch::kUndatedPeriod, MsgButtons::OK, MsgIcon::Information, "警告！");
         return false;
     }
     DTP_jmrq.setValue(*d);

@@ -144,7 +144,7 @@ bool frmJmBachList::gatherGroups(myDB& session, std::string& T, std::vector<Grou
         if (!openMonthStart.empty()) {
             cn.execute(batch::oneOffDates(T, openMonthStart));
         } else if (cn.execute("select count(*) from " + T + " where sfyf='一次性'")->field(std::size_t{0}).toInt() > 0) {
-            msgBox(batch::kUndatedPeriod, MsgButtons::OK, MsgIcon::Information, "警告!");
+            msgBox(batch::kUndatedPeriod, MsgButtons::OK, MsgIcon::Information, "警告！");
             throw UnresolvedPeriod{};
         }
         clsYF yf;
