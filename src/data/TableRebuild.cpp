@@ -5,22 +5,17 @@
 #include "data/Dialect.h"
 #include "data/FeeSchema.h"
 #include "db/Catalog.h"
+#include "db/SqlQuoting.h"
 #include "db/TextCase.h"
 
 namespace fo {
 namespace {
 
-std::string quotedName(const std::string& name) {
-    std::string out = "\"";
-    for (char c : name) out += c == '"' ? std::string("\"\"") : std::string(1, c);
-    return out + "\"";
-}
-
 // What a date column of `column` is filled with: its text as it stands, and
 // a number that SQLite's date functions read as a date of years 0000-9999
 // (a Julian day number) as that date's text, a whole day without its time.
 std::string dateText(const std::string& column) {
-    const std::string c = quotedName(column);
+    const std::string c = quotedIdentifier(column);
     return "case when typeof(" + c + ") in('integer','real') and datetime(" + c +
            ") glob '[0-9][0-9][0-9][0-9]-*' then case time(" + c + ") when '00:00:00' then date(" + c +
            ") else datetime(" + c + ") end else " + c + " end";
@@ -49,8 +44,8 @@ void copyKeptColumns(Connection& cn, const std::string& table, const std::vector
                          [&](const std::string& old) { return equalsIgnoreCase(old, column); }))
             continue;
         const bool date = equalsIgnoreCase(rs->field(1).toText(), kDateColumnType);
-        names += (names.empty() ? "" : ",") + quotedName(column);
-        values += (values.empty() ? "" : ",") + (date ? dateText(column) : quotedName(column));
+        names += (names.empty() ? "" : ",") + quotedIdentifier(column);
+        values += (values.empty() ? "" : ",") + (date ? dateText(column) : quotedIdentifier(column));
     }
     if (!names.empty()) cn.execute("insert into " + table + "(" + names + ") select " + values + " from " + from);
 }
@@ -64,7 +59,7 @@ void rebuildTables(Connection& cn, const std::vector<RebuiltTable>& tables) {
                                       "(type in('view','trigger') or (type='index' and lower(tbl_name) in(" + names +
                                       "))) order by case type when 'index' then 0 when 'view' then 1 else 2 end,rowid");
          !rs->eof(); rs->moveNext()) {
-        cn.execute("drop " + rs->field(std::size_t{0}).toText() + " " + quotedName(rs->field(1).toText()));
+        cn.execute("drop " + rs->field(std::size_t{0}).toText() + " " + quotedIdentifier(rs->field(1).toText()));
         putBack.push_back(rs->field(2).toText());
     }
     for (const RebuiltTable& table : tables) {

@@ -1,15 +1,10 @@
 #include "db/Catalog.h"
 
+#include "db/SqlQuoting.h"
 #include "db/pg/PgLink.h"
 
 namespace fo {
 namespace {
-
-std::string literal(const std::string& text) {
-    std::string out = "'";
-    for (char c : text) out += c == '\'' ? std::string("''") : std::string(1, c);
-    return out + "'";
-}
 
 std::vector<std::string> firstColumn(Connection& cn, const std::string& sql) {
     std::vector<std::string> out;
@@ -34,17 +29,17 @@ std::vector<std::string> tableNames(Connection& cn) {
 std::vector<std::string> columnNames(Connection& cn, const std::string& table) {
     if (onPostgres(cn))
         return firstColumn(cn, "select a.attname from pg_catalog.pg_attribute a "
-                               "where a.attrelid = to_regclass(" + literal(table) + ") "
+                               "where a.attrelid = to_regclass(" + quotedLiteral(table) + ") "
                                "and a.attnum > 0 and not a.attisdropped order by a.attnum");
-    return firstColumn(cn, "select name from pragma_table_info(" + literal(table) + ") order by cid");
+    return firstColumn(cn, "select name from pragma_table_info(" + quotedLiteral(table) + ") order by cid");
 }
 
 bool tableExists(Connection& cn, const std::string& name) {
     if (onPostgres(cn))
-        return !firstColumn(cn, "select 1 where to_regclass(" + literal(name) + ") is not null").empty();
+        return !firstColumn(cn, "select 1 where to_regclass(" + quotedLiteral(name) + ") is not null").empty();
     return !firstColumn(cn, "select 1 from sqlite_master where type in ('table','view') and lower(name)=lower(" +
-                                literal(name) + ") union all select 1 from sqlite_temp_master "
-                                "where type='table' and lower(name)=lower(" + literal(name) + ")").empty();
+                                quotedLiteral(name) + ") union all select 1 from sqlite_temp_master "
+                                "where type='table' and lower(name)=lower(" + quotedLiteral(name) + ")").empty();
 }
 
 }  // namespace fo

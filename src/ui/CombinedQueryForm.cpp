@@ -3,6 +3,7 @@
 #include "db/Connection.h"
 #include "db/Currency.h"
 #include "db/DbError.h"
+#include "db/SqlQuoting.h"
 #include "host/api/MessageService.h"
 #include "ui/FormInstance.h"
 
@@ -12,9 +13,7 @@ namespace {
 // A value as the filter reads it: a number bare, a text quoted.
 std::string literal(const std::string& v) {
     if (!v.empty() && Currency::parse(v)) return v;
-    std::string quoted = "'";
-    for (char c : v) quoted += c == '\'' ? std::string("''") : std::string(1, c);
-    return quoted + "'";
+    return quotedLiteral(v);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "db/pg/PgLink.h"
 #include "db/pg/PgResult.h"
 #include "db/pg/PgStatement.h"
+#include "db/SqlQuoting.h"
 #include "db/SqlRewrite.h"
 #include "db/TextCase.h"
 
@@ -220,18 +221,6 @@ std::int64_t countOf(Engine& engine, const std::string& sql) {
     return rs && !rs->eof() ? rs->field(std::size_t{0}).toInt() : 0;
 }
 
-std::string quotedIdentifier(const std::string& name) {
-    std::string out = "\"";
-    for (char c : name) out += c == '"' ? std::string("\"\"") : std::string(1, c);
-    return out + "\"";
-}
-
-std::string quotedText(const std::string& text) {
-    std::string out = "'";
-    for (char c : text) out += c == '\'' ? std::string("''") : std::string(1, c);
-    return out + "'";
-}
-
 }  // namespace
 
 std::unique_ptr<Engine> openPgEngine(const std::string& link, int timeoutSeconds, OpenMode mode) {
@@ -240,7 +229,7 @@ std::unique_ptr<Engine> openPgEngine(const std::string& link, int timeoutSeconds
     bool made = false;
     if (mode != OpenMode::Existing) {
         PgEngine server(pgConninfo(pgLinkToDatabase(link, "postgres")), timeoutSeconds, name);
-        if (countOf(server, "select count(*) from pg_database where datname = " + quotedText(parts.database)) == 0) {
+        if (countOf(server, "select count(*) from pg_database where datname = " + quotedLiteral(parts.database)) == 0) {
             // Byte order for text, as the embedded engine sorts; the fee
             // schema's citext still folds case.
             server.execute("create database " + quotedIdentifier(parts.database) +

@@ -7,6 +7,7 @@
 #include <optional>
 #include <vector>
 
+#include "db/SqlQuoting.h"
 #include "db/SqlRanges.h"
 
 namespace fo {
@@ -31,12 +32,6 @@ private:
     sqlite3_stmt* stmt_ = nullptr;
 };
 
-std::string quotedName(const std::string& name) {
-    std::string out = "\"";
-    for (char c : name) out += c == '"' ? std::string("\"\"") : std::string(1, c);
-    return out + "\"";
-}
-
 // Whether an index (not a partial one) leads with the column, so that its
 // first and last key are found without reading the table.
 bool leadsAnIndex(sqlite3* db, const RangeCondition& r) {
@@ -52,7 +47,7 @@ bool leadsAnIndex(sqlite3* db, const RangeCondition& r) {
 // The share of the column's keys that fall in the range, taking them as
 // spread evenly between the first and the last; dates count in days.
 std::optional<double> shareOf(sqlite3* db, const RangeCondition& r) {
-    const std::string column = quotedName(r.column), table = quotedName(r.table);
+    const std::string column = quotedIdentifier(r.column), table = quotedIdentifier(r.table);
     Query q(db, "select julianday(" + r.low + "), julianday(" + r.high + "), julianday((select min(" + column +
                     ") from " + table + ")), julianday((select max(" + column + ") from " + table + "))");
     if (!q.row()) return std::nullopt;
