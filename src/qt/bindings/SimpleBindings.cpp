@@ -25,6 +25,9 @@ std::unique_ptr<ControlBinding> bindChoiceControl(Control& control, QWidget* par
 
 namespace {
 
+// The height of a one-line label as the windows draw it, in twips.
+constexpr int kOneLine = 300;
+
 Qt::Alignment toQt(Alignment a) {
     switch (a) {
     case Alignment::Right: return Qt::AlignRight | Qt::AlignVCenter;
@@ -106,14 +109,16 @@ private:
 
 class LabelBinding final : public ControlBinding {
 public:
-    LabelBinding(Label& l, QWidget* parent) : ControlBinding(l, new QLabel(parent)), l_(l) {
-        static_cast<QLabel*>(widget())->setWordWrap(true);
-        refresh();
-    }
+    LabelBinding(Label& l, QWidget* parent) : ControlBinding(l, new QLabel(parent)), l_(l) { refresh(); }
 
 protected:
     void sync() override {
         auto* w = static_cast<QLabel*>(widget());
+        // A label drawn for one line keeps its caption on one line (a row of
+        // the layout would otherwise squeeze "减免原因：" into a column of
+        // characters); one drawn taller, or a caption of several lines, wraps.
+        const bool lines = l_.caption().find_first_of("\r\n") != std::string::npos;
+        w->setWordWrap(lines || l_.height() >= 2 * kOneLine);
         w->setText(qs(l_.caption()));
         w->setAlignment(toQt(l_.alignment()));
         QPalette p = w->palette();
