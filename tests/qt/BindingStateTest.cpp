@@ -149,6 +149,30 @@ TEST_F(BindingState, AListStillBeingReadShowsItsFirstRowsAndReadsTheRestInIdleTi
     EXPECT_EQ(view->currentIndex().row(), 1) << "the selection stays where the clerk put it";
 }
 
+TEST_F(BindingState, AColumnTooNarrowForItsRowsIsWidenedUnlessTheClerkSizedIt) {
+    TestWindow w;
+    w.lvw.addColumn("k编号", "编号", 300);
+    w.lvw.addColumn("k金额", "金额", 1500);
+    show(w);
+    auto* view = widget<QTreeView>(w, w.lvw);
+    EXPECT_EQ(view->header()->sectionSize(0), qt::toPixels(300)) << "nothing to show yet";
+    const auto advance = [view](const char* text) { return view->fontMetrics().horizontalAdvance(QString::fromUtf8(text)); };
+    // Rows come one by one, as a window fills its list: a longer one later widens the column again.
+    w.lvw.addItem("k1", "SF01").setSubItem(1, "1141.00");
+    QCoreApplication::processEvents();
+    w.lvw.addItem("k2", "SF202612070019").setSubItem(1, "1141.00");
+    QCoreApplication::processEvents();
+    EXPECT_GE(view->header()->sectionSize(0), advance("SF202612070019"));
+    EXPECT_EQ(w.lvw.column(1).width, qt::toTwips(view->header()->sectionSize(0))) << "kept with the window's widths";
+    EXPECT_EQ(view->header()->sectionSize(1), qt::toPixels(1500)) << "a column wide enough is left as it is";
+
+    view->header()->resizeSection(0, 40);
+    w.lvw.addItem("k3", "SF202612070020SF202612070020");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(view->header()->sectionSize(0), 40);
+    EXPECT_EQ(w.lvw.column(1).width, qt::toTwips(40));
+}
+
 TEST_F(BindingState, GridCellsAndColumnWidths) {
     TestWindow w;
     w.grid.setRows(4);

@@ -6,11 +6,16 @@
 #include <QScrollBar>
 #include <QTimer>
 #include <QTreeView>
+#include <algorithm>
 
 #include "qt/Twips.h"
 #include "ui/controls/ListView.h"
 
 namespace fo::qt {
+namespace {
+// The rows a column is measured on when it is first shown.
+constexpr int kRowsMeasured = 200;
+}  // namespace
 
 // The rows and columns the view knows of, read from the list where they
 // live (an added item, or the row a ListRows supplies) as the view draws
@@ -130,6 +135,7 @@ ListViewBinding::ListViewBinding(ListView& list, QWidget* parent)
     }));
     QObject::connect(v->header(), &QHeaderView::sectionResized, v, guarded([this](int section, int, int size) {
         if (syncing() || section >= list_.columnCountOf()) return;
+        clerkSized_.insert(list_.column(section + 1).text);
         QuietGuard quiet(*this);
         list_.setColumnWidth(section, toTwips(size));
     }));
@@ -144,13 +150,21 @@ ListViewBinding::ListViewBinding(ListView& list, QWidget* parent)
         list_.readMoreRows();
         if (!list_.rowsComplete()) idle_->start();
     }));
+    widen_ = new QTimer(v);
+    widen_->setSingleShot(true);
+    widen_->setInterval(0);
+    QObject::connect(widen_, &QTimer::timeout, v, guarded([this] { measureColumns(); }));
     QObject::connect(v->verticalScrollBar(), &QScrollBar::valueChanged, v, guarded([this](int) {
         if (scrolled) scrolled();
     }));
     refresh();
 }
 
-ListViewBinding::~ListViewBinding() = default;
+ListViewBinding::~ListViewBinding() {
+    // The view may outlive the binding a little (a window deleted later).
+    if (widen_) widen_->stop();
+    if (idle_) idle_->stop();
+}
 
 QTreeView* ListViewBinding::view() const { return static_cast<QTreeView*>(widget()); }
 
@@ -179,8 +193,41 @@ void ListViewBinding::sync() {
     } else if (v->selectionModel()->hasSelection()) {
         v->selectionModel()->clear();
     }
+    widenToContent();
     measureRows();
     if (!list_.rowsComplete() && !idle_->isActive()) idle_->start();
+}
+
+void ListViewBinding::widenToContent() {
+    // A column is widened (never narrowed) until its caption and its first
+    // rows show whole: a bill number, a date, an amount or a name is not cut
+    // on first open, whatever width was kept or given. The width goes back
+    // to the column, so it is kept with the clerk's; a column the clerk
+    // sized himself is left alone. The rows are measured once the window
+    // has filled them (its sub-items come after each row), at the next turn
+    // of the event loop after their number changed.
+    const std::pair shape(list_.shownCount(), list_.columnCountOf());
+    if (shape != measuredShape_ && !widen_->isActive()) widen_->start();
+}
+
+void ListViewBinding::measureColumns() {
+    QTreeView* v = view();
+    if (!v->isVisible()) return;
+    measuredShape_ = {list_.shownCount(), list_.columnCountOf()};
+    const int rows = std::min(list_.shownCount(), kRowsMeasured);
+    if (rows == 0) return;
+    const int most = v->fontMetrics().horizontalAdvance(QLatin1Char('0')) * 40;
+    for (int i = 1; i <= list_.columnCountOf(); ++i) {
+        if (list_.column(i).width <= 0 || clerkSized_.count(list_.column(i).text)) continue;
+        int wanted = v->header()->sectionSizeHint(i - 1);
+        for (int r = 0; r < rows; ++r) wanted = std::max(wanted, v->sizeHintForIndex(model_->index(r, i - 1)).width());
+        wanted = std::min(wanted, most);
+        if (wanted <= v->header()->sectionSize(i - 1)) continue;
+        SyncGuard echo(*this);  // the header's resize signal is no drag of the clerk's
+        v->header()->resizeSection(i - 1, wanted);
+        QuietGuard quiet(*this);
+        list_.setColumnWidth(i - 1, toTwips(wanted));
+    }
 }
 
 QRect ListViewBinding::editorRect(int dx, int dy, int width, int height) const {

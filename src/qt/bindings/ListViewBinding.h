@@ -1,4 +1,8 @@
 #pragma once
+#include <set>
+#include <string>
+#include <utility>
+
 #include "qt/bindings/ControlBinding.h"
 
 class QTimer;
@@ -16,7 +20,8 @@ class ListViewModel;
 // items where they live: no widget per row, and a list of thousands of rows
 // costs no more than its visible part. Clicks, checks and double clicks go
 // through the list's user-action entry points; widths the clerk drags go
-// back into the column headers. A list whose rows are still being read is
+// back into the column headers, and a column shown too narrow for its rows
+// is widened to them unless the clerk sized it. A list whose rows are still being read is
 // read on in idle time and as the view scrolls to its end.
 class ListViewBinding final : public ControlBinding {
 public:
@@ -30,10 +35,15 @@ protected:
 
 private:
     void measureRows();
+    void widenToContent();
+    void measureColumns();
     ListView& list_;
     ListViewModel* model_;
-    QTimer* idle_ = nullptr;
+    QPointer<QTimer> idle_;
     int lastFiredRow_ = -1;
+    std::set<std::string> clerkSized_;  // captions of the columns the clerk sized
+    std::pair<int, int> measuredShape_{0, 0};  // the rows and columns the widths were measured on
+    QPointer<QTimer> widen_;                     // measures the columns at the next turn of the loop
 };
 
 }  // namespace fo::qt
