@@ -11,6 +11,7 @@
 #include <QtGlobal>
 
 #include "qt/CjkFont.h"
+#include "qt/OffscreenScreen.h"
 
 namespace fo::app {
 namespace {
@@ -31,7 +32,8 @@ GuiApplication::GuiApplication(const char* name, bool offscreen) : argv_{const_c
     const char* wayland = std::getenv("WAYLAND_DISPLAY");
     const bool noDisplay = (!display || !*display) && (!wayland || !*wayland);
     if (offscreen || (noDisplay && !std::getenv("QT_QPA_PLATFORM"))) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+        // The pictures show what a clerk sees on the smallest office screen.
+        qt::useOffscreenScreen(qt::kOfficeScreenWidth, qt::kOfficeScreenHeight);
         qInstallMessageHandler(quietOffscreenWarnings);
     }
     app_ = std::make_unique<QApplication>(argc_, argv_);

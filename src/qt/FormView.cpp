@@ -9,6 +9,7 @@
 #include <QGroupBox>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTimer>
@@ -67,6 +68,16 @@ bool contains(const Control& area, const QWidget* shown, const Control& c, bool 
            c.top() < area.top() + height;
 }
 
+// The room a window may take on the screen it opens on (beside its owner),
+// less the window manager's frame: a window never opens larger than the
+// office PC's screen, whatever size it asks for.
+QSize roomOnScreen(const QWidget* owner) {
+    const QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen();
+    if (!screen) return {};
+    const QSize frame(16, 48);  // borders and title bar, as a desktop draws them
+    return screen->availableGeometry().size() - frame;
+}
+
 }  // namespace
 
 FormView::FormView(Form& form, QWidget* parent) : QDialog(parent), form_(&form) {
@@ -123,8 +134,8 @@ FormView::FormView(Form& form, QWidget* parent) : QDialog(parent), form_(&form) 
     for (auto& b : bindings_) b->refresh();
 
     formSubscription_ = Subscription<Form>(form, [this] { syncForm(); });
-    resize(std::max(sizeHint().width(), toPixels(form.scaleWidth())),
-           std::max(sizeHint().height(), toPixels(form.scaleHeight())));
+    resize(fitted(QSize(std::max(sizeHint().width(), toPixels(form.scaleWidth())),
+                        std::max(sizeHint().height(), toPixels(form.scaleHeight())))));
     syncForm();
 }
 
@@ -304,12 +315,22 @@ void FormView::syncForm() {
         const QSize now = content_->size();
         if (std::abs(wanted.width() - now.width()) > 2 || std::abs(wanted.height() - now.height()) > 2) {
             resizing_ = true;
-            resize(size() + (wanted - now));
+            resize(fitted(size() + (wanted - now)));
             resizing_ = false;
+            // The screen had less room than the form asked for: the form
+            // learns the size it got, so it places its controls within.
+            const QSize got = content_->size();
+            if (std::abs(wanted.width() - got.width()) > 2 || std::abs(wanted.height() - got.height()) > 2) tellSize();
         }
     }
     if (Control* active = form_->activeControl())
         if (QWidget* w = widgetOf(*active); w && !w->hasFocus() && w->isVisible()) w->setFocus(Qt::OtherFocusReason);
+}
+
+QSize FormView::fitted(QSize wanted) const {
+    const QSize room = roomOnScreen(parentWidget());
+    if (room.isEmpty()) return wanted;
+    return wanted.boundedTo(room).expandedTo(minimumSizeHint().boundedTo(room));
 }
 
 void FormView::finish() {
@@ -341,15 +362,17 @@ void FormView::resizeEvent(QResizeEvent* e) {
     QDialog::resizeEvent(e);
     // The clerk resized the window: the form learns its new size (and its
     // resize handler runs), unless the form asked for this size itself.
-    if (!resizing_ && isVisible()) {
-        resizing_ = true;
-        atEventBoundary([this] {
-            form_->resize(toTwips(content_->width()) + (form_->width() - form_->scaleWidth()),
-                          toTwips(content_->height()) + (form_->height() - form_->scaleHeight()));
-        });
-        resizing_ = false;
-    }
+    if (!resizing_ && isVisible()) tellSize();
     placeFloating();
+}
+
+void FormView::tellSize() {
+    resizing_ = true;
+    atEventBoundary([this] {
+        form_->resize(toTwips(content_->width()) + (form_->width() - form_->scaleWidth()),
+                      toTwips(content_->height()) + (form_->height() - form_->scaleHeight()));
+    });
+    resizing_ = false;
 }
 
 void FormView::showEvent(QShowEvent* e) {

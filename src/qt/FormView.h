@@ -56,6 +56,10 @@ private:
     void placeFloating();
     void place(ControlBinding& b);
     void syncForm();
+    // Tells the form the size its window has now (its resize handler runs).
+    void tellSize();
+    // `wanted` cut to the room the screen has for a window.
+    QSize fitted(QSize wanted) const;
 
     Form* form_;
     QWidget* content_ = nullptr;

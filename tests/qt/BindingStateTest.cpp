@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QScreen>
 #include <QTableView>
 #include <QTest>
 #include <QTreeView>
@@ -171,6 +172,16 @@ TEST_F(BindingState, AColumnTooNarrowForItsRowsIsWidenedUnlessTheClerkSizedIt) {
     QCoreApplication::processEvents();
     EXPECT_EQ(view->header()->sectionSize(0), 40);
     EXPECT_EQ(w.lvw.column(1).width, qt::toTwips(40));
+}
+
+TEST_F(BindingState, AWindowLargerThanTheScreenOpensWithinIt) {
+    TestWindow w;
+    w.resize(40000, 30000);
+    qt::FormView& view = show(w);
+    const QRect room = view.screen()->availableGeometry();
+    EXPECT_LE(view.frameGeometry().width(), room.width());
+    EXPECT_LE(view.frameGeometry().height(), room.height());
+    EXPECT_LT(w.scaleWidth(), 40000) << "the window learns the size it got";
 }
 
 TEST_F(BindingState, GridCellsAndColumnWidths) {

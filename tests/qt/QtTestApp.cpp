@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 
+#include "qt/OffscreenScreen.h"
+
 namespace fo::test {
 
 QApplication& qtApp() {
@@ -9,7 +11,7 @@ QApplication& qtApp() {
     static char name[] = "qt_tests";
     static char* argv[] = {name, nullptr};
     static QApplication* app = [] {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+        qt::useOffscreenScreen(qt::kOfficeScreenWidth, qt::kOfficeScreenHeight);
         return new QApplication(argc, argv);
     }();
     return *app;
