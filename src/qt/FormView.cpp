@@ -18,6 +18,7 @@
 
 #include "qt/Twips.h"
 #include "ui/controls/FlexGrid.h"
+#include "ui/controls/KeyCodes.h"
 #include "ui/Form.h"
 #include "ui/controls/ListView.h"
 #include "ui/controls/Layout.h"
@@ -354,8 +355,14 @@ void FormView::closeEvent(QCloseEvent* e) {
 }
 
 void FormView::reject() {
-    // Escape belongs to the window's cancel button, which the key routing
-    // already offered it to; the dialog itself does not close on it.
+    // Escape reached the dialog past every control that routes keys (a tab
+    // bar, a splitter had the focus): the window takes it as from its active
+    // control (its cancel button, else the close box).
+    if (finished_) return;
+    atEventBoundary([this] {
+        if (Control* active = form_->activeControl()) form_->userKey(*active, key::Escape);
+        else form_->userClose();
+    });
 }
 
 void FormView::resizeEvent(QResizeEvent* e) {

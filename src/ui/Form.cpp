@@ -1,6 +1,8 @@
 #include "ui/Form.h"
 
 #include <algorithm>
+#include <map>
+#include <utility>
 
 #include "ui/controls/CommandButton.h"
 #include "ui/controls/KeyCodes.h"
@@ -8,6 +10,44 @@
 #include "ui/lists/Utf8Text.h"
 
 namespace fo {
+namespace {
+
+// Where Tab takes the focus: through the controls as the window's layout
+// arranges them, left to right and top to bottom, so the order follows what
+// the clerk sees whatever order the window declared them in. A control the
+// layout leaves out (an editor over a grid) comes right after the laid-out
+// control declared before it; a window without a layout goes by tab index.
+class TabPlaces {
+public:
+    TabPlaces(const LayoutItem& layout, const std::vector<Control*>& controls) {
+        walk(layout);
+        if (laidOut_.empty()) return;
+        std::pair<int, int> after(-1, 0);
+        std::vector<Control*> byIndex = controls;
+        std::stable_sort(byIndex.begin(), byIndex.end(),
+                         [](const Control* a, const Control* b) { return a->tabIndex() < b->tabIndex(); });
+        for (const Control* c : byIndex) {
+            auto it = laidOut_.find(c);
+            if (it != laidOut_.end()) after = it->second;
+            else loose_[c] = {after.first, c->tabIndex()};
+        }
+    }
+    std::pair<int, int> of(const Control& c) const {
+        if (auto it = laidOut_.find(&c); it != laidOut_.end()) return it->second;
+        if (auto it = loose_.find(&c); it != loose_.end()) return it->second;
+        return {c.tabIndex(), -1};
+    }
+
+private:
+    void walk(const LayoutItem& item) {
+        if (item.kind == LayoutItem::Kind::Control && item.control)
+            laidOut_.emplace(item.control, std::pair(static_cast<int>(laidOut_.size()), -1));
+        for (const LayoutItem& child : item.children) walk(child);
+    }
+    std::map<const Control*, std::pair<int, int>> laidOut_, loose_;
+};
+
+}  // namespace
 
 Form::Form(std::string name) : name_(std::move(name)), caption_(name_) {}
 
@@ -105,15 +145,16 @@ void Form::tabForward(bool backwards) {
     for (Control* c : controls_)
         if (c->canTakeFocus() && c->tabStop() && c->isUsable()) order.push_back(c);
     if (order.empty()) return;
+    const TabPlaces places(layout_, controls_);
     std::stable_sort(order.begin(), order.end(),
-                     [](const Control* a, const Control* b) { return a->tabIndex() < b->tabIndex(); });
+                     [&places](const Control* a, const Control* b) { return places.of(*a) < places.of(*b); });
     auto it = std::find(order.begin(), order.end(), active_);
     std::size_t next;
     if (it == order.end()) {
-        // Focus on a control outside the order: the one after it by tab index.
-        const int from = active_ ? active_->tabIndex() : -1;
+        // Focus on a control outside the order: the one after it.
+        const auto from = active_ ? places.of(*active_) : std::pair(-2, -1);
         auto after = std::find_if(order.begin(), order.end(),
-                                  [from](const Control* c) { return c->tabIndex() > from; });
+                                  [&](const Control* c) { return places.of(*c) > from; });
         next = after == order.end() ? 0 : static_cast<std::size_t>(after - order.begin());
         if (backwards) next = (next + order.size() - 1) % order.size();
     } else {
@@ -145,20 +186,33 @@ void Form::userKey(Control& c, int keyCode) {
         tabForward();
         return;
     }
-    // Enter belongs to the default button and Escape to the cancel button,
-    // unless the focus is on a button already.
-    if (keyCode == key::Enter || keyCode == key::Escape) {
-        if (!dynamic_cast<CommandButton*>(&c))
-            if (Control* b = buttonWith(keyCode == key::Enter)) {
-                b->userClick();
-                return;
-            }
-    }
+    // Enter clicks the button that has the focus, else the default button;
+    // Escape clicks the cancel button wherever the focus is.
+    if (keyCode == key::Enter)
+        if (auto* focused = dynamic_cast<CommandButton*>(&c)) {
+            focused->userClick();
+            return;
+        }
+    if (keyCode == key::Enter || keyCode == key::Escape)
+        if (Control* b = buttonWith(keyCode == key::Enter)) {
+            b->userClick();
+            return;
+        }
     int code = keyCode;
     if (c.KeyDown) c.KeyDown(code, 0);
     if (code == 0 || !active_) return;
-    if (keyCode == key::Enter || keyCode == key::Escape || keyCode == key::Backspace)
-        deliverKeyPress(c, keyCode);
+    if (keyCode == key::Escape) {
+        // An Escape neither the window nor the control took closes a window
+        // without a cancel button, as its close box does.
+        int k = keyCode;
+        if (keyPreview_) Form_KeyPress(k);
+        if (k != 0 && c.KeyPress) c.KeyPress(k);
+        if (k == 0) return;
+        c.applyKeyPress(k);
+        if (loaded_ && shown_) userClose();
+        return;
+    }
+    if (keyCode == key::Enter || keyCode == key::Backspace) deliverKeyPress(c, keyCode);
 }
 
 void Form::userType(Control& c, std::string_view text) {

@@ -93,6 +93,33 @@ TEST_F(FormTest, EnterAsTabMovesTheFocusToTheNextUsableControl) {
     EXPECT_EQ(f.activeControl(), &f.cmdOK) << "a disabled box is passed over";
 }
 
+// The probe laid out in another order than it declares its controls: the
+// button and the second box on top, the first box below; the options stay
+// out of the layout.
+class frmLaidOut : public frmProbe {
+public:
+    frmLaidOut() {
+        using namespace layout;
+        setLayout(column({row({ctl(txtB), ctl(cmdOK)}), ctl(txtA)}));
+    }
+};
+
+TEST_F(FormTest, TabFollowsTheLayoutAndControlsLeftOutFollowTheOneDeclaredBeforeThem) {
+    frmLaidOut f;
+    f.show();
+    std::vector<Control*> visited;
+    f.txtB.SetFocus();
+    for (int i = 0; i < 6; ++i) {
+        f.userKey(*f.activeControl(), key::Tab);
+        visited.push_back(f.activeControl());
+    }
+    const std::vector<Control*> expected = {&f.cmdOK, &f.optRQ[0], &f.optRQ[1], &f.optRQ[2], &f.txtA, &f.txtB};
+    EXPECT_EQ(visited, expected);
+    f.setFocusTo(f.txtA);
+    f.tabForward(true);
+    EXPECT_EQ(f.activeControl(), &f.optRQ[2]) << "backwards the same way";
+}
+
 TEST_F(FormTest, EnterClicksTheDefaultButtonUnlessTheFocusIsOnAButton) {
     frmProbe f;
     f.show();
@@ -101,6 +128,33 @@ TEST_F(FormTest, EnterClicksTheDefaultButtonUnlessTheFocusIsOnAButton) {
     f.userKey(f.txtA, key::Enter);
     EXPECT_EQ(f.clicks, 1);
     EXPECT_EQ(f.activeControl(), &f.cmdOK);
+}
+
+TEST_F(FormTest, EnterClicksTheFocusedButtonAndEscapeCancelsOrClosesTheWindow) {
+    auto f = formInstance<frmProbe>();
+    f->show();
+    CommandButton cancel{*f, "cmdCancel", "取消"};
+    int cancels = 0;
+    cancel.Click = [&cancels] { ++cancels; };
+    cancel.setCancel(true);
+    f->userKey(f->cmdOK, key::Enter);
+    EXPECT_EQ(f->clicks, 1) << "Enter on a button clicks it";
+    f->userKey(f->cmdOK, key::Escape);
+    EXPECT_EQ(cancels, 1) << "Escape clicks the cancel button wherever the focus is";
+    EXPECT_EQ(f->clicks, 1);
+    EXPECT_TRUE(f->isLoaded());
+
+    // Without a cancel button Escape is the close box, which the window may refuse.
+    cancel.setCancel(false);
+    f->refuseUnload = true;
+    f->userKey(f->txtA, key::Escape);
+    EXPECT_TRUE(f->isLoaded());
+    f->refuseUnload = false;
+    f->txtA.KeyPress = [](int& k) { if (k == key::Escape) k = 0; };
+    f->userKey(f->txtA, key::Escape);
+    EXPECT_TRUE(f->isLoaded()) << "an Escape the box took is its own";
+    f->userKey(f->txtB, key::Escape);
+    EXPECT_FALSE(f->isLoaded());
 }
 
 TEST_F(FormTest, OptionButtonsOfOneContainerExcludeEachOther) {
