@@ -165,7 +165,7 @@ void MainWindow::runEntry(const std::string& name) {
         else if (auto form = registry.window(name)) form->showModal();
         else msgBox(name + " " + NotYet, MsgButtons::OK, MsgIcon::Information, "提示");
     } catch (const std::exception& e) {
-        msgBox(e.what(), MsgButtons::OK, MsgIcon::Critical, "警告！");
+        msgBox(clerkText(e), MsgButtons::OK, MsgIcon::Critical, "警告！");
     }
     refreshState();
 }
@@ -234,7 +234,7 @@ void MainWindow::createDatabaseDialog(bool demo) {
         if (demo) writeDemoSchool(path);
         else createFeeDatabase(sqliteConnectionString(path))->close();
     } catch (const std::exception& e) {
-        msgBox(std::string("不能创建数据库：") + e.what(), MsgButtons::OK, MsgIcon::Critical, "警告！");
+        msgBox("不能创建数据库：" + clerkText(e), MsgButtons::OK, MsgIcon::Critical, "警告！");
         return;
     }
     if (const auto user = signInTo(path, "操作员登录")) openDatabase(path, *user);
@@ -251,8 +251,8 @@ void MainWindow::carryOver() {
         msgBox("没有可以结转的月份。", MsgButtons::OK, MsgIcon::Exclamation, "提示");
         return;
     }
-    const std::string question = "确定要结转 " + month +
-                                 " 月吗？\r\n结转后，本月在校学生尚未缴纳的应收款将转为欠费，结转不能撤销。";
+    const std::string question = "确定要结转 " + monthCaption(month) +
+                                 " 吗？\r\n结转后，本月在校学生尚未缴纳的应收款将转为欠费，结转不能撤销。";
     if (msgBox(question, MsgButtons::YesNo, MsgIcon::Question, "警告") != MsgAnswer::Yes) return;
     try {
         ConnectionPtr cn = host.pgettrcn();
@@ -269,12 +269,12 @@ void MainWindow::carryOver() {
         const long written = countOf(*cn, "select count(*) from qfhzb") - before;
         const long open = countOf(*cn, "select count(*) from qfhzb where fkrq is null");
         const std::string next = host.CurrentYf();
-        msgBox("月末结转完成。\r\n结转月份：" + month + "\r\n新增欠费记录：" + std::to_string(written) +
+        msgBox("月末结转完成。\r\n结转月份：" + monthCaption(month) + "\r\n新增欠费记录：" + std::to_string(written) +
                    " 条\r\n未结清欠费记录：" + std::to_string(openBefore) + " → " + std::to_string(open) +
-                   " 条\r\n当前月份：" + (next.empty() ? std::string("无") : next),
+                   " 条\r\n当前月份：" + (next.empty() ? std::string("无") : monthCaption(next)),
                MsgButtons::OK, MsgIcon::Information, "提示");
     } catch (const std::exception& e) {
-        msgBox(std::string("月末结转失败！\r\n") + e.what(), MsgButtons::OK, MsgIcon::Critical, "警告！");
+        msgBox("月末结转失败！\r\n" + clerkText(e), MsgButtons::OK, MsgIcon::Critical, "警告！");
     }
     refreshState();
 }
@@ -291,7 +291,7 @@ void MainWindow::editSettings() {
         session_->reloadSettings();
         statusBar()->showMessage(QStringLiteral("系统设置已保存"), 5000);
     } catch (const std::exception& e) {
-        msgBox(std::string("保存设置失败！\r\n") + e.what(), MsgButtons::OK, MsgIcon::Critical, "警告！");
+        msgBox("保存设置失败！\r\n" + clerkText(e), MsgButtons::OK, MsgIcon::Critical, "警告！");
     }
 }
 
