@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenuBar>
+#include <QScreen>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -85,6 +86,8 @@ MainWindow::MainWindow(std::unique_ptr<OfficeSession> session)
     for (QLabel* l : {dbLabel_, dialectLabel_, userLabel_, monthLabel_}) statusBar()->addPermanentWidget(l);
     buildActions();
     resize(900, 560);
+    // It opens in the middle of the screen, where the dialogs it owns open too.
+    if (const QScreen* here = screen()) move(here->availableGeometry().center() - rect().center());
     refreshState();
 }
 
