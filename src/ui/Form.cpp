@@ -6,6 +6,7 @@
 
 #include "ui/controls/CommandButton.h"
 #include "ui/controls/KeyCodes.h"
+#include "ui/controls/TextBox.h"
 #include "ui/UiServices.h"
 #include "ui/lists/Utf8Text.h"
 
@@ -203,13 +204,18 @@ void Form::userKey(Control& c, int keyCode) {
     if (code == 0 || !active_) return;
     if (keyCode == key::Escape) {
         // An Escape neither the window nor the control took closes a window
-        // without a cancel button, as its close box does.
+        // without a cancel button, as its close box does, when the clerk
+        // types nothing there (a question, a preview, a list to look at):
+        // what he typed in a window is never lost to a stray Escape.
         int k = keyCode;
         if (keyPreview_) Form_KeyPress(k);
         if (k != 0 && c.KeyPress) c.KeyPress(k);
         if (k == 0) return;
         c.applyKeyPress(k);
-        if (loaded_ && shown_) userClose();
+        const bool typesIn = std::any_of(controls_.begin(), controls_.end(), [](const Control* x) {
+            return dynamic_cast<const TextBox*>(x) && x->isUsable();
+        });
+        if (loaded_ && shown_ && !typesIn) userClose();
         return;
     }
     if (keyCode == key::Enter || keyCode == key::Backspace) deliverKeyPress(c, keyCode);
