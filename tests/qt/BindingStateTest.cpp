@@ -152,11 +152,11 @@ TEST_F(BindingState, AListStillBeingReadShowsItsFirstRowsAndReadsTheRestInIdleTi
 
 TEST_F(BindingState, AColumnTooNarrowForItsRowsIsWidenedUnlessTheClerkSizedIt) {
     TestWindow w;
-    w.lvw.addColumn("k编号", "编号", 300);
+    w.lvw.addColumn("k编号", "编号", 600);
     w.lvw.addColumn("k金额", "金额", 1500);
     show(w);
     auto* view = widget<QTreeView>(w, w.lvw);
-    EXPECT_EQ(view->header()->sectionSize(0), qt::toPixels(300)) << "nothing to show yet";
+    EXPECT_EQ(view->header()->sectionSize(0), qt::toPixels(600)) << "nothing to show yet";
     const auto advance = [view](const char* text) { return view->fontMetrics().horizontalAdvance(QString::fromUtf8(text)); };
     // Rows come one by one, as a window fills its list: a longer one later widens the column again.
     w.lvw.addItem("k1", "SF01").setSubItem(1, "1141.00");

@@ -216,12 +216,16 @@ void ListViewBinding::measureColumns() {
     measuredShape_ = {list_.shownCount(), list_.columnCountOf()};
     const int rows = std::min(list_.shownCount(), kRowsMeasured);
     if (rows == 0) return;
-    const int most = v->fontMetrics().horizontalAdvance(QLatin1Char('0')) * 40;
+    // A bill number, a date, an amount or a name (up to 20 characters)
+    // always shows whole; longer texts take only the room the list has
+    // left, so the columns after them stay in view.
+    const int digit = v->fontMetrics().horizontalAdvance(QLatin1Char('0'));
     for (int i = 1; i <= list_.columnCountOf(); ++i) {
         if (list_.column(i).width <= 0 || clerkSized_.count(list_.column(i).text)) continue;
         int wanted = v->header()->sectionSizeHint(i - 1);
         for (int r = 0; r < rows; ++r) wanted = std::max(wanted, v->sizeHintForIndex(model_->index(r, i - 1)).width());
-        wanted = std::min(wanted, most);
+        const int room = v->viewport()->width() - v->header()->length() + v->header()->sectionSize(i - 1);
+        wanted = std::min(wanted, std::max(digit * 20, std::min(room, digit * 40)));
         if (wanted <= v->header()->sectionSize(i - 1)) continue;
         SyncGuard echo(*this);  // the header's resize signal is no drag of the clerk's
         v->header()->resizeSection(i - 1, wanted);
