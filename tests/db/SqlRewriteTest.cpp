@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "db/SqlRewrite.h"
+#include "db/pg/PgRewrite.h"
 
 using fo::rewriteSql;
 
@@ -34,6 +35,30 @@ TEST(SqlRewrite, SeparatesAConjunctionWrittenAgainstANumber) {
     EXPECT_EQ(rewriteSql("where sflxid=2OR jm like'%a%'"), "where sflxid=2 OR jm like'%a%'");
     for (const char* same : {"select 1e5, 0x1F from t", "where bz='1=1and'", "where a=1 and b=2"})
         EXPECT_EQ(rewriteSql(same), same) << same;
+}
+
+// The server reads a backslash in a LIKE pattern as its escape and a
+// varchar's width as a limit; the embedded engine reads neither.
+TEST(SqlRewrite, TheServerMatchesBackslashesAsThemselvesAndKeepsLongTexts) {
+    using fo::serverSql;
+    EXPECT_EQ(serverSql(R"(select * from vxsxx where (学号 like '%a\b%' or 姓名 like'%x\%' ) and del=0)"),
+              R"(select * from vxsxx where (学号 like '%a\\b%' or 姓名 like'%x\\%' ) and del=0)");
+    EXPECT_EQ(serverSql(R"(where xm NOT LIKE '\_%' and bz='a\b')"), R"(where xm NOT LIKE '\\_%' and bz='a\b')");
+    // The rest of rewriteSql still applies.
+    EXPECT_EQ(serverSql(R"(select top 5 xm from kdw_xs where 1=1and xm like '%\%')"),
+              R"(select xm from kdw_xs where 1=1 and xm like '%\\%' limit 5)");
+    EXPECT_EQ(serverSql("create table tmpJM1( xsid int,sfyf varchar(20),feetermname VARCHAR ( 200 ))"),
+              "create table tmpJM1( xsid int,sfyf varchar,feetermname VARCHAR)");
+    EXPECT_EQ(serverSql("select cast(xm as varchar(2)) from kdw_xs"), "select cast(xm as varchar) from kdw_xs");
+    for (const char* same : {
+             R"(select * from t where a like '%\%%' escape '\')",
+             R"(select * from t where a like '%!%%' || '\' escape '!')",
+             R"(select * from t where a like b and c='\')",
+             R"(insert into t(bz) values('like \ varchar(20)'))",
+             "create table PJML(djbh character varying(50), xm citext)",
+             "select varchar_col from t -- like '\'",
+         })
+        EXPECT_EQ(serverSql(same), same) << same;
 }
 
 TEST(SqlRewrite, LeadingSelectTopBecomesLimit) {

@@ -56,6 +56,12 @@ TEST_P(ReferenceHostTest, WorkTableNamesBelongToOneSession) {
     }
     EXPECT_EQ(names.size(), 5u);
     EXPECT_EQ(host->getTmpTableName("a-b c").rfind("tmpabc", 0), 0u);  // only identifier characters kept
+    // A work table takes whole whatever period the books hold, beyond the
+    // width its columns declare, as the fee tables do, on every engine.
+    const std::string period = "2026学年第一学期（秋季，含寒假托管班）";
+    exec("insert into ajzrq(yf,jfmc) values('" + period + "','" + period + "')");
+    exec("insert into " + *names.begin() + "(xsid,sfyf) select 1,yf from ajzrq where jfmc='" + period + "'");
+    EXPECT_EQ(scalar("select sfyf from " + *names.begin()), period);
 
     // Another session, even with the same process id (as two workstations
     // may have), names its tables with a token of its own.

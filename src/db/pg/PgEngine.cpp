@@ -9,6 +9,7 @@
 #include "db/pg/PgErrors.h"
 #include "db/pg/PgLink.h"
 #include "db/pg/PgResult.h"
+#include "db/pg/PgRewrite.h"
 #include "db/pg/PgStatement.h"
 #include "db/SqlQuoting.h"
 #include "db/SqlRewrite.h"
@@ -36,7 +37,10 @@ PgEngine::PgEngine(const std::string& conninfo, int timeoutSeconds, const std::s
     // the fee schema is searched before pg_catalog, so its types and dialect
     // functions are the ones the statements name (also in a copy of the
     // database, which does not carry the database's own settings).
-    const std::string options = "-c DateStyle=ISO,YMD -c IntervalStyle=postgres -c lock_timeout=" + wait +
+    // A backslash in a literal is itself, as on every other engine, whatever
+    // the server's configuration says.
+    const std::string options = "-c DateStyle=ISO,YMD -c IntervalStyle=postgres -c standard_conforming_strings=on "
+                                "-c lock_timeout=" + wait +
                                 "s -c search_path=" + std::string(FeeSchema) + ",pg_catalog,public";
     const char* keywords[] = {"dbname", "client_encoding", "options", "fallback_application_name", "connect_timeout",
                               nullptr};
@@ -62,7 +66,7 @@ RecordsetPtr PgEngine::execute(const std::string& sql, long* affected) {
     long changed = 0;
     for (std::string_view piece : splitStatements(sql)) {
         const std::string statement = trimWhitespace(piece);
-        Result r(run(rewriteSql(statement), statement));
+        Result r(run(serverSql(statement), statement));
         if (RecordsetPtr set = resultOf(r.get(), statement, changed)) result = set;
     }
     if (affected) *affected = changed;
@@ -85,7 +89,7 @@ std::unique_ptr<EngineStatement> PgEngine::prepare(const std::string& sql) {
         throw DbError(DbErrorKind::Other, dberr::BadParameter, "程序内部错误：数据库语句的参数不对，本次操作没有保存。",
                       "a prepared statement must be exactly one statement", sql);
     int parameters = 0;
-    std::string serverText = numberedParameters(rewriteSql(trimWhitespace(pieces.front())), parameters);
+    std::string serverText = numberedParameters(serverSql(trimWhitespace(pieces.front())), parameters);
     return std::make_unique<PgStatement>(*this, sql, std::move(serverText), parameters);
 }
 
