@@ -58,6 +58,10 @@ int runCopy(const CopyOptions& options) {
                   << (t.sourceRows == t.targetRows ? "" : " (the source has " + std::to_string(t.sourceRows) + ")")
                   << '\n';
     std::cout << "  counters: " << report.counters << '\n';
+    // The administrator learns what was written otherwise than it stood.
+    for (const EmptyDates& e : report.emptyDates)
+        std::cout << "  " << e.table << "." << e.column << "：" << e.rows
+                  << " 行的日期是空文本，在服务器上存为 -infinity：同空文本一样不是 null、早于任何日期，读出来仍是空文本\n";
     if (!report.rowsMatch()) {
         std::cerr << "feeoffice copy: the row counts differ\n";
         return 1;

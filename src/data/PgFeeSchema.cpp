@@ -30,8 +30,11 @@ const char* const kPgPrelude[] = {
     "else value::timestamp end)::timestamp(0) $$",
     "create function format(value numeric, pattern text) returns numeric language sql immutable as $$ "
     "select case when pattern = '0.00' then round(value, 2) else value end $$",
+    // -infinity stands for the empty date text of the embedded engine, and
+    // gives that text here and in left() below.
     "create function format(value timestamp, pattern text) returns text language sql stable as $$ "
-    "select to_char(value, case when length(pattern) <= 10 then 'YYYY-MM-DD' else 'YYYY-MM-DD HH24:MI:SS' end) $$",
+    "select case when value is null then null when not isfinite(value) then '' else "
+    "to_char(value, case when length(pattern) <= 10 then 'YYYY-MM-DD' else 'YYYY-MM-DD HH24:MI:SS' end) end $$",
     // getdate(): the server's date and time now, to the second.
     "create function getdate() returns timestamp language sql volatile as $$ "
     "select clock_timestamp()::timestamp(0) $$",
@@ -41,7 +44,8 @@ const char* const kPgPrelude[] = {
     // left(date-time, n): the first n characters of its "yyyy-mm-dd hh:mm:ss"
     // text, as the embedded engine stores it ("left(sfrq,10)" is its day).
     "create function left(value timestamp, n integer) returns text language sql stable as $$ "
-    "select pg_catalog.left(to_char(value, 'YYYY-MM-DD HH24:MI:SS'), n) $$",
+    "select case when value is null then null when not isfinite(value) then '' else "
+    "pg_catalog.left(to_char(value, 'YYYY-MM-DD HH24:MI:SS'), n) end $$",
 };
 
 // Ids and document numbers handed out: a row per counter with its last

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "data/BooksCheck.h"
 #include "data/PgFeeSchema.h"
 #include "db/Catalog.h"
 #include "db/pg/PgLink.h"
@@ -83,6 +84,65 @@ TEST_F(FeeDatabaseCopyTest, TheBooksGoToTheServerAndBackRowForRowAndTheCountersW
     EXPECT_NO_THROW(openConnection(server)->execute("insert into PJMLmx(PjMLid,xmmc,je) values(1,'新项目',1)"));
 }
 
+// Books an older build wrote with empty date texts: the copy carries them so
+// that every read, the books check included, answers on the server as it did
+// on the file, and back on a file they are the empty texts they were.
+TEST_F(FeeDatabaseCopyTest, EmptyDateTextsReadOnTheServerAsOnTheFileAndComeBackAsTheyWere) {
+    const std::string file = dir.file("school.db");
+    writeDemoSchool(file, DemoOptions{8, 2, "2026-12-06"});
+    {
+        auto source = openConnection(sqliteConnectionString(file));
+        source->execute("update kdw_sfjl set sfrq='' where id=(select min(id) from kdw_sfjl where djbh like 'JM%')");
+        source->execute("update qfhzb set fkrq='' where qfkid=(select min(qfkid) from qfhzb where fkrq is null)");
+        source->execute("update ajzrq set todate='' where yf=(select max(yf) from ajzrq)");
+        // Longer than its declared 200 characters: kept whole on both engines.
+        std::string address(70, 'x');
+        for (int i = 0; i < 150; ++i) address += "路";
+        source->execute("update kdw_xs set jtzz='" + address + "' where id=1");
+    }
+    const std::string server = freshServerDatabase("empty");
+    const CopyReport there = copyFeeDatabase(file, server);
+    EXPECT_TRUE(there.rowsMatch());
+    std::vector<std::string> carried;
+    for (const EmptyDates& e : there.emptyDates)
+        carried.push_back(lowerAscii(e.table) + "." + lowerAscii(e.column) + "=" + std::to_string(e.rows));
+    std::sort(carried.begin(), carried.end());
+    EXPECT_EQ(carried, (std::vector<std::string>{"ajzrq.todate=1", "kdw_sfjl.sfrq=1", "qfhzb.fkrq=1"}));
+    EXPECT_EQ(everything(server), everything(file));
+
+    const auto answers = [](const std::string& database) {
+        auto cn = openConnection(linkStringFor(database));
+        std::vector<std::string> out;
+        for (const char* sql : {
+                 "select count(*) from qfhzb where fkrq is null",
+                 "select count(*) from kdw_sfjl where sfrq<'2000-01-01' or sfrq is null",
+                 "select count(*) from kdw_sfjl where sfrq between '2000-01-01' and '2099-12-31'",
+                 "select count(*) from ajzrq where fromdate is not null and todate is not null",
+                 "select '['||left(sfrq,10)||']' from kdw_sfjl where sfrq<'2000-01-01'",
+                 "select '['||isnull(format(todate,'yyyy-mm-dd'),'null')||']' from ajzrq where todate<'2000-01-01'",
+                 "select min(sfrq) from kdw_sfjl where djbh like 'JM%'",
+             })
+            for (RecordsetPtr rs = cn->execute(sql); !rs->eof(); rs->moveNext())
+                out.push_back(std::string(sql) + " -> " + rs->field(std::size_t{0}).toText());
+        return out;
+    };
+    EXPECT_EQ(answers(server), answers(file));
+    auto onFile = openConnection(sqliteConnectionString(file));
+    std::vector<std::string> faults;
+    for (const BooksFault& f : checkBooks(*onFile)) faults.push_back(f.text);
+    std::vector<std::string> copiedFaults;
+    for (const BooksFault& f : there.faults) copiedFaults.push_back(f.text);
+    EXPECT_EQ(copiedFaults, faults);
+
+    const std::string back = dir.file("back.db");
+    const CopyReport home = copyFeeDatabase(server, back);
+    EXPECT_TRUE(home.emptyDates.empty());
+    EXPECT_EQ(everything(back), everything(file));
+    EXPECT_EQ(openConnection(sqliteConnectionString(back))
+                  ->execute("select count(*) from qfhzb where fkrq=''")->field(std::size_t{0}).toInt(),
+              1);
+}
+
 TEST_F(FeeDatabaseCopyTest, ATargetThatHoldsAnythingIsRefusedAndAFailedCopyLeavesNothingBehind) {
     const std::string file = dir.file("school.db");
     writeDemoSchool(file, DemoOptions{5, 1, "2026-12-06"});
@@ -93,11 +153,33 @@ TEST_F(FeeDatabaseCopyTest, ATargetThatHoldsAnythingIsRefusedAndAFailedCopyLeave
     EXPECT_EQ(everything(server), before);
     EXPECT_THROW(copyFeeDatabase(server, file), std::runtime_error);  // an existing file
 
-    // A row the server cannot take (a date that is no date) fails the copy
-    // whole: the database it made is gone again.
-    openConnection(sqliteConnectionString(file))->execute("update kdw_xs set csrq='someday' where id=(select min(id) from kdw_xs)");
+    // Rows the server cannot take (a date that is no date, a day the month
+    // does not have, a document number longer than its column) are named,
+    // every one, before anything is copied: the database it made is gone
+    // again.
+    auto source = openConnection(sqliteConnectionString(file));
+    source->execute("update kdw_xs set csrq='someday' where id=(select min(id) from kdw_xs)");
+    source->execute("update kdw_sfjl set sfrq='2026-02-30' where id=(select min(id) from kdw_sfjl)");
+    source->execute("update PJML set djbh='SF" + std::string(60, '9') + "' where id=(select max(id) from PJML)");
+    source->execute("update kdw_sfjl set rq='' where id=(select max(id) from kdw_sfjl)");  // carried, not refused
+    const auto rowid = [&](const std::string& sql) { return source->execute(sql)->field(std::size_t{0}).toText(); };
     const std::string target = freshServerDatabase("failed");
-    EXPECT_ANY_THROW(copyFeeDatabase(file, target));
+    try {
+        copyFeeDatabase(file, target);
+        ADD_FAILURE() << "copied books the server refuses";
+    } catch (const std::runtime_error& e) {
+        const std::string why = e.what();
+        EXPECT_NE(why.find("有 3 处内容数据库服务器不接受，没有复制任何数据"), std::string::npos) << why;
+        EXPECT_NE(why.find("kdw_xs.csrq（rowid " + rowid("select rowid from kdw_xs where csrq='someday'") +
+                           "）：“someday”不是日期"),
+                  std::string::npos) << why;
+        EXPECT_NE(why.find("kdw_sfjl.sfrq（rowid " + rowid("select rowid from kdw_sfjl where sfrq='2026-02-30'") +
+                           "）：“2026-02-30”不是日期"),
+                  std::string::npos) << why;
+        EXPECT_NE(why.find("PJML.djbh（rowid " + rowid("select max(id) from PJML") + "）：“SF9999"), std::string::npos)
+            << why;
+        EXPECT_NE(why.find("有 62 个字，该列最多 50 个字"), std::string::npos) << why;
+    }
     auto server2 = openConnection(pgTestLink("postgres"));
     EXPECT_EQ(server2->execute("select count(*) from pg_database where datname='" + pgLinkParts(target).database + "'")
                   ->field(std::size_t{0})

@@ -57,6 +57,10 @@ Value readValue(std::string_view text, ReadAs readAs) {
         return Value(std::strtod(std::string(text).c_str(), nullptr));
     case ReadAs::Float: return Value(std::strtod(std::string(text).c_str(), nullptr));
     case ReadAs::Date: {
+        // A date the embedded engine holds as an empty text is kept on the
+        // server as -infinity, which is no null and lies before every date
+        // as the empty text does (see the copy): it reads back as that text.
+        if (text == "-infinity") return Value(std::string());
         // Whole seconds, as the fee database keeps them; "infinity" and
         // dates before the common era stay text.
         const std::string_view whole = text.substr(0, text.find('.'));

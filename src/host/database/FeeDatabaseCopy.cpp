@@ -16,6 +16,7 @@
 #include "db/pg/PgLink.h"
 #include "db/TextCase.h"
 #include "host/counters/CounterService.h"
+#include "host/database/ServerColumns.h"
 #include "host/database/SqlText.h"
 
 namespace fo {
@@ -59,11 +60,15 @@ std::vector<std::string> sharedColumns(Connection& source, Connection& target, c
     return out;
 }
 
-// Copies one table's rows, a few hundred to a statement.
+// Copies one table's rows, a few hundred to a statement. On a server, an
+// empty text in a date column (`dates` says which, by position) is written
+// as -infinity, counted in `emptyDates`.
 void copyRows(Connection& source, Connection& target, const std::string& table,
-                      const std::vector<std::string>& columns) {
+              const std::vector<std::string>& columns, const std::vector<bool>& dates,
+              std::vector<EmptyDates>& emptyDates) {
     std::string list;
     for (const std::string& c : columns) list += (list.empty() ? "" : ",") + c;
+    std::vector<std::int64_t> empty(columns.size(), 0);
     RecordsetPtr rs = source.execute("select " + list + " from " + table);
     constexpr std::size_t kRowsPerInsert = 200;
     std::string values;
@@ -77,11 +82,28 @@ void copyRows(Connection& source, Connection& target, const std::string& table,
     for (std::size_t r = 0; rs && r < rs->totalRows(); ++r) {
         std::string tuple;
         const std::vector<Value> row = rs->row(r);
-        for (const Value& v : row) tuple += (tuple.empty() ? "(" : ",") + literal(v);
+        for (std::size_t i = 0; i < row.size(); ++i) {
+            const bool emptyDate = dates[i] && row[i].kind() == Value::Kind::Text && row[i].toText().empty();
+            empty[i] += emptyDate;
+            tuple += (tuple.empty() ? "(" : ",") + (emptyDate ? std::string("'-infinity'") : literal(row[i]));
+        }
         values += (pending ? "," : "") + tuple + ")";
         if (++pending == kRowsPerInsert) flush();
     }
     flush();
+    for (std::size_t i = 0; i < columns.size(); ++i)
+        if (empty[i] > 0) emptyDates.push_back({table, columns[i], empty[i]});
+}
+
+// Which of `columns` of `table` are among the server's date columns.
+std::vector<bool> dateColumns(const std::vector<ServerColumn>& limits, const std::string& table,
+                              const std::vector<std::string>& columns) {
+    std::vector<bool> out;
+    for (const std::string& c : columns)
+        out.push_back(std::any_of(limits.begin(), limits.end(), [&](const ServerColumn& l) {
+            return l.date && equalsIgnoreCase(l.table, table) && equalsIgnoreCase(l.column, c);
+        }));
+    return out;
 }
 
 // The new database at `target`, empty and open; `made` says whether it was
@@ -141,13 +163,19 @@ CopyReport copyFeeDatabase(const std::string& source, const std::string& target,
         // The target shows nothing until all of it is in.
         Transaction tx(*to);
         createFeeSchema(*to);
+        // What the server's columns would refuse is named before any row is
+        // written; the embedded engine takes every value as it stands.
+        const std::vector<ServerColumn> limits =
+            isPostgresLink(to->connectionString()) ? serverColumnsWithLimits(*to) : std::vector<ServerColumn>{};
+        if (!limits.empty() && !isPostgresLink(from->connectionString())) refuseWhatTheServerWouldNotTake(*from, limits);
         for (const std::string& table : tableNames(*to)) {
             if (ownedByTheTarget(table)) continue;
             const bool inSource = std::any_of(sourceTables.begin(), sourceTables.end(),
                                               [&](const std::string& t) { return equalsIgnoreCase(t, table); });
             CopiedTable copied{table, 0, 0};
             if (inSource) {
-                copyRows(*from, *to, table, sharedColumns(*from, *to, table));
+                const std::vector<std::string> columns = sharedColumns(*from, *to, table);
+                copyRows(*from, *to, table, columns, dateColumns(limits, table, columns), report.emptyDates);
                 copied.sourceRows = rowCount(*from, table);
             }
             report.tables.push_back(copied);
