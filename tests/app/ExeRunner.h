@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "support/FileText.h"
+
 extern char** environ;
 
 namespace fo::test {
@@ -24,13 +26,6 @@ struct ExeRun {
     std::string out;
     std::string err;
 };
-
-inline std::string readWholeFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 // The documented password of the demo fee office's administrator.
 inline constexpr const char* kDemoAdminPassword = "admin123";

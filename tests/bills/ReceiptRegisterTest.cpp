@@ -4,13 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "bills/cLsBILLhead.h"
 #include "bills/frmBILLML.h"
 #include "students/DemoOfficeTest.h"
 #include "students/frmCommFind.h"
+#include "support/FileText.h"
 #include "support/PgTestServer.h"
 #include "support/XlsxSheet.h"
 #include "ui/CombinedQueryForm.h"
@@ -18,11 +17,6 @@
 
 namespace fo::test {
 namespace {
-
-std::string readWhole(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 class ReceiptRegister : public DemoOfficeTest {
 protected:
@@ -176,7 +170,7 @@ TEST_P(ReceiptRegister, ReprintsTheChosenBillButNotAVoidedOneOrTheSumRow) {
     EXPECT_EQ(lastText(), "打印成功！");
     ASSERT_EQ(printed.size(), 1u);
     ASSERT_TRUE(std::filesystem::exists(printed[0]));
-    const std::string receipt = readWhole(printed[0]);
+    const std::string receipt = readWholeFile(printed[0]);
     EXPECT_NE(receipt.find(text("select djbh from pjml where id=46")), std::string::npos);
     EXPECT_NE(receipt.find(" 收 费 项 目"), std::string::npos);
     EXPECT_NE(receipt.find("合计: " + format00(scalar(*cn, "select hjje from pjml where id=46"))), std::string::npos)

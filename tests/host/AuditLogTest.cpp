@@ -5,12 +5,11 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "HostTestSupport.h"
 #include "db/DbError.h"
 #include "host/operators/AuditLog.h"
+#include "support/FileText.h"
 #include "support/ScopedVariable.h"
 
 namespace fo {
@@ -18,12 +17,7 @@ namespace {
 
 class AuditLogTest : public ::testing::Test, public test::FeeDb {
 protected:
-    std::string fileText() const {
-        std::ifstream in(AuditLog::filePath());
-        std::ostringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
+    std::string fileText() const { return test::readWholeFile(AuditLog::filePath()); }
     std::vector<AuditRecord> logged() { return readAuditLog(*cn); }
 
     test::ScopedVariable state{"XDG_STATE_HOME", dir.file("state")};

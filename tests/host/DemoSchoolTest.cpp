@@ -4,14 +4,10 @@
 #include "host/demo/DemoSchoolBooks.h"
 #include "host/ReferenceHost.h"
 #include "host/HostTestSupport.h"
+#include "support/Query.h"
 
 namespace fo::test {
 namespace {
-
-std::string scalarOf(Connection& cn, const std::string& sql) {
-    auto rs = cn.execute(sql);
-    return rs && !rs->eof() ? rs->field(0).toText() : std::string("<no row>");
-}
 
 // What a demo database holds, in a few numbers and texts that any change in
 // the generated data moves.
@@ -23,7 +19,7 @@ std::string fingerprint(const std::string& path) {
                             "select count(*) from qfhzb", "select sum(qfje) from qfhzb", "select count(*) from qfmxb",
                             "select count(*) from PJML", "select sum(hjje) from PJML", "select count(*) from INandOut",
                             "select group_concat(djbh,',') from kdw_sfjl", "select count(*) from xszhekou"})
-        out += scalarOf(*cn, sql) + "|";
+        out += scalar(*cn, sql).toText() + "|";
     return out;
 }
 
@@ -58,15 +54,15 @@ TEST_F(DemoSchoolFile, SeptemberOpensTheYearWithNothingCarriedOver) {
 TEST_F(DemoSchoolFile, HoldsEveryKindOfRecordAndItsTotalsAgree) {
     const DemoSummary summary = writeDemoSchool(dir.file("demo.db"), DemoOptions{120, 1, "2027-03-18"});
     auto cn = openConnection(sqliteConnectionString(dir.file("demo.db")));
-    const auto scalar = [&](const std::string& sql) { return scalarOf(*cn, sql); };
+    const auto text = [&](const std::string& sql) { return scalar(*cn, sql).toText(); };
     EXPECT_EQ(ReferenceHost(dir.file("demo.db")).CurrentYf(), "202703");
     EXPECT_EQ(summary.openMonth, "202703");
     EXPECT_EQ(summary.monthsCarriedOver, 6);
-    EXPECT_EQ(scalar("select group_concat(jzyf,',') from (select jzyf from hisxsinfo where xsid=0 order by jzyf)"),
+    EXPECT_EQ(text("select group_concat(jzyf,',') from (select jzyf from hisxsinfo where xsid=0 order by jzyf)"),
               "202609,202610,202611,202612,202701,202702");
-    EXPECT_EQ(scalar("select count(*) from ajzrq where fromdate is not null and todate is not null"), "12");
-    EXPECT_EQ(scalar("select count(*) from termdate"), "2");
-    EXPECT_EQ(scalar("select count(*) from kdw_xs"), "120");
+    EXPECT_EQ(text("select count(*) from ajzrq where fromdate is not null and todate is not null"), "12");
+    EXPECT_EQ(text("select count(*) from termdate"), "2");
+    EXPECT_EQ(text("select count(*) from kdw_xs"), "120");
     EXPECT_EQ(summary.students, 120);
     // Cancelled charges and reductions, prepayments, transfers, arrears paid
     // in part, reduced and still open.
@@ -75,7 +71,7 @@ TEST_F(DemoSchoolFile, HoldsEveryKindOfRecordAndItsTotalsAgree) {
                              "select count(*) from kdw_sfjl where left(djbh,3)='YSK'",
                              "select count(*) from kdw_sfjl where hkje>0", "select count(*) from qfhzb where yqfkid<>0",
                              "select count(*) from qfhzb where jmjlid<>0", "select count(*) from qfhzb where fkrq is null"})
-        EXPECT_NE(scalar(some), "0") << some;
+        EXPECT_NE(text(some), "0") << some;
     for (const char* none : {
              "select count(*) from kdw_sfjl as a where left(a.djbh,2) in('SF','TF')"
              " and not exists(select 1 from PJML as p where p.djbh=a.djbh and p.hjje=a.je)",
@@ -87,9 +83,9 @@ TEST_F(DemoSchoolFile, HoldsEveryKindOfRecordAndItsTotalsAgree) {
              " and qfyf not in('2026上','2026下','2026年','一次性')",
              "select count(*) from kdw_xs as x where x.ysk<0 or x.ysk<>coalesce((select sum(ysk) from"
              " XS_SFXM_YSK where xsid=x.id),0)"})
-        EXPECT_EQ(scalar(none), "0") << none;
-    EXPECT_EQ(scalar("select sum(ysk) from kdw_xs"),
-              scalar("select sum(ysk)-(select sum(hkje) from kdw_sfjl) from kdw_sfjl where left(djbh,3)='YSK'"));
+        EXPECT_EQ(text(none), "0") << none;
+    EXPECT_EQ(text("select sum(ysk) from kdw_xs"),
+              text("select sum(ysk)-(select sum(hkje) from kdw_sfjl) from kdw_sfjl where left(djbh,3)='YSK'"));
 }
 
 TEST(AmountInWords, WritesChineseCapitalNumerals) {

@@ -10,6 +10,7 @@
 #include "host/fees/CarryOver.h"
 #include "reduction/frmjmjlML.h"
 #include "reduction/frmjmjlNew.h"
+#include "support/Query.h"
 #include "ui/FormInstance.h"
 #include "ui/controls/KeyCodes.h"
 
@@ -41,15 +42,7 @@ void typeInto(FlexGrid& grid, TextBox& editor, int row, int column, const std::s
 
 }  // namespace
 
-std::vector<std::vector<std::string>> Clerk::rows(const std::string& sql) {
-    std::vector<std::vector<std::string>> out;
-    for (RecordsetPtr rs = office_.cn().execute(sql); rs && !rs->eof(); rs->moveNext()) {
-        std::vector<std::string> row;
-        for (std::size_t i = 0; i < rs->fieldCount(); ++i) row.push_back(rs->field(i).toText());
-        out.push_back(std::move(row));
-    }
-    return out;
-}
+std::vector<std::vector<std::string>> Clerk::rows(const std::string& sql) { return fieldRows(office_.cn(), sql); }
 
 // Everything it owed, or a part of it in whole cents; now and then what a
 // clerk pastes by mistake: a negative amount, or one with three decimals.

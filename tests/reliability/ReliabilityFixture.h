@@ -9,6 +9,7 @@
 #include "host/ReferenceHost.h"
 #include "reliability/Books.h"
 #include "reliability/ClerkProcess.h"
+#include "support/Query.h"
 #include "support/TempDir.h"
 
 namespace fo::test {
@@ -31,27 +32,17 @@ protected:
     std::string barrier() const { return dir.file("go"); }
     void openBarrier() const { std::ofstream(barrier()) << "go\n"; }
 
-    // Every row of a query on the books, field by field.
-    std::vector<std::vector<std::string>> query(const std::string& sql) {
+    // The books, read through a session of their own.
+    Connection& books() {
         if (!cn_) cn_ = ReferenceHost(locator).pGetCN();
-        std::vector<std::vector<std::string>> out;
-        for (RecordsetPtr rs = cn_->execute(sql); rs && !rs->eof(); rs->moveNext()) {
-            std::vector<std::string> row;
-            for (std::size_t i = 0; i < rs->fieldCount(); ++i) row.push_back(rs->field(i).toText());
-            out.push_back(std::move(row));
-        }
-        return out;
+        return *cn_;
     }
-    // The first field of the first row; "" when there is none.
-    std::string one(const std::string& sql) {
-        const auto r = query(sql);
-        return r.empty() || r[0].empty() ? std::string() : r[0][0];
-    }
-    std::vector<std::string> column(const std::string& sql) {
-        std::vector<std::string> out;
-        for (const auto& r : query(sql)) out.push_back(r.at(0));
-        return out;
-    }
+    // Every row of a query on the books, field by field.
+    std::vector<std::vector<std::string>> query(const std::string& sql) { return fieldRows(books(), sql); }
+    // The first field of the first row ("" when there is none), and the
+    // first field of every row.
+    std::string one(const std::string& sql) { return scalar(books(), sql).toText(); }
+    std::vector<std::string> column(const std::string& sql) { return firstColumn(books(), sql); }
 
     TempDir dir;
     std::string locator;

@@ -2,13 +2,12 @@
 // rights he sets are what the host answers from; whoever posted is never
 // deleted; and no password typed anywhere is kept in clear.
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "OfficeFixture.h"
 #include "host/operators/SignIn.h"
 #include "signin/frmOperators.h"
 #include "signin/frmSignIn.h"
+#include "support/FileText.h"
 
 namespace fo::test {
 namespace {
@@ -83,10 +82,7 @@ std::string everyFile(const std::filesystem::path& folder) {
     if (!std::filesystem::exists(folder)) return all;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
         if (!entry.is_regular_file()) continue;
-        std::ifstream in(entry.path(), std::ios::binary);
-        std::ostringstream text;
-        text << in.rdbuf();
-        all += entry.path().string() + "\n" + text.str() + "\n";
+        all += entry.path().string() + "\n" + readWholeFile(entry.path()) + "\n";
     }
     return all;
 }

@@ -33,13 +33,22 @@ inline std::vector<std::string> firstColumn(Connection& cn, const std::string& s
     return texts;
 }
 
+// Every row of a query, field by field, in the query's order.
+inline std::vector<std::vector<std::string>> fieldRows(Connection& cn, const std::string& sql) {
+    std::vector<std::vector<std::string>> out;
+    for (RecordsetPtr rs = cn.execute(sql); rs && !rs->eof(); rs->moveNext()) {
+        std::vector<std::string>& row = out.emplace_back();
+        for (std::size_t i = 0; i < rs->fieldCount(); ++i) row.push_back(rs->field(i).toText());
+    }
+    return out;
+}
+
 // Every row of a query, its fields joined by "|", in the query's order.
 inline std::vector<std::string> joinedRows(Connection& cn, const std::string& sql) {
     std::vector<std::string> out;
-    for (RecordsetPtr rs = cn.execute(sql); rs && !rs->eof(); rs->moveNext()) {
-        std::string line;
-        for (std::size_t i = 0; i < rs->fieldCount(); ++i) line += (i ? "|" : "") + rs->field(i).toText();
-        out.push_back(line);
+    for (const std::vector<std::string>& row : fieldRows(cn, sql)) {
+        std::string& line = out.emplace_back();
+        for (std::size_t i = 0; i < row.size(); ++i) line += (i ? "|" : "") + row[i];
     }
     return out;
 }
