@@ -10,6 +10,7 @@
 #include "host/ReferenceHost.h"
 #include "host/api/ModuleGlobals.h"
 #include "support/Dialects.h"
+#include "support/ModuleHost.h"
 #include "support/Query.h"
 #include "support/RecordingMessages.h"
 #include "support/TempFeeDb.h"
@@ -17,19 +18,6 @@
 namespace fo::test {
 
 using Rows = std::vector<std::string>;
-
-// Puts the module globals back as they were when the test began, so one
-// test's host never leaks into the next.
-class ScopedGlobals {
-public:
-    ScopedGlobals() : saved_(globals()) {}
-    ~ScopedGlobals() { globals() = saved_; }
-    ScopedGlobals(const ScopedGlobals&) = delete;
-    ScopedGlobals& operator=(const ScopedGlobals&) = delete;
-
-private:
-    ModuleGlobals saved_;
-};
 
 // A bill header object handed a reference host on a fresh fee database, in
 // the dialect of the test parameter. Student categories 3, 5 and 8 exist;

@@ -19,6 +19,7 @@
 #include "host/api/ModuleGlobals.h"
 #include "support/DemoDatabase.h"
 #include "support/Dialects.h"
+#include "support/ModuleHost.h"
 #include "support/Query.h"
 #include "support/TempDir.h"
 #include "ui/FormInstance.h"
@@ -42,14 +43,12 @@ protected:
     };
 
     void SetUp() override {
-        saved_ = globals();
         demo = std::make_unique<DemoDatabase>(dir, demoOptions);
         dbPath = demo->location();
         cn = openConnection(linkStringFor(dbPath));
     }
     void TearDown() override {
         FormInstances::releaseAll();
-        globals() = saved_;
     }
 
     // Runs `script` for operator `userId`, with host settings overridden by
@@ -115,7 +114,7 @@ protected:
     ConnectionPtr cn;
 
 private:
-    ModuleGlobals saved_;
+    ScopedGlobals restoreGlobals_;
     std::unique_ptr<cLsBILLhead> bill_;
 };
 

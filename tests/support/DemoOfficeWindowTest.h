@@ -38,7 +38,6 @@ protected:
         : options_(std::move(options)) {}
 
     void SetUp() override {
-        saved_ = globals();
         demo = std::make_unique<DemoDatabase>(dir, options_);
         dbPath = demo->location();
         ui.install();
@@ -53,7 +52,6 @@ protected:
     void TearDown() override {
         ui.setModalRunner([](Form& f) { f.unload(); });
         FormInstances::releaseAll();
-        globals() = saved_;
     }
 
     // The module works for operator `userId` from now on.
@@ -96,7 +94,7 @@ protected:
 
 private:
     DemoOptions options_;
-    ModuleGlobals saved_;
+    ScopedGlobals restoreGlobals_;
 };
 
 }  // namespace fo::test
