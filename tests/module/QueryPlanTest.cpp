@@ -3,7 +3,6 @@
 // lookups), planned by the engine on a demo school with its statistics
 // gathered: none reads the whole of a table that grows with the books.
 #include <algorithm>
-#include <cctype>
 #include <map>
 #include <regex>
 #include <set>
@@ -11,6 +10,8 @@
 #include "data/FeeSchema.h"
 #include "data/FeeStatistics.h"
 #include "db/DbError.h"
+#include "db/SqlLex.h"
+#include "db/TextCase.h"
 #include "module/EveryWindowTest.h"
 #include "db/StatementObserver.h"
 
@@ -56,11 +57,6 @@ bool contains(const std::string& text, const std::string& part) {
     return part.empty() || text.find(part) != std::string::npos;
 }
 
-std::string lower(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
-
 bool isQuery(const std::string& sql) {
     static const std::regex query("^\\s*(select|insert|update|delete|with)\\b", std::regex::icase);
     return std::regex_search(sql, query) && sql.find(';') == std::string::npos;
@@ -79,38 +75,24 @@ Schema readSchema(Connection& cn) {
     for (auto rs = cn.execute("select type,name,sql from sqlite_master where type in('table','view')"); !rs->eof();
          rs->moveNext()) {
         const std::string name = rs->field(std::size_t{1}).toText();
-        if (rs->field(std::size_t{0}).toText() == "view") s.views[lower(name)] = rs->field(std::size_t{2}).toText();
-        else s.tables[lower(name)] = name;
+        if (rs->field(std::size_t{0}).toText() == "view") s.views[lowerAscii(name)] = rs->field(std::size_t{2}).toText();
+        else s.tables[lowerAscii(name)] = name;
     }
     for (auto rs = cn.execute("select name from sqlite_temp_master where type='table'"); !rs->eof(); rs->moveNext()) {
         const std::string name = rs->field(std::size_t{0}).toText();
-        s.tables[lower(name)] = name;
-        s.temporary.insert(lower(name));
+        s.tables[lowerAscii(name)] = name;
+        s.temporary.insert(lowerAscii(name));
     }
     return s;
 }
 
-// The words of a statement outside its quoted text, each punctuation mark
-// a word of its own.
+// The words of a statement outside its literals and comments, in lower
+// case, each punctuation mark a word of its own.
 std::vector<std::string> wordsOf(const std::string& sql) {
     std::vector<std::string> words;
-    for (std::size_t i = 0; i < sql.size();) {
-        const unsigned char c = static_cast<unsigned char>(sql[i]);
-        if (c == '\'') {
-            const std::size_t end = sql.find('\'', i + 1);
-            i = end == std::string::npos ? sql.size() : end + 1;
-        } else if (std::isalnum(c) || c == '_' || c >= 0x80) {
-            std::size_t end = i;
-            while (end < sql.size() && (std::isalnum(static_cast<unsigned char>(sql[end])) || sql[end] == '_' ||
-                                        static_cast<unsigned char>(sql[end]) >= 0x80))
-                ++end;
-            words.push_back(lower(sql.substr(i, end - i)));
-            i = end;
-        } else {
-            if (!std::isspace(c)) words.emplace_back(1, static_cast<char>(c));
-            ++i;
-        }
-    }
+    for (const sqllex::Piece& p : sqllex::lex(sql))
+        if (sqllex::significant(p) && p.kind != sqllex::Lex::Literal)
+            words.push_back(lowerAscii(sqllex::textOf(sql, p)));
     return words;
 }
 
@@ -129,7 +111,7 @@ std::string aliasedTable(const std::string& alias, const std::string& sql, const
 // The tables a name in a plan line stands for: the table itself, or what an
 // alias names in the statement, else in a view the statement reads.
 std::set<std::string> tablesNamed(const std::string& name, const std::string& sql, const Schema& schema) {
-    const std::string key = lower(name);
+    const std::string key = lowerAscii(name);
     if (schema.tables.count(key) || key.rfind("tmp", 0) == 0) return {key};
     if (const std::string t = aliasedTable(key, sql, schema); !t.empty()) return {t};
     std::set<std::string> out;
@@ -145,7 +127,8 @@ const ScanAllowed* allowance(const std::string& table, const std::string& sql, c
     static const ScanAllowed workTable = {"", "", "", "a session's work table holds one posting's rows"};
     if (schema.temporary.count(table) || table.rfind("tmp", 0) == 0) return &workTable;
     for (const ScanAllowed& a : kMayBeScanned)
-        if (lower(a.table) == table && contains(lower(sql), lower(a.statementHas)) && contains(plan, a.planHas))
+        if (lowerAscii(a.table) == table && contains(lowerAscii(sql), lowerAscii(a.statementHas)) &&
+            contains(plan, a.planHas))
             return &a;
     return nullptr;
 }
