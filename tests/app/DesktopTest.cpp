@@ -10,7 +10,6 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QTreeView>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
@@ -21,6 +20,7 @@
 #include "app/OfficeSession.h"
 #include "bills/frmBILLML.h"
 #include "host/demo/DemoSchool.h"
+#include "support/ScopedVariable.h"
 #include "support/TempDir.h"
 #include "ui/FormInstance.h"
 
@@ -36,20 +36,13 @@ protected:
     void SetUp() override {
         QtTest::SetUp();
         saved_ = fs::current_path();
-        for (const char* v : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME"}) {
-            const char* old = std::getenv(v);
-            env_.emplace_back(v, old ? std::optional<std::string>(old) : std::nullopt);
-        }
-        setenv("HOME", dir.path().c_str(), 1);
-        setenv("XDG_CONFIG_HOME", dir.file("config").c_str(), 1);
-        setenv("XDG_DATA_HOME", dir.file("data").c_str(), 1);
+        home.emplace("HOME", dir.path().string());
+        config.emplace("XDG_CONFIG_HOME", dir.file("config"));
+        data.emplace("XDG_DATA_HOME", dir.file("data"));
         fs::current_path(dir.path());
     }
     void TearDown() override {
         fs::current_path(saved_);
-        for (const auto& [name, value] : env_)
-            if (value) setenv(name.c_str(), value->c_str(), 1);
-            else unsetenv(name.c_str());
         FormInstances::releaseAll();
     }
 
@@ -80,7 +73,7 @@ protected:
 
 private:
     fs::path saved_;
-    std::vector<std::pair<std::string, std::optional<std::string>>> env_;
+    std::optional<ScopedVariable> home, config, data;  // set once the application is up
 };
 
 TEST_F(Desktop, OpensTheFileNamedRemembersItAbsolutelyAndShowsTheMonthAndDialectInWords) {

@@ -6,12 +6,12 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QTimer>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <optional>
 
 #include "QtTestApp.h"
+#include "support/ScopedVariable.h"
 #include "support/TempDir.h"
 #include "ui/lists/mdl1.h"
 
@@ -24,12 +24,8 @@ class ExportDialog : public QtTest {
 protected:
     void SetUp() override {
         QtTest::SetUp();
-        for (const char* v : {"HOME", "XDG_CONFIG_HOME"}) {
-            const char* old = std::getenv(v);
-            env_.emplace_back(v, old ? std::optional<std::string>(old) : std::nullopt);
-        }
-        setenv("HOME", dir.path().c_str(), 1);
-        setenv("XDG_CONFIG_HOME", dir.file("config").c_str(), 1);
+        home.emplace("HOME", dir.path().string());
+        config.emplace("XDG_CONFIG_HOME", dir.file("config"));
         fs::create_directories(dir.file("config"));
         fs::create_directories(documents);
         std::ofstream(dir.file("config") + "/user-dirs.dirs") << "XDG_DESKTOP_DIR=\"$HOME/桌面\"\n"
@@ -39,11 +35,6 @@ protected:
         rows.appendField("金额", DataType::Currency);
         rows.open();
         rows.appendRow({Value("SF0001"), Value(*Currency::parse("12.5"))});
-    }
-    void TearDown() override {
-        for (const auto& [name, value] : env_)
-            if (value) setenv(name.c_str(), value->c_str(), 1);
-            else unsetenv(name.c_str());
     }
     // Works the save dialog when it comes up: notes where it starts and
     // what it offers, then saves under `name` in `folder`, or cancels.
@@ -70,9 +61,7 @@ protected:
     const std::string documents = dir.file("文档");
     Recordset rows;
     std::string started, offered, offer;
-
-private:
-    std::vector<std::pair<std::string, std::optional<std::string>>> env_;
+    std::optional<ScopedVariable> home, config;  // set once the application is up
 };
 
 TEST_F(ExportDialog, StartsInTheDocumentsFolderWithTheExportsNameAndSavesWhereTheClerkSays) {
