@@ -16,6 +16,7 @@
 #include "data/PasswordHash.h"
 #include "db/DbError.h"
 #include "support/Dialects.h"
+#include "support/FileText.h"
 #include "support/Query.h"
 #include "support/TempDir.h"
 
@@ -23,11 +24,6 @@ namespace fo {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string bytesOf(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 DbError refusal(const std::string& path) {
     try {
@@ -58,7 +54,7 @@ TEST(FeeDatabase, ANewOneCarriesTheStampAndOpensAsItIs) {
     const std::string notes = dir.file("notes.db");
     std::ofstream(notes) << "precious";
     EXPECT_THROW(createFeeDatabase(sqliteConnectionString(notes)), DbError);
-    EXPECT_EQ(bytesOf(notes), "precious");
+    EXPECT_EQ(test::readWholeFile(notes), "precious");
 }
 
 TEST(FeeDatabase, AnythingElseIsRefusedUntouchedNamingTheFileAndWhatItIs) {
@@ -76,12 +72,12 @@ TEST(FeeDatabase, AnythingElseIsRefusedUntouchedNamingTheFileAndWhatItIs) {
     const std::pair<std::string, std::string> cases[] = {
         {text, "不是数据库文件"}, {zero, "空文件"}, {other, "另一个程序"}, {plain, "没有费用数据表"}};
     for (const auto& [path, whatItIs] : cases) {
-        const std::string before = bytesOf(path);
+        const std::string before = test::readWholeFile(path);
         const DbError e = refusal(path);
         EXPECT_EQ(e.kind(), DbErrorKind::NotFeeDatabase) << path;
         EXPECT_NE(e.description().find(path), std::string::npos) << e.description();
         EXPECT_NE(e.description().find(whatItIs), std::string::npos) << e.description();
-        EXPECT_EQ(bytesOf(path), before) << path;
+        EXPECT_EQ(test::readWholeFile(path), before) << path;
     }
     EXPECT_EQ(fs::file_size(zero), 0u);
     EXPECT_EQ(refusal(missing).kind(), DbErrorKind::Missing);
@@ -96,12 +92,12 @@ TEST(FeeDatabase, ANewerSchemaIsRefusedUntouched) {
         cn->execute("update fo_schema set version=" + std::to_string(kFeeSchemaVersion + 1));
         cn->writeEngineStamp(kFeeApplicationId, kFeeSchemaVersion + 1);
     }
-    const std::string before = bytesOf(path);
+    const std::string before = test::readWholeFile(path);
     const DbError e = refusal(path);
     EXPECT_EQ(e.kind(), DbErrorKind::NewerSchema);
     EXPECT_NE(e.description().find(path), std::string::npos) << e.description();
     EXPECT_NE(e.description().find("较新版本"), std::string::npos) << e.description();
-    EXPECT_EQ(bytesOf(path), before);
+    EXPECT_EQ(test::readWholeFile(path), before);
 }
 
 // The fee database as the first releases wrote it: no stamp, text compared
@@ -322,11 +318,6 @@ protected:
                "FROM PJML as a,kdw_sfjl as b,kdw_xs as c where  a.djbh=b.djbh and a.xsid=c.id and " +
                dateRange(sqlServer(), "a.kprq", from, to) + " order by a.id desc";
     }
-    std::string plan(Connection& cn, const std::string& sql) {
-        std::string lines;
-        for (const std::string& line : test::joinedRows(cn, "EXPLAIN QUERY PLAN " + sql)) lines += line + "\n";
-        return lines;
-    }
     // What an upgrade must keep: every row of the three rebuilt tables, the
     // register over all dates and over one month, the office's view.
     std::vector<std::vector<std::string>> kept(Connection& cn) {
@@ -394,17 +385,17 @@ TEST_P(OlderSchemaUpgrade, AVersionFourDatabaseHasItsReceiptsKeyedByTheirRowIdKe
     const std::string all = registerQuery("2016-01-01", "2026-12-31");
     // The receipts are their table's own key: a lookup by id searches the
     // table, and no index stands beside it.
-    EXPECT_NE(plan(*cn, "select xm from PJML where id=20").find("INTEGER PRIMARY KEY"), std::string::npos)
-        << plan(*cn, "select xm from PJML where id=20");
+    EXPECT_NE(planOf(*cn, "select xm from PJML where id=20").find("INTEGER PRIMARY KEY"), std::string::npos)
+        << planOf(*cn, "select xm from PJML where id=20");
     EXPECT_EQ(test::scalar(*cn, "select count(*) from sqlite_master where name='sqlite_autoindex_PJML_1' "
                                 "or name='ix_kdw_sfjl_djbh' or name like 'fo_old%'").toInt(), 0);
     // The register reads each receipt's amounts from the fee records' index,
     // which has its statistics.
-    EXPECT_NE(plan(*cn, all).find("COVERING INDEX ix_kdw_sfjl_djbh_ysk_hkje"), std::string::npos) << plan(*cn, all);
+    EXPECT_NE(planOf(*cn, all).find("COVERING INDEX ix_kdw_sfjl_djbh_ysk_hkje"), std::string::npos) << planOf(*cn, all);
     EXPECT_EQ(test::scalar(*cn, "select count(*) from sqlite_stat1 where idx='ix_kdw_sfjl_djbh_ysk_hkje'").toInt(), 1);
     // The office's index is back on the new table, and its trigger writes
     // to it.
-    EXPECT_NE(plan(*cn, "select id from PJML where xm='李二'").find("ix_office_PJML_xm"), std::string::npos);
+    EXPECT_NE(planOf(*cn, "select id from PJML where xm='李二'").find("ix_office_PJML_xm"), std::string::npos);
     cn->execute("insert into PJMLmx(PjMLid,xmmc,je) values(20,'保育费',120.5)");
     EXPECT_EQ(test::firstColumn(*cn, "select id from PJML where rptbz='有明细'"), std::vector<std::string>{"20"});
     // Opened again, there is nothing left to do.
@@ -431,15 +422,15 @@ TEST_P(OlderSchemaUpgrade, AVersionFiveDatabaseComparesDocumentNumbersByteForByt
     // The register still joins through the fee records' index, and a
     // counter's range of numbers still finds them through an index.
     const std::string all = registerQuery("2016-01-01", "2026-12-31");
-    EXPECT_NE(plan(*cn, all).find("COVERING INDEX ix_kdw_sfjl_djbh_ysk_hkje"), std::string::npos) << plan(*cn, all);
+    EXPECT_NE(planOf(*cn, all).find("COVERING INDEX ix_kdw_sfjl_djbh_ysk_hkje"), std::string::npos) << planOf(*cn, all);
     for (const char* table : {"PJML", "kdw_sfjl", "INandOutML"}) {
         const std::string range = std::string("select max(djbh) from ") + table + " where djbh>'SF0' and djbh<='SF3'";
-        EXPECT_NE(plan(*cn, range).find("USING COVERING INDEX ix_" + std::string(table) + "_djbh"), std::string::npos)
-            << plan(*cn, range);
+        EXPECT_NE(planOf(*cn, range).find("USING COVERING INDEX ix_" + std::string(table) + "_djbh"), std::string::npos)
+            << planOf(*cn, range);
         EXPECT_EQ(test::scalar(*cn, range).toText(), "SF3");
     }
     // The office's index and triggers are back on the new tables.
-    EXPECT_NE(plan(*cn, "select je from kdw_sfjl where sfyf='202612'").find("ix_office_kdw_sfjl_sfyf_je"),
+    EXPECT_NE(planOf(*cn, "select je from kdw_sfjl where sfyf='202612'").find("ix_office_kdw_sfjl_sfyf_je"),
               std::string::npos);
     cn->execute("insert into INandOutML(djbh,id,je,jzyf) values('SF4',4,10,'202612')");
     cn->execute("insert into PJMLmx(PjMLid,xmmc,je) values(40,'保育费',10)");
@@ -490,7 +481,7 @@ TEST_P(OlderSchemaUpgrade, AVersionSixDatabaseComparesItsDatesAsTextChangingNoth
     EXPECT_EQ(storedTypeOfANumberDate(*other, 92), "text");
     EXPECT_EQ(cn->execute("select kprq from PJML where id=10")->field(std::size_t{0}).kind(), Value::Kind::Date);
     // The office's index and trigger still work on the receipts.
-    EXPECT_NE(plan(*cn, "select id from PJML where xm='李二'").find("ix_office_PJML_xm"), std::string::npos);
+    EXPECT_NE(planOf(*cn, "select id from PJML where xm='李二'").find("ix_office_PJML_xm"), std::string::npos);
     cn->execute("insert into PJMLmx(PjMLid,xmmc,je) values(20,'保育费',120.5)");
     EXPECT_EQ(test::firstColumn(*cn, "select id from PJML where rptbz='有明细'"), std::vector<std::string>{"20"});
     // Opened again, there is nothing left to do.

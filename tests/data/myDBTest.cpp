@@ -142,25 +142,6 @@ TEST_P(myDBSession, CreateTrcnFailuresShowTheMessageAndLeaveTrCnAsItWas) {
     EXPECT_EQ(db.trCn()->state(), Connection::Closed);
 }
 
-TEST_P(myDBSession, TransactionOnTrCnIsInvisibleToCnUntilCommitted) {
-    myDB db;
-    db.createTrcn();
-    ConnectionPtr tr = db.trCn();
-    tr->beginTrans();
-    tr->execute("insert into kdw_bj(id,mc) values(9,'小班')");
-    RecordsetPtr seen = db.getRec("select id from kdw_bj");
-    // The session either does not see the row or is told to wait; it never
-    // reads an uncommitted write.
-    if (seen) {
-        EXPECT_TRUE(seen->eof());
-    }
-    tr->commitTrans();
-    s.messages.clear();
-    RecordsetPtr after = db.getRec("select id from kdw_bj");
-    ASSERT_TRUE(after);
-    EXPECT_EQ(test::columnTexts(*after, "id"), std::vector<std::string>{"9"});
-}
-
 TEST_P(myDBSession, ReleasingClosesOnlyWhatIsOpenAndRollsBackAnOpenTransaction) {
     ConnectionPtr cn, tr;
     {
