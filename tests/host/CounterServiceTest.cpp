@@ -17,17 +17,14 @@ namespace {
 
 class CounterServiceTest : public ::testing::Test, public test::FeeDb {};
 
-TEST_F(CounterServiceTest, FeeRecordIdsStartAboveRecordsAndJournalRows) {
+TEST_F(CounterServiceTest, IdsStartAboveWhatIsStoredAndNeverComeAgain) {
     exec("insert into kdw_sfjl(id,djbh) values(40,'SF202609010001')");
     exec("insert into INandOutML(id,djbh) values(57,'SF202609010002')");
     CounterService counters(dbPath);
+    // Fee record ids start above the records and the journal rows alike.
     EXPECT_EQ(counters.nextId("INandOutML"), 58);
     EXPECT_EQ(counters.nextId("INandOutML"), 59);
     EXPECT_EQ(counters.nextId("inandoutml"), 60);  // counter names ignore case
-}
-
-TEST_F(CounterServiceTest, RowsWrittenWithoutTheCounterAreNeverReissued) {
-    CounterService counters(dbPath);
     EXPECT_EQ(counters.nextId("qfhzb"), 1);
     // Someone imports arrears rows with ids of his own.
     exec("insert into qfhzb(qfkid,qfyf,xsid) values(250,'202609',1)");
@@ -37,16 +34,24 @@ TEST_F(CounterServiceTest, RowsWrittenWithoutTheCounterAreNeverReissued) {
     EXPECT_EQ(counters.nextId("qfhzb"), 252);
 }
 
-TEST_F(CounterServiceTest, BlocksAndOtherTables) {
+TEST_F(CounterServiceTest, BlocksOtherTablesAndTheLastValueThatSurvivesTheService) {
     exec("insert into PJML(id,djbh) values(12,'SF1')");
-    CounterService counters(dbPath);
-    EXPECT_EQ(counters.nextId("INandOutML", 5), 1);  // 1..5
-    EXPECT_EQ(counters.nextId("INandOutML"), 6);
-    EXPECT_EQ(counters.nextId("PJML"), 13);          // a table with an id column
-    EXPECT_EQ(counters.nextId("no such table"), 1);  // a plain sequence
-    EXPECT_EQ(counters.nextId("no such table"), 2);
-    EXPECT_EQ(counters.nextId("kdw_year"), 1);       // a table without an id column
-    EXPECT_THROW(counters.nextId("qfhzb", 0), std::invalid_argument);
+    {
+        CounterService counters(dbPath);
+        EXPECT_EQ(counters.nextId("INandOutML", 5), 1);  // 1..5
+        EXPECT_EQ(counters.nextId("INandOutML"), 6);
+        EXPECT_EQ(counters.nextId("PJML"), 13);          // a table with an id column
+        EXPECT_EQ(counters.nextId("no such table"), 1);  // a plain sequence
+        EXPECT_EQ(counters.nextId("no such table"), 2);
+        EXPECT_EQ(counters.nextId("kdw_year"), 1);       // a table without an id column
+        EXPECT_THROW(counters.nextId("qfhzb", 0), std::invalid_argument);
+        EXPECT_EQ(counters.nextId("qfhzb", 10), 1);
+    }
+    CounterService again(dbPath);
+    EXPECT_EQ(again.nextId("qfhzb"), 11);
+    // Beside an embedded file the counters keep a side database of their
+    // own; on a server they are a table of the fee database.
+    EXPECT_EQ(again.sideDatabasePath(), test::onPostgres() ? std::string() : dbPath + ".counters");
 }
 
 // The side file is not synced at every draw: a power cut may take its last
@@ -78,18 +83,6 @@ TEST_F(CounterServiceTest, ALostTailOfTheSideFileNeverReissuesAStoredNumber) {
     // Even with the side file gone altogether.
     std::filesystem::remove(side);
     EXPECT_EQ(CounterService(dbPath).nextId("INandOutML"), 4);
-}
-
-TEST_F(CounterServiceTest, TheLastValueSurvivesTheService) {
-    {
-        CounterService counters(dbPath);
-        EXPECT_EQ(counters.nextId("qfhzb", 10), 1);
-    }
-    CounterService again(dbPath);
-    EXPECT_EQ(again.nextId("qfhzb"), 11);
-    // Beside an embedded file the counters keep a side database of their
-    // own; on a server they are a table of the fee database.
-    EXPECT_EQ(again.sideDatabasePath(), test::onPostgres() ? std::string() : dbPath + ".counters");
 }
 
 TEST_F(CounterServiceTest, DocumentNumbersArePerPrefixAndDay) {
