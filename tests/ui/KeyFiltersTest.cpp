@@ -42,9 +42,7 @@ TEST(NumContral, KeysPassOnlyWhereTheNumberStillFitsItsDigitsAndDecimals) {
     };
     for (const Case& c : cases) EXPECT_EQ(filtered(c.key, c.text, c.length, 2, c.caret, c.sel), c.passes) << c.why;
     for (int k : {8, 13, 37, 38, 39, 40}) EXPECT_EQ(filtered(k, "1234.56", 7, 2, 7), k) << "editing key " << k;
-}
-
-TEST(NumContral, IgnoredKeysAreBackspaceAndArrowsOnly) {
+    // The keys ignored outright are backspace and the arrows only.
     for (int k : {8, 37, 38, 39, 40}) EXPECT_TRUE(NUM_ignore(k)) << k;
     for (int k : {13, 27, 45, 46, 48, 9}) EXPECT_FALSE(NUM_ignore(k)) << k;
 }
