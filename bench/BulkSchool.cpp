@@ -9,11 +9,11 @@
 #include <stdexcept>
 #include <vector>
 
-#include "data/BooksCheck.h"
+#include "data/checks/BooksCheck.h"
 #include "data/FeeDatabase.h"
 #include "data/FeeStatistics.h"
-#include "db/Currency.h"
-#include "db/DateTime.h"
+#include "db/values/Currency.h"
+#include "db/values/DateTime.h"
 #include "host/demo/DemoSchoolBooks.h"
 #include "host/demo/DemoSchoolRandom.h"
 #include "host/demo/DemoSchoolSetup.h"

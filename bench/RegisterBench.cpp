@@ -25,7 +25,7 @@
 #include "BulkSchool.h"
 #include "bills/cLsBILLhead.h"
 #include "bills/frmBILLML.h"
-#include "db/SqlRewrite.h"
+#include "db/sql/SqlRewrite.h"
 #include "db/sqlite/SqliteFunctions.h"
 #include "db/sqlite/SqliteRangeEstimate.h"
 #include "host/api/AuditTrail.h"

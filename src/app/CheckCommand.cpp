@@ -9,7 +9,7 @@
 #include <string>
 
 #include "app/CommandLine.h"
-#include "data/BooksCheck.h"
+#include "data/checks/BooksCheck.h"
 #include "data/FeeDatabase.h"
 #include "db/Connection.h"
 #include "db/DbError.h"

@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "db/Connection.h"
-#include "db/DateTime.h"
+#include "db/values/DateTime.h"
 
 namespace fo::app {
 namespace {

@@ -2,7 +2,7 @@
 #include <string>
 #include <vector>
 
-#include "db/Currency.h"
+#include "db/values/Currency.h"
 
 // The statements of the batch windows: the wizard's student list and fee
 // items, the arrears list with its subtotals and grand total, the cross-tab

@@ -2,9 +2,9 @@
 #include <string>
 
 #include "batch/clsJMmx.h"
-#include "db/Currency.h"
-#include "db/DateTime.h"
-#include "db/SqlText.h"
+#include "db/values/Currency.h"
+#include "db/values/DateTime.h"
+#include "db/sql/SqlText.h"
 
 // What the batch poster writes differently from the single-student window:
 // its reduction record, and the item texts taken from its clsJMmx items. The

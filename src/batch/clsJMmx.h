@@ -3,8 +3,8 @@
 #include <string>
 #include <utility>
 
-#include "db/Currency.h"
-#include "db/DateTime.h"
+#include "db/values/Currency.h"
+#include "db/values/DateTime.h"
 
 namespace fo {
 

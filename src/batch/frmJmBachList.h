@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "batch/clsJMhead.h"
-#include "data/PostingPlan.h"
+#include "data/posting/PostingPlan.h"
 
 #include "data/myDB.h"
 #include "db/Recordset.h"

@@ -4,10 +4,10 @@
 #include <vector>
 
 #include "db/Connection.h"
-#include "db/DateTime.h"
+#include "db/values/DateTime.h"
 #include "host/api/DbInfo.h"
 #include "host/api/HostSystem.h"
-#include "data/PostingPlan.h"
+#include "data/posting/PostingPlan.h"
 
 namespace fo {
 
@@ -92,7 +92,7 @@ inline constexpr const char* kAlreadyVoidText = "所选单据已经作废！";
 // object, which supplies the user, the dialect of the source query, and the
 // new number and id of a posting.
 //
-// A cancellation is planned first (see data/PostingPlan.h): what it will
+// A cancellation is planned first (see data/posting/PostingPlan.h): what it will
 // write, computed from the stored rows it reads on the connection, with the
 // refusals it meets. A preview shows the plan; a posting plans again on its
 // transaction and runs the plan's statements.

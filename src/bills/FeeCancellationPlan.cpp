@@ -2,12 +2,12 @@
 // worked out from the stored rows, and carrying it out.
 #include "bills/FeeCancellation.h"
 
-#include "data/ArrearsReopening.h"
+#include "data/posting/ArrearsReopening.h"
 #include "data/BookNames.h"
 #include "data/Dialect.h"
-#include "data/PostingChecks.h"
+#include "data/posting/PostingChecks.h"
 #include "db/DbError.h"
-#include "db/TextCase.h"
+#include "db/values/TextCase.h"
 #include "host/api/MessageService.h"
 #include "host/api/ModuleGlobals.h"
 #include "ui/lists/mdl1.h"

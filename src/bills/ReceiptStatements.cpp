@@ -5,7 +5,7 @@
 #include "bills/SqlNumber.h"
 #include "bills/cLsBILLhead.h"
 #include "data/Dialect.h"
-#include "db/DateTime.h"
+#include "db/values/DateTime.h"
 
 namespace fo::receipt {
 namespace {

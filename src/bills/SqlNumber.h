@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "db/Value.h"
+#include "db/values/Value.h"
 
 namespace fo {
 

@@ -8,7 +8,7 @@
 #include "host/api/PeriodObject.h"
 #include "host/api/SettingsCollection.h"
 #include "bills/ReceiptPrinter.h"
-#include "data/PostingPlan.h"
+#include "data/posting/PostingPlan.h"
 
 namespace fo {
 

@@ -7,7 +7,7 @@
 #include "data/TableRebuild.h"
 #include "db/DbError.h"
 #include "db/pg/PgLink.h"
-#include "db/TextCase.h"
+#include "db/values/TextCase.h"
 
 namespace fo {
 namespace {

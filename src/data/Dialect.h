@@ -2,8 +2,8 @@
 #include <string>
 #include <string_view>
 
-#include "db/DateTime.h"
-#include "db/SqlText.h"
+#include "db/values/DateTime.h"
+#include "db/sql/SqlText.h"
 
 namespace fo {
 

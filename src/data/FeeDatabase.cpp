@@ -16,7 +16,7 @@
 #include "db/Catalog.h"
 #include "db/DbError.h"
 #include "db/pg/PgLink.h"
-#include "db/TextCase.h"
+#include "db/values/TextCase.h"
 
 namespace fo {
 namespace {

@@ -5,8 +5,8 @@
 #include "data/Dialect.h"
 #include "data/FeeSchema.h"
 #include "db/Catalog.h"
-#include "db/SqlQuoting.h"
-#include "db/TextCase.h"
+#include "db/sql/SqlQuoting.h"
+#include "db/values/TextCase.h"
 
 namespace fo {
 namespace {

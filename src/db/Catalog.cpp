@@ -1,6 +1,6 @@
 #include "db/Catalog.h"
 
-#include "db/SqlQuoting.h"
+#include "db/sql/SqlQuoting.h"
 #include "db/pg/PgLink.h"
 
 namespace fo {

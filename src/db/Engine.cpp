@@ -1,5 +1,5 @@
 #include "db/Engine.h"
-#include "db/TextCase.h"
+#include "db/values/TextCase.h"
 
 #include <vector>
 

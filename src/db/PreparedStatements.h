@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "db/Connection.h"
-#include "db/SqlText.h"
+#include "db/sql/SqlText.h"
 
 namespace fo {
 

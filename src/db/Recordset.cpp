@@ -1,5 +1,5 @@
 #include "db/Recordset.h"
-#include "db/TextCase.h"
+#include "db/values/TextCase.h"
 
 #include <stdexcept>
 

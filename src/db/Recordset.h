@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "db/PackedRows.h"
-#include "db/Value.h"
+#include "db/values/Value.h"
 
 namespace fo {
 

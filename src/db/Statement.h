@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "db/Recordset.h"
-#include "db/Value.h"
+#include "db/values/Value.h"
 
 namespace fo {
 

@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "db/Currency.h"
+#include "db/values/Currency.h"
 #include "host/api/MessageService.h"
 #include "qt/CjkFont.h"
 #include "qt/bindings/ControlBinding.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "data/Dialect.h"
-#include "db/TextCase.h"
+#include "db/values/TextCase.h"
 #include "reduction/JmjlStatements.h"
 
 namespace fo::jmjl {

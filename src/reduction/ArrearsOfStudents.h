@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "db/Connection.h"
-#include "db/Currency.h"
+#include "db/values/Currency.h"
 #include "db/PreparedStatements.h"
-#include "db/Value.h"
+#include "db/values/Value.h"
 
 namespace fo::jmjl {
 

@@ -1,6 +1,6 @@
 #include "reduction/FeeItemGrid.h"
 
-#include "db/Value.h"
+#include "db/values/Value.h"
 #include "reduction/ReductionChecks.h"
 #include "ui/controls/FlexGrid.h"
 #include "ui/controls/KeyCodes.h"

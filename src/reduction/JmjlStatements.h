@@ -3,10 +3,10 @@
 #include <string>
 #include <vector>
 
-#include "db/Currency.h"
-#include "data/PostingChecks.h"
-#include "db/DateTime.h"
-#include "db/SqlText.h"
+#include "db/values/Currency.h"
+#include "data/posting/PostingChecks.h"
+#include "db/values/DateTime.h"
+#include "db/sql/SqlText.h"
 
 // The statements and texts of the single-student reduction: posting a
 // reduction with the settlement of the arrears it covers, and the reduction

@@ -1,8 +1,8 @@
 #include "reduction/ReductionCancellation.h"
 
-#include "data/ArrearsReopening.h"
+#include "data/posting/ArrearsReopening.h"
 #include "data/BookNames.h"
-#include "data/PostingChecks.h"
+#include "data/posting/PostingChecks.h"
 #include "reduction/JmjlStatements.h"
 
 namespace fo::jmjl {

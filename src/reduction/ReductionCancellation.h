@@ -1,13 +1,13 @@
 #pragma once
 #include <string>
 
-#include "data/PostingPlan.h"
+#include "data/posting/PostingPlan.h"
 #include "db/Connection.h"
 #include "host/api/HostSystem.h"
 
 namespace fo::jmjl {
 
-// The plan of cancelling reduction record `id` (see data/PostingPlan.h),
+// The plan of cancelling reduction record `id` (see data/posting/PostingPlan.h),
 // read on `cn`: the "QXJM" mirror record and its items with every amount
 // negated, the remainder rows the reduction split off removed with their
 // items, and the rows it settled open again. Refusals: "not-live" (already

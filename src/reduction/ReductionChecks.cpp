@@ -4,8 +4,8 @@
 #include <set>
 
 #include "data/Dialect.h"
-#include "db/DateTime.h"
-#include "db/Value.h"
+#include "db/values/DateTime.h"
+#include "db/values/Value.h"
 #include "reduction/JmjlStatements.h"
 
 namespace fo::jmjl {

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "db/Connection.h"
-#include "db/Currency.h"
+#include "db/values/Currency.h"
 #include "db/DbError.h"
 #include "db/PreparedStatements.h"
 #include "host/api/HostSystem.h"

@@ -4,15 +4,15 @@
 #include <vector>
 
 #include "data/BookNames.h"
-#include "data/PostingPlan.h"
+#include "data/posting/PostingPlan.h"
 #include "db/Connection.h"
-#include "db/Currency.h"
+#include "db/values/Currency.h"
 #include "host/api/HostSystem.h"
 #include "reduction/ArrearsOfStudents.h"
 #include "reduction/JmjlStatements.h"
 
 // What a reduction writes, planned from the stored rows (see
-// data/PostingPlan.h): its record, its items and the settlement of the
+// data/posting/PostingPlan.h): its record, its items and the settlement of the
 // arrears it covers. The single-student window and the batch poster post
 // through these with their own record statements; a batch preview shows
 // what they plan.

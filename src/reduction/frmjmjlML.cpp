@@ -1,6 +1,6 @@
 #include "reduction/frmjmjlML.h"
 
-#include "data/DropTransaction.h"
+#include "data/posting/DropTransaction.h"
 #include "db/DbError.h"
 #include "host/api/MessageService.h"
 #include "host/api/ModuleGlobals.h"

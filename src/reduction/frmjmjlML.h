@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include "data/PostingPlan.h"
+#include "data/posting/PostingPlan.h"
 #include "db/Connection.h"
 #include "ui/controls/CommandButton.h"
 #include "ui/controls/ComboBox.h"

@@ -1,7 +1,7 @@
 // Posting a reduction from the window: validation, confirmation, the record
 // with its items and the settlement of the arrears it covers, in one
 // transaction.
-#include "data/DropTransaction.h"
+#include "data/posting/DropTransaction.h"
 #include "db/DbError.h"
 #include "host/api/MessageService.h"
 #include "host/api/ModuleGlobals.h"

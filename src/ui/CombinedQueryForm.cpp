@@ -1,9 +1,9 @@
 #include "ui/CombinedQueryForm.h"
 
 #include "db/Connection.h"
-#include "db/Currency.h"
+#include "db/values/Currency.h"
 #include "db/DbError.h"
-#include "db/SqlQuoting.h"
+#include "db/sql/SqlQuoting.h"
 #include "host/api/MessageService.h"
 #include "ui/FormInstance.h"
 

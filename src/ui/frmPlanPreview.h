@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include "data/PostingPlan.h"
+#include "data/posting/PostingPlan.h"
 #include "ui/controls/CommandButton.h"
 #include "ui/Form.h"
 #include "ui/controls/Label.h"

@@ -5,8 +5,8 @@
 #include <gtest/gtest.h>
 
 #include "data/Dialect.h"
-#include "db/Currency.h"
-#include "db/DateTime.h"
+#include "db/values/Currency.h"
+#include "db/values/DateTime.h"
 #include "support/Dialects.h"
 #include "support/FakeHostSystem.h"
 #include "support/Query.h"

@@ -6,7 +6,7 @@
 
 #include "data/Dialect.h"
 #include "data/FeeSchema.h"
-#include "db/Currency.h"
+#include "db/values/Currency.h"
 #include "support/Dialects.h"
 #include "support/Query.h"
 #include "support/TempDir.h"

@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-#include "db/Currency.h"
+#include "db/values/Currency.h"
 
 using fo::Currency;
 

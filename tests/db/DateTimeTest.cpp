@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "db/DateTime.h"
+#include "db/values/DateTime.h"
 
 using fo::DateTime;
 

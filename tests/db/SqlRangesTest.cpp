@@ -2,7 +2,7 @@
 // wrapping them whole keeps what the query means.
 #include <gtest/gtest.h>
 
-#include "db/SqlRanges.h"
+#include "db/sql/SqlRanges.h"
 
 using fo::constantRanges;
 using fo::RangeCondition;

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "db/SqlRewrite.h"
+#include "db/sql/SqlRewrite.h"
 #include "db/pg/PgRewrite.h"
 
 using fo::rewriteSql;

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "db/Value.h"
+#include "db/values/Value.h"
 
 using fo::Currency;
 using fo::Value;

@@ -5,7 +5,7 @@
 #include <tuple>
 
 #include "db/Connection.h"
-#include "db/Currency.h"
+#include "db/values/Currency.h"
 #include "host/HostTestSupport.h"
 
 namespace fo::test {

@@ -10,8 +10,8 @@
 #include "data/FeeSchema.h"
 #include "data/FeeStatistics.h"
 #include "db/DbError.h"
-#include "db/SqlLex.h"
-#include "db/TextCase.h"
+#include "db/sql/SqlLex.h"
+#include "db/values/TextCase.h"
 #include "module/EveryWindowTest.h"
 #include "db/StatementObserver.h"
 

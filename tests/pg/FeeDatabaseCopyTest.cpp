@@ -4,11 +4,11 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "data/BooksCheck.h"
+#include "data/checks/BooksCheck.h"
 #include "data/PgFeeSchema.h"
 #include "db/Catalog.h"
 #include "db/pg/PgLink.h"
-#include "db/TextCase.h"
+#include "db/values/TextCase.h"
 #include "host/counters/CounterService.h"
 #include "host/database/FeeDatabaseCopy.h"
 #include "support/DemoDatabase.h"

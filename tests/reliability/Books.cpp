@@ -8,7 +8,7 @@
 #include <set>
 
 #include "host/demo/DemoSchool.h"
-#include "db/TextCase.h"
+#include "db/values/TextCase.h"
 #include "host/ReferenceHost.h"
 #include "support/DemoDatabase.h"
 #include "support/PgTestServer.h"

@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "data/BooksCheck.h"
+#include "data/checks/BooksCheck.h"
 #include "support/TempDir.h"
 
 namespace fo::test {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "db/TextCase.h"
+#include "db/values/TextCase.h"
 
 namespace fo::test {
 namespace {

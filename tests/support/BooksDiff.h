@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "data/PostingPlan.h"
+#include "data/posting/PostingPlan.h"
 #include "db/Connection.h"
 
 namespace fo::test {

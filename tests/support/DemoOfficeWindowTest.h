@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "db/Catalog.h"
-#include "db/TextCase.h"
+#include "db/values/TextCase.h"
 #include "host/demo/DemoSchool.h"
 #include "host/operators/Operators.h"
 #include "host/ReferenceHost.h"

@@ -2,7 +2,7 @@
 #include <memory>
 #include <string>
 
-#include "db/Value.h"
+#include "db/values/Value.h"
 #include "host/api/HostSystem.h"
 
 namespace fo::test {

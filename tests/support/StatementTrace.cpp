@@ -1,7 +1,7 @@
 #include "support/StatementTrace.h"
 
-#include "db/SqlLex.h"
-#include "db/TextCase.h"
+#include "db/sql/SqlLex.h"
+#include "db/values/TextCase.h"
 
 namespace fo::test {
 namespace {

@@ -11,9 +11,9 @@
 #include "db/pg/PgResult.h"
 #include "db/pg/PgRewrite.h"
 #include "db/pg/PgStatement.h"
-#include "db/SqlQuoting.h"
-#include "db/SqlRewrite.h"
-#include "db/TextCase.h"
+#include "db/sql/SqlQuoting.h"
+#include "db/sql/SqlRewrite.h"
+#include "db/values/TextCase.h"
 
 namespace fo {
 namespace {

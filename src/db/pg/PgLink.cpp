@@ -8,7 +8,7 @@
 
 #include "db/DbError.h"
 #include "db/Engine.h"
-#include "db/TextCase.h"
+#include "db/values/TextCase.h"
 
 namespace fo {
 namespace {

@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <unordered_map>
 
-#include "db/SqlRewrite.h"
-#include "db/TextCase.h"
+#include "db/sql/SqlRewrite.h"
+#include "db/values/TextCase.h"
 
 namespace fo {
 namespace {

@@ -2,9 +2,9 @@
 
 #include <vector>
 
-#include "db/SqlLex.h"
-#include "db/SqlRewrite.h"
-#include "db/TextCase.h"
+#include "db/sql/SqlLex.h"
+#include "db/sql/SqlRewrite.h"
+#include "db/values/TextCase.h"
 
 namespace fo {
 using namespace sqllex;

@@ -1,5 +1,5 @@
 #include "db/sqlite/SqliteEngine.h"
-#include "db/TextCase.h"
+#include "db/values/TextCase.h"
 
 #include <sqlite3.h>
 
@@ -12,7 +12,7 @@
 #include "db/Connection.h"
 #include "db/DbError.h"
 #include "db/LockWait.h"
-#include "db/SqlRewrite.h"
+#include "db/sql/SqlRewrite.h"
 #include "db/sqlite/SqliteError.h"
 #include "db/sqlite/SqliteFunctions.h"
 #include "db/sqlite/SqliteRangeEstimate.h"

@@ -10,9 +10,9 @@
 #include <string>
 #include <string_view>
 
-#include "db/Currency.h"
-#include "db/WideInt.h"
-#include "db/DateTime.h"
+#include "db/values/Currency.h"
+#include "db/values/WideInt.h"
+#include "db/values/DateTime.h"
 #include "db/sqlite/SqliteNocase.h"
 
 namespace fo {

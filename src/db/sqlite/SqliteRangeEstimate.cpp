@@ -7,8 +7,8 @@
 #include <optional>
 #include <vector>
 
-#include "db/SqlQuoting.h"
-#include "db/SqlRanges.h"
+#include "db/sql/SqlQuoting.h"
+#include "db/sql/SqlRanges.h"
 
 namespace fo {
 namespace {

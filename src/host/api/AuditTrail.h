@@ -4,7 +4,7 @@
 #include <string>
 
 #include "db/Connection.h"
-#include "db/Currency.h"
+#include "db/values/Currency.h"
 
 namespace fo {
 

@@ -2,7 +2,7 @@
 #include <string>
 
 #include "db/Connection.h"
-#include "db/Value.h"
+#include "db/values/Value.h"
 
 namespace fo {
 

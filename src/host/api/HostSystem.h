@@ -5,7 +5,7 @@
 
 #include "db/Connection.h"
 #include "db/Recordset.h"
-#include "db/Value.h"
+#include "db/values/Value.h"
 #include "host/api/PeriodObject.h"
 #include "host/api/SettingsStore.h"
 

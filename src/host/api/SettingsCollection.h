@@ -2,7 +2,7 @@
 #include <map>
 #include <string>
 
-#include "db/Value.h"
+#include "db/values/Value.h"
 
 namespace fo {
 

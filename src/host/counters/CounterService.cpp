@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "db/Catalog.h"
-#include "db/TextCase.h"
+#include "db/values/TextCase.h"
 #include "host/database/SqlText.h"
 
 namespace fo {

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "data/BooksCheck.h"
-#include "db/DateTime.h"
+#include "data/checks/BooksCheck.h"
+#include "db/values/DateTime.h"
 #include "host/counters/CounterStore.h"
 
 namespace fo {

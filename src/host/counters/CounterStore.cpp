@@ -8,7 +8,7 @@
 
 #include "db/DbError.h"
 #include "db/pg/PgLink.h"
-#include "db/TextCase.h"
+#include "db/values/TextCase.h"
 #include "host/database/SqlText.h"
 
 namespace fo {

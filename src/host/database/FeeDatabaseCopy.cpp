@@ -7,14 +7,14 @@
 #include <map>
 #include <stdexcept>
 
-#include "data/BooksCheck.h"
+#include "data/checks/BooksCheck.h"
 #include "data/FeeDatabase.h"
 #include "data/FeeSchema.h"
 #include "data/FeeStatistics.h"
 #include "data/PgFeeSchema.h"
 #include "db/Catalog.h"
 #include "db/pg/PgLink.h"
-#include "db/TextCase.h"
+#include "db/values/TextCase.h"
 #include "host/counters/CounterService.h"
 #include "host/database/ServerColumns.h"
 #include "host/database/SqlText.h"

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "data/BooksCheck.h"
+#include "data/checks/BooksCheck.h"
 
 namespace fo {
 

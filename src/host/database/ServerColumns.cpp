@@ -4,7 +4,7 @@
 #include <stdexcept>
 
 #include "db/Catalog.h"
-#include "db/TextCase.h"
+#include "db/values/TextCase.h"
 
 namespace fo {
 namespace {

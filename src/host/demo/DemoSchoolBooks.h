@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "db/Connection.h"
-#include "db/Currency.h"
-#include "db/DateTime.h"
+#include "db/values/Currency.h"
+#include "db/values/DateTime.h"
 
 namespace fo::demo {
 

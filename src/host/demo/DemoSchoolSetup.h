@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "db/Connection.h"
-#include "db/DateTime.h"
+#include "db/values/DateTime.h"
 #include "host/fees/Calendar.h"
 #include "host/demo/DemoSchoolBooks.h"
 #include "host/demo/DemoSchoolRandom.h"

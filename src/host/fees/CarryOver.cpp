@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "data/FeeStatistics.h"
-#include "db/Currency.h"
+#include "db/values/Currency.h"
 #include "host/fees/Calendar.h"
 #include "host/fees/Dues.h"
 #include "host/database/SqlText.h"

@@ -1,5 +1,5 @@
 #include "host/fees/Dues.h"
-#include "db/TextCase.h"
+#include "db/values/TextCase.h"
 
 #include <algorithm>
 #include <cctype>

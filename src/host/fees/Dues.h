@@ -2,7 +2,7 @@
 #include <string>
 
 #include "db/Connection.h"
-#include "db/Currency.h"
+#include "db/values/Currency.h"
 #include "db/Recordset.h"
 
 namespace fo {

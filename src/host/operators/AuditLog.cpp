@@ -7,7 +7,7 @@
 #include <exception>
 #include <filesystem>
 
-#include "db/DateTime.h"
+#include "db/values/DateTime.h"
 #include "db/DbError.h"
 #include "host/database/SqlText.h"
 

@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "db/Connection.h"
-#include "db/Currency.h"
+#include "db/values/Currency.h"
 #include "db/PreparedStatements.h"
-#include "db/SqlText.h"
+#include "db/sql/SqlText.h"
 #include "host/api/AuditTrail.h"
 
 namespace fo {

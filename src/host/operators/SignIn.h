@@ -2,7 +2,7 @@
 #include <string>
 #include <vector>
 
-#include "db/DateTime.h"
+#include "db/values/DateTime.h"
 #include "host/operators/Operators.h"
 
 namespace fo {

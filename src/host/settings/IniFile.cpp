@@ -1,5 +1,5 @@
 #include "host/settings/IniFile.h"
-#include "db/TextCase.h"
+#include "db/values/TextCase.h"
 
 #include <cstdlib>
 #include <filesystem>

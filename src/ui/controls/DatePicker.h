@@ -1,5 +1,5 @@
 #pragma once
-#include "db/DateTime.h"
+#include "db/values/DateTime.h"
 #include "ui/controls/Control.h"
 
 namespace fo {

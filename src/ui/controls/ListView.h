@@ -7,7 +7,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "db/Currency.h"
+#include "db/values/Currency.h"
 #include "host/api/SettingsStore.h"
 #include "ui/controls/Control.h"
 #include "ui/controls/KeyCodes.h"

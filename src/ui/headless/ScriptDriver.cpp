@@ -5,7 +5,7 @@
 #include <ostream>
 #include <sstream>
 
-#include "db/DateTime.h"
+#include "db/values/DateTime.h"
 #include "ui/controls/CheckBox.h"
 #include "ui/controls/ComboBox.h"
 #include "ui/controls/DataGrid.h"

@@ -1,5 +1,5 @@
-#include "db/Currency.h"
-#include "db/Value.h"
+#include "db/values/Currency.h"
+#include "db/values/Value.h"
 #include "ui/controls/ListView.h"
 #include "ui/lists/mdl1.h"
 

@@ -5,9 +5,9 @@
 #include <stdexcept>
 #include <vector>
 
-#include "db/Currency.h"
-#include "db/DateTime.h"
-#include "db/Value.h"
+#include "db/values/Currency.h"
+#include "db/values/DateTime.h"
+#include "db/values/Value.h"
 #include "ui/Form.h"
 #include "ui/controls/ListView.h"
 #include "ui/controls/ProgressBar.h"

@@ -1,4 +1,4 @@
-#include "data/ArrearsReopening.h"
+#include "data/posting/ArrearsReopening.h"
 
 #include <stdexcept>
 

@@ -6,10 +6,10 @@
 #include <vector>
 
 #include "db/Connection.h"
-#include "db/DateTime.h"
+#include "db/values/DateTime.h"
 #include "db/PreparedStatements.h"
-#include "db/SqlText.h"
-#include "db/Value.h"
+#include "db/sql/SqlText.h"
+#include "db/values/Value.h"
 
 // What a posting will do, worked out before it does it. A posting reads the
 // stored rows and makes its plan: the statements it will run, every row they

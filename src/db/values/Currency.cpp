@@ -1,5 +1,5 @@
-#include "db/Currency.h"
-#include "db/WideInt.h"
+#include "db/values/Currency.h"
+#include "db/values/WideInt.h"
 
 #include <cmath>
 #include <limits>

@@ -6,8 +6,8 @@
 #include <type_traits>
 #include <variant>
 
-#include "db/Currency.h"
-#include "db/DateTime.h"
+#include "db/values/Currency.h"
+#include "db/values/DateTime.h"
 
 namespace fo {
 

@@ -1,4 +1,4 @@
-#include "data/PostingChecks.h"
+#include "data/posting/PostingChecks.h"
 
 #include "data/Dialect.h"
 #include "db/DbError.h"

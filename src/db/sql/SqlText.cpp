@@ -1,8 +1,8 @@
-#include "db/SqlText.h"
+#include "db/sql/SqlText.h"
 
 #include <charconv>
 
-#include "db/Currency.h"
+#include "db/values/Currency.h"
 
 namespace fo {
 

@@ -3,7 +3,7 @@
 #include <map>
 #include <utility>
 
-#include "data/BooksCheckParts.h"
+#include "data/checks/BooksCheckParts.h"
 
 namespace fo::bookscheck {
 namespace {

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "data/BooksCheck.h"
+#include "data/checks/BooksCheck.h"
 #include "db/Connection.h"
 #include "db/Recordset.h"
 

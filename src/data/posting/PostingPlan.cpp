@@ -1,4 +1,4 @@
-#include "data/PostingPlan.h"
+#include "data/posting/PostingPlan.h"
 
 #include <algorithm>
 #include <iterator>
@@ -6,7 +6,7 @@
 #include <stdexcept>
 
 #include "db/DbError.h"
-#include "db/TextCase.h"
+#include "db/values/TextCase.h"
 
 namespace fo::plan {
 namespace {

@@ -1,5 +1,5 @@
-#include "db/Value.h"
-#include "db/WideInt.h"
+#include "db/values/Value.h"
+#include "db/values/WideInt.h"
 
 #include <charconv>
 #include <cmath>

@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "data/BookNames.h"
-#include "data/PostingPlan.h"
+#include "data/posting/PostingPlan.h"
 #include "db/Connection.h"
 
 namespace fo::plan {

@@ -1,12 +1,12 @@
-#include "db/SqlRanges.h"
+#include "db/sql/SqlRanges.h"
 
 #include <algorithm>
 #include <cctype>
 #include <map>
 #include <optional>
 
-#include "db/SqlLex.h"
-#include "db/TextCase.h"
+#include "db/sql/SqlLex.h"
+#include "db/values/TextCase.h"
 
 namespace fo {
 using namespace sqllex;

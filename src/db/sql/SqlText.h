@@ -3,7 +3,7 @@
 #include <string_view>
 #include <vector>
 
-#include "db/Value.h"
+#include "db/values/Value.h"
 
 namespace fo {
 

@@ -1,6 +1,6 @@
 // Remainder rows: what a closed row left open is owed by exactly one row
 // split off it, header and items; a remainder never hangs under an open row.
-#include "data/BooksCheckParts.h"
+#include "data/checks/BooksCheckParts.h"
 
 namespace fo::bookscheck {
 namespace {

@@ -1,4 +1,4 @@
-#include "db/DateTime.h"
+#include "db/values/DateTime.h"
 
 #include <cstdio>
 #include <ctime>

@@ -1,7 +1,7 @@
 // Arrears rows: who closed them, what they may carry while open, the caps
 // on what was reduced and paid, the header against its items, and the
 // remainder rows split off them.
-#include "data/BooksCheckParts.h"
+#include "data/checks/BooksCheckParts.h"
 
 namespace fo::bookscheck {
 namespace {

@@ -1,10 +1,10 @@
-#include "db/SqlRewrite.h"
+#include "db/sql/SqlRewrite.h"
 
 #include <algorithm>
 #include <cctype>
 
-#include "db/SqlLex.h"
-#include "db/TextCase.h"
+#include "db/sql/SqlLex.h"
+#include "db/values/TextCase.h"
 
 namespace fo {
 using namespace sqllex;

@@ -1,4 +1,4 @@
-#include "data/DropTransaction.h"
+#include "data/posting/DropTransaction.h"
 
 #include <exception>
 

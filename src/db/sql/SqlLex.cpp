@@ -1,8 +1,8 @@
-#include "db/SqlLex.h"
+#include "db/sql/SqlLex.h"
 
 #include <cctype>
 
-#include "db/TextCase.h"
+#include "db/values/TextCase.h"
 
 namespace fo::sqllex {
 

@@ -1,9 +1,9 @@
-#include "data/BooksCheck.h"
+#include "data/checks/BooksCheck.h"
 
-#include "data/BooksCheckParts.h"
+#include "data/checks/BooksCheckParts.h"
 #include "db/DbError.h"
 #include "db/Engine.h"
-#include "db/TextCase.h"
+#include "db/values/TextCase.h"
 
 namespace fo {
 namespace bookscheck {
