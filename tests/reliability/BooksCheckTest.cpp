@@ -1,6 +1,6 @@
 // The books check on every engine: the demo school checks clean, with the
-// host's counters drawn; each kind of damage made by hand to its rows is
-// reported, naming the rows.
+// host's counters drawn; each kind of damage made by hand to its rows, one
+// row per invariant, is reported by its code, naming the rows.
 #include <gtest/gtest.h>
 
 #include "host/ReferenceHost.h"
@@ -99,6 +99,85 @@ TEST_P(BooksCheckTest, PartialPostingsAreFound) {
     EXPECT_TRUE(reported(faults, "mirror-twice", "QXJM209901010002")) << describe(faults);
     EXPECT_TRUE(reported(faults, "items-orphan", "900003")) << describe(faults);
     EXPECT_TRUE(reported(faults, "remainder-missing", "欠费 " + whole)) << describe(faults);
+}
+
+TEST_P(BooksCheckTest, EveryOtherInvariantBrokenInOneRowIsNamed) {
+    // Mirrors: of a record that is gone, of a mirror, with an item row the
+    // source does not have.
+    cn->execute("insert into kdw_sfjl(id,djbh,xsid,ysfjlid) values(900010,'QXJM209901010010',7,899999)");
+    const std::string chargeMirror = text("select min(id) from kdw_sfjl where djbh like 'QXSF%'");
+    cn->execute("insert into kdw_sfjl(id,djbh,xsid,ysfjlid) values(900011,'QXSF209901010011',7," + chargeMirror + ")");
+    const std::string itemsMirror = text("select min(djbh) from kdw_sfjl where djbh like 'QXJM%'");
+    cn->execute("insert into kdw_sfjlmx(sfjlid,sfxmid,jmje) select id,1,0 from kdw_sfjl where djbh='" + itemsMirror + "'");
+    // The cash journal: a mirror row one yuan off, a mirror's lines one yuan
+    // off, a cancelled charge whose mirror has no journal row; a journal id
+    // and a document number used twice.
+    const auto journal = [&](int n) {
+        return text("select id from INandOutML where yjlid<>0 order by id limit 1 offset " + std::to_string(n));
+    };
+    const std::string offRow = journal(0), offLines = journal(1), missing = journal(2);
+    const std::string missingDjbh = text("select djbh from kdw_sfjl where id=" + missing);
+    cn->execute("update INandOutML set je=je+1 where id=" + offRow);
+    cn->execute("update INandOut set addje=addje+1 where num=" + offLines);
+    cn->execute("delete from INandOut where num=" + missing);
+    cn->execute("delete from INandOutML where id=" + missing);
+    const std::string journalId = text("select min(id) from INandOutML where yjlid=0");
+    cn->execute("insert into INandOutML(djbh,id,je) values('SF209901010001'," + journalId + ",0)");
+    const std::string number = text("select min(djbh) from kdw_sfjl where djbh like 'JM%'");
+    cn->execute("insert into kdw_sfjl(id,djbh,xsid) values(900012,'" + number + "',7)");
+
+    // Arrears rows, each a different one: closed by nothing, by a reduction
+    // and a charge at once, by a record that is gone; open but reduced on an
+    // item; paid beyond what an item owed; a header off its items.
+    const auto rowOf = [&](const std::string& where, int n) {
+        return text("select qfkid from qfhzb where " + where + " order by qfkid limit 1 offset " + std::to_string(n));
+    };
+    const std::string open = "fkrq is null and yqfkid=0", byCharge = "sfjlid<>0 and qfkid not in(select yqfkid from qfhzb)";
+    const std::string noCloser = rowOf(open, 0), openReduced = rowOf(open, 1), extended = rowOf(open, 2);
+    const std::string twice = rowOf("jmjlid<>0", 0), paidOver = rowOf("jmjlid<>0", 1);
+    const std::string gone = rowOf(byCharge, 0), header = rowOf(byCharge, 1);
+    cn->execute("update qfhzb set fkrq='2026-12-01' where qfkid=" + noCloser);
+    cn->execute("update qfmxb set jmje=1 where qfkid=" + openReduced);
+    cn->execute("update qfhzb set sfjlid=" + text("select min(id) from kdw_sfjl where djbh like 'SF%'") +
+                " where qfkid=" + twice);
+    cn->execute("update qfmxb set fkje=qfje where qfkid=" + paidOver);
+    cn->execute("update qfhzb set sfjlid=899997 where qfkid=" + gone);
+    cn->execute("update qfhzb set qfje=qfje+3 where qfkid=" + header);
+    // A sound row closed by a reduction that never named it: the reduction
+    // took off more than it records.
+    const std::string reducer = text("select jmjlid from qfhzb where qfkid=" + rowOf("jmjlid<>0", 2));
+    cn->execute("update qfmxb set jmje=qfje where qfkid=" + extended);
+    cn->execute("update qfhzb set jmje=qfje,fkrq='2026-12-01',jmjlid=" + reducer + " where qfkid=" + extended);
+    // Remainders: a second one under the same row; one whose item owes a
+    // yuan more than the row left of it (its header too).
+    const std::string remainder = rowOf("yqfkid<>0", 0), parent = text("select yqfkid from qfhzb where qfkid=" + remainder);
+    cn->execute("insert into qfhzb(qfkid,qfyf,xsid,qfje,yqfkid) select 990001,qfyf,xsid,qfje,yqfkid from qfhzb where"
+                " qfkid=" + remainder);
+    const std::string richer = rowOf("yqfkid<>0", 1);
+    const std::string richerItem = text("select min(sfxmid) from qfmxb where qfkid=" + richer);
+    cn->execute("update qfmxb set qfje=qfje+1 where qfkid=" + richer + " and sfxmid=" + richerItem);
+    cn->execute("update qfhzb set qfje=qfje+1 where qfkid=" + richer);
+
+    const auto faults = checkBooksAt(locator);
+    EXPECT_TRUE(reported(faults, "mirror-source", "QXJM209901010010")) << describe(faults);
+    EXPECT_TRUE(reported(faults, "mirror-of-mirror", "QXSF209901010011")) << describe(faults);
+    EXPECT_TRUE(reported(faults, "mirror-items", itemsMirror)) << describe(faults);
+    EXPECT_TRUE(reported(faults, "journal-mirror", "（id " + offRow + "） 的金额")) << describe(faults);
+    EXPECT_TRUE(reported(faults, "journal-mirror", "冲销行 " + offLines + " 的分录")) << describe(faults);
+    EXPECT_TRUE(reported(faults, "journal-mirror", missingDjbh + "（id " + missing + "） 没有冲销")) << describe(faults);
+    EXPECT_TRUE(reported(faults, "duplicate-id", "id " + journalId + " ")) << describe(faults);
+    EXPECT_TRUE(reported(faults, "duplicate-number", number)) << describe(faults);
+    EXPECT_TRUE(reported(faults, "arrears-closer", "欠费 " + noCloser + "（")) << describe(faults);
+    EXPECT_TRUE(reported(faults, "arrears-open-linked", "欠费 " + openReduced + "（")) << describe(faults);
+    EXPECT_TRUE(reported(faults, "arrears-settled-twice", "欠费 " + twice + "（")) << describe(faults);
+    EXPECT_TRUE(reported(faults, "arrears-over", "欠费 " + paidOver + "（")) << describe(faults);
+    EXPECT_TRUE(reported(faults, "arrears-closer-missing", "欠费 " + gone + "（")) << describe(faults);
+    EXPECT_TRUE(reported(faults, "arrears-items", "欠费 " + header + "（")) << describe(faults);
+    EXPECT_TRUE(reported(faults, "reduction-settled", text("select djbh from kdw_sfjl where id=" + reducer)))
+        << describe(faults);
+    EXPECT_TRUE(reported(faults, "remainder-twice", "欠费 " + parent + "（")) << describe(faults);
+    EXPECT_TRUE(reported(faults, "remainder-items", "余欠行 " + richer + " 的收费项目 " + richerItem)) << describe(faults);
+    for (const BooksFault& f : faults) EXPECT_FALSE(looksEnglish(f.text)) << f.text;
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, BooksCheckTest, ::testing::Range<std::size_t>(0, booksEngines().size()),

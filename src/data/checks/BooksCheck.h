@@ -36,7 +36,8 @@ struct BooksCheckOptions {
 // - a cancellation's mirror negates its source column by column, items and
 //   cash journal included; a record has at most one mirror, a mirror none;
 // - a reduction record's amount is the sum of its items', a charge's too;
-// - a closed arrears row is closed by exactly one live record, its
+// - a closed arrears row is closed by exactly one live record, a reduction
+//   took off the rows it closed exactly its amount, a row's
 //   reduction and payment stay within what it owed, header and items agree,
 //   and what it left open is owed by exactly one remainder row; no
 //   remainder hangs under an open row;

@@ -42,6 +42,20 @@ void closers(Connection& cn, Faults& faults) {
     }
 }
 
+// A reduction that settled arrears took off them what it records: no more
+// (an item reduced in two rows), no less (a row it names left out).
+void reductionsAgainstSettled(Connection& cn, Faults& faults) {
+    forEachRow(cn,
+               "select a.id,a.djbh,a.jmje,s.jmje as settled from kdw_sfjl a inner join (select jmjlid,sum(jmje) as"
+               " jmje from qfhzb where jmjlid<>0 group by jmjlid) s on s.jmjlid=a.id where " + liveRecord("a") +
+                   " and " + nonZero("a.jmje-s.jmje") + " order by a.id",
+               [&](Recordset& rs) {
+                   faults.add("reduction-settled", "减免记录 " + recordName(rs, "djbh", "id") + " 减免 " +
+                                                       amount(rs, "jmje") + "，它结清的欠费却共减免了 " +
+                                                       amount(rs, "settled") + "。");
+               });
+}
+
 void openRows(Connection& cn, Faults& faults) {
     forEachRow(cn,
                "select " + kRow + kRowFrom +
@@ -105,6 +119,7 @@ void headerAgainstItems(Connection& cn, Faults& faults) {
 
 void checkArrears(Connection& cn, Faults& faults) {
     closers(cn, faults);
+    reductionsAgainstSettled(cn, faults);
     openRows(cn, faults);
     caps(cn, faults);
     headerAgainstItems(cn, faults);
