@@ -97,7 +97,8 @@ void clsJMhead::refusals(Connection& cn, plan::Plan& p, std::vector<jmjl::Reduce
         if (item.sngJMje() > item.sngYsje()) return p.refuse("over-reduction", batch::overReductionWarning(item));
         if (const std::string bad = jmjl::amountRefusal(item.strXmmc(), item.sngJMje()); !bad.empty())
             return p.refuse("amount", bad);
-        reduced.push_back({item.strQFYF(), item.strXmid(), item.strXmmc(), item.sngJMje(), {}});
+        reduced.push_back({item.strQFYF(), item.strXmid(), item.strXmmc(), item.sngJMje(), {},
+                           receivablesShown_ ? std::optional<Currency>(item.sngYsje()) : std::nullopt});
         sum += item.sngJMje();
     }
     // A record is the sum of its items; a caller's total that is not (also

@@ -75,6 +75,11 @@ public:
     // twice is read afresh the second time). Without it each student's rows
     // are read for him alone; the checks are the same.
     void readAhead(std::vector<std::string> students, std::set<std::string> periods);
+    // Whether the items' receivables (sngYsje) are what the window showed the
+    // student owing on each (the receivables list does; the wizard shows the
+    // fee type's amounts): a student who owes another amount now was posted
+    // on by another clerk since, and is refused as out of date.
+    void setReceivablesShown(bool shown) { receivablesShown_ = shown; }
 
     // Posts one reduction for the current student on `trCnn`, inside the
     // caller's transaction: the KDW_sfjl record with a new "JM" number and
@@ -150,6 +155,7 @@ private:
     // Whether planJm describes the rows it plans: always but in a posting
     // that compares nothing with a preview.
     bool describeRows_ = true;
+    bool receivablesShown_ = false;
     // The rows read ahead on `cn`, read at the posting's first student; none
     // outside a posting or without readAhead.
     const jmjl::ArrearsOfStudents* heldOn(Connection& cn);

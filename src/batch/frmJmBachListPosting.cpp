@@ -199,6 +199,8 @@ void frmJmBachList::fillPoster(clsJMhead& head, const Group& g) {
     head.set_str_Sflxid(g.sflxid);
     head.set_STR_xsid(g.xsid);
     head.set_colMX(g.items);
+    // Each item's receivable is what the list showed owed.
+    head.setReceivablesShown(true);
 }
 
 void frmJmBachList::cmdPreview_Click() {

@@ -5,6 +5,7 @@
 
 #include "data/Dialect.h"
 #include "db/values/DateTime.h"
+#include "db/values/TextCase.h"
 #include "db/values/Value.h"
 #include "reduction/JmjlStatements.h"
 
@@ -41,8 +42,17 @@ std::string owedLess(const ReducedItem& item, const std::string& period, Currenc
     if (owed <= Currency())
         return "收费项目[" + item.itemName + "]在所属期[" + period +
                "]已没有欠费（已缴清、已减免或已被其他操作处理），不能再减免，请刷新。";
-    return "收费项目[" + item.itemName + "]在所属期[" + period + "]尚欠 " + owed.format00() + "，少于减免金额 " +
+    // An amount of an older database may owe part of a cent, which "0.00"
+    // would round up to the very amount refused.
+    const std::string owedText = owed.roundHalfAway(2) == owed ? owed.format00() : owed.plainText();
+    return "收费项目[" + item.itemName + "]在所属期[" + period + "]尚欠 " + owedText + "，少于减免金额 " +
            item.amount.format00() + "，请刷新后按实际欠费录入。";
+}
+
+// Whether the student owes another amount on the item than the window
+// showed him owing (to the cent it showed).
+bool changedSinceShown(const ReducedItem& item, Currency owed) {
+    return item.shownOwed && *item.shownOwed != owed && *item.shownOwed != owed.roundHalfAway(2);
 }
 
 // One stored arrears item row of the student, with its row's state.
@@ -64,21 +74,27 @@ SqlText& addIdList(SqlText& sql, const std::vector<std::string>& ids) {
 }
 
 // The arrears item rows the window showed that are no longer on an open row
-// of the student: the first such item, or null.
+// of the student, or that the item does not settle: the settlement finds the
+// rows by the item's period, so one that names another period than its row's
+// would leave the row owing and the reduction recorded. The first such item,
+// or null.
 const ReducedItem* firstClosedListedRow(Connection& trCn, const std::string& xsid,
                                         const std::vector<ReducedItem>& items, PreparedStatements* prepared) {
     std::vector<std::string> listIds;
     for (const auto& item : items)
         if (!item.listId.empty()) listIds.push_back(item.listId);
     if (listIds.empty()) return nullptr;
-    std::set<std::string> open;
-    SqlText sql("select q.listid from qfmxb as q inner join qfhzb as h on h.qfkid=q.qfkid where q.listid in(");
+    std::map<std::string, std::string> open;  // listid -> its row's period
+    SqlText sql("select q.listid,h.qfyf from qfmxb as q inner join qfhzb as h on h.qfkid=q.qfkid where q.listid in(");
     addIdList(sql, listIds).add(") and h.fkrq is null and h.xsid=").number(xsid);
     RecordsetPtr rs = PreparedStatements::run(prepared, trCn, sql);
-    for (; rs && !rs->eof(); rs->moveNext()) open.insert(std::to_string(rs->field("listid").toInt()));
-    for (const auto& item : items)
-        if (!item.listId.empty() && !open.count(idKey(item.listId)))
-            return &item;
+    for (; rs && !rs->eof(); rs->moveNext())
+        open[std::to_string(rs->field("listid").toInt())] = rs->field("qfyf").toText();
+    for (const auto& item : items) {
+        if (item.listId.empty()) continue;
+        const auto row = open.find(idKey(item.listId));
+        if (row == open.end() || !equalsIgnoreCase(row->second, item.period)) return &item;
+    }
     return nullptr;
 }
 
@@ -116,8 +132,7 @@ std::vector<StoredItem> storedItems(Connection& trCn, const std::string& xsid, c
 
 // The periods that hold a reduction date: a reduction counts against the
 // dues of the period of its item's kind that holds its date (its month, the
-// term and the year of that month, or the one-off period). Read through the
-// host's period object, which is left on the month it was on.
+// term and the year of that month, or the one-off period).
 struct DatedPeriods {
     std::string month;
     std::set<std::string> keys;
@@ -125,16 +140,10 @@ struct DatedPeriods {
 DatedPeriods periodsHolding(HostSystem& run, const std::string& reductionDate) {
     DatedPeriods out;
     out.keys.insert("一次性");
-    const auto date = DateTime::parse(reductionDate);
-    auto period = run.pFindJzDate();
-    if (!date || !period) return out;
-    out.month = period->getYfFromDate(date->dateText());
-    if (out.month.empty()) return out;
-    const std::string was = period->monthQf();
-    period->setDdateFromYF(out.month);
-    for (const std::string& key : {out.month, period->termTag(), period->yearTag()})
+    const PeriodsOfDate held = periodsOfDate(run, reductionDate);
+    out.month = held.month;
+    for (const std::string& key : {held.month, held.term, held.year})
         if (!key.empty()) out.keys.insert(key);
-    if (!was.empty() && was != out.month) period->setDdateFromYF(was);
     return out;
 }
 
@@ -159,6 +168,21 @@ std::map<std::pair<std::string, std::string>, Currency> comingDues(Connection& t
 }
 
 }  // namespace
+
+PeriodsOfDate periodsOfDate(HostSystem& run, const std::string& date) {
+    PeriodsOfDate out;
+    const auto day = DateTime::parse(date);
+    auto period = run.pFindJzDate();
+    if (!day || !period) return out;
+    out.month = period->getYfFromDate(day->dateText());
+    if (out.month.empty()) return out;
+    const std::string was = period->monthQf();
+    period->setDdateFromYF(out.month);
+    out.term = period->termTag();
+    out.year = period->yearTag();
+    if (!was.empty() && was != out.month) period->setDdateFromYF(was);
+    return out;
+}
 
 std::string amountRefusal(const std::string& itemName, std::string_view typed) {
     if (leadingNumber(typed) >= Currency() && decimalsTyped(typed) <= 2) return {};
@@ -189,21 +213,30 @@ std::string stillOwedRefusal(Connection& trCn, HostSystem& run, const std::strin
     if (const ReducedItem* closed = firstClosedListedRow(trCn, xsid, items, prepared))
         return staleRow(*closed, shownPeriod(*closed));
 
-    // The settlement writes every item's reduction onto every open row of
-    // the listed periods that holds the item, so each of those must owe it.
+    // The settlement writes an item's reduction onto every open row of its
+    // period that holds the item, so each of those must owe it; rows of the
+    // record's other periods are not its.
     const std::vector<StoredItem> stored = storedItems(trCn, xsid, periods, itemIds, prepared, held);
     const ReducedItem* settling = nullptr;
     std::vector<const ReducedItem*> coming;
     for (const auto& item : items) {
         bool own = false, ownOpen = false;
+        Currency owed;
         for (const auto& s : stored) {
-            if (s.sfxmid != idKey(item.itemId)) continue;
-            if (s.open && s.owed < item.amount) return owedLess(item, s.qfyf, s.owed);
-            if (s.open) settling = &item;
-            if (s.qfyf == item.period) own = true, ownOpen = ownOpen || s.open;
+            if (s.sfxmid != idKey(item.itemId) || !equalsIgnoreCase(s.qfyf, item.period)) continue;
+            own = true;
+            if (!s.open) continue;
+            if (s.owed < item.amount) return owedLess(item, s.qfyf, s.owed);
+            ownOpen = true;
+            owed += s.owed;
         }
-        if (own && !ownOpen) return owedLess(item, item.period, Currency());
-        if (!own) coming.push_back(&item);
+        if (!own) {
+            coming.push_back(&item);
+            continue;
+        }
+        if (!ownOpen) return owedLess(item, item.period, Currency());
+        if (changedSinceShown(item, owed)) return staleRow(item, item.period);
+        settling = &item;
     }
     if (settling && !coming.empty())
         return "收费项目[" + settling->itemName + "]（所属期 " + shownPeriod(*settling) +
@@ -227,6 +260,7 @@ std::string stillOwedRefusal(Connection& trCn, HostSystem& run, const std::strin
             if (key.second == id && dated.keys.count(key.first) && (item->period.empty() || key.first == item->period))
                 owed += amount;
         if (owed < item->amount) return owedLess(*item, shownPeriod(*item), owed);
+        if (changedSinceShown(*item, owed)) return staleRow(*item, shownPeriod(*item));
     }
     return {};
 }

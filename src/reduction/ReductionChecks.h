@@ -1,4 +1,5 @@
 #pragma once
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,6 +31,14 @@ public:
 std::string amountRefusal(const std::string& itemName, std::string_view typed);
 std::string amountRefusal(const std::string& itemName, Currency amount);
 
+// The periods that hold `date` ("yyyy-mm-dd"): its accounting month and the
+// term and year tags of that month ("" where the calendar has none). Read
+// through the host's period object, which is left on the month it was on.
+struct PeriodsOfDate {
+    std::string month, term, year;
+};
+PeriodsOfDate periodsOfDate(HostSystem& run, const std::string& date);
+
 // One item of a reduction as the stored books are asked about it.
 struct ReducedItem {
     std::string period;    // the arrears key it settles (month key, term or year tag, "一次性"); may be ""
@@ -37,6 +46,10 @@ struct ReducedItem {
     std::string itemName;  // for the clerk
     Currency amount;
     std::string listId;    // the arrears item row (qfmxb.listid) the window showed it from, or ""
+    // What the window showed the student owing on the item in the period,
+    // when it showed that (the receivables list): another amount owed now
+    // means another clerk posted on it since, and the list is out of date.
+    std::optional<Currency> shownOwed;
 };
 
 // Whether student `xsid` still owes what the items reduce, read on the
@@ -49,7 +62,8 @@ struct ReducedItem {
 // `reductionDate` ("yyyy-mm-dd"): the dues rules count a reduction for the
 // period that holds its date. The host's period object is consulted and
 // left on the month it was on. A row the
-// window showed (listId) must still be open. One record either settles
+// window showed (listId) must still be open and of the item's period; what
+// it showed owed (shownOwed) must be what is owed now. One record either settles
 // stored arrears or reduces coming charges, never both (the dues rules do
 // not count a record that settled stored rows), and names each item once.
 // Returns the refusal for the clerk, or "" when the reduction may be posted.

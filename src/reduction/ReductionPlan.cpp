@@ -4,6 +4,7 @@
 #include <set>
 
 #include "data/Dialect.h"
+#include "db/values/TextCase.h"
 
 namespace fo::jmjl {
 namespace {
@@ -102,8 +103,13 @@ std::vector<SettledRow> planSettlement(Connection& cn, plan::Plan& p, const Sett
         const std::string rowName = describe ? names.student(rowXsid) + "，" + qfyf : std::string();
         auto ofRow = [&](const OpenItem& i) { return idOf(i.qfkid) == qfkid; };
 
-        // Every entry goes to every row; an item the row lacks updates nothing.
-        for (const SettledItem& entry : list.items) {
+        // Every entry of the row's period goes to the row; an item the row
+        // lacks updates nothing. An entry of another period is not the row's
+        // to take, though the row may hold the same item: it would be
+        // reduced twice, once in each period, and the record count it once.
+        for (std::size_t e = 0; e < list.items.size(); ++e) {
+            if (e < list.months.size() && !equalsIgnoreCase(list.months[e], qfyf)) continue;
+            const SettledItem& entry = list.items[e];
             const Currency amount = leadingNumber(entry.amount);
             const std::string itemId = idOf(Value(entry.itemId));
             long matched = 0;

@@ -51,10 +51,10 @@ struct SettledRow {
 
 // Plans the settlement of student `xsId`'s open arrears rows in the months
 // of `list` by reduction record `recordId`, read on `cn` as
-// openArrearsQuery reads them: every entry's reduction goes onto every
-// row's item of that fee item, each row is closed as settled by the record
-// with its reductions capped at its arrears (a read checks the capped sum
-// when the plan runs), and a row not fully covered gets an open successor
+// openArrearsQuery reads them: every entry's reduction goes onto that fee
+// item of every row of the entry's period, each row is closed as settled by
+// the record with its reductions capped at its arrears (a read checks the
+// capped sum when the plan runs), and a row not fully covered gets an open successor
 // holding the rest with the unpaid items copied. Successor ids are drawn
 // from the counter "qfhzb". A batch reads through the statements it prepares
 // (`prepared`), binding only each student's values, or takes the rows it

@@ -158,8 +158,8 @@ void frmjmjlNew::LvwQFLIST_ItemClick(ListItem& item) {
         const std::string sflxid = CMB_sflx.ListIndex() >= 0 ? std::to_string(CMB_sflx.ItemData(CMB_sflx.ListIndex())) : "0";
         RecordsetPtr rs = cn().execute(
             "select aa.*,bb.mrcqts,bb.je from (select a.listid,b.mc,a.qfje, a.sfxmid,b.projectid_df,b.jflx"
-            ",b.cqts   from qfmxb as a ,kdw_sfxm as b Where a.qfkid in(" + qfkids.substr(1) +
-            ") And a.sfxmid = b.ID)aa left join (select sfxmid,mrcqts,je from kdw_sflx where id=" + sflxid +
+            ",b.cqts,h.qfyf   from qfmxb as a ,kdw_sfxm as b,qfhzb as h Where a.qfkid in(" + qfkids.substr(1) +
+            ") And a.sfxmid = b.ID and h.qfkid=a.qfkid)aa left join (select sfxmid,mrcqts,je from kdw_sflx where id=" + sflxid +
             ") as bb on aa.sfxmid=bb.sfxmid");
         for (; rs && !rs->eof(); rs->moveNext()) {
             const int r = MSFlexGrid1.rows();
@@ -178,6 +178,9 @@ void frmjmjlNew::LvwQFLIST_ItemClick(ListItem& item) {
             MSFlexGrid1.setTextMatrix(r, ColDiscount, d == zhekou.end() ? std::string() : d->second);
             MSFlexGrid1.setTextMatrix(r, ColListId, rs->field("listid").toText());
             if (settingOn("chkAutoInputTerm")) fillTermColumns(r, static_cast<int>(rs->field("jflx").toInt()), true);
+            // The row's own period, whatever the setting: the posting settles
+            // the open rows of the period each item names.
+            MSFlexGrid1.setTextMatrix(r, ColQfyf, rs->field("qfyf").toText());
         }
     }
     Sum_js();
@@ -274,13 +277,19 @@ void frmjmjlNew::ShowSFLX(const std::string& requested) {
 }
 
 void frmjmjlNew::showTerm() {
-    if (!settingOn("chkAutoInputTerm")) return;
+    // The period each coming charge is owed under is the posting's to know
+    // whatever the setting: it decides which stored rows a reduction settles
+    // once the month is carried over. Only its text waits for the setting.
+    const bool text = settingOn("chkAutoInputTerm");
     std::map<std::string, int> kinds;
     for (RecordsetPtr rs = cn().execute("select * from kdw_sfxm "); rs && !rs->eof(); rs->moveNext())
         kinds[rs->field("id").toText()] = static_cast<int>(rs->field("jflx").toInt());
     for (int r = 1; r < MSFlexGrid1.rows(); ++r) {
         const auto k = kinds.find(MSFlexGrid1.textMatrix(r, ColItemId));
-        if (k != kinds.end()) fillTermColumns(r, k->second, false);
+        if (k == kinds.end()) continue;
+        const std::string term = MSFlexGrid1.textMatrix(r, ColTerm);
+        fillTermColumns(r, k->second, false);
+        if (!text) MSFlexGrid1.setTextMatrix(r, ColTerm, term);
     }
 }
 

@@ -119,7 +119,7 @@ void frmjmjlNew::ToAdd() {
             items.push_back(item);
             reduced.push_back({trimSpaces(MSFlexGrid1.textMatrix(r, ColQfyf)), item.sfxmid,
                                trimSpaces(MSFlexGrid1.textMatrix(r, ColName)), amount,
-                               MSFlexGrid1.textMatrix(r, ColListId)});
+                               MSFlexGrid1.textMatrix(r, ColListId), {}});
         }
         // The grid shows the books as they were when it was filled; what
         // they hold now decides, read under the write lock before any write.

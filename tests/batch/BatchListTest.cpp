@@ -5,6 +5,7 @@
 #include "BatchFixture.h"
 #include "batch/BatchStatements.h"
 #include "batch/frmJmBachList.h"
+#include "data/checks/BooksCheck.h"
 #include "db/DbError.h"
 #include "support/XlsxSheet.h"
 #include "ui/controls/KeyCodes.h"
@@ -22,6 +23,17 @@ protected:
         w.cmdJMok.userClick();
     }
     std::string maxRecordId() { return one("select max(id) from kdw_sfjl"); }
+    // Types `amount` on the list's row of fee item `item` whose key begins
+    // with `key` ("k7_202609_": student 7, September).
+    static void typeOn(frmJmBachList& w, const std::string& key, const std::string& item, const std::string& amount) {
+        for (int i = 1; i <= w.lvw1.itemCount(); ++i)
+            if (w.lvw1.item(i).key().rfind(key, 0) == 0 && w.lvw1.item(i).subItem(5) == item) {
+                w.lvw1.userItemClick(w.lvw1.item(i).key());
+                w.txtWrite.userSetText(amount);
+                return;
+            }
+        ADD_FAILURE() << "no row " << key << " " << item;
+    }
 };
 
 TEST_P(BatchListTest, SubtotalsFollowEachStudentAndTheGrandTotalEndsTheList) {
@@ -135,6 +147,49 @@ TEST_P(BatchListTest, AListFilledBeforeAnotherPostingIsRefusedWhole) {
     EXPECT_EQ(one("select count(*)||'|'||max(id) from kdw_sfjl"), records);
     EXPECT_EQ(one("select count(*)||'|'||sum(jmje) from qfhzb"), arrears);
     EXPECT_EQ(mine->lvw1.itemCount(), 6) << "the list stays for a refresh";
+
+    // When the other takes only part of what a row owed, what is left still
+    // covers this list's amount: but the list showed what is owed no more,
+    // and posting it would reduce the student twice.
+    auto late = query("20260007");
+    typeOn(*late, "k7_202609_", "保育费", "100");
+    auto early = query("20260007", {}, true);
+    typeOn(*early, "k7_202609_", "保育费", "100");
+    post(*early, "先减一部分");
+    ASSERT_EQ(lastMessage().text, "操作成功！");
+    const std::string partly = one("select count(*)||'|'||sum(jmje) from qfhzb");
+    post(*late, "再减一部分");
+    EXPECT_EQ(lastMessage().text, "操作失败！\r\n以下 1 项减免被拒绝，本批减免没有记账：\r\n20260007 " +
+                                      one("select xm from kdw_xs where id=7") +
+                                      "：该欠费已被其他操作处理，请刷新。\r\n收费项目：保育费，所属期：202609");
+    EXPECT_EQ(one("select count(*)||'|'||sum(jmje) from qfhzb"), partly);
+    EXPECT_EQ(one("select count(*) from kdw_sfjl where jmyy='再减一部分'"), "0");
+}
+
+TEST_P(BatchListTest, APartOfACentAnOlderDatabaseOwesIsNamedAsItIsAndLeftOwing) {
+    // Student 7's September 保育费 owes 640.335, as an older database may.
+    const std::string row = one("select qfkid from qfhzb where xsid=7 and qfyf='202609' and fkrq is null");
+    cn->execute("update qfmxb set qfje=640.335 where sfxmid=1 and qfkid=" + row);
+    cn->execute("update qfhzb set qfje=qfje+0.335 where qfkid=" + row);
+    auto w = query("20260007");
+    typeOn(*w, "k7_202609_", "保育费", "640.34");  // as the list shows it
+    const std::string before = one("select count(*)||'|'||sum(jmje) from qfhzb");
+    post(*w, "四位小数");
+    EXPECT_EQ(lastMessage().text, "操作失败！\r\n以下 1 项减免被拒绝，本批减免没有记账：\r\n20260007 " +
+                                      one("select xm from kdw_xs where id=7") +
+                                      "：收费项目[保育费]在所属期[202609]尚欠 640.335，少于减免金额 640.34，"
+                                      "请刷新后按实际欠费录入。");
+    EXPECT_EQ(one("select count(*)||'|'||sum(jmje) from qfhzb"), before);
+
+    // What the cents can say is reduced; the part of a cent stays owed.
+    typeOn(*w, "k7_202609_", "保育费", "640.33");
+    post(*w, "四位小数");
+    ASSERT_EQ(lastMessage().text, "操作成功！");
+    EXPECT_EQ(rows("select m.qfje from qfmxb m inner join qfhzb q on q.qfkid=m.qfkid where q.yqfkid=" + row +
+                   " and m.sfxmid=1"),
+              Rows{"0.005"});
+    const auto faults = checkBooks(*cn);
+    EXPECT_TRUE(faults.empty()) << faults.front().code << " " << faults.front().text;
 }
 
 TEST_P(BatchListTest, WithEveryMonthCarriedOverCarriedArrearsPostAndOneOffOnesWantAnOpenMonth) {

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "batch/clsJMhead.h"
+#include "data/checks/BooksCheck.h"
 #include "db/DbError.h"
 #include "host/ReferenceHost.h"
 #include "reduction/JmjlStatements.h"
@@ -132,6 +133,33 @@ TEST_P(clsJMheadTest, EveryCallGetsItsOwnRecordAndSeesWhatTheBatchAlreadyPosted)
     EXPECT_EQ(rows("select a.jmje,(select count(*) from kdw_sfjlmx where sfjlid=a.id) from kdw_sfjl a where xsid=9"),
               Rows{"0|0"});
     EXPECT_EQ(rows("select jmjlid,fkrq is null from qfhzb where xsid=9"), Rows{"0|1"});
+}
+
+TEST_P(clsJMheadTest, EachItemSettlesTheRowsOfItsOwnPeriodOnlyThoughAnotherPeriodHoldsItToo) {
+    // Student 11 owes both items in both months; one is reduced in March,
+    // the other in April, each once.
+    db_.exec("insert into qfhzb(qfkid,qfyf,xsid,qfje) values(111,'202403',11,100),(112,'202404',11,100)");
+    db_.exec("insert into qfmxb(qfkid,xsid,sfxmid,qfje) values(111,11,5,60),(111,11,6,40),(112,11,5,60),(112,11,6,40)");
+    head_.set_colMX({item("202403", "5", "10", "60"), item("202404", "6", "15", "40")});
+    head_.set_c_Jmhj(Currency::fromInt(25));
+    for (const bool asBatch : {false, true}) {
+        post({"11"}, asBatch);
+        EXPECT_EQ(rows("select qfkid,sfxmid,jmje from qfmxb where qfkid in(111,112) order by qfkid,sfxmid"),
+                  (Rows{"111|5|10", "111|6|0", "112|5|0", "112|6|15"}));
+        EXPECT_EQ(rows("select qfkid,jmje,qfje from qfhzb where yqfkid in(111,112) or qfkid in(111,112) order by"
+                       " yqfkid,qfkid"),
+                  (Rows{"111|10|100", "112|15|100", rows("select qfkid from qfhzb where yqfkid=111").at(0) + "|0|90",
+                        rows("select qfkid from qfhzb where yqfkid=112").at(0) + "|0|85"}));
+        const auto faults = checkBooks(*db_.open());
+        EXPECT_TRUE(faults.empty()) << faults.front().text;
+        // Again from the same rows, as a batch.
+        db_.exec("delete from qfmxb where qfkid in(select qfkid from qfhzb where yqfkid in(111,112))");
+        db_.exec("delete from qfhzb where yqfkid in(111,112)");
+        db_.exec("update qfmxb set jmje=0 where qfkid in(111,112)");
+        db_.exec("update qfhzb set jmje=0,jmjlid=0,fkrq=null where qfkid in(111,112)");
+        db_.exec("delete from kdw_sfjlmx");
+        db_.exec("delete from kdw_sfjl");
+    }
 }
 
 // A batch reads all its students' rows at once inside its transaction; each

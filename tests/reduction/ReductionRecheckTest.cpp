@@ -1,7 +1,8 @@
 // What a reduction and its cancellation re-read inside their own
 // transaction: windows filled before another posted, cancellations of what
 // is no longer live, the reverse-order rule over every remainder row, the
-// period an item is owed in, and amounts pasted past the key filter.
+// period an item is owed in and the row it settles, and amounts pasted past
+// the key filter.
 #include "reduction/JmjlStatements.h"
 #include "reduction/ReductionFixture.h"
 #include "ui/frmPlanPreview.h"
@@ -160,6 +161,31 @@ TEST_P(ReductionRecheckTest, AnItemOfThePeriodIsReducedOnlyWhileThePeriodStillOw
     EXPECT_EQ(lastMessage().text, kFailed + "收费项目[书本费]（所属期 2026上）是已结转的欠费，收费项目[保育费]（所属期 "
                                             "202612）是本期应收，不能记在同一张减免单上，请分两次减免。");
     EXPECT_EQ(counts(), count);
+}
+
+TEST_P(ReductionRecheckTest, AnItemFromAStoredLineSettlesThatLinesRowWhateverThePeriodColumnsSay) {
+    const auto students = owing();
+    ASSERT_GE(students.size(), 2u);
+    // The host does not fill in the period columns: the grid still knows the
+    // row each item came from, and the reduction settles it.
+    globals().settings->set("chkAutoInputTerm", Value("0"));
+    const Owing& a = students[0];
+    const std::string id = post(a.xh, a.qfkid, {{"1", "40"}});
+    ASSERT_EQ(lastMessage().text.rfind("操作成功！", 0), 0u) << lastMessage().text;
+    EXPECT_EQ(one("select jmje,jmjlid,fkrq is not null from qfhzb where qfkid=" + a.qfkid), "40|" + id + "|1");
+    EXPECT_EQ(one("select qfje,fkrq is null from qfhzb where yqfkid=" + a.qfkid), "941|1");
+
+    // An item whose grid row names another period than its stored row's
+    // would settle nothing there: refused, nothing written.
+    globals().settings->set("chkAutoInputTerm", Value("1"));
+    const Owing& b = students[1];
+    auto w = enter(b.xh, b.qfkid, {{"1", "40"}}, "别的所属期");
+    w->MSFlexGrid1.setTextMatrix(rowOf(*w, "1"), frmjmjlNew::ColQfyf, "202610");
+    const std::string before = counts();
+    w->cmd_ok.userClick();
+    EXPECT_EQ(lastMessage().text, kFailed + "该欠费已被其他操作处理，请刷新。\r\n收费项目：保育费，所属期：202610");
+    EXPECT_EQ(counts(), before);
+    EXPECT_EQ(one("select fkrq is null from qfhzb where qfkid=" + b.qfkid), "1");
 }
 
 TEST_P(ReductionRecheckTest, APastedAmountBelowZeroOrWithAThirdDecimalIsRefusedNamingItsItem) {
