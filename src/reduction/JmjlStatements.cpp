@@ -202,4 +202,9 @@ std::string reverseOrderRefusal() {
            "请按照“后操作先取消”的顺序完成取消操作。";
 }
 
+std::string carriedOverRefusal(const std::string& djbh, const std::string& period) {
+    return "减免记录[" + djbh + "]减免的是所属期[" + period + "]的应收，该期已月末结转，欠费已按减免后的金额结转，" +
+           "不能再取消这笔减免。";
+}
+
 }  // namespace fo::jmjl

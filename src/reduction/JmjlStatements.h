@@ -106,6 +106,8 @@ std::string cancellationRefusal(const RecordStanding& record);
 std::vector<std::string> arrearsRestore(const std::string& recordId);
 std::string cancelConfirmation();
 std::string reverseOrderRefusal();
+// A reduction of coming charges whose period the month-end has carried over.
+std::string carriedOverRefusal(const std::string& djbh, const std::string& period);
 
 // A number that is safe to write unquoted; DbError otherwise.
 const std::string& number(const std::string& text, const char* what);

@@ -3,7 +3,9 @@
 #include "data/posting/ArrearsReopening.h"
 #include "data/BookNames.h"
 #include "data/posting/PostingChecks.h"
+#include "data/Dialect.h"
 #include "reduction/JmjlStatements.h"
+#include "reduction/ReductionChecks.h"
 
 namespace fo::jmjl {
 namespace {
@@ -12,6 +14,50 @@ using plan::cells;
 using plan::Datum;
 
 Datum negated(const Value& v) { return v.isNull() ? Datum() : Datum(Value(-v.toCurrency())); }
+
+bool any(Connection& cn, const std::string& sql) {
+    RecordsetPtr rs = cn.execute(sql);
+    return rs && !rs->eof() && rs->field(std::size_t{0}).toInt() > 0;
+}
+
+// A reduction that settled no stored arrears reduced the coming charges of
+// the periods that hold its date. The month-end carry-over turns what is
+// left of a period's charges into stored arrears, this reduction taken off:
+// once it has, a mirror would put the reduction back on the books but not
+// on what the student owes. Such a reduction stays; the period it names is
+// given, or "" when it may be cancelled.
+std::string carriedOverPeriod(Connection& cn, HostSystem& run, const std::string& id, const Recordset& record) {
+    if (any(cn, "select count(*) from qfhzb where jmjlid<>0 and jmjlid=" + id)) return {};
+    const Value date = record.field("sfrq");
+    PeriodsOfDate held = periodsOfDate(run, date.toDate() ? date.toDate()->dateText() : date.toText());
+    // An undated reduction is for the month it was made in.
+    if (held.month.empty()) held.month = record.field("sfyf").toText();
+    const std::string xsid = std::to_string(record.field("xsid").toInt());
+    for (RecordsetPtr items = cn.execute("select i.sfxmid,x.jflx from kdw_sfjlmx as i inner join kdw_sfxm as x on"
+                                         " x.id=i.sfxmid where i.sfjlid=" + id + " order by i.sfxmid");
+         items && !items->eof(); items->moveNext()) {
+        const int kind = static_cast<int>(items->field("jflx").toInt());
+        const std::string item = std::to_string(items->field("sfxmid").toInt());
+        if (kind == run.jflxMonth()) {
+            // A carried-over month is stored for good, whatever it left owing.
+            if (!held.month.empty() &&
+                any(cn, "select count(*) from hisxsinfo where xsid=0 and jzyf=" + sqlQuoted(held.month)))
+                return held.month;
+            continue;
+        }
+        // A term, year or one-off period is stored once a carry-over has
+        // stored the item in it for the student.
+        const std::string period = kind == run.jflxTerm()   ? held.term
+                                   : kind == run.jflxYear() ? held.year
+                                   : kind == run.jflxOne()  ? std::string("一次性")
+                                                            : std::string();
+        if (!period.empty() &&
+            any(cn, "select count(*) from qfhzb as h inner join qfmxb as q on q.qfkid=h.qfkid where h.xsid=" + xsid +
+                        " and h.qfyf=" + sqlQuoted(period) + " and q.sfxmid=" + item))
+            return period;
+    }
+    return {};
+}
 
 }  // namespace
 
@@ -34,14 +80,19 @@ plan::Plan cancellationPlan(Connection& cn, HostSystem& run, const std::string& 
         return p;
     }
 
+    RecordsetPtr record = cn.execute("select * from kdw_sfjl where id=" + id);
+    const Recordset& r = *record;
+    const std::string djbh = r.field("djbh").toText();
+    if (const std::string period = carriedOverPeriod(cn, run, id, r); !period.empty()) {
+        p.refuse("carried-over", carriedOverRefusal(djbh, period));
+        return p;
+    }
+
     BookNames names(cn);
     const Datum B = draws.number("QXJM");
     const Datum N = draws.id("INandOutML");
     const Datum now = draws.moment();
     const std::string userId = run.gUserid();
-    RecordsetPtr record = cn.execute("select * from kdw_sfjl where id=" + id);
-    const Recordset& r = *record;
-    const std::string djbh = r.field("djbh").toText();
     p.run([&] { return mirrorRecordInsert(B.text(), N.text(), draws.now(), operatorName, userId, id); }, 1);
     p.insert("kdw_sfjl", cells({{"id", N}}),
              cells({{"djbh", B}, {"id", N}, {"sfrq", now}, {"sflxid", r.field("sflxid")}, {"xsid", r.field("xsid")},

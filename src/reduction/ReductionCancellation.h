@@ -13,7 +13,9 @@ namespace fo::jmjl {
 // items, and the rows it settled open again. Refusals: "not-live" (already
 // cancelled, itself a mirror, no reduction, not found) and "reverse-order"
 // (a later charge or reduction rests on a remainder row; the first one is
-// named in the refusal). `operatorName` is the database-information
+// named in the refusal) and "carried-over" (a reduction of coming charges
+// whose period the month-end has since turned into stored arrears, with the
+// reduction taken off them). `operatorName` is the database-information
 // object's; the operator id is the host's. Nothing is drawn when refused.
 plan::Plan cancellationPlan(Connection& cn, HostSystem& run, const std::string& id, const std::string& operatorName,
                             plan::Draws& draws);

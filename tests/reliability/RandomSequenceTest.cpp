@@ -3,11 +3,19 @@
 // latest reduction and of any reduction (out of order), receipt voids and
 // the month-end carry-over; the books check clean after every step. A
 // failure prints the seed; FEEOFFICE_SEED replays it, FEEOFFICE_RELIABILITY_STEPS
-// lengthens the run.
+// lengthens the run. And chosen sequences where the month-end comes between
+// what a clerk was shown and what he posts.
 #include <iostream>
 
+#include "reduction/JmjlStatements.h"
+#include "reduction/ReductionCancellation.h"
+#include "reduction/frmjmjlML.h"
+#include "reduction/frmjmjlNew.h"
 #include "reliability/Clerk.h"
 #include "reliability/ReliabilityFixture.h"
+#include "host/api/ModuleGlobals.h"
+#include "ui/FormInstance.h"
+#include "ui/controls/KeyCodes.h"
 
 namespace fo::test {
 namespace {
@@ -43,6 +51,103 @@ TEST_P(RandomSequenceTest, TheBooksHoldAfterEveryStep) {
     }
     EXPECT_GT(committed, 0) << history;
     if (std::getenv("FEEOFFICE_VERBOSE")) std::cout << history;
+}
+
+// Fills the reduction window `w` for student `xh`: fee item `item` reduced
+// by `amount` on the line `line` ("k" + qfkid for stored arrears, "c" +
+// month for the coming charges), every other amount cleared.
+void fillReduction(frmjmjlNew& w, const std::string& xh, const std::string& line, const std::string& item,
+                   const std::string& amount, const std::string& reason) {
+    w.load();
+    w.txtFind.userSetText(xh);
+    w.userKey(w.txtFind, key::Enter);
+    EXPECT_TRUE(w.LvwQFLIST.userItemClick(line)) << line;
+    w.cmdReset.userClick();
+    for (int r = 1; r < w.MSFlexGrid1.rows(); ++r)
+        if (w.MSFlexGrid1.textMatrix(r, frmjmjlNew::ColItemId) == item) {
+            w.MSFlexGrid1.userCellClick(r, frmjmjlNew::ColJm);
+            w.Txt_write.userSetText(amount);
+        }
+    w.txtJmyy.userSetText(reason);
+}
+
+// The same, posted; the record's id, or "".
+std::string reduceItem(ClerkOffice& office, const std::string& xh, const std::string& line, const std::string& item,
+                       const std::string& amount, const std::string& reason) {
+    auto w = formInstance<frmjmjlNew>();
+    fillReduction(*w, xh, line, item, amount, reason);
+    w->cmd_ok.userClick();
+    FormInstances::releaseAll();
+    return scalar(office.cn(), "select max(id) from kdw_sfjl where jmyy='" + reason + "'").toText();
+}
+
+TEST_P(RandomSequenceTest, TheMonthEndBetweenWhatAClerkWasShownAndWhatHePosts) {
+    ClerkOffice office(locator, dialect(), dir.file("settings"));
+    // The host does not fill in the period columns.
+    globals().settings->set("chkAutoInputTerm", Value("0"));
+    // Students who owe December's tuition whole; September's arrears of
+    // another.
+    const auto fresh = column("select x.id from kdw_xs x where x.sflxid=1 and x.del=0 and x.inttx=0 and not exists("
+                              "select 1 from kdw_sfjl a where a.xsid=x.id and a.sfyf='202612') and not exists(select 1"
+                              " from xszhekou z where z.xsid=x.id) order by x.id limit 2");
+    ASSERT_EQ(fresh.size(), 2u);
+    const std::string row = one("select min(q.qfkid) from qfhzb q inner join qfmxb m on m.qfkid=q.qfkid where"
+                                " q.fkrq is null and q.qfyf='202609' and m.sfxmid=1 and m.qfje>=10 and m.fkje=0"
+                                " and m.jmje=0 and q.xsid not in(" + fresh[0] + "," + fresh[1] + ")");
+    ASSERT_NE(row, "");
+    auto xh = [&](const std::string& xsid) { return one("select xh from kdw_xs where id=" + xsid); };
+
+    // December's tuition of the first reduced by 100, September's arrears
+    // reduced by 10; a window for the second is filled in, not yet posted.
+    const std::string coming = reduceItem(office, xh(fresh[0]), "c202612", "1", "100", "本月减免");
+    const std::string settling = reduceItem(
+        office, one("select x.xh from qfhzb q inner join kdw_xs x on x.id=q.xsid where q.qfkid=" + row), "k" + row, "1",
+        "10", "结清欠费");
+    ASSERT_NE(coming, "") << office.ui().lastMessage()->text;
+    ASSERT_NE(settling, "") << office.ui().lastMessage()->text;
+    ASSERT_EQ(one("select jmjlid from qfhzb where qfkid=" + row), settling);
+    auto waiting = std::make_shared<frmjmjlNew>();
+    fillReduction(*waiting, xh(fresh[1]), "c202612", "1", "100", "窗口未关");
+
+    // The records window is open and its clerk has seen what cancelling the
+    // first would do, when another clerk carries December over.
+    auto list = formInstance<frmjmjlML>();
+    list->load();
+    plan::Draws preview;
+    const plan::Plan seen = jmjl::cancellationPlan(office.cn(), office.host(), coming, "张会计", preview);
+    ASSERT_FALSE(seen.refused());
+    Clerk other(office, 1);
+    ASSERT_TRUE(other.carryOver().committed);
+    // December's tuition went into the arrears with the 100 taken off.
+    const std::string stored = "select q.qfje from qfhzb h inner join qfmxb q on q.qfkid=h.qfkid where h.fkrq is null"
+                               " and h.qfyf='202612' and q.sfxmid=1 and h.xsid=" + fresh[0];
+    ASSERT_EQ(one(stored), "700");
+
+    // The carry-over took the reduction off what is owed: cancelling it now
+    // would take it off the books and leave the arrears short.
+    bool ok = true;
+    list->CancelMonthJM(coming, ok, &seen);
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(office.ui().lastMessage()->text,
+              jmjl::carriedOverRefusal(one("select djbh from kdw_sfjl where id=" + coming), "202612"));
+    EXPECT_EQ(one("select count(*) from kdw_sfjl where ysfjlid=" + coming), "0");
+    EXPECT_EQ(one(stored), "700");
+    // One that settled stored arrears still goes: it gives them back.
+    list->CancelMonthJM(settling, ok);
+    EXPECT_TRUE(ok) << office.ui().lastMessage()->text;
+    EXPECT_EQ(one("select count(*) from qfhzb where jmjlid=0 and fkrq is null and qfkid=" + row), "1");
+
+    // The window filled before the month-end reduces December as it now
+    // stands: the stored row, which it settles.
+    const std::string december = one("select h.qfkid from qfhzb h where h.xsid=" + fresh[1] + " and h.qfyf='202612'");
+    ASSERT_NE(december, "");
+    waiting->cmd_ok.userClick();
+    ASSERT_EQ(office.ui().lastMessage()->text.rfind("操作成功！", 0), 0u) << office.ui().lastMessage()->text;
+    EXPECT_EQ(one("select count(*) from qfhzb where fkrq is not null and jmjlid=(select max(id) from kdw_sfjl where"
+                  " jmyy='窗口未关') and qfkid=" + december),
+              "1");
+    const auto faults = checkBooksAt(locator);
+    EXPECT_TRUE(faults.empty()) << describe(faults);
 }
 
 FO_INSTANTIATE_ENGINES_AND_DIALECTS(RandomSequenceTest);
