@@ -64,8 +64,13 @@ void clsJMhead::toJm(Connection& trCnn, const plan::Plan* seen) {
     describeRows_ = seen != nullptr;
     struct Restore {
         bool& flag;
-        ~Restore() { flag = true; }
-    } restore{describeRows_};
+        bool was;
+        ~Restore() { flag = was; }
+    } restore{describeRows_, true};
+    // A clerk who confirmed a preview is held to its rows, each compared
+    // and named when another clerk changed it, not to the list's amounts.
+    Restore shown{receivablesShown_, receivablesShown_};
+    if (seen) receivablesShown_ = false;
     const plan::Plan p = planJm(trCnn, draws);
     if (const plan::Refusal* over = p.refusal("over-reduction")) {
         msgBox(over->reason, MsgButtons::OK, MsgIcon::Information, "警告！");
