@@ -156,10 +156,17 @@ void frmjmjlNew::LvwQFLIST_ItemClick(ListItem& item) {
     }
     if (!qfkids.empty()) {
         const std::string sflxid = CMB_sflx.ListIndex() >= 0 ? std::to_string(CMB_sflx.ItemData(CMB_sflx.ListIndex())) : "0";
+        // Each stored line's period, read beside the items: the posting
+        // settles the open rows of the period each item names.
+        std::map<std::string, std::string> periods;
+        for (RecordsetPtr p = cn().execute("select a.listid,h.qfyf from qfmxb as a inner join qfhzb as h on "
+                                           "h.qfkid=a.qfkid where a.qfkid in(" + qfkids.substr(1) + ")");
+             p && !p->eof(); p->moveNext())
+            periods[p->field("listid").toText()] = p->field("qfyf").toText();
         RecordsetPtr rs = cn().execute(
             "select aa.*,bb.mrcqts,bb.je from (select a.listid,b.mc,a.qfje, a.sfxmid,b.projectid_df,b.jflx"
-            ",b.cqts,h.qfyf   from qfmxb as a ,kdw_sfxm as b,qfhzb as h Where a.qfkid in(" + qfkids.substr(1) +
-            ") And a.sfxmid = b.ID and h.qfkid=a.qfkid)aa left join (select sfxmid,mrcqts,je from kdw_sflx where id=" + sflxid +
+            ",b.cqts   from qfmxb as a ,kdw_sfxm as b Where a.qfkid in(" + qfkids.substr(1) +
+            ") And a.sfxmid = b.ID)aa left join (select sfxmid,mrcqts,je from kdw_sflx where id=" + sflxid +
             ") as bb on aa.sfxmid=bb.sfxmid");
         for (; rs && !rs->eof(); rs->moveNext()) {
             const int r = MSFlexGrid1.rows();
@@ -178,9 +185,8 @@ void frmjmjlNew::LvwQFLIST_ItemClick(ListItem& item) {
             MSFlexGrid1.setTextMatrix(r, ColDiscount, d == zhekou.end() ? std::string() : d->second);
             MSFlexGrid1.setTextMatrix(r, ColListId, rs->field("listid").toText());
             if (settingOn("chkAutoInputTerm")) fillTermColumns(r, static_cast<int>(rs->field("jflx").toInt()), true);
-            // The row's own period, whatever the setting: the posting settles
-            // the open rows of the period each item names.
-            MSFlexGrid1.setTextMatrix(r, ColQfyf, rs->field("qfyf").toText());
+            // The line's own period, whatever the setting.
+            MSFlexGrid1.setTextMatrix(r, ColQfyf, periods[rs->field("listid").toText()]);
         }
     }
     Sum_js();
