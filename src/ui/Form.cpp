@@ -172,13 +172,14 @@ Control* Form::buttonWith(bool isDefault) const {
     return nullptr;
 }
 
-void Form::deliverKeyPress(Control& c, int keyAscii) {
+int Form::deliverKeyPress(Control& c, int keyAscii) {
     if (keyPreview_) {
         Form_KeyPress(keyAscii);
-        if (keyAscii == 0) return;
+        if (keyAscii == 0) return 0;
     }
     if (c.KeyPress) c.KeyPress(keyAscii);
     if (keyAscii != 0) c.applyKeyPress(keyAscii);
+    return keyAscii;
 }
 
 void Form::userKey(Control& c, int keyCode) {
@@ -207,11 +208,7 @@ void Form::userKey(Control& c, int keyCode) {
         // without a cancel button, as its close box does, when the clerk
         // types nothing there (a question, a preview, a list to look at):
         // what he typed in a window is never lost to a stray Escape.
-        int k = keyCode;
-        if (keyPreview_) Form_KeyPress(k);
-        if (k != 0 && c.KeyPress) c.KeyPress(k);
-        if (k == 0) return;
-        c.applyKeyPress(k);
+        if (deliverKeyPress(c, keyCode) == 0) return;
         const bool typesIn = std::any_of(controls_.begin(), controls_.end(), [](const Control* x) {
             return dynamic_cast<const TextBox*>(x) && x->isUsable();
         });

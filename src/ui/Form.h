@@ -100,7 +100,9 @@ private:
     friend class Control;
     void addControl(Control& c);
     void removeControl(Control& c);
-    void deliverKeyPress(Control& c, int keyAscii);
+    // KeyPress through the window (with key preview) and the control, then
+    // the control's own edit; returns the key they left, 0 when one took it.
+    int deliverKeyPress(Control& c, int keyAscii);
     Control* buttonWith(bool isDefault) const;
 
     std::string name_, caption_;
