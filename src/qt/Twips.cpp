@@ -22,4 +22,13 @@ QRect toPixels(int left, int top, int width, int height) {
 
 QColor toQColor(int bgr) { return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF); }
 
+Qt::Alignment toQtAlignment(Alignment a) {
+    switch (a) {
+    case Alignment::Right: return Qt::AlignRight | Qt::AlignVCenter;
+    case Alignment::Center: return Qt::AlignHCenter | Qt::AlignVCenter;
+    case Alignment::Left: break;
+    }
+    return Qt::AlignLeft | Qt::AlignVCenter;
+}
+
 }  // namespace fo::qt

@@ -1,6 +1,9 @@
 #pragma once
 #include <QColor>
 #include <QRect>
+#include <Qt>
+
+#include "ui/controls/KeyCodes.h"
 
 namespace fo::qt {
 
@@ -13,5 +16,8 @@ QRect toPixels(int left, int top, int width, int height);
 
 // 0x00BBGGRR as the windows store colours.
 QColor toQColor(int bgr);
+
+// A text's alignment as the windows give it, centred in its line.
+Qt::Alignment toQtAlignment(Alignment a);
 
 }  // namespace fo::qt

@@ -14,6 +14,7 @@
 #include "QtTestApp.h"
 #include "TestWindow.h"
 #include "qt/Twips.h"
+#include "ui/controls/DataGrid.h"
 
 namespace fo::test {
 namespace {
@@ -172,6 +173,105 @@ TEST_F(BindingState, AColumnTooNarrowForItsRowsIsWidenedUnlessTheClerkSizedIt) {
     QCoreApplication::processEvents();
     EXPECT_EQ(view->header()->sectionSize(0), 40);
     EXPECT_EQ(w.lvw.column(1).width, qt::toTwips(40));
+
+    // The grid likewise, its heading included, as the window fills it row by row.
+    auto* grid = widget<QTableView>(w, w.grid);
+    w.grid.setCols(3);
+    w.grid.setColWidth(1, 300);
+    w.grid.setTextMatrix(0, 1, "费用所属期");
+    w.grid.setTextMatrix(1, 1, "2026年9月至2026年12月");
+    w.grid.setColWidth(2, 300);
+    w.grid.setTextMatrix(0, 2, "本次减免金额（元）");
+    QCoreApplication::processEvents();
+    EXPECT_GE(grid->columnWidth(1), grid->fontMetrics().horizontalAdvance(QStringLiteral("2026年9月至2026年12月")));
+    EXPECT_EQ(w.grid.colWidth(1), qt::toTwips(grid->columnWidth(1))) << "the window's editor follows the width shown";
+    EXPECT_GE(grid->columnWidth(2), grid->horizontalHeader()->sectionSizeHint(2)) << "the heading shows whole";
+    grid->horizontalHeader()->resizeSection(1, 40);
+    w.grid.setRows(3);
+    w.grid.setTextMatrix(2, 1, "2026年9月至2027年1月及一次性收费");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(grid->columnWidth(1), 40) << "the clerk's width stays";
+    EXPECT_EQ(w.grid.colWidth(1), qt::toTwips(40));
+}
+
+// A window with a grid bound to a set, as the student picker shows one.
+class DataGridWindow : public Form {
+public:
+    DataGridWindow() : Form("frmGrid") {
+        resize(9000, 5000);
+        grid.move(120, 120, 8000, 3000);
+        setLayout(layout::column({layout::ctl(grid)}));
+    }
+    ~DataGridWindow() override { unload(); }
+    DataGrid grid{*this, "DataGrid1"};
+};
+
+TEST_F(BindingState, AmountsShowAsMoneyRightAlignedWhileTheCellsKeepTheirTexts) {
+    // Filled by hand from a set, as windows fill lists: a currency value's
+    // own text drops its trailing zeros.
+    TestWindow w;
+    for (const char* caption : {"学号", "预收款", "兴趣班", "出勤天数", "备注"})
+        w.lvw.addColumn(std::string("k") + caption, caption, 1000);
+    w.grid.setCols(3);
+    w.grid.setRows(3);
+    const char* gridCells[3][3] = {{"收费项目", "减免金额（元）", "折扣(%)"}, {"保育费", "50", "100"}, {"伙食费", "", "95.5"}};
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 3; ++c) w.grid.setTextMatrix(r, c, gridCells[r][c]);
+    show(w);
+    const char* rows[2][5] = {{"2026001", "50", "12.5", "21.5", ""}, {"2026002", "-30", "8", "22", "补"}};
+    for (int r = 0; r < 2; ++r) {
+        ListItem& item = w.lvw.addItem("k" + std::to_string(r + 1), rows[r][0]);
+        for (int c = 1; c < 5; ++c) item.setSubItem(c, rows[r][c]);
+    }
+    QAbstractItemModel* list = widget<QTreeView>(w, w.lvw)->model();
+    QAbstractItemModel* grid = widget<QTableView>(w, w.grid)->model();
+    const auto shown = [](QAbstractItemModel* m, int r, int c) { return m->index(r, c).data().toString().toStdString(); };
+    const auto right = [](QAbstractItemModel* m, int r, int c) {
+        return (m->index(r, c).data(Qt::TextAlignmentRole).toInt() & Qt::AlignRight) != 0;
+    };
+    EXPECT_EQ(shown(list, 0, 1), "50.00") << "money by its caption";
+    EXPECT_EQ(shown(list, 1, 1), "-30.00");
+    EXPECT_TRUE(right(list, 1, 1));
+    EXPECT_EQ(shown(list, 1, 2), "8.00") << "numbers with fractions are money whatever the caption";
+    EXPECT_EQ(shown(list, 0, 0), "2026001") << "digits alone are names";
+    EXPECT_FALSE(right(list, 0, 0));
+    EXPECT_EQ(shown(list, 0, 3), "21.5") << "days are counted, not money";
+    EXPECT_EQ(w.lvw.item(1).cell(2), "50") << "the window reads back the text it wrote";
+    w.lvw.item(2).setSubItem(1, "待定");
+    EXPECT_EQ(shown(list, 0, 1), "50") << "a column with a word among its numbers is no amount column";
+    EXPECT_FALSE(right(list, 0, 1));
+
+    EXPECT_EQ(shown(grid, 0, 1), "50.00") << "the grid's amounts likewise, the unit after the caption";
+    EXPECT_TRUE(right(grid, 1, 1)) << "an empty amount cell, where the clerk types one, too";
+    EXPECT_EQ(shown(grid, 1, 2), "95.5") << "a percentage is no money";
+    EXPECT_EQ(w.grid.textMatrix(1, 1), "50");
+
+    // A grid bound to a set: by the field's type; digits in a text field stay as they are.
+    auto rs = std::make_shared<Recordset>();
+    rs->appendField("学号", DataType::VarChar, 20);
+    rs->appendField("备注", DataType::VarChar, 60);
+    rs->appendField("余额", DataType::Currency, 8);
+    rs->open();
+    rs->appendRow({Value("2026001"), Value("12.5"), Value(Currency::fromInt(1200))});
+    rs->appendRow({Value("2026002"), Value("本学期起由外婆接送，学费按半日制收"), Value()});
+    rs->moveFirst();
+    DataGridWindow d;
+    d.grid.setDataSource(rs);
+    d.grid.setColumnWidth(1, 300);
+    show(d);
+    auto* table = widget<QTableView>(d, d.grid);
+    EXPECT_EQ(shown(table->model(), 0, 2), "1200.00");
+    EXPECT_TRUE(right(table->model(), 0, 2));
+    EXPECT_EQ(shown(table->model(), 1, 2), "") << "no amount stays blank";
+    EXPECT_EQ(shown(table->model(), 0, 1), "12.5");
+    // Widened to its rows once shown, as lists are; the clerk's width stays.
+    QCoreApplication::processEvents();
+    EXPECT_GT(table->columnWidth(1), qt::toPixels(300));
+    EXPECT_EQ(d.grid.column(1).width, qt::toTwips(table->columnWidth(1)));
+    table->horizontalHeader()->resizeSection(1, 40);
+    d.grid.userRowClick(1);
+    EXPECT_EQ(table->columnWidth(1), 40) << "a click redraws the grid but keeps the clerk's width";
+    EXPECT_EQ(d.grid.column(1).width, qt::toTwips(40));
 }
 
 TEST_F(BindingState, AWindowLargerThanTheScreenOpensWithinIt) {

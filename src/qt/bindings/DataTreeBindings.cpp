@@ -2,10 +2,15 @@
 #include <QAbstractTableModel>
 #include <QHeaderView>
 #include <QTableView>
+#include <QTimer>
 #include <QTreeWidget>
+#include <algorithm>
 #include <map>
+#include <set>
 #include <vector>
 
+#include "db/values/Value.h"
+#include "qt/bindings/ColumnFit.h"
 #include "qt/bindings/GridBindings.h"
 #include "qt/EventBoundary.h"
 #include "qt/Twips.h"
@@ -24,8 +29,11 @@ public:
     int rowCount(const QModelIndex& p) const override { return p.isValid() ? 0 : static_cast<int>(rows_.size()); }
     int columnCount(const QModelIndex& p) const override { return p.isValid() ? 0 : static_cast<int>(headers_.size()); }
     QVariant data(const QModelIndex& i, int role) const override {
+        const auto c = static_cast<std::size_t>(i.column());
+        if (role == Qt::TextAlignmentRole)
+            return static_cast<int>(toQtAlignment(amounts_.at(c) ? Alignment::Right : Alignment::Left));
         if (role != Qt::DisplayRole) return {};
-        return rows_.at(static_cast<std::size_t>(i.row())).at(static_cast<std::size_t>(i.column()));
+        return rows_.at(static_cast<std::size_t>(i.row())).at(c);
     }
     QVariant headerData(int s, Qt::Orientation o, int role) const override {
         if (o != Qt::Horizontal || role != Qt::DisplayRole || s >= static_cast<int>(headers_.size())) return {};
@@ -35,13 +43,19 @@ public:
         beginResetModel();
         rows_.clear();
         headers_.clear();
+        amounts_.assign(static_cast<std::size_t>(g_.columnCount()), false);
         for (int c = 0; c < g_.columnCount(); ++c) headers_.push_back(qs(g_.column(c).caption));
         const RecordsetPtr& rs = g_.dataSource();
         if (rs && rs->state() == Recordset::Open && g_.rowCount() > 0) {
             Recordset copy = *rs;
+            for (std::size_t c = 0; c < copy.fieldCount() && c < amounts_.size(); ++c) amounts_[c] = amountField(copy, c);
             for (copy.moveFirst(); !copy.eof(); copy.moveNext()) {
                 std::vector<QString> row;
-                for (std::size_t c = 0; c < copy.fieldCount(); ++c) row.push_back(qs(copy.field(c).toText()));
+                for (std::size_t c = 0; c < copy.fieldCount(); ++c) {
+                    const Value v = copy.field(c);
+                    // Amounts as the office writes money, "0.00".
+                    row.push_back(qs(c < amounts_.size() && amounts_[c] && !v.isNull() ? format00(v) : v.toText()));
+                }
                 rows_.push_back(std::move(row));
             }
         }
@@ -49,9 +63,21 @@ public:
     }
 
 private:
+    // A field holds amounts by its type; a computed one by its first value.
+    static bool amountField(Recordset& rs, std::size_t field) {
+        const DataType type = rs.fieldInfo(field).type;
+        if (type != DataType::Empty) return type == DataType::Currency || type == DataType::Double;
+        for (rs.moveFirst(); !rs.eof(); rs.moveNext()) {
+            const Value::Kind kind = rs.field(field).kind();
+            if (kind != Value::Kind::Null) return kind == Value::Kind::Currency || kind == Value::Kind::Double;
+        }
+        return false;
+    }
+
     DataGrid& g_;
     std::vector<std::vector<QString>> rows_;
     std::vector<QString> headers_;
+    std::vector<bool> amounts_;
 };
 
 class DataGridBinding final : public ControlBinding {
@@ -67,7 +93,18 @@ public:
         routeKeys(*this, v);
         QObject::connect(v, &QTableView::clicked, v, guarded([this](const QModelIndex& i) { g_.userRowClick(i.row()); }));
         QObject::connect(v, &QTableView::doubleClicked, v, guarded([this](const QModelIndex& i) { g_.userRowDblClick(i.row()); }));
+        QObject::connect(v->horizontalHeader(), &QHeaderView::sectionResized, v, guarded([this](int c, int, int size) {
+            if (syncing() || c >= g_.columnCount()) return;
+            clerkSized_.insert(c);
+            QuietGuard quiet(*this);
+            g_.setColumnWidth(c, toTwips(size));
+        }));
+        widen_ = measureAtNextTurn(v, [this] { measureColumns(); });
         refresh();
+    }
+    ~DataGridBinding() override {
+        // The view may outlive the binding a little (a window deleted later).
+        if (widen_) widen_->stop();
     }
 
 protected:
@@ -81,19 +118,42 @@ protected:
             source_ = rs.get();
             filter_ = rs ? rs->filter() : "";
             model_->reload();
+            measured_ = false;
         }
+        // Measured once the window has bound and shown the rows.
+        if (!measured_ && !widen_->isActive()) widen_->start();
         for (int c = 0; c < g_.columnCount(); ++c) {
             v->setColumnHidden(c, !g_.column(c).visible);
-            v->setColumnWidth(c, toPixels(g_.column(c).width));
+            if (v->columnWidth(c) != toPixels(g_.column(c).width)) v->setColumnWidth(c, toPixels(g_.column(c).width));
         }
         if (position >= 1 && position <= model_->rowCount({})) v->selectRow(static_cast<int>(position - 1));
     }
 
 private:
+    // Widens the columns too narrow for their heading and first rows, as
+    // lists do; the width goes back to the grid's column, and a column the
+    // clerk sized is left alone.
+    void measureColumns() {
+        auto* v = static_cast<QTableView*>(widget());
+        if (!v->isVisible()) return;
+        measured_ = true;
+        SyncGuard echo(*this);  // the header's resize signals are no drags of the clerk's
+        widenColumns(
+            *v, *v->horizontalHeader(), std::min(model_->rowCount({}), kRowsMeasured),
+            [this](int c) { return c < g_.columnCount() && !clerkSized_.count(c); },
+            [this](int c, int pixels) {
+                QuietGuard quiet(*this);
+                g_.setColumnWidth(c, toTwips(pixels));
+            });
+    }
+
     DataGrid& g_;
     DataGridModel* model_;
     const Recordset* source_ = nullptr;
     std::string filter_;
+    std::set<int> clerkSized_;  // the columns the clerk sized
+    QPointer<QTimer> widen_;     // measures the columns at the next turn of the loop
+    bool measured_ = false;      // the rows there now were measured
 };
 
 class TreeBinding final : public ControlBinding {

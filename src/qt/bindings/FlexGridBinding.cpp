@@ -2,7 +2,12 @@
 #include <QHeaderView>
 #include <QScrollBar>
 #include <QTableView>
+#include <QTimer>
+#include <algorithm>
+#include <vector>
 
+#include "qt/AmountColumns.h"
+#include "qt/bindings/ColumnFit.h"
 #include "qt/bindings/GridBindings.h"
 #include "qt/EventBoundary.h"
 #include "qt/Twips.h"
@@ -20,13 +25,10 @@ public:
     QVariant data(const QModelIndex& i, int role) const override {
         const int r = i.row() + headerRows(), c = i.column();
         if (r >= g_.rows() || c >= g_.cols()) return {};
-        if (role == Qt::DisplayRole) return qs(g_.textMatrix(r, c));
-        if (role == Qt::TextAlignmentRole) {
-            const Alignment a = g_.colAlignment(c);
-            return static_cast<int>((a == Alignment::Right ? Qt::AlignRight : a == Alignment::Center ? Qt::AlignHCenter
-                                                                                                  : Qt::AlignLeft) |
-                                    Qt::AlignVCenter);
-        }
+        const bool amount = r >= g_.fixedRows() && amounts(c);
+        if (role == Qt::DisplayRole) return qs(amount ? shownAmount(g_.textMatrix(r, c)) : g_.textMatrix(r, c));
+        if (role == Qt::TextAlignmentRole)
+            return static_cast<int>(toQtAlignment(amount ? Alignment::Right : g_.colAlignment(c)));
         // Fixed rows and columns look like headers.
         if (role == Qt::BackgroundRole && (r < g_.fixedRows() || c < g_.fixedCols()))
             return QVariant(QColor(0xE0, 0xE0, 0xE0));
@@ -39,6 +41,7 @@ public:
     }
 
     void notice() {
+        amountsSeen_ = false;
         const int rows = std::max(0, g_.rows() - headerRows()), cols = g_.cols();
         if (rows != rows_ || cols != cols_) {
             beginResetModel();
@@ -52,8 +55,25 @@ public:
     }
 
 private:
+    // Whether column c holds amounts, judged on the rows below the fixed
+    // ones once per change of the grid, when the view first draws it again.
+    bool amounts(int c) const {
+        if (!amountsSeen_) {
+            amountsSeen_ = true;
+            amounts_.assign(static_cast<std::size_t>(g_.cols()), false);
+            const int first = g_.fixedRows(), rows = std::min(g_.rows() - first, kRowsMeasured);
+            for (int col = 0; col < g_.cols(); ++col)
+                amounts_[static_cast<std::size_t>(col)] =
+                    holdsAmounts(headerRows() ? g_.textMatrix(0, col) : std::string(), rows,
+                                 [this, first, col](int r) { return g_.textMatrix(first + r, col); });
+        }
+        return c < static_cast<int>(amounts_.size()) && amounts_[static_cast<std::size_t>(c)];
+    }
+
     FlexGrid& g_;
     int rows_ = 0, cols_ = 0;
+    mutable std::vector<bool> amounts_;
+    mutable bool amountsSeen_ = false;
 };
 
 FlexGridBinding::FlexGridBinding(FlexGrid& grid, QWidget* parent)
@@ -81,10 +101,17 @@ FlexGridBinding::FlexGridBinding(FlexGrid& grid, QWidget* parent)
     }));
     QObject::connect(v->horizontalHeader(), &QHeaderView::sectionResized, v, guarded([this](int c, int, int size) {
         if (syncing() || c >= grid_.cols()) return;
+        clerkSized_.insert(c);
         QuietGuard quiet(*this);
         grid_.setColWidth(c, toTwips(size));
     }));
+    widen_ = measureAtNextTurn(v, [this] { measureColumns(); });
     refresh();
+}
+
+FlexGridBinding::~FlexGridBinding() {
+    // The view may outlive the binding a little (a window deleted later).
+    if (widen_) widen_->stop();
 }
 
 QTableView* FlexGridBinding::view() const { return static_cast<QTableView*>(widget()); }
@@ -112,6 +139,26 @@ void FlexGridBinding::sync() {
     }
     const int top = viewRow(grid_.topRow());
     if (top >= 0 && v->verticalScrollBar()->value() != top) v->verticalScrollBar()->setValue(top);
+    // Measured once the window has filled the rows, at the next turn of
+    // the event loop after their number changed (as lists are).
+    if (std::pair(grid_.rows(), grid_.cols()) != measuredShape_ && !widen_->isActive()) widen_->start();
+}
+
+void FlexGridBinding::measureColumns() {
+    // A column is widened (never narrowed) until its heading and its first
+    // rows show whole; the width goes back to the grid, whose cell geometry
+    // the window's editor follows. A column the clerk sized is left alone.
+    QTableView* v = view();
+    if (!v->isVisible()) return;
+    measuredShape_ = {grid_.rows(), grid_.cols()};
+    SyncGuard echo(*this);  // the header's resize signals are no drags of the clerk's
+    widenColumns(
+        *v, *v->horizontalHeader(), std::min(model_->rowCount({}), kRowsMeasured),
+        [this](int c) { return c < grid_.cols() && !clerkSized_.count(c); },
+        [this](int c, int pixels) {
+            QuietGuard quiet(*this);
+            grid_.setColWidth(c, toTwips(pixels));
+        });
 }
 
 QRect FlexGridBinding::editorRect(int dx, int dy, int width, int height) const {

@@ -7,15 +7,14 @@
 #include <QTimer>
 #include <QTreeView>
 #include <algorithm>
+#include <vector>
 
+#include "qt/AmountColumns.h"
+#include "qt/bindings/ColumnFit.h"
 #include "qt/Twips.h"
 #include "ui/controls/ListView.h"
 
 namespace fo::qt {
-namespace {
-// The rows a column is measured on when it is first shown.
-constexpr int kRowsMeasured = 200;
-}  // namespace
 
 // The rows and columns the view knows of, read from the list where they
 // live (an added item, or the row a ListRows supplies) as the view draws
@@ -34,17 +33,16 @@ public:
         const int r = index.row() + 1, c = index.column() + 1;
         if (r > list_.shownCount() || c > list_.columnCountOf()) return {};
         switch (role) {
-        case Qt::DisplayRole: return qs(list_.rowCell(r, c));
+        case Qt::DisplayRole: {
+            const std::string text = list_.rowCell(r, c);
+            return qs(amounts(c) ? shownAmount(text) : text);
+        }
         case Qt::ForegroundRole: {
             const int color = list_.rowCellColor(r, c);
             return color == 0 ? QVariant() : QVariant(toQColor(color));
         }
-        case Qt::TextAlignmentRole: {
-            const Alignment a = list_.column(c).alignment;
-            return static_cast<int>((a == Alignment::Right ? Qt::AlignRight : a == Alignment::Center ? Qt::AlignHCenter
-                                                                                                  : Qt::AlignLeft) |
-                                    Qt::AlignVCenter);
-        }
+        case Qt::TextAlignmentRole:
+            return static_cast<int>(toQtAlignment(amounts(c) ? Alignment::Right : list_.column(c).alignment));
         case Qt::CheckStateRole:
             if (c == 1 && list_.checkboxes()) return list_.rowChecked(r) ? Qt::Checked : Qt::Unchecked;
             return {};
@@ -78,6 +76,9 @@ public:
     // Brings the view up to the list's present state.
     void notice() {
         const int rows = list_.shownCount(), cols = list_.columnCountOf();
+        // Rows appended past those the amounts are judged on change nothing
+        // there: a fill of thousands of rows judges them once.
+        if (!(rows > rows_ && rows_ >= kRowsMeasured && cols == cols_)) amountsSeen_ = false;
         if (cols != cols_ || rows < rows_) {
             beginResetModel();
             rows_ = rows;
@@ -95,8 +96,24 @@ public:
     }
 
 private:
+    // Whether column c (1-based) holds amounts, judged on the rows there
+    // once per change of the list, when the view first draws it again.
+    bool amounts(int c) const {
+        if (!amountsSeen_) {
+            amountsSeen_ = true;
+            amounts_.assign(static_cast<std::size_t>(list_.columnCountOf()) + 1, false);
+            const int rows = std::min(list_.shownCount(), kRowsMeasured);
+            for (int i = 1; i <= list_.columnCountOf(); ++i)
+                amounts_[static_cast<std::size_t>(i)] =
+                    holdsAmounts(list_.column(i).text, rows, [this, i](int r) { return list_.rowCell(r + 1, i); });
+        }
+        return c < static_cast<int>(amounts_.size()) && amounts_[static_cast<std::size_t>(c)];
+    }
+
     ListView& list_;
     int rows_ = 0, cols_ = 0;
+    mutable std::vector<bool> amounts_;
+    mutable bool amountsSeen_ = false;
 };
 
 ListViewBinding::ListViewBinding(ListView& list, QWidget* parent)
@@ -150,10 +167,7 @@ ListViewBinding::ListViewBinding(ListView& list, QWidget* parent)
         list_.readMoreRows();
         if (!list_.rowsComplete()) idle_->start();
     }));
-    widen_ = new QTimer(v);
-    widen_->setSingleShot(true);
-    widen_->setInterval(0);
-    QObject::connect(widen_, &QTimer::timeout, v, guarded([this] { measureColumns(); }));
+    widen_ = measureAtNextTurn(v, [this] { measureColumns(); });
     QObject::connect(v->verticalScrollBar(), &QScrollBar::valueChanged, v, guarded([this](int) {
         if (scrolled) scrolled();
     }));
@@ -214,24 +228,14 @@ void ListViewBinding::measureColumns() {
     QTreeView* v = view();
     if (!v->isVisible()) return;
     measuredShape_ = {list_.shownCount(), list_.columnCountOf()};
-    const int rows = std::min(list_.shownCount(), kRowsMeasured);
-    if (rows == 0) return;
-    // A bill number, a date, an amount or a name (up to 20 characters)
-    // always shows whole; longer texts take only the room the list has
-    // left, so the columns after them stay in view.
-    const int digit = v->fontMetrics().horizontalAdvance(QLatin1Char('0'));
-    for (int i = 1; i <= list_.columnCountOf(); ++i) {
-        if (list_.column(i).width <= 0 || clerkSized_.count(list_.column(i).text)) continue;
-        int wanted = v->header()->sectionSizeHint(i - 1);
-        for (int r = 0; r < rows; ++r) wanted = std::max(wanted, v->sizeHintForIndex(model_->index(r, i - 1)).width());
-        const int room = v->viewport()->width() - v->header()->length() + v->header()->sectionSize(i - 1);
-        wanted = std::min(wanted, std::max(digit * 20, std::min(room, digit * 40)));
-        if (wanted <= v->header()->sectionSize(i - 1)) continue;
-        SyncGuard echo(*this);  // the header's resize signal is no drag of the clerk's
-        v->header()->resizeSection(i - 1, wanted);
-        QuietGuard quiet(*this);
-        list_.setColumnWidth(i - 1, toTwips(wanted));
-    }
+    SyncGuard echo(*this);  // the header's resize signals are no drags of the clerk's
+    widenColumns(
+        *v, *v->header(), std::min(list_.shownCount(), kRowsMeasured),
+        [this](int c) { return c < list_.columnCountOf() && !clerkSized_.count(list_.column(c + 1).text); },
+        [this](int c, int pixels) {
+            QuietGuard quiet(*this);
+            list_.setColumnWidth(c, toTwips(pixels));
+        });
 }
 
 QRect ListViewBinding::editorRect(int dx, int dy, int width, int height) const {

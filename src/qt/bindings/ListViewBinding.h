@@ -21,8 +21,9 @@ class ListViewModel;
 // costs no more than its visible part. Clicks, checks and double clicks go
 // through the list's user-action entry points; widths the clerk drags go
 // back into the column headers, and a column shown too narrow for its rows
-// is widened to them unless the clerk sized it. A list whose rows are still being read is
-// read on in idle time and as the view scrolls to its end.
+// is widened to them unless the clerk sized it. A column of amounts shows
+// them "0.00", right-aligned (AmountColumns.h). A list whose rows are still
+// being read is read on in idle time and as the view scrolls to its end.
 class ListViewBinding final : public ControlBinding {
 public:
     ListViewBinding(ListView& list, QWidget* parent);

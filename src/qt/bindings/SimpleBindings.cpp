@@ -28,14 +28,6 @@ namespace {
 // The height of a one-line label as the windows draw it, in twips.
 constexpr int kOneLine = 300;
 
-Qt::Alignment toQt(Alignment a) {
-    switch (a) {
-    case Alignment::Right: return Qt::AlignRight | Qt::AlignVCenter;
-    case Alignment::Center: return Qt::AlignHCenter | Qt::AlignVCenter;
-    default: return Qt::AlignLeft | Qt::AlignVCenter;
-    }
-}
-
 class ButtonBinding final : public ControlBinding {
 public:
     ButtonBinding(CommandButton& b, QWidget* parent) : ControlBinding(b, new QPushButton(parent)), b_(b) {
@@ -120,7 +112,7 @@ protected:
         const bool lines = l_.caption().find_first_of("\r\n") != std::string::npos;
         w->setWordWrap(lines || l_.height() >= 2 * kOneLine);
         w->setText(qs(l_.caption()));
-        w->setAlignment(toQt(l_.alignment()));
+        w->setAlignment(toQtAlignment(l_.alignment()));
         QPalette p = w->palette();
         p.setColor(QPalette::WindowText, toQColor(l_.foreColor()));
         w->setPalette(p);
