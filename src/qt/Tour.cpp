@@ -64,8 +64,12 @@ void TourContext::snap(QWidget& widget, const std::string& name) {
         fail("cannot write " + ss(file));
         return;
     }
+    pictured(ss(file), name, ss(widget.windowTitle()));
+}
+
+void TourContext::pictured(const std::string& file, const std::string& name, const std::string& title) {
     ++pictures_;
-    out_ << ss(file) << "  " << name << "  (" << ss(widget.windowTitle()) << ")\n";
+    out_ << file << "  " << name << "  (" << title << ")\n";
     out_.flush();
 }
 

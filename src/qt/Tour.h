@@ -22,6 +22,10 @@ public:
     // Saves a picture of `widget` as NAME.png in the output folder and
     // prints one line naming it.
     void snap(QWidget& widget, const std::string& name);
+    // The output folder; a step that draws a picture itself saves it there
+    // as NAME.png and reports it with pictured().
+    const std::string& outDir() const { return outDir_; }
+    void pictured(const std::string& file, const std::string& name, const std::string& title);
     // Runs `open`, which shows a modal window or message box; once it is up
     // `work` fills it as a clerk would (a FormView's form can be reached
     // through dynamic_cast), then it is pictured (unless `name` is empty)

@@ -1,6 +1,8 @@
 // Tour steps of the batch reductions: the wizard's first step with a class's
-// students ticked, its second step with a fee type and reductions typed, and
-// the receivables list filled by an arrears query for one class.
+// students ticked, its second step with a fee type and reductions typed, the
+// receivables list filled by an arrears query for one class, and the
+// progress window a batch posting shows (half-way; nothing is posted).
+#include <QApplication>
 #include <memory>
 
 #include "batch/frmBachJM.h"
@@ -8,6 +10,7 @@
 #include "batch/frmJmBachList.h"
 #include "host/api/ModuleGlobals.h"
 #include "qt/Tour.h"
+#include "ui/PostingProgress.h"
 
 namespace fo::app {
 namespace {
@@ -39,10 +42,21 @@ void showArrears(frmJmBachList& w) {
     if (w.lvw1.itemCount() > 0) w.lvw1.userItemClick(w.lvw1.item(1).key());
 }
 
+// The progress window as the wizard's posting for a class of 30 shows it
+// with 12 students written.
+void showProgress(qt::TourContext& t) {
+    PostingProgress progress("正在为 30 名学生记账减免…", 30, nullptr);
+    for (int i = 0; i < 12; ++i) progress.step();
+    QWidget* window = QApplication::activeModalWidget();
+    if (!window) return t.fail("posting-progress: no window came up");
+    t.snap(*window, "posting-progress");
+}
+
 const bool registered = [] {
     qt::modalEntryStep<frmJmBachList>("ShowBachJm", "frmJmBachList", showArrears);
     qt::modalFormStep<frmBachJM>("frmBachJM", showStudents);
     qt::modalFormStep<frmBachJM_next>("frmBachJM_next", showItems);
+    qt::registerTourStep("posting-progress", showProgress);
     return true;
 }();
 
