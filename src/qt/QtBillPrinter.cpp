@@ -19,15 +19,17 @@
 namespace fo::qt {
 namespace {
 
-// Receipt item columns: field, caption, share of the width, an amount.
+// Receipt item columns: field, caption, share of the width, an amount. The
+// period gets room for two whole dates ("2026-09-01至2026-12-31") at the
+// receipt's size; a narrower cell set it too small to read.
 struct ItemColumn {
     const char* field;
     const char* caption;
     int share;
     bool amount;
 };
-const ItemColumn itemColumns[] = {{"xmmc", "项目", 30, false}, {"term", "期间", 14, false}, {"dj", "单价", 12, true},
-                                  {"sl", "数量", 8, false},     {"cqts", "出勤", 8, false},  {"je", "金额", 13, true},
+const ItemColumn itemColumns[] = {{"xmmc", "项目", 22, false}, {"term", "期间", 25, false}, {"dj", "单价", 11, true},
+                                  {"sl", "数量", 7, false},     {"cqts", "出勤", 7, false},  {"je", "金额", 13, true},
                                   {"bz", "备注", 15, false}};
 
 QString fieldText(Recordset& rs, const ItemColumn& c) {

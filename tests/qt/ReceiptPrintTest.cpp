@@ -25,7 +25,7 @@ protected:
         ui.setPrintFolder(dir.file("prints"));
         for (const char* f : {"xmmc", "dj", "sl", "je", "term", "cqts", "bz"}) items.appendField(f);
         items.open();
-        items.appendRow({Value("保育费"), Value("800"), Value("1"), Value("800.00"), Value("2026年9月至2026年12月"),
+        items.appendRow({Value("保育费"), Value("800"), Value("1"), Value("800.00"), Value("2026-09-01至2026-12-31"),
                          Value("0"), Value("")});
         items.appendRow({Value("伙食费"), Value("12.5"), Value("1"), Value("12.50"), Value("一次性"), Value("0"),
                          Value("大班目录")});
@@ -59,10 +59,24 @@ TEST_F(ReceiptPrint, OffscreenAReceiptPrintsToAPdfInThePrintFolderWhoseTextReads
     EXPECT_EQ(reported, "已打印：" + file);
     const std::string text = commandOutput("pdftotext -layout '" + file + "' -");
     for (const char* written : {"票据号：SF202612060001", "姓名：王小明", "学号：2026001", "班级：大一班", "保育费",
-                                "伙食费", "2026年9月至2026年12月", "一次性", "大班目录", "800.00", "12.50",
+                                "伙食费", "2026-09-01至2026-12-31", "一次性", "大班目录", "800.00", "12.50",
                                 "合计：812.50", "合计（大写）：捌佰壹拾贰元伍角", "金额", "项目", "开票人：张会计",
                                 "收款人：李出纳", "本收据加盖财务专用章后有效"})
         EXPECT_NE(text.find(written), std::string::npos) << written << "\n" << text;
+    // The period prints at the size of the other cells, not set smaller to
+    // fit a narrow one: its words stand as tall as the item's name.
+    const std::string boxes = commandOutput("pdftotext -bbox '" + file + "' -");
+    const auto height = [&boxes](const std::string& word) {
+        const auto at = boxes.rfind("<word ", boxes.find(word));
+        double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+        if (at == std::string::npos ||
+            std::sscanf(boxes.c_str() + at, "<word xMin=\"%lf\" yMin=\"%lf\" xMax=\"%lf\" yMax=\"%lf\"", &x0, &y0,
+                        &x1, &y1) != 4)
+            return 0.0;
+        return y1 - y0;
+    };
+    EXPECT_GT(height("保育费"), 0.0) << boxes;
+    EXPECT_NEAR(height("2026-09-01"), height("保育费"), 0.5) << boxes;
     // The unit price prints "0.00" like the amount.
     EXPECT_NE(text.find("800.00"), text.rfind("800.00")) << text;
     EXPECT_EQ(text.find("作废"), std::string::npos);
