@@ -7,10 +7,6 @@
 namespace fo::qt {
 namespace {
 
-bool endsWith(std::string_view text, std::string_view end) {
-    return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
-}
-
 bool contains(std::string_view text, std::string_view part) { return text.find(part) != std::string_view::npos; }
 
 // The caption without the spaces and the unit in brackets after it
@@ -18,7 +14,7 @@ bool contains(std::string_view text, std::string_view part) { return text.find(p
 std::string_view captionWord(std::string_view caption) {
     while (!caption.empty() && caption.back() == ' ') caption.remove_suffix(1);
     for (std::string_view close : {std::string_view(")"), std::string_view("）")})
-        if (endsWith(caption, close))
+        if (caption.ends_with(close))
             for (std::string_view open : {std::string_view("("), std::string_view("（")})
                 if (const auto at = caption.rfind(open); at != std::string_view::npos) {
                     caption = caption.substr(0, at);
@@ -31,7 +27,7 @@ std::string_view captionWord(std::string_view caption) {
 bool namesMoney(std::string_view caption) {
     const std::string_view word = captionWord(caption);
     for (std::string_view end : std::array<std::string_view, 4>{"额", "款", "费", "价"})
-        if (endsWith(word, end)) return true;
+        if (word.ends_with(end)) return true;
     return false;
 }
 
