@@ -16,6 +16,8 @@ enum class OpenMode {
     Existing,       // the database must be there
     CreateNew,      // makes a new, empty database; refuses one that holds anything
     ExistingOrNew,  // a side database a program keeps for itself
+    ReadOnly,       // the database must be there, and the session can never
+                    // write to it, whatever its statements say (a probe)
 };
 
 // What an engine can tell of a database before a statement reads its tables.

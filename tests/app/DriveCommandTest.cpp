@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "app/ExeRunner.h"
 
@@ -65,8 +67,48 @@ TEST_F(DriveVerb, ItSignsInWithThePasswordOfAFileOrTheEnvironmentAndRefusesWitho
         at = log.out.find(entry, at);
         ASSERT_NE(at, std::string::npos) << entry << log.out;
     }
-    EXPECT_EQ(log.out.find("系统管理员"), std::string::npos) << "only 李出纳 signed in";
+    std::istringstream lines(log.out);
+    for (std::string line; std::getline(lines, line);)
+        if (line.find("登录") != std::string::npos) EXPECT_NE(line.find("\t3 李出纳\t"), std::string::npos) << line;
     EXPECT_NE(log.out.find("\t3 李出纳\t"), std::string::npos);
+}
+
+// A probe reads and never writes, and only an administrator's script probes:
+// a clerk's script cannot make him administrator or erase his trail.
+TEST_F(DriveVerb, AProbeNeverWritesAndIsAnAdministratorsStep) {
+    ::setenv("FEEOFFICE_PASSWORD", "admin123", 1);
+    for (const std::string sql : {"update sys_user set admin=1 where id=3", "delete from sys_log",
+                                  "select 1; delete from sys_log"}) {
+        const auto r = drive("expect sql \"" + sql + "\" 0\n");
+        EXPECT_EQ(r.exitCode, 2) << sql << r.out << r.err;
+    }
+    EXPECT_EQ(drive("expect sql \"select admin from sys_user where id=3\" 0\n").exitCode, 0);
+    EXPECT_NE(run({"log", "--db", db_}).out, "");
+
+    std::ofstream(path("clerk")) << "li123456\n";
+    const auto r = drive("expect sql \"select count(*) from sys_user\" 3\n", {"--user", "3", "--password-file", path("clerk")});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_NE(r.err.find("administrator"), std::string::npos) << r.err;
+}
+
+// Rights hold in the windows, whoever opens them: operator 3 may look at
+// receipts but not void them, and may not open a batch window at all, be it
+// through the entry operation or the window's own name.
+TEST_F(DriveVerb, AClerkCannotDoWhatHisRightsDoNotAllowThroughAnyEntry) {
+    std::ofstream(path("clerk")) << "li123456\n";
+    const std::vector<std::string> clerk = {"--user", "3", "--password-file", path("clerk")};
+    auto r = drive("open ShowPJinfo\nexpect enabled cmdZF 0\nexpect enabled cmdPrintRe 0\nclick cmdZF\n", clerk);
+    EXPECT_EQ(r.exitCode, 2) << r.out << r.err;
+    EXPECT_NE(r.err.find("'cmdZF' is disabled"), std::string::npos) << r.err;
+    for (const std::string window : {"ShowBachJm", "frmJmBachList", "frmBachJM", "frmBachJM_next"}) {
+        r = drive("open " + window + "\n", clerk);
+        EXPECT_EQ(r.exitCode, 0) << window << r.err;
+        EXPECT_EQ(r.out, "message 提示|您没有“批量减免、应收明细表-减免”的权限，请与管理员联系。\n") << window;
+    }
+    // What he may do stays open to him: single reductions.
+    r = drive("open ShowJMJL\nclose\n", clerk);
+    EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
+    EXPECT_NE(r.out.find("open frmjmjlNew\n"), std::string::npos) << r.out;
 }
 
 }  // namespace

@@ -181,3 +181,22 @@ TEST_P(SqliteEngine, RowChangesOfOneShapeKeepEachTheirOwnValues) {
 FO_DB_BOTH_DIALECTS(SqliteEngine);
 
 }  // namespace
+
+namespace {
+
+// A read-only session (a script's probe) writes nothing, whatever the text:
+// not a change, not a script of several statements, not a pragma that would
+// let it write again, not another file attached.
+TEST_P(SqliteEngine, AReadOnlySessionCanNeverWrite) {
+    cn_->execute("insert into r(id) values(1)");
+    fo::Connection probe;
+    probe.open(db_.connectionString(), fo::OpenMode::ReadOnly);
+    EXPECT_EQ(probe.execute("select count(*) from r")->field(std::size_t{0}).toInt(), 1);
+    for (const char* sql : {"update r set id=2", "delete from r", "select 1; delete from r",
+                            "PRAGMA query_only=0; delete from r", "create table s(x)",
+                            "attach database 'other.db' as o"})
+        EXPECT_THROW(probe.execute(sql), fo::DbError) << sql;
+    EXPECT_EQ(cn_->execute("select count(*) from r where id=1")->field(std::size_t{0}).toInt(), 1);
+}
+
+}  // namespace

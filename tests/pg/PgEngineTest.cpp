@@ -265,6 +265,26 @@ TEST_F(PgEngine, ConnectionStringsNameTheServerNotThePassword) {
     }
 }
 
+// A read-only session (a script's probe) writes nothing, whatever the text:
+// not a change, not several statements with a commit between, not a SET that
+// would make its transaction or its next ones read-write.
+TEST_F(PgEngine, AReadOnlySessionCanNeverWrite) {
+    cn->execute("insert into kdw_bj(id,mc) values(1,'大一班')");
+    Connection probe;
+    probe.open(db.connectionString(), OpenMode::ReadOnly);
+    EXPECT_EQ(scalar(probe, "select count(*) from kdw_bj").toInt(), 1);
+    for (const char* sql : {"update kdw_bj set mc='x'", "delete from kdw_bj", "commit; delete from kdw_bj",
+                            "set transaction read write; delete from kdw_bj",
+                            "set session characteristics as transaction read write; delete from kdw_bj",
+                            "select nextval('no_such_sequence')"})
+        EXPECT_THROW(probe.execute(sql), DbError) << sql;
+    // Text a server would store cut at a NUL is refused as on every engine.
+    EXPECT_THROW(cn->execute(std::string("insert into kdw_bj(id,mc) values(2,'a\0b')", 41)), DbError);
+    probe.execute("set default_transaction_read_only=off");
+    EXPECT_THROW(probe.execute("delete from kdw_bj"), DbError);
+    EXPECT_EQ(text("select mc from kdw_bj where id=1"), "大一班");
+}
+
 TEST_F(PgEngine, AMissingTableIsAPlainFailureNotALostServer) {
     // A table that is not there is Other: the fee-database check reads it as
     // "no such table", not as a lost server.

@@ -31,7 +31,8 @@ void ignoreNotice(void*, const char*) {}
 
 }  // namespace
 
-PgEngine::PgEngine(const std::string& conninfo, int timeoutSeconds, const std::string& name) : name_(name) {
+PgEngine::PgEngine(const std::string& conninfo, int timeoutSeconds, const std::string& name, bool readOnly)
+    : name_(name), readOnly_(readOnly) {
     const std::string wait = std::to_string(effectiveSeconds(timeoutSeconds));
     // Dates read back as "yyyy-mm-dd hh:mm:ss" whatever the server's default;
     // the fee schema is searched before pg_catalog, so its types and dialect
@@ -41,7 +42,8 @@ PgEngine::PgEngine(const std::string& conninfo, int timeoutSeconds, const std::s
     // the server's configuration says.
     const std::string options = "-c DateStyle=ISO,YMD -c IntervalStyle=postgres -c standard_conforming_strings=on "
                                 "-c lock_timeout=" + wait +
-                                "s -c search_path=" + std::string(FeeSchema) + ",pg_catalog,public";
+                                "s -c search_path=" + std::string(FeeSchema) + ",pg_catalog,public" +
+                                (readOnly ? " -c default_transaction_read_only=on" : "");
     const char* keywords[] = {"dbname", "client_encoding", "options", "fallback_application_name", "connect_timeout",
                               nullptr};
     const char* values[] = {conninfo.c_str(), "UTF8", options.c_str(), "feeoffice", wait.c_str(), nullptr};
@@ -66,8 +68,22 @@ RecordsetPtr PgEngine::execute(const std::string& sql, long* affected) {
     long changed = 0;
     for (std::string_view piece : splitStatements(sql)) {
         const std::string statement = trimWhitespace(piece);
-        Result r(run(serverSql(statement), statement));
-        if (RecordsetPtr set = resultOf(r.get(), statement, changed)) result = set;
+        // A read-only session wraps the statement in a read-only transaction
+        // that has already read (a snapshot taken), after which the server
+        // refuses to make it read-write; the rollback also undoes a SET.
+        const bool wrap = readOnly_ && PQtransactionStatus(conn_) == PQTRANS_IDLE;
+        if (wrap) {
+            Result(run("BEGIN READ ONLY", statement));
+            Result(run("select 1", statement));
+        }
+        try {
+            Result r(run(serverSql(statement), statement));
+            if (RecordsetPtr set = resultOf(r.get(), statement, changed)) result = set;
+        } catch (...) {
+            if (wrap) PQclear(PQexec(conn_, "ROLLBACK"));
+            throw;
+        }
+        if (wrap) PQclear(PQexec(conn_, "ROLLBACK"));
     }
     if (affected) *affected = changed;
     return result;
@@ -84,6 +100,9 @@ RecordsetPtr PgEngine::resultOf(PGresult* r, const std::string& statement, long&
 }
 
 std::unique_ptr<EngineStatement> PgEngine::prepare(const std::string& sql) {
+    if (readOnly_)
+        throw DbError(DbErrorKind::Other, dberr::BadParameter, "程序内部错误：只读的数据库连接不能执行这条语句。",
+                      "a read-only session runs no prepared statements", sql);
     const std::vector<std::string_view> pieces = splitStatements(sql);
     if (pieces.size() != 1)
         throw DbError(DbErrorKind::Other, dberr::BadParameter, "程序内部错误：数据库语句的参数不对，本次操作没有保存。",
@@ -231,7 +250,7 @@ std::unique_ptr<Engine> openPgEngine(const std::string& link, int timeoutSeconds
     const PgLinkParts parts = pgLinkParts(link);
     const std::string name = shownWithoutPassword(link);
     bool made = false;
-    if (mode != OpenMode::Existing) {
+    if (mode == OpenMode::CreateNew || mode == OpenMode::ExistingOrNew) {
         PgEngine server(pgConninfo(pgLinkToDatabase(link, "postgres")), timeoutSeconds, name);
         if (countOf(server, "select count(*) from pg_database where datname = " + quotedLiteral(parts.database)) == 0) {
             // Byte order for text, as the embedded engine sorts; the fee
@@ -242,7 +261,7 @@ std::unique_ptr<Engine> openPgEngine(const std::string& link, int timeoutSeconds
             made = true;
         }
     }
-    auto engine = std::make_unique<PgEngine>(pgConninfo(link), timeoutSeconds, name);
+    auto engine = std::make_unique<PgEngine>(pgConninfo(link), timeoutSeconds, name, mode == OpenMode::ReadOnly);
     if (mode == OpenMode::CreateNew && !made &&
         countOf(*engine, "select count(*) from information_schema.tables "
                          "where table_schema not in ('pg_catalog', 'information_schema')") > 0)

@@ -30,7 +30,10 @@ public:
     // `conninfo` is what libpq reads (see pgConninfo). The timeout is how long
     // a statement waits for a lock, the books' write lock included.
     // `name` is the database as the clerk knows it, for messages.
-    PgEngine(const std::string& conninfo, int timeoutSeconds, const std::string& name = {});
+    // A `readOnly` session runs each statement in a read-only transaction of
+    // its own whose mode is fixed before the statement runs, so no text sent
+    // on it (a SET, a COMMIT, several statements) can make it write.
+    PgEngine(const std::string& conninfo, int timeoutSeconds, const std::string& name = {}, bool readOnly = false);
     ~PgEngine() override;
     PgEngine(const PgEngine&) = delete;
     PgEngine& operator=(const PgEngine&) = delete;
@@ -90,12 +93,13 @@ private:
     long prepared_ = 0;  // statements prepared so far, for their names
     std::vector<std::string> released_;
     bool inSeries_ = false;  // the statements released while a series binds are still to run in it
+    bool readOnly_ = false;
 };
 
 // The engine for a PostgreSQL link (see PgLink). OpenMode::Existing needs the
 // database there; CreateNew makes it on the server when it is missing and
 // refuses one that holds any table (DbError AlreadyExists); ExistingOrNew
-// makes it when missing.
+// makes it when missing; ReadOnly opens a read-only session on it.
 std::unique_ptr<Engine> openPgEngine(const std::string& link, int timeoutSeconds, OpenMode mode);
 
 }  // namespace fo

@@ -140,8 +140,8 @@ SqliteEngine::SqliteEngine(const std::string& path, int timeoutSeconds, OpenMode
     // A session is only ever used by one thread at a time (the program's
     // windows and postings run on one), so it needs no lock of its own:
     // without one, each value read no longer takes and frees a mutex.
-    int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX;
-    if (mode != OpenMode::Existing) flags |= SQLITE_OPEN_CREATE;
+    int flags = (mode == OpenMode::ReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX;
+    if (mode == OpenMode::CreateNew || mode == OpenMode::ExistingOrNew) flags |= SQLITE_OPEN_CREATE;
     const int rc = sqlite3_open_v2(path.c_str(), &db_, flags, nullptr);
     if (rc != SQLITE_OK) {
         const std::string message = db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(rc);
@@ -155,7 +155,10 @@ SqliteEngine::SqliteEngine(const std::string& path, int timeoutSeconds, OpenMode
         setTimeoutSeconds(timeoutSeconds);
         if (registerSqliteFunctions(db_) != SQLITE_OK) fail("register functions");
         if (reuse) refuseAnyContent();
-        if (mode != OpenMode::Existing) enterWal();
+        if (mode == OpenMode::CreateNew || mode == OpenMode::ExistingOrNew) enterWal();
+        // A read-only session could still attach another file and write
+        // there; it attaches nothing.
+        if (mode == OpenMode::ReadOnly) sqlite3_limit(db_, SQLITE_LIMIT_ATTACHED, 0);
         // A commit returns only once it is on disk: a posting the clerk was
         // told succeeded survives a power cut.
         run(syncEveryCommit ? "PRAGMA synchronous=FULL" : "PRAGMA synchronous=NORMAL");
