@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QInputDialog>
 #include <QLabel>
 #include <QMenuBar>
 #include <QScreen>
@@ -125,25 +126,32 @@ void MainWindow::buildActions() {
     connect(work, &QMenu::aboutToShow, this, [this] { refreshState(); });
 
     QMenu* host = menuBar()->addMenu(QStringLiteral("系统(&S)"));
-    QAction* carry = host->addAction(QStringLiteral("月末结转…"), this, [this] { carryOver(); });
-    host->addAction(QStringLiteral("系统设置…"), this, [this] { editSettings(); });
+    carryAction_ = host->addAction(QStringLiteral("月末结转…"), this, [this] { carryOver(); });
+    settingsAction_ = host->addAction(QStringLiteral("系统设置…"), this, [this] { editSettings(); });
+    carryAction_->setObjectName(QStringLiteral("carryOver"));
+    settingsAction_->setObjectName(QStringLiteral("settings"));
     host->addAction(QStringLiteral("切换操作员…"), this, [this] { chooseOperator(); });
     host->addAction(QStringLiteral("修改密码…"), this, [this] { changePassword(); });
     operatorsAction_ = host->addAction(QStringLiteral("操作员管理…"), this, [this] { runEntry("frmOperators"); });
     bar->addSeparator();
-    bar->addAction(carry);
+    bar->addAction(carryAction_);
 }
 
 void MainWindow::refreshState() {
     FormRegistry& registry = formRegistry();
     for (Entry& e : entries_) {
         const bool present = e.window ? registry.window(e.name) != nullptr : registry.entry(e.name) != nullptr;
-        e.action->setEnabled(present);
+        // What the operator may not open is greyed out, not refused after a click.
+        e.action->setEnabled(present && session_->refusal(e.name).empty());
         const QString caption = e.action->text().section(QStringLiteral("（"), 0, 0);
         e.action->setText(present ? caption : caption + QStringLiteral("（") + QString::fromUtf8(NotYet) + QStringLiteral("）"));
     }
     ReferenceHost& host = session_->host();
-    if (operatorsAction_) operatorsAction_->setEnabled(session_->isAdministrator());
+    const bool administrator = session_->isAdministrator();
+    if (operatorsAction_) operatorsAction_->setEnabled(administrator);
+    if (settingsAction_) settingsAction_->setEnabled(administrator);
+    // Only an operator who may carry a month over sees the entry.
+    if (carryAction_) carryAction_->setVisible(session_->refusal("YMJZ").empty());
     const std::string month = host.CurrentYf();
     const std::string database = session_->databasePath();
     dbLabel_->setText(QStringLiteral("数据库：") + qs(shownWithoutPassword(database)));
@@ -224,7 +232,9 @@ std::optional<int> MainWindow::signInTo(const std::string& path, const std::stri
 void MainWindow::openServerDatabaseDialog() {
     const std::string current = session_->databasePath();
     ServerDatabaseDialog dialog(isPostgresLink(current) ? pgLinkParts(current) : PgLinkParts{}, this);
-    if (dialog.exec() == QDialog::Accepted) openDatabase(dialog.link(), Operators::BuiltInId);
+    if (dialog.exec() != QDialog::Accepted) return;
+    // A server's books are opened by whoever signs in there, as a file's are.
+    if (const auto user = signInTo(dialog.link(), "操作员登录")) openDatabase(dialog.link(), *user);
 }
 
 void MainWindow::createDatabaseDialog(bool demo) {
@@ -254,9 +264,26 @@ void MainWindow::carryOver() {
         msgBox("没有可以结转的月份。", MsgButtons::OK, MsgIcon::Exclamation, "提示");
         return;
     }
+    // A month not yet over is carried over only when the administrator types
+    // it: afterwards none of its receipts can be voided.
+    if (const std::string early = earlyCarryOverWarning(host, month, DateTime::today().dateText()); !early.empty()) {
+        if (!session_->isAdministrator()) {
+            msgBox(early + "\r\n只有管理员可以提前结转。", MsgButtons::OK, MsgIcon::Exclamation, "提示");
+            return;
+        }
+        bool typed = false;
+        const QString answer = QInputDialog::getText(
+            this, QStringLiteral("提前结转"), qs(early + "\n\n如确要提前结转，请输入月份 " + month + "："),
+            QLineEdit::Normal, QString(), &typed);
+        if (!typed) return;
+        if (answer.trimmed().toStdString() != month) {
+            msgBox("输入的月份不是 " + month + "，没有结转。", MsgButtons::OK, MsgIcon::Exclamation, "提示");
+            return;
+        }
+    }
     const std::string question = "确定要结转 " + monthCaption(month) +
                                  " 吗？\r\n结转后，本月在校学生尚未缴纳的应收款将转为欠费，结转不能撤销。";
-    if (msgBox(question, MsgButtons::YesNo, MsgIcon::Question, "警告") != MsgAnswer::Yes) return;
+    if (msgBox(question, MsgButtons::YesNoDefaultNo, MsgIcon::Question, "警告") != MsgAnswer::Yes) return;
     try {
         ConnectionPtr cn = host.pgettrcn();
         const long before = countOf(*cn, "select count(*) from qfhzb");
@@ -283,6 +310,10 @@ void MainWindow::carryOver() {
 }
 
 void MainWindow::editSettings() {
+    if (!session_->isAdministrator()) {
+        msgBox("只有管理员可以修改系统设置。", MsgButtons::OK, MsgIcon::Exclamation, "提示");
+        return;
+    }
     std::map<std::string, std::string> stored;
     for (const auto& [key, caption] : HostSettingsDialog::checkSettings()) stored[key] = session_->setting(key);
     stored["txtColorContent"] = session_->setting("txtColorContent");

@@ -65,6 +65,8 @@ private:
     std::vector<Entry> entries_;
     QLabel *dbLabel_, *dialectLabel_, *userLabel_, *monthLabel_;
     QAction* operatorsAction_ = nullptr;
+    QAction* carryAction_ = nullptr;
+    QAction* settingsAction_ = nullptr;
 };
 
 // Remembers `path` as the database to open next time, as an absolute path,

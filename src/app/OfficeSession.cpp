@@ -45,16 +45,14 @@ std::string OfficeSession::refusal(const std::string& name) const {
     if (name == "frmOperators") return isAdministrator() ? std::string() : "只有管理员可以管理操作员。";
     // The right each of the main window's duties asks for, and its least level.
     static const std::map<std::string, std::pair<std::string, int>> rights = {
-        {"ShowPJinfo", {"PJCX", 1}}, {"ShowJMJL", {"JMJL", 1}},          {"ShowBachJm", {"PLJM", 1}},
-        {"frmBachJM", {"PLJM", 1}},  {"YMJZ", {"YMJZ", Operators::FullRight}},
+        {"ShowPJinfo", {rights::Register, rights::View}}, {"ShowJMJL", {rights::Reductions, rights::View}},
+        {"ShowBachJm", {rights::Batches, rights::View}},  {"frmBachJM", {rights::Batches, rights::View}},
+        {"YMJZ", {rights::MonthEnd, rights::Full}},
     };
     const auto found = rights.find(name);
     if (found == rights.end()) return {};
     const auto& [code, least] = found->second;
-    if (host_->GetQx(code, Value(), true) >= least) return {};
-    for (const RightCode& right : Operators::rightCatalogue())
-        if (code == right.code) return std::string("您没有“") + right.caption + "”的权限，请与管理员联系。";
-    return "您没有这项权限，请与管理员联系。";
+    return rights::refusal(*host_, code, least);
 }
 
 void OfficeSession::reloadSettings() {

@@ -6,6 +6,7 @@
 #include "host/api/ModuleGlobals.h"
 #include "students/frmCommFind.h"
 #include "ui/FormInstance.h"
+#include "ui/RightsCheck.h"
 #include "ui/lists/mdl1.h"
 
 namespace fo {
@@ -31,6 +32,8 @@ frmBachJM::frmBachJM() : Form("frmBachJM") {
     setLayout(column({ctl(lvwXS), row({ctl(Command1), ctl(cmdFullSelect), ctl(cmdSelectNo), stretch(), ctl(cmdNext),
                                        ctl(cmdClose)})}));
 }
+
+bool frmBachJM::mayOpen() { return !refusedRight(gRun(), rights::Batches, rights::View); }
 
 void frmBachJM::Form_Load() {
     lvw_.setLvw(lvwXS);

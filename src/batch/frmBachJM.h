@@ -39,6 +39,7 @@ public:
     const std::string& listSql() const { return listSql_; }
 
 protected:
+    bool mayOpen() override;
     void Form_Load() override;
     void Form_Unload(int& cancel) override;
 

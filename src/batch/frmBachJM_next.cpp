@@ -10,6 +10,7 @@
 #include "host/api/ModuleGlobals.h"
 #include "reduction/ReductionChecks.h"
 #include "ui/FormInstance.h"
+#include "ui/RightsCheck.h"
 #include "ui/lists/TrimSpaces.h"
 #include "ui/frmMsg.h"
 #include "ui/PostingProgress.h"
@@ -81,7 +82,12 @@ frmBachJM_next::frmBachJM_next() : Form("frmBachJM_next") {
 
 int frmBachJM_next::kind() const { return static_cast<int>(Value(leadingNumber(cmbYF.tag())).toInt()); }
 
+bool frmBachJM_next::mayOpen() { return !refusedRight(gRun(), rights::Batches, rights::View); }
+
 void frmBachJM_next::Form_Load() {
+    const bool mayPost = rights::has(gRun(), rights::Batches, rights::Post);
+    cmd_ok.setEnabled(mayPost);
+    cmdPreview.setEnabled(mayPost);
     yf_.set_comboYfList(&cmbYF);
     optRQ[KindMonth].setValue(true);  // lists the months and names the kind "月份"
     frmInit();
@@ -243,6 +249,7 @@ bool frmBachJM_next::confirmed() {
 }
 
 void frmBachJM_next::cmd_ok_Click() {
+    if (refusedRight(gRun(), rights::Batches, rights::Post)) return;
     if (!PostingProgress::mayStart()) return;
     std::string jmrq;
     if (!ready(jmrq) || !confirmed()) return;
@@ -250,6 +257,7 @@ void frmBachJM_next::cmd_ok_Click() {
 }
 
 void frmBachJM_next::cmdPreview_Click() {
+    if (refusedRight(gRun(), rights::Batches, rights::Post)) return;
     if (!PostingProgress::mayStart()) return;
     std::string jmrq;
     if (!ready(jmrq)) return;

@@ -55,6 +55,7 @@ public:
     void Sum_js() { itemGrid_.Sum_js(); }
 
 protected:
+    bool mayOpen() override;
     void Form_Load() override;
     void Form_Unload(int& cancel) override;
 

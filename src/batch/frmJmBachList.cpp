@@ -6,6 +6,7 @@
 #include "host/api/MessageService.h"
 #include "host/api/ModuleGlobals.h"
 #include "students/frmCommFind.h"
+#include "ui/RightsCheck.h"
 #include "ui/controls/KeyCodes.h"
 #include "ui/lists/TrimSpaces.h"
 #include "ui/UiServices.h"
@@ -126,7 +127,12 @@ myDB& frmJmBachList::db() {
     return *db_;
 }
 
+bool frmJmBachList::mayOpen() { return !refusedRight(gRun(), rights::Batches, rights::View); }
+
 void frmJmBachList::Form_Load() {
+    const bool mayPost = rights::has(gRun(), rights::Batches, rights::Post);
+    cmdJMok.setEnabled(mayPost);
+    cmdPreview.setEnabled(mayPost);
     gMOpen();
     try {
         HostSystem& run = gRun();

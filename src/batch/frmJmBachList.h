@@ -100,6 +100,7 @@ public:
     void cmdPreview_Click();
 
 protected:
+    bool mayOpen() override;
     void Form_Load() override;
     void Form_Unload(int& cancel) override;
     void Form_Resize() override;

@@ -14,6 +14,7 @@
 #include "host/api/MessageService.h"
 #include "host/api/ModuleGlobals.h"
 #include "reduction/ReductionChecks.h"
+#include "ui/RightsCheck.h"
 #include "ui/lists/TrimSpaces.h"
 #include "ui/PostingProgress.h"
 #include "ui/frmPlanPreview.h"
@@ -102,6 +103,7 @@ bool frmJmBachList::readyToPost() {
 }
 
 void frmJmBachList::cmdJMok_Click() {
+    if (refusedRight(gRun(), rights::Batches, rights::Post)) return;
     if (!readyToPost()) return;
     if (msgBox("确定减免吗？", MsgButtons::YesNo, MsgIcon::Question, "警告！") == MsgAnswer::No) return;
     post(nullptr);
@@ -204,6 +206,7 @@ void frmJmBachList::fillPoster(clsJMhead& head, const Group& g) {
 }
 
 void frmJmBachList::cmdPreview_Click() {
+    if (refusedRight(gRun(), rights::Batches, rights::Post)) return;
     if (!readyToPost()) return;
     gMOpen();
     myDB session;

@@ -68,7 +68,6 @@ public:
     std::shared_ptr<HostSystem> gRun;
 
     // The reprint button's right code; below full rights it is disabled.
-    static constexpr const char* kReprintRight = "DD1pJCX_cdsj";
 
     // Lists the bills of the chosen range and filters; with `BlnHead` the
     // list's columns are rebuilt. `studentIds` ("" for all) is a list of
@@ -81,6 +80,7 @@ public:
     const std::string& lastStatement() const { return lastSql_; }
 
 protected:
+    bool mayOpen() override;
     void Form_Load() override;
     void Form_Unload(int& cancel) override;
 

@@ -10,6 +10,7 @@
 #include "host/api/ModuleGlobals.h"
 #include "ui/lists/TrimSpaces.h"
 #include "ui/frmPlanPreview.h"
+#include "ui/RightsCheck.h"
 #include "ui/UiServices.h"
 #include "ui/lists/mdl1.h"
 
@@ -57,6 +58,7 @@ std::string frmBILLML::paperName() const {
 }
 
 void frmBILLML::cmdPrintRe_Click() {
+    if (refusedRight(host(), rights::Reprint, rights::Full)) return;
     if (selectedState() == "作废") {
         msgBox("所选单据已经作废！不能重打！", MsgButtons::OK, MsgIcon::Information, "警告！");
         return;
@@ -123,6 +125,7 @@ void frmBILLML::cmdPrintRe_Click() {
 }
 
 void frmBILLML::cmdZF_Click() {
+    if (refusedRight(host(), rights::Register, rights::Post)) return;
     ListItem* sel = ListView1.selectedItem();
     if (!sel || sel->key() == "k0") {  // the sum row is no receipt, as for the reprint
         msgBox("请选择需要作废的单据！", MsgButtons::OK, MsgIcon::None, "警告！");

@@ -239,7 +239,16 @@ std::vector<BillType> ReferenceHost::billTypeName(int kind) {
 std::shared_ptr<SettingsCollection> ReferenceHost::loadSettings() { return fo::loadSettings(*readConnection()); }
 
 void ReferenceHost::setSetting(const std::string& name, const std::string& value) {
-    fo::setSetting(*readConnection(), name, value);
+    ConnectionPtr cn = pgettrcn();
+    const auto op = Operators(*cn).find(identity_->userId);
+    if (!op || !op->admin) throw OperatorRefusal("只有管理员可以修改系统设置。");
+    Transaction tx(*cn);
+    const std::string before = loadSettings()->value(name).toText();
+    // The log's document column holds 50 characters: a long value is named by its setting alone.
+    const std::string change = name + ": " + before + " → " + value;
+    auditPosting(*cn, "系统设置", change.size() <= 50 ? change : name);
+    fo::setSetting(*cn, name, value);
+    tx.commit();
 }
 
 std::shared_ptr<SettingsStore> ReferenceHost::settingsStore() {

@@ -97,6 +97,9 @@ public:
 
     // --- settings ---
     std::shared_ptr<SettingsCollection> loadSettings();
+    // A change to the host settings is an administrator's: another operator
+    // is refused (SettingRefused, nothing written). The change and its audit
+    // row ("系统设置", name: old → new) are written in one transaction.
     void setSetting(const std::string& name, const std::string& value);
     // The per-user store; the user's own one unless another was set.
     std::shared_ptr<SettingsStore> settingsStore();

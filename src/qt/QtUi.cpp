@@ -56,7 +56,8 @@ MsgAnswer QtUi::msgBox(const std::string& text, MsgButtons buttons, MsgIcon icon
     switch (buttons) {
     case MsgButtons::OK: qbuttons = QMessageBox::Ok; break;
     case MsgButtons::OKCancel: qbuttons = QMessageBox::Ok | QMessageBox::Cancel; break;
-    case MsgButtons::YesNo: qbuttons = QMessageBox::Yes | QMessageBox::No; break;
+    case MsgButtons::YesNo:
+    case MsgButtons::YesNoDefaultNo: qbuttons = QMessageBox::Yes | QMessageBox::No; break;
     case MsgButtons::YesNoCancel: qbuttons = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel; break;
     }
     // A message box always shows the normal pointer, whatever wait is open.
@@ -70,6 +71,7 @@ MsgAnswer QtUi::msgBox(const std::string& text, MsgButtons buttons, MsgIcon icon
         {QMessageBox::Ok, "确定"}, {QMessageBox::Cancel, "取消"}, {QMessageBox::Yes, "是"}, {QMessageBox::No, "否"}};
     for (const auto& [button, caption] : captions)
         if (QAbstractButton* b = box.button(button)) b->setText(QString::fromUtf8(caption));
+    if (buttons == MsgButtons::YesNoDefaultNo) box.setDefaultButton(QMessageBox::No);
     const int answer = box.exec();
     if (busy) QApplication::restoreOverrideCursor();
     switch (answer) {
@@ -79,7 +81,7 @@ MsgAnswer QtUi::msgBox(const std::string& text, MsgButtons buttons, MsgIcon icon
     case QMessageBox::Ok: return MsgAnswer::OK;
     default:
         // Closed with the title bar: the box's escape button's answer.
-        return buttons == MsgButtons::YesNo ? MsgAnswer::No : buttons == MsgButtons::OK ? MsgAnswer::OK : MsgAnswer::Cancel;
+        return buttons == MsgButtons::YesNo || buttons == MsgButtons::YesNoDefaultNo ? MsgAnswer::No : buttons == MsgButtons::OK ? MsgAnswer::OK : MsgAnswer::Cancel;
     }
 }
 

@@ -6,6 +6,7 @@
 #include "host/api/ModuleGlobals.h"
 #include "reduction/JmjlStatements.h"
 #include "reduction/ReductionCancellation.h"
+#include "ui/RightsCheck.h"
 #include "ui/lists/TrimSpaces.h"
 #include "ui/frmPlanPreview.h"
 #include "ui/lists/mdl1.h"
@@ -44,8 +45,11 @@ frmjmjlML::frmjmjlML() : Form("frmjmjlML") {
                       row({stretch(), ctl(cmdCancel), ctl(cmdExit)})}));
 }
 
+bool frmjmjlML::mayOpen() { return !refusedRight(gRun(), rights::Reductions, rights::View); }
+
 void frmjmjlML::Form_Load() {
     HostSystem& run = gRun();
+    cmdCancel.setEnabled(rights::has(run, rights::Reductions, rights::Post));
     const DateTime today = DateTime::today();
     DTPfrom.setValue(DateTime{today.year, today.month, 1});
     DTPto.setValue(today);
@@ -116,6 +120,7 @@ void frmjmjlML::lvwML_ItemClick(ListItem& item) {
 }
 
 void frmjmjlML::cmdCancel_Click() {
+    if (refusedRight(gRun(), rights::Reductions, rights::Post)) return;
     ListItem* selected = lvwML.selectedItem();
     if (!selected) return;
     const std::string id = selected->key().substr(1);

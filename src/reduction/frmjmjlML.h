@@ -44,6 +44,7 @@ public:
     void initData(RecordsetPtr rs);
 
 protected:
+    bool mayOpen() override;
     void Form_Load() override;
     void Form_Unload(int& cancel) override;
 

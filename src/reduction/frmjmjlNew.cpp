@@ -7,6 +7,7 @@
 #include "reduction/frmjmjlML.h"
 #include "students/frmXSsel.h"
 #include "ui/FormInstance.h"
+#include "ui/RightsCheck.h"
 #include "ui/controls/KeyCodes.h"
 #include "ui/lists/TrimSpaces.h"
 #include "ui/lists/mdl1.h"
@@ -132,12 +133,20 @@ Connection& frmjmjlNew::cn() {
     return *cn_;
 }
 
+bool frmjmjlNew::mayOpen() { return !refusedRight(gRun(), rights::Reductions, rights::View); }
+
 void frmjmjlNew::Form_Load() {
     if (!dbInfo_) dbInfo_ = newDbInfo();
     globals().transLinkString = dbInfo_->LinkString();
     LvwQFLIST.addColumn("k欠费月份", "欠费月份", 1100);
     LvwQFLIST.addColumn("k欠费日期", "欠费日期", 1100);
     LvwQFLIST.addColumn("k欠费金额", "欠费金额", 1000, Alignment::Right);
+    // Without the right to post, 确定 stays grey whatever the period (its tag
+    // keeps it so); the handler refuses as well.
+    if (!rights::has(gRun(), rights::Reductions, rights::Post)) {
+        cmd_ok.setTag("no-right");
+        cmd_ok.setEnabled(false);
+    }
     frmInit();
 }
 
@@ -287,6 +296,7 @@ void frmjmjlNew::TreeView1_NodeClick(TreeNode& node) {
 void frmjmjlNew::CMB_sflx_Click() { ShowSFLX(gRun().pFindJzDate()->monthQf()); }
 
 void frmjmjlNew::cmd_ok_Click() {
+    if (refusedRight(gRun(), rights::Reductions, rights::Post)) return;
     if (CanAdd()) ToAdd();
 }
 

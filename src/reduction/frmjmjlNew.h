@@ -114,6 +114,7 @@ public:
     const std::string& strYf() const { return strYf_; }
 
 protected:
+    bool mayOpen() override;
     void Form_Load() override;
     void Form_Unload(int& cancel) override;
     void Form_KeyPress(int& keyAscii) override;

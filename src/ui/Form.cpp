@@ -84,6 +84,7 @@ Control* Form::findControl(std::string_view name) const {
 
 void Form::load() {
     if (loaded_) return;
+    if (!mayOpen()) return;
     loaded_ = true;
     spent_ = false;
     changed();

@@ -89,6 +89,9 @@ public:
     void unsubscribe(int id);
 
 protected:
+    // Asked before the window loads, whoever opens it: false keeps it closed
+    // (the window has told the clerk why, e.g. a right he lacks).
+    virtual bool mayOpen() { return true; }
     virtual void Form_Load() {}
     virtual void Form_Unload(int& cancel) {}
     virtual void Form_Resize() {}

@@ -98,6 +98,26 @@ TEST_F(Desktop, OpensTheFileNamedRemembersItAbsolutelyAndShowsTheMonthAndDialect
     EXPECT_EQ(window.session().databasePath(), dir.file("school.db"));
 }
 
+// The desktop greys out what the operator may not open and hides the
+// carry-over from one who may not carry over, rather than refusing a click.
+TEST_F(Desktop, WhatAnOperatorMayNotDoIsGreyedOutOrHidden) {
+    smallDemo("school.db");
+    auto session = std::make_unique<app::OfficeSession>(dir.file("school.db"), 1, 3);
+    app::MainWindow window(std::move(session));
+    auto action = [&](const char* name) { return window.findChild<QAction*>(QString::fromUtf8(name)); };
+    window.refreshState();
+    EXPECT_TRUE(action("ShowPJinfo")->isEnabled());
+    EXPECT_TRUE(action("ShowJMJL")->isEnabled());
+    EXPECT_FALSE(action("ShowBachJm")->isEnabled());
+    EXPECT_FALSE(action("frmBachJM")->isEnabled());
+    EXPECT_FALSE(action("carryOver")->isVisible());
+    EXPECT_FALSE(action("settings")->isEnabled());
+    window.openDatabase(dir.file("school.db"), 1);
+    EXPECT_TRUE(action("ShowBachJm")->isEnabled());
+    EXPECT_TRUE(action("carryOver")->isVisible());
+    EXPECT_TRUE(action("settings")->isEnabled());
+}
+
 TEST_F(Desktop, AStartThatCannotOpenSaysWhyAndOffersTheDemoOrToQuit) {
     // The first run creates the demo office and says so.
     std::string notice;

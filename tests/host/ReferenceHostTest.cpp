@@ -117,6 +117,16 @@ TEST_P(ReferenceHostTest, SettingsCollectionFromTheDatabase) {
     EXPECT_TRUE(settings->contains("chkNotLimitJZ"));
     EXPECT_TRUE(settings->value("unknown").isNull());
     EXPECT_EQ(settings->items().size(), 3u);
+
+    // Only an administrator changes them, and each change is logged with
+    // what it was; another operator's attempt writes nothing.
+    host->installInModuleGlobals();
+    host->setSetting("chkMrcqts", "1");
+    EXPECT_EQ(scalar("select count(*) from sys_log where operation='系统设置' and djbh='chkMrcqts: 0 → 1'"), "1");
+    Operators(*cn).addNew("出纳", false);
+    ReferenceHost clerk(dbPath, dialect(), 2);
+    EXPECT_THROW(clerk.setSetting("chkMrcqts", "0"), OperatorRefusal);
+    EXPECT_TRUE(host->loadSettings()->isOn("chkMrcqts"));
 }
 
 // A list view's columns, as the host's width routines see them.

@@ -14,6 +14,7 @@ public:
         std::cerr << (title.empty() ? std::string("feeoffice") : title) << ": " << text << '\n';
         switch (buttons) {
         case MsgButtons::YesNo:
+        case MsgButtons::YesNoDefaultNo:
         case MsgButtons::YesNoCancel: return MsgAnswer::Yes;
         default: return MsgAnswer::OK;
         }

@@ -5,7 +5,9 @@ namespace fo {
 
 // Message boxes as the module shows them. The data and host layers report to
 // the clerk only through this interface; the UI bindings implement it.
-enum class MsgButtons { OK = 0, OKCancel = 1, YesNoCancel = 3, YesNo = 4 };
+// YesNoDefaultNo asks as YesNo does with 否 as the default button (Enter),
+// for a question whose yes cannot be undone.
+enum class MsgButtons { OK = 0, OKCancel = 1, YesNoCancel = 3, YesNo = 4, YesNoDefaultNo = 4 + 256 };
 enum class MsgIcon { None = 0, Critical = 16, Question = 32, Exclamation = 48, Information = 64 };
 enum class MsgAnswer { OK = 1, Cancel = 2, Yes = 6, No = 7 };
 

@@ -16,6 +16,11 @@ namespace fo {
 // hisxsinfo (xsid 0), so the next month opens. From then on the stored rows,
 // not the charge types, say what is owed for those periods.
 
+// "" when the open month `yf` is over on `today` ("yyyy-mm-dd"), its last
+// day reached; else what a carry-over now would cost, in the clerk's words:
+// the month's receipts can no longer be voided once it is carried over.
+std::string earlyCarryOverWarning(HostSystem& host, const std::string& yf, const std::string& today);
+
 // Carries over `yf` in one transaction on `cn`, with arrears ids from the
 // host's "qfhzb" counter and the host's operator as userid. Throws
 // std::runtime_error (Chinese text for the clerk) when `yf` is not the open

@@ -30,19 +30,14 @@ std::string trimmed(const std::string& text) {
 
 }  // namespace
 
-const std::vector<RightCode>& Operators::rightCatalogue() {
-    static const std::vector<RightCode> codes = {
-        {"PJCX", "票据管理"},
-        {ReprintRight, "重打收据"},
-        {"JMJL", "减免管理"},
-        {"PLJM", "批量减免、应收明细表-减免"},
-        {"YMJZ", "月末结转"},
-    };
-    return codes;
-}
+const std::vector<RightCode>& Operators::rightCatalogue() { return rights::catalogue(); }
 
 void Operators::ensureBuiltIns() {
-    if (find(BuiltInId)) return;
+    // Only a new database gets its administrator this way: one that has
+    // never had an operator nor logged anything. An office whose built-in
+    // operator's row went missing never gets a passwordless administrator
+    // back, whoever signs in first.
+    if (count("select count(*) from sys_user") > 0 || count("select count(*) from sys_log") > 0) return;
     add(Operator{BuiltInId, BuiltInName, true});
 }
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "db/Connection.h"
+#include "host/api/Rights.h"
 
 namespace fo {
 
@@ -18,11 +19,7 @@ struct Operator {
     bool mustSetPassword = false;  // asked for a new password at his next sign-in
 };
 
-// A right code an administrator can grant, with what it allows.
-struct RightCode {
-    const char* code;
-    const char* caption;
-};
+using RightCode = rights::RightCode;
 
 // A change to the operators that is not allowed, with the reason the
 // administrator reads.
@@ -41,9 +38,9 @@ class Operators {
 public:
     static constexpr int BuiltInId = 1;
     static constexpr const char* BuiltInName = "系统管理员";
-    static constexpr int FullRight = 3;
+    static constexpr int FullRight = rights::Full;
     // The right to reprint a receipt, which the receipt register asks for.
-    static constexpr const char* ReprintRight = "DD1pJCX_cdsj";
+    static constexpr const char* ReprintRight = rights::Reprint;
 
     explicit Operators(Connection& cn) : cn_(cn) {}
 
@@ -51,7 +48,9 @@ public:
     // the operator window lists them.
     static const std::vector<RightCode>& rightCatalogue();
 
-    // Creates the built-in operator (an administrator) when he is missing.
+    // Creates the built-in operator (an administrator, with no password yet)
+    // in a new database: one without any operator or audit row. An existing
+    // office is left as it is.
     void ensureBuiltIns();
 
     std::optional<Operator> find(int id) const;

@@ -11,7 +11,8 @@ bool fits(MsgAnswer a, MsgButtons b) {
     switch (b) {
     case MsgButtons::OK: return a == MsgAnswer::OK;
     case MsgButtons::OKCancel: return a == MsgAnswer::OK || a == MsgAnswer::Cancel;
-    case MsgButtons::YesNo: return a == MsgAnswer::Yes || a == MsgAnswer::No;
+    case MsgButtons::YesNo:
+    case MsgButtons::YesNoDefaultNo: return a == MsgAnswer::Yes || a == MsgAnswer::No;
     case MsgButtons::YesNoCancel: return a == MsgAnswer::Yes || a == MsgAnswer::No || a == MsgAnswer::Cancel;
     }
     return false;
