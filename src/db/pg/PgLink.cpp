@@ -64,7 +64,10 @@ bool isPostgresLink(const std::string& link) {
 }
 
 std::string pgConninfo(const std::string& link) {
-    if (isUri(link)) return trimWhitespace(link);
+    if (isUri(link)) {
+        pgLinkParts(link);  // refuses a password
+        return trimWhitespace(link);
+    }
     const PgLinkParts parts = providerParts(link);
     if (parts.database.empty())
         throw DbError(dberr::BadProvider, "The connection string names no Database");
@@ -75,8 +78,10 @@ std::string pgConninfo(const std::string& link) {
     return out;
 }
 
-PgLinkParts pgLinkParts(const std::string& link) {
-    if (!isUri(link)) return providerParts(link);
+namespace {
+
+// The parts of a URI; `password` receives a password it carries.
+PgLinkParts uriParts(const std::string& link, std::string& password) {
     char* error = nullptr;
     std::unique_ptr<PQconninfoOption, decltype(&PQconninfoFree)> options(
         PQconninfoParse(trimWhitespace(link).c_str(), &error), &PQconninfoFree);
@@ -93,7 +98,20 @@ PgLinkParts pgLinkParts(const std::string& link) {
         else if (key == "port") parts.port = o->val;
         else if (key == "dbname") parts.database = o->val;
         else if (key == "user") parts.user = o->val;
+        else if (key == "password") password = o->val;
     }
+    return parts;
+}
+
+}  // namespace
+
+PgLinkParts pgLinkParts(const std::string& link) {
+    if (!isUri(link)) return providerParts(link);
+    std::string password;
+    PgLinkParts parts = uriParts(link, password);
+    if (!password.empty())
+        throw DbError(dberr::BadProvider,
+                      "A password does not belong in the address: keep it in ~/.pgpass or PGPASSWORD");
     return parts;
 }
 
@@ -122,7 +140,20 @@ std::string pgProviderString(const PgLinkParts& parts) {
 }
 
 std::string shownWithoutPassword(const std::string& database) {
-    return isPostgresLink(database) ? pgProviderString(pgLinkParts(database)) : database;
+    if (!isPostgresLink(database)) return database;
+    if (!isUri(database)) {
+        // The provider form with a password is refused everywhere; shown, it loses it.
+        const ConnectionStringParts parts = ConnectionStringParts::parse(database);
+        return pgProviderString(PgLinkParts{firstOf(parts, {"Host", "Server"}), firstOf(parts, {"Port"}),
+                                            firstOf(parts, {"Database", "Initial Catalog"}),
+                                            firstOf(parts, {"User ID", "User", "UID"})});
+    }
+    try {
+        std::string password;
+        return pgProviderString(uriParts(database, password));
+    } catch (const DbError&) {
+        return "postgresql://…";  // unreadable: nothing of it is shown, a password least of all
+    }
 }
 
 std::string pgLinkToDatabase(const std::string& link, const std::string& database) {

@@ -19,13 +19,14 @@ struct PgLinkParts {
 bool isPostgresLink(const std::string& link);
 
 // The libpq connection string for a PostgreSQL link: a URI is handed over as
-// it stands (libpq reads it, a password in it included); the provider form
-// becomes "host=… port=… dbname=… user=…". Throws DbError(BadProvider) for a
-// provider form that carries a password or names no database.
+// it stands; the provider form becomes "host=… port=… dbname=… user=…".
+// Throws DbError(BadProvider) for a link that carries a password (either
+// form: it belongs in ~/.pgpass or PGPASSWORD) and for a provider form that
+// names no database.
 std::string pgConninfo(const std::string& link);
 
 // The server, database and user a link names (from either form); throws
-// DbError(BadProvider) when libpq cannot read it.
+// DbError(BadProvider) when libpq cannot read it or it carries a password.
 PgLinkParts pgLinkParts(const std::string& link);
 
 // "Provider=PostgreSQL;Host=…;Port=…;Database=…;User ID=…" (empty parts left
@@ -33,7 +34,8 @@ PgLinkParts pgLinkParts(const std::string& link);
 std::string pgProviderString(const PgLinkParts& parts);
 
 // A database as the program shows and remembers it: a PostgreSQL link in the
-// provider form, without any password a URI carried; anything else as it is.
+// provider form, without any password the link carried; anything else as it
+// is. Never throws: an unreadable link is shown as "postgresql://…".
 std::string shownWithoutPassword(const std::string& database);
 
 // The same link aimed at another database on the same server as the same

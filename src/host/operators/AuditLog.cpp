@@ -7,6 +7,7 @@
 #include <exception>
 #include <filesystem>
 
+#include "db/pg/PgLink.h"
 #include "db/values/DateTime.h"
 #include "db/DbError.h"
 #include "host/database/SqlText.h"
@@ -53,7 +54,7 @@ std::string absoluteName(std::string name) {
 
 AuditLog::AuditLog(std::string linkString, std::string databaseName, int userId, std::string userName)
     : linkString_(std::move(linkString)),
-      databaseName_(absoluteName(std::move(databaseName))),
+      databaseName_(absoluteName(shownWithoutPassword(databaseName))),
       userId_(userId),
       userName_(std::move(userName)),
       workstation_(workstation()) {}
