@@ -99,11 +99,20 @@ TEST_P(OperatorsTest, RightLevels) {
 }
 
 TEST_P(OperatorsTest, BuiltInOperatorIsCreatedOnceAndUnknownOperatorsAreRefused) {
-    exec("delete from sys_user where id=1");
+    // A new database gets its administrator once; an office whose built-in
+    // row was deleted does not get a passwordless one back.
+    exec("delete from sys_user");
     ReferenceHost first(dbPath, dialect());
     ReferenceHost second(dbPath, dialect());
     EXPECT_EQ(scalar("select count(*) from sys_user where id=1"), "1");
     EXPECT_EQ(scalar("select admin from sys_user where id=1"), "1");
+    exec("insert into sys_user(id,name) values(2,'收费员甲')");
+    exec("delete from sys_user where id=1");
+    EXPECT_THROW(ReferenceHost(dbPath, dialect()), std::runtime_error);
+    exec("delete from sys_user");
+    exec("insert into sys_log(logtime,userid,operation,outcome) values('2026-12-01 08:00:00',1,'登录','成功')");
+    EXPECT_THROW(ReferenceHost(dbPath, dialect()), std::runtime_error);
+    EXPECT_EQ(scalar("select count(*) from sys_user"), "0");
     EXPECT_THROW(ReferenceHost(dbPath, dialect(), 99), std::runtime_error);
     EXPECT_THROW(ReferenceHost(dir.file("missing.db"), dialect()), std::runtime_error);
 }
