@@ -27,9 +27,11 @@ int runCheck(const std::string& path) {
         CounterService counters(path);
         BooksCheckOptions options;
         options.counters = [&counters] { return counters.readings(); };
+        options.auditTrail = true;
         faults = checkBooks(*cn, options);
         cn->close();
     } catch (const DbError& e) {
+        if (const int status = refusedDatabase("check", path, e)) return status;
         // The administrator reads the engine's own words after the clerk's.
         std::cerr << "feeoffice: " << e.description() << '\n';
         if (e.engineText() != e.description()) std::cerr << "feeoffice: " << e.engineText() << '\n';

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "app/ExeRunner.h"
 
@@ -27,10 +28,20 @@ TEST_F(CheckVerb, TheDemoIsOkAndADamagedOneHasItsFaultsListed) {
     ASSERT_EQ(run({"sql", "--db", db, "update qfhzb set fkrq=null where qfkid=(select min(yqfkid) from qfhzb where yqfkid<>0)"})
                   .exitCode,
               0);
+    // A removed trail shows, both ways: a reduction whose log row is gone,
+    // and a log row of a void whose receipt was turned back to live.
+    ASSERT_EQ(run({"sql", "--db", db,
+                   "delete from sys_log where id=(select min(id) from sys_log where operation='减免')"}).exitCode, 0);
+    ASSERT_EQ(run({"sql", "--db", db,
+                   "update PJML set pjState='' where djbh=(select min(djbh) from sys_log where operation='作废票据')"})
+                  .exitCode,
+              0);
     auto damaged = run({"check", "--db", db});
     EXPECT_EQ(damaged.exitCode, 1) << damaged.err;
     EXPECT_NE(damaged.out.find("[mirror-amount]\n"), std::string::npos) << damaged.out;
     EXPECT_NE(damaged.out.find("[remainder-orphan]\n"), std::string::npos) << damaged.out;
+    EXPECT_NE(damaged.out.find("在操作日志中没有记载。 [audit-missing]\n"), std::string::npos) << damaged.out;
+    EXPECT_NE(damaged.out.find("在账中不存在或没有作废。 [audit-orphan]\n"), std::string::npos) << damaged.out;
     EXPECT_EQ(damaged.out.find("ok\n"), std::string::npos);
 }
 
@@ -42,8 +53,21 @@ TEST_F(CheckVerb, AnythingButAFeeDatabaseIsRefusedUntouched) {
     EXPECT_NE(refused.err.find("notes.txt"), std::string::npos) << refused.err;
     EXPECT_EQ(fo::test::readWholeFile(text), "not a database\n");
 
-    EXPECT_EQ(run({"check", "--db", path("missing.db")}).exitCode, 2);
-    EXPECT_FALSE(std::filesystem::exists(path("missing.db")));
+    // Every verb says the same of a database that is not there, in the
+    // command line's words, and exits 2.
+    const std::string missing = path("missing.db");
+    const std::vector<std::vector<std::string>> verbs = {
+        {"check", "--db", missing}, {"sql", "--db", missing, "select 1"}, {"log", "--db", missing},
+        {"copy", "--from", missing, "--to", path("to.db")}, {"month-end", "--db", missing},
+        {"drive", "--db", missing, text}, {"tour", "--db", missing, "--out", path("pictures")}};
+    for (const auto& words : verbs) {
+        const auto r = run(words);
+        EXPECT_EQ(r.exitCode, 2) << words.front() << r.err;
+        EXPECT_EQ(r.err.find("重新选择"), std::string::npos) << words.front() << r.err;
+        if (words.front() != "drive")
+            EXPECT_NE(r.err.find("no fee database at"), std::string::npos) << words.front() << r.err;
+    }
+    EXPECT_FALSE(std::filesystem::exists(missing));
 }
 
 }  // namespace

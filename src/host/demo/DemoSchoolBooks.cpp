@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "host/operators/AuditLog.h"
 #include "host/database/SqlText.h"
 
 namespace fo::demo {
@@ -89,6 +90,7 @@ int DemoBooks::reduction(const DemoStudent& s, const std::string& yf, const Date
         cn_.execute("insert into KDW_sfjlmx(sfjlid,sfxmid,jmje,feeTermName,cqts,ysje,ye,termfrom,termto) values(" +
                     num(id) + "," + num(l.sfxmid) + "," + money(l.amount) + "," + sqlLiteral(l.periodName) + "," +
                     num(l.days) + "," + money(l.amount) + ",0," + dateOrNull(l.from) + "," + dateOrNull(l.to) + ")");
+    logged("减免", djbh, total(lines), when, clerk);
     return id;
 }
 
@@ -134,6 +136,8 @@ void DemoBooks::cancelCharge(int recordId, const DateTime& when, const DemoClerk
     const std::string o = num(recordId);
     cn_.execute("update pjml set zfrq=" + dateTimeLit(when) + ",zfr=" + sqlLiteral(clerk.name) + ",useridZfr=" +
                 num(clerk.id) + ",zfyy='收费有误',pjState='作废' where djbh=(select djbh from kdw_sfjl where id=" + o + ")");
+    auto charged = cn_.execute("select djbh,je from kdw_sfjl where id=" + o);
+    logged("作废票据", charged->field(std::size_t{0}).toText(), charged->field(1).toCurrency(), when, clerk);
     const int n = mirror(recordId, "QXSF", when, clerk);
     const std::string d = "(select djbh from kdw_sfjl where id=" + num(n) + ")";
     cn_.execute("insert into INandOutML(djbh,id,cw_date,je,userID,jzyf,czrq,jbr,zy,checked,yjlid) select " + d + "," +
@@ -145,7 +149,24 @@ void DemoBooks::cancelCharge(int recordId, const DateTime& when, const DemoClerk
 }
 
 void DemoBooks::cancelReduction(int recordId, const DateTime& when, const DemoClerk& clerk) {
-    mirror(recordId, "QXJM", when, clerk);
+    const int n = mirror(recordId, "QXJM", when, clerk);
+    auto cancelled = cn_.execute("select m.djbh,s.jmje from kdw_sfjl m inner join kdw_sfjl s on s.id=m.ysfjlid"
+                                 " where m.id=" + num(n));
+    logged("取消减免", cancelled->field(std::size_t{0}).toText(), cancelled->field(1).toCurrency(), when, clerk);
+}
+
+void DemoBooks::logged(const std::string& operation, const std::string& djbh, std::optional<Currency> amount,
+                       const DateTime& when, const DemoClerk& clerk) {
+    AuditRecord r;
+    r.time = when.dateTimeText();
+    r.userId = clerk.id;
+    r.userName = clerk.name;
+    r.workstation = "收费处";
+    r.operation = operation;
+    r.document = djbh;
+    r.amount = amount;
+    r.outcome = audit::Done;
+    writeAuditRow(cn_, r);
 }
 
 std::string amountInWords(Currency amount) {

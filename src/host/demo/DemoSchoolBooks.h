@@ -1,5 +1,6 @@
 #pragma once
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -65,6 +66,9 @@ private:
     int mirror(int recordId, const std::string& prefix, const DateTime& when, const DemoClerk& clerk);
     void journal(int id, const std::string& djbh, const std::string& yf, const DateTime& when, Currency cash,
                  const std::string& summary, const DemoClerk& clerk);
+    // The office's audit log row of a posting, as the program writes one.
+    void logged(const std::string& operation, const std::string& djbh, std::optional<Currency> amount,
+                const DateTime& when, const DemoClerk& clerk);
 
     Connection& cn_;
     int lastRecordId_ = 0;
