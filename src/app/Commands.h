@@ -29,6 +29,7 @@ Verb addDriveVerb(CLI::App& program);     // feeoffice drive (DriveCommand.cpp)
 Verb addTourVerb(CLI::App& program);      // feeoffice tour (tour/TourCommand.cpp)
 Verb addLogVerb(CLI::App& program);       // feeoffice log (LogCommand.cpp)
 Verb addCopyVerb(CLI::App& program);      // feeoffice copy (CopyCommand.cpp)
+Verb addMonthEndVerb(CLI::App& program);  // feeoffice month-end (MonthEndCommand.cpp)
 
 // Without a verb: the desktop program on a fee database (GuiCommand.cpp).
 struct GuiOptions {

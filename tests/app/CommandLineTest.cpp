@@ -112,6 +112,7 @@ TEST(CommandLine, EveryVerbExplainsEachOfItsOptionsAndItsExitStatus) {
                    "--export-dir DIR", "--set NAME=VALUE", "SCRIPT "}},
         {"log", {"--db DB", "--from yyyy-mm-dd", "--to yyyy-mm-dd"}},
         {"copy", {"--from DB", "--to DB"}},
+        {"month-end", {"--db DB", "--month yyyymm", "--today yyyy-mm-dd", "--user ID", "--password-file FILE"}},
     };
     for (const auto& [verb, options] : verbs) {
         fo::app::CommandLine line;
