@@ -4,7 +4,11 @@
 #include <cctype>
 #include <filesystem>
 
+#include <iostream>
+
 #include "db/Connection.h"
+#include "db/DbError.h"
+#include "db/pg/PgLink.h"
 #include "db/values/DateTime.h"
 
 namespace fo::app {
@@ -61,7 +65,7 @@ CommandLine::CommandLine()
     addGuiOptions(program_, gui_);
     // The verbs, in the order the help lists them.
     verbs_ = {addTourVerb(program_), addInitDemoVerb(program_), addSqlVerb(program_), addDriveVerb(program_),
-              addCheckVerb(program_), addLogVerb(program_), addCopyVerb(program_)};
+              addCheckVerb(program_), addLogVerb(program_), addCopyVerb(program_), addMonthEndVerb(program_)};
     program_.footer("feeoffice VERB --help explains a verb's options and exit status.");
     for (const Verb& verb : verbs_) {
         verb.command->group("Verbs");
@@ -114,6 +118,19 @@ CLI::Option* addDatabaseOption(CLI::App& verb, std::string& database) {
 bool databaseMissing(const std::string& database) {
     std::error_code ec;
     return !isLinkString(database) && !std::filesystem::is_regular_file(database, ec);
+}
+
+int refusedDatabase(const std::string& verb, const std::string& database, const std::exception& e) {
+    const auto* db = dynamic_cast<const DbError*>(&e);
+    const std::string shown = shownWithoutPassword(database);
+    std::string why;
+    if (databaseMissing(database) || (db && db->kind() == DbErrorKind::Missing)) why = "no fee database at " + shown;
+    else if (db && db->kind() == DbErrorKind::NotFeeDatabase) why = shown + " is not a fee database; it was left as it is";
+    else if (db && db->kind() == DbErrorKind::NewerSchema)
+        why = shown + " was written by a newer feeoffice; it was left as it is";
+    else return 0;
+    std::cerr << "feeoffice " << verb << ": " << why << '\n';
+    return NoUsableDatabase;
 }
 
 CLI::Option* addDialectOption(CLI::App& verb, int& dialect) {

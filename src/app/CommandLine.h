@@ -47,6 +47,13 @@ inline constexpr const char* kDatabaseHelp =
 // True when `database` is the path of a file that is not there. A server's
 // database is never missing here: opening it says whether it is there.
 bool databaseMissing(const std::string& database);
+// Every verb exits with this when the database it names cannot be used: not
+// there, not a fee database, or one of a newer program.
+inline constexpr int NoUsableDatabase = 2;
+// When `e` says the database cannot be used, says so on standard error in the
+// command line's words ("feeoffice VERB: …", English) and returns
+// NoUsableDatabase; otherwise returns 0 and says nothing.
+int refusedDatabase(const std::string& verb, const std::string& database, const std::exception& e);
 // --dialect 1|0: the SQL dialect, 1 SQL Server (the default) or 0 Access.
 CLI::Option* addDialectOption(CLI::App& verb, int& dialect);
 

@@ -26,8 +26,8 @@ struct CopyOptions {
 
 int runCopy(const CopyOptions& options) {
     if (databaseMissing(options.from)) {
-        std::cerr << "feeoffice copy: no database at " << options.from << '\n';
-        return 1;
+        std::cerr << "feeoffice copy: no fee database at " << options.from << '\n';
+        return NoUsableDatabase;
     }
     // A large school takes a while: on a terminal, each table is shown as it
     // is copied, on one line that the next table (or the outcome) overwrites.
@@ -93,7 +93,7 @@ Verb addCopyVerb(CLI::App& program) {
         ->required()
         ->check(notBlank());
     verb->footer("exit status: 0 copied and every row count matches; 1 refused, failed (the target is left as it "
-                 "was) or a count differs; 2 a bad command line");
+                 "was) or a count differs; 2 a bad command line, or no fee database to copy from");
     return {verb, [options] { return runCopy(*options); }};
 }
 

@@ -31,6 +31,7 @@ int runLog(const LogOptions& options) {
                       << r.outcome << '\n';
         return 0;
     } catch (const DbError& e) {
+        if (const int status = refusedDatabase("log", options.database, e)) return status;
         std::cerr << "feeoffice log: " << e.description() << '\n';
         if (e.engineText() != e.description()) std::cerr << "feeoffice log: " << e.engineText() << '\n';
         return 1;
@@ -51,7 +52,7 @@ Verb addLogVerb(CLI::App& program) {
         ->type_name("yyyy-mm-dd")
         ->check(calendarDate());
     verb->footer("An administrator's tool, like sql: it reads the database file without signing in.\n"
-                 "exit status: 0 printed; 1 no such fee database, or it cannot be read; 2 a bad command line");
+                 "exit status: 0 printed; 1 it cannot be read; 2 a bad command line, or no fee database at DB");
     return {verb, [options] { return runLog(*options); }};
 }
 

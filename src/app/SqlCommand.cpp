@@ -48,6 +48,7 @@ int runSql(const SqlOptions& options) {
         }
         cn->close();
     } catch (const DbError& e) {
+        if (const int status = refusedDatabase("sql", options.database, e)) return status;
         // The administrator reads the engine's own words after the clerk's.
         std::cerr << "feeoffice: " << e.description() << '\n';
         if (e.engineText() != e.description()) std::cerr << "feeoffice: " << e.engineText() << '\n';
@@ -69,8 +70,8 @@ Verb addSqlVerb(CLI::App& program) {
         ->check(notBlank());
     verb->footer("An administrator's tool: it signs in as no operator, keeps no audit log and can change "
                  "anything, as anyone who can write the database file can.\n"
-                 "exit status: 0 done; 1 no such fee database, or the engine refused the statement; "
-                 "2 a bad command line");
+                 "exit status: 0 done; 1 the engine refused the statement; "
+                 "2 a bad command line, or no fee database at DB");
     return {verb, [options] { return runSql(*options); }};
 }
 

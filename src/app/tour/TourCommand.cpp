@@ -61,8 +61,8 @@ int runTour(const TourOptions& options) {
     const std::string& database = options.database;
     const std::string& out = options.out;
     if (databaseMissing(database)) {
-        std::cerr << "feeoffice tour: no database at " << database << '\n';
-        return 2;
+        std::cerr << "feeoffice tour: no fee database at " << database << '\n';
+        return NoUsableDatabase;
     }
     const std::optional<int> user = signInHeadless(options.signIn, database, "tour", std::cerr);
     if (!user) return SignInRefused;
