@@ -1,6 +1,7 @@
 #include "db/Connection.h"
 
 #include "db/DbError.h"
+#include "db/sql/StorableText.h"
 #include "db/pg/PgLink.h"
 #include "db/StatementObserver.h"
 
@@ -57,6 +58,9 @@ void Connection::beforeStatement(const std::string& sql) const {
     if (blank(sql))
         throw DbError(DbErrorKind::Other, dberr::EmptyStatement, "程序内部错误：要执行的数据库语句是空的，本次操作没有保存。",
                       "Command text was not set for the command object.", sql);
+    // Every engine alike: text that one would store cut at a NUL and another
+    // refuse is refused here, before anything runs.
+    requireStorableText(sql, sql);
     if (StatementObserver* observer = statementObserver()) observer->statementSent(sql);
 }
 

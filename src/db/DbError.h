@@ -63,6 +63,7 @@ inline constexpr int NotFeeDatabase = -9; // the database is not a fee database
 inline constexpr int NewerSchema = -10;   // a fee database of a newer schema version
 inline constexpr int EmptyStatement = -11; // a statement text without any statement
 inline constexpr int BadParameter = -12;   // a prepared statement's parameter out of range, or not one statement
+inline constexpr int BadText = -13;        // text with a NUL byte or bytes that are not UTF-8
 }  // namespace dberr
 
 // The texts a clerk reads for the kinds that need no engine detail; each
@@ -81,6 +82,9 @@ inline constexpr const char* Corrupt =
 inline constexpr const char* Constraint =
     "数据与已有记录冲突（编号重复或缺少必填内容），本次操作没有保存。";
 inline constexpr const char* Other = "数据库操作失败，本次操作没有保存。";
+inline constexpr const char* BadText =
+    "输入的文字中有不能保存的字符（空字符，或不是有效 UTF-8 编码的字节，多半是从别处粘贴进来的），本次操作没有保存。"
+    "请删去这些字符后再试。";
 }  // namespace dbtext
 
 }  // namespace fo

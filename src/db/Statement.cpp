@@ -1,6 +1,7 @@
 #include "db/Statement.h"
 
 #include "db/DbError.h"
+#include "db/sql/StorableText.h"
 #include "db/StatementObserver.h"
 
 namespace fo {
@@ -25,6 +26,7 @@ Statement& Statement::bind(int index, Value value) {
     if (index < 1 || index > parameterCount())
         throw misuse("bind index " + std::to_string(index) + " out of range 1.." + std::to_string(parameterCount()),
                      text_);
+    if (value.isText()) requireStorableText(value.toText(), text_);
     values_[static_cast<std::size_t>(index - 1)] = std::move(value);
     return *this;
 }
@@ -33,6 +35,8 @@ Statement& Statement::bindAll(std::vector<Value> values) {
     if (values.size() != values_.size())
         throw misuse(std::to_string(values.size()) + " values for " + std::to_string(values_.size()) + " parameters",
                      text_);
+    for (const Value& v : values)
+        if (v.isText()) requireStorableText(v.toText(), text_);
     values_ = std::move(values);
     return *this;
 }

@@ -11,6 +11,7 @@
 using fo::Connection;
 using fo::ConnectionStringParts;
 using fo::DbError;
+using fo::Value;
 using fo::dbtest::TempDatabase;
 namespace dberr = fo::dberr;
 
@@ -109,6 +110,16 @@ TEST(Connection, ErrorsTellTheClerkInChineseAndKeepTheEngineWordsAndStatement) {
     for (const std::string blank : {"", " ", "\r\n\t"}) {
         EXPECT_EQ(errorCode([&] { cn->execute(blank); }), dberr::EmptyStatement) << "[" << blank << "]";
     }
+    // Text no engine would store as typed (a NUL, bytes that are not UTF-8,
+    // an encoded surrogate) is refused before it runs, written or bound.
+    cn->execute("create table t(mc text)");
+    for (const std::string bad : {std::string("a\0b", 3), std::string("\xff"), std::string("\xed\xa0\x80"),
+                                  std::string("\xc0\xaf"), std::string("\xe5\xbc")}) {
+        EXPECT_EQ(errorCode([&] { cn->execute("insert into t values('" + bad + "')"); }), dberr::BadText);
+        EXPECT_EQ(errorCode([&] { cn->prepare("insert into t values(?)").bind(1, Value(bad)); }), dberr::BadText);
+    }
+    cn->execute("insert into t values('张三 😀 O''Neil')");
+    EXPECT_EQ(cn->execute("select count(*) from t")->field(std::size_t{0}).toInt(), 1);
 }
 
 TEST(Connection, OpeningSomethingThatIsNotADatabaseFails) {
