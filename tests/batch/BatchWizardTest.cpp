@@ -70,6 +70,7 @@ TEST_P(BatchWizardTest, ALongPostingShowsItsProgressWithItsButtonDisabledAndCann
 }
 
 TEST_P(BatchWizardTest, EachStudentIsHeldToWhatHeOwesNotToTheStandardAmount) {
+    const std::string logged = one("select max(id) from sys_log");  // the demo's own postings
     auto w = stepTwo();
     const std::string before = books();
     w->txtJMYY.userSetText("按欠费");
@@ -89,7 +90,8 @@ TEST_P(BatchWizardTest, EachStudentIsHeldToWhatHeOwesNotToTheStandardAmount) {
     EXPECT_EQ(one("select qfje from qfhzb where qfkid=" + rest), "341");
     EXPECT_EQ(rows("select sfxmid,qfje from qfmxb where qfkid=" + rest + " order by sfxmid"), (Rows{"1|0", "2|341"}));
     // The refused batch of two left one row in the audit log, after its rollback.
-    EXPECT_EQ(rows("select operation,amount,outcome,djbh like '% 等 2 笔' from sys_log order by id"),
+    EXPECT_EQ(rows("select operation,amount,outcome,djbh like '% 等 2 笔' from sys_log where id>" + logged +
+                   " order by id"),
               (Rows{"批量减免|1400|失败|1", "批量减免|640|完成|0", "批量减免|640|完成|0"}));
 
     // Students who owe nothing for the period stop the batch, all named.
