@@ -45,6 +45,9 @@ HostSettingsDialog::HostSettingsDialog(const std::map<std::string, std::string>&
     }
     layout->addWidget(group);
     auto* receipt = new QFormLayout;
+    schoolName_ = new QLineEdit(qs(valueOf("txtSchoolName")), this);
+    schoolName_->setObjectName(QStringLiteral("txtSchoolName"));
+    receipt->addRow(QStringLiteral("学校名称："), schoolName_);
     colorContent_ = new QLineEdit(qs(valueOf("txtColorContent")), this);
     colorContent_->setObjectName(QStringLiteral("txtColorContent"));
     receipt->addRow(QStringLiteral("收据附注："), colorContent_);
@@ -61,6 +64,7 @@ std::map<std::string, std::string> HostSettingsDialog::values() const {
     std::map<std::string, std::string> v;
     for (const auto& [key, box] : boxes_) v[key] = std::string(1, box->isChecked() ? '1' : '0');
     v["txtColorContent"] = colorContent_->text().toStdString();
+    v["txtSchoolName"] = schoolName_->text().trimmed().toStdString();
     return v;
 }
 

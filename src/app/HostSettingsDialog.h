@@ -22,6 +22,7 @@ public:
 private:
     std::map<std::string, QCheckBox*> boxes_;
     QLineEdit* colorContent_;
+    QLineEdit* schoolName_;
 };
 
 }  // namespace fo::app

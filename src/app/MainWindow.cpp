@@ -316,7 +316,7 @@ void MainWindow::editSettings() {
     }
     std::map<std::string, std::string> stored;
     for (const auto& [key, caption] : HostSettingsDialog::checkSettings()) stored[key] = session_->setting(key);
-    stored["txtColorContent"] = session_->setting("txtColorContent");
+    for (const char* text : {"txtColorContent", "txtSchoolName"}) stored[text] = session_->setting(text);
     HostSettingsDialog dialog(stored, this);
     if (dialog.exec() != QDialog::Accepted) return;
     try {

@@ -13,9 +13,12 @@ bool ReceiptTextPrinter::printBill(const ReceiptHeader& h, Recordset& items) {
     const std::string path = freeFilePath(folder_, "receipt-" + h.billNumber, ".txt");
     std::ofstream out(path, std::ios::binary);
     if (!out) return false;
+    if (!h.schoolName.empty()) out << h.schoolName << "\n";
+    if (!h.reprintMark.empty()) out << h.reprintMark << "\n";
     out << (h.billNameForSF.empty() ? "收据" : h.billNameForSF) << "\n"
         << "编号: " << h.billNumber << "    纸张格式: " << (h.paperName.empty() ? h.paperFormat : h.paperName) << "\n"
         << "班级: " << h.className << "    学号: " << h.studentNumber << "    姓名: " << h.studentName << "\n"
+        << "开票日期: " << h.issueDate << "\n"
         << h.itemsCaption << "\n";
     if (!(items.eof() && items.bof()))
         for (items.moveFirst(); !items.eof(); items.moveNext())

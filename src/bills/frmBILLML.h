@@ -91,6 +91,9 @@ private:
     void ListView1_ItemClick(ListItem& item);
     void cmdPrintRe_Click();
     void cmdZF_Click();
+    // Counts a reprint of receipt `id` on the receipt and in the log; false
+    // when it could not be written (the receipt was printed all the same).
+    bool recordReprint(const std::string& id, const std::string& billNumber, long count);
     void Command2_Click();
     void Command3_Click() { unload(); }
 

@@ -1,5 +1,6 @@
 // The register's actions on the selected bill: reprint, void, and the
 // export of the list.
+#include <cstdlib>
 #include <exception>
 
 #include "bills/FeeCancellation.h"
@@ -57,6 +58,20 @@ std::string frmBILLML::paperName() const {
     return cmbPageType.ListIndex() >= 0 && !chosen.empty() ? chosen : cmbPage;
 }
 
+bool frmBILLML::recordReprint(const std::string& id, const std::string& billNumber, long count) {
+    // How often a receipt was reprinted stays with it (rptbz) and in the log.
+    try {
+        ConnectionPtr tr = host().pgettrcn();
+        Transaction tx(*tr);
+        auditPosting(*tr, "重打收据", billNumber);
+        tr->execute("update pjml set rptbz='" + std::to_string(count) + "' where id=" + id);
+        tx.commit();
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
 void frmBILLML::cmdPrintRe_Click() {
     if (refusedRight(host(), rights::Reprint, rights::Full)) return;
     if (selectedState() == "作废") {
@@ -75,7 +90,8 @@ void frmBILLML::cmdPrintRe_Click() {
     gMOpen();
     const std::string id = sel->key().substr(1);
     RecordsetPtr items = reprintItems(id);
-    RecordsetPtr head = cn_->execute("select id,djbh,bjmc,xh,xm,bz,hjje,jedx,kpr,skr,rptbz from pjml where id=" + id);
+    RecordsetPtr head =
+        cn_->execute("select id,djbh,bjmc,xh,xm,bz,hjje,jedx,kpr,skr,rptbz,kprq from pjml where id=" + id);
     if (head->eof()) {
         gMclose();
         return;
@@ -109,6 +125,13 @@ void frmBILLML::cmdPrintRe_Click() {
     h.paperFormat = paperFormat();
     h.paperName = paperName();
     h.itemsCaption = sel->text().rfind("SF", 0) == 0 ? " 收 费 项 目" : " 退 费 项 目";
+    h.schoolName = globals().settings ? globals().settings->value("txtSchoolName").toText() : std::string();
+    const std::string issued = textOrEmpty(head->field("kprq"));
+    h.issueDate = issued.substr(0, 10);
+    // Every print from the register is a reprint: the receipt was printed
+    // when it was issued.
+    h.reprintMark = "补打";
+    const long reprints = std::atol(textOrEmpty(head->field("rptbz")).c_str());
     head->close();
 
     // The binding's receipt printer (on a desktop the print dialog); a text
@@ -117,8 +140,10 @@ void frmBILLML::cmdPrintRe_Click() {
     if (!printer) printer = std::make_unique<ReceiptTextPrinter>(ui().exportFolder());
     items->moveFirst();
     if (printer->printBill(h, *items)) {
+        const bool recorded = recordReprint(id, h.billNumber, reprints + 1);
         gMclose();
-        msgBox("打印成功！", MsgButtons::OK, MsgIcon::Information, "提示");
+        msgBox(recorded ? "打印成功！" : "打印成功！但没能记下这次补打，请通知管理员。", MsgButtons::OK,
+               MsgIcon::Information, "提示");
     }
     items->close();
     gMclose();

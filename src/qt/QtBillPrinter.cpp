@@ -59,6 +59,15 @@ bool QtBillPrinter::render(QPagedPaintDevice& device, const ReceiptHeader& h, Re
     title.setBold(true);
 
     int y = unit;
+    p.setFont(font);
+    // The school heads the receipt; a reprint says so where the eye starts.
+    if (!h.schoolName.empty()) p.drawText(QRect(0, y, page.width(), unit * 2), Qt::AlignCenter, qs(h.schoolName));
+    if (!h.reprintMark.empty()) {
+        QFont mark = title;
+        p.setFont(mark);
+        p.drawText(QRect(0, y, page.width() - unit * 3, unit * 2), Qt::AlignRight | Qt::AlignVCenter, qs(h.reprintMark));
+    }
+    if (!h.schoolName.empty() || !h.reprintMark.empty()) y += unit * 2;
     p.setFont(title);
     const QString name = qs(h.billNameForSF.empty() ? std::string("收费收据") : h.billNameForSF);
     p.drawText(QRect(0, y, page.width(), unit * 3), Qt::AlignCenter, name);
@@ -76,6 +85,7 @@ bool QtBillPrinter::render(QPagedPaintDevice& device, const ReceiptHeader& h, Re
     };
     line(QStringLiteral("班级：") + qs(h.className), QStringLiteral("票据号：") + qs(h.billNumber));
     line(QStringLiteral("姓名：") + qs(h.studentName), QStringLiteral("学号：") + qs(h.studentNumber));
+    if (!h.issueDate.empty()) line(QStringLiteral("开票日期：") + qs(h.issueDate), QString());
     y += unit / 2;
 
     // The item table.

@@ -27,6 +27,9 @@ struct ReceiptHeader {
     std::string paperFormat;      // the format's number, or its name when none is chosen
     std::string paperName;        // the format's name: the paper it is printed on
     std::string itemsCaption;     // " 收 费 项 目" / " 退 费 项 目"
+    std::string schoolName;       // setting "txtSchoolName": whose receipt it is
+    std::string issueDate;        // kprq, "yyyy-mm-dd"
+    std::string reprintMark;      // "补打" on a reprint, "" on the first print
 };
 
 // A bill-printing object of the sibling printing library, made afresh for

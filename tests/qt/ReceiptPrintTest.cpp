@@ -39,6 +39,9 @@ protected:
         header.payee = "李出纳";
         header.itemsCaption = " 收 费 项 目";
         header.colorContent = "本收据加盖财务专用章后有效";
+        header.schoolName = "阳光幼儿园";
+        header.issueDate = "2026-12-06";
+        header.reprintMark = "补打";
     }
     // Prints through the binding's printer and returns where it went.
     std::string print() {
@@ -61,7 +64,8 @@ TEST_F(ReceiptPrint, OffscreenAReceiptPrintsToAPdfInThePrintFolderWhoseTextReads
     for (const char* written : {"票据号：SF202612060001", "姓名：王小明", "学号：2026001", "班级：大一班", "保育费",
                                 "伙食费", "2026-09-01至2026-12-31", "一次性", "大班目录", "800.00", "12.50",
                                 "合计：812.50", "合计（大写）：捌佰壹拾贰元伍角", "金额", "项目", "开票人：张会计",
-                                "收款人：李出纳", "本收据加盖财务专用章后有效"})
+                                "收款人：李出纳", "本收据加盖财务专用章后有效", "阳光幼儿园", "补打",
+                                "开票日期：2026-12-06"})
         EXPECT_NE(text.find(written), std::string::npos) << written << "\n" << text;
     // The period prints at the size of the other cells, not set smaller to
     // fit a narrow one: its words stand as tall as the item's name.
