@@ -133,6 +133,10 @@ private:
     };
     // The checks before posting or previewing; false after the message.
     bool readyToPost();
+    // Whether the clerk goes on with a batch that reduces again what a
+    // reduction in force already reduced for the same student, item and
+    // period (asked only when one does).
+    bool secondReductionsConfirmed(Connection& cn, const std::vector<Group>& groups);
     // Fills the work table from the list and reads the groups of the batch
     // from it, on the session's connection; `skipped` gets a line for each
     // row with an amount below zero, which is not posted. False when it

@@ -13,7 +13,9 @@
 #include "data/Dialect.h"
 #include "host/api/MessageService.h"
 #include "host/api/ModuleGlobals.h"
+#include "reduction/EarlierReductions.h"
 #include "reduction/ReductionChecks.h"
+#include "ui/frmMsg.h"
 #include "ui/lists/TrimSpaces.h"
 #include "ui/PostingProgress.h"
 #include "ui/frmPlanPreview.h"
@@ -55,6 +57,20 @@ std::string studentText(Connection& cn, const std::string& xsid) {
 }
 
 }  // namespace
+
+bool frmJmBachList::secondReductionsConfirmed(Connection& cn, const std::vector<Group>& groups) {
+    std::vector<jmjl::BatchItem> asked;
+    for (const Group& g : groups)
+        for (const clsJMmx& m : g.items) asked.push_back({g.xsid, m.strXmid(), m.strXmmc(), m.strQFYF()});
+    const auto earlier = jmjl::earlierReductions(cn, gRun(), asked);
+    if (earlier.empty()) return true;
+    gMclose();
+    const bool yes = frmMsg::ask("请确认！", jmjl::secondReductionQuestion(earlier, [&](const std::string& id) {
+                                     return studentText(cn, id);
+                                 })) == 1;
+    gMOpen();
+    return yes;
+}
 
 void frmJmBachList::cmdALL_Click() {
     txtWrite.setVisible(false);
@@ -200,7 +216,9 @@ void frmJmBachList::fillPoster(clsJMhead& head, const Group& g) {
     head.set_STR_xsid(g.xsid);
     head.set_colMX(g.items);
     // Each item's receivable is what the list showed owed.
-    head.setReceivablesShown(true);
+    std::map<std::string, Currency> shown;
+    for (const clsJMmx& m : g.items) shown[jmjl::idKey(m.strXmid())] += m.sngYsje();
+    head.setOwedShown(std::move(shown));
 }
 
 void frmJmBachList::cmdPreview_Click() {
@@ -257,6 +275,18 @@ void frmJmBachList::post(const std::map<std::string, plan::Plan>* seen) {
     std::string T;
     std::vector<Group> groups;
     if (!gatherGroups(session, T, groups, nullptr)) return;
+    try {
+        if (!secondReductionsConfirmed(cn, groups)) {
+            dropWorkTable(cn, T);
+            gMclose();
+            return;
+        }
+    } catch (const std::exception& e) {
+        dropWorkTable(cn, T);
+        gMclose();
+        msgBox(std::string("操作失败！") + batch::CRLF + e.what(), MsgButtons::OK, MsgIcon::None, "警告！");
+        return;
+    }
 
     clsJMhead head;
     std::string failedStudent;
