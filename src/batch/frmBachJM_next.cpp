@@ -279,6 +279,11 @@ bool frmBachJM_next::ready(std::string& jmrq) {
         return false;
     }
     if (!CanAdd()) return false;
+    // No student ticked is no reduction, whatever the grid says.
+    if (formInstance<frmBachJM>()->tickedStudents().empty()) {
+        msgBox("没有勾选学生，本次没有减免。请在上一步勾选要减免的学生。", MsgButtons::OK, MsgIcon::Exclamation, "警告");
+        return false;
+    }
     jmrq = periodFirstDay();
     // No first day (a one-off reduction with every month carried over) is
     // no reduction date.

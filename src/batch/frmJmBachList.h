@@ -137,12 +137,11 @@ private:
     // reduction in force already reduced for the same student, item and
     // period (asked only when one does).
     bool secondReductionsConfirmed(Connection& cn, const std::vector<Group>& groups);
-    // Fills the work table from the list and reads the groups of the batch
-    // from it, on the session's connection; `skipped` gets a line for each
-    // row with an amount below zero, which is not posted. False when it
-    // stopped: after "操作失败！", or quietly for a period without dates.
-    bool gatherGroups(myDB& session, std::string& table, std::vector<Group>& groups,
-                      std::vector<plan::Line>* skipped);
+    // Fills the work table from the list's rows with an amount above zero
+    // and reads the groups of the batch from it, on the session's
+    // connection. False when it stopped: after "操作失败！", or quietly for a
+    // period without dates.
+    bool gatherGroups(myDB& session, std::string& table, std::vector<Group>& groups);
     void fillPoster(clsJMhead& head, const Group& g);
     // Posts the batch; with `seen` (the previewed plan of each group, by
     // groupKey) exactly what the preview showed.

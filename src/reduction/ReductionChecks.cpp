@@ -15,16 +15,19 @@ namespace {
 
 const char* const kAmountRule = "减免金额不能小于零，最多两位小数。";
 
-// Digits after the decimal point of the number `text` begins with.
-std::size_t decimalsTyped(std::string_view text) {
-    std::size_t i = text.find_first_not_of(" \t");
-    if (i == std::string_view::npos) return 0;
-    if (text[i] == '+' || text[i] == '-') ++i;
-    while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i;
-    if (i >= text.size() || text[i] != '.') return 0;
-    std::size_t digits = 0;
-    for (++i; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) ++digits;
-    return digits;
+// Whether `text` (blanks around it aside) is a plain amount: digits with at
+// most two decimals, nothing else. Text, full-width digits, a sign or a
+// third decimal are none: the clerk meant something the posting would not
+// write.
+bool plainAmount(std::string_view text) {
+    const std::size_t from = text.find_first_not_of(" \t"), to = text.find_last_not_of(" \t");
+    if (from == std::string_view::npos) return true;  // nothing typed
+    text = text.substr(from, to - from + 1);
+    std::size_t i = 0, digits = 0, decimals = 0;
+    while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i, ++digits;
+    if (i < text.size() && text[i] == '.')
+        for (++i; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) ++decimals;
+    return i == text.size() && digits + decimals > 0 && decimals <= 2;
 }
 
 std::string amountText(std::string_view typed) {
@@ -208,7 +211,7 @@ PeriodsOfDate periodsOfDate(HostSystem& run, const std::string& date) {
 }
 
 std::string amountRefusal(const std::string& itemName, std::string_view typed) {
-    if (leadingNumber(typed) >= Currency() && decimalsTyped(typed) <= 2) return {};
+    if (plainAmount(typed)) return {};
     return "收费项目[" + itemName + "]的减免金额[" + amountText(typed) + "]不正确：" + kAmountRule;
 }
 

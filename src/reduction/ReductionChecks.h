@@ -26,9 +26,9 @@ public:
     explicit ReductionRefused(const std::string& reason) : DbError(1, reason) {}
 };
 
-// Why an amount cannot be a reduction of `itemName`: below zero, or more
-// than two decimals; "" when it can. `typed` is the text as entered (its
-// leading number counts, as the grid reads it).
+// Why an amount cannot be a reduction of `itemName`: below zero, more than
+// two decimals, or no plain number at all (text, full-width digits); ""
+// when it can, or when nothing was typed. `typed` is the text as entered.
 std::string amountRefusal(const std::string& itemName, std::string_view typed);
 std::string amountRefusal(const std::string& itemName, Currency amount);
 

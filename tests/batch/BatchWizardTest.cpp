@@ -134,6 +134,14 @@ TEST_P(BatchWizardTest, StepTwoShowsWhatTheStudentsOweAndASecondReductionOfAPeri
     type(*w, 1, "100");
     w->txtJMYY.userSetText("两次");
 
+    // Nobody ticked is no reduction, and no success is said.
+    formInstance<frmBachJM>()->lvwXS.findItem("k7")->setChecked(false);
+    w->cmd_ok.userClick();
+    EXPECT_EQ(lastMessage().text, "没有勾选学生，本次没有减免。请在上一步勾选要减免的学生。");
+    w->cmdPreview.userClick();
+    EXPECT_EQ(lastMessage().text, "没有勾选学生，本次没有减免。请在上一步勾选要减免的学生。");
+    EXPECT_EQ(one("select count(*) from kdw_sfjl where jmyy='两次'"), "0");
+    formInstance<frmBachJM>()->lvwXS.findItem("k7")->setChecked(true);
     w->cmd_ok.userClick();
     ASSERT_EQ(lastMessage().text, "操作成功！\r\n减免金额：100.00");
     EXPECT_EQ(w->MSFlexGrid1.textMatrix(1, frmBachJM_next::ColYs), "540.00") << "what is left after it";
@@ -173,7 +181,7 @@ TEST_P(BatchWizardTest, ARowAboveItsReceivableOrAPastedBadAmountStopsTheBatchBef
     w->cmd_ok.userClick();
     EXPECT_EQ(lastMessage().text, "收费项目[保育费]\r\n应收金额：800\r\n\r\n减免金额不能大于应收金额");
     // Pasted past the key filter: below zero, or a third decimal.
-    for (const char* pasted : {"-5", "12.345"}) {
+    for (const char* pasted : {"-5", "12.345", "1.005"}) {
         type(*w, 1, pasted);
         w->cmd_ok.userClick();
         EXPECT_EQ(lastMessage().text, std::string("收费项目[保育费]的减免金额[") + pasted +
