@@ -189,6 +189,10 @@ TEST_P(BatchListTest, APartOfACentAnOlderDatabaseOwesIsNamedAsItIsAndLeftOwing) 
     EXPECT_EQ(rows("select m.qfje from qfmxb m inner join qfhzb q on q.qfkid=m.qfkid where q.yqfkid=" + row +
                    " and m.sfxmid=1"),
               Rows{"0.005"});
+    // Stored as the rest it is, not as the engine's 640.335-640.33.
+    EXPECT_EQ(one("select count(*) from qfmxb m inner join qfhzb q on q.qfkid=m.qfkid where q.yqfkid=" + row +
+                  " and m.sfxmid=1 and m.qfje=0.005"),
+              "1");
     const auto faults = checkBooks(*cn);
     EXPECT_TRUE(faults.empty()) << faults.front().code << " " << faults.front().text;
 }
