@@ -68,9 +68,10 @@ void clsJMhead::toJm(Connection& trCnn, const plan::Plan* seen) {
         ~Restore() { flag = was; }
     } restore{describeRows_, true};
     // A clerk who confirmed a preview is held to its rows, each compared
-    // and named when another clerk changed it, not to the list's amounts.
-    Restore shown{receivablesShown_, receivablesShown_};
-    if (seen) receivablesShown_ = false;
+    // and named when another clerk changed it, and to what the preview read
+    // him owing of coming charges, not to the window's amounts.
+    Restore shown{heldToPreview_, false};
+    heldToPreview_ = seen != nullptr;
     const plan::Plan p = planJm(trCnn, draws);
     if (const plan::Refusal* over = p.refusal("over-reduction")) {
         msgBox(over->reason, MsgButtons::OK, MsgIcon::Information, "警告！");
@@ -95,15 +96,17 @@ bool clsJMhead::visibleToOperator(Connection& cn) {
     return visible_->ids.count(Value(STR_xsid_).toInt()) > 0;
 }
 
-void clsJMhead::refusals(Connection& cn, plan::Plan& p, std::vector<jmjl::ReducedItem>& reduced) {
+void clsJMhead::refusals(Connection& cn, plan::Plan& p, std::vector<jmjl::ReducedItem>& reduced,
+                         std::vector<std::optional<Currency>>& comingOwed) {
     HostSystem& run = host();
     Currency sum;
     for (const clsJMmx& item : colMX_) {
         if (item.sngJMje() > item.sngYsje()) return p.refuse("over-reduction", batch::overReductionWarning(item));
         if (const std::string bad = jmjl::amountRefusal(item.strXmmc(), item.sngJMje()); !bad.empty())
             return p.refuse("amount", bad);
+        const auto shown = heldToPreview_ ? owedShown_.end() : owedShown_.find(jmjl::idKey(item.strXmid()));
         reduced.push_back({item.strQFYF(), item.strXmid(), item.strXmmc(), item.sngJMje(), {},
-                           receivablesShown_ ? std::optional<Currency>(item.sngYsje()) : std::nullopt});
+                           shown == owedShown_.end() ? std::nullopt : std::optional<Currency>(shown->second)});
         sum += item.sngJMje();
     }
     // A record is the sum of its items; a caller's total that is not (also
@@ -120,7 +123,8 @@ void clsJMhead::refusals(Connection& cn, plan::Plan& p, std::vector<jmjl::Reduce
         if (known && !known->eof() && known->field(std::size_t{0}).toInt() > 0)
             return p.refuse("category", "该学生不在您可以查看的学生类别中，不能为他减免。");
     }
-    if (const std::string refusal = jmjl::stillOwedRefusal(cn, run, STR_xsid_, str_Jmrq_, reduced, postingStatements(), heldOn(cn));
+    if (const std::string refusal = jmjl::stillOwedRefusal(cn, run, STR_xsid_, str_Jmrq_, reduced, postingStatements(),
+                                                           heldOn(cn), &comingOwed);
         !refusal.empty())
         p.refuse("owed", refusal);
 }
@@ -134,11 +138,19 @@ plan::Plan clsJMhead::planJm(Connection& cn, plan::Draws& draws) {
     BookNames& names = namesOn(cn, own);
     const std::string student = p.describes() ? names.student(Value(STR_xsid_)) : std::string();
     std::vector<jmjl::ReducedItem> reduced;
-    refusals(cn, p, reduced);
+    std::vector<std::optional<Currency>> comingOwed;
+    refusals(cn, p, reduced, comingOwed);
     if (p.refused()) {
         lines(p, {}, student);
         return p;
     }
+    // Coming charges have no row to compare with a preview: what he owed
+    // of them is what the plan was made on.
+    for (std::size_t i = 0; i < reduced.size() && i < comingOwed.size(); ++i)
+        if (comingOwed[i])
+            p.basedOn("学生[" + student + "]收费项目[" + reduced[i].itemName + "]所属期[" +
+                          (reduced[i].period.empty() ? str_Jmrq_ : reduced[i].period) + "]尚欠",
+                      Value(*comingOwed[i]));
 
     batch::ReductionRecord record;
     jmjl::PlannedRecord planned;
@@ -168,7 +180,7 @@ plan::Plan clsJMhead::planJm(Connection& cn, plan::Draws& draws) {
         jmjl::planItem(p, planned.id, values, [&] { return batch::itemInsert(record.id, item); }, names);
     }
     if (!settlement.empty()) settlement.erase(0, 1);
-    lines(p, toUpdateHis(STR_xsid_, settlement, cn, planned.id, p, draws, names), student);
+    lines(p, toUpdateHis(STR_xsid_, settlement, cn, planned.id, p, draws, names), student, comingOwed);
     return p;
 }
 
@@ -182,10 +194,13 @@ std::vector<jmjl::SettledRow> clsJMhead::toUpdateHis(const std::string& xsId, co
                                 names, postingStatements(), heldOn(varCn));
 }
 
-void clsJMhead::lines(plan::Plan& p, const std::vector<jmjl::SettledRow>& settled, const std::string& student) {
+void clsJMhead::lines(plan::Plan& p, const std::vector<jmjl::SettledRow>& settled, const std::string& student,
+                      const std::vector<std::optional<Currency>>& comingOwed) {
     if (!p.describes()) return;
     const std::string refusal = p.refused() ? p.refusals.front().reason : std::string();
-    for (const clsJMmx& item : colMX_) {
+    for (std::size_t n = 0; n < colMX_.size(); ++n) {
+        const clsJMmx& item = colMX_[n];
+        const Currency* coming = n < comingOwed.size() && comingOwed[n] ? &*comingOwed[n] : nullptr;
         std::string rows;
         Currency owed, remainder;
         bool stored = false;
@@ -202,6 +217,8 @@ void clsJMhead::lines(plan::Plan& p, const std::vector<jmjl::SettledRow>& settle
                       Value(item.sngJMje())};
         if (!refusal.empty()) line.cells.insert(line.cells.end(), {Value(), Value(), Value()});
         else if (stored) line.cells.insert(line.cells.end(), {Value(rows), Value(owed), Value(remainder)});
+        else if (coming)
+            line.cells.insert(line.cells.end(), {Value("本期应收（未结转）"), Value(*coming), Value(*coming - item.sngJMje())});
         else line.cells.insert(line.cells.end(), {Value("本期应收（未结转）"), Value(), Value()});
         line.refusal = refusal;
         p.summary.lines.push_back(std::move(line));

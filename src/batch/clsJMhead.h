@@ -1,4 +1,5 @@
 #pragma once
+#include <map>
 #include <memory>
 #include <optional>
 #include <set>
@@ -75,11 +76,13 @@ public:
     // twice is read afresh the second time). Without it each student's rows
     // are read for him alone; the checks are the same.
     void readAhead(std::vector<std::string> students, std::set<std::string> periods);
-    // Whether the items' receivables (sngYsje) are what the window showed the
-    // student owing on each (the receivables list does; the wizard shows the
-    // fee type's amounts): a student who owes another amount now was posted
-    // on by another clerk since, and is refused as out of date.
-    void setReceivablesShown(bool shown) { receivablesShown_ = shown; }
+    // What the window showed the current student owing on each item, by
+    // item id (the receivables list: each row's amount owed; the wizard:
+    // what its second step read for him): a student who owes another amount
+    // now was posted on by another clerk since, and is refused as out of
+    // date. Items it does not name are held to nothing shown. A posting
+    // confirmed from a preview is held to the preview instead.
+    void setOwedShown(std::map<std::string, Currency> byItem) { owedShown_ = std::move(byItem); }
 
     // Posts one reduction for the current student on `trCnn`, inside the
     // caller's transaction: the KDW_sfjl record with a new "JM" number and
@@ -108,7 +111,10 @@ public:
 private:
     HostSystem& host() const;
     // The refusal of the current student, or none.
-    void refusals(Connection& cn, plan::Plan& p, std::vector<jmjl::ReducedItem>& reduced);
+    // What he owed of each item of coming charges as read (none for the
+    // others) goes to `comingOwed`.
+    void refusals(Connection& cn, plan::Plan& p, std::vector<jmjl::ReducedItem>& reduced,
+                  std::vector<std::optional<Currency>>& comingOwed);
     // Plans the settlement of student xsId's open arrears for the entries
     // of strYfXmidJe ("month:itemid|amount,...") by record VsfJlid: the
     // items' reductions, each covered row closed, a successor row for what
@@ -117,7 +123,9 @@ private:
                                               Connection& varCn, const plan::Datum& VsfJlid, plan::Plan& p,
                                               plan::Draws& draws, BookNames& names);
     // One line per item, with what the settlement did to its arrears.
-    void lines(plan::Plan& p, const std::vector<jmjl::SettledRow>& settled, const std::string& student);
+    // An item of coming charges shows what he owed of it (`comingOwed`).
+    void lines(plan::Plan& p, const std::vector<jmjl::SettledRow>& settled, const std::string& student,
+               const std::vector<std::optional<Currency>>& comingOwed = {});
 
     std::string STR_xsid_, str_bjmc_, str_Jmrq_, str_Sflxid_;
     Currency c_Jmhj_;
@@ -155,7 +163,9 @@ private:
     // Whether planJm describes the rows it plans: always but in a posting
     // that compares nothing with a preview.
     bool describeRows_ = true;
-    bool receivablesShown_ = false;
+    std::map<std::string, Currency> owedShown_;
+    // Whether the posting is held to a preview rather than to owedShown_.
+    bool heldToPreview_ = false;
     // The rows read ahead on `cn`, read at the posting's first student; none
     // outside a posting or without readAhead.
     const jmjl::ArrearsOfStudents* heldOn(Connection& cn);

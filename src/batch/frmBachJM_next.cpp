@@ -8,6 +8,7 @@
 #include "db/Connection.h"
 #include "host/api/MessageService.h"
 #include "host/api/ModuleGlobals.h"
+#include "reduction/EarlierReductions.h"
 #include "reduction/ReductionChecks.h"
 #include "ui/FormInstance.h"
 #include "ui/RightsCheck.h"
@@ -180,7 +181,61 @@ void frmBachJM_next::ShowSFLX() {
         MSFlexGrid1.setTextMatrix(r, ColTerm, term);
         MSFlexGrid1.setTextMatrix(r, ColQfyf, tag);
     }
+    try {
+        showOwed();
+    } catch (const std::exception& e) {
+        owedShown_.clear();
+        msgBox(std::string("读取学生的欠费失败，请重新选择期间。") + batch::CRLF + e.what(), MsgButtons::OK,
+               MsgIcon::Exclamation, "提示");
+    }
     Sum_js();
+}
+
+void frmBachJM_next::showOwed() {
+    owedShown_.clear();
+    const std::string firstDay = periodFirstDay();
+    if (MSFlexGrid1.rows() < 2 || !DateTime::parse(firstDay)) return;
+    std::vector<std::string> students;
+    for (const frmBachJM::Student& s : formInstance<frmBachJM>()->tickedStudents()) students.push_back(s.id);
+    std::vector<jmjl::ReducedItem> items;
+    for (int r = 1; r < MSFlexGrid1.rows(); ++r)
+        items.push_back({trimSpaces(MSFlexGrid1.textMatrix(r, ColQfyf)), MSFlexGrid1.textMatrix(r, ColItemId),
+                         MSFlexGrid1.textMatrix(r, ColName), Currency(), {}, {}});
+    if (students.empty()) return;
+    ConnectionPtr cn = moduleConnection();
+    owedShown_ = jmjl::owedNow(*cn, gRun(), students, firstDay, items);
+    for (int r = 1; r < MSFlexGrid1.rows(); ++r) {
+        Currency most;
+        for (const auto& [key, owed] : owedShown_)
+            if (key.second == jmjl::idKey(MSFlexGrid1.textMatrix(r, ColItemId)) && owed > most) most = owed;
+        MSFlexGrid1.setTextMatrix(r, ColYs, most.format00());
+    }
+}
+
+std::map<std::string, Currency> frmBachJM_next::owedShownTo(const std::string& xsid) const {
+    std::map<std::string, Currency> out;
+    for (const auto& [key, owed] : owedShown_)
+        if (key.first == jmjl::idKey(xsid)) out[key.second] = owed;
+    return out;
+}
+
+bool frmBachJM_next::secondReductionsConfirmed(const std::vector<frmBachJM::Student>& students,
+                                               const JMmxCollection& items) {
+    std::vector<jmjl::BatchItem> asked;
+    std::map<std::string, std::string> names;
+    for (const frmBachJM::Student& s : students) {
+        names[jmjl::idKey(s.id)] = s.number + " " + s.name;
+        for (const clsJMmx& m : items) asked.push_back({s.id, m.strXmid(), m.strXmmc(), m.strQFYF()});
+    }
+    ConnectionPtr cn = moduleConnection();
+    const auto earlier = jmjl::earlierReductions(*cn, gRun(), asked);
+    if (earlier.empty()) return true;
+    gMclose();
+    const bool yes = frmMsg::ask("请确认！", jmjl::secondReductionQuestion(earlier, [&](const std::string& id) {
+                                     return names[jmjl::idKey(id)];
+                                 })) == 1;
+    gMOpen();
+    return yes;
 }
 
 std::string frmBachJM_next::periodFirstDay() const {
@@ -230,6 +285,11 @@ bool frmBachJM_next::ready(std::string& jmrq) {
         return false;
     }
     if (!CanAdd()) return false;
+    // No student ticked is no reduction, whatever the grid says.
+    if (formInstance<frmBachJM>()->tickedStudents().empty()) {
+        msgBox("没有勾选学生，本次没有减免。请在上一步勾选要减免的学生。", MsgButtons::OK, MsgIcon::Exclamation, "警告");
+        return false;
+    }
     jmrq = periodFirstDay();
     // No first day (a one-off reduction with every month carried over) is
     // no reduction date.
@@ -276,6 +336,7 @@ void frmBachJM_next::cmdPreview_Click() {
         for (const frmBachJM::Student& s : formInstance<frmBachJM>()->tickedStudents()) {
             head.set_str_bjmc(s.className);
             head.set_STR_xsid(s.id);
+            head.setOwedShown(owedShownTo(s.id));
             plan::Draws preview;
             const plan::Plan& p = seen[s.id] = head.planJm(*cn, preview);
             whole.append(p);
@@ -343,6 +404,17 @@ void frmBachJM_next::post(const std::string& jmrq, const std::map<std::string, p
         gMclose();
         return;
     }
+    const std::vector<frmBachJM::Student> students = formInstance<frmBachJM>()->tickedStudents();
+    try {
+        if (!secondReductionsConfirmed(students, items)) {
+            gMclose();
+            return;
+        }
+    } catch (const std::exception& e) {
+        gMclose();
+        msgBox(std::string("操作失败！") + batch::CRLF + e.what(), MsgButtons::OK, MsgIcon::Exclamation, "提示");
+        return;
+    }
     clsJMhead head = poster(jmrq, std::move(items));
     ConnectionPtr trCn = run.pgettrcn();
 
@@ -350,7 +422,6 @@ void frmBachJM_next::post(const std::string& jmrq, const std::map<std::string, p
     std::vector<std::string> refused;
     try {
         Transaction tx(*trCn);
-        const std::vector<frmBachJM::Student> students = formInstance<frmBachJM>()->tickedStudents();
         PostingProgress progress("正在为 " + std::to_string(students.size()) + " 名学生记账减免…",
                                  static_cast<long>(students.size()), &cmd_ok);
         head.drawInBlocks(static_cast<long>(students.size()));
@@ -364,6 +435,7 @@ void frmBachJM_next::post(const std::string& jmrq, const std::map<std::string, p
             current = s.number + " " + s.name;
             head.set_str_bjmc(s.className);
             head.set_STR_xsid(s.id);
+            head.setOwedShown(owedShownTo(s.id));
             // What the clerk was shown for him (none: a student the preview
             // did not show, whose every row is new to it).
             static const plan::Plan unseen;
@@ -395,6 +467,12 @@ void frmBachJM_next::post(const std::string& jmrq, const std::map<std::string, p
     if (!refused.empty()) {
         msgBox(batch::refusedPostings(refused), MsgButtons::OK, MsgIcon::Exclamation, "提示");
         return;
+    }
+    // What they owe now, after this posting, is what the step shows.
+    try {
+        showOwed();
+    } catch (const std::exception&) {
+        owedShown_.clear();
     }
     msgBox(std::string("操作成功！") + batch::CRLF + "减免金额：" + lblSumProject.caption(), MsgButtons::OK,
            MsgIcon::Information, "提示");

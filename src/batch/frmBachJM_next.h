@@ -3,6 +3,8 @@
 #include <string>
 
 #include "batch/clsJMhead.h"
+#include "batch/frmBachJM.h"
+#include "reduction/ReductionChecks.h"
 #include "batch/clsYF.h"
 #include "reduction/FeeItemGrid.h"
 #include "ui/controls/ComboBox.h"
@@ -86,8 +88,18 @@ private:
 
     void cmdReset_Click();
     int kind() const;
+    // Reads what each ticked student still owes of each item of the grid
+    // for the period, keeps it (what the posting is held to) and shows in the
+    // receivable column what the most owing of them owes.
+    void showOwed();
+    // The ticked students' items the batch reduces, with reductions in force
+    // of the same item and period; the clerk's answer whether to go on.
+    bool secondReductionsConfirmed(const std::vector<frmBachJM::Student>& students, const JMmxCollection& items);
+    // What step two showed student `xsid` owing, by item.
+    std::map<std::string, Currency> owedShownTo(const std::string& xsid) const;
 
     clsYF yf_;
+    jmjl::OwedByStudent owedShown_;
     FeeItemGrid itemGrid_{MSFlexGrid1, Txt_write, lblSumProject, Lbl_jmhj};
 };
 

@@ -134,12 +134,15 @@ private:
     };
     // The checks before posting or previewing; false after the message.
     bool readyToPost();
-    // Fills the work table from the list and reads the groups of the batch
-    // from it, on the session's connection; `skipped` gets a line for each
-    // row with an amount below zero, which is not posted. False when it
-    // stopped: after "操作失败！", or quietly for a period without dates.
-    bool gatherGroups(myDB& session, std::string& table, std::vector<Group>& groups,
-                      std::vector<plan::Line>* skipped);
+    // Whether the clerk goes on with a batch that reduces again what a
+    // reduction in force already reduced for the same student, item and
+    // period (asked only when one does).
+    bool secondReductionsConfirmed(Connection& cn, const std::vector<Group>& groups);
+    // Fills the work table from the list's rows with an amount above zero
+    // and reads the groups of the batch from it, on the session's
+    // connection. False when it stopped: after "操作失败！", or quietly for a
+    // period without dates.
+    bool gatherGroups(myDB& session, std::string& table, std::vector<Group>& groups);
     void fillPoster(clsJMhead& head, const Group& g);
     // Posts the batch; with `seen` (the previewed plan of each group, by
     // groupKey) exactly what the preview showed.

@@ -13,8 +13,10 @@
 #include "data/Dialect.h"
 #include "host/api/MessageService.h"
 #include "host/api/ModuleGlobals.h"
+#include "reduction/EarlierReductions.h"
 #include "reduction/ReductionChecks.h"
 #include "ui/RightsCheck.h"
+#include "ui/frmMsg.h"
 #include "ui/lists/TrimSpaces.h"
 #include "ui/PostingProgress.h"
 #include "ui/frmPlanPreview.h"
@@ -57,10 +59,30 @@ std::string studentText(Connection& cn, const std::string& xsid) {
 
 }  // namespace
 
+bool frmJmBachList::secondReductionsConfirmed(Connection& cn, const std::vector<Group>& groups) {
+    std::vector<jmjl::BatchItem> asked;
+    for (const Group& g : groups)
+        for (const clsJMmx& m : g.items) asked.push_back({g.xsid, m.strXmid(), m.strXmmc(), m.strQFYF()});
+    const auto earlier = jmjl::earlierReductions(cn, gRun(), asked);
+    if (earlier.empty()) return true;
+    gMclose();
+    const bool yes = frmMsg::ask("请确认！", jmjl::secondReductionQuestion(earlier, [&](const std::string& id) {
+                                     return studentText(cn, id);
+                                 })) == 1;
+    gMOpen();
+    return yes;
+}
+
 void frmJmBachList::cmdALL_Click() {
     txtWrite.setVisible(false);
-    // Rounded as "0.00" rounds, then shown as the amount it is: 12.50 as 12.5.
-    const std::string amount = leadingNumber(txtJmje.text()).roundHalfAway(2).plainText();
+    // An amount the posting would not write as typed (1.005, text) is
+    // refused here, never rounded into another one.
+    if (const std::string bad = jmjl::amountRefusal("全部项目", txtJmje.text()); !bad.empty()) {
+        msgBox(bad, MsgButtons::OK, MsgIcon::Exclamation, "警告！");
+        return;
+    }
+    // Shown as the amount it is: 12.50 as 12.5.
+    const std::string amount = leadingNumber(txtJmje.text()).plainText();
     for (int i = 1; i <= lvw1.itemCount(); ++i)
         if (!isSubtotal(lvw1.item(i))) lvw1.item(i).setSubItem(7, amount);
 }
@@ -77,7 +99,12 @@ void frmJmBachList::cmdAllSelect_Click() {
 }
 
 void frmJmBachList::txtWrite_Change() {
-    if (ListItem* item = lvw1.selectedItem()) item->setSubItem(7, leadingNumber(txtWrite.text()).format00());
+    // A plain amount shows as money; anything else stays as typed, for the
+    // posting to refuse naming its row.
+    const std::string typed = trimSpaces(txtWrite.text());
+    if (ListItem* item = lvw1.selectedItem())
+        item->setSubItem(7, jmjl::amountRefusal({}, typed).empty() && !typed.empty() ? leadingNumber(typed).format00()
+                                                                                      : typed);
 }
 
 bool frmJmBachList::readyToPost() {
@@ -99,6 +126,25 @@ bool frmJmBachList::readyToPost() {
         msgBox("请输入减免原因！", MsgButtons::OK, MsgIcon::None, "警告！");
         return false;
     }
+    // Every amount typed must be one the posting writes as typed, and some
+    // must be above zero: a batch that writes nothing says so.
+    bool any = false;
+    for (int i = 1; i <= lvw1.itemCount(); ++i) {
+        const ListItem& row = lvw1.item(i);
+        if (isSubtotal(row)) continue;
+        const std::string typed = trimSpaces(row.subItem(7));
+        if (const std::string bad = jmjl::amountRefusal(trimSpaces(row.subItem(5)), typed); !bad.empty()) {
+            msgBox(trimSpaces(row.subItem(1) + " " + row.subItem(2)) + "：" + bad, MsgButtons::OK,
+                   MsgIcon::Exclamation, "警告！");
+            return false;
+        }
+        any = any || leadingNumber(typed) > Currency();
+    }
+    if (!any) {
+        msgBox("没有录入大于零的减免金额，本次没有减免。请在【本次减免金额】列中录入。", MsgButtons::OK,
+               MsgIcon::Exclamation, "警告！");
+        return false;
+    }
     return true;
 }
 
@@ -109,8 +155,7 @@ void frmJmBachList::cmdJMok_Click() {
     post(nullptr);
 }
 
-bool frmJmBachList::gatherGroups(myDB& session, std::string& T, std::vector<Group>& groups,
-                                 std::vector<plan::Line>* skipped) {
+bool frmJmBachList::gatherGroups(myDB& session, std::string& T, std::vector<Group>& groups) {
     HostSystem& run = gRun();
     const bool sqlServer = isSqlServer(run.SQL_access());
     Connection& cn = *session.cn();
@@ -126,15 +171,8 @@ bool frmJmBachList::gatherGroups(myDB& session, std::string& T, std::vector<Grou
         for (int i = 1; i <= lvw1.itemCount(); ++i) {
             const ListItem& row = lvw1.item(i);
             const std::vector<std::string> key = splitKey(row.key());
-            if (leadingNumber(row.subItem(7)) <= Currency()) {
-                // An amount below zero is not posted; the preview says so.
-                if (skipped && leadingNumber(row.subItem(7)) < Currency() && key.size() >= 4 && !key[1].empty())
-                    skipped->push_back({{Value(row.subItem(1) + " " + row.subItem(2)), Value(row.subItem(3)),
-                                         Value(key[1]), Value(row.subItem(5)), Value(leadingNumber(row.subItem(7))),
-                                         Value(), Value(leadingNumber(row.subItem(6))), Value()},
-                                        "减免金额小于零，这一行不记账。"});
-                continue;
-            }
+            // readyToPost refused every amount that is no plain one.
+            if (leadingNumber(row.subItem(7)) <= Currency()) continue;
             if (key.size() < 4 || key[1].empty()) continue;
             cn.execute(batch::postingRowInsert(T, key[0].substr(1), key[1], key[3], leadingNumber(row.subItem(6)),
                                                leadingNumber(row.subItem(7))));
@@ -202,7 +240,9 @@ void frmJmBachList::fillPoster(clsJMhead& head, const Group& g) {
     head.set_STR_xsid(g.xsid);
     head.set_colMX(g.items);
     // Each item's receivable is what the list showed owed.
-    head.setReceivablesShown(true);
+    std::map<std::string, Currency> shown;
+    for (const clsJMmx& m : g.items) shown[jmjl::idKey(m.strXmid())] += m.sngYsje();
+    head.setOwedShown(std::move(shown));
 }
 
 void frmJmBachList::cmdPreview_Click() {
@@ -212,8 +252,7 @@ void frmJmBachList::cmdPreview_Click() {
     myDB session;
     std::string T;
     std::vector<Group> groups;
-    std::vector<plan::Line> skipped;
-    if (!gatherGroups(session, T, groups, &skipped)) return;
+    if (!gatherGroups(session, T, groups)) return;
     // What each group will write, read from the books as they stand.
     std::map<std::string, plan::Plan> seen;
     plan::Plan whole;
@@ -238,7 +277,6 @@ void frmJmBachList::cmdPreview_Click() {
         return;
     }
     dropWorkTable(*session.cn(), T);
-    whole.summary.lines.insert(whole.summary.lines.end(), skipped.begin(), skipped.end());
     gMclose();
 
     frmPlanPreview::Request request;
@@ -259,7 +297,19 @@ void frmJmBachList::post(const std::map<std::string, plan::Plan>* seen) {
     Connection& cn = *session.cn();
     std::string T;
     std::vector<Group> groups;
-    if (!gatherGroups(session, T, groups, nullptr)) return;
+    if (!gatherGroups(session, T, groups)) return;
+    try {
+        if (!secondReductionsConfirmed(cn, groups)) {
+            dropWorkTable(cn, T);
+            gMclose();
+            return;
+        }
+    } catch (const std::exception& e) {
+        dropWorkTable(cn, T);
+        gMclose();
+        msgBox(std::string("操作失败！") + batch::CRLF + e.what(), MsgButtons::OK, MsgIcon::None, "警告！");
+        return;
+    }
 
     clsJMhead head;
     std::string failedStudent;

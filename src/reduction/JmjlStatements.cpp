@@ -119,10 +119,13 @@ SqlText remainderInsert(bool sqlServer, const std::string& newQfkid, const std::
     return sql.number(number(oldQfkid, "yqfkid")).add(",").number(number(userId, "userid")).add(",0,0,0)");
 }
 
-SqlText remainderItemsCopy(const std::string& newQfkid, const std::string& oldQfkid, const std::string& xsid) {
-    SqlText sql("insert into qfmxb(qfkid,xsid,sflxid,sfxmid,qfje,fkje,jmje)select ");
-    sql.number(number(newQfkid, "qfkid")).add(",xsid,sflxid,sfxmid,qfje-jmje,0,0 from qfmxb where qfkid=");
-    return sql.number(number(oldQfkid, "qfkid")).add(" and xsid=").number(number(xsid, "xsid")).add(" and fkje<qfje");
+SqlText remainderItemInsert(const std::string& newQfkid, const std::string& xsid, const std::string& sflxid,
+                            const std::string& sfxmid, Currency owed) {
+    SqlText sql("insert into qfmxb(qfkid,xsid,sflxid,sfxmid,qfje,fkje,jmje)values(");
+    sql.number(number(newQfkid, "qfkid")).add(",").number(number(xsid, "xsid")).add(",");
+    (sflxid.empty() ? sql.add("null") : sql.number(number(sflxid, "sflxid"))).add(",");
+    sql.number(number(sfxmid, "sfxmid")).add(",");
+    return sql.number(owed.plainText()).add(",0,0)");
 }
 
 std::string recordsQuery(bool sqlServer, const ListFilter& f) {

@@ -75,7 +75,11 @@ SqlText closeArrearsRow(bool sqlServer, Currency capped, const std::string& reco
 SqlText remainderInsert(bool sqlServer, const std::string& newQfkid, const std::string& qfyf, const std::string& xsid,
                         Currency remainder, const std::string& oldQfkid, const std::string& userId,
                         const DateTime& now);
-SqlText remainderItemsCopy(const std::string& newQfkid, const std::string& oldQfkid, const std::string& xsid);
+// One item of a remainder row, owing exactly `owed` as the plan worked it
+// out: the engine's own arithmetic on stored amounts may keep a remainder
+// of part of a cent as 0.0049999999999954525.
+SqlText remainderItemInsert(const std::string& newQfkid, const std::string& xsid, const std::string& sflxid,
+                            const std::string& sfxmid, Currency owed);
 
 // --- reduction records and their cancellation ---
 

@@ -2,6 +2,7 @@
 
 #include <map>
 #include <set>
+#include <tuple>
 
 #include "data/Dialect.h"
 #include "db/values/DateTime.h"
@@ -14,20 +15,20 @@ namespace {
 
 const char* const kAmountRule = "减免金额不能小于零，最多两位小数。";
 
-// Digits after the decimal point of the number `text` begins with.
-std::size_t decimalsTyped(std::string_view text) {
-    std::size_t i = text.find_first_not_of(" \t");
-    if (i == std::string_view::npos) return 0;
-    if (text[i] == '+' || text[i] == '-') ++i;
-    while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i;
-    if (i >= text.size() || text[i] != '.') return 0;
-    std::size_t digits = 0;
-    for (++i; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) ++digits;
-    return digits;
+// Whether `text` (blanks around it aside) is a plain amount: digits with at
+// most two decimals, nothing else. Text, full-width digits, a sign or a
+// third decimal are none: the clerk meant something the posting would not
+// write.
+bool plainAmount(std::string_view text) {
+    const std::size_t from = text.find_first_not_of(" \t"), to = text.find_last_not_of(" \t");
+    if (from == std::string_view::npos) return true;  // nothing typed
+    text = text.substr(from, to - from + 1);
+    std::size_t i = 0, digits = 0, decimals = 0;
+    while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i, ++digits;
+    if (i < text.size() && text[i] == '.')
+        for (++i; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) ++decimals;
+    return i == text.size() && digits + decimals > 0 && decimals <= 2;
 }
-
-// An id as the database gives it back ("05" and "5" are one item).
-std::string idKey(const std::string& text) { return std::to_string(Value(leadingNumber(text)).toInt()); }
 
 std::string amountText(std::string_view typed) {
     const std::size_t from = typed.find_first_not_of(" \t"), to = typed.find_last_not_of(" \t");
@@ -148,26 +149,51 @@ DatedPeriods periodsHolding(HostSystem& run, const std::string& reductionDate) {
 }
 
 // What the host's dues rules leave owing of the coming charges of the
-// months listed, per period key and item, read into a work table on the
-// transaction's connection (so the posting's own writes count) and dropped
-// again.
-std::map<std::pair<std::string, std::string>, Currency> comingDues(Connection& trCn, HostSystem& run,
-                                                                    const std::string& xsid, const std::string& months,
-                                                                    const std::vector<std::string>& itemIds) {
-    std::map<std::pair<std::string, std::string>, Currency> out;
+// months listed, per student, period key and item, read into a work table
+// on the transaction's connection (so the posting's own writes count) and
+// dropped again.
+using ComingDues = std::map<std::tuple<std::string, std::string, std::string>, Currency>;
+ComingDues comingDues(Connection& trCn, HostSystem& run, const std::vector<std::string>& students,
+                      const std::string& months, const std::vector<std::string>& itemIds) {
+    ComingDues out;
     std::string table;
     const ConnectionPtr borrowed(ConnectionPtr(), &trCn);
     run.getQFmxbNew(table, borrowed, months, "," + idList(itemIds), "", "",
-                    "select id from kdw_xs where 1=1 and id=" + xsid);
-    RecordsetPtr rs = trCn.execute("select sfyf,sfxmid,sum(ysje-jfje-jmje) as owed from " + table + " where xsid=" +
-                                   xsid + " group by sfyf,sfxmid");
+                    "select id from kdw_xs where 1=1 and id in(" + idList(students) + ")");
+    RecordsetPtr rs = trCn.execute("select xsid,sfyf,sfxmid,sum(ysje-jfje-jmje) as owed from " + table +
+                                   " group by xsid,sfyf,sfxmid");
     for (; rs && !rs->eof(); rs->moveNext())
-        out[{rs->field("sfyf").toText(), std::to_string(rs->field("sfxmid").toInt())}] = rs->field("owed").toCurrency();
+        out[{std::to_string(rs->field("xsid").toInt()), rs->field("sfyf").toText(),
+             std::to_string(rs->field("sfxmid").toInt())}] = rs->field("owed").toCurrency();
     trCn.execute("drop table " + table);
     return out;
 }
 
+// The months whose dues hold the coming charges of a reduction dated in
+// `dated`: the open month computes the dues of the term and year it lies
+// in even when the reduction's own month is carried over, so both are
+// asked; only the periods that hold the reduction date count.
+std::string monthsAsked(HostSystem& run, const DatedPeriods& dated) {
+    const std::string open = run.CurrentYf();
+    return dated.month.empty() || dated.month == open ? open : dated.month + "," + open;
+}
+
+// What student `xsid` owes of `item`'s coming charges.
+Currency comingOwed(const ComingDues& dues, const std::string& xsid, const ReducedItem& item,
+                    const DatedPeriods& dated) {
+    const std::string id = idKey(item.itemId), student = idKey(xsid);
+    Currency owed;
+    for (const auto& [key, amount] : dues)
+        if (std::get<0>(key) == student && std::get<2>(key) == id && dated.keys.count(std::get<1>(key)) &&
+            (item.period.empty() || std::get<1>(key) == item.period))
+            owed += amount;
+    return owed;
+}
+
 }  // namespace
+
+// "05" and "5" are one item.
+std::string idKey(const std::string& text) { return std::to_string(Value(leadingNumber(text)).toInt()); }
 
 PeriodsOfDate periodsOfDate(HostSystem& run, const std::string& date) {
     PeriodsOfDate out;
@@ -185,7 +211,7 @@ PeriodsOfDate periodsOfDate(HostSystem& run, const std::string& date) {
 }
 
 std::string amountRefusal(const std::string& itemName, std::string_view typed) {
-    if (leadingNumber(typed) >= Currency() && decimalsTyped(typed) <= 2) return {};
+    if (plainAmount(typed)) return {};
     return "收费项目[" + itemName + "]的减免金额[" + amountText(typed) + "]不正确：" + kAmountRule;
 }
 
@@ -196,7 +222,9 @@ std::string amountRefusal(const std::string& itemName, Currency amount) {
 
 std::string stillOwedRefusal(Connection& trCn, HostSystem& run, const std::string& studentId,
                              const std::string& reductionDate, const std::vector<ReducedItem>& items,
-                             PreparedStatements* prepared, const ArrearsOfStudents* held) {
+                             PreparedStatements* prepared, const ArrearsOfStudents* held,
+                             std::vector<std::optional<Currency>>* comingOwedNow) {
+    if (comingOwedNow) comingOwedNow->assign(items.size(), std::nullopt);
     if (items.empty()) return {};
     const std::string shownDate = DateTime::parse(reductionDate) ? DateTime::parse(reductionDate)->dateText()
                                                                   : reductionDate;
@@ -246,23 +274,59 @@ std::string stillOwedRefusal(Connection& trCn, HostSystem& run, const std::strin
 
     std::vector<std::string> comingIds;
     for (const ReducedItem* item : coming) comingIds.push_back(item->itemId);
-    // The open month computes the dues of the term and year it lies in even
-    // when the reduction's own month is carried over, so both are asked;
-    // only the periods that hold the reduction date count.
     const DatedPeriods dated = periodsHolding(run, reductionDate);
-    const std::string open = run.CurrentYf();
-    const std::string months = dated.month.empty() || dated.month == open ? open : dated.month + "," + open;
-    const auto dues = comingDues(trCn, run, xsid, months, comingIds);
+    const auto dues = comingDues(trCn, run, {xsid}, monthsAsked(run, dated), comingIds);
     for (const ReducedItem* item : coming) {
-        const std::string id = idKey(item->itemId);
-        Currency owed;
-        for (const auto& [key, amount] : dues)
-            if (key.second == id && dated.keys.count(key.first) && (item->period.empty() || key.first == item->period))
-                owed += amount;
+        const Currency owed = comingOwed(dues, xsid, *item, dated);
+        if (comingOwedNow) (*comingOwedNow)[static_cast<std::size_t>(item - items.data())] = owed;
         if (owed < item->amount) return owedLess(*item, shownPeriod(*item), owed);
         if (changedSinceShown(*item, owed)) return staleRow(*item, shownPeriod(*item));
     }
     return {};
+}
+
+OwedByStudent owedNow(Connection& cn, HostSystem& run, const std::vector<std::string>& students,
+                      const std::string& reductionDate, const std::vector<ReducedItem>& items) {
+    OwedByStudent out;
+    if (students.empty() || items.empty()) return out;
+    std::vector<std::string> ids, itemIds;
+    std::set<std::string> periods;
+    for (const auto& s : students) ids.push_back(idKey(number(s, "xsid")));
+    for (const auto& item : items) {
+        itemIds.push_back(item.itemId);
+        if (!item.period.empty()) periods.insert(item.period);
+    }
+    // Stored rows own an item's period once any of them holds it, open or
+    // closed; it owes what the open ones still owe.
+    std::set<std::pair<std::string, std::string>> own;
+    if (!periods.empty()) {
+        SqlText sql("select h.xsid,h.qfyf,h.fkrq,q.sfxmid,q.qfje,q.fkje,q.jmje from qfhzb as h inner join qfmxb as q"
+                    " on q.qfkid=h.qfkid where h.xsid in(");
+        addIdList(sql, ids).add(") and h.qfyf in(");
+        addQuotedList(sql, periods).add(") and q.sfxmid in(");
+        RecordsetPtr rs = PreparedStatements::run(nullptr, cn, addIdList(sql, itemIds).add(")"));
+        for (; rs && !rs->eof(); rs->moveNext()) {
+            const std::string xsid = std::to_string(rs->field("xsid").toInt());
+            const std::string id = std::to_string(rs->field("sfxmid").toInt());
+            for (const auto& item : items) {
+                if (idKey(item.itemId) != id || !equalsIgnoreCase(rs->field("qfyf").toText(), item.period)) continue;
+                own.insert({xsid, id});
+                Currency& owed = out[{xsid, id}];
+                if (rs->field("fkrq").isNull())
+                    owed += rs->field("qfje").toCurrency() - rs->field("fkje").toCurrency() -
+                            rs->field("jmje").toCurrency();
+            }
+        }
+    }
+    std::vector<std::string> comingIds;
+    for (const auto& item : items) comingIds.push_back(item.itemId);
+    const DatedPeriods dated = periodsHolding(run, reductionDate);
+    const auto dues = comingDues(cn, run, ids, monthsAsked(run, dated), comingIds);
+    for (const auto& xsid : ids)
+        for (const auto& item : items)
+            if (!own.count({xsid, idKey(item.itemId)}))
+                out[{xsid, idKey(item.itemId)}] = comingOwed(dues, xsid, item, dated);
+    return out;
 }
 
 }  // namespace fo::jmjl

@@ -1,4 +1,5 @@
 #pragma once
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -25,9 +26,9 @@ public:
     explicit ReductionRefused(const std::string& reason) : DbError(1, reason) {}
 };
 
-// Why an amount cannot be a reduction of `itemName`: below zero, or more
-// than two decimals; "" when it can. `typed` is the text as entered (its
-// leading number counts, as the grid reads it).
+// Why an amount cannot be a reduction of `itemName`: below zero, more than
+// two decimals, or no plain number at all (text, full-width digits); ""
+// when it can, or when nothing was typed. `typed` is the text as entered.
 std::string amountRefusal(const std::string& itemName, std::string_view typed);
 std::string amountRefusal(const std::string& itemName, Currency amount);
 
@@ -67,12 +68,28 @@ struct ReducedItem {
 // stored arrears or reduces coming charges, never both (the dues rules do
 // not count a record that settled stored rows), and names each item once.
 // Returns the refusal for the clerk, or "" when the reduction may be posted.
+// With `comingOwedNow`, what the student owed of each item of coming
+// charges as it was read (in the items' order; none for a stored item or
+// one not reached before a refusal).
 // A batch passes the statements it prepares (`prepared`): the same reads
 // of the stored rows, with only each student's values bound; and the rows
 // it read for all its students at once in its transaction (`held`), which
 // answer for the students they hold.
 std::string stillOwedRefusal(Connection& trCn, HostSystem& run, const std::string& xsid,
                              const std::string& reductionDate, const std::vector<ReducedItem>& items,
-                             PreparedStatements* prepared = nullptr, const ArrearsOfStudents* held = nullptr);
+                             PreparedStatements* prepared = nullptr, const ArrearsOfStudents* held = nullptr,
+                             std::vector<std::optional<Currency>>* comingOwedNow = nullptr);
+
+// What each of `students` (ids) owes now of each of `items` in a reduction
+// dated `reductionDate`, read as stillOwedRefusal reads it: the open stored
+// rows of the item's period when stored rows hold it, otherwise what the
+// dues rules leave of its coming charges. By student id and item id, as the
+// database gives them back ("5", not "05"). A window keeps this for what it
+// showed; the posting is refused when it reads another amount.
+using OwedByStudent = std::map<std::pair<std::string, std::string>, Currency>;
+OwedByStudent owedNow(Connection& cn, HostSystem& run, const std::vector<std::string>& students,
+                      const std::string& reductionDate, const std::vector<ReducedItem>& items);
+// An id as the database gives it back, the key of OwedByStudent.
+std::string idKey(const std::string& id);
 
 }  // namespace fo::jmjl

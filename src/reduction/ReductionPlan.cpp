@@ -160,20 +160,22 @@ std::vector<SettledRow> planSettlement(Connection& cn, plan::Plan& p, const Sett
                                 {"qjts", Value(0)}, {"jmje", Value(0)}}),
                          "余下欠费：" + rowName + "，尚欠 " + remainder.format00());
         }
-        long copied = 0;
         for (const OpenItem& i : items) {
             if (!ofRow(i)) continue;
             const bool copy = rest && idOf(i.xsid) == idOf(rowXsid) && i.fkje < i.qfje;
             if (idOf(i.xsid) == xsId) row.items.push_back({idOf(i.sfxmid), i.qfje, i.owed, i.jmje, copy ? i.qfje - i.jmje : Currency()});
             if (!copy) continue;
-            ++copied;
+            p.run([&] {
+                return remainderItemInsert(row.successor.text(), idOf(i.xsid),
+                                           i.sflxid.isNull() ? std::string() : idOf(i.sflxid), idOf(i.sfxmid),
+                                           i.qfje - i.jmje);
+            }, 1);
             if (describe)
                 p.insert("qfmxb", cells({{"qfkid", row.successor}, {"sfxmid", i.sfxmid}}),
                          cells({{"qfkid", row.successor}, {"xsid", i.xsid}, {"sflxid", i.sflxid}, {"sfxmid", i.sfxmid},
                                 {"qfje", Value(i.qfje - i.jmje)}, {"fkje", Value(0)}, {"jmje", Value(0)}}),
                          "余下欠费明细：" + rowName + "，" + names.item(i.sfxmid) + " " + (i.qfje - i.jmje).format00());
         }
-        if (rest) p.run([&] { return remainderItemsCopy(row.successor.text(), qfkid, idOf(rowXsid)); }, copied);
         settled.push_back(std::move(row));
     }
     return settled;

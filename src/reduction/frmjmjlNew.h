@@ -1,4 +1,5 @@
 #pragma once
+#include <map>
 #include <memory>
 #include <string>
 
@@ -144,7 +145,15 @@ private:
     void Txt_bz_KeyPress(int& keyAscii);
     void declareLayout();
 
+    // Reads what the student owes now of each item the grid shows of coming
+    // charges, for the reduction date shown: what the posting is held to.
+    void keepOwedShown();
+
     std::string strYf_;
+    // What the student owed of each coming charge the grid shows (by item
+    // id) when it was filled, and the reduction date it was read for.
+    std::map<std::string, Currency> owedShown_;
+    std::string owedShownDate_;
     FeeItemGrid itemGrid_{MSFlexGrid1, Txt_write, lblSumProject, Lbl_jmhj};
     ConnectionPtr cn_;
     std::unique_ptr<DbInfo> dbInfo_;

@@ -7,6 +7,7 @@
 #include "host/api/MessageService.h"
 #include "host/api/ModuleGlobals.h"
 #include "reduction/JmjlStatements.h"
+#include "reduction/ReductionChecks.h"
 #include "reduction/frmjmjlNew.h"
 #include "ui/lists/TrimSpaces.h"
 #include "ui/lists/Utf8Text.h"
@@ -39,7 +40,30 @@ void frmjmjlNew::setupGrid() {
     if (!settingOn("chkXMzhekou")) MSFlexGrid1.setColWidth(ColDiscount, 0);
 }
 
-void frmjmjlNew::clearGrid() { MSFlexGrid1.setRows(1); }
+void frmjmjlNew::clearGrid() {
+    MSFlexGrid1.setRows(1);
+    owedShown_.clear();
+    owedShownDate_.clear();
+}
+
+void frmjmjlNew::keepOwedShown() {
+    owedShown_.clear();
+    owedShownDate_ = DTP_jmrq.dateText();
+    if (Lbl_mc.tag().empty() || MSFlexGrid1.rows() < 2) return;
+    std::vector<jmjl::ReducedItem> items;
+    for (int r = 1; r < MSFlexGrid1.rows(); ++r)
+        items.push_back({trimSpaces(MSFlexGrid1.textMatrix(r, ColQfyf)), MSFlexGrid1.textMatrix(r, ColItemId),
+                         MSFlexGrid1.textMatrix(r, ColName), Currency(), {}, {}});
+    try {
+        for (const auto& [key, owed] : jmjl::owedNow(cn(), gRun(), {Lbl_mc.tag()}, owedShownDate_, items))
+            owedShown_[key.second] = owed;
+    } catch (const std::exception& e) {
+        owedShown_.clear();
+        MSFlexGrid1.setRows(1);
+        msgBox(std::string("读取学生的欠费失败，请刷新。") + jmjl::CRLF + e.what(), MsgButtons::OK,
+               MsgIcon::Exclamation, "提示");
+    }
+}
 
 void frmjmjlNew::setQFlist(const std::string& xsid) {
     LvwQFLIST.clearItems();
@@ -279,6 +303,7 @@ void frmjmjlNew::ShowSFLX(const std::string& requested) {
     for (int i = 1; i <= LvwQFLIST.itemCount(); ++i)
         if (LvwQFLIST.item(i).text() == month) LvwQFLIST.item(i).setChecked(true);
     showTerm();
+    keepOwedShown();
     Sum_js();
 }
 

@@ -117,9 +117,15 @@ void frmjmjlNew::ToAdd() {
                 throw OverReduction{};
             }
             items.push_back(item);
+            // A coming charge is held to what the grid was filled with: no
+            // stored row would show that another clerk reduced it since.
+            const auto shown = MSFlexGrid1.textMatrix(r, ColListId).empty() && owedShownDate_ == record.sfrq
+                                   ? owedShown_.find(jmjl::idKey(item.sfxmid))
+                                   : owedShown_.end();
             reduced.push_back({trimSpaces(MSFlexGrid1.textMatrix(r, ColQfyf)), item.sfxmid,
                                trimSpaces(MSFlexGrid1.textMatrix(r, ColName)), amount,
-                               MSFlexGrid1.textMatrix(r, ColListId), {}});
+                               MSFlexGrid1.textMatrix(r, ColListId),
+                               shown == owedShown_.end() ? std::nullopt : std::optional<Currency>(shown->second)});
         }
         // The grid shows the books as they were when it was filled; what
         // they hold now decides, read under the write lock before any write.

@@ -11,6 +11,7 @@
 #include "ui/controls/KeyCodes.h"
 
 #include <filesystem>
+#include <functional>
 
 namespace fo::test {
 namespace {
@@ -188,6 +189,10 @@ TEST_P(BatchListTest, APartOfACentAnOlderDatabaseOwesIsNamedAsItIsAndLeftOwing) 
     EXPECT_EQ(rows("select m.qfje from qfmxb m inner join qfhzb q on q.qfkid=m.qfkid where q.yqfkid=" + row +
                    " and m.sfxmid=1"),
               Rows{"0.005"});
+    // Stored as the rest it is, not as the engine's 640.335-640.33.
+    EXPECT_EQ(one("select count(*) from qfmxb m inner join qfhzb q on q.qfkid=m.qfkid where q.yqfkid=" + row +
+                  " and m.sfxmid=1 and m.qfje=0.005"),
+              "1");
     const auto faults = checkBooks(*cn);
     EXPECT_TRUE(faults.empty()) << faults.front().code << " " << faults.front().text;
 }
@@ -230,18 +235,46 @@ TEST_P(BatchListTest, TheCrossTabPostsNothingAndSaysWhereReductionsAreEntered) {
     EXPECT_THROW(batch::crossTabItems("1,2 or 1=1"), DbError);
 }
 
-TEST_P(BatchListTest, AmountControlsSkipSubtotals) {
+TEST_P(BatchListTest, AmountsAreTakenAsTypedOrRefusedNeverRoundedAndAListOfNothingPostsNothing) {
     auto w = query("20260109");
-    // The amount is rounded to cents and set as the amount it is, without trailing zeros.
-    w->txtJmje.userSetText("12.505");
+    auto eachRow = [&](const std::function<void(ListItem&)>& f) {
+        for (int i = 1; i <= w->lvw1.itemCount(); ++i)
+            if (w->lvw1.item(i).subItem(5) != "合计") f(w->lvw1.item(i));
+    };
+    // 设置全部 refuses an amount it would have to round; the cells keep theirs.
+    w->txtJmje.userSetText("1.005");
     w->cmdALL.userClick();
-    for (int i = 1; i <= w->lvw1.itemCount(); ++i)
-        EXPECT_EQ(w->lvw1.item(i).subItem(7), w->lvw1.item(i).subItem(5) == "合计" ? "" : "12.51") << i;
+    EXPECT_EQ(lastMessage().text, "收费项目[全部项目]的减免金额[1.005]不正确：减免金额不能小于零，最多两位小数。");
+    eachRow([](ListItem& r) { EXPECT_EQ(r.subItem(7), ""); });
     w->txtJmje.userSetText("12.50");
     w->cmdALL.userClick();
-    EXPECT_EQ(w->lvw1.item(1).subItem(7), "12.5");
+    for (int i = 1; i <= w->lvw1.itemCount(); ++i)
+        EXPECT_EQ(w->lvw1.item(i).subItem(7), w->lvw1.item(i).subItem(5) == "合计" ? "" : "12.5") << i;
     w->cmdAllSelect.userClick();
     EXPECT_EQ(w->lvw1.item(1).subItem(7), "");
+
+    // Typed into every row, what is no amount is refused naming the student
+    // and item, before the question; zero everywhere posts nothing either.
+    const std::string before = one("select count(*) from kdw_sfjl");
+    w->txtJmyy.userSetText("无效");
+    for (const char* typed : {"-5", "５", "五元", "1.005"}) {
+        eachRow([&](ListItem& r) {
+            w->lvw1.userItemClick(r.key());
+            w->txtWrite.userSetText(typed);
+        });
+        w->cmdJMok.userClick();
+        EXPECT_EQ(lastMessage().text.rfind("20260109 ", 0), 0u) << lastMessage().text;
+        EXPECT_NE(lastMessage().text.find("的减免金额[" + std::string(typed) + "]不正确"), std::string::npos)
+            << lastMessage().text;
+    }
+    eachRow([&](ListItem& r) {
+        w->lvw1.userItemClick(r.key());
+        w->txtWrite.userSetText("0");
+    });
+    w->cmdJMok.userClick();
+    EXPECT_EQ(lastMessage().text, "没有录入大于零的减免金额，本次没有减免。请在【本次减免金额】列中录入。");
+    EXPECT_FALSE(shown("操作成功！"));
+    EXPECT_EQ(one("select count(*) from kdw_sfjl"), before);
 }
 
 TEST_P(BatchListTest, BothListsExportAmountsThatAddUpAndNoRowKeys) {

@@ -6,6 +6,7 @@
 #include "batch/BatchStatements.h"
 #include "batch/frmBachJM.h"
 #include "batch/frmBachJM_next.h"
+#include "ui/frmMsg.h"
 
 namespace fo::test {
 namespace {
@@ -115,10 +116,63 @@ TEST_P(BatchWizardTest, EachStudentIsHeldToWhatHeOwesNotToTheStandardAmount) {
         type(*coming, 1, amount);
         coming->cmd_ok.userClick();
     }
-    EXPECT_TRUE(shown("20260007 陈文琪：收费项目[保育费]在所属期[202701]尚欠 640.00，少于减免金额 700.00"));
+    // The step shows the 640 he owes, so 700 stops there.
+    EXPECT_TRUE(shown("收费项目[保育费]\r\n应收金额：640\r\n\r\n减免金额不能大于应收金额"));
     EXPECT_TRUE(shown("操作成功！\r\n减免金额：640.00"));
-    EXPECT_NE(lastMessage().text.find("在所属期[202701]已没有欠费"), std::string::npos) << lastMessage().text;
+    // The step now shows that nothing is owed, and stops the cent there.
+    EXPECT_EQ(coming->MSFlexGrid1.textMatrix(1, frmBachJM_next::ColYs), "0.00");
+    EXPECT_EQ(lastMessage().text, "收费项目[保育费]\r\n应收金额：0\r\n\r\n减免金额不能大于应收金额");
     EXPECT_EQ(one("select count(*),sum(jmje),min(sfrq) from kdw_sfjl where jmyy='一月'"), "1|640|2027-01-01");
+}
+
+TEST_P(BatchWizardTest, StepTwoShowsWhatTheStudentsOweAndASecondReductionOfAPeriodIsAskedFirst) {
+    // The receivable is what the most owing ticked student still owes of
+    // the period, not the fee type's standard 800.
+    EXPECT_EQ(stepTwo("31")->MSFlexGrid1.textMatrix(1, frmBachJM_next::ColYs), "0.00");
+    auto w = stepTwo("7");
+    EXPECT_EQ(w->MSFlexGrid1.textMatrix(1, frmBachJM_next::ColYs), "640.00");
+    w->cmbYF.userSelect("202701");
+    ASSERT_EQ(w->MSFlexGrid1.textMatrix(1, frmBachJM_next::ColYs), "640.00");
+    type(*w, 1, "100");
+    w->txtJMYY.userSetText("两次");
+
+    // Nobody ticked is no reduction, and no success is said.
+    formInstance<frmBachJM>()->lvwXS.findItem("k7")->setChecked(false);
+    w->cmd_ok.userClick();
+    EXPECT_EQ(lastMessage().text, "没有勾选学生，本次没有减免。请在上一步勾选要减免的学生。");
+    w->cmdPreview.userClick();
+    EXPECT_EQ(lastMessage().text, "没有勾选学生，本次没有减免。请在上一步勾选要减免的学生。");
+    EXPECT_EQ(one("select count(*) from kdw_sfjl where jmyy='两次'"), "0");
+    formInstance<frmBachJM>()->lvwXS.findItem("k7")->setChecked(true);
+    w->cmd_ok.userClick();
+    ASSERT_EQ(lastMessage().text, "操作成功！\r\n减免金额：100.00");
+    EXPECT_EQ(w->MSFlexGrid1.textMatrix(1, frmBachJM_next::ColYs), "540.00") << "what is left after it";
+
+    // The same batch again, from a fresh window: the clerk is asked, with
+    // the earlier record named, and 否 posts nothing; 是 posts it.
+    const std::string djbh = one("select djbh from kdw_sfjl where jmyy='两次'");
+    std::vector<std::string> asked;
+    bool again = false;
+    ui.setModalRunner([&](Form& f) {
+        const std::string text = dynamic_cast<frmMsg&>(f).Label1.caption();
+        const bool second = text.find("已有减免单") != std::string::npos;
+        if (second) asked.push_back(text);
+        f.find<CommandButton>(!second || again ? "cmdOk" : "cmdNo")->userClick();
+    });
+    for (bool answer : {false, true}) {
+        again = answer;
+        FormInstances::releaseAll();
+        auto fresh = stepTwo("7");
+        fresh->cmbYF.userSelect("202701");
+        type(*fresh, 1, "100");
+        fresh->txtJMYY.userSetText("两次");
+        fresh->cmd_ok.userClick();
+    }
+    ASSERT_EQ(asked.size(), 2u);
+    EXPECT_NE(asked[0].find("20260007 陈文琪：收费项目[保育费]所属期[202701]已有减免单 " + djbh + "（减免 100.00）"),
+              std::string::npos)
+        << asked[0];
+    EXPECT_EQ(one("select count(*),sum(jmje) from kdw_sfjl where jmyy='两次'"), "2|200");
 }
 
 TEST_P(BatchWizardTest, ARowAboveItsReceivableOrAPastedBadAmountStopsTheBatchBeforeAnyWrite) {
@@ -129,7 +183,7 @@ TEST_P(BatchWizardTest, ARowAboveItsReceivableOrAPastedBadAmountStopsTheBatchBef
     w->cmd_ok.userClick();
     EXPECT_EQ(lastMessage().text, "收费项目[保育费]\r\n应收金额：800\r\n\r\n减免金额不能大于应收金额");
     // Pasted past the key filter: below zero, or a third decimal.
-    for (const char* pasted : {"-5", "12.345"}) {
+    for (const char* pasted : {"-5", "12.345", "1.005"}) {
         type(*w, 1, pasted);
         w->cmd_ok.userClick();
         EXPECT_EQ(lastMessage().text, std::string("收费项目[保育费]的减免金额[") + pasted +

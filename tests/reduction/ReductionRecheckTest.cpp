@@ -47,6 +47,38 @@ TEST_P(ReductionRecheckTest, AWindowFilledBeforeAnotherPostedIsRefusedAndKeepsIt
         EXPECT_EQ(other->txtJmyy.text(), "后到");
         EXPECT_EQ(one("select sum(jmje) from qfmxb where sfxmid=1 and qfkid=" + student.qfkid), first);
     }
+
+    // The open month's line has no stored row: each window keeps what it
+    // was filled with, and the later one is refused all the same.
+    const std::string xh = one("select min(x.xh) from kdw_xs x inner join kdw_sflx l on l.id=x.sflxid and l.sfxmid=1"
+                               " where l.je>=200 and x.del=0 and x.intTx=0 and not exists(select 1 from kdw_sfjl a"
+                               " where a.xsid=x.id and a.sfyf='202612')");
+    std::shared_ptr<frmjmjlNew> windows[2];
+    for (auto& w : windows) {
+        w = windowFor(xh, &w == &windows[1]);
+        ASSERT_TRUE(w->LvwQFLIST.userItemClick("c202612"));
+        w->cmdReset.userClick();
+        typeReduction(*w, rowOf(*w, "1"), "100");
+        w->txtJmyy.userSetText("本月");
+    }
+    windows[0]->cmd_ok.userClick();
+    ASSERT_EQ(lastMessage().text.rfind("操作成功！", 0), 0u) << lastMessage().text;
+    const std::string after = counts();
+    windows[1]->cmd_ok.userClick();
+    EXPECT_EQ(lastMessage().text, kFailed + "该欠费已被其他操作处理，请刷新。\r\n收费项目：保育费，所属期：202612");
+    EXPECT_EQ(counts(), after);
+    // The student found again, the window shows what is left and posts it.
+    windows[1]->txtFind.userSetText(xh);
+    windows[1]->userKey(windows[1]->txtFind, key::Enter);
+    ASSERT_TRUE(windows[1]->LvwQFLIST.userItemClick("c202612"));
+    windows[1]->cmdReset.userClick();
+    typeReduction(*windows[1], rowOf(*windows[1], "1"), "100");
+    windows[1]->txtJmyy.userSetText("本月");
+    windows[1]->cmd_ok.userClick();
+    EXPECT_EQ(lastMessage().text.rfind("操作成功！", 0), 0u) << lastMessage().text;
+    EXPECT_EQ(one("select sum(b.jmje) from kdw_sfjl a,kdw_sfjlmx b,kdw_xs x where b.sfjlid=a.id and a.xsid=x.id and"
+                  " x.xh='" + xh + "' and a.jmyy='本月'"),
+              "200");
 }
 
 TEST_P(ReductionRecheckTest, ACancellationOfWhatIsNoLongerALiveReductionIsRefused) {

@@ -87,6 +87,10 @@ void Plan::remove(const std::string& table, std::vector<Cell> key, std::vector<C
     changes.push_back({Kind::Delete, table, std::move(key), std::move(before), std::move(reason)});
 }
 
+void Plan::basedOn(std::string what, Value value) {
+    if (describes()) readings.push_back({std::move(what), std::move(value)});
+}
+
 namespace {
 
 template <class F>
@@ -114,6 +118,7 @@ void Plan::append(const Plan& other) {
     changes.insert(changes.end(), std::make_move_iterator(added.begin()), std::make_move_iterator(added.end()));
     refusals.insert(refusals.end(), other.refusals.begin(), other.refusals.end());
     steps.insert(steps.end(), other.steps.begin(), other.steps.end());
+    readings.insert(readings.end(), other.readings.begin(), other.readings.end());
     if (summary.captions.empty()) summary.captions = other.summary.captions;
     summary.lines.insert(summary.lines.end(), other.summary.lines.begin(), other.summary.lines.end());
 }
@@ -223,6 +228,13 @@ std::vector<std::string> differences(const Plan& seen, const Plan& now) {
     }
     for (std::size_t i = 0; i < now.changes.size(); ++i)
         if (!matched[i]) out.push_back(rowName(now.changes[i]) + "：预览中没有这一变动");
+    for (const Reading& s : seen.readings) {
+        const auto n = std::find_if(now.readings.begin(), now.readings.end(),
+                                    [&](const Reading& r) { return r.what == s.what; });
+        if (n == now.readings.end() || !sameValue(s.value, n->value))
+            out.push_back(s.what + "：预览时为 " + datumText(Datum(s.value)) + "，现在为 " +
+                          (n == now.readings.end() ? std::string("(空)") : datumText(Datum(n->value))));
+    }
     return out;
 }
 

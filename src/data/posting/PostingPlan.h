@@ -85,6 +85,15 @@ struct Summary {
     std::vector<Line> lines;
 };
 
+// An amount the plan was made on that none of its rows holds: what a
+// student owed of charges not stored yet, which the posting reduces
+// without touching a row that could show another clerk's posting. `what`
+// names it for the clerk (student, item and period).
+struct Reading {
+    std::string what;
+    Value value;
+};
+
 class Plan {
 public:
     // A preview plan carries placeholders for what only the posting draws
@@ -96,6 +105,7 @@ public:
     std::vector<Refusal> refusals;
     std::vector<Step> steps;
     Summary summary;
+    std::vector<Reading> readings;
 
     bool refused() const { return !refusals.empty(); }
     // Whether the plan describes the rows it writes (`changes`, the lines
@@ -119,6 +129,8 @@ public:
     void update(const std::string& table, const std::vector<Cell>& key, const std::string& column, const Datum& before,
                 const Datum& after, const std::string& reason);
     void remove(const std::string& table, std::vector<Cell> key, std::vector<Cell> before, std::string reason);
+    // An amount the plan was made on (kept only by a plan that describes).
+    void basedOn(std::string what, Value value);
     // Another plan's rows, refusals, statements and lines after these.
     void append(const Plan& other);
 
@@ -178,8 +190,9 @@ inline constexpr int kPlanMismatch = -20;
 void execute(Connection& cn, const Plan& plan, PreparedStatements* prepared = nullptr);
 
 // The rows of `seen`, the plan a clerk was shown, that `now`, made again in
-// the transaction, no longer matches (changed, gone or new), one line each
-// for the clerk; empty when both do the same. Drawn values and the moment
+// the transaction, no longer matches (changed, gone or new), and the
+// readings that came out otherwise, one line each for the clerk; empty when
+// both do the same. Drawn values and the moment
 // match whatever they became.
 std::vector<std::string> differences(const Plan& seen, const Plan& now);
 // The refusal of a posting whose plan changed since the preview.
