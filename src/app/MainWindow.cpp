@@ -133,6 +133,9 @@ void MainWindow::buildActions() {
     host->addAction(QStringLiteral("切换操作员…"), this, [this] { chooseOperator(); });
     host->addAction(QStringLiteral("修改密码…"), this, [this] { changePassword(); });
     operatorsAction_ = host->addAction(QStringLiteral("操作员管理…"), this, [this] { runEntry("frmOperators"); });
+    QMenu* help = menuBar()->addMenu(QStringLiteral("帮助(&H)"));
+    help->addAction(QStringLiteral("关于收费管理…"), this, [this] { showAbout(); })
+        ->setObjectName(QStringLiteral("about"));
     bar->addSeparator();
     bar->addAction(carryAction_);
 }
@@ -332,6 +335,15 @@ void MainWindow::editSettings() {
 void MainWindow::chooseOperator() {
     const std::string path = session_->databasePath();
     if (const auto user = signInTo(path, "切换操作员")) openDatabase(path, *user);
+}
+
+void MainWindow::showAbout() {
+    ReferenceHost& host = session_->host();
+    msgBox("收费管理 feeoffice " FEEOFFICE_VERSION "\r\n\r\n数据库：" + shownWithoutPassword(session_->databasePath()) +
+               "\r\n" + (session_->dialect() == 1 ? "SQL Server" : "Access") + " 兼容模式\r\n操作员：" +
+               host.gusername() + (session_->isAdministrator() ? "（管理员）" : "") +
+               "\r\n\r\n使用说明见程序的 docs/desktop.md；命令行各命令见 feeoffice --help。",
+           MsgButtons::OK, MsgIcon::Information, "关于收费管理");
 }
 
 void MainWindow::changePassword() {

@@ -41,6 +41,8 @@ public:
     void editSettings();
     void chooseOperator();
     void changePassword();
+    // 帮助 → 关于: the version, the database, the dialect and the operator signed in.
+    void showAbout();
     void runEntry(const std::string& name);
     void refreshState();
 

@@ -176,21 +176,23 @@ void frmBILLML::mFindWhere_Click() {
 
 void frmBILLML::mGroupFindData() {
     gMOpen();
-    lvwMx.clearItems();
-    dropList();
     reopenConnection();
-    lastSql_ = bill_.getPJMLsqLTop100("");
-    RecordsetPtr top100 = cn_->execute(lastSql_);
+    const std::string sql = bill_.getPJMLsqLTop100("");
+    RecordsetPtr top100 = cn_->execute(sql);
     if (top100->eof()) {
         gMclose();
         return;
     }
-    // The sibling query dialog when the binding offers one, else ours.
+    // The sibling query dialog when the binding offers one, else ours. The
+    // list stays as it was until the query gives rows to show: 取消 leaves it.
     std::unique_ptr<CombinedQuery> query = ui().newCombinedQuery();
     if (!query) query = std::make_unique<CombinedQueryForm::Query>();
     RecordsetPtr result;
     const bool accessDialect = !isSqlServer(host().SQL_access());
-    if (query->query(cn_, lastSql_, accessDialect, 1, result) && result) {
+    if (query->query(cn_, sql, accessDialect, 1, result) && result) {
+        lastSql_ = sql;
+        lvwMx.clearItems();
+        dropList();
         setLvwHead(result, ListView1, true, "金额");
         saveFirstGridWidths(name(), ListView1, designWidth);
         getGridWidth(name(), ListView1);

@@ -6,8 +6,10 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGridLayout>
 #include <QGuiApplication>
 #include <QMessageBox>
+#include <QSpacerItem>
 #include <QStandardPaths>
 #include <QUrl>
 #include <filesystem>
@@ -72,6 +74,13 @@ MsgAnswer QtUi::msgBox(const std::string& text, MsgButtons buttons, MsgIcon icon
     for (const auto& [button, caption] : captions)
         if (QAbstractButton* b = box.button(button)) b->setText(QString::fromUtf8(caption));
     if (buttons == MsgButtons::YesNoDefaultNo) box.setDefaultButton(QMessageBox::No);
+    // A short text must not cut the title: the box is at least as wide as
+    // its title with the frame's buttons beside it.
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
+        const int wide = box.fontMetrics().horizontalAdvance(box.windowTitle()) + 140;
+        grid->addItem(new QSpacerItem(wide, 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(), 0, 1,
+                      grid->columnCount());
+    }
     const int answer = box.exec();
     if (busy) QApplication::restoreOverrideCursor();
     switch (answer) {

@@ -4,13 +4,14 @@
 #include "db/values/Currency.h"
 #include "db/DbError.h"
 #include "db/sql/SqlQuoting.h"
+#include "db/sql/SqlSelect.h"
 #include "host/api/MessageService.h"
 #include "ui/FormInstance.h"
 
 namespace fo {
 namespace {
 
-// A value as the filter reads it: a number bare, a text quoted.
+// A value as a condition compares it: a number bare, a text quoted.
 std::string literal(const std::string& v) {
     if (!v.empty() && Currency::parse(v)) return v;
     return quotedLiteral(v);
@@ -58,8 +59,11 @@ CombinedQueryForm::CombinedQueryForm() : Form("CombinedQueryForm") {
     }));
 }
 
-void CombinedQueryForm::setSource(RecordsetPtr rows) {
-    source_ = std::move(rows);
+void CombinedQueryForm::setStatement(ConnectionPtr cn, const std::string& sql) {
+    cn_ = std::move(cn);
+    sql_ = sql;
+    columns_ = selectedColumns(sql);
+    source_ = cn_->execute(sql);
     result_.reset();
     conditions_.clear();
     showConditions();
@@ -68,19 +72,20 @@ void CombinedQueryForm::setSource(RecordsetPtr rows) {
     if (cmbField.ListCount() > 0) cmbField.setListIndex(0);
 }
 
-std::string CombinedQueryForm::filterExpression() const {
-    std::string f;
-    for (const Condition& c : conditions_) f += (f.empty() ? "" : " and ") + c.filter;
-    return f;
+std::string CombinedQueryForm::condition() const {
+    std::string where;
+    for (const Condition& c : conditions_) where += (where.empty() ? "" : " and ") + c.sql;
+    return where;
 }
 
 void CombinedQueryForm::cmdAdd_Click() {
     const std::string field = cmbField.text(), op = cmbOp.text(), value = txtValue.text();
     if (field.empty() || op.empty()) return;
-    const std::string column = "[" + field + "]";
-    const std::string filter = op == "包含" ? column + " like " + literal("%" + value + "%")
-                                            : column + " " + op + " " + literal(value);
-    conditions_.push_back({field + " " + op + " " + value, filter});
+    const auto found = columns_.find(field);
+    const std::string column = found != columns_.end() ? found->second : field;
+    const std::string sql = op == "包含" ? column + " like " + literal("%" + value + "%")
+                                         : column + " " + op + " " + literal(value);
+    conditions_.push_back({field + " " + op + " " + value, sql});
     showConditions();
     txtValue.setText("");
 }
@@ -98,34 +103,20 @@ void CombinedQueryForm::showConditions() {
 }
 
 void CombinedQueryForm::cmdOK_Click() {
-    if (!source_) return;
-    auto matching = std::make_shared<Recordset>();
-    for (std::size_t i = 0; i < source_->fieldCount(); ++i) {
-        const FieldInfo& f = source_->fieldInfo(i);
-        matching->appendField(f.name, f.type, f.size);
-    }
-    matching->open();
+    if (!cn_) return;
     try {
-        source_->setFilter(filterExpression());
+        result_ = conditions_.empty() ? source_ : cn_->execute(withCondition(sql_, condition()));
     } catch (const DbError& e) {
         msgBox(e.what(), MsgButtons::OK, MsgIcon::Exclamation, "警告！");
         return;
     }
-    for (; !source_->eof(); source_->moveNext()) {
-        std::vector<Value> row;
-        for (std::size_t i = 0; i < source_->fieldCount(); ++i) row.push_back(source_->field(i));
-        matching->appendRow(std::move(row));
-    }
-    source_->setFilter("");
-    if (matching->recordCount() > 0) matching->moveFirst();
-    result_ = matching;
     unload();
 }
 
 bool CombinedQueryForm::Query::query(const ConnectionPtr& cn, const std::string& sql, bool accessDialect,
                                      int mode, RecordsetPtr& result) {
     auto dialog = formInstance<CombinedQueryForm>();
-    dialog->setSource(cn->execute(sql));
+    dialog->setStatement(cn, sql);
     dialog->showModal();
     result = dialog->result();
     return result != nullptr;

@@ -1,4 +1,5 @@
 #pragma once
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,9 +17,11 @@ namespace fo {
 
 // The combined-query dialog ("组合查询"): the clerk adds conditions
 // (column, operator, value) over the columns of the statement he was given;
-// all of them must hold. The statement runs once as given, in whatever
-// dialect it was written, and the conditions are applied to its rows, so
-// the dialog needs no dialect of its own.
+// all of them must hold. The conditions are written on the statement
+// itself, on the expressions its columns stand for, so they reach every row
+// of the books the statement reads (a row limit it has applies to the rows
+// that meet them); they use only what both dialects write alike (=, <>,
+// <, >, like), so the dialog needs no dialect of its own.
 //
 // It lives with the window controls rather than with any one window so
 // that every binding can offer it as its combined-query object.
@@ -41,10 +44,11 @@ public:
     // The operators offered; "包含" matches a part of the text.
     static const std::vector<std::string>& operators();
 
-    // The rows to narrow; its fields become the columns offered.
-    void setSource(RecordsetPtr rows);
-    // The conditions added so far, as a Filter expression ("" when none).
-    std::string filterExpression() const;
+    // The statement to narrow, on `cn`: it runs once, and its fields become
+    // the columns offered.
+    void setStatement(ConnectionPtr cn, const std::string& sql);
+    // The conditions added so far, as one SQL condition ("" when none).
+    std::string condition() const;
     // After 确定: the matching rows in a set of their own; else null.
     const RecordsetPtr& result() const { return result_; }
 
@@ -63,9 +67,12 @@ private:
     void cmdOK_Click();
     void showConditions();
 
+    ConnectionPtr cn_;
+    std::string sql_;
+    std::map<std::string, std::string> columns_;  // a column's name -> its expression
     RecordsetPtr source_, result_;
     struct Condition {
-        std::string shown, filter;
+        std::string shown, sql;
     };
     std::vector<Condition> conditions_;
 };

@@ -112,6 +112,20 @@ TEST_F(Desktop, WhatAnOperatorMayNotDoIsGreyedOutOrHidden) {
     EXPECT_FALSE(action("frmBachJM")->isEnabled());
     EXPECT_FALSE(action("carryOver")->isVisible());
     EXPECT_FALSE(action("settings")->isEnabled());
+    // 帮助 → 关于 says who is signed in where; its box is as wide as its title.
+    std::string about;
+    bool titleFits = false;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        about = box->text().toStdString();
+        titleFits = box->width() > box->fontMetrics().horizontalAdvance(box->windowTitle());
+        box->accept();
+    });
+    action("about")->trigger();
+    EXPECT_NE(about.find("操作员：李出纳"), std::string::npos) << about;
+    EXPECT_NE(about.find("school.db"), std::string::npos) << about;
+    EXPECT_TRUE(titleFits);
     window.openDatabase(dir.file("school.db"), 1);
     EXPECT_TRUE(action("ShowBachJm")->isEnabled());
     EXPECT_TRUE(action("carryOver")->isVisible());

@@ -112,6 +112,28 @@ TEST_P(ReceiptRegister, TheStudentFilterDialogAndTheCombinedQueryNarrowTheList) 
     w->mGroupFind.userClick();
     EXPECT_EQ(bills(*w), count("a.kpr='李出纳' and a.hjje>=300"));
     EXPECT_GT(bills(*w), 0);
+
+    // 取消 leaves the list as it was; a number finds its receipt however old,
+    // the conditions being the statement's own, not a sift of its newest rows.
+    const int shown = bills(*w);
+    ui.setModalRunner([](Form& f) { dynamic_cast<CombinedQueryForm&>(f).cmdCancel.userClick(); });
+    w->mGroupFind.userClick();
+    EXPECT_EQ(bills(*w), shown);
+    const std::string oldest = text("select djbh from pjml where id=(select min(id) from pjml)");
+    // A hundred receipts newer than every other (copies of the newest) push it out of the newest 100.
+    for (int i = 1; i <= 100; ++i)
+        cn->execute("insert into PJML(id,djbh,pjState,bjmc,xsid,xh,xm,kprq,hjje,kpr,skr) select id+" +
+                    std::to_string(i) + ",djbh,pjState,bjmc,xsid,xh,xm,kprq,hjje,kpr,skr from PJML"
+                    " where id=(select max(id) from PJML)");
+    ui.setModalRunner([&](Form& f) {
+        auto& q = dynamic_cast<CombinedQueryForm&>(f);
+        q.cmbField.userSelect("编号");
+        q.txtValue.userSetText(oldest);
+        q.cmdAdd.userClick();
+        q.cmdOK.userClick();
+    });
+    w->mGroupFind.userClick();
+    EXPECT_EQ(bills(*w), 1);
 }
 
 TEST_P(ReceiptRegister, ShowsTheItemsOfTheChosenBillAndExportsTheList) {

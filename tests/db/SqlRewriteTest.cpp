@@ -2,6 +2,7 @@
 
 #include "db/sql/SqlRewrite.h"
 #include "db/pg/PgRewrite.h"
+#include "db/sql/SqlSelect.h"
 
 using fo::rewriteSql;
 
@@ -125,6 +126,22 @@ TEST(SqlRewrite, KeepsLiteralsWhereTheyMeanMoreThanTheirValue) {
              "update t set a=b",
          })
         EXPECT_FALSE(fo::literalsAsParameters(kept)) << kept;
+}
+
+// A condition on a result column is written on the expression it stands
+// for, inside the statement: before its ORDER BY, after its own WHERE kept
+// whole, and untouched inside literals and subqueries.
+TEST(SqlSelect, ConditionsOnResultColumnsGoIntoTheStatement) {
+    const std::string sql = "select top 100 a.id ,a.djbh as 编号,(select max(x) from t where y=1) As 最大, count(*) n\r\n"
+                            "FROM PJML as a where a.xh='where' or a.id>0 order by a.id desc";
+    const auto columns = fo::selectedColumns(sql);
+    EXPECT_EQ(columns.at("id"), "a.id");
+    EXPECT_EQ(columns.at("编号"), "a.djbh");
+    EXPECT_EQ(columns.at("最大"), "(select max(x) from t where y=1)");
+    EXPECT_EQ(fo::withCondition(sql, "a.djbh = 'SF1'"),
+              "select top 100 a.id ,a.djbh as 编号,(select max(x) from t where y=1) As 最大, count(*) n\r\n"
+              "FROM PJML as a where ( a.xh='where' or a.id>0) and (a.djbh = 'SF1') order by a.id desc");
+    EXPECT_EQ(fo::withCondition("select a from t", "a>1"), "select a from t where (a>1) ");
 }
 
 }  // namespace
