@@ -7,6 +7,7 @@
 #include <chrono>
 #include <thread>
 
+#include "db/pg/PgLink.h"
 #include "support/PgTestServer.h"
 #include "support/Query.h"
 
@@ -16,15 +17,16 @@ namespace {
 constexpr const char* kTemplate = "fo_tpl_isolation";
 
 void fillTemplate(const std::string& link) {
+    openConnection(pgTestLink("postgres"))->execute("create database " + pgLinkParts(link).database);
     ConnectionPtr cn = openConnection(link);
-    cn->execute("create table marks (id integer primary key, note varchar(20))");
-    cn->execute("insert into marks values (1, 'template')");
+    cn->execute("create table public.marks (id integer primary key, note varchar(20))");
+    cn->execute("insert into public.marks values (1, 'template')");
     cn->close();
 }
 
 std::vector<std::string> notes(const PgTestDatabase& db) {
     ConnectionPtr cn = openConnection(db.link());
-    std::vector<std::string> texts = firstColumn(*cn, "select note from marks order by id");
+    std::vector<std::string> texts = firstColumn(*cn, "select note from public.marks order by id");
     cn->close();
     return texts;
 }
@@ -42,7 +44,7 @@ TEST(PgTestDatabase, EachTestGetsThePristineTemplateAndNoOneElsesWrites) {
         PgTestDatabase first(kTemplate, fillTemplate);
         PgTestDatabase second(kTemplate, fillTemplate);
         EXPECT_NE(first.link(), second.link());
-        openConnection(first.link())->execute("insert into marks values (2, 'first')");
+        openConnection(first.link())->execute("insert into public.marks values (2, 'first')");
         EXPECT_EQ(notes(second), pristine);
         EXPECT_EQ(notes(first), (std::vector<std::string>{"template", "first"}));
     }
