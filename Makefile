@@ -7,6 +7,11 @@
 BUILD ?= build
 JOBS  ?= 2
 CMAKE_FLAGS ?=
+# A new build folder gets Ninja, which starts a library's dependants before
+# it is linked and checks dependencies faster than make; a folder configured
+# earlier keeps the generator it was made with. Expanded when configure runs,
+# after deps.
+GENERATOR = $(if $(wildcard $(BUILD)/CMakeCache.txt),,-G Ninja)
 
 .PHONY: all deps configure build run test bench stress clean
 
@@ -16,7 +21,7 @@ deps:
 	@scripts/install-deps.sh
 
 configure: deps
-	@cmake -S . -B $(BUILD) $(CMAKE_FLAGS) >/dev/null
+	@cmake -S . -B $(BUILD) $(GENERATOR) $(CMAKE_FLAGS) >/dev/null
 
 build: configure
 	@cmake --build $(BUILD) -j$(JOBS)

@@ -24,8 +24,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-QString qs(const std::string& s) { return QString::fromStdString(s); }
-
 enum class Instead { OtherFile, Demo, Quit };
 
 Instead askInstead(const std::string& file, const std::string& why) {

@@ -8,10 +8,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/GuiSupport.h"
+
 namespace fo::app {
-namespace {
-QString qs(const std::string& s) { return QString::fromStdString(s); }
-}  // namespace
 
 const std::vector<std::pair<std::string, std::string>>& HostSettingsDialog::checkSettings() {
     static const std::vector<std::pair<std::string, std::string>> s = {

@@ -15,6 +15,7 @@
 #include <filesystem>
 
 #include "app/DesktopStart.h"
+#include "app/GuiSupport.h"
 #include "app/HostSettingsDialog.h"
 #include "app/OfficeSession.h"
 #include "app/ServerDatabaseDialog.h"
@@ -30,7 +31,6 @@
 namespace fo::app {
 namespace {
 
-QString qs(const std::string& s) { return QString::fromStdString(s); }
 const char* const NotYet = "尚未提供";
 
 // "202612" as a clerk reads it: "2026年12月".

@@ -8,9 +8,10 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/GuiSupport.h"
+
 namespace fo::app {
 namespace {
-QString qs(const std::string& s) { return QString::fromStdString(s); }
 std::string trimmed(const QLineEdit* e) { return e->text().trimmed().toStdString(); }
 }  // namespace
 

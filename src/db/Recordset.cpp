@@ -14,7 +14,7 @@ const char* const kNoCurrentRow =
     "Requested operation requires a current record.";
 const char* const kNoSuchField =
     "Item cannot be found in the collection corresponding to the requested name or ordinal: ";
-const char* const kClosed = "Operation is not allowed when the object is closed.";
+const char* const kRecordsetClosed = "Operation is not allowed when the object is closed.";
 constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 // Rows read at a time when the cursor or a count needs more.
 constexpr std::size_t kReadStep = 4096;
@@ -281,7 +281,7 @@ Value Recordset::valueAt(std::size_t index, std::size_t field) const {
 }
 
 void Recordset::requireOpen() const {
-    if (state_ != Open) throw misread(dberr::NotOpen, kClosed);
+    if (state_ != Open) throw misread(dberr::NotOpen, kRecordsetClosed);
 }
 
 void Recordset::rebuildView() {

@@ -20,7 +20,7 @@ SqlText& addStudentsAndPeriods(SqlText& sql, const std::vector<std::string>& stu
     return addQuotedList(sql, periods).add(")");
 }
 
-std::string idOf(const Value& v) { return std::to_string(v.toInt()); }
+std::string idText(const Value& v) { return std::to_string(v.toInt()); }
 bool sameId(const Value& a, const Value& b) { return a.toInt() == b.toInt(); }
 
 }  // namespace
@@ -51,7 +51,7 @@ void ArrearsOfStudents::read(Connection& trCn, const std::vector<std::string>& l
         for (RecordsetPtr rs = PreparedStatements::run(prepared, trCn, sql); rs && !rs->eof(); rs->moveNext()) {
             const Value qfkid = rs->field("qfkid");
             if (!row || !sameId(row->qfkid, qfkid)) {
-                auto found = students_.find(idOf(rs->field("xsid")));
+                auto found = students_.find(idText(rs->field("xsid")));
                 if (found == students_.end()) {
                     row = nullptr;
                     continue;

@@ -26,7 +26,7 @@ Recordset students() {
     return rs;
 }
 
-int errorCode(auto&& action) {
+int errorCodeOf(auto&& action) {
     try {
         action();
     } catch (const DbError& e) {
@@ -44,8 +44,8 @@ TEST(Recordset, OpenedSetStandsOnItsFirstRowAndWalksToEof) {
     for (; !rs.eof(); rs.moveNext()) seen += rs.field("学号").toText() + ",";
     EXPECT_EQ(seen, "001,002,003,");
     EXPECT_EQ(rs.absolutePosition(), -1);
-    EXPECT_EQ(errorCode([&] { rs.field(0); }), dberr::NoCurrentRow);
-    EXPECT_EQ(errorCode([&] { rs.moveNext(); }), dberr::NoCurrentRow);
+    EXPECT_EQ(errorCodeOf([&] { rs.field(0); }), dberr::NoCurrentRow);
+    EXPECT_EQ(errorCodeOf([&] { rs.moveNext(); }), dberr::NoCurrentRow);
     rs.moveFirst();
     EXPECT_EQ(rs.field(1).toText(), "张三");
     rs.moveLast();
@@ -62,7 +62,7 @@ TEST(Recordset, EmptySetIsAtEofAndBof) {
     EXPECT_EQ(rs.recordCount(), 0);
     rs.moveFirst();
     EXPECT_TRUE(rs.eof());
-    EXPECT_EQ(errorCode([&] { rs.field("id"); }), dberr::NoCurrentRow);
+    EXPECT_EQ(errorCodeOf([&] { rs.field("id"); }), dberr::NoCurrentRow);
 }
 
 TEST(Recordset, FieldsByCaseInsensitiveNameOrIndex) {
@@ -81,7 +81,7 @@ TEST(Recordset, FieldsByCaseInsensitiveNameOrIndex) {
         EXPECT_EQ(e.code(), dberr::NoSuchField);
         EXPECT_NE(e.description().find("班级"), std::string::npos) << e.description();
     }
-    EXPECT_EQ(errorCode([&] { rs.field(3); }), dberr::NoSuchField);
+    EXPECT_EQ(errorCodeOf([&] { rs.field(3); }), dberr::NoSuchField);
 }
 
 TEST(Recordset, BuiltInMemoryWithAddNew) {
@@ -149,9 +149,9 @@ TEST(Recordset, ClosedSetRefusesReads) {
     Recordset rs = students();
     rs.close();
     EXPECT_EQ(rs.state(), Recordset::Closed);
-    EXPECT_EQ(errorCode([&] { rs.eof(); }), dberr::NotOpen);
-    EXPECT_EQ(errorCode([&] { rs.recordCount(); }), dberr::NotOpen);
-    EXPECT_EQ(errorCode([&] { rs.field(0); }), dberr::NotOpen);
+    EXPECT_EQ(errorCodeOf([&] { rs.eof(); }), dberr::NotOpen);
+    EXPECT_EQ(errorCodeOf([&] { rs.recordCount(); }), dberr::NotOpen);
+    EXPECT_EQ(errorCodeOf([&] { rs.field(0); }), dberr::NotOpen);
 }
 
 }  // namespace

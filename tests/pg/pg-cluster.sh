@@ -10,6 +10,13 @@
 #                               commit as a real server does
 #   pg-cluster.sh stop STATE    stop that server and remove its folder
 #
+# While the tests' cluster runs, a filler beside it keeps a few clones of
+# every template the tests made (fo_tpl_*) ready, named
+# fo_ready__TEMPLATE__N: a test takes one by renaming it
+# (tests/support/PgTestServer.cpp), which costs milliseconds where a clone
+# costs a tenth of a second or more, and clones for itself only when none
+# is ready. A --durable cluster has no filler.
+#
 # The tests read STATE (FEEOFFICE_TEST_PG) and connect as the user "feeoffice"
 # over the socket, trusted. As root, the server runs as the system user
 # "postgres", since PostgreSQL refuses to run as root.
@@ -20,6 +27,7 @@ durability="-c fsync=off -c synchronous_commit=off -c full_page_writes=off"
 [ "${3:-}" = "--durable" ] && durability=""
 [ -n "$action" ] && [ -n "$state" ] || { echo "usage: $0 start|stop STATE" >&2; exit 2; }
 port=5432
+ready_per_template=2
 
 bindir=""
 if command -v pg_config >/dev/null 2>&1 && [ -x "$(pg_config --bindir)/initdb" ]; then
@@ -48,6 +56,7 @@ fi
 
 stop_cluster() {
   local dir=$1
+  if [ -f "$dir/filler.pid" ]; then kill "$(cat "$dir/filler.pid")" 2>/dev/null || true; fi
   if [ -f "$dir/data/postmaster.pid" ]; then
     "${as_server[@]}" "$bindir/pg_ctl" -D "$dir/data" -m immediate -w stop >/dev/null 2>&1 || true
   fi
@@ -74,9 +83,34 @@ start)
     rm -rf "$dir"
     exit 1
   fi
+  if [ -n "$durability" ]; then
+    # Its own session and no terminal or pipe of ctest's, which would wait
+    # for it otherwise.
+    setsid "$0" fill "$dir" </dev/null >"$dir/filler.log" 2>&1 &
+    echo $! >"$dir/filler.pid"
+  fi
   mkdir -p "$(dirname "$state")"
   echo "$dir" >"$state"
   echo "PostgreSQL $("$bindir/postgres" --version | awk '{print $3}') test cluster on $dir (port $port)"
+  ;;
+fill)
+  # STATE is here the cluster's folder. Ends with the cluster: when its
+  # folder goes or the server no longer answers.
+  dir=$state
+  psql=("$bindir/psql" -h "$dir" -p "$port" -U feeoffice -d postgres -X -q -A -t -v ON_ERROR_STOP=1)
+  made=0
+  while [ -d "$dir/data" ]; do
+    short=$("${psql[@]}" -c "select t.datname from pg_database t
+        where t.datname like 'fo\_tpl\_%' and t.datname not like '%\_building'
+          and (select count(*) from pg_database r
+               where starts_with(r.datname, 'fo_ready__' || t.datname || '__')) < $ready_per_template") || exit 0
+    if [ -z "$short" ]; then sleep 0.2; continue; fi
+    for template in $short; do
+      made=$((made + 1))
+      # A clone that fails (the template busy) is tried again next round.
+      "${psql[@]}" -c "create database fo_ready__${template}__$made template $template strategy file_copy" || sleep 0.2
+    done
+  done
   ;;
 stop)
   [ -f "$state" ] || exit 0

@@ -14,8 +14,10 @@ std::string pgTestLink(const std::string& name);
 
 // A database of its own for one test on the test cluster, a clone of the
 // template `templateName`, which the first test of the run to ask for it
-// makes by calling `fill` with the template's link (every process takes the
-// same lock, so a template is made once); dropped when the object goes.
+// makes by calling `fill` with the template's link (the processes take a
+// lock per template, so a template is made once). The clone is one the
+// cluster's filler made ahead when one is ready, else made here; dropped
+// when the object goes.
 class PgTestDatabase {
 public:
     PgTestDatabase(const std::string& templateName, const std::function<void(const std::string& link)>& fill);

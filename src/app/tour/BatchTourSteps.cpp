@@ -52,7 +52,7 @@ void showProgress(qt::TourContext& t) {
     t.snap(*window, "posting-progress");
 }
 
-const bool registered = [] {
+const bool batchStepsRegistered = [] {
     qt::modalEntryStep<frmJmBachList>("ShowBachJm", "frmJmBachList", showArrears);
     qt::modalFormStep<frmBachJM>("frmBachJM", showStudents);
     qt::modalFormStep<frmBachJM_next>("frmBachJM_next", showItems);

@@ -83,7 +83,7 @@ bool reduceAClassInFull(frmJmBachList& w) {
     return true;
 }
 
-const bool registered = [] {
+const bool previewStepsRegistered = [] {
     previewStep<frmBILLML>("void-preview", entry("ShowPJinfo"), chooseLiveReceipt,
                            [](frmBILLML& w) { w.cmdZF.userClick(); });
     previewStep<frmjmjlML>("reduction-cancel-preview", [] { formInstance<frmjmjlML>()->showModal(); },

@@ -109,7 +109,7 @@ void pictureReceiptPage(qt::TourContext& t) {
     t.pictured(page.string() + ".png", "receipt-page", pdf.filename().string());
 }
 
-const bool registered = [] {
+const bool receiptStepsRegistered = [] {
     qt::modalEntryStep<frmBILLML>("ShowPJinfo", "frmBILLML", showRegister);
     qt::registerTourStep("receipt-print-dialog", [](qt::TourContext& t) {
         onRegisterAskingTheClerk(t, [&t](frmBILLML& w) {

@@ -44,7 +44,7 @@ void showRecords(frmjmjlML& w) {
     if (w.lvwML.itemCount() > 0) w.lvwML.userItemClick(w.lvwML.item(1).key());
 }
 
-const bool registered = [] {
+const bool reductionStepsRegistered = [] {
     qt::modalEntryStep<frmjmjlNew>("ShowJMJL", "frmjmjlNew", showReduction);
     qt::modalFormStep<frmjmjlML>("frmjmjlML", showRecords);
     return true;

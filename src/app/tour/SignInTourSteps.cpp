@@ -43,7 +43,7 @@ void showOperators(frmOperators& w) {
     if (w.lvwRights.itemCount() > 1) w.lvwRights.userItemClick(w.lvwRights.item(2).key());
 }
 
-const bool registered = [] {
+const bool signInStepsRegistered = [] {
     qt::registerTourStep("frmSignIn", [](qt::TourContext& t) { showSignIn(t, false); });
     qt::registerTourStep("frmSignIn-new-password", [](qt::TourContext& t) { showSignIn(t, true); });
     qt::modalFormStep<frmOperators>("frmOperators", showOperators);
