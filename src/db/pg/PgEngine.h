@@ -30,7 +30,10 @@ public:
     // `conninfo` is what libpq reads (see pgConninfo). The timeout is how long
     // a statement waits for a lock, the books' write lock included.
     // `name` is the database as the clerk knows it, for messages.
-    PgEngine(const std::string& conninfo, int timeoutSeconds, const std::string& name = {});
+    // `role` and `password`, when given, are whom it logs in as (an
+    // operator who signed in), whatever user `conninfo` names.
+    PgEngine(const std::string& conninfo, int timeoutSeconds, const std::string& name = {},
+             const std::string& role = {}, const std::string& password = {});
     ~PgEngine() override;
     PgEngine(const PgEngine&) = delete;
     PgEngine& operator=(const PgEngine&) = delete;
@@ -95,7 +98,8 @@ private:
 // The engine for a PostgreSQL link (see PgLink). OpenMode::Existing needs the
 // database there; CreateNew makes it on the server when it is missing and
 // refuses one that holds any table (DbError AlreadyExists); ExistingOrNew
-// makes it when missing.
+// makes it when missing. While an operator is signed in to the database
+// (PgCredentials), its sessions log in as his role.
 std::unique_ptr<Engine> openPgEngine(const std::string& link, int timeoutSeconds, OpenMode mode);
 
 }  // namespace fo

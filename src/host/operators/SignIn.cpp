@@ -5,6 +5,11 @@
 
 #include "data/FeeDatabase.h"
 #include "data/PasswordHash.h"
+#include "data/PgServerRoles.h"
+#include "db/DbError.h"
+#include "db/pg/PgCredentials.h"
+#include "db/pg/PgErrors.h"
+#include "db/pg/PgLink.h"
 #include "host/operators/AuditLog.h"
 #include "host/database/SqlText.h"
 
@@ -88,7 +93,27 @@ std::vector<Operator> SignIn::operatorsToChoose() const {
     return all;
 }
 
+void SignIn::forgetServerRole() const {
+    if (onServer() && pgSignedInRoleFor(linkString_)) clearPgSignedInRole();
+}
+
+bool SignIn::onServer() const { return isPostgresLink(linkString_); }
+
+void SignIn::useServerRole(Connection& cn, int userId, const std::string& password) const {
+    const PgLinkParts where = pgLinkParts(linkString_);
+    setPgSignedInRole({where.host, where.port, where.database, pgOperatorRole(cn, userId), password});
+}
+
+bool SignIn::passwordIsRight(Connection& cn, int userId, const std::string& hash, const std::string& password) const {
+    // On a server the password is the operator's role's, and the server's
+    // own authentication checks it.
+    if (onServer()) return pgLoginAccepted(linkString_, pgOperatorRole(cn, userId), password);
+    return password::matches(hash, password);
+}
+
 SignInResult SignIn::attempt(int userId, const std::string& password, const DateTime& now) {
+    // A new sign-in starts from the workstation's own way in.
+    forgetServerRole();
     ConnectionPtr cn = openFeeDatabase(linkString_);
     Operators operators(*cn);
     operators.ensureBuiltIns();  // a new database's administrator
@@ -128,7 +153,7 @@ SignInResult SignIn::attempt(int userId, const std::string& password, const Date
         result.message = "“" + op->name + "”还没有密码：请设置登录密码。";
         return result;
     }
-    if (!password::matches(hash, password)) {
+    if (!passwordIsRight(*cn, userId, hash, password)) {
         log(userId, op->name, kSignInFailed, "密码错误");
         result.status = SignInStatus::WrongPassword;
         result.waitSeconds = waitAfter(failuresOf(*cn, userId));
@@ -143,6 +168,7 @@ SignInResult SignIn::attempt(int userId, const std::string& password, const Date
         result.message = "请为“" + op->name + "”设置新的登录密码。";
         return result;
     }
+    if (onServer()) useServerRole(*cn, userId, password);
     log(userId, op->name, kSignIn, "成功");
     result.status = SignInStatus::SignedIn;
     return result;
@@ -150,16 +176,38 @@ SignInResult SignIn::attempt(int userId, const std::string& password, const Date
 
 std::string SignIn::setNewPassword(int userId, const std::string& current, const std::string& next,
                                    const std::string& repeated) {
+    forgetServerRole();
     ConnectionPtr cn = openFeeDatabase(linkString_);
     Operators operators(*cn);
     const auto op = operators.find(userId);
     if (!op || op->disabled) return "该操作员不能登录。";
     const std::string hash = operators.passwordHash(userId);
-    if (!hash.empty() && !password::matches(hash, current)) return "原密码不对。";
+    if (!hash.empty() && !passwordIsRight(*cn, userId, hash, current)) return "原密码不对。";
     if (next != repeated) return "两次输入的新密码不一致。";
     if (std::string why = passwordRule(next); !why.empty()) return why;
     if (!hash.empty() && next == current) return "新密码不能与原密码相同。";
-    operators.setPassword(userId, next, false);
+    if (!onServer()) {
+        operators.setPassword(userId, next, false);
+    } else if (hash.empty()) {
+        // His role has no password yet: only who may manage roles (the
+        // schema's owner, an administrator) can give it its first.
+        try {
+            Transaction tx(*cn);
+            operators.setPassword(userId, next, false);
+            tx.commit();
+        } catch (const DbError& e) {
+            if (e.kind() != DbErrorKind::ReadOnly) throw;
+            return "“" + op->name + "”还没有密码，只有数据库的所有者或管理员才能为他设置第一个密码。";
+        }
+    } else {
+        // He changes his own, signed in as himself.
+        useServerRole(*cn, userId, current);
+        ConnectionPtr his = openFeeDatabase(linkString_);
+        his->execute("alter role current_user password " +
+                     sqlLiteral(pgPasswordVerifier(pgOperatorRole(*cn, userId), next)));
+        his->execute("update sys_user set mustsetpw=0 where id=" + std::to_string(userId));
+    }
+    if (onServer()) useServerRole(*cn, userId, next);
     log(userId, op->name, "设置密码", audit::Done);
     if (hash.empty()) log(userId, op->name, kSignIn, "成功");
     return {};
@@ -173,6 +221,7 @@ void SignIn::signedOut(int userId) {
     } catch (...) {
     }
     log(userId, name, "退出登录", audit::Done);
+    forgetServerRole();
 }
 
 std::string SignIn::passwordRule(const std::string& password) {
