@@ -145,9 +145,14 @@ TEST_F(ServerRoles, SigningInIsTheServersAndMakesEverySessionHisRoleUntilHeSigns
     EXPECT_EQ(scalar(*openFeeDatabase(link), "select session_user").toText(), clerkRole);
     signIn.signedOut(2);
     EXPECT_EQ(scalar(*openFeeDatabase(link), "select session_user").toText(), "feeoffice");
+    // One whose password is due for a change is his role already (a script goes on with it).
+    Operators(*owner).setPassword(3, "given-secret", true);
+    EXPECT_EQ(signIn.attempt(3, "given-secret").status, SignInStatus::NeedsNewPassword);
+    EXPECT_EQ(scalar(*openFeeDatabase(link), "select session_user").toText(), pgOperatorRole(*owner, 3));
+    signIn.signedOut(3);
     // A disabled operator's role cannot log in at all.
     Operators(*owner).setDisabled(3, true);
-    EXPECT_FALSE(pgLoginAccepted(link, pgOperatorRole(*owner, 3), "other-secret"));
+    EXPECT_FALSE(pgLoginAccepted(link, pgOperatorRole(*owner, 3), "given-secret"));
 }
 
 TEST_F(ServerRoles, TheSqlVerbOnAServerIsTheSchemaOwnersOnly) {

@@ -162,13 +162,15 @@ SignInResult SignIn::attempt(int userId, const std::string& password, const Date
         return result;
     }
     clearFailures();
+    // He proved his password: from here on the sessions are his role's (a
+    // headless sign-in goes on with the password that is due for a change).
+    if (onServer()) useServerRole(*cn, userId, password);
     if (op->mustSetPassword) {
         log(userId, op->name, kSignIn, "成功，须设置新密码");
         result.status = SignInStatus::NeedsNewPassword;
         result.message = "请为“" + op->name + "”设置新的登录密码。";
         return result;
     }
-    if (onServer()) useServerRole(*cn, userId, password);
     log(userId, op->name, kSignIn, "成功");
     result.status = SignInStatus::SignedIn;
     return result;
