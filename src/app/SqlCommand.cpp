@@ -4,15 +4,18 @@
 // prints what it gives: a header line of field names and one line per row,
 // tab-separated (values in their text form, null as empty), or
 // "N rows affected" for a statement without a result set. It is the
-// administrator's tool: no operator signs in, and nothing is audited.
+// administrator's tool: no operator signs in, and nothing is audited; on a
+// server only the fee schema's owner may use it.
 #include <iostream>
 #include <memory>
 #include <string>
 
 #include "app/CommandLine.h"
 #include "data/FeeDatabase.h"
+#include "data/PgServerRoles.h"
 #include "db/Connection.h"
 #include "db/DbError.h"
+#include "db/pg/PgLink.h"
 
 namespace fo::app {
 namespace {
@@ -40,6 +43,13 @@ int runSql(const SqlOptions& options) {
     try {
         // Only a fee database is opened (never created, never another file).
         ConnectionPtr cn = openFeeDatabase(linkStringFor(options.database));
+        // On a server the operators' roles answer to grants and triggers; a
+        // tool that signs in as nobody is for the schema's owner alone.
+        if (isPostgresLink(cn->connectionString()) && !isPgSchemaOwner(*cn)) {
+            std::cerr << "feeoffice sql: on a server only the fee schema's owner runs statements; connect as the "
+                         "login that made the database\n";
+            return 1;
+        }
         long affected = 0;
         if (RecordsetPtr rs = cn->execute(options.statement, &affected)) {
             printRows(*rs);
@@ -69,8 +79,9 @@ Verb addSqlVerb(CLI::App& program) {
         ->required()
         ->check(notBlank());
     verb->footer("An administrator's tool: it signs in as no operator, keeps no audit log and can change "
-                 "anything, as anyone who can write the database file can.\n"
-                 "exit status: 0 done; 1 the engine refused the statement; "
+                 "anything, as anyone who can write the database file can; on a server only as the fee schema's owner.
+"
+                 "exit status: 0 done; 1 the engine refused the statement, or the link is not the schema's owner; "
                  "2 a bad command line, or no fee database at DB");
     return {verb, [options] { return runSql(*options); }};
 }

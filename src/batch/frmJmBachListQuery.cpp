@@ -108,7 +108,8 @@ void frmJmBachList::CMDfindDataNew(const std::string& strWhere) {
     // reading the whole table once per student. Only a help, so a work
     // table that cannot take one is read without.
     try {
-        cn->execute("create index ix_" + T + "_xsid on " + T + "(xsid)");
+        // (Named after the table alone: the index goes to the table's schema.)
+        cn->execute("create index ix_" + T.substr(T.rfind('.') + 1) + "_xsid on " + T + "(xsid)");
     } catch (const std::exception&) {
     }
 

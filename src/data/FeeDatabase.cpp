@@ -12,6 +12,7 @@
 #include "data/FeeStatistics.h"
 #include "data/PasswordHash.h"
 #include "data/PgFeeSchema.h"
+#include "data/PgServerRoles.h"
 #include "data/TableRebuild.h"
 #include "db/Catalog.h"
 #include "db/DbError.h"
@@ -246,6 +247,13 @@ const std::vector<UpgradeStep>& upgradeSteps() {
         {4, indexRecordsWithTheirAmounts},
         {5, compareNumbersByteForByte},
         {6, [](Connection& cn) { declareDatesAsText(cn, createdNames("table")); }},
+        // A server database's workstations stop using its owner's login:
+        // every operator a role of his own, history append-only, students
+        // within the operator's categories (PgServerRoles). Only the owner
+        // can run it. Nothing on the embedded engine.
+        {7, [](Connection& cn) {
+             if (isPostgresLink(cn.connectionString()) && !tableExists(cn, "fo_server_roles")) arrangePgServerRoles(cn);
+         }},
     };
     return steps;
 }

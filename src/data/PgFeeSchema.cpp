@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "data/Dialect.h"
+#include "data/PgServerRoles.h"
 #include "db/pg/PgEngine.h"
 #include "db/pg/PgLink.h"
 
@@ -93,6 +94,7 @@ void createPgFeeSchema(Connection& cn, const std::string& commonScript) {
     for (const char* statement : kPgPrelude) cn.execute(statement);
     cn.execute(pgFeeTablesScript(commonScript));
     cn.execute(kPgCounters);
+    arrangePgServerRoles(cn);
 }
 
 void dropPgDatabase(const std::string& link) {

@@ -10,6 +10,7 @@
 #include <stdexcept>
 
 #include "data/FeeDatabase.h"
+#include "data/PgServerRoles.h"
 #include "db/pg/PgLink.h"
 #include "host/operators/AuditLog.h"
 #include "host/fees/Dues.h"
@@ -164,7 +165,13 @@ std::string ReferenceHost::getTmpTableName(const std::string& prefix) {
     std::string stem = "tmp";
     for (unsigned char c : prefix)
         if (std::isalnum(c) || c == '_') stem += static_cast<char>(c);
-    return stem + sessionToken_ + "_" + std::to_string(++tmpTableSequence);
+    return workSchema() + stem + sessionToken_ + "_" + std::to_string(++tmpTableSequence);
+}
+
+std::string ReferenceHost::workSchema() const {
+    // On a server the operators' roles may create tables only in the work
+    // schema, which no session searches (see PgServerRoles).
+    return isPostgresLink(identity_->linkString) ? std::string(PgWorkSchema) + "." : std::string();
 }
 
 void ReferenceHost::getQFmxbNew(std::string& tableName, const ConnectionPtr& cn, const std::string& months,
@@ -184,7 +191,7 @@ void ReferenceHost::getQFmxbNew(std::string& tableName, const ConnectionPtr& cn,
     fillArrearsWorkTable(*cn, tableName, months, itemIds, student, classIds, where, getXSLBlistInSQL(" lb1 "));
 }
 
-std::string ReferenceHost::accessArrearsTable() const { return "tmpQF" + sessionToken_; }
+std::string ReferenceHost::accessArrearsTable() const { return workSchema() + "tmpQF" + sessionToken_; }
 
 ReferenceHost::~ReferenceHost() {
     if (!keptArrearsTable_) return;

@@ -118,6 +118,8 @@ private:
     const ConnectionPtr& readConnection();
 
     std::string accessArrearsTable() const;
+    // "" or, on a server, the work schema and a '.', before a work table's name.
+    std::string workSchema() const;
 
     std::shared_ptr<HostIdentity> identity_;
     std::string sessionToken_;

@@ -236,7 +236,7 @@ void frmOperators::cmdAdd_Click() {
     const bool admin = chkAdmin.value() == 1;
     if (!apply([&](Operators& operators) {
             id = operators.addNew(name, admin);
-            operators.setPasswordHash(id, *hash, true);
+            operators.setGivenPassword(id, txtPassword.text(), *hash, true);
         }))
         return;
     auditEvent("新增操作员", name, "完成");
@@ -284,7 +284,8 @@ void frmOperators::cmdResetPassword_Click() {
     const std::optional<std::string> hash = hashOfTyped(txtPassword.text(), "");
     if (!hash) return;
     // Anyone but himself must choose his own at his next sign-in.
-    if (!apply([&](Operators& operators) { operators.setPasswordHash(id, *hash, id != me_); })) return;
+    if (!apply([&](Operators& operators) { operators.setGivenPassword(id, txtPassword.text(), *hash, id != me_); }))
+        return;
     auditEvent("重设密码", selectedName(), "完成");
     fillUsers(id);
     msgBox("密码已重设。" + std::string(id != me_ ? "该操作员下次登录时须设置自己的新密码。" : ""), MsgButtons::OK,

@@ -3,6 +3,10 @@
 // kept out, and a first password or a requested change set at sign-in.
 #include <gtest/gtest.h>
 
+#include <array>
+#include <atomic>
+#include <thread>
+
 #include "HostTestSupport.h"
 #include "host/operators/AuditLog.h"
 #include "host/ReferenceHost.h"
@@ -64,6 +68,25 @@ TEST_F(SignInTest, EachWrongPasswordAfterTheThirdMakesTheNextAttemptWaitLonger) 
     // Signed in, the count starts again; a long run of guesses waits at most five minutes.
     EXPECT_EQ(signIn.attempt(2, "guess", at(18)).waitSeconds, 0);
     EXPECT_EQ(SignIn::waitAfter(40), 300);
+}
+
+TEST_F(SignInTest, GuessesMadeInParallelMeetTheWaitAsGuessesMadeOneByOne) {
+    // Thirty wrong passwords at one moment, ten at a time: only the three the
+    // wait allows are verified, every other one waits.
+    std::array<std::atomic<int>, 6> answers{};
+    for (int round = 0; round < 3; ++round) {
+        std::vector<std::thread> guesses;
+        for (int i = 0; i < 10; ++i)
+            guesses.emplace_back([&, i] {
+                SignIn mine(db.connectionString(), dbPath);
+                ++answers[static_cast<int>(mine.attempt(2, "guess-" + std::to_string(i), at(30)).status)];
+            });
+        for (std::thread& t : guesses) t.join();
+    }
+    EXPECT_EQ(answers[static_cast<int>(SignInStatus::WrongPassword)], 3);
+    EXPECT_EQ(answers[static_cast<int>(SignInStatus::MustWait)], 27);
+    EXPECT_EQ(scalar("select failures from sys_user where id=2"), "3");
+    EXPECT_EQ(logOf(2).size(), 30u);
 }
 
 TEST_F(SignInTest, ADisabledOperatorCannotSignInEvenWithHisPassword) {

@@ -18,7 +18,8 @@
 # is ready. A --durable cluster has no filler.
 #
 # The tests read STATE (FEEOFFICE_TEST_PG) and connect as the user "feeoffice"
-# over the socket, trusted. As root, the server runs as the system user
+# over the socket, trusted; every other role (an operator's) logs in with its
+# SCRAM password, as on an office's server. As root, the server runs as the system user
 # "postgres", since PostgreSQL refuses to run as root.
 set -euo pipefail
 action=${1:-}
@@ -76,6 +77,7 @@ start)
     rm -rf "$dir"
     exit 1
   fi
+  printf 'local all feeoffice trust\nlocal all all scram-sha-256\n' >"$dir/data/pg_hba.conf"
   if ! "${as_server[@]}" "$bindir/pg_ctl" -D "$dir/data" -l "$dir/server.log" -w -t 60 \
        -o "-k $dir -p $port -c listen_addresses= $durability -c max_connections=300" \
        start >/dev/null; then

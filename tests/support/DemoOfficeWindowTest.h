@@ -69,10 +69,20 @@ protected:
     }
     // The first field of the first row as text; "" when there is none.
     std::string text(const std::string& sql) { return scalar(*cn, sql).toText(); }
+    // The tables of the database, with the work tables a server keeps in
+    // its work schema.
+    std::vector<std::string> tablesAndWorkTables() {
+        std::vector<std::string> names = tableNames(*cn);
+        if (onPostgres())
+            for (RecordsetPtr rs = cn->execute("select tablename from pg_tables where schemaname='feeoffice_work'");
+                 !rs->eof(); rs->moveNext())
+                names.push_back(rs->field(std::size_t{0}).toText());
+        return names;
+    }
     // The tables of the database whose names begin with `prefix`, any case.
     std::size_t tablesNamed(const std::string& prefix) {
         std::size_t n = 0;
-        for (const std::string& name : tableNames(*cn)) n += lowerAscii(name).rfind(lowerAscii(prefix), 0) == 0;
+        for (const std::string& name : tablesAndWorkTables()) n += lowerAscii(name).rfind(lowerAscii(prefix), 0) == 0;
         return n;
     }
     const MessageRecord& lastMessage() const { return *ui.lastMessage(); }

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "db/DbError.h"
+#include "db/pg/PgCredentials.h"
 #include "db/pg/PgErrors.h"
 #include "db/pg/PgLink.h"
 #include "db/pg/PgResult.h"
@@ -31,7 +32,8 @@ void ignoreNotice(void*, const char*) {}
 
 }  // namespace
 
-PgEngine::PgEngine(const std::string& conninfo, int timeoutSeconds, const std::string& name, bool readOnly)
+PgEngine::PgEngine(const std::string& conninfo, int timeoutSeconds, const std::string& name, const std::string& role,
+                   const std::string& password, bool readOnly)
     : name_(name), readOnly_(readOnly) {
     const std::string wait = std::to_string(effectiveSeconds(timeoutSeconds));
     // Dates read back as "yyyy-mm-dd hh:mm:ss" whatever the server's default;
@@ -44,9 +46,11 @@ PgEngine::PgEngine(const std::string& conninfo, int timeoutSeconds, const std::s
                                 "-c lock_timeout=" + wait +
                                 "s -c search_path=" + std::string(FeeSchema) + ",pg_catalog,public" +
                                 (readOnly ? " -c default_transaction_read_only=on" : "");
+    // Later keywords win over what the conninfo says: the signed-in role.
     const char* keywords[] = {"dbname", "client_encoding", "options", "fallback_application_name", "connect_timeout",
-                              nullptr};
-    const char* values[] = {conninfo.c_str(), "UTF8", options.c_str(), "feeoffice", wait.c_str(), nullptr};
+                              role.empty() ? nullptr : "user", "password", nullptr};
+    const char* values[] = {conninfo.c_str(), "UTF8", options.c_str(), "feeoffice", wait.c_str(),
+                            role.c_str(), password.c_str(), nullptr};
     conn_ = PQconnectdbParams(keywords, values, 1);
     if (!conn_ || PQstatus(conn_) != CONNECTION_OK) {
         const std::string message = conn_ ? trimWhitespace(PQerrorMessage(conn_)) : "out of memory";
@@ -261,7 +265,11 @@ std::unique_ptr<Engine> openPgEngine(const std::string& link, int timeoutSeconds
             made = true;
         }
     }
-    auto engine = std::make_unique<PgEngine>(pgConninfo(link), timeoutSeconds, name, mode == OpenMode::ReadOnly);
+    const std::optional<PgSignedInRole> signedIn = pgSignedInRoleFor(link);
+    const bool readOnly = mode == OpenMode::ReadOnly;
+    auto engine = signedIn ? std::make_unique<PgEngine>(pgConninfo(link), timeoutSeconds, name, signedIn->role,
+                                                        signedIn->password, readOnly)
+                           : std::make_unique<PgEngine>(pgConninfo(link), timeoutSeconds, name, "", "", readOnly);
     if (mode == OpenMode::CreateNew && !made &&
         countOf(*engine, "select count(*) from information_schema.tables "
                          "where table_schema not in ('pg_catalog', 'information_schema')") > 0)

@@ -30,10 +30,13 @@ public:
     // `conninfo` is what libpq reads (see pgConninfo). The timeout is how long
     // a statement waits for a lock, the books' write lock included.
     // `name` is the database as the clerk knows it, for messages.
-    // A `readOnly` session runs each statement in a read-only transaction of
-    // its own whose mode is fixed before the statement runs, so no text sent
-    // on it (a SET, a COMMIT, several statements) can make it write.
-    PgEngine(const std::string& conninfo, int timeoutSeconds, const std::string& name = {}, bool readOnly = false);
+    // `role` and `password`, when given, are whom it logs in as (an
+    // operator who signed in), whatever user `conninfo` names. A `readOnly`
+    // session runs each statement in a read-only transaction of its own
+    // whose mode is fixed before the statement runs, so no text sent on it
+    // (a SET, a COMMIT, several statements) can make it write.
+    PgEngine(const std::string& conninfo, int timeoutSeconds, const std::string& name = {},
+             const std::string& role = {}, const std::string& password = {}, bool readOnly = false);
     ~PgEngine() override;
     PgEngine(const PgEngine&) = delete;
     PgEngine& operator=(const PgEngine&) = delete;
@@ -99,7 +102,9 @@ private:
 // The engine for a PostgreSQL link (see PgLink). OpenMode::Existing needs the
 // database there; CreateNew makes it on the server when it is missing and
 // refuses one that holds any table (DbError AlreadyExists); ExistingOrNew
-// makes it when missing; ReadOnly opens a read-only session on it.
+// makes it when missing; ReadOnly opens a read-only session on it. While an
+// operator is signed in to the database (PgCredentials), its sessions log in
+// as his role.
 std::unique_ptr<Engine> openPgEngine(const std::string& link, int timeoutSeconds, OpenMode mode);
 
 }  // namespace fo

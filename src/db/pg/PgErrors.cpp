@@ -1,5 +1,7 @@
 #include "db/pg/PgErrors.h"
 
+#include <cctype>
+
 namespace fo {
 
 int pgErrorCode(std::string_view sqlstate) {
@@ -32,6 +34,28 @@ DbErrorKind pgErrorKind(std::string_view sqlstate) {
 
 namespace {
 
+// A statement the server's grants refused, in the clerk's words: what it
+// tried ("修改", "删除", …) on which table.
+std::string refusedByGrant(const std::string& message, const std::string& statement) {
+    const std::string marker = "permission denied for table ";
+    const std::size_t at = message.find(marker);
+    std::string table = at == std::string::npos ? std::string() : message.substr(at + marker.size());
+    table = table.substr(0, table.find_first_of(" ("));
+    std::string first;
+    for (char c : statement) {
+        if (std::isalpha(static_cast<unsigned char>(c))) first += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        else if (!first.empty()) break;
+    }
+    const char* what = first == "update"   ? "修改"
+                       : first == "delete" ? "删除"
+                       : first == "insert" ? "添加"
+                       : first == "select" ? "读取"
+                                           : "执行";
+    if (table.empty())
+        return std::string("数据库服务器拒绝了这项操作：当前登录的角色没有权限") + what + "，本次操作没有保存。";
+    return std::string("数据库服务器拒绝了这项操作：当前登录的角色不能") + what + "“" + table + "”，本次操作没有保存。";
+}
+
 std::string describe(DbErrorKind kind, const std::string& database) {
     const std::string name = database.empty() ? std::string("费用数据库") : "费用数据库“" + database + "”";
     switch (kind) {
@@ -54,6 +78,11 @@ std::string describe(DbErrorKind kind, const std::string& database) {
 
 DbError pgStatementError(std::string_view sqlstate, const std::string& message, const std::string& statement) {
     const DbErrorKind kind = pgErrorKind(sqlstate);
+    // The fee schema's own refusals (class FO) are already in the clerk's words.
+    if (sqlstate.substr(0, 2) == "FO")
+        return DbError(DbErrorKind::ReadOnly, pgErrorCode(sqlstate), message + "本次操作没有保存。", message, statement);
+    if (sqlstate == "42501")
+        return DbError(kind, pgErrorCode(sqlstate), refusedByGrant(message, statement), message, statement);
     return DbError(kind, pgErrorCode(sqlstate), describe(kind, {}), message, statement);
 }
 
@@ -62,7 +91,11 @@ DbError pgConnectError(const std::string& message, const std::string& database, 
     // the server does not have is told apart by its message.
     const bool missing = message.find("does not exist") != std::string::npos &&
                          message.find("database") != std::string::npos;
-    const char* state = missing ? "3D000" : "08006";
+    // Nor for a refused login, told apart the same way.
+    const bool refused = message.find("password authentication failed") != std::string::npos ||
+                         message.find("no password supplied") != std::string::npos;
+    const bool noLogin = message.find("not permitted to log in") != std::string::npos;
+    const char* state = missing ? "3D000" : refused ? "28P01" : noLogin ? "28000" : "08006";
     const DbErrorKind kind = pgErrorKind(state);
     return DbError(kind, pgErrorCode(state), describe(kind, database), message, statement);
 }

@@ -17,6 +17,7 @@
 #include "db/values/TextCase.h"
 #include "host/counters/CounterService.h"
 #include "host/database/ServerColumns.h"
+#include "data/PgServerRoles.h"
 #include "host/database/SqlText.h"
 
 namespace fo {
@@ -25,7 +26,8 @@ namespace {
 // Tables of the schema that each database writes for itself.
 bool ownedByTheTarget(const std::string& table) {
     const std::string t = lowerAscii(table);
-    return t == "fo_schema" || t == "fo_counters" || t.rfind("sqlite_", 0) == 0;
+    return t == "fo_schema" || t == "fo_counters" || t == "fo_server_roles" || t == "fo_operator_roles" ||
+           t.rfind("sqlite_", 0) == 0;
 }
 
 // A value as it stands in an insert on either engine.
@@ -181,7 +183,13 @@ CopyReport copyFeeDatabase(const std::string& source, const std::string& target,
             report.tables.push_back(copied);
             if (progress) progress(table, copied.sourceRows);
         }
-        if (isPostgresLink(to->connectionString())) resetPgIdentities(*to);
+        if (isPostgresLink(to->connectionString())) {
+            resetPgIdentities(*to);
+            givePgOperatorsRoles(*to);
+        } else if (isPostgresLink(from->connectionString())) {
+            // The server kept the passwords: each operator sets his first here.
+            to->execute("update sys_user set pwhash='', mustsetpw=1 where pwhash='*'");
+        }
         tx.commit();
     } catch (...) {
         to->close();

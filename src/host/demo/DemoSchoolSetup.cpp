@@ -140,7 +140,7 @@ void writeOfficeSetup(Connection& cn) {
     // own at his first sign-in in the desktop program.
     for (const DemoOperator& op : demoOperators()) {
         if (op.id != Operators::BuiltInId) ops.add(Operator{op.id, op.name, false});
-        ops.setPasswordHash(op.id, op.passwordHash, op.id == Operators::BuiltInId);
+        ops.setGivenPassword(op.id, op.password, op.passwordHash, op.id == Operators::BuiltInId);
     }
     for (const char* code : {"PJCX", Operators::ReprintRight, "JMJL", "PLJM"})
         ops.setRight(2, code, Operators::FullRight);

@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "data/FeeStatistics.h"
+#include "data/PgServerRoles.h"
+#include "db/pg/PgLink.h"
 #include "db/values/Currency.h"
 #include "host/fees/Calendar.h"
 #include "host/fees/Dues.h"
@@ -67,7 +69,8 @@ int bookCarryOver(Connection& cn, const std::string& yf, const std::function<std
     std::vector<OwedItem> owed;
     const std::string items = itemsCountedInArrears(cn);
     if (!items.empty()) {
-        std::string table = "tmpJZ";
+        // On a server an operator's role creates tables only in the work schema.
+        std::string table = isPostgresLink(cn.connectionString()) ? std::string(PgWorkSchema) + ".tmpJZ" : "tmpJZ";
         for (unsigned char c : yf)
             if (std::isalnum(c)) table += static_cast<char>(c);
         fillArrearsWorkTable(cn, table, yf, items, "", "", "", "");

@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "data/PasswordHash.h"
+#include "data/PgServerRoles.h"
+#include "db/pg/PgLink.h"
 #include "host/database/SqlText.h"
 
 namespace fo {
@@ -20,6 +22,10 @@ Operator operatorOf(Recordset& rs) {
     op.mustSetPassword = rs.field(5).toInt() != 0;
     return op;
 }
+
+// What sys_user.pwhash holds on a server, where the server itself keeps the
+// password (as its SCRAM verifier): only that there is one.
+const char* const kServerKeepsIt = "*";
 
 // Blanks around a name are no part of it.
 std::string trimmed(const std::string& text) {
@@ -57,7 +63,13 @@ std::vector<Operator> Operators::list() const {
 void Operators::add(const Operator& op) {
     cn_.execute("insert into sys_user(id,name,pwhash,admin,disabled,mustsetpw) values(" + std::to_string(op.id) + "," +
                 sqlLiteral(op.name) + ",''," + (op.admin ? "1" : "0") + "," + (op.disabled ? "1" : "0") + ",1)");
+    if (onServer()) {
+        createPgOperatorRole(cn_, op.id, op.admin);
+        if (op.disabled) setPgOperatorDisabled(cn_, op.id, true);
+    }
 }
+
+bool Operators::onServer() const { return isPostgresLink(cn_.connectionString()); }
 
 int Operators::addNew(const std::string& name, bool admin) {
     const std::string clean = trimmed(name);
@@ -82,6 +94,7 @@ void Operators::setAdmin(int id, bool admin) {
         keepAnAdministrator(id);
     }
     cn_.execute("update sys_user set admin=" + std::string(admin ? "1" : "0") + " where id=" + std::to_string(id));
+    if (onServer()) setPgOperatorAdmin(cn_, id, admin);
 }
 
 void Operators::setDisabled(int id, bool disabled) {
@@ -89,6 +102,7 @@ void Operators::setDisabled(int id, bool disabled) {
     if (op.disabled == disabled) return;
     if (disabled && op.admin) keepAnAdministrator(id);
     cn_.execute("update sys_user set disabled=" + std::string(disabled ? "1" : "0") + " where id=" + std::to_string(id));
+    if (onServer()) setPgOperatorDisabled(cn_, id, disabled);
 }
 
 bool Operators::hasPostings(int id) const {
@@ -107,16 +121,27 @@ void Operators::remove(int id) {
     cn_.execute("delete from sys_user_right where userid=" + user);
     cn_.execute("delete from sys_user_xslb where userid=" + user);
     cn_.execute("delete from sys_user where id=" + user);
+    if (onServer()) dropPgOperatorRole(cn_, id);
 }
 
 void Operators::setPassword(int id, const std::string& clear, bool mustChange) {
     require(id);
-    setPasswordHash(id, password::hash(clear), mustChange);
+    // A server keeps its own verifier: no hash is made for it.
+    setGivenPassword(id, clear, onServer() ? std::string() : password::hash(clear), mustChange);
 }
 
 void Operators::setPasswordHash(int id, const std::string& hash, bool mustChange) {
     cn_.execute("update sys_user set pwhash=" + sqlLiteral(hash) + ",mustsetpw=" + (mustChange ? "1" : "0") +
                 ",failures=0,lastfailure=null where id=" + std::to_string(id));
+}
+
+void Operators::setGivenPassword(int id, const std::string& clear, const std::string& hash, bool mustChange) {
+    if (!onServer()) {
+        setPasswordHash(id, hash, mustChange);
+        return;
+    }
+    setPgOperatorPassword(cn_, id, clear);
+    setPasswordHash(id, kServerKeepsIt, mustChange);
 }
 
 std::string Operators::passwordHash(int id) const {

@@ -34,6 +34,9 @@ public:
 // parentid 0) listed per operator in sys_user_xslb. The built-in operator
 // sees every category whatever sys_user_xslb says. Passwords are kept only
 // as hashes; a new operator has none and sets his at his first sign-in.
+// On a server every operator is also a login role of his own
+// (PgServerRoles): adding, promoting, disabling and removing him changes
+// his role too, and his password is the role's, kept by the server alone.
 class Operators {
 public:
     static constexpr int BuiltInId = 1;
@@ -75,8 +78,13 @@ public:
     // Stores a hash of `clear` as his password; `mustChange` asks him for a
     // new one at his next sign-in. Clears his wrong-password count.
     void setPassword(int id, const std::string& clear, bool mustChange);
-    // Stores `hash` (made by password::hash) as his password.
+    // Stores `hash` (made by password::hash) as his password; on a server
+    // only a mark that the server keeps one.
     void setPasswordHash(int id, const std::string& hash, bool mustChange);
+    // The password `clear` given him, with `hash` (password::hash of it,
+    // made beforehand, outside the transaction): a file keeps the hash, a
+    // server the role's own verifier of `clear`.
+    void setGivenPassword(int id, const std::string& clear, const std::string& hash, bool mustChange);
     // The stored hash; "" when he has none.
     std::string passwordHash(int id) const;
 
@@ -100,6 +108,7 @@ public:
     std::string categoryCondition(int userId, const std::string& column) const;
 
 private:
+    bool onServer() const;
     std::string joinIds(const std::string& sql) const;
     long count(const std::string& sql) const;
     Operator require(int id) const;

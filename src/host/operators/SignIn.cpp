@@ -1,9 +1,15 @@
 #include "host/operators/SignIn.h"
 
+#include <algorithm>
 #include <chrono>
 
 #include "data/FeeDatabase.h"
 #include "data/PasswordHash.h"
+#include "data/PgServerRoles.h"
+#include "db/DbError.h"
+#include "db/pg/PgCredentials.h"
+#include "db/pg/PgErrors.h"
+#include "db/pg/PgLink.h"
 #include "host/operators/AuditLog.h"
 #include "host/database/SqlText.h"
 
@@ -17,6 +23,53 @@ long long secondsOf(const DateTime& t) {
     using namespace std::chrono;
     const sys_days day = year{t.year} / month{static_cast<unsigned>(t.month)} / std::chrono::day{static_cast<unsigned>(t.day)};
     return day.time_since_epoch().count() * 86400LL + t.hour * 3600LL + t.minute * 60LL + t.second;
+}
+
+DateTime secondsBefore(const DateTime& t, long long seconds) {
+    using namespace std::chrono;
+    const long long at = secondsOf(t) - seconds;
+    long long days = at / 86400, rest = at % 86400;
+    if (rest < 0) rest += 86400, --days;
+    const year_month_day ymd{sys_days{std::chrono::days{days}}};
+    return DateTime{static_cast<int>(ymd.year()), static_cast<int>(static_cast<unsigned>(ymd.month())),
+                    static_cast<int>(static_cast<unsigned>(ymd.day())), static_cast<int>(rest / 3600),
+                    static_cast<int>(rest / 60 % 60), static_cast<int>(rest % 60)};
+}
+
+// Counts one more failure for `userId` at `now`, unless the wait his earlier
+// failures imposed has not passed yet; true when it was counted. The wait
+// for each count is spelled out in the condition, so the check and the
+// count are one statement, atomic on every engine.
+bool claimAttempt(Connection& cn, int userId, const DateTime& now) {
+    std::string allowed = "failures<3 or lastfailure is null";
+    for (int failures = 3, previous = 0;; ++failures) {
+        const int wait = SignIn::waitAfter(failures);
+        if (wait == previous) break;  // the longest wait: every higher count waits as long
+        allowed += " or (failures" + std::string(SignIn::waitAfter(failures + 1) == wait ? ">=" : "=") +
+                   std::to_string(failures) + " and lastfailure<=" +
+                   sqlLiteral(secondsBefore(now, wait).dateTimeText()) + ")";
+        previous = wait;
+    }
+    long changed = 0;
+    cn.execute("update sys_user set failures=failures+1,lastfailure=" + sqlLiteral(now.dateTimeText()) +
+                   " where id=" + std::to_string(userId) + " and (" + allowed + ")",
+               &changed);
+    return changed > 0;
+}
+
+int failuresOf(Connection& cn, int userId) {
+    auto rs = cn.execute("select failures from sys_user where id=" + std::to_string(userId));
+    return rs && !rs->eof() ? static_cast<int>(rs->field(std::size_t{0}).toInt()) : 0;
+}
+
+// How long he must still wait after his last failure.
+int secondsToWait(Connection& cn, int userId, const DateTime& now) {
+    auto rs = cn.execute("select failures,lastfailure from sys_user where id=" + std::to_string(userId));
+    if (!rs || rs->eof()) return 0;
+    const auto last = rs->field(1).toDate();
+    if (!last) return 0;
+    return static_cast<int>(secondsOf(*last) + SignIn::waitAfter(static_cast<int>(rs->field(std::size_t{0}).toInt())) -
+                            secondsOf(now));
 }
 
 std::size_t characters(const std::string& utf8) {
@@ -40,7 +93,27 @@ std::vector<Operator> SignIn::operatorsToChoose() const {
     return all;
 }
 
+void SignIn::forgetServerRole() const {
+    if (onServer() && pgSignedInRoleFor(linkString_)) clearPgSignedInRole();
+}
+
+bool SignIn::onServer() const { return isPostgresLink(linkString_); }
+
+void SignIn::useServerRole(Connection& cn, int userId, const std::string& password) const {
+    const PgLinkParts where = pgLinkParts(linkString_);
+    setPgSignedInRole({where.host, where.port, where.database, pgOperatorRole(cn, userId), password});
+}
+
+bool SignIn::passwordIsRight(Connection& cn, int userId, const std::string& hash, const std::string& password) const {
+    // On a server the password is the operator's role's, and the server's
+    // own authentication checks it.
+    if (onServer()) return pgLoginAccepted(linkString_, pgOperatorRole(cn, userId), password);
+    return password::matches(hash, password);
+}
+
 SignInResult SignIn::attempt(int userId, const std::string& password, const DateTime& now) {
+    // A new sign-in starts from the workstation's own way in.
+    forgetServerRole();
     ConnectionPtr cn = openFeeDatabase(linkString_);
     Operators operators(*cn);
     operators.ensureBuiltIns();  // a new database's administrator
@@ -60,41 +133,38 @@ SignInResult SignIn::attempt(int userId, const std::string& password, const Date
         return result;
     }
 
-    int failures = 0;
-    std::optional<DateTime> lastFailure;
-    if (auto rs = cn->execute("select failures,lastfailure from sys_user where id=" + user); rs && !rs->eof()) {
-        failures = static_cast<int>(rs->field(std::size_t{0}).toInt());
-        lastFailure = rs->field(1).toDate();
+    // The attempt is counted as a failure before the password is looked at,
+    // in one statement that also checks the wait: of attempts made at once,
+    // only those the wait allows get past it, however many run in parallel.
+    // A right password then clears the count again.
+    if (!claimAttempt(*cn, userId, now)) {
+        log(userId, op->name, kSignInFailed, "等待中，未校验密码");
+        result.status = SignInStatus::MustWait;
+        result.waitSeconds = std::max(1, secondsToWait(*cn, userId, now));
+        result.message = "密码错误次数过多，请 " + std::to_string(result.waitSeconds) + " 秒后再试。";
+        return result;
     }
-    if (const int wait = waitAfter(failures); wait > 0 && lastFailure) {
-        const long long left = secondsOf(*lastFailure) + wait - secondsOf(now);
-        if (left > 0) {
-            log(userId, op->name, kSignInFailed, "等待中，未校验密码");
-            result.status = SignInStatus::MustWait;
-            result.waitSeconds = static_cast<int>(left);
-            result.message = "密码错误次数过多，请 " + std::to_string(left) + " 秒后再试。";
-            return result;
-        }
-    }
+    const auto clearFailures = [&] { cn->execute("update sys_user set failures=0,lastfailure=null where id=" + user); };
 
     const std::string hash = operators.passwordHash(userId);
     if (hash.empty()) {
+        clearFailures();
         result.status = SignInStatus::NeedsNewPassword;
         result.message = "“" + op->name + "”还没有密码：请设置登录密码。";
         return result;
     }
-    if (!password::matches(hash, password)) {
-        ++failures;
-        cn->execute("update sys_user set failures=" + std::to_string(failures) +
-                    ",lastfailure=" + sqlLiteral(now.dateTimeText()) + " where id=" + user);
+    if (!passwordIsRight(*cn, userId, hash, password)) {
         log(userId, op->name, kSignInFailed, "密码错误");
         result.status = SignInStatus::WrongPassword;
-        result.waitSeconds = waitAfter(failures);
+        result.waitSeconds = waitAfter(failuresOf(*cn, userId));
         result.message = "密码错误！";
         if (result.waitSeconds > 0) result.message += "请 " + std::to_string(result.waitSeconds) + " 秒后再试。";
         return result;
     }
-    if (failures > 0) cn->execute("update sys_user set failures=0,lastfailure=null where id=" + user);
+    clearFailures();
+    // He proved his password: from here on the sessions are his role's (a
+    // headless sign-in goes on with the password that is due for a change).
+    if (onServer()) useServerRole(*cn, userId, password);
     if (op->mustSetPassword) {
         log(userId, op->name, kSignIn, "成功，须设置新密码");
         result.status = SignInStatus::NeedsNewPassword;
@@ -108,16 +178,38 @@ SignInResult SignIn::attempt(int userId, const std::string& password, const Date
 
 std::string SignIn::setNewPassword(int userId, const std::string& current, const std::string& next,
                                    const std::string& repeated) {
+    forgetServerRole();
     ConnectionPtr cn = openFeeDatabase(linkString_);
     Operators operators(*cn);
     const auto op = operators.find(userId);
     if (!op || op->disabled) return "该操作员不能登录。";
     const std::string hash = operators.passwordHash(userId);
-    if (!hash.empty() && !password::matches(hash, current)) return "原密码不对。";
+    if (!hash.empty() && !passwordIsRight(*cn, userId, hash, current)) return "原密码不对。";
     if (next != repeated) return "两次输入的新密码不一致。";
     if (std::string why = passwordRule(next); !why.empty()) return why;
     if (!hash.empty() && next == current) return "新密码不能与原密码相同。";
-    operators.setPassword(userId, next, false);
+    if (!onServer()) {
+        operators.setPassword(userId, next, false);
+    } else if (hash.empty()) {
+        // His role has no password yet: only who may manage roles (the
+        // schema's owner, an administrator) can give it its first.
+        try {
+            Transaction tx(*cn);
+            operators.setPassword(userId, next, false);
+            tx.commit();
+        } catch (const DbError& e) {
+            if (e.kind() != DbErrorKind::ReadOnly) throw;
+            return "“" + op->name + "”还没有密码，只有数据库的所有者或管理员才能为他设置第一个密码。";
+        }
+    } else {
+        // He changes his own, signed in as himself.
+        useServerRole(*cn, userId, current);
+        ConnectionPtr his = openFeeDatabase(linkString_);
+        his->execute("alter role current_user password " +
+                     sqlLiteral(pgPasswordVerifier(pgOperatorRole(*cn, userId), next)));
+        his->execute("update sys_user set mustsetpw=0 where id=" + std::to_string(userId));
+    }
+    if (onServer()) useServerRole(*cn, userId, next);
     log(userId, op->name, "设置密码", audit::Done);
     if (hash.empty()) log(userId, op->name, kSignIn, "成功");
     return {};
@@ -131,6 +223,7 @@ void SignIn::signedOut(int userId) {
     } catch (...) {
     }
     log(userId, name, "退出登录", audit::Done);
+    forgetServerRole();
 }
 
 std::string SignIn::passwordRule(const std::string& password) {

@@ -33,6 +33,13 @@ struct SignInResult {
 // count lives in the database, so a restart does not reset it. Every
 // sign-in, failed sign-in, password change and sign-out is written to the
 // audit log.
+//
+// On a server the operator's password is his login role's (PgServerRoles),
+// checked by the server's own authentication: the link's user (the
+// workstation's way in) reads the operators and counts the attempt, and
+// once he is signed in every session the program opens on the database
+// logs in as his role, with the password he typed held in memory only
+// (PgCredentials), until he signs out.
 class SignIn {
 public:
     static constexpr int MinPasswordLength = 6;
@@ -59,6 +66,13 @@ public:
     static int waitAfter(int failures);
 
 private:
+    bool onServer() const;
+    // On a server: whether the password is his role's, and from now on
+    // every session of this database logs in as his role; or as the link's
+    // user again.
+    bool passwordIsRight(Connection& cn, int userId, const std::string& hash, const std::string& password) const;
+    void useServerRole(Connection& cn, int userId, const std::string& password) const;
+    void forgetServerRole() const;
     void log(int userId, const std::string& userName, const std::string& operation, const std::string& outcome) const;
 
     std::string linkString_, databaseName_;

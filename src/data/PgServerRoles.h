@@ -1,0 +1,70 @@
+#pragma once
+#include <string>
+
+#include "db/Connection.h"
+
+namespace fo {
+
+// Who may do what on a PostgreSQL fee database, kept by the server itself.
+//
+// The login that makes the database (the administrator's own, running
+// init-demo, copy or an upgrade) owns the schema and everything in it; no
+// workstation signs in with it. Three group roles of the database's own,
+// named after it, hold the grants:
+//   - the clerks' group: reads the books and inserts what postings insert;
+//     of the history (records, their items, receipts' items, the cash
+//     journal, the audit log) it can update or delete only what postings
+//     change, and triggers refuse the rest with a Chinese message naming
+//     the change;
+//   - the administrators' group: a clerk who also manages the operators,
+//     their rights and categories, and the office's master data;
+//   - the sign-in group: what a workstation reads and writes before anyone
+//     has signed in (the operators' names, the wrong-password count, the
+//     log of sign-ins).
+// Every operator signs in as a login role of his own (SCRAM password, the
+// server's authentication), a member of the clerks' or the administrators'
+// group; fo_operator_roles says which role is which operator. Students,
+// records, receipts and arrears show to an operator's role only within his
+// first-level categories (row-level security); the built-in administrator
+// sees all.
+
+// The schema where an operator's role may create the work tables the
+// module shares between the connections of one session: searched by no
+// session, so nothing made there can stand in for the fee schema's tables
+// or functions.
+inline constexpr const char* PgWorkSchema = "feeoffice_work";
+
+// Sets the arrangement up on `cn`, connected as the schema's owner, inside
+// the caller's transaction: on a new database and as the upgrade of an
+// existing one (rows already there stay; every operator gets a role of his
+// own, see givePgOperatorsRoles).
+void arrangePgServerRoles(Connection& cn);
+
+// Gives every operator who has none (rows upgraded or copied in) a login
+// role without a password: his earlier password, the program's own hash,
+// cannot become the server's, so the administrator gives him one anew (the
+// built-in administrator's first is set by the schema's owner).
+void givePgOperatorsRoles(Connection& cn);
+
+// The login role of operator `userId` ("" when he has none).
+std::string pgOperatorRole(Connection& cn, int userId);
+
+// Makes (or takes over) the login role of a new operator `userId`, in the
+// administrators' group when `admin`, otherwise in the clerks'; it cannot
+// sign in until it is given a password.
+std::string createPgOperatorRole(Connection& cn, int userId, bool admin);
+
+// Moves his role between the groups.
+void setPgOperatorAdmin(Connection& cn, int userId, bool admin);
+// A disabled operator's role cannot log in.
+void setPgOperatorDisabled(Connection& cn, int userId, bool disabled);
+// Drops his role (when the operator himself is removed).
+void dropPgOperatorRole(Connection& cn, int userId);
+// Sets his server password: only its SCRAM verifier, made on this side,
+// goes to the server.
+void setPgOperatorPassword(Connection& cn, int userId, const std::string& clear);
+
+// True when `cn` is connected as the owner of the fee schema.
+bool isPgSchemaOwner(Connection& cn);
+
+}  // namespace fo

@@ -1,0 +1,169 @@
+// A server database enforces itself what the program promises: an
+// operator's own login role, with psql-like direct statements, cannot
+// rewrite the history, read a secret, make himself administrator or see a
+// student outside his categories, while what postings change still goes.
+#include <gtest/gtest.h>
+
+#include "app/ExeRunner.h"
+#include "data/FeeDatabase.h"
+#include "data/PgFeeSchema.h"
+#include "data/PgServerRoles.h"
+#include "db/DbError.h"
+#include "db/pg/PgCredentials.h"
+#include "db/pg/PgLink.h"
+#include "db/sql/SqlQuoting.h"
+#include "host/operators/Operators.h"
+#include "host/operators/SignIn.h"
+#include "support/PgTestServer.h"
+#include "support/Query.h"
+
+namespace fo::test {
+namespace {
+
+class ServerRoles : public ExeTest {
+protected:
+    void SetUp() override {
+        ExeTest::SetUp();
+        ASSERT_TRUE(onPostgres()) << "runs on the PostgreSQL test cluster only";
+        dropPgDatabase(link);
+        owner = createFeeDatabase(link);
+        // Two first-level categories, a student in each with a charge, a
+        // receipt and an open arrears row; a clerk who sees category 1.
+        owner->execute("insert into kdw_xslx(id,parentid,mc) values(1,0,'小班'),(2,0,'大班')");
+        owner->execute("insert into kdw_xs(id,xh,xm,lb1) values(11,'A1','甲',1),(12,'B1','乙',2)");
+        owner->execute("insert into kdw_sfjl(id,djbh,xsid,je,hkid) values(1,'SF1',11,300,0),(2,'SF2',12,200,0),"
+                       "(3,'SF3',11,50,1)");
+        owner->execute("insert into kdw_sfjlmx(sfjlid,sfxmid,je) values(1,5,300),(3,5,50)");
+        owner->execute("insert into PJML(id,djbh,xsid,hjje,pjState) values(10,'SF1',11,300,''),(11,'SF9',11,20,'作废')");
+        owner->execute("insert into qfhzb(qfkid,qfyf,xsid,qfje,sjqfje) values(100,'202609',11,500,500),"
+                       "(101,'202609',11,80,80)");
+        owner->execute("update qfhzb set yqfkid=100 where qfkid=101");
+        owner->execute("insert into sys_log(logtime,userid,operation) values('2026-12-06 09:00:00',1,'登录')");
+        Operators operators(*owner);
+        operators.ensureBuiltIns();
+        operators.add(Operator{2, "收费员甲", false});
+        operators.setPassword(2, "clerk-secret", false);
+        operators.allowCategory(2, 1);
+        operators.add(Operator{3, "收费员乙", false});
+        operators.setPassword(3, "other-secret", false);
+        clerkRole = pgOperatorRole(*owner, 2);
+        setPgSignedInRole({parts.host, parts.port, parts.database, clerkRole, "clerk-secret"});
+        clerk = openConnection(link);
+    }
+    void TearDown() override {
+        clearPgSignedInRole();
+        if (clerk) clerk->close();
+        if (owner) owner->close();
+        dropPgDatabase(link);
+        ExeTest::TearDown();
+    }
+    std::string groupRoleOf(const std::string& kind) {
+        return ownerSees("select rolename from fo_server_roles where kind='" + kind + "'");
+    }
+    // The clerk's statement is refused; what the clerk reads of it.
+    std::string refusal(const std::string& sql) {
+        try {
+            clerk->execute(sql);
+        } catch (const DbError& e) {
+            return e.description();
+        }
+        return "<done: " + sql + ">";
+    }
+    std::string ownerSees(const std::string& sql) { return scalar(*owner, sql).toText(); }
+
+    const std::string link = pgTestLink("fo_roles_" + std::to_string(::getpid()));
+    const PgLinkParts parts = pgLinkParts(link);
+    ConnectionPtr owner, clerk;
+    std::string clerkRole;
+};
+
+TEST_F(ServerRoles, AClerksRoleCannotRewriteHistoryReadSecretsOrRaiseHimself) {
+    EXPECT_EQ(scalar(*clerk, "select session_user").toText(), clerkRole);
+    // Refused by the grants, or by the triggers where postings may change some rows or columns.
+    EXPECT_NE(refusal("update kdw_sfjl set je=je+100 where id=1").find("不能修改“kdw_sfjl”"), std::string::npos);
+    EXPECT_NE(refusal("delete from sys_log").find("不能删除“sys_log”"), std::string::npos);
+    EXPECT_NE(refusal("delete from kdw_sfjl where id=1").find("不能删除已入账的收费记录（kdw_sfjl.1）"), std::string::npos);
+    EXPECT_NE(refusal("update qfhzb set qfje=qfje-100 where qfkid=100").find("不能修改欠费金额（qfhzb.100）"),
+              std::string::npos);
+    EXPECT_NE(refusal("update PJML set pjState='' where id=11").find("不能修改已作废的收据"), std::string::npos);
+    EXPECT_NE(refusal("update PJML set hjje=1 where id=10").find("收据只能作废"), std::string::npos);
+    EXPECT_NE(refusal("delete from INandOutML").find("不能删除“inandoutml”"), std::string::npos);
+    // Grants: the operators are the administrators' to change.
+    EXPECT_EQ(refusal("update sys_user set admin=1 where id=2").find("<done"), std::string::npos);
+    EXPECT_EQ(refusal("insert into sys_user_right(userid,rightcode,level) values(2,'JMJL',3)").find("<done"),
+              std::string::npos);
+    EXPECT_EQ(refusal("grant " + quotedIdentifier(groupRoleOf("admins")) + " to " + clerkRole).find("<done"),
+              std::string::npos);
+    // No secret anywhere he can read: the server keeps the verifiers.
+    EXPECT_EQ(refusal("select rolpassword from pg_authid").find("<done"), std::string::npos);
+    EXPECT_EQ(scalar(*clerk, "select pwhash from sys_user where id=3").toText(), "*");
+    EXPECT_EQ(ownerSees("select count(*) from kdw_sfjl where je=300 and id=1"), "1");
+    EXPECT_EQ(ownerSees("select count(*) from sys_log"), "1");
+    EXPECT_EQ(ownerSees("select admin from sys_user where id=2"), "0");
+}
+
+TEST_F(ServerRoles, WhatPostingsChangeStillGoesAsTheClerk) {
+    clerk->beginTrans();
+    clerk->execute("insert into kdw_sfjl(id,djbh,xsid,je) values(4,'JM4',11,30)");
+    clerk->execute("insert into sys_log(logtime,userid,operation) values('2026-12-06 10:00:00',2,'减免')");
+    clerk->execute("update qfhzb set jmje=30,jmjlid=4,fkrq='2026-12-06' where qfkid=100");
+    clerk->execute("update kdw_xs set ysk=ysk+10 where id=11");
+    clerk->execute("update PJML set zfrq='2026-12-06',zfr='收费员甲',useridZfr=2,zfyy='重开',pjState='作废' where id=10");
+    // A cancelled charge takes its transfer record and the remainder row with it.
+    clerk->execute("delete from kdw_sfjlmx where sfjlid in(select id from kdw_sfjl where hkid<>0 and hkid=1)");
+    clerk->execute("delete from kdw_sfjl where hkid<>0 and hkid=1");
+    clerk->execute("delete from qfhzb where qfkid=101");
+    clerk->commitTrans();
+    EXPECT_EQ(ownerSees("select count(*) from kdw_sfjl where id in(3,4)"), "1");
+    EXPECT_EQ(ownerSees("select pjState from PJML where id=10"), "作废");
+    EXPECT_EQ(ownerSees("select jmje from qfhzb where qfkid=100"), "30");
+}
+
+TEST_F(ServerRoles, AnOperatorSeesOnlyTheStudentsOfHisCategoriesAndTheBuiltInSeesAll) {
+    EXPECT_EQ(firstColumn(*clerk, "select xh from kdw_xs order by id"), std::vector<std::string>{"A1"});
+    EXPECT_EQ(scalar(*clerk, "select count(*) from kdw_sfjl where xsid=12").toInt(), 0);
+    EXPECT_EQ(scalar(*clerk, "select count(*) from PJML").toInt(), 2);
+    EXPECT_EQ(scalar(*clerk, "select count(*) from qfhzb where xsid=12").toInt(), 0);
+    // Nor can he post for a student he does not see.
+    EXPECT_EQ(refusal("insert into kdw_sfjl(id,djbh,xsid,je) values(9,'JM9',12,1)").find("<done"), std::string::npos);
+
+    Operators(*owner).setPassword(1, "admin-secret", false);
+    clerk->close();
+    setPgSignedInRole({parts.host, parts.port, parts.database, pgOperatorRole(*owner, 1), "admin-secret"});
+    EXPECT_EQ(scalar(*openConnection(link), "select count(*) from kdw_xs").toInt(), 2);
+}
+
+TEST_F(ServerRoles, SigningInIsTheServersAndMakesEverySessionHisRoleUntilHeSignsOut) {
+    clearPgSignedInRole();
+    SignIn signIn(link, link);
+    EXPECT_EQ(signIn.attempt(2, "other-secret").status, SignInStatus::WrongPassword);
+    EXPECT_EQ(signIn.attempt(3, "clerk-secret").status, SignInStatus::WrongPassword);
+    ASSERT_EQ(signIn.attempt(2, "clerk-secret").status, SignInStatus::SignedIn);
+    EXPECT_EQ(scalar(*openFeeDatabase(link), "select session_user").toText(), clerkRole);
+    EXPECT_EQ(signIn.setNewPassword(2, "clerk-secret", "clerk-secret-2", "clerk-secret-2"), "");
+    EXPECT_FALSE(pgLoginAccepted(link, clerkRole, "clerk-secret"));
+    EXPECT_EQ(scalar(*openFeeDatabase(link), "select session_user").toText(), clerkRole);
+    signIn.signedOut(2);
+    EXPECT_EQ(scalar(*openFeeDatabase(link), "select session_user").toText(), "feeoffice");
+    // One whose password is due for a change is his role already (a script goes on with it).
+    Operators(*owner).setPassword(3, "given-secret", true);
+    EXPECT_EQ(signIn.attempt(3, "given-secret").status, SignInStatus::NeedsNewPassword);
+    EXPECT_EQ(scalar(*openFeeDatabase(link), "select session_user").toText(), pgOperatorRole(*owner, 3));
+    signIn.signedOut(3);
+    // A disabled operator's role cannot log in at all.
+    Operators(*owner).setDisabled(3, true);
+    EXPECT_FALSE(pgLoginAccepted(link, pgOperatorRole(*owner, 3), "given-secret"));
+}
+
+TEST_F(ServerRoles, TheSqlVerbOnAServerIsTheSchemaOwnersOnly) {
+    const std::string asClerk = pgProviderString({parts.host, parts.port, parts.database, clerkRole});
+    ::setenv("PGPASSWORD", "clerk-secret", 1);
+    const ExeRun refused = run({"sql", "--db", asClerk, "select count(*) from kdw_xs"});
+    ::unsetenv("PGPASSWORD");
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_NE(refused.err.find("only the fee schema's owner runs statements"), std::string::npos) << refused.err;
+    EXPECT_EQ(run({"sql", "--db", link, "select count(*) from kdw_xs"}).exitCode, 0);
+}
+
+}  // namespace
+}  // namespace fo::test
