@@ -79,8 +79,7 @@ Verb addSqlVerb(CLI::App& program) {
         ->required()
         ->check(notBlank());
     verb->footer("An administrator's tool: it signs in as no operator, keeps no audit log and can change "
-                 "anything, as anyone who can write the database file can; on a server only as the fee schema's owner.
-"
+                 "anything, as anyone who can write the database file can; on a server only as the fee schema's owner.\n"
                  "exit status: 0 done; 1 the engine refused the statement, or the link is not the schema's owner; "
                  "2 a bad command line, or no fee database at DB");
     return {verb, [options] { return runSql(*options); }};

@@ -94,7 +94,8 @@ end)"},
   if exists(select 1 from kdw_sfjl r where r.id = old.sfjlid and coalesce(r.hkid, 0) <> 0) then return old; end if;
   raise exception using errcode = 'FO001', message = '不能删除已入账的收费记录明细（kdw_sfjlmx.' || old.sfjlid || '）：只有冲销收费时删除划扣记录的明细。';
 end)"},
-    // A receipt changes only by being voided, and a voided one never again.
+    // A receipt changes only by being voided or counted as reprinted
+    // (rptbz), and a voided one never again.
     {"fo_guard_receipt", R"(begin
   if session_user = (select pg_get_userbyid(nspowner) from pg_namespace where nspname = 'feeoffice') then
     return new;
@@ -102,10 +103,12 @@ end)"},
   if old.pjState is not distinct from '作废' then
     raise exception using errcode = 'FO001', message = '不能修改已作废的收据（PJML.' || old.djbh || '）：作废的收据不能恢复。';
   end if;
-  if (new.id, new.djbh, new.bjmc, new.xsid, new.xh, new.xm, new.kprq, new.bz, new.hjje, new.jeDx, new.kpr, new.skr, new.rptbz)
-     is distinct from (old.id, old.djbh, old.bjmc, old.xsid, old.xh, old.xm, old.kprq, old.bz, old.hjje, old.jeDx, old.kpr, old.skr, old.rptbz)
-     or new.pjState is distinct from '作废' then
-    raise exception using errcode = 'FO001', message = '不能修改收据（PJML）：收据只能作废，作废只改作废日期、作废人和作废原因。';
+  if (new.id, new.djbh, new.bjmc, new.xsid, new.xh, new.xm, new.kprq, new.bz, new.hjje, new.jeDx, new.kpr, new.skr)
+     is distinct from (old.id, old.djbh, old.bjmc, old.xsid, old.xh, old.xm, old.kprq, old.bz, old.hjje, old.jeDx, old.kpr, old.skr)
+     or (new.pjState is distinct from old.pjState and new.pjState is distinct from '作废')
+     or (new.pjState is not distinct from old.pjState
+         and (new.zfrq, new.zfr, new.useridZfr, new.zfyy) is distinct from (old.zfrq, old.zfr, old.useridZfr, old.zfyy)) then
+    raise exception using errcode = 'FO001', message = '不能修改收据（PJML）：收据只能作废或记下补打，作废只改作废日期、作废人和作废原因。';
   end if;
   return new;
 end)"},

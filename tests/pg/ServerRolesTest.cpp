@@ -38,9 +38,9 @@ protected:
         owner->execute("insert into qfhzb(qfkid,qfyf,xsid,qfje,sjqfje) values(100,'202609',11,500,500),"
                        "(101,'202609',11,80,80)");
         owner->execute("update qfhzb set yqfkid=100 where qfkid=101");
-        owner->execute("insert into sys_log(logtime,userid,operation) values('2026-12-06 09:00:00',1,'登录')");
         Operators operators(*owner);
-        operators.ensureBuiltIns();
+        operators.ensureBuiltIns();  // a new database's administrator, before anything is logged
+        owner->execute("insert into sys_log(logtime,userid,operation) values('2026-12-06 09:00:00',1,'登录')");
         operators.add(Operator{2, "收费员甲", false});
         operators.setPassword(2, "clerk-secret", false);
         operators.allowCategory(2, 1);
@@ -87,6 +87,7 @@ TEST_F(ServerRoles, AClerksRoleCannotRewriteHistoryReadSecretsOrRaiseHimself) {
               std::string::npos);
     EXPECT_NE(refusal("update PJML set pjState='' where id=11").find("不能修改已作废的收据"), std::string::npos);
     EXPECT_NE(refusal("update PJML set hjje=1 where id=10").find("收据只能作废"), std::string::npos);
+    EXPECT_NE(refusal("update PJML set zfr='x' where id=10").find("收据只能作废"), std::string::npos);
     EXPECT_NE(refusal("delete from INandOutML").find("不能删除“inandoutml”"), std::string::npos);
     // Grants: the operators are the administrators' to change.
     EXPECT_EQ(refusal("update sys_user set admin=1 where id=2").find("<done"), std::string::npos);
@@ -103,6 +104,7 @@ TEST_F(ServerRoles, AClerksRoleCannotRewriteHistoryReadSecretsOrRaiseHimself) {
 }
 
 TEST_F(ServerRoles, WhatPostingsChangeStillGoesAsTheClerk) {
+    clerk->execute("update PJML set rptbz='1' where id=10");  // a reprint is counted
     clerk->beginTrans();
     clerk->execute("insert into kdw_sfjl(id,djbh,xsid,je) values(4,'JM4',11,30)");
     clerk->execute("insert into sys_log(logtime,userid,operation) values('2026-12-06 10:00:00',2,'减免')");

@@ -51,21 +51,21 @@ TEST_F(ServerVerbs, InitDemoThenAReductionPostedAndCancelledThenTheBooksCopiedTo
     std::ofstream(path("post.txt")) << "open ShowJMJL\nset txtFind " << xh << "\nkey txtFind Enter\n"
                                     << "item LvwQFLIST k" << qfkid << " click\ncell MSFlexGrid1 1 1\n"
                                     << "type Txt_write 30.5\nset txtJmyy \"家庭困难\"\nclick cmd_ok\nclick cmdOk\n"
-                                    << "expect message 减免金额：30.50\n"
-                                    << "expect sql \"select jmje from qfhzb where qfkid=" << qfkid << "\" 30.5\nclose\n";
+                                    << "expect message 减免金额：30.50\nclose\n";
     ::setenv("FEEOFFICE_PASSWORD", "zhang123", 1);
     const ExeRun post =
         run({"drive", "--db", uri, "--user", "2", "--dialect", "0", "--settings", path("ui"), path("post.txt")});
     ASSERT_EQ(post.exitCode, 0) << post.out << post.err;
+    // The books are read by the owner: a clerk's script does not probe them.
+    EXPECT_EQ(first(uri, "select jmje from qfhzb where qfkid=" + qfkid), "30.5");
 
     const std::string id = first(uri, "select max(id) from kdw_sfjl where djbh like 'JM%'");
     std::ofstream(path("cancel.txt")) << "open frmjmjlML\nitem lvwML k" << id << " click\nclick cmdCancel\n"
-                                      << "answer yes\nclick cmdOK\n"
-                                      << "expect sql \"select count(*) from kdw_sfjl where ysfjlid=" << id << "\" 1\n"
-                                      << "expect sql \"select count(*) from qfhzb where qfkid=" << qfkid
-                                      << " and fkrq is null\" 1\nclose\n";
+                                      << "answer yes\nclick cmdOK\nclose\n";
     const ExeRun cancel = run({"drive", "--db", link, "--user", "2", "--settings", path("ui"), path("cancel.txt")});
     ASSERT_EQ(cancel.exitCode, 0) << cancel.out << cancel.err;
+    EXPECT_EQ(first(uri, "select count(*) from kdw_sfjl where ysfjlid=" + id), "1");
+    EXPECT_EQ(first(uri, "select count(*) from qfhzb where qfkid=" + qfkid + " and fkrq is null"), "1");
     ::setenv("FEEOFFICE_PASSWORD", kDemoAdminPassword, 1);
 
     const ExeRun copy = run({"copy", "--from", uri, "--to", path("school.db")});
