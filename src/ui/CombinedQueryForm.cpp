@@ -11,10 +11,16 @@
 namespace fo {
 namespace {
 
-// A value as a condition compares it: a number bare, a text quoted.
+// A value as a condition compares it: a number bare, a text quoted, its
+// ASCII letters in capitals. Every text column compares ignoring case but
+// the document numbers, which the program writes in capitals: so "sf2026…"
+// finds its receipt as "SF2026…" does.
 std::string literal(const std::string& v) {
     if (!v.empty() && Currency::parse(v)) return v;
-    return quotedLiteral(v);
+    std::string upper = v;
+    for (char& c : upper)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return quotedLiteral(upper);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include "bills/cLsBILLhead.h"
 #include "bills/frmBILLML.h"
+#include "db/values/TextCase.h"
 #include "students/DemoOfficeTest.h"
 #include "students/frmCommFind.h"
 #include "support/FileText.h"
@@ -128,7 +129,7 @@ TEST_P(ReceiptRegister, TheStudentFilterDialogAndTheCombinedQueryNarrowTheList) 
     ui.setModalRunner([&](Form& f) {
         auto& q = dynamic_cast<CombinedQueryForm&>(f);
         q.cmbField.userSelect("编号");
-        q.txtValue.userSetText(oldest);
+        q.txtValue.userSetText(lowerAscii(oldest));  // as a clerk may type it
         q.cmdAdd.userClick();
         q.cmdOK.userClick();
     });
