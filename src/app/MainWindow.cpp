@@ -21,6 +21,7 @@
 #include "app/ServerDatabaseDialog.h"
 #include "data/FeeDatabase.h"
 #include "db/pg/PgLink.h"
+#include "host/fees/Calendar.h"
 #include "host/fees/CarryOver.h"
 #include "host/demo/DemoSchool.h"
 #include "host/settings/UserSettingsStore.h"
@@ -32,12 +33,6 @@ namespace fo::app {
 namespace {
 
 const char* const NotYet = "尚未提供";
-
-// "202612" as a clerk reads it: "2026年12月".
-std::string monthCaption(const std::string& key) {
-    if (key.size() != 6 || key.find_first_not_of("0123456789") != std::string::npos) return key;
-    return key.substr(0, 4) + "年" + key.substr(4) + "月";
-}
 
 long countOf(Connection& cn, const std::string& sql) {
     RecordsetPtr rs = cn.execute(sql);

@@ -5,6 +5,12 @@
 #include "host/database/SqlText.h"
 
 namespace fo {
+
+std::string monthCaption(const std::string& key) {
+    if (key.size() != 6 || key.find_first_not_of("0123456789") != std::string::npos) return key;
+    return key.substr(0, 4) + "年" + key.substr(4) + "月";
+}
+
 namespace {
 
 // A stored date as "yyyy-mm-dd"; "" when the column is empty or holds no date.

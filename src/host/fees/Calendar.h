@@ -7,6 +7,10 @@
 
 namespace fo {
 
+// A month key ("202612") as a clerk reads it: "2026年12月"; anything that
+// is no month key as it stands.
+std::string monthCaption(const std::string& key);
+
 // An accounting month (ajzrq): key, display name and date range. A month is
 // usable only when both dates are set.
 struct AccountingMonth {

@@ -106,8 +106,7 @@ std::string earlyCarryOverWarning(HostSystem& host, const std::string& yf, const
     period->setDdateFromYF(yf);
     const std::string last = period->monthQFdateT().substr(0, 10);
     if (last.empty() || today >= last) return {};
-    const std::string month = yf.size() == 6 ? yf.substr(0, 4) + "年" + yf.substr(4, 2) + "月" : yf;
-    return month + "还没有结束（最后一天是 " + last +
+    return monthCaption(yf) + "还没有结束（最后一天是 " + last +
            "）。提前结转后，本月的收据不能再作废，本月的欠费按今天的应收计算。";
 }
 
