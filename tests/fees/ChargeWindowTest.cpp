@@ -7,6 +7,7 @@
 
 #include "bills/cLsBILLhead.h"
 #include "data/checks/BooksCheck.h"
+#include "fees/DayReport.h"
 #include "fees/frmSF.h"
 #include "host/api/AuditTrail.h"
 #include "host/fees/Dues.h"
@@ -158,6 +159,18 @@ TEST_P(ChargeWindow, WhatAChargeWritesItsVoidUndoesForEveryKindOfPayment) {
     });
     // No number was given twice.
     EXPECT_EQ(rows("select djbh from pjml group by djbh having count(*)>1"), Rows{});
+
+    // The clerk's day: five postings, each voided; the drawer is back at
+    // nothing, what was taken and used of prepayment still shows.
+    const cashday::Line day = cashday::totalOf(cashday::dayLines(*cn, DateTime::today().dateText(), "1"));
+    EXPECT_EQ(day.receipts, 3);
+    EXPECT_EQ(day.voids, 5);
+    EXPECT_EQ(day.refunds, 1);
+    EXPECT_EQ(day.refunded.format00(), "20.00");
+    EXPECT_EQ(day.prepaidTaken.format00(), "530.00");
+    EXPECT_EQ(day.prepaidUsed.format00(), "50.00");
+    EXPECT_TRUE(day.drawer.isZero()) << day.drawer.format00();
+    EXPECT_TRUE(cashday::dayLines(*cn, DateTime::today().dateText(), "2").empty());
 }
 
 TEST_P(ChargeWindow, AChargeSettlesWhatTheWindowShowedAndTheDuesOweTheRest) {
