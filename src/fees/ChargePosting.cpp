@@ -11,6 +11,7 @@
 #include "db/Recordset.h"
 #include "db/DbError.h"
 #include "host/api/AuditTrail.h"
+#include "host/api/Rights.h"
 #include "host/demo/DemoSchoolBooks.h"
 #include "host/fees/Dues.h"
 #include "reduction/JmjlStatements.h"
@@ -318,6 +319,10 @@ Posted post(Connection& trCn, HostSystem& run, const Order& order, const plan::P
             const std::string& operation) {
     plan::Draws draws([&run](const std::string& counter) { return run.pGetMaxId(counter); },
                       [&run](const std::string& prefix) { return run.pGetBillNum(prefix); });
+    // The right is the posting's own to check too: a host or a script may
+    // post without the window.
+    if (const std::string why = rights::refusal(run, rights::Charging, rights::Post); !why.empty())
+        throw ChargeRefused(why);
     plan::Plan p(false);
     Drawn drawn;
     planCharge(trCn, run, p, order, draws, drawn);

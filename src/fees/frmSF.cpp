@@ -321,6 +321,7 @@ charge::Order frmSF::order() const {
 }
 
 void frmSF::recompute() {
+    previewShown_ = false;
     const charge::Order o = order();
     const charge::Totals t = charge::totalsOf(o);
     Currency total;

@@ -101,6 +101,10 @@ private:
     std::map<std::string, charge::Line> lines_;  // by list key
     std::string lastDjbh_;
     bool filling_ = false;
+    // The plan the clerk last previewed, while nothing in the window changed
+    // since: the posting then writes exactly that, or refuses.
+    plan::Plan previewed_;
+    bool previewShown_ = false;
 };
 
 // Adds the fee windows to the registry (drive, the desktop, the tour).

@@ -50,6 +50,8 @@ void frmSF::cmdPreview_Click() {
     request.confirmCaption = "关闭";
     request.totals = "本次应收 " + lblTotal.caption() + "，实收 " + o.cash.format00();
     frmPlanPreview::show(request, seen);
+    previewed_ = seen;
+    previewShown_ = !seen.refused();
 }
 
 void frmSF::cmdOK_Click() {
@@ -75,7 +77,7 @@ void frmSF::cmdOK_Click() {
         gMOpen();
         trCn = run.pgettrcn();
         trCn->beginTrans();
-        posted = charge::post(*trCn, run, o, nullptr, kindCaption(o.kind));
+        posted = charge::post(*trCn, run, o, previewShown_ ? &previewed_ : nullptr, kindCaption(o.kind));
         trCn->commitTrans();
         trCn->close();
         trCn.reset();

@@ -3,6 +3,7 @@
 // undoes; two clerks charging one line charge it once; and the window
 // refuses what the books refuse, naming why.
 #include <filesystem>
+#include <optional>
 #include <set>
 
 #include "bills/cLsBILLhead.h"
@@ -15,6 +16,7 @@
 #include "support/DemoOfficeWindowTest.h"
 #include "support/FileText.h"
 #include "ui/controls/KeyCodes.h"
+#include "ui/frmPlanPreview.h"
 #include "ui/lists/mdl1.h"
 
 namespace fo::test {
@@ -90,13 +92,15 @@ protected:
     }
     // Posts what `fill` enters in the window, checks the books, voids the
     // receipt and checks that nothing is left of the posting but its mirror.
-    std::string postAndVoid(const std::string& xh, const std::function<void(frmSF&)>& fill) {
+    std::string postAndVoid(const std::string& xh, const std::function<void(frmSF&)>& fill,
+                            const std::function<void()>& posted = {}) {
         const BooksSnapshot before(*cn);
         auto w = windowFor(xh);
         fill(*w);
         w->cmdOK.userClick();
         const std::string djbh = w->lastDjbh();
         EXPECT_FALSE(djbh.empty()) << lastMessage().text;
+        if (posted) posted();
         EXPECT_EQ(faults(), "") << "after posting " << djbh;
         voidReceipt(djbh);
         EXPECT_EQ(faults(), "") << "after voiding " << djbh;
@@ -128,11 +132,23 @@ TEST_P(ChargeWindow, WhatAChargeWritesItsVoidUndoesForEveryKindOfPayment) {
     EXPECT_NE(receipt.find("大写: " + charge::amountInWords(*Currency::parse(
                                text("select hjje from pjml where djbh='" + sf + "'")))), std::string::npos) << receipt;
 
-    // The same row paid in part: the rest stays open as a remainder row.
+    // The same row paid in part, previewed first: the rest stays open as a
+    // remainder row, and the posting writes what the preview showed.
     const std::string item = text("select min(sfxmid) from qfmxb where qfkid=" + whole);
+    plan::Plan shown;
+    onModal = [&shown](Form& f) {
+        if (auto* preview = dynamic_cast<frmPlanPreview*>(&f)) {
+            shown = preview->shownPlan();
+            preview->cmdOK.userClick();
+        }
+    };
+    std::optional<BooksSnapshot> beforePart;
     postAndVoid(xhOf(wholeStudent), [&](frmSF& w) {
         tick(w, "kq" + whole + "_" + item, "10.5");
-    });
+        w.cmdPreview.userClick();
+        beforePart.emplace(*cn);
+    }, [&] { EXPECT_EQ(planMismatches(shown, changesBetween(*beforePart, BooksSnapshot(*cn))), ""); });
+    EXPECT_FALSE(shown.changes.empty());
 
     // The open month's dues, one line in part, part from his prepayment
     // and more cash than owed kept as new prepayment.
