@@ -150,6 +150,18 @@ TEST_P(ChargeWindow, WhatAChargeWritesItsVoidUndoesForEveryKindOfPayment) {
     }, [&] { EXPECT_EQ(planMismatches(shown, changesBetween(*beforePart, BooksSnapshot(*cn))), ""); });
     EXPECT_FALSE(shown.changes.empty());
 
+    // Term, year and one-off items, stored under their periods, in one charge.
+    const std::string open = " from qfhzb where fkrq is null and qfyf=";
+    const std::string kinds = text("select min(xsid)" + open + "'2026上' and xsid in(select xsid" + open +
+                                   "'2026年') and xsid in(select xsid" + open + "'一次性')");
+    ASSERT_NE(kinds, "");
+    postAndVoid(xhOf(kinds), [&](frmSF& w) {
+        for (const std::string& line : rows("select 'kq'||h.qfkid||'_'||i.sfxmid from qfhzb h inner join qfmxb i on"
+                                            " i.qfkid=h.qfkid where h.fkrq is null and h.qfyf in('2026上','2026年',"
+                                            "'一次性') and h.xsid=" + kinds))
+            tick(w, line);
+    });
+
     // The open month's dues, one line in part, part from his prepayment
     // and more cash than owed kept as new prepayment.
     const std::string prepaid = text("select min(id) from kdw_xs where ysk>=50 and del=0 and intTx=0 and not exists("
@@ -176,11 +188,11 @@ TEST_P(ChargeWindow, WhatAChargeWritesItsVoidUndoesForEveryKindOfPayment) {
     // No number was given twice.
     EXPECT_EQ(rows("select djbh from pjml group by djbh having count(*)>1"), Rows{});
 
-    // The clerk's day: five postings, each voided; the drawer is back at
+    // The clerk's day: six postings, each voided; the drawer is back at
     // nothing, what was taken and used of prepayment still shows.
     const cashday::Line day = cashday::totalOf(cashday::dayLines(*cn, DateTime::today().dateText(), "1"));
-    EXPECT_EQ(day.receipts, 3);
-    EXPECT_EQ(day.voids, 5);
+    EXPECT_EQ(day.receipts, 4);
+    EXPECT_EQ(day.voids, 6);
     EXPECT_EQ(day.refunds, 1);
     EXPECT_EQ(day.refunded.format00(), "20.00");
     EXPECT_EQ(day.prepaidTaken.format00(), "530.00");
@@ -210,6 +222,7 @@ TEST_P(ChargeWindow, AChargeSettlesWhatTheWindowShowedAndTheDuesOweTheRest) {
     const std::string other = text("select min(id) from kdw_xs where del=0 and intTx=0 and not exists("
                                    "select 1 from qfhzb where xsid=kdw_xs.id and fkrq is null)" + kOwesDecember("kdw_xs.id"));
     auto d = windowFor(xhOf(other));
+    ASSERT_GE(d->lvwDue.itemCount(), 1);
     const std::string key = d->lvwDue.item(1).key();
     const std::string sfxmid = key.substr(2);
     const Currency before = itemDues(*cn, other, sfxmid, host->CurrentYf()).owed();
