@@ -102,6 +102,11 @@ void planCharge(Connection& cn, HostSystem& run, plan::Plan& p, const Order& o, 
     RecordsetPtr pupil = cn.execute("select a.id,a.xh,a.xm,a.sflxid,a.ysk,a.bcsfrq,a.scsfrq,a.del,b.mc as bjmc from kdw_xs a"
                                     " left join kdw_bj b on b.id=a.bjid where a.id=" + xsid);
     if (!pupil || pupil->eof() || pupil->field("del").toInt() != 0) return p.refuse("student", "找不到该学生，请刷新。");
+    // Only a student of the operator's categories, as every list shows him.
+    if (const std::string category = run.getXSLBlistInSQL(" lb1 "); !category.empty()) {
+        RecordsetPtr seen = cn.execute("select id from kdw_xs where id=" + xsid + category);
+        if (!seen || seen->eof()) return p.refuse("student", "该学生不在您可以收费的学生类别中。");
+    }
     const Currency balance = pupil->field("ysk").toCurrency();
     const Totals t = totalsOf(o);
     if ((!t.hkje.isZero() || o.kind == Kind::Refund) && balance != o.balanceShown)
