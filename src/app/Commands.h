@@ -28,6 +28,7 @@ Verb addInitDemoVerb(CLI::App& program);  // feeoffice init-demo (InitDemoComman
 Verb addDriveVerb(CLI::App& program);     // feeoffice drive (DriveCommand.cpp)
 Verb addTourVerb(CLI::App& program);      // feeoffice tour (tour/TourCommand.cpp)
 Verb addLogVerb(CLI::App& program);       // feeoffice log (LogCommand.cpp)
+Verb addReportVerb(CLI::App& program);    // feeoffice report day (ReportCommand.cpp)
 Verb addCopyVerb(CLI::App& program);      // feeoffice copy (CopyCommand.cpp)
 Verb addMonthEndVerb(CLI::App& program);  // feeoffice month-end (MonthEndCommand.cpp)
 

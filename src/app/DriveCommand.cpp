@@ -22,6 +22,7 @@
 #include "batch/frmJmBachList.h"
 #include "bills/cLsBILLhead.h"
 #include "bills/frmBILLML.h"
+#include "fees/frmSF.h"
 #include "host/ReferenceHost.h"
 #include "host/operators/Operators.h"
 #include "host/settings/UserSettingsStore.h"
@@ -67,6 +68,7 @@ void registerModuleWindows(FormRegistry& registry, cLsBILLhead& bill) {
     registry.addWindow<frmBachJM_next>("frmBachJM_next");
     registry.addWindow<frmJmBachList>("frmJmBachList");
     registerSignInWindows(registry);
+    registerFeeWindows(registry);
     // The entry operations of the bill header object; ShowJMJL and
     // ShowBachJm open the windows registered above under their class names.
     registry.addEntry("ShowPJinfo", [&bill] { bill.ShowPJinfo(); });

@@ -106,7 +106,9 @@ void MainWindow::buildActions() {
         const char* caption;
         const char* name;
         bool window;
-    } entries[] = {{"票据管理", "ShowPJinfo", false},
+    } entries[] = {{"收费", "frmSF", true},
+                   {"收费日报", "frmDayReport", true},
+                   {"票据管理", "ShowPJinfo", false},
                    {"减免管理", "ShowJMJL", false},
                    {"应收明细表-减免", "ShowBachJm", false},
                    {"批量减免", "frmBachJM", true}};

@@ -47,6 +47,7 @@ std::string OfficeSession::refusal(const std::string& name) const {
     static const std::map<std::string, std::pair<std::string, int>> rights = {
         {"ShowPJinfo", {rights::Register, rights::View}}, {"ShowJMJL", {rights::Reductions, rights::View}},
         {"ShowBachJm", {rights::Batches, rights::View}},  {"frmBachJM", {rights::Batches, rights::View}},
+        {"frmSF", {rights::Charging, rights::View}},       {"frmDayReport", {rights::Charging, rights::View}},
         {"YMJZ", {rights::MonthEnd, rights::Full}},
     };
     const auto found = rights.find(name);

@@ -1,5 +1,7 @@
 #include "reliability/Clerk.h"
 
+#include "fees/frmSF.h"
+
 #include <algorithm>
 #include <set>
 
@@ -118,6 +120,36 @@ std::vector<Posting> Clerk::reduceRowsTogether(const std::vector<std::string>& q
     for (std::size_t i = 0; i < windows.size(); ++i) {
         windows[i]->cmd_ok.userClick();
         out[i] = read(std::move(out[i]), "操作成功！");
+        windows[i]->unload();
+    }
+    FormInstances::releaseAll();
+    return out;
+}
+
+std::vector<Posting> Clerk::chargeRowsTogether(const std::vector<std::string>& qfkids, const std::string& reason,
+                                              const std::function<void()>& beforePost) {
+    std::vector<std::shared_ptr<frmSF>> windows;
+    std::vector<Posting> out;
+    for (const std::string& qfkid : qfkids) {
+        const auto student = rows("select x.xh from qfhzb q inner join kdw_xs x on x.id=q.xsid where q.qfkid=" + qfkid);
+        auto w = std::make_shared<frmSF>();
+        Posting p("charge", reason);
+        if (student.empty()) continue;
+        w->load();
+        w->txtFind.userSetText(student[0][0]);
+        w->userKey(w->txtFind, key::Enter);
+        const std::string line = "kq" + qfkid + "_";
+        for (int i = 1; i <= w->lvwDue.itemCount(); ++i)
+            if (w->lvwDue.item(i).key().rfind(line, 0) == 0) w->lvwDue.userItemCheck(w->lvwDue.item(i).key(), true);
+        w->txtRemark.userSetText(reason);
+        p.attempted = true;
+        windows.push_back(w);
+        out.push_back(std::move(p));
+    }
+    if (beforePost) beforePost();
+    for (std::size_t i = 0; i < windows.size(); ++i) {
+        windows[i]->cmdOK.userClick();
+        out[i] = read(std::move(out[i]), "收费成功！");
         windows[i]->unload();
     }
     FormInstances::releaseAll();

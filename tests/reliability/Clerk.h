@@ -45,6 +45,11 @@ public:
     // own all filled in first; `beforePost` runs then, before the first 确定.
     std::vector<Posting> reduceRowsTogether(const std::vector<std::string>& qfkids, const std::string& reason,
                                             const std::function<void()>& beforePost = {});
+    // Each of the arrears rows paid whole in cash at the fee window, from
+    // windows of its own all filled in first (the remark is `reason`);
+    // `beforePost` runs then, before the first 确定收费.
+    std::vector<Posting> chargeRowsTogether(const std::vector<std::string>& qfkids, const std::string& reason,
+                                            const std::function<void()>& beforePost = {});
     Posting wizard(const std::string& reason);
     Posting receivablesList(const std::string& reason);
     // The receivables of student `xh`, every row reduced by what it owes.

@@ -4,7 +4,7 @@
 // and kill it at any moment.
 //
 //   reliability_clerk --db BOOKS --dialect 1|0 --settings DIR --name NAME
-//                     [--seed S] [--ops N] [--mode mix|reduce|cancel|list|coming]
+//                     [--seed S] [--ops N] [--mode mix|reduce|charge|cancel|list|coming]
 //                     [--targets A,B,...] [--barrier FILE] [--mistakes 1|0]
 //                     [--window single|wizard|list] [--preview 1|0] [--after FILE] [--then FILE]
 //
@@ -107,6 +107,10 @@ int main(int argc, char** argv) {
     } else if (mode == "reduce") {
         guarded([&] {
             for (const Posting& p : clerk.reduceRowsTogether(targets, name, atBarrier)) report(p);
+        });
+    } else if (mode == "charge") {
+        guarded([&] {
+            for (const Posting& p : clerk.chargeRowsTogether(targets, name, atBarrier)) report(p);
         });
     } else if (mode == "cancel") {
         guarded([&] {

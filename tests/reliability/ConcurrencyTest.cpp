@@ -137,6 +137,25 @@ TEST_P(ConcurrencyTest, TwoWindowsReducingTheSameArrearsPostOnce) {
     expectBooksClean();
 }
 
+TEST_P(ConcurrencyTest, TwoClerksChargingTheSameArrearsChargeThemOnce) {
+    const auto targets = column("select min(q.qfkid) from qfhzb q inner join kdw_xs x on x.id=q.xsid where"
+                                " q.fkrq is null and q.qfje>0 and x.del=0 group by q.xsid order by 1 limit 4");
+    ASSERT_GE(targets.size(), 2u);
+    std::string list;
+    for (const auto& t : targets) list += (list.empty() ? "" : ",") + t;
+    const auto running = runTogether({{"a", {"--mode", "charge", "--targets", list}},
+                                      {"b", {"--mode", "charge", "--targets", list}}});
+    int posted = 0;
+    for (const auto& c : running)
+        for (const ReportedPosting& p : c->postings()) posted += p.committed;
+    EXPECT_EQ(posted, static_cast<int>(targets.size()));
+    EXPECT_EQ(one("select count(*) from kdw_sfjl where bz in('a','b')"), std::to_string(targets.size()));
+    for (const auto& t : targets)
+        EXPECT_EQ(one("select count(*) from qfhzb q inner join kdw_sfjl a on a.id=q.sfjlid where a.bz in('a','b')"
+                      " and q.qfkid=" + t), "1") << "arrears " << t;
+    expectBooksClean();
+}
+
 TEST_P(ConcurrencyTest, TwoReceivablesListPostingsAtOnceEachPostTheirOwnStudents) {
     const auto owing = column("select x.xh from kdw_xs x where x.del=0 and exists(select 1 from qfhzb q where"
                               " q.xsid=x.id and q.fkrq is null and q.qfje>0) order by x.id");

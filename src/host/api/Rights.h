@@ -19,6 +19,7 @@ inline constexpr const char* Reprint = "DD1pJCX_cdsj";  // 重打收据
 inline constexpr const char* Reductions = "JMJL";      // 减免管理: single reductions, their cancellation
 inline constexpr const char* Batches = "PLJM";         // 批量减免, 应收明细表-减免
 inline constexpr const char* MonthEnd = "YMJZ";        // 月末结转
+inline constexpr const char* Charging = "SFGL";        // 收费: charges, deposits and refunds of prepayment, the day's cash
 
 enum Level { None = 0, View = 1, Post = 2, Full = 3 };
 

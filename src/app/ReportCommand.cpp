@@ -1,0 +1,51 @@
+// feeoffice report day --db DB --date yyyy-mm-dd [--operator N]
+//
+// Prints the clerk's day: per operator and receiving account the receipts
+// issued, the voids, the refunds, the prepayments taken and used, and what
+// must be in the drawer, with the totals last, tab-separated.
+#include <iostream>
+#include <memory>
+#include <string>
+
+#include "app/CommandLine.h"
+#include "data/FeeDatabase.h"
+#include "db/DbError.h"
+#include "fees/DayReport.h"
+
+namespace fo::app {
+namespace {
+
+struct ReportOptions {
+    std::string database;
+    std::string date;
+    std::string operatorId;
+};
+
+int runDayReport(const ReportOptions& options) {
+    try {
+        ConnectionPtr cn = openFeeDatabase(linkStringFor(options.database));
+        std::cout << cashday::asText(options.date, cashday::dayLines(*cn, options.date, options.operatorId));
+        return 0;
+    } catch (const DbError& e) {
+        if (const int status = refusedDatabase("report", options.database, e)) return status;
+        std::cerr << "feeoffice report: " << e.description() << '\n';
+        return 1;
+    }
+}
+
+}  // namespace
+
+Verb addReportVerb(CLI::App& program) {
+    auto options = std::make_shared<ReportOptions>();
+    CLI::App* verb = program.add_subcommand("report", "print a report of a fee database");
+    CLI::App* day = verb->add_subcommand("day", "the clerk's day: what each operator took in and paid out, per account");
+    verb->require_subcommand(1);
+    addDatabaseOption(*day, options->database)->required();
+    day->add_option("--date", options->date, "the day")->type_name("yyyy-mm-dd")->check(calendarDate())->required();
+    day->add_option("--operator", options->operatorId, "only this operator's id")->type_name("N")->check(CLI::PositiveNumber);
+    day->footer("An administrator's tool, like log: it reads the database without signing in.\n"
+                "exit status: 0 printed; 1 it cannot be read; 2 a bad command line, or no fee database at DB");
+    return {verb, [options] { return runDayReport(*options); }};
+}
+
+}  // namespace fo::app
