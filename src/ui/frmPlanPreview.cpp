@@ -3,6 +3,9 @@
 #include <memory>
 
 #include "db/Recordset.h"
+#include "host/api/HostSystem.h"
+#include "host/api/ModuleGlobals.h"
+#include "ui/PlanRowNames.h"
 #include "ui/FormInstance.h"
 #include "ui/controls/KeyCodes.h"
 #include "ui/lists/mdl1.h"
@@ -96,20 +99,28 @@ void frmPlanPreview::fillLines() {
 }
 
 void frmPlanPreview::fillChanges() {
+    // Rows are named as the clerk knows them, read from the books; without
+    // a host to read them from, by their keys.
+    ConnectionPtr books;
+    try {
+        if (globals().host) books = gRun().pGetCN();
+    } catch (const std::exception&) {
+    }
+    std::unique_ptr<PlanRowNames> names = books ? std::make_unique<PlanRowNames>(*books, plan_) : nullptr;
     lvwPlan.clearItems();
     lvwPlan.clearColumns();
     lvwPlan.addColumn("k操作", "操作", 700);
     lvwPlan.addColumn("k内容", "内容", 1200);
     lvwPlan.addColumn("k说明", "说明", 3600);
     lvwPlan.addColumn("k变动", "变动", 5200);
-    lvwPlan.addColumn("k记录", "记录", 2000);
+    lvwPlan.addColumn("k记录", "记录", 3400);
     int n = 0;
     for (const plan::RowChange& c : plan_.changes) {
         ListItem& item = lvwPlan.addItem("k" + std::to_string(++n), plan::kindText(c.kind));
         item.setSubItem(1, plan::tableCaption(c.table));
         item.setSubItem(2, c.reason);
         item.setSubItem(3, plan::cellsText(c, true));
-        item.setSubItem(4, plan::keyText(c));
+        item.setSubItem(4, names ? names->of(c) : plan::keyText(c));
     }
 }
 

@@ -14,6 +14,7 @@
 #include "qt/bindings/ColumnFit.h"
 #include "qt/bindings/GridBindings.h"
 #include "qt/EventBoundary.h"
+#include "qt/bindings/CutCellTips.h"
 #include "qt/Twips.h"
 #include "ui/controls/DataGrid.h"
 #include "ui/controls/FlexGrid.h"
@@ -92,6 +93,7 @@ public:
         v->setSelectionMode(QAbstractItemView::SingleSelection);
         v->setEditTriggers(QAbstractItemView::NoEditTriggers);
         routeKeys(*this, v);
+    showCutCellsOnHover(*this, v);
         QObject::connect(v, &QTableView::clicked, v, guarded([this](const QModelIndex& i) { g_.userRowClick(i.row()); }));
         QObject::connect(v, &QTableView::doubleClicked, v, guarded([this](const QModelIndex& i) { g_.userRowDblClick(i.row()); }));
         QObject::connect(v->horizontalHeader(), &QHeaderView::sectionResized, v, guarded([this](int c, int, int size) {

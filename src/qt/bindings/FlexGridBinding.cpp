@@ -10,6 +10,7 @@
 #include "qt/bindings/ColumnFit.h"
 #include "qt/bindings/GridBindings.h"
 #include "qt/EventBoundary.h"
+#include "qt/bindings/CutCellTips.h"
 #include "qt/Twips.h"
 #include "ui/controls/FlexGrid.h"
 
@@ -89,6 +90,7 @@ FlexGridBinding::FlexGridBinding(FlexGrid& grid, QWidget* parent)
     v->setEditTriggers(QAbstractItemView::NoEditTriggers);
     v->setSelectionMode(QAbstractItemView::SingleSelection);
     routeKeys(*this, v);
+    showCutCellsOnHover(*this, v);
     QObject::connect(v, &QTableView::clicked, v, guarded([this](const QModelIndex& i) {
         grid_.userCellClick(gridRow(i.row()), i.column());
     }));
