@@ -1,6 +1,7 @@
 #include "ui/frmPlanPreview.h"
 
 #include <memory>
+#include <set>
 
 #include "db/Recordset.h"
 #include "host/api/HostSystem.h"
@@ -30,17 +31,19 @@ frmPlanPreview::frmPlanPreview() : Form("frmPlanPreview") {
     lblTotals.move(120, 7500, 5000, 300);
     cmdExport.move(6400, 7440, 1400, 375);
     cmdOpenLater.move(7900, 7440, 1600, 375);
+    cmdRefresh.move(7900, 7440, 1600, 375);
     cmdOK.move(9600, 7440, 1600, 375);
     cmdBack.move(11300, 7440, 1400, 375);
 
     cmdOK.Click = [this] { close(Confirm); };
     cmdBack.Click = [this] { close(Back); };
     cmdOpenLater.Click = [this] { close(OpenLater); };
+    cmdRefresh.Click = [this] { close(Refresh); };
     cmdExport.Click = [this] { cmdExport_Click(); };
 
     using namespace layout;
     setLayout(column({ctl(lblHeading), splitter({ctl(lvwLines), ctl(lvwPlan)}, true), ctl(lblRefusal),
-                      row({ctl(lblTotals), stretch(), ctl(cmdExport), ctl(cmdOpenLater), ctl(cmdOK), ctl(cmdBack)})}));
+                      row({ctl(lblTotals), stretch(), ctl(cmdExport), ctl(cmdOpenLater), ctl(cmdRefresh), ctl(cmdOK), ctl(cmdBack)})}));
 }
 
 int frmPlanPreview::show(const Request& request, const plan::Plan& plan) {
@@ -66,8 +69,11 @@ void frmPlanPreview::Form_Load() {
     fillLines();
     fillChanges();
 
+    // A reason several of a batch's groups meet is said once.
     std::string refusals;
-    for (const plan::Refusal& r : plan_.refusals) refusals += (refusals.empty() ? "" : "\r\n") + r.reason;
+    std::set<std::string> said;
+    for (const plan::Refusal& r : plan_.refusals)
+        if (said.insert(r.reason).second) refusals += (refusals.empty() ? "" : "\r\n") + r.reason;
     lblRefusal.setCaption(refusals.empty() ? std::string() : "不能记账：" + refusals);
     lblRefusal.setVisible(!refusals.empty());
     lblTotals.setCaption((request_.totals.empty() ? std::string() : request_.totals + "；") + "变动 " +
@@ -75,6 +81,7 @@ void frmPlanPreview::Form_Load() {
     cmdOK.setCaption(request_.confirmCaption.empty() ? "确认" : request_.confirmCaption);
     cmdOK.setEnabled(!plan_.refused());
     cmdOpenLater.setVisible(request_.offerLater && !laterReduction(plan_).empty());
+    cmdRefresh.setVisible(refusals.find("请刷新") != std::string::npos);
 }
 
 void frmPlanPreview::fillLines() {
