@@ -49,6 +49,10 @@ FormView* DesktopUi::viewOf(const Form& form) const {
 }
 
 void DesktopUi::settle() {
+    // The window on top is the active one, as the desktop makes it when the
+    // window over it closes.
+    if (Form* top = activeForm())
+        if (FormView* view = viewOf(*top); view && QApplication::activeWindow() != view) view->activateWindow();
     QCoreApplication::processEvents();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QCoreApplication::processEvents();

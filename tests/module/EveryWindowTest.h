@@ -76,7 +76,7 @@ protected:
                                               "key txtFind Enter\n"
                                               "item LvwQFLIST k" + september + " click\n"
                                               "cell MSFlexGrid1 1 1\n"
-                                              "type Txt_write 30.5\n"
+                                              "type MSFlexGrid1 30.5\n"
                                               "set txtJmyy 家庭困难\n"
                                               "click cmd_ok\n"
                                               "click cmdOk\n"
