@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "app/CommandLine.h"
+#include "app/ScriptBinding.h"
 #include "app/SignInOptions.h"
 #include "batch/frmBachJM.h"
 #include "batch/frmBachJM_next.h"
@@ -50,6 +51,7 @@ struct DriveOptions {
     std::string exportDir;
     std::vector<std::string> settings;  // NAME=VALUE
     std::string script;
+    bool desktop = false;
 };
 
 }  // namespace
@@ -94,13 +96,15 @@ int drive(const DriveOptions& o, int user, std::istream& script) {
     bill.set_SetgColSysCS(settings);
     bill.set_objYfAndTerm(host->pFindJzDate());
 
-    HeadlessUi ui;
+    ScriptBinding binding(o.desktop);
+    HeadlessUi& ui = binding.ui();
     ui.install();
     if (!o.exportDir.empty()) ui.setExportFolder(o.exportDir);
     FormRegistry& registry = formRegistry();
     registerModuleWindows(registry, bill);
 
     ScriptDriver driver(registry, ui, std::cout, std::cerr);
+    driver.setHands(binding.hands());
     // A probe reads and never writes: its session is read-only on every
     // engine, so no statement text gets round it. It reads the whole books,
     // past every category, so it is an administrator's step.
@@ -172,6 +176,9 @@ Verb addDriveVerb(CLI::App& program) {
                 return eq != std::string::npos && eq > 0 ? std::string() : value + " is not NAME=VALUE";
             },
             ""));
+    verb->add_flag("--desktop", options->desktop,
+                   "run the script on the desktop's windows (offscreen): what it acts on must be shown, "
+                   "enabled and on screen");
     verb->add_option("SCRIPT", options->script, "the script file; - reads standard input")->required();
     verb->footer("The script runs signed in as the operator, with his rights and student categories; his password "
                  "comes from --password-file or FEEOFFICE_PASSWORD, never from the command line.\n"

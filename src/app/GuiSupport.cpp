@@ -16,11 +16,13 @@
 namespace fo::app {
 namespace {
 
-// The offscreen platform warns on every window it cannot resize to its hints
-// and when no runtime folder is set; neither matters to a picture.
+// The offscreen platform warns on every window it cannot resize to its hints,
+// raise or grab the keyboard for, and when no runtime folder is set; none of
+// it matters to a picture or a script.
 void quietOffscreenWarnings(QtMsgType type, const QMessageLogContext& context, const QString& text) {
     if (type == QtWarningMsg && (text.contains(QLatin1String("propagateSizeHints")) ||
-                                 text.contains(QLatin1String("XDG_RUNTIME_DIR"))))
+                                 text.contains(QLatin1String("XDG_RUNTIME_DIR")) ||
+                                 text.contains(QLatin1String("This plugin does not support"))))
         return;
     std::fputs(qPrintable(qFormatLogMessage(type, context, text) + QLatin1Char('\n')), stderr);
 }

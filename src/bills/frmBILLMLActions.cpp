@@ -186,7 +186,11 @@ void frmBILLML::cmdZF_Click() {
     request.caption = "作废预览";
     request.heading = "作废收据 " + bill_.djbh() + "（" + student + "）将做以下变动：";
     request.confirmCaption = "确认作废";
-    if (frmPlanPreview::show(request, seen) != frmPlanPreview::Confirm) return;
+    switch (frmPlanPreview::show(request, seen)) {
+        case frmPlanPreview::Confirm: break;
+        case frmPlanPreview::Refresh: return CMDfind_Click();
+        default: return;
+    }
     if (msgBox("确定作废吗？", MsgButtons::YesNo, MsgIcon::Question, "警告") != MsgAnswer::Yes) return;
 
     // One transaction: the bill, its fee record, the journal, the balances

@@ -16,7 +16,32 @@ bool hasChinese(const std::string& text) {
     return false;
 }
 
+bool keeping = false;
+std::exception_ptr kept;
+
+// Whether `e` is the driver's own, kept for it while it drives.
+bool driverOwn(const std::exception_ptr& e) {
+    try {
+        std::rethrow_exception(e);
+    } catch (const std::exception&) {
+        return false;
+    } catch (...) {
+        return true;
+    }
+}
+
 }  // namespace
+
+void keepDriverExceptions(bool keep) {
+    keeping = keep;
+    if (!keep) kept = nullptr;
+}
+
+std::exception_ptr takeDriverException() {
+    std::exception_ptr e = kept;
+    kept = nullptr;
+    return e;
+}
 
 std::string boundaryMessage(const std::exception_ptr& e) {
     try {
@@ -40,6 +65,10 @@ void atEventBoundary(const std::function<void()>& handler) noexcept {
         handler();
         return;
     } catch (...) {
+        if (keeping && driverOwn(std::current_exception())) {
+            if (!kept) kept = std::current_exception();
+            return;
+        }
         try {
             const std::string text = boundaryMessage(std::current_exception());
             gMclose();

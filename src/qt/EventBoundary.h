@@ -19,6 +19,15 @@ void atEventBoundary(const std::function<void()>& handler) noexcept;
 // An event whose handler failed is used up.
 bool usedAtEventBoundary(const std::function<bool()>& filter) noexcept;
 
+// While a script drives the widgets, the driver's own exceptions (a script
+// error, the script's end, a step the clerk could not take: none is a
+// std::exception) raised in a handler below the boundary are kept, not
+// shown, and the driver takes them back once Qt has returned to it, since
+// an exception cannot travel through Qt. The first one kept is the one
+// taken; nullptr when none.
+void keepDriverExceptions(bool keep);
+std::exception_ptr takeDriverException();
+
 // The message atEventBoundary shows for `e`.
 std::string boundaryMessage(const std::exception_ptr& e);
 

@@ -115,9 +115,25 @@ FormView::FormView(Form& form, QWidget* parent) : QDialog(parent), form_(&form) 
         for (const Control* c : form.controls())
             if (c->container() == &b->control() && laidOut_.count(c)) {
                 b->setRepresentedByLayout(true);
+                for (QWidget* w = widgetOf(*c); w && w != content_; w = w->parentWidget())
+                    if (qobject_cast<QGroupBox*>(w)) {
+                        groupOf_[&b->control()] = w;
+                        break;
+                    }
                 break;
             }
     }
+    // The widgets of what a control holds follow it as it is shown, hidden,
+    // enabled or greyed, as the controls themselves do.
+    std::set<const Control*> holders;
+    for (const Control* c : form.controls())
+        if (c->container()) holders.insert(c->container());
+    for (const Control* h : holders)
+        if (byControl_.count(h)) {
+            Control* holder = &byControl_.at(h)->control();
+            holderSubscriptions_.emplace_back(*holder, [this, holder] { syncHeld(*holder); });
+            syncHeld(*holder);
+        }
     // Controls the layout left out stand where the window puts them.
     for (auto& b : bindings_) {
         if (laidOut_.count(&b->control())) continue;
@@ -152,6 +168,11 @@ ControlBinding* FormView::bindingOf(const Control& c) const {
 QWidget* FormView::widgetOf(const Control& c) const {
     ControlBinding* b = bindingOf(c);
     return b ? b->widget() : nullptr;
+}
+
+QAction* FormView::actionOf(const Menu& m) const {
+    auto it = menuActions_.find(const_cast<Menu*>(&m));
+    return it == menuActions_.end() ? nullptr : it->second;
 }
 
 bool FormView::grows(const LayoutItem& item) const {
@@ -307,6 +328,24 @@ void FormView::place(ControlBinding& b) {
     w->setGeometry(r);
     w->raise();
     placing_ = false;
+}
+
+void FormView::syncHeld(const Control& holder) {
+    for (auto& b : bindings_) {
+        if (&b->control() == &holder) continue;
+        for (const Control* c = b->control().container(); c; c = c->container())
+            if (c == &holder) {
+                b->refresh();
+                break;
+            }
+    }
+    auto group = groupOf_.find(&holder);
+    if (group != groupOf_.end() && group->second) {
+        bool enabled = true;
+        for (const Control* c = &holder; c; c = c->container()) enabled = enabled && c->enabled();
+        group->second->setVisible(holder.isShown());
+        group->second->setEnabled(enabled);
+    }
 }
 
 void FormView::syncForm() {

@@ -1,5 +1,6 @@
 #pragma once
 #include <QDialog>
+#include <QPointer>
 #include <map>
 #include <memory>
 #include <set>
@@ -36,6 +37,8 @@ public:
     Form& form() const { return *form_; }
     ControlBinding* bindingOf(const Control& c) const;
     QWidget* widgetOf(const Control& c) const;
+    // The menu bar's or a pop-up menu's entry for `m`; nullptr when none.
+    QAction* actionOf(const Menu& m) const;
     // Shows the pop-up menu `menu` at the mouse; its handlers run before this returns.
     void popup(Menu& menu);
     // Ends the window's event loop or hides it; called once the form closed.
@@ -56,6 +59,9 @@ private:
     void placeFloating();
     void place(ControlBinding& b);
     void syncForm();
+    // A control that holds others changed: what it holds shows and greys
+    // with it, and so does the layout's group drawn for it.
+    void syncHeld(const Control& holder);
     // Tells the form the size its window has now (its resize handler runs).
     void tellSize();
     // `wanted` cut to the room the screen has for a window.
@@ -70,6 +76,8 @@ private:
     std::map<Menu*, QMenu*> menus_;
     std::vector<Subscription<Control>> menuSubscriptions_;
     Subscription<Form> formSubscription_;
+    std::vector<Subscription<Control>> holderSubscriptions_;
+    std::map<const Control*, QPointer<QWidget>> groupOf_;  // a holder the layout draws, and its group
     bool finished_ = false, placing_ = false, resizing_ = false;
 };
 

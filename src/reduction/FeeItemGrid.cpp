@@ -17,6 +17,8 @@ FeeItemGrid::FeeItemGrid(FlexGrid& grid, TextBox& editor, Label& sumProject, Lab
 
 void FeeItemGrid::connect() {
     grid_.Click = [this] { MSFlexGrid1_Click(); };
+    grid_.DblClick = [this] { MSFlexGrid1_Click(); };
+    grid_.KeyPress = [this](int& k) { MSFlexGrid1_KeyPress(k); };
     grid_.Scroll = [this] { editor_.setVisible(false); };
     editor_.GotFocus = [this] {
         editor_.setSelStart(0);
@@ -60,6 +62,16 @@ void FeeItemGrid::MSFlexGrid1_Click() {
         editor_.SetFocus();
         editing_ = true;
     }
+}
+
+void FeeItemGrid::MSFlexGrid1_KeyPress(int& keyAscii) {
+    if (keyAscii < 32) return;
+    // The editor stands over the cell already while the clerk types on.
+    if (!editor_.visible()) MSFlexGrid1_Click();
+    if (!editor_.visible()) return;
+    const int typed = keyAscii;
+    keyAscii = 0;
+    editor_.userType(utf8::encode(typed));
 }
 
 void FeeItemGrid::placeEditor() {

@@ -34,6 +34,8 @@ public:
     void Sum_js();
     // Grid editing events.
     void MSFlexGrid1_Click();
+    // A character typed on the grid: the cell chosen starts its edit with it.
+    void MSFlexGrid1_KeyPress(int& keyAscii);
     void Txt_write_KeyPress(int& keyAscii);
     void Txt_write_KeyDown(int& keyCode, int shift);
     void Txt_write_Change();

@@ -148,6 +148,7 @@ void frmjmjlML::cmdCancel_Click() {
     switch (frmPlanPreview::show(request, seen)) {
         case frmPlanPreview::Confirm: break;
         case frmPlanPreview::OpenLater: return showRecord(frmPlanPreview::laterReduction(seen));
+        case frmPlanPreview::Refresh: return initData(nullptr);
         default: return;
     }
     if (msgBox(jmjl::cancelConfirmation(), MsgButtons::YesNo, MsgIcon::Critical, "警告！") != MsgAnswer::Yes) return;

@@ -117,7 +117,7 @@ void frmjmjlNew::declareLayout() {
              stretch()}),
     });
     LayoutItem lists = splitter({column({ctl(LBLlvwYf), ctl(LvwQFLIST)}),
-                                 column({ctl(lblYFcaption), ctl(MSFlexGrid1), ctl(Txt_write),
+                                 column({ctl(lblYFcaption), ctl(MSFlexGrid1),
                                          row({stretch(), pair(lblcaptionYshj, Lbl_jmhj), pair(Label6, lblSumProject)})})});
     LayoutItem board = group("伙食费", {row({ctl(lblTsCaption), ctl(Txt_ts), ctl(lblBzCaption), ctl(Txt_bz),
                                             ctl(Lbl_hsf)})});

@@ -1,8 +1,12 @@
 #include "ui/frmPlanPreview.h"
 
 #include <memory>
+#include <set>
 
 #include "db/Recordset.h"
+#include "host/api/HostSystem.h"
+#include "host/api/ModuleGlobals.h"
+#include "ui/PlanRowNames.h"
 #include "ui/FormInstance.h"
 #include "ui/controls/KeyCodes.h"
 #include "ui/lists/mdl1.h"
@@ -27,17 +31,19 @@ frmPlanPreview::frmPlanPreview() : Form("frmPlanPreview") {
     lblTotals.move(120, 7500, 5000, 300);
     cmdExport.move(6400, 7440, 1400, 375);
     cmdOpenLater.move(7900, 7440, 1600, 375);
+    cmdRefresh.move(7900, 7440, 1600, 375);
     cmdOK.move(9600, 7440, 1600, 375);
     cmdBack.move(11300, 7440, 1400, 375);
 
     cmdOK.Click = [this] { close(Confirm); };
     cmdBack.Click = [this] { close(Back); };
     cmdOpenLater.Click = [this] { close(OpenLater); };
+    cmdRefresh.Click = [this] { close(Refresh); };
     cmdExport.Click = [this] { cmdExport_Click(); };
 
     using namespace layout;
     setLayout(column({ctl(lblHeading), splitter({ctl(lvwLines), ctl(lvwPlan)}, true), ctl(lblRefusal),
-                      row({ctl(lblTotals), stretch(), ctl(cmdExport), ctl(cmdOpenLater), ctl(cmdOK), ctl(cmdBack)})}));
+                      row({ctl(lblTotals), stretch(), ctl(cmdExport), ctl(cmdOpenLater), ctl(cmdRefresh), ctl(cmdOK), ctl(cmdBack)})}));
 }
 
 int frmPlanPreview::show(const Request& request, const plan::Plan& plan) {
@@ -63,8 +69,11 @@ void frmPlanPreview::Form_Load() {
     fillLines();
     fillChanges();
 
+    // A reason several of a batch's groups meet is said once.
     std::string refusals;
-    for (const plan::Refusal& r : plan_.refusals) refusals += (refusals.empty() ? "" : "\r\n") + r.reason;
+    std::set<std::string> said;
+    for (const plan::Refusal& r : plan_.refusals)
+        if (said.insert(r.reason).second) refusals += (refusals.empty() ? "" : "\r\n") + r.reason;
     lblRefusal.setCaption(refusals.empty() ? std::string() : "不能记账：" + refusals);
     lblRefusal.setVisible(!refusals.empty());
     lblTotals.setCaption((request_.totals.empty() ? std::string() : request_.totals + "；") + "变动 " +
@@ -72,6 +81,7 @@ void frmPlanPreview::Form_Load() {
     cmdOK.setCaption(request_.confirmCaption.empty() ? "确认" : request_.confirmCaption);
     cmdOK.setEnabled(!plan_.refused());
     cmdOpenLater.setVisible(request_.offerLater && !laterReduction(plan_).empty());
+    cmdRefresh.setVisible(refusals.find("请刷新") != std::string::npos);
 }
 
 void frmPlanPreview::fillLines() {
@@ -96,20 +106,28 @@ void frmPlanPreview::fillLines() {
 }
 
 void frmPlanPreview::fillChanges() {
+    // Rows are named as the clerk knows them, read from the books; without
+    // a host to read them from, by their keys.
+    ConnectionPtr books;
+    try {
+        if (globals().host) books = gRun().pGetCN();
+    } catch (const std::exception&) {
+    }
+    std::unique_ptr<PlanRowNames> names = books ? std::make_unique<PlanRowNames>(*books, plan_) : nullptr;
     lvwPlan.clearItems();
     lvwPlan.clearColumns();
     lvwPlan.addColumn("k操作", "操作", 700);
     lvwPlan.addColumn("k内容", "内容", 1200);
     lvwPlan.addColumn("k说明", "说明", 3600);
     lvwPlan.addColumn("k变动", "变动", 5200);
-    lvwPlan.addColumn("k记录", "记录", 2000);
+    lvwPlan.addColumn("k记录", "记录", 3400);
     int n = 0;
     for (const plan::RowChange& c : plan_.changes) {
         ListItem& item = lvwPlan.addItem("k" + std::to_string(++n), plan::kindText(c.kind));
         item.setSubItem(1, plan::tableCaption(c.table));
         item.setSubItem(2, c.reason);
         item.setSubItem(3, plan::cellsText(c, true));
-        item.setSubItem(4, plan::keyText(c));
+        item.setSubItem(4, names ? names->of(c) : plan::keyText(c));
     }
 }
 

@@ -14,12 +14,14 @@ namespace fo {
 // before and after and why; for a batch first one line per student and
 // item; and every refusal it will meet. The clerk confirms or goes back;
 // a refused plan cannot be confirmed. When a refusal names a later
-// reduction that must be cancelled first, the window can offer to open it.
+// reduction that must be cancelled first, the window can offer to open it;
+// when a refusal asks the clerk to refresh (the books moved on since his
+// list was read), it offers the refresh (the opener reads its list again).
 class frmPlanPreview : public Form {
 public:
     frmPlanPreview();
 
-    enum Answer { Back = 0, Confirm = 1, OpenLater = 2 };
+    enum Answer { Back = 0, Confirm = 1, OpenLater = 2, Refresh = 3 };
 
     Label lblHeading{*this, "lblHeading"};
     ListView lvwLines{*this, "lvwLines"};
@@ -28,6 +30,7 @@ public:
     Label lblTotals{*this, "lblTotals"};
     CommandButton cmdExport{*this, "cmdExport", "导出EXCEL"};
     CommandButton cmdOpenLater{*this, "cmdOpenLater", "打开后续减免"};
+    CommandButton cmdRefresh{*this, "cmdRefresh", "刷新"};
     CommandButton cmdOK{*this, "cmdOK", "确认"};
     CommandButton cmdBack{*this, "cmdBack", "返回"};
 

@@ -126,6 +126,7 @@ TEST_P(VoidPreview, ARefusedVoidShowsWhyInThePreviewAndCannotBeConfirmed) {
     auto w = registerOn(bill);
     voidBill(*w, [](frmPlanPreview& p) {
         EXPECT_FALSE(p.cmdOK.enabled());
+        EXPECT_FALSE(p.cmdRefresh.visible()) << "nothing to refresh for";
         EXPECT_NE(p.lblRefusal.caption().find("须先取消：减免记录[JM202610200001]"), std::string::npos)
             << p.lblRefusal.caption();
     }, false);
@@ -137,6 +138,19 @@ TEST_P(VoidPreview, ARefusedVoidShowsWhyInThePreviewAndCannotBeConfirmed) {
     cn->execute("update kdw_sfjl set sfyf='202609' where id=" + charge);
     voidBill(*w, {}, false);
     EXPECT_EQ(shown.refusals.at(0).reason, "不能取消结转前的收费记录");
+    EXPECT_FALSE(w->ListView1.findItem("k" + bill) == nullptr);
+
+    // The receipt went since the register was read: the preview says so and
+    // offers the refresh, which reads the register again without it.
+    cn->execute("delete from pjml where id=" + bill);
+    ui.setModalRunner([&](Form& f) {
+        auto& preview = dynamic_cast<frmPlanPreview&>(f);
+        EXPECT_EQ(preview.shownPlan().refusals.at(0).code, "receipt-missing");
+        EXPECT_TRUE(preview.cmdRefresh.isUsable());
+        preview.cmdRefresh.userClick();
+    });
+    w->cmdZF.userClick();
+    EXPECT_EQ(w->ListView1.findItem("k" + bill), nullptr);
 }
 
 TEST_P(VoidPreview, RowsAnotherClerkChangedAfterThePreviewAreNamedAndNothingIsWritten) {

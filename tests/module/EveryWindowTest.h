@@ -34,6 +34,9 @@ protected:
             text("select x.xh from kdw_xs as x where x.del=0 and x.intTx=0 and x.id not in"
                  "(select a.xsid from kdw_sfjl as a where a.sfyf='202612') order by x.id limit 1");
         ASSERT_FALSE(receipt.empty() || owing.empty() || december.empty());
+        // The receipt as the clerk knows it: its number and its student.
+        const std::string receiptName = text("select p.djbh||' '||x.xh||' '||x.xm from pjml as p inner join kdw_xs as x"
+                                             " on x.id=p.xsid where p.id=" + receipt);
 
         // The previews are read by the script's plan verbs before they are confirmed.
         const std::string registerOut = traced("receipt register", "open ShowPJinfo\n"
@@ -56,6 +59,7 @@ protected:
                                    "expect plan update pjml id=" + receipt + " pjState 作废\n"
                                    "expect plan update pjml id=" + receipt + " zfyy 重复收费\n"
                                    "dump plan\n"
+                                   "expect cell lvwPlan 1 记录 \"" + receiptName + "\"\n"
                                    "answer yes\n"
                                    "click cmdOK\n"
                                    "expect message 操作成功！\n"
@@ -72,7 +76,7 @@ protected:
                                               "key txtFind Enter\n"
                                               "item LvwQFLIST k" + september + " click\n"
                                               "cell MSFlexGrid1 1 1\n"
-                                              "type Txt_write 30.5\n"
+                                              "type MSFlexGrid1 30.5\n"
                                               "set txtJmyy 家庭困难\n"
                                               "click cmd_ok\n"
                                               "click cmdOk\n"

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "app/Commands.h"
+#include "app/ScriptBinding.h"
 #include "app/SignInOptions.h"
 #include "bills/cLsBILLhead.h"
 #include "db/StatementObserver.h"
@@ -19,6 +20,7 @@
 #include "host/api/ModuleGlobals.h"
 #include "support/DemoDatabase.h"
 #include "support/Dialects.h"
+#include "support/DriveMode.h"
 #include "support/ModuleHost.h"
 #include "support/Query.h"
 #include "support/TempDir.h"
@@ -76,7 +78,8 @@ protected:
         bill_->set_SetgColSysCS(collection);
         bill_->set_objYfAndTerm(host->pFindJzDate());
 
-        HeadlessUi ui;
+        app::ScriptBinding binding(drivesDesktop());
+        HeadlessUi& ui = binding.ui();
         ui.install();
         ui.setExportFolder(dir.file("out"));
         FormRegistry& registry = formRegistry();
@@ -84,6 +87,7 @@ protected:
 
         std::ostringstream out, err;
         ScriptDriver driver(registry, ui, out, err);
+        driver.setHands(binding.hands());
         driver.setSqlProbe([this](const std::string& sql) { return text(sql); });
         std::istringstream in(script);
         run.status = driver.run(in);

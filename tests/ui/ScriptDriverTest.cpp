@@ -19,6 +19,14 @@
 #include "ui/frmMsg.h"
 #include "ui/lists/mdl1.h"
 
+// The desktop's build of these tests (in qt_tests) drives the same windows
+// at their Qt widgets.
+#ifdef FO_SCRIPTS_AT_DESKTOP
+#include "../qt/QtTestApp.h"
+#include "qt/DesktopHands.h"
+#include "qt/DesktopUi.h"
+#endif
+
 namespace fo::test {
 namespace {
 
@@ -53,6 +61,9 @@ public:
         grid.Click = [this] { lblAnswer.setCaption("cell " + grid.text()); };
         cmdClose.Click = [this] { unload(); };
         cmdOff.setEnabled(false);
+        // Room for their rows, as a clerk's window gives its lists.
+        lvw.move(120, 1200, 5000, 1500);
+        grid.move(120, 2800, 5000, 1200);
     }
     TextBox txtJe{*this, "txtJe"};
     Label lblAnswer{*this, "lblAnswer"};
@@ -90,6 +101,11 @@ class ScriptDriverTest : public UiTest {
 protected:
     void SetUp() override {
         UiTest::SetUp();
+#ifdef FO_SCRIPTS_AT_DESKTOP
+        qtApp();
+        desk.install();
+        desk.setExportFolder(dir.file("exports"));
+#endif
         registry.addWindow<frmOpener>("frmOpener");
         registerUiWindows(registry);
         registry.addEntry("ShowProbe", [] { formInstance<frmOpener>()->showModal(); });
@@ -97,7 +113,11 @@ protected:
     int run(const std::string& script) {
         out.str({});
         err.str({});
-        ScriptDriver driver(registry, ui, out, err);
+        ScriptDriver driver(registry, shown(), out, err);
+#ifdef FO_SCRIPTS_AT_DESKTOP
+        qt::DesktopHands hands(desk);
+        driver.setHands(&hands);
+#endif
         driver.setSqlProbe([](const std::string& sql) {
             if (sql == "select 1+1") return std::string("2");
             throw std::runtime_error("no such table");
@@ -105,6 +125,17 @@ protected:
         std::istringstream in(script);
         return driver.run(in);
     }
+#ifdef FO_SCRIPTS_AT_DESKTOP
+    void TearDown() override {
+        FormInstances::releaseAll();
+        desk.settle();
+        UiTest::TearDown();
+    }
+    qt::DesktopUi desk;
+    HeadlessUi& shown() { return desk; }
+#else
+    HeadlessUi& shown() { return ui; }
+#endif
     FormRegistry registry;
     std::ostringstream out, err;
 };
@@ -179,8 +210,8 @@ TEST_F(ScriptDriverTest, DumpPrintsListsAsTabSeparatedLines) {
 
 TEST_F(ScriptDriverTest, ExportsAreReported) {
     EXPECT_EQ(run("open frmOpener\nclick cmdExport\n"), 0) << err.str();
-    ASSERT_EQ(ui.exports().size(), 1u);
-    EXPECT_NE(out.str().find("export " + ui.exports()[0] + "\n"), std::string::npos);
+    ASSERT_EQ(shown().exports().size(), 1u);
+    EXPECT_NE(out.str().find("export " + shown().exports()[0] + "\n"), std::string::npos);
 }
 
 TEST_F(ScriptDriverTest, AFailedExpectGivesStatusOneWithLineExpectedAndSeen) {

@@ -40,6 +40,8 @@ void showArrears(frmJmBachList& w) {
     if (w.cmbBJ.ListCount() > 1) w.cmbBJ.setListIndex(1);
     w.CMDfind.userClick();
     if (w.lvw1.itemCount() > 0) w.lvw1.userItemClick(w.lvw1.item(1).key());
+    // The items the query was made of, shown as 收费项目 shows them.
+    w.cmdTJ.userClick();
 }
 
 // The progress window as the wizard's posting for a class of 30 shows it

@@ -4,6 +4,7 @@
 #include <QTableView>
 #include <QTimer>
 #include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 #include <algorithm>
 #include <map>
 #include <set>
@@ -13,6 +14,7 @@
 #include "qt/bindings/ColumnFit.h"
 #include "qt/bindings/GridBindings.h"
 #include "qt/EventBoundary.h"
+#include "qt/bindings/CutCellTips.h"
 #include "qt/Twips.h"
 #include "ui/controls/DataGrid.h"
 #include "ui/controls/FlexGrid.h"
@@ -91,6 +93,7 @@ public:
         v->setSelectionMode(QAbstractItemView::SingleSelection);
         v->setEditTriggers(QAbstractItemView::NoEditTriggers);
         routeKeys(*this, v);
+    showCutCellsOnHover(*this, v);
         QObject::connect(v, &QTableView::clicked, v, guarded([this](const QModelIndex& i) { g_.userRowClick(i.row()); }));
         QObject::connect(v, &QTableView::doubleClicked, v, guarded([this](const QModelIndex& i) { g_.userRowDblClick(i.row()); }));
         QObject::connect(v->horizontalHeader(), &QHeaderView::sectionResized, v, guarded([this](int c, int, int size) {
@@ -187,10 +190,41 @@ public:
 protected:
     void sync() override {
         auto* w = static_cast<QTreeWidget*>(widget());
+        // A tree whose nodes are still the same (a node ticked, renamed,
+        // opened) is updated where it stands: its items are never remade
+        // under the clerk's click, whose signal is still on its way out of
+        // the item it ticked.
+        std::vector<QTreeWidgetItem*> items;
+        for (QTreeWidgetItemIterator it(w); *it; ++it) items.push_back(*it);
+        const std::vector<TreeNode*> nodes = t_.treeOrder();
+        bool same = items.size() == nodes.size();
+        for (std::size_t i = 0; same && i < nodes.size(); ++i) {
+            const QTreeWidgetItem* parentItem = items[i]->parent();
+            same = keyOf(items[i]) == nodes[i]->key() &&
+                   (parentItem ? nodes[i]->parent() && keyOf(const_cast<QTreeWidgetItem*>(parentItem)) == nodes[i]->parent()->key()
+                               : !nodes[i]->parent());
+        }
+        if (same) {
+            for (std::size_t i = 0; i < nodes.size(); ++i) {
+                TreeNode* n = nodes[i];
+                QTreeWidgetItem* item = items[i];
+                if (item->text(0) != qs(n->text())) item->setText(0, qs(n->text()));
+                if (t_.checkboxes()) {
+                    const Qt::CheckState state = n->checked() ? Qt::Checked : Qt::Unchecked;
+                    if (item->data(0, Qt::CheckStateRole).isNull() || item->checkState(0) != state)
+                        item->setCheckState(0, state);
+                } else if (!item->data(0, Qt::CheckStateRole).isNull()) {
+                    item->setData(0, Qt::CheckStateRole, QVariant());
+                }
+                if (item->isExpanded() != n->expanded()) item->setExpanded(n->expanded());
+                if (n == t_.selectedItem() && w->currentItem() != item) w->setCurrentItem(item);
+            }
+            return;
+        }
         w->clear();
         std::map<const TreeNode*, QTreeWidgetItem*> made;
         QTreeWidgetItem* selected = nullptr;
-        for (TreeNode* n : t_.treeOrder()) {
+        for (TreeNode* n : nodes) {
             auto* parentItem = n->parent() ? made[n->parent()] : nullptr;
             auto* item = parentItem ? new QTreeWidgetItem(parentItem) : new QTreeWidgetItem(w);
             item->setText(0, qs(n->text()));

@@ -1,5 +1,6 @@
 #include "qt/bindings/ListViewBinding.h"
 #include "qt/EventBoundary.h"
+#include "qt/bindings/CutCellTips.h"
 
 #include <QAbstractTableModel>
 #include <QHeaderView>
@@ -129,6 +130,7 @@ ListViewBinding::ListViewBinding(ListView& list, QWidget* parent)
     v->header()->setStretchLastSection(false);
     v->header()->setSectionsMovable(false);
     routeKeys(*this, v);
+    showCutCellsOnHover(*this, v);
 
     QObject::connect(v->selectionModel(), &QItemSelectionModel::currentRowChanged, v,
                      guarded([this](const QModelIndex& current, const QModelIndex&) {

@@ -144,6 +144,9 @@ int ScriptDriver::run(std::istream& script) {
     } catch (const HeadlessAbort& e) {
         err_ << "line " << currentLine_ << ": " << e.message() << '\n';
         status = 2;
+    } catch (const ClerkCannot& e) {
+        err_ << "line " << currentLine_ << ": " << e.message << '\n';
+        status = 2;
     } catch (const std::exception& e) {
         err_ << "line " << currentLine_ << ": error not handled by the window: " << e.what() << '\n';
         status = 2;
@@ -174,6 +177,7 @@ void ScriptDriver::runUntilClosed(Form* form) {
         if (next_ >= lines_.size()) throw EndOfScript{};
         const ScriptLine& line = lines_[next_++];
         currentLine_ = line.number;
+        hands_->settle();
         execute(line);
     }
 }
@@ -236,20 +240,19 @@ void ScriptDriver::doSet(const std::vector<std::string>& w) {
     Control& c = usableControl(w[1]);
     const std::string& v = w[2];
     if (auto* t = dynamic_cast<TextBox*>(&c)) {
-        t->SetFocus();
-        t->userSetText(withCrLf(v));
+        hands_->setText(*t, withCrLf(v));
     } else if (auto* d = dynamic_cast<DatePicker*>(&c)) {
         const auto date = DateTime::parse(v);
         if (!date) throw ScriptError{"not a date: '" + v + "'"};
-        d->userPick(*date);
+        hands_->pickDate(*d, *date);
     } else if (auto* k = dynamic_cast<CheckBox*>(&c)) {
         if (v != "0" && v != "1") throw ScriptError{"a check box is set to 0 or 1"};
-        k->userSetValue(v == "1" ? 1 : 0);
+        hands_->setCheck(*k, v == "1" ? 1 : 0);
     } else if (auto* o = dynamic_cast<OptionButton*>(&c)) {
         if (v != "1") throw ScriptError{"an option button is set to 1 (choose another to clear it)"};
-        o->userClick();
+        hands_->click(*o);
     } else if (auto* cb = dynamic_cast<ComboBox*>(&c)) {
-        if (!cb->userSelect(v)) throw ScriptError{"no entry '" + v + "' in " + w[1]};
+        if (!hands_->chooseEntry(*cb, v)) throw ScriptError{"no entry '" + v + "' in " + w[1]};
     } else {
         throw ScriptError{std::string("cannot set a ") + c.kind() + " ('" + w[1] + "')"};
     }
@@ -257,37 +260,33 @@ void ScriptDriver::doSet(const std::vector<std::string>& w) {
 
 void ScriptDriver::doType(const std::vector<std::string>& w) {
     needWords(w, 3, "type CONTROL TEXT");
-    Control& c = usableControl(w[1]);
-    if (auto* t = dynamic_cast<TextBox*>(&c)) t->userType(w[2]);
-    else c.form().userType(c, w[2]);
+    hands_->typeText(usableControl(w[1]), w[2]);
 }
 
 void ScriptDriver::doKey(const std::vector<std::string>& w) {
     needWords(w, 3, "key CONTROL KEYNAME");
-    Control& c = usableControl(w[1]);
-    c.form().userKey(c, keyCode(w[2]));
+    hands_->pressKey(usableControl(w[1]), keyCode(w[2]));
 }
 
 void ScriptDriver::doClick(const std::vector<std::string>& w) {
     needWords(w, 2, "click CONTROL");
-    usableControl(w[1]).userClick();
+    hands_->click(usableControl(w[1]));
 }
 
 void ScriptDriver::doItem(const std::vector<std::string>& w) {
     needWords(w, 4, "item CONTROL KEY click|check|uncheck|dblclick");
     Control& c = usableControl(w[1]);
-    const std::string action = utf8::lowerAscii(w[3]);
+    const std::string word = utf8::lowerAscii(w[3]);
+    ItemAction action = ItemAction::Click;
+    if (word == "check") action = ItemAction::Check;
+    else if (word == "uncheck") action = ItemAction::Uncheck;
+    else if (word == "dblclick") action = ItemAction::DblClick;
+    else if (word != "click") throw ScriptError{"unknown item action '" + w[3] + "'"};
     bool found = false;
     if (auto* l = dynamic_cast<ListView*>(&c)) {
-        if (action == "click") found = l->userItemClick(w[2]);
-        else if (action == "check" || action == "uncheck") found = l->userItemCheck(w[2], action == "check");
-        else if (action == "dblclick") found = l->userItemDblClick(w[2]);
-        else throw ScriptError{"unknown item action '" + w[3] + "'"};
+        found = hands_->listItem(*l, w[2], action);
     } else if (auto* t = dynamic_cast<TreeView*>(&c)) {
-        if (action == "click") found = t->userNodeClick(w[2]);
-        else if (action == "check" || action == "uncheck") found = t->userNodeCheck(w[2], action == "check");
-        else if (action == "dblclick") found = t->userNodeDblClick(w[2]);
-        else throw ScriptError{"unknown item action '" + w[3] + "'"};
+        found = hands_->treeNode(*t, w[2], action);
     } else {
         throw ScriptError{"'" + w[1] + "' is neither a list view nor a tree"};
     }
@@ -299,8 +298,8 @@ void ScriptDriver::doCell(const std::vector<std::string>& w) {
     Control& c = usableControl(w[1]);
     const int r = number(w[2], "ROW"), col = number(w[3], "COL");
     bool found = false;
-    if (auto* g = dynamic_cast<FlexGrid*>(&c)) found = g->userCellClick(r, col);
-    else if (auto* d = dynamic_cast<DataGrid*>(&c)) found = d->userRowClick(r - 1);
+    if (auto* g = dynamic_cast<FlexGrid*>(&c)) found = hands_->gridCell(*g, r, col);
+    else if (auto* d = dynamic_cast<DataGrid*>(&c)) found = hands_->dataGridRow(*d, r - 1);
     else throw ScriptError{"'" + w[1] + "' is not a grid"};
     if (!found) throw ScriptError{"no cell " + w[2] + "," + w[3] + " in " + w[1]};
 }
@@ -311,7 +310,7 @@ void ScriptDriver::doSelect(const std::vector<std::string>& w) {
     if (!l) throw ScriptError{"'" + w[1] + "' is not a list box"};
     const std::string state = utf8::lowerAscii(w[3]);
     if (state != "on" && state != "off") throw ScriptError{"select takes on or off"};
-    if (!l->userSelect(w[2], state == "on")) throw ScriptError{"no entry '" + w[2] + "' in " + w[1]};
+    if (!hands_->selectEntry(*l, w[2], state == "on")) throw ScriptError{"no entry '" + w[2] + "' in " + w[1]};
 }
 
 void ScriptDriver::doAnswer(const std::vector<std::string>& w) {

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "ui/headless/ClerkHands.h"
 #include "ui/headless/ScriptLine.h"
 
 namespace fo {
@@ -35,6 +36,9 @@ public:
     ScriptDriver(FormRegistry& registry, HeadlessUi& ui, std::ostream& out, std::ostream& err);
     ~ScriptDriver();
     void setSqlProbe(SqlProbe p) { sql_ = std::move(p); }
+    // Where the script's actions go; the controls' own user actions unless
+    // set (the desktop mode hands them to the widgets). Not owned.
+    void setHands(ClerkHands* hands) { hands_ = hands ? hands : &headless_; }
 
     int run(std::istream& script);
 
@@ -69,6 +73,8 @@ private:
     std::ostream& out_;
     std::ostream& err_;
     SqlProbe sql_;
+    HeadlessHands headless_;
+    ClerkHands* hands_ = &headless_;
     std::vector<ScriptLine> lines_;
     std::size_t next_ = 0;
     int currentLine_ = 0;
