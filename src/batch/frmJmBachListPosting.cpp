@@ -101,6 +101,7 @@ void frmJmBachList::cmdAllSelect_Click() {
 void frmJmBachList::txtWrite_Change() {
     // A plain amount shows as money; anything else stays as typed, for the
     // posting to refuse naming its row.
+    // The exact rest of a row that owes part of a cent stays as typed too.
     const std::string typed = trimSpaces(txtWrite.text());
     if (ListItem* item = lvw1.selectedItem())
         item->setSubItem(7, jmjl::amountRefusal({}, typed).empty() && !typed.empty() ? leadingNumber(typed).format00()
@@ -133,7 +134,8 @@ bool frmJmBachList::readyToPost() {
         const ListItem& row = lvw1.item(i);
         if (isSubtotal(row)) continue;
         const std::string typed = trimSpaces(row.subItem(7));
-        if (const std::string bad = jmjl::amountRefusal(trimSpaces(row.subItem(5)), typed); !bad.empty()) {
+        if (const std::string bad = jmjl::amountRefusal(trimSpaces(row.subItem(5)), typed, leadingNumber(row.subItem(6)));
+            !bad.empty()) {
             msgBox(trimSpaces(row.subItem(1) + " " + row.subItem(2)) + "：" + bad, MsgButtons::OK,
                    MsgIcon::Exclamation, "警告！");
             return false;

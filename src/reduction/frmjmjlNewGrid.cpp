@@ -76,7 +76,7 @@ void frmjmjlNew::setQFlist(const std::string& xsid) {
         const Value qfrq = stored->field("qfrq");
         const auto date = qfrq.toDate();
         line.setSubItem(1, date ? date->dateText() : qfrq.toText());
-        line.setSubItem(2, format00(stored->field("qfje")));
+        line.setSubItem(2, jmjl::owedText(stored->field("qfje").toCurrency()));
     }
 
     // Dues of periods not stored yet, computed by the host.
@@ -203,8 +203,13 @@ void frmjmjlNew::LvwQFLIST_ItemClick(ListItem& item) {
             MSFlexGrid1.setTextMatrix(r, ColDays, days.isNull() ? "0" : days.toText());
             MSFlexGrid1.setTextMatrix(r, ColPerDay, rs->field("cqts").toText());
             MSFlexGrid1.setTextMatrix(r, ColRate, rate.isNull() ? "0" : plainAmount(rate));
-            // The arrears amount becomes the receivable; the reduction starts empty.
+            // The arrears amount becomes the receivable; the reduction starts
+            // empty, but for the part of a cent an older database left owing,
+            // which no amount in cents clears: that rest is offered as it is.
+            const Currency owed = rs->field("qfje").toCurrency();
             MSFlexGrid1.setTextMatrix(r, ColYs, plainAmount(rs->field("qfje")));
+            if (owed > Currency() && owed < Currency::fromRaw(Currency::Scale / 100))
+                MSFlexGrid1.setTextMatrix(r, ColJm, owed.plainText());
             const auto d = zhekou.find(itemId);
             MSFlexGrid1.setTextMatrix(r, ColDiscount, d == zhekou.end() ? std::string() : d->second);
             MSFlexGrid1.setTextMatrix(r, ColListId, rs->field("listid").toText());
