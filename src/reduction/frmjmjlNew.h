@@ -148,6 +148,8 @@ private:
     // Reads what the student owes now of each item the grid shows of coming
     // charges, for the reduction date shown: what the posting is held to.
     void keepOwedShown();
+    // Caps each coming charge the grid offers at what keepOwedShown read.
+    void offerOnlyWhatIsOwed(const std::string& xsid);
 
     std::string strYf_;
     // What the student owed of each coming charge the grid shows (by item
