@@ -11,6 +11,7 @@
 #include "batch/clsYF.h"
 #include "batch/frmJmBachList.h"
 #include "data/Dialect.h"
+#include "db/DbError.h"
 #include "host/api/MessageService.h"
 #include "host/api/ModuleGlobals.h"
 #include "reduction/EarlierReductions.h"
@@ -224,9 +225,13 @@ bool frmJmBachList::gatherGroups(myDB& session, std::string& T, std::vector<Grou
         return true;
     } catch (const UnresolvedPeriod&) {
         dropWorkTable(cn, T);
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
+        // The reason is the clerk's to read (a full disk, a lock held past
+        // the wait): the work table is all that was written, nothing booked.
         gMclose();
-        msgBox("操作失败！", MsgButtons::OK, MsgIcon::Information, "警告");
+        const auto* db = dynamic_cast<const DbError*>(&e);
+        msgBox(std::string("操作失败！") + batch::CRLF + (db ? db->description() : std::string(dbtext::Other)),
+               MsgButtons::OK, MsgIcon::Information, "警告");
     }
     gMclose();
     return false;

@@ -7,6 +7,7 @@
 #include "batch/frmJmBachList.h"
 #include "data/checks/BooksCheck.h"
 #include "db/DbError.h"
+#include "support/FullDisk.h"
 #include "support/XlsxSheet.h"
 #include "ui/controls/KeyCodes.h"
 
@@ -24,6 +25,9 @@ protected:
         w.cmdJMok.userClick();
     }
     std::string maxRecordId() { return one("select max(id) from kdw_sfjl"); }
+    std::string counts() {
+        return one("select (select count(*) from kdw_sfjl),(select count(*) from qfhzb),(select sum(jmje) from qfhzb)");
+    }
     // Types `amount` on the list's row of fee item `item` whose key begins
     // with `key` ("k7_202609_": student 7, September).
     static void typeOn(frmJmBachList& w, const std::string& key, const std::string& item, const std::string& amount) {
@@ -202,6 +206,19 @@ TEST_P(BatchListTest, APartOfACentAnOlderDatabaseOwesIsShownAsItIsAndClearedOnly
               "1");
     const auto faults = checkBooks(*cn);
     EXPECT_TRUE(faults.empty()) << faults.front().code << " " << faults.front().text;
+}
+
+TEST_P(BatchListTest, OnAFullDiskTheClerkReadsThatTheDiskIsFullAndNothingIsBooked) {
+    auto w = query("20260007");
+    typeOn(*w, "k7_202609_", "保育费", "100");
+    const std::string before = counts();
+    {
+        FullDisk full(*cn);
+        post(*w, "磁盘已满");
+    }
+    EXPECT_NE(lastMessage().text.find("磁盘空间已满"), std::string::npos) << lastMessage().text;
+    EXPECT_EQ(lastMessage().text.find("网络"), std::string::npos) << lastMessage().text;
+    EXPECT_EQ(counts(), before);
 }
 
 TEST_P(BatchListTest, WithEveryMonthCarriedOverCarriedArrearsPostAndOneOffOnesWantAnOpenMonth) {

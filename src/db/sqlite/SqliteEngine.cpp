@@ -431,11 +431,12 @@ public:
                 return false;
             }
             if (pending_ != SQLITE_ROW) {
+                const int systemErrno = systemErrorOf(engine_->db_);
                 const int code = sqlite3_extended_errcode(engine_->db_);
                 const std::string message = sqlite3_errmsg(engine_->db_);
                 const std::string path = engine_->path_;
                 release();
-                throw sqliteError(code, message, statement_, path);
+                throw sqliteError(code, message, statement_, path, systemErrno);
             }
             packRow(stmt_, readAs_, row_);
             to.appendRow(row_);
@@ -550,7 +551,8 @@ void SqliteEngine::rollback() {
 }
 
 void SqliteEngine::fail(const std::string& statement) const {
-    throw sqliteError(sqlite3_extended_errcode(db_), sqlite3_errmsg(db_), statement, path_);
+    const int systemErrno = systemErrorOf(db_);
+    throw sqliteError(sqlite3_extended_errcode(db_), sqlite3_errmsg(db_), statement, path_, systemErrno);
 }
 
 }  // namespace fo
