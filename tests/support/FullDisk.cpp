@@ -93,19 +93,7 @@ int lastError(sqlite3_vfs*, int, char*) { return ENOSPC; }
 
 std::string failName(const std::string& table) { return "full_disk_" + table; }
 
-}  // namespace
-
-FullDisk::FullDisk(Connection& cn, bool engineFull) : cn_(cn), server_(isPostgresLink(cn.connectionString())) {
-    if (server_) {
-        for (const char* table : {"kdw_sfjl", "qfhzb"}) {
-            const std::string name = failName(table);
-            cn_.execute("create function " + name + "() returns trigger language plpgsql as 'begin raise exception"
-                        " ''could not extend file'' using errcode = ''53100''; end'");
-            cn_.execute("create trigger " + name + " before insert or update on " + table +
-                        " for each row execute function " + name + "()");
-        }
-        return;
-    }
+void installShim(bool engineFull) {
     engineFullMode = engineFull;
     real = sqlite3_vfs_find(nullptr);
     shim = *real;
@@ -116,11 +104,29 @@ FullDisk::FullDisk(Connection& cn, bool engineFull) : cn_(cn), server_(isPostgre
     sqlite3_vfs_register(&shim, 1);
 }
 
+}  // namespace
+
+FullDisk::FullDisk(bool engineFull) { installShim(engineFull); }
+
+FullDisk::FullDisk(Connection& cn, bool engineFull) : cn_(&cn), server_(isPostgresLink(cn.connectionString())) {
+    if (server_) {
+        for (const char* table : {"kdw_sfjl", "qfhzb"}) {
+            const std::string name = failName(table);
+            cn_->execute("create function " + name + "() returns trigger language plpgsql as 'begin raise exception"
+                        " ''could not extend file'' using errcode = ''53100''; end'");
+            cn_->execute("create trigger " + name + " before insert or update on " + table +
+                        " for each row execute function " + name + "()");
+        }
+        return;
+    }
+    installShim(engineFull);
+}
+
 FullDisk::~FullDisk() {
     if (server_) {
         for (const char* table : {"kdw_sfjl", "qfhzb"}) {
-            cn_.execute("drop trigger " + failName(table) + " on " + table);
-            cn_.execute("drop function " + failName(table) + "()");
+            cn_->execute("drop trigger " + failName(table) + " on " + table);
+            cn_->execute("drop function " + failName(table) + "()");
         }
         return;
     }

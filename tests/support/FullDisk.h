@@ -14,12 +14,14 @@ namespace fo::test {
 class FullDisk {
 public:
     explicit FullDisk(Connection& cn, bool engineFull = false);
+    // The embedded engine's files alone.
+    explicit FullDisk(bool engineFull = false);
     ~FullDisk();
     FullDisk(const FullDisk&) = delete;
     FullDisk& operator=(const FullDisk&) = delete;
 
 private:
-    Connection& cn_;
+    Connection* cn_ = nullptr;
     bool server_ = false;
 };
 
