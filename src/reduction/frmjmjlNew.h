@@ -124,6 +124,7 @@ private:
     void frmInit();
     void AddXs();
     void findXs(const std::string& xsId);
+    void findStudent(const std::string& xsId);
     void fillStudent(Recordset& rs);
     void Sclear();
     void initJmrq();

@@ -1,5 +1,7 @@
+#include "db/DbError.h"
 #include "reduction/ReductionFixture.h"
 #include "students/frmXSsel.h"
+#include "support/FullDisk.h"
 
 namespace fo::test {
 namespace {
@@ -116,6 +118,32 @@ TEST_P(ReductionWindowTest, OpenMonthGridOffersOnlyWhatIsLeftAndNamesWhatSettled
         EXPECT_EQ(lastMessage().text.rfind("操作成功！", 0), 0u) << lastMessage().text;
     }
     EXPECT_GT(posted, 0);
+}
+
+// A find whose work tables cannot be written (a full disk here; the lock
+// held past the wait or a read-only file alike) tells the clerk why; no
+// error leaves the window, and the next find works. The dialect of SQL
+// Server keeps its work tables in the engine's memory, which still writes.
+TEST_P(ReductionWindowTest, AFindThatCannotWriteItsWorkTablesSaysWhyAndTheNextOneWorks) {
+    const std::string xh = one("select min(xh) from kdw_xs where del=0 and intTx=0 and id in(select xsid from qfhzb"
+                               " where fkrq is null)");
+    auto w = formInstance<frmjmjlNew>();
+    w->load();
+    const std::size_t shown = ui.messages().size();
+    {
+        FullDisk full;
+        w->txtFind.userSetText(xh);
+        w->userKey(w->txtFind, key::Enter);
+    }
+    if (!sqlServer()) {
+        ASSERT_GT(ui.messages().size(), shown);
+        EXPECT_EQ(lastMessage().text, std::string("查找学生失败。\r\n") + dbtext::DiskFull);
+        EXPECT_EQ(w->txtXh.text(), "");
+    }
+    w->txtFind.userSetText(xh);
+    w->userKey(w->txtFind, key::Enter);
+    EXPECT_EQ(w->txtXh.text(), xh);
+    EXPECT_GT(w->LvwQFLIST.itemCount(), 0);
 }
 
 // A term whose dates are not set holds no month: its line is taken as the
