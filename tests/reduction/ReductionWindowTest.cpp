@@ -2,6 +2,7 @@
 #include "reduction/ReductionFixture.h"
 #include "students/frmXSsel.h"
 #include "support/FullDisk.h"
+#include "support/ReadOnlyFile.h"
 
 namespace fo::test {
 namespace {
@@ -144,6 +145,17 @@ TEST_P(ReductionWindowTest, AFindThatCannotWriteItsWorkTablesSaysWhyAndTheNextOn
     w->userKey(w->txtFind, key::Enter);
     EXPECT_EQ(w->txtXh.text(), xh);
     EXPECT_GT(w->LvwQFLIST.itemCount(), 0);
+}
+
+// On a file the program may not write, finding a student (which writes
+// its work tables) says the file is read-only; nothing leaves the window.
+TEST_P(ReductionWindowTest, OnAReadOnlyFileAFindSaysTheFileIsReadOnly) {
+    const Owing a = owing().at(0);
+    ReadOnlyFile readOnly(dbPath);
+    ASSERT_TRUE(readOnly.holds());
+    auto w = windowFor(a.xh, true);
+    EXPECT_EQ(lastMessage().text, std::string("查找学生失败。\r\n") + dbtext::ReadOnly);
+    EXPECT_EQ(w->txtXh.text(), "");
 }
 
 // A term whose dates are not set holds no month: its line is taken as the
