@@ -19,7 +19,6 @@ const std::vector<std::pair<std::string, std::string>>& HostSettingsDialog::chec
         {"chkMrcqts", "按默认出勤天数计算"},
         {"chkXMzhekou", "显示项目折扣"},
         {"chkAutoInputTerm", "自动填写费用所属期"},
-        {"chkYsjyj", "减免时扣除已缴和已减金额"},
     };
     return s;
 }

@@ -43,6 +43,9 @@ std::string refusal(const SignInResult& result, int user) {
         return "too many wrong passwords for " + who + ": try again in " + std::to_string(result.waitSeconds) + " s";
     case SignInStatus::Disabled: return who + " is disabled";
     case SignInStatus::Unknown: return "there is no " + who;
+    case SignInStatus::NotRecorded:
+        return "the audit log could not record the sign-in of " + who +
+               " (the database is busy or cannot be written): try again";
     default: return who + " cannot sign in";
     }
 }

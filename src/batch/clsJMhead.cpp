@@ -102,7 +102,7 @@ void clsJMhead::refusals(Connection& cn, plan::Plan& p, std::vector<jmjl::Reduce
     Currency sum;
     for (const clsJMmx& item : colMX_) {
         if (item.sngJMje() > item.sngYsje()) return p.refuse("over-reduction", batch::overReductionWarning(item));
-        if (const std::string bad = jmjl::amountRefusal(item.strXmmc(), item.sngJMje()); !bad.empty())
+        if (const std::string bad = jmjl::amountRefusal(item.strXmmc(), item.sngJMje(), item.sngYsje()); !bad.empty())
             return p.refuse("amount", bad);
         const auto shown = heldToPreview_ ? owedShown_.end() : owedShown_.find(jmjl::idKey(item.strXmid()));
         reduced.push_back({item.strQFYF(), item.strXmid(), item.strXmmc(), item.sngJMje(), {},

@@ -11,6 +11,7 @@
 #include "batch/clsYF.h"
 #include "batch/frmJmBachList.h"
 #include "data/Dialect.h"
+#include "db/DbError.h"
 #include "host/api/MessageService.h"
 #include "host/api/ModuleGlobals.h"
 #include "reduction/EarlierReductions.h"
@@ -101,6 +102,7 @@ void frmJmBachList::cmdAllSelect_Click() {
 void frmJmBachList::txtWrite_Change() {
     // A plain amount shows as money; anything else stays as typed, for the
     // posting to refuse naming its row.
+    // The exact rest of a row that owes part of a cent stays as typed too.
     const std::string typed = trimSpaces(txtWrite.text());
     if (ListItem* item = lvw1.selectedItem())
         item->setSubItem(7, jmjl::amountRefusal({}, typed).empty() && !typed.empty() ? leadingNumber(typed).format00()
@@ -133,7 +135,8 @@ bool frmJmBachList::readyToPost() {
         const ListItem& row = lvw1.item(i);
         if (isSubtotal(row)) continue;
         const std::string typed = trimSpaces(row.subItem(7));
-        if (const std::string bad = jmjl::amountRefusal(trimSpaces(row.subItem(5)), typed); !bad.empty()) {
+        if (const std::string bad = jmjl::amountRefusal(trimSpaces(row.subItem(5)), typed, leadingNumber(row.subItem(6)));
+            !bad.empty()) {
             msgBox(trimSpaces(row.subItem(1) + " " + row.subItem(2)) + "：" + bad, MsgButtons::OK,
                    MsgIcon::Exclamation, "警告！");
             return false;
@@ -222,9 +225,13 @@ bool frmJmBachList::gatherGroups(myDB& session, std::string& T, std::vector<Grou
         return true;
     } catch (const UnresolvedPeriod&) {
         dropWorkTable(cn, T);
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
+        // The reason is the clerk's to read (a full disk, a lock held past
+        // the wait): the work table is all that was written, nothing booked.
         gMclose();
-        msgBox("操作失败！", MsgButtons::OK, MsgIcon::Information, "警告");
+        const auto* db = dynamic_cast<const DbError*>(&e);
+        msgBox(std::string("操作失败！") + batch::CRLF + (db ? db->description() : std::string(dbtext::Other)),
+               MsgButtons::OK, MsgIcon::Information, "警告");
     }
     gMclose();
     return false;

@@ -9,6 +9,7 @@
 #include "data/Dialect.h"
 #include "host/api/MessageService.h"
 #include "host/api/ModuleGlobals.h"
+#include "reduction/ReductionChecks.h"
 #include "ui/controls/KeyCodes.h"
 #include "ui/lists/TrimSpaces.h"
 #include "ui/UiServices.h"
@@ -130,7 +131,7 @@ void frmJmBachList::CMDfindDataNew(const std::string& strWhere) {
                           bjmc = rs->field("bjmc").toText();
         const std::string key = xsid + "_" + sfyf + "_" + std::to_string(n) + "_" + rs->field("XMID").toText() + "_" +
                                 rs->field("JFLX").toText();
-        const std::string item = rs->field("收费项目").toText(), amount = format00(rs->field("金额"));
+        const std::string item = rs->field("收费项目").toText(), amount = jmjl::owedText(rs->field("金额").toCurrency());
         if (xsid == student && sfyf == period && bjmc == className) {
             const std::string empty[4];
             appendRow(*list_, key, empty, item, amount);

@@ -292,6 +292,12 @@ int feeSchemaVersionOf(Connection& cn) { return versionOf(cn, feeDatabaseName(cn
 ConnectionPtr createFeeDatabase(const std::string& connectionString) {
     ConnectionPtr cn = createDatabase(connectionString);
     createFeeSchema(*cn);
+    // The host settings a school with term, year and one-off items needs:
+    // each item shows the period it is owed under, and a reduction is booked
+    // in the open month, whose dues it is counted against. (A copy brings
+    // the settings of its source instead.)
+    cn->execute("insert into sys_setting(name,value) values('chkAutoInputTerm','1')");
+    cn->execute("insert into sys_setting(name,value) values('chkNotLimitJZ','0')");
     return cn;
 }
 

@@ -45,8 +45,10 @@ void FeeItemGrid::setupColumns() {
 
 void FeeItemGrid::Sum_js() {
     Currency total;
-    for (int r = 1; r < grid_.rows(); ++r) total += leadingNumber(grid_.textMatrix(r, ColJm)).roundHalfEven(2);
-    sumProject_.setCaption(total.format00());
+    // Summed as typed: the part of a cent that clears a row is part of the
+    // record, and an amount with more decimals is refused before posting.
+    for (int r = 1; r < grid_.rows(); ++r) total += leadingNumber(grid_.textMatrix(r, ColJm));
+    sumProject_.setCaption(jmjl::owedText(total));
     jmhj_.setCaption(total.plainText());
 }
 
@@ -86,7 +88,10 @@ void FeeItemGrid::placeEditor() {
 
 void FeeItemGrid::Txt_write_KeyPress(int& keyAscii) {
     if (keyAscii == key::Enter) return;
-    if (grid_.col() == ColJm) NumContral(keyAscii, editor_.text(), 10, 2, editor_.selStart(), editor_.selLength());
+    // A row that owes part of a cent takes its exact rest, with four decimals.
+    const int decimals = jmjl::partOfACent(leadingNumber(grid_.textMatrix(grid_.row(), ColYs))) ? 4 : 2;
+    if (grid_.col() == ColJm)
+        NumContral(keyAscii, editor_.text(), 10, decimals, editor_.selStart(), editor_.selLength());
 }
 
 void FeeItemGrid::Txt_write_KeyDown(int& keyCode, int) {
@@ -118,7 +123,8 @@ void FeeItemGrid::Txt_write_Change() {
 
 std::string FeeItemGrid::amountRefusal() const {
     for (int r = 1; r < grid_.rows(); ++r) {
-        std::string refusal = jmjl::amountRefusal(trimSpaces(grid_.textMatrix(r, ColName)), grid_.textMatrix(r, ColJm));
+        std::string refusal = jmjl::amountRefusal(trimSpaces(grid_.textMatrix(r, ColName)), grid_.textMatrix(r, ColJm),
+                                                  leadingNumber(grid_.textMatrix(r, ColYs)));
         if (!refusal.empty()) return refusal;
     }
     return {};

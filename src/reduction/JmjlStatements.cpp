@@ -39,7 +39,7 @@ std::string recordInsert(const RecordValues& v) {
 SqlText itemInsert(const std::string& recordId, const ItemValues& item) {
     SqlText sql("insert into KDW_sfjlmx(sfjlid, sfxmid, jmje,feeTermName,cqts,ysje,ye)values(");
     sql.number(number(recordId, "id")).add(",").number(number(item.sfxmid, "sfxmid")).add(",");
-    addQuoted(sql.number(item.jmje.format00()).add(","), item.feeTermName).add(",");
+    addQuoted(sql.number(item.jmje.plainText()).add(","), item.feeTermName).add(",");
     return sql.number(item.cqts.plainText()).add(",").number(item.ysje.plainText()).add(",0)");
 }
 

@@ -45,9 +45,8 @@ std::string owedLess(const ReducedItem& item, const std::string& period, Currenc
                "]已没有欠费（已缴清、已减免或已被其他操作处理），不能再减免，请刷新。";
     // An amount of an older database may owe part of a cent, which "0.00"
     // would round up to the very amount refused.
-    const std::string owedText = owed.roundHalfAway(2) == owed ? owed.format00() : owed.plainText();
-    return "收费项目[" + item.itemName + "]在所属期[" + period + "]尚欠 " + owedText + "，少于减免金额 " +
-           item.amount.format00() + "，请刷新后按实际欠费录入。";
+    return "收费项目[" + item.itemName + "]在所属期[" + period + "]尚欠 " + owedText(owed) + "，少于减免金额 " +
+           owedText(item.amount) + "，请刷新后按实际欠费录入。";
 }
 
 // Whether the student owes another amount on the item than the window
@@ -213,6 +212,25 @@ PeriodsOfDate periodsOfDate(HostSystem& run, const std::string& date) {
 std::string amountRefusal(const std::string& itemName, std::string_view typed) {
     if (plainAmount(typed)) return {};
     return "收费项目[" + itemName + "]的减免金额[" + amountText(typed) + "]不正确：" + kAmountRule;
+}
+
+bool partOfACent(Currency amount) { return amount.raw() % (Currency::Scale / 100) != 0; }
+
+std::string owedText(Currency owed) { return partOfACent(owed) ? owed.plainText() : owed.format00(); }
+
+std::string amountRefusal(const std::string& itemName, std::string_view typed, Currency owed) {
+    // Four decimals at most, so nothing typed is rounded into the amount.
+    const std::string text = amountText(typed);
+    const std::size_t point = text.find('.');
+    if (partOfACent(owed) && text.find_first_not_of("0123456789.") == std::string::npos &&
+        (point == std::string::npos || text.size() - point <= 5) && Currency::parse(text) == owed)
+        return {};
+    return amountRefusal(itemName, typed);
+}
+
+std::string amountRefusal(const std::string& itemName, Currency amount, Currency owed) {
+    if (partOfACent(owed) && amount == owed) return {};
+    return amountRefusal(itemName, amount);
 }
 
 std::string amountRefusal(const std::string& itemName, Currency amount) {

@@ -31,6 +31,18 @@ public:
 // when it can, or when nothing was typed. `typed` is the text as entered.
 std::string amountRefusal(const std::string& itemName, std::string_view typed);
 std::string amountRefusal(const std::string& itemName, Currency amount);
+// The same for a row that owes `owed` exactly: a row an older database left
+// owing part of a cent (0.005) can only be cleared by that very amount, so
+// it is taken with its third and fourth decimals; any other such amount is
+// refused as above.
+std::string amountRefusal(const std::string& itemName, std::string_view typed, Currency owed);
+std::string amountRefusal(const std::string& itemName, Currency amount, Currency owed);
+
+// What a row owes as a clerk is shown it: "12.50", or "0.005" when it owes
+// part of a cent, which "0.01" would misstate (and the posting refuse).
+std::string owedText(Currency owed);
+// Whether an amount holds part of a cent.
+bool partOfACent(Currency amount);
 
 // The periods that hold `date` ("yyyy-mm-dd"): its accounting month and the
 // term and year tags of that month ("" where the calendar has none). Read

@@ -1,6 +1,7 @@
 #include "reduction/frmjmjlNew.h"
 
 #include "data/Dialect.h"
+#include "db/DbError.h"
 #include "host/api/MessageService.h"
 #include "host/api/ModuleGlobals.h"
 #include "reduction/JmjlStatements.h"
@@ -198,6 +199,20 @@ void frmjmjlNew::AddXs() {
 }
 
 void frmjmjlNew::findXs(const std::string& xsId) {
+    // Finding writes the work tables of what the student owes: the lock
+    // held past the wait, a full disk or a read-only file stops it, and the
+    // clerk reads why, and the window shows no student half found.
+    try {
+        findStudent(xsId);
+    } catch (const DbError& e) {
+        gMclose();
+        Sclear();
+        msgBox(std::string("查找学生失败。") + jmjl::CRLF + e.description(), MsgButtons::OK, MsgIcon::Exclamation,
+               "提示");
+    }
+}
+
+void frmjmjlNew::findStudent(const std::string& xsId) {
     const std::string text = trimSpaces(txtFind.text());
     if (text.empty() && (xsId.empty() || xsId == "0")) {
         Sclear();

@@ -124,6 +124,7 @@ private:
     void frmInit();
     void AddXs();
     void findXs(const std::string& xsId);
+    void findStudent(const std::string& xsId);
     void fillStudent(Recordset& rs);
     void Sclear();
     void initJmrq();
@@ -148,6 +149,8 @@ private:
     // Reads what the student owes now of each item the grid shows of coming
     // charges, for the reduction date shown: what the posting is held to.
     void keepOwedShown();
+    // Caps each coming charge the grid offers at what keepOwedShown read.
+    void offerOnlyWhatIsOwed(const std::string& xsid);
 
     std::string strYf_;
     // What the student owed of each coming charge the grid shows (by item

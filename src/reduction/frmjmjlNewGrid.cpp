@@ -8,6 +8,7 @@
 #include "host/api/ModuleGlobals.h"
 #include "reduction/JmjlStatements.h"
 #include "reduction/ReductionChecks.h"
+#include "reduction/SettledItems.h"
 #include "reduction/frmjmjlNew.h"
 #include "ui/lists/TrimSpaces.h"
 #include "ui/lists/Utf8Text.h"
@@ -76,7 +77,7 @@ void frmjmjlNew::setQFlist(const std::string& xsid) {
         const Value qfrq = stored->field("qfrq");
         const auto date = qfrq.toDate();
         line.setSubItem(1, date ? date->dateText() : qfrq.toText());
-        line.setSubItem(2, format00(stored->field("qfje")));
+        line.setSubItem(2, jmjl::owedText(stored->field("qfje").toCurrency()));
     }
 
     // Dues of periods not stored yet, computed by the host.
@@ -203,8 +204,13 @@ void frmjmjlNew::LvwQFLIST_ItemClick(ListItem& item) {
             MSFlexGrid1.setTextMatrix(r, ColDays, days.isNull() ? "0" : days.toText());
             MSFlexGrid1.setTextMatrix(r, ColPerDay, rs->field("cqts").toText());
             MSFlexGrid1.setTextMatrix(r, ColRate, rate.isNull() ? "0" : plainAmount(rate));
-            // The arrears amount becomes the receivable; the reduction starts empty.
+            // The arrears amount becomes the receivable; the reduction starts
+            // empty, but for the part of a cent an older database left owing,
+            // which no amount in cents clears: that rest is offered as it is.
+            const Currency owed = rs->field("qfje").toCurrency();
             MSFlexGrid1.setTextMatrix(r, ColYs, plainAmount(rs->field("qfje")));
+            if (owed > Currency() && owed < Currency::fromRaw(Currency::Scale / 100))
+                MSFlexGrid1.setTextMatrix(r, ColJm, owed.plainText());
             const auto d = zhekou.find(itemId);
             MSFlexGrid1.setTextMatrix(r, ColDiscount, d == zhekou.end() ? std::string() : d->second);
             MSFlexGrid1.setTextMatrix(r, ColListId, rs->field("listid").toText());
@@ -255,14 +261,13 @@ void frmjmjlNew::ShowSFLX(const std::string& requested) {
     if (CMB_sflx.ListIndex() < 0) return;
     const std::string sflxid = std::to_string(CMB_sflx.ItemData(CMB_sflx.ListIndex()));
     const std::string xsid = Lbl_mc.tag().empty() ? std::string("0") : Lbl_mc.tag();
-    const bool perDayShown = settingOn("chkMrcqts"), deductPaid = settingOn("chkYsjyj");
+    const bool perDayShown = settingOn("chkMrcqts");
 
     RecordsetPtr items = cn().execute(
         std::string("select a.id,a.mc AS 收费项目 ,b.je as 金额,a.projectID_DF,b.mrcqts,a.cqts from  KDW_sfxm a inner join") +
         jmjl::CRLF + "(SELECT * FROM   KDW_sflx where " + jmjl::CRLF + " id=" + sflxid +
         ")  B ON b.sfxmid=a.id where a.id not in(-100) ");
     const auto zhekou = discounts(cn(), xsid);
-    ConnectionPtr hostCn;
     for (; items && !items->eof(); items->moveNext()) {
         std::string cells[ColCount];
         const std::string itemId = items->field("id").toText();
@@ -282,17 +287,6 @@ void frmjmjlNew::ShowSFLX(const std::string& requested) {
             cells[ColDiscount] = "100";
         }
         cells[ColYs] = cells[ColJm];
-        if (!hostCn) hostCn = run.pGetCN();
-        RecordsetPtr paid = run.getRptJFdata(hostCn, xsid, itemId, month, period->monthQFdateF(), period->monthQFdateT());
-        if (deductPaid && paid && !paid->eof()) {
-            const Currency j = paid->field("je").toCurrency(), r = paid->field("jmje").toCurrency();
-            Currency b = paid->field("ye").toCurrency();
-            if (b < Currency()) b = Currency();
-            const Currency left = leadingNumber(cells[ColYs]) - (j - b + r);
-            cells[ColJm] = left < Currency() ? std::string("0") : left.plainText();
-            cells[ColYs] = cells[ColJm];
-        }
-        if (paid) paid->close();
         cells[ColItemId] = itemId;
         cells[ColProjectId] = items->field("projectID_DF").toText();
         if (leadingNumber(cells[ColJm]) <= Currency()) continue;
@@ -304,7 +298,33 @@ void frmjmjlNew::ShowSFLX(const std::string& requested) {
         if (LvwQFLIST.item(i).text() == month) LvwQFLIST.item(i).setChecked(true);
     showTerm();
     keepOwedShown();
+    offerOnlyWhatIsOwed(xsid);
     Sum_js();
+}
+
+void frmjmjlNew::offerOnlyWhatIsOwed(const std::string& xsid) {
+    // What the line offers is what the posting takes, whatever the settings:
+    // each item at most what the student still owes of it in its period, as
+    // the posting reads it again; one paid or settled there shows 0 and the
+    // record that did it, instead of an amount every 确定 would be refused.
+    for (int r = 1; r < MSFlexGrid1.rows(); ++r) {
+        const auto owed = owedShown_.find(jmjl::idKey(MSFlexGrid1.textMatrix(r, ColItemId)));
+        if (owed == owedShown_.end() || owed->second >= leadingNumber(MSFlexGrid1.textMatrix(r, ColJm))) continue;
+        // The receivable stays: an amount typed above what is owed is
+        // refused by the posting, naming what is owed.
+        if (owed->second > Currency()) {
+            MSFlexGrid1.setTextMatrix(r, ColJm, jmjl::owedText(owed->second));
+            continue;
+        }
+        MSFlexGrid1.setTextMatrix(r, ColJm, "0");
+        try {
+            MSFlexGrid1.setTextMatrix(r, ColTerm, jmjl::settledReason(jmjl::settledBy(
+                                                      cn(), gRun(), xsid, MSFlexGrid1.textMatrix(r, ColItemId),
+                                                      trimSpaces(MSFlexGrid1.textMatrix(r, ColQfyf)))));
+        } catch (const std::exception&) {
+            MSFlexGrid1.setTextMatrix(r, ColTerm, jmjl::settledReason({}));  // the 0 stands; only its record is unread
+        }
+    }
 }
 
 void frmjmjlNew::showTerm() {

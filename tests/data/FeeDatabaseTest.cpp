@@ -45,6 +45,10 @@ TEST(FeeDatabase, ANewOneCarriesTheStampAndOpensAsItIs) {
     EXPECT_EQ(test::scalar(*cn, "select app||'/'||version from fo_schema").toText(),
               std::string(kFeeApp) + "/" + std::to_string(kFeeSchemaVersion));
     EXPECT_EQ(test::scalar(*cn, "select count(*) from fo_schema").toInt(), 1);
+    // Each item's period is filled in, and reductions are booked in the open month.
+    EXPECT_EQ(test::scalar(*cn, "select group_concat(name||'='||value) from (select name,value from sys_setting"
+                                " order by name)").toText(),
+              "chkAutoInputTerm=1,chkNotLimitJZ=0");
     cn->close();
 
     auto opened = openFeeDatabase(sqliteConnectionString(path));

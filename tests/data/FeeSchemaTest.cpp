@@ -72,7 +72,8 @@ TEST(FeeSchema, EveryTableAndTheViewHaveTheColumnsTheStatementsName) {
         ASSERT_NO_THROW(rs = cn->execute("select " + list + " from " + table)) << table;
         ASSERT_TRUE(rs) << table;
         EXPECT_EQ(rs->fieldCount(), columns.size()) << table;
-        EXPECT_TRUE(rs->eof()) << table << " should start empty";
+        // A new database holds only the settings it starts with.
+        if (table != "sys_setting") EXPECT_TRUE(rs->eof()) << table << " should start empty";
     }
 }
 

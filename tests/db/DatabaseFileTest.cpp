@@ -12,6 +12,7 @@
 #include "db/Connection.h"
 #include "db/DbError.h"
 #include "db/LockWait.h"
+#include "support/ReadOnlyFile.h"
 
 namespace fo {
 namespace {
@@ -40,6 +41,26 @@ std::string freshPath(const TempDatabase& db, const std::string& name) {
     std::error_code ignored;
     for (const char* suffix : {"", "-wal", "-shm"}) fs::remove(path + suffix, ignored);
     return path;
+}
+
+TEST(DatabaseFile, AFileThatCannotBeWrittenIsReadAsItStandsWithNothingBesideItAndRefusesWrites) {
+    TempDatabase db;
+    {
+        auto cn = db.connect();
+        cn->execute("create table t(a int)");
+        cn->execute("insert into t values(7)");
+    }
+    ASSERT_FALSE(fs::exists(db.path() + "-wal"));
+    test::ReadOnlyFile readOnly(db.path());
+    ASSERT_TRUE(readOnly.holds());
+    auto cn = db.connect();
+    EXPECT_EQ(cn->execute("select a from t")->field(std::size_t{0}).toInt(), 7);
+    DbError refused = errorOf([&] { cn->execute("insert into t values(8)"); });
+    EXPECT_EQ(refused.kind(), DbErrorKind::ReadOnly);
+    EXPECT_EQ(refused.description(), dbtext::ReadOnly);
+    cn->close();
+    EXPECT_FALSE(fs::exists(db.path() + "-wal"));
+    EXPECT_FALSE(fs::exists(db.path() + "-shm"));
 }
 
 TEST(DatabaseFile, OpeningNeverCreatesAFileNorReplacesOneMovedAway) {

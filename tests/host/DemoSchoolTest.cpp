@@ -1,9 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
+#include "db/DbError.h"
+#include "host/database/FeeDatabaseCopy.h"
 #include "host/demo/DemoSchool.h"
 #include "host/demo/DemoSchoolBooks.h"
 #include "host/ReferenceHost.h"
 #include "host/HostTestSupport.h"
+#include "support/FullDisk.h"
 #include "support/Query.h"
 
 namespace fo::test {
@@ -38,6 +43,31 @@ TEST_F(DemoSchoolFile, SameOptionsWriteTheSameSchoolAndAnotherSeedAnotherOne) {
     const std::string first = fingerprint(write("a.db", options));
     EXPECT_EQ(first, fingerprint(write("b.db", options)));
     EXPECT_NE(first, fingerprint(write("c.db", DemoOptions{40, 8, "2026-12-10"})));
+}
+
+// A demo school or a copy that cannot be written whole leaves nothing under
+// its name (a retry would refuse it as existing), nor its temporary file.
+TEST_F(DemoSchoolFile, ANewFileThatCannotBeWrittenLeavesNothingBehindAndARetryWritesIt) {
+    const DemoOptions options{5, 1, "2026-12-06"};
+    const std::string source = write("source.db", options);
+    const std::string demo = dir.file("demo.db"), copy = dir.file("copy.db");
+    const auto leftBehind = [](const std::string& path) {
+        std::string out;
+        for (const char* suffix : {"", "-wal", ".counters", ".part", ".part-wal", ".part.counters"})
+            if (std::filesystem::exists(path + suffix)) out += path + suffix + " ";
+        return out;
+    };
+    {
+        FullDisk full;
+        EXPECT_THROW(writeDemoSchool(demo, options), DbError);
+        EXPECT_THROW(copyFeeDatabase(source, copy), DbError);
+    }
+    EXPECT_EQ(leftBehind(demo) + leftBehind(copy), "");
+    writeDemoSchool(demo, options);
+    EXPECT_TRUE(copyFeeDatabase(source, copy).sound());
+    EXPECT_EQ(fingerprint(demo), fingerprint(source));
+    EXPECT_EQ(fingerprint(copy), fingerprint(source));
+    EXPECT_FALSE(std::filesystem::exists(copy + ".part"));
 }
 
 TEST_F(DemoSchoolFile, SeptemberOpensTheYearWithNothingCarriedOver) {

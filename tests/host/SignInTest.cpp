@@ -11,6 +11,7 @@
 #include "host/operators/AuditLog.h"
 #include "host/ReferenceHost.h"
 #include "host/operators/SignIn.h"
+#include "support/FailingWrites.h"
 #include "support/ScopedVariable.h"
 
 namespace fo {
@@ -51,6 +52,17 @@ TEST_F(SignInTest, AWrongPasswordIsRefusedAndLoggedAndTheRightOneSignsIn) {
     EXPECT_EQ(signIn.attempt(9, "secret-2").status, SignInStatus::Unknown);
     EXPECT_EQ(logOf(2), (std::vector<std::string>{"登录失败|密码错误", "登录|成功", "登录失败|密码错误"}));
     EXPECT_EQ(logOf(9), (std::vector<std::string>{"登录失败|没有该操作员"}));
+}
+
+TEST_F(SignInTest, ASignInTheAuditLogCannotRecordDoesNotHappen) {
+    // As when another program holds the write lock past the wait.
+    const std::string takeBack = test::failInserts(*cn, "sys_log", "locked");
+    const SignInResult r = signIn.attempt(2, "secret-2");
+    EXPECT_EQ(r.status, SignInStatus::NotRecorded);
+    EXPECT_NE(r.message.find("本次登录无效"), std::string::npos) << r.message;
+    cn->execute(takeBack);
+    EXPECT_EQ(signIn.attempt(2, "secret-2").status, SignInStatus::SignedIn);
+    EXPECT_EQ(logOf(2), (std::vector<std::string>{"登录|成功"}));
 }
 
 TEST_F(SignInTest, EachWrongPasswordAfterTheThirdMakesTheNextAttemptWaitLonger) {

@@ -1,3 +1,4 @@
+#include "data/checks/BooksCheck.h"
 #include "db/DbError.h"
 #include "reduction/JmjlStatements.h"
 #include "reduction/frmjmjlML.h"
@@ -70,6 +71,36 @@ TEST_P(ReductionPostingTest, OverReductionByOneCentOrDeclinedConfirmationStoresN
     EXPECT_EQ(w->lblSumProject.caption(), "640.01");
     EXPECT_EQ(w->txtJmyy.text(), "多减一分");
     EXPECT_FALSE(ui.waitCursorShown());
+}
+
+TEST_P(ReductionPostingTest, APartOfACentAnOlderDatabaseLeftOwingIsOfferedAsItIsAndClearedExactly) {
+    // The row owes 0.005 of 保育费 and nothing else, as older books hold it.
+    const Owing a = owing().at(0);
+    cn->execute("delete from qfmxb where sfxmid<>1 and qfkid=" + a.qfkid);
+    cn->execute("update qfmxb set qfje=0.005 where qfkid=" + a.qfkid);
+    cn->execute("update qfhzb set qfje=0.005 where qfkid=" + a.qfkid);
+    auto w = enter(a.xh, a.qfkid, {}, "清零");
+    EXPECT_EQ(w->LvwQFLIST.findItem("k" + a.qfkid)->subItem(2), "0.005");
+    const int r = rowOf(*w, "1");
+    EXPECT_EQ(w->MSFlexGrid1.textMatrix(r, frmjmjlNew::ColJm), "0.005");
+    EXPECT_EQ(w->lblSumProject.caption(), "0.005");
+    // Only that rest is taken with a third decimal.
+    const std::string before = counts();
+    typeReduction(*w, r, "0.004");
+    w->cmd_ok.userClick();
+    EXPECT_EQ(lastMessage().text, "收费项目[保育费]的减免金额[0.004]不正确：减免金额不能小于零，最多两位小数。");
+    EXPECT_EQ(counts(), before);
+    typeReduction(*w, r, "0.005");
+    w->cmd_ok.userClick();
+    EXPECT_EQ(lastMessage().text, "操作成功！\r\n\r\n学生:" + a.name + "\r\n减免金额：0.005");
+    const std::string record = one("select max(id) from kdw_sfjl");
+    EXPECT_EQ(one("select count(*) from kdw_sfjl a inner join kdw_sfjlmx m on m.sfjlid=a.id where a.jmje=0.005 and"
+                  " m.jmje=0.005 and a.id=" + record),
+              "1");
+    EXPECT_EQ(one("select jmjlid,fkrq is not null from qfhzb where qfkid=" + a.qfkid), record + "|1");
+    EXPECT_EQ(one("select count(*) from qfhzb where yqfkid=" + a.qfkid), "0");
+    const auto faults = checkBooks(*cn);
+    EXPECT_TRUE(faults.empty()) << faults.front().code << " " << faults.front().text;
 }
 
 TEST_P(ReductionPostingTest, AnItemReducedBeyondItsArrearsCountsOnlyUpToThem) {

@@ -93,12 +93,25 @@ TEST_P(BooksCheckTest, PartialPostingsAreFound) {
     const std::string whole = text("select min(q.qfkid) from qfhzb q where q.jmjlid<>0 and q.qfkid not in"
                                    "(select yqfkid from qfhzb)");
     cn->execute("update qfhzb set jmje=jmje-1 where qfkid=" + whole);
+    // Parts of a cent: a header half a cent above its items, named as it
+    // is; a remainder of nothing under a row its reduction covered whole.
+    const std::string halfCent = text("select min(q.qfkid) from qfhzb q where q.sfjlid<>0 and q.qfkid not in"
+                                      "(select yqfkid from qfhzb)");
+    cn->execute("update qfhzb set qfje=qfje+0.005 where qfkid=" + halfCent);
+    const std::string covered = text("select min(q.qfkid) from qfhzb q where q.jmjlid<>0 and q.qfkid<>" + whole +
+                                     " and q.qfkid not in(select yqfkid from qfhzb)");
+    cn->execute("insert into qfhzb(qfkid,qfyf,xsid,qfje,fkje,jmje,yqfkid) select 990002,qfyf,xsid,0,0,0,qfkid from"
+                " qfhzb where qfkid=" + covered);
 
     const auto faults = checkBooksAt(locator);
     EXPECT_TRUE(reported(faults, "remainder-amount", "余欠行 欠费 " + rest)) << describe(faults);
     EXPECT_TRUE(reported(faults, "mirror-twice", "QXJM209901010002")) << describe(faults);
     EXPECT_TRUE(reported(faults, "items-orphan", "900003")) << describe(faults);
     EXPECT_TRUE(reported(faults, "remainder-missing", "欠费 " + whole)) << describe(faults);
+    const std::string owed = text("select qfje from qfhzb where qfkid=" + halfCent);
+    EXPECT_TRUE(reported(faults, "arrears-items", "欠费 " + halfCent + "（")) << describe(faults);
+    EXPECT_TRUE(reported(faults, "arrears-items", owed.substr(0, owed.find('.') + 4) + "/")) << describe(faults);
+    EXPECT_TRUE(reported(faults, "remainder-covered", "欠费 " + covered + "（")) << describe(faults);
 }
 
 TEST_P(BooksCheckTest, EveryOtherInvariantBrokenInOneRowIsNamed) {

@@ -6,13 +6,12 @@
 
 namespace fo::test {
 
-// Makes every update of `table` (of its `column` when one is named) fail
-// with `message` from now on, as a full disk or a broken link would, on the
-// engine `cn` is on; the returned statement takes that back.
-inline std::string failUpdates(Connection& cn, const std::string& table, const std::string& message,
-                               const std::string& column = {}) {
+// Makes every write of `table` that `event` names (" before update on ")
+// fail with `message` from now on, as a full disk or a broken link would, on
+// the engine `cn` is on; the returned statement takes that back.
+inline std::string failWrites(Connection& cn, const std::string& table, const std::string& message,
+                              const std::string& event) {
     const std::string name = "fail_" + table;
-    const std::string event = column.empty() ? " before update on " : " before update of " + column + " on ";
     if (!isPostgresLink(cn.connectionString())) {
         cn.execute("create trigger " + name + event + table + " begin select raise(abort,'" + message +
                    "'); end");
@@ -25,6 +24,17 @@ inline std::string failUpdates(Connection& cn, const std::string& table, const s
     cn.execute("create trigger " + name + event + table + " for each row execute function " + name +
                "()");
     return "drop trigger " + name + " on " + table;
+}
+
+// Every update of `table` (of its `column` when one is named).
+inline std::string failUpdates(Connection& cn, const std::string& table, const std::string& message,
+                               const std::string& column = {}) {
+    return failWrites(cn, table, message, column.empty() ? " before update on " : " before update of " + column + " on ");
+}
+
+// The same for every row inserted into `table`.
+inline std::string failInserts(Connection& cn, const std::string& table, const std::string& message) {
+    return failWrites(cn, table, message, " before insert on ");
 }
 
 }  // namespace fo::test

@@ -3,6 +3,7 @@
 #include "data/checks/BooksCheckParts.h"
 #include "db/DbError.h"
 #include "db/Engine.h"
+#include "db/values/Currency.h"
 #include "db/values/TextCase.h"
 
 namespace fo {
@@ -33,7 +34,11 @@ std::string arrearsName(const Recordset& rs, const char* qfkid, const char* xh, 
            text(rs, qfyf) + "）";
 }
 
-std::string amount(const Recordset& rs, const char* field) { return rs.field(field).toCurrency().format00(); }
+std::string amount(const Recordset& rs, const char* field) {
+    // Part of a cent is named as it is: "0.01" for 0.005 would hide the fault.
+    const Currency c = rs.field(field).toCurrency();
+    return c.raw() % (Currency::Scale / 100) != 0 ? c.plainText() : c.format00();
+}
 
 bool isNonZero(const Recordset& rs, const char* field) { return !rs.field(field).toCurrency().isZero(); }
 

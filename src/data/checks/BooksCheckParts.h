@@ -41,7 +41,7 @@ std::string recordName(const Recordset& rs, const char* djbhField, const char* i
 // student's xh under the given field names.
 std::string arrearsName(const Recordset& rs, const char* qfkid = "qfkid", const char* xh = "xh",
                         const char* xsid = "xsid", const char* qfyf = "qfyf");
-// An amount as the books show it ("12.50").
+// An amount as the books show it ("12.50", "0.005").
 std::string amount(const Recordset& rs, const char* field);
 // Whether a field holds an amount other than zero (to four decimals).
 bool isNonZero(const Recordset& rs, const char* field);

@@ -1,5 +1,6 @@
 // Remainder rows: what a closed row left open is owed by exactly one row
-// split off it, header and items; a remainder never hangs under an open row.
+// split off it, header and items; a row left owing nothing has none; a
+// remainder never hangs under an open row.
 #include "data/checks/BooksCheckParts.h"
 
 namespace fo::bookscheck {
@@ -20,11 +21,16 @@ void countPerParent(Connection& cn, Faults& faults) {
     forEachRow(cn,
                "select p.qfkid,p.xsid,p.qfyf,x.xh," + kRest + " as rest," + count +
                    " as n from qfhzb p left join kdw_xs x on x.id=p.xsid where p.fkrq is not null and ((" + kRest +
-                   ">" + kTolerance + " and " + count + "=0) or " + count + ">1) order by p.qfkid",
+                   ">" + kTolerance + " and " + count + "=0) or " + count + ">1 or (" + kRest + "<=" + kTolerance +
+                   " and " + count + "=1)) order by p.qfkid",
                [&](Recordset& rs) {
                    if (rs.field("n").toInt() == 0)
                        faults.add("remainder-missing", arrearsName(rs) + " 结清后还欠 " + amount(rs, "rest") +
                                                            "，却没有余欠行。");
+                   else if (rs.field("n").toInt() == 1)
+                       // Its reduction and payment covered it: a remainder
+                       // would be owed twice (or owe nothing, and still be listed).
+                       faults.add("remainder-covered", arrearsName(rs) + " 已全部结清，却还有余欠行。");
                    else
                        faults.add("remainder-twice", arrearsName(rs) + " 有 " + text(rs, "n") + " 个余欠行。");
                });

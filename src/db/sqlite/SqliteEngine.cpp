@@ -151,6 +151,7 @@ SqliteEngine::SqliteEngine(const std::string& path, int timeoutSeconds, OpenMode
         throw sqliteError(code, message + ": " + path, {}, path);
     }
     try {
+        if (mode == OpenMode::Existing) readAsItStandsWhenUnwritable(path);
         sqlite3_extended_result_codes(db_, 1);
         setTimeoutSeconds(timeoutSeconds);
         if (registerSqliteFunctions(db_) != SQLITE_OK) fail("register functions");
@@ -168,6 +169,43 @@ SqliteEngine::SqliteEngine(const std::string& path, int timeoutSeconds, OpenMode
         db_ = nullptr;
         throw;
     }
+}
+
+namespace {
+
+// A file name as an SQLite URI's path: the characters a URI gives a meaning
+// of its own are written as escapes.
+std::string uriPath(const std::string& path) {
+    std::string out;
+    for (const char c : path) {
+        if (c == '%' || c == '?' || c == '#') {
+            static const char hex[] = "0123456789ABCDEF";
+            out += '%';
+            out += hex[(static_cast<unsigned char>(c) >> 4) & 0xf];
+            out += hex[static_cast<unsigned char>(c) & 0xf];
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+void SqliteEngine::readAsItStandsWhenUnwritable(const std::string& path) {
+    // The system would not let the file be opened for writing, so the
+    // engine opened it for reading; it would still make its journal and
+    // shared memory beside it, and a read-only file would grow two more.
+    // With no journal there, no writer has anything the file does not hold
+    // yet: it is read as it stands, and every write is refused as read-only.
+    std::error_code ec;
+    if (sqlite3_db_readonly(db_, "main") != 1 || std::filesystem::exists(path + "-wal", ec)) return;
+    sqlite3_close(db_);
+    db_ = nullptr;
+    const std::string uri = "file:" + uriPath(path) + "?immutable=1";
+    const int rc = sqlite3_open_v2(uri.c_str(), &db_, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_URI,
+                                   nullptr);
+    if (rc != SQLITE_OK) fail("open " + path);
 }
 
 SqliteEngine::~SqliteEngine() {
@@ -431,11 +469,12 @@ public:
                 return false;
             }
             if (pending_ != SQLITE_ROW) {
+                const int systemErrno = systemErrorOf(engine_->db_);
                 const int code = sqlite3_extended_errcode(engine_->db_);
                 const std::string message = sqlite3_errmsg(engine_->db_);
                 const std::string path = engine_->path_;
                 release();
-                throw sqliteError(code, message, statement_, path);
+                throw sqliteError(code, message, statement_, path, systemErrno);
             }
             packRow(stmt_, readAs_, row_);
             to.appendRow(row_);
@@ -550,7 +589,8 @@ void SqliteEngine::rollback() {
 }
 
 void SqliteEngine::fail(const std::string& statement) const {
-    throw sqliteError(sqlite3_extended_errcode(db_), sqlite3_errmsg(db_), statement, path_);
+    const int systemErrno = systemErrorOf(db_);
+    throw sqliteError(sqlite3_extended_errcode(db_), sqlite3_errmsg(db_), statement, path_, systemErrno);
 }
 
 }  // namespace fo

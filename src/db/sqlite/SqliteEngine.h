@@ -67,6 +67,8 @@ private:
     void runPrepared(sqlite3_stmt* stmt, const std::string& statement, RecordsetPtr& result, long& changed);
     void run(const std::string& sql);
     void enterWal();
+    // Reopens the file to be read as it stands when it cannot be written.
+    void readAsItStandsWhenUnwritable(const std::string& path);
     void optimizeOnClose();
     // Throws DbError(Missing) when the file was moved or deleted since the
     // session opened it. Inside a transaction the commit looks instead: a

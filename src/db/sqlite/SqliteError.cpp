@@ -2,9 +2,16 @@
 
 #include <sqlite3.h>
 
+#include <cerrno>
 #include <filesystem>
 
 namespace fo {
+
+int systemErrorOf(sqlite3* db) {
+    const int left = errno;
+    const int kept = sqlite3_system_errno(db);
+    return kept != 0 ? kept : left;
+}
 
 DbErrorKind sqliteErrorKind(int extendedCode) {
     if (extendedCode == SQLITE_READONLY_DBMOVED) return DbErrorKind::Missing;
@@ -24,8 +31,10 @@ DbErrorKind sqliteErrorKind(int extendedCode) {
 }
 
 DbError sqliteError(int extendedCode, const std::string& engineText, const std::string& statement,
-                    const std::string& path) {
+                    const std::string& path, int systemErrno) {
     DbErrorKind kind = sqliteErrorKind(extendedCode);
+    if ((extendedCode & 0xff) == SQLITE_IOERR && (systemErrno == ENOSPC || systemErrno == EDQUOT))
+        kind = DbErrorKind::DiskFull;
     std::string text;
     switch (kind) {
     case DbErrorKind::Busy: text = dbtext::Busy; break;

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <stdexcept>
 
 #include "data/checks/BooksCheck.h"
@@ -16,6 +17,7 @@
 #include "db/pg/PgLink.h"
 #include "db/values/TextCase.h"
 #include "host/counters/CounterService.h"
+#include "host/database/NewDatabaseFile.h"
 #include "host/database/ServerColumns.h"
 #include "data/PgServerRoles.h"
 #include "host/database/SqlText.h"
@@ -158,8 +160,14 @@ CopyReport copyFeeDatabase(const std::string& source, const std::string& target,
     // holds every posting back until the copy has them all.
     Transaction still(*from);
     const std::map<std::string, std::int64_t> counters = openCounterStore(source, CounterOptions{})->lastValues();
+    // A file is written beside its name and named only once it is whole and
+    // checked: a failure leaves nothing under the target's name.
+    std::optional<NewDatabaseFile> file;
+    if (!isPostgresLink(target))
+        file.emplace(isLinkString(target) ? ConnectionStringParts::parse(target).dataSource : target);
+    const std::string writeTo = file ? file->path() : target;
     bool made = false;
-    ConnectionPtr to = openEmptyTarget(target, made);
+    ConnectionPtr to = openEmptyTarget(writeTo, made);
     CopyReport report;
     try {
         // The target shows nothing until all of it is in.
@@ -193,7 +201,7 @@ CopyReport copyFeeDatabase(const std::string& source, const std::string& target,
         tx.commit();
     } catch (...) {
         to->close();
-        if (made) removeTarget(target);
+        if (made && !file) removeTarget(target);
         throw;
     }
     still.rollback();
@@ -201,16 +209,20 @@ CopyReport copyFeeDatabase(const std::string& source, const std::string& target,
     gatherFeeStatistics(*to);
     // Counters after the books: a draw takes the larger of its last value
     // and what the tables hold, so they are never behind in between.
-    auto store = openCounterStore(target, CounterOptions{});
-    for (const auto& [name, last] : counters) store->raise(name, last);
-    report.counters = counters.size();
-    for (CopiedTable& t : report.tables) t.targetRows = rowCount(*to, t.name);
-    // The copy's proof beside the row counts: the target's books pass the
-    // invariant checker, its counters included.
-    CounterService targetCounters(target);
-    BooksCheckOptions check;
-    check.counters = [&targetCounters] { return targetCounters.readings(); };
-    report.faults = checkBooks(*to, check);
+    {
+        auto store = openCounterStore(writeTo, CounterOptions{});
+        for (const auto& [name, last] : counters) store->raise(name, last);
+        report.counters = counters.size();
+        for (CopiedTable& t : report.tables) t.targetRows = rowCount(*to, t.name);
+        // The copy's proof beside the row counts: the target's books pass the
+        // invariant checker, its counters included.
+        CounterService targetCounters(writeTo);
+        BooksCheckOptions check;
+        check.counters = [&targetCounters] { return targetCounters.readings(); };
+        report.faults = checkBooks(*to, check);
+    }
+    to->close();
+    if (file) file->keep();
     return report;
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <stdexcept>
 
 #include "data/FeeDatabase.h"
@@ -11,6 +12,7 @@
 #include "host/fees/Dues.h"
 #include "host/demo/DemoSchoolSetup.h"
 #include "host/operators/Operators.h"
+#include "host/database/NewDatabaseFile.h"
 #include "host/database/SqlText.h"
 
 namespace fo {
@@ -222,9 +224,9 @@ int countOf(Connection& cn, const std::string& sql) {
 }  // namespace
 
 DemoSummary writeDemoSchool(const std::string& path, const DemoOptions& options) {
-    std::error_code ec;
-    if (!isLinkString(path) && std::filesystem::exists(path, ec))
-        throw std::runtime_error("文件已存在，不能覆盖：" + path);
+    // A file is written beside its name and named only once it is whole.
+    std::optional<NewDatabaseFile> file;
+    if (!isLinkString(path)) file.emplace(path);
     DateTime today = DateTime::today();
     if (!options.today.empty()) {
         auto parsed = DateTime::parse(options.today);
@@ -233,7 +235,7 @@ DemoSummary writeDemoSchool(const std::string& path, const DemoOptions& options)
     }
     today.hour = today.minute = today.second = 0;
 
-    ConnectionPtr cn = createFeeDatabase(linkStringFor(path));
+    ConnectionPtr cn = createFeeDatabase(linkStringFor(file ? file->path() : path));
     DemoSummary summary;
     {
         Transaction tx(*cn);
@@ -256,6 +258,7 @@ DemoSummary writeDemoSchool(const std::string& path, const DemoOptions& options)
     summary.receipts = countOf(*cn, "select count(*) from PJML");
     summary.feeRecords = countOf(*cn, "select count(*) from kdw_sfjl");
     cn->close();
+    if (file) file->keep();
     return summary;
 }
 

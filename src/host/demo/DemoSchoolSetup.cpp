@@ -152,7 +152,7 @@ void writeOfficeSetup(Connection& cn) {
     // Defaults under which a reduction settles the arrears it reduces.
     const std::pair<const char*, const char*> settings[] = {
         {"chkAutoInputTerm", "1"}, {"chkMrcqts", "0"},   {"chkXMzhekou", "1"},    {"chkNotLimitJZ", "0"},
-        {"chkYsjyj", "0"},         {"chkPrintSKR", "1"}, {"txtColorContent", "本收据加盖财务专用章后有效"},
+        {"chkPrintSKR", "1"}, {"txtColorContent", "本收据加盖财务专用章后有效"},
         {"txtSchoolName", "阳光幼儿园"}};
     for (const auto& [name, value] : settings) setSetting(cn, name, value);
 

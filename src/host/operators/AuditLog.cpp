@@ -134,15 +134,22 @@ void AuditLog::transactionEnded(const Connection* cn, bool committed) {
 }
 
 void AuditLog::event(const std::string& operation, const std::string& subject, const std::string& outcome) {
+    eventRecorded(operation, subject, outcome);
+}
+
+bool AuditLog::eventRecorded(const std::string& operation, const std::string& subject, const std::string& outcome) {
     const AuditRecord r = record(operation, subject, std::nullopt, outcome);
+    bool recorded = false;
     try {
         ConnectionPtr own = openConnection(linkString_);
         Transaction tx(*own);
         writeAuditRow(*own, r);
         tx.commit();
+        recorded = true;
     } catch (...) {
     }
     appendToFile({r});
+    return recorded;
 }
 
 void AuditLog::appendToFile(const std::vector<AuditRecord>& records) const {

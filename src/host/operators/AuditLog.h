@@ -46,6 +46,9 @@ public:
 
     void posting(Connection& trCn, const AuditEntry& entry) override;
     void event(const std::string& operation, const std::string& subject, const std::string& outcome) override;
+    // The same; whether its row is in the database (the file's line aside):
+    // what must not happen unrecorded, a sign-in, is refused when it is not.
+    bool eventRecorded(const std::string& operation, const std::string& subject, const std::string& outcome);
 
     // This workstation's name (the host name).
     static std::string workstation();

@@ -111,6 +111,20 @@ bool SignIn::passwordIsRight(Connection& cn, int userId, const std::string& hash
     return password::matches(hash, password);
 }
 
+namespace {
+
+const char* const kNotRecorded =
+    "登录无法记入审计日志（费用数据库正被其他程序或工作站占用，或不能写入），本次登录无效。请稍后再试；"
+    "若一直如此，请让管理员检查数据库。";
+
+SignInResult notRecorded(SignInResult result) {
+    result.status = SignInStatus::NotRecorded;
+    result.message = kNotRecorded;
+    return result;
+}
+
+}  // namespace
+
 SignInResult SignIn::attempt(int userId, const std::string& password, const DateTime& now) {
     // A new sign-in starts from the workstation's own way in.
     forgetServerRole();
@@ -166,12 +180,12 @@ SignInResult SignIn::attempt(int userId, const std::string& password, const Date
     // headless sign-in goes on with the password that is due for a change).
     if (onServer()) useServerRole(*cn, userId, password);
     if (op->mustSetPassword) {
-        log(userId, op->name, kSignIn, "成功，须设置新密码");
+        if (!signInRecorded(userId, op->name, "成功，须设置新密码")) return notRecorded(result);
         result.status = SignInStatus::NeedsNewPassword;
         result.message = "请为“" + op->name + "”设置新的登录密码。";
         return result;
     }
-    log(userId, op->name, kSignIn, "成功");
+    if (!signInRecorded(userId, op->name, "成功")) return notRecorded(result);
     result.status = SignInStatus::SignedIn;
     return result;
 }
@@ -211,7 +225,7 @@ std::string SignIn::setNewPassword(int userId, const std::string& current, const
     }
     if (onServer()) useServerRole(*cn, userId, next);
     log(userId, op->name, "设置密码", audit::Done);
-    if (hash.empty()) log(userId, op->name, kSignIn, "成功");
+    if (hash.empty() && !signInRecorded(userId, op->name, "成功")) return kNotRecorded;
     return {};
 }
 
@@ -237,6 +251,12 @@ int SignIn::waitAfter(int failures) {
     if (failures < 3) return 0;
     const int doublings = std::min(failures - 3, 6);
     return std::min(300, 5 << doublings);
+}
+
+bool SignIn::signInRecorded(int userId, const std::string& userName, const std::string& outcome) const {
+    if (AuditLog(linkString_, databaseName_, userId, userName).eventRecorded(kSignIn, {}, outcome)) return true;
+    forgetServerRole();
+    return false;
 }
 
 void SignIn::log(int userId, const std::string& userName, const std::string& operation,

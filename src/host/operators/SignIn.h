@@ -15,6 +15,7 @@ enum class SignInStatus {
     MustWait,          // too many wrong passwords: not even tried
     Disabled,
     Unknown,           // no such operator
+    NotRecorded,       // right, but the audit log could not record it: no sign-in
 };
 
 struct SignInResult {
@@ -74,6 +75,10 @@ private:
     void useServerRole(Connection& cn, int userId, const std::string& password) const;
     void forgetServerRole() const;
     void log(int userId, const std::string& userName, const std::string& operation, const std::string& outcome) const;
+    // Logs a sign-in; false, after taking back the server role it gave,
+    // when its row could not be written (the lock held past the wait, a
+    // full disk): a sign-in nobody can find in the log does not happen.
+    bool signInRecorded(int userId, const std::string& userName, const std::string& outcome) const;
 
     std::string linkString_, databaseName_;
 };
