@@ -24,6 +24,7 @@ struct Verb {
 
 Verb addSqlVerb(CLI::App& program);       // feeoffice sql (SqlCommand.cpp)
 Verb addCheckVerb(CLI::App& program);     // feeoffice check (CheckCommand.cpp)
+Verb addInitVerb(CLI::App& program);      // feeoffice init (InitCommand.cpp)
 Verb addInitDemoVerb(CLI::App& program);  // feeoffice init-demo (InitDemoCommand.cpp)
 Verb addDriveVerb(CLI::App& program);     // feeoffice drive (DriveCommand.cpp)
 Verb addTourVerb(CLI::App& program);      // feeoffice tour (tour/TourCommand.cpp)

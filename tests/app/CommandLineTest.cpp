@@ -71,7 +71,7 @@ TEST(CommandLine, AmbiguousOrMistypedLinesAreUsageErrors) {
         EXPECT_NE(p.err.find("usage: feeoffice"), std::string::npos) << p.err;
     }
     fo::app::CommandLine line;
-    EXPECT_NE(parse(line, {"chek"}).err.find("chek is neither a verb (tour, init-demo, sql, drive"), std::string::npos);
+    EXPECT_NE(parse(line, {"chek"}).err.find("chek is neither a verb (tour, init, init-demo, sql, drive"), std::string::npos);
 }
 
 TEST(CommandLine, BadValuesNameTheirOptionAndWhy) {
@@ -106,6 +106,7 @@ TEST(CommandLine, BadValuesNameTheirOptionAndWhy) {
 TEST(CommandLine, EveryVerbExplainsEachOfItsOptionsAndItsExitStatus) {
     const std::vector<std::pair<std::string, std::vector<std::string>>> verbs = {
         {"tour", {"--db DB", "--out DIR", "--dialect 1|0", "--user ID", "--password-file FILE"}},
+        {"init", {"DB "}},
         {"init-demo", {"DB ", "--students N", "--seed S", "--today yyyy-mm-dd"}},
         {"sql", {"--db DB", "--dialect 1|0", "STATEMENT "}},
         {"drive", {"--db DB", "--dialect 1|0", "--user ID", "--password-file FILE", "--settings DIR",

@@ -1,4 +1,4 @@
-// The init-demo verb, run as the built executable.
+// The init and init-demo verbs, run as the built executable.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -35,6 +35,22 @@ TEST_F(InitDemoVerb, RefusesAnExistingFileWithoutTouchingIt) {
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.err.find("already exists"), std::string::npos) << r.err;
     EXPECT_EQ(fo::test::readWholeFile(db), "not a fee office");
+}
+
+// An empty office: the books check passes, there is no student, and the
+// administrator is there to sign in and choose his password. A second init
+// on the same file leaves it as it is.
+TEST_F(InitDemoVerb, InitWritesEmptyBooksWithTheAdministratorOnlyOnce) {
+    const std::string db = path("office.db");
+    const auto r = run({"init", db});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(run({"check", "--db", db}).out, "ok\n");
+    EXPECT_EQ(run({"sql", "--db", db, "select count(*) as n from kdw_xs"}).out, "n\n0\n");
+    EXPECT_EQ(run({"sql", "--db", db, "select id,admin,pwhash from sys_user"}).out, "id\tadmin\tpwhash\n1\t1\t\n");
+    const auto again = run({"init", db});
+    EXPECT_EQ(again.exitCode, 1);
+    EXPECT_NE(again.err.find("already exists"), std::string::npos) << again.err;
+    EXPECT_EQ(run({"sql", "--db", db, "select count(*) as n from sys_user"}).out, "n\n1\n");
 }
 
 }  // namespace
