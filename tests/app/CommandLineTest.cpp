@@ -106,7 +106,7 @@ TEST(CommandLine, BadValuesNameTheirOptionAndWhy) {
 TEST(CommandLine, EveryVerbExplainsEachOfItsOptionsAndItsExitStatus) {
     const std::vector<std::pair<std::string, std::vector<std::string>>> verbs = {
         {"tour", {"--db DB", "--out DIR", "--dialect 1|0", "--user ID", "--password-file FILE"}},
-        {"init", {"DB "}},
+        {"init", {"DB"}},
         {"init-demo", {"DB ", "--students N", "--seed S", "--today yyyy-mm-dd"}},
         {"sql", {"--db DB", "--dialect 1|0", "STATEMENT "}},
         {"drive", {"--db DB", "--dialect 1|0", "--user ID", "--password-file FILE", "--settings DIR",
