@@ -31,6 +31,7 @@ Verb addTourVerb(CLI::App& program);      // feeoffice tour (tour/TourCommand.cp
 Verb addLogVerb(CLI::App& program);       // feeoffice log (LogCommand.cpp)
 Verb addCopyVerb(CLI::App& program);      // feeoffice copy (CopyCommand.cpp)
 Verb addMonthEndVerb(CLI::App& program);  // feeoffice month-end (MonthEndCommand.cpp)
+Verb addImportStudentsVerb(CLI::App& program);  // feeoffice import-students (ImportStudentsCommand.cpp)
 
 // Without a verb: the desktop program on a fee database (GuiCommand.cpp).
 struct GuiOptions {

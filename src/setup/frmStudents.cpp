@@ -7,9 +7,13 @@
 #include "host/api/ModuleGlobals.h"
 #include "host/operators/Operators.h"
 #include "host/school/PinyinInitials.h"
+#include "host/school/RosterFile.h"
 #include "host/school/SchoolSetup.h"
+#include "host/school/StudentImport.h"
 #include "setup/SetupWindowSupport.h"
+#include "ui/UiServices.h"
 #include "ui/lists/TrimSpaces.h"
+#include "ui/lists/mdl1.h"
 
 namespace fo {
 namespace {
@@ -79,6 +83,8 @@ frmStudents::frmStudents() : Form("frmStudents") {
     cmdAdd.Click = [this] { cmdAdd_Click(); };
     cmdSave.Click = [this] { cmdSave_Click(); };
     cmdRetire.Click = [this] { cmdRetire_Click(); };
+    cmdImport.Click = [this] { cmdImport_Click(); };
+    cmdExport.Click = [this] { cmdExport_Click(); };
     cmdClose.Click = [this] { unload(); };
 
     using namespace layout;
@@ -93,7 +99,8 @@ frmStudents::frmStudents() : Form("frmStudents") {
                  row({column({ctl(lblDiscounts), ctl(lvwDiscounts), row({ctl(txtDiscount), ctl(cmdDiscount)})}),
                       column({row({ctl(lblMoveDate), ctl(txtMoveDate), ctl(cmdMove)}), ctl(lvwMoves)})}),
                  stretch(),
-                 row({ctl(cmdNew), ctl(cmdAdd), ctl(cmdSave), ctl(cmdRetire), stretch(), ctl(cmdClose)})})}));
+                 row({ctl(cmdNew), ctl(cmdAdd), ctl(cmdSave), ctl(cmdRetire), ctl(cmdImport), ctl(cmdExport), stretch(),
+                      ctl(cmdClose)})})}));
 }
 
 void frmStudents::Form_Load() {
@@ -239,13 +246,13 @@ Student frmStudents::typedStudent() const {
 }
 
 bool frmStudents::apply(const std::string& operation, const std::string& subject,
-                        const std::function<void(StudentRoster&)>& change) {
+                        const std::function<void(StudentRoster&, Connection&)>& change) {
     try {
         ConnectionPtr tr = gRun().pgettrcn();
         Transaction tx(*tr);
         if (!isAdministrator(*tr, me_)) throw SetupRefusal("只有管理员可以管理学生档案。");
         StudentRoster roster(*tr, me_);
-        change(roster);
+        change(roster, *tr);
         tx.commit();
     } catch (const SetupRefusal& e) {
         refuse(e.what());
@@ -267,14 +274,14 @@ void frmStudents::cmdAdd_Click() {
     Student s = typedStudent();
     s.id = 0;
     int id = 0;
-    if (!apply("新增学生", s.number + " " + s.name, [&](StudentRoster& r) { id = r.add(s); })) return;
+    if (!apply("新增学生", s.number + " " + s.name, [&](StudentRoster& r, Connection&) { id = r.add(s); })) return;
     fillStudents(id);
 }
 
 void frmStudents::cmdSave_Click() {
     const Student s = typedStudent();
     if (s.id == 0) return refuse("请选择学生。");
-    if (!apply("修改学生档案", s.number + " " + s.name, [&](StudentRoster& r) { r.update(s); })) return;
+    if (!apply("修改学生档案", s.number + " " + s.name, [&](StudentRoster& r, Connection&) { r.update(s); })) return;
     fillStudents(s.id);
     msgBox("保存成功！", MsgButtons::OK, MsgIcon::Information, "提示");
 }
@@ -285,7 +292,7 @@ void frmStudents::cmdMove_Click() {
     const std::string day = trimSpaces(txtMoveDate.text());
     const std::string subject = s.number + " " + s.name + " " + day + " " + nameOf(cmbClass, s.classId) + "/" +
                                 nameOf(cmbType, s.chargeTypeId);
-    if (!apply("学生调班", subject, [&](StudentRoster& r) { r.move(s.id, s.classId, s.chargeTypeId, day); })) return;
+    if (!apply("学生调班", subject, [&](StudentRoster& r, Connection&) { r.move(s.id, s.classId, s.chargeTypeId, day); })) return;
     fillStudents(s.id);
 }
 
@@ -295,7 +302,7 @@ void frmStudents::cmdRetire_Click() {
     if (msgBox("确定停用学生“" + s.name + "”吗？停用后他不再出现在任何名单中，他的收费记录仍然保留。",
                MsgButtons::YesNo, MsgIcon::Question, "警告") != MsgAnswer::Yes)
         return;
-    if (!apply("停用学生", s.number + " " + s.name, [&](StudentRoster& r) { r.retire(s.id); })) return;
+    if (!apply("停用学生", s.number + " " + s.name, [&](StudentRoster& r, Connection&) { r.retire(s.id); })) return;
     fillStudents(0);
     clearFields();
 }
@@ -311,6 +318,52 @@ void frmStudents::cmdDiscount_Click() {
     }
     if (percent < 0 || percent > 100) return refuse("折扣是 0 到 100 之间的整数。");
     item->setSubItem(1, std::to_string(percent));
+}
+
+void frmStudents::cmdImport_Click() {
+    const std::string path = ui().openPath("导入学生名单", "学生名单 (*.xlsx *.csv)");
+    if (path.empty()) return;
+    std::vector<std::vector<std::string>> table;
+    ImportPlan plan;
+    try {
+        table = readRosterFile(path);
+        plan = planStudentImport(*cn_, table);
+    } catch (const SetupRefusal& e) {
+        return refuse(e.what());
+    } catch (const std::exception&) {
+        return refuse("不能读取学生名单。");
+    }
+    if (!plan.refusal.empty()) return refuse(plan.refusal);
+    // What becomes of each row, the refused first, before anything is written.
+    const std::size_t accepted = plan.accepted(), refused = plan.rows.size() - accepted;
+    std::string text = "名单共 " + std::to_string(plan.rows.size()) + " 行：可以导入 " + std::to_string(accepted) +
+                       " 行，不能导入 " + std::to_string(refused) + " 行。";
+    int shown = 0;
+    for (const ImportRow& row : plan.rows)
+        if (!row.refusal.empty() && ++shown <= 20)
+            text += "\r\n第 " + std::to_string(row.line) + " 行（" + row.student.number + " " + row.student.name +
+                    "）：" + row.refusal;
+    if (shown > 20) text += "\r\n……";
+    if (accepted == 0) return refuse(text + "\r\n没有可以导入的学生。");
+    if (msgBox(text + "\r\n\r\n确定导入可以导入的 " + std::to_string(accepted) + " 名学生吗？", MsgButtons::YesNo,
+               MsgIcon::Question, "警告") != MsgAnswer::Yes)
+        return;
+    std::size_t added = 0;
+    if (!apply("导入学生", path, [&](StudentRoster&, Connection& tr) {
+            added = postStudentImport(tr, me_, table, plan);
+        }))
+        return;
+    fillStudents(0);
+    msgBox("已导入 " + std::to_string(added) + " 名学生。", MsgButtons::OK, MsgIcon::Information, "提示");
+}
+
+void frmStudents::cmdExport_Click() {
+    try {
+        RecordsetPtr rs = cn_->execute(rosterExportQuery());
+        exportSheet(SheetExport{"学生名单", "学生名单", 0}, *rs);
+    } catch (const std::exception&) {
+        refuse("不能导出学生名单。");
+    }
 }
 
 }  // namespace fo

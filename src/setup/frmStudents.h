@@ -18,7 +18,9 @@ namespace fo {
 // (the short code comes from his name's initials and may be changed),
 // his per-item discounts and status, move him to another class or charge
 // type as of a day, and retire one entered by mistake. Every change is one
-// transaction, checked for the right inside it, and audited.
+// transaction, checked for the right inside it, and audited. A roster
+// spreadsheet is imported after the clerk has seen what becomes of each
+// row; the export writes what an import reads back.
 class frmStudents : public Form {
 public:
     frmStudents();
@@ -63,6 +65,8 @@ public:
     CommandButton cmdAdd{*this, "cmdAdd", "新增"};
     CommandButton cmdSave{*this, "cmdSave", "保存"};
     CommandButton cmdRetire{*this, "cmdRetire", "停用"};
+    CommandButton cmdImport{*this, "cmdImport", "导入…"};
+    CommandButton cmdExport{*this, "cmdExport", "导出"};
     CommandButton cmdClose{*this, "cmdClose", "关闭"};
 
 protected:
@@ -80,8 +84,10 @@ private:
     void cmdMove_Click();
     void cmdRetire_Click();
     void cmdDiscount_Click();
+    void cmdImport_Click();
+    void cmdExport_Click();
     bool apply(const std::string& operation, const std::string& subject,
-               const std::function<void(StudentRoster&)>& change);
+               const std::function<void(StudentRoster&, Connection&)>& change);
     int selectedId() const;
 
     ConnectionPtr cn_;

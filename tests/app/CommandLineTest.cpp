@@ -114,6 +114,7 @@ TEST(CommandLine, EveryVerbExplainsEachOfItsOptionsAndItsExitStatus) {
         {"log", {"--db DB", "--from yyyy-mm-dd", "--to yyyy-mm-dd"}},
         {"copy", {"--from DB", "--to DB"}},
         {"month-end", {"--db DB", "--month yyyymm", "--today yyyy-mm-dd", "--user ID", "--password-file FILE"}},
+        {"import-students", {"--db DB", "FILE", "--dry-run", "--user ID", "--password-file FILE"}},
     };
     for (const auto& [verb, options] : verbs) {
         fo::app::CommandLine line;

@@ -1,12 +1,15 @@
 // The school kept by the program: calendar, classes, items, types and
 // students, on a fresh fee database (and on the server run).
 #include <gtest/gtest.h>
+#include <iconv.h>
 
 #include "HostTestSupport.h"
 #include "host/fees/Calendar.h"
 #include "host/fees/Dues.h"
 #include "host/school/PinyinInitials.h"
+#include "host/school/RosterFile.h"
 #include "host/school/SchoolSetup.h"
+#include "host/school/StudentImport.h"
 #include "host/school/StudentRoster.h"
 
 namespace fo {
@@ -131,6 +134,65 @@ TEST_F(SchoolSetupTest, AStudentIsRefusedWithTheReasonAndHisMovesAreKeptByDate) 
     roster.retire(id);
     EXPECT_TRUE(roster.list(true).empty());
     EXPECT_EQ(scalar("select xm from kdw_xs where id=" + std::to_string(id)), "李思雨");
+}
+
+// The bytes an older Windows program writes for `utf8`.
+std::string inGb18030(const std::string& utf8) {
+    iconv_t cd = iconv_open("GB18030", "UTF-8");
+    std::string out(utf8.size() * 2, '\0');
+    char* in = const_cast<char*>(utf8.data());
+    char* to = out.data();
+    std::size_t inLeft = utf8.size(), outLeft = out.size();
+    iconv(cd, &in, &inLeft, &to, &outLeft);
+    iconv_close(cd);
+    out.resize(out.size() - outLeft);
+    return out;
+}
+
+// A roster in GB18030, its rows each accepted or refused with the reason
+// before anything is written; then the accepted ones in one go, unless the
+// books changed since the clerk saw them.
+TEST_F(SchoolSetupTest, ARosterShowsEachRowsReasonFirstAndWritesTheAcceptedOnlyAsShown) {
+    const int c = school.addClass("小班一班"), t = school.addChargeType("全日制");
+    const int top = school.addCategory(0, "在园幼儿"), under = school.addCategory(top, "全日制");
+    roster.add(pupil("20260001", "王一", c, t));
+    const std::string csv = inGb18030(
+        "姓名,学号,班级,收费类型,出生日期,入园日期,一级类别,二级类别,父亲电话\r\n"
+        "\"张, 小明\",20260002,小班一班,全日制,2023/5/6,2026-09-01,在园幼儿,全日制,\"139\"\"0001\"\r\n"
+        "李二,20260001,小班一班,全日制,,,,,\r\n"
+        "赵三,20260003,大班一班,全日制,,,,,\r\n"
+        "孙四,20260004,小班一班,晚托班,,,,,\r\n"
+        "周五,20260005,小班一班,全日制,2023-02-30,,,,\r\n"
+        ",20260006,小班一班,全日制,,,,,\r\n"
+        ",,,,,,,,\r\n"
+        "吴六,20260002,小班一班,全日制,,,在园幼儿,半日制,\r\n"
+        "郑七,20260007,小班一班,全日制,,2026-10-08,,,\r\n");
+    const auto table = readCsvText(csv);
+    const ImportPlan plan = planStudentImport(*cn, table);
+    std::vector<std::string> seen;
+    for (const ImportRow& row : plan.rows) seen.push_back(std::to_string(row.line) + " " + row.refusal);
+    const std::vector<std::string> expected = {"2 ", "3 学号20260001已经用过", "4 没有这个班级", "5 没有这个收费类型",
+                                               "6 出生日期“2023-02-30”不是日期", "7 没有姓名",
+                                               "9 没有这个学生类别", "10 "};
+    EXPECT_EQ(seen, expected);
+    EXPECT_EQ(scalar("select count(*) from kdw_xs"), "1");  // a plan writes nothing
+
+    // Another number taken meanwhile: the plan no longer holds.
+    roster.add(pupil("20260007", "别人", c, t));
+    EXPECT_NE(refusalOf([&] { postStudentImport(*cn, 1, table, plan); }), "");
+    EXPECT_EQ(scalar("select count(*) from kdw_xs"), "2");
+    const ImportPlan again = planStudentImport(*cn, table);
+    EXPECT_EQ(again.accepted(), 1u);
+    EXPECT_EQ(postStudentImport(*cn, 1, table, again), 1u);
+    const Student added = roster.list(false).at(1);
+    EXPECT_EQ(added.name, "张, 小明");
+    EXPECT_EQ(added.shortCode, "ZXM");
+    EXPECT_EQ(added.birthDate, "2023-05-06");
+    EXPECT_EQ(added.categoryId, under);
+    EXPECT_EQ(added.fatherPhone, "139\"0001");
+    EXPECT_EQ(roster.moves(added.id).size(), 1u);
+    // A file without the columns it needs is refused whole.
+    EXPECT_EQ(planStudentImport(*cn, readCsvText("学号,姓名\n1,王\n")).refusal, "第一行没有“班级”列。");
 }
 
 TEST(PinyinInitials, SurnamesTheEdgesOfEveryRunListedHanziAndLettersAndDigits) {

@@ -2,7 +2,10 @@
 // types is what the books hold, a refusal names its reason and writes
 // nothing, every change is audited, and only an administrator gets in, at
 // the window and again at each change.
+#include <algorithm>
+
 #include "host/operators/Operators.h"
+#include "host/school/RosterFile.h"
 #include "host/school/StudentRoster.h"
 #include "setup/frmSchool.h"
 #include "setup/frmStudents.h"
@@ -94,6 +97,33 @@ TEST_F(SetupWindowsTest, AStudentIsAddedWithHisInitialsRefusedWithTheReasonAndMo
     EXPECT_EQ(w->lvwMoves.itemCount(), 2);
     EXPECT_EQ(w->lvwStudents.selectedItem()->subItem(3), "中班一班");
     EXPECT_EQ(logged().back(), "系统管理员|学生调班|20269001 周雨桐 2026-12-15 中班一班/全日制|完成");
+}
+
+// The students' export, imported into an office that has the school but
+// no students, gives them back as they were, and exports the same again.
+TEST_F(SetupWindowsTest, AnExportOfTheStudentsImportsBackUnchanged) {
+    ui.setExportFolder(dir.file("exports"));
+    std::filesystem::create_directories(dir.file("exports"));
+    openConnection(link())->execute("update kdw_xs set csrq=null where id=2");  // an empty date stays empty
+    auto w = open<frmStudents>();
+    w->cmdExport.userClick();
+    ASSERT_EQ(ui.exports().size(), 1u);
+    const auto exported = readRosterFile(ui.exports()[0]);
+    ASSERT_EQ(exported.size(), 13u);  // the header and the demo's 12 students
+
+    ConnectionPtr cn = openConnection(link());
+    cn->execute("delete from kdw_xs");
+    cn->execute("delete from kdw_xsbd");
+    w->cmdNew.userClick();
+    ui.setOpenPath(ui.exports()[0]);
+    ui.queueAnswer(MsgAnswer::Yes);
+    w->cmdImport.userClick();
+    EXPECT_EQ(ui.lastMessage()->text, "已导入 12 名学生。");
+    EXPECT_EQ(logged().back(), "系统管理员|导入学生|" + ui.exports()[0] + "|完成");
+    w->cmdExport.userClick();
+    ASSERT_EQ(ui.exports().size(), 2u);
+    EXPECT_EQ(readRosterFile(ui.exports()[1]), exported);
+    EXPECT_EQ(std::count_if(exported.begin(), exported.end(), [](const auto& row) { return row[4].empty(); }), 1);
 }
 
 TEST_F(SetupWindowsTest, OnlyAnAdministratorGetsInAndOneDemotedMeanwhileChangesNothing) {
