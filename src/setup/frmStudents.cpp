@@ -89,7 +89,7 @@ frmStudents::frmStudents() : Form("frmStudents") {
 
     using namespace layout;
     setLayout(splitter(
-        {column({ctl(chkGone), ctl(lvwStudents)}),
+        {column({row({ctl(chkGone), stretch(), ctl(cmdImport), ctl(cmdExport)}), ctl(lvwStudents)}),
          column({row({ctl(lblNumber), ctl(txtNumber), ctl(lblName), ctl(txtName), ctl(lblCode), ctl(txtCode)}),
                  row({ctl(lblSex), ctl(cmbSex), ctl(lblBirth), ctl(txtBirth), ctl(lblEntry), ctl(txtEntry)}),
                  row({ctl(lblClass), ctl(cmbClass), ctl(lblType), ctl(cmbType)}),
@@ -99,8 +99,7 @@ frmStudents::frmStudents() : Form("frmStudents") {
                  row({column({ctl(lblDiscounts), ctl(lvwDiscounts), row({ctl(txtDiscount), ctl(cmdDiscount)})}),
                       column({row({ctl(lblMoveDate), ctl(txtMoveDate), ctl(cmdMove)}), ctl(lvwMoves)})}),
                  stretch(),
-                 row({ctl(cmdNew), ctl(cmdAdd), ctl(cmdSave), ctl(cmdRetire), ctl(cmdImport), ctl(cmdExport), stretch(),
-                      ctl(cmdClose)})})}));
+                 row({ctl(cmdNew), ctl(cmdAdd), ctl(cmdSave), ctl(cmdRetire), stretch(), ctl(cmdClose)})})}));
 }
 
 void frmStudents::Form_Load() {
