@@ -64,8 +64,9 @@ CommandLine::CommandLine()
     program_.require_subcommand(0, 1);
     addGuiOptions(program_, gui_);
     // The verbs, in the order the help lists them.
-    verbs_ = {addTourVerb(program_), addInitDemoVerb(program_), addSqlVerb(program_), addDriveVerb(program_),
-              addCheckVerb(program_), addLogVerb(program_), addReportVerb(program_), addCopyVerb(program_), addMonthEndVerb(program_)};
+    verbs_ = {addTourVerb(program_), addInitVerb(program_), addInitDemoVerb(program_), addSqlVerb(program_), addDriveVerb(program_),
+              addCheckVerb(program_), addLogVerb(program_), addReportVerb(program_), addCopyVerb(program_), addMonthEndVerb(program_),
+              addImportStudentsVerb(program_)};
     program_.footer("feeoffice VERB --help explains a verb's options and exit status.");
     for (const Verb& verb : verbs_) {
         verb.command->group("Verbs");

@@ -24,6 +24,7 @@ struct Verb {
 
 Verb addSqlVerb(CLI::App& program);       // feeoffice sql (SqlCommand.cpp)
 Verb addCheckVerb(CLI::App& program);     // feeoffice check (CheckCommand.cpp)
+Verb addInitVerb(CLI::App& program);      // feeoffice init (InitCommand.cpp)
 Verb addInitDemoVerb(CLI::App& program);  // feeoffice init-demo (InitDemoCommand.cpp)
 Verb addDriveVerb(CLI::App& program);     // feeoffice drive (DriveCommand.cpp)
 Verb addTourVerb(CLI::App& program);      // feeoffice tour (tour/TourCommand.cpp)
@@ -31,6 +32,7 @@ Verb addLogVerb(CLI::App& program);       // feeoffice log (LogCommand.cpp)
 Verb addReportVerb(CLI::App& program);    // feeoffice report day (ReportCommand.cpp)
 Verb addCopyVerb(CLI::App& program);      // feeoffice copy (CopyCommand.cpp)
 Verb addMonthEndVerb(CLI::App& program);  // feeoffice month-end (MonthEndCommand.cpp)
+Verb addImportStudentsVerb(CLI::App& program);  // feeoffice import-students (ImportStudentsCommand.cpp)
 
 // Without a verb: the desktop program on a fee database (GuiCommand.cpp).
 struct GuiOptions {

@@ -130,6 +130,11 @@ void MainWindow::buildActions() {
     host->addAction(QStringLiteral("切换操作员…"), this, [this] { chooseOperator(); });
     host->addAction(QStringLiteral("修改密码…"), this, [this] { changePassword(); });
     operatorsAction_ = host->addAction(QStringLiteral("操作员管理…"), this, [this] { runEntry("frmOperators"); });
+    host->addSeparator();
+    host->addAction(QStringLiteral("学校设置…"), this, [this] { runEntry("frmSchool"); })
+        ->setObjectName(QStringLiteral("school"));
+    host->addAction(QStringLiteral("学生档案…"), this, [this] { runEntry("frmStudents"); })
+        ->setObjectName(QStringLiteral("students"));
     QMenu* help = menuBar()->addMenu(QStringLiteral("帮助(&H)"));
     help->addAction(QStringLiteral("关于收费管理…"), this, [this] { showAbout(); })
         ->setObjectName(QStringLiteral("about"));

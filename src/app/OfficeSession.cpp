@@ -43,6 +43,8 @@ bool OfficeSession::isAdministrator() const {
 
 std::string OfficeSession::refusal(const std::string& name) const {
     if (name == "frmOperators") return isAdministrator() ? std::string() : "只有管理员可以管理操作员。";
+    if (name == "frmSchool" || name == "frmStudents")
+        return isAdministrator() ? std::string() : "只有管理员可以设置学校和学生档案。";
     // The right each of the main window's duties asks for, and its least level.
     static const std::map<std::string, std::pair<std::string, int>> rights = {
         {"ShowPJinfo", {rights::Register, rights::View}}, {"ShowJMJL", {rights::Reductions, rights::View}},

@@ -231,6 +231,28 @@ void compareNumbersByteForByte(Connection& cn) {
     rebuildTables(cn, tables);
 }
 
+// Version 9: the school is kept in the program. Classes, categories, fee
+// items and charge types are retired (del = 1) instead of deleted, and a
+// student's moves to another class or charge type are kept by date.
+void retireInsteadOfDeleting(Connection& cn) {
+    for (const char* table : {"kdw_bj", "kdw_xslx", "kdw_sfxm", "kdw_sflx"}) {
+        bool has = false;
+        for (const std::string& name : columnNames(cn, table)) has = has || equalsIgnoreCase(name, "del");
+        if (!has) cn.execute(std::string("alter table ") + table + " add column del int not null default 0");
+    }
+    if (tableExists(cn, "kdw_xsbd")) return;
+    const std::string create = tableStatement("kdw_xsbd") + "\ncreate index ix_kdw_xsbd_xsid on kdw_xsbd(xsid, bdrq)";
+    if (isPostgresLink(cn.connectionString())) {
+        cn.execute(pgFeeTablesScript(create));
+        grantPgAdministeredTable(cn, "kdw_xsbd");
+    } else {
+        cn.execute(create);
+    }
+    // Where each student stands now is where he has stood since his entry.
+    cn.execute("insert into kdw_xsbd(xsid,bdrq,bjid,sflxid,userid) select id,coalesce(rxsj,'1900-01-01'),"
+               "coalesce(bjid,0),coalesce(sflxid,0),0 from kdw_xs");
+}
+
 // Every step, oldest first.
 const std::vector<UpgradeStep>& upgradeSteps() {
     static const std::vector<UpgradeStep> steps = {
@@ -254,6 +276,7 @@ const std::vector<UpgradeStep>& upgradeSteps() {
         {7, [](Connection& cn) {
              if (isPostgresLink(cn.connectionString()) && !tableExists(cn, "fo_server_roles")) arrangePgServerRoles(cn);
          }},
+        {8, retireInsteadOfDeleting},
     };
     return steps;
 }

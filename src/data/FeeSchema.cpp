@@ -139,7 +139,9 @@ create table qfmxb (
   jmje money not null default 0
 );
 
--- Students, classes and the student-category tree.
+-- Students, classes and the student-category tree. What a posting may
+-- name is never deleted: a retired class, category, fee item or charge type
+-- (del = 1) is only left out of the lists.
 create table kdw_xs (
   id int not null primary key,
   xh varchar(50) collate nocase not null default '',
@@ -181,12 +183,24 @@ create table kdw_xs (
 );
 create table kdw_bj (
   id int not null primary key,
-  mc varchar(100) collate nocase not null default ''
+  mc varchar(100) collate nocase not null default '',
+  del int not null default 0
 );
 create table kdw_xslx (
   id int not null primary key,
   parentid int not null default 0,
-  mc varchar(100) collate nocase not null default ''
+  mc varchar(100) collate nocase not null default '',
+  del int not null default 0
+);
+-- A student's class and charge type from a day on: one row per move, the
+-- first one his entry. What he is now stays in kdw_xs (bjid, sflxid).
+create table kdw_xsbd (
+  xsid int not null,
+  bdrq datetime text not null,
+  bjid int not null default 0,
+  sflxid int not null default 0,
+  userid int not null default 0,
+  czrq datetime text
 );
 
 -- Fee items, charge types (one row per type and item), discounts and
@@ -198,14 +212,16 @@ create table kdw_sfxm (
   jflx int not null default 0,
   projectID_DF int default 0,
   cqts varchar(1) collate nocase,
-  qftj varchar(1) collate nocase
+  qftj varchar(1) collate nocase,
+  del int not null default 0
 );
 create table kdw_sflx (
   id int not null,
   mc varchar(100) collate nocase,
   sfxmid int not null,
   je money not null default 0,
-  mrcqts int default 0
+  mrcqts int default 0,
+  del int not null default 0
 );
 create table xszhekou (
   xsid int not null,
@@ -324,6 +340,7 @@ create index ix_kdw_xs_xh on kdw_xs(xh);
 create index ix_kdw_xs_bjid on kdw_xs(bjid);
 create index ix_XS_SFXM_YSK_xsid_sfxmid on XS_SFXM_YSK(xsid, sfxmid);
 create index ix_xszhekou_xsid on xszhekou(xsid);
+create index ix_kdw_xsbd_xsid on kdw_xsbd(xsid, bdrq);
 )SQL";
 
 // What a large school's ten years need so that a void, a register query or

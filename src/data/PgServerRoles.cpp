@@ -18,7 +18,7 @@ const char* const kHistoryTables[] = {"kdw_sfjl", "kdw_sfjlmx", "PJML", "PJMLmx"
 // balances, the month-end's marks, the counters.
 const char* const kPostedTables[] = {"qfhzb", "qfmxb", "XS_SFXM_YSK", "hisxsinfo", "sys_yflock", "fo_counters"};
 // The office's master data and the operators, the administrators' to keep.
-const char* const kAdministeredTables[] = {"kdw_xs", "kdw_bj", "kdw_xslx", "kdw_sfxm", "kdw_sflx", "ajzrq",
+const char* const kAdministeredTables[] = {"kdw_xs", "kdw_xsbd", "kdw_bj", "kdw_xslx", "kdw_sfxm", "kdw_sflx", "ajzrq",
                                            "termdate", "kdw_year", "sys_setting", "sys_billtype", "xszhekou",
                                            "sys_user", "sys_user_right", "sys_user_xslb", "fo_operator_roles"};
 // Shown to an operator's role only within his categories.
@@ -250,6 +250,14 @@ void arrangePgServerRoles(Connection& cn) {
     createGuards(cn);
     createPolicies(cn);
     givePgOperatorsRoles(cn);
+}
+
+void grantPgAdministeredTable(Connection& cn, const std::string& table) {
+    if (scalarText(cn, "select count(*) from information_schema.tables where table_name = 'fo_server_roles' "
+                       "and table_schema = current_schema()") == "0")
+        return;
+    run(cn, "grant select on " + table + " to " + quotedIdentifier(groupRole(cn, "clerks")));
+    run(cn, "grant insert, update, delete on " + table + " to " + quotedIdentifier(groupRole(cn, "admins")));
 }
 
 void givePgOperatorsRoles(Connection& cn) {

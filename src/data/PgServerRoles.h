@@ -40,6 +40,11 @@ inline constexpr const char* PgWorkSchema = "feeoffice_work";
 // own, see givePgOperatorsRoles).
 void arrangePgServerRoles(Connection& cn);
 
+// Grants on an administered table that a schema upgrade added: the clerks
+// read it, the administrators keep it. Nothing when the database has no
+// roles arranged yet (their arrangement grants it with the rest).
+void grantPgAdministeredTable(Connection& cn, const std::string& table);
+
 // Gives every operator who has none (rows upgraded or copied in) a login
 // role without a password: his earlier password, the program's own hash,
 // cannot become the server's, so the administrator gives him one anew (the

@@ -170,6 +170,17 @@ std::string QtUi::exportPath(const std::string& fileName) {
     return ss(file);
 }
 
+std::string QtUi::openPath(const std::string& caption, const std::string& filter) {
+    if (!askUser()) return {};
+    QString folder = qs(lastSaveFolder_);
+    if (folder.isEmpty()) folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    const bool busy = cursorOverridden_;
+    if (busy) QApplication::setOverrideCursor(Qt::ArrowCursor);
+    const QString file = QFileDialog::getOpenFileName(ownerWindow(), qs(caption), folder, qs(filter));
+    if (busy) QApplication::restoreOverrideCursor();
+    return ss(file);
+}
+
 void QtUi::exported(const std::string& path) {
     if (notify) notify("已导出：" + path);
 }

@@ -42,6 +42,7 @@ public:
 
     std::string exportFolder() override;
     std::string exportPath(const std::string& fileName) override;
+    std::string openPath(const std::string& caption, const std::string& filter) override;
     void exported(const std::string& path) override;
     void offerToOpen(const std::string& path) override;
     void printed(const std::string& path) override;

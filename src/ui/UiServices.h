@@ -69,6 +69,10 @@ public:
     virtual std::string exportPath(const std::string& fileName);
     virtual void exported(const std::string& path) = 0;
     virtual void offerToOpen(const std::string& path) {}
+    // A file the clerk chooses to read (a roster to import), titled
+    // `caption`, of the types `filter` ("名单 (*.xlsx *.csv)"); "" when he
+    // cancelled or no binding can ask.
+    virtual std::string openPath(const std::string& caption, const std::string& filter) { return {}; }
     // A receipt went to the printer (or its file).
     virtual void printed(const std::string& path) {}
 

@@ -71,7 +71,7 @@ TEST(CommandLine, AmbiguousOrMistypedLinesAreUsageErrors) {
         EXPECT_NE(p.err.find("usage: feeoffice"), std::string::npos) << p.err;
     }
     fo::app::CommandLine line;
-    EXPECT_NE(parse(line, {"chek"}).err.find("chek is neither a verb (tour, init-demo, sql, drive"), std::string::npos);
+    EXPECT_NE(parse(line, {"chek"}).err.find("chek is neither a verb (tour, init, init-demo, sql, drive"), std::string::npos);
 }
 
 TEST(CommandLine, BadValuesNameTheirOptionAndWhy) {
@@ -106,6 +106,7 @@ TEST(CommandLine, BadValuesNameTheirOptionAndWhy) {
 TEST(CommandLine, EveryVerbExplainsEachOfItsOptionsAndItsExitStatus) {
     const std::vector<std::pair<std::string, std::vector<std::string>>> verbs = {
         {"tour", {"--db DB", "--out DIR", "--dialect 1|0", "--user ID", "--password-file FILE"}},
+        {"init", {"DB"}},
         {"init-demo", {"DB ", "--students N", "--seed S", "--today yyyy-mm-dd"}},
         {"sql", {"--db DB", "--dialect 1|0", "STATEMENT "}},
         {"drive", {"--db DB", "--dialect 1|0", "--user ID", "--password-file FILE", "--settings DIR",
@@ -113,6 +114,7 @@ TEST(CommandLine, EveryVerbExplainsEachOfItsOptionsAndItsExitStatus) {
         {"log", {"--db DB", "--from yyyy-mm-dd", "--to yyyy-mm-dd"}},
         {"copy", {"--from DB", "--to DB"}},
         {"month-end", {"--db DB", "--month yyyymm", "--today yyyy-mm-dd", "--user ID", "--password-file FILE"}},
+        {"import-students", {"--db DB", "FILE", "--dry-run", "--user ID", "--password-file FILE"}},
     };
     for (const auto& [verb, options] : verbs) {
         fo::app::CommandLine line;

@@ -227,6 +227,31 @@ std::string planOf(Connection& cn, const std::string& sql) {
     return plan;
 }
 
+// Version 8 deleted what it no longer wanted; now a class, category, item
+// or type is retired, and each student's class and type are kept by date
+// from his entry on.
+TEST(FeeDatabase, AVersionEightDatabaseRetiresInsteadOfDeletingAndKeepsEachStudentsPlaceSinceEntry) {
+    test::TempDir dir;
+    const std::string path = dir.file("v8.db");
+    {
+        auto cn = createFeeDatabase(sqliteConnectionString(path));
+        cn->execute("drop table kdw_xsbd");
+        for (const char* table : {"kdw_bj", "kdw_xslx", "kdw_sfxm", "kdw_sflx"})
+            cn->execute(std::string("alter table ") + table + " drop column del");
+        cn->execute("update fo_schema set version=8");
+        cn->writeEngineStamp(kFeeApplicationId, 8);
+        cn->execute("insert into kdw_bj(id,mc) values(3,'中班一班')");
+        cn->execute("insert into kdw_xs(id,xh,xm,bjid,sflxid,rxsj) values(11,'A001','王小展',3,2,'2025-09-01')");
+    }
+    auto cn = openFeeDatabase(sqliteConnectionString(path));
+    EXPECT_EQ(feeSchemaVersionOf(*cn), kFeeSchemaVersion);
+    EXPECT_EQ(test::scalar(*cn, "select mc||del from kdw_bj").toText(), "中班一班0");
+    for (const char* table : {"kdw_xslx", "kdw_sfxm", "kdw_sflx"})
+        EXPECT_NO_THROW(cn->execute(std::string("select del from ") + table)) << table;
+    EXPECT_EQ(test::joinedRows(*cn, "select xsid,bdrq,bjid,sflxid from kdw_xsbd"),
+              std::vector<std::string>{"11|2025-09-01|3|2"});
+}
+
 TEST(FeeDatabase, AVersionThreeDatabaseGetsItsLinksStatisticsAsTheLookupsSeeThem) {
     test::TempDir dir;
     const std::string path = dir.file("v3.db");

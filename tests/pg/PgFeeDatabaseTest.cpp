@@ -96,6 +96,33 @@ TEST_F(PgFeeDatabase, AVersionFourDatabaseGetsTheFeeRecordsIndexThatCarriesTheRe
               "10|20.0000");
 }
 
+// Version 9's table of students' moves is the administrators' to keep and
+// the clerks' to read, as the rest of the school is.
+TEST_F(PgFeeDatabase, AVersionEightDatabaseRetiresInsteadOfDeletingAndItsMovesAreGrantedAsTheSchoolIs) {
+    const std::string link = fresh("v8");
+    {
+        ConnectionPtr cn = createFeeDatabase(link);
+        cn->execute("drop table kdw_xsbd");
+        for (const char* table : {"kdw_bj", "kdw_xslx", "kdw_sfxm", "kdw_sflx"})
+            cn->execute(std::string("alter table ") + table + " drop column del");
+        cn->execute("update fo_schema set version=8");
+        cn->execute("insert into kdw_xs(id,xh,xm,bjid,sflxid,rxsj) values(11,'A001','王小展',3,2,'2025-09-01')");
+    }
+    ConnectionPtr cn = openFeeDatabase(link);
+    EXPECT_EQ(feeSchemaVersionOf(*cn), kFeeSchemaVersion);
+    for (const char* table : {"kdw_bj", "kdw_xslx", "kdw_sfxm", "kdw_sflx"})
+        EXPECT_NO_THROW(cn->execute(std::string("select del from ") + table)) << table;
+    EXPECT_EQ(firstColumn(*cn, "select xsid||'|'||bjid||'|'||sflxid||'|'||to_char(bdrq,'YYYY-MM-DD') from kdw_xsbd"),
+              std::vector<std::string>{"11|3|2|2025-09-01"});
+    const auto may = [&](const std::string& kind, const std::string& what) {
+        return scalar(*cn, "select case when has_table_privilege((select rolename from fo_server_roles where kind='" +
+                               kind + "'), 'kdw_xsbd', '" + what + "') then 1 else 0 end").toInt();
+    };
+    EXPECT_EQ(may("clerks", "select"), 1);
+    EXPECT_EQ(may("clerks", "insert"), 0);
+    EXPECT_EQ(may("admins", "insert"), 1);
+}
+
 TEST_F(PgFeeDatabase, AVersionFiveDatabaseComparesDocumentNumbersByteForByteKeepingRowsAndViews) {
     const std::string link = fresh("v5");
     const char* const tables[] = {"PJML", "kdw_sfjl", "INandOutML"};

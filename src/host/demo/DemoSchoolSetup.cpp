@@ -129,6 +129,8 @@ std::vector<DemoStudent> writeStudents(Connection& cn, DemoRandom& rnd, int coun
         if (rnd.percent(5)) cn.execute("insert into xszhekou(xsid,xmid,zhekou) values(" + num(i) + ",2,50)");
         if (status == 0) out.push_back(DemoStudent{i, xh, xm, classNames[bjid - 1], sflxid});
     }
+    // Each has been in his class and type since his entry.
+    cn.execute("insert into kdw_xsbd(xsid,bdrq,bjid,sflxid,userid,czrq) select id,rxsj,bjid,sflxid,0,djsj from kdw_xs");
     return out;
 }
 

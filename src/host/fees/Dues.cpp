@@ -251,7 +251,8 @@ std::string computedDues(const KindPeriods& kinds, const std::string& students, 
         " left join (select 'Y' as cqts,1 as perDay) as pd on pd.cqts=m.cqts"
         " left join xszhekou as z on z.xsid=s.id and z.xmid=m.id"
         " cross join (" + rowsOf(keys) + ") as k"
-        " where s.id in(" + students + ") and m.id>0 and m.id in(" + items + ") and k.jflx=m.jflx";
+        " where s.id in(" + students + ") and m.id>0 and m.id in(" + items + ") and k.jflx=m.jflx"
+        " and l.del=0 and m.del=0";
     return "select d.xsid as xsid,d.sfyf as sfyf,d.sfxmid as sfxmid,d.jflx as jflx,"
            "round(d.p/1000000.0)/100.0 as ysje,coalesce(r.jfje,0) as jfje,coalesce(r.jmje,0) as jmje,"
            "coalesce(r.ye,0) as ye"

@@ -23,7 +23,7 @@ namespace fo {
 //
 // Months not carried over (the open month). Dues are computed from the
 // student's charge type (kdw_xs.sflxid): every kdw_sflx row of that type for
-// an item with id > 0 owes je, or je x mrcqts for per-day items
+// an item with id > 0 (neither retired) owes je, or je x mrcqts for per-day items
 // (kdw_sfxm.cqts = 'Y'), times the student's xszhekou percentage / 100 when
 // he has one for the item; each product is rounded to cents half away from
 // zero, as the fee office rounds. Termly, yearly and one-off dues are owed

@@ -1,4 +1,5 @@
 #pragma once
+#include <utility>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -83,6 +84,9 @@ public:
     void exported(const std::string& path) override;
     const std::vector<std::string>& exports() const { return exports_; }
     void printed(const std::string& path) override;
+    // The file the next openPath() answers, once ("" answers as a cancel).
+    void setOpenPath(std::string path) { openPath_ = std::move(path); }
+    std::string openPath(const std::string&, const std::string&) override { return std::exchange(openPath_, {}); }
     // A progress window that tells events.progress of every step.
     std::unique_ptr<ProgressWindow> beginProgress(const std::string& caption, long steps) override;
 
@@ -101,7 +105,7 @@ private:
     std::vector<Form*> open_;
     ModalRunner runner_;
     Menu* lastPopup_ = nullptr;
-    std::string clipboard_, exportFolder_;
+    std::string clipboard_, exportFolder_, openPath_;
     std::vector<std::string> exports_;
     PrinterFactory printerFactory_;
     QueryFactory queryFactory_;

@@ -1,0 +1,148 @@
+// The school's set-up windows, worked as the administrator would: what he
+// types is what the books hold, a refusal names its reason and writes
+// nothing, every change is audited, and only an administrator gets in, at
+// the window and again at each change.
+#include <algorithm>
+
+#include "host/operators/Operators.h"
+#include "host/school/RosterFile.h"
+#include "host/school/StudentRoster.h"
+#include "setup/frmSchool.h"
+#include "setup/frmStudents.h"
+#include "signin/OfficeFixture.h"
+
+namespace fo::test {
+namespace {
+
+class SetupWindowsTest : public OfficeTest {
+protected:
+    template <class T>
+    std::shared_ptr<T> open() {
+        auto w = formInstance<T>();
+        w->load();
+        return w;
+    }
+    static bool select(ListView& list, const std::string& text, int column = 0) {
+        for (int i = 1; i <= list.itemCount(); ++i)
+            if ((column == 0 ? list.item(i).text() : list.item(i).subItem(column)) == text)
+                return list.userItemClick(list.item(i).key());
+        return false;
+    }
+};
+
+TEST_F(SetupWindowsTest, TheSchoolsYearClassesItemsAndAmountsAreWhatIsTypedAndEachChangeIsAudited) {
+    auto w = open<frmSchool>();
+    ASSERT_TRUE(w->isLoaded());
+    const int months = w->lvwMonths.itemCount();
+    w->txtYear.userSetText("2027");
+    w->cmdAddYear.userClick();
+    EXPECT_EQ(ui.lastMessage()->text, "操作成功！");
+    EXPECT_EQ(w->lvwMonths.itemCount(), months + 12);
+    w->cmdAddYear.userClick();
+    EXPECT_EQ(ui.lastMessage()->text, "2027-2028学年的月份或学期已经有了。");
+
+    ASSERT_TRUE(select(w->lvwClasses, "小班一班", 1));
+    w->cmdRetireClass.userClick();
+    EXPECT_EQ(ui.lastMessage()->text, "这个班级还有在园或休学的学生，不能停用。");
+    w->txtClass.userSetText("托班");
+    w->cmdAddClass.userClick();
+    EXPECT_TRUE(select(w->lvwClasses, "托班", 1));
+
+    w->txtItem.userSetText("校车费");
+    w->cmbKind.userSelect("按月");
+    w->cmdAddItem.userClick();
+    ASSERT_TRUE(select(w->lvwTypes, "全日制", 1));
+    ASSERT_TRUE(select(w->lvwLines, "校车费"));
+    w->txtAmount.userSetText("120.5");
+    w->cmdSaveLine.userClick();
+    EXPECT_EQ(w->lvwLines.selectedItem()->subItem(1), "120.50");
+    EXPECT_EQ(scalar("select l.je from kdw_sflx as l inner join kdw_sfxm as m on m.id=l.sfxmid "
+                     "where l.id=1 and m.mc='校车费'"),
+              "120.5");
+    const std::vector<std::string> audited = {"系统管理员|建立学年|2027-2028学年|完成", "系统管理员|新增班级|托班|完成",
+                                              "系统管理员|新增收费项目|校车费|完成",
+                                              "系统管理员|设置标准金额|全日制：校车费|完成"};
+    EXPECT_EQ(logged(), audited);
+}
+
+TEST_F(SetupWindowsTest, AStudentIsAddedWithHisInitialsRefusedWithTheReasonAndMovedAsOfADay) {
+    auto w = open<frmStudents>();
+    ASSERT_TRUE(w->isLoaded());
+    const int listed = w->lvwStudents.itemCount();
+    w->txtNumber.userSetText("20269001");
+    w->txtName.userSetText("周雨桐");
+    EXPECT_EQ(w->txtCode.text(), "ZYT");
+    w->cmbSex.userSelect("女");
+    w->txtBirth.userSetText("2023-04-31");
+    w->cmbClass.userSelect("小班一班");
+    w->cmbType.userSelect("全日制");
+    w->cmdAdd.userClick();
+    EXPECT_EQ(ui.lastMessage()->text, "出生日期“2023-04-31”不是日期。");
+    w->txtBirth.userSetText("2023-04-30");
+    w->cmdAdd.userClick();
+    ASSERT_EQ(w->lvwStudents.itemCount(), listed + 1);
+    EXPECT_EQ(w->lvwStudents.selectedItem()->subItem(3), "小班一班");
+    w->cmdNew.userClick();
+    w->txtNumber.userSetText("20269001");
+    w->txtName.userSetText("吴一");
+    w->cmbClass.userSelect("小班一班");
+    w->cmbType.userSelect("全日制");
+    w->cmdAdd.userClick();
+    EXPECT_EQ(ui.lastMessage()->text, "学号20269001已经用过。");
+
+    ASSERT_TRUE(select(w->lvwStudents, "20269001"));
+    w->cmbClass.userSelect("中班一班");
+    w->txtMoveDate.userSetText("2026-12-15");
+    w->cmdMove.userClick();
+    EXPECT_EQ(w->lvwMoves.itemCount(), 2);
+    EXPECT_EQ(w->lvwStudents.selectedItem()->subItem(3), "中班一班");
+    EXPECT_EQ(logged().back(), "系统管理员|学生调班|20269001 周雨桐 2026-12-15 中班一班/全日制|完成");
+}
+
+// The students' export, imported into an office that has the school but
+// no students, gives them back as they were, and exports the same again.
+TEST_F(SetupWindowsTest, AnExportOfTheStudentsImportsBackUnchanged) {
+    ui.setExportFolder(dir.file("exports"));
+    std::filesystem::create_directories(dir.file("exports"));
+    openConnection(link())->execute("update kdw_xs set csrq=null where id=2");  // an empty date stays empty
+    auto w = open<frmStudents>();
+    w->cmdExport.userClick();
+    ASSERT_EQ(ui.exports().size(), 1u);
+    const auto exported = readRosterFile(ui.exports()[0]);
+    ASSERT_EQ(exported.size(), 13u);  // the header and the demo's 12 students
+
+    ConnectionPtr cn = openConnection(link());
+    cn->execute("delete from kdw_xs");
+    cn->execute("delete from kdw_xsbd");
+    w->cmdNew.userClick();
+    ui.setOpenPath(ui.exports()[0]);
+    ui.queueAnswer(MsgAnswer::Yes);
+    w->cmdImport.userClick();
+    EXPECT_EQ(ui.lastMessage()->text, "已导入 12 名学生。");
+    EXPECT_EQ(logged().back(), "系统管理员|导入学生|" + ui.exports()[0] + "|完成");
+    w->cmdExport.userClick();
+    ASSERT_EQ(ui.exports().size(), 2u);
+    EXPECT_EQ(readRosterFile(ui.exports()[1]), exported);
+    EXPECT_EQ(std::count_if(exported.begin(), exported.end(), [](const auto& row) { return row[4].empty(); }), 1);
+}
+
+TEST_F(SetupWindowsTest, OnlyAnAdministratorGetsInAndOneDemotedMeanwhileChangesNothing) {
+    actAs(2);
+    EXPECT_FALSE(open<frmSchool>()->isLoaded());
+    EXPECT_EQ(ui.lastMessage()->text, "只有管理员可以设置学校。");
+    EXPECT_FALSE(open<frmStudents>()->isLoaded());
+    FormInstances::releaseAll();
+
+    openConnection(link())->execute("update sys_user set admin=1 where id=2");
+    auto w = open<frmSchool>();
+    ASSERT_TRUE(w->isLoaded());
+    openConnection(link())->execute("update sys_user set admin=0 where id=2");
+    w->txtClass.userSetText("托班");
+    w->cmdAddClass.userClick();
+    EXPECT_EQ(ui.lastMessage()->text, "只有管理员可以设置学校。");
+    EXPECT_EQ(scalar("select count(*) from kdw_bj where mc='托班'"), "0");
+    EXPECT_TRUE(logged().empty() || logged().back().find("托班") == std::string::npos);
+}
+
+}  // namespace
+}  // namespace fo::test
