@@ -224,12 +224,12 @@ void grantAll(Connection& cn, const std::string& clerks, const std::string& admi
     run(cn, "grant update on kdw_xs to " + c);  // the balances; the trigger keeps the rest
     run(cn, "grant delete on kdw_sfjl, kdw_sfjlmx to " + c);  // a cancelled charge's transfer records
     for (const char* table : kPostedTables) run(cn, std::string("grant insert, update, delete on ") + table + " to " + c);
-    run(cn, "grant update (failures, lastfailure, mustsetpw) on sys_user to " + c);
+    run(cn, "grant update (failures, lastfailure, pending, mustsetpw) on sys_user to " + c);
     run(cn, "grant " + c + " to " + a);
     for (const char* table : kAdministeredTables)
         run(cn, std::string("grant insert, update, delete on ") + table + " to " + a);
-    run(cn, "grant select (id, name, admin, disabled, pwhash, mustsetpw, failures, lastfailure) on sys_user to " + s);
-    run(cn, "grant update (failures, lastfailure) on sys_user to " + s);
+    run(cn, "grant select (id, name, admin, disabled, pwhash, mustsetpw, failures, lastfailure, pending) on sys_user to " + s);
+    run(cn, "grant update (failures, lastfailure, pending) on sys_user to " + s);
     run(cn, "grant select on fo_schema, fo_operator_roles to " + s);
     run(cn, "grant insert on sys_log to " + s);
 }
@@ -250,6 +250,12 @@ void arrangePgServerRoles(Connection& cn) {
     createGuards(cn);
     createPolicies(cn);
     givePgOperatorsRoles(cn);
+}
+
+void upgradePgServerRoles(Connection& cn) {
+    const std::string clerks = quotedIdentifier(groupRole(cn, "clerks")), signIn = quotedIdentifier(groupRole(cn, "signin"));
+    run(cn, "grant update (pending) on sys_user to " + clerks);
+    run(cn, "grant select (pending), update (pending) on sys_user to " + signIn);
 }
 
 void givePgOperatorsRoles(Connection& cn) {

@@ -40,6 +40,11 @@ inline constexpr const char* PgWorkSchema = "feeoffice_work";
 // own, see givePgOperatorsRoles).
 void arrangePgServerRoles(Connection& cn);
 
+// Brings an arrangement an earlier version made up to today's, as the
+// schema's owner inside the caller's transaction: the sign-in's count of
+// attempts being verified (sys_user.pending).
+void upgradePgServerRoles(Connection& cn);
+
 // Gives every operator who has none (rows upgraded or copied in) a login
 // role without a password: his earlier password, the program's own hash,
 // cannot become the server's, so the administrator gives him one anew (the

@@ -132,7 +132,7 @@ void Operators::setPassword(int id, const std::string& clear, bool mustChange) {
 
 void Operators::setPasswordHash(int id, const std::string& hash, bool mustChange) {
     cn_.execute("update sys_user set pwhash=" + sqlLiteral(hash) + ",mustsetpw=" + (mustChange ? "1" : "0") +
-                ",failures=0,lastfailure=null where id=" + std::to_string(id));
+                ",failures=0,lastfailure=null,pending=0 where id=" + std::to_string(id));
 }
 
 void Operators::setGivenPassword(int id, const std::string& clear, const std::string& hash, bool mustChange) {
