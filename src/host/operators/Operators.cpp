@@ -154,6 +154,8 @@ void Operators::setRight(int userId, const std::string& rightCode, int level) {
     cn_.execute("delete from sys_user_right where userid=" + user + " and rightcode=" + code);
     cn_.execute("insert into sys_user_right(userid,rightcode,level) values(" + user + "," + code + "," +
                 std::to_string(std::clamp(level, 0, FullRight)) + ")");
+    // On a server the right is his role's membership too, which the server enforces.
+    if (onServer()) setPgOperatorRight(cn_, userId, rightCode, std::clamp(level, 0, FullRight));
 }
 
 void Operators::allowCategory(int userId, int categoryId) {

@@ -180,21 +180,22 @@ SignInResult SignIn::attempt(int userId, const std::string& password, const Date
         result.message = "密码错误次数过多，请 " + std::to_string(result.waitSeconds) + " 秒后再试。";
         return result;
     }
-    const std::string hash = operators.passwordHash(userId);
-    if (hash.empty()) {
-        settleAttempt(*cn, userId, Verified::Right, now);
-        result.status = SignInStatus::NeedsNewPassword;
-        result.message = "“" + op->name + "”还没有密码：请设置登录密码。";
-        return result;
-    }
+    std::string hash;
     bool right = false;
     try {
-        right = passwordIsRight(*cn, userId, hash, password);
+        hash = operators.passwordHash(userId);
+        // One without a password yet proves nothing: he sets his first.
+        right = hash.empty() || passwordIsRight(*cn, userId, hash, password);
     } catch (...) {
         settleAttempt(*cn, userId, Verified::Unverified, now);
         throw;
     }
     settleAttempt(*cn, userId, right ? Verified::Right : Verified::Wrong, now);
+    if (hash.empty()) {
+        result.status = SignInStatus::NeedsNewPassword;
+        result.message = "“" + op->name + "”还没有密码：请设置登录密码。";
+        return result;
+    }
     if (!right) {
         log(userId, op->name, kSignInFailed, "密码错误");
         result.status = SignInStatus::WrongPassword;
