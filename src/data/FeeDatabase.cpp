@@ -253,6 +253,14 @@ void retireInsteadOfDeleting(Connection& cn) {
                "coalesce(bjid,0),coalesce(sflxid,0),0 from kdw_xs");
 }
 
+// Version 10: sign-in attempts being verified count apart from wrong
+// passwords (sys_user.pending).
+void countPendingSignIns(Connection& cn) {
+    for (const std::string& name : columnNames(cn, "sys_user"))
+        if (equalsIgnoreCase(name, "pending")) return;
+    cn.execute("alter table sys_user add column pending int not null default 0");
+}
+
 // Every step, oldest first.
 const std::vector<UpgradeStep>& upgradeSteps() {
     static const std::vector<UpgradeStep> steps = {
@@ -273,10 +281,21 @@ const std::vector<UpgradeStep>& upgradeSteps() {
         // every operator a role of his own, history append-only, students
         // within the operator's categories (PgServerRoles). Only the owner
         // can run it. Nothing on the embedded engine.
+        // (Today's arrangement, which grants the tables and columns of the later steps.)
         {7, [](Connection& cn) {
-             if (isPostgresLink(cn.connectionString()) && !tableExists(cn, "fo_server_roles")) arrangePgServerRoles(cn);
+             if (isPostgresLink(cn.connectionString()) && !tableExists(cn, "fo_server_roles")) {
+                 retireInsteadOfDeleting(cn);
+                 countPendingSignIns(cn);
+                 arrangePgServerRoles(cn);
+             }
          }},
+        // On a server the arrangement is brought up to today's
+        // (PgServerRoles); every statement of it may run twice.
         {8, retireInsteadOfDeleting},
+        {9, [](Connection& cn) {
+             countPendingSignIns(cn);
+             if (isPostgresLink(cn.connectionString())) upgradePgServerRoles(cn);
+         }},
     };
     return steps;
 }

@@ -309,10 +309,11 @@ from kdw_xs as a left join kdw_bj as b on b.id = a.bjid;
 -- receipt paper formats. An operator's password is kept only as a hash
 -- (pwhash, empty until his first sign-in sets one); mustsetpw asks him for
 -- a new one at his next sign-in; failures and lastfailure count his wrong
--- passwords in a row, which make the next attempt wait.
+-- passwords in a row, which make the next attempt wait; pending counts his
+-- attempts being verified, which count as wrong until they are.
 create table sys_user(id int primary key, name varchar(50) collate nocase not null, pwhash varchar(255) not null default '',
   admin int not null default 0, disabled int not null default 0, mustsetpw int not null default 1,
-  failures int not null default 0, lastfailure datetime text);
+  failures int not null default 0, lastfailure datetime text, pending int not null default 0);
 create table sys_user_right(userid int not null, rightcode varchar(50) collate nocase not null, level int not null default 0, primary key(userid,rightcode));
 create table sys_user_xslb(userid int not null, xslbid int not null, primary key(userid,xslbid));
 create table sys_setting(name varchar(50) collate nocase primary key, value varchar(255) collate nocase);

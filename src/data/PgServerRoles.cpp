@@ -110,6 +110,9 @@ end)"},
          and (new.zfrq, new.zfr, new.useridZfr, new.zfyy) is distinct from (old.zfrq, old.zfr, old.useridZfr, old.zfyy)) then
     raise exception using errcode = 'FO001', message = '不能修改收据（PJML）：收据只能作废或记下补打，作废只改作废日期、作废人和作废原因。';
   end if;
+  if new.pjState is not distinct from '作废' and not fo_has_right('PJCX', 2) then
+    raise exception using errcode = 'FO001', message = '不能作废收据（PJML.' || old.djbh || '）：作废收据需要“票据管理”的作废权限。';
+  end if;
   return new;
 end)"},
     // An arrears row changes only in its settlement columns; only a
@@ -142,6 +145,27 @@ end)"},
   end if;
   return new;
 end)"},
+    // Of the rights, the server enforces those a row shows were used: the
+    // batch posting's audit row, written in its transaction, needs the
+    // batch right; a reduction's record needs the reductions' or the batch
+    // right, its cancellation the reductions'.
+    {"fo_guard_rights", R"(begin
+  if session_user = (select pg_get_userbyid(nspowner) from pg_namespace where nspname = 'feeoffice') then
+    return new;
+  end if;
+  if tg_table_name = 'sys_log' then
+    if new.operation = '批量减免' and new.outcome = '完成' and not fo_has_right('PLJM', 2) then
+      raise exception using errcode = 'FO001', message = '不能批量减免（' || coalesce(new.djbh, '') || '）：批量减免需要“批量减免”的减免权限。';
+    end if;
+  elsif left(new.djbh, 4) = 'QXJM' then
+    if not fo_has_right('JMJL', 2) then
+      raise exception using errcode = 'FO001', message = '不能取消减免（kdw_sfjl.' || new.djbh || '）：取消减免需要“减免管理”的减免权限。';
+    end if;
+  elsif left(new.djbh, 2) = 'JM' and not (fo_has_right('JMJL', 2) or fo_has_right('PLJM', 2)) then
+    raise exception using errcode = 'FO001', message = '不能减免（kdw_sfjl.' || new.djbh || '）：减免需要“减免管理”或“批量减免”的减免权限。';
+  end if;
+  return new;
+end)"},
     // A student's own data is the administrators'; a posting changes only his balances.
     {"fo_guard_student", R"(begin
   if session_user = (select pg_get_userbyid(nspowner) from pg_namespace where nspname = 'feeoffice') or fo_is_administrator() then
@@ -156,25 +180,36 @@ end)"},
 
 // Which operator a session is: its login role, through fo_operator_roles.
 const char* const kWhoFunctions[] = {
-    "create function fo_operator_id() returns int language sql stable security definer set search_path = feeoffice, "
+    "create or replace function fo_operator_id() returns int language sql stable security definer set search_path = feeoffice, "
     "pg_catalog as $$ select userid from fo_operator_roles where rolename = session_user $$",
-    "create function fo_sees_every_student() returns boolean language sql stable security definer set search_path = "
+    "create or replace function fo_sees_every_student() returns boolean language sql stable security definer set search_path = "
     "feeoffice, pg_catalog as $$ select coalesce((select userid = 1 from fo_operator_roles where rolename = "
     "session_user), false) $$",
-    "create function fo_is_administrator() returns boolean language sql stable security definer set search_path = "
+    "create or replace function fo_is_administrator() returns boolean language sql stable security definer set search_path = "
     "feeoffice, pg_catalog as $$ select coalesce((select u.admin <> 0 from fo_operator_roles r join sys_user u on "
     "u.id = r.userid where r.rolename = session_user), false) $$",
-    "create function fo_my_categories() returns setof int language sql stable security definer set search_path = "
+    "create or replace function fo_my_categories() returns setof int language sql stable security definer set search_path = "
     "feeoffice, pg_catalog as $$ select x.xslbid from sys_user_xslb x join fo_operator_roles r on r.userid = x.userid "
     "where r.rolename = session_user $$",
+    // A right at `least` or above: an administrator has every right in
+    // full; anyone else is a member of the right's role for his level.
+    "create or replace function fo_has_right(right_code text, least_level int) returns boolean language sql stable security "
+    "definer set search_path = feeoffice, pg_catalog as $$ select fo_is_administrator() or exists(select 1 from "
+    "fo_right_roles r join pg_roles g on g.rolname = r.rolename where r.rightcode = right_code and r.level >= least_level and "
+    "pg_has_role(session_user, r.rolename, 'member')) $$",
 };
 
 void run(Connection& cn, const std::string& sql) { cn.execute(sql); }
 
-void createGuards(Connection& cn) {
+// The functions the guards and policies call, made anew as today's.
+void createGuardFunctions(Connection& cn) {
     for (const char* statement : kWhoFunctions) run(cn, statement);
     for (const auto& [name, body] : kGuards)
-        run(cn, std::string("create function ") + name + "() returns trigger language plpgsql as " + bodyLiteral(body));
+        run(cn, std::string("create or replace function ") + name + "() returns trigger language plpgsql as " +
+                    bodyLiteral(body));
+}
+
+void createGuards(Connection& cn) {
     const auto trigger = [&cn](const std::string& table, const std::string& when, const std::string& function,
                                const std::string& argument) {
         run(cn, "create trigger fo_" + table + "_" + function.substr(3) + "_" + std::to_string(when.size()) +
@@ -224,12 +259,12 @@ void grantAll(Connection& cn, const std::string& clerks, const std::string& admi
     run(cn, "grant update on kdw_xs to " + c);  // the balances; the trigger keeps the rest
     run(cn, "grant delete on kdw_sfjl, kdw_sfjlmx to " + c);  // a cancelled charge's transfer records
     for (const char* table : kPostedTables) run(cn, std::string("grant insert, update, delete on ") + table + " to " + c);
-    run(cn, "grant update (failures, lastfailure, mustsetpw) on sys_user to " + c);
+    run(cn, "grant update (failures, lastfailure, pending, mustsetpw) on sys_user to " + c);
     run(cn, "grant " + c + " to " + a);
     for (const char* table : kAdministeredTables)
         run(cn, std::string("grant insert, update, delete on ") + table + " to " + a);
-    run(cn, "grant select (id, name, admin, disabled, pwhash, mustsetpw, failures, lastfailure) on sys_user to " + s);
-    run(cn, "grant update (failures, lastfailure) on sys_user to " + s);
+    run(cn, "grant select (id, name, admin, disabled, pwhash, mustsetpw, failures, lastfailure, pending) on sys_user to " + s);
+    run(cn, "grant update (failures, lastfailure, pending) on sys_user to " + s);
     run(cn, "grant select on fo_schema, fo_operator_roles to " + s);
     run(cn, "grant insert on sys_log to " + s);
 }
@@ -247,6 +282,7 @@ void arrangePgServerRoles(Connection& cn) {
     run(cn, "insert into fo_server_roles(kind, rolename) values('clerks', " + quotedLiteral(clerks) + "), ('admins', " +
                 quotedLiteral(admins) + "), ('signin', " + quotedLiteral(signIn) + ")");
     grantAll(cn, clerks, admins, signIn);
+    upgradePgServerRoles(cn);
     createGuards(cn);
     createPolicies(cn);
     givePgOperatorsRoles(cn);
@@ -258,6 +294,30 @@ void grantPgAdministeredTable(Connection& cn, const std::string& table) {
         return;
     run(cn, "grant select on " + table + " to " + quotedIdentifier(groupRole(cn, "clerks")));
     run(cn, "grant insert, update, delete on " + table + " to " + quotedIdentifier(groupRole(cn, "admins")));
+}
+
+void upgradePgServerRoles(Connection& cn) {
+    const std::string clerks = quotedIdentifier(groupRole(cn, "clerks")), signIn = quotedIdentifier(groupRole(cn, "signin"));
+    run(cn, "grant update (pending) on sys_user to " + clerks);
+    run(cn, "grant select (pending), update (pending) on sys_user to " + signIn);
+    // Rights as memberships: one role per right code and level.
+    run(cn, "create table if not exists fo_right_roles(rightcode citext not null, level int not null, rolename text "
+            "not null unique, primary key(rightcode, level))");
+    run(cn, "grant select on fo_right_roles to " + clerks);
+    run(cn, "grant insert on fo_right_roles to " + quotedIdentifier(groupRole(cn, "admins")));
+    createGuardFunctions(cn);
+    for (const char* table : {"sys_log", "kdw_sfjl"}) {
+        const std::string trigger = std::string("fo_") + table + "_rights";
+        run(cn, "drop trigger if exists " + trigger + " on " + table);
+        run(cn, "create trigger " + trigger + " before insert on " + table +
+                    " for each row execute function fo_guard_rights()");
+    }
+    // The rights operators have already become memberships too.
+    std::vector<int> operators;
+    for (RecordsetPtr rs = cn.execute("select userid from fo_operator_roles order by userid"); rs && !rs->eof();
+         rs->moveNext())
+        operators.push_back(static_cast<int>(rs->field(std::size_t{0}).toInt()));
+    for (int id : operators) grantPgOperatorRights(cn, id);
 }
 
 void givePgOperatorsRoles(Connection& cn) {
@@ -285,7 +345,70 @@ std::string createPgOperatorRole(Connection& cn, int userId, bool admin) {
                 quotedLiteral(role) + ")");
     setPgOperatorAdmin(cn, userId, admin);
     run(cn, "grant " + quotedIdentifier(groupRole(cn, "signin")) + " to " + quotedIdentifier(role));
+    grantPgOperatorRights(cn, userId);
     return role;
+}
+
+void setPgOperatorRight(Connection& cn, int userId, const std::string& rightCode, int level) {
+    const std::string role = pgOperatorRole(cn, userId);
+    if (role.empty()) return;
+    std::vector<std::string> held;
+    for (RecordsetPtr rs = cn.execute("select r.rolename from fo_right_roles r join pg_roles g on g.rolname = "
+                                      "r.rolename where r.rightcode = " + quotedLiteral(rightCode) +
+                                      " and pg_has_role(" + quotedLiteral(role) + ", r.rolename, 'member')");
+         rs && !rs->eof(); rs->moveNext())
+        held.push_back(rs->field(std::size_t{0}).toText());
+    for (const std::string& right : held) run(cn, "revoke " + quotedIdentifier(right) + " from " + quotedIdentifier(role));
+    if (level <= 0) return;
+    const std::string where = " where rightcode=" + quotedLiteral(rightCode) + " and level=" + std::to_string(level);
+    std::string right = scalarText(cn, "select rolename from fo_right_roles" + where);
+    if (right.empty()) {
+        // Named after the group roles, so a copy or a renamed database keeps its names.
+        std::string code;
+        for (char c : rightCode) {
+            const unsigned char u = static_cast<unsigned char>(c);
+            code += std::isalnum(u) ? static_cast<char>(std::tolower(u)) : '_';
+        }
+        std::string prefix = groupRole(cn, "clerks");
+        prefix.resize(prefix.size() - std::string("_clerks").size());
+        right = prefix + "_right_" + code + "_" + std::to_string(level);
+        ensureRole(cn, right, "nologin");
+        run(cn, "insert into fo_right_roles(rightcode, level, rolename) values(" + quotedLiteral(rightCode) + ", " +
+                    std::to_string(level) + ", " + quotedLiteral(right) + ")");
+    }
+    run(cn, "grant " + quotedIdentifier(right) + " to " + quotedIdentifier(role));
+}
+
+void grantPgOperatorRights(Connection& cn, int userId) {
+    std::vector<std::pair<std::string, int>> rights;
+    for (RecordsetPtr rs = cn.execute("select rightcode, level from sys_user_right where userid=" +
+                                      std::to_string(userId) + " order by rightcode");
+         rs && !rs->eof(); rs->moveNext())
+        rights.emplace_back(rs->field(std::size_t{0}).toText(), static_cast<int>(rs->field(1).toInt()));
+    for (const auto& [code, level] : rights) setPgOperatorRight(cn, userId, code, level);
+}
+
+std::vector<std::string> pgRightMembershipFaults(Connection& cn) {
+    std::vector<std::string> faults;
+    if (scalarText(cn, "select count(*) from pg_tables where tablename = 'fo_right_roles'") == "0") return faults;
+    const std::string member = "pg_has_role(o.rolename, r.rolename, 'member')";
+    for (RecordsetPtr rs = cn.execute(
+             "select u.name, s.rightcode, s.level, 1 from sys_user_right s join sys_user u on u.id = s.userid "
+             "join fo_operator_roles o on o.userid = s.userid join pg_roles p on p.rolname = o.rolename "
+             "where s.level > 0 and not exists(select 1 from fo_right_roles r join pg_roles g on g.rolname = "
+             "r.rolename where r.rightcode = s.rightcode and r.level = s.level and " + member + ") "
+             "union all "
+             "select u.name, r.rightcode, r.level, 2 from fo_operator_roles o join sys_user u on u.id = o.userid "
+             "join pg_roles p on p.rolname = o.rolename cross join fo_right_roles r join pg_roles g on g.rolname = "
+             "r.rolename where " + member + " and not exists(select 1 from sys_user_right s where s.userid = "
+             "o.userid and s.rightcode = r.rightcode and s.level = r.level) order by 1, 2, 3");
+         rs && !rs->eof(); rs->moveNext()) {
+        const std::string who = "操作员“" + rs->field(std::size_t{0}).toText() + "”";
+        const std::string right = "权限 " + rs->field(1).toText() + " 第 " + rs->field(2).toText() + " 级";
+        faults.push_back(rs->field(3).toInt() == 1 ? who + "有" + right + "，但服务器上他的角色不是这项权限的角色的成员。"
+                                                   : who + "在服务器上是" + right + "的角色的成员，但权限表中他没有这项权限。");
+    }
+    return faults;
 }
 
 void setPgOperatorAdmin(Connection& cn, int userId, bool admin) {

@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <vector>
 
 #include "db/Connection.h"
 
@@ -45,6 +46,13 @@ void arrangePgServerRoles(Connection& cn);
 // roles arranged yet (their arrangement grants it with the rest).
 void grantPgAdministeredTable(Connection& cn, const std::string& table);
 
+// Brings an arrangement an earlier version made up to today's, as the
+// schema's owner inside the caller's transaction (every statement may run
+// again): the sign-in's count of attempts being verified (sys_user.pending),
+// the rights as memberships (their roles made, every operator's rights
+// granted), the guards as today's.
+void upgradePgServerRoles(Connection& cn);
+
 // Gives every operator who has none (rows upgraded or copied in) a login
 // role without a password: his earlier password, the program's own hash,
 // cannot become the server's, so the administrator gives him one anew (the
@@ -58,6 +66,21 @@ std::string pgOperatorRole(Connection& cn, int userId);
 // administrators' group when `admin`, otherwise in the clerks'; it cannot
 // sign in until it is given a password.
 std::string createPgOperatorRole(Connection& cn, int userId, bool admin);
+
+// His right `rightCode` at `level` (0: none) as a membership: of the role
+// of that code and level (made when first needed, listed in
+// fo_right_roles), and of no other level of it. Kept in step with
+// sys_user_right by whoever writes the rows, in the same transaction. The
+// server enforces with them the rights a row shows were used: voiding a
+// receipt needs the register's void level, a batch posting (its audit row)
+// the batch right, a reduction's record the reductions' or the batch right,
+// a cancellation's the reductions'.
+void setPgOperatorRight(Connection& cn, int userId, const std::string& rightCode, int level);
+// Every right of his rows as memberships (a role made or taken over).
+void grantPgOperatorRights(Connection& cn, int userId);
+// The operators whose memberships disagree with their rights rows, in the
+// clerk's words; none on a database without rights roles.
+std::vector<std::string> pgRightMembershipFaults(Connection& cn);
 
 // Moves his role between the groups.
 void setPgOperatorAdmin(Connection& cn, int userId, bool admin);

@@ -12,6 +12,7 @@
 #include "data/checks/BooksCheck.h"
 #include "db/DbError.h"
 #include "host/ReferenceHost.h"
+#include "host/operators/Operators.h"
 #include "reduction/JmjlStatements.h"
 #include "support/Dialects.h"
 #include "support/FakeHostSystem.h"
@@ -33,6 +34,12 @@ clsJMmx item(const std::string& month, const std::string& id, const char* jm, co
     m.set_sngYsje(*Currency::parse(ys));
     m.set_str_FeeTermName(month);
     return m;
+}
+
+// The database's link once its administrator exists, as a host makes him.
+std::string withBuiltIns(const test::TempFeeDb& db) {
+    Operators(*db.open()).ensureBuiltIns();
+    return db.path();
 }
 
 // Student 7 owes 202403 (item 5: 60) and 202404 (item 6: 40, item 7: 20);
@@ -79,6 +86,8 @@ protected:
     Rows rows(const std::string& sql) { return test::joinedRows(*db_.open(), sql); }
 
     test::TempFeeDb db_;
+    // The host's sessions log in as the administrator's own role on a server.
+    test::PgSignedInOperator signedIn_{withBuiltIns(db_), Operators::BuiltInId};
     test::RecordingMessages messages_;
     std::shared_ptr<ReferenceHost> host_ = std::make_shared<ReferenceHost>(db_.path(), GetParam());
     test::ScopedHost scoped_{host_, db_.connectionString()};

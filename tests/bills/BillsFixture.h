@@ -39,8 +39,10 @@ protected:
         actAs(Operators::BuiltInId);
     }
 
-    // Hands the module a host working as operator `userId`.
+    // Hands the module a host working as operator `userId` (on a server
+    // signed in as his own role; the test's connections stay the owner's).
     void actAs(int userId) {
+        signedIn_.signIn(db_.path(), userId);
         host_ = std::make_shared<ReferenceHost>(db_.path(), dialectCode(), userId);
         host_->installInModuleGlobals();
         head_.set_gRun(host_);
@@ -49,6 +51,7 @@ protected:
 
     ScopedGlobals restoreGlobals_;
     TempFeeDb db_;
+    PgSignedInOperator signedIn_;
     RecordingMessages messages_;
     std::shared_ptr<ReferenceHost> host_;
     cLsBILLhead head_;

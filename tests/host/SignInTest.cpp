@@ -5,6 +5,7 @@
 
 #include <array>
 #include <atomic>
+#include <functional>
 #include <thread>
 
 #include "HostTestSupport.h"
@@ -82,23 +83,35 @@ TEST_F(SignInTest, EachWrongPasswordAfterTheThirdMakesTheNextAttemptWaitLonger) 
     EXPECT_EQ(SignIn::waitAfter(40), 300);
 }
 
-TEST_F(SignInTest, GuessesMadeInParallelMeetTheWaitAsGuessesMadeOneByOne) {
-    // Thirty wrong passwords at one moment, ten at a time: only the three the
-    // wait allows are verified, every other one waits.
-    std::array<std::atomic<int>, 6> answers{};
-    for (int round = 0; round < 3; ++round) {
-        std::vector<std::thread> guesses;
-        for (int i = 0; i < 10; ++i)
-            guesses.emplace_back([&, i] {
+TEST_F(SignInTest, ParallelGuessesMeetTheWaitWhileParallelRightPasswordsAllGetIn) {
+    // Ten sign-ins with the right password at one moment all get in, and
+    // leave no count behind; then thirty wrong passwords at one moment, ten
+    // at a time: only the three the wait allows are verified, every other
+    // one waits.
+    const auto atOnce = [&](int attempts, const std::function<std::string(int)>& password) {
+        std::array<std::atomic<int>, 6> answers{};
+        std::vector<std::thread> threads;
+        for (int i = 0; i < attempts; ++i)
+            threads.emplace_back([&, i] {
                 SignIn mine(db.connectionString(), dbPath);
-                ++answers[static_cast<int>(mine.attempt(2, "guess-" + std::to_string(i), at(30)).status)];
+                ++answers[static_cast<int>(mine.attempt(2, password(i), at(30)).status)];
             });
-        for (std::thread& t : guesses) t.join();
+        for (std::thread& t : threads) t.join();
+        return std::vector<int>(answers.begin(), answers.end());
+    };
+    const auto count = [](const std::vector<int>& answers, SignInStatus status) { return answers[static_cast<int>(status)]; };
+    EXPECT_EQ(count(atOnce(10, [](int) { return std::string("secret-2"); }), SignInStatus::SignedIn), 10);
+    EXPECT_EQ(scalar("select failures+pending from sys_user where id=2"), "0");
+    std::vector<int> guesses(6);
+    for (int round = 0; round < 3; ++round) {
+        const std::vector<int> answers = atOnce(10, [](int i) { return "guess-" + std::to_string(i); });
+        for (std::size_t i = 0; i < answers.size(); ++i) guesses[i] += answers[i];
     }
-    EXPECT_EQ(answers[static_cast<int>(SignInStatus::WrongPassword)], 3);
-    EXPECT_EQ(answers[static_cast<int>(SignInStatus::MustWait)], 27);
+    EXPECT_EQ(count(guesses, SignInStatus::WrongPassword), 3);
+    EXPECT_EQ(count(guesses, SignInStatus::MustWait), 27);
     EXPECT_EQ(scalar("select failures from sys_user where id=2"), "3");
-    EXPECT_EQ(logOf(2).size(), 30u);
+    EXPECT_EQ(scalar("select pending from sys_user where id=2"), "0");
+    EXPECT_EQ(logOf(2).size(), 40u);
 }
 
 TEST_F(SignInTest, ADisabledOperatorCannotSignInEvenWithHisPassword) {

@@ -27,7 +27,8 @@ std::map<std::string, std::vector<std::string>> everything(const std::string& da
     std::map<std::string, std::vector<std::string>> out;
     for (const std::string& table : tableNames(*cn)) {
         const std::string name = lowerAscii(table);
-        if (name == "fo_schema" || name == "fo_counters" || name == "fo_server_roles" || name == "fo_operator_roles")
+        if (name == "fo_schema" || name == "fo_counters" || name == "fo_server_roles" || name == "fo_operator_roles" ||
+            name == "fo_right_roles")
             continue;
         std::vector<std::string> columns = columnNames(*cn, table);
         if (name == "sys_user")

@@ -5,8 +5,10 @@
 #include "data/FeeDatabase.h"
 #include "data/FeeSchema.h"
 #include "data/PgFeeSchema.h"
+#include "data/PgServerRoles.h"
 #include "db/DbError.h"
 #include "db/pg/PgLink.h"
+#include "host/operators/Operators.h"
 #include "support/PgTestServer.h"
 #include "support/Query.h"
 
@@ -167,6 +169,32 @@ TEST_F(PgFeeDatabase, AVersionFiveDatabaseComparesDocumentNumbersByteForByteKeep
     const std::string fresher = fresh("v6");
     EXPECT_EQ(scalar(*createFeeDatabase(fresher), "select count(*) from information_schema.columns where "
                                                   "column_name='djbh' and data_type='character varying'").toInt(), 3);
+}
+
+// Version 8 counted no pending sign-ins and kept the rights in rows only:
+// the upgrade adds the count and makes every operator's rights memberships.
+TEST_F(PgFeeDatabase, AVersionEightDatabaseGetsThePendingCountAndItsOperatorsRightsAsMemberships) {
+    const std::string link = fresh("v8");
+    {
+        ConnectionPtr cn = createFeeDatabase(link);
+        Operators operators(*cn);
+        operators.ensureBuiltIns();
+        operators.add(Operator{2, "收费员甲", false});
+        for (const char* table : {"sys_log", "kdw_sfjl"})
+            cn->execute(std::string("drop trigger fo_") + table + "_rights on " + table);
+        cn->execute("drop table fo_right_roles");
+        cn->execute("alter table sys_user drop column pending");
+        cn->execute("insert into sys_user_right(userid,rightcode,level) values(2,'PJCX',2)");
+        cn->execute("update fo_schema set version=8");
+    }
+    ConnectionPtr cn = openFeeDatabase(link);
+    EXPECT_EQ(feeSchemaVersionOf(*cn), kFeeSchemaVersion);
+    EXPECT_EQ(scalar(*cn, "select pending from sys_user where id=2").toInt(), 0);
+    EXPECT_EQ(scalar(*cn, "select count(*) from fo_operator_roles o, fo_right_roles r where o.userid=2 and "
+                          "r.rightcode='PJCX' and r.level=2 and pg_has_role(o.rolename, r.rolename, 'member')")
+                  .toInt(),
+              1);
+    EXPECT_EQ(pgRightMembershipFaults(*cn), std::vector<std::string>{});
 }
 
 }  // namespace

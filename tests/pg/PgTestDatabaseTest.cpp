@@ -1,13 +1,16 @@
 // The databases every PostgreSQL test runs on: each test's is a clone of its
 // template as the template was made, whether the cluster's filler made it
-// ahead or the test made it itself, and what one test writes no other sees.
+// ahead or the test made it itself, and what one test writes no other sees;
+// an operator signed in on one is that database's own role.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <chrono>
 #include <thread>
 
+#include "db/DbError.h"
 #include "db/pg/PgLink.h"
+#include "support/DemoDatabase.h"
 #include "support/PgTestServer.h"
 #include "support/Query.h"
 
@@ -60,6 +63,23 @@ TEST(PgTestDatabase, EachTestGetsThePristineTemplateAndNoOneElsesWrites) {
     const std::vector<std::string> left = readyClones();
     EXPECT_TRUE(std::find(left.begin(), left.end(), ready.front()) == left.end())
         << "the first ready clone " << ready.front() << " was not the one taken";
+}
+
+// The behaviour tests post as the signed-in operator's role, the roles the
+// demo's template made shared by no other test's clone, and arrange and read
+// as the owner.
+TEST(PgSignedInOperator, TheHostsSessionsAreTheOperatorsOwnRoleAndTheTestsStayTheOwners) {
+    ASSERT_TRUE(onPostgres()) << "runs on the PostgreSQL test cluster only";
+    TempDir dir;
+    const DemoOptions demo{120, 1, "2026-12-06"};
+    DemoDatabase first(dir, demo), second(dir, demo);
+    PgSignedInOperator clerk(first.location(), 3);
+    const std::string role = scalar(*openConnection(first.location()), "select session_user").toText();
+    EXPECT_EQ(role, pgLinkParts(first.location()).database + "_op3");
+    EXPECT_THROW(openConnection(first.location())->execute("delete from sys_log"), DbError);
+    EXPECT_EQ(scalar(*openAsOwner(first.location()), "select session_user").toText(), "feeoffice");
+    EXPECT_NE(scalar(*openAsOwner(second.location()), "select rolename from fo_operator_roles where userid=3").toText(),
+              role);
 }
 
 }  // namespace

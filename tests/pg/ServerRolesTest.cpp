@@ -6,12 +6,14 @@
 
 #include "app/ExeRunner.h"
 #include "data/FeeDatabase.h"
+#include "data/checks/BooksCheck.h"
 #include "data/PgFeeSchema.h"
 #include "data/PgServerRoles.h"
 #include "db/DbError.h"
 #include "db/pg/PgCredentials.h"
 #include "db/pg/PgLink.h"
 #include "db/sql/SqlQuoting.h"
+#include "host/api/Rights.h"
 #include "host/operators/Operators.h"
 #include "host/operators/SignIn.h"
 #include "support/PgTestServer.h"
@@ -44,6 +46,8 @@ protected:
         operators.add(Operator{2, "收费员甲", false});
         operators.setPassword(2, "clerk-secret", false);
         operators.allowCategory(2, 1);
+        operators.setRight(2, rights::Register, rights::Post);  // he may void and reduce
+        operators.setRight(2, rights::Reductions, rights::Post);
         operators.add(Operator{3, "收费员乙", false});
         operators.setPassword(3, "other-secret", false);
         clerkRole = pgOperatorRole(*owner, 2);
@@ -119,6 +123,34 @@ TEST_F(ServerRoles, WhatPostingsChangeStillGoesAsTheClerk) {
     EXPECT_EQ(ownerSees("select count(*) from kdw_sfjl where id in(3,4)"), "1");
     EXPECT_EQ(ownerSees("select pjState from PJML where id=10"), "作废");
     EXPECT_EQ(ownerSees("select jmje from qfhzb where qfkid=100"), "30");
+}
+
+// His rights are his role's memberships, kept in step by the operators'
+// rows; the server refuses a void below the register's void level and a
+// batch posting without the batch right, and the check names a membership
+// the rows do not give.
+TEST_F(ServerRoles, VoidsAndBatchesNeedTheirRightsAndTheCheckNamesAMembershipTheRightsDoNotGive) {
+    const std::string voiding = "update PJML set zfrq='2026-12-06',zfr='收费员甲',useridZfr=2,zfyy='重开',pjState='作废' where id=10";
+    const auto membershipFaults = [this] {
+        std::vector<std::string> texts;
+        for (const BooksFault& f : checkBooks(*owner))
+            if (f.code == "rights-membership") texts.push_back(f.text);
+        return texts;
+    };
+    Operators(*owner).setRight(2, rights::Register, rights::View);
+    EXPECT_NE(refusal(voiding).find("不能作废收据（PJML.SF1）：作废收据需要“票据管理”的作废权限"), std::string::npos);
+    EXPECT_EQ(ownerSees("select pjState from PJML where id=10"), "");
+    EXPECT_NE(refusal("insert into sys_log(logtime,userid,operation,djbh,outcome) values('2026-12-06 10:00:00',2,"
+                      "'批量减免','JM5','完成')")
+                  .find("批量减免需要“批量减免”的减免权限"),
+              std::string::npos);
+    EXPECT_EQ(membershipFaults(), std::vector<std::string>{});
+
+    Operators(*owner).setRight(3, rights::Register, rights::Post);
+    owner->execute("grant " + quotedIdentifier(ownerSees("select rolename from fo_right_roles where rightcode='PJCX' and level=2")) +
+                   " to " + quotedIdentifier(clerkRole));
+    EXPECT_EQ(membershipFaults(),
+              std::vector<std::string>{"操作员“收费员甲”在服务器上是权限 PJCX 第 2 级的角色的成员，但权限表中他没有这项权限。"});
 }
 
 TEST_F(ServerRoles, AnOperatorSeesOnlyTheStudentsOfHisCategoriesAndTheBuiltInSeesAll) {

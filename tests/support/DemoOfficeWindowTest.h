@@ -15,6 +15,7 @@
 #include "support/DemoDatabase.h"
 #include "support/Dialects.h"
 #include "support/ModuleHost.h"
+#include "support/PgTestServer.h"
 #include "support/Query.h"
 #include "support/TempDir.h"
 #include "ui/controls/CommandButton.h"
@@ -47,15 +48,17 @@ protected:
             else if (onModal) onModal(f);
         });
         actAs(Operators::BuiltInId);
-        cn = openConnection(host->gLinkString());
+        cn = openAsOwner(host->gLinkString());
     }
     void TearDown() override {
         ui.setModalRunner([](Form& f) { f.unload(); });
         FormInstances::releaseAll();
     }
 
-    // The module works for operator `userId` from now on.
+    // The module works for operator `userId` from now on (on a server
+    // signed in as his own role; the test's `cn` stays the owner's).
     void actAs(int userId) {
+        signedIn_.signIn(dbPath, userId);
         host = std::make_shared<ReferenceHost>(dbPath, dialectCode(), userId);
         host->setSettingsStore(store);
         handHostToModule(host);
@@ -105,6 +108,7 @@ protected:
 private:
     DemoOptions options_;
     ScopedGlobals restoreGlobals_;
+    PgSignedInOperator signedIn_;
 };
 
 }  // namespace fo::test

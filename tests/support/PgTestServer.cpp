@@ -5,10 +5,15 @@
 #include <atomic>
 #include <cstdlib>
 #include <fstream>
+#include <optional>
 #include <stdexcept>
+#include <vector>
 
+#include "data/PgServerRoles.h"
 #include "db/Connection.h"
+#include "db/pg/PgCredentials.h"
 #include "db/pg/PgLink.h"
+#include "db/sql/SqlQuoting.h"
 
 namespace fo::test {
 namespace {
@@ -88,9 +93,55 @@ PgTestDatabase::PgTestDatabase(const std::string& templateName,
 PgTestDatabase::~PgTestDatabase() {
     try {
         // A connection the test left open must not keep the database.
-        openConnection(pgTestLink("postgres"))->execute("drop database if exists " + name_ + " with (force)");
+        auto server = openConnection(pgTestLink("postgres"));
+        server->execute("drop database if exists " + name_ + " with (force)");
+        // Then the roles made for its operators (named after it), which
+        // the cluster would otherwise keep.
+        std::vector<std::string> roles;
+        for (RecordsetPtr rs = server->execute("select rolname from pg_roles where starts_with(rolname, '" + name_ + "_')");
+             !rs->eof(); rs->moveNext())
+            roles.push_back(rs->field(std::size_t{0}).toText());
+        for (const std::string& role : roles) server->execute("drop role if exists " + quotedIdentifier(role));
     } catch (...) {
     }
+}
+
+ConnectionPtr openAsOwner(const std::string& linkString) {
+    const std::optional<PgSignedInRole> signedIn =
+        isPostgresLink(linkString) ? pgSignedInRoleFor(linkString) : std::nullopt;
+    if (!signedIn) return openConnection(linkString);
+    // The link's own user (the owner, trusted on the test cluster) logs in
+    // while no role is set; the operator is signed in again at once.
+    clearPgSignedInRole();
+    try {
+        ConnectionPtr owner = openConnection(linkString);
+        setPgSignedInRole(*signedIn);
+        return owner;
+    } catch (...) {
+        setPgSignedInRole(*signedIn);
+        throw;
+    }
+}
+
+PgSignedInOperator::~PgSignedInOperator() {
+    if (onPostgres()) clearPgSignedInRole();
+}
+
+void PgSignedInOperator::signIn(const std::string& linkString, int userId) {
+    if (!onPostgres() || !isPostgresLink(linkString)) return;
+    static const std::string password = "test-operator-password";
+    clearPgSignedInRole();
+    ConnectionPtr owner = openConnection(linkString);
+    const std::string user = std::to_string(userId);
+    if (count(*owner, "select count(*) from sys_user where id=" + user) == 0)
+        throw std::logic_error("operator " + user + " is not in the database: the test arranges him first");
+    std::string role = pgOperatorRole(*owner, userId);
+    const std::string database = owner->execute("select current_database()")->field(std::size_t{0}).toText();
+    if (role.rfind(database + "_", 0) != 0)
+        role = createPgOperatorRole(*owner, userId, count(*owner, "select count(*) from sys_user where admin<>0 and id=" + user) > 0);
+    setPgOperatorPassword(*owner, userId, password);
+    const PgLinkParts parts = pgLinkParts(linkString);
+    setPgSignedInRole({parts.host, parts.port, parts.database, role, password});
 }
 
 }  // namespace fo::test

@@ -15,7 +15,7 @@ TempFeeDb::TempFeeDb() {
     connectionString_ = linkStringFor(path_);
 }
 
-ConnectionPtr TempFeeDb::open() const { return openConnection(connectionString_); }
+ConnectionPtr TempFeeDb::open() const { return openAsOwner(connectionString_); }
 
 void TempFeeDb::exec(const std::string& sql) const { open()->execute(sql); }
 

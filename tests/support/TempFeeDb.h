@@ -20,7 +20,8 @@ public:
     const std::string& path() const { return path_; }
     // The connection string of this database.
     const std::string& connectionString() const { return connectionString_; }
-    // A new connection, opened on the database.
+    // A new connection, opened on the database (as its owner on a server,
+    // whoever is signed in: see PgSignedInOperator).
     ConnectionPtr open() const;
     // Runs one statement on a connection of its own (for arranging data).
     void exec(const std::string& sql) const;

@@ -1,5 +1,6 @@
 #include "data/checks/BooksCheck.h"
 
+#include "data/PgServerRoles.h"
 #include "data/checks/BooksCheckParts.h"
 #include "db/DbError.h"
 #include "db/Engine.h"
@@ -95,6 +96,9 @@ std::vector<BooksFault> checkBooks(Connection& cn, const BooksCheckOptions& opti
         bookscheck::checkArrears(cn, faults);
         bookscheck::checkRemainders(cn, faults);
         if (options.auditTrail) bookscheck::checkAuditTrail(cn, faults);
+        // On a server an operator's rights are also his role's memberships.
+        if (!onSqlite(cn))
+            for (std::string& fault : pgRightMembershipFaults(cn)) faults.add("rights-membership", std::move(fault));
     } catch (const DbError& e) {
         // A damaged file may fail the reads too: say so after the damage.
         if (faults.list().empty() || faults.list().front().code != "integrity") throw;

@@ -28,7 +28,7 @@ namespace {
 // Tables of the schema that each database writes for itself.
 bool ownedByTheTarget(const std::string& table) {
     const std::string t = lowerAscii(table);
-    return t == "fo_schema" || t == "fo_counters" || t == "fo_server_roles" || t == "fo_operator_roles" ||
+    return t == "fo_schema" || t == "fo_counters" || t == "fo_server_roles" || t == "fo_operator_roles" || t == "fo_right_roles" ||
            t.rfind("sqlite_", 0) == 0;
 }
 

@@ -132,7 +132,7 @@ void Operators::setPassword(int id, const std::string& clear, bool mustChange) {
 
 void Operators::setPasswordHash(int id, const std::string& hash, bool mustChange) {
     cn_.execute("update sys_user set pwhash=" + sqlLiteral(hash) + ",mustsetpw=" + (mustChange ? "1" : "0") +
-                ",failures=0,lastfailure=null where id=" + std::to_string(id));
+                ",failures=0,lastfailure=null,pending=0 where id=" + std::to_string(id));
 }
 
 void Operators::setGivenPassword(int id, const std::string& clear, const std::string& hash, bool mustChange) {
@@ -154,6 +154,8 @@ void Operators::setRight(int userId, const std::string& rightCode, int level) {
     cn_.execute("delete from sys_user_right where userid=" + user + " and rightcode=" + code);
     cn_.execute("insert into sys_user_right(userid,rightcode,level) values(" + user + "," + code + "," +
                 std::to_string(std::clamp(level, 0, FullRight)) + ")");
+    // On a server the right is his role's membership too, which the server enforces.
+    if (onServer()) setPgOperatorRight(cn_, userId, rightCode, std::clamp(level, 0, FullRight));
 }
 
 void Operators::allowCategory(int userId, int categoryId) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <thread>
 
 #include "data/FeeDatabase.h"
 #include "data/PasswordHash.h"
@@ -36,25 +37,54 @@ DateTime secondsBefore(const DateTime& t, long long seconds) {
                     static_cast<int>(rest / 60 % 60), static_cast<int>(rest % 60)};
 }
 
-// Counts one more failure for `userId` at `now`, unless the wait his earlier
-// failures imposed has not passed yet; true when it was counted. The wait
-// for each count is spelled out in the condition, so the check and the
-// count are one statement, atomic on every engine.
+// Claims one attempt for `userId` at `now`: counts it as pending, unless
+// the wait that his failures and the attempts still being verified impose
+// has not passed yet; true when it was claimed. A pending attempt counts as
+// a wrong password until it is verified, so of attempts made at once only
+// as many as the wait allows are verified. The wait for each count is
+// spelled out in the condition, so the check and the claim are one
+// statement, atomic on every engine.
 bool claimAttempt(Connection& cn, int userId, const DateTime& now) {
-    std::string allowed = "failures<3 or lastfailure is null";
+    const std::string counted = "failures+pending";
+    std::string allowed = counted + "<3 or lastfailure is null";
     for (int failures = 3, previous = 0;; ++failures) {
         const int wait = SignIn::waitAfter(failures);
         if (wait == previous) break;  // the longest wait: every higher count waits as long
-        allowed += " or (failures" + std::string(SignIn::waitAfter(failures + 1) == wait ? ">=" : "=") +
+        allowed += " or (" + counted + (SignIn::waitAfter(failures + 1) == wait ? ">=" : "=") +
                    std::to_string(failures) + " and lastfailure<=" +
                    sqlLiteral(secondsBefore(now, wait).dateTimeText()) + ")";
         previous = wait;
     }
     long changed = 0;
-    cn.execute("update sys_user set failures=failures+1,lastfailure=" + sqlLiteral(now.dateTimeText()) +
+    cn.execute("update sys_user set pending=pending+1,lastfailure=" + sqlLiteral(now.dateTimeText()) +
                    " where id=" + std::to_string(userId) + " and (" + allowed + ")",
                &changed);
     return changed > 0;
+}
+
+// A claimed attempt is verified: a right password clears his count (the
+// time of the last one stays while others are still being verified), a
+// wrong one becomes a failure; one that could not be verified (the server
+// did not answer) counts as nothing.
+enum class Verified { Right, Wrong, Unverified };
+
+void settleAttempt(Connection& cn, int userId, Verified how, const DateTime& now) {
+    // Plain statements each engine and dialect reads alike (no case
+    // expression); each is atomic, and a claim made between them only ever
+    // finds the count higher than it ends.
+    const std::string user = " where id=" + std::to_string(userId);
+    if (how == Verified::Wrong)
+        cn.execute("update sys_user set failures=failures+1,lastfailure=" + sqlLiteral(now.dateTimeText()) + user);
+    cn.execute("update sys_user set pending=pending-1" + user + " and pending>0");
+    if (how != Verified::Right) return;
+    cn.execute("update sys_user set failures=0" + user);
+    cn.execute("update sys_user set lastfailure=null" + user + " and pending=0");
+}
+
+// Whether attempts of his are still being verified.
+bool attemptsPending(Connection& cn, int userId) {
+    auto rs = cn.execute("select pending from sys_user where id=" + std::to_string(userId));
+    return rs && !rs->eof() && rs->field(std::size_t{0}).toInt() > 0;
 }
 
 int failuresOf(Connection& cn, int userId) {
@@ -139,7 +169,6 @@ SignInResult SignIn::attempt(int userId, const std::string& password, const Date
         return result;
     }
     result.op = *op;
-    const std::string user = std::to_string(userId);
     if (op->disabled) {
         log(userId, op->name, kSignInFailed, "已停用");
         result.status = SignInStatus::Disabled;
@@ -147,27 +176,41 @@ SignInResult SignIn::attempt(int userId, const std::string& password, const Date
         return result;
     }
 
-    // The attempt is counted as a failure before the password is looked at,
-    // in one statement that also checks the wait: of attempts made at once,
-    // only those the wait allows get past it, however many run in parallel.
-    // A right password then clears the count again.
-    if (!claimAttempt(*cn, userId, now)) {
+    // The attempt is claimed before the password is looked at, in one
+    // statement that also checks the wait: of attempts made at once, only
+    // those the wait allows get past it, however many run in parallel. One
+    // held back only by attempts still being verified waits for them (a
+    // moment): right passwords made at once all get in, while guesses find
+    // the failures those attempts became.
+    bool claimed = claimAttempt(*cn, userId, now);
+    for (const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+         !claimed && attemptsPending(*cn, userId) && std::chrono::steady_clock::now() < until;
+         claimed = claimAttempt(*cn, userId, now))
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    if (!claimed) {
         log(userId, op->name, kSignInFailed, "等待中，未校验密码");
         result.status = SignInStatus::MustWait;
         result.waitSeconds = std::max(1, secondsToWait(*cn, userId, now));
         result.message = "密码错误次数过多，请 " + std::to_string(result.waitSeconds) + " 秒后再试。";
         return result;
     }
-    const auto clearFailures = [&] { cn->execute("update sys_user set failures=0,lastfailure=null where id=" + user); };
-
-    const std::string hash = operators.passwordHash(userId);
+    std::string hash;
+    bool right = false;
+    try {
+        hash = operators.passwordHash(userId);
+        // One without a password yet proves nothing: he sets his first.
+        right = hash.empty() || passwordIsRight(*cn, userId, hash, password);
+    } catch (...) {
+        settleAttempt(*cn, userId, Verified::Unverified, now);
+        throw;
+    }
+    settleAttempt(*cn, userId, right ? Verified::Right : Verified::Wrong, now);
     if (hash.empty()) {
-        clearFailures();
         result.status = SignInStatus::NeedsNewPassword;
         result.message = "“" + op->name + "”还没有密码：请设置登录密码。";
         return result;
     }
-    if (!passwordIsRight(*cn, userId, hash, password)) {
+    if (!right) {
         log(userId, op->name, kSignInFailed, "密码错误");
         result.status = SignInStatus::WrongPassword;
         result.waitSeconds = waitAfter(failuresOf(*cn, userId));
@@ -175,7 +218,6 @@ SignInResult SignIn::attempt(int userId, const std::string& password, const Date
         if (result.waitSeconds > 0) result.message += "请 " + std::to_string(result.waitSeconds) + " 秒后再试。";
         return result;
     }
-    clearFailures();
     // He proved his password: from here on the sessions are his role's (a
     // headless sign-in goes on with the password that is due for a change).
     if (onServer()) useServerRole(*cn, userId, password);
