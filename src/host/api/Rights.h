@@ -19,6 +19,10 @@ inline constexpr const char* Reprint = "DD1pJCX_cdsj";  // 重打收据
 inline constexpr const char* Reductions = "JMJL";      // 减免管理: single reductions, their cancellation
 inline constexpr const char* Batches = "PLJM";         // 批量减免, 应收明细表-减免
 inline constexpr const char* MonthEnd = "YMJZ";        // 月末结转
+// 已缴费用的减免转入预收款: a reduction of what was already paid moves money
+// the office holds into the student's prepayment, so it is a right apart
+// from reducing what is still owed.
+inline constexpr const char* PaidCredits = "JMYSK";
 
 enum Level { None = 0, View = 1, Post = 2, Full = 3 };
 
