@@ -9,6 +9,7 @@
 #include "reduction/JmjlStatements.h"
 #include "reduction/ReductionChecks.h"
 #include "reduction/frmjmjlNew.h"
+#include "reduction/PaidCredit.h"
 #include "ui/lists/TrimSpaces.h"
 #include "ui/lists/Utf8Text.h"
 #include "ui/lists/mdl1.h"
@@ -293,6 +294,12 @@ void frmjmjlNew::ShowSFLX(const std::string& requested) {
             cells[ColYs] = cells[ColJm];
         }
         if (paid) paid->close();
+        // Crediting what was paid: the grid offers what may still be
+        // credited, whatever is owed.
+        if (chkCreditPaid.value() == 1) {
+            const Currency cap = jmjl::creditCap(cn(), run, xsid, itemId, DTP_jmrq.dateText());
+            cells[ColJm] = cells[ColYs] = cap.plainText();
+        }
         cells[ColItemId] = itemId;
         cells[ColProjectId] = items->field("projectID_DF").toText();
         if (leadingNumber(cells[ColJm]) <= Currency()) continue;

@@ -252,7 +252,17 @@ TEST_P(ReductionPostingTest, ACreditOfAPaidItemGoesToThePrepaymentCappedAndCance
     EXPECT_EQ(seen->field("jmje").toCurrency(), leadingNumber("300"));
     EXPECT_EQ(cap(xsid), paid - leadingNumber("300"));
     // The rest once, then a second credit of the same item finds nothing left.
-    const std::string second = jmjl::postCredit(*host, request(xsid, (paid - leadingNumber("300")).plainText()));
+    // Entered in the window: with the option the grid offers what was paid.
+    auto w = windowFor(one("select xh from kdw_xs where id=" + xsid));
+    w->chkCreditPaid.userClick();
+    ASSERT_NE(rowOf(*w, "1"), -1);
+    EXPECT_EQ(leadingNumber(w->MSFlexGrid1.textMatrix(rowOf(*w, "1"), frmjmjlNew::ColJm)), paid - leadingNumber("300"));
+    for (int r = 1; r < w->MSFlexGrid1.rows(); ++r)
+        if (r != rowOf(*w, "1")) typeReduction(*w, r, "0");
+    w->txtJmyy.userSetText("迟到的减免");
+    w->cmd_ok.userClick();
+    const std::string second = one("select max(id) from kdw_sfjl where left(djbh,2)='JM'");
+    EXPECT_EQ(one("select ysk from kdw_sfjl where id=" + second), (paid - leadingNumber("300")).plainText());
     EXPECT_NE(refusal(request(xsid, "0.01")).find("至多 0.00"), std::string::npos);
     host->getQFmxbNew(dues, cn, "202612", ",1", "", "");
     EXPECT_EQ(one("select count(*) from " + dues + " where xsid=" + xsid), "0");
