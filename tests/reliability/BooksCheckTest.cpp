@@ -3,6 +3,8 @@
 // row per invariant, is reported by its code, naming the rows.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "host/ReferenceHost.h"
 #include "reliability/Books.h"
 #include "support/Query.h"
@@ -157,6 +159,19 @@ TEST_P(BooksCheckTest, EveryOtherInvariantBrokenInOneRowIsNamed) {
     const std::string richerItem = text("select min(sfxmid) from qfmxb where qfkid=" + richer);
     cn->execute("update qfmxb set qfje=qfje+1 where qfkid=" + richer + " and sfxmid=" + richerItem);
     cn->execute("update qfhzb set qfje=qfje+1 where qfkid=" + richer);
+    // Prepayments: a balance a yuan off its records; a credit of more than
+    // the month's charge paid on the item.
+    const std::string offBalance = text("select min(id) from kdw_xs");
+    cn->execute("update kdw_xs set ysk=ysk+1 where id=" + offBalance);
+    const std::string paid = text("select max(a.id) from kdw_sfjl a where a.djbh like 'SF%' and a.xsid<>" + offBalance);
+    cn->execute("insert into kdw_sfjl(id,djbh,xsid,sfyf,jmje,ysk) select 900013,'JM209901010013',xsid,sfyf,je+1,je+1"
+                " from kdw_sfjl where id=" + paid);
+    cn->execute("insert into kdw_sfjlmx(sfjlid,sfxmid,je,jmje,ysk) select 900013,sfxmid,0-sum(je)-1,sum(je)+1,sum(je)+1"
+                " from kdw_sfjlmx where sfjlid=" + paid + " group by sfxmid having sfxmid=min(sfxmid)");
+    cn->execute("update kdw_sfjl set jmje=(select jmje from kdw_sfjlmx where sfjlid=900013),ysk=(select ysk from"
+                " kdw_sfjlmx where sfjlid=900013) where id=900013");
+    cn->execute("update kdw_xs set ysk=ysk+(select ysk from kdw_sfjl where id=900013) where id=(select xsid from"
+                " kdw_sfjl where id=900013)");
 
     const auto faults = checkBooksAt(locator);
     EXPECT_TRUE(reported(faults, "mirror-source", "QXJM209901010010")) << describe(faults);
@@ -176,6 +191,10 @@ TEST_P(BooksCheckTest, EveryOtherInvariantBrokenInOneRowIsNamed) {
     EXPECT_TRUE(reported(faults, "reduction-settled", text("select djbh from kdw_sfjl where id=" + reducer)))
         << describe(faults);
     EXPECT_TRUE(reported(faults, "remainder-twice", "欠费 " + parent + "（")) << describe(faults);
+    EXPECT_TRUE(reported(faults, "balance", "（id " + offBalance + "）")) << describe(faults);
+    EXPECT_TRUE(reported(faults, "credit-cap", "转入预收款的减免超过已缴")) << describe(faults);
+    // The credit's own balance moved with it: only the yuan off is named.
+    EXPECT_EQ(std::count_if(faults.begin(), faults.end(), [](const BooksFault& f) { return f.code == "balance"; }), 1);
     EXPECT_TRUE(reported(faults, "remainder-items", "余欠行 " + richer + " 的收费项目 " + richerItem)) << describe(faults);
     for (const BooksFault& f : faults) EXPECT_FALSE(looksEnglish(f.text)) << f.text;
 }
