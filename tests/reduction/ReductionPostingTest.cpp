@@ -1,6 +1,7 @@
 #include "bills/FeeCancellation.h"
 #include "data/checks/BooksCheck.h"
 #include "db/DbError.h"
+#include "host/fees/CarryOver.h"
 #include "reduction/PaidCredit.h"
 #include "reduction/ReductionCancellation.h"
 #include "reduction/ReductionChecks.h"
@@ -235,6 +236,11 @@ TEST_P(ReductionPostingTest, ACreditOfAPaidItemGoesToThePrepaymentCappedAndCance
         return p.refused() ? p.refusals.front().code + ":" + p.refusals.front().laterId : std::string("voided");
     };
 
+    // A clerk who may reduce but not credit what was paid finds the option grey.
+    actAs(2);
+    EXPECT_FALSE(windowFor(one("select xh from kdw_xs where id=" + xsid), true)->chkCreditPaid.enabled());
+    actAs(Operators::BuiltInId);
+
     // After the full payment: everything paid may be credited, no more.
     EXPECT_EQ(cap(xsid), paid);
     const std::string before = balances(xsid), beforeCounts = counts();
@@ -285,6 +291,17 @@ TEST_P(ReductionPostingTest, ACreditOfAPaidItemGoesToThePrepaymentCappedAndCance
     EXPECT_EQ(cancel(first), "cancelled");
     EXPECT_EQ(balances(xsid), before);
     EXPECT_EQ(voidCharge(chargeId), "voided");
+
+    // The month-end stores what the part payer still owes, the credit kept
+    // in his balance; the stored month is credited no more.
+    const std::string partBalance = balances(partXsid);
+    carryOverMonth(*cn, *host, "202612");
+    EXPECT_EQ(leadingNumber(one("select sum(q.qfje-q.fkje-q.jmje) from qfhzb as h inner join qfmxb as q on"
+                                " q.qfkid=h.qfkid where h.fkrq is null and h.qfyf='202612' and q.sfxmid=1 and h.xsid=" +
+                                partXsid)),
+              partOwed);
+    EXPECT_EQ(balances(partXsid), partBalance);
+    EXPECT_EQ(cap(partXsid), Currency());
 }
 
 }  // namespace

@@ -164,14 +164,15 @@ TEST_P(BooksCheckTest, EveryOtherInvariantBrokenInOneRowIsNamed) {
     const std::string offBalance = text("select min(id) from kdw_xs");
     cn->execute("update kdw_xs set ysk=ysk+1 where id=" + offBalance);
     const std::string paid = text("select max(a.id) from kdw_sfjl a where a.djbh like 'SF%' and a.xsid<>" + offBalance);
-    cn->execute("insert into kdw_sfjl(id,djbh,xsid,sfyf,jmje,ysk) select 900013,'JM209901010013',xsid,sfyf,je+1,je+1"
-                " from kdw_sfjl where id=" + paid);
-    cn->execute("insert into kdw_sfjlmx(sfjlid,sfxmid,je,jmje,ysk) select 900013,sfxmid,0-sum(je)-1,sum(je)+1,sum(je)+1"
-                " from kdw_sfjlmx where sfjlid=" + paid + " group by sfxmid having sfxmid=min(sfxmid)");
-    cn->execute("update kdw_sfjl set jmje=(select jmje from kdw_sfjlmx where sfjlid=900013),ysk=(select ysk from"
-                " kdw_sfjlmx where sfjlid=900013) where id=900013");
-    cn->execute("update kdw_xs set ysk=ysk+(select ysk from kdw_sfjl where id=900013) where id=(select xsid from"
-                " kdw_sfjl where id=900013)");
+    const std::string owner = text("select xsid from kdw_sfjl where id=" + paid);
+    const std::string item = text("select min(sfxmid) from kdw_sfjlmx where sfjlid=" + paid);
+    const std::string over = std::to_string(scalar(*cn, "select sum(je) from kdw_sfjlmx where sfjlid=" + paid +
+                                                            " and sfxmid=" + item).toInt() + 1);
+    cn->execute("insert into kdw_sfjl(id,djbh,xsid,sfyf,jmje,ysk) values(900013,'JM209901010013'," + owner + ",'" +
+                text("select sfyf from kdw_sfjl where id=" + paid) + "'," + over + "," + over + ")");
+    cn->execute("insert into kdw_sfjlmx(sfjlid,sfxmid,je,jmje,ysk) values(900013," + item + ",-" + over + "," + over +
+                "," + over + ")");
+    cn->execute("update kdw_xs set ysk=ysk+" + over + " where id=" + owner);
 
     const auto faults = checkBooksAt(locator);
     EXPECT_TRUE(reported(faults, "mirror-source", "QXJM209901010010")) << describe(faults);
