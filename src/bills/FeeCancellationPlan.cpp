@@ -5,6 +5,7 @@
 #include "data/posting/ArrearsReopening.h"
 #include "data/BookNames.h"
 #include "data/Dialect.h"
+#include "data/posting/LaterCredits.h"
 #include "data/posting/PostingChecks.h"
 #include "db/DbError.h"
 #include "db/values/TextCase.h"
@@ -75,6 +76,13 @@ void FeeCancellation::planInto(plan::Plan& p, const std::string& varDjbh, const 
         return p.refuse("later-operation",
                         std::string(feecancel::kLaterOperationText) + CRLF + CRLF + laterOperationsText(later),
                         later.front().recordId, later.front().djbh);
+    // A reduction that credited what this charge paid to the prepayment
+    // stands on the payment: it is cancelled first.
+    if (const LaterCredit credit = creditAfterCharge(cn_, O); !credit.id.empty())
+        return p.refuse("later-operation",
+                        std::string(feecancel::kLaterOperationText) + CRLF + CRLF + "减免[" + credit.djbh +
+                            "]已将本次收费的已缴费用转入预收款。",
+                        credit.id, credit.djbh);
 
     BookNames names(cn_);
     const Datum D = draws.number("QXSF");

@@ -170,9 +170,9 @@ std::string mirrorRecordInsert(const std::string& billNo, const std::string& new
 }
 
 std::string mirrorItemsInsert(const std::string& newId, const std::string& recordId) {
-    return "insert into KDW_sfjlmx(sfjlid, sfxmid, je,ysje,ye,jmje,feetermname,cqts,termfrom,termto)select " +
+    return "insert into KDW_sfjlmx(sfjlid, sfxmid, je,ysje,ye,jmje,ysk,feetermname,cqts,termfrom,termto)select " +
            number(newId, "id") +
-           ",sfxmid,0-je,0-ysje,0-ye,0-jmje,feetermname,cqts,termfrom,termto  from kdw_sfjlmx where sfjlid=" +
+           ",sfxmid,0-je,0-ysje,0-ye,0-jmje,0-ysk,feetermname,cqts,termfrom,termto  from kdw_sfjlmx where sfjlid=" +
            number(recordId, "id");
 }
 

@@ -5,6 +5,7 @@
 #include "data/posting/PostingChecks.h"
 #include "data/Dialect.h"
 #include "reduction/JmjlStatements.h"
+#include "reduction/PaidCredit.h"
 #include "reduction/ReductionChecks.h"
 
 namespace fo::jmjl {
@@ -88,6 +89,16 @@ plan::Plan cancellationPlan(Connection& cn, HostSystem& run, const std::string& 
         return p;
     }
 
+    // A credit to the prepayment comes back out of the balance, unless a
+    // later charge has spent it: that charge is cancelled first.
+    plan::Plan takeBack(p.preview());
+    planCreditTakeBack(cn, run, takeBack, id);
+    if (takeBack.refused()) {
+        const plan::Refusal& r = takeBack.refusals.front();
+        p.refuse(r.code, r.reason, r.laterId, r.laterDjbh);
+        return p;
+    }
+
     BookNames names(cn);
     const Datum B = draws.number("QXJM");
     const Datum N = draws.id("INandOutML");
@@ -111,11 +122,13 @@ plan::Plan cancellationPlan(Connection& cn, HostSystem& run, const std::string& 
         p.insert("kdw_sfjlmx", cells({{"sfjlid", N}, {"sfxmid", i.field("sfxmid")}}),
                  cells({{"sfjlid", N}, {"sfxmid", i.field("sfxmid")}, {"je", negated(i.field("je"))},
                         {"ysje", negated(i.field("ysje"))}, {"ye", negated(i.field("ye"))},
-                        {"jmje", negated(i.field("jmje"))}, {"feetermname", i.field("feetermname")},
+                        {"jmje", negated(i.field("jmje"))}, {"ysk", negated(i.field("ysk"))},
+                        {"feetermname", i.field("feetermname")},
                         {"cqts", i.field("cqts")}, {"termfrom", i.field("termfrom")}, {"termto", i.field("termto")}}),
                  "冲销减免明细：" + names.item(i.field("sfxmid")) + " " + format00(i.field("jmje")));
     }
     plan::planReopening(cn, p, plan::kByReduction, id, arrearsRestore(id), names);
+    p.append(takeBack);
     return p;
 }
 

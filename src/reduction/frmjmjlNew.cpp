@@ -62,7 +62,8 @@ frmjmjlNew::frmjmjlNew() : Form("frmjmjlNew") {
     lblSumProject.move(10400, 5200, 1400, 300);
     lblSumProject.setAlignment(Alignment::Right);
     lblJmyyCaption.move(4000, 5600, 1000, 300);
-    txtJmyy.move(5000, 5570, 8000, 300);
+    txtJmyy.move(5000, 5570, 5200, 300);
+    chkCreditPaid.move(10300, 5570, 2700, 300);
     lblProjectCaption.move(4000, 5960, 1500, 300);
     lblProjectid.move(5500, 5960, 1500, 300);
 
@@ -101,6 +102,7 @@ frmjmjlNew::frmjmjlNew() : Form("frmjmjlNew") {
     cmdReset.Click = [this] { cmdReset_Click(); };
     cmdCancelFee.Click = [this] { cmdCancelFee_Click(); };
     m_hisjm.Click = [this] { m_hisjm_Click(); };
+    chkCreditPaid.Click = [this] { chkCreditPaid_Click(); };
     declareLayout();
 }
 
@@ -124,7 +126,8 @@ void frmjmjlNew::declareLayout() {
                                             ctl(Lbl_hsf)})});
     LayoutItem buttons = column({row({ctl(cmd_ok), ctl(Cmd_exit), ctl(cmdRefresh)}),
                                  row({ctl(cmdReset), ctl(cmdCancelFee)})});
-    LayoutItem right = column({head, lists, pair(lblJmyyCaption, txtJmyy), pair(lblProjectCaption, lblProjectid),
+    LayoutItem right = column({head, lists, row({pair(lblJmyyCaption, txtJmyy), ctl(chkCreditPaid)}),
+                               pair(lblProjectCaption, lblProjectid),
                                row({board, stretch(), buttons})});
     setLayout(splitter({student, right}));
 }
@@ -148,6 +151,7 @@ void frmjmjlNew::Form_Load() {
         cmd_ok.setTag("no-right");
         cmd_ok.setEnabled(false);
     }
+    if (!rights::has(gRun(), rights::PaidCredits, rights::Post)) chkCreditPaid.setEnabled(false);
     frmInit();
 }
 
@@ -312,7 +316,9 @@ void frmjmjlNew::CMB_sflx_Click() { ShowSFLX(gRun().pFindJzDate()->monthQf()); }
 
 void frmjmjlNew::cmd_ok_Click() {
     if (refusedRight(gRun(), rights::Reductions, rights::Post)) return;
-    if (CanAdd()) ToAdd();
+    if (!CanAdd()) return;
+    if (chkCreditPaid.value() == 1) ToCredit();
+    else ToAdd();
 }
 
 void frmjmjlNew::cmdCancelFee_Click() {

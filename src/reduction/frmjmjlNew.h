@@ -6,6 +6,7 @@
 #include "db/Connection.h"
 #include "host/api/DbInfo.h"
 #include "reduction/FeeItemGrid.h"
+#include "ui/controls/CheckBox.h"
 #include "ui/controls/CommandButton.h"
 #include "ui/controls/ComboBox.h"
 #include "ui/controls/DatePicker.h"
@@ -72,6 +73,9 @@ public:
     Label lblSumProject{*this, "lblSumProject"};
     Label lblJmyyCaption{*this, "lblJmyyCaption", "减免原因："};
     TextBox txtJmyy{*this, "txtJmyy"};
+    // Off by default: an item paid for its period is then reduced by
+    // crediting the student's prepayment (a right of its own).
+    CheckBox chkCreditPaid{*this, "chkCreditPaid", "已缴费用的减免转入预收款"};
     Label lblProjectCaption{*this, "lblProjectCaption", "关联资产类科目:"};
     Label lblProjectid{*this, "lblProjectid"};
 
@@ -139,6 +143,9 @@ private:
     void TreeView1_NodeClick(TreeNode& node);
     void CMB_sflx_Click();
     void cmd_ok_Click();
+    void chkCreditPaid_Click();
+    // Posts the grid's amounts as a credit of what was paid (chkCreditPaid).
+    void ToCredit();
     void cmdReset_Click();
     void cmdCancelFee_Click();
     void m_hisjm_Click();

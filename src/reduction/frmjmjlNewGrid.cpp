@@ -10,6 +10,7 @@
 #include "reduction/ReductionChecks.h"
 #include "reduction/SettledItems.h"
 #include "reduction/frmjmjlNew.h"
+#include "reduction/PaidCredit.h"
 #include "ui/lists/TrimSpaces.h"
 #include "ui/lists/Utf8Text.h"
 #include "ui/lists/mdl1.h"
@@ -287,6 +288,12 @@ void frmjmjlNew::ShowSFLX(const std::string& requested) {
             cells[ColDiscount] = "100";
         }
         cells[ColYs] = cells[ColJm];
+        // Crediting what was paid: the grid offers what may still be
+        // credited, whatever is owed.
+        if (chkCreditPaid.value() == 1) {
+            const Currency cap = jmjl::creditCap(cn(), run, xsid, itemId, DTP_jmrq.dateText());
+            cells[ColJm] = cells[ColYs] = cap.plainText();
+        }
         cells[ColItemId] = itemId;
         cells[ColProjectId] = items->field("projectID_DF").toText();
         if (leadingNumber(cells[ColJm]) <= Currency()) continue;
@@ -298,7 +305,8 @@ void frmjmjlNew::ShowSFLX(const std::string& requested) {
         if (LvwQFLIST.item(i).text() == month) LvwQFLIST.item(i).setChecked(true);
     showTerm();
     keepOwedShown();
-    offerOnlyWhatIsOwed(xsid);
+    // A credit offers what was paid, which the owed cap would take away.
+    if (chkCreditPaid.value() != 1) offerOnlyWhatIsOwed(xsid);
     Sum_js();
 }
 

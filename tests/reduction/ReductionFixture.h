@@ -68,6 +68,24 @@ protected:
         w->cmd_ok.userClick();
         return one("select max(id) from kdw_sfjl where left(djbh,2)='JM'");
     }
+    // A charge of `amount` on item `sfxmid` of the open month, with its
+    // receipt, booked as a charge is: paid in cash, or wholly from the
+    // student's balance (hkje), which then goes down by it. Its id.
+    std::string charge(const std::string& xsid, const std::string& sfxmid, Currency amount, bool fromPrepayment) {
+        const std::string id = host->pGetMaxId("INandOutML"), djbh = host->pGetBillNum("SF");
+        const std::string a = amount.format00(), x = one("select xh,xm from kdw_xs where id=" + xsid);
+        cn->execute("insert into kdw_sfjl(id,djbh,sfrq,sflxid,xsid,bjmc,je,hkje,ssje,ysk,jmje,InOrOut,skzhid,skr,bz,rq,"
+                    "operid,sfyf,ysfjlid,qfkid,hkid) select " + id + ",'" + djbh + "','2026-12-06',sflxid,id,'班'," + a +
+                    "," + (fromPrepayment ? a + ",0" : "0," + a) + ",0,0,1,1,'收费员','','2026-12-06 10:00:00',1,'202612',0,0,0 from kdw_xs where id=" + xsid);
+        cn->execute("insert into kdw_sfjlmx(sfjlid,sfxmid,je,ysje,ye,jmje,ysk,feetermname,cqts) values(" + id + "," + sfxmid + "," + a +
+                    "," + a + ",0,0,0,'2026-12-01至2026-12-31',0)");
+        cn->execute("insert into PJML(id,djbh,pjState,bjmc,xsid,xh,xm,kprq,bz,hjje,jeDx,kpr,skr) values((select"
+                    " max(id)+1 from PJML),'" + djbh + "',''," + "'班'," + xsid + ",'" + x.substr(0, x.find('|')) +
+                    "','" + x.substr(x.find('|') + 1) + "','2026-12-06',''," + a + ",'','收费员','收费员')");
+        if (!fromPrepayment) return id;
+        cn->execute("update kdw_xs set ysk=ysk-(" + a + ") where id=" + xsid);
+        return id;
+    }
     std::string counts() {
         return one("select (select count(*) from kdw_sfjl),(select count(*) from kdw_sfjlmx),"
                    "(select count(*) from qfhzb),(select count(*) from qfhzb where fkrq is null),"

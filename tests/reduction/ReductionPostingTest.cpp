@@ -1,5 +1,10 @@
+#include "bills/FeeCancellation.h"
 #include "data/checks/BooksCheck.h"
 #include "db/DbError.h"
+#include "host/fees/CarryOver.h"
+#include "reduction/PaidCredit.h"
+#include "reduction/ReductionCancellation.h"
+#include "reduction/ReductionChecks.h"
 #include "reduction/JmjlStatements.h"
 #include "reduction/frmjmjlML.h"
 #include "reduction/ReductionFixture.h"
@@ -194,6 +199,140 @@ TEST_P(ReductionPostingTest, CancellationGoesInReverseOrderOnly) {
 }
 
 FO_INSTANTIATE_DIALECTS(ReductionPostingTest);
+
+// A reduction of what was already paid goes to the student's prepayment:
+// capped at what was paid less reduced and credited, taken back by its
+// mirror, and blocking, in reverse order, the charge it followed and is
+// blocked by a later charge that spent it.
+TEST_P(ReductionPostingTest, ACreditOfAPaidItemGoesToThePrepaymentCappedAndCancelledInReverseOrder) {
+    // 保育费 (item 1) of the open month, paid in full by one charge, and
+    // paid in part: the host's dues still owe some of it.
+    const std::string full = one(
+        "select a.xsid,a.id,b.je from kdw_sfjl as a inner join kdw_sfjlmx as b on b.sfjlid=a.id where"
+        " left(a.djbh,2)='SF' and a.sfyf='202612' and b.sfxmid=1 and a.ysfjlid=0 and a.xsid not in(select xsid from"
+        " kdw_sfjl where sfyf='202612' and id<>a.id) and a.xsid not in(select xsid from qfhzb where fkrq is null)"
+        " order by a.id");
+    ASSERT_NE(full, "<no row>");
+    const std::string xsid = full.substr(0, full.find('|'));
+    const std::string chargeId = full.substr(xsid.size() + 1, full.rfind('|') - xsid.size() - 1);
+    const Currency paid = leadingNumber(full.substr(full.rfind('|') + 1));
+    std::string dues;
+    host->getQFmxbNew(dues, cn, "202612", ",1", "", "");
+    const std::string unpaid = one("select xsid,ysje from " + dues + " where jfje=0 and jmje=0 and ysje>1 order by xsid");
+    ASSERT_NE(unpaid, "<no row>");
+    const std::string partXsid = unpaid.substr(0, unpaid.find('|'));
+    const Currency partPaid = leadingNumber("1");
+    charge(partXsid, "1", partPaid, false);
+    const Currency partOwed = leadingNumber(unpaid.substr(partXsid.size() + 1)) - partPaid;
+
+    auto request = [&](const std::string& student, const std::string& amount) {
+        jmjl::CreditRequest r{student, one("select sflxid from kdw_xs where id=" + student), "班", "2026-12-01",
+                              "202612", "迟到的减免", {}};
+        r.items.push_back({"1", "保育费", leadingNumber(amount), "2026-12-01至2026-12-31"});
+        return r;
+    };
+    auto cap = [&](const std::string& student) { return jmjl::creditCap(*cn, *host, student, "1", "2026-12-01"); };
+    auto balances = [&](const std::string& student) {
+        return one("select ysk from kdw_xs where id=" + student) + "/" +
+               one("select coalesce(sum(ysk),0) from XS_SFXM_YSK where sfxmid=1 and xsid=" + student);
+    };
+    auto refusal = [&](const jmjl::CreditRequest& r) {
+        try {
+            jmjl::postCredit(*host, r);
+        } catch (const jmjl::ReductionRefused& e) {
+            return e.description();
+        }
+        return std::string("posted");
+    };
+    auto cancel = [&](const std::string& id) {
+        ConnectionPtr tr = host->pgettrcn();
+        tr->beginTrans();
+        plan::Draws draws([&](const std::string& c) { return host->pGetMaxId(c); },
+                          [&](const std::string& c) { return host->pGetBillNum(c); });
+        plan::Plan p = jmjl::cancellationPlan(*tr, *host, id, host->gusername(), draws);
+        if (!p.refused()) plan::execute(*tr, p);
+        tr->commitTrans();
+        return p.refused() ? p.refusals.front().code + ":" + p.refusals.front().laterId : std::string("cancelled");
+    };
+    auto voidCharge = [&](const std::string& id) {
+        ConnectionPtr tr = host->pgettrcn();
+        tr->beginTrans();
+        FeeCancellation fc(*tr, *host);
+        plan::Draws draws = fc.postingDraws();
+        plan::Plan p(false);
+        fc.planInto(p, "", id, draws);
+        if (!p.refused()) plan::execute(*tr, p);
+        tr->commitTrans();
+        return p.refused() ? p.refusals.front().code + ":" + p.refusals.front().laterId : std::string("voided");
+    };
+
+    // A clerk who may reduce but not credit what was paid finds the option grey.
+    actAs(2);
+    EXPECT_FALSE(windowFor(one("select xh from kdw_xs where id=" + xsid), true)->chkCreditPaid.enabled());
+    actAs(Operators::BuiltInId);
+
+    // After the full payment: everything paid may be credited, no more.
+    EXPECT_EQ(cap(xsid), paid);
+    const std::string before = balances(xsid), beforeCounts = counts();
+    EXPECT_NE(refusal(request(xsid, (paid + leadingNumber("0.01")).plainText())).find("至多 " + paid.format00()),
+              std::string::npos);
+    EXPECT_EQ(counts(), beforeCounts);
+    const std::string first = jmjl::postCredit(*host, request(xsid, "300"));
+    EXPECT_EQ(one("select jmje,ysk,je,sfyf,left(djbh,2) from kdw_sfjl where id=" + first), "300|300|0|202612|JM");
+    EXPECT_EQ(rows("select sfxmid,je,jmje,ysk from kdw_sfjlmx where sfjlid=" + first), (Rows{"1|-300|300|300"}));
+    const Currency ysk = leadingNumber(before), share = leadingNumber(before.substr(before.find('/') + 1));
+    EXPECT_EQ(balances(xsid), (ysk + leadingNumber("300")).plainText() + "/" + (share + leadingNumber("300")).plainText());
+    // The dues rules see 300 less paid and 300 reduced: the month stays settled.
+    RecordsetPtr seen = host->getRptJFdata(cn, xsid, "1", "202612", "", "");
+    EXPECT_EQ(seen->field("je").toCurrency(), paid - leadingNumber("300"));
+    EXPECT_EQ(seen->field("jmje").toCurrency(), leadingNumber("300"));
+    EXPECT_EQ(cap(xsid), paid - leadingNumber("300"));
+    // The rest once, then a second credit of the same item finds nothing left.
+    // Entered in the window: with the option the grid offers what was paid.
+    auto w = windowFor(one("select xh from kdw_xs where id=" + xsid));
+    w->chkCreditPaid.userClick();
+    ASSERT_NE(rowOf(*w, "1"), -1);
+    EXPECT_EQ(leadingNumber(w->MSFlexGrid1.textMatrix(rowOf(*w, "1"), frmjmjlNew::ColJm)), paid - leadingNumber("300"));
+    for (int r = 1; r < w->MSFlexGrid1.rows(); ++r)
+        if (r != rowOf(*w, "1")) typeReduction(*w, r, "0");
+    w->txtJmyy.userSetText("迟到的减免");
+    w->cmd_ok.userClick();
+    const std::string second = one("select max(id) from kdw_sfjl where left(djbh,2)='JM'");
+    EXPECT_EQ(one("select ysk from kdw_sfjl where id=" + second), (paid - leadingNumber("300")).plainText());
+    EXPECT_NE(refusal(request(xsid, "0.01")).find("至多 0.00"), std::string::npos);
+    host->getQFmxbNew(dues, cn, "202612", ",1", "", "");
+    EXPECT_EQ(one("select count(*) from " + dues + " where xsid=" + xsid), "0");
+    EXPECT_TRUE(checkBooks(*cn).empty());
+
+    // After a part payment: what was paid, and the student still owes the rest.
+    EXPECT_EQ(cap(partXsid), partPaid);
+    jmjl::postCredit(*host, request(partXsid, partPaid.plainText()));
+    host->getQFmxbNew(dues, cn, "202612", ",1", "", "");
+    EXPECT_EQ(leadingNumber(one("select ysje-jfje-jmje from " + dues + " where xsid=" + partXsid)), partOwed);
+
+    // The charge the credits followed is voided only after them, last first.
+    EXPECT_EQ(voidCharge(chargeId), "later-operation:" + second);
+    EXPECT_EQ(cancel(second), "cancelled");
+    EXPECT_EQ(cap(xsid), paid - leadingNumber("300"));
+    // A later charge spends the balance: the credit waits for its void.
+    const std::string spent = charge(xsid, "2", leadingNumber(one("select ysk from kdw_xs where id=" + xsid)), true);
+    EXPECT_EQ(cancel(first), "reverse-order:" + spent);
+    EXPECT_EQ(voidCharge(spent), "voided");
+    EXPECT_EQ(cancel(first), "cancelled");
+    EXPECT_EQ(balances(xsid), before);
+    EXPECT_EQ(voidCharge(chargeId), "voided");
+
+    // The month-end stores what the part payer still owes, the credit kept
+    // in his balance; the stored month is credited no more.
+    const std::string partBalance = balances(partXsid);
+    carryOverMonth(*cn, *host, "202612");
+    EXPECT_EQ(leadingNumber(one("select sum(q.qfje-q.fkje-q.jmje) from qfhzb as h inner join qfmxb as q on"
+                                " q.qfkid=h.qfkid where h.fkrq is null and h.qfyf='202612' and q.sfxmid=1 and h.xsid=" +
+                                partXsid)),
+              partOwed);
+    EXPECT_EQ(balances(partXsid), partBalance);
+    EXPECT_EQ(cap(partXsid), Currency());
+}
 
 }  // namespace
 }  // namespace fo::test

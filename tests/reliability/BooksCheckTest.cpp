@@ -3,6 +3,8 @@
 // row per invariant, is reported by its code, naming the rows.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "host/ReferenceHost.h"
 #include "reliability/Books.h"
 #include "support/Query.h"
@@ -170,6 +172,20 @@ TEST_P(BooksCheckTest, EveryOtherInvariantBrokenInOneRowIsNamed) {
     const std::string richerItem = text("select min(sfxmid) from qfmxb where qfkid=" + richer);
     cn->execute("update qfmxb set qfje=qfje+1 where qfkid=" + richer + " and sfxmid=" + richerItem);
     cn->execute("update qfhzb set qfje=qfje+1 where qfkid=" + richer);
+    // Prepayments: a balance a yuan off its records; a credit of more than
+    // the month's charge paid on the item.
+    const std::string offBalance = text("select min(id) from kdw_xs");
+    cn->execute("update kdw_xs set ysk=ysk+1 where id=" + offBalance);
+    const std::string paid = text("select max(a.id) from kdw_sfjl a where a.djbh like 'SF%' and a.xsid<>" + offBalance);
+    const std::string owner = text("select xsid from kdw_sfjl where id=" + paid);
+    const std::string item = text("select min(sfxmid) from kdw_sfjlmx where sfjlid=" + paid);
+    const std::string over = std::to_string(scalar(*cn, "select sum(je) from kdw_sfjlmx where sfjlid=" + paid +
+                                                            " and sfxmid=" + item).toInt() + 1);
+    cn->execute("insert into kdw_sfjl(id,djbh,xsid,sfyf,jmje,ysk) values(900013,'JM209901010013'," + owner + ",'" +
+                text("select sfyf from kdw_sfjl where id=" + paid) + "'," + over + "," + over + ")");
+    cn->execute("insert into kdw_sfjlmx(sfjlid,sfxmid,je,jmje,ysk) values(900013," + item + ",-" + over + "," + over +
+                "," + over + ")");
+    cn->execute("update kdw_xs set ysk=ysk+" + over + " where id=" + owner);
 
     const auto faults = checkBooksAt(locator);
     EXPECT_TRUE(reported(faults, "mirror-source", "QXJM209901010010")) << describe(faults);
@@ -189,6 +205,10 @@ TEST_P(BooksCheckTest, EveryOtherInvariantBrokenInOneRowIsNamed) {
     EXPECT_TRUE(reported(faults, "reduction-settled", text("select djbh from kdw_sfjl where id=" + reducer)))
         << describe(faults);
     EXPECT_TRUE(reported(faults, "remainder-twice", "欠费 " + parent + "（")) << describe(faults);
+    EXPECT_TRUE(reported(faults, "balance", "（id " + offBalance + "）")) << describe(faults);
+    EXPECT_TRUE(reported(faults, "credit-cap", "转入预收款的减免超过已缴")) << describe(faults);
+    // The credit's own balance moved with it: only the yuan off is named.
+    EXPECT_EQ(std::count_if(faults.begin(), faults.end(), [](const BooksFault& f) { return f.code == "balance"; }), 1);
     EXPECT_TRUE(reported(faults, "remainder-items", "余欠行 " + richer + " 的收费项目 " + richerItem)) << describe(faults);
     for (const BooksFault& f : faults) EXPECT_FALSE(looksEnglish(f.text)) << f.text;
 }

@@ -48,6 +48,10 @@ struct BooksCheckOptions {
 //   remainder hangs under an open row;
 // - a voided receipt's charge is cancelled; no document number or journal
 //   id is used twice; no item row lost its record;
+// - every student's prepayment balance is the sum of what his records put
+//   in and took out (ysk less hkje, mirrors included); a credited
+//   reduction's items say so (ysk = jmje = 0-je), and what it credits stays
+//   within what live charges paid there less what was reduced;
 // - the counters are not behind the stored ids and numbers;
 // - on SQLite, the file itself passes the engine's integrity check;
 // - when asked, the audit log and the postings agree.

@@ -12,6 +12,7 @@ const std::vector<RightCode>& catalogue() {
         {Batches, "批量减免、应收明细表-减免"},
         {MonthEnd, "月末结转"},
         {Charging, "收费"},
+        {PaidCredits, "已缴费用的减免转入预收款"},
     };
     return codes;
 }

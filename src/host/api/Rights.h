@@ -20,6 +20,10 @@ inline constexpr const char* Reductions = "JMJL";      // 减免管理: single r
 inline constexpr const char* Batches = "PLJM";         // 批量减免, 应收明细表-减免
 inline constexpr const char* MonthEnd = "YMJZ";        // 月末结转
 inline constexpr const char* Charging = "SFGL";        // 收费: charges, deposits and refunds of prepayment, the day's cash
+// 已缴费用的减免转入预收款: a reduction of what was already paid moves money
+// the office holds into the student's prepayment, so it is a right apart
+// from reducing what is still owed.
+inline constexpr const char* PaidCredits = "JMYSK";
 
 enum Level { None = 0, View = 1, Post = 2, Full = 3 };
 
