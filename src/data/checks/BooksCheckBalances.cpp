@@ -7,10 +7,13 @@ void checkBalances(Connection& cn, Faults& faults) {
     // Every record moves the balance by what it put in (ysk: a prepayment,
     // the rest of a charge, a credited reduction) less what it took out
     // (hkje: a charge paid from it, a refund or a transfer); a mirror
-    // negates both, so the balance is the sum over all of them.
+    // negates both, so the balance is the sum over all of them. A transfer
+    // record (hkid: the charge it came from) repeats its charge's hkje for
+    // the prepayment's own trail and goes with the charge's void, so it is
+    // not counted a second time.
     forEachRow(cn,
                "select x.id,x.xh,x.ysk,coalesce(t.moved,0) as moved from kdw_xs x left join (select xsid,"
-               "sum(coalesce(ysk,0)-coalesce(hkje,0)) as moved from kdw_sfjl group by xsid) t on t.xsid=x.id"
+               "sum(coalesce(ysk,0)-coalesce(hkje,0)) as moved from kdw_sfjl where coalesce(hkid,0)=0 group by xsid) t on t.xsid=x.id"
                " where " + nonZero("x.ysk-coalesce(t.moved,0)") + " order by x.id",
                [&](Recordset& rs) {
                    faults.add("balance", "学生 " + text(rs, "xh") + "（id " + text(rs, "id") + "）的预收款余额 " +
