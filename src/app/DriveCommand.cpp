@@ -29,6 +29,7 @@
 #include "host/api/ModuleGlobals.h"
 #include "reduction/frmjmjlML.h"
 #include "reduction/frmjmjlNew.h"
+#include "reports/frmMonthReport.h"
 #include "signin/SignInWindows.h"
 #include "students/frmCommFind.h"
 #include "students/frmXSsel.h"
@@ -69,6 +70,7 @@ void registerModuleWindows(FormRegistry& registry, cLsBILLhead& bill) {
     registry.addWindow<frmJmBachList>("frmJmBachList");
     registerSignInWindows(registry);
     registerFeeWindows(registry);
+    registerReportWindows(registry);
     // The entry operations of the bill header object; ShowJMJL and
     // ShowBachJm open the windows registered above under their class names.
     registry.addEntry("ShowPJinfo", [&bill] { bill.ShowPJinfo(); });

@@ -108,6 +108,7 @@ void MainWindow::buildActions() {
         bool window;
     } entries[] = {{"收费", "frmSF", true},
                    {"收费日报", "frmDayReport", true},
+                   {"月度收费对账表", "frmMonthReport", true},
                    {"票据管理", "ShowPJinfo", false},
                    {"减免管理", "ShowJMJL", false},
                    {"应收明细表-减免", "ShowBachJm", false},

@@ -3,6 +3,12 @@
 // Prints the clerk's day: per operator and receiving account the receipts
 // issued, the voids, the refunds, the prepayments taken and used, and what
 // must be in the drawer, with the totals last, tab-separated.
+//
+// feeoffice report month --db DB --from yyyy-mm [--to yyyy-mm]
+//
+// Prints the month that balances: per class and student the arrears at the
+// start, carried over, reduced, paid and at the end; exit status 3 when a
+// line does not balance.
 #include <iostream>
 #include <memory>
 #include <string>
@@ -11,6 +17,7 @@
 #include "data/FeeDatabase.h"
 #include "db/DbError.h"
 #include "fees/DayReport.h"
+#include "reports/MonthReport.h"
 
 namespace fo::app {
 namespace {
@@ -19,7 +26,26 @@ struct ReportOptions {
     std::string database;
     std::string date;
     std::string operatorId;
+    std::string fromMonth, toMonth;
+    bool month = false;
 };
+
+int runMonthReport(const ReportOptions& options) {
+    try {
+        ConnectionPtr cn = openFeeDatabase(linkStringFor(options.database));
+        const auto report = monthreport::build(*cn, options.fromMonth,
+                                               options.toMonth.empty() ? options.fromMonth : options.toMonth);
+        std::cout << monthreport::asText(report);
+        return report.unbalanced > 0 ? 3 : 0;
+    } catch (const DbError& e) {
+        if (const int status = refusedDatabase("report", options.database, e)) return status;
+        std::cerr << "feeoffice report: " << e.description() << '\n';
+        return 1;
+    } catch (const std::invalid_argument& e) {
+        std::cerr << "feeoffice report: " << e.what() << '\n';
+        return 2;
+    }
+}
 
 int runDayReport(const ReportOptions& options) {
     try {
@@ -39,13 +65,21 @@ Verb addReportVerb(CLI::App& program) {
     auto options = std::make_shared<ReportOptions>();
     CLI::App* verb = program.add_subcommand("report", "print a report of a fee database");
     CLI::App* day = verb->add_subcommand("day", "the clerk's day: what each operator took in and paid out, per account");
+    CLI::App* month = verb->add_subcommand("month", "the month that balances: arrears per class and student, start to end");
     verb->require_subcommand(1);
     addDatabaseOption(*day, options->database)->required();
     day->add_option("--date", options->date, "the day")->type_name("yyyy-mm-dd")->check(calendarDate())->required();
     day->add_option("--operator", options->operatorId, "only this operator's id")->type_name("N")->check(CLI::PositiveNumber);
     day->footer("An administrator's tool, like log: it reads the database without signing in.\n"
                 "exit status: 0 printed; 1 it cannot be read; 2 a bad command line, or no fee database at DB");
-    return {verb, [options] { return runDayReport(*options); }};
+    addDatabaseOption(*month, options->database)->required();
+    month->add_option("--from", options->fromMonth, "the first month")->type_name("yyyy-mm")->required();
+    month->add_option("--to", options->toMonth, "the last month (default: the first)")->type_name("yyyy-mm");
+    month->callback([options] { options->month = true; });
+    month->footer("An administrator's tool, like log: it reads the database without signing in.\n"
+                  "exit status: 0 every line balances; 1 it cannot be read; 2 a bad command line, or no fee\n"
+                  "database at DB; 3 printed, and a line does not balance");
+    return {verb, [options] { return options->month ? runMonthReport(*options) : runDayReport(*options); }};
 }
 
 }  // namespace fo::app

@@ -89,6 +89,7 @@ std::vector<BooksFault> checkBooks(Connection& cn, const BooksCheckOptions& opti
         bookscheck::checkRecords(cn, faults);
         bookscheck::checkArrears(cn, faults);
         bookscheck::checkRemainders(cn, faults);
+        bookscheck::checkLedger(cn, faults);
         if (options.auditTrail) bookscheck::checkAuditTrail(cn, faults);
     } catch (const DbError& e) {
         // A damaged file may fail the reads too: say so after the damage.

@@ -63,6 +63,8 @@ void checkRecords(Connection& cn, Faults& faults);
 void checkArrears(Connection& cn, Faults& faults);
 // Remainder rows against the rows they were split from.
 void checkRemainders(Connection& cn, Faults& faults);
+// Each student's arrears carried over, closed and still open.
+void checkLedger(Connection& cn, Faults& faults);
 // The audit log against the postings it records.
 void checkAuditTrail(Connection& cn, Faults& faults);
 
