@@ -109,6 +109,7 @@ void MainWindow::buildActions() {
     } entries[] = {{"收费", "frmSF", true},
                    {"收费日报", "frmDayReport", true},
                    {"月度收费对账表", "frmMonthReport", true},
+                   {"收费汇总表", "frmCollectionSummary", true},
                    {"票据管理", "ShowPJinfo", false},
                    {"减免管理", "ShowJMJL", false},
                    {"应收明细表-减免", "ShowBachJm", false},

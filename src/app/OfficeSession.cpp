@@ -48,7 +48,7 @@ std::string OfficeSession::refusal(const std::string& name) const {
         {"ShowPJinfo", {rights::Register, rights::View}}, {"ShowJMJL", {rights::Reductions, rights::View}},
         {"ShowBachJm", {rights::Batches, rights::View}},  {"frmBachJM", {rights::Batches, rights::View}},
         {"frmSF", {rights::Charging, rights::View}},       {"frmDayReport", {rights::Charging, rights::View}},
-        {"frmMonthReport", {rights::Charging, rights::View}},
+        {"frmMonthReport", {rights::Charging, rights::View}},  {"frmCollectionSummary", {rights::Charging, rights::View}},
         {"YMJZ", {rights::MonthEnd, rights::Full}},
     };
     const auto found = rights.find(name);

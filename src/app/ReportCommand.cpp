@@ -9,6 +9,11 @@
 // Prints the month that balances: per class and student the arrears at the
 // start, carried over, reduced, paid and at the end; exit status 3 when a
 // line does not balance.
+//
+// feeoffice report summary --db DB --from yyyy-mm [--to yyyy-mm] [--operator N]
+//
+// Prints the collection summary: per month, operator, receiving account and
+// fee item, what was charged, voided, reduced, refunded and prepaid.
 #include <iostream>
 #include <memory>
 #include <string>
@@ -17,7 +22,9 @@
 #include "data/FeeDatabase.h"
 #include "db/DbError.h"
 #include "fees/DayReport.h"
+#include "reports/CollectionSummary.h"
 #include "reports/MonthReport.h"
+#include "reports/ReportMonths.h"
 
 namespace fo::app {
 namespace {
@@ -27,8 +34,25 @@ struct ReportOptions {
     std::string date;
     std::string operatorId;
     std::string fromMonth, toMonth;
-    bool month = false;
+    std::string which = "day";
 };
+
+int runSummary(const ReportOptions& options) {
+    try {
+        const reportmonths::Span span = reportmonths::span(options.fromMonth, options.toMonth);
+        ConnectionPtr cn = openFeeDatabase(linkStringFor(options.database));
+        std::cout << collection::asText(reportmonths::heading("收费汇总表", span),
+                                        collection::lines(*cn, span.firstDay, span.endDay, options.operatorId));
+        return 0;
+    } catch (const DbError& e) {
+        if (const int status = refusedDatabase("report", options.database, e)) return status;
+        std::cerr << "feeoffice report: " << e.description() << '\n';
+        return 1;
+    } catch (const std::invalid_argument& e) {
+        std::cerr << "feeoffice report: " << e.what() << '\n';
+        return 2;
+    }
+}
 
 int runMonthReport(const ReportOptions& options) {
     try {
@@ -75,11 +99,23 @@ Verb addReportVerb(CLI::App& program) {
     addDatabaseOption(*month, options->database)->required();
     month->add_option("--from", options->fromMonth, "the first month")->type_name("yyyy-mm")->required();
     month->add_option("--to", options->toMonth, "the last month (default: the first)")->type_name("yyyy-mm");
-    month->callback([options] { options->month = true; });
+    month->callback([options] { options->which = "month"; });
     month->footer("An administrator's tool, like log: it reads the database without signing in.\n"
                   "exit status: 0 every line balances; 1 it cannot be read; 2 a bad command line, or no fee\n"
                   "database at DB; 3 printed, and a line does not balance");
-    return {verb, [options] { return options->month ? runMonthReport(*options) : runDayReport(*options); }};
+    CLI::App* summary = verb->add_subcommand("summary", "the collection summary: per month, operator, account and item");
+    addDatabaseOption(*summary, options->database)->required();
+    summary->add_option("--from", options->fromMonth, "the first month")->type_name("yyyy-mm")->required();
+    summary->add_option("--to", options->toMonth, "the last month (default: the first)")->type_name("yyyy-mm");
+    summary->add_option("--operator", options->operatorId, "only this operator's id")->type_name("N")->check(CLI::PositiveNumber);
+    summary->callback([options] { options->which = "summary"; });
+    summary->footer("An administrator's tool, like log: it reads the database without signing in.\n"
+                    "exit status: 0 printed; 1 it cannot be read; 2 a bad command line, or no fee database at DB");
+    return {verb, [options] {
+                if (options->which == "month") return runMonthReport(*options);
+                if (options->which == "summary") return runSummary(*options);
+                return runDayReport(*options);
+            }};
 }
 
 }  // namespace fo::app

@@ -3,22 +3,13 @@
 #include <map>
 #include <stdexcept>
 
-#include "db/values/DateTime.h"
+#include "reports/ReportMonths.h"
 
 namespace fo::monthreport {
 namespace {
 
 const char* const kCaptions[] = {"班级", "学号", "姓名", "期初欠费", "本期新欠", "减免", "收费",
                                  "期末欠费", "冲销笔数", "冲销金额", "对账"};
-
-// "2026-10" as its first day.
-DateTime firstDay(const std::string& month) {
-    const auto day = month.size() == 7 ? DateTime::parse(month + "-01") : std::nullopt;
-    if (!day) throw std::invalid_argument("月份不正确：" + month);
-    return *day;
-}
-
-DateTime nextMonth(const DateTime& first) { return first.addDays(first.daysInMonth()); }
 
 void add(ledger::Movement& sum, const ledger::Movement& m) {
     sum.start += m.start;
@@ -46,13 +37,12 @@ std::map<long, Student> students(Connection& cn) {
 }  // namespace
 
 Report build(Connection& cn, const std::string& fromMonth, const std::string& toMonth) {
-    const DateTime from = firstDay(fromMonth), last = firstDay(toMonth);
-    if (last < from) throw std::invalid_argument("起始月份晚于截止月份：" + fromMonth + " 至 " + toMonth);
-    Report r{fromMonth, toMonth, {}, 0};
+    const reportmonths::Span span = reportmonths::span(fromMonth, toMonth);
+    Report r{fromMonth, span.toMonth, {}, 0};
     const auto who = students(cn);
     // class -> student number -> row, so both read in order
     std::map<std::string, std::map<std::string, Row>> byClass;
-    for (const ledger::Movement& m : ledger::movements(cn, from.dateText(), nextMonth(last).dateText())) {
+    for (const ledger::Movement& m : ledger::movements(cn, span.firstDay, span.endDay)) {
         const auto it = who.find(m.xsid);
         const Student s = it != who.end() ? it->second : Student{"（学生已不在）", std::to_string(m.xsid), ""};
         byClass[s.className][s.no] = {s.className, s.no, s.name, m};
@@ -90,8 +80,7 @@ RecordsetPtr asRecordset(const Report& report) {
 }
 
 std::string asText(const Report& report) {
-    std::string out = "月度收费对账表 " + report.fromMonth +
-                      (report.toMonth == report.fromMonth ? "" : " 至 " + report.toMonth) + "\n";
+    std::string out = reportmonths::heading("月度收费对账表", {report.fromMonth, report.toMonth, {}, {}}) + "\n";
     for (std::size_t i = 0; i < std::size(kCaptions); ++i) out += std::string(i ? "\t" : "") + kCaptions[i];
     out += "\n";
     RecordsetPtr rs = asRecordset(report);

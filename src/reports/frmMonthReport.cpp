@@ -5,7 +5,8 @@
 #include <stdexcept>
 
 #include "db/DbError.h"
-#include "db/values/DateTime.h"
+#include "reports/ReportMonths.h"
+#include "reports/frmCollectionSummary.h"
 #include "host/api/ModuleGlobals.h"
 #include "ui/FormRegistry.h"
 #include "ui/RightsCheck.h"
@@ -48,19 +49,11 @@ Connection& frmMonthReport::cn() {
 bool frmMonthReport::mayOpen() { return !refusedRight(gRun(), rights::Charging, rights::View); }
 
 void frmMonthReport::Form_Load() {
-    // The months from the first arrears row to this one, the latest first.
-    DateTime first = DateTime::today();
-    RecordsetPtr rs = cn().execute("select min(qfrq) as first from qfhzb");
-    if (!rs->eof() && !rs->field("first").isNull())
-        if (auto d = DateTime::parse(rs->field("first").toText().substr(0, 10)); d && *d < first) first = *d;
     cmbFrom.Clear();
     cmbTo.Clear();
-    const std::string start = first.dateText().substr(0, 7);
-    for (DateTime d = DateTime::today();; d = d.addDays(-d.day)) {
-        const std::string month = d.dateText().substr(0, 7);
+    for (const std::string& month : reportmonths::monthsOfBooks(cn())) {
         cmbFrom.AddItem(month);
         cmbTo.AddItem(month);
-        if (month <= start) break;
     }
     cmbFrom.setListIndex(0);
     cmbTo.setListIndex(0);
@@ -126,6 +119,9 @@ void frmMonthReport::cmdExport_Click() {
     exportSheet(SheetExport{title(), "月度收费对账表" + report_.fromMonth, 0}, *rs);
 }
 
-void registerReportWindows(FormRegistry& registry) { registry.addWindow<frmMonthReport>("frmMonthReport"); }
+void registerReportWindows(FormRegistry& registry) {
+    registry.addWindow<frmMonthReport>("frmMonthReport");
+    registry.addWindow<frmCollectionSummary>("frmCollectionSummary");
+}
 
 }  // namespace fo

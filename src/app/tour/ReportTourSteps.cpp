@@ -1,6 +1,7 @@
-// Tour steps of the office's reports: the month that balances over the
-// school year so far, from the first month with arrears to this one.
+// Tour steps of the office's reports: the month that balances and the
+// collection summary over the school year so far, from its first month to this one.
 #include "qt/Tour.h"
+#include "reports/frmCollectionSummary.h"
 #include "reports/frmMonthReport.h"
 
 namespace fo::app {
@@ -12,8 +13,15 @@ void fillMonth(frmMonthReport& w) {
     w.cmdQuery.userClick();
 }
 
+void fillSummary(frmCollectionSummary& w) {
+    if (w.cmbFrom.ListCount() < 1) return;
+    w.cmbFrom.userSelect(w.cmbFrom.List(w.cmbFrom.ListCount() - 1));
+    w.cmdQuery.userClick();
+}
+
 const bool reportStepsRegistered = [] {
     qt::modalFormStep<frmMonthReport>("frmMonthReport", fillMonth);
+    qt::modalFormStep<frmCollectionSummary>("frmCollectionSummary", fillSummary);
     return true;
 }();
 
