@@ -49,6 +49,7 @@ std::string OfficeSession::refusal(const std::string& name) const {
         {"ShowBachJm", {rights::Batches, rights::View}},  {"frmBachJM", {rights::Batches, rights::View}},
         {"frmSF", {rights::Charging, rights::View}},       {"frmDayReport", {rights::Charging, rights::View}},
         {"frmMonthReport", {rights::Charging, rights::View}},  {"frmCollectionSummary", {rights::Charging, rights::View}},
+        {"frmArrearsAnalysis", {rights::Charging, rights::View}},
         {"YMJZ", {rights::MonthEnd, rights::Full}},
     };
     const auto found = rights.find(name);

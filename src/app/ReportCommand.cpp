@@ -14,6 +14,11 @@
 //
 // Prints the collection summary: per month, operator, receiving account and
 // fee item, what was charged, voided, reduced, refunded and prepaid.
+//
+// feeoffice report arrears --db DB
+//
+// Prints arrears at a glance: what the open arrears owe by period, class and
+// fee item, how many students owe each, the total last.
 #include <iostream>
 #include <memory>
 #include <string>
@@ -22,6 +27,7 @@
 #include "data/FeeDatabase.h"
 #include "db/DbError.h"
 #include "fees/DayReport.h"
+#include "reports/ArrearsAnalysis.h"
 #include "reports/CollectionSummary.h"
 #include "reports/MonthReport.h"
 #include "reports/ReportMonths.h"
@@ -36,6 +42,18 @@ struct ReportOptions {
     std::string fromMonth, toMonth;
     std::string which = "day";
 };
+
+int runArrears(const ReportOptions& options) {
+    try {
+        ConnectionPtr cn = openFeeDatabase(linkStringFor(options.database));
+        std::cout << arrearsview::asText(arrearsview::cells(*cn));
+        return 0;
+    } catch (const DbError& e) {
+        if (const int status = refusedDatabase("report", options.database, e)) return status;
+        std::cerr << "feeoffice report: " << e.description() << '\n';
+        return 1;
+    }
+}
 
 int runSummary(const ReportOptions& options) {
     try {
@@ -111,7 +129,13 @@ Verb addReportVerb(CLI::App& program) {
     summary->callback([options] { options->which = "summary"; });
     summary->footer("An administrator's tool, like log: it reads the database without signing in.\n"
                     "exit status: 0 printed; 1 it cannot be read; 2 a bad command line, or no fee database at DB");
+    CLI::App* arrears = verb->add_subcommand("arrears", "arrears at a glance: owed by period, class and fee item");
+    addDatabaseOption(*arrears, options->database)->required();
+    arrears->callback([options] { options->which = "arrears"; });
+    arrears->footer("An administrator's tool, like log: it reads the database without signing in.\n"
+                    "exit status: 0 printed; 1 it cannot be read; 2 a bad command line, or no fee database at DB");
     return {verb, [options] {
+                if (options->which == "arrears") return runArrears(*options);
                 if (options->which == "month") return runMonthReport(*options);
                 if (options->which == "summary") return runSummary(*options);
                 return runDayReport(*options);

@@ -6,6 +6,7 @@
 
 #include "db/DbError.h"
 #include "reports/ReportMonths.h"
+#include "reports/frmArrearsAnalysis.h"
 #include "reports/frmCollectionSummary.h"
 #include "host/api/ModuleGlobals.h"
 #include "ui/FormRegistry.h"
@@ -122,6 +123,7 @@ void frmMonthReport::cmdExport_Click() {
 void registerReportWindows(FormRegistry& registry) {
     registry.addWindow<frmMonthReport>("frmMonthReport");
     registry.addWindow<frmCollectionSummary>("frmCollectionSummary");
+    registry.addWindow<frmArrearsAnalysis>("frmArrearsAnalysis");
 }
 
 }  // namespace fo

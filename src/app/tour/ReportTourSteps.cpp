@@ -1,6 +1,7 @@
 // Tour steps of the office's reports: the month that balances and the
 // collection summary over the school year so far, from its first month to this one.
 #include "qt/Tour.h"
+#include "reports/frmArrearsAnalysis.h"
 #include "reports/frmCollectionSummary.h"
 #include "reports/frmMonthReport.h"
 
@@ -22,6 +23,14 @@ void fillSummary(frmCollectionSummary& w) {
 const bool reportStepsRegistered = [] {
     qt::modalFormStep<frmMonthReport>("frmMonthReport", fillMonth);
     qt::modalFormStep<frmCollectionSummary>("frmCollectionSummary", fillSummary);
+    // The largest line's students listed below the table.
+    qt::modalFormStep<frmArrearsAnalysis>("frmArrearsAnalysis", [](frmArrearsAnalysis& w) {
+        const auto& cells = w.shownCells();
+        std::size_t largest = 0;
+        for (std::size_t i = 0; i < cells.size(); ++i)
+            if (cells[i].owed > cells[largest].owed) largest = i;
+        if (!cells.empty()) w.lvwArrears.userItemClick("k" + std::to_string(largest + 1));
+    });
     return true;
 }();
 
