@@ -15,6 +15,10 @@ const std::string kOpenItems =
 
 }  // namespace
 
+bool isMonth(const std::string& period) {
+    return period.size() == 6 && std::all_of(period.begin(), period.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
 std::vector<Cell> cells(Connection& cn) {
     std::vector<Cell> out;
     RecordsetPtr rs = cn.execute(
@@ -44,7 +48,8 @@ ByClassAndPeriod byClassAndPeriod(const std::vector<Cell>& cells) {
 
 std::vector<std::pair<std::string, Currency>> trend(const std::vector<Cell>& cells, std::size_t months) {
     std::map<std::string, Currency> byPeriod;
-    for (const Cell& c : cells) byPeriod[c.period] += c.owed;
+    for (const Cell& c : cells)
+        if (isMonth(c.period)) byPeriod[c.period] += c.owed;
     std::vector<std::pair<std::string, Currency>> out(byPeriod.begin(), byPeriod.end());
     if (out.size() > months) out.erase(out.begin(), out.end() - static_cast<std::ptrdiff_t>(months));
     return out;

@@ -28,7 +28,9 @@ std::vector<Cell> cells(Connection& cn);
 // period -> class name -> owed: the bars by class and month.
 using ByClassAndPeriod = std::map<std::string, std::map<std::string, Currency>>;
 ByClassAndPeriod byClassAndPeriod(const std::vector<Cell>& cells);
-// The last `months` periods with their totals, oldest first: the trend.
+// Whether a period key is a month ("202610"), not a term, a year or a one-off.
+bool isMonth(const std::string& period);
+// The last `months` monthly periods with their totals, oldest first: the trend.
 std::vector<std::pair<std::string, Currency>> trend(const std::vector<Cell>& cells, std::size_t months = 12);
 
 // The students behind one bar: who in class `classId` owes for `period`.

@@ -1,6 +1,7 @@
 // Tour steps of the office's reports: the month that balances and the
 // collection summary over the school year so far, from its first month to this one.
 #include "qt/Tour.h"
+#include "ui/FormRegistry.h"
 #include "reports/frmArrearsAnalysis.h"
 #include "reports/frmCollectionSummary.h"
 #include "reports/frmMonthReport.h"
@@ -30,6 +31,11 @@ const bool reportStepsRegistered = [] {
         for (std::size_t i = 0; i < cells.size(); ++i)
             if (cells[i].owed > cells[largest].owed) largest = i;
         if (!cells.empty()) w.lvwArrears.userItemClick("k" + std::to_string(largest + 1));
+    });
+    qt::registerTourStep("ArrearsCharts", [](qt::TourContext& t) {
+        const auto* open = formRegistry().entry("ArrearsCharts");
+        if (!open) return t.fail("ArrearsCharts: not registered");
+        t.whileModal("ArrearsCharts", *open);
     });
     return true;
 }();
