@@ -19,6 +19,12 @@
 //
 // Prints arrears at a glance: what the open arrears owe by period, class and
 // fee item, how many students owe each, the total last.
+//
+// feeoffice report notices --db DB (--class NAME | --students XH,...) --deadline yyyy-mm-dd --out FILE.pdf
+//
+// Writes the notices to parents: one per student of the class who owes, or
+// per student named, three to an A4 page, as a PDF whose text can be searched.
+#include <QGuiApplication>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -29,7 +35,9 @@
 #include "fees/DayReport.h"
 #include "reports/ArrearsAnalysis.h"
 #include "reports/CollectionSummary.h"
+#include "qt/NoticePdf.h"
 #include "reports/MonthReport.h"
+#include "reports/Notices.h"
 #include "reports/ReportMonths.h"
 
 namespace fo::app {
@@ -41,7 +49,42 @@ struct ReportOptions {
     std::string operatorId;
     std::string fromMonth, toMonth;
     std::string which = "day";
+    std::string className, deadline, out;
+    std::vector<std::string> students;
 };
+
+int runNotices(const ReportOptions& options) {
+    try {
+        ConnectionPtr cn = openFeeDatabase(linkStringFor(options.database));
+        const auto notices = options.students.empty()
+                                 ? notices::forClass(*cn, options.className, options.deadline)
+                                 : notices::forStudents(*cn, options.students, options.deadline);
+        if (notices.empty()) {
+            std::cerr << "feeoffice report: nobody in the class owes anything; no notices written\n";
+            return 1;
+        }
+        // The pages are drawn off screen, with no display needed.
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+        static int argc = 1;
+        static char name[] = "feeoffice";
+        static char* argv[] = {name, nullptr};
+        std::unique_ptr<QGuiApplication> app;
+        if (!QGuiApplication::instance()) app = std::make_unique<QGuiApplication>(argc, argv);
+        if (!qt::writeNoticesPdf(notices, options.out)) {
+            std::cerr << "feeoffice report: cannot write " << options.out << '\n';
+            return 1;
+        }
+        std::cout << notices.size() << " notices written to " << options.out << '\n';
+        return 0;
+    } catch (const DbError& e) {
+        if (const int status = refusedDatabase("report", options.database, e)) return status;
+        std::cerr << "feeoffice report: " << e.description() << '\n';
+        return 1;
+    } catch (const std::invalid_argument& e) {
+        std::cerr << "feeoffice report: " << e.what() << '\n';
+        return 2;
+    }
+}
 
 int runArrears(const ReportOptions& options) {
     try {
@@ -134,7 +177,25 @@ Verb addReportVerb(CLI::App& program) {
     arrears->callback([options] { options->which = "arrears"; });
     arrears->footer("An administrator's tool, like log: it reads the database without signing in.\n"
                     "exit status: 0 printed; 1 it cannot be read; 2 a bad command line, or no fee database at DB");
+    CLI::App* notices = verb->add_subcommand("notices", "notices to parents: one per student owing, as a PDF");
+    addDatabaseOption(*notices, options->database)->required();
+    auto* byClass = notices->add_option("--class", options->className, "every student of this class who owes");
+    auto* byStudent = notices->add_option("--students", options->students, "these students' numbers")
+                          ->delimiter(',')->type_name("XH,...");
+    byClass->excludes(byStudent);
+    notices->add_option("--deadline", options->deadline, "the day to pay by")->type_name("yyyy-mm-dd")
+        ->check(calendarDate())->required();
+    notices->add_option("--out", options->out, "the PDF file to write")->type_name("FILE.pdf")->required();
+    notices->callback([options, notices] {
+        if (options->className.empty() && options->students.empty())
+            throw CLI::RequiredError("--class or --students");
+        options->which = "notices";
+    });
+    notices->footer("An administrator's tool, like log: it reads the database without signing in.\n"
+                    "exit status: 0 written; 1 it cannot be read or written, or nobody owes; 2 a bad command line,\n"
+                    "a student number no student has, or no fee database at DB");
     return {verb, [options] {
+                if (options->which == "notices") return runNotices(*options);
                 if (options->which == "arrears") return runArrears(*options);
                 if (options->which == "month") return runMonthReport(*options);
                 if (options->which == "summary") return runSummary(*options);

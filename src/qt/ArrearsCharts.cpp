@@ -21,7 +21,7 @@
 namespace fo::qt {
 namespace {
 
-QString q(const std::string& s) { return QString::fromStdString(s); }
+QString chartText(const std::string& s) { return QString::fromStdString(s); }
 
 // The students behind one bar, as a list with their total.
 void showStudents(QWidget* parent, Connection& cn, long classId, const std::string& className,
@@ -29,20 +29,20 @@ void showStudents(QWidget* parent, Connection& cn, long classId, const std::stri
     const auto owing = arrearsview::studentsBehind(cn, classId, period);
     QDialog dialog(parent);
     dialog.setObjectName(QStringLiteral("ArrearsStudents"));
-    dialog.setWindowTitle(q(className + " " + period + " 欠费学生"));
+    dialog.setWindowTitle(chartText(className + " " + period + " 欠费学生"));
     auto* table = new QTableWidget(static_cast<int>(owing.size()) + 1, 3, &dialog);
     table->setHorizontalHeaderLabels({QStringLiteral("学号"), QStringLiteral("姓名"), QStringLiteral("欠费金额")});
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     Currency total;
     int r = 0;
     for (const arrearsview::Owing& o : owing) {
-        table->setItem(r, 0, new QTableWidgetItem(q(o.studentNo)));
-        table->setItem(r, 1, new QTableWidgetItem(q(o.studentName)));
-        table->setItem(r++, 2, new QTableWidgetItem(q(o.owed.format00())));
+        table->setItem(r, 0, new QTableWidgetItem(chartText(o.studentNo)));
+        table->setItem(r, 1, new QTableWidgetItem(chartText(o.studentName)));
+        table->setItem(r++, 2, new QTableWidgetItem(chartText(o.owed.format00())));
         total += o.owed;
     }
     table->setItem(r, 0, new QTableWidgetItem(QStringLiteral("合计")));
-    table->setItem(r, 2, new QTableWidgetItem(q(total.format00())));
+    table->setItem(r, 2, new QTableWidgetItem(chartText(total.format00())));
     table->horizontalHeader()->setStretchLastSection(true);
     auto* layout = new QVBoxLayout(&dialog);
     layout->addWidget(table);
@@ -58,13 +58,13 @@ QChartView* barsByClass(const std::vector<arrearsview::Cell>& cells, const std::
     QStringList periods;
     std::vector<std::string> periodKeys;
     for (const auto& [period, byClass] : bars) {
-        periods << q(period);
+        periods << chartText(period);
         periodKeys.push_back(period);
     }
     auto* series = new QBarSeries;
     double highest = 0;
     for (const auto& [className, classId] : classes) {
-        auto* set = new QBarSet(q(className));
+        auto* set = new QBarSet(chartText(className));
         for (const std::string& period : periodKeys) {
             const auto& byClass = bars.at(period);
             const auto found = byClass.find(className);
@@ -107,7 +107,7 @@ QChartView* trendOf(const std::vector<arrearsview::Cell>& cells) {
     double highest = 0;
     for (std::size_t i = 0; i < points.size(); ++i) {
         line->append(static_cast<double>(i), points[i].second.toDouble());
-        periods << q(points[i].first);
+        periods << chartText(points[i].first);
         highest = std::max(highest, points[i].second.toDouble());
     }
     auto* chart = new QChart;
