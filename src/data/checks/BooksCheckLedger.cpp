@@ -9,7 +9,7 @@ namespace fo::bookscheck {
 void checkLedger(Connection& cn, Faults& faults) {
     for (const ledger::Movement& m : ledger::wholeHistory(cn)) {
         if (m.balances()) continue;
-        const Currency raised = m.raised, settled = m.reduced + m.paid;
+        const Currency raised = m.start + m.raised, settled = m.reduced + m.paid;
         faults.add("arrears-ledger", "学生 id " + std::to_string(m.xsid) + " 的欠费对不上账：共欠 " +
                                          raised.format00() + "，减免和付款结清 " + settled.format00() +
                                          "，应余 " + m.expectedEnd().format00() + "，而未结清的欠费为 " +

@@ -17,10 +17,15 @@ void addSums(Connection& cn, std::map<long, Movement>& out, const std::string& s
     }
 }
 
+// The first day of the books' whole history. A row with no day it arose
+// (written by hand or by an older program) counts as open before any day:
+// in every start, never carried over within a span.
+const char* const kEarliest = "1900-01-01";
+
 // Rows open on the day `day`: arisen before it, not closed before it.
 std::string openOn(const std::string& day) {
-    return "select xsid,sum(qfje) as amount from qfhzb where qfrq<'" + day + "' and (fkrq is null or fkrq>='" + day +
-           "') group by xsid";
+    return "select xsid,sum(qfje) as amount from qfhzb where (qfrq is null or qfrq<'" + day +
+           "') and (fkrq is null or fkrq>='" + day + "') group by xsid";
 }
 
 }  // namespace
@@ -54,6 +59,6 @@ std::vector<Movement> movements(Connection& cn, const std::string& from, const s
     return out;
 }
 
-std::vector<Movement> wholeHistory(Connection& cn) { return movements(cn, "1900-01-01", "9999-12-31"); }
+std::vector<Movement> wholeHistory(Connection& cn) { return movements(cn, kEarliest, "9999-12-31"); }
 
 }  // namespace fo::ledger
