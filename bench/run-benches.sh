@@ -6,7 +6,7 @@
 set -euo pipefail
 bin=$1
 src=$2
-for bench in BatchPostingBench ArrearsQueryBench RegisterBench ChargeBench; do "$bin/$bench"; done
+for bench in BatchPostingBench ArrearsQueryBench RegisterBench ChargeBench MonthReportBench; do "$bin/$bench"; done
 state=$(mktemp -u /tmp/feeoffice-bench-pg.XXXXXX)
 "$src/tests/pg/pg-cluster.sh" start "$state" --durable
 trap '"$src/tests/pg/pg-cluster.sh" stop "$state"' EXIT

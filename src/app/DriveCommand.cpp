@@ -31,6 +31,7 @@
 #include "reduction/frmjmjlML.h"
 #include "reduction/frmjmjlNew.h"
 #include "setup/SetupWindows.h"
+#include "reports/frmMonthReport.h"
 #include "signin/SignInWindows.h"
 #include "students/frmCommFind.h"
 #include "students/frmXSsel.h"
@@ -73,6 +74,7 @@ void registerModuleWindows(FormRegistry& registry, cLsBILLhead& bill) {
     registerSignInWindows(registry);
     registerFeeWindows(registry);
     registerSetupWindows(registry);
+    registerReportWindows(registry);
     // The entry operations of the bill header object; ShowJMJL and
     // ShowBachJm open the windows registered above under their class names.
     registry.addEntry("ShowPJinfo", [&bill] { bill.ShowPJinfo(); });

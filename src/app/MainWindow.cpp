@@ -108,6 +108,10 @@ void MainWindow::buildActions() {
         bool window;
     } entries[] = {{"收费", "frmSF", true},
                    {"收费日报", "frmDayReport", true},
+                   {"月度收费对账表", "frmMonthReport", true},
+                   {"收费汇总表", "frmCollectionSummary", true},
+                   {"欠费分析", "frmArrearsAnalysis", true},
+                   {"欠费图表", "ArrearsCharts", false},
                    {"票据管理", "ShowPJinfo", false},
                    {"减免管理", "ShowJMJL", false},
                    {"应收明细表-减免", "ShowBachJm", false},

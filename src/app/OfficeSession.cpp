@@ -6,6 +6,7 @@
 
 #include "app/Commands.h"
 #include "host/operators/SignIn.h"
+#include "qt/ArrearsCharts.h"
 #include "ui/FormInstance.h"
 #include "ui/FormRegistry.h"
 
@@ -21,6 +22,8 @@ OfficeSession::OfficeSession(const std::string& databasePath, int dialect, int o
     bill_.set_SetgColSysCS(settings_);
     bill_.set_objYfAndTerm(host_->pFindJzDate());
     registerModuleWindows(formRegistry(), bill_);
+    // The charts are drawn by Qt itself, so only the desktop and the tour have them.
+    formRegistry().addEntry("ArrearsCharts", [] { qt::showArrearsCharts(); });
 }
 
 OfficeSession::~OfficeSession() {
@@ -50,6 +53,8 @@ std::string OfficeSession::refusal(const std::string& name) const {
         {"ShowPJinfo", {rights::Register, rights::View}}, {"ShowJMJL", {rights::Reductions, rights::View}},
         {"ShowBachJm", {rights::Batches, rights::View}},  {"frmBachJM", {rights::Batches, rights::View}},
         {"frmSF", {rights::Charging, rights::View}},       {"frmDayReport", {rights::Charging, rights::View}},
+        {"frmMonthReport", {rights::Charging, rights::View}},  {"frmCollectionSummary", {rights::Charging, rights::View}},
+        {"frmArrearsAnalysis", {rights::Charging, rights::View}},  {"ArrearsCharts", {rights::Charging, rights::View}},
         {"YMJZ", {rights::MonthEnd, rights::Full}},
     };
     const auto found = rights.find(name);

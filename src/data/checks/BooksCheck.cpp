@@ -96,6 +96,7 @@ std::vector<BooksFault> checkBooks(Connection& cn, const BooksCheckOptions& opti
         bookscheck::checkArrears(cn, faults);
         bookscheck::checkRemainders(cn, faults);
         bookscheck::checkBalances(cn, faults);
+        bookscheck::checkLedger(cn, faults);
         if (options.auditTrail) bookscheck::checkAuditTrail(cn, faults);
         // On a server an operator's rights are also his role's memberships.
         if (!onSqlite(cn))

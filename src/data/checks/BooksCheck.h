@@ -45,7 +45,8 @@ struct BooksCheckOptions {
 //   took off the rows it closed exactly its amount, a row's
 //   reduction and payment stay within what it owed, header and items agree,
 //   and what it left open is owed by exactly one remainder row; no
-//   remainder hangs under an open row;
+//   remainder hangs under an open row; per student, what was carried over
+//   less what was reduced and paid is what is still open;
 // - a voided receipt's charge is cancelled; no document number or journal
 //   id is used twice; no item row lost its record;
 // - every student's prepayment balance is the sum of what his records put

@@ -65,6 +65,8 @@ void checkArrears(Connection& cn, Faults& faults);
 void checkRemainders(Connection& cn, Faults& faults);
 // Prepayment balances against the records, and the reductions credited to them.
 void checkBalances(Connection& cn, Faults& faults);
+// Each student's arrears carried over, closed and still open.
+void checkLedger(Connection& cn, Faults& faults);
 // The audit log against the postings it records.
 void checkAuditTrail(Connection& cn, Faults& faults);
 

@@ -1,0 +1,155 @@
+#include "qt/ArrearsCharts.h"
+
+#include <QApplication>
+#include <QBarCategoryAxis>
+#include <QBarSeries>
+#include <QBarSet>
+#include <QChart>
+#include <QChartView>
+#include <QDialog>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLineSeries>
+#include <QTableWidget>
+#include <QValueAxis>
+#include <QVBoxLayout>
+#include <memory>
+
+#include "host/api/ModuleGlobals.h"
+#include "reports/ArrearsAnalysis.h"
+
+namespace fo::qt {
+namespace {
+
+QString chartText(const std::string& s) { return QString::fromStdString(s); }
+
+// The students behind one bar, as a list with their total.
+void showStudents(QWidget* parent, Connection& cn, long classId, const std::string& className,
+                  const std::string& period) {
+    const auto owing = arrearsview::studentsBehind(cn, classId, period);
+    QDialog dialog(parent);
+    dialog.setObjectName(QStringLiteral("ArrearsStudents"));
+    dialog.setWindowTitle(chartText(className + " " + period + " 欠费学生"));
+    auto* table = new QTableWidget(static_cast<int>(owing.size()) + 1, 3, &dialog);
+    table->setHorizontalHeaderLabels({QStringLiteral("学号"), QStringLiteral("姓名"), QStringLiteral("欠费金额")});
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    Currency total;
+    int r = 0;
+    for (const arrearsview::Owing& o : owing) {
+        table->setItem(r, 0, new QTableWidgetItem(chartText(o.studentNo)));
+        table->setItem(r, 1, new QTableWidgetItem(chartText(o.studentName)));
+        table->setItem(r++, 2, new QTableWidgetItem(chartText(o.owed.format00())));
+        total += o.owed;
+    }
+    table->setItem(r, 0, new QTableWidgetItem(QStringLiteral("合计")));
+    table->setItem(r, 2, new QTableWidgetItem(chartText(total.format00())));
+    table->horizontalHeader()->setStretchLastSection(true);
+    auto* layout = new QVBoxLayout(&dialog);
+    layout->addWidget(table);
+    dialog.resize(480, 360);
+    dialog.exec();
+}
+
+QChartView* barsByClass(const std::vector<arrearsview::Cell>& cells, const std::function<void(long, const std::string&,
+                                                                                                 const std::string&)>& clicked) {
+    const auto bars = arrearsview::byClassAndPeriod(cells);
+    std::map<std::string, long> classes;  // name -> id
+    for (const arrearsview::Cell& c : cells) classes.emplace(c.className, c.classId);
+    QStringList periods;
+    std::vector<std::string> periodKeys;
+    for (const auto& [period, byClass] : bars) {
+        periods << chartText(period);
+        periodKeys.push_back(period);
+    }
+    auto* series = new QBarSeries;
+    double highest = 0;
+    for (const auto& [className, classId] : classes) {
+        auto* set = new QBarSet(chartText(className));
+        for (const std::string& period : periodKeys) {
+            const auto& byClass = bars.at(period);
+            const auto found = byClass.find(className);
+            const double owed = found == byClass.end() ? 0 : found->second.toDouble();
+            *set << owed;
+            highest = std::max(highest, owed);
+        }
+        QObject::connect(set, &QBarSet::clicked, set, [clicked, periodKeys, classId, className](int index) {
+            if (index >= 0 && static_cast<std::size_t>(index) < periodKeys.size())
+                clicked(classId, className, periodKeys[static_cast<std::size_t>(index)]);
+        });
+        series->append(set);
+    }
+    auto* chart = new QChart;
+    chart->addSeries(series);
+    chart->setTitle(QStringLiteral("各班各期欠费（点击柱形查看学生）"));
+    auto* x = new QBarCategoryAxis;
+    x->append(periods);
+    auto* y = new QValueAxis;
+    y->setRange(0, highest > 0 ? highest * 1.1 : 1);
+    y->setLabelFormat(QStringLiteral("%.0f"));
+    chart->addAxis(x, Qt::AlignBottom);
+    chart->addAxis(y, Qt::AlignLeft);
+    series->attachAxis(x);
+    series->attachAxis(y);
+    chart->legend()->setAlignment(Qt::AlignBottom);
+    auto* view = new QChartView(chart);
+    view->setObjectName(QStringLiteral("chartByClass"));
+    view->setRenderHint(QPainter::Antialiasing);
+    return view;
+}
+
+QChartView* trendOf(const std::vector<arrearsview::Cell>& cells) {
+    const auto points = arrearsview::trend(cells);
+    auto* line = new QLineSeries;
+    line->setName(QStringLiteral("全校欠费"));
+    line->setPointLabelsVisible(true);
+    line->setPointLabelsFormat(QStringLiteral("@yPoint"));
+    QStringList periods;
+    double highest = 0;
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        line->append(static_cast<double>(i), points[i].second.toDouble());
+        periods << chartText(points[i].first);
+        highest = std::max(highest, points[i].second.toDouble());
+    }
+    auto* chart = new QChart;
+    chart->addSeries(line);
+    chart->setTitle(QStringLiteral("近十二期欠费趋势"));
+    auto* x = new QBarCategoryAxis;
+    x->append(periods);
+    auto* y = new QValueAxis;
+    y->setRange(0, highest > 0 ? highest * 1.15 : 1);
+    y->setLabelFormat(QStringLiteral("%.0f"));
+    chart->addAxis(x, Qt::AlignBottom);
+    chart->addAxis(y, Qt::AlignLeft);
+    line->attachAxis(x);
+    line->attachAxis(y);
+    chart->legend()->hide();
+    auto* view = new QChartView(chart);
+    view->setObjectName(QStringLiteral("chartTrend"));
+    view->setRenderHint(QPainter::Antialiasing);
+    return view;
+}
+
+}  // namespace
+
+QDialog* makeArrearsCharts(QWidget* parent, ConnectionPtr cn) {
+    auto* dialog = new QDialog(parent);
+    dialog->setObjectName(QStringLiteral("ArrearsCharts"));
+    dialog->setWindowTitle(QStringLiteral("欠费分析图表"));
+    const auto cells = arrearsview::cells(*cn);
+    auto* layout = new QHBoxLayout(dialog);
+    layout->addWidget(barsByClass(cells, [dialog, cn](long classId, const std::string& className,
+                                                      const std::string& period) {
+                          showStudents(dialog, *cn, classId, className, period);
+                      }),
+                      3);
+    layout->addWidget(trendOf(cells), 2);
+    dialog->resize(1280, 640);
+    return dialog;
+}
+
+void showArrearsCharts() {
+    std::unique_ptr<QDialog> dialog(makeArrearsCharts(QApplication::activeWindow(), gRun().pGetCN()));
+    dialog->exec();
+}
+
+}  // namespace fo::qt

@@ -1,0 +1,44 @@
+#pragma once
+#include <vector>
+
+#include "db/Connection.h"
+#include "reports/ArrearsAnalysis.h"
+#include "ui/Form.h"
+#include "ui/controls/CommandButton.h"
+#include "ui/controls/Label.h"
+#include "ui/controls/ListView.h"
+
+namespace fo {
+
+// Arrears at a glance ("欠费分析"): what is owed by period, class and fee
+// item, the total last; a click on a line lists the students of that class
+// owing for that period below it. The desktop draws its charts from the
+// same figures.
+class frmArrearsAnalysis : public Form {
+public:
+    frmArrearsAnalysis();
+
+    ListView lvwArrears{*this, "lvwArrears"};
+    Label lblStudents{*this, "lblStudents", "点击一行，查看欠费学生"};
+    ListView lvwStudents{*this, "lvwStudents"};
+    CommandButton cmdRefresh{*this, "cmdRefresh", "刷新"};
+    CommandButton cmdExport{*this, "cmdExport", "导出EXCEL"};
+    CommandButton cmdClose{*this, "cmdClose", "关闭"};
+
+    const std::vector<arrearsview::Cell>& shownCells() const { return cells_; }
+
+protected:
+    bool mayOpen() override;
+    void Form_Load() override;
+    void Form_Unload(int& cancel) override;
+
+private:
+    Connection& cn();
+    void cmdRefresh_Click();
+    void showStudents(const arrearsview::Cell& cell);
+
+    ConnectionPtr cn_;
+    std::vector<arrearsview::Cell> cells_;
+};
+
+}  // namespace fo

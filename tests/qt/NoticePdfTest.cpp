@@ -1,0 +1,69 @@
+// Notices to parents on the demo school: the PDF of a class holds, as text
+// a reader can search, every owing student's name and total, three to a
+// page; chosen students each get theirs, and a number no student has is refused.
+#include <cstdio>
+#include <memory>
+#include <stdexcept>
+
+#include "data/FeeDatabase.h"
+#include "host/settings/HostSettings.h"
+#include "qt/NoticePdf.h"
+#include "qt/QtTestApp.h"
+#include "reports/Notices.h"
+#include "support/DemoDatabase.h"
+#include "support/Query.h"
+
+namespace fo::test {
+namespace {
+
+std::string pdfText(const std::string& path) {
+    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(("pdftotext -layout '" + path + "' -").c_str(), "r"), pclose);
+    if (!pipe) throw std::runtime_error("pdftotext did not start");
+    std::string out;
+    char buffer[4096];
+    for (std::size_t n; (n = fread(buffer, 1, sizeof buffer, pipe.get())) > 0;) out.append(buffer, n);
+    return out;
+}
+
+TEST(NoticePdf, EveryOwingStudentsTotalCanBeFoundInTheText) {
+    qtApp();
+    TempDir dir;
+    const DemoDatabase demo(dir, DemoOptions{120, 1, "2026-12-06"});
+    ConnectionPtr cn = openFeeDatabase(sqliteConnectionString(demo.location()));
+    setSetting(*cn, "txtNoticeLine", "如有疑问请致电财务室");
+    const std::string className =
+        scalar(*cn, "select b.mc from qfhzb q inner join kdw_xs x on x.id=q.xsid inner join kdw_bj b on b.id=x.bjid"
+                    " where q.fkrq is null group by b.mc order by count(distinct q.xsid) desc,b.mc")
+            .toText();
+    const auto notices = notices::forClass(*cn, className, "2026-12-20");
+    ASSERT_GT(notices.size(), 3u);  // more than one page
+    const std::string pdf = dir.file("notices.pdf");
+    ASSERT_TRUE(qt::writeNoticesPdf(notices, pdf));
+    const std::string text = pdfText(pdf);
+    std::size_t pages = 1;
+    for (char c : text) pages += c == '\f';
+    EXPECT_GE(pages, (notices.size() + 2) / 3);
+    for (const notices::Notice& n : notices) {
+        EXPECT_EQ(n.className, className);
+        Currency sum;
+        for (const notices::Owed& o : n.lines) sum += o.owed;
+        EXPECT_EQ(sum, n.total) << n.studentNo;
+        EXPECT_NE(text.find(n.studentName), std::string::npos) << n.studentNo;
+        EXPECT_NE(text.find("合计欠费：" + n.total.format00()), std::string::npos) << n.studentNo;
+    }
+    EXPECT_NE(text.find("2026-12-20"), std::string::npos);
+    EXPECT_NE(text.find("如有疑问请致电财务室"), std::string::npos);
+    EXPECT_NE(text.find("阳光幼儿园"), std::string::npos);
+
+    const std::string owing = notices.front().studentNo;
+    const std::string paidUp = scalar(*cn, "select min(xh) from kdw_xs where id not in(select xsid from qfhzb where"
+                                           " fkrq is null)").toText();
+    const auto chosen = notices::forStudents(*cn, {owing, paidUp}, "2026-12-20");
+    ASSERT_EQ(chosen.size(), 2u);
+    EXPECT_EQ(chosen[0].total, notices.front().total);
+    EXPECT_TRUE(chosen[1].total.isZero());
+    EXPECT_THROW(notices::forStudents(*cn, {"no-such'one"}, "2026-12-20"), std::invalid_argument);
+}
+
+}  // namespace
+}  // namespace fo::test
