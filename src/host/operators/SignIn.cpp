@@ -44,7 +44,16 @@ DateTime secondsBefore(const DateTime& t, long long seconds) {
 // as many as the wait allows are verified. The wait for each count is
 // spelled out in the condition, so the check and the claim are one
 // statement, atomic on every engine.
+//
+// A claim whose workstation died while verifying is never settled: once no
+// attempt has been made for kStaleClaimSeconds (verifying takes a moment),
+// such claims are let go, so they do not keep him waiting for ever. While
+// attempts keep coming they stay, which only makes the wait stricter.
+constexpr int kStaleClaimSeconds = 60;
+
 bool claimAttempt(Connection& cn, int userId, const DateTime& now) {
+    cn.execute("update sys_user set pending=0 where id=" + std::to_string(userId) + " and pending>0 and lastfailure<=" +
+               sqlLiteral(secondsBefore(now, kStaleClaimSeconds).dateTimeText()));
     const std::string counted = "failures+pending";
     std::string allowed = counted + "<3 or lastfailure is null";
     for (int failures = 3, previous = 0;; ++failures) {
