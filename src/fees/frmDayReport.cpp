@@ -39,17 +39,18 @@ Connection& frmDayReport::cn() {
     return *cn_;
 }
 
+void offerOperators(ComboBox& cmb, Connection& cn) {
+    cmb.Clear();
+    cmb.AddItem("全部");
+    cmb.setItemData(cmb.NewIndex(), 0);
+    addComboRows(cmb, cn.execute("select id,name from sys_user order by id"), "name", "id");
+    cmb.setListIndex(0);
+}
+
 bool frmDayReport::mayOpen() { return !refusedRight(gRun(), rights::Charging, rights::View); }
 
 void frmDayReport::Form_Load() {
-    cmbOperator.Clear();
-    cmbOperator.AddItem("全部");
-    cmbOperator.setItemData(cmbOperator.NewIndex(), 0);
-    for (RecordsetPtr rs = cn().execute("select id,name from sys_user order by id"); !rs->eof(); rs->moveNext()) {
-        cmbOperator.AddItem(rs->field("name").toText());
-        cmbOperator.setItemData(cmbOperator.NewIndex(), rs->field("id").toInt());
-    }
-    cmbOperator.setListIndex(0);
+    offerOperators(cmbOperator, cn());
     DTPday.setValue(DateTime::today());
     cmdQuery_Click();
 }

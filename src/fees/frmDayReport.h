@@ -13,6 +13,10 @@
 
 namespace fo {
 
+// The operators a report of the day or of months is chosen for: 全部 (item
+// data 0) first, then each operator by his id; 全部 selected.
+void offerOperators(ComboBox& cmb, Connection& cn);
+
 // The clerk's day ("收费日报"): per operator and receiving account, the
 // receipts issued, the voids, the refunds, the prepayments taken and used,
 // the totals and what must be in the drawer, for one day; printed and

@@ -44,4 +44,15 @@ std::vector<std::string> monthsOfBooks(Connection& cn) {
     return out;
 }
 
+void offerMonths(ComboBox& from, ComboBox& to, Connection& cn) {
+    from.Clear();
+    to.Clear();
+    for (const std::string& month : monthsOfBooks(cn)) {
+        from.AddItem(month);
+        to.AddItem(month);
+    }
+    from.setListIndex(0);
+    to.setListIndex(0);
+}
+
 }  // namespace fo::reportmonths

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "db/Connection.h"
+#include "ui/controls/ComboBox.h"
 
 // A run of months as the reports take it: "yyyy-mm" to "yyyy-mm", read as
 // the days from the first month's first day up to the day after the last.
@@ -23,5 +24,8 @@ std::string heading(const std::string& title, const Span& span);
 // The months from the first arrears row or fee record to today's, the
 // latest first, as the report windows offer them.
 std::vector<std::string> monthsOfBooks(Connection& cn);
+
+// Fills a window's 从/至 pair with monthsOfBooks, the latest chosen in both.
+void offerMonths(ComboBox& from, ComboBox& to, Connection& cn);
 
 }  // namespace fo::reportmonths

@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "db/DbError.h"
+#include "fees/frmDayReport.h"
 #include "host/api/ModuleGlobals.h"
 #include "reports/ReportMonths.h"
 #include "ui/RightsCheck.h"
@@ -47,22 +48,8 @@ Connection& frmCollectionSummary::cn() {
 bool frmCollectionSummary::mayOpen() { return !refusedRight(gRun(), rights::Charging, rights::View); }
 
 void frmCollectionSummary::Form_Load() {
-    cmbFrom.Clear();
-    cmbTo.Clear();
-    for (const std::string& month : reportmonths::monthsOfBooks(cn())) {
-        cmbFrom.AddItem(month);
-        cmbTo.AddItem(month);
-    }
-    cmbFrom.setListIndex(0);
-    cmbTo.setListIndex(0);
-    cmbOperator.Clear();
-    cmbOperator.AddItem("全部");
-    cmbOperator.setItemData(cmbOperator.NewIndex(), 0);
-    for (RecordsetPtr rs = cn().execute("select id,name from sys_user order by id"); !rs->eof(); rs->moveNext()) {
-        cmbOperator.AddItem(rs->field("name").toText());
-        cmbOperator.setItemData(cmbOperator.NewIndex(), rs->field("id").toInt());
-    }
-    cmbOperator.setListIndex(0);
+    reportmonths::offerMonths(cmbFrom, cmbTo, cn());
+    offerOperators(cmbOperator, cn());
     cmdQuery_Click();
 }
 

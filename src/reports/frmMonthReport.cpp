@@ -50,14 +50,7 @@ Connection& frmMonthReport::cn() {
 bool frmMonthReport::mayOpen() { return !refusedRight(gRun(), rights::Charging, rights::View); }
 
 void frmMonthReport::Form_Load() {
-    cmbFrom.Clear();
-    cmbTo.Clear();
-    for (const std::string& month : reportmonths::monthsOfBooks(cn())) {
-        cmbFrom.AddItem(month);
-        cmbTo.AddItem(month);
-    }
-    cmbFrom.setListIndex(0);
-    cmbTo.setListIndex(0);
+    reportmonths::offerMonths(cmbFrom, cmbTo, cn());
     cmdQuery_Click();
 }
 
