@@ -19,17 +19,19 @@ frmBachJM::frmBachJM() : Form("frmBachJM") {
     Command1.move(120, 5500, 1100, 375);
     cmdFullSelect.move(1320, 5500, 1100, 375);
     cmdSelectNo.move(2520, 5500, 1100, 375);
+    lblTicked.move(3720, 5560, 1800, 300);
     cmdNext.move(6900, 5500, 1100, 375);
     cmdClose.move(8100, 5500, 1100, 375);
 
     Command1.Click = [this] { Command1_Click(); };
     cmdFullSelect.Click = [this] { tickAll(true); };
     cmdSelectNo.Click = [this] { tickAll(false); };
+    lvwXS.ItemCheck = [this](ListItem&) { showTickedCount(); };
     cmdNext.Click = [] { formInstance<frmBachJM_next>()->showModal(); };
     cmdClose.Click = [this] { unload(); };
 
     using namespace layout;
-    setLayout(column({ctl(lvwXS), row({ctl(Command1), ctl(cmdFullSelect), ctl(cmdSelectNo), stretch(), ctl(cmdNext),
+    setLayout(column({ctl(lvwXS), row({ctl(Command1), ctl(cmdFullSelect), ctl(cmdSelectNo), ctl(lblTicked), stretch(), ctl(cmdNext),
                                        ctl(cmdClose)})}));
 }
 
@@ -68,10 +70,18 @@ void frmBachJM::initData(bool onlyColumns, const std::string& selectId, bool fir
     }
     gMclose();
     lvwXS.setVisible(true);
+    showTickedCount();
 }
 
 void frmBachJM::tickAll(bool on) {
     for (int i = 1; i <= lvwXS.itemCount(); ++i) lvwXS.item(i).setChecked(on);
+    showTickedCount();
+}
+
+void frmBachJM::showTickedCount() {
+    int ticked = 0;
+    for (int i = 1; i <= lvwXS.itemCount(); ++i) ticked += lvwXS.item(i).checked() ? 1 : 0;
+    lblTicked.setCaption("已选 " + std::to_string(ticked) + " 人");
 }
 
 std::vector<frmBachJM::Student> frmBachJM::tickedStudents() {

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "ui/controls/CommandButton.h"
+#include "ui/controls/Label.h"
 #include "ui/Form.h"
 #include "ui/controls/ListView.h"
 #include "ui/lists/clsLvw2012.h"
@@ -20,6 +21,9 @@ public:
     CommandButton Command1{*this, "Command1", "查找"};
     CommandButton cmdFullSelect{*this, "cmdFullSelect", "全选"};
     CommandButton cmdSelectNo{*this, "cmdSelectNo", "全不选"};
+    // How many students are ticked: the list's first column is an internal id,
+    // so the clerk counts here, not by the rows.
+    Label lblTicked{*this, "lblTicked", "已选 0 人"};
     CommandButton cmdNext{*this, "cmdNext", "下一步"};
     CommandButton cmdClose{*this, "cmdClose", "关闭"};
 
@@ -46,6 +50,7 @@ protected:
 private:
     void Command1_Click();
     void tickAll(bool on);
+    void showTickedCount();
 
     clsLvw2012 lvw_;
     std::string listSql_;

@@ -100,7 +100,7 @@ void frmBachJM_next::frmInit() {
     Txt_write.setVisible(false);
     txtJMYY.setText(readSettingsFile("\\DefaultUser.ini", "morkel", "jmyy"));
     setupGrid();
-    DTP_jmrq.setValue(DateTime::today());
+    showPeriodDate();
     CMB_sflx.Clear();
     ConnectionPtr cn = moduleConnection();
     addComboRows(CMB_sflx, cn->execute(batch::feeTypes()), "mc1", "ID");
@@ -126,7 +126,6 @@ void frmBachJM_next::optRQ_Click(int index) {
 void frmBachJM_next::ShowSFLX() {
     MSFlexGrid1.setRows(1);
     Txt_write.setVisible(false);
-    if (CMB_sflx.ListIndex() < 0) return;
     if (cmbYF.enabled() && trimSpaces(cmbYF.text()).empty()) return;
     HostSystem& run = gRun();
     switch (kind()) {
@@ -139,6 +138,8 @@ void frmBachJM_next::ShowSFLX() {
             cmbYF.Clear();
             break;
     }
+    showPeriodDate();
+    if (CMB_sflx.ListIndex() < 0) return;
     const std::string sflxid = std::to_string(CMB_sflx.ItemData(CMB_sflx.ListIndex()));
     ConnectionPtr cn = moduleConnection();
     RecordsetPtr items = cn->execute(batch::feeTypeItems(sflxid, std::to_string(kind())));
@@ -236,6 +237,15 @@ bool frmBachJM_next::secondReductionsConfirmed(const std::vector<frmBachJM::Stud
                                  })) == 1;
     gMOpen();
     return yes;
+}
+
+// The reduction is dated on the period's first day: the clerk sees that date
+// as soon as he picks the period, not only when he posts; today while none
+// is picked.
+void frmBachJM_next::showPeriodDate() {
+    const bool picked = !cmbYF.enabled() || !trimSpaces(cmbYF.text()).empty();
+    const auto first = picked ? DateTime::parse(periodFirstDay()) : std::nullopt;
+    DTP_jmrq.setValue(first ? *first : DateTime::today());
 }
 
 std::string frmBachJM_next::periodFirstDay() const {

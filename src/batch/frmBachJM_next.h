@@ -82,6 +82,8 @@ private:
     // The period's first day and tag by the chosen kind.
     std::string periodFirstDay() const;
     std::string periodTag() const;
+    // Shows the period's first day in DTP_jmrq.
+    void showPeriodDate();
     // Posts for every ticked student; with `seen` (the previewed plan of
     // each student, by id) exactly what the preview showed.
     void post(const std::string& jmrq, const std::map<std::string, plan::Plan>* seen);

@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTimer>
 #include <QTreeView>
 #include <filesystem>
@@ -96,6 +97,11 @@ TEST_F(Desktop, OpensTheFileNamedRemembersItAbsolutelyAndShowsTheMonthAndDialect
     fs::current_path("elsewhere");
     window.openDatabase(app::lastDatabase(), 1);
     EXPECT_EQ(window.session().databasePath(), dir.file("school.db"));
+    // The passing "已打开" message leaves the database path in sight.
+    ASSERT_EQ(window.statusBar()->currentMessage().left(3).toStdString(), "已打开");
+    const QLabel* path = window.findChild<QLabel*>(QStringLiteral("databaseLabel"));
+    EXPECT_TRUE(path->isVisibleTo(&window));
+    EXPECT_EQ(path->text().toStdString(), "数据库：" + dir.file("school.db"));
 }
 
 // The desktop greys out what the operator may not open and hides the

@@ -194,6 +194,7 @@ TEST_P(BatchWizardTest, ARowAboveItsReceivableOrAPastedBadAmountStopsTheBatchBef
     // A term reduction: the term tag is the arrears key and its first day the date.
     w->optRQ[frmBachJM_next::KindTerm].userClick();
     w->cmbYF.userSelect("2026上");
+    EXPECT_EQ(w->DTP_jmrq.dateText(), "2026-09-01") << "the date follows the period when it is picked";
     ASSERT_EQ(w->MSFlexGrid1.rows(), 2);
     EXPECT_EQ(w->MSFlexGrid1.textMatrix(1, frmBachJM_next::ColQfyf), "2026上");
     EXPECT_EQ(w->MSFlexGrid1.textMatrix(1, frmBachJM_next::ColTerm), "2026-09-01  -  2027-01-31");
@@ -208,9 +209,15 @@ TEST_P(BatchWizardTest, ARowAboveItsReceivableOrAPastedBadAmountStopsTheBatchBef
     EXPECT_EQ(lastMessage().text, "以下 1 项减免被拒绝，本批减免没有记账：\r\n20260019 吴泽涵：收费项目[报名费]在所属期"
                                   "[一次性]已没有欠费（已缴清、已减免或已被其他操作处理），不能再减免，请刷新。");
     EXPECT_EQ(books(), before);
-    formInstance<frmBachJM>()->lvwXS.findItem("k19")->setChecked(false);
+    // Step 1 counts the ticked students on every tick, 全选 and 全不选.
+    auto first = formInstance<frmBachJM>();
+    EXPECT_EQ(first->lblTicked.caption(), "已选 2 人");
+    first->lvwXS.userItemCheck("k19", false);
+    EXPECT_EQ(first->lblTicked.caption(), "已选 1 人");
     w->cmd_ok.userClick();
     EXPECT_EQ(one("select count(*),min(sfrq),min(xsid) from kdw_sfjl where jmyy='超额'"), "1|2026-12-01|7");
+    first->cmdSelectNo.userClick();
+    EXPECT_EQ(first->lblTicked.caption(), "已选 0 人");
 }
 
 TEST_P(BatchWizardTest, AOneOffReductionWithEveryMonthCarriedOverHasNoDateAndWritesNothing) {
