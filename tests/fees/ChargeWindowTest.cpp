@@ -288,7 +288,7 @@ TEST_P(ChargeWindow, TheWindowRefusesWhatTheBooksRefuseNamingWhy) {
         EXPECT_NE(lastMessage().text.find(c.reason), std::string::npos) << c.reason << " / " << lastMessage().text;
     }
     // An operator without the right to charge cannot open the window.
-    actAs(2);
+    actAs(3);
     auto clerk = std::make_shared<frmSF>();
     clerk->show();
     EXPECT_FALSE(clerk->isLoaded());

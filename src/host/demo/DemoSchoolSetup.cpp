@@ -144,7 +144,7 @@ void writeOfficeSetup(Connection& cn) {
         if (op.id != Operators::BuiltInId) ops.add(Operator{op.id, op.name, false});
         ops.setGivenPassword(op.id, op.password, op.passwordHash, op.id == Operators::BuiltInId);
     }
-    for (const char* code : {"PJCX", Operators::ReprintRight, "JMJL", "PLJM"})
+    for (const char* code : {"PJCX", Operators::ReprintRight, "JMJL", "PLJM", "SFGL"})
         ops.setRight(2, code, Operators::FullRight);
     ops.setRight(3, "PJCX", 1);  // may look, not reprint
     ops.setRight(3, "JMJL", 2);
