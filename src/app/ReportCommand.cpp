@@ -54,74 +54,63 @@ struct ReportOptions {
 };
 
 int runNotices(const ReportOptions& options) {
-    try {
-        ConnectionPtr cn = openFeeDatabase(linkStringFor(options.database));
-        const auto notices = options.students.empty()
-                                 ? notices::forClass(*cn, options.className, options.deadline)
-                                 : notices::forStudents(*cn, options.students, options.deadline);
-        if (notices.empty()) {
-            std::cerr << "feeoffice report: nobody in the class owes anything; no notices written\n";
-            return 1;
-        }
-        // The pages are drawn off screen, with no display needed.
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-        static int argc = 1;
-        static char name[] = "feeoffice";
-        static char* argv[] = {name, nullptr};
-        std::unique_ptr<QGuiApplication> app;
-        if (!QGuiApplication::instance()) app = std::make_unique<QGuiApplication>(argc, argv);
-        if (!qt::writeNoticesPdf(notices, options.out)) {
-            std::cerr << "feeoffice report: cannot write " << options.out << '\n';
-            return 1;
-        }
-        std::cout << notices.size() << " notices written to " << options.out << '\n';
-        return 0;
-    } catch (const DbError& e) {
-        if (const int status = refusedDatabase("report", options.database, e)) return status;
-        std::cerr << "feeoffice report: " << e.description() << '\n';
+    ConnectionPtr cn = openFeeDatabase(linkStringFor(options.database));
+    const auto notices = options.students.empty()
+                             ? notices::forClass(*cn, options.className, options.deadline)
+                             : notices::forStudents(*cn, options.students, options.deadline);
+    if (notices.empty()) {
+        std::cerr << "feeoffice report: nobody in the class owes anything; no notices written\n";
         return 1;
-    } catch (const std::invalid_argument& e) {
-        std::cerr << "feeoffice report: " << e.what() << '\n';
-        return 2;
     }
+    // The pages are drawn off screen, with no display needed.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "feeoffice";
+    static char* argv[] = {name, nullptr};
+    std::unique_ptr<QGuiApplication> app;
+    if (!QGuiApplication::instance()) app = std::make_unique<QGuiApplication>(argc, argv);
+    if (!qt::writeNoticesPdf(notices, options.out)) {
+        std::cerr << "feeoffice report: cannot write " << options.out << '\n';
+        return 1;
+    }
+    std::cout << notices.size() << " notices written to " << options.out << '\n';
+    return 0;
 }
 
 int runArrears(const ReportOptions& options) {
-    try {
-        ConnectionPtr cn = openFeeDatabase(linkStringFor(options.database));
-        std::cout << arrearsview::asText(arrearsview::cells(*cn));
-        return 0;
-    } catch (const DbError& e) {
-        if (const int status = refusedDatabase("report", options.database, e)) return status;
-        std::cerr << "feeoffice report: " << e.description() << '\n';
-        return 1;
-    }
+    ConnectionPtr cn = openFeeDatabase(linkStringFor(options.database));
+    std::cout << arrearsview::asText(arrearsview::cells(*cn));
+    return 0;
 }
 
 int runSummary(const ReportOptions& options) {
-    try {
-        const reportmonths::Span span = reportmonths::span(options.fromMonth, options.toMonth);
-        ConnectionPtr cn = openFeeDatabase(linkStringFor(options.database));
-        std::cout << collection::asText(reportmonths::heading("收费汇总表", span),
-                                        collection::lines(*cn, span.firstDay, span.endDay, options.operatorId));
-        return 0;
-    } catch (const DbError& e) {
-        if (const int status = refusedDatabase("report", options.database, e)) return status;
-        std::cerr << "feeoffice report: " << e.description() << '\n';
-        return 1;
-    } catch (const std::invalid_argument& e) {
-        std::cerr << "feeoffice report: " << e.what() << '\n';
-        return 2;
-    }
+    const reportmonths::Span span = reportmonths::span(options.fromMonth, options.toMonth);
+    ConnectionPtr cn = openFeeDatabase(linkStringFor(options.database));
+    std::cout << collection::asText(reportmonths::heading("收费汇总表", span),
+                                    collection::lines(*cn, span.firstDay, span.endDay, options.operatorId));
+    return 0;
 }
 
 int runMonthReport(const ReportOptions& options) {
+    ConnectionPtr cn = openFeeDatabase(linkStringFor(options.database));
+    const auto report = monthreport::build(*cn, options.fromMonth,
+                                           options.toMonth.empty() ? options.fromMonth : options.toMonth);
+    std::cout << monthreport::asText(report);
+    return report.unbalanced > 0 ? 3 : 0;
+}
+
+int runDayReport(const ReportOptions& options) {
+    ConnectionPtr cn = openFeeDatabase(linkStringFor(options.database));
+    std::cout << cashday::asText(options.date, cashday::dayLines(*cn, options.date, options.operatorId));
+    return 0;
+}
+
+// Runs one report, saying what kept it from being read: a database that is
+// none or gone as every verb does (exit 2), another read fault (1), a month,
+// class or student the command line named wrongly (2).
+int reported(const ReportOptions& options, int (*run)(const ReportOptions&)) {
     try {
-        ConnectionPtr cn = openFeeDatabase(linkStringFor(options.database));
-        const auto report = monthreport::build(*cn, options.fromMonth,
-                                               options.toMonth.empty() ? options.fromMonth : options.toMonth);
-        std::cout << monthreport::asText(report);
-        return report.unbalanced > 0 ? 3 : 0;
+        return run(options);
     } catch (const DbError& e) {
         if (const int status = refusedDatabase("report", options.database, e)) return status;
         std::cerr << "feeoffice report: " << e.description() << '\n';
@@ -129,18 +118,6 @@ int runMonthReport(const ReportOptions& options) {
     } catch (const std::invalid_argument& e) {
         std::cerr << "feeoffice report: " << e.what() << '\n';
         return 2;
-    }
-}
-
-int runDayReport(const ReportOptions& options) {
-    try {
-        ConnectionPtr cn = openFeeDatabase(linkStringFor(options.database));
-        std::cout << cashday::asText(options.date, cashday::dayLines(*cn, options.date, options.operatorId));
-        return 0;
-    } catch (const DbError& e) {
-        if (const int status = refusedDatabase("report", options.database, e)) return status;
-        std::cerr << "feeoffice report: " << e.description() << '\n';
-        return 1;
     }
 }
 
@@ -195,11 +172,11 @@ Verb addReportVerb(CLI::App& program) {
                     "exit status: 0 written; 1 it cannot be read or written, or nobody owes; 2 a bad command line,\n"
                     "a student number no student has, or no fee database at DB");
     return {verb, [options] {
-                if (options->which == "notices") return runNotices(*options);
-                if (options->which == "arrears") return runArrears(*options);
-                if (options->which == "month") return runMonthReport(*options);
-                if (options->which == "summary") return runSummary(*options);
-                return runDayReport(*options);
+                if (options->which == "notices") return reported(*options, runNotices);
+                if (options->which == "arrears") return reported(*options, runArrears);
+                if (options->which == "month") return reported(*options, runMonthReport);
+                if (options->which == "summary") return reported(*options, runSummary);
+                return reported(*options, runDayReport);
             }};
 }
 
