@@ -34,8 +34,9 @@ public:
     void setConnectionString(const std::string& text);
     CursorLocation cursorLocation() const { return cursorLocation_; }
     void setCursorLocation(CursorLocation c) { cursorLocation_ = c; }
-    // Seconds; 0 means the provider's default. The SQLite engine uses it as
-    // the busy timeout of the session.
+    // Seconds; 0 means the provider's default. The engines use it as the
+    // wait for another session's lock; a link of the Provider=… form that says "Lock Wait=S"
+    // waits S seconds whatever is set here.
     int commandTimeout() const { return commandTimeout_; }
     void setCommandTimeout(int seconds);
     int state() const { return engine_ ? Open : Closed; }

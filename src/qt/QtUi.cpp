@@ -159,7 +159,7 @@ std::string QtUi::exportPath(const std::string& fileName) {
     dialog.setObjectName(QStringLiteral("saveDialog"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(QStringLiteral("xlsx"));
-    dialog.selectFile(QFileInfo(qs(freeFilePath(ss(folder), fileName, ".xlsx"))).fileName());
+    dialog.selectFile(QFileInfo(qs(suggestedFilePath(ss(folder), fileName, ".xlsx"))).fileName());
     const bool busy = cursorOverridden_;
     if (busy) QApplication::setOverrideCursor(Qt::ArrowCursor);
     const bool accepted = dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty();

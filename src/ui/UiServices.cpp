@@ -1,5 +1,9 @@
 #include "ui/UiServices.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
@@ -77,16 +81,45 @@ std::string defaultExportFolder() {
     return std::filesystem::is_directory(documents, ec) ? documents.string() : std::string(home);
 }
 
-std::string freeFilePath(const std::string& folder, const std::string& name, const std::string& extension) {
+namespace {
+
+std::string fileStem(const std::string& name) {
     std::string stem;
     for (char c : name) stem += std::string("/\\:*?\"<>| ").find(c) != std::string::npos ? '_' : c;
     while (!stem.empty() && (stem.back() == '_' || stem.back() == '.')) stem.pop_back();
     if (stem.empty()) stem = "export";
-    stem = utf8::mid(stem, 0, 80);
-    const std::filesystem::path dir(folder);
-    std::filesystem::path p = dir / (stem + extension);
-    for (int n = 2; std::filesystem::exists(p); ++n) p = dir / (stem + " (" + std::to_string(n) + ")" + extension);
+    return utf8::mid(stem, 0, 80);
+}
+
+std::filesystem::path numbered(const std::filesystem::path& dir, const std::string& stem, const std::string& extension,
+                               int n) {
+    return dir / (n == 1 ? stem + extension : stem + " (" + std::to_string(n) + ")" + extension);
+}
+
+}  // namespace
+
+std::string suggestedFilePath(const std::string& folder, const std::string& name, const std::string& extension) {
+    const std::string stem = fileStem(name);
+    std::filesystem::path p = numbered(folder, stem, extension, 1);
+    for (int n = 2; std::filesystem::exists(p); ++n) p = numbered(folder, stem, extension, n);
     return p.string();
+}
+
+std::string freeFilePath(const std::string& folder, const std::string& name, const std::string& extension) {
+    // The name is taken by creating the file exclusively: two programs
+    // exporting into one folder at the same moment otherwise both see the
+    // same name free and one overwrites (or breaks) the other's file.
+    const std::string stem = fileStem(name);
+    for (int n = 1; n < 10000; ++n) {
+        const std::filesystem::path p = numbered(folder, stem, extension, n);
+        const int fd = ::open(p.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        if (fd >= 0) {
+            ::close(fd);
+            return p.string();
+        }
+        if (errno != EEXIST) return p.string();  // the writer reports why it cannot write there
+    }
+    return numbered(folder, stem, extension, 10000).string();
 }
 
 std::string UiServices::exportPath(const std::string& fileName) {

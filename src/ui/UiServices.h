@@ -100,7 +100,10 @@ void setUiServices(UiServices* services);
 std::string defaultExportFolder();
 // A file in `folder` named after `name` (characters a file name cannot
 // carry and spaces become "_") with `extension`, numbered " (2)", " (3)"...
-// when that name is taken.
+// when that name is taken. The file is created empty, so the name stays
+// ours until it is written.
 std::string freeFilePath(const std::string& folder, const std::string& name, const std::string& extension);
+// The same name, only suggested (a save dialog's proposal): nothing is created.
+std::string suggestedFilePath(const std::string& folder, const std::string& name, const std::string& extension);
 
 }  // namespace fo

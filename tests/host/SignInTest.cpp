@@ -56,13 +56,21 @@ TEST_F(SignInTest, AWrongPasswordIsRefusedAndLoggedAndTheRightOneSignsIn) {
 }
 
 TEST_F(SignInTest, ASignInTheAuditLogCannotRecordDoesNotHappen) {
-    // As when another program holds the write lock past the wait.
-    const std::string takeBack = test::failInserts(*cn, "sys_log", "locked");
-    const SignInResult r = signIn.attempt(2, "secret-2");
+    // Another program holds the write lock past the wait (a second here).
+    SignIn impatient{db.connectionString() + ";Lock Wait=1", dbPath};
+    ConnectionPtr other = db.open();
+    other->beginTrans();
+    other->execute("update sys_user set name=name where id=2");
+    const SignInResult r = impatient.attempt(2, "secret-2");
     EXPECT_EQ(r.status, SignInStatus::NotRecorded);
     EXPECT_NE(r.message.find("本次登录无效"), std::string::npos) << r.message;
+    other->rollbackTrans();
+    EXPECT_EQ(impatient.attempt(2, "secret-2").status, SignInStatus::SignedIn);
+    EXPECT_EQ(logOf(2), (std::vector<std::string>{"登录|成功"}));
+    // The same when only the log's row is refused (a full disk).
+    const std::string takeBack = test::failInserts(*cn, "sys_log", "disk full");
+    EXPECT_EQ(signIn.attempt(2, "secret-2").status, SignInStatus::NotRecorded);
     cn->execute(takeBack);
-    EXPECT_EQ(signIn.attempt(2, "secret-2").status, SignInStatus::SignedIn);
     EXPECT_EQ(logOf(2), (std::vector<std::string>{"登录|成功"}));
 }
 

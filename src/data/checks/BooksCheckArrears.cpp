@@ -1,6 +1,8 @@
 // Arrears rows: who closed them, what they may carry while open, the caps
 // on what was reduced and paid, the header against its items, and the
 // remainder rows split off them.
+#include <cstdio>
+
 #include "data/checks/BooksCheckParts.h"
 
 namespace fo::bookscheck {
@@ -115,9 +117,46 @@ void headerAgainstItems(Connection& cn, Faults& faults) {
     orphanItems(cn, faults, {"qfmxb", "qfkid", "qfhzb", "qfkid", "欠费明细", "欠费 "});
 }
 
+// An amount no posting writes: more than four decimals, or the binary
+// residue of arithmetic done in floating point (0.0049999999999954525 for
+// 0.005). The tolerance that lets engines keeping binary fractions compare
+// equal would hide it, while an exact reading of the rows sees a header
+// unequal to its items.
+void residues(Connection& cn, Faults& faults) {
+    const char* columns[] = {"qfje", "jmje", "fkje"};
+    for (const bool items : {false, true}) {
+        const std::string a = items ? "i." : "q.";
+        std::string inexact, select;
+        for (const char* c : columns) {
+            inexact += std::string(inexact.empty() ? "" : " or ") + a + c + "<>round(" + a + c + ",4)";
+            select += "," + a + c;
+        }
+        const std::string from = items ? " from qfmxb i inner join qfhzb q on q.qfkid=i.qfkid left join kdw_xs x on"
+                                         " x.id=q.xsid"
+                                       : kRowFrom;
+        forEachRow(cn, "select " + kRow + (items ? ",i.sfxmid" : "") + select + from + " where " + inexact +
+                           " order by q.qfkid",
+                   [&](Recordset& rs) {
+                       std::string found;
+                       for (const char* c : columns) {
+                           const double v = rs.field(c).toDouble();
+                           const Currency exact = rs.field(c).toCurrency();
+                           if (v == exact.toDouble()) continue;
+                           char raw[40];
+                           std::snprintf(raw, sizeof raw, "%.17g", v);
+                           found += std::string(found.empty() ? "" : "，") + c + " " + raw + "（应为 " +
+                                    exact.plainText() + "）";
+                       }
+                       faults.add("amount-residue", arrearsName(rs) + (items ? " 收费项目 " + text(rs, "sfxmid") : "") +
+                                                        " 的金额不是准确的金额：" + found + "。");
+                   });
+    }
+}
+
 }  // namespace
 
 void checkArrears(Connection& cn, Faults& faults) {
+    residues(cn, faults);
     closers(cn, faults);
     reductionsAgainstSettled(cn, faults);
     openRows(cn, faults);

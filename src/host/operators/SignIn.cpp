@@ -165,6 +165,23 @@ SignInResult notRecorded(SignInResult result) {
 }  // namespace
 
 SignInResult SignIn::attempt(int userId, const std::string& password, const DateTime& now) {
+    try {
+        return attemptOnce(userId, password, now);
+    } catch (const DbError& e) {
+        // The lock held past the wait, a full disk, a file that may not be
+        // written: the attempt could be neither counted nor logged, so it
+        // does not happen, whatever the password.
+        if (e.kind() != DbErrorKind::Busy && e.kind() != DbErrorKind::DiskFull && e.kind() != DbErrorKind::ReadOnly)
+            throw;
+        forgetServerRole();
+        SignInResult result;
+        result.status = SignInStatus::NotRecorded;
+        result.message = "本次登录无效：" + e.description();
+        return result;
+    }
+}
+
+SignInResult SignIn::attemptOnce(int userId, const std::string& password, const DateTime& now) {
     // A new sign-in starts from the workstation's own way in.
     forgetServerRole();
     ConnectionPtr cn = openFeeDatabase(linkString_);

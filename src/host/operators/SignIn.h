@@ -67,6 +67,7 @@ public:
     static int waitAfter(int failures);
 
 private:
+    SignInResult attemptOnce(int userId, const std::string& password, const DateTime& now);
     bool onServer() const;
     // On a server: whether the password is his role's, and from now on
     // every session of this database logs in as his role; or as the link's
