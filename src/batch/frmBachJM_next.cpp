@@ -185,6 +185,9 @@ void frmBachJM_next::ShowSFLX() {
         MSFlexGrid1.setTextMatrix(r, ColTerm, term);
         MSFlexGrid1.setTextMatrix(r, ColQfyf, tag);
     }
+    // The receivable column shows what is owed, or with the option what
+    // may be credited.
+    MSFlexGrid1.setTextMatrix(0, ColYs, crediting() ? "可转入预收款" : "应收金额");
     try {
         if (crediting()) showCreditable();
         else showOwed();
@@ -387,8 +390,9 @@ bool frmBachJM_next::readItems(JMmxCollection& items, bool warn) {
         m.set_sngYsje(leadingNumber(MSFlexGrid1.textMatrix(r, ColYs)));
         m.set_sngJMje(jm);
         if (warn && m.sngJMje() > m.sngYsje()) {
-            msgBox(std::string("收费项目[") + MSFlexGrid1.textMatrix(r, ColName) + "]" + batch::CRLF + "应收金额：" +
-                       m.sngYsje().plainText() + batch::CRLF + batch::CRLF + "减免金额不能大于应收金额",
+            const std::string cap = crediting() ? "可转入预收款" : "应收金额";
+            msgBox(std::string("收费项目[") + MSFlexGrid1.textMatrix(r, ColName) + "]" + batch::CRLF + cap + "：" +
+                       m.sngYsje().plainText() + batch::CRLF + batch::CRLF + "减免金额不能大于" + cap,
                    MsgButtons::OK, MsgIcon::Information, "警告！");
             return false;
         }

@@ -52,6 +52,13 @@ void showArrears(frmJmBachList& w) {
 }
 
 void showCreditableItems(frmBachJM_next& w) {
+    // The first step's students, as the clerk ticked them there (its own
+    // step closed it).
+    auto first = formInstance<frmBachJM>();
+    if (first->tickedStudents().empty()) {
+        first->load();
+        showStudents(*first);
+    }
     creditOption(w.chkCreditPaid, true);
     showItems(w);
 }
