@@ -1,5 +1,8 @@
 #include "batch/BatchStatements.h"
 
+#include <algorithm>
+#include <cctype>
+
 #include "data/Dialect.h"
 #include "reduction/JmjlStatements.h"
 
@@ -73,6 +76,34 @@ std::string arrearsQuery(const std::string& table, const std::string& category) 
                        "xm.ID AS XMID,XM.JFLX ") + CRLF + arrearsFrom(table, category, "  ") +
            "group by a.sfyf,a.xsid,c.mc,t.xh,t.xm,xm.bh,xm.mc,xm.id,XM.JFLX" + CRLF +
            "Having Sum(a.ysje - (jfje + jmje)) > 0" + CRLF + "order by a.xsid,a.sfyf";
+}
+
+std::string paidItems(const std::string& category, const std::string& months, const std::string& itemIds,
+                      const std::string& student, const std::string& classId, const std::string& where) {
+    std::string quotedMonths;
+    for (std::size_t start = 0; start <= months.size();) {
+        const std::size_t comma = std::min(months.find(',', start), months.size());
+        quotedMonths += (quotedMonths.empty() ? "'" : ",'") + q(months.substr(start, comma - start)) + "'";
+        start = comma + 1;
+    }
+    // The students as the arrears list finds them: by number or name, class
+    // and the filter dialog's condition (a query of ids, or a condition).
+    std::string students = "select id from kdw_xs where del=0 and intTx=0";
+    if (!student.empty()) students += " and (xh='" + q(student) + "' or xm='" + q(student) + "')";
+    if (!classId.empty()) students += " and bjid=" + number(classId, "bjid");
+    std::string lower = where.substr(0, 7);
+    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (lower.rfind("select", 0) == 0) students += " and id in(" + where + ")";
+    else if (lower.rfind("and ", 0) == 0) students += " " + where;
+    else if (!where.empty()) students += " and (" + where + ")";
+    return std::string("select a.xsid,t.xh,t.xm,c.mc as bjmc,a.sfyf,xm.mc as 收费项目,xm.id as XMID,xm.jflx as JFLX") +
+           CRLF + "from kdw_sfjl as a,kdw_sfjlmx as b,kdw_xs as t,kdw_bj as c,kdw_sfxm as xm" + CRLF +
+           "where b.sfjlid=a.id and a.xsid=t.id and t.bjid=c.id and b.sfxmid=xm.id and b.je>0" +
+           " and left(a.djbh,2)<>'JM' and left(a.djbh,3)<>'YSK' and coalesce(a.ysfjlid,0)=0" +
+           " and not exists(select 1 from kdw_sfjl as m where m.ysfjlid=a.id)" + CRLF + " and a.sfyf in(" +
+           quotedMonths + ") and b.sfxmid in(" + idList(itemIds) + ") and a.xsid in(" + students + ")" + CRLF +
+           category + CRLF + "group by a.xsid,t.xh,t.xm,c.mc,a.sfyf,xm.bh,xm.mc,xm.id,xm.jflx" + CRLF +
+           "order by a.xsid,a.sfyf,xm.bh";
 }
 
 std::string studentSubtotal(const std::string& table, const std::string& category, const std::string& xsid) {

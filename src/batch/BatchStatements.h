@@ -29,6 +29,13 @@ std::string feeTypes();
 std::string visibleStudentCount(const std::string& category);
 // One row per student, period and item still owed, from the work table T.
 std::string arrearsQuery(const std::string& table, const std::string& category);
+// One row per student, fee month and item that a live charge paid something
+// of, in the months `months` (month keys joined with ","), of the items
+// `itemIds`, for the student number or name `student`, the class id
+// `classId` and the filter dialog's `where` as the arrears list takes them:
+// what a credit of what was paid may take back.
+std::string paidItems(const std::string& category, const std::string& months, const std::string& itemIds,
+                      const std::string& student, const std::string& classId, const std::string& where);
 // What one student owes in all; the last student's text differs in blanks
 // and in the derived table's name.
 std::string studentSubtotal(const std::string& table, const std::string& category, const std::string& xsid);

@@ -58,6 +58,7 @@ frmBachJM_next::frmBachJM_next() : Form("frmBachJM_next") {
     cmdReset.move(120, 6200, 2300, 375);
     Command1.move(2520, 6200, 1800, 375);
     cmdPreview.move(4300, 6200, 1000, 375);
+    chkCreditPaid.move(120, 5280, 3000, 300);
 
     cmbYF.Click = [this] { ShowSFLX(); };
     CMB_sflx.Click = [this] { ShowSFLX(); };
@@ -65,6 +66,7 @@ frmBachJM_next::frmBachJM_next() : Form("frmBachJM_next") {
     itemGrid_.connect();
     cmd_ok.Click = [this] { cmd_ok_Click(); };
     cmdPreview.Click = [this] { cmdPreview_Click(); };
+    chkCreditPaid.Click = [this] { chkCreditPaid_Click(); };
     Cmd_exit.Click = [this] { unload(); };
     cmdReset.Click = [this] { cmdReset_Click(); };
     Command1.Click = [] { formInstance<frmJmBachList>()->showModal(); };
@@ -75,7 +77,7 @@ frmBachJM_next::frmBachJM_next() : Form("frmBachJM_next") {
         row({ctl(LBLyf), ctl(cmbYF), ctl(lblSflx), ctl(CMB_sflx), ctl(lblJmrq), ctl(DTP_jmrq), stretch()}),
         ctl(MSFlexGrid1),
         ctl(Txt_write),
-        row({stretch(), ctl(lblJmhjCaption), ctl(Lbl_jmhj), ctl(lblSumProject)}),
+        row({ctl(chkCreditPaid), stretch(), ctl(lblJmhjCaption), ctl(Lbl_jmhj), ctl(lblSumProject)}),
         row({ctl(lblJmyy), ctl(txtJMYY)}),
         row({ctl(cmdReset), ctl(Command1), stretch(), ctl(cmdPreview), ctl(cmd_ok), ctl(Cmd_exit)}),
     }));
@@ -89,6 +91,7 @@ void frmBachJM_next::Form_Load() {
     const bool mayPost = rights::has(gRun(), rights::Batches, rights::Post);
     cmd_ok.setEnabled(mayPost);
     cmdPreview.setEnabled(mayPost);
+    chkCreditPaid.setEnabled(mayPost && rights::has(gRun(), rights::PaidCredits, rights::Post));
     yf_.set_comboYfList(&cmbYF);
     optRQ[KindMonth].setValue(true);  // lists the months and names the kind "月份"
     frmInit();
@@ -182,8 +185,12 @@ void frmBachJM_next::ShowSFLX() {
         MSFlexGrid1.setTextMatrix(r, ColTerm, term);
         MSFlexGrid1.setTextMatrix(r, ColQfyf, tag);
     }
+    // The receivable column shows what is owed, or with the option what
+    // may be credited.
+    MSFlexGrid1.setTextMatrix(0, ColYs, crediting() ? "可转入预收款" : "应收金额");
     try {
-        showOwed();
+        if (crediting()) showCreditable();
+        else showOwed();
     } catch (const std::exception& e) {
         owedShown_.clear();
         msgBox(std::string("读取学生的欠费失败，请重新选择期间。") + batch::CRLF + e.what(), MsgButtons::OK,
@@ -320,17 +327,21 @@ bool frmBachJM_next::confirmed() {
 
 void frmBachJM_next::cmd_ok_Click() {
     if (refusedRight(gRun(), rights::Batches, rights::Post)) return;
+    if (crediting() && refusedRight(gRun(), rights::PaidCredits, rights::Post)) return;
     if (!PostingProgress::mayStart()) return;
     std::string jmrq;
     if (!ready(jmrq) || !confirmed()) return;
-    post(jmrq, nullptr);
+    if (crediting()) postCredits(jmrq, nullptr);
+    else post(jmrq, nullptr);
 }
 
 void frmBachJM_next::cmdPreview_Click() {
     if (refusedRight(gRun(), rights::Batches, rights::Post)) return;
     if (!PostingProgress::mayStart()) return;
+    if (crediting() && refusedRight(gRun(), rights::PaidCredits, rights::Post)) return;
     std::string jmrq;
     if (!ready(jmrq)) return;
+    if (crediting()) return previewCredits(jmrq);
     JMmxCollection items;
     readItems(items, false);
     clsJMhead head = poster(jmrq, std::move(items));
@@ -379,8 +390,9 @@ bool frmBachJM_next::readItems(JMmxCollection& items, bool warn) {
         m.set_sngYsje(leadingNumber(MSFlexGrid1.textMatrix(r, ColYs)));
         m.set_sngJMje(jm);
         if (warn && m.sngJMje() > m.sngYsje()) {
-            msgBox(std::string("收费项目[") + MSFlexGrid1.textMatrix(r, ColName) + "]" + batch::CRLF + "应收金额：" +
-                       m.sngYsje().plainText() + batch::CRLF + batch::CRLF + "减免金额不能大于应收金额",
+            const std::string cap = crediting() ? "可转入预收款" : "应收金额";
+            msgBox(std::string("收费项目[") + MSFlexGrid1.textMatrix(r, ColName) + "]" + batch::CRLF + cap + "：" +
+                       m.sngYsje().plainText() + batch::CRLF + batch::CRLF + "减免金额不能大于" + cap,
                    MsgButtons::OK, MsgIcon::Information, "警告！");
             return false;
         }

@@ -7,6 +7,8 @@
 #include "reduction/ReductionChecks.h"
 #include "batch/clsYF.h"
 #include "reduction/FeeItemGrid.h"
+#include "reduction/PaidCredit.h"
+#include "ui/controls/CheckBox.h"
 #include "ui/controls/ComboBox.h"
 #include "ui/controls/CommandButton.h"
 #include "ui/controls/ControlArray.h"
@@ -52,6 +54,10 @@ public:
     CommandButton cmdReset{*this, "cmdReset", "清空【减免金额】列"};
     CommandButton Command1{*this, "Command1", "按欠费明细减免"};
     CommandButton cmdPreview{*this, "cmdPreview", "预览"};
+    // Off by default: the grid then offers what each ticked student paid of
+    // the period and may still be credited, and the posting credits it to
+    // his prepayment (a right of its own).
+    CheckBox chkCreditPaid{*this, "chkCreditPaid", "已缴费用的减免转入预收款"};
 
     void ShowSFLX();
     void Sum_js() { itemGrid_.Sum_js(); }
@@ -99,6 +105,20 @@ private:
     bool secondReductionsConfirmed(const std::vector<frmBachJM::Student>& students, const JMmxCollection& items);
     // What step two showed student `xsid` owing, by item.
     std::map<std::string, Currency> owedShownTo(const std::string& xsid) const;
+
+    // --- crediting what was paid (frmBachJM_nextCredit.cpp) ---
+    bool crediting() const { return chkCreditPaid.value() == 1; }
+    void chkCreditPaid_Click();
+    // What each ticked student may still have credited of each item of the
+    // grid for the period, shown in the receivable column as showOwed shows
+    // what is owed.
+    void showCreditable();
+    // One credit per ticked student of the grid's amounts, dated `jmrq`.
+    std::vector<jmjl::CreditRequest> creditRequests(const std::string& jmrq);
+    void previewCredits(const std::string& jmrq);
+    // Posts the credits; with `seen` (the previewed plans, by request)
+    // exactly what the preview showed.
+    void postCredits(const std::string& jmrq, const std::vector<plan::Plan>* seen);
 
     clsYF yf_;
     jmjl::OwedByStudent owedShown_;

@@ -38,6 +38,7 @@ frmJmBachList::frmJmBachList() : Form("frmJmBachList") {
     lblBh.move(8600, 150, 1000, 300);
     txtBh.move(9600, 120, 1300, 300);
     chkpreClass.move(120, 510, 2600, 300);
+    chkCreditPaid.move(2800, 510, 3000, 300);
     cmdTJ.move(11000, 90, 1000, 375);
     CMDfind.move(12100, 90, 1000, 375);
     cmdFind2.move(13200, 90, 1000, 375);
@@ -104,6 +105,7 @@ frmJmBachList::frmJmBachList() : Form("frmJmBachList") {
     txtBh.KeyPress = [](int& k) { EnterToTab(k); };
     cmdJMok.Click = [this] { cmdJMok_Click(); };
     cmdPreview.Click = [this] { cmdPreview_Click(); };
+    chkCreditPaid.Click = [this] { chkCreditPaid_Click(); };
     declareLayout();
 }
 
@@ -119,7 +121,7 @@ void frmJmBachList::declareLayout() {
     LayoutItem amounts = row({ctl(lblJmje), ctl(txtJmje), ctl(cmdALL), ctl(cmdCancelSelect), ctl(cmdAllSelect),
                               ctl(lblJmyy), ctl(txtJmyy), stretch(), ctl(cmdPreview), ctl(cmdJMok), ctl(CMDexcel),
                               ctl(cmdClose)});
-    setLayout(column({filters, row({ctl(chkpreClass), stretch()}), row({lists, items}), ctl(ProgressBar1), amounts}));
+    setLayout(column({filters, row({ctl(chkpreClass), ctl(chkCreditPaid), stretch()}), row({lists, items}), ctl(ProgressBar1), amounts}));
 }
 
 myDB& frmJmBachList::db() {
@@ -133,6 +135,7 @@ void frmJmBachList::Form_Load() {
     const bool mayPost = rights::has(gRun(), rights::Batches, rights::Post);
     cmdJMok.setEnabled(mayPost);
     cmdPreview.setEnabled(mayPost);
+    chkCreditPaid.setEnabled(mayPost && rights::has(gRun(), rights::PaidCredits, rights::Post));
     gMOpen();
     try {
         HostSystem& run = gRun();

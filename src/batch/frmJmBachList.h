@@ -6,6 +6,7 @@
 
 #include "batch/clsJMhead.h"
 #include "data/posting/PostingPlan.h"
+#include "reduction/PaidCredit.h"
 
 #include "data/myDB.h"
 #include "db/Recordset.h"
@@ -53,6 +54,10 @@ public:
     Label lblBh{*this, "lblBh", "学号/姓名"};
     TextBox txtBh{*this, "txtBh"};
     CheckBox chkpreClass{*this, "chkpreClass", "按收费时的所在班级统计"};
+    // Off by default: the list then shows what each student paid of each
+    // period and item and may still be credited, and 批量减免 credits it to
+    // his prepayment (a right of its own).
+    CheckBox chkCreditPaid{*this, "chkCreditPaid", "已缴费用的减免转入预收款"};
     CommandButton cmdTJ{*this, "cmdTJ", "收费项目"};
     CommandButton CMDfind{*this, "CMDfind", "查询"};
     CommandButton cmdFind2{*this, "cmdFind2", "条件"};
@@ -149,10 +154,39 @@ private:
     void post(const std::map<std::string, plan::Plan>* seen);
     static std::string groupKey(const Group& g) { return g.xsid + "|" + g.sfyf + "|" + g.termfrom; }
 
+    // --- crediting what was paid (listed in frmJmBachListCredit.cpp, posted
+    // in frmJmBachListPosting.cpp) ---
+    bool crediting() const { return chkCreditPaid.value() == 1; }
+    void chkCreditPaid_Click();
+    // What student `xsid` may still have credited of item `itemId` in period
+    // `sfyf` of charge kind `jflx`, read on `cn`; `dates` keeps each
+    // period's first day.
+    Currency creditable(Connection& cn, const std::string& xsid, const std::string& sfyf, const std::string& itemId, int jflx,
+                        std::map<std::string, std::string>& dates);
+    // Fills list_ as listArrears does, with what each student paid of each
+    // period and item and may still have credited in place of what he owes.
+    void listCreditable(Connection& cn, const std::string& category, const std::string& periodIds,
+                        const std::string& classId, const std::string& strWhere);
+    // One credit per group, dated on its period's first day.
+    std::vector<jmjl::CreditRequest> creditRequests(const std::vector<Group>& groups);
+    void previewCredits();
+    // Posts the credits; with `seen` (the previewed plans, by group) exactly
+    // what the preview showed.
+    void postCredits(const std::vector<plan::Plan>* seen);
+
     // --- queries ---
     // Keeps the ids of the chosen fee items in itemIds_ ("1,5,..."); false,
     // after telling the clerk, when none is chosen.
     bool takeSelectedItems();
+    // Fills list_ with what the students owe per period and item, with a
+    // subtotal per student and the grand total, through the host's work
+    // table of what is owed.
+    // One row of list_: key, the student's cells (or none on his further
+    // rows), the item and the amount.
+    void appendListRow(const std::string& key, const std::string (&cells)[4], const std::string& item,
+                       const std::string& amount);
+    void listArrears(const ConnectionPtr& cn, const std::string& category, const std::string& periodIds,
+                     const std::string& classId, const std::string& strWhere);
     void arrearsColumns();
     void restoreLayout();
     void saveLayout();

@@ -153,9 +153,11 @@ bool frmJmBachList::readyToPost() {
 
 void frmJmBachList::cmdJMok_Click() {
     if (refusedRight(gRun(), rights::Batches, rights::Post)) return;
+    if (crediting() && refusedRight(gRun(), rights::PaidCredits, rights::Post)) return;
     if (!readyToPost()) return;
     if (msgBox("确定减免吗？", MsgButtons::YesNo, MsgIcon::Question, "警告！") == MsgAnswer::No) return;
-    post(nullptr);
+    if (crediting()) postCredits(nullptr);
+    else post(nullptr);
 }
 
 bool frmJmBachList::gatherGroups(myDB& session, std::string& T, std::vector<Group>& groups) {
@@ -254,7 +256,9 @@ void frmJmBachList::fillPoster(clsJMhead& head, const Group& g) {
 
 void frmJmBachList::cmdPreview_Click() {
     if (refusedRight(gRun(), rights::Batches, rights::Post)) return;
+    if (crediting() && refusedRight(gRun(), rights::PaidCredits, rights::Post)) return;
     if (!readyToPost()) return;
+    if (crediting()) return previewCredits();
     gMOpen();
     myDB session;
     std::string T;
@@ -374,6 +378,92 @@ void frmJmBachList::post(const std::map<std::string, plan::Plan>* seen) {
     }
     lvw1.clearItems();
     gMclose();
+    msgBox("操作成功！", MsgButtons::OK, MsgIcon::None, "警告！");
+}
+
+std::vector<jmjl::CreditRequest> frmJmBachList::creditRequests(const std::vector<Group>& groups) {
+    std::vector<jmjl::CreditRequest> requests;
+    const std::string month = gRun().CurrentYf(), reason = trimSpaces(txtJmyy.text());
+    for (const Group& g : groups) {
+        jmjl::CreditRequest r{g.xsid, g.sflxid, trimSpaces(g.bjmc), g.termfrom.substr(0, 10), month, reason, {}};
+        for (const clsJMmx& m : g.items)
+            r.items.push_back({m.strXmid(), m.strXmmc(), m.sngJMje(), m.str_FeeTermName()});
+        r.oncePerPeriod = true;
+        requests.push_back(std::move(r));
+    }
+    return requests;
+}
+
+void frmJmBachList::previewCredits() {
+    gMOpen();
+    myDB session;
+    std::string T;
+    std::vector<Group> groups;
+    if (!gatherGroups(session, T, groups)) return;
+    const std::vector<jmjl::CreditRequest> requests = creditRequests(groups);
+    std::vector<plan::Plan> seen;
+    try {
+        seen = jmjl::previewCredits(*session.cn(), gRun(), requests);
+    } catch (const std::exception& e) {
+        dropWorkTable(*session.cn(), T);
+        gMclose();
+        msgBox(std::string("操作失败！") + batch::CRLF + e.what(), MsgButtons::OK, MsgIcon::None, "警告！");
+        return;
+    }
+    dropWorkTable(*session.cn(), T);
+    gMclose();
+    plan::Plan whole;
+    whole.summary.captions = jmjl::creditLineCaptions();
+    std::set<std::string> students, refused;
+    Currency total;
+    for (std::size_t i = 0; i < seen.size(); ++i) {
+        whole.append(seen[i]);
+        students.insert(groups[i].xsid);
+        if (seen[i].refused()) refused.insert(groups[i].xsid);
+        else total += groups[i].jmhj;
+    }
+    frmPlanPreview::Request request;
+    request.caption = "批量减免预览";
+    request.heading = "已缴费用的减免转入预收款（减免原因：" + trimSpaces(txtJmyy.text()) + "）";
+    request.confirmCaption = "确定减免";
+    request.totals = "学生 " + std::to_string(students.size()) + " 人，减免 " + std::to_string(groups.size()) +
+                     " 笔，转入预收款合计 " + total.format00() +
+                     (refused.empty() ? std::string() : "，" + std::to_string(refused.size()) + " 人不能减免，整批不会记账");
+    if (frmPlanPreview::show(request, whole) != frmPlanPreview::Confirm) return;
+    if (msgBox("确定减免吗？", MsgButtons::YesNo, MsgIcon::Question, "警告！") == MsgAnswer::No) return;
+    postCredits(&seen);
+}
+
+void frmJmBachList::postCredits(const std::vector<plan::Plan>* seen) {
+    gMOpen();
+    myDB session;
+    Connection& cn = *session.cn();
+    std::string T;
+    std::vector<Group> groups;
+    if (!gatherGroups(session, T, groups)) return;
+    dropWorkTable(cn, T);
+    std::vector<std::string> refusals;
+    try {
+        PostingProgress progress("正在记账减免…", static_cast<long>(groups.size()), &cmdJMok);
+        refusals = jmjl::postCredits(gRun(), creditRequests(groups), seen, [&progress] { progress.step(); });
+    } catch (const std::exception& e) {
+        // The whole batch rolled back.
+        gMclose();
+        const auto* db = dynamic_cast<const DbError*>(&e);
+        msgBox(std::string("操作失败！") + batch::CRLF + (db ? db->description() : std::string(e.what())),
+               MsgButtons::OK, MsgIcon::None, "警告！");
+        return;
+    }
+    std::vector<std::string> refused;
+    for (std::size_t i = 0; i < refusals.size() && i < groups.size(); ++i)
+        if (!refusals[i].empty()) refused.push_back(studentText(cn, groups[i].xsid) + "：" + refusals[i]);
+    gMclose();
+    if (!refused.empty()) {
+        msgBox(std::string("操作失败！") + batch::CRLF + batch::refusedPostings(refused), MsgButtons::OK, MsgIcon::None,
+               "警告！");
+        return;
+    }
+    lvw1.clearItems();
     msgBox("操作成功！", MsgButtons::OK, MsgIcon::None, "警告！");
 }
 

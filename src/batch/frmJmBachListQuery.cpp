@@ -103,6 +103,28 @@ void frmJmBachList::CMDfindDataNew(const std::string& strWhere) {
                                     ? std::to_string(cmbBJ.ItemData(cmbBJ.ListIndex()))
                                     : "";
     ConnectionPtr cn = db().cn();
+    if (crediting()) listCreditable(*cn, category, periodIds, classId, strWhere);
+    else listArrears(cn, category, periodIds, classId, strWhere);
+    if (list_->recordCount() > 0) list_->moveFirst();
+    lvw_.initData2012(*list_, lvw1);
+    lvw1.setColumnText(ColOwed, crediting() ? "可转入预收款" : "欠费金额");
+    // The first column counts the rows; the key keeps the row's identity.
+    for (int i = 1; i <= lvw1.itemCount(); ++i) lvw1.item(i).setText(std::to_string(i));
+    ProgressBar1.setValue(ProgressBar1.max());
+    ProgressBar1.setVisible(false);
+    lvw1.setVisible(true);
+    lvwMx.setVisible(true);
+    gMclose();
+}
+
+void frmJmBachList::appendListRow(const std::string& key, const std::string (&cells)[4], const std::string& item,
+                                  const std::string& amount) {
+    appendRow(*list_, key, cells, item, amount);
+}
+
+void frmJmBachList::listArrears(const ConnectionPtr& cn, const std::string& category, const std::string& periodIds,
+                                const std::string& classId, const std::string& strWhere) {
+    HostSystem& run = gRun();
     run.getQFmxbNew(workTable_, cn, periodIds, itemIds_, trimSpaces(txtBh.text()), classId, strWhere);
     const std::string& T = workTable_;
     // Each subtotal reads one student's rows: an index keeps that from
@@ -152,12 +174,6 @@ void frmJmBachList::CMDfindDataNew(const std::string& strWhere) {
                                       total->field(std::size_t{3}).toText(), total->field(std::size_t{4}).toText()};
         appendRow(*list_, "0__" + std::to_string(n + 1) + "_0", cells, "", format00(total->field(6)));
     }
-    if (list_->recordCount() > 0) list_->moveFirst();
-    lvw_.initData2012(*list_, lvw1);
-    // The first column counts the rows; the key keeps the row's identity.
-    for (int i = 1; i <= lvw1.itemCount(); ++i) lvw1.item(i).setText(std::to_string(i));
-    ProgressBar1.setValue(ProgressBar1.max());
-
     if (isSqlServer(run.SQL_access())) {
         cn->execute("drop table " + T);
     } else {
@@ -165,10 +181,6 @@ void frmJmBachList::CMDfindDataNew(const std::string& strWhere) {
         cn->close();
         cn->open();
     }
-    ProgressBar1.setVisible(false);
-    lvw1.setVisible(true);
-    lvwMx.setVisible(true);
-    gMclose();
 }
 
 void frmJmBachList::CMDfindNew() {

@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -30,7 +31,16 @@ struct CreditRequest {
     std::string sfyf;    // the month the record is booked in
     std::string reason;  // trimmed, as typed
     std::vector<CreditedItem> items;
+    // A batch credits an item of a period once: the same amounts for many
+    // students posted twice would credit each of them twice, so a second
+    // credit of the item and period is refused naming the first.
+    bool oncePerPeriod = false;
 };
+
+// The captions of a credit plan's lines, one per item: the payment it
+// follows, as a settlement's line names the arrears row it settles, and the
+// student's prepayment balance before and after.
+std::vector<std::string> creditLineCaptions();
 
 // What may still be credited of `itemId` for student `xsid` in the period of
 // the item's kind that holds `date`: what live records paid there, less what
@@ -55,6 +65,22 @@ plan::Plan creditPlan(Connection& cn, HostSystem& run, const CreditRequest& requ
 // returns the new record's id. A refusal throws ReductionRefused, a failing
 // write DbError; either way nothing stays written.
 std::string postCredit(HostSystem& run, const CreditRequest& request);
+
+// A batch of credits (the wizard's students, the receivables list's
+// groups), each request planned with what the requests before it put into
+// the balances, as a preview shows them: it writes nothing, so a student's
+// second record starts where his first left his balance.
+std::vector<plan::Plan> previewCredits(Connection& cn, HostSystem& run, const std::vector<CreditRequest>& requests);
+
+// Posts a batch of credits in one transaction of its own on the host's
+// connection, each request re-checked under the lock and, with `seen` (the
+// plans previewed, by request), held to exactly what the clerk was shown.
+// A refused request writes nothing and the others are still checked; the
+// batch is committed only when none was refused. Returns each request's
+// refusal ("" for one that posted); a failing write throws DbError after the
+// rollback. `step` is called after each request.
+std::vector<std::string> postCredits(HostSystem& run, const std::vector<CreditRequest>& requests,
+                                     const std::vector<plan::Plan>* seen, const std::function<void()>& step = {});
 
 // The credit a live reduction record `recordId` put into prepayment (0 when
 // it settled or reduced what was owed).

@@ -14,6 +14,24 @@
 #include "ui/lists/mdl1.h"
 
 namespace fo {
+namespace {
+
+// What the credit will do, as the clerk confirms it: per item the payment
+// it follows, the amount and the prepayment balance before and after, read
+// from the plan the posting makes again under the lock.
+std::string creditShown(const plan::Plan& p) {
+    std::string text;
+    for (const plan::Line& line : p.summary.lines) {
+        if (line.cells.size() < 8 || line.cells[6].isNull()) continue;
+        const std::string payment = line.cells[5].toText();
+        text += jmjl::CRLF + line.cells[3].toText() + "：转入预收款 " + line.cells[4].toCurrency().format00() +
+                (payment.empty() ? std::string() : "（随缴费单据 " + payment + "）") + "，预收款余额 " +
+                line.cells[6].toCurrency().format00() + " → " + line.cells[7].toCurrency().format00();
+    }
+    return text;
+}
+
+}  // namespace
 
 void frmjmjlNew::chkCreditPaid_Click() {
     if (chkCreditPaid.value() == 1 && refusedRight(gRun(), rights::PaidCredits, rights::Post)) {
@@ -43,8 +61,27 @@ void frmjmjlNew::ToCredit() {
                                  amount, trimSpaces(MSFlexGrid1.textMatrix(r, ColTerm))});
     }
     gMOpen();
-    const std::string question = jmjl::confirmationText(txtXh.text(), Lbl_mc.caption(), Lbl_jmhj.caption()) +
-                                 jmjl::CRLF + "减免金额将转入该学生的预收款。";
+    std::string shown;
+    try {
+        plan::Draws preview;
+        const plan::Plan p = jmjl::creditPlan(cn(), run, request, preview);
+        if (p.refused()) {
+            gMclose();
+            msgBox(jmjl::postingFailure(p.refusals.front().reason), MsgButtons::OK, MsgIcon::Exclamation, "提示");
+            return;
+        }
+        shown = creditShown(p);
+    } catch (const std::exception& e) {
+        gMclose();
+        msgBox(jmjl::postingFailure(e.what()), MsgButtons::OK, MsgIcon::Exclamation, "提示");
+        return;
+    }
+    gMclose();
+    // The credit's lines go before the question.
+    const std::string asked = jmjl::confirmationText(txtXh.text(), Lbl_mc.caption(), Lbl_jmhj.caption());
+    const std::size_t at = asked.rfind(std::string(jmjl::CRLF) + jmjl::CRLF);
+    const std::string question = asked.substr(0, at) + jmjl::CRLF + "减免金额将转入该学生的预收款：" + shown +
+                                 asked.substr(at);
     if (frmMsg::ask("请确认！", question) != 1) {
         gMclose();
         return;

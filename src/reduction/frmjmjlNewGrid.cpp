@@ -307,6 +307,7 @@ void frmjmjlNew::ShowSFLX(const std::string& requested) {
     keepOwedShown();
     // A credit offers what was paid, which the owed cap would take away.
     if (chkCreditPaid.value() != 1) offerOnlyWhatIsOwed(xsid);
+    MSFlexGrid1.setTextMatrix(0, ColYs, chkCreditPaid.value() == 1 ? "可转入预收款" : "应收金额");
     Sum_js();
 }
 

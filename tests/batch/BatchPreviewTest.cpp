@@ -4,6 +4,8 @@
 // reason and nothing is written; rows another clerk took after the preview
 // are named and nothing is written.
 #include "BatchFixture.h"
+#include "data/checks/BooksCheck.h"
+#include "reduction/PaidCredit.h"
 #include "support/BooksDiff.h"
 #include "support/XlsxSheet.h"
 #include "ui/frmPlanPreview.h"
@@ -215,6 +217,102 @@ TEST_P(BatchPreviewTest, ComingChargesAnotherClerkReducedWhileThePreviewWasShown
     EXPECT_NE(lastMessage().text.find("收费项目[保育费]所属期[202612]尚欠：预览时为"), std::string::npos)
         << lastMessage().text;
     EXPECT_EQ(one("select count(*) from kdw_sfjl where jmyy='十二月预览'"), "0");
+}
+
+// What was paid, credited from both batch paths with the option: a right of
+// its own at the box and at the posting; the grid and the list offer what
+// may still be credited (a carried-over month nothing); the preview names
+// the payment and the balance before and after and the posting writes just
+// that; a second credit of the item and period is refused naming the
+// first, also when another clerk made it while the preview was shown.
+TEST_P(BatchPreviewTest, PaidFeesAreCreditedOncePerPeriodFromTheWizardAndTheList) {
+    // Two 全日制 students who paid December's 保育费 in one charge each.
+    const Rows paid = rows(
+        "select a.xsid,x.xh,a.djbh,b.je,x.ysk from kdw_sfjl as a inner join kdw_sfjlmx as b on b.sfjlid=a.id inner join"
+        " kdw_xs as x on x.id=a.xsid where left(a.djbh,2)='SF' and a.sfyf='202612' and b.sfxmid=1 and a.ysfjlid=0 and"
+        " b.je>300 and x.sflxid=(select min(id) from kdw_sflx where mc='全日制') and a.xsid not in(select xsid from"
+        " kdw_sfjl where sfyf='202612' and id<>a.id) order by a.xsid");
+    ASSERT_GE(paid.size(), 2u);
+    auto field = [](const std::string& row, int n) {
+        std::size_t start = 0;
+        for (int i = 0; i < n; ++i) start = row.find('|', start) + 1;
+        return row.substr(start, row.find('|', start) - start);
+    };
+    const std::string xsid = field(paid[0], 0), djbh = field(paid[0], 2);
+    const Currency je = leadingNumber(field(paid[0], 3)), ysk = leadingNumber(field(paid[0], 4));
+    auto rowOf = [](frmBachJM_next& w, const std::string& itemId) {
+        for (int r = 1; r < w.MSFlexGrid1.rows(); ++r)
+            if (w.MSFlexGrid1.textMatrix(r, frmBachJM_next::ColItemId) == itemId) return r;
+        return -1;
+    };
+
+    actAs(2);
+    EXPECT_FALSE(stepTwo(xsid)->chkCreditPaid.enabled());
+    FormInstances::releaseAll();
+    actAs(Operators::BuiltInId);
+    auto w = stepTwo(xsid);
+    w->cmbYF.userSelect("202612");
+    w->chkCreditPaid.userClick();
+    const int r = rowOf(*w, "1");
+    ASSERT_NE(r, -1);
+    EXPECT_EQ(leadingNumber(w->MSFlexGrid1.textMatrix(r, frmBachJM_next::ColYs)), je);
+    type(*w, r, "100");
+    w->txtJMYY.userSetText("迟到的补助");
+    // Signed in without the right meanwhile, the posting is refused.
+    actAs(2);
+    const BooksSnapshot before(*cn);
+    w->cmd_ok.userClick();
+    EXPECT_NE(lastMessage().text.find("已缴费用的减免转入预收款"), std::string::npos) << lastMessage().text;
+    EXPECT_EQ(BooksSnapshot(*cn), before);
+    actAs(Operators::BuiltInId);
+
+    w->cmdPreview.userClick();
+    ASSERT_TRUE(confirmable) << refusalText;
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].substr(lines[0].find("|202612|")), "|202612|保育费|100.00|" + djbh + "|" + ysk.format00() + "|" +
+                                                              (ysk + leadingNumber("100")).format00() + "|");
+    EXPECT_EQ(lastMessage().text, "操作成功！\r\n转入预收款：100.00");
+    EXPECT_EQ(madeSince(before), "");
+    const std::string first = one("select djbh from kdw_sfjl where jmyy='迟到的补助'");
+    EXPECT_EQ(one("select sfrq,jmje,ysk from kdw_sfjl where jmyy='迟到的补助'"), "2026-12-01|100|100");
+    // Again for the same item and period: refused in the preview and the posting.
+    w->cmdPreview.userClick();
+    EXPECT_FALSE(confirmable);
+    ASSERT_EQ(previewed.refusals.size(), 1u);
+    EXPECT_EQ(previewed.refusals[0].code, "second-credit");
+    EXPECT_EQ(previewed.refusals[0].laterDjbh, first);
+    const BooksSnapshot once(*cn);
+    w->cmd_ok.userClick();
+    EXPECT_NE(lastMessage().text.find(first), std::string::npos) << lastMessage().text;
+    EXPECT_EQ(BooksSnapshot(*cn), once);
+
+    // The list: the paid rows with what may be credited, none of September.
+    const std::string other = field(paid[1], 0), xh = field(paid[1], 1);
+    auto list = query(xh);
+    list->chkCreditPaid.userClick();
+    EXPECT_EQ(list->lvw1.itemCount(), 0);
+    list->CMDfind.userClick();
+    EXPECT_EQ(row(*list, "k" + other + "_202609_", "保育费"), nullptr);
+    ListItem* food = row(*list, "k" + other + "_202612_", "保育费");
+    ASSERT_NE(food, nullptr);
+    EXPECT_EQ(food->subItem(6), leadingNumber(field(paid[1], 3)).format00());
+    typeOn(*list, *food, "200");
+    list->txtJmyy.userSetText("名单补助");
+    // Another clerk credits the same item while the preview is shown.
+    whilePreviewed = [&](frmPlanPreview&) {
+        jmjl::CreditRequest single{other, one("select sflxid from kdw_xs where id=" + other), "班", "2026-12-01",
+                                   "202612", "另一位", {{"1", "保育费", leadingNumber("50"), "2026-12-01至2026-12-31"}}};
+        jmjl::postCredit(*host, single);
+    };
+    ui.queueAnswer(MsgAnswer::Yes);  // 确定减免吗？
+    list->cmdPreview.userClick();
+    ASSERT_TRUE(confirmable) << refusalText;
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_NE(lines[0].find("|" + field(paid[1], 2) + "|"), std::string::npos) << lines[0];
+    EXPECT_NE(lastMessage().text.find(one("select djbh from kdw_sfjl where jmyy='另一位'")), std::string::npos)
+        << lastMessage().text;
+    EXPECT_EQ(one("select count(*) from kdw_sfjl where jmyy='名单补助'"), "0");
+    EXPECT_TRUE(checkBooks(*cn).empty());
 }
 
 FO_INSTANTIATE_DIALECTS(BatchPreviewTest);

@@ -1,7 +1,8 @@
 // Tour steps of the batch reductions: the wizard's first step with a class's
 // students ticked, its second step with a fee type and reductions typed, the
-// receivables list filled by an arrears query for one class, and the
-// progress window a batch posting shows (half-way; nothing is posted).
+// receivables list filled by an arrears query for one class, both again
+// crediting what was paid, and the progress window a batch posting shows
+// (half-way; nothing is posted).
 #include <QApplication>
 #include <memory>
 
@@ -10,6 +11,7 @@
 #include "batch/frmJmBachList.h"
 #include "host/api/ModuleGlobals.h"
 #include "qt/Tour.h"
+#include "ui/FormInstance.h"
 #include "ui/PostingProgress.h"
 
 namespace fo::app {
@@ -18,6 +20,11 @@ namespace {
 void showStudents(frmBachJM& w) {
     w.initData(false, "-1", false, "select id from kdw_xs where 1=1 and bjid in(select min(id) from kdw_bj)");
     w.cmdFullSelect.userClick();
+}
+
+// The option as the step wants it, whatever an earlier step left.
+void creditOption(CheckBox& box, bool on) {
+    if ((box.value() == 1) != on && box.enabled()) box.userClick();
 }
 
 void showItems(frmBachJM_next& w) {
@@ -44,6 +51,23 @@ void showArrears(frmJmBachList& w) {
     w.cmdTJ.userClick();
 }
 
+void showCreditableItems(frmBachJM_next& w) {
+    // The first step's students, as the clerk ticked them there (its own
+    // step closed it).
+    auto first = formInstance<frmBachJM>();
+    if (first->tickedStudents().empty()) {
+        first->load();
+        showStudents(*first);
+    }
+    creditOption(w.chkCreditPaid, true);
+    showItems(w);
+}
+
+void showCreditableRows(frmJmBachList& w) {
+    creditOption(w.chkCreditPaid, true);
+    showArrears(w);
+}
+
 // The progress window as the wizard's posting for a class of 30 shows it
 // with 12 students written.
 void showProgress(qt::TourContext& t) {
@@ -55,9 +79,19 @@ void showProgress(qt::TourContext& t) {
 }
 
 const bool batchStepsRegistered = [] {
-    qt::modalEntryStep<frmJmBachList>("ShowBachJm", "frmJmBachList", showArrears);
+    qt::modalEntryStep<frmJmBachList>("ShowBachJm", "frmJmBachList", [](frmJmBachList& w) {
+        creditOption(w.chkCreditPaid, false);
+        showArrears(w);
+    });
+    qt::modalFormStep<frmJmBachList>("frmJmBachList-credit", "frmJmBachList-credit",
+                                     [] { formInstance<frmJmBachList>()->showModal(); }, showCreditableRows);
     qt::modalFormStep<frmBachJM>("frmBachJM", showStudents);
-    qt::modalFormStep<frmBachJM_next>("frmBachJM_next", showItems);
+    qt::modalFormStep<frmBachJM_next>("frmBachJM_next", [](frmBachJM_next& w) {
+        creditOption(w.chkCreditPaid, false);
+        showItems(w);
+    });
+    qt::modalFormStep<frmBachJM_next>("frmBachJM_next-credit", "frmBachJM_next-credit",
+                                      [] { formInstance<frmBachJM_next>()->showModal(); }, showCreditableItems);
     qt::registerTourStep("posting-progress", showProgress);
     return true;
 }();

@@ -1,7 +1,7 @@
 // Tour steps of the previews a clerk sees before he confirms: the void of a
 // receipt of the open month in the register, the cancellation of the newest
-// reduction in the records window, and a class's arrears reduced in full on
-// the receivables list.
+// reduction in the records window, a class's arrears reduced in full on the
+// receivables list, and what the class paid credited in full there.
 #include <functional>
 #include <string>
 
@@ -72,6 +72,12 @@ bool chooseNewestReduction(frmjmjlML& w) {
     return w.lvwML.userItemClick("k" + id);
 }
 
+// The option as the step wants it, whatever an earlier step left.
+bool creditOption(frmJmBachList& w, bool on) {
+    if ((w.chkCreditPaid.value() == 1) != on && w.chkCreditPaid.enabled()) w.chkCreditPaid.userClick();
+    return (w.chkCreditPaid.value() == 1) == on;
+}
+
 bool reduceAClassInFull(frmJmBachList& w) {
     for (int i = 0; i < w.LSTsfxm.ListCount(); ++i) w.LSTsfxm.setSelected(i, true);
     if (w.cmbYf.ListCount() > 0) w.cmbYf.setListIndex(0);
@@ -88,7 +94,11 @@ const bool previewStepsRegistered = [] {
                            [](frmBILLML& w) { w.cmdZF.userClick(); });
     previewStep<frmjmjlML>("reduction-cancel-preview", [] { formInstance<frmjmjlML>()->showModal(); },
                            chooseNewestReduction, [](frmjmjlML& w) { w.cmdCancel.userClick(); });
-    previewStep<frmJmBachList>("batch-preview", entry("ShowBachJm"), reduceAClassInFull,
+    previewStep<frmJmBachList>("batch-preview", entry("ShowBachJm"),
+                               [](frmJmBachList& w) { return creditOption(w, false) && reduceAClassInFull(w); },
+                               [](frmJmBachList& w) { w.cmdPreview.userClick(); });
+    previewStep<frmJmBachList>("credit-preview", entry("ShowBachJm"),
+                               [](frmJmBachList& w) { return creditOption(w, true) && reduceAClassInFull(w); },
                                [](frmJmBachList& w) { w.cmdPreview.userClick(); });
     return true;
 }();
