@@ -9,6 +9,7 @@
 #include <QDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineSeries>
 #include <QTableWidget>
 #include <QValueAxis>
@@ -17,6 +18,7 @@
 
 #include "host/api/ModuleGlobals.h"
 #include "reports/ArrearsAnalysis.h"
+#include "reports/frmArrearsAnalysis.h"
 
 namespace fo::qt {
 namespace {
@@ -44,8 +46,15 @@ void showStudents(QWidget* parent, Connection& cn, long classId, const std::stri
     table->setItem(r, 0, new QTableWidgetItem(QStringLiteral("合计")));
     table->setItem(r, 2, new QTableWidgetItem(chartText(total.format00())));
     table->horizontalHeader()->setStretchLastSection(true);
+    table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    // A student's row opens the reduction window on him.
+    QObject::connect(table, &QTableWidget::cellDoubleClicked, &dialog, [owing](int row, int) {
+        if (row >= 0 && row < static_cast<int>(owing.size())) showStudentArrears(owing[static_cast<std::size_t>(row)].studentId);
+    });
+    auto* hint = new QLabel(QStringLiteral("双击学生，查看他的欠费并办理减免"), &dialog);
     auto* layout = new QVBoxLayout(&dialog);
     layout->addWidget(table);
+    layout->addWidget(hint);
     dialog.resize(480, 360);
     dialog.exec();
 }

@@ -1,10 +1,12 @@
 // Tour steps of the office's reports: the month that balances and the
-// collection summary over the school year so far, from its first month to this one.
+// collection summary over the school year so far, from its first month to
+// this one; arrears at a glance, its charts and the notices to parents.
 #include "qt/Tour.h"
 #include "ui/FormRegistry.h"
 #include "reports/frmArrearsAnalysis.h"
 #include "reports/frmCollectionSummary.h"
 #include "reports/frmMonthReport.h"
+#include "reports/frmNotices.h"
 
 namespace fo::app {
 namespace {
@@ -31,6 +33,10 @@ const bool reportStepsRegistered = [] {
         for (std::size_t i = 0; i < cells.size(); ++i)
             if (cells[i].owed > cells[largest].owed) largest = i;
         if (!cells.empty()) w.lvwArrears.userItemClick("k" + std::to_string(largest + 1));
+    });
+    // The first class with a student owing, his notice in the preview.
+    qt::modalFormStep<frmNotices>("frmNotices", [](frmNotices& w) {
+        for (int i = 0; i < w.cmbClass.ListCount() && w.chosen().empty(); ++i) w.cmbClass.userSelect(w.cmbClass.List(i));
     });
     qt::registerTourStep("ArrearsCharts", [](qt::TourContext& t) {
         const auto* open = formRegistry().entry("ArrearsCharts");
