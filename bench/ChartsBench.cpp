@@ -1,8 +1,9 @@
 // The charts of arrears opening on the demo school, from the first query to
-// the window drawn (goal under 300 ms), against the floor: the same figures
-// read for the table alone.
+// the window drawn (goal under 300 ms, the first time), against the floor:
+// the same figures read for the table alone.
 #include <QApplication>
 #include <QDialog>
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -26,21 +27,23 @@ int main(int argc, char** argv) {
     options.today = "2026-12-06";
     writeDemoSchool(path, options);
     ConnectionPtr cn = openFeeDatabase(sqliteConnectionString(path));
-    // The first opening pays for the fonts and the chart classes once; the
-    // figure is the best of five, as a clerk's second look would be.
-    double best = 1e9, floor = 1e9;
+    // The first opening also pays for the fonts and the chart classes, as
+    // the clerk's first look does; it is the figure held to the goal.
+    double first = 0, best = 1e9, floor = 1e9;
     for (int run = 0; run < 5; ++run) {
         floor = std::min(floor, bench::millisecondsOf([&] { arrearsview::cells(*cn); }));
-        best = std::min(best, bench::millisecondsOf([&] {
-                            QDialog* charts = qt::makeArrearsCharts(nullptr, cn);
-                            charts->show();
-                            QApplication::processEvents();
-                            charts->close();
-                            delete charts;
-                        }));
+        const double ms = bench::millisecondsOf([&] {
+            QDialog* charts = qt::makeArrearsCharts(nullptr, cn);
+            charts->show();
+            QApplication::processEvents();
+            charts->close();
+            delete charts;
+        });
+        if (run == 0) first = ms;
+        best = std::min(best, ms);
     }
     std::filesystem::remove_all(dir);
-    std::printf("arrears charts, demo school (SQLite): %.1f ms (floor %.1f ms, %.2f x floor; goal under 300 ms)\n", best,
-                floor, floor > 0 ? best / floor : 0.0);
-    return best < 300 ? 0 : 1;
+    std::printf("arrears charts opening, demo school (SQLite): %.1f ms the first time, %.1f ms at best of five"
+                " (floor %.1f ms; goal under 300 ms)\n", first, best, floor);
+    return first < 300 ? 0 : 1;
 }
