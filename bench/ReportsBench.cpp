@@ -20,8 +20,8 @@ namespace fo::bench {
 namespace {
 
 const char* const kSummaryFloor =
-    "select l.userID,i.sfxmid,sum(i.je) from INandOutML j inner join INandOut l on l.num=j.id inner join kdw_sfjlmx i"
-    " on i.sfjlid=j.id where l.czrq>='%s' and l.czrq<'%s' group by l.userID,i.sfxmid";
+    "select j.userID,l.subid,i.sfxmid,sum(i.je),sum(i.ysk) from INandOutML j inner join INandOut l on l.num=j.id"
+    " inner join kdw_sfjlmx i on i.sfjlid=j.id where j.czrq>='%s' and j.czrq<'%s' group by j.userID,l.subid,i.sfxmid";
 const char* const kArrearsFloor =
     "select q.qfyf,q.xsid,i.sfxmid,sum(i.qfje-i.fkje-i.jmje) from qfhzb q inner join qfmxb i on i.qfkid=q.qfkid"
     " where q.fkrq is null group by q.qfyf,q.xsid,i.sfxmid";
