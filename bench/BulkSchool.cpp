@@ -24,7 +24,6 @@ namespace {
 
 // Raised to regenerate every cached school after the generator changed.
 constexpr int kGeneratorVersion = 2;
-constexpr int kFirstYear = 2016;          // the first school year of the books
 constexpr int kOpenYear = 2026, kOpenMonth = 12, kOpenDay = 6;
 
 // A prepared statement bound by position, run once per row.
@@ -84,9 +83,9 @@ struct Month {
     std::string key() const { return monthKey(year, month); }
 };
 
-std::vector<Month> bookMonths() {
+std::vector<Month> bookMonths(int firstYear) {
     std::vector<Month> out;
-    for (int y = kFirstYear, m = 9; y < kOpenYear || (y == kOpenYear && m <= kOpenMonth);) {
+    for (int y = firstYear, m = 9; y < kOpenYear || (y == kOpenYear && m <= kOpenMonth);) {
         out.push_back({y, m});
         if (++m > 12) m = 1, ++y;
     }
@@ -139,7 +138,7 @@ const char* const kClerks[] = {"系统管理员", "张会计", "李出纳"};
 class Writer {
 public:
     Writer(sqlite3* db, const BulkOptions& o)
-        : db_(db), rnd_(o.seed), perCohort_(std::max(1, o.attending / 3)),
+        : db_(db), firstYear_(o.firstYear), rnd_(o.seed), perCohort_(std::max(1, o.attending / 3)),
           classesPerLevel_(std::max(1, (perCohort_ + 29) / 30)),
           record_(db, "insert into kdw_sfjl(id,djbh,sfrq,sflxid,xsid,bjmc,je,tzje,zhekou,scjy,hkje,ssje,ysk,jmje,jmyy,"
                       "InOrOut,skzhid,skr,bz,rq,operid,sfyf,ysfjlid,qfkid,hkid) "
@@ -163,8 +162,8 @@ public:
 
     BulkSummary write() {
         writeClasses();
-        const std::vector<Month> months = bookMonths();
-        for (int cohort = kFirstYear - 2; cohort <= kOpenYear; ++cohort) addCohort(cohort);
+        const std::vector<Month> months = bookMonths(firstYear_);
+        for (int cohort = firstYear_ - 2; cohort <= kOpenYear; ++cohort) addCohort(cohort);
         for (const Month& mo : months) {
             for (const Student& s : students_)
                 if (s.cohort <= mo.schoolYear() && mo.schoolYear() <= s.cohort + 2) bookMonth(s, mo);
@@ -329,6 +328,7 @@ private:
     }
 
     sqlite3* db_;
+    int firstYear_;
     demo::DemoRandom rnd_;
     int perCohort_, classesPerLevel_;
     Stmt record_, item_, receipt_, receiptItem_, journal_, journalLine_, voidReceipt_, arrears_, arrearsItem_,
@@ -341,8 +341,8 @@ private:
     BulkSummary summary_;
 };
 
-void writeCalendarYears(Connection& cn) {
-    for (int y = kFirstYear; y <= kOpenYear; ++y) {
+void writeCalendarYears(Connection& cn, int firstYear) {
+    for (int y = firstYear; y <= kOpenYear; ++y) {
         for (int i = 0; i < 12; ++i) {
             const int year = y + (8 + i) / 12, month = (8 + i) % 12 + 1;
             cn.execute("insert into ajzrq(yf,fromdate,todate,jfmc) values('" + monthKey(year, month) + "','" +
@@ -366,7 +366,7 @@ BulkSummary writeBulkSchool(const std::string& path, const BulkOptions& options)
     {
         ConnectionPtr cn = createFeeDatabase(sqliteConnectionString(path));
         Transaction tx(*cn);
-        writeCalendarYears(*cn);
+        writeCalendarYears(*cn, options.firstYear);
         demo::writeCatalogue(*cn);
         demo::writeOfficeSetup(*cn);
         tx.commit();
@@ -400,7 +400,8 @@ BulkSummary writeBulkSchool(const std::string& path, const BulkOptions& options)
 std::string cachedBulkSchool(const std::string& cacheDir, const BulkOptions& options) {
     std::filesystem::create_directories(cacheDir);
     const std::string path = cacheDir + "/school-v" + std::to_string(kGeneratorVersion) + "-" +
-                             std::to_string(options.attending) + "-" + std::to_string(options.seed) + ".db";
+                             std::to_string(options.attending) + "-" + std::to_string(options.seed) +
+                             (options.firstYear == 2016 ? "" : "-from" + std::to_string(options.firstYear)) + ".db";
     // One written by an older build is brought up to date as the program
     // brings any fee database it opens (once: a new one is already).
     if (std::filesystem::exists(path)) {

@@ -14,6 +14,9 @@ struct BulkOptions {
     // third arrives every September.
     int attending = 8000;
     unsigned seed = 7;
+    // The first school year of the books (from its September); a later one
+    // makes a school of the same size with a shorter history.
+    int firstYear = 2016;
 };
 
 // What was written.
@@ -22,7 +25,7 @@ struct BulkSummary {
 };
 
 // Writes the school at `path` (which must not exist): school years from
-// September 2016, months up to November 2026 carried over, December 2026
+// September of the first year (2016), months up to November 2026 carried over, December 2026
 // open with its first six days booked. Every attending student is charged
 // once a month (a receipt with its items, a cash-journal row), some get
 // reductions, some charges are voided with their mirror booked, and some

@@ -112,6 +112,7 @@ void MainWindow::buildActions() {
                    {"收费汇总表", "frmCollectionSummary", true},
                    {"欠费分析", "frmArrearsAnalysis", true},
                    {"欠费图表", "ArrearsCharts", false},
+                   {"缴费通知单", "frmNotices", true},
                    {"票据管理", "ShowPJinfo", false},
                    {"减免管理", "ShowJMJL", false},
                    {"应收明细表-减免", "ShowBachJm", false},

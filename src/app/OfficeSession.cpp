@@ -55,6 +55,7 @@ std::string OfficeSession::refusal(const std::string& name) const {
         {"frmSF", {rights::Charging, rights::View}},       {"frmDayReport", {rights::Charging, rights::View}},
         {"frmMonthReport", {rights::Charging, rights::View}},  {"frmCollectionSummary", {rights::Charging, rights::View}},
         {"frmArrearsAnalysis", {rights::Charging, rights::View}},  {"ArrearsCharts", {rights::Charging, rights::View}},
+        {"frmNotices", {rights::Charging, rights::View}},
         {"YMJZ", {rights::MonthEnd, rights::Full}},
     };
     const auto found = rights.find(name);

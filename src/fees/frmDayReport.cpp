@@ -1,13 +1,11 @@
 #include "fees/frmDayReport.h"
 
-#include <filesystem>
-#include <fstream>
-
 #include "host/api/ModuleGlobals.h"
 #include "ui/RightsCheck.h"
 #include "ui/UiServices.h"
 #include "ui/controls/KeyCodes.h"
 #include "ui/controls/Layout.h"
+#include "ui/print/PrintedDocument.h"
 #include "ui/lists/mdl1.h"
 
 namespace fo {
@@ -81,21 +79,11 @@ void frmDayReport::cmdQuery_Click() {
 }
 
 void frmDayReport::cmdPrint_Click() {
-    // The day's sheet as text in the print folder, for the printer of the
-    // clerk's choice; the binding reports where it went.
-    const std::string folder = ui().exportFolder();
-    std::error_code ec;
-    std::filesystem::create_directories(folder, ec);
-    const std::string path = freeFilePath(folder, "收费日报-" + DTPday.dateText(), ".txt");
-    std::ofstream out(path, std::ios::binary);
-    out << cashday::asText(DTPday.dateText(), lines_);
-    out.close();
-    if (!out) {
-        msgBox("打印失败：不能写入 " + path, MsgButtons::OK, MsgIcon::Exclamation, "警告！");
-        return;
-    }
-    ui().printed(path);
-    msgBox("已打印到 " + path, MsgButtons::OK, MsgIcon::Information, "提示");
+    // The day's sheet for the hand-over at the end of a shift.
+    const std::string title = "收费日报-" + DTPday.dateText();
+    RecordsetPtr rs = cashday::asRecordset(lines_);
+    printReport(title, sheetOf("收费日报 " + DTPday.dateText(), *rs, 2), cashday::asText(DTPday.dateText(), lines_),
+                true);
 }
 
 void frmDayReport::cmdExport_Click() {

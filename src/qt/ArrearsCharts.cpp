@@ -8,15 +8,27 @@
 #include <QChartView>
 #include <QDialog>
 #include <QHBoxLayout>
+#include <QDir>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineSeries>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPushButton>
 #include <QTableWidget>
 #include <QValueAxis>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <memory>
 
 #include "host/api/ModuleGlobals.h"
 #include "reports/ArrearsAnalysis.h"
+#include "reports/frmArrearsAnalysis.h"
+#include "qt/QtUi.h"
+#include "ui/UiServices.h"
 
 namespace fo::qt {
 namespace {
@@ -44,8 +56,15 @@ void showStudents(QWidget* parent, Connection& cn, long classId, const std::stri
     table->setItem(r, 0, new QTableWidgetItem(QStringLiteral("合计")));
     table->setItem(r, 2, new QTableWidgetItem(chartText(total.format00())));
     table->horizontalHeader()->setStretchLastSection(true);
+    table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    // A student's row opens the reduction window on him.
+    QObject::connect(table, &QTableWidget::cellDoubleClicked, &dialog, [owing](int row, int) {
+        if (row >= 0 && row < static_cast<int>(owing.size())) showStudentArrears(owing[static_cast<std::size_t>(row)].studentId);
+    });
+    auto* hint = new QLabel(QStringLiteral("双击学生，查看他的欠费并办理减免"), &dialog);
     auto* layout = new QVBoxLayout(&dialog);
     layout->addWidget(table);
+    layout->addWidget(hint);
     dialog.resize(480, 360);
     dialog.exec();
 }
@@ -129,6 +148,38 @@ QChartView* trendOf(const std::vector<arrearsview::Cell>& cells) {
     return view;
 }
 
+// Prints the charts as drawn, scaled to an A4 page across: through the
+// system print dialog at a desktop, to a PDF in the print folder offscreen.
+void printCharts(QWidget& charts) {
+    auto* binding = dynamic_cast<QtUi*>(&ui());
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape, QMarginsF(12, 12, 12, 12),
+                                      QPageLayout::Millimeter));
+    printer.setDocName(QStringLiteral("欠费分析图表"));
+    if (!binding || binding->askUser()) {
+        QPrintDialog dialog(&printer, &charts);
+        dialog.setObjectName(QStringLiteral("printDialog"));
+        dialog.setWindowTitle(QStringLiteral("打印欠费分析图表"));
+        if (dialog.exec() != QDialog::Accepted) return;
+    } else {
+        QDir().mkpath(chartText(binding->printFolder()));
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(chartText(freeFilePath(binding->printFolder(), "欠费分析图表", ".pdf")));
+    }
+    QPainter p;
+    if (!p.begin(&printer)) {
+        msgBox("没有打印出来：打印机或文件不能写入。", MsgButtons::OK, MsgIcon::Exclamation, "警告！");
+        return;
+    }
+    const QRect page = p.viewport();
+    const double scale = std::min(double(page.width()) / charts.width(), double(page.height()) / charts.height());
+    p.scale(scale, scale);
+    charts.render(&p);
+    p.end();
+    const bool toFile = !printer.outputFileName().isEmpty();
+    ui().printed((toFile ? printer.outputFileName() : printer.printerName()).toStdString());
+}
+
 }  // namespace
 
 QDialog* makeArrearsCharts(QWidget* parent, ConnectionPtr cn) {
@@ -136,13 +187,23 @@ QDialog* makeArrearsCharts(QWidget* parent, ConnectionPtr cn) {
     dialog->setObjectName(QStringLiteral("ArrearsCharts"));
     dialog->setWindowTitle(QStringLiteral("欠费分析图表"));
     const auto cells = arrearsview::cells(*cn);
-    auto* layout = new QHBoxLayout(dialog);
+    auto* charts = new QWidget(dialog);
+    auto* layout = new QHBoxLayout(charts);
     layout->addWidget(barsByClass(cells, [dialog, cn](long classId, const std::string& className,
                                                       const std::string& period) {
                           showStudents(dialog, *cn, classId, className, period);
                       }),
                       3);
     layout->addWidget(trendOf(cells), 2);
+    auto* print = new QPushButton(QStringLiteral("打印"), dialog);
+    print->setObjectName(QStringLiteral("cmdPrint"));
+    QObject::connect(print, &QPushButton::clicked, dialog, [charts] { printCharts(*charts); });
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(print);
+    auto* column = new QVBoxLayout(dialog);
+    column->addWidget(charts, 1);
+    column->addLayout(buttons);
     dialog->resize(1280, 640);
     return dialog;
 }

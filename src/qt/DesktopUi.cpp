@@ -5,6 +5,7 @@
 
 #include "qt/EventBoundary.h"
 #include "qt/FormView.h"
+#include "qt/QtReportPrinter.h"
 #include "ui/Form.h"
 
 namespace fo::qt {
@@ -56,6 +57,10 @@ void DesktopUi::settle() {
     QCoreApplication::processEvents();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QCoreApplication::processEvents();
+}
+
+std::unique_ptr<ReportPrinter> DesktopUi::newReportPrinter() {
+    return std::make_unique<QtReportPrinter>(exportFolder(), false);
 }
 
 }  // namespace fo::qt

@@ -16,6 +16,7 @@
 
 #include "qt/FormView.h"
 #include "qt/QtBillPrinter.h"
+#include "qt/QtReportPrinter.h"
 #include "ui/Form.h"
 
 namespace fo::qt {
@@ -200,6 +201,10 @@ std::string QtUi::printFolder() const { return printFolder_.empty() ? defaultPri
 
 std::unique_ptr<BillPrinter> QtUi::newBillPrinter() {
     return std::make_unique<QtBillPrinter>(printFolder(), askUser(), ownerWindow());
+}
+
+std::unique_ptr<ReportPrinter> QtUi::newReportPrinter() {
+    return std::make_unique<QtReportPrinter>(printFolder(), askUser(), ownerWindow());
 }
 
 FormView* QtUi::viewOf(const Form& form) const {

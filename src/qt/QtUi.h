@@ -15,10 +15,10 @@ class FormView;
 // (modal ones run their own event loop and return when the form closes),
 // message boxes are QMessageBoxes with the caller's title, text and icon,
 // the wait cursor is the application's override cursor, the clipboard is
-// the desktop's. Where a clerk works at a desktop, receipts go through the
+// the desktop's. Where a clerk works at a desktop, receipts and reports go through the
 // system print dialog and exports through a save dialog that starts in the
 // documents folder, after which the binding offers to open the file; on the
-// offscreen platform receipts print to a PDF in the print folder and exports
+// offscreen platform receipts and reports print to a PDF in the print folder and exports
 // go to the export folder, both without asking.
 class QtUi final : public UiServices {
 public:
@@ -47,6 +47,7 @@ public:
     void offerToOpen(const std::string& path) override;
     void printed(const std::string& path) override;
     std::unique_ptr<BillPrinter> newBillPrinter() override;
+    std::unique_ptr<ReportPrinter> newReportPrinter() override;
 
     // The dialog showing `form`; nullptr when it is not shown.
     FormView* viewOf(const Form& form) const;

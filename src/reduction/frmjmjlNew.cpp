@@ -169,6 +169,7 @@ void frmjmjlNew::frmInit() {
     DTP_jmrq.setValue(DateTime::today());
     Sum_js();
     gMclose();
+    if (!openOnStudent.empty()) findXs(openOnStudent);
 }
 
 void frmjmjlNew::Form_Unload(int&) {

@@ -97,6 +97,9 @@ public:
 
     // Stored values a caller may set and read; the window does not use them.
     std::string Pbz, pMC;
+    // The id of the student the window opens on, set before it is shown
+    // (from a report's list of who owes); empty: it opens on nobody.
+    std::string openOnStudent;
 
     // --- arrears list and item grid ---
     void setQFlist(const std::string& xsid);

@@ -59,11 +59,11 @@ std::vector<Owing> studentsBehind(Connection& cn, long classId, const std::strin
     std::string quoted;
     for (char ch : period) quoted += ch == '\'' ? std::string("''") : std::string(1, ch);
     std::vector<Owing> out;
-    for (RecordsetPtr rs = cn.execute("select x.xh,x.xm,sum(i.qfje-i.fkje-i.jmje) as owed" + kOpenItems +
+    for (RecordsetPtr rs = cn.execute("select x.id,x.xh,x.xm,sum(i.qfje-i.fkje-i.jmje) as owed" + kOpenItems +
                                       " and coalesce(x.bjid,0)=" + std::to_string(classId) + " and q.qfyf='" + quoted +
-                                      "' group by x.xh,x.xm order by x.xh");
+                                      "' group by x.id,x.xh,x.xm order by x.xh");
          !rs->eof(); rs->moveNext())
-        out.push_back({rs->field("xh").toText(), rs->field("xm").toText(), rs->field("owed").toCurrency()});
+        out.push_back({rs->field("id").toInt(), rs->field("xh").toText(), rs->field("xm").toText(), rs->field("owed").toCurrency()});
     return out;
 }
 

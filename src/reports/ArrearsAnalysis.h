@@ -35,6 +35,7 @@ std::vector<std::pair<std::string, Currency>> trend(const std::vector<Cell>& cel
 
 // The students behind one bar: who in class `classId` owes for `period`.
 struct Owing {
+    long studentId = 0;
     std::string studentNo, studentName;
     Currency owed;
 };

@@ -57,6 +57,10 @@ std::vector<Notice> forClass(Connection& cn, const std::string& className, const
     return owing;
 }
 
+std::vector<Notice> everyoneInClass(Connection& cn, long classId, const std::string& deadline) {
+    return read(cn, "x.del=0 and x.bjid=" + std::to_string(classId), deadline);
+}
+
 std::vector<Notice> forStudents(Connection& cn, const std::vector<std::string>& studentNos, const std::string& deadline) {
     std::vector<Notice> out;
     for (const std::string& xh : studentNos) {
@@ -65,6 +69,51 @@ std::vector<Notice> forStudents(Connection& cn, const std::vector<std::string>& 
         out.push_back(std::move(one.front()));
     }
     return out;
+}
+
+namespace {
+
+PrintedSheet slipOf(const Notice& n) {
+    PrintedSheet slip;
+    slip.heading = n.school.empty() ? "缴费通知单" : n.school + " 缴费通知单";
+    slip.lead.push_back("学生：" + n.studentName + "　学号：" + n.studentNo + "　班级：" + n.className);
+    slip.columns = {"欠费期间", "收费项目", "欠费金额"};
+    slip.rightAligned = {false, false, true};
+    for (std::size_t i = 0; i < n.lines.size() && i < kLinesOnNotice; ++i)
+        slip.rows.push_back({n.lines[i].period, n.lines[i].itemName, n.lines[i].owed.format00()});
+    if (n.lines.size() > kLinesOnNotice) {
+        Currency rest;
+        for (std::size_t i = kLinesOnNotice; i < n.lines.size(); ++i) rest += n.lines[i].owed;
+        slip.rows.push_back({"其余 " + std::to_string(n.lines.size() - kLinesOnNotice) + " 项", "", rest.format00()});
+    }
+    slip.emphasised.assign(slip.rows.size(), false);
+    slip.notes.push_back("合计欠费：" + n.total.format00() + " 元");
+    slip.notes.push_back("请于 " + n.deadline + " 前到园缴费。");
+    if (!n.officeLine.empty()) slip.notes.push_back(n.officeLine);
+    return slip;
+}
+
+}  // namespace
+
+std::string asText(const Notice& notice) {
+    const PrintedSheet slip = slipOf(notice);
+    std::string out = slip.heading + "\n";
+    for (const std::string& line : slip.lead) out += line + "\n";
+    out += "欠费期间\t收费项目\t欠费金额\n";
+    for (const auto& row : slip.rows) out += row[0] + "\t" + row[1] + "\t" + row[2] + "\n";
+    for (const std::string& line : slip.notes) out += line + "\n";
+    return out;
+}
+
+PrintedDocument asDocument(const std::vector<Notice>& notices, const std::string& title) {
+    PrintedDocument doc;
+    doc.title = title;
+    doc.slipsPerPage = 3;
+    for (const Notice& n : notices) {
+        doc.sheets.push_back(slipOf(n));
+        doc.text += (doc.text.empty() ? "" : "------------------------------\n") + asText(n);
+    }
+    return doc;
 }
 
 }  // namespace fo::notices

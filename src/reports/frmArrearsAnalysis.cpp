@@ -4,6 +4,9 @@
 #include "host/api/ModuleGlobals.h"
 #include "ui/RightsCheck.h"
 #include "ui/controls/Layout.h"
+#include "ui/print/PrintedDocument.h"
+#include "ui/FormInstance.h"
+#include "reduction/frmjmjlNew.h"
 #include "ui/lists/mdl1.h"
 
 namespace fo {
@@ -14,6 +17,8 @@ frmArrearsAnalysis::frmArrearsAnalysis() : Form("frmArrearsAnalysis") {
     lvwArrears.move(120, 120, 12300, 3900);
     lblStudents.move(120, 4150, 6000, 300);
     lvwStudents.move(120, 4500, 12300, 2500);
+    cmdReduce.move(5800, 7200, 1300, 375);
+    cmdPrint.move(7150, 7200, 1200, 375);
     cmdRefresh.move(8400, 7200, 1200, 375);
     cmdExport.move(9700, 7200, 1300, 375);
     cmdClose.move(11100, 7200, 1200, 375);
@@ -21,6 +26,11 @@ frmArrearsAnalysis::frmArrearsAnalysis() : Form("frmArrearsAnalysis") {
     lvwStudents.addColumn("kxm", "姓名", 1600);
     lvwStudents.addColumn("kqf", "欠费金额", 1400, Alignment::Right);
     cmdRefresh.Click = [this] { cmdRefresh_Click(); };
+    cmdPrint.Click = [this] { cmdPrint_Click(); };
+    cmdReduce.Click = [this] { cmdReduce_Click(); };
+    lvwStudents.DblClick = [this] { cmdReduce_Click(); };
+    cmdReduce.setEnabled(false);
+    lvwStudents.ItemClick = [this](ListItem&) { cmdReduce.setEnabled(true); };
     cmdExport.Click = [this] {
         RecordsetPtr rs = arrearsview::asRecordset(cells_);
         exportSheet(SheetExport{"欠费分析", "欠费分析", 0}, *rs);
@@ -33,7 +43,7 @@ frmArrearsAnalysis::frmArrearsAnalysis() : Form("frmArrearsAnalysis") {
     };
     using namespace layout;
     setLayout(column({ctl(lvwArrears), ctl(lblStudents), ctl(lvwStudents),
-                      row({stretch(), ctl(cmdRefresh), ctl(cmdExport), ctl(cmdClose)})}));
+                      row({ctl(cmdReduce), stretch(), ctl(cmdPrint), ctl(cmdRefresh), ctl(cmdExport), ctl(cmdClose)})}));
 }
 
 Connection& frmArrearsAnalysis::cn() {
@@ -73,10 +83,14 @@ void frmArrearsAnalysis::cmdRefresh_Click() {
         if (total) item.setForeColor(color::Red);
     }
     lvwStudents.clearItems();
+    owing_.clear();
+    cmdReduce.setEnabled(false);
 }
 
 void frmArrearsAnalysis::showStudents(const arrearsview::Cell& cell) {
     lvwStudents.clearItems();
+    owing_.clear();
+    cmdReduce.setEnabled(false);
     std::vector<arrearsview::Owing> owing;
     try {
         owing = arrearsview::studentsBehind(cn(), cell.classId, cell.period);
@@ -91,6 +105,33 @@ void frmArrearsAnalysis::showStudents(const arrearsview::Cell& cell) {
         item.setSubItem(2, o.owed.format00());
     }
     lblStudents.setCaption(cell.className + " " + cell.period + " 欠费学生 " + std::to_string(owing.size()) + " 名");
+    owing_ = std::move(owing);
+}
+
+void frmArrearsAnalysis::cmdReduce_Click() {
+    // Keys "s1".. follow owing_.
+    const ListItem* item = lvwStudents.selectedItem();
+    const std::string key = item ? item->key() : std::string();
+    const std::size_t at = key.size() > 1 ? std::stoul(key.substr(1)) : 0;
+    if (at < 1 || at > owing_.size()) return;
+    showStudentArrears(owing_[at - 1].studentId);
+}
+
+void frmArrearsAnalysis::cmdPrint_Click() {
+    RecordsetPtr rs = arrearsview::asRecordset(cells_);
+    PrintedSheet sheet = sheetOf("欠费分析", *rs, 3);
+    if (!owing_.empty()) {
+        sheet.notes.push_back(lblStudents.caption() + "：");
+        for (const arrearsview::Owing& o : owing_)
+            sheet.notes.push_back(o.studentNo + "  " + o.studentName + "  " + o.owed.format00());
+    }
+    printReport("欠费分析", std::move(sheet), arrearsview::asText(cells_), false);
+}
+
+void showStudentArrears(long studentId) {
+    auto window = formInstance<frmjmjlNew>();
+    window->openOnStudent = std::to_string(studentId);
+    window->showModal();
 }
 
 }  // namespace fo

@@ -1,7 +1,5 @@
 #include "reports/frmCollectionSummary.h"
 
-#include <filesystem>
-#include <fstream>
 #include <stdexcept>
 
 #include "db/DbError.h"
@@ -11,6 +9,7 @@
 #include "ui/RightsCheck.h"
 #include "ui/UiServices.h"
 #include "ui/controls/Layout.h"
+#include "ui/print/PrintedDocument.h"
 #include "ui/lists/mdl1.h"
 
 namespace fo {
@@ -89,19 +88,8 @@ void frmCollectionSummary::cmdQuery_Click() {
 }
 
 void frmCollectionSummary::cmdPrint_Click() {
-    const std::string folder = ui().exportFolder();
-    std::error_code ec;
-    std::filesystem::create_directories(folder, ec);
-    const std::string path = freeFilePath(folder, title_, ".txt");
-    std::ofstream out(path, std::ios::binary);
-    out << collection::asText(title_, lines_);
-    out.close();
-    if (!out) {
-        msgBox("打印失败：不能写入 " + path, MsgButtons::OK, MsgIcon::Exclamation, "警告！");
-        return;
-    }
-    ui().printed(path);
-    msgBox("已打印到 " + path, MsgButtons::OK, MsgIcon::Information, "提示");
+    RecordsetPtr rs = collection::asRecordset(lines_);
+    printReport(title_, sheetOf(title_, *rs, 4), collection::asText(title_, lines_), true);
 }
 
 void frmCollectionSummary::cmdExport_Click() {

@@ -1,18 +1,18 @@
 #include "reports/frmMonthReport.h"
 
-#include <filesystem>
-#include <fstream>
 #include <stdexcept>
 
 #include "db/DbError.h"
 #include "reports/ReportMonths.h"
 #include "reports/frmArrearsAnalysis.h"
 #include "reports/frmCollectionSummary.h"
+#include "reports/frmNotices.h"
 #include "host/api/ModuleGlobals.h"
 #include "ui/FormRegistry.h"
 #include "ui/RightsCheck.h"
 #include "ui/UiServices.h"
 #include "ui/controls/Layout.h"
+#include "ui/print/PrintedDocument.h"
 #include "ui/lists/mdl1.h"
 
 namespace fo {
@@ -93,19 +93,13 @@ void frmMonthReport::cmdQuery_Click() {
 }
 
 void frmMonthReport::cmdPrint_Click() {
-    const std::string folder = ui().exportFolder();
-    std::error_code ec;
-    std::filesystem::create_directories(folder, ec);
-    const std::string path = freeFilePath(folder, title(), ".txt");
-    std::ofstream out(path, std::ios::binary);
-    out << monthreport::asText(report_);
-    out.close();
-    if (!out) {
-        msgBox("打印失败：不能写入 " + path, MsgButtons::OK, MsgIcon::Exclamation, "警告！");
-        return;
-    }
-    ui().printed(path);
-    msgBox("已打印到 " + path, MsgButtons::OK, MsgIcon::Information, "提示");
+    RecordsetPtr rs = monthreport::asRecordset(report_);
+    PrintedSheet sheet = sheetOf(title(), *rs, 3);
+    // The subtotals, the total and a line that does not balance stand out.
+    for (std::size_t r = 0; r < report_.rows.size() && r < sheet.emphasised.size(); ++r)
+        sheet.emphasised[r] = report_.rows[r].studentNo.empty() || !report_.rows[r].m.balances();
+    sheet.notes.push_back(lblBalance.caption());
+    printReport(title(), std::move(sheet), monthreport::asText(report_), true);
 }
 
 void frmMonthReport::cmdExport_Click() {
@@ -117,6 +111,7 @@ void registerReportWindows(FormRegistry& registry) {
     registry.addWindow<frmMonthReport>("frmMonthReport");
     registry.addWindow<frmCollectionSummary>("frmCollectionSummary");
     registry.addWindow<frmArrearsAnalysis>("frmArrearsAnalysis");
+    registry.addWindow<frmNotices>("frmNotices");
 }
 
 }  // namespace fo

@@ -13,6 +13,7 @@
 #include "db/LockWait.h"
 #include "host/api/ModuleGlobals.h"
 #include "ui/lists/Utf8Text.h"
+#include "ui/print/PrintedDocument.h"
 
 namespace fo {
 namespace {
@@ -128,5 +129,7 @@ std::string UiServices::exportPath(const std::string& fileName) {
     std::filesystem::create_directories(folder, ec);
     return freeFilePath(folder, fileName, ".xlsx");
 }
+
+std::unique_ptr<ReportPrinter> UiServices::newReportPrinter() { return nullptr; }
 
 }  // namespace fo

@@ -11,6 +11,7 @@ namespace fo {
 class Control;
 class Form;
 class Menu;
+class ReportPrinter;
 
 // The progress window of a long operation, open while the object lives.
 class ProgressWindow {
@@ -79,6 +80,9 @@ public:
     // The sibling libraries' objects; nullptr when none is available.
     virtual std::unique_ptr<BillPrinter> newBillPrinter() { return nullptr; }
     virtual std::unique_ptr<CombinedQuery> newCombinedQuery() { return nullptr; }
+    // The printer reports and notices are drawn on; nullptr where the
+    // platform draws no pages (they are then recorded as text).
+    virtual std::unique_ptr<ReportPrinter> newReportPrinter();
 
 protected:
     virtual void waitCursorChanged(bool busy) {}

@@ -1,6 +1,8 @@
 // Notices to parents on the demo school: the PDF of a class holds, as text
 // a reader can search, every owing student's name and total, three to a
-// page; chosen students each get theirs, and a number no student has is refused.
+// page; chosen students each get theirs, and a number no student has is
+// refused. A report longer than a page prints every row, its captions atop
+// each page.
 #include <cstdio>
 #include <memory>
 #include <stdexcept>
@@ -8,6 +10,7 @@
 #include "data/FeeDatabase.h"
 #include "host/settings/HostSettings.h"
 #include "qt/NoticePdf.h"
+#include "qt/QtReportPrinter.h"
 #include "qt/QtTestApp.h"
 #include "reports/Notices.h"
 #include "support/DemoDatabase.h"
@@ -63,6 +66,35 @@ TEST(NoticePdf, EveryOwingStudentsTotalCanBeFoundInTheText) {
     EXPECT_EQ(chosen[0].total, notices.front().total);
     EXPECT_TRUE(chosen[1].total.isZero());
     EXPECT_THROW(notices::forStudents(*cn, {"no-such'one"}, "2026-12-20"), std::invalid_argument);
+}
+
+TEST(NoticePdf, AReportLongerThanAPagePrintsEveryRowUnderItsCaptions) {
+    qtApp();
+    TempDir dir;
+    PrintedDocument doc;
+    doc.title = "长报表";
+    PrintedSheet sheet;
+    sheet.heading = "长报表";
+    sheet.columns = {"学号", "姓名", "欠费金额"};
+    sheet.rightAligned = {false, false, true};
+    for (int i = 1; i <= 150; ++i) {
+        const std::string n = std::to_string(10000 + i);
+        sheet.rows.push_back({"X" + n, "学生" + n, Currency::fromInt(i).format00()});
+    }
+    sheet.emphasised.assign(sheet.rows.size(), false);
+    sheet.notes.push_back("表尾说明");
+    doc.sheets.push_back(sheet);
+    const std::string pdf = qt::QtReportPrinter(dir.file("printed"), false).print(doc);
+    ASSERT_FALSE(pdf.empty());
+    const std::string text = pdfText(pdf);
+    std::size_t pages = 1, captions = 0;
+    for (char c : text) pages += c == '\f';
+    if (text.back() == '\f') --pages;
+    for (std::size_t at = text.find("欠费金额"); at != std::string::npos; at = text.find("欠费金额", at + 1)) ++captions;
+    EXPECT_GE(pages, 3u);
+    EXPECT_EQ(captions, pages);
+    for (const auto& row : sheet.rows) EXPECT_NE(text.find(row[1]), std::string::npos) << row[1];
+    EXPECT_NE(text.find("表尾说明"), std::string::npos);
 }
 
 }  // namespace
