@@ -256,11 +256,11 @@ void frmSF::fillDue() {
                        rs->field("mc").toText(), qfje - fkje - jmje, Currency()};
         add("kq" + l.qfkid + "_" + l.sfxmid, l, qfje, fkje, jmje, "往期欠费");
     }
-    // The open month's dues, by the host's rules, per item of his charge type.
+    // The open month's dues, by the host's rules: per item of the charge
+    // type in force for the period, which a move dated later leaves as it
+    // was, so every item in use is asked.
     const std::string yf = gRun().CurrentYf();
-    for (RecordsetPtr rs = cn().execute(
-             "select distinct m.id,m.mc,m.bh from kdw_xs s inner join kdw_sflx l on l.id=s.sflxid inner join kdw_sfxm m"
-             " on m.id=l.sfxmid where m.id>0 and s.id=" + xsid_ + " order by m.bh");
+    for (RecordsetPtr rs = cn().execute("select id,mc,bh from kdw_sfxm where id>0 and del=0 order by bh,id");
          !rs->eof(); rs->moveNext()) {
         const std::string sfxmid = rs->field("id").toText();
         const ItemDues d = itemDues(cn(), xsid_, sfxmid, yf);

@@ -244,6 +244,21 @@ std::string paidPerPeriod(const KindPeriods& kinds, const std::string& students,
 // few keys as the outer loop and reading every student's fee type once per
 // key). Written without a conditional expression, so the text is the same
 // in both dialects.
+// The last day of a period without an end (the one-off period): every move
+// lies before it.
+const char* const kNoEnd = "9999-12-31";
+
+// The charge type student `s` owes a period by, the period ending on `end`
+// (SQL expressions): the type of his last move (kdw_xsbd) dated on or before
+// that day, so that a move changes the dues from the period holding its date
+// on; nothing when every move of his is later (he had not entered yet). A
+// student without moves owes by his type as it stands.
+std::string typeInForce(const std::string& s, const std::string& end) {
+    return "coalesce((select b.sflxid from kdw_xsbd as b where b.xsid=" + s + ".id and left(b.bdrq,10)<=" + end +
+           " order by b.bdrq desc,b.czrq desc limit 1),(select " + s + ".sflxid where not exists(select 1 from kdw_xsbd as f"
+           " where f.xsid=" + s + ".id)))";
+}
+
 // The days live charges of the selected students named for a per-day item
 // in a period (kdw_sfjlmx.cqts on the row named by the period's key): the
 // most any of them named, one row per student, item and period key. Only
@@ -265,7 +280,9 @@ std::string chargedDays(const KindPeriods& kinds, const std::string& students, c
 std::string computedDues(const KindPeriods& kinds, const std::string& students, const std::string& items,
                          const std::string& days = "") {
     std::vector<std::string> keys;
-    for (const auto& [kind, p] : kinds) keys.push_back(std::to_string(kind) + " as jflx," + sqlLiteral(p.key) + " as sfyf");
+    for (const auto& [kind, p] : kinds)
+        keys.push_back(std::to_string(kind) + " as jflx," + sqlLiteral(p.key) + " as sfyf," +
+                       sqlLiteral(p.to.empty() ? kNoEnd : p.to) + " as todate");
     const std::string dayCount = days.empty() ? "coalesce(cd.days,l.mrcqts,0)" : days;
     // Amounts in integer cents x 100 (days) x 100 (percent x 100), so the
     // product is exact; round() of the cents rounds half away from zero.
@@ -276,14 +293,14 @@ std::string computedDues(const KindPeriods& kinds, const std::string& students, 
     const std::string dues =
         "select s.id as xsid,k.sfyf as sfyf,m.id as sfxmid,m.jflx as jflx," + product + " as p,"
         "coalesce(pd.perDay,0) as perDay," + dayCount + " as days"
-        " from kdw_xs as s inner join kdw_sflx as l on l.id=s.sflxid"
-        " inner join kdw_sfxm as m on m.id=l.sfxmid"
+        " from kdw_xs as s cross join (" + rowsOf(keys) + ") as k"
+        " inner join kdw_sflx as l on l.id=" + typeInForce("s", "k.todate") +
+        " inner join kdw_sfxm as m on m.id=l.sfxmid and m.jflx=k.jflx"
         " left join (select 'Y' as cqts,1 as perDay) as pd on pd.cqts=m.cqts"
         " left join xszhekou as z on z.xsid=s.id and z.xmid=m.id"
-        " cross join (" + rowsOf(keys) + ") as k"
         " left join (" + chargedDays(kinds, students, items) + ") as cd on cd.xsid=s.id and cd.sfxmid=m.id"
         " and cd.sfyf=k.sfyf"
-        " where s.id in(" + students + ") and m.id>0 and m.id in(" + items + ") and k.jflx=m.jflx"
+        " where s.id in(" + students + ") and m.id>0 and m.id in(" + items + ")"
         " and l.del=0 and m.del=0";
     return "select d.xsid as xsid,d.sfyf as sfyf,d.sfxmid as sfxmid,d.jflx as jflx,"
            "round(d.p/1000000.0)/100.0 as ysje,coalesce(r.jfje,0) as jfje,coalesce(r.jmje,0) as jmje,"
