@@ -110,7 +110,7 @@ void frmSF::declareLayout() {
         row({column({pair(lblPay, txtPay), pair(lblHk, txtHk), pair(lblCash, txtCash), pair(lblTendered, txtTendered)}),
              column({pair(lblTotalCaption, lblTotal), pair(lblAccount, cmbAccount), pair(lblPrepayCaption, lblPrepay),
                      pair(lblChangeCaption, lblChange)}),
-             column({pair(lblDays, txtDays)}),
+             column({pair(lblDays, txtDays), stretch()}),
              stretch()}),
         pair(lblRemark, txtRemark),
         row({stretch(), ctl(cmdPreview), ctl(cmdOK), ctl(cmdClose)}),
