@@ -83,6 +83,17 @@ std::string lastChargeDateClear(const std::string& studentId) {
     return "update kdw_xs set bcsfrq=NULL where id=" + studentId;
 }
 
+std::string chargeDatesRestore(const std::string& studentId, const std::string& sourceId) {
+    return "update kdw_xs set scsfrq=(select yscsfrq from kdw_sfjl where id=" + sourceId +
+           "),bcsfrq=(select ybcsfrq from kdw_sfjl where id=" + sourceId + ") where id=" + studentId;
+}
+
+std::string laterDatedRecordsQuery(const std::string& studentId, const std::string& sourceId) {
+    return "select id from kdw_sfjl where xsid=" + studentId + " and id>" + sourceId +
+           " and ysfjlid=0 and (djbh like 'SF%' or djbh like 'YSK%' or djbh like 'TF%')"
+           " and id not in(select ysfjlid from kdw_sfjl)";
+}
+
 std::vector<std::string> balanceRestore(bool sqlServer, const std::string& hkje, const std::string& ysk,
                                         const std::string& studentId) {
     const std::string back = "update kdw_xs set " + roundedBalance(sqlServer, "ysk", hkje, '+') +

@@ -53,6 +53,14 @@ std::string prepaidShareGiveBack(const std::string& share, const std::string& sf
 // Clears the student's last-charge date.
 std::string lastChargeDateClear(const std::string& studentId);
 
+// Puts back the student's two charge dates as the record kept them when it
+// was charged (kdw_sfjl.yscsfrq, ybcsfrq).
+std::string chargeDatesRestore(const std::string& studentId, const std::string& sourceId);
+
+// The student's live charges, deposits and refunds recorded after the
+// record: each of them moved his charge dates on again.
+std::string laterDatedRecordsQuery(const std::string& studentId, const std::string& sourceId);
+
 // The two balance updates of kdw_xs.ysk: the transferred amount comes back,
 // the prepayment the charge added goes again.
 std::vector<std::string> balanceRestore(bool sqlServer, const std::string& hkje, const std::string& ysk,

@@ -39,6 +39,13 @@ Datum negated(const Value& v) { return v.isNull() ? Datum() : Datum(Value(-v.toC
 
 long rowCount(const RecordsetPtr& rs) { return rs ? rs->recordCount() : 0; }
 
+// A stored date written back as it was read: its day, and its time when it
+// has one.
+std::string dateLiteral(const Value& v) {
+    const std::optional<DateTime> d = v.toDate();
+    return d ? "'" + d->defaultText() + "'" : "NULL";
+}
+
 }  // namespace
 
 FeeCancellation::FeeCancellation(Connection& cn, HostSystem& ownHost)
@@ -142,11 +149,31 @@ void FeeCancellation::planInto(plan::Plan& p, const std::string& varDjbh, const 
         }
     }
 
-    RecordsetPtr pupil = cn_.execute("select bcsfrq,ysk from kdw_xs where id=" + S);
+    RecordsetPtr pupil = cn_.execute("select scsfrq,bcsfrq,ysk from kdw_xs where id=" + S);
     const long pupils = rowCount(pupil);
     const std::string pupilReason = "学生 " + names.student(student.value) + "：清除本次收费日期，退回预收款";
     p.run([&] { return feecancel::lastChargeDateClear(S); }, pupils);
     if (pupils) p.update("kdw_xs", cells({{"id", student}}), "bcsfrq", pupil->field("bcsfrq"), Value(), pupilReason);
+    // A record that kept the dates it replaced gives them back, unless a
+    // later charge of his has moved them on since: they are then that
+    // charge's. A record without them (his first charge, which found both
+    // empty, or one written before records kept them) only clears the last.
+    const Value keptLast = record->field("ybcsfrq"), keptPrevious = record->field("yscsfrq");
+    if (pupils && !(keptLast.isNull() && keptPrevious.isNull())) {
+        RecordsetPtr later = cn_.execute(feecancel::laterDatedRecordsQuery(S, O));
+        const bool movedOn = later && !later->eof();
+        const std::string datesReason = "学生 " + names.student(student.value) +
+                                        (movedOn ? "：其后的收费已改过收费日期，保留" : "：恢复本次收费前的收费日期");
+        const Value last = movedOn ? pupil->field("bcsfrq") : keptLast;
+        const Value previous = movedOn ? pupil->field("scsfrq") : keptPrevious;
+        p.run([&, movedOn] {
+            return movedOn ? "update kdw_xs set bcsfrq=" + dateLiteral(last) + " where id=" + S
+                           : feecancel::chargeDatesRestore(S, O);
+        }, 1);
+        p.update("kdw_xs", cells({{"id", student}}), "bcsfrq", Value(), last, datesReason);
+        if (!movedOn)
+            p.update("kdw_xs", cells({{"id", student}}), "scsfrq", pupil->field("scsfrq"), previous, datesReason);
+    }
 
     RecordsetPtr items = cn_.execute("select * from kdw_sfjlmx where sfjlid=" + O);
     p.run([&] { return feecancel::itemRowsMirror(m); }, rowCount(items));

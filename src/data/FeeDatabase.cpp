@@ -261,6 +261,18 @@ void countPendingSignIns(Connection& cn) {
     cn.execute("alter table sys_user add column pending int not null default 0");
 }
 
+// Version 11: a fee record keeps the student's two charge dates as they
+// stood before it (kdw_sfjl.yscsfrq, ybcsfrq), so that its void can put
+// them back instead of clearing the last one.
+void keepReplacedChargeDates(Connection& cn) {
+    const char* type = isPostgresLink(cn.connectionString()) ? "datetime" : kDateColumnType;
+    for (const char* column : {"yscsfrq", "ybcsfrq"}) {
+        bool has = false;
+        for (const std::string& name : columnNames(cn, "kdw_sfjl")) has = has || equalsIgnoreCase(name, column);
+        if (!has) cn.execute(std::string("alter table kdw_sfjl add column ") + column + " " + type);
+    }
+}
+
 // Every step, oldest first.
 const std::vector<UpgradeStep>& upgradeSteps() {
     static const std::vector<UpgradeStep> steps = {
@@ -296,6 +308,7 @@ const std::vector<UpgradeStep>& upgradeSteps() {
              countPendingSignIns(cn);
              if (isPostgresLink(cn.connectionString())) upgradePgServerRoles(cn);
          }},
+        {10, keepReplacedChargeDates},
     };
     return steps;
 }

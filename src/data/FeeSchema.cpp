@@ -93,7 +93,9 @@ create table kdw_sfjl (
   sfyf varchar(20) collate nocase,
   ysfjlid int not null default 0,
   qfkid int default 0,
-  hkid int default 0
+  hkid int default 0,
+  yscsfrq datetime text,
+  ybcsfrq datetime text
 );
 create table kdw_sfjlmx (
   sfjlid int not null,

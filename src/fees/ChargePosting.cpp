@@ -87,6 +87,8 @@ std::string orderRefusal(const Order& o) {
         paid += l.pay;
         if (l.pay > l.owedShown) return "[" + l.period + " " + l.itemName + "]收费 " + l.pay.format00() + " 超过尚欠 " + l.owedShown.format00() + "。";
         if (!seen.insert(l.qfkid + "|" + l.period + "|" + l.sfxmid).second) return "同一收费项目不能收两次：" + l.itemName;
+        if (l.days < 0 || l.days > 366 || (l.days > 0 && !l.qfkid.empty()))
+            return "[" + l.period + " " + l.itemName + "]的天数不对。";
     }
     if (paid.isZero()) return "请勾选要收的费用，并输入本次收费金额。";
     if (o.fromPrepayment > paid) return "划扣金额 " + o.fromPrepayment.format00() + " 超过本次应收 " + paid.format00() + "。";
@@ -115,16 +117,21 @@ void planCharge(Connection& cn, HostSystem& run, plan::Plan& p, const Order& o, 
         return p.refuse("balance", "预收款余额 " + balance.format00() + " 不足。");
 
     BookNames names(cn);
+    // A deposit may be kept on one fee item the school still uses.
+    const std::string prepaidItem = o.kind == Kind::Deposit ? jmjl::number(o.depositItem, "sfxmid") : "0";
+    if (prepaidItem != "0") {
+        RecordsetPtr used = cn.execute("select id from kdw_sfxm where del=0 and id=" + prepaidItem);
+        if (!used || used->eof()) return p.refuse("order", "预收款的收费项目已停用或不存在，请刷新。");
+    }
     const std::string yf = run.CurrentYf();
     // What each line owes now, read under the lock: a stored row must still
     // be open and untouched, the open month's dues must be what was shown.
     std::map<std::string, StoredRow> rows;
-    bool dues = false;
     for (const Line& l : o.lines) {
         if (l.qfkid.empty()) {
-            dues = true;
-            const ItemDues d = itemDues(cn, xsid, jmjl::number(l.sfxmid, "sfxmid"), yf);
-            if (d.stored || d.period != l.period || d.owed() != l.owedShown)
+            const ItemDues d = itemDues(cn, xsid, jmjl::number(l.sfxmid, "sfxmid"), yf,
+                                        l.days > 0 ? std::optional<int>(l.days) : std::nullopt);
+            if (d.stored || d.period != l.period || d.owed() != l.owedShown || (l.days > 0 && d.days != l.days))
                 return p.refuse("changed", lineName(names, l) + "：" + kChanged);
             continue;
         }
@@ -154,8 +161,6 @@ void planCharge(Connection& cn, HostSystem& run, plan::Plan& p, const Order& o, 
             return p.refuse("changed", lineName(names, l) + "：" + kChanged);
         item->pay += l.pay;
     }
-    if (dues && !rows.empty())
-        return p.refuse("mixed", "往期欠费与本期应收请分两次收取：一张收据只结清欠费，或只收本期费用。");
 
     // --- the numbers ---
     drawn.djbh = draws.number(prefixOf(o.kind));
@@ -169,37 +174,46 @@ void planCharge(Connection& cn, HostSystem& run, plan::Plan& p, const Order& o, 
     const std::string who = names.student(student);
 
     // --- the record and its items ---
+    // The record keeps the charge dates it replaces, copied as they are
+    // stored, for its void to put back.
+    const std::string replacedDates = "(select scsfrq from kdw_xs where id=" + xsid + "),(select bcsfrq from kdw_xs where id=" +
+                                      xsid + ")";
     p.run([&] {
         return "insert into kdw_sfjl(id,djbh,sfrq,sflxid,xsid,bjmc,je,tzje,zhekou,scjy,hkje,ssje,ysk,jmje,InOrOut,"
-               "skzhid,skr,bz,rq,operid,sfyf,ysfjlid,qfkid,hkid) values(" + O.text() + "," + sqlQuoted(D.text()) + ",'" +
+               "skzhid,skr,bz,rq,operid,sfyf,ysfjlid,qfkid,hkid,yscsfrq,ybcsfrq) values(" + O.text() + "," + sqlQuoted(D.text()) + ",'" +
                today + "'," + sflxid + "," + xsid + "," + sqlQuoted(bjmc) + "," + money(t.je) + ",0,0,0," +
                money(t.hkje) + "," + money(t.ssje) + "," + money(t.ysk) + ",0,1," + jmjl::number(o.account, "skzhid") +
                "," + sqlQuoted(clerk) + "," + sqlQuoted(o.remark) + ",'" + draws.now().dateTimeText() + "'," + clerkId +
-               "," + sqlQuoted(yf) + ",0,0,0)";
+               "," + sqlQuoted(yf) + ",0,0,0," + replacedDates + ")";
     }, 1);
     p.insert("kdw_sfjl", cells({{"id", O}}),
              cells({{"id", O}, {"djbh", D}, {"sfrq", Value(today)}, {"xsid", student}, {"bjmc", Value(bjmc)},
                     {"je", Value(t.je)}, {"hkje", Value(t.hkje)}, {"ssje", Value(t.ssje)}, {"ysk", Value(t.ysk)},
-                    {"skzhid", Value(o.account)}, {"skr", Value(clerk)}, {"rq", now}, {"sfyf", Value(yf)}}),
+                    {"skzhid", Value(o.account)}, {"skr", Value(clerk)}, {"rq", now}, {"sfyf", Value(yf)},
+                    {"yscsfrq", pupil->field("scsfrq")}, {"ybcsfrq", pupil->field("bcsfrq")}}),
              std::string(o.kind == Kind::Charge ? "收费记录：" : o.kind == Kind::Deposit ? "预收款：" : "退预收款：") +
                  who + "，金额 " + t.je.format00());
     auto item = [&](const std::string& sfxmid, Currency je, Currency ysje, Currency ysk, const std::string& term,
-                    const std::string& reason) {
-        p.run([&, sfxmid, je, ysje, ysk, term] {
+                    int days, const std::string& reason) {
+        p.run([&, sfxmid, je, ysje, ysk, term, days] {
             return "insert into kdw_sfjlmx(sfjlid,sfxmid,je,ysje,ye,jmje,ysk,feetermname,cqts) values(" + O.text() + "," +
-                   sfxmid + "," + money(je) + "," + money(ysje) + ",0,0," + money(ysk) + "," + sqlQuoted(term) + ",0)";
+                   sfxmid + "," + money(je) + "," + money(ysje) + ",0,0," + money(ysk) + "," + sqlQuoted(term) + "," +
+                   std::to_string(days) + ")";
         }, 1);
         p.insert("kdw_sfjlmx", cells({{"sfjlid", O}, {"sfxmid", Value(sfxmid)}}),
                  cells({{"sfjlid", O}, {"sfxmid", Value(sfxmid)}, {"je", Value(je)}, {"ysje", Value(ysje)},
-                        {"ysk", Value(ysk)}, {"feetermname", Value(term)}}),
+                        {"ysk", Value(ysk)}, {"feetermname", Value(term)}, {"cqts", Value(days)}}),
                  reason);
     };
     for (const Line& l : o.lines)
         if (!l.pay.isZero())
-            item(jmjl::number(l.sfxmid, "sfxmid"), l.pay, l.owedShown, Currency(), l.period,
-                 "收费明细：" + lineName(names, l) + " " + l.pay.format00());
+            item(jmjl::number(l.sfxmid, "sfxmid"), l.pay, l.owedShown, Currency(), l.period, l.days,
+                 "收费明细：" + lineName(names, l) + (l.days > 0 ? " " + std::to_string(l.days) + "天" : "") + " " +
+                     l.pay.format00());
     const std::string prepaidTerm = t.ysk < Currency() ? "退预收款" : "预收款";
-    if (!t.ysk.isZero()) item("0", t.ysk, Currency(), t.ysk, prepaidTerm, prepaidTerm + " " + t.ysk.format00());
+    if (!t.ysk.isZero())
+        item(prepaidItem, t.ysk, Currency(), t.ysk, prepaidTerm, 0,
+             prepaidTerm + (prepaidItem == "0" ? "" : "（" + names.item(Value(prepaidItem)) + "）") + " " + t.ysk.format00());
 
     // --- the cash journal ---
     p.run([&] {
@@ -221,17 +235,21 @@ void planCharge(Connection& cn, HostSystem& run, plan::Plan& p, const Order& o, 
 
     // --- balances and charge dates ---
     if (!t.ysk.isZero()) {
-        RecordsetPtr own = cn.execute("select ysk from XS_SFXM_YSK where sfxmid=0 and xsid=" + xsid);
+        const Value itemKey(std::stoll(prepaidItem));
+        RecordsetPtr own = cn.execute("select ysk from XS_SFXM_YSK where sfxmid=" + prepaidItem + " and xsid=" + xsid);
         if (own && !own->eof()) {
             const Currency before = own->field("ysk").toCurrency();
-            p.run([&] { return "update XS_SFXM_YSK set ysk=ysk+(" + money(t.ysk) + ") where sfxmid=0 and xsid=" + xsid; },
-                  own->recordCount());
-            p.update("XS_SFXM_YSK", cells({{"xsid", student}, {"sfxmid", Value(0)}}), "ysk", Value(before),
+            p.run([&] {
+                return "update XS_SFXM_YSK set ysk=ysk+(" + money(t.ysk) + ") where sfxmid=" + prepaidItem + " and xsid=" + xsid;
+            }, own->recordCount());
+            p.update("XS_SFXM_YSK", cells({{"xsid", student}, {"sfxmid", itemKey}}), "ysk", Value(before),
                      Value(before + t.ysk), prepaidTerm + "：" + who);
         } else {
-            p.run([&] { return "insert into XS_SFXM_YSK(xsid,sfxmid,ysk) values(" + xsid + ",0," + money(t.ysk) + ")"; }, 1);
-            p.insert("XS_SFXM_YSK", cells({{"xsid", student}, {"sfxmid", Value(0)}}),
-                     cells({{"xsid", student}, {"sfxmid", Value(0)}, {"ysk", Value(t.ysk)}}), prepaidTerm + "：" + who);
+            p.run([&] {
+                return "insert into XS_SFXM_YSK(xsid,sfxmid,ysk) values(" + xsid + "," + prepaidItem + "," + money(t.ysk) + ")";
+            }, 1);
+            p.insert("XS_SFXM_YSK", cells({{"xsid", student}, {"sfxmid", itemKey}}),
+                     cells({{"xsid", student}, {"sfxmid", itemKey}, {"ysk", Value(t.ysk)}}), prepaidTerm + "：" + who);
         }
     }
     const std::string balanceReason = "学生 " + who + "：预收款余额与收费日期";
@@ -364,17 +382,22 @@ Posted post(Connection& trCn, HostSystem& run, const Order& order, const plan::P
     items.appendField("cqts", DataType::VarChar, 20);
     items.appendField("bz", DataType::VarChar, 100);
     items.open();
-    auto add = [&items](const std::string& name, const std::string& term, Currency je) {
+    auto add = [&items](const std::string& name, const std::string& term, Currency je, int days) {
         items.addNew();
         items.field("xmmc") = Value(name);
         items.field("term") = Value(term);
         items.field("je") = Value(money(je));
-        items.field("cqts") = Value("0");
+        items.field("cqts") = Value(std::to_string(days));
         items.field("bz") = Value("");
     };
     for (const Line& l : order.lines)
-        if (!l.pay.isZero()) add(l.itemName, l.period, l.pay);
-    if (!t.ysk.isZero()) add(t.ysk < Currency() ? "退预收款" : "预收款", "", t.ysk);
+        if (!l.pay.isZero()) add(l.itemName, l.period, l.pay, l.days);
+    if (!t.ysk.isZero()) {
+        std::string name = t.ysk < Currency() ? "退预收款" : "预收款";
+        if (order.kind == Kind::Deposit && order.depositItem != "0")
+            name += "（" + BookNames(trCn).item(Value(order.depositItem)) + "）";
+        add(name, "", t.ysk, 0);
+    }
     if (!head.insertPjML(trCn, items, head)) throw ChargeRefused("收据没有保存。");
     return {drawn.recordId.text(), drawn.djbh.text(), drawn.receiptId.text(), t};
 }

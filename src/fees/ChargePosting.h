@@ -14,7 +14,8 @@
 // writes exactly what cancelling that record (the bill void) undoes, step
 // for step:
 //  - the record and its items, each item with its share of new prepayment
-//    (ysk), the prepayment of a charge on the general item 0 "预收款";
+//    (ysk), the prepayment of a charge on the general item 0 "预收款", a
+//    deposit's on the item it was taken for (0 unless one was chosen);
 //  - the journal row under the record's id and its line on the receiving
 //    account;
 //  - the per-item prepayment balances (XS_SFXM_YSK) raised by each item's
@@ -28,9 +29,9 @@
 //  - the student's charge dates;
 //  - the receipt, stored through the bill header object's insertPjML.
 //
-// A record that settles stored arrears pays those arrears and not the dues of
-// its month (the host's dues rules), so one charge pays either stored arrears
-// or the open month's dues, never both.
+// One charge may pay stored arrears and the open month's dues together: each
+// item row names its period (feetermname), and the host's dues rules count
+// for the month only the rows named by the month's own period.
 namespace fo::charge {
 
 enum class Kind { Charge, Deposit, Refund };
@@ -45,6 +46,7 @@ struct Line {
     std::string itemName;   // as shown, for the receipt
     Currency owedShown;     // what the window showed him owing on the line
     Currency pay;           // what he pays of it now
+    int days = 0;           // a per-day item of the open month: the days it is charged for
 };
 
 struct Order {
@@ -57,6 +59,9 @@ struct Order {
     // pay, a charge keeps it as new prepayment.
     Currency cash;
     std::string account = "1";  // skzhid, the receiving account (1 现金)
+    // The fee item a deposit is kept on (its XS_SFXM_YSK balance); "0" is the
+    // general prepayment, where a charge's surplus and a refund always go.
+    std::string depositItem = "0";
     std::string remark;
     Currency balanceShown;      // his prepayment balance as the window showed it
 };
@@ -81,7 +86,7 @@ struct Drawn {
 // posting: its transaction, under the books' write lock): every line must
 // still owe what the window showed, a stored row must still be open and
 // untouched, the balance must still be what was shown. Refusals are named
-// for the clerk ("changed", "mixed", "balance", "order", "student").
+// for the clerk ("changed", "balance", "order", "student").
 // `drawn` gets the numbers the plan writes.
 void planCharge(Connection& cn, HostSystem& run, plan::Plan& p, const Order& order, plan::Draws& draws, Drawn& drawn);
 

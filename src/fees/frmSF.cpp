@@ -18,7 +18,7 @@ namespace fo {
 namespace {
 
 // Sub-item columns of the list after its first (所属期).
-enum DueColumn { ColItem = 1, ColDue, ColPaid, ColReduced, ColOwed, ColPay, ColKind };
+enum DueColumn { ColItem = 1, ColDays, ColDue, ColPaid, ColReduced, ColOwed, ColPay, ColKind };
 
 // A typed amount; an empty text is nothing, a text that is no amount too
 // (the order then refuses nothing typed and the posting holds it to the books).
@@ -43,11 +43,16 @@ frmSF::frmSF() : Form("frmSF") {
     optCharge.move(120, 480, 1200, 300);
     optDeposit.move(1400, 480, 1200, 300);
     optRefund.move(2700, 480, 1400, 300);
+    lblDepositItem.move(4300, 480, 1000, 300);
+    cmbDepositItem.move(5300, 450, 2600, 300);
+    cmbDepositItem.setStyle(ComboBox::Style::DropDownList);
     lblDue.move(120, 840, 4000, 300);
     lvwDue.move(120, 1150, 12200, 3800);
     lvwDue.setCheckboxes(true);
     lblPay.move(120, 5080, 1600, 300);
     txtPay.move(1750, 5050, 1400, 300);
+    lblDays.move(6000, 5080, 1500, 300);
+    txtDays.move(7500, 5050, 900, 300);
     lblTotalCaption.move(3400, 5080, 1000, 300);
     lblTotal.move(4400, 5080, 1400, 300);
     lblHk.move(120, 5480, 1600, 300);
@@ -80,9 +85,11 @@ frmSF::frmSF() : Form("frmSF") {
     optCharge.Click = [this] { kindChanged(); };
     optDeposit.Click = [this] { kindChanged(); };
     optRefund.Click = [this] { kindChanged(); };
+    cmbDepositItem.Click = [this] { recompute(); };
     lvwDue.ItemCheck = [this](ListItem& i) { lvwDue_ItemCheck(i); };
     lvwDue.ItemClick = [this](ListItem& i) { lvwDue_ItemClick(i); };
     txtPay.Change = [this] { txtPay_Change(); };
+    txtDays.Change = [this] { txtDays_Change(); };
     txtHk.Change = [this] { recompute(); };
     txtCash.Change = [this] { recompute(); };
     txtTendered.Change = [this] { recompute(); };
@@ -97,12 +104,13 @@ void frmSF::declareLayout() {
     auto pair = [](Control& caption, Control& value) { return row({ctl(caption), ctl(value)}); };
     setLayout(column({
         row({ctl(lblFind), ctl(txtFind), ctl(cmdSel), ctl(lblStudent), stretch(), pair(lblBalanceCaption, lblBalance)}),
-        row({ctl(optCharge), ctl(optDeposit), ctl(optRefund), stretch()}),
+        row({ctl(optCharge), ctl(optDeposit), ctl(optRefund), ctl(lblDepositItem), ctl(cmbDepositItem), stretch()}),
         ctl(lblDue),
         ctl(lvwDue),
         row({column({pair(lblPay, txtPay), pair(lblHk, txtHk), pair(lblCash, txtCash), pair(lblTendered, txtTendered)}),
              column({pair(lblTotalCaption, lblTotal), pair(lblAccount, cmbAccount), pair(lblPrepayCaption, lblPrepay),
                      pair(lblChangeCaption, lblChange)}),
+             column({pair(lblDays, txtDays), stretch()}),
              stretch()}),
         pair(lblRemark, txtRemark),
         row({stretch(), ctl(cmdPreview), ctl(cmdOK), ctl(cmdClose)}),
@@ -120,6 +128,7 @@ void frmSF::Form_Load() {
     lvwDue.clearColumns();
     lvwDue.addColumn("k所属期", "所属期", 1300);
     lvwDue.addColumn("k收费项目", "收费项目", 1600);
+    lvwDue.addColumn("k天数", "天数", 700, Alignment::Right);
     lvwDue.addColumn("k应收", "应收", 1200, Alignment::Right);
     lvwDue.addColumn("k已付", "已付", 1200, Alignment::Right);
     lvwDue.addColumn("k已减免", "已减免", 1200, Alignment::Right);
@@ -132,6 +141,16 @@ void frmSF::Form_Load() {
     cmbAccount.AddItem("银行存款");
     cmbAccount.setItemData(cmbAccount.NewIndex(), 2);
     cmbAccount.setListIndex(0);
+    // A deposit is kept as general prepayment or on one item in use.
+    cmbDepositItem.Clear();
+    cmbDepositItem.AddItem("通用预收款");
+    cmbDepositItem.setItemData(cmbDepositItem.NewIndex(), 0);
+    for (RecordsetPtr rs = cn().execute("select id,mc from kdw_sfxm where id>0 and del=0 order by bh,id"); !rs->eof();
+         rs->moveNext()) {
+        cmbDepositItem.AddItem(rs->field("mc").toText());
+        cmbDepositItem.setItemData(cmbDepositItem.NewIndex(), static_cast<int>(rs->field("id").toInt()));
+    }
+    cmbDepositItem.setListIndex(0);
     optCharge.setValue(true);
     // Without the right to post, the buttons stay grey; the handler and the
     // posting refuse as well.
@@ -201,7 +220,8 @@ void frmSF::clearStudent() {
     lblStudent.setCaption("");
     lblBalance.setCaption("");
     filling_ = true;
-    for (TextBox* t : {&txtPay, &txtHk, &txtCash, &txtTendered, &txtRemark}) t->setText("");
+    for (TextBox* t : {&txtPay, &txtDays, &txtHk, &txtCash, &txtTendered, &txtRemark}) t->setText("");
+    txtDays.setEnabled(false);
     filling_ = false;
     recompute();
 }
@@ -214,6 +234,7 @@ void frmSF::fillDue() {
                       const std::string& kind) {
         ListItem& item = lvwDue.addItem(key, l.period);
         item.setSubItem(ColItem, l.itemName);
+        item.setSubItem(ColDays, l.days > 0 ? std::to_string(l.days) : "");
         item.setSubItem(ColDue, due.format00());
         item.setSubItem(ColPaid, paid.format00());
         item.setSubItem(ColReduced, reduced.format00());
@@ -235,16 +256,18 @@ void frmSF::fillDue() {
                        rs->field("mc").toText(), qfje - fkje - jmje, Currency()};
         add("kq" + l.qfkid + "_" + l.sfxmid, l, qfje, fkje, jmje, "往期欠费");
     }
-    // The open month's dues, by the host's rules, per item of his charge type.
+    // The open month's dues, by the host's rules: per item of the charge
+    // type in force for the period, which a move dated later leaves as it
+    // was, so every item in use is asked.
     const std::string yf = gRun().CurrentYf();
-    for (RecordsetPtr rs = cn().execute(
-             "select distinct m.id,m.mc,m.bh from kdw_xs s inner join kdw_sflx l on l.id=s.sflxid inner join kdw_sfxm m"
-             " on m.id=l.sfxmid where m.id>0 and s.id=" + xsid_ + " order by m.bh");
+    for (RecordsetPtr rs = cn().execute("select id,mc,bh from kdw_sfxm where id>0 and del=0 order by bh,id");
          !rs->eof(); rs->moveNext()) {
         const std::string sfxmid = rs->field("id").toText();
         const ItemDues d = itemDues(cn(), xsid_, sfxmid, yf);
-        if (d.stored || d.owed() <= Currency()) continue;
-        charge::Line l{sfxmid, d.period, "", rs->field("mc").toText(), d.owed(), Currency()};
+        // A per-day item stays listed while paid up: the clerk may charge
+        // more days.
+        if (d.stored || (d.owed() <= Currency() && d.days == 0)) continue;
+        charge::Line l{sfxmid, d.period, "", rs->field("mc").toText(), d.owed(), Currency(), d.days};
         add("kd" + sfxmid, l, d.due, d.paid, d.reduced, "本期应收");
     }
     recompute();
@@ -255,6 +278,8 @@ void frmSF::kindChanged() {
     lvwDue.setEnabled(charging);
     txtPay.setEnabled(charging);
     txtHk.setEnabled(charging);
+    cmbDepositItem.setEnabled(optDeposit.value());
+    if (!charging) txtDays.setEnabled(false);
     lblCash.setCaption(optRefund.value() ? "退款金额:" : "实收金额:");
     cmdOK.setCaption(optCharge.value() ? "确定收费" : optDeposit.value() ? "确定预收" : "确定退款");
     recompute();
@@ -269,6 +294,8 @@ void frmSF::lvwDue_ItemCheck(ListItem& item) {
     lvwDue.setSelectedItem(&item);
     filling_ = true;
     txtPay.setText(item.checked() ? found->second.pay.format00() : "");
+    txtDays.setText(found->second.days > 0 ? std::to_string(found->second.days) : "");
+    txtDays.setEnabled(found->second.days > 0);
     filling_ = false;
     cashFollowsLines();
 }
@@ -288,7 +315,37 @@ void frmSF::lvwDue_ItemClick(ListItem& item) {
     if (found == lines_.end()) return;
     filling_ = true;
     txtPay.setText(found->second.pay.isZero() ? "" : found->second.pay.format00());
+    txtDays.setText(found->second.days > 0 ? std::to_string(found->second.days) : "");
+    txtDays.setEnabled(found->second.days > 0);
     filling_ = false;
+}
+
+void frmSF::txtDays_Change() {
+    if (filling_) return;
+    ListItem* item = lvwDue.selectedItem();
+    if (!item) return;
+    auto found = lines_.find(item->key());
+    if (found == lines_.end() || found->second.days <= 0 || !found->second.qfkid.empty()) return;
+    charge::Line& l = found->second;
+    // The line owes what the days come to; a text that is no number of days
+    // changes nothing until it is one.
+    const std::string t = trimSpaces(txtDays.text());
+    if (t.empty() || t.size() > 3 || t.find_first_not_of("0123456789") != std::string::npos) return;
+    const int days = std::stoi(t);
+    if (days <= 0) return;
+    const ItemDues d = itemDues(cn(), xsid_, l.sfxmid, gRun().CurrentYf(), days);
+    l.days = days;
+    l.owedShown = d.owed();
+    if (!l.pay.isZero() || item->checked()) l.pay = l.owedShown > Currency() ? l.owedShown : Currency();
+    item->setChecked(!l.pay.isZero());
+    item->setSubItem(ColDays, std::to_string(days));
+    item->setSubItem(ColDue, d.due.format00());
+    item->setSubItem(ColOwed, l.owedShown.format00());
+    item->setSubItem(ColPay, l.pay.isZero() ? "" : l.pay.format00());
+    filling_ = true;
+    txtPay.setText(l.pay.isZero() ? "" : l.pay.format00());
+    filling_ = false;
+    cashFollowsLines();
 }
 
 void frmSF::txtPay_Change() {
@@ -315,6 +372,9 @@ charge::Order frmSF::order() const {
     o.cash = typed(txtCash.text());
     const int account = cmbAccount.ListIndex();
     o.account = std::to_string(account >= 0 ? cmbAccount.ItemData(account) : 1);
+    const int depositItem = cmbDepositItem.ListIndex();
+    if (o.kind == charge::Kind::Deposit && depositItem > 0)
+        o.depositItem = std::to_string(cmbDepositItem.ItemData(depositItem));
     o.remark = trimSpaces(txtRemark.text());
     o.balanceShown = balance_;
     return o;

@@ -40,11 +40,15 @@ public:
     OptionButton optCharge{*this, "optCharge", "收费"};
     OptionButton optDeposit{*this, "optDeposit", "预收款"};
     OptionButton optRefund{*this, "optRefund", "退预收款"};
+    Label lblDepositItem{*this, "lblDepositItem", "预收项目:"};
+    ComboBox cmbDepositItem{*this, "cmbDepositItem"};
 
     Label lblDue{*this, "lblDue", "应收费用（勾选本次收取的项目）:"};
     ListView lvwDue{*this, "lvwDue"};
     Label lblPay{*this, "lblPay", "所选项目本次收:"};
     TextBox txtPay{*this, "txtPay"};
+    Label lblDays{*this, "lblDays", "所选项目天数:"};
+    TextBox txtDays{*this, "txtDays"};
 
     Label lblTotalCaption{*this, "lblTotalCaption", "本次应收:"};
     Label lblTotal{*this, "lblTotal"};
@@ -89,6 +93,7 @@ private:
     void lvwDue_ItemCheck(ListItem& item);
     void lvwDue_ItemClick(ListItem& item);
     void txtPay_Change();
+    void txtDays_Change();
     void cmdSel_Click();
     void cmdPreview_Click();
     void cmdOK_Click();

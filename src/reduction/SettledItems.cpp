@@ -43,8 +43,8 @@ std::string settledBy(Connection& cn, HostSystem& run, const std::string& xsid, 
         student + " and m.sfxmid=" + item +
         " and coalesce(a.ysfjlid,0)=0 and not exists(select 1 from kdw_sfjl as c where c.ysfjlid=a.id)"
         " and left(a.djbh,3)<>'YSK'"
-        " and not exists(select 1 from qfhzb as s where s.sfjlid=a.id and s.sfjlid<>0)"
-        " and not exists(select 1 from qfhzb as r where r.jmjlid=a.id and r.jmjlid<>0) order by a.id desc";
+        " and (m.feetermname='" + sqlQuote(period) + "' or not exists(select 1 from qfhzb as s where s.sfjlid=a.id and"
+        " s.sfjlid<>0)) and not exists(select 1 from qfhzb as r where r.jmjlid=a.id and r.jmjlid<>0) order by a.id desc";
     auto p = run.pFindJzDate();
     for (rs = cn.execute(counting); rs && !rs->eof(); rs->moveNext()) {
         const std::string djbh = rs->field("djbh").toText();

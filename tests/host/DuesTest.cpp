@@ -58,13 +58,41 @@ TEST_P(OpenMonthDues, TermChargesOfAnyMonthOfTheTermCount) {
     EXPECT_EQ(workRows("tmpQF"), expected);
 }
 
-TEST_P(OpenMonthDues, RecordThatSettledStoredArrearsDoesNotPayTheOpenMonth) {
+TEST_P(OpenMonthDues, RecordThatSettledStoredArrearsPaysTheOpenMonthOnlyWithRowsNamedByIt) {
     carriedOver("202609");
     addArrears(1, 1, "202609", {{1, "800"}}, "2026-10-05");
     addRecord(10, "SF", 1, "202610", 1, "800");
+    exec("update kdw_sfjlmx set feetermname='202609' where sfjlid=10");
     exec("update qfhzb set sfjlid=10,fkje=800 where qfkid=1");
-    fillArrearsWorkTable(*cn, "tmpQF", "202610", "1", "S001", "", "", "");
-    const Rows expected = {{{1, "202610", 1}, {"800.00", "0.00", "0.00"}}};
+    // The same receipt took 100 of October's board.
+    exec("insert into kdw_sfjlmx(sfjlid,sfxmid,je,feetermname) values(10,2,100,'202610')");
+    fillArrearsWorkTable(*cn, "tmpQF", "202610", "1,2", "S001", "", "", "");
+    const Rows expected = {{{1, "202610", 1}, {"800.00", "0.00", "0.00"}}, {{1, "202610", 2}, {"341.00", "100.00", "0.00"}}};
+    EXPECT_EQ(workRows("tmpQF"), expected);
+}
+
+TEST_P(OpenMonthDues, PerDayItemsOweTheDaysAChargeNamed) {
+    addRecord(10, "SF", 2, "202609", 2, "155");
+    exec("update kdw_sfjlmx set cqts=10,feetermname='202609' where sfjlid=10");
+    EXPECT_EQ(itemDues(*cn, "2", "2", "202609").days, 10);
+    EXPECT_TRUE(itemDues(*cn, "2", "2", "202609").owed().isZero());
+    EXPECT_EQ(itemDues(*cn, "2", "2", "202609", 12).due.format00(), "186.00");
+    EXPECT_EQ(itemDues(*cn, "2", "2", "202610").days, 22);  // another month: the default days
+    // Cancelled, the charge names no days.
+    addRecord(11, "QXSF", 2, "202609", 2, "-155", "0", 10);
+    EXPECT_EQ(itemDues(*cn, "2", "2", "202609").due.format00(), "341.00");
+}
+
+TEST_P(OpenMonthDues, AMoveChangesTheDuesFromThePeriodHoldingItsDateOn) {
+    exec("insert into kdw_sflx(id,mc,sfxmid,je,mrcqts) values(2,'半日制',1,500,0)");
+    // S003 entered on the first day and changed type in mid-October; S001
+    // entered in October.
+    exec("insert into kdw_xsbd(xsid,bdrq,bjid,sflxid) values(3,'2026-09-01',2,1),(3,'2026-10-15',2,2),(1,'2026-10-08',1,1)");
+    exec("update kdw_xs set sflxid=2 where id=3");
+    fillArrearsWorkTable(*cn, "tmpQF", "202609,202610", "1", "", "", "id in(1,3)", "");
+    const Rows expected = {{{1, "202610", 1}, {"800.00", "0.00", "0.00"}},
+                           {{3, "202609", 1}, {"800.00", "0.00", "0.00"}},
+                           {{3, "202610", 1}, {"500.00", "0.00", "0.00"}}};
     EXPECT_EQ(workRows("tmpQF"), expected);
 }
 

@@ -1,6 +1,7 @@
 // Tour steps of the fee windows: the fee window with a student found, his
-// lines ticked, one paid in part and the customer's money typed; the clerk's
-// day of the office's busiest recent day.
+// stored lines ticked, one paid in part, the open month's per-day line for
+// the days he attended and the customer's money typed; the clerk's day of
+// the office's busiest recent day.
 #include "fees/frmDayReport.h"
 #include "fees/frmSF.h"
 #include "host/api/ModuleGlobals.h"
@@ -32,6 +33,15 @@ void fillCharge(frmSF& w) {
         w.lvwDue.userItemClick(part);
         w.txtPay.userSetText("100");
     }
+    // The same receipt takes the open month's per-day line, for the days he
+    // attended.
+    for (int i = w.lvwDue.itemCount(); i > 2; --i)
+        if (const std::string key = w.lvwDue.item(i).key(); key.rfind("kd", 0) == 0 && !w.lvwDue.item(i).subItem(2).empty()) {
+            w.lvwDue.userItemCheck(key, true);
+            w.lvwDue.userItemClick(key);
+            w.txtDays.userSetText("20");
+            break;
+        }
     w.txtTendered.userSetText("2000");
     w.txtRemark.userSetText("家长现金交费");
 }

@@ -132,15 +132,21 @@ std::optional<Period> periodOfKind(const Calendar& cal, const std::vector<Accoun
     return std::nullopt;
 }
 
-// Records that count for a period's dues: live, no prepayment, and not one
-// that settled stored arrears (it paid those arrears, whatever its month).
-// Each test looks up the record's own id in an index ("not exists"), where
-// "not in(select …)" would read the whole column of every record first.
-const std::string kCountingRecord =
-    "coalesce(a.ysfjlid,0)=0 and not exists(select 1 from kdw_sfjl as m where m.ysfjlid=a.id)"
-    " and left(a.djbh,3)<>'YSK'"
-    " and not exists(select 1 from qfhzb as s where s.sfjlid=a.id and s.sfjlid<>0)"
-    " and not exists(select 1 from qfhzb as j where j.jmjlid=a.id and j.jmjlid<>0)";
+// Item rows `b` of records `a` that count for the dues of the period whose
+// key is `periodKey` (an SQL expression): the record is live, no
+// prepayment, and no reduction that settled stored arrears. A charge that
+// settled stored arrears paid those arrears with the rows named by their
+// period; only its rows named by the period itself (the open month's dues
+// it took on the same receipt) count here. Each test looks up the record's
+// own id in an index ("not exists"), where "not in(select …)" would read
+// the whole column of every record first.
+std::string countingItem(const std::string& periodKey) {
+    return "coalesce(a.ysfjlid,0)=0 and not exists(select 1 from kdw_sfjl as m where m.ysfjlid=a.id)"
+           " and left(a.djbh,3)<>'YSK'"
+           " and (b.feetermname=" + periodKey +
+           " or not exists(select 1 from qfhzb as s where s.sfjlid=a.id and s.sfjlid<>0))"
+           " and not exists(select 1 from qfhzb as j where j.jmjlid=a.id and j.jmjlid<>0)";
+}
 
 // A counting record `a` is for period `p`: a reduction for the period that
 // holds its reduction date (every window dates a reduction on the first day
@@ -193,7 +199,9 @@ std::string paidPerPeriod(const KindPeriods& kinds, const std::string& students,
     }
     const std::string records =
         " from kdw_sfjl as a inner join kdw_sfjlmx as b on b.sfjlid=a.id inner join kdw_sfxm as m on m.id=b.sfxmid";
-    const std::string counting = " where " + kCountingRecord + " and a.xsid in(" + students + ") and b.sfxmid in(" + items + ")";
+    auto counting = [&](const std::string& key) {
+        return " where " + countingItem(key) + " and a.xsid in(" + students + ") and b.sfxmid in(" + items + ")";
+    };
     auto item = [](const std::string& key) {
         return "select a.xsid as xsid,b.sfxmid as sfxmid," + key + " as sfyf,b.je as je,b.jmje as jmje,b.ye as ye";
     };
@@ -206,19 +214,20 @@ std::string paidPerPeriod(const KindPeriods& kinds, const std::string& students,
         const std::string byMonth = " left join (" + rowsOf(months) + ") as pm on pm.jflx=m.jflx and a.sfyf=pm.yf" +
                                     " and (pm.dated=0 or left(a.djbh,2)<>'JM' or a.sfrq is null)";
         if (oneOff.empty() || oneOffApart)
-            reads.push_back(item("pm.sfyf") + records + byMonth + counting + " and pm.sfyf is not null");
+            reads.push_back(item("pm.sfyf") + records + byMonth + counting("pm.sfyf") + " and pm.sfyf is not null");
         else
             reads.push_back(item("coalesce(pm.sfyf,po.sfyf)") + records + byMonth + " left join (" + rowsOf(oneOff) +
-                            ") as po on po.jflx=m.jflx" + counting + " and (pm.sfyf is not null or po.sfyf is not null)");
+                            ") as po on po.jflx=m.jflx" + counting("coalesce(pm.sfyf,po.sfyf)") +
+                            " and (pm.sfyf is not null or po.sfyf is not null)");
     }
     if (!ranges.empty())
-        reads.push_back(item("pr.sfyf") + records + " cross join (" + rowsOf(ranges) + ") as pr" + counting +
+        reads.push_back(item("pr.sfyf") + records + " cross join (" + rowsOf(ranges) + ") as pr" + counting("pr.sfyf") +
                         " and pr.jflx=m.jflx and left(a.djbh,2)='JM' and left(a.sfrq,10)>=pr.datefrom"
                         " and left(a.sfrq,10)<=pr.dateto");
     if (oneOffApart)
-        reads.push_back(item("po.sfyf") + records + " cross join (" + rowsOf(oneOff) + ") as po" + counting +
+        reads.push_back(item("po.sfyf") + records + " cross join (" + rowsOf(oneOff) + ") as po" + counting("po.sfyf") +
                         " and po.jflx=m.jflx");
-    if (reads.empty()) reads.push_back(item("''") + records + counting + " and 1=0");  // a period without months or dates
+    if (reads.empty()) reads.push_back(item("''") + records + counting("''") + " and 1=0");  // a period without months or dates
     std::string all;
     for (const auto& r : reads) all += (all.empty() ? "" : " union all ") + r;
     return "select x.xsid as xsid,x.sfxmid as sfxmid,x.sfyf as sfyf,coalesce(sum(x.je),0) as jfje,"
@@ -235,27 +244,67 @@ std::string paidPerPeriod(const KindPeriods& kinds, const std::string& students,
 // few keys as the outer loop and reading every student's fee type once per
 // key). Written without a conditional expression, so the text is the same
 // in both dialects.
-std::string computedDues(const KindPeriods& kinds, const std::string& students, const std::string& items) {
+// The last day of a period without an end (the one-off period): every move
+// lies before it.
+const char* const kNoEnd = "9999-12-31";
+
+// The charge type student `s` owes a period by, the period ending on `end`
+// (SQL expressions): the type of his last move (kdw_xsbd) dated on or before
+// that day, so that a move changes the dues from the period holding its date
+// on; nothing when every move of his is later (he had not entered yet). A
+// student without moves owes by his type as it stands.
+std::string typeInForce(const std::string& s, const std::string& end) {
+    return "coalesce((select b.sflxid from kdw_xsbd as b where b.xsid=" + s + ".id and left(b.bdrq,10)<=" + end +
+           " order by b.bdrq desc,b.czrq desc limit 1),(select " + s + ".sflxid where not exists(select 1 from kdw_xsbd as f"
+           " where f.xsid=" + s + ".id)))";
+}
+
+// The days live charges of the selected students named for a per-day item
+// in a period (kdw_sfjlmx.cqts on the row named by the period's key): the
+// most any of them named, one row per student, item and period key. Only
+// the periods' own months are read.
+std::string chargedDays(const KindPeriods& kinds, const std::string& students, const std::string& items) {
+    std::vector<std::string> months;
+    for (const auto& [kind, p] : kinds) months.insert(months.end(), p.months.begin(), p.months.end());
+    return "select a.xsid as xsid,b.sfxmid as sfxmid,b.feetermname as sfyf,max(b.cqts) as days"
+           " from kdw_sfjl as a inner join kdw_sfjlmx as b on b.sfjlid=a.id"
+           " where a.xsid in(" + students + ") and a.sfyf in(" + joinQuoted(months) + ") and b.sfxmid in(" + items + ")"
+           " and left(a.djbh,2)='SF' and b.cqts>0 and coalesce(a.ysfjlid,0)=0"
+           " and not exists(select 1 from kdw_sfjl as v where v.ysfjlid=a.id)"
+           " group by a.xsid,b.sfxmid,b.feetermname";
+}
+
+// `days`: the days a per-day item is owed for, when the caller names them
+// (an SQL number); otherwise the days a charge named, else the charge
+// type's default days (mrcqts).
+std::string computedDues(const KindPeriods& kinds, const std::string& students, const std::string& items,
+                         const std::string& days = "") {
     std::vector<std::string> keys;
-    for (const auto& [kind, p] : kinds) keys.push_back(std::to_string(kind) + " as jflx," + sqlLiteral(p.key) + " as sfyf");
+    for (const auto& [kind, p] : kinds)
+        keys.push_back(std::to_string(kind) + " as jflx," + sqlLiteral(p.key) + " as sfyf," +
+                       sqlLiteral(p.to.empty() ? kNoEnd : p.to) + " as todate");
+    const std::string dayCount = days.empty() ? "coalesce(cd.days,l.mrcqts,0)" : days;
     // Amounts in integer cents x 100 (days) x 100 (percent x 100), so the
     // product is exact; round() of the cents rounds half away from zero.
     const std::string product =
         "cast(round(coalesce(l.je,0)*100) as bigint)"
-        "*(100+coalesce(pd.perDay,0)*(cast(round(coalesce(l.mrcqts,0)*100) as bigint)-100))"
+        "*(100+coalesce(pd.perDay,0)*(cast(round(" + dayCount + "*100) as bigint)-100))"
         "*coalesce(cast(round(z.zhekou*100) as bigint),10000)";
     const std::string dues =
-        "select s.id as xsid,k.sfyf as sfyf,m.id as sfxmid,m.jflx as jflx," + product + " as p"
-        " from kdw_xs as s inner join kdw_sflx as l on l.id=s.sflxid"
-        " inner join kdw_sfxm as m on m.id=l.sfxmid"
+        "select s.id as xsid,k.sfyf as sfyf,m.id as sfxmid,m.jflx as jflx," + product + " as p,"
+        "coalesce(pd.perDay,0) as perDay," + dayCount + " as days"
+        " from kdw_xs as s cross join (" + rowsOf(keys) + ") as k"
+        " inner join kdw_sflx as l on l.id=" + typeInForce("s", "k.todate") +
+        " inner join kdw_sfxm as m on m.id=l.sfxmid and m.jflx=k.jflx"
         " left join (select 'Y' as cqts,1 as perDay) as pd on pd.cqts=m.cqts"
         " left join xszhekou as z on z.xsid=s.id and z.xmid=m.id"
-        " cross join (" + rowsOf(keys) + ") as k"
-        " where s.id in(" + students + ") and m.id>0 and m.id in(" + items + ") and k.jflx=m.jflx"
+        " left join (" + chargedDays(kinds, students, items) + ") as cd on cd.xsid=s.id and cd.sfxmid=m.id"
+        " and cd.sfyf=k.sfyf"
+        " where s.id in(" + students + ") and m.id>0 and m.id in(" + items + ")"
         " and l.del=0 and m.del=0";
     return "select d.xsid as xsid,d.sfyf as sfyf,d.sfxmid as sfxmid,d.jflx as jflx,"
            "round(d.p/1000000.0)/100.0 as ysje,coalesce(r.jfje,0) as jfje,coalesce(r.jmje,0) as jmje,"
-           "coalesce(r.ye,0) as ye"
+           "coalesce(r.ye,0) as ye,d.perDay as perDay,d.days as days"
            " from (" + dues + ") as d left join (" + paidPerPeriod(kinds, students, items) +
            ") as r on r.xsid=d.xsid and r.sfxmid=d.sfxmid and r.sfyf=d.sfyf";
 }
@@ -385,7 +434,8 @@ void fillArrearsWorkTable(Connection& cn, const std::string& tableName, const st
     cn.execute("analyze " + tableName);
 }
 
-ItemDues itemDues(Connection& cn, const std::string& xsid, const std::string& sfxmid, const std::string& period) {
+ItemDues itemDues(Connection& cn, const std::string& xsid, const std::string& sfxmid, const std::string& period,
+                  std::optional<int> days) {
     ItemDues out;
     const auto kind = itemKind(cn, sfxmid);
     if (!kind) return out;
@@ -396,13 +446,18 @@ ItemDues itemDues(Connection& cn, const std::string& xsid, const std::string& sf
     const std::string students = idText(xsid), items = idText(sfxmid);
     out.stored = storedHolds(cn, cal, xsid, sfxmid, *p, *kind);
     const std::string rows = out.stored ? openStoredArrears({p->key}, students, items)
-                                        : computedDues({{*kind, *p}}, students, items);
+                                        : computedDues({{*kind, *p}}, students, items,
+                                                       days ? std::to_string(*days) : std::string());
     auto rs = cn.execute("select coalesce(sum(x.ysje),0) as ysje,coalesce(sum(x.jfje),0) as jfje,"
                          "coalesce(sum(x.jmje),0) as jmje from (" + rows + ") as x");
     if (rs && !rs->eof()) {
         out.due = rs->field("ysje").toCurrency();
         out.paid = rs->field("jfje").toCurrency();
         out.reduced = rs->field("jmje").toCurrency();
+    }
+    if (!out.stored) {
+        auto d = cn.execute("select max(x.perDay) as perDay,max(x.days) as days from (" + rows + ") as x");
+        if (d && !d->eof() && d->field("perDay").toInt() != 0) out.days = static_cast<int>(d->field("days").toInt());
     }
     return out;
 }
@@ -433,7 +488,7 @@ RecordsetPtr paidAndReduced(Connection& cn, const std::string& xsid, const std::
         "select count(*) as n,coalesce(sum(b.je),0) as je,coalesce(sum(b.jmje),0) as jmje,"
         "coalesce(sum(b.ye),0) as ye"
         " from kdw_sfjl as a inner join kdw_sfjlmx as b on b.sfjlid=a.id"
-        " where " + kCountingRecord + " and a.xsid=" + idText(xsid) + " and b.sfxmid=" + idText(sfxmid) +
+        " where " + countingItem(sqlLiteral(p->key)) + " and a.xsid=" + idText(xsid) + " and b.sfxmid=" + idText(sfxmid) +
         " and " + recordIsFor(*p));
     if (sums && !sums->eof() && sums->field("n").toInt() > 0) {
         amounts.emplace();

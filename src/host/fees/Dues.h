@@ -1,4 +1,5 @@
 #pragma once
+#include <optional>
 #include <string>
 
 #include "db/Connection.h"
@@ -23,9 +24,11 @@ namespace fo {
 //
 // Months not carried over (the open month). Dues are computed from the
 // student's charge type (kdw_xs.sflxid): every kdw_sflx row of that type for
-// an item with id > 0 (neither retired) owes je, or je x mrcqts for per-day items
-// (kdw_sfxm.cqts = 'Y'), times the student's xszhekou percentage / 100 when
-// he has one for the item; each product is rounded to cents half away from
+// an item with id > 0 (neither retired) owes je, or je x days for per-day
+// items (kdw_sfxm.cqts = 'Y'), the days being the most a live charge (SF)
+// named for the period on its item row (cqts, on the row whose feetermname
+// is the period key), else the type's default days (mrcqts), times the
+// student's xszhekou percentage / 100 when he has one for the item; each product is rounded to cents half away from
 // zero, as the fee office rounds. Termly, yearly and one-off dues are owed
 // only while no stored arrears row (open or settled) of that period already
 // holds the item for the student: stored arrears own a period once a month
@@ -36,8 +39,11 @@ namespace fo {
 // Records that count for a period. A record counts while it is live (neither
 // a cancellation nor cancelled), is no prepayment (djbh not "YSK..."), and did
 // not settle stored arrears (a record named by qfhzb.sfjlid or qfhzb.jmjlid
-// paid those arrears, not the dues of its own month). It counts for the
-// period it is for, and only there:
+// paid those arrears, not the dues of its own month) - except that a charge
+// which settled stored arrears still counts with its item rows named by the
+// period key itself (feetermname): one receipt may take the stored arrears
+// and the open month's dues together. It counts for the period it is for,
+// and only there:
 // - a reduction (djbh "JM...") is for the period that holds its reduction
 //   date (sfrq), never for the month it was made in (sfyf): every window
 //   dates a reduction on the first day of the period it reduces. One for a
@@ -81,6 +87,9 @@ void fillArrearsWorkTable(Connection& cn, const std::string& tableName, const st
 struct ItemDues {
     std::string period;
     bool stored = false;
+    // A per-day item of computed dues: the days `due` is for (> 0);
+    // 0 for any other item.
+    int days = 0;
     Currency due, paid, reduced;
     Currency prepaid;  // the part of `paid` that went to prepayment (ye)
     // What is still owed; negative when overpaid.
@@ -92,7 +101,10 @@ struct ItemDues {
 // term, its year or "一次性"), a term tag, a year tag or "一次性". Unknown
 // items and periods owe nothing. Reads only; runs inside the caller's
 // transaction when one is open on `cn`, so it sees that transaction's rows.
-ItemDues itemDues(Connection& cn, const std::string& xsid, const std::string& sfxmid, const std::string& period);
+// `days`, for a per-day item of computed dues: what it owes when charged for
+// that many days instead of the days it stands at.
+ItemDues itemDues(Connection& cn, const std::string& xsid, const std::string& sfxmid, const std::string& period,
+                  std::optional<int> days = std::nullopt);
 
 // What the student was already paid and reduced on one item, as the
 // reduction window asks when it offers the open month's dues: one row with
