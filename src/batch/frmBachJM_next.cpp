@@ -129,9 +129,9 @@ void frmBachJM_next::ShowSFLX() {
     if (cmbYF.enabled() && trimSpaces(cmbYF.text()).empty()) return;
     HostSystem& run = gRun();
     switch (kind()) {
-        case KindTerm: yf_.initDateTerm(cmbYF.text()); break;
-        case KindYear: yf_.initDateYear(cmbYF.text()); break;
-        case KindMonth: yf_.initdateYF(cmbYF.text()); break;
+        case KindTerm: yf_.initDateTerm(yf_.chosenTag()); break;
+        case KindYear: yf_.initDateYear(yf_.chosenTag()); break;
+        case KindMonth: yf_.initdateYF(yf_.chosenTag()); break;
         default:
             yf_.initdateYF(run.CurrentYf());
             cmbYF.setEnabled(false);
@@ -182,6 +182,10 @@ void frmBachJM_next::ShowSFLX() {
         MSFlexGrid1.setTextMatrix(r, ColTerm, term);
         MSFlexGrid1.setTextMatrix(r, ColQfyf, tag);
     }
+    refreshOwed();
+}
+
+void frmBachJM_next::refreshOwed() {
     try {
         showOwed();
     } catch (const std::exception& e) {
@@ -367,7 +371,14 @@ void frmBachJM_next::cmdPreview_Click() {
     request.confirmCaption = "确定减免";
     request.totals = "学生 " + std::to_string(students) + " 人，减免合计 " + total.format00() +
                      (refused ? "，" + std::to_string(refused) + " 人不能减免，整批不会记账" : std::string());
-    if (frmPlanPreview::show(request, whole) != frmPlanPreview::Confirm || !confirmed()) return;
+    switch (frmPlanPreview::show(request, whole)) {
+        case frmPlanPreview::Confirm: break;
+        // Another clerk's posting changed what the students owe: the owed
+        // amounts are read again, the amounts typed stay for a new preview.
+        case frmPlanPreview::Refresh: return refreshOwed();
+        default: return;
+    }
+    if (!confirmed()) return;
     post(jmrq, &seen);
 }
 
