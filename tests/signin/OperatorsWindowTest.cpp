@@ -30,6 +30,9 @@ protected:
 TEST_F(OperatorsWindowTest, TheCategoriesAndRightsSetHereAreWhatTheHostAnswers) {
     auto w = open();
     ASSERT_TRUE(w->isLoaded());
+    ASSERT_TRUE(w->lvwUsers.userItemClick("k1"));  // the administrator may do everything
+    ASSERT_TRUE(w->lvwRights.userItemClick(std::string("k") + Operators::ReprintRight));
+    EXPECT_EQ(w->lvwRights.selectedItem()->subItem(1), "完全（管理员）");
     ASSERT_TRUE(w->lvwUsers.userItemClick("k3"));
     EXPECT_EQ(w->txtName.text(), "李出纳");
     EXPECT_EQ(ticked(w->lvwCategories), (std::vector<std::string>{"托管幼儿"}));

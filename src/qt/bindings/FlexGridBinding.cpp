@@ -182,7 +182,7 @@ void FlexGridBinding::measureColumns() {
     if (!v->isVisible()) return;
     measuredShape_ = {grid_.rows(), grid_.cols()};
     SyncGuard echo(*this);  // the header's resize signals are no drags of the clerk's
-    widenColumns(
+    fitColumns(
         *v, *v->horizontalHeader(), std::min(model_->rowCount({}), kRowsMeasured),
         [this](int c) { return c < grid_.cols() && !clerkSized_.count(c); },
         [this](int c, int pixels) {
