@@ -73,8 +73,7 @@ frmBachJM_next::frmBachJM_next() : Form("frmBachJM_next") {
     setLayout(column({
         row({ctl(optRQ[0]), ctl(optRQ[1]), ctl(optRQ[2]), ctl(optRQ[3]), stretch()}),
         row({ctl(LBLyf), ctl(cmbYF), ctl(lblSflx), ctl(CMB_sflx), ctl(lblJmrq), ctl(DTP_jmrq), stretch()}),
-        ctl(MSFlexGrid1),
-        ctl(Txt_write),
+        ctl(MSFlexGrid1),  // its editor Txt_write stands over the cell it edits, as the grid places it
         row({stretch(), ctl(lblJmhjCaption), ctl(Lbl_jmhj), ctl(lblSumProject)}),
         row({ctl(lblJmyy), ctl(txtJMYY)}),
         row({ctl(cmdReset), ctl(Command1), stretch(), ctl(cmdPreview), ctl(cmd_ok), ctl(Cmd_exit)}),

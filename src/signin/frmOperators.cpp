@@ -55,7 +55,7 @@ const std::vector<std::string>& frmOperators::levelCaptions() {
 frmOperators::frmOperators() : Form("frmOperators") {
     setCaption("操作员管理");
     resize(11400, 7800);
-    lvwUsers.move(120, 120, 5200, 6000);
+    lvwUsers.move(120, 120, 4200, 6000);
     lblName.move(5500, 150, 900, 300);
     txtName.move(6400, 120, 2400, 300);
     txtName.setMaxLength(50);

@@ -59,6 +59,8 @@ TEST_P(WholeColumns, ListsAndGridsShowEveryColumnWholeAt1366x768) {
                              "item lvwUsers k1 click\n"
                              "expect cell lvwRights 1 权限 完全（管理员）\n"
                              "expect whole lvwRights\n"
+                             "item lvwUsers k2 click\n"
+                             "expect whole lvwRights\n"
                              "close\n");
     expectWhole("records window", "open frmjmjlML\n"
                                   "set DTPfrom 2026-09-01\n"

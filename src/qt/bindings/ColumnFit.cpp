@@ -1,6 +1,8 @@
 #include "qt/bindings/ColumnFit.h"
 
 #include <QAbstractItemView>
+#include <QEvent>
+#include <QResizeEvent>
 #include <QHeaderView>
 #include <QTimer>
 #include <algorithm>
@@ -63,6 +65,31 @@ std::vector<std::string> cutColumns(const QAbstractItemView& view, const QHeader
             cut.push_back(view.model()->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString().toStdString());
     }
     return cut;
+}
+
+namespace {
+
+class WidthWatch final : public QObject {
+public:
+    WidthWatch(QObject* parent, std::function<void()> refit) : QObject(parent), refit_(std::move(refit)) {}
+    bool eventFilter(QObject* watched, QEvent* e) override {
+        if (e->type() == QEvent::Resize) {
+            const auto* r = static_cast<QResizeEvent*>(e);
+            if (r->oldSize().width() != r->size().width()) refit_();
+        }
+        return QObject::eventFilter(watched, e);
+    }
+
+private:
+    std::function<void()> refit_;
+};
+
+}  // namespace
+
+QObject* onViewportWidthChange(QAbstractItemView* view, std::function<void()> refit) {
+    auto* watch = new WidthWatch(view, std::move(refit));
+    view->viewport()->installEventFilter(watch);
+    return watch;
 }
 
 QTimer* measureAtNextTurn(QWidget* view, std::function<void()> measure) {

@@ -5,6 +5,7 @@
 
 class QAbstractItemView;
 class QHeaderView;
+class QObject;
 class QTimer;
 class QWidget;
 
@@ -32,6 +33,11 @@ void fitColumns(const QAbstractItemView& view, QHeaderView& header, int rows, co
 // narrower than their heading or one of their first `rows` rows (the text
 // is elided), or reaching past the right edge of the view. By heading.
 std::vector<std::string> cutColumns(const QAbstractItemView& view, const QHeaderView& header, int rows);
+
+// Runs `refit` whenever `view`'s viewport changes width (the window was
+// sized, a scroll bar came or went): the room a long text may take changes
+// with it. Deleting the object returned stops it.
+QObject* onViewportWidthChange(QAbstractItemView* view, std::function<void()> refit);
 
 // A timer of `view`'s that, once started, runs `measure` (at the event
 // boundary) at the next turn of the event loop: the columns are measured

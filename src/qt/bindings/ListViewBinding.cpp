@@ -172,6 +172,10 @@ ListViewBinding::ListViewBinding(ListView& list, QWidget* parent)
         if (!list_.rowsComplete()) idle_->start();
     }));
     widen_ = measureAtNextTurn(v, [this] { measureColumns(); });
+    widthWatch_ = onViewportWidthChange(v, [this] {
+        measuredShape_ = {-1, -1};  // measured again with the room it has now
+        if (widen_ && !widen_->isActive()) widen_->start();
+    });
     QObject::connect(v->verticalScrollBar(), &QScrollBar::valueChanged, v, guarded([this](int) {
         if (scrolled) scrolled();
     }));
@@ -182,6 +186,7 @@ ListViewBinding::~ListViewBinding() {
     // The view may outlive the binding a little (a window deleted later).
     if (widen_) widen_->stop();
     if (idle_) idle_->stop();
+    delete widthWatch_.data();
 }
 
 QTreeView* ListViewBinding::view() const { return static_cast<QTreeView*>(widget()); }

@@ -47,6 +47,7 @@ private:
     std::set<std::string> clerkSized_;  // captions of the columns the clerk sized
     std::pair<int, int> measuredShape_{0, 0};  // the rows and columns the widths were measured on
     QPointer<QTimer> widen_;                     // measures the columns at the next turn of the loop
+    QPointer<QObject> widthWatch_;               // measures them again when the view changes width
 };
 
 }  // namespace fo::qt
