@@ -198,7 +198,7 @@ double postingMs(School& school, std::size_t& ticked, int& items) {
     auto next = formInstance<frmBachJM_next>();
     next->load();
     next->CMB_sflx.userSelect("全日制");
-    next->cmbYF.userSelect("202612");
+    next->cmbYF.userSelect("2026年12月");
     for (int r = 1; r < next->MSFlexGrid1.rows(); ++r) {
         next->MSFlexGrid1.userCellClick(r, frmBachJM_next::ColJm);
         next->Txt_write.userSetText("10");

@@ -5,6 +5,7 @@
 #include "data/Dialect.h"
 #include "data/myDB.h"
 #include "host/api/MessageService.h"
+#include "ui/lists/TrimSpaces.h"
 
 namespace fo {
 namespace {
@@ -80,16 +81,35 @@ void clsYF::initDateYear(const std::string& findYearTag, bool blnMymsg) {
     if (year.fromDate.empty()) reportBadPeriod("年份", findYearTag);
 }
 
-void clsYF::fillList(const std::string& sql, const char* tagField) {
+void clsYF::fillList(const std::string& sql, const char* tagField, const char* captionField) {
     if (!comboYfList_) throw std::logic_error("clsYF: comboYfList is not set");
     comboYfList_->Clear();
+    listsMonths_ = captionField != nullptr;
     myDB db;
     RecordsetPtr rs = db.cn()->execute(sql);
-    for (; rs && !rs->eof(); rs->moveNext()) comboYfList_->AddItem(rs->field(tagField).toText());
+    for (; rs && !rs->eof(); rs->moveNext()) {
+        const std::string tag = rs->field(tagField).toText();
+        if (!listsMonths_) {
+            comboYfList_->AddItem(tag);
+            continue;
+        }
+        // A month key is all digits ("202612"); a month the office left
+        // unnamed shows its key.
+        const std::string caption = trimSpaces(rs->field(captionField).toText());
+        comboYfList_->AddItem(caption.empty() ? tag : caption);
+        comboYfList_->setItemData(comboYfList_->NewIndex(), static_cast<long>(Value(leadingNumber(tag)).toInt()));
+    }
     if (rs) rs->close();
 }
 
-void clsYF::initCombYfList() { fillList("select yf,fromdate,todate,jfmc from ajzrq  order by yf ", "yf"); }
+std::string clsYF::chosenTag() const {
+    if (!comboYfList_) return {};
+    const int i = comboYfList_->ListIndex();
+    if (i < 0) return trimSpaces(comboYfList_->text());
+    return listsMonths_ ? std::to_string(comboYfList_->ItemData(i)) : comboYfList_->List(i);
+}
+
+void clsYF::initCombYfList() { fillList("select yf,fromdate,todate,jfmc from ajzrq  order by yf ", "yf", "jfmc"); }
 
 void clsYF::initCombTermList() {
     fillList("select yearname,termName,yffromDate,yftoDate,termTag from termdate order by  termTag", "termTag");

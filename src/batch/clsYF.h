@@ -51,9 +51,16 @@ public:
 
     // Refill comboYfList with every tag of one kind, in tag order, periods
     // without dates included. Throws std::logic_error when no combo box is set.
+    // Months show as the office names them ("2026年12月", their jfmc) with
+    // the month key as the entry's item data; terms and years show their tag.
     void initCombYfList();
     void initCombTermList();
     void initCombYearList();
+
+    // The tag of the period chosen in comboYfList: the month key of a month
+    // entry, the shown tag of a term or year ("" when none is chosen). The
+    // shown text of a month is no key: read the tag through this.
+    std::string chosenTag() const;
 
 private:
     void clsDate();
@@ -63,13 +70,14 @@ private:
         std::string fromDate, toDate;
     };
     static Resolved resolve(const std::string& sql, const char* fromField, const char* toField);
-    void fillList(const std::string& sql, const char* tagField);
+    void fillList(const std::string& sql, const char* tagField, const char* captionField = nullptr);
 
     std::string strYfTag_, strTermTag_, strYearTag_;
     std::string strYfFromDate_, strYfTodate_;
     std::string strTermFromDate_, strTermToDate_;
     std::string strYearFromDate_, strYearToDate_;
     ComboBox* comboYfList_ = nullptr;
+    bool listsMonths_ = false;  // the entries are months, keyed by their item data
 };
 
 }  // namespace fo

@@ -75,8 +75,7 @@ frmBachJM_next::frmBachJM_next() : Form("frmBachJM_next") {
     setLayout(column({
         row({ctl(optRQ[0]), ctl(optRQ[1]), ctl(optRQ[2]), ctl(optRQ[3]), stretch()}),
         row({ctl(LBLyf), ctl(cmbYF), ctl(lblSflx), ctl(CMB_sflx), ctl(lblJmrq), ctl(DTP_jmrq), stretch()}),
-        ctl(MSFlexGrid1),
-        ctl(Txt_write),
+        ctl(MSFlexGrid1),  // its editor Txt_write stands over the cell it edits, as the grid places it
         row({ctl(chkCreditPaid), stretch(), ctl(lblJmhjCaption), ctl(Lbl_jmhj), ctl(lblSumProject)}),
         row({ctl(lblJmyy), ctl(txtJMYY)}),
         row({ctl(cmdReset), ctl(Command1), stretch(), ctl(cmdPreview), ctl(cmd_ok), ctl(Cmd_exit)}),
@@ -132,9 +131,9 @@ void frmBachJM_next::ShowSFLX() {
     if (cmbYF.enabled() && trimSpaces(cmbYF.text()).empty()) return;
     HostSystem& run = gRun();
     switch (kind()) {
-        case KindTerm: yf_.initDateTerm(cmbYF.text()); break;
-        case KindYear: yf_.initDateYear(cmbYF.text()); break;
-        case KindMonth: yf_.initdateYF(cmbYF.text()); break;
+        case KindTerm: yf_.initDateTerm(yf_.chosenTag()); break;
+        case KindYear: yf_.initDateYear(yf_.chosenTag()); break;
+        case KindMonth: yf_.initdateYF(yf_.chosenTag()); break;
         default:
             yf_.initdateYF(run.CurrentYf());
             cmbYF.setEnabled(false);
@@ -185,6 +184,10 @@ void frmBachJM_next::ShowSFLX() {
         MSFlexGrid1.setTextMatrix(r, ColTerm, term);
         MSFlexGrid1.setTextMatrix(r, ColQfyf, tag);
     }
+    refreshOwed();
+}
+
+void frmBachJM_next::refreshOwed() {
     // The receivable column shows what is owed, or with the option what
     // may be credited.
     MSFlexGrid1.setTextMatrix(0, ColYs, crediting() ? "可转入预收款" : "应收金额");
@@ -378,7 +381,14 @@ void frmBachJM_next::cmdPreview_Click() {
     request.confirmCaption = "确定减免";
     request.totals = "学生 " + std::to_string(students) + " 人，减免合计 " + total.format00() +
                      (refused ? "，" + std::to_string(refused) + " 人不能减免，整批不会记账" : std::string());
-    if (frmPlanPreview::show(request, whole) != frmPlanPreview::Confirm || !confirmed()) return;
+    switch (frmPlanPreview::show(request, whole)) {
+        case frmPlanPreview::Confirm: break;
+        // Another clerk's posting changed what the students owe: the owed
+        // amounts are read again, the amounts typed stay for a new preview.
+        case frmPlanPreview::Refresh: return refreshOwed();
+        default: return;
+    }
+    if (!confirmed()) return;
     post(jmrq, &seen);
 }
 

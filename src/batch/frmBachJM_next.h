@@ -100,6 +100,8 @@ private:
     // for the period, keeps it (what the posting is held to) and shows in the
     // receivable column what the most owing of them owes.
     void showOwed();
+    // showOwed, a failure said to the clerk, and the totals shown again.
+    void refreshOwed();
     // The ticked students' items the batch reduces, with reductions in force
     // of the same item and period; the clerk's answer whether to go on.
     bool secondReductionsConfirmed(const std::vector<frmBachJM::Student>& students, const JMmxCollection& items);

@@ -323,14 +323,4 @@ void frmJmBachList::m_sm_Click() {
            MsgButtons::OK, MsgIcon::Information, "提示！");
 }
 
-void frmJmBachList::CMDexcel_Click() {
-    if (lvw1.itemCount() == 0 || !list_) return;
-    const std::string from = trimSpaces(cmbYf.text()), to = trimSpaces(cmbYFto.text());
-    const std::string periods = to.empty() || to == from ? from : from + "至" + to;
-    // The first field is the row's key (student, period, row, item), not the clerk's.
-    exportSheet(SheetExport{"学生缴费明细表: 日期 " + std::string("收费月份（学期)") + cmbYf.text(),
-                            caption() + " " + periods, 1},
-                *list_);
-}
-
 }  // namespace fo

@@ -198,6 +198,10 @@ private:
     clsLvw2012 lvw_;
     std::string itemIds_, workTable_;
     RecordsetPtr list_;
+    // The student filter of the last query with filters ("" for none); a
+    // preview's refresh runs that query again.
+    std::string lastWhere_;
+    bool lastWasCrossTab_ = false;
     bool dragging_ = false;
 };
 

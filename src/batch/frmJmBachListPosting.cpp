@@ -297,7 +297,13 @@ void frmJmBachList::cmdPreview_Click() {
     request.totals = "学生 " + std::to_string(students.size()) + " 人，减免 " + std::to_string(groups.size()) +
                      " 笔，合计 " + total.format00() +
                      (refused.empty() ? std::string() : "，" + std::to_string(refused.size()) + " 人不能减免，整批不会记账");
-    if (frmPlanPreview::show(request, whole) != frmPlanPreview::Confirm) return;
+    switch (frmPlanPreview::show(request, whole)) {
+        case frmPlanPreview::Confirm: break;
+        // Another clerk's posting changed what the list shows: it is read
+        // again with the same conditions, and the clerk enters anew.
+        case frmPlanPreview::Refresh: return lastWasCrossTab_ ? CMDfindNew() : CMDfindDataNew(lastWhere_);
+        default: return;
+    }
     if (msgBox("确定减免吗？", MsgButtons::YesNo, MsgIcon::Question, "警告！") == MsgAnswer::No) return;
     post(&seen);
 }

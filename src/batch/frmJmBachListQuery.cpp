@@ -53,6 +53,8 @@ bool frmJmBachList::takeSelectedItems() {
 }
 
 void frmJmBachList::CMDfindDataNew(const std::string& strWhere) {
+    lastWhere_ = strWhere;
+    lastWasCrossTab_ = false;
     txtWrite.setVisible(false);
     itemIds_.clear();
     if (trimSpaces(cmbYFto.text()) < trimSpaces(cmbYf.text())) {
@@ -184,6 +186,7 @@ void frmJmBachList::listArrears(const ConnectionPtr& cn, const std::string& cate
 }
 
 void frmJmBachList::CMDfindNew() {
+    lastWasCrossTab_ = true;
     if (!takeSelectedItems()) return;
     gMOpen();
     lvw1.setVisible(false);

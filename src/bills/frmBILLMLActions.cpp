@@ -233,7 +233,7 @@ void frmBILLML::Command2_Click() {
     if (ListView1.itemCount() < 1 || !list_) return;
     const std::string range = DTPfrom.dateText() + "至" + DTPto.dateText();
     // The first field is the bill's id, the list's key: not the clerk's.
-    exportSheet(SheetExport{"开票日期:  " + range, caption() + " " + range, 1}, *list_);
+    exportSheet(SheetExport{"开票日期:  " + range, caption() + " " + range, 1, caption(), true}, *list_);
 }
 
 }  // namespace fo

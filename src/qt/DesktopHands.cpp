@@ -7,6 +7,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
@@ -27,6 +28,7 @@
 #include "qt/DesktopUi.h"
 #include "qt/EventBoundary.h"
 #include "qt/FormView.h"
+#include "qt/bindings/ColumnFit.h"
 #include "ui/Form.h"
 #include "ui/controls/CheckBox.h"
 #include "ui/controls/ComboBox.h"
@@ -128,6 +130,14 @@ QModelIndex shownCell(QAbstractItemView* view, int row) {
 }  // namespace
 
 void DesktopHands::settle() { ui_.settle(); }
+
+std::vector<std::string> DesktopHands::cutColumns(Control& c) {
+    ui_.settle();  // the columns are sized at the turn of the loop after a fill
+    QWidget* w = reachable(c);
+    if (auto* tree = qobject_cast<QTreeView*>(w)) return qt::cutColumns(*tree, *tree->header(), kRowsMeasured);
+    if (auto* table = qobject_cast<QTableView*>(w)) return qt::cutColumns(*table, *table->horizontalHeader(), kRowsMeasured);
+    throw ClerkCannot{"'" + c.name() + "' has no columns at the desktop"};
+}
 
 void DesktopHands::deliver(const std::function<void()>& input) {
     input();

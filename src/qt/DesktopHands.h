@@ -37,6 +37,7 @@ public:
     bool gridCell(FlexGrid& g, int row, int col) override;
     bool dataGridRow(DataGrid& g, int record) override;
     void settle() override;
+    std::vector<std::string> cutColumns(Control& c) override;
 
 private:
     // The widget of `c`, shown, enabled and seen on screen; else ClerkCannot.

@@ -6,6 +6,7 @@
 #include <QBoxLayout>
 #include <QCloseEvent>
 #include <QCursor>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QMenu>
 #include <QMenuBar>
@@ -17,6 +18,7 @@
 #include <cstdlib>
 
 #include "qt/Twips.h"
+#include "ui/controls/DataGrid.h"
 #include "ui/controls/FlexGrid.h"
 #include "ui/controls/KeyCodes.h"
 #include "ui/Form.h"
@@ -36,6 +38,11 @@ int declaredExtent(const LayoutItem& item, bool vertical) {
     int extent = 0;
     for (const LayoutItem& child : item.children) extent = std::max(extent, declaredExtent(child, vertical));
     return extent;
+}
+
+// A list or grid: what a window of rows is worked on.
+bool holdsRows(const Control& c) {
+    return dynamic_cast<const ListView*>(&c) || dynamic_cast<const FlexGrid*>(&c) || dynamic_cast<const DataGrid*>(&c);
 }
 
 bool isHolder(const Control& c) { return dynamic_cast<const Frame*>(&c) || dynamic_cast<const PictureBox*>(&c); }
@@ -151,8 +158,20 @@ FormView::FormView(Form& form, QWidget* parent) : QDialog(parent), form_(&form) 
     for (auto& b : bindings_) b->refresh();
 
     formSubscription_ = Subscription<Form>(form, [this] { syncForm(); });
-    resize(fitted(QSize(std::max(sizeHint().width(), toPixels(form.scaleWidth())),
-                        std::max(sizeHint().height(), toPixels(form.scaleHeight())))));
+    QSize wanted(std::max(sizeHint().width(), toPixels(form.scaleWidth())),
+                 std::max(sizeHint().height(), toPixels(form.scaleHeight())));
+    // A window whose lists or grids the layout lets grow opens with the room
+    // the screen has, so their columns show side by side; the form learns
+    // the size it got and places what it places itself within.
+    const bool rowsGrow = std::any_of(bindings_.begin(), bindings_.end(), [this](const auto& b) {
+        return laidOut_.count(&b->control()) && holdsRows(b->control());
+    });
+    if (rowsGrow) wanted = wanted.expandedTo(roomOnScreen(parentWidget()));
+    resize(fitted(wanted));
+    if (rowsGrow) {
+        if (layout()) layout()->activate();  // the content takes its size before it is shown
+        tellSize();
+    }
     syncForm();
 }
 
@@ -204,10 +223,35 @@ void FormView::addItem(QBoxLayout* into, const LayoutItem& item) {
     case LayoutItem::Kind::Stretch:
         into->addStretch(1);
         return;
+    case LayoutItem::Kind::Grid:
+        into->addLayout(gridFor(item), stretch);
+        return;
     default:
         into->addWidget(widgetFor(item), stretch);
         return;
     }
+}
+
+QGridLayout* FormView::gridFor(const LayoutItem& item) {
+    auto* grid = new QGridLayout;
+    grid->setContentsMargins(0, 0, 0, 0);
+    int columns = 1;
+    for (const LayoutItem& r : item.children)
+        if (r.kind == LayoutItem::Kind::Row) columns = std::max(columns, static_cast<int>(r.children.size()));
+    for (int r = 0; r < static_cast<int>(item.children.size()); ++r) {
+        const LayoutItem& line = item.children[static_cast<std::size_t>(r)];
+        const std::vector<LayoutItem> one{line};
+        const std::vector<LayoutItem>& cells = line.kind == LayoutItem::Kind::Row ? line.children : one;
+        for (int c = 0; c < static_cast<int>(cells.size()); ++c) {
+            const LayoutItem& cell = cells[static_cast<std::size_t>(c)];
+            if (cell.kind == LayoutItem::Kind::Stretch) continue;
+            const int span = c + 1 == static_cast<int>(cells.size()) ? columns - c : 1;
+            grid->addWidget(widgetFor(cell), r, c, 1, span);
+        }
+    }
+    // The fields take the width; the labels keep theirs.
+    for (int c = 1; c < columns; ++c) grid->setColumnStretch(c, 1);
+    return grid;
 }
 
 QWidget* FormView::widgetFor(const LayoutItem& item) {

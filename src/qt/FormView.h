@@ -11,6 +11,7 @@
 
 class QAction;
 class QBoxLayout;
+class QGridLayout;
 class QMenu;
 
 namespace fo {
@@ -53,6 +54,7 @@ protected:
 private:
     void addItem(QBoxLayout* into, const LayoutItem& item);
     QWidget* widgetFor(const LayoutItem& item);
+    QGridLayout* gridFor(const LayoutItem& item);
     bool grows(const LayoutItem& item) const;
     void buildMenus();
     void syncMenu(Menu& m);

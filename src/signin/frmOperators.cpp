@@ -55,7 +55,7 @@ const std::vector<std::string>& frmOperators::levelCaptions() {
 frmOperators::frmOperators() : Form("frmOperators") {
     setCaption("操作员管理");
     resize(11400, 7800);
-    lvwUsers.move(120, 120, 5200, 6000);
+    lvwUsers.move(120, 120, 4200, 6000);
     lblName.move(5500, 150, 900, 300);
     txtName.move(6400, 120, 2400, 300);
     txtName.setMaxLength(50);
@@ -86,7 +86,7 @@ frmOperators::frmOperators() : Form("frmOperators") {
     lvwUsers.addColumn("k密码", "密码", 1000);
     lvwCategories.addColumn("k类别", "学生类别", 2200);
     lvwRights.addColumn("k功能", "功能", 2000);
-    lvwRights.addColumn("k权限", "权限", 700);
+    lvwRights.addColumn("k权限", "权限", 1400);
     for (const std::string& caption : levelCaptions()) cmbLevel.AddItem(caption);
 
     lvwUsers.ItemClick = [this](ListItem& item) { lvwUsers_ItemClick(item); };
@@ -104,7 +104,8 @@ frmOperators::frmOperators() : Form("frmOperators") {
          column({row({ctl(lblName), ctl(txtName)}), ctl(chkAdmin), ctl(chkDisabled),
                  row({column({ctl(lblCategories), ctl(lvwCategories)}),
                       column({ctl(lblRights), ctl(lvwRights), row({ctl(lblLevel), ctl(cmbLevel)})})}),
-                 row({ctl(lblPassword), ctl(txtPassword), ctl(cmdResetPassword)}), stretch(),
+                 // The lists take the height the window has (no free space below them).
+                 row({ctl(lblPassword), ctl(txtPassword), ctl(cmdResetPassword)}),
                  row({ctl(cmdAdd), ctl(cmdSave), ctl(cmdDelete), stretch(), ctl(cmdClose)})})}));
 }
 
@@ -188,11 +189,13 @@ void frmOperators::showOperator(int id) {
         item.setChecked(everyCategory || allowed.find("," + item.key().substr(1) + ",") != std::string::npos);
     }
     lvwCategories.setEnabled(!everyCategory);
+    // An administrator may do everything whatever is stored for him: the
+    // list says so; the stored level stays in the tag, kept as it is.
     for (int i = 1; i <= lvwRights.itemCount(); ++i) {
         ListItem& item = lvwRights.item(i);
         const int level = operators.storedRight(id, item.key().substr(1));
         item.setTag(std::to_string(level));
-        item.setSubItem(1, levelCaptions()[static_cast<std::size_t>(level)]);
+        item.setSubItem(1, op->admin ? levelCaptions().back() + "（管理员）" : levelCaptions()[static_cast<std::size_t>(level)]);
     }
     cmbLevel.setListIndex(-1);
 }

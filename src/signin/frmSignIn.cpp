@@ -44,9 +44,11 @@ frmSignIn::frmSignIn() : Form("frmSignIn") {
     cmdCancel.Click = [this] { unload(); };
 
     using namespace layout;
-    setLayout(column({ctl(lblDatabase), row({ctl(lblUser), ctl(cmbUser)}), row({ctl(lblPassword), ctl(txtPassword)}),
-                      row({ctl(lblNew), ctl(txtNew)}), row({ctl(lblRepeat), ctl(txtRepeat)}), ctl(lblMessage),
-                      stretch(), row({stretch(), ctl(cmdOK), ctl(cmdCancel)})}));
+    // The captions in one column, the boxes beside them lined up.
+    setLayout(column({ctl(lblDatabase),
+                      grid({row({ctl(lblUser), ctl(cmbUser)}), row({ctl(lblPassword), ctl(txtPassword)}),
+                            row({ctl(lblNew), ctl(txtNew)}), row({ctl(lblRepeat), ctl(txtRepeat)})}),
+                      ctl(lblMessage), stretch(), row({stretch(), ctl(cmdOK), ctl(cmdCancel)})}));
 }
 
 void frmSignIn::prepare(const std::string& linkString, const std::string& databaseName, int operatorId) {

@@ -71,14 +71,17 @@ frmCommFind::frmCommFind() : Form("frmCommFind") {
     setLayout(row({
         group("学生类别", {ctl(TreeView1)}),
         column({
-            row({ctl(lblBj), ctl(Cmb_bjmc)}),
-            row({ctl(lblSflx), ctl(CMB_sflx)}),
-            row({ctl(lblXh), ctl(txtXh)}),
-            row({ctl(lblXm), ctl(txtXSxm), ctl(chkXMJM)}),
-            row({ctl(OptALL), ctl(OptPart)}),
-            row({ctl(chkCSRQ), ctl(DTPcsrqFrom), ctl(DTPcsrqTO)}),
-            row({ctl(chkRxrq), ctl(dtpRxrqFrom), ctl(dtpRxrqTo)}),
-            row({ctl(lblJtzz), ctl(txtJtzz)}),
+            // The captions in one column, the fields beside them lined up.
+            grid({
+                row({ctl(lblBj), ctl(Cmb_bjmc)}),
+                row({ctl(lblSflx), ctl(CMB_sflx)}),
+                row({ctl(lblXh), ctl(txtXh)}),
+                row({ctl(lblXm), ctl(txtXSxm), ctl(chkXMJM)}),
+                row({ctl(OptALL), ctl(OptPart)}),
+                row({ctl(chkCSRQ), ctl(DTPcsrqFrom), ctl(DTPcsrqTO)}),
+                row({ctl(chkRxrq), ctl(dtpRxrqFrom), ctl(dtpRxrqTo)}),
+                row({ctl(lblJtzz), ctl(txtJtzz)}),
+            }),
             stretch(),
             row({stretch(), ctl(cmdSure), ctl(cmdExit)}),
         }),

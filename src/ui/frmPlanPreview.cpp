@@ -132,23 +132,37 @@ void frmPlanPreview::fillChanges() {
 }
 
 void frmPlanPreview::cmdExport_Click() {
-    // A batch's lines are what the clerk checks; otherwise the rows.
-    const ListView& list = plan_.summary.captions.empty() ? lvwPlan : lvwLines;
-    Recordset rs;
-    for (int c = 1; c <= list.columnCountOf(); ++c) rs.appendField(list.column(c).text);
-    rs.open();
+    // All the window shows: a batch's lines first, then every row the
+    // posting changes, then the refusals, each on a sheet of its own.
     const std::size_t captions = plan_.summary.captions.size();
+    Recordset lines;
+    for (int c = 1; c <= lvwLines.columnCountOf(); ++c) lines.appendField(lvwLines.column(c).text);
+    lines.open();
     for (const plan::Line& line : plan_.summary.lines) {
-        rs.addNew();
-        for (std::size_t c = 0; c < line.cells.size() && c < captions; ++c) rs.field(c) = line.cells[c];
-        rs.field(captions) = Value(line.refusal);
+        lines.addNew();
+        for (std::size_t c = 0; c < line.cells.size() && c < captions; ++c) lines.field(c) = line.cells[c];
+        lines.field(captions) = Value(line.refusal);
     }
-    if (plan_.summary.captions.empty())
-        for (int r = 1; r <= list.itemCount(); ++r) {
-            rs.addNew();
-            for (int c = 1; c <= list.columnCountOf(); ++c) rs.field(static_cast<std::size_t>(c - 1)) = Value(list.item(r).cell(c));
+    Recordset changes;
+    for (int c = 1; c <= lvwPlan.columnCountOf(); ++c) changes.appendField(lvwPlan.column(c).text);
+    changes.open();
+    for (int r = 1; r <= lvwPlan.itemCount(); ++r) {
+        changes.addNew();
+        for (int c = 1; c <= lvwPlan.columnCountOf(); ++c) changes.field(static_cast<std::size_t>(c - 1)) = Value(lvwPlan.item(r).cell(c));
+    }
+    Recordset refusals;
+    refusals.appendField("不能记账", DataType::VarChar, 200);
+    refusals.open();
+    std::set<std::string> said;
+    for (const plan::Refusal& r : plan_.refusals)
+        if (said.insert(r.reason).second) {
+            refusals.addNew();
+            refusals.field(std::size_t{0}) = Value(r.reason);
         }
-    exportSheet(SheetExport{caption() + "：" + request_.heading, caption(), 0}, rs);
+    const SheetExport sheet{caption() + "：" + request_.heading, caption(), 0, caption()};
+    if (captions > 0) exportSheets(sheet, lines, {{"变动", &changes}, {"不能记账", &refusals}});
+    else if (changes.recordCount() > 0 || refusals.recordCount() == 0) exportSheets(sheet, changes, {{"不能记账", &refusals}});
+    else exportSheets(sheet, refusals, {});  // a refusal that changes nothing is all there is
 }
 
 void frmPlanPreview::close(int result) {

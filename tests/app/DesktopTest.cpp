@@ -20,6 +20,9 @@
 #include "app/MainWindow.h"
 #include "app/OfficeSession.h"
 #include "bills/frmBILLML.h"
+#include "db/Connection.h"
+#include "signin/frmSignIn.h"
+#include "students/frmCommFind.h"
 #include "host/demo/DemoSchool.h"
 #include "support/ScopedVariable.h"
 #include "support/TempDir.h"
@@ -207,6 +210,30 @@ TEST_F(Desktop, TheRegistersFirstWidthsShowAWholeBillNumberAndDate) {
         EXPECT_GT(list->header()->sectionSize(column), metrics.horizontalAdvance(text) + 8)
             << caption << ": " << text.toStdString();
     }
+}
+
+TEST_F(Desktop, TheSignInAndFilterDialogsLineTheirFieldsUpBesideTheirCaptions) {
+    smallDemo("school.db");
+    app::OfficeSession session("school.db", 1, 1);
+    auto x = [](qt::FormView& view, const Control& c) { return view.widgetOf(c)->mapTo(&view, QPoint(0, 0)).x(); };
+
+    auto find = formInstance<frmCommFind>();
+    find->load();
+    qt::FormView& filter = show(*find);
+    for (const Control* field : std::initializer_list<const Control*>{&find->CMB_sflx, &find->txtXh, &find->txtXSxm,
+                                                                       &find->DTPcsrqFrom, &find->dtpRxrqFrom, &find->txtJtzz})
+        EXPECT_EQ(x(filter, *field), x(filter, find->Cmb_bjmc)) << field->name();
+    EXPECT_EQ(x(filter, find->DTPcsrqTO), x(filter, find->dtpRxrqTo));
+    find->unload();
+
+    auto signIn = formInstance<frmSignIn>();
+    signIn->prepare(sqliteConnectionString(fs::absolute("school.db").string()), "school.db", 1);
+    signIn->load();
+    qt::FormView& dialog = show(*signIn);
+    EXPECT_EQ(x(dialog, signIn->txtPassword), x(dialog, signIn->cmbUser));
+    EXPECT_GT(x(dialog, signIn->cmbUser), x(dialog, signIn->lblPassword) + dialog.widgetOf(signIn->lblPassword)->width() - 1)
+        << "the box stands beside its caption";
+    signIn->unload();
 }
 
 }  // namespace

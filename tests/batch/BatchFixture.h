@@ -25,7 +25,7 @@ protected:
         auto next = formInstance<frmBachJM_next>();
         next->load();
         next->CMB_sflx.userSelect("全日制");
-        next->cmbYF.userSelect("202609");
+        next->cmbYF.userSelect("2026年09月");
         return next;
     }
     // The receivables list of September to December for 保育费, 伙食费 and

@@ -307,10 +307,28 @@ TEST_P(BatchListTest, BothListsExportAmountsThatAddUpAndNoRowKeys) {
     ASSERT_EQ(ui.exports().size(), 1u);
     EXPECT_EQ(std::filesystem::path(ui.exports()[0]).filename().string(), "应收明细表-减免_2026年09月至2026年12月.xlsx");
     const XlsxSheet arrears(ui.exports()[0]);
-    EXPECT_EQ(arrears.header(), (std::vector<std::string>{"学号", "姓名", "班级", "月份(学期)", "收费项目", "欠费金额"}));
+    EXPECT_EQ(arrears.header(),
+              (std::vector<std::string>{"学号", "姓名", "班级", "月份(学期)", "收费项目", "欠费金额", "学生合计", "总计"}));
+    EXPECT_NE(arrears.workbookXml().find("<sheet name=\"应收明细表-减免\""), std::string::npos);
+    EXPECT_NE(arrears.elementText("oddHeader").find("学生缴费明细表：收费月份（学期）2026年09月至2026年12月"), std::string::npos)
+        << arrears.elementText("oddHeader");
     ASSERT_EQ(arrears.rows(), w->lvw1.itemCount() + 1);
+    // Whatever column the clerk sums, the window's total: the detail, the
+    // students' subtotals, the grand total each in a column of its own; and
+    // every row but the total's names its student.
     const std::string last = std::to_string(arrears.rows());
-    EXPECT_EQ(Currency::parse(arrears.cell("F" + last).value)->format00(), w->lvw1.item(w->lvw1.itemCount()).subItem(6));
+    const std::string total = w->lvw1.item(w->lvw1.itemCount()).subItem(6);
+    EXPECT_EQ(Currency::parse(arrears.cell("H" + last).value)->format00(), total);
+    Currency detail, subtotals;
+    for (int r = 2; r < arrears.rows(); ++r) {
+        const std::string n = std::to_string(r);
+        EXPECT_FALSE(arrears.cell("A" + n).value.empty() || arrears.cell("B" + n).value.empty()) << "row " << r;
+        EXPECT_TRUE(arrears.cell("H" + n).value.empty()) << "row " << r;
+        if (const auto v = Currency::parse(arrears.cell("F" + n).value)) detail += *v;
+        if (const auto v = Currency::parse(arrears.cell("G" + n).value)) subtotals += *v;
+    }
+    EXPECT_EQ(detail.format00(), total);
+    EXPECT_EQ(subtotals.format00(), total);
 
     // The cross-tab of December: a column per item, summed in the row 合计.
     w->chkALL.userSetValue(1);
@@ -338,6 +356,7 @@ TEST_P(BatchListTest, BothListsExportAmountsThatAddUpAndNoRowKeys) {
             ++numbers;
         }
         const auto total = crossTab.cell(col + std::to_string(rows));
+        EXPECT_EQ(total.formula.rfind("SUBTOTAL(9,", 0), 0u) << header[c];
         EXPECT_EQ(sum, total.value.empty() ? Currency() : *Currency::parse(total.value)) << header[c];
     }
     EXPECT_GT(numbers, 0);

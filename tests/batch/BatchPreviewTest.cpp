@@ -31,7 +31,9 @@ protected:
                 lines.push_back(line);
             }
             if (whilePreviewed) whilePreviewed(preview);
-            (confirmPreview && confirmable ? preview.cmdOK : preview.cmdBack).userClick();
+            refreshOffered = preview.cmdRefresh.visible();
+            if (confirmPreview && confirmable) preview.cmdOK.userClick();
+            else (refreshOffered ? preview.cmdRefresh : preview.cmdBack).userClick();
         };
     }
 
@@ -51,7 +53,7 @@ protected:
     plan::Plan previewed;
     std::string refusalText;
     std::vector<std::string> lines;
-    bool confirmable = false, confirmPreview = true;
+    bool confirmable = false, confirmPreview = true, refreshOffered = false;
     std::function<void(frmPlanPreview&)> whilePreviewed;
 };
 
@@ -132,6 +134,10 @@ TEST_P(BatchPreviewTest, TheListPostsRowForRowWhatItsPreviewShowedAndExportsIt) 
     EXPECT_EQ(sheet.cell("E2").type, "");
     EXPECT_EQ(sheet.cell("E2").format, "0.00");
     EXPECT_EQ(sheet.cell("D4").value, "保育费");
+    // and, on the next sheet, every row the posting changes.
+    const XlsxSheet changes(ui.exports()[0], 2);
+    EXPECT_EQ(changes.header(), (std::vector<std::string>{"操作", "内容", "说明", "变动", "记录"}));
+    EXPECT_EQ(changes.rows(), static_cast<int>(previewed.changes.size()) + 1);
 }
 
 TEST_P(BatchPreviewTest, TheListShowsAnOverReductionAndAnotherClerksPostingAndWritesNothing) {
@@ -168,18 +174,62 @@ TEST_P(BatchPreviewTest, TheListShowsAnOverReductionAndAnotherClerksPostingAndWr
     EXPECT_EQ(BooksSnapshot(*cn), meanwhile);
 }
 
+TEST_P(BatchPreviewTest, ARowAnotherClerkChangedSinceTheListWasReadOffersTheRefreshThatReadsItAgain) {
+    // The list, then the wizard: between reading what is owed and the
+    // preview, another clerk reduces the row by one.
+    const std::string qfkid = one("select min(qfkid) from qfhzb where xsid=19 and qfyf='202609' and fkrq is null");
+    auto w = query("20260019");
+    ListItem* r = row(*w, "k19_202609_", "保育费");
+    ASSERT_NE(r, nullptr);
+    const Currency owed = leadingNumber(r->subItem(6));
+    typeOn(*w, *r, "10");
+    w->txtJmyy.userSetText("刷新");
+    cn->execute("update qfmxb set jmje=jmje+1 where qfkid=" + qfkid + " and sfxmid=1");
+    const BooksSnapshot before(*cn);
+    whilePreviewed = [](frmPlanPreview& p) { p.cmdExport.userClick(); };
+    w->cmdPreview.userClick();
+    whilePreviewed = nullptr;
+    EXPECT_FALSE(confirmable);
+    EXPECT_NE(refusalText.find("请刷新"), std::string::npos) << refusalText;
+    ASSERT_TRUE(refreshOffered);
+    // Its export ends with the refusal, as the window said it.
+    ASSERT_EQ(ui.exports().size(), 1u);
+    const std::string& book = XlsxSheet(ui.exports()[0]).workbookXml();
+    int sheets = 0;
+    for (std::size_t at = book.find("<sheet "); at != std::string::npos; at = book.find("<sheet ", at + 1)) ++sheets;
+    const XlsxSheet refusals(ui.exports()[0], sheets);
+    EXPECT_EQ(refusals.header(), std::vector<std::string>{"不能记账"});
+    EXPECT_NE(refusals.cell("A2").value.find("请刷新"), std::string::npos);
+    r = row(*w, "k19_202609_", "保育费");
+    ASSERT_NE(r, nullptr) << "the refresh read the list again";
+    EXPECT_EQ(r->subItem(6), (owed - Currency::fromInt(1)).format00());
+    EXPECT_EQ(BooksSnapshot(*cn), before);
+
+    auto next = stepTwo("19");
+    type(*next, 1, "10");
+    next->txtJMYY.userSetText("刷新");
+    cn->execute("update qfmxb set jmje=jmje+1 where qfkid=" + qfkid + " and sfxmid=1");
+    confirmPreview = false;
+    next->cmdPreview.userClick();
+    EXPECT_FALSE(confirmable);
+    ASSERT_TRUE(refreshOffered) << refusalText;
+    next->cmdPreview.userClick();
+    EXPECT_TRUE(confirmable) << "the owed amounts were read again: " << refusalText;
+    EXPECT_EQ(one("select count(*) from kdw_sfjl where jmyy='刷新'"), "0");
+}
+
 TEST_P(BatchPreviewTest, ComingChargesAnotherClerkReducedWhileThePreviewWasShownAreNotReducedAgain) {
     // The wizard: January is not charged yet, so no row shows what is owed;
     // the preview does, per student, and holds the posting to it.
     auto w = stepTwo("7,19");
-    w->cmbYF.userSelect("202701");
+    w->cmbYF.userSelect("2027年01月");
     type(*w, 1, "100");
     w->txtJMYY.userSetText("一月预览");
     whilePreviewed = [&](frmPlanPreview&) {
         auto other = std::make_shared<frmBachJM_next>();
         other->load();
         other->CMB_sflx.userSelect("全日制");
-        other->cmbYF.userSelect("202701");
+        other->cmbYF.userSelect("2027年01月");
         type(*other, 1, "100");
         other->txtJMYY.userSetText("另一位");
         other->cmd_ok.userClick();
@@ -251,7 +301,7 @@ TEST_P(BatchPreviewTest, PaidFeesAreCreditedOncePerPeriodFromTheWizardAndTheList
     FormInstances::releaseAll();
     actAs(Operators::BuiltInId);
     auto w = stepTwo(xsid);
-    w->cmbYF.userSelect("202612");
+    w->cmbYF.userSelect("2026年12月");
     w->chkCreditPaid.userClick();
     const int r = rowOf(*w, "1");
     ASSERT_NE(r, -1);

@@ -110,7 +110,7 @@ TEST_P(BatchWizardTest, EachStudentIsHeldToWhatHeOwesNotToTheStandardAmount) {
     // A month not charged yet owes what the dues rules leave of it: 640 for
     // student 7, and nothing more once that is reduced.
     auto coming = stepTwo("7");
-    coming->cmbYF.userSelect("202701");
+    coming->cmbYF.userSelect("2027年01月");
     coming->txtJMYY.userSetText("一月");
     for (const char* amount : {"700", "640", "0.01"}) {
         type(*coming, 1, amount);
@@ -131,7 +131,7 @@ TEST_P(BatchWizardTest, StepTwoShowsWhatTheStudentsOweAndASecondReductionOfAPeri
     EXPECT_EQ(stepTwo("31")->MSFlexGrid1.textMatrix(1, frmBachJM_next::ColYs), "0.00");
     auto w = stepTwo("7");
     EXPECT_EQ(w->MSFlexGrid1.textMatrix(1, frmBachJM_next::ColYs), "640.00");
-    w->cmbYF.userSelect("202701");
+    w->cmbYF.userSelect("2027年01月");
     ASSERT_EQ(w->MSFlexGrid1.textMatrix(1, frmBachJM_next::ColYs), "640.00");
     type(*w, 1, "100");
     w->txtJMYY.userSetText("两次");
@@ -163,7 +163,7 @@ TEST_P(BatchWizardTest, StepTwoShowsWhatTheStudentsOweAndASecondReductionOfAPeri
         again = answer;
         FormInstances::releaseAll();
         auto fresh = stepTwo("7");
-        fresh->cmbYF.userSelect("202701");
+        fresh->cmbYF.userSelect("2027年01月");
         type(*fresh, 1, "100");
         fresh->txtJMYY.userSetText("两次");
         fresh->cmd_ok.userClick();

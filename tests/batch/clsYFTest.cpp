@@ -19,8 +19,8 @@ using Texts = std::vector<std::string>;
 class clsYFTest : public test::DialectTest {
 protected:
     void SetUp() override {
-        db_.exec("insert into ajzrq(yf,fromdate,todate) values('202403','2024-03-01','2024-03-31'),"
-                 "('202401','2024-01-01','2024-01-31'),('202402',null,null)");
+        db_.exec("insert into ajzrq(yf,fromdate,todate,jfmc) values('202403','2024-03-01','2024-03-31','2024年03月'),"
+                 "('202401','2024-01-01','2024-01-31','2024年01月'),('202402',null,null,null)");
         db_.exec("insert into termdate(yffromDate,yftoDate,termTag) values('2024-02-15','2024-07-10','2024上'),"
                  "(null,null,'2023下')");
         db_.exec("insert into kdw_year(dateFrom,dateTo,yearTag) values('2024-01-01','2024-12-31','2024'),(null,null,'2023')");
@@ -79,9 +79,16 @@ TEST_P(clsYFTest, ListsReplaceTheComboEntriesWithEveryTagInOrder) {
         return texts;
     };
     yf_.initCombYfList();
-    EXPECT_EQ(entries(), (Texts{"202401", "202402", "202403"}));
+    // A month reads as the office names it (an unnamed one by its key); the
+    // chosen entry's tag is the key, never the shown name.
+    EXPECT_EQ(entries(), (Texts{"2024年01月", "202402", "2024年03月"}));
+    EXPECT_EQ(yf_.chosenTag(), "");
+    combo.setListIndex(2);
+    EXPECT_EQ(yf_.chosenTag(), "202403");
     yf_.initCombTermList();
     EXPECT_EQ(entries(), (Texts{"2023下", "2024上"}));
+    combo.setListIndex(1);
+    EXPECT_EQ(yf_.chosenTag(), "2024上");
     yf_.initCombYearList();
     EXPECT_EQ(entries(), (Texts{"2023", "2024"}));
 }

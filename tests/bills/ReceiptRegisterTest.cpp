@@ -152,10 +152,12 @@ TEST_P(ReceiptRegister, ShowsTheItemsOfTheChosenBillAndExportsTheList) {
     const XlsxSheet sheet(ui.exports()[0]);
     ASSERT_EQ(sheet.header().size(), 16u);
     EXPECT_EQ(sheet.header()[0], "编号");
-    EXPECT_EQ(sheet.rows(), w->ListView1.itemCount());  // the header instead of the sum row
+    // The header and the bills, then a 合计 row of SUBTOTAL formulas.
+    ASSERT_EQ(sheet.rows(), w->ListView1.itemCount() + 1);
+    EXPECT_NE(sheet.workbookXml().find("<sheet name=\"票据管理\""), std::string::npos) << "named after the window";
     const std::string amount = sheet.column("金额"), issued = sheet.column("开票日期");
     Currency sum;
-    for (int r = 2; r <= sheet.rows(); ++r) {
+    for (int r = 2; r < sheet.rows(); ++r) {
         const auto cell = sheet.cell(amount + std::to_string(r));
         EXPECT_EQ(cell.type, "") << r;
         EXPECT_EQ(cell.format, "0.00");
@@ -164,6 +166,11 @@ TEST_P(ReceiptRegister, ShowsTheItemsOfTheChosenBillAndExportsTheList) {
         EXPECT_EQ(sheet.cell(issued + std::to_string(r)).format.substr(0, 10), "yyyy-mm-dd");
     }
     EXPECT_EQ(sum.format00(), w->ListView1.findItem("k0")->subItem(6));
+    const std::string last = std::to_string(sheet.rows());
+    EXPECT_EQ(sheet.cell("A" + last).value, "合计");
+    const XlsxSheet::Cell total = sheet.cell(amount + last);
+    EXPECT_EQ(total.formula, "SUBTOTAL(9," + amount + "2:" + amount + std::to_string(sheet.rows() - 1) + ")");
+    EXPECT_EQ(Currency::parse(total.value)->format00(), sum.format00());
     EXPECT_NE(sheet.elementText("oddFooter").find("制表人：系统管理员"), std::string::npos);
 
     w->cmbBILLtype.userSelect("退费单据");

@@ -107,7 +107,7 @@ protected:
                          "click cmdFullSelect\n"
                          "click cmdNext\n"
                          "set CMB_sflx 全日制\n"
-                         "set cmbYF 202612\n"
+                         "set cmbYF 2026年12月\n"
                          "cell MSFlexGrid1 1 1\n"
                          "type Txt_write 10\n"
                          "set txtJMYY 批量\n"

@@ -286,6 +286,7 @@ Posting Clerk::comingCharge(const std::string& window, const std::vector<std::st
     Posting p(window, reason);
     if (ids.empty()) return p;
     const std::string month = office_.host().CurrentYf();
+    const std::string caption = month.substr(0, 4) + "年" + month.substr(4) + "月";  // as the month lists show it
     const std::string xh = rows("select xh from kdw_xs where id=" + ids[0])[0][0];
     p.attempted = true;
     // The clerk's last word waits for `beforeConfirm`, inside the preview when there is one.
@@ -340,7 +341,7 @@ Posting Clerk::comingCharge(const std::string& window, const std::vector<std::st
         next->load();
         next->CMB_sflx.userSelect(rows("select max(t.mc) from kdw_xs x inner join kdw_sflx t on t.id=x.sflxid where x.id=" +
                                        ids[0])[0][0]);
-        next->cmbYF.userSelect(month);
+        next->cmbYF.userSelect(caption);
         for (int r = 1; r < next->MSFlexGrid1.rows(); ++r)
             if (next->MSFlexGrid1.textMatrix(r, frmBachJM_next::ColName) == "保育费")
                 typeInto(next->MSFlexGrid1, next->Txt_write, r, frmBachJM_next::ColJm, "100");
@@ -351,7 +352,6 @@ Posting Clerk::comingCharge(const std::string& window, const std::vector<std::st
     }
     auto w = formInstance<frmJmBachList>();
     w->load();
-    const std::string caption = month.substr(0, 4) + "年" + month.substr(4) + "月";
     w->cmbYf.userSelect(caption);
     w->cmbYFto.userSelect(caption);
     w->txtBh.userSetText(xh);

@@ -146,7 +146,7 @@ TEST_P(HostileTextTest, BatchWindowsFindNothingOddAndStoreTheReasonAsTyped) {
         auto next = formInstance<frmBachJM_next>();
         next->load();
         next->CMB_sflx.userSelect(owes[0][3]);
-        next->cmbYF.userSelect(owes[0][1]);
+        next->cmbYF.userSelect(owes[0][1].substr(0, 4) + "年" + owes[0][1].substr(4) + "月");
         int row = 0;
         for (int r = 1; r < next->MSFlexGrid1.rows(); ++r)
             if (next->MSFlexGrid1.textMatrix(r, frmBachJM_next::ColItemId) == owes[0][2]) row = r;

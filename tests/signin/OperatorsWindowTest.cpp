@@ -40,6 +40,8 @@ TEST_F(OperatorsWindowTest, TheCategoriesAndRightsSetHereAreWhatTheHostAnswers) 
     w->txtName.userSetText("李出纳（兼）");
     w->cmdSave.userClick();
     EXPECT_EQ(ui.lastMessage()->text, "保存成功！");
+    ASSERT_TRUE(w->lvwUsers.userItemClick("k1"));  // the administrator may do everything
+    EXPECT_EQ(w->lvwRights.findItem(std::string("k") + Operators::ReprintRight)->subItem(1), "完全（管理员）");
 
     ReferenceHost clerk(dbPath, 1, 3);
     EXPECT_EQ(clerk.gusername(), "李出纳（兼）");

@@ -73,8 +73,8 @@ std::string commandOutput(const std::string& command) {
     return out;
 }
 
-XlsxSheet::XlsxSheet(const std::string& file)
-    : sheet_(zipEntry(file, "xl/worksheets/sheet1.xml")), workbook_(zipEntry(file, "xl/workbook.xml")) {
+XlsxSheet::XlsxSheet(const std::string& file, int number)
+    : sheet_(zipEntry(file, "xl/worksheets/sheet" + std::to_string(number) + ".xml")), workbook_(zipEntry(file, "xl/workbook.xml")) {
     const std::vector<std::string> strings = sharedStrings(zipEntry(file, "xl/sharedStrings.xml"));
     const std::vector<std::string> formats = styleFormats(zipEntry(file, "xl/styles.xml"));
     for (std::size_t c = sheet_.find("<c r="); c != std::string::npos; c = sheet_.find("<c r=", c + 1)) {
@@ -87,6 +87,8 @@ XlsxSheet::XlsxSheet(const std::string& file)
         if (sheet_[tagEnd - 1] != '/') {
             const std::size_t v = sheet_.find("<v>", tagEnd), close = sheet_.find("</c>", tagEnd);
             if (v != std::string::npos && v < close) cell.value = sheet_.substr(v + 3, sheet_.find("</v>", v) - v - 3);
+            const std::size_t f = sheet_.find("<f>", tagEnd);
+            if (f != std::string::npos && f < close) cell.formula = unescape(sheet_.substr(f + 3, sheet_.find("</f>", f) - f - 3));
             if (cell.type == "s" && !cell.value.empty()) cell.value = strings.at(std::stoul(cell.value));
         }
         const std::string ref = attr(sheet_, c, "r");

@@ -8,7 +8,7 @@ namespace fo::test {
 // The output of a shell command (standard output only).
 std::string commandOutput(const std::string& command);
 
-// The first sheet of an .xlsx file, read back as a spreadsheet program reads
+// A sheet of an .xlsx file, read back as a spreadsheet program reads
 // it: the package is unpacked with unzip and its XML read directly, so the
 // writer's own view of what it wrote plays no part.
 class XlsxSheet {
@@ -17,9 +17,11 @@ public:
         std::string type;    // the t= attribute: "s" shared string, "" a number
         std::string value;   // the text for strings, the <v> for numbers
         std::string format;  // the number format code ("General", "0.00", "yyyy-mm-dd")
+        std::string formula; // the <f> of a formula cell, without "="; its value is the <v>
     };
 
-    explicit XlsxSheet(const std::string& file);
+    // Sheet `number` (1 the first) of `file`.
+    explicit XlsxSheet(const std::string& file, int number = 1);
 
     // The cell at "B3"; a cell not written reads as an empty Cell.
     Cell cell(const std::string& ref) const;

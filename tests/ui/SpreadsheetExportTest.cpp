@@ -113,7 +113,7 @@ TEST_F(SpreadsheetExportTest, PrintsFittedToTheWidthWithTheHeaderRowOnEveryPageA
     EXPECT_EQ(sheet.attribute("pageSetup", "fitToWidth"), "");  // 1 is the default and left out
     EXPECT_EQ(sheet.attribute("pageSetup", "fitToHeight"), "0");
     EXPECT_EQ(sheet.attribute("pageSetUpPr", "fitToPage"), "1");
-    EXPECT_NE(sheet.workbookXml().find("<definedName name=\"_xlnm.Print_Titles\" localSheetId=\"0\">sheet1!$1:$1<"),
+    EXPECT_NE(sheet.workbookXml().find("<definedName name=\"_xlnm.Print_Titles\" localSheetId=\"0\">'票据'!$1:$1<"),
               std::string::npos)
         << sheet.workbookXml();
     const std::string font = "&\"楷体_GB2312,常规\"";

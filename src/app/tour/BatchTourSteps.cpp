@@ -32,7 +32,7 @@ void showItems(frmBachJM_next& w) {
     // The open month, as a clerk reducing this month's fees would choose it.
     const std::string open = gRun().CurrentYf();
     for (int i = 0; i < w.cmbYF.ListCount(); ++i)
-        if (w.cmbYF.List(i) == open) w.cmbYF.userSelect(open);
+        if (std::to_string(w.cmbYF.ItemData(i)) == open) w.cmbYF.userSelect(w.cmbYF.List(i));
     if (w.MSFlexGrid1.rows() > 1) {
         w.MSFlexGrid1.userCellClick(1, frmBachJM_next::ColJm);
         w.Txt_write.userSetText("50");

@@ -1,8 +1,11 @@
 #pragma once
 #include <functional>
+#include <string>
+#include <vector>
 
 class QAbstractItemView;
 class QHeaderView;
+class QObject;
 class QTimer;
 class QWidget;
 
@@ -12,18 +15,29 @@ namespace fo::qt {
 constexpr int kRowsMeasured = 200;
 
 // The width column `column` of `view` needs to show its heading (when
-// `header` shows) and its first `rows` rows whole, in pixels. A bill number,
-// a date, an amount or a name (up to 20 characters) always shows whole;
-// longer texts get only the room the view has left, so the columns after
-// them stay in view. Lists and grids widen a column to it (never narrow
-// one) once the window has filled it, unless the clerk sized it himself.
+// `header` shows) and its first `rows` rows whole, in pixels, with a
+// character's room to spare. A bill number, a date, an amount or a name (up
+// to 20 characters) always shows whole; longer texts get only the room the
+// view has left, so the columns after them stay in view. Lists and grids
+// size a column to it once the window has filled it, unless the clerk sized
+// it himself: a column is as wide as its content needs, not wider.
 int fittingWidth(const QAbstractItemView& view, const QHeaderView& header, int column, int rows);
 
-// Widens each column of `header` that `mayWiden` allows and that is
-// narrower than its fitting width on the first `rows` rows; `widened`
-// (column, pixels) then keeps the new width in the control.
-void widenColumns(const QAbstractItemView& view, QHeaderView& header, int rows, const std::function<bool(int)>& mayWiden,
-                  const std::function<void(int, int)>& widened);
+// Sizes each column of `header` that `mayFit` allows to its fitting width
+// on the first `rows` rows; `fitted` (column, pixels) then keeps the new
+// width in the control.
+void fitColumns(const QAbstractItemView& view, QHeaderView& header, int rows, const std::function<bool(int)>& mayFit,
+                const std::function<void(int, int)>& fitted);
+
+// The columns of `view` a clerk cannot read whole as they are drawn now:
+// narrower than their heading or one of their first `rows` rows (the text
+// is elided), or reaching past the right edge of the view. By heading.
+std::vector<std::string> cutColumns(const QAbstractItemView& view, const QHeaderView& header, int rows);
+
+// Runs `refit` whenever `view`'s viewport changes width (the window was
+// sized, a scroll bar came or went): the room a long text may take changes
+// with it. Deleting the object returned stops it.
+QObject* onViewportWidthChange(QAbstractItemView* view, std::function<void()> refit);
 
 // A timer of `view`'s that, once started, runs `measure` (at the event
 // boundary) at the next turn of the event loop: the columns are measured

@@ -141,7 +141,7 @@ private:
         if (!v->isVisible()) return;
         measured_ = true;
         SyncGuard echo(*this);  // the header's resize signals are no drags of the clerk's
-        widenColumns(
+        fitColumns(
             *v, *v->horizontalHeader(), std::min(model_->rowCount({}), kRowsMeasured),
             [this](int c) { return c < g_.columnCount() && !clerkSized_.count(c); },
             [this](int c, int pixels) {

@@ -182,7 +182,7 @@ void FlexGridBinding::measureColumns() {
     if (!v->isVisible()) return;
     measuredShape_ = {grid_.rows(), grid_.cols()};
     SyncGuard echo(*this);  // the header's resize signals are no drags of the clerk's
-    widenColumns(
+    fitColumns(
         *v, *v->horizontalHeader(), std::min(model_->rowCount({}), kRowsMeasured),
         [this](int c) { return c < grid_.cols() && !clerkSized_.count(c); },
         [this](int c, int pixels) {
@@ -207,6 +207,9 @@ QRect FlexGridBinding::editorRect(int dx, int dy, int width, int height) const {
         if (dx + 15 >= x && dx < x + w) { col = c; break; }
         x += w;
     }
+    // An editor placed at the current cell edits that cell: it follows the
+    // cell as drawn now, though the columns were sized since it was placed.
+    if (row >= 0 && row == grid_.row() && grid_.col() >= 0 && grid_.col() < grid_.cols()) col = grid_.col();
     const QTableView* v = view();
     if (row < model_->headerRows() || col < 0) return ControlBinding::editorRect(dx, dy, width, height);
     QRect cell = v->visualRect(model_->index(viewRow(row), col));

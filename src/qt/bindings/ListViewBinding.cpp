@@ -127,7 +127,9 @@ ListViewBinding::ListViewBinding(ListView& list, QWidget* parent)
     v->setAllColumnsShowFocus(true);
     v->setSelectionBehavior(QAbstractItemView::SelectRows);
     v->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    v->header()->setStretchLastSection(false);
+    // The last column takes what room the others leave, so the list has no
+    // empty band at its right; its width stays the column's own.
+    v->header()->setStretchLastSection(true);
     v->header()->setSectionsMovable(false);
     routeKeys(*this, v);
     showCutCellsOnHover(*this, v);
@@ -153,7 +155,7 @@ ListViewBinding::ListViewBinding(ListView& list, QWidget* parent)
         if (section < list_.columnCountOf() && list_.ColumnClick) list_.ColumnClick(list_.column(section + 1));
     }));
     QObject::connect(v->header(), &QHeaderView::sectionResized, v, guarded([this](int section, int, int size) {
-        if (syncing() || section >= list_.columnCountOf()) return;
+        if (syncing() || section >= list_.columnCountOf() || section == lastShownColumn()) return;
         clerkSized_.insert(list_.column(section + 1).text);
         QuietGuard quiet(*this);
         list_.setColumnWidth(section, toTwips(size));
@@ -170,6 +172,10 @@ ListViewBinding::ListViewBinding(ListView& list, QWidget* parent)
         if (!list_.rowsComplete()) idle_->start();
     }));
     widen_ = measureAtNextTurn(v, [this] { measureColumns(); });
+    widthWatch_ = onViewportWidthChange(v, [this] {
+        measuredShape_ = {-1, -1};  // measured again with the room it has now
+        if (widen_ && !widen_->isActive()) widen_->start();
+    });
     QObject::connect(v->verticalScrollBar(), &QScrollBar::valueChanged, v, guarded([this](int) {
         if (scrolled) scrolled();
     }));
@@ -180,6 +186,7 @@ ListViewBinding::~ListViewBinding() {
     // The view may outlive the binding a little (a window deleted later).
     if (widen_) widen_->stop();
     if (idle_) idle_->stop();
+    delete widthWatch_.data();
 }
 
 QTreeView* ListViewBinding::view() const { return static_cast<QTreeView*>(widget()); }
@@ -198,7 +205,10 @@ void ListViewBinding::sync() {
     for (int i = 1; i <= list_.columnCountOf(); ++i) {
         const int w = list_.column(i).width;
         v->setColumnHidden(i - 1, w <= 0);
-        if (w > 0 && v->header()->sectionSize(i - 1) != toPixels(w)) v->header()->resizeSection(i - 1, toPixels(w));
+        // The last column is as wide as the room left, at least its own width.
+        const int shown = v->header()->sectionSize(i - 1);
+        if (i - 1 == lastShownColumn() && w > 0 && shown >= toPixels(w)) continue;
+        if (w > 0 && shown != toPixels(w)) v->header()->resizeSection(i - 1, toPixels(w));
     }
     v->setSelectionMode(list_.multiSelect() ? QAbstractItemView::MultiSelection : QAbstractItemView::SingleSelection);
     ListItem* selected = list_.selectedItem();
@@ -215,13 +225,14 @@ void ListViewBinding::sync() {
 }
 
 void ListViewBinding::widenToContent() {
-    // A column is widened (never narrowed) until its caption and its first
-    // rows show whole: a bill number, a date, an amount or a name is not cut
-    // on first open, whatever width was kept or given. The width goes back
-    // to the column, so it is kept with the clerk's; a column the clerk
-    // sized himself is left alone. The rows are measured once the window
-    // has filled them (its sub-items come after each row), at the next turn
-    // of the event loop after their number changed.
+    // A column is sized to its caption and its first rows, widened or
+    // narrowed: a bill number, a date, an amount or a name is not cut on
+    // first open, and no column takes room its content does not need,
+    // whatever width was kept or given. The width goes back to the column,
+    // so it is kept with the clerk's; a column the clerk sized himself is
+    // left alone. The rows are measured once the window has filled them (its
+    // sub-items come after each row), at the next turn of the event loop
+    // after their number changed.
     const std::pair shape(list_.shownCount(), list_.columnCountOf());
     if (shape != measuredShape_ && !widen_->isActive()) widen_->start();
 }
@@ -231,13 +242,19 @@ void ListViewBinding::measureColumns() {
     if (!v->isVisible()) return;
     measuredShape_ = {list_.shownCount(), list_.columnCountOf()};
     SyncGuard echo(*this);  // the header's resize signals are no drags of the clerk's
-    widenColumns(
+    fitColumns(
         *v, *v->header(), std::min(list_.shownCount(), kRowsMeasured),
         [this](int c) { return c < list_.columnCountOf() && !clerkSized_.count(list_.column(c + 1).text); },
         [this](int c, int pixels) {
             QuietGuard quiet(*this);
             list_.setColumnWidth(c, toTwips(pixels));
         });
+}
+
+int ListViewBinding::lastShownColumn() const {
+    for (int i = list_.columnCountOf(); i >= 1; --i)
+        if (list_.column(i).width > 0) return i - 1;
+    return -1;
 }
 
 QRect ListViewBinding::editorRect(int dx, int dy, int width, int height) const {

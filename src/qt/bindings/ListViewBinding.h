@@ -20,8 +20,8 @@ class ListViewModel;
 // items where they live: no widget per row, and a list of thousands of rows
 // costs no more than its visible part. Clicks, checks and double clicks go
 // through the list's user-action entry points; widths the clerk drags go
-// back into the column headers, and a column shown too narrow for its rows
-// is widened to them unless the clerk sized it. A column of amounts shows
+// back into the column headers, and a column is sized to its heading and
+// rows unless the clerk sized it. A column of amounts shows
 // them "0.00", right-aligned (AmountColumns.h). A list whose rows are still
 // being read is read on in idle time and as the view scrolls to its end.
 class ListViewBinding final : public ControlBinding {
@@ -38,6 +38,8 @@ private:
     void measureRows();
     void widenToContent();
     void measureColumns();
+    // The last column shown (0-based), which stretches; -1 when none.
+    int lastShownColumn() const;
     ListView& list_;
     ListViewModel* model_;
     QPointer<QTimer> idle_;
@@ -45,6 +47,7 @@ private:
     std::set<std::string> clerkSized_;  // captions of the columns the clerk sized
     std::pair<int, int> measuredShape_{0, 0};  // the rows and columns the widths were measured on
     QPointer<QTimer> widen_;                     // measures the columns at the next turn of the loop
+    QPointer<QObject> widthWatch_;               // measures them again when the view changes width
 };
 
 }  // namespace fo::qt

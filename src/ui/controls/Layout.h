@@ -20,6 +20,7 @@ struct LayoutItem {
         Splitter,  // children separated by a bar the user drags
         Tabs,      // one page per child; a child's caption names its page
         Stretch,   // free space
+        Grid,      // rows whose cells line up in columns: labels beside their fields
     };
     Kind kind = Kind::Column;
     std::string caption;
@@ -49,6 +50,12 @@ inline LayoutItem tabs(std::vector<LayoutItem> pages) {
     LayoutItem i; i.kind = LayoutItem::Kind::Tabs; i.children = std::move(pages); return i;
 }
 inline LayoutItem stretch() { LayoutItem i; i.kind = LayoutItem::Kind::Stretch; return i; }
+// Rows (each a row() of cells, or one item) drawn so that the n-th cells of
+// every row start at the same place; a row's last cell takes the columns
+// its row leaves over.
+inline LayoutItem grid(std::vector<LayoutItem> rows) {
+    LayoutItem i; i.kind = LayoutItem::Kind::Grid; i.children = std::move(rows); return i;
+}
 }  // namespace layout
 
 }  // namespace fo

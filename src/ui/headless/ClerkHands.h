@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <vector>
 
 namespace fo {
 
@@ -52,6 +53,10 @@ public:
     virtual bool dataGridRow(DataGrid& g, int record) = 0;
     // Between steps: the widgets catch up with what the last step changed.
     virtual void settle() {}
+    // The headings of the columns of list or grid `c` the clerk cannot read
+    // whole as drawn (elided, or past the view's edge). Headless nothing is
+    // drawn, so nothing is cut.
+    virtual std::vector<std::string> cutColumns(Control&) { return {}; }
 };
 
 // The headless hands: each action is the control's own user action.

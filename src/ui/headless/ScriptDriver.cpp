@@ -435,6 +435,12 @@ void ScriptDriver::doExpect(const std::vector<std::string>& w) {
         check("count " + w[2], w[3], std::to_string(n));
         return;
     }
+    if (what == "whole" && w.size() == 3) {
+        std::string cut;
+        for (const std::string& heading : hands_->cutColumns(control(w[2]))) cut += (cut.empty() ? "" : ",") + heading;
+        check("whole " + w[2], "", cut);
+        return;
+    }
     if (what == "enabled" && w.size() == 4) {
         check("enabled " + w[2], w[3], control(w[2]).enabled() ? "1" : "0");
         return;

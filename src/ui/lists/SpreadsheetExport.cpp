@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <optional>
+#include <string_view>
 #include <vector>
 
 #include "host/api/ModuleGlobals.h"
@@ -127,13 +129,103 @@ void printerProblem(const std::string& detail) {
     msgBox("您好，打印机可能没安装,不能打印\r\n" + detail, MsgButtons::OK, MsgIcon::Exclamation, "警告！");
 }
 
+
+// A name a sheet may carry: at most 31 characters, none of []:*?/\.
+std::string sheetNameFrom(const SheetExport& sheet) {
+    std::string name = sheet.sheetName;
+    if (name.empty()) {
+        const std::size_t cut = sheet.fileName.find_first_of(" _0123456789");
+        name = sheet.fileName.substr(0, cut);
+    }
+    std::string clean;
+    for (char c : name)
+        if (std::string_view("[]:*?/\\").find(c) == std::string_view::npos) clean += c;
+    clean = utf8::mid(clean, 0, 31);
+    return clean.empty() ? "sheet1" : clean;
+}
+
+std::string columnLetters(std::size_t col) {
+    std::string letters;
+    for (std::size_t n = col + 1; n > 0; n = (n - 1) / 26) letters.insert(letters.begin(), static_cast<char>('A' + (n - 1) % 26));
+    return letters;
+}
+
+// One sheet of rows: field names in row 1, the rows below, then the 合计
+// row when asked for. Returns the width of its columns in character cells.
+double writeRows(lxw_worksheet* ws, const Formats& f, Recordset& rs, std::size_t firstField, bool totalRow) {
+    // Read a copy, so the caller's set keeps its position.
+    Recordset copy = rs;
+    const std::size_t first = std::min(firstField, copy.fieldCount());
+    std::vector<CellKind> kinds;
+    std::vector<double> widths;
+    std::vector<Currency> sums;
+    for (std::size_t c = first; c < copy.fieldCount(); ++c) {
+        const std::string& name = copy.fieldInfo(c).name;
+        worksheet_write_string(ws, 0, static_cast<lxw_col_t>(c - first), name.c_str(), f.head);
+        kinds.push_back(kindOf(copy, c));
+        widths.push_back(displayWidth(name));
+        sums.emplace_back();
+    }
+    lxw_row_t r = 1;
+    for (copy.moveFirst(); !copy.eof(); copy.moveNext(), ++r)
+        for (std::size_t c = first; c < copy.fieldCount(); ++c) {
+            const Value& v = copy.field(c);
+            const std::size_t col = c - first;
+            writeCell(ws, r, static_cast<lxw_col_t>(col), v, kinds[col], f);
+            const std::string shown = kinds[col] == CellKind::Amount && !v.isNull() ? format00(v) : v.toText();
+            widths[col] = std::max(widths[col], displayWidth(shown));
+            if (kinds[col] == CellKind::Amount && !v.isNull())
+                if (const auto n = v.isText() ? Currency::parse(v.toText()) : std::optional<Currency>(v.toCurrency())) sums[col] += *n;
+        }
+    if (totalRow && r > 1) {
+        bool captioned = false;
+        for (std::size_t col = 0; col < kinds.size(); ++col) {
+            const auto c = static_cast<lxw_col_t>(col);
+            if (kinds[col] == CellKind::Amount) {
+                const std::string letters = columnLetters(col);
+                const std::string formula = "=SUBTOTAL(9," + letters + "2:" + letters + std::to_string(r) + ")";
+                worksheet_write_formula_num(ws, r, c, formula.c_str(), f.amount, sums[col].toDouble());
+            } else if (!captioned) {
+                worksheet_write_string(ws, r, c, "合计", f.head);
+                captioned = true;
+            } else {
+                worksheet_write_blank(ws, r, c, f.text);
+            }
+        }
+    }
+    double total = 0;
+    for (std::size_t col = 0; col < widths.size(); ++col) {
+        const double w = std::clamp(widths[col] + 2, 6.0, 60.0);
+        worksheet_set_column(ws, static_cast<lxw_col_t>(col), static_cast<lxw_col_t>(col), w, nullptr);
+        total += w;
+    }
+    return total;
+}
+
+// Printed: on A4, across the page when the columns are wide, every column
+// on the page's width, the field names atop every page. Returns what could
+// not be set ("" when all was).
+std::string setUpPages(lxw_worksheet* ws, const std::string& title, double width) {
+    worksheet_set_paper(ws, PaperA4);
+    if (width > PortraitWidth) worksheet_set_landscape(ws);
+    else worksheet_set_portrait(ws);
+    worksheet_fit_to_pages(ws, 1, 0);
+    worksheet_repeat_rows(ws, 0, 0);
+    std::string problem;
+    if (worksheet_set_header(ws, pageHeader(title).c_str()) != LXW_NO_ERROR) problem = "page header";
+    if (worksheet_set_footer(ws, pageFooter().c_str()) != LXW_NO_ERROR) problem = "page footer";
+    return problem;
+}
+
 }  // namespace
 
 std::string ExporToExcel_rec(const std::string& title, Recordset& rs) {
     return exportSheet(SheetExport{title, title, 0}, rs);
 }
 
-std::string exportSheet(const SheetExport& sheet, Recordset& rs) {
+std::string exportSheet(const SheetExport& sheet, Recordset& rs) { return exportSheets(sheet, rs, {}); }
+
+std::string exportSheets(const SheetExport& sheet, Recordset& rs, const std::vector<MoreSheet>& more) {
     if (rs.state() != Recordset::Open || rs.recordCount() == 0) {
         msgBox("没有记录!");
         return {};
@@ -146,7 +238,6 @@ std::string exportSheet(const SheetExport& sheet, Recordset& rs) {
         printerProblem(path);
         return {};
     }
-    lxw_worksheet* ws = workbook_add_worksheet(wb, "sheet1");
     Formats f{};
     f.head = bordered(wb);
     format_set_font_name(f.head, "黑体");
@@ -156,43 +247,21 @@ std::string exportSheet(const SheetExport& sheet, Recordset& rs) {
     f.date = bordered(wb, "yyyy-mm-dd");
     f.dateTime = bordered(wb, "yyyy-mm-dd hh:mm:ss");
 
-    // Read a copy, so the caller's set keeps its position.
-    Recordset copy = rs;
-    const std::size_t first = std::min(sheet.firstField, copy.fieldCount());
-    std::vector<CellKind> kinds;
-    std::vector<double> widths;
-    for (std::size_t c = first; c < copy.fieldCount(); ++c) {
-        const std::string& name = copy.fieldInfo(c).name;
-        worksheet_write_string(ws, 0, static_cast<lxw_col_t>(c - first), name.c_str(), f.head);
-        kinds.push_back(kindOf(copy, c));
-        widths.push_back(displayWidth(name));
-    }
-    lxw_row_t r = 1;
-    for (copy.moveFirst(); !copy.eof(); copy.moveNext(), ++r)
-        for (std::size_t c = first; c < copy.fieldCount(); ++c) {
-            const Value& v = copy.field(c);
-            const std::size_t col = c - first;
-            writeCell(ws, r, static_cast<lxw_col_t>(col), v, kinds[col], f);
-            const std::string shown = kinds[col] == CellKind::Amount && !v.isNull() ? format00(v) : v.toText();
-            widths[col] = std::max(widths[col], displayWidth(shown));
-        }
-    double total = 0;
-    for (std::size_t col = 0; col < widths.size(); ++col) {
-        const double w = std::clamp(widths[col] + 2, 6.0, 60.0);
-        worksheet_set_column(ws, static_cast<lxw_col_t>(col), static_cast<lxw_col_t>(col), w, nullptr);
-        total += w;
-    }
-
-    // Printed: on A4, across the page when the columns are wide, every
-    // column on the page's width, the field names atop every page.
-    worksheet_set_paper(ws, PaperA4);
-    if (total > PortraitWidth) worksheet_set_landscape(ws);
-    else worksheet_set_portrait(ws);
-    worksheet_fit_to_pages(ws, 1, 0);
-    worksheet_repeat_rows(ws, 0, 0);
     std::string problem;
-    if (worksheet_set_header(ws, pageHeader(sheet.title).c_str()) != LXW_NO_ERROR) problem = "page header";
-    if (worksheet_set_footer(ws, pageFooter().c_str()) != LXW_NO_ERROR) problem = "page footer";
+    const std::string firstName = sheetNameFrom(sheet);
+    lxw_worksheet* ws = workbook_add_worksheet(wb, firstName.c_str());
+    if (!ws) ws = workbook_add_worksheet(wb, nullptr);
+    const double width = writeRows(ws, f, rs, sheet.firstField, sheet.totalRow);
+    problem = setUpPages(ws, sheet.title, width);
+    for (const MoreSheet& m : more) {
+        if (!m.rows || m.rows->state() != Recordset::Open || m.rows->recordCount() == 0) continue;
+        const std::string name = sheetNameFrom(SheetExport{{}, {}, 0, m.name});
+        lxw_worksheet* next = workbook_add_worksheet(wb, name.c_str());
+        if (!next) next = workbook_add_worksheet(wb, nullptr);
+        if (const std::string p = setUpPages(next, sheet.title + "：" + m.name, writeRows(next, f, *m.rows, 0, false));
+            !p.empty())
+            problem = p;
+    }
     const lxw_error closed = workbook_close(wb);
     if (closed != LXW_NO_ERROR) {
         printerProblem(lxw_strerror(closed));

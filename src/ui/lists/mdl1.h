@@ -1,5 +1,7 @@
 #pragma once
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "db/Recordset.h"
 
@@ -30,9 +32,25 @@ void setGridWidth(const std::string& frmName, ListView& lvw);
 
 // What a spreadsheet export is besides its rows.
 struct SheetExport {
+    SheetExport(std::string title, std::string fileName, std::size_t firstField = 0, std::string sheetName = {},
+                bool totalRow = false)
+        : title(std::move(title)), fileName(std::move(fileName)), firstField(firstField),
+          sheetName(std::move(sheetName)), totalRow(totalRow) {}
     std::string title;           // the page header
     std::string fileName;        // the file's name as offered, without ".xlsx"
     std::size_t firstField = 0;  // the fields before it are row keys and stay out
+    // The sheet's name, after the window; "" names it after the file's name
+    // up to its dates ("票据管理 2026-12-01至…" gives "票据管理").
+    std::string sheetName;
+    // A last row "合计" whose amounts are SUBTOTAL formulas of the rows above,
+    // so a SUBTOTAL of a whole column still counts each amount once.
+    bool totalRow = false;
+};
+
+// One more sheet of a workbook: its name and its rows (all fields exported).
+struct MoreSheet {
+    std::string name;
+    Recordset* rows = nullptr;
 };
 
 // Writes `rs` as a spreadsheet (.xlsx) where the binding says (the export
@@ -46,6 +64,9 @@ struct SheetExport {
 // present. An empty set shows "没有记录!" and writes nothing. Returns the
 // file written, or "" when none was.
 std::string exportSheet(const SheetExport& sheet, Recordset& rs);
+// The same with sheets after the first, each with its field names atop and
+// the same page set-up; an empty one is left out.
+std::string exportSheets(const SheetExport& sheet, Recordset& rs, const std::vector<MoreSheet>& more);
 // The same with every field exported and the file named after the title.
 std::string ExporToExcel_rec(const std::string& title, Recordset& rs);
 
