@@ -46,11 +46,30 @@ sync_tree() {
     mkdir -p "$tree"
     (cd "$root" && git ls-files -co --exclude-standard) | while IFS= read -r f; do
         [ -f "$root/$f" ] || continue
+        [ "$f" = CMakeLists.txt ] && continue
         if ! cmp -s "$root/$f" "$tree/$f"; then
             mkdir -p "$(dirname "$tree/$f")"
             cp "$root/$f" "$tree/$f"
         fi
     done
+}
+
+# The copy's top-level CMakeLists.txt compiles every file a fault names
+# alone, outside the unity units: planting a fault then recompiles one file,
+# not the seven it would share a unit with.
+write_top_level() {
+    local wanted="$work/CMakeLists.txt"
+    {
+        cat "$root/CMakeLists.txt"
+        echo
+        echo "# Added by scripts/mutants.sh in its copy of the tree."
+        awk -F'\t' '!/^#/ && NF >= 6 { print $2 }' "$faults" | sort -u | while IFS= read -r f; do
+            dir=$(dirname "$f")
+            while [ ! -f "$root/$dir/CMakeLists.txt" ]; do dir=$(dirname "$dir"); done
+            echo "set_source_files_properties(\${CMAKE_SOURCE_DIR}/$f DIRECTORY $dir PROPERTIES SKIP_UNITY_BUILD_INCLUSION ON)"
+        done
+    } >"$wanted"
+    cmp -s "$wanted" "$tree/CMakeLists.txt" || cp "$wanted" "$tree/CMakeLists.txt"
 }
 
 configure() {
@@ -108,6 +127,7 @@ recorded() { awk -F'\t' -v id="$1" '$1 == id { print $2 "\t" $3 }' "$kills" 2>/d
 mkdir -p "$work"
 echo "mutants: copying the tree to $tree"
 sync_tree
+write_top_level
 configure
 echo "mutants: building the copy"
 cmake --build "$tree/build" -j"$jobs" >"$work/build.log" 2>&1 || { echo "the copy does not build: $work/build.log" >&2; exit 1; }
