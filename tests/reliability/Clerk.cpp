@@ -28,11 +28,6 @@ std::string joined(const std::vector<std::string>& parts) {
     return out;
 }
 
-std::string trimmed(const std::string& text) {
-    const std::size_t from = text.find_first_not_of(' '), to = text.find_last_not_of(' ');
-    return from == std::string::npos ? std::string() : text.substr(from, to - from + 1);
-}
-
 std::vector<std::string> keyParts(const std::string& key) {
     std::vector<std::string> parts;
     std::size_t start = 0;
@@ -278,6 +273,15 @@ Posting Clerk::receivablesListQuery(const std::string& xh, const std::string& cl
     office_.ui().queueAnswer(MsgAnswer::Yes);
     w->cmdJMok.userClick();
     return finish(p, "操作成功！");
+}
+
+std::shared_ptr<frmjmjlML> Clerk::recordsWindow() {
+    auto w = formInstance<frmjmjlML>();
+    w->load();
+    w->DTPfrom.userPick(kLongAgo);
+    w->DTPto.userPick(kFarAhead);
+    w->CMDfind.userClick();
+    return w;
 }
 
 Posting Clerk::cancelReduction(bool latest) {
