@@ -26,6 +26,10 @@ tree="$work/tree"
 faults="$root/tests/mutants/faults.txt"
 kills="$root/tests/mutants/kill-list.txt"
 only=${MUTANTS_ONLY:-}
+# MUTANTS_REV=COMMIT takes the tree (and its tests) of that commit instead
+# of the working tree: a kill list recorded before a change to the tests.
+rev=${MUTANTS_REV:-}
+source_tree=$root
 jobs=${JOBS:-2}
 
 planted=""
@@ -33,7 +37,7 @@ restore() {
     # Back to the file as the tree has it, with a fresh time so that the
     # next build compiles it again (ccache makes that cheap).
     if [ -n "$planted" ]; then
-        cp "$root/$planted" "$tree/$planted"
+        cp "$source_tree/$planted" "$tree/$planted"
         planted=""
     fi
 }
@@ -44,14 +48,20 @@ trap 'restore; exit 130' INT TERM
 # the copy's build stays up to date cheaply.
 sync_tree() {
     mkdir -p "$tree"
-    (cd "$root" && git ls-files -co --exclude-standard) | while IFS= read -r f; do
-        [ -f "$root/$f" ] || continue
-        [ "$f" = CMakeLists.txt ] && continue
-        if ! cmp -s "$root/$f" "$tree/$f"; then
-            mkdir -p "$(dirname "$tree/$f")"
-            cp "$root/$f" "$tree/$f"
-        fi
-    done
+    if [ -n "$rev" ]; then
+        source_tree="$work/rev"
+        rm -rf "$source_tree" && mkdir -p "$source_tree"
+        git -C "$root" archive "$rev" | tar -x -C "$source_tree"
+    fi
+    (cd "$source_tree" && if [ -n "$rev" ]; then find . -type f | sed 's|^\./||'; else git ls-files -co --exclude-standard; fi) |
+        while IFS= read -r f; do
+            [ -f "$source_tree/$f" ] || continue
+            [ "$f" = CMakeLists.txt ] && continue
+            if ! cmp -s "$source_tree/$f" "$tree/$f"; then
+                mkdir -p "$(dirname "$tree/$f")"
+                cp "$source_tree/$f" "$tree/$f"
+            fi
+        done
 }
 
 # The copy's top-level CMakeLists.txt compiles every file a fault names
@@ -110,7 +120,8 @@ suites_of() {
     echo "^(${names[*]})\\."
 }
 
-# Runs the tests matching `regex` (SQLite only); prints the failing ones.
+# Runs the tests matching `regex` (SQLite only); prints the failing ones,
+# one a line, without the parameter comment ctest adds to a name.
 failing() {
     local regex=$1 stop=$2 args=()
     [ "$stop" = stop ] && args+=(--stop-on-failure)
@@ -118,19 +129,25 @@ failing() {
     (cd "$tree/build" && ctest -R "$regex" -E '^(pg|desktop)\.' -j"$jobs" --timeout 180 "${args[@]}" \
         >"$work/ctest.log" 2>&1) || true
     if [ -f "$tree/build/Testing/Temporary/LastTestsFailed.log" ]; then
-        cut -d: -f2- "$tree/build/Testing/Temporary/LastTestsFailed.log"
+        cut -d: -f2- "$tree/build/Testing/Temporary/LastTestsFailed.log" | sed 's/  # .*$//'
     fi
 }
 
-recorded() { awk -F'\t' -v id="$1" '$1 == id { print $2 "\t" $3 }' "$kills" 2>/dev/null; }
+# "killed", "survived"...: what the kill list says of fault `id`.
+recorded_state() { [ -f "$kills" ] || return 0; awk -F'\t' -v id="$1" '$1 == id { print $2 }' "$kills" 2>/dev/null; }
+# The tests the kill list names as killing fault `id`, one a line.
+recorded_killers() { [ -f "$kills" ] || return 0; awk -F'\t' -v id="$1" '$1 == id { for (i = 3; i <= NF; ++i) print $i }' "$kills" 2>/dev/null; }
 
 mkdir -p "$work"
 echo "mutants: copying the tree to $tree"
 sync_tree
 write_top_level
 configure
-echo "mutants: building the copy"
-cmake --build "$tree/build" -j"$jobs" >"$work/build.log" 2>&1 || { echo "the copy does not build: $work/build.log" >&2; exit 1; }
+# Only the test programs the faults name (and the libraries under them).
+mapfile -t all_targets < <(awk -F'\t' '!/^#/ && NF >= 6 { print $3 }' "$faults" | tr ',' '\n' | sort -u)
+echo "mutants: building the copy's ${all_targets[*]}"
+cmake --build "$tree/build" -j"$jobs" --target "${all_targets[@]}" >"$work/build.log" 2>&1 ||
+    { echo "the copy does not build: $work/build.log" >&2; exit 1; }
 
 out="$work/kill-list.new"
 [ "$mode" = record ] && : >"$out"
@@ -138,8 +155,7 @@ killed=0 survived=0 lost=0 broken=0
 while IFS=$'\t' read -r id file targets text replacement what; do
     case "$id" in "" | "#"*) continue ;; esac
     [ -n "$only" ] && ! [[ "$id" =~ $only ]] && continue
-    before=$(recorded "$id")
-    if [ "$mode" = check ] && [ "${before%%$'\t'*}" != killed ]; then
+    if [ "$mode" = check ] && [ "$(recorded_state "$id")" != killed ]; then
         echo "$id survivor (recorded): $what"
         survived=$((survived + 1))
         continue
@@ -161,9 +177,9 @@ while IFS=$'\t' read -r id file targets text replacement what; do
     fi
     regex=$(suites_of "$targets")
     if [ "$mode" = record ]; then
-        killers=$(failing "$regex" all | tr '\n' ' ' | sed 's/ $//')
+        killers=$(failing "$regex" all | paste -sd'\t')
         if [ -n "$killers" ]; then
-            echo "$id killed by $(wc -w <<<"$killers") test(s): $what"
+            echo "$id killed by $(tr '\t' '\n' <<<"$killers" | wc -l) test(s): $what"
             printf '%s\tkilled\t%s\n' "$id" "$killers" >>"$out"
             killed=$((killed + 1))
         else
@@ -173,7 +189,7 @@ while IFS=$'\t' read -r id file targets text replacement what; do
         fi
     else
         # The tests that killed it before go first; any test may kill it.
-        first=$(tr ' ' '\n' <<<"${before#*$'\t'}" | grep -v '^$' | head -n 20 | regex_quote | sed 's/.*/^&$/' | paste -sd'|' || true)
+        first=$(recorded_killers "$id" | head -n 20 | regex_quote | sed 's/.*/^&( |$)/' | paste -sd'|' || true)
         by=""
         [ -n "$first" ] && by=$(failing "$first" stop | head -n1)
         [ -z "$by" ] && by=$(failing "$regex" stop | head -n1)
@@ -188,12 +204,9 @@ while IFS=$'\t' read -r id file targets text replacement what; do
     restore
 done <"$faults"
 
-# Leave the copy's build as the tree is, for the next run.
-cmake --build "$tree/build" -j"$jobs" >/dev/null 2>&1 || true
-
 if [ "$mode" = record ]; then
     {
-        echo "# Written by scripts/mutants.sh record: fault id, killed/survived, the tests that fail with it."
+        printf '# Written by scripts/mutants.sh record, tab-separated: the fault id, killed or survived, the tests it fails.\n' 
         cat "$out"
     } >"$kills"
     echo "mutants: $killed killed, $survived surviving, $broken not planted; written to tests/mutants/kill-list.txt"
