@@ -150,7 +150,11 @@ cmake --build "$tree/build" -j"$jobs" --target "${all_targets[@]}" >"$work/build
     { echo "the copy does not build: $work/build.log" >&2; exit 1; }
 
 out="$work/kill-list.new"
-[ "$mode" = record ] && : >"$out"
+kills_before="$work/kill-list.before"
+if [ "$mode" = record ]; then
+    : >"$out"
+    if [ -f "$kills" ]; then cp "$kills" "$kills_before"; else : >"$kills_before"; fi
+fi
 killed=0 survived=0 lost=0 broken=0
 while IFS=$'\t' read -r id file targets text replacement what; do
     case "$id" in "" | "#"*) continue ;; esac
@@ -206,9 +210,15 @@ done <"$faults"
 
 if [ "$mode" = record ]; then
     {
-        printf '# Written by scripts/mutants.sh record, tab-separated: the fault id, killed or survived, the tests it fails.\n' 
-        cat "$out"
-    } >"$kills"
+        printf '# Written by scripts/mutants.sh record, tab-separated: the fault id, killed or survived, the tests it fails.\n'
+        # In the order of the faults; those MUTANTS_ONLY left out keep what
+        # was recorded of them.
+        awk -F'\t' 'FILENAME == ARGV[1] { fresh[$1] = $0; next }
+                     FILENAME == ARGV[2] { if ($0 !~ /^#/) old[$1] = $0; next }
+                     /^#/ || NF < 6 { next }
+                     $1 in fresh { print fresh[$1]; next }
+                     $1 in old { print old[$1] }' "$out" "$kills_before" "$faults"
+    } >"$kills.new" && mv "$kills.new" "$kills"
     echo "mutants: $killed killed, $survived surviving, $broken not planted; written to tests/mutants/kill-list.txt"
 else
     echo "mutants: $killed killed, $lost lost, $survived recorded survivors, $broken not planted"
