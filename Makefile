@@ -1,6 +1,9 @@
 # make run   install what is missing, build, and run the program
 # make test  install what is missing, build, and run every test
 # make bench build and run the timing programs (never part of make test)
+# make mutants plant the faults of tests/mutants/faults.txt one by one and check
+#            that each one the kill list marks killed still fails a test
+#            (scripts/mutants.sh record rewrites the kill list)
 # make stress the reliability suite with larger counts; FEEOFFICE_RELIABILITY_KILLS,
 #            _CLERKS, _OPS, _STEPS, _LIST and FEEOFFICE_SEED set them
 #            (the defaults below, or the small ones of make test when unset there)
@@ -13,7 +16,7 @@ CMAKE_FLAGS ?=
 # after deps.
 GENERATOR = $(if $(wildcard $(BUILD)/CMakeCache.txt),,-G Ninja)
 
-.PHONY: all deps configure build run test bench stress clean
+.PHONY: all deps configure build run test bench stress mutants clean
 
 all: build
 
@@ -40,6 +43,9 @@ stress: build
 	  FEEOFFICE_RELIABILITY_STEPS=$${FEEOFFICE_RELIABILITY_STEPS:-300} \
 	  FEEOFFICE_RELIABILITY_LIST=$${FEEOFFICE_RELIABILITY_LIST:-20} \
 	  ctest -L reliability --output-on-failure -j$(JOBS)
+
+mutants: deps
+	@BUILD=$(BUILD) JOBS=$(JOBS) scripts/mutants.sh check
 
 bench: build
 	@cmake --build $(BUILD) --target bench

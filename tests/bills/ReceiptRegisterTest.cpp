@@ -271,38 +271,6 @@ TEST_P(ReceiptRegister, VoidsABillAndCancelsItsChargeInOneTransaction) {
     EXPECT_EQ(text("select count(*) from sys_log l, pjml p where p.id=46 and l.djbh=p.djbh and l.amount=p.hjje"), "1");
 }
 
-TEST_P(ReceiptRegister, AVoidRefusedAfterItsFirstWritesIsRolledBackWhole) {
-    const std::string logged = text("select max(id) from sys_log");  // the demo's own postings
-    // The preview showed a void that could go; then a later reduction
-    // settled the remainder split off an arrears row that bill 37's charge
-    // settled: the posting refuses, and nothing of it stays.
-    auto w = october();
-    const std::string before = footprint();
-    ASSERT_TRUE(w->ListView1.userItemClick("k37"));
-    ui.setModalRunner([this](Form& f) {
-        cn->execute("insert into qfhzb(qfkid,xsid,qfje,jmjlid,yqfkid) values(9001,7,10,33,16)");
-        dynamic_cast<frmPlanPreview&>(f).cmdOK.userClick();
-    });
-    ui.queueAnswer(MsgAnswer::Yes);
-    w->cmdZF.userClick();
-    const auto& shown = ui.messages();
-    ASSERT_GE(shown.size(), 2u);
-    EXPECT_EQ(shown[shown.size() - 2].text.rfind("继本次收费操作后又发生", 0), 0u);
-    EXPECT_EQ(shown.back().text, "操作失败！");
-    EXPECT_EQ(shown.back().title, "警告！");
-    EXPECT_EQ(shown.back().icon, MsgIcon::None);
-    cn->execute("delete from qfhzb where qfkid=9001");
-    EXPECT_EQ(footprint(), before);
-    EXPECT_EQ(text("select count(*) from qfhzb where sfjlid=43"), "1");
-    // What the log says of it was written after the rollback.
-    EXPECT_EQ(text("select count(*)||'|'||min(operation)||'|'||min(outcome) from sys_log where id>" + logged),
-              "1|作废票据|失败");
-}
-
-// The list over every date is read in chunks on the embedded engine (a
-// server delivers it whole): the rows equal the statement's own, row for row,
-// a void while it is still being read posts and lists afresh, and a window
-// closed mid-read lets go of its statement.
 TEST_P(ReceiptRegister, TheWholeRegisterReadInChunksMatchesTheStatementAndAVoidMeanwhileRelistsIt) {
     auto w = october();
     w->DTPfrom.userPick(*DateTime::parse("2000-01-01"));

@@ -214,9 +214,6 @@ TEST(FeeDatabase, AVersionTwoDatabaseGetsTheLargeBooksIndexesKeepingEveryRow) {
     EXPECT_EQ(test::scalar(*cn, "select count(*) from sqlite_master where name in('ix_kdw_sfjl_hkid',"
                                 "'ix_INandOutML_djbh','ix_PJML_kpr','ix_PJML_bjmc')").toInt(), 4);
     EXPECT_EQ(test::scalar(*cn, "select djbh from kdw_sfjl where hkid=5").toText(), "HK202612060001");
-    // Opened again, there is nothing left to do.
-    cn.reset();
-    EXPECT_EQ(feeSchemaVersionOf(*openFeeDatabase(sqliteConnectionString(path))), kFeeSchemaVersion);
 }
 
 // The plan's lines, one string.
@@ -422,14 +419,9 @@ TEST_P(OlderSchemaUpgrade, AVersionFourDatabaseHasItsReceiptsKeyedByTheirRowIdKe
     // which has its statistics.
     EXPECT_NE(planOf(*cn, all).find("COVERING INDEX ix_kdw_sfjl_djbh_ysk_hkje"), std::string::npos) << planOf(*cn, all);
     EXPECT_EQ(test::scalar(*cn, "select count(*) from sqlite_stat1 where idx='ix_kdw_sfjl_djbh_ysk_hkje'").toInt(), 1);
-    // The office's index is back on the new table, and its trigger writes
-    // to it.
+    // The office's index is back on the new table (its trigger: below, as
+    // every rebuilt table's).
     EXPECT_NE(planOf(*cn, "select id from PJML where xm='李二'").find("ix_office_PJML_xm"), std::string::npos);
-    cn->execute("insert into PJMLmx(PjMLid,xmmc,je) values(20,'保育费',120.5)");
-    EXPECT_EQ(test::firstColumn(*cn, "select id from PJML where rptbz='有明细'"), std::vector<std::string>{"20"});
-    // Opened again, there is nothing left to do.
-    cn.reset();
-    EXPECT_EQ(feeSchemaVersionOf(*openFeeDatabase(sqliteConnectionString(path))), kFeeSchemaVersion);
 }
 
 TEST_P(OlderSchemaUpgrade, AVersionFiveDatabaseComparesDocumentNumbersByteForByteKeepingEverythingElse) {
@@ -509,10 +501,6 @@ TEST_P(OlderSchemaUpgrade, AVersionSixDatabaseComparesItsDatesAsTextChangingNoth
     EXPECT_EQ(storedTypeOfANumberDate(*cn, 91), "text");
     EXPECT_EQ(storedTypeOfANumberDate(*other, 92), "text");
     EXPECT_EQ(cn->execute("select kprq from PJML where id=10")->field(std::size_t{0}).kind(), Value::Kind::Date);
-    // The office's index and trigger still work on the receipts.
-    EXPECT_NE(planOf(*cn, "select id from PJML where xm='李二'").find("ix_office_PJML_xm"), std::string::npos);
-    cn->execute("insert into PJMLmx(PjMLid,xmmc,je) values(20,'保育费',120.5)");
-    EXPECT_EQ(test::firstColumn(*cn, "select id from PJML where rptbz='有明细'"), std::vector<std::string>{"20"});
     // Opened again, there is nothing left to do.
     const std::int64_t schemaVersion = test::scalar(*cn, "pragma schema_version").toInt();
     cn.reset();
