@@ -1,6 +1,7 @@
 # make run   install what is missing, build, and run the program
 # make test  install what is missing, build, and run every test
 # make bench build and run the timing programs (never part of make test)
+# make docs  the module's reference from its public headers (build/docs/html)
 # make stress the reliability suite with larger counts; FEEOFFICE_RELIABILITY_KILLS,
 #            _CLERKS, _OPS, _STEPS, _LIST and FEEOFFICE_SEED set them
 #            (the defaults below, or the small ones of make test when unset there)
@@ -13,7 +14,7 @@ CMAKE_FLAGS ?=
 # after deps.
 GENERATOR = $(if $(wildcard $(BUILD)/CMakeCache.txt),,-G Ninja)
 
-.PHONY: all deps configure build run test bench stress clean
+.PHONY: all deps configure build run test bench stress docs clean
 
 all: build
 
@@ -43,6 +44,9 @@ stress: build
 
 bench: build
 	@cmake --build $(BUILD) --target bench
+
+docs: configure
+	@cmake --build $(BUILD) --target docs
 
 clean:
 	rm -rf $(BUILD)

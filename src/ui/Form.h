@@ -1,4 +1,5 @@
 #pragma once
+#include "FeeOfficeApi.h"
 #include <functional>
 #include <map>
 #include <string>
@@ -21,18 +22,18 @@ class Menu;
 // returns when the window is unloaded or hidden; unload() runs Form_Unload
 // (which may cancel) and marks the instance spent, so the module-wide
 // instance (formInstance<T>) is created afresh on next use.
-class Form {
+class FEEOFFICE_API Form {
 public:
-    using Observer = std::function<void(const Form&)>;
+    using Observer = std::function<void(const Form&)>;  // told of a change to the form
 
-    explicit Form(std::string name);
+    explicit Form(std::string name);  // a form named by its class name ("frmBILLML")
     virtual ~Form();
     Form(const Form&) = delete;
     Form& operator=(const Form&) = delete;
 
-    const std::string& name() const { return name_; }
-    const std::string& caption() const { return caption_; }
-    void setCaption(const std::string& c);
+    const std::string& name() const { return name_; }  // the class name it was made with
+    const std::string& caption() const { return caption_; }  // the title bar text
+    void setCaption(const std::string& c);  // sets the title bar text
 
     // --- geometry, twips ---
     int width() const { return width_; }
@@ -79,7 +80,7 @@ public:
     // The close box of the title bar.
     void userClose() { unload(); }
 
-    void PopupMenu(Menu& menu, int x, int y);
+    void PopupMenu(Menu& menu, int x, int y);  // shows `menu` as a context menu at x, y (twips)
 
     // --- layout for a drawing binding ---
     const LayoutItem& layout() const { return layout_; }

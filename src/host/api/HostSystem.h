@@ -1,4 +1,5 @@
 #pragma once
+#include "FeeOfficeApi.h"
 #include <memory>
 #include <string>
 #include <vector>
@@ -12,15 +13,15 @@
 namespace fo {
 
 // One paper format of a receipt, as `billTypeName` lists them.
-struct BillType {
-    int number = 0;
-    std::string name;
+struct FEEOFFICE_API BillType {
+    int number = 0;  // the format's number, as the printing object knows it
+    std::string name;  // its name, as the clerk picks it
 };
 
 // The host system object `gRun`: everything the module asks of the host
 // application, by the names the module calls. Errors are not trapped here;
 // they reach the caller.
-class HostSystem {
+class FEEOFFICE_API HostSystem {
 public:
     virtual ~HostSystem() = default;
 

@@ -1,11 +1,12 @@
 #pragma once
+#include "FeeOfficeApi.h"
 #include "ui/controls/Control.h"
 
 namespace fo {
 
 // A check box: Value 0 (clear), 1 (ticked), 2 (grey). Changing the value,
 // by code or by the clerk, fires Click.
-class CheckBox : public Control {
+class FEEOFFICE_API CheckBox : public Control {
 public:
     CheckBox(Form& f, std::string name, std::string caption = {}, int index = -1)
         : Control(f, std::move(name), index), caption_(std::move(caption)) {}

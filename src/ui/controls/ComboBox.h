@@ -1,4 +1,5 @@
 #pragma once
+#include "FeeOfficeApi.h"
 #include <string>
 #include <vector>
 
@@ -9,7 +10,7 @@ namespace fo {
 // A combo box: entries with item data, the chosen entry (ListIndex, -1 for
 // none) and the text shown. Choosing an entry, by code or by the clerk,
 // fires Click; editing the text fires Change.
-class ComboBox : public Control {
+class FEEOFFICE_API ComboBox : public Control {
 public:
     enum class Style { DropDownCombo = 0, DropDownList = 2 };
     struct Entry {

@@ -1,10 +1,11 @@
 #pragma once
+#include "FeeOfficeApi.h"
 #include "ui/controls/Control.h"
 
 namespace fo {
 
 // A push button. A click takes the focus first, as a mouse click does.
-class CommandButton : public Control {
+class FEEOFFICE_API CommandButton : public Control {
 public:
     CommandButton(Form& f, std::string name, std::string caption = {}, int index = -1)
         : Control(f, std::move(name), index), caption_(std::move(caption)) {}

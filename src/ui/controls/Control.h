@@ -1,4 +1,5 @@
 #pragma once
+#include "FeeOfficeApi.h"
 #include <functional>
 #include <map>
 #include <string>
@@ -15,7 +16,7 @@ class Form;
 // constructor (`cmdOk.Click = [this] { cmdOk_Click(); };`). Code that changes
 // a property notifies observers; user-action entry points (`userClick()`...)
 // change the state and fire the handlers exactly as a clerk's action would.
-class Control {
+class FEEOFFICE_API Control {
 public:
     using Observer = std::function<void(const Control&)>;
 

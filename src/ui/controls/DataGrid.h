@@ -1,4 +1,5 @@
 #pragma once
+#include "FeeOfficeApi.h"
 #include <string>
 #include <vector>
 
@@ -9,7 +10,7 @@ namespace fo {
 
 // A grid bound to a result set: one column per field, one row per visible
 // record; the current row is the set's current record.
-class DataGrid : public Control {
+class FEEOFFICE_API DataGrid : public Control {
 public:
     struct Column {
         std::string caption;

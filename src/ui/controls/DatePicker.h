@@ -1,4 +1,5 @@
 #pragma once
+#include "FeeOfficeApi.h"
 #include "db/values/DateTime.h"
 #include "ui/controls/Control.h"
 
@@ -6,7 +7,7 @@ namespace fo {
 
 // A date picker. A new value fires Change; the clerk's pick also fires
 // CloseUp, as closing the drop-down calendar does.
-class DatePicker : public Control {
+class FEEOFFICE_API DatePicker : public Control {
 public:
     DatePicker(Form& f, std::string name, int index = -1)
         : Control(f, std::move(name), index), value_(DateTime::today()) {}

@@ -1,4 +1,5 @@
 #pragma once
+#include "FeeOfficeApi.h"
 #include <string>
 #include <vector>
 
@@ -11,7 +12,7 @@ namespace fo {
 // rows are headers. Widths and heights in twips; a width below 1 hides a
 // column. Row/Col is the current cell, whose geometry the in-place editors
 // of the windows follow.
-class FlexGrid : public Control {
+class FEEOFFICE_API FlexGrid : public Control {
 public:
     FlexGrid(Form& f, std::string name, int index = -1);
     const char* kind() const override { return "FlexGrid"; }

@@ -1,11 +1,12 @@
 #pragma once
+#include "FeeOfficeApi.h"
 #include "ui/controls/Control.h"
 #include "ui/controls/KeyCodes.h"
 
 namespace fo {
 
 // A caption on the window; windows also keep values in its Tag.
-class Label : public Control {
+class FEEOFFICE_API Label : public Control {
 public:
     Label(Form& f, std::string name, std::string caption = {}, int index = -1)
         : Control(f, std::move(name), index), caption_(std::move(caption)) {}

@@ -1,4 +1,5 @@
 #pragma once
+#include "FeeOfficeApi.h"
 #include <string>
 #include <utility>
 #include <vector>
@@ -11,7 +12,7 @@ class Control;
 // binding that draws it. Positions in twips stay on the controls; the layout
 // only says what sits beside, below or inside what. The headless binding
 // ignores it.
-struct LayoutItem {
+struct FEEOFFICE_API LayoutItem {
     enum class Kind {
         Control,   // one control
         Row,       // children side by side

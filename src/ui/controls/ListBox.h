@@ -1,4 +1,5 @@
 #pragma once
+#include "FeeOfficeApi.h"
 #include <string>
 #include <vector>
 
@@ -7,7 +8,7 @@
 namespace fo {
 
 // A list box, single or multi-select, with item data per entry.
-class ListBox : public Control {
+class FEEOFFICE_API ListBox : public Control {
 public:
     struct Entry {
         std::string text;

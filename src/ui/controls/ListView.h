@@ -1,4 +1,5 @@
 #pragma once
+#include "FeeOfficeApi.h"
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -17,7 +18,7 @@ namespace fo {
 class ListView;
 
 // A column header of a report-style list view. Width in twips; 0 hides it.
-struct ColumnHeader {
+struct FEEOFFICE_API ColumnHeader {
     std::string key, text;
     int width = 1440;
     Alignment alignment = Alignment::Left;
@@ -28,7 +29,7 @@ struct ColumnHeader {
 // what it draws, and makes a ListItem only for a row somebody asks for (by
 // index, key, selection or click). Rows may still be arriving: count() is
 // what is there now, readMore() reads on.
-class ListRows {
+class FEEOFFICE_API ListRows {
 public:
     virtual ~ListRows() = default;
     virtual int count() const = 0;
@@ -44,7 +45,7 @@ public:
 
 // One row of a list view: its text is the first column, sub-item i the
 // column i + 1. Setters tell the list view's observers.
-class ListItem {
+class FEEOFFICE_API ListItem {
 public:
     ListItem(ListView& owner, std::string key, std::string text)
         : owner_(&owner), key_(std::move(key)), text_(std::move(text)) {}
@@ -93,7 +94,7 @@ private:
 // needs every row (itemCount, an index past the rows there, a key not among
 // them, adding an item) reads the rest first; a drawing binding asks only
 // for the rows there (shownCount, row*) and reads on with readMoreRows.
-class ListView : public Control, public ColumnWidthTarget {
+class FEEOFFICE_API ListView : public Control, public ColumnWidthTarget {
 public:
     ListView(Form& f, std::string name, int index = -1) : Control(f, std::move(name), index) {}
     const char* kind() const override { return "ListView"; }
@@ -207,6 +208,6 @@ private:
 
 // The amount the row keyed `key` shows in the column captioned `caption`;
 // nothing when there is no such row or column, or the cell holds no amount.
-std::optional<Currency> listedAmount(ListView& lvw, const std::string& key, const std::string& caption);
+FEEOFFICE_API std::optional<Currency> listedAmount(ListView& lvw, const std::string& key, const std::string& caption);
 
 }  // namespace fo

@@ -1,11 +1,12 @@
 #pragma once
+#include "FeeOfficeApi.h"
 #include "ui/controls/Control.h"
 
 namespace fo {
 
 // A menu or a menu entry. An entry's container is its menu; a pop-up menu
 // is a menu the window keeps invisible in its menu bar.
-class Menu : public Control {
+class FEEOFFICE_API Menu : public Control {
 public:
     Menu(Form& f, std::string name, std::string caption = {}, Menu* parent = nullptr, int index = -1)
         : Control(f, std::move(name), index), caption_(std::move(caption)) {

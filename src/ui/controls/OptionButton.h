@@ -1,11 +1,12 @@
 #pragma once
+#include "FeeOfficeApi.h"
 #include "ui/controls/Control.h"
 
 namespace fo {
 
 // An option button. Buttons of one window with the same container are one
 // group: choosing one clears the others. Choosing fires Click.
-class OptionButton : public Control {
+class FEEOFFICE_API OptionButton : public Control {
 public:
     OptionButton(Form& f, std::string name, std::string caption = {}, int index = -1)
         : Control(f, std::move(name), index), caption_(std::move(caption)) {}

@@ -1,4 +1,5 @@
 #pragma once
+#include "FeeOfficeApi.h"
 #include <string>
 #include <vector>
 
@@ -7,7 +8,7 @@
 namespace fo {
 
 // A captioned frame that groups controls.
-class Frame : public Control {
+class FEEOFFICE_API Frame : public Control {
 public:
     Frame(Form& f, std::string name, std::string caption = {}, int index = -1)
         : Control(f, std::move(name), index), caption_(std::move(caption)) {}
@@ -22,14 +23,14 @@ private:
 
 // A plain panel (picture box): holds controls, takes mouse events; also the
 // bar shown while a splitter is dragged.
-class PictureBox : public Control {
+class FEEOFFICE_API PictureBox : public Control {
 public:
     PictureBox(Form& f, std::string name, int index = -1) : Control(f, std::move(name), index) {}
     const char* kind() const override { return "PictureBox"; }
 };
 
 // An image: the grip of a splitter. DragDrop tells where it was dropped.
-class ImageBox : public Control {
+class FEEOFFICE_API ImageBox : public Control {
 public:
     ImageBox(Form& f, std::string name, int index = -1) : Control(f, std::move(name), index) {}
     const char* kind() const override { return "Image"; }
@@ -38,7 +39,7 @@ public:
 
 // A tabbed panel: one page per caption; Tab is the page shown (0-based).
 // Changing the page fires Click with the previous page.
-class TabPanel : public Control {
+class FEEOFFICE_API TabPanel : public Control {
 public:
     TabPanel(Form& f, std::string name, std::vector<std::string> captions = {}, int index = -1)
         : Control(f, std::move(name), index), captions_(std::move(captions)) {}

@@ -1,9 +1,10 @@
 #pragma once
+#include "FeeOfficeApi.h"
 #include "ui/controls/Control.h"
 
 namespace fo {
 
-class ProgressBar : public Control {
+class FEEOFFICE_API ProgressBar : public Control {
 public:
     ProgressBar(Form& f, std::string name, int index = -1) : Control(f, std::move(name), index) {}
     const char* kind() const override { return "ProgressBar"; }

@@ -1,11 +1,12 @@
 #pragma once
+#include "FeeOfficeApi.h"
 #include "ui/controls/Control.h"
 
 namespace fo {
 
 // A text box. Positions (SelStart, SelLength) count characters. Setting the
 // text fires Change when it differs, as the window code relies on.
-class TextBox : public Control {
+class FEEOFFICE_API TextBox : public Control {
 public:
     TextBox(Form& f, std::string name, int index = -1) : Control(f, std::move(name), index) {}
     const char* kind() const override { return "TextBox"; }

@@ -1,4 +1,5 @@
 #pragma once
+#include "FeeOfficeApi.h"
 #include <memory>
 #include <string>
 #include <vector>
@@ -10,7 +11,7 @@ namespace fo {
 class TreeView;
 
 // The images a tree shows, by 1-based index. Headless it keeps only names.
-class ImageList : public Control {
+class FEEOFFICE_API ImageList : public Control {
 public:
     ImageList(Form& f, std::string name) : Control(f, std::move(name)) { setVisible(false); }
     const char* kind() const override { return "ImageList"; }
@@ -22,7 +23,7 @@ private:
 };
 
 // A node of a tree view. Image indexes are 1-based into the image list.
-class TreeNode {
+class FEEOFFICE_API TreeNode {
 public:
     TreeNode(TreeView& owner, TreeNode* parent, std::string key, std::string text, int image, int selectedImage)
         : owner_(&owner), parent_(parent), key_(std::move(key)), text_(std::move(text)),
@@ -54,7 +55,7 @@ private:
 
 // A tree view. Nodes are kept in the order they were added (the Nodes
 // collection, 1-based); treeOrder() walks them parent before children.
-class TreeView : public Control {
+class FEEOFFICE_API TreeView : public Control {
 public:
     TreeView(Form& f, std::string name, int index = -1) : Control(f, std::move(name), index) {}
     const char* kind() const override { return "TreeView"; }
