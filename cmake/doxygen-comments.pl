@@ -20,6 +20,10 @@ while (my $line = <>) {
     my $inBody = $at >= 0 && $depth > $at;
     if ($inBody) {
         push @out, $line;
+    } elsif ($line =~ m{^\s*//\s*---.*---\s*$}) {
+        # A section heading ("// --- events ---") documents nothing.
+        drop();
+        push @out, $line;
     } elsif ($line =~ m{^(\s*)//([^/!].*|)$}) {
         @comment = () if $members > 0;
         $members = 0;

@@ -69,10 +69,10 @@ public:
     void appendRow(const PackedRow& row);
 
     // --- reading ---
-    int state() const { return state_; }
-    void close();
-    std::size_t fieldCount() const { return fields_.size(); }
-    const FieldInfo& fieldInfo(std::size_t index) const;
+    int state() const { return state_; }  // Open or Closed
+    void close();  // closes the set; its rows are gone
+    std::size_t fieldCount() const { return fields_.size(); }  // how many columns
+    const FieldInfo& fieldInfo(std::size_t index) const;  // column `index` (0-based)
     // Field index by case-insensitive name; -1 when unknown.
     int fieldIndex(std::string_view name) const;
     // Current row's value by index or by case-insensitive name. Throws DbError

@@ -202,7 +202,7 @@ FEEOFFICE_API std::string changedSincePreview(const std::vector<std::string>& ro
 // --- texts ---
 FEEOFFICE_API std::string kindText(Kind kind);                     // 新增, 修改, 删除
 FEEOFFICE_API std::string tableCaption(const std::string& table);  // 收费记录, 欠费, ...
-FEEOFFICE_API std::string columnCaption(const std::string& column);
+FEEOFFICE_API std::string columnCaption(const std::string& column);  // what a clerk calls a column ("应收金额")
 FEEOFFICE_API std::string datumText(const Datum& d);  // "(新1)", "(记账时)", "(空)", amounts "0.00", the value
 FEEOFFICE_API std::string keyText(const RowChange& c);  // "qfkid=12", "sfjlid=(新1),sfxmid=3"
 // "付款日期: 2026-10-01 → (空)；收费记录: 43 → 0" (with `captions`), or

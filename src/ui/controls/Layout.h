@@ -13,7 +13,7 @@ class Control;
 // only says what sits beside, below or inside what. The headless binding
 // ignores it.
 struct FEEOFFICE_API LayoutItem {
-    enum class Kind {
+    enum class Kind {  // what the item lays out
         Control,   // one control
         Row,       // children side by side
         Column,    // children one below the other
@@ -22,10 +22,10 @@ struct FEEOFFICE_API LayoutItem {
         Tabs,      // one page per child; a child's caption names its page
         Stretch,   // free space
     };
-    Kind kind = Kind::Column;
-    std::string caption;
-    Control* control = nullptr;
-    std::vector<LayoutItem> children;
+    Kind kind = Kind::Column;  // what the item lays out
+    std::string caption;  // a group's or column's caption
+    Control* control = nullptr;  // the control of a Control item
+    std::vector<LayoutItem> children;  // the items inside it
     bool vertical = false;  // for Splitter: children stacked top to bottom
 };
 

@@ -58,13 +58,13 @@ public:
     // --- message boxes ---
     MsgAnswer msgBox(const std::string& text, MsgButtons buttons, MsgIcon icon,
                      const std::string& title) override;
-    void queueAnswer(MsgAnswer a) { answers_.push_back(a); }
-    std::size_t pendingAnswers() const { return answers_.size(); }
-    const std::vector<MessageRecord>& messages() const { return messages_; }
-    const MessageRecord* lastMessage() const { return messages_.empty() ? nullptr : &messages_.back(); }
+    void queueAnswer(MsgAnswer a) { answers_.push_back(a); }  // the answer the next question gets
+    std::size_t pendingAnswers() const { return answers_.size(); }  // answers queued and not given yet
+    const std::vector<MessageRecord>& messages() const { return messages_; }  // every message box shown, in order
+    const MessageRecord* lastMessage() const { return messages_.empty() ? nullptr : &messages_.back(); }  // the last one; nullptr none
 
     // --- windows ---
-    void setModalRunner(ModalRunner r) { runner_ = std::move(r); }
+    void setModalRunner(ModalRunner r) { runner_ = std::move(r); }  // who works the modal windows
     void showForm(Form& form, bool modal) override;
     void formClosed(Form& form) override;
     // The innermost shown window; nullptr when none.
@@ -80,10 +80,10 @@ public:
     std::string clipboardText() override { return clipboard_; }
 
     // --- export and printing ---
-    void setExportFolder(std::string folder) { exportFolder_ = std::move(folder); }
+    void setExportFolder(std::string folder) { exportFolder_ = std::move(folder); }  // where exports go
     std::string exportFolder() override;
     void exported(const std::string& path) override;
-    const std::vector<std::string>& exports() const { return exports_; }
+    const std::vector<std::string>& exports() const { return exports_; }  // every file exported, in order
     void printed(const std::string& path) override;
     // The file the next openPath() answers, once ("" answers as a cancel).
     void setOpenPath(std::string path) { openPath_ = std::move(path); }
