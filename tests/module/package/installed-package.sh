@@ -30,7 +30,7 @@ headers)
   # (an internal header it includes is not there).
   cd "$inc"
   find . -name '*.h' ! -name FeeOfficeApi.h -printf '%P\n' | sort |
-    xargs -P2 -I{} sh -c 'echo "#include \"{}\"" | g++ -std=c++20 -fsyntax-only -I"$1" -x c++ - 2>&1 >/dev/null | head -5 | sed "s|^|{}: |"' _ "$inc" > "$prefix/headers.log"
+    xargs -P2 -I{} sh -c 'echo "#include \"{}\"" | "${CXX:-g++}" -std=c++20 -fsyntax-only -I"$1" -x c++ - 2>&1 >/dev/null | head -5 | sed "s|^|{}: |"' _ "$inc" > "$prefix/headers.log"
   [ ! -s "$prefix/headers.log" ] || { cat "$prefix/headers.log" >&2; fail "a public header does not compile alone"; }
   ;;
 example)
