@@ -4,6 +4,7 @@
 # make mutants plant the faults of tests/mutants/faults.txt one by one and check
 #            that each one the kill list marks killed still fails a test
 #            (scripts/mutants.sh record rewrites the kill list)
+# make docs  the module's reference from its public headers (build/docs/html)
 # make stress the reliability suite with larger counts; FEEOFFICE_RELIABILITY_KILLS,
 #            _CLERKS, _OPS, _STEPS, _LIST and FEEOFFICE_SEED set them
 #            (the defaults below, or the small ones of make test when unset there)
@@ -16,7 +17,7 @@ CMAKE_FLAGS ?=
 # after deps.
 GENERATOR = $(if $(wildcard $(BUILD)/CMakeCache.txt),,-G Ninja)
 
-.PHONY: all deps configure build run test bench stress mutants clean
+.PHONY: all deps configure build run test bench stress mutants docs clean
 
 all: build
 
@@ -49,6 +50,9 @@ mutants: deps
 
 bench: build
 	@cmake --build $(BUILD) --target bench
+
+docs: configure
+	@cmake --build $(BUILD) --target docs
 
 clean:
 	rm -rf $(BUILD)

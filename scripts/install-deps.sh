@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(g++ cmake make ninja-build pkg-config googletest libgtest-dev libgmock-dev libsqlite3-dev
           qt6-base-dev qt6-charts-dev libqt6opengl6-dev qt6-translations-l10n libqt6svg6 libxlsxwriter-dev libcli11-dev libsodium-dev
           fonts-noto-cjk fonts-wqy-microhei xvfb poppler-utils unzip shared-mime-info desktop-file-utils
-          libglib2.0-bin libpq-dev postgresql postgresql-common postgresql-contrib libzip-dev libpugixml-dev)
+          libglib2.0-bin libpq-dev postgresql postgresql-common postgresql-contrib libzip-dev libpugixml-dev doxygen)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

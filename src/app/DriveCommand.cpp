@@ -28,6 +28,7 @@
 #include "host/operators/Operators.h"
 #include "host/settings/UserSettingsStore.h"
 #include "host/api/ModuleGlobals.h"
+#include "module/ModuleEntries.h"
 #include "reduction/frmjmjlML.h"
 #include "reduction/frmjmjlNew.h"
 #include "setup/SetupWindows.h"
@@ -61,25 +62,13 @@ struct DriveOptions {
 // The windows and entry operations a script can open (the GUI and the tour
 // open the same). Each layer adds its own here as it arrives.
 void registerModuleWindows(FormRegistry& registry, cLsBILLhead& bill) {
-    registerUiWindows(registry);
-    registry.addWindow<frmjmjlNew>("frmjmjlNew");
-    registry.addWindow<frmjmjlML>("frmjmjlML");
-    registry.addWindow<frmXSsel>("frmXSsel");
-    registry.addWindow<frmBILLML>("frmBILLML");
-    registry.addWindow<frmCommFind>("frmCommFind");
-    registry.addWindow<CombinedQueryForm>("CombinedQueryForm");
-    registry.addWindow<frmBachJM>("frmBachJM");
-    registry.addWindow<frmBachJM_next>("frmBachJM_next");
-    registry.addWindow<frmJmBachList>("frmJmBachList");
+    // The module's windows and entry operations, as any host registers them.
+    registerModuleEntries(registry, bill);
+    // The reference host's own windows.
     registerSignInWindows(registry);
     registerFeeWindows(registry);
     registerSetupWindows(registry);
     registerReportWindows(registry);
-    // The entry operations of the bill header object; ShowJMJL and
-    // ShowBachJm open the windows registered above under their class names.
-    registry.addEntry("ShowPJinfo", [&bill] { bill.ShowPJinfo(); });
-    registry.addEntry("ShowJMJL", [&bill] { bill.ShowJMJL(); });
-    registry.addEntry("ShowBachJm", [&bill] { bill.ShowBachJm(); });
 }
 
 namespace {

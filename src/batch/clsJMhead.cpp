@@ -1,7 +1,10 @@
 #include "batch/clsJMhead.h"
 
+#include "batch/CounterBlocks.h"
 #include "batch/ReductionStatements.h"
 #include "data/BookNames.h"
+#include "reduction/ArrearsOfStudents.h"
+#include "reduction/ReductionPlan.h"
 #include "db/DbError.h"
 #include "host/api/MessageService.h"
 #include "host/api/ModuleGlobals.h"
@@ -9,6 +12,11 @@
 #include "ui/lists/TrimSpaces.h"
 
 namespace fo {
+
+clsJMhead::clsJMhead() = default;
+clsJMhead::~clsJMhead() = default;
+clsJMhead::clsJMhead(clsJMhead&&) noexcept = default;
+clsJMhead& clsJMhead::operator=(clsJMhead&&) noexcept = default;
 
 HostSystem& clsJMhead::host() const { return myGrun_ ? *myGrun_ : fo::gRun(); }
 
@@ -23,13 +31,13 @@ void clsJMhead::drawInBlocks(long records) {
     prepared_ = std::make_shared<PreparedStatements>();
     visible_.reset();
     names_.reset();
-    held_ = {};
+    held_.reset();
 }
 
 void clsJMhead::readAhead(std::vector<std::string> students, std::set<std::string> periods) {
     aheadStudents_ = std::move(students);
     aheadPeriods_ = std::move(periods);
-    held_ = {};
+    held_.reset();
 }
 
 BookNames& clsJMhead::namesOn(Connection& cn, std::optional<BookNames>& own) {
@@ -43,8 +51,9 @@ BookNames& clsJMhead::namesOn(Connection& cn, std::optional<BookNames>& own) {
 
 const jmjl::ArrearsOfStudents* clsJMhead::heldOn(Connection& cn) {
     if (!blocks_ || aheadStudents_.empty()) return nullptr;
-    if (held_.connection() != &cn) held_.read(cn, aheadStudents_, aheadPeriods_, prepared_.get());
-    return &held_;
+    if (!held_) held_ = std::make_unique<jmjl::ArrearsOfStudents>();
+    if (held_->connection() != &cn) held_->read(cn, aheadStudents_, aheadPeriods_, prepared_.get());
+    return held_.get();
 }
 
 void clsJMhead::toJm(Connection& trCnn, const plan::Plan* seen) {
@@ -82,7 +91,7 @@ void clsJMhead::toJm(Connection& trCnn, const plan::Plan* seen) {
         if (const auto changed = plan::differences(*seen, p); !changed.empty())
             throw jmjl::ReductionRefused(plan::changedSincePreview(changed));
     // His rows read ahead are his no longer.
-    held_.forget(STR_xsid_);
+    if (held_) held_->forget(STR_xsid_);
     plan::execute(trCnn, p, postingStatements());
 }
 

@@ -1,4 +1,5 @@
 #pragma once
+#include "FeeOfficeApi.h"
 #include <map>
 #include <memory>
 #include <optional>
@@ -7,19 +8,23 @@
 #include <utility>
 #include <vector>
 
-#include "batch/CounterBlocks.h"
 #include "batch/clsJMmx.h"
 #include "db/Connection.h"
 #include "db/values/Currency.h"
 #include "db/PreparedStatements.h"
-#include "data/BookNames.h"
 #include "data/posting/PostingPlan.h"
 #include "host/api/HostSystem.h"
-#include "reduction/ArrearsOfStudents.h"
-#include "reduction/ReductionChecks.h"
-#include "reduction/ReductionPlan.h"
 
 namespace fo {
+
+// The posting's working state is the module's own: only named here.
+class BookNames;
+namespace batch { class CounterBlocks; }
+namespace jmjl {
+class ArrearsOfStudents;
+struct ReducedItem;
+struct SettledRow;
+}
 
 using JMmxCollection = std::vector<clsJMmx>;
 
@@ -28,8 +33,13 @@ using JMmxCollection = std::vector<clsJMmx>;
 // of a batch sets STR_xsid and str_bjmc and calls toJm, all inside one
 // transaction it began itself. Every property X is read with `X()` and
 // written with `set_X(value)`, in the order of the class interface.
-class clsJMhead {
+class FEEOFFICE_API clsJMhead {
 public:
+    clsJMhead();
+    ~clsJMhead();
+    clsJMhead(clsJMhead&&) noexcept;  // moves a poster with its posting state
+    clsJMhead& operator=(clsJMhead&&) noexcept;  // moves a poster with its posting state
+
     // Student id (kdw_xs.id), numeric text.
     const std::string& STR_xsid() const { return STR_xsid_; }
     void set_STR_xsid(std::string value) { STR_xsid_ = std::move(value); }
@@ -113,18 +123,18 @@ private:
     // The refusal of the current student, or none.
     // What he owed of each item of coming charges as read (none for the
     // others) goes to `comingOwed`.
-    void refusals(Connection& cn, plan::Plan& p, std::vector<jmjl::ReducedItem>& reduced,
+    FEEOFFICE_NO_EXPORT void refusals(Connection& cn, plan::Plan& p, std::vector<jmjl::ReducedItem>& reduced,
                   std::vector<std::optional<Currency>>& comingOwed);
     // Plans the settlement of student xsId's open arrears for the entries
     // of strYfXmidJe ("month:itemid|amount,...") by record VsfJlid: the
     // items' reductions, each covered row closed, a successor row for what
     // is left; read on varCn.
-    std::vector<jmjl::SettledRow> toUpdateHis(const std::string& xsId, const std::string& strYfXmidJe,
+    FEEOFFICE_NO_EXPORT std::vector<jmjl::SettledRow> toUpdateHis(const std::string& xsId, const std::string& strYfXmidJe,
                                               Connection& varCn, const plan::Datum& VsfJlid, plan::Plan& p,
                                               plan::Draws& draws, BookNames& names);
     // One line per item, with what the settlement did to its arrears.
     // An item of coming charges shows what he owed of it (`comingOwed`).
-    void lines(plan::Plan& p, const std::vector<jmjl::SettledRow>& settled, const std::string& student,
+    FEEOFFICE_NO_EXPORT void lines(plan::Plan& p, const std::vector<jmjl::SettledRow>& settled, const std::string& student,
                const std::vector<std::optional<Currency>>& comingOwed = {});
 
     std::string STR_xsid_, str_bjmc_, str_Jmrq_, str_Sflxid_;
@@ -152,14 +162,14 @@ private:
     // The names of a posting's plans, the items' read once per posting; a
     // plan made outside a posting reads its own (`own`).
     std::unique_ptr<BookNames> names_;
-    BookNames& namesOn(Connection& cn, std::optional<BookNames>& own);
+    FEEOFFICE_NO_EXPORT BookNames& namesOn(Connection& cn, std::optional<BookNames>& own);
     // The statements a posting prepares once and binds per student; none
     // outside a posting.
     PreparedStatements* postingStatements() const { return blocks_ ? prepared_.get() : nullptr; }
     // The posting's students and periods to read ahead, and the rows read.
     std::vector<std::string> aheadStudents_;
     std::set<std::string> aheadPeriods_;
-    jmjl::ArrearsOfStudents held_;
+    std::unique_ptr<jmjl::ArrearsOfStudents> held_;
     // Whether planJm describes the rows it plans: always but in a posting
     // that compares nothing with a preview.
     bool describeRows_ = true;
@@ -168,7 +178,7 @@ private:
     bool heldToPreview_ = false;
     // The rows read ahead on `cn`, read at the posting's first student; none
     // outside a posting or without readAhead.
-    const jmjl::ArrearsOfStudents* heldOn(Connection& cn);
+    FEEOFFICE_NO_EXPORT const jmjl::ArrearsOfStudents* heldOn(Connection& cn);
 };
 
 }  // namespace fo

@@ -1,4 +1,5 @@
 #pragma once
+#include "FeeOfficeApi.h"
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -12,7 +13,7 @@ namespace fo {
 // (clsJMhead::toJm) runs. It has no behaviour of its own. Every property X
 // is read with `X()` and written with `set_X(value)`, in the order of the
 // class interface.
-class clsJMmx {
+class FEEOFFICE_API clsJMmx {
 public:
     // Receivable of the item (应收金额): the upper limit of the reduction.
     Currency sngYsje() const { return sngYsje_; }

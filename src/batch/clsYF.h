@@ -1,4 +1,5 @@
 #pragma once
+#include "FeeOfficeApi.h"
 #include <string>
 #include <utility>
 
@@ -15,26 +16,26 @@ namespace fo {
 // Every text property X is read with `X()` and written with `set_X(value)`.
 // The dates are the stored values in their default text form ("yyyy-mm-dd");
 // an empty date means the period is not set up.
-class clsYF {
+class FEEOFFICE_API clsYF {
 public:
-    const std::string& strYfTag() const { return strYfTag_; }
-    void set_strYfTag(std::string value) { strYfTag_ = std::move(value); }
-    const std::string& strTermTag() const { return strTermTag_; }
-    void set_strTermTag(std::string value) { strTermTag_ = std::move(value); }
-    const std::string& strYearTag() const { return strYearTag_; }
-    void set_strYearTag(std::string value) { strYearTag_ = std::move(value); }
-    const std::string& strYfFromDate() const { return strYfFromDate_; }
-    void set_strYfFromDate(std::string value) { strYfFromDate_ = std::move(value); }
-    const std::string& strYfTodate() const { return strYfTodate_; }
-    void set_strYfTodate(std::string value) { strYfTodate_ = std::move(value); }
-    const std::string& strTermFromDate() const { return strTermFromDate_; }
-    void set_strTermFromDate(std::string value) { strTermFromDate_ = std::move(value); }
-    const std::string& strTermToDate() const { return strTermToDate_; }
-    void set_strTermToDate(std::string value) { strTermToDate_ = std::move(value); }
-    const std::string& strYearFromDate() const { return strYearFromDate_; }
-    void set_strYearFromDate(std::string value) { strYearFromDate_ = std::move(value); }
-    const std::string& strYearToDate() const { return strYearToDate_; }
-    void set_strYearToDate(std::string value) { strYearToDate_ = std::move(value); }
+    const std::string& strYfTag() const { return strYfTag_; }  // the month key resolved (ajzrq.yf)
+    void set_strYfTag(std::string value) { strYfTag_ = std::move(value); }  // sets the month key
+    const std::string& strTermTag() const { return strTermTag_; }  // the term tag resolved (termdate.termTag)
+    void set_strTermTag(std::string value) { strTermTag_ = std::move(value); }  // sets the term tag
+    const std::string& strYearTag() const { return strYearTag_; }  // the school-year tag resolved (kdw_year)
+    void set_strYearTag(std::string value) { strYearTag_ = std::move(value); }  // sets the school-year tag
+    const std::string& strYfFromDate() const { return strYfFromDate_; }  // the month's first day
+    void set_strYfFromDate(std::string value) { strYfFromDate_ = std::move(value); }  // sets the month's first day
+    const std::string& strYfTodate() const { return strYfTodate_; }  // the month's last day
+    void set_strYfTodate(std::string value) { strYfTodate_ = std::move(value); }  // sets the month's last day
+    const std::string& strTermFromDate() const { return strTermFromDate_; }  // the term's first day
+    void set_strTermFromDate(std::string value) { strTermFromDate_ = std::move(value); }  // sets the term's first day
+    const std::string& strTermToDate() const { return strTermToDate_; }  // the term's last day
+    void set_strTermToDate(std::string value) { strTermToDate_ = std::move(value); }  // sets the term's last day
+    const std::string& strYearFromDate() const { return strYearFromDate_; }  // the school year's first day
+    void set_strYearFromDate(std::string value) { strYearFromDate_ = std::move(value); }  // sets the school year's first day
+    const std::string& strYearToDate() const { return strYearToDate_; }  // the school year's last day
+    void set_strYearToDate(std::string value) { strYearToDate_ = std::move(value); }  // sets the school year's last day
 
     // The caller's combo box the list operations fill; not owned.
     ComboBox* comboYfList() const { return comboYfList_; }

@@ -1,4 +1,5 @@
 #pragma once
+#include "FeeOfficeApi.h"
 
 namespace fo {
 
@@ -6,7 +7,7 @@ namespace fo {
 // the host through cLsBILLhead::gBillPrint and passed on to the receipt
 // register window. The bill header object only carries it; the members the
 // register window calls are added together with the receipt printing work.
-class ReceiptPrinter {
+class FEEOFFICE_API ReceiptPrinter {
 public:
     virtual ~ReceiptPrinter() = default;
 };

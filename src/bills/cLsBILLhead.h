@@ -1,4 +1,5 @@
 #pragma once
+#include "FeeOfficeApi.h"
 #include <memory>
 #include <string>
 
@@ -22,7 +23,7 @@ namespace fo {
 // class interface. Every property X is read with `X()` and written with
 // `set_X(value)`; SetgColSysCS is write-only (`set_SetgColSysCS`). All of
 // them are plain stored values except the object setters noted below.
-class cLsBILLhead {
+class FEEOFFICE_API cLsBILLhead {
 public:
     // The host's fee-period object; setting it also makes it the module's
     // fee period (globals().feePeriod).
@@ -52,16 +53,16 @@ public:
     const std::shared_ptr<HostSystem>& gRun() const { return gRun_; }
     void set_gRun(std::shared_ptr<HostSystem> value);
 
-    const std::string& pPcs() const { return pPcs_; }
-    void set_pPcs(std::string value) { pPcs_ = std::move(value); }
-    const std::string& strSFTFprojectName() const { return strSFTFprojectName_; }
-    void set_strSFTFprojectName(std::string value) { strSFTFprojectName_ = std::move(value); }
-    const std::string& cmbPage() const { return cmbPage_; }
-    void set_cmbPage(std::string value) { cmbPage_ = std::move(value); }
-    const std::string& pBillNameForsfSub() const { return pBillNameForsfSub_; }
-    void set_pBillNameForsfSub(std::string value) { pBillNameForsfSub_ = std::move(value); }
-    const std::string& pBillNameForSF() const { return pBillNameForSF_; }
-    void set_pBillNameForSF(std::string value) { pBillNameForSF_ = std::move(value); }
+    const std::string& pPcs() const { return pPcs_; }  // printing value: copies per receipt, for the register
+    void set_pPcs(std::string value) { pPcs_ = std::move(value); }  // sets the copies per receipt
+    const std::string& strSFTFprojectName() const { return strSFTFprojectName_; }  // the charge or refund project name; stored only
+    void set_strSFTFprojectName(std::string value) { strSFTFprojectName_ = std::move(value); }  // sets the project name
+    const std::string& cmbPage() const { return cmbPage_; }  // printing value: the paper format chosen, for the register
+    void set_cmbPage(std::string value) { cmbPage_ = std::move(value); }  // sets the paper format
+    const std::string& pBillNameForsfSub() const { return pBillNameForsfSub_; }  // printing value: the receipt form name of sub-charges
+    void set_pBillNameForsfSub(std::string value) { pBillNameForsfSub_ = std::move(value); }  // sets the sub-charge receipt form name
+    const std::string& pBillNameForSF() const { return pBillNameForSF_; }  // printing value: the receipt form name of charges
+    void set_pBillNameForSF(std::string value) { pBillNameForSF_ = std::move(value); }  // sets the charge receipt form name
 
     // Void reason (PjML.zfyy).
     const std::string& zfyy() const { return zfyy_; }

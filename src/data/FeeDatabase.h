@@ -1,4 +1,5 @@
 #pragma once
+#include "FeeOfficeApi.h"
 #include <string>
 
 #include "db/Connection.h"
@@ -14,7 +15,7 @@ namespace fo {
 // the stamp, written in one transaction. Returns the open connection.
 // Refuses (DbError, nothing written) a database that is already there and
 // holds anything.
-ConnectionPtr createFeeDatabase(const std::string& connectionString);
+FEEOFFICE_API ConnectionPtr createFeeDatabase(const std::string& connectionString);
 
 // Opens the fee database at `connectionString`. Its stamp is read first,
 // without writing anything: what is not a fee database is refused (kind
@@ -22,14 +23,14 @@ ConnectionPtr createFeeDatabase(const std::string& connectionString);
 // database of a newer schema version (kind NewerSchema); an older one is
 // brought up to date in one transaction before it is used. A database that
 // is not there gives kind Missing.
-ConnectionPtr openFeeDatabase(const std::string& connectionString);
+FEEOFFICE_API ConnectionPtr openFeeDatabase(const std::string& connectionString);
 
 // The schema version an open fee database carries; 0 for a fee database of
 // the first releases, which carried no stamp. Throws DbError(NotFeeDatabase)
 // for anything else. Reads only.
-int feeSchemaVersionOf(Connection& cn);
+FEEOFFICE_API int feeSchemaVersionOf(Connection& cn);
 
 // What the clerk knows the database by (its file), for messages.
-std::string feeDatabaseName(const std::string& connectionString);
+FEEOFFICE_API std::string feeDatabaseName(const std::string& connectionString);
 
 }  // namespace fo

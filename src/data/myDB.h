@@ -1,4 +1,5 @@
 #pragma once
+#include "FeeOfficeApi.h"
 #include <string>
 
 #include "db/Connection.h"
@@ -14,7 +15,7 @@ namespace fo {
 // Use: make one, exeSql / getRec as often as needed; for a transaction call
 // createTrcn once, then begin, commit or roll back on trCn() yourself; let the
 // object go. Closing trCn with a transaction still open rolls it back.
-class myDB {
+class FEEOFFICE_API myDB {
 public:
     // Opens `cn`: link string from gRun().gLinkString(), client-side cursor,
     // a 60-second command time-out on SQL Server, and the session's own work

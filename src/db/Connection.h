@@ -1,4 +1,5 @@
 #pragma once
+#include "FeeOfficeApi.h"
 #include <functional>
 #include <memory>
 #include <string>
@@ -20,16 +21,16 @@ enum class CursorLocation { Server = 2, Client = 3 };
 // engine; the statements of both dialects run on it unchanged. Adding
 // ";Synchronous=Normal" gives up syncing every commit to disk (for a file
 // whose lost tail can be repaired, or to measure what syncing costs).
-class Connection {
+class FEEOFFICE_API Connection {
 public:
-    enum State { Closed = 0, Open = 1 };
+    enum State { Closed = 0, Open = 1 };  // what state() answers
 
     Connection() = default;
     ~Connection();
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
 
-    const std::string& connectionString() const { return connectionString_; }
+    const std::string& connectionString() const { return connectionString_; }  // the connection string set last
     // Throws DbError(AlreadyOpen) while open, as a provider does.
     void setConnectionString(const std::string& text);
     CursorLocation cursorLocation() const { return cursorLocation_; }
@@ -79,7 +80,7 @@ public:
     // Gathers the planner's statistics anew (see Engine::refreshStatistics).
     void refreshStatistics();
 
-    static constexpr int DefaultTimeoutSeconds = 30;
+    static constexpr int DefaultTimeoutSeconds = 30;  // the command time-out a new connection gets
 
 private:
     std::string connectionString_;
@@ -99,36 +100,36 @@ private:
 using ConnectionPtr = std::shared_ptr<Connection>;
 
 // A new connection, opened on `connectionString`; the database must exist.
-ConnectionPtr openConnection(const std::string& connectionString);
+FEEOFFICE_API ConnectionPtr openConnection(const std::string& connectionString);
 // A new connection on a new, empty database that this call creates; throws
 // DbError(AlreadyExists) when the database is there and holds anything.
-ConnectionPtr createDatabase(const std::string& connectionString);
+FEEOFFICE_API ConnectionPtr createDatabase(const std::string& connectionString);
 
 // Rolls back on destruction unless committed. Begins on construction.
-class Transaction {
+class FEEOFFICE_API Transaction {
 public:
-    explicit Transaction(Connection& cn) : cn_(&cn) { cn_->beginTrans(); }
+    explicit Transaction(Connection& cn) : cn_(&cn) { cn_->beginTrans(); }  // begins a transaction on `cn`
     ~Transaction() {
         if (cn_) try { cn_->rollbackTrans(); } catch (...) {}
     }
     Transaction(const Transaction&) = delete;
     Transaction& operator=(const Transaction&) = delete;
-    void commit() { cn_->commitTrans(); cn_ = nullptr; }
-    void rollback() { cn_->rollbackTrans(); cn_ = nullptr; }
+    void commit() { cn_->commitTrans(); cn_ = nullptr; }  // commits; the destructor then does nothing
+    void rollback() { cn_->rollbackTrans(); cn_ = nullptr; }  // rolls back now rather than at the end of the scope
 
 private:
     Connection* cn_;
 };
 
 // Builds a connection string for the embedded engine on a database file.
-std::string sqliteConnectionString(const std::string& path);
+FEEOFFICE_API std::string sqliteConnectionString(const std::string& path);
 
 // True when `database` is a connection string ("Provider=…") or a
 // "postgresql://…" URI rather than the path of a database file.
-bool isLinkString(const std::string& database);
+FEEOFFICE_API bool isLinkString(const std::string& database);
 // The connection string of a database given the way a clerk or a script
 // names one: a file path (the embedded engine), a connection string, or a
 // PostgreSQL URI (both as they stand).
-std::string linkStringFor(const std::string& database);
+FEEOFFICE_API std::string linkStringFor(const std::string& database);
 
 }  // namespace fo

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "db/DbError.h"
+#include "db/EngineRegistry.h"
 #include "db/pg/PgEngine.h"
 #include "db/pg/PgLink.h"
 #include "db/sqlite/SqliteEngine.h"
@@ -72,6 +73,8 @@ std::unique_ptr<Engine> openEngine(const std::string& connectionString, int time
     if (isPostgresLink(connectionString))
         return openPgEngine(connectionString, timeoutSeconds, mode);
     const ConnectionStringParts parts = ConnectionStringParts::parse(connectionString);
+    if (const EngineFactory hostEngine = registeredEngine(parts.provider))
+        return hostEngine(parts, timeoutSeconds, mode);
     if (!equalsIgnoreCase(parts.provider, "sqlite"))
         throw DbError(DbErrorKind::Connection, dberr::BadProvider,
                       "连接字符串指定了本程序不认识的数据库引擎“" + parts.provider + "”，请检查数据库设置。",

@@ -1,4 +1,5 @@
 #pragma once
+#include "FeeOfficeApi.h"
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -21,7 +22,7 @@ enum class OpenMode {
 };
 
 // What an engine can tell of a database before a statement reads its tables.
-struct EngineStamp {
+struct FEEOFFICE_API EngineStamp {
     bool hasStamp = false;         // the engine keeps a stamp in the database
     bool empty = false;            // the database holds no table at all
     std::int32_t applicationId = 0;  // the program the database belongs to; 0 none
@@ -30,7 +31,7 @@ struct EngineStamp {
 
 // What a database engine provides to a Connection. One Engine is one open
 // session with the database.
-class Engine {
+class FEEOFFICE_API Engine {
 public:
     virtual ~Engine() = default;
     // Runs one statement. Returns a materialised set when the statement yields
@@ -67,18 +68,18 @@ public:
 };
 
 // Parsed "Key=Value;Key=Value" connection string. Keys are case-insensitive.
-struct ConnectionStringParts {
+struct FEEOFFICE_API ConnectionStringParts {
     std::string provider;    // Provider=SQLite
     std::string dataSource;  // Data Source=/path/fee.db
-    std::string get(const std::string& key) const;
-    std::string raw;
-    static ConnectionStringParts parse(const std::string& text);
+    std::string get(const std::string& key) const;  // the value of `key`; the last one when repeated, "" when absent
+    std::string raw;  // the whole text as given
+    static ConnectionStringParts parse(const std::string& text);  // splits a connection string into its parts
 };
 
 // Opens an engine for a connection string; throws DbError(BadProvider) when
 // the provider is unknown, or the engine's error when it cannot open (kind
 // Missing when the database is not there and `mode` does not create it).
-std::unique_ptr<Engine> openEngine(const std::string& connectionString, int timeoutSeconds,
+FEEOFFICE_API std::unique_ptr<Engine> openEngine(const std::string& connectionString, int timeoutSeconds,
                                    OpenMode mode = OpenMode::Existing);
 
 }  // namespace fo

@@ -1,4 +1,5 @@
 #pragma once
+#include "FeeOfficeApi.h"
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -16,30 +17,30 @@ namespace fo {
 // with more or fewer is refused when it is stored). A reader packs every
 // value of a long list through these, so each is one bounds check and a few
 // stores, inline.
-class PackedRow {
+class FEEOFFICE_API PackedRow {
 public:
     // The byte before each packed value: what follows it.
     enum Tag : unsigned char { Null, Integer, Money, Double, Text, Date };
 
-    void start(std::size_t width) {
+    void start(std::size_t width) {  // begins a row of `width` values
         used_ = values_ = 0;
         width_ = width;
         used_ = static_cast<std::size_t>(putVarint(room(10), width) - bytes_.data());
     }
-    void null() { added(tagged(Null, 0)); }
-    void integer(std::int64_t v) { added(putVarint(tagged(Integer, 10), zigzag(v))); }
-    void money(Currency v) { added(putVarint(tagged(Money, 10), zigzag(v.raw()))); }
-    void real(double v) {
+    void null() { added(tagged(Null, 0)); }  // appends a null
+    void integer(std::int64_t v) { added(putVarint(tagged(Integer, 10), zigzag(v))); }  // appends an integer
+    void money(Currency v) { added(putVarint(tagged(Money, 10), zigzag(v.raw()))); }  // appends an amount
+    void real(double v) {  // appends a floating-point number
         unsigned char* p = tagged(Double, sizeof v);
         std::memcpy(p, &v, sizeof v);
         added(p + sizeof v);
     }
-    void text(std::string_view v) {
+    void text(std::string_view v) {  // appends a text
         unsigned char* p = putVarint(tagged(Text, 10 + v.size()), v.size());
         if (!v.empty()) std::memcpy(p, v.data(), v.size());
         added(p + v.size());
     }
-    void date(const DateTime& d) {
+    void date(const DateTime& d) {  // appends a date and time
         unsigned char* p = tagged(Date, 7);
         p[0] = static_cast<unsigned char>(d.year & 0xff);
         p[1] = static_cast<unsigned char>((d.year >> 8) & 0xff);
@@ -50,8 +51,8 @@ public:
         p[6] = static_cast<unsigned char>(d.second);
         added(p + 7);
     }
-    void value(const Value& v);
-    std::size_t width() const { return width_; }
+    void value(const Value& v);  // appends any value
+    std::size_t width() const { return width_; }  // the values a row holds
 
 private:
     friend class PackedRows;
@@ -88,13 +89,13 @@ private:
 // text with its length, dates in seven bytes), so a million rows of a list
 // cost their text and a few bytes a value instead of a variant each. Rows
 // are appended and read back whole or one value at a time.
-class PackedRows {
+class FEEOFFICE_API PackedRows {
 public:
-    std::size_t size() const { return rows_.size(); }
-    bool empty() const { return rows_.empty(); }
-    void clear();
-    void append(const std::vector<Value>& row);
-    void append(const PackedRow& row);
+    std::size_t size() const { return rows_.size(); }  // the rows held
+    bool empty() const { return rows_.empty(); }  // whether no row is held
+    void clear();  // drops every row
+    void append(const std::vector<Value>& row);  // packs one row at the end
+    void append(const PackedRow& row);  // appends a row packed already
     // Replaces row `i` with `row` (an edited row; the old bytes stay unused).
     void replace(std::size_t i, const std::vector<Value>& row);
     // Decodes row `i` into `out` (resized to the row's width).

@@ -1,4 +1,5 @@
 #pragma once
+#include "FeeOfficeApi.h"
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -14,10 +15,10 @@ namespace fo {
 // runs as written. On another connection, or once the connection closed,
 // it prepares afresh: values never carry over from one run to the next,
 // since every run binds all of them.
-class PreparedStatements {
+class FEEOFFICE_API PreparedStatements {
 public:
-    RecordsetPtr run(Connection& cn, const SqlText& sql, long* affected = nullptr);
-    void clear() { statements_.clear(); }
+    RecordsetPtr run(Connection& cn, const SqlText& sql, long* affected = nullptr);  // runs `sql` prepared once on `cn`, its values bound
+    void clear() { statements_.clear(); }  // forgets every prepared statement
     // Through `prepared` when there is one, else as written on `cn`: a
     // statement a run of many rows prepares and a single posting only writes.
     static RecordsetPtr run(PreparedStatements* prepared, Connection& cn, const SqlText& sql, long* affected = nullptr) {

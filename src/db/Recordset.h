@@ -1,4 +1,5 @@
 #pragma once
+#include "FeeOfficeApi.h"
 #include <cstddef>
 #include <memory>
 #include <string>
@@ -16,17 +17,17 @@ class RecordsetFilter;
 // Where the rows of a set still being read come from: an engine's statement
 // kept open. It appends the next rows to the set (through appendRow) and
 // lets go of the statement once the last row is read, or when dropped.
-class RowSource {
+class FEEOFFICE_API RowSource {
 public:
     virtual ~RowSource() = default;
     // Appends up to `rows` more rows to `to`; false once the last row is read.
     virtual bool readMore(Recordset& to, std::size_t rows) = 0;
 };
 
-struct FieldInfo {
-    std::string name;
-    DataType type = DataType::Empty;
-    int size = 0;
+struct FEEOFFICE_API FieldInfo {  // one column of a result set
+    std::string name;  // the column's name as the statement gave it
+    DataType type = DataType::Empty;  // its type, when known
+    int size = 0;  // its declared size; 0 when not known
 };
 
 // A client-side result set, or a set built in memory field by field. Its
@@ -42,9 +43,9 @@ struct FieldInfo {
 // Cursor semantics follow ADO: a freshly opened set stands on its first row
 // (EOF when empty); MoveNext past the last row sets EOF; reading a field at
 // EOF throws DbError(NoCurrentRow).
-class Recordset {
+class FEEOFFICE_API Recordset {
 public:
-    enum State { Closed = 0, Open = 1 };
+    enum State { Closed = 0, Open = 1 };  // what state() answers
 
     Recordset() = default;
     // A copy reads the rest of a set still being read first; copies share
@@ -68,10 +69,10 @@ public:
     void appendRow(const PackedRow& row);
 
     // --- reading ---
-    int state() const { return state_; }
-    void close();
-    std::size_t fieldCount() const { return fields_.size(); }
-    const FieldInfo& fieldInfo(std::size_t index) const;
+    int state() const { return state_; }  // Open or Closed
+    void close();  // closes the set; its rows are gone
+    std::size_t fieldCount() const { return fields_.size(); }  // how many columns
+    const FieldInfo& fieldInfo(std::size_t index) const;  // column `index` (0-based)
     // Field index by case-insensitive name; -1 when unknown.
     int fieldIndex(std::string_view name) const;
     // Current row's value by index or by case-insensitive name. Throws DbError
@@ -81,11 +82,11 @@ public:
     const Value& field(std::size_t index) const;
     const Value& field(std::string_view name) const;
 
-    bool eof() const;
-    bool bof() const;
-    void moveFirst();
-    void moveNext();
-    void moveLast();
+    bool eof() const;  // past the last row (or no rows)
+    bool bof() const;  // before the first row (or no rows)
+    void moveFirst();  // to the first row
+    void moveNext();  // to the next row; past the last one is eof()
+    void moveLast();  // to the last row
     // Rows visible through the current filter.
     long recordCount() const;
     // Position within the visible rows (0-based), -1 at EOF.

@@ -1,4 +1,5 @@
 #pragma once
+#include "FeeOfficeApi.h"
 #include <memory>
 #include <string>
 #include <utility>
@@ -13,18 +14,18 @@ class EngineStatement;
 
 // One statement of a series (see Statement::executeSeries): what runs, and
 // what it gave back.
-struct SeriesRun {
-    EngineStatement* statement = nullptr;
-    const std::vector<Value>* values = nullptr;
-    RecordsetPtr set;
-    long affected = 0;
+struct FEEOFFICE_API SeriesRun {
+    EngineStatement* statement = nullptr;  // the prepared statement to run
+    const std::vector<Value>* values = nullptr;  // its values, one per "?"
+    RecordsetPtr set;  // what it gave back, when it yields rows
+    long affected = 0;  // the rows it changed
 };
 
 // What an engine keeps of a statement prepared once and run many times.
-class EngineStatement {
+class FEEOFFICE_API EngineStatement {
 public:
     virtual ~EngineStatement() = default;
-    virtual int parameterCount() const = 0;
+    virtual int parameterCount() const = 0;  // how many "?" the statement has
     // Runs the statement with one value per parameter, in order (null where
     // none was bound), to its end; returns its materialised set when it
     // yields columns, nullptr otherwise, as Engine::execute does. The
@@ -53,14 +54,14 @@ public:
 // session, inside the transaction open there; used after the connection
 // closed it throws DbError instead. It holds no lock and no snapshot between
 // runs. Errors are the connection's: DbError with the clerk's description.
-class Statement {
+class FEEOFFICE_API Statement {
 public:
-    Statement(Statement&&) noexcept;
-    Statement& operator=(Statement&&) noexcept;
+    Statement(Statement&&) noexcept;  // moves the prepared statement
+    Statement& operator=(Statement&&) noexcept;  // moves the prepared statement
     ~Statement();
 
-    const std::string& text() const { return text_; }
-    int parameterCount() const { return static_cast<int>(values_.size()); }
+    const std::string& text() const { return text_; }  // the statement as prepared
+    int parameterCount() const { return static_cast<int>(values_.size()); }  // how many "?" the statement has
     // False once its connection closed.
     bool usable() const { return !session_.expired(); }
 

@@ -5,7 +5,7 @@
 
 #include "db/DbError.h"
 #include "host/api/MessageService.h"
-#include "ui/lists/mdl1.h"
+#include "ui/UiServices.h"
 
 namespace fo::qt {
 namespace {
@@ -71,7 +71,10 @@ void atEventBoundary(const std::function<void()>& handler) noexcept {
         }
         try {
             const std::string text = boundaryMessage(std::current_exception());
-            gMclose();
+            // The wait cursor off however many waits were open (as gMclose
+            // does; the binding uses the module's public interface only).
+            if (hasUiServices())
+                while (ui().waitCursorShown()) ui().waitCursorOff();
             msgBox(text, MsgButtons::OK, MsgIcon::Exclamation, "警告！");
         } catch (...) {
             // Nothing left to tell the clerk with; the window stays as it is.

@@ -1,4 +1,5 @@
 #pragma once
+#include "FeeOfficeApi.h"
 #include <functional>
 #include <map>
 #include <string>
@@ -20,14 +21,14 @@ class FormView;
 // documents folder, after which the binding offers to open the file; on the
 // offscreen platform receipts and reports print to a PDF in the print folder and exports
 // go to the export folder, both without asking.
-class QtUi final : public UiServices {
+class FEEOFFICE_API QtUi final : public UiServices {
 public:
     QtUi();
     ~QtUi() override;
     // Makes this the binding in force (and the message service).
     void install();
 
-    MsgAnswer msgBox(const std::string& text, MsgButtons buttons, MsgIcon icon, const std::string& title) override;
+    MsgAnswer msgBox(const std::string& text, MsgButtons buttons, MsgIcon icon, const std::string& title) override;  // a QMessageBox with the caller's title, text and icon
     void showForm(Form& form, bool modal) override;
     void formClosed(Form& form) override;
     void popupMenu(Form& form, Menu& menu, int x, int y) override;
@@ -65,7 +66,7 @@ public:
     std::function<void(const std::string&)> notify;
 
 protected:
-    void waitCursorChanged(bool busy) override;
+    void waitCursorChanged(bool busy) override;  // the application's override cursor on or off
 
 private:
     QWidget* ownerWindow() const;
@@ -78,8 +79,8 @@ private:
 };
 
 // The user's print folder: the export folder, then "feeoffice-receipts".
-std::string defaultPrintFolder();
+FEEOFFICE_API std::string defaultPrintFolder();
 // True when the platform draws on a real screen (not offscreen or minimal).
-bool hasDesktop();
+FEEOFFICE_API bool hasDesktop();
 
 }  // namespace fo::qt

@@ -1,4 +1,5 @@
 #pragma once
+#include "FeeOfficeApi.h"
 #include <functional>
 #include <map>
 #include <string>
@@ -21,22 +22,22 @@ class Menu;
 // returns when the window is unloaded or hidden; unload() runs Form_Unload
 // (which may cancel) and marks the instance spent, so the module-wide
 // instance (formInstance<T>) is created afresh on next use.
-class Form {
+class FEEOFFICE_API Form {
 public:
-    using Observer = std::function<void(const Form&)>;
+    using Observer = std::function<void(const Form&)>;  // told of a change to the form
 
-    explicit Form(std::string name);
+    explicit Form(std::string name);  // a form named by its class name ("frmBILLML")
     virtual ~Form();
     Form(const Form&) = delete;
     Form& operator=(const Form&) = delete;
 
-    const std::string& name() const { return name_; }
-    const std::string& caption() const { return caption_; }
-    void setCaption(const std::string& c);
+    const std::string& name() const { return name_; }  // the class name it was made with
+    const std::string& caption() const { return caption_; }  // the title bar text
+    void setCaption(const std::string& c);  // sets the title bar text
 
     // --- geometry, twips ---
-    int width() const { return width_; }
-    int height() const { return height_; }
+    int width() const { return width_; }  // in twips
+    int height() const { return height_; }  // in twips
     // The inner size (without borders and title bar).
     int scaleWidth() const { return width_ - 240; }
     int scaleHeight() const { return height_ - 700; }
@@ -51,8 +52,8 @@ public:
     const std::vector<Control*>& controls() const { return controls_; }
 
     // --- life cycle ---
-    bool isLoaded() const { return loaded_; }
-    bool isShown() const { return shown_; }
+    bool isLoaded() const { return loaded_; }  // whether its load handler ran and it was not unloaded since
+    bool isShown() const { return shown_; }  // whether it is on the screen
     // True once the window was unloaded: the instance is spent.
     bool isSpent() const { return spent_; }
     void load();
@@ -63,8 +64,8 @@ public:
     bool unload();
 
     // --- focus and keys ---
-    Control* activeControl() const { return active_; }
-    void setFocusTo(Control& c);
+    Control* activeControl() const { return active_; }  // the control with the focus; nullptr none
+    void setFocusTo(Control& c);  // gives `c` the focus, with its LostFocus and GotFocus
     // Moves the focus to the next (or previous) control in tab order.
     void tabForward(bool backwards = false);
     // The window sees key presses before its controls (Form_KeyPress).
@@ -79,14 +80,14 @@ public:
     // The close box of the title bar.
     void userClose() { unload(); }
 
-    void PopupMenu(Menu& menu, int x, int y);
+    void PopupMenu(Menu& menu, int x, int y);  // shows `menu` as a context menu at x, y (twips)
 
     // --- layout for a drawing binding ---
-    const LayoutItem& layout() const { return layout_; }
+    const LayoutItem& layout() const { return layout_; }  // how a binding arranges its controls
 
     // --- change notification (caption, shown, loaded, size, focus) ---
-    int subscribe(Observer o);
-    void unsubscribe(int id);
+    int subscribe(Observer o);  // tells `o` of every change; gives the id to unsubscribe with
+    void unsubscribe(int id);  // stops telling an observer
 
 protected:
     // Asked before the window loads, whoever opens it: false keeps it closed

@@ -1,4 +1,5 @@
 #pragma once
+#include "FeeOfficeApi.h"
 #include <functional>
 #include <memory>
 
@@ -7,7 +8,7 @@
 namespace fo {
 
 // The module-wide instances of the windows, one per window class.
-class FormInstances {
+class FEEOFFICE_API FormInstances {
 public:
     // Registers how to release one class's instance (formInstance does it).
     static void addReleaser(std::function<void()> release);

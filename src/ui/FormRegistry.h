@@ -1,4 +1,5 @@
 #pragma once
+#include "FeeOfficeApi.h"
 #include <functional>
 #include <map>
 #include <memory>
@@ -13,16 +14,16 @@ namespace fo {
 // What the driver can open by name: the windows of the module by class name
 // (their module-wide instance) and the entry operations of the bill header
 // object. Names are matched without regard to case.
-class FormRegistry {
+class FEEOFFICE_API FormRegistry {
 public:
-    using InstanceGetter = std::function<std::shared_ptr<Form>()>;
-    using EntryOperation = std::function<void()>;
+    using InstanceGetter = std::function<std::shared_ptr<Form>()>;  // gives a window's current instance
+    using EntryOperation = std::function<void()>;  // runs one entry operation
 
-    void addWindow(const std::string& name, InstanceGetter getter);
-    template <class T> void addWindow(const std::string& name) {
+    void addWindow(const std::string& name, InstanceGetter getter);  // adds a window by name
+    template <class T> void addWindow(const std::string& name) {  // adds window class T by name
         addWindow(name, [] { return std::static_pointer_cast<Form>(formInstance<T>()); });
     }
-    void addEntry(const std::string& name, EntryOperation op);
+    void addEntry(const std::string& name, EntryOperation op);  // adds an entry operation by name
 
     // The window's current instance; nullptr when no window has that name.
     std::shared_ptr<Form> window(const std::string& name) const;
@@ -36,6 +37,6 @@ private:
 };
 
 // The registry the module's layers add their windows and operations to.
-FormRegistry& formRegistry();
+FEEOFFICE_API FormRegistry& formRegistry();
 
 }  // namespace fo

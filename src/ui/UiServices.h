@@ -1,4 +1,5 @@
 #pragma once
+#include "FeeOfficeApi.h"
 #include <memory>
 #include <string>
 
@@ -14,7 +15,7 @@ class Menu;
 class ReportPrinter;
 
 // The progress window of a long operation, open while the object lives.
-class ProgressWindow {
+class FEEOFFICE_API ProgressWindow {
 public:
     virtual ~ProgressWindow() = default;
     // `done` of the steps are done; the window is drawn anew.
@@ -24,7 +25,7 @@ public:
 // Everything a window asks of the user-interface platform, behind one
 // interface. A binding (headless, Qt) implements it and installs itself with
 // setUiServices, which also routes the data layer's messages through it.
-class UiServices : public MessageService {
+class FEEOFFICE_API UiServices : public MessageService {
 public:
     // msgBox (from MessageService): text, buttons, icon, title -> answer.
 
@@ -85,29 +86,30 @@ public:
     virtual std::unique_ptr<ReportPrinter> newReportPrinter();
 
 protected:
-    virtual void waitCursorChanged(bool busy) {}
+    virtual void waitCursorChanged(bool busy) {}  // the wait cursor went on or off
 
 private:
     int waitDepth_ = 0;
 };
 
 // The binding in force; throws std::logic_error when none was installed.
-UiServices& ui();
-bool hasUiServices();
+FEEOFFICE_API UiServices& ui();
+FEEOFFICE_API bool hasUiServices();
 // Installs `services` (not owned) as the binding and as the message service;
 // nullptr removes it.
-void setUiServices(UiServices* services);
+FEEOFFICE_API void setUiServices(UiServices* services);
 
 // The export folder when no other is set: $XDG_DOCUMENTS_DIR, ~/Documents
 // when it exists, else the home folder. (At a desktop the save dialog starts
 // in the documents folder as the desktop names it.)
-std::string defaultExportFolder();
+FEEOFFICE_API std::string defaultExportFolder();
 // A file in `folder` named after `name` (characters a file name cannot
 // carry and spaces become "_") with `extension`, numbered " (2)", " (3)"...
 // when that name is taken. The file is created empty, so the name stays
 // ours until it is written.
-std::string freeFilePath(const std::string& folder, const std::string& name, const std::string& extension);
+FEEOFFICE_API std::string freeFilePath(const std::string& folder, const std::string& name, const std::string& extension);
 // The same name, only suggested (a save dialog's proposal): nothing is created.
-std::string suggestedFilePath(const std::string& folder, const std::string& name, const std::string& extension);
+FEEOFFICE_API std::string suggestedFilePath(const std::string& folder, const std::string& name,
+                                            const std::string& extension);
 
 }  // namespace fo

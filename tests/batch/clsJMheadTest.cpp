@@ -14,6 +14,7 @@
 #include "host/ReferenceHost.h"
 #include "host/operators/Operators.h"
 #include "reduction/JmjlStatements.h"
+#include "reduction/ReductionChecks.h"
 #include "support/Dialects.h"
 #include "support/FakeHostSystem.h"
 #include "support/Query.h"

@@ -7,6 +7,7 @@
 #include "TempDatabase.h"
 #include "db/Connection.h"
 #include "db/DbError.h"
+#include "db/EngineRegistry.h"
 
 using fo::Connection;
 using fo::ConnectionStringParts;
@@ -51,6 +52,30 @@ TEST(ConnectionString, UnknownProviderIsRefused) {
     EXPECT_EQ(cn.state(), Connection::Closed);
     EXPECT_EQ(errorCode([] { fo::openEngine("Data Source=/tmp/x.db", 1); }), dberr::BadProvider);
     EXPECT_NE(fo::openEngine("Provider=sqlite;Data Source=:memory:", 1), nullptr);
+}
+
+// A host's own engine opens every connection naming its provider, whatever
+// the case, and only those; once forgotten, the provider is unknown again.
+TEST(ConnectionString, AHostsEngineOpensItsProviderOnly) {
+    std::string seenSource;
+    fo::OpenMode seenMode = fo::OpenMode::Existing;
+    fo::registerEngine("HostOdbc", [&](const ConnectionStringParts& parts, int timeout, fo::OpenMode mode) {
+        seenSource = parts.dataSource;
+        seenMode = mode;
+        return fo::openEngine("Provider=SQLite;Data Source=:memory:", timeout, mode);
+    });
+    Connection cn;
+    cn.open("provider=hostodbc;Data Source=office", fo::OpenMode::CreateNew);
+    EXPECT_EQ(cn.execute("select 40+2")->field(0).toInt(), 42);
+    EXPECT_EQ(seenSource, "office");
+    EXPECT_EQ(seenMode, fo::OpenMode::CreateNew);
+    seenSource.clear();
+    EXPECT_NE(fo::openEngine("Provider=SQLite;Data Source=:memory:", 1), nullptr);
+    EXPECT_EQ(seenSource, "");
+
+    EXPECT_TRUE(fo::unregisterEngine("HOSTODBC"));
+    EXPECT_FALSE(fo::unregisterEngine("HostOdbc"));
+    EXPECT_EQ(errorCode([] { fo::openEngine("Provider=HostOdbc;Data Source=office", 1); }), dberr::BadProvider);
 }
 
 TEST(Connection, OpensOnceAndKeepsItsStringWhileOpen) {

@@ -1,4 +1,5 @@
 #pragma once
+#include "FeeOfficeApi.h"
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,7 +14,7 @@ namespace fo {
 // text() is the statement as written, shape() the same with "?" where each
 // value stands, values() those values in order. A text composed whole (from
 // a plain string) has no shape and runs as it is written.
-class SqlText {
+class FEEOFFICE_API SqlText {
 public:
     SqlText() = default;
     SqlText(std::string text) : text_(std::move(text)), shape_(text_) {}  // NOLINT: a statement as written
@@ -27,9 +28,9 @@ public:
     // whole number when it is one, otherwise as money, exactly.
     SqlText& number(std::string_view written);
 
-    const std::string& text() const { return text_; }
-    const std::string& shape() const { return shape_; }
-    const std::vector<Value>& values() const { return values_; }
+    const std::string& text() const { return text_; }  // the statement with every value written out
+    const std::string& shape() const { return shape_; }  // the statement with "?" for each value
+    const std::vector<Value>& values() const { return values_; }  // the values, in the order of the "?"
     // True when a value was set apart, so the shape can be prepared.
     bool bindable() const { return !values_.empty(); }
 

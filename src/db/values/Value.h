@@ -1,4 +1,5 @@
 #pragma once
+#include "FeeOfficeApi.h"
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -24,13 +25,13 @@ enum class DataType {
 // A field value or an argument: null, integer, currency, double, text or date.
 // Conversions between them follow the rules the module relies on and live
 // here only.
-class Value {
+class FEEOFFICE_API Value {
 public:
-    enum class Kind { Null, Integer, Currency, Double, Text, Date };
+    enum class Kind { Null, Integer, Currency, Double, Text, Date };  // what a value holds
 
     Value() = default;  // null
-    Value(std::int64_t v) : v_(v) {}
-    Value(int v) : v_(static_cast<std::int64_t>(v)) {}
+    Value(std::int64_t v) : v_(v) {}  // an integer
+    Value(int v) : v_(static_cast<std::int64_t>(v)) {}  // an integer
     // Any other integer type (long long, size_t...), which would otherwise be
     // ambiguous between the integer and double constructors.
     template <class T>
@@ -45,9 +46,9 @@ public:
     Value(DateTime v) : v_(v) {}
     static Value null() { return Value(); }
 
-    Kind kind() const { return static_cast<Kind>(v_.index()); }
-    bool isNull() const { return kind() == Kind::Null; }
-    bool isText() const { return kind() == Kind::Text; }
+    Kind kind() const { return static_cast<Kind>(v_.index()); }  // what it holds
+    bool isNull() const { return kind() == Kind::Null; }  // whether it is null
+    bool isText() const { return kind() == Kind::Text; }  // whether it is text
     bool isNumber() const;  // integer, currency or double
 
     // Text form: null -> "", integer "42", currency in its plain form ("12.5"),
@@ -61,7 +62,7 @@ public:
     // Dates as they are, text parsed as a date; nothing otherwise.
     std::optional<DateTime> toDate() const;
 
-    const std::string* textPtr() const { return std::get_if<std::string>(&v_); }
+    const std::string* textPtr() const { return std::get_if<std::string>(&v_); }  // the text without a copy; nullptr unless Text
 
     // Equality as values: numbers compare by value across kinds, text by
     // bytes, null equals only null.
@@ -75,11 +76,11 @@ private:
 // blanks skipped, an optional sign, digits and one decimal point; the rest is
 // ignored. "12.5元" -> 12.5, "abc" -> 0, "" -> 0, "-.5" -> -0.5. More than four
 // decimals round half away from zero.
-Currency leadingNumber(std::string_view text);
+FEEOFFICE_API Currency leadingNumber(std::string_view text);
 
 // "0.00" formatting of any value (its currency value).
-std::string format00(const Value& v);
+FEEOFFICE_API std::string format00(const Value& v);
 // The plain text form of an amount (50 -> "50", 12.5 -> "12.5").
-std::string plainAmount(const Value& v);
+FEEOFFICE_API std::string plainAmount(const Value& v);
 
 }  // namespace fo

@@ -1,4 +1,5 @@
 #pragma once
+#include "FeeOfficeApi.h"
 #include <memory>
 #include <optional>
 #include <string>
@@ -10,15 +11,15 @@ namespace fo {
 
 // One posting as the audit log keeps it: what was done, to which document,
 // for how much (when the posting has one amount).
-struct AuditEntry {
+struct FEEOFFICE_API AuditEntry {
     std::string operation;  // "减免", "批量减免", "取消减免", "作废票据", "月末结转"
     std::string document;   // its document number, or what else names it
-    std::optional<Currency> amount;
+    std::optional<Currency> amount;  // how much, when the posting has one amount
 };
 
 // The office's audit log, kept by the host: who did what, where and when,
 // and how it ended.
-class AuditTrail {
+class FEEOFFICE_API AuditTrail {
 public:
     virtual ~AuditTrail() = default;
     // A posting tells the log about itself on its transaction connection as
@@ -36,10 +37,10 @@ public:
 // The audit log the host registered (ModuleGlobals::auditTrail) told about
 // a posting on `trCn`; nothing when the host keeps none. Every posting path
 // calls it once, right after its transaction began.
-void auditPosting(Connection& trCn, std::string operation, std::string document,
+FEEOFFICE_API void auditPosting(Connection& trCn, std::string operation, std::string document,
                   std::optional<Currency> amount = std::nullopt);
 
 // The same for an event; nothing when the host keeps no log.
-void auditEvent(const std::string& operation, const std::string& subject, const std::string& outcome);
+FEEOFFICE_API void auditEvent(const std::string& operation, const std::string& subject, const std::string& outcome);
 
 }  // namespace fo

@@ -1,4 +1,5 @@
 #pragma once
+#include "FeeOfficeApi.h"
 #include <memory>
 #include <string>
 #include <vector>
@@ -12,20 +13,20 @@
 namespace fo {
 
 // One paper format of a receipt, as `billTypeName` lists them.
-struct BillType {
-    int number = 0;
-    std::string name;
+struct FEEOFFICE_API BillType {
+    int number = 0;  // the format's number, as the printing object knows it
+    std::string name;  // its name, as the clerk picks it
 };
 
 // The host system object `gRun`: everything the module asks of the host
 // application, by the names the module calls. Errors are not trapped here;
 // they reach the caller.
-class HostSystem {
+class FEEOFFICE_API HostSystem {
 public:
     virtual ~HostSystem() = default;
 
     // --- database and dialect ---
-    virtual std::string gLinkString() = 0;
+    virtual std::string gLinkString() = 0;  // the connection string of the fee database
     // Dialect code: 1 = SQL Server, anything else (0, empty) = Access.
     virtual Value SQL_access() = 0;
     // An open connection for reads; the caller may close it.
@@ -35,7 +36,7 @@ public:
 
     // --- user and rights ---
     virtual std::string gUserid() = 0;    // numeric text
-    virtual std::string gusername() = 0;
+    virtual std::string gusername() = 0;  // the current user's name
     virtual std::string userXSLBLIST() = 0;  // his first-level categories, "3,5,8"
     // The students he may see, as a statement of their ids for "id in(...)".
     virtual std::string userXSLBListInSQL() = 0;
@@ -49,11 +50,11 @@ public:
     // --- calendar ---
     virtual std::string CurrentYf() = 0;           // the open accounting month key
     virtual std::string currentYfFromDate() = 0;   // its first day, "yyyy-mm-dd"
-    virtual int jflxMonth() = 0;
-    virtual int jflxTerm() = 0;
-    virtual int jflxYear() = 0;
-    virtual int jflxOne() = 0;
-    virtual std::shared_ptr<PeriodObject> pFindJzDate() = 0;
+    virtual int jflxMonth() = 0;  // the kdw_sfxm.jflx code of monthly items
+    virtual int jflxTerm() = 0;  // the code of termly items
+    virtual int jflxYear() = 0;  // the code of yearly items
+    virtual int jflxOne() = 0;  // the code of one-off items
+    virtual std::shared_ptr<PeriodObject> pFindJzDate() = 0;  // the host's period object
     // True when the month is locked against postings.
     virtual bool IfYfDate(const std::string& yf, bool flag = true) = 0;
 
@@ -95,9 +96,9 @@ public:
 
     // --- layout and printing ---
     virtual void LvwGetColumnWidth(ColumnWidthTarget& lvw, const std::string& section,
-                                   const std::string& name) = 0;
+                                   const std::string& name) = 0;  // restores the list's column widths stored under `name`
     virtual void LvwSaveColumnWidth(ColumnWidthTarget& lvw, const std::string& section,
-                                    const std::string& name) = 0;
+                                    const std::string& name) = 0;  // stores the list's column widths under `name`
     // Paper formats of a receipt kind (1 = charge receipts).
     virtual std::vector<BillType> billTypeName(int kind) = 0;
 };

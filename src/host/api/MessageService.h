@@ -1,4 +1,5 @@
 #pragma once
+#include "FeeOfficeApi.h"
 #include <string>
 
 namespace fo {
@@ -11,18 +12,18 @@ enum class MsgButtons { OK = 0, OKCancel = 1, YesNoCancel = 3, YesNo = 4, YesNoD
 enum class MsgIcon { None = 0, Critical = 16, Question = 32, Exclamation = 48, Information = 64 };
 enum class MsgAnswer { OK = 1, Cancel = 2, Yes = 6, No = 7 };
 
-class MessageService {
+class FEEOFFICE_API MessageService {  // shows the module's message boxes; a binding implements it
 public:
     virtual ~MessageService() = default;
     virtual MsgAnswer msgBox(const std::string& text, MsgButtons buttons, MsgIcon icon,
-                             const std::string& title) = 0;
+                             const std::string& title) = 0;  // shows `text` under `title` and gives the button pressed
 };
 
 // The service in force. Until a binding installs one, messages go to the
 // standard error stream and every question is answered with its first button.
-MessageService& messages();
+FEEOFFICE_API MessageService& messages();
 // Installs `service` (not owned); nullptr restores the default.
-void setMessageService(MessageService* service);
+FEEOFFICE_API void setMessageService(MessageService* service);
 
 // Shorthand for the common case.
 inline MsgAnswer msgBox(const std::string& text, MsgButtons buttons = MsgButtons::OK,

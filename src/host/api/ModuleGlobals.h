@@ -1,4 +1,5 @@
 #pragma once
+#include "FeeOfficeApi.h"
 #include <functional>
 #include <memory>
 #include <string>
@@ -16,13 +17,13 @@ namespace fo {
 // fills it when the host hands its objects over (gRun, SetgColSysCS,
 // objYfAndTerm); the host registers how a database-information object and
 // the per-user settings store are made.
-struct ModuleGlobals {
+struct FEEOFFICE_API ModuleGlobals {
     std::shared_ptr<HostSystem> host;              // gRun
     std::string transLinkString;                   // for createTrcn and separate read sets
     std::shared_ptr<SettingsCollection> settings;  // SetgColSysCS
     std::shared_ptr<PeriodObject> feePeriod;       // objYfAndTerm
-    std::function<std::unique_ptr<DbInfo>()> newDbInfo;
-    std::shared_ptr<SettingsStore> settingsStore;
+    std::function<std::unique_ptr<DbInfo>()> newDbInfo;  // how a database-information object is made (the host sets it)
+    std::shared_ptr<SettingsStore> settingsStore;  // the per-user layout store; the binding's own when none
     // The settings-file reader of the sibling library: the value of `key` in
     // `section` of the settings file `file` (as "\DefaultUser.ini", relative
     // to the application folder); "" when the file or key is missing.
@@ -32,24 +33,24 @@ struct ModuleGlobals {
     std::shared_ptr<AuditTrail> auditTrail;
 };
 
-ModuleGlobals& globals();
+FEEOFFICE_API ModuleGlobals& globals();
 
 // A new database-information object; throws std::logic_error when the host
 // registered no factory.
-std::unique_ptr<DbInfo> newDbInfo();
+FEEOFFICE_API std::unique_ptr<DbInfo> newDbInfo();
 // The host system object; throws std::logic_error when none was handed in.
-HostSystem& gRun();
+FEEOFFICE_API HostSystem& gRun();
 // The module's transaction link string, for reads on a connection of their
 // own; a host that never handed one over through the bill header object
 // still has its own (gRun's).
-std::string moduleLinkString();
+FEEOFFICE_API std::string moduleLinkString();
 // The same, with `run` (when set) in gRun's place, for an object that was
 // handed a host system object of its own.
-std::string moduleLinkString(const std::shared_ptr<HostSystem>& run);
+FEEOFFICE_API std::string moduleLinkString(const std::shared_ptr<HostSystem>& run);
 // On when the setting's value is "1"; off when unknown or no collection.
-bool settingOn(const std::string& key);
+FEEOFFICE_API bool settingOn(const std::string& key);
 // Reads the settings file through the host's reader; "" when none is registered.
-std::string readSettingsFile(const std::string& file, const std::string& section,
+FEEOFFICE_API std::string readSettingsFile(const std::string& file, const std::string& section,
                              const std::string& key);
 
 }  // namespace fo

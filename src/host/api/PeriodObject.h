@@ -1,4 +1,5 @@
 #pragma once
+#include "FeeOfficeApi.h"
 #include <string>
 
 namespace fo {
@@ -6,7 +7,7 @@ namespace fo {
 // The host's fee-period object (`pFindJzDate`, and the one handed in through
 // `cLsBILLhead.objYfAndTerm`): resolves a date to its accounting month and
 // keeps a current month with its term and school year.
-class PeriodObject {
+class FEEOFFICE_API PeriodObject {
 public:
     virtual ~PeriodObject() = default;
     // The month key whose date range contains `date` ("yyyy-mm-dd"); "" when none.

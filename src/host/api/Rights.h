@@ -1,4 +1,5 @@
 #pragma once
+#include "FeeOfficeApi.h"
 #include <string>
 #include <vector>
 
@@ -25,23 +26,23 @@ inline constexpr const char* Charging = "SFGL";        // 收费: charges, depos
 // from reducing what is still owed.
 inline constexpr const char* PaidCredits = "JMYSK";
 
-enum Level { None = 0, View = 1, Post = 2, Full = 3 };
+enum Level { None = 0, View = 1, Post = 2, Full = 3 };  // the levels GetQx answers
 
-struct RightCode {
-    const char* code;
-    const char* caption;
+struct FEEOFFICE_API RightCode {  // one right an operator can be given
+    const char* code;  // the right code GetQx is asked
+    const char* caption;  // what the operator window calls it
 };
 
 // Every right an operator can be given, in the order the operator window lists them.
-const std::vector<RightCode>& catalogue();
+FEEOFFICE_API const std::vector<RightCode>& catalogue();
 // The caption of `code` ("票据管理"), or the code itself when it is none of them.
-std::string captionOf(const std::string& code);
+FEEOFFICE_API std::string captionOf(const std::string& code);
 
 // True when the host's operator has at least `least` of `code`.
-bool has(HostSystem& host, const std::string& code, int least);
+FEEOFFICE_API bool has(HostSystem& host, const std::string& code, int least);
 // Why the host's operator may not do what needs `least` of `code`, in the
 // clerk's words; "" when he may.
-std::string refusal(HostSystem& host, const std::string& code, int least);
+FEEOFFICE_API std::string refusal(HostSystem& host, const std::string& code, int least);
 
 }  // namespace rights
 }  // namespace fo

@@ -1,4 +1,5 @@
 #pragma once
+#include "FeeOfficeApi.h"
 #include <map>
 #include <string>
 
@@ -8,12 +9,12 @@ namespace fo {
 
 // The host's settings collection (`SetgColSysCS`): values keyed by name.
 // A check-box setting is on when its value is "1".
-class SettingsCollection {
+class FEEOFFICE_API SettingsCollection {
 public:
-    struct Item { fo::Value Value; };  // qualified: the member name hides the type
+    struct Item { fo::Value Value; };  // one setting, read as its Value (qualified: the member name hides the type)
 
-    void set(const std::string& key, const Value& value) { items_[key] = Item{value}; }
-    bool contains(const std::string& key) const { return items_.count(key) != 0; }
+    void set(const std::string& key, const Value& value) { items_[key] = Item{value}; }  // sets (or adds) the setting `key`
+    bool contains(const std::string& key) const { return items_.count(key) != 0; }  // whether the setting `key` is there
     // The item's value; null when the key is unknown.
     Value value(const std::string& key) const {
         auto it = items_.find(key);

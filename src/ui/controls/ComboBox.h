@@ -1,4 +1,5 @@
 #pragma once
+#include "FeeOfficeApi.h"
 #include <string>
 #include <vector>
 
@@ -9,18 +10,18 @@ namespace fo {
 // A combo box: entries with item data, the chosen entry (ListIndex, -1 for
 // none) and the text shown. Choosing an entry, by code or by the clerk,
 // fires Click; editing the text fires Change.
-class ComboBox : public Control {
+class FEEOFFICE_API ComboBox : public Control {
 public:
-    enum class Style { DropDownCombo = 0, DropDownList = 2 };
-    struct Entry {
-        std::string text;
-        long itemData = 0;
+    enum class Style { DropDownCombo = 0, DropDownList = 2 };  // typed text allowed, or a choice from the list only
+    struct Entry {  // one entry of the list
+        std::string text;  // what the entry shows
+        long itemData = 0;  // the number the code keeps with it (an id)
     };
 
-    ComboBox(Form& f, std::string name, int index = -1) : Control(f, std::move(name), index) {}
+    ComboBox(Form& f, std::string name, int index = -1) : Control(f, std::move(name), index) {}  // the combo box `name` on `f`
     const char* kind() const override { return "ComboBox"; }
-    Style style() const { return style_; }
-    void setStyle(Style s) { style_ = s; }
+    Style style() const { return style_; }  // whether text may be typed
+    void setStyle(Style s) { style_ = s; }  // sets whether text may be typed
 
     // Appends an entry, or inserts it at `position` (0-based).
     void AddItem(const std::string& text, int position = -1);
@@ -34,15 +35,15 @@ public:
     int NewIndex() const { return newIndex_; }
     const std::vector<Entry>& entries() const { return entries_; }
 
-    int ListIndex() const { return listIndex_; }
-    void setListIndex(int i);
-    const std::string& text() const { return text_; }
+    int ListIndex() const { return listIndex_; }  // the entry chosen; -1 none
+    void setListIndex(int i);  // chooses entry `i` (-1 none), as code does
+    const std::string& text() const { return text_; }  // the text shown
     // Sets the shown text; the entry with exactly that text becomes chosen.
     void setText(const std::string& t);
     // The index of the first entry whose text equals `t`, -1 when none.
     int findEntry(const std::string& t) const;
 
-    std::function<void()> Change;
+    std::function<void()> Change;  // run when typed text changes
 
     bool canTakeFocus() const override { return true; }
     std::string displayText() const override { return text_; }

@@ -1,4 +1,5 @@
 #pragma once
+#include "FeeOfficeApi.h"
 #include <functional>
 #include <map>
 #include <string>
@@ -15,11 +16,11 @@ class Form;
 // constructor (`cmdOk.Click = [this] { cmdOk_Click(); };`). Code that changes
 // a property notifies observers; user-action entry points (`userClick()`...)
 // change the state and fire the handlers exactly as a clerk's action would.
-class Control {
+class FEEOFFICE_API Control {
 public:
-    using Observer = std::function<void(const Control&)>;
+    using Observer = std::function<void(const Control&)>;  // told of a change to the control
 
-    Control(Form& form, std::string name, int index = -1);
+    Control(Form& form, std::string name, int index = -1);  // the control `name` on `form`; `index` in a control array, -1 outside one
     virtual ~Control();
     Control(const Control&) = delete;
     Control& operator=(const Control&) = delete;
@@ -32,21 +33,21 @@ public:
     Form& form() const { return *form_; }
 
     // --- properties ---
-    bool visible() const { return visible_; }
-    void setVisible(bool v);
-    bool enabled() const { return enabled_; }
-    void setEnabled(bool v);
-    const std::string& tag() const { return tag_; }
-    void setTag(const std::string& t);
-    int left() const { return left_; }
-    int top() const { return top_; }
-    int width() const { return width_; }
-    int height() const { return height_; }
-    void setLeft(int v);
-    void setTop(int v);
-    void setWidth(int v);
-    void setHeight(int v);
-    void move(int left, int top, int width, int height);
+    bool visible() const { return visible_; }  // whether it shows (its container permitting)
+    void setVisible(bool v);  // shows or hides it
+    bool enabled() const { return enabled_; }  // whether the clerk can use it
+    void setEnabled(bool v);  // enables or disables it
+    const std::string& tag() const { return tag_; }  // text the code keeps with it
+    void setTag(const std::string& t);  // sets the text the code keeps with it
+    int left() const { return left_; }  // position and size, in twips
+    int top() const { return top_; }  // position and size, in twips
+    int width() const { return width_; }  // position and size, in twips
+    int height() const { return height_; }  // position and size, in twips
+    void setLeft(int v);  // moves it, in twips
+    void setTop(int v);  // moves it, in twips
+    void setWidth(int v);  // resizes it, in twips
+    void setHeight(int v);  // resizes it, in twips
+    void move(int left, int top, int width, int height);  // moves and resizes it at once
     // The frame or panel the control sits in; hidden or disabled with it.
     Control* container() const { return container_; }
     void setContainer(Control* c) { container_ = c; }
@@ -68,10 +69,10 @@ public:
     virtual std::string displayText() const { return {}; }
 
     // --- events ---
-    std::function<void()> Click, DblClick, GotFocus, LostFocus;
-    std::function<void(int& keyCode, int shift)> KeyDown;
-    std::function<void(int& keyAscii)> KeyPress;
-    std::function<void(int button, int shift, int x, int y)> MouseDown, MouseMove, MouseUp;
+    std::function<void()> Click, DblClick, GotFocus, LostFocus;  // the handlers of its events, as the window binds them
+    std::function<void(int& keyCode, int shift)> KeyDown;  // a key went down: its code (set 0 to swallow it) and the shift keys
+    std::function<void(int& keyAscii)> KeyPress;  // a character was typed (set 0 to swallow it)
+    std::function<void(int button, int shift, int x, int y)> MouseDown, MouseMove, MouseUp;  // mouse events: button, shift keys, position in twips
 
     // --- user actions ---
     // A click as a clerk makes it; the default fires Click.
@@ -82,8 +83,8 @@ public:
     virtual void applyKeyPress(int keyAscii) {}
 
     // --- change notification ---
-    int subscribe(Observer o);
-    void unsubscribe(int id);
+    int subscribe(Observer o);  // tells `o` of every change; gives the id to unsubscribe with
+    void unsubscribe(int id);  // stops telling an observer
 
 protected:
     // Tells every observer that the state changed.

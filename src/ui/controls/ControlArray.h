@@ -16,7 +16,7 @@ template <class T>
 class ControlArray {
 public:
     ControlArray(Form& form, std::string name, std::initializer_list<int> indexes = {})
-        : form_(&form), name_(std::move(name)) {
+        : form_(&form), name_(std::move(name)) {  // the array `name` on `form`, with members loaded at `indexes`
         for (int i : indexes) load(i);
     }
     T& load(int index) {
@@ -31,15 +31,15 @@ public:
         members_.emplace(index, std::move(m));
         return ref;
     }
-    void unload(int index) { members_.erase(index); }
-    T& operator[](int index) const {
+    void unload(int index) { members_.erase(index); }  // drops the member at `index`
+    T& operator[](int index) const {  // the member at `index`; throws std::out_of_range when none
         auto it = members_.find(index);
         if (it == members_.end()) throw std::out_of_range("Control array element '" + std::to_string(index) + "' doesn't exist");
         return *it->second;
     }
-    bool contains(int index) const { return members_.count(index) != 0; }
-    int count() const { return static_cast<int>(members_.size()); }
-    const std::string& name() const { return name_; }
+    bool contains(int index) const { return members_.count(index) != 0; }  // whether a member is loaded at `index`
+    int count() const { return static_cast<int>(members_.size()); }  // how many members are loaded
+    const std::string& name() const { return name_; }  // the name the members share
     // Iterates (index, member) pairs in index order.
     auto begin() const { return members_.begin(); }
     auto end() const { return members_.end(); }

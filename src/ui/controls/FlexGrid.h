@@ -1,4 +1,5 @@
 #pragma once
+#include "FeeOfficeApi.h"
 #include <string>
 #include <vector>
 
@@ -11,13 +12,13 @@ namespace fo {
 // rows are headers. Widths and heights in twips; a width below 1 hides a
 // column. Row/Col is the current cell, whose geometry the in-place editors
 // of the windows follow.
-class FlexGrid : public Control {
+class FEEOFFICE_API FlexGrid : public Control {
 public:
-    FlexGrid(Form& f, std::string name, int index = -1);
+    FlexGrid(Form& f, std::string name, int index = -1);  // the grid `name` on `f`, 2 by 2 with one fixed row and column
     const char* kind() const override { return "FlexGrid"; }
 
-    int rows() const { return rows_; }
-    int cols() const { return cols_; }
+    int rows() const { return rows_; }  // its rows, the fixed ones included
+    int cols() const { return cols_; }  // its columns, the fixed ones included
     // Growing keeps the cells; shrinking drops the cells outside.
     void setRows(int n);
     void setCols(int n);
@@ -26,20 +27,20 @@ public:
     void setFixedRows(int n) { fixedRows_ = n; changed(); }
     void setFixedCols(int n) { fixedCols_ = n; changed(); }
 
-    const std::string& textMatrix(int r, int c) const;
-    void setTextMatrix(int r, int c, const std::string& t);
-    int colWidth(int c) const;
-    void setColWidth(int c, int twips);
-    int rowHeight(int r) const;
-    void setRowHeight(int r, int twips);
-    Alignment colAlignment(int c) const;
-    void setColAlignment(int c, Alignment a);
+    const std::string& textMatrix(int r, int c) const;  // the text of cell r, c
+    void setTextMatrix(int r, int c, const std::string& t);  // sets the text of cell r, c
+    int colWidth(int c) const;  // column c's width in twips
+    void setColWidth(int c, int twips);  // sets column c's width
+    int rowHeight(int r) const;  // row r's height in twips
+    void setRowHeight(int r, int twips);  // sets row r's height
+    Alignment colAlignment(int c) const;  // column c's alignment
+    void setColAlignment(int c, Alignment a);  // sets column c's alignment
     void clear();  // empties every cell
 
-    int row() const { return row_; }
-    int col() const { return col_; }
-    void setRow(int r);
-    void setCol(int c);
+    int row() const { return row_; }  // the current row
+    int col() const { return col_; }  // the current column
+    void setRow(int r);  // makes r the current row
+    void setCol(int c);  // makes c the current column
     // The current cell's text.
     const std::string& text() const { return textMatrix(row_, col_); }
     void setText(const std::string& t) { setTextMatrix(row_, col_, t); }
@@ -53,7 +54,7 @@ public:
     int cellWidth() const { return colWidth(col_); }
     int cellHeight() const { return rowHeight(row_); }
 
-    std::function<void()> Scroll;
+    std::function<void()> Scroll;  // run when the grid scrolls
 
     // The clerk clicks cell (r, c): it becomes current and Click fires.
     bool userCellClick(int r, int c);

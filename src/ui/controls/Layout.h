@@ -1,4 +1,5 @@
 #pragma once
+#include "FeeOfficeApi.h"
 #include <string>
 #include <utility>
 #include <vector>
@@ -11,8 +12,8 @@ class Control;
 // binding that draws it. Positions in twips stay on the controls; the layout
 // only says what sits beside, below or inside what. The headless binding
 // ignores it.
-struct LayoutItem {
-    enum class Kind {
+struct FEEOFFICE_API LayoutItem {
+    enum class Kind {  // what the item lays out
         Control,   // one control
         Row,       // children side by side
         Column,    // children one below the other
@@ -22,10 +23,10 @@ struct LayoutItem {
         Stretch,   // free space
         Grid,      // rows whose cells line up in columns: labels beside their fields
     };
-    Kind kind = Kind::Column;
-    std::string caption;
-    Control* control = nullptr;
-    std::vector<LayoutItem> children;
+    Kind kind = Kind::Column;  // what the item lays out
+    std::string caption;  // a group's or column's caption
+    Control* control = nullptr;  // the control of a Control item
+    std::vector<LayoutItem> children;  // the items inside it
     bool vertical = false;  // for Splitter: children stacked top to bottom
 };
 

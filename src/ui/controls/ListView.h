@@ -1,4 +1,5 @@
 #pragma once
+#include "FeeOfficeApi.h"
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -17,10 +18,10 @@ namespace fo {
 class ListView;
 
 // A column header of a report-style list view. Width in twips; 0 hides it.
-struct ColumnHeader {
-    std::string key, text;
-    int width = 1440;
-    Alignment alignment = Alignment::Left;
+struct FEEOFFICE_API ColumnHeader {
+    std::string key, text;  // the column's key ("k" and its caption) and caption
+    int width = 1440;  // its width in twips
+    Alignment alignment = Alignment::Left;  // how its cells are aligned
     int index = 0;  // 1-based position
 };
 
@@ -28,11 +29,11 @@ struct ColumnHeader {
 // what it draws, and makes a ListItem only for a row somebody asks for (by
 // index, key, selection or click). Rows may still be arriving: count() is
 // what is there now, readMore() reads on.
-class ListRows {
+class FEEOFFICE_API ListRows {
 public:
     virtual ~ListRows() = default;
-    virtual int count() const = 0;
-    virtual bool complete() const = 0;
+    virtual int count() const = 0;  // the rows read so far
+    virtual bool complete() const = 0;  // whether every row has been read
     // Reads on; false when nothing more came.
     virtual bool readMore() = 0;
     // Cells a row has (the row text is cell 1).
@@ -44,13 +45,13 @@ public:
 
 // One row of a list view: its text is the first column, sub-item i the
 // column i + 1. Setters tell the list view's observers.
-class ListItem {
+class FEEOFFICE_API ListItem {
 public:
     ListItem(ListView& owner, std::string key, std::string text)
-        : owner_(&owner), key_(std::move(key)), text_(std::move(text)) {}
-    const std::string& key() const { return key_; }
-    const std::string& text() const { return text_; }
-    void setText(const std::string& t);
+        : owner_(&owner), key_(std::move(key)), text_(std::move(text)) {}  // an item of `owner` with its key ("k" and an id) and first cell
+    const std::string& key() const { return key_; }  // its key: "k" and the record id
+    const std::string& text() const { return text_; }  // its first cell
+    void setText(const std::string& t);  // sets its first cell
     // Sub-item i (1-based); empty when never written.
     std::string subItem(int i) const;
     void setSubItem(int i, const std::string& t);
@@ -93,19 +94,19 @@ private:
 // needs every row (itemCount, an index past the rows there, a key not among
 // them, adding an item) reads the rest first; a drawing binding asks only
 // for the rows there (shownCount, row*) and reads on with readMoreRows.
-class ListView : public Control, public ColumnWidthTarget {
+class FEEOFFICE_API ListView : public Control, public ColumnWidthTarget {
 public:
-    ListView(Form& f, std::string name, int index = -1) : Control(f, std::move(name), index) {}
+    ListView(Form& f, std::string name, int index = -1) : Control(f, std::move(name), index) {}  // the list view `name` on `f`
     const char* kind() const override { return "ListView"; }
 
     // --- columns ---
     ColumnHeader& addColumn(const std::string& key, const std::string& text, int width = 1440,
-                            Alignment a = Alignment::Left);
-    void clearColumns();
-    int columnCountOf() const { return static_cast<int>(columns_.size()); }
+                            Alignment a = Alignment::Left);  // adds a column keyed `key` ("k" and its caption)
+    void clearColumns();  // removes every column
+    int columnCountOf() const { return static_cast<int>(columns_.size()); }  // how many columns
     ColumnHeader& column(int i);  // 1-based
-    const ColumnHeader& column(int i) const;
-    ColumnHeader* findColumn(const std::string& key);
+    const ColumnHeader& column(int i) const;  // column i (0-based)
+    ColumnHeader* findColumn(const std::string& key);  // the column keyed `key`; nullptr none
     // 1-based index of the column whose caption equals `text`; 0 when none.
     int columnIndexByText(const std::string& text) const;
     void setColumnAlignment(int i, Alignment a);
@@ -142,24 +143,24 @@ public:
     ListItem* selectedItem() const { return selected_; }
     void setSelectedItem(ListItem* item);
 
-    bool checkboxes() const { return checkboxes_; }
-    void setCheckboxes(bool v) { checkboxes_ = v; changed(); }
-    bool multiSelect() const { return multiSelect_; }
-    void setMultiSelect(bool v) { multiSelect_ = v; }
+    bool checkboxes() const { return checkboxes_; }  // whether items show a check box
+    void setCheckboxes(bool v) { checkboxes_ = v; changed(); }  // sets whether items show a check box
+    bool multiSelect() const { return multiSelect_; }  // whether several items may be selected
+    void setMultiSelect(bool v) { multiSelect_ = v; }  // sets whether several items may be selected
     // Row geometry in twips; a drawing binding sets what it measures.
     int headerHeight() const { return headerHeight_; }
     int rowHeight() const { return rowHeight_; }
     void setRowMetrics(int header, int row) { headerHeight_ = header; rowHeight_ = row; }
 
     // --- events ---
-    std::function<void(ListItem&)> ItemClick, ItemCheck;
-    std::function<void(ColumnHeader&)> ColumnClick;
-    std::function<void(int& cancel)> BeforeLabelEdit;
+    std::function<void(ListItem&)> ItemClick, ItemCheck;  // run when an item is clicked, or checked or unchecked
+    std::function<void(ColumnHeader&)> ColumnClick;  // run when a column header is clicked
+    std::function<void(int& cancel)> BeforeLabelEdit;  // run before an item's text is edited; set cancel to 1 to refuse
 
     // --- user actions; false when no item has the key ---
-    bool userItemClick(const std::string& key);
-    bool userItemCheck(const std::string& key, bool on);
-    bool userItemDblClick(const std::string& key);
+    bool userItemClick(const std::string& key);  // as the clerk clicks the item `key`; false when none
+    bool userItemCheck(const std::string& key, bool on);  // as the clerk ticks or clears the item's box
+    bool userItemDblClick(const std::string& key);  // as the clerk double-clicks the item
     // The same on the row at index i (1-based), as a binding that draws rows
     // knows them.
     bool userRowClick(int i);
@@ -207,6 +208,6 @@ private:
 
 // The amount the row keyed `key` shows in the column captioned `caption`;
 // nothing when there is no such row or column, or the cell holds no amount.
-std::optional<Currency> listedAmount(ListView& lvw, const std::string& key, const std::string& caption);
+FEEOFFICE_API std::optional<Currency> listedAmount(ListView& lvw, const std::string& key, const std::string& caption);
 
 }  // namespace fo

@@ -1,16 +1,17 @@
 #pragma once
+#include "FeeOfficeApi.h"
 #include "ui/controls/Control.h"
 
 namespace fo {
 
 // A text box. Positions (SelStart, SelLength) count characters. Setting the
 // text fires Change when it differs, as the window code relies on.
-class TextBox : public Control {
+class FEEOFFICE_API TextBox : public Control {
 public:
-    TextBox(Form& f, std::string name, int index = -1) : Control(f, std::move(name), index) {}
+    TextBox(Form& f, std::string name, int index = -1) : Control(f, std::move(name), index) {}  // the text box `name` on `f`
     const char* kind() const override { return "TextBox"; }
 
-    const std::string& text() const { return text_; }
+    const std::string& text() const { return text_; }  // the text in the box
     // Replaces the text; the caret goes to the start; Change fires on a difference.
     void setText(const std::string& t);
     int selStart() const { return selStart_; }
@@ -28,7 +29,7 @@ public:
     const std::string& passwordChar() const { return passwordChar_; }
     void setPasswordChar(std::string c) { passwordChar_ = std::move(c); changed(); }
 
-    std::function<void()> Change;
+    std::function<void()> Change;  // run when the text changes
 
     bool canTakeFocus() const override { return true; }
     std::string displayText() const override { return text_; }

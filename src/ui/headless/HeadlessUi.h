@@ -1,4 +1,5 @@
 #pragma once
+#include "FeeOfficeApi.h"
 #include <utility>
 #include <deque>
 #include <functional>
@@ -14,21 +15,21 @@ namespace fo {
 // question without a queued answer, or a modal window without a runner. It
 // is deliberately not a std::exception, so the error traps of window code
 // (which catch std::exception) let it through to the driver or test.
-class HeadlessAbort {
+class FEEOFFICE_API HeadlessAbort {
 public:
-    explicit HeadlessAbort(std::string message) : message_(std::move(message)) {}
-    const std::string& message() const { return message_; }
+    explicit HeadlessAbort(std::string message) : message_(std::move(message)) {}  // why nobody could play the clerk
+    const std::string& message() const { return message_; }  // why nobody could play the clerk
 
 private:
     std::string message_;
 };
 
 // One message box as it was shown, with the answer it got.
-struct MessageRecord {
-    std::string title, text;
-    MsgIcon icon = MsgIcon::None;
-    MsgButtons buttons = MsgButtons::OK;
-    MsgAnswer answer = MsgAnswer::OK;
+struct FEEOFFICE_API MessageRecord {
+    std::string title, text;  // the box's title and text
+    MsgIcon icon = MsgIcon::None;  // the icon shown
+    MsgButtons buttons = MsgButtons::OK;  // the buttons offered
+    MsgAnswer answer = MsgAnswer::OK;  // the answer it got
 };
 
 // The headless binding: control state lives in the controls, message boxes
@@ -36,15 +37,15 @@ struct MessageRecord {
 // runner the driver or a test installs (so nested modal windows run
 // synchronously inside the handler that opened them), the clipboard is a
 // string and exports go to a folder.
-class HeadlessUi : public UiServices {
+class FEEOFFICE_API HeadlessUi : public UiServices {
 public:
-    using ModalRunner = std::function<void(Form&)>;
+    using ModalRunner = std::function<void(Form&)>;  // works one modal window, then closes it or leaves it
 
     // What the binding reports as it happens (the driver prints these).
     struct Events {
-        std::function<void(const MessageRecord&)> message;
-        std::function<void(const Form&)> opened, closed;
-        std::function<void(const std::string&)> exported, printed;
+        std::function<void(const MessageRecord&)> message;  // a message box was shown
+        std::function<void(const Form&)> opened, closed;  // a window was shown, or closed
+        std::function<void(const std::string&)> exported, printed;  // a file was exported, or a receipt printed
         // A long operation's progress: its caption, the steps done and all of them.
         std::function<void(const std::string& caption, long done, long steps)> progress;
     };
@@ -57,13 +58,13 @@ public:
     // --- message boxes ---
     MsgAnswer msgBox(const std::string& text, MsgButtons buttons, MsgIcon icon,
                      const std::string& title) override;
-    void queueAnswer(MsgAnswer a) { answers_.push_back(a); }
-    std::size_t pendingAnswers() const { return answers_.size(); }
-    const std::vector<MessageRecord>& messages() const { return messages_; }
-    const MessageRecord* lastMessage() const { return messages_.empty() ? nullptr : &messages_.back(); }
+    void queueAnswer(MsgAnswer a) { answers_.push_back(a); }  // the answer the next question gets
+    std::size_t pendingAnswers() const { return answers_.size(); }  // answers queued and not given yet
+    const std::vector<MessageRecord>& messages() const { return messages_; }  // every message box shown, in order
+    const MessageRecord* lastMessage() const { return messages_.empty() ? nullptr : &messages_.back(); }  // the last one; nullptr none
 
     // --- windows ---
-    void setModalRunner(ModalRunner r) { runner_ = std::move(r); }
+    void setModalRunner(ModalRunner r) { runner_ = std::move(r); }  // who works the modal windows
     void showForm(Form& form, bool modal) override;
     void formClosed(Form& form) override;
     // The innermost shown window; nullptr when none.
@@ -79,10 +80,10 @@ public:
     std::string clipboardText() override { return clipboard_; }
 
     // --- export and printing ---
-    void setExportFolder(std::string folder) { exportFolder_ = std::move(folder); }
+    void setExportFolder(std::string folder) { exportFolder_ = std::move(folder); }  // where exports go
     std::string exportFolder() override;
     void exported(const std::string& path) override;
-    const std::vector<std::string>& exports() const { return exports_; }
+    const std::vector<std::string>& exports() const { return exports_; }  // every file exported, in order
     void printed(const std::string& path) override;
     // The file the next openPath() answers, once ("" answers as a cancel).
     void setOpenPath(std::string path) { openPath_ = std::move(path); }
@@ -90,14 +91,14 @@ public:
     // A progress window that tells events.progress of every step.
     std::unique_ptr<ProgressWindow> beginProgress(const std::string& caption, long steps) override;
 
-    using PrinterFactory = std::function<std::unique_ptr<BillPrinter>()>;
-    using QueryFactory = std::function<std::unique_ptr<CombinedQuery>()>;
-    void setBillPrinterFactory(PrinterFactory f) { printerFactory_ = std::move(f); }
-    void setCombinedQueryFactory(QueryFactory f) { queryFactory_ = std::move(f); }
+    using PrinterFactory = std::function<std::unique_ptr<BillPrinter>()>;  // makes the receipt printer of the sibling library
+    using QueryFactory = std::function<std::unique_ptr<CombinedQuery>()>;  // makes the combined-query object of the sibling library
+    void setBillPrinterFactory(PrinterFactory f) { printerFactory_ = std::move(f); }  // how newBillPrinter makes one
+    void setCombinedQueryFactory(QueryFactory f) { queryFactory_ = std::move(f); }  // how newCombinedQuery makes one
     std::unique_ptr<BillPrinter> newBillPrinter() override;
     std::unique_ptr<CombinedQuery> newCombinedQuery() override;
 
-    Events events;
+    Events events;  // what the binding reports as it happens
 
 private:
     std::deque<MsgAnswer> answers_;
