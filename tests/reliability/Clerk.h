@@ -61,6 +61,13 @@ public:
     // `beforeFirst` runs and never listed again, as a window left open does.
     std::vector<Posting> cancelFromOneList(const std::vector<std::string>& ids,
                                            const std::function<void()>& beforeFirst = {});
+    // 100 off 保育费 of the open month, not charged yet, for the students
+    // `ids` (of one fee type) from `window` ("single": the first of them
+    // only, "wizard", "list": the first of them), previewed first when
+    // `preview`; `beforeConfirm` runs just before the clerk's last word
+    // (inside the preview, when previewed).
+    Posting comingCharge(const std::string& window, const std::vector<std::string>& ids, const std::string& reason,
+                         bool preview, const std::function<void()>& beforeConfirm);
     Posting voidReceipt(const std::string& reason);
     Posting carryOver();
 
