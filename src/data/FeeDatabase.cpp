@@ -273,15 +273,17 @@ void keepReplacedChargeDates(Connection& cn) {
     }
 }
 
+// The indexes a large school's books need; those already there are kept.
+void addLargeBooksIndexes(Connection& cn) {
+    cn.execute(std::regex_replace(largeBooksIndexScript(), std::regex("create index "), "create index if not exists "));
+}
+
 // Every step, oldest first.
 const std::vector<UpgradeStep>& upgradeSteps() {
     static const std::vector<UpgradeStep> steps = {
         {1, hashOperatorPasswords},
         // A database written by a later build and stamped back may hold them.
-        {2, [](Connection& cn) {
-             cn.execute(std::regex_replace(largeBooksIndexScript(), std::regex("create index "),
-                                           "create index if not exists "));
-         }},
+        {2, addLargeBooksIndexes},
         // Nothing in the tables: a version 3 database's statistics were
         // gathered without the links stated (see FeeStatistics.h), and the
         // statistics an upgrade gathers after its last step state them.
@@ -309,6 +311,8 @@ const std::vector<UpgradeStep>& upgradeSteps() {
              if (isPostgresLink(cn.connectionString())) upgradePgServerRoles(cn);
          }},
         {10, keepReplacedChargeDates},
+        // Version 12: the cash journal by day (ix_INandOutML_czrq).
+        {11, addLargeBooksIndexes},
     };
     return steps;
 }

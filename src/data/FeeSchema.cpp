@@ -350,11 +350,14 @@ create index ix_kdw_xsbd_xsid on kdw_xsbd(xsid, bdrq);
 // a counter draw costs the same on any size of books: the transfer records
 // a void removes (by hkid), the bill numbers of the cash journal (a
 // counter reads the day's highest), and the register's issuer and class
-// lists (read in order from the index instead of sorting the receipts).
-// Added by schema version 3; an older database gets them on opening.
+// lists (read in order from the index instead of sorting the receipts),
+// and the cash journal by day, which the collection summary and the day's
+// report read a span of. Added by schema versions 3 and 12; an older
+// database gets them on opening.
 const char* const kLargeBooksIndexes = R"SQL(
 create index ix_kdw_sfjl_hkid on kdw_sfjl(hkid);
 create index ix_INandOutML_djbh on INandOutML(djbh);
+create index ix_INandOutML_czrq on INandOutML(czrq);
 create index ix_PJML_kpr on PJML(kpr);
 create index ix_PJML_bjmc on PJML(bjmc);
 )SQL";

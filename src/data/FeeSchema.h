@@ -10,7 +10,7 @@ namespace fo {
 // version) holds kFeeApp and the schema version; engines that keep a stamp
 // in the database itself also carry kFeeApplicationId and the version there.
 inline constexpr const char* kFeeApp = "feeoffice";
-inline constexpr int kFeeSchemaVersion = 11;
+inline constexpr int kFeeSchemaVersion = 12;
 inline constexpr std::int32_t kFeeApplicationId = 0x4665654F;  // "FeeO"
 
 // The declared type of every date column of the fee schema on the embedded
