@@ -26,6 +26,15 @@ int runInitDemo(const InitDemoOptions& options) {
         std::cerr << "feeoffice: " << options.file << " already exists; init-demo writes a new file only\n";
         return 1;
     }
+    // Said as a command line says it: the desktop's advice about its open
+    // dialog, or the name of the half-written file, would only mislead here.
+    if (!isLinkString(options.file)) {
+        const std::filesystem::path folder = std::filesystem::absolute(options.file, ec).parent_path();
+        if (!std::filesystem::is_directory(folder, ec)) {
+            std::cerr << "feeoffice init-demo: the folder " << folder.string() << " does not exist (nothing was written)\n";
+            return 1;
+        }
+    }
     const DemoSummary s = writeDemoSchool(options.file, options.demo);
     std::cout << "Demo fee office written to " << shownWithoutPassword(options.file) << "\n"
               << "  students:              " << s.students << "\n"
@@ -57,7 +66,7 @@ Verb addInitDemoVerb(CLI::App& program) {
                      "the day the school is dated around; its month is the open month (default today)")
         ->type_name("yyyy-mm-dd")
         ->check(calendarDate());
-    verb->footer("exit status: 0 written; 1 DB exists or holds tables (it is never overwritten); 2 a bad command line");
+    verb->footer("exit status: 0 written; 1 DB exists or holds tables (it is never overwritten), or its folder does not exist; 2 a bad command line");
     return {verb, [options] { return runInitDemo(*options); }};
 }
 

@@ -35,6 +35,11 @@ TEST_F(InitDemoVerb, RefusesAnExistingFileWithoutTouchingIt) {
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.err.find("already exists"), std::string::npos) << r.err;
     EXPECT_EQ(fo::test::readWholeFile(db), "not a fee office");
+    // A folder that is not there is named as a command line names it.
+    const auto missing = initDemo({path("nowhere") + "/demo.db", "--students", "5"});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_NE(missing.err.find("does not exist (nothing was written)"), std::string::npos) << missing.err;
+    EXPECT_EQ(missing.err.find("打开数据库"), std::string::npos) << missing.err;
 }
 
 // An empty office: the books check passes, there is no student, and the
