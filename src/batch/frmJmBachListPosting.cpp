@@ -2,6 +2,7 @@
 // go to a work table, get their period's dates and name, and are posted as
 // one reduction per student, period and period start, the whole batch in
 // one transaction.
+#include <functional>
 #include <map>
 #include <set>
 #include <vector>
@@ -50,6 +51,23 @@ void dropWorkTable(Connection& cn, const std::string& table) noexcept {
         cn.execute("drop table " + table);
     } catch (const std::exception&) {
     }
+}
+
+// Plans a preview while the work table of the gathered rows exists; then
+// drops it and takes the wait pointer off, whatever happened. A failure is
+// shown to the clerk and gives false.
+bool planOverWorkTable(Connection& cn, const std::string& table, const std::function<void()>& plan) {
+    std::string failure;
+    try {
+        plan();
+    } catch (const std::exception& e) {
+        failure = e.what();
+    }
+    dropWorkTable(cn, table);
+    gMclose();
+    if (failure.empty()) return true;
+    msgBox(std::string("操作失败！") + batch::CRLF + failure, MsgButtons::OK, MsgIcon::None, "警告！");
+    return false;
 }
 
 // Who a failed group belonged to, for the clerk.
@@ -270,7 +288,7 @@ void frmJmBachList::cmdPreview_Click() {
     whole.summary.captions = clsJMhead::lineCaptions();
     std::set<std::string> students, refused;
     Currency total;
-    try {
+    const bool planned = planOverWorkTable(*session.cn(), T, [&] {
         clsJMhead head;
         for (const Group& g : groups) {
             fillPoster(head, g);
@@ -281,14 +299,8 @@ void frmJmBachList::cmdPreview_Click() {
             if (p.refused()) refused.insert(g.xsid);
             else total += g.jmhj;
         }
-    } catch (const std::exception& e) {
-        dropWorkTable(*session.cn(), T);
-        gMclose();
-        msgBox(std::string("操作失败！") + batch::CRLF + e.what(), MsgButtons::OK, MsgIcon::None, "警告！");
-        return;
-    }
-    dropWorkTable(*session.cn(), T);
-    gMclose();
+    });
+    if (!planned) return;
 
     frmPlanPreview::Request request;
     request.caption = "批量减免预览";
@@ -408,16 +420,8 @@ void frmJmBachList::previewCredits() {
     if (!gatherGroups(session, T, groups)) return;
     const std::vector<jmjl::CreditRequest> requests = creditRequests(groups);
     std::vector<plan::Plan> seen;
-    try {
-        seen = jmjl::previewCredits(*session.cn(), gRun(), requests);
-    } catch (const std::exception& e) {
-        dropWorkTable(*session.cn(), T);
-        gMclose();
-        msgBox(std::string("操作失败！") + batch::CRLF + e.what(), MsgButtons::OK, MsgIcon::None, "警告！");
+    if (!planOverWorkTable(*session.cn(), T, [&] { seen = jmjl::previewCredits(*session.cn(), gRun(), requests); }))
         return;
-    }
-    dropWorkTable(*session.cn(), T);
-    gMclose();
     plan::Plan whole;
     whole.summary.captions = jmjl::creditLineCaptions();
     std::set<std::string> students, refused;

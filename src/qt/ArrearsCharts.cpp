@@ -69,6 +69,31 @@ void showStudents(QWidget* parent, Connection& cn, long classId, const std::stri
     dialog.exec();
 }
 
+// A chart of `series` with the periods along the bottom and the amounts up
+// the side, from 0 to `top` (1 when nothing is owed).
+QChart* chartOver(QAbstractSeries* series, const QString& title, const QStringList& periods, double top) {
+    auto* chart = new QChart;
+    chart->addSeries(series);
+    chart->setTitle(title);
+    auto* x = new QBarCategoryAxis;
+    x->append(periods);
+    auto* y = new QValueAxis;
+    y->setRange(0, top > 0 ? top : 1);
+    y->setLabelFormat(QStringLiteral("%.0f"));
+    chart->addAxis(x, Qt::AlignBottom);
+    chart->addAxis(y, Qt::AlignLeft);
+    series->attachAxis(x);
+    series->attachAxis(y);
+    return chart;
+}
+
+QChartView* viewOf(QChart* chart, const QString& name) {
+    auto* view = new QChartView(chart);
+    view->setObjectName(name);
+    view->setRenderHint(QPainter::Antialiasing);
+    return view;
+}
+
 QChartView* barsByClass(const std::vector<arrearsview::Cell>& cells, const std::function<void(long, const std::string&,
                                                                                                  const std::string&)>& clicked) {
     const auto bars = arrearsview::byClassAndPeriod(cells);
@@ -97,23 +122,9 @@ QChartView* barsByClass(const std::vector<arrearsview::Cell>& cells, const std::
         });
         series->append(set);
     }
-    auto* chart = new QChart;
-    chart->addSeries(series);
-    chart->setTitle(QStringLiteral("各班各期欠费（点击柱形查看学生）"));
-    auto* x = new QBarCategoryAxis;
-    x->append(periods);
-    auto* y = new QValueAxis;
-    y->setRange(0, highest > 0 ? highest * 1.1 : 1);
-    y->setLabelFormat(QStringLiteral("%.0f"));
-    chart->addAxis(x, Qt::AlignBottom);
-    chart->addAxis(y, Qt::AlignLeft);
-    series->attachAxis(x);
-    series->attachAxis(y);
+    QChart* chart = chartOver(series, QStringLiteral("各班各期欠费（点击柱形查看学生）"), periods, highest * 1.1);
     chart->legend()->setAlignment(Qt::AlignBottom);
-    auto* view = new QChartView(chart);
-    view->setObjectName(QStringLiteral("chartByClass"));
-    view->setRenderHint(QPainter::Antialiasing);
-    return view;
+    return viewOf(chart, QStringLiteral("chartByClass"));
 }
 
 QChartView* trendOf(const std::vector<arrearsview::Cell>& cells) {
@@ -129,23 +140,9 @@ QChartView* trendOf(const std::vector<arrearsview::Cell>& cells) {
         periods << chartText(points[i].first);
         highest = std::max(highest, points[i].second.toDouble());
     }
-    auto* chart = new QChart;
-    chart->addSeries(line);
-    chart->setTitle(QStringLiteral("近十二期欠费趋势"));
-    auto* x = new QBarCategoryAxis;
-    x->append(periods);
-    auto* y = new QValueAxis;
-    y->setRange(0, highest > 0 ? highest * 1.15 : 1);
-    y->setLabelFormat(QStringLiteral("%.0f"));
-    chart->addAxis(x, Qt::AlignBottom);
-    chart->addAxis(y, Qt::AlignLeft);
-    line->attachAxis(x);
-    line->attachAxis(y);
+    QChart* chart = chartOver(line, QStringLiteral("近十二期欠费趋势"), periods, highest * 1.15);
     chart->legend()->hide();
-    auto* view = new QChartView(chart);
-    view->setObjectName(QStringLiteral("chartTrend"));
-    view->setRenderHint(QPainter::Antialiasing);
-    return view;
+    return viewOf(chart, QStringLiteral("chartTrend"));
 }
 
 // Prints the charts as drawn, scaled to an A4 page across: through the
