@@ -1,4 +1,5 @@
 #pragma once
+#include <stdexcept>
 #include <memory>
 #include <string>
 
@@ -12,6 +13,10 @@ namespace fo::test {
 // other member throws std::logic_error, so a test that reaches one by
 // surprise fails loudly instead of reading made-up data.
 class FakeHostSystem : public HostSystem {
+    [[noreturn]] static void notFaked(const char* member) {
+        throw std::logic_error(std::string("FakeHostSystem::") + member + " is not part of this fake");
+    }
+
 public:
     FakeHostSystem(std::string linkString, Value dialectCode)
         : linkString_(std::move(linkString)), dialectCode_(std::move(dialectCode)) {}
@@ -24,35 +29,35 @@ public:
     ConnectionPtr pGetCN() override;
     ConnectionPtr pgettrcn() override;
 
-    std::string gUserid() override;
-    std::string gusername() override;
-    std::string userXSLBLIST() override;
-    std::string userXSLBListInSQL() override;
-    std::string getXSLBlistInSQL(const std::string& column) override;
-    int GetQx(const std::string& rightCode, const Value& reserved, bool flag) override;
-    std::string CurrentYf() override;
-    std::string currentYfFromDate() override;
-    int jflxMonth() override;
-    int jflxTerm() override;
-    int jflxYear() override;
-    int jflxOne() override;
-    std::shared_ptr<PeriodObject> pFindJzDate() override;
-    bool IfYfDate(const std::string& yf, bool flag) override;
-    std::string pGetMaxId(const std::string& counter) override;
-    std::string pGetBillNum(const std::string& prefix) override;
-    std::string ptrim(const std::string& text) override;
-    std::string getTmpTableName(const std::string& prefix) override;
-    void getQFmxbNew(std::string& tableName, const ConnectionPtr& cn, const std::string& months,
-                     const std::string& itemIds, const std::string& student,
-                     const std::string& classIds, const std::string& where) override;
-    RecordsetPtr getRptJFdata(const ConnectionPtr& cn, const std::string& xsid,
-                              const std::string& sfxmid, const std::string& period,
-                              const std::string& dateFrom, const std::string& dateTo) override;
-    void LvwGetColumnWidth(ColumnWidthTarget& lvw, const std::string& section,
-                           const std::string& name) override;
-    void LvwSaveColumnWidth(ColumnWidthTarget& lvw, const std::string& section,
-                            const std::string& name) override;
-    std::vector<BillType> billTypeName(int kind) override;
+    std::string gUserid() override { notFaked("gUserid"); }
+    std::string gusername() override { notFaked("gusername"); }
+    std::string userXSLBLIST() override { notFaked("userXSLBLIST"); }
+    std::string userXSLBListInSQL() override { notFaked("userXSLBListInSQL"); }
+    std::string getXSLBlistInSQL(const std::string&) override { notFaked("getXSLBlistInSQL"); }
+    int GetQx(const std::string&, const Value&, bool) override { notFaked("GetQx"); }
+    std::string CurrentYf() override { notFaked("CurrentYf"); }
+    std::string currentYfFromDate() override { notFaked("currentYfFromDate"); }
+    int jflxMonth() override { notFaked("jflxMonth"); }
+    int jflxTerm() override { notFaked("jflxTerm"); }
+    int jflxYear() override { notFaked("jflxYear"); }
+    int jflxOne() override { notFaked("jflxOne"); }
+    std::shared_ptr<PeriodObject> pFindJzDate() override { notFaked("pFindJzDate"); }
+    bool IfYfDate(const std::string&, bool) override { notFaked("IfYfDate"); }
+    std::string pGetMaxId(const std::string&) override { notFaked("pGetMaxId"); }
+    std::string pGetBillNum(const std::string&) override { notFaked("pGetBillNum"); }
+    std::string ptrim(const std::string&) override { notFaked("ptrim"); }
+    std::string getTmpTableName(const std::string&) override { notFaked("getTmpTableName"); }
+    void getQFmxbNew(std::string&, const ConnectionPtr&, const std::string&,
+                     const std::string&, const std::string&,
+                     const std::string&, const std::string&) override { notFaked("getQFmxbNew"); }
+    RecordsetPtr getRptJFdata(const ConnectionPtr&, const std::string&,
+                              const std::string&, const std::string&,
+                              const std::string&, const std::string&) override { notFaked("getRptJFdata"); }
+    void LvwGetColumnWidth(ColumnWidthTarget&, const std::string&,
+                           const std::string&) override { notFaked("LvwGetColumnWidth"); }
+    void LvwSaveColumnWidth(ColumnWidthTarget&, const std::string&,
+                            const std::string&) override { notFaked("LvwSaveColumnWidth"); }
+    std::vector<BillType> billTypeName(int) override { notFaked("billTypeName"); }
 
 private:
     std::string linkString_;

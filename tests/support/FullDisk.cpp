@@ -31,52 +31,47 @@ int refuseWrite(sqlite3_file*, const void*, int, sqlite3_int64) {
 
 sqlite3_io_methods methods;
 
+// A method of the shim that hands its call on to the real file's own.
+template <class Method>
+struct Forward;
+template <class R, class... A>
+struct Forward<R (*)(sqlite3_file*, A...)> {
+    template <R (*sqlite3_io_methods::*method)(sqlite3_file*, A...)>
+    static R call(sqlite3_file* f, A... a) {
+        sqlite3_file* r = of(f)->realFile();
+        return (r->pMethods->*method)(r, a...);
+    }
+};
+#define FO_FORWARD(name) methods.name = Forward<decltype(sqlite3_io_methods::name)>::call<&sqlite3_io_methods::name>
+
 void copyMethods(const sqlite3_io_methods* from) {
     methods = *from;
     // Every method but the write goes to the real file.
     methods.xClose = [](sqlite3_file* f) {
         sqlite3_file* r = of(f)->realFile();
-        const int rc = r->pMethods ? r->pMethods->xClose(r) : SQLITE_OK;
-        return rc;
-    };
-    methods.xRead = [](sqlite3_file* f, void* b, int n, sqlite3_int64 o) {
-        return of(f)->realFile()->pMethods->xRead(of(f)->realFile(), b, n, o);
+        return r->pMethods ? r->pMethods->xClose(r) : SQLITE_OK;
     };
     methods.xWrite = refuseWrite;
-    methods.xTruncate = [](sqlite3_file* f, sqlite3_int64 n) {
-        return of(f)->realFile()->pMethods->xTruncate(of(f)->realFile(), n);
-    };
-    methods.xSync = [](sqlite3_file* f, int flags) { return of(f)->realFile()->pMethods->xSync(of(f)->realFile(), flags); };
-    methods.xFileSize = [](sqlite3_file* f, sqlite3_int64* n) {
-        return of(f)->realFile()->pMethods->xFileSize(of(f)->realFile(), n);
-    };
-    methods.xLock = [](sqlite3_file* f, int l) { return of(f)->realFile()->pMethods->xLock(of(f)->realFile(), l); };
-    methods.xUnlock = [](sqlite3_file* f, int l) { return of(f)->realFile()->pMethods->xUnlock(of(f)->realFile(), l); };
-    methods.xCheckReservedLock = [](sqlite3_file* f, int* out) {
-        return of(f)->realFile()->pMethods->xCheckReservedLock(of(f)->realFile(), out);
-    };
-    methods.xFileControl = [](sqlite3_file* f, int op, void* arg) {
-        return of(f)->realFile()->pMethods->xFileControl(of(f)->realFile(), op, arg);
-    };
-    methods.xSectorSize = [](sqlite3_file* f) { return of(f)->realFile()->pMethods->xSectorSize(of(f)->realFile()); };
-    methods.xDeviceCharacteristics = [](sqlite3_file* f) {
-        return of(f)->realFile()->pMethods->xDeviceCharacteristics(of(f)->realFile());
-    };
+    FO_FORWARD(xRead);
+    FO_FORWARD(xTruncate);
+    FO_FORWARD(xSync);
+    FO_FORWARD(xFileSize);
+    FO_FORWARD(xLock);
+    FO_FORWARD(xUnlock);
+    FO_FORWARD(xCheckReservedLock);
+    FO_FORWARD(xFileControl);
+    FO_FORWARD(xSectorSize);
+    FO_FORWARD(xDeviceCharacteristics);
     if (from->iVersion >= 2) {
-        methods.xShmMap = [](sqlite3_file* f, int pg, int sz, int extend, void volatile** p) {
-            return of(f)->realFile()->pMethods->xShmMap(of(f)->realFile(), pg, sz, extend, p);
-        };
-        methods.xShmLock = [](sqlite3_file* f, int offset, int n, int flags) {
-            return of(f)->realFile()->pMethods->xShmLock(of(f)->realFile(), offset, n, flags);
-        };
-        methods.xShmBarrier = [](sqlite3_file* f) { of(f)->realFile()->pMethods->xShmBarrier(of(f)->realFile()); };
-        methods.xShmUnmap = [](sqlite3_file* f, int del) {
-            return of(f)->realFile()->pMethods->xShmUnmap(of(f)->realFile(), del);
-        };
+        FO_FORWARD(xShmMap);
+        FO_FORWARD(xShmLock);
+        FO_FORWARD(xShmBarrier);
+        FO_FORWARD(xShmUnmap);
     }
     // No memory-mapped pages: every write goes through xWrite.
     methods.iVersion = from->iVersion >= 2 ? 2 : from->iVersion;
 }
+#undef FO_FORWARD
 
 int shimOpen(sqlite3_vfs*, sqlite3_filename name, sqlite3_file* f, int flags, int* outFlags) {
     ShimFile* s = of(f);
