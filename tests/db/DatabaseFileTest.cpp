@@ -12,27 +12,19 @@
 #include "db/Connection.h"
 #include "db/DbError.h"
 #include "db/LockWait.h"
+#include "support/ErrorOf.h"
 #include "support/ReadOnlyFile.h"
 
 namespace fo {
 namespace {
 
 using dbtest::TempDatabase;
+using test::errorOf;
 namespace fs = std::filesystem;
 
 std::string bytesOf(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-DbError errorOf(auto&& action) {
-    try {
-        action();
-    } catch (const DbError& e) {
-        return e;
-    }
-    ADD_FAILURE() << "no error";
-    return DbError(0, "");
 }
 
 // A path in the test's folder that nothing has made yet.

@@ -2,6 +2,7 @@
 
 #include "db/DbError.h"
 #include "db/Recordset.h"
+#include "support/ErrorOf.h"
 
 #include <vector>
 
@@ -9,6 +10,7 @@ using fo::DataType;
 using fo::DbError;
 using fo::Recordset;
 using fo::Value;
+using fo::test::errorOf;
 namespace dberr = fo::dberr;
 
 namespace {
@@ -26,15 +28,6 @@ Recordset students() {
     return rs;
 }
 
-int errorCodeOf(auto&& action) {
-    try {
-        action();
-    } catch (const DbError& e) {
-        return e.code();
-    }
-    return 0;
-}
-
 TEST(Recordset, OpenedSetStandsOnItsFirstRowAndWalksToEof) {
     Recordset rs = students();
     EXPECT_FALSE(rs.eof());
@@ -44,25 +37,13 @@ TEST(Recordset, OpenedSetStandsOnItsFirstRowAndWalksToEof) {
     for (; !rs.eof(); rs.moveNext()) seen += rs.field("学号").toText() + ",";
     EXPECT_EQ(seen, "001,002,003,");
     EXPECT_EQ(rs.absolutePosition(), -1);
-    EXPECT_EQ(errorCodeOf([&] { rs.field(0); }), dberr::NoCurrentRow);
-    EXPECT_EQ(errorCodeOf([&] { rs.moveNext(); }), dberr::NoCurrentRow);
+    EXPECT_EQ(errorOf([&] { rs.field(0); }).code(), dberr::NoCurrentRow);
+    EXPECT_EQ(errorOf([&] { rs.moveNext(); }).code(), dberr::NoCurrentRow);
     rs.moveFirst();
     EXPECT_EQ(rs.field(1).toText(), "张三");
     rs.moveLast();
     EXPECT_EQ(rs.field(1).toText(), "王五");
     EXPECT_EQ(rs.absolutePosition(), 2);
-}
-
-TEST(Recordset, EmptySetIsAtEofAndBof) {
-    Recordset rs;
-    rs.appendField("id", DataType::Integer);
-    rs.open();
-    EXPECT_TRUE(rs.eof());
-    EXPECT_TRUE(rs.bof());
-    EXPECT_EQ(rs.recordCount(), 0);
-    rs.moveFirst();
-    EXPECT_TRUE(rs.eof());
-    EXPECT_EQ(errorCodeOf([&] { rs.field("id"); }), dberr::NoCurrentRow);
 }
 
 TEST(Recordset, FieldsByCaseInsensitiveNameOrIndex) {
@@ -74,44 +55,42 @@ TEST(Recordset, FieldsByCaseInsensitiveNameOrIndex) {
     EXPECT_EQ(rs.fieldInfo(0).name, "学号");
     EXPECT_EQ(rs.fieldInfo(2).type, DataType::Currency);
     EXPECT_EQ(rs.field("aMoUnT").toText(), "12.5");
-    try {
-        rs.field("班级");
-        FAIL() << "unknown field was read";
-    } catch (const DbError& e) {
-        EXPECT_EQ(e.code(), dberr::NoSuchField);
-        EXPECT_NE(e.description().find("班级"), std::string::npos) << e.description();
-    }
-    EXPECT_EQ(errorCodeOf([&] { rs.field(3); }), dberr::NoSuchField);
+    const DbError unknown = errorOf([&] { rs.field("班级"); });
+    EXPECT_EQ(unknown.code(), dberr::NoSuchField);
+    EXPECT_NE(unknown.description().find("班级"), std::string::npos) << unknown.description();
+    EXPECT_EQ(errorOf([&] { rs.field(3); }).code(), dberr::NoSuchField);
 }
 
-TEST(Recordset, BuiltInMemoryWithAddNew) {
+// Built in memory: empty, it is at both ends; AddNew makes the new row
+// current, appendRow leaves the cursor where it is.
+TEST(Recordset, BuiltInMemoryWithAddNewAndAppendRow) {
     Recordset rs;
     rs.appendField("id", DataType::Integer);
     rs.appendField("mc", DataType::VarChar, 50);
     rs.open();
+    EXPECT_TRUE(rs.eof());
+    EXPECT_TRUE(rs.bof());
+    EXPECT_EQ(rs.recordCount(), 0);
+    EXPECT_EQ(errorOf([&] { rs.field("id"); }).code(), dberr::NoCurrentRow);
+    rs.appendRow({Value(6), Value()});
+    EXPECT_TRUE(rs.eof());
+    rs.moveFirst();
+    rs.appendRow({Value(9), Value()});
+    EXPECT_EQ(rs.field(0).toInt(), 6);
     rs.addNew();
     EXPECT_TRUE(rs.field("mc").isNull());
     rs.field("id") = Value(7);
     rs.field("mc") = Value("一次性");
     rs.addNew();
     rs.field(0) = Value(8);
-    EXPECT_EQ(rs.recordCount(), 2);
-    EXPECT_EQ(rs.field("id").toInt(), 8);  // AddNew makes the new row current
+    EXPECT_EQ(rs.recordCount(), 4);
+    EXPECT_EQ(rs.field("id").toInt(), 8);
     rs.moveFirst();
+    rs.moveNext();
+    rs.moveNext();
     EXPECT_EQ(rs.field("mc").toText(), "一次性");
     EXPECT_THROW(rs.appendField("late"), std::logic_error);
     EXPECT_THROW(rs.appendRow({Value(1)}), std::logic_error);
-}
-
-TEST(Recordset, AppendRowDoesNotMoveTheCursor) {
-    Recordset rs;
-    rs.appendField("n");
-    rs.open();
-    rs.appendRow({Value(1)});
-    EXPECT_TRUE(rs.eof());
-    rs.moveFirst();
-    rs.appendRow({Value(2)});
-    EXPECT_EQ(rs.field(0).toInt(), 1);
 }
 
 TEST(Recordset, RowsKeptPackedGiveBackEveryKindOfValueAndKeepEdits) {
@@ -149,9 +128,9 @@ TEST(Recordset, ClosedSetRefusesReads) {
     Recordset rs = students();
     rs.close();
     EXPECT_EQ(rs.state(), Recordset::Closed);
-    EXPECT_EQ(errorCodeOf([&] { rs.eof(); }), dberr::NotOpen);
-    EXPECT_EQ(errorCodeOf([&] { rs.recordCount(); }), dberr::NotOpen);
-    EXPECT_EQ(errorCodeOf([&] { rs.field(0); }), dberr::NotOpen);
+    EXPECT_EQ(errorOf([&] { rs.eof(); }).code(), dberr::NotOpen);
+    EXPECT_EQ(errorOf([&] { rs.recordCount(); }).code(), dberr::NotOpen);
+    EXPECT_EQ(errorOf([&] { rs.field(0); }).code(), dberr::NotOpen);
 }
 
 }  // namespace

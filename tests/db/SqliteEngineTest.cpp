@@ -4,10 +4,12 @@
 
 #include "TempDatabase.h"
 #include "db/DbError.h"
+#include "support/ErrorOf.h"
 
 using fo::DataType;
 using fo::Value;
 using fo::dbtest::DialectDbTest;
+using fo::test::errorOf;
 using Kind = fo::Value::Kind;
 
 namespace {
@@ -88,12 +90,10 @@ TEST_P(SqliteEngine, ScriptsRunEveryStatementAndReturnTheLastSet) {
     rs->moveNext();
     EXPECT_EQ(rs->field(0).toText(), "-- not a comment");
     // A failing statement stops the script; the statement is named in the error.
-    try {
-        cn_->execute("insert into r(id) values(3); insert into nowhere values(1); insert into r(id) values(4)");
-        FAIL() << "no error";
-    } catch (const fo::DbError& e) {
-        EXPECT_EQ(e.statement(), "insert into nowhere values(1)");
-    }
+    EXPECT_EQ(errorOf([&] {
+                  cn_->execute("insert into r(id) values(3); insert into nowhere values(1); insert into r(id) values(4)");
+              }).statement(),
+              "insert into nowhere values(1)");
     EXPECT_EQ(cn_->execute("select count(*) from r")->field(0).toInt(), 3);
 }
 
@@ -169,13 +169,9 @@ TEST_P(SqliteEngine, RowChangesOfOneShapeKeepEachTheirOwnValues) {
     EXPECT_EQ(cn_->execute("select mc from r where id=3")->field(0).toText(), "n'3");
     EXPECT_EQ(cn_->execute("select 5, 'a' from r where id=3")->fieldInfo(1).name, "'a'");
     // Errors name the statement as it was written.
-    try {
-        cn_->execute("insert into nowhere values(5, 'z')");
-        FAIL() << "no error";
-    } catch (const fo::DbError& e) {
-        EXPECT_EQ(e.statement(), "insert into nowhere values(5, 'z')");
-        EXPECT_NE(e.engineText().find("nowhere"), std::string::npos) << e.engineText();
-    }
+    const fo::DbError e = errorOf([&] { cn_->execute("insert into nowhere values(5, 'z')"); });
+    EXPECT_EQ(e.statement(), "insert into nowhere values(5, 'z')");
+    EXPECT_NE(e.engineText().find("nowhere"), std::string::npos) << e.engineText();
 }
 
 FO_DB_BOTH_DIALECTS(SqliteEngine);

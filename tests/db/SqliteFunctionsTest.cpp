@@ -47,31 +47,23 @@ TEST_P(SqliteFunctions, IifPicksByTruth) {
     EXPECT_EQ(text("select iif(qfje>3, qfje, 0) from qf where mc='张小明'"), "5");
 }
 
+// Dates to the format asked; money rounded once, half away from zero, from
+// every digit of the value, to a text.
 TEST_P(SqliteFunctions, FormatDatesAndMoney) {
-    EXPECT_EQ(text("select format('2026-03-07 08:09:10','yyyy-mm-dd')"), "2026-03-07");
-    EXPECT_EQ(text("select format('2026-03-07','yyyy-mm-dd')"), "2026-03-07");
-    EXPECT_EQ(text("select format('2026/3/7','yyyy-mm-dd')"), "2026-03-07");
-    EXPECT_EQ(text("select format('2026-03-07','yyyy-mm-dd HH:mm:ss')"), "2026-03-07 00:00:00");
-    EXPECT_EQ(text("select format('2026-03-07 8:09:10','yyyy-mm-dd hh:mm:ss')"), "2026-03-07 08:09:10");
-    EXPECT_EQ(text("select format('not a date','yyyy-mm-dd')"), "not a date");
-    EXPECT_TRUE(scalar("select format(null,'yyyy-mm-dd')").isNull());
-    EXPECT_EQ(text("select format(2.345,'0.00')"), "2.35");
-    EXPECT_EQ(text("select format(-0.005,'0.00')"), "-0.01");
-    EXPECT_EQ(text("select format(0.1+0.2,'0.00')"), "0.30");
-    EXPECT_EQ(text("select format(12,'0.00')"), "12.00");
-    EXPECT_EQ(text("select format('3.1','0.00')"), "3.10");
-    // Rounded once, half away from zero, from every digit of the value.
-    EXPECT_EQ(text("select format(0.00499,'0.00')"), "0.00");
-    EXPECT_EQ(text("select format('0.00499','0.00')"), "0.00");
-    EXPECT_EQ(text("select format(0.0049999,'0.00')"), "0.00");
-    EXPECT_EQ(text("select format(0.005,'0.00')"), "0.01");
-    EXPECT_EQ(text("select format(1.005,'0.00')"), "1.01");
-    EXPECT_EQ(text("select format(9.995,'0.00')"), "10.00");
-    EXPECT_EQ(text("select format(-0.004,'0.00')"), "0.00");
-    EXPECT_EQ(text("select format('-12.34567','0.00')"), "-12.35");
-    EXPECT_EQ(text("select format(-7,'0.00')"), "-7.00");
+    using Case = std::pair<const char*, const char*>;
+    for (const auto& [value, shown] :
+         {Case{"'2026-03-07 08:09:10','yyyy-mm-dd'", "2026-03-07"}, Case{"'2026/3/7','yyyy-mm-dd'", "2026-03-07"},
+          Case{"'2026-03-07','yyyy-mm-dd HH:mm:ss'", "2026-03-07 00:00:00"},
+          Case{"'2026-03-07 8:09:10','yyyy-mm-dd hh:mm:ss'", "2026-03-07 08:09:10"},
+          Case{"'not a date','yyyy-mm-dd'", "not a date"}, Case{"2.345,'0.00'", "2.35"}, Case{"-0.005,'0.00'", "-0.01"},
+          Case{"0.1+0.2,'0.00'", "0.30"}, Case{"12,'0.00'", "12.00"}, Case{"'3.1','0.00'", "3.10"},
+          Case{"0.00499,'0.00'", "0.00"}, Case{"'0.00499','0.00'", "0.00"}, Case{"0.0049999,'0.00'", "0.00"},
+          Case{"0.005,'0.00'", "0.01"}, Case{"1.005,'0.00'", "1.01"}, Case{"9.995,'0.00'", "10.00"},
+          Case{"-0.004,'0.00'", "0.00"}, Case{"'-12.34567','0.00'", "-12.35"}, Case{"-7,'0.00'", "-7.00"}})
+        EXPECT_EQ(text(std::string("select format(") + value + ")"), shown) << value;
     EXPECT_EQ(scalar("select typeof(format(12,'0.00'))"), Value("text"));
     EXPECT_TRUE(scalar("select format(null,'0.00')").isNull());
+    EXPECT_TRUE(scalar("select format(null,'yyyy-mm-dd')").isNull());
 }
 
 TEST_P(SqliteFunctions, GetdateIsTheLocalDateAndTime) {

@@ -4,6 +4,7 @@
 #include "TempDatabase.h"
 #include "db/DbError.h"
 #include "db/PreparedStatements.h"
+#include "support/ErrorOf.h"
 
 namespace {
 
@@ -11,6 +12,7 @@ using fo::Currency;
 using fo::DateTime;
 using fo::DbError;
 using fo::Value;
+using fo::test::errorOf;
 
 class Statement : public fo::dbtest::DialectDbTest {
 protected:
@@ -22,15 +24,6 @@ protected:
         std::string out;
         for (std::size_t i = 0; i < rs->fieldCount(); ++i) out += rs->field(i).toText() + "|";
         return out;
-    }
-    DbError errorOf(const std::function<void()>& f) {
-        try {
-            f();
-        } catch (const DbError& e) {
-            return e;
-        }
-        ADD_FAILURE() << "no error";
-        return DbError(0, "");
     }
 };
 
