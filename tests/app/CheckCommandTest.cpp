@@ -21,25 +21,16 @@ TEST_F(CheckVerb, TheDemoIsOkAndADamagedOneHasItsFaultsListed) {
     EXPECT_EQ(clean.exitCode, 0) << clean.out << clean.err;
     EXPECT_EQ(clean.out, "ok\n");
 
-    ASSERT_EQ(run({"sql", "--db", db,
-                   "update kdw_sfjl set jmje=jmje+1 where id=(select min(id) from kdw_sfjl where djbh like 'QXJM%')"})
-                  .exitCode,
-              0);
-    ASSERT_EQ(run({"sql", "--db", db, "update qfhzb set fkrq=null where qfkid=(select min(yqfkid) from qfhzb where yqfkid<>0)"})
-                  .exitCode,
-              0);
     // A removed trail shows, both ways: a reduction whose log row is gone,
-    // and a log row of a void whose receipt was turned back to live.
-    ASSERT_EQ(run({"sql", "--db", db,
-                   "delete from sys_log where id=(select min(id) from sys_log where operation='减免')"}).exitCode, 0);
-    ASSERT_EQ(run({"sql", "--db", db,
-                   "update PJML set pjState='' where djbh=(select min(djbh) from sys_log where operation='作废票据')"})
-                  .exitCode,
-              0);
+    // and a log row of a void whose receipt was turned back to live. (Each
+    // fault of the books themselves: the books check's own tests.)
+    const auto damage = run({"sql", "--db", db,
+                             "delete from sys_log where id=(select min(id) from sys_log where operation='减免');"
+                             "update PJML set pjState='' where djbh=(select min(djbh) from sys_log where"
+                             " operation='作废票据')"});
+    ASSERT_EQ(damage.exitCode, 0) << damage.err;
     auto damaged = run({"check", "--db", db});
     EXPECT_EQ(damaged.exitCode, 1) << damaged.err;
-    EXPECT_NE(damaged.out.find("[mirror-amount]\n"), std::string::npos) << damaged.out;
-    EXPECT_NE(damaged.out.find("[remainder-orphan]\n"), std::string::npos) << damaged.out;
     EXPECT_NE(damaged.out.find("在操作日志中没有记载。 [audit-missing]\n"), std::string::npos) << damaged.out;
     EXPECT_NE(damaged.out.find("在账中不存在或没有作废。 [audit-orphan]\n"), std::string::npos) << damaged.out;
     EXPECT_EQ(damaged.out.find("ok\n"), std::string::npos);

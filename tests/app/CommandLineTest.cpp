@@ -26,34 +26,23 @@ Parsed parse(fo::app::CommandLine& line, const std::vector<std::string>& words) 
 }
 
 TEST(CommandLine, AFileGivenAloneOrByDbIsWhatTheDesktopProgramOpens) {
-    {
-        fo::app::CommandLine line;  // as a file manager's "Open with" calls it
-        const auto p = parse(line, {"/home/clerk/账本 2026.db"});
-        ASSERT_FALSE(p.status) << p.err;
-        EXPECT_EQ(line.verbName(), "");
-        EXPECT_EQ(line.guiOptions().database, "/home/clerk/账本 2026.db");
-        EXPECT_EQ(line.guiOptions().dialect, 1);
-    }
-    {
-        fo::app::CommandLine line;  // a file in the working folder whose name is close to a verb's
-        const auto p = parse(line, {"--dialect", "0", "sql.db"});
-        ASSERT_FALSE(p.status) << p.err;
-        EXPECT_EQ(line.verbName(), "");
-        EXPECT_EQ(line.guiOptions().database, "sql.db");
-        EXPECT_EQ(line.guiOptions().dialect, 0);
-    }
-    {
+    struct Case {
+        std::vector<std::string> words;
+        std::string verb, database;
+        int dialect;
+    };
+    for (const Case& c : {
+             Case{{"/home/clerk/账本 2026.db"}, "", "/home/clerk/账本 2026.db", 1},  // a file manager's "Open with"
+             Case{{"--dialect", "0", "sql.db"}, "", "sql.db", 0},  // a file whose name is close to a verb's
+             Case{{"--db", "school.db"}, "", "school.db", 1},
+             Case{{"sql", "--db", "school.db", "select 1"}, "sql", "", 1},  // a verb leaves the desktop options alone
+         }) {
         fo::app::CommandLine line;
-        const auto p = parse(line, {"--db", "school.db"});
+        const auto p = parse(line, c.words);
         ASSERT_FALSE(p.status) << p.err;
-        EXPECT_EQ(line.guiOptions().database, "school.db");
-    }
-    {
-        fo::app::CommandLine line;  // a verb is a verb, and leaves the desktop options alone
-        const auto p = parse(line, {"sql", "--db", "school.db", "select 1"});
-        ASSERT_FALSE(p.status) << p.err;
-        EXPECT_EQ(line.verbName(), "sql");
-        EXPECT_EQ(line.guiOptions().database, "");
+        EXPECT_EQ(line.verbName(), c.verb) << c.words.front();
+        EXPECT_EQ(line.guiOptions().database, c.database) << c.words.front();
+        EXPECT_EQ(line.guiOptions().dialect, c.dialect) << c.words.front();
     }
 }
 

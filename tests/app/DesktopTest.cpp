@@ -1,16 +1,15 @@
 // The desktop program on the offscreen platform: what it opens at start-up
 // and what it says when it cannot, the database it remembers, its status bar,
-// its settings dialog and the register's first column widths.
+// its settings dialog and its dialogs' layout. (Whole columns in every list:
+// the module's window scripts at the desktop.)
 #include <QApplication>
 #include <QCheckBox>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTimer>
-#include <QTreeView>
 #include <filesystem>
 #include <fstream>
 
@@ -19,7 +18,6 @@
 #include "app/HostSettingsDialog.h"
 #include "app/MainWindow.h"
 #include "app/OfficeSession.h"
-#include "bills/frmBILLML.h"
 #include "db/Connection.h"
 #include "signin/frmSignIn.h"
 #include "students/frmCommFind.h"
@@ -188,28 +186,6 @@ TEST_F(Desktop, TheSettingsDialogShowsLabelsNotTheSettingsNames) {
     for (const QLabel* label : dialog.findChildren<QLabel*>())
         EXPECT_FALSE(label->text().contains(QStringLiteral("txt"))) << label->text().toStdString();
     EXPECT_TRUE(dialog.findChild<QCheckBox*>(QStringLiteral("chkPrintSKR"))->isChecked());
-}
-
-TEST_F(Desktop, TheRegistersFirstWidthsShowAWholeBillNumberAndDate) {
-    smallDemo("school.db");
-    app::OfficeSession session("school.db", 1, 1);
-    auto w = formInstance<frmBILLML>();
-    w->load();
-    w->DTPfrom.userPick(*DateTime::parse("2026-09-01"));
-    w->cmbDJstate.userSelect("全部");
-    w->CMDfind.userClick();
-    ASSERT_GT(w->ListView1.itemCount(), 1);
-    qt::FormView& view = show(*w);
-    auto* list = dynamic_cast<QTreeView*>(view.widgetOf(w->ListView1));
-    ASSERT_NE(list, nullptr);
-    const QFontMetrics metrics(list->font());
-    for (const char* caption : {"编号", "开票日期", "大写"}) {
-        const int column = w->ListView1.columnIndexByText(caption) - 1;
-        ASSERT_GE(column, 0) << caption;
-        const QString text = QString::fromStdString(w->ListView1.item(1).cell(column + 1));
-        EXPECT_GT(list->header()->sectionSize(column), metrics.horizontalAdvance(text) + 8)
-            << caption << ": " << text.toStdString();
-    }
 }
 
 TEST_F(Desktop, TheSignInAndFilterDialogsLineTheirFieldsUpBesideTheirCaptions) {

@@ -17,7 +17,7 @@ protected:
     }
 };
 
-TEST_F(InitDemoVerb, WritesTheSchoolAndPrintsItsSummary) {
+TEST_F(InitDemoVerb, WritesTheSchoolAndPrintsItsSummaryButNeverOverAFileOrIntoNoFolder) {
     const std::string db = path("demo.db");
     const auto r = initDemo({db, "--students", "25", "--seed", "3", "--today", "2026-11-05"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
@@ -25,16 +25,14 @@ TEST_F(InitDemoVerb, WritesTheSchoolAndPrintsItsSummary) {
     EXPECT_NE(r.out.find("months carried over:   2"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("open month:            202611"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("receipts:"), std::string::npos) << r.out;
-    EXPECT_TRUE(std::filesystem::exists(db));
-}
 
-TEST_F(InitDemoVerb, RefusesAnExistingFileWithoutTouchingIt) {
-    const std::string db = path("taken.db");
-    { std::ofstream(db) << "not a fee office"; }
-    const auto r = initDemo({db, "--students", "5"});
-    EXPECT_EQ(r.exitCode, 1);
-    EXPECT_NE(r.err.find("already exists"), std::string::npos) << r.err;
-    EXPECT_EQ(fo::test::readWholeFile(db), "not a fee office");
+    // An existing file is refused untouched.
+    const std::string taken = path("taken.db");
+    std::ofstream(taken) << "not a fee office";
+    const auto refused = initDemo({taken, "--students", "5"});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_NE(refused.err.find("already exists"), std::string::npos) << refused.err;
+    EXPECT_EQ(fo::test::readWholeFile(taken), "not a fee office");
     // A folder that is not there is named as a command line names it.
     const auto missing = initDemo({path("nowhere") + "/demo.db", "--students", "5"});
     EXPECT_EQ(missing.exitCode, 1);

@@ -22,7 +22,7 @@ protected:
     std::string db_;
 };
 
-TEST_F(SqlVerb, StatementsReportTheRowsAffectedAndQueriesPrintTabSeparatedRowsWithNullAsEmpty) {
+TEST_F(SqlVerb, StatementsReportTheRowsAffectedQueriesPrintTabSeparatedRowsAndErrorsGoToStandardError) {
     auto created = sql("create table t(id int, name varchar(20), je money)");
     EXPECT_EQ(created.exitCode, 0) << created.err;
     EXPECT_EQ(created.out, "0 rows affected\n");
@@ -38,9 +38,8 @@ TEST_F(SqlVerb, StatementsReportTheRowsAffectedAndQueriesPrintTabSeparatedRowsWi
     EXPECT_EQ(rows.err, "");
     // A query without rows still names its columns.
     EXPECT_EQ(sql("select id, name from t where id > 5").out, "id\tname\n");
-}
 
-TEST_F(SqlVerb, AnEngineErrorGoesToStandardErrorWithExitStatusOne) {
+    // An engine error goes to standard error, with exit status 1.
     auto failed = sql("select * from no_such_table");
     EXPECT_EQ(failed.exitCode, 1);
     EXPECT_EQ(failed.out, "");
