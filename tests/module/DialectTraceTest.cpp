@@ -1,6 +1,7 @@
 // Every window of the module worked from scripts, in each dialect, with a
 // trace on the connections: no statement of the other dialect's form ever
-// reaches the engine, whether the module or the reference host wrote it.
+// reaches the engine, whether the module or the reference host wrote it
+// (and at the desktop, every list and grid shows its columns whole).
 #include "module/EveryWindowTest.h"
 #include "support/StatementTrace.h"
 

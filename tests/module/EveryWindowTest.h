@@ -10,7 +10,10 @@ namespace fo::test {
 // The demo office worked through every window a clerk posts in: the
 // receipt register (a query, the student filter, a reprint, a void), the
 // reduction window with its student lookups and the picker, the records
-// window's cancellation, the wizard and the batch list in both modes.
+// window's cancellation, the wizard and the batch list in both modes. At
+// the desktop, every list and grid a clerk reads there opens with each
+// column's heading and text whole and in view at 1366×768 (headless, the
+// "expect whole" lines only pass).
 class EveryWindowTest : public ModuleScriptTest {
 protected:
     // Runs a script and expects it to run to its end; what it printed.
@@ -63,6 +66,8 @@ protected:
                                    "answer yes\n"
                                    "click cmdOK\n"
                                    "expect message 操作成功！\n"
+                                   "click CMDfind\n"
+                                   "expect whole ListView1\n"
                                    "click Command2\n"
                                    "close\n");
         EXPECT_NE(registerOut.find("open frmPlanPreview\nupdate\tPJML\tid=" + receipt + "\tzfrq=(空)>(记账时);"),
@@ -70,11 +75,14 @@ protected:
         traced("reduction window and picker", "open ShowJMJL\n"
                                               "set txtFind 黄\n"
                                               "key txtFind Enter\n"
+                                              "expect whole DataGrid1\n"
                                               "cell DataGrid1 1 1\n"
                                               "click CmdSel\n"
                                               "set txtFind " + owing + "\n"
                                               "key txtFind Enter\n"
+                                              "expect whole LvwQFLIST\n"
                                               "item LvwQFLIST k" + september + " click\n"
+                                              "expect whole MSFlexGrid1\n"
                                               "cell MSFlexGrid1 1 1\n"
                                               "type MSFlexGrid1 30.5\n"
                                               "set txtJmyy 家庭困难\n"
@@ -87,6 +95,7 @@ protected:
         traced("records window", "open frmjmjlML\n"
                                  "set DTPfrom 2026-09-01\n"
                                  "click CMDfind\n"
+                                 "expect whole lvwML\n"
                                  "item lvwML k" + posted + " click\n"
                                  "click cmdCancel\n"
                                  "answer yes\n"
