@@ -27,6 +27,12 @@ protected:
             if (f.code == code && f.text.find(row) != std::string::npos) return true;
         return false;
     }
+    // Each pair of a code and a text its fault names was reported.
+    static void expectReported(const std::vector<BooksFault>& faults,
+                               const std::vector<std::pair<std::string, std::string>>& expected) {
+        for (const auto& [code, row] : expected)
+            EXPECT_TRUE(reported(faults, code, row)) << code << " " << row << "\n" << describe(faults);
+    }
 
     TempDir dir;
     std::string locator;
@@ -74,12 +80,10 @@ TEST_P(BooksCheckTest, EachDamageMadeByHandIsReportedByItsRows) {
     cn->execute("update PJML set pjState='作废' where djbh='" + bill + "'");
 
     const auto faults = checkBooksAt(locator);
-    EXPECT_TRUE(reported(faults, "mirror-amount", mirror)) << describe(faults);
-    EXPECT_TRUE(reported(faults, "record-items", reduction)) << describe(faults);
-    EXPECT_TRUE(reported(faults, "remainder-orphan", "余欠行 欠费 " + remainder)) << describe(faults);
-    EXPECT_TRUE(reported(faults, "arrears-cancelled-closer", "欠费 " + closed)) << describe(faults);
-    EXPECT_TRUE(reported(faults, "counter-behind", "qfhzb")) << describe(faults);
-    EXPECT_TRUE(reported(faults, "void-live", bill)) << describe(faults);
+    expectReported(faults, {
+        {"mirror-amount", mirror}, {"record-items", reduction}, {"remainder-orphan", "余欠行 欠费 " + remainder},
+        {"arrears-cancelled-closer", "欠费 " + closed}, {"counter-behind", "qfhzb"}, {"void-live", bill}
+    });
     for (const BooksFault& f : faults) EXPECT_FALSE(looksEnglish(f.text)) << f.text;
 }
 
@@ -118,14 +122,12 @@ TEST_P(BooksCheckTest, PartialPostingsAreFound) {
         EXPECT_TRUE(reported(faults, "amount-residue", "欠费 " + residue + "（")) << describe(faults);
         EXPECT_FALSE(reported(faults, "arrears-items", "欠费 " + residue + "（")) << "within the tolerance";
     }
-    EXPECT_TRUE(reported(faults, "remainder-amount", "余欠行 欠费 " + rest)) << describe(faults);
-    EXPECT_TRUE(reported(faults, "mirror-twice", "QXJM209901010002")) << describe(faults);
-    EXPECT_TRUE(reported(faults, "items-orphan", "900003")) << describe(faults);
-    EXPECT_TRUE(reported(faults, "remainder-missing", "欠费 " + whole)) << describe(faults);
     const std::string owed = text("select qfje from qfhzb where qfkid=" + halfCent);
-    EXPECT_TRUE(reported(faults, "arrears-items", "欠费 " + halfCent + "（")) << describe(faults);
-    EXPECT_TRUE(reported(faults, "arrears-items", owed.substr(0, owed.find('.') + 4) + "/")) << describe(faults);
-    EXPECT_TRUE(reported(faults, "remainder-covered", "欠费 " + covered + "（")) << describe(faults);
+    expectReported(faults, {
+        {"remainder-amount", "余欠行 欠费 " + rest}, {"mirror-twice", "QXJM209901010002"}, {"items-orphan", "900003"},
+        {"remainder-missing", "欠费 " + whole}, {"arrears-items", "欠费 " + halfCent + "（"},
+        {"arrears-items", owed.substr(0, owed.find('.') + 4) + "/"}, {"remainder-covered", "欠费 " + covered + "（"}
+    });
 }
 
 TEST_P(BooksCheckTest, EveryOtherInvariantBrokenInOneRowIsNamed) {
@@ -200,28 +202,21 @@ TEST_P(BooksCheckTest, EveryOtherInvariantBrokenInOneRowIsNamed) {
     cn->execute("update kdw_xs set ysk=ysk+" + over + " where id=" + owner);
 
     const auto faults = checkBooksAt(locator);
-    EXPECT_TRUE(reported(faults, "mirror-source", "QXJM209901010010")) << describe(faults);
-    EXPECT_TRUE(reported(faults, "mirror-of-mirror", "QXSF209901010011")) << describe(faults);
-    EXPECT_TRUE(reported(faults, "mirror-items", itemsMirror)) << describe(faults);
-    EXPECT_TRUE(reported(faults, "journal-mirror", "（id " + offRow + "） 的金额")) << describe(faults);
-    EXPECT_TRUE(reported(faults, "journal-mirror", "冲销行 " + offLines + " 的分录")) << describe(faults);
-    EXPECT_TRUE(reported(faults, "journal-mirror", missingDjbh + "（id " + missing + "） 没有冲销")) << describe(faults);
-    EXPECT_TRUE(reported(faults, "duplicate-id", "id " + journalId + " ")) << describe(faults);
-    EXPECT_TRUE(reported(faults, "duplicate-number", number)) << describe(faults);
-    EXPECT_TRUE(reported(faults, "arrears-closer", "欠费 " + noCloser + "（")) << describe(faults);
-    EXPECT_TRUE(reported(faults, "arrears-open-linked", "欠费 " + openReduced + "（")) << describe(faults);
-    EXPECT_TRUE(reported(faults, "arrears-settled-twice", "欠费 " + twice + "（")) << describe(faults);
-    EXPECT_TRUE(reported(faults, "arrears-over", "欠费 " + paidOver + "（")) << describe(faults);
-    EXPECT_TRUE(reported(faults, "arrears-closer-missing", "欠费 " + gone + "（")) << describe(faults);
-    EXPECT_TRUE(reported(faults, "arrears-items", "欠费 " + header + "（")) << describe(faults);
-    EXPECT_TRUE(reported(faults, "reduction-settled", text("select djbh from kdw_sfjl where id=" + reducer)))
-        << describe(faults);
-    EXPECT_TRUE(reported(faults, "remainder-twice", "欠费 " + parent + "（")) << describe(faults);
-    EXPECT_TRUE(reported(faults, "balance", "（id " + offBalance + "）")) << describe(faults);
-    EXPECT_TRUE(reported(faults, "credit-cap", "转入预收款的减免超过已缴")) << describe(faults);
+    expectReported(faults, {
+        {"mirror-source", "QXJM209901010010"}, {"mirror-of-mirror", "QXSF209901010011"},
+        {"mirror-items", itemsMirror}, {"journal-mirror", "（id " + offRow + "） 的金额"},
+        {"journal-mirror", "冲销行 " + offLines + " 的分录"},
+        {"journal-mirror", missingDjbh + "（id " + missing + "） 没有冲销"}, {"duplicate-id", "id " + journalId + " "},
+        {"duplicate-number", number}, {"arrears-closer", "欠费 " + noCloser + "（"},
+        {"arrears-open-linked", "欠费 " + openReduced + "（"}, {"arrears-settled-twice", "欠费 " + twice + "（"},
+        {"arrears-over", "欠费 " + paidOver + "（"}, {"arrears-closer-missing", "欠费 " + gone + "（"},
+        {"arrears-items", "欠费 " + header + "（"},
+        {"reduction-settled", text("select djbh from kdw_sfjl where id=" + reducer)},
+        {"remainder-twice", "欠费 " + parent + "（"}, {"balance", "（id " + offBalance + "）"},
+        {"credit-cap", "转入预收款的减免超过已缴"}, {"remainder-items", "余欠行 " + richer + " 的收费项目 " + richerItem}
+    });
     // The credit's own balance moved with it: only the yuan off is named.
     EXPECT_EQ(std::count_if(faults.begin(), faults.end(), [](const BooksFault& f) { return f.code == "balance"; }), 1);
-    EXPECT_TRUE(reported(faults, "remainder-items", "余欠行 " + richer + " 的收费项目 " + richerItem)) << describe(faults);
     for (const BooksFault& f : faults) EXPECT_FALSE(looksEnglish(f.text)) << f.text;
 }
 
