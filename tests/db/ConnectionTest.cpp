@@ -160,7 +160,8 @@ protected:
 
 // Another session reads the committed state, without waiting, while a
 // transaction writes (sessions run in WAL mode, foreign keys off as the
-// books were written).
+// books were written); a commit or rollback outside a transaction and a
+// second begin are refused.
 TEST_F(ConnectionTransactions, CommitKeepsRollbackDiscardsAndOthersSeeOnlyWhatIsCommitted) {
     EXPECT_EQ(other_->execute("pragma journal_mode")->field(0).toText(), "wal");
     EXPECT_EQ(other_->execute("pragma foreign_keys")->field(0).toInt(), 0);
