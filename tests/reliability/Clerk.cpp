@@ -15,6 +15,7 @@
 #include "support/Query.h"
 #include "ui/FormInstance.h"
 #include "ui/controls/KeyCodes.h"
+#include "ui/frmPlanPreview.h"
 
 namespace fo::test {
 namespace {
@@ -26,6 +27,11 @@ std::string joined(const std::vector<std::string>& parts) {
     std::string out;
     for (const std::string& p : parts) out += (out.empty() ? "" : ",") + p;
     return out;
+}
+
+std::string trimmed(const std::string& text) {
+    const std::size_t from = text.find_first_not_of(' '), to = text.find_last_not_of(' ');
+    return from == std::string::npos ? std::string() : text.substr(from, to - from + 1);
 }
 
 std::vector<std::string> keyParts(const std::string& key) {
@@ -95,21 +101,6 @@ Posting Clerk::reduceOne(const std::string& reason) {
     return reduceLine(xh, line, reason);
 }
 
-// Once `beforePost` ran, each of the windows filled in posts in turn with
-// `post`; what each clerk was told.
-template <class Window, class Post>
-std::vector<Posting> Clerk::postTogether(const std::vector<std::shared_ptr<Window>>& windows, std::vector<Posting>& out,
-                                         const std::function<void()>& beforePost, const char* success, Post post) {
-    if (beforePost) beforePost();
-    for (std::size_t i = 0; i < windows.size(); ++i) {
-        post(*windows[i]);
-        out[i] = read(std::move(out[i]), success);
-        windows[i]->unload();
-    }
-    FormInstances::releaseAll();
-    return out;
-}
-
 std::vector<Posting> Clerk::reduceRowsTogether(const std::vector<std::string>& qfkids, const std::string& reason,
                                               const std::function<void()>& beforePost) {
     // A window of its own per row, every one filled in before any is posted,
@@ -125,7 +116,14 @@ std::vector<Posting> Clerk::reduceRowsTogether(const std::vector<std::string>& q
             out.push_back(std::move(p));
         }
     }
-    return postTogether(windows, out, beforePost, "操作成功！", [](frmjmjlNew& w) { w.cmd_ok.userClick(); });
+    if (beforePost) beforePost();
+    for (std::size_t i = 0; i < windows.size(); ++i) {
+        windows[i]->cmd_ok.userClick();
+        out[i] = read(std::move(out[i]), "操作成功！");
+        windows[i]->unload();
+    }
+    FormInstances::releaseAll();
+    return out;
 }
 
 std::vector<Posting> Clerk::chargeRowsTogether(const std::vector<std::string>& qfkids, const std::string& reason,
@@ -148,7 +146,14 @@ std::vector<Posting> Clerk::chargeRowsTogether(const std::vector<std::string>& q
         windows.push_back(w);
         out.push_back(std::move(p));
     }
-    return postTogether(windows, out, beforePost, "收费成功！", [](frmSF& w) { w.cmdOK.userClick(); });
+    if (beforePost) beforePost();
+    for (std::size_t i = 0; i < windows.size(); ++i) {
+        windows[i]->cmdOK.userClick();
+        out[i] = read(std::move(out[i]), "收费成功！");
+        windows[i]->unload();
+    }
+    FormInstances::releaseAll();
+    return out;
 }
 
 bool Clerk::enterReduction(frmjmjlNew& w, const std::string& xh, const std::string& line, const std::string& reason,
@@ -283,6 +288,96 @@ std::shared_ptr<frmjmjlML> Clerk::recordsWindow() {
     w->DTPto.userPick(kFarAhead);
     w->CMDfind.userClick();
     return w;
+}
+
+Posting Clerk::comingCharge(const std::string& window, const std::vector<std::string>& ids, const std::string& reason,
+                            bool preview, const std::function<void()>& beforeConfirm) {
+    Posting p(window, reason);
+    if (ids.empty()) return p;
+    const std::string month = office_.host().CurrentYf();
+    const std::string caption = month.substr(0, 4) + "年" + month.substr(4) + "月";  // as the month lists show it
+    const std::string xh = rows("select xh from kdw_xs where id=" + ids[0])[0][0];
+    p.attempted = true;
+    // The clerk's last word waits for `beforeConfirm`, inside the preview when there is one.
+    auto confirmLast = [&](const std::function<void()>& click) {
+        if (!preview) {
+            if (beforeConfirm) beforeConfirm();
+            return click();
+        }
+        office_.ui().setModalRunner([&](Form& f) {
+            auto* shown = dynamic_cast<frmPlanPreview*>(&f);
+            if (f.name() == "frmMsg") {
+                f.find<CommandButton>("cmdOk")->userClick();
+                return;
+            }
+            if (!shown) {
+                f.unload();
+                return;
+            }
+            if (beforeConfirm) beforeConfirm();
+            (shown->cmdOK.enabled() ? shown->cmdOK : shown->cmdBack).userClick();
+        });
+        click();
+        office_.ui().setModalRunner([](Form& f) {
+            if (f.name() == "frmMsg") f.find<CommandButton>("cmdOk")->userClick();
+            else f.unload();
+        });
+    };
+    if (window == "single") {
+        auto w = formInstance<frmjmjlNew>();
+        w->load();
+        w->txtFind.userSetText(xh);
+        w->userKey(w->txtFind, key::Enter);
+        if (!w->LvwQFLIST.userItemClick("c" + month)) return finish(p, "");
+        w->cmdReset.userClick();
+        for (int r = 1; r < w->MSFlexGrid1.rows(); ++r)
+            if (w->MSFlexGrid1.textMatrix(r, frmjmjlNew::ColName) == "保育费")
+                typeInto(w->MSFlexGrid1, w->Txt_write, r, frmjmjlNew::ColJm, "100");
+        w->txtJmyy.userSetText(reason);
+        p.students = {ids[0]};
+        p.records = 1;
+        if (beforeConfirm) beforeConfirm();
+        w->cmd_ok.userClick();
+        return finish(p, "操作成功！");
+    }
+    if (window == "wizard") {
+        auto first = formInstance<frmBachJM>();
+        first->load();
+        first->initData(false, "-1", false, "select id from kdw_xs where 1=1 and id in(" + joined(ids) + ")");
+        first->cmdFullSelect.userClick();
+        for (const auto& s : first->tickedStudents()) p.students.push_back(s.id);
+        auto next = formInstance<frmBachJM_next>();
+        next->load();
+        next->CMB_sflx.userSelect(rows("select max(t.mc) from kdw_xs x inner join kdw_sflx t on t.id=x.sflxid where x.id=" +
+                                       ids[0])[0][0]);
+        next->cmbYF.userSelect(caption);
+        for (int r = 1; r < next->MSFlexGrid1.rows(); ++r)
+            if (next->MSFlexGrid1.textMatrix(r, frmBachJM_next::ColName) == "保育费")
+                typeInto(next->MSFlexGrid1, next->Txt_write, r, frmBachJM_next::ColJm, "100");
+        next->txtJMYY.userSetText(reason);
+        p.records = static_cast<int>(p.students.size());
+        confirmLast([&] { (preview ? next->cmdPreview : next->cmd_ok).userClick(); });
+        return finish(p, "操作成功！");
+    }
+    auto w = formInstance<frmJmBachList>();
+    w->load();
+    w->cmbYf.userSelect(caption);
+    w->cmbYFto.userSelect(caption);
+    w->txtBh.userSetText(xh);
+    w->LSTsfxm.setSelected(w->LSTsfxm.findEntry("保育费"), true);
+    w->CMDfind.userClick();
+    for (int i = 1; i <= w->lvw1.itemCount(); ++i) {
+        ListItem& row = w->lvw1.item(i);
+        if (trimmed(row.subItem(5)) != "保育费" || keyParts(row.key()).size() < 4) continue;
+        w->lvw1.userItemClick(row.key());
+        w->txtWrite.userSetText("100");
+        ++p.records;
+    }
+    p.students = {ids[0]};
+    w->txtJmyy.userSetText(reason);
+    office_.ui().queueAnswer(MsgAnswer::Yes);
+    confirmLast([&] { (preview ? w->cmdPreview : w->cmdJMok).userClick(); });
+    return finish(p, "操作成功！");
 }
 
 Posting Clerk::cancelReduction(bool latest) {

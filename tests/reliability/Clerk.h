@@ -61,6 +61,13 @@ public:
     // `beforeFirst` runs and never listed again, as a window left open does.
     std::vector<Posting> cancelFromOneList(const std::vector<std::string>& ids,
                                            const std::function<void()>& beforeFirst = {});
+    // 100 off 保育费 of the open month, not charged yet, for the students
+    // `ids` (of one fee type) from `window` ("single": the first of them
+    // only, "wizard", "list": the first of them), previewed first when
+    // `preview`; `beforeConfirm` runs just before the clerk's last word
+    // (inside the preview, when previewed).
+    Posting comingCharge(const std::string& window, const std::vector<std::string>& ids, const std::string& reason,
+                         bool preview, const std::function<void()>& beforeConfirm);
     Posting voidReceipt(const std::string& reason);
     Posting carryOver();
 
@@ -86,9 +93,6 @@ private:
     Posting read(Posting p, const char* success);
     // Closes the windows, then reads.
     Posting finish(Posting p, const char* success);
-    template <class Window, class Post>
-    std::vector<Posting> postTogether(const std::vector<std::shared_ptr<Window>>& windows, std::vector<Posting>& out,
-                                      const std::function<void()>& beforePost, const char* success, Post post);
     bool enterReduction(frmjmjlNew& w, const std::string& xh, const std::string& line, const std::string& reason,
                         bool full, Posting& p);
     Posting reduceLine(const std::string& xh, const std::string& line, const std::string& reason);

@@ -4,8 +4,9 @@
 // and kill it at any moment.
 //
 //   reliability_clerk --db BOOKS --dialect 1|0 --settings DIR --name NAME
-//                     [--seed S] [--ops N] [--mode mix|reduce|charge|cancel|list]
+//                     [--seed S] [--ops N] [--mode mix|reduce|charge|cancel|list|coming]
 //                     [--targets A,B,...] [--barrier FILE] [--mistakes 1|0]
+//                     [--window single|wizard|list] [--preview 1|0] [--after FILE] [--then FILE]
 //
 // mix: N postings chosen at random (N=0: until killed), reasons NAME-i;
 //   with --mistakes 0 the clerk never pastes a wrong amount.
@@ -22,6 +23,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <map>
 #include <thread>
@@ -118,6 +120,16 @@ int main(int argc, char** argv) {
         atBarrier();
         for (std::size_t i = 0; i < targets.size(); ++i)
             guarded([&] { report(clerk.receivablesListFor(targets[i], name + "-" + std::to_string(i))); });
+    } else if (mode == "coming") {
+        const std::string after = arg["--after"], then = arg["--then"];
+        guarded([&] {
+            report(clerk.comingCharge(arg["--window"], targets, name, arg["--preview"] == "1", [&] {
+                atBarrier();
+                while (!after.empty() && !std::filesystem::exists(after))
+                    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            }));
+        });
+        if (!then.empty()) std::ofstream(then) << "done\n";
     } else {
         std::cerr << "unknown mode " << mode << "\n";
         return 2;
