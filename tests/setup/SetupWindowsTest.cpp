@@ -8,6 +8,7 @@
 #include "host/school/RosterFile.h"
 #include "host/school/StudentRoster.h"
 #include "setup/frmSchool.h"
+#include "setup/frmStudentImport.h"
 #include "setup/frmStudents.h"
 #include "signin/OfficeFixture.h"
 
@@ -114,9 +115,16 @@ TEST_F(SetupWindowsTest, AnExportOfTheStudentsImportsBackUnchanged) {
     ConnectionPtr cn = openConnection(link());
     cn->execute("delete from kdw_xs");
     cn->execute("delete from kdw_xsbd");
-    w->cmdNew.userClick();
-    ui.setOpenPath(ui.exports()[0]);
-    ui.queueAnswer(MsgAnswer::Yes);
+    // The dialog shows the file chosen with 浏览… and imports only what it read.
+    ui.setModalRunner([&](Form& f) {
+        auto& d = dynamic_cast<frmStudentImport&>(f);
+        ui.setOpenPath(ui.exports()[0]);
+        d.cmdBrowse.userClick();
+        EXPECT_FALSE(d.cmdImport.enabled());
+        d.cmdRead.userClick();
+        ui.queueAnswer(MsgAnswer::Yes);
+        d.cmdImport.userClick();
+    });
     w->cmdImport.userClick();
     EXPECT_EQ(ui.lastMessage()->text, "已导入 12 名学生。");
     EXPECT_EQ(logged().back(), "系统管理员|导入学生|" + ui.exports()[0] + "|完成");
