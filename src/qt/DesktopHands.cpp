@@ -17,6 +17,8 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QStyle>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QTableView>
 #include <QTreeView>
 #include <QTreeWidget>
@@ -150,6 +152,7 @@ QWidget* DesktopHands::reachable(const Control& c) const {
     if (!view) throw ClerkCannot{"the window " + c.form().name() + " of '" + c.name() + "' is not on the desktop"};
     QWidget* w = view->widgetOf(c);
     if (!w) throw ClerkCannot{"'" + c.name() + "' has no widget at the desktop"};
+    if (!w->isVisible()) showPageOf(w);
     if (!w->isVisible()) {
         const QWidget* hidden = w;
         for (const QWidget* p = w; p; p = p->parentWidget())
@@ -160,6 +163,21 @@ QWidget* DesktopHands::reachable(const Control& c) const {
     if (!w->isEnabled()) throw ClerkCannot{"'" + c.name() + "' is greyed out at the desktop"};
     aimAt(w, w->rect(), "'" + c.name() + "'");
     return w;
+}
+
+// A control on a page of a tabbed window that is not the current one: the
+// clerk clicks the page's tab first, as he must to see it.
+void DesktopHands::showPageOf(QWidget* w) const {
+    for (QWidget* p = w; p && p->parentWidget(); p = p->parentWidget()) {
+        auto* tabs = qobject_cast<QTabWidget*>(p->parentWidget()->parentWidget());
+        if (!tabs || !tabs->isVisible()) continue;
+        const int page = tabs->indexOf(p);
+        if (page < 0 || page == tabs->currentIndex()) continue;
+        QTabBar* bar = tabs->tabBar();
+        const QPoint at = aimAt(bar, bar->tabRect(page), "the page '" + tabs->tabText(page).toStdString() + "'");
+        mouseClick(bar, at);
+        ui_.settle();
+    }
 }
 
 QPoint DesktopHands::aimAt(const QWidget* w, const QRect& area, const std::string& what) const {

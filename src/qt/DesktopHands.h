@@ -45,6 +45,8 @@ private:
     // The point of `area` (in `w`'s pixels) the clerk aims at: its middle,
     // which must lie in the part of the window he sees.
     QPoint aimAt(const QWidget* w, const QRect& area, const std::string& what) const;
+    // Clicks the tab of every page that hides `w` in a tabbed window.
+    void showPageOf(QWidget* w) const;
     // Hands Qt the input, then lets the widgets catch up; what a handler
     // below threw for the driver is thrown on from here.
     void deliver(const std::function<void()>& input);

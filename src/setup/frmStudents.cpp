@@ -7,10 +7,11 @@
 #include "host/api/ModuleGlobals.h"
 #include "host/operators/Operators.h"
 #include "host/school/PinyinInitials.h"
-#include "host/school/RosterFile.h"
 #include "host/school/SchoolSetup.h"
 #include "host/school/StudentImport.h"
 #include "setup/SetupWindowSupport.h"
+#include "setup/frmStudentImport.h"
+#include "ui/FormInstance.h"
 #include "ui/UiServices.h"
 #include "ui/lists/TrimSpaces.h"
 #include "ui/lists/mdl1.h"
@@ -320,40 +321,15 @@ void frmStudents::cmdDiscount_Click() {
 }
 
 void frmStudents::cmdImport_Click() {
-    const std::string path = ui().openPath("导入学生名单", "学生名单 (*.xlsx *.csv)");
-    if (path.empty()) return;
-    std::vector<std::vector<std::string>> table;
-    ImportPlan plan;
-    try {
-        table = readRosterFile(path);
-        plan = planStudentImport(*cn_, table);
-    } catch (const SetupRefusal& e) {
-        return refuse(e.what());
-    } catch (const std::exception&) {
-        return refuse("不能读取学生名单。");
-    }
-    if (!plan.refusal.empty()) return refuse(plan.refusal);
-    // What becomes of each row, the refused first, before anything is written.
-    const std::size_t accepted = plan.accepted(), refused = plan.rows.size() - accepted;
-    std::string text = "名单共 " + std::to_string(plan.rows.size()) + " 行：可以导入 " + std::to_string(accepted) +
-                       " 行，不能导入 " + std::to_string(refused) + " 行。";
-    int shown = 0;
-    for (const ImportRow& row : plan.rows)
-        if (!row.refusal.empty() && ++shown <= 20)
-            text += "\r\n第 " + std::to_string(row.line) + " 行（" + row.student.number + " " + row.student.name +
-                    "）：" + row.refusal;
-    if (shown > 20) text += "\r\n……";
-    if (accepted == 0) return refuse(text + "\r\n没有可以导入的学生。");
-    if (msgBox(text + "\r\n\r\n确定导入可以导入的 " + std::to_string(accepted) + " 名学生吗？", MsgButtons::YesNo,
-               MsgIcon::Question, "警告") != MsgAnswer::Yes)
-        return;
-    std::size_t added = 0;
-    if (!apply("导入学生", path, [&](StudentRoster&, Connection& tr) {
+    auto dialog = formInstance<frmStudentImport>();
+    dialog->post = [this](const std::string& path, const frmStudentImport::Table& table, const ImportPlan& plan,
+                          std::size_t& added) {
+        return apply("导入学生", path, [&](StudentRoster&, Connection& tr) {
             added = postStudentImport(tr, me_, table, plan);
-        }))
-        return;
-    fillStudents(0);
-    msgBox("已导入 " + std::to_string(added) + " 名学生。", MsgButtons::OK, MsgIcon::Information, "提示");
+        });
+    };
+    dialog->showModal();
+    if (dialog->added > 0) fillStudents(0);
 }
 
 void frmStudents::cmdExport_Click() {

@@ -8,6 +8,7 @@
 #include "host/school/RosterFile.h"
 #include "host/school/StudentRoster.h"
 #include "setup/frmSchool.h"
+#include "setup/frmStudentImport.h"
 #include "setup/frmStudents.h"
 #include "signin/OfficeFixture.h"
 
@@ -99,8 +100,9 @@ TEST_F(SetupWindowsTest, AStudentIsAddedWithHisInitialsRefusedWithTheReasonAndMo
     EXPECT_EQ(logged().back(), "系统管理员|学生调班|20269001 周雨桐 2026-12-15 中班一班/全日制|完成");
 }
 
-// The students' export, imported into an office that has the school but
-// no students, gives them back as they were, and exports the same again.
+// The students' export, chosen with 浏览… and read in the import dialog
+// before it imports, in an office that has the school but no students,
+// gives them back as they were, and exports the same again.
 TEST_F(SetupWindowsTest, AnExportOfTheStudentsImportsBackUnchanged) {
     ui.setExportFolder(dir.file("exports"));
     std::filesystem::create_directories(dir.file("exports"));
@@ -114,9 +116,15 @@ TEST_F(SetupWindowsTest, AnExportOfTheStudentsImportsBackUnchanged) {
     ConnectionPtr cn = openConnection(link());
     cn->execute("delete from kdw_xs");
     cn->execute("delete from kdw_xsbd");
-    w->cmdNew.userClick();
-    ui.setOpenPath(ui.exports()[0]);
-    ui.queueAnswer(MsgAnswer::Yes);
+    ui.setModalRunner([&](Form& f) {
+        auto& d = dynamic_cast<frmStudentImport&>(f);
+        ui.setOpenPath(ui.exports()[0]);
+        d.cmdBrowse.userClick();
+        EXPECT_FALSE(d.cmdImport.enabled());
+        d.cmdRead.userClick();
+        ui.queueAnswer(MsgAnswer::Yes);
+        d.cmdImport.userClick();
+    });
     w->cmdImport.userClick();
     EXPECT_EQ(ui.lastMessage()->text, "已导入 12 名学生。");
     EXPECT_EQ(logged().back(), "系统管理员|导入学生|" + ui.exports()[0] + "|完成");
