@@ -43,6 +43,11 @@ protected:
         w->CMDfind.userClick();
         return w;
     }
+    // The counts and sums a posting changes, to see that a refused one changed none.
+    std::string books() {
+        return one("select (select count(*) from kdw_sfjl),(select count(*) from kdw_sfjlmx),(select count(*) from "
+                   "qfhzb),(select count(*) from qfhzb where fkrq is null),(select sum(jmje) from qfmxb)");
+    }
     // Every month of the calendar carried over: no month is open.
     void carryEveryMonthOver() {
         cn->execute("insert into hisxsinfo(xsid,jzyf) select 0,yf from ajzrq"
