@@ -43,10 +43,31 @@ protected:
         w->CMDfind.userClick();
         return w;
     }
+    // The counts and sums a posting changes, to see that a refused one changed none.
+    std::string books() {
+        return one("select (select count(*) from kdw_sfjl),(select count(*) from kdw_sfjlmx),(select count(*) from "
+                   "qfhzb),(select count(*) from qfhzb where fkrq is null),(select sum(jmje) from qfmxb)");
+    }
     // Every month of the calendar carried over: no month is open.
     void carryEveryMonthOver() {
         cn->execute("insert into hisxsinfo(xsid,jzyf) select 0,yf from ajzrq"
                     " where yf not in(select jzyf from hisxsinfo where xsid=0)");
+    }
+    // The list's row of fee item `item` whose key begins with `keyPrefix`
+    // ("k7_202609_": student 7, September); null when there is none.
+    static ListItem* row(frmJmBachList& w, const std::string& keyPrefix, const std::string& item) {
+        for (int i = 1; i <= w.lvw1.itemCount(); ++i)
+            if (w.lvw1.item(i).key().rfind(keyPrefix, 0) == 0 && w.lvw1.item(i).subItem(5) == item) return &w.lvw1.item(i);
+        return nullptr;
+    }
+    static void typeOn(frmJmBachList& w, ListItem& r, const std::string& amount) {
+        w.lvw1.userItemClick(r.key());
+        w.txtWrite.userSetText(amount);
+    }
+    static void typeOn(frmJmBachList& w, const std::string& keyPrefix, const std::string& item, const std::string& amount) {
+        ListItem* r = row(w, keyPrefix, item);
+        if (r) typeOn(w, *r, amount);
+        else ADD_FAILURE() << "no row " << keyPrefix << " " << item;
     }
     // Types `amount` into the reduction cell of grid row `row`.
     static void type(frmBachJM_next& w, int row, const std::string& amount) {

@@ -37,15 +37,6 @@ protected:
         };
     }
 
-    static ListItem* row(frmJmBachList& w, const std::string& keyPrefix, const std::string& item) {
-        for (int i = 1; i <= w.lvw1.itemCount(); ++i)
-            if (w.lvw1.item(i).key().rfind(keyPrefix, 0) == 0 && w.lvw1.item(i).subItem(5) == item) return &w.lvw1.item(i);
-        return nullptr;
-    }
-    static void typeOn(frmJmBachList& w, ListItem& r, const std::string& amount) {
-        w.lvw1.userItemClick(r.key());
-        w.txtWrite.userSetText(amount);
-    }
     std::string madeSince(const BooksSnapshot& before) {
         return planMismatches(previewed, changesBetween(before, BooksSnapshot(*cn)));
     }

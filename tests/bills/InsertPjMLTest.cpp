@@ -107,7 +107,7 @@ TEST_P(InsertPjML, AFailureMidwayShowsTheErrorAndLeavesTheCallersTransactionToRo
     EXPECT_EQ(count("PjMLmx"), 3);
 }
 
-TEST_P(InsertPjML, NumbersThatAreNotNumbersStopBeforeAnyStatementRuns) {
+TEST_P(InsertPjML, NumbersThatAreNotNumbersOrAMissingAmountStopBeforeAnythingIsStored) {
     const std::pair<void (cLsBILLhead::*)(std::string), const char*> cases[] = {
         {&cLsBILLhead::set_hjje, "12元"}, {&cLsBILLhead::set_hjje, ""}, {&cLsBILLhead::set_ID, "501,0"},
         {&cLsBILLhead::set_xsId, "11) or (1=1"}};
@@ -118,10 +118,7 @@ TEST_P(InsertPjML, NumbersThatAreNotNumbersStopBeforeAnyStatementRuns) {
         EXPECT_FALSE(head_.insertPjML(*cn_, rec, bill)) << value;
     }
     EXPECT_EQ(messages_.count(), 4u);
-    EXPECT_EQ(count("PjML") + count("PjMLmx"), 0);
-}
-
-TEST_P(InsertPjML, AReceiptWithoutItemsOrAnItemWithoutAnAmountFailsInsteadOfStoringIt) {
+    // A receipt without items or an item without an amount fails instead of storing it.
     for (const Value& missing : {Value(), Value(""), Value("  ")}) {
         Recordset rec = itemRows({{"保育费", "2026年9月", 800, 22, ""}, {"伙食费", "2026年9月", missing, 22, ""}});
         cn_->beginTrans();

@@ -43,8 +43,7 @@ TEST_P(ReductionRecheckTest, AWindowFilledBeforeAnotherPostedIsRefusedAndKeepsIt
         other->cmd_ok.userClick();
         EXPECT_EQ(lastMessage().text, kFailed + "该欠费已被其他操作处理，请刷新。\r\n收费项目：保育费，所属期：202609");
         EXPECT_EQ(counts(), after);
-        EXPECT_EQ(other->lblSumProject.caption(), std::string(second) + ".00");
-        EXPECT_EQ(other->txtJmyy.text(), "后到");
+        EXPECT_EQ(other->lblSumProject.caption() + "|" + other->txtJmyy.text(), std::string(second) + ".00|后到");
         EXPECT_EQ(one("select sum(jmje) from qfmxb where sfxmid=1 and qfkid=" + student.qfkid), first);
     }
 

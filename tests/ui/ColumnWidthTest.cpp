@@ -79,13 +79,5 @@ TEST_F(ColumnWidthTest, BoundListWidthsLiveUnderTheWindowAndListNameAndAreSavedO
     EXPECT_EQ(lvw.column(3).width, 3210);
 }
 
-TEST_F(ColumnWidthTest, TemporaryValuesLiveUnderTheirOwnApplication) {
-    clsLvw2012 helper;
-    EXPECT_EQ(helper.getTmpData("frmJm", "left"), "");
-    helper.setTmpData("frmJm", "left", "4200");
-    EXPECT_EQ(helper.getTmpData("frmJm", "left"), "4200");
-    EXPECT_EQ(stored("shTavro", "frmJm", "left"), "4200");
-}
-
 }  // namespace
 }  // namespace fo::test

@@ -60,16 +60,12 @@ TEST_F(FormTest, OneInstanceUntilUnloadedThenAFreshOneThatLoadsAgain) {
     EXPECT_EQ(second->txtA.text(), "loaded");
     // The spent instance stays readable for whoever still holds it.
     EXPECT_EQ(first->txtA.text(), "typed");
-}
-
-TEST_F(FormTest, AnUnloadRefusedByTheWindowKeepsTheInstance) {
-    auto f = formInstance<frmProbe>();
-    f->show();
-    f->refuseUnload = true;
-    EXPECT_FALSE(f->unload());
-    EXPECT_TRUE(f->isLoaded());
-    EXPECT_EQ(f.get(), formInstance<frmProbe>().get());
-    f->refuseUnload = false;
+    // An unload the window refuses keeps the instance.
+    second->refuseUnload = true;
+    EXPECT_FALSE(second->unload());
+    EXPECT_TRUE(second->isLoaded());
+    EXPECT_EQ(second.get(), formInstance<frmProbe>().get());
+    second->refuseUnload = false;
 }
 
 TEST_F(FormTest, ControlsAreFoundWithoutRegardToCaseAndArraysByIndex) {
@@ -120,28 +116,24 @@ TEST_F(FormTest, TabFollowsTheLayoutAndControlsLeftOutFollowTheOneDeclaredBefore
     EXPECT_EQ(f.activeControl(), &f.optRQ[2]) << "backwards the same way";
 }
 
-TEST_F(FormTest, EnterClicksTheDefaultButtonUnlessTheFocusIsOnAButton) {
-    frmProbe f;
-    f.show();
-    f.txtA.KeyPress = nullptr;
-    f.cmdOK.setDefault(true);
-    f.userKey(f.txtA, key::Enter);
-    EXPECT_EQ(f.clicks, 1);
-    EXPECT_EQ(f.activeControl(), &f.cmdOK);
-}
-
-TEST_F(FormTest, EnterClicksTheFocusedButtonAndEscapeCancelsOrClosesTheWindow) {
+TEST_F(FormTest, EnterClicksTheDefaultOrFocusedButtonAndEscapeCancelsOrClosesTheWindow) {
     auto f = formInstance<frmProbe>();
     f->show();
+    f->txtA.KeyPress = nullptr;
+    f->cmdOK.setDefault(true);
+    f->userKey(f->txtA, key::Enter);
+    EXPECT_EQ(f->clicks, 1) << "the default button";
+    EXPECT_EQ(f->activeControl(), &f->cmdOK);
+    f->cmdOK.setDefault(false);
     CommandButton cancel{*f, "cmdCancel", "取消"};
     int cancels = 0;
     cancel.Click = [&cancels] { ++cancels; };
     cancel.setCancel(true);
     f->userKey(f->cmdOK, key::Enter);
-    EXPECT_EQ(f->clicks, 1) << "Enter on a button clicks it";
+    EXPECT_EQ(f->clicks, 2) << "Enter on a button clicks it";
     f->userKey(f->cmdOK, key::Escape);
     EXPECT_EQ(cancels, 1) << "Escape clicks the cancel button wherever the focus is";
-    EXPECT_EQ(f->clicks, 1);
+    EXPECT_EQ(f->clicks, 2);
     EXPECT_TRUE(f->isLoaded());
 
     // Without a cancel button Escape is the close box of a window the clerk

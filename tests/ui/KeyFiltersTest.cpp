@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "ui/Form.h"
-#include "ui/controls/TextBox.h"
-#include "ui/UiFixture.h"
 #include "ui/lists/mdl1.h"
 
 namespace fo::test {
@@ -45,19 +42,6 @@ TEST(NumContral, KeysPassOnlyWhereTheNumberStillFitsItsDigitsAndDecimals) {
     // The keys ignored outright are backspace and the arrows only.
     for (int k : {8, 37, 38, 39, 40}) EXPECT_TRUE(NUM_ignore(k)) << k;
     for (int k : {13, 27, 45, 46, 48, 9}) EXPECT_FALSE(NUM_ignore(k)) << k;
-}
-
-class NumericBoxTest : public UiTest {};
-
-TEST_F(NumericBoxTest, ABoxFilteredKeyByKeyKeepsTwoDecimals) {
-    Form f("frmNum");
-    TextBox t(f, "Txt_write");
-    t.KeyPress = [&](int& k) { NumContral(k, t.text(), 10, 2, t.selStart(), t.selLength()); };
-    t.userType("12.3456");
-    EXPECT_EQ(t.text(), "12.34");
-    t.setText("");
-    t.userType("a1b2.c5");
-    EXPECT_EQ(t.text(), "12.5");
 }
 
 }  // namespace

@@ -202,14 +202,11 @@ TEST_F(ScriptDriverTest, UserActionsFireTheHandlersTheirControlsHave) {
     EXPECT_EQ(status, 0) << err.str() << out.str();
 }
 
-TEST_F(ScriptDriverTest, DumpPrintsListsAsTabSeparatedLines) {
-    run("open frmOpener\ndump lvwMx\ndump cmbType\nset cmbType 全部\ndump cmbType\n");
+TEST_F(ScriptDriverTest, DumpPrintsListsAsTabSeparatedLinesAndExportsAreReported) {
+    EXPECT_EQ(run("open frmOpener\ndump lvwMx\ndump cmbType\nset cmbType 全部\ndump cmbType\nclick cmdExport\n"), 0)
+        << err.str();
     EXPECT_NE(out.str().find("key\t收费项目\t金额\nk8\t伙食费\t30.00\nk9\t保育费\t400.00\n"), std::string::npos) << out.str();
     EXPECT_NE(out.str().find("全部\t0\n收费单据\t42\n全部\t0\t*\n"), std::string::npos) << out.str();
-}
-
-TEST_F(ScriptDriverTest, ExportsAreReported) {
-    EXPECT_EQ(run("open frmOpener\nclick cmdExport\n"), 0) << err.str();
     ASSERT_EQ(shown().exports().size(), 1u);
     EXPECT_NE(out.str().find("export " + shown().exports()[0] + "\n"), std::string::npos);
 }
@@ -236,9 +233,7 @@ TEST_F(ScriptDriverTest, ScriptErrorsGiveStatusTwoWithTheLine) {
     EXPECT_EQ(run("open frmOpener\nclick cmdOff\n"), 2) << "a disabled button cannot be clicked";
     EXPECT_EQ(run("click cmdAsk\n"), 2) << "no window open";
     EXPECT_EQ(run("open frmOpener\nexpect lblAnswer \"unterminated\n"), 2);
-}
-
-TEST_F(ScriptDriverTest, AQuestionWithoutAnAnswerIsAScriptError) {
+    // A question without an answer is a script error.
     EXPECT_EQ(run("open frmOpener\nclick cmdVoid\nexpect lblAnswer yes\n"), 2);
     EXPECT_NE(out.str().find("message 警告|确定作废吗？"), std::string::npos) << "the question is still shown";
     EXPECT_NE(err.str().find("line 2:"), std::string::npos) << err.str();

@@ -31,6 +31,11 @@ public:
     std::string gusername() override { return "张会计&李"; }
 };
 
+std::string shown(const XlsxSheet& sheet, const char* ref) {
+    const auto c = sheet.cell(ref);
+    return c.type + "|" + c.value + "|" + c.format;
+}
+
 class SpreadsheetExportTest : public UiTest {
 protected:
     void SetUp() override {
@@ -80,29 +85,15 @@ TEST_F(SpreadsheetExportTest, AmountsAreNumbersShown00DatesAreDatesCountsAreNumb
     EXPECT_EQ(sheet.header(), (std::vector<std::string>{"编号", "金额", "出勤", "开票日期", "欠费"}));
     EXPECT_EQ(sheet.rows(), 3);
 
-    const auto amount = sheet.cell("B2");
-    EXPECT_EQ(amount.type, "");
-    EXPECT_EQ(amount.value, "12.5");
-    EXPECT_EQ(amount.format, "0.00");
-    const auto typedAsText = sheet.cell("E2");  // an amount column holding "800.00"
-    EXPECT_EQ(typedAsText.type, "");
-    EXPECT_EQ(typedAsText.value, "800");
-    EXPECT_EQ(typedAsText.format, "0.00");
-    EXPECT_EQ(sheet.cell("E3").type, "s") << "a caption in an amount column stays text";
-    EXPECT_EQ(sheet.cell("E3").value, "合计");
-    EXPECT_EQ(sheet.cell("B3").value, "") << "a null amount is a blank cell, not 0";
-
-    EXPECT_EQ(sheet.cell("C2").type, "");
-    EXPECT_EQ(sheet.cell("C2").value, "22");
-    const auto withTime = sheet.cell("D2"), dateOnly = sheet.cell("D3");
-    EXPECT_EQ(withTime.type, "");
-    EXPECT_EQ(withTime.value.substr(0, 5), "46268") << "2026-09-03 as a serial day";
+    // type|value|format of each cell: an amount column holding "800.00"
+    // is a number too, a caption in it stays text, a null amount is blank.
+    std::vector<std::string> cells;
+    for (const char* ref : {"A2", "B2", "E2", "E3", "B3", "C2", "D3"}) cells.push_back(shown(sheet, ref));
+    EXPECT_EQ(cells, (std::vector<std::string>{"s|SF0001|General", "|12.5|0.00", "|800|0.00", "s|合计|General",
+                                               "||0.00", "|22|General", "|46269|yyyy-mm-dd"}));
+    const auto withTime = sheet.cell("D2");
+    EXPECT_EQ(withTime.type + withTime.value.substr(0, 5), "46268") << "2026-09-03 as a serial day";
     EXPECT_NE(withTime.format.find("hh"), std::string::npos) << withTime.format;
-    EXPECT_EQ(dateOnly.value, "46269");
-    EXPECT_NE(dateOnly.format.find("yyyy"), std::string::npos);
-    EXPECT_EQ(dateOnly.format.find("hh"), std::string::npos);
-    EXPECT_EQ(sheet.cell("A2").type, "s");
-    EXPECT_EQ(sheet.cell("A2").value, "SF0001");
 }
 
 TEST_F(SpreadsheetExportTest, PrintsFittedToTheWidthWithTheHeaderRowOnEveryPageAndAFilledFooter) {
@@ -181,13 +172,11 @@ TEST_F(SpreadsheetExportTest, ListHelperExportsVisibleColumnsWithAmountsAndDates
     EXPECT_FALSE(ui.waitCursorShown());
     const XlsxSheet sheet(path);
     EXPECT_EQ(sheet.header(), (std::vector<std::string>{"qfkid", "学号", "姓名", "欠费金额", "日期"}));
-    EXPECT_EQ(sheet.cell("B2").type, "s") << "a student number is a name, not a quantity";
-    EXPECT_EQ(sheet.cell("D2").type, "");
-    EXPECT_EQ(sheet.cell("D2").format, "0.00");
-    EXPECT_EQ(sheet.cell("D4").value, "42.5") << "the sum row is a number too";
-    EXPECT_EQ(sheet.cell("E2").type, "");
-    EXPECT_EQ(sheet.cell("E2").value, "46268");
-    EXPECT_EQ(sheet.elementText("oddHeader").find("应收明细表: 日期 2026-09-01-2026-09-30") != std::string::npos, true);
+    // A student number is a name, not a quantity; the sum row is a number too.
+    std::vector<std::string> cells;
+    for (const char* ref : {"B2", "D2", "D4", "E2"}) cells.push_back(shown(sheet, ref));
+    EXPECT_EQ(cells, (std::vector<std::string>{"s|2026001|General", "|30|0.00", "|42.5|0.00", "|46268|yyyy-mm-dd"}));
+    EXPECT_NE(sheet.elementText("oddHeader").find("应收明细表: 日期 2026-09-01-2026-09-30"), std::string::npos);
 }
 
 }  // namespace
