@@ -55,8 +55,9 @@ TEST_F(CheckVerb, AnythingButAFeeDatabaseIsRefusedUntouched) {
         const auto r = run(words);
         EXPECT_EQ(r.exitCode, 2) << words.front() << r.err;
         EXPECT_EQ(r.err.find("重新选择"), std::string::npos) << words.front() << r.err;
-        if (words.front() != "drive")
+        if (words.front() != "drive") {
             EXPECT_NE(r.err.find("no fee database at"), std::string::npos) << words.front() << r.err;
+        }
     }
     EXPECT_FALSE(std::filesystem::exists(missing));
 }

@@ -69,7 +69,9 @@ TEST_F(DriveVerb, ItSignsInWithThePasswordOfAFileOrTheEnvironmentAndRefusesWitho
     }
     std::istringstream lines(log.out);
     for (std::string line; std::getline(lines, line);)
-        if (line.find("登录") != std::string::npos) EXPECT_NE(line.find("\t3 李出纳\t"), std::string::npos) << line;
+        if (line.find("登录") != std::string::npos) {
+            EXPECT_NE(line.find("\t3 李出纳\t"), std::string::npos) << line;
+        }
 }
 
 // A probe reads and never writes, and only an administrator's script probes:

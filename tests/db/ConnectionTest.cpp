@@ -127,7 +127,7 @@ TEST(Connection, ErrorsTellTheClerkInChineseAndKeepTheEngineWordsAndStatement) {
     // Text no engine would store as typed (a NUL, bytes that are not UTF-8,
     // an encoded surrogate) is refused before it runs, written or bound.
     cn->execute("create table t(mc text)");
-    for (const std::string bad : {std::string("a\0b", 3), std::string("\xff"), std::string("\xed\xa0\x80"),
+    for (const std::string& bad : {std::string("a\0b", 3), std::string("\xff"), std::string("\xed\xa0\x80"),
                                   std::string("\xc0\xaf"), std::string("\xe5\xbc")}) {
         EXPECT_EQ(errorOf([&] { cn->execute("insert into t values('" + bad + "')"); }).code(), dberr::BadText);
         EXPECT_EQ(errorOf([&] { cn->prepare("insert into t values(?)").bind(1, Value(bad)); }).code(), dberr::BadText);
