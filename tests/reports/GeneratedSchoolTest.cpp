@@ -1,15 +1,17 @@
 // A generated school of 2,000 students over a term (the benches' generator,
-// with a short history): the month report balances for every student, and
-// what each student owes at its end is what the students behind the bars
-// owe him, bar by bar summed from the table's cells.
+// with a short history; on a PostgreSQL test run copied to the cluster):
+// the month report balances for every student, and what each student owes
+// at its end is what the students behind the bars owe him, bar by bar
+// summed from the table's cells.
 #include <gtest/gtest.h>
 
 #include <map>
 
 #include "BulkSchool.h"
-#include "data/FeeDatabase.h"
+#include "host/database/FeeDatabaseCopy.h"
 #include "reports/ArrearsAnalysis.h"
 #include "reports/MonthReport.h"
+#include "support/PgTestServer.h"
 #include "support/TempDir.h"
 
 namespace fo::test {
@@ -17,12 +19,20 @@ namespace {
 
 TEST(GeneratedSchool, EveryStudentBalancesAndOwesWhatTheBarsSayHeOwes) {
     TempDir dir;
-    const std::string path = dir.file("school.db");
+    const std::string file = dir.file("school.db");
     bench::BulkOptions options;
     options.attending = 2000;
     options.firstYear = 2026;
-    bench::writeBulkSchool(path, options);
-    ConnectionPtr cn = openFeeDatabase(sqliteConnectionString(path));
+    // Not named fo_tpl_*: the cluster's filler would clone it ahead for tests that never come.
+    std::unique_ptr<PgTestDatabase> server;
+    if (onPostgres())
+        server = std::make_unique<PgTestDatabase>("fo_scale_school", [&](const std::string& link) {
+            bench::writeBulkSchool(file, options);
+            if (!copyFeeDatabase(file, link).sound()) throw std::runtime_error("the school's copy is not whole");
+        });
+    else
+        bench::writeBulkSchool(file, options);
+    ConnectionPtr cn = openAsOwner(linkStringFor(server ? server->link() : file));
 
     const monthreport::Report term = monthreport::build(*cn, "2026-09", "2026-12");
     EXPECT_EQ(term.unbalanced, 0);
