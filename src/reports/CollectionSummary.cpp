@@ -4,6 +4,7 @@
 #include <stdexcept>
 #include <tuple>
 
+#include "db/pg/PgLink.h"
 #include "db/values/DateTime.h"
 
 namespace fo::collection {
@@ -43,11 +44,24 @@ std::map<long, std::string> namesById(Connection& cn, const char* sql) {
 // What a document number's prefix makes of its amounts. A document of
 // another kind still gives its line (of zeros), so no booking of the span
 // goes unlisted.
-enum Kind { Other = 0, Void = 1, Charge = 2, Deposit = 3, Refund = 4, Reduction = 5, ReductionCancelled = 6 };
+enum Kind { Other, Void, Charge, Deposit, Refund, Reduction, ReductionCancelled };
 
-const char* const kCashKind =
-    "case when left(j.djbh,4)='QXSF' then 1 when left(j.djbh,2)='SF' then 2 when left(j.djbh,3)='YSK' then 3"
-    " when left(j.djbh,2)='TF' then 4 else 0 end";
+bool startsWith(const std::string& s, const char* prefix) { return s.rfind(prefix, 0) == 0; }
+
+Kind cashKind(const std::string& prefix) {
+    if (startsWith(prefix, "QXSF")) return Void;
+    if (startsWith(prefix, "SF")) return Charge;
+    if (startsWith(prefix, "YSK")) return Deposit;
+    if (startsWith(prefix, "TF")) return Refund;
+    return Other;
+}
+
+// The "yyyy-mm" of a date column: the stored text's start on the embedded
+// engine (its own substr, cheaper over millions of rows than the module's
+// left(), which copies each text), the server's left() of a date there.
+std::string monthOf(Connection& cn, const std::string& column) {
+    return isPostgresLink(cn.connectionString()) ? "left(" + column + ",7)" : "substr(" + column + ",1,7)";
+}
 
 using Key = std::tuple<std::string, long, std::string, long>;  // month, operator, account, item
 
@@ -61,7 +75,7 @@ std::vector<Line> lines(Connection& cn, const std::string& from, const std::stri
     // Each row a month, operator, account, item and kind, summed by the
     // engine: a span of a large school's books hands over hundreds of rows,
     // not millions.
-    auto add = [&](Recordset& rs, const std::string& account) {
+    auto add = [&](Recordset& rs, const std::string& account, Kind kind) {
         const std::string month = rs.field("month").toText();
         const long uid = rs.field("uid").toInt(), item = rs.field("sfxmid").toInt();
         Line& l = byKey[{month, uid, account, item}];
@@ -74,7 +88,7 @@ std::vector<Line> lines(Connection& cn, const std::string& from, const std::stri
         const auto name = items.find(item);
         l.itemName = name != items.end() ? name->second : (item == 0 ? "预收款" : l.itemId);
         const Currency je = rs.field("je").toCurrency();
-        switch (rs.field("kind").toInt()) {
+        switch (kind) {
             case Void: l.voided += je; break;
             case Charge: l.charged += je, l.prepaid += rs.field("ysk").toCurrency(); break;
             case Deposit: l.prepaid += je; break;
@@ -85,23 +99,26 @@ std::vector<Line> lines(Connection& cn, const std::string& from, const std::stri
         }
     };
     // Cash: the journal's rows by the day and operator that booked them.
+    const std::string cashMonth = monthOf(cn, "j.czrq");
     for (RecordsetPtr rs = cn.execute(
-             std::string("select j.userID as uid,l.subid as account,left(j.czrq,7) as month,") + kCashKind +
-             " as kind,i.sfxmid as sfxmid,sum(i.je) as je,sum(i.ysk) as ysk from INandOutML j inner join INandOut l on"
+             "select j.userID as uid,l.subid as account," + cashMonth + " as month,substr(j.djbh,1,4) as prefix,"
+             "i.sfxmid as sfxmid,sum(i.je) as je,sum(i.ysk) as ysk from INandOutML j inner join INandOut l on"
              " l.num=j.id inner join kdw_sfjlmx i on i.sfjlid=j.id where j.czrq>='" + f + "' and j.czrq<'" + t + "'" +
-             operatorFilter("j.userID", operatorId) + " group by j.userID,l.subid,left(j.czrq,7)," + kCashKind +
-             ",i.sfxmid");
+             operatorFilter("j.userID", operatorId) + " group by j.userID,l.subid," + cashMonth +
+             ",substr(j.djbh,1,4),i.sfxmid");
          !rs->eof(); rs->moveNext())
-        add(*rs, std::to_string(rs->field("account").toInt()));
+        add(*rs, std::to_string(rs->field("account").toInt()), cashKind(rs->field("prefix").toText()));
     // Reductions and their cancellations, which move no cash, found by their
     // numbers' index (a range of the byte-wise numbers is their prefix).
+    const std::string reductionMonth = monthOf(cn, "a.rq");
     for (RecordsetPtr rs = cn.execute(
-             "select a.operid as uid,left(a.rq,7) as month,case when left(a.djbh,2)='QX' then 6 else 5 end as kind,"
-             "i.sfxmid as sfxmid,sum(i.jmje) as je from kdw_sfjl a inner join kdw_sfjlmx i on i.sfjlid=a.id where"
-             " (a.djbh>='JM' and a.djbh<'JN' or a.djbh>='QXJM' and a.djbh<'QXJN') and a.rq>='" + f + "' and a.rq<'" + t +
-             "'" + operatorFilter("a.operid", operatorId) + " group by a.operid,left(a.rq,7),left(a.djbh,2),i.sfxmid");
+             "select a.operid as uid," + reductionMonth + " as month,substr(a.djbh,1,2) as prefix,i.sfxmid as sfxmid,"
+             "sum(i.jmje) as je from kdw_sfjl a inner join kdw_sfjlmx i on i.sfjlid=a.id where (a.djbh>='JM' and"
+             " a.djbh<'JN' or a.djbh>='QXJM' and a.djbh<'QXJN') and a.rq>='" + f + "' and a.rq<'" + t + "'" +
+             operatorFilter("a.operid", operatorId) + " group by a.operid," + reductionMonth +
+             ",substr(a.djbh,1,2),i.sfxmid");
          !rs->eof(); rs->moveNext())
-        add(*rs, "");
+        add(*rs, "", rs->field("prefix").toText() == "QX" ? ReductionCancelled : Reduction);
     std::vector<Line> out;
     out.reserve(byKey.size());
     for (auto& [key, l] : byKey) out.push_back(std::move(l));
