@@ -278,11 +278,10 @@ void addLargeBooksIndexes(Connection& cn) {
     cn.execute(std::regex_replace(largeBooksIndexScript(), std::regex("create index "), "create index if not exists "));
 }
 
-// Version 13: the indexes of version 12 and earlier that today's hold
-// within their own (the journal by day, the account lines, the records'
-// items) make way for them.
+// Version 13: the account lines' and the records' items' indexes make way
+// for today's, which hold what the collection summary reads of them.
 void indexJournalSpansWhole(Connection& cn) {
-    for (const char* retired : {"ix_INandOutML_czrq", "ix_INandOut_num", "ix_kdw_sfjlmx_sfjlid"})
+    for (const char* retired : {"ix_INandOut_num", "ix_kdw_sfjlmx_sfjlid"})
         cn.execute(std::string("drop index if exists ") + retired);
     addLargeBooksIndexes(cn);
 }
