@@ -278,6 +278,14 @@ void addLargeBooksIndexes(Connection& cn) {
     cn.execute(std::regex_replace(largeBooksIndexScript(), std::regex("create index "), "create index if not exists "));
 }
 
+// Version 13: the account lines' and the records' items' indexes make way
+// for today's, which hold what the collection summary reads of them.
+void indexJournalSpansWhole(Connection& cn) {
+    for (const char* retired : {"ix_INandOut_num", "ix_kdw_sfjlmx_sfjlid"})
+        cn.execute(std::string("drop index if exists ") + retired);
+    addLargeBooksIndexes(cn);
+}
+
 // Every step, oldest first.
 const std::vector<UpgradeStep>& upgradeSteps() {
     static const std::vector<UpgradeStep> steps = {
@@ -313,6 +321,7 @@ const std::vector<UpgradeStep>& upgradeSteps() {
         {10, keepReplacedChargeDates},
         // Version 12: the cash journal by day (ix_INandOutML_czrq).
         {11, addLargeBooksIndexes},
+        {12, indexJournalSpansWhole},
     };
     return steps;
 }

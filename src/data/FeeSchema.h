@@ -10,7 +10,7 @@ namespace fo {
 // version) holds kFeeApp and the schema version; engines that keep a stamp
 // in the database itself also carry kFeeApplicationId and the version there.
 inline constexpr const char* kFeeApp = "feeoffice";
-inline constexpr int kFeeSchemaVersion = 12;
+inline constexpr int kFeeSchemaVersion = 13;
 inline constexpr std::int32_t kFeeApplicationId = 0x4665654F;  // "FeeO"
 
 // The declared type of every date column of the fee schema on the embedded
@@ -34,8 +34,8 @@ const std::string& feeSchemaScript();
 // The part of it that makes the audit log table, for databases that lack it.
 const std::string& auditLogSchemaScript();
 
-// The indexes schema version 3 added (part of feeSchemaScript), which the
-// upgrade from version 2 creates.
+// The indexes schema versions 3, 12 and 13 added (part of feeSchemaScript),
+// which an upgrade from an earlier version creates.
 const std::string& largeBooksIndexScript();
 
 // What every session of the module has of its own: the Access posting work

@@ -4,6 +4,7 @@
 #include <stdexcept>
 #include <tuple>
 
+#include "db/pg/PgLink.h"
 #include "db/values/DateTime.h"
 
 namespace fo::collection {
@@ -11,8 +12,6 @@ namespace {
 
 const char* const kCaptions[] = {"月份", "操作员", "收款账户", "收费项目", "收费金额", "作废金额",
                                  "减免金额", "减免冲销", "退款金额", "预收款"};
-
-bool startsWith(const std::string& s, const char* prefix) { return s.rfind(prefix, 0) == 0; }
 
 std::string accountName(const std::string& account) {
     if (account == "1") return "现金";
@@ -33,58 +32,93 @@ std::string operatorFilter(const char* column, const std::string& operatorId) {
     return std::string(" and ") + column + "=" + operatorId;
 }
 
+// Names by id (operators, fee items), read once rather than joined to
+// every row summed.
+std::map<long, std::string> namesById(Connection& cn, const char* sql) {
+    std::map<long, std::string> out;
+    for (RecordsetPtr rs = cn.execute(sql); !rs->eof(); rs->moveNext())
+        out[rs->field(std::size_t{0}).toInt()] = rs->field(1).toText();
+    return out;
+}
+
+// What a document number's prefix makes of its amounts. A document of
+// another kind still gives its line (of zeros), so no booking of the span
+// goes unlisted.
+enum Kind { Other, Void, Charge, Deposit, Refund, Reduction, ReductionCancelled };
+
+bool startsWith(const std::string& s, const char* prefix) { return s.rfind(prefix, 0) == 0; }
+
+Kind cashKind(const std::string& prefix) {
+    if (startsWith(prefix, "QXSF")) return Void;
+    if (startsWith(prefix, "SF")) return Charge;
+    if (startsWith(prefix, "YSK")) return Deposit;
+    if (startsWith(prefix, "TF")) return Refund;
+    return Other;
+}
+
+// The "yyyy-mm" of a date column: the stored text's start on the embedded
+// engine (its own substr, cheaper over millions of rows than the module's
+// left(), which copies each text), the server's left() of a date there.
+std::string monthOf(Connection& cn, const std::string& column) {
+    return isPostgresLink(cn.connectionString()) ? "left(" + column + ",7)" : "substr(" + column + ",1,7)";
+}
+
 using Key = std::tuple<std::string, long, std::string, long>;  // month, operator, account, item
 
 }  // namespace
 
 std::vector<Line> lines(Connection& cn, const std::string& from, const std::string& to, const std::string& operatorId) {
     const std::string f = day(from), t = day(to);
+    const auto users = namesById(cn, "select id,name from sys_user");
+    const auto items = namesById(cn, "select id,mc from kdw_sfxm");
     std::map<Key, Line> byKey;
-    auto lineOf = [&](Recordset& rs, const std::string& account) -> Line& {
-        const std::string month = rs.field("at").toText().substr(0, 7);
+    // Each row a month, operator, account, item and kind, summed by the
+    // engine: a span of a large school's books hands over hundreds of rows,
+    // not millions.
+    auto add = [&](Recordset& rs, const std::string& account, Kind kind) {
+        const std::string month = rs.field("month").toText();
         const long uid = rs.field("uid").toInt(), item = rs.field("sfxmid").toInt();
         Line& l = byKey[{month, uid, account, item}];
         l.month = month;
         l.operatorId = std::to_string(uid);
-        l.operatorName = rs.field("uname").isNull() ? l.operatorId : rs.field("uname").toText();
+        const auto user = users.find(uid);
+        l.operatorName = user != users.end() ? user->second : l.operatorId;
         l.account = account;
         l.itemId = std::to_string(item);
-        l.itemName = rs.field("item").isNull() ? (item == 0 ? "预收款" : l.itemId) : rs.field("item").toText();
-        return l;
+        const auto name = items.find(item);
+        l.itemName = name != items.end() ? name->second : (item == 0 ? "预收款" : l.itemId);
+        const Currency je = rs.field("je").toCurrency();
+        switch (kind) {
+            case Void: l.voided += je; break;
+            case Charge: l.charged += je, l.prepaid += rs.field("ysk").toCurrency(); break;
+            case Deposit: l.prepaid += je; break;
+            case Refund: l.refunded -= je; break;
+            case Reduction: l.reduced += je; break;
+            case ReductionCancelled: l.reductionsCancelled += je; break;
+            default: break;
+        }
     };
     // Cash: the journal's rows by the day and operator that booked them.
+    const std::string cashMonth = monthOf(cn, "j.czrq");
     for (RecordsetPtr rs = cn.execute(
-             "select j.userID as uid,u.name as uname,l.subid as account,j.czrq as at,j.djbh as djbh,i.sfxmid as sfxmid,"
-             "m.mc as item,i.je as je,i.ysk as ysk from INandOutML j inner join INandOut l on l.num=j.id inner join"
-             " kdw_sfjlmx i on i.sfjlid=j.id left join sys_user u on u.id=j.userID left join kdw_sfxm m on"
-             " m.id=i.sfxmid where j.czrq>='" + f + "' and j.czrq<'" + t + "'" + operatorFilter("j.userID", operatorId) +
-             " order by j.id");
-         !rs->eof(); rs->moveNext()) {
-        Line& l = lineOf(*rs, std::to_string(rs->field("account").toInt()));
-        const std::string djbh = rs->field("djbh").toText();
-        const Currency je = rs->field("je").toCurrency(), ysk = rs->field("ysk").toCurrency();
-        if (startsWith(djbh, "QXSF")) {
-            l.voided += je;
-        } else if (startsWith(djbh, "SF")) {
-            l.charged += je;
-            l.prepaid += ysk;
-        } else if (startsWith(djbh, "YSK")) {
-            l.prepaid += je;
-        } else if (startsWith(djbh, "TF")) {
-            l.refunded -= je;
-        }
-    }
-    // Reductions and their cancellations, which move no cash.
+             "select j.userID as uid,l.subid as account," + cashMonth + " as month,substr(j.djbh,1,4) as prefix,"
+             "i.sfxmid as sfxmid,sum(i.je) as je,sum(i.ysk) as ysk from INandOutML j inner join INandOut l on"
+             " l.num=j.id inner join kdw_sfjlmx i on i.sfjlid=j.id where j.czrq>='" + f + "' and j.czrq<'" + t + "'" +
+             operatorFilter("j.userID", operatorId) + " group by j.userID,l.subid," + cashMonth +
+             ",substr(j.djbh,1,4),i.sfxmid");
+         !rs->eof(); rs->moveNext())
+        add(*rs, std::to_string(rs->field("account").toInt()), cashKind(rs->field("prefix").toText()));
+    // Reductions and their cancellations, which move no cash, found by their
+    // numbers' index (a range of the byte-wise numbers is their prefix).
+    const std::string reductionMonth = monthOf(cn, "a.rq");
     for (RecordsetPtr rs = cn.execute(
-             "select a.operid as uid,u.name as uname,a.rq as at,a.djbh as djbh,i.sfxmid as sfxmid,m.mc as item,"
-             "i.jmje as jmje from kdw_sfjl a inner join kdw_sfjlmx i on i.sfjlid=a.id left join sys_user u on"
-             " u.id=a.operid left join kdw_sfxm m on m.id=i.sfxmid where (a.djbh like 'JM%' or a.djbh like 'QXJM%')"
-             " and a.rq>='" + f + "' and a.rq<'" + t + "'" + operatorFilter("a.operid", operatorId) + " order by a.id");
-         !rs->eof(); rs->moveNext()) {
-        Line& l = lineOf(*rs, "");
-        (startsWith(rs->field("djbh").toText(), "QX") ? l.reductionsCancelled : l.reduced) +=
-            rs->field("jmje").toCurrency();
-    }
+             "select a.operid as uid," + reductionMonth + " as month,substr(a.djbh,1,2) as prefix,i.sfxmid as sfxmid,"
+             "sum(i.jmje) as je from kdw_sfjl a inner join kdw_sfjlmx i on i.sfjlid=a.id where (a.djbh>='JM' and"
+             " a.djbh<'JN' or a.djbh>='QXJM' and a.djbh<'QXJN') and a.rq>='" + f + "' and a.rq<'" + t + "'" +
+             operatorFilter("a.operid", operatorId) + " group by a.operid," + reductionMonth +
+             ",substr(a.djbh,1,2),i.sfxmid");
+         !rs->eof(); rs->moveNext())
+        add(*rs, "", rs->field("prefix").toText() == "QX" ? ReductionCancelled : Reduction);
     std::vector<Line> out;
     out.reserve(byKey.size());
     for (auto& [key, l] : byKey) out.push_back(std::move(l));

@@ -192,8 +192,10 @@ TEST(FeeDatabase, AVersionTwoDatabaseGetsTheLargeBooksIndexesKeepingEveryRow) {
     const std::string path = dir.file("v2.db");
     {
         auto cn = createFeeDatabase(sqliteConnectionString(path));
-        for (const std::string name : {"ix_kdw_sfjl_hkid", "ix_INandOutML_djbh", "ix_PJML_kpr", "ix_PJML_bjmc"})
+        for (const std::string name : {"ix_kdw_sfjl_hkid", "ix_INandOutML_djbh", "ix_PJML_kpr", "ix_PJML_bjmc",
+                                       "ix_INandOutML_czrq", "ix_INandOut_num_subid", "ix_kdw_sfjlmx_sfjlid_amounts"})
             cn->execute("drop index " + name);
+        cn->execute("create index ix_kdw_sfjlmx_sfjlid on kdw_sfjlmx(sfjlid)");  // retired since
         cn->execute("update fo_schema set version=2");
         cn->writeEngineStamp(kFeeApplicationId, 2);
         cn->execute("insert into kdw_sfjl(id,djbh,xsid,je,hkid,sfyf) values(7,'HK202612060001',11,-50,5,'202612')");
@@ -203,6 +205,10 @@ TEST(FeeDatabase, AVersionTwoDatabaseGetsTheLargeBooksIndexesKeepingEveryRow) {
     EXPECT_EQ(cn->readEngineStamp().version, kFeeSchemaVersion);
     EXPECT_EQ(test::scalar(*cn, "select count(*) from sqlite_master where name in('ix_kdw_sfjl_hkid',"
                                 "'ix_INandOutML_djbh','ix_PJML_kpr','ix_PJML_bjmc')").toInt(), 4);
+    EXPECT_EQ(test::scalar(*cn, "select group_concat(name,' ') from (select name from sqlite_master where name like"
+                                " 'ix_INandOut%' or name like 'ix_kdw_sfjlmx%' order by name)").toText(),
+              "ix_INandOutML_czrq ix_INandOutML_djbh ix_INandOutML_id ix_INandOut_num_subid"
+              " ix_kdw_sfjlmx_sfjlid_amounts");
     EXPECT_EQ(test::scalar(*cn, "select djbh from kdw_sfjl where hkid=5").toText(), "HK202612060001");
 }
 

@@ -7,16 +7,6 @@
 namespace fo::ledger {
 namespace {
 
-using Column = Currency Movement::*;
-
-// Adds each student's sum from `sql` (columns xsid, amount) into `column`.
-void addSums(Connection& cn, std::map<long, Movement>& out, const std::string& sql, Column column) {
-    for (RecordsetPtr rs = cn.execute(sql); !rs->eof(); rs->moveNext()) {
-        Movement& m = out[rs->field("xsid").toInt()];
-        m.*column += rs->field("amount").toCurrency();
-    }
-}
-
 // The first day of the books' whole history. A row with no day it arose
 // (written by hand or by an older program) counts as open before any day:
 // in every start, never carried over within a span.
@@ -24,31 +14,46 @@ const char* const kEarliest = "1900-01-01";
 
 // Rows open on the day `day`: arisen before it, not closed before it.
 std::string openOn(const std::string& day) {
-    return "select xsid,sum(qfje) as amount from qfhzb where (qfrq is null or qfrq<'" + day +
-           "') and (fkrq is null or fkrq>='" + day + "') group by xsid";
+    return "(qfrq is null or qfrq<'" + day + "') and (fkrq is null or fkrq>='" + day + "')";
+}
+
+std::string sumWhen(const std::string& condition, const char* column, const char* name) {
+    return "sum(case when " + condition + " then " + column + " else 0 end) as " + name;
 }
 
 }  // namespace
 
 std::vector<Movement> movements(Connection& cn, const std::string& from, const std::string& to) {
-    const std::string within = ">='" + from + "' and ";
+    // Each figure by a condition of its own, all in one pass over the rows:
+    // a span of a large school's books reads its arrears once, not five
+    // times. The rows read are exactly those some figure counts, so a
+    // student whose rows all closed before the span has no line.
+    const std::string raised = "coalesce(yqfkid,0)=0 and qfrq>='" + from + "' and qfrq<'" + to + "'";
+    const std::string closed = "fkrq>='" + from + "' and fkrq<'" + to + "'";
+    const std::string overlapping = "(qfrq is null or qfrq<'" + to + "') and (fkrq is null or fkrq>='" + from + "')";
     std::map<long, Movement> byStudent;
-    addSums(cn, byStudent, openOn(from), &Movement::start);
-    addSums(cn, byStudent, openOn(to), &Movement::end);
-    addSums(cn, byStudent,
-            "select xsid,sum(qfje) as amount from qfhzb where coalesce(yqfkid,0)=0 and qfrq>='" + from +
-                "' and qfrq<'" + to + "' group by xsid",
-            &Movement::raised);
-    const std::string closed = " from qfhzb where fkrq>='" + from + "' and fkrq<'" + to + "' group by xsid";
-    addSums(cn, byStudent, "select xsid,sum(jmje) as amount" + closed, &Movement::reduced);
-    addSums(cn, byStudent, "select xsid,sum(fkje) as amount" + closed, &Movement::paid);
-    for (RecordsetPtr rs = cn.execute("select xsid,count(*) as n,sum(je+jmje) as amount from kdw_sfjl where"
-                                      " coalesce(ysfjlid,0)<>0 and rq>='" + from + "' and rq<'" + to +
-                                      "' group by xsid");
+    for (RecordsetPtr rs = cn.execute("select xsid," + sumWhen(openOn(from), "qfje", "startsum") + "," +
+                                      sumWhen(openOn(to), "qfje", "endsum") + "," + sumWhen(raised, "qfje", "raised") +
+                                      "," + sumWhen(closed, "jmje", "reduced") + "," + sumWhen(closed, "fkje", "paid") +
+                                      " from qfhzb where " + overlapping + " or (" + raised + ") or (" + closed +
+                                      ") group by xsid");
          !rs->eof(); rs->moveNext()) {
         Movement& m = byStudent[rs->field("xsid").toInt()];
-        m.mirrors += rs->field("n").toInt();
-        m.mirrored += rs->field("amount").toCurrency();
+        m.start = rs->field("startsum").toCurrency();
+        m.end = rs->field("endsum").toCurrency();
+        m.raised = rs->field("raised").toCurrency();
+        m.reduced = rs->field("reduced").toCurrency();
+        m.paid = rs->field("paid").toCurrency();
+    }
+    // The mirrors, few in any span, by their index: summed here, since
+    // grouping them in the statement would lead the embedded engine's
+    // planner to walk every record in student order instead.
+    for (RecordsetPtr rs = cn.execute("select xsid,je,jmje from kdw_sfjl where ysfjlid>0 and rq>='" + from +
+                                      "' and rq<'" + to + "'");
+         !rs->eof(); rs->moveNext()) {
+        Movement& m = byStudent[rs->field("xsid").toInt()];
+        ++m.mirrors;
+        m.mirrored += rs->field("je").toCurrency() + rs->field("jmje").toCurrency();
     }
     std::vector<Movement> out;
     out.reserve(byStudent.size());
