@@ -121,7 +121,10 @@ void frmJmBachList::declareLayout() {
     LayoutItem amounts = row({ctl(lblJmje), ctl(txtJmje), ctl(cmdALL), ctl(cmdCancelSelect), ctl(cmdAllSelect),
                               ctl(lblJmyy), ctl(txtJmyy), stretch(), ctl(cmdPreview), ctl(cmdJMok), ctl(CMDexcel),
                               ctl(cmdClose)});
-    setLayout(column({filters, row({ctl(chkpreClass), ctl(chkCreditPaid), stretch()}), row({lists, items}), ctl(ProgressBar1), amounts}));
+    // The items take the width their names need; the lists take the rest,
+    // so every column of the arrears shows beside the open 收费项目.
+    setLayout(column({filters, row({ctl(chkpreClass), ctl(chkCreditPaid), stretch()}),
+                      row({weighted(lists, 1), weighted(items, 0)}), ctl(ProgressBar1), amounts}));
 }
 
 myDB& frmJmBachList::db() {

@@ -203,7 +203,7 @@ bool FormView::grows(const LayoutItem& item) const {
 }
 
 void FormView::addItem(QBoxLayout* into, const LayoutItem& item) {
-    const int stretch = grows(item) ? 1 : 0;
+    const int stretch = item.weight >= 0 ? item.weight : grows(item) ? 1 : 0;
     switch (item.kind) {
     case LayoutItem::Kind::Control:
         if (QWidget* w = item.control ? widgetOf(*item.control) : nullptr) {

@@ -1,12 +1,15 @@
 // Tour steps of the single-student reduction windows: the entry window with a
-// student found, an earlier arrears period chosen and a reduction typed, and
-// the records window listing the reductions of the school year.
+// student found, an earlier arrears period chosen and a reduction typed, the
+// student picker it opens on a name that several students share, and the
+// records window listing the reductions of the school year.
 #include <string>
 
 #include "host/api/ModuleGlobals.h"
 #include "qt/Tour.h"
 #include "reduction/frmjmjlML.h"
 #include "reduction/frmjmjlNew.h"
+#include "students/frmXSsel.h"
+#include "ui/FormInstance.h"
 #include "ui/controls/KeyCodes.h"
 
 namespace fo::app {
@@ -46,6 +49,12 @@ void showRecords(frmjmjlML& w) {
 
 const bool reductionStepsRegistered = [] {
     qt::modalEntryStep<frmjmjlNew>("ShowJMJL", "frmjmjlNew", showReduction);
+    qt::modalFormStep<frmXSsel>("frmXSsel", "frmXSsel", [] {
+        auto picker = formInstance<frmXSsel>();
+        picker->strFind = "黄";  // as 减免管理 hands over what the clerk typed
+        picker->strWhere.clear();
+        picker->showModal();
+    }, [](frmXSsel&) {});
     qt::modalFormStep<frmjmjlML>("frmjmjlML", showRecords);
     return true;
 }();

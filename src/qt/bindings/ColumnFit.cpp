@@ -24,14 +24,27 @@ int contentWidth(const QAbstractItemView& view, const QHeaderView& header, int c
 
 }  // namespace
 
+int lastShownSection(const QHeaderView& header) {
+    for (int c = header.count() - 1; c >= 0; --c)
+        if (!header.isSectionHidden(header.logicalIndex(c))) return header.logicalIndex(c);
+    return -1;
+}
+
+void stretchLastColumn(QHeaderView& header) { header.setStretchLastSection(true); }
+
+void showColumnWidth(QHeaderView& header, int column, int pixels) {
+    const int shown = header.sectionSize(column);
+    if (column == lastShownSection(header) && header.stretchLastSection() && shown >= pixels) return;
+    if (shown != pixels) header.resizeSection(column, pixels);
+}
+
 int fittingWidth(const QAbstractItemView& view, const QHeaderView& header, int column, int rows) {
     const int digit = view.fontMetrics().horizontalAdvance(QLatin1Char('0'));
     const int wanted = contentWidth(view, header, column, rows) + digit;
     // The room the other columns leave; a last column that stretches into
     // the rest counts with what its content needs, not the rest it took.
-    int others = 0, last = -1;
-    for (int c = header.count() - 1; c >= 0 && last < 0; --c)
-        if (!header.isSectionHidden(header.logicalIndex(c))) last = header.logicalIndex(c);
+    int others = 0;
+    const int last = lastShownSection(header);
     for (int c = 0; c < header.count(); ++c) {
         if (c == column || header.isSectionHidden(c)) continue;
         others += c == last && header.stretchLastSection()
@@ -64,6 +77,12 @@ std::vector<std::string> cutColumns(const QAbstractItemView& view, const QHeader
         if (elided || beyond)
             cut.push_back(view.model()->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString().toStdString());
     }
+    // The columns end short of the view's edge: the room left beside them
+    // is an empty strip a column the view had to narrow could have had.
+    const int last = lastShownSection(header);
+    if (last >= 0 && header.sectionViewportPosition(last) + header.sectionSize(last) < view.viewport()->width() - 2)
+        cut.push_back("empty strip after " +
+                      view.model()->headerData(last, Qt::Horizontal, Qt::DisplayRole).toString().toStdString());
     return cut;
 }
 

@@ -23,6 +23,17 @@ constexpr int kRowsMeasured = 200;
 // it himself: a column is as wide as its content needs, not wider.
 int fittingWidth(const QAbstractItemView& view, const QHeaderView& header, int column, int rows);
 
+// The logical index of the last column `header` shows, or -1.
+int lastShownSection(const QHeaderView& header);
+
+// Makes the last column shown take the room the others leave, so a list or
+// grid has no empty band at its right; its width stays the column's own.
+void stretchLastColumn(QHeaderView& header);
+
+// Gives column `column` of `header` `pixels`, unless it is the last column
+// shown and already stretches wider than that into the room left.
+void showColumnWidth(QHeaderView& header, int column, int pixels);
+
 // Sizes each column of `header` that `mayFit` allows to its fitting width
 // on the first `rows` rows; `fitted` (column, pixels) then keeps the new
 // width in the control.
@@ -31,7 +42,9 @@ void fitColumns(const QAbstractItemView& view, QHeaderView& header, int rows, co
 
 // The columns of `view` a clerk cannot read whole as they are drawn now:
 // narrower than their heading or one of their first `rows` rows (the text
-// is elided), or reaching past the right edge of the view. By heading.
+// is elided), or reaching past the right edge of the view. By heading; and
+// when the columns end short of that edge, "empty strip after " and the
+// last one's heading.
 std::vector<std::string> cutColumns(const QAbstractItemView& view, const QHeaderView& header, int rows);
 
 // Runs `refit` whenever `view`'s viewport changes width (the window was

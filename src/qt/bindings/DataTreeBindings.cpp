@@ -92,12 +92,14 @@ public:
         v->setSelectionBehavior(QAbstractItemView::SelectRows);
         v->setSelectionMode(QAbstractItemView::SingleSelection);
         v->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        stretchLastColumn(*v->horizontalHeader());
         routeKeys(*this, v);
-    showCutCellsOnHover(*this, v);
+        showCutCellsOnHover(*this, v);
         QObject::connect(v, &QTableView::clicked, v, guarded([this](const QModelIndex& i) { g_.userRowClick(i.row()); }));
         QObject::connect(v, &QTableView::doubleClicked, v, guarded([this](const QModelIndex& i) { g_.userRowDblClick(i.row()); }));
         QObject::connect(v->horizontalHeader(), &QHeaderView::sectionResized, v, guarded([this](int c, int, int size) {
-            if (syncing() || c >= g_.columnCount()) return;
+            auto* header = static_cast<QTableView*>(widget())->horizontalHeader();
+            if (syncing() || c >= g_.columnCount() || c == lastShownSection(*header)) return;
             clerkSized_.insert(c);
             QuietGuard quiet(*this);
             g_.setColumnWidth(c, toTwips(size));
@@ -125,10 +127,8 @@ protected:
         }
         // Measured once the window has bound and shown the rows.
         if (!measured_ && !widen_->isActive()) widen_->start();
-        for (int c = 0; c < g_.columnCount(); ++c) {
-            v->setColumnHidden(c, !g_.column(c).visible);
-            if (v->columnWidth(c) != toPixels(g_.column(c).width)) v->setColumnWidth(c, toPixels(g_.column(c).width));
-        }
+        for (int c = 0; c < g_.columnCount(); ++c) v->setColumnHidden(c, !g_.column(c).visible);
+        for (int c = 0; c < g_.columnCount(); ++c) showColumnWidth(*v->horizontalHeader(), c, toPixels(g_.column(c).width));
         if (position >= 1 && position <= model_->rowCount({})) v->selectRow(static_cast<int>(position - 1));
     }
 

@@ -111,6 +111,7 @@ FlexGridBinding::FlexGridBinding(FlexGrid& grid, QWidget* parent)
     v->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     v->verticalHeader()->setMinimumSectionSize(1);
     v->horizontalHeader()->setMinimumSectionSize(1);
+    stretchLastColumn(*v->horizontalHeader());
     v->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     v->setEditTriggers(QAbstractItemView::NoEditTriggers);
     v->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -130,7 +131,7 @@ FlexGridBinding::FlexGridBinding(FlexGrid& grid, QWidget* parent)
         if (scrolled) scrolled();
     }));
     QObject::connect(v->horizontalHeader(), &QHeaderView::sectionResized, v, guarded([this](int c, int, int size) {
-        if (syncing() || c >= grid_.cols()) return;
+        if (syncing() || c >= grid_.cols() || c == lastShownSection(*view()->horizontalHeader())) return;
         clerkSized_.insert(c);
         QuietGuard quiet(*this);
         grid_.setColWidth(c, toTwips(size));
@@ -154,11 +155,9 @@ void FlexGridBinding::sync() {
     const int headerRows = model_->headerRows();
     v->horizontalHeader()->setVisible(headerRows > 0);
     if (headerRows > 0 && grid_.rows() > 0) v->horizontalHeader()->setFixedHeight(toPixels(grid_.rowHeight(0)));
-    for (int c = 0; c < grid_.cols(); ++c) {
-        const int w = grid_.colWidth(c);
-        v->setColumnHidden(c, w < 1);
-        if (w >= 1 && v->columnWidth(c) != toPixels(w)) v->setColumnWidth(c, toPixels(w));
-    }
+    for (int c = 0; c < grid_.cols(); ++c) v->setColumnHidden(c, grid_.colWidth(c) < 1);
+    for (int c = 0; c < grid_.cols(); ++c)
+        if (grid_.colWidth(c) >= 1) showColumnWidth(*v->horizontalHeader(), c, toPixels(grid_.colWidth(c)));
     for (int r = headerRows; r < grid_.rows(); ++r) {
         const int h = toPixels(grid_.rowHeight(r));
         if (v->rowHeight(viewRow(r)) != h) v->setRowHeight(viewRow(r), h);

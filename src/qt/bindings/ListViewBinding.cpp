@@ -127,9 +127,7 @@ ListViewBinding::ListViewBinding(ListView& list, QWidget* parent)
     v->setAllColumnsShowFocus(true);
     v->setSelectionBehavior(QAbstractItemView::SelectRows);
     v->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    // The last column takes what room the others leave, so the list has no
-    // empty band at its right; its width stays the column's own.
-    v->header()->setStretchLastSection(true);
+    stretchLastColumn(*v->header());
     v->header()->setSectionsMovable(false);
     routeKeys(*this, v);
     showCutCellsOnHover(*this, v);
@@ -202,14 +200,9 @@ void ListViewBinding::measureRows() {
 void ListViewBinding::sync() {
     model_->notice();
     QTreeView* v = view();
-    for (int i = 1; i <= list_.columnCountOf(); ++i) {
-        const int w = list_.column(i).width;
-        v->setColumnHidden(i - 1, w <= 0);
-        // The last column is as wide as the room left, at least its own width.
-        const int shown = v->header()->sectionSize(i - 1);
-        if (i - 1 == lastShownColumn() && w > 0 && shown >= toPixels(w)) continue;
-        if (w > 0 && shown != toPixels(w)) v->header()->resizeSection(i - 1, toPixels(w));
-    }
+    for (int i = 1; i <= list_.columnCountOf(); ++i) v->setColumnHidden(i - 1, list_.column(i).width <= 0);
+    for (int i = 1; i <= list_.columnCountOf(); ++i)
+        if (list_.column(i).width > 0) showColumnWidth(*v->header(), i - 1, toPixels(list_.column(i).width));
     v->setSelectionMode(list_.multiSelect() ? QAbstractItemView::MultiSelection : QAbstractItemView::SingleSelection);
     ListItem* selected = list_.selectedItem();
     if (selected) {

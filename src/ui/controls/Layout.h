@@ -28,6 +28,11 @@ struct FEEOFFICE_API LayoutItem {
     Control* control = nullptr;  // the control of a Control item
     std::vector<LayoutItem> children;  // the items inside it
     bool vertical = false;  // for Splitter: children stacked top to bottom
+    // The share of the room its row or column has to spare that the item
+    // takes beside its siblings (0: only what its content needs). Unset
+    // (-1), an item holding a list, grid or splitter takes a share of 1 and
+    // anything else none.
+    int weight = -1;
 };
 
 namespace layout {
@@ -51,6 +56,8 @@ inline LayoutItem tabs(std::vector<LayoutItem> pages) {
     LayoutItem i; i.kind = LayoutItem::Kind::Tabs; i.children = std::move(pages); return i;
 }
 inline LayoutItem stretch() { LayoutItem i; i.kind = LayoutItem::Kind::Stretch; return i; }
+// `item` taking `share` of the room to spare (see LayoutItem::weight).
+inline LayoutItem weighted(LayoutItem item, int share) { item.weight = share; return item; }
 // Rows (each a row() of cells, or one item) drawn so that the n-th cells of
 // every row start at the same place; a row's last cell takes the columns
 // its row leaves over.
