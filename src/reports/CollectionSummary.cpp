@@ -90,7 +90,10 @@ std::vector<Line> lines(Connection& cn, const std::string& from, const std::stri
         const Currency je = rs.field("je").toCurrency();
         switch (kind) {
             case Void: l.voided += je; break;
-            case Charge: l.charged += je, l.prepaid += rs.field("ysk").toCurrency(); break;
+            case Charge:
+                l.charged += je;
+                l.prepaid += rs.field("ysk").toCurrency();
+                break;
             case Deposit: l.prepaid += je; break;
             case Refund: l.refunded -= je; break;
             case Reduction: l.reduced += je; break;
