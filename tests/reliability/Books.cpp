@@ -88,6 +88,22 @@ bool looksEnglish(std::string text, const std::string& typed) {
     return false;
 }
 
+std::string joined(const std::vector<std::string>& parts) {
+    std::string out;
+    for (const std::string& p : parts) out += (out.empty() ? "" : ",") + p;
+    return out;
+}
+
+std::vector<std::string> split(const std::string& text, char sep) {
+    std::vector<std::string> parts;
+    if (text.empty()) return parts;
+    std::size_t start = 0;
+    for (std::size_t at; (at = text.find(sep, start)) != std::string::npos; start = at + 1)
+        parts.push_back(text.substr(start, at - start));
+    parts.push_back(text.substr(start));
+    return parts;
+}
+
 long fromEnvironment(const char* name, long fallback) {
     const char* v = std::getenv(name);
     if (!v || !*v) return fallback;

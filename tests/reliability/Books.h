@@ -35,6 +35,11 @@ std::string describe(const std::vector<BooksFault>& faults);
 // leaving out what the clerk typed himself (`typed`).
 bool looksEnglish(std::string text, const std::string& typed = {});
 
+// `parts` joined by commas, and a text split at every `sep` (nothing for an
+// empty text; an empty piece where two separators meet or one ends it).
+std::string joined(const std::vector<std::string>& parts);
+std::vector<std::string> split(const std::string& text, char sep = ',');
+
 // A whole number from the environment, or `fallback`: how `make stress`
 // raises the counts of the same tests.
 long fromEnvironment(const char* name, long fallback);

@@ -12,6 +12,7 @@
 #include "host/fees/CarryOver.h"
 #include "reduction/frmjmjlML.h"
 #include "reduction/frmjmjlNew.h"
+#include "reliability/Books.h"
 #include "support/Query.h"
 #include "ui/FormInstance.h"
 #include "ui/controls/KeyCodes.h"
@@ -22,33 +23,54 @@ namespace {
 
 const DateTime kLongAgo{2000, 1, 1};
 const DateTime kFarAhead{2100, 12, 31};
-
-std::string joined(const std::vector<std::string>& parts) {
-    std::string out;
-    for (const std::string& p : parts) out += (out.empty() ? "" : ",") + p;
-    return out;
-}
+const std::string kTuition = "1";  // 保育费, the fee item the coming-charge rounds reduce
 
 std::string trimmed(const std::string& text) {
     const std::size_t from = text.find_first_not_of(' '), to = text.find_last_not_of(' ');
     return from == std::string::npos ? std::string() : text.substr(from, to - from + 1);
 }
 
-std::vector<std::string> keyParts(const std::string& key) {
-    std::vector<std::string> parts;
-    std::size_t start = 0;
-    for (std::size_t bar; (bar = key.find('_', start)) != std::string::npos; start = bar + 1)
-        parts.push_back(key.substr(start, bar - start));
-    parts.push_back(key.substr(start));
-    return parts;
-}
-
-void typeInto(FlexGrid& grid, TextBox& editor, int row, int column, const std::string& amount) {
-    grid.userCellClick(row, column);
-    editor.userSetText(amount);
-}
-
 }  // namespace
+
+std::string monthCaption(const std::string& month) { return month.substr(0, 4) + "年" + month.substr(4) + "月"; }
+
+void typeInto(FlexGrid& grid, TextBox& editor, int row, int column, const std::string& text) {
+    grid.userCellClick(row, column);
+    editor.userSetText(text);
+}
+
+bool typeForItem(FlexGrid& grid, TextBox& editor, const std::string& item, const std::string& amount) {
+    bool found = false;
+    for (int r = 1; r < grid.rows(); ++r)
+        if (grid.textMatrix(r, FeeItemGrid::ColItemId) == item) {
+            typeInto(grid, editor, r, FeeItemGrid::ColJm, amount);
+            found = true;
+        }
+    return found;
+}
+
+bool fillReduction(frmjmjlNew& w, const std::string& xh, const std::string& line, const std::string& item,
+                   const std::string& amount, const std::string& reason) {
+    w.load();
+    w.txtFind.userSetText(xh);
+    w.userKey(w.txtFind, key::Enter);
+    if (!w.LvwQFLIST.userItemClick(line)) return false;
+    w.cmdReset.userClick();
+    typeForItem(w.MSFlexGrid1, w.Txt_write, item, amount);
+    w.txtJmyy.userSetText(reason);
+    return true;
+}
+
+std::shared_ptr<frmBachJM_next> openWizard(const std::vector<std::string>& ids, std::vector<std::string>& ticked) {
+    auto first = formInstance<frmBachJM>();
+    first->load();
+    first->initData(false, "-1", false, "select id from kdw_xs where 1=1 and id in(" + joined(ids) + ")");
+    first->cmdFullSelect.userClick();
+    for (const auto& s : first->tickedStudents()) ticked.push_back(s.id);
+    auto next = formInstance<frmBachJM_next>();
+    next->load();
+    return next;
+}
 
 std::vector<std::vector<std::string>> Clerk::rows(const std::string& sql) { return fieldRows(office_.cn(), sql); }
 
@@ -101,59 +123,55 @@ Posting Clerk::reduceOne(const std::string& reason) {
     return reduceLine(xh, line, reason);
 }
 
-std::vector<Posting> Clerk::reduceRowsTogether(const std::vector<std::string>& qfkids, const std::string& reason,
-                                              const std::function<void()>& beforePost) {
-    // A window of its own per row, every one filled in before any is posted,
-    // as clerks at several desks would have them.
-    std::vector<std::shared_ptr<frmjmjlNew>> windows;
+// A window of its own per row, every one filled in by `fill` before any is
+// posted by its button `ok`, as clerks at several desks would have them.
+template <class Window>
+std::vector<Posting> Clerk::rowsTogether(const std::vector<std::string>& qfkids, const Posting& blank,
+                                         const RowFill<Window>& fill, CommandButton Window::*ok, const char* success,
+                                         const std::function<void()>& beforePost) {
+    std::vector<std::shared_ptr<Window>> windows;
     std::vector<Posting> out;
     for (const std::string& qfkid : qfkids) {
         const auto student = rows("select x.xh from qfhzb q inner join kdw_xs x on x.id=q.xsid where q.qfkid=" + qfkid);
-        auto w = std::make_shared<frmjmjlNew>();
-        Posting p("reduce", reason);
-        if (!student.empty() && enterReduction(*w, student[0][0], "k" + qfkid, reason, true, p)) {
+        auto w = std::make_shared<Window>();
+        Posting p = blank;
+        if (!student.empty() && fill(*w, student[0][0], qfkid, p)) {
             windows.push_back(w);
             out.push_back(std::move(p));
         }
     }
     if (beforePost) beforePost();
     for (std::size_t i = 0; i < windows.size(); ++i) {
-        windows[i]->cmd_ok.userClick();
-        out[i] = read(std::move(out[i]), "操作成功！");
+        ((*windows[i]).*ok).userClick();
+        out[i] = read(std::move(out[i]), success);
         windows[i]->unload();
     }
     FormInstances::releaseAll();
     return out;
 }
 
+std::vector<Posting> Clerk::reduceRowsTogether(const std::vector<std::string>& qfkids, const std::string& reason,
+                                              const std::function<void()>& beforePost) {
+    const RowFill<frmjmjlNew> fill = [&](frmjmjlNew& w, const std::string& xh, const std::string& qfkid, Posting& p) {
+        return enterReduction(w, xh, "k" + qfkid, reason, true, p);
+    };
+    return rowsTogether(qfkids, Posting("reduce", reason), fill, &frmjmjlNew::cmd_ok, "操作成功！", beforePost);
+}
+
 std::vector<Posting> Clerk::chargeRowsTogether(const std::vector<std::string>& qfkids, const std::string& reason,
                                               const std::function<void()>& beforePost) {
-    std::vector<std::shared_ptr<frmSF>> windows;
-    std::vector<Posting> out;
-    for (const std::string& qfkid : qfkids) {
-        const auto student = rows("select x.xh from qfhzb q inner join kdw_xs x on x.id=q.xsid where q.qfkid=" + qfkid);
-        auto w = std::make_shared<frmSF>();
-        Posting p("charge", reason);
-        if (student.empty()) continue;
-        w->load();
-        w->txtFind.userSetText(student[0][0]);
-        w->userKey(w->txtFind, key::Enter);
+    const RowFill<frmSF> fill = [&](frmSF& w, const std::string& xh, const std::string& qfkid, Posting& p) {
+        w.load();
+        w.txtFind.userSetText(xh);
+        w.userKey(w.txtFind, key::Enter);
         const std::string line = "kq" + qfkid + "_";
-        for (int i = 1; i <= w->lvwDue.itemCount(); ++i)
-            if (w->lvwDue.item(i).key().rfind(line, 0) == 0) w->lvwDue.userItemCheck(w->lvwDue.item(i).key(), true);
-        w->txtRemark.userSetText(reason);
+        for (int i = 1; i <= w.lvwDue.itemCount(); ++i)
+            if (w.lvwDue.item(i).key().rfind(line, 0) == 0) w.lvwDue.userItemCheck(w.lvwDue.item(i).key(), true);
+        w.txtRemark.userSetText(reason);
         p.attempted = true;
-        windows.push_back(w);
-        out.push_back(std::move(p));
-    }
-    if (beforePost) beforePost();
-    for (std::size_t i = 0; i < windows.size(); ++i) {
-        windows[i]->cmdOK.userClick();
-        out[i] = read(std::move(out[i]), "收费成功！");
-        windows[i]->unload();
-    }
-    FormInstances::releaseAll();
-    return out;
+        return true;
+    };
+    return rowsTogether(qfkids, Posting("charge", reason), fill, &frmSF::cmdOK, "收费成功！", beforePost);
 }
 
 bool Clerk::enterReduction(frmjmjlNew& w, const std::string& xh, const std::string& line, const std::string& reason,
@@ -200,15 +218,9 @@ Posting Clerk::wizard(const std::string& reason) {
     std::vector<std::string> ids;
     for (const auto& s : students) ids.push_back(s[0]);
 
-    auto first = formInstance<frmBachJM>();
-    first->load();
-    first->initData(false, "-1", false, "select id from kdw_xs where 1=1 and id in(" + joined(ids) + ")");
-    first->cmdFullSelect.userClick();
     // The students the window lists and ticks (those still at school).
-    for (const auto& s : first->tickedStudents()) p.students.push_back(s.id);
+    auto next = openWizard(ids, p.students);
     if (p.students.empty()) return finish(p, "");
-    auto next = formInstance<frmBachJM_next>();
-    next->load();
     next->CMB_sflx.userSelect(type[1]);
     if (next->cmbYF.ListCount() == 0) return finish(p, "");
     next->cmbYF.userSelect(next->cmbYF.List(below(next->cmbYF.ListCount())));
@@ -259,7 +271,7 @@ Posting Clerk::receivablesListQuery(const std::string& xh, const std::string& cl
     if (full) w->cmdCancelSelect.userClick();
     for (int i = 1; i <= w->lvw1.itemCount(); ++i) {
         ListItem& row = w->lvw1.item(i);
-        const auto key = keyParts(row.key());
+        const auto key = split(row.key(), '_');
         if (key.size() < 4 || key[1].empty() || row.subItem(5) == "合计") continue;
         if (!full) {
             if (below(10) >= 4) continue;
@@ -295,45 +307,23 @@ Posting Clerk::comingCharge(const std::string& window, const std::vector<std::st
     Posting p(window, reason);
     if (ids.empty()) return p;
     const std::string month = office_.host().CurrentYf();
-    const std::string caption = month.substr(0, 4) + "年" + month.substr(4) + "月";  // as the month lists show it
+    const std::string caption = monthCaption(month);
     const std::string xh = rows("select xh from kdw_xs where id=" + ids[0])[0][0];
     p.attempted = true;
     // The clerk's last word waits for `beforeConfirm`, inside the preview when there is one.
     auto confirmLast = [&](const std::function<void()>& click) {
-        if (!preview) {
-            if (beforeConfirm) beforeConfirm();
-            return click();
-        }
-        office_.ui().setModalRunner([&](Form& f) {
-            auto* shown = dynamic_cast<frmPlanPreview*>(&f);
-            if (f.name() == "frmMsg") {
-                f.find<CommandButton>("cmdOk")->userClick();
-                return;
-            }
-            if (!shown) {
-                f.unload();
-                return;
-            }
-            if (beforeConfirm) beforeConfirm();
-            (shown->cmdOK.enabled() ? shown->cmdOK : shown->cmdBack).userClick();
-        });
+        if (!preview && beforeConfirm) beforeConfirm();
+        if (preview)
+            office_.ui().setModalRunner([&](Form& f) {
+                if (beforeConfirm && dynamic_cast<frmPlanPreview*>(&f)) beforeConfirm();
+                ClerkOffice::answerAsClerk(f);
+            });
         click();
-        office_.ui().setModalRunner([](Form& f) {
-            if (f.name() == "frmMsg") f.find<CommandButton>("cmdOk")->userClick();
-            else f.unload();
-        });
+        office_.ui().setModalRunner(ClerkOffice::answerAsClerk);
     };
     if (window == "single") {
         auto w = formInstance<frmjmjlNew>();
-        w->load();
-        w->txtFind.userSetText(xh);
-        w->userKey(w->txtFind, key::Enter);
-        if (!w->LvwQFLIST.userItemClick("c" + month)) return finish(p, "");
-        w->cmdReset.userClick();
-        for (int r = 1; r < w->MSFlexGrid1.rows(); ++r)
-            if (w->MSFlexGrid1.textMatrix(r, frmjmjlNew::ColName) == "保育费")
-                typeInto(w->MSFlexGrid1, w->Txt_write, r, frmjmjlNew::ColJm, "100");
-        w->txtJmyy.userSetText(reason);
+        if (!fillReduction(*w, xh, "c" + month, kTuition, "100", reason)) return finish(p, "");
         p.students = {ids[0]};
         p.records = 1;
         if (beforeConfirm) beforeConfirm();
@@ -341,19 +331,11 @@ Posting Clerk::comingCharge(const std::string& window, const std::vector<std::st
         return finish(p, "操作成功！");
     }
     if (window == "wizard") {
-        auto first = formInstance<frmBachJM>();
-        first->load();
-        first->initData(false, "-1", false, "select id from kdw_xs where 1=1 and id in(" + joined(ids) + ")");
-        first->cmdFullSelect.userClick();
-        for (const auto& s : first->tickedStudents()) p.students.push_back(s.id);
-        auto next = formInstance<frmBachJM_next>();
-        next->load();
+        auto next = openWizard(ids, p.students);
         next->CMB_sflx.userSelect(rows("select max(t.mc) from kdw_xs x inner join kdw_sflx t on t.id=x.sflxid where x.id=" +
                                        ids[0])[0][0]);
         next->cmbYF.userSelect(caption);
-        for (int r = 1; r < next->MSFlexGrid1.rows(); ++r)
-            if (next->MSFlexGrid1.textMatrix(r, frmBachJM_next::ColName) == "保育费")
-                typeInto(next->MSFlexGrid1, next->Txt_write, r, frmBachJM_next::ColJm, "100");
+        typeForItem(next->MSFlexGrid1, next->Txt_write, kTuition, "100");
         next->txtJMYY.userSetText(reason);
         p.records = static_cast<int>(p.students.size());
         confirmLast([&] { (preview ? next->cmdPreview : next->cmd_ok).userClick(); });
@@ -368,7 +350,7 @@ Posting Clerk::comingCharge(const std::string& window, const std::vector<std::st
     w->CMDfind.userClick();
     for (int i = 1; i <= w->lvw1.itemCount(); ++i) {
         ListItem& row = w->lvw1.item(i);
-        if (trimmed(row.subItem(5)) != "保育费" || keyParts(row.key()).size() < 4) continue;
+        if (trimmed(row.subItem(5)) != "保育费" || split(row.key(), '_').size() < 4) continue;
         w->lvw1.userItemClick(row.key());
         w->txtWrite.userSetText("100");
         ++p.records;

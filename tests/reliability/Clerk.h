@@ -9,11 +9,32 @@
 #include "reliability/ClerkOffice.h"
 
 namespace fo {
+class CommandButton;
+class FlexGrid;
+class TextBox;
+class frmBachJM_next;
 class frmjmjlML;
 class frmjmjlNew;
 }
 
 namespace fo::test {
+
+// The month `yyyymm` as the month lists show it ("2026年12月").
+std::string monthCaption(const std::string& month);
+// Types `text` into cell (row, column) of a fee-item grid through its editor.
+void typeInto(FlexGrid& grid, TextBox& editor, int row, int column, const std::string& text);
+// Types `amount` into every row of fee item `item` of a fee-item grid; false
+// when the grid has no such row.
+bool typeForItem(FlexGrid& grid, TextBox& editor, const std::string& item, const std::string& amount);
+// Fills the reduction window `w` for student `xh`: fee item `item` reduced
+// by `amount` on the line `line` ("k" + qfkid for stored arrears, "c" +
+// month for the coming charges), every other amount cleared; false when the
+// line is not listed.
+bool fillReduction(frmjmjlNew& w, const std::string& xh, const std::string& line, const std::string& item,
+                   const std::string& amount, const std::string& reason);
+// The batch wizard's second step, its first having listed and ticked the
+// students `ids`; those ticked are added to `ticked`.
+std::shared_ptr<frmBachJM_next> openWizard(const std::vector<std::string>& ids, std::vector<std::string>& ticked);
 
 // What one operation of a clerk came to, as the clerk saw it: committed when
 // the window's last word was its success message.
@@ -86,6 +107,14 @@ public:
     }
 
 private:
+    // Fills a window for the arrears row `qfkid` of student `xh`; false when
+    // there is nothing to post.
+    template <class Window>
+    using RowFill = std::function<bool(Window& w, const std::string& xh, const std::string& qfkid, Posting& p)>;
+    template <class Window>
+    std::vector<Posting> rowsTogether(const std::vector<std::string>& qfkids, const Posting& blank,
+                                      const RowFill<Window>& fill, CommandButton Window::*ok, const char* success,
+                                      const std::function<void()>& beforePost);
     std::vector<std::vector<std::string>> rows(const std::string& sql);
     std::string pickAmount(const std::string& owed, bool full);
     // Reads what the clerk was told since the last read; `success` is how

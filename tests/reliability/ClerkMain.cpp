@@ -28,6 +28,7 @@
 #include <map>
 #include <thread>
 
+#include "reliability/Books.h"
 #include "reliability/Clerk.h"
 #include "ui/FormInstance.h"
 
@@ -44,19 +45,9 @@ std::string oneLine(std::string text) {
 
 void report(const Posting& p) {
     for (const std::string& m : p.messages) std::cout << "msg " << oneLine(m) << "\n";
-    std::string students;
-    for (const std::string& s : p.students) students += (students.empty() ? "" : ",") + s;
+    const std::string students = joined(p.students);
     std::cout << "done " << p.kind << " " << p.committed << " " << p.attempted << " " << p.records << " "
               << (p.tag.empty() ? "-" : p.tag) << " " << (students.empty() ? "-" : students) << std::endl;
-}
-
-std::vector<std::string> split(const std::string& list) {
-    std::vector<std::string> out;
-    std::size_t start = 0;
-    for (std::size_t comma; (comma = list.find(',', start)) != std::string::npos; start = comma + 1)
-        out.push_back(list.substr(start, comma - start));
-    if (start < list.size()) out.push_back(list.substr(start));
-    return out;
 }
 
 void waitFor(const std::string& barrier) {
@@ -104,17 +95,12 @@ int main(int argc, char** argv) {
         const long ops = std::atol(arg["--ops"].c_str());
         for (long i = 0; ops == 0 || i < ops; ++i)
             guarded([&] { report(clerk.anyPosting(name + "-" + std::to_string(i))); });
-    } else if (mode == "reduce") {
+    } else if (mode == "reduce" || mode == "charge" || mode == "cancel") {
         guarded([&] {
-            for (const Posting& p : clerk.reduceRowsTogether(targets, name, atBarrier)) report(p);
-        });
-    } else if (mode == "charge") {
-        guarded([&] {
-            for (const Posting& p : clerk.chargeRowsTogether(targets, name, atBarrier)) report(p);
-        });
-    } else if (mode == "cancel") {
-        guarded([&] {
-            for (const Posting& p : clerk.cancelFromOneList(targets, atBarrier)) report(p);
+            const auto posted = mode == "reduce"   ? clerk.reduceRowsTogether(targets, name, atBarrier)
+                                : mode == "charge" ? clerk.chargeRowsTogether(targets, name, atBarrier)
+                                                   : clerk.cancelFromOneList(targets, atBarrier);
+            for (const Posting& p : posted) report(p);
         });
     } else if (mode == "list") {
         atBarrier();

@@ -35,14 +35,15 @@ ClerkOffice::ClerkOffice(const std::string& locator, int dialect, const std::str
     host_->setSettingsStore(std::make_shared<UserSettingsStore>(settingsDir));
     handHostToModule(host_);
     ui_.install();
-    // The clerk says yes, and confirms a preview unless it shows a refusal.
-    ui_.setModalRunner([](Form& f) {
-        if (f.name() == "frmMsg") f.find<CommandButton>("cmdOk")->userClick();
-        else if (auto* preview = dynamic_cast<frmPlanPreview*>(&f))
-            (preview->cmdOK.enabled() ? preview->cmdOK : preview->cmdBack).userClick();
-        else f.unload();
-    });
+    ui_.setModalRunner(answerAsClerk);
     cn_ = host_->pGetCN();
+}
+
+void ClerkOffice::answerAsClerk(Form& f) {
+    if (f.name() == "frmMsg") f.find<CommandButton>("cmdOk")->userClick();
+    else if (auto* preview = dynamic_cast<frmPlanPreview*>(&f))
+        (preview->cmdOK.enabled() ? preview->cmdOK : preview->cmdBack).userClick();
+    else f.unload();
 }
 
 ClerkOffice::~ClerkOffice() {

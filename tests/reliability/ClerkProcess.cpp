@@ -8,7 +8,6 @@
 
 #include <chrono>
 #include <fstream>
-#include <sstream>
 #include <stdexcept>
 #include <thread>
 
@@ -18,18 +17,6 @@
 extern char** environ;
 
 namespace fo::test {
-namespace {
-
-std::vector<std::string> splitOn(const std::string& text, char sep) {
-    std::vector<std::string> out;
-    std::string piece;
-    std::istringstream in(text);
-    while (std::getline(in, piece, sep)) out.push_back(piece);
-    return out;
-}
-
-}  // namespace
-
 ClerkProcess::ClerkProcess(const std::vector<std::string>& args, std::string outputPath)
     : outputPath_(std::move(outputPath)) {
     std::vector<std::string> all{RELIABILITY_CLERK};
@@ -99,7 +86,7 @@ void ClerkProcess::kill() {
 std::vector<ReportedPosting> ClerkProcess::postings() const {
     std::vector<ReportedPosting> out;
     for (const std::string& l : lines()) {
-        const auto f = splitOn(l, ' ');
+        const auto f = split(l, ' ');
         if (f.size() != 7 || f[0] != "done") continue;
         ReportedPosting p;
         p.kind = f[1];
@@ -107,7 +94,7 @@ std::vector<ReportedPosting> ClerkProcess::postings() const {
         p.attempted = f[3] == "1";
         p.records = std::stoi(f[4]);
         p.tag = f[5];
-        if (f[6] != "-") p.students = splitOn(f[6], ',');
+        if (f[6] != "-") p.students = split(f[6]);
         out.push_back(std::move(p));
     }
     return out;

@@ -43,6 +43,15 @@ protected:
         EXPECT_TRUE(faults.empty()) << describe(faults);
         EXPECT_EQ(one("select count(*) from (select djbh from kdw_sfjl group by djbh having count(*)>1) d"), "0");
     }
+    // A reduction a clerk reported: its records carry its reason (as many
+    // as it said when committed, none otherwise), for its students only.
+    void expectReductionAsReported(const ReportedPosting& p) {
+        EXPECT_EQ(one("select count(*) from kdw_sfjl where djbh like 'JM%' and jmyy='" + p.tag + "'"),
+                  std::to_string(p.committed ? p.records : 0)) << p.kind << " " << p.tag;
+        const std::set<std::string> mine(p.students.begin(), p.students.end());
+        for (const std::string& xsid : column("select xsid from kdw_sfjl where jmyy='" + p.tag + "'"))
+            EXPECT_TRUE(mine.count(xsid)) << p.kind << " " << p.tag << " reduced student " << xsid;
+    }
     // Reductions in force that nothing later depends on: they settled
     // stored arrears whole (one that reduced a month's coming charges went
     // into the arrears at the month-end), `n` at most.
@@ -82,12 +91,7 @@ TEST_P(ConcurrencyTest, EveryPostingAClerkWasToldOfIsInTheBooksOnceAndNoOtherIs)
                 EXPECT_EQ(one("select count(*) from kdw_sfjl where ysfjlid=" + record), "1") << p.kind << " " << p.tag;
                 continue;
             }
-            // A reduction: its records carry its reason, for its students only.
-            const std::string records = one("select count(*) from kdw_sfjl where djbh like 'JM%' and jmyy='" + p.tag + "'");
-            EXPECT_EQ(records, std::to_string(p.committed ? p.records : 0)) << p.kind << " " << p.tag;
-            const std::set<std::string> mine(p.students.begin(), p.students.end());
-            for (const std::string& xsid : column("select xsid from kdw_sfjl where jmyy='" + p.tag + "'"))
-                EXPECT_TRUE(mine.count(xsid)) << p.kind << " " << p.tag << " reduced student " << xsid;
+            expectReductionAsReported(p);
         }
     }
     EXPECT_GT(attempts, 0);
@@ -95,43 +99,39 @@ TEST_P(ConcurrencyTest, EveryPostingAClerkWasToldOfIsInTheBooksOnceAndNoOtherIs)
     expectBooksClean();
 }
 
-TEST_P(ConcurrencyTest, TwoWindowsCancellingTheSameReductionsCancelEachOnce) {
-    const auto targets = cancellableReductions(6);
-    ASSERT_GE(targets.size(), 3u);
-    std::string list;
-    for (const auto& t : targets) list += (list.empty() ? "" : ",") + t;
-    const auto running = runTogether({{"a", {"--mode", "cancel", "--targets", list}},
-                                      {"b", {"--mode", "cancel", "--targets", list}}});
-    std::map<std::string, int> committed;
-    for (const auto& c : running)
-        for (const ReportedPosting& p : c->postings()) committed[p.tag] += p.committed;
-    for (const std::string& id : targets) {
-        EXPECT_EQ(committed[id], 1) << "reduction " << id;
-        EXPECT_EQ(one("select count(*) from kdw_sfjl where ysfjlid=" + id), "1") << "reduction " << id;
-    }
-    expectBooksClean();
-}
-
-// Two clerks given the same four students' arrears, each from windows all
-// filled in before either posts: each row is reduced, or charged, once, and
-// what the records say is what the arrears rows took.
-TEST_P(ConcurrencyTest, TwoClerksReducingOrChargingTheSameArrearsPostEachOnce) {
-    for (const std::string mode : {"reduce", "charge"}) {
+// Two clerks given the same targets, each from one records window listed, or
+// from windows all filled in, before either posts: the same reductions to
+// cancel, the same four students' arrears to reduce or charge. Each is posted
+// once, and what the records say is what the arrears rows took.
+TEST_P(ConcurrencyTest, TwoClerksCancellingReducingOrChargingTheSameRowsPostEachOnce) {
+    for (const std::string mode : {"cancel", "reduce", "charge"}) {
         SCOPED_TRACE(mode);
-        const std::string tag = mode == "reduce" ? "jmyy" : "bz", link = mode == "reduce" ? "jmjlid" : "sfjlid";
+        const auto targets = mode == "cancel"
+                                 ? cancellableReductions(6)
+                                 : column("select min(q.qfkid) from qfhzb q inner join kdw_xs x on x.id=q.xsid where"
+                                          " q.fkrq is null and q.qfje>0 and x.del=0 and q.qfyf<'202612' group by"
+                                          " q.xsid order by 1 limit 4");
+        ASSERT_GE(targets.size(), mode == "cancel" ? 3u : 2u);
         const std::string a = mode + "-a", b = mode + "-b";
-        const auto targets = column("select min(q.qfkid) from qfhzb q inner join kdw_xs x on x.id=q.xsid where"
-                                    " q.fkrq is null and q.qfje>0 and x.del=0 and q.qfyf<'202612' group by q.xsid"
-                                    " order by 1 limit 4");
-        ASSERT_GE(targets.size(), 2u);
-        std::string list;
-        for (const auto& t : targets) list += (list.empty() ? "" : ",") + t;
         std::filesystem::remove(barrier());
-        const auto running = runTogether({{a, {"--mode", mode, "--targets", list}}, {b, {"--mode", mode, "--targets", list}}});
+        const auto running = runTogether({{a, {"--mode", mode, "--targets", joined(targets)}},
+                                          {b, {"--mode", mode, "--targets", joined(targets)}}});
         int posted = 0;
+        std::map<std::string, int> committed;
         for (const auto& c : running)
-            for (const ReportedPosting& p : c->postings()) posted += p.committed;
+            for (const ReportedPosting& p : c->postings()) {
+                posted += p.committed;
+                committed[p.tag] += p.committed;
+            }
         EXPECT_EQ(posted, static_cast<int>(targets.size()));
+        if (mode == "cancel") {
+            for (const std::string& id : targets) {
+                EXPECT_EQ(committed[id], 1) << "reduction " << id;
+                EXPECT_EQ(one("select count(*) from kdw_sfjl where ysfjlid=" + id), "1") << "reduction " << id;
+            }
+            continue;
+        }
+        const std::string tag = mode == "reduce" ? "jmyy" : "bz", link = mode == "reduce" ? "jmjlid" : "sfjlid";
         const std::string mine = " a." + tag + " in('" + a + "','" + b + "')";
         EXPECT_EQ(one("select count(*) from kdw_sfjl a where" + mine), std::to_string(targets.size()));
         for (const auto& t : targets) {
@@ -162,12 +162,7 @@ TEST_P(ConcurrencyTest, TwoReceivablesListPostingsAtOnceEachPostTheirOwnStudents
         for (const ReportedPosting& p : c->postings()) {
             posted += p.committed;
             EXPECT_TRUE(p.committed) << p.tag;
-            EXPECT_EQ(one("select count(*) from kdw_sfjl where jmyy='" + p.tag + "'"),
-                      std::to_string(p.committed ? p.records : 0))
-                << p.tag;
-            const std::set<std::string> mine(p.students.begin(), p.students.end());
-            for (const std::string& xsid : column("select xsid from kdw_sfjl where jmyy='" + p.tag + "'"))
-                EXPECT_TRUE(mine.count(xsid)) << p.tag << " reduced student " << xsid;
+            expectReductionAsReported(p);
         }
     EXPECT_EQ(posted, static_cast<int>(2 * each));
     expectBooksClean();
@@ -184,7 +179,7 @@ TEST_P(ConcurrencyTest, ComingChargesAnotherClerkReducedMeanwhileAreNotReducedAg
                             " and not exists(select 1 from qfhzb q where q.xsid=x.id and q.qfyf='" + open + "')"
                             " order by x.id limit 2");
     ASSERT_EQ(ids.size(), 2u);
-    const std::string targets = ids[0] + "," + ids[1];
+    const std::string targets = joined(ids);
     // Clerk a fills in (and previews) first and gives his last word only
     // after b has posted the same 100 off.
     const std::vector<std::pair<std::string, std::string>> rounds{
@@ -202,8 +197,7 @@ TEST_P(ConcurrencyTest, ComingChargesAnotherClerkReducedMeanwhileAreNotReducedAg
         EXPECT_TRUE(second.committed) << describeLines(*running[1]);
         EXPECT_FALSE(first.committed) << describeLines(*running[0]);
         // Refused naming the item and the period.
-        std::string said;
-        for (const std::string& l : running[0]->lines()) said += l + "\n";
+        const std::string said = describeLines(*running[0]);
         EXPECT_NE(said.find("保育费"), std::string::npos) << said;
         EXPECT_NE(said.find(open), std::string::npos) << said;
         EXPECT_EQ(one("select count(*) from kdw_sfjl where jmyy='" + a + "'"), "0");

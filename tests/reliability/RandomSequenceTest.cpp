@@ -15,7 +15,6 @@
 #include "reliability/ReliabilityFixture.h"
 #include "host/api/ModuleGlobals.h"
 #include "ui/FormInstance.h"
-#include "ui/controls/KeyCodes.h"
 
 namespace fo::test {
 namespace {
@@ -53,29 +52,11 @@ TEST_P(RandomSequenceTest, TheBooksHoldAfterEveryStep) {
     if (std::getenv("FEEOFFICE_VERBOSE")) std::cout << history;
 }
 
-// Fills the reduction window `w` for student `xh`: fee item `item` reduced
-// by `amount` on the line `line` ("k" + qfkid for stored arrears, "c" +
-// month for the coming charges), every other amount cleared.
-void fillReduction(frmjmjlNew& w, const std::string& xh, const std::string& line, const std::string& item,
-                   const std::string& amount, const std::string& reason) {
-    w.load();
-    w.txtFind.userSetText(xh);
-    w.userKey(w.txtFind, key::Enter);
-    EXPECT_TRUE(w.LvwQFLIST.userItemClick(line)) << line;
-    w.cmdReset.userClick();
-    for (int r = 1; r < w.MSFlexGrid1.rows(); ++r)
-        if (w.MSFlexGrid1.textMatrix(r, frmjmjlNew::ColItemId) == item) {
-            w.MSFlexGrid1.userCellClick(r, frmjmjlNew::ColJm);
-            w.Txt_write.userSetText(amount);
-        }
-    w.txtJmyy.userSetText(reason);
-}
-
-// The same, posted; the record's id, or "".
+// A reduction of fee item `item` by `amount` on `line`, posted; the record's id, or "".
 std::string reduceItem(ClerkOffice& office, const std::string& xh, const std::string& line, const std::string& item,
                        const std::string& amount, const std::string& reason) {
     auto w = formInstance<frmjmjlNew>();
-    fillReduction(*w, xh, line, item, amount, reason);
+    EXPECT_TRUE(fillReduction(*w, xh, line, item, amount, reason)) << line;
     w->cmd_ok.userClick();
     FormInstances::releaseAll();
     return scalar(office.cn(), "select max(id) from kdw_sfjl where jmyy='" + reason + "'").toText();
@@ -107,7 +88,7 @@ TEST_P(RandomSequenceTest, TheMonthEndBetweenWhatAClerkWasShownAndWhatHePosts) {
     ASSERT_NE(settling, "") << office.ui().lastMessage()->text;
     ASSERT_EQ(one("select jmjlid from qfhzb where qfkid=" + row), settling);
     auto waiting = std::make_shared<frmjmjlNew>();
-    fillReduction(*waiting, xh(fresh[1]), "c202612", "1", "100", "窗口未关");
+    ASSERT_TRUE(fillReduction(*waiting, xh(fresh[1]), "c202612", "1", "100", "窗口未关"));
 
     // The records window is open and its clerk has seen what cancelling the
     // first would do, when another clerk carries December over.
