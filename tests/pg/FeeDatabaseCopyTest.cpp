@@ -13,6 +13,7 @@
 #include "host/database/FeeDatabaseCopy.h"
 #include "support/DemoDatabase.h"
 #include "support/PgTestServer.h"
+#include "support/ScratchPgDatabases.h"
 #include "support/Query.h"
 #include "support/TempDir.h"
 
@@ -37,12 +38,7 @@ std::map<std::string, std::vector<std::string>> everything(const std::string& da
                   [](const std::string& a, const std::string& b) { return lowerAscii(a) < lowerAscii(b); });
         std::string list;
         for (const std::string& c : columns) list += (list.empty() ? "" : ",") + c;
-        auto& rows = out[name];
-        for (RecordsetPtr rs = cn->execute("select " + list + " from " + table); !rs->eof(); rs->moveNext()) {
-            std::string line;
-            for (std::size_t i = 0; i < rs->fieldCount(); ++i) line += rs->field(i).toText() + "|";
-            rows.push_back(line);
-        }
+        auto& rows = out[name] = joinedRows(*cn, "select " + list + " from " + table);
         std::sort(rows.begin(), rows.end());
     }
     return out;
@@ -51,18 +47,8 @@ std::map<std::string, std::vector<std::string>> everything(const std::string& da
 class FeeDatabaseCopyTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(onPostgres()) << "runs on the PostgreSQL test cluster only"; }
-    void TearDown() override {
-        for (const std::string& link : made) dropPgDatabase(link);
-    }
-    // A server database of this test's own that does not exist yet.
-    std::string freshServerDatabase(const std::string& tag) {
-        made.push_back(pgTestLink("fo_copy_" + tag + "_" + std::to_string(::getpid())));
-        dropPgDatabase(made.back());
-        return made.back();
-    }
-
     TempDir dir;
-    std::vector<std::string> made;
+    ScratchPgDatabases scratch;
 };
 
 TEST_F(FeeDatabaseCopyTest, TheBooksGoToTheServerAndBackRowForRowAndTheCountersWithThem) {
@@ -71,7 +57,7 @@ TEST_F(FeeDatabaseCopyTest, TheBooksGoToTheServerAndBackRowForRowAndTheCountersW
     // Numbers handed out and rolled back at the source stay handed out.
     CounterService(file).nextId("qfhzb", 5000);
 
-    const std::string server = freshServerDatabase("there");
+    const std::string server = scratch.fresh("fo_copy_there");
     const CopyReport there = copyFeeDatabase(file, server);
     EXPECT_TRUE(there.rowsMatch());
     const auto kdw_sfjl = std::find_if(there.tables.begin(), there.tables.end(),
@@ -111,7 +97,7 @@ TEST_F(FeeDatabaseCopyTest, EmptyDateTextsReadOnTheServerAsOnTheFileAndComeBackA
         for (int i = 0; i < 150; ++i) address += "路";
         source->execute("update kdw_xs set jtzz='" + address + "' where id=1");
     }
-    const std::string server = freshServerDatabase("empty");
+    const std::string server = scratch.fresh("fo_copy_empty");
     const CopyReport there = copyFeeDatabase(file, server);
     EXPECT_TRUE(there.rowsMatch());
     std::vector<std::string> carried;
@@ -133,31 +119,28 @@ TEST_F(FeeDatabaseCopyTest, EmptyDateTextsReadOnTheServerAsOnTheFileAndComeBackA
                  "select '['||isnull(format(todate,'yyyy-mm-dd'),'null')||']' from ajzrq where todate<'2000-01-01'",
                  "select min(sfrq) from kdw_sfjl where djbh like 'JM%'",
              })
-            for (RecordsetPtr rs = cn->execute(sql); !rs->eof(); rs->moveNext())
-                out.push_back(std::string(sql) + " -> " + rs->field(std::size_t{0}).toText());
+            for (const std::string& answer : firstColumn(*cn, sql)) out.push_back(std::string(sql) + " -> " + answer);
         return out;
     };
     EXPECT_EQ(answers(server), answers(file));
-    auto onFile = openConnection(sqliteConnectionString(file));
-    std::vector<std::string> faults;
-    for (const BooksFault& f : checkBooks(*onFile)) faults.push_back(f.text);
-    std::vector<std::string> copiedFaults;
-    for (const BooksFault& f : there.faults) copiedFaults.push_back(f.text);
-    EXPECT_EQ(copiedFaults, faults);
+    const auto texts = [](const std::vector<BooksFault>& faults) {
+        std::vector<std::string> out;
+        for (const BooksFault& f : faults) out.push_back(f.text);
+        return out;
+    };
+    EXPECT_EQ(texts(there.faults), texts(checkBooks(*openConnection(sqliteConnectionString(file)))));
 
     const std::string back = dir.file("back.db");
     const CopyReport home = copyFeeDatabase(server, back);
     EXPECT_TRUE(home.emptyDates.empty());
     EXPECT_EQ(everything(back), everything(file));
-    EXPECT_EQ(openConnection(sqliteConnectionString(back))
-                  ->execute("select count(*) from qfhzb where fkrq=''")->field(std::size_t{0}).toInt(),
-              1);
+    EXPECT_EQ(scalar(*openConnection(sqliteConnectionString(back)), "select count(*) from qfhzb where fkrq=''").toInt(), 1);
 }
 
 TEST_F(FeeDatabaseCopyTest, ATargetThatHoldsAnythingIsRefusedAndAFailedCopyLeavesNothingBehind) {
     const std::string file = dir.file("school.db");
     writeDemoSchool(file, DemoOptions{5, 1, "2026-12-06"});
-    const std::string server = freshServerDatabase("busy");
+    const std::string server = scratch.fresh("fo_copy_busy");
     copyFeeDatabase(file, server);
     const auto before = everything(server);
     EXPECT_THROW(copyFeeDatabase(file, server), std::runtime_error);
@@ -173,8 +156,8 @@ TEST_F(FeeDatabaseCopyTest, ATargetThatHoldsAnythingIsRefusedAndAFailedCopyLeave
     source->execute("update kdw_sfjl set sfrq='2026-02-30' where id=(select min(id) from kdw_sfjl)");
     source->execute("update PJML set djbh='SF" + std::string(60, '9') + "' where id=(select max(id) from PJML)");
     source->execute("update kdw_sfjl set rq='' where id=(select max(id) from kdw_sfjl)");  // carried, not refused
-    const auto rowid = [&](const std::string& sql) { return source->execute(sql)->field(std::size_t{0}).toText(); };
-    const std::string target = freshServerDatabase("failed");
+    const auto rowid = [&](const std::string& sql) { return scalar(*source, sql).toText(); };
+    const std::string target = scratch.fresh("fo_copy_failed");
     try {
         copyFeeDatabase(file, target);
         ADD_FAILURE() << "copied books the server refuses";
@@ -191,10 +174,8 @@ TEST_F(FeeDatabaseCopyTest, ATargetThatHoldsAnythingIsRefusedAndAFailedCopyLeave
             << why;
         EXPECT_NE(why.find("有 62 个字，该列最多 50 个字"), std::string::npos) << why;
     }
-    auto server2 = openConnection(pgTestLink("postgres"));
-    EXPECT_EQ(server2->execute("select count(*) from pg_database where datname='" + pgLinkParts(target).database + "'")
-                  ->field(std::size_t{0})
-                  .toInt(),
+    EXPECT_EQ(scalar(*openConnection(pgTestLink("postgres")),
+                     "select count(*) from pg_database where datname='" + pgLinkParts(target).database + "'").toInt(),
               0);
 }
 

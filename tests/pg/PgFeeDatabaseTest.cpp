@@ -11,6 +11,7 @@
 #include "host/operators/Operators.h"
 #include "support/ErrorOf.h"
 #include "support/PgTestServer.h"
+#include "support/ScratchPgDatabases.h"
 #include "support/Query.h"
 
 namespace fo::test {
@@ -19,23 +20,14 @@ namespace {
 class PgFeeDatabase : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(onPostgres()) << "runs on the PostgreSQL test cluster only"; }
-    void TearDown() override {
-        for (const std::string& link : made) dropPgDatabase(link);
-    }
-    // A database name of this test's own, not there yet.
-    std::string fresh(const std::string& tag) {
-        made.push_back(pgTestLink("fo_fdb_" + tag + "_" + std::to_string(::getpid())));
-        dropPgDatabase(made.back());
-        return made.back();
-    }
     DbError refusal(const std::string& link) {
         return errorOf([&] { openFeeDatabase(link); });
     }
-    std::vector<std::string> made;
+    ScratchPgDatabases scratch;
 };
 
 TEST_F(PgFeeDatabase, ANewOneIsMadeOnTheServerWithItsStampAndNeverOverAnother) {
-    const std::string link = fresh("new");
+    const std::string link = scratch.fresh("fo_fdb_new");
     createFeeDatabase(link)->close();
     ConnectionPtr cn = openFeeDatabase(link);
     EXPECT_EQ(scalar(*cn, "select version from fo_schema").toInt(), kFeeSchemaVersion);
@@ -45,32 +37,32 @@ TEST_F(PgFeeDatabase, ANewOneIsMadeOnTheServerWithItsStampAndNeverOverAnother) {
     EXPECT_EQ(errorOf([&] { createFeeDatabase(link); }).code(), dberr::AlreadyExists);
     EXPECT_EQ(scalar(*cn, "select count(*) from kdw_bj").toInt(), 1);
     // An empty database an administrator made is filled.
-    const std::string empty = fresh("empty");
+    const std::string empty = scratch.fresh("fo_fdb_empty");
     openConnection(pgLinkToDatabase(empty, "postgres"))->execute("create database " + pgLinkParts(empty).database);
     createFeeDatabase(empty)->close();
     EXPECT_EQ(feeSchemaVersionOf(*openFeeDatabase(empty)), kFeeSchemaVersion);
 }
 
 TEST_F(PgFeeDatabase, AnythingElseIsRefusedUntouchedAndANewerSchemaToo) {
-    const std::string other = fresh("other");
+    const std::string other = scratch.fresh("fo_fdb_other");
     openConnection(pgLinkToDatabase(other, "postgres"))->execute("create database " + pgLinkParts(other).database);
     openConnection(other)->execute("create table public.invoices(id int); insert into public.invoices values(7)");
     DbError e = refusal(other);
     EXPECT_EQ(e.kind(), DbErrorKind::NotFeeDatabase) << e.engineText();
     EXPECT_EQ(scalar(*openConnection(other), "select count(*) from public.invoices").toInt(), 1);
 
-    const std::string newer = fresh("newer");
+    const std::string newer = scratch.fresh("fo_fdb_newer");
     createFeeDatabase(newer)->execute("update fo_schema set version=version+1");
     e = refusal(newer);
     EXPECT_EQ(e.kind(), DbErrorKind::NewerSchema) << e.engineText();
     EXPECT_EQ(scalar(*openConnection(newer), "select version from fo_schema").toInt(), kFeeSchemaVersion + 1);
 
-    e = refusal(fresh("missing"));
+    e = refusal(scratch.fresh("fo_fdb_missing"));
     EXPECT_EQ(e.kind(), DbErrorKind::Missing) << e.engineText();
 }
 
 TEST_F(PgFeeDatabase, AVersionFourDatabaseGetsTheFeeRecordsIndexThatCarriesTheRegistersAmounts) {
-    const std::string link = fresh("v4");
+    const std::string link = scratch.fresh("fo_fdb_v4");
     {
         ConnectionPtr cn = createFeeDatabase(link);
         cn->execute("drop index ix_kdw_sfjl_djbh_ysk_hkje");
@@ -93,7 +85,7 @@ TEST_F(PgFeeDatabase, AVersionFourDatabaseGetsTheFeeRecordsIndexThatCarriesTheRe
 // school is), counted no pending sign-ins and kept the rights in rows only:
 // the upgrade adds the count and makes every operator's rights memberships.
 TEST_F(PgFeeDatabase, AVersionEightDatabaseRetiresGrantsItsMovesAndMakesItsOperatorsRightsMemberships) {
-    const std::string link = fresh("v8");
+    const std::string link = scratch.fresh("fo_fdb_v8");
     {
         ConnectionPtr cn = createFeeDatabase(link);
         Operators operators(*cn);
@@ -132,7 +124,7 @@ TEST_F(PgFeeDatabase, AVersionEightDatabaseRetiresGrantsItsMovesAndMakesItsOpera
 }
 
 TEST_F(PgFeeDatabase, AVersionFiveDatabaseComparesDocumentNumbersByteForByteKeepingRowsAndViews) {
-    const std::string link = fresh("v5");
+    const std::string link = scratch.fresh("fo_fdb_v5");
     const char* const tables[] = {"PJML", "kdw_sfjl", "INandOutML"};
     const std::string registerRows =
         "select a.id||'|'||a.djbh||'|'||b.ysk from PJML as a,kdw_sfjl as b,kdw_xs as c "
@@ -172,7 +164,7 @@ TEST_F(PgFeeDatabase, AVersionFiveDatabaseComparesDocumentNumbersByteForByteKeep
          firstColumn(*cn, "explain select max(djbh) from INandOutML where djbh>'SF0000' and djbh<='SF9999'"))
         plan += line + "\n";
     EXPECT_NE(plan.find("ix_inandoutml_djbh"), std::string::npos) << plan;
-    const std::string fresher = fresh("v6");
+    const std::string fresher = scratch.fresh("fo_fdb_v6");
     EXPECT_EQ(scalar(*createFeeDatabase(fresher), "select count(*) from information_schema.columns where "
                                                   "column_name='djbh' and data_type='character varying'").toInt(), 3);
 }

@@ -17,6 +17,7 @@
 #include "host/operators/Operators.h"
 #include "host/operators/SignIn.h"
 #include "support/PgTestServer.h"
+#include "support/ScratchPgDatabases.h"
 #include "support/Query.h"
 
 namespace fo::test {
@@ -27,7 +28,6 @@ protected:
     void SetUp() override {
         ExeTest::SetUp();
         ASSERT_TRUE(onPostgres()) << "runs on the PostgreSQL test cluster only";
-        dropPgDatabase(link);
         owner = createFeeDatabase(link);
         // Two first-level categories, a student in each with a charge, a
         // receipt and an open arrears row; a clerk who sees category 1.
@@ -58,7 +58,6 @@ protected:
         clearPgSignedInRole();
         if (clerk) clerk->close();
         if (owner) owner->close();
-        dropPgDatabase(link);
         ExeTest::TearDown();
     }
     std::string groupRoleOf(const std::string& kind) {
@@ -75,7 +74,8 @@ protected:
     }
     std::string ownerSees(const std::string& sql) { return scalar(*owner, sql).toText(); }
 
-    const std::string link = pgTestLink("fo_roles_" + std::to_string(::getpid()));
+    ScratchPgDatabases scratch;
+    const std::string link = scratch.fresh("fo_roles");
     const PgLinkParts parts = pgLinkParts(link);
     ConnectionPtr owner, clerk;
     std::string clerkRole;

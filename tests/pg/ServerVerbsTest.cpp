@@ -8,6 +8,7 @@
 #include "data/PgFeeSchema.h"
 #include "db/pg/PgLink.h"
 #include "support/PgTestServer.h"
+#include "support/ScratchPgDatabases.h"
 
 namespace fo::test {
 namespace {
@@ -17,11 +18,6 @@ protected:
     void SetUp() override {
         ExeTest::SetUp();
         ASSERT_TRUE(onPostgres()) << "runs on the PostgreSQL test cluster only";
-        dropPgDatabase(link);
-    }
-    void TearDown() override {
-        dropPgDatabase(link);
-        ExeTest::TearDown();
     }
     // The first field of the first row `feeoffice sql` prints.
     std::string first(const std::string& database, const std::string& sql) {
@@ -31,10 +27,10 @@ protected:
         return row.substr(0, row.find_first_of("\t\n"));
     }
 
+    ScratchPgDatabases scratch;
+    const std::string link = scratch.fresh("fo_verbs");
     // As a URI, the way an administrator types it.
-    const std::string uri = "postgresql://feeoffice@:5432/fo_verbs_" + std::to_string(::getpid()) + "?host=" +
-                            pgLinkParts(pgTestLink("x")).host;
-    const std::string link = pgTestLink("fo_verbs_" + std::to_string(::getpid()));
+    const std::string uri = "postgresql://feeoffice@:5432/" + pgLinkParts(link).database + "?host=" + pgLinkParts(link).host;
 };
 
 TEST_F(ServerVerbs, InitDemoThenAReductionPostedAndCancelledThenTheBooksCopiedToAFile) {
