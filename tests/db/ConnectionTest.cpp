@@ -24,32 +24,28 @@ long countRows(Connection& cn, const std::string& table) {
     return static_cast<long>(cn.execute("select count(*) from " + table)->field(0).toInt());
 }
 
-TEST(ConnectionString, KeysAreCaseInsensitiveAndValuesMayHoldEquals) {
+TEST(ConnectionString, KeysAreCaseInsensitiveAndValuesMayHoldEqualsAndSemicolons) {
     const auto parts = ConnectionStringParts::parse("provider=SQLite; DATA SOURCE=/x/a=b.db ;Extra=1");
     EXPECT_EQ(parts.provider, "SQLite");
     EXPECT_EQ(parts.dataSource, "/x/a=b.db");
     EXPECT_EQ(parts.get("extra"), "1");
     EXPECT_EQ(parts.get("missing"), "");
-}
-
-TEST(ConnectionString, PathsWithSemicolonsSurviveTheRoundTrip) {
+    // Paths with semicolons, quotes and spaces survive the round trip.
     EXPECT_EQ(fo::sqliteConnectionString("/x/y.db"), "Provider=SQLite;Data Source=/x/y.db");
     for (const std::string path : {"/tmp/a;b.db", "/tmp/q\"uote.db", "/tmp/收费 1.db"})
         EXPECT_EQ(ConnectionStringParts::parse(fo::sqliteConnectionString(path)).dataSource, path);
 }
 
-TEST(ConnectionString, UnknownProviderIsRefused) {
-    Connection cn;
-    cn.setConnectionString("Provider=SQLOLEDB.1;Data Source=server");
-    EXPECT_EQ(errorOf([&] { cn.open(); }).code(), dberr::BadProvider);
-    EXPECT_EQ(cn.state(), Connection::Closed);
-    EXPECT_EQ(errorOf([] { fo::openEngine("Data Source=/tmp/x.db", 1); }).code(), dberr::BadProvider);
-    EXPECT_NE(fo::openEngine("Provider=sqlite;Data Source=:memory:", 1), nullptr);
-}
-
 // A host's own engine opens every connection naming its provider, whatever
-// the case, and only those; once forgotten, the provider is unknown again.
-TEST(ConnectionString, AHostsEngineOpensItsProviderOnly) {
+// the case, and only those; once forgotten, the provider is unknown again,
+// as one no engine was ever registered for.
+TEST(ConnectionString, AHostsEngineOpensItsProviderOnlyAndAnUnknownOneIsRefused) {
+    Connection refused;
+    refused.setConnectionString("Provider=SQLOLEDB.1;Data Source=server");
+    EXPECT_EQ(errorOf([&] { refused.open(); }).code(), dberr::BadProvider);
+    EXPECT_EQ(refused.state(), Connection::Closed);
+    EXPECT_EQ(errorOf([] { fo::openEngine("Data Source=/tmp/x.db", 1); }).code(), dberr::BadProvider);
+
     std::string seenSource;
     fo::OpenMode seenMode = fo::OpenMode::Existing;
     fo::registerEngine("HostOdbc", [&](const ConnectionStringParts& parts, int timeout, fo::OpenMode mode) {
@@ -63,7 +59,7 @@ TEST(ConnectionString, AHostsEngineOpensItsProviderOnly) {
     EXPECT_EQ(seenSource, "office");
     EXPECT_EQ(seenMode, fo::OpenMode::CreateNew);
     seenSource.clear();
-    EXPECT_NE(fo::openEngine("Provider=SQLite;Data Source=:memory:", 1), nullptr);
+    EXPECT_NE(fo::openEngine("Provider=sqlite;Data Source=:memory:", 1), nullptr);
     EXPECT_EQ(seenSource, "");
 
     EXPECT_TRUE(fo::unregisterEngine("HOSTODBC"));
@@ -160,11 +156,16 @@ protected:
 
 // Another session reads the committed state, without waiting, while a
 // transaction writes (sessions run in WAL mode, foreign keys off as the
-// books were written); a commit or rollback outside a transaction and a
-// second begin are refused.
+// books were written, a commit on disk before it returns unless the string
+// says otherwise); a commit or rollback outside a transaction and a second
+// begin are refused.
 TEST_F(ConnectionTransactions, CommitKeepsRollbackDiscardsAndOthersSeeOnlyWhatIsCommitted) {
     EXPECT_EQ(other_->execute("pragma journal_mode")->field(0).toText(), "wal");
     EXPECT_EQ(other_->execute("pragma foreign_keys")->field(0).toInt(), 0);
+    // 2 = FULL: the WAL is synced at every commit, not only at checkpoints.
+    EXPECT_EQ(other_->execute("pragma synchronous")->field(0).toInt(), 2);
+    EXPECT_EQ(fo::openConnection(db_.connectionString() + ";Synchronous=Normal")
+                  ->execute("pragma synchronous")->field(0).toInt(), 1);
     other_->setCommandTimeout(1);
     EXPECT_EQ(errorOf([&] { cn_->commitTrans(); }).code(), dberr::BadTransaction);
     EXPECT_EQ(errorOf([&] { cn_->rollbackTrans(); }).code(), dberr::BadTransaction);

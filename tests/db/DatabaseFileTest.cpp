@@ -138,14 +138,6 @@ TEST(DatabaseFile, ReadingTheStampWritesNothingAndTheStampIsKept) {
     EXPECT_EQ(stamp.version, 7);
 }
 
-TEST(DatabaseFile, ACommitIsOnDiskBeforeItReturnsUnlessTheStringSaysOtherwise) {
-    TempDatabase db;
-    // 2 = FULL: the WAL is synced at every commit, not only at checkpoints.
-    EXPECT_EQ(db.connect()->execute("PRAGMA synchronous")->field(std::size_t{0}).toInt(), 2);
-    auto relaxed = openConnection(db.connectionString() + ";Synchronous=Normal");
-    EXPECT_EQ(relaxed->execute("PRAGMA synchronous")->field(std::size_t{0}).toInt(), 1);
-}
-
 class LockWaitRecorder {
 public:
     LockWaitRecorder() {

@@ -28,7 +28,7 @@ Recordset students() {
     return rs;
 }
 
-TEST(Recordset, OpenedSetStandsOnItsFirstRowAndWalksToEof) {
+TEST(Recordset, OpenedSetStandsOnItsFirstRowAndWalksToEofAndClosedRefusesReads) {
     Recordset rs = students();
     EXPECT_FALSE(rs.eof());
     EXPECT_FALSE(rs.bof());
@@ -44,6 +44,12 @@ TEST(Recordset, OpenedSetStandsOnItsFirstRowAndWalksToEof) {
     rs.moveLast();
     EXPECT_EQ(rs.field(1).toText(), "王五");
     EXPECT_EQ(rs.absolutePosition(), 2);
+    // A closed set refuses reads.
+    rs.close();
+    EXPECT_EQ(rs.state(), Recordset::Closed);
+    EXPECT_EQ(errorOf([&] { rs.eof(); }).code(), dberr::NotOpen);
+    EXPECT_EQ(errorOf([&] { rs.recordCount(); }).code(), dberr::NotOpen);
+    EXPECT_EQ(errorOf([&] { rs.field(0); }).code(), dberr::NotOpen);
 }
 
 TEST(Recordset, FieldsByCaseInsensitiveNameOrIndex) {
@@ -122,15 +128,6 @@ TEST(Recordset, RowsKeptPackedGiveBackEveryKindOfValueAndKeepEdits) {
     EXPECT_EQ(copy.field("t").toText(), "改");
     EXPECT_EQ(rs.row(0)[3].toText(), "再改");
     EXPECT_EQ(rs.valueAt(1, 2), Value(1e300));
-}
-
-TEST(Recordset, ClosedSetRefusesReads) {
-    Recordset rs = students();
-    rs.close();
-    EXPECT_EQ(rs.state(), Recordset::Closed);
-    EXPECT_EQ(errorOf([&] { rs.eof(); }).code(), dberr::NotOpen);
-    EXPECT_EQ(errorOf([&] { rs.recordCount(); }).code(), dberr::NotOpen);
-    EXPECT_EQ(errorOf([&] { rs.field(0); }).code(), dberr::NotOpen);
 }
 
 }  // namespace

@@ -27,16 +27,14 @@ protected:
     std::string text(const std::string& sql) { return scalar(sql).toText(); }
 };
 
-TEST_P(SqliteFunctions, IsnullWithOneAndTwoArguments) {
+TEST_P(SqliteFunctions, IsnullWithOneAndTwoArgumentsAndIifByTruth) {
     EXPECT_EQ(text("select isnull(null)"), "1");
     EXPECT_EQ(text("select isnull(0)"), "0");
     EXPECT_EQ(text("select isnull(null, 7)"), "7");
     EXPECT_EQ(text("select isnull('a', 7)"), "a");
     EXPECT_EQ(text("select count(*) from qf where " + std::string(pick("isnull(qfje,0)>0", "iif(isnull(qfje),0,qfje)>0"))),
               "2");
-}
-
-TEST_P(SqliteFunctions, IifPicksByTruth) {
+    // iif picks by truth.
     EXPECT_EQ(text("select iif(1,'y','n')"), "y");
     EXPECT_EQ(text("select iif(0,'y','n')"), "n");
     EXPECT_EQ(text("select iif(null,'y','n')"), "n");
@@ -87,7 +85,7 @@ TEST_P(SqliteFunctions, LeftCountsCharactersNotBytes) {
     EXPECT_EQ(text("select count(*) from qf a left join qf b on a.xsid=b.xsid where left(a.mc,1)='张'"), "3");
 }
 
-TEST_P(SqliteFunctions, ExactSumDropsBinaryResidues) {
+TEST_P(SqliteFunctions, ExactSumDropsBinaryResiduesKeepsKindsAndNullsAndRunsAsAWindow) {
     // ysje-(jfje+jmje) over xsid 1 is 0.1 + 0.2 - 0.3: zero on a money scale.
     const std::string owing =
         "select xsid,sum(ysje-(jfje+jmje)) from qf group by xsid having Sum(ysje - (jfje + jmje)) > 0";
@@ -98,9 +96,7 @@ TEST_P(SqliteFunctions, ExactSumDropsBinaryResidues) {
     EXPECT_EQ(cn_->execute(binary)->recordCount(), 1);
     EXPECT_EQ(cn_->execute("select count(*) from qf where xsid=1 having sum(ysje)=0")->recordCount(), 1);
     EXPECT_EQ(cn_->execute("select count(*) from qf where xsid=1 having total(ysje)=0")->recordCount(), 0);
-}
-
-TEST_P(SqliteFunctions, ExactSumKindsAndNulls) {
+    // Its kinds and nulls.
     EXPECT_EQ(scalar("select typeof(sum(xsid)) from qf"), Value("integer"));
     EXPECT_EQ(scalar("select sum(xsid) from qf"), Value(5));
     EXPECT_EQ(scalar("select typeof(sum(ysje)) from qf"), Value("real"));
@@ -111,9 +107,7 @@ TEST_P(SqliteFunctions, ExactSumKindsAndNulls) {
     EXPECT_EQ(text(pick("select isnull(sum(qfje),0) from qf where 0", "select iif(sum(qfje) is null,0,sum(qfje)) from qf where 0")),
               "0");
     EXPECT_THROW(cn_->execute("select sum(v) from (select 9223372036854775807 v union all select 1)"), fo::DbError);
-}
-
-TEST_P(SqliteFunctions, ExactSumAsAWindowFunction) {
+    // And as a window function.
     auto rs = cn_->execute("select sum(ysje) over (order by rowid) from qf where xsid=1");
     std::string running;
     for (; !rs->eof(); rs->moveNext()) running += rs->field(0).toText() + " ";

@@ -24,17 +24,21 @@ Session open(const std::string& path, bool ours) {
     return Session(db, sqlite3_close);
 }
 
-// -1, 0 or 1: how the session's NOCASE orders `a` against `b`.
-int order(sqlite3* db, const std::string& a, const std::string& b) {
+// The whole number a one-row query gives with `texts` bound in turn.
+int intOf(sqlite3* db, const char* sql, std::initializer_list<std::string> texts) {
     sqlite3_stmt* q = nullptr;
-    sqlite3_prepare_v2(db, "select case when ?1=?2 collate nocase then 0 when ?1<?2 collate nocase then -1 else 1 end", -1,
-                       &q, nullptr);
-    sqlite3_bind_text(q, 1, a.data(), static_cast<int>(a.size()), SQLITE_TRANSIENT);
-    sqlite3_bind_text(q, 2, b.data(), static_cast<int>(b.size()), SQLITE_TRANSIENT);
+    sqlite3_prepare_v2(db, sql, -1, &q, nullptr);
+    int n = 0;
+    for (const std::string& t : texts) sqlite3_bind_text(q, ++n, t.data(), static_cast<int>(t.size()), SQLITE_TRANSIENT);
     EXPECT_EQ(sqlite3_step(q), SQLITE_ROW);
     const int r = sqlite3_column_int(q, 0);
     sqlite3_finalize(q);
     return r;
+}
+
+// -1, 0 or 1: how the session's NOCASE orders `a` against `b`.
+int order(sqlite3* db, const std::string& a, const std::string& b) {
+    return intOf(db, "select case when ?1=?2 collate nocase then 0 when ?1<?2 collate nocase then -1 else 1 end", {a, b});
 }
 
 // Texts that reach every way a comparison can end: letters of both cases
@@ -111,13 +115,7 @@ TEST(SqliteNocase, IndexesWrittenByEitherServeTheOther) {
         }
         // Every text found through the index as often by both, in any case.
         auto found = [](sqlite3* db, const std::string& key) {
-            sqlite3_stmt* q = nullptr;
-            sqlite3_prepare_v2(db, "select count(*) from t indexed by ix_t_k where k=?", -1, &q, nullptr);
-            sqlite3_bind_text(q, 1, key.data(), static_cast<int>(key.size()), SQLITE_TRANSIENT);
-            sqlite3_step(q);
-            const int n = sqlite3_column_int(q, 0);
-            sqlite3_finalize(q);
-            return n;
+            return intOf(db, "select count(*) from t indexed by ix_t_k where k=?", {key});
         };
         int differing = 0;
         for (std::size_t i = 1; i < pairs.size(); i += 3) {
