@@ -67,7 +67,7 @@ TEST(ConnectionString, AHostsEngineOpensItsProviderOnlyAndAnUnknownOneIsRefused)
     EXPECT_EQ(errorOf([] { fo::openEngine("Provider=HostOdbc;Data Source=office", 1); }).code(), dberr::BadProvider);
 }
 
-TEST(Connection, OpensOnceAndKeepsItsStringWhileOpen) {
+TEST(Connection, OpensOnceKeepsItsStringWhileOpenAndReturnsASetOnlyForColumns) {
     TempDatabase db;
     Connection cn;
     EXPECT_EQ(cn.state(), Connection::Closed);
@@ -84,21 +84,19 @@ TEST(Connection, OpensOnceAndKeepsItsStringWhileOpen) {
     EXPECT_EQ(cn.state(), Connection::Closed);
     cn.open();  // and it can be opened again on the same string
     EXPECT_EQ(countRows(cn, "t"), 0);
-}
 
-TEST(Connection, ExecuteReturnsASetOnlyForStatementsWithColumns) {
-    TempDatabase db;
-    auto cn = db.connect();
+    // A statement returns a set only when it has columns, and says how many
+    // rows it changed.
     long affected = 99;
-    EXPECT_EQ(cn->execute("create table t(id int, mc varchar(20))", &affected), nullptr);
+    EXPECT_EQ(cn.execute("create table u(id int, mc varchar(20))", &affected), nullptr);
     EXPECT_EQ(affected, 0);
-    cn->execute("insert into t values(1,'a')");
-    cn->execute("insert into t values(2,'b')");
-    EXPECT_EQ(cn->execute("update t set mc='c'", &affected), nullptr);
+    cn.execute("insert into u values(1,'a')");
+    cn.execute("insert into u values(2,'b')");
+    EXPECT_EQ(cn.execute("update u set mc='c'", &affected), nullptr);
     EXPECT_EQ(affected, 2);
-    cn->execute("delete from t where id=1", &affected);
+    cn.execute("delete from u where id=1", &affected);
     EXPECT_EQ(affected, 1);
-    auto empty = cn->execute("select id, mc from t where id<0");
+    auto empty = cn.execute("select id, mc from u where id<0");
     ASSERT_NE(empty, nullptr);
     EXPECT_EQ(empty->fieldCount(), 2u);
     EXPECT_TRUE(empty->eof());

@@ -8,7 +8,7 @@ namespace {
 
 DateTime date(const char* text) { return *DateTime::parse(text); }
 
-TEST(DateTime, ParsesDatesWithOptionalTimes) {
+TEST(DateTime, ParsesDatesWithOptionalTimesAndShowsTheirTexts) {
     const DateTime d = date("2026-03-07");
     EXPECT_EQ(d.year, 2026);
     EXPECT_EQ(d.month, 3);
@@ -20,6 +20,11 @@ TEST(DateTime, ParsesDatesWithOptionalTimes) {
     EXPECT_EQ(date("2026/3/7").dateText(), "2026-03-07");
     EXPECT_EQ(date("2026/3/7 8:05:09").dateTimeText(), "2026-03-07 08:05:09");
     EXPECT_EQ(date("2026-03-07 18:05:09.250").dateTimeText(), "2026-03-07 18:05:09");
+    // The default text shows the time only when there is one.
+    EXPECT_EQ(date("2026-01-02").defaultText(), "2026-01-02");
+    EXPECT_EQ(date("2026-01-02 00:00:01").defaultText(), "2026-01-02 00:00:01");
+    EXPECT_EQ(date("2026-01-02").dateTimeText(), "2026-01-02 00:00:00");
+    EXPECT_EQ(date("0987-01-02").dateText(), "0987-01-02");
 }
 
 TEST(DateTime, RejectsInvalidDatesAndText) {
@@ -46,13 +51,6 @@ TEST(DateTime, StoredTextsReadBackAsThemselves) {
     EXPECT_EQ(date("2026-03-07 8:05:09").dateTimeText(), "2026-03-07 08:05:09");
     EXPECT_EQ(date(" 2026-03-07").dateText(), "2026-03-07");
     EXPECT_EQ(date("2026-3-07 18:05:09").dateTimeText(), "2026-03-07 18:05:09");
-}
-
-TEST(DateTime, TextForms) {
-    EXPECT_EQ(date("2026-01-02").defaultText(), "2026-01-02");
-    EXPECT_EQ(date("2026-01-02 00:00:01").defaultText(), "2026-01-02 00:00:01");
-    EXPECT_EQ(date("2026-01-02").dateTimeText(), "2026-01-02 00:00:00");
-    EXPECT_EQ(date("0987-01-02").dateText(), "0987-01-02");
 }
 
 TEST(DateTime, CalendarArithmetic) {

@@ -51,7 +51,7 @@ TEST_F(RecordsetFilter, SearchByNumberNameOrShortCode) {
     EXPECT_EQ(rs_.recordCount(), 4);
 }
 
-TEST_F(RecordsetFilter, ComparisonsOnNumbersTextAndDates) {
+TEST_F(RecordsetFilter, ComparisonsOnNumbersTextAndDatesJoinedByAndOr) {
     EXPECT_EQ(visible("qfje > 0"), "001 103 ");
     EXPECT_EQ(visible("qfje >= 12.5"), "001 103 ");
     EXPECT_EQ(visible("qfje < 12.5"), "002 ");
@@ -63,9 +63,7 @@ TEST_F(RecordsetFilter, ComparisonsOnNumbersTextAndDates) {
     EXPECT_EQ(visible("姓名 = 'O''Neil'"), "004 ");
     EXPECT_EQ(visible("rxsj >= '2024-03-01'"), "001 002 004 ");
     EXPECT_EQ(visible("rxsj < #2024-01-01#"), "103 ");
-}
-
-TEST_F(RecordsetFilter, AndBindsTighterThanOrAndParenthesesGroup) {
+    // And binds tighter than or; parentheses group.
     EXPECT_EQ(visible("学号 like '2012%' and qfje > 50 or 简码 = 'ls'"), "001 002 ");
     EXPECT_EQ(visible("学号 like '2012%' and (qfje > 50 or 简码 = 'zxm')"), "001 103 ");
     EXPECT_EQ(visible("[学号] like '%4' OR [简码] = 'ON'"), "004 ");

@@ -22,12 +22,19 @@ TEST(LeadingNumber, ReadsTheNumericStartOfTypedText) {
     EXPECT_EQ(fo::leadingNumber("x12"), Currency());
 }
 
-TEST(Value, ConvertsToCurrency) {
+TEST(Value, ConvertsToCurrencyDoublesAndDates) {
     EXPECT_EQ(Value(0.1 + 0.2).toCurrency(), amount("0.3"));
     EXPECT_EQ(Value(std::int64_t{42}).toCurrency(), amount("42"));
     EXPECT_EQ(Value("12.5元").toCurrency(), amount("12.5"));
     EXPECT_EQ(Value().toCurrency(), Currency());
     EXPECT_EQ(Value(*fo::DateTime::parse("2026-01-01")).toCurrency(), Currency());
+    // To doubles and dates.
+    EXPECT_DOUBLE_EQ(Value(" 1.25kg").toDouble(), 1.25);
+    EXPECT_DOUBLE_EQ(Value(amount("-0.75")).toDouble(), -0.75);
+    ASSERT_TRUE(Value("2026-05-06 07:08").toDate().has_value());
+    EXPECT_EQ(Value("2026-05-06 07:08").toDate()->dateTimeText(), "2026-05-06 07:08:00");
+    EXPECT_FALSE(Value("2026-02-30").toDate().has_value());
+    EXPECT_FALSE(Value(20260506).toDate().has_value());
 }
 
 TEST(Value, ToIntRoundsHalfToEven) {
@@ -52,15 +59,6 @@ TEST(Value, TextForms) {
     EXPECT_EQ(fo::format00(Value("abc")), "0.00");
     EXPECT_EQ(fo::plainAmount(Value(50)), "50");
     EXPECT_EQ(fo::plainAmount(Value(" 12.50")), "12.5");
-}
-
-TEST(Value, DoublesAndDates) {
-    EXPECT_DOUBLE_EQ(Value(" 1.25kg").toDouble(), 1.25);
-    EXPECT_DOUBLE_EQ(Value(amount("-0.75")).toDouble(), -0.75);
-    ASSERT_TRUE(Value("2026-05-06 07:08").toDate().has_value());
-    EXPECT_EQ(Value("2026-05-06 07:08").toDate()->dateTimeText(), "2026-05-06 07:08:00");
-    EXPECT_FALSE(Value("2026-02-30").toDate().has_value());
-    EXPECT_FALSE(Value(20260506).toDate().has_value());
 }
 
 TEST(Value, EqualityComparesNumbersByValueAcrossKinds) {
