@@ -52,7 +52,7 @@ protected:
 
 // The built-in operator sees every category, also students without one;
 // a clerk only his own first-level categories; one without any, nobody.
-TEST_P(OperatorsTest, EachOperatorSeesTheStudentsOfHisCategories) {
+TEST_P(OperatorsTest, EachOperatorSeesTheStudentsOfHisCategoriesAndHasTheRightsGranted) {
     struct Case {
         int user;
         const char* name;
@@ -72,9 +72,8 @@ TEST_P(OperatorsTest, EachOperatorSeesTheStudentsOfHisCategories) {
         EXPECT_EQ(visibleStudents(host), c.students) << c.name;
     }
     EXPECT_EQ(ReferenceHost(dbPath, dialect(), 2).getXSLBlistInSQL("b.lb1"), " and b.lb1 in(3,5)");
-}
 
-TEST_P(OperatorsTest, RightLevels) {
+    // Right levels: a clerk's as granted, an administrator's all.
     ReferenceHost clerk(dbPath, dialect(), 2);
     EXPECT_EQ(clerk.GetQx("JM", Value(), true), 2);
     EXPECT_EQ(clerk.GetQx("PJZF", Value(), true), 0);
