@@ -18,11 +18,8 @@ namespace {
 using test::TempFeeDb;
 using Texts = std::vector<std::string>;
 
-TEST(SqlQuote, DoublesEverySingleQuoteAndNothingElse) {
+TEST(DialectText, AQuoteDoublesEverySingleQuoteOnlyAndTheDialectIsTheHostsCodeReadAfresh) {
     EXPECT_EQ(sqlQuote("O'Brien ''张三\";--"), "O''Brien ''''张三\";--");
-}
-
-TEST(SqlServerNow, ReadsTheHostsCodeAfreshEachTime) {
     auto host = std::make_shared<test::FakeHostSystem>("", Value(1));
     test::ScopedHost scoped(host, "");
     for (const auto& [code, sqlServer] : {std::pair{Value(1), true}, {Value(0), false}, {Value(), false},

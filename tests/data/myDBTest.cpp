@@ -32,7 +32,7 @@ struct Session {
     RecordingMessages messages;
 };
 
-TEST(myDBConstruction, ClientCursorAndSixtySecondsOnlyOnSqlServer) {
+TEST(myDBConstruction, ClientCursorAndSixtySecondsOnlyOnSqlServerAndAFailureToConnectReachesTheCreator) {
     for (const auto& [code, timeout] : {std::pair{Value(1), 60}, {Value("1"), 60}, {Value(0), 0}, {Value(), 0},
                                         {Value(2), 0}, {Value(""), 0}}) {
         Session s{code};
@@ -41,9 +41,7 @@ TEST(myDBConstruction, ClientCursorAndSixtySecondsOnlyOnSqlServer) {
         EXPECT_EQ(db.cn()->cursorLocation(), CursorLocation::Client);
         EXPECT_EQ(db.cn()->state(), Connection::Open);
     }
-}
-
-TEST(myDBConstruction, AFailureToConnectReachesTheCreator) {
+    // A failure to connect reaches the creator.
     Session s{Value(0)};
     s.host->setLinkString("Provider=Nowhere;Data Source=x");
     EXPECT_THROW(myDB{}, DbError);

@@ -11,7 +11,7 @@ using Rows = std::map<DuesOfficeTest::Key, DuesOfficeTest::Amounts>;
 
 class OpenMonthDues : public DuesOfficeTest {};
 
-TEST_P(OpenMonthDues, ComputedFromChargeTypeLessLiveChargesAndReductions) {
+TEST_P(OpenMonthDues, ComputedFromChargeTypeLessLiveChargesAndReductionsADiscountRoundedToCents) {
     exec("insert into xszhekou(xsid,xmid,zhekou) values(1,2,95)");
     addRecord(10, "SF", 1, "202609", 1, "500");             // paid part of the tuition
     addRecord(11, "JM", 1, "202609", 1, "0", "100");        // and a reduction on it
@@ -30,10 +30,8 @@ TEST_P(OpenMonthDues, ComputedFromChargeTypeLessLiveChargesAndReductions) {
         {{1, "一次性", 5}, {"200.00", "0.00", "0.00"}},
     };
     EXPECT_EQ(workRows("tmpQF1"), expected);
-}
-
-TEST_P(OpenMonthDues, DiscountProductRoundsHalfAwayFromZeroToCents) {
-    // 15.5 x 22 = 341 at 33.33% = 113.6553 -> 113.66; 800 at 12.5% = 100
+    // A discount's product rounds half away from zero to cents: 15.5 x 22 =
+    // 341 at 33.33% = 113.6553 -> 113.66; 800 at 12.5% = 100.
     exec("insert into xszhekou(xsid,xmid,zhekou) values(2,2,33.33),(2,1,12.5)");
     fillArrearsWorkTable(*cn, "tmpQF", "202609", "1,2", "S002", "", "", "");
     auto rows = workRows("tmpQF");
