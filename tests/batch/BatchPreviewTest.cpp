@@ -48,16 +48,35 @@ protected:
     std::function<void(frmPlanPreview&)> whilePreviewed;
 };
 
+// The same items reduced for every ticked student, each with his own
+// record settling the arrears of the chosen period.
 TEST_P(BatchPreviewTest, TheWizardPostsRowForRowWhatItsPreviewShowed) {
     auto w = stepTwo("7,19");
+    ASSERT_EQ(w->MSFlexGrid1.rows(), 3);
+    EXPECT_EQ(w->MSFlexGrid1.textMatrix(1, frmBachJM_next::ColTerm) + "|" + w->MSFlexGrid1.textMatrix(1, frmBachJM_next::ColQfyf) +
+                  "|" + w->MSFlexGrid1.textMatrix(2, frmBachJM_next::ColYs),
+              "2026-09-01-2026-09-30|202609|341.00");
     type(*w, 1, "30");
     type(*w, 2, "20.5");
-    w->txtJMYY.userSetText("预览补助");
+    EXPECT_EQ(w->lblSumProject.caption(), "50.50");
+    // A remembered reason with a quote is stored as it was typed.
+    w->txtJMYY.userSetText(" O'Brien 批量补助 ");
     const BooksSnapshot before(*cn);
     w->cmdPreview.userClick();
     ASSERT_TRUE(confirmable) << refusalText;
-    EXPECT_EQ(lastMessage().text, "操作成功！\r\n减免金额：50.50");
+    EXPECT_EQ(lastMessage().title + "|" + lastMessage().text, "提示|操作成功！\r\n减免金额：50.50");
     EXPECT_EQ(madeSince(before), "");
+    EXPECT_EQ(rows("select xsid,sfrq,jmje,count(distinct djbh) from kdw_sfjl where jmyy='O''Brien 批量补助'"
+                   " group by xsid,sfrq,jmje"),
+              (Rows{"7|2026-09-01|50.5|1", "19|2026-09-01|50.5|1"}));
+    EXPECT_EQ(rows("select b.sfxmid,b.jmje,b.ysje,count(*) from kdw_sfjl a,kdw_sfjlmx b where b.sfjlid=a.id and "
+                   "a.jmyy='O''Brien 批量补助' group by b.sfxmid,b.jmje,b.ysje"),
+              (Rows{"1|30|800|2", "2|20.5|341|2"}));
+    // The audit log has each student's reduction, by its number, in the
+    // transaction that wrote it.
+    EXPECT_EQ(rows("select l.operation,l.amount,l.outcome,l.username from sys_log l,kdw_sfjl a where l.djbh=a.djbh "
+                   "and a.jmyy='O''Brien 批量补助' order by a.xsid"),
+              (Rows{"批量减免|50.5|完成|系统管理员", "批量减免|50.5|完成|系统管理员"}));
     // Two records, each settling its September row and leaving a remainder:
     // the placeholders of the second student follow the first's.
     std::size_t records = 0;
@@ -67,6 +86,8 @@ TEST_P(BatchPreviewTest, TheWizardPostsRowForRowWhatItsPreviewShowed) {
     ASSERT_EQ(lines.size(), 4u);
     const std::string settled = one("select qfkid from qfhzb where xsid=7 and qfyf='202609' and jmjlid>0");
     EXPECT_EQ(lines[0], "20260007 陈文琪|小班一班|202609|保育费|30.00|202609#" + settled + "|640.00|610.00|");
+    // Student 7 owed 981 for September: 930.5 is left open.
+    EXPECT_EQ(one("select qfje from qfhzb where yqfkid=" + settled), "930.5");
 
     // Going back from a preview writes nothing.
     confirmPreview = false;
@@ -94,6 +115,12 @@ TEST_P(BatchPreviewTest, TheWizardsRefusedStudentsShowWhyAndNothingIsWritten) {
     EXPECT_EQ(lines[1].substr(lines[1].rfind('|')), "|");
     // A preview plan draws nothing: the next record still gets the next id.
     EXPECT_EQ(host->pGetMaxId("INandOutML"), std::to_string(std::stoi(one("select max(id) from kdw_sfjl")) + 1));
+    // Posted without the preview, the batch stops naming every refused student.
+    w->cmd_ok.userClick();
+    EXPECT_EQ(lastMessage().text, "以下 2 项减免被拒绝，本批减免没有记账：\r\n20260007 陈文琪：收费项目[保育费]在所属期"
+                                  "[202609]尚欠 640.00，少于减免金额 700.00，请刷新后按实际欠费录入。\r\n20260031 朱安晨："
+                                  "收费项目[保育费]在所属期[202609]已没有欠费（已缴清、已减免或已被其他操作处理），不能再减免，请刷新。");
+    EXPECT_EQ(BooksSnapshot(*cn), before);
 }
 
 TEST_P(BatchPreviewTest, TheListPostsRowForRowWhatItsPreviewShowedAndExportsIt) {

@@ -258,62 +258,6 @@ TEST_P(clsJMheadTest, ABatchDrawsItsNumbersInBlocksThatNoOtherDrawShares) {
     EXPECT_GT(std::stoll(remainders[2]), std::stoll(otherRow));
 }
 
-// A posting of several students prepares its statements once and binds
-// each student's values: a student posted so stores the same rows, values
-// and kinds of stored value as the same reduction written out as text, and
-// the next student of the posting his own values, not those before him.
-TEST_P(clsJMheadTest, APostingsBoundStatementsWriteWhatTheirTextsWrite) {
-    db_.exec("insert into qfhzb(qfkid,qfyf,xsid,qfje) values(111,'202403',11,60),(112,'202404',11,60),"
-             "(131,'202403',13,60),(132,'202404',13,60)");
-    db_.exec("insert into qfmxb(qfkid,xsid,sfxmid,qfje) values(111,11,5,60),(112,11,6,40),(112,11,7,20),"
-             "(131,13,5,60),(132,13,6,40),(132,13,7,20)");
-    head_.set_colMX({item("202403", "5", "60", "60"), item("202404", "6", "12.5", "40")});
-    head_.set_c_Jmhj(*Currency::parse("72.5"));
-    post({"7"});  // a single posting runs its statements as written
-    {
-        ConnectionPtr trCn = host_->pgettrcn();
-        Transaction tx(*trCn);
-        head_.drawInBlocks(2);
-        postFor(*trCn, {"11"});
-        head_.set_str_bjmc("二班");
-        head_.set_colMX({item("202403", "5", "20", "60"), item("202404", "6", "7.25", "40")});
-        head_.set_c_Jmhj(*Currency::parse("27.25"));
-        postFor(*trCn, {"13"});
-        tx.commit();
-    }
-    // A student's rows without his own keys and the moment; on the embedded
-    // engine with the kind each value is stored as.
-    const auto written = [&](const std::string& xsid) {
-        const auto list = [&](std::initializer_list<const char*> columns) {
-            std::string out;
-            for (const char* c : columns)
-                out += std::string(out.empty() ? "" : ",") + (test::onPostgres() ? "" : "typeof(" + std::string(c) + "),") + c;
-            return out;
-        };
-        Rows out = rows("select " + list({"sfrq", "sflxid", "bjmc", "jmje", "jmyy", "ysfjlid", "qfkid", "hkid", "operid",
-                                          "sfyf", "skr"}) + " from kdw_sfjl where xsid=" + xsid);
-        for (const Rows& more :
-             {rows("select " + list({"m.sfxmid", "m.jmje", "m.feetermname", "m.cqts", "m.ysje", "m.ye"}) +
-                   " from kdw_sfjlmx m, kdw_sfjl r where m.sfjlid=r.id and r.xsid=" + xsid + " order by m.sfxmid"),
-              rows("select " + list({"qfyf", "qfje", "sjqfje", "fkje", "jmje", "userid", "cqts", "qjts"}) +
-                   ",jmjlid<>0,yqfkid<>0,fkrq is null,qfrq is null from qfhzb where xsid=" + xsid +
-                   " order by qfyf,yqfkid"),
-              rows("select " + list({"h.qfyf", "q.sfxmid", "q.sflxid", "q.qfje", "q.fkje", "q.jmje"}) +
-                   ",h.yqfkid<>0 from qfmxb q, qfhzb h where q.qfkid=h.qfkid and q.xsid=" + xsid +
-                   " order by h.qfyf,h.yqfkid,q.sfxmid")})
-            out.insert(out.end(), more.begin(), more.end());
-        return out;
-    };
-    EXPECT_EQ(written("11"), written("7"));
-    EXPECT_EQ(rows("select bjmc,jmje from kdw_sfjl where xsid=13"), Rows{"二班|27.25"});
-    EXPECT_EQ(rows("select m.sfxmid,m.jmje from kdw_sfjlmx m,kdw_sfjl r where m.sfjlid=r.id and r.xsid=13 order by 1"),
-              (Rows{"5|20", "6|7.25"}));
-    EXPECT_EQ(rows("select qfyf,qfje,jmje from qfhzb where xsid=13 order by qfyf,yqfkid"),
-              (Rows{"202403|60|20", "202403|40|0", "202404|60|7.25", "202404|52.75|0"}));
-    EXPECT_EQ(rows("select q.qfkid>132,q.sfxmid,q.qfje,q.jmje from qfmxb q where q.xsid=13 order by q.qfkid,q.sfxmid"),
-              (Rows{"0|5|60|20", "0|6|40|7.25", "0|7|20|0", "1|5|40|0", "1|6|32.75|0", "1|7|20|0"}));
-}
-
 // What the window did not see or could not stop is refused by the poster
 // itself, before it writes: the caller rolls the batch back.
 TEST_P(clsJMheadTest, RefusesAmountsTotalsAndArrearsTheBooksNoLongerOwe) {

@@ -37,7 +37,7 @@ protected:
     clsYF yf_;
 };
 
-TEST_P(clsYFTest, ResolvingFillsOnlyTheFieldsOfItsKind) {
+TEST_P(clsYFTest, ResolvingFillsOnlyTheFieldsOfItsKindAndReportsPeriodsNotSetUp) {
     yf_.initdateYF("202403");
     EXPECT_EQ(nine(), (Texts{"202403", "", "", "2024-03-01", "2024-03-31", "", "", "", ""}));
     yf_.initDateTerm("2024上");
@@ -47,9 +47,8 @@ TEST_P(clsYFTest, ResolvingFillsOnlyTheFieldsOfItsKind) {
     yf_.initdateYF("209901");  // unknown month: everything empty, nothing shown
     EXPECT_EQ(nine(), Texts(9));
     EXPECT_EQ(messages_.count(), 0u);
-}
 
-TEST_P(clsYFTest, PeriodsNotSetUpAreReportedAsEachKindRequires) {
+    // Periods not set up are reported as each kind requires.
     yf_.initdateYF("202402", false);  // silent when not asked
     yf_.initdateYF("202402");
     yf_.initDateTerm("2023下", false);  // reported even when not asked

@@ -83,7 +83,7 @@ TEST_P(InsertPjML, StoresOneHeaderAndOneItemRowPerRecordRowWithTextsAsTyped) {
               (Rows{"501|保育费|2026年9月|800|22|", "501|伙食'费|2026年9月|330.5|22|按'天计", "501|书本费|2026上|120|0|"}));
 }
 
-TEST_P(InsertPjML, AFailureMidwayShowsTheErrorAndLeavesTheCallersTransactionToRollBack) {
+TEST_P(InsertPjML, AFailureShowsTheErrorAndLeavesTheCallersTransactionToRollBackAndBadNumbersStoreNothing) {
     Recordset rec = itemRows({{"保育费", "2026年9月", 800, 22, ""},
                               {"伙食费", "2026年9月", 330, 22, ""},
                               {"书本费", "2026上", "一百二十", 0, ""}});
@@ -105,9 +105,10 @@ TEST_P(InsertPjML, AFailureMidwayShowsTheErrorAndLeavesTheCallersTransactionToRo
     EXPECT_FALSE(head_.insertPjML(*cn_, rec, bill_));
     EXPECT_EQ(messages_.count(), 2u);
     EXPECT_EQ(count("PjMLmx"), 3);
-}
+    cn_->execute("delete from PjMLmx");
+    cn_->execute("delete from PjML");
 
-TEST_P(InsertPjML, NumbersThatAreNotNumbersOrAMissingAmountStopBeforeAnythingIsStored) {
+    // Numbers that are no numbers, or a missing amount, stop before anything is stored.
     const std::pair<void (cLsBILLhead::*)(std::string), const char*> cases[] = {
         {&cLsBILLhead::set_hjje, "12元"}, {&cLsBILLhead::set_hjje, ""}, {&cLsBILLhead::set_ID, "501,0"},
         {&cLsBILLhead::set_xsId, "11) or (1=1"}};
@@ -117,7 +118,7 @@ TEST_P(InsertPjML, NumbersThatAreNotNumbersOrAMissingAmountStopBeforeAnythingIsS
         Recordset rec = threeItems();
         EXPECT_FALSE(head_.insertPjML(*cn_, rec, bill)) << value;
     }
-    EXPECT_EQ(messages_.count(), 4u);
+    EXPECT_EQ(messages_.count(), 6u);
     // A receipt without items or an item without an amount fails instead of storing it.
     for (const Value& missing : {Value(), Value(""), Value("  ")}) {
         Recordset rec = itemRows({{"保育费", "2026年9月", 800, 22, ""}, {"伙食费", "2026年9月", missing, 22, ""}});

@@ -18,11 +18,8 @@ namespace {
 using test::TempFeeDb;
 using Texts = std::vector<std::string>;
 
-TEST(SqlQuote, DoublesEverySingleQuoteAndNothingElse) {
+TEST(DialectText, AQuoteDoublesEverySingleQuoteOnlyAndTheDialectIsTheHostsCodeReadAfresh) {
     EXPECT_EQ(sqlQuote("O'Brien ''张三\";--"), "O''Brien ''''张三\";--");
-}
-
-TEST(SqlServerNow, ReadsTheHostsCodeAfreshEachTime) {
     auto host = std::make_shared<test::FakeHostSystem>("", Value(1));
     test::ScopedHost scoped(host, "");
     for (const auto& [code, sqlServer] : {std::pair{Value(1), true}, {Value(0), false}, {Value(), false},
@@ -42,7 +39,7 @@ protected:
     ConnectionPtr cn;
 };
 
-TEST_P(DialectOnData, LiveRecordsAreThoseNeitherCancellingNorCancelled) {
+TEST_P(DialectOnData, LiveRecordsAreThoseNeitherCancellingNorCancelledANullLinkOrAmountCountingAsZero) {
     cn->execute("insert into kdw_sfjl(id,djbh,ysfjlid) values(1,'SF1',0)");     // live
     cn->execute("insert into kdw_sfjl(id,djbh,ysfjlid) values(2,'SF2',0)");     // cancelled by 3
     cn->execute("insert into kdw_sfjl(id,djbh,ysfjlid) values(3,'QXSF3',2)");   // the mirror
@@ -56,9 +53,7 @@ TEST_P(DialectOnData, LiveRecordsAreThoseNeitherCancellingNorCancelled) {
     EXPECT_EQ(ids("select a.id from legacy_sfjl as a where " +
                   nullToZeroIsNullForm(sqlServer(), "a.ysfjlid") + "=0 order by a.id"),
               (Texts{"7", "8"}));
-}
-
-TEST_P(DialectOnData, NullToZeroTreatsNullAsNothingOwed) {
+    // And as nothing owed.
     cn->execute("create table owed(qfkid int, qfje money)");
     cn->execute("insert into owed values(1,null),(2,0),(3,25.5),(4,-3)");
     EXPECT_EQ(ids("select qfkid from owed where " + nullToZero(sqlServer(), "qfje") + ">0"), Texts{"3"});
@@ -67,7 +62,7 @@ TEST_P(DialectOnData, NullToZeroTreatsNullAsNothingOwed) {
               (Texts{"1", "2"}));
 }
 
-TEST_P(DialectOnData, SumOrZeroGivesZeroOnNoRowsAndTheExactSumOtherwise) {
+TEST_P(DialectOnData, AmountFormsSumCapAndKeepBalancesExactly) {
     Value none = test::scalar(*cn, "select " + sumOrZero(sqlServer(), "ysk") +
                                        " as yskJe from kdw_sfjlmx where sfjlid=99");
     EXPECT_FALSE(none.isNull());
@@ -80,17 +75,23 @@ TEST_P(DialectOnData, SumOrZeroGivesZeroOnNoRowsAndTheExactSumOtherwise) {
     EXPECT_EQ(rs->field("yskJe").toCurrency(), Currency::fromRaw(3000));  // 0.3 exactly
     rs->moveNext();
     EXPECT_EQ(rs->field("yskJe").toCurrency(), Currency::fromInt(5));
-}
 
-TEST_P(DialectOnData, SmallerOfTwoCapsAReductionAtTheAmountOwed) {
+    // The smaller of two caps a reduction at the amount owed.
     cn->execute("insert into qfmxb(qfkid,xsid,sfxmid,qfje,jmje) values(1,1,1,100,30)");
     cn->execute("insert into qfmxb(qfkid,xsid,sfxmid,qfje,jmje) values(1,1,2,50,80)");
     cn->execute("insert into qfmxb(qfkid,xsid,sfxmid,qfje,jmje) values(1,1,3,20,20)");
-    auto rs = cn->execute("select sum(" + smallerOf(sqlServer(), "jmje", "qfje") +
-                          "),sum(qfje) from qfmxb  where qfkid=1 and xsid=1");
+    rs = cn->execute("select sum(" + smallerOf(sqlServer(), "jmje", "qfje") +
+                     "),sum(qfje) from qfmxb  where qfkid=1 and xsid=1");
     ASSERT_TRUE(rs && !rs->eof());
     EXPECT_EQ(rs->field(std::size_t{0}).toCurrency(), Currency::fromInt(100));  // 30 + 50 + 20
     EXPECT_EQ(rs->field(std::size_t{1}).toCurrency(), Currency::fromInt(170));
+
+    // A balance adds and subtracts exactly.
+    cn->execute("insert into kdw_xs(id,xh,xm,ysk) values(1,'1','甲',100.1)");
+    cn->execute("update kdw_xs set " + roundedBalance(sqlServer(), "ysk", "0.2") + " where id=1");
+    cn->execute("update kdw_xs set " + roundedBalance(sqlServer(), "ysk", "50.05", '-') + " where id=1");
+    EXPECT_EQ(test::scalar(*cn, "select ysk from kdw_xs where id=1").toCurrency(),
+              Currency::fromRaw(502500));  // 100.1 + 0.2 - 50.05
 }
 
 TEST_P(DialectOnData, StoredNowLandsOnTodayAndSettlesTheRow) {
@@ -108,14 +109,6 @@ TEST_P(DialectOnData, StoredNowLandsOnTodayAndSettlesTheRow) {
     Value zfrq = test::scalar(*cn, "select zfrq from PJML where id=1");
     ASSERT_TRUE(zfrq.toDate()) << zfrq.toText();
     EXPECT_EQ(zfrq.toDate()->dateText(), now.dateText());
-}
-
-TEST_P(DialectOnData, RoundedBalanceAddsAndSubtractsExactly) {
-    cn->execute("insert into kdw_xs(id,xh,xm,ysk) values(1,'1','甲',100.1)");
-    cn->execute("update kdw_xs set " + roundedBalance(sqlServer(), "ysk", "0.2") + " where id=1");
-    cn->execute("update kdw_xs set " + roundedBalance(sqlServer(), "ysk", "50.05", '-') + " where id=1");
-    EXPECT_EQ(test::scalar(*cn, "select ysk from kdw_xs where id=1").toCurrency(),
-              Currency::fromRaw(502500));  // 100.1 + 0.2 - 50.05
 }
 
 FO_INSTANTIATE_DIALECTS(DialectOnData);

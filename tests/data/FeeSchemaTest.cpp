@@ -54,8 +54,9 @@ class FeeSchemaDefaults : public test::DialectTest {};
 // A reduction names only its own amounts: the others are zero, so a mirror
 // that negates every column negates them too (0-null would be null). The
 // cancellation link a host's charge insert may leave out is zero too, so the
-// record stays live; it is never null.
-TEST(FeeSchema, AmountsAndTheCancellationLinkARecordLeavesOutAreZero) {
+// record stays live; it is never null. Arrears rows omitting their
+// settlement columns stay open and unlinked.
+TEST_P(FeeSchemaDefaults, AmountsLinksAndSettlementsARowLeavesOutAreZeroOrOpen) {
     TempFeeDb db;
     auto cn = db.open();
     cn->execute("insert into kdw_sfjl(id,djbh,xsid,jmje) values(10,'JM0001',1,35.55)");
@@ -65,11 +66,6 @@ TEST(FeeSchema, AmountsAndTheCancellationLinkARecordLeavesOutAreZero) {
         EXPECT_EQ(test::scalar(*cn, "select count(*) from kdw_sfjl where " + column + "=0").toInt(), 1) << column;
     for (const std::string column : {"je", "ysje", "ye", "ysk"})
         EXPECT_EQ(test::scalar(*cn, "select count(*) from kdw_sfjlmx where " + column + "=0").toInt(), 1) << column;
-}
-
-TEST_P(FeeSchemaDefaults, ArrearsRowsOmittingSettlementColumnsStayOpenAndUnlinked) {
-    TempFeeDb db;
-    auto cn = db.open();
     cn->execute(
         "insert into qfhzb(qfkid,qfyf,xsid,qfrq,qfje,sjqfje,fkje,yqfkid,userid,cqts,qjts,jmje)"
         "values(5,'202403',1,'2024-03-01',150.5,0,0,0,1,0,0,0)");

@@ -32,7 +32,7 @@ struct Session {
     RecordingMessages messages;
 };
 
-TEST(myDBConstruction, ClientCursorAndSixtySecondsOnlyOnSqlServer) {
+TEST(myDBConstruction, ClientCursorAndSixtySecondsOnlyOnSqlServerAndAFailureToConnectReachesTheCreator) {
     for (const auto& [code, timeout] : {std::pair{Value(1), 60}, {Value("1"), 60}, {Value(0), 0}, {Value(), 0},
                                         {Value(2), 0}, {Value(""), 0}}) {
         Session s{code};
@@ -41,9 +41,7 @@ TEST(myDBConstruction, ClientCursorAndSixtySecondsOnlyOnSqlServer) {
         EXPECT_EQ(db.cn()->cursorLocation(), CursorLocation::Client);
         EXPECT_EQ(db.cn()->state(), Connection::Open);
     }
-}
-
-TEST(myDBConstruction, AFailureToConnectReachesTheCreator) {
+    // A failure to connect reaches the creator.
     Session s{Value(0)};
     s.host->setLinkString("Provider=Nowhere;Data Source=x");
     EXPECT_THROW(myDB{}, DbError);
@@ -55,7 +53,7 @@ protected:
     Session s{Value(dialectCode())};
 };
 
-TEST_P(myDBSession, ExeSqlWritesAndLeavesErrorsToTheCallerAndGetRecReadsBackAClientSideSet) {
+TEST_P(myDBSession, ExeSqlLeavesErrorsToTheCallerAndGetRecReadsAClientSideSetOrShowsOneMessageKeepingTheLast) {
     myDB db;
     db.exeSql("insert into kdw_bj(id,mc) values(1,'大一班')");
     db.exeSql("insert into kdw_bj(id,mc) values(2,'中二班')");
@@ -73,6 +71,21 @@ TEST_P(myDBSession, ExeSqlWritesAndLeavesErrorsToTheCallerAndGetRecReadsBackACli
     EXPECT_THROW(db.exeSql(), DbError);
     EXPECT_THROW(db.exeSql("  "), DbError);
     EXPECT_EQ(s.messages.count(), 0u);
+
+    // A failing getRec shows one message and keeps the previous result.
+    RecordsetPtr first = db.getRec("select mc from kdw_bj");
+    ASSERT_TRUE(first);
+    RecordsetPtr failed = db.getRec("select mc from kdw_bj_missing");
+    EXPECT_EQ(failed, nullptr);
+    ASSERT_EQ(s.messages.count(), 1u);
+    EXPECT_EQ(s.messages.last().title + "|" + s.messages.last().text, std::string("提示|") + dbtext::Other)
+        << "the clerk reads Chinese, not the engine's words";
+    EXPECT_EQ(s.messages.last().icon, MsgIcon::Information);
+    EXPECT_EQ(s.messages.last().buttons, MsgButtons::OK);
+    // The earlier set is untouched and still readable.
+    ASSERT_EQ(first->state(), Recordset::Open);
+    first->moveFirst();
+    EXPECT_EQ(first->field("mc").toText(), "大一班");
 }
 
 TEST_P(myDBSession, EachSessionHasItsOwnPostingWorkTable) {
@@ -85,26 +98,6 @@ TEST_P(myDBSession, EachSessionHasItsOwnPostingWorkTable) {
     EXPECT_EQ(test::scalar(*second.cn(), "select count(*) from tmpYSMxb").toInt(), 0);
     // And none of it is in the fee database.
     EXPECT_EQ(test::scalar(*s.db.open(), "select count(*) from sqlite_master where name like 'tmp%'").toInt(), 0);
-}
-
-TEST_P(myDBSession, GetRecFailureShowsOneMessageAndKeepsThePreviousResult) {
-    myDB db;
-    db.exeSql("insert into kdw_bj(id,mc) values(1,'大一班')");
-    RecordsetPtr first = db.getRec("select mc from kdw_bj");
-    ASSERT_TRUE(first);
-
-    RecordsetPtr failed = db.getRec("select mc from kdw_bj_missing");
-    EXPECT_EQ(failed, nullptr);
-    ASSERT_EQ(s.messages.count(), 1u);
-    EXPECT_EQ(s.messages.last().title + "|" + s.messages.last().text, std::string("提示|") + dbtext::Other)
-        << "the clerk reads Chinese, not the engine's words";
-    EXPECT_EQ(s.messages.last().icon, MsgIcon::Information);
-    EXPECT_EQ(s.messages.last().buttons, MsgButtons::OK);
-
-    // The earlier set is untouched and still readable.
-    ASSERT_EQ(first->state(), Recordset::Open);
-    first->moveFirst();
-    EXPECT_EQ(first->field("mc").toText(), "大一班");
 }
 
 TEST_P(myDBSession, TrCnIsAClosedConnectionUntilCreatedAndAFailedCreationLeavesItAsItWas) {

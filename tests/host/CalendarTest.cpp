@@ -56,7 +56,10 @@ TEST_P(CalendarTest, CurrentMonthSkipsCarriedOverAndDatelessMonthsAsTheCalendarR
     EXPECT_EQ(host->currentYfFromDate(), "");
 }
 
-TEST_P(CalendarTest, PeriodObjectFindsTheMonthOfADate) {
+// The period object finds the month of a date; a month key resolves to its
+// dates and to the term and year that hold it; what it cannot resolve is
+// cleared, never left from the month before.
+TEST_P(CalendarTest, PeriodObjectFindsTheMonthOfADateAndResolvesMonthTermAndYearClearingTheRest) {
     auto period = host->pFindJzDate();
     EXPECT_EQ(period->getYfFromDate("2026-11-15"), "202611");
     EXPECT_EQ(period->getYfFromDate("2026-11-30"), "202611");  // last day, stored with a time
@@ -64,13 +67,7 @@ TEST_P(CalendarTest, PeriodObjectFindsTheMonthOfADate) {
     EXPECT_EQ(period->getYfFromDate("2026-10-12"), "");  // October has no dates
     EXPECT_EQ(period->getYfFromDate("2027-01-10"), "");  // no January row
     EXPECT_EQ(host->pFindJzDate(), period);  // one period object per host
-}
-
-// A month key resolves to its dates and to the term and year that hold it;
-// what it cannot resolve is cleared, never left from the month before.
-TEST_P(CalendarTest, PeriodObjectResolvesMonthTermAndYearAndClearsTheRest) {
     exec("insert into ajzrq(yf,fromdate,todate,jfmc) values('202509','2025-09-01','2025-09-30','2025年9月')");
-    auto period = host->pFindJzDate();
     using Texts = std::vector<std::string>;
     const std::pair<const char*, Texts> cases[] = {
         {"202612", {"202612", "2026-12-01", "2026-12-31", "2026上", "2026-09-01", "2027-01-31", "2026年"}},

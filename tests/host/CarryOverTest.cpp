@@ -57,22 +57,6 @@ TEST_P(CarryOver, TurnsUnpaidDuesIntoOpenArrearsAndOpensTheNextMonth) {
     EXPECT_EQ(scalar("select qfje from qfmxb where xsid=2 and sfxmid=2"), "170.5");
 }
 
-TEST_P(CarryOver, NextMonthOwesOnlyItsMonthlyDuesAndListsTheStoredRows) {
-    ReferenceHost host(dbPath, dialect());
-    carryOverMonth(*cn, host, "202609");
-    fillArrearsWorkTable(*cn, "tmpNext", "202610", "", "S003", "", "", "");
-    auto rows = workRows("tmpNext");
-    EXPECT_EQ(rows.size(), 3u);  // board, tuition and the hobby class of October only
-    EXPECT_EQ(rows.count({3, "202610", 6}), 1u);
-    fillArrearsWorkTable(*cn, "tmpBoth", "202609,202610", "3,4,5", "S003", "", "", "");
-    const std::map<Key, Amounts> expected = {
-        {{3, "2026上", 3}, {"300.00", "0.00", "0.00"}},
-        {{3, "2026年", 4}, {"100.00", "0.00", "0.00"}},
-        {{3, "一次性", 5}, {"200.00", "0.00", "0.00"}},
-    };
-    EXPECT_EQ(workRows("tmpBoth"), expected);
-}
-
 TEST_P(CarryOver, AReductionForAnEarlierPeriodLeavesTheOpenMonthsDuesWhole) {
     ReferenceHost host(dbPath, dialect());
     for (const char* yf : {"202609", "202610", "202611"}) carryOverMonth(*cn, host, yf);

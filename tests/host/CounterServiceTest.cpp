@@ -17,7 +17,7 @@ namespace {
 
 class CounterServiceTest : public ::testing::Test, public test::FeeDb {};
 
-TEST_F(CounterServiceTest, IdsStartAboveWhatIsStoredAndNeverComeAgain) {
+TEST_F(CounterServiceTest, IdsStartAboveWhatIsStoredNeverComeAgainAndOutliveTheService) {
     exec("insert into kdw_sfjl(id,djbh) values(40,'SF202609010001')");
     exec("insert into INandOutML(id,djbh) values(57,'SF202609010002')");
     CounterService counters(dbPath);
@@ -32,23 +32,19 @@ TEST_F(CounterServiceTest, IdsStartAboveWhatIsStoredAndNeverComeAgain) {
     // Deleting rows does not give their ids out again.
     exec("delete from qfhzb");
     EXPECT_EQ(counters.nextId("qfhzb"), 252);
-}
-
-TEST_F(CounterServiceTest, BlocksOtherTablesAndTheLastValueThatSurvivesTheService) {
+    // Blocks, and counters of other tables.
     exec("insert into PJML(id,djbh) values(12,'SF1')");
-    {
-        CounterService counters(dbPath);
-        EXPECT_EQ(counters.nextId("INandOutML", 5), 1);  // 1..5
-        EXPECT_EQ(counters.nextId("INandOutML"), 6);
-        EXPECT_EQ(counters.nextId("PJML"), 13);          // a table with an id column
-        EXPECT_EQ(counters.nextId("no such table"), 1);  // a plain sequence
-        EXPECT_EQ(counters.nextId("no such table"), 2);
-        EXPECT_EQ(counters.nextId("kdw_year"), 1);       // a table without an id column
-        EXPECT_THROW(counters.nextId("qfhzb", 0), std::invalid_argument);
-        EXPECT_EQ(counters.nextId("qfhzb", 10), 1);
-    }
+    EXPECT_EQ(counters.nextId("INandOutML", 5), 61);  // 61..65
+    EXPECT_EQ(counters.nextId("INandOutML"), 66);
+    EXPECT_EQ(counters.nextId("PJML"), 13);          // a table with an id column
+    EXPECT_EQ(counters.nextId("no such table"), 1);  // a plain sequence
+    EXPECT_EQ(counters.nextId("no such table"), 2);
+    EXPECT_EQ(counters.nextId("kdw_year"), 1);       // a table without an id column
+    EXPECT_THROW(counters.nextId("qfhzb", 0), std::invalid_argument);
+    EXPECT_EQ(counters.nextId("qfhzb", 10), 253);
+    // The last value survives the service.
     CounterService again(dbPath);
-    EXPECT_EQ(again.nextId("qfhzb"), 11);
+    EXPECT_EQ(again.nextId("qfhzb"), 263);
     // Beside an embedded file the counters keep a side database of their
     // own; on a server they are a table of the fee database.
     EXPECT_EQ(again.sideDatabasePath(), test::onPostgres() ? std::string() : dbPath + ".counters");

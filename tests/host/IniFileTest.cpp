@@ -13,8 +13,8 @@
 namespace fo {
 namespace {
 
-TEST(IniFileTest, SectionsKeysAndComments) {
-    auto ini = IniFile::parse(
+TEST(IniFileTest, SectionsKeysAndCommentsAndWrittenTextReadsBackTheSame) {
+    auto parsed = IniFile::parse(
         "\xEF\xBB\xBF; 默认操作员设置\r\n"
         "top=before any section\r\n"
         "[Morkel]\r\n"
@@ -26,24 +26,23 @@ TEST(IniFileTest, SectionsKeysAndComments) {
         "[other]\n"
         "JMYY=\"  spaced  \"\n"
         "empty=\n");
-    EXPECT_EQ(ini.get("morkel", "JMYY"), "家庭困难减免");  // names ignore case, value trimmed
-    EXPECT_EQ(ini.get("MORKEL", "url"), "a=b;c");         // only the first '=' splits, ';' inside a value stays
-    EXPECT_EQ(ini.get("other", "jmyy"), "  spaced  ");    // quotes keep blanks
-    EXPECT_EQ(ini.get("other", "empty", "x"), "");
-    EXPECT_TRUE(ini.contains("other", "empty"));
-    EXPECT_EQ(ini.get("", "top"), "before any section");
-    EXPECT_EQ(ini.get("morkel", "missing", "默认"), "默认");
-    EXPECT_EQ(ini.get("nowhere", "jmyy", "d"), "d");
-    EXPECT_FALSE(ini.contains("morkel", "# a comment"));
+    EXPECT_EQ(parsed.get("morkel", "JMYY"), "家庭困难减免");  // names ignore case, value trimmed
+    EXPECT_EQ(parsed.get("MORKEL", "url"), "a=b;c");         // only the first '=' splits, ';' inside a value stays
+    EXPECT_EQ(parsed.get("other", "jmyy"), "  spaced  ");    // quotes keep blanks
+    EXPECT_EQ(parsed.get("other", "empty", "x"), "");
+    EXPECT_TRUE(parsed.contains("other", "empty"));
+    EXPECT_EQ(parsed.get("", "top"), "before any section");
+    EXPECT_EQ(parsed.get("morkel", "missing", "默认"), "默认");
+    EXPECT_EQ(parsed.get("nowhere", "jmyy", "d"), "d");
+    EXPECT_FALSE(parsed.contains("morkel", "# a comment"));
 
     // A section written twice is one section; the later key wins.
     auto twice = IniFile::parse("[a]\nx=1\n[b]\ny=2\n[A]\nx=3\nz=4\n");
     EXPECT_EQ(twice.get("a", "x"), "3");
     EXPECT_EQ(twice.get("a", "z"), "4");
     EXPECT_EQ(twice.sections().size(), 2u);
-}
 
-TEST(IniFileTest, WrittenTextReadsBackTheSame) {
+    // Written text reads back the same.
     IniFile ini;
     ini.set("tavro/frmJmBachList", "k姓名", "1500");
     ini.set("tavro/frmJmBachList", "k学号", " 2 ");

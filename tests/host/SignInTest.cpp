@@ -40,7 +40,7 @@ protected:
     SignIn signIn{db.connectionString(), dbPath};
 };
 
-TEST_F(SignInTest, AWrongPasswordIsRefusedAndLoggedAndTheRightOneSignsIn) {
+TEST_F(SignInTest, AWrongPasswordOrADisabledOperatorIsRefusedAndLoggedAndTheRightOneSignsIn) {
     SignInResult r = signIn.attempt(2, "secret-3");
     EXPECT_EQ(r.status, SignInStatus::WrongPassword);
     EXPECT_EQ(r.message, "密码错误！");
@@ -51,8 +51,15 @@ TEST_F(SignInTest, AWrongPasswordIsRefusedAndLoggedAndTheRightOneSignsIn) {
     EXPECT_EQ(scalar("select failures from sys_user where id=2"), "0");
     EXPECT_EQ(signIn.attempt(2, "").status, SignInStatus::WrongPassword);
     EXPECT_EQ(signIn.attempt(9, "secret-2").status, SignInStatus::Unknown);
-    EXPECT_EQ(logOf(2), (std::vector<std::string>{"登录失败|密码错误", "登录|成功", "登录失败|密码错误"}));
     EXPECT_EQ(logOf(9), (std::vector<std::string>{"登录失败|没有该操作员"}));
+    // A disabled operator cannot sign in even with his password, nor is he offered.
+    Operators(*cn).setDisabled(2, true);
+    r = signIn.attempt(2, "secret-2");
+    EXPECT_EQ(r.status, SignInStatus::Disabled);
+    EXPECT_EQ(r.message, "操作员“收费员甲”已停用，不能登录。");
+    EXPECT_EQ(logOf(2), (std::vector<std::string>{"登录失败|密码错误", "登录|成功", "登录失败|密码错误", "登录失败|已停用"}));
+    for (const Operator& op : signIn.operatorsToChoose()) EXPECT_NE(op.id, 2);
+    EXPECT_THROW(ReferenceHost(dbPath, 1, 2), std::runtime_error);
 }
 
 TEST_F(SignInTest, ASignInTheAuditLogCannotRecordDoesNotHappen) {
@@ -126,16 +133,6 @@ TEST_F(SignInTest, ParallelGuessesMeetTheWaitWhileParallelRightPasswordsAllGetIn
     EXPECT_EQ(scalar("select failures from sys_user where id=2"), "3");
     EXPECT_EQ(scalar("select pending from sys_user where id=2"), "0");
     EXPECT_EQ(logOf(2).size(), 40u);
-}
-
-TEST_F(SignInTest, ADisabledOperatorCannotSignInEvenWithHisPassword) {
-    Operators(*cn).setDisabled(2, true);
-    const SignInResult r = signIn.attempt(2, "secret-2");
-    EXPECT_EQ(r.status, SignInStatus::Disabled);
-    EXPECT_EQ(r.message, "操作员“收费员甲”已停用，不能登录。");
-    EXPECT_EQ(logOf(2), (std::vector<std::string>{"登录失败|已停用"}));
-    for (const Operator& op : signIn.operatorsToChoose()) EXPECT_NE(op.id, 2);
-    EXPECT_THROW(ReferenceHost(dbPath, 1, 2), std::runtime_error);
 }
 
 TEST_F(SignInTest, TheFirstSignInSetsThePasswordAndARequestedChangeIsMadeAtSignIn) {
