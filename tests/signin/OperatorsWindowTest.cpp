@@ -106,6 +106,11 @@ TEST_F(OperatorsWindowTest, NoPasswordTypedAnywhereIsKeptInClear) {
     signIn->txtPassword.userType("first-given");
     signIn->cmdOK.userClick();
     signIn->txtNew.userType("chosen-by-him");
+    signIn->txtRepeat.userType("chosen-by-hin");
+    signIn->cmdOK.userClick();
+    EXPECT_EQ(signIn->lblMessage.caption(), "两次输入的新密码不一致。");
+    EXPECT_EQ(signIn->txtNew.text(), "");
+    signIn->txtNew.userType("chosen-by-him");
     signIn->txtRepeat.userType("chosen-by-him");
     signIn->cmdOK.userClick();
     ASSERT_EQ(signIn->signedIn(), 4) << signIn->lblMessage.caption();
