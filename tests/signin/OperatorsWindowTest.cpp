@@ -14,11 +14,7 @@ namespace {
 
 class OperatorsWindowTest : public OfficeTest {
 protected:
-    std::shared_ptr<frmOperators> open() {
-        auto w = formInstance<frmOperators>();
-        w->load();
-        return w;
-    }
+    std::shared_ptr<frmOperators> open() { return OfficeTest::open<frmOperators>(); }
     static std::vector<std::string> ticked(ListView& list) {
         std::vector<std::string> out;
         for (int i = 1; i <= list.itemCount(); ++i)
