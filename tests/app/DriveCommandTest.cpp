@@ -33,17 +33,7 @@ protected:
     std::string db_;
 };
 
-TEST_F(DriveVerb, AFailedExpectationExitsOneAndNamesItsLine) {
-    const auto r = drive(
-        "open frmMsg\n"
-        "expect sql \"select count(*) from kdw_xs\" 9\n"
-        "close\n");
-    EXPECT_EQ(r.exitCode, 1);
-    EXPECT_NE(r.out.find("line 2"), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("9"), std::string::npos) << r.out;
-}
-
-TEST_F(DriveVerb, ItSignsInWithThePasswordOfAFileOrTheEnvironmentAndRefusesWithoutOne) {
+TEST_F(DriveVerb, ItSignsInWithThePasswordOfAFileOrTheEnvironmentRefusesWithoutOneAndExitsWithTheScriptsStatus) {
     const std::string script = "open frmMsg\nclick cmdOK\n";
     std::ofstream(path("clerk")) << "li123456\n";
     auto r = drive(script, {"--user", "3", "--password-file", path("clerk")});
@@ -72,6 +62,13 @@ TEST_F(DriveVerb, ItSignsInWithThePasswordOfAFileOrTheEnvironmentAndRefusesWitho
         if (line.find("登录") != std::string::npos) {
             EXPECT_NE(line.find("\t3 李出纳\t"), std::string::npos) << line;
         }
+
+    // Signed in from the environment, a failed expectation exits 1 naming its line.
+    ::setenv("FEEOFFICE_PASSWORD", fo::test::kDemoAdminPassword, 1);
+    r = drive("open frmMsg\nexpect sql \"select count(*) from kdw_xs\" 9\nclose\n");
+    EXPECT_EQ(r.exitCode, 1) << r.err;
+    EXPECT_NE(r.out.find("FAIL line 2"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("9"), std::string::npos) << r.out;
 }
 
 // A probe reads and never writes, and only an administrator's script probes:
@@ -92,15 +89,19 @@ TEST_F(DriveVerb, AProbeNeverWritesAndIsAnAdministratorsStep) {
     EXPECT_NE(r.err.find("administrator"), std::string::npos) << r.err;
 }
 
-// Rights hold in the windows, whoever opens them: operator 3 may look at
-// receipts but not void them, and may not open a batch window at all, be it
-// through the entry operation or the window's own name.
+// Rights hold in the windows, whoever opens them, once he signed in with
+// his password: operator 3 may look at receipts but neither reprint nor void
+// them, and may not open a batch window at all, be it through the entry
+// operation or the window's own name; operator 2 has the right to reprint.
 TEST_F(DriveVerb, AClerkCannotDoWhatHisRightsDoNotAllowThroughAnyEntry) {
     std::ofstream(path("clerk")) << "li123456\n";
+    std::ofstream(path("accountant")) << "zhang123\n";
     const std::vector<std::string> clerk = {"--user", "3", "--password-file", path("clerk")};
     auto r = drive("open ShowPJinfo\nexpect enabled cmdZF 0\nexpect enabled cmdPrintRe 0\nclick cmdZF\n", clerk);
     EXPECT_EQ(r.exitCode, 2) << r.out << r.err;
     EXPECT_NE(r.err.find("'cmdZF' is disabled"), std::string::npos) << r.err;
+    r = drive("open ShowPJinfo\nexpect enabled cmdPrintRe 1\n", {"--user", "2", "--password-file", path("accountant")});
+    EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
     for (const std::string window : {"ShowBachJm", "frmJmBachList", "frmBachJM", "frmBachJM_next"}) {
         r = drive("open " + window + "\n", clerk);
         EXPECT_EQ(r.exitCode, 0) << window << r.err;

@@ -1,7 +1,11 @@
 // Crediting what was paid from the receivables list as a clerk works it,
 // headless and at the desktop: the option is offered only with its right,
 // the list offers what may be credited, the preview changes the balance by
-// that, and the confirmed posting writes it.
+// that, and the confirmed posting writes it. At a 1366×768 desktop the list
+// with its credited column, and the operators' rights, open with every
+// column's heading and text whole and in view and no empty strip after the
+// last (the desktop run's check, desktop.…; the clerk's other lists and
+// grids are checked as every window is worked: EveryWindowTest.h).
 #include "ModuleScriptTest.h"
 #include "db/values/Currency.h"
 
@@ -24,7 +28,14 @@ TEST_P(PaidCreditScript, TheListCreditsWhatWasPaidThroughItsPreview) {
     const Run clerk = drive("open ShowBachJm\nexpect enabled chkCreditPaid 0\n", 2);  // 张会计 may not credit
     EXPECT_EQ(clerk.status, 0) << clerk.out << clerk.err;
 
-    const Run run = drive("open ShowBachJm\n"
+    const Run run = drive("open frmOperators\n"
+                          "item lvwUsers k1 click\n"
+                          "expect cell lvwRights 1 权限 完全（管理员）\n"
+                          "expect whole lvwRights\n"
+                          "item lvwUsers k2 click\n"
+                          "expect whole lvwRights\n"
+                          "close\n"
+                          "open ShowBachJm\n"
                           "set chkCreditPaid 1\n"
                           "set cmbYf 2026年12月\n"
                           "set cmbYFto 2026年12月\n"
@@ -33,6 +44,7 @@ TEST_P(PaidCreditScript, TheListCreditsWhatWasPaidThroughItsPreview) {
                           "select LSTsfxm 保育费 on\n"
                           "click cmdOK\n"
                           "expect cell lvw1 1 可转入预收款 " + paid.format00() + "\n"
+                          "expect whole lvw1\n"
                           "click cmdCancelSelect\n"
                           "set txtJmyy 迟到的补助\n"
                           "click cmdPreview\n"

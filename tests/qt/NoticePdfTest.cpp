@@ -3,7 +3,6 @@
 // page; chosen students each get theirs, and a number no student has is
 // refused. A report longer than a page prints every row, its captions atop
 // each page.
-#include <cstdio>
 #include <memory>
 #include <stdexcept>
 
@@ -15,18 +14,12 @@
 #include "reports/Notices.h"
 #include "support/DemoDatabase.h"
 #include "support/Query.h"
+#include "support/XlsxSheet.h"
 
 namespace fo::test {
 namespace {
 
-std::string pdfText(const std::string& path) {
-    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(("pdftotext -layout '" + path + "' -").c_str(), "r"), pclose);
-    if (!pipe) throw std::runtime_error("pdftotext did not start");
-    std::string out;
-    char buffer[4096];
-    for (std::size_t n; (n = fread(buffer, 1, sizeof buffer, pipe.get())) > 0;) out.append(buffer, n);
-    return out;
-}
+std::string pdfText(const std::string& path) { return commandOutput("pdftotext -layout '" + path + "' -"); }
 
 TEST(NoticePdf, EveryOwingStudentsTotalCanBeFoundInTheText) {
     qtApp();

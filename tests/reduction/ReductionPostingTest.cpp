@@ -85,11 +85,15 @@ TEST_P(ReductionPostingTest, APartOfACentAnOlderDatabaseLeftOwingIsOfferedAsItIs
     EXPECT_EQ(w->LvwQFLIST.findItem("k" + a.qfkid)->subItem(2), "0.005");
     const int r = rowOf(*w, "1");
     EXPECT_EQ(w->MSFlexGrid1.textMatrix(r, frmjmjlNew::ColJm) + "|" + w->lblSumProject.caption(), "0.005|0.005");
-    // Only that rest is taken with a third decimal.
+    // Only that rest is taken with a third decimal; an amount pasted past
+    // the key filter below zero or with a third decimal is refused naming its item.
     const std::string before = counts();
-    typeReduction(*w, r, "0.004");
-    w->cmd_ok.userClick();
-    EXPECT_EQ(lastMessage().text, "收费项目[保育费]的减免金额[0.004]不正确：减免金额不能小于零，最多两位小数。");
+    for (const char* pasted : {"0.004", "-5", "-0.01", "12.345"}) {
+        typeReduction(*w, r, pasted);
+        w->cmd_ok.userClick();
+        EXPECT_EQ(lastMessage().title + "|" + lastMessage().text, std::string("警告|收费项目[保育费]的减免金额[") + pasted +
+                                                                    "]不正确：减免金额不能小于零，最多两位小数。");
+    }
     EXPECT_EQ(counts(), before);
     typeReduction(*w, r, "0.005");
     w->cmd_ok.userClick();

@@ -1,8 +1,8 @@
 // What a reduction and its cancellation re-read inside their own
 // transaction: windows filled before another posted, cancellations of what
 // is no longer live, the reverse-order rule over every remainder row, the
-// period an item is owed in and the row it settles, and amounts pasted past
-// the key filter.
+// period an item is owed in and the row it settles. (Amounts pasted past the
+// key filter: ReductionPostingTest, with a part of a cent.)
 #include "reduction/JmjlStatements.h"
 #include "reduction/ReductionFixture.h"
 #include "ui/frmPlanPreview.h"
@@ -217,19 +217,6 @@ TEST_P(ReductionRecheckTest, AnItemFromAStoredLineSettlesThatLinesRowWhateverThe
     EXPECT_EQ(lastMessage().text, kFailed + "该欠费已被其他操作处理，请刷新。\r\n收费项目：保育费，所属期：202610");
     EXPECT_EQ(counts(), before);
     EXPECT_EQ(one("select fkrq is null from qfhzb where qfkid=" + b.qfkid), "1");
-}
-
-TEST_P(ReductionRecheckTest, APastedAmountBelowZeroOrWithAThirdDecimalIsRefusedNamingItsItem) {
-    const Owing a = owing().at(0);
-    const std::string before = counts();
-    for (const char* pasted : {"-5", "-0.01", "12.345"}) {
-        auto w = enter(a.xh, a.qfkid, {{"2", "1"}, {"1", pasted}}, "粘贴");
-        w->cmd_ok.userClick();
-        EXPECT_EQ(lastMessage().text, std::string("收费项目[保育费]的减免金额[") + pasted +
-                                          "]不正确：减免金额不能小于零，最多两位小数。");
-        EXPECT_EQ(lastMessage().title, "警告");
-    }
-    EXPECT_EQ(counts(), before);
 }
 
 FO_INSTANTIATE_DIALECTS(ReductionRecheckTest);

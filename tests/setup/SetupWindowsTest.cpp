@@ -17,12 +17,6 @@ namespace {
 
 class SetupWindowsTest : public OfficeTest {
 protected:
-    template <class T>
-    std::shared_ptr<T> open() {
-        auto w = formInstance<T>();
-        w->load();
-        return w;
-    }
     static bool select(ListView& list, const std::string& text, int column = 0) {
         for (int i = 1; i <= list.itemCount(); ++i)
             if ((column == 0 ? list.item(i).text() : list.item(i).subItem(column)) == text)

@@ -42,6 +42,13 @@ protected:
         host->installInModuleGlobals();
         globals().host = host;
     }
+    // The window `T`, loaded (or refused, unloaded) for whoever works now.
+    template <class T>
+    std::shared_ptr<T> open() {
+        auto w = formInstance<T>();
+        w->load();
+        return w;
+    }
     std::string link() const { return sqliteConnectionString(dbPath); }
     std::string scalar(const std::string& sql) {
         ConnectionPtr cn = openConnection(link());

@@ -14,11 +14,7 @@ namespace {
 
 class OperatorsWindowTest : public OfficeTest {
 protected:
-    std::shared_ptr<frmOperators> open() {
-        auto w = formInstance<frmOperators>();
-        w->load();
-        return w;
-    }
+    std::shared_ptr<frmOperators> open() { return OfficeTest::open<frmOperators>(); }
     static std::vector<std::string> ticked(ListView& list) {
         std::vector<std::string> out;
         for (int i = 1; i <= list.itemCount(); ++i)
@@ -105,6 +101,11 @@ TEST_F(OperatorsWindowTest, NoPasswordTypedAnywhereIsKeptInClear) {
     signIn->load();
     signIn->txtPassword.userType("first-given");
     signIn->cmdOK.userClick();
+    signIn->txtNew.userType("chosen-by-him");
+    signIn->txtRepeat.userType("chosen-by-hin");
+    signIn->cmdOK.userClick();
+    EXPECT_EQ(signIn->lblMessage.caption(), "两次输入的新密码不一致。");
+    EXPECT_EQ(signIn->txtNew.text(), "");
     signIn->txtNew.userType("chosen-by-him");
     signIn->txtRepeat.userType("chosen-by-him");
     signIn->cmdOK.userClick();

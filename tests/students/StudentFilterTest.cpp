@@ -32,7 +32,7 @@ protected:
     }
 };
 
-TEST_P(StudentFilter, TheCategoryTreeShowsAClerkOnlyHisFirstLevelCategoriesAndAllBelowThem) {
+TEST_P(StudentFilter, TheCategoryTreeShowsAClerkOnlyHisCategoriesAndACheckTakesTheDirectSubCategories) {
     cn->execute("insert into kdw_xslx(id,parentid,mc) values(900,999,'无上级')");
     auto f = loaded();
     EXPECT_EQ(treeKeys(*f), (std::vector<std::string>{"k0:1", "k1:2", "k11:3", "k111:4", "k112:4", "k12:3", "k121:4",
@@ -40,7 +40,13 @@ TEST_P(StudentFilter, TheCategoryTreeShowsAClerkOnlyHisFirstLevelCategoriesAndAl
     EXPECT_EQ(f->TreeView1.findNode("k0")->text(), "学生类别");
     EXPECT_TRUE(f->TreeView1.findNode("k0")->expanded());
     EXPECT_FALSE(f->TreeView1.findNode("k1")->expanded());
-    f->cmdExit.userClick();
+    // Checking a category takes its direct sub-categories into the second list.
+    ASSERT_TRUE(f->TreeView1.userNodeCheck("k1", true));
+    EXPECT_FALSE(f->TreeView1.findNode("k111")->checked());
+    ASSERT_TRUE(f->TreeView1.userNodeCheck("k211", true));
+    const std::string s = accepted(*f);
+    EXPECT_EQ(s, "select id from kdw_xs where 1=1 and lb1 in(1) and lb2 in(11,12) and lb in(211)");
+    EXPECT_EQ(matches(s), scalar(*cn, "select count(*) from kdw_xs where lb1=1 and lb=211").toInt());
 
     actAs(3);  // 李出纳 may see 托管幼儿 only
     f = loaded();
@@ -69,16 +75,6 @@ TEST_P(StudentFilter, AcceptingNothingGivesTheBareStatementCancellingNothingAndQ
     f->txtJtzz.userSetText("O'Neil");
     EXPECT_EQ(accepted(*f), "select id from kdw_xs where 1=1 and jtzz like '%O''Neil%'");
     EXPECT_EQ(matches(f->result()), 0);
-}
-
-TEST_P(StudentFilter, CheckingACategoryTakesItsDirectSubCategoriesIntoTheSecondList) {
-    auto f = loaded();
-    ASSERT_TRUE(f->TreeView1.userNodeCheck("k1", true));
-    EXPECT_FALSE(f->TreeView1.findNode("k111")->checked());
-    ASSERT_TRUE(f->TreeView1.userNodeCheck("k211", true));
-    const std::string s = accepted(*f);
-    EXPECT_EQ(s, "select id from kdw_xs where 1=1 and lb1 in(1) and lb2 in(11,12) and lb in(211)");
-    EXPECT_EQ(matches(s), scalar(*cn, "select count(*) from kdw_xs where lb1=1 and lb=211").toInt());
 }
 
 TEST_P(StudentFilter, ClassFeeTypeNumberAndNameConditionsRunAsComposed) {

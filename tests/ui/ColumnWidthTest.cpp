@@ -22,7 +22,7 @@ protected:
     ListView lvw{form, "ListView1"};
 };
 
-TEST_F(ColumnWidthTest, ModuleRoutineStoresNegativeAsAndRestoresZeroOrMissingAs1000) {
+TEST_F(ColumnWidthTest, ModuleRoutineStoresNegativeAsAndRestoresZeroOrMissingAs1000AndSavesFirstWidthsOnlyWhereNoneWas) {
     store->saveSetting("tavro", "frmBILLMLListView1", "k3", "2500");
     getGridWidth("frmBILLML", lvw);
     EXPECT_EQ(lvw.column(1).width, 1000) << "never saved";
@@ -36,21 +36,20 @@ TEST_F(ColumnWidthTest, ModuleRoutineStoresNegativeAsAndRestoresZeroOrMissingAs1
     EXPECT_EQ(stored("tavro", "frmBILLMLListView1", "k3"), "0");
     getGridWidth("frmBILLML", lvw);
     EXPECT_EQ(lvw.column(3).width, 1000) << "a column saved at 0 comes back at 1000";
-}
 
-TEST_F(ColumnWidthTest, FirstWidthsAreSavedOnlyWhereTheClerkNeverSavedOne) {
-    store->saveSetting("tavro", "frmBILLMLListView1", "k2", "900");
-    saveFirstGridWidths("frmBILLML", lvw, [](const std::string& caption) {
+    // First widths go only where the clerk never saved one (another list's).
+    store->saveSetting("tavro", "frmFirstListView1", "k2", "900");
+    saveFirstGridWidths("frmFirst", lvw, [](const std::string& caption) {
         return caption == "单据编号" ? 2200 : caption == "金额" ? 1200 : 0;
     });
-    getGridWidth("frmBILLML", lvw);
+    getGridWidth("frmFirst", lvw);
     EXPECT_EQ(lvw.column(1).width, 2200) << "a first width";
     EXPECT_EQ(lvw.column(2).width, 900) << "the clerk's width stays";
     EXPECT_EQ(lvw.column(3).width, 1000) << "no first width: restored as a missing one";
-    EXPECT_EQ(stored("tavro", "frmBILLMLListView1", "k3"), "(missing)");
+    EXPECT_EQ(stored("tavro", "frmFirstListView1", "k3"), "(missing)");
 }
 
-TEST_F(ColumnWidthTest, ListHelperStoresNegativeAsZeroAndRestoresZeroOrUnreadableAs1500) {
+TEST_F(ColumnWidthTest, ListHelperStoresNegativeAsZeroRestoresZeroOrUnreadableAs1500AndBoundListsSaveOnRelease) {
     clsLvw2012 helper;
     lvw.setColumnWidth(0, -1);
     helper.gSetLvwColumnWidth(lvw, "sec");
@@ -61,13 +60,12 @@ TEST_F(ColumnWidthTest, ListHelperStoresNegativeAsZeroAndRestoresZeroOrUnreadabl
     EXPECT_EQ(lvw.column(1).width, 1500);
     EXPECT_EQ(lvw.column(2).width, 1500);
     EXPECT_EQ(lvw.column(3).width, 2222);
-}
 
-TEST_F(ColumnWidthTest, BoundListWidthsLiveUnderTheWindowAndListNameAndAreSavedOnRelease) {
+    // A bound list's widths live under the window's and the list's name.
     {
-        clsLvw2012 helper;
-        helper.strFormName = "frmJmBachList";
-        helper.setLvw(lvw);
+        clsLvw2012 bound;
+        bound.strFormName = "frmJmBachList";
+        bound.setLvw(lvw);
         lvw.setColumnWidth(2, 3210);
     }
     EXPECT_EQ(stored("tavro", "frmJmBachListListView1", "k3"), "3210");

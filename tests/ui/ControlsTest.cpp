@@ -21,7 +21,7 @@ protected:
     Form form{"frmControls"};
 };
 
-TEST_F(ControlsTest, TypingInsertsAtTheCaretReplacesTheSelectionAndFiresChange) {
+TEST_F(ControlsTest, TypingInsertsAtTheCaretReplacesTheSelectionFiresChangeAndStopsAtKeysZeroed) {
     TextBox t(form, "txt");
     int changes = 0;
     t.Change = [&] { ++changes; };
@@ -38,14 +38,12 @@ TEST_F(ControlsTest, TypingInsertsAtTheCaretReplacesTheSelectionAndFiresChange) 
     form.userKey(t, key::Backspace);
     EXPECT_EQ(t.text(), "1学4");
     EXPECT_EQ(changes, 4);
-}
-
-TEST_F(ControlsTest, AKeyZeroedByKeyPressLeavesTheTextAlone) {
-    TextBox t(form, "txt");
-    t.KeyPress = [](int& k) { if (k == 'x') k = 0; };
-    t.setMaxLength(3);
-    t.userType("axbxcd");
-    EXPECT_EQ(t.text(), "abc") << "x filtered, d beyond the maximum length";
+    // A key zeroed by KeyPress leaves the text alone.
+    TextBox u(form, "txtFiltered");
+    u.KeyPress = [](int& k) { if (k == 'x') k = 0; };
+    u.setMaxLength(3);
+    u.userType("axbxcd");
+    EXPECT_EQ(u.text(), "abc") << "x filtered, d beyond the maximum length";
 }
 
 TEST_F(ControlsTest, ComboChoosingAnEntryFiresClickAndShowsItsTextAndACheckBoxClicksOnChange) {

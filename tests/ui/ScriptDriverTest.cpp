@@ -172,6 +172,12 @@ TEST_F(ScriptDriverTest, ClosingTheBoxOtherwiseGivesZeroAndNoIsAnAnswer) {
     EXPECT_EQ(status, 0) << err.str() << out.str();
     EXPECT_NE(out.str().find("message 警告|确定作废吗？\n"), std::string::npos);
     EXPECT_NE(out.str().find("close frmOpener"), std::string::npos) << "windows left open are closed at the end";
+    // A script that ends inside the box, or fails there, comes back out of it.
+    EXPECT_EQ(run("open frmOpener\nclick cmdAsk\n"), 0) << err.str();
+    EXPECT_EQ(out.str(), "open frmOpener\nopen frmMsg\nclose frmMsg\nclose frmOpener\n");
+    EXPECT_EQ(run("open frmOpener\nclick cmdAsk\nclick cmdNone\n"), 2);
+    EXPECT_NE(err.str().find("line 3: unknown control 'cmdNone' in frmMsg"), std::string::npos) << err.str();
+    EXPECT_EQ(out.str(), "open frmOpener\nopen frmMsg\nclose frmMsg\nclose frmOpener\n");
 }
 
 TEST_F(ScriptDriverTest, UserActionsFireTheHandlersTheirControlsHave) {

@@ -66,15 +66,6 @@ protected:
     std::shared_ptr<HostSystem> saved_;
 };
 
-TEST_F(SpreadsheetExportTest, AnEmptySetSaysSoAndWritesNothing) {
-    auto empty = makeSet({"单据编号"}, {});
-    EXPECT_EQ(ExporToExcel_rec("开票日期:  2026-09-01至2026-09-30", *empty), "");
-    ASSERT_NE(ui.lastMessage(), nullptr);
-    EXPECT_EQ(ui.lastMessage()->text, "没有记录!");
-    EXPECT_EQ(filesIn(ui.exportFolder()), 0);
-    EXPECT_TRUE(ui.exports().empty());
-}
-
 TEST_F(SpreadsheetExportTest, AmountsAreNumbersShown00DatesAreDatesCountsAreNumbersAndKeysStayOut) {
     auto rs = bills();
     rs->moveLast();
@@ -96,7 +87,7 @@ TEST_F(SpreadsheetExportTest, AmountsAreNumbersShown00DatesAreDatesCountsAreNumb
     EXPECT_NE(withTime.format.find("hh"), std::string::npos) << withTime.format;
 }
 
-TEST_F(SpreadsheetExportTest, PrintsFittedToTheWidthWithTheHeaderRowOnEveryPageAndAFilledFooter) {
+TEST_F(SpreadsheetExportTest, PrintsFittedToTheWidthWithTheBoldHeaderRowOnEveryPageBordersAndAFilledFooter) {
     auto narrow = bills();
     const XlsxSheet sheet(exportSheet(SheetExport{"开票日期:  2026-09-01至2026-09-30 & more", "票据", 1}, *narrow));
     EXPECT_EQ(sheet.attribute("pageSetup", "orientation"), "portrait");
@@ -119,10 +110,33 @@ TEST_F(SpreadsheetExportTest, PrintsFittedToTheWidthWithTheHeaderRowOnEveryPageA
         row.push_back(Value("内容内容"));
     }
     auto wide = makeSet(fields, {row});
-    EXPECT_EQ(XlsxSheet(ExporToExcel_rec("宽", *wide)).attribute("pageSetup", "orientation"), "landscape");
+    const std::string path = ExporToExcel_rec("宽", *wide);
+    EXPECT_EQ(XlsxSheet(path).attribute("pageSetup", "orientation"), "landscape");
+
+    // The header row is bold 黑体 and every cell bordered.
+    const std::string styles = commandOutput("unzip -p '" + path + "' xl/styles.xml");
+    const auto heiti = styles.find("<name val=\"黑体\"/>");
+    ASSERT_NE(heiti, std::string::npos) << styles;
+    const auto fontStart = styles.rfind("<font>", heiti);
+    ASSERT_NE(fontStart, std::string::npos);
+    EXPECT_NE(styles.substr(fontStart, heiti - fontStart).find("<b/>"), std::string::npos) << "the header font is bold";
+    const std::string cellsXml = XlsxSheet(path).sheetXml();
+    std::size_t cells = 0, styled = 0;
+    for (auto p = cellsXml.find("<c r="); p != std::string::npos; p = cellsXml.find("<c r=", p + 1)) {
+        ++cells;
+        styled += cellsXml.substr(p, cellsXml.find('>', p) - p).find(" s=\"") != std::string::npos;
+    }
+    EXPECT_EQ(cells, 24u);
+    EXPECT_EQ(styled, cells);
+    EXPECT_NE(styles.find("<left style=\"thin\">"), std::string::npos);
 }
 
-TEST_F(SpreadsheetExportTest, FilesAreNamedAfterTheExportAndNeverOverwritten) {
+TEST_F(SpreadsheetExportTest, FilesAreNamedAfterTheExportAndNeverOverwrittenAndAnEmptySetWritesNone) {
+    auto empty = makeSet({"单据编号"}, {});
+    EXPECT_EQ(ExporToExcel_rec("开票日期:  2026-09-01至2026-09-30", *empty), "");
+    ASSERT_NE(ui.lastMessage(), nullptr);
+    EXPECT_EQ(ui.lastMessage()->text, "没有记录!");
+    EXPECT_EQ(filesIn(ui.exportFolder()), 0);
     auto rs = bills();
     const std::string a = ExporToExcel_rec("票据/九月", *rs);
     const std::string b = ExporToExcel_rec("票据/九月", *rs);
@@ -130,26 +144,6 @@ TEST_F(SpreadsheetExportTest, FilesAreNamedAfterTheExportAndNeverOverwritten) {
     EXPECT_EQ(std::filesystem::path(a).parent_path(), std::filesystem::path(ui.exportFolder()));
     EXPECT_EQ(std::filesystem::path(a).filename().string(), "票据_九月.xlsx");
     EXPECT_EQ(std::filesystem::path(b).filename().string(), "票据_九月 (2).xlsx");
-}
-
-TEST_F(SpreadsheetExportTest, HeaderRowIsBoldHeitiAndEveryCellBordered) {
-    auto rs = bills();
-    const std::string path = ExporToExcel_rec("票据", *rs);
-    const std::string styles = commandOutput("unzip -p '" + path + "' xl/styles.xml");
-    const auto heiti = styles.find("<name val=\"黑体\"/>");
-    ASSERT_NE(heiti, std::string::npos) << styles;
-    const auto fontStart = styles.rfind("<font>", heiti);
-    ASSERT_NE(fontStart, std::string::npos);
-    EXPECT_NE(styles.substr(fontStart, heiti - fontStart).find("<b/>"), std::string::npos) << "the header font is bold";
-    const std::string sheet = XlsxSheet(path).sheetXml();
-    std::size_t cells = 0, styled = 0;
-    for (auto p = sheet.find("<c r="); p != std::string::npos; p = sheet.find("<c r=", p + 1)) {
-        ++cells;
-        styled += sheet.substr(p, sheet.find('>', p) - p).find(" s=\"") != std::string::npos;
-    }
-    EXPECT_EQ(cells, 18u);
-    EXPECT_EQ(styled, cells);
-    EXPECT_NE(styles.find("<left style=\"thin\">"), std::string::npos);
 }
 
 TEST_F(SpreadsheetExportTest, ListHelperExportsVisibleColumnsWithAmountsAndDatesTyped) {

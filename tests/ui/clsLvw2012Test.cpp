@@ -33,7 +33,7 @@ protected:
     clsLvw2012 helper;
 };
 
-TEST_F(ListHelperTest, WithoutFieldKeyARowNumberColumnComesFirstAndRowsCountFromOne) {
+TEST_F(ListHelperTest, ARowNumberColumnComesFirstUnlessTheFirstFieldKeysTheRowsAndHiddenCaptionsGetWidthZero) {
     auto rs = arrears();
     helper.initColumns(*rs, 0, "");
     EXPECT_EQ(captions(), (std::vector<std::string>{"序号", "id", "xsid", "姓名", "欠费金额"}));
@@ -52,11 +52,10 @@ TEST_F(ListHelperTest, WithoutFieldKeyARowNumberColumnComesFirstAndRowsCountFrom
     helper.initData2012(*rs, lvw);
     EXPECT_EQ(rs->state(), Recordset::Closed);
     EXPECT_EQ(lvw.itemCount(), 3);
-}
 
-TEST_F(ListHelperTest, WithFieldKeyTheFirstFieldKeysTheRowsAndHiddenCaptionsGetWidthZero) {
+    // With field key the first field keys the rows; hidden captions get width zero.
     helper.blnFieldKey = true;
-    auto rs = arrears();
+    rs = arrears();
     helper.initColumns(*rs, 1, "xsid,欠费金额");
     EXPECT_EQ(captions(), (std::vector<std::string>{"xsid", "姓名", "欠费金额"}));
     EXPECT_EQ((std::vector<int>{lvw.column(1).width, lvw.column(2).width, lvw.column(3).width}),
