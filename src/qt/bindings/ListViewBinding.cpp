@@ -129,6 +129,7 @@ ListViewBinding::ListViewBinding(ListView& list, QWidget* parent)
     v->setEditTriggers(QAbstractItemView::NoEditTriggers);
     stretchLastColumn(*v->header());
     v->header()->setSectionsMovable(false);
+    routeTyping(*this, v, false);
     routeKeys(*this, v);
     showCutCellsOnHover(*this, v);
 
