@@ -243,6 +243,9 @@ void ListViewBinding::measureColumns() {
             QuietGuard quiet(*this);
             list_.setColumnWidth(c, toTwips(pixels));
         });
+    // An editor placed over a cell before the columns were measured moves
+    // to where its cell is drawn now.
+    if (scrolled) scrolled();
 }
 
 int ListViewBinding::lastShownColumn() const {
