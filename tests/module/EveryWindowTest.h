@@ -12,9 +12,8 @@ namespace fo::test {
 // reduction window with its student lookups and the picker, the records
 // window's cancellation, the wizard and the batch list in both modes. At
 // the desktop, every list and grid a clerk reads there opens with each
-// column's heading and text whole and in view at 1366×768, a preview's
-// long texts whole or whole on hover, and the list's amount is typed over
-// its cell (headless, the "expect whole" lines only pass).
+// column whole and in view at 1366×768, a preview's long texts at least on
+// hover, the list's amount typed over its cell (headless: they only pass).
 class EveryWindowTest : public ModuleScriptTest {
 protected:
     // Runs a script and expects it to run to its end; what it printed.
