@@ -10,6 +10,20 @@
 #include "ui/lists/mdl1.h"
 
 namespace fo {
+namespace {
+
+// What the list reads of a student that picking him for a reduction does
+// not need: his parents, their work and telephones, who fetches him, who
+// introduced him, his identity card, when he was registered and last
+// charged, his prepayment and an age the statement leaves at 0. The clerk
+// picks by who the student is, his class, fee type and categories, and
+// what the student filter chose him by (birth, entry date, address).
+constexpr const char* kHiddenColumns =
+    "年龄,家庭电话,登记时间,父亲姓名,母亲姓名,父亲工作单位,母亲工作单位,父亲工作单位_电话,母亲工作单位_电话,"
+    "父亲手机,母亲手机,接送人1,接送人2,接送人3,接送地址,介绍人,介绍人性别,介绍人电话,介绍人地址,上次收费日期,"
+    "本次收费日期,预收款,身份证号";
+
+}  // namespace
 
 frmBachJM::frmBachJM() : Form("frmBachJM") {
     setCaption("批量减免");
@@ -61,9 +75,9 @@ void frmBachJM::initData(bool onlyColumns, const std::string& selectId, bool fir
         myDB db;
         RecordsetPtr rs = db.cn()->execute(listSql_);
         if (onlyColumns) {
-            lvw_.initColumns(*rs, 0, "");
+            lvw_.initColumns(*rs, 0, kHiddenColumns);
         } else {
-            if (firstTime) lvw_.initColumns(*rs, 0, "");
+            if (firstTime) lvw_.initColumns(*rs, 0, kHiddenColumns);
             lvw_.initListKeyIDNoProgress(*rs, lvwXS, selectId);
         }
         rs->close();

@@ -9,6 +9,7 @@
 #include "ui/RightsCheck.h"
 #include "ui/controls/KeyCodes.h"
 #include "ui/lists/TrimSpaces.h"
+#include "ui/lists/Utf8Text.h"
 #include "ui/UiServices.h"
 #include "ui/lists/mdl1.h"
 
@@ -56,6 +57,8 @@ frmJmBachList::frmJmBachList() : Form("frmJmBachList") {
     imgSplitter.move(9010, 900, 60, 6300);
     picSplitter.setVisible(false);
     lvwMx.move(9070, 900, 5090, 6300);
+    // The reduction's editor stands over the cell of the row it edits.
+    txtWrite.setContainer(&lvw1);
     txtWrite.setVisible(false);
     ProgressBar1.move(120, 7250, 14000, 200);
     ProgressBar1.setVisible(false);
@@ -86,6 +89,8 @@ frmJmBachList::frmJmBachList() : Form("frmJmBachList") {
         Picsfxm.setVisible(false);
         lvw1_ItemClick(i);
     };
+    lvw1.DblClick = [this] { editReduction(); };
+    lvw1.KeyPress = [this](int& k) { lvw1_KeyPress(k); };
     lvw1.MouseDown = [this](int b, int s, int x, int y) { lvw1_MouseDown(b, s, x, y); };
     lvwMx.BeforeLabelEdit = [this](int&) { Picsfxm.setVisible(false); };
     FZXH.Click = [this] { FZXH_Click(); };
@@ -117,7 +122,7 @@ void frmJmBachList::declareLayout() {
                               ctl(OptMonth), ctl(OptRQ), ctl(lblBJ), ctl(cmbBJ), ctl(lblBh), ctl(txtBh), stretch(),
                               ctl(cmdTJ), ctl(CMDfind), ctl(cmdFind2)});
     LayoutItem items = group("收费项目", {ctl(LSTsfxm), row({ctl(cmdSelectALL), ctl(cmdNoSelect), ctl(cmdOK)}), ctl(chkALL)});
-    LayoutItem lists = splitter({column({ctl(lvw1), ctl(txtWrite)}), ctl(lvwMx)});
+    LayoutItem lists = splitter({ctl(lvw1), ctl(lvwMx)});  // txtWrite stands over lvw1's cell
     LayoutItem amounts = row({ctl(lblJmje), ctl(txtJmje), ctl(cmdALL), ctl(cmdCancelSelect), ctl(cmdAllSelect),
                               ctl(lblJmyy), ctl(txtJmyy), stretch(), ctl(cmdPreview), ctl(cmdJMok), ctl(CMDexcel),
                               ctl(cmdClose)});
@@ -295,19 +300,42 @@ void frmJmBachList::lvw1_ItemClick(ListItem& item) {
     if (columns == 0) return;
     ListItem& first = lvwMx.addItem("k0", lvw1.column(1).text);
     first.setSubItem(1, item.text());
-    int widthBefore = lvw1.column(1).width;
-    int editorLeft = 0;
     for (int i = 1; i < columns; ++i) {
         ListItem& line = lvwMx.addItem("k" + std::to_string(i), lvw1.column(i + 1).text);
         line.setSubItem(1, item.subItem(i));
-        if (i + 1 == ColReduce) editorLeft = widthBefore;
-        widthBefore += lvw1.column(i + 1).width;
     }
-    if (trimSpaces(item.subItem(5)) == "合计" || columns < ColReduce) return;
+    placeEditor(item);
+}
+
+bool frmJmBachList::placeEditor(ListItem& item) {
+    // A subtotal row and the cross-tab (no reduction column) take no amount.
+    if (trimSpaces(item.subItem(5)) == "合计" || lvw1.columnCountOf() < ColReduce) return false;
+    int editorLeft = 0;
+    for (int i = 1; i < ColReduce; ++i) editorLeft += lvw1.column(i).width;
     txtWrite.move(lvw1.left() + editorLeft + 2, lvw1.top() + item.top() + 2, lvw1.column(ColReduce).width - 5,
-                  item.height());
+                  item.height() - 4);
     txtWrite.setText(item.subItem(7));
     txtWrite.setVisible(true);
+    return true;
+}
+
+void frmJmBachList::editReduction() {
+    ListItem* item = lvw1.selectedItem();
+    if (!item || !placeEditor(*item)) return;
+    txtWrite.SetFocus();
+    txtWrite.setSelStart(0);
+    txtWrite.setSelLength(static_cast<int>(utf8::length(txtWrite.text())));
+}
+
+void frmJmBachList::lvw1_KeyPress(int& keyAscii) {
+    if (keyAscii < 32) return;
+    // A character typed on the selected row starts editing its amount with
+    // it; while the editor has the focus the clerk types on in it.
+    if (!txtWrite.visible() || !txtWrite.hasFocus()) editReduction();
+    if (!txtWrite.visible()) return;
+    const int typed = keyAscii;
+    keyAscii = 0;
+    txtWrite.userType(utf8::encode(typed));
 }
 
 void frmJmBachList::lvw1_MouseDown(int button, int, int x, int y) {

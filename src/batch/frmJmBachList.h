@@ -116,6 +116,13 @@ private:
     void cmdOK_Click();
     void selectAllItems(bool on);
     void lvw1_ItemClick(ListItem& item);
+    // Puts the editor over the reduction cell of `item` with its amount;
+    // false for a row that takes none (a subtotal, the cross-tab).
+    bool placeEditor(ListItem& item);
+    // Starts editing the selected row's amount: the editor over its cell,
+    // with the focus and its text selected.
+    void editReduction();
+    void lvw1_KeyPress(int& keyAscii);
     void lvw1_MouseDown(int button, int shift, int x, int y);
     void FZXH_Click();
     void m_sm_Click();

@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
@@ -19,6 +20,7 @@
 #include <QStyle>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QToolTip>
 #include <QTableView>
 #include <QTreeView>
 #include <QTreeWidget>
@@ -139,6 +141,54 @@ std::vector<std::string> DesktopHands::cutColumns(Control& c) {
     if (auto* tree = qobject_cast<QTreeView*>(w)) return qt::cutColumns(*tree, *tree->header(), kRowsMeasured);
     if (auto* table = qobject_cast<QTableView*>(w)) return qt::cutColumns(*table, *table->horizontalHeader(), kRowsMeasured);
     throw ClerkCannot{"'" + c.name() + "' has no columns at the desktop"};
+}
+
+std::vector<std::string> DesktopHands::unreadableCells(Control& c, int column) {
+    ui_.settle();
+    auto* view = qobject_cast<QAbstractItemView*>(reachable(c));
+    auto* tree = qobject_cast<QTreeView*>(view);
+    auto* table = qobject_cast<QTableView*>(view);
+    if (!tree && !table) throw ClerkCannot{"'" + c.name() + "' has no columns at the desktop"};
+    std::vector<std::string> unread;
+    bool cut = false;
+    const QAbstractItemModel* model = view->model();
+    for (int r = 0; r < std::min(model->rowCount(), kRowsMeasured); ++r) {
+        const QModelIndex index = model->index(r, column);
+        const QString text = index.data(Qt::DisplayRole).toString();
+        if (text.isEmpty()) continue;
+        view->scrollTo(index);
+        ui_.settle();
+        const QRect cell = view->visualRect(index);
+        if (cell.width() >= view->sizeHintForIndex(index).width() && view->viewport()->rect().contains(cell)) continue;
+        cut = true;
+        // The mouse rests on it: the tip must hold the whole text.
+        const QPoint at = cell.intersected(view->viewport()->rect()).center();
+        QHelpEvent tip(QEvent::ToolTip, at, view->viewport()->mapToGlobal(at));
+        QCoreApplication::sendEvent(view->viewport(), &tip);
+        if (!QToolTip::isVisible() || QToolTip::text() != text) unread.push_back("row " + std::to_string(r + 1));
+        QToolTip::hideText();
+    }
+    if (cut)
+        for (const std::string& heading : roomyColumns(*view, tree ? *tree->header() : *table->horizontalHeader(),
+                                                       kRowsMeasured, column))
+            unread.push_back("room in " + heading);
+    return unread;
+}
+
+std::string DesktopHands::offCell(Control& editor, ListView& l, int row, int column) {
+    ui_.settle();
+    auto* view = qobject_cast<QTreeView*>(reachable(l));
+    if (!view) throw ClerkCannot{"'" + l.name() + "' is no list at the desktop"};
+    const FormView* window = ui_.viewOf(editor.form());
+    const QWidget* shown = window ? window->widgetOf(editor) : nullptr;
+    if (!shown || !shown->isVisible()) return "not shown at the desktop";
+    const auto onScreen = [](const QWidget* w, const QRect& r) { return QRect(w->mapToGlobal(r.topLeft()), r.size()); };
+    const QRect at = onScreen(shown, shown->rect());
+    const QRect cell = onScreen(view->viewport(), view->visualRect(view->model()->index(row - 1, column - 1)));
+    if (!cell.contains(at)) return "off the cell as drawn";
+    if (!onScreen(view->viewport(), view->viewport()->rect()).contains(at)) return "outside what the list shows";
+    if (!shown->screen() || !shown->screen()->geometry().contains(at)) return "off the screen";
+    return {};
 }
 
 void DesktopHands::deliver(const std::function<void()>& input) {
@@ -357,6 +407,20 @@ bool DesktopHands::listItem(ListView& l, const std::string& key, ItemAction a) {
         });
         break;
     }
+    return true;
+}
+
+bool DesktopHands::listCell(ListView& l, int row, int column) {
+    if (row < 1 || row > l.itemCount() || column < 1 || column > l.columnCountOf()) return false;
+    auto* view = qobject_cast<QTreeView*>(reachable(l));
+    if (!view) throw ClerkCannot{"'" + l.name() + "' is no list at the desktop"};
+    ui_.settle();
+    const QModelIndex index = view->model()->index(row - 1, column - 1);
+    view->scrollTo(index);
+    ui_.settle();
+    const std::string what = "cell " + std::to_string(row) + "," + std::to_string(column) + " of '" + l.name() + "'";
+    const QPoint at = aimAt(view->viewport(), view->visualRect(index), what);
+    deliver([&] { mouseClick(view->viewport(), at); });
     return true;
 }
 

@@ -33,11 +33,14 @@ public:
     bool chooseEntry(ComboBox& c, const std::string& text) override;
     bool selectEntry(ListBox& l, const std::string& text, bool on) override;
     bool listItem(ListView& l, const std::string& key, ItemAction a) override;
+    bool listCell(ListView& l, int row, int column) override;
     bool treeNode(TreeView& t, const std::string& key, ItemAction a) override;
     bool gridCell(FlexGrid& g, int row, int col) override;
     bool dataGridRow(DataGrid& g, int record) override;
     void settle() override;
     std::vector<std::string> cutColumns(Control& c) override;
+    std::vector<std::string> unreadableCells(Control& c, int column) override;
+    std::string offCell(Control& editor, ListView& l, int row, int column) override;
 
 private:
     // The widget of `c`, shown, enabled and seen on screen; else ClerkCannot.

@@ -354,8 +354,11 @@ void FormView::place(ControlBinding& b) {
         // The laid-out list, grid or control it lies on: of several, the one
         // whose corner is nearest above and left of it; the rectangles the
         // window gave first, then the room the widgets and rows take.
-        const Control* anchor = nullptr;
+        // An editor held by a list or grid stands on that one.
+        const Control* anchor = c.container() && laidOut_.count(c.container()) && isArea(*c.container()) ? c.container()
+                                                                                                          : nullptr;
         for (bool loosely : {false, true}) {
+            if (anchor) break;
             for (const Control* a : laidOut_)
                 if (a != &c && contains(*a, widgetOf(*a), c, loosely) &&
                     (!anchor || std::pair(a->top(), a->left()) > std::pair(anchor->top(), anchor->left())))

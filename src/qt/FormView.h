@@ -25,11 +25,11 @@ namespace fo::qt {
 // The window of one Form: a dialog whose widgets are made from the form's
 // controls and arranged by the layout the form declares. Controls the
 // layout leaves out stand where the window puts them in twips: inside their
-// frame, or over the list or grid they lie on (an in-place editor stands
-// over the cell it edits, as the view shows that cell now), or at their
-// place in the window. A form without a layout is drawn entirely that way.
-// The menu bar holds the form's visible top menus; invisible ones are its
-// pop-up menus.
+// frame, or over the list or grid that holds them or they lie on (an
+// in-place editor stands over the cell it edits, as the view shows that
+// cell now), or at their place in the window. A form without a layout is
+// drawn entirely that way. The menu bar holds the form's visible top menus;
+// invisible ones are its pop-up menus.
 class FormView final : public QDialog {
 public:
     FormView(Form& form, QWidget* parent);

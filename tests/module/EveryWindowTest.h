@@ -12,8 +12,8 @@ namespace fo::test {
 // reduction window with its student lookups and the picker, the records
 // window's cancellation, the wizard and the batch list in both modes. At
 // the desktop, every list and grid a clerk reads there opens with each
-// column's heading and text whole and in view at 1366×768 (headless, the
-// "expect whole" lines only pass).
+// column whole and in view at 1366×768, a preview's long texts at least on
+// hover, the list's amount typed over its cell (headless: they only pass).
 class EveryWindowTest : public ModuleScriptTest {
 protected:
     // Runs a script and expects it to run to its end; what it printed.
@@ -63,6 +63,8 @@ protected:
                                    "expect plan update pjml id=" + receipt + " zfyy 重复收费\n"
                                    "dump plan\n"
                                    "expect cell lvwPlan 1 记录 \"" + receiptName + "\"\n"
+                                   "expect whole lvwPlan 说明\n"
+                                   "expect whole lvwPlan 变动\n"
                                    "answer yes\n"
                                    "click cmdOK\n"
                                    "expect message 操作成功！\n"
@@ -114,6 +116,7 @@ protected:
                          "set txtXh " + december + "\n"
                          "click cmdSure\n"
                          "click cmdFullSelect\n"
+                         "expect whole lvwXS\n"
                          "click cmdNext\n"
                          "set CMB_sflx 全日制\n"
                          "set cmbYF 2026年12月\n"
@@ -142,6 +145,10 @@ protected:
                                          "select LSTsfxm 保育费 on\n"
                                          "select LSTsfxm 伙食费 on\n"
                                          "click cmdOK\n"
+                                         "cell lvw1 1 本次减免金额\n"
+                                         "type lvw1 30\n"
+                                         "expect over txtWrite lvw1 1 本次减免金额\n"
+                                         "expect cell lvw1 1 本次减免金额 30.00\n"
                                          "click cmdCancelSelect\n"
                                          "set txtJmyy 清单\n"
                                          "answer yes\n"

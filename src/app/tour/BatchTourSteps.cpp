@@ -13,6 +13,7 @@
 #include "qt/Tour.h"
 #include "ui/FormInstance.h"
 #include "ui/PostingProgress.h"
+#include "ui/UiServices.h"
 
 namespace fo::app {
 namespace {
@@ -46,7 +47,10 @@ void showArrears(frmJmBachList& w) {
     if (w.cmbYf.ListCount() > 0) w.cmbYf.setListIndex(0);
     if (w.cmbBJ.ListCount() > 1) w.cmbBJ.setListIndex(1);
     w.CMDfind.userClick();
-    if (w.lvw1.itemCount() > 0) w.lvw1.userItemClick(w.lvw1.item(1).key());
+    // An amount typed on the first row, in the editor over its cell, once
+    // the list has measured its columns as a clerk sees them before he clicks.
+    ui().doEvents();
+    if (w.lvw1.itemCount() > 0 && w.lvw1.userItemClick(w.lvw1.item(1).key())) w.userType(w.lvw1, "30");
     // The items the query was made of, shown as 收费项目 shows them.
     w.cmdTJ.userClick();
 }

@@ -38,29 +38,43 @@ void showColumnWidth(QHeaderView& header, int column, int pixels) {
     if (shown != pixels) header.resizeSection(column, pixels);
 }
 
-int fittingWidth(const QAbstractItemView& view, const QHeaderView& header, int column, int rows) {
-    const int digit = view.fontMetrics().horizontalAdvance(QLatin1Char('0'));
-    const int wanted = contentWidth(view, header, column, rows) + digit;
-    // The room the other columns leave; a last column that stretches into
-    // the rest counts with what its content needs, not the rest it took.
-    int others = 0;
-    const int last = lastShownSection(header);
-    for (int c = 0; c < header.count(); ++c) {
-        if (c == column || header.isSectionHidden(c)) continue;
-        others += c == last && header.stretchLastSection()
-                      ? std::min(header.sectionSize(c), contentWidth(view, header, c, rows) + digit)
-                      : header.sectionSize(c);
-    }
-    const int room = view.viewport()->width() - others;
-    return std::min(wanted, std::max(digit * 20, std::min(room, digit * 40)));
-}
-
 void fitColumns(const QAbstractItemView& view, QHeaderView& header, int rows, const std::function<bool(int)>& mayFit,
                 const std::function<void(int, int)>& fitted) {
     if (rows <= 0) return;
+    const int digit = view.fontMetrics().horizontalAdvance(QLatin1Char('0'));
+    // What each column the binding sizes needs; the clerk's own widths stay
+    // and take their room first.
+    std::vector<std::pair<int, int>> needs;  // column, pixels
+    int room = view.viewport()->width();
     for (int c = 0; c < header.count(); ++c) {
-        if (header.isSectionHidden(c) || !mayFit(c)) continue;
-        const int wanted = fittingWidth(view, header, c, rows);
+        if (header.isSectionHidden(c)) continue;
+        if (mayFit(c)) needs.emplace_back(c, contentWidth(view, header, c, rows) + digit);
+        else room -= header.sectionSize(c);
+    }
+    // The columns share the room by what they need: a column that needs no
+    // more than an even share of it gets all it needs, and the long texts
+    // share the rest alike, down to a name's 20 characters each (past that
+    // the view scrolls). The share is the largest cap under which they fit.
+    const auto shareOf = [digit](int need, int cap) { return std::min(need, std::max(cap, digit * 20)); };
+    const auto takenUnder = [&](int cap) {
+        int taken = 0;
+        for (const auto& need : needs) taken += shareOf(need.second, cap);
+        return taken;
+    };
+    int most = 0;
+    for (const auto& need : needs) most = std::max(most, need.second);
+    int cap = 0;  // every long text at its floor, when even that does not fit
+    for (int low = 0, high = most; low <= high;) {
+        const int mid = (low + high) / 2;
+        if (takenUnder(mid) <= room) {
+            cap = mid;
+            low = mid + 1;
+        } else {
+            high = mid - 1;
+        }
+    }
+    for (const auto& [c, need] : needs) {
+        const int wanted = shareOf(need, cap);
         if (wanted == header.sectionSize(c)) continue;
         header.resizeSection(c, wanted);
         fitted(c, wanted);
@@ -84,6 +98,17 @@ std::vector<std::string> cutColumns(const QAbstractItemView& view, const QHeader
         cut.push_back("empty strip after " +
                       view.model()->headerData(last, Qt::Horizontal, Qt::DisplayRole).toString().toStdString());
     return cut;
+}
+
+std::vector<std::string> roomyColumns(const QAbstractItemView& view, const QHeaderView& header, int rows, int except) {
+    std::vector<std::string> roomy;
+    const int digit = view.fontMetrics().horizontalAdvance(QLatin1Char('0'));
+    const int measured = std::min(rows, view.model()->rowCount());
+    for (int c = 0; c < header.count(); ++c)
+        if (c != except && !header.isSectionHidden(c) &&
+            header.sectionSize(c) > contentWidth(view, header, c, measured) + 2 * digit)
+            roomy.push_back(view.model()->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString().toStdString());
+    return roomy;
 }
 
 namespace {

@@ -14,15 +14,6 @@ namespace fo::qt {
 // The rows a column is judged and measured on when it is first shown.
 constexpr int kRowsMeasured = 200;
 
-// The width column `column` of `view` needs to show its heading (when
-// `header` shows) and its first `rows` rows whole, in pixels, with a
-// character's room to spare. A bill number, a date, an amount or a name (up
-// to 20 characters) always shows whole; longer texts get only the room the
-// view has left, so the columns after them stay in view. Lists and grids
-// size a column to it once the window has filled it, unless the clerk sized
-// it himself: a column is as wide as its content needs, not wider.
-int fittingWidth(const QAbstractItemView& view, const QHeaderView& header, int column, int rows);
-
 // The logical index of the last column `header` shows, or -1.
 int lastShownSection(const QHeaderView& header);
 
@@ -34,9 +25,14 @@ void stretchLastColumn(QHeaderView& header);
 // shown and already stretches wider than that into the room left.
 void showColumnWidth(QHeaderView& header, int column, int pixels);
 
-// Sizes each column of `header` that `mayFit` allows to its fitting width
-// on the first `rows` rows; `fitted` (column, pixels) then keeps the new
-// width in the control.
+// Sizes the columns of `header` that `mayFit` allows to their heading (when
+// it shows) and their first `rows` rows, with a character's room to spare:
+// as wide as their content needs, not wider, unless the clerk sized them
+// himself (`mayFit` false: that width stays). When they do not all fit the
+// view, they share its width by their content: a bill number, a date, an
+// amount or a name (up to 20 characters) always shows whole, and the long
+// texts share what is left alike, so the columns after them stay in view.
+// `fitted` (column, pixels) then keeps each new width in the control.
 void fitColumns(const QAbstractItemView& view, QHeaderView& header, int rows, const std::function<bool(int)>& mayFit,
                 const std::function<void(int, int)>& fitted);
 
@@ -46,6 +42,11 @@ void fitColumns(const QAbstractItemView& view, QHeaderView& header, int rows, co
 // when the columns end short of that edge, "empty strip after " and the
 // last one's heading.
 std::vector<std::string> cutColumns(const QAbstractItemView& view, const QHeaderView& header, int rows);
+
+// The headings of the columns of `view`, other than `except`, drawn wider
+// than their heading and first `rows` rows need by more than two
+// characters: room a column cut beside them could have had.
+std::vector<std::string> roomyColumns(const QAbstractItemView& view, const QHeaderView& header, int rows, int except);
 
 // Runs `refit` whenever `view`'s viewport changes width (the window was
 // sized, a scroll bar came or went): the room a long text may take changes

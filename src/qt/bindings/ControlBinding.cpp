@@ -130,7 +130,33 @@ private:
     Control& control_;
 };
 
+// Characters typed on a list or grid: its KeyPress (the window starts
+// editing the cell with them) instead of the view's own search by letter.
+class TypingRouter final : public QObject {
+public:
+    TypingRouter(Control& c, bool always, QObject* parent) : QObject(parent), control_(c), always_(always) {}
+    bool eventFilter(QObject*, QEvent* e) override {
+        return usedAtEventBoundary([&] {
+            if (e->type() != QEvent::KeyPress || !control_.isUsable() || (!always_ && !control_.KeyPress)) return false;
+            auto* ke = static_cast<QKeyEvent*>(e);
+            if (ke->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return false;
+            const QString text = ke->text();
+            if (text.isEmpty() || !text.at(0).isPrint()) return false;
+            control_.form().userType(control_, ss(text));
+            return true;
+        });
+    }
+
+private:
+    Control& control_;
+    bool always_;
+};
+
 }  // namespace
+
+void routeTyping(ControlBinding& binding, QWidget* widget, bool always) {
+    binding.filterEvents(widget, new TypingRouter(binding.control(), always, widget));
+}
 
 void routeKeys(ControlBinding& binding, QWidget* widget) {
     binding.filterEvents(widget, new KeyRouter(binding.control(), widget));

@@ -96,6 +96,11 @@ std::unique_ptr<ControlBinding> bindControl(Control& control, QWidget* parent);
 // keys, focus changes into the window's active control.
 void routeKeys(ControlBinding& binding, QWidget* widget);
 
+// Routes the characters typed on `widget` to `binding`'s control as its
+// KeyPress, always or (`always` false) when the window handles KeyPress
+// there. Installed before routeKeys, so KeyDown has seen them.
+void routeTyping(ControlBinding& binding, QWidget* widget, bool always);
+
 // The window's key code (KeyDown) for a Qt key; 0 when it has none.
 int keyCodeOf(int qtKey);
 

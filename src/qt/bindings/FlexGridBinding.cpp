@@ -1,6 +1,5 @@
 #include <QAbstractTableModel>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QScrollBar>
 #include <QTableView>
 #include <QTimer>
@@ -13,7 +12,6 @@
 #include "qt/EventBoundary.h"
 #include "qt/bindings/CutCellTips.h"
 #include "qt/Twips.h"
-#include "ui/Form.h"
 #include "ui/controls/FlexGrid.h"
 
 namespace fo::qt {
@@ -79,29 +77,6 @@ private:
     mutable bool amountsSeen_ = false;
 };
 
-namespace {
-
-class GridTyping final : public QObject {
-public:
-    GridTyping(FlexGrid& grid, QObject* parent) : QObject(parent), grid_(grid) {}
-    bool eventFilter(QObject*, QEvent* e) override {
-        return usedAtEventBoundary([&] {
-            if (e->type() != QEvent::KeyPress || !grid_.isUsable()) return false;
-            auto* ke = static_cast<QKeyEvent*>(e);
-            if (ke->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return false;
-            const QString text = ke->text();
-            if (text.isEmpty() || !text.at(0).isPrint()) return false;
-            grid_.form().userType(grid_, ss(text));
-            return true;
-        });
-    }
-
-private:
-    FlexGrid& grid_;
-};
-
-}  // namespace
-
 FlexGridBinding::FlexGridBinding(FlexGrid& grid, QWidget* parent)
     : ControlBinding(grid, new QTableView(parent)), grid_(grid), model_(new FlexGridModel(grid)) {
     QTableView* v = view();
@@ -117,7 +92,7 @@ FlexGridBinding::FlexGridBinding(FlexGrid& grid, QWidget* parent)
     v->setSelectionMode(QAbstractItemView::SingleSelection);
     // Typed characters are the grid's KeyPress (the window starts editing
     // the cell with them); installed first, so KeyDown has seen them.
-    filterEvents(v, new GridTyping(grid_, v));
+    routeTyping(*this, v, true);
     routeKeys(*this, v);
     showCutCellsOnHover(*this, v);
     QObject::connect(v, &QTableView::clicked, v, guarded([this](const QModelIndex& i) {

@@ -129,6 +129,7 @@ ListViewBinding::ListViewBinding(ListView& list, QWidget* parent)
     v->setEditTriggers(QAbstractItemView::NoEditTriggers);
     stretchLastColumn(*v->header());
     v->header()->setSectionsMovable(false);
+    routeTyping(*this, v, false);
     routeKeys(*this, v);
     showCutCellsOnHover(*this, v);
 
@@ -242,6 +243,9 @@ void ListViewBinding::measureColumns() {
             QuietGuard quiet(*this);
             list_.setColumnWidth(c, toTwips(pixels));
         });
+    // An editor placed over a cell before the columns were measured moves
+    // to where its cell is drawn now.
+    if (scrolled) scrolled();
 }
 
 int ListViewBinding::lastShownColumn() const {

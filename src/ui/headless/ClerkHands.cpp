@@ -45,6 +45,10 @@ bool HeadlessHands::listItem(ListView& l, const std::string& key, ItemAction a) 
     return false;
 }
 
+bool HeadlessHands::listCell(ListView& l, int row, int column) {
+    return column >= 1 && column <= l.columnCountOf() && l.userRowClick(row);
+}
+
 bool HeadlessHands::treeNode(TreeView& t, const std::string& key, ItemAction a) {
     switch (a) {
     case ItemAction::Click: return t.userNodeClick(key);

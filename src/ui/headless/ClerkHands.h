@@ -47,6 +47,9 @@ public:
     virtual bool selectEntry(ListBox& l, const std::string& text, bool on) = 0;
     virtual bool listItem(ListView& l, const std::string& key, ItemAction a) = 0;
     virtual bool treeNode(TreeView& t, const std::string& key, ItemAction a) = 0;
+    // A click on the cell of item `row` (1-based) in column `column`
+    // (1-based) of a list view.
+    virtual bool listCell(ListView& l, int row, int column) = 0;
     // ROW and COL as the grid counts them, row 0 the header.
     virtual bool gridCell(FlexGrid& g, int row, int col) = 0;
     // `record` 0-based.
@@ -57,6 +60,15 @@ public:
     // whole as drawn (elided, or past the view's edge). Headless nothing is
     // drawn, so nothing is cut.
     virtual std::vector<std::string> cutColumns(Control&) { return {}; }
+    // What keeps the clerk from reading column `column` (0-based) of list
+    // or grid `c` as drawn: each row (1-based, "row 3") whose text is cut
+    // and does not show whole on hover either, and, when a text is cut, the
+    // headings of other columns that have room to spare ("room in 记录").
+    virtual std::vector<std::string> unreadableCells(Control&, int /*column*/) { return {}; }
+    // Why `editor` is not seen over the cell of row `row` (1-based) and
+    // column `column` (1-based) of list `l` as drawn ("" when it is):
+    // hidden, off the cell, or off the screen.
+    virtual std::string offCell(Control& /*editor*/, ListView& /*l*/, int /*row*/, int /*column*/) { return {}; }
 };
 
 // The headless hands: each action is the control's own user action.
@@ -71,6 +83,7 @@ public:
     bool chooseEntry(ComboBox& c, const std::string& text) override;
     bool selectEntry(ListBox& l, const std::string& text, bool on) override;
     bool listItem(ListView& l, const std::string& key, ItemAction a) override;
+    bool listCell(ListView& l, int row, int column) override;
     bool treeNode(TreeView& t, const std::string& key, ItemAction a) override;
     bool gridCell(FlexGrid& g, int row, int col) override;
     bool dataGridRow(DataGrid& g, int record) override;

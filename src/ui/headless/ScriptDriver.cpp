@@ -296,9 +296,12 @@ void ScriptDriver::doItem(const std::vector<std::string>& w) {
 void ScriptDriver::doCell(const std::vector<std::string>& w) {
     needWords(w, 4, "cell GRID ROW COL");
     Control& c = usableControl(w[1]);
-    const int r = number(w[2], "ROW"), col = number(w[3], "COL");
+    auto* l = dynamic_cast<ListView*>(&c);
+    const int r = number(w[2], "ROW");
+    const int col = l && l->columnIndexByText(w[3]) ? l->columnIndexByText(w[3]) : number(w[3], "COL");
     bool found = false;
-    if (auto* g = dynamic_cast<FlexGrid*>(&c)) found = hands_->gridCell(*g, r, col);
+    if (l) found = hands_->listCell(*l, r, col);
+    else if (auto* g = dynamic_cast<FlexGrid*>(&c)) found = hands_->gridCell(*g, r, col);
     else if (auto* d = dynamic_cast<DataGrid*>(&c)) found = hands_->dataGridRow(*d, r - 1);
     else throw ScriptError{"'" + w[1] + "' is not a grid"};
     if (!found) throw ScriptError{"no cell " + w[2] + "," + w[3] + " in " + w[1]};
@@ -439,6 +442,34 @@ void ScriptDriver::doExpect(const std::vector<std::string>& w) {
         std::string cut;
         for (const std::string& heading : hands_->cutColumns(control(w[2]))) cut += (cut.empty() ? "" : ",") + heading;
         check("whole " + w[2], "", cut);
+        return;
+    }
+    if (what == "whole" && w.size() == 4) {
+        auto* l = dynamic_cast<ListView*>(&control(w[2]));
+        const int column = l ? l->columnIndexByText(w[3]) : 0;
+        if (column < 1) throw ScriptError{"'" + w[2] + "' has no column " + w[3]};
+        std::string cut;
+        for (const std::string& what : hands_->unreadableCells(*l, column - 1)) cut += (cut.empty() ? "" : ",") + what;
+        check("whole " + w[2] + " " + w[3], "", cut);
+        return;
+    }
+    if (what == "over" && w.size() == 6) {
+        Control& editor = control(w[2]);
+        auto* l = dynamic_cast<ListView*>(&control(w[3]));
+        const int row = number(w[4], "ROW"), column = l ? l->columnIndexByText(w[5]) : 0;
+        if (column < 1 || row < 1 || row > l->itemCount()) throw ScriptError{"'" + w[3] + "' has no cell " + w[4] + " " + w[5]};
+        // Where the window put the editor, against the cell as the list's
+        // own geometry places it; at the desktop, as both are drawn.
+        int left = l->left();
+        for (int c = 1; c < column; ++c) left += std::max(0, l->column(c).width);
+        const int top = l->top() + l->item(row).top();
+        const bool onCell = editor.left() >= left && editor.top() >= top &&
+                            editor.left() + editor.width() <= left + l->column(column).width &&
+                            editor.top() + editor.height() <= top + l->item(row).height();
+        const std::string off = !editor.visible() ? "hidden"
+                                : !onCell         ? "off the cell"
+                                                  : hands_->offCell(editor, *l, row, column);
+        check("over " + w[2] + " " + w[3] + " " + w[4] + " " + w[5], "", off);
         return;
     }
     if (what == "enabled" && w.size() == 4) {
