@@ -278,10 +278,11 @@ void addLargeBooksIndexes(Connection& cn) {
     cn.execute(std::regex_replace(largeBooksIndexScript(), std::regex("create index "), "create index if not exists "));
 }
 
-// Version 13: the account lines' and the records' items' indexes make way
-// for today's, which hold what the collection summary reads of them.
+// Versions 13 and 14: the account lines', the records' items' and the
+// journal's day indexes make way for today's, which hold what the collection
+// summary reads of them.
 void indexJournalSpansWhole(Connection& cn) {
-    for (const char* retired : {"ix_INandOut_num", "ix_kdw_sfjlmx_sfjlid"})
+    for (const char* retired : {"ix_INandOut_num", "ix_kdw_sfjlmx_sfjlid", "ix_INandOutML_czrq"})
         cn.execute(std::string("drop index if exists ") + retired);
     addLargeBooksIndexes(cn);
 }
@@ -319,9 +320,10 @@ const std::vector<UpgradeStep>& upgradeSteps() {
              if (isPostgresLink(cn.connectionString())) upgradePgServerRoles(cn);
          }},
         {10, keepReplacedChargeDates},
-        // Version 12: the cash journal by day (ix_INandOutML_czrq).
+        // Version 12: the cash journal by day.
         {11, addLargeBooksIndexes},
         {12, indexJournalSpansWhole},
+        {13, indexJournalSpansWhole},
     };
     return steps;
 }
