@@ -278,11 +278,10 @@ void addLargeBooksIndexes(Connection& cn) {
     cn.execute(std::regex_replace(largeBooksIndexScript(), std::regex("create index "), "create index if not exists "));
 }
 
-// Versions 13 and 14: the account lines', the records' items' and the
-// journal's day indexes make way for today's, which hold what the collection
-// summary reads of them.
+// Version 13: the account lines' and the records' items' indexes make way
+// for today's, which hold what the collection summary reads of them.
 void indexJournalSpansWhole(Connection& cn) {
-    for (const char* retired : {"ix_INandOut_num", "ix_kdw_sfjlmx_sfjlid", "ix_INandOutML_czrq"})
+    for (const char* retired : {"ix_INandOut_num", "ix_kdw_sfjlmx_sfjlid"})
         cn.execute(std::string("drop index if exists ") + retired);
     addLargeBooksIndexes(cn);
 }
@@ -320,10 +319,9 @@ const std::vector<UpgradeStep>& upgradeSteps() {
              if (isPostgresLink(cn.connectionString())) upgradePgServerRoles(cn);
          }},
         {10, keepReplacedChargeDates},
-        // Version 12: the cash journal by day.
+        // Version 12: the cash journal by day (ix_INandOutML_czrq).
         {11, addLargeBooksIndexes},
         {12, indexJournalSpansWhole},
-        {13, indexJournalSpansWhole},
     };
     return steps;
 }

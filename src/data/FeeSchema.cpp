@@ -350,17 +350,16 @@ create index ix_kdw_xsbd_xsid on kdw_xsbd(xsid, bdrq);
 // counter reads the day's highest), and the register's issuer and class
 // lists (read in order from the index instead of sorting the receipts).
 // And what the collection summary and the day's report read of a span of
-// days, each from an index that holds all it reads: the journal's rows by
-// day with their operator, number and id, each journal row's account, and
-// each record's items with their amounts (which also serve every lookup of
-// a record's items), so that ten years of the journal are summed without
-// reading those three tables.
-// Added by schema versions 3, 12, 13 and 14; an older database gets them on
+// days: the journal by day, and from indexes that hold all it reads of them,
+// each journal row's account and each record's items with their amounts
+// (which also serve every lookup of a record's items), so that ten years of
+// the journal are summed without reading those two tables.
+// Added by schema versions 3, 12 and 13; an older database gets them on
 // opening.
 const char* const kLargeBooksIndexes = R"SQL(
 create index ix_kdw_sfjl_hkid on kdw_sfjl(hkid);
 create index ix_INandOutML_djbh on INandOutML(djbh);
-create index ix_INandOutML_czrq_userID_djbh on INandOutML(czrq, userID, djbh, id);
+create index ix_INandOutML_czrq on INandOutML(czrq);
 create index ix_INandOut_num_subid on INandOut(num, subid);
 create index ix_kdw_sfjlmx_sfjlid_amounts on kdw_sfjlmx(sfjlid, sfxmid, je, ysk, jmje);
 create index ix_PJML_kpr on PJML(kpr);

@@ -10,7 +10,7 @@ namespace fo {
 // version) holds kFeeApp and the schema version; engines that keep a stamp
 // in the database itself also carry kFeeApplicationId and the version there.
 inline constexpr const char* kFeeApp = "feeoffice";
-inline constexpr int kFeeSchemaVersion = 14;
+inline constexpr int kFeeSchemaVersion = 13;
 inline constexpr std::int32_t kFeeApplicationId = 0x4665654F;  // "FeeO"
 
 // The declared type of every date column of the fee schema on the embedded
@@ -34,7 +34,7 @@ const std::string& feeSchemaScript();
 // The part of it that makes the audit log table, for databases that lack it.
 const std::string& auditLogSchemaScript();
 
-// The indexes schema versions 3, 12, 13 and 14 added (part of feeSchemaScript),
+// The indexes schema versions 3, 12 and 13 added (part of feeSchemaScript),
 // which an upgrade from an earlier version creates.
 const std::string& largeBooksIndexScript();
 

@@ -193,10 +193,9 @@ TEST(FeeDatabase, AVersionTwoDatabaseGetsTheLargeBooksIndexesKeepingEveryRow) {
     {
         auto cn = createFeeDatabase(sqliteConnectionString(path));
         for (const std::string name : {"ix_kdw_sfjl_hkid", "ix_INandOutML_djbh", "ix_PJML_kpr", "ix_PJML_bjmc",
-                                       "ix_INandOut_num_subid", "ix_INandOutML_czrq_userID_djbh", "ix_kdw_sfjlmx_sfjlid_amounts"})
+                                       "ix_INandOutML_czrq", "ix_INandOut_num_subid", "ix_kdw_sfjlmx_sfjlid_amounts"})
             cn->execute("drop index " + name);
-        // Retired since.
-        cn->execute("create index ix_kdw_sfjlmx_sfjlid on kdw_sfjlmx(sfjlid); create index ix_INandOutML_czrq on INandOutML(czrq)");
+        cn->execute("create index ix_kdw_sfjlmx_sfjlid on kdw_sfjlmx(sfjlid)");  // retired since
         cn->execute("update fo_schema set version=2");
         cn->writeEngineStamp(kFeeApplicationId, 2);
         cn->execute("insert into kdw_sfjl(id,djbh,xsid,je,hkid,sfyf) values(7,'HK202612060001',11,-50,5,'202612')");
@@ -208,7 +207,7 @@ TEST(FeeDatabase, AVersionTwoDatabaseGetsTheLargeBooksIndexesKeepingEveryRow) {
                                 "'ix_INandOutML_djbh','ix_PJML_kpr','ix_PJML_bjmc')").toInt(), 4);
     EXPECT_EQ(test::scalar(*cn, "select group_concat(name,' ') from (select name from sqlite_master where name like"
                                 " 'ix_INandOut%' or name like 'ix_kdw_sfjlmx%' order by name)").toText(),
-              "ix_INandOutML_czrq_userID_djbh ix_INandOutML_djbh ix_INandOutML_id ix_INandOut_num_subid"
+              "ix_INandOutML_czrq ix_INandOutML_djbh ix_INandOutML_id ix_INandOut_num_subid"
               " ix_kdw_sfjlmx_sfjlid_amounts");
     EXPECT_EQ(test::scalar(*cn, "select djbh from kdw_sfjl where hkid=5").toText(), "HK202612060001");
 }
