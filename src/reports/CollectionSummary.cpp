@@ -1,10 +1,10 @@
 #include "reports/CollectionSummary.h"
 
+#include <algorithm>
 #include <map>
 #include <stdexcept>
 #include <tuple>
 
-#include "db/pg/PgLink.h"
 #include "db/values/DateTime.h"
 
 namespace fo::collection {
@@ -56,11 +56,23 @@ Kind cashKind(const std::string& prefix) {
     return Other;
 }
 
-// The "yyyy-mm" of a date column: the stored text's start on the embedded
-// engine (its own substr, cheaper over millions of rows than the module's
-// left(), which copies each text), the server's left() of a date there.
-std::string monthOf(Connection& cn, const std::string& column) {
-    return isPostgresLink(cn.connectionString()) ? "left(" + column + ",7)" : "substr(" + column + ",1,7)";
+// The months of the days [from, to), each as the days of it inside them:
+// the cash is summed one month to a statement, so that the engine's grouping
+// sorts a month's rows at a time (in memory) rather than a span's millions
+// at once, and reads the journal's days from its index with no month to
+// work out of each row.
+struct MonthDays {
+    std::string month, from, to;  // "yyyy-mm"; [from, to) as "yyyy-mm-dd"
+};
+
+std::vector<MonthDays> monthsOf(const std::string& from, const std::string& to) {
+    std::vector<MonthDays> out;
+    for (DateTime d = *DateTime::parse(from); d.dateText() < to;) {
+        const DateTime next = d.addDays(d.daysInMonth() - d.day + 1);
+        out.push_back({d.dateText().substr(0, 7), d.dateText(), std::min(next.dateText(), to)});
+        d = next;
+    }
+    return out;
 }
 
 using Key = std::tuple<std::string, long, std::string, long>;  // month, operator, account, item
@@ -75,8 +87,7 @@ std::vector<Line> lines(Connection& cn, const std::string& from, const std::stri
     // Each row a month, operator, account, item and kind, summed by the
     // engine: a span of a large school's books hands over hundreds of rows,
     // not millions.
-    auto add = [&](Recordset& rs, const std::string& account, Kind kind) {
-        const std::string month = rs.field("month").toText();
+    auto add = [&](Recordset& rs, const std::string& month, const std::string& account, Kind kind) {
         const long uid = rs.field("uid").toInt(), item = rs.field("sfxmid").toInt();
         Line& l = byKey[{month, uid, account, item}];
         l.month = month;
@@ -102,26 +113,24 @@ std::vector<Line> lines(Connection& cn, const std::string& from, const std::stri
         }
     };
     // Cash: the journal's rows by the day and operator that booked them.
-    const std::string cashMonth = monthOf(cn, "j.czrq");
-    for (RecordsetPtr rs = cn.execute(
-             "select j.userID as uid,l.subid as account," + cashMonth + " as month,substr(j.djbh,1,4) as prefix,"
-             "i.sfxmid as sfxmid,sum(i.je) as je,sum(i.ysk) as ysk from INandOutML j inner join INandOut l on"
-             " l.num=j.id inner join kdw_sfjlmx i on i.sfjlid=j.id where j.czrq>='" + f + "' and j.czrq<'" + t + "'" +
-             operatorFilter("j.userID", operatorId) + " group by j.userID,l.subid," + cashMonth +
-             ",substr(j.djbh,1,4),i.sfxmid");
-         !rs->eof(); rs->moveNext())
-        add(*rs, std::to_string(rs->field("account").toInt()), cashKind(rs->field("prefix").toText()));
+    for (const MonthDays& m : monthsOf(f, t))
+        for (RecordsetPtr rs = cn.execute(
+                 "select j.userID as uid,l.subid as account,substr(j.djbh,1,4) as prefix,i.sfxmid as sfxmid,"
+                 "sum(i.je) as je,sum(i.ysk) as ysk from INandOutML j inner join INandOut l on l.num=j.id inner join"
+                 " kdw_sfjlmx i on i.sfjlid=j.id where j.czrq>='" + m.from + "' and j.czrq<'" + m.to + "'" +
+                 operatorFilter("j.userID", operatorId) + " group by j.userID,l.subid,substr(j.djbh,1,4),i.sfxmid");
+             !rs->eof(); rs->moveNext())
+            add(*rs, m.month, std::to_string(rs->field("account").toInt()), cashKind(rs->field("prefix").toText()));
     // Reductions and their cancellations, which move no cash, found by their
-    // numbers' index (a range of the byte-wise numbers is their prefix).
-    const std::string reductionMonth = monthOf(cn, "a.rq");
+    // numbers' index (a range of the byte-wise numbers is their prefix): a
+    // span's few thousand, summed in one statement.
     for (RecordsetPtr rs = cn.execute(
-             "select a.operid as uid," + reductionMonth + " as month,substr(a.djbh,1,2) as prefix,i.sfxmid as sfxmid,"
+             "select a.operid as uid,left(a.rq,7) as month,substr(a.djbh,1,2) as prefix,i.sfxmid as sfxmid,"
              "sum(i.jmje) as je from kdw_sfjl a inner join kdw_sfjlmx i on i.sfjlid=a.id where (a.djbh>='JM' and"
              " a.djbh<'JN' or a.djbh>='QXJM' and a.djbh<'QXJN') and a.rq>='" + f + "' and a.rq<'" + t + "'" +
-             operatorFilter("a.operid", operatorId) + " group by a.operid," + reductionMonth +
-             ",substr(a.djbh,1,2),i.sfxmid");
+             operatorFilter("a.operid", operatorId) + " group by a.operid,left(a.rq,7),substr(a.djbh,1,2),i.sfxmid");
          !rs->eof(); rs->moveNext())
-        add(*rs, "", rs->field("prefix").toText() == "QX" ? ReductionCancelled : Reduction);
+        add(*rs, rs->field("month").toText(), "", rs->field("prefix").toText() == "QX" ? ReductionCancelled : Reduction);
     std::vector<Line> out;
     out.reserve(byKey.size());
     for (auto& [key, l] : byKey) out.push_back(std::move(l));
