@@ -79,6 +79,9 @@ void frmBachJM::initData(bool onlyColumns, const std::string& selectId, bool fir
         } else {
             if (firstTime) lvw_.initColumns(*rs, 0, kHiddenColumns);
             lvw_.initListKeyIDNoProgress(*rs, lvwXS, selectId);
+            // The first cell carries the student's id for the list's key; a clerk
+            // reads a running number there.
+            for (int i = 1; i <= lvwXS.itemCount(); ++i) lvwXS.item(i).setText(std::to_string(i));
         }
         rs->close();
     }

@@ -86,6 +86,10 @@ TEST_P(BatchWizardTest, StepTwoShowsWhatTheStudentsOweAndASecondReductionOfAPeri
     type(*w, 1, "100");
     w->txtJMYY.userSetText("两次");
 
+    // Step 1 numbers its rows for the clerk; the student's id stays in the key.
+    ListView& picked = formInstance<frmBachJM>()->lvwXS;
+    EXPECT_EQ(picked.item(picked.itemCount()).text(), std::to_string(picked.itemCount()));
+    EXPECT_NE(picked.findItem("k7"), nullptr);
     // Nobody ticked is no reduction, and no success is said.
     formInstance<frmBachJM>()->lvwXS.findItem("k7")->setChecked(false);
     w->cmd_ok.userClick();
