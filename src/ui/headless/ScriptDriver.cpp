@@ -298,7 +298,8 @@ void ScriptDriver::doCell(const std::vector<std::string>& w) {
     Control& c = usableControl(w[1]);
     auto* l = dynamic_cast<ListView*>(&c);
     const int r = number(w[2], "ROW");
-    const int col = l && l->columnIndexByText(w[3]) ? l->columnIndexByText(w[3]) : number(w[3], "COL");
+    const int named = l ? l->columnIndexByText(w[3]) : 0;
+    const int col = named ? named : number(w[3], "COL");
     bool found = false;
     if (l) found = hands_->listCell(*l, r, col);
     else if (auto* g = dynamic_cast<FlexGrid*>(&c)) found = hands_->gridCell(*g, r, col);
@@ -449,7 +450,8 @@ void ScriptDriver::doExpect(const std::vector<std::string>& w) {
         const int column = l ? l->columnIndexByText(w[3]) : 0;
         if (column < 1) throw ScriptError{"'" + w[2] + "' has no column " + w[3]};
         std::string cut;
-        for (const std::string& what : hands_->unreadableCells(*l, column - 1)) cut += (cut.empty() ? "" : ",") + what;
+        for (const std::string& reason : hands_->unreadableCells(*l, column - 1))
+            cut += (cut.empty() ? "" : ",") + reason;
         check("whole " + w[2] + " " + w[3], "", cut);
         return;
     }
