@@ -427,10 +427,11 @@ void FormView::finish() {
         done(0);
         return;
     }
-    hide();
     // A modeless window is deleted later; until then its widgets must not
-    // reach a form that may be gone.
+    // reach a form that may be gone, not even with the focus events its
+    // hiding sends.
     for (auto& b : bindings_) b->detach();
+    hide();
 }
 
 void FormView::closeEvent(QCloseEvent* e) {

@@ -52,7 +52,12 @@ private:
 
 Form::Form(std::string name) : name_(std::move(name)), caption_(name_) {}
 
-Form::~Form() = default;
+// A window can go while still shown (its owner let it go, or a handler threw
+// past its modal show): the binding must forget it, or it keeps a pointer
+// that a later window may be given and takes that one for this.
+Form::~Form() {
+    if (shown_ && hasUiServices()) ui().formClosed(*this);
+}
 
 void Form::setCaption(const std::string& c) {
     if (caption_ != c) { caption_ = c; changed(); }

@@ -32,7 +32,9 @@ public:
     // Shows `form`; when modal, returns only once the form is unloaded or
     // hidden (nested modal windows run inside the handler that showed them).
     virtual void showForm(Form& form, bool modal) = 0;
-    // The form was hidden or unloaded.
+    // The form was hidden or unloaded, or is being destroyed while shown
+    // (then only its base part is left: the binding forgets it and reaches
+    // none of its controls).
     virtual void formClosed(Form& form) = 0;
     virtual void popupMenu(Form& form, Menu& menu, int x, int y) = 0;
 

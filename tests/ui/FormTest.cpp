@@ -164,8 +164,19 @@ TEST_F(FormTest, OptionButtonsOfOneContainerExcludeEachOther) {
 }
 
 TEST_F(FormTest, ModalShowNeedsSomeoneToWorkTheWindow) {
-    frmProbe f;
-    EXPECT_THROW(f.showModal(), HeadlessAbort);
+    std::vector<std::string> events;
+    ui.events.opened = [&](const Form& f) { events.push_back("open " + f.name()); };
+    {
+        frmProbe f;
+        EXPECT_THROW(f.showModal(), HeadlessAbort);
+    }
+    // The window went while shown: the next one of its name is a window of
+    // its own, opened and active, however its memory was placed.
+    EXPECT_EQ(ui.activeForm(), nullptr);
+    auto next = std::make_unique<frmProbe>();
+    next->show();
+    EXPECT_EQ(ui.activeForm(), next.get());
+    EXPECT_EQ(events, (std::vector<std::string>{"open frmProbe", "open frmProbe"}));
 }
 
 TEST_F(FormTest, AModalWindowLeftOpenByItsRunnerIsClosedWhenTheRunnerReturns) {
