@@ -56,6 +56,34 @@ bool openLine(frmjmjlNew& w, const std::string& xh, const std::string& line, con
     return w.LvwQFLIST.userItemClick(line);
 }
 
+// The month `yyyymm` as the month lists show it ("2026年12月").
+std::string monthCaption(const std::string& month) { return month.substr(0, 4) + "年" + month.substr(4) + "月"; }
+
+// Types `text` into cell (row, column) of a fee-item grid through its editor.
+void typeInto(FlexGrid& grid, TextBox& editor, int row, int column, const std::string& text) {
+    grid.userCellClick(row, column);
+    editor.userSetText(text);
+}
+
+// Types `amount` into every row of fee item `item` of a fee-item grid.
+void typeForItem(FlexGrid& grid, TextBox& editor, const std::string& item, const std::string& amount) {
+    for (int r = 1; r < grid.rows(); ++r)
+        if (grid.textMatrix(r, FeeItemGrid::ColItemId) == item) typeInto(grid, editor, r, FeeItemGrid::ColJm, amount);
+}
+
+// The batch wizard's second step, its first having listed and ticked the
+// students `ids`; those ticked are added to `ticked`.
+std::shared_ptr<frmBachJM_next> openWizard(const std::vector<std::string>& ids, std::vector<std::string>& ticked) {
+    auto first = formInstance<frmBachJM>();
+    first->load();
+    first->initData(false, "-1", false, "select id from kdw_xs where 1=1 and id in(" + joined(ids) + ")");
+    first->cmdFullSelect.userClick();
+    for (const auto& s : first->tickedStudents()) ticked.push_back(s.id);
+    auto next = formInstance<frmBachJM_next>();
+    next->load();
+    return next;
+}
+
 }  // namespace
 
 ClerkOffice::ClerkOffice(const std::string& locator, int dialect, const std::string& settingsDir)
@@ -84,23 +112,6 @@ ClerkOffice::~ClerkOffice() {
     globals() = ModuleGlobals{};
 }
 
-std::string monthCaption(const std::string& month) { return month.substr(0, 4) + "年" + month.substr(4) + "月"; }
-
-void typeInto(FlexGrid& grid, TextBox& editor, int row, int column, const std::string& text) {
-    grid.userCellClick(row, column);
-    editor.userSetText(text);
-}
-
-bool typeForItem(FlexGrid& grid, TextBox& editor, const std::string& item, const std::string& amount) {
-    bool found = false;
-    for (int r = 1; r < grid.rows(); ++r)
-        if (grid.textMatrix(r, FeeItemGrid::ColItemId) == item) {
-            typeInto(grid, editor, r, FeeItemGrid::ColJm, amount);
-            found = true;
-        }
-    return found;
-}
-
 bool fillReduction(frmjmjlNew& w, const std::string& xh, const std::string& line, const std::string& item,
                    const std::string& amount, const std::string& reason) {
     if (!openLine(w, xh, line)) return false;
@@ -108,17 +119,6 @@ bool fillReduction(frmjmjlNew& w, const std::string& xh, const std::string& line
     typeForItem(w.MSFlexGrid1, w.Txt_write, item, amount);
     w.txtJmyy.userSetText(reason);
     return true;
-}
-
-std::shared_ptr<frmBachJM_next> openWizard(const std::vector<std::string>& ids, std::vector<std::string>& ticked) {
-    auto first = formInstance<frmBachJM>();
-    first->load();
-    first->initData(false, "-1", false, "select id from kdw_xs where 1=1 and id in(" + joined(ids) + ")");
-    first->cmdFullSelect.userClick();
-    for (const auto& s : first->tickedStudents()) ticked.push_back(s.id);
-    auto next = formInstance<frmBachJM_next>();
-    next->load();
-    return next;
 }
 
 std::vector<std::vector<std::string>> Clerk::rows(const std::string& sql) { return fieldRows(office_.cn(), sql); }

@@ -11,8 +11,6 @@
 
 namespace fo {
 class CommandButton;
-class FlexGrid;
-class TextBox;
 class frmBachJM_next;
 class frmJmBachList;
 class frmjmjlML;
@@ -49,23 +47,12 @@ private:
     ConnectionPtr cn_;
 };
 
-// The month `yyyymm` as the month lists show it ("2026年12月").
-std::string monthCaption(const std::string& month);
-// Types `text` into cell (row, column) of a fee-item grid through its editor.
-void typeInto(FlexGrid& grid, TextBox& editor, int row, int column, const std::string& text);
-// Types `amount` into every row of fee item `item` of a fee-item grid; false
-// when the grid has no such row.
-bool typeForItem(FlexGrid& grid, TextBox& editor, const std::string& item, const std::string& amount);
 // Fills the reduction window `w` for student `xh`: fee item `item` reduced
 // by `amount` on the line `line` ("k" + qfkid for stored arrears, "c" +
 // month for the coming charges), every other amount cleared; false when the
 // line is not listed.
 bool fillReduction(frmjmjlNew& w, const std::string& xh, const std::string& line, const std::string& item,
                    const std::string& amount, const std::string& reason);
-// The batch wizard's second step, its first having listed and ticked the
-// students `ids`; those ticked are added to `ticked`.
-std::shared_ptr<frmBachJM_next> openWizard(const std::vector<std::string>& ids, std::vector<std::string>& ticked);
-
 // What one operation of a clerk came to, as the clerk saw it: committed when
 // the window's last word was its success message. The clerk program prints
 // it as one line ("done KIND COMMITTED ATTEMPTED RECORDS TAG STUDENTS").
