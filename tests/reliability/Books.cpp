@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <filesystem>
 #include <memory>
 #include <mutex>
 #include <set>
@@ -11,42 +10,30 @@
 #include "db/values/TextCase.h"
 #include "host/ReferenceHost.h"
 #include "support/DemoDatabase.h"
-#include "support/PgTestServer.h"
 
 namespace fo::test {
 namespace {
 
-// A copy of the demo school of the suite for each test.
-std::string sqliteDemoOffice(const TempDir& dir) {
-    const std::string path = dir.file("fee.db");
-    std::filesystem::copy_file(cachedDemoSchool(DemoOptions{120, 1, "2026-12-06"}), path);
-    return path;
-}
-
-// On the run's PostgreSQL test cluster: a database of its own per test, a
-// clone of the demo school written once per run; dropped when the program
-// ends.
-std::string pgDemoOffice(const TempDir&) {
+// A demo school of its own for each test: a copy of the file written once
+// per build, or on the run's PostgreSQL test cluster a clone of the school
+// written once per run, dropped when the program ends.
+std::string demoOffice(const TempDir& dir, bool onServer) {
     // The cluster ctest started for the run (a test run by hand names it
     // in FEEOFFICE_TEST_PG itself).
-    ::setenv("FEEOFFICE_TEST_PG", RELIABILITY_PG_STATE, 0);
+    if (onServer) ::setenv("FEEOFFICE_TEST_PG", RELIABILITY_PG_STATE, 0);
     static std::mutex mutex;
-    static std::vector<std::unique_ptr<PgTestDatabase>> made;
-    auto db = std::make_unique<PgTestDatabase>("fo_tpl_reliability", [](const std::string& link) {
-        DemoOptions options;
-        options.today = "2026-12-06";
-        writeDemoSchool(link, options);
-    });
-    const std::string link = db->link();
+    static std::vector<std::unique_ptr<DemoDatabase>> made;
+    auto db = std::make_unique<DemoDatabase>(dir, DemoOptions{120, 1, "2026-12-06"}, "fee.db", onServer);
     std::lock_guard lock(mutex);
-    made.push_back(std::move(db));
-    return link;
+    return made.emplace_back(std::move(db))->location();
 }
 
 }  // namespace
 
 const std::vector<BooksEngine>& booksEngines() {
-    static const std::vector<BooksEngine> engines = {{"SQLite", sqliteDemoOffice}, {"PostgreSQL", pgDemoOffice}};
+    static const std::vector<BooksEngine> engines = {
+        {"SQLite", [](const TempDir& dir) { return demoOffice(dir, false); }},
+        {"PostgreSQL", [](const TempDir& dir) { return demoOffice(dir, true); }}};
     return engines;
 }
 

@@ -6,42 +6,60 @@
 #include <string>
 #include <vector>
 
-#include "reliability/ClerkOffice.h"
+#include "host/ReferenceHost.h"
+#include "ui/headless/HeadlessUi.h"
 
 namespace fo {
 class CommandButton;
-class FlexGrid;
-class TextBox;
 class frmBachJM_next;
+class frmJmBachList;
 class frmjmjlML;
 class frmjmjlNew;
+class ListItem;
 }
 
 namespace fo::test {
 
-// The month `yyyymm` as the month lists show it ("2026年12月").
-std::string monthCaption(const std::string& month);
-// Types `text` into cell (row, column) of a fee-item grid through its editor.
-void typeInto(FlexGrid& grid, TextBox& editor, int row, int column, const std::string& text);
-// Types `amount` into every row of fee item `item` of a fee-item grid; false
-// when the grid has no such row.
-bool typeForItem(FlexGrid& grid, TextBox& editor, const std::string& item, const std::string& amount);
+// A fee office as one clerk's program holds it: the reference host on the
+// books `locator` in dialect `dialect`, handed to the module as at start-up,
+// with the headless binding answering modal windows as answerAsClerk does.
+// Layout settings go to `settingsDir`. One per process: it takes over the
+// module globals and the window instances.
+class ClerkOffice {
+public:
+    ClerkOffice(const std::string& locator, int dialect, const std::string& settingsDir);
+    ~ClerkOffice();
+    ClerkOffice(const ClerkOffice&) = delete;
+    ClerkOffice& operator=(const ClerkOffice&) = delete;
+
+    ReferenceHost& host() { return *host_; }
+    HeadlessUi& ui() { return ui_; }
+    // A connection of the office's own for reading what the books hold.
+    Connection& cn() { return *cn_; }
+
+    // How the clerk answers a modal window: yes to the module's yes/no box, a
+    // preview confirmed unless it shows a refusal, anything else closed.
+    static void answerAsClerk(Form& f);
+
+private:
+    std::shared_ptr<ReferenceHost> host_;
+    HeadlessUi ui_;
+    ConnectionPtr cn_;
+};
+
 // Fills the reduction window `w` for student `xh`: fee item `item` reduced
 // by `amount` on the line `line` ("k" + qfkid for stored arrears, "c" +
 // month for the coming charges), every other amount cleared; false when the
 // line is not listed.
 bool fillReduction(frmjmjlNew& w, const std::string& xh, const std::string& line, const std::string& item,
                    const std::string& amount, const std::string& reason);
-// The batch wizard's second step, its first having listed and ticked the
-// students `ids`; those ticked are added to `ticked`.
-std::shared_ptr<frmBachJM_next> openWizard(const std::vector<std::string>& ids, std::vector<std::string>& ticked);
-
 // What one operation of a clerk came to, as the clerk saw it: committed when
-// the window's last word was its success message.
+// the window's last word was its success message. The clerk program prints
+// it as one line ("done KIND COMMITTED ATTEMPTED RECORDS TAG STUDENTS").
 struct Posting {
-    explicit Posting(std::string kind_, std::string tag_ = {}) : kind(std::move(kind_)), tag(std::move(tag_)) {}
+    explicit Posting(std::string kind_ = {}, std::string tag_ = {}) : kind(std::move(kind_)), tag(std::move(tag_)) {}
 
-    std::string kind;          // reduce, wizard, list, cancel, void, carry
+    std::string kind;          // reduce, charge, wizard, list, single, cancel, void, carry
     bool committed = false;
     bool attempted = false;    // false when there was nothing to do
     std::string tag;           // the reason given, or the id cancelled / voided
@@ -56,32 +74,38 @@ struct Posting {
 // (a carried-over period or the open one), a wizard batch, a batch from the
 // receivables list, a reduction cancelled (the latest, or any), a receipt
 // voided, the month carried over. Every reduction carries the reason it is
-// given, so its records can be found and counted.
+// given, so its records can be found and counted. Now and then he pastes a
+// wrong amount: a negative one, or one with three decimals.
 class Clerk {
 public:
     Clerk(ClerkOffice& office, std::uint64_t seed) : office_(office), rnd_(seed) {}
 
-    Posting reduceOne(const std::string& reason);
-    // Each of the arrears rows reduced by all it owes, from windows of its
-    // own all filled in first; `beforePost` runs then, before the first 确定.
-    std::vector<Posting> reduceRowsTogether(const std::vector<std::string>& qfkids, const std::string& reason,
-                                            const std::function<void()>& beforePost = {});
-    // Each of the arrears rows paid whole in cash at the fee window, from
-    // windows of its own all filled in first (the remark is `reason`);
-    // `beforePost` runs then, before the first 确定收费.
-    std::vector<Posting> chargeRowsTogether(const std::vector<std::string>& qfkids, const std::string& reason,
-                                            const std::function<void()>& beforePost = {});
-    Posting wizard(const std::string& reason);
-    Posting receivablesList(const std::string& reason);
-    // The receivables of student `xh`, every row reduced by what it owes.
-    Posting receivablesListFor(const std::string& xh, const std::string& reason,
-                               const std::function<void()>& beforePost = {});
+    // One operation chosen at random among the postings (not the
+    // carry-over); `reason` goes to a reduction or a void.
+    Posting anyPosting(const std::string& reason);
     // The latest reduction in force when `latest`, otherwise any of them.
     Posting cancelReduction(bool latest);
+    Posting carryOver();
+
+    // Each of the arrears rows reduced by all it owes (`kind` "reduce") or
+    // paid whole in cash at the fee window ("charge", the remark `reason`),
+    // from windows of its own all filled in first; `beforePost` runs then,
+    // before the first is posted.
+    std::vector<Posting> rowsTogether(const std::string& kind, const std::vector<std::string>& qfkids,
+                                      const std::string& reason, const std::function<void()>& beforePost);
+    // Line `line` ("k" + qfkid, "c" + month) of student `xh` reduced, by all
+    // it owes when `full`.
+    Posting reduceLine(const std::string& xh, const std::string& line, const std::string& reason, bool full = true);
+    // `amount` off fee item `item` of the month `month` for the students
+    // `ids` (of one fee type) from the wizard.
+    Posting wizardBatch(const std::vector<std::string>& ids, const std::string& month, const std::string& item,
+                        const std::string& amount, const std::string& reason);
+    Posting voidBill(const std::string& id, const std::string& reason);
     // Cancels each of `ids` from one records window, listed before
     // `beforeFirst` runs and never listed again, as a window left open does.
-    std::vector<Posting> cancelFromOneList(const std::vector<std::string>& ids,
-                                           const std::function<void()>& beforeFirst = {});
+    std::vector<Posting> cancelFromOneList(const std::vector<std::string>& ids, const std::function<void()>& beforeFirst);
+    // The receivables of student `xh`, every row reduced by what it owes.
+    Posting receivablesListFor(const std::string& xh, const std::string& reason);
     // 100 off 保育费 of the open month, not charged yet, for the students
     // `ids` (of one fee type) from `window` ("single": the first of them
     // only, "wizard", "list": the first of them), previewed first when
@@ -89,51 +113,53 @@ public:
     // (inside the preview, when previewed).
     Posting comingCharge(const std::string& window, const std::vector<std::string>& ids, const std::string& reason,
                          bool preview, const std::function<void()>& beforeConfirm);
-    Posting voidReceipt(const std::string& reason);
-    Posting carryOver();
 
-    // One operation chosen at random among the postings above (not the
-    // carry-over); `reason` goes to a reduction or a void.
-    Posting anyPosting(const std::string& reason);
-
-    // Whether the clerk now and then pastes a wrong amount (on by default).
     void setMistakes(bool on) { mistakes_ = on; }
-
-    std::mt19937_64& random() { return rnd_; }
+    // Text the clerk pastes first into every input he uses, before what he
+    // means ("" none): quotes, wildcards, emoji...
+    void setNoise(std::string text) { noise_ = std::move(text); }
     int below(int n) { return n <= 1 ? 0 : static_cast<int>(rnd_() % static_cast<std::uint64_t>(n)); }
+
+private:
     template <class T>
     const T& pick(const std::vector<T>& among) {
         return among[static_cast<std::size_t>(below(static_cast<int>(among.size())))];
     }
-
-private:
-    // Fills a window for the arrears row `qfkid` of student `xh`; false when
-    // there is nothing to post.
-    template <class Window>
-    using RowFill = std::function<bool(Window& w, const std::string& xh, const std::string& qfkid, Posting& p)>;
-    template <class Window>
-    std::vector<Posting> rowsTogether(const std::vector<std::string>& qfkids, const Posting& blank,
-                                      const RowFill<Window>& fill, CommandButton Window::*ok, const char* success,
-                                      const std::function<void()>& beforePost);
     std::vector<std::vector<std::string>> rows(const std::string& sql);
     std::string pickAmount(const std::string& owed, bool full);
-    // Reads what the clerk was told since the last read; `success` is how
-    // the window's success message begins.
-    Posting read(Posting p, const char* success);
+    // The clerk's last word: `button` clicked, the question it asks answered
+    // yes when `asks`.
+    void press(Posting& p, CommandButton& button, bool asks = false);
+    // Reads what the clerk was told since the last read.
+    Posting read(Posting p);
     // Closes the windows, then reads.
-    Posting finish(Posting p, const char* success);
-    bool enterReduction(frmjmjlNew& w, const std::string& xh, const std::string& line, const std::string& reason,
-                        bool full, Posting& p);
-    Posting reduceLine(const std::string& xh, const std::string& line, const std::string& reason);
+    Posting finish(Posting p);
+    // Fills a reduction window for the line; false when there is nothing to post.
+    bool enterReduction(frmjmjlNew& w, const std::string& xh, const std::string& line, bool full, Posting& p);
+    // The wizard's second step filled in as wizardBatch says.
+    std::shared_ptr<frmBachJM_next> fillWizard(Posting& p, const std::vector<std::string>& ids, const std::string& month,
+                                               const std::string& item, const std::string& amount);
+    Posting reduceOne(const std::string& reason);
+    Posting wizard(const std::string& reason);
+    Posting receivablesList(const std::string& reason);
+    // The receivables list of student `xh` or class `className`, of the
+    // month `month` (the first offered when "") and the fee item `item`
+    // (every one when "").
+    std::shared_ptr<frmJmBachList> listed(const std::string& xh, const std::string& className,
+                                          const std::string& month, const std::string& item);
+    // Types into each row of the list what `amount` gives it ("" leaves
+    // it), then counts what will be posted: one record per student and
+    // period; false when nothing.
+    bool fillList(Posting& p, frmJmBachList& w, const std::function<std::string(ListItem&)>& amount);
     std::shared_ptr<frmjmjlML> recordsWindow();
-    Posting receivablesListQuery(const std::string& xh, const std::string& className, const std::string& reason,
-                                 bool full, const std::function<void()>& beforePost);
     Posting cancelFrom(frmjmjlML& w, const std::string& id);
+    Posting voidReceipt(const std::string& reason);
 
     ClerkOffice& office_;
     std::mt19937_64 rnd_;
-    std::size_t seen_ = 0;  // messages already read by finish
+    std::size_t seen_ = 0;  // messages already read
     bool mistakes_ = true;
+    std::string noise_;
 };
 
 }  // namespace fo::test

@@ -8,20 +8,19 @@
 //                     [--targets A,B,...] [--barrier FILE] [--mistakes 1|0]
 //                     [--window single|wizard|list] [--preview 1|0] [--after FILE] [--then FILE]
 //
-// mix: N postings chosen at random (N=0: until killed), reasons NAME-i;
-//   with --mistakes 0 the clerk never pastes a wrong amount.
-// reduce: each target arrears row reduced in full, from windows all filled
-//   in before the barrier opens. cancel: each target reduction cancelled
-//   from one records window listed before the barrier. list: each target
-//   student's receivables reduced in full from the receivables list.
+// mix: N postings chosen at random (N=0: until killed), reasons NAME-i.
+// reduce, charge: each target arrears row reduced or paid in full, from
+//   windows all filled in before the barrier opens. cancel: each target
+//   reduction cancelled from one records window listed before the barrier.
+// list: each target student's receivables reduced in full. coming: see
+//   Clerk::comingCharge; the last word waits for the barrier and --after,
+//   --then is written when done.
 //
-// Output lines: "done KIND COMMITTED ATTEMPTED RECORDS TAG STUDENTS",
-// "msg TEXT" for every message box, "ready" at the barrier, "abort TEXT"
-// when a window asked what nobody answers, "escaped TEXT" when an
-// exception left a window.
+// Output lines: "done ..." (ClerkProcess reads them), "msg TEXT" for every
+// message box, "ready" at the barrier, "abort TEXT" when a window asked what
+// nobody answers, "escaped TEXT" when an exception left a window.
+#include <algorithm>
 #include <chrono>
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -38,8 +37,8 @@ using namespace fo::test;
 namespace {
 
 std::string oneLine(std::string text) {
-    for (char& c : text)
-        if (c == '\r' || c == '\n') c = ' ';
+    std::replace(text.begin(), text.end(), '\n', ' ');
+    std::replace(text.begin(), text.end(), '\r', ' ');
     return text;
 }
 
@@ -50,9 +49,8 @@ void report(const Posting& p) {
               << (p.tag.empty() ? "-" : p.tag) << " " << (students.empty() ? "-" : students) << std::endl;
 }
 
-void waitFor(const std::string& barrier) {
-    std::cout << "ready" << std::endl;
-    while (!std::filesystem::exists(barrier)) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+void waitForFile(const std::string& path) {
+    while (!path.empty() && !std::filesystem::exists(path)) std::this_thread::sleep_for(std::chrono::milliseconds(2));
 }
 
 // Runs one step, reporting what escaped it instead of dying of it.
@@ -76,46 +74,44 @@ int main(int argc, char** argv) {
                                            {"--name", "clerk"}, {"--mistakes", "1"}};
     for (int i = 1; i + 1 < argc; i += 2) arg[argv[i]] = argv[i + 1];
     if (arg["--db"].empty() || arg["--settings"].empty()) {
-        std::cerr << "usage: reliability_clerk --db BOOKS --settings DIR [--dialect 1|0] [--name NAME] [--seed S]"
-                     " [--ops N] [--mode mix|reduce|cancel|list] [--targets A,B] [--barrier FILE]\n";
+        std::cerr << "usage: reliability_clerk --db BOOKS --settings DIR [options; see ClerkMain.cpp]\n";
         return 2;
     }
     const std::string name = arg["--name"], mode = arg["--mode"];
     const auto targets = split(arg["--targets"]);
-    const std::string barrier = arg["--barrier"];
     auto atBarrier = [&] {
-        if (!barrier.empty()) waitFor(barrier);
+        if (arg["--barrier"].empty()) return;
+        std::cout << "ready" << std::endl;
+        waitForFile(arg["--barrier"]);
     };
 
-    ClerkOffice office(arg["--db"], std::atoi(arg["--dialect"].c_str()), arg["--settings"]);
-    Clerk clerk(office, std::strtoull(arg["--seed"].c_str(), nullptr, 10));
+    ClerkOffice office(arg["--db"], std::stoi(arg["--dialect"]), arg["--settings"]);
+    Clerk clerk(office, std::stoull(arg["--seed"]));
     clerk.setMistakes(arg["--mistakes"] != "0");
-    if (mode == "mix") {
+    if (mode == "mix" || mode == "list") {
         atBarrier();
-        const long ops = std::atol(arg["--ops"].c_str());
-        for (long i = 0; ops == 0 || i < ops; ++i)
-            guarded([&] { report(clerk.anyPosting(name + "-" + std::to_string(i))); });
+        const long ops = mode == "list" ? static_cast<long>(targets.size()) : std::stol(arg["--ops"]);
+        for (long i = 0; (mode == "mix" && ops == 0) || i < ops; ++i) {
+            const std::string reason = name + "-" + std::to_string(i);
+            guarded([&] {
+                report(mode == "mix" ? clerk.anyPosting(reason)
+                                     : clerk.receivablesListFor(targets[static_cast<std::size_t>(i)], reason));
+            });
+        }
     } else if (mode == "reduce" || mode == "charge" || mode == "cancel") {
         guarded([&] {
-            const auto posted = mode == "reduce"   ? clerk.reduceRowsTogether(targets, name, atBarrier)
-                                : mode == "charge" ? clerk.chargeRowsTogether(targets, name, atBarrier)
-                                                   : clerk.cancelFromOneList(targets, atBarrier);
-            for (const Posting& p : posted) report(p);
+            for (const Posting& p : mode == "cancel" ? clerk.cancelFromOneList(targets, atBarrier)
+                                                     : clerk.rowsTogether(mode, targets, name, atBarrier))
+                report(p);
         });
-    } else if (mode == "list") {
-        atBarrier();
-        for (std::size_t i = 0; i < targets.size(); ++i)
-            guarded([&] { report(clerk.receivablesListFor(targets[i], name + "-" + std::to_string(i))); });
     } else if (mode == "coming") {
-        const std::string after = arg["--after"], then = arg["--then"];
         guarded([&] {
             report(clerk.comingCharge(arg["--window"], targets, name, arg["--preview"] == "1", [&] {
                 atBarrier();
-                while (!after.empty() && !std::filesystem::exists(after))
-                    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+                waitForFile(arg["--after"]);
             }));
         });
-        if (!then.empty()) std::ofstream(then) << "done\n";
+        if (!arg["--then"].empty()) std::ofstream(arg["--then"]) << "done\n";
     } else {
         std::cerr << "unknown mode " << mode << "\n";
         return 2;

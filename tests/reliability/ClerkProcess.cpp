@@ -4,7 +4,6 @@
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <fstream>
@@ -17,6 +16,7 @@
 extern char** environ;
 
 namespace fo::test {
+
 ClerkProcess::ClerkProcess(const std::vector<std::string>& args, std::string outputPath)
     : outputPath_(std::move(outputPath)) {
     std::vector<std::string> all{RELIABILITY_CLERK};
@@ -34,10 +34,6 @@ ClerkProcess::ClerkProcess(const std::vector<std::string>& args, std::string out
     if (rc != 0) throw std::runtime_error("cannot start the clerk program " + all[0]);
 }
 
-ClerkProcess::~ClerkProcess() {
-    if (pid_ > 0) kill();
-}
-
 std::vector<std::string> ClerkProcess::lines() const {
     std::ifstream in(outputPath_);
     std::vector<std::string> out;
@@ -45,35 +41,39 @@ std::vector<std::string> ClerkProcess::lines() const {
     return out;
 }
 
-bool ClerkProcess::waitReady(double seconds) const {
+std::string ClerkProcess::output() const {
+    std::string out;
+    for (const std::string& l : lines()) out += l + "\n";
+    return out;
+}
+
+bool ClerkProcess::ended(int& status) {
+    if (pid_ <= 0 || waitpid(pid_, &status, WNOHANG) != pid_) return pid_ <= 0;
+    pid_ = -1;
+    return true;
+}
+
+bool ClerkProcess::waitReady(double seconds) {
     const auto until = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    while (std::chrono::steady_clock::now() < until) {
+    for (int status = 0; std::chrono::steady_clock::now() < until; std::this_thread::sleep_for(std::chrono::milliseconds(5))) {
         for (const std::string& l : lines())
             if (l == "ready" || l == "end") return true;
-        if (pid_ > 0 && waitpid(pid_, nullptr, WNOHANG) == pid_) {
-            const_cast<ClerkProcess*>(this)->pid_ = -1;
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        if (ended(status)) return false;
     }
     return false;
 }
 
 int ClerkProcess::wait(double seconds) {
     const auto until = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    while (pid_ > 0) {
-        int status = 0;
-        if (waitpid(pid_, &status, WNOHANG) == pid_) {
-            pid_ = -1;
-            return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        }
+    int status = 0;
+    while (!ended(status)) {
         if (std::chrono::steady_clock::now() >= until) {
             kill();
             return -1;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-    return -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 void ClerkProcess::kill() {
@@ -83,19 +83,16 @@ void ClerkProcess::kill() {
     pid_ = -1;
 }
 
-std::vector<ReportedPosting> ClerkProcess::postings() const {
-    std::vector<ReportedPosting> out;
+std::vector<Posting> ClerkProcess::postings() const {
+    std::vector<Posting> out;
     for (const std::string& l : lines()) {
         const auto f = split(l, ' ');
         if (f.size() != 7 || f[0] != "done") continue;
-        ReportedPosting p;
-        p.kind = f[1];
+        Posting& p = out.emplace_back(f[1], f[5]);
         p.committed = f[2] == "1";
         p.attempted = f[3] == "1";
         p.records = std::stoi(f[4]);
-        p.tag = f[5];
         if (f[6] != "-") p.students = split(f[6]);
-        out.push_back(std::move(p));
     }
     return out;
 }
@@ -103,11 +100,12 @@ std::vector<ReportedPosting> ClerkProcess::postings() const {
 std::vector<std::string> ClerkProcess::troubles() const {
     std::vector<std::string> out;
     for (const std::string& l : lines()) {
-        if (l.rfind("abort ", 0) == 0 || l.rfind("escaped ", 0) == 0) out.push_back(l);
-        else if (l.rfind("msg ", 0) == 0 && looksEnglish(l.substr(4))) out.push_back(l);
+        const bool message = l.rfind("msg ", 0) == 0;
         // A posting of another clerk held him out for the whole wait, or the
         // server chose him as a deadlock's victim: either reads as busy.
-        else if (l.rfind("msg ", 0) == 0 && l.find(dbtext::Busy) != std::string::npos) out.push_back(l);
+        if (l.rfind("abort ", 0) == 0 || l.rfind("escaped ", 0) == 0 ||
+            (message && (looksEnglish(l.substr(4)) || l.find(dbtext::Busy) != std::string::npos)))
+            out.push_back(l);
     }
     return out;
 }

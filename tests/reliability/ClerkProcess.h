@@ -4,15 +4,9 @@
 #include <string>
 #include <vector>
 
-namespace fo::test {
+#include "reliability/Clerk.h"
 
-// What a clerk process printed for one operation ("done ..." line).
-struct ReportedPosting {
-    std::string kind, tag;
-    bool committed = false, attempted = false;
-    int records = 0;
-    std::vector<std::string> students;
-};
+namespace fo::test {
 
 // The clerk program (reliability_clerk) running as a child process, its
 // output going to a file the parent reads while it runs.
@@ -21,26 +15,32 @@ public:
     // Starts the clerk with `args` (after the program name); its output goes
     // to `outputPath`.
     ClerkProcess(const std::vector<std::string>& args, std::string outputPath);
-    ~ClerkProcess();
+    ~ClerkProcess() { kill(); }
     ClerkProcess(const ClerkProcess&) = delete;
     ClerkProcess& operator=(const ClerkProcess&) = delete;
 
-    // Every line printed so far.
+    // Every line printed so far, and all of them as one text.
     std::vector<std::string> lines() const;
-    // True once it printed "ready" (or ended); false after `seconds`.
-    bool waitReady(double seconds) const;
+    std::string output() const;
+    // True once it printed "ready" (or ended); false after `seconds`, or
+    // when it died first.
+    bool waitReady(double seconds);
     // Waits for the end; the exit code, or -1 when it did not exit by itself
     // within `seconds` (it is then killed).
     int wait(double seconds);
     // SIGKILL, at once; reaps the process.
     void kill();
 
-    std::vector<ReportedPosting> postings() const;
+    // What it printed of each operation ("done ..." lines; no messages).
+    std::vector<Posting> postings() const;
     // Lines that say a window let an exception out or asked what nobody
-    // answers, and message boxes written in English.
+    // answers, and message boxes written in English or saying busy.
     std::vector<std::string> troubles() const;
 
 private:
+    // Whether it ended by now; its exit status goes to `status`.
+    bool ended(int& status);
+
     pid_t pid_ = -1;
     std::string outputPath_;
 };

@@ -47,12 +47,13 @@ inline std::string cachedDemoSchool(const DemoOptions& options) {
 }
 
 // A demo fee office for one test: a copy in `dir` of the school written for
-// these options, or on a PostgreSQL test run a database of its own, cloned
-// from the demo written once per run for the same options.
+// these options, or on a PostgreSQL test run (or `onServer`) a database of
+// its own, cloned from the demo written once per run for the same options.
 class DemoDatabase {
 public:
-    DemoDatabase(const TempDir& dir, const DemoOptions& options, const std::string& fileName = "fee.db") {
-        if (!onPostgres()) {
+    DemoDatabase(const TempDir& dir, const DemoOptions& options, const std::string& fileName = "fee.db",
+                 bool onServer = onPostgres()) {
+        if (!onServer) {
             location_ = dir.file(fileName);
             std::filesystem::copy_file(cachedDemoSchool(options), location_);
             return;
