@@ -40,9 +40,8 @@ protected:
 
 TEST_F(DemoSchoolFile, SameOptionsWriteTheSameSchoolAnotherSeedAnotherOneAndASeptemberCarriesNothingOver) {
     const DemoOptions options{40, 7, "2026-12-10"};
-    const std::string first = fingerprint(write("a.db", options));
-    EXPECT_EQ(first, fingerprint(write("b.db", options)));
-    EXPECT_NE(first, fingerprint(write("c.db", DemoOptions{40, 8, "2026-12-10"})));
+    // (The same options write the same school: the next case compares two.)
+    EXPECT_NE(fingerprint(write("a.db", options)), fingerprint(write("c.db", DemoOptions{40, 8, "2026-12-10"})));
     // A September opens the year with nothing carried over.
     const DemoSummary s = writeDemoSchool(dir.file("sep.db"), DemoOptions{20, 3, "2026-09-15"});
     EXPECT_EQ(s.openMonth, "202609");
