@@ -189,22 +189,16 @@ TEST_P(OpenMonthDues, CarriedOverMonthsListOnlyOpenStoredArrearsOfTheChosenItems
     EXPECT_EQ(workRows("tmpQF"), expected);
 }
 
-FO_BOTH_DIALECTS(OpenMonthDues);
-
-class StudentSelection : public DuesOfficeTest {
-protected:
-    std::set<int> students(const std::string& student, const std::string& classId, const std::string& where,
-                           const std::string& category) {
+// Only attending students matching every filter: the student text (its
+// quotes doubled), the class, the categories and the filter dialog's statement.
+TEST_P(OpenMonthDues, OnlyAttendingStudentsMatchingEveryFilterAreListed) {
+    const auto students = [&](const std::string& student, const std::string& classId, const std::string& where,
+                              const std::string& category) {
         fillArrearsWorkTable(*cn, "tmpSel", "202609", "1", student, classId, where, category);
         std::set<int> out;
         for (auto& [key, amounts] : workRows("tmpSel")) out.insert(std::get<0>(key));
         return out;
-    }
-};
-
-// Only attending students matching every filter: the student text (its
-// quotes doubled), the class, the categories and the filter dialog's statement.
-TEST_P(StudentSelection, OnlyAttendingStudentsMatchingEveryFilter) {
+    };
     exec("insert into kdw_xs(id,xh,xm,bjid,sflxid,lb1,del,intTx) values(5,'S005','赵六',1,1,1,1,0)");  // deleted
     exec("update kdw_xs set xm='O''Neil' where id=2");
     EXPECT_EQ(students("", "", "", ""), (std::set<int>{1, 2, 3}));
@@ -222,7 +216,7 @@ TEST_P(StudentSelection, OnlyAttendingStudentsMatchingEveryFilter) {
     EXPECT_EQ(students("", "", "bjid=1", " and lb1 in(1,2)"), (std::set<int>{1, 2}));
 }
 
-FO_BOTH_DIALECTS(StudentSelection);
+FO_BOTH_DIALECTS(OpenMonthDues);
 
 class PaidAndReduced : public DuesOfficeTest {
 protected:
