@@ -173,6 +173,6 @@ TEST_P(SqliteEngine, AReadOnlySessionCanNeverWrite) {
     EXPECT_EQ(cn_->execute("select count(*) from r where id=1")->field(std::size_t{0}).toInt(), 1);
 }
 
-FO_DB_BOTH_DIALECTS(SqliteEngine);
+FO_INSTANTIATE_DIALECTS(SqliteEngine);
 
 }  // namespace

@@ -109,6 +109,6 @@ TEST_P(SqliteFunctions, ExactSumDropsBinaryResiduesKeepsKindsAndNullsAndRunsAsAW
               (Texts{"0.1", "0.3", "-0.1", "0"}));
 }
 
-FO_DB_BOTH_DIALECTS(SqliteFunctions);
+FO_INSTANTIATE_DIALECTS(SqliteFunctions);
 
 }  // namespace

@@ -121,6 +121,6 @@ TEST_P(Statement, ARunsStatementsAreKeptByShapeAndBoundAnewEachTime) {
     EXPECT_EQ(changed, 1);
 }
 
-FO_DB_BOTH_DIALECTS(Statement);
+FO_INSTANTIATE_DIALECTS(Statement);
 
 }  // namespace

@@ -168,7 +168,7 @@ TEST_P(ReductionPeriods, ItemDuesOfAComputedAndOfAStoredPeriod) {
     EXPECT_EQ(itemDues(*cn, "1", "99", "202612").owed(), Currency());
 }
 
-FO_BOTH_DIALECTS(ReductionPeriods);
+FO_INSTANTIATE_DIALECTS(ReductionPeriods);
 
 TEST_P(OpenMonthDues, CarriedOverMonthsListOnlyOpenStoredArrearsOfTheChosenItems) {
     carriedOver("202609");
@@ -216,7 +216,7 @@ TEST_P(OpenMonthDues, OnlyAttendingStudentsMatchingEveryFilterAreListed) {
     EXPECT_EQ(students("", "", "bjid=1", " and lb1 in(1,2)"), (std::set<int>{1, 2}));
 }
 
-FO_BOTH_DIALECTS(OpenMonthDues);
+FO_INSTANTIATE_DIALECTS(OpenMonthDues);
 
 class PaidAndReduced : public DuesOfficeTest {
 protected:
@@ -287,7 +287,7 @@ TEST_P(PaidAndReduced, APeriodHeldByStoredArrearsIsNotOwedInTheOpenMonth) {
     }
 }
 
-FO_BOTH_DIALECTS(PaidAndReduced);
+FO_INSTANTIATE_DIALECTS(PaidAndReduced);
 
 }  // namespace
 }  // namespace fo::test

@@ -142,7 +142,7 @@ TEST_P(OperatorsTest, AnAdministratorIsAlwaysLeftAndWhoeverPostedIsOnlyDisabled)
     EXPECT_EQ(scalar("select count(*) from sys_user_xslb where userid=" + std::to_string(added)), "0");
 }
 
-FO_BOTH_DIALECTS(OperatorsTest);
+FO_INSTANTIATE_DIALECTS(OperatorsTest);
 
 }  // namespace
 }  // namespace fo

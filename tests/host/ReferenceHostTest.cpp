@@ -198,7 +198,7 @@ TEST_P(ReferenceHostTest, DatabaseInformationObjectAgreesWithTheHost) {
     globals().settingsStore = nullptr;
 }
 
-FO_BOTH_DIALECTS(ReferenceHostTest);
+FO_INSTANTIATE_DIALECTS(ReferenceHostTest);
 
 }  // namespace
 }  // namespace fo
