@@ -40,31 +40,28 @@ protected:
 };
 
 TEST_P(DialectOnData, LiveRecordsAreThoseNeitherCancellingNorCancelledANullLinkOrAmountCountingAsZero) {
-    cn->execute("insert into kdw_sfjl(id,djbh,ysfjlid) values(1,'SF1',0)");     // live
-    cn->execute("insert into kdw_sfjl(id,djbh,ysfjlid) values(2,'SF2',0)");     // cancelled by 3
-    cn->execute("insert into kdw_sfjl(id,djbh,ysfjlid) values(3,'QXSF3',2)");   // the mirror
-    cn->execute("insert into kdw_sfjl(id,djbh) values(4,'JM4')");               // link omitted
+    // 1 live, 2 cancelled by its mirror 3, 4 with its link omitted.
+    cn->execute("insert into kdw_sfjl(id,djbh,ysfjlid) values(1,'SF1',0),(2,'SF2',0),(3,'QXSF3',2)");
+    cn->execute("insert into kdw_sfjl(id,djbh) values(4,'JM4')");
     cn->execute("create table legacy_sfjl(id int, ysfjlid int)");
     cn->execute("insert into legacy_sfjl values(7,null),(8,0),(9,8)");
-    EXPECT_EQ(ids("select a.id from kdw_sfjl as a where " + liveRecordCondition(sqlServer()) +
-                  " order by a.id"),
+    EXPECT_EQ(ids("select a.id from kdw_sfjl as a where " + liveRecordCondition(sqlServer()) + " order by a.id"),
               (Texts{"1", "4"}));
     // A null link counts as an ordinary record in either form.
-    EXPECT_EQ(ids("select a.id from legacy_sfjl as a where " +
-                  nullToZeroIsNullForm(sqlServer(), "a.ysfjlid") + "=0 order by a.id"),
+    EXPECT_EQ(ids("select a.id from legacy_sfjl as a where " + nullToZeroIsNullForm(sqlServer(), "a.ysfjlid") +
+                  "=0 order by a.id"),
               (Texts{"7", "8"}));
     // And as nothing owed.
     cn->execute("create table owed(qfkid int, qfje money)");
     cn->execute("insert into owed values(1,null),(2,0),(3,25.5),(4,-3)");
     EXPECT_EQ(ids("select qfkid from owed where " + nullToZero(sqlServer(), "qfje") + ">0"), Texts{"3"});
-    EXPECT_EQ(ids("select qfkid from owed where " + nullToZero(sqlServer(), "qfje") +
-                  "=0 order by qfkid"),
+    EXPECT_EQ(ids("select qfkid from owed where " + nullToZero(sqlServer(), "qfje") + "=0 order by qfkid"),
               (Texts{"1", "2"}));
 }
 
 TEST_P(DialectOnData, AmountFormsSumCapAndKeepBalancesExactly) {
-    Value none = test::scalar(*cn, "select " + sumOrZero(sqlServer(), "ysk") +
-                                       " as yskJe from kdw_sfjlmx where sfjlid=99");
+    Value none =
+        test::scalar(*cn, "select " + sumOrZero(sqlServer(), "ysk") + " as yskJe from kdw_sfjlmx where sfjlid=99");
     EXPECT_FALSE(none.isNull());
     EXPECT_TRUE(none.toCurrency().isZero());
 
@@ -77,9 +74,7 @@ TEST_P(DialectOnData, AmountFormsSumCapAndKeepBalancesExactly) {
     EXPECT_EQ(rs->field("yskJe").toCurrency(), Currency::fromInt(5));
 
     // The smaller of two caps a reduction at the amount owed.
-    cn->execute("insert into qfmxb(qfkid,xsid,sfxmid,qfje,jmje) values(1,1,1,100,30)");
-    cn->execute("insert into qfmxb(qfkid,xsid,sfxmid,qfje,jmje) values(1,1,2,50,80)");
-    cn->execute("insert into qfmxb(qfkid,xsid,sfxmid,qfje,jmje) values(1,1,3,20,20)");
+    cn->execute("insert into qfmxb(qfkid,xsid,sfxmid,qfje,jmje) values(1,1,1,100,30),(1,1,2,50,80),(1,1,3,20,20)");
     rs = cn->execute("select sum(" + smallerOf(sqlServer(), "jmje", "qfje") +
                      "),sum(qfje) from qfmxb  where qfkid=1 and xsid=1");
     ASSERT_TRUE(rs && !rs->eof());

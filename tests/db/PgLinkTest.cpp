@@ -44,16 +44,14 @@ TEST(PgLink, BothFormsNameTheSameServerDatabaseAndUserAndThePasswordIsNeverShown
     EXPECT_EQ(q.database, "fees");
 }
 
-TEST(PgLink, TheMaintenanceDatabaseIsReachedTheSameWay) {
+TEST(PgLink, TheMaintenanceDatabaseIsReachedTheSameWayAndAnythingElseIsAFile) {
     EXPECT_EQ(pgLinkToDatabase("Provider=PostgreSQL;Host=db;Database=fees;User ID=clerk", "postgres"),
               "Provider=PostgreSQL;Host=db;Database=postgres;User ID=clerk");
     EXPECT_EQ(pgLinkToDatabase("postgresql://clerk:pw@db:5433/fees?sslmode=require", "postgres"),
               "postgresql://clerk:pw@db:5433/postgres?sslmode=require");
     EXPECT_EQ(pgLinkToDatabase("postgresql://db", "新 库"), "postgresql://db/%E6%96%B0%20%E5%BA%93");
     EXPECT_EQ(pgLinkToDatabase("postgresql:///fees?host=/tmp/pg", "postgres"), "postgresql:///postgres?host=/tmp/pg");
-}
-
-TEST(PgLink, ADatabaseIsAFileUnlessItIsAConnectionStringOrAUri) {
+    // A database is a file unless it is a connection string or a URI.
     EXPECT_EQ(linkStringFor("/srv/fees.db"), sqliteConnectionString("/srv/fees.db"));
     EXPECT_EQ(linkStringFor("postgresql://db/fees"), "postgresql://db/fees");
     EXPECT_EQ(linkStringFor("Provider=SQLite;Data Source=/srv/a.db"), "Provider=SQLite;Data Source=/srv/a.db");

@@ -38,7 +38,7 @@ protected:
     Recordset rs_;
 };
 
-TEST_F(RecordsetFilter, SearchByNumberNameOrShortCode) {
+TEST_F(RecordsetFilter, LikesAndComparisonsOnNumbersTextAndDatesJoinedByAndOr) {
     const std::string search = "学号 like '%12%' or 姓名 like '%张%' or 简码 like '%zs%'";
     EXPECT_EQ(visible(search), "001 103 ");
     EXPECT_EQ(rs_.recordCount(), 2);
@@ -49,9 +49,7 @@ TEST_F(RecordsetFilter, SearchByNumberNameOrShortCode) {
     EXPECT_EQ(visible("学号 like '2012%'"), "001 103 ");
     EXPECT_EQ(visible(""), "001 002 103 004 ");
     EXPECT_EQ(rs_.recordCount(), 4);
-}
-
-TEST_F(RecordsetFilter, ComparisonsOnNumbersTextAndDatesJoinedByAndOr) {
+    // Comparisons on numbers, text and dates.
     EXPECT_EQ(visible("qfje > 0"), "001 103 ");
     EXPECT_EQ(visible("qfje >= 12.5"), "001 103 ");
     EXPECT_EQ(visible("qfje < 12.5"), "002 ");

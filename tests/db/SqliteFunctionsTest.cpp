@@ -2,6 +2,7 @@
 
 #include "TempDatabase.h"
 #include "db/DbError.h"
+#include "support/Query.h"
 
 using fo::Value;
 using fo::dbtest::DialectDbTest;
@@ -27,22 +28,24 @@ protected:
     std::string text(const std::string& sql) { return scalar(sql).toText(); }
 };
 
-TEST_P(SqliteFunctions, IsnullWithOneAndTwoArgumentsAndIifByTruth) {
-    EXPECT_EQ(text("select isnull(null)"), "1");
-    EXPECT_EQ(text("select isnull(0)"), "0");
-    EXPECT_EQ(text("select isnull(null, 7)"), "7");
-    EXPECT_EQ(text("select isnull('a', 7)"), "a");
+// isnull with one argument and with two, iif by truth (a text's is that of
+// the number it reads as), left by characters, not bytes.
+TEST_P(SqliteFunctions, IsnullIifAndLeftAsTheirDialectsDefineThem) {
+    using Case = std::pair<const char*, const char*>;
+    for (const auto& [expression, shown] :
+         {Case{"isnull(null)", "1"}, Case{"isnull(0)", "0"}, Case{"isnull(null, 7)", "7"}, Case{"isnull('a', 7)", "a"},
+          Case{"iif(1,'y','n')", "y"}, Case{"iif(0,'y','n')", "n"}, Case{"iif(null,'y','n')", "n"},
+          Case{"iif(0.5,'y','n')", "y"}, Case{"iif('2','y','n')", "y"}, Case{"iif('0.0','y','n')", "n"},
+          Case{"iif('abc','y','n')", "n"}, Case{"left('JM00012',2)", "JM"}, Case{"left('ab',5)", "ab"},
+          Case{"left('ab',0)", ""}, Case{"left('张小明',2)", "张小"}})
+        EXPECT_EQ(text(std::string("select ") + expression), shown) << expression;
+    EXPECT_TRUE(scalar("select left(null,2)").isNull());
+    // On the table's columns, in either dialect's form.
     EXPECT_EQ(text("select count(*) from qf where " + std::string(pick("isnull(qfje,0)>0", "iif(isnull(qfje),0,qfje)>0"))),
               "2");
-    // iif picks by truth.
-    EXPECT_EQ(text("select iif(1,'y','n')"), "y");
-    EXPECT_EQ(text("select iif(0,'y','n')"), "n");
-    EXPECT_EQ(text("select iif(null,'y','n')"), "n");
-    EXPECT_EQ(text("select iif(0.5,'y','n')"), "y");
-    EXPECT_EQ(text("select iif('2','y','n')"), "y");
-    EXPECT_EQ(text("select iif('0.0','y','n')"), "n");
-    EXPECT_EQ(text("select iif('abc','y','n')"), "n");
     EXPECT_EQ(text("select iif(qfje>3, qfje, 0) from qf where mc='张小明'"), "5");
+    EXPECT_EQ(text("select left(mc,2) from qf where xsid=1 and ysje<0.15 and ysje>0"), "张小");
+    EXPECT_EQ(text("select count(*) from qf a left join qf b on a.xsid=b.xsid where left(a.mc,1)='张'"), "3");
 }
 
 // Dates to the format asked; money rounded once, half away from zero, from
@@ -75,16 +78,6 @@ TEST_P(SqliteFunctions, GetdateIsTheLocalDateAndTime) {
     EXPECT_LE(*parsed, after);
 }
 
-TEST_P(SqliteFunctions, LeftCountsCharactersNotBytes) {
-    EXPECT_EQ(text("select left(mc,2) from qf where xsid=1 and ysje>0.15"), "ab");
-    EXPECT_EQ(text("select left(mc,2) from qf where xsid=1 and ysje<0.15 and ysje>0"), "张小");
-    EXPECT_EQ(text("select left('JM00012',2)"), "JM");
-    EXPECT_EQ(text("select left('ab',5)"), "ab");
-    EXPECT_EQ(text("select left('ab',0)"), "");
-    EXPECT_TRUE(scalar("select left(null,2)").isNull());
-    EXPECT_EQ(text("select count(*) from qf a left join qf b on a.xsid=b.xsid where left(a.mc,1)='张'"), "3");
-}
-
 TEST_P(SqliteFunctions, ExactSumDropsBinaryResiduesKeepsKindsAndNullsAndRunsAsAWindow) {
     // ysje-(jfje+jmje) over xsid 1 is 0.1 + 0.2 - 0.3: zero on a money scale.
     const std::string owing =
@@ -108,16 +101,14 @@ TEST_P(SqliteFunctions, ExactSumDropsBinaryResiduesKeepsKindsAndNullsAndRunsAsAW
               "0");
     EXPECT_THROW(cn_->execute("select sum(v) from (select 9223372036854775807 v union all select 1)"), fo::DbError);
     // And as a window function.
-    auto rs = cn_->execute("select sum(ysje) over (order by rowid) from qf where xsid=1");
-    std::string running;
-    for (; !rs->eof(); rs->moveNext()) running += rs->field(0).toText() + " ";
-    EXPECT_EQ(running, "0.1 0.3 0 ");
-    rs = cn_->execute("select sum(ysje) over (order by rowid rows between 1 preceding and current row) from qf");
-    running.clear();
-    for (; !rs->eof(); rs->moveNext()) running += rs->field(0).toText() + " ";
-    EXPECT_EQ(running, "0.1 0.3 -0.1 0 ");
+    using Texts = std::vector<std::string>;
+    EXPECT_EQ(fo::test::firstColumn(*cn_, "select sum(ysje) over (order by rowid) from qf where xsid=1"),
+              (Texts{"0.1", "0.3", "0"}));
+    EXPECT_EQ(fo::test::firstColumn(
+                  *cn_, "select sum(ysje) over (order by rowid rows between 1 preceding and current row) from qf"),
+              (Texts{"0.1", "0.3", "-0.1", "0"}));
 }
 
-FO_DB_BOTH_DIALECTS(SqliteFunctions);
+FO_INSTANTIATE_DIALECTS(SqliteFunctions);
 
 }  // namespace

@@ -24,21 +24,25 @@ Session open(const std::string& path, bool ours) {
     return Session(db, sqlite3_close);
 }
 
-// The whole number a one-row query gives with `texts` bound in turn.
-int intOf(sqlite3* db, const char* sql, std::initializer_list<std::string> texts) {
+// The first column of the first row `sql` gives with `texts` bound in turn
+// ("" when it gives none).
+std::string firstOf(sqlite3* db, const char* sql, std::initializer_list<std::string> texts) {
     sqlite3_stmt* q = nullptr;
-    sqlite3_prepare_v2(db, sql, -1, &q, nullptr);
+    EXPECT_EQ(sqlite3_prepare_v2(db, sql, -1, &q, nullptr), SQLITE_OK) << sql;
     int n = 0;
     for (const std::string& t : texts) sqlite3_bind_text(q, ++n, t.data(), static_cast<int>(t.size()), SQLITE_TRANSIENT);
-    EXPECT_EQ(sqlite3_step(q), SQLITE_ROW);
-    const int r = sqlite3_column_int(q, 0);
+    const int step = sqlite3_step(q);
+    EXPECT_TRUE(step == SQLITE_ROW || step == SQLITE_DONE) << sqlite3_errmsg(db);
+    const unsigned char* text = step == SQLITE_ROW ? sqlite3_column_text(q, 0) : nullptr;
+    std::string r = text ? reinterpret_cast<const char*>(text) : "";
     sqlite3_finalize(q);
     return r;
 }
 
 // -1, 0 or 1: how the session's NOCASE orders `a` against `b`.
-int order(sqlite3* db, const std::string& a, const std::string& b) {
-    return intOf(db, "select case when ?1=?2 collate nocase then 0 when ?1<?2 collate nocase then -1 else 1 end", {a, b});
+std::string order(sqlite3* db, const std::string& a, const std::string& b) {
+    return firstOf(db, "select case when ?1=?2 collate nocase then 0 when ?1<?2 collate nocase then -1 else 1 end",
+                   {a, b});
 }
 
 // Texts that reach every way a comparison can end: letters of both cases
@@ -74,7 +78,7 @@ TEST(SqliteNocase, OrdersEveryPairAsSqlitesOwn) {
     Session own = open(":memory:", false), ours = open(":memory:", true);
     int differing = 0;
     for (const auto& [a, b] : testPairs()) {
-        const int expected = order(own.get(), a, b);
+        const std::string expected = order(own.get(), a, b);
         if (order(ours.get(), a, b) != expected && ++differing <= 5)
             ADD_FAILURE() << "'" << a << "' against '" << b << "': SQLite's own says " << expected;
     }
@@ -89,37 +93,24 @@ TEST(SqliteNocase, IndexesWrittenByEitherServeTheOther) {
         fo::dbtest::TempDatabase file;
         {
             Session writer = open(file.path(), writtenByOurs);
-            ASSERT_EQ(sqlite3_exec(writer.get(),
-                                   "create table t(k varchar(50) collate nocase); create index ix_t_k on t(k); begin",
-                                   nullptr, nullptr, nullptr),
-                      SQLITE_OK);
-            sqlite3_stmt* insert = nullptr;
-            sqlite3_prepare_v2(writer.get(), "insert into t values(?)", -1, &insert, nullptr);
-            for (std::size_t i = 0; i < pairs.size(); i += 3) {
-                sqlite3_bind_text(insert, 1, pairs[i].first.data(), static_cast<int>(pairs[i].first.size()),
-                                  SQLITE_TRANSIENT);
-                sqlite3_step(insert);
-                sqlite3_reset(insert);
-            }
-            sqlite3_finalize(insert);
-            ASSERT_EQ(sqlite3_exec(writer.get(), "commit", nullptr, nullptr, nullptr), SQLITE_OK);
+            firstOf(writer.get(), "create table t(k varchar(50) collate nocase)", {});
+            firstOf(writer.get(), "create index ix_t_k on t(k)", {});
+            firstOf(writer.get(), "begin", {});
+            for (std::size_t i = 0; i < pairs.size(); i += 3)
+                firstOf(writer.get(), "insert into t values(?)", {pairs[i].first});
+            firstOf(writer.get(), "commit", {});
         }
         Session own = open(file.path(), false), ours = open(file.path(), true);
-        for (sqlite3* reader : {own.get(), ours.get()}) {
-            sqlite3_stmt* check = nullptr;
-            sqlite3_prepare_v2(reader, "pragma integrity_check", -1, &check, nullptr);
-            ASSERT_EQ(sqlite3_step(check), SQLITE_ROW);
-            EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(check, 0)), "ok")
+        for (sqlite3* reader : {own.get(), ours.get()})
+            EXPECT_EQ(firstOf(reader, "pragma integrity_check", {}), "ok")
                 << (writtenByOurs ? "written through ours" : "written by SQLite's own");
-            sqlite3_finalize(check);
-        }
         // Every text found through the index as often by both, in any case.
         auto found = [](sqlite3* db, const std::string& key) {
-            return intOf(db, "select count(*) from t indexed by ix_t_k where k=?", {key});
+            return firstOf(db, "select count(*) from t indexed by ix_t_k where k=?", {key});
         };
         int differing = 0;
         for (std::size_t i = 1; i < pairs.size(); i += 3) {
-            const int expected = found(own.get(), pairs[i].second);
+            const std::string expected = found(own.get(), pairs[i].second);
             if (found(ours.get(), pairs[i].second) != expected && ++differing <= 5)
                 ADD_FAILURE() << "'" << pairs[i].second << "' found " << expected << " times by SQLite's own";
         }

@@ -5,6 +5,7 @@
 #include "db/DbError.h"
 #include "db/PreparedStatements.h"
 #include "support/ErrorOf.h"
+#include "support/Query.h"
 
 namespace {
 
@@ -109,10 +110,8 @@ TEST_P(Statement, ARunsStatementsAreKeptByShapeAndBoundAnewEachTime) {
         kept.run(*cn_, sql);
     }
     kept.run(*cn_, fo::SqlText("update t set bz='x' where id=3"));
-    auto rs = cn_->execute("select id||mc||je||typeof(je)||isnull(bz,'') from t order by id");
-    std::vector<std::string> rows;
-    for (; !rs->eof(); rs->moveNext()) rows.push_back(rs->field(0).toText());
-    EXPECT_EQ(rows, (std::vector<std::string>{"1n17integer", "2n22.5real", "3n37integerx"}));
+    EXPECT_EQ(fo::test::firstColumn(*cn_, "select id||mc||je||typeof(je)||isnull(bz,'') from t order by id"),
+              (std::vector<std::string>{"1n17integer", "2n22.5real", "3n37integerx"}));
 
     cn_->close();
     cn_ = db_.connect();
@@ -122,6 +121,6 @@ TEST_P(Statement, ARunsStatementsAreKeptByShapeAndBoundAnewEachTime) {
     EXPECT_EQ(changed, 1);
 }
 
-FO_DB_BOTH_DIALECTS(Statement);
+FO_INSTANTIATE_DIALECTS(Statement);
 
 }  // namespace

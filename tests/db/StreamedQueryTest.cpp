@@ -104,6 +104,6 @@ TEST_P(StreamedQuery, ASetCutOffByItsSessionsCloseFailsInsteadOfEndingEarly) {
     EXPECT_EQ(cn->execute("select bz from pj where id=1")->field(std::size_t{0}).toText(), "x");
 }
 
-FO_DB_BOTH_DIALECTS(StreamedQuery);
+FO_INSTANTIATE_DIALECTS(StreamedQuery);
 
 }  // namespace

@@ -24,9 +24,6 @@ private:
 
 // Tests of statements whose text differs between the dialects run once per
 // dialect code, each on its own database.
-using test::kAccess;
-using test::kSqlServer;
-
 class DialectDbTest : public test::DialectTest {
 protected:
     // The form of a statement for the dialect of this run.
@@ -39,4 +36,3 @@ protected:
 
 }  // namespace fo::dbtest
 
-#define FO_DB_BOTH_DIALECTS(suite) FO_INSTANTIATE_DIALECTS(suite)

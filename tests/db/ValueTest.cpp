@@ -22,7 +22,7 @@ TEST(LeadingNumber, ReadsTheNumericStartOfTypedText) {
     EXPECT_EQ(fo::leadingNumber("x12"), Currency());
 }
 
-TEST(Value, ConvertsToCurrencyDoublesAndDates) {
+TEST(Value, ConvertsToCurrencyDoublesDatesAndWholeNumbers) {
     EXPECT_EQ(Value(0.1 + 0.2).toCurrency(), amount("0.3"));
     EXPECT_EQ(Value(std::int64_t{42}).toCurrency(), amount("42"));
     EXPECT_EQ(Value("12.5元").toCurrency(), amount("12.5"));
@@ -35,9 +35,7 @@ TEST(Value, ConvertsToCurrencyDoublesAndDates) {
     EXPECT_EQ(Value("2026-05-06 07:08").toDate()->dateTimeText(), "2026-05-06 07:08:00");
     EXPECT_FALSE(Value("2026-02-30").toDate().has_value());
     EXPECT_FALSE(Value(20260506).toDate().has_value());
-}
-
-TEST(Value, ToIntRoundsHalfToEven) {
+    // To whole numbers, half to even.
     EXPECT_EQ(Value(2.5).toInt(), 2);
     EXPECT_EQ(Value(3.5).toInt(), 4);
     EXPECT_EQ(Value(-2.5).toInt(), -2);

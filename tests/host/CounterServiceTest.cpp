@@ -17,7 +17,7 @@ namespace {
 
 class CounterServiceTest : public ::testing::Test, public test::FeeDb {};
 
-TEST_F(CounterServiceTest, IdsStartAboveWhatIsStoredNeverComeAgainAndOutliveTheService) {
+TEST_F(CounterServiceTest, IdsAndNumbersStartAboveWhatIsStoredNeverComeAgainAndOutliveTheService) {
     exec("insert into kdw_sfjl(id,djbh) values(40,'SF202609010001')");
     exec("insert into INandOutML(id,djbh) values(57,'SF202609010002')");
     CounterService counters(dbPath);
@@ -48,6 +48,28 @@ TEST_F(CounterServiceTest, IdsStartAboveWhatIsStoredNeverComeAgainAndOutliveTheS
     // Beside an embedded file the counters keep a side database of their
     // own; on a server they are a table of the fee database.
     EXPECT_EQ(again.sideDatabasePath(), test::onPostgres() ? std::string() : dbPath + ".counters");
+
+    // Document numbers are per prefix and day.
+    const DateTime day{2026, 12, 6};
+    const std::vector<std::string> drawn = {again.nextBillNo("JM", day), again.nextBillNo("JM", day),
+                                            again.nextBillNo("QXJM", day),
+                                            again.nextBillNo("JM", DateTime{2026, 12, 7}),
+                                            again.nextBillNo("JM", day)};
+    EXPECT_EQ(drawn, (std::vector<std::string>{"JM202612060001", "JM202612060002", "QXJM202612060001",
+                                               "JM202612070001", "JM202612060003"}));
+
+    // Numbers stored by someone else that day are passed over.
+    exec("insert into kdw_sfjl(id,djbh) values(1,'JM202612060041')");
+    exec("insert into PJML(id,djbh) values(1,'SF202612060007')");
+    EXPECT_EQ(again.nextBillNo("JM", day), "JM202612060042");
+    EXPECT_EQ(again.nextBillNo("SF", day), "SF202612060008");
+    // A longer prefix sharing the first letters is another series.
+    EXPECT_EQ(again.nextBillNo("QXJM", day), "QXJM202612060002");
+    // A block follows what was drawn and stored, and what follows it
+    // follows the block.
+    EXPECT_EQ(again.nextBillNos("JM", 3, day),
+              (std::vector<std::string>{"JM202612060043", "JM202612060044", "JM202612060045"}));
+    EXPECT_EQ(again.nextBillNo("JM", day), "JM202612060046");
 }
 
 // The side file is not synced at every draw: a power cut may take its last
@@ -81,31 +103,9 @@ TEST_F(CounterServiceTest, ALostTailOfTheSideFileNeverReissuesAStoredNumber) {
     EXPECT_EQ(CounterService(dbPath).nextId("INandOutML"), 4);
 }
 
-TEST_F(CounterServiceTest, DocumentNumbersArePerPrefixAndDay) {
-    CounterService counters(dbPath);
-    const DateTime day{2026, 12, 6};
-    const std::vector<std::string> drawn = {counters.nextBillNo("JM", day), counters.nextBillNo("JM", day),
-                                            counters.nextBillNo("QXJM", day),
-                                            counters.nextBillNo("JM", DateTime{2026, 12, 7}),
-                                            counters.nextBillNo("JM", day)};
-    EXPECT_EQ(drawn, (std::vector<std::string>{"JM202612060001", "JM202612060002", "QXJM202612060001",
-                                               "JM202612070001", "JM202612060003"}));
-
-    // Numbers stored by someone else that day are passed over.
-    exec("insert into kdw_sfjl(id,djbh) values(1,'JM202612060041')");
-    exec("insert into PJML(id,djbh) values(1,'SF202612060007')");
-    EXPECT_EQ(counters.nextBillNo("JM", day), "JM202612060042");
-    EXPECT_EQ(counters.nextBillNo("SF", day), "SF202612060008");
-    // A longer prefix sharing the first letters is another series.
-    EXPECT_EQ(counters.nextBillNo("QXJM", day), "QXJM202612060002");
-    // A block follows what was drawn and stored, and what follows it
-    // follows the block.
-    EXPECT_EQ(counters.nextBillNos("JM", 3, day),
-              (std::vector<std::string>{"JM202612060043", "JM202612060044", "JM202612060045"}));
-    EXPECT_EQ(counters.nextBillNo("JM", day), "JM202612060046");
-}
-
-TEST_F(CounterServiceTest, DrawDuringAnOpenPostingNeitherWaitsNorJoinsIt) {
+// A draw during an open posting neither waits for it nor joins it; a
+// session holding the counters' own store shuts every draw out.
+TEST_F(CounterServiceTest, ADrawNeitherWaitsForNorJoinsAPostingButIsSerialisedWithOtherDraws) {
     exec("insert into kdw_sfjl(id,djbh) values(7,'SF1')");
     CounterService counters(dbPath, CounterService::Options{1});
     cn->beginTrans();  // BEGIN IMMEDIATE: the fee database is write-locked
@@ -120,10 +120,6 @@ TEST_F(CounterServiceTest, DrawDuringAnOpenPostingNeitherWaitsNorJoinsIt) {
     // The rolled-back posting leaves a gap: its numbers are not reused.
     EXPECT_EQ(counters.nextId("INandOutML"), 9);
     EXPECT_EQ(counters.nextBillNo("JM", DateTime{2026, 12, 6}), "JM202612060002");
-}
-
-TEST_F(CounterServiceTest, DrawsOfSeveralSessionsAreSerialised) {
-    CounterService counters(dbPath, CounterService::Options{1});
     EXPECT_EQ(counters.nextId("qfhzb"), 1);
     // Another session holding the counters' store shuts every draw out until
     // it is done: a draw gives up after its busy timeout rather than hand out

@@ -40,9 +40,8 @@ protected:
 
 TEST_F(DemoSchoolFile, SameOptionsWriteTheSameSchoolAnotherSeedAnotherOneAndASeptemberCarriesNothingOver) {
     const DemoOptions options{40, 7, "2026-12-10"};
-    const std::string first = fingerprint(write("a.db", options));
-    EXPECT_EQ(first, fingerprint(write("b.db", options)));
-    EXPECT_NE(first, fingerprint(write("c.db", DemoOptions{40, 8, "2026-12-10"})));
+    // (The same options write the same school: the next case compares two.)
+    EXPECT_NE(fingerprint(write("a.db", options)), fingerprint(write("c.db", DemoOptions{40, 8, "2026-12-10"})));
     // A September opens the year with nothing carried over.
     const DemoSummary s = writeDemoSchool(dir.file("sep.db"), DemoOptions{20, 3, "2026-09-15"});
     EXPECT_EQ(s.openMonth, "202609");
@@ -78,7 +77,7 @@ TEST_F(DemoSchoolFile, ANewFileThatCannotBeWrittenLeavesNothingBehindAndARetryWr
 
 // What a demo school of a March holds: every kind of record the windows
 // work on, receipts and journal rows that add up, balances that agree. (The
-// books check reads its mirrors, arrears and counters on every engine.)
+// books check reads its mirrors, arrears, balances and counters on every engine.)
 TEST_F(DemoSchoolFile, HoldsEveryKindOfRecordAndItsTotalsAgree) {
     const DemoSummary summary = writeDemoSchool(dir.file("demo.db"), DemoOptions{120, 1, "2027-03-18"});
     auto cn = openConnection(sqliteConnectionString(dir.file("demo.db")));
@@ -112,8 +111,6 @@ TEST_F(DemoSchoolFile, HoldsEveryKindOfRecordAndItsTotalsAgree) {
              "select count(*) from kdw_xs as x where x.ysk<0 or x.ysk<>coalesce((select sum(ysk) from"
              " XS_SFXM_YSK where xsid=x.id),0)"})
         EXPECT_EQ(text(none), "0") << none;
-    EXPECT_EQ(text("select sum(ysk) from kdw_xs"),
-              text("select sum(ysk)-(select sum(hkje) from kdw_sfjl) from kdw_sfjl where left(djbh,3)='YSK'"));
 }
 
 TEST(AmountInWords, WritesChineseCapitalNumerals) {

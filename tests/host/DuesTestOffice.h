@@ -69,6 +69,15 @@ protected:
              jmje + ")");
     }
 
+    // A reduction of `amount` on `item`, made in `sfyf` and dated `sfrq` (the
+    // first day of the period it is for; left empty, the month it names).
+    void addReduction(int id, int xsid, const std::string& sfyf, int item, const std::string& amount,
+                      const std::string& sfrq) {
+        addRecord(id, "JM", xsid, sfyf, item, "0", amount);
+        exec("update kdw_sfjl set sfrq=" + (sfrq.empty() ? std::string("null") : "'" + sfrq + "'") +
+             " where id=" + std::to_string(id));
+    }
+
     // A stored arrears row with items {item, amount}; settled when `fkrq` is set.
     void addArrears(int qfkid, int xsid, const std::string& qfyf, std::map<int, std::string> items,
                     const std::string& fkrq = {}) {

@@ -37,4 +37,3 @@ protected:
 
 }  // namespace fo::test
 
-#define FO_BOTH_DIALECTS(Suite) FO_INSTANTIATE_DIALECTS(Suite)
