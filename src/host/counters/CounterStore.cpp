@@ -188,7 +188,9 @@ std::int64_t PgCounterStore::draw(const std::string& key, int count, const Count
     for (const std::string& table : source.numberTables) shape += "_" + table;
     const std::string statement = "fo_draw_" + std::to_string(std::hash<std::string>{}(lowerAscii(shape)));
     Connection& c = cn();
-    if (prepared_.insert(statement).second) {
+    // Named as prepared only once the server has taken it: a prepare that
+    // timed out behind another session's lock is made again next time.
+    if (!prepared_.count(statement)) {
         const std::string first = largestQuery(source, {}, {"cast($3||'0000' as citext)", "cast($3||'9999' as citext)"});
         const std::string above = largestQuery(source, "fo_counters.last",
                                                {"cast($3||lpad(cast(fo_counters.last as text),4,'0') as citext)",
@@ -196,6 +198,7 @@ std::int64_t PgCounterStore::draw(const std::string& key, int count, const Count
         c.execute("prepare " + statement + "(citext,bigint,text) as insert into fo_counters(name,last) values($1,"
                   "coalesce((" + first + "),0)+$2) on conflict(name) do update set last=greatest(fo_counters.last,"
                   "coalesce((" + above + "),0))+$2 returning last");
+        prepared_.insert(statement);
     }
     RecordsetPtr rs = c.execute("execute " + statement + "(" + sqlLiteral(key) + "," + std::to_string(count) + "," +
                                 sqlLiteral(source.stem) + ")");
