@@ -63,30 +63,6 @@ TEST_P(BatchListTest, SubtotalsFollowEachStudentAndTheGrandTotalEndsTheList) {
     EXPECT_EQ(l.itemCount(), before);
 }
 
-TEST_P(BatchListTest, OneReductionPerStudentAndPeriodInPeriodOrder) {
-    // Student 19 owes two items in September (carried over) and two in December.
-    auto w = query("20260019");
-    ASSERT_EQ(w->lvw1.itemCount(), 6);
-    w->cmdCancelSelect.userClick();  // every row reduced by what it owes
-    EXPECT_EQ(w->lvw1.item(5).subItem(7), "") << "the subtotal takes no amount";
-    post(*w, "困难补助");
-    EXPECT_EQ(lastMessage().text, "操作成功！");
-    EXPECT_EQ(w->lvw1.itemCount(), 0);
-
-    const Rows records = rows("select id,sfrq,xsid,bjmc,jmje from kdw_sfjl where jmyy='困难补助' order by id");
-    ASSERT_EQ(records.size(), 2u);
-    const std::string first = records[0].substr(0, records[0].find('|')), second = records[1].substr(0, records[1].find('|'));
-    EXPECT_EQ(records[0].substr(first.size()), "|2026-09-01|19|小班一班|1141");
-    EXPECT_EQ(records[1].substr(second.size()), "|2026-12-01|19|小班一班|1141");
-    EXPECT_EQ(rows("select sfjlid,sfxmid,jmje,ysje,feetermname from kdw_sfjlmx where sfjlid in(" + first + "," + second +
-                   ") order by sfjlid,sfxmid"),
-              (Rows{first + "|1|800|800|2026-09-01至2026-09-30", first + "|2|341|341|2026-09-01至2026-09-30",
-                    second + "|1|800|800|2026-12-01至2026-12-31", second + "|2|341|341|2026-12-01至2026-12-31"}));
-    // The September reduction settled the carried-over row in full.
-    EXPECT_EQ(one("select jmje,jmjlid,fkrq is not null from qfhzb where xsid=19 and qfyf='202609' and jmjlid>0"),
-              "1141|" + first + "|1");
-}
-
 TEST_P(BatchListTest, OneRowAboveWhatIsOwedRollsTheWholeBatchBack) {
     auto w = query("", "小班一班");
     w->cmdCancelSelect.userClick();
@@ -114,16 +90,30 @@ TEST_P(BatchListTest, OneRowAboveWhatIsOwedRollsTheWholeBatchBack) {
     EXPECT_GT(w->lvw1.itemCount(), 0) << "the list stays for a correction";
 }
 
-TEST_P(BatchListTest, AListFilledBeforeAnotherPostingIsRefusedWhole) {
+TEST_P(BatchListTest, OneReductionPerStudentAndPeriodAndAListFilledBeforeAnotherPostingIsRefusedWhole) {
+    // Student 19 owes two items in September (carried over) and two in December.
     auto mine = query("20260019");
-    mine->cmdCancelSelect.userClick();
-    // Another clerk reduces the same arrears first; his reason keeps its quote.
+    ASSERT_EQ(mine->lvw1.itemCount(), 6);
+    mine->cmdCancelSelect.userClick();  // every row reduced by what it owes
+    EXPECT_EQ(mine->lvw1.item(5).subItem(7), "") << "the subtotal takes no amount";
+    // Another clerk reduces the same arrears first, one record per period in
+    // period order; his reason keeps its quote.
     auto other = query("20260019", {}, true);
     other->cmdCancelSelect.userClick();
     post(*other, " O'Brien ");
     ASSERT_EQ(lastMessage().text, "操作成功！");
-    EXPECT_EQ(rows("select jmyy from kdw_sfjl where xsid=19 and left(djbh,2)='JM' and jmje=1141"),
-              (Rows{"O'Brien", "O'Brien"}));
+    EXPECT_EQ(other->lvw1.itemCount(), 0);
+    const Rows posted = rows("select id,sfrq,xsid,bjmc,jmje from kdw_sfjl where jmyy='O''Brien' order by id");
+    ASSERT_EQ(posted.size(), 2u);
+    const std::string first = posted[0].substr(0, posted[0].find('|')), second = posted[1].substr(0, posted[1].find('|'));
+    EXPECT_EQ(posted, (Rows{first + "|2026-09-01|19|小班一班|1141", second + "|2026-12-01|19|小班一班|1141"}));
+    EXPECT_EQ(rows("select sfjlid,sfxmid,jmje,ysje,feetermname from kdw_sfjlmx where sfjlid in(" + first + "," + second +
+                   ") order by sfjlid,sfxmid"),
+              (Rows{first + "|1|800|800|2026-09-01至2026-09-30", first + "|2|341|341|2026-09-01至2026-09-30",
+                    second + "|1|800|800|2026-12-01至2026-12-31", second + "|2|341|341|2026-12-01至2026-12-31"}));
+    // The September reduction settled the carried-over row in full.
+    EXPECT_EQ(one("select jmje,jmjlid,fkrq is not null from qfhzb where xsid=19 and qfyf='202609' and jmjlid>0"),
+              "1141|" + first + "|1");
     const std::string records = one("select count(*)||'|'||max(id) from kdw_sfjl");
     const std::string arrears = one("select count(*)||'|'||sum(jmje) from qfhzb");
 
@@ -201,7 +191,7 @@ TEST_P(BatchListTest, OnAFullDiskTheClerkReadsThatTheDiskIsFullAndNothingIsBooke
     EXPECT_EQ(books(), before);
 }
 
-TEST_P(BatchListTest, WithEveryMonthCarriedOverCarriedArrearsPostAndOneOffOnesWantAnOpenMonth) {
+TEST_P(BatchListTest, WithEveryMonthCarriedOverCarriedArrearsPostAndOneOffOnesWantAnOpenMonthInBothPaths) {
     carryEveryMonthOver();
     // Student 19's September arrears went over with their month: they post,
     // dated on its first day, though no one-off row is listed to date.
@@ -218,10 +208,20 @@ TEST_P(BatchListTest, WithEveryMonthCarriedOverCarriedArrearsPostAndOneOffOnesWa
     w->CMDfind.userClick();
     ASSERT_GT(w->lvw1.itemCount(), 2);
     w->cmdCancelSelect.userClick();
-    const std::string records = one("select count(*) from kdw_sfjl");
+    const std::string before = books();
     post(*w, "无月份");
     EXPECT_EQ(lastMessage().text, batch::kUndatedPeriod);
-    EXPECT_EQ(one("select count(*) from kdw_sfjl"), records);
+    // The wizard's one-off reduction alike, posted or previewed.
+    auto wizard = stepTwo("7");  // student 7 still owes his 报名费
+    wizard->optRQ[frmBachJM_next::KindOneOff].userClick();
+    ASSERT_EQ(wizard->MSFlexGrid1.rows(), 2);
+    type(*wizard, 1, "10");
+    wizard->txtJMYY.userSetText("无月份");
+    for (CommandButton* button : {&wizard->cmd_ok, &wizard->cmdPreview}) {
+        button->userClick();
+        EXPECT_EQ(lastMessage().text, batch::kUndatedPeriod);
+    }
+    EXPECT_EQ(books(), before);
 }
 
 TEST_P(BatchListTest, AmountsAreTakenAsTypedOrRefusedNeverRoundedAndAListOfNothingPostsNothing) {

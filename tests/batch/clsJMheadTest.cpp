@@ -76,13 +76,17 @@ protected:
         for (const clsJMmx& m : head_.colMX()) periods.insert(m.strQFYF());
         head_.readAhead(std::vector<std::string>(students.begin(), students.end()), periods);
     }
-    // One transaction; `asBatch`: as the batch windows post.
-    void post(std::initializer_list<const char*> students, bool asBatch = false) {
+    // One transaction; `asBatch`: as the batch windows post. `inside` reads
+    // the books through the transaction's connection; unless `keep`, the
+    // transaction is rolled back after it, the books as they were before.
+    void post(std::initializer_list<const char*> students, bool asBatch = false,
+              const std::function<void(Connection&)>& inside = {}, bool keep = true) {
         ConnectionPtr trCn = host_->pgettrcn();
         Transaction tx(*trCn);
         if (asBatch) beginBatch(students);
         postFor(*trCn, students);
-        tx.commit();
+        if (inside) inside(*trCn);
+        if (keep) tx.commit();
     }
     Rows rows(const std::string& sql) { return test::joinedRows(*db_.open(), sql); }
 
@@ -115,16 +119,15 @@ TEST_P(clsJMheadTest, PostsTheRecordAndSettlesOneRowFullyAndAnotherPartly) {
 TEST_P(clsJMheadTest, EveryCallGetsItsOwnRecordAndSeesWhatTheBatchAlreadyPosted) {
     head_.set_colMX({item("202403", "5", "60", "60")});
     head_.set_c_Jmhj(Currency::fromInt(60));
-    post({"7", "9"});
-    EXPECT_EQ(rows("select count(distinct id),count(distinct djbh),count(distinct sfrq),count(distinct jmyy) from kdw_sfjl"),
-              Rows{"2|2|1|1"});
-    EXPECT_EQ(rows("select count(*) from qfhzb where jmjlid<>0 and qfkid in(101,103)"), Rows{"2"});
+    post({"7", "9"}, false, [](Connection& trCn) {
+        EXPECT_EQ(test::joinedRows(trCn, "select count(distinct id),count(distinct djbh),count(distinct sfrq),"
+                                         "count(distinct jmyy) from kdw_sfjl"),
+                  Rows{"2|2|1|1"});
+        EXPECT_EQ(test::joinedRows(trCn, "select count(*) from qfhzb where jmjlid<>0 and qfkid in(101,103)"), Rows{"2"});
+    }, false);
 
     // The same student a second time in one batch: his first posting
     // already settled the row, so the second is refused and the batch goes.
-    db_.exec("update qfhzb set jmje=0,jmjlid=0,fkrq=null where qfkid in(101,103)");
-    db_.exec("delete from kdw_sfjlmx");
-    db_.exec("delete from kdw_sfjl");
     for (const bool asBatch : {false, true}) {
         try {
             post({"7", "7"}, asBatch);
@@ -152,23 +155,17 @@ TEST_P(clsJMheadTest, EachItemSettlesTheRowsOfItsOwnPeriodOnlyThoughAnotherPerio
     db_.exec("insert into qfmxb(qfkid,xsid,sfxmid,qfje) values(111,11,5,60),(111,11,6,40),(112,11,5,60),(112,11,6,40)");
     head_.set_colMX({item("202403", "5", "10", "60"), item("202404", "6", "15", "40")});
     head_.set_c_Jmhj(Currency::fromInt(25));
+    // Once alone, then from the same rows as a batch.
     for (const bool asBatch : {false, true}) {
-        post({"11"}, asBatch);
-        EXPECT_EQ(rows("select qfkid,sfxmid,jmje from qfmxb where qfkid in(111,112) order by qfkid,sfxmid"),
-                  (Rows{"111|5|10", "111|6|0", "112|5|0", "112|6|15"}));
-        EXPECT_EQ(rows("select qfkid,jmje,qfje from qfhzb where yqfkid in(111,112) or qfkid in(111,112) order by"
-                       " yqfkid,qfkid"),
-                  (Rows{"111|10|100", "112|15|100", rows("select qfkid from qfhzb where yqfkid=111").at(0) + "|0|90",
-                        rows("select qfkid from qfhzb where yqfkid=112").at(0) + "|0|85"}));
-        const auto faults = checkBooks(*db_.open());
-        EXPECT_TRUE(faults.empty()) << faults.front().text;
-        // Again from the same rows, as a batch.
-        db_.exec("delete from qfmxb where qfkid in(select qfkid from qfhzb where yqfkid in(111,112))");
-        db_.exec("delete from qfhzb where yqfkid in(111,112)");
-        db_.exec("update qfmxb set jmje=0 where qfkid in(111,112)");
-        db_.exec("update qfhzb set jmje=0,jmjlid=0,fkrq=null where qfkid in(111,112)");
-        db_.exec("delete from kdw_sfjlmx");
-        db_.exec("delete from kdw_sfjl");
+        post({"11"}, asBatch, [](Connection& trCn) {
+            EXPECT_EQ(test::joinedRows(trCn, "select qfkid,sfxmid,jmje from qfmxb where qfkid in(111,112) order by qfkid,sfxmid"),
+                      (Rows{"111|5|10", "111|6|0", "112|5|0", "112|6|15"}));
+            EXPECT_EQ(test::joinedRows(trCn, "select yqfkid,jmje,qfje from qfhzb where yqfkid in(111,112) or qfkid in(111,112)"
+                                             " order by yqfkid,qfkid"),
+                      (Rows{"0|10|100", "0|15|100", "111|0|90", "112|0|85"}));
+            const auto faults = checkBooks(trCn);
+            EXPECT_TRUE(faults.empty()) << faults.front().text;
+        }, false);
     }
 }
 
