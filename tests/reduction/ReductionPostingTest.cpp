@@ -127,13 +127,23 @@ TEST_P(ReductionPostingTest, AnItemReducedBeyondItsArrearsCountsOnlyUpToThem) {
     EXPECT_EQ(one("select qfje from qfhzb where yqfkid=" + a.qfkid), "41");
 }
 
+// Cancellations go in reverse order only, over every remainder row a
+// reduction created: the later one is named by the row it settled.
 TEST_P(ReductionPostingTest, CancellationGoesInReverseOrderOnly) {
     const std::string logged = one("select max(id) from sys_log");  // the demo's own postings
-    const Owing b = owing().at(1);
-    const std::string first = post(b.xh, b.qfkid, {{"1", "40"}});
-    const std::string remainder = one("select qfkid from qfhzb where yqfkid=" + b.qfkid);
-    const std::string second = post(b.xh, remainder, {{"1", "41"}});
-    ASSERT_NE(first, second);
+    // A student who owes September and the autumn term, in stored rows.
+    const std::string xsid = one("select min(m.xsid) from qfhzb m,qfhzb t where m.xsid=t.xsid and m.qfyf='202609' and"
+                                 " t.qfyf='2026上' and m.fkrq is null and t.fkrq is null");
+    const std::string month = one("select qfkid from qfhzb where fkrq is null and qfyf='202609' and xsid=" + xsid);
+    const std::string term = one("select qfkid from qfhzb where fkrq is null and qfyf='2026上' and xsid=" + xsid);
+    const std::string xh = one("select xh from kdw_xs where id=" + xsid);
+    // One reduction settles both rows in part; a later one settles the
+    // term's remainder, which is the second remainder the first created.
+    const std::string first = post(xh, month, {{"1", "40"}, {"3", "100"}});
+    ASSERT_EQ(one("select count(*) from qfhzb where jmjlid=" + first), "2");
+    const std::string rest = one("select qfkid from qfhzb where yqfkid=" + term);
+    const std::string second = post(xh, rest, {{"3", "50"}});
+    ASSERT_EQ(one("select jmjlid from qfhzb where qfkid=" + rest), second);
 
     auto list = formInstance<frmjmjlML>();
     list->load();
@@ -145,14 +155,14 @@ TEST_P(ReductionPostingTest, CancellationGoesInReverseOrderOnly) {
         auto& preview = dynamic_cast<frmPlanPreview&>(f);
         EXPECT_FALSE(preview.cmdOK.enabled());
         EXPECT_EQ(preview.lblRefusal.caption(), "不能记账：" + jmjl::reverseOrderRefusal() + "\r\n\r\n须先取消：减免记录[" +
-                                                   one("select djbh from kdw_sfjl where id=" + second) + "]（所属期 202609）");
+                                                   one("select djbh from kdw_sfjl where id=" + second) + "]（所属期 2026上）");
         preview.cmdOpenLater.userClick();
     };
     list->cmdCancel.userClick();
     EXPECT_EQ(counts(), before);
     ASSERT_EQ(list->lvwML.itemCount(), 1);
     EXPECT_EQ(list->lvwML.selectedItem()->key(), "k" + second);
-    EXPECT_EQ(list->lvwMx.item(1).subItem(1), "41");
+    EXPECT_EQ(list->lvwMx.item(1).subItem(1), "50");
     list->initData(nullptr);
     EXPECT_NE(list->lvwML.findItem("k" + first), nullptr);
 
@@ -177,21 +187,24 @@ TEST_P(ReductionPostingTest, CancellationGoesInReverseOrderOnly) {
     EXPECT_EQ(list->lvwML.findItem("k" + first), nullptr);
     EXPECT_FALSE(ui.waitCursorShown());
 
+    // The mirror negates the record and each of its items.
     const std::string mirror = one("select id from kdw_sfjl where ysfjlid=" + first);
     EXPECT_EQ(one("select left(djbh,4),xsid,jmje,sfyf,skr,sflxid=(select sflxid from kdw_sfjl where id=" + first +
                   ") from kdw_sfjl where id=" + mirror),
-              "QXJM|" + b.xsid + "|-40|202612|" + host->gusername() + "|1");
-    EXPECT_EQ(rows("select sfxmid,jmje,ysje,feetermname from kdw_sfjlmx where sfjlid=" + mirror),
-              (Rows{"1|-40|-640|2026-09-01至2026-09-30"}));
-    EXPECT_EQ(one("select count(*) from qfhzb where yqfkid in(" + b.qfkid + "," + remainder + ")"), "0");
-    EXPECT_EQ(one("select jmje,jmjlid,fkrq is null from qfhzb where qfkid=" + b.qfkid), "0|0|1");
-    EXPECT_EQ(rows("select jmje from qfmxb where qfkid=" + b.qfkid), (Rows{"0", "0"}));
+              "QXJM|" + xsid + "|-140|202612|" + host->gusername() + "|1");
+    EXPECT_EQ(rows("select sfxmid,jmje,ysje,feetermname from kdw_sfjlmx where sfjlid=" + mirror + " order by sfxmid"),
+              rows("select sfxmid,-jmje,-ysje,feetermname from kdw_sfjlmx where sfjlid=" + first + " order by sfxmid"));
+    EXPECT_EQ(rows("select qfkid,jmje,jmjlid,fkrq is null from qfhzb where qfkid in(" + month + "," + term +
+                   ") order by qfkid"),
+              (Rows{month + "|0|0|1", term + "|0|0|1"}));
+    EXPECT_EQ(one("select count(*) from qfhzb where yqfkid in(" + month + "," + term + "," + rest + ")"), "0");
+    EXPECT_EQ(one("select count(*) from qfmxb where jmje<>0 and qfkid in(" + month + "," + term + ")"), "0");
 
     // The audit log: each posting with its number and amount, and each
     // cancellation that went back, once, as failed (the jammed one with why).
     // The one its preview refused never began, so the log has no row of it.
     EXPECT_EQ(rows("select operation,amount,substr(outcome,1,2) from sys_log where id>" + logged + " order by id"),
-              (Rows{"减免|40|完成", "减免|41|完成", "取消减免|41|失败", "取消减免|41|完成", "取消减免|40|完成"}));
+              (Rows{"减免|140|完成", "减免|50|完成", "取消减免|50|失败", "取消减免|50|完成", "取消减免|140|完成"}));
     EXPECT_EQ(one("select count(*) from sys_log where outcome like '%jammed%'"), "1");
     EXPECT_EQ(one("select outcome from sys_log where outcome like '%jammed%'").rfind(
                   std::string("失败：") + dbtext::Constraint, 0),

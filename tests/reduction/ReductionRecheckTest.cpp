@@ -1,9 +1,8 @@
 // What a reduction and its cancellation re-read inside their own
 // transaction: windows filled before another posted, cancellations of what
-// is no longer live, the reverse-order rule over every remainder row, the
-// period an item is owed in and the row it settles. (Amounts pasted past the
+// is no longer live, the period an item is owed in and the row it settles.
+// (The reverse-order rule: ReductionPostingTest.) (Amounts pasted past the
 // key filter: ReductionPostingTest, with a part of a cent.)
-#include "reduction/JmjlStatements.h"
 #include "reduction/ReductionFixture.h"
 #include "ui/frmPlanPreview.h"
 #include "reduction/frmjmjlML.h"
@@ -118,43 +117,6 @@ TEST_P(ReductionRecheckTest, ACancellationOfWhatIsNoLongerALiveReductionIsRefuse
     EXPECT_FALSE(ok);
     EXPECT_EQ(counts(), after);
     EXPECT_EQ(one("select count(*) from kdw_sfjl where ysfjlid in(" + id + "," + mirror + "," + charge + ")"), "1");
-}
-
-TEST_P(ReductionRecheckTest, TheReverseOrderRuleCoversEveryRemainderRowTheReductionCreated) {
-    // A student who owes September and the autumn term, in stored rows.
-    const std::string xsid = one("select min(m.xsid) from qfhzb m,qfhzb t where m.xsid=t.xsid and m.qfyf='202609' and"
-                                 " t.qfyf='2026上' and m.fkrq is null and t.fkrq is null");
-    const std::string month = one("select qfkid from qfhzb where fkrq is null and qfyf='202609' and xsid=" + xsid);
-    const std::string term = one("select qfkid from qfhzb where fkrq is null and qfyf='2026上' and xsid=" + xsid);
-    const std::string xh = one("select xh from kdw_xs where id=" + xsid);
-
-    // One reduction settles both rows in part; a later one settles the
-    // term's remainder, which is the second remainder the first created.
-    const std::string first = post(xh, month, {{"1", "40"}, {"3", "100"}});
-    ASSERT_EQ(one("select count(*) from qfhzb where jmjlid=" + first), "2");
-    const std::string rest = one("select qfkid from qfhzb where yqfkid=" + term);
-    const std::string second = post(xh, rest, {{"3", "50"}});
-    ASSERT_EQ(one("select jmjlid from qfhzb where qfkid=" + rest), second);
-
-    auto list = formInstance<frmjmjlML>();
-    list->load();
-    const std::string before = counts();
-    bool ok = true;
-    list->CancelMonthJM(first, ok);
-    EXPECT_FALSE(ok);
-    // The later reduction is named: the one that settled the term's rest.
-    EXPECT_EQ(lastMessage().text, jmjl::reverseOrderRefusal() + "\r\n\r\n须先取消：减免记录[" +
-                                      one("select djbh from kdw_sfjl where id=" + second) + "]（所属期 2026上）");
-    EXPECT_EQ(counts(), before);
-
-    list->CancelMonthJM(second, ok);
-    ASSERT_TRUE(ok);
-    list->CancelMonthJM(first, ok);
-    ASSERT_TRUE(ok);
-    EXPECT_EQ(rows("select qfkid,jmje,jmjlid,fkrq is null from qfhzb where qfkid in(" + month + "," + term +
-                   ") order by qfkid"),
-              (Rows{month + "|0|0|1", term + "|0|0|1"}));
-    EXPECT_EQ(one("select count(*) from qfhzb where yqfkid in(" + month + "," + term + "," + rest + ")"), "0");
 }
 
 TEST_P(ReductionRecheckTest, AnItemOfThePeriodIsReducedOnlyWhileThePeriodStillOwesIt) {
