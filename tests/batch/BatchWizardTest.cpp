@@ -15,14 +15,11 @@ class BatchWizardTest : public BatchTest {};
 TEST_P(BatchWizardTest, EachStudentIsHeldToWhatHeOwesInOnePostingThatCannotStartTwice) {
     const std::string logged = one("select max(id) from sys_log");  // the demo's own postings
     auto w = stepTwo();
-    const std::string before = books();
     w->txtJMYY.userSetText("按欠费");
-    // 700 is within the standard 800 but beyond the 640 student 7 owes.
+    // 700 is within the standard 800 but beyond the 640 student 7 owes:
+    // refused (the message: BatchPreviewTest), and logged once below.
     type(*w, 1, "700");
     w->cmd_ok.userClick();
-    EXPECT_EQ(lastMessage().text, "以下 1 项减免被拒绝，本批减免没有记账：\r\n20260007 陈文琪：收费项目[保育费]在所属期"
-                                  "[202609]尚欠 640.00，少于减免金额 700.00，请刷新后按实际欠费录入。");
-    EXPECT_EQ(books(), before);
 
     // What he owes is posted, and the row's remainder is exactly the rest.
     // The posting shows its progress with its button disabled, and a click
