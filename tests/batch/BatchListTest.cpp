@@ -4,7 +4,6 @@
 // is owed, both lists' exports, and the splitter between the lists.
 #include "BatchFixture.h"
 #include "batch/BatchStatements.h"
-#include "batch/frmJmBachList.h"
 #include "data/checks/BooksCheck.h"
 #include "db/DbError.h"
 #include "support/BooksDiff.h"
