@@ -1,8 +1,6 @@
-// The wizard's second step and the 预览 of both batch paths (the wizard and
-// the receivables list) in both dialects on the demo school: confirmed, the
-// books change row for row as the preview showed; a refused row shows its
-// reason and nothing is written; rows another clerk took after the preview
-// are named and nothing is written.
+// The wizard's second step and the 预览 of both batch paths in both dialects
+// on the demo school: confirmed, the books change row for row as it showed;
+// refused or overtaken by another clerk, nothing is written.
 #include "BatchFixture.h"
 #include "data/checks/BooksCheck.h"
 #include "reduction/PaidCredit.h"

@@ -1,8 +1,5 @@
 // The bill header object: its hand-over of the host object, the number
-// literals its statements take, the receipt register's queries on a fee
-// database in either dialect (the joins, the order, the operator's
-// categories), and storing a receipt: one PjML row and one PjMLmx row per
-// item, on the caller's connection and inside the caller's transaction.
+// literals of its statements, the register's queries and storing a receipt.
 #include <memory>
 #include <stdexcept>
 

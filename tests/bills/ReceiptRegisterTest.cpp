@@ -1,11 +1,6 @@
 // The receipt register window on a demo fee office, in both dialects: its
-// filters and the student filter dialog, the combined query, the item
-// detail, export, reprint and the void with its refusals. The preview of a
-// void and of a charge cancellation: what the books show afterwards is, row
-// for row, what the preview showed; a refused void shows why and writes
-// nothing; a void whose rows another clerk changed after the preview names
-// them and writes nothing.
-
+// filters, the item detail, export, reprint, and the void with its preview,
+// which the books then match row for row, and its refusals.
 #include <filesystem>
 #include <set>
 

@@ -1,8 +1,5 @@
-// Single-student reductions posted from the window and their cancellation
-// from the records window, in both dialects on the demo school. The preview
-// of a cancellation: confirmed, the books change row for row as it showed
-// (the QXJM mirror, the arrears restored, the remainder removed); a record
-// another clerk changed after the preview is named and nothing is written.
+// Single-student reductions and their cancellation, in both dialects on the
+// demo school; a cancellation's preview is what the books then show.
 #include <set>
 
 #include "bills/FeeCancellation.h"

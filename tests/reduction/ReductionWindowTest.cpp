@@ -1,9 +1,6 @@
-// The reduction window in both dialects on the demo school: its arrears
-// list, grid and editing rules, its lookups, and what a reduction and its
-// cancellation re-read inside their own transaction: windows filled before
-// another posted, cancellations of what is no longer live, the period an
-// item is owed in and the row it settles. (The reverse-order rule:
-// ReductionPostingTest.)
+// The reduction window in both dialects on the demo school: its lists, grid,
+// lookups and editing rules, and what a posting or cancellation re-reads in
+// its own transaction. (The reverse-order rule: ReductionPostingTest.)
 #include "db/DbError.h"
 #include "reduction/ReductionFixture.h"
 #include "reduction/frmjmjlML.h"
