@@ -179,13 +179,13 @@ TEST_P(BatchListTest, OneReductionPerStudentAndPeriodAndAListFilledBeforeAnother
     // The September reduction settled the carried-over row in full.
     EXPECT_EQ(one("select jmje,jmjlid,fkrq is not null from qfhzb where xsid=19 and qfyf='202609' and jmjlid>0"),
               "1141|" + first + "|1");
-    const std::string reduced = books();
+    const BooksSnapshot reduced(*cn);
 
     post(*mine, "困难补助");
     const std::string nothing = "已没有欠费（已缴清、已减免或已被其他操作处理），不能再减免，请刷新。";
     EXPECT_EQ(lastMessage().text, "操作失败！\r\n以下 2 项减免被拒绝，本批减免没有记账：\r\n20260019 吴泽涵：收费项目[保育费]"
                                   "在所属期[202609]" + nothing + "\r\n20260019 吴泽涵：收费项目[保育费]在所属期[202612]" + nothing);
-    EXPECT_EQ(books(), reduced);
+    EXPECT_EQ(BooksSnapshot(*cn), reduced);
     EXPECT_EQ(mine->lvw1.itemCount(), 6) << "the list stays for a refresh";
 
     // When the other takes only part of what a row owed, what is left still
@@ -244,14 +244,14 @@ TEST_P(BatchListTest, APartOfACentAnOlderDatabaseOwesIsShownAsItIsAndClearedOnly
 TEST_P(BatchListTest, OnAFullDiskTheClerkReadsThatTheDiskIsFullAndNothingIsBooked) {
     auto w = query("20260007");
     typeOn(*w, "k7_202609_", "保育费", "100");
-    const std::string before = books();
+    const BooksSnapshot before(*cn);
     {
         FullDisk full(*cn);
         post(*w, "磁盘已满");
     }
     EXPECT_NE(lastMessage().text.find("磁盘空间已满"), std::string::npos) << lastMessage().text;
     EXPECT_EQ(lastMessage().text.find("网络"), std::string::npos) << lastMessage().text;
-    EXPECT_EQ(books(), before);
+    EXPECT_EQ(BooksSnapshot(*cn), before);
 }
 
 TEST_P(BatchListTest, WithEveryMonthCarriedOverCarriedArrearsPostAndOneOffOnesWantAnOpenMonthInBothPaths) {
@@ -271,7 +271,7 @@ TEST_P(BatchListTest, WithEveryMonthCarriedOverCarriedArrearsPostAndOneOffOnesWa
     w->CMDfind.userClick();
     ASSERT_GT(w->lvw1.itemCount(), 2);
     w->cmdCancelSelect.userClick();
-    const std::string before = books();
+    const BooksSnapshot before(*cn);
     post(*w, "无月份");
     EXPECT_EQ(lastMessage().text, batch::kUndatedPeriod);
     // The wizard's one-off reduction alike, posted or previewed.
@@ -284,7 +284,7 @@ TEST_P(BatchListTest, WithEveryMonthCarriedOverCarriedArrearsPostAndOneOffOnesWa
         button->userClick();
         EXPECT_EQ(lastMessage().text, batch::kUndatedPeriod);
     }
-    EXPECT_EQ(books(), before);
+    EXPECT_EQ(BooksSnapshot(*cn), before);
 }
 
 TEST_P(BatchListTest, AmountsAreTakenAsTypedOrRefusedNeverRoundedAndAListOfNothingPostsNothing) {

@@ -59,14 +59,14 @@ TEST_P(ReductionPostingTest, FullAndPartialReductionsWriteTheRecordItemsSettleme
 
 TEST_P(ReductionPostingTest, OverReductionByOneCentOrDeclinedConfirmationStoresNothing) {
     const Owing a = owing().at(0);
-    const std::string before = counts();
+    const BooksSnapshot before(*cn);
 
     auto w = enter(a.xh, a.qfkid, {{"1", "640.01"}}, "多减一分");
     const std::size_t shown = ui.messages().size();
     confirm = false;
     w->cmd_ok.userClick();
     EXPECT_EQ(ui.messages().size(), shown);
-    EXPECT_EQ(counts(), before);
+    EXPECT_EQ(BooksSnapshot(*cn), before);
 
     confirm = true;
     w->cmd_ok.userClick();
@@ -74,7 +74,7 @@ TEST_P(ReductionPostingTest, OverReductionByOneCentOrDeclinedConfirmationStoresN
     EXPECT_EQ(ui.messages()[shown].title + "|" + ui.messages()[shown].text,
               "警告！|收费项目[保育费]\r\n应收金额：640\r\n\r\n减免金额不能大于应收金额");
     EXPECT_EQ(lastMessage().title + "|" + lastMessage().text, "提示|收费失败！\r\n");
-    EXPECT_EQ(counts(), before);
+    EXPECT_EQ(BooksSnapshot(*cn), before);
     // The window keeps what was entered, so the clerk can correct it.
     EXPECT_EQ(w->lblSumProject.caption() + "|" + w->txtJmyy.text(), "640.01|多减一分");
     EXPECT_FALSE(ui.waitCursorShown());
@@ -92,14 +92,14 @@ TEST_P(ReductionPostingTest, APartOfACentAnOlderDatabaseLeftOwingIsOfferedAsItIs
     EXPECT_EQ(w->MSFlexGrid1.textMatrix(r, frmjmjlNew::ColJm) + "|" + w->lblSumProject.caption(), "0.005|0.005");
     // Only that rest is taken with a third decimal; an amount pasted past
     // the key filter below zero or with a third decimal is refused naming its item.
-    const std::string before = counts();
+    const BooksSnapshot before(*cn);
     for (const char* pasted : {"0.004", "-5", "-0.01", "12.345"}) {
         typeReduction(*w, r, pasted);
         w->cmd_ok.userClick();
         EXPECT_EQ(lastMessage().title + "|" + lastMessage().text, std::string("警告|收费项目[保育费]的减免金额[") + pasted +
                                                                     "]不正确：减免金额不能小于零，最多两位小数。");
     }
-    EXPECT_EQ(counts(), before);
+    EXPECT_EQ(BooksSnapshot(*cn), before);
     typeReduction(*w, r, "0.005");
     w->cmd_ok.userClick();
     EXPECT_EQ(lastMessage().text, "操作成功！\r\n\r\n学生:" + a.name + "\r\n减免金额：0.005");
@@ -145,7 +145,7 @@ TEST_P(ReductionPostingTest, CancellationGoesInReverseOrderOnly) {
     auto list = formInstance<frmjmjlML>();
     list->load();
     ASSERT_NE(list->lvwML.findItem("k" + first), nullptr);
-    const std::string before = counts();
+    const BooksSnapshot before(*cn);
     list->lvwML.userItemClick("k" + first);
     // The preview refuses, names the later reduction and opens it.
     onModal = [&](Form& f) {
@@ -156,7 +156,7 @@ TEST_P(ReductionPostingTest, CancellationGoesInReverseOrderOnly) {
         preview.cmdOpenLater.userClick();
     };
     list->cmdCancel.userClick();
-    EXPECT_EQ(counts(), before);
+    EXPECT_EQ(BooksSnapshot(*cn), before);
     ASSERT_EQ(list->lvwML.itemCount(), 1);
     EXPECT_EQ(list->lvwML.selectedItem()->key(), "k" + second);
     EXPECT_EQ(list->lvwMx.item(1).subItem(1), "50");
@@ -172,7 +172,7 @@ TEST_P(ReductionPostingTest, CancellationGoesInReverseOrderOnly) {
     // The clerk reads why in Chinese, not the engine's words.
     EXPECT_NE(lastMessage().text.find(dbtext::Constraint), std::string::npos) << lastMessage().text;
     EXPECT_EQ(lastMessage().text.find("jammed"), std::string::npos);
-    EXPECT_EQ(counts(), before);
+    EXPECT_EQ(BooksSnapshot(*cn), before);
     cn->execute(unjam);
 
     list->CancelMonthJM(second, ok);
@@ -291,10 +291,11 @@ TEST_P(ReductionPostingTest, ACreditOfAPaidItemGoesToThePrepaymentCappedAndCance
 
     // After the full payment: everything paid may be credited, no more.
     EXPECT_EQ(cap(xsid), paid);
-    const std::string before = balances(xsid), beforeCounts = counts();
+    const std::string before = balances(xsid);
+    const BooksSnapshot beforeCounts(*cn);
     EXPECT_NE(refusal(request(xsid, (paid + leadingNumber("0.01")).plainText())).find("至多 " + paid.format00()),
               std::string::npos);
-    EXPECT_EQ(counts(), beforeCounts);
+    EXPECT_EQ(BooksSnapshot(*cn), beforeCounts);
     const std::string first = jmjl::postCredit(*host, request(xsid, "300"));
     EXPECT_EQ(one("select jmje,ysk,je,sfyf,left(djbh,2) from kdw_sfjl where id=" + first), "300|300|0|202612|JM");
     EXPECT_EQ(rows("select sfxmid,je,jmje,ysk from kdw_sfjlmx where sfjlid=" + first), (Rows{"1|-300|300|300"}));

@@ -241,11 +241,11 @@ TEST_P(ReductionRecheckTest, AWindowFilledBeforeAnotherPostedIsRefusedAndKeepsIt
         auto other = enter(student.xh, student.qfkid, {{"1", second}}, "后到", true);
         mine->cmd_ok.userClick();
         ASSERT_EQ(lastMessage().text.rfind("操作成功！", 0), 0u) << lastMessage().text;
-        const std::string after = counts();
+        const BooksSnapshot after(*cn);
 
         other->cmd_ok.userClick();
         EXPECT_EQ(lastMessage().text, kFailed + "该欠费已被其他操作处理，请刷新。\r\n收费项目：保育费，所属期：202609");
-        EXPECT_EQ(counts(), after);
+        EXPECT_EQ(BooksSnapshot(*cn), after);
         EXPECT_EQ(other->lblSumProject.caption() + "|" + other->txtJmyy.text(), std::string(second) + ".00|后到");
         EXPECT_EQ(one("select sum(jmje) from qfmxb where sfxmid=1 and qfkid=" + student.qfkid), first);
     }
@@ -265,10 +265,10 @@ TEST_P(ReductionRecheckTest, AWindowFilledBeforeAnotherPostedIsRefusedAndKeepsIt
     }
     windows[0]->cmd_ok.userClick();
     ASSERT_EQ(lastMessage().text.rfind("操作成功！", 0), 0u) << lastMessage().text;
-    const std::string after = counts();
+    const BooksSnapshot after(*cn);
     windows[1]->cmd_ok.userClick();
     EXPECT_EQ(lastMessage().text, kFailed + "该欠费已被其他操作处理，请刷新。\r\n收费项目：保育费，所属期：202612");
-    EXPECT_EQ(counts(), after);
+    EXPECT_EQ(BooksSnapshot(*cn), after);
     // The student found again, the window shows what is left and posts it.
     windows[1]->txtFind.userSetText(xh);
     windows[1]->userKey(windows[1]->txtFind, key::Enter);
@@ -294,7 +294,7 @@ TEST_P(ReductionRecheckTest, ACancellationOfWhatIsNoLongerALiveReductionIsRefuse
     bool ok = false;
     mine->CancelMonthJM(id, ok);
     ASSERT_TRUE(ok);
-    const std::string after = counts();
+    const BooksSnapshot after(*cn);
 
     // The other window still lists it; its preview says why it cannot go.
     ASSERT_TRUE(other->lvwML.userItemClick("k" + id));
@@ -319,7 +319,7 @@ TEST_P(ReductionRecheckTest, ACancellationOfWhatIsNoLongerALiveReductionIsRefuse
     EXPECT_FALSE(ok);
     other->CancelMonthJM(id + " or 1=1", ok);  // never reaches a statement
     EXPECT_FALSE(ok);
-    EXPECT_EQ(counts(), after);
+    EXPECT_EQ(BooksSnapshot(*cn), after);
     EXPECT_EQ(one("select count(*) from kdw_sfjl where ysfjlid in(" + id + "," + mirror + "," + charge + ")"), "1");
 }
 
@@ -331,10 +331,10 @@ TEST_P(ReductionRecheckTest, AnItemOfThePeriodIsReducedOnlyWhileThePeriodStillOw
         "kdw_sfjl a where a.xsid=x.id and a.sfyf='202612') and not exists(select 1 from xszhekou z where "
         "z.xsid=x.id) and not exists(select 1 from qfhzb h where h.xsid=x.id and h.qfyf='2026上')");
     ASSERT_NE(fresh, "");
-    const std::string before = counts();
+    const BooksSnapshot before(*cn);
     postCurrent(fresh, {{"3", "100"}});
     EXPECT_EQ(lastMessage().text, kFailed + nothingOwed("书本费", "2026上"));
-    EXPECT_EQ(counts(), before);
+    EXPECT_EQ(BooksSnapshot(*cn), before);
 
     // December's coming charge may be reduced, by what the dues rules
     // leave; it settles no stored row.
@@ -348,7 +348,7 @@ TEST_P(ReductionRecheckTest, AnItemOfThePeriodIsReducedOnlyWhileThePeriodStillOw
     // A term whose stored row a charge settled owes nothing either.
     const std::string settled =
         one("select min(xsid) from qfhzb where qfyf='2026上' and fkrq is not null and sfjlid<>0");
-    const std::string count = counts();
+    const BooksSnapshot count(*cn);
     postCurrent(settled, {{"3", "100"}});
     EXPECT_EQ(lastMessage().text, kFailed + nothingOwed("书本费", "2026上"));
 
@@ -357,7 +357,7 @@ TEST_P(ReductionRecheckTest, AnItemOfThePeriodIsReducedOnlyWhileThePeriodStillOw
     postCurrent(open, {{"1", "10"}, {"3", "10"}});
     EXPECT_EQ(lastMessage().text, kFailed + "收费项目[书本费]（所属期 2026上）是已结转的欠费，收费项目[保育费]（所属期 "
                                             "202612）是本期应收，不能记在同一张减免单上，请分两次减免。");
-    EXPECT_EQ(counts(), count);
+    EXPECT_EQ(BooksSnapshot(*cn), count);
 }
 
 TEST_P(ReductionRecheckTest, AnItemFromAStoredLineSettlesThatLinesRowWhateverThePeriodColumnsSay) {
@@ -378,10 +378,10 @@ TEST_P(ReductionRecheckTest, AnItemFromAStoredLineSettlesThatLinesRowWhateverThe
     const Owing& b = students[1];
     auto w = enter(b.xh, b.qfkid, {{"1", "40"}}, "别的所属期");
     w->MSFlexGrid1.setTextMatrix(rowOf(*w, "1"), frmjmjlNew::ColQfyf, "202610");
-    const std::string before = counts();
+    const BooksSnapshot before(*cn);
     w->cmd_ok.userClick();
     EXPECT_EQ(lastMessage().text, kFailed + "该欠费已被其他操作处理，请刷新。\r\n收费项目：保育费，所属期：202610");
-    EXPECT_EQ(counts(), before);
+    EXPECT_EQ(BooksSnapshot(*cn), before);
     EXPECT_EQ(one("select fkrq is null from qfhzb where qfkid=" + b.qfkid), "1");
 }
 
