@@ -5,6 +5,7 @@
 #include "batch/frmBachJM.h"
 #include "batch/frmBachJM_next.h"
 #include "batch/frmJmBachList.h"
+#include "support/BooksDiff.h"
 #include "support/DemoOfficeWindowTest.h"
 
 namespace fo::test {
@@ -42,11 +43,6 @@ protected:
         for (const char* item : {"保育费", "伙食费", "书本费"}) w->LSTsfxm.setSelected(w->LSTsfxm.findEntry(item), true);
         w->CMDfind.userClick();
         return w;
-    }
-    // The counts and sums a posting changes, to see that a refused one changed none.
-    std::string books() {
-        return one("select (select count(*) from kdw_sfjl),(select count(*) from kdw_sfjlmx),(select count(*) from "
-                   "qfhzb),(select count(*) from qfhzb where fkrq is null),(select sum(jmje) from qfmxb)");
     }
     // Every month of the calendar carried over: no month is open.
     void carryEveryMonthOver() {

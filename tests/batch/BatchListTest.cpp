@@ -4,9 +4,9 @@
 // is owed, both lists' exports, and the splitter between the lists.
 #include "BatchFixture.h"
 #include "batch/BatchStatements.h"
-#include "batch/frmJmBachList.h"
 #include "data/checks/BooksCheck.h"
 #include "db/DbError.h"
+#include "support/BooksDiff.h"
 #include "support/FullDisk.h"
 #include "support/XlsxSheet.h"
 #include "ui/controls/KeyCodes.h"
@@ -24,10 +24,9 @@ protected:
         ui.queueAnswer(MsgAnswer::Yes);
         w.cmdJMok.userClick();
     }
-    std::string maxRecordId() { return one("select max(id) from kdw_sfjl"); }
 };
 
-TEST_P(BatchListTest, SubtotalsFollowEachStudentAndTheGrandTotalEndsTheList) {
+TEST_P(BatchListTest, SubtotalsFollowEachStudentTheGrandTotalEndsTheListAndBothListsExportThem) {
     auto w = query("", "小班一班");
     ListView& l = w->lvw1;
     ASSERT_GT(l.itemCount(), 3);
@@ -61,37 +60,81 @@ TEST_P(BatchListTest, SubtotalsFollowEachStudentAndTheGrandTotalEndsTheList) {
     w->CMDfind.userClick();
     EXPECT_EQ(lastMessage().title, "警告！");
     EXPECT_EQ(l.itemCount(), before);
-}
 
-TEST_P(BatchListTest, OneReductionPerStudentAndPeriodInPeriodOrder) {
-    // Student 19 owes two items in September (carried over) and two in December.
-    auto w = query("20260019");
-    ASSERT_EQ(w->lvw1.itemCount(), 6);
-    w->cmdCancelSelect.userClick();  // every row reduced by what it owes
-    EXPECT_EQ(w->lvw1.item(5).subItem(7), "") << "the subtotal takes no amount";
-    post(*w, "困难补助");
-    EXPECT_EQ(lastMessage().text, "操作成功！");
-    EXPECT_EQ(w->lvw1.itemCount(), 0);
+    // Both lists export amounts that add up, and no row keys.
+    w->CMDexcel.userClick();
+    ASSERT_EQ(ui.exports().size(), 1u);
+    EXPECT_EQ(std::filesystem::path(ui.exports()[0]).filename().string(), "应收明细表-减免_2026年09月至2026年12月.xlsx");
+    const XlsxSheet arrears(ui.exports()[0]);
+    EXPECT_EQ(arrears.header(),
+              (std::vector<std::string>{"学号", "姓名", "班级", "月份(学期)", "收费项目", "欠费金额", "学生合计", "总计"}));
+    EXPECT_NE(arrears.workbookXml().find("<sheet name=\"应收明细表-减免\""), std::string::npos);
+    EXPECT_NE(arrears.elementText("oddHeader").find("学生缴费明细表：收费月份（学期）2026年09月至2026年12月"), std::string::npos)
+        << arrears.elementText("oddHeader");
+    ASSERT_EQ(arrears.rows(), w->lvw1.itemCount() + 1);
+    // Whatever column the clerk sums, the window's total: the detail, the
+    // students' subtotals, the grand total each in a column of its own; and
+    // every row but the total's names its student.
+    const std::string last = std::to_string(arrears.rows());
+    const std::string grand = total.subItem(6);
+    EXPECT_EQ(Currency::parse(arrears.cell("H" + last).value)->format00(), grand);
+    Currency detail, students;
+    for (int r = 2; r < arrears.rows(); ++r) {
+        const std::string n = std::to_string(r);
+        EXPECT_FALSE(arrears.cell("A" + n).value.empty() || arrears.cell("B" + n).value.empty()) << "row " << r;
+        EXPECT_TRUE(arrears.cell("H" + n).value.empty()) << "row " << r;
+        if (const auto v = Currency::parse(arrears.cell("F" + n).value)) detail += *v;
+        if (const auto v = Currency::parse(arrears.cell("G" + n).value)) students += *v;
+    }
+    EXPECT_EQ(detail.format00(), grand);
+    EXPECT_EQ(students.format00(), grand);
 
-    const Rows records = rows("select id,sfrq,xsid,bjmc,jmje from kdw_sfjl where jmyy='困难补助' order by id");
-    ASSERT_EQ(records.size(), 2u);
-    const std::string first = records[0].substr(0, records[0].find('|')), second = records[1].substr(0, records[1].find('|'));
-    EXPECT_EQ(records[0].substr(first.size()), "|2026-09-01|19|小班一班|1141");
-    EXPECT_EQ(records[1].substr(second.size()), "|2026-12-01|19|小班一班|1141");
-    EXPECT_EQ(rows("select sfjlid,sfxmid,jmje,ysje,feetermname from kdw_sfjlmx where sfjlid in(" + first + "," + second +
-                   ") order by sfjlid,sfxmid"),
-              (Rows{first + "|1|800|800|2026-09-01至2026-09-30", first + "|2|341|341|2026-09-01至2026-09-30",
-                    second + "|1|800|800|2026-12-01至2026-12-31", second + "|2|341|341|2026-12-01至2026-12-31"}));
-    // The September reduction settled the carried-over row in full.
-    EXPECT_EQ(one("select jmje,jmjlid,fkrq is not null from qfhzb where xsid=19 and qfyf='202609' and jmjlid>0"),
-              "1141|" + first + "|1");
+    // The cross-tab of December: a column per item, summed in the row 合计.
+    w->chkALL.userSetValue(1);
+    w->cmbYf.userSelect("2026年12月");
+    w->cmdOK.userClick();
+    ASSERT_GT(w->lvw1.itemCount(), 2);
+    w->CMDexcel.userClick();
+    ASSERT_EQ(ui.exports().size(), 2u);
+    const XlsxSheet crossTab(ui.exports()[1]);
+    const std::vector<std::string> header = crossTab.header();
+    ASSERT_GE(header.size(), 6u);
+    EXPECT_EQ(header[0], "月份(学期)");
+    const int rows = crossTab.rows();
+    EXPECT_EQ(crossTab.cell("A" + std::to_string(rows)).value, "合计");
+    int numbers = 0;
+    for (std::size_t c = 4; c < header.size(); ++c) {
+        const std::string col(1, static_cast<char>('A' + c));
+        Currency sum;
+        for (int r = 2; r < rows; ++r) {
+            const auto cell = crossTab.cell(col + std::to_string(r));
+            if (cell.value.empty()) continue;
+            EXPECT_EQ(cell.type, "") << col << r;
+            EXPECT_EQ(cell.format, "0.00");
+            sum += *Currency::parse(cell.value);
+            ++numbers;
+        }
+        const auto total = crossTab.cell(col + std::to_string(rows));
+        EXPECT_EQ(total.formula.rfind("SUBTOTAL(9,", 0), 0u) << header[c];
+        EXPECT_EQ(sum, total.value.empty() ? Currency() : *Currency::parse(total.value)) << header[c];
+    }
+    EXPECT_GT(numbers, 0);
+
+    // The cross-tab posts nothing and says where reductions are entered.
+    ASSERT_EQ(w->lvw1.columnIndexByText("本次减免金额"), 0);
+    const std::string records = one("select count(*) from kdw_sfjl");
+    post(*w, "交叉表");
+    EXPECT_EQ(lastMessage().text, "交叉表只用于查看，不能在这里减免。\r\n请取消勾选“显示金额为零的学生与项目”后查询应收明细，"
+                                  "在【本次减免金额】列中录入减免金额，再点【批量减免】。");
+    EXPECT_EQ(one("select count(*) from kdw_sfjl"), records);
+    // The items chosen reach its statement only as numbers.
+    EXPECT_THROW(batch::crossTabItems("1,2 or 1=1"), DbError);
 }
 
 TEST_P(BatchListTest, OneRowAboveWhatIsOwedRollsTheWholeBatchBack) {
     auto w = query("", "小班一班");
     w->cmdCancelSelect.userClick();
-    const std::string lastRecord = maxRecordId(), lastArrears = one("select max(qfkid) from qfhzb");
-    const Rows settled = rows("select qfkid from qfhzb where fkrq is null order by qfkid");
+    const BooksSnapshot before(*cn);
     // Student 43's December 保育费 (250 owed) is typed one cent higher.
     ListItem* owed = row(*w, "k43_202612_", "保育费");
     ASSERT_NE(owed, nullptr);
@@ -107,32 +150,42 @@ TEST_P(BatchListTest, OneRowAboveWhatIsOwedRollsTheWholeBatchBack) {
     EXPECT_NE(lastMessage().text.find("20260043"), std::string::npos) << lastMessage().text;
     EXPECT_NE(lastMessage().text.find("收费项目：保育费"), std::string::npos) << lastMessage().text;
     // Students posted before 43 in the same batch keep nothing either.
-    EXPECT_EQ(maxRecordId(), lastRecord);
-    EXPECT_EQ(one("select max(qfkid) from qfhzb"), lastArrears);
-    EXPECT_EQ(rows("select qfkid from qfhzb where fkrq is null order by qfkid"), settled);
+    EXPECT_EQ(BooksSnapshot(*cn), before);
     EXPECT_EQ(tablesNamed("tmpJM"), 0u);
     EXPECT_GT(w->lvw1.itemCount(), 0) << "the list stays for a correction";
 }
 
-TEST_P(BatchListTest, AListFilledBeforeAnotherPostingIsRefusedWhole) {
+TEST_P(BatchListTest, OneReductionPerStudentAndPeriodAndAListFilledBeforeAnotherPostingIsRefusedWhole) {
+    // Student 19 owes two items in September (carried over) and two in December.
     auto mine = query("20260019");
-    mine->cmdCancelSelect.userClick();
-    // Another clerk reduces the same arrears first; his reason keeps its quote.
+    ASSERT_EQ(mine->lvw1.itemCount(), 6);
+    mine->cmdCancelSelect.userClick();  // every row reduced by what it owes
+    EXPECT_EQ(mine->lvw1.item(5).subItem(7), "") << "the subtotal takes no amount";
+    // Another clerk reduces the same arrears first, one record per period in
+    // period order; his reason keeps its quote.
     auto other = query("20260019", {}, true);
     other->cmdCancelSelect.userClick();
     post(*other, " O'Brien ");
     ASSERT_EQ(lastMessage().text, "操作成功！");
-    EXPECT_EQ(rows("select jmyy from kdw_sfjl where xsid=19 and left(djbh,2)='JM' and jmje=1141"),
-              (Rows{"O'Brien", "O'Brien"}));
-    const std::string records = one("select count(*)||'|'||max(id) from kdw_sfjl");
-    const std::string arrears = one("select count(*)||'|'||sum(jmje) from qfhzb");
+    EXPECT_EQ(other->lvw1.itemCount(), 0);
+    const Rows posted = rows("select id,sfrq,xsid,bjmc,jmje from kdw_sfjl where jmyy='O''Brien' order by id");
+    ASSERT_EQ(posted.size(), 2u);
+    const std::string first = posted[0].substr(0, posted[0].find('|')), second = posted[1].substr(0, posted[1].find('|'));
+    EXPECT_EQ(posted, (Rows{first + "|2026-09-01|19|小班一班|1141", second + "|2026-12-01|19|小班一班|1141"}));
+    EXPECT_EQ(rows("select sfjlid,sfxmid,jmje,ysje,feetermname from kdw_sfjlmx where sfjlid in(" + first + "," + second +
+                   ") order by sfjlid,sfxmid"),
+              (Rows{first + "|1|800|800|2026-09-01至2026-09-30", first + "|2|341|341|2026-09-01至2026-09-30",
+                    second + "|1|800|800|2026-12-01至2026-12-31", second + "|2|341|341|2026-12-01至2026-12-31"}));
+    // The September reduction settled the carried-over row in full.
+    EXPECT_EQ(one("select jmje,jmjlid,fkrq is not null from qfhzb where xsid=19 and qfyf='202609' and jmjlid>0"),
+              "1141|" + first + "|1");
+    const BooksSnapshot reduced(*cn);
 
     post(*mine, "困难补助");
     const std::string nothing = "已没有欠费（已缴清、已减免或已被其他操作处理），不能再减免，请刷新。";
     EXPECT_EQ(lastMessage().text, "操作失败！\r\n以下 2 项减免被拒绝，本批减免没有记账：\r\n20260019 吴泽涵：收费项目[保育费]"
                                   "在所属期[202609]" + nothing + "\r\n20260019 吴泽涵：收费项目[保育费]在所属期[202612]" + nothing);
-    EXPECT_EQ(one("select count(*)||'|'||max(id) from kdw_sfjl"), records);
-    EXPECT_EQ(one("select count(*)||'|'||sum(jmje) from qfhzb"), arrears);
+    EXPECT_EQ(BooksSnapshot(*cn), reduced);
     EXPECT_EQ(mine->lvw1.itemCount(), 6) << "the list stays for a refresh";
 
     // When the other takes only part of what a row owed, what is left still
@@ -191,17 +244,17 @@ TEST_P(BatchListTest, APartOfACentAnOlderDatabaseOwesIsShownAsItIsAndClearedOnly
 TEST_P(BatchListTest, OnAFullDiskTheClerkReadsThatTheDiskIsFullAndNothingIsBooked) {
     auto w = query("20260007");
     typeOn(*w, "k7_202609_", "保育费", "100");
-    const std::string before = books();
+    const BooksSnapshot before(*cn);
     {
         FullDisk full(*cn);
         post(*w, "磁盘已满");
     }
     EXPECT_NE(lastMessage().text.find("磁盘空间已满"), std::string::npos) << lastMessage().text;
     EXPECT_EQ(lastMessage().text.find("网络"), std::string::npos) << lastMessage().text;
-    EXPECT_EQ(books(), before);
+    EXPECT_EQ(BooksSnapshot(*cn), before);
 }
 
-TEST_P(BatchListTest, WithEveryMonthCarriedOverCarriedArrearsPostAndOneOffOnesWantAnOpenMonth) {
+TEST_P(BatchListTest, WithEveryMonthCarriedOverCarriedArrearsPostAndOneOffOnesWantAnOpenMonthInBothPaths) {
     carryEveryMonthOver();
     // Student 19's September arrears went over with their month: they post,
     // dated on its first day, though no one-off row is listed to date.
@@ -218,10 +271,20 @@ TEST_P(BatchListTest, WithEveryMonthCarriedOverCarriedArrearsPostAndOneOffOnesWa
     w->CMDfind.userClick();
     ASSERT_GT(w->lvw1.itemCount(), 2);
     w->cmdCancelSelect.userClick();
-    const std::string records = one("select count(*) from kdw_sfjl");
+    const BooksSnapshot before(*cn);
     post(*w, "无月份");
     EXPECT_EQ(lastMessage().text, batch::kUndatedPeriod);
-    EXPECT_EQ(one("select count(*) from kdw_sfjl"), records);
+    // The wizard's one-off reduction alike, posted or previewed.
+    auto wizard = stepTwo("7");  // student 7 still owes his 报名费
+    wizard->optRQ[frmBachJM_next::KindOneOff].userClick();
+    ASSERT_EQ(wizard->MSFlexGrid1.rows(), 2);
+    type(*wizard, 1, "10");
+    wizard->txtJMYY.userSetText("无月份");
+    for (CommandButton* button : {&wizard->cmd_ok, &wizard->cmdPreview}) {
+        button->userClick();
+        EXPECT_EQ(lastMessage().text, batch::kUndatedPeriod);
+    }
+    EXPECT_EQ(BooksSnapshot(*cn), before);
 }
 
 TEST_P(BatchListTest, AmountsAreTakenAsTypedOrRefusedNeverRoundedAndAListOfNothingPostsNothing) {
@@ -264,77 +327,6 @@ TEST_P(BatchListTest, AmountsAreTakenAsTypedOrRefusedNeverRoundedAndAListOfNothi
     EXPECT_EQ(lastMessage().text, "没有录入大于零的减免金额，本次没有减免。请在【本次减免金额】列中录入。");
     EXPECT_FALSE(shown("操作成功！"));
     EXPECT_EQ(one("select count(*) from kdw_sfjl"), before);
-}
-
-TEST_P(BatchListTest, BothListsExportAmountsThatAddUpAndNoRowKeys) {
-    auto w = query("", "小班一班");
-    w->CMDexcel.userClick();
-    ASSERT_EQ(ui.exports().size(), 1u);
-    EXPECT_EQ(std::filesystem::path(ui.exports()[0]).filename().string(), "应收明细表-减免_2026年09月至2026年12月.xlsx");
-    const XlsxSheet arrears(ui.exports()[0]);
-    EXPECT_EQ(arrears.header(),
-              (std::vector<std::string>{"学号", "姓名", "班级", "月份(学期)", "收费项目", "欠费金额", "学生合计", "总计"}));
-    EXPECT_NE(arrears.workbookXml().find("<sheet name=\"应收明细表-减免\""), std::string::npos);
-    EXPECT_NE(arrears.elementText("oddHeader").find("学生缴费明细表：收费月份（学期）2026年09月至2026年12月"), std::string::npos)
-        << arrears.elementText("oddHeader");
-    ASSERT_EQ(arrears.rows(), w->lvw1.itemCount() + 1);
-    // Whatever column the clerk sums, the window's total: the detail, the
-    // students' subtotals, the grand total each in a column of its own; and
-    // every row but the total's names its student.
-    const std::string last = std::to_string(arrears.rows());
-    const std::string total = w->lvw1.item(w->lvw1.itemCount()).subItem(6);
-    EXPECT_EQ(Currency::parse(arrears.cell("H" + last).value)->format00(), total);
-    Currency detail, subtotals;
-    for (int r = 2; r < arrears.rows(); ++r) {
-        const std::string n = std::to_string(r);
-        EXPECT_FALSE(arrears.cell("A" + n).value.empty() || arrears.cell("B" + n).value.empty()) << "row " << r;
-        EXPECT_TRUE(arrears.cell("H" + n).value.empty()) << "row " << r;
-        if (const auto v = Currency::parse(arrears.cell("F" + n).value)) detail += *v;
-        if (const auto v = Currency::parse(arrears.cell("G" + n).value)) subtotals += *v;
-    }
-    EXPECT_EQ(detail.format00(), total);
-    EXPECT_EQ(subtotals.format00(), total);
-
-    // The cross-tab of December: a column per item, summed in the row 合计.
-    w->chkALL.userSetValue(1);
-    w->cmbYf.userSelect("2026年12月");
-    w->cmdOK.userClick();
-    ASSERT_GT(w->lvw1.itemCount(), 2);
-    w->CMDexcel.userClick();
-    ASSERT_EQ(ui.exports().size(), 2u);
-    const XlsxSheet crossTab(ui.exports()[1]);
-    const std::vector<std::string> header = crossTab.header();
-    ASSERT_GE(header.size(), 6u);
-    EXPECT_EQ(header[0], "月份(学期)");
-    const int rows = crossTab.rows();
-    EXPECT_EQ(crossTab.cell("A" + std::to_string(rows)).value, "合计");
-    int numbers = 0;
-    for (std::size_t c = 4; c < header.size(); ++c) {
-        const std::string col(1, static_cast<char>('A' + c));
-        Currency sum;
-        for (int r = 2; r < rows; ++r) {
-            const auto cell = crossTab.cell(col + std::to_string(r));
-            if (cell.value.empty()) continue;
-            EXPECT_EQ(cell.type, "") << col << r;
-            EXPECT_EQ(cell.format, "0.00");
-            sum += *Currency::parse(cell.value);
-            ++numbers;
-        }
-        const auto total = crossTab.cell(col + std::to_string(rows));
-        EXPECT_EQ(total.formula.rfind("SUBTOTAL(9,", 0), 0u) << header[c];
-        EXPECT_EQ(sum, total.value.empty() ? Currency() : *Currency::parse(total.value)) << header[c];
-    }
-    EXPECT_GT(numbers, 0);
-
-    // The cross-tab posts nothing and says where reductions are entered.
-    ASSERT_EQ(w->lvw1.columnIndexByText("本次减免金额"), 0);
-    const std::string records = one("select count(*) from kdw_sfjl");
-    post(*w, "交叉表");
-    EXPECT_EQ(lastMessage().text, "交叉表只用于查看，不能在这里减免。\r\n请取消勾选“显示金额为零的学生与项目”后查询应收明细，"
-                                  "在【本次减免金额】列中录入减免金额，再点【批量减免】。");
-    EXPECT_EQ(one("select count(*) from kdw_sfjl"), records);
-    // The items chosen reach its statement only as numbers.
-    EXPECT_THROW(batch::crossTabItems("1,2 or 1=1"), DbError);
 }
 
 FO_INSTANTIATE_DIALECTS(BatchListTest);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "reduction/frmjmjlNew.h"
+#include "support/BooksDiff.h"
 #include "support/DemoOfficeWindowTest.h"
 #include "ui/controls/KeyCodes.h"
 
@@ -44,13 +45,13 @@ protected:
     // Students who owe September in two untouched items (保育费 640, 伙食费 341).
     std::vector<Owing> owing() {
         std::vector<Owing> out;
-        for (const std::string& q : rows("select qfkid from qfhzb where fkrq is null and qfyf='202609' and qfje=981"
-                                         " and qfkid in(select qfkid from qfmxb group by qfkid"
-                                         " having count(*)=2 and sum(fkje)=0) order by qfkid")) {
-            const std::string xsid = one("select xsid from qfhzb where qfkid=" + q);
-            out.push_back({q, xsid, one("select xh from kdw_xs where id=" + xsid),
-                           one("select xm from kdw_xs where id=" + xsid)});
-        }
+        for (RecordsetPtr rs = cn->execute("select h.qfkid,h.xsid,x.xh,x.xm from qfhzb h inner join kdw_xs x on x.id="
+                                           "h.xsid where h.fkrq is null and h.qfyf='202609' and h.qfje=981 and h.qfkid"
+                                           " in(select qfkid from qfmxb group by qfkid having count(*)=2 and"
+                                           " sum(fkje)=0) order by h.qfkid");
+             !rs->eof(); rs->moveNext())
+            out.push_back({rs->field("qfkid").toText(), rs->field("xsid").toText(), rs->field("xh").toText(),
+                           rs->field("xm").toText()});
         return out;
     }
     // Finds the student, chooses his stored line and types the reductions.
@@ -85,11 +86,6 @@ protected:
         if (!fromPrepayment) return id;
         cn->execute("update kdw_xs set ysk=ysk-(" + a + ") where id=" + xsid);
         return id;
-    }
-    std::string counts() {
-        return one("select (select count(*) from kdw_sfjl),(select count(*) from kdw_sfjlmx),"
-                   "(select count(*) from qfhzb),(select count(*) from qfhzb where fkrq is null),"
-                   "(select sum(jmje) from qfmxb)");
     }
 };
 

@@ -1,3 +1,7 @@
+// Single-student reductions and their cancellation, in both dialects on the
+// demo school; a cancellation's preview is what the books then show.
+#include <set>
+
 #include "bills/FeeCancellation.h"
 #include "data/checks/BooksCheck.h"
 #include "db/DbError.h"
@@ -8,6 +12,7 @@
 #include "reduction/JmjlStatements.h"
 #include "reduction/frmjmjlML.h"
 #include "reduction/ReductionFixture.h"
+#include "support/BooksDiff.h"
 #include "support/FailingWrites.h"
 #include "ui/frmPlanPreview.h"
 
@@ -54,14 +59,14 @@ TEST_P(ReductionPostingTest, FullAndPartialReductionsWriteTheRecordItemsSettleme
 
 TEST_P(ReductionPostingTest, OverReductionByOneCentOrDeclinedConfirmationStoresNothing) {
     const Owing a = owing().at(0);
-    const std::string before = counts();
+    const BooksSnapshot before(*cn);
 
     auto w = enter(a.xh, a.qfkid, {{"1", "640.01"}}, "多减一分");
     const std::size_t shown = ui.messages().size();
     confirm = false;
     w->cmd_ok.userClick();
     EXPECT_EQ(ui.messages().size(), shown);
-    EXPECT_EQ(counts(), before);
+    EXPECT_EQ(BooksSnapshot(*cn), before);
 
     confirm = true;
     w->cmd_ok.userClick();
@@ -69,7 +74,7 @@ TEST_P(ReductionPostingTest, OverReductionByOneCentOrDeclinedConfirmationStoresN
     EXPECT_EQ(ui.messages()[shown].title + "|" + ui.messages()[shown].text,
               "警告！|收费项目[保育费]\r\n应收金额：640\r\n\r\n减免金额不能大于应收金额");
     EXPECT_EQ(lastMessage().title + "|" + lastMessage().text, "提示|收费失败！\r\n");
-    EXPECT_EQ(counts(), before);
+    EXPECT_EQ(BooksSnapshot(*cn), before);
     // The window keeps what was entered, so the clerk can correct it.
     EXPECT_EQ(w->lblSumProject.caption() + "|" + w->txtJmyy.text(), "640.01|多减一分");
     EXPECT_FALSE(ui.waitCursorShown());
@@ -87,14 +92,14 @@ TEST_P(ReductionPostingTest, APartOfACentAnOlderDatabaseLeftOwingIsOfferedAsItIs
     EXPECT_EQ(w->MSFlexGrid1.textMatrix(r, frmjmjlNew::ColJm) + "|" + w->lblSumProject.caption(), "0.005|0.005");
     // Only that rest is taken with a third decimal; an amount pasted past
     // the key filter below zero or with a third decimal is refused naming its item.
-    const std::string before = counts();
+    const BooksSnapshot before(*cn);
     for (const char* pasted : {"0.004", "-5", "-0.01", "12.345"}) {
         typeReduction(*w, r, pasted);
         w->cmd_ok.userClick();
         EXPECT_EQ(lastMessage().title + "|" + lastMessage().text, std::string("警告|收费项目[保育费]的减免金额[") + pasted +
                                                                     "]不正确：减免金额不能小于零，最多两位小数。");
     }
-    EXPECT_EQ(counts(), before);
+    EXPECT_EQ(BooksSnapshot(*cn), before);
     typeReduction(*w, r, "0.005");
     w->cmd_ok.userClick();
     EXPECT_EQ(lastMessage().text, "操作成功！\r\n\r\n学生:" + a.name + "\r\n减免金额：0.005");
@@ -119,32 +124,42 @@ TEST_P(ReductionPostingTest, AnItemReducedBeyondItsArrearsCountsOnlyUpToThem) {
     EXPECT_EQ(one("select qfje from qfhzb where yqfkid=" + a.qfkid), "41");
 }
 
+// Cancellations go in reverse order only, over every remainder row a
+// reduction created: the later one is named by the row it settled.
 TEST_P(ReductionPostingTest, CancellationGoesInReverseOrderOnly) {
     const std::string logged = one("select max(id) from sys_log");  // the demo's own postings
-    const Owing b = owing().at(1);
-    const std::string first = post(b.xh, b.qfkid, {{"1", "40"}});
-    const std::string remainder = one("select qfkid from qfhzb where yqfkid=" + b.qfkid);
-    const std::string second = post(b.xh, remainder, {{"1", "41"}});
-    ASSERT_NE(first, second);
+    // A student who owes September and the autumn term, in stored rows.
+    const std::string xsid = one("select min(m.xsid) from qfhzb m,qfhzb t where m.xsid=t.xsid and m.qfyf='202609' and"
+                                 " t.qfyf='2026上' and m.fkrq is null and t.fkrq is null");
+    const std::string month = one("select qfkid from qfhzb where fkrq is null and qfyf='202609' and xsid=" + xsid);
+    const std::string term = one("select qfkid from qfhzb where fkrq is null and qfyf='2026上' and xsid=" + xsid);
+    const std::string xh = one("select xh from kdw_xs where id=" + xsid);
+    // One reduction settles both rows in part; a later one settles the
+    // term's remainder, which is the second remainder the first created.
+    const std::string first = post(xh, month, {{"1", "40"}, {"3", "100"}});
+    ASSERT_EQ(one("select count(*) from qfhzb where jmjlid=" + first), "2");
+    const std::string rest = one("select qfkid from qfhzb where yqfkid=" + term);
+    const std::string second = post(xh, rest, {{"3", "50"}});
+    ASSERT_EQ(one("select jmjlid from qfhzb where qfkid=" + rest), second);
 
     auto list = formInstance<frmjmjlML>();
     list->load();
     ASSERT_NE(list->lvwML.findItem("k" + first), nullptr);
-    const std::string before = counts();
+    const BooksSnapshot before(*cn);
     list->lvwML.userItemClick("k" + first);
     // The preview refuses, names the later reduction and opens it.
     onModal = [&](Form& f) {
         auto& preview = dynamic_cast<frmPlanPreview&>(f);
         EXPECT_FALSE(preview.cmdOK.enabled());
         EXPECT_EQ(preview.lblRefusal.caption(), "不能记账：" + jmjl::reverseOrderRefusal() + "\r\n\r\n须先取消：减免记录[" +
-                                                   one("select djbh from kdw_sfjl where id=" + second) + "]（所属期 202609）");
+                                                   one("select djbh from kdw_sfjl where id=" + second) + "]（所属期 2026上）");
         preview.cmdOpenLater.userClick();
     };
     list->cmdCancel.userClick();
-    EXPECT_EQ(counts(), before);
+    EXPECT_EQ(BooksSnapshot(*cn), before);
     ASSERT_EQ(list->lvwML.itemCount(), 1);
     EXPECT_EQ(list->lvwML.selectedItem()->key(), "k" + second);
-    EXPECT_EQ(list->lvwMx.item(1).subItem(1), "41");
+    EXPECT_EQ(list->lvwMx.item(1).subItem(1), "50");
     list->initData(nullptr);
     EXPECT_NE(list->lvwML.findItem("k" + first), nullptr);
 
@@ -157,7 +172,7 @@ TEST_P(ReductionPostingTest, CancellationGoesInReverseOrderOnly) {
     // The clerk reads why in Chinese, not the engine's words.
     EXPECT_NE(lastMessage().text.find(dbtext::Constraint), std::string::npos) << lastMessage().text;
     EXPECT_EQ(lastMessage().text.find("jammed"), std::string::npos);
-    EXPECT_EQ(counts(), before);
+    EXPECT_EQ(BooksSnapshot(*cn), before);
     cn->execute(unjam);
 
     list->CancelMonthJM(second, ok);
@@ -169,21 +184,24 @@ TEST_P(ReductionPostingTest, CancellationGoesInReverseOrderOnly) {
     EXPECT_EQ(list->lvwML.findItem("k" + first), nullptr);
     EXPECT_FALSE(ui.waitCursorShown());
 
+    // The mirror negates the record and each of its items.
     const std::string mirror = one("select id from kdw_sfjl where ysfjlid=" + first);
     EXPECT_EQ(one("select left(djbh,4),xsid,jmje,sfyf,skr,sflxid=(select sflxid from kdw_sfjl where id=" + first +
                   ") from kdw_sfjl where id=" + mirror),
-              "QXJM|" + b.xsid + "|-40|202612|" + host->gusername() + "|1");
-    EXPECT_EQ(rows("select sfxmid,jmje,ysje,feetermname from kdw_sfjlmx where sfjlid=" + mirror),
-              (Rows{"1|-40|-640|2026-09-01至2026-09-30"}));
-    EXPECT_EQ(one("select count(*) from qfhzb where yqfkid in(" + b.qfkid + "," + remainder + ")"), "0");
-    EXPECT_EQ(one("select jmje,jmjlid,fkrq is null from qfhzb where qfkid=" + b.qfkid), "0|0|1");
-    EXPECT_EQ(rows("select jmje from qfmxb where qfkid=" + b.qfkid), (Rows{"0", "0"}));
+              "QXJM|" + xsid + "|-140|202612|" + host->gusername() + "|1");
+    EXPECT_EQ(rows("select sfxmid,jmje,ysje,feetermname from kdw_sfjlmx where sfjlid=" + mirror + " order by sfxmid"),
+              rows("select sfxmid,-jmje,-ysje,feetermname from kdw_sfjlmx where sfjlid=" + first + " order by sfxmid"));
+    EXPECT_EQ(rows("select qfkid,jmje,jmjlid,fkrq is null from qfhzb where qfkid in(" + month + "," + term +
+                   ") order by qfkid"),
+              (Rows{month + "|0|0|1", term + "|0|0|1"}));
+    EXPECT_EQ(one("select count(*) from qfhzb where yqfkid in(" + month + "," + term + "," + rest + ")"), "0");
+    EXPECT_EQ(one("select count(*) from qfmxb where jmje<>0 and qfkid in(" + month + "," + term + ")"), "0");
 
     // The audit log: each posting with its number and amount, and each
     // cancellation that went back, once, as failed (the jammed one with why).
     // The one its preview refused never began, so the log has no row of it.
     EXPECT_EQ(rows("select operation,amount,substr(outcome,1,2) from sys_log where id>" + logged + " order by id"),
-              (Rows{"减免|40|完成", "减免|41|完成", "取消减免|41|失败", "取消减免|41|完成", "取消减免|40|完成"}));
+              (Rows{"减免|140|完成", "减免|50|完成", "取消减免|50|失败", "取消减免|50|完成", "取消减免|140|完成"}));
     EXPECT_EQ(one("select count(*) from sys_log where outcome like '%jammed%'"), "1");
     EXPECT_EQ(one("select outcome from sys_log where outcome like '%jammed%'").rfind(
                   std::string("失败：") + dbtext::Constraint, 0),
@@ -273,10 +291,11 @@ TEST_P(ReductionPostingTest, ACreditOfAPaidItemGoesToThePrepaymentCappedAndCance
 
     // After the full payment: everything paid may be credited, no more.
     EXPECT_EQ(cap(xsid), paid);
-    const std::string before = balances(xsid), beforeCounts = counts();
+    const std::string before = balances(xsid);
+    const BooksSnapshot beforeCounts(*cn);
     EXPECT_NE(refusal(request(xsid, (paid + leadingNumber("0.01")).plainText())).find("至多 " + paid.format00()),
               std::string::npos);
-    EXPECT_EQ(counts(), beforeCounts);
+    EXPECT_EQ(BooksSnapshot(*cn), beforeCounts);
     const std::string first = jmjl::postCredit(*host, request(xsid, "300"));
     EXPECT_EQ(one("select jmje,ysk,je,sfyf,left(djbh,2) from kdw_sfjl where id=" + first), "300|300|0|202612|JM");
     EXPECT_EQ(rows("select sfxmid,je,jmje,ysk from kdw_sfjlmx where sfjlid=" + first), (Rows{"1|-300|300|300"}));
@@ -333,6 +352,68 @@ TEST_P(ReductionPostingTest, ACreditOfAPaidItemGoesToThePrepaymentCappedAndCance
     EXPECT_EQ(balances(partXsid), partBalance);
     EXPECT_EQ(cap(partXsid), Currency());
 }
+
+class CancellationPreviewTest : public ReductionTest {
+protected:
+    // The records window with `id` chosen; its preview is kept in `shown`,
+    // then `whilePreviewed` runs and the preview is confirmed.
+    std::shared_ptr<frmjmjlML> records(const std::string& id) {
+        auto list = formInstance<frmjmjlML>();
+        list->load();
+        EXPECT_TRUE(list->lvwML.userItemClick("k" + id));
+        onModal = [this](Form& f) {
+            auto& preview = dynamic_cast<frmPlanPreview&>(f);
+            previewed = preview.shownPlan();
+            if (whilePreviewed) whilePreviewed();
+            preview.cmdOK.userClick();
+        };
+        return list;
+    }
+
+    plan::Plan previewed;
+    std::function<void()> whilePreviewed;
+};
+
+TEST_P(CancellationPreviewTest, TheBooksChangeRowForRowAsThePreviewShowed) {
+    const Owing b = owing().at(0);
+    const std::string reduction = post(b.xh, b.qfkid, {{"1", "40"}, {"2", "1"}});
+    const std::string remainder = one("select qfkid from qfhzb where yqfkid=" + b.qfkid);
+    ASSERT_NE(remainder, "<no row>");
+
+    auto list = records(reduction);
+    const BooksSnapshot before(*cn);
+    ui.queueAnswer(MsgAnswer::Yes);
+    list->cmdCancel.userClick();
+    ASSERT_EQ(lastMessage().text, "操作成功！");
+    EXPECT_EQ(planMismatches(previewed, changesBetween(before, BooksSnapshot(*cn))), "");
+    // The mirror and its items, the settled row and its items restored, the
+    // remainder and its items removed.
+    std::multiset<std::string> made;
+    for (const auto& c : previewed.changes) made.insert(plan::kindWord(c.kind) + " " + c.table);
+    EXPECT_EQ(made, (std::multiset<std::string>{"insert kdw_sfjl", "insert kdw_sfjlmx", "insert kdw_sfjlmx",
+                                                "update qfhzb", "update qfmxb", "update qfmxb", "delete qfhzb",
+                                                "delete qfmxb", "delete qfmxb"}));
+}
+
+TEST_P(CancellationPreviewTest, ARecordChangedAfterThePreviewIsNamedAndNothingIsWritten) {
+    const Owing b = owing().at(0);
+    const std::string reduction = post(b.xh, b.qfkid, {{"1", "40"}});
+    auto list = records(reduction);
+    BooksSnapshot meanwhile(*cn);
+    // Another clerk writes a note on the record, which the mirror copies.
+    whilePreviewed = [&] {
+        cn->execute("update kdw_sfjl set bz='另一位操作员的备注' where id=" + reduction);
+        meanwhile = BooksSnapshot(*cn);
+    };
+    ui.queueAnswer(MsgAnswer::Yes);
+    list->cmdCancel.userClick();
+    EXPECT_TRUE(shown("预览之后，另一位操作员改动了本次要记账的数据")) << lastMessage().text;
+    EXPECT_TRUE(shown("：预览后已被其他操作改动")) << "the changed row is named";
+    EXPECT_EQ(BooksSnapshot(*cn), meanwhile);
+    EXPECT_NE(list->lvwML.findItem("k" + reduction), nullptr);
+}
+
+FO_INSTANTIATE_DIALECTS(CancellationPreviewTest);
 
 }  // namespace
 }  // namespace fo::test

@@ -119,16 +119,10 @@ TEST_P(StudentFilter, DateRangesIncludeTheirLastDayAndTheAddressMatchesInPart) {
     f->dtpRxrqFrom.userPick(*DateTime::parse("2024-09-01"));
     f->dtpRxrqTo.userPick(*DateTime::parse("2026-09-01"));
     f->txtJtzz.userSetText("江城市");
-    const std::string s = accepted(*f);
-    const std::string next = DateTime::parse(born)->addDays(1).dateText();
-    if (sqlServer())
-        EXPECT_EQ(s, "select id from kdw_xs where 1=1 and csrq>= '" + born + "' and csrq<'" + next +
-                         "' and rxsj>= '2024-09-01' and rxsj<'2026-09-02' and jtzz like '%江城市%'");
-    else
-        EXPECT_EQ(s, "select id from kdw_xs where 1=1 and csrq>= format('" + born + "','yyyy-mm-dd') and csrq<format('" +
-                         next + "','yyyy-mm-dd') and rxsj>= format('2024-09-01','yyyy-mm-dd') and "
-                         "rxsj<format('2026-09-02','yyyy-mm-dd') and jtzz like '%江城市%'");
-    EXPECT_EQ(matches(s), scalar(*cn, "select count(*) from kdw_xs where format(csrq,'yyyy-mm-dd')='" + born + "'").toInt());
+    // Each dialect's date forms run on the engine and find whom they name.
+    EXPECT_EQ(matches(accepted(*f)),
+              scalar(*cn, "select count(*) from kdw_xs where format(csrq,'yyyy-mm-dd')='" + born + "' and rxsj>="
+                          "'2024-09-01' and rxsj<'2026-09-02' and jtzz like '%江城市%'").toInt());
 }
 
 // What a clerk types into a part match is found as typed on every engine:

@@ -1,12 +1,109 @@
-// Storing a receipt: one PjML row and one PjMLmx row per item, on the
-// caller's connection and inside the caller's transaction.
-#include <string>
-#include <vector>
+// The bill header object: its hand-over of the host object, the number
+// literals of its statements, the register's queries and storing a receipt.
+#include <memory>
+#include <stdexcept>
 
 #include "bills/BillsFixture.h"
+#include "bills/SqlNumber.h"
+#include "support/FakeHostSystem.h"
 
 namespace fo::test {
 namespace {
+
+using Texts = std::vector<std::string>;
+
+// A database-information object that knows only its link string.
+class LinkOnlyDbInfo final : public DbInfo {
+public:
+    Value SqlKind() override { return Value(1); }
+    std::string UserName() override { throw std::logic_error("UserName"); }
+    std::string LinkString() override { return "Provider=SQLite;Data Source=/srv/trans.db"; }
+    std::string UserId() override { throw std::logic_error("UserId"); }
+    ConnectionPtr Connection() override { throw std::logic_error("Connection"); }
+    ConnectionPtr TransConnection() override { throw std::logic_error("TransConnection"); }
+    std::string NextId(const std::string&, int) override { throw std::logic_error("NextId"); }
+    std::string NextBillNo(const std::string&) override { throw std::logic_error("NextBillNo"); }
+};
+
+TEST(BillHeaderObjects, SettingGRunMakesItTheModulesHostBeforeReadingTheLinkString) {
+    ScopedGlobals restore;
+    auto host = std::make_shared<FakeHostSystem>("Provider=SQLite;Data Source=/srv/fee.db", Value(1));
+    HostSystem* hostWhenAsked = nullptr;
+    globals().newDbInfo = [&] {
+        hostWhenAsked = globals().host.get();
+        return std::unique_ptr<DbInfo>(new LinkOnlyDbInfo);
+    };
+
+    cLsBILLhead head;
+    head.set_gRun(host);
+    EXPECT_EQ(hostWhenAsked, host.get());
+    // The link string is the database-information object's, not the host's.
+    EXPECT_EQ(globals().transLinkString, "Provider=SQLite;Data Source=/srv/trans.db");
+}
+
+TEST(SqlNumberLiteral, PlainDecimalsInCanonicalFormAndEverythingElseRefused) {
+    const std::pair<const char*, const char*> accepted[] = {
+        {"  12.50\t", "12.50"}, {"+5", "5"}, {"-.5", "-0.5"}, {"12.", "12"},
+        // Ids beyond the range of a currency amount pass through unchanged.
+        {"123456789012345678901", "123456789012345678901"}};
+    for (const auto& [text, literal] : accepted) EXPECT_EQ(sqlNumberLiteral(text, false), literal) << text;
+    for (const char* text : {"12.5元", "1 2", "1.2.3", "-", ".", "1e3", "0x10", "--1", "1); delete from PjML; --"})
+        EXPECT_EQ(sqlNumberLiteral(text, true), std::nullopt) << text;
+    // Empty text is zero only where the caller allows it.
+    EXPECT_EQ(sqlNumberLiteral("   ", true), "0");
+    EXPECT_EQ(sqlNumberLiteral(" ", false), std::nullopt);
+}
+
+TEST(ValueNumberLiteral, FieldValuesByKind) {
+    EXPECT_EQ(valueNumberLiteral(Value(), true), "0");
+    EXPECT_EQ(valueNumberLiteral(Value(), false), std::nullopt);
+    EXPECT_EQ(valueNumberLiteral(Value(Currency::fromRaw(125000)), false), "12.5");
+    // A double is written as the nearest four-decimal amount, never in
+    // exponent form.
+    EXPECT_EQ(valueNumberLiteral(Value(0.1 + 0.2), false), "0.3");
+    EXPECT_EQ(valueNumberLiteral(Value(1e-7), false), "0");
+    EXPECT_EQ(valueNumberLiteral(Value(" 22 "), false), "22");
+    EXPECT_EQ(valueNumberLiteral(Value(DateTime{2026, 9, 1}), true), std::nullopt);
+}
+
+// Three students in three categories, each with a charge and its receipt,
+// plus receipts that the joins must drop.
+class RegisterQueries : public BillsTest {
+protected:
+    void SetUp() override {
+        BillsTest::SetUp();
+        db_.exec("insert into kdw_xs(id,xh,xm,lb1) values(11,'001','张一',3),(12,'002','王二',5),(13,'003','李三',8)");
+        db_.exec("insert into kdw_sfjl(id,djbh,xsid,ysk,hkje) values"
+                 "(101,'SF001',11,20,0),(102,'SF002',12,0,35.5),(103,'SF003',13,0,0),(105,'SF005',99,0,0)");
+        db_.exec("insert into PJML(id,djbh,pjState,bjmc,xsid,xh,xm,hjje,kpr) values"
+                 "(1,'SF001','','小班一班',11,'001','张一',300,'张三'),"
+                 "(2,'SF002','作废','中班一班',12,'002','王二',120.5,'李四'),"
+                 "(3,'SF003','','大班二班',13,'003','李三',80,'张三'),"
+                 "(4,'SF004','','小班一班',11,'001','张一',10,'张三'),"   // no fee record
+                 "(5,'SF005','','小班一班',99,'099','无名',10,'张三')");  // no student
+    }
+
+    Texts column(const std::string& sql, const std::string& name) {
+        RecordsetPtr rs = db_.open()->execute(sql);
+        return columnTexts(*rs, name);
+    }
+};
+
+TEST_P(RegisterQueries, JoinReceiptsToTheirFeeRecordAndStudentNewestFirst) {
+    const std::string sql = head_.getPJMLsqL("a.id>0");
+    EXPECT_EQ(column(sql, "id"), (Texts{"3", "2", "1"}));
+    EXPECT_EQ(column(sql, "单据状态"), (Texts{"", "作废", ""}));
+    // Prepaid and transferred amounts come from the fee record of the receipt.
+    EXPECT_EQ(column(sql, "预收款"), (Texts{"0", "0", "20"}));
+    EXPECT_EQ(column(sql, "划扣金额"), (Texts{"0", "35.5", "0"}));
+    EXPECT_EQ(column(sql, "金额"), (Texts{"80", "120.5", "300"}));
+
+    actAs(kClerk);  // categories 3 and 5 only; the restriction stands before the condition
+    EXPECT_EQ(column(head_.getPJMLsqL("a.id>0"), "id"), (Texts{"2", "1"}));
+    EXPECT_EQ(column(head_.getPJMLsqLTop100(""), "id"), (Texts{"2", "1"}));
+}
+
+FO_INSTANTIATE_DIALECTS(RegisterQueries);
 
 struct Item {
     Value xmmc, term, je, cqts, bz;

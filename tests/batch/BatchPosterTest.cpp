@@ -1,3 +1,5 @@
+// The batch poster and the fee periods it is given, in both dialects on
+// hand-built fee databases, the poster run by the reference host.
 #include <algorithm>
 #include <cstdio>
 #include <functional>
@@ -5,10 +7,12 @@
 #include <map>
 #include <memory>
 #include <set>
+#include <stdexcept>
 
 #include <gtest/gtest.h>
 
 #include "batch/clsJMhead.h"
+#include "batch/clsYF.h"
 #include "data/checks/BooksCheck.h"
 #include "db/DbError.h"
 #include "host/ReferenceHost.h"
@@ -20,6 +24,7 @@
 #include "support/Query.h"
 #include "support/RecordingMessages.h"
 #include "support/TempFeeDb.h"
+#include "ui/Form.h"
 
 namespace fo {
 namespace {
@@ -76,13 +81,17 @@ protected:
         for (const clsJMmx& m : head_.colMX()) periods.insert(m.strQFYF());
         head_.readAhead(std::vector<std::string>(students.begin(), students.end()), periods);
     }
-    // One transaction; `asBatch`: as the batch windows post.
-    void post(std::initializer_list<const char*> students, bool asBatch = false) {
+    // One transaction; `asBatch`: as the batch windows post. `inside` reads
+    // the books through the transaction's connection; unless `keep`, the
+    // transaction is rolled back after it, the books as they were before.
+    void post(std::initializer_list<const char*> students, bool asBatch = false,
+              const std::function<void(Connection&)>& inside = {}, bool keep = true) {
         ConnectionPtr trCn = host_->pgettrcn();
         Transaction tx(*trCn);
         if (asBatch) beginBatch(students);
         postFor(*trCn, students);
-        tx.commit();
+        if (inside) inside(*trCn);
+        if (keep) tx.commit();
     }
     Rows rows(const std::string& sql) { return test::joinedRows(*db_.open(), sql); }
 
@@ -115,16 +124,15 @@ TEST_P(clsJMheadTest, PostsTheRecordAndSettlesOneRowFullyAndAnotherPartly) {
 TEST_P(clsJMheadTest, EveryCallGetsItsOwnRecordAndSeesWhatTheBatchAlreadyPosted) {
     head_.set_colMX({item("202403", "5", "60", "60")});
     head_.set_c_Jmhj(Currency::fromInt(60));
-    post({"7", "9"});
-    EXPECT_EQ(rows("select count(distinct id),count(distinct djbh),count(distinct sfrq),count(distinct jmyy) from kdw_sfjl"),
-              Rows{"2|2|1|1"});
-    EXPECT_EQ(rows("select count(*) from qfhzb where jmjlid<>0 and qfkid in(101,103)"), Rows{"2"});
+    post({"7", "9"}, false, [](Connection& trCn) {
+        EXPECT_EQ(test::joinedRows(trCn, "select count(distinct id),count(distinct djbh),count(distinct sfrq),"
+                                         "count(distinct jmyy) from kdw_sfjl"),
+                  Rows{"2|2|1|1"});
+        EXPECT_EQ(test::joinedRows(trCn, "select count(*) from qfhzb where jmjlid<>0 and qfkid in(101,103)"), Rows{"2"});
+    }, false);
 
     // The same student a second time in one batch: his first posting
     // already settled the row, so the second is refused and the batch goes.
-    db_.exec("update qfhzb set jmje=0,jmjlid=0,fkrq=null where qfkid in(101,103)");
-    db_.exec("delete from kdw_sfjlmx");
-    db_.exec("delete from kdw_sfjl");
     for (const bool asBatch : {false, true}) {
         try {
             post({"7", "7"}, asBatch);
@@ -152,23 +160,17 @@ TEST_P(clsJMheadTest, EachItemSettlesTheRowsOfItsOwnPeriodOnlyThoughAnotherPerio
     db_.exec("insert into qfmxb(qfkid,xsid,sfxmid,qfje) values(111,11,5,60),(111,11,6,40),(112,11,5,60),(112,11,6,40)");
     head_.set_colMX({item("202403", "5", "10", "60"), item("202404", "6", "15", "40")});
     head_.set_c_Jmhj(Currency::fromInt(25));
+    // Once alone, then from the same rows as a batch.
     for (const bool asBatch : {false, true}) {
-        post({"11"}, asBatch);
-        EXPECT_EQ(rows("select qfkid,sfxmid,jmje from qfmxb where qfkid in(111,112) order by qfkid,sfxmid"),
-                  (Rows{"111|5|10", "111|6|0", "112|5|0", "112|6|15"}));
-        EXPECT_EQ(rows("select qfkid,jmje,qfje from qfhzb where yqfkid in(111,112) or qfkid in(111,112) order by"
-                       " yqfkid,qfkid"),
-                  (Rows{"111|10|100", "112|15|100", rows("select qfkid from qfhzb where yqfkid=111").at(0) + "|0|90",
-                        rows("select qfkid from qfhzb where yqfkid=112").at(0) + "|0|85"}));
-        const auto faults = checkBooks(*db_.open());
-        EXPECT_TRUE(faults.empty()) << faults.front().text;
-        // Again from the same rows, as a batch.
-        db_.exec("delete from qfmxb where qfkid in(select qfkid from qfhzb where yqfkid in(111,112))");
-        db_.exec("delete from qfhzb where yqfkid in(111,112)");
-        db_.exec("update qfmxb set jmje=0 where qfkid in(111,112)");
-        db_.exec("update qfhzb set jmje=0,jmjlid=0,fkrq=null where qfkid in(111,112)");
-        db_.exec("delete from kdw_sfjlmx");
-        db_.exec("delete from kdw_sfjl");
+        post({"11"}, asBatch, [](Connection& trCn) {
+            EXPECT_EQ(test::joinedRows(trCn, "select qfkid,sfxmid,jmje from qfmxb where qfkid in(111,112) order by qfkid,sfxmid"),
+                      (Rows{"111|5|10", "111|6|0", "112|5|0", "112|6|15"}));
+            EXPECT_EQ(test::joinedRows(trCn, "select yqfkid,jmje,qfje from qfhzb where yqfkid in(111,112) or qfkid in(111,112)"
+                                             " order by yqfkid,qfkid"),
+                      (Rows{"0|10|100", "0|15|100", "111|0|90", "112|0|85"}));
+            const auto faults = checkBooks(trCn);
+            EXPECT_TRUE(faults.empty()) << faults.front().text;
+        }, false);
     }
 }
 
@@ -328,6 +330,87 @@ TEST_P(clsJMheadTest, AStudentOutsideTheOperatorsCategoriesIsRefusedInThePlanAnd
 }
 
 FO_INSTANTIATE_DIALECTS(clsJMheadTest);
+
+using Texts = std::vector<std::string>;
+
+// Periods with and without dates, inserted out of tag order.
+class clsYFTest : public test::DialectTest {
+protected:
+    void SetUp() override {
+        db_.exec("insert into ajzrq(yf,fromdate,todate,jfmc) values('202403','2024-03-01','2024-03-31','2024年03月'),"
+                 "('202401','2024-01-01','2024-01-31','2024年01月'),('202402',null,null,null)");
+        db_.exec("insert into termdate(yffromDate,yftoDate,termTag) values('2024-02-15','2024-07-10','2024上'),"
+                 "(null,null,'2023下')");
+        db_.exec("insert into kdw_year(dateFrom,dateTo,yearTag) values('2024-01-01','2024-12-31','2024'),(null,null,'2023')");
+    }
+    Texts nine() const {
+        return {yf_.strYfTag(), yf_.strTermTag(), yf_.strYearTag(), yf_.strYfFromDate(), yf_.strYfTodate(),
+                yf_.strTermFromDate(), yf_.strTermToDate(), yf_.strYearFromDate(), yf_.strYearToDate()};
+    }
+
+    test::TempFeeDb db_;
+    test::ScopedHost host_{std::make_shared<test::FakeHostSystem>(db_.connectionString(), Value(GetParam())),
+                           db_.connectionString()};
+    test::RecordingMessages messages_;
+    clsYF yf_;
+};
+
+TEST_P(clsYFTest, ResolvingFillsOnlyTheFieldsOfItsKindAndReportsPeriodsNotSetUp) {
+    yf_.initdateYF("202403");
+    EXPECT_EQ(nine(), (Texts{"202403", "", "", "2024-03-01", "2024-03-31", "", "", "", ""}));
+    yf_.initDateTerm("2024上");
+    EXPECT_EQ(nine(), (Texts{"", "2024上", "", "", "", "2024-02-15", "2024-07-10", "", ""}));
+    yf_.initDateYear("2024");
+    EXPECT_EQ(nine(), (Texts{"", "", "2024", "", "", "", "", "2024-01-01", "2024-12-31"}));
+    yf_.initdateYF("209901");  // unknown month: everything empty, nothing shown
+    EXPECT_EQ(nine(), Texts(9));
+    EXPECT_EQ(messages_.count(), 0u);
+
+    // Periods not set up are reported as each kind requires.
+    yf_.initdateYF("202402", false);  // silent when not asked
+    yf_.initdateYF("202402");
+    yf_.initDateTerm("2023下", false);  // reported even when not asked
+    EXPECT_EQ(nine(), (Texts{"", "2023下", "", "", "", "", "", "", ""}));
+    yf_.initDateYear("2023", false);
+    yf_.initDateTerm("2099上", false);  // unknown: only when asked
+    yf_.initDateYear("2099");
+    ASSERT_EQ(messages_.count(), 4u);
+    const auto& shown = messages_.shown();
+    EXPECT_EQ(shown[0].text, "月份【202402】尚未设置记账日期段！请在【基础信息-记账日期设置】菜单中设定好！");
+    EXPECT_EQ(shown[0].icon, MsgIcon::Information);
+    EXPECT_EQ(shown[0].title, "警告!");
+    EXPECT_EQ((Texts{shown[1].text, shown[2].text, shown[3].text}),
+              (Texts{"学期[2023下]设置错误！", "年份[2023]设置错误！", "年份[2099]设置错误！"}));
+    for (std::size_t i = 1; i < 4; ++i) EXPECT_TRUE(shown[i].icon == MsgIcon::None && shown[i].title.empty());
+}
+
+TEST_P(clsYFTest, ListsReplaceTheComboEntriesWithEveryTagInOrder) {
+    EXPECT_THROW(yf_.initCombYfList(), std::logic_error);
+    Form form("frmPeriods");
+    ComboBox combo(form, "cmbYF");
+    combo.AddItem("stale");
+    yf_.set_comboYfList(&combo);
+    auto entries = [&] {
+        Texts texts;
+        for (const auto& e : combo.entries()) texts.push_back(e.text);
+        return texts;
+    };
+    yf_.initCombYfList();
+    // A month reads as the office names it (an unnamed one by its key); the
+    // chosen entry's tag is the key, never the shown name.
+    EXPECT_EQ(entries(), (Texts{"2024年01月", "202402", "2024年03月"}));
+    EXPECT_EQ(yf_.chosenTag(), "");
+    combo.setListIndex(2);
+    EXPECT_EQ(yf_.chosenTag(), "202403");
+    yf_.initCombTermList();
+    EXPECT_EQ(entries(), (Texts{"2023下", "2024上"}));
+    combo.setListIndex(1);
+    EXPECT_EQ(yf_.chosenTag(), "2024上");
+    yf_.initCombYearList();
+    EXPECT_EQ(entries(), (Texts{"2023", "2024"}));
+}
+
+FO_INSTANTIATE_DIALECTS(clsYFTest);
 
 }  // namespace
 }  // namespace fo
