@@ -217,16 +217,19 @@ void frmBachJM_next::showOwed() {
     owedShown_ = jmjl::owedNow(*cn, gRun(), students, firstDay, items);
     for (int r = 1; r < MSFlexGrid1.rows(); ++r) {
         Currency most;
+        const std::string item = jmjl::idKey(MSFlexGrid1.textMatrix(r, ColItemId));
         for (const auto& [key, owed] : owedShown_)
-            if (key.second == jmjl::idKey(MSFlexGrid1.textMatrix(r, ColItemId)) && owed > most) most = owed;
+            if (key.second == item && owed > most) most = owed;
         MSFlexGrid1.setTextMatrix(r, ColYs, most.format00());
     }
 }
 
 std::map<std::string, Currency> frmBachJM_next::owedShownTo(const std::string& xsid) const {
+    // The student's rows only: a batch asks this for each of its students.
     std::map<std::string, Currency> out;
-    for (const auto& [key, owed] : owedShown_)
-        if (key.first == jmjl::idKey(xsid)) out[key.second] = owed;
+    const std::string student = jmjl::idKey(xsid);
+    for (auto it = owedShown_.lower_bound({student, {}}); it != owedShown_.end() && it->first.first == student; ++it)
+        out[it->first.second] = it->second;
     return out;
 }
 

@@ -66,13 +66,18 @@ std::vector<EarlierReduction> earlierReductions(Connection& cn, HostSystem& run,
         }
         return it->second;
     };
-    for (const BatchItem& i : items)
-        for (const Reduced& r : reduced) {
-            if (r.xsid != idKey(i.xsid) || r.sfxmid != idKey(i.itemId)) continue;
+    // By student and item: a batch asks for thousands of items at once.
+    std::map<std::pair<std::string, std::string>, std::vector<const Reduced*>> byStudentAndItem;
+    for (const Reduced& r : reduced) byStudentAndItem[{r.xsid, r.sfxmid}].push_back(&r);
+    for (const BatchItem& i : items) {
+        const auto found = byStudentAndItem.find({idKey(i.xsid), idKey(i.itemId)});
+        if (found == byStudentAndItem.end()) continue;
+        for (const Reduced* r : found->second) {
             bool same = false;
-            for (const std::string& p : periodsOf(r)) same = same || equalsIgnoreCase(p, i.period);
-            if (same) out.push_back({i, r.djbh, r.amount});
+            for (const std::string& p : periodsOf(*r)) same = same || equalsIgnoreCase(p, i.period);
+            if (same) out.push_back({i, r->djbh, r->amount});
         }
+    }
     return out;
 }
 
