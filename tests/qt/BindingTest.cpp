@@ -1,0 +1,416 @@
+// The Qt binding: control state set through the abstraction shows in the
+// widget, and what the clerk does to the widget shows in the control; modal
+// windows return their answer; in-place editors stay over their cell when
+// the view scrolls; a failing handler stops at the window. (Real widgets
+// firing the window's handlers: the script driver's desktop run.)
+#include <QCheckBox>
+#include <QColor>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QHeaderView>
+#include <QHelpEvent>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTableView>
+#include <QTest>
+#include <QTimer>
+#include <QToolTip>
+#include <QTreeView>
+
+#include "QtTestApp.h"
+#include "TestWindow.h"
+#include "qt/Twips.h"
+#include "ui/controls/DataGrid.h"
+#include "db/DbError.h"
+#include "ui/controls/KeyCodes.h"
+#include "ui/frmMsg.h"
+
+namespace fo::test {
+namespace {
+
+class BindingState : public QtTest {};
+
+// What the clerk's clicks, keys and picks pass on is the desktop run of the
+// script driver's own test (desktop.ScriptDriverTest.*); here what the
+// window sets in code shows in the widgets, and edits the widget makes itself.
+TEST_F(BindingState, WhatTheWindowSetsShowsInTheWidgetsAndTheWidgetsOwnEditsComeBack) {
+    TestWindow w;
+    w.lvw.addColumn("k学号", "学号", 1200);
+    w.lvw.addColumn("k姓名", "姓名", 1500);
+    show(w);
+    auto* edit = widget<QLineEdit>(w, w.txtName);
+    ASSERT_NE(edit, nullptr);
+    w.txtName.setText("张三a");
+    EXPECT_EQ(edit->text(), QStringLiteral("张三a"));
+    w.txtName.setLocked(true);
+    EXPECT_TRUE(edit->isReadOnly());
+    w.txtName.setLocked(false);
+    edit->setFocus();
+    edit->end(false);
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    EXPECT_EQ(w.txtName.text(), "张三");
+    edit->setCursorPosition(0);
+    QTest::keyClick(edit, Qt::Key_Delete);
+    EXPECT_EQ(w.txtName.text(), "三");
+
+    w.chkAll.setValue(1);
+    EXPECT_TRUE(widget<QCheckBox>(w, w.chkAll)->isChecked());
+    auto* cmb = widget<QComboBox>(w, w.cmbMonth);
+    for (const char* m : {"2026年9月", "2026年10月", "2026年11月"}) w.cmbMonth.AddItem(m);
+    w.cmbMonth.setListIndex(1);
+    ASSERT_EQ(cmb->count(), 3);
+    EXPECT_EQ(cmb->currentText(), QStringLiteral("2026年10月"));
+    w.cmbMonth.RemoveItem(0);
+    EXPECT_EQ(cmb->count(), 2);
+    EXPECT_EQ(cmb->currentIndex(), 0);
+    EXPECT_EQ(w.cmbMonth.ListIndex(), 0) << "the choice stays on its entry";
+
+    auto* button = widget<QPushButton>(w, w.cmdGo);
+    QTest::mouseClick(button, Qt::LeftButton);
+    EXPECT_TRUE(w.cmdGo.hasFocus());
+    w.cmdGo.setEnabled(false);
+    EXPECT_FALSE(button->isEnabled());
+
+    for (int i = 1; i <= 2000; ++i) {
+        ListItem& it = w.lvw.addItem("k" + std::to_string(i), std::to_string(1000 + i));
+        it.setSubItem(1, "学生" + std::to_string(i));
+    }
+    auto* view = widget<QTreeView>(w, w.lvw);
+    QAbstractItemModel* model = view->model();
+    ASSERT_EQ(model->rowCount(), 2000);
+    EXPECT_EQ(model->headerData(1, Qt::Horizontal).toString(), QStringLiteral("姓名"));
+    EXPECT_EQ(model->index(1499, 1).data().toString(), QStringLiteral("学生1500"));
+    w.lvw.item(3).setSubItem(1, "李四");
+    EXPECT_EQ(model->index(2, 1).data().toString(), QStringLiteral("李四"));
+    w.lvw.setSelectedItem(&w.lvw.item(5));
+    EXPECT_EQ(view->currentIndex().row(), 4);
+    w.lvw.clearItems();
+    EXPECT_EQ(model->rowCount(), 0);
+}
+
+// Rows that arrive a thousand at a time, the last one red.
+class ArrivingRows final : public ListRows {
+public:
+    int count() const override { return there_; }
+    bool complete() const override { return there_ == kRows; }
+    bool readMore() override {
+        if (complete()) return false;
+        there_ = std::min(kRows, there_ + 1000);
+        return true;
+    }
+    int cells() const override { return 2; }
+    std::string key(int row) const override { return "k" + std::to_string(row + 1); }
+    std::string cell(int row, int column) const override {
+        return column == 1 ? std::to_string(1000 + row + 1) : "学生" + std::to_string(row + 1);
+    }
+    int foreColor(int row) const override { return row == kRows - 1 ? color::Red : color::Black; }
+    static constexpr int kRows = 4500;
+
+private:
+    int there_ = 100;
+};
+
+TEST_F(BindingState, AListStillBeingReadShowsItsFirstRowsAndReadsTheRestInIdleTime) {
+    TestWindow w;
+    w.lvw.addColumn("k学号", "学号", 1200);
+    w.lvw.addColumn("k姓名", "姓名", 1500);
+    show(w);
+    w.lvw.setRows(std::make_shared<ArrivingRows>());
+    auto* view = widget<QTreeView>(w, w.lvw);
+    QAbstractItemModel* model = view->model();
+    ASSERT_EQ(model->rowCount(), 100);
+    EXPECT_EQ(model->index(49, 1).data().toString(), QStringLiteral("学生50"));
+    // A row is clicked before the rest is there.
+    const QRect cell = view->visualRect(model->index(1, 1));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, cell.center());
+    EXPECT_EQ(w.heard, std::vector<std::string>{"lvw_ItemClick k2"});
+    for (int turn = 0; turn < 50 && !w.lvw.rowsComplete(); ++turn) QCoreApplication::processEvents();
+    ASSERT_TRUE(w.lvw.rowsComplete());
+    ASSERT_EQ(model->rowCount(), ArrivingRows::kRows);
+    EXPECT_EQ(model->index(4499, 0).data().toString(), QStringLiteral("5500"));
+    EXPECT_EQ(model->index(4499, 1).data(Qt::ForegroundRole).value<QColor>(), QColor(Qt::red));
+    EXPECT_FALSE(model->index(4498, 1).data(Qt::ForegroundRole).isValid());
+    EXPECT_EQ(view->currentIndex().row(), 1) << "the selection stays where the clerk put it";
+}
+
+TEST_F(BindingState, AColumnIsSizedToItsRowsUnlessTheClerkSizedIt) {
+    TestWindow w;
+    w.lvw.addColumn("k编号", "编号", 600);
+    w.lvw.addColumn("k金额", "金额", 1500);
+    w.lvw.addColumn("k说明", "说明", 600);
+    show(w);
+    auto* view = widget<QTreeView>(w, w.lvw);
+    EXPECT_EQ(view->header()->sectionSize(0), qt::toPixels(600)) << "nothing to show yet";
+    const auto advance = [view](const char* text) { return view->fontMetrics().horizontalAdvance(QString::fromUtf8(text)); };
+    // Rows come one by one, as a window fills its list: a longer one later widens the column again.
+    w.lvw.addItem("k1", "SF01").setSubItem(1, "1141.00");
+    QCoreApplication::processEvents();
+    w.lvw.addItem("k2", "SF202612070019").setSubItem(1, "1141.00");
+    QCoreApplication::processEvents();
+    EXPECT_GT(view->header()->sectionSize(0), qt::toPixels(600));
+    EXPECT_EQ(w.lvw.column(1).width, qt::toTwips(view->header()->sectionSize(0))) << "kept with the window's widths";
+    // A column wider than its rows need gives the room back, down to them.
+    EXPECT_LT(view->header()->sectionSize(1), qt::toPixels(1500));
+    EXPECT_GE(view->header()->sectionSize(1), advance("1141.00"));
+    EXPECT_EQ(w.lvw.column(2).width, qt::toTwips(view->header()->sectionSize(1)));
+
+    view->header()->resizeSection(0, 40);
+    w.lvw.addItem("k3", "SF202612070020SF202612070020");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(view->header()->sectionSize(0), 40);
+    EXPECT_EQ(w.lvw.column(1).width, qt::toTwips(40));
+    // A cell shown whole has no tip (a cut one's tip: desktop "expect whole LIST COLUMN").
+    const auto hover = [view](int row, int col) {
+        const QPoint at = view->visualRect(view->model()->index(row, col)).center();
+        QHelpEvent tip(QEvent::ToolTip, at, view->viewport()->mapToGlobal(at));
+        QCoreApplication::sendEvent(view->viewport(), &tip);
+    };
+    hover(0, 1);
+    EXPECT_FALSE(QToolTip::isVisible());
+
+    // The grid likewise, as the window fills it row by row. (Lists and grids
+    // shown whole, the last column taking the room left: the desktop runs'
+    // "expect whole" on every window.)
+    // The grid's fixed row is the view's header; a column of width zero is hidden.
+    auto* grid = widget<QTableView>(w, w.grid);
+    w.grid.setCols(4);
+    w.grid.setColWidth(1, 300);
+    w.grid.setColWidth(3, 0);
+    w.grid.setTextMatrix(0, 1, "费用所属期");
+    w.grid.setTextMatrix(1, 1, "2026年9月至2026年12月");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(grid->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("费用所属期"));
+    EXPECT_TRUE(grid->isColumnHidden(3));
+    EXPECT_GT(grid->columnWidth(1), qt::toPixels(300));
+    EXPECT_EQ(w.grid.colWidth(1), qt::toTwips(grid->columnWidth(1))) << "the window's editor follows the width shown";
+    grid->horizontalHeader()->resizeSection(1, 40);
+    w.grid.setRows(3);
+    w.grid.setTextMatrix(2, 1, "2026年9月至2027年1月及一次性收费");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(grid->columnWidth(1), 40) << "the clerk's width stays";
+    ASSERT_EQ(grid->model()->rowCount(), 2);
+    EXPECT_EQ(grid->model()->index(1, 1).data().toString(), QStringLiteral("2026年9月至2027年1月及一次性收费"));
+    EXPECT_EQ(w.grid.colWidth(1), qt::toTwips(40));
+}
+
+// A window with a grid bound to a set, as the student picker shows one.
+class DataGridWindow : public Form {
+public:
+    DataGridWindow() : Form("frmGrid") {
+        resize(9000, 5000);
+        grid.move(120, 120, 8000, 3000);
+        setLayout(layout::column({layout::ctl(grid)}));
+    }
+    ~DataGridWindow() override { unload(); }
+    DataGrid grid{*this, "DataGrid1"};
+};
+
+TEST_F(BindingState, AmountsShowAsMoneyRightAlignedWhileTheCellsKeepTheirTexts) {
+    // Filled by hand from a set, as windows fill lists: a currency value's
+    // own text drops its trailing zeros.
+    TestWindow w;
+    for (const char* caption : {"学号", "预收款", "兴趣班", "出勤天数", "备注"})
+        w.lvw.addColumn(std::string("k") + caption, caption, 1000);
+    w.grid.setCols(3);
+    w.grid.setRows(3);
+    const char* gridCells[3][3] = {{"收费项目", "减免金额（元）", "折扣(%)"}, {"保育费", "50", "100"}, {"伙食费", "", "95.5"}};
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 3; ++c) w.grid.setTextMatrix(r, c, gridCells[r][c]);
+    show(w);
+    const char* rows[2][5] = {{"2026001", "50", "12.5", "21.5", ""}, {"2026002", "-30", "8", "22", "补"}};
+    for (int r = 0; r < 2; ++r) {
+        ListItem& item = w.lvw.addItem("k" + std::to_string(r + 1), rows[r][0]);
+        for (int c = 1; c < 5; ++c) item.setSubItem(c, rows[r][c]);
+    }
+    QAbstractItemModel* list = widget<QTreeView>(w, w.lvw)->model();
+    QAbstractItemModel* grid = widget<QTableView>(w, w.grid)->model();
+    const auto shown = [](QAbstractItemModel* m, int r, int c) { return m->index(r, c).data().toString().toStdString(); };
+    const auto right = [](QAbstractItemModel* m, int r, int c) {
+        return (m->index(r, c).data(Qt::TextAlignmentRole).toInt() & Qt::AlignRight) != 0;
+    };
+    EXPECT_EQ(shown(list, 0, 1), "50.00") << "money by its caption";
+    EXPECT_EQ(shown(list, 1, 1), "-30.00");
+    EXPECT_TRUE(right(list, 1, 1));
+    EXPECT_EQ(shown(list, 1, 2), "8.00") << "numbers with fractions are money whatever the caption";
+    EXPECT_EQ(shown(list, 0, 0), "2026001") << "digits alone are names";
+    EXPECT_FALSE(right(list, 0, 0));
+    EXPECT_EQ(shown(list, 0, 3), "21.5") << "days are counted, not money";
+    EXPECT_EQ(w.lvw.item(1).cell(2), "50") << "the window reads back the text it wrote";
+    w.lvw.item(2).setSubItem(1, "待定");
+    EXPECT_EQ(shown(list, 0, 1), "50") << "a column with a word among its numbers is no amount column";
+    EXPECT_FALSE(right(list, 0, 1));
+
+    EXPECT_EQ(shown(grid, 0, 1), "50.00") << "the grid's amounts likewise, the unit after the caption";
+    EXPECT_TRUE(right(grid, 1, 1)) << "an empty amount cell, where the clerk types one, too";
+    EXPECT_EQ(shown(grid, 1, 2), "95.5") << "a percentage is no money";
+    EXPECT_EQ(w.grid.textMatrix(1, 1), "50");
+
+    // A grid bound to a set: by the field's type; digits in a text field stay as they are.
+    auto rs = std::make_shared<Recordset>();
+    rs->appendField("学号", DataType::VarChar, 20);
+    rs->appendField("备注", DataType::VarChar, 60);
+    rs->appendField("余额", DataType::Currency, 8);
+    rs->open();
+    rs->appendRow({Value("2026001"), Value("12.5"), Value(Currency::fromInt(1200))});
+    rs->appendRow({Value("2026002"), Value("本学期起由外婆接送，学费按半日制收"), Value()});
+    rs->moveFirst();
+    DataGridWindow d;
+    d.grid.setDataSource(rs);
+    d.grid.setColumnWidth(1, 300);
+    show(d);
+    auto* table = widget<QTableView>(d, d.grid);
+    EXPECT_EQ(shown(table->model(), 0, 2), "1200.00");
+    EXPECT_TRUE(right(table->model(), 0, 2));
+    EXPECT_EQ(shown(table->model(), 1, 2), "") << "no amount stays blank";
+    EXPECT_EQ(shown(table->model(), 0, 1), "12.5");
+    // Widened to its rows once shown, as lists are; the clerk's width stays.
+    QCoreApplication::processEvents();
+    EXPECT_GT(table->columnWidth(1), qt::toPixels(300));
+    EXPECT_EQ(d.grid.column(1).width, qt::toTwips(table->columnWidth(1)));
+    table->horizontalHeader()->resizeSection(1, 40);
+    d.grid.userRowClick(1);
+    EXPECT_EQ(table->columnWidth(1), 40) << "a click redraws the grid but keeps the clerk's width";
+    EXPECT_EQ(d.grid.column(1).width, qt::toTwips(40));
+}
+
+TEST_F(BindingState, AWindowLargerThanTheScreenOpensWithinIt) {
+    TestWindow w;
+    w.resize(40000, 30000);
+    qt::FormView& view = show(w);
+    const QRect room = view.screen()->availableGeometry();
+    EXPECT_LE(view.frameGeometry().width(), room.width());
+    EXPECT_LE(view.frameGeometry().height(), room.height());
+    EXPECT_LT(w.scaleWidth(), 40000) << "the window learns the size it got";
+}
+
+class BindingAction : public QtTest {
+protected:
+    // Where the editor widget stands, in the coordinates of the view's viewport.
+    static QRect inViewport(QWidget* editor, QAbstractItemView* view) {
+        return QRect(view->viewport()->mapFromGlobal(editor->mapToGlobal(QPoint(0, 0))), editor->size());
+    }
+};
+
+TEST_F(BindingAction, ModalWindowAndMessageBoxReturnTheirAnswers) {
+    // The yes/no box runs its own loop; a click on its "是" ends it.
+    QTimer::singleShot(0, [] {
+        auto* dialog = dynamic_cast<qt::FormView*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->windowTitle(), QStringLiteral("警告"));
+        auto* yes = dialog->findChild<QPushButton*>(QStringLiteral("cmdOk"));
+        ASSERT_NE(yes, nullptr);
+        yes->click();
+    });
+    EXPECT_EQ(frmMsg::ask("警告", "确定要作废吗？"), 1);
+
+    QTimer::singleShot(0, [] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(box->windowTitle(), QStringLiteral("提示"));
+        EXPECT_EQ(box->text(), QStringLiteral("继续吗？"));
+        EXPECT_EQ(box->icon(), QMessageBox::Question);
+        box->button(QMessageBox::No)->click();
+    });
+    EXPECT_EQ(msgBox("继续吗？", MsgButtons::YesNo, MsgIcon::Question, "提示"), MsgAnswer::No);
+}
+
+TEST_F(BindingAction, GridEditorStaysOverItsCellWhenTheGridScrolls) {
+    TestWindow w;
+    w.grid.setRows(101);
+    w.grid.setCols(4);
+    for (int r = 1; r < 101; ++r) w.grid.setTextMatrix(r, 1, std::to_string(r));
+    show(w);
+    auto* view = widget<QTableView>(w, w.grid);
+    auto* editor = widget<QWidget>(w, w.Txt_write);
+    w.editCell(45, 2);
+    // The clerk scrolls: the grid's TopRow follows, its Scroll handler moves the editor.
+    view->verticalScrollBar()->setValue(40);
+    EXPECT_EQ(w.grid.topRow(), 41);
+    EXPECT_EQ(inViewport(editor, view), view->visualRect(view->model()->index(44, 2)));
+    EXPECT_TRUE(editor->isVisible());
+    view->verticalScrollBar()->setValue(38);
+    EXPECT_EQ(inViewport(editor, view), view->visualRect(view->model()->index(44, 2)));
+    // Code scrolls the grid: the view follows.
+    w.grid.setTopRow(44);
+    EXPECT_EQ(view->verticalScrollBar()->value(), 43);
+    EXPECT_EQ(inViewport(editor, view), view->visualRect(view->model()->index(44, 2)));
+}
+
+TEST_F(BindingAction, ListEditorStaysOverItsCellWhenTheListScrolls) {
+    TestWindow w;
+    w.lvw.addColumn("k项目", "项目", 2000);
+    w.lvw.addColumn("k金额", "金额", 1500);
+    for (int i = 1; i <= 300; ++i) w.lvw.addItem("k" + std::to_string(i), "项目" + std::to_string(i));
+    show(w);
+    auto* view = widget<QTreeView>(w, w.lvw);
+    auto* editor = widget<QWidget>(w, w.txtWrite);
+    view->scrollTo(view->model()->index(150, 0), QAbstractItemView::PositionAtTop);
+    QCoreApplication::processEvents();
+    w.editListCell(152, 2);
+    EXPECT_EQ(inViewport(editor, view), view->visualRect(view->model()->index(151, 1)));
+    view->verticalScrollBar()->setValue(view->verticalScrollBar()->value() - 1);
+    EXPECT_EQ(inViewport(editor, view), view->visualRect(view->model()->index(151, 1)));
+}
+
+// The lookup of a student while another program holds the write lock: the
+// handler fails after its wait. The clerk reads why, the window stays, and
+// closing it afterwards closes it.
+TEST_F(BindingAction, AFailingHandlerStopsAtTheWindowWhichStaysAndClosesCleanly) {
+    TestWindow w;
+    const DbError busy(DbErrorKind::Busy, 5, dbtext::Busy, "database is locked");
+    w.cmdGo.Click = [&] {
+        gMOpen();
+        throw busy;
+    };
+    w.txtName.KeyPress = [&](int& k) {
+        if (k == key::Enter) throw std::logic_error("internal");
+    };
+    std::vector<QString> messages;
+    bool pointerRestored = false, stayed = false;
+    auto answerTheBox = [&] {
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            messages.push_back(box->text());
+            pointerRestored = QApplication::overrideCursor() == nullptr ||
+                              QApplication::overrideCursor()->shape() != Qt::WaitCursor;
+            box->button(QMessageBox::Ok)->click();
+        });
+    };
+    QTimer::singleShot(0, [&] {
+        auto* dialog = dynamic_cast<qt::FormView*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        answerTheBox();
+        dialog->findChild<QPushButton*>(QStringLiteral("cmdGo"))->click();
+        answerTheBox();
+        QTest::keyClick(dialog->findChild<QLineEdit*>(QStringLiteral("txtName")), Qt::Key_Return);
+        stayed = dialog->isVisible() && w.isLoaded();
+        dialog->close();
+    });
+    w.showModal();
+    EXPECT_TRUE(stayed);
+    EXPECT_FALSE(w.isLoaded());
+    EXPECT_TRUE(pointerRestored);
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_TRUE(messages[0].contains(QString::fromUtf8(dbtext::Busy))) << messages[0].toStdString();
+    // An internal fault is not shown in the program's own English.
+    EXPECT_FALSE(messages[1].contains(QStringLiteral("internal"))) << messages[1].toStdString();
+    EXPECT_TRUE(messages[1].contains(QStringLiteral("操作没有完成"))) << messages[1].toStdString();
+}
+
+TEST_F(BindingAction, WaitCursorIsTheApplicationsOverrideCursor) {
+    gMOpen();
+    gMOpen();
+    ASSERT_NE(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    gMclose();  // one close restores the pointer, however many opens came before
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    gMclose();
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+}  // namespace
+}  // namespace fo::test
