@@ -3,6 +3,7 @@
 // whose category is unset; an operator limited to categories sees only theirs.
 #include <map>
 #include <regex>
+#include <sstream>
 
 #include "module/ModuleScriptTest.h"
 
@@ -20,15 +21,11 @@ protected:
     static std::map<std::string, std::string> byWindow(const std::string& out) {
         std::map<std::string, std::string> shown;
         std::string current;
-        std::size_t start = 0;
-        while (start < out.size()) {
-            std::size_t end = out.find('\n', start);
-            if (end == std::string::npos) end = out.size();
-            const std::string line = out.substr(start, end - start);
+        std::istringstream lines(out);
+        for (std::string line; std::getline(lines, line);) {
             if (current.empty() && line.rfind("open ", 0) == 0) current = line.substr(5);
             else if (line == "close " + current) current.clear();
             else if (!current.empty()) shown[current] += line + "\n";
-            start = end + 1;
         }
         return shown;
     }

