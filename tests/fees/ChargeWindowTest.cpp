@@ -87,14 +87,14 @@ protected:
     // Posts what `fill` enters in the window, checks the books, voids the
     // receipt and checks that nothing is left of the posting but its mirror.
     std::string postAndVoid(const std::string& xh, const std::function<void(frmSF&)>& fill,
-                            const std::function<void()>& posted = {}) {
+                            const std::function<void(frmSF&)>& posted = {}) {
         const BooksSnapshot before(*cn);
         auto w = windowFor(xh);
         fill(*w);
         w->cmdOK.userClick();
         const std::string djbh = w->lastDjbh();
         EXPECT_FALSE(djbh.empty()) << lastMessage().text;
-        if (posted) posted();
+        if (posted) posted(*w);
         EXPECT_EQ(faults(), "") << "after posting " << djbh;
         voidReceipt(djbh);
         EXPECT_EQ(faults(), "") << "after voiding " << djbh;
@@ -124,7 +124,7 @@ TEST_P(ChargeWindow, WhatAChargeWritesItsVoidUndoesForEveryKindOfPayment) {
                 dueItem = key.substr(2);
                 tick(w, key);
             }
-    }, [&] {
+    }, [&](frmSF&) {
         EXPECT_EQ(text("select count(*) from qfhzb where fkrq is null and qfkid=" + whole), "0");
         ASSERT_FALSE(dueItem.empty()) << "he owes the open month as well";
         EXPECT_TRUE(itemDues(*cn, wholeStudent, dueItem, host->CurrentYf()).owed().isZero());
@@ -133,8 +133,10 @@ TEST_P(ChargeWindow, WhatAChargeWritesItsVoidUndoesForEveryKindOfPayment) {
     EXPECT_EQ(sf.substr(0, 2), "SF");
 
     // The same row paid in part, previewed first: the rest stays open as a
-    // remainder row, and the posting writes what the preview showed.
+    // remainder row, which the window shows instead of the row, and the
+    // posting writes what the preview showed.
     const std::string item = text("select min(sfxmid) from qfmxb where qfkid=" + whole);
+    const Currency owed = *Currency::parse(text("select sum(qfje) from qfmxb where qfkid=" + whole));
     plan::Plan shown;
     onModal = [&shown](Form& f) {
         if (auto* preview = dynamic_cast<frmPlanPreview*>(&f)) {
@@ -145,9 +147,18 @@ TEST_P(ChargeWindow, WhatAChargeWritesItsVoidUndoesForEveryKindOfPayment) {
     std::optional<BooksSnapshot> beforePart;
     postAndVoid(xhOf(wholeStudent), [&](frmSF& w) {
         tick(w, "kq" + whole + "_" + item, "10.5");
+        w.txtTendered.userSetText("100");
+        EXPECT_EQ(w.lblChange.caption(), "89.50");
         w.cmdPreview.userClick();
         beforePart.emplace(*cn);
-    }, [&] { EXPECT_EQ(planMismatches(shown, changesBetween(*beforePart, BooksSnapshot(*cn))), ""); });
+    }, [&](frmSF& w) {
+        EXPECT_EQ(planMismatches(shown, changesBetween(*beforePart, BooksSnapshot(*cn))), "");
+        const std::string record = text("select id from kdw_sfjl where djbh='" + w.lastDjbh() + "'");
+        EXPECT_EQ(one("select fkje,sfjlid from qfhzb where qfkid=" + whole), "10.5|" + record);
+        EXPECT_EQ(text("select qfje from qfhzb where fkrq is null and yqfkid=" + whole),
+                  (owed - *Currency::parse("10.5")).plainText());
+        EXPECT_EQ(w.lvwDue.findItem("kq" + whole + "_" + item), nullptr);
+    });
     EXPECT_FALSE(shown.changes.empty());
 
     // Term, year and one-off items, stored under their periods: each
@@ -188,7 +199,7 @@ TEST_P(ChargeWindow, WhatAChargeWritesItsVoidUndoesForEveryKindOfPayment) {
         w.optDeposit.userClick();
         ASSERT_TRUE(w.cmbDepositItem.userSelect(text("select mc from kdw_sfxm where id=" + keptOn)));
         w.txtCash.userSetText("500");
-    }, [&] {
+    }, [&](frmSF&) {
         EXPECT_EQ(*Currency::parse(text(itemBalance)), balanceBefore + Currency::fromInt(500));
         EXPECT_EQ(text("select b.sfxmid from kdw_sfjl a inner join kdw_sfjlmx b on b.sfjlid=a.id where a.xsid=" + prepaid +
                        " and a.djbh like 'YSK%' and a.ysfjlid=0 and a.id not in(select ysfjlid from kdw_sfjl) order by a.id desc"), keptOn);
@@ -214,23 +225,7 @@ TEST_P(ChargeWindow, WhatAChargeWritesItsVoidUndoesForEveryKindOfPayment) {
     EXPECT_TRUE(cashday::dayLines(*cn, DateTime::today().dateText(), "2").empty());
 }
 
-TEST_P(ChargeWindow, AChargeSettlesWhatTheWindowShowedAndTheDuesOweTheRest) {
-    const std::string row = storedRow();
-    const std::string xsid = text("select xsid from qfhzb where qfkid=" + row);
-    const std::string item = text("select min(sfxmid) from qfmxb where qfkid=" + row);
-    const Currency owed = *Currency::parse(text("select sum(qfje) from qfmxb where qfkid=" + row));
-    auto w = windowFor(xhOf(xsid));
-    tick(*w, "kq" + row + "_" + item, "10.5");
-    w->txtTendered.userSetText("100");
-    EXPECT_EQ(w->lblChange.caption(), "89.50");
-    w->cmdOK.userClick();
-    ASSERT_FALSE(w->lastDjbh().empty()) << lastMessage().text;
-    const std::string record = text("select id from kdw_sfjl where djbh='" + w->lastDjbh() + "'");
-    EXPECT_EQ(one("select fkje,sfjlid from qfhzb where qfkid=" + row), "10.5|" + record);
-    EXPECT_EQ(text("select qfje from qfhzb where fkrq is null and yqfkid=" + row), (owed - Currency::parse("10.5").value()).plainText());
-    // The window now shows the remainder instead of the row.
-    EXPECT_EQ(w->lvwDue.findItem("kq" + row + "_" + item), nullptr);
-
+TEST_P(ChargeWindow, AChargeTwiceInAMonthAndADaysChargeLeaveTheDuesAsTheyWereCharged) {
     // The open month, charged twice: a later charge moved his charge dates
     // on, so voiding the first one leaves them as the later one set them.
     const std::string other = text("select min(id) from kdw_xs where del=0 and intTx=0 and bcsfrq<'2026-12-01' and not exists("

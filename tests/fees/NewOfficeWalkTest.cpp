@@ -1,6 +1,7 @@
 // A new office's first month, through the program's own doors, as
 // docs/new-office.md tells it: `feeoffice init`, the school set up in its
-// window, sixty students imported from a spreadsheet through the import
+// window (each change audited, a second year and a class with students
+// refused), sixty students imported from a spreadsheet through the import
 // dialog, December's fees taken for forty of them in the fee window in
 // every way a clerk takes them and their receipts printed, one receipt
 // voided in the register, one student's month reduced, `feeoffice
@@ -111,8 +112,11 @@ TEST_P(NewOfficeWalk, DecembersUnpaidRestIsWhatJanuaryFindsStored) {
     ASSERT_EQ(run({"init", db_}).exitCode, 0);
     booksHold("init");
 
-    // The school: the year, six classes, six monthly items, two charge types.
-    std::string school = "open frmSchool\nset txtYear 2026\nclick cmdAddYear\nexpect message 操作成功！\n";
+    // The school: the year (its twelve months, once only), six classes, six
+    // monthly items, two charge types. An amount is kept to the cent it is
+    // typed with before the first type's care fee is set.
+    std::string school = "open frmSchool\nset txtYear 2026\nclick cmdAddYear\nexpect message 操作成功！\n"
+                         "expect count lvwMonths 12\nclick cmdAddYear\nexpect message 2026-2027学年的月份或学期已经有了。\n";
     for (const char* name : kClasses) school += "set txtClass " + std::string(name) + "\nclick cmdAddClass\n";
     for (const Item& item : kItems)
         school += "set txtItem " + std::string(item.name) + "\nset cmbKind 按月\nset chkInArrears " +
@@ -121,11 +125,19 @@ TEST_P(NewOfficeWalk, DecembersUnpaidRestIsWhatJanuaryFindsStored) {
         school += "set txtType " + std::string(type == 1 ? "全日制" : "半日制") + "\nclick cmdAddType\n" +
                   "item lvwTypes k" + std::to_string(type) + " click\n";
         for (int k = 0; k < 6; ++k)
-            if (standard(type - 1, k))
-                school += "item lvwLines k" + std::to_string(k + 1) + " click\nset txtAmount " +
-                          std::to_string(standard(type - 1, k)) + "\nclick cmdSaveLine\n";
+            if (standard(type - 1, k)) {
+                school += "item lvwLines k" + std::to_string(k + 1) + " click\n";
+                if (type == 1 && k == 0)
+                    school += "set txtAmount 120.5\nclick cmdSaveLine\nexpect cell lvwLines 1 2 120.50\n"
+                              "expect sql \"select count(*) from kdw_sflx where id=1 and sfxmid=1 and je=120.5\" 1\n";
+                school += "set txtAmount " + std::to_string(standard(type - 1, k)) + "\nclick cmdSaveLine\n";
+            }
     }
     drive(school + "expect sql \"select count(*) from kdw_sflx where je>0\" 10\nclose\n");
+    const std::string log = run({"log", "--db", db_}).out;
+    for (const char* change : {"\t建立学年\t2026-2027学年\t\t完成\n", "\t新增班级\t小班一班\t\t完成\n",
+                               "\t新增收费项目\t保育费\t\t完成\n", "\t设置标准金额\t全日制：保育费\t\t完成\n"})
+        EXPECT_NE(log.find(change), std::string::npos) << change << log;
     booksHold("the school");
     // An office starting in December carries the empty autumn over first.
     for (const char* yf : {"202609", "202610", "202611"})
@@ -135,7 +147,9 @@ TEST_P(NewOfficeWalk, DecembersUnpaidRestIsWhatJanuaryFindsStored) {
     const std::string roster = rosterFile();
     drive("open frmStudents\nclick cmdImport\nset txtFile " + roster + "\nclick cmdRead\n"
           "expect lblSummary \"名单共 60 行：可以导入 60 行，不能导入 0 行。\"\nanswer yes\nclick cmdImport\n"
-          "expect message \"已导入 60 名学生。\"\nclose\nexpect count lvwStudents 60\nclose\n");
+          "expect message \"已导入 60 名学生。\"\nclose\nexpect count lvwStudents 60\nclose\n"
+          "open frmSchool\nitem lvwClasses k1 click\nclick cmdRetireClass\n"
+          "expect message 这个班级还有在园或休学的学生，不能停用。\nclose\n");
     booksHold("the import");
 
     // December's fees for forty, by fours: in full; in part (some of the

@@ -2,6 +2,8 @@
 // with their passwords: the built-in operator sees every student, also those
 // whose category is unset; an operator limited to categories sees only theirs.
 #include <map>
+#include <regex>
+#include <sstream>
 
 #include "module/ModuleScriptTest.h"
 
@@ -13,27 +15,17 @@ protected:
     // Whether a dump shows `field` as a whole field (between tabs or line
     // ends, or as a tree node's "number->name").
     static bool showsField(const std::string& dump, const std::string& field) {
-        for (std::size_t at = dump.find(field); at != std::string::npos; at = dump.find(field, at + 1)) {
-            const bool starts = at == 0 || dump[at - 1] == '\t' || dump[at - 1] == '\n';
-            const std::size_t end = at + field.size();
-            const bool ends = end == dump.size() || dump[end] == '\t' || dump[end] == '\n' || dump.compare(end, 2, "->") == 0;
-            if (starts && ends) return true;
-        }
-        return false;
+        return std::regex_search(dump, std::regex("(^|[\t\n])" + field + "($|[\t\n]|->)"));
     }
     // The text each top window printed while the script worked it, by name.
     static std::map<std::string, std::string> byWindow(const std::string& out) {
         std::map<std::string, std::string> shown;
         std::string current;
-        std::size_t start = 0;
-        while (start < out.size()) {
-            std::size_t end = out.find('\n', start);
-            if (end == std::string::npos) end = out.size();
-            const std::string line = out.substr(start, end - start);
+        std::istringstream lines(out);
+        for (std::string line; std::getline(lines, line);) {
             if (current.empty() && line.rfind("open ", 0) == 0) current = line.substr(5);
             else if (line == "close " + current) current.clear();
             else if (!current.empty()) shown[current] += line + "\n";
-            start = end + 1;
         }
         return shown;
     }

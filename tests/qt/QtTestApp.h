@@ -1,15 +1,26 @@
 #pragma once
 #include <QApplication>
+#include <QCoreApplication>
 #include <gtest/gtest.h>
 
 #include "qt/FormView.h"
+#include "qt/OffscreenScreen.h"
 #include "qt/QtUi.h"
 #include "ui/Form.h"
 
 namespace fo::test {
 
 // The one QApplication of the test run, on the offscreen platform.
-QApplication& qtApp();
+inline QApplication& qtApp() {
+    static int argc = 1;
+    static char name[] = "qt_tests";
+    static char* argv[] = {name, nullptr};
+    static QApplication* app = [] {
+        qt::useOffscreenScreen(qt::kOfficeScreenWidth, qt::kOfficeScreenHeight);
+        return new QApplication(argc, argv);
+    }();
+    return *app;
+}
 
 // Every binding test runs on a fresh Qt binding.
 class QtTest : public ::testing::Test {
@@ -19,7 +30,13 @@ protected:
         ui.install();
     }
     // Shows `form` modelessly and returns its dialog, laid out and painted.
-    qt::FormView& show(Form& form);
+    qt::FormView& show(Form& form) {
+        form.show();
+        qt::FormView* view = ui.viewOf(form);
+        EXPECT_NE(view, nullptr);
+        QCoreApplication::processEvents();
+        return *view;
+    }
     template <class W> W* widget(Form& form, const Control& c) {
         return dynamic_cast<W*>(ui.viewOf(form)->widgetOf(c));
     }

@@ -1,5 +1,8 @@
-// Control state set through the abstraction shows in the widget, and what
-// the clerk does to the widget shows in the control.
+// The Qt binding: control state set through the abstraction shows in the
+// widget, and what the clerk does to the widget shows in the control; modal
+// windows return their answer; in-place editors stay over their cell when
+// the view scrolls; a failing handler stops at the window. (Real widgets
+// firing the window's handlers: the script driver's desktop run.)
 #include <QCheckBox>
 #include <QColor>
 #include <QComboBox>
@@ -7,10 +10,13 @@
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
 #include <QToolTip>
 #include <QTreeView>
 
@@ -18,6 +24,9 @@
 #include "TestWindow.h"
 #include "qt/Twips.h"
 #include "ui/controls/DataGrid.h"
+#include "db/DbError.h"
+#include "ui/controls/KeyCodes.h"
+#include "ui/frmMsg.h"
 
 namespace fo::test {
 namespace {
@@ -71,9 +80,8 @@ TEST_F(BindingState, WhatTheWindowSetsShowsInTheWidgetsAndTheWidgetsOwnEditsCome
     }
     auto* view = widget<QTreeView>(w, w.lvw);
     QAbstractItemModel* model = view->model();
+    // Headings and rows as drawn: the desktop runs' "expect whole" and their clicks on rows.
     ASSERT_EQ(model->rowCount(), 2000);
-    EXPECT_EQ(model->headerData(1, Qt::Horizontal).toString(), QStringLiteral("姓名"));
-    EXPECT_EQ(model->index(1499, 1).data().toString(), QStringLiteral("学生1500"));
     w.lvw.item(3).setSubItem(1, "李四");
     EXPECT_EQ(model->index(2, 1).data().toString(), QStringLiteral("李四"));
     w.lvw.setSelectedItem(&w.lvw.item(5));
@@ -165,12 +173,16 @@ TEST_F(BindingState, AColumnIsSizedToItsRowsUnlessTheClerkSizedIt) {
     // The grid likewise, as the window fills it row by row. (Lists and grids
     // shown whole, the last column taking the room left: the desktop runs'
     // "expect whole" on every window.)
+    // The grid's fixed row is the view's header; a column of width zero is hidden.
     auto* grid = widget<QTableView>(w, w.grid);
-    w.grid.setCols(3);
+    w.grid.setCols(4);
     w.grid.setColWidth(1, 300);
+    w.grid.setColWidth(3, 0);
     w.grid.setTextMatrix(0, 1, "费用所属期");
     w.grid.setTextMatrix(1, 1, "2026年9月至2026年12月");
     QCoreApplication::processEvents();
+    EXPECT_EQ(grid->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("费用所属期"));
+    EXPECT_TRUE(grid->isColumnHidden(3));
     EXPECT_GT(grid->columnWidth(1), qt::toPixels(300));
     EXPECT_EQ(w.grid.colWidth(1), qt::toTwips(grid->columnWidth(1))) << "the window's editor follows the width shown";
     grid->horizontalHeader()->resizeSection(1, 40);
@@ -178,6 +190,8 @@ TEST_F(BindingState, AColumnIsSizedToItsRowsUnlessTheClerkSizedIt) {
     w.grid.setTextMatrix(2, 1, "2026年9月至2027年1月及一次性收费");
     QCoreApplication::processEvents();
     EXPECT_EQ(grid->columnWidth(1), 40) << "the clerk's width stays";
+    ASSERT_EQ(grid->model()->rowCount(), 2);
+    EXPECT_EQ(grid->model()->index(1, 1).data().toString(), QStringLiteral("2026年9月至2027年1月及一次性收费"));
     EXPECT_EQ(w.grid.colWidth(1), qt::toTwips(40));
 }
 
@@ -271,24 +285,130 @@ TEST_F(BindingState, AWindowLargerThanTheScreenOpensWithinIt) {
     EXPECT_LT(w.scaleWidth(), 40000) << "the window learns the size it got";
 }
 
-// The grid's fixed row is the view's header: grid row 3 is the view's third row.
-TEST_F(BindingState, AGridColumnOfWidthZeroIsHiddenAndAClickPlacesTheCurrentCell) {
+class BindingAction : public QtTest {
+protected:
+    // Where the editor widget stands, in the coordinates of the view's viewport.
+    static QRect inViewport(QWidget* editor, QAbstractItemView* view) {
+        return QRect(view->viewport()->mapFromGlobal(editor->mapToGlobal(QPoint(0, 0))), editor->size());
+    }
+};
+
+TEST_F(BindingAction, ModalWindowAndMessageBoxReturnTheirAnswers) {
+    // The yes/no box runs its own loop; a click on its "是" ends it.
+    QTimer::singleShot(0, [] {
+        auto* dialog = dynamic_cast<qt::FormView*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->windowTitle(), QStringLiteral("警告"));
+        auto* yes = dialog->findChild<QPushButton*>(QStringLiteral("cmdOk"));
+        ASSERT_NE(yes, nullptr);
+        yes->click();
+    });
+    EXPECT_EQ(frmMsg::ask("警告", "确定要作废吗？"), 1);
+
+    QTimer::singleShot(0, [] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(box->windowTitle(), QStringLiteral("提示"));
+        EXPECT_EQ(box->text(), QStringLiteral("继续吗？"));
+        EXPECT_EQ(box->icon(), QMessageBox::Question);
+        box->button(QMessageBox::No)->click();
+    });
+    EXPECT_EQ(msgBox("继续吗？", MsgButtons::YesNo, MsgIcon::Question, "提示"), MsgAnswer::No);
+}
+
+TEST_F(BindingAction, GridEditorStaysOverItsCellWhenTheGridScrolls) {
     TestWindow w;
-    w.grid.setRows(4);
-    w.grid.setCols(3);
-    w.grid.setTextMatrix(0, 1, "项目");
-    w.grid.setColWidth(2, 0);
+    w.grid.setRows(101);
+    w.grid.setCols(4);
+    for (int r = 1; r < 101; ++r) w.grid.setTextMatrix(r, 1, std::to_string(r));
     show(w);
     auto* view = widget<QTableView>(w, w.grid);
-    ASSERT_NE(view, nullptr);
-    EXPECT_EQ(view->model()->rowCount(), 3);
-    EXPECT_EQ(view->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("项目"));
-    EXPECT_TRUE(view->isColumnHidden(2));
-    w.grid.setTextMatrix(3, 0, "合计");
-    EXPECT_EQ(view->model()->index(2, 0).data().toString(), QStringLiteral("合计"));
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(view->model()->index(2, 1)).center());
-    EXPECT_EQ(w.grid.row(), 3);
-    EXPECT_EQ(w.grid.col(), 1);
+    auto* editor = widget<QWidget>(w, w.Txt_write);
+    w.editCell(45, 2);
+    // The clerk scrolls: the grid's TopRow follows, its Scroll handler moves the editor.
+    view->verticalScrollBar()->setValue(40);
+    EXPECT_EQ(w.grid.topRow(), 41);
+    EXPECT_EQ(inViewport(editor, view), view->visualRect(view->model()->index(44, 2)));
+    EXPECT_TRUE(editor->isVisible());
+    view->verticalScrollBar()->setValue(38);
+    EXPECT_EQ(inViewport(editor, view), view->visualRect(view->model()->index(44, 2)));
+    // Code scrolls the grid: the view follows.
+    w.grid.setTopRow(44);
+    EXPECT_EQ(view->verticalScrollBar()->value(), 43);
+    EXPECT_EQ(inViewport(editor, view), view->visualRect(view->model()->index(44, 2)));
+}
+
+TEST_F(BindingAction, ListEditorStaysOverItsCellWhenTheListScrolls) {
+    TestWindow w;
+    w.lvw.addColumn("k项目", "项目", 2000);
+    w.lvw.addColumn("k金额", "金额", 1500);
+    for (int i = 1; i <= 300; ++i) w.lvw.addItem("k" + std::to_string(i), "项目" + std::to_string(i));
+    show(w);
+    auto* view = widget<QTreeView>(w, w.lvw);
+    auto* editor = widget<QWidget>(w, w.txtWrite);
+    view->scrollTo(view->model()->index(150, 0), QAbstractItemView::PositionAtTop);
+    QCoreApplication::processEvents();
+    w.editListCell(152, 2);
+    EXPECT_EQ(inViewport(editor, view), view->visualRect(view->model()->index(151, 1)));
+    view->verticalScrollBar()->setValue(view->verticalScrollBar()->value() - 1);
+    EXPECT_EQ(inViewport(editor, view), view->visualRect(view->model()->index(151, 1)));
+}
+
+// The lookup of a student while another program holds the write lock: the
+// handler fails after its wait. The clerk reads why, the window stays, and
+// closing it afterwards closes it.
+TEST_F(BindingAction, AFailingHandlerStopsAtTheWindowWhichStaysAndClosesCleanly) {
+    TestWindow w;
+    const DbError busy(DbErrorKind::Busy, 5, dbtext::Busy, "database is locked");
+    w.cmdGo.Click = [&] {
+        gMOpen();
+        throw busy;
+    };
+    w.txtName.KeyPress = [&](int& k) {
+        if (k == key::Enter) throw std::logic_error("internal");
+    };
+    std::vector<QString> messages;
+    bool pointerRestored = false, stayed = false;
+    auto answerTheBox = [&] {
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            messages.push_back(box->text());
+            pointerRestored = QApplication::overrideCursor() == nullptr ||
+                              QApplication::overrideCursor()->shape() != Qt::WaitCursor;
+            box->button(QMessageBox::Ok)->click();
+        });
+    };
+    QTimer::singleShot(0, [&] {
+        auto* dialog = dynamic_cast<qt::FormView*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        answerTheBox();
+        dialog->findChild<QPushButton*>(QStringLiteral("cmdGo"))->click();
+        answerTheBox();
+        QTest::keyClick(dialog->findChild<QLineEdit*>(QStringLiteral("txtName")), Qt::Key_Return);
+        stayed = dialog->isVisible() && w.isLoaded();
+        dialog->close();
+    });
+    w.showModal();
+    EXPECT_TRUE(stayed);
+    EXPECT_FALSE(w.isLoaded());
+    EXPECT_TRUE(pointerRestored);
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_TRUE(messages[0].contains(QString::fromUtf8(dbtext::Busy))) << messages[0].toStdString();
+    // An internal fault is not shown in the program's own English.
+    EXPECT_FALSE(messages[1].contains(QStringLiteral("internal"))) << messages[1].toStdString();
+    EXPECT_TRUE(messages[1].contains(QStringLiteral("操作没有完成"))) << messages[1].toStdString();
+}
+
+TEST_F(BindingAction, WaitCursorIsTheApplicationsOverrideCursor) {
+    gMOpen();
+    gMOpen();
+    ASSERT_NE(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    gMclose();  // one close restores the pointer, however many opens came before
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    gMclose();
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
 }  // namespace

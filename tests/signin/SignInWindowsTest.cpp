@@ -1,20 +1,32 @@
-// The operator window: only an administrator opens it; the categories and
-// rights he sets are what the host answers from; whoever posted is never
-// deleted; and no password typed anywhere is kept in clear.
+// The sign-in and operator windows. The sign-in: a wrong password is said
+// in the window and refused, the right one signs in, and a first sign-in
+// asks for the password twice. (Whom it offers is the sign-in's own list:
+// host/SignInTest.) The operator window: only an administrator opens it;
+// the categories and rights he sets are what the host answers from;
+// whoever posted is never deleted; and no password typed anywhere is kept
+// in clear.
 #include <filesystem>
 
 #include "OfficeFixture.h"
+#include "data/FeeDatabase.h"
 #include "host/operators/SignIn.h"
 #include "signin/frmOperators.h"
 #include "signin/frmSignIn.h"
 #include "support/FileText.h"
+#include "ui/controls/KeyCodes.h"
 
 namespace fo::test {
 namespace {
 
-class OperatorsWindowTest : public OfficeTest {
+class SignInWindowsTest : public OfficeTest {
 protected:
     std::shared_ptr<frmOperators> open() { return OfficeTest::open<frmOperators>(); }
+    std::shared_ptr<frmSignIn> openSignIn(const std::string& database, int user) {
+        auto w = formInstance<frmSignIn>();
+        w->prepare(sqliteConnectionString(database), database, user);
+        w->load();
+        return w;
+    }
     static std::vector<std::string> ticked(ListView& list) {
         std::vector<std::string> out;
         for (int i = 1; i <= list.itemCount(); ++i)
@@ -23,7 +35,46 @@ protected:
     }
 };
 
-TEST_F(OperatorsWindowTest, TheCategoriesAndRightsSetHereAreWhatTheHostAnswers) {
+TEST_F(SignInWindowsTest, AWrongPasswordIsRefusedInTheWindowAndTheRightOneSignsIn) {
+    auto w = openSignIn(dbPath, 2);
+    EXPECT_EQ(w->lblDatabase.caption(), "数据库：" + dbPath);
+    EXPECT_EQ(w->cmbUser.text(), "张会计");
+    EXPECT_EQ(w->txtPassword.passwordChar(), "*");
+    EXPECT_FALSE(w->txtNew.visible());
+    w->txtPassword.userType("zhang124");
+    w->cmdOK.userClick();
+    EXPECT_TRUE(w->isLoaded());
+    EXPECT_EQ(w->lblMessage.caption(), "密码错误！");
+    EXPECT_EQ(w->txtPassword.text(), "");
+    EXPECT_FALSE(w->signedIn());
+
+    w->cmbUser.userSelect("李出纳");
+    w->txtPassword.userType("li123456");
+    w->userKey(w->txtPassword, key::Enter);  // Enter presses 登录
+    EXPECT_FALSE(w->isLoaded());
+    EXPECT_EQ(w->signedIn(), 3);
+    EXPECT_EQ(logged(), (std::vector<std::string>{"张会计|登录失败||密码错误", "李出纳|登录||成功"}));
+}
+
+TEST_F(SignInWindowsTest, TheFirstSignInOnANewDatabaseAsksForThePasswordTwice) {
+    const std::string fresh = dir.file("new.db");
+    createFeeDatabase(sqliteConnectionString(fresh));
+    auto w = openSignIn(fresh, 0);
+    ASSERT_EQ(w->cmbUser.ListCount(), 1);
+    EXPECT_EQ(w->cmbUser.text(), "系统管理员");
+    w->cmdOK.userClick();
+    EXPECT_TRUE(w->txtNew.visible());
+    EXPECT_TRUE(w->txtRepeat.visible());
+    EXPECT_FALSE(w->cmbUser.enabled());
+    EXPECT_EQ(w->lblMessage.caption(), "“系统管理员”还没有密码：请设置登录密码。（至少 6 个字符）");
+    w->txtNew.userType("新的管理密码");
+    w->txtRepeat.userType("新的管理密码");
+    w->cmdOK.userClick();
+    EXPECT_EQ(w->signedIn(), 1);
+    EXPECT_EQ(SignIn(sqliteConnectionString(fresh), fresh).attempt(1, "新的管理密码").status, SignInStatus::SignedIn);
+}
+
+TEST_F(SignInWindowsTest, TheCategoriesAndRightsSetHereAreWhatTheHostAnswers) {
     auto w = open();
     ASSERT_TRUE(w->isLoaded());
     ASSERT_TRUE(w->lvwUsers.userItemClick("k3"));
@@ -47,7 +98,7 @@ TEST_F(OperatorsWindowTest, TheCategoriesAndRightsSetHereAreWhatTheHostAnswers) 
     EXPECT_EQ(logged().back(), "系统管理员|修改操作员|李出纳（兼）|完成");
 }
 
-TEST_F(OperatorsWindowTest, OnlyAnAdministratorOpensItAndWhoeverPostedIsOnlyDisabled) {
+TEST_F(SignInWindowsTest, OnlyAnAdministratorOpensItAndWhoeverPostedIsOnlyDisabled) {
     actAs(2);
     auto refused = open();
     EXPECT_FALSE(refused->isLoaded());
@@ -85,7 +136,7 @@ std::string everyFile(const std::filesystem::path& folder) {
     return all;
 }
 
-TEST_F(OperatorsWindowTest, NoPasswordTypedAnywhereIsKeptInClear) {
+TEST_F(SignInWindowsTest, NoPasswordTypedAnywhereIsKeptInClear) {
     // The administrator gives a new clerk a first password; the clerk signs
     // in with it and chooses his own; the administrator resets it later.
     auto w = open();
@@ -96,9 +147,7 @@ TEST_F(OperatorsWindowTest, NoPasswordTypedAnywhereIsKeptInClear) {
     EXPECT_EQ(w->lvwUsers.findItem("k4")->subItem(4), "须更改");
     w->cmdClose.userClick();
 
-    auto signIn = formInstance<frmSignIn>();
-    signIn->prepare(link(), dbPath, 4);
-    signIn->load();
+    auto signIn = openSignIn(dbPath, 4);
     signIn->txtPassword.userType("first-given");
     signIn->cmdOK.userClick();
     signIn->txtNew.userType("chosen-by-him");

@@ -1,0 +1,279 @@
+// The verbs that make, read, check and carry over a fee database, run as the
+// built executable: init and init-demo, sql, check, month-end and
+// import-students; and the drive verb on a demo fee office, whose script's
+// status is the exit status once the operator signed in. (What the script
+// driver does with each line is its own test's, in-process.)
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/ExeRunner.h"
+#include "data/FeeDatabase.h"
+
+namespace {
+
+class Verbs : public fo::test::ExeTest {
+protected:
+    // What the sql verb prints for `statement` on `db`.
+    std::string sql(const std::string& db, const std::string& statement) {
+        return run({"sql", "--db", db, statement}).out;
+    }
+};
+
+// One demo office through its month-end: only an administrator carries
+// over, a month not over must be named, and the books check passes before
+// and after; then a removed trail shows in the check, both ways.
+TEST_F(Verbs, InitDemoSummarisesTheOfficeWhoseMonthEndIsAnAdministratorsNamedStepAndCheckFindsADamagedTrail) {
+    const std::string db = path("school.db");
+    const auto made = run({"init-demo", db, "--students", "30", "--seed", "3", "--today", "2026-11-05"});
+    ASSERT_EQ(made.exitCode, 0) << made.err;
+    for (const char* line : {"students:              30", "months carried over:   2", "open month:            202611",
+                             "receipts:"})
+        EXPECT_NE(made.out.find(line), std::string::npos) << made.out;
+    auto r = run({"check", "--db", db});
+    EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
+    EXPECT_EQ(r.out, "ok\n");
+
+    std::ofstream(path("clerk")) << "zhang123\n";
+    std::ofstream(path("admin")) << "admin123\n";
+    r = run({"month-end", "--db", db, "--today", "2026-11-07", "--user", "2", "--password-file", path("clerk")});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("only an administrator"), std::string::npos) << r.err;
+    const std::vector<std::string> admin = {"month-end", "--db", db, "--password-file", path("admin"), "--today", "2026-11-07"};
+    r = run(admin);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("202611 is not over yet; name it with --month 202611"), std::string::npos) << r.err;
+    auto words = admin;
+    words.insert(words.end(), {"--month", "202610"});
+    EXPECT_EQ(run(words).exitCode, 1);
+    EXPECT_EQ(sql(db, "select count(*) from hisxsinfo where jzyf='202611'"), "count(*)\n0\n");
+    words = admin;
+    words.insert(words.end(), {"--month", "202611"});
+    r = run(words);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("carried over 202611"), std::string::npos) << r.out;
+    EXPECT_NE(run({"log", "--db", db}).out.find("\t月末结转\t202611\t"), std::string::npos);
+    EXPECT_EQ(run({"check", "--db", db}).out, "ok\n");
+
+    // A reduction whose log row is gone, and a log row of a void whose
+    // receipt was turned back to live. (Each fault of the books themselves:
+    // the books check's own tests.)
+    const auto damage = run({"sql", "--db", db,
+                             "delete from sys_log where id=(select min(id) from sys_log where operation='减免');"
+                             "update PJML set pjState='' where djbh=(select min(djbh) from sys_log where"
+                             " operation='作废票据')"});
+    ASSERT_EQ(damage.exitCode, 0) << damage.err;
+    r = run({"check", "--db", db});
+    EXPECT_EQ(r.exitCode, 1) << r.err;
+    EXPECT_NE(r.out.find("在操作日志中没有记载。 [audit-missing]\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("在账中不存在或没有作废。 [audit-orphan]\n"), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find("ok\n"), std::string::npos);
+}
+
+// An empty office: the books check passes, there is no student, and the
+// administrator is there to sign in and choose his password; its first
+// students come from a roster, each row said first, then the accepted
+// written.
+TEST_F(Verbs, InitWritesEmptyBooksWithTheAdministratorAndARosterFillsThem) {
+    const std::string db = path("office.db");
+    const auto r = run({"init", db});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(run({"check", "--db", db}).out, "ok\n");
+    EXPECT_EQ(sql(db, "select count(*) as n from kdw_xs"), "n\n0\n");
+    EXPECT_EQ(sql(db, "select id,admin,pwhash from sys_user"), "id\tadmin\tpwhash\n1\t1\t\n");
+
+    sql(db, "insert into kdw_bj(id,mc) values(1,'小班一班')");
+    sql(db, "insert into kdw_sflx(id,mc,sfxmid,je) values(1,'全日制',0,0)");
+    const std::string roster = path("roster.csv");
+    std::ofstream(roster) << "学号,姓名,班级,收费类型\n20260001,王小明,小班一班,全日制\n20260001,李二,小班一班,全日制\n";
+    const auto preview = run({"import-students", "--db", db, roster, "--dry-run"});
+    EXPECT_EQ(preview.exitCode, 0) << preview.err;
+    EXPECT_EQ(preview.out, "2\taccepted\t20260001\t王小明\n3\trefused\t20260001\t李二\t学号20260001已经用过\n"
+                           "1 of 2 rows would be imported (dry run: nothing written)\n");
+    EXPECT_EQ(sql(db, "select count(*) as n from kdw_xs"), "n\n0\n");
+    const auto imported = run({"import-students", "--db", db, roster});
+    EXPECT_EQ(imported.exitCode, 0) << imported.err;
+    EXPECT_NE(imported.out.find("imported 1 students"), std::string::npos) << imported.out;
+    EXPECT_EQ(sql(db, "select xm,jm from kdw_xs"), "xm\tjm\n王小明\tWXM\n");
+    EXPECT_EQ(run({"check", "--db", db}).out, "ok\n");
+}
+
+// Nothing is written over a file or into a folder that is not there, and
+// anything but a fee database is refused untouched, by every verb alike.
+TEST_F(Verbs, NoVerbWritesOverAFileOrIntoNoFolderAndAnythingButAFeeDatabaseIsRefusedUntouched) {
+    const std::string office = path("office.db");
+    ASSERT_EQ(run({"init", office}).exitCode, 0);
+    const auto again = run({"init", office});
+    EXPECT_EQ(again.exitCode, 1);
+    EXPECT_NE(again.err.find("already exists"), std::string::npos) << again.err;
+    EXPECT_EQ(sql(office, "select count(*) as n from sys_user"), "n\n1\n");
+    const std::string taken = path("taken.db");
+    std::ofstream(taken) << "not a fee office";
+    const auto refused = run({"init-demo", taken, "--students", "5"});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_NE(refused.err.find("already exists"), std::string::npos) << refused.err;
+    EXPECT_EQ(fo::test::readWholeFile(taken), "not a fee office");
+    // A folder that is not there is named as a command line names it.
+    const auto nowhere = run({"init-demo", path("nowhere") + "/demo.db", "--students", "5"});
+    EXPECT_EQ(nowhere.exitCode, 1);
+    EXPECT_NE(nowhere.err.find("does not exist (nothing was written)"), std::string::npos) << nowhere.err;
+    EXPECT_EQ(nowhere.err.find("打开数据库"), std::string::npos) << nowhere.err;
+
+    const std::string text = path("notes.txt");
+    std::ofstream(text) << "not a database\n";
+    const auto notes = run({"check", "--db", text});
+    EXPECT_EQ(notes.exitCode, 2);
+    EXPECT_NE(notes.err.find("notes.txt"), std::string::npos) << notes.err;
+    EXPECT_EQ(fo::test::readWholeFile(text), "not a database\n");
+    // Every verb says the same of a database that is not there, in the
+    // command line's words, and exits 2.
+    const std::string missing = path("missing.db");
+    const std::vector<std::vector<std::string>> verbs = {
+        {"check", "--db", missing}, {"sql", "--db", missing, "select 1"}, {"log", "--db", missing},
+        {"copy", "--from", missing, "--to", path("to.db")}, {"month-end", "--db", missing},
+        {"drive", "--db", missing, text}, {"tour", "--db", missing, "--out", path("pictures")}};
+    for (const auto& words : verbs) {
+        const auto r = run(words);
+        EXPECT_EQ(r.exitCode, 2) << words.front() << r.err;
+        EXPECT_EQ(r.err.find("重新选择"), std::string::npos) << words.front() << r.err;
+        if (words.front() != "drive") {
+            EXPECT_NE(r.err.find("no fee database at"), std::string::npos) << words.front() << r.err;
+        }
+    }
+    EXPECT_FALSE(std::filesystem::exists(missing));
+}
+
+TEST_F(Verbs, SqlReportsTheRowsAffectedPrintsTabSeparatedRowsAndSendsErrorsToStandardError) {
+    const std::string db = path("fee.db");
+    fo::createFeeDatabase(fo::sqliteConnectionString(db))->close();
+    auto created = run({"sql", "--db", db, "create table t(id int, name varchar(20), je money)"});
+    EXPECT_EQ(created.exitCode, 0) << created.err;
+    EXPECT_EQ(created.out, "0 rows affected\n");
+    EXPECT_EQ(sql(db, "insert into t(id,name,je) values(1,'张三',11.5),(2,'O''Brien',null),(3,'李四',0)"),
+              "3 rows affected\n");
+    auto updated = run({"sql", "--db", db, "--dialect", "0", "update t set je=je+1 where je is not null"});
+    EXPECT_EQ(updated.exitCode, 0) << updated.err;
+    EXPECT_EQ(updated.out, "2 rows affected\n");
+
+    auto rows = run({"sql", "--dialect", "1", "--db", db, "select id, name as 姓名, je from t where id<3 order by id"});
+    EXPECT_EQ(rows.exitCode, 0) << rows.err;
+    EXPECT_EQ(rows.out, "id\t姓名\tje\n1\t张三\t12.5\n2\tO'Brien\t\n");
+    EXPECT_EQ(rows.err, "");
+    // A query without rows still names its columns.
+    EXPECT_EQ(sql(db, "select id, name from t where id > 5"), "id\tname\n");
+
+    // An engine error: the clerk's words first, then the engine's own for
+    // the administrator, on standard error with exit status 1.
+    auto failed = run({"sql", "--db", db, "select * from no_such_table"});
+    EXPECT_EQ(failed.exitCode, 1);
+    EXPECT_EQ(failed.out, "");
+    EXPECT_NE(failed.err.find("数据库操作失败"), std::string::npos) << failed.err;
+    EXPECT_NE(failed.err.find("no such table: no_such_table"), std::string::npos) << failed.err;
+}
+
+class DriveVerb : public fo::test::ExeTest {
+protected:
+    void SetUp() override {
+        ExeTest::SetUp();
+        db_ = path("demo.db");
+        const auto made = run({"init-demo", db_, "--students", "8", "--today", "2026-10-15"});
+        ASSERT_EQ(made.exitCode, 0) << made.err;
+    }
+
+    fo::test::ExeRun drive(const std::string& script, std::vector<std::string> extra = {}) {
+        const std::string file = path("script.txt");
+        std::ofstream(file) << script;
+        std::vector<std::string> words = {"drive", "--db", db_, "--settings", path("settings")};
+        words.insert(words.end(), extra.begin(), extra.end());
+        words.push_back(file);
+        return run(words);
+    }
+
+    std::string db_;
+};
+
+TEST_F(DriveVerb, ItSignsInWithThePasswordOfAFileOrTheEnvironmentRefusesWithoutOneAndExitsWithTheScriptsStatus) {
+    const std::string script = "open frmMsg\nclick cmdOK\n";
+    std::ofstream(path("clerk")) << "li123456\n";
+    auto r = drive(script, {"--user", "3", "--password-file", path("clerk")});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+
+    ::unsetenv("FEEOFFICE_PASSWORD");
+    r = drive(script);
+    EXPECT_EQ(r.exitCode, 3);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "feeoffice drive: operator 1 needs his password: --password-file FILE or FEEOFFICE_PASSWORD\n");
+    ::setenv("FEEOFFICE_PASSWORD", "li123457", 1);
+    r = drive(script, {"--user", "3"});
+    EXPECT_EQ(r.exitCode, 3);
+    EXPECT_EQ(r.err, "feeoffice drive: wrong password for operator 3\n");
+
+    // The office's log has each sign-in, the refused one included, and each sign-out.
+    const auto log = run({"log", "--db", db_});
+    EXPECT_EQ(log.exitCode, 0);
+    std::size_t at = 0;
+    for (const std::string entry : {"\t登录\t\t\t成功\n", "\t退出登录\t\t\t完成\n", "\t登录失败\t\t\t密码错误\n"}) {
+        at = log.out.find(entry, at);
+        ASSERT_NE(at, std::string::npos) << entry << log.out;
+    }
+    std::istringstream lines(log.out);
+    for (std::string line; std::getline(lines, line);)
+        if (line.find("登录") != std::string::npos) {
+            EXPECT_NE(line.find("\t3 李出纳\t"), std::string::npos) << line;
+        }
+
+    // Signed in from the environment, a failed expectation exits 1 naming its line.
+    ::setenv("FEEOFFICE_PASSWORD", fo::test::kDemoAdminPassword, 1);
+    r = drive("open frmMsg\nexpect sql \"select count(*) from kdw_xs\" 9\nclose\n");
+    EXPECT_EQ(r.exitCode, 1) << r.err;
+    EXPECT_NE(r.out.find("FAIL line 2"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("9"), std::string::npos) << r.out;
+}
+
+// A probe reads and never writes, and only an administrator's script probes:
+// a clerk's script cannot make him administrator or erase his trail.
+TEST_F(DriveVerb, AProbeNeverWritesAndIsAnAdministratorsStep) {
+    ::setenv("FEEOFFICE_PASSWORD", "admin123", 1);
+    for (const std::string sql : {"update sys_user set admin=1 where id=3", "delete from sys_log",
+                                  "select 1; delete from sys_log"}) {
+        const auto r = drive("expect sql \"" + sql + "\" 0\n");
+        EXPECT_EQ(r.exitCode, 2) << sql << r.out << r.err;
+    }
+    EXPECT_EQ(drive("expect sql \"select admin from sys_user where id=3\" 0\n").exitCode, 0);
+    EXPECT_NE(run({"log", "--db", db_}).out, "");
+
+    std::ofstream(path("clerk")) << "li123456\n";
+    const auto r = drive("expect sql \"select count(*) from sys_user\" 3\n", {"--user", "3", "--password-file", path("clerk")});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_NE(r.err.find("administrator"), std::string::npos) << r.err;
+}
+
+// Rights hold in the windows, whoever opens them, once he signed in with
+// his password: operator 3 may look at receipts but neither reprint nor void
+// them, and may not open a batch window at all, be it through the entry
+// operation or the window's own name; operator 2 has the right to reprint.
+TEST_F(DriveVerb, AClerkCannotDoWhatHisRightsDoNotAllowThroughAnyEntry) {
+    std::ofstream(path("clerk")) << "li123456\n";
+    std::ofstream(path("accountant")) << "zhang123\n";
+    const std::vector<std::string> clerk = {"--user", "3", "--password-file", path("clerk")};
+    auto r = drive("open ShowPJinfo\nexpect enabled cmdZF 0\nexpect enabled cmdPrintRe 0\nclick cmdZF\n", clerk);
+    EXPECT_EQ(r.exitCode, 2) << r.out << r.err;
+    EXPECT_NE(r.err.find("'cmdZF' is disabled"), std::string::npos) << r.err;
+    r = drive("open ShowPJinfo\nexpect enabled cmdPrintRe 1\n", {"--user", "2", "--password-file", path("accountant")});
+    EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
+    for (const std::string window : {"ShowBachJm", "frmJmBachList", "frmBachJM", "frmBachJM_next"}) {
+        r = drive("open " + window + "\n", clerk);
+        EXPECT_EQ(r.exitCode, 0) << window << r.err;
+        EXPECT_EQ(r.out, "message 提示|您没有“批量减免、应收明细表-减免”的权限，请与管理员联系。\n") << window;
+    }
+    // What he may do stays open to him: single reductions.
+    r = drive("open ShowJMJL\nclose\n", clerk);
+    EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
+    EXPECT_NE(r.out.find("open frmjmjlNew\n"), std::string::npos) << r.out;
+}
+
+}  // namespace

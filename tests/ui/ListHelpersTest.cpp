@@ -1,0 +1,301 @@
+// The list helpers: a list filled from a set (whole, or still being read),
+// the list helper object's columns, fills and sum row, and the column widths
+// both keep for the clerk.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "ui/Form.h"
+#include "ui/controls/ListView.h"
+#include "ui/controls/ProgressBar.h"
+#include "ui/RecordsetBuilder.h"
+#include "ui/UiFixture.h"
+#include "ui/lists/clsLvw2012.h"
+#include "ui/lists/mdl1.h"
+
+namespace fo::test {
+namespace {
+
+// The rows of a statement still being read, handed over a few at a time.
+class ChunkedRows final : public RowSource {
+public:
+    explicit ChunkedRows(std::vector<std::vector<Value>> rows) : rows_(std::move(rows)) {}
+    bool readMore(Recordset& to, std::size_t rows) override {
+        for (std::size_t n = 0; n < std::min<std::size_t>(rows, 7) && next_ < rows_.size(); ++n) to.appendRow(rows_[next_++]);
+        return next_ < rows_.size();
+    }
+
+private:
+    std::vector<std::vector<Value>> rows_;
+    std::size_t next_ = 0;
+};
+
+// 30 receipts, newest first, amounts that add up exactly only in fixed point.
+std::vector<std::vector<Value>> receipts() {
+    std::vector<std::vector<Value>> rows;
+    for (int id = 30; id >= 1; --id)
+        rows.push_back({Value(id), Value("SF" + std::to_string(1000 + id)), Value(Currency::fromRaw(1000 + id * 1001)),
+                        id % 4 ? Value("备注") : Value()});
+    return rows;
+}
+
+// The same receipts as a set still being read: five rows there, the rest to come.
+RecordsetPtr receiptsBeingRead() {
+    auto rs = std::make_shared<Recordset>();
+    for (const char* f : {"id", "单据编号", "金额", "备注"}) rs->appendField(f);
+    std::vector<std::vector<Value>> rows = receipts();
+    for (int i = 0; i < 5; ++i) rs->appendRow(rows[static_cast<std::size_t>(i)]);
+    rs->open();
+    rs->readFrom(std::make_unique<ChunkedRows>(std::vector<std::vector<Value>>(rows.begin() + 5, rows.end())));
+    return rs;
+}
+
+class ListHelpers : public UiTest {
+protected:
+    void SetUp() override {
+        UiTest::SetUp();
+        helper.strFormName = "frmJmBachList";
+        helper.setLvw(lvw);
+    }
+    RecordsetPtr bills() {
+        return makeSet({"id", "单据编号", "金额", "备注"},
+                       {{Value(11), Value("SF0001"), money("12.5"), Value()},
+                        {Value(12), Value("SF0002"), money("0.1"), Value("补")},
+                        {Value(13), Value("TF0001"), money("0.2"), Value("")}});
+    }
+    RecordsetPtr arrears() {
+        return makeSet({"id", "xsid", "姓名", "欠费金额"},
+                       {{Value(7), Value(70), Value("张三"), money("100")},
+                        {Value(8), Value(80), Value(), money("0.335")},
+                        {Value(9), Value(90), Value("王五"), Value("12元")}});
+    }
+    std::vector<std::string> captions() {
+        std::vector<std::string> out;
+        for (int i = 1; i <= lvw.columnCountOf(); ++i) out.push_back(lvw.column(i).text);
+        return out;
+    }
+    // Three columns, as a window's list has them before widths are restored.
+    void threeColumns() {
+        for (const char* c : {"单据编号", "金额", "备注"}) lvw.addColumn(std::string("k") + c, c, 777);
+    }
+    std::string stored(const std::string& section, const std::string& key) {
+        return store->getSetting("tavro", section, key, "(missing)");
+    }
+    Form form{"frmBILLML"};
+    ListView lvw{form, "ListView1"};
+    clsLvw2012 helper;
+};
+
+TEST_F(ListHelpers, BuildsColumnsAfterTheIdKeysRowsByItAndTotalsTheSumColumnInARedRowLast) {
+    EXPECT_TRUE(setLvwHead(bills(), lvw, true, ""));
+    ASSERT_EQ(lvw.columnCountOf(), 3);
+    EXPECT_EQ(lvw.column(1).text + "|" + lvw.column(2).key, "单据编号|k金额");
+    ASSERT_EQ(lvw.itemCount(), 3) << "no sum row without a sum caption";
+    EXPECT_EQ(lvw.item(1).key() + "|" + lvw.item(1).text() + "|" + lvw.item(1).subItem(1) + "|" + lvw.item(1).subItem(2),
+              "k11|SF0001|12.5|") << "a null shows empty";
+    setLvwHead(bills(), lvw, false, "金额");
+    ASSERT_EQ(lvw.itemCount(), 4) << "a refill replaces the rows";
+    EXPECT_EQ(lvw.item(1).subItem(1) + "|" + lvw.item(2).subItem(1) + "|" + lvw.item(2).subItem(2), "12.50|0.10|补");
+    const ListItem& sum = lvw.item(4);
+    EXPECT_EQ(sum.key() + "|" + sum.text() + "|" + sum.subItem(1), "k0|合计|12.80");
+    EXPECT_EQ(sum.cellForeColor(1), 255);
+    EXPECT_EQ(sum.foreColor(), 255);
+    EXPECT_EQ(lvw.item(1).foreColor(), 0);
+    EXPECT_EQ(lvw.column(2).alignment, Alignment::Right);
+    // An empty set keeps the columns without BlnHead and still gets its zero sum row.
+    setLvwHead(makeSet({"id", "单据编号", "金额", "备注"}, {}), lvw, false, "金额");
+    EXPECT_EQ(lvw.columnCountOf(), 3);
+    ASSERT_EQ(lvw.itemCount(), 1);
+    EXPECT_EQ(lvw.item(1).text() + "|" + lvw.item(1).subItem(1), "合计|0.00");
+}
+
+TEST_F(ListHelpers, AListStillBeingReadShowsRowForRowWhatTheWholeSetShowsAndItsSumLast) {
+    ListView whole{form, "whole"};
+    setLvwHead(makeSet({"id", "单据编号", "金额", "备注"}, receipts()), whole, true, "金额");
+    setLvwHead(receiptsBeingRead(), lvw, true, "金额");
+    ASSERT_EQ(lvw.shownCount(), 5) << "only the rows read are drawn, and no sum row yet";
+    EXPECT_FALSE(lvw.rowsComplete());
+    EXPECT_EQ(lvw.rowKey(5), "k26");
+    EXPECT_TRUE(lvw.readMoreRows());
+    EXPECT_EQ(lvw.shownCount(), 12);
+    EXPECT_EQ(lvw.rowCell(12, 2), "2.00") << "receipt 19: 0.1 + 19 x 0.1001, shown with two decimals";
+    // Everything that needs every row reads the rest first.
+    ASSERT_EQ(lvw.itemCount(), 31);
+    EXPECT_TRUE(lvw.rowsComplete());
+    for (int r = 1; r <= 31; ++r) {
+        ASSERT_EQ(lvw.rowKey(r), whole.item(r).key()) << r;
+        for (int c = 1; c <= 3; ++c) ASSERT_EQ(lvw.rowCell(r, c), whole.item(r).cell(c)) << r << "," << c;
+    }
+    const ListItem& sum = lvw.item(31);
+    EXPECT_EQ(sum.key(), "k0");
+    EXPECT_EQ(sum.subItem(1), "49.55") << "30 x 0.1 + 0.1001 x 465 = 49.5465, added exactly";
+    EXPECT_EQ(sum.foreColor(), color::Red);
+    EXPECT_EQ(lvw.item(1).foreColor(), color::Black);
+    EXPECT_EQ(lvw.column(2).alignment, Alignment::Right);
+}
+
+TEST_F(ListHelpers, ClicksKeysAndSelectionWorkOnRowsThatHaveNoItemYet) {
+    std::vector<std::string> clicked;
+    lvw.ItemClick = [&](ListItem& it) { clicked.push_back(it.key() + "|" + it.text() + "|" + std::to_string(it.index())); };
+    setLvwHead(receiptsBeingRead(), lvw, true, "金额");
+    ASSERT_TRUE(lvw.userRowClick(3));
+    EXPECT_EQ(lvw.selectedItem()->key(), "k28");
+    // A key among the rows read is found without reading on.
+    EXPECT_EQ(listedAmount(lvw, "k27", "金额"), Currency::parse("2.80"));
+    EXPECT_FALSE(lvw.rowsComplete());
+    // One further down is found after the rest is read; selection moves to it.
+    ASSERT_TRUE(lvw.userItemClick("k2"));
+    EXPECT_TRUE(lvw.rowsComplete());
+    EXPECT_EQ(clicked, (std::vector<std::string>{"k28|SF1028|3", "k2|SF1002|29"}));
+    EXPECT_FALSE(lvw.item(3).selected());
+    EXPECT_TRUE(lvw.item(29).selected());
+    EXPECT_EQ(lvw.findItem("k31"), nullptr);
+    // An edited row shows its edit; an item added comes after the sum row.
+    lvw.item(4).setSubItem(2, "改过");
+    EXPECT_EQ(lvw.rowCell(4, 3), "改过");
+    lvw.addItem("k99", "追加");
+    EXPECT_EQ(lvw.item(32).index(), 32);
+    EXPECT_EQ(lvw.findItem("k99")->text(), "追加");
+    EXPECT_THROW(lvw.addItem("k5", "重复"), std::invalid_argument);
+    EXPECT_THROW(lvw.removeItem(2), std::logic_error);
+    lvw.removeItem(32);
+    EXPECT_EQ(lvw.itemCount(), 31);
+    // A refill drops the rows and their items.
+    setLvwHead(bills(), lvw, false, "金额");
+    EXPECT_EQ(lvw.itemCount(), 4);
+    EXPECT_EQ(lvw.selectedItem(), nullptr);
+}
+
+TEST_F(ListHelpers, ARowNumberColumnComesFirstUnlessTheFirstFieldKeysTheRowsAndHiddenCaptionsGetWidthZero) {
+    auto rs = arrears();
+    helper.initColumns(*rs, 0, "");
+    EXPECT_EQ(captions(), (std::vector<std::string>{"序号", "id", "xsid", "姓名", "欠费金额"}));
+    EXPECT_EQ(lvw.column(1).key, "k序号");
+    EXPECT_TRUE(lvw.visible());
+    helper.initList(*rs, lvw);
+    ASSERT_EQ(lvw.itemCount(), 3);
+    EXPECT_EQ(lvw.item(2).key(), "k2");
+    EXPECT_EQ(lvw.item(2).text(), "2");
+    EXPECT_EQ(lvw.item(2).subItem(1), "8");
+    EXPECT_EQ(lvw.item(2).subItem(3), "");
+    // A fill closes the set only when asked; a refill replaces the rows.
+    helper.initData(lvw, *rs, true, false);
+    EXPECT_EQ(rs->state(), Recordset::Open);
+    helper.blnCloseRecAfterInit = true;
+    helper.initData2012(*rs, lvw);
+    EXPECT_EQ(rs->state(), Recordset::Closed);
+    EXPECT_EQ(lvw.itemCount(), 3);
+
+    // With field key the first field keys the rows; hidden captions get width zero.
+    helper.blnFieldKey = true;
+    rs = arrears();
+    helper.initColumns(*rs, 1, "xsid,欠费金额");
+    EXPECT_EQ(captions(), (std::vector<std::string>{"xsid", "姓名", "欠费金额"}));
+    EXPECT_EQ((std::vector<int>{lvw.column(1).width, lvw.column(2).width, lvw.column(3).width}),
+              (std::vector<int>{0, 1500, 0}));
+    helper.initList(*rs, lvw);
+    EXPECT_EQ(lvw.item(1).key() + "|" + lvw.item(1).text() + "|" + lvw.item(1).subItem(1) + "|" + lvw.item(1).subItem(2),
+              "k7|7|70|张三");
+}
+
+TEST_F(ListHelpers, KeyIdFillsSelectTheRowOfTheGivenIdAndCountProgress) {
+    auto rs = arrears();
+    helper.initListKeyIDNoProgress(*rs, lvw, "8");
+    ASSERT_NE(lvw.selectedItem(), nullptr);
+    EXPECT_EQ(lvw.selectedItem()->key(), "k8");
+
+    Form progress("frmProgress");
+    ProgressBar bar(progress, "ProgressBar1");
+    auto again = arrears();
+    helper.initListKeyID(*again, lvw, "9", progress);
+    EXPECT_EQ(bar.max(), 3);
+    EXPECT_EQ(bar.value(), 4);
+    EXPECT_EQ(lvw.selectedItem()->key(), "k9");
+    EXPECT_TRUE(lvw.visible());
+    progress.unload();
+}
+
+TEST_F(ListHelpers, SumRowTotalsTheListedColumnsWithTwoDecimalsAndCellsAreReachedByCaption) {
+    helper.blnFieldKey = true;
+    auto rs = arrears();
+    helper.initColumns(*rs, 0, "");
+    helper.initList(*rs, lvw);
+    helper.addSumRow("欠费金额,xsid");
+    ASSERT_EQ(lvw.itemCount(), 4);
+    const ListItem& sum = lvw.item(4);
+    EXPECT_EQ(sum.key() + "|" + sum.text(), "k0|合计");
+    std::vector<std::string> owed;  // text is read as a number
+    for (int r = 1; r <= 4; ++r) owed.push_back(helper.getLvwColumnValueFromIndx("欠费金额", r));
+    EXPECT_EQ(owed, (std::vector<std::string>{"100.00", "0.34", "12.00", "112.34"}));
+    EXPECT_EQ(helper.getLvwColumnValueFromIndx("xsid", 4), "240.00");
+    EXPECT_NE(sum.cellForeColor(3), sum.cellForeColor(2)) << "the summed cells stand out";
+    EXPECT_EQ(lvw.column(4).alignment, Alignment::Right);
+    EXPECT_EQ(lvw.column(3).alignment, Alignment::Left);
+    // Cells are read and written by caption.
+    EXPECT_THROW(helper.getLvwColumnValueSEL("姓名"), std::logic_error);
+    lvw.setSelectedItem(&lvw.item(3));
+    EXPECT_EQ(helper.getLvwColumnValueSEL("姓名"), "王五");
+    helper.SetLvwColumnValueFromIndx("id", 2, "首列");
+    helper.SetLvwColumnValueFromIndx("姓名", 2, "李四");
+    EXPECT_EQ(lvw.item(2).text(), "首列");
+    EXPECT_EQ(lvw.item(2).subItem(2), "李四");
+    helper.SetLvwColumnColorFromIndx("姓名", 2, 0xFF0000);
+    EXPECT_EQ(lvw.item(2).cellForeColor(2), 0xFF0000);
+    EXPECT_THROW(helper.getLvwColumnValueFromIndx("没有", 1), std::logic_error);
+}
+
+TEST_F(ListHelpers, ModuleRoutineStoresNegativeAsAndRestoresZeroOrMissingAs1000AndSavesFirstWidthsOnlyWhereNoneWas) {
+    threeColumns();
+    store->saveSetting("tavro", "frmBILLMLListView1", "k3", "2500");
+    getGridWidth("frmBILLML", lvw);
+    EXPECT_EQ(lvw.column(1).width, 1000) << "never saved";
+    EXPECT_EQ(lvw.column(3).width, 2500);
+    lvw.setColumnWidth(0, 1800);
+    lvw.setColumnWidth(1, -5);
+    lvw.setColumnWidth(2, 0);
+    setGridWidth("frmBILLML", lvw);
+    EXPECT_EQ(stored("frmBILLMLListView1", "k1"), "1800");
+    EXPECT_EQ(stored("frmBILLMLListView1", "k2"), "1000");
+    EXPECT_EQ(stored("frmBILLMLListView1", "k3"), "0");
+    getGridWidth("frmBILLML", lvw);
+    EXPECT_EQ(lvw.column(3).width, 1000) << "a column saved at 0 comes back at 1000";
+
+    // First widths go only where the clerk never saved one (another list's).
+    store->saveSetting("tavro", "frmFirstListView1", "k2", "900");
+    saveFirstGridWidths("frmFirst", lvw, [](const std::string& caption) {
+        return caption == "单据编号" ? 2200 : caption == "金额" ? 1200 : 0;
+    });
+    getGridWidth("frmFirst", lvw);
+    EXPECT_EQ(lvw.column(1).width, 2200) << "a first width";
+    EXPECT_EQ(lvw.column(2).width, 900) << "the clerk's width stays";
+    EXPECT_EQ(lvw.column(3).width, 1000) << "no first width: restored as a missing one";
+    EXPECT_EQ(stored("frmFirstListView1", "k3"), "(missing)");
+}
+
+TEST_F(ListHelpers, ListHelperStoresNegativeAsZeroRestoresZeroOrUnreadableAs1500AndBoundListsSaveOnRelease) {
+    threeColumns();
+    lvw.setColumnWidth(0, -1);
+    helper.gSetLvwColumnWidth(lvw, "sec");
+    EXPECT_EQ(stored("sec", "k1"), "0");
+    store->saveSetting("tavro", "sec", "k2", "abc");
+    store->saveSetting("tavro", "sec", "k3", "2222");
+    helper.gGetLvwColumnWidth(lvw, "sec");
+    EXPECT_EQ(lvw.column(1).width, 1500);
+    EXPECT_EQ(lvw.column(2).width, 1500);
+    EXPECT_EQ(lvw.column(3).width, 2222);
+
+    // A bound list's widths live under the window's and the list's name.
+    {
+        clsLvw2012 bound;
+        bound.strFormName = "frmJmBachList";
+        bound.setLvw(lvw);
+        lvw.setColumnWidth(2, 3210);
+    }
+    EXPECT_EQ(stored("frmJmBachListListView1", "k3"), "3210");
+    lvw.setColumnWidth(2, 1);
+    helper.getColWidth();  // bound to the same window's list
+    EXPECT_EQ(lvw.column(3).width, 3210);
+}
+
+}  // namespace
+}  // namespace fo::test
