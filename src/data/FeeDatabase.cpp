@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "data/CashTotals.h"
 #include "data/DatesAsText.h"
 #include "data/Dialect.h"
 #include "data/FeeSchema.h"
@@ -322,6 +323,8 @@ const std::vector<UpgradeStep>& upgradeSteps() {
         // Version 12: the cash journal by day (ix_INandOutML_czrq).
         {11, addLargeBooksIndexes},
         {12, indexJournalSpansWhole},
+        // Version 14: the cash journal's totals, kept by triggers.
+        {13, keepCashTotals},
     };
     return steps;
 }
@@ -336,6 +339,7 @@ void upgrade(Connection& cn, const std::string& name) {
         // passwords are hashed before it.
         hashOperatorPasswords(cn);
         rebuildUnstamped(cn);
+        keepCashTotals(cn);
     } else {
         for (const UpgradeStep& step : upgradeSteps())
             if (step.from >= version && step.from < kFeeSchemaVersion) step.apply(cn);
