@@ -128,6 +128,16 @@ void createPgCashTotalsTriggers(Connection& cn) {
     }
 }
 
+void dropCashTotalsTriggers(Connection& cn) {
+    const bool server = onServer(cn);
+    for (const Part& p : kParts) {
+        if (server) cn.execute("drop trigger if exists " + triggerName(p) + " on " + p.table);
+        else
+            for (const char* change : {"_insert", "_delete", "_update"})
+                cn.execute("drop trigger if exists " + triggerName(p) + change);
+    }
+}
+
 std::string journalCashTotalsQuery(Connection& cn) {
     return "select " + keyAndSums(onServer(cn), Triple{}) +
            " from INandOutML j inner join INandOut l on l.num=j.id inner join kdw_sfjlmx i on i.sfjlid=j.id" + kGroup;
@@ -136,13 +146,11 @@ std::string journalCashTotalsQuery(Connection& cn) {
 void keepCashTotals(Connection& cn) {
     const bool server = onServer(cn);
     if (!tableExists(cn, kCashTotalsTable)) cn.execute(server ? pgFeeTablesScript(kTable) : std::string(kTable));
+    dropCashTotalsTriggers(cn);
     if (server) {
         createPgCashTotalsTriggers(cn);
         grantPgReadOnlyTable(cn, kCashTotalsTable);
     } else {
-        for (const Part& p : kParts)
-            for (const char* change : {"_insert", "_delete", "_update"})
-                cn.execute("drop trigger if exists " + triggerName(p) + change);
         cn.execute(sqliteCashTotalsTriggers());
     }
     cn.execute(std::string("delete from ") + kCashTotalsTable);

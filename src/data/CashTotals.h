@@ -39,6 +39,10 @@ const std::string& sqliteCashTotalsTriggers();
 // owner inside the caller's transaction; made anew when there.
 void createPgCashTotalsTriggers(Connection& cn);
 
+// The triggers gone, where they are (an upgrade step that changes a column
+// they name; version 14 makes them again).
+void dropCashTotalsTriggers(Connection& cn);
+
 // The totals as they follow from the journal now, one statement: rows of
 // yf, userid, subid, prefix, sfxmid, je, ysk, n.
 std::string journalCashTotalsQuery(Connection& cn);

@@ -210,6 +210,9 @@ void alterNumbersOnServer(Connection& cn) {
         views.emplace_back(rs->field(std::size_t{0}).toText(), rs->field(1).toText());
     for (auto it = views.rbegin(); it != views.rend(); ++it)
         cn.execute("drop view if exists \"" + it->first + "\" cascade");
+    // Nor will it change a column a trigger's list names (the cash totals'
+    // name djbh; version 14 makes them).
+    dropCashTotalsTriggers(cn);
     for (const auto& [table, order] : kBinaryNumberTables)
         cn.execute(std::string("alter table ") + table + " alter column djbh type character varying(50)");
     for (const auto& [name, definition] : views) cn.execute("create view \"" + name + "\" as " + definition);
