@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "data/CashTotals.h"
 #include "data/DatesAsText.h"
 #include "data/Dialect.h"
 #include "data/FeeSchema.h"
@@ -209,6 +210,9 @@ void alterNumbersOnServer(Connection& cn) {
         views.emplace_back(rs->field(std::size_t{0}).toText(), rs->field(1).toText());
     for (auto it = views.rbegin(); it != views.rend(); ++it)
         cn.execute("drop view if exists \"" + it->first + "\" cascade");
+    // Nor will it change a column a trigger's list names (the cash totals'
+    // name djbh; version 14 makes them).
+    dropCashTotalsTriggers(cn);
     for (const auto& [table, order] : kBinaryNumberTables)
         cn.execute(std::string("alter table ") + table + " alter column djbh type character varying(50)");
     for (const auto& [name, definition] : views) cn.execute("create view \"" + name + "\" as " + definition);
@@ -322,6 +326,8 @@ const std::vector<UpgradeStep>& upgradeSteps() {
         // Version 12: the cash journal by day (ix_INandOutML_czrq).
         {11, addLargeBooksIndexes},
         {12, indexJournalSpansWhole},
+        // Version 14: the cash journal's totals, kept by triggers.
+        {13, keepCashTotals},
     };
     return steps;
 }
@@ -336,6 +342,7 @@ void upgrade(Connection& cn, const std::string& name) {
         // passwords are hashed before it.
         hashOperatorPasswords(cn);
         rebuildUnstamped(cn);
+        keepCashTotals(cn);
     } else {
         for (const UpgradeStep& step : upgradeSteps())
             if (step.from >= version && step.from < kFeeSchemaVersion) step.apply(cn);

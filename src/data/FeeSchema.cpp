@@ -1,5 +1,6 @@
 #include "data/FeeSchema.h"
 
+#include "data/CashTotals.h"
 #include "data/PgFeeSchema.h"
 #include "db/pg/PgLink.h"
 
@@ -383,7 +384,8 @@ create index ix_sys_log_logtime on sys_log(logtime);
 }  // namespace
 
 const std::string& feeSchemaScript() {
-    static const std::string script = std::string(kFeeSchema) + kLargeBooksIndexes + kStampTable + kAuditLogSchema +
+    static const std::string script = std::string(kFeeSchema) + kLargeBooksIndexes + cashTotalsTableScript() +
+                                      kStampTable + kAuditLogSchema +
                                       "insert into fo_schema(app,version) values('" + kFeeApp + "'," +
                                       std::to_string(kFeeSchemaVersion) + ");\n";
     return script;
@@ -411,8 +413,12 @@ const std::string& feeSessionScript() {
 // first failure.
 void createFeeSchema(Connection& cn) {
     auto run = [&cn] {
-        if (isPostgresLink(cn.connectionString())) createPgFeeSchema(cn, feeSchemaScript());
-        else cn.execute(feeSchemaScript());
+        if (isPostgresLink(cn.connectionString())) {
+            createPgFeeSchema(cn, feeSchemaScript());
+        } else {
+            cn.execute(feeSchemaScript());
+            cn.execute(sqliteCashTotalsTriggers());
+        }
         cn.writeEngineStamp(kFeeApplicationId, kFeeSchemaVersion);
     };
     if (cn.inTransaction()) {

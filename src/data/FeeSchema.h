@@ -10,7 +10,7 @@ namespace fo {
 // version) holds kFeeApp and the schema version; engines that keep a stamp
 // in the database itself also carry kFeeApplicationId and the version there.
 inline constexpr const char* kFeeApp = "feeoffice";
-inline constexpr int kFeeSchemaVersion = 13;
+inline constexpr int kFeeSchemaVersion = 14;
 inline constexpr std::int32_t kFeeApplicationId = 0x4665654F;  // "FeeO"
 
 // The declared type of every date column of the fee schema on the embedded
@@ -20,7 +20,8 @@ inline constexpr const char* kDateColumnType = "datetime text";
 // The fee database as the module reads and writes it: the host's tables
 // (students, classes, fee items, fee records, receipts, arrears, calendar,
 // cash journal), the student view `vxsxx`, the reference host's own
-// operator, right and setting tables, and the stamp.
+// operator, right and setting tables, the cash journal's totals with the
+// triggers that keep them (CashTotals.h), and the stamp.
 //
 // Runs the whole script and writes the stamp on `cn`; inside a transaction
 // of its own unless the connection already has one open. Throws DbError on
@@ -29,7 +30,7 @@ inline constexpr const char* kDateColumnType = "datetime text";
 void createFeeSchema(Connection& cn);
 
 // The statements createFeeSchema runs, in order (for tools that print or
-// inspect the schema).
+// inspect the schema), save the engine's own triggers of the cash totals.
 const std::string& feeSchemaScript();
 // The part of it that makes the audit log table, for databases that lack it.
 const std::string& auditLogSchemaScript();

@@ -3,6 +3,7 @@
 #include <regex>
 #include <stdexcept>
 
+#include "data/CashTotals.h"
 #include "data/Dialect.h"
 #include "data/PgServerRoles.h"
 #include "db/pg/PgEngine.h"
@@ -94,6 +95,7 @@ void createPgFeeSchema(Connection& cn, const std::string& commonScript) {
     for (const char* statement : kPgPrelude) cn.execute(statement);
     cn.execute(pgFeeTablesScript(commonScript));
     cn.execute(kPgCounters);
+    createPgCashTotalsTriggers(cn);
     arrangePgServerRoles(cn);
 }
 

@@ -12,8 +12,8 @@ namespace fo {
 // shadowing the server's locale-dependent money; datetime: timestamp(0)),
 // the dialect functions, then the fee tables of the common script with
 // citext for text, so that text compares case-insensitively as on every
-// engine, LIKE included, the counters' table, and the roles and grants of
-// PgServerRoles.
+// engine, LIKE included, the counters' table, the triggers that keep the
+// cash totals, and the roles and grants of PgServerRoles.
 void createPgFeeSchema(Connection& cn, const std::string& commonScript);
 
 // The common script as PostgreSQL runs it: text columns become citext,

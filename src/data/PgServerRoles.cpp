@@ -24,19 +24,6 @@ const char* const kAdministeredTables[] = {"kdw_xs", "kdw_xsbd", "kdw_bj", "kdw_
 // Shown to an operator's role only within his categories.
 const char* const kStudentRows[] = {"kdw_sfjl", "PJML", "qfhzb"};
 
-// A PL/pgSQL body as a string literal without a ';' in its text (the
-// connection runs a script statement by statement, split at each ';').
-std::string bodyLiteral(const std::string& body) {
-    std::string out = "E'";
-    for (char c : body) {
-        if (c == ';') out += "\\073";
-        else if (c == '\'') out += "''";
-        else if (c == '\\') out += "\\\\";
-        else out += c;
-    }
-    return out + "'";
-}
-
 std::string scalarText(Connection& cn, const std::string& sql) {
     RecordsetPtr rs = cn.execute(sql);
     return rs && !rs->eof() ? rs->field(std::size_t{0}).toText() : std::string();
@@ -206,7 +193,7 @@ void createGuardFunctions(Connection& cn) {
     for (const char* statement : kWhoFunctions) run(cn, statement);
     for (const auto& [name, body] : kGuards)
         run(cn, std::string("create or replace function ") + name + "() returns trigger language plpgsql as " +
-                    bodyLiteral(body));
+                    pgBodyLiteral(body));
 }
 
 void createGuards(Connection& cn) {
@@ -271,6 +258,17 @@ void grantAll(Connection& cn, const std::string& clerks, const std::string& admi
 
 }  // namespace
 
+std::string pgBodyLiteral(const std::string& body) {
+    std::string out = "E'";
+    for (char c : body) {
+        if (c == ';') out += "\\073";
+        else if (c == '\'') out += "''";
+        else if (c == '\\') out += "\\\\";
+        else out += c;
+    }
+    return out + "'";
+}
+
 void arrangePgServerRoles(Connection& cn) {
     const std::string prefix = rolePrefix(cn);
     run(cn, "create table fo_server_roles(kind citext primary key, rolename text not null)");
@@ -294,6 +292,13 @@ void grantPgAdministeredTable(Connection& cn, const std::string& table) {
         return;
     run(cn, "grant select on " + table + " to " + quotedIdentifier(groupRole(cn, "clerks")));
     run(cn, "grant insert, update, delete on " + table + " to " + quotedIdentifier(groupRole(cn, "admins")));
+}
+
+void grantPgReadOnlyTable(Connection& cn, const std::string& table) {
+    if (scalarText(cn, "select count(*) from information_schema.tables where table_name = 'fo_server_roles' "
+                       "and table_schema = current_schema()") == "0")
+        return;
+    run(cn, "grant select on " + table + " to " + quotedIdentifier(groupRole(cn, "clerks")));
 }
 
 void upgradePgServerRoles(Connection& cn) {

@@ -46,6 +46,11 @@ void arrangePgServerRoles(Connection& cn);
 // roles arranged yet (their arrangement grants it with the rest).
 void grantPgAdministeredTable(Connection& cn, const std::string& table);
 
+// The clerks read a table a schema upgrade added that only the schema's
+// owner writes (its triggers, running as the owner, keep it). Nothing when
+// the database has no roles arranged yet.
+void grantPgReadOnlyTable(Connection& cn, const std::string& table);
+
 // Brings an arrangement an earlier version made up to today's, as the
 // schema's owner inside the caller's transaction (every statement may run
 // again): the sign-in's count of attempts being verified (sys_user.pending),
@@ -91,6 +96,10 @@ void dropPgOperatorRole(Connection& cn, int userId);
 // Sets his server password: only its SCRAM verifier, made on this side,
 // goes to the server.
 void setPgOperatorPassword(Connection& cn, int userId, const std::string& clear);
+
+// A PL/pgSQL body as a string literal without a ';' in its text (the
+// connection runs a script statement by statement, split at each ';').
+std::string pgBodyLiteral(const std::string& body);
 
 // True when `cn` is connected as the owner of the fee schema.
 bool isPgSchemaOwner(Connection& cn);

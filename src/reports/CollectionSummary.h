@@ -8,10 +8,12 @@
 
 // The collection summary ("收费汇总表"): per month, operator, receiving
 // account and fee item, what was charged, voided, reduced (and its
-// cancellations), refunded and taken as prepayment. Cash moves are read from
+// cancellations), refunded and taken as prepayment. Cash moves are those of
 // the cash journal by the day and the operator that booked them, as the
-// clerk's day reads them, so one day of one operator here is his day there;
-// reductions, which move no cash, by their record's day and operator.
+// clerk's day reads them, so one day of one operator here is his day there
+// (whole months from the totals the engine keeps of the journal, see
+// data/CashTotals.h); reductions, which move no cash, by their record's day
+// and operator.
 namespace fo::collection {
 
 struct Line {

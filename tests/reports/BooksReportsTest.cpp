@@ -4,12 +4,17 @@
 // on what the arrears table leaves it owing, whose trend holds its months; a
 // row damaged by hand unbalances its student's line and fails the check of
 // the books; one day of one operator in the collection summary is his day
-// there, figure for figure, and the year's items add up to its records. (The
+// there, figure for figure, the months whole (from the kept totals) are the
+// months read in parts (from the journal), and the year's items add up to
+// its records; the kept totals follow the journal. (The
 // students behind each bar: GeneratedSchoolTest.)
 #include <gtest/gtest.h>
 
 #include <map>
 
+#include "data/FeeDatabase.h"
+#include "data/FeeSchema.h"
+#include "db/pg/PgLink.h"
 #include "fees/DayReport.h"
 #include "host/ReferenceHost.h"
 #include "reliability/Books.h"
@@ -154,6 +159,33 @@ TEST_P(BooksReports, OneDayOfOneOperatorIsHisDayAndTheMonthsAddUp) {
     }
     EXPECT_GT(compared, 0);
 
+    // Whole months are read from the kept totals, a month in part from the
+    // journal: the four months at once give the lines and figures of each
+    // month read in two halves.
+    const auto summed = [&](const std::vector<std::pair<std::string, std::string>>& spans) {
+        std::map<std::string, collection::Line> byKey;
+        for (const auto& [from, to] : spans)
+            for (const collection::Line& l : collection::lines(*cn, from, to)) {
+                collection::Line& sum = byKey[l.month + "|" + l.operatorId + "|" + l.account + "|" + l.itemId];
+                sum = collection::totalOf({sum, l});
+            }
+        std::vector<std::string> out;
+        for (const auto& [key, l] : byKey)
+            out.push_back(key + " " + l.charged.format00() + " " + l.voided.format00() + " " + l.reduced.format00() +
+                          " " + l.reductionsCancelled.format00() + " " + l.refunded.format00() + " " +
+                          l.prepaid.format00());
+        return out;
+    };
+    std::vector<std::pair<std::string, std::string>> halves;
+    for (const char* month : kMonths) {
+        const std::string first = std::string(month) + "-01", middle = std::string(month) + "-16";
+        halves.push_back({first, middle});
+        halves.push_back({middle, DateTime::parse(first)->addDays(DateTime::parse(first)->daysInMonth()).dateText()});
+    }
+    const std::vector<std::string> whole = summed({{"2026-09-01", "2027-01-01"}});
+    EXPECT_GT(whole.size(), 20u);
+    EXPECT_EQ(whole, summed(halves));
+
     // The whole year's items add up to its records.
     const collection::Line year = collection::totalOf(collection::lines(*cn, "2026-09-01", "2027-01-01"));
     const auto recorded = [&](const char* prefix, const char* column) {
@@ -164,6 +196,70 @@ TEST_P(BooksReports, OneDayOfOneOperatorIsHisDayAndTheMonthsAddUp) {
     EXPECT_EQ(year.reduced, recorded("JM", "jmje"));
     EXPECT_EQ(year.reductionsCancelled, recorded("QXJM", "jmje"));
     EXPECT_LT(year.reductionsCancelled, Currency());
+}
+
+// The cash totals the engine keeps: the upgrade to them fills them, a
+// posting rolled back leaves them as they were, and a journal row moved to
+// another month or an item deleted moves them, as the books check finds
+// against the journal; a total damaged by hand fails it, named.
+TEST_P(BooksReports, TheKeptCashTotalsFollowTheJournalFromTheUpgradeOnAndADamagedOneFailsTheCheck) {
+    const bool server = isPostgresLink(cn->connectionString());
+    const auto totalsFaults = [&] {
+        std::vector<std::string> out;
+        for (const BooksFault& f : checkBooksAt(locator))
+            if (f.code == "cash-totals") out.push_back(f.text);
+        return out;
+    };
+    // The books as version 13 left them: no totals, no triggers.
+    for (const auto& [part, table] : {std::pair{"journal", "INandOutML"}, {"lines", "INandOut"}, {"items", "kdw_sfjlmx"}}) {
+        const std::string name = std::string("fo_cash_totals_") + part;
+        if (server) cn->execute("drop trigger " + name + " on " + table);
+        else
+            for (const char* change : {"_insert", "_delete", "_update"}) cn->execute("drop trigger " + name + change);
+    }
+    cn->execute("drop table fo_cash_totals");
+    cn->execute("update fo_schema set version=13");
+    cn->writeEngineStamp(kFeeApplicationId, 13);
+    EXPECT_EQ(feeSchemaVersionOf(*openFeeDatabase(linkStringFor(locator))), kFeeSchemaVersion);
+    const std::string totals = "select yf,userid,subid,prefix,sfxmid,je,ysk,n from fo_cash_totals order by 1,2,3,4,5";
+    const std::vector<std::string> filled = joinedRows(*cn, totals);
+    ASSERT_GT(filled.size(), 20u);
+    EXPECT_EQ(totalsFaults(), std::vector<std::string>{});
+
+    // A charge booked again under a new id, rolled back.
+    const std::string id = scalar(*cn, "select min(id) from INandOutML where djbh like 'SF%' and id not in(select"
+                                       " yjlid from INandOutML)").toText();
+    ConnectionPtr tr = host->pgettrcn();
+    tr->beginTrans();
+    tr->execute("insert into INandOutML(djbh,id,je,userID,czrq) select 'SF209912310001',990001,je,userID,czrq from"
+                " INandOutML where id=" + id);
+    tr->execute("insert into kdw_sfjlmx(sfjlid,sfxmid,je,ysk) select 990001,sfxmid,je,ysk from kdw_sfjlmx where sfjlid=" + id);
+    tr->execute("insert into INandOut(num,subid,addje) select 990001,subid,addje from INandOut where num=" + id);
+    EXPECT_NE(joinedRows(*tr, totals), filled);
+    tr->rollbackTrans();
+    EXPECT_EQ(joinedRows(*cn, totals), filled);
+    cn->execute("update INandOutML set czrq='2026-08-31' where id=" + id);
+    cn->execute("delete from kdw_sfjlmx where sfjlid=" + id + " and sfxmid=(select min(sfxmid) from kdw_sfjlmx where"
+                " sfjlid=" + id + ")");
+    EXPECT_NE(joinedRows(*cn, totals), filled);
+    EXPECT_EQ(totalsFaults(), std::vector<std::string>{});
+
+    // One total a yuan off, one gone, one the journal has no rows for.
+    const std::vector<std::string> keys = joinedRows(*cn, "select 'userid='||userid||' and subid='||subid||' and"
+                                                          " prefix='''||prefix||''' and sfxmid='||sfxmid from"
+                                                          " fo_cash_totals where yf='2026-11' order by 1 limit 2");
+    ASSERT_EQ(keys.size(), 2u);
+    cn->execute("update fo_cash_totals set je=je+1 where yf='2026-11' and " + keys[0]);
+    cn->execute("delete from fo_cash_totals where yf='2026-11' and " + keys[1]);
+    cn->execute("insert into fo_cash_totals(yf,userid,subid,prefix,sfxmid,je,ysk,n) values('2099-01',1,1,'SF',1,5,0,1)");
+    const std::vector<std::string> faults = totalsFaults();
+    ASSERT_EQ(faults.size(), 3u) << joined(faults);
+    for (const std::string& f : faults) {
+        EXPECT_NE(f.find("操作员"), std::string::npos) << f;
+        EXPECT_NE(f.find("收费项目"), std::string::npos) << f;
+        EXPECT_FALSE(looksEnglish(f)) << f;
+    }
+    EXPECT_EQ(faults.back().find("收费汇总多出 2099-01 操作员 系统管理员（id 1）"), 0u) << faults.back();
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, BooksReports, ::testing::Range<std::size_t>(0, booksEngines().size()),

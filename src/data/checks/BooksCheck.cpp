@@ -97,6 +97,7 @@ std::vector<BooksFault> checkBooks(Connection& cn, const BooksCheckOptions& opti
         bookscheck::checkRemainders(cn, faults);
         bookscheck::checkBalances(cn, faults);
         bookscheck::checkLedger(cn, faults);
+        bookscheck::checkCashTotals(cn, faults);
         if (options.auditTrail) bookscheck::checkAuditTrail(cn, faults);
         // On a server an operator's rights are also his role's memberships.
         if (!onSqlite(cn))

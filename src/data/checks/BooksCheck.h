@@ -53,6 +53,8 @@ struct BooksCheckOptions {
 //   in and took out (ysk less hkje, mirrors included); a credited
 //   reduction's items say so (ysk = jmje = 0-je), and what it credits stays
 //   within what live charges paid there less what was reduced;
+// - the cash totals kept per month, operator, account, document prefix and
+//   item are the journal's sums, no key missing or extra (CashTotals.h);
 // - the counters are not behind the stored ids and numbers;
 // - on SQLite, the file itself passes the engine's integrity check;
 // - when asked, the audit log and the postings agree.

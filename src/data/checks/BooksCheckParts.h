@@ -67,6 +67,8 @@ void checkRemainders(Connection& cn, Faults& faults);
 void checkBalances(Connection& cn, Faults& faults);
 // Each student's arrears carried over, closed and still open.
 void checkLedger(Connection& cn, Faults& faults);
+// The kept cash totals against the journal they sum.
+void checkCashTotals(Connection& cn, Faults& faults);
 // The audit log against the postings it records.
 void checkAuditTrail(Connection& cn, Faults& faults);
 

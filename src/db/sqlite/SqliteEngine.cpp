@@ -399,7 +399,11 @@ void SqliteEngine::runPrepared(sqlite3_stmt* stmt, const std::string& statement,
     while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
     }
     if (rc != SQLITE_DONE) fail(statement);
-    changed = static_cast<long>(sqlite3_total_changes64(db_) - before);
+    // The rows the statement itself changed, not those its triggers did
+    // (a posting checks each statement's count against its plan). A
+    // statement that changed nothing (a definition, too) leaves the total
+    // as it was, while the count of the last change would still be there.
+    changed = sqlite3_total_changes64(db_) == before ? 0 : static_cast<long>(sqlite3_changes64(db_));
 }
 
 RecordsetPtr SqliteEngine::describe(sqlite3_stmt* stmt, int firstStep, const std::string& statement,

@@ -8,6 +8,7 @@
 #include <optional>
 #include <stdexcept>
 
+#include "data/CashTotals.h"
 #include "data/checks/BooksCheck.h"
 #include "data/FeeDatabase.h"
 #include "data/FeeSchema.h"
@@ -25,11 +26,12 @@
 namespace fo {
 namespace {
 
-// Tables of the schema that each database writes for itself.
+// Tables of the schema that each database writes for itself (the cash
+// totals: its triggers, as the journal's rows go in).
 bool ownedByTheTarget(const std::string& table) {
     const std::string t = lowerAscii(table);
     return t == "fo_schema" || t == "fo_counters" || t == "fo_server_roles" || t == "fo_operator_roles" || t == "fo_right_roles" ||
-           t.rfind("sqlite_", 0) == 0;
+           t == kCashTotalsTable || t.rfind("sqlite_", 0) == 0;
 }
 
 // A value as it stands in an insert on either engine.
