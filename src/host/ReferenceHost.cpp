@@ -83,8 +83,15 @@ ReferenceHost::ReferenceHost(const std::string& databasePath, int dialect, int o
     identity_->userName = op->name;
 
     counters_ = std::make_shared<CounterService>(databasePath);
-    // The period object outlives no connection of ours: it opens its own.
-    period_ = std::make_shared<FeePeriod>([link = identity_->linkString] { return openForReads(link); });
+    // The period object may outlive this host, so it keeps a connection of
+    // its own, opened once: a batch asks it the periods of a thousand days,
+    // and a connection per question cost more than the posting (on a server
+    // each is a new session).
+    period_ = std::make_shared<FeePeriod>(
+        [link = identity_->linkString, kept = std::make_shared<ConnectionPtr>()] {
+            if (!*kept || (*kept)->state() != Connection::Open) *kept = openForReads(link);
+            return *kept;
+        });
 }
 
 void ReferenceHost::setConnectionOptions(const std::string& options) {

@@ -336,11 +336,20 @@ OwedByStudent owedNow(Connection& cn, HostSystem& run, const std::vector<std::st
             }
         }
     }
-    std::vector<std::string> comingIds;
-    for (const auto& item : items) comingIds.push_back(item.itemId);
-    const DatedPeriods dated = periodsHolding(run, reductionDate);
-    const auto dues = comingDues(cn, run, ids, monthsAsked(run, dated), comingIds);
+    // The host's dues rules are asked only for what no stored row owns: a
+    // batch over stored arrears needs none of them.
+    std::vector<std::string> comingStudents;
+    std::set<std::string> comingIds;
     for (const auto& xsid : ids)
+        for (const auto& item : items)
+            if (!own.count({xsid, idKey(item.itemId)})) {
+                if (comingStudents.empty() || comingStudents.back() != xsid) comingStudents.push_back(xsid);
+                comingIds.insert(item.itemId);
+            }
+    if (comingStudents.empty()) return out;
+    const DatedPeriods dated = periodsHolding(run, reductionDate);
+    const auto dues = comingDues(cn, run, comingStudents, monthsAsked(run, dated), {comingIds.begin(), comingIds.end()});
+    for (const auto& xsid : comingStudents)
         for (const auto& item : items)
             if (!own.count({xsid, idKey(item.itemId)}))
                 out[{xsid, idKey(item.itemId)}] = comingOwed(dues, xsid, item, dated);
