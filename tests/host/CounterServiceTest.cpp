@@ -1,11 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <filesystem>
-#include <fstream>
-#include <set>
 #include <vector>
 
 #include "HostTestSupport.h"
@@ -72,37 +66,6 @@ TEST_F(CounterServiceTest, IdsAndNumbersStartAboveWhatIsStoredNeverComeAgainAndO
     EXPECT_EQ(again.nextBillNo("JM", day), "JM202612060046");
 }
 
-// The side file is not synced at every draw: a power cut may take its last
-// draws. The numbers then restart above what the fee database stored, which
-// is synced at every commit, so nothing stored is ever handed out again.
-TEST_F(CounterServiceTest, ALostTailOfTheSideFileNeverReissuesAStoredNumber) {
-    const DateTime day = *DateTime::parse("2026-12-06");
-    const std::string side = dbPath + ".counters";
-    {
-        CounterService counters(dbPath);
-        EXPECT_EQ(counters.nextId("INandOutML"), 1);
-        EXPECT_EQ(counters.nextBillNo("JM", day), "JM202612060001");
-    }
-    std::filesystem::copy_file(side, dir.file("side-before"));
-    {
-        CounterService counters(dbPath);
-        for (int i = 2; i <= 3; ++i) {
-            const std::string id = std::to_string(counters.nextId("INandOutML"));
-            exec("insert into kdw_sfjl(id,djbh) values(" + id + ",'" + counters.nextBillNo("JM", day) + "')");
-        }
-    }
-    // The draws of 2 and 3 are lost; their postings are not.
-    std::filesystem::copy_file(dir.file("side-before"), side, std::filesystem::copy_options::overwrite_existing);
-    {
-        CounterService after(dbPath);
-        EXPECT_EQ(after.nextId("INandOutML"), 4);
-        EXPECT_EQ(after.nextBillNo("JM", day), "JM202612060004");
-    }
-    // Even with the side file gone altogether.
-    std::filesystem::remove(side);
-    EXPECT_EQ(CounterService(dbPath).nextId("INandOutML"), 4);
-}
-
 // A draw during an open posting neither waits for it nor joins it; a
 // session holding the counters' own store shuts every draw out.
 TEST_F(CounterServiceTest, ADrawNeitherWaitsForNorJoinsAPostingButIsSerialisedWithOtherDraws) {
@@ -131,59 +94,6 @@ TEST_F(CounterServiceTest, ADrawNeitherWaitsForNorJoinsAPostingButIsSerialisedWi
     EXPECT_THROW(counters.nextId("qfhzb"), DbError);
     other->commitTrans();
     EXPECT_EQ(counters.nextId("qfhzb"), 1);
-}
-
-std::vector<std::int64_t> readIds(const std::string& path) {
-    std::vector<std::int64_t> ids;
-    std::ifstream in(path);
-    for (std::int64_t id; in >> id;) ids.push_back(id);
-    return ids;
-}
-
-// One process draws singly, the other in blocks of one to seven, at once:
-// no id is handed out twice, not even inside a block.
-TEST_F(CounterServiceTest, TwoProcessesNeverGetTheSameIdSinglyOrInBlocks) {
-    constexpr int drawsPerProcess = 600;
-    std::vector<pid_t> children;
-    for (int child = 0; child < 2; ++child) {
-        const std::string out = dir.file("ids" + std::to_string(child));
-        pid_t pid = ::fork();
-        ASSERT_NE(pid, -1);
-        if (pid == 0) {
-            int status = 0;
-            try {
-                CounterService counters(dbPath);
-                std::ofstream file(out);
-                for (int i = 0; i < drawsPerProcess; ++i) {
-                    const int block = child == 0 ? 1 : 1 + i % 7;
-                    const std::int64_t first = counters.nextId("INandOutML", block);
-                    for (int k = 0; k < block; ++k) file << first + k << '\n';
-                }
-                file.close();
-                status = file ? 0 : 3;
-            } catch (...) {
-                status = 4;
-            }
-            ::_exit(status);  // no test-framework teardown in the child
-        }
-        children.push_back(pid);
-    }
-    for (pid_t pid : children) {
-        int status = 0;
-        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-        ASSERT_TRUE(WIFEXITED(status));
-        EXPECT_EQ(WEXITSTATUS(status), 0);
-    }
-    auto first = readIds(dir.file("ids0"));
-    auto second = readIds(dir.file("ids1"));
-    ASSERT_EQ(first.size(), static_cast<std::size_t>(drawsPerProcess));
-    ASSERT_GT(second.size(), first.size());
-    std::set<std::int64_t> all(first.begin(), first.end());
-    all.insert(second.begin(), second.end());
-    EXPECT_EQ(all.size(), first.size() + second.size());
-    // Each process sees its own ids rising.
-    EXPECT_TRUE(std::is_sorted(first.begin(), first.end()));
-    EXPECT_TRUE(std::is_sorted(second.begin(), second.end()));
 }
 
 }  // namespace
