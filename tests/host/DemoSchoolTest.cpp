@@ -38,18 +38,6 @@ protected:
     TempDir dir;
 };
 
-TEST_F(DemoSchoolFile, SameOptionsWriteTheSameSchoolAnotherSeedAnotherOneAndASeptemberCarriesNothingOver) {
-    const DemoOptions options{40, 7, "2026-12-10"};
-    // (The same options write the same school: the next case compares two.)
-    EXPECT_NE(fingerprint(write("a.db", options)), fingerprint(write("c.db", DemoOptions{40, 8, "2026-12-10"})));
-    // A September opens the year with nothing carried over.
-    const DemoSummary s = writeDemoSchool(dir.file("sep.db"), DemoOptions{20, 3, "2026-09-15"});
-    EXPECT_EQ(s.openMonth, "202609");
-    EXPECT_EQ(s.monthsCarriedOver, 0);
-    EXPECT_EQ(s.arrearsRows, 0);
-    EXPECT_GT(s.receipts, 0);
-}
-
 // A demo school or a copy that cannot be written whole leaves nothing under
 // its name (a retry would refuse it as existing), nor its temporary file.
 TEST_F(DemoSchoolFile, ANewFileThatCannotBeWrittenLeavesNothingBehindAndARetryWritesIt) {
