@@ -4,6 +4,9 @@
 # make mutants plant the faults of tests/mutants/faults.txt one by one and check
 #            that each one the kill list marks killed still fails a test
 #            (scripts/mutants.sh record rewrites the kill list)
+# make coverage  a --coverage build in BUILD/coverage, every test run alone:
+#            which branches of src/ each test executes, and which tests execute
+#            nothing the others do not (BUILD/coverage/coverage-report.txt)
 # make docs  the module's reference from its public headers (build/docs/html)
 # make stress the reliability suite with larger counts; FEEOFFICE_RELIABILITY_KILLS,
 #            _CLERKS, _OPS, _STEPS, _LIST and FEEOFFICE_SEED set them
@@ -17,7 +20,7 @@ CMAKE_FLAGS ?=
 # after deps.
 GENERATOR = $(if $(wildcard $(BUILD)/CMakeCache.txt),,-G Ninja)
 
-.PHONY: all deps configure build run test bench stress mutants docs clean
+.PHONY: all deps configure build run test bench stress mutants coverage docs clean
 
 all: build
 
@@ -47,6 +50,15 @@ stress: build
 
 mutants: deps
 	@BUILD=$(BUILD) JOBS=$(JOBS) scripts/mutants.sh check
+
+# Without optimisation, so that a branch counted is a branch of the source.
+coverage: deps
+	@cmake -S . -B $(BUILD)/coverage -G Ninja -DCMAKE_BUILD_TYPE=Coverage \
+	  -DCMAKE_CXX_FLAGS_COVERAGE="-O0 --coverage -fprofile-update=atomic" \
+	  -DCMAKE_C_FLAGS_COVERAGE="-O0 --coverage" -DCMAKE_EXE_LINKER_FLAGS=--coverage \
+	  -DCMAKE_SHARED_LINKER_FLAGS=--coverage $(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(BUILD)/coverage -j$(JOBS)
+	@scripts/coverage.py run $(BUILD)/coverage
 
 bench: build
 	@cmake --build $(BUILD) --target bench
