@@ -138,7 +138,7 @@ TEST_P(clsJMheadTest, EveryCallGetsItsOwnRecordAndSeesWhatTheBatchAlreadyPosted)
     EXPECT_EQ(rows("select jmjlid,fkrq is null from qfhzb where xsid=9"), Rows{"0|1"});
 }
 
-TEST_P(clsJMheadTest, EachItemSettlesTheRowsOfItsOwnPeriodOnlyThoughAnotherPeriodHoldsItToo) {
+TEST_P(clsJMheadTest, EachItemSettlesItsOwnPeriodsRowsOnlyAndABatchDrawsItsNumbersInBlocksNoOtherDrawShares) {
     // Student 11 owes both items in both months; one is reduced in March,
     // the other in April, each once.
     db_.exec("insert into qfhzb(qfkid,qfyf,xsid,qfje) values(111,'202403',11,100),(112,'202404',11,100)");
@@ -162,17 +162,12 @@ TEST_P(clsJMheadTest, EachItemSettlesTheRowsOfItsOwnPeriodOnlyThoughAnotherPerio
             EXPECT_TRUE(faults.empty()) << faults.front().text;
         }, false);
     }
-}
 
-// A posting told its size draws each counter once for all its records;
-// another workstation drawing in the middle of it gets values above the
-// whole block, and a record needing more than its share (two remainder
-// rows) draws again, above what the other workstation took.
-TEST_P(clsJMheadTest, ABatchDrawsItsNumbersInBlocksThatNoOtherDrawShares) {
-    db_.exec("insert into qfhzb(qfkid,qfyf,xsid,qfje) values(104,'202404',9,40)");
-    db_.exec("insert into qfmxb(qfkid,xsid,sfxmid,qfje) values(104,9,6,40)");
-    head_.set_colMX({item("202403", "5", "10", "60"), item("202404", "6", "15", "40")});
-    head_.set_c_Jmhj(Currency::fromInt(25));
+    // With student 7, as a batch that commits: told its size, it draws each
+    // counter once for both records; another workstation drawing in the
+    // middle of it gets values above the whole block, and a record needing
+    // more than its share (two remainder rows) draws again, above what the
+    // other workstation took.
     auto other = std::make_shared<ReferenceHost>(db_.path(), GetParam());
     std::string otherNumber, otherRecord, otherRow;
     {
@@ -183,7 +178,7 @@ TEST_P(clsJMheadTest, ABatchDrawsItsNumbersInBlocksThatNoOtherDrawShares) {
         otherNumber = other->pGetBillNum("JM");
         otherRecord = other->pGetMaxId("INandOutML");
         otherRow = other->pGetMaxId("qfhzb");
-        postFor(*trCn, {"9"});
+        postFor(*trCn, {"11"});
         tx.commit();
     }
     const Rows records = rows("select id,djbh from kdw_sfjl order by xsid");
