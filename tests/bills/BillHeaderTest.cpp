@@ -163,24 +163,7 @@ protected:
     cLsBILLhead bill_ = sampleBill();
 };
 
-TEST_P(InsertPjML, StoresOneHeaderAndOneItemRowPerRecordRowWithTextsAsTyped) {
-    Recordset rec = threeItems();
-    rec.moveLast();  // it starts from the first row whatever the position
-    ASSERT_TRUE(head_.insertPjML(*cn_, rec, bill_));
-    EXPECT_EQ(messages_.count(), 0u);
-
-    EXPECT_EQ(joinedRows(*cn_, "select id,djbh,pjState,bjmc,xsid,xh,xm,bz,hjje,jeDx,kpr,skr,zfr,zfrq from PjML"),
-              (Rows{"501|SF'01||中班一班|11|2026001|O'Brien 小'明|九月费用|1250.5|壹仟贰佰伍拾元伍角|it''s|王会计||"}));
-    // The issue date is the moment of storing, not the kprq property.
-    auto issued = scalar(*cn_, "select kprq from PjML").toDate();
-    ASSERT_TRUE(issued.has_value());
-    EXPECT_GT(issued->year, 2001);
-
-    EXPECT_EQ(joinedRows(*cn_, "select PjMLid,xmmc,term,je,cqts,bz from PjMLmx order by pjmlmxid"),
-              (Rows{"501|保育费|2026年9月|800|22|", "501|伙食'费|2026年9月|330.5|22|按'天计", "501|书本费|2026上|120|0|"}));
-}
-
-TEST_P(InsertPjML, AFailureShowsTheErrorAndLeavesTheCallersTransactionToRollBackAndBadNumbersStoreNothing) {
+TEST_P(InsertPjML, StoresTextsAsTypedAndAFailureLeavesTheCallersTransactionToRollBackAndBadNumbersStoreNothing) {
     Recordset rec = itemRows({{"保育费", "2026年9月", 800, 22, ""},
                               {"伙食费", "2026年9月", 330, 22, ""},
                               {"书本费", "2026上", "一百二十", 0, ""}});
@@ -196,9 +179,20 @@ TEST_P(InsertPjML, AFailureShowsTheErrorAndLeavesTheCallersTransactionToRollBack
     cn_->rollbackTrans();
     EXPECT_EQ(count("PjML") + count("PjMLmx"), 0);
 
-    // A duplicate id fails on the header and stops the items.
+    // One header and an item row per record row, texts as typed, from the
+    // first row whatever the position.
     rec = threeItems();
+    rec.moveLast();
     ASSERT_TRUE(head_.insertPjML(*cn_, rec, bill_));
+    EXPECT_EQ(joinedRows(*cn_, "select id,djbh,pjState,bjmc,xsid,xh,xm,bz,hjje,jeDx,kpr,skr,zfr,zfrq from PjML"),
+              (Rows{"501|SF'01||中班一班|11|2026001|O'Brien 小'明|九月费用|1250.5|壹仟贰佰伍拾元伍角|it''s|王会计||"}));
+    // The issue date is the moment of storing, not the kprq property.
+    auto issued = scalar(*cn_, "select kprq from PjML").toDate();
+    ASSERT_TRUE(issued.has_value());
+    EXPECT_GT(issued->year, 2001);
+    EXPECT_EQ(joinedRows(*cn_, "select PjMLid,xmmc,term,je,cqts,bz from PjMLmx order by pjmlmxid"),
+              (Rows{"501|保育费|2026年9月|800|22|", "501|伙食'费|2026年9月|330.5|22|按'天计", "501|书本费|2026上|120|0|"}));
+    // A duplicate id fails on the header and stops the items.
     EXPECT_FALSE(head_.insertPjML(*cn_, rec, bill_));
     EXPECT_EQ(messages_.count(), 2u);
     EXPECT_EQ(count("PjMLmx"), 3);

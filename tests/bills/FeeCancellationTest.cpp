@@ -189,23 +189,17 @@ TEST_P(FeeCancellationTest, AFailedLastWriteRollsBackAndWhatIsNoLongerLiveIsRefu
     EXPECT_EQ(refusal("", "107"), "收费记录[SF202610100001]没有对应的收据，不能取消。");
 }
 
-TEST_P(FeeCancellationTest, SumRowLabelIsIgnoredUnlessAnIdChoosesTheRecord) {
-    const BooksSnapshot before = everything();
-    EXPECT_FALSE(cancelInTransaction("合计"));
-    head_.set_djbh("合计");  // the sum row chosen in a list: no bill to void
-    EXPECT_FALSE(voidInTransaction());
-    EXPECT_EQ(messages_.count(), 0u);
-    EXPECT_EQ(everything(), before);
-    head_.set_djbh("SF202610080001");
-
-    ASSERT_TRUE(cancelInTransaction("合计", "101"));
-    EXPECT_EQ(rows("select count(*) from kdw_sfjl where ysfjlid=101"), (Rows{"1"}));
-    EXPECT_EQ(rows("select pjState from PJML where id=7"), (Rows{""}));  // no void without PJZF
-}
-
 // A later operation on any remainder row the charge split off blocks the
 // void, naming what to cancel first, until that row is untouched again.
+// The sum row's label chosen in a list is no record, unless an id chooses one.
 TEST_P(FeeCancellationTest, EveryRemainderRowTheChargeSplitOffBlocksWhileItIsNotUntouched) {
+    const BooksSnapshot untouched = everything();
+    EXPECT_FALSE(cancelInTransaction("合计"));
+    head_.set_djbh("合计");
+    EXPECT_FALSE(voidInTransaction());
+    EXPECT_EQ(messages_.count(), 0u);
+    EXPECT_EQ(everything(), untouched);
+    head_.set_djbh("SF202610080001");
     // The charge settled a second row in part (205, remainder 206); a
     // reduction (105) settled the first remainder (203) after the charge.
     db_.exec("insert into qfhzb(qfkid,qfyf,xsid,qfje,fkje,fkrq,sfjlid,yqfkid) values"
@@ -241,11 +235,14 @@ TEST_P(FeeCancellationTest, EveryRemainderRowTheChargeSplitOffBlocksWhileItIsNot
         db_.exec("update qfhzb set jmje=0,jmjlid=0,fkrq=null where qfkid=206");
         db_.exec("update qfmxb set fkje=0 where qfkid=206");
     }
-    // Untouched again: the charge can go, with both remainders.
-    ASSERT_TRUE(voidInTransaction());
+    // Untouched again: the charge can go, with both remainders; chosen by
+    // its id under the sum row's label, the receipt is not voided with it.
+    ASSERT_TRUE(cancelInTransaction("合计", "101"));
     EXPECT_EQ(messages_.count(), 3u);
     EXPECT_EQ(rows("select qfkid,fkje,fkrq,sfjlid from qfhzb where xsid=11 order by qfkid"),
               (Rows{"201|0||0", "202|0||0", "205|0||0"}));
+    EXPECT_EQ(rows("select count(*) from kdw_sfjl where ysfjlid=101"), (Rows{"1"}));
+    EXPECT_EQ(rows("select pjState from PJML where id=7"), (Rows{""}));  // no void without PJZF
 }
 
 FO_INSTANTIATE_DIALECTS(FeeCancellationTest);

@@ -374,30 +374,12 @@ protected:
     std::function<void()> whilePreviewed;
 };
 
-TEST_P(CancellationPreviewTest, TheBooksChangeRowForRowAsThePreviewShowed) {
+TEST_P(CancellationPreviewTest, ARecordChangedAfterThePreviewIsNamedOtherwiseTheBooksChangeRowForRowAsItShowed) {
     const Owing b = owing().at(0);
     const std::string reduction = post(b.xh, b.qfkid, {{"1", "40"}, {"2", "1"}});
     const std::string remainder = one("select qfkid from qfhzb where yqfkid=" + b.qfkid);
     ASSERT_NE(remainder, "<no row>");
 
-    auto list = records(reduction);
-    const BooksSnapshot before(*cn);
-    ui.queueAnswer(MsgAnswer::Yes);
-    list->cmdCancel.userClick();
-    ASSERT_EQ(lastMessage().text, "操作成功！");
-    EXPECT_EQ(planMismatches(previewed, changesBetween(before, BooksSnapshot(*cn))), "");
-    // The mirror and its items, the settled row and its items restored, the
-    // remainder and its items removed.
-    std::multiset<std::string> made;
-    for (const auto& c : previewed.changes) made.insert(plan::kindWord(c.kind) + " " + c.table);
-    EXPECT_EQ(made, (std::multiset<std::string>{"insert kdw_sfjl", "insert kdw_sfjlmx", "insert kdw_sfjlmx",
-                                                "update qfhzb", "update qfmxb", "update qfmxb", "delete qfhzb",
-                                                "delete qfmxb", "delete qfmxb"}));
-}
-
-TEST_P(CancellationPreviewTest, ARecordChangedAfterThePreviewIsNamedAndNothingIsWritten) {
-    const Owing b = owing().at(0);
-    const std::string reduction = post(b.xh, b.qfkid, {{"1", "40"}});
     auto list = records(reduction);
     BooksSnapshot meanwhile(*cn);
     // Another clerk writes a note on the record, which the mirror copies.
@@ -410,7 +392,23 @@ TEST_P(CancellationPreviewTest, ARecordChangedAfterThePreviewIsNamedAndNothingIs
     EXPECT_TRUE(shown("预览之后，另一位操作员改动了本次要记账的数据")) << lastMessage().text;
     EXPECT_TRUE(shown("：预览后已被其他操作改动")) << "the changed row is named";
     EXPECT_EQ(BooksSnapshot(*cn), meanwhile);
-    EXPECT_NE(list->lvwML.findItem("k" + reduction), nullptr);
+    ASSERT_NE(list->lvwML.findItem("k" + reduction), nullptr);
+
+    // Previewed again and confirmed, it is cancelled as it showed.
+    whilePreviewed = nullptr;
+    ASSERT_TRUE(list->lvwML.userItemClick("k" + reduction));
+    const BooksSnapshot before(*cn);
+    ui.queueAnswer(MsgAnswer::Yes);
+    list->cmdCancel.userClick();
+    ASSERT_EQ(lastMessage().text, "操作成功！");
+    EXPECT_EQ(planMismatches(previewed, changesBetween(before, BooksSnapshot(*cn))), "");
+    // The mirror and its items, the settled row and its items restored, the
+    // remainder and its items removed.
+    std::multiset<std::string> made;
+    for (const auto& c : previewed.changes) made.insert(plan::kindWord(c.kind) + " " + c.table);
+    EXPECT_EQ(made, (std::multiset<std::string>{"insert kdw_sfjl", "insert kdw_sfjlmx", "insert kdw_sfjlmx",
+                                                "update qfhzb", "update qfmxb", "update qfmxb", "delete qfhzb",
+                                                "delete qfmxb", "delete qfmxb"}));
 }
 
 FO_INSTANTIATE_DIALECTS(CancellationPreviewTest);
