@@ -1,13 +1,9 @@
-#include <map>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
-#include "data/Dialect.h"
 #include "data/FeeSchema.h"
-#include "db/values/Currency.h"
-#include "support/Dialects.h"
 #include "support/Query.h"
 #include "support/TempDir.h"
 #include "support/TempFeeDb.h"
@@ -47,84 +43,6 @@ TEST(FeeDatabase, SchemaOnAnOpenTransactionJoinsItAndRollsBackWithIt) {
     cn->rollbackTrans();
     EXPECT_ANY_THROW(cn->execute("select id from kdw_sfjl"));
 }
-
-// Inserts the module leaves amounts out of, and the mirrors built from them.
-class FeeSchemaDefaults : public test::DialectTest {};
-
-// A reduction names only its own amounts: the others are zero, so a mirror
-// that negates every column negates them too (0-null would be null). The
-// cancellation link a host's charge insert may leave out is zero too, so the
-// record stays live; it is never null. Arrears rows omitting their
-// settlement columns stay open and unlinked.
-TEST_P(FeeSchemaDefaults, AmountsLinksAndSettlementsARowLeavesOutAreZeroOrOpen) {
-    TempFeeDb db;
-    auto cn = db.open();
-    cn->execute("insert into kdw_sfjl(id,djbh,xsid,jmje) values(10,'JM0001',1,35.55)");
-    cn->execute("insert into kdw_sfjlmx(sfjlid,sfxmid,jmje) values(10,1,35.55)");
-    EXPECT_ANY_THROW(cn->execute("insert into kdw_sfjl(id,djbh,ysfjlid) values(3,'X',null)"));
-    for (const std::string column : {"je", "tzje", "zhekou", "scjy", "hkje", "ssje", "ysk", "ysfjlid"})
-        EXPECT_EQ(test::scalar(*cn, "select count(*) from kdw_sfjl where " + column + "=0").toInt(), 1) << column;
-    for (const std::string column : {"je", "ysje", "ye", "ysk"})
-        EXPECT_EQ(test::scalar(*cn, "select count(*) from kdw_sfjlmx where " + column + "=0").toInt(), 1) << column;
-    cn->execute(
-        "insert into qfhzb(qfkid,qfyf,xsid,qfrq,qfje,sjqfje,fkje,yqfkid,userid,cqts,qjts,jmje)"
-        "values(5,'202403',1,'2024-03-01',150.5,0,0,0,1,0,0,0)");
-    cn->execute("insert into qfmxb(qfkid,xsid,sflxid,sfxmid,qfje) values(5,1,1,1,150.5)");
-    auto rs = cn->execute("select fkrq,jmjlid,sfjlid from qfhzb where qfkid=5 and " +
-                          nullToZero(sqlServer(), "jmjlid") + "=0 and fkrq is null");
-    ASSERT_TRUE(rs && !rs->eof());
-    EXPECT_TRUE(rs->field("fkrq").isNull());
-    EXPECT_EQ(rs->field("jmjlid").toInt(), 0);
-    EXPECT_EQ(rs->field("sfjlid").toInt(), 0);
-    // The remainder copy selects items "where fkje<qfje": an omitted fkje must count as 0.
-    EXPECT_EQ(test::firstColumn(*cn, "select qfkid from qfmxb where qfkid=5 and fkje<qfje"),
-              std::vector<std::string>{"5"});
-    EXPECT_TRUE(test::scalar(*cn, "select jmje from qfmxb where qfkid=5").toCurrency().isZero());
-}
-
-TEST_P(FeeSchemaDefaults, TextComparesCaseInsensitivelyAsOnTheServersDocumentNumbersByteForByte) {
-    TempFeeDb db;
-    auto cn = db.open();
-    cn->execute("insert into kdw_bj(id,mc) values(3,'Class A')");
-    cn->execute("insert into kdw_xs(id,xh,xm,jm,bjid) values(11,'A2024001','Wang Xz','XZ',3)");
-    cn->execute("insert into kdw_sfjl(id,djbh,xsid,je) values(1,'JM202612060001',11,0)");
-    const std::string search = "select a.id from kdw_xs as a where ";
-    for (const std::string condition :
-         {"a.jm='xz'", "a.jm in('xz','yy')", "a.jm like 'x%'", "a.xh='a2024001'", "a.xm like '%XZ'"})
-        EXPECT_EQ(test::firstColumn(*cn, search + condition), std::vector<std::string>{"11"}) << condition;
-    EXPECT_EQ(test::firstColumn(*cn, "select id from vxsxx where 简码='xz' and 班级='class a'"),
-              std::vector<std::string>{"11"});
-    EXPECT_EQ(test::firstColumn(*cn, "select a.id from kdw_sfjl as a where a.djbh like 'jm%' and " +
-                                         liveRecordCondition(sqlServer())),
-              std::vector<std::string>{"1"});
-    // Document numbers are the system's own upper-case codes: they compare
-    // byte for byte, in a join as against a literal, and LIKE still finds them.
-    cn->execute("insert into PJML(id,djbh,xsid) values(7,'jm202612060001',11)");
-    EXPECT_EQ(test::firstColumn(*cn, "select id from kdw_sfjl where djbh in('jm202612060001','JM202612060001')"),
-              std::vector<std::string>{"1"});
-    EXPECT_TRUE(test::firstColumn(*cn, "select a.id from PJML as a,kdw_sfjl as b where a.djbh=b.djbh").empty());
-    EXPECT_EQ(test::firstColumn(*cn, "select id from PJML where djbh like 'JM%'"), std::vector<std::string>{"7"});
-}
-
-// A date is read back as a date, and its column compares as the text it
-// holds: what is written there is kept as text, even a number.
-TEST_P(FeeSchemaDefaults, DatesReadBackAsDatesAndAreKeptAsText) {
-    TempFeeDb db;
-    auto cn = db.open();
-    cn->execute("insert into PJML(id,djbh,xsid,kprq,zfrq) values(1,'SF1',1,'2026-12-01 09:30:00',20261201),"
-                "(2,'SF2',1,'2026-11-30',null)");
-    EXPECT_EQ(test::scalar(*cn, "select typeof(kprq)||'/'||typeof(zfrq) from PJML where id=1").toText(), "text/text");
-    RecordsetPtr rs = cn->execute("select kprq from PJML as a where " +
-                                  dateRange(sqlServer(), "a.kprq", "2026-12-01", "2026-12-02"));
-    ASSERT_FALSE(rs->eof());
-    EXPECT_EQ(rs->fieldInfo(0).type, DataType::Date);
-    EXPECT_EQ(rs->field(std::size_t{0}).kind(), Value::Kind::Date);
-    EXPECT_EQ(rs->field(std::size_t{0}).toDate()->dateTimeText(), "2026-12-01 09:30:00");
-    rs->moveNext();
-    EXPECT_TRUE(rs->eof());
-}
-
-FO_INSTANTIATE_DIALECTS(FeeSchemaDefaults);
 
 }  // namespace
 }  // namespace fo

@@ -107,32 +107,6 @@ TEST(DatabaseFile, CreationTakesOnlyAnEmptyPlaceAndLeavesContentAlone) {
     EXPECT_EQ(cn->execute("PRAGMA journal_mode")->field(std::size_t{0}).toText(), "wal");
 }
 
-TEST(DatabaseFile, ReadingTheStampWritesNothingAndTheStampIsKept) {
-    TempDatabase db;
-    const std::string empty = freshPath(db, "-zero.db");
-    std::ofstream(empty).close();
-    auto zero = openConnection(sqliteConnectionString(empty));
-    const EngineStamp none = zero->readEngineStamp();
-    EXPECT_TRUE(none.hasStamp);
-    EXPECT_TRUE(none.empty);
-    EXPECT_EQ(none.applicationId, 0);
-    zero->close();
-    EXPECT_EQ(fs::file_size(empty), 0u);
-
-    auto cn = db.connect();
-    cn->beginTrans();
-    cn->execute("create table t(a int)");
-    cn->writeEngineStamp(0x12345678, 7);
-    cn->rollbackTrans();
-    EXPECT_EQ(cn->readEngineStamp().applicationId, 0);  // part of the transaction
-    cn->writeEngineStamp(0x12345678, 7);
-    cn->execute("create table t(a int)");
-    const EngineStamp stamp = db.connect()->readEngineStamp();
-    EXPECT_FALSE(stamp.empty);
-    EXPECT_EQ(stamp.applicationId, 0x12345678);
-    EXPECT_EQ(stamp.version, 7);
-}
-
 class LockWaitRecorder {
 public:
     LockWaitRecorder() {

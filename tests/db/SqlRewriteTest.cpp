@@ -74,19 +74,6 @@ TEST(SqlRewrite, LeadingSelectTopBecomesLimit) {
     EXPECT_EQ(rewriteSql("select top from t"), "select top from t");
 }
 
-TEST(SqlRewrite, SplitsScriptsOnlyAtStatementEnds) {
-    const auto parts = fo::splitStatements(
-        "create table a(x varchar(9) default ';');\r\n insert into a values('a;b'); -- c;d\n ;  ;"
-        "create trigger tr after insert on a begin update a set x='1;'; delete from a where 0; end;"
-        "select 1");
-    ASSERT_EQ(parts.size(), 4u);
-    EXPECT_EQ(parts[0], "create table a(x varchar(9) default ';')");
-    EXPECT_EQ(parts[1], "\r\n insert into a values('a;b')");
-    EXPECT_EQ(parts[2], "create trigger tr after insert on a begin update a set x='1;'; delete from a where 0; end");
-    EXPECT_EQ(parts[3], "select 1");
-    EXPECT_TRUE(fo::splitStatements("  ; -- nothing\n").empty());
-}
-
 TEST(SqlRewrite, RowChangesBindTheirWholeNumbersAndTexts) {
     using Values = std::vector<std::variant<std::int64_t, std::string>>;
     auto p = fo::literalsAsParameters("insert into t(id,mc,je) values(12,'O''Neil',-3.50)");

@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "TempDatabase.h"
 #include "db/sqlite/SqliteNocase.h"
 
 namespace {
@@ -83,39 +82,6 @@ TEST(SqliteNocase, OrdersEveryPairAsSqlitesOwn) {
             ADD_FAILURE() << "'" << a << "' against '" << b << "': SQLite's own says " << expected;
     }
     EXPECT_EQ(differing, 0);
-}
-
-// A file whose index SQLite's own collation wrote is searched and checked
-// through ours, and one written through ours checks under SQLite's own.
-TEST(SqliteNocase, IndexesWrittenByEitherServeTheOther) {
-    const auto pairs = testPairs();
-    for (bool writtenByOurs : {false, true}) {
-        fo::dbtest::TempDatabase file;
-        {
-            Session writer = open(file.path(), writtenByOurs);
-            firstOf(writer.get(), "create table t(k varchar(50) collate nocase)", {});
-            firstOf(writer.get(), "create index ix_t_k on t(k)", {});
-            firstOf(writer.get(), "begin", {});
-            for (std::size_t i = 0; i < pairs.size(); i += 3)
-                firstOf(writer.get(), "insert into t values(?)", {pairs[i].first});
-            firstOf(writer.get(), "commit", {});
-        }
-        Session own = open(file.path(), false), ours = open(file.path(), true);
-        for (sqlite3* reader : {own.get(), ours.get()})
-            EXPECT_EQ(firstOf(reader, "pragma integrity_check", {}), "ok")
-                << (writtenByOurs ? "written through ours" : "written by SQLite's own");
-        // Every text found through the index as often by both, in any case.
-        auto found = [](sqlite3* db, const std::string& key) {
-            return firstOf(db, "select count(*) from t indexed by ix_t_k where k=?", {key});
-        };
-        int differing = 0;
-        for (std::size_t i = 1; i < pairs.size(); i += 3) {
-            const std::string expected = found(own.get(), pairs[i].second);
-            if (found(ours.get(), pairs[i].second) != expected && ++differing <= 5)
-                ADD_FAILURE() << "'" << pairs[i].second << "' found " << expected << " times by SQLite's own";
-        }
-        EXPECT_EQ(differing, 0);
-    }
 }
 
 }  // namespace

@@ -54,10 +54,7 @@ TEST_P(StreamedQuery, ReadInChunksGivesTheRowsTheWholeReadGives) {
     EXPECT_TRUE(part->complete());
     EXPECT_EQ(n, kRows - 3);
 
-    // A count reads the rest first; so does a copy.
-    RecordsetPtr counted = cn_->executeStreamed(query, 10);
-    EXPECT_EQ(counted->recordCount(), kRows - 3);
-    EXPECT_TRUE(counted->complete());
+    // A copy reads the rest first.
     RecordsetPtr copied = cn_->executeStreamed(query, 10);
     const fo::Recordset copy = *copied;
     EXPECT_TRUE(copied->complete());

@@ -8,6 +8,7 @@
 #include "data/PgFeeSchema.h"
 #include "data/PgServerRoles.h"
 #include "db/DbError.h"
+#include "db/pg/PgErrors.h"
 #include "db/pg/PgLink.h"
 #include "host/operators/Operators.h"
 #include "support/ErrorOf.h"
@@ -27,39 +28,34 @@ protected:
     ScratchPgDatabases scratch;
 };
 
-TEST_F(PgFeeDatabase, ANewOneIsMadeOnTheServerWithItsStampAndNeverOverAnother) {
+// A second creation refuses the database, which keeps its rows; an empty
+// database an administrator made is filled; anything else, or a newer
+// schema, is refused untouched.
+TEST_F(PgFeeDatabase, ANewOneIsMadeOnTheServerNeverOverAnotherAndAnythingElseIsRefusedUntouched) {
     const std::string link = scratch.fresh("fo_fdb_new");
-    createFeeDatabase(link)->close();
-    ConnectionPtr cn = openFeeDatabase(link);
-    EXPECT_EQ(scalar(*cn, "select version from fo_schema").toInt(), kFeeSchemaVersion);
-    EXPECT_EQ(feeSchemaVersionOf(*cn), kFeeSchemaVersion);
-    cn->execute("insert into kdw_bj(id,mc) values(1,'大一班')");
-    // A second creation refuses the database, which keeps its rows.
+    createFeeDatabase(link)->execute("insert into kdw_bj(id,mc) values(1,'大一班')");
     EXPECT_EQ(errorOf([&] { createFeeDatabase(link); }).code(), dberr::AlreadyExists);
-    EXPECT_EQ(scalar(*cn, "select count(*) from kdw_bj").toInt(), 1);
-    // An empty database an administrator made is filled.
+    EXPECT_EQ(scalar(*openFeeDatabase(link), "select count(*) from kdw_bj").toInt(), 1);
     const std::string empty = scratch.fresh("fo_fdb_empty");
     openConnection(pgLinkToDatabase(empty, "postgres"))->execute("create database " + pgLinkParts(empty).database);
     createFeeDatabase(empty)->close();
     EXPECT_EQ(feeSchemaVersionOf(*openFeeDatabase(empty)), kFeeSchemaVersion);
-}
 
-TEST_F(PgFeeDatabase, AnythingElseIsRefusedUntouchedAndANewerSchemaToo) {
     const std::string other = scratch.fresh("fo_fdb_other");
     openConnection(pgLinkToDatabase(other, "postgres"))->execute("create database " + pgLinkParts(other).database);
     openConnection(other)->execute("create table public.invoices(id int); insert into public.invoices values(7)");
     DbError e = refusal(other);
     EXPECT_EQ(e.kind(), DbErrorKind::NotFeeDatabase) << e.engineText();
     EXPECT_EQ(scalar(*openConnection(other), "select count(*) from public.invoices").toInt(), 1);
-
     const std::string newer = scratch.fresh("fo_fdb_newer");
     createFeeDatabase(newer)->execute("update fo_schema set version=version+1");
     e = refusal(newer);
     EXPECT_EQ(e.kind(), DbErrorKind::NewerSchema) << e.engineText();
     EXPECT_EQ(scalar(*openConnection(newer), "select version from fo_schema").toInt(), kFeeSchemaVersion + 1);
-
-    e = refusal(scratch.fresh("fo_fdb_missing"));
-    EXPECT_EQ(e.kind(), DbErrorKind::Missing) << e.engineText();
+    const DbError gone = refusal(scratch.fresh("fo_fdb_missing"));
+    EXPECT_EQ(gone.kind(), DbErrorKind::Missing) << gone.engineText();
+    EXPECT_EQ(pgSqlState(gone.code()), "3D000");
+    EXPECT_NE(gone.description().find("fo_fdb_missing"), std::string::npos) << gone.description();
 }
 
 // Version 8 deleted what is now retired, had no table of students' moves
