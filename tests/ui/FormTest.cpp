@@ -273,6 +273,8 @@ TEST_F(FormTest, TreeKeepsAdditionOrderAndWalksParentsBeforeChildren) {
     EXPECT_EQ(t.findNode("k3")->depth(), 2);
 }
 
+// Where the current cell stands once the clerk scrolled: the Qt binding's
+// grid editor, which follows it.
 TEST_F(FormTest, GridKeepsCellsWhenResizedAndPlacesTheCurrentCell) {
     FlexGrid g(form, "grid");
     g.setCols(4);
@@ -291,11 +293,6 @@ TEST_F(FormTest, GridKeepsCellsWhenResizedAndPlacesTheCurrentCell) {
     EXPECT_EQ(g.cellTop(), 2 * 255);
     EXPECT_FALSE(g.userCellClick(5, 0));
     EXPECT_THROW(g.textMatrix(5, 0), std::out_of_range);
-    int scrolls = 0;
-    g.Scroll = [&] { ++scrolls; };
-    g.userScroll(2);
-    EXPECT_EQ(scrolls, 1);
-    EXPECT_EQ(g.cellTop(), 255) << "row 1 scrolled out of view: row 2 sits under the header";
 }
 
 TEST_F(FormTest, DataGridShowsTheBoundSetAndAClickMovesItsCurrentRecord) {
