@@ -56,7 +56,7 @@ protected:
     std::string reported;
 };
 
-TEST_F(ReceiptPrint, OffscreenAReceiptPrintsToAPdfInThePrintFolderWhoseTextReadsBackAsWritten) {
+TEST_F(ReceiptPrint, OffscreenAReceiptPrintsToAPdfInThePrintFolderWhoseTextReadsBackAsWrittenOnThePaperChosen) {
     const std::string file = print();
     EXPECT_EQ(file.rfind(dir.file("prints") + "/SF202612060001-", 0), 0u) << file;
     EXPECT_EQ(reported, "已打印：" + file);
@@ -90,10 +90,8 @@ TEST_F(ReceiptPrint, OffscreenAReceiptPrintsToAPdfInThePrintFolderWhoseTextReads
         const auto second = static_cast<unsigned char>(text[p + 1]);
         EXPECT_FALSE(second >= 0xBA && second <= 0xBF) << "a radical at " << p << ": " << text.substr(p, 3);
     }
-}
 
-TEST_F(ReceiptPrint, ThePaperFormatChosenInTheWindowIsThePage) {
-    // pdfinfo's "Page size: W x H pts", in millimetres.
+    // The paper format chosen in the window is the page: pdfinfo's "Page size: W x H pts", in millimetres.
     auto pageSize = [&](const std::string& paper) {
         header.paperName = paper;
         const std::string info = commandOutput("pdfinfo '" + print() + "'");

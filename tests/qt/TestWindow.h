@@ -26,10 +26,7 @@ public:
         setCaption("测试窗口");
         resize(9000, 7000);
         txtName.KeyPress = [](int& k) { EnterToTab(k); };
-        chkAll.Click = [this] { heard.push_back("chkAll_Click"); };
         cmbMonth.setStyle(ComboBox::Style::DropDownList);
-        cmbMonth.Click = [this] { heard.push_back("cmbMonth_Click " + cmbMonth.text()); };
-        cmdGo.Click = [this] { heard.push_back("cmdGo_Click"); };
         lvw.ItemClick = [this](ListItem& i) { heard.push_back("lvw_ItemClick " + i.key()); };
         grid.Scroll = [this] { grid_Scroll(); };
         lvw.move(120, 600, 8000, 2400);

@@ -86,22 +86,14 @@ protected:
     clsLvw2012 helper;
 };
 
-TEST_F(ListHelpers, BuildsColumnsAfterTheIdKeysRowsByItAndTotalsTheSumColumnInARedRowLast) {
+// The sum row's total, colour and alignment: the list still being read, below.
+TEST_F(ListHelpers, BuildsColumnsAfterTheIdKeysRowsByItAndAddsASumRowOnlyForASumCaptionEvenToAnEmptySet) {
     EXPECT_TRUE(setLvwHead(bills(), lvw, true, ""));
     ASSERT_EQ(lvw.columnCountOf(), 3);
     EXPECT_EQ(lvw.column(1).text + "|" + lvw.column(2).key, "单据编号|k金额");
     ASSERT_EQ(lvw.itemCount(), 3) << "no sum row without a sum caption";
     EXPECT_EQ(lvw.item(1).key() + "|" + lvw.item(1).text() + "|" + lvw.item(1).subItem(1) + "|" + lvw.item(1).subItem(2),
               "k11|SF0001|12.5|") << "a null shows empty";
-    setLvwHead(bills(), lvw, false, "金额");
-    ASSERT_EQ(lvw.itemCount(), 4) << "a refill replaces the rows";
-    EXPECT_EQ(lvw.item(1).subItem(1) + "|" + lvw.item(2).subItem(1) + "|" + lvw.item(2).subItem(2), "12.50|0.10|补");
-    const ListItem& sum = lvw.item(4);
-    EXPECT_EQ(sum.key() + "|" + sum.text() + "|" + sum.subItem(1), "k0|合计|12.80");
-    EXPECT_EQ(sum.cellForeColor(1), 255);
-    EXPECT_EQ(sum.foreColor(), 255);
-    EXPECT_EQ(lvw.item(1).foreColor(), 0);
-    EXPECT_EQ(lvw.column(2).alignment, Alignment::Right);
     // An empty set keeps the columns without BlnHead and still gets its zero sum row.
     setLvwHead(makeSet({"id", "单据编号", "金额", "备注"}, {}), lvw, false, "金额");
     EXPECT_EQ(lvw.columnCountOf(), 3);
@@ -109,19 +101,32 @@ TEST_F(ListHelpers, BuildsColumnsAfterTheIdKeysRowsByItAndTotalsTheSumColumnInAR
     EXPECT_EQ(lvw.item(1).text() + "|" + lvw.item(1).subItem(1), "合计|0.00");
 }
 
+// Clicks, keys and selection work on the rows read so far; what needs every
+// row reads the rest, which shows row for row what the whole set shows.
 TEST_F(ListHelpers, AListStillBeingReadShowsRowForRowWhatTheWholeSetShowsAndItsSumLast) {
     ListView whole{form, "whole"};
     setLvwHead(makeSet({"id", "单据编号", "金额", "备注"}, receipts()), whole, true, "金额");
+    std::vector<std::string> clicked;
+    lvw.ItemClick = [&](ListItem& it) { clicked.push_back(it.key() + "|" + it.text() + "|" + std::to_string(it.index())); };
     setLvwHead(receiptsBeingRead(), lvw, true, "金额");
     ASSERT_EQ(lvw.shownCount(), 5) << "only the rows read are drawn, and no sum row yet";
-    EXPECT_FALSE(lvw.rowsComplete());
     EXPECT_EQ(lvw.rowKey(5), "k26");
+    ASSERT_TRUE(lvw.userRowClick(3));
+    EXPECT_EQ(lvw.selectedItem()->key(), "k28");
+    // A key among the rows read is found without reading on.
+    EXPECT_EQ(listedAmount(lvw, "k27", "金额"), Currency::parse("2.80"));
+    EXPECT_FALSE(lvw.rowsComplete());
     EXPECT_TRUE(lvw.readMoreRows());
     EXPECT_EQ(lvw.shownCount(), 12);
     EXPECT_EQ(lvw.rowCell(12, 2), "2.00") << "receipt 19: 0.1 + 19 x 0.1001, shown with two decimals";
-    // Everything that needs every row reads the rest first.
-    ASSERT_EQ(lvw.itemCount(), 31);
+    // One further down is found after the rest is read; selection moves to it.
+    ASSERT_TRUE(lvw.userItemClick("k2"));
     EXPECT_TRUE(lvw.rowsComplete());
+    EXPECT_EQ(clicked, (std::vector<std::string>{"k28|SF1028|3", "k2|SF1002|29"}));
+    EXPECT_FALSE(lvw.item(3).selected());
+    EXPECT_TRUE(lvw.item(29).selected());
+    EXPECT_EQ(lvw.findItem("k31"), nullptr);
+    ASSERT_EQ(lvw.itemCount(), 31);
     for (int r = 1; r <= 31; ++r) {
         ASSERT_EQ(lvw.rowKey(r), whole.item(r).key()) << r;
         for (int c = 1; c <= 3; ++c) ASSERT_EQ(lvw.rowCell(r, c), whole.item(r).cell(c)) << r << "," << c;
@@ -132,24 +137,7 @@ TEST_F(ListHelpers, AListStillBeingReadShowsRowForRowWhatTheWholeSetShowsAndItsS
     EXPECT_EQ(sum.foreColor(), color::Red);
     EXPECT_EQ(lvw.item(1).foreColor(), color::Black);
     EXPECT_EQ(lvw.column(2).alignment, Alignment::Right);
-}
 
-TEST_F(ListHelpers, ClicksKeysAndSelectionWorkOnRowsThatHaveNoItemYet) {
-    std::vector<std::string> clicked;
-    lvw.ItemClick = [&](ListItem& it) { clicked.push_back(it.key() + "|" + it.text() + "|" + std::to_string(it.index())); };
-    setLvwHead(receiptsBeingRead(), lvw, true, "金额");
-    ASSERT_TRUE(lvw.userRowClick(3));
-    EXPECT_EQ(lvw.selectedItem()->key(), "k28");
-    // A key among the rows read is found without reading on.
-    EXPECT_EQ(listedAmount(lvw, "k27", "金额"), Currency::parse("2.80"));
-    EXPECT_FALSE(lvw.rowsComplete());
-    // One further down is found after the rest is read; selection moves to it.
-    ASSERT_TRUE(lvw.userItemClick("k2"));
-    EXPECT_TRUE(lvw.rowsComplete());
-    EXPECT_EQ(clicked, (std::vector<std::string>{"k28|SF1028|3", "k2|SF1002|29"}));
-    EXPECT_FALSE(lvw.item(3).selected());
-    EXPECT_TRUE(lvw.item(29).selected());
-    EXPECT_EQ(lvw.findItem("k31"), nullptr);
     // An edited row shows its edit; an item added comes after the sum row.
     lvw.item(4).setSubItem(2, "改过");
     EXPECT_EQ(lvw.rowCell(4, 3), "改过");
