@@ -14,6 +14,22 @@
 
 namespace fo::test {
 
+// A demo fee office of its own on the engine of the parameter, with the
+// reference host on it: the books that the checks and the reports read.
+class DemoBooksTest : public ::testing::TestWithParam<std::size_t> {
+protected:
+    void SetUp() override {
+        locator = booksEngines()[GetParam()].demoOffice(dir);
+        host = std::make_unique<ReferenceHost>(locator);
+        cn = host->pGetCN();
+    }
+
+    TempDir dir;
+    std::string locator;
+    std::unique_ptr<ReferenceHost> host;
+    ConnectionPtr cn;
+};
+
 // A demo fee office of its own on the engine and in the dialect of the
 // parameter, with clerk programs started on it.
 class ReliabilityTest : public ::testing::TestWithParam<EngineDialect> {
