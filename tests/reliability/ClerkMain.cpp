@@ -4,7 +4,7 @@
 // and kill it at any moment.
 //
 //   reliability_clerk --db BOOKS --dialect 1|0 --settings DIR --name NAME
-//                     [--seed S] [--ops N] [--mode mix|reduce|charge|cancel|list|coming]
+//                     [--seed S] [--ops N] [--mode mix|reduce|charge|cancel|coming]
 //                     [--targets A,B,...] [--barrier FILE] [--mistakes 1|0]
 //                     [--window single|wizard|list] [--preview 1|0] [--after FILE] [--then FILE]
 //
@@ -12,9 +12,8 @@
 // reduce, charge: each target arrears row reduced or paid in full, from
 //   windows all filled in before the barrier opens. cancel: each target
 //   reduction cancelled from one records window listed before the barrier.
-// list: each target student's receivables reduced in full. coming: see
-//   Clerk::comingCharge; the last word waits for the barrier and --after,
-//   --then is written when done.
+// coming: see Clerk::comingCharge; the last word waits for the barrier and
+//   --after, --then is written when done.
 //
 // Output lines: "done ..." (ClerkProcess reads them), "msg TEXT" for every
 // message box, "ready" at the barrier, "abort TEXT" when a window asked what
@@ -88,16 +87,10 @@ int main(int argc, char** argv) {
     ClerkOffice office(arg["--db"], std::stoi(arg["--dialect"]), arg["--settings"]);
     Clerk clerk(office, std::stoull(arg["--seed"]));
     clerk.setMistakes(arg["--mistakes"] != "0");
-    if (mode == "mix" || mode == "list") {
+    if (mode == "mix") {
         atBarrier();
-        const long ops = mode == "list" ? static_cast<long>(targets.size()) : std::stol(arg["--ops"]);
-        for (long i = 0; (mode == "mix" && ops == 0) || i < ops; ++i) {
-            const std::string reason = name + "-" + std::to_string(i);
-            guarded([&] {
-                report(mode == "mix" ? clerk.anyPosting(reason)
-                                     : clerk.receivablesListFor(targets[static_cast<std::size_t>(i)], reason));
-            });
-        }
+        const long ops = std::stol(arg["--ops"]);
+        for (long i = 0; ops == 0 || i < ops; ++i) guarded([&] { report(clerk.anyPosting(name + "-" + std::to_string(i))); });
     } else if (mode == "reduce" || mode == "charge" || mode == "cancel") {
         guarded([&] {
             for (const Posting& p : mode == "cancel" ? clerk.cancelFromOneList(targets, atBarrier)
