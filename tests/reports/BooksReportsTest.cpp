@@ -107,7 +107,9 @@ TEST_P(BooksReports, ARowChangedByHandUnbalancesItsStudentAndFailsTheCheck) {
     const monthreport::Report r = monthreport::build(*cn, "2026-11", "2026-11");
     EXPECT_EQ(r.unbalanced, 1);
     for (const monthreport::Row& line : r.rows)
-        if (line.studentNo == xh) EXPECT_EQ(line.m.expectedEnd() - line.m.end, Currency::fromInt(1));
+        if (line.studentNo == xh) {
+            EXPECT_EQ(line.m.expectedEnd() - line.m.end, Currency::fromInt(1));
+        }
     EXPECT_FALSE(r.rows.back().m.balances());
     EXPECT_NE(monthreport::asText(r).find("不平"), std::string::npos);
 
