@@ -9,7 +9,7 @@
 #            nothing the others do not (BUILD/coverage/coverage-report.txt)
 # make docs  the module's reference from its public headers (build/docs/html)
 # make stress the reliability suite with larger counts; FEEOFFICE_RELIABILITY_KILLS,
-#            _CLERKS, _OPS, _STEPS, _LIST and FEEOFFICE_SEED set them
+#            _CLERKS, _OPS, _STEPS and FEEOFFICE_SEED set them
 #            (the defaults below, or the small ones of make test when unset there)
 BUILD ?= build
 JOBS  ?= 2
@@ -45,7 +45,6 @@ stress: build
 	  FEEOFFICE_RELIABILITY_CLERKS=$${FEEOFFICE_RELIABILITY_CLERKS:-4} \
 	  FEEOFFICE_RELIABILITY_OPS=$${FEEOFFICE_RELIABILITY_OPS:-60} \
 	  FEEOFFICE_RELIABILITY_STEPS=$${FEEOFFICE_RELIABILITY_STEPS:-300} \
-	  FEEOFFICE_RELIABILITY_LIST=$${FEEOFFICE_RELIABILITY_LIST:-20} \
 	  ctest -L reliability --output-on-failure -j$(JOBS)
 
 mutants: deps

@@ -25,7 +25,7 @@ Parsed parse(fo::app::CommandLine& line, const std::vector<std::string>& words) 
     return p;
 }
 
-TEST(CommandLine, AFileGivenAloneOrByDbIsWhatTheDesktopProgramOpens) {
+TEST(CommandLine, AFileGivenAloneOrByDbIsWhatTheDesktopProgramOpensAndAmbiguousLinesAreUsageErrors) {
     struct Case {
         std::vector<std::string> words;
         std::string verb, database;
@@ -44,9 +44,7 @@ TEST(CommandLine, AFileGivenAloneOrByDbIsWhatTheDesktopProgramOpens) {
         EXPECT_EQ(line.guiOptions().database, c.database) << c.words.front();
         EXPECT_EQ(line.guiOptions().dialect, c.dialect) << c.words.front();
     }
-}
-
-TEST(CommandLine, AmbiguousOrMistypedLinesAreUsageErrors) {
+    // Ambiguous or mistyped lines are usage errors.
     const std::vector<std::vector<std::string>> bad = {
         {"--db", "a.db", "b.db"},         // two databases
         {"chek", "--db", "a.db"},         // no verb, and no file either

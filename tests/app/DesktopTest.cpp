@@ -78,33 +78,6 @@ private:
     std::optional<ScopedVariable> home, config, data;  // set once the application is up
 };
 
-TEST_F(Desktop, OpensTheFileNamedRemembersItAbsolutelyAndShowsTheMonthAndDialectInWords) {
-    smallDemo("school.db");
-    std::string notice;
-    auto session = app::openStartSession("school.db", 1, notice, signIn());
-    ASSERT_NE(session, nullptr);
-    EXPECT_EQ(notice, "");
-    EXPECT_EQ(signedInAt, std::vector<std::string>{dir.file("school.db")});
-    EXPECT_EQ(app::lastDatabase(), dir.file("school.db"));
-
-    app::MainWindow window(std::move(session));
-    auto label = [&](const char* name) { return window.findChild<QLabel*>(QString::fromUtf8(name))->text().toStdString(); };
-    EXPECT_EQ(label("monthLabel"), "当前月份：2026年12月");
-    EXPECT_EQ(label("dialectLabel"), "SQL Server 兼容模式");
-    EXPECT_EQ(label("operatorLabel"), "操作员：系统管理员");
-
-    // Started from elsewhere, the remembered path still finds it.
-    fs::create_directory("elsewhere");
-    fs::current_path("elsewhere");
-    window.openDatabase(app::lastDatabase(), 1);
-    EXPECT_EQ(window.session().databasePath(), dir.file("school.db"));
-    // The passing "已打开" message leaves the database path in sight.
-    ASSERT_EQ(window.statusBar()->currentMessage().left(3).toStdString(), "已打开");
-    const QLabel* path = window.findChild<QLabel*>(QStringLiteral("databaseLabel"));
-    EXPECT_TRUE(path->isVisibleTo(&window));
-    EXPECT_EQ(path->text().toStdString(), "数据库：" + dir.file("school.db"));
-}
-
 // The desktop greys out what the operator may not open and hides the
 // carry-over from one who may not carry over, rather than refusing a click.
 TEST_F(Desktop, WhatAnOperatorMayNotDoIsGreyedOutOrHidden) {
@@ -139,7 +112,7 @@ TEST_F(Desktop, WhatAnOperatorMayNotDoIsGreyedOutOrHidden) {
     EXPECT_TRUE(action("settings")->isEnabled());
 }
 
-TEST_F(Desktop, AStartThatCannotOpenSaysWhyAndOffersTheDemoOrToQuitAndNothingOpensWithoutASignIn) {
+TEST_F(Desktop, AStartOpensTheFileNamedRemembersItAbsolutelyOrSaysWhyItCannotAndNothingOpensWithoutASignIn) {
     // The first run creates the demo office and says so.
     std::string notice;
     auto first = app::openStartSession("", 1, notice, signIn());
@@ -173,7 +146,34 @@ TEST_F(Desktop, AStartThatCannotOpenSaysWhyAndOffersTheDemoOrToQuitAndNothingOpe
     EXPECT_EQ(app::openStartSession("school.db", 1, notice, signIn(true)), nullptr);
     EXPECT_EQ(signedInAt.size(), 3u);
     EXPECT_EQ(app::lastDatabase(), demo);
+
+    // The file named opens once its operator signed in, and is remembered
+    // by its absolute path; the window shows the month and dialect in words.
+    notice.clear();
+    auto session = app::openStartSession("school.db", 1, notice, signIn());
+    ASSERT_NE(session, nullptr);
+    EXPECT_EQ(notice, "");
+    EXPECT_EQ(signedInAt.back(), dir.file("school.db"));
+    EXPECT_EQ(app::lastDatabase(), dir.file("school.db"));
+
+    app::MainWindow window(std::move(session));
+    auto label = [&](const char* name) { return window.findChild<QLabel*>(QString::fromUtf8(name))->text().toStdString(); };
+    EXPECT_EQ(label("monthLabel"), "当前月份：2026年12月");
+    EXPECT_EQ(label("dialectLabel"), "SQL Server 兼容模式");
+    EXPECT_EQ(label("operatorLabel"), "操作员：系统管理员");
+
+    // Started from elsewhere, the remembered path still finds it.
+    fs::create_directory("elsewhere");
+    fs::current_path("elsewhere");
+    window.openDatabase(app::lastDatabase(), 1);
+    EXPECT_EQ(window.session().databasePath(), dir.file("school.db"));
+    // The passing "已打开" message leaves the database path in sight.
+    ASSERT_EQ(window.statusBar()->currentMessage().left(3).toStdString(), "已打开");
+    const QLabel* path = window.findChild<QLabel*>(QStringLiteral("databaseLabel"));
+    EXPECT_TRUE(path->isVisibleTo(&window));
+    EXPECT_EQ(path->text().toStdString(), "数据库：" + dir.file("school.db"));
 }
+
 
 TEST_F(Desktop, TheSettingsDialogShowsLabelsNotTheSettingsNames) {
     const std::map<std::string, std::string> stored = {{"chkPrintSKR", "1"}, {"txtColorContent", "本收据加盖财务专用章后有效"}};

@@ -13,7 +13,7 @@ namespace fo::test {
 
 // An engine the books can live on, for the tests that must hold on every
 // engine: it makes a demo fee office of its own for one test and names it
-// by a locator that the reference host and the clerk program both open (a
+// by a locator that the reference host and the clerk both open (a
 // database file on the embedded engine).
 struct BooksEngine {
     std::string name;
@@ -50,7 +50,12 @@ std::string engineDialectName(const ::testing::TestParamInfo<EngineDialect>& inf
 
 }  // namespace fo::test
 
-// Runs every TEST_P of `suite` on every engine in both dialects.
+// Runs every TEST_P of `suite` on every engine, and on every engine in both dialects.
+#define FO_INSTANTIATE_ENGINES(suite)                                                                     \
+    INSTANTIATE_TEST_SUITE_P(Engines, suite, ::testing::Range<std::size_t>(0, ::fo::test::booksEngines().size()), \
+                             [](const ::testing::TestParamInfo<std::size_t>& info) {                      \
+                                 return ::fo::test::booksEngines()[info.param].name;                      \
+                             })
 #define FO_INSTANTIATE_ENGINES_AND_DIALECTS(suite)                                                        \
     INSTANTIATE_TEST_SUITE_P(Engines, suite,                                                             \
                              ::testing::Combine(::testing::Range<std::size_t>(0, ::fo::test::booksEngines().size()), \

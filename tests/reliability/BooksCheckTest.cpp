@@ -6,20 +6,14 @@
 #include <algorithm>
 
 #include "db/pg/PgLink.h"
-#include "host/ReferenceHost.h"
-#include "reliability/Books.h"
+#include "reliability/ReliabilityFixture.h"
 #include "support/Query.h"
 
 namespace fo::test {
 namespace {
 
-class BooksCheckTest : public ::testing::TestWithParam<std::size_t> {
+class BooksCheckTest : public DemoBooksTest {
 protected:
-    void SetUp() override {
-        locator = booksEngines()[GetParam()].demoOffice(dir);
-        host = std::make_unique<ReferenceHost>(locator);
-        cn = host->pGetCN();
-    }
     std::string text(const std::string& sql) { return scalar(*cn, sql).toText(); }
     // Whether a fault of `code` was reported whose text names `row`.
     static bool reported(const std::vector<BooksFault>& faults, const std::string& code, const std::string& row) {
@@ -33,11 +27,6 @@ protected:
         for (const auto& [code, row] : expected)
             EXPECT_TRUE(reported(faults, code, row)) << code << " " << row << "\n" << describe(faults);
     }
-
-    TempDir dir;
-    std::string locator;
-    std::unique_ptr<ReferenceHost> host;
-    ConnectionPtr cn;
 };
 
 // The demo school checks clean with its counters drawn; then each damage is
@@ -219,8 +208,7 @@ TEST_P(BooksCheckTest, EveryOtherInvariantBrokenInOneRowIsNamed) {
     for (const BooksFault& f : faults) EXPECT_FALSE(looksEnglish(f.text)) << f.text;
 }
 
-INSTANTIATE_TEST_SUITE_P(Engines, BooksCheckTest, ::testing::Range<std::size_t>(0, booksEngines().size()),
-                         [](const ::testing::TestParamInfo<std::size_t>& info) { return booksEngines()[info.param].name; });
+FO_INSTANTIATE_ENGINES(BooksCheckTest);
 
 }  // namespace
 }  // namespace fo::test

@@ -54,7 +54,7 @@ private:
 bool fillReduction(frmjmjlNew& w, const std::string& xh, const std::string& line, const std::string& item,
                    const std::string& amount, const std::string& reason);
 // What one operation of a clerk came to, as the clerk saw it: committed when
-// the window's last word was its success message. The clerk program prints
+// the window's last word was its success message. A clerk process prints
 // it as one line ("done KIND COMMITTED ATTEMPTED RECORDS TAG STUDENTS").
 struct Posting {
     explicit Posting(std::string kind_ = {}, std::string tag_ = {}) : kind(std::move(kind_)), tag(std::move(tag_)) {}

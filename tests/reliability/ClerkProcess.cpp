@@ -2,36 +2,56 @@
 
 #include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdio>
+#include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <stdexcept>
 #include <thread>
 
 #include "db/DbError.h"
 #include "reliability/Books.h"
-
-extern char** environ;
+#include "ui/FormInstance.h"
 
 namespace fo::test {
+namespace {
 
-ClerkProcess::ClerkProcess(const std::vector<std::string>& args, std::string outputPath)
+std::string oneLine(std::string text) {
+    std::replace(text.begin(), text.end(), '\n', ' ');
+    std::replace(text.begin(), text.end(), '\r', ' ');
+    return text;
+}
+
+}  // namespace
+
+ClerkProcess::ClerkProcess(const std::function<void()>& work, std::string outputPath)
     : outputPath_(std::move(outputPath)) {
-    std::vector<std::string> all{RELIABILITY_CLERK};
-    all.insert(all.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (auto& a : all) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, outputPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_adddup2(&actions, 1, 2);
-    const int rc = posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (rc != 0) throw std::runtime_error("cannot start the clerk program " + all[0]);
+    // Nothing the test has written yet is written a second time by the child.
+    std::cout.flush();
+    std::fflush(nullptr);
+    pid_ = fork();
+    if (pid_ < 0) throw std::runtime_error("cannot start a clerk process");
+    if (pid_ > 0) return;
+    // The child: never back into the test, nor through its exit handlers,
+    // which would close the parent's sessions.
+    const int out = open(outputPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const int nothing = open("/dev/null", O_RDONLY);
+    if (out < 0 || nothing < 0 || dup2(nothing, 0) < 0 || dup2(out, 1) < 0 || dup2(out, 2) < 0) _exit(3);
+    int status = 0;
+    try {
+        work();
+        std::cout << "end" << std::endl;
+    } catch (const std::exception& e) {
+        std::cout << "escaped " << oneLine(e.what()) << std::endl;
+        status = 1;
+    }
+    std::cout.flush();
+    _exit(status);
 }
 
 std::vector<std::string> ClerkProcess::lines() const {
@@ -108,6 +128,39 @@ std::vector<std::string> ClerkProcess::troubles() const {
             out.push_back(l);
     }
     return out;
+}
+
+void reportPosting(const Posting& p) {
+    for (const std::string& m : p.messages) std::cout << "msg " << oneLine(m) << "\n";
+    const std::string students = joined(p.students);
+    std::cout << "done " << p.kind << " " << p.committed << " " << p.attempted << " " << p.records << " "
+              << (p.tag.empty() ? "-" : p.tag) << " " << (students.empty() ? "-" : students) << std::endl;
+}
+
+void guarded(const std::function<void()>& step) {
+    try {
+        step();
+    } catch (const HeadlessAbort& a) {
+        std::cout << "abort " << oneLine(a.message()) << std::endl;
+        FormInstances::releaseAll();
+    } catch (const std::exception& e) {
+        std::cout << "escaped " << oneLine(e.what()) << std::endl;
+        FormInstances::releaseAll();
+    }
+}
+
+void waitForFile(const std::string& path) {
+    while (!path.empty() && !std::filesystem::exists(path)) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+}
+
+void atBarrier(const std::string& path) {
+    std::cout << "ready" << std::endl;
+    waitForFile(path);
+}
+
+void postAtRandom(Clerk& clerk, const std::string& name, long ops) {
+    for (long i = 0; ops == 0 || i < ops; ++i)
+        guarded([&] { reportPosting(clerk.anyPosting(name + "-" + std::to_string(i))); });
 }
 
 }  // namespace fo::test

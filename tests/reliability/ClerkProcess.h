@@ -1,6 +1,7 @@
 #pragma once
 #include <sys/types.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -8,13 +9,16 @@
 
 namespace fo::test {
 
-// The clerk program (reliability_clerk) running as a child process, its
-// output going to a file the parent reads while it runs.
+// A clerk working in a process of his own, forked from the test's, his
+// output going to a file the parent reads while he works. The child prints
+// one line per operation (reportPosting), flushed at once, so the parent can
+// count what he was told was committed and kill him at any moment; "ready"
+// at a barrier, "end" when his work is done.
 class ClerkProcess {
 public:
-    // Starts the clerk with `args` (after the program name); its output goes
-    // to `outputPath`.
-    ClerkProcess(const std::vector<std::string>& args, std::string outputPath);
+    // Runs `work` in the child, its output to `outputPath`. The parent holds
+    // no session of the books while it forks: the child opens its own.
+    ClerkProcess(const std::function<void()>& work, std::string outputPath);
     ~ClerkProcess() { kill(); }
     ClerkProcess(const ClerkProcess&) = delete;
     ClerkProcess& operator=(const ClerkProcess&) = delete;
@@ -44,5 +48,19 @@ private:
     pid_t pid_ = -1;
     std::string outputPath_;
 };
+
+// In the clerk's process. What an operation came to: a "msg TEXT" line per
+// message box, then "done KIND COMMITTED ATTEMPTED RECORDS TAG STUDENTS".
+void reportPosting(const Posting& p);
+// Runs one step, printing what escaped it ("abort TEXT" when a window asked
+// what nobody answers, "escaped TEXT" for an exception) instead of dying of it.
+void guarded(const std::function<void()>& step);
+// Waits until a file at `path` exists ("": at once); at a barrier, says
+// "ready" first.
+void waitForFile(const std::string& path);
+void atBarrier(const std::string& path);
+// `ops` postings chosen at random (0: until killed), given the reasons
+// NAME-0, NAME-1...
+void postAtRandom(Clerk& clerk, const std::string& name, long ops);
 
 }  // namespace fo::test

@@ -1,11 +1,10 @@
-// Several clerk programs on one fee database at once, on every engine and in
+// Several clerk processes on one fee database at once, on every engine and in
 // both dialects: what each was told it committed is in the books exactly
 // once, what it was told failed is not, no number is handed out twice, and
 // the books check clean. The stale windows: two records windows cancelling
 // the same reductions, two reduction windows reducing the same arrears, two
-// clerks charging the same arrears, two receivables-list postings at once,
-// and a reduction of coming charges that another clerk posted while the
-// first had it filled in or previewed.
+// clerks charging the same arrears, and a reduction of coming charges that
+// another clerk posted while the first had it filled in or previewed.
 #include <filesystem>
 #include <map>
 #include <set>
@@ -17,16 +16,17 @@ namespace {
 
 class ConcurrencyTest : public ReliabilityTest {
 protected:
-    // Starts `names` clerks with their own arguments, opens the barrier when
-    // all are at it, and waits for them to end.
-    std::vector<std::unique_ptr<ClerkProcess>> runTogether(
-        const std::vector<std::pair<std::string, std::vector<std::string>>>& clerks) {
+    // A clerk of `seed` who does `work`; it waits at the barrier itself.
+    struct Planned {
+        std::string name;
+        std::function<void(Clerk&)> work;
+        std::uint64_t seed = 1;
+    };
+    // Starts the clerks, opens the barrier when all are at it, and waits
+    // for them to end.
+    std::vector<std::unique_ptr<ClerkProcess>> runTogether(const std::vector<Planned>& clerks) {
         std::vector<std::unique_ptr<ClerkProcess>> running;
-        for (const auto& [name, args] : clerks) {
-            auto all = args;
-            all.insert(all.end(), {"--barrier", barrier()});
-            running.push_back(startClerk(name, all));
-        }
+        for (const Planned& c : clerks) running.push_back(startClerk(c.name, c.work, c.seed));
         for (auto& c : running) EXPECT_TRUE(c->waitReady(60)) << c->output();
         openBarrier();
         for (auto& c : running) EXPECT_EQ(c->wait(300), 0) << c->output();
@@ -64,10 +64,14 @@ TEST_P(ConcurrencyTest, EveryPostingAClerkWasToldOfIsInTheBooksOnceAndNoOtherIs)
     const long seed = fromEnvironment("FEEOFFICE_SEED", 20261206);
     SCOPED_TRACE("FEEOFFICE_SEED=" + std::to_string(seed));
     const std::string mirrorsBefore = one("select count(*) from kdw_sfjl where ysfjlid<>0");
-    std::vector<std::pair<std::string, std::vector<std::string>>> plan;
-    for (long i = 0; i < clerks; ++i)
-        plan.push_back({"c" + std::to_string(i), {"--mode", "mix", "--ops", std::to_string(ops), "--seed",
-                                                  std::to_string(seed + i)}});
+    std::vector<Planned> plan;
+    for (long i = 0; i < clerks; ++i) {
+        const std::string name = "c" + std::to_string(i);
+        plan.push_back({name, [this, name, ops](Clerk& c) {
+            atBarrier(barrier());
+            postAtRandom(c, name, ops);
+        }, static_cast<std::uint64_t>(seed + i)});
+    }
     const auto running = runTogether(plan);
 
     int cancels = 0, voids = 0, attempts = 0;
@@ -109,8 +113,18 @@ TEST_P(ConcurrencyTest, TwoClerksCancellingReducingOrChargingTheSameRowsPostEach
         ASSERT_GE(targets.size(), mode == "cancel" ? 3u : 2u);
         const std::string a = mode + "-a", b = mode + "-b";
         std::filesystem::remove(barrier());
-        const auto running = runTogether({{a, {"--mode", mode, "--targets", joined(targets)}},
-                                          {b, {"--mode", mode, "--targets", joined(targets)}}});
+        // Each fills in (or lists) everything, waits at the barrier, then posts.
+        const auto together = [&](const std::string& name) {
+            return [this, mode, targets, name](Clerk& c) {
+                const auto wait = [this] { atBarrier(barrier()); };
+                guarded([&] {
+                    for (const Posting& p : mode == "cancel" ? c.cancelFromOneList(targets, wait)
+                                                             : c.rowsTogether(mode, targets, name, wait))
+                        reportPosting(p);
+                });
+            };
+        };
+        const auto running = runTogether({{a, together(a)}, {b, together(b)}});
         int posted = 0;
         std::map<std::string, int> committed;
         for (const auto& c : running)
@@ -143,25 +157,6 @@ TEST_P(ConcurrencyTest, TwoClerksCancellingReducingOrChargingTheSameRowsPostEach
     expectBooksClean();
 }
 
-TEST_P(ConcurrencyTest, TwoReceivablesListPostingsAtOnceEachPostTheirOwnStudents) {
-    const auto owing = column("select x.xh from kdw_xs x where x.del=0 and exists(select 1 from qfhzb q where"
-                              " q.xsid=x.id and q.fkrq is null and q.qfje>0) order by x.id");
-    const std::size_t each = static_cast<std::size_t>(fromEnvironment("FEEOFFICE_RELIABILITY_LIST", 10));
-    ASSERT_GE(owing.size(), 2 * each);
-    std::string first, second;
-    for (std::size_t i = 0; i < 2 * each; ++i) (i % 2 ? second : first) += (i < 2 ? "" : ",") + owing[i];
-    const auto running = runTogether({{"a", {"--mode", "list", "--targets", first}},
-                                      {"b", {"--mode", "list", "--targets", second}}});
-    for (const auto& c : running) {
-        EXPECT_EQ(c->postings().size(), each);
-        for (const Posting& p : c->postings()) {
-            EXPECT_TRUE(p.committed) << p.tag;
-            expectReductionAsReported(p);
-        }
-    }
-    expectBooksClean();
-}
-
 TEST_P(ConcurrencyTest, ComingChargesAnotherClerkReducedMeanwhileAreNotReducedAgain) {
     // Two students of one fee type with the open month's 保育费 not charged,
     // paid or reduced yet: no stored row of it to re-check.
@@ -173,9 +168,21 @@ TEST_P(ConcurrencyTest, ComingChargesAnotherClerkReducedMeanwhileAreNotReducedAg
                             " and not exists(select 1 from qfhzb q where q.xsid=x.id and q.qfyf='" + open + "')"
                             " order by x.id limit 2");
     ASSERT_EQ(ids.size(), 2u);
-    const std::string targets = joined(ids);
     // Clerk a fills in (and previews) first and gives his last word only
-    // after b has posted the same 100 off.
+    // after b has posted the same 100 off (`after` is there), which b says
+    // by writing `then`.
+    const auto coming = [&](const std::string& window, const std::string& name, bool preview, const std::string& after,
+                            const std::string& then) {
+        return [=, this](Clerk& c) {
+            guarded([&] {
+                reportPosting(c.comingCharge(window, ids, name, preview, [&] {
+                    atBarrier(barrier());
+                    waitForFile(after);
+                }));
+            });
+            if (!then.empty()) std::ofstream(then) << "done\n";
+        };
+    };
     const std::vector<std::pair<std::string, std::string>> rounds{
         {"single", "0"}, {"wizard", "0"}, {"wizard", "1"}, {"list", "0"}, {"list", "1"}};
     for (const auto& [window, preview] : rounds) {
@@ -183,8 +190,7 @@ TEST_P(ConcurrencyTest, ComingChargesAnotherClerkReducedMeanwhileAreNotReducedAg
         std::filesystem::remove(barrier());
         const std::string a = "a-" + window + preview, b = "b-" + window + preview, posted = dir.file("posted-" + a);
         const auto running = runTogether(
-            {{a, {"--mode", "coming", "--window", window, "--preview", preview, "--targets", targets, "--after", posted}},
-             {b, {"--mode", "coming", "--window", window, "--targets", targets, "--then", posted}}});
+            {{a, coming(window, a, preview == "1", posted, "")}, {b, coming(window, b, false, "", posted)}});
         ASSERT_EQ(running[0]->postings().size(), 1u);
         ASSERT_EQ(running[1]->postings().size(), 1u);
         const Posting first = running[0]->postings()[0], second = running[1]->postings()[0];

@@ -1,4 +1,4 @@
-// A clerk program posting in a loop is killed with SIGKILL at a moment drawn
+// A clerk process posting in a loop is killed with SIGKILL at a moment drawn
 // from a seed, again and again on the same books, on every engine and in both
 // dialects: after each kill the file is sound and the books check clean, so
 // no posting was left half-written. The clerk types no wrong amounts here:
@@ -21,8 +21,8 @@ TEST_P(CrashTest, AKilledPostingLeavesNothingHalfWritten) {
     std::mt19937_64 rnd(static_cast<std::uint64_t>(seed));
     long operations = 0;
     for (long k = 0; k < kills; ++k) {
-        auto clerk = startClerk("k" + std::to_string(k),
-                                {"--mode", "mix", "--ops", "0", "--mistakes", "0", "--seed", std::to_string(seed + k)});
+        const std::string name = "k" + std::to_string(k);
+        auto clerk = startClerk(name, [&](Clerk& c) { postAtRandom(c, name, 0); }, seed + k, false);
         // Once it has started working, at a moment of the seed's choosing.
         const auto started = std::chrono::steady_clock::now();
         while (clerk->postings().empty() && std::chrono::steady_clock::now() - started < std::chrono::seconds(30))

@@ -31,10 +31,6 @@ protected:
         clerk = std::make_unique<Clerk>(*office, 1);
         clerk->setMistakes(false);
     }
-    void TearDown() override {
-        clerk.reset();
-        office.reset();
-    }
 
     HeadlessUi& ui() { return office->ui(); }
     // What the clerk was shown since the last look: nothing in English. The

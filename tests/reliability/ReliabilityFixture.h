@@ -1,5 +1,6 @@
 #pragma once
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,19 +15,41 @@
 
 namespace fo::test {
 
+// A demo fee office of its own on the engine of the parameter, with the
+// reference host on it: the books that the checks and the reports read.
+class DemoBooksTest : public ::testing::TestWithParam<std::size_t> {
+protected:
+    void SetUp() override {
+        locator = booksEngines()[GetParam()].demoOffice(dir);
+        host = std::make_unique<ReferenceHost>(locator);
+        cn = host->pGetCN();
+    }
+
+    TempDir dir;
+    std::string locator;
+    std::unique_ptr<ReferenceHost> host;
+    ConnectionPtr cn;
+};
+
 // A demo fee office of its own on the engine and in the dialect of the
-// parameter, with clerk programs started on it.
+// parameter, with clerk processes started on it.
 class ReliabilityTest : public ::testing::TestWithParam<EngineDialect> {
 protected:
     void SetUp() override { locator = booksEngines()[std::get<0>(GetParam())].demoOffice(dir); }
     int dialect() const { return std::get<1>(GetParam()); }
 
-    // A clerk program named `name` on these books.
-    std::unique_ptr<ClerkProcess> startClerk(const std::string& name, std::vector<std::string> args) {
-        std::vector<std::string> all{"--db", locator, "--dialect", std::to_string(dialect()), "--name", name,
-                                     "--settings", dir.file("settings-" + name)};
-        all.insert(all.end(), args.begin(), args.end());
-        return std::make_unique<ClerkProcess>(all, dir.file(name + ".out"));
+    // A clerk named `name` working on these books in a process of his own:
+    // `work`, done by a clerk of `seed` on an office of his own.
+    std::unique_ptr<ClerkProcess> startClerk(const std::string& name, const std::function<void(Clerk&)>& work,
+                                             std::uint64_t seed = 1, bool mistakes = true) {
+        cn_.reset();  // no session of the parent's goes into the child
+        const std::string settings = dir.file("settings-" + name);
+        return std::make_unique<ClerkProcess>([=, this] {
+            ClerkOffice office(locator, dialect(), settings);
+            Clerk clerk(office, seed);
+            clerk.setMistakes(mistakes);
+            work(clerk);
+        }, dir.file(name + ".out"));
     }
     // The barrier the clerks wait at, and its opening.
     std::string barrier() const { return dir.file("go"); }

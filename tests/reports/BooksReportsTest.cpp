@@ -16,8 +16,7 @@
 #include "data/FeeSchema.h"
 #include "db/pg/PgLink.h"
 #include "fees/DayReport.h"
-#include "host/ReferenceHost.h"
-#include "reliability/Books.h"
+#include "reliability/ReliabilityFixture.h"
 #include "reports/ArrearsAnalysis.h"
 #include "reports/CollectionSummary.h"
 #include "reports/MonthReport.h"
@@ -26,19 +25,9 @@
 namespace fo::test {
 namespace {
 
-class BooksReports : public ::testing::TestWithParam<std::size_t> {
+class BooksReports : public DemoBooksTest {
 protected:
-    void SetUp() override {
-        locator = booksEngines()[GetParam()].demoOffice(dir);
-        host = std::make_unique<ReferenceHost>(locator);
-        cn = host->pGetCN();
-    }
     Currency amount(const std::string& sql) { return scalar(*cn, sql).toCurrency(); }
-
-    TempDir dir;
-    std::string locator;
-    std::unique_ptr<ReferenceHost> host;
-    ConnectionPtr cn;
 };
 
 // The demo school's year runs from September to the open month, December.
@@ -118,7 +107,9 @@ TEST_P(BooksReports, ARowChangedByHandUnbalancesItsStudentAndFailsTheCheck) {
     const monthreport::Report r = monthreport::build(*cn, "2026-11", "2026-11");
     EXPECT_EQ(r.unbalanced, 1);
     for (const monthreport::Row& line : r.rows)
-        if (line.studentNo == xh) EXPECT_EQ(line.m.expectedEnd() - line.m.end, Currency::fromInt(1));
+        if (line.studentNo == xh) {
+            EXPECT_EQ(line.m.expectedEnd() - line.m.end, Currency::fromInt(1));
+        }
     EXPECT_FALSE(r.rows.back().m.balances());
     EXPECT_NE(monthreport::asText(r).find("不平"), std::string::npos);
 
@@ -262,8 +253,7 @@ TEST_P(BooksReports, TheKeptCashTotalsFollowTheJournalFromTheUpgradeOnAndADamage
     EXPECT_EQ(faults.back().find("收费汇总多出 2099-01 操作员 系统管理员（id 1）"), 0u) << faults.back();
 }
 
-INSTANTIATE_TEST_SUITE_P(Engines, BooksReports, ::testing::Range<std::size_t>(0, booksEngines().size()),
-                         [](const ::testing::TestParamInfo<std::size_t>& info) { return booksEngines()[info.param].name; });
+FO_INSTANTIATE_ENGINES(BooksReports);
 
 }  // namespace
 }  // namespace fo::test
