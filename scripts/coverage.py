@@ -53,7 +53,7 @@ def function_names(gcno):
     """function ident -> mangled name, from the notes file gcc wrote beside the object."""
     data = open(gcno, 'rb').read()
     size = struct.unpack_from('<I', data, 16)[0]
-    pos, names = 16 + 4 + ((size + 3) & ~3) + 4, {}  # the header, the folder, a flag
+    pos, names = 16 + 4 + size + 4, {}  # the header, the folder (unpadded), a flag
     while pos + 8 <= len(data):
         tag, length = struct.unpack_from('<II', data, pos)
         pos += 8
@@ -202,10 +202,11 @@ def compare(old, new):
 
 
 if __name__ == '__main__':
+    # The tests run in folders of their own: the counters' folder is named absolutely.
     if len(sys.argv) == 3 and sys.argv[1] == 'run':
-        sys.exit(run(sys.argv[2]))
+        sys.exit(run(os.path.realpath(sys.argv[2])))
     if len(sys.argv) == 3 and sys.argv[1] == 'report':
-        sys.exit(report(sys.argv[2]))
+        sys.exit(report(os.path.realpath(sys.argv[2])))
     if len(sys.argv) == 4 and sys.argv[1] == 'compare':
         sys.exit(compare(sys.argv[2], sys.argv[3]))
     sys.exit(__doc__)
