@@ -24,6 +24,7 @@ import concurrent.futures
 import json
 import os
 import re
+import shutil
 import struct
 import subprocess
 import sys
@@ -78,7 +79,7 @@ def run(build):
     tests = listing['tests']
     props = lambda t: {p['name']: p['value'] for p in t.get('properties', [])}
     counters = os.path.join(build, 'coverage-counters')
-    subprocess.run(['rm', '-rf', counters], check=True)
+    shutil.rmtree(counters, ignore_errors=True)
 
     def one(t):
         p = props(t)

@@ -338,6 +338,7 @@ OwedByStudent owedNow(Connection& cn, HostSystem& run, const std::vector<std::st
     }
     // The host's dues rules are asked only for what no stored row owns: a
     // batch over stored arrears needs none of them.
+    std::vector<std::pair<std::string, const ReducedItem*>> coming;
     std::vector<std::string> comingStudents;
     std::set<std::string> comingIds;
     for (const auto& xsid : ids)
@@ -345,14 +346,12 @@ OwedByStudent owedNow(Connection& cn, HostSystem& run, const std::vector<std::st
             if (!own.count({xsid, idKey(item.itemId)})) {
                 if (comingStudents.empty() || comingStudents.back() != xsid) comingStudents.push_back(xsid);
                 comingIds.insert(item.itemId);
+                coming.push_back({xsid, &item});
             }
-    if (comingStudents.empty()) return out;
+    if (coming.empty()) return out;
     const DatedPeriods dated = periodsHolding(run, reductionDate);
     const auto dues = comingDues(cn, run, comingStudents, monthsAsked(run, dated), {comingIds.begin(), comingIds.end()});
-    for (const auto& xsid : comingStudents)
-        for (const auto& item : items)
-            if (!own.count({xsid, idKey(item.itemId)}))
-                out[{xsid, idKey(item.itemId)}] = comingOwed(dues, xsid, item, dated);
+    for (const auto& [xsid, item] : coming) out[{xsid, idKey(item->itemId)}] = comingOwed(dues, xsid, *item, dated);
     return out;
 }
 
