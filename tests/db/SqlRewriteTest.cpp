@@ -1,18 +1,37 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "db/sql/SqlRewrite.h"
 #include "db/pg/PgRewrite.h"
+#include "db/sql/SqlRanges.h"
 #include "db/sql/SqlSelect.h"
 
+using fo::constantRanges;
 using fo::rewriteSql;
+using fo::withLikelihoods;
 
 namespace {
 
-TEST(SqlRewrite, QuotesIsnullAndLeftWhenCalled) {
-    EXPECT_EQ(rewriteSql("select isnull(qfje,0) from qfhzb"), "select \"isnull\"(qfje,0) from qfhzb");
-    EXPECT_EQ(rewriteSql("where iif(isnull(qfje),0,qfje)>0"), "where iif(\"isnull\"(qfje),0,qfje)>0");
-    EXPECT_EQ(rewriteSql("where left(a.djbh,2)='JM'"), "where \"left\"(a.djbh,2)='JM'");
-    EXPECT_EQ(rewriteSql("select LEFT (djbh, 2), IsNull\r\n(x)"), "select \"LEFT\" (djbh, 2), \"IsNull\"\r\n(x)");
+TEST(SqlRewrite, QuotesIsnullAndLeftSeparatesConjunctionsAndLimitsALeadingTop) {
+    for (const auto& [sql, rewritten] : std::vector<std::pair<const char*, const char*>>{
+             {"select isnull(qfje,0) from qfhzb", "select \"isnull\"(qfje,0) from qfhzb"},
+             {"where iif(isnull(qfje),0,qfje)>0", "where iif(\"isnull\"(qfje),0,qfje)>0"},
+             {"where left(a.djbh,2)='JM'", "where \"left\"(a.djbh,2)='JM'"},
+             {"select LEFT (djbh, 2), IsNull\r\n(x)", "select \"LEFT\" (djbh, 2), \"IsNull\"\r\n(x)"},
+             {"select id from kdw_xs where 1=1and xh ='1'", "select id from kdw_xs where 1=1 and xh ='1'"},
+             {"where sflxid=2OR jm like'%a%'", "where sflxid=2 OR jm like'%a%'"},
+             {"select top 100 * from PJML order by id", "select * from PJML order by id limit 100"},
+             {"SELECT TOP 5 a,b FROM t;", "SELECT a,b FROM t limit 5;"},
+             {"\r\n  select top 1 id from t  \r\n", "\r\n  select id from t limit 1  \r\n"},
+             {"select top 3 a from t -- newest first\n", "select a from t limit 3 -- newest first\n"},
+             {"select top 2 left(mc,1) from t where mc='top 9'",
+              "select \"left\"(mc,1) from t where mc='top 9' limit 2"}})
+        EXPECT_EQ(rewriteSql(sql), rewritten) << sql;
+    // Only a leading top is a row limit; a number's own letters stay.
+    for (const char* same : {"insert into t select top 1 a from s", "select top from t", "select 1e5, 0x1F from t",
+                             "where bz='1=1and'", "where a=1 and b=2"})
+        EXPECT_EQ(rewriteSql(same), same) << same;
 }
 
 TEST(SqlRewrite, LeavesJoinsNamesLiteralsAndCommentsAlone) {
@@ -28,13 +47,6 @@ TEST(SqlRewrite, LeavesJoinsNamesLiteralsAndCommentsAlone) {
              "update t set bz='select top 1'",
              "select /* left(x,1) */ a from t",
          })
-        EXPECT_EQ(rewriteSql(same), same) << same;
-}
-
-TEST(SqlRewrite, SeparatesAConjunctionWrittenAgainstANumber) {
-    EXPECT_EQ(rewriteSql("select id from kdw_xs where 1=1and xh ='1'"), "select id from kdw_xs where 1=1 and xh ='1'");
-    EXPECT_EQ(rewriteSql("where sflxid=2OR jm like'%a%'"), "where sflxid=2 OR jm like'%a%'");
-    for (const char* same : {"select 1e5, 0x1F from t", "where bz='1=1and'", "where a=1 and b=2"})
         EXPECT_EQ(rewriteSql(same), same) << same;
 }
 
@@ -60,18 +72,6 @@ TEST(SqlRewrite, TheServerMatchesBackslashesAsThemselvesAndKeepsLongTexts) {
              "select varchar_col from t -- like '\'",
          })
         EXPECT_EQ(serverSql(same), same) << same;
-}
-
-TEST(SqlRewrite, LeadingSelectTopBecomesLimit) {
-    EXPECT_EQ(rewriteSql("select top 100 * from PJML order by id"), "select * from PJML order by id limit 100");
-    EXPECT_EQ(rewriteSql("SELECT TOP 5 a,b FROM t;"), "SELECT a,b FROM t limit 5;");
-    EXPECT_EQ(rewriteSql("\r\n  select top 1 id from t  \r\n"), "\r\n  select id from t limit 1  \r\n");
-    EXPECT_EQ(rewriteSql("select top 3 a from t -- newest first\n"), "select a from t limit 3 -- newest first\n");
-    EXPECT_EQ(rewriteSql("select top 2 left(mc,1) from t where mc='top 9'"),
-              "select \"left\"(mc,1) from t where mc='top 9' limit 2");
-    // Only a leading top is a row limit.
-    EXPECT_EQ(rewriteSql("insert into t select top 1 a from s"), "insert into t select top 1 a from s");
-    EXPECT_EQ(rewriteSql("select top from t"), "select top from t");
 }
 
 TEST(SqlRewrite, RowChangesBindTheirWholeNumbersAndTexts) {
@@ -129,6 +129,74 @@ TEST(SqlSelect, ConditionsOnResultColumnsGoIntoTheStatement) {
               "select top 100 a.id ,a.djbh as 编号,(select max(x) from t where y=1) As 最大, count(*) n\r\n"
               "FROM PJML as a where ( a.xh='where' or a.id>0) and (a.djbh = 'SF1') order by a.id desc");
     EXPECT_EQ(fo::withCondition("select a from t", "a>1"), "select a from t where (a>1) ");
+}
+
+// The ranges the embedded engine may tell its planner about: found only where
+// wrapping them whole keeps what the query means.
+const std::string kHead =
+    "select a.id ,a.djbh as 编号 ,b.ysk as 预收款\r\nFROM PJML as a,kdw_sfjl as b,kdw_xs as c where  a.djbh=b.djbh "
+    "and a.xsid=c.id  and ";
+
+TEST(SqlRanges, FindsTheRegistersDateRangeInBothDialects) {
+    const std::string sqlServer = kHead + " a.kprq between '2026-11-01' and '2026-12-01' \r\n and a.pjState='正常' order by a.id desc";
+    auto ranges = constantRanges(sqlServer);
+    ASSERT_EQ(ranges.size(), 1u);
+    EXPECT_EQ(ranges[0].table, "PJML");
+    EXPECT_EQ(ranges[0].column, "kprq");
+    EXPECT_EQ(ranges[0].low, "'2026-11-01'");
+    EXPECT_EQ(ranges[0].high, "'2026-12-01'");
+    EXPECT_EQ(withLikelihoods(sqlServer, ranges, {"0.01"}),
+              kHead + " likelihood(a.kprq between '2026-11-01' and '2026-12-01', 0.01) \r\n and a.pjState='正常' order by a.id desc");
+
+    const std::string access = kHead +
+                               " a.kprq between  format('2016-01-01','yyyy-mm-dd') and format('2027-01-01','yyyy-mm-dd') "
+                               "order by a.id desc";
+    ranges = constantRanges(access);
+    ASSERT_EQ(ranges.size(), 1u);
+    EXPECT_EQ(ranges[0].low, "format('2016-01-01','yyyy-mm-dd')");
+    EXPECT_EQ(ranges[0].high, "format('2027-01-01','yyyy-mm-dd')");
+    EXPECT_EQ(access.substr(ranges[0].begin, ranges[0].end - ranges[0].begin),
+              "a.kprq between  format('2016-01-01','yyyy-mm-dd') and format('2027-01-01','yyyy-mm-dd')");
+
+    // Behind EXPLAIN, an unqualified column of the one table, a second range
+    // after the first one's bounds, a table named in brackets with an alias.
+    ranges = constantRanges("explain query plan select * from [kdw_jm] where rq between 5 and -2 and xsid between 1 and 9");
+    ASSERT_EQ(ranges.size(), 2u);
+    EXPECT_EQ(ranges[0].table, "kdw_jm");
+    EXPECT_EQ(ranges[0].high, "-2");
+    EXPECT_EQ(ranges[1].column, "xsid");
+    EXPECT_EQ(withLikelihoods("select * from t where x between 1 and 2 or y between 3 and 4",
+                              constantRanges("select * from t where x between 1 and 2 or y between 3 and 4"), {"", "0.5"}),
+              "select * from t where x between 1 and 2 or likelihood(y between 3 and 4, 0.5)");
+}
+
+TEST(SqlRanges, LeavesARangeItCannotWrapWholeOrPlaceInItsTable) {
+    const char* const untouched[] = {
+        // not a plain range of a column
+        "select * from t where x not between 1 and 2",
+        "select * from t where not x between 1 and 2",
+        "select * from t where x+1 between 1 and 2",
+        "select * from t where x between y and 2",
+        "select * from t where x between 1 and ?",
+        "select * from t where x between 1 and '2026' || '-12'",
+        "select * from t where x between 1 and 5 + 1",
+        "select * from t where x between format(y,'yyyy') and 2",
+        // not at the top of the outermost WHERE
+        "select * from t where (x between 1 and 2)",
+        "select * from t where id in (select id from u where x between 1 and 2)",
+        "select case when x between 1 and 2 then 1 end from t",
+        "select * from t group by x having x between 1 and 2",
+        // a table the condition cannot be placed in
+        "select * from t as a, u as b where c.x between 1 and 2",
+        "select * from t, u where x between 1 and 2",
+        // not a query
+        "delete from t where x between 1 and 2",
+        "update t set y=1 where x between 1 and 2",
+    };
+    for (const char* sql : untouched) EXPECT_TRUE(constantRanges(sql).empty()) << sql;
+
+    // A column that is a bound of an earlier range is not a range's column.
+    EXPECT_TRUE(constantRanges("select * from t where x between 1 and y between 2 and 3").empty());
 }
 
 }  // namespace
