@@ -1,18 +1,29 @@
+// The dialects' forms on the same data, and myDB: the module's session on a
+// fee database, its errors and its connections.
+#include <memory>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "data/Dialect.h"
+#include "data/myDB.h"
+#include "db/DbError.h"
 #include "db/values/Currency.h"
 #include "db/values/DateTime.h"
+#include "host/api/ModuleGlobals.h"
 #include "support/Dialects.h"
+#include "support/FakeHostSystem.h"
 #include "support/Query.h"
+#include "support/RecordingMessages.h"
 #include "support/TempFeeDb.h"
 
 namespace fo {
 namespace {
 
+using test::FakeHostSystem;
+using test::RecordingMessages;
+using test::ScopedHost;
 using test::TempFeeDb;
 using Texts = std::vector<std::string>;
 
@@ -28,26 +39,20 @@ protected:
 };
 
 TEST_P(DialectOnData, AmountFormsSumCapAndKeepBalancesExactly) {
-    Value none =
-        test::scalar(*cn, "select " + sumOrZero(sqlServer(), "ysk") + " as yskJe from kdw_sfjlmx where sfjlid=99");
-    EXPECT_FALSE(none.isNull());
-    EXPECT_TRUE(none.toCurrency().isZero());
+    EXPECT_EQ(test::scalar(*cn, "select " + sumOrZero(sqlServer(), "ysk") + " as yskJe from kdw_sfjlmx where sfjlid=99"),
+              Value(0));
 
     cn->execute("insert into kdw_sfjlmx(sfjlid,sfxmid,ysk) values(1,1,0.1),(1,1,0.2),(1,2,5)");
     auto rs = cn->execute("select sfxmid," + sumOrZero(sqlServer(), "ysk") +
                           " as yskJe from kdw_sfjlmx where sfjlid=1 group by sfxmid order by sfxmid");
-    ASSERT_TRUE(rs && !rs->eof());
-    EXPECT_EQ(rs->field("yskJe").toCurrency(), Currency::fromRaw(3000));  // 0.3 exactly
-    rs->moveNext();
-    EXPECT_EQ(rs->field("yskJe").toCurrency(), Currency::fromInt(5));
+    ASSERT_TRUE(rs);
+    EXPECT_EQ(test::columnTexts(*rs, "yskJe"), (Texts{"0.3", "5"}));  // 0.3 exactly
 
     // The smaller of two caps a reduction at the amount owed.
     cn->execute("insert into qfmxb(qfkid,xsid,sfxmid,qfje,jmje) values(1,1,1,100,30),(1,1,2,50,80),(1,1,3,20,20)");
-    rs = cn->execute("select sum(" + smallerOf(sqlServer(), "jmje", "qfje") +
-                     "),sum(qfje) from qfmxb  where qfkid=1 and xsid=1");
-    ASSERT_TRUE(rs && !rs->eof());
-    EXPECT_EQ(rs->field(std::size_t{0}).toCurrency(), Currency::fromInt(100));  // 30 + 50 + 20
-    EXPECT_EQ(rs->field(std::size_t{1}).toCurrency(), Currency::fromInt(170));
+    EXPECT_EQ(test::joinedRows(*cn, "select sum(" + smallerOf(sqlServer(), "jmje", "qfje") +
+                                        "),sum(qfje) from qfmxb  where qfkid=1 and xsid=1"),
+              Texts{"100|170"});  // 30 + 50 + 20
     // A null amount or link counts as zero in either form: nothing owed, an
     // ordinary record.
     cn->execute("create table legacy(id int, qfje money, ysfjlid int)");
@@ -59,7 +64,6 @@ TEST_P(DialectOnData, AmountFormsSumCapAndKeepBalancesExactly) {
                   "=0 order by a.id"),
               (Texts{"1", "2", "4"}));
 
-    // A balance adds and subtracts exactly.
     cn->execute("insert into kdw_xs(id,xh,xm,ysk) values(1,'1','甲',100.1)");
     cn->execute("update kdw_xs set " + roundedBalance(sqlServer(), "ysk", "0.2") + " where id=1");
     cn->execute("update kdw_xs set " + roundedBalance(sqlServer(), "ysk", "50.05", '-') + " where id=1");
@@ -101,12 +105,9 @@ TEST_P(DialectOnData, AmountsLinksAndSettlementsARowLeavesOutAreZeroOrOpen) {
         "insert into qfhzb(qfkid,qfyf,xsid,qfrq,qfje,sjqfje,fkje,yqfkid,userid,cqts,qjts,jmje)"
         "values(5,'202403',1,'2024-03-01',150.5,0,0,0,1,0,0,0)");
     cn->execute("insert into qfmxb(qfkid,xsid,sflxid,sfxmid,qfje) values(5,1,1,1,150.5)");
-    auto rs = cn->execute("select fkrq,jmjlid,sfjlid from qfhzb where qfkid=5 and " +
-                          nullToZero(sqlServer(), "jmjlid") + "=0 and fkrq is null");
-    ASSERT_TRUE(rs && !rs->eof());
-    EXPECT_TRUE(rs->field("fkrq").isNull());
-    EXPECT_EQ(rs->field("jmjlid").toInt(), 0);
-    EXPECT_EQ(rs->field("sfjlid").toInt(), 0);
+    EXPECT_EQ(test::joinedRows(*cn, "select fkrq,jmjlid,sfjlid from qfhzb where qfkid=5 and " +
+                                        nullToZero(sqlServer(), "jmjlid") + "=0 and fkrq is null"),
+              Texts{"|0|0"});
     // The remainder copy selects items "where fkje<qfje": an omitted fkje must count as 0.
     EXPECT_EQ(test::firstColumn(*cn, "select qfkid from qfmxb where qfkid=5 and fkje<qfje"),
               std::vector<std::string>{"5"});
@@ -133,6 +134,129 @@ TEST_P(DialectOnData, TextComparesCaseInsensitivelyAsOnTheServerAndOnlyLiveRecor
 }
 
 FO_INSTANTIATE_DIALECTS(DialectOnData);
+
+// A fee database handed to the module through a host that reports `code`.
+struct Session {
+    explicit Session(Value code)
+        : host(std::make_shared<FakeHostSystem>(db.connectionString(), std::move(code))),
+          scoped(host, db.connectionString()) {}
+
+    TempFeeDb db;
+    std::shared_ptr<FakeHostSystem> host;
+    ScopedHost scoped;
+    RecordingMessages messages;
+};
+
+TEST(myDBConstruction, ClientCursorAndSixtySecondsOnlyOnSqlServerAndAFailureToConnectReachesTheCreator) {
+    for (const auto& [code, timeout] : {std::pair{Value(1), 60}, {Value("1"), 60}, {Value(0), 0}, {Value(), 0},
+                                        {Value(2), 0}, {Value(""), 0}}) {
+        Session s{code};
+        myDB db;
+        EXPECT_EQ(db.cn()->commandTimeout(), timeout) << code.toText();
+        EXPECT_EQ(db.cn()->cursorLocation(), CursorLocation::Client);
+        EXPECT_EQ(db.cn()->state(), Connection::Open);
+    }
+    // A failure to connect reaches the creator.
+    Session s{Value(0)};
+    s.host->setLinkString("Provider=Nowhere;Data Source=x");
+    EXPECT_THROW(myDB{}, DbError);
+    EXPECT_EQ(s.messages.count(), 0u);
+}
+
+class myDBSession : public test::DialectTest {
+protected:
+    Session s{Value(dialectCode())};
+};
+
+TEST_P(myDBSession, ExeSqlLeavesErrorsToTheCallerAndGetRecReadsAClientSideSetOrShowsOneMessageKeepingTheLast) {
+    myDB db;
+    db.exeSql("insert into kdw_bj(id,mc) values(1,'大一班')");
+    db.exeSql("insert into kdw_bj(id,mc) values(2,'中二班')");
+    RecordsetPtr rs = db.getRec("select id,mc from kdw_bj order by id");
+    ASSERT_TRUE(rs);
+    EXPECT_EQ(test::columnTexts(*rs, "mc"), (std::vector<std::string>{"大一班", "中二班"}));
+    // A second walk works on the same set.
+    EXPECT_EQ(test::columnTexts(*rs, "id"), (std::vector<std::string>{"1", "2"}));
+    // A statement without rows is no failure of getRec.
+    EXPECT_NE(db.getRec("update kdw_xs set del=0 where id=-1"), nullptr);
+    // exeSql leaves errors to the caller; nothing to run is as wrong as a
+    // misspelt statement.
+    EXPECT_THROW(db.exeSql("insert into no_such_table values(1)"), DbError);
+    EXPECT_THROW(db.exeSql(), DbError);
+    EXPECT_THROW(db.exeSql("  "), DbError);
+    EXPECT_EQ(s.messages.count(), 0u);
+
+    // A failing getRec shows one message and keeps the previous result.
+    RecordsetPtr first = db.getRec("select mc from kdw_bj");
+    ASSERT_TRUE(first);
+    RecordsetPtr failed = db.getRec("select mc from kdw_bj_missing");
+    EXPECT_EQ(failed, nullptr);
+    ASSERT_EQ(s.messages.count(), 1u);
+    EXPECT_EQ(s.messages.last().title + "|" + s.messages.last().text, std::string("提示|") + dbtext::Other)
+        << "the clerk reads Chinese, not the engine's words";
+    EXPECT_EQ(s.messages.last().icon, MsgIcon::Information);
+    EXPECT_EQ(s.messages.last().buttons, MsgButtons::OK);
+    // The earlier set is untouched and still readable.
+    ASSERT_EQ(first->state(), Recordset::Open);
+    first->moveFirst();
+    EXPECT_EQ(first->field("mc").toText(), "大一班");
+}
+
+TEST_P(myDBSession, EachSessionHasItsOwnPostingWorkTableAndItsTrCnOnceCreated) {
+    // Two clerks posting from the batch list at once fill tmpYSMxb each.
+    myDB first, second;
+    first.exeSql("delete from tmpYSMxb");
+    first.exeSql("insert into tmpYSMxb(xsid,sfyf,sfxmid,ysje,jmje) values(11,'202612',1,300,30)");
+    second.exeSql("delete from tmpYSMxb");
+    EXPECT_EQ(test::scalar(*first.cn(), "select count(*) from tmpYSMxb").toInt(), 1);
+    EXPECT_EQ(test::scalar(*second.cn(), "select count(*) from tmpYSMxb").toInt(), 0);
+    // And none of it is in the fee database.
+    EXPECT_EQ(test::scalar(*s.db.open(), "select count(*) from sqlite_master where name like 'tmp%'").toInt(), 0);
+
+    // trCn is a closed connection until created, and a failed creation leaves it as it was.
+    myDB db;
+    ConnectionPtr tr = db.trCn();
+    ASSERT_NE(tr, nullptr);
+    EXPECT_EQ(tr->state(), Connection::Closed);
+    EXPECT_EQ(db.trCn(), tr) << "the same connection object is handed out each time";
+    EXPECT_THROW(tr->beginTrans(), DbError);
+
+    db.createTrcn();
+    EXPECT_EQ(s.messages.count(), 0u);
+    EXPECT_EQ(tr->state(), Connection::Open);
+    EXPECT_EQ(tr->commandTimeout(), sqlServer() ? 60 : 0);
+    EXPECT_EQ(tr->connectionString(), s.db.connectionString());
+    // Failures show the message and leave it as it was: a second time on
+    // the open connection, or a link that connects nowhere.
+    db.createTrcn();
+    ASSERT_EQ(s.messages.count(), 1u);
+    EXPECT_EQ(s.messages.last().title, "提示");
+    EXPECT_EQ(s.messages.last().icon, MsgIcon::Information);
+    EXPECT_EQ(tr->state(), Connection::Open);
+    globals().transLinkString = "Provider=Nowhere;Data Source=x";  // ScopedHost restores it
+    myDB other;
+    other.createTrcn();
+    ASSERT_EQ(s.messages.count(), 2u);
+    EXPECT_EQ(other.trCn()->state(), Connection::Closed);
+}
+
+TEST_P(myDBSession, ReleasingClosesBothConnectionsAndRollsBackAnOpenTransaction) {
+    ConnectionPtr cn, tr;
+    {
+        myDB db;
+        cn = db.cn();
+        db.createTrcn();
+        tr = db.trCn();
+        tr->beginTrans();
+        tr->execute("insert into kdw_bj(id,mc) values(5,'未提交')");
+    }
+    EXPECT_EQ(cn->state(), Connection::Closed);
+    EXPECT_EQ(tr->state(), Connection::Closed);
+    EXPECT_TRUE(test::firstColumn(*s.db.open(), "select id from kdw_bj").empty());
+    EXPECT_EQ(s.messages.count(), 0u);
+}
+
+FO_INSTANTIATE_DIALECTS(myDBSession);
 
 }  // namespace
 }  // namespace fo

@@ -1,5 +1,6 @@
 // Creating, recognising and upgrading fee databases: only a creation makes
-// one, a new one carries the stamp, and anything else is refused untouched.
+// one, a new one carries the stamp, and anything else is refused untouched;
+// the schema's view of the students, and the operators' password hashes.
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -19,6 +20,7 @@
 #include "support/FileText.h"
 #include "support/Query.h"
 #include "support/TempDir.h"
+#include "support/TempFeeDb.h"
 
 namespace fo {
 namespace {
@@ -35,16 +37,23 @@ DbError refusal(const std::string& path) {
     return DbError(0, "");
 }
 
-TEST(FeeDatabase, ANewOneCarriesTheStampAndOpensAsItIsAndAnythingElseIsRefusedUntouched) {
+// A new fee database at `path`, stamped as of `version`.
+ConnectionPtr stampedAs(const std::string& path, int version) {
+    auto cn = createFeeDatabase(sqliteConnectionString(path));
+    cn->execute("update fo_schema set version=" + std::to_string(version));
+    cn->writeEngineStamp(kFeeApplicationId, version);
+    return cn;
+}
+
+TEST(FeeDatabase, ANewOneCarriesTheStampAndOpensAsItIsAnythingElseIsRefusedUntouchedAndTheSchemaJoinsATransaction) {
     test::TempDir dir;
     const std::string path = dir.file("office.db");
     auto cn = createFeeDatabase(sqliteConnectionString(path));
     const EngineStamp stamp = cn->readEngineStamp();
     EXPECT_EQ(stamp.applicationId, kFeeApplicationId);
     EXPECT_EQ(stamp.version, kFeeSchemaVersion);
-    EXPECT_EQ(test::scalar(*cn, "select app||'/'||version from fo_schema").toText(),
-              std::string(kFeeApp) + "/" + std::to_string(kFeeSchemaVersion));
-    EXPECT_EQ(test::scalar(*cn, "select count(*) from fo_schema").toInt(), 1);
+    EXPECT_EQ(test::firstColumn(*cn, "select app||'/'||version from fo_schema"),
+              std::vector<std::string>{std::string(kFeeApp) + "/" + std::to_string(kFeeSchemaVersion)});
     // Each item's period is filled in, and reductions are booked in the open month.
     EXPECT_EQ(test::scalar(*cn, "select group_concat(name||'='||value) from (select name,value from sys_setting"
                                 " order by name)").toText(),
@@ -67,9 +76,7 @@ TEST(FeeDatabase, ANewOneCarriesTheStampAndOpensAsItIsAndAnythingElseIsRefusedUn
         foreign->execute("create table kdw_sfjl(id int)");
         foreign->writeEngineStamp(0x0F0F0F0F, 3);
         createDatabase(sqliteConnectionString(plain))->execute("create table notes(a int)");
-        auto later = createFeeDatabase(sqliteConnectionString(newer));
-        later->execute("update fo_schema set version=" + std::to_string(kFeeSchemaVersion + 1));
-        later->writeEngineStamp(kFeeApplicationId, kFeeSchemaVersion + 1);
+        stampedAs(newer, kFeeSchemaVersion + 1);
     }
     const std::tuple<std::string, std::string, DbErrorKind> cases[] = {
         {text, "不是数据库文件", DbErrorKind::NotFeeDatabase}, {zero, "空文件", DbErrorKind::NotFeeDatabase},
@@ -86,6 +93,45 @@ TEST(FeeDatabase, ANewOneCarriesTheStampAndOpensAsItIsAndAnythingElseIsRefusedUn
     EXPECT_EQ(fs::file_size(zero), 0u);
     EXPECT_EQ(refusal(missing).kind(), DbErrorKind::Missing);
     EXPECT_FALSE(fs::exists(missing));
+
+    // The schema made on an open transaction joins it and rolls back with it.
+    auto bare = createDatabase(sqliteConnectionString(dir.file("bare.db")));
+    bare->beginTrans();
+    createFeeSchema(*bare);
+    EXPECT_TRUE(bare->inTransaction());
+    bare->rollbackTrans();
+    EXPECT_ANY_THROW(bare->execute("select id from kdw_sfjl"));
+}
+
+TEST(FeeSchema, ViewGivesEveryStudentAsHisOwnPayerWithClassAndChargeTypeNames) {
+    test::TempFeeDb db;
+    auto cn = db.open();
+    cn->execute("insert into kdw_bj(id,mc) values(3,'大一班')");
+    cn->execute("insert into kdw_sflx(id,mc,sfxmid,je) values(7,'全托',1,300)");
+    cn->execute("insert into kdw_sflx(id,mc,sfxmid,je) values(7,'全托',2,50)");
+    cn->execute(
+        "insert into kdw_xs(id,xh,xm,jm,sex,bjid,sflxid,lb1,fqxm,mqxm,ysk,rxsj) values"
+        "(11,'2024001','王小明','wxm','男',3,7,4,'王大','李红',12.5,'2024-09-01')");
+
+    // One row although the charge type has two items.
+    EXPECT_EQ(test::joinedRows(*cn, "select id,学号,付款人代码,姓名,班级,父亲姓名,母亲姓名,收费类型,预收款,简码,入学时间,"
+                                    "sflxid,bjid,lb1,del,inttx,性别 from vxsxx where 付款人代码=学号"),
+              std::vector<std::string>{"11|2024001|2024001|王小明|大一班|王大|李红|全托|12.5|wxm|2024-09-01|7|3|4|0|0|男"});
+}
+
+// Operators' passwords: hashes that check what they were made from and
+// nothing else.
+TEST(PasswordHash, AHashChecksItsOwnPasswordOnlyAndClearTextMatchesNothing) {
+    const std::string first = password::hash("王会计的密码"), second = password::hash("王会计的密码");
+    EXPECT_TRUE(password::isHash(first));
+    EXPECT_NE(first, second) << "each hash has its own salt";
+    EXPECT_TRUE(password::matches(first, "王会计的密码"));
+    EXPECT_TRUE(password::matches(second, "王会计的密码"));
+    EXPECT_FALSE(password::matches(first, "王会计的密"));
+    EXPECT_FALSE(password::matches(first, ""));
+    // A password kept in clear, or none, is no hash: nothing matches it.
+    EXPECT_FALSE(password::matches("secret", "secret"));
+    EXPECT_FALSE(password::matches("", ""));
 }
 
 // The fee database as the first releases wrote it: no stamp, text compared
@@ -168,22 +214,14 @@ TEST(FeeDatabase, AFeeDatabaseOfTheFirstReleasesIsBroughtUpToDateKeepingEveryRow
     EXPECT_EQ(refusal(clash).kind(), DbErrorKind::Constraint);
     old = openConnection(sqliteConnectionString(clash));
     EXPECT_EQ(feeSchemaVersionOf(*old), 0);
-    EXPECT_EQ(test::scalar(*old, "select count(*) from sys_setting").toInt(), 2);
-    EXPECT_EQ(test::scalar(*old, "select count(*) from tmpYSMxb").toInt(), 1);
-    EXPECT_EQ(test::scalar(*old, "select count(*) from sqlite_master where name like 'fo_%'").toInt(), 0);
-}
+    EXPECT_EQ(test::scalar(*old, "select (select count(*) from sys_setting)||'/'||(select count(*) from tmpYSMxb)"
+                                 "||'/'||(select count(*) from sqlite_master where name like 'fo_%')").toText(),
+              "2/1/0");
 
-// The version before, stamped, kept the passwords in clear too.
-TEST(FeeDatabase, PasswordsKeptInClearAreUpgradedToHashesAndEveryOperatorChoosesANewOne) {
-    test::TempDir dir;
+    // The version before, stamped, kept the passwords in clear too.
     const std::string stamped = dir.file("v1.db");
-    {
-        auto cn = createFeeDatabase(sqliteConnectionString(stamped));
-        keepPasswordsInClear(*cn);
-        cn->execute("update fo_schema set version=1");
-        cn->writeEngineStamp(kFeeApplicationId, 1);
-    }
-    auto cn = openFeeDatabase(sqliteConnectionString(stamped));
+    keepPasswordsInClear(*stampedAs(stamped, 1));
+    cn = openFeeDatabase(sqliteConnectionString(stamped));
     EXPECT_EQ(feeSchemaVersionOf(*cn), kFeeSchemaVersion);
     EXPECT_EQ(operatorsAfterUpgrade(*cn), (std::vector<std::string>{"系统管理员|none|1", "张会计|hash|1"}));
 }
@@ -203,12 +241,10 @@ TEST(FeeDatabase, AVersionEightDatabaseRetiresInsteadOfDeletingAndKeepsEachStude
     test::TempDir dir;
     const std::string path = dir.file("v8.db");
     {
-        auto cn = createFeeDatabase(sqliteConnectionString(path));
+        auto cn = stampedAs(path, 8);
         cn->execute("drop table kdw_xsbd");
         for (const char* table : {"kdw_bj", "kdw_xslx", "kdw_sfxm", "kdw_sflx"})
             cn->execute(std::string("alter table ") + table + " drop column del");
-        cn->execute("update fo_schema set version=8");
-        cn->writeEngineStamp(kFeeApplicationId, 8);
         cn->execute("insert into kdw_bj(id,mc) values(3,'中班一班')");
         cn->execute("insert into kdw_xs(id,xh,xm,bjid,sflxid,rxsj) values(11,'A001','王小展',3,2,'2025-09-01')");
     }
@@ -234,7 +270,7 @@ TEST(FeeDatabase, AVersionTwoOrThreeDatabaseGetsTheBooksIndexesAndItsLinksStatis
         test::TempDir dir;
         const std::string path = dir.file("old.db");
         {
-            auto cn = createFeeDatabase(sqliteConnectionString(path));
+            auto cn = stampedAs(path, version);
             if (version == 2) {
                 for (const std::string name : {"ix_kdw_sfjl_hkid", "ix_INandOutML_djbh", "ix_PJML_kpr", "ix_PJML_bjmc",
                                                "ix_INandOutML_czrq", "ix_INandOut_num_subid",
@@ -251,8 +287,6 @@ TEST(FeeDatabase, AVersionTwoOrThreeDatabaseGetsTheBooksIndexesAndItsLinksStatis
                         "else 0 end from n");
             cn->refreshStatistics();
             ASSERT_NE(planOf(*cn, remainders).find("SCAN qfhzb"), std::string::npos) << planOf(*cn, remainders);
-            cn->execute("update fo_schema set version=" + std::to_string(version));
-            cn->writeEngineStamp(kFeeApplicationId, version);
         }
         auto cn = openFeeDatabase(sqliteConnectionString(path));
         EXPECT_EQ(feeSchemaVersionOf(*cn), kFeeSchemaVersion);
@@ -263,12 +297,12 @@ TEST(FeeDatabase, AVersionTwoOrThreeDatabaseGetsTheBooksIndexesAndItsLinksStatis
                                     "'ix_PJML_kpr','ix_PJML_bjmc') order by name)").toText(),
                   "ix_INandOutML_czrq ix_INandOutML_djbh ix_INandOutML_id ix_INandOut_num_subid ix_PJML_bjmc"
                   " ix_PJML_kpr ix_kdw_sfjl_hkid ix_kdw_sfjlmx_sfjlid_amounts");
-        // The rows per linked key, rounded up; the size as gathered.
-        EXPECT_EQ(test::scalar(*cn, "select stat from sqlite_stat1 where idx='ix_qfhzb_yqfkid'").toText(), "400 2");
-        EXPECT_EQ(test::scalar(*cn, "select stat from sqlite_stat1 where idx='ix_qfhzb_sfjlid'").toText(), "400 2");
-        EXPECT_EQ(test::scalar(*cn, "select stat from sqlite_stat1 where idx='ix_qfhzb_jmjlid'").toText(), "400 1");
-        // An empty table has no statistics to state.
-        EXPECT_EQ(test::scalar(*cn, "select count(*) from sqlite_stat1 where idx='ix_kdw_sfjl_hkid'").toInt(), 0);
+        // The rows per linked key, rounded up; the size as gathered. An empty
+        // table has no statistics to state.
+        EXPECT_EQ(test::joinedRows(*cn, "select idx,stat from sqlite_stat1 where idx in('ix_qfhzb_yqfkid',"
+                                        "'ix_qfhzb_sfjlid','ix_qfhzb_jmjlid','ix_kdw_sfjl_hkid') order by idx"),
+                  (std::vector<std::string>{"ix_qfhzb_jmjlid|400 1", "ix_qfhzb_sfjlid|400 2",
+                                            "ix_qfhzb_yqfkid|400 2"}));
         // The session that upgraded and every later one look the links up.
         for (ConnectionPtr session : {cn, openFeeDatabase(sqliteConnectionString(path))}) {
             const std::string plan = planOf(*session, remainders);
@@ -338,15 +372,12 @@ protected:
     // register over all dates and over one month, the office's view.
     std::vector<std::vector<std::string>> kept(Connection& cn) {
         std::vector<std::vector<std::string>> rows;
-        for (const std::string& sql : {std::string("select * from PJML order by id"),
-                                       std::string("select * from kdw_sfjl order by id"),
-                                       std::string("select * from INandOutML order by id"),
-                                       registerQuery("2016-01-01", "2026-12-31"),
-                                       registerQuery("2026-12-01", "2026-12-31"),
-                                       std::string("select * from v_office_total"),
-                                       std::string("select id,sfrq from kdw_sfjl where sfrq>='2026-11-02' and "
-                                                   "sfrq<'2026-12-05' order by id"),
-                                       std::string("select * from ajzrq order by yf")})
+        for (const std::string& sql : std::vector<std::string>{
+                 "select * from PJML order by id", "select * from kdw_sfjl order by id",
+                 "select * from INandOutML order by id", registerQuery("2016-01-01", "2026-12-31"),
+                 registerQuery("2026-12-01", "2026-12-31"), "select * from v_office_total",
+                 "select id,sfrq from kdw_sfjl where sfrq>='2026-11-02' and sfrq<'2026-12-05' order by id",
+                 "select * from ajzrq order by yf"})
             rows.push_back(test::joinedRows(cn, sql));
         return rows;
     }
