@@ -1,15 +1,36 @@
 // The PostgreSQL engine on the test cluster, on fee databases of its own:
 // what it reads, how the module's statements of both dialects run on it,
-// its transactions and the books' write lock, and its errors.
+// its transactions and the books' write lock, and its errors. Fee databases
+// on the server: a creation makes one with its stamp, opening recognises it,
+// and anything else is refused as it is. An operator signed in on a test's
+// database is that database's own role: the behaviour tests' server runs
+// meet his grants, not the owner's. Whole fee databases are copied between
+// the embedded file and the server.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
+#include "data/CashTotals.h"
+#include "data/FeeDatabase.h"
+#include "data/FeeSchema.h"
+#include "data/PgServerRoles.h"
+#include "data/checks/BooksCheck.h"
+#include "db/Catalog.h"
 #include "db/DbError.h"
 #include "db/pg/PgErrors.h"
+#include "db/pg/PgLink.h"
+#include "db/values/TextCase.h"
+#include "host/counters/CounterService.h"
+#include "host/database/FeeDatabaseCopy.h"
+#include "host/operators/Operators.h"
+#include "support/DemoDatabase.h"
 #include "support/ErrorOf.h"
+#include "support/PgTestServer.h"
+#include "support/ScratchPgDatabases.h"
 #include "support/Query.h"
+#include "support/TempDir.h"
 #include "support/TempFeeDb.h"
 
 namespace fo::test {
@@ -67,8 +88,7 @@ TEST_F(PgEngine, ReadsMoneyExactlyAndDatesAsTheEmbeddedEngineDoesAndBothDialects
     // Dates: SQL Server compares with the quoted text, Access with format().
     EXPECT_EQ(text("select count(*) from qfhzb where qfrq between '2026-11-01' and '2026-12-01'"), "2");
     EXPECT_EQ(text("select count(*) from qfhzb where qfrq between  format('2026-11-01','yyyy-mm-dd') and "
-                   "format('2026-12-01','yyyy-mm-dd') "),
-              "2");
+                   "format('2026-12-01','yyyy-mm-dd') "), "2");
     // A date-time stored through format, a balance rounded to cents, now.
     cn->execute("update qfhzb set fkrq=format('2026-12-06 10:11:12','yyyy-mm-dd HH:mm:ss') where qfkid=1");
     EXPECT_EQ(text("select fkrq from qfhzb where qfkid=1"), "2026-12-06 10:11:12");
@@ -173,7 +193,7 @@ TEST_F(PgEngine, ASeriesOfStatementsRunsInOneGoAndFailsWhole) {
               "5:1:10.0000,5:2:10.0000");
 }
 
-TEST_F(PgEngine, APostingHoldsTheBooksWriteLockUntilItEnds) {
+TEST_F(PgEngine, APostingHoldsTheBooksWriteLockUntilItEndsAndNoStringOrReadOnlySessionGetsPastTheServer) {
     auto other = db.open();
     other->setCommandTimeout(1);
     cn->beginTrans();
@@ -192,9 +212,8 @@ TEST_F(PgEngine, APostingHoldsTheBooksWriteLockUntilItEnds) {
     other->beginTrans();
     EXPECT_EQ(scalar(*other, "select count(*) from kdw_bj").toInt(), 1);
     other->rollbackTrans();
-}
 
-TEST_F(PgEngine, ConnectionStringsNameTheServerNotThePassword) {
+    // Connection strings name the server, never the password.
     EXPECT_THROW(openConnection(db.connectionString() + ";Password=secret"), DbError);
     // A server that is not there: nothing listens on that port.
     auto nowhere = db.connectionString();
@@ -202,13 +221,10 @@ TEST_F(PgEngine, ConnectionStringsNameTheServerNotThePassword) {
     const DbError unreachable = errorOf([&] { openConnection(nowhere); });
     EXPECT_EQ(unreachable.kind(), DbErrorKind::Connection) << unreachable.engineText();
     EXPECT_NE(unreachable.description().find("无法连接数据库服务器"), std::string::npos) << unreachable.description();
-}
 
-// A read-only session (a script's probe) writes nothing, whatever the text:
-// not a change, not several statements with a commit between, not a SET that
-// would make its transaction or its next ones read-write.
-TEST_F(PgEngine, AReadOnlySessionCanNeverWrite) {
-    cn->execute("insert into kdw_bj(id,mc) values(1,'大一班')");
+    // A read-only session (a script's probe) writes nothing, whatever the
+    // text: not a change, not several statements with a commit between, not
+    // a SET that would make its transaction or its next ones read-write.
     Connection probe;
     probe.open(db.connectionString(), OpenMode::ReadOnly);
     EXPECT_EQ(scalar(probe, "select count(*) from kdw_bj").toInt(), 1);
@@ -220,6 +236,286 @@ TEST_F(PgEngine, AReadOnlySessionCanNeverWrite) {
     probe.execute("set default_transaction_read_only=off");
     EXPECT_THROW(probe.execute("delete from kdw_bj"), DbError);
     EXPECT_EQ(text("select mc from kdw_bj where id=1"), "大一班");
+}
+
+class PgFeeDatabase : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(onPostgres()) << "runs on the PostgreSQL test cluster only"; }
+    DbError refusal(const std::string& link) {
+        return errorOf([&] { openFeeDatabase(link); });
+    }
+    TempDir dir;
+    ScratchPgDatabases scratch;
+};
+
+// A second creation refuses the database, which keeps its rows; an empty
+// database an administrator made is filled; anything else, or a newer
+// schema, is refused untouched.
+TEST_F(PgFeeDatabase, ANewOneIsMadeOnTheServerNeverOverAnotherAndAnythingElseIsRefusedUntouched) {
+    const std::string link = scratch.fresh("fo_fdb_new");
+    createFeeDatabase(link)->execute("insert into kdw_bj(id,mc) values(1,'大一班')");
+    EXPECT_EQ(errorOf([&] { createFeeDatabase(link); }).code(), dberr::AlreadyExists);
+    EXPECT_EQ(scalar(*openFeeDatabase(link), "select count(*) from kdw_bj").toInt(), 1);
+    const std::string empty = scratch.fresh("fo_fdb_empty");
+    openConnection(pgLinkToDatabase(empty, "postgres"))->execute("create database " + pgLinkParts(empty).database);
+    createFeeDatabase(empty)->close();
+    EXPECT_EQ(feeSchemaVersionOf(*openFeeDatabase(empty)), kFeeSchemaVersion);
+
+    const std::string other = scratch.fresh("fo_fdb_other");
+    openConnection(pgLinkToDatabase(other, "postgres"))->execute("create database " + pgLinkParts(other).database);
+    openConnection(other)->execute("create table public.invoices(id int); insert into public.invoices values(7)");
+    DbError e = refusal(other);
+    EXPECT_EQ(e.kind(), DbErrorKind::NotFeeDatabase) << e.engineText();
+    EXPECT_EQ(scalar(*openConnection(other), "select count(*) from public.invoices").toInt(), 1);
+    const std::string newer = scratch.fresh("fo_fdb_newer");
+    createFeeDatabase(newer)->execute("update fo_schema set version=version+1");
+    e = refusal(newer);
+    EXPECT_EQ(e.kind(), DbErrorKind::NewerSchema) << e.engineText();
+    EXPECT_EQ(scalar(*openConnection(newer), "select version from fo_schema").toInt(), kFeeSchemaVersion + 1);
+    const DbError gone = refusal(scratch.fresh("fo_fdb_missing"));
+    EXPECT_EQ(gone.kind(), DbErrorKind::Missing) << gone.engineText();
+    EXPECT_EQ(pgSqlState(gone.code()), "3D000");
+    EXPECT_NE(gone.description().find("fo_fdb_missing"), std::string::npos) << gone.description();
+}
+
+// Version 8 deleted what is now retired, had no table of students' moves
+// (the administrators' to keep and the clerks' to read, as the rest of the
+// school is), counted no pending sign-ins and kept the rights in rows only:
+// the upgrade adds the count and makes every operator's rights memberships.
+TEST_F(PgFeeDatabase, AVersionEightDatabaseRetiresGrantsItsMovesAndMakesItsOperatorsRightsMemberships) {
+    const std::string link = scratch.fresh("fo_fdb_v8");
+    {
+        ConnectionPtr cn = createFeeDatabase(link);
+        Operators operators(*cn);
+        operators.ensureBuiltIns();
+        operators.add(Operator{2, "收费员甲", false});
+        for (const char* table : {"sys_log", "kdw_sfjl"})
+            cn->execute(std::string("drop trigger fo_") + table + "_rights on " + table);
+        cn->execute("drop table fo_right_roles");
+        cn->execute("alter table sys_user drop column pending");
+        cn->execute("insert into sys_user_right(userid,rightcode,level) values(2,'PJCX',2)");
+        cn->execute("drop table kdw_xsbd");
+        for (const char* table : {"kdw_bj", "kdw_xslx", "kdw_sfxm", "kdw_sflx"})
+            cn->execute(std::string("alter table ") + table + " drop column del");
+        cn->execute("update fo_schema set version=8");
+        cn->execute("insert into kdw_xs(id,xh,xm,bjid,sflxid,rxsj) values(11,'A001','王小展',3,2,'2025-09-01')");
+    }
+    ConnectionPtr cn = openFeeDatabase(link);
+    EXPECT_EQ(feeSchemaVersionOf(*cn), kFeeSchemaVersion);
+    for (const char* table : {"kdw_bj", "kdw_xslx", "kdw_sfxm", "kdw_sflx"})
+        EXPECT_NO_THROW(cn->execute(std::string("select del from ") + table)) << table;
+    EXPECT_EQ(firstColumn(*cn, "select xsid||'|'||bjid||'|'||sflxid||'|'||to_char(bdrq,'YYYY-MM-DD') from kdw_xsbd"),
+              std::vector<std::string>{"11|3|2|2025-09-01"});
+    EXPECT_EQ(firstColumn(*cn, "select v.k||' '||v.p||' '||has_table_privilege(r.rolename, 'kdw_xsbd', v.p) from "
+                               "fo_server_roles r, (values ('clerks','select'),('clerks','insert'),"
+                               "('admins','insert')) v(k,p) where r.kind=v.k order by 1"),
+              (std::vector<std::string>{"admins insert true", "clerks insert false", "clerks select true"}));
+    EXPECT_EQ(scalar(*cn, "select pending from sys_user where id=2").toInt(), 0);
+    EXPECT_EQ(scalar(*cn, "select count(*) from fo_operator_roles o, fo_right_roles r where o.userid=2 and "
+                          "r.rightcode='PJCX' and r.level=2 and pg_has_role(o.rolename, r.rolename, 'member')")
+                  .toInt(),
+              1);
+    EXPECT_EQ(pgRightMembershipFaults(*cn), std::vector<std::string>{});
+}
+
+// Version 4 had no fee records index that carries the register's amounts;
+// version 5 kept document numbers case-insensitive, and the office reads
+// them in a view of its own.
+TEST_F(PgFeeDatabase, AVersionFourDatabaseGetsTheRegistersIndexAndComparesDocumentNumbersByteForByte) {
+    const std::string link = scratch.fresh("fo_fdb_v4");
+    const char* const tables[] = {"PJML", "kdw_sfjl", "INandOutML"};
+    const std::string registerRows =
+        "select a.id||'|'||a.djbh||'|'||b.ysk from PJML as a,kdw_sfjl as b,kdw_xs as c "
+        "where a.djbh=b.djbh and a.xsid=c.id order by a.id desc";
+    std::vector<std::string> before;
+    {
+        ConnectionPtr cn = createFeeDatabase(link);
+        dropCashTotalsTriggers(*cn);  // version 14's, which name djbh
+        cn->execute("drop index ix_kdw_sfjl_djbh_ysk_hkje");
+        cn->execute("create index ix_kdw_sfjl_djbh on kdw_sfjl(djbh)");
+        for (const char* table : tables) cn->execute(std::string("alter table ") + table + " alter column djbh type citext");
+        cn->execute("update fo_schema set version=4");
+        cn->execute("insert into kdw_xs(id,xh,xm) values(11,'A001','王小展'),(12,'A002','李二')");
+        cn->execute("insert into kdw_sfjl(id,djbh,xsid,ysk,hkje) values(1,'SF1',11,20,0),(2,'SF2',12,0,35.5)");
+        cn->execute("insert into PJML(id,djbh,xsid,hjje) values(10,'SF1',11,300),(20,'SF2',12,120.5)");
+        cn->execute("insert into INandOutML(djbh,id,je) values('SF1',1,300)");
+        cn->execute("create view v_office_numbers as select a.djbh, a.hjje from PJML as a where left(a.djbh,2)='SF'");
+        before = firstColumn(*cn, registerRows);
+        ASSERT_EQ(before.size(), 2u);
+        ASSERT_EQ(scalar(*cn, "select count(*) from PJML where djbh='sf1'").toInt(), 1);
+    }
+    ConnectionPtr cn = openFeeDatabase(link);
+    EXPECT_EQ(feeSchemaVersionOf(*cn), kFeeSchemaVersion);
+    EXPECT_EQ(firstColumn(*cn, registerRows), before);
+    EXPECT_EQ(scalar(*cn, "select string_agg(indexname, ',' order by indexname) from pg_indexes "
+                          "where tablename='kdw_sfjl' and indexname like 'ix_kdw_sfjl_djbh%'").toText(),
+              "ix_kdw_sfjl_djbh_ysk_hkje");
+    EXPECT_EQ(firstColumn(*cn, "select djbh||'|'||hjje from v_office_numbers order by djbh"),
+              (std::vector<std::string>{"SF1|300.0000", "SF2|120.5000"}));
+    for (const auto& [table, found] : {std::pair{"PJML", "0/1/2"}, {"kdw_sfjl", "0/1/2"}, {"INandOutML", "0/1/1"}})
+        EXPECT_EQ(scalar(*cn, std::string("select count(*) filter(where djbh='sf1')||'/'||count(*) filter(where "
+                                          "djbh='SF1')||'/'||count(*) filter(where left(djbh,2)='SF') from ") +
+                                  table).toText(),
+                  found) << table;
+    // A new database has them so too, and the counters' range of numbers is
+    // read from the index.
+    cn->execute("set enable_seqscan = off");
+    std::string plan;
+    for (const std::string& line :
+         firstColumn(*cn, "explain select max(djbh) from INandOutML where djbh>'SF0000' and djbh<='SF9999'"))
+        plan += line + "\n";
+    EXPECT_NE(plan.find("ix_inandoutml_djbh"), std::string::npos) << plan;
+    const std::string fresher = scratch.fresh("fo_fdb_v6");
+    EXPECT_EQ(scalar(*createFeeDatabase(fresher), "select count(*) from information_schema.columns where "
+                                                  "column_name='djbh' and data_type='character varying'").toInt(), 3);
+}
+
+// The behaviour tests post as the signed-in operator's role, the roles the
+// demo's template made shared by no other test's clone, and arrange and read
+// as the owner.
+TEST(PgSignedInOperator, TheHostsSessionsAreTheOperatorsOwnRoleAndTheTestsStayTheOwners) {
+    ASSERT_TRUE(onPostgres()) << "runs on the PostgreSQL test cluster only";
+    TempDir dir;
+    const DemoOptions demo{120, 1, "2026-12-06"};
+    DemoDatabase first(dir, demo), second(dir, demo);
+    PgSignedInOperator clerk(first.location(), 3);
+    const std::string role = scalar(*openConnection(first.location()), "select session_user").toText();
+    EXPECT_EQ(role, pgLinkParts(first.location()).database + "_op3");
+    EXPECT_THROW(openConnection(first.location())->execute("delete from sys_log"), DbError);
+    EXPECT_EQ(scalar(*openAsOwner(first.location()), "select session_user").toText(), "feeoffice");
+    EXPECT_NE(scalar(*openAsOwner(second.location()), "select rolename from fo_operator_roles where userid=3").toText(),
+              role);
+}
+
+// Every row of every table, as sorted texts, by lower-case table name: two
+// databases with the same books give the same. The operators' passwords are
+// left out: a server keeps its own, so a copy carries none either way.
+std::map<std::string, std::vector<std::string>> everything(const std::string& database) {
+    auto cn = openConnection(linkStringFor(database));
+    std::map<std::string, std::vector<std::string>> out;
+    for (const std::string& table : tableNames(*cn)) {
+        const std::string name = lowerAscii(table);
+        if (name == "fo_schema" || name == "fo_counters" || name == "fo_server_roles" || name == "fo_operator_roles" ||
+            name == "fo_right_roles")
+            continue;
+        std::vector<std::string> columns = columnNames(*cn, table);
+        if (name == "sys_user")
+            std::erase_if(columns, [](const std::string& c) { return lowerAscii(c) == "pwhash" || lowerAscii(c) == "mustsetpw"; });
+        std::sort(columns.begin(), columns.end(),
+                  [](const std::string& a, const std::string& b) { return lowerAscii(a) < lowerAscii(b); });
+        std::string list;
+        for (const std::string& c : columns) list += (list.empty() ? "" : ",") + c;
+        auto& rows = out[name] = joinedRows(*cn, "select " + list + " from " + table);
+        std::sort(rows.begin(), rows.end());
+    }
+    return out;
+}
+
+using FeeDatabaseCopyTest = PgFeeDatabase;
+
+// The books go to the server and back row for row, with the counters:
+// numbers handed out and rolled back at the source stay handed out. Books an
+// older build wrote with empty date texts: the copy carries them so that
+// every read, the books check included, answers on the server as it did on
+// the file, and back on a file they are the empty texts they were. A target
+// that holds anything is refused, and a failed copy leaves nothing behind.
+TEST_F(FeeDatabaseCopyTest, TheBooksGoToTheServerAndBackRowForRowWithTheCountersAndTheirEmptyDateTexts) {
+    const std::string file = dir.file("school.db");
+    writeDemoSchool(file, DemoOptions{8, 2, "2026-12-06"});
+    CounterService(file).nextId("qfhzb", 5000);
+    {
+        auto source = openConnection(sqliteConnectionString(file));
+        source->execute("update kdw_sfjl set sfrq='' where id=(select min(id) from kdw_sfjl where djbh like 'JM%')");
+        source->execute("update qfhzb set fkrq='' where qfkid=(select min(qfkid) from qfhzb where fkrq is null)");
+        source->execute("update ajzrq set todate='' where yf=(select max(yf) from ajzrq)");
+        // Longer than its declared 200 characters: kept whole on both engines.
+        std::string address(70, 'x');
+        for (int i = 0; i < 150; ++i) address += "路";
+        source->execute("update kdw_xs set jtzz='" + address + "' where id=1");
+    }
+    const std::string server = scratch.fresh("fo_copy_empty");
+    const CopyReport there = copyFeeDatabase(file, server);
+    EXPECT_TRUE(there.rowsMatch());
+    std::vector<std::string> carried;
+    for (const EmptyDates& e : there.emptyDates)
+        carried.push_back(lowerAscii(e.table) + "." + lowerAscii(e.column) + "=" + std::to_string(e.rows));
+    std::sort(carried.begin(), carried.end());
+    EXPECT_EQ(carried, (std::vector<std::string>{"ajzrq.todate=1", "kdw_sfjl.sfrq=1", "qfhzb.fkrq=1"}));
+    const auto books = everything(file);
+    EXPECT_EQ(everything(server), books);
+    EXPECT_GT(CounterService(server).nextId("qfhzb"), 5000);
+    // Every operator has a role of his own there, and sets a password anew.
+    EXPECT_EQ(firstColumn(*openConnection(server), "select u.pwhash||'|'||u.mustsetpw||'|'||(r.rolename is not null) "
+                                                   "from sys_user u left join fo_operator_roles r on r.userid=u.id "
+                                                   "group by 1 order by 1"),
+              std::vector<std::string>{"|1|true"});
+
+    const auto answers = [](const std::string& database) {
+        auto cn = openConnection(linkStringFor(database));
+        std::vector<std::string> out;
+        for (const char* sql : {
+                 "select count(*) from qfhzb where fkrq is null",
+                 "select count(*) from kdw_sfjl where sfrq<'2000-01-01' or sfrq is null",
+                 "select count(*) from kdw_sfjl where sfrq between '2000-01-01' and '2099-12-31'",
+                 "select count(*) from ajzrq where fromdate is not null and todate is not null",
+                 "select '['||left(sfrq,10)||']' from kdw_sfjl where sfrq<'2000-01-01'",
+                 "select '['||isnull(format(todate,'yyyy-mm-dd'),'null')||']' from ajzrq where todate<'2000-01-01'",
+                 "select min(sfrq) from kdw_sfjl where djbh like 'JM%'",
+             })
+            for (const std::string& answer : firstColumn(*cn, sql)) out.push_back(std::string(sql) + " -> " + answer);
+        return out;
+    };
+    EXPECT_EQ(answers(server), answers(file));
+    const auto texts = [](const std::vector<BooksFault>& faults) {
+        std::vector<std::string> out;
+        for (const BooksFault& f : faults) out.push_back(f.text);
+        return out;
+    };
+    EXPECT_EQ(texts(there.faults), texts(checkBooks(*openConnection(sqliteConnectionString(file)))));
+    EXPECT_THROW(copyFeeDatabase(file, server), std::runtime_error);
+    EXPECT_EQ(everything(server), books);
+
+    const std::string back = dir.file("back.db");
+    const CopyReport home = copyFeeDatabase(server, back);
+    EXPECT_TRUE(home.emptyDates.empty());
+    EXPECT_EQ(everything(back), books);
+    EXPECT_THROW(copyFeeDatabase(server, file), std::runtime_error);  // an existing file
+    EXPECT_GT(CounterService(back).nextId("qfhzb"), 5000);
+    // The identity columns number on above the copied rows (a duplicate key
+    // otherwise).
+    EXPECT_NO_THROW(openConnection(server)->execute("insert into PJMLmx(PjMLid,xmmc,je) values(1,'新项目',1)"));
+    EXPECT_EQ(scalar(*openConnection(sqliteConnectionString(back)), "select count(*) from qfhzb where fkrq=''").toInt(), 1);
+
+    // Rows the server cannot take (a date that is no date, a day the month
+    // does not have, a document number longer than its column) are named,
+    // every one, before anything is copied: the database it made is gone
+    // again.
+    auto source = openConnection(sqliteConnectionString(file));
+    source->execute("update kdw_xs set csrq='someday' where id=(select min(id) from kdw_xs)");
+    source->execute("update kdw_sfjl set sfrq='2026-02-30' where id=(select min(id) from kdw_sfjl)");
+    source->execute("update PJML set djbh='SF" + std::string(60, '9') + "' where id=(select max(id) from PJML)");
+    source->execute("update kdw_sfjl set rq='' where id=(select max(id) from kdw_sfjl)");  // carried, not refused
+    const auto rowid = [&](const std::string& sql) { return scalar(*source, sql).toText(); };
+    const std::string target = scratch.fresh("fo_copy_failed");
+    try {
+        copyFeeDatabase(file, target);
+        ADD_FAILURE() << "copied books the server refuses";
+    } catch (const std::runtime_error& e) {
+        const std::string why = e.what();
+        EXPECT_NE(why.find("有 3 处内容数据库服务器不接受，没有复制任何数据"), std::string::npos) << why;
+        EXPECT_NE(why.find("kdw_xs.csrq（rowid " + rowid("select rowid from kdw_xs where csrq='someday'") +
+                           "）：“someday”不是日期"),
+                  std::string::npos) << why;
+        EXPECT_NE(why.find("kdw_sfjl.sfrq（rowid " + rowid("select rowid from kdw_sfjl where sfrq='2026-02-30'") +
+                           "）：“2026-02-30”不是日期"),
+                  std::string::npos) << why;
+        EXPECT_NE(why.find("PJML.djbh（rowid " + rowid("select max(id) from PJML") + "）：“SF9999"), std::string::npos)
+            << why;
+        EXPECT_NE(why.find("有 62 个字，该列最多 50 个字"), std::string::npos) << why;
+    }
+    EXPECT_EQ(scalar(*openConnection(pgTestLink("postgres")),
+                     "select count(*) from pg_database where datname='" + pgLinkParts(target).database + "'").toInt(),
+              0);
 }
 
 }  // namespace

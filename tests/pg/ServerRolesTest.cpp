@@ -2,13 +2,18 @@
 // operator's own login role, with psql-like direct statements, cannot
 // rewrite the history, read a secret, make himself administrator or see a
 // student outside his categories (what postings change still goes: the
-// server runs of the behaviour tests post as the operator's role).
+// server runs of the behaviour tests post as the operator's role). The
+// executable on a server's fee database, as an office moves to one:
+// init-demo writes the school there, a clerk's drive posts a reduction and
+// cancels it (signed in as his own role, within his categories), copy
+// brings the books back to a file.
 #include <gtest/gtest.h>
+
+#include <fstream>
 
 #include "app/ExeRunner.h"
 #include "data/FeeDatabase.h"
 #include "data/checks/BooksCheck.h"
-#include "data/PgFeeSchema.h"
 #include "data/PgServerRoles.h"
 #include "db/DbError.h"
 #include "db/pg/PgCredentials.h"
@@ -82,7 +87,7 @@ protected:
     std::string clerkRole;
 };
 
-TEST_F(ServerRoles, AClerksRoleCannotRewriteHistoryReadSecretsOrRaiseHimself) {
+TEST_F(ServerRoles, AClerksRoleCannotRewriteHistoryReadSecretsRaiseHimselfOrSeeOtherCategoriesStudents) {
     EXPECT_EQ(scalar(*clerk, "select session_user").toText(), clerkRole);
     // Refused by the grants, or by the triggers where postings may change some rows or columns.
     for (const auto& [sql, why] : std::vector<std::pair<std::string, std::string>>{
@@ -106,6 +111,19 @@ TEST_F(ServerRoles, AClerksRoleCannotRewriteHistoryReadSecretsOrRaiseHimself) {
     EXPECT_EQ(ownerSees("select count(*) from kdw_sfjl where je=300 and id=1"), "1");
     EXPECT_EQ(ownerSees("select count(*) from sys_log"), "1");
     EXPECT_EQ(ownerSees("select admin from sys_user where id=2"), "0");
+
+    // He sees only the students of his categories, and the built-in operator sees all.
+    EXPECT_EQ(firstColumn(*clerk, "select xh from kdw_xs order by id"), std::vector<std::string>{"A1"});
+    EXPECT_EQ(scalar(*clerk, "select count(*) from kdw_sfjl where xsid=12").toInt(), 0);
+    EXPECT_EQ(scalar(*clerk, "select count(*) from PJML").toInt(), 2);
+    EXPECT_EQ(scalar(*clerk, "select count(*) from qfhzb where xsid=12").toInt(), 0);
+    // Nor can he post for a student he does not see.
+    EXPECT_EQ(refusal("insert into kdw_sfjl(id,djbh,xsid,je) values(9,'JM9',12,1)").find("<done"), std::string::npos);
+
+    Operators(*owner).setPassword(1, "admin-secret", false);
+    clerk->close();
+    setPgSignedInRole({parts.host, parts.port, parts.database, pgOperatorRole(*owner, 1), "admin-secret"});
+    EXPECT_EQ(scalar(*openConnection(link), "select count(*) from kdw_xs").toInt(), 2);
 }
 
 // His rights are his role's memberships, kept in step by the operators'
@@ -136,21 +154,16 @@ TEST_F(ServerRoles, VoidsAndBatchesNeedTheirRightsAndTheCheckNamesAMembershipThe
               std::vector<std::string>{"操作员“收费员甲”在服务器上是权限 PJCX 第 2 级的角色的成员，但权限表中他没有这项权限。"});
 }
 
-TEST_F(ServerRoles, AnOperatorSeesOnlyTheStudentsOfHisCategoriesAndTheBuiltInSeesAll) {
-    EXPECT_EQ(firstColumn(*clerk, "select xh from kdw_xs order by id"), std::vector<std::string>{"A1"});
-    EXPECT_EQ(scalar(*clerk, "select count(*) from kdw_sfjl where xsid=12").toInt(), 0);
-    EXPECT_EQ(scalar(*clerk, "select count(*) from PJML").toInt(), 2);
-    EXPECT_EQ(scalar(*clerk, "select count(*) from qfhzb where xsid=12").toInt(), 0);
-    // Nor can he post for a student he does not see.
-    EXPECT_EQ(refusal("insert into kdw_sfjl(id,djbh,xsid,je) values(9,'JM9',12,1)").find("<done"), std::string::npos);
-
-    Operators(*owner).setPassword(1, "admin-secret", false);
-    clerk->close();
-    setPgSignedInRole({parts.host, parts.port, parts.database, pgOperatorRole(*owner, 1), "admin-secret"});
-    EXPECT_EQ(scalar(*openConnection(link), "select count(*) from kdw_xs").toInt(), 2);
-}
-
-TEST_F(ServerRoles, SigningInIsTheServersAndMakesEverySessionHisRoleUntilHeSignsOut) {
+// The sql verb on a server is the schema owner's only; signing in is the
+// server's and makes every session his role until he signs out.
+TEST_F(ServerRoles, TheSqlVerbIsTheOwnersAndSigningInIsTheServersAndMakesEverySessionHisRoleUntilHeSignsOut) {
+    const std::string asClerk = pgProviderString({parts.host, parts.port, parts.database, clerkRole});
+    ::setenv("PGPASSWORD", "clerk-secret", 1);
+    const ExeRun refused = run({"sql", "--db", asClerk, "select count(*) from kdw_xs"});
+    ::unsetenv("PGPASSWORD");
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_NE(refused.err.find("only the fee schema's owner runs statements"), std::string::npos) << refused.err;
+    EXPECT_EQ(run({"sql", "--db", link, "select count(*) from kdw_xs"}).exitCode, 0);
     clearPgSignedInRole();
     SignIn signIn(link, link);
     EXPECT_EQ(signIn.attempt(2, "other-secret").status, SignInStatus::WrongPassword);
@@ -172,14 +185,70 @@ TEST_F(ServerRoles, SigningInIsTheServersAndMakesEverySessionHisRoleUntilHeSigns
     EXPECT_FALSE(pgLoginAccepted(link, pgOperatorRole(*owner, 3), "given-secret"));
 }
 
-TEST_F(ServerRoles, TheSqlVerbOnAServerIsTheSchemaOwnersOnly) {
-    const std::string asClerk = pgProviderString({parts.host, parts.port, parts.database, clerkRole});
-    ::setenv("PGPASSWORD", "clerk-secret", 1);
-    const ExeRun refused = run({"sql", "--db", asClerk, "select count(*) from kdw_xs"});
-    ::unsetenv("PGPASSWORD");
-    EXPECT_EQ(refused.exitCode, 1);
-    EXPECT_NE(refused.err.find("only the fee schema's owner runs statements"), std::string::npos) << refused.err;
-    EXPECT_EQ(run({"sql", "--db", link, "select count(*) from kdw_xs"}).exitCode, 0);
+class ServerVerbs : public ExeTest {
+protected:
+    void SetUp() override {
+        ExeTest::SetUp();
+        ASSERT_TRUE(onPostgres()) << "runs on the PostgreSQL test cluster only";
+    }
+    // The first field of the first row `feeoffice sql` prints.
+    std::string first(const std::string& database, const std::string& sql) {
+        const ExeRun r = run({"sql", "--db", database, sql});
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+        const std::string row = r.out.substr(r.out.find('\n') + 1);
+        return row.substr(0, row.find_first_of("\t\n"));
+    }
+
+    ScratchPgDatabases scratch;
+    const std::string link = scratch.fresh("fo_verbs");
+    // As a URI, the way an administrator types it.
+    const std::string uri = "postgresql://feeoffice@:5432/" + pgLinkParts(link).database + "?host=" + pgLinkParts(link).host;
+};
+
+TEST_F(ServerVerbs, InitDemoThenAReductionPostedAndCancelledThenTheBooksCopiedToAFile) {
+    const ExeRun demo = run({"init-demo", uri, "--today", "2026-12-06"});
+    ASSERT_EQ(demo.exitCode, 0) << demo.err;
+    EXPECT_EQ(run({"init-demo", uri}).exitCode, 1) << "a database that holds tables is never written over";
+
+    // 张会计 (operator 2) sees the category 在园幼儿 (1) only.
+    const std::string xh = first(uri, "select x.xh from qfhzb q,kdw_xs x where x.id=q.xsid and q.fkrq is null and "
+                                      "q.qfyf='202609' and q.qfje=981 and x.lb1=1 order by q.qfkid");
+    const std::string qfkid = first(uri, "select min(q.qfkid) from qfhzb q,kdw_xs x where x.id=q.xsid and "
+                                         "q.fkrq is null and q.qfyf='202609' and q.qfje=981 and x.xh='" + xh + "'");
+    ASSERT_FALSE(xh.empty());
+    std::ofstream(path("post.txt")) << "open ShowJMJL\nset txtFind " << xh << "\nkey txtFind Enter\n"
+                                    << "item LvwQFLIST k" << qfkid << " click\ncell MSFlexGrid1 1 1\n"
+                                    << "type Txt_write 30.5\nset txtJmyy \"家庭困难\"\nclick cmd_ok\nclick cmdOk\n"
+                                    << "expect message 减免金额：30.50\nclose\n";
+    ::setenv("FEEOFFICE_PASSWORD", "zhang123", 1);
+    const ExeRun post =
+        run({"drive", "--db", uri, "--user", "2", "--dialect", "0", "--settings", path("ui"), path("post.txt")});
+    ASSERT_EQ(post.exitCode, 0) << post.out << post.err;
+    // The books are read by the owner: a clerk's script does not probe them.
+    EXPECT_EQ(first(uri, "select jmje from qfhzb where qfkid=" + qfkid), "30.5");
+
+    const std::string id = first(uri, "select max(id) from kdw_sfjl where djbh like 'JM%'");
+    std::ofstream(path("cancel.txt")) << "open frmjmjlML\nitem lvwML k" << id << " click\nclick cmdCancel\n"
+                                      << "answer yes\nclick cmdOK\nclose\n";
+    const ExeRun cancel = run({"drive", "--db", link, "--user", "2", "--settings", path("ui"), path("cancel.txt")});
+    ASSERT_EQ(cancel.exitCode, 0) << cancel.out << cancel.err;
+    EXPECT_EQ(first(uri, "select count(*) from kdw_sfjl where ysfjlid=" + id), "1");
+    EXPECT_EQ(first(uri, "select count(*) from qfhzb where qfkid=" + qfkid + " and fkrq is null"), "1");
+    ::setenv("FEEOFFICE_PASSWORD", kDemoAdminPassword, 1);
+
+    const ExeRun copy = run({"copy", "--from", uri, "--to", path("school.db")});
+    ASSERT_EQ(copy.exitCode, 0) << copy.out << copy.err;
+    EXPECT_NE(copy.out.find("row counts match"), std::string::npos) << copy.out;
+    EXPECT_NE(copy.out.find("books check: ok"), std::string::npos) << copy.out;
+    EXPECT_EQ(first(path("school.db"), "select count(*) from kdw_sfjl where ysfjlid=" + id), "1");
+    EXPECT_EQ(run({"copy", "--from", path("school.db"), "--to", uri}).exitCode, 1) << "the server's copy is not empty";
+    // The books check passes on both ends. (A file's books to a server and
+    // back: the copy's own tests.)
+    for (const std::string& db : {uri, path("school.db")}) {
+        const ExeRun check = run({"check", "--db", db});
+        EXPECT_EQ(check.exitCode, 0) << db << "\n" << check.out << check.err;
+        EXPECT_EQ(check.out, "ok\n");
+    }
 }
 
 }  // namespace
