@@ -38,7 +38,7 @@ protected:
     ConnectionPtr cn;
 };
 
-TEST_P(DialectOnData, AmountFormsSumCapAndKeepBalancesExactly) {
+TEST_P(DialectOnData, AmountFormsSumCapAndKeepBalancesExactlyAndAStoredNowLandsOnToday) {
     EXPECT_EQ(test::scalar(*cn, "select " + sumOrZero(sqlServer(), "ysk") + " as yskJe from kdw_sfjlmx where sfjlid=99"),
               Value(0));
 
@@ -69,9 +69,8 @@ TEST_P(DialectOnData, AmountFormsSumCapAndKeepBalancesExactly) {
     cn->execute("update kdw_xs set " + roundedBalance(sqlServer(), "ysk", "50.05", '-') + " where id=1");
     EXPECT_EQ(test::scalar(*cn, "select ysk from kdw_xs where id=1").toCurrency(),
               Currency::fromRaw(502500));  // 100.1 + 0.2 - 50.05
-}
 
-TEST_P(DialectOnData, StoredNowLandsOnTodayAndSettlesTheRow) {
+    // A stored now lands on today and settles the row.
     cn->execute("insert into qfhzb(qfkid,qfyf,xsid,qfje) values(1,'202403',1,10)");
     const DateTime now = DateTime::now();
     cn->execute("update qfhzb set jmje=10,jmjlid=5,fkrq=" + storedNowFormatted(sqlServer(), now) +
@@ -87,6 +86,7 @@ TEST_P(DialectOnData, StoredNowLandsOnTodayAndSettlesTheRow) {
     ASSERT_TRUE(zfrq.toDate()) << zfrq.toText();
     EXPECT_EQ(zfrq.toDate()->dateText(), now.dateText());
 }
+
 
 // A reduction names only its own amounts: the others are zero, so a mirror
 // that negates every column negates them too (0-null would be null). The

@@ -49,7 +49,7 @@ protected:
 
 // Money is read exactly and dates as dates, as the embedded engine reads
 // them; the statements of both dialects run as written.
-TEST_F(PgEngine, ReadsMoneyExactlyAndDatesAsTheEmbeddedEngineDoesAndBothDialectsRunAsWritten) {
+TEST_F(PgEngine, ReadsMoneyExactlyAndDatesAsTheEmbeddedEngineDoesBothDialectsRunAsWrittenAndASeriesRunsInOneGo) {
     cn->execute("insert into kdw_sfjl(id,djbh,sfrq,je,jmje,InOrOut) values(1,'SF1','2026-03-07 08:00:00',0.1,12.345,1),"
                 "(2,'SF2','2026-03-08',0.2,0,0)");
     RecordsetPtr rs = cn->execute("select id,je,sfrq,djbh,jmje,rq,je>0.15 as big from kdw_sfjl order by id");
@@ -104,6 +104,43 @@ TEST_F(PgEngine, ReadsMoneyExactlyAndDatesAsTheEmbeddedEngineDoesAndBothDialects
     EXPECT_EQ(text("select id from kdw_xs where xh='A01'"), "7");
     EXPECT_EQ(firstColumn(*cn, "select id from kdw_xs where xh like 'A%' or xm like '%SAN' order by id"),
               (std::vector<std::string>{"7", "8"}));
+
+    // A series goes to the server in one pipeline: each statement keeps its own
+    // values (one statement twice, the second time with money where it had a
+    // whole number, so it is prepared again while the series is made), each
+    // answers with its rows, and one that fails halfway throws its error after
+    // every answer is in: the transaction then ends whole, and the session
+    // reads on outside the pipeline.
+    Statement insert = cn->prepare("insert into qfmxb(qfkid,xsid,sflxid,sfxmid,qfje,fkje,jmje) values(?,7,1,?,?,0,0)");
+    Statement reduce = cn->prepare("update qfmxb set jmje=? where qfkid=? and xsid=7");
+    Statement sum = cn->prepare("select sum(qfje-jmje) from qfmxb where qfkid=?");
+    std::vector<long> changed;
+    {
+        Transaction tx(*cn);
+        const std::vector<RecordsetPtr> sets = Statement::executeSeries(
+            {{&insert, {Value(5), Value(1), Value(800)}},
+             {&insert, {Value(5), Value(2), Value(*Currency::parse("341.5"))}},
+             {&reduce, {Value(10), Value(5)}},
+             {&sum, {Value(5)}}},
+            changed);
+        EXPECT_EQ(changed, (std::vector<long>{1, 1, 2, -1}));
+        ASSERT_TRUE(sets[3] && !sets[3]->eof());
+        EXPECT_EQ(sets[3]->field(std::size_t{0}).toCurrency(), *Currency::parse("1121.5"));
+        EXPECT_FALSE(sets[0]);
+        tx.commit();
+    }
+    cn->execute("create unique index ux_test_qfmxb on qfmxb(qfkid,sfxmid)");
+    const DbError duplicate = errorOf([&] {
+        Transaction tx(*cn);
+        Statement::executeSeries({{&reduce, {Value(20), Value(5)}},
+                                  {&insert, {Value(5), Value(1), Value(1)}},
+                                  {&insert, {Value(6), Value(3), Value(1)}}},
+                                 changed);
+    });
+    EXPECT_EQ(pgSqlState(duplicate.code()), "23505");
+    EXPECT_EQ(duplicate.description(), dbtext::Constraint);
+    EXPECT_EQ(text("select string_agg(qfkid||':'||sfxmid||':'||jmje, ',' order by sfxmid) from qfmxb"),
+              "5:1:10.0000,5:2:10.0000");
 }
 
 // Prepared statements store what the same rows written out store: quotes
@@ -152,45 +189,6 @@ TEST_F(PgEngine, PreparedStatementsStoreWhatTheirTextsStore) {
     const DbError missing = errorOf([&] { cn->execute("select * from fo_nosuch_table"); });
     EXPECT_EQ(missing.kind(), DbErrorKind::Other);
     EXPECT_EQ(missing.description(), dbtext::Other);
-}
-
-// A series goes to the server in one pipeline: each statement keeps its own
-// values (one statement twice, the second time with money where it had a
-// whole number, so it is prepared again while the series is made), each
-// answers with its rows, and one that fails halfway throws its error after
-// every answer is in: the transaction then ends whole, and the session
-// reads on outside the pipeline.
-TEST_F(PgEngine, ASeriesOfStatementsRunsInOneGoAndFailsWhole) {
-    Statement insert = cn->prepare("insert into qfmxb(qfkid,xsid,sflxid,sfxmid,qfje,fkje,jmje) values(?,7,1,?,?,0,0)");
-    Statement reduce = cn->prepare("update qfmxb set jmje=? where qfkid=? and xsid=7");
-    Statement sum = cn->prepare("select sum(qfje-jmje) from qfmxb where qfkid=?");
-    std::vector<long> changed;
-    {
-        Transaction tx(*cn);
-        const std::vector<RecordsetPtr> sets = Statement::executeSeries(
-            {{&insert, {Value(5), Value(1), Value(800)}},
-             {&insert, {Value(5), Value(2), Value(*Currency::parse("341.5"))}},
-             {&reduce, {Value(10), Value(5)}},
-             {&sum, {Value(5)}}},
-            changed);
-        EXPECT_EQ(changed, (std::vector<long>{1, 1, 2, -1}));
-        ASSERT_TRUE(sets[3] && !sets[3]->eof());
-        EXPECT_EQ(sets[3]->field(std::size_t{0}).toCurrency(), *Currency::parse("1121.5"));
-        EXPECT_FALSE(sets[0]);
-        tx.commit();
-    }
-    cn->execute("create unique index ux_test_qfmxb on qfmxb(qfkid,sfxmid)");
-    const DbError duplicate = errorOf([&] {
-        Transaction tx(*cn);
-        Statement::executeSeries({{&reduce, {Value(20), Value(5)}},
-                                  {&insert, {Value(5), Value(1), Value(1)}},
-                                  {&insert, {Value(6), Value(3), Value(1)}}},
-                                 changed);
-    });
-    EXPECT_EQ(pgSqlState(duplicate.code()), "23505");
-    EXPECT_EQ(duplicate.description(), dbtext::Constraint);
-    EXPECT_EQ(text("select string_agg(qfkid||':'||sfxmid||':'||jmje, ',' order by sfxmid) from qfmxb"),
-              "5:1:10.0000,5:2:10.0000");
 }
 
 TEST_F(PgEngine, APostingHoldsTheBooksWriteLockUntilItEndsAndNoStringOrReadOnlySessionGetsPastTheServer) {
