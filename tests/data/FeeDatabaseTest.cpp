@@ -17,6 +17,7 @@
 #include "data/PasswordHash.h"
 #include "db/DbError.h"
 #include "support/Dialects.h"
+#include "support/ErrorOf.h"
 #include "support/FileText.h"
 #include "support/Query.h"
 #include "support/TempDir.h"
@@ -28,13 +29,7 @@ namespace {
 namespace fs = std::filesystem;
 
 DbError refusal(const std::string& path) {
-    try {
-        openFeeDatabase(sqliteConnectionString(path));
-    } catch (const DbError& e) {
-        return e;
-    }
-    ADD_FAILURE() << path << " was opened";
-    return DbError(0, "");
+    return test::errorOf([&] { openFeeDatabase(sqliteConnectionString(path)); });
 }
 
 // A new fee database at `path`, stamped as of `version`.

@@ -32,10 +32,8 @@ long countRows(Connection& cn, const std::string& table) {
 
 TEST(ConnectionString, KeysAreCaseInsensitiveAndValuesMayHoldEqualsAndSemicolons) {
     const auto parts = ConnectionStringParts::parse("provider=SQLite; DATA SOURCE=/x/a=b.db ;Extra=1");
-    EXPECT_EQ(parts.provider, "SQLite");
-    EXPECT_EQ(parts.dataSource, "/x/a=b.db");
-    EXPECT_EQ(parts.get("extra"), "1");
-    EXPECT_EQ(parts.get("missing"), "");
+    EXPECT_EQ(parts.provider + "|" + parts.dataSource + "|" + parts.get("extra") + "|" + parts.get("missing"),
+              "SQLite|/x/a=b.db|1|");
     // Paths with semicolons, quotes and spaces survive the round trip.
     EXPECT_EQ(sqliteConnectionString("/x/y.db"), "Provider=SQLite;Data Source=/x/y.db");
     for (const std::string path : {"/tmp/a;b.db", "/tmp/q\"uote.db", "/tmp/收费 1.db"})
@@ -238,12 +236,9 @@ TEST(PgLink, TheMaintenanceDatabaseIsReachedTheSameWayAndAnythingElseIsAFile) {
 
 namespace fs = std::filesystem;
 
-// A path in the test's folder that nothing has made yet.
+// A path in the test's own new folder, which nothing has made yet.
 std::string freshPath(const TempDatabase& db, const std::string& name) {
-    const std::string path = (fs::path(db.path()).parent_path() / (fs::path(db.path()).stem().string() + name)).string();
-    std::error_code ignored;
-    for (const char* suffix : {"", "-wal", "-shm"}) fs::remove(path + suffix, ignored);
-    return path;
+    return (fs::path(db.path()).parent_path() / (fs::path(db.path()).stem().string() + name)).string();
 }
 
 TEST(DatabaseFile, AFileThatCannotBeWrittenIsReadAsItStandsWithNothingBesideItAndRefusesWrites) {

@@ -47,12 +47,10 @@ TEST_P(SqliteEngine, ReadsValuesByTheDeclaredColumnType) {
     cn_->execute("insert into r values(2, 7, 2, '2026-03-08', '2026-03-08', 1.005, null, 4)");
     cn_->execute("insert into r values(3, null, null, 'someday', null, null, null, 'txt')");
     auto rs = cn_->execute("select id, je, rate, kprq, mc, n, raw, x from r order by id");
-    EXPECT_EQ(rs->fieldInfo(0).type, DataType::Integer);
-    EXPECT_EQ(rs->fieldInfo(1).type, DataType::Currency);
-    EXPECT_EQ(rs->fieldInfo(2).type, DataType::Double);
-    EXPECT_EQ(rs->fieldInfo(3).type, DataType::Date);
-    EXPECT_EQ(rs->fieldInfo(4).type, DataType::VarChar);
-    EXPECT_EQ(rs->fieldInfo(7).type, DataType::Empty);
+    EXPECT_EQ(std::vector<DataType>({rs->fieldInfo(0).type, rs->fieldInfo(1).type, rs->fieldInfo(2).type,
+                                     rs->fieldInfo(3).type, rs->fieldInfo(4).type, rs->fieldInfo(7).type}),
+              std::vector<DataType>({DataType::Integer, DataType::Currency, DataType::Double, DataType::Date,
+                                     DataType::VarChar, DataType::Empty}));
 
     // Money from a money or numeric column, from an integer in a money column
     // and from an untyped real (on four decimals); a doubled quote as typed; a
@@ -146,7 +144,7 @@ protected:
 
 // isnull with one argument and with two, iif by truth (a text's is that of
 // the number it reads as), left by characters, not bytes, and format.
-TEST_P(SqliteFunctions, IsnullIifLeftAndFormatAsTheirDialectsDefineThem) {
+TEST_P(SqliteFunctions, IsnullIifLeftFormatSumAndGetdateAsTheirDialectsDefineThem) {
     using Case = std::pair<const char*, const char*>;
     for (const auto& [expression, shown] :
          {Case{"isnull(null)", "1"}, Case{"isnull(0)", "0"}, Case{"isnull(null, 7)", "7"}, Case{"isnull('a', 7)", "a"},
@@ -178,9 +176,8 @@ TEST_P(SqliteFunctions, IsnullIifLeftAndFormatAsTheirDialectsDefineThem) {
     EXPECT_EQ(scalar("select typeof(format(12,'0.00'))"), Value("text"));
     EXPECT_TRUE(scalar("select format(null,'0.00')").isNull());
     EXPECT_TRUE(scalar("select format(null,'yyyy-mm-dd')").isNull());
-}
 
-TEST_P(SqliteFunctions, ExactSumDropsBinaryResiduesKeepsKindsAndNullsAndRunsAsAWindowAndGetdateIsLocalTime) {
+    // sum is exact, drops binary residues, keeps kinds and nulls and runs as a window.
     // ysje-(jfje+jmje) over xsid 1 is 0.1 + 0.2 - 0.3: zero on a money scale.
     const std::string owing =
         "select xsid,sum(ysje-(jfje+jmje)) from qf group by xsid having Sum(ysje - (jfje + jmje)) > 0";
@@ -221,6 +218,7 @@ TEST_P(SqliteFunctions, ExactSumDropsBinaryResiduesKeepsKindsAndNullsAndRunsAsAW
     EXPECT_FALSE(today.hasTime());
     EXPECT_TRUE(today.dateText() == before.dateText() || today.dateText() == after.dateText());
 }
+
 
 FO_INSTANTIATE_DIALECTS(SqliteFunctions);
 

@@ -56,8 +56,7 @@ TEST_F(PgEngine, ReadsMoneyExactlyAndDatesAsTheEmbeddedEngineDoesBothDialectsRun
     EXPECT_EQ(rs->fieldInfo(0).type, DataType::Integer);
     EXPECT_EQ(rs->fieldInfo(3).type, DataType::VarChar);
     EXPECT_EQ(rs->field("je").kind(), Kind::Currency);
-    EXPECT_EQ(rs->field("sfrq").toText(), "2026-03-07 08:00:00");
-    EXPECT_EQ(rs->field("jmje").toText(), "12.345");
+    EXPECT_EQ(rs->field("sfrq").toText() + "|" + rs->field("jmje").toText(), "2026-03-07 08:00:00|12.345");
     EXPECT_TRUE(rs->field("rq").isNull());
     EXPECT_EQ(rs->field("big").toInt(), 0);  // a boolean reads as 0 or 1
     rs->moveNext();
@@ -308,11 +307,10 @@ TEST_F(PgFeeDatabase, AVersionEightDatabaseRetiresGrantsItsMovesAndMakesItsOpera
                                "fo_server_roles r, (values ('clerks','select'),('clerks','insert'),"
                                "('admins','insert')) v(k,p) where r.kind=v.k order by 1"),
               (std::vector<std::string>{"admins insert true", "clerks insert false", "clerks select true"}));
-    EXPECT_EQ(scalar(*cn, "select pending from sys_user where id=2").toInt(), 0);
-    EXPECT_EQ(scalar(*cn, "select count(*) from fo_operator_roles o, fo_right_roles r where o.userid=2 and "
-                          "r.rightcode='PJCX' and r.level=2 and pg_has_role(o.rolename, r.rolename, 'member')")
-                  .toInt(),
-              1);
+    EXPECT_EQ(scalar(*cn, "select (select pending from sys_user where id=2)||'/'||(select count(*) from "
+                          "fo_operator_roles o, fo_right_roles r where o.userid=2 and r.rightcode='PJCX' and "
+                          "r.level=2 and pg_has_role(o.rolename, r.rolename, 'member'))").toText(),
+              "0/1");
     EXPECT_EQ(pgRightMembershipFaults(*cn), std::vector<std::string>{});
 }
 
@@ -371,9 +369,7 @@ TEST_F(PgFeeDatabase, AVersionFourDatabaseGetsTheRegistersIndexAndComparesDocume
 // The behaviour tests post as the signed-in operator's role, the roles the
 // demo's template made shared by no other test's clone, and arrange and read
 // as the owner.
-TEST(PgSignedInOperator, TheHostsSessionsAreTheOperatorsOwnRoleAndTheTestsStayTheOwners) {
-    ASSERT_TRUE(onPostgres()) << "runs on the PostgreSQL test cluster only";
-    TempDir dir;
+TEST_F(PgFeeDatabase, TheHostsSessionsOfASignedInOperatorAreHisOwnRoleAndTheTestsStayTheOwners) {
     const DemoOptions demo{120, 1, "2026-12-06"};
     DemoDatabase first(dir, demo), second(dir, demo);
     PgSignedInOperator clerk(first.location(), 3);
