@@ -39,7 +39,8 @@ protected:
 };
 
 TEST_P(DialectOnData, AmountFormsSumCapAndKeepBalancesExactlyAndAStoredNowLandsOnToday) {
-    EXPECT_EQ(test::scalar(*cn, "select " + sumOrZero(sqlServer(), "ysk") + " as yskJe from kdw_sfjlmx where sfjlid=99"),
+    EXPECT_EQ(test::scalar(*cn, "select " + sumOrZero(sqlServer(), "ysk") + " as yskJe from kdw_sfjlmx where "
+                                "sfjlid=99"),
               Value(0));
 
     cn->execute("insert into kdw_sfjlmx(sfjlid,sfxmid,ysk) values(1,1,0.1),(1,1,0.2),(1,2,5)");

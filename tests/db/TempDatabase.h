@@ -26,10 +26,6 @@ private:
 // dialect code, each on its own database.
 class DialectDbTest : public test::DialectTest {
 protected:
-    // The form of a statement for the dialect of this run.
-    const char* pick(const char* sqlServerForm, const char* accessForm) const {
-        return sqlServer() ? sqlServerForm : accessForm;
-    }
     TempDatabase db_;
     ConnectionPtr cn_ = db_.connect();
 };

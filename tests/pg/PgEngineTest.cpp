@@ -319,7 +319,6 @@ TEST_F(PgFeeDatabase, AVersionEightDatabaseRetiresGrantsItsMovesAndMakesItsOpera
 // them in a view of its own.
 TEST_F(PgFeeDatabase, AVersionFourDatabaseGetsTheRegistersIndexAndComparesDocumentNumbersByteForByte) {
     const std::string link = scratch.fresh("fo_fdb_v4");
-    const char* const tables[] = {"PJML", "kdw_sfjl", "INandOutML"};
     const std::string registerRows =
         "select a.id||'|'||a.djbh||'|'||b.ysk from PJML as a,kdw_sfjl as b,kdw_xs as c "
         "where a.djbh=b.djbh and a.xsid=c.id order by a.id desc";
@@ -329,7 +328,8 @@ TEST_F(PgFeeDatabase, AVersionFourDatabaseGetsTheRegistersIndexAndComparesDocume
         dropCashTotalsTriggers(*cn);  // version 14's, which name djbh
         cn->execute("drop index ix_kdw_sfjl_djbh_ysk_hkje");
         cn->execute("create index ix_kdw_sfjl_djbh on kdw_sfjl(djbh)");
-        for (const char* table : tables) cn->execute(std::string("alter table ") + table + " alter column djbh type citext");
+        for (const char* table : {"PJML", "kdw_sfjl", "INandOutML"})
+            cn->execute(std::string("alter table ") + table + " alter column djbh type citext");
         cn->execute("update fo_schema set version=4");
         cn->execute("insert into kdw_xs(id,xh,xm) values(11,'A001','王小展'),(12,'A002','李二')");
         cn->execute("insert into kdw_sfjl(id,djbh,xsid,ysk,hkje) values(1,'SF1',11,20,0),(2,'SF2',12,0,35.5)");
