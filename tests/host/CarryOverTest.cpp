@@ -3,7 +3,6 @@
 #include <stdexcept>
 
 #include "host/fees/CarryOver.h"
-#include "host/fees/Dues.h"
 #include "host/ReferenceHost.h"
 #include "host/DuesTestOffice.h"
 

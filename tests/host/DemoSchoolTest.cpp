@@ -65,7 +65,8 @@ TEST_F(DemoSchoolFile, ANewFileThatCannotBeWrittenLeavesNothingAndADemoHoldsEver
     auto cn = openConnection(sqliteConnectionString(dir.file("march.db")));
     const auto text = [&](const std::string& sql) { return scalar(*cn, sql).toText(); };
     EXPECT_EQ(ReferenceHost(dir.file("march.db")).CurrentYf(), "202703");
-    EXPECT_EQ(summary.openMonth + "|" + std::to_string(summary.monthsCarriedOver) + "|" + std::to_string(summary.students),
+    EXPECT_EQ(summary.openMonth + "|" + std::to_string(summary.monthsCarriedOver) + "|" +
+                  std::to_string(summary.students),
               "202703|6|120");
     EXPECT_EQ(text("select group_concat(jzyf,',') from (select jzyf from hisxsinfo where xsid=0 order by jzyf)"),
               "202609,202610,202611,202612,202701,202702");

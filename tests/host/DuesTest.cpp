@@ -90,7 +90,7 @@ TEST_P(OpenMonthDues, PerDayItemsOweTheDaysChargedAndAMoveChangesTheDuesFromTheP
 
 // A record that settled stored arrears pays the open month only with the
 // rows it names; stored arrears own their term, year and one-off periods.
-TEST_P(OpenMonthDues, StoredArrearsKeepTheirPeriodsAndTheRecordThatSettledThem) {
+TEST_P(OpenMonthDues, StoredArrearsKeepTheirPeriodsAndSettlingRecordAndCarriedOverMonthsListOnlyOpenOnes) {
     carriedOver("202609");
     addArrears(1, 1, "202609", {{1, "800"}}, "2026-10-05");
     addRecord(10, "SF", 1, "202610", 1, "800");
@@ -107,6 +107,24 @@ TEST_P(OpenMonthDues, StoredArrearsKeepTheirPeriodsAndTheRecordThatSettledThem) 
         {{1, "2026年", 4}, {"100.00", "0.00", "0.00"}},
     };
     EXPECT_EQ(workRows("tmpQF"), expected);
+
+    // With October carried over too, only the open stored arrears of the chosen
+    // items are listed.
+    carriedOver("202610");
+    addArrears(11, 1, "202609", {{1, "800"}, {2, "341"}});
+    addArrears(12, 1, "202609", {{1, "800"}}, "2026-10-01");  // settled
+    addArrears(13, 1, "2026上", {{3, "300"}});                // named by both months, listed once
+    addArrears(14, 2, "202610", {{1, "350.5"}});
+    exec("update qfmxb set fkje=100 where qfkid=14");
+    addArrears(15, 4, "202610", {{1, "800"}});                // suspended student
+
+    fillArrearsWorkTable(*cn, "tmpQF", "202609,202610", ",1,3", "", "", "", "");
+    const Rows carried = {
+        {{1, "202609", 1}, {"800.00", "0.00", "0.00"}},
+        {{1, "2026上", 3}, {"300.00", "0.00", "0.00"}},
+        {{2, "202610", 1}, {"350.50", "100.00", "0.00"}},
+    };
+    EXPECT_EQ(workRows("tmpQF"), carried);
 }
 
 TEST_P(OpenMonthDues, SeveralOpenMonthsAtOnceListWhatEachMonthListsAlone) {
@@ -183,25 +201,6 @@ TEST_P(ReductionPeriods, CountOnlyAgainstTheDuesOfThePeriodTheyAreForInWorkTable
 }
 
 FO_INSTANTIATE_DIALECTS(ReductionPeriods);
-
-TEST_P(OpenMonthDues, CarriedOverMonthsListOnlyOpenStoredArrearsOfTheChosenItems) {
-    carriedOver("202609");
-    carriedOver("202610");
-    addArrears(1, 1, "202609", {{1, "800"}, {2, "341"}});
-    addArrears(2, 1, "202609", {{1, "800"}}, "2026-10-01");  // settled
-    addArrears(3, 1, "2026上", {{3, "300"}});                // named by both months, listed once
-    addArrears(4, 2, "202610", {{1, "350.5"}});
-    exec("update qfmxb set fkje=100 where qfkid=4");
-    addArrears(5, 4, "202610", {{1, "800"}});                // suspended student
-
-    fillArrearsWorkTable(*cn, "tmpQF", "202609,202610", ",1,3", "", "", "", "");
-    const Rows expected = {
-        {{1, "202609", 1}, {"800.00", "0.00", "0.00"}},
-        {{1, "2026上", 3}, {"300.00", "0.00", "0.00"}},
-        {{2, "202610", 1}, {"350.50", "100.00", "0.00"}},
-    };
-    EXPECT_EQ(workRows("tmpQF"), expected);
-}
 
 FO_INSTANTIATE_DIALECTS(OpenMonthDues);
 

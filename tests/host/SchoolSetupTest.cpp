@@ -173,8 +173,8 @@ TEST_F(SchoolSetupTest, ARosterShowsEachRowsReasonFirstAndWritesTheAcceptedOnlyA
     EXPECT_EQ(again.accepted(), 1u);
     EXPECT_EQ(postStudentImport(*cn, 1, table, again), 1u);
     const Student added = roster.list(false).at(1);
-    EXPECT_EQ(added.name + "|" + added.shortCode + "|" + added.birthDate + "|" + std::to_string(added.categoryId) + "|" +
-                  added.fatherPhone,
+    EXPECT_EQ(added.name + "|" + added.shortCode + "|" + added.birthDate + "|" +
+                  std::to_string(added.categoryId) + "|" + added.fatherPhone,
               "张, 小明|ZXM|2023-05-06|" + std::to_string(under) + "|139\"0001");
     EXPECT_EQ(roster.moves(added.id).size(), 1u);
     // A file without the columns it needs is refused whole.

@@ -5,9 +5,7 @@
 // and amounts, their refusals and audit: the new office's walk, tests/fees.)
 #include <algorithm>
 
-#include "host/operators/Operators.h"
 #include "host/school/RosterFile.h"
-#include "host/school/StudentRoster.h"
 #include "setup/frmSchool.h"
 #include "setup/frmStudentImport.h"
 #include "setup/frmStudents.h"
@@ -16,15 +14,7 @@
 namespace fo::test {
 namespace {
 
-class SetupWindowsTest : public OfficeTest {
-protected:
-    static bool select(ListView& list, const std::string& text, int column = 0) {
-        for (int i = 1; i <= list.itemCount(); ++i)
-            if ((column == 0 ? list.item(i).text() : list.item(i).subItem(column)) == text)
-                return list.userItemClick(list.item(i).key());
-        return false;
-    }
-};
+class SetupWindowsTest : public OfficeTest {};
 
 // The students' export, chosen with 浏览… and read in the import dialog
 // before it imports, in an office that has the school but no students,
@@ -83,7 +73,10 @@ TEST_F(SetupWindowsTest, TheStudentsExportImportsBackAStudentIsAddedAndMovedAndO
     w->cmdAdd.userClick();
     EXPECT_EQ(ui.lastMessage()->text, "学号20269001已经用过。");
 
-    ASSERT_TRUE(select(w->lvwStudents, "20269001"));
+    int row = 1;
+    while (row < w->lvwStudents.itemCount() && w->lvwStudents.item(row).text() != "20269001") ++row;
+    ASSERT_EQ(w->lvwStudents.item(row).text(), "20269001");
+    ASSERT_TRUE(w->lvwStudents.userItemClick(w->lvwStudents.item(row).key()));
     w->cmbClass.userSelect("中班一班");
     w->txtMoveDate.userSetText("2026-12-15");
     w->cmdMove.userClick();
