@@ -37,8 +37,7 @@ TEST(IniFileTest, SectionsKeysAndCommentsReadBackAsWrittenAndTheUsersFilesLiveIn
 
     // A section written twice is one section; the later key wins.
     auto twice = IniFile::parse("[a]\nx=1\n[b]\ny=2\n[A]\nx=3\nz=4\n");
-    EXPECT_EQ(twice.get("a", "x"), "3");
-    EXPECT_EQ(twice.get("a", "z"), "4");
+    EXPECT_EQ(twice.get("a", "x") + "|" + twice.get("a", "z"), "3|4");
     EXPECT_EQ(twice.sections().size(), 2u);
 
     // Written text reads back the same.
