@@ -3,7 +3,6 @@
 #include <stdexcept>
 
 #include "host/fees/CarryOver.h"
-#include "host/fees/Dues.h"
 #include "host/ReferenceHost.h"
 #include "host/DuesTestOffice.h"
 
@@ -17,7 +16,7 @@ protected:
     }
 };
 
-TEST_P(CarryOver, TurnsUnpaidDuesIntoOpenArrearsAndOpensTheNextMonth) {
+TEST_P(CarryOver, TurnsUnpaidDuesIntoOpenArrearsOpensTheNextMonthAndRefusesAnyButTheOpenOne) {
     ReferenceHost host(dbPath, dialect());
     exec("insert into xszhekou(xsid,xmid,zhekou) values(2,2,50)");
     addRecord(10, "SF", 1, "202609", 1, "800");   // tuition paid in full
@@ -59,11 +58,8 @@ TEST_P(CarryOver, TurnsUnpaidDuesIntoOpenArrearsAndOpensTheNextMonth) {
     EXPECT_EQ(count("qfmxb", "sflxid<>1 or fkje<>0 or jmje<>0 or sfxmid=6"), "0");
     EXPECT_EQ(count("qfmxb", "qfkid<>500"), "13");
     EXPECT_EQ(scalar("select qfje from qfmxb where xsid=2 and sfxmid=2"), "170.5");
-}
 
-// A month that is not the open one, or has no dates, is refused whole.
-TEST_P(CarryOver, RefusesAMonthThatIsNotTheOpenOneOrHasNoDatesAndWritesNothing) {
-    ReferenceHost host(dbPath, dialect());
+    // A month that is not the open one, or has no dates, is refused whole.
     const auto refusal = [&](const std::string& yf) {
         const std::string before = count("qfhzb") + "|" + count("hisxsinfo");
         try {
@@ -76,8 +72,8 @@ TEST_P(CarryOver, RefusesAMonthThatIsNotTheOpenOneOrHasNoDatesAndWritesNothing) 
         }
         return std::string();
     };
-    EXPECT_NE(refusal("202610").find("不是当前未结转的月份"), std::string::npos);
-    for (const char* yf : {"202609", "202610", "202611", "202612"}) carryOverMonth(*cn, host, yf);
+    EXPECT_NE(refusal("202611").find("不是当前未结转的月份"), std::string::npos);
+    for (const char* yf : {"202610", "202611", "202612"}) carryOverMonth(*cn, host, yf);
     EXPECT_NE(refusal("202701").find("没有设置起止日期"), std::string::npos);
 }
 

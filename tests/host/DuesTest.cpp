@@ -11,7 +11,32 @@ using Rows = std::map<DuesOfficeTest::Key, DuesOfficeTest::Amounts>;
 
 class OpenMonthDues : public DuesOfficeTest {};
 
-TEST_P(OpenMonthDues, ComputedFromChargeTypeLessLiveChargesAndReductionsADiscountRoundedToCents) {
+// Only attending students matching every filter: the student text (its
+// quotes doubled), the class, the categories and the filter dialog's statement.
+TEST_P(OpenMonthDues, OnlyAttendingStudentsMatchingEveryFilterOweTheChargeTypeLessChargesAndReductions) {
+    const auto students = [&](const std::string& student, const std::string& classId, const std::string& where,
+                              const std::string& category) {
+        fillArrearsWorkTable(*cn, "tmpSel", "202609", "1", student, classId, where, category);
+        std::set<int> out;
+        for (auto& [key, amounts] : workRows("tmpSel")) out.insert(std::get<0>(key));
+        return out;
+    };
+    exec("insert into kdw_xs(id,xh,xm,bjid,sflxid,lb1,del,intTx) values(5,'S005','赵六',1,1,1,1,0)");  // deleted
+    exec("update kdw_xs set xm='O''Neil' where id=2");
+    EXPECT_EQ(students("", "", "", ""), (std::set<int>{1, 2, 3}));
+    EXPECT_EQ(students("S002", "", "", ""), (std::set<int>{2}));
+    EXPECT_EQ(students("张子涵", "", "", ""), (std::set<int>{3}));
+    EXPECT_EQ(students("O'Neil", "", "", ""), (std::set<int>{2}));
+    EXPECT_EQ(students("", "1", "", ""), (std::set<int>{1, 2}));
+    EXPECT_EQ(students("", "", "", " and lb1 in(1)"), (std::set<int>{1, 3}));
+    EXPECT_EQ(students("", "2", "", " and lb1 in(2)"), (std::set<int>{}));
+    EXPECT_EQ(students("", "", "select id from kdw_xs where 1=1", ""), (std::set<int>{1, 2, 3}));
+    EXPECT_EQ(students("", "", "select id from kdw_xs where 1=1 and lb1 in(1) and bjid=2", ""), (std::set<int>{3}));
+    EXPECT_EQ(students("", "", "select id from kdw_xs where 1=1and xm like '%Ne%'", ""), (std::set<int>{2}));
+    // The suspended student stays out even when the filter names him.
+    EXPECT_EQ(students("", "", "select id from kdw_xs where 1=1and xh ='S004'", ""), (std::set<int>{}));
+    EXPECT_EQ(students("", "", "bjid=1", " and lb1 in(1,2)"), (std::set<int>{1, 2}));
+
     // (A cancelled charge and the term and one-off periods a month lists: the
     // new office's walk and the carry-over's case, which take them to arrears.)
     addRecord(10, "SF", 1, "202609", 1, "500");       // paid part of the tuition
@@ -40,8 +65,7 @@ TEST_P(OpenMonthDues, ComputedFromChargeTypeLessLiveChargesAndReductionsADiscoun
     EXPECT_EQ(workRows("tmpQF"), (Rows{{{3, "一次性", 5}, {"200.00", "250.00", "0.00"}}}));
 }
 
-
-TEST_P(OpenMonthDues, PerDayItemsOweTheDaysAChargeNamed) {
+TEST_P(OpenMonthDues, PerDayItemsOweTheDaysChargedAndAMoveChangesTheDuesFromThePeriodHoldingItsDate) {
     addRecord(10, "SF", 2, "202609", 2, "155");
     exec("update kdw_sfjlmx set cqts=10,feetermname='202609' where sfjlid=10");
     EXPECT_EQ(itemDues(*cn, "2", "2", "202609").days, 10);
@@ -51,9 +75,7 @@ TEST_P(OpenMonthDues, PerDayItemsOweTheDaysAChargeNamed) {
     // Cancelled, the charge names no days.
     addRecord(11, "QXSF", 2, "202609", 2, "-155", "0", 10);
     EXPECT_EQ(itemDues(*cn, "2", "2", "202609").due.format00(), "341.00");
-}
 
-TEST_P(OpenMonthDues, AMoveChangesTheDuesFromThePeriodHoldingItsDateOn) {
     exec("insert into kdw_sflx(id,mc,sfxmid,je,mrcqts) values(2,'半日制',1,500,0)");
     // S003 entered on the first day and changed type in mid-October; S001
     // entered in October.
@@ -68,7 +90,7 @@ TEST_P(OpenMonthDues, AMoveChangesTheDuesFromThePeriodHoldingItsDateOn) {
 
 // A record that settled stored arrears pays the open month only with the
 // rows it names; stored arrears own their term, year and one-off periods.
-TEST_P(OpenMonthDues, StoredArrearsKeepTheirPeriodsAndTheRecordThatSettledThem) {
+TEST_P(OpenMonthDues, StoredArrearsKeepTheirPeriodsAndSettlingRecordAndCarriedOverMonthsListOnlyOpenOnes) {
     carriedOver("202609");
     addArrears(1, 1, "202609", {{1, "800"}}, "2026-10-05");
     addRecord(10, "SF", 1, "202610", 1, "800");
@@ -85,6 +107,24 @@ TEST_P(OpenMonthDues, StoredArrearsKeepTheirPeriodsAndTheRecordThatSettledThem) 
         {{1, "2026年", 4}, {"100.00", "0.00", "0.00"}},
     };
     EXPECT_EQ(workRows("tmpQF"), expected);
+
+    // With October carried over too, only the open stored arrears of the chosen
+    // items are listed.
+    carriedOver("202610");
+    addArrears(11, 1, "202609", {{1, "800"}, {2, "341"}});
+    addArrears(12, 1, "202609", {{1, "800"}}, "2026-10-01");  // settled
+    addArrears(13, 1, "2026上", {{3, "300"}});                // named by both months, listed once
+    addArrears(14, 2, "202610", {{1, "350.5"}});
+    exec("update qfmxb set fkje=100 where qfkid=14");
+    addArrears(15, 4, "202610", {{1, "800"}});                // suspended student
+
+    fillArrearsWorkTable(*cn, "tmpQF", "202609,202610", ",1,3", "", "", "", "");
+    const Rows carried = {
+        {{1, "202609", 1}, {"800.00", "0.00", "0.00"}},
+        {{1, "2026上", 3}, {"300.00", "0.00", "0.00"}},
+        {{2, "202610", 1}, {"350.50", "100.00", "0.00"}},
+    };
+    EXPECT_EQ(workRows("tmpQF"), carried);
 }
 
 TEST_P(OpenMonthDues, SeveralOpenMonthsAtOnceListWhatEachMonthListsAlone) {
@@ -130,7 +170,7 @@ protected:
     }
 };
 
-TEST_P(ReductionPeriods, CountOnlyAgainstTheDuesOfThePeriodTheyAreFor) {
+TEST_P(ReductionPeriods, CountOnlyAgainstTheDuesOfThePeriodTheyAreForInWorkTablesAndItemDues) {
     addReduction(10, 1, "202612", 1, "30", "2026-09-01");  // for September: reaches no other month
     addReduction(11, 1, "202612", 2, "41", "2026-12-01");  // for December's board
     addReduction(12, 1, "202612", 3, "50", "2026-09-01");  // for the term that holds September
@@ -143,71 +183,24 @@ TEST_P(ReductionPeriods, CountOnlyAgainstTheDuesOfThePeriodTheyAreFor) {
         {{1, "202612", 6}, {"50.00", "0.00", "20.00"}},
     };
     EXPECT_EQ(workRows("tmpQF"), expected);
-}
 
-TEST_P(ReductionPeriods, ItemDuesOfAComputedAndOfAStoredPeriod) {
-    addArrears(1, 1, "202609", {{1, "800"}});  // September's tuition, stored, partly paid
+    // Item dues of a computed and of a stored period, S003's.
+    addArrears(1, 3, "202609", {{1, "800"}});  // September's tuition, stored, partly paid
     exec("update qfmxb set fkje=300 where qfkid=1");
-    addRecord(10, "SF", 1, "202610", 3, "120");
-    addReduction(11, 1, "202612", 3, "30", "2026-10-01");
+    addRecord(20, "SF", 3, "202610", 3, "120");
+    addReduction(21, 3, "202612", 3, "30", "2026-10-01");
     auto show = [](const ItemDues& d) {
         return d.period + (d.stored ? " stored " : " ") + d.due.format00() + "/" + d.paid.format00() + "/" +
                d.reduced.format00() + "=" + d.owed().format00();
     };
     // A month key names the term that holds it for a termly item.
-    EXPECT_EQ(show(itemDues(*cn, "1", "3", "202612")), "2026上 300.00/120.00/30.00=150.00");
-    EXPECT_EQ(show(itemDues(*cn, "1", "1", "202609")), "202609 stored 800.00/300.00/0.00=500.00");
-    EXPECT_EQ(show(itemDues(*cn, "1", "1", "202612")), "202612 800.00/0.00/0.00=800.00");
-    EXPECT_EQ(itemDues(*cn, "1", "99", "202612").owed(), Currency());
+    EXPECT_EQ(show(itemDues(*cn, "3", "3", "202612")), "2026上 300.00/120.00/30.00=150.00");
+    EXPECT_EQ(show(itemDues(*cn, "3", "1", "202609")), "202609 stored 800.00/300.00/0.00=500.00");
+    EXPECT_EQ(show(itemDues(*cn, "3", "1", "202612")), "202612 800.00/0.00/0.00=800.00");
+    EXPECT_EQ(itemDues(*cn, "3", "99", "202612").owed(), Currency());
 }
 
 FO_INSTANTIATE_DIALECTS(ReductionPeriods);
-
-TEST_P(OpenMonthDues, CarriedOverMonthsListOnlyOpenStoredArrearsOfTheChosenItems) {
-    carriedOver("202609");
-    carriedOver("202610");
-    addArrears(1, 1, "202609", {{1, "800"}, {2, "341"}});
-    addArrears(2, 1, "202609", {{1, "800"}}, "2026-10-01");  // settled
-    addArrears(3, 1, "2026上", {{3, "300"}});                // named by both months, listed once
-    addArrears(4, 2, "202610", {{1, "350.5"}});
-    exec("update qfmxb set fkje=100 where qfkid=4");
-    addArrears(5, 4, "202610", {{1, "800"}});                // suspended student
-
-    fillArrearsWorkTable(*cn, "tmpQF", "202609,202610", ",1,3", "", "", "", "");
-    const Rows expected = {
-        {{1, "202609", 1}, {"800.00", "0.00", "0.00"}},
-        {{1, "2026上", 3}, {"300.00", "0.00", "0.00"}},
-        {{2, "202610", 1}, {"350.50", "100.00", "0.00"}},
-    };
-    EXPECT_EQ(workRows("tmpQF"), expected);
-}
-
-// Only attending students matching every filter: the student text (its
-// quotes doubled), the class, the categories and the filter dialog's statement.
-TEST_P(OpenMonthDues, OnlyAttendingStudentsMatchingEveryFilterAreListed) {
-    const auto students = [&](const std::string& student, const std::string& classId, const std::string& where,
-                              const std::string& category) {
-        fillArrearsWorkTable(*cn, "tmpSel", "202609", "1", student, classId, where, category);
-        std::set<int> out;
-        for (auto& [key, amounts] : workRows("tmpSel")) out.insert(std::get<0>(key));
-        return out;
-    };
-    exec("insert into kdw_xs(id,xh,xm,bjid,sflxid,lb1,del,intTx) values(5,'S005','赵六',1,1,1,1,0)");  // deleted
-    exec("update kdw_xs set xm='O''Neil' where id=2");
-    EXPECT_EQ(students("", "", "", ""), (std::set<int>{1, 2, 3}));
-    EXPECT_EQ(students("S002", "", "", ""), (std::set<int>{2}));
-    EXPECT_EQ(students("张子涵", "", "", ""), (std::set<int>{3}));
-    EXPECT_EQ(students("O'Neil", "", "", ""), (std::set<int>{2}));
-    EXPECT_EQ(students("", "1", "", ""), (std::set<int>{1, 2}));
-    EXPECT_EQ(students("", "", "", " and lb1 in(1)"), (std::set<int>{1, 3}));
-    EXPECT_EQ(students("", "2", "", " and lb1 in(2)"), (std::set<int>{}));
-    EXPECT_EQ(students("", "", "select id from kdw_xs where 1=1", ""), (std::set<int>{1, 2, 3}));
-    EXPECT_EQ(students("", "", "select id from kdw_xs where 1=1 and lb1 in(1) and bjid=2", ""), (std::set<int>{3}));
-    EXPECT_EQ(students("", "", "select id from kdw_xs where 1=1and xm like '%Ne%'", ""), (std::set<int>{2}));
-    // The suspended student stays out even when the filter names him.
-    EXPECT_EQ(students("", "", "select id from kdw_xs where 1=1and xh ='S004'", ""), (std::set<int>{}));
-    EXPECT_EQ(students("", "", "bjid=1", " and lb1 in(1,2)"), (std::set<int>{1, 2}));
-}
 
 FO_INSTANTIATE_DIALECTS(OpenMonthDues);
 
@@ -222,7 +215,7 @@ protected:
     }
 };
 
-TEST_P(PaidAndReduced, SumsTheCountingRecordsOfThePeriod) {
+TEST_P(PaidAndReduced, SumsTheCountingRecordsOfThePeriodAndNoneOfAPeriodStoredArrearsHold) {
     addRecord(10, "SF", 1, "202609", 1, "300.25");
     addRecord(11, "JM", 1, "202609", 1, "0", "99.75");
     addRecord(12, "SF", 1, "202610", 1, "800");
@@ -243,19 +236,17 @@ TEST_P(PaidAndReduced, SumsTheCountingRecordsOfThePeriod) {
     EXPECT_EQ(read("1", "1", "202611"), "none");
     EXPECT_EQ(read("2", "1", "202609"), "none");
     EXPECT_EQ(read("1", "1", "?", "2026-10-01", "2026-11-30"), "800.00/0.00/0.00");
-}
 
-// Once stored arrears hold a period's item, its dues left the open month:
-// the month's grid offers nothing for it beside the stored arrears line.
-TEST_P(PaidAndReduced, APeriodHeldByStoredArrearsIsNotOwedInTheOpenMonth) {
+    // Once stored arrears hold a period's item, its dues left the open month:
+    // the month's grid offers nothing for it beside the stored arrears line.
     carriedOver("202609");
-    addArrears(1, 1, "2026上", {{3, "300"}}, "2026-10-05");  // paid by the charge below
-    addRecord(10, "SF", 1, "202610", 3, "300");
-    exec("update qfhzb set sfjlid=10,fkje=300 where qfkid=1");
-    addArrears(2, 1, "2026年", {{4, "100"}});                // still open
+    addArrears(1, 3, "2026上", {{3, "300"}}, "2026-10-05");  // paid by the charge below
+    addRecord(20, "SF", 3, "202610", 3, "300");
+    exec("update qfhzb set sfjlid=20,fkje=300 where qfkid=1");
+    addArrears(2, 3, "2026年", {{4, "100"}});                // still open
     ReferenceHost host(dbPath, dialect());
     for (const char* item : {"3", "4"}) {
-        auto rs = host.getRptJFdata(cn, "1", item, "202610", "2026-10-01", "2026-10-31");
+        auto rs = host.getRptJFdata(cn, "3", item, "202610", "2026-10-01", "2026-10-31");
         ASSERT_TRUE(rs && !rs->eof()) << item;
         const Currency dues = Currency::fromInt(item == std::string("3") ? 300 : 100);
         EXPECT_GE(rs->field("je").toCurrency() - rs->field("ye").toCurrency() + rs->field("jmje").toCurrency(), dues)

@@ -28,12 +28,9 @@ public:
 protected:
     void SetUp() override {
         FeeDbTest::SetUp();
-        const char* months[][3] = {{"202609", "2026-09-01", "2026-09-30"}, {"202610", "2026-10-01", "2026-10-31"},
-                                   {"202611", "2026-11-01", "2026-11-30"}, {"202612", "2026-12-01", "2026-12-31"}};
-        for (auto& m : months)
-            exec(std::string("insert into ajzrq(yf,fromdate,todate,jfmc) values('") + m[0] + "','" + m[1] + "','" +
-                 m[2] + "','" + std::string(m[0]).substr(0, 4) + "年" + std::string(m[0]).substr(4) + "月')");
-        exec("insert into ajzrq(yf,jfmc) values('202701','2027年01月')");  // no dates yet
+        exec("insert into ajzrq(yf,fromdate,todate,jfmc) values('202609','2026-09-01','2026-09-30','2026年09月'),"
+             "('202610','2026-10-01','2026-10-31','2026年10月'),('202611','2026-11-01','2026-11-30','2026年11月'),"
+             "('202612','2026-12-01','2026-12-31','2026年12月'),('202701',null,null,'2027年01月')");  // no dates yet
         exec("insert into termdate(yearname,termName,yffromDate,yftoDate,termTag) values"
              "('2026年','上学期','2026-09-01','2027-01-31','2026上')");
         exec("insert into kdw_year(yearMc,dateFrom,dateTo,yearTag) values('2026-2027学年','2026-09-01','2027-08-31','2026年')");
@@ -45,17 +42,9 @@ protected:
              "(1,'全日制',5,200,0),(1,'全日制',6,50,0)");
         exec("insert into kdw_bj(id,mc) values(1,'小班一班'),(2,'大班二班')");
         exec("insert into kdw_xslx(id,parentid,mc) values(1,0,'在园幼儿'),(2,0,'托班'),(3,0,'离园')");
-        // id, xh, xm, class, category, status
-        addStudent(1, "S001", "王小明", 1, 1, 0);
-        addStudent(2, "S002", "李佳怡", 1, 2, 0);
-        addStudent(3, "S003", "张子涵", 2, 1, 0);
-        addStudent(4, "S004", "刘一诺", 2, 1, 1);  // suspended
-    }
-
-    void addStudent(int id, const std::string& xh, const std::string& xm, int bjid, int lb1, int intTx) {
-        exec("insert into kdw_xs(id,xh,xm,bjid,sflxid,lb,lb1,lb2,del,intTx) values(" + std::to_string(id) + ",'" + xh +
-             "','" + xm + "'," + std::to_string(bjid) + ",1," + std::to_string(lb1) + "," + std::to_string(lb1) + ",0,0," +
-             std::to_string(intTx) + ")");
+        // S004 is suspended.
+        exec("insert into kdw_xs(id,xh,xm,bjid,sflxid,lb,lb1,lb2,del,intTx) values(1,'S001','王小明',1,1,1,1,0,0,0),"
+             "(2,'S002','李佳怡',1,1,2,2,0,0,0),(3,'S003','张子涵',2,1,1,1,0,0,0),(4,'S004','刘一诺',2,1,1,1,0,0,1)");
     }
 
     // A fee record with one item; `kind` is the number prefix ("SF", "JM", "YSK").

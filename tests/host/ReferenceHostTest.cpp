@@ -19,17 +19,18 @@ protected:
     std::shared_ptr<ReferenceHost> host;
 };
 
-TEST_P(ReferenceHostTest, PtrimTrimsBlanksAndDoublesQuotes) {
-    EXPECT_EQ(host->ptrim("  学费减免  "), "学费减免");
-    EXPECT_EQ(host->ptrim("\t'x' \r\n"), "''x''");
-    EXPECT_EQ(host->ptrim("\xE3\x80\x80困难补助\xE3\x80\x80"), "困难补助");  // ideographic spaces
-    EXPECT_EQ(host->ptrim("a  b"), "a  b");  // inner blanks stay
-    // What ptrim returns, placed between quotes, stores the trimmed text.
-    exec("insert into sys_setting(name,value) values('reason','" + host->ptrim(" it's ") + "')");
-    EXPECT_EQ(scalar("select value from sys_setting where name='reason'"), "it's");
-}
+// A list view's columns, as the host's width routines see them.
+struct FakeColumns : ColumnWidthTarget {
+    FakeColumns(std::vector<std::string> k, std::vector<int> w) : keys(std::move(k)), widths(std::move(w)) {}
+    int columnCount() const override { return static_cast<int>(keys.size()); }
+    std::string columnKey(int i) const override { return keys.at(i); }
+    int columnWidth(int i) const override { return widths.at(i); }
+    void setColumnWidth(int i, int twips) override { widths.at(i) = twips; }
+    std::vector<std::string> keys;
+    std::vector<int> widths;
+};
 
-TEST_P(ReferenceHostTest, WorkTableNamesBelongToOneSession) {
+TEST_P(ReferenceHostTest, WorkTablesSettingsPtrimBillTypesColumnWidthsAndTheDatabaseInformationObjectOfOneDatabase) {
     // On a server in the work schema, where the operators' roles may create tables.
     const std::regex shape(std::string(test::onPostgres() ? "feeoffice_work\\." : "") + "(tmpJM[0-9a-f]{16})_[0-9]+");
     std::set<std::string> names;
@@ -58,21 +59,19 @@ TEST_P(ReferenceHostTest, WorkTableNamesBelongToOneSession) {
     const std::string next = other.getTmpTableName("JM");
     ASSERT_TRUE(std::regex_match(next, parts, shape)) << next;
     EXPECT_NE(parts[1].str(), stem);
-}
 
-TEST_P(ReferenceHostTest, ArrearsWorkTablesDoNotAccumulate) {
     const auto tables = [this] {
         const std::string work =
             test::onPostgres() ? scalar("select count(*) from pg_tables where schemaname='feeoffice_work'") : "0";
         return tableNames(*cn).size() + std::stoul(work);
     };
     const std::size_t before = tables();
-    std::set<std::string> names;
+    std::set<std::string> arrearsTables;
     std::size_t afterFirst = 0;
     for (int i = 0; i < 4; ++i) {
         std::string table;
         host->getQFmxbNew(table, host->pGetCN(), "202612", "", "", "");
-        names.insert(table);
+        arrearsTables.insert(table);
         // Another session of the program reads it, as the batch list's
         // grand total does; then the module disposes of it its own way.
         EXPECT_NO_THROW(host->pGetCN()->execute("select count(*) from " + table));
@@ -81,21 +80,13 @@ TEST_P(ReferenceHostTest, ArrearsWorkTablesDoNotAccumulate) {
     }
     // SQL Server names each afresh and the module drops it; Access keeps
     // one for the session and empties it.
-    EXPECT_EQ(names.size(), dialect() == 1 ? 4u : 1u);
+    EXPECT_EQ(arrearsTables.size(), dialect() == 1 ? 4u : 1u);
     EXPECT_EQ(tables(), afterFirst);
     host.reset();
     EXPECT_EQ(tables(), before);
-}
 
-TEST_P(ReferenceHostTest, BillTypesOfAKindInNumberOrder) {
-    exec("insert into sys_billtype(kind,number,name) values(1,2,'收费收据(二联)'),(1,1,'收费收据(三联)'),(2,1,'退费单')");
-    std::vector<std::string> types;
-    for (const auto& t : host->billTypeName(1)) types.push_back(std::to_string(t.number) + "|" + t.name);
-    EXPECT_EQ(types, (std::vector<std::string>{"1|收费收据(三联)", "2|收费收据(二联)"}));
-    EXPECT_TRUE(host->billTypeName(9).empty());
-}
+    host = std::make_shared<ReferenceHost>(dbPath, dialect());
 
-TEST_P(ReferenceHostTest, SettingsCollectionFromTheDatabase) {
     host->setSetting("chkMrcqts", "1");
     host->setSetting("chkNotLimitJZ", "0");
     host->setSetting("chkMrcqts", "0");  // replaced, not duplicated
@@ -116,20 +107,21 @@ TEST_P(ReferenceHostTest, SettingsCollectionFromTheDatabase) {
     ReferenceHost clerk(dbPath, dialect(), 2);
     EXPECT_THROW(clerk.setSetting("chkMrcqts", "0"), OperatorRefusal);
     EXPECT_TRUE(host->loadSettings()->isOn("chkMrcqts"));
-}
 
-// A list view's columns, as the host's width routines see them.
-struct FakeColumns : ColumnWidthTarget {
-    FakeColumns(std::vector<std::string> k, std::vector<int> w) : keys(std::move(k)), widths(std::move(w)) {}
-    int columnCount() const override { return static_cast<int>(keys.size()); }
-    std::string columnKey(int i) const override { return keys.at(i); }
-    int columnWidth(int i) const override { return widths.at(i); }
-    void setColumnWidth(int i, int twips) override { widths.at(i) = twips; }
-    std::vector<std::string> keys;
-    std::vector<int> widths;
-};
+    EXPECT_EQ(host->ptrim("  学费减免  "), "学费减免");
+    EXPECT_EQ(host->ptrim("\t'x' \r\n"), "''x''");
+    EXPECT_EQ(host->ptrim("\xE3\x80\x80困难补助\xE3\x80\x80"), "困难补助");  // ideographic spaces
+    EXPECT_EQ(host->ptrim("a  b"), "a  b");  // inner blanks stay
+    // What ptrim returns, placed between quotes, stores the trimmed text.
+    exec("insert into sys_setting(name,value) values('reason','" + host->ptrim(" it's ") + "')");
+    EXPECT_EQ(scalar("select value from sys_setting where name='reason'"), "it's");
 
-TEST_P(ReferenceHostTest, ColumnWidthsRoundTripThroughTheUserStore) {
+    exec("insert into sys_billtype(kind,number,name) values(1,2,'收费收据(二联)'),(1,1,'收费收据(三联)'),(2,1,'退费单')");
+    std::vector<std::string> types;
+    for (const auto& t : host->billTypeName(1)) types.push_back(std::to_string(t.number) + "|" + t.name);
+    EXPECT_EQ(types, (std::vector<std::string>{"1|收费收据(三联)", "2|收费收据(二联)"}));
+    EXPECT_TRUE(host->billTypeName(9).empty());
+
     auto store = std::make_shared<UserSettingsStore>(dir.file("settings"));
     host->setSettingsStore(store);
     FakeColumns saved({"k学号", "k姓名", "k金额"}, {1200, 0, 2400});
@@ -151,23 +143,17 @@ TEST_P(ReferenceHostTest, ColumnWidthsRoundTripThroughTheUserStore) {
     FakeColumns again({"k金额"}, {1});
     later.LvwGetColumnWidth(again, "", "frmJmList");
     EXPECT_EQ(again.widths, std::vector<int>{2400});
-}
-
-TEST_P(ReferenceHostTest, DatabaseInformationObjectAgreesWithTheHost) {
-    auto store = std::make_shared<UserSettingsStore>(dir.file("settings"));
-    host->setSettingsStore(store);
     host->installInModuleGlobals();
+
     auto info = newDbInfo();
-    EXPECT_EQ(info->UserId(), host->gUserid());
-    EXPECT_EQ(info->UserName(), host->gusername());
+    EXPECT_EQ(info->UserId() + "|" + info->UserName(), host->gUserid() + "|" + host->gusername());
     EXPECT_EQ(globals().settingsStore, store);
 
     // Both hand out ids and numbers from the same counters.
     const auto a = std::stoll(host->pGetMaxId("INandOutML"));
     const auto b = std::stoll(info->NextId("INandOutML", 3));
     const auto c = std::stoll(host->pGetMaxId("INandOutML"));
-    EXPECT_EQ(b, a + 1);
-    EXPECT_EQ(c, a + 4);
+    EXPECT_EQ((std::vector<long long>{b, c}), (std::vector<long long>{a + 1, a + 4}));
     EXPECT_NE(host->pGetBillNum("QXJM"), info->NextBillNo("QXJM"));
 
     auto read = info->Connection();

@@ -62,13 +62,13 @@ TEST_F(SignInTest, AWrongPasswordOrADisabledOperatorIsRefusedAndLoggedAndTheRigh
     EXPECT_THROW(ReferenceHost(dbPath, 1, 2), std::runtime_error);
 }
 
-TEST_F(SignInTest, ASignInTheAuditLogCannotRecordDoesNotHappen) {
+TEST_F(SignInTest, ASignInTheLogCannotRecordDoesNotHappenTheFirstSetsThePasswordAndARequestedChangeIsMade) {
     // Another program holds the write lock past the wait (a second here).
     SignIn impatient{db.connectionString() + ";Lock Wait=1", dbPath};
     ConnectionPtr other = db.open();
     other->beginTrans();
     other->execute("update sys_user set name=name where id=2");
-    const SignInResult r = impatient.attempt(2, "secret-2");
+    SignInResult r = impatient.attempt(2, "secret-2");
     EXPECT_EQ(r.status, SignInStatus::NotRecorded);
     EXPECT_NE(r.message.find("本次登录无效"), std::string::npos) << r.message;
     other->rollbackTrans();
@@ -79,9 +79,33 @@ TEST_F(SignInTest, ASignInTheAuditLogCannotRecordDoesNotHappen) {
     EXPECT_EQ(signIn.attempt(2, "secret-2").status, SignInStatus::NotRecorded);
     cn->execute(takeBack);
     EXPECT_EQ(logOf(2), (std::vector<std::string>{"登录|成功"}));
+
+    // A new database's administrator has no password: whatever is typed,
+    // he is asked for one, and the rules hold.
+    r = signIn.attempt(1, "");
+    EXPECT_EQ(r.status, SignInStatus::NeedsNewPassword);
+    EXPECT_FALSE(r.op.hasPassword);
+    EXPECT_EQ(signIn.setNewPassword(1, "", "admin-1", "admin-2"), "两次输入的新密码不一致。");
+    EXPECT_EQ(signIn.setNewPassword(1, "", "short", "short"), "密码至少要有 6 个字符。");
+    EXPECT_EQ(signIn.setNewPassword(1, "", "      ", "      "), "密码不能全是空格。");
+    EXPECT_EQ(signIn.setNewPassword(1, "", "管理员的密码", "管理员的密码"), "");
+    EXPECT_EQ(signIn.attempt(1, "").status, SignInStatus::WrongPassword);
+    EXPECT_EQ(signIn.attempt(1, "管理员的密码").status, SignInStatus::SignedIn);
+
+    // A password an administrator gave him works once, for choosing his own.
+    Operators(*cn).setPassword(2, "given-by-admin", true);
+    r = signIn.attempt(2, "given-by-admin");
+    EXPECT_EQ(r.status, SignInStatus::NeedsNewPassword);
+    EXPECT_TRUE(r.op.hasPassword);
+    EXPECT_EQ(signIn.setNewPassword(2, "not-the-given", "mine-now", "mine-now"), "原密码不对。");
+    EXPECT_EQ(signIn.setNewPassword(2, "given-by-admin", "given-by-admin", "given-by-admin"), "新密码不能与原密码相同。");
+    EXPECT_EQ(signIn.setNewPassword(2, "given-by-admin", "mine-now", "mine-now"), "");
+    EXPECT_EQ(signIn.attempt(2, "mine-now").status, SignInStatus::SignedIn);
+    EXPECT_EQ(signIn.attempt(2, "given-by-admin").status, SignInStatus::WrongPassword);
+    EXPECT_EQ(logOf(1), (std::vector<std::string>{"设置密码|完成", "登录|成功", "登录失败|密码错误", "登录|成功"}));
 }
 
-TEST_F(SignInTest, EachWrongPasswordAfterTheThirdMakesTheNextAttemptWaitLonger) {
+TEST_F(SignInTest, EachWrongPasswordAfterTheThirdMakesTheNextWaitLongerAlsoForParallelGuesses) {
     for (int second : {0, 1, 2}) EXPECT_EQ(signIn.attempt(2, "guess", at(second)).status, SignInStatus::WrongPassword);
     // The right password is not even tried while he must wait.
     SignInResult r = signIn.attempt(2, "secret-2", at(4));
@@ -102,9 +126,7 @@ TEST_F(SignInTest, EachWrongPasswordAfterTheThirdMakesTheNextAttemptWaitLonger) 
     cn->execute("update sys_user set pending=40,lastfailure='" + at(60).dateTimeText() + "' where id=2");
     EXPECT_EQ(signIn.attempt(2, "secret-2", at(125)).status, SignInStatus::SignedIn);
     EXPECT_EQ(signIn.attempt(2, "secret-2", at(126)).status, SignInStatus::SignedIn);
-}
 
-TEST_F(SignInTest, ParallelGuessesMeetTheWaitWhileParallelRightPasswordsAllGetIn) {
     // Ten sign-ins with the right password at one moment all get in, and
     // leave no count behind; then thirty wrong passwords at one moment, ten
     // at a time: only the three the wait allows are verified, every other
@@ -130,35 +152,8 @@ TEST_F(SignInTest, ParallelGuessesMeetTheWaitWhileParallelRightPasswordsAllGetIn
     }
     EXPECT_EQ(count(guesses, SignInStatus::WrongPassword), 3);
     EXPECT_EQ(count(guesses, SignInStatus::MustWait), 27);
-    EXPECT_EQ(scalar("select failures from sys_user where id=2"), "3");
-    EXPECT_EQ(scalar("select pending from sys_user where id=2"), "0");
-    EXPECT_EQ(logOf(2).size(), 40u);
-}
-
-TEST_F(SignInTest, TheFirstSignInSetsThePasswordAndARequestedChangeIsMadeAtSignIn) {
-    // A new database's administrator has no password: whatever is typed,
-    // he is asked for one, and the rules hold.
-    SignInResult r = signIn.attempt(1, "");
-    EXPECT_EQ(r.status, SignInStatus::NeedsNewPassword);
-    EXPECT_FALSE(r.op.hasPassword);
-    EXPECT_EQ(signIn.setNewPassword(1, "", "admin-1", "admin-2"), "两次输入的新密码不一致。");
-    EXPECT_EQ(signIn.setNewPassword(1, "", "short", "short"), "密码至少要有 6 个字符。");
-    EXPECT_EQ(signIn.setNewPassword(1, "", "      ", "      "), "密码不能全是空格。");
-    EXPECT_EQ(signIn.setNewPassword(1, "", "管理员的密码", "管理员的密码"), "");
-    EXPECT_EQ(signIn.attempt(1, "").status, SignInStatus::WrongPassword);
-    EXPECT_EQ(signIn.attempt(1, "管理员的密码").status, SignInStatus::SignedIn);
-
-    // A password an administrator gave him works once, for choosing his own.
-    Operators(*cn).setPassword(2, "given-by-admin", true);
-    r = signIn.attempt(2, "given-by-admin");
-    EXPECT_EQ(r.status, SignInStatus::NeedsNewPassword);
-    EXPECT_TRUE(r.op.hasPassword);
-    EXPECT_EQ(signIn.setNewPassword(2, "not-the-given", "mine-now", "mine-now"), "原密码不对。");
-    EXPECT_EQ(signIn.setNewPassword(2, "given-by-admin", "given-by-admin", "given-by-admin"), "新密码不能与原密码相同。");
-    EXPECT_EQ(signIn.setNewPassword(2, "given-by-admin", "mine-now", "mine-now"), "");
-    EXPECT_EQ(signIn.attempt(2, "mine-now").status, SignInStatus::SignedIn);
-    EXPECT_EQ(signIn.attempt(2, "given-by-admin").status, SignInStatus::WrongPassword);
-    EXPECT_EQ(logOf(1), (std::vector<std::string>{"设置密码|完成", "登录|成功", "登录失败|密码错误", "登录|成功"}));
+    EXPECT_EQ(scalar("select failures||'|'||pending from sys_user where id=2"), "3|0");
+    EXPECT_EQ(logOf(2).size(), 50u);  // the ten attempts above and these forty
 }
 
 }  // namespace

@@ -21,10 +21,7 @@ namespace fo::test {
 class OfficeTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        DemoOptions options;
-        options.students = 12;
-        options.today = "2026-12-06";
-        std::filesystem::copy_file(cachedDemoSchool(options), dbPath);
+        std::filesystem::copy_file(cachedDemoSchool(DemoOptions{12, 1, "2026-12-06"}), dbPath);
         demoLogged_ = static_cast<std::size_t>(std::stol(scalar("select count(*) from sys_log")));
         ui.install();
         ui.setModalRunner([](Form& f) { f.unload(); });

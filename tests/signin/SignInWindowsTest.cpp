@@ -27,103 +27,7 @@ protected:
         w->load();
         return w;
     }
-    static std::vector<std::string> ticked(ListView& list) {
-        std::vector<std::string> out;
-        for (int i = 1; i <= list.itemCount(); ++i)
-            if (list.item(i).checked()) out.push_back(list.item(i).text());
-        return out;
-    }
 };
-
-TEST_F(SignInWindowsTest, AWrongPasswordIsRefusedInTheWindowAndTheRightOneSignsIn) {
-    auto w = openSignIn(dbPath, 2);
-    EXPECT_EQ(w->lblDatabase.caption(), "数据库：" + dbPath);
-    EXPECT_EQ(w->cmbUser.text(), "张会计");
-    EXPECT_EQ(w->txtPassword.passwordChar(), "*");
-    EXPECT_FALSE(w->txtNew.visible());
-    w->txtPassword.userType("zhang124");
-    w->cmdOK.userClick();
-    EXPECT_TRUE(w->isLoaded());
-    EXPECT_EQ(w->lblMessage.caption(), "密码错误！");
-    EXPECT_EQ(w->txtPassword.text(), "");
-    EXPECT_FALSE(w->signedIn());
-
-    w->cmbUser.userSelect("李出纳");
-    w->txtPassword.userType("li123456");
-    w->userKey(w->txtPassword, key::Enter);  // Enter presses 登录
-    EXPECT_FALSE(w->isLoaded());
-    EXPECT_EQ(w->signedIn(), 3);
-    EXPECT_EQ(logged(), (std::vector<std::string>{"张会计|登录失败||密码错误", "李出纳|登录||成功"}));
-}
-
-TEST_F(SignInWindowsTest, TheFirstSignInOnANewDatabaseAsksForThePasswordTwice) {
-    const std::string fresh = dir.file("new.db");
-    createFeeDatabase(sqliteConnectionString(fresh));
-    auto w = openSignIn(fresh, 0);
-    ASSERT_EQ(w->cmbUser.ListCount(), 1);
-    EXPECT_EQ(w->cmbUser.text(), "系统管理员");
-    w->cmdOK.userClick();
-    EXPECT_TRUE(w->txtNew.visible());
-    EXPECT_TRUE(w->txtRepeat.visible());
-    EXPECT_FALSE(w->cmbUser.enabled());
-    EXPECT_EQ(w->lblMessage.caption(), "“系统管理员”还没有密码：请设置登录密码。（至少 6 个字符）");
-    w->txtNew.userType("新的管理密码");
-    w->txtRepeat.userType("新的管理密码");
-    w->cmdOK.userClick();
-    EXPECT_EQ(w->signedIn(), 1);
-    EXPECT_EQ(SignIn(sqliteConnectionString(fresh), fresh).attempt(1, "新的管理密码").status, SignInStatus::SignedIn);
-}
-
-TEST_F(SignInWindowsTest, TheCategoriesAndRightsSetHereAreWhatTheHostAnswers) {
-    auto w = open();
-    ASSERT_TRUE(w->isLoaded());
-    ASSERT_TRUE(w->lvwUsers.userItemClick("k3"));
-    EXPECT_EQ(w->txtName.text(), "李出纳");
-    EXPECT_EQ(ticked(w->lvwCategories), (std::vector<std::string>{"托管幼儿"}));
-    ASSERT_TRUE(w->lvwRights.userItemClick(std::string("k") + Operators::ReprintRight));
-    EXPECT_EQ(w->lvwRights.selectedItem()->subItem(1), "无");
-    w->cmbLevel.userSelect("完全");
-    w->lvwCategories.userItemCheck("k1", true);
-    w->txtName.userSetText("李出纳（兼）");
-    w->cmdSave.userClick();
-    EXPECT_EQ(ui.lastMessage()->text, "保存成功！");
-    ASSERT_TRUE(w->lvwUsers.userItemClick("k1"));  // the administrator may do everything
-    EXPECT_EQ(w->lvwRights.findItem(std::string("k") + Operators::ReprintRight)->subItem(1), "完全（管理员）");
-
-    ReferenceHost clerk(dbPath, 1, 3);
-    EXPECT_EQ(clerk.gusername(), "李出纳（兼）");
-    EXPECT_EQ(clerk.userXSLBLIST(), "1,2");
-    EXPECT_EQ(clerk.GetQx(Operators::ReprintRight, Value(), true), 3);
-    EXPECT_EQ(clerk.GetQx("PJCX", Value(), true), 1);  // untouched rights stay
-    EXPECT_EQ(logged().back(), "系统管理员|修改操作员|李出纳（兼）|完成");
-}
-
-TEST_F(SignInWindowsTest, OnlyAnAdministratorOpensItAndWhoeverPostedIsOnlyDisabled) {
-    actAs(2);
-    auto refused = open();
-    EXPECT_FALSE(refused->isLoaded());
-    EXPECT_EQ(ui.lastMessage()->text, "只有管理员可以管理操作员。");
-
-    actAs(Operators::BuiltInId);
-    ConnectionPtr cn = openConnection(link());
-    cn->execute("insert into kdw_sfjl(id,djbh,xsid,operid) values(9001,'JM202612060099',1,2)");
-    auto w = open();
-    ASSERT_TRUE(w->lvwUsers.userItemClick("k2"));
-    ui.queueAnswer(MsgAnswer::Yes);
-    w->cmdDelete.userClick();
-    EXPECT_EQ(ui.lastMessage()->text, "操作员“张会计”已有业务记录，不能删除，只能停用。");
-    w->chkDisabled.userClick();
-    w->cmdSave.userClick();
-    EXPECT_EQ(w->lvwUsers.findItem("k2")->subItem(3), "停用");
-    EXPECT_EQ(SignIn(link(), dbPath).attempt(2, "zhang123").status, SignInStatus::Disabled);
-
-    // Nor may the administrator take himself out.
-    ASSERT_TRUE(w->lvwUsers.userItemClick("k1"));
-    w->chkDisabled.userClick();
-    w->cmdSave.userClick();
-    EXPECT_EQ(ui.lastMessage()->text, "不能取消自己的管理员身份，也不能停用自己。");
-    EXPECT_EQ(w->chkDisabled.value(), 0);
-}
 
 // Every file under a folder, whole.
 std::string everyFile(const std::filesystem::path& folder) {
@@ -136,7 +40,40 @@ std::string everyFile(const std::filesystem::path& folder) {
     return all;
 }
 
-TEST_F(SignInWindowsTest, NoPasswordTypedAnywhereIsKeptInClear) {
+TEST_F(SignInWindowsTest, TheFirstSignInAsksForThePasswordTwiceAWrongOneIsSaidInTheWindowAndNoneIsKeptInClear) {
+    const std::string fresh = dir.file("new.db");
+    createFeeDatabase(sqliteConnectionString(fresh));
+    auto first = openSignIn(fresh, 0);
+    ASSERT_EQ(first->cmbUser.ListCount(), 1);
+    EXPECT_EQ(first->cmbUser.text(), "系统管理员");
+    first->cmdOK.userClick();
+    EXPECT_EQ((std::vector<bool>{first->txtNew.visible(), first->txtRepeat.visible(), first->cmbUser.enabled()}),
+              (std::vector<bool>{true, true, false}));
+    EXPECT_EQ(first->lblMessage.caption(), "“系统管理员”还没有密码：请设置登录密码。（至少 6 个字符）");
+    first->txtNew.userType("新的管理密码");
+    first->txtRepeat.userType("新的管理密码");
+    first->cmdOK.userClick();
+    EXPECT_EQ(first->signedIn(), 1);
+    EXPECT_EQ(SignIn(sqliteConnectionString(fresh), fresh).attempt(1, "新的管理密码").status, SignInStatus::SignedIn);
+
+    auto signIn = openSignIn(dbPath, 2);
+    EXPECT_EQ(signIn->lblDatabase.caption() + "|" + signIn->cmbUser.text() + "|" + signIn->txtPassword.passwordChar(),
+              "数据库：" + dbPath + "|张会计|*");
+    EXPECT_FALSE(signIn->txtNew.visible());
+    signIn->txtPassword.userType("zhang124");
+    signIn->cmdOK.userClick();
+    EXPECT_TRUE(signIn->isLoaded());
+    EXPECT_EQ(signIn->lblMessage.caption(), "密码错误！");
+    EXPECT_EQ(signIn->txtPassword.text(), "");
+    EXPECT_FALSE(signIn->signedIn());
+
+    signIn->cmbUser.userSelect("李出纳");
+    signIn->txtPassword.userType("li123456");
+    signIn->userKey(signIn->txtPassword, key::Enter);  // Enter presses 登录
+    EXPECT_FALSE(signIn->isLoaded());
+    EXPECT_EQ(signIn->signedIn(), 3);
+    EXPECT_EQ(logged(), (std::vector<std::string>{"张会计|登录失败||密码错误", "李出纳|登录||成功"}));
+
     // The administrator gives a new clerk a first password; the clerk signs
     // in with it and chooses his own; the administrator resets it later.
     auto w = open();
@@ -147,7 +84,7 @@ TEST_F(SignInWindowsTest, NoPasswordTypedAnywhereIsKeptInClear) {
     EXPECT_EQ(w->lvwUsers.findItem("k4")->subItem(4), "须更改");
     w->cmdClose.userClick();
 
-    auto signIn = openSignIn(dbPath, 4);
+    signIn = openSignIn(dbPath, 4);
     signIn->txtPassword.userType("first-given");
     signIn->cmdOK.userClick();
     signIn->txtNew.userType("chosen-by-him");
@@ -176,7 +113,56 @@ TEST_F(SignInWindowsTest, NoPasswordTypedAnywhereIsKeptInClear) {
     stored += everyFile(dir.file("config")) + everyFile(dir.file("state"));
     for (const char* typed : {"first-given", "chosen-by-him", "reset-by-admin", "zhang123", "li123456", "admin123"})
         EXPECT_EQ(stored.find(typed), std::string::npos) << typed;
-    EXPECT_EQ(logged().size(), 5u);
+    EXPECT_EQ(logged().size(), 7u);
+}
+
+TEST_F(SignInWindowsTest, OnlyAnAdministratorOpensItWhatHeSetsIsWhatTheHostAnswersAndWhoeverPostedIsOnlyDisabled) {
+    actAs(2);
+    auto refused = open();
+    EXPECT_FALSE(refused->isLoaded());
+    EXPECT_EQ(ui.lastMessage()->text, "只有管理员可以管理操作员。");
+
+    actAs(Operators::BuiltInId);
+    auto w = open();
+    ASSERT_TRUE(w->isLoaded());
+    ASSERT_TRUE(w->lvwUsers.userItemClick("k3"));
+    EXPECT_EQ(w->txtName.text(), "李出纳");
+    std::vector<std::string> ticked;
+    for (int i = 1; i <= w->lvwCategories.itemCount(); ++i)
+        if (w->lvwCategories.item(i).checked()) ticked.push_back(w->lvwCategories.item(i).text());
+    EXPECT_EQ(ticked, (std::vector<std::string>{"托管幼儿"}));
+    ASSERT_TRUE(w->lvwRights.userItemClick(std::string("k") + Operators::ReprintRight));
+    EXPECT_EQ(w->lvwRights.selectedItem()->subItem(1), "无");
+    w->cmbLevel.userSelect("完全");
+    w->lvwCategories.userItemCheck("k1", true);
+    w->txtName.userSetText("李出纳（兼）");
+    w->cmdSave.userClick();
+    EXPECT_EQ(ui.lastMessage()->text, "保存成功！");
+    ASSERT_TRUE(w->lvwUsers.userItemClick("k1"));  // the administrator may do everything
+    EXPECT_EQ(w->lvwRights.findItem(std::string("k") + Operators::ReprintRight)->subItem(1), "完全（管理员）");
+
+    ReferenceHost clerk(dbPath, 1, 3);
+    EXPECT_EQ(clerk.gusername() + "|" + clerk.userXSLBLIST(), "李出纳（兼）|1,2");
+    EXPECT_EQ(clerk.GetQx(Operators::ReprintRight, Value(), true), 3);
+    EXPECT_EQ(clerk.GetQx("PJCX", Value(), true), 1);  // untouched rights stay
+    EXPECT_EQ(logged().back(), "系统管理员|修改操作员|李出纳（兼）|完成");
+
+    openConnection(link())->execute("insert into kdw_sfjl(id,djbh,xsid,operid) values(9001,'JM202612060099',1,2)");
+    ASSERT_TRUE(w->lvwUsers.userItemClick("k2"));
+    ui.queueAnswer(MsgAnswer::Yes);
+    w->cmdDelete.userClick();
+    EXPECT_EQ(ui.lastMessage()->text, "操作员“张会计”已有业务记录，不能删除，只能停用。");
+    w->chkDisabled.userClick();
+    w->cmdSave.userClick();
+    EXPECT_EQ(w->lvwUsers.findItem("k2")->subItem(3), "停用");
+    EXPECT_EQ(SignIn(link(), dbPath).attempt(2, "zhang123").status, SignInStatus::Disabled);
+
+    // Nor may the administrator take himself out.
+    ASSERT_TRUE(w->lvwUsers.userItemClick("k1"));
+    w->chkDisabled.userClick();
+    w->cmdSave.userClick();
+    EXPECT_EQ(ui.lastMessage()->text, "不能取消自己的管理员身份，也不能停用自己。");
+    EXPECT_EQ(w->chkDisabled.value(), 0);
 }
 
 }  // namespace

@@ -33,35 +33,7 @@ protected:
     }
 };
 
-TEST_P(StudentFilter, TheCategoryTreeShowsAClerkOnlyHisCategoriesAndACheckTakesTheDirectSubCategories) {
-    cn->execute("insert into kdw_xslx(id,parentid,mc) values(900,999,'无上级')");
-    auto f = loaded();
-    EXPECT_EQ(treeKeys(*f), (std::vector<std::string>{"k0:1", "k1:2", "k11:3", "k111:4", "k112:4", "k12:3", "k121:4",
-                                                      "k122:4", "k2:2", "k21:3", "k211:4", "k212:4"}));
-    EXPECT_EQ(f->TreeView1.findNode("k0")->text(), "学生类别");
-    EXPECT_TRUE(f->TreeView1.findNode("k0")->expanded());
-    EXPECT_FALSE(f->TreeView1.findNode("k1")->expanded());
-    // Checking a category takes its direct sub-categories into the second list.
-    ASSERT_TRUE(f->TreeView1.userNodeCheck("k1", true));
-    EXPECT_FALSE(f->TreeView1.findNode("k111")->checked());
-    ASSERT_TRUE(f->TreeView1.userNodeCheck("k211", true));
-    const std::string s = accepted(*f);
-    EXPECT_EQ(s, "select id from kdw_xs where 1=1 and lb1 in(1) and lb2 in(11,12) and lb in(211)");
-    EXPECT_EQ(matches(s), scalar(*cn, "select count(*) from kdw_xs where lb1=1 and lb=211").toInt());
-
-    actAs(3);  // 李出纳 may see 托管幼儿 only
-    f = loaded();
-    EXPECT_EQ(treeKeys(*f), (std::vector<std::string>{"k0:1", "k2:2", "k21:3", "k211:4", "k212:4"}));
-    f->cmdExit.userClick();
-
-    // A clerk given no category sees the bare root, on every engine.
-    cn->execute("delete from sys_user_xslb where userid=3");
-    actAs(3);
-    f = loaded();
-    EXPECT_EQ(treeKeys(*f), (std::vector<std::string>{"k0:1"}));
-}
-
-TEST_P(StudentFilter, ClassFeeTypeNumberAndNameConditionsRunAsComposed) {
+TEST_P(StudentFilter, ConditionsRunAsComposedOnEveryEngineAndTheTreeShowsAClerkOnlyHisCategories) {
     globals().transLinkString.clear();  // the combos then read through the host's connection string
     // Accepting nothing gives the bare statement; cancelling gives none.
     auto f = loaded();
@@ -100,11 +72,9 @@ TEST_P(StudentFilter, ClassFeeTypeNumberAndNameConditionsRunAsComposed) {
     f->txtXSxm.userSetText(jm);
     f->chkXMJM.userClick();
     EXPECT_EQ(accepted(*f), "select id from kdw_xs where 1=1and xh ='20260005'and jm ='" + jm + "'");
-}
 
-TEST_P(StudentFilter, DateRangesIncludeTheirLastDayAndTheAddressMatchesInPart) {
     const std::string born = text("select csrq from kdw_xs where id=7").substr(0, 10);
-    auto f = loaded();
+    f = loaded();
     f->chkCSRQ.userClick();
     f->DTPcsrqFrom.userPick(*DateTime::parse(born));
     f->DTPcsrqTO.userPick(*DateTime::parse(born));
@@ -116,13 +86,11 @@ TEST_P(StudentFilter, DateRangesIncludeTheirLastDayAndTheAddressMatchesInPart) {
     EXPECT_EQ(matches(accepted(*f)),
               scalar(*cn, "select count(*) from kdw_xs where format(csrq,'yyyy-mm-dd')='" + born + "' and rxsj>="
                           "'2024-09-01' and rxsj<'2026-09-02' and jtzz like '%江城市%'").toInt());
-}
 
-// What a clerk types into a part match is found as typed on every engine:
-// a backslash is a character like any other (also the last one), % and _
-// are the wildcards they are on both, [ is itself, a quote is a quote, ASCII
-// letters match in either case and other letters only as written.
-TEST_P(StudentFilter, APartMatchFindsTheSameStudentsOnEveryEngineWhateverIsTyped) {
+    // What a clerk types into a part match is found as typed on every engine:
+    // a backslash is a character like any other (also the last one), % and _
+    // are the wildcards they are on both, [ is itself, a quote is a quote, ASCII
+    // letters match in either case and other letters only as written.
     const std::vector<std::pair<int, std::string>> addresses = {
         {1, R"(江城市a\b路)"}, {2, "江城市ab路"}, {3, R"(D:\x\)"}, {4, "AB_C"}, {5, "abxc"},
         {6, "满100%"}, {7, "[1]号楼"}, {8, "Éa街"}, {9, "O'Neil路"}};
@@ -145,6 +113,32 @@ TEST_P(StudentFilter, APartMatchFindsTheSameStudentsOnEveryEngineWhateverIsTyped
     EXPECT_EQ(found("éa"), "");
     EXPECT_EQ(found("ÉA"), "8");
     EXPECT_EQ(found("o'neil"), "9");  // a quote is kept as typed
+
+    cn->execute("insert into kdw_xslx(id,parentid,mc) values(900,999,'无上级')");
+    f = loaded();
+    EXPECT_EQ(treeKeys(*f), (std::vector<std::string>{"k0:1", "k1:2", "k11:3", "k111:4", "k112:4", "k12:3", "k121:4",
+                                                      "k122:4", "k2:2", "k21:3", "k211:4", "k212:4"}));
+    EXPECT_EQ(f->TreeView1.findNode("k0")->text(), "学生类别");
+    EXPECT_TRUE(f->TreeView1.findNode("k0")->expanded());
+    EXPECT_FALSE(f->TreeView1.findNode("k1")->expanded());
+    // Checking a category takes its direct sub-categories into the second list.
+    ASSERT_TRUE(f->TreeView1.userNodeCheck("k1", true));
+    EXPECT_FALSE(f->TreeView1.findNode("k111")->checked());
+    ASSERT_TRUE(f->TreeView1.userNodeCheck("k211", true));
+    s = accepted(*f);
+    EXPECT_EQ(s, "select id from kdw_xs where 1=1 and lb1 in(1) and lb2 in(11,12) and lb in(211)");
+    EXPECT_EQ(matches(s), scalar(*cn, "select count(*) from kdw_xs where lb1=1 and lb=211").toInt());
+
+    actAs(3);  // 李出纳 may see 托管幼儿 only
+    f = loaded();
+    EXPECT_EQ(treeKeys(*f), (std::vector<std::string>{"k0:1", "k2:2", "k21:3", "k211:4", "k212:4"}));
+    f->cmdExit.userClick();
+
+    // A clerk given no category sees the bare root, on every engine.
+    cn->execute("delete from sys_user_xslb where userid=3");
+    actAs(3);
+    f = loaded();
+    EXPECT_EQ(treeKeys(*f), (std::vector<std::string>{"k0:1"}));
 }
 
 FO_INSTANTIATE_DIALECTS(StudentFilter);
