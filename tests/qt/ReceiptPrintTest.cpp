@@ -56,7 +56,7 @@ protected:
     std::string reported;
 };
 
-TEST_F(ReceiptPrint, OffscreenAReceiptPrintsToAPdfInThePrintFolderWhoseTextReadsBackAsWrittenOnThePaperChosen) {
+TEST_F(ReceiptPrint, AReceiptPrintsToAPdfWhoseTextReadsBackAsWrittenOnThePaperChosenOrOpensThePrintDialog) {
     const std::string file = print();
     EXPECT_EQ(file.rfind(dir.file("prints") + "/SF202612060001-", 0), 0u) << file;
     EXPECT_EQ(reported, "已打印：" + file);
@@ -108,9 +108,10 @@ TEST_F(ReceiptPrint, OffscreenAReceiptPrintsToAPdfInThePrintFolderWhoseTextReads
     EXPECT_EQ(qt::receiptPageLayout("退费单 A5横向").orientation(), QPageLayout::Landscape);
     EXPECT_EQ(qt::receiptPageLayout("收据 93x241mm").orientation(), QPageLayout::Portrait);
     EXPECT_EQ(qt::receiptPageLayout("收据 A45").pageSize().id(), QPageSize::A5) << "A45 names no sheet";
-}
 
-TEST_F(ReceiptPrint, AskingTheClerkOpensThePrintDialogOnTheChosenPaperAndACancelPrintsNothing) {
+    // Asking the clerk opens the print dialog on the chosen paper; a cancel prints nothing.
+    std::filesystem::remove_all(dir.file("prints"));
+    reported.clear();
     ui.setAskUser(true);
     header.paperName = "收费收据 A4";
     QString title;
