@@ -1,62 +1,70 @@
-// Receipts as a reader of the printed file finds them: the text a PDF reader
-// extracts (pdftotext), the page size (pdfinfo), and the print dialog.
+// The documents the desktop writes, as their readers find them. Receipts:
+// the text a PDF reader extracts (pdftotext), the page size (pdfinfo), and
+// the print dialog. An export: the save dialog starts in the documents
+// folder as the desktop names it (user-dirs.dirs) with the export's name, and
+// the file goes where the clerk says; cancelling writes nothing.
+#include <QAbstractButton>
 #include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QTimer>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 
 #include "QtTestApp.h"
 #include "qt/QtBillPrinter.h"
 #include "qt/ReceiptPaper.h"
+#include "support/ScopedVariable.h"
 #include "support/TempDir.h"
 #include "support/XlsxSheet.h"
+#include "ui/lists/mdl1.h"
 
 namespace fo::test {
 namespace {
 
-class ReceiptPrint : public QtTest {
+namespace fs = std::filesystem;
+
+class Documents : public QtTest {
 protected:
-    void SetUp() override {
-        QtTest::SetUp();
-        ui.notify = [this](const std::string& s) { reported = s; };
-        ui.setPrintFolder(dir.file("prints"));
-        for (const char* f : {"xmmc", "dj", "sl", "je", "term", "cqts", "bz"}) items.appendField(f);
-        items.open();
-        items.appendRow({Value("保育费"), Value("800"), Value("1"), Value("800.00"), Value("2026-09-01至2026-12-31"),
-                         Value("0"), Value("")});
-        items.appendRow({Value("伙食费"), Value("12.5"), Value("1"), Value("12.50"), Value("一次性"), Value("0"),
-                         Value("大班目录")});
-        header.billNumber = "SF202612060001";
-        header.studentName = "王小明";
-        header.studentNumber = "2026001";
-        header.className = "大一班";
-        header.total = "812.50";
-        header.totalInWords = "捌佰壹拾贰元伍角";
-        header.issuer = "张会计";
-        header.payee = "李出纳";
-        header.itemsCaption = " 收 费 项 目";
-        header.colorContent = "本收据加盖财务专用章后有效";
-        header.schoolName = "阳光幼儿园";
-        header.issueDate = "2026-12-06";
-        header.reprintMark = "补打";
-    }
+    TempDir dir;
+};
+
+TEST_F(Documents, AReceiptPrintsToAPdfWhoseTextReadsBackAsWrittenOnThePaperChosenOrOpensThePrintDialog) {
+    std::string reported;
+    ui.notify = [&reported](const std::string& s) { reported = s; };
+    ui.setPrintFolder(dir.file("prints"));
+    Recordset items;
+    for (const char* f : {"xmmc", "dj", "sl", "je", "term", "cqts", "bz"}) items.appendField(f);
+    items.open();
+    items.appendRow({Value("保育费"), Value("800"), Value("1"), Value("800.00"), Value("2026-09-01至2026-12-31"),
+                     Value("0"), Value("")});
+    items.appendRow({Value("伙食费"), Value("12.5"), Value("1"), Value("12.50"), Value("一次性"), Value("0"),
+                     Value("大班目录")});
+    ReceiptHeader header;
+    header.billNumber = "SF202612060001";
+    header.studentName = "王小明";
+    header.studentNumber = "2026001";
+    header.className = "大一班";
+    header.total = "812.50";
+    header.totalInWords = "捌佰壹拾贰元伍角";
+    header.issuer = "张会计";
+    header.payee = "李出纳";
+    header.itemsCaption = " 收 费 项 目";
+    header.colorContent = "本收据加盖财务专用章后有效";
+    header.schoolName = "阳光幼儿园";
+    header.issueDate = "2026-12-06";
+    header.reprintMark = "补打";
     // Prints through the binding's printer and returns where it went.
-    std::string print() {
+    const auto print = [&] {
         auto printer = ui.newBillPrinter();
         EXPECT_TRUE(printer->printBill(header, items));
         return static_cast<qt::QtBillPrinter&>(*printer).lastTarget();
-    }
+    };
 
-    TempDir dir;
-    Recordset items;
-    ReceiptHeader header;
-    std::string reported;
-};
-
-TEST_F(ReceiptPrint, AReceiptPrintsToAPdfWhoseTextReadsBackAsWrittenOnThePaperChosenOrOpensThePrintDialog) {
     const std::string file = print();
     EXPECT_EQ(file.rfind(dir.file("prints") + "/SF202612060001-", 0), 0u) << file;
     EXPECT_EQ(reported, "已打印：" + file);
@@ -129,6 +137,58 @@ TEST_F(ReceiptPrint, AReceiptPrintsToAPdfWhoseTextReadsBackAsWrittenOnThePaperCh
     EXPECT_EQ(paper, QSizeF(210, 297));
     EXPECT_EQ(reported, "");
     EXPECT_FALSE(std::filesystem::exists(dir.file("prints")));
+}
+
+TEST_F(Documents, AnExportStartsInTheDocumentsFolderWithTheExportsNameAndSavesWhereTheClerkSays) {
+    // Set once the application is up.
+    const ScopedVariable home("HOME", dir.path().string()), config("XDG_CONFIG_HOME", dir.file("config"));
+    const std::string documents = dir.file("文档");
+    fs::create_directories(dir.file("config"));
+    fs::create_directories(documents);
+    std::ofstream(dir.file("config") + "/user-dirs.dirs") << "XDG_DESKTOP_DIR=\"$HOME/桌面\"\n"
+                                                          << "XDG_DOCUMENTS_DIR=\"$HOME/文档\"\n";
+    ui.setAskUser(true);
+    Recordset rows;
+    rows.appendField("编号", DataType::VarChar);
+    rows.appendField("金额", DataType::Currency);
+    rows.open();
+    rows.appendRow({Value("SF0001"), Value(*Currency::parse("12.5"))});
+    // Works the save dialog when it comes up: notes where it starts and
+    // what it offers, then saves under `name` in `folder`, or cancels.
+    std::string started, offered, offer;
+    const auto whenAsked = [&](const std::string& folder, const std::string& name) {
+        QTimer::singleShot(0, [&, folder, name] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            started = dialog->directory().absolutePath().toStdString();
+            offered = dialog->selectedFiles().value(0).toStdString();
+            if (name.empty()) return dialog->reject();
+            dialog->selectFile(QString::fromStdString(folder + "/" + name));
+            QMetaObject::invokeMethod(dialog, "accept");
+            // Then the offer to open the file: not now.
+            QTimer::singleShot(0, [&] {
+                auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                ASSERT_NE(box, nullptr);
+                offer = box->text().toStdString();
+                box->button(QMessageBox::No)->click();
+            });
+        });
+    };
+
+    whenAsked(dir.path().string(), "十月票据");
+    const std::string path = exportSheet(SheetExport{"开票日期", "票据管理 2026-10-01至2026-10-31", 0}, rows);
+    EXPECT_EQ(started, documents);
+    EXPECT_EQ(offered, documents + "/票据管理_2026-10-01至2026-10-31.xlsx");
+    EXPECT_EQ(path, dir.file("十月票据.xlsx")) << "the suffix is added";
+    EXPECT_TRUE(fs::exists(path));
+    EXPECT_NE(offer.find(path), std::string::npos) << offer;
+    EXPECT_NE(offer.find("是否现在打开？"), std::string::npos) << offer;
+
+    // The next export starts where this one was saved; a cancel writes nothing.
+    whenAsked("", "");
+    EXPECT_EQ(exportSheet(SheetExport{"开票日期", "票据管理", 0}, rows), "");
+    EXPECT_EQ(started, dir.path().string());
+    EXPECT_EQ(fs::exists(documents + "/票据管理.xlsx"), false);
 }
 
 }  // namespace
