@@ -219,7 +219,7 @@ TEST_F(FormTest, TypingReplacesTheSelectionAndFiresChangeAComboChoiceAndACheckBo
 // A click on an item and what it selects: the script driver's `item` and
 // ListHelpers' rows that have no item yet; where a row stands: the Qt
 // binding's list editor over its cell.
-TEST_F(FormTest, ListKeysAreUniqueSubItemsMayLeaveGapsAndTreesWalkParentsFirst) {
+TEST_F(FormTest, ListKeysAreUniqueTreesWalkParentsFirstGridsKeepTheirCellsAndDataGridsMoveTheBoundRecord) {
     ListView l(form, "lvw");
     l.addColumn("k0", "项目", 2000);
     l.addItem("k1", "a").setSubItem(2, "z");
@@ -241,12 +241,11 @@ TEST_F(FormTest, ListKeysAreUniqueSubItemsMayLeaveGapsAndTreesWalkParentsFirst) 
     EXPECT_EQ(order, (std::vector<std::string>{"k0", "k1", "k3", "k2"}));
     EXPECT_EQ(t.node(4).key(), "k3");
     EXPECT_EQ(t.findNode("k3")->depth(), 2);
-}
 
-// A click on a cell firing Click: the script driver's `cell`; where the
-// current cell stands once the clerk scrolled: the Qt binding's grid editor,
-// which follows it.
-TEST_F(FormTest, GridsKeepCellsWhenResizedPlaceTheCurrentCellAndMoveTheBoundRecord) {
+    // A grid keeps its cells when resized and places the current cell (a
+    // click on a cell firing Click: the script driver's `cell`; where the
+    // current cell stands once the clerk scrolled: the Qt binding's grid
+    // editor, which follows it).
     FlexGrid g(form, "grid");
     g.setCols(4);
     g.setRows(3);
