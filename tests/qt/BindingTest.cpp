@@ -263,38 +263,6 @@ TEST_F(Binding, AmountsShowAsMoneyRightAlignedWhileTheCellsKeepTheirTexts) {
     EXPECT_EQ(d.grid.column(1).width, qt::toTwips(40));
 }
 
-TEST_F(Binding, TheWaitCursorIsTheApplicationsOverrideCursorAndModalWindowsAndMessageBoxesReturnTheirAnswers) {
-    gMOpen();
-    gMOpen();
-    ASSERT_NE(QApplication::overrideCursor(), nullptr);
-    EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
-    gMclose();  // one close restores the pointer, however many opens came before
-    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-    gMclose();
-    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-
-    // The yes/no box runs its own loop; a click on its "是" ends it.
-    QTimer::singleShot(0, [] {
-        auto* dialog = dynamic_cast<qt::FormView*>(QApplication::activeModalWidget());
-        ASSERT_NE(dialog, nullptr);
-        EXPECT_EQ(dialog->windowTitle(), QStringLiteral("警告"));
-        auto* yes = dialog->findChild<QPushButton*>(QStringLiteral("cmdOk"));
-        ASSERT_NE(yes, nullptr);
-        yes->click();
-    });
-    EXPECT_EQ(frmMsg::ask("警告", "确定要作废吗？"), 1);
-
-    QTimer::singleShot(0, [] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        ASSERT_NE(box, nullptr);
-        EXPECT_EQ(box->windowTitle(), QStringLiteral("提示"));
-        EXPECT_EQ(box->text(), QStringLiteral("继续吗？"));
-        EXPECT_EQ(box->icon(), QMessageBox::Question);
-        box->button(QMessageBox::No)->click();
-    });
-    EXPECT_EQ(msgBox("继续吗？", MsgButtons::YesNo, MsgIcon::Question, "提示"), MsgAnswer::No);
-}
-
 TEST_F(Binding, EditorsStayOverTheirCellsWhenTheGridOrTheListScrolls) {
     TestWindow w;
     w.grid.setRows(101);
@@ -330,11 +298,42 @@ TEST_F(Binding, EditorsStayOverTheirCellsWhenTheGridOrTheListScrolls) {
     EXPECT_EQ(inViewport(listEditor, list), list->visualRect(list->model()->index(151, 1)));
 }
 
-// A window larger than the screen opens within it. The lookup of a student
-// while another program holds the write lock: the handler fails after its
-// wait. The clerk reads why, the window stays, and closing it afterwards
-// closes it.
-TEST_F(Binding, AWindowOpensWithinTheScreenAndAFailingHandlerStopsAtTheWindowWhichStaysAndClosesCleanly) {
+// The wait cursor is the application's override cursor; modal windows and
+// message boxes return their answers. A window larger than the screen opens
+// within it. The lookup of a student while another program holds the write
+// lock: the handler fails after its wait. The clerk reads why, the window
+// stays, and closing it afterwards closes it.
+TEST_F(Binding, ModalWindowsAnswerOpenWithinTheScreenAndAFailingHandlerStopsAtTheWindowWhichClosesCleanly) {
+    gMOpen();
+    gMOpen();
+    ASSERT_NE(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    gMclose();  // one close restores the pointer, however many opens came before
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    gMclose();
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+
+    // The yes/no box runs its own loop; a click on its "是" ends it.
+    QTimer::singleShot(0, [] {
+        auto* dialog = dynamic_cast<qt::FormView*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->windowTitle(), QStringLiteral("警告"));
+        auto* yes = dialog->findChild<QPushButton*>(QStringLiteral("cmdOk"));
+        ASSERT_NE(yes, nullptr);
+        yes->click();
+    });
+    EXPECT_EQ(frmMsg::ask("警告", "确定要作废吗？"), 1);
+
+    QTimer::singleShot(0, [] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(box->windowTitle(), QStringLiteral("提示"));
+        EXPECT_EQ(box->text(), QStringLiteral("继续吗？"));
+        EXPECT_EQ(box->icon(), QMessageBox::Question);
+        box->button(QMessageBox::No)->click();
+    });
+    EXPECT_EQ(msgBox("继续吗？", MsgButtons::YesNo, MsgIcon::Question, "提示"), MsgAnswer::No);
+
     TestWindow w;
     w.resize(40000, 30000);
     const DbError busy(DbErrorKind::Busy, 5, dbtext::Busy, "database is locked");

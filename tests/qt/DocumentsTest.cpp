@@ -28,12 +28,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class Documents : public QtTest {
-protected:
-    TempDir dir;
-};
+class Documents : public QtTest {};
 
-TEST_F(Documents, AReceiptPrintsToAPdfWhoseTextReadsBackAsWrittenOnThePaperChosenOrOpensThePrintDialog) {
+TEST_F(Documents, AReceiptReadsBackAsWrittenOnThePaperChosenOrOpensThePrintDialogAndAnExportSavesWhereTheClerkSays) {
+    TempDir dir;
     std::string reported;
     ui.notify = [&reported](const std::string& s) { reported = s; };
     ui.setPrintFolder(dir.file("prints"));
@@ -137,17 +135,16 @@ TEST_F(Documents, AReceiptPrintsToAPdfWhoseTextReadsBackAsWrittenOnThePaperChose
     EXPECT_EQ(paper, QSizeF(210, 297));
     EXPECT_EQ(reported, "");
     EXPECT_FALSE(std::filesystem::exists(dir.file("prints")));
-}
 
-TEST_F(Documents, AnExportStartsInTheDocumentsFolderWithTheExportsNameAndSavesWhereTheClerkSays) {
-    // Set once the application is up.
+    // An export starts in the documents folder with the export's name and
+    // saves where the clerk says. The desktop's folders, set once the
+    // application is up.
     const ScopedVariable home("HOME", dir.path().string()), config("XDG_CONFIG_HOME", dir.file("config"));
     const std::string documents = dir.file("文档");
     fs::create_directories(dir.file("config"));
     fs::create_directories(documents);
     std::ofstream(dir.file("config") + "/user-dirs.dirs") << "XDG_DESKTOP_DIR=\"$HOME/桌面\"\n"
                                                           << "XDG_DOCUMENTS_DIR=\"$HOME/文档\"\n";
-    ui.setAskUser(true);
     Recordset rows;
     rows.appendField("编号", DataType::VarChar);
     rows.appendField("金额", DataType::Currency);

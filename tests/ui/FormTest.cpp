@@ -73,7 +73,60 @@ public:
     }
 };
 
-TEST_F(FormTest, ControlsAreFoundWithoutRegardToCaseOptionsExcludeEachOtherAndTabAndEnterFollowTheLayout) {
+TEST_F(FormTest, OneInstanceUntilUnloadedEnterAndEscapeWorkTheButtonsControlsAreFoundAndTabFollowsTheLayout) {
+    auto first = formInstance<frmProbe>();
+    first->show();
+    EXPECT_EQ(first.get(), formInstance<frmProbe>().get());
+    ASSERT_TRUE(first->unload());
+
+    auto one = formInstance<frmProbe>();
+    EXPECT_NE(first.get(), one.get());
+    one->show();
+    EXPECT_EQ(frmProbe::loads, 2);
+    // An unload the window refuses keeps the instance.
+    one->refuseUnload = true;
+    EXPECT_FALSE(one->unload());
+    EXPECT_TRUE(one->isLoaded());
+    EXPECT_EQ(one.get(), formInstance<frmProbe>().get());
+    one->refuseUnload = false;
+
+    // Enter clicks the default or the focused button; Escape cancels or closes.
+    one->txtA.KeyPress = nullptr;
+    one->cmdOK.setDefault(true);
+    one->userKey(one->txtA, key::Enter);
+    EXPECT_EQ(one->clicks, 1) << "the default button";
+    EXPECT_EQ(one->activeControl(), &one->cmdOK);
+    one->cmdOK.setDefault(false);
+    CommandButton cancel{*one, "cmdCancel", "取消"};
+    int cancels = 0;
+    cancel.Click = [&cancels] { ++cancels; };
+    cancel.setCancel(true);
+    one->userKey(one->cmdOK, key::Enter);
+    EXPECT_EQ(one->clicks, 2) << "Enter on a button clicks it";
+    one->userKey(one->cmdOK, key::Escape);
+    EXPECT_EQ(cancels, 1) << "Escape clicks the cancel button wherever the focus is";
+    EXPECT_EQ(one->clicks, 2);
+    EXPECT_TRUE(one->isLoaded());
+
+    // Without a cancel button Escape is the close box of a window the clerk
+    // types nothing in; a window he types in keeps what he typed.
+    cancel.setCancel(false);
+    one->userKey(one->cmdOK, key::Escape);
+    EXPECT_TRUE(one->isLoaded()) << "a window with text boxes stays";
+    one->txtA.setVisible(false);
+    one->txtB.setVisible(false);
+    one->refuseUnload = true;
+    one->userKey(one->cmdOK, key::Escape);
+    EXPECT_TRUE(one->isLoaded()) << "the window may refuse, as it may refuse its close box";
+    one->refuseUnload = false;
+    one->cmdOK.KeyPress = [](int& k) { if (k == key::Escape) k = 0; };
+    one->userKey(one->cmdOK, key::Escape);
+    EXPECT_TRUE(one->isLoaded()) << "an Escape the control took is its own";
+    one->userKey(cancel, key::Escape);
+    EXPECT_FALSE(one->isLoaded());
+
+    // Controls are found without regard to case; options of one container
+    // exclude each other.
     frmProbe f;
     EXPECT_EQ(f.findControl("CMDok"), &f.cmdOK);
     EXPECT_EQ(f.findControl("optrq(2)"), &f.optRQ[2]);
@@ -112,60 +165,7 @@ TEST_F(FormTest, ControlsAreFoundWithoutRegardToCaseOptionsExcludeEachOtherAndTa
     EXPECT_EQ(laid.activeControl(), &laid.optRQ[2]) << "backwards the same way";
 }
 
-TEST_F(FormTest, OneInstanceUntilUnloadedEnterClicksTheDefaultOrFocusedButtonAndEscapeCancelsOrCloses) {
-    auto first = formInstance<frmProbe>();
-    first->show();
-    EXPECT_EQ(first.get(), formInstance<frmProbe>().get());
-    ASSERT_TRUE(first->unload());
-
-    auto f = formInstance<frmProbe>();
-    EXPECT_NE(first.get(), f.get());
-    f->show();
-    EXPECT_EQ(frmProbe::loads, 2);
-    // An unload the window refuses keeps the instance.
-    f->refuseUnload = true;
-    EXPECT_FALSE(f->unload());
-    EXPECT_TRUE(f->isLoaded());
-    EXPECT_EQ(f.get(), formInstance<frmProbe>().get());
-    f->refuseUnload = false;
-
-    // Enter clicks the default or the focused button; Escape cancels or closes.
-    f->txtA.KeyPress = nullptr;
-    f->cmdOK.setDefault(true);
-    f->userKey(f->txtA, key::Enter);
-    EXPECT_EQ(f->clicks, 1) << "the default button";
-    EXPECT_EQ(f->activeControl(), &f->cmdOK);
-    f->cmdOK.setDefault(false);
-    CommandButton cancel{*f, "cmdCancel", "取消"};
-    int cancels = 0;
-    cancel.Click = [&cancels] { ++cancels; };
-    cancel.setCancel(true);
-    f->userKey(f->cmdOK, key::Enter);
-    EXPECT_EQ(f->clicks, 2) << "Enter on a button clicks it";
-    f->userKey(f->cmdOK, key::Escape);
-    EXPECT_EQ(cancels, 1) << "Escape clicks the cancel button wherever the focus is";
-    EXPECT_EQ(f->clicks, 2);
-    EXPECT_TRUE(f->isLoaded());
-
-    // Without a cancel button Escape is the close box of a window the clerk
-    // types nothing in; a window he types in keeps what he typed.
-    cancel.setCancel(false);
-    f->userKey(f->cmdOK, key::Escape);
-    EXPECT_TRUE(f->isLoaded()) << "a window with text boxes stays";
-    f->txtA.setVisible(false);
-    f->txtB.setVisible(false);
-    f->refuseUnload = true;
-    f->userKey(f->cmdOK, key::Escape);
-    EXPECT_TRUE(f->isLoaded()) << "the window may refuse, as it may refuse its close box";
-    f->refuseUnload = false;
-    f->cmdOK.KeyPress = [](int& k) { if (k == key::Escape) k = 0; };
-    f->userKey(f->cmdOK, key::Escape);
-    EXPECT_TRUE(f->isLoaded()) << "an Escape the control took is its own";
-    f->userKey(cancel, key::Escape);
-    EXPECT_FALSE(f->isLoaded());
-}
-
-TEST_F(FormTest, TypingReplacesTheSelectionAndFiresChangeAComboChoiceAndACheckBoxChangeClick) {
+TEST_F(FormTest, EachKindOfControlTakesTheClerksInputTextComboCheckBoxListTreeGridAndDataGrid) {
     TextBox t(form, "txt");
     int changes = 0;
     t.Change = [&] { ++changes; };
@@ -214,12 +214,11 @@ TEST_F(FormTest, TypingReplacesTheSelectionAndFiresChangeAComboChoiceAndACheckBo
     chk.userClick();
     EXPECT_EQ(chk.value(), 0);
     EXPECT_EQ(checks, 2);
-}
 
-// A click on an item and what it selects: the script driver's `item` and
-// ListHelpers' rows that have no item yet; where a row stands: the Qt
-// binding's list editor over its cell.
-TEST_F(FormTest, ListKeysAreUniqueTreesWalkParentsFirstGridsKeepTheirCellsAndDataGridsMoveTheBoundRecord) {
+    // List keys are unique and sub-items may leave gaps (a click on an item
+    // and what it selects: the script driver's `item` and ListHelpers' rows
+    // that have no item yet; where a row stands: the Qt binding's list editor
+    // over its cell).
     ListView l(form, "lvw");
     l.addColumn("k0", "项目", 2000);
     l.addItem("k1", "a").setSubItem(2, "z");
@@ -230,17 +229,17 @@ TEST_F(FormTest, ListKeysAreUniqueTreesWalkParentsFirstGridsKeepTheirCellsAndDat
 
     // The tree keeps the order nodes were added in and walks parents before
     // children (a node checked by the clerk: the student filter's category tree).
-    TreeView t(form, "tree");
-    t.addNode("", "k0", "学生类别", 1, 5);
-    t.addNode("k0", "k1", "幼儿园", 2, 5);
-    t.addNode("k0", "k2", "小学", 2, 5);
-    t.addNode("k1", "k3", "大班", 3, 5);
-    EXPECT_THROW(t.addNode("k9", "k4", "孤儿", 3, 5), std::invalid_argument);
+    TreeView tree(form, "tree");
+    tree.addNode("", "k0", "学生类别", 1, 5);
+    tree.addNode("k0", "k1", "幼儿园", 2, 5);
+    tree.addNode("k0", "k2", "小学", 2, 5);
+    tree.addNode("k1", "k3", "大班", 3, 5);
+    EXPECT_THROW(tree.addNode("k9", "k4", "孤儿", 3, 5), std::invalid_argument);
     std::vector<std::string> order;
-    for (const TreeNode* n : t.treeOrder()) order.push_back(n->key());
+    for (const TreeNode* n : tree.treeOrder()) order.push_back(n->key());
     EXPECT_EQ(order, (std::vector<std::string>{"k0", "k1", "k3", "k2"}));
-    EXPECT_EQ(t.node(4).key(), "k3");
-    EXPECT_EQ(t.findNode("k3")->depth(), 2);
+    EXPECT_EQ(tree.node(4).key(), "k3");
+    EXPECT_EQ(tree.findNode("k3")->depth(), 2);
 
     // A grid keeps its cells when resized and places the current cell (a
     // click on a cell firing Click: the script driver's `cell`; where the

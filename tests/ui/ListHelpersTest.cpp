@@ -86,7 +86,7 @@ protected:
     clsLvw2012 helper;
 };
 
-TEST_F(ListHelpers, ASetFillsColumnsAfterTheIdWithASumRowOnlyForASumCaptionAndReadOnShowsWhatTheWholeSetShows) {
+TEST_F(ListHelpers, SetsFillListsWholeOrStillBeingReadAndTheHelperObjectNumbersKeysSelectsAndSumsTheRows) {
     EXPECT_TRUE(setLvwHead(bills(), lvw, true, ""));
     ASSERT_EQ(lvw.columnCountOf(), 3);
     EXPECT_EQ(lvw.column(1).text + "|" + lvw.column(2).key, "单据编号|k金额");
@@ -150,9 +150,9 @@ TEST_F(ListHelpers, ASetFillsColumnsAfterTheIdWithASumRowOnlyForASumCaptionAndRe
     setLvwHead(bills(), lvw, false, "金额");
     EXPECT_EQ(lvw.itemCount(), 4);
     EXPECT_EQ(lvw.selectedItem(), nullptr);
-}
 
-TEST_F(ListHelpers, ARowNumberComesFirstUnlessTheFieldKeysTheRowsKeyIdFillsSelectTheirRowAndSumRowsTotalTheirColumns) {
+    // The helper object: a row number column comes first unless the first
+    // field keys the rows.
     auto rs = arrears();
     helper.initColumns(*rs, 0, "");
     EXPECT_EQ(captions(), (std::vector<std::string>{"序号", "id", "xsid", "姓名", "欠费金额"}));
@@ -203,13 +203,13 @@ TEST_F(ListHelpers, ARowNumberComesFirstUnlessTheFieldKeysTheRowsKeyIdFillsSelec
     helper.initList(*rs, lvw);
     helper.addSumRow("欠费金额,xsid");
     ASSERT_EQ(lvw.itemCount(), 4);
-    const ListItem& sum = lvw.item(4);
-    EXPECT_EQ(sum.key() + "|" + sum.text(), "k0|合计");
+    const ListItem& sumRow = lvw.item(4);
+    EXPECT_EQ(sumRow.key() + "|" + sumRow.text(), "k0|合计");
     std::vector<std::string> owed;  // text is read as a number
     for (int r = 1; r <= 4; ++r) owed.push_back(helper.getLvwColumnValueFromIndx("欠费金额", r));
     EXPECT_EQ(owed, (std::vector<std::string>{"100.00", "0.34", "12.00", "112.34"}));
     EXPECT_EQ(helper.getLvwColumnValueFromIndx("xsid", 4), "240.00");
-    EXPECT_NE(sum.cellForeColor(3), sum.cellForeColor(2)) << "the summed cells stand out";
+    EXPECT_NE(sumRow.cellForeColor(3), sumRow.cellForeColor(2)) << "the summed cells stand out";
     EXPECT_EQ(lvw.column(4).alignment, Alignment::Right);
     EXPECT_EQ(lvw.column(3).alignment, Alignment::Left);
     // Cells are read and written by caption.

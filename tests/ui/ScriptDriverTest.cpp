@@ -166,7 +166,7 @@ protected:
 // The lines after a click that opens the yes/no box act on the box until it
 // closes; its 是 answers 1, closing it otherwise 0, and a question the
 // script answered beforehand gets that answer.
-TEST_F(ScriptDriverTest, ANestedYesNoBoxIsAnsweredAndTheOpenerResumesWithTheAnswer) {
+TEST_F(ScriptDriverTest, ANestedYesNoBoxIsAnsweredTheOpenerResumesWithTheAnswerAndActionsFireTheirHandlers) {
     const int status = run(
         "open ShowProbe\n"
         "click cmdAsk\n"
@@ -204,12 +204,10 @@ TEST_F(ScriptDriverTest, ANestedYesNoBoxIsAnsweredAndTheOpenerResumesWithTheAnsw
     registry.addEntry("Warn", [] { msgBox("第一行\r\n第二行", MsgButtons::OK, MsgIcon::None, "提示"); });
     EXPECT_EQ(run("open Warn\nexpect message \"一行\\n第二\"\n"), 0) << out.str();
     EXPECT_EQ(out.str(), "message 提示|第一行\\n第二行\n");
-}
 
-// User actions fire the handlers their controls have; a dump prints a list
-// as tab-separated lines, and an export is reported.
-TEST_F(ScriptDriverTest, UserActionsFireTheHandlersTheirControlsHaveAndDumpsAndExportsArePrinted) {
-    const int status = run(
+    // User actions fire the handlers their controls have; a dump prints a
+    // list as tab-separated lines, and an export is reported.
+    const int acted = run(
         "open frmOpener\n"
         "dump lvwMx\n"
         "dump cmbType\n"
@@ -238,7 +236,7 @@ TEST_F(ScriptDriverTest, UserActionsFireTheHandlersTheirControlsHaveAndDumpsAndE
         "expect cell MSFlexGrid1 0 1 金额\n"
         "expect enabled cmdOff 0\n"
         "expect sql \"select 1+1\" 2\n");
-    EXPECT_EQ(status, 0) << err.str() << out.str();
+    EXPECT_EQ(acted, 0) << err.str() << out.str();
     EXPECT_NE(out.str().find("key\t收费项目\t金额\nk8\t伙食费\t30.00\nk9\t保育费\t400.00\n"), std::string::npos) << out.str();
     EXPECT_NE(out.str().find("全部\t0\n收费单据\t42\n全部\t0\t*\n"), std::string::npos) << out.str();
     ASSERT_EQ(shown().exports().size(), 1u);
