@@ -178,7 +178,6 @@ TEST_P(ModuleWindows, EveryListShowsTheStudentsOfTheOperatorsCategoriesPaidCredi
     EXPECT_EQ(leadingNumber(text("select ysk from kdw_sfjl where jmyy='迟到的补助' and xsid=" + xsid)), paid);
     EXPECT_EQ(leadingNumber(text("select ysk from kdw_xs where id=" + xsid)), before + paid);
 
-    // The whole run, traced.
     std::size_t own = 0;
     for (const std::string& sql : trace->statements()) {
         const auto wrong = sqlServer() ? accessForms(sql) : sqlServerForms(sql);

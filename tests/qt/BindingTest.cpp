@@ -298,11 +298,10 @@ TEST_F(Binding, EditorsStayOverTheirCellsWhenTheGridOrTheListScrolls) {
     EXPECT_EQ(inViewport(listEditor, list), list->visualRect(list->model()->index(151, 1)));
 }
 
-// The wait cursor is the application's override cursor; modal windows and
-// message boxes return their answers. A window larger than the screen opens
-// within it. The lookup of a student while another program holds the write
-// lock: the handler fails after its wait. The clerk reads why, the window
-// stays, and closing it afterwards closes it.
+// A window larger than the screen opens within it. The lookup of a student
+// while another program holds the write lock: the handler fails after its
+// wait. The clerk reads why, the window stays, and closing it afterwards
+// closes it.
 TEST_F(Binding, ModalWindowsAnswerOpenWithinTheScreenAndAFailingHandlerStopsAtTheWindowWhichClosesCleanly) {
     gMOpen();
     gMOpen();

@@ -115,7 +115,6 @@ TEST_F(Documents, AReceiptReadsBackAsWrittenOnThePaperChosenOrOpensThePrintDialo
     EXPECT_EQ(qt::receiptPageLayout("收据 93x241mm").orientation(), QPageLayout::Portrait);
     EXPECT_EQ(qt::receiptPageLayout("收据 A45").pageSize().id(), QPageSize::A5) << "A45 names no sheet";
 
-    // Asking the clerk opens the print dialog on the chosen paper; a cancel prints nothing.
     std::filesystem::remove_all(dir.file("prints"));
     reported.clear();
     ui.setAskUser(true);
@@ -136,9 +135,7 @@ TEST_F(Documents, AReceiptReadsBackAsWrittenOnThePaperChosenOrOpensThePrintDialo
     EXPECT_EQ(reported, "");
     EXPECT_FALSE(std::filesystem::exists(dir.file("prints")));
 
-    // An export starts in the documents folder with the export's name and
-    // saves where the clerk says. The desktop's folders, set once the
-    // application is up.
+    // The desktop's folders for the export, set once the application is up.
     const ScopedVariable home("HOME", dir.path().string()), config("XDG_CONFIG_HOME", dir.file("config"));
     const std::string documents = dir.file("文档");
     fs::create_directories(dir.file("config"));

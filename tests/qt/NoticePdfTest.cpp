@@ -70,7 +70,6 @@ TEST(NoticePdf, EveryOwingStudentsTotalIsInTheTextEveryChartBarIsTheTablesFigure
     EXPECT_TRUE(chosen[1].total.isZero());
     EXPECT_THROW(notices::forStudents(*cn, {"no-such'one"}, "2026-12-20"), std::invalid_argument);
 
-    // The charts of the same arrears.
     std::map<std::pair<std::string, std::string>, Currency> table;  // class, period
     std::map<std::string, Currency> months;
     for (const arrearsview::Cell& c : arrearsview::cells(*cn)) {
@@ -102,7 +101,6 @@ TEST(NoticePdf, EveryOwingStudentsTotalIsInTheTextEveryChartBarIsTheTablesFigure
     for (int i = 0; i < line->count(); ++i)
         EXPECT_TRUE(same(line->at(i).y(), months.at(points.at(i).toStdString()))) << points.at(i).toStdString();
 
-    // A report longer than a page prints every row under its captions.
     PrintedDocument doc;
     doc.title = "长报表";
     PrintedSheet sheet;

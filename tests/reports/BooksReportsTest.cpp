@@ -93,7 +93,6 @@ TEST_P(BooksReports, StudentsBalanceClassesEndOnTheirArrearsDaysAndMonthsAddUpAn
     ASSERT_EQ(lastTwo.size(), 2u);
     EXPECT_EQ(lastTwo.back().first, months.back());
 
-    // One day of one operator is his day, and the months add up.
     // The days with voids and refunds among them, where the two could part.
     std::vector<std::string> days;
     for (RecordsetPtr rs = cn->execute("select djbh,czrq from INandOutML where djbh like 'QXSF%' or djbh like 'TF%'"

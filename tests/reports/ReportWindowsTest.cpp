@@ -74,7 +74,6 @@ TEST_P(ReportWindows, NoticesPrintTheTickedStudentsAStudentBehindALineOpensHisRe
     EXPECT_TRUE(printed.empty());
     EXPECT_EQ(lastMessage().text, "请勾选要通知的学生。");
 
-    // A student behind a line of the arrears window opens the reduction window on him.
     auto a = std::make_shared<frmArrearsAnalysis>();
     a->show();
     ASSERT_FALSE(a->shownCells().empty());

@@ -90,7 +90,6 @@ TEST_F(FormTest, OneInstanceUntilUnloadedEnterAndEscapeWorkTheButtonsControlsAre
     EXPECT_EQ(one.get(), formInstance<frmProbe>().get());
     one->refuseUnload = false;
 
-    // Enter clicks the default or the focused button; Escape cancels or closes.
     one->txtA.KeyPress = nullptr;
     one->cmdOK.setDefault(true);
     one->userKey(one->txtA, key::Enter);
@@ -125,8 +124,6 @@ TEST_F(FormTest, OneInstanceUntilUnloadedEnterAndEscapeWorkTheButtonsControlsAre
     one->userKey(cancel, key::Escape);
     EXPECT_FALSE(one->isLoaded());
 
-    // Controls are found without regard to case; options of one container
-    // exclude each other.
     frmProbe f;
     EXPECT_EQ(f.findControl("CMDok"), &f.cmdOK);
     EXPECT_EQ(f.findControl("optrq(2)"), &f.optRQ[2]);
@@ -139,7 +136,6 @@ TEST_F(FormTest, OneInstanceUntilUnloadedEnterAndEscapeWorkTheButtonsControlsAre
     EXPECT_TRUE(f.optRQ[2].value());
     EXPECT_EQ(f.lastOption, 2);
 
-    // Enter as Tab moves the focus to the next usable control.
     f.show();
     f.txtA.SetFocus();
     f.userKey(f.txtA, key::Enter);
@@ -260,7 +256,6 @@ TEST_F(FormTest, EachKindOfControlTakesTheClerksInputTextComboCheckBoxListTreeGr
     EXPECT_FALSE(g.userCellClick(5, 0));
     EXPECT_THROW(g.textMatrix(5, 0), std::out_of_range);
 
-    // A data grid shows the bound set; a click moves its current record.
     auto rs = makeSet({"学号", "姓名"}, {{Value("1"), Value("学生1")}, {Value("2"), Value("学生2")},
                                          {Value("3"), Value("学生3")}});
     DataGrid d(form, "DataGrid1");

@@ -151,8 +151,6 @@ TEST_F(ListHelpers, SetsFillListsWholeOrStillBeingReadAndTheHelperObjectNumbersK
     EXPECT_EQ(lvw.itemCount(), 4);
     EXPECT_EQ(lvw.selectedItem(), nullptr);
 
-    // The helper object: a row number column comes first unless the first
-    // field keys the rows.
     auto rs = arrears();
     helper.initColumns(*rs, 0, "");
     EXPECT_EQ(captions(), (std::vector<std::string>{"序号", "id", "xsid", "姓名", "欠费金额"}));
@@ -180,7 +178,6 @@ TEST_F(ListHelpers, SetsFillListsWholeOrStillBeingReadAndTheHelperObjectNumbersK
     EXPECT_EQ(lvw.item(1).key() + "|" + lvw.item(1).text() + "|" + lvw.item(1).subItem(1) + "|" + lvw.item(1).subItem(2),
               "k7|7|70|张三");
 
-    // Fills by key id select the row of the given id and count progress.
     rs = arrears();
     helper.initListKeyIDNoProgress(*rs, lvw, "8");
     ASSERT_NE(lvw.selectedItem(), nullptr);
@@ -196,8 +193,6 @@ TEST_F(ListHelpers, SetsFillListsWholeOrStillBeingReadAndTheHelperObjectNumbersK
     EXPECT_TRUE(lvw.visible());
     progress.unload();
 
-    // The sum row totals the listed columns with two decimals; cells are
-    // reached by caption.
     rs = arrears();
     helper.initColumns(*rs, 0, "");
     helper.initList(*rs, lvw);
@@ -251,8 +246,6 @@ TEST_F(ListHelpers, WidthsAreStoredAndRestoredByTheModuleRoutineFirstWidthsOnlyW
     EXPECT_EQ(widths(), (std::vector<int>{2200, 900, 1000}));
     EXPECT_EQ(stored("frmFirstListView1", "k3"), "(missing)");
 
-    // The list helper stores a negative width as 0 and restores 0 or an
-    // unreadable one as 1500.
     lvw.setColumnWidth(0, -1);
     helper.gSetLvwColumnWidth(lvw, "sec");
     EXPECT_EQ(stored("sec", "k1"), "0");

@@ -200,13 +200,10 @@ TEST_F(ScriptDriverTest, ANestedYesNoBoxIsAnsweredTheOpenerResumesWithTheAnswerA
     EXPECT_NE(err.str().find("line 3: unknown control 'cmdNone' in frmMsg"), std::string::npos) << err.str();
     EXPECT_EQ(out.str(), "open frmOpener\nopen frmMsg\nclose frmMsg\nclose frmOpener\n");
 
-    // Line breaks in messages are printed escaped.
     registry.addEntry("Warn", [] { msgBox("第一行\r\n第二行", MsgButtons::OK, MsgIcon::None, "提示"); });
     EXPECT_EQ(run("open Warn\nexpect message \"一行\\n第二\"\n"), 0) << out.str();
     EXPECT_EQ(out.str(), "message 提示|第一行\\n第二行\n");
 
-    // User actions fire the handlers their controls have; a dump prints a
-    // list as tab-separated lines, and an export is reported.
     const int acted = run(
         "open frmOpener\n"
         "dump lvwMx\n"

@@ -56,7 +56,6 @@ TEST_F(SpreadsheetExportTest, FilesAreNamedAfterTheExportAmountsAreNumbersDatesD
     rs->appendRow({Value(7), Value("SF0001"), money("12.5"), Value(22), Value(*DateTime::parse("2026-09-03 10:22:33")),
                    Value("800.00")});
     rs->appendRow({Value(8), Value("SF0002"), Value(), Value(), Value(*DateTime::parse("2026-09-04")), Value("合计")});
-    // Files are named after the export and never overwritten; an empty set writes none.
     auto empty = makeSet({"单据编号"}, {});
     EXPECT_EQ(ExporToExcel_rec("开票日期:  2026-09-01至2026-09-30", *empty), "");
     ASSERT_NE(ui.lastMessage(), nullptr);
@@ -69,8 +68,6 @@ TEST_F(SpreadsheetExportTest, FilesAreNamedAfterTheExportAmountsAreNumbersDatesD
     EXPECT_EQ(std::filesystem::path(a).filename().string(), "票据_九月.xlsx");
     EXPECT_EQ(std::filesystem::path(b).filename().string(), "票据_九月 (2).xlsx");
 
-    // Amounts are numbers shown 0.00, dates are dates, keys stay out, and
-    // the page fits the width under a filled header.
     rs->moveLast();
     const std::string path = exportSheet(SheetExport{"开票日期:  2026-09-01至2026-09-30 & more", "票据", 1}, *rs);
     ASSERT_FALSE(path.empty());
