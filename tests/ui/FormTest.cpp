@@ -199,8 +199,7 @@ TEST_F(FormTest, EachKindOfControlTakesTheClerksInputTextComboCheckBoxListTreeGr
     c.setText("全部");
     EXPECT_EQ(c.ListIndex(), 0);
     c.setText("别的");
-    EXPECT_EQ(c.ListIndex(), -1);
-    EXPECT_EQ(c.text(), "别的");
+    EXPECT_EQ(std::pair(c.ListIndex(), c.text()), std::pair(-1, std::string("别的")));
     // A check box clicks only when its value changes.
     CheckBox chk(form, "chk");
     int checks = 0;
@@ -208,8 +207,7 @@ TEST_F(FormTest, EachKindOfControlTakesTheClerksInputTextComboCheckBoxListTreeGr
     chk.setValue(1);
     chk.setValue(1);
     chk.userClick();
-    EXPECT_EQ(chk.value(), 0);
-    EXPECT_EQ(checks, 2);
+    EXPECT_EQ(std::pair(chk.value(), checks), std::pair(0, 2));
 
     // List keys are unique and sub-items may leave gaps (a click on an item
     // and what it selects: the script driver's `item` and ListHelpers' rows
@@ -260,8 +258,7 @@ TEST_F(FormTest, EachKindOfControlTakesTheClerksInputTextComboCheckBoxListTreeGr
                                          {Value("3"), Value("学生3")}});
     DataGrid d(form, "DataGrid1");
     d.setDataSource(rs);
-    EXPECT_EQ(d.columnCount(), 2);
-    EXPECT_EQ(d.rowCount(), 3);
+    EXPECT_EQ(std::pair(d.columnCount(), d.rowCount()), std::pair(2, 3));
     EXPECT_EQ(d.cellText(2, 1), "学生3");
     EXPECT_EQ(rs->field("学号").toText(), "1") << "reading cells leaves the record where it was";
     ASSERT_TRUE(d.userRowClick(1));

@@ -187,8 +187,7 @@ TEST_F(ListHelpers, SetsFillListsWholeOrStillBeingReadAndTheHelperObjectNumbersK
     ProgressBar bar(progress, "ProgressBar1");
     auto again = arrears();
     helper.initListKeyID(*again, lvw, "9", progress);
-    EXPECT_EQ(bar.max(), 3);
-    EXPECT_EQ(bar.value(), 4);
+    EXPECT_EQ(std::pair(bar.max(), bar.value()), std::pair(3L, 4L));
     EXPECT_EQ(lvw.selectedItem()->key(), "k9");
     EXPECT_TRUE(lvw.visible());
     progress.unload();
@@ -205,8 +204,7 @@ TEST_F(ListHelpers, SetsFillListsWholeOrStillBeingReadAndTheHelperObjectNumbersK
     EXPECT_EQ(owed, (std::vector<std::string>{"100.00", "0.34", "12.00", "112.34"}));
     EXPECT_EQ(helper.getLvwColumnValueFromIndx("xsid", 4), "240.00");
     EXPECT_NE(sumRow.cellForeColor(3), sumRow.cellForeColor(2)) << "the summed cells stand out";
-    EXPECT_EQ(lvw.column(4).alignment, Alignment::Right);
-    EXPECT_EQ(lvw.column(3).alignment, Alignment::Left);
+    EXPECT_EQ(std::pair(lvw.column(4).alignment, lvw.column(3).alignment), std::pair(Alignment::Right, Alignment::Left));
     // Cells are read and written by caption.
     EXPECT_THROW(helper.getLvwColumnValueSEL("姓名"), std::logic_error);
     lvw.setSelectedItem(&lvw.item(3));
