@@ -85,10 +85,7 @@ TEST_P(BooksReports, StudentsBalanceClassesEndOnTheirArrearsDaysAndMonthsAddUpAn
     ASSERT_LT(months.size(), byPeriod.size());
     const auto line = arrearsview::trend(cells);
     ASSERT_EQ(line.size(), months.size());
-    for (std::size_t i = 0; i < line.size(); ++i) {
-        EXPECT_EQ(line[i].first, months[i]);
-        EXPECT_EQ(line[i].second, byPeriod.at(months[i])) << months[i];
-    }
+    for (std::size_t i = 0; i < line.size(); ++i) EXPECT_EQ(line[i], std::pair(months[i], byPeriod.at(months[i])));
     const auto lastTwo = arrearsview::trend(cells, 2);
     ASSERT_EQ(lastTwo.size(), 2u);
     EXPECT_EQ(lastTwo.back().first, months.back());

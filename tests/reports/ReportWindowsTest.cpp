@@ -31,10 +31,8 @@ TEST_P(ReportWindows, NoticesPrintTheTickedStudentsAStudentBehindALineOpensHisRe
     ASSERT_GE(owing.size(), 2u);
     auto chosen = w->chosen();
     ASSERT_EQ(chosen.size(), owing.size());
-    for (std::size_t i = 0; i < owing.size(); ++i) {
-        EXPECT_EQ(chosen[i].studentNo, owing[i].studentNo);
-        EXPECT_EQ(chosen[i].total, owing[i].total) << owing[i].studentNo;
-    }
+    for (std::size_t i = 0; i < owing.size(); ++i)
+        EXPECT_EQ(std::pair(chosen[i].studentNo, chosen[i].total), std::pair(owing[i].studentNo, owing[i].total));
     EXPECT_NE(w->txtPreview.text().find("如有疑问请致电财务室"), std::string::npos);
 
     // The first owing student unticked, the line and the day changed: the
