@@ -1,16 +1,27 @@
 // Notices to parents on the demo school: the PDF of a class holds, as text
 // a reader can search, every owing student's name and total, three to a
 // page; chosen students each get theirs, and a number no student has is
-// refused. A report longer than a page prints every row, its captions atop
-// each page.
+// refused. The charts of arrears there: every bar is the table's figure for
+// its class and period, every point of the trend the table's month. A
+// report longer than a page prints every row, its captions atop each page.
+#include <QBarCategoryAxis>
+#include <QBarSeries>
+#include <QBarSet>
+#include <QChartView>
+#include <QDialog>
+#include <QLineSeries>
+#include <cmath>
+#include <map>
 #include <memory>
 #include <stdexcept>
 
 #include "data/FeeDatabase.h"
 #include "host/settings/HostSettings.h"
+#include "qt/ArrearsCharts.h"
 #include "qt/NoticePdf.h"
 #include "qt/QtReportPrinter.h"
 #include "qt/QtTestApp.h"
+#include "reports/ArrearsAnalysis.h"
 #include "reports/Notices.h"
 #include "support/DemoDatabase.h"
 #include "support/Query.h"
@@ -21,7 +32,7 @@ namespace {
 
 std::string pdfText(const std::string& path) { return commandOutput("pdftotext -layout '" + path + "' -"); }
 
-TEST(NoticePdf, EveryOwingStudentsTotalCanBeFoundInTheText) {
+TEST(NoticePdf, EveryOwingStudentsTotalIsInTheTextEveryChartBarIsTheTablesFigureAndLongReportsKeepTheirCaptions) {
     qtApp();
     TempDir dir;
     const DemoDatabase demo(dir, DemoOptions{120, 1, "2026-12-06"});
@@ -47,23 +58,48 @@ TEST(NoticePdf, EveryOwingStudentsTotalCanBeFoundInTheText) {
         EXPECT_NE(text.find(n.studentName), std::string::npos) << n.studentNo;
         EXPECT_NE(text.find("合计欠费：" + n.total.format00()), std::string::npos) << n.studentNo;
     }
-    EXPECT_NE(text.find("2026-12-20"), std::string::npos);
-    EXPECT_NE(text.find("如有疑问请致电财务室"), std::string::npos);
-    EXPECT_NE(text.find("阳光幼儿园"), std::string::npos);
+    for (const char* part : {"2026-12-20", "如有疑问请致电财务室", "阳光幼儿园"})
+        EXPECT_NE(text.find(part), std::string::npos) << part;
 
     const std::string owing = notices.front().studentNo;
     const std::string paidUp = scalar(*cn, "select min(xh) from kdw_xs where id not in(select xsid from qfhzb where"
                                            " fkrq is null)").toText();
     const auto chosen = notices::forStudents(*cn, {owing, paidUp}, "2026-12-20");
     ASSERT_EQ(chosen.size(), 2u);
-    EXPECT_EQ(chosen[0].total, notices.front().total);
-    EXPECT_TRUE(chosen[1].total.isZero());
+    EXPECT_EQ(std::pair(chosen[0].total, chosen[1].total), std::pair(notices.front().total, Currency()));
     EXPECT_THROW(notices::forStudents(*cn, {"no-such'one"}, "2026-12-20"), std::invalid_argument);
-}
 
-TEST(NoticePdf, AReportLongerThanAPagePrintsEveryRowUnderItsCaptions) {
-    qtApp();
-    TempDir dir;
+    std::map<std::pair<std::string, std::string>, Currency> table;  // class, period
+    std::map<std::string, Currency> months;
+    for (const arrearsview::Cell& c : arrearsview::cells(*cn)) {
+        table[{c.className, c.period}] += c.owed;
+        if (arrearsview::isMonth(c.period)) months[c.period] += c.owed;
+    }
+    std::unique_ptr<QDialog> charts(qt::makeArrearsCharts(nullptr, cn));
+    const auto* bars = charts->findChild<QChartView*>(QStringLiteral("chartByClass"));
+    const auto* trend = charts->findChild<QChartView*>(QStringLiteral("chartTrend"));
+    ASSERT_TRUE(bars && trend);
+    // A bar is drawn from the amount as a number: it must come within half a cent.
+    const auto same = [](double drawn, Currency owed) { return std::abs(drawn - owed.toDouble()) < 0.005; };
+
+    auto* series = qobject_cast<QBarSeries*>(bars->chart()->series().at(0));
+    const QStringList periods = qobject_cast<QBarCategoryAxis*>(bars->chart()->axes(Qt::Horizontal).at(0))->categories();
+    std::size_t drawn = 0;
+    for (QBarSet* set : series->barSets())
+        for (int i = 0; i < set->count(); ++i) {
+            const auto found = table.find({set->label().toStdString(), periods.at(i).toStdString()});
+            const Currency owed = found == table.end() ? Currency() : found->second;
+            EXPECT_TRUE(same(set->at(i), owed)) << set->label().toStdString() << ' ' << periods.at(i).toStdString();
+            drawn += found != table.end();
+        }
+    EXPECT_EQ(drawn, table.size());
+
+    auto* line = qobject_cast<QLineSeries*>(trend->chart()->series().at(0));
+    const QStringList points = qobject_cast<QBarCategoryAxis*>(trend->chart()->axes(Qt::Horizontal).at(0))->categories();
+    ASSERT_EQ(static_cast<std::size_t>(line->count()), months.size());
+    for (int i = 0; i < line->count(); ++i)
+        EXPECT_TRUE(same(line->at(i).y(), months.at(points.at(i).toStdString()))) << points.at(i).toStdString();
+
     PrintedDocument doc;
     doc.title = "长报表";
     PrintedSheet sheet;
@@ -77,17 +113,18 @@ TEST(NoticePdf, AReportLongerThanAPagePrintsEveryRowUnderItsCaptions) {
     sheet.emphasised.assign(sheet.rows.size(), false);
     sheet.notes.push_back("表尾说明");
     doc.sheets.push_back(sheet);
-    const std::string pdf = qt::QtReportPrinter(dir.file("printed"), false).print(doc);
-    ASSERT_FALSE(pdf.empty());
-    const std::string text = pdfText(pdf);
-    std::size_t pages = 1, captions = 0;
-    for (char c : text) pages += c == '\f';
-    if (text.back() == '\f') --pages;
-    for (std::size_t at = text.find("欠费金额"); at != std::string::npos; at = text.find("欠费金额", at + 1)) ++captions;
-    EXPECT_GE(pages, 3u);
-    EXPECT_EQ(captions, pages);
-    for (const auto& row : sheet.rows) EXPECT_NE(text.find(row[1]), std::string::npos) << row[1];
-    EXPECT_NE(text.find("表尾说明"), std::string::npos);
+    const std::string report = qt::QtReportPrinter(dir.file("printed"), false).print(doc);
+    ASSERT_FALSE(report.empty());
+    const std::string printed = pdfText(report);
+    std::size_t sheets = 1, captions = 0;
+    for (char c : printed) sheets += c == '\f';
+    if (printed.back() == '\f') --sheets;
+    for (std::size_t at = printed.find("欠费金额"); at != std::string::npos; at = printed.find("欠费金额", at + 1))
+        ++captions;
+    EXPECT_GE(sheets, 3u);
+    EXPECT_EQ(captions, sheets);
+    for (const auto& row : sheet.rows) EXPECT_NE(printed.find(row[1]), std::string::npos) << row[1];
+    EXPECT_NE(printed.find("表尾说明"), std::string::npos);
 }
 
 }  // namespace

@@ -33,7 +33,7 @@ protected:
 // The demo school's year runs from September to the open month, December.
 const char* const kMonths[] = {"2026-09", "2026-10", "2026-11", "2026-12"};
 
-TEST_P(BooksReports, EveryStudentBalancesEachMonthStartsWhereTheLastEndedAndEachClassEndsOnItsArrears) {
+TEST_P(BooksReports, StudentsBalanceClassesEndOnTheirArrearsDaysAndMonthsAddUpAndKeptTotalsFollowTheJournal) {
     std::map<std::string, Currency> endedAt;  // student number -> end of the month before
     Currency moved;
     for (const char* month : kMonths) {
@@ -85,42 +85,11 @@ TEST_P(BooksReports, EveryStudentBalancesEachMonthStartsWhereTheLastEndedAndEach
     ASSERT_LT(months.size(), byPeriod.size());
     const auto line = arrearsview::trend(cells);
     ASSERT_EQ(line.size(), months.size());
-    for (std::size_t i = 0; i < line.size(); ++i) {
-        EXPECT_EQ(line[i].first, months[i]);
-        EXPECT_EQ(line[i].second, byPeriod.at(months[i])) << months[i];
-    }
+    for (std::size_t i = 0; i < line.size(); ++i) EXPECT_EQ(line[i], std::pair(months[i], byPeriod.at(months[i])));
     const auto lastTwo = arrearsview::trend(cells, 2);
     ASSERT_EQ(lastTwo.size(), 2u);
     EXPECT_EQ(lastTwo.back().first, months.back());
-}
 
-TEST_P(BooksReports, ARowChangedByHandUnbalancesItsStudentAndFailsTheCheck) {
-    // A payment one yuan short on a row paid off in full in November.
-    const std::string row = scalar(*cn, "select min(qfkid) from qfhzb where sfjlid<>0 and fkrq>='2026-11-01' and"
-                                        " fkrq<'2026-12-01' and qfkid not in(select yqfkid from qfhzb)")
-                                .toText();
-    ASSERT_FALSE(row.empty());
-    const std::string xsid = scalar(*cn, "select xsid from qfhzb where qfkid=" + row).toText();
-    const std::string xh = scalar(*cn, "select xh from kdw_xs where id=" + xsid).toText();
-    cn->execute("update qfhzb set fkje=fkje-1 where qfkid=" + row);
-
-    const monthreport::Report r = monthreport::build(*cn, "2026-11", "2026-11");
-    EXPECT_EQ(r.unbalanced, 1);
-    for (const monthreport::Row& line : r.rows)
-        if (line.studentNo == xh) {
-            EXPECT_EQ(line.m.expectedEnd() - line.m.end, Currency::fromInt(1));
-        }
-    EXPECT_FALSE(r.rows.back().m.balances());
-    EXPECT_NE(monthreport::asText(r).find("不平"), std::string::npos);
-
-    const auto faults = checkBooksAt(locator);
-    bool named = false;
-    for (const BooksFault& f : faults)
-        named = named || (f.code == "arrears-ledger" && f.text.find("学生 id " + xsid + " ") != std::string::npos);
-    EXPECT_TRUE(named) << describe(faults);
-}
-
-TEST_P(BooksReports, OneDayOfOneOperatorIsHisDayAndTheMonthsAddUp) {
     // The days with voids and refunds among them, where the two could part.
     std::vector<std::string> days;
     for (RecordsetPtr rs = cn->execute("select djbh,czrq from INandOutML where djbh like 'QXSF%' or djbh like 'TF%'"
@@ -141,10 +110,9 @@ TEST_P(BooksReports, OneDayOfOneOperatorIsHisDayAndTheMonthsAddUp) {
                     summed.prepaid += l.prepaid;
                 }
             const std::string at = day + " operator " + clerk.operatorId + " account " + clerk.account;
-            EXPECT_EQ(summed.charged, clerk.charged) << at;
-            EXPECT_EQ(summed.voided, clerk.voided) << at;
-            EXPECT_EQ(summed.refunded, clerk.refunded) << at;
-            EXPECT_EQ(summed.prepaid, clerk.prepaidTaken) << at;
+            EXPECT_EQ((std::vector<Currency>{summed.charged, summed.voided, summed.refunded, summed.prepaid}),
+                      (std::vector<Currency>{clerk.charged, clerk.voided, clerk.refunded, clerk.prepaidTaken}))
+                << at;
             ++compared;
         }
     }
@@ -178,22 +146,44 @@ TEST_P(BooksReports, OneDayOfOneOperatorIsHisDayAndTheMonthsAddUp) {
     EXPECT_EQ(whole, summed(halves));
 
     // The whole year's items add up to its records.
-    const collection::Line year = collection::totalOf(collection::lines(*cn, "2026-09-01", "2027-01-01"));
+    const collection::Line items = collection::totalOf(collection::lines(*cn, "2026-09-01", "2027-01-01"));
     const auto recorded = [&](const char* prefix, const char* column) {
         return amount(std::string("select sum(") + column + ") from kdw_sfjl where djbh like '" + prefix + "%'");
     };
-    EXPECT_EQ(year.charged, recorded("SF", "je"));
-    EXPECT_EQ(year.voided, recorded("QXSF", "je"));
-    EXPECT_EQ(year.reduced, recorded("JM", "jmje"));
-    EXPECT_EQ(year.reductionsCancelled, recorded("QXJM", "jmje"));
-    EXPECT_LT(year.reductionsCancelled, Currency());
-}
+    EXPECT_EQ((std::vector<Currency>{items.charged, items.voided, items.reduced, items.reductionsCancelled}),
+              (std::vector<Currency>{recorded("SF", "je"), recorded("QXSF", "je"), recorded("JM", "jmje"),
+                                     recorded("QXJM", "jmje")}));
+    EXPECT_LT(items.reductionsCancelled, Currency());
 
-// The cash totals the engine keeps: the upgrade to them fills them, a
-// posting rolled back leaves them as they were, and a journal row moved to
-// another month or an item deleted moves them, as the books check finds
-// against the journal; a total damaged by hand fails it, named.
-TEST_P(BooksReports, TheKeptCashTotalsFollowTheJournalFromTheUpgradeOnAndADamagedOneFailsTheCheck) {
+    // A row changed by hand, a payment one yuan short on a row paid off in
+    // full in November, unbalances its student and fails the check.
+    const std::string row = scalar(*cn, "select min(qfkid) from qfhzb where sfjlid<>0 and fkrq>='2026-11-01' and"
+                                        " fkrq<'2026-12-01' and qfkid not in(select yqfkid from qfhzb)")
+                                .toText();
+    ASSERT_FALSE(row.empty());
+    const std::string xsid = scalar(*cn, "select xsid from qfhzb where qfkid=" + row).toText();
+    const std::string xh = scalar(*cn, "select xh from kdw_xs where id=" + xsid).toText();
+    cn->execute("update qfhzb set fkje=fkje-1 where qfkid=" + row);
+
+    const monthreport::Report r = monthreport::build(*cn, "2026-11", "2026-11");
+    EXPECT_EQ(r.unbalanced, 1);
+    for (const monthreport::Row& student : r.rows)
+        if (student.studentNo == xh) {
+            EXPECT_EQ(student.m.expectedEnd() - student.m.end, Currency::fromInt(1));
+        }
+    EXPECT_FALSE(r.rows.back().m.balances());
+    EXPECT_NE(monthreport::asText(r).find("不平"), std::string::npos);
+
+    const auto faults = checkBooksAt(locator);
+    bool named = false;
+    for (const BooksFault& f : faults)
+        named = named || (f.code == "arrears-ledger" && f.text.find("学生 id " + xsid + " ") != std::string::npos);
+    EXPECT_TRUE(named) << describe(faults);
+
+    // The cash totals the engine keeps: the upgrade to them fills them, a
+    // posting rolled back leaves them as they were, and a journal row moved
+    // to another month or an item deleted moves them, as the books check
+    // finds against the journal; a total damaged by hand fails it, named.
     const bool server = isPostgresLink(cn->connectionString());
     const auto totalsFaults = [&] {
         std::vector<std::string> out;
@@ -243,14 +233,14 @@ TEST_P(BooksReports, TheKeptCashTotalsFollowTheJournalFromTheUpgradeOnAndADamage
     cn->execute("update fo_cash_totals set je=je+1 where yf='2026-11' and " + keys[0]);
     cn->execute("delete from fo_cash_totals where yf='2026-11' and " + keys[1]);
     cn->execute("insert into fo_cash_totals(yf,userid,subid,prefix,sfxmid,je,ysk,n) values('2099-01',1,1,'SF',1,5,0,1)");
-    const std::vector<std::string> faults = totalsFaults();
-    ASSERT_EQ(faults.size(), 3u) << joined(faults);
-    for (const std::string& f : faults) {
+    const std::vector<std::string> damaged = totalsFaults();
+    ASSERT_EQ(damaged.size(), 3u) << joined(damaged);
+    for (const std::string& f : damaged) {
         EXPECT_NE(f.find("操作员"), std::string::npos) << f;
         EXPECT_NE(f.find("收费项目"), std::string::npos) << f;
         EXPECT_FALSE(looksEnglish(f)) << f;
     }
-    EXPECT_EQ(faults.back().find("收费汇总多出 2099-01 操作员 系统管理员（id 1）"), 0u) << faults.back();
+    EXPECT_EQ(damaged.back().find("收费汇总多出 2099-01 操作员 系统管理员（id 1）"), 0u) << damaged.back();
 }
 
 FO_INSTANTIATE_ENGINES(BooksReports);

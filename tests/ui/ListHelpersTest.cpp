@@ -8,7 +8,6 @@
 #include "ui/Form.h"
 #include "ui/controls/ListView.h"
 #include "ui/controls/ProgressBar.h"
-#include "ui/RecordsetBuilder.h"
 #include "ui/UiFixture.h"
 #include "ui/lists/clsLvw2012.h"
 #include "ui/lists/mdl1.h"
@@ -74,9 +73,10 @@ protected:
         for (int i = 1; i <= lvw.columnCountOf(); ++i) out.push_back(lvw.column(i).text);
         return out;
     }
-    // Three columns, as a window's list has them before widths are restored.
-    void threeColumns() {
-        for (const char* c : {"单据编号", "金额", "备注"}) lvw.addColumn(std::string("k") + c, c, 777);
+    std::vector<int> widths() {
+        std::vector<int> out;
+        for (int i = 1; i <= lvw.columnCountOf(); ++i) out.push_back(lvw.column(i).width);
+        return out;
     }
     std::string stored(const std::string& section, const std::string& key) {
         return store->getSetting("tavro", section, key, "(missing)");
@@ -86,8 +86,7 @@ protected:
     clsLvw2012 helper;
 };
 
-// The sum row's total, colour and alignment: the list still being read, below.
-TEST_F(ListHelpers, BuildsColumnsAfterTheIdKeysRowsByItAndAddsASumRowOnlyForASumCaptionEvenToAnEmptySet) {
+TEST_F(ListHelpers, SetsFillListsWholeOrStillBeingReadAndTheHelperObjectNumbersKeysSelectsAndSumsTheRows) {
     EXPECT_TRUE(setLvwHead(bills(), lvw, true, ""));
     ASSERT_EQ(lvw.columnCountOf(), 3);
     EXPECT_EQ(lvw.column(1).text + "|" + lvw.column(2).key, "单据编号|k金额");
@@ -99,11 +98,10 @@ TEST_F(ListHelpers, BuildsColumnsAfterTheIdKeysRowsByItAndAddsASumRowOnlyForASum
     EXPECT_EQ(lvw.columnCountOf(), 3);
     ASSERT_EQ(lvw.itemCount(), 1);
     EXPECT_EQ(lvw.item(1).text() + "|" + lvw.item(1).subItem(1), "合计|0.00");
-}
 
-// Clicks, keys and selection work on the rows read so far; what needs every
-// row reads the rest, which shows row for row what the whole set shows.
-TEST_F(ListHelpers, AListStillBeingReadShowsRowForRowWhatTheWholeSetShowsAndItsSumLast) {
+    // A list still being read: clicks, keys and selection work on the rows
+    // read so far; what needs every row reads the rest, which shows row for
+    // row what the whole set shows.
     ListView whole{form, "whole"};
     setLvwHead(makeSet({"id", "单据编号", "金额", "备注"}, receipts()), whole, true, "金额");
     std::vector<std::string> clicked;
@@ -152,9 +150,7 @@ TEST_F(ListHelpers, AListStillBeingReadShowsRowForRowWhatTheWholeSetShowsAndItsS
     setLvwHead(bills(), lvw, false, "金额");
     EXPECT_EQ(lvw.itemCount(), 4);
     EXPECT_EQ(lvw.selectedItem(), nullptr);
-}
 
-TEST_F(ListHelpers, ARowNumberColumnComesFirstUnlessTheFirstFieldKeysTheRowsAndHiddenCaptionsGetWidthZero) {
     auto rs = arrears();
     helper.initColumns(*rs, 0, "");
     EXPECT_EQ(captions(), (std::vector<std::string>{"序号", "id", "xsid", "姓名", "欠费金额"}));
@@ -162,10 +158,8 @@ TEST_F(ListHelpers, ARowNumberColumnComesFirstUnlessTheFirstFieldKeysTheRowsAndH
     EXPECT_TRUE(lvw.visible());
     helper.initList(*rs, lvw);
     ASSERT_EQ(lvw.itemCount(), 3);
-    EXPECT_EQ(lvw.item(2).key(), "k2");
-    EXPECT_EQ(lvw.item(2).text(), "2");
-    EXPECT_EQ(lvw.item(2).subItem(1), "8");
-    EXPECT_EQ(lvw.item(2).subItem(3), "");
+    EXPECT_EQ(lvw.item(2).key() + "|" + lvw.item(2).text() + "|" + lvw.item(2).subItem(1) + "|" + lvw.item(2).subItem(3),
+              "k2|2|8|");
     // A fill closes the set only when asked; a refill replaces the rows.
     helper.initData(lvw, *rs, true, false);
     EXPECT_EQ(rs->state(), Recordset::Open);
@@ -179,15 +173,12 @@ TEST_F(ListHelpers, ARowNumberColumnComesFirstUnlessTheFirstFieldKeysTheRowsAndH
     rs = arrears();
     helper.initColumns(*rs, 1, "xsid,欠费金额");
     EXPECT_EQ(captions(), (std::vector<std::string>{"xsid", "姓名", "欠费金额"}));
-    EXPECT_EQ((std::vector<int>{lvw.column(1).width, lvw.column(2).width, lvw.column(3).width}),
-              (std::vector<int>{0, 1500, 0}));
+    EXPECT_EQ(widths(), (std::vector<int>{0, 1500, 0}));
     helper.initList(*rs, lvw);
     EXPECT_EQ(lvw.item(1).key() + "|" + lvw.item(1).text() + "|" + lvw.item(1).subItem(1) + "|" + lvw.item(1).subItem(2),
               "k7|7|70|张三");
-}
 
-TEST_F(ListHelpers, KeyIdFillsSelectTheRowOfTheGivenIdAndCountProgress) {
-    auto rs = arrears();
+    rs = arrears();
     helper.initListKeyIDNoProgress(*rs, lvw, "8");
     ASSERT_NE(lvw.selectedItem(), nullptr);
     EXPECT_EQ(lvw.selectedItem()->key(), "k8");
@@ -196,44 +187,39 @@ TEST_F(ListHelpers, KeyIdFillsSelectTheRowOfTheGivenIdAndCountProgress) {
     ProgressBar bar(progress, "ProgressBar1");
     auto again = arrears();
     helper.initListKeyID(*again, lvw, "9", progress);
-    EXPECT_EQ(bar.max(), 3);
-    EXPECT_EQ(bar.value(), 4);
+    EXPECT_EQ(std::pair(bar.max(), bar.value()), std::pair(3L, 4L));
     EXPECT_EQ(lvw.selectedItem()->key(), "k9");
     EXPECT_TRUE(lvw.visible());
     progress.unload();
-}
 
-TEST_F(ListHelpers, SumRowTotalsTheListedColumnsWithTwoDecimalsAndCellsAreReachedByCaption) {
-    helper.blnFieldKey = true;
-    auto rs = arrears();
+    rs = arrears();
     helper.initColumns(*rs, 0, "");
     helper.initList(*rs, lvw);
     helper.addSumRow("欠费金额,xsid");
     ASSERT_EQ(lvw.itemCount(), 4);
-    const ListItem& sum = lvw.item(4);
-    EXPECT_EQ(sum.key() + "|" + sum.text(), "k0|合计");
+    const ListItem& sumRow = lvw.item(4);
+    EXPECT_EQ(sumRow.key() + "|" + sumRow.text(), "k0|合计");
     std::vector<std::string> owed;  // text is read as a number
     for (int r = 1; r <= 4; ++r) owed.push_back(helper.getLvwColumnValueFromIndx("欠费金额", r));
     EXPECT_EQ(owed, (std::vector<std::string>{"100.00", "0.34", "12.00", "112.34"}));
     EXPECT_EQ(helper.getLvwColumnValueFromIndx("xsid", 4), "240.00");
-    EXPECT_NE(sum.cellForeColor(3), sum.cellForeColor(2)) << "the summed cells stand out";
-    EXPECT_EQ(lvw.column(4).alignment, Alignment::Right);
-    EXPECT_EQ(lvw.column(3).alignment, Alignment::Left);
+    EXPECT_NE(sumRow.cellForeColor(3), sumRow.cellForeColor(2)) << "the summed cells stand out";
+    EXPECT_EQ(std::pair(lvw.column(4).alignment, lvw.column(3).alignment), std::pair(Alignment::Right, Alignment::Left));
     // Cells are read and written by caption.
     EXPECT_THROW(helper.getLvwColumnValueSEL("姓名"), std::logic_error);
     lvw.setSelectedItem(&lvw.item(3));
     EXPECT_EQ(helper.getLvwColumnValueSEL("姓名"), "王五");
     helper.SetLvwColumnValueFromIndx("id", 2, "首列");
     helper.SetLvwColumnValueFromIndx("姓名", 2, "李四");
-    EXPECT_EQ(lvw.item(2).text(), "首列");
-    EXPECT_EQ(lvw.item(2).subItem(2), "李四");
+    EXPECT_EQ(lvw.item(2).text() + "|" + lvw.item(2).subItem(2), "首列|李四");
     helper.SetLvwColumnColorFromIndx("姓名", 2, 0xFF0000);
     EXPECT_EQ(lvw.item(2).cellForeColor(2), 0xFF0000);
     EXPECT_THROW(helper.getLvwColumnValueFromIndx("没有", 1), std::logic_error);
 }
 
-TEST_F(ListHelpers, ModuleRoutineStoresNegativeAsAndRestoresZeroOrMissingAs1000AndSavesFirstWidthsOnlyWhereNoneWas) {
-    threeColumns();
+TEST_F(ListHelpers, WidthsAreStoredAndRestoredByTheModuleRoutineFirstWidthsOnlyWhereNoneWasAndByTheListHelper) {
+    // Three columns, as a window's list has them before widths are restored.
+    for (const char* c : {"单据编号", "金额", "备注"}) lvw.addColumn(std::string("k") + c, c, 777);
     store->saveSetting("tavro", "frmBILLMLListView1", "k3", "2500");
     getGridWidth("frmBILLML", lvw);
     EXPECT_EQ(lvw.column(1).width, 1000) << "never saved";
@@ -242,9 +228,9 @@ TEST_F(ListHelpers, ModuleRoutineStoresNegativeAsAndRestoresZeroOrMissingAs1000A
     lvw.setColumnWidth(1, -5);
     lvw.setColumnWidth(2, 0);
     setGridWidth("frmBILLML", lvw);
-    EXPECT_EQ(stored("frmBILLMLListView1", "k1"), "1800");
-    EXPECT_EQ(stored("frmBILLMLListView1", "k2"), "1000");
-    EXPECT_EQ(stored("frmBILLMLListView1", "k3"), "0");
+    EXPECT_EQ(stored("frmBILLMLListView1", "k1") + "|" + stored("frmBILLMLListView1", "k2") + "|" +
+                  stored("frmBILLMLListView1", "k3"),
+              "1800|1000|0") << "a negative width is stored as 1000";
     getGridWidth("frmBILLML", lvw);
     EXPECT_EQ(lvw.column(3).width, 1000) << "a column saved at 0 comes back at 1000";
 
@@ -254,23 +240,17 @@ TEST_F(ListHelpers, ModuleRoutineStoresNegativeAsAndRestoresZeroOrMissingAs1000A
         return caption == "单据编号" ? 2200 : caption == "金额" ? 1200 : 0;
     });
     getGridWidth("frmFirst", lvw);
-    EXPECT_EQ(lvw.column(1).width, 2200) << "a first width";
-    EXPECT_EQ(lvw.column(2).width, 900) << "the clerk's width stays";
-    EXPECT_EQ(lvw.column(3).width, 1000) << "no first width: restored as a missing one";
+    // A first width, the clerk's width, and no first width: restored as a missing one.
+    EXPECT_EQ(widths(), (std::vector<int>{2200, 900, 1000}));
     EXPECT_EQ(stored("frmFirstListView1", "k3"), "(missing)");
-}
 
-TEST_F(ListHelpers, ListHelperStoresNegativeAsZeroRestoresZeroOrUnreadableAs1500AndBoundListsSaveOnRelease) {
-    threeColumns();
     lvw.setColumnWidth(0, -1);
     helper.gSetLvwColumnWidth(lvw, "sec");
     EXPECT_EQ(stored("sec", "k1"), "0");
     store->saveSetting("tavro", "sec", "k2", "abc");
     store->saveSetting("tavro", "sec", "k3", "2222");
     helper.gGetLvwColumnWidth(lvw, "sec");
-    EXPECT_EQ(lvw.column(1).width, 1500);
-    EXPECT_EQ(lvw.column(2).width, 1500);
-    EXPECT_EQ(lvw.column(3).width, 2222);
+    EXPECT_EQ(widths(), (std::vector<int>{1500, 1500, 2222}));
 
     // A bound list's widths live under the window's and the list's name.
     {

@@ -166,7 +166,7 @@ protected:
 // The lines after a click that opens the yes/no box act on the box until it
 // closes; its 是 answers 1, closing it otherwise 0, and a question the
 // script answered beforehand gets that answer.
-TEST_F(ScriptDriverTest, ANestedYesNoBoxIsAnsweredAndTheOpenerResumesWithTheAnswer) {
+TEST_F(ScriptDriverTest, ANestedYesNoBoxIsAnsweredTheOpenerResumesWithTheAnswerAndActionsFireTheirHandlers) {
     const int status = run(
         "open ShowProbe\n"
         "click cmdAsk\n"
@@ -199,11 +199,18 @@ TEST_F(ScriptDriverTest, ANestedYesNoBoxIsAnsweredAndTheOpenerResumesWithTheAnsw
     EXPECT_EQ(run("open frmOpener\nclick cmdAsk\nclick cmdNone\n"), 2);
     EXPECT_NE(err.str().find("line 3: unknown control 'cmdNone' in frmMsg"), std::string::npos) << err.str();
     EXPECT_EQ(out.str(), "open frmOpener\nopen frmMsg\nclose frmMsg\nclose frmOpener\n");
-}
 
-TEST_F(ScriptDriverTest, UserActionsFireTheHandlersTheirControlsHave) {
-    const int status = run(
+    registry.addEntry("Warn", [] { msgBox("第一行\r\n第二行", MsgButtons::OK, MsgIcon::None, "提示"); });
+    EXPECT_EQ(run("open Warn\nexpect message \"一行\\n第二\"\n"), 0) << out.str();
+    EXPECT_EQ(out.str(), "message 提示|第一行\\n第二行\n");
+
+    const int acted = run(
         "open frmOpener\n"
+        "dump lvwMx\n"
+        "dump cmbType\n"
+        "set cmbType 全部\n"
+        "dump cmbType\n"
+        "click cmdExport\n"
         "type txtJe 1234567.891\n"
         "expect txtJe 123456.8\n"
         "set txtJe 5\n"
@@ -226,19 +233,14 @@ TEST_F(ScriptDriverTest, UserActionsFireTheHandlersTheirControlsHave) {
         "expect cell MSFlexGrid1 0 1 金额\n"
         "expect enabled cmdOff 0\n"
         "expect sql \"select 1+1\" 2\n");
-    EXPECT_EQ(status, 0) << err.str() << out.str();
-}
-
-TEST_F(ScriptDriverTest, DumpPrintsListsAsTabSeparatedLinesAndExportsAreReported) {
-    EXPECT_EQ(run("open frmOpener\ndump lvwMx\ndump cmbType\nset cmbType 全部\ndump cmbType\nclick cmdExport\n"), 0)
-        << err.str();
+    EXPECT_EQ(acted, 0) << err.str() << out.str();
     EXPECT_NE(out.str().find("key\t收费项目\t金额\nk8\t伙食费\t30.00\nk9\t保育费\t400.00\n"), std::string::npos) << out.str();
     EXPECT_NE(out.str().find("全部\t0\n收费单据\t42\n全部\t0\t*\n"), std::string::npos) << out.str();
     ASSERT_EQ(shown().exports().size(), 1u);
     EXPECT_NE(out.str().find("export " + shown().exports()[0] + "\n"), std::string::npos);
 }
 
-TEST_F(ScriptDriverTest, ScriptErrorsGiveStatusTwoAndFailedExpectationsOneWithTheLine) {
+TEST_F(ScriptDriverTest, ScriptErrorsGiveStatusTwoFailedExpectationsOneAndUnreachableStepsFailAtTheDesktop) {
     EXPECT_EQ(run("open frmOpener\n\nexpect lblAnswer something\nexpect count lvwMx 2\n"), 1);
     EXPECT_NE(out.str().find("FAIL line 3: expect lblAnswer: expected \"something\", saw \"\""), std::string::npos)
         << out.str();
@@ -256,13 +258,11 @@ TEST_F(ScriptDriverTest, ScriptErrorsGiveStatusTwoAndFailedExpectationsOneWithTh
     EXPECT_EQ(run("open frmOpener\nclick cmdVoid\nexpect lblAnswer yes\n"), 2);
     EXPECT_NE(out.str().find("message 警告|确定作废吗？"), std::string::npos) << "the question is still shown";
     EXPECT_NE(err.str().find("line 2:"), std::string::npos) << err.str();
-}
 
-// At the desktop a step on a control the clerk could not reach fails
-// naming it, where the headless run goes through; a control hidden with its
-// frame until a click shows the frame takes the next click, its widget in
-// the group the layout draws for the frame.
-TEST_F(ScriptDriverTest, WhatTheClerkCannotReachFailsTheStepAtTheDesktopNamingIt) {
+    // At the desktop a step on a control the clerk could not reach fails
+    // naming it, where the headless run goes through; a control hidden with
+    // its frame until a click shows the frame takes the next click, its
+    // widget in the group the layout draws for the frame.
 #ifdef FO_SCRIPTS_AT_DESKTOP
     EXPECT_EQ(run("open frmReach\nclick cmdFar\n"), 2);
     EXPECT_NE(err.str().find("line 2: 'cmdFar' lies outside what the window frmReach shows"), std::string::npos)
@@ -271,12 +271,6 @@ TEST_F(ScriptDriverTest, WhatTheClerkCannotReachFailsTheStepAtTheDesktopNamingIt
     EXPECT_EQ(run("open frmReach\nclick cmdFar\n"), 0) << err.str();
 #endif
     EXPECT_EQ(run("open frmReach\nclick cmdShow\nclick cmdPick\nexpect lblSeen picked\n"), 0) << out.str() << err.str();
-}
-
-TEST_F(ScriptDriverTest, LineBreaksInMessagesArePrintedEscaped) {
-    registry.addEntry("Warn", [] { msgBox("第一行\r\n第二行", MsgButtons::OK, MsgIcon::None, "提示"); });
-    EXPECT_EQ(run("open Warn\nexpect message \"一行\\n第二\"\n"), 0) << out.str();
-    EXPECT_EQ(out.str(), "message 提示|第一行\\n第二行\n");
 }
 
 }  // namespace

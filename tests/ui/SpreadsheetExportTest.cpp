@@ -9,7 +9,6 @@
 #include "support/XlsxSheet.h"
 #include "ui/Form.h"
 #include "ui/controls/ListView.h"
-#include "ui/RecordsetBuilder.h"
 #include "ui/UiFixture.h"
 #include "ui/lists/clsLvw2012.h"
 #include "ui/lists/mdl1.h"
@@ -40,27 +39,35 @@ protected:
         globals().host = saved_;
         UiTest::TearDown();
     }
-    // Typed as the engine gives them: an id key, text, amounts, a count and
-    // dates; and the amounts of a list built in memory, kept as their text.
-    RecordsetPtr bills() {
-        auto rs = std::make_shared<Recordset>();
-        rs->appendField("id", DataType::Integer);
-        rs->appendField("编号", DataType::VarChar, 50);
-        rs->appendField("金额", DataType::Currency);
-        rs->appendField("出勤", DataType::Integer);
-        rs->appendField("开票日期", DataType::Date);
-        rs->appendField("欠费", DataType::Currency);
-        rs->open();
-        rs->appendRow({Value(7), Value("SF0001"), money("12.5"), Value(22), Value(*DateTime::parse("2026-09-03 10:22:33")),
-                       Value("800.00")});
-        rs->appendRow({Value(8), Value("SF0002"), Value(), Value(), Value(*DateTime::parse("2026-09-04")), Value("合计")});
-        return rs;
-    }
     std::shared_ptr<HostSystem> saved_;
 };
 
-TEST_F(SpreadsheetExportTest, AmountsAreNumbersShown00DatesAreDatesKeysStayOutAndThePageFitsTheWidthUnderAFilledHeader) {
-    auto rs = bills();
+TEST_F(SpreadsheetExportTest, FilesAreNamedAfterTheExportAmountsAreNumbersDatesDatesAndThePageFitsTheWidth) {
+    // Typed as the engine gives them: an id key, text, amounts, a count and
+    // dates; and the amounts of a list built in memory, kept as their text.
+    auto rs = std::make_shared<Recordset>();
+    rs->appendField("id", DataType::Integer);
+    rs->appendField("编号", DataType::VarChar, 50);
+    rs->appendField("金额", DataType::Currency);
+    rs->appendField("出勤", DataType::Integer);
+    rs->appendField("开票日期", DataType::Date);
+    rs->appendField("欠费", DataType::Currency);
+    rs->open();
+    rs->appendRow({Value(7), Value("SF0001"), money("12.5"), Value(22), Value(*DateTime::parse("2026-09-03 10:22:33")),
+                   Value("800.00")});
+    rs->appendRow({Value(8), Value("SF0002"), Value(), Value(), Value(*DateTime::parse("2026-09-04")), Value("合计")});
+    auto empty = makeSet({"单据编号"}, {});
+    EXPECT_EQ(ExporToExcel_rec("开票日期:  2026-09-01至2026-09-30", *empty), "");
+    ASSERT_NE(ui.lastMessage(), nullptr);
+    EXPECT_EQ(ui.lastMessage()->text, "没有记录!");
+    EXPECT_TRUE(!std::filesystem::exists(ui.exportFolder()) || std::filesystem::is_empty(ui.exportFolder()));
+    const std::string a = ExporToExcel_rec("票据/九月", *rs);
+    const std::string b = ExporToExcel_rec("票据/九月", *rs);
+    EXPECT_EQ(ui.exports(), (std::vector<std::string>{a, b}));
+    EXPECT_EQ(std::filesystem::path(a).parent_path(), std::filesystem::path(ui.exportFolder()));
+    EXPECT_EQ(std::filesystem::path(a).filename().string(), "票据_九月.xlsx");
+    EXPECT_EQ(std::filesystem::path(b).filename().string(), "票据_九月 (2).xlsx");
+
     rs->moveLast();
     const std::string path = exportSheet(SheetExport{"开票日期:  2026-09-01至2026-09-30 & more", "票据", 1}, *rs);
     ASSERT_FALSE(path.empty());
@@ -119,24 +126,8 @@ TEST_F(SpreadsheetExportTest, AmountsAreNumbersShown00DatesAreDatesKeysStayOutAn
     EXPECT_EQ(cells, 24u);
     EXPECT_EQ(styled, cells);
     EXPECT_NE(styles.find("<left style=\"thin\">"), std::string::npos);
-}
 
-TEST_F(SpreadsheetExportTest, FilesAreNamedAfterTheExportAndNeverOverwrittenAndAnEmptySetWritesNone) {
-    auto empty = makeSet({"单据编号"}, {});
-    EXPECT_EQ(ExporToExcel_rec("开票日期:  2026-09-01至2026-09-30", *empty), "");
-    ASSERT_NE(ui.lastMessage(), nullptr);
-    EXPECT_EQ(ui.lastMessage()->text, "没有记录!");
-    EXPECT_TRUE(!std::filesystem::exists(ui.exportFolder()) || std::filesystem::is_empty(ui.exportFolder()));
-    auto rs = bills();
-    const std::string a = ExporToExcel_rec("票据/九月", *rs);
-    const std::string b = ExporToExcel_rec("票据/九月", *rs);
-    EXPECT_EQ(ui.exports(), (std::vector<std::string>{a, b}));
-    EXPECT_EQ(std::filesystem::path(a).parent_path(), std::filesystem::path(ui.exportFolder()));
-    EXPECT_EQ(std::filesystem::path(a).filename().string(), "票据_九月.xlsx");
-    EXPECT_EQ(std::filesystem::path(b).filename().string(), "票据_九月 (2).xlsx");
-}
-
-TEST_F(SpreadsheetExportTest, ListHelperExportsVisibleColumnsWithAmountsAndDatesTyped) {
+    // The list helper exports the visible columns, amounts and dates typed.
     Form form("frmJmBachList");
     ListView lvw(form, "lvw1");
     clsLvw2012 helper;
@@ -145,22 +136,22 @@ TEST_F(SpreadsheetExportTest, ListHelperExportsVisibleColumnsWithAmountsAndDates
     helper.strDateTo = "2026-09-30";
     helper.blnFieldKey = true;
     helper.setLvw(lvw);
-    auto rs = makeSet({"qfkid", "学号隐藏", "学号", "姓名", "欠费金额", "日期"},
-                      {{Value(1), Value("S001"), Value("2026001"), Value("张三"), money("30"), Value("2026-09-03")},
-                       {Value(2), Value("S002"), Value("2026002"), Value("李四"), money("12.5"), Value("")}});
-    helper.initColumns(*rs, 0, "学号隐藏");
-    helper.initList(*rs, lvw);
+    auto owed = makeSet({"qfkid", "学号隐藏", "学号", "姓名", "欠费金额", "日期"},
+                        {{Value(1), Value("S001"), Value("2026001"), Value("张三"), money("30"), Value("2026-09-03")},
+                         {Value(2), Value("S002"), Value("2026002"), Value("李四"), money("12.5"), Value("")}});
+    helper.initColumns(*owed, 0, "学号隐藏");
+    helper.initList(*owed, lvw);
     helper.addSumRow("欠费金额");
-    const std::string path = helper.toExcel();
-    ASSERT_FALSE(path.empty());
+    const std::string listed = helper.toExcel();
+    ASSERT_FALSE(listed.empty());
     EXPECT_FALSE(ui.waitCursorShown());
-    const XlsxSheet sheet(path);
-    EXPECT_EQ(sheet.header(), (std::vector<std::string>{"qfkid", "学号", "姓名", "欠费金额", "日期"}));
+    const XlsxSheet list(listed);
+    EXPECT_EQ(list.header(), (std::vector<std::string>{"qfkid", "学号", "姓名", "欠费金额", "日期"}));
     // A student number is a name, not a quantity; the sum row is a number too.
-    std::vector<std::string> cells;
-    for (const char* ref : {"B2", "D2", "D4", "E2"}) cells.push_back(shown(sheet, ref));
-    EXPECT_EQ(cells, (std::vector<std::string>{"s|2026001|General", "|30|0.00", "|42.5|0.00", "|46268|yyyy-mm-dd"}));
-    EXPECT_NE(sheet.elementText("oddHeader").find("应收明细表: 日期 2026-09-01-2026-09-30"), std::string::npos);
+    typed.clear();
+    for (const char* ref : {"B2", "D2", "D4", "E2"}) typed.push_back(shown(list, ref));
+    EXPECT_EQ(typed, (std::vector<std::string>{"s|2026001|General", "|30|0.00", "|42.5|0.00", "|46268|yyyy-mm-dd"}));
+    EXPECT_NE(list.elementText("oddHeader").find("应收明细表: 日期 2026-09-01-2026-09-30"), std::string::npos);
 }
 
 }  // namespace

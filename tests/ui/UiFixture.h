@@ -2,9 +2,12 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
+#include "db/Recordset.h"
+#include "db/values/Value.h"
 #include "host/api/ModuleGlobals.h"
 #include "host/api/SettingsStore.h"
 #include "support/TempDir.h"
@@ -27,6 +30,22 @@ public:
     }
     std::map<std::string, std::string> values;
 };
+
+// An in-memory result set with the given field names and rows, standing on
+// its first row.
+inline RecordsetPtr makeSet(std::vector<std::string> fields, std::vector<std::vector<Value>> rows) {
+    auto rs = std::make_shared<Recordset>();
+    for (auto& f : fields) rs->appendField(f);
+    rs->open();
+    for (auto& row : rows) {
+        rs->addNew();
+        for (std::size_t i = 0; i < row.size(); ++i) rs->field(i) = row[i];
+    }
+    if (!rows.empty()) rs->moveFirst();
+    return rs;
+}
+
+inline Value money(const char* text) { return Value(*Currency::parse(text)); }
 
 // Every UI test runs on a fresh headless binding, a fresh settings store and
 // an export folder of its own; windows left over are released afterwards.
