@@ -25,10 +25,6 @@ protected:
     }
 };
 
-// Amounts are taken as typed or refused, never rounded, and a list of
-// nothing posts nothing; the query's subtotals follow each student, the
-// grand total ends the list, and both lists export them; with every month
-// carried over, carried arrears post and one-off ones want an open month.
 TEST_P(BatchListTest, AmountsAsTypedSubtotalsAndTotalsBothExportsAndOneOffsWantAnOpenMonthInBothPaths) {
     auto w = query("20260109");
     auto eachRow = [&](const std::function<void(ListItem&)>& f) {
