@@ -46,9 +46,6 @@ protected:
     std::function<void(frmPlanPreview&)> whilePreviewed;
 };
 
-// The wizard names its refused students and, without them, posts row for
-// row what its preview showed; of coming charges, what another clerk reduced
-// while the preview was shown is not reduced again.
 TEST_P(BatchPreviewTest, TheWizardNamesItsRefusedStudentsAndWithoutThemPostsWhatItsPreviewShowedAndNoMore) {
     // 31 owes nothing for September; 7 is reduced beyond what he owes.
     auto w = stepTwo("7,19,31");

@@ -80,9 +80,6 @@ protected:
     ConnectionPtr cn_;
 };
 
-// A failed last write rolls back and what is no longer live is refused
-// before any write; the void itself books negated mirrors and gives back
-// prepayments, the transfer and the arrears.
 TEST_P(FeeCancellationTest, AFailedWriteRollsBackTheVoidBooksMirrorsAndWhatIsNoLongerLiveIsRefusedBeforeAnyWrite) {
     // Reopening the settled arrears is the last write: failing there, the
     // rollback leaves everything as it was.

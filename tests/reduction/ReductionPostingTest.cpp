@@ -56,9 +56,6 @@ TEST_P(ReductionPostingTest, FullAndPartialReductionsWriteTheRecordItemsSettleme
               (Rows{"1|600|0|0|" + b.xsid, "2|341|0|0|" + b.xsid}));
 }
 
-// Over by a cent, declined or posted, nothing is stored; a part of a cent
-// an older database left owing is offered as it is and cleared exactly; an
-// item reduced beyond its arrears counts only up to them.
 TEST_P(ReductionPostingTest, OverReductionsStoreNothingAndAPartOfACentLeftOwingIsOfferedAsItIsAndClearedExactly) {
     const std::vector<Owing> students = owing();
     ASSERT_GE(students.size(), 2u);
@@ -113,7 +110,8 @@ TEST_P(ReductionPostingTest, OverReductionsStoreNothingAndAPartOfACentLeftOwingI
     const auto faults = checkBooks(*cn);
     EXPECT_TRUE(faults.empty()) << faults.front().code << " " << faults.front().text;
 
-    // As when one item is reduced in two months of one posting.
+    // Reduced beyond its arrears, as when one item is reduced in two months
+    // of one posting, an item counts only up to them.
     const Owing& b = students[1];
     ConnectionPtr tr = host->pgettrcn();
     tr->beginTrans();
