@@ -28,7 +28,7 @@ protected:
     }
 };
 
-TEST_P(ReductionWindowTest, LookupsValidationArrearsListGridAndEditingRules) {
+TEST_P(ReductionWindowTest, LookupsValidationArrearsListGridEditingRulesAndWhatAPostingReadsAgain) {
     globals().settings->set("chkMrcqts", Value("1"));
     auto w = formInstance<frmjmjlNew>();
     w->load();
@@ -140,12 +140,52 @@ TEST_P(ReductionWindowTest, LookupsValidationArrearsListGridAndEditingRules) {
     host->setMonthLocked("202612", false);
     w->LvwQFLIST.userItemClick("k" + line);
     EXPECT_TRUE(w->cmd_ok.enabled());
+
+    // An item from a stored line settles that line's row, whatever the period
+    // columns say; a window filled before another clerk posted is refused.
+    const auto students = owing();
+    ASSERT_GE(students.size(), 2u);
+    // An item whose grid row names another period than its stored row's
+    // would settle nothing there: refused, nothing written.
+    {
+        auto w = enter(students[1].xh, students[1].qfkid, {{"1", "40"}}, "别的所属期");
+        w->MSFlexGrid1.setTextMatrix(rowOf(*w, "1"), frmjmjlNew::ColQfyf, "202610");
+        const BooksSnapshot before(*cn);
+        w->cmd_ok.userClick();
+        EXPECT_EQ(lastMessage().text, kFailed + "该欠费已被其他操作处理，请刷新。\r\n收费项目：保育费，所属期：202610");
+        EXPECT_EQ(BooksSnapshot(*cn), before);
+        EXPECT_EQ(one("select fkrq is null from qfhzb where qfkid=" + students[1].qfkid), "1");
+    }
+    for (const auto& [student, first, second] :
+         {std::tuple{students[0], "640", "640"}, std::tuple{students[1], "40", "41"}}) {
+        // The host does not fill in the period columns: the grid still knows
+        // the row each item came from, and the reduction settles it.
+        globals().settings->set("chkAutoInputTerm", Value("0"));
+        auto mine = enter(student.xh, student.qfkid, {{"1", first}}, "先到");
+        globals().settings->set("chkAutoInputTerm", Value("1"));
+        auto other = enter(student.xh, student.qfkid, {{"1", second}}, "后到", true);
+        mine->cmd_ok.userClick();
+        ASSERT_EQ(lastMessage().text.rfind("操作成功！", 0), 0u) << lastMessage().text;
+        const BooksSnapshot after(*cn);
+
+        other->cmd_ok.userClick();
+        EXPECT_EQ(lastMessage().text, kFailed + "该欠费已被其他操作处理，请刷新。\r\n收费项目：保育费，所属期：202609");
+        EXPECT_EQ(BooksSnapshot(*cn), after);
+        EXPECT_EQ(other->lblSumProject.caption() + "|" + other->txtJmyy.text(), std::string(second) + ".00|后到");
+        EXPECT_EQ(one("select sum(jmje) from qfmxb where sfxmid=1 and qfkid=" + student.qfkid), first);
+    }
+    // (The open month's line, which has no stored row, alike: ConcurrencyTest's clerks.)
 }
 
 // Whatever the settings, the open month's grid offers what the posting
 // takes: an item of a term, year or one-off period already paid or settled
 // shows 0 and the record that did it, and a plain 确定 posts what is left.
-TEST_P(ReductionWindowTest, OpenMonthGridOffersOnlyWhatIsLeftAndNamesWhatSettledTheRest) {
+// A year's or a term's line stands for the last carried-over month in it:
+// the grid holds the stored arrears of that month, its term and its year,
+// each item under its own line's period, and a reduction typed there settles
+// that line. A term whose dates are not set holds no month: its line is taken
+// as the open month's, on every engine.
+TEST_P(ReductionWindowTest, TheOpenMonthsGridOffersWhatIsLeftAYearsOrATermsLineItsLastCarriedMonthsArrears) {
     globals().settings->set("chkYsjyj", Value("0"));
     const Rows students = rows("select x.xh from kdw_xs as x where x.del=0 and x.intTx=0 and"
                                " (select count(*) from qfhzb as h where h.xsid=x.id and h.fkrq is not null"
@@ -172,48 +212,7 @@ TEST_P(ReductionWindowTest, OpenMonthGridOffersOnlyWhatIsLeftAndNamesWhatSettled
         EXPECT_EQ(lastMessage().text.rfind("操作成功！", 0), 0u) << lastMessage().text;
     }
     EXPECT_GT(posted, 0);
-}
 
-// A find whose work tables cannot be written (a file the program may not
-// write, a full disk; the lock held past the wait alike) tells the clerk why;
-// no error leaves the window, and the next find works. The dialect of SQL
-// Server keeps its work tables in the engine's memory, which still writes on
-// a full disk.
-TEST_P(ReductionWindowTest, AFindThatCannotWriteItsWorkTablesSaysWhyAndTheNextOneWorks) {
-    const std::string xh = one("select min(xh) from kdw_xs where del=0 and intTx=0 and id in(select xsid from qfhzb"
-                               " where fkrq is null)");
-    {
-        ReadOnlyFile readOnly(dbPath);
-        ASSERT_TRUE(readOnly.holds());
-        auto other = windowFor(xh, true);
-        EXPECT_EQ(lastMessage().text, std::string("查找学生失败。\r\n") + dbtext::ReadOnly);
-        EXPECT_EQ(other->txtXh.text(), "");
-    }
-    auto w = formInstance<frmjmjlNew>();
-    w->load();
-    const std::size_t shown = ui.messages().size();
-    {
-        FullDisk full;
-        w->txtFind.userSetText(xh);
-        w->userKey(w->txtFind, key::Enter);
-    }
-    if (!sqlServer()) {
-        ASSERT_GT(ui.messages().size(), shown);
-        EXPECT_EQ(lastMessage().text, std::string("查找学生失败。\r\n") + dbtext::DiskFull);
-        EXPECT_EQ(w->txtXh.text(), "");
-    }
-    w->txtFind.userSetText(xh);
-    w->userKey(w->txtFind, key::Enter);
-    EXPECT_EQ(w->txtXh.text(), xh);
-    EXPECT_GT(w->LvwQFLIST.itemCount(), 0);
-}
-
-// A year's or a term's line stands for the last carried-over month in it:
-// the grid holds the stored arrears of that month, its term and its year,
-// each item under its own line's period, and a reduction typed there settles
-// that line. A term whose dates are not set holds no month: its line is taken
-// as the open month's, on every engine.
-TEST_P(ReductionWindowTest, AYearsOrATermsLineShowsItsLastCarriedMonthsArrearsAndATermWithoutDatesTheOpenMonth) {
     // Student 9 owes 书本费 of the autumn term and 保险费 of the year.
     const std::string term = one("select qfkid from qfhzb where fkrq is null and qfyf='2026上' and xsid=9");
     const std::string year = one("select qfkid from qfhzb where fkrq is null and qfyf='2026年' and xsid=9");
@@ -252,41 +251,38 @@ TEST_P(ReductionWindowTest, AYearsOrATermsLineShowsItsLastCarriedMonthsArrearsAn
     EXPECT_GT(w->MSFlexGrid1.rows(), 1);
 }
 
-// An item from a stored line settles that line's row, whatever the period
-// columns say; a window filled before another clerk posted is refused.
-TEST_P(ReductionWindowTest, AWindowFilledBeforeAnotherPostedOrNamingAnotherPeriodIsRefusedAndKeepsItsContents) {
-    const auto students = owing();
-    ASSERT_GE(students.size(), 2u);
-    // An item whose grid row names another period than its stored row's
-    // would settle nothing there: refused, nothing written.
+// A find whose work tables cannot be written (a file the program may not
+// write, a full disk; the lock held past the wait alike) tells the clerk why;
+// no error leaves the window, and the next find works. The dialect of SQL
+// Server keeps its work tables in the engine's memory, which still writes on
+// a full disk.
+TEST_P(ReductionWindowTest, AFindThatCannotWriteItsWorkTablesSaysWhyAndTheNextOneWorks) {
+    const std::string xh = one("select min(xh) from kdw_xs where del=0 and intTx=0 and id in(select xsid from qfhzb"
+                               " where fkrq is null)");
     {
-        auto w = enter(students[1].xh, students[1].qfkid, {{"1", "40"}}, "别的所属期");
-        w->MSFlexGrid1.setTextMatrix(rowOf(*w, "1"), frmjmjlNew::ColQfyf, "202610");
-        const BooksSnapshot before(*cn);
-        w->cmd_ok.userClick();
-        EXPECT_EQ(lastMessage().text, kFailed + "该欠费已被其他操作处理，请刷新。\r\n收费项目：保育费，所属期：202610");
-        EXPECT_EQ(BooksSnapshot(*cn), before);
-        EXPECT_EQ(one("select fkrq is null from qfhzb where qfkid=" + students[1].qfkid), "1");
+        ReadOnlyFile readOnly(dbPath);
+        ASSERT_TRUE(readOnly.holds());
+        auto other = windowFor(xh, true);
+        EXPECT_EQ(lastMessage().text, std::string("查找学生失败。\r\n") + dbtext::ReadOnly);
+        EXPECT_EQ(other->txtXh.text(), "");
     }
-    for (const auto& [student, first, second] :
-         {std::tuple{students[0], "640", "640"}, std::tuple{students[1], "40", "41"}}) {
-        // The host does not fill in the period columns: the grid still knows
-        // the row each item came from, and the reduction settles it.
-        globals().settings->set("chkAutoInputTerm", Value("0"));
-        auto mine = enter(student.xh, student.qfkid, {{"1", first}}, "先到");
-        globals().settings->set("chkAutoInputTerm", Value("1"));
-        auto other = enter(student.xh, student.qfkid, {{"1", second}}, "后到", true);
-        mine->cmd_ok.userClick();
-        ASSERT_EQ(lastMessage().text.rfind("操作成功！", 0), 0u) << lastMessage().text;
-        const BooksSnapshot after(*cn);
-
-        other->cmd_ok.userClick();
-        EXPECT_EQ(lastMessage().text, kFailed + "该欠费已被其他操作处理，请刷新。\r\n收费项目：保育费，所属期：202609");
-        EXPECT_EQ(BooksSnapshot(*cn), after);
-        EXPECT_EQ(other->lblSumProject.caption() + "|" + other->txtJmyy.text(), std::string(second) + ".00|后到");
-        EXPECT_EQ(one("select sum(jmje) from qfmxb where sfxmid=1 and qfkid=" + student.qfkid), first);
+    auto w = formInstance<frmjmjlNew>();
+    w->load();
+    const std::size_t shown = ui.messages().size();
+    {
+        FullDisk full;
+        w->txtFind.userSetText(xh);
+        w->userKey(w->txtFind, key::Enter);
     }
-    // (The open month's line, which has no stored row, alike: ConcurrencyTest's clerks.)
+    if (!sqlServer()) {
+        ASSERT_GT(ui.messages().size(), shown);
+        EXPECT_EQ(lastMessage().text, std::string("查找学生失败。\r\n") + dbtext::DiskFull);
+        EXPECT_EQ(w->txtXh.text(), "");
+    }
+    w->txtFind.userSetText(xh);
+    w->userKey(w->txtFind, key::Enter);
+    EXPECT_EQ(w->txtXh.text(), xh);
+    EXPECT_GT(w->LvwQFLIST.itemCount(), 0);
 }
 
 TEST_P(ReductionWindowTest, AnItemOfThePeriodIsReducedOnlyWhileThePeriodStillOwesIt) {
