@@ -390,7 +390,7 @@ TEST_P(BatchPreviewTest, EachStudentIsHeldToWhatHeOwesInOnePostingThatCannotStar
     EXPECT_EQ(one("select count(*),sum(jmje),min(sfrq) from kdw_sfjl where jmyy='一月'"), "1|640|2027-01-01");
 }
 
-TEST_P(BatchPreviewTest, StepTwoShowsWhatTheStudentsOweAndASecondReductionOfAPeriodIsAskedFirst) {
+TEST_P(BatchPreviewTest, StepTwoShowsWhatIsOwedAsksBeforeASecondReductionAndStopsARowAboveItsReceivableBeforeAnyWrite) {
     // The receivable is what the most owing ticked student still owes of
     // the period, not the fee type's standard 800.
     EXPECT_EQ(stepTwo("31")->MSFlexGrid1.textMatrix(1, frmBachJM_next::ColYs), "0.00");
@@ -442,10 +442,8 @@ TEST_P(BatchPreviewTest, StepTwoShowsWhatTheStudentsOweAndASecondReductionOfAPer
               std::string::npos)
         << asked[0];
     EXPECT_EQ(one("select count(*),sum(jmje) from kdw_sfjl where jmyy='两次'"), "2|200");
-}
 
-TEST_P(BatchPreviewTest, ARowAboveItsReceivableOrAPastedBadAmountStopsTheBatchBeforeAnyWrite) {
-    auto w = stepTwo();
+    w = stepTwo();
     const BooksSnapshot before(*cn);
     type(*w, 1, "800.01");
     w->txtJMYY.userSetText("超额");
