@@ -44,11 +44,6 @@ protected:
         w->CMDfind.userClick();
         return w;
     }
-    // Every month of the calendar carried over: no month is open.
-    void carryEveryMonthOver() {
-        cn->execute("insert into hisxsinfo(xsid,jzyf) select 0,yf from ajzrq"
-                    " where yf not in(select jzyf from hisxsinfo where xsid=0)");
-    }
     // The list's row of fee item `item` whose key begins with `keyPrefix`
     // ("k7_202609_": student 7, September); null when there is none.
     static ListItem* row(frmJmBachList& w, const std::string& keyPrefix, const std::string& item) {

@@ -303,7 +303,7 @@ protected:
     clsYF yf_;
 };
 
-TEST_P(clsYFTest, ResolvingFillsOnlyTheFieldsOfItsKindAndReportsPeriodsNotSetUp) {
+TEST_P(clsYFTest, ResolvingFillsOnlyTheFieldsOfItsKindReportsPeriodsNotSetUpAndListsEveryTagInOrder) {
     yf_.initdateYF("202403");
     EXPECT_EQ(nine(), (Texts{"202403", "", "", "2024-03-01", "2024-03-31", "", "", "", ""}));
     yf_.initDateTerm("2024上");
@@ -330,9 +330,8 @@ TEST_P(clsYFTest, ResolvingFillsOnlyTheFieldsOfItsKindAndReportsPeriodsNotSetUp)
     EXPECT_EQ((Texts{shown[1].text, shown[2].text, shown[3].text}),
               (Texts{"学期[2023下]设置错误！", "年份[2023]设置错误！", "年份[2099]设置错误！"}));
     for (std::size_t i = 1; i < 4; ++i) EXPECT_TRUE(shown[i].icon == MsgIcon::None && shown[i].title.empty());
-}
 
-TEST_P(clsYFTest, ListsReplaceTheComboEntriesWithEveryTagInOrder) {
+    // Lists replace the combo's entries with every tag in order.
     EXPECT_THROW(yf_.initCombYfList(), std::logic_error);
     Form form("frmPeriods");
     ComboBox combo(form, "cmbYF");

@@ -41,7 +41,8 @@ TEST(BillHeaderObjects, SettingGRunMakesItTheModulesHostBeforeReadingTheLinkStri
     EXPECT_EQ(globals().transLinkString, "Provider=SQLite;Data Source=/srv/trans.db");
 }
 
-TEST(SqlNumberLiteral, PlainDecimalsInCanonicalFormAndEverythingElseRefused) {
+// Plain decimals in canonical form, field values by kind; everything else refused.
+TEST(NumberLiterals, OfTextAndOfFieldValues) {
     const std::pair<const char*, const char*> accepted[] = {
         {"  12.50\t", "12.50"}, {"+5", "5"}, {"-.5", "-0.5"}, {"12.", "12"},
         // Ids beyond the range of a currency amount pass through unchanged.
@@ -52,9 +53,7 @@ TEST(SqlNumberLiteral, PlainDecimalsInCanonicalFormAndEverythingElseRefused) {
     // Empty text is zero only where the caller allows it.
     EXPECT_EQ(sqlNumberLiteral("   ", true), "0");
     EXPECT_EQ(sqlNumberLiteral(" ", false), std::nullopt);
-}
 
-TEST(ValueNumberLiteral, FieldValuesByKind) {
     EXPECT_EQ(valueNumberLiteral(Value(), true), "0");
     EXPECT_EQ(valueNumberLiteral(Value(), false), std::nullopt);
     EXPECT_EQ(valueNumberLiteral(Value(Currency::fromRaw(125000)), false), "12.5");
@@ -221,8 +220,7 @@ TEST_P(InsertPjML, StoresTextsAsTypedAndAFailureLeavesTheCallersTransactionToRol
     // No item rows at all: nothing is stored, not even the header.
     Recordset none = itemRows({});
     EXPECT_FALSE(head_.insertPjML(*cn_, none, bill_));
-    EXPECT_EQ(messages_.last().text, "收据[SF'01]没有收费项目，不能保存。");
-    EXPECT_EQ(messages_.last().title, "警告");
+    EXPECT_EQ(messages_.last().text + "|" + messages_.last().title, "收据[SF'01]没有收费项目，不能保存。|警告");
     EXPECT_EQ(count("PjML") + count("PjMLmx"), 0);
 }
 

@@ -12,7 +12,6 @@
 #include "reduction/JmjlStatements.h"
 #include "reduction/frmjmjlML.h"
 #include "reduction/ReductionFixture.h"
-#include "support/BooksDiff.h"
 #include "support/FailingWrites.h"
 #include "ui/frmPlanPreview.h"
 
@@ -57,8 +56,10 @@ TEST_P(ReductionPostingTest, FullAndPartialReductionsWriteTheRecordItemsSettleme
               (Rows{"1|600|0|0|" + b.xsid, "2|341|0|0|" + b.xsid}));
 }
 
-TEST_P(ReductionPostingTest, OverReductionByOneCentOrDeclinedConfirmationStoresNothing) {
-    const Owing a = owing().at(0);
+TEST_P(ReductionPostingTest, OverReductionsStoreNothingAndAPartOfACentLeftOwingIsOfferedAsItIsAndClearedExactly) {
+    const std::vector<Owing> students = owing();
+    ASSERT_GE(students.size(), 2u);
+    const Owing& a = students[0];
     const BooksSnapshot before(*cn);
 
     auto w = enter(a.xh, a.qfkid, {{"1", "640.01"}}, "多减一分");
@@ -78,28 +79,25 @@ TEST_P(ReductionPostingTest, OverReductionByOneCentOrDeclinedConfirmationStoresN
     // The window keeps what was entered, so the clerk can correct it.
     EXPECT_EQ(w->lblSumProject.caption() + "|" + w->txtJmyy.text(), "640.01|多减一分");
     EXPECT_FALSE(ui.waitCursorShown());
-}
 
-TEST_P(ReductionPostingTest, APartOfACentAnOlderDatabaseLeftOwingIsOfferedAsItIsAndClearedExactly) {
     // The row owes 0.005 of 保育费 and nothing else, as older books hold it.
-    const Owing a = owing().at(0);
     cn->execute("delete from qfmxb where sfxmid<>1 and qfkid=" + a.qfkid);
     cn->execute("update qfmxb set qfje=0.005 where qfkid=" + a.qfkid);
     cn->execute("update qfhzb set qfje=0.005 where qfkid=" + a.qfkid);
-    auto w = enter(a.xh, a.qfkid, {}, "清零");
+    w = enter(a.xh, a.qfkid, {}, "清零");
     EXPECT_EQ(w->LvwQFLIST.findItem("k" + a.qfkid)->subItem(2), "0.005");
     const int r = rowOf(*w, "1");
     EXPECT_EQ(w->MSFlexGrid1.textMatrix(r, frmjmjlNew::ColJm) + "|" + w->lblSumProject.caption(), "0.005|0.005");
     // Only that rest is taken with a third decimal; an amount pasted past
     // the key filter below zero or with a third decimal is refused naming its item.
-    const BooksSnapshot before(*cn);
+    const BooksSnapshot older(*cn);
     for (const char* pasted : {"0.004", "-5", "-0.01", "12.345"}) {
         typeReduction(*w, r, pasted);
         w->cmd_ok.userClick();
         EXPECT_EQ(lastMessage().title + "|" + lastMessage().text, std::string("警告|收费项目[保育费]的减免金额[") + pasted +
                                                                     "]不正确：减免金额不能小于零，最多两位小数。");
     }
-    EXPECT_EQ(BooksSnapshot(*cn), before);
+    EXPECT_EQ(BooksSnapshot(*cn), older);
     typeReduction(*w, r, "0.005");
     w->cmd_ok.userClick();
     EXPECT_EQ(lastMessage().text, "操作成功！\r\n\r\n学生:" + a.name + "\r\n减免金额：0.005");
@@ -111,17 +109,16 @@ TEST_P(ReductionPostingTest, APartOfACentAnOlderDatabaseLeftOwingIsOfferedAsItIs
     EXPECT_EQ(one("select count(*) from qfhzb where yqfkid=" + a.qfkid), "0");
     const auto faults = checkBooks(*cn);
     EXPECT_TRUE(faults.empty()) << faults.front().code << " " << faults.front().text;
-}
 
-TEST_P(ReductionPostingTest, AnItemReducedBeyondItsArrearsCountsOnlyUpToThem) {
-    // As when one item is reduced in two months of one posting.
-    const Owing a = owing().at(0);
+    // Reduced beyond its arrears, as when one item is reduced in two months
+    // of one posting, an item counts only up to them.
+    const Owing& b = students[1];
     ConnectionPtr tr = host->pgettrcn();
     tr->beginTrans();
-    formInstance<frmjmjlNew>()->toUpdateHis(a.xsid, "202609:1|700,202609:2|300", *tr, "77");
+    formInstance<frmjmjlNew>()->toUpdateHis(b.xsid, "202609:1|700,202609:2|300", *tr, "77");
     tr->commitTrans();
-    EXPECT_EQ(one("select jmje,jmjlid from qfhzb where qfkid=" + a.qfkid), "940|77");
-    EXPECT_EQ(one("select qfje from qfhzb where yqfkid=" + a.qfkid), "41");
+    EXPECT_EQ(one("select jmje,jmjlid from qfhzb where qfkid=" + b.qfkid), "940|77");
+    EXPECT_EQ(one("select qfje from qfhzb where yqfkid=" + b.qfkid), "41");
 }
 
 // Cancellations go in reverse order only, over every remainder row a
@@ -145,6 +142,8 @@ TEST_P(ReductionPostingTest, CancellationGoesInReverseOrderOnly) {
     auto list = formInstance<frmjmjlML>();
     list->load();
     ASSERT_NE(list->lvwML.findItem("k" + first), nullptr);
+    auto other = std::make_shared<frmjmjlML>();  // another workstation's, read now
+    other->load();
     const BooksSnapshot before(*cn);
     list->lvwML.userItemClick("k" + first);
     // The preview refuses, names the later reduction and opens it.
@@ -214,9 +213,34 @@ TEST_P(ReductionPostingTest, CancellationGoesInReverseOrderOnly) {
     list->initData(nullptr);
     for (const std::string& id : {first, second, mirror})
         EXPECT_EQ(list->lvwML.findItem("k" + id), nullptr) << id;
-}
 
-FO_INSTANTIATE_DIALECTS(ReductionPostingTest);
+    // The other window still lists the first; its preview says why it cannot
+    // go, and what is no live reduction is refused by name.
+    const BooksSnapshot after(*cn);
+    ASSERT_TRUE(other->lvwML.userItemClick("k" + first));
+    std::string refusal;
+    onModal = [&](Form& f) { refusal = dynamic_cast<frmPlanPreview&>(f).lblRefusal.caption(); };
+    other->cmdCancel.userClick();
+    EXPECT_EQ(refusal, "不能记账：减免记录[" + one("select djbh from kdw_sfjl where id=" + first) +
+                           "]已被取消，不能再次取消，请刷新。");
+    EXPECT_NE(other->lvwML.findItem("k" + first), nullptr);
+    EXPECT_FALSE(ui.waitCursorShown());
+    other->CancelMonthJM(mirror, ok);
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(lastMessage().text, "[" + one("select djbh from kdw_sfjl where id=" + mirror) +
+                                      "]是取消减免时记下的冲销记录，不能取消。");
+    const std::string charge = one("select min(id) from kdw_sfjl where left(djbh,2)='SF'");
+    other->CancelMonthJM(charge, ok);
+    EXPECT_EQ(lastMessage().text, "[" + one("select djbh from kdw_sfjl where id=" + charge) +
+                                      "]不是减免记录，不能在这里取消。");
+    other->CancelMonthJM("999999", ok);
+    EXPECT_EQ(lastMessage().text, "找不到该减免记录，可能已被删除，请刷新。");
+    EXPECT_FALSE(ok);
+    other->CancelMonthJM(first + " or 1=1", ok);  // never reaches a statement
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(BooksSnapshot(*cn), after);
+    EXPECT_EQ(one("select count(*) from kdw_sfjl where ysfjlid in(" + first + "," + mirror + "," + charge + ")"), "1");
+}
 
 // A reduction of what was already paid goes to the student's prepayment:
 // capped at what was paid less reduced and credited, taken back by its
@@ -262,27 +286,25 @@ TEST_P(ReductionPostingTest, ACreditOfAPaidItemGoesToThePrepaymentCappedAndCance
         }
         return std::string("posted");
     };
-    auto cancel = [&](const std::string& id) {
-        ConnectionPtr tr = host->pgettrcn();
-        tr->beginTrans();
-        plan::Draws draws([&](const std::string& c) { return host->pGetMaxId(c); },
-                          [&](const std::string& c) { return host->pGetBillNum(c); });
-        plan::Plan p = jmjl::cancellationPlan(*tr, *host, id, host->gusername(), draws);
-        if (!p.refused()) plan::execute(*tr, p);
-        tr->commitTrans();
-        return p.refused() ? p.refusals.front().code + ":" + p.refusals.front().laterId : std::string("cancelled");
-    };
-    auto voidCharge = [&](const std::string& id) {
+    // In a transaction of its own, the reduction's cancellation or the
+    // charge's void is planned and booked unless it is refused.
+    auto book = [&](const std::string& id, bool voidTheCharge) {
         ConnectionPtr tr = host->pgettrcn();
         tr->beginTrans();
         FeeCancellation fc(*tr, *host);
-        plan::Draws draws = fc.postingDraws();
+        plan::Draws draws = voidTheCharge ? fc.postingDraws()
+                                          : plan::Draws([&](const std::string& c) { return host->pGetMaxId(c); },
+                                                        [&](const std::string& c) { return host->pGetBillNum(c); });
         plan::Plan p(false);
-        fc.planInto(p, "", id, draws);
+        if (voidTheCharge) fc.planInto(p, "", id, draws);
+        else p = jmjl::cancellationPlan(*tr, *host, id, host->gusername(), draws);
         if (!p.refused()) plan::execute(*tr, p);
         tr->commitTrans();
-        return p.refused() ? p.refusals.front().code + ":" + p.refusals.front().laterId : std::string("voided");
+        return p.refused() ? p.refusals.front().code + ":" + p.refusals.front().laterId
+                           : std::string(voidTheCharge ? "voided" : "cancelled");
     };
+    auto cancel = [&](const std::string& id) { return book(id, false); };
+    auto voidCharge = [&](const std::string& id) { return book(id, true); };
 
     // A clerk who may reduce but not credit what was paid finds the option grey.
     actAs(2);
@@ -353,34 +375,25 @@ TEST_P(ReductionPostingTest, ACreditOfAPaidItemGoesToThePrepaymentCappedAndCance
     EXPECT_EQ(cap(partXsid), Currency());
 }
 
-class CancellationPreviewTest : public ReductionTest {
-protected:
-    // The records window with `id` chosen; its preview is kept in `shown`,
-    // then `whilePreviewed` runs and the preview is confirmed.
-    std::shared_ptr<frmjmjlML> records(const std::string& id) {
-        auto list = formInstance<frmjmjlML>();
-        list->load();
-        EXPECT_TRUE(list->lvwML.userItemClick("k" + id));
-        onModal = [this](Form& f) {
-            auto& preview = dynamic_cast<frmPlanPreview&>(f);
-            previewed = preview.shownPlan();
-            if (whilePreviewed) whilePreviewed();
-            preview.cmdOK.userClick();
-        };
-        return list;
-    }
-
-    plan::Plan previewed;
-    std::function<void()> whilePreviewed;
-};
-
-TEST_P(CancellationPreviewTest, ARecordChangedAfterThePreviewIsNamedOtherwiseTheBooksChangeRowForRowAsItShowed) {
+TEST_P(ReductionPostingTest, ARecordChangedAfterThePreviewIsNamedOtherwiseTheBooksChangeRowForRowAsItShowed) {
     const Owing b = owing().at(0);
     const std::string reduction = post(b.xh, b.qfkid, {{"1", "40"}, {"2", "1"}});
     const std::string remainder = one("select qfkid from qfhzb where yqfkid=" + b.qfkid);
     ASSERT_NE(remainder, "<no row>");
 
-    auto list = records(reduction);
+    // The records window with the reduction chosen; its preview is kept,
+    // then `whilePreviewed` runs and the preview is confirmed.
+    auto list = formInstance<frmjmjlML>();
+    list->load();
+    ASSERT_TRUE(list->lvwML.userItemClick("k" + reduction));
+    plan::Plan previewed;
+    std::function<void()> whilePreviewed;
+    onModal = [&](Form& f) {
+        auto& preview = dynamic_cast<frmPlanPreview&>(f);
+        previewed = preview.shownPlan();
+        if (whilePreviewed) whilePreviewed();
+        preview.cmdOK.userClick();
+    };
     BooksSnapshot meanwhile(*cn);
     // Another clerk writes a note on the record, which the mirror copies.
     whilePreviewed = [&] {
@@ -411,7 +424,7 @@ TEST_P(CancellationPreviewTest, ARecordChangedAfterThePreviewIsNamedOtherwiseThe
                                                 "delete qfmxb", "delete qfmxb"}));
 }
 
-FO_INSTANTIATE_DIALECTS(CancellationPreviewTest);
+FO_INSTANTIATE_DIALECTS(ReductionPostingTest);
 
 }  // namespace
 }  // namespace fo::test

@@ -3,26 +3,75 @@
 // its own transaction. (The reverse-order rule: ReductionPostingTest.)
 #include "db/DbError.h"
 #include "reduction/ReductionFixture.h"
-#include "reduction/frmjmjlML.h"
 #include "students/frmXSsel.h"
 #include "support/FullDisk.h"
 #include "support/ReadOnlyFile.h"
-#include "ui/frmPlanPreview.h"
 
 namespace fo::test {
 namespace {
 
-class ReductionWindowTest : public ReductionTest {};
+const std::string kFailed = "收费失败！原因如下:\r\n";
 
-TEST_P(ReductionWindowTest, ArrearsListGridAndEditingRules) {
+class ReductionWindowTest : public ReductionTest {
+protected:
+    std::string nothingOwed(const std::string& item, const std::string& period) {
+        return "收费项目[" + item + "]在所属期[" + period +
+               "]已没有欠费（已缴清、已减免或已被其他操作处理），不能再减免，请刷新。";
+    }
+    // Posts `amounts` on the current period's grid of the student, all other rows cleared.
+    void postCurrent(const std::string& xsid, const Amounts& amounts) {
+        auto w = windowFor(one("select xh from kdw_xs where id=" + xsid));
+        w->cmdReset.userClick();
+        for (const auto& [item, amount] : amounts) typeReduction(*w, rowOf(*w, item), amount);
+        w->txtJmyy.userSetText("本期");
+        w->cmd_ok.userClick();
+    }
+};
+
+TEST_P(ReductionWindowTest, LookupsValidationArrearsListGridEditingRulesAndWhatAPostingReadsAgain) {
     globals().settings->set("chkMrcqts", Value("1"));
+    auto w = formInstance<frmjmjlNew>();
+    w->load();
+    w->txtFind.userSetText("无此人'x");
+    w->userKey(w->txtFind, key::Enter);
+    EXPECT_EQ(lastMessage().text + "|" + lastMessage().title, "您输入的学号不存在！|警告！");
+
+    // Several matches go through the picker, which offers the same candidates.
+    const std::string surname = "郭";
+    const std::string matches = one("select count(*) from vxsxx where 姓名 like '%郭%' and del=0 and intTX=0");
+    ASSERT_GT(std::stoi(matches), 1);
+    int offered = 0;
+    onModal = [&](Form& f) {
+        auto& picker = dynamic_cast<frmXSsel&>(f);
+        offered = picker.DataGrid1.rowCount();
+        picker.DataGrid1.userRowClick(0);
+        picker.CmdSel.userClick();
+    };
+    w->txtFind.userSetText(surname);
+    w->userKey(w->txtFind, key::Enter);
+    EXPECT_EQ(std::to_string(offered), matches);
+    EXPECT_NE(w->Lbl_mc.caption().find(surname), std::string::npos);
+    EXPECT_FALSE(w->txtXh.text().empty());
+
+    // Validation, in order: no reason, then a zero total.
+    w->txtJmyy.userSetText("");
+    w->cmd_ok.userClick();
+    EXPECT_EQ(lastMessage().text, "请输入减免原因！");
+    EXPECT_EQ(w->activeControl(), &w->txtJmyy);
+    w->txtJmyy.userSetText("x");
+    w->cmdReset.userClick();
+    w->cmd_ok.userClick();
+    EXPECT_EQ(lastMessage().text, "本次减免无效。原因：减免合计为０");
+
     const std::string xsid = one("select min(xsid) from qfhzb where fkrq is null and qfyf='202609' and qfje=981");
-    auto w = windowFor(one("select xh from kdw_xs where id=" + xsid));
+    const std::size_t told = ui.messages().size();
+    w->txtFind.userSetText(one("select xh from kdw_xs where id=" + xsid));
+    w->userKey(w->txtFind, key::Enter);
     // Looked up again and again through the host's work table, he leaves no table behind.
     const std::size_t tables = tablesAndWorkTables().size();
     for (int i = 0; i < 3; ++i) w->userKey(w->txtFind, key::Enter);
     EXPECT_EQ(tablesAndWorkTables().size(), tables);
-    EXPECT_TRUE(ui.messages().empty());
+    EXPECT_EQ(ui.messages().size(), told);
     // Every open stored row is a line keyed by its qfkid; computed periods follow.
     const Rows stored = rows("select 'k'||qfkid from qfhzb where fkrq is null and qfje>0 and xsid=" + xsid);
     ASSERT_GE(w->LvwQFLIST.itemCount(), static_cast<int>(stored.size()));
@@ -73,11 +122,9 @@ TEST_P(ReductionWindowTest, ArrearsListGridAndEditingRules) {
     EXPECT_EQ(w->Txt_write.text(), w->MSFlexGrid1.textMatrix(2, frmjmjlNew::ColJm));
     // Clearing the column empties the editor too; typing there afterwards still counts.
     w->cmdReset.userClick();
-    EXPECT_EQ(w->MSFlexGrid1.textMatrix(perDay, frmjmjlNew::ColJm), "");
-    EXPECT_EQ(w->lblSumProject.caption(), "");
+    EXPECT_EQ(w->MSFlexGrid1.textMatrix(perDay, frmjmjlNew::ColJm) + "|" + w->lblSumProject.caption(), "|");
     w->Txt_write.userSetText("7");
-    EXPECT_EQ(w->MSFlexGrid1.textMatrix(2, frmjmjlNew::ColJm), "7");
-    EXPECT_EQ(w->lblSumProject.caption(), "7.00");
+    EXPECT_EQ(w->MSFlexGrid1.textMatrix(2, frmjmjlNew::ColJm) + "|" + w->lblSumProject.caption(), "7|7.00");
 
     // The header and hidden columns take no editor.
     w->Txt_write.setVisible(false);
@@ -93,12 +140,52 @@ TEST_P(ReductionWindowTest, ArrearsListGridAndEditingRules) {
     host->setMonthLocked("202612", false);
     w->LvwQFLIST.userItemClick("k" + line);
     EXPECT_TRUE(w->cmd_ok.enabled());
+
+    // An item from a stored line settles that line's row, whatever the period
+    // columns say; a window filled before another clerk posted is refused.
+    const auto students = owing();
+    ASSERT_GE(students.size(), 2u);
+    // An item whose grid row names another period than its stored row's
+    // would settle nothing there: refused, nothing written.
+    {
+        auto w = enter(students[1].xh, students[1].qfkid, {{"1", "40"}}, "别的所属期");
+        w->MSFlexGrid1.setTextMatrix(rowOf(*w, "1"), frmjmjlNew::ColQfyf, "202610");
+        const BooksSnapshot before(*cn);
+        w->cmd_ok.userClick();
+        EXPECT_EQ(lastMessage().text, kFailed + "该欠费已被其他操作处理，请刷新。\r\n收费项目：保育费，所属期：202610");
+        EXPECT_EQ(BooksSnapshot(*cn), before);
+        EXPECT_EQ(one("select fkrq is null from qfhzb where qfkid=" + students[1].qfkid), "1");
+    }
+    for (const auto& [student, first, second] :
+         {std::tuple{students[0], "640", "640"}, std::tuple{students[1], "40", "41"}}) {
+        // The host does not fill in the period columns: the grid still knows
+        // the row each item came from, and the reduction settles it.
+        globals().settings->set("chkAutoInputTerm", Value("0"));
+        auto mine = enter(student.xh, student.qfkid, {{"1", first}}, "先到");
+        globals().settings->set("chkAutoInputTerm", Value("1"));
+        auto other = enter(student.xh, student.qfkid, {{"1", second}}, "后到", true);
+        mine->cmd_ok.userClick();
+        ASSERT_EQ(lastMessage().text.rfind("操作成功！", 0), 0u) << lastMessage().text;
+        const BooksSnapshot after(*cn);
+
+        other->cmd_ok.userClick();
+        EXPECT_EQ(lastMessage().text, kFailed + "该欠费已被其他操作处理，请刷新。\r\n收费项目：保育费，所属期：202609");
+        EXPECT_EQ(BooksSnapshot(*cn), after);
+        EXPECT_EQ(other->lblSumProject.caption() + "|" + other->txtJmyy.text(), std::string(second) + ".00|后到");
+        EXPECT_EQ(one("select sum(jmje) from qfmxb where sfxmid=1 and qfkid=" + student.qfkid), first);
+    }
+    // (The open month's line, which has no stored row, alike: ConcurrencyTest's clerks.)
 }
 
 // Whatever the settings, the open month's grid offers what the posting
 // takes: an item of a term, year or one-off period already paid or settled
 // shows 0 and the record that did it, and a plain 确定 posts what is left.
-TEST_P(ReductionWindowTest, OpenMonthGridOffersOnlyWhatIsLeftAndNamesWhatSettledTheRest) {
+// A year's or a term's line stands for the last carried-over month in it:
+// the grid holds the stored arrears of that month, its term and its year,
+// each item under its own line's period, and a reduction typed there settles
+// that line. A term whose dates are not set holds no month: its line is taken
+// as the open month's, on every engine.
+TEST_P(ReductionWindowTest, TheOpenMonthsGridOffersWhatIsLeftAYearsOrATermsLineItsLastCarriedMonthsArrears) {
     globals().settings->set("chkYsjyj", Value("0"));
     const Rows students = rows("select x.xh from kdw_xs as x where x.del=0 and x.intTx=0 and"
                                " (select count(*) from qfhzb as h where h.xsid=x.id and h.fkrq is not null"
@@ -110,11 +197,7 @@ TEST_P(ReductionWindowTest, OpenMonthGridOffersOnlyWhatIsLeftAndNamesWhatSettled
         const ListItem* month = w->LvwQFLIST.findItem("c202612");
         if (!month) continue;
         EXPECT_EQ(w->lblSumProject.caption(), month->subItem(2)) << xh;
-        const int book = [&] {
-            for (int r = 1; r < w->MSFlexGrid1.rows(); ++r)
-                if (w->MSFlexGrid1.textMatrix(r, frmjmjlNew::ColName) == "书本费") return r;
-            return -1;
-        }();
+        const int book = rowOf(*w, "3");  // 书本费
         ASSERT_GT(book, 0) << xh;
         EXPECT_EQ(w->MSFlexGrid1.textMatrix(book, frmjmjlNew::ColJm), "0") << xh;
         const std::string closer = one("select a.djbh from qfhzb h inner join kdw_sfjl a on a.id=h.sfjlid+h.jmjlid"
@@ -129,6 +212,43 @@ TEST_P(ReductionWindowTest, OpenMonthGridOffersOnlyWhatIsLeftAndNamesWhatSettled
         EXPECT_EQ(lastMessage().text.rfind("操作成功！", 0), 0u) << lastMessage().text;
     }
     EXPECT_GT(posted, 0);
+
+    // Student 9 owes 书本费 of the autumn term and 保险费 of the year.
+    const std::string term = one("select qfkid from qfhzb where fkrq is null and qfyf='2026上' and xsid=9");
+    const std::string year = one("select qfkid from qfhzb where fkrq is null and qfyf='2026年' and xsid=9");
+    auto w = windowFor("20250009");
+    const auto shown = [&] {
+        Rows lines{w->strYf() + "|" + w->LBLlvwYf.caption() + "|" + w->lblYFcaption.caption()};
+        for (int i = 1; i <= w->LvwQFLIST.itemCount(); ++i)
+            if (w->LvwQFLIST.item(i).checked()) lines.push_back(w->LvwQFLIST.item(i).key());
+        for (int r = 1; r < w->MSFlexGrid1.rows(); ++r) {
+            std::string cells;
+            for (int c : {frmjmjlNew::ColName, frmjmjlNew::ColYs, frmjmjlNew::ColJm, frmjmjlNew::ColTerm,
+                          frmjmjlNew::ColQfyf})
+                cells += "|" + w->MSFlexGrid1.textMatrix(r, c);
+            lines.push_back(cells);
+        }
+        return lines;
+    };
+    const Rows arrears{"202611|202611|202612", "k" + term, "k" + year, "|书本费|300||2026-09-01至2027-01-31|2026上",
+                       "|保险费|100||2026年|2026年"};
+    ASSERT_TRUE(w->LvwQFLIST.userItemClick("k" + year));
+    EXPECT_EQ(shown(), arrears);
+    ASSERT_TRUE(w->LvwQFLIST.userItemClick("k" + term));
+    EXPECT_EQ(shown(), arrears);
+    typeReduction(*w, 2, "100");
+    w->txtJmyy.userSetText("全年保险");
+    w->cmd_ok.userClick();
+    EXPECT_EQ(lastMessage().text, "操作成功！\r\n\r\n学生:" + one("select xm from kdw_xs where id=9") +
+                                      "\r\n减免金额：100.00");
+    EXPECT_EQ(rows("select qfkid,jmje,fkrq is null from qfhzb where qfkid in(" + term + "," + year + ") order by qfkid"),
+              (Rows{term + "|0|1", year + "|100|0"}));
+
+    cn->execute("update termdate set yffromdate=null,yftodate=null where termTag='2026上'");
+    w = windowFor("20250009");
+    ASSERT_TRUE(w->LvwQFLIST.userItemClick("k" + term));
+    EXPECT_EQ(w->strYf() + "|" + w->LBLlvwYf.caption(), "202612|202612");
+    EXPECT_GT(w->MSFlexGrid1.rows(), 1);
 }
 
 // A find whose work tables cannot be written (a file the program may not
@@ -165,151 +285,7 @@ TEST_P(ReductionWindowTest, AFindThatCannotWriteItsWorkTablesSaysWhyAndTheNextOn
     EXPECT_GT(w->LvwQFLIST.itemCount(), 0);
 }
 
-// A term whose dates are not set holds no month: its line is taken as the
-// open month's, on every engine.
-TEST_P(ReductionWindowTest, ATermLineWithoutDatesIsTakenAsTheOpenMonth) {
-    cn->execute("update termdate set yffromdate=null,yftodate=null where termTag='2026上'");
-    const std::string xsid = one("select min(xsid) from qfhzb where fkrq is null and qfyf='2026上'");
-    const std::string line = one("select qfkid from qfhzb where fkrq is null and qfyf='2026上' and xsid=" + xsid);
-    auto w = windowFor(one("select xh from kdw_xs where id=" + xsid));
-    ASSERT_TRUE(w->LvwQFLIST.userItemClick("k" + line));
-    EXPECT_EQ(w->strYf() + "|" + w->LBLlvwYf.caption(), "202612|202612");
-    EXPECT_GT(w->MSFlexGrid1.rows(), 1);
-}
-
-TEST_P(ReductionWindowTest, LookupMessagesAndValidation) {
-    auto w = formInstance<frmjmjlNew>();
-    w->load();
-    w->txtFind.userSetText("无此人'x");
-    w->userKey(w->txtFind, key::Enter);
-    EXPECT_EQ(lastMessage().text + "|" + lastMessage().title, "您输入的学号不存在！|警告！");
-
-    // Several matches go through the picker, which offers the same candidates.
-    const std::string surname = "郭";
-    const std::string matches = one("select count(*) from vxsxx where 姓名 like '%郭%' and del=0 and intTX=0");
-    ASSERT_GT(std::stoi(matches), 1);
-    int offered = 0;
-    onModal = [&](Form& f) {
-        auto& picker = dynamic_cast<frmXSsel&>(f);
-        offered = picker.DataGrid1.rowCount();
-        picker.DataGrid1.userRowClick(0);
-        picker.CmdSel.userClick();
-    };
-    w->txtFind.userSetText(surname);
-    w->userKey(w->txtFind, key::Enter);
-    EXPECT_EQ(std::to_string(offered), matches);
-    EXPECT_NE(w->Lbl_mc.caption().find(surname), std::string::npos);
-    EXPECT_FALSE(w->txtXh.text().empty());
-
-    // Validation, in order: no reason, then a zero total.
-    w->txtJmyy.userSetText("");
-    w->cmd_ok.userClick();
-    EXPECT_EQ(lastMessage().text, "请输入减免原因！");
-    EXPECT_EQ(w->activeControl(), &w->txtJmyy);
-    w->txtJmyy.userSetText("x");
-    w->cmdReset.userClick();
-    w->cmd_ok.userClick();
-    EXPECT_EQ(lastMessage().text, "本次减免无效。原因：减免合计为０");
-}
-
-FO_INSTANTIATE_DIALECTS(ReductionWindowTest);
-
-const std::string kFailed = "收费失败！原因如下:\r\n";
-
-class ReductionRecheckTest : public ReductionTest {
-protected:
-    std::string nothingOwed(const std::string& item, const std::string& period) {
-        return "收费项目[" + item + "]在所属期[" + period +
-               "]已没有欠费（已缴清、已减免或已被其他操作处理），不能再减免，请刷新。";
-    }
-    // Posts `amounts` on the current period's grid of the student, all other rows cleared.
-    void postCurrent(const std::string& xsid, const Amounts& amounts) {
-        auto w = windowFor(one("select xh from kdw_xs where id=" + xsid));
-        w->cmdReset.userClick();
-        for (const auto& [item, amount] : amounts) typeReduction(*w, rowOf(*w, item), amount);
-        w->txtJmyy.userSetText("本期");
-        w->cmd_ok.userClick();
-    }
-};
-
-// An item from a stored line settles that line's row, whatever the period
-// columns say; a window filled before another clerk posted is refused.
-TEST_P(ReductionRecheckTest, AWindowFilledBeforeAnotherPostedOrNamingAnotherPeriodIsRefusedAndKeepsItsContents) {
-    const auto students = owing();
-    ASSERT_GE(students.size(), 2u);
-    // An item whose grid row names another period than its stored row's
-    // would settle nothing there: refused, nothing written.
-    {
-        auto w = enter(students[1].xh, students[1].qfkid, {{"1", "40"}}, "别的所属期");
-        w->MSFlexGrid1.setTextMatrix(rowOf(*w, "1"), frmjmjlNew::ColQfyf, "202610");
-        const BooksSnapshot before(*cn);
-        w->cmd_ok.userClick();
-        EXPECT_EQ(lastMessage().text, kFailed + "该欠费已被其他操作处理，请刷新。\r\n收费项目：保育费，所属期：202610");
-        EXPECT_EQ(BooksSnapshot(*cn), before);
-        EXPECT_EQ(one("select fkrq is null from qfhzb where qfkid=" + students[1].qfkid), "1");
-    }
-    for (const auto& [student, first, second] :
-         {std::tuple{students[0], "640", "640"}, std::tuple{students[1], "40", "41"}}) {
-        // The host does not fill in the period columns: the grid still knows
-        // the row each item came from, and the reduction settles it.
-        globals().settings->set("chkAutoInputTerm", Value("0"));
-        auto mine = enter(student.xh, student.qfkid, {{"1", first}}, "先到");
-        globals().settings->set("chkAutoInputTerm", Value("1"));
-        auto other = enter(student.xh, student.qfkid, {{"1", second}}, "后到", true);
-        mine->cmd_ok.userClick();
-        ASSERT_EQ(lastMessage().text.rfind("操作成功！", 0), 0u) << lastMessage().text;
-        const BooksSnapshot after(*cn);
-
-        other->cmd_ok.userClick();
-        EXPECT_EQ(lastMessage().text, kFailed + "该欠费已被其他操作处理，请刷新。\r\n收费项目：保育费，所属期：202609");
-        EXPECT_EQ(BooksSnapshot(*cn), after);
-        EXPECT_EQ(other->lblSumProject.caption() + "|" + other->txtJmyy.text(), std::string(second) + ".00|后到");
-        EXPECT_EQ(one("select sum(jmje) from qfmxb where sfxmid=1 and qfkid=" + student.qfkid), first);
-    }
-    // (The open month's line, which has no stored row, alike: ConcurrencyTest's clerks.)
-}
-
-TEST_P(ReductionRecheckTest, ACancellationOfWhatIsNoLongerALiveReductionIsRefused) {
-    const Owing a = owing().at(0);
-    const std::string id = post(a.xh, a.qfkid, {{"1", "640"}});
-    const std::string djbh = one("select djbh from kdw_sfjl where id=" + id);
-    auto mine = formInstance<frmjmjlML>();
-    mine->load();
-    auto other = std::make_shared<frmjmjlML>();
-    other->load();
-    bool ok = false;
-    mine->CancelMonthJM(id, ok);
-    ASSERT_TRUE(ok);
-    const BooksSnapshot after(*cn);
-
-    // The other window still lists it; its preview says why it cannot go.
-    ASSERT_TRUE(other->lvwML.userItemClick("k" + id));
-    std::string refusal;
-    onModal = [&](Form& f) { refusal = dynamic_cast<frmPlanPreview&>(f).lblRefusal.caption(); };
-    other->cmdCancel.userClick();
-    EXPECT_EQ(refusal, "不能记账：减免记录[" + djbh + "]已被取消，不能再次取消，请刷新。");
-    EXPECT_NE(other->lvwML.findItem("k" + id), nullptr);
-    EXPECT_FALSE(ui.waitCursorShown());
-
-    const std::string mirror = one("select id from kdw_sfjl where ysfjlid=" + id);
-    other->CancelMonthJM(mirror, ok);
-    EXPECT_FALSE(ok);
-    EXPECT_EQ(lastMessage().text, "[" + one("select djbh from kdw_sfjl where id=" + mirror) +
-                                      "]是取消减免时记下的冲销记录，不能取消。");
-    const std::string charge = one("select min(id) from kdw_sfjl where left(djbh,2)='SF'");
-    other->CancelMonthJM(charge, ok);
-    EXPECT_EQ(lastMessage().text, "[" + one("select djbh from kdw_sfjl where id=" + charge) +
-                                      "]不是减免记录，不能在这里取消。");
-    other->CancelMonthJM("999999", ok);
-    EXPECT_EQ(lastMessage().text, "找不到该减免记录，可能已被删除，请刷新。");
-    EXPECT_FALSE(ok);
-    other->CancelMonthJM(id + " or 1=1", ok);  // never reaches a statement
-    EXPECT_FALSE(ok);
-    EXPECT_EQ(BooksSnapshot(*cn), after);
-    EXPECT_EQ(one("select count(*) from kdw_sfjl where ysfjlid in(" + id + "," + mirror + "," + charge + ")"), "1");
-}
-
-TEST_P(ReductionRecheckTest, AnItemOfThePeriodIsReducedOnlyWhileThePeriodStillOwesIt) {
+TEST_P(ReductionWindowTest, AnItemOfThePeriodIsReducedOnlyWhileThePeriodStillOwesIt) {
     // A student without a discount and without December's charge, whose
     // autumn term was paid by a charge before any month was carried over.
     const std::string fresh = one(
@@ -346,7 +322,7 @@ TEST_P(ReductionRecheckTest, AnItemOfThePeriodIsReducedOnlyWhileThePeriodStillOw
     EXPECT_EQ(BooksSnapshot(*cn), count);
 }
 
-FO_INSTANTIATE_DIALECTS(ReductionRecheckTest);
+FO_INSTANTIATE_DIALECTS(ReductionWindowTest);
 
 }  // namespace
 }  // namespace fo::test
