@@ -1,5 +1,6 @@
 #include "qt/bindings/ControlBinding.h"
 
+#include <QAbstractItemView>
 #include <QEvent>
 #include <QKeyEvent>
 
@@ -19,7 +20,13 @@ ControlBinding::ControlBinding(Control& control, QWidget* widget) : control_(&co
     });
 }
 
-ControlBinding::~ControlBinding() { detach(); }
+ControlBinding::~ControlBinding() {
+    detach();
+    // A list's or grid's model reads the control, which goes with its form,
+    // while the view may still lay itself out on a timer: it draws from no
+    // model from now on.
+    if (auto* view = qobject_cast<QAbstractItemView*>(widget_.data())) view->setModel(nullptr);
+}
 
 void ControlBinding::detach() {
     // The widget may outlive this binding by a little (a closed window is
