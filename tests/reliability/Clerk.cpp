@@ -11,6 +11,7 @@
 #include "db/pg/PgLink.h"
 #include "fees/frmSF.h"
 #include "host/demo/DemoSchool.h"
+#include "host/fees/Calendar.h"
 #include "host/fees/CarryOver.h"
 #include "host/operators/SignIn.h"
 #include "host/settings/UserSettingsStore.h"
@@ -55,9 +56,6 @@ bool openLine(frmjmjlNew& w, const std::string& xh, const std::string& line, con
     w.userKey(w.txtFind, key::Enter);
     return w.LvwQFLIST.userItemClick(line);
 }
-
-// The month `yyyymm` as the month lists show it ("2026年12月").
-std::string monthCaption(const std::string& month) { return month.substr(0, 4) + "年" + month.substr(4) + "月"; }
 
 // Types `text` into cell (row, column) of a fee-item grid through its editor.
 void typeInto(FlexGrid& grid, TextBox& editor, int row, int column, const std::string& text) {

@@ -11,7 +11,6 @@
 #include "reduction/ReductionCancellation.h"
 #include "reduction/frmjmjlML.h"
 #include "reduction/frmjmjlNew.h"
-#include "reliability/Clerk.h"
 #include "reliability/ReliabilityFixture.h"
 #include "host/api/ModuleGlobals.h"
 #include "ui/FormInstance.h"
