@@ -21,7 +21,6 @@ public:
     FakeHostSystem(std::string linkString, Value dialectCode)
         : linkString_(std::move(linkString)), dialectCode_(std::move(dialectCode)) {}
 
-    void setDialectCode(Value code) { dialectCode_ = std::move(code); }
     void setLinkString(std::string text) { linkString_ = std::move(text); }
 
     std::string gLinkString() override { return linkString_; }
