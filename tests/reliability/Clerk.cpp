@@ -82,6 +82,39 @@ std::shared_ptr<frmBachJM_next> openWizard(const std::vector<std::string>& ids, 
     return next;
 }
 
+// Types into each row of the list what `amount` gives it ("" leaves it),
+// then counts what will be posted: one record per student and period;
+// false when nothing.
+bool fillList(Posting& p, frmJmBachList& w, const std::function<std::string(ListItem&)>& amount) {
+    std::set<std::pair<std::string, std::string>> groups;
+    std::set<std::string> students;
+    for (int i = 1; i <= w.lvw1.itemCount(); ++i) {
+        ListItem& row = w.lvw1.item(i);
+        const auto key = split(row.key(), '_');
+        if (key.size() < 4 || key[1].empty() || row.subItem(5) == "合计") continue;
+        if (const std::string typed = amount ? amount(row) : ""; !typed.empty()) {
+            w.lvw1.userItemClick(row.key());
+            w.txtWrite.userSetText(typed);
+        }
+        if (leadingNumber(row.subItem(7)) <= Currency()) continue;
+        groups.insert({key[0], key[1]});
+        students.insert(key[0].substr(1));
+    }
+    p.students.assign(students.begin(), students.end());
+    p.records = static_cast<int>(groups.size());
+    w.txtJmyy.userSetText(p.tag);
+    return !groups.empty();
+}
+
+std::shared_ptr<frmjmjlML> recordsWindow() {
+    auto w = formInstance<frmjmjlML>();
+    w->load();
+    w->DTPfrom.userPick(kLongAgo);
+    w->DTPto.userPick(kFarAhead);
+    w->CMDfind.userClick();
+    return w;
+}
+
 }  // namespace
 
 ClerkOffice::ClerkOffice(const std::string& locator, int dialect, const std::string& settingsDir)
@@ -333,27 +366,6 @@ std::shared_ptr<frmJmBachList> Clerk::listed(const std::string& xh, const std::s
     return w;
 }
 
-bool Clerk::fillList(Posting& p, frmJmBachList& w, const std::function<std::string(ListItem&)>& amount) {
-    std::set<std::pair<std::string, std::string>> groups;
-    std::set<std::string> students;
-    for (int i = 1; i <= w.lvw1.itemCount(); ++i) {
-        ListItem& row = w.lvw1.item(i);
-        const auto key = split(row.key(), '_');
-        if (key.size() < 4 || key[1].empty() || row.subItem(5) == "合计") continue;
-        if (const std::string typed = amount ? amount(row) : ""; !typed.empty()) {
-            w.lvw1.userItemClick(row.key());
-            w.txtWrite.userSetText(typed);
-        }
-        if (leadingNumber(row.subItem(7)) <= Currency()) continue;
-        groups.insert({key[0], key[1]});
-        students.insert(key[0].substr(1));
-    }
-    p.students.assign(students.begin(), students.end());
-    p.records = static_cast<int>(groups.size());
-    w.txtJmyy.userSetText(p.tag);
-    return !groups.empty();
-}
-
 // The receivables of a class or of a student who owes, some rows reduced.
 Posting Clerk::receivablesList(const std::string& reason) {
     Posting p("list", reason);
@@ -421,15 +433,6 @@ Posting Clerk::comingCharge(const std::string& window, const std::vector<std::st
     }
     office_.ui().setModalRunner(ClerkOffice::answerAsClerk);
     return finish(std::move(p));
-}
-
-std::shared_ptr<frmjmjlML> Clerk::recordsWindow() {
-    auto w = formInstance<frmjmjlML>();
-    w->load();
-    w->DTPfrom.userPick(kLongAgo);
-    w->DTPto.userPick(kFarAhead);
-    w->CMDfind.userClick();
-    return w;
 }
 
 Posting Clerk::cancelReduction(bool latest) {
