@@ -18,11 +18,8 @@ struct Parsed {
 
 Parsed parse(fo::app::CommandLine& line, const std::vector<std::string>& words) {
     std::ostringstream out, err;
-    Parsed p;
-    p.status = line.parse(words, out, err);
-    p.out = out.str();
-    p.err = err.str();
-    return p;
+    const std::optional<int> status = line.parse(words, out, err);
+    return {status, out.str(), err.str()};
 }
 
 TEST(CommandLine, AFileGivenAloneOrByDbIsWhatTheDesktopProgramOpensAndAmbiguousLinesAreUsageErrors) {

@@ -5,7 +5,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStatusBar>
@@ -79,8 +78,9 @@ private:
 };
 
 // The desktop greys out what the operator may not open and hides the
-// carry-over from one who may not carry over, rather than refusing a click.
-TEST_F(Desktop, WhatAnOperatorMayNotDoIsGreyedOutOrHidden) {
+// carry-over from one who may not carry over, rather than refusing a click;
+// its dialogs line their fields up beside their captions.
+TEST_F(Desktop, WhatAnOperatorMayNotDoIsGreyedOutOrHiddenAndDialogFieldsLineUpBesideTheirCaptions) {
     smallDemo("school.db");
     auto session = std::make_unique<app::OfficeSession>(dir.file("school.db"), 1, 3);
     app::MainWindow window(std::move(session));
@@ -110,6 +110,26 @@ TEST_F(Desktop, WhatAnOperatorMayNotDoIsGreyedOutOrHidden) {
     EXPECT_TRUE(action("ShowBachJm")->isEnabled());
     EXPECT_TRUE(action("carryOver")->isVisible());
     EXPECT_TRUE(action("settings")->isEnabled());
+
+    auto x = [](qt::FormView& view, const Control& c) { return view.widgetOf(c)->mapTo(&view, QPoint(0, 0)).x(); };
+
+    auto find = formInstance<frmCommFind>();
+    find->load();
+    qt::FormView& filter = show(*find);
+    for (const Control* field : std::initializer_list<const Control*>{&find->CMB_sflx, &find->txtXh, &find->txtXSxm,
+                                                                       &find->DTPcsrqFrom, &find->dtpRxrqFrom, &find->txtJtzz})
+        EXPECT_EQ(x(filter, *field), x(filter, find->Cmb_bjmc)) << field->name();
+    EXPECT_EQ(x(filter, find->DTPcsrqTO), x(filter, find->dtpRxrqTo));
+    find->unload();
+
+    auto signIn = formInstance<frmSignIn>();
+    signIn->prepare(sqliteConnectionString(fs::absolute("school.db").string()), "school.db", 1);
+    signIn->load();
+    qt::FormView& dialog = show(*signIn);
+    EXPECT_EQ(x(dialog, signIn->txtPassword), x(dialog, signIn->cmbUser));
+    EXPECT_GT(x(dialog, signIn->cmbUser), x(dialog, signIn->lblPassword) + dialog.widgetOf(signIn->lblPassword)->width() - 1)
+        << "the box stands beside its caption";
+    signIn->unload();
 }
 
 TEST_F(Desktop, AStartOpensTheFileNamedRemembersItAbsolutelyOrSaysWhyItCannotAndNothingOpensWithoutASignIn) {
@@ -184,30 +204,6 @@ TEST_F(Desktop, TheSettingsDialogShowsLabelsNotTheSettingsNames) {
     for (const QLabel* label : dialog.findChildren<QLabel*>())
         EXPECT_FALSE(label->text().contains(QStringLiteral("txt"))) << label->text().toStdString();
     EXPECT_TRUE(dialog.findChild<QCheckBox*>(QStringLiteral("chkPrintSKR"))->isChecked());
-}
-
-TEST_F(Desktop, TheSignInAndFilterDialogsLineTheirFieldsUpBesideTheirCaptions) {
-    smallDemo("school.db");
-    app::OfficeSession session("school.db", 1, 1);
-    auto x = [](qt::FormView& view, const Control& c) { return view.widgetOf(c)->mapTo(&view, QPoint(0, 0)).x(); };
-
-    auto find = formInstance<frmCommFind>();
-    find->load();
-    qt::FormView& filter = show(*find);
-    for (const Control* field : std::initializer_list<const Control*>{&find->CMB_sflx, &find->txtXh, &find->txtXSxm,
-                                                                       &find->DTPcsrqFrom, &find->dtpRxrqFrom, &find->txtJtzz})
-        EXPECT_EQ(x(filter, *field), x(filter, find->Cmb_bjmc)) << field->name();
-    EXPECT_EQ(x(filter, find->DTPcsrqTO), x(filter, find->dtpRxrqTo));
-    find->unload();
-
-    auto signIn = formInstance<frmSignIn>();
-    signIn->prepare(sqliteConnectionString(fs::absolute("school.db").string()), "school.db", 1);
-    signIn->load();
-    qt::FormView& dialog = show(*signIn);
-    EXPECT_EQ(x(dialog, signIn->txtPassword), x(dialog, signIn->cmbUser));
-    EXPECT_GT(x(dialog, signIn->cmbUser), x(dialog, signIn->lblPassword) + dialog.widgetOf(signIn->lblPassword)->width() - 1)
-        << "the box stands beside its caption";
-    signIn->unload();
 }
 
 }  // namespace

@@ -11,13 +11,11 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "support/FileText.h"
+#include "support/TempDir.h"
 
 extern char** environ;
 
@@ -38,19 +36,11 @@ inline constexpr const char* kDemoAdminPassword = "admin123";
 class ExeTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        namespace fs = std::filesystem;
-        const char* base = std::getenv("FEEOFFICE_TEST_TMP");
-        const fs::path root = base ? fs::path(base) : fs::temp_directory_path();
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        dir_ = root / (std::string(info->test_suite_name()) + "-" + std::to_string(::getpid()) + "-" + info->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
         ::setenv("FEEOFFICE_PASSWORD", kDemoAdminPassword, 1);
         ::setenv("XDG_STATE_HOME", path("state").c_str(), 1);
     }
-    void TearDown() override { std::filesystem::remove_all(dir_); }
 
-    std::string path(const std::string& name) const { return (dir_ / name).string(); }
+    std::string path(const std::string& name) const { return dir_.file(name); }
 
     ExeRun run(std::vector<std::string> args) {
         // A script runs at the desktop's widgets in the desktop runs.
@@ -82,7 +72,7 @@ protected:
         return result;
     }
 
-    std::filesystem::path dir_;
+    TempDir dir_;
 };
 
 }  // namespace fo::test

@@ -73,14 +73,19 @@ TEST_F(Verbs, InitDemoSummarisesTheOfficeWhoseMonthEndIsAnAdministratorsNamedSte
     EXPECT_EQ(r.out.find("ok\n"), std::string::npos);
 }
 
-// An empty office: the books check passes, there is no student, and the
-// administrator is there to sign in and choose his password; its first
-// students come from a roster, each row said first, then the accepted
-// written; the administrator's sql verb works on it.
-TEST_F(Verbs, InitWritesEmptyBooksWithTheAdministratorARosterFillsThemAndSqlPrintsTheRowsOrTheError) {
+// An empty office, written once and never over: the books check passes,
+// there is no student, and the administrator is there to sign in and
+// choose his password; its first students come from a roster, each row
+// said first, then the accepted written; the administrator's sql verb works
+// on it. Nothing is written over a file or into a folder that is not there,
+// and anything but a fee database is refused untouched, by every verb alike.
+TEST_F(Verbs, InitWritesEmptyBooksOnceARosterFillsThemSqlPrintsTheRowsOrTheErrorAndNoVerbWritesOverAnythingElse) {
     const std::string db = path("office.db");
     const auto r = run({"init", db});
     ASSERT_EQ(r.exitCode, 0) << r.err;
+    const auto again = run({"init", db});
+    EXPECT_EQ(again.exitCode, 1);
+    EXPECT_NE(again.err.find("already exists"), std::string::npos) << again.err;
     EXPECT_EQ(run({"check", "--db", db}).out, "ok\n");
     EXPECT_EQ(sql(db, "select count(*) as n from kdw_xs"), "n\n0\n");
     EXPECT_EQ(sql(db, "select id,admin,pwhash from sys_user"), "id\tadmin\tpwhash\n1\t1\t\n");
@@ -125,17 +130,7 @@ TEST_F(Verbs, InitWritesEmptyBooksWithTheAdministratorARosterFillsThemAndSqlPrin
     EXPECT_EQ(failed.out, "");
     EXPECT_NE(failed.err.find("数据库操作失败"), std::string::npos) << failed.err;
     EXPECT_NE(failed.err.find("no such table: no_such_table"), std::string::npos) << failed.err;
-}
 
-// Nothing is written over a file or into a folder that is not there, and
-// anything but a fee database is refused untouched, by every verb alike.
-TEST_F(Verbs, NoVerbWritesOverAFileOrIntoNoFolderAndAnythingButAFeeDatabaseIsRefusedUntouched) {
-    const std::string office = path("office.db");
-    ASSERT_EQ(run({"init", office}).exitCode, 0);
-    const auto again = run({"init", office});
-    EXPECT_EQ(again.exitCode, 1);
-    EXPECT_NE(again.err.find("already exists"), std::string::npos) << again.err;
-    EXPECT_EQ(sql(office, "select count(*) as n from sys_user"), "n\n1\n");
     const std::string taken = path("taken.db");
     std::ofstream(taken) << "not a fee office";
     const auto refused = run({"init-demo", taken, "--students", "5"});
@@ -196,11 +191,16 @@ protected:
 // The operator signs in with the password of a file or the environment, and
 // the script's status is the exit status. A probe reads and never writes,
 // and only an administrator's script probes: a clerk's script cannot make
-// him administrator or erase his trail.
-TEST_F(DriveVerb, ItSignsInByAFileOrTheEnvironmentExitsWithTheScriptsStatusAndOnlyAnAdministratorProbesNeverWriting) {
+// him administrator or erase his trail. Rights hold in the windows,
+// whoever opens them, once he signed in with his password: operator 3 may
+// look at receipts but neither reprint nor void them, and may not open a
+// batch window at all, be it through the entry operation or the window's
+// own name; operator 2 has the right to reprint.
+TEST_F(DriveVerb, ItSignsInByAFileOrTheEnvironmentExitsWithTheScriptsStatusAndRightsHoldThroughAnyEntry) {
     const std::string script = "open frmMsg\nclick cmdOK\n";
     std::ofstream(path("clerk")) << "li123456\n";
-    auto r = drive(script, {"--user", "3", "--password-file", path("clerk")});
+    const std::vector<std::string> clerk = {"--user", "3", "--password-file", path("clerk")};
+    auto r = drive(script, clerk);
     EXPECT_EQ(r.exitCode, 0) << r.err;
 
     ::unsetenv("FEEOFFICE_PASSWORD");
@@ -241,20 +241,12 @@ TEST_F(DriveVerb, ItSignsInByAFileOrTheEnvironmentExitsWithTheScriptsStatusAndOn
     }
     EXPECT_EQ(drive("expect sql \"select admin from sys_user where id=3\" 0\n").exitCode, 0);
     EXPECT_NE(run({"log", "--db", db_}).out.find("\t登录失败\t\t\t密码错误\n"), std::string::npos);
-    r = drive("expect sql \"select count(*) from sys_user\" 3\n", {"--user", "3", "--password-file", path("clerk")});
+    r = drive("expect sql \"select count(*) from sys_user\" 3\n", clerk);
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_NE(r.err.find("administrator"), std::string::npos) << r.err;
-}
 
-// Rights hold in the windows, whoever opens them, once he signed in with
-// his password: operator 3 may look at receipts but neither reprint nor void
-// them, and may not open a batch window at all, be it through the entry
-// operation or the window's own name; operator 2 has the right to reprint.
-TEST_F(DriveVerb, AClerkCannotDoWhatHisRightsDoNotAllowThroughAnyEntry) {
-    std::ofstream(path("clerk")) << "li123456\n";
     std::ofstream(path("accountant")) << "zhang123\n";
-    const std::vector<std::string> clerk = {"--user", "3", "--password-file", path("clerk")};
-    auto r = drive("open ShowPJinfo\nexpect enabled cmdZF 0\nexpect enabled cmdPrintRe 0\nclick cmdZF\n", clerk);
+    r = drive("open ShowPJinfo\nexpect enabled cmdZF 0\nexpect enabled cmdPrintRe 0\nclick cmdZF\n", clerk);
     EXPECT_EQ(r.exitCode, 2) << r.out << r.err;
     EXPECT_NE(r.err.find("'cmdZF' is disabled"), std::string::npos) << r.err;
     r = drive("open ShowPJinfo\nexpect enabled cmdPrintRe 1\n", {"--user", "2", "--password-file", path("accountant")});

@@ -6,7 +6,6 @@
 #include <mutex>
 #include <set>
 
-#include "host/demo/DemoSchool.h"
 #include "db/values/TextCase.h"
 #include "host/ReferenceHost.h"
 #include "support/DemoDatabase.h"

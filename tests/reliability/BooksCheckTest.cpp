@@ -1,13 +1,11 @@
 // The books check on every engine: the demo school checks clean, with the
 // host's counters drawn, and each kind of damage made by hand to its rows, one
 // row per invariant, is reported by its code, naming the rows.
-#include <gtest/gtest.h>
 
 #include <algorithm>
 
 #include "db/pg/PgLink.h"
 #include "reliability/ReliabilityFixture.h"
-#include "support/Query.h"
 
 namespace fo::test {
 namespace {

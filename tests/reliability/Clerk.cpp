@@ -11,6 +11,7 @@
 #include "db/pg/PgLink.h"
 #include "fees/frmSF.h"
 #include "host/demo/DemoSchool.h"
+#include "host/fees/Calendar.h"
 #include "host/fees/CarryOver.h"
 #include "host/operators/SignIn.h"
 #include "host/settings/UserSettingsStore.h"
@@ -56,9 +57,6 @@ bool openLine(frmjmjlNew& w, const std::string& xh, const std::string& line, con
     return w.LvwQFLIST.userItemClick(line);
 }
 
-// The month `yyyymm` as the month lists show it ("2026年12月").
-std::string monthCaption(const std::string& month) { return month.substr(0, 4) + "年" + month.substr(4) + "月"; }
-
 // Types `text` into cell (row, column) of a fee-item grid through its editor.
 void typeInto(FlexGrid& grid, TextBox& editor, int row, int column, const std::string& text) {
     grid.userCellClick(row, column);
@@ -82,6 +80,39 @@ std::shared_ptr<frmBachJM_next> openWizard(const std::vector<std::string>& ids, 
     auto next = formInstance<frmBachJM_next>();
     next->load();
     return next;
+}
+
+// Types into each row of the list what `amount` gives it ("" leaves it),
+// then counts what will be posted: one record per student and period;
+// false when nothing.
+bool fillList(Posting& p, frmJmBachList& w, const std::function<std::string(ListItem&)>& amount) {
+    std::set<std::pair<std::string, std::string>> groups;
+    std::set<std::string> students;
+    for (int i = 1; i <= w.lvw1.itemCount(); ++i) {
+        ListItem& row = w.lvw1.item(i);
+        const auto key = split(row.key(), '_');
+        if (key.size() < 4 || key[1].empty() || row.subItem(5) == "合计") continue;
+        if (const std::string typed = amount ? amount(row) : ""; !typed.empty()) {
+            w.lvw1.userItemClick(row.key());
+            w.txtWrite.userSetText(typed);
+        }
+        if (leadingNumber(row.subItem(7)) <= Currency()) continue;
+        groups.insert({key[0], key[1]});
+        students.insert(key[0].substr(1));
+    }
+    p.students.assign(students.begin(), students.end());
+    p.records = static_cast<int>(groups.size());
+    w.txtJmyy.userSetText(p.tag);
+    return !groups.empty();
+}
+
+std::shared_ptr<frmjmjlML> recordsWindow() {
+    auto w = formInstance<frmjmjlML>();
+    w->load();
+    w->DTPfrom.userPick(kLongAgo);
+    w->DTPto.userPick(kFarAhead);
+    w->CMDfind.userClick();
+    return w;
 }
 
 }  // namespace
@@ -335,27 +366,6 @@ std::shared_ptr<frmJmBachList> Clerk::listed(const std::string& xh, const std::s
     return w;
 }
 
-bool Clerk::fillList(Posting& p, frmJmBachList& w, const std::function<std::string(ListItem&)>& amount) {
-    std::set<std::pair<std::string, std::string>> groups;
-    std::set<std::string> students;
-    for (int i = 1; i <= w.lvw1.itemCount(); ++i) {
-        ListItem& row = w.lvw1.item(i);
-        const auto key = split(row.key(), '_');
-        if (key.size() < 4 || key[1].empty() || row.subItem(5) == "合计") continue;
-        if (const std::string typed = amount ? amount(row) : ""; !typed.empty()) {
-            w.lvw1.userItemClick(row.key());
-            w.txtWrite.userSetText(typed);
-        }
-        if (leadingNumber(row.subItem(7)) <= Currency()) continue;
-        groups.insert({key[0], key[1]});
-        students.insert(key[0].substr(1));
-    }
-    p.students.assign(students.begin(), students.end());
-    p.records = static_cast<int>(groups.size());
-    w.txtJmyy.userSetText(p.tag);
-    return !groups.empty();
-}
-
 // The receivables of a class or of a student who owes, some rows reduced.
 Posting Clerk::receivablesList(const std::string& reason) {
     Posting p("list", reason);
@@ -423,15 +433,6 @@ Posting Clerk::comingCharge(const std::string& window, const std::vector<std::st
     }
     office_.ui().setModalRunner(ClerkOffice::answerAsClerk);
     return finish(std::move(p));
-}
-
-std::shared_ptr<frmjmjlML> Clerk::recordsWindow() {
-    auto w = formInstance<frmjmjlML>();
-    w->load();
-    w->DTPfrom.userPick(kLongAgo);
-    w->DTPto.userPick(kFarAhead);
-    w->CMDfind.userClick();
-    return w;
 }
 
 Posting Clerk::cancelReduction(bool latest) {

@@ -15,7 +15,6 @@ class frmBachJM_next;
 class frmJmBachList;
 class frmjmjlML;
 class frmjmjlNew;
-class ListItem;
 }
 
 namespace fo::test {
@@ -147,11 +146,6 @@ private:
     // (every one when "").
     std::shared_ptr<frmJmBachList> listed(const std::string& xh, const std::string& className,
                                           const std::string& month, const std::string& item);
-    // Types into each row of the list what `amount` gives it ("" leaves
-    // it), then counts what will be posted: one record per student and
-    // period; false when nothing.
-    bool fillList(Posting& p, frmJmBachList& w, const std::function<std::string(ListItem&)>& amount);
-    std::shared_ptr<frmjmjlML> recordsWindow();
     Posting cancelFrom(frmjmjlML& w, const std::string& id);
     Posting voidReceipt(const std::string& reason);
 

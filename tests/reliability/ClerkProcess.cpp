@@ -9,13 +9,13 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <stdexcept>
 #include <thread>
 
 #include "db/DbError.h"
 #include "reliability/Books.h"
+#include "support/FileText.h"
 #include "ui/FormInstance.h"
 
 namespace fo::test {
@@ -63,18 +63,9 @@ ClerkProcess::ClerkProcess(const std::function<void()>& work, std::string output
     _exit(status);
 }
 
-std::vector<std::string> ClerkProcess::lines() const {
-    std::ifstream in(outputPath_);
-    std::vector<std::string> out;
-    for (std::string line; std::getline(in, line);) out.push_back(line);
-    return out;
-}
+std::vector<std::string> ClerkProcess::lines() const { return split(output(), '\n'); }
 
-std::string ClerkProcess::output() const {
-    std::string out;
-    for (const std::string& l : lines()) out += l + "\n";
-    return out;
-}
+std::string ClerkProcess::output() const { return readWholeFile(outputPath_); }
 
 bool ClerkProcess::ended(int& status) {
     if (pid_ <= 0 || waitpid(pid_, &status, WNOHANG) != pid_) return pid_ <= 0;

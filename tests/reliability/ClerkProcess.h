@@ -23,7 +23,8 @@ public:
     ClerkProcess(const ClerkProcess&) = delete;
     ClerkProcess& operator=(const ClerkProcess&) = delete;
 
-    // Every line printed so far, and all of them as one text.
+    // Every line printed so far (an empty one after the last newline), and
+    // all of them as one text.
     std::vector<std::string> lines() const;
     std::string output() const;
     // True once it printed "ready" (or ended); false after `seconds`, or

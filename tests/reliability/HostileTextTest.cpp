@@ -5,7 +5,6 @@
 // stored reads back exactly as it was typed.
 #include "bills/frmBILLML.h"
 #include "reduction/frmjmjlML.h"
-#include "reliability/Clerk.h"
 #include "reliability/ReliabilityFixture.h"
 #include "students/frmCommFind.h"
 #include "students/frmXSsel.h"

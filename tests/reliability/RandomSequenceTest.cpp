@@ -11,7 +11,6 @@
 #include "reduction/ReductionCancellation.h"
 #include "reduction/frmjmjlML.h"
 #include "reduction/frmjmjlNew.h"
-#include "reliability/Clerk.h"
 #include "reliability/ReliabilityFixture.h"
 #include "host/api/ModuleGlobals.h"
 #include "ui/FormInstance.h"
@@ -20,11 +19,6 @@ namespace fo::test {
 namespace {
 
 using RandomSequenceTest = ReliabilityTest;
-
-std::string describePosting(const Posting& p) {
-    return p.kind + (p.tag.empty() ? "" : " " + p.tag) + (p.committed ? " committed" : " not committed") +
-           (p.lastMessage.empty() ? "" : " (" + p.lastMessage + ")");
-}
 
 TEST_P(RandomSequenceTest, TheBooksHoldAfterEveryStep) {
     const long steps = fromEnvironment("FEEOFFICE_RELIABILITY_STEPS", 60);
@@ -42,7 +36,9 @@ TEST_P(RandomSequenceTest, TheBooksHoldAfterEveryStep) {
                                 : r < 20 ? clerk.cancelReduction(clerk.below(2) == 0)
                                          : clerk.anyPosting("r" + std::to_string(step));
         committed += p.committed;
-        history += std::to_string(step) + ": " + describePosting(p) + "\n";
+        history += std::to_string(step) + ": " + p.kind + (p.tag.empty() ? "" : " " + p.tag) +
+                   (p.committed ? " committed" : " not committed") +
+                   (p.lastMessage.empty() ? "" : " (" + p.lastMessage + ")") + "\n";
         for (const std::string& m : p.messages) EXPECT_FALSE(looksEnglish(m)) << "step " << step << ": " << m;
         const auto faults = checkBooksAt(locator);
         ASSERT_TRUE(faults.empty()) << "after step " << step << " of seed " << seed << ":\n"

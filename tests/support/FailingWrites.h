@@ -8,19 +8,20 @@ namespace fo::test {
 
 // Makes every write of `table` that `event` names (" before update on ")
 // fail with `message` from now on, as a full disk or a broken link would, on
-// the engine `cn` is on; the returned statement takes that back.
+// the engine `cn` is on (on a server with the error code `code`); the
+// returned statement takes that back.
 inline std::string failWrites(Connection& cn, const std::string& table, const std::string& message,
-                              const std::string& event) {
+                              const std::string& event, const std::string& code = "23000") {
     const std::string name = "fail_" + table;
     if (!isPostgresLink(cn.connectionString())) {
         cn.execute("create trigger " + name + event + table + " begin select raise(abort,'" + message +
                    "'); end");
         return "drop trigger " + name;
     }
-    // The body is a quoted literal, so its ';' never ends the statement. A
-    // constraint's failure, as the embedded engine's raise(abort) is.
-    cn.execute("create function " + name + "() returns trigger language plpgsql as 'begin raise exception ''" +
-               message + "'' using errcode = ''23000''; end'");
+    // The body is a quoted literal, so its ';' never ends the statement. By
+    // default a constraint's failure, as the embedded engine's raise(abort) is.
+    cn.execute("create or replace function " + name + "() returns trigger language plpgsql as 'begin raise exception"
+               " ''" + message + "'' using errcode = ''" + code + "''; end'");
     cn.execute("create trigger " + name + event + table + " for each row execute function " + name +
                "()");
     return "drop trigger " + name + " on " + table;

@@ -5,6 +5,7 @@
 
 #include "db/values/Value.h"
 #include "host/api/HostSystem.h"
+#include "support/ModuleHost.h"
 
 namespace fo::test {
 
@@ -21,13 +22,12 @@ public:
     FakeHostSystem(std::string linkString, Value dialectCode)
         : linkString_(std::move(linkString)), dialectCode_(std::move(dialectCode)) {}
 
-    void setDialectCode(Value code) { dialectCode_ = std::move(code); }
     void setLinkString(std::string text) { linkString_ = std::move(text); }
 
     std::string gLinkString() override { return linkString_; }
     Value SQL_access() override { return dialectCode_; }
-    ConnectionPtr pGetCN() override;
-    ConnectionPtr pgettrcn() override;
+    ConnectionPtr pGetCN() override { return openConnection(linkString_); }
+    ConnectionPtr pgettrcn() override { return openConnection(linkString_); }
 
     std::string gUserid() override { notFaked("gUserid"); }
     std::string gusername() override { notFaked("gusername"); }
@@ -65,18 +65,17 @@ private:
 };
 
 // Hands `host` to the module as gRun, with `transLinkString` as the module's
-// transaction link string, for the lifetime of the object; the previous
-// values come back afterwards.
+// transaction link string, for the lifetime of the object; the module
+// globals as they were come back afterwards.
 class ScopedHost {
 public:
-    ScopedHost(std::shared_ptr<HostSystem> host, std::string transLinkString);
-    ~ScopedHost();
-    ScopedHost(const ScopedHost&) = delete;
-    ScopedHost& operator=(const ScopedHost&) = delete;
+    ScopedHost(std::shared_ptr<HostSystem> host, std::string transLinkString) {
+        globals().host = std::move(host);
+        globals().transLinkString = std::move(transLinkString);
+    }
 
 private:
-    std::shared_ptr<HostSystem> previousHost_;
-    std::string previousTransLink_;
+    ScopedGlobals saved_;
 };
 
 }  // namespace fo::test

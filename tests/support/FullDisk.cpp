@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "db/pg/PgLink.h"
+#include "support/FailingWrites.h"
 
 namespace fo::test {
 namespace {
@@ -86,8 +87,6 @@ int shimOpen(sqlite3_vfs*, sqlite3_filename name, sqlite3_file* f, int flags, in
 // The system error behind the last failure: no room on the disk.
 int lastError(sqlite3_vfs*, int, char*) { return ENOSPC; }
 
-std::string failName(const std::string& table) { return "full_disk_" + table; }
-
 void installShim(bool engineFull) {
     engineFullMode = engineFull;
     real = sqlite3_vfs_find(nullptr);
@@ -103,28 +102,18 @@ void installShim(bool engineFull) {
 
 FullDisk::FullDisk(bool engineFull) { installShim(engineFull); }
 
-FullDisk::FullDisk(Connection& cn, bool engineFull) : cn_(&cn), server_(isPostgresLink(cn.connectionString())) {
-    if (server_) {
-        for (const char* table : {"kdw_sfjl", "qfhzb"}) {
-            const std::string name = failName(table);
-            cn_->execute("create function " + name + "() returns trigger language plpgsql as 'begin raise exception"
-                        " ''could not extend file'' using errcode = ''53100''; end'");
-            cn_->execute("create trigger " + name + " before insert or update on " + table +
-                        " for each row execute function " + name + "()");
-        }
+FullDisk::FullDisk(Connection& cn, bool engineFull) : cn_(&cn) {
+    if (!isPostgresLink(cn.connectionString())) {
+        installShim(engineFull);
         return;
     }
-    installShim(engineFull);
+    for (const char* table : {"kdw_sfjl", "qfhzb"})
+        undo_.push_back(failWrites(cn, table, "could not extend file", " before insert or update on ", "53100"));
 }
 
 FullDisk::~FullDisk() {
-    if (server_) {
-        for (const char* table : {"kdw_sfjl", "qfhzb"}) {
-            cn_->execute("drop trigger " + failName(table) + " on " + table);
-            cn_->execute("drop function " + failName(table) + "()");
-        }
-        return;
-    }
+    for (const std::string& statement : undo_) cn_->execute(statement);
+    if (!undo_.empty()) return;
     sqlite3_vfs_register(real, 1);
     sqlite3_vfs_unregister(&shim);
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <vector>
 
 #include "db/Connection.h"
 
@@ -22,7 +23,7 @@ public:
 
 private:
     Connection* cn_ = nullptr;
-    bool server_ = false;
+    std::vector<std::string> undo_;  // on a server: what takes the failures back
 };
 
 }  // namespace fo::test

@@ -7,13 +7,13 @@
 #include <fstream>
 #include <optional>
 #include <stdexcept>
-#include <vector>
 
 #include "data/PgServerRoles.h"
 #include "db/Connection.h"
 #include "db/pg/PgCredentials.h"
 #include "db/pg/PgLink.h"
 #include "db/sql/SqlQuoting.h"
+#include "support/Query.h"
 
 namespace fo::test {
 namespace {
@@ -28,10 +28,7 @@ std::string socketFolder() {
     return folder;
 }
 
-std::int64_t count(Connection& cn, const std::string& sql) {
-    RecordsetPtr rs = cn.execute(sql);
-    return rs && !rs->eof() ? rs->field(std::size_t{0}).toInt() : 0;
-}
+std::int64_t count(Connection& cn, const std::string& sql) { return scalar(cn, sql).toInt(); }
 
 // Serialises, across the test processes of the run, the making of one
 // template and the taking of its ready clones; other templates go on.
@@ -42,9 +39,8 @@ std::string lockOf(const std::string& templateName, const char* verb) {
 // A clone of `templateName` that the cluster's filler made ahead (see
 // tests/pg/pg-cluster.sh, which names them so), or "" when none is ready.
 std::string readyClone(Connection& server, const std::string& templateName) {
-    RecordsetPtr rs = server.execute("select datname from pg_database where starts_with(datname, 'fo_ready__" +
-                                     templateName + "__') order by oid limit 1");
-    return rs && !rs->eof() ? rs->field(std::size_t{0}).toText() : std::string();
+    return scalar(server, "select datname from pg_database where starts_with(datname, 'fo_ready__" + templateName +
+                              "__') order by oid limit 1").toText();
 }
 
 std::atomic<int> sequence{0};
@@ -97,11 +93,9 @@ PgTestDatabase::~PgTestDatabase() {
         server->execute("drop database if exists " + name_ + " with (force)");
         // Then the roles made for its operators (named after it), which
         // the cluster would otherwise keep.
-        std::vector<std::string> roles;
-        for (RecordsetPtr rs = server->execute("select rolname from pg_roles where starts_with(rolname, '" + name_ + "_')");
-             !rs->eof(); rs->moveNext())
-            roles.push_back(rs->field(std::size_t{0}).toText());
-        for (const std::string& role : roles) server->execute("drop role if exists " + quotedIdentifier(role));
+        for (const std::string& role :
+             firstColumn(*server, "select rolname from pg_roles where starts_with(rolname, '" + name_ + "_')"))
+            server->execute("drop role if exists " + quotedIdentifier(role));
     } catch (...) {
     }
 }
@@ -136,7 +130,7 @@ void PgSignedInOperator::signIn(const std::string& linkString, int userId) {
     if (count(*owner, "select count(*) from sys_user where id=" + user) == 0)
         throw std::logic_error("operator " + user + " is not in the database: the test arranges him first");
     std::string role = pgOperatorRole(*owner, userId);
-    const std::string database = owner->execute("select current_database()")->field(std::size_t{0}).toText();
+    const std::string database = scalar(*owner, "select current_database()").toText();
     if (role.rfind(database + "_", 0) != 0)
         role = createPgOperatorRole(*owner, userId, count(*owner, "select count(*) from sys_user where admin<>0 and id=" + user) > 0);
     setPgOperatorPassword(*owner, userId, password);

@@ -19,13 +19,17 @@ public:
         MsgButtons buttons;
     };
 
-    RecordingMessages();
-    ~RecordingMessages() override;
+    RecordingMessages() : previous_(&messages()) { setMessageService(this); }
+    ~RecordingMessages() override { setMessageService(previous_); }
     RecordingMessages(const RecordingMessages&) = delete;
     RecordingMessages& operator=(const RecordingMessages&) = delete;
 
     MsgAnswer msgBox(const std::string& text, MsgButtons buttons, MsgIcon icon,
-                     const std::string& title) override;
+                     const std::string& title) override {
+        shown_.push_back(Shown{title, text, icon, buttons});
+        return (buttons == MsgButtons::YesNo || buttons == MsgButtons::YesNoCancel) ? MsgAnswer::Yes
+                                                                                   : MsgAnswer::OK;
+    }
 
     const std::vector<Shown>& shown() const { return shown_; }
     std::size_t count() const { return shown_.size(); }
