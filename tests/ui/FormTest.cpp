@@ -4,6 +4,7 @@
 // filter, and the wait pointer.
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <vector>
 
 #include "db/DbError.h"
@@ -53,14 +54,7 @@ protected:
     void Form_Unload(int& cancel) override { cancel = refuseUnload ? 1 : 0; }
 };
 
-class FormTest : public UiTest {
-protected:
-    void SetUp() override {
-        UiTest::SetUp();
-        frmProbe::loads = 0;
-    }
-    Form form{"frmControls"};
-};
+using FormTest = UiTest;
 
 // The probe laid out in another order than it declares its controls: the
 // button and the second box on top, the first box below; the options stay
@@ -74,6 +68,7 @@ public:
 };
 
 TEST_F(FormTest, OneInstanceUntilUnloadedEnterAndEscapeWorkTheButtonsControlsAreFoundAndTabFollowsTheLayout) {
+    frmProbe::loads = 0;
     auto first = formInstance<frmProbe>();
     first->show();
     EXPECT_EQ(first.get(), formInstance<frmProbe>().get());
@@ -125,16 +120,13 @@ TEST_F(FormTest, OneInstanceUntilUnloadedEnterAndEscapeWorkTheButtonsControlsAre
     EXPECT_FALSE(one->isLoaded());
 
     frmProbe f;
-    EXPECT_EQ(f.findControl("CMDok"), &f.cmdOK);
-    EXPECT_EQ(f.findControl("optrq(2)"), &f.optRQ[2]);
-    EXPECT_EQ(f.findControl("optRQ(5)"), nullptr);
-    EXPECT_EQ(f.findControl("optRQ"), nullptr);
+    EXPECT_EQ((std::vector<Control*>{f.findControl("CMDok"), f.findControl("optrq(2)"), f.findControl("optRQ(5)"),
+                                     f.findControl("optRQ")}),
+              (std::vector<Control*>{&f.cmdOK, &f.optRQ[2], nullptr, nullptr}));
     EXPECT_EQ(f.find<TextBox>("cmdOK"), nullptr);
     f.optRQ[0].setValue(true);
     f.optRQ[2].userClick();
-    EXPECT_FALSE(f.optRQ[0].value());
-    EXPECT_TRUE(f.optRQ[2].value());
-    EXPECT_EQ(f.lastOption, 2);
+    EXPECT_EQ(std::tuple(f.optRQ[0].value(), f.optRQ[2].value(), f.lastOption), std::tuple(false, true, 2));
 
     f.show();
     f.txtA.SetFocus();
@@ -162,6 +154,7 @@ TEST_F(FormTest, OneInstanceUntilUnloadedEnterAndEscapeWorkTheButtonsControlsAre
 }
 
 TEST_F(FormTest, EachKindOfControlTakesTheClerksInputTextComboCheckBoxListTreeGridAndDataGrid) {
+    Form form{"frmControls"};
     TextBox t(form, "txt");
     int changes = 0;
     t.Change = [&] { ++changes; };
@@ -173,11 +166,9 @@ TEST_F(FormTest, EachKindOfControlTakesTheClerksInputTextComboCheckBoxListTreeGr
     t.setSelStart(1);
     t.setSelLength(2);
     t.userType("学x");
-    EXPECT_EQ(t.text(), "1学x4");
-    EXPECT_EQ(t.selStart(), 3);
+    EXPECT_EQ(std::pair(t.text(), t.selStart()), std::pair(std::string("1学x4"), 3));
     form.userKey(t, key::Backspace);
-    EXPECT_EQ(t.text(), "1学4");
-    EXPECT_EQ(changes, 4);
+    EXPECT_EQ(std::pair(t.text(), changes), std::pair(std::string("1学4"), 4));
     // A key zeroed by KeyPress leaves the text alone.
     TextBox u(form, "txtFiltered");
     u.KeyPress = [](int& k) { if (k == 'x') k = 0; };
@@ -232,8 +223,7 @@ TEST_F(FormTest, EachKindOfControlTakesTheClerksInputTextComboCheckBoxListTreeGr
     std::vector<std::string> order;
     for (const TreeNode* n : tree.treeOrder()) order.push_back(n->key());
     EXPECT_EQ(order, (std::vector<std::string>{"k0", "k1", "k3", "k2"}));
-    EXPECT_EQ(tree.node(4).key(), "k3");
-    EXPECT_EQ(tree.findNode("k3")->depth(), 2);
+    EXPECT_EQ(std::pair(tree.node(4).key(), tree.findNode("k3")->depth()), std::pair(std::string("k3"), 2));
 
     // A grid keeps its cells when resized and places the current cell (a
     // click on a cell firing Click: the script driver's `cell`; where the
@@ -249,8 +239,7 @@ TEST_F(FormTest, EachKindOfControlTakesTheClerksInputTextComboCheckBoxListTreeGr
     g.setColWidth(1, 0);  // hidden
     g.setColWidth(2, 800);
     ASSERT_TRUE(g.userCellClick(2, 3));
-    EXPECT_EQ(g.cellLeft(), 1300);
-    EXPECT_EQ(g.cellTop(), 2 * 255);
+    EXPECT_EQ(std::pair(g.cellLeft(), g.cellTop()), std::pair(1300, 2 * 255));
     EXPECT_FALSE(g.userCellClick(5, 0));
     EXPECT_THROW(g.textMatrix(5, 0), std::out_of_range);
 
@@ -258,8 +247,7 @@ TEST_F(FormTest, EachKindOfControlTakesTheClerksInputTextComboCheckBoxListTreeGr
                                          {Value("3"), Value("学生3")}});
     DataGrid d(form, "DataGrid1");
     d.setDataSource(rs);
-    EXPECT_EQ(std::pair(d.columnCount(), d.rowCount()), std::pair(2, 3));
-    EXPECT_EQ(d.cellText(2, 1), "学生3");
+    EXPECT_EQ(std::tuple(d.columnCount(), d.rowCount(), d.cellText(2, 1)), std::tuple(2, 3, std::string("学生3")));
     EXPECT_EQ(rs->field("学号").toText(), "1") << "reading cells leaves the record where it was";
     ASSERT_TRUE(d.userRowClick(1));
     EXPECT_EQ(rs->field("学号").toText(), "2");
@@ -273,9 +261,8 @@ TEST_F(FormTest, MessagesAreRecordedQuestionsAnsweredFromTheQueueAndModalWindows
     ui.queueAnswer(MsgAnswer::OK);
     EXPECT_THROW(msgBox("继续？", MsgButtons::YesNo), HeadlessAbort) << "ok does not answer yes/no";
     ASSERT_EQ(ui.messages().size(), 4u);
-    EXPECT_EQ(ui.messages()[0].title, "提示");
-    EXPECT_EQ(ui.messages()[0].icon, MsgIcon::Information);
-    EXPECT_EQ(ui.messages()[2].answer, MsgAnswer::No);
+    EXPECT_EQ(std::tuple(ui.messages()[0].title, ui.messages()[0].icon, ui.messages()[2].answer),
+              std::tuple(std::string("提示"), MsgIcon::Information, MsgAnswer::No));
 
     // The yes/no box clears the hourglass and answers 2 by its 否 (its answers
     // by 是 and by closing it: ScriptDriverTest's nested box).
@@ -373,8 +360,7 @@ TEST(LockWait, AWaitForAnotherProgramsLockShowsTheWaitPointerForItsLength) {
     holder->beginTrans();
 
     EXPECT_THROW(clerk->beginTrans(), DbError);
-    EXPECT_EQ(ui.changes, (std::vector<bool>{true, false}));
-    EXPECT_FALSE(ui.waitCursorShown());
+    EXPECT_EQ(std::pair(ui.changes, ui.waitCursorShown()), std::pair(std::vector<bool>{true, false}, false));
 
     // A window that showed the pointer itself keeps it after the wait.
     gMOpen();

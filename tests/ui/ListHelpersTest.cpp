@@ -121,8 +121,7 @@ TEST_F(ListHelpers, SetsFillListsWholeOrStillBeingReadAndTheHelperObjectNumbersK
     ASSERT_TRUE(lvw.userItemClick("k2"));
     EXPECT_TRUE(lvw.rowsComplete());
     EXPECT_EQ(clicked, (std::vector<std::string>{"k28|SF1028|3", "k2|SF1002|29"}));
-    EXPECT_FALSE(lvw.item(3).selected());
-    EXPECT_TRUE(lvw.item(29).selected());
+    EXPECT_EQ(std::pair(lvw.item(3).selected(), lvw.item(29).selected()), std::pair(false, true));
     EXPECT_EQ(lvw.findItem("k31"), nullptr);
     ASSERT_EQ(lvw.itemCount(), 31);
     for (int r = 1; r <= 31; ++r) {
@@ -130,10 +129,8 @@ TEST_F(ListHelpers, SetsFillListsWholeOrStillBeingReadAndTheHelperObjectNumbersK
         for (int c = 1; c <= 3; ++c) ASSERT_EQ(lvw.rowCell(r, c), whole.item(r).cell(c)) << r << "," << c;
     }
     const ListItem& sum = lvw.item(31);
-    EXPECT_EQ(sum.key(), "k0");
-    EXPECT_EQ(sum.subItem(1), "49.55") << "30 x 0.1 + 0.1001 x 465 = 49.5465, added exactly";
-    EXPECT_EQ(sum.foreColor(), color::Red);
-    EXPECT_EQ(lvw.item(1).foreColor(), color::Black);
+    EXPECT_EQ(sum.key() + "|" + sum.subItem(1), "k0|49.55") << "30 x 0.1 + 0.1001 x 465 = 49.5465, added exactly";
+    EXPECT_EQ(std::pair(sum.foreColor(), lvw.item(1).foreColor()), std::pair(color::Red, color::Black));
     EXPECT_EQ(lvw.column(2).alignment, Alignment::Right);
 
     // An edited row shows its edit; an item added comes after the sum row.
@@ -148,8 +145,7 @@ TEST_F(ListHelpers, SetsFillListsWholeOrStillBeingReadAndTheHelperObjectNumbersK
     EXPECT_EQ(lvw.itemCount(), 31);
     // A refill drops the rows and their items.
     setLvwHead(bills(), lvw, false, "金额");
-    EXPECT_EQ(lvw.itemCount(), 4);
-    EXPECT_EQ(lvw.selectedItem(), nullptr);
+    EXPECT_EQ(std::pair(lvw.itemCount(), lvw.selectedItem()), std::pair(4, static_cast<ListItem*>(nullptr)));
 
     auto rs = arrears();
     helper.initColumns(*rs, 0, "");
@@ -165,8 +161,7 @@ TEST_F(ListHelpers, SetsFillListsWholeOrStillBeingReadAndTheHelperObjectNumbersK
     EXPECT_EQ(rs->state(), Recordset::Open);
     helper.blnCloseRecAfterInit = true;
     helper.initData2012(*rs, lvw);
-    EXPECT_EQ(rs->state(), Recordset::Closed);
-    EXPECT_EQ(lvw.itemCount(), 3);
+    EXPECT_EQ(std::pair(rs->state(), lvw.itemCount()), std::pair(int{Recordset::Closed}, 3));
 
     // With field key the first field keys the rows; hidden captions get width zero.
     helper.blnFieldKey = true;
@@ -188,8 +183,7 @@ TEST_F(ListHelpers, SetsFillListsWholeOrStillBeingReadAndTheHelperObjectNumbersK
     auto again = arrears();
     helper.initListKeyID(*again, lvw, "9", progress);
     EXPECT_EQ(std::pair(bar.max(), bar.value()), std::pair(3L, 4L));
-    EXPECT_EQ(lvw.selectedItem()->key(), "k9");
-    EXPECT_TRUE(lvw.visible());
+    EXPECT_EQ(std::pair(lvw.selectedItem()->key(), lvw.visible()), std::pair(std::string("k9"), true));
     progress.unload();
 
     rs = arrears();
@@ -222,8 +216,7 @@ TEST_F(ListHelpers, WidthsAreStoredAndRestoredByTheModuleRoutineFirstWidthsOnlyW
     for (const char* c : {"单据编号", "金额", "备注"}) lvw.addColumn(std::string("k") + c, c, 777);
     store->saveSetting("tavro", "frmBILLMLListView1", "k3", "2500");
     getGridWidth("frmBILLML", lvw);
-    EXPECT_EQ(lvw.column(1).width, 1000) << "never saved";
-    EXPECT_EQ(lvw.column(3).width, 2500);
+    EXPECT_EQ(widths(), (std::vector<int>{1000, 1000, 2500})) << "the first two never saved";
     lvw.setColumnWidth(0, 1800);
     lvw.setColumnWidth(1, -5);
     lvw.setColumnWidth(2, 0);

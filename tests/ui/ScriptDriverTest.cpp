@@ -46,14 +46,7 @@ public:
             const bool yes = msgBox("确定作废吗？", MsgButtons::YesNo, MsgIcon::Question, "警告") == MsgAnswer::Yes;
             lblAnswer.setCaption(yes ? "yes" : "no");
         };
-        cmdExport.Click = [this] {
-            Recordset rs;
-            rs.appendField("金额");
-            rs.open();
-            rs.addNew();
-            rs.field(std::size_t{0}) = Value(5);
-            ExporToExcel_rec("导出", rs);
-        };
+        cmdExport.Click = [] { ExporToExcel_rec("导出", *makeSet({"金额"}, {{Value(5)}})); };
         txtJe.KeyPress = [this](int& k) { NumContral(k, txtJe.text(), 8, 2, txtJe.selStart(), txtJe.selLength()); };
         txtJe.Change = [this] { lblAnswer.setCaption("je " + txtJe.text()); };
         cmbType.Click = [this] { lblAnswer.setCaption("type " + std::to_string(cmbType.ItemData(cmbType.ListIndex()))); };
