@@ -16,28 +16,91 @@
 #include <QScrollBar>
 #include <QTableView>
 #include <QTest>
-#include <QTimer>
 #include <QToolTip>
 #include <QTreeView>
 
+#include <string>
+#include <tuple>
+#include <vector>
+
 #include "QtTestApp.h"
-#include "TestWindow.h"
-#include "qt/Twips.h"
-#include "ui/controls/DataGrid.h"
 #include "db/DbError.h"
+#include "qt/Twips.h"
+#include "ui/controls/CheckBox.h"
+#include "ui/controls/ComboBox.h"
+#include "ui/controls/CommandButton.h"
+#include "ui/controls/DataGrid.h"
+#include "ui/controls/FlexGrid.h"
 #include "ui/controls/KeyCodes.h"
+#include "ui/controls/ListView.h"
+#include "ui/controls/TextBox.h"
 #include "ui/frmMsg.h"
+#include "ui/lists/mdl1.h"
 
 namespace fo::test {
 namespace {
 
-class Binding : public QtTest {
-protected:
-    // Where the editor widget stands, in the coordinates of the view's viewport.
-    static QRect inViewport(QWidget* editor, QAbstractItemView* view) {
-        return QRect(view->viewport()->mapFromGlobal(editor->mapToGlobal(QPoint(0, 0))), editor->size());
+// A window with one control of each kind the tests drive, laid out as the
+// module's windows are, and an in-place editor for the grid and one for the
+// list that the layout leaves out (they stand over a cell).
+class TestWindow : public Form {
+public:
+    // A window the test shows is closed before its controls go, as the
+    // module's own windows are unloaded before they are made afresh.
+    ~TestWindow() override { unload(); }
+
+    TestWindow() : Form("frmTest") {
+        setCaption("测试窗口");
+        resize(9000, 7000);
+        txtName.KeyPress = [](int& k) { EnterToTab(k); };
+        cmbMonth.setStyle(ComboBox::Style::DropDownList);
+        lvw.ItemClick = [this](ListItem& i) { heard.push_back("lvw_ItemClick " + i.key()); };
+        grid.Scroll = [this] { grid_Scroll(); };
+        lvw.move(120, 600, 8000, 2400);
+        grid.move(120, 3100, 8000, 2400);
+        Txt_write.setVisible(false);
+        txtWrite.setVisible(false);
+        setLayout(layout::column({layout::row({layout::ctl(txtName), layout::ctl(chkAll), layout::ctl(cmbMonth),
+                                               layout::ctl(cmdGo)}),
+                                  layout::ctl(lvw), layout::ctl(grid)}));
     }
+
+    // The grid's editor follows the current cell, as the reduction grid's does.
+    void editCell(int r, int c) {
+        grid.setRow(r);
+        grid.setCol(c);
+        Txt_write.move(grid.left() + grid.cellLeft(), grid.top() + grid.cellTop(), grid.cellWidth(), grid.cellHeight());
+        Txt_write.setVisible(true);
+    }
+    void grid_Scroll() {
+        if (Txt_write.visible()) editCell(grid.row(), grid.col());
+    }
+    // The list's editor over column `column` (1-based) of item `index`.
+    void editListCell(int index, int column) {
+        int x = 0;
+        for (int i = 1; i < column; ++i) x += lvw.column(i).width;
+        const ListItem& item = lvw.item(index);
+        txtWrite.move(lvw.left() + x, lvw.top() + item.top(), lvw.column(column).width, item.height());
+        txtWrite.setVisible(true);
+    }
+
+    TextBox txtName{*this, "txtName"};
+    CheckBox chkAll{*this, "chkAll", "全选"};
+    ComboBox cmbMonth{*this, "cmbMonth"};
+    CommandButton cmdGo{*this, "cmdGo", "查询"};
+    ListView lvw{*this, "lvw"};
+    FlexGrid grid{*this, "grid"};
+    TextBox Txt_write{*this, "Txt_write"};
+    TextBox txtWrite{*this, "txtWrite"};
+    std::vector<std::string> heard;
 };
+
+using Binding = QtTest;
+
+// Where the editor widget stands, in the coordinates of the view's viewport.
+QRect inViewport(QWidget* editor, QAbstractItemView* view) {
+    return QRect(view->viewport()->mapFromGlobal(editor->mapToGlobal(QPoint(0, 0))), editor->size());
+}
 
 // Rows that arrive a thousand at a time, the last one red.
 class ArrivingRows final : public ListRows {
@@ -89,8 +152,7 @@ TEST_F(Binding, WhatTheWindowSetsShowsInTheWidgetsTheirOwnEditsComeBackAndAListS
     auto* cmb = widget<QComboBox>(w, w.cmbMonth);
     for (const char* m : {"2026年9月", "2026年10月", "2026年11月"}) w.cmbMonth.AddItem(m);
     w.cmbMonth.setListIndex(1);
-    ASSERT_EQ(cmb->count(), 3);
-    EXPECT_EQ(cmb->currentText(), QStringLiteral("2026年10月"));
+    EXPECT_EQ(std::pair(cmb->count(), cmb->currentText().toStdString()), std::pair(3, std::string("2026年10月")));
     w.cmbMonth.RemoveItem(0);
     EXPECT_EQ(std::pair(cmb->count(), cmb->currentIndex()), std::pair(2, 0));
     EXPECT_EQ(w.cmbMonth.ListIndex(), 0) << "the choice stays on its entry";
@@ -158,8 +220,7 @@ TEST_F(Binding, AColumnIsSizedToItsRowsUnlessTheClerkSizedIt) {
     view->header()->resizeSection(0, 40);
     w.lvw.addItem("k3", "SF202612070020SF202612070020");
     QCoreApplication::processEvents();
-    EXPECT_EQ(view->header()->sectionSize(0), 40);
-    EXPECT_EQ(w.lvw.column(1).width, qt::toTwips(40));
+    EXPECT_EQ(std::pair(view->header()->sectionSize(0), w.lvw.column(1).width), std::pair(40, qt::toTwips(40)));
     // A cell shown whole has no tip (a cut one's tip: desktop "expect whole LIST COLUMN").
     const auto hover = [view](int row, int col) {
         const QPoint at = view->visualRect(view->model()->index(row, col)).center();
@@ -183,8 +244,8 @@ TEST_F(Binding, AColumnIsSizedToItsRowsUnlessTheClerkSizedIt) {
     w.grid.setRows(3);
     w.grid.setTextMatrix(2, 1, "2026年9月至2027年1月及一次性收费");
     QCoreApplication::processEvents();
-    EXPECT_EQ(grid->columnWidth(1), 40) << "the clerk's width stays";
-    EXPECT_EQ(w.grid.colWidth(1), qt::toTwips(40));
+    EXPECT_EQ(std::pair(grid->columnWidth(1), w.grid.colWidth(1)), std::pair(40, qt::toTwips(40)))
+        << "the clerk's width stays";
 }
 
 // A window with a grid bound to a set, as the student picker shows one.
@@ -258,8 +319,8 @@ TEST_F(Binding, AmountsShowAsMoneyRightAlignedWhileTheCellsKeepTheirTexts) {
     EXPECT_EQ(d.grid.column(1).width, qt::toTwips(table->columnWidth(1)));
     table->horizontalHeader()->resizeSection(1, 40);
     d.grid.userRowClick(1);
-    EXPECT_EQ(table->columnWidth(1), 40) << "a click redraws the grid but keeps the clerk's width";
-    EXPECT_EQ(d.grid.column(1).width, qt::toTwips(40));
+    EXPECT_EQ(std::pair(table->columnWidth(1), d.grid.column(1).width), std::pair(40, qt::toTwips(40)))
+        << "a click redraws the grid but keeps the clerk's width";
 }
 
 TEST_F(Binding, EditorsStayOverTheirCellsWhenTheGridOrTheListScrolls) {
@@ -312,23 +373,18 @@ TEST_F(Binding, ModalWindowsAnswerOpenWithinTheScreenAndAFailingHandlerStopsAtTh
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 
     // The yes/no box runs its own loop; a click on its "是" ends it.
-    QTimer::singleShot(0, [] {
-        auto* dialog = dynamic_cast<qt::FormView*>(QApplication::activeModalWidget());
-        ASSERT_NE(dialog, nullptr);
-        EXPECT_EQ(dialog->windowTitle(), QStringLiteral("警告"));
-        auto* yes = dialog->findChild<QPushButton*>(QStringLiteral("cmdOk"));
+    whenModal<qt::FormView>([](qt::FormView& dialog) {
+        EXPECT_EQ(dialog.windowTitle(), QStringLiteral("警告"));
+        auto* yes = dialog.findChild<QPushButton*>(QStringLiteral("cmdOk"));
         ASSERT_NE(yes, nullptr);
         yes->click();
     });
     EXPECT_EQ(frmMsg::ask("警告", "确定要作废吗？"), 1);
 
-    QTimer::singleShot(0, [] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        ASSERT_NE(box, nullptr);
-        EXPECT_EQ(box->windowTitle(), QStringLiteral("提示"));
-        EXPECT_EQ(box->text(), QStringLiteral("继续吗？"));
-        EXPECT_EQ(box->icon(), QMessageBox::Question);
-        box->button(QMessageBox::No)->click();
+    whenModal<QMessageBox>([](QMessageBox& box) {
+        EXPECT_EQ(std::tuple(box.windowTitle().toStdString(), box.text().toStdString(), box.icon()),
+                  std::tuple(std::string("提示"), std::string("继续吗？"), QMessageBox::Question));
+        box.button(QMessageBox::No)->click();
     });
     EXPECT_EQ(msgBox("继续吗？", MsgButtons::YesNo, MsgIcon::Question, "提示"), MsgAnswer::No);
 
@@ -345,28 +401,24 @@ TEST_F(Binding, ModalWindowsAnswerOpenWithinTheScreenAndAFailingHandlerStopsAtTh
     std::vector<QString> messages;
     bool pointerRestored = false, stayed = false;
     auto answerTheBox = [&] {
-        QTimer::singleShot(0, [&] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            ASSERT_NE(box, nullptr);
-            messages.push_back(box->text());
+        whenModal<QMessageBox>([&](QMessageBox& box) {
+            messages.push_back(box.text());
             pointerRestored = QApplication::overrideCursor() == nullptr ||
                               QApplication::overrideCursor()->shape() != Qt::WaitCursor;
-            box->button(QMessageBox::Ok)->click();
+            box.button(QMessageBox::Ok)->click();
         });
     };
-    QTimer::singleShot(0, [&] {
-        auto* dialog = dynamic_cast<qt::FormView*>(QApplication::activeModalWidget());
-        ASSERT_NE(dialog, nullptr);
-        const QRect room = dialog->screen()->availableGeometry();
-        EXPECT_LE(dialog->frameGeometry().width(), room.width());
-        EXPECT_LE(dialog->frameGeometry().height(), room.height());
+    whenModal<qt::FormView>([&](qt::FormView& dialog) {
+        const QRect room = dialog.screen()->availableGeometry();
+        EXPECT_LE(dialog.frameGeometry().width(), room.width());
+        EXPECT_LE(dialog.frameGeometry().height(), room.height());
         EXPECT_LT(w.scaleWidth(), 40000) << "the window learns the size it got";
         answerTheBox();
-        dialog->findChild<QPushButton*>(QStringLiteral("cmdGo"))->click();
+        dialog.findChild<QPushButton*>(QStringLiteral("cmdGo"))->click();
         answerTheBox();
-        QTest::keyClick(dialog->findChild<QLineEdit*>(QStringLiteral("txtName")), Qt::Key_Return);
-        stayed = dialog->isVisible() && w.isLoaded();
-        dialog->close();
+        QTest::keyClick(dialog.findChild<QLineEdit*>(QStringLiteral("txtName")), Qt::Key_Return);
+        stayed = dialog.isVisible() && w.isLoaded();
+        dialog.close();
     });
     w.showModal();
     EXPECT_TRUE(stayed);

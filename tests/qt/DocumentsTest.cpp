@@ -4,12 +4,10 @@
 // folder as the desktop names it (user-dirs.dirs) with the export's name, and
 // the file goes where the clerk says; cancelling writes nothing.
 #include <QAbstractButton>
-#include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
-#include <QTimer>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -121,12 +119,10 @@ TEST_F(Documents, AReceiptReadsBackAsWrittenOnThePaperChosenOrOpensThePrintDialo
     header.paperName = "收费收据 A4";
     QString title;
     QSizeF paper;
-    QTimer::singleShot(0, [&] {
-        auto* dialog = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget());
-        ASSERT_NE(dialog, nullptr);
-        title = dialog->windowTitle();
-        paper = dialog->printer()->pageLayout().pageSize().size(QPageSize::Millimeter);
-        dialog->reject();
+    whenModal<QPrintDialog>([&](QPrintDialog& dialog) {
+        title = dialog.windowTitle();
+        paper = dialog.printer()->pageLayout().pageSize().size(QPageSize::Millimeter);
+        dialog.reject();
     });
     auto printer = ui.newBillPrinter();
     EXPECT_FALSE(printer->printBill(header, items));
@@ -151,28 +147,23 @@ TEST_F(Documents, AReceiptReadsBackAsWrittenOnThePaperChosenOrOpensThePrintDialo
     // what it offers, then saves under `name` in `folder`, or cancels.
     std::string started, offered, offer;
     const auto whenAsked = [&](const std::string& folder, const std::string& name) {
-        QTimer::singleShot(0, [&, folder, name] {
-            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-            ASSERT_NE(dialog, nullptr);
-            started = dialog->directory().absolutePath().toStdString();
-            offered = dialog->selectedFiles().value(0).toStdString();
-            if (name.empty()) return dialog->reject();
-            dialog->selectFile(QString::fromStdString(folder + "/" + name));
-            QMetaObject::invokeMethod(dialog, "accept");
+        whenModal<QFileDialog>([&, folder, name](QFileDialog& dialog) {
+            started = dialog.directory().absolutePath().toStdString();
+            offered = dialog.selectedFiles().value(0).toStdString();
+            if (name.empty()) return dialog.reject();
+            dialog.selectFile(QString::fromStdString(folder + "/" + name));
+            QMetaObject::invokeMethod(&dialog, "accept");
             // Then the offer to open the file: not now.
-            QTimer::singleShot(0, [&] {
-                auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-                ASSERT_NE(box, nullptr);
-                offer = box->text().toStdString();
-                box->button(QMessageBox::No)->click();
+            whenModal<QMessageBox>([&](QMessageBox& box) {
+                offer = box.text().toStdString();
+                box.button(QMessageBox::No)->click();
             });
         });
     };
 
     whenAsked(dir.path().string(), "十月票据");
     const std::string path = exportSheet(SheetExport{"开票日期", "票据管理 2026-10-01至2026-10-31", 0}, rows);
-    EXPECT_EQ(started, documents);
-    EXPECT_EQ(offered, documents + "/票据管理_2026-10-01至2026-10-31.xlsx");
+    EXPECT_EQ(std::pair(started, offered), std::pair(documents, documents + "/票据管理_2026-10-01至2026-10-31.xlsx"));
     EXPECT_EQ(path, dir.file("十月票据.xlsx")) << "the suffix is added";
     EXPECT_TRUE(fs::exists(path));
     EXPECT_NE(offer.find(path), std::string::npos) << offer;

@@ -10,6 +10,7 @@
 #include <QChartView>
 #include <QDialog>
 #include <QLineSeries>
+#include <algorithm>
 #include <cmath>
 #include <map>
 #include <memory>
@@ -47,8 +48,7 @@ TEST(NoticePdf, EveryOwingStudentsTotalIsInTheTextEveryChartBarIsTheTablesFigure
     const std::string pdf = dir.file("notices.pdf");
     ASSERT_TRUE(qt::writeNoticesPdf(notices, pdf));
     const std::string text = pdfText(pdf);
-    std::size_t pages = 1;
-    for (char c : text) pages += c == '\f';
+    const auto pages = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\f')) + 1;
     EXPECT_GE(pages, (notices.size() + 2) / 3);
     for (const notices::Notice& n : notices) {
         EXPECT_EQ(n.className, className);
@@ -116,8 +116,8 @@ TEST(NoticePdf, EveryOwingStudentsTotalIsInTheTextEveryChartBarIsTheTablesFigure
     const std::string report = qt::QtReportPrinter(dir.file("printed"), false).print(doc);
     ASSERT_FALSE(report.empty());
     const std::string printed = pdfText(report);
-    std::size_t sheets = 1, captions = 0;
-    for (char c : printed) sheets += c == '\f';
+    auto sheets = static_cast<std::size_t>(std::count(printed.begin(), printed.end(), '\f')) + 1;
+    std::size_t captions = 0;
     if (printed.back() == '\f') --sheets;
     for (std::size_t at = printed.find("欠费金额"); at != std::string::npos; at = printed.find("欠费金额", at + 1))
         ++captions;

@@ -1,6 +1,7 @@
 #pragma once
 #include <QApplication>
 #include <QCoreApplication>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include "qt/FormView.h"
@@ -20,6 +21,16 @@ inline QApplication& qtApp() {
         return new QApplication(argc, argv);
     }();
     return *app;
+}
+
+// Once the event loop runs: the modal window of type W that is up then is
+// handed to `work` (a failure when there is none).
+template <class W, class Work> void whenModal(Work work) {
+    QTimer::singleShot(0, [work] {
+        auto* window = dynamic_cast<W*>(QApplication::activeModalWidget());
+        ASSERT_NE(window, nullptr);
+        work(*window);
+    });
 }
 
 // Every binding test runs on a fresh Qt binding.
