@@ -72,14 +72,11 @@ struct Schema {
 
 Schema readSchema(Connection& cn) {
     Schema s;
-    for (auto rs = cn.execute("select type,name,sql from sqlite_master where type in('table','view')"); !rs->eof();
-         rs->moveNext()) {
-        const std::string name = rs->field(std::size_t{1}).toText();
-        if (rs->field(std::size_t{0}).toText() == "view") s.views[lowerAscii(name)] = rs->field(std::size_t{2}).toText();
-        else s.tables[lowerAscii(name)] = name;
+    for (const auto& row : fieldRows(cn, "select type,name,sql from sqlite_master where type in('table','view')")) {
+        if (row[0] == "view") s.views[lowerAscii(row[1])] = row[2];
+        else s.tables[lowerAscii(row[1])] = row[1];
     }
-    for (auto rs = cn.execute("select name from sqlite_temp_master where type='table'"); !rs->eof(); rs->moveNext()) {
-        const std::string name = rs->field(std::size_t{0}).toText();
+    for (const std::string& name : firstColumn(cn, "select name from sqlite_temp_master where type='table'")) {
         s.tables[lowerAscii(name)] = name;
         s.temporary.insert(lowerAscii(name));
     }
@@ -158,8 +155,7 @@ public:
         planning_ = true;  // the planning's own statement passes by here too
         Plan& plan = order_.emplace_back(sql, Plan{}).second;
         try {
-            for (RecordsetPtr rs = reader_->execute("EXPLAIN QUERY PLAN " + sql); !rs->eof(); rs->moveNext())
-                plan.lines.push_back(rs->field(std::size_t{3}).toText());
+            for (const auto& row : fieldRows(*reader_, "EXPLAIN QUERY PLAN " + sql)) plan.lines.push_back(row[3]);
         } catch (const DbError& e) {
             plan.refusal = e.engineText();
         } catch (const std::exception& e) {
