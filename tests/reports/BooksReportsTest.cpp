@@ -103,12 +103,7 @@ TEST_P(BooksReports, StudentsBalanceClassesEndOnTheirArrearsDaysAndMonthsAddUpAn
         for (const cashday::Line& clerk : cashday::dayLines(*cn, day)) {
             collection::Line summed;
             for (const collection::Line& l : collection::lines(*cn, day, next, clerk.operatorId))
-                if (l.account == clerk.account) {
-                    summed.charged += l.charged;
-                    summed.voided += l.voided;
-                    summed.refunded += l.refunded;
-                    summed.prepaid += l.prepaid;
-                }
+                if (l.account == clerk.account) summed = collection::totalOf({summed, l});
             const std::string at = day + " operator " + clerk.operatorId + " account " + clerk.account;
             EXPECT_EQ((std::vector<Currency>{summed.charged, summed.voided, summed.refunded, summed.prepaid}),
                       (std::vector<Currency>{clerk.charged, clerk.voided, clerk.refunded, clerk.prepaidTaken}))

@@ -69,8 +69,7 @@ TEST_P(ReportWindows, NoticesPrintTheTickedStudentsAStudentBehindALineOpensHisRe
     for (int i = 1; i <= w->lvwStudents.itemCount(); ++i)
         w->lvwStudents.userItemCheck(w->lvwStudents.item(i).key(), false);
     w->cmdPrint.userClick();
-    EXPECT_TRUE(printed.empty());
-    EXPECT_EQ(lastMessage().text, "请勾选要通知的学生。");
+    EXPECT_EQ(std::pair(printed, lastMessage().text), std::pair(std::string(), std::string("请勾选要通知的学生。")));
 
     auto a = std::make_shared<frmArrearsAnalysis>();
     a->show();
