@@ -35,8 +35,7 @@ namespace {
 class frmProbe : public Form {
 public:
     frmProbe() : Form("frmProbe") {
-        txtA.KeyPress = [](int& k) { EnterToTab(k); };
-        txtB.KeyPress = [](int& k) { EnterToTab(k); };
+        for (TextBox* box : {&txtA, &txtB}) box->KeyPress = [](int& k) { EnterToTab(k); };
         cmdOK.Click = [this] { ++clicks; };
         for (auto& [i, o] : optRQ) o->Click = [this, i = i] { lastOption = i; };
     }
@@ -107,8 +106,7 @@ TEST_F(FormTest, OneInstanceUntilUnloadedEnterAndEscapeWorkTheButtonsControlsAre
     cancel.setCancel(false);
     one->userKey(one->cmdOK, key::Escape);
     EXPECT_TRUE(one->isLoaded()) << "a window with text boxes stays";
-    one->txtA.setVisible(false);
-    one->txtB.setVisible(false);
+    for (TextBox* box : {&one->txtA, &one->txtB}) box->setVisible(false);
     one->refuseUnload = true;
     one->userKey(one->cmdOK, key::Escape);
     EXPECT_TRUE(one->isLoaded()) << "the window may refuse, as it may refuse its close box";
@@ -182,8 +180,7 @@ TEST_F(FormTest, EachKindOfControlTakesTheClerksInputTextComboCheckBoxListTreeGr
     ComboBox c(form, "cmb");
     int clicks = 0;
     c.Click = [&] { ++clicks; };
-    c.AddItem("全部");
-    c.AddItem("作废");
+    for (const char* item : {"全部", "作废"}) c.AddItem(item);
     c.setListIndex(1);
     EXPECT_TRUE(c.userSelect("作废"));
     EXPECT_EQ(clicks, 2) << "a choice from code clicks, and picking the chosen entry again clicks too";
@@ -282,10 +279,7 @@ TEST_F(FormTest, MessagesAreRecordedQuestionsAnsweredFromTheQueueAndModalWindows
     std::vector<std::string> events;
     ui.events.opened = [&](const Form& f) { events.push_back("open " + f.name()); };
     ui.events.closed = [&](const Form& f) { events.push_back("close " + f.name()); };
-    {
-        frmProbe f;
-        EXPECT_THROW(f.showModal(), HeadlessAbort);
-    }
+    EXPECT_THROW(frmProbe().showModal(), HeadlessAbort);
     // The window went while shown, and closed: the next one of its name is a
     // window of its own, opened and active, however its memory was placed.
     EXPECT_EQ(ui.activeForm(), nullptr);

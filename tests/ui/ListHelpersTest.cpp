@@ -68,14 +68,10 @@ protected:
                         {Value(8), Value(80), Value(), money("0.335")},
                         {Value(9), Value(90), Value("王五"), Value("12元")}});
     }
-    std::vector<std::string> captions() {
-        std::vector<std::string> out;
-        for (int i = 1; i <= lvw.columnCountOf(); ++i) out.push_back(lvw.column(i).text);
-        return out;
-    }
-    std::vector<int> widths() {
-        std::vector<int> out;
-        for (int i = 1; i <= lvw.columnCountOf(); ++i) out.push_back(lvw.column(i).width);
+    // One part of every column of the list, in order: their captions, their widths.
+    template <class T> std::vector<T> columns(T ColumnHeader::*part) {
+        std::vector<T> out;
+        for (int i = 1; i <= lvw.columnCountOf(); ++i) out.push_back(lvw.column(i).*part);
         return out;
     }
     std::string stored(const std::string& section, const std::string& key) {
@@ -95,8 +91,7 @@ TEST_F(ListHelpers, SetsFillListsWholeOrStillBeingReadAndTheHelperObjectNumbersK
               "k11|SF0001|12.5|") << "a null shows empty";
     // An empty set keeps the columns without BlnHead and still gets its zero sum row.
     setLvwHead(makeSet({"id", "单据编号", "金额", "备注"}, {}), lvw, false, "金额");
-    EXPECT_EQ(lvw.columnCountOf(), 3);
-    ASSERT_EQ(lvw.itemCount(), 1);
+    ASSERT_EQ(std::pair(lvw.columnCountOf(), lvw.itemCount()), std::pair(3, 1));
     EXPECT_EQ(lvw.item(1).text() + "|" + lvw.item(1).subItem(1), "合计|0.00");
 
     // A list still being read: clicks, keys and selection work on the rows
@@ -137,8 +132,7 @@ TEST_F(ListHelpers, SetsFillListsWholeOrStillBeingReadAndTheHelperObjectNumbersK
     lvw.item(4).setSubItem(2, "改过");
     EXPECT_EQ(lvw.rowCell(4, 3), "改过");
     lvw.addItem("k99", "追加");
-    EXPECT_EQ(lvw.item(32).index(), 32);
-    EXPECT_EQ(lvw.findItem("k99")->text(), "追加");
+    EXPECT_EQ(std::pair(lvw.item(32).index(), lvw.findItem("k99")->text()), std::pair(32, std::string("追加")));
     EXPECT_THROW(lvw.addItem("k5", "重复"), std::invalid_argument);
     EXPECT_THROW(lvw.removeItem(2), std::logic_error);
     lvw.removeItem(32);
@@ -149,9 +143,8 @@ TEST_F(ListHelpers, SetsFillListsWholeOrStillBeingReadAndTheHelperObjectNumbersK
 
     auto rs = arrears();
     helper.initColumns(*rs, 0, "");
-    EXPECT_EQ(captions(), (std::vector<std::string>{"序号", "id", "xsid", "姓名", "欠费金额"}));
-    EXPECT_EQ(lvw.column(1).key, "k序号");
-    EXPECT_TRUE(lvw.visible());
+    EXPECT_EQ(columns(&ColumnHeader::text), (std::vector<std::string>{"序号", "id", "xsid", "姓名", "欠费金额"}));
+    EXPECT_EQ(std::pair(lvw.column(1).key, lvw.visible()), std::pair(std::string("k序号"), true));
     helper.initList(*rs, lvw);
     ASSERT_EQ(lvw.itemCount(), 3);
     EXPECT_EQ(lvw.item(2).key() + "|" + lvw.item(2).text() + "|" + lvw.item(2).subItem(1) + "|" + lvw.item(2).subItem(3),
@@ -167,8 +160,8 @@ TEST_F(ListHelpers, SetsFillListsWholeOrStillBeingReadAndTheHelperObjectNumbersK
     helper.blnFieldKey = true;
     rs = arrears();
     helper.initColumns(*rs, 1, "xsid,欠费金额");
-    EXPECT_EQ(captions(), (std::vector<std::string>{"xsid", "姓名", "欠费金额"}));
-    EXPECT_EQ(widths(), (std::vector<int>{0, 1500, 0}));
+    EXPECT_EQ(columns(&ColumnHeader::text), (std::vector<std::string>{"xsid", "姓名", "欠费金额"}));
+    EXPECT_EQ(columns(&ColumnHeader::width), (std::vector<int>{0, 1500, 0}));
     helper.initList(*rs, lvw);
     EXPECT_EQ(lvw.item(1).key() + "|" + lvw.item(1).text() + "|" + lvw.item(1).subItem(1) + "|" + lvw.item(1).subItem(2),
               "k7|7|70|张三");
@@ -216,7 +209,7 @@ TEST_F(ListHelpers, WidthsAreStoredAndRestoredByTheModuleRoutineFirstWidthsOnlyW
     for (const char* c : {"单据编号", "金额", "备注"}) lvw.addColumn(std::string("k") + c, c, 777);
     store->saveSetting("tavro", "frmBILLMLListView1", "k3", "2500");
     getGridWidth("frmBILLML", lvw);
-    EXPECT_EQ(widths(), (std::vector<int>{1000, 1000, 2500})) << "the first two never saved";
+    EXPECT_EQ(columns(&ColumnHeader::width), (std::vector<int>{1000, 1000, 2500})) << "the first two never saved";
     lvw.setColumnWidth(0, 1800);
     lvw.setColumnWidth(1, -5);
     lvw.setColumnWidth(2, 0);
@@ -234,7 +227,7 @@ TEST_F(ListHelpers, WidthsAreStoredAndRestoredByTheModuleRoutineFirstWidthsOnlyW
     });
     getGridWidth("frmFirst", lvw);
     // A first width, the clerk's width, and no first width: restored as a missing one.
-    EXPECT_EQ(widths(), (std::vector<int>{2200, 900, 1000}));
+    EXPECT_EQ(columns(&ColumnHeader::width), (std::vector<int>{2200, 900, 1000}));
     EXPECT_EQ(stored("frmFirstListView1", "k3"), "(missing)");
 
     lvw.setColumnWidth(0, -1);
@@ -243,7 +236,7 @@ TEST_F(ListHelpers, WidthsAreStoredAndRestoredByTheModuleRoutineFirstWidthsOnlyW
     store->saveSetting("tavro", "sec", "k2", "abc");
     store->saveSetting("tavro", "sec", "k3", "2222");
     helper.gGetLvwColumnWidth(lvw, "sec");
-    EXPECT_EQ(widths(), (std::vector<int>{1500, 1500, 2222}));
+    EXPECT_EQ(columns(&ColumnHeader::width), (std::vector<int>{1500, 1500, 2222}));
 
     // A bound list's widths live under the window's and the list's name.
     {

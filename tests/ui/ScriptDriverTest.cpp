@@ -85,8 +85,7 @@ protected:
         grid.setRows(2);
         grid.setTextMatrix(0, 1, "金额");
         grid.setTextMatrix(1, 1, "12.50");
-        lst.AddItem("伙食费");
-        lst.AddItem("保育费");
+        for (const char* item : {"伙食费", "保育费"}) lst.AddItem(item);
     }
 };
 
@@ -159,7 +158,7 @@ protected:
 // The lines after a click that opens the yes/no box act on the box until it
 // closes; its 是 answers 1, closing it otherwise 0, and a question the
 // script answered beforehand gets that answer.
-TEST_F(ScriptDriverTest, ANestedYesNoBoxIsAnsweredTheOpenerResumesWithTheAnswerAndActionsFireTheirHandlers) {
+TEST_F(ScriptDriverTest, NestedBoxesAreAnsweredActionsFireTheirHandlersErrorsGiveTheirStatusAndUnreachableStepsFail) {
     const int status = run(
         "open ShowProbe\n"
         "click cmdAsk\n"
@@ -231,9 +230,8 @@ TEST_F(ScriptDriverTest, ANestedYesNoBoxIsAnsweredTheOpenerResumesWithTheAnswerA
     EXPECT_NE(out.str().find("全部\t0\n收费单据\t42\n全部\t0\t*\n"), std::string::npos) << out.str();
     ASSERT_EQ(shown().exports().size(), 1u);
     EXPECT_NE(out.str().find("export " + shown().exports()[0] + "\n"), std::string::npos);
-}
 
-TEST_F(ScriptDriverTest, ScriptErrorsGiveStatusTwoFailedExpectationsOneAndUnreachableStepsFailAtTheDesktop) {
+    // Script errors give status 2, failed expectations 1.
     EXPECT_EQ(run("open frmOpener\n\nexpect lblAnswer something\nexpect count lvwMx 2\n"), 1);
     EXPECT_NE(out.str().find("FAIL line 3: expect lblAnswer: expected \"something\", saw \"\""), std::string::npos)
         << out.str();

@@ -89,11 +89,8 @@ TEST_F(SpreadsheetExportTest, FilesAreNamedAfterTheExportAmountsAreNumbersDatesD
                                                    DateTime::today().dateText() + "&R" + font + "&10第&P页 共&N页");
 
     std::vector<std::string> fields;
-    std::vector<Value> row;
-    for (int i = 0; i < 12; ++i) {
-        fields.push_back("第" + std::to_string(i) + "列的标题");
-        row.push_back(Value("内容内容"));
-    }
+    const std::vector<Value> row(12, Value("内容内容"));
+    for (int i = 0; i < 12; ++i) fields.push_back("第" + std::to_string(i) + "列的标题");
     auto wide = makeSet(fields, {row});
     const std::string widePath = ExporToExcel_rec("宽", *wide);
     EXPECT_EQ(XlsxSheet(widePath).attribute("pageSetup", "orientation"), "landscape");
