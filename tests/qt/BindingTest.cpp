@@ -163,10 +163,8 @@ TEST_F(Binding, WhatTheWindowSetsShowsInTheWidgetsTheirOwnEditsComeBackAndAListS
     w.cmdGo.setEnabled(false);
     EXPECT_FALSE(button->isEnabled());
 
-    for (int i = 1; i <= 2000; ++i) {
-        ListItem& it = w.lvw.addItem("k" + std::to_string(i), std::to_string(1000 + i));
-        it.setSubItem(1, "学生" + std::to_string(i));
-    }
+    for (int i = 1; i <= 2000; ++i)
+        w.lvw.addItem("k" + std::to_string(i), std::to_string(1000 + i)).setSubItem(1, "学生" + std::to_string(i));
     auto* view = widget<QTreeView>(w, w.lvw);
     QAbstractItemModel* model = view->model();
     // Headings and rows as drawn: the desktop runs' "expect whole" and their clicks on rows.
@@ -204,7 +202,6 @@ TEST_F(Binding, AColumnIsSizedToItsRowsUnlessTheClerkSizedIt) {
     show(w);
     auto* view = widget<QTreeView>(w, w.lvw);
     EXPECT_EQ(view->header()->sectionSize(0), qt::toPixels(600)) << "nothing to show yet";
-    const auto advance = [view](const char* text) { return view->fontMetrics().horizontalAdvance(QString::fromUtf8(text)); };
     // Rows come one by one, as a window fills its list: a longer one later widens the column again.
     w.lvw.addItem("k1", "SF01").setSubItem(1, "1141.00");
     QCoreApplication::processEvents();
@@ -214,7 +211,7 @@ TEST_F(Binding, AColumnIsSizedToItsRowsUnlessTheClerkSizedIt) {
     EXPECT_EQ(w.lvw.column(1).width, qt::toTwips(view->header()->sectionSize(0))) << "kept with the window's widths";
     // A column wider than its rows need gives the room back, down to them.
     EXPECT_LT(view->header()->sectionSize(1), qt::toPixels(1500));
-    EXPECT_GE(view->header()->sectionSize(1), advance("1141.00"));
+    EXPECT_GE(view->header()->sectionSize(1), view->fontMetrics().horizontalAdvance(QStringLiteral("1141.00")));
     EXPECT_EQ(w.lvw.column(2).width, qt::toTwips(view->header()->sectionSize(1)));
 
     view->header()->resizeSection(0, 40);
@@ -222,12 +219,9 @@ TEST_F(Binding, AColumnIsSizedToItsRowsUnlessTheClerkSizedIt) {
     QCoreApplication::processEvents();
     EXPECT_EQ(std::pair(view->header()->sectionSize(0), w.lvw.column(1).width), std::pair(40, qt::toTwips(40)));
     // A cell shown whole has no tip (a cut one's tip: desktop "expect whole LIST COLUMN").
-    const auto hover = [view](int row, int col) {
-        const QPoint at = view->visualRect(view->model()->index(row, col)).center();
-        QHelpEvent tip(QEvent::ToolTip, at, view->viewport()->mapToGlobal(at));
-        QCoreApplication::sendEvent(view->viewport(), &tip);
-    };
-    hover(0, 1);
+    const QPoint at = view->visualRect(view->model()->index(0, 1)).center();
+    QHelpEvent tip(QEvent::ToolTip, at, view->viewport()->mapToGlobal(at));
+    QCoreApplication::sendEvent(view->viewport(), &tip);
     EXPECT_FALSE(QToolTip::isVisible());
 
     // The grid's column the clerk sized keeps his width likewise as the window
