@@ -56,9 +56,6 @@ protected:
         dbPath = demo->location();
         cn = openConnection(linkStringFor(dbPath));
     }
-    void TearDown() override {
-        FormInstances::releaseAll();
-    }
 
     // Runs `script` for operator `userId`, with host settings overridden by
     // `settings` for this run.

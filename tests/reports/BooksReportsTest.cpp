@@ -10,6 +10,7 @@
 // students behind each bar: GeneratedSchoolTest.)
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 
 #include "data/FeeDatabase.h"
@@ -42,9 +43,7 @@ TEST_P(BooksReports, StudentsBalanceClassesEndOnTheirArrearsDaysAndMonthsAddUpAn
         for (const monthreport::Row& row : r.rows) {
             EXPECT_TRUE(row.m.balances()) << month << ' ' << row.className << ' ' << row.studentNo;
             if (row.studentNo.empty()) continue;
-            const auto before = endedAt.find(row.studentNo);
-            EXPECT_EQ(row.m.start, before == endedAt.end() ? Currency() : before->second)
-                << month << ' ' << row.studentNo;
+            EXPECT_EQ(row.m.start, endedAt[row.studentNo]) << month << ' ' << row.studentNo;  // a newcomer: nothing
             endedAt[row.studentNo] = row.m.end;
             moved += row.m.raised + row.m.reduced + row.m.paid;
         }
@@ -91,23 +90,17 @@ TEST_P(BooksReports, StudentsBalanceClassesEndOnTheirArrearsDaysAndMonthsAddUpAn
     EXPECT_EQ(lastTwo.back().first, months.back());
 
     // The days with voids and refunds among them, where the two could part.
-    std::vector<std::string> days;
-    for (RecordsetPtr rs = cn->execute("select djbh,czrq from INandOutML where djbh like 'QXSF%' or djbh like 'TF%'"
-                                       " or djbh like 'YSK%' order by id");
-         !rs->eof() && days.size() < 6; rs->moveNext())
-        days.push_back(rs->field("czrq").toText().substr(0, 10));
-    ASSERT_FALSE(days.empty());
     long compared = 0;
-    for (const std::string& day : days) {
-        const std::string next = DateTime::parse(day)->addDays(1).dateText();
+    for (const std::string& at : firstColumn(*cn, "select czrq from INandOutML where djbh like 'QXSF%' or djbh like"
+                                                  " 'TF%' or djbh like 'YSK%' order by id limit 6")) {
+        const std::string day = at.substr(0, 10), next = DateTime::parse(day)->addDays(1).dateText();
         for (const cashday::Line& clerk : cashday::dayLines(*cn, day)) {
             collection::Line summed;
             for (const collection::Line& l : collection::lines(*cn, day, next, clerk.operatorId))
                 if (l.account == clerk.account) summed = collection::totalOf({summed, l});
-            const std::string at = day + " operator " + clerk.operatorId + " account " + clerk.account;
             EXPECT_EQ((std::vector<Currency>{summed.charged, summed.voided, summed.refunded, summed.prepaid}),
                       (std::vector<Currency>{clerk.charged, clerk.voided, clerk.refunded, clerk.prepaidTaken}))
-                << at;
+                << day << " operator " << clerk.operatorId << " account " << clerk.account;
             ++compared;
         }
     }
@@ -170,10 +163,9 @@ TEST_P(BooksReports, StudentsBalanceClassesEndOnTheirArrearsDaysAndMonthsAddUpAn
     EXPECT_NE(monthreport::asText(r).find("不平"), std::string::npos);
 
     const auto faults = checkBooksAt(locator);
-    bool named = false;
-    for (const BooksFault& f : faults)
-        named = named || (f.code == "arrears-ledger" && f.text.find("学生 id " + xsid + " ") != std::string::npos);
-    EXPECT_TRUE(named) << describe(faults);
+    EXPECT_TRUE(std::any_of(faults.begin(), faults.end(), [&xsid](const BooksFault& f) {
+        return f.code == "arrears-ledger" && f.text.find("学生 id " + xsid + " ") != std::string::npos;
+    })) << describe(faults);
 
     // The cash totals the engine keeps: the upgrade to them fills them, a
     // posting rolled back leaves them as they were, and a journal row moved
