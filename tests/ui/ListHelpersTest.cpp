@@ -166,15 +166,13 @@ TEST_F(ListHelpers, SetsFillListsWholeOrStillBeingReadAndTheHelperObjectNumbersK
     EXPECT_EQ(lvw.item(1).key() + "|" + lvw.item(1).text() + "|" + lvw.item(1).subItem(1) + "|" + lvw.item(1).subItem(2),
               "k7|7|70|张三");
 
-    rs = arrears();
-    helper.initListKeyIDNoProgress(*rs, lvw, "8");
+    helper.initListKeyIDNoProgress(*arrears(), lvw, "8");
     ASSERT_NE(lvw.selectedItem(), nullptr);
     EXPECT_EQ(lvw.selectedItem()->key(), "k8");
 
     Form progress("frmProgress");
     ProgressBar bar(progress, "ProgressBar1");
-    auto again = arrears();
-    helper.initListKeyID(*again, lvw, "9", progress);
+    helper.initListKeyID(*arrears(), lvw, "9", progress);
     EXPECT_EQ(std::pair(bar.max(), bar.value()), std::pair(3L, 4L));
     EXPECT_EQ(std::pair(lvw.selectedItem()->key(), lvw.visible()), std::pair(std::string("k9"), true));
     progress.unload();

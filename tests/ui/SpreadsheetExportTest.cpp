@@ -45,8 +45,7 @@ TEST_F(SpreadsheetExportTest, FilesAreNamedAfterTheExportAmountsAreNumbersDatesD
     rs->appendRow({Value(7), Value("SF0001"), money("12.5"), Value(22), Value(*DateTime::parse("2026-09-03 10:22:33")),
                    Value("800.00")});
     rs->appendRow({Value(8), Value("SF0002"), Value(), Value(), Value(*DateTime::parse("2026-09-04")), Value("合计")});
-    auto empty = makeSet({"单据编号"}, {});
-    EXPECT_EQ(ExporToExcel_rec("开票日期:  2026-09-01至2026-09-30", *empty), "");
+    EXPECT_EQ(ExporToExcel_rec("开票日期:  2026-09-01至2026-09-30", *makeSet({"单据编号"}, {})), "");
     ASSERT_NE(ui.lastMessage(), nullptr);
     EXPECT_EQ(ui.lastMessage()->text, "没有记录!");
     EXPECT_TRUE(!std::filesystem::exists(ui.exportFolder()) || std::filesystem::is_empty(ui.exportFolder()));
@@ -91,8 +90,7 @@ TEST_F(SpreadsheetExportTest, FilesAreNamedAfterTheExportAmountsAreNumbersDatesD
     std::vector<std::string> fields;
     const std::vector<Value> row(12, Value("内容内容"));
     for (int i = 0; i < 12; ++i) fields.push_back("第" + std::to_string(i) + "列的标题");
-    auto wide = makeSet(fields, {row});
-    const std::string widePath = ExporToExcel_rec("宽", *wide);
+    const std::string widePath = ExporToExcel_rec("宽", *makeSet(fields, {row}));
     EXPECT_EQ(XlsxSheet(widePath).attribute("pageSetup", "orientation"), "landscape");
 
     // The header row is bold 黑体 and every cell bordered.
