@@ -99,7 +99,7 @@ FO_INSTANTIATE_DIALECTS(CalendarTest);
 //   item 3 书本费 termly   300
 //   item 4 保险费 yearly   100
 //   item 5 报名费 one-off  200
-class DuesOfficeTest : public FeeDbTest {
+class DuesOffice : public FeeDbTest {
 public:
     // Work-table rows keyed by (xsid, sfyf, sfxmid): (ysje, jfje, jmje) as "0.00" texts.
     using Key = std::tuple<int, std::string, int>;
@@ -175,13 +175,11 @@ protected:
     }
 };
 
-using Rows = std::map<DuesOfficeTest::Key, DuesOfficeTest::Amounts>;
-
-class OpenMonthDues : public DuesOfficeTest {};
+using Rows = std::map<DuesOffice::Key, DuesOffice::Amounts>;
 
 // Only attending students matching every filter: the student text (its
 // quotes doubled), the class, the categories and the filter dialog's statement.
-TEST_P(OpenMonthDues, OnlyAttendingStudentsMatchingEveryFilterOweTheChargeTypeLessChargesAndReductions) {
+TEST_P(DuesOffice, OnlyAttendingStudentsMatchingEveryFilterOweTheChargeTypeLessChargesAndReductions) {
     const auto students = [&](const std::string& student, const std::string& classId, const std::string& where,
                               const std::string& category) {
         fillArrearsWorkTable(*cn, "tmpSel", "202609", "1", student, classId, where, category);
@@ -233,7 +231,7 @@ TEST_P(OpenMonthDues, OnlyAttendingStudentsMatchingEveryFilterOweTheChargeTypeLe
     EXPECT_EQ(workRows("tmpQF"), (Rows{{{3, "一次性", 5}, {"200.00", "250.00", "0.00"}}}));
 }
 
-TEST_P(OpenMonthDues, PerDayItemsOweTheDaysChargedAndAMoveChangesTheDuesFromThePeriodHoldingItsDate) {
+TEST_P(DuesOffice, PerDayItemsOweTheDaysChargedAndAMoveChangesTheDuesFromThePeriodHoldingItsDate) {
     addRecord(10, "SF", 2, "202609", 2, "155");
     exec("update kdw_sfjlmx set cqts=10,feetermname='202609' where sfjlid=10");
     EXPECT_EQ(itemDues(*cn, "2", "2", "202609").days, 10);
@@ -258,7 +256,7 @@ TEST_P(OpenMonthDues, PerDayItemsOweTheDaysChargedAndAMoveChangesTheDuesFromTheP
 
 // A record that settled stored arrears pays the open month only with the
 // rows it names; stored arrears own their term, year and one-off periods.
-TEST_P(OpenMonthDues, StoredArrearsKeepTheirPeriodsAndSettlingRecordAndCarriedOverMonthsListOnlyOpenOnes) {
+TEST_P(DuesOffice, StoredArrearsKeepTheirPeriodsAndSettlingRecordAndCarriedOverMonthsListOnlyOpenOnes) {
     carriedOver("202609");
     addArrears(1, 1, "202609", {{1, "800"}}, "2026-10-05");
     addRecord(10, "SF", 1, "202610", 1, "800");
@@ -295,7 +293,7 @@ TEST_P(OpenMonthDues, StoredArrearsKeepTheirPeriodsAndSettlingRecordAndCarriedOv
     EXPECT_EQ(workRows("tmpQF"), carried);
 }
 
-TEST_P(OpenMonthDues, SeveralOpenMonthsAtOnceListWhatEachMonthListsAlone) {
+TEST_P(DuesOffice, SeveralOpenMonthsAtOnceListWhatEachMonthListsAlone) {
     // Every kind of record in every open month: payments, a reduction made in
     // December for October's board and one for the term, a one-off payment,
     // a cancelled charge and a prepayment, for two students.
@@ -329,16 +327,9 @@ TEST_P(OpenMonthDues, SeveralOpenMonthsAtOnceListWhatEachMonthListsAlone) {
     EXPECT_EQ(together.at({3, "2026上", 3}), (Amounts{"300.00", "0.00", "60.00"}));
 }
 
-// December is open; September to November are carried over without stored rows.
-class ReductionPeriods : public DuesOfficeTest {
-protected:
-    void SetUp() override {
-        DuesOfficeTest::SetUp();
-        for (const char* yf : {"202609", "202610", "202611"}) carriedOver(yf);
-    }
-};
-
-TEST_P(ReductionPeriods, CountOnlyAgainstTheDuesOfThePeriodTheyAreForInWorkTablesAndItemDues) {
+TEST_P(DuesOffice, ReductionsCountOnlyAgainstTheDuesOfThePeriodTheyAreForInWorkTablesAndItemDues) {
+    // December is open; September to November are carried over without stored rows.
+    for (const char* yf : {"202609", "202610", "202611"}) carriedOver(yf);
     addReduction(10, 1, "202612", 1, "30", "2026-09-01");  // for September: reaches no other month
     addReduction(11, 1, "202612", 2, "41", "2026-12-01");  // for December's board
     addReduction(12, 1, "202612", 3, "50", "2026-09-01");  // for the term that holds September
@@ -368,22 +359,14 @@ TEST_P(ReductionPeriods, CountOnlyAgainstTheDuesOfThePeriodTheyAreForInWorkTable
     EXPECT_EQ(itemDues(*cn, "3", "99", "202612").owed(), Currency());
 }
 
-FO_INSTANTIATE_DIALECTS(ReductionPeriods);
-
-FO_INSTANTIATE_DIALECTS(OpenMonthDues);
-
-class PaidAndReduced : public DuesOfficeTest {
-protected:
-    std::string read(const std::string& xsid, const std::string& item, const std::string& period,
-                     const std::string& from = {}, const std::string& to = {}) {
+TEST_P(DuesOffice, PaidAndReducedSumsTheCountingRecordsOfThePeriodAndNoneOfAPeriodStoredArrearsHold) {
+    const auto read = [&](const std::string& xsid, const std::string& item, const std::string& period,
+                          const std::string& from = {}, const std::string& to = {}) {
         auto rs = paidAndReduced(*cn, xsid, item, period, from, to);
-        if (!rs || rs->eof()) return "none";
+        if (!rs || rs->eof()) return std::string("none");
         return rs->field("je").toCurrency().format00() + "/" + rs->field("jmje").toCurrency().format00() + "/" +
                rs->field("ye").toCurrency().format00();
-    }
-};
-
-TEST_P(PaidAndReduced, SumsTheCountingRecordsOfThePeriodAndNoneOfAPeriodStoredArrearsHold) {
+    };
     addRecord(10, "SF", 1, "202609", 1, "300.25");
     addRecord(11, "JM", 1, "202609", 1, "0", "99.75");
     addRecord(12, "SF", 1, "202610", 1, "800");
@@ -422,16 +405,10 @@ TEST_P(PaidAndReduced, SumsTheCountingRecordsOfThePeriodAndNoneOfAPeriodStoredAr
     }
 }
 
-FO_INSTANTIATE_DIALECTS(PaidAndReduced);
-
-class CarryOver : public DuesOfficeTest {
-protected:
-    std::string count(const std::string& table, const std::string& where = "1=1") {
+TEST_P(DuesOffice, CarryOverTurnsUnpaidDuesIntoOpenArrearsOpensTheNextMonthAndRefusesAnyButTheOpenOne) {
+    const auto count = [&](const std::string& table, const std::string& where = "1=1") {
         return scalar("select count(*) from " + table + " where " + where);
-    }
-};
-
-TEST_P(CarryOver, TurnsUnpaidDuesIntoOpenArrearsOpensTheNextMonthAndRefusesAnyButTheOpenOne) {
+    };
     ReferenceHost host(dbPath, dialect());
     exec("insert into xszhekou(xsid,xmid,zhekou) values(2,2,50)");
     addRecord(10, "SF", 1, "202609", 1, "800");   // tuition paid in full
@@ -492,7 +469,7 @@ TEST_P(CarryOver, TurnsUnpaidDuesIntoOpenArrearsOpensTheNextMonthAndRefusesAnyBu
     EXPECT_NE(refusal("202701").find("没有设置起止日期"), std::string::npos);
 }
 
-FO_INSTANTIATE_DIALECTS(CarryOver);
+FO_INSTANTIATE_DIALECTS(DuesOffice);
 
 }  // namespace
 }  // namespace fo::test
