@@ -28,14 +28,10 @@ std::string fingerprint(const std::string& path) {
     return out;
 }
 
-class DemoSchoolFile : public ::testing::Test {
-protected:
-    TempDir dir;
-};
-
 // A demo school or a copy that cannot be written whole leaves nothing under
 // its name (a retry would refuse it as existing), nor its temporary file.
-TEST_F(DemoSchoolFile, ANewFileThatCannotBeWrittenLeavesNothingAndADemoHoldsEveryKindOfRecordWithTotalsThatAgree) {
+TEST(DemoSchoolFile, ANewFileThatCannotBeWrittenLeavesNothingAndADemoHoldsEveryKindOfRecordWithTotalsThatAgree) {
+    TempDir dir;
     const DemoOptions options{5, 1, "2026-12-06"};
     const std::string source = dir.file("source.db");
     writeDemoSchool(source, options);
@@ -96,16 +92,11 @@ TEST_F(DemoSchoolFile, ANewFileThatCannotBeWrittenLeavesNothingAndADemoHoldsEver
 }
 
 TEST(AmountInWords, WritesChineseCapitalNumerals) {
-    auto words = [](const char* text) { return demo::amountInWords(*Currency::parse(text)); };
-    EXPECT_EQ(words("0"), "零元整");
-    EXPECT_EQ(words("800"), "捌佰元整");
-    EXPECT_EQ(words("1234.5"), "壹仟贰佰叁拾肆元伍角");
-    EXPECT_EQ(words("1005.07"), "壹仟零伍元零柒分");
-    EXPECT_EQ(words("10000"), "壹万元整");
-    EXPECT_EQ(words("10050000"), "壹仟零伍万元整");
-    EXPECT_EQ(words("100000001"), "壹亿零壹元整");
-    EXPECT_EQ(words("0.25"), "贰角伍分");
-    EXPECT_EQ(words("-323.95"), "负叁佰贰拾叁元玖角伍分");
+    const std::pair<const char*, const char*> cases[] = {
+        {"0", "零元整"}, {"800", "捌佰元整"}, {"1234.5", "壹仟贰佰叁拾肆元伍角"}, {"1005.07", "壹仟零伍元零柒分"},
+        {"10000", "壹万元整"}, {"10050000", "壹仟零伍万元整"}, {"100000001", "壹亿零壹元整"}, {"0.25", "贰角伍分"},
+        {"-323.95", "负叁佰贰拾叁元玖角伍分"}};
+    for (const auto& [amount, words] : cases) EXPECT_EQ(demo::amountInWords(*Currency::parse(amount)), words) << amount;
 }
 
 }  // namespace
