@@ -1,7 +1,7 @@
 // The sign-in and operator windows. The sign-in: a wrong password is said
 // in the window and refused, the right one signs in, and a first sign-in
 // asks for the password twice. (Whom it offers is the sign-in's own list:
-// host/SignInTest.) The operator window: only an administrator opens it;
+// host/OperatorsTest.) The operator window: only an administrator opens it;
 // the categories and rights he sets are what the host answers from;
 // whoever posted is never deleted; and no password typed anywhere is kept
 // in clear.
@@ -40,7 +40,7 @@ std::string everyFile(const std::filesystem::path& folder) {
     return all;
 }
 
-TEST_P(SignInWindowsTest, TheFirstSignInAsksForThePasswordTwiceAWrongOneIsSaidInTheWindowAndNoneIsKeptInClear) {
+TEST_P(SignInWindowsTest, TheFirstSignInAWrongPasswordAndNoneKeptInClearThenTheOperatorWindowsRightsAndRefusals) {
     const std::string fresh = dir.file("new.db");
     createFeeDatabase(sqliteConnectionString(fresh));
     auto first = openSignIn(fresh, 0);
@@ -113,16 +113,16 @@ TEST_P(SignInWindowsTest, TheFirstSignInAsksForThePasswordTwiceAWrongOneIsSaidIn
     for (const char* typed : {"first-given", "chosen-by-him", "reset-by-admin", "zhang123", "li123456", "admin123"})
         EXPECT_EQ(stored.find(typed), std::string::npos) << typed;
     EXPECT_EQ(logged().size(), 7u);
-}
 
-TEST_P(SignInWindowsTest, OnlyAnAdministratorOpensItWhatHeSetsIsWhatTheHostAnswersAndWhoeverPostedIsOnlyDisabled) {
+    // Only an administrator opens the operator window; what he sets there is
+    // what the host answers; whoever posted is only disabled.
     actAs(2);
     auto refused = open();
     EXPECT_FALSE(refused->isLoaded());
     EXPECT_EQ(ui.lastMessage()->text, "只有管理员可以管理操作员。");
 
     actAs(Operators::BuiltInId);
-    auto w = open();
+    w = open();
     ASSERT_TRUE(w->isLoaded());
     ASSERT_TRUE(w->lvwUsers.userItemClick("k3"));
     EXPECT_EQ(w->txtName.text(), "李出纳");
