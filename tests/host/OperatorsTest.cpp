@@ -94,28 +94,8 @@ TEST_F(AuditLogTest, TheLogIsReadByDaysBothIncluded) {
     EXPECT_EQ(readAuditLog(*cn, "2026-12-07").size(), 1u);
 }
 
-// Three first-level categories (3, 5, 8) with a sub-category under 3;
-// clerk 2 may see categories 3 and 5, clerk 4 none at all.
 class OperatorsTest : public test::FeeDbTest {
 protected:
-    void SetUp() override {
-        exec("insert into kdw_xslx(id,parentid,mc) values(3,0,'全日制'),(5,0,'半日制'),(8,0,'托管'),(31,3,'全日制A')");
-        exec("insert into kdw_xs(id,xh,xm,lb,lb1,lb2) values(1,'001','张三',3,3,31),(2,'002','李四',5,5,0),"
-             "(3,'003','王五',8,8,0),(4,'004','赵六',3,3,0)");
-        exec("insert into kdw_xs(id,xh,xm) values(5,'005','孙七')");  // category unset (0)
-        exec("insert into kdw_xs(id,xh,xm,lb1) values(6,'006','周八',null)");
-        Operators ops(*cn);
-        ops.ensureBuiltIns();
-        ops.add(Operator{2, "收费员甲", false});
-        ops.add(Operator{4, "收费员乙", false});
-        ops.add(Operator{6, "主管", true});
-        ops.allowCategory(2, 5);
-        ops.allowCategory(2, 3);
-        ops.allowCategory(2, 3);  // granted twice, listed once
-        ops.setRight(2, "JM", 2);
-        ops.setRight(2, "PJZF", 0);
-    }
-
     std::set<std::int64_t> ids(const std::string& sql) {
         std::set<std::int64_t> out;
         for (auto rs = cn->execute(sql); !rs->eof(); rs->moveNext()) out.insert(rs->field(0).toInt());
@@ -133,6 +113,24 @@ protected:
 // The built-in operator sees every category, also students without one;
 // a clerk only his own first-level categories; one without any, nobody.
 TEST_P(OperatorsTest, EachSeesHisCategoriesWithHisRightsAnAdministratorIsAlwaysLeftAndTheBuiltInOneIsMadeOnce) {
+    // Three first-level categories (3, 5, 8) with a sub-category under 3;
+    // clerk 2 may see categories 3 and 5, clerk 4 none at all.
+    exec("insert into kdw_xslx(id,parentid,mc) values(3,0,'全日制'),(5,0,'半日制'),(8,0,'托管'),(31,3,'全日制A')");
+    exec("insert into kdw_xs(id,xh,xm,lb,lb1,lb2) values(1,'001','张三',3,3,31),(2,'002','李四',5,5,0),"
+         "(3,'003','王五',8,8,0),(4,'004','赵六',3,3,0)");
+    exec("insert into kdw_xs(id,xh,xm) values(5,'005','孙七')");  // category unset (0)
+    exec("insert into kdw_xs(id,xh,xm,lb1) values(6,'006','周八',null)");
+    Operators ops(*cn);
+    ops.ensureBuiltIns();
+    ops.add(Operator{2, "收费员甲", false});
+    ops.add(Operator{4, "收费员乙", false});
+    ops.add(Operator{6, "主管", true});
+    ops.allowCategory(2, 5);
+    ops.allowCategory(2, 3);
+    ops.allowCategory(2, 3);  // granted twice, listed once
+    ops.setRight(2, "JM", 2);
+    ops.setRight(2, "PJZF", 0);
+
     struct Case {
         int user;
         const char* name;
@@ -174,7 +172,6 @@ TEST_P(OperatorsTest, EachSeesHisCategoriesWithHisRightsAnAdministratorIsAlwaysL
     Operators(*cn).setRight(2, "it's", 2);
     EXPECT_EQ(clerk.GetQx("it's", Value(), true), 2);
 
-    Operators ops(*cn);
     EXPECT_THROW(ops.addNew(" 收费员甲 ", false), OperatorRefusal);  // the name is taken
     EXPECT_THROW(ops.addNew("  ", false), OperatorRefusal);
     const int added = ops.addNew(" 收费员丙 ", false);

@@ -26,11 +26,7 @@
 namespace fo {
 namespace {
 
-class ReferenceHostTest : public test::FeeDbTest {
-protected:
-    void SetUp() override { host = std::make_shared<ReferenceHost>(dbPath, dialect()); }
-    std::shared_ptr<ReferenceHost> host;
-};
+class ReferenceHostTest : public test::FeeDbTest {};
 
 // A list view's columns, as the host's width routines see them.
 struct FakeColumns : ColumnWidthTarget {
@@ -44,6 +40,7 @@ struct FakeColumns : ColumnWidthTarget {
 };
 
 TEST_P(ReferenceHostTest, WorkTablesSettingsPtrimBillTypesColumnWidthsAndTheDatabaseInformationObjectOfOneDatabase) {
+    auto host = std::make_shared<ReferenceHost>(dbPath, dialect());
     // On a server in the work schema, where the operators' roles may create tables.
     const std::regex shape(std::string(test::onPostgres() ? "feeoffice_work\\." : "") + "(tmpJM[0-9a-f]{16})_[0-9]+");
     std::set<std::string> names;
@@ -327,9 +324,7 @@ TEST(IniFileTest, SectionsKeysAndCommentsReadBackAsWrittenAndTheUsersFilesLiveIn
     test::ScopedVariable home("XDG_CONFIG_HOME", dir.path().string());
     EXPECT_FALSE(IniFile::load(dir.file("none.ini")));
     ini.save(dir.file("sub/dir/x.ini"));  // folders are created
-    auto loaded = IniFile::load(dir.file("sub/dir/x.ini"));
-    ASSERT_TRUE(loaded);
-    EXPECT_EQ(loaded->get("morkel", "jmyy"), "困难补助");
+    EXPECT_EQ(IniFile::load(dir.file("sub/dir/x.ini")).value().get("morkel", "jmyy"), "困难补助");
 
     // The user's files live in the configuration folder, each application's
     // settings apart (saved at once and read by the next session: the host's
@@ -339,9 +334,7 @@ TEST(IniFileTest, SectionsKeysAndCommentsReadBackAsWrittenAndTheUsersFilesLiveIn
     EXPECT_FALSE(IniFile::findDefaultUser());
     std::filesystem::create_directories(dir.file("feeoffice"));
     std::ofstream(dir.file("feeoffice/DefaultUser.ini")) << "[morkel]\njmyy=贫困生减免\n";
-    auto defaults = IniFile::findDefaultUser();
-    ASSERT_TRUE(defaults);
-    EXPECT_EQ(defaults->get("morkel", "jmyy"), "贫困生减免");
+    EXPECT_EQ(IniFile::findDefaultUser().value().get("morkel", "jmyy"), "贫困生减免");
     // The settings store's file lives beside it.
     UserSettingsStore store;
     EXPECT_EQ(store.filePath(), dir.file("feeoffice/settings.ini"));
