@@ -27,7 +27,6 @@ protected:
         w->load();
         return w;
     }
-    std::string link() const { return sqliteConnectionString(dbPath); }
     // The audit log's rows as "operator|operation|subject|outcome".
     std::vector<std::string> logged() {
         std::vector<std::string> out;
