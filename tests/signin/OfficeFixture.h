@@ -30,7 +30,6 @@ protected:
     // The audit log's rows as "operator|operation|subject|outcome".
     std::vector<std::string> logged() {
         std::vector<std::string> out;
-        // The demo office's own postings come first; the test's follow.
         const std::vector<AuditRecord> all = readAuditLog(*cn);
         for (std::size_t i = demoLogged_; i < all.size(); ++i)
             out.push_back(all[i].userName + "|" + all[i].operation + "|" + all[i].document + "|" + all[i].outcome);
@@ -39,7 +38,7 @@ protected:
 
     ScopedVariable config{"XDG_CONFIG_HOME", dir.file("config")};
     ScopedVariable state{"XDG_STATE_HOME", dir.file("state")};
-    std::size_t demoLogged_ = 0;  // the audit rows of the demo office itself
+    std::size_t demoLogged_ = 0;  // the demo office's own audit rows, which come first
 };
 
 }  // namespace fo::test

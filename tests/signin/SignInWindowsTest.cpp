@@ -20,7 +20,6 @@ namespace {
 
 class SignInWindowsTest : public OfficeTest {
 protected:
-    std::shared_ptr<frmOperators> open() { return OfficeTest::open<frmOperators>(); }
     std::shared_ptr<frmSignIn> openSignIn(const std::string& database, int user) {
         auto w = formInstance<frmSignIn>();
         w->prepare(sqliteConnectionString(database), database, user);
@@ -75,7 +74,7 @@ TEST_P(SignInWindowsTest, TheFirstSignInAWrongPasswordAndNoneKeptInClearThenTheO
 
     // The administrator gives a new clerk a first password; the clerk signs
     // in with it and chooses his own; the administrator resets it later.
-    auto w = open();
+    auto w = open<frmOperators>();
     w->txtName.userSetText("王会计");
     w->txtPassword.userType("first-given");
     w->cmdAdd.userClick();
@@ -95,7 +94,7 @@ TEST_P(SignInWindowsTest, TheFirstSignInAWrongPasswordAndNoneKeptInClearThenTheO
     signIn->cmdOK.userClick();
     ASSERT_EQ(signIn->signedIn(), 4) << signIn->lblMessage.caption();
 
-    w = open();
+    w = open<frmOperators>();
     w->lvwUsers.userItemClick("k4");
     w->txtPassword.userType("reset-by-admin");
     w->cmdResetPassword.userClick();
@@ -116,12 +115,12 @@ TEST_P(SignInWindowsTest, TheFirstSignInAWrongPasswordAndNoneKeptInClearThenTheO
     // Only an administrator opens the operator window; what he sets there is
     // what the host answers; whoever posted is only disabled.
     actAs(2);
-    auto refused = open();
+    auto refused = open<frmOperators>();
     EXPECT_FALSE(refused->isLoaded());
     EXPECT_EQ(ui.lastMessage()->text, "只有管理员可以管理操作员。");
 
     actAs(Operators::BuiltInId);
-    w = open();
+    w = open<frmOperators>();
     ASSERT_TRUE(w->isLoaded());
     ASSERT_TRUE(w->lvwUsers.userItemClick("k3"));
     EXPECT_EQ(w->txtName.text(), "李出纳");
