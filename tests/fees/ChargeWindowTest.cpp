@@ -109,15 +109,38 @@ protected:
     }
 };
 
-TEST_P(ChargeWindow, WhatAChargeWritesItsVoidUndoesForEveryKindOfPayment) {
-    // A stored row paid whole on the receipt that takes the open month's
-    // dues too: both are settled, and the void reopens both.
+TEST_P(ChargeWindow, RefusalsLeaveTheBooksWhatAChargeWritesItsVoidUndoesAndTwoClerksOnOneLineChargeItOnce) {
     const std::string whole = storedRow();
     const std::string wholeStudent = text("select xsid from qfhzb where qfkid=" + whole);
+    const std::string item = text("select min(sfxmid) from qfmxb where qfkid=" + whole);
+
+    // What the window refuses writes nothing, naming why.
+    const BooksSnapshot before(*cn);
+    struct Case {
+        std::function<void(frmSF&)> enter;
+        std::string reason;
+    } cases[] = {
+        {[&](frmSF& f) { tick(f, "kq" + whole + "_" + item, "99999"); }, "超过尚欠"},
+        {[&](frmSF& f) { tick(f, "kq" + whole + "_" + item, "1.005"); }, "最多两位小数"},
+        {[&](frmSF& f) { tick(f, "kq" + whole + "_" + item); f.txtHk.userSetText("1"); f.txtCash.userSetText("0"); }, "不足"},
+        {[&](frmSF& f) { f.optRefund.userClick(); f.txtCash.userSetText("99999"); }, "不足"},
+    };
+    for (const Case& c : cases) {
+        auto w = windowFor(xhOf(wholeStudent));
+        c.enter(*w);
+        w->cmdOK.userClick();
+        EXPECT_TRUE(w->lastDjbh().empty());
+        EXPECT_NE(lastMessage().text.find(c.reason), std::string::npos) << c.reason << " / " << lastMessage().text;
+    }
+    EXPECT_EQ(BooksSnapshot(*cn), before);
+    FormInstances::releaseAll();  // the window was left taking a refund
+
+    // A stored row paid whole on the receipt that takes the open month's
+    // dues too: both are settled, and the void reopens both.
     std::string dueItem;
     const std::string sf = postAndVoid(xhOf(wholeStudent), [&](frmSF& w) {
-        for (const std::string& item : rows("select sfxmid from qfmxb where qfkid=" + whole))
-            tick(w, "kq" + whole + "_" + item);
+        for (const std::string& each : rows("select sfxmid from qfmxb where qfkid=" + whole))
+            tick(w, "kq" + whole + "_" + each);
         for (int i = 1; i <= w.lvwDue.itemCount(); ++i)
             if (const std::string key = w.lvwDue.item(i).key(); key.rfind("kd", 0) == 0) {
                 dueItem = key.substr(2);
@@ -134,7 +157,6 @@ TEST_P(ChargeWindow, WhatAChargeWritesItsVoidUndoesForEveryKindOfPayment) {
     // The same row paid in part, previewed first: the rest stays open as a
     // remainder row, which the window shows instead of the row, and the
     // posting writes what the preview showed.
-    const std::string item = text("select min(sfxmid) from qfmxb where qfkid=" + whole);
     const Currency owed = *Currency::parse(text("select sum(qfje) from qfmxb where qfkid=" + whole));
     plan::Plan shown;
     onModal = [&shown](Form& f) {
@@ -219,56 +241,25 @@ TEST_P(ChargeWindow, WhatAChargeWritesItsVoidUndoesForEveryKindOfPayment) {
                   day.drawer.format00(),
               std::to_string(charges) + "|" + std::to_string(charges + 2) + "|1|20.00|530.00|50.00|0.00");
     EXPECT_TRUE(cashday::dayLines(*cn, DateTime::today().dateText(), "2").empty());
-}
 
-TEST_P(ChargeWindow, RefusalsTwoClerksOnOneLineAndAChargeTwiceInAMonthLeaveTheBooksAsCharged) {
-    // What the window refuses writes nothing, naming why.
-    const std::string row = storedRow();
-    const std::string xsid = text("select xsid from qfhzb where qfkid=" + row);
-    const std::string item = text("select min(sfxmid) from qfmxb where qfkid=" + row);
-    const BooksSnapshot before(*cn);
-    struct Case {
-        std::function<void(frmSF&)> enter;
-        std::string reason;
-    } cases[] = {
-        {[&](frmSF& f) { tick(f, "kq" + row + "_" + item, "99999"); }, "超过尚欠"},
-        {[&](frmSF& f) { tick(f, "kq" + row + "_" + item, "1.005"); }, "最多两位小数"},
-        {[&](frmSF& f) { tick(f, "kq" + row + "_" + item); f.txtHk.userSetText("1"); f.txtCash.userSetText("0"); }, "不足"},
-        {[&](frmSF& f) { f.optRefund.userClick(); f.txtCash.userSetText("99999"); }, "不足"},
+    // Two clerks charging one line charge it once: a stored row, and the
+    // open month's dues, which have no row to close (the second clerk's
+    // posting finds them paid when it counts them again under the lock).
+    FormInstances::releaseAll();  // the refund's window
+    const auto twoClerks = [&](const std::string& student, const std::string& line) {
+        auto first = windowFor(xhOf(student)), second = windowFor(xhOf(student), true);
+        tick(*first, line);
+        tick(*second, line);
+        first->cmdOK.userClick();
+        ASSERT_FALSE(first->lastDjbh().empty()) << lastMessage().text;
+        const BooksSnapshot once(*cn);
+        second->cmdOK.userClick();
+        EXPECT_TRUE(second->lastDjbh().empty());
+        EXPECT_NE(lastMessage().text.find("该欠费已被其他操作处理，请刷新。"), std::string::npos) << lastMessage().text;
+        EXPECT_EQ(BooksSnapshot(*cn), once);
     };
-    for (const Case& c : cases) {
-        auto w = windowFor(xhOf(xsid));
-        c.enter(*w);
-        w->cmdOK.userClick();
-        EXPECT_TRUE(w->lastDjbh().empty());
-        EXPECT_NE(lastMessage().text.find(c.reason), std::string::npos) << c.reason << " / " << lastMessage().text;
-    }
-    EXPECT_EQ(BooksSnapshot(*cn), before);
-
-    // Two clerks charging one line charge it once.
-    FormInstances::releaseAll();  // the window above was left taking a refund
-    auto first = windowFor(xhOf(xsid)), second = windowFor(xhOf(xsid), true);
-    tick(*first, "kq" + row + "_" + item);
-    tick(*second, "kq" + row + "_" + item);
-    first->cmdOK.userClick();
-    ASSERT_FALSE(first->lastDjbh().empty());
-    const BooksSnapshot once(*cn);
-    second->cmdOK.userClick();
-    EXPECT_TRUE(second->lastDjbh().empty());
-    EXPECT_NE(lastMessage().text.find("该欠费已被其他操作处理，请刷新。"), std::string::npos) << lastMessage().text;
-    EXPECT_EQ(BooksSnapshot(*cn), once);
-
-    // The open month's dues have no row to close: the second clerk's
-    // posting finds them paid when it counts them again under the lock.
-    const std::string pupil = text("select min(id) from kdw_xs where del=0 and intTx=0" + kOwesDecember("kdw_xs.id"));
-    auto mine = windowFor(xhOf(pupil)), theirs = windowFor(xhOf(pupil), true);
-    tick(*mine, "kd1");
-    tick(*theirs, "kd1");
-    mine->cmdOK.userClick();
-    ASSERT_FALSE(mine->lastDjbh().empty()) << lastMessage().text;
-    theirs->cmdOK.userClick();
-    EXPECT_TRUE(theirs->lastDjbh().empty());
-    EXPECT_NE(lastMessage().text.find("该欠费已被其他操作处理，请刷新。"), std::string::npos) << lastMessage().text;
+    twoClerks(wholeStudent, "kq" + whole + "_" + item);
+    twoClerks(text("select min(id) from kdw_xs where del=0 and intTx=0" + kOwesDecember("kdw_xs.id")), "kd1");
 
     // The open month, charged twice: a later charge moved his charge dates
     // on, so voiding the first one leaves them as the later one set them.

@@ -28,14 +28,10 @@ std::string fingerprint(const std::string& path) {
     return out;
 }
 
-class DemoSchoolFile : public ::testing::Test {
-protected:
-    TempDir dir;
-};
-
 // A demo school or a copy that cannot be written whole leaves nothing under
 // its name (a retry would refuse it as existing), nor its temporary file.
-TEST_F(DemoSchoolFile, ANewFileThatCannotBeWrittenLeavesNothingAndADemoHoldsEveryKindOfRecordWithTotalsThatAgree) {
+TEST(DemoSchoolFile, ANewFileThatCannotBeWrittenLeavesNothingAndADemoHoldsEveryKindOfRecordWithTotalsThatAgree) {
+    TempDir dir;
     const DemoOptions options{5, 1, "2026-12-06"};
     const std::string source = dir.file("source.db");
     writeDemoSchool(source, options);
@@ -64,15 +60,14 @@ TEST_F(DemoSchoolFile, ANewFileThatCannotBeWrittenLeavesNothingAndADemoHoldsEver
     const DemoSummary summary = writeDemoSchool(dir.file("march.db"), DemoOptions{120, 1, "2027-03-18"});
     auto cn = openConnection(sqliteConnectionString(dir.file("march.db")));
     const auto text = [&](const std::string& sql) { return scalar(*cn, sql).toText(); };
-    EXPECT_EQ(ReferenceHost(dir.file("march.db")).CurrentYf(), "202703");
-    EXPECT_EQ(summary.openMonth + "|" + std::to_string(summary.monthsCarriedOver) + "|" +
-                  std::to_string(summary.students),
-              "202703|6|120");
+    EXPECT_EQ(ReferenceHost(dir.file("march.db")).CurrentYf() + "|" + summary.openMonth + "|" +
+                  std::to_string(summary.monthsCarriedOver) + "|" + std::to_string(summary.students),
+              "202703|202703|6|120");
     EXPECT_EQ(text("select group_concat(jzyf,',') from (select jzyf from hisxsinfo where xsid=0 order by jzyf)"),
               "202609,202610,202611,202612,202701,202702");
-    EXPECT_EQ(text("select count(*) from ajzrq where fromdate is not null and todate is not null"), "12");
-    EXPECT_EQ(text("select count(*) from termdate"), "2");
-    EXPECT_EQ(text("select count(*) from kdw_xs"), "120");
+    EXPECT_EQ(text("select (select count(*) from ajzrq where fromdate is not null and todate is not null)||'|'||"
+                   "(select count(*) from termdate)||'|'||(select count(*) from kdw_xs)"),
+              "12|2|120");
     // Cancelled charges and reductions, prepayments, transfers, arrears paid
     // in part, reduced and still open.
     for (const char* some : {"select count(*) from kdw_sfjl where left(djbh,4)='QXSF'",
@@ -96,16 +91,11 @@ TEST_F(DemoSchoolFile, ANewFileThatCannotBeWrittenLeavesNothingAndADemoHoldsEver
 }
 
 TEST(AmountInWords, WritesChineseCapitalNumerals) {
-    auto words = [](const char* text) { return demo::amountInWords(*Currency::parse(text)); };
-    EXPECT_EQ(words("0"), "零元整");
-    EXPECT_EQ(words("800"), "捌佰元整");
-    EXPECT_EQ(words("1234.5"), "壹仟贰佰叁拾肆元伍角");
-    EXPECT_EQ(words("1005.07"), "壹仟零伍元零柒分");
-    EXPECT_EQ(words("10000"), "壹万元整");
-    EXPECT_EQ(words("10050000"), "壹仟零伍万元整");
-    EXPECT_EQ(words("100000001"), "壹亿零壹元整");
-    EXPECT_EQ(words("0.25"), "贰角伍分");
-    EXPECT_EQ(words("-323.95"), "负叁佰贰拾叁元玖角伍分");
+    const std::pair<const char*, const char*> cases[] = {
+        {"0", "零元整"}, {"800", "捌佰元整"}, {"1234.5", "壹仟贰佰叁拾肆元伍角"}, {"1005.07", "壹仟零伍元零柒分"},
+        {"10000", "壹万元整"}, {"10050000", "壹仟零伍万元整"}, {"100000001", "壹亿零壹元整"}, {"0.25", "贰角伍分"},
+        {"-323.95", "负叁佰贰拾叁元玖角伍分"}};
+    for (const auto& [amount, words] : cases) EXPECT_EQ(demo::amountInWords(*Currency::parse(amount)), words) << amount;
 }
 
 }  // namespace

@@ -1,23 +1,32 @@
+// The reference host: its work tables, settings, column widths and
+// database-information object, the counters that hand out its ids and
+// numbers, the module's link string, and the ini files and user settings
+// kept in the configuration folder.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
 #include <regex>
 #include <set>
 #include <vector>
 
 #include "HostTestSupport.h"
 #include "db/Catalog.h"
+#include "db/DbError.h"
+#include "host/counters/CounterService.h"
 #include "host/ReferenceHost.h"
+#include "host/settings/IniFile.h"
 #include "host/settings/UserSettingsStore.h"
 #include "host/api/ModuleGlobals.h"
+#include "support/FakeHostSystem.h"
+#include "support/ScopedVariable.h"
 
 namespace fo {
 namespace {
 
-class ReferenceHostTest : public test::FeeDbTest {
-protected:
-    void SetUp() override { host = std::make_shared<ReferenceHost>(dbPath, dialect()); }
-    std::shared_ptr<ReferenceHost> host;
-};
+class ReferenceHostTest : public test::FeeDbTest {};
 
 // A list view's columns, as the host's width routines see them.
 struct FakeColumns : ColumnWidthTarget {
@@ -31,6 +40,7 @@ struct FakeColumns : ColumnWidthTarget {
 };
 
 TEST_P(ReferenceHostTest, WorkTablesSettingsPtrimBillTypesColumnWidthsAndTheDatabaseInformationObjectOfOneDatabase) {
+    auto host = std::make_shared<ReferenceHost>(dbPath, dialect());
     // On a server in the work schema, where the operators' roles may create tables.
     const std::regex shape(std::string(test::onPostgres() ? "feeoffice_work\\." : "") + "(tmpJM[0-9a-f]{16})_[0-9]+");
     std::set<std::string> names;
@@ -171,6 +181,168 @@ TEST_P(ReferenceHostTest, WorkTablesSettingsPtrimBillTypesColumnWidthsAndTheData
 }
 
 FO_INSTANTIATE_DIALECTS(ReferenceHostTest);
+
+class CounterServiceTest : public ::testing::Test, public test::FeeDb {};
+
+TEST_F(CounterServiceTest, IdsAndNumbersStartAboveWhatIsStoredNeverComeAgainOutliveTheServiceAndAreDrawnApart) {
+    exec("insert into kdw_sfjl(id,djbh) values(40,'SF202609010001')");
+    exec("insert into INandOutML(id,djbh) values(57,'SF202609010002')");
+    CounterService counters(dbPath);
+    // Fee record ids start above the records and the journal rows alike.
+    EXPECT_EQ(counters.nextId("INandOutML"), 58);
+    EXPECT_EQ(counters.nextId("INandOutML"), 59);
+    EXPECT_EQ(counters.nextId("inandoutml"), 60);  // counter names ignore case
+    EXPECT_EQ(counters.nextId("qfhzb"), 1);
+    // Someone imports arrears rows with ids of his own.
+    exec("insert into qfhzb(qfkid,qfyf,xsid) values(250,'202609',1)");
+    EXPECT_EQ(counters.nextId("qfhzb"), 251);
+    // Deleting rows does not give their ids out again.
+    exec("delete from qfhzb");
+    EXPECT_EQ(counters.nextId("qfhzb"), 252);
+    // Blocks, and counters of other tables.
+    exec("insert into PJML(id,djbh) values(12,'SF1')");
+    EXPECT_EQ(counters.nextId("INandOutML", 5), 61);  // 61..65
+    EXPECT_EQ(counters.nextId("INandOutML"), 66);
+    EXPECT_EQ(counters.nextId("PJML"), 13);          // a table with an id column
+    EXPECT_EQ(counters.nextId("no such table"), 1);  // a plain sequence
+    EXPECT_EQ(counters.nextId("no such table"), 2);
+    EXPECT_EQ(counters.nextId("kdw_year"), 1);       // a table without an id column
+    EXPECT_THROW(counters.nextId("qfhzb", 0), std::invalid_argument);
+    EXPECT_EQ(counters.nextId("qfhzb", 10), 253);
+    // The last value survives the service.
+    CounterService again(dbPath);
+    EXPECT_EQ(again.nextId("qfhzb"), 263);
+    // Beside an embedded file the counters keep a side database of their
+    // own; on a server they are a table of the fee database.
+    EXPECT_EQ(again.sideDatabasePath(), test::onPostgres() ? std::string() : dbPath + ".counters");
+
+    // Document numbers are per prefix and day.
+    const DateTime day{2026, 12, 6};
+    const std::vector<std::string> drawn = {again.nextBillNo("JM", day), again.nextBillNo("JM", day),
+                                            again.nextBillNo("QXJM", day),
+                                            again.nextBillNo("JM", DateTime{2026, 12, 7}),
+                                            again.nextBillNo("JM", day)};
+    EXPECT_EQ(drawn, (std::vector<std::string>{"JM202612060001", "JM202612060002", "QXJM202612060001",
+                                               "JM202612070001", "JM202612060003"}));
+
+    // Numbers stored by someone else that day are passed over.
+    exec("insert into kdw_sfjl(id,djbh) values(1,'JM202612060041')");
+    exec("insert into PJML(id,djbh) values(1,'SF202612060007')");
+    EXPECT_EQ(again.nextBillNo("JM", day), "JM202612060042");
+    EXPECT_EQ(again.nextBillNo("SF", day), "SF202612060008");
+    // A longer prefix sharing the first letters is another series.
+    EXPECT_EQ(again.nextBillNo("QXJM", day), "QXJM202612060002");
+    // A block follows what was drawn and stored, and what follows it
+    // follows the block.
+    EXPECT_EQ(again.nextBillNos("JM", 3, day),
+              (std::vector<std::string>{"JM202612060043", "JM202612060044", "JM202612060045"}));
+    EXPECT_EQ(again.nextBillNo("JM", day), "JM202612060046");
+
+    // A draw during an open posting neither waits for it nor joins it; a
+    // session holding the counters' own store shuts every draw out.
+    CounterService patient(dbPath, CounterService::Options{1});
+    cn->beginTrans();  // BEGIN IMMEDIATE: the fee database is write-locked
+    exec("insert into qfhzb(qfkid,qfyf,xsid) values(1,'202609',1)");
+    EXPECT_EQ(patient.nextId("INandOutML"), 67);
+    EXPECT_EQ(patient.nextBillNo("JM", DateTime{2026, 12, 6}), "JM202612060047");
+    cn->rollbackTrans();
+    // The rolled-back posting leaves a gap: its numbers are not reused.
+    EXPECT_EQ(patient.nextId("INandOutML"), 68);
+    EXPECT_EQ(patient.nextBillNo("JM", DateTime{2026, 12, 6}), "JM202612060048");
+    // Another session holding the counters' store shuts every draw out until
+    // it is done: a draw gives up after its busy timeout rather than hand out
+    // a number the other session may be handing out too, and draws again
+    // once it is gone (the first draw of its kind in this session included).
+    auto other = openConnection(test::onPostgres() ? db.connectionString()
+                                                   : sqliteConnectionString(patient.sideDatabasePath()));
+    other->beginTrans();
+    if (test::onPostgres()) other->execute("lock table fo_counters in exclusive mode");
+    EXPECT_THROW(patient.nextId("qfhzb"), DbError);
+    other->commitTrans();
+    EXPECT_EQ(patient.nextId("qfhzb"), 264);
+}
+
+std::shared_ptr<test::FakeHostSystem> hostWithLink(const char* link) {
+    return std::make_shared<test::FakeHostSystem>(link, Value(1));
+}
+
+// The transaction link string wins; without one, the object's own host
+// answers when it has one, the module's host otherwise.
+TEST(ModuleLinkStringTest, FallsBackToTheGivenHostThenToGRun) {
+    const auto moduleHost = hostWithLink("Provider=SQLite;Data Source=module.db");
+    const auto ownHost = hostWithLink("Provider=SQLite;Data Source=own.db");
+    {
+        test::ScopedHost scoped{moduleHost, "Provider=SQLite;Data Source=trans.db"};
+        EXPECT_EQ(moduleLinkString(), "Provider=SQLite;Data Source=trans.db");
+        EXPECT_EQ(moduleLinkString(ownHost), "Provider=SQLite;Data Source=trans.db");
+    }
+    test::ScopedHost scoped{moduleHost, ""};
+    EXPECT_EQ(moduleLinkString(), "Provider=SQLite;Data Source=module.db");
+    EXPECT_EQ(moduleLinkString(nullptr), "Provider=SQLite;Data Source=module.db");
+    EXPECT_EQ(moduleLinkString(ownHost), "Provider=SQLite;Data Source=own.db");
+}
+
+TEST(IniFileTest, SectionsKeysAndCommentsReadBackAsWrittenAndTheUsersFilesLiveInTheConfigurationFolder) {
+    auto parsed = IniFile::parse(
+        "\xEF\xBB\xBF; 默认操作员设置\r\n"
+        "top=before any section\r\n"
+        "[Morkel]\r\n"
+        "jmyy = 家庭困难减免 \r\n"
+        "# a comment\r\n"
+        "  ;indented comment\r\n"
+        "not a setting line\r\n"
+        "url=a=b;c\r\n"
+        "[other]\n"
+        "JMYY=\"  spaced  \"\n"
+        "empty=\n");
+    EXPECT_EQ(parsed.get("morkel", "JMYY"), "家庭困难减免");  // names ignore case, value trimmed
+    EXPECT_EQ(parsed.get("MORKEL", "url"), "a=b;c");         // only the first '=' splits, ';' inside a value stays
+    EXPECT_EQ(parsed.get("other", "jmyy"), "  spaced  ");    // quotes keep blanks
+    EXPECT_EQ(parsed.get("other", "empty", "x"), "");
+    EXPECT_TRUE(parsed.contains("other", "empty"));
+    EXPECT_EQ(parsed.get("", "top"), "before any section");
+    EXPECT_EQ(parsed.get("morkel", "missing", "默认"), "默认");
+    EXPECT_EQ(parsed.get("nowhere", "jmyy", "d"), "d");
+    EXPECT_FALSE(parsed.contains("morkel", "# a comment"));
+
+    // A section written twice is one section; the later key wins.
+    auto twice = IniFile::parse("[a]\nx=1\n[b]\ny=2\n[A]\nx=3\nz=4\n");
+    EXPECT_EQ(twice.get("a", "x") + "|" + twice.get("a", "z"), "3|4");
+    EXPECT_EQ(twice.sections().size(), 2u);
+
+    // Written text reads back the same.
+    IniFile ini;
+    ini.set("tavro/frmJmBachList", "k姓名", "1500");
+    ini.set("tavro/frmJmBachList", "k学号", " 2 ");
+    ini.set("morkel", "jmyy", "困难补助");
+    ini.set("tavro/frmJmBachList", "K姓名", "1800");  // same key, other case
+    auto back = IniFile::parse(ini.text());
+    EXPECT_EQ(back.get("tavro/frmjmbachlist", "k姓名"), "1800");
+    EXPECT_EQ(back.text(), ini.text());  // blanks and every other key as written
+
+    test::TempDir dir;
+    test::ScopedVariable home("XDG_CONFIG_HOME", dir.path().string());
+    EXPECT_FALSE(IniFile::load(dir.file("none.ini")));
+    ini.save(dir.file("sub/dir/x.ini"));  // folders are created
+    EXPECT_EQ(IniFile::load(dir.file("sub/dir/x.ini")).value().get("morkel", "jmyy"), "困难补助");
+
+    // The user's files live in the configuration folder, each application's
+    // settings apart (saved at once and read by the next session: the host's
+    // column widths).
+    EXPECT_EQ(userConfigDir(), dir.path().string());
+    // (The test executable's folder holds no DefaultUser.ini.)
+    EXPECT_FALSE(IniFile::findDefaultUser());
+    std::filesystem::create_directories(dir.file("feeoffice"));
+    std::ofstream(dir.file("feeoffice/DefaultUser.ini")) << "[morkel]\njmyy=贫困生减免\n";
+    EXPECT_EQ(IniFile::findDefaultUser().value().get("morkel", "jmyy"), "贫困生减免");
+    // The settings store's file lives beside it.
+    UserSettingsStore store;
+    EXPECT_EQ(store.filePath(), dir.file("feeoffice/settings.ini"));
+    store.saveSetting("tavro", "frmJmBachList", "k姓名", "1500");
+    store.saveSetting("shTavro", "frmJmBachList", "k姓名", "900");
+    EXPECT_EQ(UserSettingsStore().getSetting("tavro", "frmJmBachList", "k姓名"), "1500");
+    EXPECT_EQ(UserSettingsStore().getSetting("shTavro", "frmJmBachList", "k姓名"), "900");
+}
 
 }  // namespace
 }  // namespace fo

@@ -1,43 +1,24 @@
 #pragma once
 #include <memory>
 #include <string>
-
-#include <gtest/gtest.h>
+#include <vector>
 
 #include "host/operators/AuditLog.h"
-#include "host/ReferenceHost.h"
-#include "host/settings/UserSettingsStore.h"
-#include "host/api/ModuleGlobals.h"
-#include "support/DemoDatabase.h"
+#include "support/DemoOfficeWindowTest.h"
 #include "support/ScopedVariable.h"
-#include "support/TempDir.h"
-#include "ui/FormInstance.h"
-#include "ui/headless/HeadlessUi.h"
 
 namespace fo::test {
 
-// A small demo fee office on the headless binding, its settings and audit
-// log in folders of the test's own, worked by the operator signed in last.
-class OfficeTest : public ::testing::Test {
+// A small demo fee office (12 students, December open) for the host's own
+// windows, its ini files and audit log file in folders of the test's own;
+// a modal window is closed as it opens unless a test works it.
+class OfficeTest : public DemoOfficeWindowTest {
 protected:
+    OfficeTest() : DemoOfficeWindowTest(DemoOptions{12, 1, "2026-12-06"}) {}
     void SetUp() override {
-        std::filesystem::copy_file(cachedDemoSchool(DemoOptions{12, 1, "2026-12-06"}), dbPath);
-        demoLogged_ = static_cast<std::size_t>(std::stol(scalar("select count(*) from sys_log")));
-        ui.install();
+        DemoOfficeWindowTest::SetUp();
+        demoLogged_ = static_cast<std::size_t>(std::stol(text("select count(*) from sys_log")));
         ui.setModalRunner([](Form& f) { f.unload(); });
-        actAs(Operators::BuiltInId);
-    }
-    void TearDown() override {
-        ui.setModalRunner([](Form& f) { f.unload(); });
-        FormInstances::releaseAll();
-        globals() = ModuleGlobals{};
-    }
-    // The host works for `user` from now on.
-    void actAs(int user) {
-        host = std::make_shared<ReferenceHost>(dbPath, 1, user);
-        host->setSettingsStore(std::make_shared<UserSettingsStore>(dir.file("config/feeoffice")));
-        host->installInModuleGlobals();
-        globals().host = host;
     }
     // The window `T`, loaded (or refused, unloaded) for whoever works now.
     template <class T>
@@ -46,30 +27,18 @@ protected:
         w->load();
         return w;
     }
-    std::string link() const { return sqliteConnectionString(dbPath); }
-    std::string scalar(const std::string& sql) {
-        ConnectionPtr cn = openConnection(link());
-        RecordsetPtr rs = cn->execute(sql);
-        return rs && !rs->eof() ? rs->field(std::size_t{0}).toText() : std::string("<no row>");
-    }
     // The audit log's rows as "operator|operation|subject|outcome".
     std::vector<std::string> logged() {
-        ConnectionPtr cn = openConnection(link());
         std::vector<std::string> out;
-        // The demo office's own postings come first; the test's follow.
         const std::vector<AuditRecord> all = readAuditLog(*cn);
         for (std::size_t i = demoLogged_; i < all.size(); ++i)
             out.push_back(all[i].userName + "|" + all[i].operation + "|" + all[i].document + "|" + all[i].outcome);
         return out;
     }
 
-    TempDir dir;
     ScopedVariable config{"XDG_CONFIG_HOME", dir.file("config")};
     ScopedVariable state{"XDG_STATE_HOME", dir.file("state")};
-    std::string dbPath = dir.file("office.db");
-    std::size_t demoLogged_ = 0;  // the audit rows of the demo office itself
-    HeadlessUi ui;
-    std::shared_ptr<ReferenceHost> host;
+    std::size_t demoLogged_ = 0;  // the demo office's own audit rows, which come first
 };
 
 }  // namespace fo::test
