@@ -91,15 +91,13 @@ TEST(Connection, OpensOnceKeepsItsStringWhileOpenReturnsASetOnlyForColumnsAndTel
 
     // A statement returns a set only when it has columns, and says how many
     // rows it changed.
-    long affected = 99;
-    EXPECT_EQ(cn.execute("create table u(id int, mc varchar(20))", &affected), nullptr);
-    EXPECT_EQ(affected, 0);
+    long created = 99, updated = 0, deleted = 0;
+    EXPECT_EQ(cn.execute("create table u(id int, mc varchar(20))", &created), nullptr);
     cn.execute("insert into u values(1,'a')");
     cn.execute("insert into u values(2,'b')");
-    EXPECT_EQ(cn.execute("update u set mc='c'", &affected), nullptr);
-    EXPECT_EQ(affected, 2);
-    cn.execute("delete from u where id=1", &affected);
-    EXPECT_EQ(affected, 1);
+    EXPECT_EQ(cn.execute("update u set mc='c'", &updated), nullptr);
+    cn.execute("delete from u where id=1", &deleted);
+    EXPECT_EQ(std::vector<long>({created, updated, deleted}), std::vector<long>({0, 2, 1}));
     auto empty = cn.execute("select id, mc from u where id<0");
     ASSERT_NE(empty, nullptr);
     EXPECT_EQ(empty->fieldCount(), 2u);
@@ -107,11 +105,9 @@ TEST(Connection, OpensOnceKeepsItsStringWhileOpenReturnsASetOnlyForColumnsAndTel
 
     // Errors tell the clerk in Chinese and keep the engine's words and the statement.
     const DbError e = errorOf([&] { cn.execute("select * from x"); });
-    EXPECT_EQ(e.description(), "数据库操作失败，本次操作没有保存。");
-    EXPECT_EQ(std::string(e.what()), e.description());
-    EXPECT_EQ(e.engineText(), "no such table: x");
+    EXPECT_EQ(e.description() + "|" + e.what() + "|" + e.engineText() + "|" + e.statement(),
+              "数据库操作失败，本次操作没有保存。|数据库操作失败，本次操作没有保存。|no such table: x|select * from x");
     EXPECT_EQ(e.kind(), DbErrorKind::Other);
-    EXPECT_EQ(e.statement(), "select * from x");
     EXPECT_EQ(e.code() & 0xff, SQLITE_ERROR);
     EXPECT_THROW(cn.execute("selec 1"), DbError);
     EXPECT_EQ(cn.state(), Connection::Open);  // a failed statement leaves the session usable
@@ -191,11 +187,11 @@ TEST(ConnectionTransactions, CommitKeepsRollbackDiscardsGuardAndCloseRollBackAnd
 // libpq is handed, and what the program shows and keeps (never a password).
 TEST(PgLink, TheProviderFormBecomesLibpqKeywordsQuotedAsLibpqReadsThem) {
     const std::string link = "Provider=PostgreSQL;Host=/run/postgresql;Port=5433;Database=O'Brien school;User ID=clerk";
-    EXPECT_TRUE(isPostgresLink(link));
-    EXPECT_TRUE(isPostgresLink("postgresql://clerk@db.school.lan/fees"));
-    EXPECT_TRUE(isPostgresLink(" postgres://db/fees"));
-    EXPECT_FALSE(isPostgresLink("Provider=SQLite;Data Source=/tmp/postgresql.db"));
-    EXPECT_FALSE(isPostgresLink("/tmp/postgresql://x.db"));
+    EXPECT_EQ(std::vector<bool>({isPostgresLink(link), isPostgresLink("postgresql://clerk@db.school.lan/fees"),
+                                 isPostgresLink(" postgres://db/fees"),
+                                 isPostgresLink("Provider=SQLite;Data Source=/tmp/postgresql.db"),
+                                 isPostgresLink("/tmp/postgresql://x.db")}),
+              std::vector<bool>({true, true, true, false, false}));
     EXPECT_EQ(pgConninfo(link), "dbname='O\\'Brien school' host='/run/postgresql' port='5433' user='clerk'");
     // A URI goes to libpq as it stands, unless it carries a password, which
     // is refused in either form wherever it is written.
@@ -257,8 +253,7 @@ TEST(DatabaseFile, AFileThatCannotBeWrittenIsReadAsItStandsWithNothingBesideItAn
     EXPECT_EQ(refused.kind(), DbErrorKind::ReadOnly);
     EXPECT_EQ(refused.description(), dbtext::ReadOnly);
     cn->close();
-    EXPECT_FALSE(fs::exists(db.path() + "-wal"));
-    EXPECT_FALSE(fs::exists(db.path() + "-shm"));
+    EXPECT_FALSE(fs::exists(db.path() + "-wal") || fs::exists(db.path() + "-shm"));
 }
 
 TEST(DatabaseFile, OpeningNeverCreatesAFileNorReplacesOneMovedAwayAndCreationTakesOnlyAnEmptyPlace) {
@@ -330,8 +325,7 @@ TEST(DatabaseFile, EachObstacleHasItsKindAndAChineseMessageThatSaysWhatToDo) {
     DbError busy = errorOf([&] { clerk->beginTrans(); });
     setLockWaitObserver({});
     EXPECT_EQ(busy.kind(), DbErrorKind::Busy);
-    EXPECT_EQ(busy.description(), dbtext::Busy);
-    EXPECT_EQ(busy.engineText(), "database is locked");
+    EXPECT_EQ(busy.description() + "|" + busy.engineText(), std::string(dbtext::Busy) + "|database is locked");
     // The front end was told of the wait and of its end.
     EXPECT_EQ(heard, (std::vector<bool>{true, false}));
     holder->rollbackTrans();
