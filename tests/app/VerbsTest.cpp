@@ -34,8 +34,7 @@ TEST_F(Verbs, InitDemoSummarisesTheOfficeWhoseMonthEndIsAnAdministratorsNamedSte
                              "receipts:"})
         EXPECT_NE(made.out.find(line), std::string::npos) << made.out;
     auto r = run({"check", "--db", db});
-    EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
-    EXPECT_EQ(r.out, "ok\n");
+    EXPECT_EQ(std::to_string(r.exitCode) + "|" + r.out, "0|ok\n") << r.err;
 
     std::ofstream(path("clerk")) << "zhang123\n";
     std::ofstream(path("admin")) << "admin123\n";
@@ -108,26 +107,22 @@ TEST_F(Verbs, InitWritesEmptyBooksOnceARosterFillsThemSqlPrintsTheRowsOrTheError
     // The sql verb reports the rows a statement affected, prints a query's
     // rows tab-separated and sends an error to standard error.
     auto created = run({"sql", "--db", db, "create table t(id int, name varchar(20), je money)"});
-    EXPECT_EQ(created.exitCode, 0) << created.err;
-    EXPECT_EQ(created.out, "0 rows affected\n");
+    EXPECT_EQ(std::to_string(created.exitCode) + "|" + created.out, "0|0 rows affected\n") << created.err;
     EXPECT_EQ(sql(db, "insert into t(id,name,je) values(1,'张三',11.5),(2,'O''Brien',null),(3,'李四',0)"),
               "3 rows affected\n");
     auto updated = run({"sql", "--db", db, "--dialect", "0", "update t set je=je+1 where je is not null"});
-    EXPECT_EQ(updated.exitCode, 0) << updated.err;
-    EXPECT_EQ(updated.out, "2 rows affected\n");
+    EXPECT_EQ(std::to_string(updated.exitCode) + "|" + updated.out, "0|2 rows affected\n") << updated.err;
 
     auto rows = run({"sql", "--dialect", "1", "--db", db, "select id, name as 姓名, je from t where id<3 order by id"});
-    EXPECT_EQ(rows.exitCode, 0) << rows.err;
-    EXPECT_EQ(rows.out, "id\t姓名\tje\n1\t张三\t12.5\n2\tO'Brien\t\n");
-    EXPECT_EQ(rows.err, "");
+    EXPECT_EQ(std::to_string(rows.exitCode) + "|" + rows.out + "|" + rows.err,
+              "0|id\t姓名\tje\n1\t张三\t12.5\n2\tO'Brien\t\n|");
     // A query without rows still names its columns.
     EXPECT_EQ(sql(db, "select id, name from t where id > 5"), "id\tname\n");
 
     // An engine error: the clerk's words first, then the engine's own for
     // the administrator, on standard error with exit status 1.
     auto failed = run({"sql", "--db", db, "select * from no_such_table"});
-    EXPECT_EQ(failed.exitCode, 1);
-    EXPECT_EQ(failed.out, "");
+    EXPECT_EQ(std::to_string(failed.exitCode) + "|" + failed.out, "1|");
     EXPECT_NE(failed.err.find("数据库操作失败"), std::string::npos) << failed.err;
     EXPECT_NE(failed.err.find("no such table: no_such_table"), std::string::npos) << failed.err;
 
@@ -205,13 +200,11 @@ TEST_F(DriveVerb, ItSignsInByAFileOrTheEnvironmentExitsWithTheScriptsStatusAndRi
 
     ::unsetenv("FEEOFFICE_PASSWORD");
     r = drive(script);
-    EXPECT_EQ(r.exitCode, 3);
-    EXPECT_EQ(r.out, "");
-    EXPECT_EQ(r.err, "feeoffice drive: operator 1 needs his password: --password-file FILE or FEEOFFICE_PASSWORD\n");
+    EXPECT_EQ(std::to_string(r.exitCode) + "|" + r.out + "|" + r.err,
+              "3||feeoffice drive: operator 1 needs his password: --password-file FILE or FEEOFFICE_PASSWORD\n");
     ::setenv("FEEOFFICE_PASSWORD", "li123457", 1);
     r = drive(script, {"--user", "3"});
-    EXPECT_EQ(r.exitCode, 3);
-    EXPECT_EQ(r.err, "feeoffice drive: wrong password for operator 3\n");
+    EXPECT_EQ(std::to_string(r.exitCode) + "|" + r.err, "3|feeoffice drive: wrong password for operator 3\n");
 
     // The office's log has each sign-in, the refused one included, and each sign-out.
     const auto log = run({"log", "--db", db_});
