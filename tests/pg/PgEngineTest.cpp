@@ -56,8 +56,7 @@ TEST_F(PgEngine, ReadsMoneyExactlyAndDatesAsTheEmbeddedEngineDoesBothDialectsRun
     EXPECT_TRUE(rs->fieldInfo(0).type == DataType::Integer && rs->fieldInfo(3).type == DataType::VarChar &&
                 rs->field("je").kind() == Kind::Currency);
     EXPECT_EQ(rs->field("sfrq").toText() + "|" + rs->field("jmje").toText(), "2026-03-07 08:00:00|12.345");
-    EXPECT_TRUE(rs->field("rq").isNull());
-    EXPECT_EQ(rs->field("big").toInt(), 0);  // a boolean reads as 0 or 1
+    EXPECT_TRUE(rs->field("rq").isNull() && rs->field("big").toInt() == 0);  // a boolean reads as 0 or 1
     rs->moveNext();
     EXPECT_EQ(rs->field("sfrq").kind(), Kind::Date);
     EXPECT_EQ(rs->field("sfrq").toText(), "2026-03-08");
