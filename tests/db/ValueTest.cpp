@@ -270,8 +270,7 @@ TEST(Recordset, RowsKeptPackedGiveBackEveryKindOfValueAndKeepEdits) {
     rs.field("t") = Value("再改");
     rs.moveNext();
     copy.moveFirst();
-    EXPECT_EQ(copy.field("t").toText(), "改");
-    EXPECT_EQ(rs.row(0)[3].toText(), "再改");
+    EXPECT_EQ(copy.field("t").toText() + "|" + rs.row(0)[3].toText(), "改|再改");
     EXPECT_EQ(rs.valueAt(1, 2), Value(1e300));
 }
 
@@ -331,9 +330,7 @@ TEST_F(RecordsetFilter, LikesAndComparisonsOnNumbersTextAndDatesJoinedByAndOrMov
     ASSERT_FALSE(rs_.eof());
     EXPECT_EQ(rs_.field("简码").toText(), "ls");
     rs_.setFilter("姓名 = 'nobody'");
-    EXPECT_TRUE(rs_.eof());
-    EXPECT_EQ(rs_.recordCount(), 0);
-    EXPECT_EQ(rs_.totalRows(), 4u);
+    EXPECT_TRUE(rs_.eof() && rs_.recordCount() == 0 && rs_.totalRows() == 4u);
 }
 
 
