@@ -27,6 +27,11 @@ struct ExeRun {
     std::string err;
 };
 
+// Whether `r` exited with `code` and said `text` on standard error.
+inline bool endedSaying(const ExeRun& r, int code, const std::string& text) {
+    return r.exitCode == code && r.err.find(text) != std::string::npos;
+}
+
 // The documented password of the demo fee office's administrator.
 inline constexpr const char* kDemoAdminPassword = "admin123";
 
