@@ -48,19 +48,13 @@ TEST_P(BatchListTest, AmountsAsTypedSubtotalsAndTotalsBothExportsAndOneOffsWantA
     const std::string stored = one("select count(*) from kdw_sfjl");
     w->txtJmyy.userSetText("无效");
     for (const char* typed : {"-5", "５", "五元", "1.005"}) {
-        eachRow([&](ListItem& r) {
-            w->lvw1.userItemClick(r.key());
-            w->txtWrite.userSetText(typed);
-        });
+        eachRow([&](ListItem& r) { typeOn(*w, r, typed); });
         w->cmdJMok.userClick();
         EXPECT_EQ(lastMessage().text.rfind("20260109 ", 0), 0u) << lastMessage().text;
         EXPECT_NE(lastMessage().text.find("的减免金额[" + std::string(typed) + "]不正确"), std::string::npos)
             << lastMessage().text;
     }
-    eachRow([&](ListItem& r) {
-        w->lvw1.userItemClick(r.key());
-        w->txtWrite.userSetText("0");
-    });
+    eachRow([&](ListItem& r) { typeOn(*w, r, "0"); });
     w->cmdJMok.userClick();
     EXPECT_EQ(lastMessage().text, "没有录入大于零的减免金额，本次没有减免。请在【本次减免金额】列中录入。");
     EXPECT_FALSE(shown("操作成功！"));

@@ -245,19 +245,14 @@ TEST_P(BatchPreviewTest, TheListAndTheWizardRefuseWhatChangedOrIsTooMuchOfferThe
 // first, also when another clerk made it while the preview was shown.
 TEST_P(BatchPreviewTest, PaidFeesAreCreditedOncePerPeriodFromTheWizardAndTheList) {
     // Two 全日制 students who paid December's 保育费 in one charge each.
-    const Rows paid = rows(
+    const auto paid = fieldRows(*cn,
         "select a.xsid,x.xh,a.djbh,b.je,x.ysk from kdw_sfjl as a inner join kdw_sfjlmx as b on b.sfjlid=a.id inner join"
         " kdw_xs as x on x.id=a.xsid where left(a.djbh,2)='SF' and a.sfyf='202612' and b.sfxmid=1 and a.ysfjlid=0 and"
         " b.je>300 and x.sflxid=(select min(id) from kdw_sflx where mc='全日制') and a.xsid not in(select xsid from"
         " kdw_sfjl where sfyf='202612' and id<>a.id) order by a.xsid");
     ASSERT_GE(paid.size(), 2u);
-    auto field = [](const std::string& row, int n) {
-        std::size_t start = 0;
-        for (int i = 0; i < n; ++i) start = row.find('|', start) + 1;
-        return row.substr(start, row.find('|', start) - start);
-    };
-    const std::string xsid = field(paid[0], 0), djbh = field(paid[0], 2);
-    const Currency je = leadingNumber(field(paid[0], 3)), ysk = leadingNumber(field(paid[0], 4));
+    const std::string xsid = paid[0][0], djbh = paid[0][2];
+    const Currency je = leadingNumber(paid[0][3]), ysk = leadingNumber(paid[0][4]);
     auto rowOf = [](frmBachJM_next& w, const std::string& itemId) {
         for (int r = 1; r < w.MSFlexGrid1.rows(); ++r)
             if (w.MSFlexGrid1.textMatrix(r, frmBachJM_next::ColItemId) == itemId) return r;
@@ -304,15 +299,15 @@ TEST_P(BatchPreviewTest, PaidFeesAreCreditedOncePerPeriodFromTheWizardAndTheList
     EXPECT_EQ(BooksSnapshot(*cn), once);
 
     // The list: the paid rows with what may be credited, none of September.
-    const std::string other = field(paid[1], 0), xh = field(paid[1], 1);
-    auto list = query(xh);
+    const std::string other = paid[1][0];
+    auto list = query(paid[1][1]);
     list->chkCreditPaid.userClick();
     EXPECT_EQ(list->lvw1.itemCount(), 0);
     list->CMDfind.userClick();
     EXPECT_EQ(row(*list, "k" + other + "_202609_", "保育费"), nullptr);
     ListItem* food = row(*list, "k" + other + "_202612_", "保育费");
     ASSERT_NE(food, nullptr);
-    EXPECT_EQ(food->subItem(6), leadingNumber(field(paid[1], 3)).format00());
+    EXPECT_EQ(food->subItem(6), leadingNumber(paid[1][3]).format00());
     typeOn(*list, *food, "200");
     list->txtJmyy.userSetText("名单补助");
     // Another clerk credits the same item while the preview is shown.
@@ -325,7 +320,7 @@ TEST_P(BatchPreviewTest, PaidFeesAreCreditedOncePerPeriodFromTheWizardAndTheList
     list->cmdPreview.userClick();
     ASSERT_TRUE(confirmable) << refusalText;
     ASSERT_EQ(lines.size(), 1u);
-    EXPECT_NE(lines[0].find("|" + field(paid[1], 2) + "|"), std::string::npos) << lines[0];
+    EXPECT_NE(lines[0].find("|" + paid[1][2] + "|"), std::string::npos) << lines[0];
     EXPECT_NE(lastMessage().text.find(one("select djbh from kdw_sfjl where jmyy='另一位'")), std::string::npos)
         << lastMessage().text;
     EXPECT_EQ(one("select count(*) from kdw_sfjl where jmyy='名单补助'"), "0");
@@ -405,10 +400,10 @@ TEST_P(BatchPreviewTest, StepTwoShowsWhatIsOwedAsksBeforeASecondReductionAndStop
     EXPECT_NE(picked.findItem("k7"), nullptr);
     // Nobody ticked is no reduction, and no success is said.
     formInstance<frmBachJM>()->lvwXS.findItem("k7")->setChecked(false);
-    w->cmd_ok.userClick();
-    EXPECT_EQ(lastMessage().text, "没有勾选学生，本次没有减免。请在上一步勾选要减免的学生。");
-    w->cmdPreview.userClick();
-    EXPECT_EQ(lastMessage().text, "没有勾选学生，本次没有减免。请在上一步勾选要减免的学生。");
+    for (CommandButton* button : {&w->cmd_ok, &w->cmdPreview}) {
+        button->userClick();
+        EXPECT_EQ(lastMessage().text, "没有勾选学生，本次没有减免。请在上一步勾选要减免的学生。");
+    }
     EXPECT_EQ(one("select count(*) from kdw_sfjl where jmyy='两次'"), "0");
     formInstance<frmBachJM>()->lvwXS.findItem("k7")->setChecked(true);
     w->cmd_ok.userClick();

@@ -12,6 +12,7 @@
 #include "reduction/JmjlStatements.h"
 #include "reduction/frmjmjlML.h"
 #include "reduction/ReductionFixture.h"
+#include "support/ErrorOf.h"
 #include "support/FailingWrites.h"
 #include "ui/frmPlanPreview.h"
 
@@ -249,23 +250,23 @@ TEST_P(ReductionPostingTest, CancellationGoesInReverseOrderOnly) {
 TEST_P(ReductionPostingTest, ACreditOfAPaidItemGoesToThePrepaymentCappedAndCancelledInReverseOrder) {
     // 保育费 (item 1) of the open month, paid in full by one charge, and
     // paid in part: the host's dues still owe some of it.
-    const std::string full = one(
-        "select a.xsid,a.id,b.je from kdw_sfjl as a inner join kdw_sfjlmx as b on b.sfjlid=a.id where"
-        " left(a.djbh,2)='SF' and a.sfyf='202612' and b.sfxmid=1 and a.ysfjlid=0 and a.xsid not in(select xsid from"
-        " kdw_sfjl where sfyf='202612' and id<>a.id) and a.xsid not in(select xsid from qfhzb where fkrq is null)"
-        " order by a.id");
-    ASSERT_NE(full, "<no row>");
-    const std::string xsid = full.substr(0, full.find('|'));
-    const std::string chargeId = full.substr(xsid.size() + 1, full.rfind('|') - xsid.size() - 1);
-    const Currency paid = leadingNumber(full.substr(full.rfind('|') + 1));
+    const auto full = fieldRows(
+        *cn, "select a.xsid,a.id,b.je from kdw_sfjl as a inner join kdw_sfjlmx as b on b.sfjlid=a.id where"
+             " left(a.djbh,2)='SF' and a.sfyf='202612' and b.sfxmid=1 and a.ysfjlid=0 and a.xsid not in(select xsid from"
+             " kdw_sfjl where sfyf='202612' and id<>a.id) and a.xsid not in(select xsid from qfhzb where fkrq is null)"
+             " order by a.id");
+    ASSERT_FALSE(full.empty());
+    const std::string xsid = full[0][0], chargeId = full[0][1];
+    const Currency paid = leadingNumber(full[0][2]);
     std::string dues;
     host->getQFmxbNew(dues, cn, "202612", ",1", "", "");
-    const std::string unpaid = one("select xsid,ysje from " + dues + " where jfje=0 and jmje=0 and ysje>1 order by xsid");
-    ASSERT_NE(unpaid, "<no row>");
-    const std::string partXsid = unpaid.substr(0, unpaid.find('|'));
+    const auto unpaid =
+        fieldRows(*cn, "select xsid,ysje from " + dues + " where jfje=0 and jmje=0 and ysje>1 order by xsid");
+    ASSERT_FALSE(unpaid.empty());
+    const std::string partXsid = unpaid[0][0];
     const Currency partPaid = leadingNumber("1");
     charge(partXsid, "1", partPaid, false);
-    const Currency partOwed = leadingNumber(unpaid.substr(partXsid.size() + 1)) - partPaid;
+    const Currency partOwed = leadingNumber(unpaid[0][1]) - partPaid;
 
     auto request = [&](const std::string& student, const std::string& amount) {
         jmjl::CreditRequest r{student, one("select sflxid from kdw_xs where id=" + student), "班", "2026-12-01",
@@ -279,12 +280,7 @@ TEST_P(ReductionPostingTest, ACreditOfAPaidItemGoesToThePrepaymentCappedAndCance
                one("select coalesce(sum(ysk),0) from XS_SFXM_YSK where sfxmid=1 and xsid=" + student);
     };
     auto refusal = [&](const jmjl::CreditRequest& r) {
-        try {
-            jmjl::postCredit(*host, r);
-        } catch (const jmjl::ReductionRefused& e) {
-            return e.description();
-        }
-        return std::string("posted");
+        return errorOf([&] { jmjl::postCredit(*host, r); }).description();
     };
     // In a transaction of its own, the reduction's cancellation or the
     // charge's void is planned and booked unless it is refused.

@@ -30,10 +30,7 @@ protected:
 
 TEST_P(ReductionWindowTest, LookupsValidationArrearsListGridEditingRulesAndWhatAPostingReadsAgain) {
     globals().settings->set("chkMrcqts", Value("1"));
-    auto w = formInstance<frmjmjlNew>();
-    w->load();
-    w->txtFind.userSetText("无此人'x");
-    w->userKey(w->txtFind, key::Enter);
+    auto w = windowFor("无此人'x");
     EXPECT_EQ(lastMessage().text + "|" + lastMessage().title, "您输入的学号不存在！|警告！");
 
     // Several matches go through the picker, which offers the same candidates.
