@@ -253,11 +253,6 @@ TEST_P(BatchPreviewTest, PaidFeesAreCreditedOncePerPeriodFromTheWizardAndTheList
     ASSERT_GE(paid.size(), 2u);
     const std::string xsid = paid[0][0], djbh = paid[0][2];
     const Currency je = leadingNumber(paid[0][3]), ysk = leadingNumber(paid[0][4]);
-    auto rowOf = [](frmBachJM_next& w, const std::string& itemId) {
-        for (int r = 1; r < w.MSFlexGrid1.rows(); ++r)
-            if (w.MSFlexGrid1.textMatrix(r, frmBachJM_next::ColItemId) == itemId) return r;
-        return -1;
-    };
 
     actAs(2);
     EXPECT_FALSE(stepTwo(xsid)->chkCreditPaid.enabled());
@@ -266,8 +261,9 @@ TEST_P(BatchPreviewTest, PaidFeesAreCreditedOncePerPeriodFromTheWizardAndTheList
     auto w = stepTwo(xsid);
     w->cmbYF.userSelect("2026年12月");
     w->chkCreditPaid.userClick();
-    const int r = rowOf(*w, "1");
-    ASSERT_NE(r, -1);
+    int r = 1;  // 保育费's row
+    while (r < w->MSFlexGrid1.rows() && w->MSFlexGrid1.textMatrix(r, frmBachJM_next::ColItemId) != "1") ++r;
+    ASSERT_LT(r, w->MSFlexGrid1.rows());
     EXPECT_EQ(leadingNumber(w->MSFlexGrid1.textMatrix(r, frmBachJM_next::ColYs)), je);
     type(*w, r, "100");
     w->txtJMYY.userSetText("迟到的补助");
