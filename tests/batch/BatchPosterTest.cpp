@@ -16,7 +16,6 @@
 #include "db/DbError.h"
 #include "host/ReferenceHost.h"
 #include "host/operators/Operators.h"
-#include "reduction/JmjlStatements.h"
 #include "reduction/ReductionChecks.h"
 #include "support/Dialects.h"
 #include "support/ErrorOf.h"

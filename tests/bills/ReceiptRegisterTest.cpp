@@ -127,7 +127,7 @@ TEST_P(ReceiptRegister, OpensOnTheMonthsBillsAndFiltersByEachChoiceTheStudentFil
     EXPECT_EQ(bills(*w), 1);
 }
 
-TEST_P(ReceiptRegister, ShowsTheChosenBillsItemsExportsTheListAndReprintsOnThePaperChosenButNotAVoidOrTheSumRow) {
+TEST_P(ReceiptRegister, ItemsExportReprintButNotOfAVoidOrTheSumRowAndTheWholeRegisterInChunksRelistedAfterAVoid) {
     auto w = october();
     ASSERT_TRUE(w->ListView1.userItemClick("k46"));
     ASSERT_EQ(w->lvwMx.itemCount(), scalar(*cn, "select count(*) from pjmlmx where pjmlid=46").toInt());
@@ -220,10 +220,9 @@ TEST_P(ReceiptRegister, ShowsTheChosenBillsItemsExportsTheListAndReprintsOnThePa
     });
     bill.ShowPJinfo();
     EXPECT_EQ(paper, "收费收据（三联）A4");
-}
 
-TEST_P(ReceiptRegister, TheWholeRegisterReadInChunksMatchesTheStatementAndAVoidMeanwhileRelistsIt) {
-    auto w = october();
+    // The whole register, read in chunks, and a void meanwhile relists it.
+    w = october();
     w->DTPfrom.userPick(*DateTime::parse("2000-01-01"));
     w->DTPto.userPick(*DateTime::parse("2026-12-31"));
     w->CMDfind.userClick();

@@ -8,7 +8,6 @@
 #include "host/fees/CarryOver.h"
 #include "reduction/PaidCredit.h"
 #include "reduction/ReductionCancellation.h"
-#include "reduction/ReductionChecks.h"
 #include "reduction/JmjlStatements.h"
 #include "reduction/frmjmjlML.h"
 #include "reduction/ReductionFixture.h"
