@@ -258,8 +258,7 @@ TEST_P(BatchPreviewTest, PaidFeesAreCreditedOncePerPeriodFromTheWizardAndTheList
     EXPECT_FALSE(stepTwo(xsid)->chkCreditPaid.enabled());
     FormInstances::releaseAll();
     actAs(Operators::BuiltInId);
-    auto w = stepTwo(xsid);
-    w->cmbYF.userSelect("2026年12月");
+    auto w = stepTwo(xsid, "2026年12月");
     w->chkCreditPaid.userClick();
     int r = 1;  // 保育费's row
     while (r < w->MSFlexGrid1.rows() && w->MSFlexGrid1.textMatrix(r, frmBachJM_next::ColItemId) != "1") ++r;
@@ -363,8 +362,7 @@ TEST_P(BatchPreviewTest, EachStudentIsHeldToWhatHeOwesInOnePostingThatCannotStar
 
     // A month not charged yet owes what the dues rules leave of it: 640 for
     // student 7, and nothing more once that is reduced.
-    auto coming = stepTwo("7");
-    coming->cmbYF.userSelect("2027年01月");
+    auto coming = stepTwo("7", "2027年01月");
     coming->txtJMYY.userSetText("一月");
     for (const char* amount : {"700", "640", "0.01"}) {
         type(*coming, 1, amount);
@@ -420,8 +418,7 @@ TEST_P(BatchPreviewTest, StepTwoShowsWhatIsOwedAsksBeforeASecondReductionAndStop
     for (bool answer : {false, true}) {
         again = answer;
         FormInstances::releaseAll();
-        auto fresh = stepTwo("7");
-        fresh->cmbYF.userSelect("2027年01月");
+        auto fresh = stepTwo("7", "2027年01月");
         type(*fresh, 1, "100");
         fresh->txtJMYY.userSetText("两次");
         fresh->cmd_ok.userClick();

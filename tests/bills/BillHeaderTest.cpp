@@ -91,10 +91,7 @@ protected:
                  "(5,'SF005','','小班一班',99,'099','无名',10,'张三')");  // no student
     }
 
-    Rows column(const std::string& sql, const std::string& name) {
-        RecordsetPtr rs = db_.open()->execute(sql);
-        return columnTexts(*rs, name);
-    }
+    Rows column(const std::string& sql, const std::string& name) { return columnTexts(*cn_->execute(sql), name); }
 };
 
 TEST_P(RegisterQueries, JoinReceiptsToTheirFeeRecordAndStudentNewestFirst) {

@@ -81,8 +81,7 @@ protected:
         cn->execute("insert into PJML(id,djbh,pjState,bjmc,xsid,xh,xm,kprq,bz,hjje,jeDx,kpr,skr) values((select"
                     " max(id)+1 from PJML),'" + djbh + "',''," + "'班'," + xsid + ",'" + x.substr(0, x.find('|')) +
                     "','" + x.substr(x.find('|') + 1) + "','2026-12-06',''," + a + ",'','收费员','收费员')");
-        if (!fromPrepayment) return id;
-        cn->execute("update kdw_xs set ysk=ysk-(" + a + ") where id=" + xsid);
+        if (fromPrepayment) cn->execute("update kdw_xs set ysk=ysk-(" + a + ") where id=" + xsid);
         return id;
     }
 };
