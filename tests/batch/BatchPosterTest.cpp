@@ -103,35 +103,7 @@ protected:
     clsJMhead head_;
 };
 
-// A student outside the operator's categories (a list older than a change
-// of his rights, a host's own batch) is refused in the plan the preview
-// shows, with its line, and by the posting, which writes nothing. What the
-// window did not see or could not stop is refused by the poster itself,
-// before it writes: the caller rolls the batch back.
-TEST_P(clsJMheadTest, EveryCallGetsItsOwnRecordSeesWhatTheBatchPostedAndIsRefusedWhatItMayNotOrTheBooksNoLongerOwe) {
-    db_.exec("insert into kdw_xs(id,xh,xm,lb1) values(7,'0007','甲',2)");
-    db_.exec("insert into sys_user(id,name) values(5,'王会计')");
-    db_.exec("insert into sys_user_xslb(userid,xslbid) values(5,1)");
-    auto limited = std::make_shared<ReferenceHost>(db_.path(), GetParam(), 5);
-    head_.set_myGrun(limited);
-    head_.set_STR_xsid("7");
-    plan::Draws preview;
-    const plan::Plan p = head_.planJm(*db_.open(), preview);
-    ASSERT_EQ(p.refusals.size(), 1u);
-    EXPECT_EQ(p.refusals[0].code, "category");
-    EXPECT_TRUE(p.changes.empty());
-    ASSERT_EQ(p.summary.lines.size(), 2u);
-    EXPECT_EQ(p.summary.lines[0].refusal, "该学生不在您可以查看的学生类别中，不能为他减免。");
-
-    const std::string counts = "select (select count(*) from kdw_sfjl),(select count(*) from qfhzb),(select sum(jmje) from qfmxb)";
-    const Rows before = rows(counts);
-    EXPECT_THROW(post({"7"}), jmjl::ReductionRefused);
-    EXPECT_EQ(rows(counts), before);
-    // The built-in operator sees him.
-    head_.set_myGrun(host_);
-    plan::Draws again;
-    EXPECT_FALSE(head_.planJm(*db_.open(), again).refused());
-
+TEST_P(clsJMheadTest, EveryCallGetsItsOwnRecordAndSeesWhatTheBatchAlreadyPosted) {
     head_.set_colMX({item("202403", "5", "60", "60")});
     head_.set_c_Jmhj(Currency::fromInt(60));
     // Alone, and as a batch whose students' rows are read at once.
@@ -159,39 +131,6 @@ TEST_P(clsJMheadTest, EveryCallGetsItsOwnRecordSeesWhatTheBatchPostedAndIsRefuse
     EXPECT_EQ(rows("select a.jmje,(select count(*) from kdw_sfjlmx where sfjlid=a.id) from kdw_sfjl a where xsid=9"),
               Rows{"0|0"});
     EXPECT_EQ(rows("select jmjlid,fkrq is null from qfhzb where xsid=9"), Rows{"0|1"});
-
-    const std::string nothing = rows("select (select count(*) from kdw_sfjl),(select count(*) from qfhzb)").at(0);
-    auto refusal = [&](const std::function<void()>& arrange) {
-        head_.set_c_Jmhj(Currency::fromInt(75));
-        head_.set_colMX({item("202403", "5", "60", "60"), item("202404", "6", "15", "40")});
-        arrange();
-        // The checks read the same through a batch's prepared statements.
-        std::string refused[2];
-        for (const bool asBatch : {false, true}) {
-            refused[asBatch] = test::errorOf([&] { post({"7"}, asBatch); }).description();
-            EXPECT_EQ(rows("select (select count(*) from kdw_sfjl),(select count(*) from qfhzb)").at(0), nothing);
-        }
-        EXPECT_EQ(refused[1], refused[0]);
-        return refused[0];
-    };
-    EXPECT_EQ(refusal([&] { head_.colMX()[0].set_sngJMje(*Currency::parse("12.345")); }),
-              "收费项目[项目5]的减免金额[12.345]不正确：减免金额不能小于零，最多两位小数。");
-    EXPECT_EQ(refusal([&] { head_.set_c_Jmhj(Currency::fromInt(70)); }), "减免合计 70.00 与各项目减免金额之和 75.00 不符。");
-    EXPECT_EQ(refusal([&] { head_.colMX().clear(); }), "减免合计 75.00 与各项目减免金额之和 0.00 不符。");
-    // The standard amount allows 45, but the student owes 40 on the item.
-    EXPECT_EQ(refusal([&] {
-                  head_.colMX()[1].set_sngJMje(Currency::fromInt(45));
-                  head_.colMX()[1].set_sngYsje(Currency::fromInt(50));
-                  head_.set_c_Jmhj(Currency::fromInt(105));
-              }),
-              "收费项目[项目6]在所属期[202404]尚欠 40.00，少于减免金额 45.00，请刷新后按实际欠费录入。");
-    // Another clerk settled 202403 after the caller read it.
-    EXPECT_EQ(refusal([&] { db_.exec("update qfhzb set fkrq='2024-03-09',sfjlid=88 where qfkid=101"); }),
-              "收费项目[项目5]在所属期[202403]已没有欠费（已缴清、已减免或已被其他操作处理），不能再减免，请刷新。");
-    // A student id that is no number never reaches a statement.
-    EXPECT_THROW(post({"7 or 1=1"}), DbError);
-    EXPECT_EQ(rows("select (select count(*) from kdw_sfjl),(select count(*) from qfhzb)").at(0), nothing);
-    EXPECT_EQ(messages_.count(), 0u);
 }
 
 TEST_P(clsJMheadTest, EachItemSettlesItsOwnPeriodsRowsOnlyAndABatchDrawsItsNumbersInBlocksNoOtherDrawShares) {
@@ -257,6 +196,71 @@ TEST_P(clsJMheadTest, EachItemSettlesItsOwnPeriodsRowsOnlyAndABatchDrawsItsNumbe
     EXPECT_EQ(std::count(remainders.begin(), remainders.end(), otherRow), 0);
     EXPECT_EQ(rows("select count(distinct qfkid) from qfhzb where yqfkid<>0"), Rows{"4"});
     EXPECT_GT(std::stoll(remainders[2]), std::stoll(otherRow));
+}
+
+// What the window did not see or could not stop is refused by the poster
+// itself, before it writes: the caller rolls the batch back.
+TEST_P(clsJMheadTest, RefusesAmountsTotalsAndArrearsTheBooksNoLongerOwe) {
+    const std::string nothing = rows("select (select count(*) from kdw_sfjl),(select count(*) from qfhzb)").at(0);
+    auto refusal = [&](const std::function<void()>& arrange) {
+        head_.set_c_Jmhj(Currency::fromInt(75));
+        head_.set_colMX({item("202403", "5", "60", "60"), item("202404", "6", "15", "40")});
+        arrange();
+        // The checks read the same through a batch's prepared statements.
+        std::string refused[2];
+        for (const bool asBatch : {false, true}) {
+            refused[asBatch] = test::errorOf([&] { post({"7"}, asBatch); }).description();
+            EXPECT_EQ(rows("select (select count(*) from kdw_sfjl),(select count(*) from qfhzb)").at(0), nothing);
+        }
+        EXPECT_EQ(refused[1], refused[0]);
+        return refused[0];
+    };
+    EXPECT_EQ(refusal([&] { head_.colMX()[0].set_sngJMje(*Currency::parse("12.345")); }),
+              "收费项目[项目5]的减免金额[12.345]不正确：减免金额不能小于零，最多两位小数。");
+    EXPECT_EQ(refusal([&] { head_.set_c_Jmhj(Currency::fromInt(70)); }), "减免合计 70.00 与各项目减免金额之和 75.00 不符。");
+    EXPECT_EQ(refusal([&] { head_.colMX().clear(); }), "减免合计 75.00 与各项目减免金额之和 0.00 不符。");
+    // The standard amount allows 45, but the student owes 40 on the item.
+    EXPECT_EQ(refusal([&] {
+                  head_.colMX()[1].set_sngJMje(Currency::fromInt(45));
+                  head_.colMX()[1].set_sngYsje(Currency::fromInt(50));
+                  head_.set_c_Jmhj(Currency::fromInt(105));
+              }),
+              "收费项目[项目6]在所属期[202404]尚欠 40.00，少于减免金额 45.00，请刷新后按实际欠费录入。");
+    // Another clerk settled 202403 after the caller read it.
+    EXPECT_EQ(refusal([&] { db_.exec("update qfhzb set fkrq='2024-03-09',sfjlid=88 where qfkid=101"); }),
+              "收费项目[项目5]在所属期[202403]已没有欠费（已缴清、已减免或已被其他操作处理），不能再减免，请刷新。");
+    // A student id that is no number never reaches a statement.
+    EXPECT_THROW(post({"7 or 1=1"}), DbError);
+    EXPECT_EQ(rows("select (select count(*) from kdw_sfjl),(select count(*) from qfhzb)").at(0), nothing);
+    EXPECT_EQ(messages_.count(), 0u);
+}
+
+// A student outside the operator's categories (a list older than a change
+// of his rights, a host's own batch) is refused in the plan the preview
+// shows, with its line, and by the posting, which writes nothing.
+TEST_P(clsJMheadTest, AStudentOutsideTheOperatorsCategoriesIsRefusedInThePlanAndThePosting) {
+    db_.exec("insert into kdw_xs(id,xh,xm,lb1) values(7,'0007','甲',2)");
+    db_.exec("insert into sys_user(id,name) values(5,'王会计')");
+    db_.exec("insert into sys_user_xslb(userid,xslbid) values(5,1)");
+    auto limited = std::make_shared<ReferenceHost>(db_.path(), GetParam(), 5);
+    head_.set_myGrun(limited);
+    head_.set_STR_xsid("7");
+    plan::Draws preview;
+    const plan::Plan p = head_.planJm(*db_.open(), preview);
+    ASSERT_EQ(p.refusals.size(), 1u);
+    EXPECT_EQ(p.refusals[0].code, "category");
+    EXPECT_TRUE(p.changes.empty());
+    ASSERT_EQ(p.summary.lines.size(), 2u);
+    EXPECT_EQ(p.summary.lines[0].refusal, "该学生不在您可以查看的学生类别中，不能为他减免。");
+
+    const std::string counts = "select (select count(*) from kdw_sfjl),(select count(*) from qfhzb),(select sum(jmje) from qfmxb)";
+    const Rows before = rows(counts);
+    EXPECT_THROW(post({"7"}), jmjl::ReductionRefused);
+    EXPECT_EQ(rows(counts), before);
+    // The built-in operator sees him.
+    head_.set_myGrun(host_);
+    plan::Draws again;
+    EXPECT_FALSE(head_.planJm(*db_.open(), again).refused());
 }
 
 FO_INSTANTIATE_DIALECTS(clsJMheadTest);
