@@ -15,10 +15,10 @@ namespace fo::test {
 class BatchTest : public DemoOfficeWindowTest {
 protected:
     // Step 1 with the students `ids` listed and ticked, step 2 with the fee
-    // type 全日制 and September chosen. Student 7 has a discount of 80% on
+    // type 全日制 and `month` chosen. Student 7 has a discount of 80% on
     // 保育费 and owes 640 of it for September, 19 owes the whole 800, 31
     // owes nothing for September.
-    std::shared_ptr<frmBachJM_next> stepTwo(const std::string& ids = "7,19") {
+    std::shared_ptr<frmBachJM_next> stepTwo(const std::string& ids = "7,19", const std::string& month = "2026年09月") {
         auto first = formInstance<frmBachJM>();
         first->load();
         first->initData(false, "-1", false, "select id from kdw_xs where 1=1 and id in(" + ids + ")");
@@ -26,7 +26,7 @@ protected:
         auto next = formInstance<frmBachJM_next>();
         next->load();
         next->CMB_sflx.userSelect("全日制");
-        next->cmbYF.userSelect("2026年09月");
+        next->cmbYF.userSelect(month);
         return next;
     }
     // The receivables list of September to December for 保育费, 伙食费 and

@@ -28,14 +28,12 @@ protected:
 
     void SetUp() override {
         db_.exec("insert into kdw_xslx(id,parentid,mc) values(3,0,'全日制'),(5,0,'半日制'),(8,0,'兴趣班')");
-        {
-            ConnectionPtr cn = db_.open();
-            Operators operators(*cn);
-            operators.ensureBuiltIns();
-            operators.add(Operator{kClerk, "收费员", false});
-            operators.allowCategory(kClerk, 3);
-            operators.allowCategory(kClerk, 5);
-        }
+        cn_ = db_.open();
+        Operators operators(*cn_);
+        operators.ensureBuiltIns();
+        operators.add(Operator{kClerk, "收费员", false});
+        operators.allowCategory(kClerk, 3);
+        operators.allowCategory(kClerk, 5);
         actAs(Operators::BuiltInId);
     }
 
@@ -49,8 +47,11 @@ protected:
         head_.set_pSql(dialectCode());
     }
 
+    Rows rows(const std::string& sql) { return joinedRows(*cn_, sql); }
+
     ScopedGlobals restoreGlobals_;
     TempFeeDb db_;
+    ConnectionPtr cn_;  // the owner's, outside the module
     PgSignedInOperator signedIn_;
     RecordingMessages messages_;
     std::shared_ptr<ReferenceHost> host_;

@@ -45,13 +45,11 @@ protected:
     // Students who owe September in two untouched items (保育费 640, 伙食费 341).
     std::vector<Owing> owing() {
         std::vector<Owing> out;
-        for (RecordsetPtr rs = cn->execute("select h.qfkid,h.xsid,x.xh,x.xm from qfhzb h inner join kdw_xs x on x.id="
-                                           "h.xsid where h.fkrq is null and h.qfyf='202609' and h.qfje=981 and h.qfkid"
-                                           " in(select qfkid from qfmxb group by qfkid having count(*)=2 and"
-                                           " sum(fkje)=0) order by h.qfkid");
-             !rs->eof(); rs->moveNext())
-            out.push_back({rs->field("qfkid").toText(), rs->field("xsid").toText(), rs->field("xh").toText(),
-                           rs->field("xm").toText()});
+        for (const auto& r : fieldRows(*cn, "select h.qfkid,h.xsid,x.xh,x.xm from qfhzb h inner join kdw_xs x on x.id="
+                                            "h.xsid where h.fkrq is null and h.qfyf='202609' and h.qfje=981 and h.qfkid"
+                                            " in(select qfkid from qfmxb group by qfkid having count(*)=2 and"
+                                            " sum(fkje)=0) order by h.qfkid"))
+            out.push_back({r[0], r[1], r[2], r[3]});
         return out;
     }
     // Finds the student, chooses his stored line and types the reductions.
@@ -83,8 +81,7 @@ protected:
         cn->execute("insert into PJML(id,djbh,pjState,bjmc,xsid,xh,xm,kprq,bz,hjje,jeDx,kpr,skr) values((select"
                     " max(id)+1 from PJML),'" + djbh + "',''," + "'班'," + xsid + ",'" + x.substr(0, x.find('|')) +
                     "','" + x.substr(x.find('|') + 1) + "','2026-12-06',''," + a + ",'','收费员','收费员')");
-        if (!fromPrepayment) return id;
-        cn->execute("update kdw_xs set ysk=ysk-(" + a + ") where id=" + xsid);
+        if (fromPrepayment) cn->execute("update kdw_xs set ysk=ysk-(" + a + ") where id=" + xsid);
         return id;
     }
 };
