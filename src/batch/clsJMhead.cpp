@@ -1,5 +1,7 @@
 #include "batch/clsJMhead.h"
 
+#include <algorithm>
+
 #include "batch/CounterBlocks.h"
 #include "batch/ReductionStatements.h"
 #include "data/BookNames.h"
@@ -27,6 +29,7 @@ std::vector<std::string> clsJMhead::lineCaptions() {
 void clsJMhead::toJm(Connection& trCnn) { toJm(trCnn, nullptr); }
 
 void clsJMhead::drawInBlocks(long records) {
+    postingCallsLeft_ = std::max(records, 1L);
     blocks_ = std::make_shared<batch::CounterBlocks>(host(), records);
     prepared_ = std::make_shared<PreparedStatements>();
     visible_.reset();
@@ -56,7 +59,35 @@ const jmjl::ArrearsOfStudents* clsJMhead::heldOn(Connection& cn) {
     return held_.get();
 }
 
+void clsJMhead::endPosting() {
+    blocks_.reset();
+    prepared_.reset();
+    visible_.reset();
+    names_.reset();
+    held_.reset();
+    aheadStudents_.clear();
+    aheadPeriods_.clear();
+    postingCallsLeft_ = 0;
+}
+
 void clsJMhead::toJm(Connection& trCnn, const plan::Plan* seen) {
+    // A call past the posting's records (a host keeping its poster for the
+    // next posting, perhaps on the same session) begins afresh: rows read,
+    // statements prepared and names cached belong to a transaction that is over.
+    if (blocks_ && postingCallsLeft_ <= 0) endPosting();
+    try {
+        postStudent(trCnn, seen);
+    } catch (const jmjl::ReductionRefused&) {
+        --postingCallsLeft_;  // the batch goes on to name its other refusals
+        throw;
+    } catch (...) {
+        endPosting();  // the caller rolls the posting back
+        throw;
+    }
+    --postingCallsLeft_;
+}
+
+void clsJMhead::postStudent(Connection& trCnn, const plan::Plan* seen) {
     HostSystem& run = host();
     // Every student of a batch has his own record and number; a
     // rolled-back batch leaves a gap in both counters.
@@ -139,6 +170,7 @@ void clsJMhead::refusals(Connection& cn, plan::Plan& p, std::vector<jmjl::Reduce
 }
 
 plan::Plan clsJMhead::planJm(Connection& cn, plan::Draws& draws) {
+    if (blocks_ && postingCallsLeft_ <= 0) endPosting();  // a preview after a posting reads afresh
     HostSystem& run = host();
     plan::Plan p(!draws.posting());
     p.describeRows(describeRows_);

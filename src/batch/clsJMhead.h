@@ -77,7 +77,9 @@ public:
     }
     // The next `records` calls of toJm are one posting: the ids and numbers
     // they need are drawn from the host in blocks, not one by one, and the
-    // statements written for every student are prepared once and bound.
+    // statements written for every student are prepared once and bound. The
+    // posting ends after them, or at a call that fails other than by
+    // refusing its student; calls after it read and draw afresh.
     void drawInBlocks(long records);
     // The students (ids) of the posting and the periods its items reduce:
     // at its first student, inside the posting's transaction, their arrears
@@ -120,6 +122,10 @@ public:
 
 private:
     HostSystem& host() const;
+    // toJm's work for the current student, in the posting under way.
+    FEEOFFICE_NO_EXPORT void postStudent(Connection& trCnn, const plan::Plan* seen);
+    // Forgets what the posting drew, read and prepared: the next call reads afresh.
+    FEEOFFICE_NO_EXPORT void endPosting();
     // The refusal of the current student, or none.
     // What he owed of each item of coming charges as read (none for the
     // others) goes to `comingOwed`.
@@ -170,6 +176,7 @@ private:
     std::vector<std::string> aheadStudents_;
     std::set<std::string> aheadPeriods_;
     std::unique_ptr<jmjl::ArrearsOfStudents> held_;
+    long postingCallsLeft_ = 0;  // calls of toJm the posting still has
     // Whether planJm describes the rows it plans: always but in a posting
     // that compares nothing with a preview.
     bool describeRows_ = true;

@@ -131,6 +131,25 @@ TEST_P(clsJMheadTest, EveryCallGetsItsOwnRecordAndSeesWhatTheBatchAlreadyPosted)
     EXPECT_EQ(rows("select a.jmje,(select count(*) from kdw_sfjlmx where sfjlid=a.id) from kdw_sfjl a where xsid=9"),
               Rows{"0|0"});
     EXPECT_EQ(rows("select jmjlid,fkrq is null from qfhzb where xsid=9"), Rows{"0|1"});
+
+    // A poster kept for the next posting on the same session reads afresh:
+    // after a batch that refused the student, a row another clerk settled
+    // since is refused, not settled twice.
+    ConnectionPtr trCn = host_->pgettrcn();
+    head_.set_colMX({item("202403", "5", "60", "60"), item("202404", "6", "45", "50")});
+    head_.set_c_Jmhj(Currency::fromInt(105));
+    {
+        Transaction batch(*trCn);
+        beginBatch({"7"});
+        EXPECT_EQ(test::errorOf([&] { postFor(*trCn, {"7"}); }).description(),
+                  "收费项目[项目6]在所属期[202404]尚欠 40.00，少于减免金额 45.00，请刷新后按实际欠费录入。");
+    }
+    db_.exec("update qfhzb set fkrq='2024-03-09',sfjlid=88 where qfkid=101");
+    head_.set_colMX({item("202403", "5", "60", "60")});
+    head_.set_c_Jmhj(Currency::fromInt(60));
+    Transaction next(*trCn);
+    EXPECT_EQ(test::errorOf([&] { postFor(*trCn, {"7"}); }).description(),
+              "收费项目[项目5]在所属期[202403]已没有欠费（已缴清、已减免或已被其他操作处理），不能再减免，请刷新。");
 }
 
 TEST_P(clsJMheadTest, EachItemSettlesItsOwnPeriodsRowsOnlyAndABatchDrawsItsNumbersInBlocksNoOtherDrawShares) {
