@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <functional>
 #include <thread>
+#include <tuple>
 
 #include "HostTestSupport.h"
 #include "db/DbError.h"
@@ -155,8 +156,7 @@ TEST_P(OperatorsTest, EachSeesHisCategoriesWithHisRightsAnAdministratorIsAlwaysL
     EXPECT_EQ(clerk.GetQx("JM", Value(), true), 1);
 
     ReferenceHost chief(dbPath, dialect(), 6);  // an administrator, with no rows of his own
-    EXPECT_EQ(chief.GetQx("JM", Value(), true), 3);
-    EXPECT_EQ(chief.GetQx("PJZF", Value(), true), 3);
+    EXPECT_EQ(std::pair(chief.GetQx("JM", Value(), true), chief.GetQx("PJZF", Value(), true)), std::pair(3, 3));
     // Administrator rights do not widen his categories: only the built-in
     // operator sees all of them.
     EXPECT_EQ(chief.getXSLBlistInSQL("lb1"), " and lb1 in(-1)");
@@ -238,12 +238,10 @@ protected:
 
 TEST_F(SignInTest, AWrongPasswordOrADisabledOperatorIsRefusedAndLoggedAndTheRightOneSignsIn) {
     SignInResult r = signIn.attempt(2, "secret-3");
-    EXPECT_EQ(r.status, SignInStatus::WrongPassword);
-    EXPECT_EQ(r.message, "密码错误！");
+    EXPECT_EQ(std::pair(r.status, r.message), std::pair(SignInStatus::WrongPassword, std::string("密码错误！")));
     EXPECT_EQ(scalar("select failures from sys_user where id=2"), "1");
     r = signIn.attempt(2, "secret-2");
-    EXPECT_EQ(r.status, SignInStatus::SignedIn);
-    EXPECT_EQ(r.op.name, "收费员甲");
+    EXPECT_EQ(std::pair(r.status, r.op.name), std::pair(SignInStatus::SignedIn, std::string("收费员甲")));
     EXPECT_EQ(scalar("select failures from sys_user where id=2"), "0");
     EXPECT_EQ(signIn.attempt(2, "").status, SignInStatus::WrongPassword);
     EXPECT_EQ(signIn.attempt(9, "secret-2").status, SignInStatus::Unknown);
@@ -251,8 +249,7 @@ TEST_F(SignInTest, AWrongPasswordOrADisabledOperatorIsRefusedAndLoggedAndTheRigh
     // A disabled operator cannot sign in even with his password, nor is he offered.
     Operators(*cn).setDisabled(2, true);
     r = signIn.attempt(2, "secret-2");
-    EXPECT_EQ(r.status, SignInStatus::Disabled);
-    EXPECT_EQ(r.message, "操作员“收费员甲”已停用，不能登录。");
+    EXPECT_EQ(std::pair(r.status, r.message), std::pair(SignInStatus::Disabled, std::string("操作员“收费员甲”已停用，不能登录。")));
     EXPECT_EQ(logOf(2), (std::vector<std::string>{"登录失败|密码错误", "登录|成功", "登录失败|密码错误", "登录失败|已停用"}));
     for (const Operator& op : signIn.operatorsToChoose()) EXPECT_NE(op.id, 2);
     EXPECT_THROW(ReferenceHost(dbPath, 1, 2), std::runtime_error);
@@ -279,8 +276,7 @@ TEST_F(SignInTest, ASignInTheLogCannotRecordDoesNotHappenTheFirstSetsThePassword
     // A new database's administrator has no password: whatever is typed,
     // he is asked for one, and the rules hold.
     r = signIn.attempt(1, "");
-    EXPECT_EQ(r.status, SignInStatus::NeedsNewPassword);
-    EXPECT_FALSE(r.op.hasPassword);
+    EXPECT_EQ(std::pair(r.status, r.op.hasPassword), std::pair(SignInStatus::NeedsNewPassword, false));
     EXPECT_EQ(signIn.setNewPassword(1, "", "admin-1", "admin-2"), "两次输入的新密码不一致。");
     EXPECT_EQ(signIn.setNewPassword(1, "", "short", "short"), "密码至少要有 6 个字符。");
     EXPECT_EQ(signIn.setNewPassword(1, "", "      ", "      "), "密码不能全是空格。");
@@ -291,8 +287,7 @@ TEST_F(SignInTest, ASignInTheLogCannotRecordDoesNotHappenTheFirstSetsThePassword
     // A password an administrator gave him works once, for choosing his own.
     Operators(*cn).setPassword(2, "given-by-admin", true);
     r = signIn.attempt(2, "given-by-admin");
-    EXPECT_EQ(r.status, SignInStatus::NeedsNewPassword);
-    EXPECT_TRUE(r.op.hasPassword);
+    EXPECT_EQ(std::pair(r.status, r.op.hasPassword), std::pair(SignInStatus::NeedsNewPassword, true));
     EXPECT_EQ(signIn.setNewPassword(2, "not-the-given", "mine-now", "mine-now"), "原密码不对。");
     EXPECT_EQ(signIn.setNewPassword(2, "given-by-admin", "given-by-admin", "given-by-admin"), "新密码不能与原密码相同。");
     EXPECT_EQ(signIn.setNewPassword(2, "given-by-admin", "mine-now", "mine-now"), "");
@@ -305,12 +300,10 @@ TEST_F(SignInTest, EachWrongPasswordAfterTheThirdMakesTheNextWaitLongerAlsoForPa
     for (int second : {0, 1, 2}) EXPECT_EQ(signIn.attempt(2, "guess", at(second)).status, SignInStatus::WrongPassword);
     // The right password is not even tried while he must wait.
     SignInResult r = signIn.attempt(2, "secret-2", at(4));
-    EXPECT_EQ(r.status, SignInStatus::MustWait);
-    EXPECT_EQ(r.waitSeconds, 3);
-    EXPECT_EQ(r.message, "密码错误次数过多，请 3 秒后再试。");
+    EXPECT_EQ(std::tuple(r.status, r.waitSeconds, r.message),
+              std::tuple(SignInStatus::MustWait, 3, std::string("密码错误次数过多，请 3 秒后再试。")));
     r = signIn.attempt(2, "guess", at(7));
-    EXPECT_EQ(r.status, SignInStatus::WrongPassword);
-    EXPECT_EQ(r.waitSeconds, 10);
+    EXPECT_EQ(std::pair(r.status, r.waitSeconds), std::pair(SignInStatus::WrongPassword, 10));
     EXPECT_EQ(signIn.attempt(2, "secret-2", at(16)).status, SignInStatus::MustWait);
     EXPECT_EQ(signIn.attempt(2, "secret-2", at(17)).status, SignInStatus::SignedIn);
     // Signed in, the count starts again; a long run of guesses waits at most five minutes.

@@ -168,8 +168,7 @@ TEST_P(ReferenceHostTest, WorkTablesSettingsPtrimBillTypesColumnWidthsAndTheData
 
     auto read = info->Connection();
     auto trans = info->TransConnection();
-    EXPECT_EQ(read->state(), Connection::Open);
-    EXPECT_EQ(trans->state(), Connection::Open);
+    EXPECT_EQ((std::vector{read->state(), trans->state()}), (std::vector<int>{Connection::Open, Connection::Open}));
     EXPECT_NE(read, trans);
     EXPECT_EQ(host->pGetCN()->cursorLocation(), CursorLocation::Client);
 

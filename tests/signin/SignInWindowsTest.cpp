@@ -61,8 +61,7 @@ TEST_P(SignInWindowsTest, TheFirstSignInAWrongPasswordAndNoneKeptInClearThenTheO
     signIn->txtPassword.userType("zhang124");
     signIn->cmdOK.userClick();
     EXPECT_TRUE(signIn->isLoaded());
-    EXPECT_EQ(signIn->lblMessage.caption(), "密码错误！");
-    EXPECT_EQ(signIn->txtPassword.text(), "");
+    EXPECT_EQ(signIn->lblMessage.caption() + "|" + signIn->txtPassword.text(), "密码错误！|");
     EXPECT_FALSE(signIn->signedIn());
 
     signIn->cmbUser.userSelect("李出纳");

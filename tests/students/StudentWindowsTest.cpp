@@ -108,15 +108,10 @@ TEST_P(StudentWindows, TheFiltersConditionsRunAsComposedOnEveryEngineAndTheTreeS
             ids += (ids.empty() ? "" : ",") + id;
         return ids;
     };
-    EXPECT_EQ(found(R"(a\b)"), "1");
-    EXPECT_EQ(found(R"(x\)"), "3");
-    EXPECT_EQ(found(R"(\)"), "1,3");
-    EXPECT_EQ(found("ab_c"), "4,5");
-    EXPECT_EQ(found("100%"), "6");
-    EXPECT_EQ(found("[1]"), "7");
-    EXPECT_EQ(found("éa"), "");
-    EXPECT_EQ(found("ÉA"), "8");
-    EXPECT_EQ(found("o'neil"), "9");  // a quote is kept as typed
+    const std::pair<const char*, const char*> typedAndFound[] = {
+        {R"(a\b)", "1"}, {R"(x\)", "3"}, {R"(\)", "1,3"}, {"ab_c", "4,5"}, {"100%", "6"},
+        {"[1]", "7"}, {"éa", ""}, {"ÉA", "8"}, {"o'neil", "9"}};
+    for (const auto& [typed, ids] : typedAndFound) EXPECT_EQ(found(typed), ids) << typed;
 
     cn->execute("insert into kdw_xslx(id,parentid,mc) values(900,999,'无上级')");
     f = loaded();
@@ -221,18 +216,16 @@ TEST_F(ListWidths, UnsavedColumnsRestoreAt1500ExceptTheFirstAndSavedWidthsComeBa
     ListView lvw(form, "lvwXS");
     for (const char* c : {"学号", "姓名", "班级"}) lvw.addColumn(std::string("k") + c, c, 900);
     kdwForm k;
+    const auto widths = [&] { return std::vector<int>{lvw.column(1).width, lvw.column(2).width, lvw.column(3).width}; };
     k.getGridWidth("frmX", lvw);
-    EXPECT_EQ(lvw.column(1).width, 0);
-    EXPECT_EQ(lvw.column(2).width, 1500);
-    EXPECT_EQ(lvw.column(3).width, 1500);
+    EXPECT_EQ(widths(), (std::vector<int>{0, 1500, 1500}));
 
     lvw.setColumnWidth(0, 700);
     lvw.setColumnWidth(1, -5);
     k.setGridWidth("frmX", lvw);
     EXPECT_EQ(store->values["tavro|frmXlvwXS|k2"], "0");
     k.getGridWidth("frmX", lvw);
-    EXPECT_EQ(lvw.column(1).width, 700);
-    EXPECT_EQ(lvw.column(2).width, 1500);
+    EXPECT_EQ(widths(), (std::vector<int>{700, 1500, 1500}));
 }
 
 }  // namespace
