@@ -114,10 +114,11 @@ protected:
         return v.isNull() ? std::string() : v.toText();
     }
 
-    // Runs a script and expects it to run to its end; what it printed.
+    // Runs a script (for operator `userId`) and expects it to run to its end; what it printed.
     std::string traced(const std::string& what, const std::string& script,
-                       const std::vector<std::pair<std::string, std::string>>& settings = {}) {
-        const Run r = drive(script, Operators::BuiltInId, settings);
+                       const std::vector<std::pair<std::string, std::string>>& settings = {},
+                       int userId = Operators::BuiltInId) {
+        const Run r = drive(script, userId, settings);
         EXPECT_EQ(r.status, 0) << what << "\n" << r.out << r.err;
         return r.out;
     }

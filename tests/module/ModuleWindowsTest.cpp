@@ -100,16 +100,12 @@ TEST_P(ModuleWindows, EveryListShowsTheStudentsOfTheOperatorsCategoriesPaidCredi
     const std::vector<std::string> lists = {"frmXSsel", "frmBachJM", "frmBILLML", "frmjmjlNew", "frmjmjlML",
                                             "frmJmBachList"};
 
-    const Run all = drive(script);
-    ASSERT_EQ(all.status, 0) << all.out << all.err;
-    auto shown = byWindow(all.out);
+    auto shown = byWindow(traced("every list", script));
     for (const std::string& list : lists)
         for (const std::string& xh : {unset, none})
             EXPECT_NE(shown[list].find(xh), std::string::npos) << list << " hides " << xh;
 
-    const Run limited = drive(script, 2);  // 张会计 may see category 1 only
-    ASSERT_EQ(limited.status, 0) << limited.out << limited.err;
-    shown = byWindow(limited.out);
+    shown = byWindow(traced("every list for 张会计", script, {}, 2));  // 张会计 may see category 1 only
     const std::string other = text("select min(xh) from kdw_xs where del=0 and intTx=0 and lb1=1");
     for (const char* list : {"frmXSsel", "frmBachJM", "frmjmjlNew"}) {
         EXPECT_NE(shown[list].find(other), std::string::npos) << list << " hides " << other;
@@ -131,8 +127,7 @@ TEST_P(ModuleWindows, EveryListShowsTheStudentsOfTheOperatorsCategoriesPaidCredi
                                              " b.sfjlid=a.id where a.sfyf='202612' and b.sfxmid=1 and a.xsid=" + xsid));
     const Currency before = leadingNumber(text("select ysk from kdw_xs where id=" + xsid));
 
-    const Run clerk = drive("open ShowBachJm\nexpect enabled chkCreditPaid 0\n", 2);  // 张会计 may not credit
-    EXPECT_EQ(clerk.status, 0) << clerk.out << clerk.err;
+    traced("张会计 may not credit", "open ShowBachJm\nexpect enabled chkCreditPaid 0\n", {}, 2);
 
     traced("paid credit", "open frmOperators\n"
                           "item lvwUsers k1 click\n"

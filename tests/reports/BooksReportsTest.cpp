@@ -85,9 +85,7 @@ TEST_P(BooksReports, StudentsBalanceClassesEndOnTheirArrearsDaysAndMonthsAddUpAn
     const auto line = arrearsview::trend(cells);
     ASSERT_EQ(line.size(), months.size());
     for (std::size_t i = 0; i < line.size(); ++i) EXPECT_EQ(line[i], std::pair(months[i], byPeriod.at(months[i])));
-    const auto lastTwo = arrearsview::trend(cells, 2);
-    ASSERT_EQ(lastTwo.size(), 2u);
-    EXPECT_EQ(lastTwo.back().first, months.back());
+    EXPECT_EQ(arrearsview::trend(cells, 2), decltype(line)(line.end() - 2, line.end()));
 
     // The days with voids and refunds among them, where the two could part.
     long compared = 0;

@@ -19,10 +19,7 @@ namespace {
 TEST(GeneratedSchool, EveryStudentBalancesAndOwesWhatTheBarsSayHeOwes) {
     TempDir dir;
     const std::string path = dir.file("school.db");
-    bench::BulkOptions options;
-    options.attending = 2000;
-    options.firstYear = 2026;
-    bench::writeBulkSchool(path, options);
+    bench::writeBulkSchool(path, {.attending = 2000, .firstYear = 2026});
     // Not named fo_tpl_*, which the cluster's filler would clone ahead for tests that never come.
     std::unique_ptr<PgTestDatabase> server;
     if (onPostgres())

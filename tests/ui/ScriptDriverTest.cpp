@@ -74,8 +74,7 @@ public:
 
 protected:
     void Form_Load() override {
-        cmbType.AddItem("全部");
-        cmbType.AddItem("收费单据");
+        for (const char* item : {"全部", "收费单据"}) cmbType.AddItem(item);
         cmbType.setItemData(1, 42);
         lvw.addColumn("k0", "收费项目");
         lvw.addColumn("k1", "金额");
