@@ -18,24 +18,20 @@
 #include "support/RecordingMessages.h"
 #include "support/TempFeeDb.h"
 
-namespace fo {
+namespace fo::test {
 namespace {
 
-using test::FakeHostSystem;
-using test::RecordingMessages;
-using test::ScopedHost;
-using test::TempFeeDb;
 using Texts = std::vector<std::string>;
 
 // Both forms of each pair, run on the same data, select the same rows; the
 // inserts the module leaves amounts out of, and the mirrors built from them.
-class DialectOnData : public test::DialectTest {
+class DialectOnData : public DialectTest {
 protected:
     void SetUp() override { cn = db.open(); }
-    Texts ids(const std::string& sql) { return test::firstColumn(*cn, sql); }
+    Texts ids(const std::string& sql) { return firstColumn(*cn, sql); }
     // The day of the date `sql` reads, or what it reads when that is no date.
     std::string dayOf(const std::string& sql) {
-        const Value v = test::scalar(*cn, sql);
+        const Value v = scalar(*cn, sql);
         return v.toDate() ? v.toDate()->dateText() : "no date: " + v.toText();
     }
 
@@ -44,19 +40,18 @@ protected:
 };
 
 TEST_P(DialectOnData, AmountFormsSumCapAndKeepBalancesExactlyAndAStoredNowLandsOnToday) {
-    EXPECT_EQ(test::scalar(*cn, "select " + sumOrZero(sqlServer(), "ysk") + " as yskJe from kdw_sfjlmx where "
-                                "sfjlid=99"),
+    EXPECT_EQ(scalar(*cn, "select " + sumOrZero(sqlServer(), "ysk") + " as yskJe from kdw_sfjlmx where sfjlid=99"),
               Value(0));
 
     cn->execute("insert into kdw_sfjlmx(sfjlid,sfxmid,ysk) values(1,1,0.1),(1,1,0.2),(1,2,5)");
-    EXPECT_EQ(test::joinedRows(*cn, "select sfxmid," + sumOrZero(sqlServer(), "ysk") +
-                                        " as yskJe from kdw_sfjlmx where sfjlid=1 group by sfxmid order by sfxmid"),
+    EXPECT_EQ(joinedRows(*cn, "select sfxmid," + sumOrZero(sqlServer(), "ysk") +
+                                  " as yskJe from kdw_sfjlmx where sfjlid=1 group by sfxmid order by sfxmid"),
               (Texts{"1|0.3", "2|5"}));  // 0.3 exactly
 
     // The smaller of two caps a reduction at the amount owed.
     cn->execute("insert into qfmxb(qfkid,xsid,sfxmid,qfje,jmje) values(1,1,1,100,30),(1,1,2,50,80),(1,1,3,20,20)");
-    EXPECT_EQ(test::joinedRows(*cn, "select sum(" + smallerOf(sqlServer(), "jmje", "qfje") +
-                                        "),sum(qfje) from qfmxb  where qfkid=1 and xsid=1"),
+    EXPECT_EQ(joinedRows(*cn, "select sum(" + smallerOf(sqlServer(), "jmje", "qfje") +
+                                  "),sum(qfje) from qfmxb  where qfkid=1 and xsid=1"),
               Texts{"100|170"});  // 30 + 50 + 20
     // A null amount or link counts as zero in either form: nothing owed, an
     // ordinary record.
@@ -72,7 +67,7 @@ TEST_P(DialectOnData, AmountFormsSumCapAndKeepBalancesExactlyAndAStoredNowLandsO
     cn->execute("insert into kdw_xs(id,xh,xm,ysk) values(1,'1','甲',100.1)");
     cn->execute("update kdw_xs set " + roundedBalance(sqlServer(), "ysk", "0.2") + " where id=1");
     cn->execute("update kdw_xs set " + roundedBalance(sqlServer(), "ysk", "50.05", '-') + " where id=1");
-    EXPECT_EQ(test::scalar(*cn, "select ysk from kdw_xs where id=1").toCurrency(),
+    EXPECT_EQ(scalar(*cn, "select ysk from kdw_xs where id=1").toCurrency(),
               Currency::fromRaw(502500));  // 100.1 + 0.2 - 50.05
 
     // A stored now lands on today and settles the row.
@@ -98,20 +93,19 @@ TEST_P(DialectOnData, AmountsLinksAndSettlementsARowLeavesOutAreZeroOrOpenAndTex
     cn->execute("insert into kdw_sfjl(id,djbh,xsid,jmje) values(10,'JM0001',1,35.55)");
     cn->execute("insert into kdw_sfjlmx(sfjlid,sfxmid,jmje) values(10,1,35.55)");
     EXPECT_ANY_THROW(cn->execute("insert into kdw_sfjl(id,djbh,ysfjlid) values(3,'X',null)"));
-    EXPECT_EQ(test::joinedRows(*cn, "select a.je,a.tzje,a.zhekou,a.scjy,a.hkje,a.ssje,a.ysk,a.ysfjlid,b.je,b.ysje,b.ye,"
-                                    "b.ysk from kdw_sfjl as a,kdw_sfjlmx as b"),
+    EXPECT_EQ(joinedRows(*cn, "select a.je,a.tzje,a.zhekou,a.scjy,a.hkje,a.ssje,a.ysk,a.ysfjlid,b.je,b.ysje,b.ye,"
+                              "b.ysk from kdw_sfjl as a,kdw_sfjlmx as b"),
               Texts{"0|0|0|0|0|0|0|0|0|0|0|0"});
     cn->execute(
         "insert into qfhzb(qfkid,qfyf,xsid,qfrq,qfje,sjqfje,fkje,yqfkid,userid,cqts,qjts,jmje)"
         "values(5,'202403',1,'2024-03-01',150.5,0,0,0,1,0,0,0)");
     cn->execute("insert into qfmxb(qfkid,xsid,sflxid,sfxmid,qfje) values(5,1,1,1,150.5)");
-    EXPECT_EQ(test::joinedRows(*cn, "select fkrq,jmjlid,sfjlid from qfhzb where qfkid=5 and " +
-                                        nullToZero(sqlServer(), "jmjlid") + "=0 and fkrq is null"),
+    EXPECT_EQ(joinedRows(*cn, "select fkrq,jmjlid,sfjlid from qfhzb where qfkid=5 and " +
+                                  nullToZero(sqlServer(), "jmjlid") + "=0 and fkrq is null"),
               Texts{"|0|0"});
     // The remainder copy selects items "where fkje<qfje": an omitted fkje must count as 0.
-    EXPECT_EQ(test::firstColumn(*cn, "select qfkid from qfmxb where qfkid=5 and fkje<qfje"),
-              std::vector<std::string>{"5"});
-    EXPECT_TRUE(test::scalar(*cn, "select jmje from qfmxb where qfkid=5").toCurrency().isZero());
+    EXPECT_EQ(firstColumn(*cn, "select qfkid from qfmxb where qfkid=5 and fkje<qfje"), std::vector<std::string>{"5"});
+    EXPECT_TRUE(scalar(*cn, "select jmje from qfmxb where qfkid=5").toCurrency().isZero());
 
     // Text compares case-insensitively, as on the server, and only live
     // records are live. (Document numbers compare byte for byte: the
@@ -124,11 +118,11 @@ TEST_P(DialectOnData, AmountsLinksAndSettlementsARowLeavesOutAreZeroOrOpenAndTex
     const std::string search = "select a.id from kdw_xs as a where ";
     for (const std::string condition :
          {"a.jm='xz'", "a.jm in('xz','yy')", "a.jm like 'x%'", "a.xh='a2024001'", "a.xm like '%XZ'"})
-        EXPECT_EQ(test::firstColumn(*cn, search + condition), std::vector<std::string>{"11"}) << condition;
-    EXPECT_EQ(test::firstColumn(*cn, "select id from vxsxx where 简码='xz' and 班级='class a'"),
+        EXPECT_EQ(firstColumn(*cn, search + condition), std::vector<std::string>{"11"}) << condition;
+    EXPECT_EQ(firstColumn(*cn, "select id from vxsxx where 简码='xz' and 班级='class a'"),
               std::vector<std::string>{"11"});
-    EXPECT_EQ(test::firstColumn(*cn, "select a.id from kdw_sfjl as a where a.djbh like 'jm%' and " +
-                                         liveRecordCondition(sqlServer()) + " order by a.id"),
+    EXPECT_EQ(firstColumn(*cn, "select a.id from kdw_sfjl as a where a.djbh like 'jm%' and " +
+                                   liveRecordCondition(sqlServer()) + " order by a.id"),
               (std::vector<std::string>{"1", "10"}));  // 10 above, its link left out
 }
 
@@ -162,7 +156,7 @@ TEST(myDBConstruction, ClientCursorAndSixtySecondsOnlyOnSqlServerAndAFailureToCo
     EXPECT_EQ(s.messages.count(), 0u);
 }
 
-class myDBSession : public test::DialectTest {
+class myDBSession : public DialectTest {
 protected:
     Session s{Value(dialectCode())};
 };
@@ -172,9 +166,9 @@ TEST_P(myDBSession, ExeSqlLeavesErrorsToTheCallerGetRecShowsOneMessageKeepingThe
     db.exeSql("insert into kdw_bj(id,mc) values(1,'大一班'),(2,'中二班')");
     RecordsetPtr rs = db.getRec("select id,mc from kdw_bj order by id");
     ASSERT_TRUE(rs);
-    EXPECT_EQ(test::columnTexts(*rs, "mc"), (std::vector<std::string>{"大一班", "中二班"}));
+    EXPECT_EQ(columnTexts(*rs, "mc"), (std::vector<std::string>{"大一班", "中二班"}));
     // A second walk works on the same set.
-    EXPECT_EQ(test::columnTexts(*rs, "id"), (std::vector<std::string>{"1", "2"}));
+    EXPECT_EQ(columnTexts(*rs, "id"), (std::vector<std::string>{"1", "2"}));
     // A statement without rows is no failure of getRec.
     EXPECT_NE(db.getRec("update kdw_xs set del=0 where id=-1"), nullptr);
     // exeSql leaves errors to the caller; nothing to run is as wrong as a
@@ -209,7 +203,7 @@ TEST_P(myDBSession, ExeSqlLeavesErrorsToTheCallerGetRecShowsOneMessageKeepingThe
         tr->execute("insert into kdw_bj(id,mc) values(5,'未提交')");
     }
     EXPECT_TRUE(cn->state() == Connection::Closed && tr->state() == Connection::Closed);
-    EXPECT_EQ(test::firstColumn(*s.db.open(), "select id from kdw_bj"), (std::vector<std::string>{"1", "2"}));
+    EXPECT_EQ(firstColumn(*s.db.open(), "select id from kdw_bj"), (std::vector<std::string>{"1", "2"}));
     EXPECT_EQ(s.messages.count(), 1u);
 }
 
@@ -219,11 +213,11 @@ TEST_P(myDBSession, EachSessionHasItsOwnPostingWorkTableAndItsTrCnOnceCreated) {
     first.exeSql("delete from tmpYSMxb");
     first.exeSql("insert into tmpYSMxb(xsid,sfyf,sfxmid,ysje,jmje) values(11,'202612',1,300,30)");
     second.exeSql("delete from tmpYSMxb");
-    EXPECT_EQ(test::scalar(*first.cn(), "select count(*) from tmpYSMxb").toText() + "/" +
-                  test::scalar(*second.cn(), "select count(*) from tmpYSMxb").toText(),
+    EXPECT_EQ(scalar(*first.cn(), "select count(*) from tmpYSMxb").toText() + "/" +
+                  scalar(*second.cn(), "select count(*) from tmpYSMxb").toText(),
               "1/0");
     // And none of it is in the fee database.
-    EXPECT_EQ(test::scalar(*s.db.open(), "select count(*) from sqlite_master where name like 'tmp%'").toInt(), 0);
+    EXPECT_EQ(scalar(*s.db.open(), "select count(*) from sqlite_master where name like 'tmp%'").toInt(), 0);
 
     // trCn is a closed connection until created, and a failed creation leaves it as it was.
     myDB db;
@@ -254,4 +248,4 @@ TEST_P(myDBSession, EachSessionHasItsOwnPostingWorkTableAndItsTrCnOnceCreated) {
 FO_INSTANTIATE_DIALECTS(myDBSession);
 
 }  // namespace
-}  // namespace fo
+}  // namespace fo::test

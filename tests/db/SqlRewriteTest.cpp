@@ -7,10 +7,7 @@
 #include "db/sql/SqlRanges.h"
 #include "db/sql/SqlSelect.h"
 
-using fo::constantRanges;
-using fo::rewriteSql;
-using fo::withLikelihoods;
-
+namespace fo {
 namespace {
 
 TEST(SqlRewrite, QuotesIsnullAndLeftSeparatesConjunctionsAndLimitsALeadingTop) {
@@ -53,7 +50,6 @@ TEST(SqlRewrite, LeavesJoinsNamesLiteralsAndCommentsAlone) {
 // The server reads a backslash in a LIKE pattern as its escape and a
 // varchar's width as a limit; the embedded engine reads neither.
 TEST(SqlRewrite, TheServerMatchesBackslashesAsThemselvesAndKeepsLongTexts) {
-    using fo::serverSql;
     EXPECT_EQ(serverSql(R"(select * from vxsxx where (学号 like '%a\b%' or 姓名 like'%x\%' ) and del=0)"),
               R"(select * from vxsxx where (学号 like '%a\\b%' or 姓名 like'%x\\%' ) and del=0)");
     EXPECT_EQ(serverSql(R"(where xm NOT LIKE '\_%' and bz='a\b')"), R"(where xm NOT LIKE '\\_%' and bz='a\b')");
@@ -195,3 +191,4 @@ TEST(SqlRanges, LeavesARangeItCannotWrapWholeOrPlaceInItsTable) {
 }
 
 }  // namespace
+}  // namespace fo

@@ -17,12 +17,10 @@
 #include "support/ErrorOf.h"
 #include "support/Query.h"
 
-using fo::DataType;
-using fo::Value;
-using fo::dbtest::DialectDbTest;
-using fo::test::errorOf;
-
+namespace fo {
 namespace {
+
+using test::errorOf;
 
 // Each field of the current row as "kind text".
 std::string fieldsOf(fo::Recordset& rs) {
@@ -33,7 +31,7 @@ std::string fieldsOf(fo::Recordset& rs) {
     return out;
 }
 
-class SqliteEngine : public DialectDbTest {
+class SqliteEngine : public dbtest::DialectDbTest {
 protected:
     void SetUp() override {
         cn_->execute(
@@ -124,7 +122,7 @@ TEST_P(SqliteEngine, AReadOnlySessionCanNeverWriteAndAStatementRunAgainFollowsTh
 
 FO_INSTANTIATE_DIALECTS(SqliteEngine);
 
-class SqliteFunctions : public DialectDbTest {
+class SqliteFunctions : public dbtest::DialectDbTest {
 protected:
     void SetUp() override {
         cn_->execute(
@@ -294,3 +292,4 @@ TEST(SqliteNocase, OrdersEveryPairAsSqlitesOwn) {
 }
 
 }  // namespace
+}  // namespace fo

@@ -16,18 +16,13 @@
 #include "support/ErrorOf.h"
 #include "support/Query.h"
 
-using fo::ConnectionPtr;
-using fo::Currency;
-using fo::DateTime;
-using fo::DbError;
-using fo::RecordsetPtr;
-using fo::Value;
-using fo::dbtest::DialectDbTest;
-using fo::test::errorOf;
-
+namespace fo {
 namespace {
 
-class Statement : public fo::dbtest::DialectDbTest {
+using dbtest::DialectDbTest;
+using test::errorOf;
+
+class Statement : public DialectDbTest {
 protected:
     void SetUp() override { cn_->execute("create table t(id int primary key, mc varchar(20), je money, rq datetime, bz text)"); }
     // A row as stored: each column's storage class and value.
@@ -86,11 +81,11 @@ TEST_P(Statement, ErrorsReadAsTheConnectionsDo) {
 
     for (int bad : {0, 3}) {
         DbError e = errorOf([&] { insert.bind(bad, Value(1)); });
-        EXPECT_EQ(e.code(), fo::dberr::BadParameter);
+        EXPECT_EQ(e.code(), dberr::BadParameter);
         EXPECT_EQ(e.description().find("程序内部错误"), 0u) << e.description();
     }
-    EXPECT_EQ(errorOf([&] { insert.bindAll({Value(1)}); }).code(), fo::dberr::BadParameter);
-    EXPECT_EQ(errorOf([&] { cn_->prepare("select 1; select 2"); }).code(), fo::dberr::BadParameter);
+    EXPECT_EQ(errorOf([&] { insert.bindAll({Value(1)}); }).code(), dberr::BadParameter);
+    EXPECT_EQ(errorOf([&] { cn_->prepare("select 1; select 2"); }).code(), dberr::BadParameter);
     DbError missing = errorOf([&] { cn_->prepare("select * from nowhere where id=?"); });
     EXPECT_NE(missing.engineText().find("nowhere"), std::string::npos) << missing.engineText();
 
@@ -102,7 +97,7 @@ TEST_P(Statement, ErrorsReadAsTheConnectionsDo) {
     EXPECT_EQ(cn_->execute("select count(*) from t")->field(0).toInt(), 2);
     cn_->close();
     EXPECT_FALSE(insert.usable());
-    EXPECT_EQ(errorOf([&] { insert.bind(1, Value(4)).execute(); }).code(), fo::dberr::NotOpen);
+    EXPECT_EQ(errorOf([&] { insert.bind(1, Value(4)).execute(); }).code(), dberr::NotOpen);
 }
 
 // The statements of a run of many rows: one per shape on the connection,
@@ -203,7 +198,7 @@ TEST_P(StreamedQuery, ReadInChunksGivesTheWholeReadsRowsAndLetsGoOfItsStatementO
     part = cn_->executeStreamed(query, 20);
     ASSERT_FALSE(part->complete());
     cn_->close();
-    EXPECT_EQ(fo::test::errorOf([&] { part->recordCount(); }).description().find("程序内部错误"), 0u)
+    EXPECT_EQ(errorOf([&] { part->recordCount(); }).description().find("程序内部错误"), 0u)
         << "a set cut off counted as complete";
     // A small result and a statement that is no query come back whole.
     ConnectionPtr cn = db_.connect();
@@ -290,3 +285,4 @@ TEST_P(RangeEstimate, AllDatesWalkTheKeyOneMonthItsDateIndexAndARangeWithoutEsti
 FO_INSTANTIATE_DIALECTS(RangeEstimate);
 
 }  // namespace
+}  // namespace fo

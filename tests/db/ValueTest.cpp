@@ -13,16 +13,10 @@
 #include "db/values/Value.h"
 #include "support/ErrorOf.h"
 
-using fo::Currency;
-using fo::DataType;
-using fo::DateTime;
-using fo::DbError;
-using fo::Recordset;
-using fo::Value;
-using fo::test::errorOf;
-namespace dberr = fo::dberr;
-
+namespace fo {
 namespace {
+
+using test::errorOf;
 
 Currency money(const char* text) { return *Currency::parse(text); }
 DateTime date(const char* text) { return *DateTime::parse(text); }
@@ -324,7 +318,7 @@ TEST_F(RecordsetFilter, LikesAndComparisonsOnNumbersTextAndDatesJoinedByAndOrMov
     // A filter stands on its first visible row; a bad one throws.
     for (const char* bad : {"学号 like", "班级 = 1", "(学号 = '1'", "学号 '1'", "学号 = 'open", "qfje > 1 and",
                             "学号 = '1' xor 姓名 = '2'"})
-        EXPECT_EQ(fo::test::errorOf([&] { rs_.setFilter(bad); }).code(), fo::dberr::BadFilter) << bad;
+        EXPECT_EQ(errorOf([&] { rs_.setFilter(bad); }).code(), dberr::BadFilter) << bad;
     rs_.moveLast();
     rs_.setFilter("姓名 like '李%'");
     ASSERT_FALSE(rs_.eof());
@@ -335,3 +329,4 @@ TEST_F(RecordsetFilter, LikesAndComparisonsOnNumbersTextAndDatesJoinedByAndOrMov
 
 
 }  // namespace
+}  // namespace fo

@@ -10,7 +10,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <thread>
 
 #include "data/CashTotals.h"
 #include "data/FeeDatabase.h"
