@@ -101,7 +101,8 @@ TEST_P(Statement, ErrorsReadAsTheConnectionsDo) {
 }
 
 // The statements of a run of many rows: one per shape on the connection,
-// every run with its own values; on a new connection they are prepared again.
+// every run with its own values; on another connection, and on this one
+// closed and opened again, they are prepared again.
 TEST_P(Statement, ARunsStatementsAreKeptByShapeAndBoundAnewEachTime) {
     fo::PreparedStatements kept;
     for (int id = 1; id <= 3; ++id) {
@@ -115,12 +116,14 @@ TEST_P(Statement, ARunsStatementsAreKeptByShapeAndBoundAnewEachTime) {
     EXPECT_EQ(fo::test::firstColumn(*cn_, "select id||mc||je||typeof(je)||isnull(bz,'') from t order by id"),
               (std::vector<std::string>{"1n17integer", "2n22.5real", "3n37integerx"}));
 
-    cn_->close();
-    cn_ = db_.connect();
-    fo::SqlText one("delete from t where id=");
+    const ConnectionPtr other = db_.connect();
     long changed = 0;
-    kept.run(*cn_, one.number("2"), &changed);
+    kept.run(*other, fo::SqlText("delete from t where id=").number("2"), &changed);
+    cn_->close();
+    cn_->open();
+    kept.run(*cn_, fo::SqlText("delete from t where id=").number("3"), &changed);
     EXPECT_EQ(changed, 1);
+    EXPECT_EQ(fo::test::firstColumn(*cn_, "select id from t"), std::vector<std::string>{"1"});
 }
 
 FO_INSTANTIATE_DIALECTS(Statement);
