@@ -70,11 +70,15 @@ void clsJMhead::endPosting() {
     postingCallsLeft_ = 0;
 }
 
-void clsJMhead::toJm(Connection& trCnn, const plan::Plan* seen) {
+void clsJMhead::endPostingIfDone() {
     // A call past the posting's records (a host keeping its poster for the
     // next posting, perhaps on the same session) begins afresh: rows read,
     // statements prepared and names cached belong to a transaction that is over.
     if (blocks_ && postingCallsLeft_ <= 0) endPosting();
+}
+
+void clsJMhead::toJm(Connection& trCnn, const plan::Plan* seen) {
+    endPostingIfDone();
     try {
         postStudent(trCnn, seen);
     } catch (const jmjl::ReductionRefused&) {
@@ -170,7 +174,7 @@ void clsJMhead::refusals(Connection& cn, plan::Plan& p, std::vector<jmjl::Reduce
 }
 
 plan::Plan clsJMhead::planJm(Connection& cn, plan::Draws& draws) {
-    if (blocks_ && postingCallsLeft_ <= 0) endPosting();  // a preview after a posting reads afresh
+    endPostingIfDone();  // a preview after a posting reads afresh
     HostSystem& run = host();
     plan::Plan p(!draws.posting());
     p.describeRows(describeRows_);

@@ -126,6 +126,8 @@ private:
     FEEOFFICE_NO_EXPORT void postStudent(Connection& trCnn, const plan::Plan* seen);
     // Forgets what the posting drew, read and prepared: the next call reads afresh.
     FEEOFFICE_NO_EXPORT void endPosting();
+    // endPosting once the posting's records are all posted.
+    FEEOFFICE_NO_EXPORT void endPostingIfDone();
     // The refusal of the current student, or none.
     // What he owed of each item of coming charges as read (none for the
     // others) goes to `comingOwed`.
